@@ -1,0 +1,62 @@
+// The one way every unit of the library includes the Windows API.
+//
+// The design's method names (GetObject, DrawText, LoadString ...) collide with the API's
+// character-set macros. Every unit sees the same undefinitions here, so class layouts agree
+// across translation units; the library always names the "A" or "W" function it means.
+#pragma once
+
+#ifndef STRICT
+#define STRICT
+#endif
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#undef GetObject
+#undef DrawText
+#undef LoadString
+#undef CreateFile
+#undef FindFirstFile
+#undef SetWindowText
+#undef GetWindowText
+#undef GetFullPathName
+#undef GetModuleFileName
+#undef LoadLibrary
+#undef CharUpper
+#undef CharUpperBuff
+#undef CreateWindow
+#undef MessageBox
+#undef FindResource
+#undef GetClassName
+#undef GetClassInfo
+#undef RegisterClass
+#undef UnregisterClass
+#undef SendMessage
+#undef PostMessage
+#undef DispatchMessage
+#undef PeekMessage
+#undef GetMessage
+#undef DefWindowProc
+#undef CallWindowProc
+#undef GetWindowLong
+#undef SetWindowLong
+#undef GetProp
+#undef SetProp
+#undef RemoveProp
+#undef TextOut
+#undef GetTextExtentPoint32
+#undef CreateFont
+#undef GetCommandLine
+#undef FormatMessage
+#undef ExtractFilePath
+#undef InsertMenu
+#undef AppendMenu
+#undef ModifyMenu
+#undef GetMenuString
+#undef LoadIcon
+#undef LoadCursor
+#undef LoadBitmap
+#undef LoadImage
+#undef EnumFonts
+#undef Yield

@@ -1,0 +1,6 @@
+#include "classlib/winapi.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    return 0;
+}

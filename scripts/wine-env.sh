@@ -1,0 +1,38 @@
+# Sourced by test.sh and run.sh: a virtual display when none is given, and one Wine prefix
+# prepared for the run (no prompts, fixed-size virtual desktop, 96 DPI, code page 1251).
+# Defines zandrel_env_start and zandrel_env_stop.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$ROOT/build}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=ru_RU.UTF-8
+export WINEPREFIX=${WINEPREFIX:-$BUILD_DIR/wineprefix}
+export WINEARCH=win32
+XVFB_PID=
+
+zandrel_env_start() {
+  if [ -z "${DISPLAY:-}" ] || [ "${ZANDREL_OWN_DISPLAY:-}" = 1 ]; then
+    local n=90
+    while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
+    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=:$n
+    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
+  fi
+  mkdir -p "$BUILD_DIR"
+  if [ ! -f "$WINEPREFIX/.zandrel-ready" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    wineserver -w
+    touch "$WINEPREFIX/.zandrel-ready"
+  fi
+}
+
+zandrel_env_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+}
