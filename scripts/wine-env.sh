@@ -13,12 +13,16 @@ XVFB_PID=
 
 zandrel_env_start() {
   if [ -z "${DISPLAY:-}" ] || [ "${ZANDREL_OWN_DISPLAY:-}" = 1 ]; then
-    local n=90
-    while [ -e /tmp/.X$n-lock ] || [ -e /tmp/.X11-unix/X$n ]; do n=$((n + 1)); done
-    Xvfb :$n -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display number itself, so parallel runs do not collide.
+    local fifo
+    fifo=$(mktemp -u)
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
     XVFB_PID=$!
+    local n
+    read -r n <"$fifo"
+    rm -f "$fifo"
     export DISPLAY=:$n
-    for _ in $(seq 50); do [ -e /tmp/.X11-unix/X$n ] && break; sleep 0.1; done
   fi
   mkdir -p "$BUILD_DIR"
   if [ ! -f "$WINEPREFIX/.zandrel-ready" ]; then
