@@ -136,7 +136,13 @@ WideString Utf8ToWide(const char* Data, size_t Len)
     // Every UTF-16 unit takes at least one byte of UTF-8, and malformed bytes become one
     // replacement character each.
     WideString r(Len, L'\0');
-    const int n = MultiByteToWideChar(CP_UTF8, 0, Data, len, r.data(), len);
+    int n = MultiByteToWideChar(CP_UTF8, 0, Data, len, r.data(), len);
+    if (n == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        // A converter that counts otherwise: ask it for the length after all.
+        n = MultiByteToWideChar(CP_UTF8, 0, Data, len, nullptr, 0);
+        r.assign(n > 0 ? static_cast<size_t>(n) : 0, L'\0');
+        n = MultiByteToWideChar(CP_UTF8, 0, Data, len, r.data(), n);
+    }
     TrimSpare(r, n > 0 ? static_cast<size_t>(n) : 0);
     return r;
 }
