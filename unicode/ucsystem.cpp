@@ -26,7 +26,7 @@ void InitUcSystem()
 
 [[noreturn]] static void RaiseBufferOverflow()
 {
-    throw EUcInternalError("Internal Error: Buffer overflow");
+    throw EUcInternalError("Buffer overflow");
 }
 
 // The platform's converters take int lengths.
