@@ -94,9 +94,7 @@ int ScreenLogPixels()
 }
 
 // ---------------------------------------------------------------------------------------
-// Graphics objects. A handle is made on demand and replaced after a change; listeners hear
-// of the change while the old handle still exists, so a canvas can select the new one before
-// the old one is deleted.
+// Graphics objects. A handle is made on demand and replaced after a change.
 
 Z_CLASS_IMPL(TGraphicsObject, TPersistent)
 
@@ -126,13 +124,13 @@ TPropInfo FontSizeProp()
     return p;
 }
 
-template <class H> void ReplaceGdiHandle(H& field, H value, TGraphicsObject* obj, void (*notify)(TGraphicsObject*))
+// Stores a property value; true when it changed.
+template <class T, class U> bool Store(T& field, U value)
 {
-    H old = field;
-    field = value;
-    notify(obj);
-    if (old && old != value)
-        DeleteObject(old);
+    if (field == static_cast<T>(value))
+        return false;
+    field = static_cast<T>(value);
+    return true;
 }
 } // namespace
 
@@ -193,28 +191,24 @@ void TFont::SetHandle(HFONT Value)
         int pitch = lf.lfPitchAndFamily & 3;
         FPitch = pitch == VARIABLE_PITCH ? fpVariable : pitch == FIXED_PITCH ? fpFixed : fpDefault;
     }
-    ReplaceGdiHandle<HFONT>(FHandle, Value, this, [](TGraphicsObject* o) { static_cast<TFont*>(o)->Changed(); });
+    ReplaceHandle<HFONT>(FHandle, Value);
 }
 
 void TFont::HandleChanged()
 {
-    ReplaceGdiHandle<HFONT>(FHandle, nullptr, this, [](TGraphicsObject* o) { static_cast<TFont*>(o)->Changed(); });
+    ReplaceHandle<HFONT>(FHandle, nullptr);
 }
 
 void TFont::SetName(const TFontName& Value)
 {
-    if (!Value.empty() && Value != FName) {
-        FName = Value;
+    if (!Value.empty() && Store(FName, Value))
         HandleChanged();
-    }
 }
 
 void TFont::SetHeight(int Value)
 {
-    if (Value != FHeight) {
-        FHeight = Value;
+    if (Store(FHeight, Value))
         HandleChanged();
-    }
 }
 
 int TFont::Size() const
@@ -229,35 +223,26 @@ void TFont::SetSize(int Value)
 
 void TFont::SetStyle(TFontStyles Value)
 {
-    Value &= fsBold | fsItalic | fsUnderline | fsStrikeOut;
-    if (Value != FStyle) {
-        FStyle = Value;
+    if (Store(FStyle, Value & (fsBold | fsItalic | fsUnderline | fsStrikeOut)))
         HandleChanged();
-    }
 }
 
 void TFont::SetColor(TColor Value)
 {
-    if (Value != FColor) {
-        FColor = Value;
+    if (Store(FColor, Value))
         Changed();
-    }
 }
 
 void TFont::SetCharset(TFontCharset Value)
 {
-    if (Value != FCharset) {
-        FCharset = Value;
+    if (Store(FCharset, Value))
         HandleChanged();
-    }
 }
 
 void TFont::SetPitch(TFontPitch Value)
 {
-    if (Value != FPitch) {
-        FPitch = Value;
+    if (Value <= fpFixed && Store(FPitch, Value))
         HandleChanged();
-    }
 }
 
 void TFont::Assign(TPersistent* Source)
@@ -312,44 +297,36 @@ void TPen::SetHandle(HPEN Value)
         UINT s = lp.lopnStyle & PS_STYLE_MASK;
         FStyle = s < std::size(styles) ? styles[s] : psSolid;
     }
-    ReplaceGdiHandle<HPEN>(FHandle, Value, this, [](TGraphicsObject* o) { static_cast<TPen*>(o)->Changed(); });
+    ReplaceHandle<HPEN>(FHandle, Value);
 }
 
 void TPen::HandleChanged()
 {
-    ReplaceGdiHandle<HPEN>(FHandle, nullptr, this, [](TGraphicsObject* o) { static_cast<TPen*>(o)->Changed(); });
+    ReplaceHandle<HPEN>(FHandle, nullptr);
 }
 
 void TPen::SetColor(TColor Value)
 {
-    if (Value != FColor) {
-        FColor = Value;
+    if (Store(FColor, Value))
         HandleChanged();
-    }
 }
 
 void TPen::SetStyle(TPenStyle Value)
 {
-    if (Value != FStyle && Value <= psInsideFrame) {
-        FStyle = Value;
+    if (Value <= psInsideFrame && Store(FStyle, Value))
         HandleChanged();
-    }
 }
 
 void TPen::SetWidth(int Value)
 {
-    if (Value != FWidth && Value >= 0) {
-        FWidth = Value;
+    if (Value >= 0 && Store(FWidth, Value))
         HandleChanged();
-    }
 }
 
 void TPen::SetMode(TPenMode Value)
 {
-    if (Value != FMode && Value <= pmNotXor) {
-        FMode = Value;
+    if (Value <= pmNotXor && Store(FMode, Value))
         Changed();
-    }
 }
 
 void TPen::Assign(TPersistent* Source)
@@ -411,12 +388,12 @@ void TBrush::SetHandle(HBRUSH Value)
             FStyle = bsSolid;
     }
     FBitmap = nullptr;
-    ReplaceGdiHandle<HBRUSH>(FHandle, Value, this, [](TGraphicsObject* o) { static_cast<TBrush*>(o)->Changed(); });
+    ReplaceHandle<HBRUSH>(FHandle, Value);
 }
 
 void TBrush::HandleChanged()
 {
-    ReplaceGdiHandle<HBRUSH>(FHandle, nullptr, this, [](TGraphicsObject* o) { static_cast<TBrush*>(o)->Changed(); });
+    ReplaceHandle<HBRUSH>(FHandle, nullptr);
 }
 
 void TBrush::SetColor(TColor Value)
@@ -432,18 +409,14 @@ void TBrush::SetColor(TColor Value)
 
 void TBrush::SetStyle(TBrushStyle Value)
 {
-    if (Value != FStyle && Value <= bsDiagCross) {
-        FStyle = Value;
+    if (Value <= bsDiagCross && Store(FStyle, Value))
         HandleChanged();
-    }
 }
 
 void TBrush::SetBitmap(TBitmap* Value)
 {
-    if (Value != FBitmap) {
-        FBitmap = Value;
+    if (Store(FBitmap, Value))
         HandleChanged();
-    }
 }
 
 void TBrush::Assign(TPersistent* Source)
@@ -1750,29 +1723,27 @@ void TBitmap::LoadFromMemory(const void* Data, size_t Size)
     LoadFromSource(src);
 }
 
-void TBitmap::LoadFromResourceName(HINSTANCE Instance, const AnsiString& ResName)
+void TBitmap::LoadFromResource(HINSTANCE Instance, const char* Name, const AnsiString& Shown)
 {
-    HRSRC r = FindResourceA(Instance, ResName.c_str(), reinterpret_cast<LPCSTR>(RT_BITMAP));
+    HRSRC r = FindResourceA(Instance, Name, reinterpret_cast<LPCSTR>(RT_BITMAP));
     HGLOBAL g = r ? LoadResource(Instance, r) : nullptr;
     const void* p = g ? LockResource(g) : nullptr;
     if (!p)
-        throw EResNotFound(Format("Resource %s not found", ResName.c_str()));
+        throw EResNotFound(Format("Resource %s not found", Shown.c_str()));
     // A bitmap resource is a bitmap file without its file header.
     MemorySource src(p, SizeofResource(Instance, r));
     Decode(src, false);
     Changed(this);
 }
 
+void TBitmap::LoadFromResourceName(HINSTANCE Instance, const AnsiString& ResName)
+{
+    LoadFromResource(Instance, ResName.c_str(), ResName);
+}
+
 void TBitmap::LoadFromResourceID(HINSTANCE Instance, int ResID)
 {
-    HRSRC r = FindResourceA(Instance, MAKEINTRESOURCEA(ResID), reinterpret_cast<LPCSTR>(RT_BITMAP));
-    HGLOBAL g = r ? LoadResource(Instance, r) : nullptr;
-    const void* p = g ? LockResource(g) : nullptr;
-    if (!p)
-        throw EResNotFound(Format("Resource %d not found", ResID));
-    MemorySource src(p, SizeofResource(Instance, r));
-    Decode(src, false);
-    Changed(this);
+    LoadFromResource(Instance, MAKEINTRESOURCEA(ResID), IntToStr(ResID));
 }
 
 int64_t TBitmap::FileSize() const

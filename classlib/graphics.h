@@ -157,6 +157,16 @@ public:
 
 protected:
     virtual void Changed();
+    // Listeners hear of a change while the old handle still exists, so a canvas can select
+    // the new one before the old one is deleted.
+    template <class H> void ReplaceHandle(H& Field, H Value)
+    {
+        H old = Field;
+        Field = Value;
+        Changed();
+        if (old && old != Value)
+            DeleteObject(old);
+    }
 };
 
 enum TFontStyle : uint8_t { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
@@ -271,7 +281,6 @@ public:
 private:
     void HandleChanged();
     HBRUSH FHandle = nullptr;
-    bool FOwnsHandle = true;   // stock brushes are not deleted
     TColor FColor = clWhite;
     TBrushStyle FStyle = bsSolid;
     TBitmap* FBitmap = nullptr;
@@ -517,6 +526,7 @@ private:
     void Clear();
     void Decode(zdetail::BmpSource& Src, bool HasFileHeader);
     void LoadFromSource(zdetail::BmpSource& Src);
+    void LoadFromResource(HINSTANCE Instance, const char* Name, const AnsiString& Shown);
     HDC OpenDC(DCScope& Scope);
     void CanvasChanged(TObject* Sender);
     int64_t FileSize() const;
