@@ -561,3 +561,39 @@ private:
     HDC FOwnDC = nullptr;
     HGDIOBJ FOldBitmap = nullptr;
 };
+
+// An icon of the system's: the form's and the application's icon.
+class TIcon : public TGraphic {
+    Z_CLASS(TIcon, TGraphic)
+public:
+    TIcon() = default;
+    ~TIcon() override;
+
+    bool Empty() const override { return FHandle == nullptr; }
+    int Width() const override { return FWidth; }
+    int Height() const override { return FHeight; }
+    // EInvalidGraphicOperation "Cannot change the size of an icon": the image decides it.
+    void SetWidth(int Value) override;
+    void SetHeight(int Value) override;
+
+    HICON Handle() const { return FHandle; }
+    void SetHandle(HICON Value);   // taken over
+    HICON ReleaseHandle();         // the caller owns it; the icon becomes empty
+
+    // An icon file (".ico"): the image nearest the system's large-icon size, deepest first.
+    // A damaged file raises EInvalidGraphic "Icon image is not valid" and changes nothing.
+    void LoadFromStream(TStream* Stream) override;
+    // The file loaded, or a 32-bit icon file made from the handle.
+    void SaveToStream(TStream* Stream) override;
+    void Assign(TPersistent* Source) override;
+
+protected:
+    void Draw(TCanvas* ACanvas, const TRect& R) override;
+
+private:
+    void Take(HICON Value, std::vector<uint8_t> Data);
+    HICON FHandle = nullptr;
+    int FWidth = 0;
+    int FHeight = 0;
+    std::vector<uint8_t> FData;   // the icon file, when loaded from one
+};

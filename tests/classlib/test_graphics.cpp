@@ -807,3 +807,77 @@ TEST_CASE("bitmaps from resources")
     CHECK_THROWS_WITH_AS(b.LoadFromResourceName(GetModuleHandleA(nullptr), "NOPE"), "Resource NOPE not found", EResNotFound);
     CHECK(b.Width() == 4);
 }
+
+TEST_CASE("icons: from a handle, drawn, saved as a file and loaded back")
+{
+    // 16 x 16 red, the top-left 4 x 4 corner transparent.
+    std::vector<uint32_t> color(16 * 16, 0xFFFF0000u);
+    std::vector<uint8_t> mask(2 * 16, 0);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x)
+            color[size_t(y) * 16 + x] = 0;
+        mask[size_t(y) * 2] = 0xF0;
+    }
+    ICONINFO ii{TRUE, 0, 0, CreateBitmap(16, 16, 1, 1, mask.data()), CreateBitmap(16, 16, 1, 32, color.data())};
+    HICON h = CreateIconIndirect(&ii);
+    DeleteObject(ii.hbmMask);
+    DeleteObject(ii.hbmColor);
+    REQUIRE(h);
+
+    TIcon icon;
+    CHECK(icon.Empty());
+    icon.SetHandle(h);
+    CHECK(icon.Width() == 16);
+    CHECK(icon.Height() == 16);
+    CHECK_THROWS_WITH_AS(icon.SetWidth(3), "Cannot change the size of an icon", EInvalidGraphicOperation);
+
+    auto drawn = [](TIcon& i) {
+        TBitmap b;
+        NewBmp24(b, 20, 20, clLime);
+        b.Canvas()->Draw(2, 2, &i);
+        return PixelAt(b, 10, 10) == clRed && PixelAt(b, 17, 17) == clRed && PixelAt(b, 3, 3) == clLime &&
+               PixelAt(b, 1, 1) == clLime && PixelAt(b, 18, 18) == clLime;
+    };
+    CHECK(drawn(icon));
+
+    std::vector<uint8_t> file = Saved(icon);
+    REQUIRE(file.size() > 22);
+    CHECK((file[0] == 0 && file[1] == 0 && file[2] == 1 && file[4] == 1));
+    TIcon loaded;
+    TMemoryStream ms;
+    ms.WriteBuffer(file.data(), int32_t(file.size()));
+    ms.SetPosition(0);
+    loaded.LoadFromStream(&ms);
+    CHECK(loaded.Width() == 16);
+    CHECK(drawn(loaded));
+    CHECK(Saved(loaded) == file);   // the file is kept as loaded
+
+    TIcon copy;
+    copy.Assign(&icon);
+    CHECK(copy.Handle() != icon.Handle());
+    CHECK(drawn(copy));
+    HICON own = copy.ReleaseHandle();
+    CHECK(copy.Empty());
+    DestroyIcon(own);
+
+    for (size_t n = 1; n < file.size(); ++n) {
+        TMemoryStream t;
+        t.WriteBuffer(file.data(), int32_t(n));
+        t.SetPosition(0);
+        CHECK_THROWS_WITH_AS(loaded.LoadFromStream(&t), "Icon image is not valid", EInvalidGraphic);
+    }
+    CHECK(drawn(loaded));
+    for (size_t i = 0; i < 62; ++i)
+        for (uint8_t x : {0xFF, 0x80, 0x01}) {
+            std::vector<uint8_t> bad = file;
+            bad[i] ^= x;
+            TMemoryStream t;
+            t.WriteBuffer(bad.data(), int32_t(bad.size()));
+            t.SetPosition(0);
+            TIcon j;
+            try {
+                j.LoadFromStream(&t);
+            } catch (const EInvalidGraphic&) {
+            }
+        }
+}
