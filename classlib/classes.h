@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -297,6 +298,34 @@ public:
     virtual void DefineProperties(TFiler* Filer);
     virtual TPersistent* GetOwner() { return nullptr; }
     virtual AnsiString GetNamePath();
+};
+
+// BeginUpdate now, EndUpdate at the end of the scope, for anything with that pair (string
+// lists, collections). While an exception is already on its way out, an exception from
+// EndUpdate (an OnChange handler) is dropped: a second one would end the program.
+template <class T> class TUpdateScope {
+public:
+    explicit TUpdateScope(T* Target) : FTarget(Target), FPending(std::uncaught_exceptions())
+    {
+        FTarget->BeginUpdate();
+    }
+    ~TUpdateScope() noexcept(false)
+    {
+        if (std::uncaught_exceptions() > FPending) {
+            try {
+                FTarget->EndUpdate();
+            } catch (...) {
+            }
+        } else {
+            FTarget->EndUpdate();
+        }
+    }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    T* FTarget;
+    int FPending;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -615,8 +644,12 @@ public:
     // Binary search of a sorted list; Index is where S is or would go.
     virtual bool Find(const AnsiString& S, int& Index) const;
     int IndexOf(const AnsiString& S) const override;
+    // A sorted list finds the name by binary search of "Name=".
+    int IndexOfName(const AnsiString& Name) const override;
     void Insert(int Index, const AnsiString& S) override;
     void InsertObject(int Index, const AnsiString& S, TObject* AObject) override;
+    // A sorted list refuses before anything is taken out, so the item is never lost.
+    void Move(int CurIndex, int NewIndex) override;
     virtual void Sort();
     virtual void CustomSort(TStringListSortCompare Compare);
 
