@@ -2,6 +2,7 @@
 // lists, streams and form data: the core of the class library.
 #pragma once
 
+#include "classlib/messages.h"
 #include "classlib/sysutils.h"
 
 #include <cstddef>
@@ -945,3 +946,25 @@ private:
     std::unique_ptr<Impl> FImpl;
     friend struct Impl;
 };
+
+// ---------------------------------------------------------------------------------------
+// Window procedures bound to objects
+
+using TWndMethod = TMethod<void(TMessage& Message)>;
+
+// A window procedure of its own for Method: a few bytes of executable code that pass the
+// message on to it. Each call makes a distinct procedure, so subclassing chains can tell
+// their entries apart. An exception thrown by Method is handed to HandleCaughtException and
+// never crosses back into the system.
+WNDPROC MakeObjectInstance(TWndMethod Method);
+void FreeObjectInstance(WNDPROC Instance);
+
+// A hidden utility window whose messages go to Method; DefWindowProc answers what it leaves.
+HWND AllocateHWnd(TWndMethod Method);
+void DeallocateHWnd(HWND Wnd);
+
+// Where window procedures, hooks, timers and callbacks hand an exception they caught. The
+// application object installs its handler; without one the exception is dropped after
+// being written to the debugger output. Call only from inside a catch block.
+extern void (*ApplicationHandleException)(TObject* Sender);
+void HandleCaughtException(TObject* Sender = nullptr);
