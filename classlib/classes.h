@@ -396,6 +396,9 @@ public:
     // A descendant whose owned components call back into it while they go calls
     // DestroyComponents() from its own destructor first.
     ~TComponent() override;
+    // Owned components and notification lists belong to one object only.
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
 
     TComponent* Owner() const { return FOwner; }
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
@@ -467,6 +470,8 @@ class TCollectionItem : public TPersistent {
 public:
     explicit TCollectionItem(TCollection* Collection);
     ~TCollectionItem() override;
+    TCollectionItem(const TCollectionItem&) = delete;
+    TCollectionItem& operator=(const TCollectionItem&) = delete;
     TCollection* Collection() const { return FCollection; }
     void SetCollection(TCollection* Value);
     int ID() const { return FID; }
@@ -491,6 +496,8 @@ class TCollection : public TPersistent {
 public:
     explicit TCollection(const TClassInfo& ItemClass);
     ~TCollection() override;
+    TCollection(const TCollection&) = delete;   // the items belong to one collection
+    TCollection& operator=(const TCollection&) = delete;
 
     TCollectionItem* Add();
     TCollectionItem* Insert(int Index);

@@ -357,3 +357,43 @@ TEST_CASE("loading and saving text")
         CHECK(back.Count() == 3);   // a failed load leaves the list alone
     }
 }
+
+namespace {
+// Records what a list defines, without a stream behind it.
+class TDefineRecorder : public TFiler {
+public:
+    TDefineRecorder() : TFiler(nullptr) {}
+    AnsiString Name;
+    bool HasData = false;
+    void DefineProperty(const AnsiString& AName, TReaderProc, TWriterProc, bool AHasData) override
+    {
+        Name = AName;
+        HasData = AHasData;
+    }
+    void DefineBinaryProperty(const AnsiString&, TStreamProc, TStreamProc, bool) override {}
+};
+} // namespace
+
+TEST_CASE("a list stores its items as Strings when it has some or differs from its ancestor")
+{
+    TStringList l, ancestor;
+    TDefineRecorder f;
+    l.DefineProperties(&f);
+    CHECK(f.Name == "Strings");
+    CHECK_FALSE(f.HasData);
+    l.Add("a");
+    l.DefineProperties(&f);
+    CHECK(f.HasData);
+
+    ancestor.Add("a");
+    f.SetAncestor(&ancestor);
+    l.DefineProperties(&f);
+    CHECK_FALSE(f.HasData);
+    ancestor.Add("b");
+    l.DefineProperties(&f);
+    CHECK(f.HasData);
+    TComponent other(nullptr);
+    f.SetAncestor(&other);   // an ancestor of another kind: always written
+    l.DefineProperties(&f);
+    CHECK(f.HasData);
+}
