@@ -1335,7 +1335,9 @@ int TStringList::IndexOfName(const AnsiString& Name) const
     // Find answers Count when every item sorts below the key.
     if (i < GetCount() && CompareStrings(FList[i].S.substr(0, key.size()), key) == 0)
         return i;
-    return -1;
+    // The locale's order skips hyphens and apostrophes, so "a-b=1" may sort where the search
+    // for "ab=" expects "ab=2": a miss is confirmed by looking at every item.
+    return TStrings::IndexOfName(Name);
 }
 
 void TStringList::Insert(int Index, const AnsiString& S)

@@ -652,7 +652,7 @@ public:
     // Binary search of a sorted list; Index is where S is or would go.
     virtual bool Find(const AnsiString& S, int& Index) const;
     int IndexOf(const AnsiString& S) const override;
-    // A sorted list finds the name by binary search of "Name=".
+    // A sorted list finds the name by binary search of "Name=" first.
     int IndexOfName(const AnsiString& Name) const override;
     void Insert(int Index, const AnsiString& S) override;
     void InsertObject(int Index, const AnsiString& S, TObject* AObject) override;

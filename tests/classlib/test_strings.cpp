@@ -120,6 +120,13 @@ TEST_CASE("IndexOfName on a sorted list stops at the end")
     TStringList empty;
     empty.SetSorted(true);
     CHECK(empty.IndexOfName("a") == -1);
+
+    // The locale's order ignores the hyphen: "a-b=1" sorts between "ab=" and "ab=2".
+    TStringList hyphen;
+    hyphen.SetSorted(true);
+    Make({"ab=2", "a-b=1"}, &hyphen);
+    CHECK(hyphen.Values("ab") == "2");
+    CHECK(hyphen.Values("a-b") == "1");
 }
 
 TEST_CASE("moving an item to a place out of range keeps the item")
