@@ -944,6 +944,9 @@ public:
     void WriteCollection(TCollection* Value);
     void WriteProperties(TPersistent* Instance);
     void WriteComponent(TComponent* Component);
+    // Prefix, class name, name, properties and children of Instance: what
+    // TComponent::WriteState writes, as TReader::ReadData reads it back.
+    void WriteData(TComponent* Instance);
     void WriteDescendent(TComponent* Root, TComponent* AAncestor);
     void WriteRootComponent(TComponent* Root);
     void WriteBinary(const void* Data, int32_t Size);
