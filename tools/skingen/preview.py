@@ -72,6 +72,7 @@ class Canvas:
         self.w, self.h = w, h
         self.px = [[color] * w for _ in range(h)]
         self.texts = []
+        self.holes = None   # when a list: key pixels met in border corners
 
     def fill(self, x0, y0, x1, y1, fn):
         for y in range(max(0, y0), min(self.h, y1)):
@@ -166,6 +167,8 @@ def copy_masked(cv, rows, sx, sy, w, h, dx, dy, fh, masked, key_skip=True):
             if masked:
                 m = rows[sy + j + fh][sx + i][0]
                 if s == KEY and key_skip:
+                    if cv.holes is not None:
+                        cv.holes.append((tx, ty))
                     continue
                 d = cv.px[ty][tx]
                 cv.px[ty][tx] = tuple(max(0, min(255, ((dd - ss) * m + ss * 256) >> 8)) for dd, ss in zip(d, s))
@@ -265,9 +268,14 @@ def centred_glyph(cv, sv, sec, key, rect, state):
 
 def window(cv, sv, x0, y0, x1, y1, title, active=True, dialog=False, menu=True):
     st = 1 if active else 0
+    desktop = cv.px[y0][x0]
+    cv.holes = []
     section(cv, sv, 'DIALOG' if dialog else 'FORM', (x0, y0, x1, y1), st)
     th = 23 if not dialog else 19
     section(cv, sv, 'FORMTITLE', (x0, y0, x1, y0 + th), st)
+    for hx, hy in cv.holes:          # the window region's cut-outs
+        cv.px[hy][hx] = desktop
+    cv.holes = None
     fc = fontcolor(sv, 'FORMTITLE', st)
     prefix = 'SICON' if dialog else 'BICON'
     x = x1 - 4
