@@ -118,6 +118,9 @@ def read_packed(data, max_entries=100000, max_size=256 << 20):
             body = d.decompress(data[pos:], size + 1)
         except zlib.error as e:
             raise QszError('entry %d (%s): %s' % (n, name, e))
+        if len(body) < size and not d.eof:
+            raise QszError('entry %d (%s): zlib stream is cut short after %d of %d bytes'
+                           % (n, name, len(body), size))
         if len(body) != size:
             raise QszError('entry %d (%s): inflates to %d bytes, header says %d' % (n, name, len(body), size))
         if not d.eof:
