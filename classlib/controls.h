@@ -411,6 +411,7 @@ public:
     // A window outside the library that this control's window sits in (no Parent).
     HWND ParentWindow() const { return FParentWindow; }
     void SetParentWindow(HWND Value);
+    void SetParent(TWinControl* AParent) override;
     // A control with a window outside the library as its parent.
     static TWinControl* CreateParented(const TClassInfo& Class, HWND ParentWindow);
 
@@ -531,7 +532,6 @@ protected:
     virtual void PaintWindow(HDC DC);
     void PaintHandler(TMessage& Message);
     void AlignControl(TControl* AControl);
-    void SetParent(TWinControl* AParent) override;
     void FontChanged(TObject* Sender) override;
     // A mouse message over (or captured by) a child without window goes to that child.
     bool IsControlMouseMsg(TMessage& Message);

@@ -84,6 +84,9 @@ public:
     // CM_FOCUSCHANGED; False when a handler moved the focus elsewhere meanwhile.
     virtual bool SetFocusedControl(TWinControl* Control);
     void FocusControl(TWinControl* Control);
+    // Control (or, when Removing, the whole of it) gives up being the active and the
+    // focused control of the form.
+    void DefocusControl(TWinControl* Control, bool Removing);
     bool Active() const { return FActive; }
     bool KeyPreview() const { return FKeyPreview; }
     void SetKeyPreview(bool Value) { FKeyPreview = Value; }
@@ -265,7 +268,8 @@ public:
     // The hidden window of class "TApplication" (made by InitForms).
     HWND Handle() const { return FHandle; }
     void CreateHandle();
-    const AnsiString& Title() const { return FTitle; }
+    // The text of the application window (the program's name until set).
+    AnsiString Title() const;
     void SetTitle(const AnsiString& Value);
     // The hint of the control under the mouse (long part); OnHint runs on every change.
     const AnsiString& Hint() const { return FHint; }
