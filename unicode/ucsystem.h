@@ -50,6 +50,8 @@ void SwapWideByteOrder(WideChar* Buf);
 
 // Parameter Index of the wide command line; 0 is the program's own file name.
 WideString GetWideParamStr(int Index);
+// Parameter Index of the given command line by the same rule (0 is the first word as written).
+WideString WideParamOfCommandLine(const WideChar* CommandLine, int Index);
 
 // A resource-string record: the module whose resources hold it and the identifier (below
 // 65536 a string-table entry; above, the address of an ANSI text).

@@ -1,0 +1,883 @@
+#include <doctest.h>
+#include "graphics_helpers.h"
+
+#include <cstring>
+
+namespace {
+struct Counter {
+    int Count = 0;
+    void Hit(TObject*) { ++Count; }
+};
+
+// The bytes a graphic saves.
+std::vector<uint8_t> Saved(TGraphic& g)
+{
+    TMemoryStream ms;
+    g.SaveToStream(&ms);
+    auto* p = static_cast<const uint8_t*>(ms.Memory());
+    return std::vector<uint8_t>(p, p + ms.Size());
+}
+
+struct DataBitmap : TBitmap {
+    using TBitmap::ReadData;
+    using TBitmap::WriteData;
+};
+} // namespace
+
+TEST_CASE("colours: system codes, names and text")
+{
+    CHECK(clBtnFace == TColor(0x8000000F));
+    CHECK(clWindow == TColor(0x80000005));
+    CHECK(clWindowText == TColor(0x80000008));
+    CHECK(ColorToRGB(clBtnFace) == TColor(GetSysColor(COLOR_BTNFACE)));
+    CHECK(ColorToRGB(clHighlightText) == TColor(GetSysColor(COLOR_HIGHLIGHTTEXT)));
+    CHECK(ColorToRGB(clFuchsia) == 0xFF00FF);
+    CHECK(ColorToString(clRed) == "clRed");
+    CHECK(ColorToString(0x123456) == "$00123456");
+    CHECK(StringToColor("clBtnFace") == clBtnFace);
+    CHECK(StringToColor("CLWHITE") == clWhite);
+    CHECK(StringToColor("$00FF00FF") == clFuchsia);
+    CHECK(StringToColor("255") == clRed);
+    CHECK_THROWS_AS(StringToColor("clNoSuchColour"), EConvertError);
+}
+
+TEST_CASE("font: properties, handle made on demand and made again after a change")
+{
+    TFont f;
+    Counter changes;
+    f.OnChange = MakeMethod<&Counter::Hit>(&changes);
+    CHECK(f.PixelsPerInch() == 96);
+    CHECK(f.Size() == 8);
+    CHECK(f.Height() == -11);
+    CHECK(f.Color() == clWindowText);
+    CHECK(f.Charset() == DEFAULT_CHARSET);
+    CHECK_FALSE(f.HandleAllocated());
+
+    HFONT h1 = f.Handle();
+    REQUIRE(h1);
+    CHECK(f.Handle() == h1);
+
+    SUBCASE("a colour keeps the handle")
+    {
+        f.SetColor(clRed);
+        CHECK(changes.Count == 1);
+        CHECK(f.Handle() == h1);
+        f.SetColor(clRed);
+        CHECK(changes.Count == 1);   // stored only on change
+    }
+    SUBCASE("size, style and name make a new one")
+    {
+        f.SetSize(12);
+        CHECK(f.Height() == -16);
+        HFONT h2 = f.Handle();
+        LOGFONTA lf{};
+        REQUIRE(GetObjectA(h2, sizeof(lf), &lf) > 0);
+        CHECK(lf.lfHeight == -16);
+        f.SetStyle(fsBold | fsItalic);
+        REQUIRE(GetObjectA(f.Handle(), sizeof(lf), &lf) > 0);
+        CHECK(lf.lfWeight == FW_BOLD);
+        CHECK(lf.lfItalic == 1);
+        f.SetName("Tahoma");
+        REQUIRE(GetObjectA(f.Handle(), sizeof(lf), &lf) > 0);
+        CHECK(AnsiString(lf.lfFaceName) == "Tahoma");
+        CHECK(changes.Count == 3);
+    }
+    SUBCASE("a handle given is read back")
+    {
+        LOGFONTA lf{};
+        lf.lfHeight = -20;
+        lf.lfWeight = FW_BOLD;
+        lf.lfUnderline = 1;
+        lf.lfCharSet = RUSSIAN_CHARSET;
+        strcpy(lf.lfFaceName, "Courier New");
+        HFONT h = CreateFontIndirectA(&lf);
+        f.SetHandle(h);
+        CHECK(f.Handle() == h);
+        CHECK(f.Height() == -20);
+        CHECK(f.Style() == (fsBold | fsUnderline));
+        CHECK(f.Charset() == RUSSIAN_CHARSET);
+        CHECK(f.Name() == "Courier New");
+    }
+    SUBCASE("assign copies everything")
+    {
+        TFont g;
+        g.SetName("Arial");
+        g.SetSize(14);
+        g.SetStyle(fsStrikeOut);
+        g.SetColor(clBlue);
+        g.SetCharset(RUSSIAN_CHARSET);
+        f.Assign(&g);
+        CHECK(f.Name() == "Arial");
+        CHECK(f.Size() == 14);
+        CHECK(f.Style() == fsStrikeOut);
+        CHECK(f.Color() == clBlue);
+        CHECK(f.Charset() == RUSSIAN_CHARSET);
+        CHECK(changes.Count == 1);
+        TPen p;
+        CHECK_THROWS_AS(f.Assign(&p), EConvertError);
+    }
+}
+
+TEST_CASE("font, pen and brush publish their properties for form data")
+{
+    const TClassInfo& fi = TFont::StaticClassInfo();
+    const TPropInfo* style = fi.FindProp("Style");
+    REQUIRE(style);
+    CHECK(style->Kind == tkSet);
+    CHECK(AnsiString(style->EnumNames[1]) == "fsItalic");
+    const TPropInfo* size = fi.FindProp("Size");
+    REQUIRE(size);
+    TFont f;
+    CHECK_FALSE(size->IsStored(&f));
+    const TPropInfo* name = fi.FindProp("Name");
+    REQUIRE(name);
+    name->SetStr(&f, "Verdana");
+    CHECK(f.Name() == "Verdana");
+    style->SetOrd(&f, fsBold | fsUnderline);
+    CHECK(f.Style() == (fsBold | fsUnderline));
+    CHECK(TPen::StaticClassInfo().FindProp("Width"));
+    CHECK(TBrush::StaticClassInfo().FindProp("Style")->Default == bsSolid);
+}
+
+TEST_CASE("canvas draws into a 24-bit bitmap")
+{
+    TBitmap b;
+    NewBmp24(b, 40, 30, clWhite);
+    TCanvas* c = b.Canvas();
+    REQUIRE(PixelAt(b, 0, 0) == clWhite);
+
+    SUBCASE("fill and frame rectangles")
+    {
+        c->Brush()->SetColor(clRed);
+        c->FillRect(Rect(2, 3, 10, 8));
+        CHECK(PixelAt(b, 2, 3) == clRed);
+        CHECK(PixelAt(b, 9, 7) == clRed);
+        CHECK(PixelAt(b, 10, 7) == clWhite);   // right and bottom edges are outside
+        CHECK(PixelAt(b, 9, 8) == clWhite);
+        CHECK(CountNot(b, Rect(2, 3, 10, 8), clRed) == 0);
+
+        c->Brush()->SetColor(clBlue);
+        c->FrameRect(Rect(20, 10, 30, 20));
+        CHECK(PixelAt(b, 20, 10) == clBlue);
+        CHECK(PixelAt(b, 29, 19) == clBlue);
+        CHECK(PixelAt(b, 25, 15) == clWhite);
+        CHECK(PixelAt(b, 30, 15) == clWhite);
+    }
+    SUBCASE("pen lines, pen position and polygons")
+    {
+        c->Pen()->SetColor(clLime);
+        c->MoveTo(0, 5);
+        c->LineTo(10, 5);
+        CHECK(c->PenPos() == Point(10, 5));
+        CHECK(PixelAt(b, 0, 5) == clLime);
+        CHECK(PixelAt(b, 9, 5) == clLime);
+        CHECK(PixelAt(b, 10, 5) == clWhite);
+
+        c->Brush()->SetColor(clYellow);
+        c->Pen()->SetColor(clBlack);
+        c->Polygon({Point(20, 10), Point(38, 10), Point(38, 28), Point(20, 28)});
+        CHECK(PixelAt(b, 20, 10) == clBlack);
+        CHECK(PixelAt(b, 30, 20) == clYellow);
+        c->Polyline({Point(0, 20), Point(5, 20), Point(5, 25)});
+        CHECK(PixelAt(b, 3, 20) == clBlack);
+        CHECK(PixelAt(b, 5, 23) == clBlack);
+
+        c->Pen()->SetColor(clRed);
+        c->Brush()->SetColor(clBlue);
+        c->Rectangle(0, 0, 6, 4);
+        CHECK(PixelAt(b, 0, 0) == clRed);
+        CHECK(PixelAt(b, 5, 3) == clRed);
+        CHECK(PixelAt(b, 2, 2) == clBlue);
+    }
+    SUBCASE("text lands inside its extent and moves the pen")
+    {
+        c->Font()->SetColor(clBlack);
+        c->Font()->SetName("Tahoma");
+        c->Font()->SetHeight(-13);
+        TSize sz = c->TextExtent("Wm");
+        CHECK(sz.cx > 4);
+        CHECK(sz.cy >= 10);
+        CHECK(c->TextWidth("Wm") == sz.cx);
+        CHECK(c->TextHeight("Wm") == sz.cy);
+        CHECK(c->TextWidth("") == 0);
+        c->TextOut(3, 4, "Wm");
+        CHECK(c->PenPos() == Point(3 + sz.cx, 4));
+        CHECK(CountNot(b, Bounds(3, 4, sz.cx, sz.cy), clWhite) > 5);
+        // The solid white brush painted the cell: nothing outside it changed.
+        CHECK(CountNot(b, Rect(0, 20, 40, 30), clWhite) == 0);
+    }
+    SUBCASE("a clear brush leaves the background behind text")
+    {
+        c->Brush()->SetColor(clRed);
+        c->FillRect(Rect(0, 0, 40, 30));
+        c->Brush()->SetStyle(bsClear);
+        c->Font()->SetColor(clBlack);
+        c->TextOut(2, 2, "Wm");
+        TSize sz = c->TextExtent("Wm");
+        int black = 0, red = 0;
+        for (int y = 2; y < 2 + sz.cy; ++y)
+            for (int x = 2; x < 2 + sz.cx; ++x) {
+                TColor p = PixelAt(b, x, y);
+                black += p == clBlack;
+                red += p == clRed;
+            }
+        CHECK(black > 5);
+        CHECK(red > 5);
+        // Setting a colour makes the brush solid again.
+        c->Brush()->SetColor(clBlue);
+        CHECK(c->Brush()->Style() == bsSolid);
+    }
+    SUBCASE("text rectangle clips")
+    {
+        c->Font()->SetColor(clBlack);
+        c->Font()->SetHeight(-20);
+        c->Brush()->SetColor(clYellow);
+        c->TextRect(Rect(5, 5, 12, 15), 5, 5, "WWWW");
+        CHECK(CountNot(b, Rect(12, 0, 40, 30), clWhite) == 0);
+        CHECK(CountNot(b, Rect(0, 15, 40, 30), clWhite) == 0);
+        CHECK(PixelAt(b, 11, 14) != clWhite);   // opaque: the whole rectangle is painted
+    }
+    SUBCASE("focus rectangle and single pixels")
+    {
+        c->DrawFocusRect(Rect(1, 1, 11, 11));
+        CHECK(CountNot(b, Rect(1, 1, 11, 11), clWhite) > 10);
+        CHECK(PixelAt(b, 5, 5) == clWhite);
+        c->SetPixels(7, 8, clNavy);
+        CHECK(c->Pixels(7, 8) == clNavy);
+        CHECK(PixelAt(b, 7, 8) == clNavy);
+        c->SetPixels(8, 8, clBtnFace);   // system colours are resolved
+        CHECK(c->Pixels(8, 8) == ColorToRGB(clBtnFace));
+    }
+}
+
+TEST_CASE("canvas copies and draws graphics")
+{
+    TBitmap src;
+    NewBmp24(src, 4, 4, clRed);
+    src.Canvas()->Brush()->SetColor(clBlue);
+    src.Canvas()->FillRect(Rect(0, 0, 2, 2));   // blue top-left quarter
+
+    TBitmap dst;
+    NewBmp24(dst, 20, 20, clWhite);
+
+    SUBCASE("draw at a place")
+    {
+        dst.Canvas()->Draw(3, 5, &src);
+        CHECK(PixelAt(dst, 3, 5) == clBlue);
+        CHECK(PixelAt(dst, 6, 8) == clRed);
+        CHECK(PixelAt(dst, 7, 8) == clWhite);
+        CHECK(PixelAt(dst, 2, 5) == clWhite);
+        TBitmap empty;
+        dst.Canvas()->Draw(0, 0, &empty);   // nothing
+        dst.Canvas()->Draw(0, 0, nullptr);
+        CHECK(PixelAt(dst, 0, 0) == clWhite);
+    }
+    SUBCASE("stretch draw doubles every pixel")
+    {
+        dst.Canvas()->StretchDraw(Rect(0, 0, 8, 8), &src);
+        CHECK(CountNot(dst, Rect(0, 0, 4, 4), clBlue) == 0);
+        CHECK(CountNot(dst, Rect(4, 0, 8, 8), clRed) == 0);
+        CHECK(CountNot(dst, Rect(0, 4, 4, 8), clRed) == 0);
+        CHECK(PixelAt(dst, 8, 8) == clWhite);
+    }
+    SUBCASE("copy rectangle from another canvas")
+    {
+        dst.Canvas()->CopyRect(Rect(10, 10, 12, 12), src.Canvas(), Rect(1, 1, 3, 3));
+        CHECK(PixelAt(dst, 10, 10) == clBlue);
+        CHECK(PixelAt(dst, 11, 10) == clRed);
+        CHECK(PixelAt(dst, 11, 11) == clRed);
+        CHECK(PixelAt(dst, 12, 12) == clWhite);
+        dst.Canvas()->SetCopyMode(cmNotSrcCopy);
+        dst.Canvas()->CopyRect(Rect(0, 0, 1, 1), src.Canvas(), Rect(0, 0, 1, 1));
+        CHECK(PixelAt(dst, 0, 0) == 0x00FFFF);   // inverted blue
+    }
+    SUBCASE("transparent drawing leaves out the key colour")
+    {
+        TBitmap glyph;
+        NewBmp24(glyph, 3, 3, clFuchsia);
+        glyph.Canvas()->SetPixels(1, 1, clGreen);
+        CHECK(glyph.TransparentColor() == clFuchsia);   // the bottom-left pixel
+        glyph.SetTransparent(true);
+        dst.Canvas()->Draw(0, 0, &glyph);
+        CHECK(PixelAt(dst, 1, 1) == clGreen);
+        CHECK(PixelAt(dst, 0, 0) == clWhite);
+        CHECK(PixelAt(dst, 2, 2) == clWhite);
+
+        glyph.SetTransparentColor(clGreen);
+        CHECK(glyph.TransparentMode() == tmFixed);
+        dst.Canvas()->Draw(10, 10, &glyph);
+        CHECK(PixelAt(dst, 11, 11) == clWhite);
+        CHECK(PixelAt(dst, 10, 10) == clFuchsia);
+        glyph.SetTransparentMode(tmAuto);
+        CHECK(glyph.TransparentColor() == clFuchsia);
+    }
+    SUBCASE("changes are announced")
+    {
+        Counter changing, changed, bmp;
+        dst.OnChange = MakeMethod<&Counter::Hit>(&bmp);
+        dst.Canvas()->FillRect(Rect(0, 0, 2, 2));
+        CHECK(bmp.Count == 1);   // the bitmap hears of its canvas's changes
+        dst.Canvas()->OnChanging = MakeMethod<&Counter::Hit>(&changing);
+        dst.Canvas()->OnChange = MakeMethod<&Counter::Hit>(&changed);
+        dst.Canvas()->FillRect(Rect(0, 0, 2, 2));
+        dst.Canvas()->TextOut(0, 0, "x");
+        CHECK(changing.Count >= 2);
+        CHECK(changed.Count >= 2);
+    }
+}
+
+TEST_CASE("canvas over a borrowed DC puts the DC's own objects back")
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateCompatibleBitmap(dc, 16, 16);
+    HGDIOBJ oldBmp = SelectObject(dc, bmp);
+    HGDIOBJ ownFont = GetCurrentObject(dc, OBJ_FONT);
+    HGDIOBJ ownPen = GetCurrentObject(dc, OBJ_PEN);
+    HGDIOBJ ownBrush = GetCurrentObject(dc, OBJ_BRUSH);
+    {
+        TCanvas c;
+        CHECK_THROWS_WITH_AS(c.Handle(), "Canvas does not allow drawing", EInvalidOperation);
+        c.SetHandle(dc);
+        CHECK(c.Handle() == dc);
+        CHECK(GetCurrentObject(dc, OBJ_FONT) == c.Font()->Handle());
+        CHECK(GetCurrentObject(dc, OBJ_PEN) == c.Pen()->Handle());
+        // A change selects the new object at once.
+        c.Font()->SetSize(20);
+        CHECK(GetCurrentObject(dc, OBJ_FONT) == c.Font()->Handle());
+        c.Brush()->SetColor(clRed);
+        CHECK(GetCurrentObject(dc, OBJ_BRUSH) == c.Brush()->Handle());
+        c.Pen()->SetWidth(3);
+        CHECK(GetCurrentObject(dc, OBJ_PEN) == c.Pen()->Handle());
+        c.MoveTo(4, 6);
+        c.SetHandle(nullptr);
+        CHECK(GetCurrentObject(dc, OBJ_FONT) == ownFont);
+        CHECK(GetCurrentObject(dc, OBJ_PEN) == ownPen);
+        CHECK(GetCurrentObject(dc, OBJ_BRUSH) == ownBrush);
+        CHECK(c.PenPos() == Point(4, 6));   // kept while no DC is held
+        c.SetHandle(dc);
+        c.Refresh();
+        CHECK(GetCurrentObject(dc, OBJ_FONT) == ownFont);
+        c.TextExtent("a");
+        CHECK(GetCurrentObject(dc, OBJ_FONT) == c.Font()->Handle());
+    }
+    // The canvas went with the DC still borrowed: the DC has its own objects again.
+    CHECK(GetCurrentObject(dc, OBJ_FONT) == ownFont);
+    SelectObject(dc, oldBmp);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+}
+
+TEST_CASE("canvas lock")
+{
+    TCanvas c;
+    c.Lock();
+    c.Lock();
+    CHECK(c.LockCount() == 2);
+    CHECK(c.TryLock());
+    c.Unlock();
+    c.Unlock();
+    c.Unlock();
+    CHECK(c.LockCount() == 0);
+}
+
+TEST_CASE("bitmap sizes, scan lines and pixel formats")
+{
+    TBitmap b;
+    CHECK(b.Empty());
+    CHECK(b.PixelFormat() == pfDevice);
+    CHECK(b.HandleType() == bmDDB);
+    NewBmp24(b, 5, 4, clRed);
+    CHECK(b.HandleType() == bmDIB);
+    CHECK(b.BytesPerScanLine() == 16);
+    CHECK(b.ScanLineStep() == -16);
+    CHECK(static_cast<uint8_t*>(b.ScanLine(1)) - static_cast<uint8_t*>(b.ScanLine(0)) == b.ScanLineStep());
+    CHECK_THROWS_WITH_AS(b.ScanLine(4), "Scan line index out of range", EInvalidGraphicOperation);
+    CHECK_THROWS_AS(b.ScanLine(-1), EInvalidGraphicOperation);
+
+    SUBCASE("a new size keeps the top-left part and paints the rest white")
+    {
+        b.Canvas()->SetPixels(0, 0, clBlue);
+        b.SetSize(8, 6);
+        CHECK(PixelAt(b, 0, 0) == clBlue);
+        CHECK(PixelAt(b, 4, 3) == clRed);
+        CHECK(PixelAt(b, 5, 0) == clWhite);
+        CHECK(PixelAt(b, 0, 4) == clWhite);
+        // The canvas keeps drawing into the new picture.
+        b.Canvas()->SetPixels(7, 5, clGreen);
+        CHECK(PixelAt(b, 7, 5) == clGreen);
+        b.SetWidth(2);
+        CHECK(b.Width() == 2);
+        CHECK(PixelAt(b, 0, 0) == clBlue);
+        b.SetHeight(-3);   // nonsense sizes make an empty bitmap
+        CHECK(b.Empty());
+        CHECK(b.Handle() == nullptr);
+        CHECK_THROWS_AS(b.SetSize(100000, 100000), EOutOfResources);
+    }
+    SUBCASE("24 to 32 bits and back keeps every pixel")
+    {
+        b.Canvas()->SetPixels(1, 2, 0x123456);
+        b.SetPixelFormat(pf32bit);
+        CHECK(b.PixelFormat() == pf32bit);
+        CHECK(b.BytesPerScanLine() == 20);
+        auto* p = static_cast<uint8_t*>(b.ScanLine(2)) + 4;
+        CHECK((p[0] == 0x12 && p[1] == 0x34 && p[2] == 0x56));   // blue, green, red
+        b.SetPixelFormat(pf24bit);
+        CHECK(PixelAt(b, 1, 2) == 0x123456);
+        CHECK(PixelAt(b, 0, 0) == clRed);
+    }
+    SUBCASE("fewer bits and back")
+    {
+        b.Canvas()->SetPixels(0, 0, clBlue);
+        b.Canvas()->SetPixels(1, 0, 0x7F7F7F);
+        b.SetPixelFormat(pf8bit);
+        CHECK(b.Palette().size() == 256);
+        b.SetPixelFormat(pf24bit);
+        CHECK(PixelAt(b, 0, 0) == clBlue);
+        CHECK(PixelAt(b, 2, 2) == clRed);
+        b.SetPixelFormat(pf16bit);
+        b.SetPixelFormat(pf24bit);
+        CHECK(PixelAt(b, 0, 0) == clBlue);
+        TColor g = PixelAt(b, 1, 0);
+        CHECK(std::abs(GetRValue(g) - 0x7F) <= 8);
+        b.SetPixelFormat(pf1bit);
+        b.SetPixelFormat(pf24bit);
+        CHECK((PixelAt(b, 0, 0) == clBlack || PixelAt(b, 0, 0) == clWhite));
+    }
+    SUBCASE("device bitmaps name their layout when asked for scan lines")
+    {
+        TBitmap d;
+        d.SetSize(3, 3);
+        CHECK(d.PixelFormat() == pfDevice);
+        d.ScanLine(0);
+        CHECK(d.HandleType() == bmDIB);
+        CHECK(d.PixelFormat() != pfDevice);
+    }
+}
+
+TEST_CASE("bitmap assign is a deep copy")
+{
+    TBitmap a, b;
+    NewBmp24(b, 6, 6, clGreen);
+    b.SetTransparent(true);
+    b.SetTransparentColor(clRed);
+    a.Assign(&b);
+    CHECK(a.Width() == 6);
+    CHECK(a.PixelFormat() == pf24bit);
+    CHECK(a.Handle() != b.Handle());
+    CHECK(a.Transparent());
+    CHECK(a.TransparentColor() == clRed);
+    b.Canvas()->SetPixels(2, 2, clBlue);
+    static_cast<uint8_t*>(b.ScanLine(0))[0] = 0x55;
+    CHECK(PixelAt(a, 2, 2) == clGreen);
+    CHECK(PixelAt(a, 0, 0) == clGreen);
+    b.SetSize(1, 1);
+    CHECK(a.Width() == 6);
+    a.Assign(nullptr);
+    CHECK(a.Empty());
+    TFont f;
+    CHECK_THROWS_AS(a.Assign(&f), EConvertError);
+}
+
+TEST_CASE("bitmap takes over a system bitmap and gives its own away")
+{
+    HDC screen = GetDC(nullptr);
+    HBITMAP ddb = CreateCompatibleBitmap(screen, 7, 5);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, ddb);
+    RECT r{0, 0, 7, 5};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &r, red);
+    DeleteObject(red);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+
+    TBitmap b;
+    b.SetHandle(ddb);
+    CHECK(b.Width() == 7);
+    CHECK(b.Height() == 5);
+    CHECK(b.PixelFormat() == pfDevice);
+    b.SetPixelFormat(pf24bit);
+    CHECK(PixelAt(b, 6, 4) == clRed);
+    HBITMAP own = b.ReleaseHandle();
+    CHECK(b.Empty());
+    BITMAP bm{};
+    CHECK(GetObjectA(own, sizeof(bm), &bm) == sizeof(bm));
+    CHECK(bm.bmWidth == 7);
+    DeleteObject(own);
+}
+
+TEST_CASE("bitmap files round trip")
+{
+    for (TPixelFormat f : {pf24bit, pf32bit, pf8bit, pf4bit, pf1bit, pf15bit, pf16bit}) {
+        CAPTURE(int(f));
+        TBitmap b;
+        NewBmp24(b, 13, 7, clWhite);
+        b.Canvas()->SetPixels(0, 0, clBlack);
+        b.Canvas()->SetPixels(12, 6, clBlack);
+        b.Canvas()->SetPixels(5, 3, clBlack);
+        b.SetPixelFormat(f);
+        std::vector<uint8_t> bytes = Saved(b);
+        REQUIRE(bytes.size() > 54);
+        CHECK(bytes[0] == 'B');
+        CHECK(bytes[1] == 'M');
+
+        TBitmap c;
+        c.LoadFromMemory(bytes.data(), bytes.size());
+        CHECK(c.PixelFormat() == f);
+        CHECK(c.Width() == 13);
+        CHECK(c.Height() == 7);
+        CHECK(Saved(c) == bytes);
+        c.SetPixelFormat(pf24bit);
+        CHECK(PixelAt(c, 0, 0) == clBlack);
+        CHECK(PixelAt(c, 12, 6) == clBlack);
+        CHECK(PixelAt(c, 5, 3) == clBlack);
+        CHECK(PixelAt(c, 1, 0) == clWhite);
+        CHECK(PixelAt(c, 12, 5) == clWhite);
+    }
+
+    SUBCASE("through files and streams")
+    {
+        TBitmap b;
+        NewBmp24(b, 3, 2, clTeal);
+        AnsiString name = ZANDREL_BUILD_DIR "/graphics-roundtrip.bmp";
+        b.SaveToFile(name);
+        TBitmap c;
+        c.LoadFromFile(name);
+        CHECK(PixelAt(c, 2, 1) == clTeal);
+        CHECK(c.Equals(&b));
+        TMemoryStream ms;
+        ms.WriteBuffer("xx", 2);   // a picture in the middle of a stream
+        b.SaveToStream(&ms);
+        ms.WriteBuffer("tail", 4);
+        ms.SetPosition(2);
+        TBitmap d;
+        d.LoadFromStream(&ms);
+        CHECK(PixelAt(d, 0, 0) == clTeal);
+        CHECK(ms.Position() == ms.Size() - 4);   // stopped at the end of the picture
+        CHECK_THROWS_AS(c.LoadFromFile(ZANDREL_BUILD_DIR "/no-such-file.bmp"), EFOpenError);
+    }
+    SUBCASE("an empty stream gives an empty bitmap, and an empty bitmap saves nothing")
+    {
+        TBitmap b;
+        NewBmp24(b, 3, 2, clTeal);
+        TMemoryStream ms;
+        b.LoadFromStream(&ms);
+        CHECK(b.Empty());
+        CHECK(Saved(b).empty());
+    }
+    SUBCASE("form data: a 32-bit size, then the file")
+    {
+        DataBitmap b;
+        NewBmp24(b, 2, 2, clNavy);
+        TMemoryStream ms;
+        b.WriteData(&ms);
+        CHECK(ms.Size() == 4 + 14 + 40 + 2 * 8);
+        uint32_t size;
+        std::memcpy(&size, ms.Memory(), 4);
+        CHECK(size == ms.Size() - 4);
+        ms.SetPosition(0);
+        DataBitmap c;
+        c.ReadData(&ms);
+        CHECK(PixelAt(c, 1, 1) == clNavy);
+        // A size that runs past the data is damage.
+        size += 1;
+        ms.SetPosition(0);
+        ms.WriteBuffer(&size, 4);
+        ms.SetPosition(0);
+        CHECK_THROWS_AS(c.ReadData(&ms), EInvalidGraphic);
+    }
+}
+
+TEST_CASE("bitmap files of every common depth load with their colours")
+{
+    auto load24 = [](const std::vector<uint8_t>& file, TPixelFormat expect) {
+        auto b = std::make_unique<TBitmap>();
+        b->LoadFromMemory(file.data(), file.size());
+        CHECK(b->PixelFormat() == expect);
+        b->SetPixelFormat(pf24bit);
+        return b;
+    };
+    // Checker of four colours: (x + y) % 4 picks the colour.
+    const std::vector<TColor> four = {clRed, clLime, clBlue, 0x336699};
+    auto checker = [&](TBitmap& b) {
+        for (int y = 0; y < b.Height(); ++y)
+            for (int x = 0; x < b.Width(); ++x)
+                if (PixelAt(b, x, y) != four[(x + y) % 4]) {
+                    FAIL_CHECK("pixel ", x, ",", y);
+                    return;
+                }
+    };
+
+    SUBCASE("1 bit")
+    {
+        auto b = load24(MakeBmp(11, 3, 1, {clYellow, clPurple}, [](int x, int y) { return (x + y) & 1; }), pf1bit);
+        CHECK(PixelAt(*b, 0, 0) == clYellow);
+        CHECK(PixelAt(*b, 1, 0) == clPurple);
+        CHECK(PixelAt(*b, 10, 2) == clYellow);
+        CHECK(PixelAt(*b, 9, 2) == clPurple);
+    }
+    SUBCASE("4 and 8 bits, bottom-up and top-down, with short colour tables")
+    {
+        auto idx = [](int x, int y) { return uint32_t((x + y) % 4); };
+        checker(*load24(MakeBmp(9, 5, 4, four, idx), pf4bit));
+        checker(*load24(MakeBmp(9, 5, 8, four, idx), pf8bit));
+        BmpOptions td;
+        td.TopDown = true;
+        checker(*load24(MakeBmp(9, 5, 8, four, idx, td), pf8bit));
+        BmpOptions os2;
+        os2.HeaderSize = 12;
+        checker(*load24(MakeBmp(9, 5, 8, four, idx, os2), pf8bit));
+        BmpOptions v5;
+        v5.HeaderSize = 124;
+        checker(*load24(MakeBmp(9, 5, 4, four, idx, v5), pf4bit));
+    }
+    SUBCASE("run-length 8 and 4 bits")
+    {
+        // 6 x 3: the bottom row a run of three of colour 1, then 2, 3, 0 as they stand;
+        // a delta over the middle row; three of colour 2 in the top row.
+        BmpOptions o;
+        o.Compression = BI_RLE8;
+        o.Compressed = {3, 1, 0, 3, 2, 3, 0, 0, 0, 0, 0, 2, 0, 1, 3, 2, 0, 1};
+        auto b = load24(MakeBmp(6, 3, 8, four, {}, o), pf8bit);
+        CHECK(PixelAt(*b, 0, 2) == clLime);
+        CHECK(PixelAt(*b, 2, 2) == clLime);
+        CHECK(PixelAt(*b, 3, 2) == clBlue);
+        CHECK(PixelAt(*b, 4, 2) == 0x336699);
+        CHECK(PixelAt(*b, 5, 2) == clRed);
+        CHECK(PixelAt(*b, 0, 1) == clRed);   // skipped by the delta: colour 0
+        CHECK(PixelAt(*b, 0, 0) == clBlue);
+        CHECK(PixelAt(*b, 2, 0) == clBlue);
+        CHECK(PixelAt(*b, 3, 0) == clRed);
+
+        o.Compression = BI_RLE4;
+        o.Compressed = {5, 0x12, 0, 0, 0, 3, 0x30, 0x10, 0, 1};
+        auto c = load24(MakeBmp(6, 2, 4, four, {}, o), pf4bit);
+        CHECK(PixelAt(*c, 0, 1) == clLime);
+        CHECK(PixelAt(*c, 1, 1) == clBlue);
+        CHECK(PixelAt(*c, 4, 1) == clLime);
+        CHECK(PixelAt(*c, 5, 1) == clRed);
+        CHECK(PixelAt(*c, 0, 0) == 0x336699);
+        CHECK(PixelAt(*c, 1, 0) == clRed);
+        CHECK(PixelAt(*c, 2, 0) == clLime);
+    }
+    SUBCASE("16 bits: 5-5-5 plain and 5-6-5 bit fields")
+    {
+        auto v555 = [](int x, int) { return x == 0 ? 0x7C00u : x == 1 ? 0x03E0u : x == 2 ? 0x001Fu : 0x7FFFu; };
+        auto b = load24(MakeBmp(4, 2, 16, {}, v555), pf15bit);
+        CHECK(PixelAt(*b, 0, 1) == clRed);
+        CHECK(PixelAt(*b, 1, 1) == clLime);
+        CHECK(PixelAt(*b, 2, 0) == clBlue);
+        CHECK(PixelAt(*b, 3, 0) == clWhite);
+        BmpOptions o;
+        o.Compression = BI_BITFIELDS;
+        o.Masks = {0xF800, 0x07E0, 0x001F};
+        auto v565 = [](int x, int) { return x == 0 ? 0xF800u : x == 1 ? 0x07E0u : x == 2 ? 0x001Fu : 0x0410u; };
+        auto c = load24(MakeBmp(4, 2, 16, {}, v565, o), pf16bit);
+        CHECK(PixelAt(*c, 0, 0) == clRed);
+        CHECK(PixelAt(*c, 1, 0) == clLime);
+        CHECK(PixelAt(*c, 2, 0) == clBlue);
+        CHECK(std::abs(GetGValue(PixelAt(*c, 3, 0)) - 0x82) <= 1);
+        // Other masks are read channel by channel.
+        o.Masks = {0x000F, 0x00F0, 0x0F00};
+        auto d = load24(MakeBmp(2, 1, 16, {}, [](int x, int) { return x ? 0x0F00u : 0x000Fu; }, o), pf24bit);
+        CHECK(PixelAt(*d, 0, 0) == clRed);
+        CHECK(PixelAt(*d, 1, 0) == clBlue);
+    }
+    SUBCASE("24 and 32 bits")
+    {
+        auto col = [&](int x, int y) { return uint32_t(four[(x + y) % 4]); };
+        checker(*load24(MakeBmp(5, 3, 24, {}, col), pf24bit));
+        BmpOptions td;
+        td.TopDown = true;
+        checker(*load24(MakeBmp(5, 3, 24, {}, col, td), pf24bit));
+        auto bgrx = [&](int x, int y) {
+            TColor c = four[(x + y) % 4];
+            return uint32_t(GetBValue(c) | (GetGValue(c) << 8) | (GetRValue(c) << 16)) | 0xAA000000u;
+        };
+        checker(*load24(MakeBmp(5, 3, 32, {}, bgrx), pf32bit));
+        BmpOptions swapped;
+        swapped.Compression = BI_BITFIELDS;
+        swapped.HeaderSize = 108;
+        swapped.Masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
+        checker(*load24(MakeBmp(5, 3, 32, {}, [&](int x, int y) { return uint32_t(four[(x + y) % 4]); }, swapped), pf24bit));
+    }
+}
+
+TEST_CASE("damaged bitmap files raise EInvalidGraphic and leave the bitmap as it was")
+{
+    const std::vector<TColor> pal = {clRed, clLime, clBlue, clWhite};
+    BmpOptions rle;
+    rle.Compression = BI_RLE8;
+    rle.Compressed = {3, 1, 0, 3, 2, 3, 0, 0, 0, 0, 0, 2, 0, 1, 3, 2, 0, 1};
+    BmpOptions fields;
+    fields.Compression = BI_BITFIELDS;
+    fields.Masks = {0xF800, 0x07E0, 0x001F};
+    const std::vector<std::vector<uint8_t>> samples = {
+        MakeBmp(7, 5, 8, pal, [](int x, int y) { return uint32_t((x * y) % 4); }),
+        MakeBmp(7, 5, 24, {}, [](int x, int y) { return uint32_t(x * 0x102030 + y); }),
+        MakeBmp(6, 3, 8, pal, {}, rle),
+        MakeBmp(5, 4, 16, {}, [](int x, int) { return uint32_t(x * 0x1234); }, fields),
+        MakeBmp(9, 2, 1, {clBlack, clWhite}, [](int x, int) { return uint32_t(x & 1); }),
+    };
+
+    TBitmap b;
+    NewBmp24(b, 3, 3, clAqua);
+    auto unchanged = [&] {
+        return b.Width() == 3 && b.Height() == 3 && b.PixelFormat() == pf24bit && PixelAt(b, 2, 2) == clAqua;
+    };
+
+    for (size_t s = 0; s < samples.size(); ++s) {
+        CAPTURE(s);
+        const std::vector<uint8_t>& file = samples[s];
+        {
+            TBitmap ok;
+            ok.LoadFromMemory(file.data(), file.size());
+            REQUIRE_FALSE(ok.Empty());
+        }
+        // Every truncation is refused.
+        for (size_t n = 1; n < file.size(); ++n) {
+            CAPTURE(n);
+            CHECK_THROWS_WITH_AS(b.LoadFromMemory(file.data(), n), "Bitmap image is not valid", EInvalidGraphic);
+            CHECK(unchanged());
+        }
+        // Flipped bytes load or are refused, never worse.
+        for (size_t i = 0; i < file.size(); ++i)
+            for (uint8_t x : {0xFF, 0x80, 0x01, 0x7F}) {
+                std::vector<uint8_t> bad = file;
+                bad[i] ^= x;
+                TBitmap t;
+                try {
+                    t.LoadFromMemory(bad.data(), bad.size());
+                    t.SetPixelFormat(pf24bit);
+                    if (!t.Empty())
+                        PixelAt(t, t.Width() - 1, t.Height() - 1);
+                } catch (const EInvalidGraphic&) {
+                }
+            }
+    }
+
+    auto patched = [&](size_t at, uint32_t value) {
+        std::vector<uint8_t> f = samples[1];
+        std::memcpy(&f[at], &value, 4);
+        return f;
+    };
+    SUBCASE("sizes and offsets that cannot be")
+    {
+        for (auto f : {patched(18, 60000), patched(22, 60000), patched(18, 0), patched(22, 0),
+                       patched(18, 0x80000000u), patched(22, 0x80000000u), patched(10, 20),
+                       patched(10, 0x7FFFFFFF), patched(14, 41), patched(14, 0xFFFFFFFFu),
+                       patched(28, 7), patched(30, 5)}) {
+            CHECK_THROWS_AS(b.LoadFromMemory(f.data(), f.size()), EInvalidGraphic);
+            CHECK(unchanged());
+        }
+        // A colour table larger than the depth allows.
+        std::vector<uint8_t> f = samples[0];
+        uint32_t n = 300;
+        std::memcpy(&f[46], &n, 4);
+        CHECK_THROWS_AS(b.LoadFromMemory(f.data(), f.size()), EInvalidGraphic);
+        CHECK_THROWS_AS(b.LoadFromMemory("XM", 2), EInvalidGraphic);
+    }
+    SUBCASE("a huge run-length picture with a few bytes allocates only within the limit")
+    {
+        BmpOptions big;
+        big.Compression = BI_RLE8;
+        big.Compressed = {0, 1};
+        std::vector<uint8_t> f = MakeBmp(1, 1, 8, pal, {}, big);
+        uint32_t side = 20000;
+        std::memcpy(&f[18], &side, 4);
+        std::memcpy(&f[22], &side, 4);
+        CHECK_THROWS_AS(b.LoadFromMemory(f.data(), f.size()), EInvalidGraphic);
+        CHECK(unchanged());
+    }
+}
+
+TEST_CASE("bitmaps from resources")
+{
+    TBitmap b;
+    b.LoadFromResourceName(GetModuleHandleA(nullptr), "TINYBMP");
+    CHECK(b.Width() == 4);
+    CHECK(b.Height() == 2);
+    b.SetPixelFormat(pf24bit);
+    CHECK(PixelAt(b, 0, 0) == clRed);
+    CHECK(PixelAt(b, 3, 1) == clBlue);
+    TBitmap c;
+    c.LoadFromResourceID(GetModuleHandleA(nullptr), 300);
+    CHECK(c.Width() == 4);
+    CHECK_THROWS_WITH_AS(b.LoadFromResourceName(GetModuleHandleA(nullptr), "NOPE"), "Resource NOPE not found", EResNotFound);
+    CHECK(b.Width() == 4);
+}
+
+TEST_CASE("icons: from a handle, drawn, saved as a file and loaded back")
+{
+    // 16 x 16 red, the top-left 4 x 4 corner transparent.
+    std::vector<uint32_t> color(16 * 16, 0xFFFF0000u);
+    std::vector<uint8_t> mask(2 * 16, 0);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x)
+            color[size_t(y) * 16 + x] = 0;
+        mask[size_t(y) * 2] = 0xF0;
+    }
+    ICONINFO ii{TRUE, 0, 0, CreateBitmap(16, 16, 1, 1, mask.data()), CreateBitmap(16, 16, 1, 32, color.data())};
+    HICON h = CreateIconIndirect(&ii);
+    DeleteObject(ii.hbmMask);
+    DeleteObject(ii.hbmColor);
+    REQUIRE(h);
+
+    TIcon icon;
+    CHECK(icon.Empty());
+    icon.SetHandle(h);
+    CHECK(icon.Width() == 16);
+    CHECK(icon.Height() == 16);
+    CHECK_THROWS_WITH_AS(icon.SetWidth(3), "Cannot change the size of an icon", EInvalidGraphicOperation);
+
+    auto drawn = [](TIcon& i) {
+        TBitmap b;
+        NewBmp24(b, 20, 20, clLime);
+        b.Canvas()->Draw(2, 2, &i);
+        return PixelAt(b, 10, 10) == clRed && PixelAt(b, 17, 17) == clRed && PixelAt(b, 3, 3) == clLime &&
+               PixelAt(b, 1, 1) == clLime && PixelAt(b, 18, 18) == clLime;
+    };
+    CHECK(drawn(icon));
+
+    std::vector<uint8_t> file = Saved(icon);
+    REQUIRE(file.size() > 22);
+    CHECK((file[0] == 0 && file[1] == 0 && file[2] == 1 && file[4] == 1));
+    TIcon loaded;
+    TMemoryStream ms;
+    ms.WriteBuffer(file.data(), int32_t(file.size()));
+    ms.SetPosition(0);
+    loaded.LoadFromStream(&ms);
+    CHECK(loaded.Width() == 16);
+    CHECK(drawn(loaded));
+    CHECK(Saved(loaded) == file);   // the file is kept as loaded
+
+    TIcon copy;
+    copy.Assign(&icon);
+    CHECK(copy.Handle() != icon.Handle());
+    CHECK(drawn(copy));
+    HICON own = copy.ReleaseHandle();
+    CHECK(copy.Empty());
+    DestroyIcon(own);
+
+    for (size_t n = 1; n < file.size(); ++n) {
+        TMemoryStream t;
+        t.WriteBuffer(file.data(), int32_t(n));
+        t.SetPosition(0);
+        CHECK_THROWS_WITH_AS(loaded.LoadFromStream(&t), "Icon image is not valid", EInvalidGraphic);
+    }
+    CHECK(drawn(loaded));
+    for (size_t i = 0; i < 62; ++i)
+        for (uint8_t x : {0xFF, 0x80, 0x01}) {
+            std::vector<uint8_t> bad = file;
+            bad[i] ^= x;
+            TMemoryStream t;
+            t.WriteBuffer(bad.data(), int32_t(bad.size()));
+            t.SetPosition(0);
+            TIcon j;
+            try {
+                j.LoadFromStream(&t);
+            } catch (const EInvalidGraphic&) {
+            }
+        }
+}

@@ -1,0 +1,10 @@
+#include "test_main.h"
+#include "unicode/ucsystem.h"
+
+int main(int argc, char** argv)
+{
+    return RunTests(argc, argv, [] {
+        InitSysUtils();
+        InitUcSystem();
+    });
+}

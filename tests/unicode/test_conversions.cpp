@@ -1,0 +1,274 @@
+#include "uctest.h"
+#include "unicode/ucsysutils.h"
+
+#include <random>
+#include <vector>
+
+static const WideString Privet = L"\x041F\x0440\x0438\x0432\x0435\x0442";   // "Hello" in Russian
+
+static bool IsInvalidUtf7(const AnsiString& S)
+{
+    try {
+        Utf7ToWide(S);
+        return false;
+    } catch (const EUcGeneralError& e) {
+        return e.Message() == "Invalid UTF7";
+    }
+}
+
+// Random UTF-16 units, weighted toward the characters UTF-7 treats specially.
+static WideString RandomUnits(std::mt19937& rng, size_t len, bool wellFormed)
+{
+    static const WideChar special[] = L"+-/ \t\r\nA~\\!\"#";
+    WideString s;
+    while (s.size() < len) {
+        switch (rng() % 4) {
+        case 0:
+            s += special[rng() % (sizeof(special) / sizeof(WideChar) - 1)];
+            break;
+        case 1:
+            s += static_cast<WideChar>(rng() % 128);
+            break;
+        case 2:
+            s += static_cast<WideChar>(0x400 + rng() % 0x60);
+            break;
+        default: {
+            WideChar c = static_cast<WideChar>(rng() % 0x10000);
+            if (wellFormed && c >= 0xD800 && c <= 0xDFFF) {
+                s += static_cast<WideChar>(0xD800 + rng() % 0x400);
+                c = static_cast<WideChar>(0xDC00 + rng() % 0x400);
+            }
+            s += c;
+        }
+        }
+    }
+    return s;
+}
+
+TEST_CASE("UTF-7: plus signs and the closing minus")
+{
+    CHECK(WideToUtf7(L"+") == "+-");
+    CHECK(WideToUtf7(L"A+B") == "A+-B");
+    CHECK(Utf7ToWide("+-") == L"+");
+    CHECK(Utf7ToWide("A+-B") == L"A+B");
+
+    // No minus when nothing follows or the next character cannot be read as base64.
+    CHECK(WideToUtf7(L"\x00E9") == "+AOk");
+    CHECK(WideToUtf7(L"\x00E9.") == "+AOk.");
+    CHECK(WideToUtf7(L"\x00E9 x") == "+AOk x");
+    // A base64 letter or a minus after the sequence needs one.
+    CHECK(WideToUtf7(L"\x00E9" L"a") == "+AOk-a");
+    CHECK(WideToUtf7(L"\x00E9-") == "+AOk--");
+    CHECK(WideToUtf7(L"\x00E9/") == "+AOk-/");
+    // A plus inside a shift sequence is encoded with it.
+    CHECK(WideToUtf7(L"\x00E9+") == "+AOkAKw");
+
+    CHECK(WideToUtf7(L"") == "");
+    CHECK(Utf7ToWide("") == L"");
+}
+
+TEST_CASE("UTF-7: direct sets")
+{
+    // Set O is written directly by default; "~" and "\" are in no direct set.
+    CHECK(WideToUtf7(L"a!#@ b\t\r\n") == "a!#@ b\t\r\n");
+    CHECK(WideToUtf7(L"~") == "+AH4");
+    CHECK(WideToUtf7(L"\\") == "+AFw");
+
+    const WideString src = L"!#";
+    const WideChar* s = src.data();
+    char out[32];
+    char* d = out;
+    CHECK(ConvertUTF16toUTF7(s, s + src.size(), d, out + sizeof(out), true, false) == utf7Ok);
+    CHECK(AnsiString(out, d) == "+ACEAIw-");
+    CHECK(s == src.data() + src.size());
+}
+
+TEST_CASE("UTF-7: known encodings decode")
+{
+    CHECK(Utf7ToWide("Hi Mom -+Jjo--!") == L"Hi Mom -\x263A-!");
+    CHECK(Utf7ToWide("A+ImIDkQ.") == L"A\x2262\x0391.");
+    CHECK(Utf7ToWide("+ZeVnLIqe-") == L"\x65E5\x672C\x8A9E");
+    CHECK(Utf7ToWide("+AOk-a") == L"\x00E9" L"a");
+    CHECK(Utf7ToWide("+AOk x") == L"\x00E9 x");
+    CHECK(Utf7ToWide("+AAA-") == WideString(1, L'\0'));
+    CHECK(WideToUtf7(Privet) == "+BB8EQAQ4BDIENQRC");
+    CHECK(Utf7ToWide("+BB8EQAQ4BDIENQRC") == Privet);
+}
+
+TEST_CASE("UTF-7: invalid input is reported, never read past")
+{
+    CHECK(IsInvalidUtf7("+ "));            // a sequence that decodes nothing
+    CHECK(IsInvalidUtf7("+"));
+    CHECK(IsInvalidUtf7("+A-"));
+    CHECK(IsInvalidUtf7("x+!"));
+    CHECK(IsInvalidUtf7("+AOl-"));         // leftover bits that are not zero
+    CHECK(IsInvalidUtf7("+AOl"));
+    CHECK(IsInvalidUtf7("abc\xE9"));       // a byte above 127
+    CHECK(IsInvalidUtf7("+AOk\xE9"));
+    CHECK(IsInvalidUtf7("\x80"));
+    CHECK_THROWS_AS(Utf7ToWide("+ "), EUcGeneralError);
+
+    // The decoder still reports what it made of the rest.
+    const AnsiString src = "a\xE9" "b";
+    const char* s = src.data();
+    WideChar out[8];
+    WideChar* d = out;
+    CHECK(ConvertUTF7toUTF16(s, s + src.size(), d, out + 8) == utf7Invalid);
+    CHECK(WideString(out, d) == L"a\x00E9" L"b");
+}
+
+TEST_CASE("UTF-7: a full destination stops the converters at its end")
+{
+    const WideString src = L"a+\x00E9\x0416z~+-";
+    const AnsiString full = WideToUtf7(src);
+    for (size_t room = 0; room < full.size(); ++room) {
+        std::vector<char> out(room + 1, '#');
+        const WideChar* s = src.data();
+        char* d = out.data();
+        CAPTURE(room);
+        CHECK(ConvertUTF16toUTF7(s, s + src.size(), d, out.data() + room, false, true) == utf7Overflow);
+        CHECK(d <= out.data() + room);
+        CHECK(out[room] == '#');
+        CHECK(full.compare(0, static_cast<size_t>(d - out.data()), out.data(), d - out.data()) == 0);
+    }
+    for (size_t room = 0; room < src.size(); ++room) {
+        std::vector<WideChar> out(room + 1, L'#');
+        const char* s = full.data();
+        WideChar* d = out.data();
+        CAPTURE(room);
+        CHECK(ConvertUTF7toUTF16(s, s + full.size(), d, out.data() + room) == utf7Overflow);
+        CHECK(out[room] == L'#');
+        CHECK(src.compare(0, static_cast<size_t>(d - out.data()), out.data(), d - out.data()) == 0);
+    }
+}
+
+TEST_CASE("UTF-7 and UTF-8: random UTF-16 round-trips")
+{
+    std::mt19937 rng(2152);
+    for (int i = 0; i < 400; ++i) {
+        const WideString any = RandomUnits(rng, rng() % 64, false);
+        CHECK(Utf7ToWide(WideToUtf7(any)) == any);
+        CHECK(ConvertToWide(ConvertFromWide(any, 65000), 65000) == any);
+
+        // The strict form with every sequence closed reads back the same way.
+        std::vector<char> strict(any.size() * 7 + 1);
+        const WideChar* s = any.data();
+        char* d = strict.data();
+        REQUIRE(ConvertUTF16toUTF7(s, s + any.size(), d, strict.data() + strict.size(), true, false) == utf7Ok);
+        CHECK(Utf7ToWide(AnsiString(strict.data(), d)) == any);
+
+        const WideString wellFormed = RandomUnits(rng, rng() % 64, true);
+        CHECK(Utf8ToWide(WideToUtf8(wellFormed)) == wellFormed);
+        CHECK(ConvertToWide(ConvertFromWide(wellFormed, 65001), 65001) == wellFormed);
+    }
+}
+
+TEST_CASE("UTF-8 through the platform's converter")
+{
+    CHECK(WideToUtf8(Privet) == "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+    CHECK(WideToUtf8(L"\x20AC") == "\xE2\x82\xAC");
+    CHECK(WideToUtf8(L"\xD83D\xDE00") == "\xF0\x9F\x98\x80");
+    CHECK(Utf8ToWide("\xF0\x9F\x98\x80") == L"\xD83D\xDE00");
+    CHECK(Utf8ToWide(AnsiString("a\0b", 3)) == WideString(L"a\0b", 3));
+    CHECK(WideToUtf8(L"") == "");
+    CHECK(Utf8ToWide("") == L"");
+    CHECK(Utf8ToWide(nullptr, 5) == L"");
+
+    // Malformed bytes come back as something, and the good text around them survives.
+    for (const char* bad : {"\xC3(", "x\xFF\xFEy", "\xE2\x82", "\xF0\x9F", "\x80\x80\x80", "\xED\xA0\x80"}) {
+        CAPTURE(bad);
+        const WideString w = Utf8ToWide(bad);
+        CHECK_FALSE(w.empty());
+    }
+    CHECK(Utf8ToWide("\xC3(").back() == L'(');
+    CHECK_FALSE(WideToUtf8(L"a\xD800" L"b").empty());   // a lone surrogate
+}
+
+TEST_CASE("Cyrillic through the ANSI code page 1251")
+{
+    REQUIRE(GetACP() == 1251u);
+    const AnsiString cp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
+    CHECK(ConvertFromWide(Privet, 1251) == cp1251);
+    CHECK(ConvertToWide(cp1251, 1251) == Privet);
+    CHECK(WideToAnsi(Privet) == cp1251);
+    CHECK(AnsiToWide(cp1251) == Privet);
+    // No ANSI form: the code page's default character, nothing reported.
+    CHECK(ConvertFromWide(L"\x4E2D", 1251) == "?");
+    CHECK(ConvertToWide("\x93\xFA", 932) == L"\x65E5");
+    CHECK(ConvertToWide("abc", 12345) == L"");   // a code page the system does not know
+}
+
+TEST_CASE("code pages of locales and keys")
+{
+    CHECK(LocaleCodePage(MAKELCID(0x0419, SORT_DEFAULT)) == 1251u);
+    CHECK(LocaleCodePage(MAKELCID(0x0409, SORT_DEFAULT)) == 1252u);
+    CHECK(LocaleCodePage(MAKELCID(0x0411, SORT_DEFAULT)) == 932u);
+    CHECK(KeyboardLayoutCodePage() != 0u);
+    CHECK(KeyCharToWide('A') == L'A');
+    CHECK(KeyCharToWide(0x0416) == 0x0416);   // already a character
+}
+
+TEST_CASE("CharMapsToAnsi: only characters the code page holds exactly")
+{
+    CHECK(CharMapsToAnsi(L'A'));
+    CHECK(CharMapsToAnsi(0x0416));           // Cyrillic Zhe
+    CHECK_FALSE(CharMapsToAnsi(0x4E2D));     // Chinese
+    CHECK_FALSE(CharMapsToAnsi(0x03B1));     // Greek alpha
+    CHECK_FALSE(CharMapsToAnsi(0x00E9));     // e acute has only a look-alike in 1251
+
+    TRestore<UINT> cp(DefaultConversionCodePage);
+    DefaultConversionCodePage = 65001;
+    CHECK(CharMapsToAnsi(0x4E2D));
+    CHECK_FALSE(CharMapsToAnsi(0xD800));
+    DefaultConversionCodePage = 1252;
+    CHECK(CharMapsToAnsi(0x00E9));
+    CHECK_FALSE(CharMapsToAnsi(0x0416));
+}
+
+TEST_CASE("byte order swap stops at the first zero character")
+{
+    WideChar buf[] = {0x0102, 0x4142, 0, 0x0203};
+    SwapWideByteOrder(buf);
+    CHECK(buf[0] == 0x0201);
+    CHECK(buf[1] == 0x4241);
+    CHECK(buf[3] == 0x0203);
+    WideChar high[] = {0x0100, 0};
+    SwapWideByteOrder(high);
+    CHECK(high[0] == 0x0001);
+    SwapWideByteOrder(nullptr);
+}
+
+TEST_CASE("start-up switches follow the platform version")
+{
+    TRestore<DWORD> platform(Win32Platform), major(Win32MajorVersion), minor(Win32MinorVersion);
+    TRestore<bool> unicode(PlatformIsUnicode), xp(PlatformIsXPOrLater);
+    TRestore<UINT> cp(DefaultConversionCodePage);
+
+    Win32Platform = VER_PLATFORM_WIN32_WINDOWS;
+    Win32MajorVersion = 4;
+    Win32MinorVersion = 10;
+    InitUcSystem();
+    CHECK_FALSE(PlatformIsUnicode);
+    CHECK_FALSE(PlatformIsXPOrLater);
+    CHECK(DefaultConversionCodePage == LocaleCodePage(GetThreadLocale()));
+
+    Win32Platform = VER_PLATFORM_WIN32_NT;
+    Win32MajorVersion = 5;
+    Win32MinorVersion = 0;
+    InitUcSystem();
+    CHECK(PlatformIsUnicode);
+    CHECK_FALSE(PlatformIsXPOrLater);
+    CHECK(DefaultConversionCodePage == CP_THREAD_ACP);
+
+    Win32MinorVersion = 1;
+    InitUcSystem();
+    CHECK(PlatformIsXPOrLater);
+    Win32MajorVersion = 6;
+    Win32MinorVersion = 0;
+    InitUcSystem();
+    CHECK(PlatformIsXPOrLater);
+
+    Win32MajorVersion = 4;
+    InitUcSystem();
+    CHECK(DefaultConversionCodePage == LocaleCodePage(GetThreadLocale()));
+}

@@ -1,7 +1,0 @@
-#include <doctest.h>
-#include "unicode/ucsystem.h"
-
-TEST_CASE("the platform is NT")
-{
-    CHECK(PlatformIsUnicode);
-}

@@ -1,0 +1,210 @@
+#include "uctest.h"
+#include "unicode/ucsysutils.h"
+
+#include <cstring>
+
+static const WideString Privet = L"\x041F\x0440\x0438\x0432\x0435\x0442";
+
+// Runs the body once with the wide calls and once with the ANSI ones.
+#define BOTH_PATHS                                                                         \
+    for (bool unicode : {true, false})                                                     \
+        if (TRestore<bool> restore_(PlatformIsUnicode); (PlatformIsUnicode = unicode), true) \
+            if (CAPTURE(unicode); true)
+
+static bool WriteAll(HANDLE h, const char* data)
+{
+    DWORD written = 0;
+    return WriteFile(h, data, static_cast<DWORD>(std::strlen(data)), &written, nullptr) &&
+           written == std::strlen(data);
+}
+
+TEST_CASE("files with Cyrillic names on both paths")
+{
+    BOTH_PATHS
+    {
+        const WideString name = TestFilePath(Privet + (unicode ? L"-w.txt" : L"-a.txt"));
+        HANDLE h = FileCreateWide(name);
+        REQUIRE(h != INVALID_HANDLE_VALUE);
+        CHECK(WriteAll(h, "content"));
+        CloseHandle(h);
+        {
+            // The name on disk is the Cyrillic one, whichever call made it.
+            TRestore<bool> wide(PlatformIsUnicode);
+            PlatformIsUnicode = true;
+            CHECK(FileExistsWide(name));
+        }
+        CHECK(FileExistsWide(name));
+        CHECK_FALSE(FileExistsWide(name + L".missing"));
+        CHECK_FALSE(FileExistsWide(TestFilePath(L"")));   // a folder is no file
+
+        h = FileOpenWide(name, 0x20);   // read, others may only read
+        REQUIRE(h != INVALID_HANDLE_VALUE);
+        char buf[16] = {};
+        DWORD got = 0;
+        CHECK(ReadFile(h, buf, sizeof(buf), &got, nullptr));
+        CHECK(AnsiString(buf, got) == "content");
+        HANDLE second = FileOpenWide(name, 0x41);   // a writer is refused
+        CHECK(second == INVALID_HANDLE_VALUE);
+        CHECK(GetLastError() == ERROR_SHARING_VIOLATION);
+        HANDLE reader = FileOpenWide(name, 0x40);
+        CHECK(reader != INVALID_HANDLE_VALUE);
+        CloseHandle(reader);
+        CloseHandle(h);
+
+        for (uint32_t bad : {3u, 0x50u, 0xF2u}) {
+            CAPTURE(bad);
+            SetLastError(0);
+            CHECK(FileOpenWide(name, bad) == INVALID_HANDLE_VALUE);
+            CHECK(GetLastError() == ERROR_INVALID_PARAMETER);
+        }
+        DeleteFileW(name.c_str());
+    }
+}
+
+TEST_CASE("find data of the ANSI call is widened field by field")
+{
+    const WideString name = TestFilePath(Privet + L"-find.txt");
+    HANDLE h = FileCreateWide(name);
+    REQUIRE(h != INVALID_HANDLE_VALUE);
+    CHECK(WriteAll(h, "12345"));
+    CloseHandle(h);
+
+    WIN32_FIND_DATAW wide{}, ansi{};
+    HANDLE f = FindFirstFileWide(name.c_str(), &wide);
+    REQUIRE(f != INVALID_HANDLE_VALUE);
+    FindClose(f);
+    {
+        TAnsiPlatform guard;
+        std::memset(&ansi, 0x55, sizeof(ansi));
+        f = FindFirstFileWide(name.c_str(), &ansi);
+        REQUIRE(f != INVALID_HANDLE_VALUE);
+        FindClose(f);
+        CHECK(FindFirstFileWide(TestFilePath(L"no-such-file").c_str(), &ansi) == INVALID_HANDLE_VALUE);
+    }
+    CHECK(std::memcmp(&wide, &ansi, 44) == 0);
+    CHECK(ansi.nFileSizeLow == 5u);
+    CHECK(WideString(ansi.cFileName) == Privet + L"-find.txt");
+    CHECK(WideString(ansi.cAlternateFileName) == WideString(wide.cAlternateFileName));
+    DeleteFileW(name.c_str());
+}
+
+TEST_CASE("full path names")
+{
+    BOTH_PATHS
+    {
+        const WideString rel = Privet + L".txt";
+        WideChar buf[MAX_PATH];
+        WideChar* part = nullptr;
+        const DWORD n = GetFullPathNameWide(rel.c_str(), MAX_PATH, buf, &part);
+        REQUIRE(n > rel.size());
+        CHECK(n == std::wcslen(buf));
+        CHECK(part != nullptr);
+        CHECK(WideString(part) == rel);
+        CHECK(ExpandFileNameWide(rel) == WideString(buf, n));
+
+        // Too small a buffer: the size needed, terminator included.
+        WideChar small[4];
+        CHECK(GetFullPathNameWide(rel.c_str(), 4, small, &part) == n + 1);
+
+        CHECK(GetFullPathNameWide(L"C:\\dir\\", MAX_PATH, buf, &part) == 7);
+        CHECK(part == nullptr);
+
+        // Longer than MAX_PATH: read whole, not cut or overrun. The ANSI call may refuse
+        // such a name altogether.
+        const WideString longName = L"C:\\" + WideString(300, L'x') + L"\\" + Privet;
+        const WideString expanded = ExpandFileNameWide(longName);
+        CHECK((expanded == longName || (!unicode && expanded.empty())));
+        CHECK(ExpandFileNameWide(L"") == L"");
+    }
+}
+
+TEST_CASE("module file names")
+{
+    const WideString own = ModuleFileNameWide();
+    CHECK(ExtractWideFileNamePart(own) == L"test_unicode.exe");
+    CHECK(ModuleFileNameWide(GetModuleHandleW(nullptr)) == own);
+    CHECK_THROWS_AS(ModuleFileNameWide(reinterpret_cast<HMODULE>(0x10)), EOSError);
+
+    TAnsiPlatform ansi;
+    CHECK(ModuleFileNameWide() == own);
+    WideChar buf[5];
+    std::wmemset(buf, L'#', 5);
+    CHECK(GetModuleFileNameWide(nullptr, buf, 5) == 5u);   // filled to its size
+    CHECK(WideString(buf) == own.substr(0, 4));
+    CHECK(GetModuleFileNameWide(nullptr, buf, 0) == 0u);
+    CHECK(GetModuleFileNameWide(reinterpret_cast<HMODULE>(0x10), buf, 5) == 0u);
+}
+
+TEST_CASE("libraries, window texts and the shell")
+{
+    BOTH_PATHS
+    {
+        HMODULE lib = LoadLibraryWide(L"kernel32.dll");
+        CHECK(lib != nullptr);
+        FreeLibrary(lib);
+        CHECK(LoadLibraryWide(L"no-such-library.dll") == nullptr);
+
+        HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                   GetModuleHandleW(nullptr), nullptr);
+        REQUIRE(wnd);
+        CHECK(SetWindowTextWide(wnd, Privet.c_str()));
+        WideChar text[32] = {};
+        GetWindowTextW(wnd, text, 32);
+        CHECK(WideString(text) == Privet);
+        CHECK(SetWindowTextWide(wnd, L"\x4E2D"));
+        GetWindowTextW(wnd, text, 32);
+        // Without the wide call a character with no ANSI form becomes the default character.
+        CHECK(WideString(text) == (unicode ? L"\x4E2D" : L"?"));
+        DestroyWindow(wnd);
+
+        SHFILEINFOW info;
+        std::memset(&info, 0x55, sizeof(info));
+        const WideString file = Privet + L".txt";
+        CHECK(GetShellFileInfoWide(file.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                                   SHGFI_USEFILEATTRIBUTES | SHGFI_DISPLAYNAME | SHGFI_TYPENAME) != 0);
+        CHECK(WideString(info.szDisplayName) == file);
+    }
+    const TUcShellEntries& shell = UcShell();
+    CHECK(&shell == &UcShell());
+    const bool allFound = shell.FileOperation && shell.BrowseForFolder && shell.GetPathFromIDList &&
+                          shell.GetFileInfo;
+    CHECK(allFound);
+}
+
+TEST_CASE("text drawn through either path measures the same")
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    REQUIRE(dc);
+    const WideString text = Privet + L" text";
+    RECT full{}, part{}, fullAnsi{}, partAnsi{};
+    CHECK(DrawTextWide(dc, text.c_str(), -1, &full, DT_CALCRECT | DT_SINGLELINE) > 0);
+    CHECK(DrawTextWide(dc, text.c_str(), 3, &part, DT_CALCRECT | DT_SINGLELINE) > 0);
+    {
+        TAnsiPlatform ansi;
+        CHECK(DrawTextWide(dc, text.c_str(), -1, &fullAnsi, DT_CALCRECT | DT_SINGLELINE) > 0);
+        CHECK(DrawTextWide(dc, text.c_str(), 3, &partAnsi, DT_CALCRECT | DT_SINGLELINE) > 0);
+        // An ellipsis written into the converted copy stays inside it.
+        RECT narrow{0, 0, 12, 20};
+        CHECK(DrawTextWide(dc, text.c_str(), -1, &narrow, DT_SINGLELINE | DT_END_ELLIPSIS | DT_MODIFYSTRING) > 0);
+        RECT none{0, 0, 10, 10};
+        DrawTextWide(dc, nullptr, -1, &none, DT_CALCRECT);
+    }
+    CHECK(full.right == fullAnsi.right);
+    CHECK(part.right == partAnsi.right);
+    CHECK(part.right < full.right);
+    DeleteDC(dc);
+}
+
+TEST_CASE("CheckOsResult passes results through and raises on zero")
+{
+    CHECK(CheckOsResult(5) == 5);
+    HMODULE k = CheckOsResult(GetModuleHandleW(L"kernel32.dll"));
+    CHECK(k != nullptr);
+    SetLastError(ERROR_ACCESS_DENIED);
+    try {
+        CheckOsResult(0);
+        FAIL("no exception");
+    } catch (const EOSError& e) {
+        CHECK(e.ErrorCode == static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+}

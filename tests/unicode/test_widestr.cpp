@@ -1,0 +1,174 @@
+#include "uctest.h"
+#include "unicode/ucsysutils.h"
+
+#include <cwchar>
+
+static const WideString Privet = L"\x041F\x0440\x0438\x0432\x0435\x0442";
+static const WideString PrivetLower = L"\x043F\x0440\x0438\x0432\x0435\x0442";
+static const WideString PrivetUpper = L"\x041F\x0420\x0418\x0412\x0415\x0422";
+
+TEST_CASE("upper case and case-blind search, on both paths")
+{
+    for (bool unicode : {true, false}) {
+        CAPTURE(unicode);
+        TRestore<bool> restore(PlatformIsUnicode);
+        PlatformIsUnicode = unicode;
+        CHECK(WideUpperCaseCopy(PrivetLower + L" abc") == PrivetUpper + L" ABC");
+        CHECK(WideTextPos(L"\x0432\x0415\x0442", Privet) == 4);
+        CHECK(WideTextPos(L"abc", L"xxABC") == 3);
+        CHECK(WideTextPos(L"abd", L"xxABC") == 0);
+        CHECK(WideTextPos(L"", L"abc") == 0);
+        CHECK(WideTextPos(L"abcd", L"abc") == 0);
+        CHECK(CharUpperWide(static_cast<WideChar>(0x0436)) == 0x0416);
+        CHECK(CharUpperWide(L'q') == L'Q');
+
+        WideChar text[] = L"\x0436z\x4E2D";
+        CHECK(CharUpperWide(text) == text);   // a text is upper-cased in place
+        CHECK(WideString(text) == L"\x0416Z\x4E2D");
+
+        // A character passed in the pointer's low word comes back the same way.
+        WideChar* asChar = CharUpperWide(reinterpret_cast<WideChar*>(static_cast<uintptr_t>(0x0431)));
+        CHECK(reinterpret_cast<uintptr_t>(asChar) == 0x0411u);
+
+        WideChar buf[] = L"abcd";
+        CHECK(CharUpperBuffWide(buf, 2) == 2u);
+        CHECK(WideString(buf) == L"ABcd");
+    }
+    // Greek has no form in 1251: only the wide call upper-cases it.
+    CHECK(CharUpperWide(static_cast<WideChar>(0x03B1)) == 0x0391);
+    TAnsiPlatform ansi;
+    CHECK(CharUpperWide(static_cast<WideChar>(0x03B1)) == 0x03B1);
+    CHECK(CharUpperWide(static_cast<WideChar>(0x00E9)) == 0x00E9);   // no look-alike "E"
+    CHECK(WideUpperCaseCopy(L"\x03B1\x4E2D" L"a") == L"\x03B1\x4E2D" L"A");
+}
+
+TEST_CASE("delimiters and file-name parts")
+{
+    CHECK(LastDelimiterWide(L"\\:", L"C:\\a\\b.txt") == 5);
+    CHECK(LastDelimiterWide(L"\\:", L"b.txt") == 0);
+    CHECK(LastDelimiterWide(L"\\:", L"") == 0);
+    CHECK(LastDelimiterWide(L"", L"abc") == 0);
+    CHECK(LastDelimiterWide(L".", L"a.b.c") == 4);
+
+    CHECK(ExtractWideFilePath(L"C:x") == L"C:");
+    CHECK(ExtractWideFileNamePart(L"C:x") == L"x");
+    CHECK(ExtractWideFilePath(L"name.txt") == L"");
+    CHECK(ExtractWideFileNamePart(L"name.txt") == L"name.txt");
+    const WideString file = L"C:\\dir\\" + Privet + L".txt";
+    CHECK(ExtractWideFilePath(file) == L"C:\\dir\\");
+    CHECK(ExtractWideFileNamePart(file) == Privet + L".txt");
+    CHECK(ExtractWideFilePath(L"C:\\dir\\") == L"C:\\dir\\");
+    CHECK(ExtractWideFileNamePart(L"C:\\dir\\") == L"");
+    CHECK(ExtractWideFilePath(L"") == L"");
+}
+
+TEST_CASE("line breaks in every style")
+{
+    const WideString mixed = L"a\rb\nc\r\nd";
+    CHECK(AdjustLineBreaksWide(mixed, tlbsCRLF) == L"a\r\nb\r\nc\r\nd");
+    CHECK(AdjustLineBreaksWide(mixed, tlbsLF) == L"a\nb\nc\nd");
+    CHECK(AdjustLineBreaksWide(mixed, tlbsCR) == L"a\rb\rc\rd");
+    // The line separator counts; LF CR is two breaks; breaks at both ends survive.
+    CHECK(AdjustLineBreaksWide(L"x\x2028y", tlbsCRLF) == L"x\r\ny");
+    CHECK(AdjustLineBreaksWide(L"\n\rz\r", tlbsCRLF) == L"\r\n\r\nz\r\n");
+    CHECK(AdjustLineBreaksWide(L"\r\r\n", tlbsLF) == L"\n\n");
+    CHECK(AdjustLineBreaksWide(L"", tlbsCRLF) == L"");
+    CHECK(AdjustLineBreaksWide(L"no breaks", tlbsCRLF) == L"no breaks");
+}
+
+TEST_CASE("command-line parameters")
+{
+    const WideChar* quotedRun = L"prog \"a b\" c";
+    CHECK(WideParamOfCommandLine(quotedRun, 0) == L"prog");
+    CHECK(WideParamOfCommandLine(quotedRun, 1) == L"a b");
+    CHECK(WideParamOfCommandLine(quotedRun, 2) == L"c");
+    CHECK(WideParamOfCommandLine(quotedRun, 3) == L"");
+    CHECK(WideParamOfCommandLine(quotedRun, 40) == L"");
+
+    CHECK(WideParamOfCommandLine(L"prog a\"b c\"d", 1) == L"ab cd");
+    CHECK(WideParamOfCommandLine(L"\"C:\\Program Files\\z.exe\" -v", 0) == L"C:\\Program Files\\z.exe");
+    CHECK(WideParamOfCommandLine(L"\"C:\\Program Files\\z.exe\" -v", 1) == L"-v");
+    // Empty quote pairs and control characters between parameters are skipped.
+    CHECK(WideParamOfCommandLine(L"prog \"\" \"\"x", 1) == L"x");
+    CHECK(WideParamOfCommandLine(L"prog\ta\x01" L"b", 2) == L"b");
+    CHECK(WideParamOfCommandLine(L"prog \"open end", 1) == L"open end");
+    CHECK(WideParamOfCommandLine(L"prog \"", 1) == L"");
+    CHECK(WideParamOfCommandLine((L"prog " + Privet).c_str(), 1) == Privet);
+    CHECK(WideParamOfCommandLine(L"   ", 0) == L"");
+    CHECK(WideParamOfCommandLine(L"prog a", -1) == L"");
+    CHECK(WideParamOfCommandLine(nullptr, 1) == L"");
+
+    CHECK(GetWideParamStr(0) == ModuleFileNameWide());
+    CHECK(GetWideParamStr(1) == AnsiToWide(ParamStr(1)));
+    CHECK(GetWideParamStr(ParamCount() + 1) == L"");
+}
+
+TEST_CASE("system error messages")
+{
+    const WideString text = SysErrorMessageWide(ERROR_FILE_NOT_FOUND);
+    CHECK_FALSE(text.empty());
+    CHECK(static_cast<uint16_t>(text.back()) > 32);   // no trailing line break
+    CHECK(SysErrorMessageWide(0x20000FFF) == WideString(L"Unspecified error (536875007) from system."));
+    CHECK(SysErrorMessageWide(0x20000FFF, GetModuleHandleW(nullptr), L"tests") ==
+          WideString(L"Unspecified error (536875007) from tests."));
+    // With a module, the system's table is still asked.
+    CHECK(SysErrorMessageWide(ERROR_FILE_NOT_FOUND, GetModuleHandleW(nullptr)) == text);
+
+    TAnsiPlatform ansi;
+    CHECK(SysErrorMessageWide(ERROR_FILE_NOT_FOUND) == text);
+    CHECK(SysErrorMessageWide(0x20000FFF) == WideString(L"Unspecified error (536875007) from system."));
+}
+
+TEST_CASE("wide resource strings from the string table")
+{
+    HMODULE self = GetModuleHandleW(nullptr);
+    CHECK(LoadResStringWide(nullptr) == L"");
+    for (bool unicode : {true, false}) {
+        CAPTURE(unicode);
+        TRestore<bool> restore(PlatformIsUnicode);
+        PlatformIsUnicode = unicode;
+        const TResStringRec hello{&self, 1}, plain{&self, 2}, chinese{&self, 3}, gap{&self, 5},
+            second{&self, 17}, yes{&self, 100}, missing{&self, 4}, noBlock{&self, 1000};
+        CHECK(LoadResStringWide(&hello) == Privet + L", \x043C\x0438\x0440");
+        CHECK(LoadResStringWide(&plain) == L"plain text");
+        CHECK(LoadResStringWide(&chinese) == L"\x4E2D\x6587 \x0391\x03B2\x03B3");
+        CHECK(LoadResStringWide(&gap) == L"after a gap");
+        CHECK(LoadResStringWide(&second) == L"second block");
+        CHECK(LoadResStringWide(&yes) == L"\x0414\x0430");
+        CHECK(LoadResStringWide(&missing) == L"");
+        CHECK(LoadResStringWide(&noBlock) == L"");
+    }
+}
+
+TEST_CASE("the string table read without the wide call")
+{
+    TAnsiPlatform ansi;
+    HMODULE self = GetModuleHandleW(nullptr);
+    WideChar buf[8];
+    std::wmemset(buf, L'#', 8);
+    CHECK(LoadStringWide(self, 2, buf, 5) == 4);   // cut to the buffer, terminated
+    CHECK(WideString(buf) == L"plai");
+    CHECK(buf[5] == L'#');
+    CHECK(LoadStringWide(self, 2, nullptr, 0) == 10);   // no buffer: the length
+    CHECK(LoadStringWide(self, 2, buf, 0) == 10);
+    CHECK(LoadStringWide(self, 2, buf, 1) == 0);
+    CHECK(buf[0] == 0);
+    // An identifier with 0xFFFF in its high word is negated first.
+    CHECK(LoadStringWide(self, static_cast<UINT>(-2), buf, 8) == 7);
+    CHECK(WideString(buf) == L"plain t");
+    CHECK(LoadStringWide(self, 0x7FFFFFF0u, buf, 8) == 0);   // a block number no table has
+    CHECK(LoadStringWide(self, 4, buf, 8) == 0);
+}
+
+TEST_CASE("resource strings that point to ANSI text")
+{
+    static const char utf8[] = "\xEF\xBB\xBF\xD0\x94\xD0\xB0";
+    static const char bomOnly[] = "\xEF\xBB\xBF";
+    static const char ansi[] = "\xCF\xF0\xE8";
+    const TResStringRec a{nullptr, reinterpret_cast<uintptr_t>(utf8)},
+        b{nullptr, reinterpret_cast<uintptr_t>(bomOnly)}, c{nullptr, reinterpret_cast<uintptr_t>(ansi)};
+    CHECK(LoadResStringWide(&a) == L"\x0414\x0430");
+    // Exactly the byte-order mark is text in the ANSI code page, not an empty UTF-8 text.
+    CHECK(LoadResStringWide(&b) == L"\x043F\x00BB\x0457");
+    CHECK(LoadResStringWide(&c) == L"\x041F\x0440\x0438");
+}

@@ -1,0 +1,66 @@
+// Helpers shared by the Unicode-layer tests.
+#pragma once
+
+#include "unicode/ucsystem.h"
+
+// Runs the enclosed code as on a platform without the wide calls: every routine takes its
+// ANSI path. The switch is restored however the scope is left.
+class TAnsiPlatform {
+public:
+    TAnsiPlatform() : FSaved(PlatformIsUnicode) { PlatformIsUnicode = false; }
+    ~TAnsiPlatform() { PlatformIsUnicode = FSaved; }
+    TAnsiPlatform(const TAnsiPlatform&) = delete;
+    TAnsiPlatform& operator=(const TAnsiPlatform&) = delete;
+
+private:
+    bool FSaved;
+};
+
+// Restores a program-wide setting when the test leaves the scope.
+template <class T> class TRestore {
+public:
+    explicit TRestore(T& Ref) : FRef(Ref), FSaved(Ref) {}
+    ~TRestore() { FRef = FSaved; }
+    TRestore(const TRestore&) = delete;
+    TRestore& operator=(const TRestore&) = delete;
+
+private:
+    T& FRef;
+    T FSaved;
+};
+
+// A path under the build folder for files a test writes.
+inline WideString TestFilePath(const WideString& Name)
+{
+    WideString dir;
+    for (const char* p = ZANDREL_BUILD_DIR; *p; ++p)
+        dir += static_cast<WideChar>(static_cast<unsigned char>(*p));
+    for (WideChar& c : dir)
+        if (c == L'/')
+            c = L'\\';
+    return dir + L"\\" + Name;
+}
+
+#include <doctest.h>
+#include <cstdio>
+
+// Failed comparisons of wide strings print them readably: ASCII as it is, the rest as \uXXXX.
+namespace doctest {
+template <> struct StringMaker<std::wstring> {
+    static String convert(const std::wstring& s)
+    {
+        std::string out = "L\"";
+        for (wchar_t c : s) {
+            if (c >= 32 && c < 127 && c != '\\')
+                out += static_cast<char>(c);
+            else {
+                char buf[8];
+                std::snprintf(buf, sizeof(buf), "\\u%04X", static_cast<unsigned>(static_cast<uint16_t>(c)));
+                out += buf;
+            }
+        }
+        out += '"';
+        return String(out.c_str());
+    }
+};
+}  // namespace doctest
