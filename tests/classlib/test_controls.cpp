@@ -303,6 +303,7 @@ TEST_CASE("a graphic child is painted by its parent, on screen and into a bitmap
     hidden->SetVisible(false);
 
     TBitmap bmp;
+    bmp.SetPixelFormat(pf24bit);
     bmp.SetSize(40, 30);
     panel->PaintTo(bmp.Canvas()->Handle(), 0, 0);
     CHECK(PixelAt(bmp, 2, 2) == uint32_t(clRed));
@@ -313,6 +314,7 @@ TEST_CASE("a graphic child is painted by its parent, on screen and into a bitmap
 
     // WM_PRINTCLIENT takes the same paint routine.
     TBitmap second;
+    second.SetPixelFormat(pf24bit);
     second.SetSize(40, 30);
     HDC dc = second.Canvas()->Handle();
     SendMessageA(panel->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
