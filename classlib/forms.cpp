@@ -1106,19 +1106,29 @@ void TScreen::ResetFonts()
     FIconFont->SetColor(clWindowText);
 }
 
+int TScreen::FormCount() const
+{
+    // Counted when asked: a form is added from its constructor, before it is a TForm.
+    return static_cast<int>(std::count_if(FCustomForms.begin(), FCustomForms.end(),
+                                          [](TCustomForm* f) { return dynamic_cast<TForm*>(f) != nullptr; }));
+}
+
+TForm* TScreen::Forms(int Index) const
+{
+    for (TCustomForm* f : FCustomForms)
+        if (auto* form = dynamic_cast<TForm*>(f); form && Index-- == 0)
+            return form;
+    throw EListError(Format("List index out of bounds (%d)", Index));
+}
+
 void TScreen::AddForm(TCustomForm* AForm)
 {
     FCustomForms.push_back(AForm);
-    if (auto* f = dynamic_cast<TForm*>(AForm))
-        FForms.push_back(f);
 }
 
 void TScreen::RemoveForm(TCustomForm* AForm)
 {
     FCustomForms.erase(std::remove(FCustomForms.begin(), FCustomForms.end(), AForm), FCustomForms.end());
-    FForms.erase(std::remove(FForms.begin(), FForms.end(), static_cast<TForm*>(nullptr)), FForms.end());
-    for (auto it = FForms.begin(); it != FForms.end();)
-        it = static_cast<TCustomForm*>(*it) == AForm ? FForms.erase(it) : it + 1;
     if (FActiveCustomForm == AForm)
         FActiveCustomForm = nullptr;
     if (static_cast<TCustomForm*>(FActiveForm) == AForm)
@@ -1139,16 +1149,7 @@ void TScreen::MoveFormFirst(TCustomForm* AForm)
         FCustomForms.insert(FCustomForms.begin(), AForm);
     }
     FActiveCustomForm = AForm;
-    if (auto* f = dynamic_cast<TForm*>(AForm)) {
-        auto jt = std::find(FForms.begin(), FForms.end(), f);
-        if (jt != FForms.end()) {
-            FForms.erase(jt);
-            FForms.insert(FForms.begin(), f);
-        }
-        FActiveForm = f;
-    } else {
-        FActiveForm = nullptr;
-    }
+    FActiveForm = dynamic_cast<TForm*>(AForm);
 }
 
 HCURSOR TScreen::Cursors(TCursor Index)

@@ -207,8 +207,9 @@ public:
 
     int CustomFormCount() const { return static_cast<int>(FCustomForms.size()); }
     TCustomForm* CustomForms(int Index) const { return FCustomForms.at(Index); }
-    int FormCount() const { return static_cast<int>(FForms.size()); }
-    TForm* Forms(int Index) const { return FForms.at(Index); }
+    // The forms of class TForm among the custom forms, in the same order.
+    int FormCount() const;
+    TForm* Forms(int Index) const;
     TForm* ActiveForm() const { return FActiveForm; }
     TCustomForm* ActiveCustomForm() const { return FActiveCustomForm; }
     TWinControl* ActiveControl() const { return FActiveControl; }
@@ -235,7 +236,6 @@ private:
     void MoveFormFirst(TCustomForm* AForm);
 
     std::vector<TCustomForm*> FCustomForms;
-    std::vector<TForm*> FForms;
     TForm* FActiveForm = nullptr;
     TCustomForm* FActiveCustomForm = nullptr;
     TWinControl* FActiveControl = nullptr;
