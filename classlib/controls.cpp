@@ -534,6 +534,23 @@ void TControl::RequestAlign()
 
 void TControl::SetZOrder(bool TopMost)
 {
+    if (auto* self = dynamic_cast<TWinControl*>(this)) {
+        if (FParent) {
+            auto& wins = FParent->FWinControls;
+            auto it = std::find(wins.begin(), wins.end(), self);
+            if (it != wins.end()) {
+                wins.erase(it);
+                if (TopMost)
+                    wins.push_back(self);
+                else
+                    wins.insert(wins.begin(), self);
+            }
+        }
+        if (self->FHandle)
+            SetWindowPos(self->FHandle, TopMost ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
     if (!FParent)
         return;
     auto& list = FParent->FControls;
@@ -1314,19 +1331,17 @@ void TWinControl::CreateHandle()
     SetPropA(FHandle, MAKEINTATOM(ControlAtom), reinterpret_cast<HANDLE>(this));
     SetPropA(FHandle, MAKEINTATOM(WindowAtom), reinterpret_cast<HANDLE>(this));
     if (FParent) {
-        // Keep the window order of the windowed children.
+        // Windows follow the order of the windowed children, the last one on top: this
+        // one goes below the next sibling that has a window already.
         HWND after = HWND_TOP;
         auto& list = FParent->FWinControls;
         auto it = std::find(list.begin(), list.end(), this);
-        for (++it; it != list.end(); ++it)
-            if ((*it)->FHandle) {
-                after = GetWindow((*it)->FHandle, GW_HWNDPREV);
-                if (!after)
-                    after = HWND_TOP;
-                break;
-            }
-        if (it == list.end())
-            after = HWND_BOTTOM;
+        if (it != list.end())
+            for (++it; it != list.end(); ++it)
+                if ((*it)->FHandle) {
+                    after = (*it)->FHandle;
+                    break;
+                }
         SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     // Children aligned while there was no window are laid out in it now.

@@ -730,8 +730,9 @@ struct TControlHooks {
     // Actions: SetAction (link made by GetActionLinkClass, tied to the action, handed to the
     // control with SetActionLink, ActionChange, free notification), the action of a link,
     // freeing a link, TControl's own ActionChange (caption, enabled, hint, visible, click
-    // handler of a custom action), Click through a link (True when the link executed),
-    // update of a link, and the link classes of TControl and TWinControl.
+    // handler of a custom action), Click through a link (True when the link executed the
+    // action; False lets the control's OnClick run, as when it differs from the action's
+    // OnExecute), update of a link, and the link classes of TControl and TWinControl.
     void (*SetAction)(TControl* Control, TBasicAction* Value) = nullptr;
     TBasicAction* (*LinkAction)(TControlActionLink* Link) = nullptr;
     void (*FreeLink)(TControlActionLink* Link) = nullptr;

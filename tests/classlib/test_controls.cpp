@@ -521,3 +521,22 @@ TEST_CASE("a control refuses itself as its parent and leaves a parent that goes"
     CHECK(orphan->Parent() == nullptr);
     delete orphan;
 }
+
+TEST_CASE("windowed children keep their order on top of each other")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* a = new TRecorder(form.get());
+    a->SetParent(form.get());
+    auto* b = new TRecorder(form.get());
+    b->SetParent(form.get());
+    // Made in the opposite order: the later child is still on top.
+    HWND hb = b->Handle();
+    HWND ha = a->Handle();
+    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == hb);
+    a->BringToFront();
+    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == ha);
+    CHECK(form->Controls(1) == a);
+    a->SendToBack();
+    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == hb);
+    CHECK(form->Controls(0) == a);
+}
