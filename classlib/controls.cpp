@@ -688,6 +688,16 @@ void TControl::SetParentComponent(TComponent* Value)
 
 // Appearance ------------------------------------------------------------------------------
 
+void TControl::SetParentFlag(bool& Field, bool Value, UINT Msg)
+{
+    if (Field == Value)
+        return;
+    Field = Value;
+    // Taking the parent's value again is asked of the control itself.
+    if (FParent && !IsLoading())
+        Perform(Msg, 0, 0);
+}
+
 void TControl::SetColor(TColor Value)
 {
     if (FColor != Value) {
@@ -699,20 +709,12 @@ void TControl::SetColor(TColor Value)
 
 void TControl::SetParentColor(bool Value)
 {
-    if (FParentColor != Value) {
-        FParentColor = Value;
-        if (FParent && !IsLoading())
-            Perform(CM_PARENTCOLORCHANGED, 0, 0);
-    }
+    SetParentFlag(FParentColor, Value, CM_PARENTCOLORCHANGED);
 }
 
 void TControl::SetParentFont(bool Value)
 {
-    if (FParentFont != Value) {
-        FParentFont = Value;
-        if (FParent && !IsLoading())
-            Perform(CM_PARENTFONTCHANGED, 0, 0);
-    }
+    SetParentFlag(FParentFont, Value, CM_PARENTFONTCHANGED);
 }
 
 void TControl::FontChanged(TObject*)
@@ -740,11 +742,7 @@ void TControl::SetBiDiMode(TBiDiMode Value)
 
 void TControl::SetParentBiDiMode(bool Value)
 {
-    if (FParentBiDiMode != Value) {
-        FParentBiDiMode = Value;
-        if (FParent && !IsLoading())
-            Perform(CM_PARENTBIDIMODECHANGED, 0, 0);
-    }
+    SetParentFlag(FParentBiDiMode, Value, CM_PARENTBIDIMODECHANGED);
 }
 
 bool TControl::IsRightToLeft() const
@@ -796,11 +794,7 @@ void TControl::SetShowHint(bool Value)
 
 void TControl::SetParentShowHint(bool Value)
 {
-    if (FParentShowHint != Value) {
-        FParentShowHint = Value;
-        if (FParent && !IsLoading())
-            Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
-    }
+    SetParentFlag(FParentShowHint, Value, CM_PARENTSHOWHINTCHANGED);
 }
 
 // Painting --------------------------------------------------------------------------------
@@ -1944,14 +1938,15 @@ void TWinControl::WMKillFocus(TMessage& Message)
 // The key code and the character code are the low word of WParam; the word above is left as
 // it came (the Unicode layer carries a wide character there).
 
-bool TWinControl::DoKeyDown(TMessage& Message)
+bool TWinControl::DoKeyMessage(TMessage& Message, bool (TWinControl::*Preview)(TMessage&),
+                               void (TWinControl::*Handler)(uint16_t&, TShiftState))
 {
     TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && form->DoKeyDown(Message))
+    if (form && form != this && form->KeyPreview() && (static_cast<TWinControl*>(form)->*Preview)(Message))
         return true;
     if (!(FControlStyle & csNoStdEvents)) {
         uint16_t key = Message.WParamLo();
-        KeyDown(key, KeyDataToShiftState(static_cast<int32_t>(Message.LParam)));
+        (this->*Handler)(key, KeyDataToShiftState(static_cast<int32_t>(Message.LParam)));
         Message.SetWParamLo(key);
         if (key == 0)
             return true;
@@ -1959,19 +1954,14 @@ bool TWinControl::DoKeyDown(TMessage& Message)
     return false;
 }
 
+bool TWinControl::DoKeyDown(TMessage& Message)
+{
+    return DoKeyMessage(Message, &TWinControl::DoKeyDown, &TWinControl::KeyDown);
+}
+
 bool TWinControl::DoKeyUp(TMessage& Message)
 {
-    TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && form->DoKeyUp(Message))
-        return true;
-    if (!(FControlStyle & csNoStdEvents)) {
-        uint16_t key = Message.WParamLo();
-        KeyUp(key, KeyDataToShiftState(static_cast<int32_t>(Message.LParam)));
-        Message.SetWParamLo(key);
-        if (key == 0)
-            return true;
-    }
-    return false;
+    return DoKeyMessage(Message, &TWinControl::DoKeyUp, &TWinControl::KeyUp);
 }
 
 bool TWinControl::DoKeyPress(TMessage& Message)
@@ -2285,44 +2275,32 @@ void TWinControl::SetCtl3D(bool Value)
 
 void TWinControl::SetBevelKind(TBevelKind Value)
 {
-    if (FBevelKind != Value) {
-        FBevelKind = Value;
+    if (StoreChanged(FBevelKind, Value))
         RecreateWnd();
-    }
 }
 
 void TWinControl::SetBevelInner(TBevelCut Value)
 {
-    if (FBevelInner != Value) {
-        FBevelInner = Value;
+    if (StoreChanged(FBevelInner, Value))
         RecreateWnd();
-    }
 }
 
 void TWinControl::SetBevelOuter(TBevelCut Value)
 {
-    if (FBevelOuter != Value) {
-        FBevelOuter = Value;
+    if (StoreChanged(FBevelOuter, Value))
         RecreateWnd();
-    }
 }
 
 void TWinControl::SetBevelEdges(TBevelEdges Value)
 {
-    if (FBevelEdges != Value) {
-        FBevelEdges = Value;
+    if (StoreChanged(FBevelEdges, Value))
         RecreateWnd();
-    }
 }
 
 void TWinControl::SetBevelWidth(int Value)
 {
-    if (Value < 1)
-        Value = 1;
-    if (FBevelWidth != Value) {
-        FBevelWidth = Value;
+    if (StoreChanged(FBevelWidth, std::max(Value, 1)))
         RecreateWnd();
-    }
 }
 
 void TWinControl::SetParentBackground(bool Value)

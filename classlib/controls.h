@@ -23,6 +23,15 @@ class TMenuItem;
 class TBasicAction;
 class TControlActionLink;
 
+// A setter's store: Field takes Value when it differs; true when it changed.
+template <class T, class U> bool StoreChanged(T& Field, const U& Value)
+{
+    if (Field == static_cast<T>(Value))
+        return false;
+    Field = static_cast<T>(Value);
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------
 // Enumerations and flag sets
 
@@ -334,6 +343,8 @@ protected:
     virtual void Resize();
     virtual bool CanResize(int& NewWidth, int& NewHeight);
     virtual void Changed();
+    // ParentColor, ParentFont ...: the flag, and the parent's value taken again when set.
+    void SetParentFlag(bool& Field, bool Value, UINT Msg);
     // The parent is told of a change of this control's bounds, visibility or alignment.
     void RequestAlign();
     // Takes the parent's colour and font when ParentColor / ParentFont is set.
@@ -602,6 +613,8 @@ protected:
 
 private:
     friend class TControl;
+    bool DoKeyMessage(TMessage& Message, bool (TWinControl::*Preview)(TMessage&),
+                      void (TWinControl::*Handler)(uint16_t&, TShiftState));
     void Insert(TControl* AControl);
     void Remove(TControl* AControl);
     void BrushChanged(TObject*) { Invalidate(); }

@@ -349,34 +349,26 @@ void TCustomForm::ApplyLayeredAttributes()
 
 void TCustomForm::SetAlphaBlend(bool Value)
 {
-    if (FAlphaBlend != Value) {
-        FAlphaBlend = Value;
+    if (StoreChanged(FAlphaBlend, Value))
         ApplyLayeredAttributes();
-    }
 }
 
 void TCustomForm::SetAlphaBlendValue(uint8_t Value)
 {
-    if (FAlphaBlendValue != Value) {
-        FAlphaBlendValue = Value;
+    if (StoreChanged(FAlphaBlendValue, Value))
         ApplyLayeredAttributes();
-    }
 }
 
 void TCustomForm::SetTransparentColor(bool Value)
 {
-    if (FTransparentColor != Value) {
-        FTransparentColor = Value;
+    if (StoreChanged(FTransparentColor, Value))
         ApplyLayeredAttributes();
-    }
 }
 
 void TCustomForm::SetTransparentColorValue(TColor Value)
 {
-    if (FTransparentColorValue != Value) {
-        FTransparentColorValue = Value;
+    if (StoreChanged(FTransparentColorValue, Value))
         ApplyLayeredAttributes();
-    }
 }
 
 void TCustomForm::SetIcon(TIcon* Value)
@@ -388,18 +380,14 @@ void TCustomForm::SetIcon(TIcon* Value)
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value)
 {
-    if (FBorderStyle != Value) {
-        FBorderStyle = Value;
+    if (StoreChanged(FBorderStyle, Value))
         RecreateWnd();
-    }
 }
 
 void TCustomForm::SetBorderIcons(TBorderIcons Value)
 {
-    if (FBorderIcons != Value) {
-        FBorderIcons = Value;
+    if (StoreChanged(FBorderIcons, Value))
         RecreateWnd();
-    }
 }
 
 TWindowState TCustomForm::WindowState() const

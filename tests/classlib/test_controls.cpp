@@ -540,3 +540,33 @@ TEST_CASE("windowed children keep their order on top of each other")
     CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == hb);
     CHECK(form->Controls(0) == a);
 }
+
+TEST_CASE("key messages reach the form first when it previews keys")
+{
+    struct Keys {
+        std::vector<AnsiString> Log;
+        uint16_t EatOnForm = 0;
+        void FormDown(TObject*, uint16_t& K, TShiftState)
+        {
+            Log.push_back("form " + IntToStr(K));
+            if (K == EatOnForm)
+                K = 0;
+        }
+        void ChildDown(TObject*, uint16_t& K, TShiftState) { Log.push_back("child " + IntToStr(K)); }
+        void ChildUp(TObject*, uint16_t& K, TShiftState) { Log.push_back("up " + IntToStr(K)); }
+    } keys;
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+    form->OnKeyDown = MakeMethod<&Keys::FormDown>(&keys);
+    child->OnKeyDown = MakeMethod<&Keys::ChildDown>(&keys);
+    child->OnKeyUp = MakeMethod<&Keys::ChildUp>(&keys);
+    child->Perform(WM_KEYDOWN, 'A', 0);
+    CHECK(keys.Log == std::vector<AnsiString>{"child 65"});
+    form->SetKeyPreview(true);
+    keys.EatOnForm = 'B';
+    child->Perform(WM_KEYDOWN, 'A', 0);
+    child->Perform(WM_KEYDOWN, 'B', 0);
+    child->Perform(WM_KEYUP, 'B', 0);
+    CHECK(keys.Log == std::vector<AnsiString>{"child 65", "form 65", "child 65", "form 66", "up 66"});
+}
