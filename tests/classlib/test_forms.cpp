@@ -345,6 +345,7 @@ TEST_CASE("the hint window is of the class the hint info names")
 {
     auto form = std::make_unique<TForm>(nullptr);
     form->SetBounds(100, 100, 200, 120);
+    form->SetFormStyle(fsStayOnTop);
     auto* control = new THintedControl(form.get());
     control->SetBounds(20, 20, 100, 40);
     control->SetParent(form.get());
@@ -397,6 +398,8 @@ TEST_CASE("the mouse entering and leaving a control is told with the control")
     };
     auto form = std::make_unique<TForm>(nullptr);
     form->SetBounds(300, 300, 200, 120);
+    // On top of the windows of other test programs that run beside this one.
+    form->SetFormStyle(fsStayOnTop);
     auto* control = new TWatched(form.get());
     control->SetBounds(10, 10, 60, 30);
     control->SetParent(form.get());
@@ -417,6 +420,7 @@ TEST_CASE("the mouse entering and leaving a control is told with the control")
     // A control that goes is forgotten by the application.
     SetCursorPos(p.X, p.Y);
     Application->DoMouseIdle();
+    REQUIRE(Application->MouseControl() == control);
     delete control;
     CHECK(Application->MouseControl() == nullptr);
 }
