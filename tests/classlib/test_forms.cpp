@@ -583,3 +583,56 @@ TEST_CASE("a screenshot of a form")
     ReleaseDC(form->WindowHandle(), dc);
     CHECK(top == COLORREF(0x804020));
 }
+
+namespace {
+// The menu unit's part, played by a plain component: the form reaches its menu only
+// through the hooks.
+struct TFakeMenu {
+    static inline HMENU Native = nullptr;
+    static inline HWND ShownIn = nullptr;
+    static TComponent* Component(TMainMenu* M) { return reinterpret_cast<TComponent*>(M); }
+    static HMENU Handle(TMainMenu*, HWND Window)
+    {
+        ShownIn = Window;
+        return Native;
+    }
+    static AnsiString SelectHint(TMainMenu*, HMENU, UINT Item, UINT, bool& Found)
+    {
+        Found = Item == 7;
+        return Found ? "Opens a file" : AnsiString();
+    }
+};
+} // namespace
+
+TEST_CASE("a form shows its main menu's native menu and takes its hints")
+{
+    TFormHooks saved = FormHooks;
+    FormHooks.MainMenuComponent = &TFakeMenu::Component;
+    FormHooks.MainMenuHandle = &TFakeMenu::Handle;
+    FormHooks.MenuSelectHint = &TFakeMenu::SelectHint;
+    TFakeMenu::Native = CreateMenu();
+    AppendMenuA(TFakeMenu::Native, MF_STRING, 7, "&File");
+    auto* menuObject = new TComponent(nullptr);
+    auto* menu = reinterpret_cast<TMainMenu*>(menuObject);
+
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetMenu(menu);
+    CHECK_FALSE(form->HandleAllocated());
+    HWND wnd = form->Handle();
+    CHECK(GetMenu(wnd) == TFakeMenu::Native);
+    CHECK(TFakeMenu::ShownIn == wnd);
+
+    SendMessageA(wnd, WM_MENUSELECT, MAKEWPARAM(7, MF_STRING), reinterpret_cast<LPARAM>(TFakeMenu::Native));
+    CHECK(Application->Hint() == "Opens a file");
+    SendMessageA(wnd, WM_MENUSELECT, MAKEWPARAM(8, MF_STRING), reinterpret_cast<LPARAM>(TFakeMenu::Native));
+    CHECK(Application->Hint() == "");
+
+    // A new window gets the menu again; the menu going takes it off the window.
+    form->SetBorderStyle(bsSingle);
+    CHECK(GetMenu(form->Handle()) == TFakeMenu::Native);
+    delete menuObject;
+    CHECK(form->Menu() == nullptr);
+    CHECK(GetMenu(form->WindowHandle()) == nullptr);
+    DestroyMenu(TFakeMenu::Native);
+    FormHooks = saved;
+}
