@@ -544,6 +544,172 @@ void TUcStringList::SetTextStr(const WideString& Value)
     });
 }
 
+namespace {
+// Reads the text from the stream's position to its end in pieces of a few hundred kilobytes
+// and hands every line to Line, by the line rule of SetTextStr. A piece (but the last) ends
+// just after a line feed, which is a character boundary in UTF-8, UTF-16 and the ANSI code
+// pages alike and always the end of a break but for a line separator that may follow it.
+class TTextPieceReader {
+public:
+    static constexpr int32_t PieceBytes = 256 * 1024;
+
+    template <class F> static void Run(TStream* Stream, TUcTextCharSet CharSet, F&& Line)
+    {
+        TTextPieceReader r(Stream);
+        auto emit = [&](const WideChar* b, const WideChar* e, bool last) {
+            if (r.FSkipSeparator && b < e && *b == 0x2028)
+                ++b;
+            SplitWideText(b, e, Line);
+            r.FSkipSeparator = !last;
+        };
+        if (CharSet == csUnicodeText || CharSet == csUnicodeSwappedText)
+            r.RunWide(CharSet == csUnicodeSwappedText, emit);
+        else
+            r.RunBytes(CharSet == csUtf8Text, emit);
+    }
+
+private:
+    explicit TTextPieceReader(TStream* Stream) : FStream(Stream), FLeft(BytesToEnd(Stream)) {}
+
+    // Appends up to a piece of bytes to Buf behind its first Have bytes.
+    int32_t ReadMore(std::vector<char>& Buf, size_t Have)
+    {
+        const int32_t want = std::min(FLeft, PieceBytes);
+        if (Buf.size() < Have + static_cast<size_t>(want))
+            Buf.resize(std::max(Have + static_cast<size_t>(want), Buf.size() * 2));
+        if (want > 0)
+            FStream->ReadBuffer(Buf.data() + Have, want);
+        FLeft -= want;
+        return want;
+    }
+
+    template <class Emit> void RunBytes(bool Utf8, Emit& emit)
+    {
+        std::vector<char> buf;
+        std::vector<WideChar> wide;
+        size_t have = 0;
+        for (;;) {
+            // What is already in the buffer holds no line feed: only the new bytes are searched.
+            const size_t searched = have;
+            have += static_cast<size_t>(ReadMore(buf, have));
+            const bool last = FLeft == 0;
+            size_t cut = have;
+            if (!last) {
+                cut = 0;
+                for (size_t i = have; i > searched; --i)
+                    if (buf[i - 1] == '\n') {
+                        cut = i;
+                        break;
+                    }
+                if (cut == 0)
+                    continue;   // one long line so far: read on
+            }
+            if (Utf8) {
+                if (wide.size() < cut)
+                    wide.resize(cut);
+                int n = cut ? MultiByteToWideChar(CP_UTF8, 0, buf.data(), static_cast<int>(cut), wide.data(),
+                                                  static_cast<int>(cut))
+                            : 0;
+                if (n == 0 && cut > 0) {
+                    // A converter that wants more room than one unit a byte: let the library measure.
+                    const WideString w = Utf8ToWide(buf.data(), cut);
+                    wide.assign(w.begin(), w.end());
+                    n = static_cast<int>(w.size());
+                }
+                emit(wide.data(), wide.data() + n, last);
+            } else {
+                const WideString w = AnsiToWide(AnsiString(buf.data(), cut));
+                emit(w.data(), w.data() + w.size(), last);
+            }
+            if (last)
+                return;
+            std::memmove(buf.data(), buf.data() + cut, have - cut);
+            have -= cut;
+        }
+    }
+
+    template <class Emit> void RunWide(bool Swapped, Emit& emit)
+    {
+        std::vector<char> buf;
+        size_t have = 0;
+        bool swapping = Swapped;
+        // Characters at the front of the buffer already swapped in an earlier round.
+        size_t swappedChars = 0;
+        for (;;) {
+            const size_t searched = have / 2;
+            have += static_cast<size_t>(ReadMore(buf, have));
+            const bool last = FLeft == 0;
+            const size_t chars = have / 2;   // an odd last byte is no character
+            // Room for a terminator behind the characters, for the swapping routine.
+            if (buf.size() < chars * 2 + 2)
+                buf.resize(chars * 2 + 2);
+            WideChar* w = reinterpret_cast<WideChar*>(buf.data());
+            if (swapping && swappedChars < chars) {
+                // The swap stops for good at the first zero character.
+                const WideChar keep = w[chars];
+                w[chars] = 0;
+                SwapWideByteOrder(w + swappedChars);
+                w[chars] = keep;
+                if (std::find(w + swappedChars, w + chars, WideChar(0)) != w + chars)
+                    swapping = false;
+                swappedChars = chars;
+            }
+            size_t cut = chars;
+            if (!last) {
+                cut = 0;
+                for (size_t i = chars; i > searched; --i)
+                    if (w[i - 1] == L'\n') {
+                        cut = i;
+                        break;
+                    }
+                if (cut == 0)
+                    continue;
+            }
+            emit(w, w + cut, last);
+            if (last)
+                return;
+            std::memmove(buf.data(), buf.data() + cut * 2, have - cut * 2);
+            have -= cut * 2;
+            swappedChars = swappedChars > cut ? swappedChars - cut : 0;
+        }
+    }
+
+    TStream* FStream;
+    int32_t FLeft;
+    bool FSkipSeparator = false;
+};
+} // namespace
+
+void TUcStringList::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
+{
+    if (FSorted) {
+        inherited::LoadFromStreamDetect(Stream, DetectCharSet);   // every line placed by AddObject
+        return;
+    }
+    TWideStringsUpdate update(this);
+    const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
+    // The new items grow by half: a move of a string is cheap, a second pass over them is not.
+    std::unique_ptr<Item[]> items;
+    int count = 0, capacity = 0;
+    TTextPieceReader::Run(Stream, charSet, [&](const WideChar* b, const WideChar* e) {
+        if (count == capacity) {
+            const int grown = capacity < 1024 ? 1024 : capacity + capacity / 2;
+            auto bigger = std::make_unique<Item[]>(static_cast<size_t>(grown));
+            std::move(items.get(), items.get() + count, bigger.get());
+            items = std::move(bigger);
+            capacity = grown;
+        }
+        items[count++].S.assign(b, e);
+    });
+    // Only now, with everything read, do the old items go.
+    Clear();
+    Changing();
+    FList = std::move(items);
+    FCount = count;
+    FCapacity = capacity;
+    Changed();
+}
+
 void TUcStringList::QuickSort(int L, int R, TUcStringListSortCompare Compare)
 {
     int I;

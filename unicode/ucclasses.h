@@ -133,6 +133,10 @@ public:
     void Move(int CurIndex, int NewIndex) override;
     // Unsorted: the lines go straight into the item array, sized once.
     void SetTextStr(const WideString& Value) override;
+    // Unsorted: the text is read, converted and split piece by piece, and the lines replace
+    // the items only once the whole stream has been read. The same lines as the inherited
+    // way, without holding the whole text twice.
+    void LoadFromStreamDetect(TStream* Stream, bool DetectCharSet) override;
 
     // Binary search of a sorted list; Index is where S is, or where it would go.
     virtual bool Find(const WideString& S, int& Index) const;

@@ -5,8 +5,28 @@
 
 #include <climits>
 #include <cstring>
+#include <emmintrin.h>
 
 Z_CLASS_IMPL(TWideStrings, TPersistent)
+
+const WideChar* FindLineBreak(const WideChar* P, const WideChar* End)
+{
+    // Eight characters at a time: large texts are mostly long runs without a break.
+    const __m128i cr = _mm_set1_epi16(L'\r');
+    const __m128i lf = _mm_set1_epi16(L'\n');
+    const __m128i ls = _mm_set1_epi16(0x2028);
+    while (End - P >= 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(v, cr), _mm_cmpeq_epi16(v, lf)), _mm_cmpeq_epi16(v, ls));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return P + (__builtin_ctz(static_cast<unsigned>(mask)) >> 1);
+        P += 8;
+    }
+    while (P < End && *P != L'\r' && *P != L'\n' && *P != 0x2028)
+        ++P;
+    return P;
+}
 
 int CountWideTextLines(const WideString& Text)
 {

@@ -122,28 +122,32 @@ private:
     IWideStringsAdapter* FAdapter = nullptr;
 };
 
+// The first CR, LF or U+2028 in [P, End), or End.
+const WideChar* FindLineBreak(const WideChar* P, const WideChar* End);
+
 // The line rule of SetTextStr: a line ends at the first CR, LF or U+2028; after it one CR,
 // then one LF, then one U+2028 are skipped; a final break adds no empty line. Line is called
 // with the bounds of each line; the answer is the number of lines.
-template <class F> int SplitWideText(const WideString& Text, F&& Line)
+template <class F> int SplitWideText(const WideChar* P, const WideChar* End, F&& Line)
 {
-    const WideChar* p = Text.data();
-    const WideChar* const end = p + Text.size();
     int n = 0;
-    while (p < end) {
-        const WideChar* start = p;
-        while (p < end && *p != L'\r' && *p != L'\n' && *p != 0x2028)
-            ++p;
-        Line(start, p);
+    while (P < End) {
+        const WideChar* start = P;
+        P = FindLineBreak(P, End);
+        Line(start, P);
         ++n;
-        if (p < end && *p == L'\r')
-            ++p;
-        if (p < end && *p == L'\n')
-            ++p;
-        if (p < end && *p == 0x2028)
-            ++p;
+        if (P < End && *P == L'\r')
+            ++P;
+        if (P < End && *P == L'\n')
+            ++P;
+        if (P < End && *P == 0x2028)
+            ++P;
     }
     return n;
+}
+template <class F> int SplitWideText(const WideString& Text, F&& Line)
+{
+    return SplitWideText(Text.data(), Text.data() + Text.size(), Line);
 }
 int CountWideTextLines(const WideString& Text);
 

@@ -260,3 +260,103 @@ TEST_CASE("the plain wide list reads and writes bare UTF-16")
     L.LoadFromFile(name);
     CHECK(L.FItems == W{L"раз", L"два"});
 }
+
+namespace {
+// The lines of Bytes read piece by piece (the list's own way) and read whole (the general way).
+std::pair<W, W> BothWays(const std::string& Bytes, bool Detect = true)
+{
+    TUcStringList pieces, whole;
+    TStringStream a(Bytes), b(Bytes);
+    pieces.LoadFromStreamDetect(&a, Detect);
+    whole.TUcStrings::LoadFromStreamDetect(&b, Detect);
+    CHECK(a.Position() == static_cast<int64_t>(Bytes.size()));
+    return {Items(pieces), Items(whole)};
+}
+
+std::string Utf8Of(const WideString& S)
+{
+    return WideToUtf8(S);
+}
+} // namespace
+
+TEST_CASE("large files read in pieces give the same lines as read whole")
+{
+    const size_t piece = 256 * 1024;
+    SUBCASE("a line feed closing the first piece, a line separator opening the next")
+    {
+        // UTF-8 after its mark: the first piece is the 256 KB behind the mark.
+        std::string body(piece - 1, 'a');
+        for (size_t i = 100; i < body.size(); i += 100)
+            body[i] = '\n';
+        body += '\n' + Utf8Of(L"\x2028") + "tail\r";
+        auto [p, w] = BothWays("\xEF\xBB\xBF" + body);
+        CHECK(p == w);
+        CHECK(p.back() == L"tail");
+
+        WideString wide(piece / 2 - 1, L'b');
+        for (size_t i = 50; i < wide.size(); i += 77)
+            wide[i] = L'\r';
+        wide += L"\n\x2028"
+                L"end";
+        auto [p2, w2] = BothWays("\xFF\xFE" + LE(wide));
+        CHECK(p2 == w2);
+        CHECK(p2.back() == L"end");
+    }
+    SUBCASE("one line longer than a piece, and a multi-byte character across the read")
+    {
+        WideString big;
+        for (size_t i = 0; i < piece; ++i)
+            big += (i % 3) ? L'ж' : L'z';
+        auto [p, w] = BothWays("\xEF\xBB\xBF" + Utf8Of(L"first\n" + big + L"\r\nlast"));
+        CHECK(p == w);
+        REQUIRE(p.size() == 3);
+        CHECK(p[1] == big);
+    }
+    SUBCASE("random texts in every character set")
+    {
+        const WideString alphabet = WideString(L"ab жЖ中\r\n\r\n\x2028\t", 14) + WideString(1, 0) + L"Ω";
+        uint32_t seed = 12345;
+        auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+        for (int round = 0; round < 3; ++round) {
+            WideString text;
+            while (text.size() < 3 * piece / 2)
+                text += alphabet[(next() >> 8) % alphabet.size()];
+            auto [p1, w1] = BothWays("\xEF\xBB\xBF" + Utf8Of(text));
+            CHECK(p1 == w1);
+            auto [p2, w2] = BothWays("\xFF\xFE" + LE(text) + "\x01");   // and an odd last byte
+            CHECK(p2 == w2);
+            // Big-endian with zero characters: the swap stops at the first one in both ways.
+            auto [p3, w3] = BothWays("\xFE\xFF" + BE(text));
+            CHECK(p3 == w3);
+            auto [p4, w4] = BothWays(LE(text), false);
+            CHECK(p4 == w4);
+            AnsiString ansi = WideToAnsi(text);
+            auto [p5, w5] = BothWays(ansi);
+            CHECK(p5 == w5);
+            // Malformed UTF-8: stray continuation and lead bytes.
+            std::string bad = Utf8Of(text);
+            for (size_t i = 7; i < bad.size(); i += 1013)
+                bad[i] = static_cast<char>(0x80 + (i & 0x7F));
+            auto [p6, w6] = BothWays("\xEF\xBB\xBF" + bad);
+            CHECK(p6 == w6);
+        }
+    }
+    SUBCASE("a failed read leaves the old lines")
+    {
+        class TFailingStream : public TStringStream {
+        public:
+            using TStringStream::TStringStream;
+            int32_t Read(void* Buffer, int32_t Count) override
+            {
+                if (Position() > 300000)
+                    return 0;
+                return TStringStream::Read(Buffer, Count);
+            }
+        };
+        TFailingStream s("\xEF\xBB\xBF" + std::string(600000, 'q') + "\n");
+        TUcStringList L;
+        L.Add(L"old");
+        CHECK_THROWS_AS(L.LoadFromStream(&s), EReadError);
+        CHECK(Items(L) == W{L"old"});
+    }
+}
