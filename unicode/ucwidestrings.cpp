@@ -61,49 +61,34 @@ void TWideStrings::Error(const char* Msg, int Data) const
 // ---------------------------------------------------------------------------------------
 // The three characters
 
-WideChar TWideStrings::Delimiter() const
+WideChar TWideStrings::DefinedChar(uint8_t Flag, WideChar& Field, WideChar Default) const
 {
-    if (!(FDefined & sdDelimiter)) {
-        FDelimiter = L',';
-        FDefined |= sdDelimiter;
+    if (!(FDefined & Flag)) {
+        Field = Default;
+        FDefined |= Flag;
     }
-    return FDelimiter;
+    return Field;
 }
 
-void TWideStrings::SetDelimiter(WideChar Value)
+void TWideStrings::DefineChar(uint8_t Flag, WideChar& Field, WideChar Value)
 {
-    FDelimiter = Value;
-    FDefined |= sdDelimiter;
+    Field = Value;
+    FDefined |= Flag;
 }
 
-WideChar TWideStrings::QuoteChar() const
-{
-    if (!(FDefined & sdQuoteChar)) {
-        FQuoteChar = L'"';
-        FDefined |= sdQuoteChar;
-    }
-    return FQuoteChar;
-}
-
-void TWideStrings::SetQuoteChar(WideChar Value)
-{
-    FQuoteChar = Value;
-    FDefined |= sdQuoteChar;
-}
+WideChar TWideStrings::Delimiter() const { return DefinedChar(sdDelimiter, FDelimiter, L','); }
+void TWideStrings::SetDelimiter(WideChar Value) { DefineChar(sdDelimiter, FDelimiter, Value); }
+WideChar TWideStrings::QuoteChar() const { return DefinedChar(sdQuoteChar, FQuoteChar, L'"'); }
+void TWideStrings::SetQuoteChar(WideChar Value) { DefineChar(sdQuoteChar, FQuoteChar, Value); }
 
 WideChar TWideStrings::NameValueSeparator() const
 {
-    if (!(FDefined & sdNameValueSeparator)) {
-        FNameValueSeparator = L'=';
-        FDefined |= sdNameValueSeparator;
-    }
-    return FNameValueSeparator;
+    return DefinedChar(sdNameValueSeparator, FNameValueSeparator, L'=');
 }
 
 void TWideStrings::SetNameValueSeparator(WideChar Value)
 {
-    FNameValueSeparator = Value;
-    FDefined |= sdNameValueSeparator;
+    DefineChar(sdNameValueSeparator, FNameValueSeparator, Value);
 }
 
 void TWideStrings::SetStringsAdapter(IWideStringsAdapter* Value)

@@ -114,6 +114,8 @@ protected:
     void WriteData(TWriter* Writer);
 
 private:
+    WideChar DefinedChar(uint8_t Flag, WideChar& Field, WideChar Default) const;
+    void DefineChar(uint8_t Flag, WideChar& Field, WideChar Value);
     mutable uint8_t FDefined = 0;
     mutable WideChar FDelimiter = L',';
     mutable WideChar FQuoteChar = L'"';

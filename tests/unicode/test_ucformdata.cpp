@@ -1,5 +1,6 @@
 #include <doctest.h>
 #include "unicode/ucclasses.h"
+#include "wide_lists_test_util.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,27 +30,9 @@ private:
 Z_CLASS_IMPL(TWideTestHolder, TComponent, Z_PROP_OBJ(TWideTestHolder, Lines),
              Z_PROP_WSTR(TWideTestHolder, Caption), Z_PROP_WCHAR(TWideTestHolder, Mark, 0))
 
+using namespace widetest;
+
 namespace {
-using W = std::vector<WideString>;
-
-std::vector<WideString> Items(const TWideStrings& L)
-{
-    std::vector<WideString> r;
-    for (int i = 0; i < L.Count(); ++i)
-        r.push_back(L.Strings(i));
-    return r;
-}
-
-std::string LE(const WideString& S)
-{
-    std::string r;
-    for (WideChar c : S) {
-        r += static_cast<char>(c & 0xFF);
-        r += static_cast<char>(c >> 8);
-    }
-    return r;
-}
-
 std::string Int32(int32_t v)
 {
     std::string r(4, '\0');
@@ -257,6 +240,7 @@ TEST_CASE("form data: a wide text's old companions are dropped unless the legacy
     ReadInto(R, old);
     CHECK(R.Caption().empty());
 
+    TRestore<bool> restore(LegacyWideCompanions);
     LegacyWideCompanions = true;
     ReadInto(R, FormBytes().Prop("CaptionW").Ansi(Utf8(L"Привет")).Done());
     CHECK(R.Caption() == L"Привет");
@@ -265,7 +249,6 @@ TEST_CASE("form data: a wide text's old companions are dropped unless the legacy
     R.SetDesigning(true);
     ReadInto(R, FormBytes().Prop("CaptionW").Ansi("x").Done());
     CHECK(R.Caption() == L"П");
-    LegacyWideCompanions = false;
 }
 
 namespace {

@@ -1,23 +1,11 @@
 #include <doctest.h>
 #include "unicode/ucclasses.h"
+#include "wide_lists_test_util.h"
 #include "unicode/ucsysutils.h"
 
+using namespace widetest;
+
 namespace {
-using W = std::vector<WideString>;
-
-std::vector<WideString> Items(const TWideStrings& L)
-{
-    std::vector<WideString> r;
-    for (int i = 0; i < L.Count(); ++i)
-        r.push_back(L.Strings(i));
-    return r;
-}
-
-WideString TempName(const WideString& Name)
-{
-    return AnsiToWide(ZANDREL_BUILD_DIR) + L"\\" + Name;
-}
-
 void WriteBytes(const WideString& Name, const std::string& Bytes)
 {
     HANDLE h = CreateFileW(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -39,26 +27,6 @@ std::string ReadBytes(const WideString& Name)
 }
 
 // UTF-16 little-endian bytes of a text.
-std::string LE(const WideString& S)
-{
-    std::string r;
-    for (WideChar c : S) {
-        r += static_cast<char>(c & 0xFF);
-        r += static_cast<char>(c >> 8);
-    }
-    return r;
-}
-
-std::string BE(const WideString& S)
-{
-    std::string r;
-    for (WideChar c : S) {
-        r += static_cast<char>(c >> 8);
-        r += static_cast<char>(c & 0xFF);
-    }
-    return r;
-}
-
 struct Loaded {
     uint8_t charSet;
     std::vector<WideString> items;
@@ -66,7 +34,7 @@ struct Loaded {
 
 Loaded LoadBytes(const std::string& Bytes)
 {
-    const WideString name = TempName(L"textload.txt");
+    const WideString name = TestFilePath(L"textload.txt");
     WriteBytes(name, Bytes);
     TUcStringList L;
     L.LoadFromFile(name);
@@ -84,7 +52,7 @@ TEST_CASE("text files: the byte-order mark chooses the character set")
     }
     SUBCASE("EF BB BF: UTF-8, saved again as UTF-16 with its mark")
     {
-        const WideString name = TempName(L"utf8.txt");
+        const WideString name = TestFilePath(L"utf8.txt");
         WriteBytes(name, "\xEF\xBB\xBF\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n\xE4\xB8\xAD");
         TUcStringList L;
         L.LoadFromFile(name);
@@ -181,7 +149,7 @@ TEST_CASE("streams: detection leaves the position behind the mark, or where it w
 
 TEST_CASE("file streams by wide name")
 {
-    const WideString name = TempName(L"Файл 中.txt");
+    const WideString name = TestFilePath(L"Файл 中.txt");
     {
         TUcFileStream f(name, fmCreate);
         f.WriteBuffer("abc", 3);
@@ -207,7 +175,7 @@ TEST_CASE("file streams by wide name")
 
     SUBCASE("a missing file")
     {
-        const WideString missing = TempName(L"нет такого.txt");
+        const WideString missing = TestFilePath(L"нет такого.txt");
         DeleteFileW(missing.c_str());
         const AnsiString expected = WideToAnsi(L"Cannot open file \"" + ExpandFileNameWide(missing) + L"\". " +
                                                SysErrorMessageWide(ERROR_FILE_NOT_FOUND));
@@ -219,12 +187,24 @@ TEST_CASE("file streams by wide name")
     }
     SUBCASE("a file that cannot be created")
     {
-        const WideString bad = TempName(L"no such folder\\x.txt");
+        const WideString bad = TestFilePath(L"no such folder\\x.txt");
         const AnsiString expected = WideToAnsi(L"Cannot create file \"" + ExpandFileNameWide(bad) + L"\". " +
                                                SysErrorMessageWide(ERROR_PATH_NOT_FOUND));
         CHECK_THROWS_WITH_AS(TUcFileStream(bad, fmCreate), expected.c_str(), EFCreateError);
         TUcStringList L;
         CHECK_THROWS_AS(L.SaveToFile(bad), EFCreateError);
+    }
+    SUBCASE("the ANSI calls, on a platform without the wide ones")
+    {
+        TAnsiPlatform ansi;
+        const WideString cyr = TestFilePath(L"Список.txt");
+        TUcStringList L;
+        L.Add(L"строка");
+        L.SaveToFile(cyr);
+        L.Clear();
+        L.LoadFromFile(cyr);
+        CHECK(Items(L) == W{L"строка"});
+        CHECK_THROWS_AS(L.LoadFromFile(TestFilePath(L"нет такого.txt")), EFOpenError);
     }
     SUBCASE("modes outside the table are refused")
     {
@@ -253,7 +233,7 @@ TEST_CASE("the plain wide list reads and writes bare UTF-16")
     L.Exchange(0, 1);
     L.Put(0, L"раз");
     CHECK(L.FItems == W{L"раз", L"два"});
-    const WideString name = TempName(L"bare.txt");
+    const WideString name = TestFilePath(L"bare.txt");
     L.SaveToFile(name);
     CHECK(ReadBytes(name) == LE(L"раз\r\nдва\r\n"));
     L.Clear();

@@ -1,21 +1,14 @@
 #include <doctest.h>
 #include "unicode/ucclasses.h"
+#include "wide_lists_test_util.h"
 #include "unicode/ucwidestrutils.h"
 
 #include <algorithm>
 #include <random>
 
+using namespace widetest;
+
 namespace {
-std::vector<WideString> Items(const TWideStrings& L)
-{
-    std::vector<WideString> r;
-    for (int i = 0; i < L.Count(); ++i)
-        r.push_back(L.Strings(i));
-    return r;
-}
-
-using W = std::vector<WideString>;
-
 struct EventCounter {
     int changing = 0;
     int changed = 0;
