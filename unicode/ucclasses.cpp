@@ -688,25 +688,15 @@ void TUcStringList::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
     }
     TWideStringsUpdate update(this);
     const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
-    // The new items grow by half: a move of a string is cheap, a second pass over them is not.
-    std::unique_ptr<Item[]> items;
-    int count = 0, capacity = 0;
-    TTextPieceReader::Run(Stream, charSet, [&](const WideChar* b, const WideChar* e) {
-        if (count == capacity) {
-            const int grown = capacity < 1024 ? 1024 : capacity + capacity / 2;
-            auto bigger = std::make_unique<Item[]>(static_cast<size_t>(grown));
-            std::move(items.get(), items.get() + count, bigger.get());
-            items = std::move(bigger);
-            capacity = grown;
-        }
-        items[count++].S.assign(b, e);
-    });
+    std::vector<WideString> lines;
+    TTextPieceReader::Run(Stream, charSet, [&lines](const WideChar* b, const WideChar* e) { lines.emplace_back(b, e); });
     // Only now, with everything read, do the old items go.
     Clear();
+    SetCapacity(static_cast<int>(lines.size()));
     Changing();
-    FList = std::move(items);
-    FCount = count;
-    FCapacity = capacity;
+    for (size_t i = 0; i < lines.size(); ++i)
+        FList[i].S = std::move(lines[i]);
+    FCount = static_cast<int>(lines.size());
     Changed();
 }
 

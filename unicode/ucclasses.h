@@ -134,8 +134,9 @@ public:
     // Unsorted: the lines go straight into the item array, sized once.
     void SetTextStr(const WideString& Value) override;
     // Unsorted: the text is read, converted and split piece by piece, and the lines replace
-    // the items only once the whole stream has been read. The same lines as the inherited
-    // way, without holding the whole text twice.
+    // the items only once the whole stream has been read (a failed read keeps the old ones).
+    // The same lines as the inherited way, without holding the whole text twice; SetTextStr
+    // is not called on the way.
     void LoadFromStreamDetect(TStream* Stream, bool DetectCharSet) override;
 
     // Binary search of a sorted list; Index is where S is, or where it would go.

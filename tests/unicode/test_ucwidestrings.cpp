@@ -376,23 +376,3 @@ TEST_CASE("the ANSI view works on the wide list in its code page")
     L.SetAnsiStrings(&plain);
     CHECK(Items(L) == W{L"from ANSI"});
 }
-
-namespace {
-class TRecordingAdapter : public IWideStringsAdapter {
-public:
-    void ReferenceStrings(TWideStrings* S) override { Log += S ? L"ref;" : L"ref0;"; }
-    void ReleaseStrings() override { Log += L"release;"; }
-    WideString Log;
-};
-} // namespace
-
-TEST_CASE("an adapter is told when it is attached and when the list goes")
-{
-    TRecordingAdapter adapter;
-    {
-        TUcStringList L;
-        L.SetStringsAdapter(&adapter);
-        CHECK(adapter.Log == L"ref;");
-    }
-    CHECK(adapter.Log == L"ref;release;");
-}
