@@ -72,6 +72,18 @@ bool ClipCopy(int& DX, int& DY, TRect& Src, int SrcW, int SrcH, int DstW, int Ds
     return true;
 }
 
+// Rows Top .. Bottom - 1 in the order they lie in memory (bottom-up images: the last row
+// first), so that the processor's prefetching sees one forward stream.
+template <class F> void ForRows(int Top, int Bottom, ptrdiff_t Delta, F Row)
+{
+    if (Delta < 0)
+        for (int y = Bottom - 1; y >= Top; --y)
+            Row(y);
+    else
+        for (int y = Top; y < Bottom; ++y)
+            Row(y);
+}
+
 // R cut to a bitmap of W x H; false when nothing is left.
 bool ClipRect(TRect& R, int W, int H)
 {
@@ -86,98 +98,143 @@ bool ClipRect(TRect& R, int W, int H)
 // Row kernels. Every loop below runs over the contiguous bytes of one row with plain
 // integer arithmetic, so that the compiler turns it into SSE2 code.
 
-// D := (S * (255 - A) + D * A + 127) shr 8, byte by byte: the sum stays below 65536.
+// Two bytes read as one 16-bit word, at any address.
+typedef uint16_t __attribute__((may_alias, aligned(1))) Word16;
+
+// D := (S * (255 - A) + D * A + 127) shr 8 per byte; the sum stays below 65536. The row is
+// taken two bytes at a time as 16-bit words, the even byte in the low half and the odd byte
+// in the high half, so the vector code needs no byte unpacking.
 void BlendRow(uint8_t* __restrict D, const uint8_t* __restrict S, int N, unsigned A)
 {
     const uint16_t wd = uint16_t(A), ws = uint16_t(255 - A);
-    for (int i = 0; i < N; ++i)
-        D[i] = uint8_t((S[i] * ws + D[i] * wd + 127) >> 8);
+    Word16* __restrict dw = reinterpret_cast<Word16*>(D);
+    const Word16* __restrict sw = reinterpret_cast<const Word16*>(S);
+    for (int i = 0; i < N / 2; ++i) {
+        const uint16_t s = sw[i], d = dw[i];
+        const uint16_t lo = uint16_t((s & 0xFF) * ws + (d & 0xFF) * wd + 127);
+        const uint16_t hi = uint16_t((s >> 8) * ws + (d >> 8) * wd + 127);
+        dw[i] = uint16_t((lo >> 8) | (hi & 0xFF00));
+    }
+    if (N & 1)
+        D[N - 1] = uint8_t((S[N - 1] * ws + D[N - 1] * wd + 127) >> 8);
 }
 
-// A row is handled in pieces of this many bytes (whole pixels), each with one set of patterns.
+// Rows are worked in pieces of at most this many bytes (whole pixels), with work buffers of
+// this size on the stack.
 constexpr int PatChunk = 3 * 1024;
 
-// 0xFF at every third byte: Phase[i] marks the first byte of a pixel. Indexes -2 and -1 are
-// valid, so that Phase[i - 1] and Phase[i - 2] mark the second and third bytes.
-constexpr std::array<uint8_t, PatChunk + 4> MakePhase()
-{
-    std::array<uint8_t, PatChunk + 4> a{};
-    for (int i = 0; i < PatChunk + 4; ++i)
-        a[size_t(i)] = (i - 2 + 3) % 3 == 0 ? 0xFF : 0;
-    return a;
-}
-constexpr std::array<uint8_t, PatChunk + 4> PhaseTable = MakePhase();
-inline const uint8_t* Phase() { return PhaseTable.data() + 2; }
-
-// The blue, green and red bytes of a colour repeated along a row; indexes -2 .. Len + 1.
+// The blue, green and red bytes of a colour repeated along a row (a piece of it at most).
 struct TripletPattern {
-    uint8_t Bytes[3];
-    alignas(16) uint8_t Buf[PatChunk + 4];
+    alignas(16) uint8_t Buf[PatChunk];
     TripletPattern(TColor C, int RowBytes)
     {
-        Bytes[0] = BlueOf(C);
-        Bytes[1] = GreenOf(C);
-        Bytes[2] = RedOf(C);
-        int n = std::min(RowBytes, PatChunk) + 4;
+        const uint8_t bytes[3] = {BlueOf(C), GreenOf(C), RedOf(C)};
+        const int n = std::min(RowBytes, PatChunk);
         for (int i = 0; i < n; ++i)
-            Buf[i] = Bytes[(i + 1) % 3];   // Buf[2] is index 0, a blue byte
+            Buf[i] = bytes[i % 3];
     }
-    const uint8_t* Data() const { return Buf + 2; }
+    const uint8_t* Data() const { return Buf; }
 };
 
-// One pixel of a keyed row, for both ends of the row where the vector loop cannot look at
-// neighbours.
-template <bool FromBg>
-inline void KeyedPixel(uint8_t* D, const uint8_t* Cmp, const uint8_t* Val, const uint8_t* Bg,
-                       const TripletPattern& Key)
+// Keyed copies look at rows in blocks of 48 bytes: 16 pixels, three 16-byte vectors. As 16
+// is one more than a multiple of 3, vector v of a block starts at pixel phase v, so three
+// vectors of the repeated key (Key.A[v]: the key from phase v on) and three of the
+// pixel-start marks (PixelStart[v]) serve every block; the compiler keeps all six in
+// registers.
+struct KeyPattern {
+    alignas(16) uint8_t A[3][16];
+    uint8_t Bytes[3];
+    explicit KeyPattern(TColor Key)
+    {
+        Bytes[0] = BlueOf(Key);
+        Bytes[1] = GreenOf(Key);
+        Bytes[2] = RedOf(Key);
+        for (int v = 0; v < 3; ++v)
+            for (int j = 0; j < 16; ++j)
+                A[v][j] = Bytes[(v + j) % 3];
+    }
+};
+
+constexpr std::array<std::array<uint8_t, 16>, 3> MakePixelStart()
 {
-    if (Cmp[0] == Key.Bytes[0] && Cmp[1] == Key.Bytes[1] && Cmp[2] == Key.Bytes[2]) {
-        if constexpr (FromBg) {
-            D[0] = Bg[0];
-            D[1] = Bg[1];
-            D[2] = Bg[2];
-        }
-    } else {
-        D[0] = Val[0];
-        D[1] = Val[1];
-        D[2] = Val[2];
+    std::array<std::array<uint8_t, 16>, 3> p{};
+    for (int v = 0; v < 3; ++v)
+        for (int j = 0; j < 16; ++j)
+            p[size_t(v)][size_t(j)] = (v + j) % 3 == 0 ? 0xFF : 0;
+    return p;
+}
+alignas(16) constexpr std::array<std::array<uint8_t, 16>, 3> PixelStart = MakePixelStart();
+
+// One block: Q[j] = 0xFF where byte j starts a pixel whose three bytes are the key. Reads
+// C[0] .. C[49].
+inline void KeyMarkBlock(uint8_t* __restrict Q, const uint8_t* __restrict C, const KeyPattern& Key)
+{
+    const uint8_t* __restrict a0 = Key.A[0];
+    const uint8_t* __restrict a1 = Key.A[1];
+    const uint8_t* __restrict a2 = Key.A[2];
+    const uint8_t* __restrict p0 = PixelStart[0].data();
+    const uint8_t* __restrict p1 = PixelStart[1].data();
+    const uint8_t* __restrict p2 = PixelStart[2].data();
+    for (int j = 0; j < 16; ++j)
+        Q[j] = uint8_t(p0[j] & (C[j] == a0[j] ? 0xFF : 0) & (C[j + 1] == a1[j] ? 0xFF : 0) &
+                       (C[j + 2] == a2[j] ? 0xFF : 0));
+    for (int j = 0; j < 16; ++j)
+        Q[16 + j] = uint8_t(p1[j] & (C[16 + j] == a1[j] ? 0xFF : 0) & (C[17 + j] == a2[j] ? 0xFF : 0) &
+                            (C[18 + j] == a0[j] ? 0xFF : 0));
+    for (int j = 0; j < 16; ++j)
+        Q[32 + j] = uint8_t(p2[j] & (C[32 + j] == a2[j] ? 0xFF : 0) & (C[33 + j] == a0[j] ? 0xFF : 0) &
+                            (C[34 + j] == a1[j] ? 0xFF : 0));
+}
+
+// The marks of the N bytes (whole pixels) of C; no byte at or past C[N] is read.
+void KeyMarks(uint8_t* __restrict Q, const uint8_t* __restrict C, int N, const KeyPattern& Key)
+{
+    int b = 0;
+    for (; b + 50 <= N; b += 48)
+        KeyMarkBlock(Q + b, C + b, Key);
+    // The rest: one more block ending early enough, over marks already made (they come out
+    // the same), then single pixels.
+    if (b < N && N >= 51) {
+        const int last = N - 51;   // a pixel start: N is a multiple of 3
+        KeyMarkBlock(Q + last, C + last, Key);
+        b = last + 48;
+    }
+    for (; b + 3 <= N; b += 3) {
+        Q[b] = C[b] == Key.Bytes[0] && C[b + 1] == Key.Bytes[1] && C[b + 2] == Key.Bytes[2] ? 0xFF : 0;
+        Q[b + 1] = Q[b + 2] = 0;
+    }
+}
+
+// Byte i belongs to a key pixel when its pixel's first byte is marked, and that is one of
+// Q[i], Q[i-1], Q[i-2] (the other two lie in other pixels, unmarked there). Key bytes keep
+// D's byte (or take G's); the others take V's.
+template <bool FromBg>
+void KeySelect(uint8_t* __restrict D, const uint8_t* __restrict V, const uint8_t* __restrict G,
+               const uint8_t* __restrict Q, int N)
+{
+    for (int i = 0; i < N; ++i) {
+        const uint8_t m = uint8_t(Q[i] | Q[i - 1] | Q[i - 2]);
+        if constexpr (FromBg)
+            D[i] = uint8_t((G[i] & m) | (V[i] & ~m));
+        else
+            D[i] = uint8_t((D[i] & m) | (V[i] & ~m));
     }
 }
 
 // N bytes (whole pixels) of a row: where the pixel of Cmp is not the key, D takes Val; where
-// it is, D keeps its byte (or takes Bg's). A pixel is the key when its three bytes all equal
-// the key's: byte i compares itself and its neighbours i-2 .. i+2 against the repeated key,
-// and the phase masks pick the three comparisons that belong to its own pixel.
+// it is, D keeps its byte (or takes Bg's). Two passes over pieces of the row, each a plain
+// byte loop: the marks of key pixels, then the choice of every byte.
 template <bool FromBg>
-void KeyedRow(uint8_t* __restrict D, const uint8_t* __restrict Cmp, const uint8_t* __restrict Val,
-              const uint8_t* __restrict Bg, int N, const TripletPattern& Key)
+void KeyedRow(uint8_t* D, const uint8_t* Cmp, const uint8_t* Val, const uint8_t* Bg, int N,
+              const KeyPattern& Key)
 {
-    if (N < 3)
-        return;
-    KeyedPixel<FromBg>(D, Cmp, Val, Bg, Key);
-    if (N >= 6)
-        KeyedPixel<FromBg>(D + N - 3, Cmp + N - 3, Val + N - 3, FromBg ? Bg + N - 3 : nullptr, Key);
-    const uint8_t* __restrict K = Key.Data();
-    const uint8_t* __restrict P = Phase();
-    for (int base = 0; base < N; base += PatChunk) {
-        const int lo = std::max(base, 3) - base, hi = std::min(base + PatChunk, N - 3) - base;
-        uint8_t* __restrict d = D + base;
-        const uint8_t* __restrict c = Cmp + base;
-        const uint8_t* __restrict v = Val + base;
-        const uint8_t* __restrict g = FromBg ? Bg + base : nullptr;
-        for (int i = lo; i < hi; ++i) {
-            const uint8_t em2 = c[i - 2] == K[i - 2] ? 0xFF : 0;
-            const uint8_t em1 = c[i - 1] == K[i - 1] ? 0xFF : 0;
-            const uint8_t e0 = c[i] == K[i] ? 0xFF : 0;
-            const uint8_t e1 = c[i + 1] == K[i + 1] ? 0xFF : 0;
-            const uint8_t e2 = c[i + 2] == K[i + 2] ? 0xFF : 0;
-            const uint8_t m = uint8_t((P[i] & e0 & e1 & e2) | (P[i - 1] & em1 & e0 & e1) |
-                                      (P[i - 2] & em2 & em1 & e0));
-            if constexpr (FromBg)
-                d[i] = uint8_t((g[i] & m) | (v[i] & ~m));
-            else
-                d[i] = uint8_t((d[i] & m) | (v[i] & ~m));
-        }
+    alignas(16) uint8_t marks[PatChunk + 16];
+    uint8_t* q = marks + 16;   // q[-1] and q[-2] stay 0: no pixel starts before the piece
+    marks[14] = marks[15] = 0;
+    for (int base = 0; base + 3 <= N; base += PatChunk) {
+        const int n = std::min(PatChunk, N - base);
+        KeyMarks(q, Cmp + base, n, Key);
+        KeySelect<FromBg>(D + base, Val + base, FromBg ? Bg + base : nullptr, q, n);
     }
 }
 
@@ -209,7 +266,7 @@ void MaskRow(uint8_t* __restrict D, const uint8_t* __restrict M, const uint8_t* 
 // row Drow take source columns from Srow; key pixels keep the destination, or take Bg where
 // Bg (the address of column BgFrom) is given for the columns [BgFrom, BgTo), relative to X.
 void KeyedSpan(uint8_t* Drow, const uint8_t* Srow, const uint8_t* Vrow, int W,
-               const TripletPattern& Key, const uint8_t* Bg, int BgFrom, int BgTo)
+               const KeyPattern& Key, const uint8_t* Bg, int BgFrom, int BgTo)
 {
     if (!Bg || BgFrom >= BgTo) {
         KeyedRow<false>(Drow, Srow, Vrow, nullptr, W * 3, Key);
@@ -345,14 +402,14 @@ void BlendToColor(TBitmap* Bmp, TRect R, int Percent, TColor Color)
     for (int k = 0; k < 3; ++k)
         for (int v = 0; v < 256; ++v)
             lut[k][v] = uint8_t(DivRoundEven(v * p + cb[k] * (100 - p), 100));
-    for (int y = R.Top; y < R.Bottom; ++y) {
+    ForRows(R.Top, R.Bottom, f.Delta, [&](int y) {
         uint8_t* d = f.Row(y) + R.Left * 3;
         for (int x = R.Width(); x > 0; --x, d += 3) {
             d[0] = lut[0][d[0]];
             d[1] = lut[1][d[1]];
             d[2] = lut[2][d[2]];
         }
-    }
+    });
 }
 
 void BlendBmpRect(TBitmap* Dst, int X, int Y, TColor Key, double K, TRect R, TBitmap* Src)
@@ -364,10 +421,10 @@ void BlendBmpRect(TBitmap* Dst, int X, int Y, TColor Key, double K, TRect R, TBi
         return;
     K = K != K ? 0.0 : std::clamp(K, 0.0, 1.0);   // NaN counts as 0: the source wins
     const bool keyed = KeyActive(Key);
-    const TripletPattern key(Key, R.Width() * 3);
+    const KeyPattern key(Key);
     alignas(16) uint8_t tmp[PatChunk];
     const int span = PatChunk / 3;   // pixels a piece
-    for (int y = R.Top; y < R.Bottom; ++y) {
+    ForRows(R.Top, R.Bottom, d.Delta, [&](int y) {
         const uint8_t* sp = s.Row(y) + R.Left * 3;
         uint8_t* dp = d.Row(Y + y - R.Top) + X * 3;
         for (int x = 0; x < R.Width(); x += span) {
@@ -378,7 +435,7 @@ void BlendBmpRect(TBitmap* Dst, int X, int Y, TColor Key, double K, TRect R, TBi
             else
                 std::memcpy(dp + x * 3, tmp, size_t(n));
         }
-    }
+    });
 }
 
 void MultiplyByMask(TBitmap* Image, TBitmap* Mask, TColor C)
@@ -387,8 +444,7 @@ void MultiplyByMask(TBitmap* Image, TBitmap* Mask, TColor C)
     if (!im.Attach(Image) || !mk.Attach(Mask) || im.Width != mk.Width || im.Height != mk.Height)
         return;
     const TripletPattern cp(C, im.Width * 3);
-    for (int y = 0; y < im.Height; ++y)
-        MaskRow(im.Row(y), mk.Row(y), cp.Data(), im.Width * 3);
+    ForRows(0, im.Height, im.Delta, [&](int y) { MaskRow(im.Row(y), mk.Row(y), cp.Data(), im.Width * 3); });
 }
 
 void MixBitmaps(TBitmap* Target, TBitmap* A, TBitmap* B, int W, TBitmap* Mask)
@@ -543,26 +599,26 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
         Key = SharedReplaceColor;
     const int w = R.Width();
     const bool keyed = KeyActive(Key);
-    const TripletPattern key(Key, w * 3);
+    const KeyPattern key(Key);
     // Destination columns [X, X + w) lie at parent columns Parent.X + X ...: the part of the
     // span inside the parent image, relative to X.
     const int64_t px0 = int64_t(Parent.X) + X;
     const int bgFrom = int(std::clamp<int64_t>(-px0, 0, w));
     const int bgTo = int(std::clamp<int64_t>(p.Width - px0, 0, w));
-    for (int y = R.Top; y < R.Bottom; ++y) {
+    ForRows(R.Top, R.Bottom, d.Delta, [&](int y) {
         const int dy = Y + y - R.Top;
         const uint8_t* sp = s.Row(y) + R.Left * 3;
         uint8_t* dp = d.Row(dy) + X * 3;
         if (!keyed) {
             std::memcpy(dp, sp, size_t(w) * 3);
-            continue;
+            return;
         }
         const uint8_t* bg = nullptr;
         const int64_t py = int64_t(Parent.Y) + dy;
         if (withParent && py >= 0 && py < p.Height && bgFrom < bgTo)
             bg = p.Row(int(py)) + (px0 + bgFrom) * 3;
         KeyedSpan(dp, sp, sp, w, key, bg, bgFrom, bgTo);
-    }
+    });
 }
 
 // ---------------------------------------------------------------------------------------
