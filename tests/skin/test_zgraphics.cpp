@@ -310,7 +310,7 @@ TEST_CASE("keyed copies: key pixels stay untouched, the rest is copied, clipped 
     CHECK(Px(*d3, 1, 0) == 0xFF00FF);
 }
 
-TEST_CASE("keyed copies match the plain per-pixel rule on random images of many widths")
+TEST_CASE("keyed copies and blends match the plain per-pixel rules on random images of many widths")
 {
     std::mt19937 rng(777);
     const int widths[] = {2, 3, 4, 5, 7, 16, 17, 33, 1023, 1024, 1025, 1100, 2049};
@@ -329,6 +329,23 @@ TEST_CASE("keyed copies match the plain per-pixel rule on random images of many 
         });
         CopyKeyed(dst.get(), src.get(), X, 0xFF00FF, R, Y);
         CAPTURE(w);
+        CHECK(Pixels(*dst) == Pixels(*want));
+
+        // The half blend of a keyed source and the alpha blend over the same random images.
+        ForEachPlaced(*want, *src, X, Y, R, [&](int sx, int sy, int dx, int dy) {
+            const TColor s = Px(*src, sx, sy), d = Px(*want, dx, dy);
+            auto half = [&](int k) { return RoundEven(Ch(s, k) - (Ch(s, k) - Ch(d, k)) * 0.5); };
+            if (s != 0xFF00FF)
+                SetPx(*want, dx, dy, Rgb(half(0), half(8), half(16)));
+        });
+        BlendBmpRect(dst.get(), X, Y, 0xFF00FF, 0.5, R, src.get());
+        CHECK(Pixels(*dst) == Pixels(*want));
+        ForEachPlaced(*want, *src, X, Y, R, [&](int sx, int sy, int dx, int dy) {
+            const TColor s = Px(*src, sx, sy), d = Px(*want, dx, dy);
+            auto mix = [&](int k) { return (Ch(s, k) * 55 + Ch(d, k) * 200 + 127) >> 8; };
+            SetPx(*want, dx, dy, Rgb(mix(0), mix(8), mix(16)));
+        });
+        BlendBitmapRect(dst.get(), src.get(), 200, TPoint(X, Y), R);
         CHECK(Pixels(*dst) == Pixels(*want));
     }
 }
