@@ -7,8 +7,9 @@
 #include <cstring>
 #include <vector>
 
-Z_CLASS_IMPL(TSkFast24, TObject)
-Z_CLASS_IMPL(TSkFast32, TObject)
+Z_CLASS_IMPL(TSkFastRows, TObject)
+Z_CLASS_IMPL(TSkFast24, TSkFastRows)
+Z_CLASS_IMPL(TSkFast32, TSkFastRows)
 Z_CLASS_IMPL(TSkFastSum24, TObject)
 
 TSkFast24* SkFast24A = nullptr;
@@ -286,16 +287,10 @@ void KeyedSpan(uint8_t* Drow, const uint8_t* Srow, const uint8_t* Vrow, int W,
 
 // ---------------------------------------------------------------------------------------
 
-bool TSkFast24::Attach(TBitmap* Bmp)
+bool TSkFastRows::AttachAs(TBitmap* Bmp, TPixelFormat Format)
 {
     Bitmap = Bmp;
-    return AttachRows(Bmp, pf24bit, Width, Height, Delta, Row0);
-}
-
-bool TSkFast32::Attach(TBitmap* Bmp)
-{
-    Bitmap = Bmp;
-    return AttachRows(Bmp, pf32bit, Width, Height, Delta, Row0);
+    return AttachRows(Bmp, Format, Width, Height, Delta, Row0);
 }
 
 bool TSkFastSum24::Attach(TBitmap* ASrc, TBitmap* ADst)

@@ -35,9 +35,10 @@ inline int64_t DivRoundEven(int64_t Num, int64_t Den)
 // ---------------------------------------------------------------------------------------
 // Pixel access
 
-// A 24-bit bitmap's rows. Row(y) is Row0 + y * Delta; Delta is negative for bottom-up images.
-class TSkFast24 : public TObject {
-    Z_CLASS(TSkFast24, TObject)
+// The rows of a bitmap of one pixel format. Row(y) is Row0 + y * Delta; Delta is negative
+// for bottom-up images.
+class TSkFastRows : public TObject {
+    Z_CLASS(TSkFastRows, TObject)
 public:
     TBitmap* Bitmap = nullptr;
     int Width = 0;
@@ -45,10 +46,19 @@ public:
     ptrdiff_t Delta = 0;
     uint8_t* Row0 = nullptr;
 
-    // False (Width cleared) for a missing bitmap or one smaller than 2 x 2; EInvalidGraphic
-    // "Bitmap format is not supported" for one that is not 24-bit.
-    bool Attach(TBitmap* Bmp);
     uint8_t* Row(int Y) const { return Row0 + Y * Delta; }
+
+protected:
+    // False (Width cleared) for a missing bitmap or one smaller than 2 x 2; EInvalidGraphic
+    // "Bitmap format is not supported" for one of another format.
+    bool AttachAs(TBitmap* Bmp, TPixelFormat Format);
+};
+
+// A 24-bit bitmap.
+class TSkFast24 : public TSkFastRows {
+    Z_CLASS(TSkFast24, TSkFastRows)
+public:
+    bool Attach(TBitmap* Bmp) { return AttachAs(Bmp, pf24bit); }
     // The colour 0x00BBGGRR of a pixel; no bounds check.
     TColor Pixel(int X, int Y) const
     {
@@ -57,18 +67,11 @@ public:
     }
 };
 
-// The same for 32-bit bitmaps.
-class TSkFast32 : public TObject {
-    Z_CLASS(TSkFast32, TObject)
+// A 32-bit bitmap.
+class TSkFast32 : public TSkFastRows {
+    Z_CLASS(TSkFast32, TSkFastRows)
 public:
-    TBitmap* Bitmap = nullptr;
-    int Width = 0;
-    int Height = 0;
-    ptrdiff_t Delta = 0;
-    uint8_t* Row0 = nullptr;
-
-    bool Attach(TBitmap* Bmp);
-    uint8_t* Row(int Y) const { return Row0 + Y * Delta; }
+    bool Attach(TBitmap* Bmp) { return AttachAs(Bmp, pf32bit); }
     // Blue, green and red as 0x00BBGGRR in the low three bytes; red again in the top byte.
     TColor Pixel(int X, int Y) const
     {
