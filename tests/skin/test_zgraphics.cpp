@@ -9,15 +9,14 @@
 
 namespace {
 
-// The plain meaning of a copy of source rectangle R to (X, Y): source pixel (sx, sy) lands
-// at (X + sx - R.Left, Y + sy - R.Top) when both lie inside their bitmaps.
+// The plain meaning of a copy of source rectangle R to (X, Y): every source pixel (sx, sy)
+// of R lands at (X + sx - R.Left, Y + sy - R.Top) when that lies inside the destination.
 template <class F> void ForEachPlaced(TBitmap& Dst, TBitmap& Src, int X, int Y, const TRect& R, F f)
 {
-    for (int64_t sy = R.Top; sy < R.Bottom; ++sy)
-        for (int64_t sx = R.Left; sx < R.Right; ++sx) {
+    for (int64_t sy = std::max(R.Top, 0); sy < std::min(R.Bottom, Src.Height()); ++sy)
+        for (int64_t sx = std::max(R.Left, 0); sx < std::min(R.Right, Src.Width()); ++sx) {
             const int64_t dx = X + sx - R.Left, dy = Y + sy - R.Top;
-            if (sx >= 0 && sy >= 0 && sx < Src.Width() && sy < Src.Height() && dx >= 0 && dy >= 0 &&
-                dx < Dst.Width() && dy < Dst.Height())
+            if (dx >= 0 && dy >= 0 && dx < Dst.Width() && dy < Dst.Height())
                 f(int(sx), int(sy), int(dx), int(dy));
         }
 }
