@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <type_traits>
 #include <utility>
@@ -300,6 +301,34 @@ public:
     virtual AnsiString GetNamePath();
 };
 
+// BeginUpdate now, EndUpdate at the end of the scope, for anything with that pair (string
+// lists, collections). While an exception is already on its way out, an exception from
+// EndUpdate (an OnChange handler) is dropped: a second one would end the program.
+template <class T> class TUpdateScope {
+public:
+    explicit TUpdateScope(T* Target) : FTarget(Target), FPending(std::uncaught_exceptions())
+    {
+        FTarget->BeginUpdate();
+    }
+    ~TUpdateScope() noexcept(false)
+    {
+        if (std::uncaught_exceptions() > FPending) {
+            try {
+                FTarget->EndUpdate();
+            } catch (...) {
+            }
+        } else {
+            FTarget->EndUpdate();
+        }
+    }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    T* FTarget;
+    int FPending;
+};
+
 // ---------------------------------------------------------------------------------------
 // Lists
 
@@ -367,6 +396,9 @@ public:
     // A descendant whose owned components call back into it while they go calls
     // DestroyComponents() from its own destructor first.
     ~TComponent() override;
+    // Owned components and notification lists belong to one object only.
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
 
     TComponent* Owner() const { return FOwner; }
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
@@ -438,6 +470,8 @@ class TCollectionItem : public TPersistent {
 public:
     explicit TCollectionItem(TCollection* Collection);
     ~TCollectionItem() override;
+    TCollectionItem(const TCollectionItem&) = delete;
+    TCollectionItem& operator=(const TCollectionItem&) = delete;
     TCollection* Collection() const { return FCollection; }
     void SetCollection(TCollection* Value);
     int ID() const { return FID; }
@@ -462,6 +496,8 @@ class TCollection : public TPersistent {
 public:
     explicit TCollection(const TClassInfo& ItemClass);
     ~TCollection() override;
+    TCollection(const TCollection&) = delete;   // the items belong to one collection
+    TCollection& operator=(const TCollection&) = delete;
 
     TCollectionItem* Add();
     TCollectionItem* Insert(int Index);
@@ -616,8 +652,12 @@ public:
     // Binary search of a sorted list; Index is where S is or would go.
     virtual bool Find(const AnsiString& S, int& Index) const;
     int IndexOf(const AnsiString& S) const override;
+    // A sorted list finds the name by binary search of "Name=" first.
+    int IndexOfName(const AnsiString& Name) const override;
     void Insert(int Index, const AnsiString& S) override;
     void InsertObject(int Index, const AnsiString& S, TObject* AObject) override;
+    // A sorted list refuses before anything is taken out, so the item is never lost.
+    void Move(int CurIndex, int NewIndex) override;
     virtual void Sort();
     virtual void CustomSort(TStringListSortCompare Compare);
 
@@ -904,6 +944,9 @@ public:
     void WriteCollection(TCollection* Value);
     void WriteProperties(TPersistent* Instance);
     void WriteComponent(TComponent* Component);
+    // Prefix, class name, name, properties and children of Instance: what
+    // TComponent::WriteState writes, as TReader::ReadData reads it back.
+    void WriteData(TComponent* Instance);
     void WriteDescendent(TComponent* Root, TComponent* AAncestor);
     void WriteRootComponent(TComponent* Root);
     void WriteBinary(const void* Data, int32_t Size);

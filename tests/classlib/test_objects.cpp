@@ -1,0 +1,45 @@
+#include <doctest.h>
+
+#include "classlib/classes.h"
+
+namespace {
+class TProbe : public TComponent {
+    Z_CLASS(TProbe, TComponent)
+public:
+    using TComponent::TComponent;
+    int Size() const { return FSize; }
+    void SetSize(int v) { FSize = v; }
+    void Bump(TObject*) { ++FSize; }
+    void Other(TObject*) {}
+
+private:
+    int FSize = 0;
+};
+} // namespace
+Z_CLASS_IMPL(TProbe, TComponent, Z_PROP_INT(TProbe, Size, 0))
+
+TEST_CASE("method pointers compare by object and member")
+{
+    TProbe a(nullptr), b(nullptr);
+    TNotifyEvent e = MakeMethod<&TProbe::Bump>(&a);
+    e(nullptr);
+    CHECK(a.Size() == 1);
+    CHECK(e == MakeMethod<&TProbe::Bump>(&a));
+    CHECK(e != MakeMethod<&TProbe::Bump>(&b));
+    CHECK(e != MakeMethod<&TProbe::Other>(&a));
+    CHECK_FALSE(TNotifyEvent());
+}
+
+TEST_CASE("class information names the chain and finds inherited properties")
+{
+    TProbe p(nullptr);
+    CHECK(AnsiString(p.ClassName()) == "TProbe");
+    CHECK(AnsiString(p.ClassParent()->Name) == "TComponent");
+    CHECK(p.InheritsFrom(TPersistent::StaticClassInfo()));
+    CHECK(TProbe::StaticClassInfo().FindProp("size") != nullptr);
+    CHECK(TProbe::StaticClassInfo().FindProp("Name") != nullptr);
+    CHECK((TProbe::StaticClassInfo().CreateComponent != nullptr));
+    RegisterClass(TProbe::StaticClassInfo());
+    CHECK(&FindClass("tprobe") == &TProbe::StaticClassInfo());
+    CHECK_THROWS_AS(FindClass("TNoSuch"), EClassNotFound);
+}

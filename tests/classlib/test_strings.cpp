@@ -1,0 +1,438 @@
+#include <doctest.h>
+#include "list_items.h"
+#include "classlib/classes.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+TStringList* Make(std::initializer_list<const char*> items, TStringList* list)
+{
+    for (const char* s : items)
+        list->Add(s);
+    return list;
+}
+
+struct TChangeCounter {
+    int Changes = 0, Changings = 0;
+    void Change(TObject*) { ++Changes; }
+    void Changing(TObject*) { ++Changings; }
+    void Attach(TStringList& l)
+    {
+        l.OnChange = MakeMethod<&TChangeCounter::Change>(this);
+        l.OnChanging = MakeMethod<&TChangeCounter::Changing>(this);
+    }
+};
+} // namespace
+
+TEST_CASE("string list indexes are checked and the list stays as it was")
+{
+    TStringList l;
+    Make({"a", "b"}, &l);
+    CHECK_THROWS_WITH_AS(l.Strings(2), "List index out of bounds (2)", EStringListError);
+    CHECK_THROWS_WITH_AS(l.Delete(-1), "List index out of bounds (-1)", EStringListError);
+    CHECK_THROWS_WITH_AS(l.Insert(3, "x"), "List index out of bounds (3)", EStringListError);
+    CHECK_THROWS_AS(l.Objects(5), EListError);
+    CHECK_THROWS_AS(l.Exchange(0, 2), EStringListError);
+    l.Insert(2, "c");   // the end is a place to insert
+    CHECK(Items(l) == std::vector<AnsiString>{"a", "b", "c"});
+}
+
+TEST_CASE("objects travel with their strings")
+{
+    TStringList l, o1, o2;
+    l.AddObject("one", &o1);
+    l.AddObject("two", &o2);
+    l.Exchange(0, 1);
+    CHECK(l.Objects(0) == &o2);
+    l.Move(0, 1);
+    CHECK(l.Strings(1) == "two");
+    CHECK(l.Objects(1) == &o2);
+    CHECK(l.IndexOfObject(&o1) == 0);
+    l.SetStrings(0, "uno");   // Put keeps the object
+    CHECK(l.Objects(0) == &o1);
+}
+
+TEST_CASE("a sorted list keeps its order and its duplicate rule")
+{
+    TStringList l;
+    l.SetSorted(true);
+    Make({"pear", "Apple", "fig"}, &l);
+    CHECK(Items(l) == std::vector<AnsiString>{"Apple", "fig", "pear"});
+
+    SUBCASE("positional changes are refused")
+    {
+        CHECK_THROWS_WITH_AS(l.Insert(0, "z"), "Operation not allowed on sorted list", EStringListError);
+        CHECK_THROWS_WITH_AS(l.SetStrings(0, "z"), "Operation not allowed on sorted list", EStringListError);
+        CHECK(l.Count() == 3);
+    }
+    SUBCASE("Move refuses before taking the item out")
+    {
+        CHECK_THROWS_WITH_AS(l.Move(0, 2), "Operation not allowed on sorted list", EStringListError);
+        CHECK(Items(l) == std::vector<AnsiString>{"Apple", "fig", "pear"});
+    }
+    SUBCASE("dupIgnore answers the index it has")
+    {
+        CHECK(l.Add("FIG") == 1);
+        CHECK(l.Count() == 3);
+    }
+    SUBCASE("dupError raises and adds nothing")
+    {
+        l.SetDuplicates(dupError);
+        CHECK_THROWS_WITH_AS(l.Add("fig"), "String list does not allow duplicates", EStringListError);
+        CHECK(l.Count() == 3);
+    }
+    SUBCASE("dupAccept adds next to the equal one")
+    {
+        l.SetDuplicates(dupAccept);
+        CHECK(l.Add("fig") == 1);
+        CHECK(l.Count() == 4);
+        int i = -1;
+        CHECK(l.Find("fig", i));
+        CHECK(i == 1);   // the first of the equal ones
+    }
+    SUBCASE("Find answers where a missing string would go")
+    {
+        int i = -1;
+        CHECK_FALSE(l.Find("banana", i));
+        CHECK(i == 1);
+        CHECK_FALSE(l.Find("zzz", i));
+        CHECK(i == 3);
+        CHECK(l.Find("PEAR", i));
+        CHECK(i == 2);
+        CHECK(l.IndexOf("apple") == 0);
+        CHECK(l.IndexOf("kiwi") == -1);
+    }
+}
+
+TEST_CASE("IndexOfName on a sorted list stops at the end")
+{
+    TStringList l;
+    l.SetSorted(true);
+    Make({"x=2", "a=1"}, &l);
+    CHECK(l.IndexOfName("x") == 1);
+    CHECK(l.IndexOfName("a") == 0);
+    CHECK(l.IndexOfName("zz") == -1);   // Find answers Count here
+    CHECK(l.IndexOfName("b") == -1);    // Find stops on x=2, which is not b
+    CHECK(l.Values("X") == "2");
+
+    TStringList empty;
+    empty.SetSorted(true);
+    CHECK(empty.IndexOfName("a") == -1);
+
+    // The locale's order ignores the hyphen: "a-b=1" sorts between "ab=" and "ab=2".
+    TStringList hyphen;
+    hyphen.SetSorted(true);
+    Make({"ab=2", "a-b=1"}, &hyphen);
+    CHECK(hyphen.Values("ab") == "2");
+    CHECK(hyphen.Values("a-b") == "1");
+}
+
+TEST_CASE("moving an item to a place out of range keeps the item")
+{
+    TStringList l;
+    Make({"a", "b"}, &l);
+    CHECK_THROWS_AS(l.Move(0, 2), EStringListError);
+    CHECK_THROWS_AS(l.Move(-1, 0), EStringListError);
+    CHECK(Items(l) == std::vector<AnsiString>{"a", "b"});
+    l.Move(0, 1);
+    CHECK(Items(l) == std::vector<AnsiString>{"b", "a"});
+}
+
+TEST_CASE("names and values")
+{
+    TStringList l;
+    Make({"Key=Value", "plain", "empty=", "a=b=c"}, &l);
+    CHECK(l.Names(0) == "Key");
+    CHECK(l.Names(1) == "");
+    CHECK(l.ValueFromIndex(1) == "");   // no separator, no value
+    CHECK(l.ValueFromIndex(3) == "b=c");
+    CHECK(l.Values("KEY") == "Value");
+    CHECK(l.Values("a") == "b=c");
+    CHECK(l.Values("none") == "");
+    CHECK(l.IndexOfName("empty") == 2);
+
+    l.SetValues("key", "New");
+    CHECK(l.Strings(0) == "key=New");
+    l.SetValues("added", "1");
+    CHECK(l.Strings(4) == "added=1");
+    l.SetValues("empty", "");   // an empty value deletes the pair
+    CHECK(l.IndexOfName("empty") == -1);
+    CHECK(l.Count() == 4);
+
+    l.SetNameValueSeparator(':');
+    l.Add("host:example");
+    CHECK(l.Values("HOST") == "example");
+
+    TStringList sorted;
+    sorted.SetSorted(true);
+    sorted.SetValues("m", "1");
+    sorted.SetValues("b", "2");   // a new pair goes to its sorted place, with nothing else added
+    CHECK(Items(sorted) == std::vector<AnsiString>{"b=2", "m=1"});
+}
+
+TEST_CASE("text splits at CR, LF and CR LF")
+{
+    TStringList l;
+    l.SetText("a\r\rb");
+    CHECK(Items(l) == std::vector<AnsiString>{"a", "", "b"});
+    l.SetText("a\r\n\r\nb\n");
+    CHECK(Items(l) == std::vector<AnsiString>{"a", "", "b"});
+    l.SetText("a\n\rb");
+    CHECK(Items(l) == std::vector<AnsiString>{"a", "", "b"});
+    l.SetText("\r\n");
+    CHECK(Items(l) == std::vector<AnsiString>{""});
+    l.SetText("");
+    CHECK(l.Count() == 0);
+    Make({"x", "y"}, &l);
+    CHECK(l.Text() == "x\r\ny\r\n");
+}
+
+TEST_CASE("comma text quotes what needs it and reads it back")
+{
+    TStringList l;
+    SUBCASE("round trips")
+    {
+        std::vector<std::vector<AnsiString>> cases = {
+            {"plain", "two words", "say \"hi\"", "a,b", "", " lead", "tab\there", "\xC6\xE8"},
+            {""},
+            {"", ""},
+            {"x", ""},
+            {"\"\""},
+        };
+        for (const auto& items : cases) {
+            l.Clear();
+            for (const auto& s : items)
+                l.Add(s);
+            AnsiString text = l.CommaText();
+            TStringList back;
+            back.SetCommaText(text);
+            CHECK_MESSAGE(Items(back) == items, text);
+        }
+        l.Clear();
+        Make({"two words", "q\"", "x"}, &l);
+        CHECK(l.CommaText() == "\"two words\",\"q\"\"\",x");
+        l.Clear();
+        l.Add("");
+        CHECK(l.CommaText() == "\"\"");
+        l.Clear();
+        CHECK(l.CommaText() == "");
+    }
+    SUBCASE("reading: blanks separate unquoted items, a final comma adds an empty item")
+    {
+        l.SetCommaText("  a b,\"c \"\"d\"\"\" ,, e,");
+        CHECK(Items(l) == std::vector<AnsiString>{"a", "b", "c \"d\"", "", "e", ""});
+        l.SetCommaText("\"unclosed, still here");
+        CHECK(Items(l) == std::vector<AnsiString>{"unclosed, still here"});
+        l.SetCommaText(AnsiString("a,b\0,c", 6));   // the text ends at a zero byte
+        CHECK(Items(l) == std::vector<AnsiString>{"a", "b"});
+        l.SetCommaText("   ");
+        CHECK(l.Count() == 0);
+    }
+    SUBCASE("own delimiter and quote")
+    {
+        l.SetDelimiter(';');
+        l.SetQuoteChar('\'');
+        Make({"a;b", "it's", "c,d"}, &l);
+        CHECK(l.DelimitedText() == "'a;b';'it''s';c,d");
+        TStringList back;
+        back.SetDelimiter(';');
+        back.SetQuoteChar('\'');
+        back.SetDelimitedText(l.DelimitedText());
+        CHECK(Items(back) == Items(l));
+        CHECK(l.CommaText() == "a;b,it's,\"c,d\"");   // comma text keeps its own pair
+        CHECK(l.Delimiter() == ';');
+    }
+}
+
+TEST_CASE("updates bracket the change events")
+{
+    TStringList l;
+    TChangeCounter c;
+    c.Attach(l);
+    l.Add("a");
+    CHECK(c.Changes == 1);
+    CHECK(c.Changings == 1);
+    l.BeginUpdate();
+    l.BeginUpdate();
+    l.Add("b");
+    l.Add("c");
+    l.EndUpdate();
+    CHECK(c.Changes == 1);
+    l.EndUpdate();
+    CHECK(c.Changes == 2);
+    l.SetText("x\ny");
+    CHECK(c.Changes == 3);   // one event for the whole text
+    l.EndUpdate();           // an unmatched end changes nothing
+    l.BeginUpdate();
+    CHECK(l.UpdateCount() == 1);
+    l.EndUpdate();
+}
+
+TEST_CASE("sorting")
+{
+    TStringList l, o;
+    Make({"c", "A", "b"}, &l);
+    l.SetObjects(0, &o);
+    l.Sort();
+    CHECK(Items(l) == std::vector<AnsiString>{"A", "b", "c"});
+    CHECK(l.Objects(2) == &o);
+
+    l.CustomSort([](TStringList* L, int a, int b) { return -L->CompareStrings(L->Strings(a), L->Strings(b)); });
+    CHECK(Items(l) == std::vector<AnsiString>{"c", "b", "A"});
+
+    SUBCASE("a comparison that is no order loses nothing and stays in range")
+    {
+        TStringList big;
+        for (int i = 0; i < 500; ++i)
+            big.Add(IntToStr(i));
+        std::srand(7);
+        big.CustomSort([](TStringList*, int, int) { return std::rand() % 3 - 1; });
+        std::vector<AnsiString> v = Items(big);
+        std::sort(v.begin(), v.end());
+        std::vector<AnsiString> want;
+        for (int i = 0; i < 500; ++i)
+            want.push_back(IntToStr(i));
+        std::sort(want.begin(), want.end());
+        CHECK(v == want);
+    }
+    SUBCASE("case sensitivity changes resort a sorted list")
+    {
+        TStringList s;
+        s.SetSorted(true);
+        s.SetDuplicates(dupAccept);
+        Make({"b", "B", "a", "A", "ab", "AB"}, &s);
+        s.SetCaseSensitive(true);
+        for (int i = 0; i < s.Count(); ++i)
+            CHECK_MESSAGE(s.IndexOf(s.Strings(i)) == i, s.Strings(i));
+        for (int i = 1; i < s.Count(); ++i)
+            CHECK(s.CompareStrings(s.Strings(i - 1), s.Strings(i)) <= 0);
+    }
+}
+
+TEST_CASE("assigning and comparing lists")
+{
+    TStringList a, b, o;
+    a.AddObject("x", &o);
+    a.Add("y");
+    a.SetDelimiter(';');
+    b.Add("old");
+    b.Assign(&a);
+    CHECK(Items(b) == Items(a));
+    CHECK(b.Objects(0) == &o);
+    CHECK(b.Delimiter() == ';');
+    CHECK(b.Equals(&a));
+    b.SetStrings(1, "Y");
+    CHECK_FALSE(b.Equals(&a));   // exact comparison
+
+    a.Assign(&a);   // onto itself: nothing is lost
+    CHECK(a.Count() == 2);
+    a.AddStrings(&a);
+    CHECK(Items(a) == std::vector<AnsiString>{"x", "y", "x", "y"});
+
+    TComponent c(nullptr);
+    CHECK_THROWS_WITH_AS(a.Assign(&c), "Cannot assign a TComponent to a TStringList", EConvertError);
+}
+
+TEST_CASE("loading and saving text")
+{
+    TStringList l;
+    SUBCASE("a stream is read from its position to its end")
+    {
+        TStringStream s("skip|one\r\ntwo");
+        s.SetPosition(5);
+        l.LoadFromStream(&s);
+        CHECK(Items(l) == std::vector<AnsiString>{"one", "two"});
+        TStringStream out;
+        l.SaveToStream(&out);
+        CHECK(out.DataString() == "one\r\ntwo\r\n");
+        TStringStream empty;
+        l.LoadFromStream(&empty);
+        CHECK(l.Count() == 0);
+    }
+    SUBCASE("files")
+    {
+        AnsiString name = AnsiString(ZANDREL_BUILD_DIR) + "/strings_test.txt";
+        Make({"\xCF\xF0\xE8\xE2\xE5\xF2", "", "end"}, &l);
+        l.SaveToFile(name);
+        TStringList back;
+        back.LoadFromFile(name);
+        CHECK(Items(back) == Items(l));
+        DeleteFileA(name.c_str());
+        CHECK_THROWS_AS(back.LoadFromFile(name), EFOpenError);
+        CHECK(back.Count() == 3);   // a failed load leaves the list alone
+    }
+}
+
+namespace {
+// Records what a list defines, without a stream behind it.
+class TDefineRecorder : public TFiler {
+public:
+    TDefineRecorder() : TFiler(nullptr) {}
+    AnsiString Name;
+    bool HasData = false;
+    void DefineProperty(const AnsiString& AName, TReaderProc, TWriterProc, bool AHasData) override
+    {
+        Name = AName;
+        HasData = AHasData;
+    }
+    void DefineBinaryProperty(const AnsiString&, TStreamProc, TStreamProc, bool) override {}
+};
+} // namespace
+
+TEST_CASE("a list stores its items as Strings when it has some or differs from its ancestor")
+{
+    TStringList l, ancestor;
+    TDefineRecorder f;
+    l.DefineProperties(&f);
+    CHECK(f.Name == "Strings");
+    CHECK_FALSE(f.HasData);
+    l.Add("a");
+    l.DefineProperties(&f);
+    CHECK(f.HasData);
+
+    ancestor.Add("a");
+    f.SetAncestor(&ancestor);
+    l.DefineProperties(&f);
+    CHECK_FALSE(f.HasData);
+    ancestor.Add("b");
+    l.DefineProperties(&f);
+    CHECK(f.HasData);
+    TComponent other(nullptr);
+    f.SetAncestor(&other);   // an ancestor of another kind: always written
+    l.DefineProperties(&f);
+    CHECK(f.HasData);
+}
+
+namespace {
+class TLinesHolder : public TComponent {
+    Z_CLASS(TLinesHolder, TComponent)
+public:
+    using TComponent::TComponent;
+    TStringList* Lines() const { return &FLines; }
+
+private:
+    mutable TStringList FLines;
+};
+} // namespace
+Z_CLASS_IMPL(TLinesHolder, TComponent, Z_PROP_OBJ(TLinesHolder, Lines))
+
+TEST_CASE("a list goes through form data and replaces what the reader's list held")
+{
+    TLinesHolder a(nullptr), b(nullptr);
+    Make({"", "two words", "\xC6\xE8"}, a.Lines());
+    b.Lines()->Add("old");
+    TMemoryStream m;
+    m.WriteComponent(&a);
+    m.SetPosition(0);
+    m.ReadComponent(&b);
+    CHECK(Items(*b.Lines()) == Items(*a.Lines()));
+
+    a.Lines()->Clear();   // an empty list writes nothing and leaves the reader's list alone
+    TMemoryStream e;
+    e.WriteComponent(&a);
+    e.SetPosition(0);
+    e.ReadComponent(&b);
+    CHECK(b.Lines()->Count() == 3);
+}
