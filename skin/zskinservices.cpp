@@ -1,5 +1,6 @@
 #include "skin/zskinservices.h"
 
+#include "classlib/forms.h"
 #include "unicode/ucsysutils.h"
 
 #include <algorithm>
@@ -61,9 +62,13 @@ void DoneSkinEngine()
 
 // ---------------------------------------------------------------------------------------
 
+// Owned as the application's own boxes are (the active window, else the application window),
+// but through the wide call, so that names in any script show.
 int DefaultEngineMessageBox(const WideString& Text, const WideString& Caption, UINT Flags)
 {
     HWND owner = GetActiveWindow();
+    if (!owner && Application)
+        owner = Application->Handle();
     if (PlatformIsUnicode)
         return MessageBoxW(owner, Text.c_str(), Caption.c_str(), Flags);
     return MessageBoxA(owner, WideToAnsi(Text).c_str(), WideToAnsi(Caption).c_str(), Flags);
