@@ -1,6 +1,7 @@
 #include "uctest.h"
 #include "classlib/forms.h"
 #include "unicode/uccontrols.h"
+#include "support/screenshot.h"
 
 #include <algorithm>
 #include <memory>
@@ -764,6 +765,8 @@ TEST_CASE("the Unicode hint window")
         CHECK(IsWindowUnicode(wnd));
         CHECK(WindowText(wnd) == hint);
         CHECK(IsWindowVisible(wnd));
+        CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
+        CHECK(SaveWindowPng(wnd, ZANDREL_BUILD_DIR "/screenshots/uchint.png"));
 
         // Sized for the wide text.
         HDC screen = GetDC(nullptr);
@@ -869,4 +872,30 @@ TEST_CASE("at program end the traps only let their windows go")
     SetControlWideText(next, Greek);
     CHECK(WindowText(next->Handle()) == Greek);
     CHECK(FindWideControlHelper(next, true));
+}
+
+TEST_CASE("screenshot: Unicode edits on a library form")
+{
+    TTestForm f;
+    f.Form->SetBounds(60, 60, 320, 140);
+    f.Form->SetFormStyle(fsStayOnTop);
+    f.Form->SetColor(clBtnFace);
+    const WideString lines[] = {Cyrillic + L" " + Greek, Chinese + L" " + OtherChinese + L" \x2014 " + Cyrillic};
+    int top = 12;
+    std::vector<TUcTestEdit*> edits;
+    for (const WideString& text : lines) {
+        auto* edit = f.Add<TUcTestEdit>();
+        edit->SetBounds(12, top, 280, 24);
+        SetControlWideText(edit, text);
+        edits.push_back(edit);
+        top += 36;
+    }
+    f.Form->Show();
+    Pump();
+    f.Form->Repaint();
+    Pump();
+    for (size_t i = 0; i < edits.size(); ++i)
+        CHECK(WindowText(edits[i]->Handle()) == lines[i]);
+    CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
+    CHECK(SaveWindowPng(f.Form->WindowHandle(), ZANDREL_BUILD_DIR "/screenshots/uccontrols.png"));
 }
