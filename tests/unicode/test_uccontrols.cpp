@@ -685,10 +685,14 @@ TEST_CASE("the Unicode hint window")
         TTestForm f;
         auto* ctl = f.Add<TUcTestControl>();
         SetControlWideHint(ctl, Greek + L"|long");
-        THintInfo info;
-        info.HintControl = ctl;
-        info.HintWindowClass = &THintWindow::StaticClassInfo();
-        info.HintStr = "old";
+        auto infoOf = [&](const TClassInfo* cls) {
+            THintInfo info;
+            info.HintControl = ctl;
+            info.HintWindowClass = cls;
+            info.HintStr = "kept";
+            return info;
+        };
+        THintInfo info = infoOf(&THintWindow::StaticClassInfo());
         TMessage m{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info), 0};
         HandleHintShowWide(m);
         CHECK(info.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
@@ -697,21 +701,15 @@ TEST_CASE("the Unicode hint window")
         CHECK(WideHintTextOfHintInfo(info) == Greek);
 
         // Through the trap of a Unicode window, as the application sends it.
-        THintInfo viaTrap;
-        viaTrap.HintControl = ctl;
-        viaTrap.HintWindowClass = &THintWindow::StaticClassInfo();
+        THintInfo viaTrap = infoOf(&THintWindow::StaticClassInfo());
         ctl->HandleNeeded();
         ctl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&viaTrap));
         CHECK(viaTrap.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
         CHECK(viaTrap.HintData == &viaTrap);
 
         // Another class is left alone.
-        THintInfo other;
-        other.HintControl = ctl;
-        other.HintWindowClass = &TCustomControl::StaticClassInfo();
-        other.HintStr = "kept";
-        TMessage m2{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&other), 0};
-        HandleHintShowWide(m2);
+        THintInfo other = infoOf(&TCustomControl::StaticClassInfo());
+        ctl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&other));
         CHECK(other.HintWindowClass == &TCustomControl::StaticClassInfo());
         CHECK(other.HintStr == "kept");
         CHECK(other.HintData == nullptr);
