@@ -884,6 +884,11 @@ void TCustomComboBox::CreateParams(TCreateParams& Params)
 void TCustomComboBox::CreateWnd()
 {
     TFlagScope restoring(FRestoring);
+    // A text set before the first window: the system's combo box takes no window name.
+    if (!FTextSaved && !FText.empty()) {
+        FSaveText = FText;
+        FTextSaved = true;
+    }
     TCustomListControl::CreateWnd();
     SendMessageA(FHandle, CB_LIMITTEXT, static_cast<WPARAM>(FMaxLength), 0);
     SubclassChildren();
@@ -1349,11 +1354,6 @@ void TCustomComboBox::ListWndProc(TMessage& Message)
     if (!wnd || !proc)
         return;
     ComboWndProc(Message, wnd, proc);
-}
-
-void TCustomComboBox::WndProc(TMessage& Message)
-{
-    TCustomListControl::WndProc(Message);
 }
 
 void TCustomComboBox::Dispatch(TMessage& Message)

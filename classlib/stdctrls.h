@@ -375,7 +375,6 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void DestroyWnd() override;
-    void WndProc(TMessage& Message) override;
     void Dispatch(TMessage& Message) override;
     void KeyPress(char& Key) override;
 
