@@ -104,6 +104,13 @@ private:
     bool FSaved;
 };
 
+// A setter of a window style: the value is stored, and a changed one makes a new window.
+template <class T, class U> void RecreateOnChange(TWinControl* Control, T& Field, const U& Value)
+{
+    if (StoreChanged(Field, Value))
+        Control->RecreateWnd();
+}
+
 char HotKeyOf(const AnsiString& Str)
 {
     for (size_t i = 0; i + 1 < Str.size(); ++i) {
@@ -233,14 +240,12 @@ void TCustomEdit::SetBorderStyle(TBorderStyle Value)
 
 void TCustomEdit::SetCharCase(TEditCharCase Value)
 {
-    if (StoreChanged(FCharCase, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FCharCase, Value);
 }
 
 void TCustomEdit::SetHideSelection(bool Value)
 {
-    if (StoreChanged(FHideSelection, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FHideSelection, Value);
 }
 
 void TCustomEdit::SetMaxLength(int Value)
@@ -253,8 +258,7 @@ void TCustomEdit::SetMaxLength(int Value)
 
 void TCustomEdit::SetOEMConvert(bool Value)
 {
-    if (StoreChanged(FOEMConvert, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FOEMConvert, Value);
 }
 
 void TCustomEdit::SetPasswordChar(char Value)
@@ -637,20 +641,17 @@ void TCustomMemo::CreateParams(TCreateParams& Params)
 
 void TCustomMemo::SetAlignment(TAlignment Value)
 {
-    if (StoreChanged(FAlignment, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FAlignment, Value);
 }
 
 void TCustomMemo::SetScrollBars(TScrollStyle Value)
 {
-    if (StoreChanged(FScrollBars, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FScrollBars, Value);
 }
 
 void TCustomMemo::SetWordWrap(bool Value)
 {
-    if (StoreChanged(FWordWrap, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FWordWrap, Value);
 }
 
 TPoint TCustomMemo::CaretPos()
@@ -1035,20 +1036,17 @@ void TCustomComboBox::SetText(const AnsiString& Value)
 
 void TCustomComboBox::SetStyle(TComboBoxStyle Value)
 {
-    if (StoreChanged(FStyle, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FStyle, Value);
 }
 
 void TCustomComboBox::SetCharCase(TEditCharCase Value)
 {
-    if (StoreChanged(FCharCase, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FCharCase, Value);
 }
 
 void TCustomComboBox::SetSorted(bool Value)
 {
-    if (StoreChanged(FSorted, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FSorted, Value);
 }
 
 void TCustomComboBox::SetMaxLength(int Value)

@@ -1,6 +1,6 @@
 #include <doctest.h>
 #include "classlib/forms.h"
-#include "support/screenshot.h"
+#include "graphics_helpers.h"
 
 #include <memory>
 #include <vector>
@@ -561,22 +561,11 @@ TEST_CASE("a screenshot of a form")
     Pump();
     form->Repaint();
     Pump();
-    CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
-    // The window as it is on the screen, frame included, copied from its window DC.
     HWND wnd = form->WindowHandle();
     SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump();
-    RECT wr;
-    GetWindowRect(wnd, &wr);
-    TBitmap shot;
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(wr.right - wr.left, wr.bottom - wr.top);
-    HDC wdc = GetWindowDC(wnd);
-    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), wdc, 0, 0, SRCCOPY);
-    ReleaseDC(wnd, wdc);
-    CHECK(WritePng24(ZANDREL_BUILD_DIR "/screenshots/forms.png", shot.Width(), shot.Height(),
-                     static_cast<const uint8_t*>(shot.ScanLine(0)), shot.ScanLineStep()));
+    CHECK(WriteWindowShot(wnd, "forms.png"));
     // The client area was painted as laid out: the top bar's colour at its place.
     HDC dc = GetDC(form->WindowHandle());
     COLORREF top = GetPixel(dc, 200, 14);

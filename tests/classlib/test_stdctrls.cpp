@@ -2,7 +2,6 @@
 #include "classlib/stdctrls.h"
 #include "classlib/forms.h"
 #include "graphics_helpers.h"
-#include "support/screenshot.h"
 
 #include <memory>
 #include <vector>
@@ -1283,17 +1282,7 @@ TEST_CASE("a screenshot of a form with the standard controls")
     SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump();
-    CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
-    RECT wr;
-    GetWindowRect(wnd, &wr);
-    TBitmap shot;
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(wr.right - wr.left, wr.bottom - wr.top);
-    HDC wdc = GetWindowDC(wnd);
-    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), wdc, 0, 0, SRCCOPY);
-    ReleaseDC(wnd, wdc);
-    CHECK(WritePng24(ZANDREL_BUILD_DIR "/screenshots/stdctrls.png", shot.Width(), shot.Height(),
-                     static_cast<const uint8_t*>(shot.ScanLine(0)), shot.ScanLineStep()));
+    CHECK(WriteWindowShot(wnd, "stdctrls.png"));
     // The memo's window shows its lines in the window colour.
     HDC dc = GetDC(memo->WindowHandle());
     COLORREF back = GetPixel(dc, 300, 80);
