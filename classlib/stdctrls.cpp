@@ -16,6 +16,7 @@ const char* const AlignmentNames[] = {"taLeftJustify", "taRightJustify", "taCent
 const char* const TextLayoutNames[] = {"tlTop", "tlCenter", "tlBottom"};
 const char* const ComboBoxStyleNames[] = {"csDropDown", "csSimple", "csDropDownList",
                                           "csOwnerDrawFixed", "csOwnerDrawVariable"};
+const char* const CheckBoxStateNames[] = {"cbUnchecked", "cbChecked", "cbGrayed"};
 
 // Published properties whose getters ask the window and so are not const.
 template <class C, auto G, auto S> TPropInfo StrProp(const char* Name)
@@ -39,6 +40,22 @@ template <class C, auto G, auto S> TPropInfo IntProp(const char* Name, int Defau
     p.Default = Default;
     return p;
 }
+
+template <class C, auto G, auto S> TPropInfo BoolProp(const char* Name, bool Default)
+{
+    TPropInfo p;
+    p.Name = Name;
+    p.Kind = tkEnumeration;
+    p.GetOrd = [](const TObject* o) -> int64_t { return (const_cast<C*>(static_cast<const C*>(o))->*G)() ? 1 : 0; };
+    p.SetOrd = [](TObject* o, int64_t v) { (static_cast<C*>(o)->*S)(v != 0); };
+    p.HasDefault = true;
+    p.Default = Default ? 1 : 0;
+    p.EnumNames = zprop::BooleanNames;
+    p.EnumCount = 2;
+    return p;
+}
+
+#define Z_PROP_CAPTION(C) (StrProp<C, &C::Caption, &C::SetCaption>("Caption"))
 
 // Every line break (CR, LF, CR LF, LF CR) as CR LF.
 AnsiString AdjustLineBreaks(const AnsiString& S)
@@ -1474,7 +1491,7 @@ void TCustomComboBox::CNMeasureItem(TMessage& Message)
 Z_CLASS_IMPL(TCustomLabel, TGraphicControl)
 Z_CLASS_IMPL(TLabel, TCustomLabel, Z_PROP_ENUM(TLabel, Alignment, AlignmentNames, taLeftJustify),
              Z_PROP_BOOL(TLabel, AutoSize, true),
-             (StrProp<TLabel, &TLabel::Caption, &TLabel::SetCaption>("Caption")),
+             Z_PROP_CAPTION(TLabel),
              Z_PROP_REF(TLabel, FocusControl, TWinControl),
              Z_PROP_ENUM(TLabel, Layout, TextLayoutNames, tlTop),
              Z_PROP_BOOL(TLabel, ShowAccelChar, true), Z_PROP_BOOL(TLabel, Transparent, false),
@@ -1655,5 +1672,380 @@ void TCustomLabel::CMDialogChar(TMessage& Message)
         FFocusControl->CanFocus()) {
         FFocusControl->SetFocus();
         Message.Result = 1;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Buttons
+
+Z_CLASS_IMPL(TButtonControl, TWinControl)
+
+TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner)
+{
+    FControlStyle = csSetCaption | csDoubleClicks;
+    FTabStop = true;
+}
+
+void TButtonControl::CreateParams(TCreateParams& Params)
+{
+    TWinControl::CreateParams(Params);
+    CreateSubClass(Params, "BUTTON");
+    if (FWordWrap)
+        Params.Style |= BS_MULTILINE;
+    Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+}
+
+void TButtonControl::AddCheckStyle(TCreateParams& Params, DWORD Kind, TAlignment Alignment)
+{
+    Params.Style |= Kind;
+    // The caption on the left of the box: asked for, or the mirror of the right for a
+    // control aligned right to left.
+    if ((Alignment == taLeftJustify) != UseRightToLeftAlignment())
+        Params.Style |= BS_LEFTTEXT;
+}
+
+void TButtonControl::ShowCheck(TCheckBoxState State)
+{
+    static const WPARAM checks[] = {BST_UNCHECKED, BST_CHECKED, BST_INDETERMINATE};
+    if (FHandle)
+        SendMessageA(FHandle, BM_SETCHECK, checks[State], 0);
+}
+
+void TButtonControl::SetWordWrap(bool Value)
+{
+    RecreateOnChange(this, FWordWrap, Value);
+}
+
+Z_CLASS_IMPL(TButton, TButtonControl, Z_PROP_BOOL(TButton, Cancel, false), Z_PROP_CAPTION(TButton),
+             Z_PROP_BOOL(TButton, Default, false), Z_PROP_INT(TButton, ModalResult, mrNone),
+             Z_PROP_BOOL(TButton, WordWrap, false))
+
+TButton::TButton(TComponent* AOwner) : TButtonControl(AOwner)
+{
+    FWidth = 75;
+    FHeight = 25;
+}
+
+void TButton::CreateParams(TCreateParams& Params)
+{
+    TButtonControl::CreateParams(Params);
+    Params.Style |= FDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+}
+
+void TButton::CreateWnd()
+{
+    TButtonControl::CreateWnd();
+    FActive = FDefault;
+}
+
+void TButton::SetDefault(bool Value)
+{
+    if (!StoreChanged(FDefault, Value) || !FHandle)
+        return;
+    // The buttons of the form settle again which one Enter clicks.
+    if (TCustomForm* form = GetParentForm(this))
+        form->Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(form->ActiveControl()));
+}
+
+void TButton::SetButtonStyle(bool ADefault)
+{
+    if (!FHandle)
+        return;
+    LONG style = ADefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongA(FHandle, GWL_STYLE) & 0x0F) != style)
+        SendMessageA(FHandle, BM_SETSTYLE, static_cast<WPARAM>(style), 1);
+}
+
+void TButton::Click()
+{
+    if (TCustomForm* form = GetParentForm(this))
+        form->SetModalResult(FModalResult);
+    TButtonControl::Click();
+}
+
+void TButton::Dispatch(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CN_COMMAND:
+        if (Message.WParamHi() == BN_CLICKED)
+            Click();
+        break;
+    case CM_DIALOGKEY: {
+        uint16_t key = Message.WParamLo();
+        if (((key == VK_RETURN && FActive) || (key == VK_ESCAPE && FCancel)) &&
+            KeyDataToShiftState(static_cast<int32_t>(Message.LParam)) == 0 && CanFocus()) {
+            Click();
+            Message.Result = 1;
+            break;
+        }
+        TButtonControl::Dispatch(Message);
+        break;
+    }
+    case CM_DIALOGCHAR:
+        if (IsAccel(Message.WParamLo(), Caption()) && CanFocus()) {
+            Click();
+            Message.Result = 1;
+            break;
+        }
+        TButtonControl::Dispatch(Message);
+        break;
+    case CM_FOCUSCHANGED: {
+        // A focused button is the one Enter clicks; with another control focused, the default.
+        auto* sender = reinterpret_cast<TControl*>(Message.LParam);
+        auto* button = dynamic_cast<TButton*>(sender);
+        FActive = button ? button == this : FDefault;
+        SetButtonStyle(FActive);
+        TButtonControl::Dispatch(Message);
+        break;
+    }
+    default:
+        TButtonControl::Dispatch(Message);
+        break;
+    }
+}
+
+Z_CLASS_IMPL(TCustomCheckBox, TButtonControl)
+Z_CLASS_IMPL(TCheckBox, TCustomCheckBox, Z_PROP_ENUM(TCheckBox, Alignment, AlignmentNames, taRightJustify),
+             Z_PROP_BOOL(TCheckBox, AllowGrayed, false), Z_PROP_CAPTION(TCheckBox),
+             Z_PROP_ENUM(TCheckBox, State, CheckBoxStateNames, cbUnchecked),
+             Z_PROP_BOOL(TCheckBox, WordWrap, false))
+
+TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner)
+{
+    FWidth = 97;
+    FHeight = 17;
+}
+
+void TCustomCheckBox::CreateParams(TCreateParams& Params)
+{
+    TButtonControl::CreateParams(Params);
+    // The state is the control's: the system's box does not change it by itself.
+    AddCheckStyle(Params, BS_3STATE, FAlignment);
+}
+
+void TCustomCheckBox::CreateWnd()
+{
+    TButtonControl::CreateWnd();
+    ShowCheck(FState);
+}
+
+void TCustomCheckBox::SetAlignment(TAlignment Value)
+{
+    RecreateOnChange(this, FAlignment, Value);
+}
+
+void TCustomCheckBox::SetState(TCheckBoxState Value)
+{
+    if (!StoreChanged(FState, Value))
+        return;
+    ShowCheck(Value);
+    if (!ClicksDisabled())
+        Click();
+}
+
+void TCustomCheckBox::Toggle()
+{
+    switch (FState) {
+    case cbUnchecked:
+        SetState(FAllowGrayed ? cbGrayed : cbChecked);
+        break;
+    case cbChecked:
+        SetState(cbUnchecked);
+        break;
+    case cbGrayed:
+        SetState(cbChecked);
+        break;
+    }
+}
+
+void TCustomCheckBox::Click()
+{
+    Changed();
+    TButtonControl::Click();
+}
+
+void TCustomCheckBox::Dispatch(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CN_COMMAND:
+        if (Message.WParamHi() == BN_CLICKED)
+            Toggle();
+        break;
+    case CM_DIALOGCHAR:
+        if (IsAccel(Message.WParamLo(), Caption()) && CanFocus()) {
+            SetFocus();
+            if (Focused())
+                Toggle();
+            Message.Result = 1;
+            break;
+        }
+        TButtonControl::Dispatch(Message);
+        break;
+    default:
+        TButtonControl::Dispatch(Message);
+        break;
+    }
+}
+
+Z_CLASS_IMPL(TRadioButton, TButtonControl,
+             Z_PROP_ENUM(TRadioButton, Alignment, AlignmentNames, taRightJustify), Z_PROP_CAPTION(TRadioButton),
+             (BoolProp<TRadioButton, &TRadioButton::Checked, &TRadioButton::SetChecked>("Checked", false)),
+             Z_PROP_BOOL(TRadioButton, WordWrap, false))
+
+TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner)
+{
+    FWidth = 113;
+    FHeight = 17;
+    FTabStop = false;
+}
+
+void TRadioButton::CreateParams(TCreateParams& Params)
+{
+    TButtonControl::CreateParams(Params);
+    AddCheckStyle(Params, BS_RADIOBUTTON, FAlignment);
+}
+
+void TRadioButton::CreateWnd()
+{
+    TButtonControl::CreateWnd();
+    ShowCheck(FChecked ? cbChecked : cbUnchecked);
+}
+
+void TRadioButton::SetAlignment(TAlignment Value)
+{
+    RecreateOnChange(this, FAlignment, Value);
+}
+
+void TRadioButton::SetChecked(bool Value)
+{
+    if (!StoreChanged(FChecked, Value))
+        return;
+    // Only the checked button of a group is a tab stop.
+    SetTabStop(Value);
+    ShowCheck(Value ? cbChecked : cbUnchecked);
+    if (!Value)
+        return;
+    if (FParent) {
+        for (int i = 0; i < FParent->ControlCount(); ++i) {
+            auto* sibling = dynamic_cast<TRadioButton*>(FParent->Controls(i));
+            if (sibling && sibling != this)
+                sibling->SetChecked(false);
+        }
+    }
+    Changed();
+    if (!ClicksDisabled())
+        Click();
+}
+
+void TRadioButton::Dispatch(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CN_COMMAND:
+        if (Message.WParamHi() == BN_CLICKED)
+            SetChecked(true);
+        else if (Message.WParamHi() == BN_DOUBLECLICKED)
+            DblClick();
+        break;
+    case CM_DIALOGCHAR:
+        // Chosen by its accelerator, it takes the focus and is checked (some systems' radio
+        // buttons notify a click themselves when they get the focus; some do not).
+        if (IsAccel(Message.WParamLo(), Caption()) && CanFocus()) {
+            SetFocus();
+            if (Focused())
+                SetChecked(true);
+            Message.Result = 1;
+            break;
+        }
+        TButtonControl::Dispatch(Message);
+        break;
+    default:
+        TButtonControl::Dispatch(Message);
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// TCustomGroupBox
+
+Z_CLASS_IMPL(TCustomGroupBox, TCustomControl)
+Z_CLASS_IMPL(TGroupBox, TCustomGroupBox, Z_PROP_CAPTION(TGroupBox))
+
+TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    FControlStyle = csAcceptsControls | csCaptureMouse | csClickEvents | csSetCaption | csDoubleClicks |
+                    csReplicatable;
+    FWidth = 185;
+    FHeight = 105;
+}
+
+void TCustomGroupBox::AdjustClientRect(TRect& Rect)
+{
+    TCustomControl::AdjustClientRect(Rect);
+    // Measured on the screen: laying out the children needs no window of the box.
+    int inset = FCtl3D ? 2 : 1;
+    Rect = TRect(Rect.Left + inset, Rect.Top + FontMetrics(FFont.get()).tmHeight + inset, Rect.Right - inset,
+                 Rect.Bottom - inset);
+}
+
+void TCustomGroupBox::Paint()
+{
+    TCanvas* canvas = Canvas();
+    canvas->SetFont(FFont.get());
+    int h = canvas->TextHeight("0");
+    TRect r(0, h / 2 - 1, FWidth, FHeight);
+    if (FCtl3D) {
+        // A light frame one pixel down and right of the dark one: an etched line.
+        r = TRect(r.Left + 1, r.Top + 1, r.Right, r.Bottom);
+        canvas->Brush()->SetColor(clBtnHighlight);
+        canvas->FrameRect(r);
+        r = TRect(r.Left - 1, r.Top - 1, r.Right - 1, r.Bottom - 1);
+        canvas->Brush()->SetColor(clBtnShadow);
+    } else {
+        canvas->Brush()->SetColor(clWindowFrame);
+    }
+    canvas->FrameRect(r);
+    AnsiString text = Text();
+    if (text.empty())
+        return;
+    TRect tr = UseRightToLeftAlignment() ? TRect(r.Right - canvas->TextWidth(text) - 8, 0, 0, h) : TRect(8, 0, 0, h);
+    UINT flags = static_cast<UINT>(DrawTextBiDiModeFlags(DT_SINGLELINE));
+    DrawTextA(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), tr.Win(), flags | DT_CALCRECT);
+    canvas->Brush()->SetColor(FColor);
+    HDC dc = canvas->Handle();
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), tr.Win(), flags);
+}
+
+void TCustomGroupBox::Dispatch(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case CM_DIALOGCHAR:
+        if (IsAccel(Message.WParamLo(), Caption()) && CanFocus()) {
+            // The focus goes to the first control inside.
+            TWinControl* first = FindNextControl(nullptr, true, true, false);
+            if (!first)
+                first = FindNextControl(nullptr, true, false, false);
+            if (first)
+                first->SetFocus();
+            Message.Result = 1;
+            break;
+        }
+        TCustomControl::Dispatch(Message);
+        break;
+    case CM_TEXTCHANGED:
+    case CM_CTL3DCHANGED:
+        Invalidate();
+        Realign();
+        break;
+    case CM_FONTCHANGED:
+        TCustomControl::Dispatch(Message);
+        Realign();
+        break;
+    case WM_SIZE:
+        TCustomControl::Dispatch(Message);
+        Invalidate();
+        break;
+    default:
+        TCustomControl::Dispatch(Message);
+        break;
     }
 }

@@ -1,7 +1,8 @@
 // Standard controls over the system's own windows: the single-line edit and the memo
 // ("EDIT"), the combo box ("COMBOBOX", with its edit and list windows subclassed so that
-// their keys go through the control's key handling), and the label, which has no window:
-// its parent paints it.
+// their keys go through the control's key handling), the push button, check box and radio
+// button ("BUTTON"); and two that paint themselves: the group box, and the label, which has
+// no window: its parent paints it.
 #pragma once
 
 #include "classlib/controls.h"
@@ -22,6 +23,8 @@ enum TTextLayout : uint8_t { tlTop, tlCenter, tlBottom };
 enum TComboBoxStyle : uint8_t {
     csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable
 };
+
+enum TCheckBoxState : uint8_t { cbUnchecked, cbChecked, cbGrayed };
 
 // The state of an owner-drawn item: the system's ODS_* bits, as DRAWITEMSTRUCT carries them.
 enum TOwnerDrawStateFlag : uint16_t {
@@ -499,4 +502,144 @@ class TLabel : public TCustomLabel {
     Z_CLASS(TLabel, TCustomLabel)
 public:
     explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------------------
+// Buttons over the system's "BUTTON" window. A click (BN_CLICKED, reflected by the parent)
+// and an accelerator of the caption act as the user's click.
+
+class TButtonControl : public TWinControl {
+    Z_CLASS(TButtonControl, TWinControl)
+public:
+    explicit TButtonControl(TComponent* AOwner);
+    // The caption breaks into lines at the window's edge.
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+
+protected:
+    // The checked state of the kinds that have one (check box, radio button).
+    virtual bool GetChecked() { return false; }
+    virtual void SetChecked(bool) {}
+    // While set, a change of the checked state made by the program runs no Click.
+    bool ClicksDisabled() const { return FClicksDisabled; }
+    void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
+    void CreateParams(TCreateParams& Params) override;
+    // A box with its caption beside it: the button kind and the caption's side.
+    void AddCheckStyle(TCreateParams& Params, DWORD Kind, TAlignment Alignment);
+    // The window shows the state (nothing without a window).
+    void ShowCheck(TCheckBoxState State);
+
+private:
+    bool FClicksDisabled = false;
+    bool FWordWrap = false;
+};
+
+class TButton : public TButtonControl {
+    Z_CLASS(TButton, TButtonControl)
+public:
+    explicit TButton(TComponent* AOwner);
+    // Escape anywhere on the form clicks a cancel button.
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool Value) { FCancel = Value; }
+    // Enter clicks the default button, unless another button has the focus.
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);
+    // Given to the form by a click; a modal form then closes with it.
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult Value) { FModalResult = Value; }
+    void Click() override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& Message) override;
+    // BS_DEFPUSHBUTTON or BS_PUSHBUTTON on the window.
+    void SetButtonStyle(bool ADefault);
+
+private:
+    bool FCancel = false;
+    bool FDefault = false;
+    bool FActive = false;   // the button Enter clicks now
+    TModalResult FModalResult = mrNone;
+};
+
+class TCustomCheckBox : public TButtonControl {
+    Z_CLASS(TCustomCheckBox, TButtonControl)
+public:
+    explicit TCustomCheckBox(TComponent* AOwner);
+    // Where the caption is: taRightJustify puts it right of the box.
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    // A click cycles through the grayed state too.
+    bool AllowGrayed() const { return FAllowGrayed; }
+    void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+    TCheckBoxState State() const { return FState; }
+    // A change runs Click.
+    void SetState(TCheckBoxState Value);
+    bool Checked() { return GetChecked(); }
+    void SetChecked(bool Value) override { SetState(Value ? cbChecked : cbUnchecked); }
+    // The next state, as a click gives it.
+    virtual void Toggle();
+    // CM_CHANGED, then OnClick.
+    void Click() override;
+
+protected:
+    bool GetChecked() override { return FState == cbChecked; }
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& Message) override;
+
+private:
+    TAlignment FAlignment = taRightJustify;
+    bool FAllowGrayed = false;
+    TCheckBoxState FState = cbUnchecked;
+};
+
+class TCheckBox : public TCustomCheckBox {
+    Z_CLASS(TCheckBox, TCustomCheckBox)
+public:
+    explicit TCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner) {}
+};
+
+class TRadioButton : public TButtonControl {
+    Z_CLASS(TRadioButton, TButtonControl)
+public:
+    explicit TRadioButton(TComponent* AOwner);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    // Checking one radio button unchecks the others of the same parent and runs Click.
+    bool Checked() { return GetChecked(); }
+    void SetChecked(bool Value) override;
+
+protected:
+    bool GetChecked() override { return FChecked; }
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& Message) override;
+
+private:
+    TAlignment FAlignment = taRightJustify;
+    bool FChecked = false;
+};
+
+// ---------------------------------------------------------------------------------------
+// TCustomGroupBox: a frame with a caption around other controls; its accelerator moves the
+// focus to the first control inside.
+
+class TCustomGroupBox : public TCustomControl {
+    Z_CLASS(TCustomGroupBox, TCustomControl)
+public:
+    explicit TCustomGroupBox(TComponent* AOwner);
+    // The inside of the frame, below the caption.
+    void AdjustClientRect(TRect& Rect) override;
+
+protected:
+    void Paint() override;
+    void Dispatch(TMessage& Message) override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+    Z_CLASS(TGroupBox, TCustomGroupBox)
+public:
+    explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
 };

@@ -72,6 +72,14 @@ void UseFont(TControl* C, int Height = -13)
     C->Font()->SetHeight(Height);
 }
 
+// The height of a line of the font.
+int LineHeight(TFont* Font)
+{
+    TBitmap probe;
+    probe.Canvas()->SetFont(Font);
+    return probe.Canvas()->TextHeight("0");
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -231,18 +239,13 @@ TEST_CASE("an edit sizes its height to its font and selects all when entered by 
     auto form = MakeForm();
     auto* edit = Add<TEdit>(form.get(), 10, 10, 120, 60);
     UseFont(edit, -13);
-    TEXTMETRICA tm{};
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, edit->Font()->Handle());
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
-    CHECK(edit->Height() == tm.tmHeight + 8 * GetSystemMetrics(SM_CYBORDER));
+    int line = LineHeight(edit->Font());
+    CHECK(edit->Height() == line + 8 * GetSystemMetrics(SM_CYBORDER));
     edit->SetAutoSize(false);
     edit->SetHeight(60);
     CHECK(edit->Height() == 60);
     edit->SetAutoSize(true);
-    CHECK(edit->Height() == tm.tmHeight + 8 * GetSystemMetrics(SM_CYBORDER));
+    CHECK(edit->Height() == line + 8 * GetSystemMetrics(SM_CYBORDER));
     // Without a border, the height is the caller's.
     edit->SetBorderStyle(bsNone);
     edit->SetHeight(40);
@@ -574,6 +577,39 @@ TEST_CASE("the list opens and closes: by the program, by typing, by Enter and Es
         CHECK_FALSE(combo->DroppedDown());
         CHECK(ev.Log == std::vector<AnsiString>{"press \r"});
     }
+}
+
+TEST_CASE("lines and items without any window to hold them raise a clear error")
+{
+    TMemo memo(nullptr);
+    CHECK_THROWS_AS(memo.Lines()->Add("x"), EInvalidOperation);
+    CHECK_THROWS_AS(memo.Lines()->Count(), EInvalidOperation);
+    CHECK_FALSE(memo.HandleAllocated());
+    TComboBox combo(nullptr);
+    CHECK_THROWS_AS(combo.Items()->Add("x"), EInvalidOperation);
+    CHECK_FALSE(combo.HandleAllocated());
+    // What only asks or stores makes no window.
+    combo.SetMaxLength(4);
+    combo.SetDropDownCount(3);
+    CHECK_FALSE(combo.DroppedDown());
+    CHECK(combo.ItemHeight() == 16);
+    CHECK_FALSE(combo.HandleAllocated());
+}
+
+TEST_CASE("a combo box's edit part takes no more than MaxLength characters")
+{
+    auto form = MakeForm();
+    auto* combo = Add<TComboBox>(form.get(), 10, 10, 150, 24);
+    combo->SetAutoComplete(false);
+    combo->SetMaxLength(3);
+    combo->HandleNeeded();
+    HWND edit = combo->EditHandle();
+    for (char c : AnsiString("abcdef"))
+        Type(edit, c);
+    CHECK(combo->Text() == "abc");
+    combo->SetMaxLength(0);
+    Type(edit, 'd');
+    CHECK(combo->Text() == "abcd");
 }
 
 TEST_CASE("a sorted combo box puts added items in their place")
@@ -1063,8 +1099,12 @@ TEST_CASE("a label sizes itself to its text")
     label->SetShowAccelChar(false);
     CHECK(label->Width() == probe.Canvas()->TextWidth("&Name"));
 
-    // An empty caption keeps one line's height.
+    // An empty caption, or an ampersand alone, keeps one line's height.
     label->SetCaption("");
+    CHECK(label->Height() == size.cy);
+    CHECK(label->Width() > 0);
+    label->SetShowAccelChar(true);
+    label->SetCaption("&");
     CHECK(label->Height() == size.cy);
     CHECK(label->Width() > 0);
 
@@ -1237,9 +1277,215 @@ TEST_CASE("the standard controls' published properties go through form data")
     CHECK(label->Layout() == tlCenter);
 }
 
+// ---------------------------------------------------------------------------------------
+// Buttons and group box
+
+TEST_CASE("a push button clicks from its window, from Enter or Escape and from its accelerator")
+{
+    TEvents ev;
+    auto form = MakeForm();
+    auto* edit = Add<TEdit>(form.get(), 10, 10, 100, 24);
+    auto* ok = Add<TButton>(form.get(), 10, 50, 75, 25);
+    ok->SetCaption("&OK");
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    ok->OnClick = MakeMethod<&TEvents::Click>(&ev);
+    auto* cancel = Add<TButton>(form.get(), 100, 50, 75, 25);
+    cancel->SetCaption("\xCE\xF2\xEC\xE5\xED\xE0");   // "Отмена"
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    form->Show();
+    SetWindowPos(form->WindowHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetActiveWindow(form->WindowHandle());
+    Pump();
+    edit->SetFocus();
+    Pump();
+
+    char cls[32] = {};
+    GetClassNameA(ok->Handle(), cls, sizeof(cls));
+    CHECK(AnsiString(cls) == "TButton");
+    CHECK((GetWindowLongA(ok->Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON);
+    CHECK((GetWindowLongA(cancel->Handle(), GWL_STYLE) & 0x0F) == BS_PUSHBUTTON);
+
+    // The system's click, reflected by the form.
+    SendMessageA(ok->Handle(), BM_CLICK, 0, 0);
+    CHECK(ev.Log == std::vector<AnsiString>{"click"});
+    CHECK(form->ModalResult() == mrOk);
+    form->SetModalResult(mrNone);
+
+    // Enter goes to the default button, Escape to the cancel button.
+    CHECK(form->Perform(CM_DIALOGKEY, VK_RETURN, 0) == 1);
+    CHECK(ev.Log.size() == 2);
+    CHECK(form->Perform(CM_DIALOGKEY, VK_ESCAPE, 0) == 1);
+    CHECK(form->ModalResult() == mrCancel);
+
+    // With another button focused, Enter is that button's.
+    cancel->SetFocus();
+    Pump();
+    CHECK((GetWindowLongA(ok->Handle(), GWL_STYLE) & 0x0F) == BS_PUSHBUTTON);
+    CHECK((GetWindowLongA(cancel->Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON);
+    form->SetModalResult(mrNone);
+    form->Perform(CM_DIALOGKEY, VK_RETURN, 0);
+    CHECK(form->ModalResult() == mrCancel);
+    CHECK(ev.Log.size() == 2);
+    edit->SetFocus();
+    Pump();
+    CHECK((GetWindowLongA(ok->Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON);
+
+    // The accelerator, in either case.
+    CHECK(form->Perform(CM_DIALOGCHAR, 'o', 0) == 1);
+    CHECK(ev.Log.size() == 3);
+    ok->SetEnabled(false);
+    CHECK(form->Perform(CM_DIALOGCHAR, 'O', 0) == 0);
+    CHECK(form->Perform(CM_DIALOGKEY, VK_RETURN, 0) == 0);
+    CHECK(ev.Log.size() == 3);
+}
+
+TEST_CASE("a check box keeps its own state and cycles through grayed when allowed")
+{
+    TEvents ev;
+    auto form = MakeForm();
+    auto* box = Add<TCheckBox>(form.get(), 10, 10, 120, 20);
+    box->SetCaption("&\xC7\xE0\xEF\xEE\xEC\xED\xE8\xF2\xFC");   // "Запомнить"
+    box->OnClick = MakeMethod<&TEvents::Click>(&ev);
+    box->SetChecked(true);   // before the window: kept, and a click for the change
+    CHECK(ev.Log.size() == 1);
+    HWND wnd = box->Handle();
+    CHECK(SendMessageA(wnd, BM_GETCHECK, 0, 0) == BST_CHECKED);
+    CHECK((GetWindowLongA(wnd, GWL_STYLE) & 0x0F) == BS_3STATE);
+
+    SendMessageA(wnd, BM_CLICK, 0, 0);
+    CHECK_FALSE(box->Checked());
+    CHECK(SendMessageA(wnd, BM_GETCHECK, 0, 0) == BST_UNCHECKED);
+    CHECK(ev.Log.size() == 2);
+    box->SetAllowGrayed(true);
+    SendMessageA(wnd, BM_CLICK, 0, 0);
+    CHECK(box->State() == cbGrayed);
+    CHECK(SendMessageA(wnd, BM_GETCHECK, 0, 0) == BST_INDETERMINATE);
+    SendMessageA(wnd, BM_CLICK, 0, 0);
+    CHECK(box->State() == cbChecked);
+    // The same state set again is no click.
+    box->SetChecked(true);
+    CHECK(ev.Log.size() == 4);
+
+    // A new window (the caption moves to the left) keeps the state.
+    box->SetAlignment(taLeftJustify);
+    CHECK(box->Handle() != wnd);
+    CHECK((GetWindowLongA(box->Handle(), GWL_STYLE) & BS_LEFTTEXT) != 0);
+    CHECK(SendMessageA(box->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED);
+}
+
+TEST_CASE("checking one radio button unchecks the others of its parent")
+{
+    TEvents ev;
+    auto form = MakeForm();
+    auto* a = Add<TRadioButton>(form.get(), 10, 10, 100, 20);
+    auto* b = Add<TRadioButton>(form.get(), 10, 30, 100, 20);
+    auto* group = Add<TGroupBox>(form.get(), 120, 10, 150, 100);
+    auto* other = new TRadioButton(form.get());
+    other->SetBounds(10, 20, 100, 20);
+    other->SetParent(group);
+    other->SetChecked(true);
+    a->SetCaption("&A");
+    b->SetCaption("&B");
+    b->OnClick = MakeMethod<&TEvents::Click>(&ev);
+    a->SetChecked(true);
+    CHECK(a->Checked());
+    CHECK(a->TabStop());
+    CHECK_FALSE(b->TabStop());
+    SendMessageA(b->Handle(), BM_CLICK, 0, 0);
+    CHECK(b->Checked());
+    CHECK_FALSE(a->Checked());
+    CHECK(SendMessageA(a->Handle(), BM_GETCHECK, 0, 0) == BST_UNCHECKED);
+    CHECK(SendMessageA(b->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED);
+    CHECK(other->Checked());   // another parent, another group
+    CHECK(ev.Log == std::vector<AnsiString>{"click"});
+
+    // The accelerator focuses the button, which checks itself.
+    form->Show();
+    SetWindowPos(form->WindowHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetActiveWindow(form->WindowHandle());
+    Pump();
+    CHECK(form->Perform(CM_DIALOGCHAR, 'a', 0) == 1);
+    Pump();
+    CHECK(a->Focused());
+    CHECK(a->Checked());
+    CHECK_FALSE(b->Checked());
+}
+
+TEST_CASE("a group box frames its children below its caption")
+{
+    auto form = MakeForm(320, 220);
+    auto* board = Add<TBoard>(form.get(), 0, 0, 300, 200);
+    board->SetColor(clWhite);
+    auto* group = new TGroupBox(form.get());
+    group->SetBounds(10, 10, 200, 120);
+    UseFont(group);
+    group->Font()->SetColor(clBlack);
+    group->SetCaption(kPrivet);
+    group->SetParent(board);
+    auto* inner = Add<TEdit>(form.get(), 0, 0, 10, 10);
+    inner->SetParent(group);
+    inner->SetAlign(alClient);
+    int h = LineHeight(group->Font());
+    CHECK(inner->BoundsRect() == TRect(2, h + 2, 198, 118));
+    CHECK_FALSE(group->HandleAllocated());
+
+    inner->SetAlign(alNone);
+    inner->SetBounds(150, 90, 10, 10);
+    TBitmap bmp;
+    PaintBoard(board, bmp);
+    TColor shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
+    // The etched frame: dark, with light one pixel inside, around the box below mid-caption.
+    int top = 10 + h / 2 - 1;
+    CHECK(PixelAt(bmp, 10, 100) == shadow);
+    CHECK(PixelAt(bmp, 11, 100) == light);
+    CHECK(PixelAt(bmp, 100, top) == shadow);
+    CHECK(PixelAt(bmp, 100, top + 1) == light);
+    CHECK(PixelAt(bmp, 208, 60) == shadow);
+    CHECK(PixelAt(bmp, 209, 60) == light);
+    // The caption stands over the frame, on the box's colour, from x = 8.
+    TRect caption = Extent(bmp, TRect(10, 10, 210, 10 + h), clBlack);
+    CHECK(caption.Left >= 18);
+    CHECK(caption.Left <= 20);
+    CHECK(PixelAt(bmp, caption.Left + 2, top) != shadow);
+    CHECK(PixelAt(bmp, 14, top) == shadow);
+
+    // An empty caption draws the frame alone.
+    group->SetCaption("");
+    PaintBoard(board, bmp);
+    CHECK(CountOf(bmp, TRect(10, 10, 210, 10 + h), clBlack) == 0);
+    CHECK(PixelAt(bmp, 30, top) == shadow);
+}
+
+TEST_CASE("a group box's accelerator moves the focus to its first control")
+{
+    auto form = MakeForm(320, 220);
+    auto* outside = Add<TEdit>(form.get(), 220, 10, 80, 24);
+    auto* group = Add<TGroupBox>(form.get(), 10, 10, 200, 120);
+    group->SetCaption("&\xC0\xE4\xF0\xE5\xF1");   // "Адрес"
+    auto* second = new TEdit(form.get());
+    second->SetParent(group);
+    second->SetBounds(10, 60, 100, 24);
+    auto* first = new TEdit(form.get());
+    first->SetParent(group);
+    first->SetBounds(10, 30, 100, 24);
+    first->SetTabOrder(0);
+    form->Show();
+    SetWindowPos(form->WindowHandle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetActiveWindow(form->WindowHandle());
+    Pump();
+    outside->SetFocus();
+    Pump();
+    CHECK(form->Perform(CM_DIALOGCHAR, 0xE0, 0) == 1);   // "а"
+    Pump();
+    CHECK(first->Focused());
+    (void)second;
+}
+
 TEST_CASE("a screenshot of a form with the standard controls")
 {
-    auto form = MakeForm(380, 260);
+    auto form = MakeForm(420, 350);
     form->SetCaption("\xD1\xF2\xE0\xED\xE4\xE0\xF0\xF2\xED\xFB\xE5 \xFD\xEB\xE5\xEC\xE5\xED\xF2\xFB");   // "Стандартные элементы"
     form->SetColor(clBtnFace);
     form->Font()->SetName("Tahoma");
@@ -1256,23 +1502,44 @@ TEST_CASE("a screenshot of a form with the standard controls")
     auto* pass = Add<TEdit>(form.get(), 80, 40, 160, 22);
     pass->SetPasswordChar('*');
     pass->SetText("secret");
-    auto* combo = Add<TComboBox>(form.get(), 250, 10, 120, 22);
+    auto* combo = Add<TComboBox>(form.get(), 250, 10, 150, 22);
     combo->SetStyle(csDropDownList);
     for (const char* s : {"\xD0\xF3\xF1\xF1\xEA\xE8\xE9", "English", "\xD3\xEA\xF0\xE0\xBF\xED\xF1\xFC\xEA\xE0"})   // Русский, English, Українська
         combo->Items()->Add(s);
     combo->SetItemIndex(0);
-    auto* editable = Add<TComboBox>(form.get(), 250, 40, 120, 22);
+    auto* editable = Add<TComboBox>(form.get(), 250, 40, 150, 22);
     editable->Items()->Add("\xCC\xEE\xF1\xEA\xE2\xE0");   // "Москва"
     editable->SetText("\xCC\xE8\xED\xF1\xEA");            // "Минск"
-    auto* memo = Add<TMemo>(form.get(), 10, 72, 360, 110);
+    auto* memo = Add<TMemo>(form.get(), 10, 72, 390, 106);
     memo->SetScrollBars(ssVertical);
     memo->Lines()->Add(kPrivet + ", " + kMir + "!");
     memo->Lines()->Add("\xDD\xF2\xEE \xEC\xED\xEE\xE3\xEE\xF1\xF2\xF0\xEE\xF7\xED\xEE\xE5 \xEF\xEE\xEB\xE5.");   // "Это многострочное поле."
     memo->Lines()->Add("Second line in English.");
-    auto* disabled = MakeLabel(form.get(), "\xCD\xE5\xE4\xEE\xF1\xF2\xF3\xEF\xED\xEE", 10, 192, 150, 18);   // "Недоступно"
+    auto* group = Add<TGroupBox>(form.get(), 10, 188, 250, 100);
+    group->SetCaption("\xCD\xE0\xF1\xF2\xF0\xEE\xE9\xEA\xE8");   // "Настройки"
+    auto* remember = new TCheckBox(form.get());
+    remember->SetBounds(10, 20, 230, 20);
+    remember->SetCaption("&\xC7\xE0\xEF\xEE\xEC\xED\xE8\xF2\xFC \xEF\xE0\xF0\xEE\xEB\xFC");   // "Запомнить пароль"
+    remember->SetParent(group);
+    remember->SetChecked(true);
+    auto* light = new TRadioButton(form.get());
+    light->SetBounds(10, 44, 230, 20);
+    light->SetCaption("\xD1\xE2\xE5\xF2\xEB\xE0\xFF \xF2\xE5\xEC\xE0");   // "Светлая тема"
+    light->SetParent(group);
+    light->SetChecked(true);
+    auto* dark = new TRadioButton(form.get());
+    dark->SetBounds(10, 68, 230, 20);
+    dark->SetCaption("\xD2\xB8\xEC\xED\xE0\xFF \xF2\xE5\xEC\xE0");   // "Тёмная тема"
+    dark->SetParent(group);
+    auto* ok = Add<TButton>(form.get(), 290, 196, 110, 26);
+    ok->SetCaption("OK");
+    ok->SetDefault(true);
+    auto* cancel = Add<TButton>(form.get(), 290, 230, 110, 26);
+    cancel->SetCaption("\xCE\xF2\xEC\xE5\xED\xE0");   // "Отмена"
+    auto* disabled = MakeLabel(form.get(), "\xCD\xE5\xE4\xEE\xF1\xF2\xF3\xEF\xED\xEE", 10, 296, 150, 18);   // "Недоступно"
     disabled->SetParentFont(true);
     disabled->SetEnabled(false);
-    auto* right = MakeLabel(form.get(), "\xD1\xEF\xF0\xE0\xE2\xE0", 200, 192, 170, 18);   // "Справа"
+    auto* right = MakeLabel(form.get(), "\xD1\xEF\xF0\xE0\xE2\xE0", 230, 296, 170, 18);   // "Справа"
     right->SetParentFont(true);
     right->SetAlignment(taRightJustify);
     right->SetColor(clInfoBk);
