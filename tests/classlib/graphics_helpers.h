@@ -2,7 +2,6 @@
 #pragma once
 
 #include "classlib/graphics.h"
-#include "support/screenshot.h"
 
 #include <cstdint>
 #include <functional>
@@ -32,23 +31,6 @@ inline int CountNot(TBitmap& b, const TRect& r, TColor c)
         for (int x = r.Left; x < r.Right; ++x)
             n += PixelAt(b, x, y) != c;
     return n;
-}
-
-// The window as it is on the screen, frame included, copied from its window DC into a PNG
-// file under the build folder's "screenshots".
-inline bool WriteWindowShot(HWND Wnd, const char* FileName)
-{
-    CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
-    RECT wr;
-    GetWindowRect(Wnd, &wr);
-    TBitmap shot;
-    shot.SetPixelFormat(pf24bit);
-    shot.SetSize(wr.right - wr.left, wr.bottom - wr.top);
-    HDC wdc = GetWindowDC(Wnd);
-    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), wdc, 0, 0, SRCCOPY);
-    ReleaseDC(Wnd, wdc);
-    return WritePng24((AnsiString(ZANDREL_BUILD_DIR "/screenshots/") + FileName).c_str(), shot.Width(),
-                      shot.Height(), static_cast<const uint8_t*>(shot.ScanLine(0)), shot.ScanLineStep());
 }
 
 struct BmpOptions {

@@ -2,6 +2,7 @@
 #include "classlib/stdctrls.h"
 #include "classlib/forms.h"
 #include "graphics_helpers.h"
+#include "support/screenshot.h"
 
 #include <memory>
 #include <vector>
@@ -1549,7 +1550,8 @@ TEST_CASE("a screenshot of a form with the standard controls")
     SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump();
-    CHECK(WriteWindowShot(wnd, "stdctrls.png"));
+    CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
+    CHECK(SaveWindowPng(wnd, ZANDREL_BUILD_DIR "/screenshots/stdctrls.png"));
     // The memo's window shows its lines in the window colour.
     HDC dc = GetDC(memo->WindowHandle());
     COLORREF back = GetPixel(dc, 300, 80);
