@@ -12,7 +12,6 @@
 
 class TCustomComboBox;
 class TCustomMemo;
-class TStringList;
 
 // ---------------------------------------------------------------------------------------
 // Enumerations
