@@ -597,22 +597,6 @@ TEST_CASE("lines and items without any window to hold them raise a clear error")
     CHECK_FALSE(combo.HandleAllocated());
 }
 
-TEST_CASE("a combo box's edit part takes no more than MaxLength characters")
-{
-    auto form = MakeForm();
-    auto* combo = Add<TComboBox>(form.get(), 10, 10, 150, 24);
-    combo->SetAutoComplete(false);
-    combo->SetMaxLength(3);
-    combo->HandleNeeded();
-    HWND edit = combo->EditHandle();
-    for (char c : AnsiString("abcdef"))
-        Type(edit, c);
-    CHECK(combo->Text() == "abc");
-    combo->SetMaxLength(0);
-    Type(edit, 'd');
-    CHECK(combo->Text() == "abcd");
-}
-
 TEST_CASE("a sorted combo box puts added items in their place")
 {
     auto form = MakeForm();
