@@ -1,5 +1,6 @@
 #include "uctest.h"
 #include "classlib/forms.h"
+#include "classlib/stdctrls.h"
 #include "unicode/uccontrols.h"
 #include "support/screenshot.h"
 
@@ -82,6 +83,26 @@ public:
     explicit TUcSystemProcControl(TComponent* AOwner) : TUcTestControl(AOwner) { UseSystemProc = true; }
 };
 Z_CLASS_IMPL(TUcSystemProcControl, TUcTestControl)
+
+// The library's own edit with a Unicode window.
+class TUcLibEdit : public TEdit {
+    Z_CLASS(TUcLibEdit, TEdit)
+public:
+    explicit TUcLibEdit(TComponent* AOwner) : TEdit(AOwner) {}
+    std::vector<char> Keys;
+
+protected:
+    void CreateWindowHandle(const TCreateParams& Params) override
+    {
+        CreateUnicodeWindowHandle(this, Params, L"EDIT", false);
+    }
+    void KeyPress(char& Key) override
+    {
+        Keys.push_back(Key);
+        TEdit::KeyPress(Key);
+    }
+};
+Z_CLASS_IMPL(TUcLibEdit, TEdit)
 
 // A plain library control: an ANSI window.
 class TAnsiControl : public TWinControl {
@@ -370,6 +391,31 @@ TEST_CASE("a Unicode window keeps its wide caption when it is made again")
     CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic);
     edit->RecreateWnd();
     CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic);
+}
+
+TEST_CASE("the library's edit with a Unicode window")
+{
+    TTestForm f;
+    auto* edit = f.Add<TUcLibEdit>();
+    int changes = 0;
+    struct TCounter {
+        int* Count;
+        void Changed(TObject*) { ++*Count; }
+    } counter{&changes};
+    edit->OnChange = MakeMethod<&TCounter::Changed>(&counter);
+    SetControlWideText(edit, Chinese + Cyrillic);
+    HWND wnd = edit->Handle();
+    CHECK(IsWindowUnicode(wnd));
+    CHECK(WindowText(wnd) == Chinese + Cyrillic);
+    CHECK(edit->Text() == "??" + WideToAnsi(Cyrillic));
+    SendMessageW(wnd, EM_SETSEL, 8, 8);
+    SendMessageW(wnd, WM_CHAR, 0x0416, 1);
+    CHECK(WindowText(wnd) == Chinese + Cyrillic + L"\x0416");
+    REQUIRE_FALSE(edit->Keys.empty());
+    CHECK(static_cast<uint8_t>(edit->Keys.back()) == 255);
+    CHECK(changes > 0);
+    edit->RecreateWnd();
+    CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic + L"\x0416");
 }
 
 TEST_CASE("the same wide caption set twice is announced once")
