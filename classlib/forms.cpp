@@ -767,7 +767,19 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
 
 bool TCustomForm::IsShortCut(TMessage& KeyMessage)
 {
-    return FMenu && FHandle && FormHooks.IsShortCut && FormHooks.IsShortCut(FMenu, KeyMessage);
+    if (FMenu && FHandle && FormHooks.IsShortCut && FormHooks.IsShortCut(FMenu, KeyMessage))
+        return true;
+    return FormHooks.ActionShortCut && FormHooks.ActionShortCut(this, KeyMessage);
+}
+
+void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root)
+{
+    TWinControl::GetChildren(Proc, Root);
+    if (Root != this)
+        return;
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (!Components(i)->HasParent())
+            Proc(Components(i));
 }
 
 void TCustomForm::CMDialogKey(TMessage& Message)
@@ -1282,6 +1294,8 @@ void TApplication::SetHint(const AnsiString& Value)
     FHint = Value;
     if (OnHint)
         OnHint(this);
+    else if (FormHooks.HintChanged)
+        FormHooks.HintChanged(FHint);
 }
 
 void TApplication::HookMainWindow(TWindowHook Hook)

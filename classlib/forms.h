@@ -115,6 +115,9 @@ public:
     virtual void UpdateActions();
     void DefaultHandler(TMessage& Message) override;
     void SetVisibleState(bool Value);
+    // In form data the root form's children are its controls, then the components it owns
+    // that have no parent (menus, action lists, image lists).
+    void GetChildren(TGetChildProc Proc, TComponent* Root) override;
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -426,5 +429,10 @@ struct TFormHooks {
     bool (*ActionTarget)(TBasicAction* Action, TComponent* Target, bool Update) = nullptr;
     // OnExecute / OnUpdate of the application for an action: True when handled.
     bool (*ApplicationAction)(TBasicAction* Action, bool Update) = nullptr;
+    // The application's hint changed while it has no OnHint: a hint action shows it.
+    void (*HintChanged)(const AnsiString& Hint) = nullptr;
+    // A key (WM_KEYDOWN message) that is the shortcut of an action of one of the form's
+    // action lists ran that action.
+    bool (*ActionShortCut)(TCustomForm* Form, TMessage& KeyMessage) = nullptr;
 };
 extern TFormHooks FormHooks;

@@ -60,3 +60,20 @@
 #undef LoadImage
 #undef EnumFonts
 #undef Yield
+
+// The state of an owner-drawn item (menu items, list and combo box items): the system's
+// ODS_ flags bit for bit, so a DRAWITEMSTRUCT's itemState is one as it stands.
+enum TOwnerDrawStateFlag : unsigned {
+    odSelected = ODS_SELECTED,
+    odGrayed = ODS_GRAYED,
+    odDisabled = ODS_DISABLED,
+    odChecked = ODS_CHECKED,
+    odFocused = ODS_FOCUS,
+    odDefault = ODS_DEFAULT,
+    odHotLight = ODS_HOTLIGHT,
+    odInactive = ODS_INACTIVE,
+    odNoAccel = ODS_NOACCEL,
+    odNoFocusRect = ODS_NOFOCUSRECT,
+    odComboBoxEdit = ODS_COMBOBOXEDIT,
+};
+using TOwnerDrawState = unsigned;
