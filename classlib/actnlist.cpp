@@ -132,13 +132,10 @@ void TBasicAction::Notification(TComponent* AComponent, TOperation Operation)
 
 void TBasicAction::Change()
 {
+    // The clients heard of the change through their links' setters already; a link's own
+    // Change (the client taking every property again) is for a new action only.
     if (OnChange)
         OnChange(this);
-    // A copy: a client may let its link go while it hears of the change.
-    std::vector<TBasicActionLink*> clients = FClients;
-    for (TBasicActionLink* link : clients)
-        if (std::find(FClients.begin(), FClients.end(), link) != FClients.end())
-            link->Change();
 }
 
 // ---------------------------------------------------------------------------------------

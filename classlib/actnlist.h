@@ -57,7 +57,7 @@ public:
     void Notification(TComponent* AComponent, TOperation Operation) override;
 
 protected:
-    // OnChange, then every link (which tells its client).
+    // OnChange.
     virtual void Change();
     std::vector<TBasicActionLink*> FClients;
 

@@ -744,19 +744,16 @@ TBasicAction* TMenuItem::Action() const
 
 void TMenuItem::SetAction(TBasicAction* Value)
 {
+    if (FActionComponent && FActionComponent != Value)
+        FActionComponent->RemoveFreeNotification(this);
+    FActionComponent = Value;
     if (!Value) {
-        if (TBasicAction* old = Action())
-            old->RemoveFreeNotification(this);
         delete FActionLink;
         FActionLink = nullptr;
         return;
     }
-    if (!FActionLink) {
-        const TMenuActionLinkClass* cls = GetActionLinkClass();
-        FActionLink = cls->Create(this);
-    }
-    if (TBasicAction* old = FActionLink->Action(); old && old != Value)
-        old->RemoveFreeNotification(this);
+    if (!FActionLink)
+        FActionLink = GetActionLinkClass()->Create(this);
     FActionLink->SetAction(Value);
     FActionLink->OnChange = MakeMethod<&TMenuItem::DoActionChange>(this);
     ActionChange(Value, Value->IsLoading());
@@ -1035,7 +1032,8 @@ void TMenuItem::Notification(TComponent* AComponent, TOperation Operation)
         FSubMenuImages = nullptr;
         MenuChanged(true);
     }
-    if (FActionLink && AComponent == FActionLink->Action()) {
+    if (AComponent == FActionComponent) {
+        FActionComponent = nullptr;
         delete FActionLink;
         FActionLink = nullptr;
     }

@@ -245,6 +245,7 @@ private:
     HMENU FHandle = nullptr;
     uint16_t FCommand = 0;
     TMenuActionLink* FActionLink = nullptr;
+    TComponent* FActionComponent = nullptr;   // the linked action, for its free notification
 };
 
 // ---------------------------------------------------------------------------------------
