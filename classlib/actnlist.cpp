@@ -17,6 +17,32 @@ private:
     bool& FFlag;
 };
 
+// Tells whether a component was freed while a handler ran (a Close action may free the
+// form that owns it and the control that was clicked).
+class TFreeWatch : public TComponent {
+public:
+    explicit TFreeWatch(TComponent* Target) : TComponent(nullptr), FTarget(Target)
+    {
+        if (FTarget)
+            FTarget->FreeNotification(this);
+    }
+    ~TFreeWatch() override
+    {
+        if (FTarget)
+            FTarget->RemoveFreeNotification(this);
+    }
+    bool Gone() const { return !FTarget; }
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TComponent::Notification(AComponent, Operation);
+        if (Operation == opRemove && AComponent == FTarget)
+            FTarget = nullptr;
+    }
+
+private:
+    TComponent* FTarget;
+};
+
 bool SendAppMessage(UINT Msg, TBasicAction* Action)
 {
     return Application && Application->Handle() &&
@@ -164,17 +190,23 @@ bool TBasicActionLink::Execute(TComponent* AComponent)
 {
     if (!FAction)
         return false;
-    FAction->SetActionComponent(AComponent);
+    TBasicAction* action = FAction;
+    // The link belongs to the client: when the client goes, so does the link.
+    TFreeWatch client(AComponent);
+    TFreeWatch watch(action);
+    action->SetActionComponent(AComponent);
+    auto done = [&] {
+        if (!watch.Gone())
+            action->SetActionComponent(nullptr);
+    };
     bool result = false;
     try {
-        result = FAction->Execute();
+        result = action->Execute();
     } catch (...) {
-        if (FAction)
-            FAction->SetActionComponent(nullptr);
+        done();
         throw;
     }
-    if (FAction)
-        FAction->SetActionComponent(nullptr);
+    done();
     return result;
 }
 
@@ -231,9 +263,21 @@ bool TContainedAction::Execute()
 {
     if (FExecuting)
         return false;
-    TFlagScope running(FExecuting);
-    return (FActionList && FActionList->ExecuteAction(this)) || (Application && Application->ExecuteAction(this)) ||
-           TBasicAction::Execute() || SendAppMessage(CM_ACTIONEXECUTE, this);
+    FExecuting = true;
+    TFreeWatch watch(this);
+    bool result = false;
+    try {
+        result = (FActionList && FActionList->ExecuteAction(this)) ||
+                 (Application && Application->ExecuteAction(this)) || TBasicAction::Execute() ||
+                 SendAppMessage(CM_ACTIONEXECUTE, this);
+    } catch (...) {
+        if (!watch.Gone())
+            FExecuting = false;
+        throw;
+    }
+    if (!watch.Gone())
+        FExecuting = false;
+    return result;
 }
 
 bool TContainedAction::Update()

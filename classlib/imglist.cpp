@@ -95,7 +95,14 @@ int TCustomImageList::Add(TBitmap* Image, TBitmap* Mask)
 {
     if (!Image || Image->Empty() || Image->Width() < FWidth)
         return -1;
-    int result = ImageList_Add(Handle(), Image->Handle(), Mask && !Mask->Empty() ? Mask->Handle() : nullptr);
+    // Copies: the system selects the bitmaps into DCs of its own, which fails for a bitmap
+    // still selected into its canvas.
+    TBitmap image;
+    image.Assign(Image);
+    TBitmap mask;
+    if (Mask && !Mask->Empty())
+        mask.Assign(Mask);
+    int result = ImageList_Add(Handle(), image.Handle(), mask.Empty() ? nullptr : mask.Handle());
     if (result >= 0)
         Change();
     return result;
@@ -105,7 +112,8 @@ int TCustomImageList::AddMasked(TBitmap* Image, TColor MaskColor)
 {
     if (!Image || Image->Empty() || Image->Width() < FWidth)
         return -1;
-    // The system blackens the masked pixels of the bitmap it is given: give it a copy.
+    // The system blackens the masked pixels of the bitmap it is given, and cannot select
+    // one still selected into its canvas: give it a copy.
     TBitmap copy;
     copy.Assign(Image);
     int result = ImageList_AddMasked(Handle(), copy.Handle(), ColorToRGB(MaskColor));

@@ -560,3 +560,30 @@ TEST_CASE("actions and linked menu items round-trip through form data")
     CHECK(itemCopy->Caption() == "&Save");
     CHECK(itemCopy->ShortCut() == ShortCut('S', ssCtrl));
 }
+
+namespace {
+struct TFormCloser {
+    TForm* Form = nullptr;
+    int Runs = 0;
+    void Execute(TObject*)
+    {
+        ++Runs;
+        delete Form;   // the action, its control and their link go with the form
+        Form = nullptr;
+    }
+};
+} // namespace
+
+TEST_CASE("an action may free its form, its control and itself while it runs")
+{
+    TFormCloser closer;
+    closer.Form = new TForm(nullptr);
+    auto* action = new TAction(closer.Form);
+    action->SetOnExecute(MakeMethod<&TFormCloser::Execute>(&closer));
+    auto* ctrl = new TCheckControl(closer.Form);
+    ctrl->SetParent(closer.Form);
+    ctrl->SetAction(action);
+    ctrl->Click();
+    CHECK(closer.Runs == 1);
+    CHECK(closer.Form == nullptr);
+}

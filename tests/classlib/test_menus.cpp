@@ -461,6 +461,24 @@ TEST_CASE("a bitmap or an image list makes an item owner-drawn")
     menu->SetImages(images);
     CHECK(b->GetImageList() == images);
     CHECK(HasType(h, 1, MFT_OWNERDRAW));
+    // The item draws its image in the glyph column.
+    TBitmap strip;
+    strip.SetPixelFormat(pf24bit);
+    strip.SetSize(16, 16);
+    strip.Canvas()->Brush()->SetColor(clTeal);
+    strip.Canvas()->FillRect(Rect(0, 0, 16, 16));
+    images->Add(&strip, nullptr);
+    b->SetImageIndex(0);
+    TBitmap canvas;
+    canvas.SetPixelFormat(pf24bit);
+    canvas.SetSize(100, 20);
+    DRAWITEMSTRUCT dis{};
+    dis.CtlType = ODT_MENU;
+    dis.itemID = b->Command();
+    dis.hDC = canvas.Canvas()->Handle();
+    dis.rcItem = RECT{0, 0, 100, 20};
+    CHECK(menu->DispatchDrawItem(dis));
+    CHECK(canvas.Canvas()->Pixels(10, 10) == clTeal);
     // The list going takes the images from the menu.
     delete images;
     CHECK(menu->Images() == nullptr);
