@@ -504,14 +504,8 @@ bool TCustomActionList::IsShortCut(TMessage& Message)
 
 void TCustomActionList::SetImages(TCustomImageList* Value)
 {
-    if (FImages == Value)
-        return;
-    if (FImages)
-        FImages->RemoveFreeNotification(this);
-    FImages = Value;
-    if (FImages)
-        FImages->FreeNotification(this);
-    Change();
+    if (SetImageListRef(FImages, Value, nullptr, this))
+        Change();
 }
 
 void TCustomActionList::SetState(TActionListState Value)
@@ -576,53 +570,28 @@ bool TActionLink::IsImageIndexLinked() { return CustomAction() != nullptr; }
 bool TActionLink::IsShortCutLinked() { return CustomAction() != nullptr; }
 bool TActionLink::IsVisibleLinked() { return CustomAction() != nullptr; }
 
-bool TControlActionLink::IsCaptionLinked()
-{
-    return TActionLink::IsCaptionLinked() && FControl->Caption() == CustomAction()->Caption();
-}
+// A property the control shows as the action does: linked while the two agree, and then it
+// follows the action.
+#define Z_CONTROL_LINK(Prop, Type)                                                                 \
+    bool TControlActionLink::Is##Prop##Linked()                                                    \
+    {                                                                                              \
+        return TActionLink::Is##Prop##Linked() && FControl->Prop() == CustomAction()->Prop();      \
+    }                                                                                              \
+    void TControlActionLink::Set##Prop(Type Value)                                                 \
+    {                                                                                              \
+        if (Is##Prop##Linked())                                                                    \
+            FControl->Set##Prop(Value);                                                            \
+    }
 
-bool TControlActionLink::IsEnabledLinked()
-{
-    return TActionLink::IsEnabledLinked() && FControl->Enabled() == CustomAction()->Enabled();
-}
-
-bool TControlActionLink::IsHintLinked()
-{
-    return TActionLink::IsHintLinked() && FControl->Hint() == CustomAction()->Hint();
-}
-
-bool TControlActionLink::IsVisibleLinked()
-{
-    return TActionLink::IsVisibleLinked() && FControl->Visible() == CustomAction()->Visible();
-}
+Z_CONTROL_LINK(Caption, const AnsiString&)
+Z_CONTROL_LINK(Enabled, bool)
+Z_CONTROL_LINK(Hint, const AnsiString&)
+Z_CONTROL_LINK(Visible, bool)
+#undef Z_CONTROL_LINK
 
 bool TControlActionLink::IsOnExecuteLinked()
 {
     return TActionLink::IsOnExecuteLinked() && FAction && FControl->OnClick == FAction->OnExecute();
-}
-
-void TControlActionLink::SetCaption(const AnsiString& Value)
-{
-    if (IsCaptionLinked())
-        FControl->SetCaption(Value);
-}
-
-void TControlActionLink::SetEnabled(bool Value)
-{
-    if (IsEnabledLinked())
-        FControl->SetEnabled(Value);
-}
-
-void TControlActionLink::SetHint(const AnsiString& Value)
-{
-    if (IsHintLinked())
-        FControl->SetHint(Value);
-}
-
-void TControlActionLink::SetVisible(bool Value)
-{
-    if (IsVisibleLinked())
-        FControl->SetVisible(Value);
 }
 
 void TControlActionLink::SetOnExecute(TNotifyEvent Value)
@@ -642,62 +611,24 @@ bool TControlActionLink::DoShowHint(AnsiString& HintStr)
     return canShow;
 }
 
-bool TButtonActionLink::IsCheckedLinked()
-{
-    return TWinControlActionLink::IsCheckedLinked() && OrdPropEquals(FControl, "Checked", CustomAction()->Checked());
-}
+// A property of a kind of control, reached through its published property.
+#define Z_PUBLISHED_LINK(Class, Base, Prop, Type, Published)                                       \
+    bool Class::Is##Prop##Linked()                                                                 \
+    {                                                                                              \
+        return Base::Is##Prop##Linked() && OrdPropEquals(FControl, Published, CustomAction()->Prop()); \
+    }                                                                                              \
+    void Class::Set##Prop(Type Value)                                                              \
+    {                                                                                              \
+        if (Is##Prop##Linked())                                                                    \
+            SetOrdProp(FControl, Published, Value);                                                \
+    }
 
-void TButtonActionLink::SetChecked(bool Value)
-{
-    if (IsCheckedLinked())
-        SetOrdProp(FControl, "Checked", Value);
-}
-
-bool TSpeedButtonActionLink::IsCheckedLinked()
-{
-    return TControlActionLink::IsCheckedLinked() && OrdPropEquals(FControl, "Down", CustomAction()->Checked());
-}
-
-bool TSpeedButtonActionLink::IsGroupIndexLinked()
-{
-    return TControlActionLink::IsGroupIndexLinked() &&
-           OrdPropEquals(FControl, "GroupIndex", CustomAction()->GroupIndex());
-}
-
-void TSpeedButtonActionLink::SetChecked(bool Value)
-{
-    if (IsCheckedLinked())
-        SetOrdProp(FControl, "Down", Value);
-}
-
-void TSpeedButtonActionLink::SetGroupIndex(int Value)
-{
-    if (IsGroupIndexLinked())
-        SetOrdProp(FControl, "GroupIndex", Value);
-}
-
-bool TToolButtonActionLink::IsCheckedLinked()
-{
-    return TControlActionLink::IsCheckedLinked() && OrdPropEquals(FControl, "Down", CustomAction()->Checked());
-}
-
-bool TToolButtonActionLink::IsImageIndexLinked()
-{
-    return TControlActionLink::IsImageIndexLinked() &&
-           OrdPropEquals(FControl, "ImageIndex", CustomAction()->ImageIndex());
-}
-
-void TToolButtonActionLink::SetChecked(bool Value)
-{
-    if (IsCheckedLinked())
-        SetOrdProp(FControl, "Down", Value);
-}
-
-void TToolButtonActionLink::SetImageIndex(int Value)
-{
-    if (IsImageIndexLinked())
-        SetOrdProp(FControl, "ImageIndex", Value);
-}
+Z_PUBLISHED_LINK(TButtonActionLink, TWinControlActionLink, Checked, bool, "Checked")
+Z_PUBLISHED_LINK(TSpeedButtonActionLink, TControlActionLink, Checked, bool, "Down")
+Z_PUBLISHED_LINK(TSpeedButtonActionLink, TControlActionLink, GroupIndex, int, "GroupIndex")
+Z_PUBLISHED_LINK(TToolButtonActionLink, TControlActionLink, Checked, bool, "Down")
+Z_PUBLISHED_LINK(TToolButtonActionLink, TControlActionLink, ImageIndex, int, "ImageIndex")
+#undef Z_PUBLISHED_LINK
 
 void ControlActionChange(TControl* Control, TObject* Sender, bool CheckDefaults)
 {

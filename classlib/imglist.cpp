@@ -218,3 +218,21 @@ void TCustomImageList::Change()
     if (OnChange)
         OnChange(this);
 }
+
+bool SetImageListRef(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink* Link, TComponent* Watcher)
+{
+    if (Field == Value)
+        return false;
+    if (Field) {
+        if (Link)
+            Field->UnRegisterChanges(Link);
+        Field->RemoveFreeNotification(Watcher);
+    }
+    Field = Value;
+    if (Field) {
+        if (Link)
+            Field->RegisterChanges(Link);
+        Field->FreeNotification(Watcher);
+    }
+    return true;
+}

@@ -84,3 +84,7 @@ class TImageList : public TCustomImageList {
 public:
     explicit TImageList(TComponent* AOwner) : TCustomImageList(AOwner) {}
 };
+
+// Field takes Value: Link (when given) and Watcher's free notification move from the old
+// list to the new one. False when Value is already there.
+bool SetImageListRef(TCustomImageList*& Field, TCustomImageList* Value, TChangeLink* Link, TComponent* Watcher);

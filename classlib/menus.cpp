@@ -643,17 +643,8 @@ void TMenuItem::SetImageIndex(int Value)
 
 void TMenuItem::SetSubMenuImages(TCustomImageList* Value)
 {
-    if (FSubMenuImages == Value)
+    if (!SetImageListRef(FSubMenuImages, Value, FImageChangeLink.get(), this))
         return;
-    if (FSubMenuImages) {
-        FSubMenuImages->UnRegisterChanges(FImageChangeLink.get());
-        FSubMenuImages->RemoveFreeNotification(this);
-    }
-    FSubMenuImages = Value;
-    if (FSubMenuImages) {
-        FSubMenuImages->RegisterChanges(FImageChangeLink.get());
-        FSubMenuImages->FreeNotification(this);
-    }
     // The children's glyphs come from the list: their entries change.
     if (FHandle)
         RebuildHandleTree();
@@ -1084,17 +1075,8 @@ void TMenu::SetOwnerDraw(bool Value)
 
 void TMenu::SetImages(TCustomImageList* Value)
 {
-    if (FImages == Value)
+    if (!SetImageListRef(FImages, Value, FImageChangeLink.get(), this))
         return;
-    if (FImages) {
-        FImages->UnRegisterChanges(FImageChangeLink.get());
-        FImages->RemoveFreeNotification(this);
-    }
-    FImages = Value;
-    if (FImages) {
-        FImages->RegisterChanges(FImageChangeLink.get());
-        FImages->FreeNotification(this);
-    }
     if (!IsDestroying())
         RebuildAll();
 }
@@ -1525,84 +1507,35 @@ void SetPopupList(TPopupList* Value)
 
 Z_CLASS_IMPL(TMenuActionLink, TActionLink)
 
-bool TMenuActionLink::IsAutoCheckLinked()
-{
-    return TActionLink::IsAutoCheckLinked() && FMenuItem->AutoCheck() == CustomAction()->AutoCheck();
-}
+// A property the item shows as the action does: linked while the two agree, and then it
+// follows the action.
+#define Z_MENU_LINK(Prop, Type)                                                                    \
+    bool TMenuActionLink::Is##Prop##Linked()                                                       \
+    {                                                                                              \
+        return TActionLink::Is##Prop##Linked() && FMenuItem->Prop() == CustomAction()->Prop();     \
+    }                                                                                              \
+    void TMenuActionLink::Set##Prop(Type Value)                                                    \
+    {                                                                                              \
+        if (Is##Prop##Linked())                                                                    \
+            FMenuItem->Set##Prop(Value);                                                           \
+    }
 
-bool TMenuActionLink::IsCaptionLinked()
-{
-    return TActionLink::IsCaptionLinked() && FMenuItem->Caption() == CustomAction()->Caption();
-}
+Z_MENU_LINK(AutoCheck, bool)
+Z_MENU_LINK(Caption, const AnsiString&)
+Z_MENU_LINK(Checked, bool)
+Z_MENU_LINK(Enabled, bool)
+Z_MENU_LINK(HelpContext, int)
+Z_MENU_LINK(Hint, const AnsiString&)
+Z_MENU_LINK(ImageIndex, int)
+Z_MENU_LINK(ShortCut, TShortCut)
+Z_MENU_LINK(Visible, bool)
+#undef Z_MENU_LINK
 
-bool TMenuActionLink::IsCheckedLinked()
-{
-    return TActionLink::IsCheckedLinked() && FMenuItem->Checked() == CustomAction()->Checked();
-}
-
-bool TMenuActionLink::IsEnabledLinked()
-{
-    return TActionLink::IsEnabledLinked() && FMenuItem->Enabled() == CustomAction()->Enabled();
-}
-
+// Only a radio item takes the action's group.
 bool TMenuActionLink::IsGroupIndexLinked()
 {
     return FMenuItem->RadioItem() && TActionLink::IsGroupIndexLinked() &&
            FMenuItem->GroupIndex() == CustomAction()->GroupIndex();
-}
-
-bool TMenuActionLink::IsHelpContextLinked()
-{
-    return TActionLink::IsHelpContextLinked() && FMenuItem->HelpContext() == CustomAction()->HelpContext();
-}
-
-bool TMenuActionLink::IsHintLinked()
-{
-    return TActionLink::IsHintLinked() && FMenuItem->Hint() == CustomAction()->Hint();
-}
-
-bool TMenuActionLink::IsImageIndexLinked()
-{
-    return TActionLink::IsImageIndexLinked() && FMenuItem->ImageIndex() == CustomAction()->ImageIndex();
-}
-
-bool TMenuActionLink::IsShortCutLinked()
-{
-    return TActionLink::IsShortCutLinked() && FMenuItem->ShortCut() == CustomAction()->ShortCut();
-}
-
-bool TMenuActionLink::IsVisibleLinked()
-{
-    return TActionLink::IsVisibleLinked() && FMenuItem->Visible() == CustomAction()->Visible();
-}
-
-bool TMenuActionLink::IsOnExecuteLinked()
-{
-    return TActionLink::IsOnExecuteLinked() && FAction && FMenuItem->OnClick == FAction->OnExecute();
-}
-
-void TMenuActionLink::SetAutoCheck(bool Value)
-{
-    if (IsAutoCheckLinked())
-        FMenuItem->SetAutoCheck(Value);
-}
-
-void TMenuActionLink::SetCaption(const AnsiString& Value)
-{
-    if (IsCaptionLinked())
-        FMenuItem->SetCaption(Value);
-}
-
-void TMenuActionLink::SetChecked(bool Value)
-{
-    if (IsCheckedLinked())
-        FMenuItem->SetChecked(Value);
-}
-
-void TMenuActionLink::SetEnabled(bool Value)
-{
-    if (IsEnabledLinked())
-        FMenuItem->SetEnabled(Value);
 }
 
 void TMenuActionLink::SetGroupIndex(int Value)
@@ -1611,34 +1544,9 @@ void TMenuActionLink::SetGroupIndex(int Value)
         FMenuItem->SetGroupIndex(Value);
 }
 
-void TMenuActionLink::SetHelpContext(int Value)
+bool TMenuActionLink::IsOnExecuteLinked()
 {
-    if (IsHelpContextLinked())
-        FMenuItem->SetHelpContext(Value);
-}
-
-void TMenuActionLink::SetHint(const AnsiString& Value)
-{
-    if (IsHintLinked())
-        FMenuItem->SetHint(Value);
-}
-
-void TMenuActionLink::SetImageIndex(int Value)
-{
-    if (IsImageIndexLinked())
-        FMenuItem->SetImageIndex(Value);
-}
-
-void TMenuActionLink::SetShortCut(TShortCut Value)
-{
-    if (IsShortCutLinked())
-        FMenuItem->SetShortCut(Value);
-}
-
-void TMenuActionLink::SetVisible(bool Value)
-{
-    if (IsVisibleLinked())
-        FMenuItem->SetVisible(Value);
+    return TActionLink::IsOnExecuteLinked() && FAction && FMenuItem->OnClick == FAction->OnExecute();
 }
 
 void TMenuActionLink::SetOnExecute(TNotifyEvent Value)

@@ -1,5 +1,6 @@
 #include <doctest.h>
 #include "classlib/menus.h"
+#include "menu_helpers.h"
 
 #include <algorithm>
 #include <memory>
@@ -113,13 +114,6 @@ TAction* NewAction(TComponent* Owner, const char* Name, const char* Caption, TAc
     if (Events)
         a->SetOnExecute(MakeMethod<&TActionEvents::Execute>(Events));
     return a;
-}
-
-AnsiString MenuText(HMENU Menu, int Pos)
-{
-    char buf[256] = {};
-    int n = GetMenuStringA(Menu, Pos, buf, sizeof(buf), MF_BYPOSITION);
-    return AnsiString(buf, n > 0 ? n : 0);
 }
 
 } // namespace
@@ -399,16 +393,7 @@ TEST_CASE("action lists: their handlers, order, suspension, shortcuts and owners
     // The form runs the action whose shortcut is pressed, menu or no menu.
     b->SetShortCut(ShortCut('K', ssCtrl));
     form->HandleNeeded();
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    BYTE saved = keys[VK_CONTROL];
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    TMessage key{WM_KEYDOWN, 'K', 0, 0};
-    bool ran = form->IsShortCut(key);
-    keys[VK_CONTROL] = saved;
-    SetKeyboardState(keys);
-    CHECK(ran);
+    CHECK(PressCtrlShortCut(form.get(), 'K'));
     CHECK(events.Log.back() == "execute B");
 
     // The list frees its actions.

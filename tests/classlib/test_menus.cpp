@@ -1,5 +1,6 @@
 #include <doctest.h>
 #include "classlib/menus.h"
+#include "menu_helpers.h"
 
 #include <algorithm>
 #include <memory>
@@ -13,13 +14,6 @@ void PumpMenus()
         Application->ProcessMessages();
         Sleep(10);
     }
-}
-
-AnsiString MenuText(HMENU Menu, int Pos)
-{
-    char buf[256] = {};
-    int n = GetMenuStringA(Menu, Pos, buf, sizeof(buf), MF_BYPOSITION);
-    return AnsiString(buf, n > 0 ? n : 0);
 }
 
 UINT MenuType(HMENU Menu, int Pos)
@@ -348,19 +342,8 @@ TEST_CASE("menu messages of a form: commands, submenus, hints, keys")
     CHECK(Application->Hint() == "");
 
     // The item's shortcut, pressed in the form, clicks it.
-    BYTE keys[256];
-    GetKeyboardState(keys);
-    BYTE saved = keys[VK_CONTROL];
-    keys[VK_CONTROL] = 0x80;
-    SetKeyboardState(keys);
-    TMessage key{WM_KEYDOWN, 'O', 0, 0};
-    bool ran = f.Form->IsShortCut(key);
-    TMessage other{WM_KEYDOWN, 'Q', 0, 0};
-    bool otherRan = f.Form->IsShortCut(other);
-    keys[VK_CONTROL] = saved;
-    SetKeyboardState(keys);
-    CHECK(ran);
-    CHECK_FALSE(otherRan);
+    CHECK(PressCtrlShortCut(f.Form.get(), 'O'));
+    CHECK_FALSE(PressCtrlShortCut(f.Form.get(), 'Q'));
     CHECK(f.Events.Log.back() == "click Open1");
     // Without Ctrl the key is not the shortcut.
     TMessage plain{WM_KEYDOWN, 'O', 0, 0};
