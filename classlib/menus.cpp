@@ -406,6 +406,20 @@ void TMenuItem::SetMenuIndex(int Value)
     parent->Insert(Value, this);
 }
 
+int TMenuItem::NativeIndex() const
+{
+    if (!FParent || !FVisible)
+        return -1;
+    int position = 0;
+    for (const TMenuItem* item : FParent->FItems) {
+        if (item == this)
+            return position;
+        if (item->FVisible)
+            ++position;
+    }
+    return -1;
+}
+
 TMenu* TMenuItem::GetParentMenu() const
 {
     const TMenuItem* item = this;

@@ -95,6 +95,9 @@ public:
     TMenuItem* Parent() const { return FParent; }
     int MenuIndex() const { return FParent ? FParent->IndexOf(this) : -1; }
     void SetMenuIndex(int Value);
+    // The position of the item's entry in its parent's native menu, which holds only the
+    // visible items (for GetMenuItemRect and the like); -1 when it has no entry.
+    int NativeIndex() const;
     // The menu this item belongs to (through its parents), or nullptr.
     TMenu* GetParentMenu() const;
     // The image list the item's glyph comes from: its parent's SubMenuImages, else the

@@ -252,6 +252,12 @@ TEST_CASE("a form shows its main menu with hot keys, shortcuts and states")
     SendMessageA(wnd, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     CHECK(MenuText(file, 0) == "&Open\tCtrl+O");
     CHECK(HasType(file, 1, MFT_SEPARATOR));
+    CHECK(f.Exit->NativeIndex() == 2);
+    CHECK(f.Hidden->NativeIndex() == -1);
+    f.Line->SetVisible(false);
+    CHECK(f.Exit->NativeIndex() == 1);
+    CHECK(MenuText(file, 1) == "&Exit");
+    f.Line->SetVisible(true);
     CHECK(MenuText(file, 2) == "&Exit");
 
     // Changes reach the native menu.
@@ -633,6 +639,7 @@ TEST_CASE("menus round-trip through form data")
     f.Open->SetGroupIndex(3);
     f.Exit->SetBreak(mbBarBreak);
     f.Exit->SetImageIndex(4);
+    f.Exit->SetTag(7);
     f.Edit->SetDefault(true);
     f.Edit->SetEnabled(false);
     f.Menu->SetOwnerDraw(true);
@@ -667,6 +674,7 @@ TEST_CASE("menus round-trip through form data")
     CHECK(file->Items(1)->IsLine());
     CHECK(file->Items(2)->Break() == mbBarBreak);
     CHECK(file->Items(2)->ImageIndex() == 4);
+    CHECK(file->Items(2)->Tag() == 7);
     CHECK(root->Items(1)->Default());
     CHECK_FALSE(root->Items(1)->Enabled());
     CHECK_FALSE(root->Items(2)->Visible());
