@@ -1579,6 +1579,11 @@ TComponent* HookMenuComponent(TMainMenu* Menu)
     return Menu;
 }
 
+TMainMenu* HookAsMainMenu(TComponent* Component)
+{
+    return dynamic_cast<TMainMenu*>(Component);
+}
+
 HMENU HookMainMenuHandle(TMainMenu* Menu, HWND Window)
 {
     Menu->SetWindowHandle(Window);
@@ -1656,6 +1661,7 @@ void InitMenus()
     if (!PopupList)
         PopupList = new TPopupList();
     FormHooks.MainMenuComponent = &HookMenuComponent;
+    FormHooks.AsMainMenu = &HookAsMainMenu;
     FormHooks.MainMenuHandle = &HookMainMenuHandle;
     FormHooks.MenuMessage = &HookMenuMessage;
     FormHooks.MenuSelectHint = &HookMenuSelectHint;
