@@ -90,15 +90,20 @@ inline Bytes PackSkin(const std::vector<PackEntry>& Entries, long long Count = -
     return v;
 }
 
-// The build folder's path for fixture files (Wine path, forward slashes turned around).
-inline WideString BuildPath(const std::string& Leaf)
+// A path under one of the test folders (Wine paths), slashes turned into backslashes.
+inline WideString UnderFolder(const char* Folder, const std::string& Leaf)
 {
-    std::string s = std::string(ZANDREL_BUILD_DIR) + "\\" + Leaf;
+    std::string s = std::string(Folder) + "\\" + Leaf;
     for (char& c : s)
         if (c == '/')
             c = '\\';
     return WideString(s.begin(), s.end());
 }
+
+// The build folder's path for fixture files.
+inline WideString BuildPath(const std::string& Leaf) { return UnderFolder(ZANDREL_BUILD_DIR, Leaf); }
+// A file of tests/data.
+inline WideString TestDataPath(const std::string& Leaf) { return UnderFolder(ZANDREL_TEST_DATA, Leaf); }
 
 inline void WriteBytes(const WideString& Path, const Bytes& Data)
 {
@@ -109,6 +114,20 @@ inline void WriteBytes(const WideString& Path, const Bytes& Data)
     if (!Data.empty())
         WriteFile(h, Data.data(), DWORD(Data.size()), &n, nullptr);
     CloseHandle(h);
+}
+
+inline Bytes ReadBytes(const WideString& Path)
+{
+    Bytes v;
+    HANDLE h = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw Exception("cannot read fixture file");
+    DWORD size = GetFileSize(h, nullptr), n = 0;
+    v.resize(size);
+    if (size)
+        ReadFile(h, v.data(), size, &n, nullptr);
+    CloseHandle(h);
+    return v;
 }
 
 inline void WriteText(const WideString& Path, const std::string& Text)

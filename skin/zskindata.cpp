@@ -1,0 +1,254 @@
+#include "skin/zskindata.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+AnsiString PairKey(const AnsiString& Section, const AnsiString& Property)
+{
+    AnsiString k;
+    k.reserve(Section.size() + Property.size() + 1);
+    k += Section;
+    k += '\x01';
+    k += Property;
+    return k;
+}
+
+int Find(const std::unordered_map<AnsiString, int>& Map, const AnsiString& Key)
+{
+    auto it = Map.find(Key);
+    return it == Map.end() ? -1 : it->second;
+}
+
+// Cache entries are 16-bit: an index beyond that range is as good as missing.
+int16_t Short(int Index)
+{
+    return Index >= 0 && Index <= std::numeric_limits<int16_t>::max() ? int16_t(Index) : int16_t(-1);
+}
+
+} // namespace
+
+void TSkSkinRecords::SetManager(TzSkinManager* Value)
+{
+    FManager = Value;
+    for (TzMaskData& m : FMasks)
+        m.Manager = Value;
+}
+
+void TSkSkinRecords::Clear()
+{
+    FMasks.clear();
+    FMasterBitmap.reset();
+    FPatterns.clear();
+    FSections.clear();
+    Reindex();
+}
+
+void TSkSkinRecords::Reindex()
+{
+    FSectionIndex.clear();
+    FMaskIndex.clear();
+    FTextureIndex.clear();
+    FPatternIndex.clear();
+    // emplace keeps the first record of a name: lookups find the first one.
+    for (size_t i = 0; i < FSections.size(); ++i)
+        FSectionIndex.emplace(FSections[i].ClassName, int(i));
+    for (size_t i = 0; i < FMasks.size(); ++i) {
+        AnsiString k = PairKey(FMasks[i].ClassName, FMasks[i].PropertyName);
+        if (FMasks[i].ImgType == itisaTexture)
+            FTextureIndex.emplace(k, int(i));
+        FMaskIndex.emplace(std::move(k), int(i));
+    }
+    for (size_t i = 0; i < FPatterns.size(); ++i)
+        FPatternIndex.emplace(PairKey(FPatterns[i].ClassName, FPatterns[i].PropertyName), int(i));
+}
+
+int TSkSkinRecords::FindSectionIndex(const AnsiString& Name) const
+{
+    return Find(FSectionIndex, Name);
+}
+
+int TSkSkinRecords::FindInSection(TMaskKind Kind, const AnsiString& SectionName,
+                                  const AnsiString& PropertyName) const
+{
+    AnsiString k = PairKey(SectionName, PropertyName);
+    switch (Kind) {
+    case mkTexture: return Find(FTextureIndex, k);
+    case mkPattern: return Find(FPatternIndex, k);
+    default: return Find(FMaskIndex, k);
+    }
+}
+
+int TSkSkinRecords::FindWithParents(TMaskKind Kind, int SectionIndex, const AnsiString& SectionName,
+                                    const AnsiString& PropertyName) const
+{
+    AnsiString name = SectionName;
+    int index = SectionIndex;
+    // Every step goes to another section; a chain of parents that comes back to a section
+    // already seen ends after as many steps as there are sections.
+    for (size_t step = 0; step <= FSections.size(); ++step) {
+        if (index < 0 || name.empty())
+            return -1;
+        int found = FindInSection(Kind, name, PropertyName);
+        if (found >= 0)
+            return found;
+        if (index >= SectionCount())
+            return -1;
+        const AnsiString& parent = FSections[size_t(index)].ParentClass;
+        if (parent.empty() || parent == name)
+            return -1;
+        index = FindSectionIndex(parent);
+        name = parent;
+    }
+    return -1;
+}
+
+int TSkSkinRecords::FindMaskIndex(int SectionIndex, const AnsiString& SectionName,
+                                  const AnsiString& PropertyName) const
+{
+    return FindWithParents(mkAny, SectionIndex, SectionName, PropertyName);
+}
+
+int TSkSkinRecords::FindTextureIndex(int SectionIndex, const AnsiString& SectionName,
+                                     const AnsiString& PropertyName) const
+{
+    return FindWithParents(mkTexture, SectionIndex, SectionName, PropertyName);
+}
+
+int TSkSkinRecords::FindPatternIndex(int SectionIndex, const AnsiString& SectionName,
+                                     const AnsiString& PropertyName) const
+{
+    return FindWithParents(mkPattern, SectionIndex, SectionName, PropertyName);
+}
+
+int TSkSkinRecords::FindMaskIndexExact(const AnsiString& SectionName, const AnsiString& PropertyName) const
+{
+    return FindInSection(mkAny, SectionName, PropertyName);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TSize TSkSkinRecords::GetMaskFrameSize(int Index) const
+{
+    if (!IsValidMaskIndex(Index))
+        return TSize{0, 0};
+    // Own bitmaps have R over the whole picture, so one rule serves both kinds: the frames
+    // side by side, the image half over the mask half.
+    const TzMaskData& m = Mask(Index);
+    int frames = std::max<int>(m.ImageCount, 1);
+    int halves = std::max<int>(m.MaskType, 0) + 1;
+    return TSize{m.R.Width() / frames, m.R.Height() / halves};
+}
+
+int TSkSkinRecords::MaskMarginLeft(int Index) const
+{
+    if (!IsValidMaskIndex(Index))
+        return 0;
+    const TzMaskData& m = Mask(Index);
+    if (m.WL > 0)
+        return m.WL;
+    if (m.BorderWidth >= 1)
+        return m.BorderWidth;
+    return m.R.Width() / (std::max<int>(m.ImageCount, 1) * 3);
+}
+
+int TSkSkinRecords::MaskMarginRight(int Index) const
+{
+    if (!IsValidMaskIndex(Index))
+        return 0;
+    const TzMaskData& m = Mask(Index);
+    if (m.WR > 0)
+        return m.WR;
+    if (m.BorderWidth >= 1)
+        return m.BorderWidth;
+    return m.R.Width() / (std::max<int>(m.ImageCount, 1) * 3);
+}
+
+int TSkSkinRecords::MaskMarginTop(int Index) const
+{
+    if (!IsValidMaskIndex(Index))
+        return 0;
+    const TzMaskData& m = Mask(Index);
+    if (m.WT > 0)
+        return m.WT;
+    if (m.BorderWidth >= 1)
+        return m.BorderWidth;
+    return m.R.Height() / ((std::max<int>(m.MaskType, 0) + 1) * 3);
+}
+
+int TSkSkinRecords::MaskMarginBottom(int Index) const
+{
+    if (!IsValidMaskIndex(Index))
+        return 0;
+    const TzMaskData& m = Mask(Index);
+    if (m.WB > 0)
+        return m.WB;
+    if (m.BorderWidth >= 1)
+        return m.BorderWidth;
+    return m.R.Height() / ((std::max<int>(m.MaskType, 0) + 1) * 3);
+}
+
+// ---------------------------------------------------------------------------------------
+
+void TSkSkinRecords::RebuildCache()
+{
+    TSkCommonIndexes& c = FCache;
+    c = TSkCommonIndexes();
+
+    auto mask = [&](int Section, const char* SectionName, const char* Property) {
+        return Short(FindMaskIndex(Section, SectionName, Property));
+    };
+
+    c.GlobalInfo = Short(FindSectionIndex("GLOBALINFO"));
+    int g = c.GlobalInfo;
+    c.BoxChecked = mask(g, "GLOBALINFO", "BOXCHECKED");
+    c.BoxUnchecked = mask(g, "GLOBALINFO", "BOXUNCHECKED");
+    c.BoxGrayed = mask(g, "GLOBALINFO", "BOXGRAYED");
+    c.RadioChecked = mask(g, "GLOBALINFO", "RADIOCHECKED");
+    c.RadioUnchecked = mask(g, "GLOBALINFO", "RADIOUNCHECKED");
+    c.RadioGrayed = mask(g, "GLOBALINFO", "RADIOGRAYED");
+    c.SmallChecked = mask(g, "GLOBALINFO", "SMALLCHECKED");
+    c.SmallUnchecked = mask(g, "GLOBALINFO", "SMALLUNCHECKED");
+    c.SmallGrayed = mask(g, "GLOBALINFO", "SMALLGRAYED");
+
+    auto tab = [&](TSkCommonIndexes::Tab& t, const char* Name) {
+        t.Section = Short(FindSectionIndex(Name));
+        t.BordersMask = mask(t.Section, Name, "BORDERSMASK");
+    };
+    tab(c.TabTop, "TABTOP");
+    tab(c.TabBottom, "TABBOTTOM");
+    tab(c.TabLeft, "TABLEFT");
+    tab(c.TabRight, "TABRIGHT");
+
+    auto part = [&](TSkCommonIndexes::ScrollPart& p, const char* Name) {
+        p.Section = Short(FindSectionIndex(Name));
+        p.BordersMask = mask(p.Section, Name, "BORDERSMASK");
+        p.Pattern = mask(p.Section, Name, "PATTERN");
+        p.HotPattern = mask(p.Section, Name, "HOTPATTERN");
+        p.GlyphMask = mask(p.Section, Name, "GLYPHMASK");
+    };
+    part(c.ScrollBtnTop, "SCROLLBTNTOP");
+    part(c.ScrollBtnBottom, "SCROLLBTNBOTTOM");
+    part(c.ScrollBtnLeft, "SCROLLBTNLEFT");
+    part(c.ScrollBtnRight, "SCROLLBTNRIGHT");
+    part(c.ScrollSliderV, "SCROLLSLIDERV");
+    part(c.ScrollSliderH, "SCROLLSLIDERH");
+
+    auto track = [&](TSkCommonIndexes::ScrollTrack& t, const char* Name) {
+        t.Section = Short(FindSectionIndex(Name));
+        t.BordersMask = mask(t.Section, Name, "BORDERSMASK");
+        t.Pattern = mask(t.Section, Name, "PATTERN");
+        t.HotPattern = mask(t.Section, Name, "HOTPATTERN");
+    };
+    track(c.ScrollBar1H, "SCROLLBAR1H");
+    track(c.ScrollBar1V, "SCROLLBAR1V");
+    track(c.ScrollBar2H, "SCROLLBAR2H");
+    track(c.ScrollBar2V, "SCROLLBAR2V");
+
+    c.ComboBtn = FindSectionIndex("COMBOBTN");
+    c.ComboBtnBordersMask = FindMaskIndexExact("COMBOBTN", "BORDERSMASK");
+    c.ComboBtnPattern = FindTextureIndex(c.ComboBtn, "COMBOBTN", "PATTERN");
+    c.ComboBtnHotPattern = FindTextureIndex(c.ComboBtn, "COMBOBTN", "HOTPATTERN");
+    c.ComboBoxGlyphMask = FindMaskIndexExact("COMBOBOX", "GLYPHMASK");
+}

@@ -1,0 +1,1038 @@
+// Loading a skin into its records: from option text (a folder or a packed skin), from an
+// internal skin kept as structured data, the manager's common sections, and the hue and
+// saturation changes.
+
+#include "skin/zskindata.h"
+
+#include "skin/zgraphics.h"
+#include "skin/zskinpack.h"
+#include "skin/zskinservices.h"
+#include "unicode/ucsystem.h"
+#include "unicode/ucsysutils.h"
+
+#include <algorithm>
+#include <charconv>
+#include <functional>
+#include <limits>
+#include <unordered_set>
+
+namespace {
+
+// ---------------------------------------------------------------------------------------
+// Names
+
+// Names are folded for the case-insensitive lookups of option text; plain ASCII, the usual
+// case, is folded without calling the system.
+AnsiString FoldName(const AnsiString& S)
+{
+    AnsiString r = S;
+    for (char& c : r) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return AnsiUpperCase(S);
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+    return r;
+}
+
+// ---------------------------------------------------------------------------------------
+// Option text: INI text with case-insensitive section and key names, read the way the
+// in-memory INI object reads it (lines trimmed, comments and blank lines skipped, a section
+// named twice continues the first, the first of two equal keys is the one read), indexed
+// once so that the thousands of reads of a load cost a hash lookup each.
+
+struct TOptSection {
+    AnsiString Name;   // as first written
+    std::vector<std::pair<AnsiString, AnsiString>> Values;   // key as written, value
+    std::unordered_map<AnsiString, size_t> Keys;             // folded key -> first value
+};
+
+class TOptionText {
+public:
+    explicit TOptionText(const TStrings* Lines)
+    {
+        if (!Lines)
+            return;
+        TOptSection* current = nullptr;
+        for (int i = 0; i < Lines->Count(); ++i) {
+            AnsiString s = Trim(Lines->Strings(i));
+            if (s.empty() || s[0] == ';')
+                continue;
+            if (s.size() >= 2 && s.front() == '[' && s.back() == ']') {
+                AnsiString name = Trim(s.substr(1, s.size() - 2));
+                auto [it, added] = FByName.emplace(FoldName(name), FSections.size());
+                if (added) {
+                    FSections.push_back(TOptSection{name, {}, {}});
+                }
+                current = &FSections[it->second];
+                continue;
+            }
+            size_t p = s.find('=');
+            if (!current || p == AnsiString::npos)
+                continue;
+            AnsiString key = Trim(s.substr(0, p));
+            current->Keys.emplace(FoldName(key), current->Values.size());
+            current->Values.emplace_back(std::move(key), Trim(s.substr(p + 1)));
+        }
+    }
+
+    const std::vector<TOptSection>& Sections() const { return FSections; }
+
+    const TOptSection* Section(const AnsiString& Name) const
+    {
+        auto it = FByName.find(FoldName(Name));
+        return it == FByName.end() ? nullptr : &FSections[it->second];
+    }
+
+    static const AnsiString* Value(const TOptSection* Sec, const AnsiString& FoldedKey)
+    {
+        if (!Sec)
+            return nullptr;
+        auto it = Sec->Keys.find(FoldedKey);
+        return it == Sec->Keys.end() ? nullptr : &Sec->Values[it->second].second;
+    }
+
+    AnsiString ReadString(const AnsiString& Section, const AnsiString& Key, const AnsiString& Default) const
+    {
+        const AnsiString* v = Value(this->Section(Section), FoldName(Key));
+        return v ? *v : Default;
+    }
+
+    int ReadInteger(const AnsiString& Section, const AnsiString& Key, int Default) const
+    {
+        const AnsiString* v = Value(this->Section(Section), FoldName(Key));
+        return v ? StrToIntDef(*v, Default) : Default;
+    }
+
+private:
+    std::vector<TOptSection> FSections;
+    std::unordered_map<AnsiString, size_t> FByName;
+};
+
+// ---------------------------------------------------------------------------------------
+// Numbers
+
+// A decimal integer, optional minus sign, nothing else.
+bool ParseDecimal(const char* First, const char* Last, int& Value)
+{
+    if (First == Last)
+        return false;
+    auto [end, ec] = std::from_chars(First, Last, Value);
+    return ec == std::errc() && end == Last;
+}
+
+bool ParseDecimal(const AnsiString& S, int& Value)
+{
+    return ParseDecimal(S.data(), S.data() + S.size(), Value);
+}
+
+// Characters Pos1 .. Pos1 + Len - 1 (counted from 1) of S as a decimal number; false when S
+// is too short or the characters are not a number.
+bool Column(const AnsiString& S, size_t Pos1, size_t Len, int& Value)
+{
+    if (Pos1 < 1 || S.size() < Pos1 - 1 + Len)
+        return false;
+    const char* p = S.data() + Pos1 - 1;
+    return ParseDecimal(p, p + Len, Value);
+}
+
+bool FitsInt16(int V)
+{
+    return V >= std::numeric_limits<int16_t>::min() && V <= std::numeric_limits<int16_t>::max();
+}
+
+// A number with "." as the decimal separator, whatever the locale; Default when not one.
+double ParseVersion(const AnsiString& S, double Default)
+{
+    double v = 0;
+    auto [end, ec] = std::from_chars(S.data(), S.data() + S.size(), v);
+    return ec == std::errc() && end == S.data() + S.size() && !S.empty() ? v : Default;
+}
+
+// Blank-separated or comma-separated numbers of a word of the "#" form.
+std::vector<int> NumberList(const AnsiString& Word, bool& Ok)
+{
+    std::vector<int> r;
+    Ok = true;
+    int n = WordCount(Word, " ,");
+    for (int i = 1; i <= n; ++i) {
+        int v;
+        if (!ParseDecimal(ExtractWord(i, Word, " ,"), v) || !FitsInt16(v)) {
+            Ok = false;
+            break;
+        }
+        r.push_back(v);
+    }
+    return r;
+}
+
+// The second and third words of the "#" form. Words are separated by blanks and
+// parentheses, but the numbers inside a pair of parentheses may be separated by blanks too:
+// with parentheses the groups they hold are the words, without them the blanks divide.
+void HashWords(const AnsiString& V, AnsiString& Second, AnsiString& Third)
+{
+    std::vector<AnsiString> words;
+    if (V.find('(') != AnsiString::npos) {
+        int n = WordCount(V, "()");
+        for (int i = 1; i <= n; ++i) {
+            AnsiString w = Trim(ExtractWord(i, V, "()"));
+            if (!w.empty())
+                words.push_back(w);
+        }
+    } else {
+        int n = WordCount(V, " ");
+        for (int i = 1; i <= n; ++i)
+            words.push_back(ExtractWord(i, V, " "));
+    }
+    Second = words.size() > 1 ? words[1] : AnsiString();
+    Third = words.size() > 2 ? words[2] : AnsiString();
+}
+
+void ParseGradient(const AnsiString& Text, TzGradArray& Arr)
+{
+    Arr.clear();
+    if (Text == " ")
+        return;
+    try {
+        ParseGradientData(Text, Arr);
+    } catch (const Exception&) {
+        // A gradient that does not read is no gradient.
+        Arr.clear();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The section keys, their fields and defaults.
+
+enum TKeyKind { kkInt, kkColor, kkOwnInt, kkBool, kkText, kkBevel };
+
+struct TKeyDef {
+    const char* Key;
+    TKeyKind Kind;
+    int32_t TzGeneralData::*Int = nullptr;
+    bool TzGeneralData::*Bool = nullptr;
+    AnsiString TzGeneralData::*Text = nullptr;
+    TzControlBevel TzGeneralData::*Bevel = nullptr;
+    int32_t IntDefault = 0;
+    const char* TextDefault = "";
+};
+
+TKeyDef IntKey(const char* K, int32_t TzGeneralData::*F, int32_t D, TKeyKind Kind = kkInt)
+{
+    TKeyDef d{K, Kind};
+    d.Int = F;
+    d.IntDefault = D;
+    return d;
+}
+TKeyDef BoolKey(const char* K, bool TzGeneralData::*F)
+{
+    TKeyDef d{K, kkBool};
+    d.Bool = F;
+    d.TextDefault = "FALSE";
+    return d;
+}
+TKeyDef TextKey(const char* K, AnsiString TzGeneralData::*F, const char* D)
+{
+    TKeyDef d{K, kkText};
+    d.Text = F;
+    d.TextDefault = D;
+    return d;
+}
+TKeyDef BevelKey(const char* K, TzControlBevel TzGeneralData::*F)
+{
+    TKeyDef d{K, kkBevel};
+    d.Bevel = F;
+    return d;
+}
+
+const std::vector<TKeyDef>& SectionKeys()
+{
+    using G = TzGeneralData;
+    static const std::vector<TKeyDef> keys = {
+        IntKey("COLOR", &G::Color, 0xFFFFFF, kkColor),
+        BevelKey("BEVEL", &G::Bevel),
+        IntKey("FONTCOLOR", &G::FontColor, 0),
+        IntKey("TCLEFT", &G::TCLeft, -1),
+        IntKey("TCTOP", &G::TCTop, -1),
+        IntKey("TCRIGHT", &G::TCRight, -1),
+        IntKey("TCBOTTOM", &G::TCBottom, -1),
+        IntKey("HOTFONTCOLOR", &G::HotFontColor, 0),
+        IntKey("HOTTCLEFT", &G::HotTCLeft, -1),
+        IntKey("HOTTCTOP", &G::HotTCTop, -1),
+        IntKey("HOTTCRIGHT", &G::HotTCRight, -1),
+        IntKey("HOTTCBOTTOM", &G::HotTCBottom, -1),
+        BoolKey("RESERVEDBOOLEAN", &G::ReservedBoolean),
+        IntKey("SHADOWBLUR", &G::ShadowBlur, 6),
+        IntKey("SHADOWCOLOR", &G::ShadowColor, 0, kkOwnInt),
+        BoolKey("SHADOWENABLED", &G::ShadowEnabled),
+        IntKey("SHADOWOFFSET", &G::ShadowOffset, 3),
+        IntKey("SHADOWTRANSPARENCY", &G::ShadowTransparency, 50),
+        IntKey("TRANSPARENCY", &G::Transparency, 0),
+        IntKey("GRADIENTPERCENT", &G::GradientPercent, 0),
+        TextKey("GRADIENTDATA", &G::GradientData, " "),
+        IntKey("IMAGEPERCENT", &G::ImagePercent, 0),
+        BoolKey("SHOWFOCUS", &G::ShowFocus),
+        BoolKey("FADINGENABLED", &G::FadingEnabled),
+        IntKey("FADINGINTERVALIN", &G::FadingIntervalIn, 5),
+        IntKey("FADINGINTERVALOUT", &G::FadingIntervalOut, 5),
+        IntKey("FADINGITERATIONS", &G::FadingIterations, 5),
+        IntKey("HOTCOLOR", &G::HotColor, 0xFFFFFF),
+        IntKey("HOTTRANSPARENCY", &G::HotTransparency, 0),
+        BevelKey("HOTBEVEL", &G::HotBevel),
+        IntKey("HOTGRADIENTPERCENT", &G::HotGradientPercent, 0),
+        TextKey("HOTGRADIENTDATA", &G::HotGradientData, ""),
+        IntKey("HOTIMAGEPERCENT", &G::HotImagePercent, 0),
+        IntKey("BORDERCOLOR1", &G::BorderColor1, 0),
+        IntKey("BORDERCOLOR2", &G::BorderColor2, 0),
+    };
+    return keys;
+}
+
+TzControlBevel ToBevel(int V)
+{
+    // Values outside the five kinds are no bevel.
+    return V >= cbNone && V <= cbLoweredHard ? TzControlBevel(V) : cbNone;
+}
+
+// Stores a value read for a key (Text is the raw text; integers already converted).
+void StoreInt(TzGeneralData& G, const TKeyDef& K, int V)
+{
+    switch (K.Kind) {
+    case kkColor: G.*K.Int = ColorToRGB(V); break;
+    case kkBevel: G.*K.Bevel = ToBevel(V); break;
+    default: G.*K.Int = V; break;
+    }
+}
+
+void StoreText(TzGeneralData& G, const TKeyDef& K, const AnsiString& V)
+{
+    if (K.Kind == kkBool)
+        G.*K.Bool = UpperCase(V) == "TRUE";
+    else
+        G.*K.Text = V;
+}
+
+bool IsIntKind(TKeyKind K) { return K == kkInt || K == kkColor || K == kkOwnInt || K == kkBevel; }
+
+void CopyValue(TzGeneralData& To, const TzGeneralData& From, const TKeyDef& K)
+{
+    switch (K.Kind) {
+    case kkBevel: To.*K.Bevel = From.*K.Bevel; break;
+    case kkBool: To.*K.Bool = From.*K.Bool; break;
+    case kkText: To.*K.Text = From.*K.Text; break;
+    default: To.*K.Int = From.*K.Int; break;
+    }
+}
+
+void ParseGradients(TzGeneralData& G)
+{
+    ParseGradient(G.GradientData, G.GradientArray);
+    ParseGradient(G.HotGradientData, G.HotGradientArray);
+}
+
+// ---------------------------------------------------------------------------------------
+// Image files of one load: read once each, decoded once each; every record gets its own copy.
+
+constexpr int64_t MaxImageFileSize = 64 * 1024 * 1024;
+
+class TImageFiles {
+public:
+    explicit TImageFiles(const TSkImageSource& Source) : FSource(Source) {}
+
+    // A new 24-bit bitmap of a bitmap file; null when it is missing, empty or damaged.
+    std::unique_ptr<TBitmap> Bitmap(const AnsiString& Name) { return Copy(FBitmaps, Name, false); }
+    // A new 24-bit bitmap of a JPEG picture; null when missing or damaged.
+    std::unique_ptr<TBitmap> JpegBitmap(const AnsiString& Name) { return Copy(FJpegs, Name, true); }
+    // The decoded picture itself, handed over (the master bitmap, read once).
+    std::unique_ptr<TBitmap> TakeBitmap(const AnsiString& Name) { return Decode(Name, false); }
+
+private:
+    using TCache = std::unordered_map<AnsiString, std::unique_ptr<TBitmap>>;
+
+    std::unique_ptr<TBitmap> Copy(TCache& Cache, const AnsiString& Name, bool Jpeg)
+    {
+        auto it = Cache.find(Name);
+        if (it == Cache.end())
+            it = Cache.emplace(Name, Decode(Name, Jpeg)).first;
+        if (!it->second)
+            return nullptr;
+        auto b = std::make_unique<TBitmap>();
+        b->Assign(it->second.get());
+        return b;
+    }
+
+    std::unique_ptr<TBitmap> Decode(const AnsiString& Name, bool Jpeg)
+    {
+        std::vector<uint8_t> own;
+        const uint8_t* data = nullptr;
+        size_t size = 0;
+        if (FSource.Packed) {
+            const TSkImageItem* item = FSource.Packed->FindImage(Name);
+            if (!item || !item->Data)
+                return nullptr;
+            data = static_cast<const uint8_t*>(item->Data->Memory());
+            size = size_t(item->Data->Size());
+        } else {
+            if (!ReadFileBytes(Name, own))
+                return nullptr;
+            data = own.data();
+            size = own.size();
+        }
+        if (!data || size == 0)
+            return nullptr;
+        try {
+            auto bmp = std::make_unique<TBitmap>();
+            if (Jpeg) {
+                TJPEGImage jpeg;
+                jpeg.LoadFromMemory(data, size);
+                bmp->Assign(&jpeg);
+            } else {
+                bmp->LoadFromMemory(data, size);
+            }
+            if (bmp->Empty())
+                return nullptr;
+            if (bmp->PixelFormat() != pf24bit)
+                bmp->SetPixelFormat(pf24bit);
+            return bmp;
+        } catch (const Exception&) {
+            return nullptr;   // a damaged picture skips its keys
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+    }
+
+    bool ReadFileBytes(const AnsiString& Name, std::vector<uint8_t>& Out)
+    {
+        WideString path = AnsiToWide(Name);
+        if (Name.find(':') == AnsiString::npos)
+            path = FSource.SkinPath + path;
+        HANDLE h = FileOpenWide(path, fmOpenRead | fmShareDenyWrite);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        LARGE_INTEGER size{};
+        bool ok = GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart <= MaxImageFileSize;
+        if (ok) {
+            Out.resize(size_t(size.QuadPart));
+            DWORD got = 0;
+            ok = ReadFile(h, Out.data(), DWORD(Out.size()), &got, nullptr) && got == Out.size();
+        }
+        CloseHandle(h);
+        return ok;
+    }
+
+    const TSkImageSource& FSource;
+    TCache FBitmaps;
+    TCache FJpegs;
+};
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+
+class TSkSkinRecords::TLoader {
+public:
+    TLoader(TSkSkinRecords& Records, const TSkImageSource& Source) : R(Records), Files(Source) {}
+
+    void ReadMasterBitmap(const TOptionText& Opt)
+    {
+        AnsiString name = Opt.ReadString("GLOBALINFO", "MASTERBITMAP", "");
+        if (!name.empty())
+            R.FMasterBitmap = Files.TakeBitmap(name);
+    }
+
+    // Every key of every section whose value is one of the image forms.
+    void ReadImages(const TOptionText& Opt)
+    {
+        for (const TOptSection& sec : Opt.Sections()) {
+            bool global = FoldName(sec.Name) == "GLOBALINFO";
+            for (const auto& [key, value] : sec.Values) {
+                if (value.empty() || (global && FoldName(key) == "MASTERBITMAP"))
+                    continue;
+                try {
+                    TzMaskData m;
+                    if (ReadImageValue(sec.Name, key, value, m))
+                        Add(std::move(m));
+                } catch (const Exception&) {
+                    // A value that breaks its picture skips its key.
+                } catch (const std::bad_alloc&) {
+                }
+            }
+        }
+    }
+
+    // Every value naming a JPEG picture becomes a texture with a bitmap of its own.
+    void ReadTextures(const TOptionText& Opt)
+    {
+        for (const TOptSection& sec : Opt.Sections()) {
+            for (const auto& [key, value] : sec.Values) {
+                AnsiString ext = UpperCase(ExtractFileExt(value));
+                if (ext.find(".JPG") == AnsiString::npos && ext.find(".JPEG") == AnsiString::npos)
+                    continue;
+                try {
+                    TzMaskData m;
+                    m.Bmp = Files.JpegBitmap(value);
+                    if (!m.Bmp)
+                        continue;
+                    m.ImgType = itisaTexture;
+                    m.ImageCount = 1;
+                    m.ClassName = UpperCase(sec.Name);
+                    m.PropertyName = UpperCase(key);
+                    Add(std::move(m));
+                } catch (const Exception&) {
+                } catch (const std::bad_alloc&) {
+                }
+            }
+        }
+    }
+
+    void ReadSections(const TOptionText& Opt)
+    {
+        const auto& keys = SectionKeys();
+        std::vector<AnsiString> folded;
+        folded.reserve(keys.size());
+        for (const TKeyDef& k : keys)
+            folded.push_back(FoldName(k.Key));
+        const AnsiString parentKey = "PARENTCLASS";
+        for (const TOptSection& sec : Opt.Sections()) {
+            TzGeneralData g;
+            g.ClassName = sec.Name;
+            if (const AnsiString* p = TOptionText::Value(&sec, parentKey))
+                g.ParentClass = *p;
+            for (size_t i = 0; i < keys.size(); ++i) {
+                const TKeyDef& k = keys[i];
+                if (k.Kind == kkOwnInt) {
+                    const AnsiString* v = TOptionText::Value(&sec, folded[i]);
+                    StoreInt(g, k, v ? StrToIntDef(*v, k.IntDefault) : k.IntDefault);
+                } else if (IsIntKind(k.Kind)) {
+                    int v = k.IntDefault;
+                    if (const AnsiString* s = Inherited(Opt, sec, folded[i], true))
+                        v = StrToIntDef(*s, k.IntDefault);
+                    StoreInt(g, k, v);
+                } else {
+                    const AnsiString* s = Inherited(Opt, sec, folded[i], false);
+                    StoreText(g, k, s ? *s : AnsiString(k.TextDefault));
+                }
+            }
+            ParseGradients(g);
+            R.FSections.push_back(std::move(g));
+        }
+    }
+
+    void ReadSkinData(const TOptionText& Opt)
+    {
+        TzSkinData& d = R.FSkinData;
+        const char* g = "GLOBALINFO";
+        d.Version = ParseVersion(Opt.ReadString(g, "VERSION", "0"), 0);
+        d.Author = Opt.ReadString(g, "AUTHOR", "");
+        d.Description = Opt.ReadString(g, "DESCRIPTION", "");
+        d.Shadow1Color = Opt.ReadInteger(g, "SHADOW1COLOR", 0);
+        d.Shadow1Offset = StrToIntDef(Opt.ReadString(g, "SHADOW1OFFSET", "0"), 0);
+        d.Shadow1Blur = StrToIntDef(Opt.ReadString(g, "SHADOW1BLUR", "-1"), -1);
+        d.Shadow1Transparency = StrToIntDef(Opt.ReadString(g, "SHADOW1TRANSPARENCY", "0"), 0);
+        d.BISpacing = Opt.ReadInteger(g, "BISPACE", 0);
+        d.BorderColor = Opt.ReadInteger(g, "BORDERCOLOR", 0);
+    }
+
+    // A mask record: settles its rectangle and counts and gives it to the records. A
+    // rectangle of the master bitmap is cut to the bitmap; one that lies outside it, or
+    // any when there is no master bitmap, is dropped.
+    void Add(TzMaskData M, bool MarginRule = true)
+    {
+        if (M.Bmp) {
+            M.R = TRect(0, 0, M.Bmp->Width(), M.Bmp->Height());
+        } else {
+            TBitmap* master = R.FMasterBitmap.get();
+            if (!master)
+                return;
+            TRect& r = M.R;
+            r.Left = std::max(r.Left, 0);
+            r.Top = std::max(r.Top, 0);
+            r.Right = std::min(r.Right, master->Width());
+            r.Bottom = std::min(r.Bottom, master->Height());
+            if (r.IsEmpty())
+                return;
+        }
+        // At least one frame of at least a pixel, no negative mask halves or margins.
+        M.ImageCount = int16_t(std::clamp<int>(M.ImageCount, 1, std::max(1, M.R.Width())));
+        M.MaskType = int16_t(std::clamp<int>(M.MaskType, 0, std::max(0, M.R.Height() - 1)));
+        M.BorderWidth = std::max<int16_t>(M.BorderWidth, 0);
+        M.WL = std::max<int16_t>(M.WL, 0);
+        M.WT = std::max<int16_t>(M.WT, 0);
+        M.WR = std::max<int16_t>(M.WR, 0);
+        M.WB = std::max<int16_t>(M.WB, 0);
+        if (MarginRule && M.ImgType == itisaBorder && !M.WL && !M.WT && !M.WR && !M.WB) {
+            if (M.BorderWidth != 0) {
+                M.WL = M.WT = M.WR = M.WB = M.BorderWidth;
+            } else {
+                M.WL = M.WR = int16_t(M.R.Width() / (M.ImageCount * 3));
+                M.WT = M.WB = int16_t(M.R.Height() / ((M.MaskType + 1) * 3));
+            }
+        }
+        M.Manager = R.FManager;
+        R.FMasks.push_back(std::move(M));
+    }
+
+private:
+    // The value of a key in the section or, failing that, in its chain of parents. For
+    // integers a value that is -1 or not a number counts as missing, for texts and Booleans
+    // the value "?". A chain that comes back to a section already read ends there.
+    const AnsiString* Inherited(const TOptionText& Opt, const TOptSection& Sec, const AnsiString& Key,
+                                bool Integer)
+    {
+        static const AnsiString parentKey = "PARENTCLASS";
+        const TOptSection* s = &Sec;
+        std::vector<const TOptSection*> seen;
+        while (s) {
+            if (const AnsiString* v = TOptionText::Value(s, Key)) {
+                if (Integer) {
+                    int n;
+                    if (TryStrToInt(*v, n) && n != -1)
+                        return v;
+                } else if (*v != "?") {
+                    return v;
+                }
+            }
+            const AnsiString* parent = TOptionText::Value(s, parentKey);
+            if (!parent || parent->empty() || *parent == "?" || *parent == s->Name)
+                return nullptr;
+            seen.push_back(s);
+            s = Opt.Section(*parent);
+            if (std::find(seen.begin(), seen.end(), s) != seen.end())
+                return nullptr;
+        }
+        return nullptr;
+    }
+
+    // One image value in any of its forms; false when the key is not an image or does not
+    // read as its form expects.
+    bool ReadImageValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& V,
+                        TzMaskData& M)
+    {
+        M.ClassName = Section;
+        M.PropertyName = Key;
+        int l, t, r, b;
+        auto masterRect = [&]() {
+            if (!Column(V, 2, 4, l) || !Column(V, 7, 4, t) || !Column(V, 12, 4, r) || !Column(V, 17, 4, b))
+                return false;
+            M.R = TRect(l, t, r, b);
+            return true;
+        };
+        int a, c, d, e;
+        switch (V[0]) {
+        case '~':
+            if (!masterRect() || !Column(V, 22, 2, a))
+                return false;
+            M.ImgType = itisaTexture;
+            M.ImageCount = 1;
+            M.DrawMode = int16_t(a);
+            M.MaskType = 0;
+            if (V.size() >= 25) {
+                if (!Column(V, 25, 1, c))
+                    return false;
+                M.MaskType = int16_t(c);
+            }
+            return true;
+        case '@':
+            if (!masterRect() || !Column(V, 22, 1, a) || !Column(V, 24, 1, c))
+                return false;
+            M.ImgType = itisaGlyph;
+            M.ImageCount = int16_t(a);
+            M.MaskType = int16_t(c);
+            return true;
+        case '^': {
+            int wl, wt, wr, wb;
+            if (!masterRect() || !Column(V, 22, 4, wl) || !Column(V, 27, 4, wt) || !Column(V, 32, 4, wr) ||
+                !Column(V, 37, 4, wb) || !Column(V, 42, 1, a) || !Column(V, 44, 1, c) ||
+                !Column(V, 46, 1, d) || !Column(V, 48, 1, e))
+                return false;
+            M.ImgType = itisaBorder;
+            M.WL = int16_t(wl);
+            M.WT = int16_t(wt);
+            M.WR = int16_t(wr);
+            M.WB = int16_t(wb);
+            M.ImageCount = int16_t(a);
+            M.MaskType = int16_t(c);
+            M.DrawMode = int16_t(d);
+            M.BorderWidth = int16_t(e);
+            return true;
+        }
+        case '!': {
+            AnsiString file = ExtractWord(1, V, "!");
+            if (file.find(".BMP") == AnsiString::npos)
+                return false;
+            int n[7];
+            for (int i = 0; i < 7; ++i)
+                if (!ParseDecimal(ExtractWord(i + 2, V, "!"), n[i]) || !FitsInt16(n[i]))
+                    return false;
+            if (n[2] < itisaBorder || n[2] > itisaGlyph)
+                return false;
+            M.ImageCount = int16_t(n[0]);
+            M.MaskType = int16_t(n[1]);
+            M.ImgType = TSkImgType(n[2]);
+            M.WL = int16_t(n[3]);
+            M.WT = int16_t(n[4]);
+            M.WR = int16_t(n[5]);
+            M.WB = int16_t(n[6]);
+            M.Bmp = Files.Bitmap(file);
+            return M.Bmp != nullptr;
+        }
+        default: break;
+        }
+        M.ClassName = UpperCase(Section);
+        M.PropertyName = UpperCase(Key);
+        if (V.find('#') != AnsiString::npos && V != "#") {
+            AnsiString rectWord, countWord;
+            HashWords(V, rectWord, countWord);
+            bool ok;
+            std::vector<int> rect = NumberList(rectWord, ok);
+            if (!ok || rect.size() < 4)
+                return false;
+            std::vector<int> counts = NumberList(countWord, ok);
+            if (!ok)
+                return false;
+            auto count = [&](size_t i, int Default) { return i < counts.size() ? counts[i] : Default; };
+            M.R = TRect(rect[0], rect[1], rect[2], rect[3]);
+            M.ImageCount = int16_t(count(0, 1));
+            M.MaskType = int16_t(count(1, 0));
+            M.BorderWidth = int16_t(count(2, 0));
+            if (M.PropertyName == "PATTERN" || M.PropertyName == "HOTPATTERN") {
+                M.ImgType = itisaTexture;
+                M.DrawMode = 0;
+            } else {
+                M.ImgType = itisaBorder;
+                M.DrawMode = int16_t(count(3, 1));
+            }
+            return true;
+        }
+        if (UpperCase(ExtractFileExt(V)) == ".BMP") {
+            M.Bmp = Files.Bitmap(V);
+            if (!M.Bmp)
+                return false;
+            M.ImgType = itisaBorder;
+            M.ImageCount = 3;
+            M.MaskType = 1;
+            return true;
+        }
+        return false;   // colours, numbers and texts of the section keys
+    }
+
+public:
+    TSkSkinRecords& R;
+    TImageFiles Files;
+};
+
+// ---------------------------------------------------------------------------------------
+
+void TSkSkinRecords::LoadFromOptions(const TMemIniFile& Options, const TSkImageSource& Source)
+{
+    TStringList lines;
+    Options.GetStrings(&lines);
+    LoadFromOptions(&lines, Source);
+}
+
+void TSkSkinRecords::LoadFromOptions(const TStrings* OptionText, const TSkImageSource& Source)
+{
+    Clear();
+    FSkinData.Version = 0;
+    FSkinData.Author.clear();
+    FSkinData.Description.clear();
+    try {
+        TOptionText opt(OptionText);
+        TLoader loader(*this, Source);
+        loader.ReadMasterBitmap(opt);
+        loader.ReadImages(opt);
+        loader.ReadTextures(opt);
+        loader.ReadSections(opt);
+        loader.ReadSkinData(opt);
+    } catch (const Exception&) {
+        // Out of system resources half-way: what was read stays.
+    } catch (const std::bad_alloc&) {
+    }
+    Reindex();
+}
+
+// ---------------------------------------------------------------------------------------
+// Common sections
+
+namespace {
+
+// The value of a key in one section of parsed INI text; null when missing.
+bool CommonValue(const TStrings* Lines, const AnsiString& Key, AnsiString& Value)
+{
+    if (!Lines)
+        return false;
+    int k = Lines->IndexOfName(Key);
+    if (k < 0)
+        return false;
+    AnsiString line = Lines->Strings(k);
+    Value = line.substr(std::min(line.size(), Key.size() + 1));
+    return true;
+}
+
+// An integer of common text: "0x" hexadecimal or decimal; -1 and what does not convert
+// count as missing.
+bool CommonInt(const TStrings* Lines, const AnsiString& Key, int& Value)
+{
+    AnsiString s;
+    if (!CommonValue(Lines, Key, s))
+        return false;
+    if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
+        s = '$' + s.substr(2);
+    return TryStrToInt(s, Value) && Value != -1;
+}
+
+bool CommonText(const TStrings* Lines, const AnsiString& Key, AnsiString& Value)
+{
+    return CommonValue(Lines, Key, Value) && Value != "?";
+}
+
+} // namespace
+
+void TSkSkinRecords::ApplyCommonSections(const TStrings* Lines, const TSkImageSource& Source)
+{
+    if (!Lines || Lines->Count() == 0)
+        return;
+    try {
+        Reindex();
+        TSkIniText text(Lines);
+        const TStringList* sections = text.Sections();
+        const auto& keys = SectionKeys();
+        for (int i = 0; i < sections->Count(); ++i) {
+            AnsiString name = sections->Strings(i);
+            auto* lines = dynamic_cast<const TStrings*>(sections->Objects(i));
+            int existing = FindSectionIndex(name);
+            TzGeneralData g;
+            const TzGeneralData* base = nullptr;
+            if (existing >= 0) {
+                g = FSections[size_t(existing)];
+                AnsiString parent;
+                if (CommonText(lines, "PARENTCLASS", parent))
+                    g.ParentClass = parent;
+            } else {
+                g.ClassName = name;
+                AnsiString parent = "-1";
+                CommonValue(lines, "PARENTCLASS", parent);
+                g.ParentClass = UpperCase(parent);
+                for (const TzGeneralData& s : FSections) {
+                    if (UpperCase(s.ClassName) == g.ParentClass) {
+                        base = &s;
+                        break;
+                    }
+                }
+            }
+            for (const TKeyDef& k : keys) {
+                int n;
+                AnsiString s;
+                bool present = IsIntKind(k.Kind) ? CommonInt(lines, k.Key, n) : CommonText(lines, k.Key, s);
+                if (present) {
+                    if (IsIntKind(k.Kind))
+                        StoreInt(g, k, n);
+                    else
+                        StoreText(g, k, s);
+                } else if (existing < 0 && base && k.Kind != kkOwnInt) {
+                    // One step to the parent record, no further.
+                    CopyValue(g, *base, k);
+                }
+            }
+            ParseGradients(g);
+            if (existing >= 0) {
+                FSections[size_t(existing)] = std::move(g);
+            } else {
+                FSections.push_back(std::move(g));
+                FSectionIndex.emplace(name, int(FSections.size() - 1));
+            }
+        }
+        // The images and textures of the common text, over the skin's master bitmap.
+        TOptionText opt(Lines);
+        TLoader loader(*this, Source);
+        loader.ReadImages(opt);
+        loader.ReadTextures(opt);
+    } catch (const Exception&) {
+    } catch (const std::bad_alloc&) {
+    }
+    Reindex();
+}
+
+// ---------------------------------------------------------------------------------------
+// Internal skins kept as structured data
+
+namespace {
+
+// "colour left top right bottom"; another number of words, or a word that is no number,
+// gives colour 0 and no outlines.
+void ReadFontColors(const AnsiString& Text, int32_t& Color, int32_t& L, int32_t& T, int32_t& R, int32_t& B)
+{
+    int v[5];
+    bool ok = WordCount(Text, " ") == 5;
+    for (int i = 0; ok && i < 5; ++i)
+        ok = TryStrToInt(ExtractWord(i + 1, Text, " "), v[i]);
+    if (!ok) {
+        Color = 0;
+        L = T = R = B = -1;
+        return;
+    }
+    Color = v[0];
+    L = v[1];
+    T = v[2];
+    R = v[3];
+    B = v[4];
+}
+
+int16_t ToShort(int32_t V)
+{
+    return int16_t(std::clamp<int32_t>(V, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
+}
+
+} // namespace
+
+void TSkSkinRecords::LoadFromStoredSkin(const TSkStoredSkinData& Stored)
+{
+    Clear();
+    TSkImageSource none;
+    TLoader loader(*this, none);
+    try {
+        if (Stored.MasterBitmap && !Stored.MasterBitmap->Empty()) {
+            auto master = std::make_unique<TBitmap>();
+            master->Assign(Stored.MasterBitmap);
+            master->SetPixelFormat(pf24bit);
+            FMasterBitmap = std::move(master);
+        }
+        for (const TSkStoredImage& i : Stored.Images) {
+            try {
+                TzMaskData m;
+                m.ClassName = i.SectionName;
+                m.PropertyName = i.PropertyName;
+                m.ImageCount = ToShort(i.ImageCount);
+                m.MaskType = ToShort(i.MaskType);
+                m.BorderWidth = ToShort(i.BorderWidth);
+                m.DrawMode = ToShort(i.StretchMode);
+                m.ImgType = i.ImgType <= itisaGlyph ? i.ImgType : itisaBorder;
+                m.WL = ToShort(i.WL);
+                m.WT = ToShort(i.WT);
+                m.WR = ToShort(i.WR);
+                m.WB = ToShort(i.WB);
+                if (i.Image && !i.Image->Empty()) {
+                    m.Bmp = std::make_unique<TBitmap>();
+                    m.Bmp->Assign(i.Image);
+                    m.Bmp->SetPixelFormat(pf24bit);
+                } else {
+                    m.R = TRect(i.Left, i.Top, i.Right, i.Bottom);
+                }
+                if (m.ImageCount == 0) {
+                    m.ImageCount = 3;
+                    m.MaskType = 1;
+                }
+                loader.Add(std::move(m), false);
+            } catch (const Exception&) {
+            }
+        }
+        for (const TSkStoredPattern& p : Stored.Patterns) {
+            if (!p.Image || p.Image->Empty())
+                continue;
+            try {
+                TzPatternData d;
+                d.Img = std::make_unique<TJPEGImage>();
+                d.Img->Assign(p.Image);
+                d.ClassName = p.SectionName;
+                d.PropertyName = p.PropertyName;
+                FPatterns.push_back(std::move(d));
+            } catch (const Exception&) {
+            }
+        }
+        for (const TSkStoredSection& s : Stored.Sections) {
+            TzGeneralData g = s.Values;
+            g.Color = ColorToRGB(g.Color);
+            ReadFontColors(s.FontColor, g.FontColor, g.TCLeft, g.TCTop, g.TCRight, g.TCBottom);
+            ReadFontColors(s.HotFontColor, g.HotFontColor, g.HotTCLeft, g.HotTCTop, g.HotTCRight, g.HotTCBottom);
+            ParseGradients(g);
+            FSections.push_back(std::move(g));
+        }
+    } catch (const Exception&) {
+    } catch (const std::bad_alloc&) {
+    }
+    FSkinData.Version = Stored.Version;
+    FSkinData.Author = Stored.Author;
+    FSkinData.Description = Stored.Description;
+    FSkinData.Shadow1Color = Stored.Shadow1Color;
+    FSkinData.Shadow1Offset = Stored.Shadow1Offset;
+    FSkinData.Shadow1Blur = Stored.Shadow1Blur;
+    FSkinData.Shadow1Transparency = Stored.Shadow1Transparency;
+    FSkinData.BorderColor = Stored.BorderColor;
+    FSkinData.BISpacing = 0;
+    Reindex();
+}
+
+// ---------------------------------------------------------------------------------------
+// Hue and saturation
+
+namespace {
+
+// Every pixel of a 24-bit bitmap that is neither the key colour nor grey goes through F.
+void ChangePixels(TBitmap* Bmp, const std::function<TColor(TColor)>& F)
+{
+    if (!Bmp || Bmp->Empty())
+        return;
+    if (Bmp->PixelFormat() != pf24bit)
+        Bmp->SetPixelFormat(pf24bit);
+    TColor lastIn = -1, lastOut = 0;
+    for (int y = 0; y < Bmp->Height(); ++y) {
+        auto* p = static_cast<uint8_t*>(Bmp->ScanLine(y));
+        for (int x = 0; x < Bmp->Width(); ++x, p += 3) {
+            uint8_t b = p[0], g = p[1], r = p[2];
+            if (r == g && g == b)
+                continue;
+            TColor c = TColor(r | (g << 8) | (b << 16));
+            if (c == SkinKeyColor)
+                continue;
+            if (c != lastIn) {
+                lastIn = c;
+                lastOut = F(c);
+            }
+            p[0] = uint8_t(lastOut >> 16);
+            p[1] = uint8_t(lastOut >> 8);
+            p[2] = uint8_t(lastOut);
+        }
+    }
+}
+
+void ChangeIfSet(int32_t& C, const std::function<TColor(TColor)>& F)
+{
+    if (C != -1)
+        C = F(C);
+}
+
+} // namespace
+
+void TSkSkinRecords::ApplyHueAndSaturation(int HueOffset, int Saturation)
+{
+    std::vector<std::function<TColor(TColor)>> changes;
+    if (HueOffset != 0)
+        changes.push_back([HueOffset](TColor C) { return ChangeHue(HueOffset, C); });
+    if (Saturation != 0) {
+        int amount = (-Saturation) % 101;
+        changes.push_back([amount](TColor C) { return ChangeSaturation(C, amount); });
+    }
+    for (const auto& f : changes) {
+        try {
+            ChangePixels(FMasterBitmap.get(), f);
+            for (TzMaskData& m : FMasks)
+                ChangePixels(m.Bmp.get(), f);
+        } catch (const Exception&) {
+        }
+        for (TzGeneralData& g : FSections) {
+            g.Color = f(g.Color);
+            g.HotColor = f(g.HotColor);
+            for (int32_t* c : {&g.FontColor, &g.TCLeft, &g.TCTop, &g.TCRight, &g.TCBottom, &g.HotFontColor,
+                               &g.HotTCLeft, &g.HotTCTop, &g.HotTCRight, &g.HotTCBottom})
+                ChangeIfSet(*c, f);
+            for (TzGradArray* arr : {&g.GradientArray, &g.HotGradientArray}) {
+                for (TzGradItem& step : *arr) {
+                    step.Color1 = f(step.Color1);
+                    step.Color2 = f(step.Color2);
+                }
+            }
+        }
+        FSkinData.Shadow1Color = f(FSkinData.Shadow1Color);
+        FSkinData.BorderColor = f(FSkinData.BorderColor);
+    }
+}
