@@ -1,7 +1,13 @@
 #include "test_main.h"
+#include "classlib/forms.h"
 #include "classlib/sysutils.h"
 
 int main(int argc, char** argv)
 {
-    return RunTests(argc, argv, [] { InitSysUtils(); });
+    int result = RunTests(argc, argv, [] {
+        InitSysUtils();
+        InitForms();
+    });
+    DoneForms();
+    return result;
 }

@@ -1,0 +1,572 @@
+#include <doctest.h>
+#include "classlib/forms.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A windowed control that records the component messages it receives.
+class TRecorder : public TWinControl {
+    Z_CLASS(TRecorder, TWinControl)
+public:
+    explicit TRecorder(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 50, 20); }
+    std::vector<UINT> Seen;
+    std::vector<TMessage> Reflected;
+    std::vector<char> Keys;
+    char Replace = 0;
+    int Count(UINT Msg) const { return static_cast<int>(std::count(Seen.begin(), Seen.end(), Msg)); }
+
+protected:
+    void Dispatch(TMessage& Message) override
+    {
+        if (Message.Msg >= CM_BASE && Message.Msg < CN_BASE + 0x400)
+            Seen.push_back(Message.Msg);
+        switch (Message.Msg) {
+        case CN_COMMAND:
+        case CN_NOTIFY:
+            Reflected.push_back(Message);
+            Message.Result = 0x55;
+            return;
+        case WM_USER + 7:
+            throw EConvertError("thrown by a handler");
+        }
+        TWinControl::Dispatch(Message);
+    }
+    void KeyPress(char& Key) override
+    {
+        Keys.push_back(Key);
+        if (Replace)
+            Key = Replace;
+    }
+};
+
+Z_CLASS_IMPL(TRecorder, TWinControl)
+
+// A control without a window that fills itself with one colour.
+class TSwatch : public TGraphicControl {
+public:
+    explicit TSwatch(TComponent* AOwner) : TGraphicControl(AOwner) {}
+    TColor Fill = clBlue;
+
+protected:
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(Fill);
+        Canvas()->FillRect(TRect(0, 0, Width(), Height()));
+    }
+};
+
+class TEditLike : public TWinControl {
+    Z_CLASS(TEditLike, TWinControl)
+public:
+    explicit TEditLike(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 80, 20); }
+
+protected:
+    void CreateParams(TCreateParams& Params) override
+    {
+        TWinControl::CreateParams(Params);
+        CreateSubClass(Params, "EDIT");
+    }
+};
+Z_CLASS_IMPL(TEditLike, TWinControl)
+
+// Replaces a control's WindowProc and counts what passes.
+struct TProcHook {
+    TControl* Control;
+    TWndMethod Old;
+    int Passed = 0;
+    explicit TProcHook(TControl* c) : Control(c), Old(c->WindowProc())
+    {
+        c->SetWindowProc(MakeMethod<&TProcHook::Proc>(this));
+    }
+    void Proc(TMessage& m)
+    {
+        ++Passed;
+        Old(m);
+    }
+    bool Installed() const { return Control->WindowProc() == MakeMethod<&TProcHook::Proc>(const_cast<TProcHook*>(this)); }
+};
+
+uint32_t PixelAt(TBitmap& Bmp, int X, int Y)
+{
+    auto* row = static_cast<const uint8_t*>(Bmp.ScanLine(Y));
+    const uint8_t* p = row + X * 3;
+    return uint32_t(p[2]) | (uint32_t(p[1]) << 8) | (uint32_t(p[0]) << 16);   // as a TColor
+}
+
+} // namespace
+
+TEST_CASE("a windowed control makes its window only when the window is needed")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+
+    // Asking, setting and broadcasting make no window.
+    child->SetText("text");
+    child->SetBounds(5, 6, 70, 30);
+    child->SetColor(clRed);
+    child->SetVisible(true);
+    child->Invalidate();
+    child->Repaint();
+    CHECK(child->Caption() == "text");
+    CHECK(child->ClientRect() == TRect(0, 0, 70, 30));
+    CHECK(child->ClientOrigin() == TPoint(5, 6));
+    form->NotifyControls(CM_PARENTCOLORCHANGED);
+    CHECK_FALSE(child->HandleAllocated());
+    CHECK_FALSE(form->HandleAllocated());
+    CHECK(FindControl(nullptr) == nullptr);
+
+    // Handle() makes the parent's window first, then its own.
+    HWND wnd = child->Handle();
+    REQUIRE(wnd);
+    CHECK(form->HandleAllocated());
+    CHECK(GetParent(wnd) == form->WindowHandle());
+    CHECK(FindControl(wnd) == child);
+    CHECK(FindControl(form->WindowHandle()) == form.get());
+
+    // The window is of a class named after the control, and it carries its text and bounds.
+    char cls[64] = {};
+    GetClassNameA(wnd, cls, sizeof(cls));
+    CHECK(AnsiString(cls) == "TRecorder");
+    char text[32] = {};
+    GetWindowTextA(wnd, text, sizeof(text));
+    CHECK(AnsiString(text) == "text");
+    RECT r;
+    GetWindowRect(wnd, &r);
+    CHECK(r.right - r.left == 70);
+    // A child window without an identifier gets its handle as identifier.
+    CHECK(GetWindowLongPtrA(wnd, GWLP_ID) == reinterpret_cast<LONG_PTR>(wnd));
+    // Both window properties point to the control, under the atoms of the library.
+    ATOM win = GlobalFindAtomA(Format("Velkor%.8X", static_cast<unsigned>(GetCurrentProcessId())).c_str());
+    CHECK(win == WindowAtom);
+    CHECK(GetPropA(wnd, MAKEINTATOM(WindowAtom)) == static_cast<HANDLE>(child));
+    CHECK(GetPropA(wnd, MAKEINTATOM(ControlAtom)) == static_cast<HANDLE>(child));
+    CHECK(CreationControl == nullptr);
+}
+
+TEST_CASE("text goes through the window and survives its re-creation")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+    const AnsiString cyrillic = "\xCF\xF0\xE8\xE2\xE5\xF2";   // "Привет" in code page 1251
+
+    SUBCASE("a different text sends CM_TEXTCHANGED, the same text nothing")
+    {
+        child->HandleNeeded();
+        child->Seen.clear();
+        child->SetText(cyrillic);
+        child->SetText(cyrillic);
+        CHECK(child->Count(CM_TEXTCHANGED) == 1);
+        child->SetText("other");
+        CHECK(child->Count(CM_TEXTCHANGED) == 2);
+    }
+    SUBCASE("without a window the control keeps it, with the same rule")
+    {
+        child->Seen.clear();
+        child->SetText(cyrillic);
+        child->SetText(cyrillic);
+        CHECK(child->Count(CM_TEXTCHANGED) == 1);
+        CHECK_FALSE(child->HandleAllocated());
+    }
+    SUBCASE("re-created")
+    {
+        child->SetText(cyrillic);
+        HWND first = child->Handle();
+        child->RecreateWnd();
+        CHECK_FALSE(IsWindow(first));
+        HWND second = child->Handle();
+        REQUIRE(second);
+        CHECK(child->Caption() == cyrillic);
+        char text[32] = {};
+        GetWindowTextA(second, text, sizeof(text));
+        CHECK(AnsiString(text) == cyrillic);
+    }
+    SUBCASE("a graphic control keeps its text itself")
+    {
+        auto* swatch = new TSwatch(form.get());
+        swatch->SetParent(form.get());
+        swatch->SetText(cyrillic);
+        CHECK(swatch->Text() == cyrillic);
+        CHECK(swatch->GetTextLen() == 6);
+        char small[4] = {};
+        CHECK(swatch->GetTextBuf(small, sizeof(small)) == 3);
+        CHECK(AnsiString(small) == cyrillic.substr(0, 3));
+        CHECK(swatch->GetTextBuf(small, 0) == 0);
+    }
+}
+
+TEST_CASE("WindowProc can be replaced, compared and put back")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+    TWndMethod original = child->WindowProc();
+    {
+        TProcHook hook(child);
+        CHECK(hook.Installed());
+        CHECK(child->WindowProc() != original);
+        child->Perform(WM_NULL, 0, 0);
+        SendMessageA(child->Handle(), WM_NULL, 0, 0);
+        CHECK(hook.Passed >= 2);
+        // Another hook on top: the first one can tell it is no longer the one installed.
+        TProcHook second(child);
+        CHECK_FALSE(hook.Installed());
+        child->SetWindowProc(second.Old);
+        CHECK(hook.Installed());
+        child->SetWindowProc(hook.Old);
+    }
+    CHECK(child->WindowProc() == original);
+}
+
+TEST_CASE("a parent reflects notifications to the child they concern")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+    HWND parent = form->Handle();
+    HWND wnd = child->Handle();
+
+    WPARAM wp = MAKEWPARAM(42, BN_CLICKED);
+    CHECK(SendMessageA(parent, WM_COMMAND, wp, reinterpret_cast<LPARAM>(wnd)) == 0x55);
+    REQUIRE(child->Reflected.size() == 1);
+    CHECK(child->Reflected[0].Msg == CN_COMMAND);
+    CHECK(child->Reflected[0].WParam == wp);
+    CHECK(child->Reflected[0].LParam == reinterpret_cast<LPARAM>(wnd));
+
+    NMHDR hdr{wnd, 42, NM_CLICK};
+    CHECK(SendMessageA(parent, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&hdr)) == 0x55);
+    REQUIRE(child->Reflected.size() == 2);
+    CHECK(child->Reflected[1].Msg == CN_NOTIFY);
+
+    // A command from a window that is not ours is not reflected and does not crash.
+    HWND foreign = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr);
+    SendMessageA(parent, WM_COMMAND, wp, reinterpret_cast<LPARAM>(foreign));
+    CHECK(child->Reflected.size() == 2);
+    DestroyWindow(foreign);
+}
+
+TEST_CASE("aligned children share the parent's client area")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* panel = new TRecorder(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 200, 100);
+    auto make = [&](TAlign a, int w, int h) {
+        auto* c = new TSwatch(form.get());
+        c->SetBounds(0, 0, w, h);
+        c->SetParent(panel);
+        c->SetAlign(a);
+        return c;
+    };
+    TSwatch* top = make(alTop, 10, 10);
+    TSwatch* bottom = make(alBottom, 10, 20);
+    TSwatch* left = make(alLeft, 30, 10);
+    TSwatch* right = make(alRight, 40, 10);
+    TSwatch* client = make(alClient, 1, 1);
+    CHECK(top->BoundsRect() == TRect(0, 0, 200, 10));
+    CHECK(bottom->BoundsRect() == TRect(0, 80, 200, 100));
+    CHECK(left->BoundsRect() == TRect(0, 10, 30, 80));
+    CHECK(right->BoundsRect() == TRect(160, 10, 200, 80));
+    CHECK(client->BoundsRect() == TRect(30, 10, 160, 80));
+
+    // A resized parent lays them out again; a hidden child gives its place up.
+    panel->SetBounds(0, 0, 300, 100);
+    CHECK(client->BoundsRect() == TRect(30, 10, 260, 80));
+    top->SetVisible(false);
+    CHECK(left->BoundsRect() == TRect(0, 0, 30, 80));
+    CHECK(client->BoundsRect() == TRect(30, 0, 260, 80));
+    // The border width keeps every aligned child off the edge.
+    panel->SetBorderWidth(5);
+    CHECK(bottom->BoundsRect() == TRect(5, 75, 295, 95));
+    CHECK(client->BoundsRect() == TRect(35, 5, 255, 75));
+    CHECK_FALSE(panel->HandleAllocated());
+}
+
+TEST_CASE("a graphic child is painted by its parent, on screen and into a bitmap")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* panel = new TRecorder(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 40, 30);
+    panel->SetColor(clRed);
+    auto* swatch = new TSwatch(form.get());
+    swatch->SetBounds(10, 5, 20, 10);
+    swatch->SetParent(panel);
+    auto* hidden = new TSwatch(form.get());
+    hidden->Fill = clLime;
+    hidden->SetBounds(0, 20, 5, 5);
+    hidden->SetParent(panel);
+    hidden->SetVisible(false);
+
+    TBitmap bmp;
+    bmp.SetPixelFormat(pf24bit);
+    bmp.SetSize(40, 30);
+    panel->PaintTo(bmp.Canvas()->Handle(), 0, 0);
+    CHECK(PixelAt(bmp, 2, 2) == uint32_t(clRed));
+    CHECK(PixelAt(bmp, 15, 10) == uint32_t(clBlue));
+    CHECK(PixelAt(bmp, 29, 14) == uint32_t(clBlue));
+    CHECK(PixelAt(bmp, 30, 15) == uint32_t(clRed));
+    CHECK(PixelAt(bmp, 2, 22) == uint32_t(clRed));   // the hidden child is not painted
+
+    // WM_PRINTCLIENT takes the same paint routine.
+    TBitmap second;
+    second.SetPixelFormat(pf24bit);
+    second.SetSize(40, 30);
+    HDC dc = second.Canvas()->Handle();
+    SendMessageA(panel->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageA(panel->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    CHECK(PixelAt(second, 15, 10) == uint32_t(clBlue));
+    CHECK(PixelAt(second, 35, 25) == uint32_t(clRed));
+}
+
+TEST_CASE("WM_CHAR keeps the word above the character code")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+
+    TMessage m{WM_CHAR, MAKEWPARAM(0x00FF, 0x0416), 1, 0};
+    child->WindowProc()(m);
+    REQUIRE(child->Keys.size() == 1);
+    CHECK(static_cast<uint8_t>(child->Keys[0]) == 0xFF);
+    CHECK(m.WParam == MAKEWPARAM(0x00FF, 0x0416));
+
+    // A code above 255 that the key handler leaves alone passes unchanged.
+    TMessage wide{WM_CHAR, 0x0416, 1, 0};
+    child->WindowProc()(wide);
+    CHECK(wide.WParam == 0x0416);
+
+    // A handler that changes the key changes only the code word.
+    child->Replace = 'a';
+    TMessage changed{WM_CHAR, MAKEWPARAM(0x00FF, 0x0416), 1, 0};
+    child->WindowProc()(changed);
+    CHECK(changed.WParam == MAKEWPARAM('a', 0x0416));
+    // An OnKeyPress that eats the key leaves a zero code.
+    struct Eater {
+        void Eat(TObject*, char& k) { k = 0; }
+    } eater;
+    TMessage eaten{WM_CHAR, MAKEWPARAM('x', 0x0001), 1, 0};
+    struct TPlain : TWinControl {
+        using TWinControl::TWinControl;
+    };
+    auto* plain = new TPlain(form.get());
+    plain->SetParent(form.get());
+    plain->OnKeyPress = MakeMethod<&Eater::Eat>(&eater);
+    plain->WindowProc()(eaten);
+    CHECK(eaten.WParam == MAKEWPARAM(0, 0x0001));
+}
+
+TEST_CASE("window classes are registered under the control's name with the library's procedure")
+{
+    // A class of that name registered before with another procedure is registered again.
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = &DefWindowProcA;
+    cls.hInstance = GetModuleHandleA(nullptr);
+    cls.lpszClassName = "TEditLike";
+    UnregisterClassA("TEditLike", cls.hInstance);
+    REQUIRE(RegisterClassA(&cls));
+
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* edit = new TEditLike(form.get());
+    edit->SetParent(form.get());
+    edit->SetText("typed");
+    HWND wnd = edit->Handle();
+    WNDCLASSA now{};
+    REQUIRE(GetClassInfoA(GetModuleHandleA(nullptr), "TEditLike", &now));
+    CHECK(reinterpret_cast<void*>(now.lpfnWndProc) == reinterpret_cast<void*>(&InitWndProc));
+    // The system's edit procedure answers what the control leaves.
+    WNDCLASSA sys{};
+    REQUIRE(GetClassInfoA(nullptr, "EDIT", &sys));
+    CHECK(reinterpret_cast<void*>(edit->DefWndProc()) == reinterpret_cast<void*>(sys.lpfnWndProc));
+    CHECK(reinterpret_cast<void*>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)) == reinterpret_cast<void*>(edit->ObjectInstance()));
+    CHECK(edit->Text() == "typed");
+    SendMessageA(wnd, EM_SETSEL, 0, -1);
+    SendMessageA(wnd, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("new"));
+    CHECK(edit->Text() == "new");
+}
+
+TEST_CASE("an exception in a message handler goes to the application, not the system")
+{
+    struct Catcher {
+        AnsiString Message;
+        int Calls = 0;
+        void OnException(TObject*, Exception* E)
+        {
+            ++Calls;
+            Message = E->Message();
+        }
+    } catcher;
+    auto saved = Application->OnException;
+    Application->OnException = MakeMethod<&Catcher::OnException>(&catcher);
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+    SendMessageA(child->Handle(), WM_USER + 7, 0, 0);
+    CHECK(catcher.Calls == 1);
+    CHECK(catcher.Message == "thrown by a handler");
+    // Through the queue as well.
+    PostMessageA(child->Handle(), WM_USER + 7, 0, 0);
+    Application->ProcessMessages();
+    CHECK(catcher.Calls == 2);
+    Application->OnException = saved;
+}
+
+TEST_CASE("mouse capture of a control without window goes through its parent")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* swatch = new TSwatch(form.get());
+    swatch->SetBounds(0, 0, 10, 10);
+    swatch->SetParent(form.get());
+    form->HandleNeeded();
+    swatch->SetMouseCapture(true);
+    CHECK(GetCapture() == form->WindowHandle());
+    CHECK(GetCaptureControl() == swatch);
+    CHECK(swatch->MouseCapture());
+    swatch->SetMouseCapture(false);
+    CHECK(GetCaptureControl() == nullptr);
+    // A capture control that goes away is forgotten.
+    swatch->SetMouseCapture(true);
+    delete swatch;
+    CHECK(GetCaptureControl() == form.get());
+    ReleaseCapture();
+}
+
+TEST_CASE("clicks on a control without window reach it through its parent window")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* swatch = new TSwatch(form.get());
+    swatch->SetBounds(10, 10, 20, 20);
+    swatch->SetParent(form.get());
+    struct Clicks {
+        int N = 0;
+        void Click(TObject*) { ++N; }
+    } clicks;
+    swatch->OnClick = MakeMethod<&Clicks::Click>(&clicks);
+    HWND wnd = form->Handle();
+    SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
+    SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
+    CHECK(clicks.N == 1);
+    // Released outside: no click.
+    SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
+    SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
+    CHECK(clicks.N == 1);
+    CHECK(GetCapture() == nullptr);
+}
+
+TEST_CASE("parent colour and font reach the children until they set their own")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+    form->SetColor(clYellow);
+    CHECK(child->Color() == clYellow);
+    CHECK(child->ParentColor());
+    child->SetColor(clAqua);
+    CHECK_FALSE(child->ParentColor());
+    form->SetColor(clWhite);
+    CHECK(child->Color() == clAqua);
+
+    form->Font()->SetHeight(-20);
+    CHECK(child->Font()->Height() == -20);
+    CHECK(child->ParentFont());
+    child->Font()->SetHeight(-9);
+    CHECK_FALSE(child->ParentFont());
+    form->Font()->SetHeight(-30);
+    CHECK(child->Font()->Height() == -9);
+    child->SetParentFont(true);
+    CHECK(child->Font()->Height() == -30);
+
+    form->SetShowHint(true);
+    CHECK(child->ShowHint());
+}
+
+TEST_CASE("right-to-left reading adds its drawing flags")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+    CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == DT_LEFT);
+    child->SetBiDiMode(bdRightToLeft);
+    CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == (DT_RIGHT | DT_RTLREADING));
+    CHECK(child->DrawTextBiDiModeFlagsReadingOnly() == DT_RTLREADING);
+    child->SetBiDiMode(bdRightToLeftReadingOnly);
+    CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == DT_RTLREADING);
+    form->SetBiDiMode(bdRightToLeft);
+    CHECK(child->BiDiMode() == bdRightToLeftReadingOnly);   // set by itself, not from the parent
+}
+
+TEST_CASE("hints are split at the bar")
+{
+    CHECK(GetShortHint("Open|Opens a file") == "Open");
+    CHECK(GetLongHint("Open|Opens a file") == "Opens a file");
+    CHECK(GetShortHint("Plain") == "Plain");
+    CHECK(GetLongHint("Plain") == "Plain");
+    CHECK(GetLongHint("a|b|c") == "b|c");
+}
+
+TEST_CASE("a control refuses itself as its parent and leaves a parent that goes")
+{
+    auto* form = new TForm(nullptr);
+    auto* panel = new TRecorder(form);
+    panel->SetParent(form);
+    CHECK_THROWS_AS(panel->SetParent(panel), EInvalidOperation);
+    auto* orphan = new TSwatch(nullptr);
+    orphan->SetParent(panel);
+    CHECK(panel->ControlCount() == 1);
+    delete form;   // frees the panel it owns; the orphan is not owned and lives on
+    CHECK(orphan->Parent() == nullptr);
+    delete orphan;
+}
+
+TEST_CASE("windowed children keep their order on top of each other")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* a = new TRecorder(form.get());
+    a->SetParent(form.get());
+    auto* b = new TRecorder(form.get());
+    b->SetParent(form.get());
+    // Made in the opposite order: the later child is still on top.
+    HWND hb = b->Handle();
+    HWND ha = a->Handle();
+    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == hb);
+    a->BringToFront();
+    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == ha);
+    CHECK(form->Controls(1) == a);
+    a->SendToBack();
+    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == hb);
+    CHECK(form->Controls(0) == a);
+}
+
+TEST_CASE("key messages reach the form first when it previews keys")
+{
+    struct Keys {
+        std::vector<AnsiString> Log;
+        uint16_t EatOnForm = 0;
+        void FormDown(TObject*, uint16_t& K, TShiftState)
+        {
+            Log.push_back("form " + IntToStr(K));
+            if (K == EatOnForm)
+                K = 0;
+        }
+        void ChildDown(TObject*, uint16_t& K, TShiftState) { Log.push_back("child " + IntToStr(K)); }
+        void ChildUp(TObject*, uint16_t& K, TShiftState) { Log.push_back("up " + IntToStr(K)); }
+    } keys;
+    auto form = std::make_unique<TForm>(nullptr);
+    auto* child = new TRecorder(form.get());
+    child->SetParent(form.get());
+    form->OnKeyDown = MakeMethod<&Keys::FormDown>(&keys);
+    child->OnKeyDown = MakeMethod<&Keys::ChildDown>(&keys);
+    child->OnKeyUp = MakeMethod<&Keys::ChildUp>(&keys);
+    child->Perform(WM_KEYDOWN, 'A', 0);
+    CHECK(keys.Log == std::vector<AnsiString>{"child 65"});
+    form->SetKeyPreview(true);
+    keys.EatOnForm = 'B';
+    child->Perform(WM_KEYDOWN, 'A', 0);
+    child->Perform(WM_KEYDOWN, 'B', 0);
+    child->Perform(WM_KEYUP, 'B', 0);
+    CHECK(keys.Log == std::vector<AnsiString>{"child 65", "form 65", "child 65", "form 66", "up 66"});
+}
