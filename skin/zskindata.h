@@ -19,6 +19,7 @@
 
 class TzSkinManager;
 class TSkSkinConvertor;
+class TSkOptionText;
 
 enum TzControlBevel : uint8_t { cbNone, cbRaisedSoft, cbLoweredSoft, cbRaisedHard, cbLoweredHard };
 enum TSkImgType : uint8_t { itisaBorder, itisaTexture, itisaGlyph };
@@ -208,9 +209,13 @@ public:
 
     // Loading. Each load starts from Clear(); a missing or damaged image skips its key, a
     // value that does not read as its form expects skips its key.
-    // The option text: images, textures, then the sections and the skin-wide values.
+    // The option text: images, textures, then the sections and the skin-wide values. The
+    // text may come as lines, as an INI object, or as the bytes of "Options.dat".
     void LoadFromOptions(const TStrings* OptionText, const TSkImageSource& Source);
     void LoadFromOptions(const TMemIniFile& Options, const TSkImageSource& Source);
+    void LoadFromOptionText(const char* Text, size_t Length, const TSkImageSource& Source);
+    // A packed skin: its option text, its images from its entries (none: an empty skin).
+    void LoadFromPackedSkin(const TSkSkinConvertor* Convertor, const WideString& SkinPath);
     // An internal skin kept as structured data.
     void LoadFromStoredSkin(const TSkStoredSkinData& Stored);
     // The manager's common sections, applied over the loaded ones (their images read from
@@ -269,6 +274,7 @@ private:
     enum TMaskKind { mkAny, mkTexture, mkPattern };
     // After records were added or changed: renews the name indexes of the lookups.
     void Reindex();
+    void LoadFromOptionText(const TSkOptionText& Opt, const TSkImageSource& Source);
     class TLoader;
     friend class TLoader;
     int FindInSection(TMaskKind Kind, const AnsiString& SectionName,

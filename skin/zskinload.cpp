@@ -7,6 +7,7 @@
 #include "skin/zgraphics.h"
 #include "skin/zskinpack.h"
 #include "skin/zskinservices.h"
+#include "skin/zskintext.h"
 #include "unicode/ucsystem.h"
 #include "unicode/ucsysutils.h"
 
@@ -14,126 +15,21 @@
 #include <charconv>
 #include <functional>
 #include <limits>
-#include <unordered_set>
 
 namespace {
 
-// ---------------------------------------------------------------------------------------
-// Names
-
-// Names are folded for the case-insensitive lookups of option text; plain ASCII, the usual
-// case, is folded without calling the system.
-AnsiString FoldName(const AnsiString& S)
-{
-    AnsiString r = S;
-    for (char& c : r) {
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return AnsiUpperCase(S);
-        if (c >= 'a' && c <= 'z')
-            c = char(c - 'a' + 'A');
-    }
-    return r;
-}
-
-// ---------------------------------------------------------------------------------------
-// Option text: INI text with case-insensitive section and key names, read the way the
-// in-memory INI object reads it (lines trimmed, comments and blank lines skipped, a section
-// named twice continues the first, the first of two equal keys is the one read), indexed
-// once so that the thousands of reads of a load cost a hash lookup each.
-
-struct TOptSection {
-    AnsiString Name;   // as first written
-    std::vector<std::pair<AnsiString, AnsiString>> Values;   // key as written, value
-    std::unordered_map<AnsiString, size_t> Keys;             // folded key -> first value
-};
-
-class TOptionText {
-public:
-    explicit TOptionText(const TStrings* Lines)
-    {
-        if (!Lines)
-            return;
-        TOptSection* current = nullptr;
-        for (int i = 0; i < Lines->Count(); ++i) {
-            AnsiString s = Trim(Lines->Strings(i));
-            if (s.empty() || s[0] == ';')
-                continue;
-            if (s.size() >= 2 && s.front() == '[' && s.back() == ']') {
-                AnsiString name = Trim(s.substr(1, s.size() - 2));
-                auto [it, added] = FByName.emplace(FoldName(name), FSections.size());
-                if (added) {
-                    FSections.push_back(TOptSection{name, {}, {}});
-                }
-                current = &FSections[it->second];
-                continue;
-            }
-            size_t p = s.find('=');
-            if (!current || p == AnsiString::npos)
-                continue;
-            AnsiString key = Trim(s.substr(0, p));
-            current->Keys.emplace(FoldName(key), current->Values.size());
-            current->Values.emplace_back(std::move(key), Trim(s.substr(p + 1)));
-        }
-    }
-
-    const std::vector<TOptSection>& Sections() const { return FSections; }
-
-    const TOptSection* Section(const AnsiString& Name) const
-    {
-        auto it = FByName.find(FoldName(Name));
-        return it == FByName.end() ? nullptr : &FSections[it->second];
-    }
-
-    static const AnsiString* Value(const TOptSection* Sec, const AnsiString& FoldedKey)
-    {
-        if (!Sec)
-            return nullptr;
-        auto it = Sec->Keys.find(FoldedKey);
-        return it == Sec->Keys.end() ? nullptr : &Sec->Values[it->second].second;
-    }
-
-    AnsiString ReadString(const AnsiString& Section, const AnsiString& Key, const AnsiString& Default) const
-    {
-        const AnsiString* v = Value(this->Section(Section), FoldName(Key));
-        return v ? *v : Default;
-    }
-
-    int ReadInteger(const AnsiString& Section, const AnsiString& Key, int Default) const
-    {
-        const AnsiString* v = Value(this->Section(Section), FoldName(Key));
-        return v ? StrToIntDef(*v, Default) : Default;
-    }
-
-private:
-    std::vector<TOptSection> FSections;
-    std::unordered_map<AnsiString, size_t> FByName;
-};
+using std::string_view;
 
 // ---------------------------------------------------------------------------------------
 // Numbers
 
-// A decimal integer, optional minus sign, nothing else.
-bool ParseDecimal(const char* First, const char* Last, int& Value)
-{
-    if (First == Last)
-        return false;
-    auto [end, ec] = std::from_chars(First, Last, Value);
-    return ec == std::errc() && end == Last;
-}
-
-bool ParseDecimal(const AnsiString& S, int& Value)
-{
-    return ParseDecimal(S.data(), S.data() + S.size(), Value);
-}
-
 // Characters Pos1 .. Pos1 + Len - 1 (counted from 1) of S as a decimal number; false when S
 // is too short or the characters are not a number.
-bool Column(const AnsiString& S, size_t Pos1, size_t Len, int& Value)
+bool Column(string_view S, size_t Pos1, size_t Len, int& Value)
 {
     if (Pos1 < 1 || S.size() < Pos1 - 1 + Len)
         return false;
-    const char* p = S.data() + Pos1 - 1;
-    return ParseDecimal(p, p + Len, Value);
+    return ParseDecimal(S.substr(Pos1 - 1, Len), Value);
 }
 
 bool FitsInt16(int V)
@@ -141,63 +37,89 @@ bool FitsInt16(int V)
     return V >= std::numeric_limits<int16_t>::min() && V <= std::numeric_limits<int16_t>::max();
 }
 
+int16_t ToShort(int32_t V)
+{
+    return int16_t(std::clamp<int32_t>(V, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
+}
+
 // A number with "." as the decimal separator, whatever the locale; Default when not one.
-double ParseVersion(const AnsiString& S, double Default)
+double ParseVersion(string_view S, double Default)
 {
     double v = 0;
     auto [end, ec] = std::from_chars(S.data(), S.data() + S.size(), v);
-    return ec == std::errc() && end == S.data() + S.size() && !S.empty() ? v : Default;
+    return !S.empty() && ec == std::errc() && end == S.data() + S.size() ? v : Default;
 }
 
-// Blank-separated or comma-separated numbers of a word of the "#" form.
-std::vector<int> NumberList(const AnsiString& Word, bool& Ok)
+// The numbers of a word of the "#" form, separated by blanks or commas; false when one is
+// not a number that fits the records.
+bool NumberList(string_view Word, std::vector<int>& Numbers)
 {
-    std::vector<int> r;
-    Ok = true;
-    int n = WordCount(Word, " ,");
-    for (int i = 1; i <= n; ++i) {
+    Numbers.clear();
+    for (string_view w : SplitWords(Word, " ,")) {
         int v;
-        if (!ParseDecimal(ExtractWord(i, Word, " ,"), v) || !FitsInt16(v)) {
-            Ok = false;
-            break;
-        }
-        r.push_back(v);
+        if (!ParseDecimal(w, v) || !FitsInt16(v))
+            return false;
+        Numbers.push_back(v);
     }
-    return r;
+    return true;
 }
 
 // The second and third words of the "#" form. Words are separated by blanks and
 // parentheses, but the numbers inside a pair of parentheses may be separated by blanks too:
 // with parentheses the groups they hold are the words, without them the blanks divide.
-void HashWords(const AnsiString& V, AnsiString& Second, AnsiString& Third)
+void HashWords(string_view V, string_view& Second, string_view& Third)
 {
-    std::vector<AnsiString> words;
-    if (V.find('(') != AnsiString::npos) {
-        int n = WordCount(V, "()");
-        for (int i = 1; i <= n; ++i) {
-            AnsiString w = Trim(ExtractWord(i, V, "()"));
+    std::vector<string_view> words;
+    if (V.find('(') != string_view::npos) {
+        for (string_view w : SplitWords(V, "()")) {
+            w = TrimView(w);
             if (!w.empty())
                 words.push_back(w);
         }
     } else {
-        int n = WordCount(V, " ");
-        for (int i = 1; i <= n; ++i)
-            words.push_back(ExtractWord(i, V, " "));
+        words = SplitWords(V, " ");
     }
-    Second = words.size() > 1 ? words[1] : AnsiString();
-    Third = words.size() > 2 ? words[2] : AnsiString();
+    Second = words.size() > 1 ? words[1] : string_view();
+    Third = words.size() > 2 ? words[2] : string_view();
 }
 
 void ParseGradient(const AnsiString& Text, TzGradArray& Arr)
 {
     Arr.clear();
-    if (Text == " ")
+    if (Text == " " || Text.empty())
         return;
     try {
         ParseGradientData(Text, Arr);
     } catch (const Exception&) {
         // A gradient that does not read is no gradient.
         Arr.clear();
+    }
+}
+
+AnsiString Upper(string_view S) { return UpperCase(AnsiString(S)); }
+
+
+bool IsBitmapName(string_view Value) { return SameSkinName(FileExtOf(Value), ".BMP"); }
+
+// The upper-cased extension holds ".JPG" or ".JPEG"; an extension has one dot, its first
+// character, so it must begin with either.
+bool IsJpegName(string_view Value)
+{
+    string_view ext = FileExtOf(Value);
+    return (ext.size() >= 4 && SameSkinName(ext.substr(0, 4), ".JPG")) ||
+           (ext.size() >= 5 && SameSkinName(ext.substr(0, 5), ".JPEG"));
+}
+
+// A value of one of the image forms, as far as its look tells: a form character first, a
+// "#" in it, or a bitmap file's extension.
+bool MayBeImage(string_view V)
+{
+    switch (V[0]) {
+    case '~':
+    case '@':
+    case '^':
+    case '!': return true;
+    default: return V.find('#') != string_view::npos || IsBitmapName(V);
     }
 }
 
@@ -288,31 +210,39 @@ const std::vector<TKeyDef>& SectionKeys()
     return keys;
 }
 
-TzControlBevel ToBevel(int V)
+// The keys of the table, hashed once, and "PARENTCLASS" after them.
+const std::vector<TSkOptionText::TKey>& SectionKeyNames()
 {
-    // Values outside the five kinds are no bevel.
-    return V >= cbNone && V <= cbLoweredHard ? TzControlBevel(V) : cbNone;
+    static const std::vector<TSkOptionText::TKey> names = [] {
+        std::vector<TSkOptionText::TKey> v;
+        for (const TKeyDef& k : SectionKeys())
+            v.emplace_back(k.Key);
+        v.emplace_back("PARENTCLASS");
+        return v;
+    }();
+    return names;
 }
+size_t ParentKeyIndex() { return SectionKeys().size(); }
 
-// Stores a value read for a key (Text is the raw text; integers already converted).
+bool IsIntKind(TKeyKind K) { return K == kkInt || K == kkColor || K == kkOwnInt || K == kkBevel; }
+
 void StoreInt(TzGeneralData& G, const TKeyDef& K, int V)
 {
     switch (K.Kind) {
     case kkColor: G.*K.Int = ColorToRGB(V); break;
-    case kkBevel: G.*K.Bevel = ToBevel(V); break;
+    // Values outside the five kinds are no bevel.
+    case kkBevel: G.*K.Bevel = V >= cbNone && V <= cbLoweredHard ? TzControlBevel(V) : cbNone; break;
     default: G.*K.Int = V; break;
     }
 }
 
-void StoreText(TzGeneralData& G, const TKeyDef& K, const AnsiString& V)
+void StoreText(TzGeneralData& G, const TKeyDef& K, string_view V)
 {
     if (K.Kind == kkBool)
-        G.*K.Bool = UpperCase(V) == "TRUE";
+        G.*K.Bool = SameSkinName(V, "TRUE");
     else
-        G.*K.Text = V;
+        G.*K.Text = AnsiString(V);
 }
-
-bool IsIntKind(TKeyKind K) { return K == kkInt || K == kkColor || K == kkOwnInt || K == kkBevel; }
 
 void CopyValue(TzGeneralData& To, const TzGeneralData& From, const TKeyDef& K)
 {
@@ -331,7 +261,8 @@ void ParseGradients(TzGeneralData& G)
 }
 
 // ---------------------------------------------------------------------------------------
-// Image files of one load: read once each, decoded once each; every record gets its own copy.
+// Image files of one load: each read and decoded once. Every record gets its own picture:
+// the last record to ask for a file takes the decoded picture itself, the others a copy.
 
 constexpr int64_t MaxImageFileSize = 64 * 1024 * 1024;
 
@@ -339,23 +270,18 @@ class TImageFiles {
 public:
     explicit TImageFiles(const TSkImageSource& Source) : FSource(Source) {}
 
-    // A new 24-bit bitmap of a bitmap file; null when it is missing, empty or damaged.
-    std::unique_ptr<TBitmap> Bitmap(const AnsiString& Name) { return Copy(FBitmaps, Name, false); }
-    // A new 24-bit bitmap of a JPEG picture; null when missing or damaged.
-    std::unique_ptr<TBitmap> JpegBitmap(const AnsiString& Name) { return Copy(FJpegs, Name, true); }
-    // The decoded picture itself, handed over (the master bitmap, read once).
-    std::unique_ptr<TBitmap> TakeBitmap(const AnsiString& Name) { return Decode(Name, false); }
-
-private:
-    using TCache = std::unordered_map<AnsiString, std::unique_ptr<TBitmap>>;
-
-    std::unique_ptr<TBitmap> Copy(TCache& Cache, const AnsiString& Name, bool Jpeg)
+    // A 24-bit bitmap of a bitmap file or, with Jpeg, of a JPEG picture; null when the file
+    // is missing, empty or damaged.
+    std::unique_ptr<TBitmap> Take(const AnsiString& Name, bool Jpeg, bool Last)
     {
-        auto it = Cache.find(Name);
-        if (it == Cache.end())
-            it = Cache.emplace(Name, Decode(Name, Jpeg)).first;
+        TCache& cache = Jpeg ? FJpegs : FBitmaps;
+        auto it = cache.find(Name);
+        if (it == cache.end())
+            it = cache.emplace(Name, Decode(Name, Jpeg)).first;
         if (!it->second)
             return nullptr;
+        if (Last)
+            return std::move(it->second);
         auto b = std::make_unique<TBitmap>();
         b->Assign(it->second.get());
         return b;
@@ -401,6 +327,9 @@ private:
         }
     }
 
+private:
+    using TCache = std::unordered_map<AnsiString, std::unique_ptr<TBitmap>>;
+
     bool ReadFileBytes(const AnsiString& Name, std::vector<uint8_t>& Out)
     {
         WideString path = AnsiToWide(Name);
@@ -425,6 +354,13 @@ private:
     TCache FJpegs;
 };
 
+// A mask record read from its value, with the file that gives its picture, if any.
+struct TImageSpec {
+    TzMaskData M;
+    AnsiString File;
+    bool Jpeg = false;
+};
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -433,84 +369,98 @@ class TSkSkinRecords::TLoader {
 public:
     TLoader(TSkSkinRecords& Records, const TSkImageSource& Source) : R(Records), Files(Source) {}
 
-    void ReadMasterBitmap(const TOptionText& Opt)
+    void ReadMasterBitmap(const TSkOptionText& Opt)
     {
-        AnsiString name = Opt.ReadString("GLOBALINFO", "MASTERBITMAP", "");
+        string_view name = Opt.ReadString("GLOBALINFO", "MASTERBITMAP", "");
         if (!name.empty())
-            R.FMasterBitmap = Files.TakeBitmap(name);
+            R.FMasterBitmap = Files.Decode(AnsiString(name), false);
     }
 
-    // Every key of every section whose value is one of the image forms.
-    void ReadImages(const TOptionText& Opt)
+    // The images, then the textures, of every section: the records in that order.
+    void ReadImagesAndTextures(const TSkOptionText& Opt)
     {
-        for (const TOptSection& sec : Opt.Sections()) {
-            bool global = FoldName(sec.Name) == "GLOBALINFO";
-            for (const auto& [key, value] : sec.Values) {
-                if (value.empty() || (global && FoldName(key) == "MASTERBITMAP"))
+        std::vector<TImageSpec> specs, textures;
+        specs.reserve(64);
+        for (const auto& sec : Opt.Sections()) {
+            bool global = SameSkinName(sec.Name, "GLOBALINFO");
+            const TSkOptionText::TEntry* e = Opt.Entries(sec);
+            for (uint32_t i = 0; i < sec.Count; ++i) {
+                string_view v = e[i].Value;
+                if (v.empty())
                     continue;
-                try {
-                    TzMaskData m;
-                    if (ReadImageValue(sec.Name, key, value, m))
-                        Add(std::move(m));
-                } catch (const Exception&) {
-                    // A value that breaks its picture skips its key.
-                } catch (const std::bad_alloc&) {
+                // Every value naming a JPEG picture becomes a texture with a bitmap of its own.
+                if (IsJpegName(v)) {
+                    TImageSpec s;
+                    s.File = AnsiString(v);
+                    s.Jpeg = true;
+                    s.M.ImgType = itisaTexture;
+                    s.M.ImageCount = 1;
+                    s.M.ClassName = Upper(sec.Name);
+                    s.M.PropertyName = Upper(e[i].Key);
+                    textures.push_back(std::move(s));
                 }
+                if (!MayBeImage(v) || (global && SameSkinName(e[i].Key, "MASTERBITMAP")))
+                    continue;
+                TImageSpec s;
+                if (ReadImageValue(sec.Name, e[i].Key, v, s))
+                    specs.push_back(std::move(s));
             }
         }
+        for (TImageSpec& s : textures)
+            specs.push_back(std::move(s));
+        AddAll(specs);
     }
 
-    // Every value naming a JPEG picture becomes a texture with a bitmap of its own.
-    void ReadTextures(const TOptionText& Opt)
+    // Gives the records their pictures and adds them, in order.
+    void AddAll(std::vector<TImageSpec>& Specs)
     {
-        for (const TOptSection& sec : Opt.Sections()) {
-            for (const auto& [key, value] : sec.Values) {
-                AnsiString ext = UpperCase(ExtractFileExt(value));
-                if (ext.find(".JPG") == AnsiString::npos && ext.find(".JPEG") == AnsiString::npos)
-                    continue;
-                try {
-                    TzMaskData m;
-                    m.Bmp = Files.JpegBitmap(value);
-                    if (!m.Bmp)
+        R.FMasks.reserve(R.FMasks.size() + Specs.size());
+        std::unordered_map<AnsiString, int> uses[2];
+        for (const TImageSpec& s : Specs)
+            if (!s.File.empty())
+                ++uses[s.Jpeg][s.File];
+        for (TImageSpec& s : Specs) {
+            try {
+                if (!s.File.empty()) {
+                    int& left = uses[s.Jpeg][s.File];
+                    s.M.Bmp = Files.Take(s.File, s.Jpeg, --left == 0);
+                    if (!s.M.Bmp)
                         continue;
-                    m.ImgType = itisaTexture;
-                    m.ImageCount = 1;
-                    m.ClassName = UpperCase(sec.Name);
-                    m.PropertyName = UpperCase(key);
-                    Add(std::move(m));
-                } catch (const Exception&) {
-                } catch (const std::bad_alloc&) {
                 }
+                Add(std::move(s.M), true);
+            } catch (const Exception&) {
+                // Out of system resources for one picture: its key is skipped.
+            } catch (const std::bad_alloc&) {
             }
         }
     }
 
-    void ReadSections(const TOptionText& Opt)
+    void ReadSections(const TSkOptionText& Opt)
     {
         const auto& keys = SectionKeys();
-        std::vector<AnsiString> folded;
-        folded.reserve(keys.size());
-        for (const TKeyDef& k : keys)
-            folded.push_back(FoldName(k.Key));
-        const AnsiString parentKey = "PARENTCLASS";
-        for (const TOptSection& sec : Opt.Sections()) {
+        const TSkKeyIndex index(Opt, SectionKeyNames());
+        const auto& sections = Opt.Sections();
+        R.FSections.reserve(R.FSections.size() + sections.size());
+        for (size_t s = 0; s < sections.size(); ++s) {
             TzGeneralData g;
-            g.ClassName = sec.Name;
-            if (const AnsiString* p = TOptionText::Value(&sec, parentKey))
-                g.ParentClass = *p;
+            g.ClassName = AnsiString(sections[s].Name);
+            if (const string_view* p = index.Value(int(s), ParentKeyIndex()))
+                g.ParentClass = AnsiString(*p);
             for (size_t i = 0; i < keys.size(); ++i) {
                 const TKeyDef& k = keys[i];
                 if (k.Kind == kkOwnInt) {
-                    const AnsiString* v = TOptionText::Value(&sec, folded[i]);
-                    StoreInt(g, k, v ? StrToIntDef(*v, k.IntDefault) : k.IntDefault);
+                    const string_view* v = index.Value(int(s), i);
+                    int n = k.IntDefault;
+                    if (v && !ParseIniInt(*v, n))
+                        n = k.IntDefault;
+                    StoreInt(g, k, n);
                 } else if (IsIntKind(k.Kind)) {
-                    int v = k.IntDefault;
-                    if (const AnsiString* s = Inherited(Opt, sec, folded[i], true))
-                        v = StrToIntDef(*s, k.IntDefault);
-                    StoreInt(g, k, v);
+                    int n = k.IntDefault;
+                    Inherited(Opt, index, int(s), i, true, &n);
+                    StoreInt(g, k, n);
                 } else {
-                    const AnsiString* s = Inherited(Opt, sec, folded[i], false);
-                    StoreText(g, k, s ? *s : AnsiString(k.TextDefault));
+                    const string_view* v = Inherited(Opt, index, int(s), i, false, nullptr);
+                    StoreText(g, k, v ? *v : string_view(k.TextDefault));
                 }
             }
             ParseGradients(g);
@@ -518,25 +468,30 @@ public:
         }
     }
 
-    void ReadSkinData(const TOptionText& Opt)
+    void ReadSkinData(const TSkOptionText& Opt)
     {
         TzSkinData& d = R.FSkinData;
-        const char* g = "GLOBALINFO";
-        d.Version = ParseVersion(Opt.ReadString(g, "VERSION", "0"), 0);
-        d.Author = Opt.ReadString(g, "AUTHOR", "");
-        d.Description = Opt.ReadString(g, "DESCRIPTION", "");
-        d.Shadow1Color = Opt.ReadInteger(g, "SHADOW1COLOR", 0);
-        d.Shadow1Offset = StrToIntDef(Opt.ReadString(g, "SHADOW1OFFSET", "0"), 0);
-        d.Shadow1Blur = StrToIntDef(Opt.ReadString(g, "SHADOW1BLUR", "-1"), -1);
-        d.Shadow1Transparency = StrToIntDef(Opt.ReadString(g, "SHADOW1TRANSPARENCY", "0"), 0);
-        d.BISpacing = Opt.ReadInteger(g, "BISPACE", 0);
-        d.BorderColor = Opt.ReadInteger(g, "BORDERCOLOR", 0);
+        auto text = [&](const char* Key, const char* Default) { return Opt.ReadString("GLOBALINFO", Key, Default); };
+        auto integer = [&](const char* Key, const char* Default) {
+            int n;
+            return ParseIniInt(text(Key, Default), n) ? n : StrToIntDef(Default, 0);
+        };
+        d.Version = ParseVersion(text("VERSION", "0"), 0);
+        d.Author = AnsiString(text("AUTHOR", ""));
+        d.Description = AnsiString(text("DESCRIPTION", ""));
+        d.Shadow1Color = integer("SHADOW1COLOR", "0");
+        d.Shadow1Offset = integer("SHADOW1OFFSET", "0");
+        d.Shadow1Blur = integer("SHADOW1BLUR", "-1");
+        d.Shadow1Transparency = integer("SHADOW1TRANSPARENCY", "0");
+        d.BISpacing = integer("BISPACE", "0");
+        d.BorderColor = integer("BORDERCOLOR", "0");
     }
 
     // A mask record: settles its rectangle and counts and gives it to the records. A
     // rectangle of the master bitmap is cut to the bitmap; one that lies outside it, or
-    // any when there is no master bitmap, is dropped.
-    void Add(TzMaskData M, bool MarginRule = true)
+    // any when there is no master bitmap, is dropped. MarginRule gives a border without
+    // margins a third of a frame on each side, or its border width.
+    void Add(TzMaskData M, bool MarginRule)
     {
         if (M.Bmp) {
             M.R = TRect(0, 0, M.Bmp->Width(), M.Bmp->Height());
@@ -574,48 +529,45 @@ public:
 
 private:
     // The value of a key in the section or, failing that, in its chain of parents. For
-    // integers a value that is -1 or not a number counts as missing, for texts and Booleans
-    // the value "?". A chain that comes back to a section already read ends there.
-    const AnsiString* Inherited(const TOptionText& Opt, const TOptSection& Sec, const AnsiString& Key,
-                                bool Integer)
+    // integers a value that is -1 or not a number counts as missing (the number found goes
+    // to Number), for texts and Booleans the value "?". A chain of parents that comes back
+    // to a section already read ends after as many steps as there are sections.
+    const string_view* Inherited(const TSkOptionText& Opt, const TSkKeyIndex& Index, int Section, size_t Key,
+                                 bool Integer, int* Number)
     {
-        static const AnsiString parentKey = "PARENTCLASS";
-        const TOptSection* s = &Sec;
-        std::vector<const TOptSection*> seen;
-        while (s) {
-            if (const AnsiString* v = TOptionText::Value(s, Key)) {
+        const auto& sections = Opt.Sections();
+        for (size_t step = 0; Section >= 0 && step < sections.size(); ++step) {
+            if (const string_view* v = Index.Value(Section, Key)) {
                 if (Integer) {
                     int n;
-                    if (TryStrToInt(*v, n) && n != -1)
+                    if (ParseIniInt(*v, n) && n != -1) {
+                        *Number = n;
                         return v;
+                    }
                 } else if (*v != "?") {
                     return v;
                 }
             }
-            const AnsiString* parent = TOptionText::Value(s, parentKey);
-            if (!parent || parent->empty() || *parent == "?" || *parent == s->Name)
-                return nullptr;
-            seen.push_back(s);
-            s = Opt.Section(*parent);
-            if (std::find(seen.begin(), seen.end(), s) != seen.end())
-                return nullptr;
+            Section = sections[size_t(Section)].Parent;
         }
         return nullptr;
     }
 
     // One image value in any of its forms; false when the key is not an image or does not
     // read as its form expects.
-    bool ReadImageValue(const AnsiString& Section, const AnsiString& Key, const AnsiString& V,
-                        TzMaskData& M)
+    bool ReadImageValue(string_view Section, string_view Key, string_view V, TImageSpec& S)
     {
-        M.ClassName = Section;
-        M.PropertyName = Key;
+        TzMaskData& M = S.M;
         int l, t, r, b;
         auto masterRect = [&]() {
             if (!Column(V, 2, 4, l) || !Column(V, 7, 4, t) || !Column(V, 12, 4, r) || !Column(V, 17, 4, b))
                 return false;
             M.R = TRect(l, t, r, b);
             return true;
+        };
+        auto spelled = [&]() {
+            M.ClassName = AnsiString(Section);
+            M.PropertyName = AnsiString(Key);
         };
         int a, c, d, e;
         switch (V[0]) {
@@ -631,6 +583,7 @@ private:
                     return false;
                 M.MaskType = int16_t(c);
             }
+            spelled();
             return true;
         case '@':
             if (!masterRect() || !Column(V, 22, 1, a) || !Column(V, 24, 1, c))
@@ -638,6 +591,7 @@ private:
             M.ImgType = itisaGlyph;
             M.ImageCount = int16_t(a);
             M.MaskType = int16_t(c);
+            spelled();
             return true;
         case '^': {
             int wl, wt, wr, wb;
@@ -654,15 +608,16 @@ private:
             M.MaskType = int16_t(c);
             M.DrawMode = int16_t(d);
             M.BorderWidth = int16_t(e);
+            spelled();
             return true;
         }
         case '!': {
-            AnsiString file = ExtractWord(1, V, "!");
-            if (file.find(".BMP") == AnsiString::npos)
+            std::vector<string_view> w = SplitWords(V, "!");
+            if (w.size() < 8 || w[0].find(".BMP") == string_view::npos)
                 return false;
             int n[7];
             for (int i = 0; i < 7; ++i)
-                if (!ParseDecimal(ExtractWord(i + 2, V, "!"), n[i]) || !FitsInt16(n[i]))
+                if (!ParseDecimal(w[size_t(i) + 1], n[i]) || !FitsInt16(n[i]))
                     return false;
             if (n[2] < itisaBorder || n[2] > itisaGlyph)
                 return false;
@@ -673,24 +628,21 @@ private:
             M.WT = int16_t(n[4]);
             M.WR = int16_t(n[5]);
             M.WB = int16_t(n[6]);
-            M.Bmp = Files.Bitmap(file);
-            return M.Bmp != nullptr;
+            S.File = AnsiString(w[0]);
+            spelled();
+            return true;
         }
         default: break;
         }
-        M.ClassName = UpperCase(Section);
-        M.PropertyName = UpperCase(Key);
-        if (V.find('#') != AnsiString::npos && V != "#") {
-            AnsiString rectWord, countWord;
+        if (V.find('#') != string_view::npos && V != "#") {
+            string_view rectWord, countWord;
             HashWords(V, rectWord, countWord);
-            bool ok;
-            std::vector<int> rect = NumberList(rectWord, ok);
-            if (!ok || rect.size() < 4)
-                return false;
-            std::vector<int> counts = NumberList(countWord, ok);
-            if (!ok)
+            std::vector<int> rect, counts;
+            if (!NumberList(rectWord, rect) || rect.size() < 4 || !NumberList(countWord, counts))
                 return false;
             auto count = [&](size_t i, int Default) { return i < counts.size() ? counts[i] : Default; };
+            M.ClassName = Upper(Section);
+            M.PropertyName = Upper(Key);
             M.R = TRect(rect[0], rect[1], rect[2], rect[3]);
             M.ImageCount = int16_t(count(0, 1));
             M.MaskType = int16_t(count(1, 0));
@@ -704,13 +656,13 @@ private:
             }
             return true;
         }
-        if (UpperCase(ExtractFileExt(V)) == ".BMP") {
-            M.Bmp = Files.Bitmap(V);
-            if (!M.Bmp)
-                return false;
+        if (IsBitmapName(V)) {
+            M.ClassName = Upper(Section);
+            M.PropertyName = Upper(Key);
             M.ImgType = itisaBorder;
             M.ImageCount = 3;
             M.MaskType = 1;
+            S.File = AnsiString(V);
             return true;
         }
         return false;   // colours, numbers and texts of the section keys
@@ -733,17 +685,44 @@ void TSkSkinRecords::LoadFromOptions(const TMemIniFile& Options, const TSkImageS
 void TSkSkinRecords::LoadFromOptions(const TStrings* OptionText, const TSkImageSource& Source)
 {
     Clear();
+    try {
+        TSkOptionText opt(OptionText);
+        LoadFromOptionText(opt, Source);
+    } catch (const std::bad_alloc&) {
+        Reindex();
+    }
+}
+
+void TSkSkinRecords::LoadFromOptionText(const char* Text, size_t Length, const TSkImageSource& Source)
+{
+    Clear();
+    try {
+        TSkOptionText opt(Text, Length);
+        LoadFromOptionText(opt, Source);
+    } catch (const std::bad_alloc&) {
+        Reindex();
+    }
+}
+
+void TSkSkinRecords::LoadFromPackedSkin(const TSkSkinConvertor* Convertor, const WideString& SkinPath)
+{
+    TMemoryStream* options = Convertor ? Convertor->Options.get() : nullptr;
+    LoadFromOptionText(options ? static_cast<const char*>(options->Memory()) : nullptr,
+                       options ? size_t(options->Size()) : 0, TSkImageSource{SkinPath, Convertor});
+}
+
+void TSkSkinRecords::LoadFromOptionText(const TSkOptionText& Opt, const TSkImageSource& Source)
+{
+    Clear();
     FSkinData.Version = 0;
     FSkinData.Author.clear();
     FSkinData.Description.clear();
     try {
-        TOptionText opt(OptionText);
         TLoader loader(*this, Source);
-        loader.ReadMasterBitmap(opt);
-        loader.ReadImages(opt);
-        loader.ReadTextures(opt);
-        loader.ReadSections(opt);
-        loader.ReadSkinData(opt);
+        loader.ReadMasterBitmap(Opt);
+        loader.ReadImagesAndTextures(Opt);
+        loader.ReadSections(Opt);
+        loader.ReadSkinData(Opt);
     } catch (const Exception&) {
         // Out of system resources half-way: what was read stays.
     } catch (const std::bad_alloc&) {
@@ -756,7 +735,7 @@ void TSkSkinRecords::LoadFromOptions(const TStrings* OptionText, const TSkImageS
 
 namespace {
 
-// The value of a key in one section of parsed INI text; null when missing.
+// The value of a key in one section of parsed INI text; false when missing.
 bool CommonValue(const TStrings* Lines, const AnsiString& Key, AnsiString& Value)
 {
     if (!Lines)
@@ -821,7 +800,7 @@ void TSkSkinRecords::ApplyCommonSections(const TStrings* Lines, const TSkImageSo
                 }
             }
             for (const TKeyDef& k : keys) {
-                int n;
+                int n = 0;
                 AnsiString s;
                 bool present = IsIntKind(k.Kind) ? CommonInt(lines, k.Key, n) : CommonText(lines, k.Key, s);
                 if (present) {
@@ -843,10 +822,9 @@ void TSkSkinRecords::ApplyCommonSections(const TStrings* Lines, const TSkImageSo
             }
         }
         // The images and textures of the common text, over the skin's master bitmap.
-        TOptionText opt(Lines);
+        TSkOptionText opt(Lines);
         TLoader loader(*this, Source);
-        loader.ReadImages(opt);
-        loader.ReadTextures(opt);
+        loader.ReadImagesAndTextures(opt);
     } catch (const Exception&) {
     } catch (const std::bad_alloc&) {
     }
@@ -862,10 +840,11 @@ namespace {
 // gives colour 0 and no outlines.
 void ReadFontColors(const AnsiString& Text, int32_t& Color, int32_t& L, int32_t& T, int32_t& R, int32_t& B)
 {
+    std::vector<string_view> w = SplitWords(Text, " ");
     int v[5];
-    bool ok = WordCount(Text, " ") == 5;
-    for (int i = 0; ok && i < 5; ++i)
-        ok = TryStrToInt(ExtractWord(i + 1, Text, " "), v[i]);
+    bool ok = w.size() == 5;
+    for (size_t i = 0; ok && i < 5; ++i)
+        ok = ParseIniInt(w[i], v[i]);
     if (!ok) {
         Color = 0;
         L = T = R = B = -1;
@@ -876,11 +855,6 @@ void ReadFontColors(const AnsiString& Text, int32_t& Color, int32_t& L, int32_t&
     T = v[2];
     R = v[3];
     B = v[4];
-}
-
-int16_t ToShort(int32_t V)
-{
-    return int16_t(std::clamp<int32_t>(V, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
 } // namespace

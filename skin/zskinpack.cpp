@@ -225,7 +225,10 @@ bool TSkSkinConvertor::Extract(const uint8_t* Data, int64_t Size)
 void LoadPackedSkinFile(const WideString& FileName, std::unique_ptr<TSkSkinConvertor>& Convertor,
                         bool FreePackedData)
 {
-    if (!FileExistsWide(FileName))
+    // Opening first and asking whether the file exists only when that fails saves a call to
+    // the file system on the usual path.
+    HANDLE h = FileOpenWide(FileName, fmOpenRead | fmShareDenyWrite);
+    if (h == INVALID_HANDLE_VALUE && !FileExistsWide(FileName))
         return;
     if (Convertor)
         Convertor->Clear();
@@ -233,7 +236,6 @@ void LoadPackedSkinFile(const WideString& FileName, std::unique_ptr<TSkSkinConve
         Convertor = std::make_unique<TSkSkinConvertor>();
     auto packed = std::make_unique<TMemoryStream>();
     bool read = false;
-    HANDLE h = FileOpenWide(FileName, fmOpenRead | fmShareDenyWrite);
     if (h != INVALID_HANDLE_VALUE) {
         LARGE_INTEGER size{};
         if (GetFileSizeEx(h, &size) && size.QuadPart <= MaxPackedSkinSize) {

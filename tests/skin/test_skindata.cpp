@@ -3,8 +3,11 @@
 #include "skin/zgraphics.h"
 #include "skin/zskindata.h"
 #include "skin/zskinpack.h"
+#include "skin/zskintext.h"
 
 #include <doctest.h>
+
+#include <cstring>
 
 namespace {
 
@@ -105,6 +108,7 @@ const char* const FixtureOptions =
     "NUMBER=12345\r\n"
     "EMPTY=\r\n"
     "JPEGTEX=TEX.JPG\r\n"
+    "JPEGLONG=Tex2.jpeg\r\n"
     "BADJPEG=BROKEN.JPG\r\n"
     "[lower]\r\n"
     "glyph=@0000,0000,0030,0010,3,1\r\n"
@@ -124,6 +128,7 @@ WideString FixtureFolder(const char* Name, const char* Options = FixtureOptions)
     broken.resize(30);
     WriteBytes(dir + L"BROKEN.BMP", broken);
     WriteBytes(dir + L"TEX.JPG", ReadBytes(TestDataPath("tiny.jpg")));
+    WriteBytes(dir + L"Tex2.jpeg", ReadBytes(TestDataPath("tiny.jpg")));
     WriteBytes(dir + L"BROKEN.JPG", ToBytes("\xFF\xD8\xFF garbage"));
     return dir;
 }
@@ -387,6 +392,9 @@ TEST_CASE("skin records: every image value form")
         CHECK(m->R == TRect(0, 0, 16, 8));
         CHECK((PixelOf(m->Bmp.get(), 2, 2) & 0xFF) > 0xC0);           // red half
         CHECK(((PixelOf(m->Bmp.get(), 13, 2) >> 16) & 0xFF) > 0xC0);  // blue half
+        m = MaskOf(r, "FORMS", "JPEGLONG");   // ".jpeg" in any case
+        REQUIRE(m);
+        CHECK(m->ImgType == itisaTexture);
         CHECK(r.PatternCount() == 0);
     }
     SUBCASE("fixed forms keep the spelling, the others are upper-cased")
@@ -858,4 +866,49 @@ TEST_CASE("skin records: damaged packed skins load empty or whole, never crash")
         run(b);
     }
     CHECK(loaded > 0);
+}
+
+TEST_CASE("option text is read as INI text")
+{
+    const char* text = "KEY=before\r\n"
+                       "  [ Sec ]  \n"
+                       "\tColor = 1 \r"
+                       "color=2\r\n"
+                       "; COLOR=3\r\n"
+                       "bare line\r\n"
+                       "[OTHER]\r\n"
+                       "A=x=y\r\n"
+                       "[sec]\r\n"
+                       "LATER=4\r\n"
+                       "[\xE0\xE1]\r\n"     // Cyrillic, folded by the code page
+                       "\xE2=5";
+    TSkOptionText t(text, std::strlen(text));
+    REQUIRE(t.Sections().size() == 3);
+    CHECK(t.Sections()[0].Name == "Sec");
+    CHECK(t.ReadString("SEC", "COLOR", "?") == "1");   // trimmed, first of two
+    CHECK(t.ReadString("sec", "later", "?") == "4");   // a section named twice continues
+    CHECK(t.ReadString("SEC", "KEY", "?") == "?");
+    CHECK(t.ReadString("SEC", "bare line", "?") == "?");
+    CHECK(t.ReadString("OTHER", "A", "?") == "x=y");
+    CHECK(t.ReadString("\xC0\xC1", "\xC2", "?") == "5");
+    CHECK(t.ReadString("NONE", "A", "?") == "?");
+    CHECK(t.FindSection("other") == 1);
+
+    TStringList lines;
+    lines.SetText(text);
+    TSkOptionText fromLines(&lines);
+    CHECK(fromLines.ReadString("SEC", "LATER", "?") == "4");
+
+    std::vector<TSkOptionText::TKey> keys{TSkOptionText::TKey("color"), TSkOptionText::TKey("LATER"),
+                                          TSkOptionText::TKey("MISSING")};
+    TSkKeyIndex index(t, keys);
+    REQUIRE(index.Value(0, 0));
+    CHECK(*index.Value(0, 0) == "1");
+    CHECK(*index.Value(0, 1) == "4");
+    CHECK(index.Value(0, 2) == nullptr);
+    CHECK(index.Value(1, 0) == nullptr);
+
+    CHECK(FileExtOf("A.B\\C.BMP") == ".BMP");
+    CHECK(FileExtOf("DIR.X\\NAME") == "");
+    CHECK(SplitWords("!!A!B!!C!", "!").size() == 3);
 }
