@@ -5,21 +5,14 @@
 
 namespace {
 
-AnsiString PairKey(const AnsiString& Section, const AnsiString& Property)
+uint64_t Fnv(uint64_t H, const AnsiString& S)
 {
-    AnsiString k;
-    k.reserve(Section.size() + Property.size() + 1);
-    k += Section;
-    k += '\x01';
-    k += Property;
-    return k;
+    for (char c : S)
+        H = (H ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return H;
 }
 
-int Find(const std::unordered_map<AnsiString, int>& Map, const AnsiString& Key)
-{
-    auto it = Map.find(Key);
-    return it == Map.end() ? -1 : it->second;
-}
+constexpr uint64_t FnvBasis = 14695981039346656037ull;
 
 // Cache entries are 16-bit: an index beyond that range is as good as missing.
 int16_t Short(int Index)
@@ -28,6 +21,32 @@ int16_t Short(int Index)
 }
 
 } // namespace
+
+uint64_t TSkNameIndex::HashOf(const AnsiString& Name)
+{
+    return Fnv(FnvBasis, Name);
+}
+
+uint64_t TSkNameIndex::HashOf(const AnsiString& Section, const AnsiString& Property)
+{
+    // The two names with a separator no name holds, as if joined.
+    uint64_t h = (Fnv(FnvBasis, Section) ^ 1u) * 1099511628211ull;
+    return Fnv(h, Property);
+}
+
+void TSkNameIndex::Sort()
+{
+    std::sort(FItems.begin(), FItems.end());
+}
+
+size_t TSkNameIndex::LowerBound(uint64_t Hash) const
+{
+    auto it = std::lower_bound(FItems.begin(), FItems.end(), Hash,
+                               [](const std::pair<uint64_t, int>& a, uint64_t h) { return a.first < h; });
+    return size_t(it - FItems.begin());
+}
+
+// ---------------------------------------------------------------------------------------
 
 void TSkSkinRecords::SetManager(TzSkinManager* Value)
 {
@@ -47,36 +66,50 @@ void TSkSkinRecords::Clear()
 
 void TSkSkinRecords::Reindex()
 {
-    FSectionIndex.clear();
-    FMaskIndex.clear();
-    FTextureIndex.clear();
-    FPatternIndex.clear();
-    // emplace keeps the first record of a name: lookups find the first one.
+    FSectionIndex.Clear();
+    FMaskIndex.Clear();
+    FTextureIndex.Clear();
+    FPatternIndex.Clear();
+    FSectionIndex.Reserve(FSections.size());
+    FMaskIndex.Reserve(FMasks.size());
     for (size_t i = 0; i < FSections.size(); ++i)
-        FSectionIndex.emplace(FSections[i].ClassName, int(i));
+        FSectionIndex.Add(TSkNameIndex::HashOf(FSections[i].ClassName), int(i));
     for (size_t i = 0; i < FMasks.size(); ++i) {
-        AnsiString k = PairKey(FMasks[i].ClassName, FMasks[i].PropertyName);
+        uint64_t h = TSkNameIndex::HashOf(FMasks[i].ClassName, FMasks[i].PropertyName);
         if (FMasks[i].ImgType == itisaTexture)
-            FTextureIndex.emplace(k, int(i));
-        FMaskIndex.emplace(std::move(k), int(i));
+            FTextureIndex.Add(h, int(i));
+        FMaskIndex.Add(h, int(i));
     }
     for (size_t i = 0; i < FPatterns.size(); ++i)
-        FPatternIndex.emplace(PairKey(FPatterns[i].ClassName, FPatterns[i].PropertyName), int(i));
+        FPatternIndex.Add(TSkNameIndex::HashOf(FPatterns[i].ClassName, FPatterns[i].PropertyName), int(i));
+    FSectionIndex.Sort();
+    FMaskIndex.Sort();
+    FTextureIndex.Sort();
+    FPatternIndex.Sort();
 }
 
 int TSkSkinRecords::FindSectionIndex(const AnsiString& Name) const
 {
-    return Find(FSectionIndex, Name);
+    return FSectionIndex.Find(TSkNameIndex::HashOf(Name),
+                              [&](int i) { return FSections[size_t(i)].ClassName == Name; });
 }
 
 int TSkSkinRecords::FindInSection(TMaskKind Kind, const AnsiString& SectionName,
                                   const AnsiString& PropertyName) const
 {
-    AnsiString k = PairKey(SectionName, PropertyName);
+    uint64_t h = TSkNameIndex::HashOf(SectionName, PropertyName);
+    auto sameMask = [&](int i) {
+        const TzMaskData& m = FMasks[size_t(i)];
+        return m.ClassName == SectionName && m.PropertyName == PropertyName;
+    };
     switch (Kind) {
-    case mkTexture: return Find(FTextureIndex, k);
-    case mkPattern: return Find(FPatternIndex, k);
-    default: return Find(FMaskIndex, k);
+    case mkTexture: return FTextureIndex.Find(h, sameMask);
+    case mkPattern:
+        return FPatternIndex.Find(h, [&](int i) {
+            const TzPatternData& p = FPatterns[size_t(i)];
+            return p.ClassName == SectionName && p.PropertyName == PropertyName;
+        });
+    default: return FMaskIndex.Find(h, sameMask);
     }
 }
 

@@ -14,7 +14,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <unordered_map>
 #include <vector>
 
 class TzSkinManager;
@@ -199,6 +198,30 @@ struct TSkStoredSkinData {
     AnsiString Description;
 };
 
+// Records found by the hash of their name (or of a section and key name): a sorted array,
+// filled once per load, searched without allocating.
+class TSkNameIndex {
+public:
+    void Clear() { FItems.clear(); }
+    void Reserve(size_t N) { FItems.reserve(N); }
+    void Add(uint64_t Hash, int Index) { FItems.push_back({Hash, Index}); }
+    void Sort();
+    // The smallest index of that hash for which Same(index) holds; -1 when none.
+    template <class Pred> int Find(uint64_t Hash, Pred Same) const
+    {
+        for (size_t i = LowerBound(Hash); i < FItems.size() && FItems[i].first == Hash; ++i)
+            if (Same(FItems[i].second))
+                return FItems[i].second;
+        return -1;
+    }
+    static uint64_t HashOf(const AnsiString& Name);
+    static uint64_t HashOf(const AnsiString& Section, const AnsiString& Property);
+
+private:
+    size_t LowerBound(uint64_t Hash) const;
+    std::vector<std::pair<uint64_t, int>> FItems;   // by hash, then index
+};
+
 // The records of one skin. The manager owns one and answers the painters' lookups from it.
 class TSkSkinRecords {
 public:
@@ -290,8 +313,8 @@ private:
     std::unique_ptr<TBitmap> FMasterBitmap;
     TSkCommonIndexes FCache;
     // First record of each name: sections by name, masks and patterns by section and key.
-    std::unordered_map<AnsiString, int> FSectionIndex;
-    std::unordered_map<AnsiString, int> FMaskIndex;
-    std::unordered_map<AnsiString, int> FTextureIndex;
-    std::unordered_map<AnsiString, int> FPatternIndex;
+    TSkNameIndex FSectionIndex;
+    TSkNameIndex FMaskIndex;
+    TSkNameIndex FTextureIndex;
+    TSkNameIndex FPatternIndex;
 };

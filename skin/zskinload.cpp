@@ -99,27 +99,26 @@ void ParseGradient(const AnsiString& Text, TzGradArray& Arr)
 AnsiString Upper(string_view S) { return UpperCase(AnsiString(S)); }
 
 
-bool IsBitmapName(string_view Value) { return SameSkinName(FileExtOf(Value), ".BMP"); }
+bool IsBitmapExt(string_view Ext) { return Ext.size() == 4 && SameSkinName(Ext, ".BMP"); }
 
 // The upper-cased extension holds ".JPG" or ".JPEG"; an extension has one dot, its first
 // character, so it must begin with either.
-bool IsJpegName(string_view Value)
+bool IsJpegExt(string_view Ext)
 {
-    string_view ext = FileExtOf(Value);
-    return (ext.size() >= 4 && SameSkinName(ext.substr(0, 4), ".JPG")) ||
-           (ext.size() >= 5 && SameSkinName(ext.substr(0, 5), ".JPEG"));
+    return (Ext.size() >= 4 && SameSkinName(Ext.substr(0, 4), ".JPG")) ||
+           (Ext.size() >= 5 && SameSkinName(Ext.substr(0, 5), ".JPEG"));
 }
 
 // A value of one of the image forms, as far as its look tells: a form character first, a
 // "#" in it, or a bitmap file's extension.
-bool MayBeImage(string_view V)
+bool MayBeImage(string_view V, string_view Ext)
 {
     switch (V[0]) {
     case '~':
     case '@':
     case '^':
     case '!': return true;
-    default: return V.find('#') != string_view::npos || IsBitmapName(V);
+    default: return IsBitmapExt(Ext) || V.find('#') != string_view::npos;
     }
 }
 
@@ -388,8 +387,9 @@ public:
                 string_view v = e[i].Value;
                 if (v.empty())
                     continue;
+                string_view ext = FileExtOf(v);
                 // Every value naming a JPEG picture becomes a texture with a bitmap of its own.
-                if (IsJpegName(v)) {
+                if (IsJpegExt(ext)) {
                     TImageSpec s;
                     s.File = AnsiString(v);
                     s.Jpeg = true;
@@ -399,7 +399,7 @@ public:
                     s.M.PropertyName = Upper(e[i].Key);
                     textures.push_back(std::move(s));
                 }
-                if (!MayBeImage(v) || (global && SameSkinName(e[i].Key, "MASTERBITMAP")))
+                if (!MayBeImage(v, ext) || (global && SameSkinName(e[i].Key, "MASTERBITMAP")))
                     continue;
                 TImageSpec s;
                 if (ReadImageValue(sec.Name, e[i].Key, v, s))
@@ -656,7 +656,7 @@ private:
             }
             return true;
         }
-        if (IsBitmapName(V)) {
+        if (IsBitmapExt(FileExtOf(V))) {
             M.ClassName = Upper(Section);
             M.PropertyName = Upper(Key);
             M.ImgType = itisaBorder;
@@ -818,7 +818,7 @@ void TSkSkinRecords::ApplyCommonSections(const TStrings* Lines, const TSkImageSo
                 FSections[size_t(existing)] = std::move(g);
             } else {
                 FSections.push_back(std::move(g));
-                FSectionIndex.emplace(name, int(FSections.size() - 1));
+                Reindex();
             }
         }
         // The images and textures of the common text, over the skin's master bitmap.

@@ -155,7 +155,7 @@ const std::string_view* TSkOptionText::Value(const TSection& Section, const TKey
 {
     const TEntry* e = Entries(Section);
     for (uint32_t i = 0; i < Section.Count; ++i)
-        if (e[i].Hash == Key.Hash && SameSkinName(e[i].Key, Key.Name))
+        if (e[i].Hash == Key.Hash && (e[i].Key == Key.Name || SameSkinName(e[i].Key, Key.Name)))
             return &e[i].Value;
     return nullptr;
 }
@@ -243,7 +243,8 @@ TSkKeyIndex::TSkKeyIndex(const TSkOptionText& Text, const std::vector<TSkOptionT
         for (uint32_t i = 0; i < sections[s].Count; ++i) {
             for (size_t h = e[i].Hash & (size - 1); table[h] >= 0; h = (h + 1) & (size - 1)) {
                 int k = table[h];
-                if (Keys[size_t(k)].Hash == e[i].Hash && SameSkinName(Keys[size_t(k)].Name, e[i].Key)) {
+                if (Keys[size_t(k)].Hash == e[i].Hash &&
+                    (Keys[size_t(k)].Name == e[i].Key || SameSkinName(Keys[size_t(k)].Name, e[i].Key))) {
                     if (slots[k] < 0)
                         slots[k] = int(sections[s].First + i);   // the first of equal keys
                     break;
