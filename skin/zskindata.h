@@ -239,6 +239,9 @@ public:
     void LoadFromOptionText(const char* Text, size_t Length, const TSkImageSource& Source);
     // A packed skin: its option text, its images from its entries (none: an empty skin).
     void LoadFromPackedSkin(const TSkSkinConvertor* Convertor, const WideString& SkinPath);
+    // A folder skin: "Options.dat" of the folder (with a trailing backslash) and its image
+    // files. False, and an empty skin, when the folder holds no "Options.dat".
+    bool LoadFromSkinFolder(const WideString& SkinPath);
     // An internal skin kept as structured data.
     void LoadFromStoredSkin(const TSkStoredSkinData& Stored);
     // The manager's common sections, applied over the loaded ones (their images read from

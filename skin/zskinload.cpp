@@ -264,6 +264,27 @@ void ParseGradients(TzGeneralData& G)
 // the last record to ask for a file takes the decoded picture itself, the others a copy.
 
 constexpr int64_t MaxImageFileSize = 64 * 1024 * 1024;
+constexpr int64_t MaxOptionTextSize = 16 * 1024 * 1024;
+
+// The whole of a file, when it exists, is not empty and is no larger than MaxSize.
+bool ReadWholeFile(const WideString& Path, int64_t MaxSize, std::vector<uint8_t>& Out)
+{
+    Out.clear();
+    HANDLE h = FileOpenWide(Path, fmOpenRead | fmShareDenyWrite);
+    if (h == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size{};
+    bool ok = GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart <= MaxSize;
+    if (ok) {
+        Out.resize(size_t(size.QuadPart));
+        DWORD got = 0;
+        ok = ReadFile(h, Out.data(), DWORD(Out.size()), &got, nullptr) && got == Out.size();
+    }
+    CloseHandle(h);
+    if (!ok)
+        Out.clear();
+    return ok;
+}
 
 class TImageFiles {
 public:
@@ -334,18 +355,7 @@ private:
         WideString path = AnsiToWide(Name);
         if (Name.find(':') == AnsiString::npos)
             path = FSource.SkinPath + path;
-        HANDLE h = FileOpenWide(path, fmOpenRead | fmShareDenyWrite);
-        if (h == INVALID_HANDLE_VALUE)
-            return false;
-        LARGE_INTEGER size{};
-        bool ok = GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart <= MaxImageFileSize;
-        if (ok) {
-            Out.resize(size_t(size.QuadPart));
-            DWORD got = 0;
-            ok = ReadFile(h, Out.data(), DWORD(Out.size()), &got, nullptr) && got == Out.size();
-        }
-        CloseHandle(h);
-        return ok;
+        return ReadWholeFile(path, MaxImageFileSize, Out);
     }
 
     const TSkImageSource& FSource;
@@ -709,6 +719,14 @@ void TSkSkinRecords::LoadFromPackedSkin(const TSkSkinConvertor* Convertor, const
     TMemoryStream* options = Convertor ? Convertor->Options.get() : nullptr;
     LoadFromOptionText(options ? static_cast<const char*>(options->Memory()) : nullptr,
                        options ? size_t(options->Size()) : 0, TSkImageSource{SkinPath, Convertor});
+}
+
+bool TSkSkinRecords::LoadFromSkinFolder(const WideString& SkinPath)
+{
+    std::vector<uint8_t> text;
+    bool found = ReadWholeFile(SkinPath + L"Options.dat", MaxOptionTextSize, text);
+    LoadFromOptionText(reinterpret_cast<const char*>(text.data()), text.size(), TSkImageSource{SkinPath, nullptr});
+    return found;
 }
 
 void TSkSkinRecords::LoadFromOptionText(const TSkOptionText& Opt, const TSkImageSource& Source)

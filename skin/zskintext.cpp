@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -25,6 +26,20 @@ const std::array<uint8_t, 256>& FoldTable()
 }
 
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= ' '; }
+
+// Where the line that starts at Pos ends: the first CR or LF, or the end of the text. Found
+// with the library's fast byte search, as this runs over the whole text.
+size_t LineEnd(std::string_view Text, size_t Pos)
+{
+    const char* p = Text.data() + Pos;
+    size_t left = Text.size() - Pos;
+    const void* lf = std::memchr(p, '\n', left);
+    size_t n = lf ? size_t(static_cast<const char*>(lf) - p) : left;
+    const void* cr = std::memchr(p, '\r', n);
+    if (cr)
+        n = size_t(static_cast<const char*>(cr) - p);
+    return Pos + n;
+}
 
 } // namespace
 
@@ -87,9 +102,7 @@ void TSkOptionText::Parse(std::string_view Text)
     int current = -1;
     size_t pos = 0;
     while (pos < Text.size()) {
-        size_t end = pos;
-        while (end < Text.size() && Text[end] != '\r' && Text[end] != '\n')
-            ++end;
+        size_t end = LineEnd(Text, pos);
         std::string_view line = TrimView(Text.substr(pos, end - pos));
         pos = end + 1;
         if (end < Text.size() && Text[end] == '\r' && pos < Text.size() && Text[pos] == '\n')

@@ -12,11 +12,7 @@ WideString SkinsFolder() { return TestDataPath("..\\..\\resources\\skins\\"); }
 
 void LoadFolderSkin(TSkSkinRecords& R, const WideString& Name)
 {
-    WideString dir = SkinsFolder() + Name + L"\\";
-    Bytes text = ReadBytes(dir + L"Options.dat");
-    TStringList lines;
-    lines.SetText(AnsiString(text.begin(), text.end()));
-    R.LoadFromOptions(&lines, TSkImageSource{dir, nullptr});
+    CHECK(R.LoadFromSkinFolder(SkinsFolder() + Name + L"\\"));
     R.RebuildCache();
 }
 
@@ -25,8 +21,7 @@ void LoadPackedSkin(TSkSkinRecords& R, const WideString& Name)
     std::unique_ptr<TSkSkinConvertor> c;
     LoadPackedSkinFile(SkinsFolder() + Name + L".qsz", c, true);
     REQUIRE(c);
-    auto ini = CreateOptionsIni(c.get());
-    R.LoadFromOptions(*ini, TSkImageSource{SkinsFolder(), c.get()});
+    R.LoadFromPackedSkin(c.get(), SkinsFolder());
     R.RebuildCache();
 }
 

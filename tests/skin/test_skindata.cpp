@@ -135,10 +135,7 @@ WideString FixtureFolder(const char* Name, const char* Options = FixtureOptions)
 
 void LoadFolder(TSkSkinRecords& R, const WideString& Dir)
 {
-    TStringList lines;
-    Bytes text = ReadBytes(Dir + L"Options.dat");
-    lines.SetText(AnsiString(text.begin(), text.end()));
-    R.LoadFromOptions(&lines, TSkImageSource{Dir, nullptr});
+    CHECK(R.LoadFromSkinFolder(Dir));
 }
 
 const TzMaskData* MaskOf(const TSkSkinRecords& R, const char* Section, const char* Key)
@@ -232,18 +229,28 @@ TEST_CASE("skin records: sections, inheritance and skin-wide values")
         CHECK_FALSE(r.IsValidSkinIndex(11));
         CHECK_FALSE(r.IsValidSkinIndex(-1));
     }
-    SUBCASE("the INI object form gives the same records")
+    SUBCASE("a folder without option text is an empty skin")
+    {
+        TSkSkinRecords none;
+        CHECK_FALSE(none.LoadFromSkinFolder(FreshFolder("nooptions")));
+        CHECK(none.SectionCount() == 0);
+        CHECK(none.MaskCount() == 0);
+    }
+    SUBCASE("the lines and the INI object forms give the same records")
     {
         TStringList lines;
         Bytes text = ReadBytes(FixtureFolder("sections2") + L"Options.dat");
         lines.SetText(AnsiString(text.begin(), text.end()));
         TMemIniFile ini;
         ini.SetStrings(&lines);
-        TSkSkinRecords r2;
+        TSkSkinRecords r2, r3;
         r2.LoadFromOptions(ini, TSkImageSource{FixtureFolder("sections2"), nullptr});
-        CHECK(r2.SectionCount() == r.SectionCount());
-        CHECK(r2.MaskCount() == r.MaskCount());
-        CHECK(SectionOf(r2, "BUTTON").Color == 255);
+        r3.LoadFromOptions(&lines, TSkImageSource{FixtureFolder("sections2"), nullptr});
+        for (TSkSkinRecords* o : {&r2, &r3}) {
+            CHECK(o->SectionCount() == r.SectionCount());
+            CHECK(o->MaskCount() == r.MaskCount());
+            CHECK(SectionOf(*o, "BUTTON").Color == 255);
+        }
     }
 }
 
@@ -846,9 +853,8 @@ TEST_CASE("skin records: damaged packed skins load empty or whole, never crash")
             m->WriteBuffer(b.data(), int32_t(b.size()));
         c.PackedData = std::move(m);
         c.ExtractPackedData();
-        auto ini = CreateOptionsIni(&c);
         TSkSkinRecords r;
-        r.LoadFromOptions(*ini, TSkImageSource{L"", &c});
+        r.LoadFromPackedSkin(&c, L"");
         r.RebuildCache();
         CHECK(box.Count() <= 1);
         if (box.Count() == 1) {
