@@ -174,53 +174,24 @@ TSize TSkSkinRecords::GetMaskFrameSize(int Index) const
     return TSize{m.R.Width() / frames, m.R.Height() / halves};
 }
 
-int TSkSkinRecords::MaskMarginLeft(int Index) const
+int TSkSkinRecords::MaskMargin(int Index, int16_t TzMaskData::*Own, bool Horizontal) const
 {
     if (!IsValidMaskIndex(Index))
         return 0;
     const TzMaskData& m = Mask(Index);
-    if (m.WL > 0)
-        return m.WL;
+    if (m.*Own > 0)
+        return m.*Own;
     if (m.BorderWidth >= 1)
         return m.BorderWidth;
-    return m.R.Width() / (std::max<int>(m.ImageCount, 1) * 3);
-}
-
-int TSkSkinRecords::MaskMarginRight(int Index) const
-{
-    if (!IsValidMaskIndex(Index))
-        return 0;
-    const TzMaskData& m = Mask(Index);
-    if (m.WR > 0)
-        return m.WR;
-    if (m.BorderWidth >= 1)
-        return m.BorderWidth;
-    return m.R.Width() / (std::max<int>(m.ImageCount, 1) * 3);
-}
-
-int TSkSkinRecords::MaskMarginTop(int Index) const
-{
-    if (!IsValidMaskIndex(Index))
-        return 0;
-    const TzMaskData& m = Mask(Index);
-    if (m.WT > 0)
-        return m.WT;
-    if (m.BorderWidth >= 1)
-        return m.BorderWidth;
+    if (Horizontal)
+        return m.R.Width() / (std::max<int>(m.ImageCount, 1) * 3);
     return m.R.Height() / ((std::max<int>(m.MaskType, 0) + 1) * 3);
 }
 
-int TSkSkinRecords::MaskMarginBottom(int Index) const
-{
-    if (!IsValidMaskIndex(Index))
-        return 0;
-    const TzMaskData& m = Mask(Index);
-    if (m.WB > 0)
-        return m.WB;
-    if (m.BorderWidth >= 1)
-        return m.BorderWidth;
-    return m.R.Height() / ((std::max<int>(m.MaskType, 0) + 1) * 3);
-}
+int TSkSkinRecords::MaskMarginLeft(int Index) const { return MaskMargin(Index, &TzMaskData::WL, true); }
+int TSkSkinRecords::MaskMarginTop(int Index) const { return MaskMargin(Index, &TzMaskData::WT, false); }
+int TSkSkinRecords::MaskMarginRight(int Index) const { return MaskMargin(Index, &TzMaskData::WR, true); }
+int TSkSkinRecords::MaskMarginBottom(int Index) const { return MaskMargin(Index, &TzMaskData::WB, false); }
 
 // ---------------------------------------------------------------------------------------
 
@@ -254,30 +225,24 @@ void TSkSkinRecords::RebuildCache()
     tab(c.TabLeft, "TABLEFT");
     tab(c.TabRight, "TABRIGHT");
 
-    auto part = [&](TSkCommonIndexes::ScrollPart& p, const char* Name) {
+    auto part = [&](TSkCommonIndexes::ScrollPart& p, const char* Name, bool Glyph) {
         p.Section = Short(FindSectionIndex(Name));
         p.BordersMask = mask(p.Section, Name, "BORDERSMASK");
         p.Pattern = mask(p.Section, Name, "PATTERN");
         p.HotPattern = mask(p.Section, Name, "HOTPATTERN");
-        p.GlyphMask = mask(p.Section, Name, "GLYPHMASK");
+        if (Glyph)
+            p.GlyphMask = mask(p.Section, Name, "GLYPHMASK");
     };
-    part(c.ScrollBtnTop, "SCROLLBTNTOP");
-    part(c.ScrollBtnBottom, "SCROLLBTNBOTTOM");
-    part(c.ScrollBtnLeft, "SCROLLBTNLEFT");
-    part(c.ScrollBtnRight, "SCROLLBTNRIGHT");
-    part(c.ScrollSliderV, "SCROLLSLIDERV");
-    part(c.ScrollSliderH, "SCROLLSLIDERH");
-
-    auto track = [&](TSkCommonIndexes::ScrollTrack& t, const char* Name) {
-        t.Section = Short(FindSectionIndex(Name));
-        t.BordersMask = mask(t.Section, Name, "BORDERSMASK");
-        t.Pattern = mask(t.Section, Name, "PATTERN");
-        t.HotPattern = mask(t.Section, Name, "HOTPATTERN");
-    };
-    track(c.ScrollBar1H, "SCROLLBAR1H");
-    track(c.ScrollBar1V, "SCROLLBAR1V");
-    track(c.ScrollBar2H, "SCROLLBAR2H");
-    track(c.ScrollBar2V, "SCROLLBAR2V");
+    part(c.ScrollBtnTop, "SCROLLBTNTOP", true);
+    part(c.ScrollBtnBottom, "SCROLLBTNBOTTOM", true);
+    part(c.ScrollBtnLeft, "SCROLLBTNLEFT", true);
+    part(c.ScrollBtnRight, "SCROLLBTNRIGHT", true);
+    part(c.ScrollSliderV, "SCROLLSLIDERV", true);
+    part(c.ScrollSliderH, "SCROLLSLIDERH", true);
+    part(c.ScrollBar1H, "SCROLLBAR1H", false);
+    part(c.ScrollBar1V, "SCROLLBAR1V", false);
+    part(c.ScrollBar2H, "SCROLLBAR2H", false);
+    part(c.ScrollBar2V, "SCROLLBAR2V", false);
 
     c.ComboBtn = FindSectionIndex("COMBOBTN");
     c.ComboBtnBordersMask = FindMaskIndexExact("COMBOBTN", "BORDERSMASK");

@@ -113,20 +113,13 @@ struct TSkCommonIndexes {
         int16_t Section = -1;
         int16_t BordersMask = -1;
     };
-    // Arrow buttons and thumbs of scroll bars.
+    // Arrow buttons, thumbs and tracks of scroll bars (tracks have no glyph: -1).
     struct ScrollPart {
         int16_t Section = -1;
         int16_t BordersMask = -1;
         int16_t Pattern = -1;
         int16_t HotPattern = -1;
         int16_t GlyphMask = -1;
-    };
-    // The tracks of scroll bars.
-    struct ScrollTrack {
-        int16_t Section = -1;
-        int16_t BordersMask = -1;
-        int16_t Pattern = -1;
-        int16_t HotPattern = -1;
     };
 
     int16_t GlobalInfo = -1;
@@ -142,7 +135,7 @@ struct TSkCommonIndexes {
     Tab TabTop, TabBottom, TabLeft, TabRight;
     ScrollPart ScrollBtnTop, ScrollBtnBottom, ScrollBtnLeft, ScrollBtnRight;
     ScrollPart ScrollSliderV, ScrollSliderH;
-    ScrollTrack ScrollBar1H, ScrollBar1V, ScrollBar2H, ScrollBar2V;
+    ScrollPart ScrollBar1H, ScrollBar1V, ScrollBar2H, ScrollBar2V;
     int32_t ComboBtn = -1;
     int32_t ComboBtnBordersMask = -1;   // exact, no parent
     int32_t ComboBtnPattern = -1;       // textures
@@ -305,6 +298,7 @@ private:
     friend class TLoader;
     int FindInSection(TMaskKind Kind, const AnsiString& SectionName,
                       const AnsiString& PropertyName) const;
+    int MaskMargin(int Index, int16_t TzMaskData::*Own, bool Horizontal) const;
     int FindWithParents(TMaskKind Kind, int SectionIndex, const AnsiString& SectionName,
                         const AnsiString& PropertyName) const;
 

@@ -266,26 +266,6 @@ void ParseGradients(TzGeneralData& G)
 constexpr int64_t MaxImageFileSize = 64 * 1024 * 1024;
 constexpr int64_t MaxOptionTextSize = 16 * 1024 * 1024;
 
-// The whole of a file, when it exists, is not empty and is no larger than MaxSize.
-bool ReadWholeFile(const WideString& Path, int64_t MaxSize, std::vector<uint8_t>& Out)
-{
-    Out.clear();
-    HANDLE h = FileOpenWide(Path, fmOpenRead | fmShareDenyWrite);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size{};
-    bool ok = GetFileSizeEx(h, &size) && size.QuadPart > 0 && size.QuadPart <= MaxSize;
-    if (ok) {
-        Out.resize(size_t(size.QuadPart));
-        DWORD got = 0;
-        ok = ReadFile(h, Out.data(), DWORD(Out.size()), &got, nullptr) && got == Out.size();
-    }
-    CloseHandle(h);
-    if (!ok)
-        Out.clear();
-    return ok;
-}
-
 class TImageFiles {
 public:
     explicit TImageFiles(const TSkImageSource& Source) : FSource(Source) {}
@@ -309,21 +289,22 @@ public:
 
     std::unique_ptr<TBitmap> Decode(const AnsiString& Name, bool Jpeg)
     {
-        std::vector<uint8_t> own;
-        const uint8_t* data = nullptr;
-        size_t size = 0;
+        TMemoryStream own;
+        TMemoryStream* bytes = &own;
         if (FSource.Packed) {
             const TSkImageItem* item = FSource.Packed->FindImage(Name);
             if (!item || !item->Data)
                 return nullptr;
-            data = static_cast<const uint8_t*>(item->Data->Memory());
-            size = size_t(item->Data->Size());
+            bytes = item->Data.get();
         } else {
-            if (!ReadFileBytes(Name, own))
+            WideString path = AnsiToWide(Name);
+            if (Name.find(':') == AnsiString::npos)
+                path = FSource.SkinPath + path;
+            if (!ReadWholeFile(path, MaxImageFileSize, own))
                 return nullptr;
-            data = own.data();
-            size = own.size();
         }
+        const auto* data = static_cast<const uint8_t*>(bytes->Memory());
+        size_t size = size_t(bytes->Size());
         if (!data || size == 0)
             return nullptr;
         try {
@@ -349,14 +330,6 @@ public:
 
 private:
     using TCache = std::unordered_map<AnsiString, std::unique_ptr<TBitmap>>;
-
-    bool ReadFileBytes(const AnsiString& Name, std::vector<uint8_t>& Out)
-    {
-        WideString path = AnsiToWide(Name);
-        if (Name.find(':') == AnsiString::npos)
-            path = FSource.SkinPath + path;
-        return ReadWholeFile(path, MaxImageFileSize, Out);
-    }
 
     const TSkImageSource& FSource;
     TCache FBitmaps;
@@ -723,9 +696,9 @@ void TSkSkinRecords::LoadFromPackedSkin(const TSkSkinConvertor* Convertor, const
 
 bool TSkSkinRecords::LoadFromSkinFolder(const WideString& SkinPath)
 {
-    std::vector<uint8_t> text;
+    TMemoryStream text;
     bool found = ReadWholeFile(SkinPath + L"Options.dat", MaxOptionTextSize, text);
-    LoadFromOptionText(reinterpret_cast<const char*>(text.data()), text.size(), TSkImageSource{SkinPath, nullptr});
+    LoadFromOptionText(static_cast<const char*>(text.Memory()), size_t(text.Size()), TSkImageSource{SkinPath, nullptr});
     return found;
 }
 
@@ -753,34 +726,17 @@ void TSkSkinRecords::LoadFromOptionText(const TSkOptionText& Opt, const TSkImage
 
 namespace {
 
-// The value of a key in one section of parsed INI text; false when missing.
-bool CommonValue(const TStrings* Lines, const AnsiString& Key, AnsiString& Value)
-{
-    if (!Lines)
-        return false;
-    int k = Lines->IndexOfName(Key);
-    if (k < 0)
-        return false;
-    AnsiString line = Lines->Strings(k);
-    Value = line.substr(std::min(line.size(), Key.size() + 1));
-    return true;
-}
-
-// An integer of common text: "0x" hexadecimal or decimal; -1 and what does not convert
-// count as missing.
+// An integer of common text; -1 and what does not convert count as missing.
 bool CommonInt(const TStrings* Lines, const AnsiString& Key, int& Value)
 {
     AnsiString s;
-    if (!CommonValue(Lines, Key, s))
-        return false;
-    if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-        s = '$' + s.substr(2);
-    return TryStrToInt(s, Value) && Value != -1;
+    return IniLineValue(Lines, Key, s) && IniTextToInt(s, Value) && Value != -1;
 }
 
+// A text of common text; "?" counts as missing.
 bool CommonText(const TStrings* Lines, const AnsiString& Key, AnsiString& Value)
 {
-    return CommonValue(Lines, Key, Value) && Value != "?";
+    return IniLineValue(Lines, Key, Value) && Value != "?";
 }
 
 } // namespace
@@ -808,7 +764,7 @@ void TSkSkinRecords::ApplyCommonSections(const TStrings* Lines, const TSkImageSo
             } else {
                 g.ClassName = name;
                 AnsiString parent = "-1";
-                CommonValue(lines, "PARENTCLASS", parent);
+                IniLineValue(lines, "PARENTCLASS", parent);
                 g.ParentClass = UpperCase(parent);
                 for (const TzGeneralData& s : FSections) {
                     if (UpperCase(s.ClassName) == g.ParentClass) {

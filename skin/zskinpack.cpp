@@ -222,38 +222,50 @@ bool TSkSkinConvertor::Extract(const uint8_t* Data, int64_t Size)
     return true;
 }
 
+bool ReadWholeFile(const WideString& FileName, int64_t MaxSize, TMemoryStream& Out, bool* Exists)
+{
+    Out.Clear();
+    HANDLE h = FileOpenWide(FileName, fmOpenRead | fmShareDenyWrite);
+    if (h == INVALID_HANDLE_VALUE) {
+        // Asked only when the file does not open: one call less on the usual path.
+        if (Exists)
+            *Exists = FileExistsWide(FileName);
+        return false;
+    }
+    if (Exists)
+        *Exists = true;
+    bool read = false;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(h, &size) && size.QuadPart <= MaxSize) {
+        try {
+            Out.SetSize(size.QuadPart);
+            DWORD got = 0;
+            read = size.QuadPart == 0 ||
+                   (ReadFile(h, Out.Memory(), DWORD(size.QuadPart), &got, nullptr) && got == DWORD(size.QuadPart));
+        } catch (const Exception&) {
+            read = false;
+        }
+    }
+    CloseHandle(h);
+    if (!read)
+        Out.Clear();
+    return read;
+}
+
 void LoadPackedSkinFile(const WideString& FileName, std::unique_ptr<TSkSkinConvertor>& Convertor,
                         bool FreePackedData)
 {
-    // Opening first and asking whether the file exists only when that fails saves a call to
-    // the file system on the usual path.
-    HANDLE h = FileOpenWide(FileName, fmOpenRead | fmShareDenyWrite);
-    if (h == INVALID_HANDLE_VALUE && !FileExistsWide(FileName))
+    auto packed = std::make_unique<TMemoryStream>();
+    bool exists = false;
+    bool read = ReadWholeFile(FileName, MaxPackedSkinSize, *packed, &exists);
+    if (!exists)
         return;
     if (Convertor)
         Convertor->Clear();
     else
         Convertor = std::make_unique<TSkSkinConvertor>();
-    auto packed = std::make_unique<TMemoryStream>();
-    bool read = false;
-    if (h != INVALID_HANDLE_VALUE) {
-        LARGE_INTEGER size{};
-        if (GetFileSizeEx(h, &size) && size.QuadPart <= MaxPackedSkinSize) {
-            try {
-                packed->SetSize(size.QuadPart);
-                DWORD got = 0;
-                read = size.QuadPart == 0 ||
-                       (ReadFile(h, packed->Memory(), DWORD(size.QuadPart), &got, nullptr) &&
-                        got == DWORD(size.QuadPart));
-            } catch (const Exception&) {
-                read = false;
-            }
-        }
-        CloseHandle(h);
-    }
     if (!read) {
         // A file we cannot read whole is as good as damaged.
-        Convertor->Clear();
         ShowEngineError(DamagedText);
         return;
     }
@@ -309,30 +321,40 @@ void ParseIniText(const TStrings* Lines, TStrings* Sections)
     }
 }
 
+bool IniLineValue(const TStrings* Lines, const AnsiString& Key, AnsiString& Value)
+{
+    if (!Lines)
+        return false;
+    int k = Lines->IndexOfName(Key);
+    if (k < 0)
+        return false;
+    AnsiString line = Lines->Strings(k);
+    Value = line.substr(std::min(line.size(), Key.size() + 1));
+    return true;
+}
+
 AnsiString ReadIniTextString(const TStrings* Sections, const AnsiString& Section,
                              const AnsiString& Key, const AnsiString& Default)
 {
     if (!Sections)
         return Default;
     int s = Sections->IndexOf(Section);
-    if (s < 0)
+    AnsiString value;
+    if (s < 0 || !IniLineValue(dynamic_cast<const TStrings*>(Sections->Objects(s)), Key, value))
         return Default;
-    auto* lines = dynamic_cast<const TStrings*>(Sections->Objects(s));
-    if (!lines)
-        return Default;
-    int k = lines->IndexOfName(Key);
-    if (k < 0)
-        return Default;
-    AnsiString line = lines->Strings(k);
-    return line.substr(std::min(line.size(), Key.size() + 1));
+    return value;
+}
+
+bool IniTextToInt(AnsiString Text, int& Value)
+{
+    if (Text.size() >= 2 && Text[0] == '0' && (Text[1] == 'x' || Text[1] == 'X'))
+        Text = '$' + Text.substr(2);
+    return TryStrToInt(Text, Value);
 }
 
 int ReadIniTextInt(const TStrings* Sections, const AnsiString& Section, const AnsiString& Key,
                    int Default)
 {
-    AnsiString s = ReadIniTextString(Sections, Section, Key, AnsiString());
-    if (s.size() >= 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X'))
-        s = '$' + s.substr(2);
     int v;
-    return TryStrToInt(s, v) ? v : Default;
+    return IniTextToInt(ReadIniTextString(Sections, Section, Key, AnsiString()), v) ? v : Default;
 }

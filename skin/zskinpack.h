@@ -63,6 +63,11 @@ private:
 void LoadPackedSkinFile(const WideString& FileName, std::unique_ptr<TSkSkinConvertor>& Convertor,
                         bool FreePackedData);
 
+// The whole of a file into Out, when it opens and holds no more than MaxSize bytes. Exists,
+// when given, tells whether the file is there at all (it may be there and not readable).
+bool ReadWholeFile(const WideString& FileName, int64_t MaxSize, TMemoryStream& Out,
+                   bool* Exists = nullptr);
+
 // The option text of a packed skin as an INI object with no file behind it; empty when the
 // skin has no "Options.dat" (or no convertor is given).
 std::unique_ptr<TMemIniFile> CreateOptionsIni(const TSkSkinConvertor* Convertor);
@@ -85,6 +90,11 @@ AnsiString ReadIniTextString(const TStrings* Sections, const AnsiString& Section
 // decimal; Default when missing or not a number.
 int ReadIniTextInt(const TStrings* Sections, const AnsiString& Section, const AnsiString& Key,
                    int Default);
+
+// The value after "KEY=" among the lines of one section; false when the key is missing.
+bool IniLineValue(const TStrings* Lines, const AnsiString& Key, AnsiString& Value);
+// A value as ReadIniTextInt reads it: "0x" or "0X" hexadecimal, else decimal.
+bool IniTextToInt(AnsiString Text, int& Value);
 
 // A parsed INI text that frees its sections when it goes.
 class TSkIniText {
