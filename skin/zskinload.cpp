@@ -15,6 +15,7 @@
 #include <charconv>
 #include <functional>
 #include <limits>
+#include <unordered_map>
 
 namespace {
 
@@ -97,7 +98,6 @@ void ParseGradient(const AnsiString& Text, TzGradArray& Arr)
 }
 
 AnsiString Upper(string_view S) { return UpperCase(AnsiString(S)); }
-
 
 bool IsBitmapExt(string_view Ext) { return Ext.size() == 4 && SameSkinName(Ext, ".BMP"); }
 
