@@ -35,10 +35,12 @@ std::vector<uint8_t> ReadWhole(const WideString& Name)
 
 uint32_t Le32(const uint8_t* p) { return p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24; }
 
-// The bare work: read the file, inflate each entry with zlib, decode each picture.
+// The bare work: read the file, inflate each entry with zlib, decode each picture. The
+// pictures are kept to the end, as any loader keeps them.
 size_t BareLoad(const WideString& Name)
 {
     std::vector<uint8_t> file = ReadWhole(Name);
+    std::vector<std::unique_ptr<TBitmap>> kept;
     size_t pos = 8, pictures = 0;
     uint32_t count = Le32(&file[4]);
     for (uint32_t i = 0; i < count; ++i) {
@@ -58,16 +60,17 @@ size_t BareLoad(const WideString& Name)
         pos += zs.total_in;
         inflateEnd(&zs);
         AnsiString ext = UpperCase(ExtractFileExt(name));
+        auto b = std::make_unique<TBitmap>();
         if (ext == ".BMP") {
-            TBitmap b;
-            b.LoadFromMemory(out.data(), out.size());
-            pictures += b.Width() > 0;
+            b->LoadFromMemory(out.data(), out.size());
         } else if (ext == ".JPG") {
             TJPEGImage j;
             j.LoadFromMemory(out.data(), out.size());
-            TBitmap b;
-            b.Assign(&j);
-            pictures += b.Width() > 0;
+            b->Assign(&j);
+        }
+        if (b->Width() > 0) {
+            ++pictures;
+            kept.push_back(std::move(b));
         }
     }
     return pictures;
