@@ -216,6 +216,9 @@ private:
 };
 
 // The records of one skin. The manager owns one and answers the painters' lookups from it.
+// A skin is read in this order: one of the LoadFrom... calls (a folder, a packed skin or an
+// internal skin), then ApplyCommonSections, then ApplyHueAndSaturation; RebuildCache when
+// the skin is applied, and Clear then RebuildCache when it is removed.
 class TSkSkinRecords {
 public:
     TSkSkinRecords() = default;

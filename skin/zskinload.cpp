@@ -337,7 +337,7 @@ private:
 };
 
 // A mask record read from its value, with the file that gives its picture, if any.
-struct TImageSpec {
+struct TPendingMask {
     TzMaskData M;
     AnsiString File;
     bool Jpeg = false;
@@ -361,8 +361,8 @@ public:
     // The images, then the textures, of every section: the records in that order.
     void ReadImagesAndTextures(const TSkOptionText& Opt)
     {
-        std::vector<TImageSpec> specs, textures;
-        specs.reserve(64);
+        std::vector<TPendingMask> pending, textures;
+        pending.reserve(64);
         for (const auto& sec : Opt.Sections()) {
             bool global = SameSkinName(sec.Name, "GLOBALINFO");
             const TSkOptionText::TEntry* e = Opt.Entries(sec);
@@ -373,7 +373,7 @@ public:
                 string_view ext = FileExtOf(v);
                 // Every value naming a JPEG picture becomes a texture with a bitmap of its own.
                 if (IsJpegExt(ext)) {
-                    TImageSpec s;
+                    TPendingMask s;
                     s.File = AnsiString(v);
                     s.Jpeg = true;
                     s.M.ImgType = itisaTexture;
@@ -384,25 +384,25 @@ public:
                 }
                 if (!MayBeImage(v, ext) || (global && SameSkinName(e[i].Key, "MASTERBITMAP")))
                     continue;
-                TImageSpec s;
+                TPendingMask s;
                 if (ReadImageValue(sec.Name, e[i].Key, v, s))
-                    specs.push_back(std::move(s));
+                    pending.push_back(std::move(s));
             }
         }
-        for (TImageSpec& s : textures)
-            specs.push_back(std::move(s));
-        AddAll(specs);
+        for (TPendingMask& s : textures)
+            pending.push_back(std::move(s));
+        AddAll(pending);
     }
 
     // Gives the records their pictures and adds them, in order.
-    void AddAll(std::vector<TImageSpec>& Specs)
+    void AddAll(std::vector<TPendingMask>& Pending)
     {
-        R.FMasks.reserve(R.FMasks.size() + Specs.size());
+        R.FMasks.reserve(R.FMasks.size() + Pending.size());
         std::unordered_map<AnsiString, int> uses[2];
-        for (const TImageSpec& s : Specs)
+        for (const TPendingMask& s : Pending)
             if (!s.File.empty())
                 ++uses[s.Jpeg][s.File];
-        for (TImageSpec& s : Specs) {
+        for (TPendingMask& s : Pending) {
             try {
                 if (!s.File.empty()) {
                     int& left = uses[s.Jpeg][s.File];
@@ -538,7 +538,7 @@ private:
 
     // One image value in any of its forms; false when the key is not an image or does not
     // read as its form expects.
-    bool ReadImageValue(string_view Section, string_view Key, string_view V, TImageSpec& S)
+    bool ReadImageValue(string_view Section, string_view Key, string_view V, TPendingMask& S)
     {
         TzMaskData& M = S.M;
         int l, t, r, b;
