@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classlib/graphics.h"
+#include "classlib/graphics_helpers.h"
 #include "skin/zskinservices.h"
 #include "unicode/ucsystem.h"
 
@@ -15,42 +16,12 @@
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PutLE32(Bytes& v, uint32_t x)
-{
-    for (int k = 0; k < 4; ++k)
-        v.push_back(uint8_t(x >> (8 * k)));
-}
-
 inline Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-// A 24-bit bottom-up bitmap file; px(x, y) gives the colour 0x00BBGGRR, y from the top.
+// A 24-bit bitmap file; px(x, y) gives the colour 0x00BBGGRR, y from the top.
 inline Bytes Bmp24(int w, int h, const std::function<TColor(int, int)>& px)
 {
-    int stride = (w * 3 + 3) & ~3;
-    Bytes v{'B', 'M'};
-    PutLE32(v, uint32_t(54 + stride * h));
-    PutLE32(v, 0);
-    PutLE32(v, 54);
-    PutLE32(v, 40);
-    PutLE32(v, uint32_t(w));
-    PutLE32(v, uint32_t(h));
-    v.push_back(1);
-    v.push_back(0);
-    v.push_back(24);
-    v.push_back(0);
-    for (int i = 0; i < 6; ++i)
-        PutLE32(v, 0);
-    for (int y = h - 1; y >= 0; --y) {
-        size_t start = v.size();
-        for (int x = 0; x < w; ++x) {
-            TColor c = px(x, y);
-            v.push_back(uint8_t(c >> 16));
-            v.push_back(uint8_t(c >> 8));
-            v.push_back(uint8_t(c));
-        }
-        v.resize(start + size_t(stride), 0);
-    }
-    return v;
+    return MakeBmp(w, h, 24, {}, [&](int x, int y) { return uint32_t(px(x, y)); });
 }
 
 inline Bytes SolidBmp(int w, int h, TColor c)
@@ -79,11 +50,11 @@ inline Bytes PackSkin(const std::vector<PackEntry>& Entries, long long Count = -
                       const char* Magic = "QSzf")
 {
     Bytes v(Magic, Magic + 4);
-    PutLE32(v, uint32_t(Count < 0 ? Entries.size() : Count));
+    Put32(v, uint32_t(Count < 0 ? Entries.size() : Count));
     for (const PackEntry& e : Entries) {
-        PutLE32(v, uint32_t(e.Name.size()));
+        Put32(v, uint32_t(e.Name.size()));
         v.insert(v.end(), e.Name.begin(), e.Name.end());
-        PutLE32(v, uint32_t(e.Size < 0 ? e.Data.size() : e.Size));
+        Put32(v, uint32_t(e.Size < 0 ? e.Data.size() : e.Size));
         Bytes z = Deflate(e.Data);
         v.insert(v.end(), z.begin(), z.end());
     }

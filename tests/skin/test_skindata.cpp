@@ -25,11 +25,7 @@ TColor MasterPixel(int x, int y)
     return TColor(RGB(x * 4, y * 4, 0x80));
 }
 
-TColor PixelOf(TBitmap* b, int x, int y)
-{
-    const auto* p = static_cast<const uint8_t*>(b->ScanLine(y)) + x * 3;
-    return TColor(RGB(p[2], p[1], p[0]));
-}
+TColor PixelOf(TBitmap* b, int x, int y) { return PixelAt(*b, x, y); }
 
 const char* const FixtureOptions =
     "; the fixture skin\r\n"
