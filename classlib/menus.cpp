@@ -1288,7 +1288,8 @@ bool TMenu::DispatchDrawItem(const DRAWITEMSTRUCT& Draw)
     try {
         TMenuCanvas canvas(Draw.hDC);
         TRect r(Draw.rcItem.left, Draw.rcItem.top, Draw.rcItem.right, Draw.rcItem.bottom);
-        item->AdvancedDrawItem(canvas.Get(), r, Draw.itemState, item->IsTopLevelMainMenuItem());
+        item->AdvancedDrawItem(canvas.Get(), r, static_cast<TOwnerDrawState>(LOWORD(Draw.itemState)),
+                               item->IsTopLevelMainMenuItem());
     } catch (...) {
         RestoreDC(Draw.hDC, saved);
         throw;

@@ -8,6 +8,7 @@
 #ifndef STRICT
 #define STRICT
 #endif
+#include <cstdint>
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -62,8 +63,8 @@
 #undef Yield
 
 // The state of an owner-drawn item (menu items, list and combo box items): the system's
-// ODS_ flags bit for bit, so a DRAWITEMSTRUCT's itemState is one as it stands.
-enum TOwnerDrawStateFlag : unsigned {
+// ODS_* bits, as DRAWITEMSTRUCT carries them.
+enum TOwnerDrawStateFlag : uint16_t {
     odSelected = ODS_SELECTED,
     odGrayed = ODS_GRAYED,
     odDisabled = ODS_DISABLED,
@@ -76,4 +77,4 @@ enum TOwnerDrawStateFlag : unsigned {
     odNoFocusRect = ODS_NOFOCUSRECT,
     odComboBoxEdit = ODS_COMBOBOXEDIT,
 };
-using TOwnerDrawState = unsigned;
+using TOwnerDrawState = uint16_t;

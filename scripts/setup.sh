@@ -13,7 +13,7 @@ fi
 
 for p in cmake make g++-mingw-w64-i686-posix mingw-w64-i686-dev wine wine32:i386 wine64 xvfb \
          fonts-wine libz-mingw-w64-dev libstb-dev doctest-dev locales x11-apps imagemagick python3 \
-         xauth fonts-dejavu-core; do
+         xauth fonts-dejavu-core fonts-wqy-microhei; do
   have_pkg "$p" || need+=("$p")
 done
 

@@ -11,4 +11,5 @@ cmake --build "$BUILD_DIR" -j"$(nproc)"
 trap zandrel_env_stop EXIT
 zandrel_env_start
 cd "$BUILD_DIR"
-ctest --output-on-failure -j"$(nproc)" "$@"
+# The programs share one desktop and the mouse: they run one after another.
+ctest --output-on-failure "$@"

@@ -25,14 +25,20 @@ zandrel_env_start() {
     export DISPLAY=:$n
   fi
   mkdir -p "$BUILD_DIR"
-  if [ ! -f "$WINEPREFIX/.zandrel-ready" ]; then
+  if [ ! -f "$WINEPREFIX/.zandrel-ready-3" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+    # Wine does not always pick up its own fonts from its data folder; without Marlett the
+    # caption buttons show letters. The prefix's font folder is always read.
+    cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    # Greek, symbols and CJK text in the dialog font come from linked fonts, as on Windows.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+      /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans\0wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
     wineserver -w
-    touch "$WINEPREFIX/.zandrel-ready"
+    touch "$WINEPREFIX/.zandrel-ready-3"
   fi
 }
 

@@ -75,6 +75,13 @@ bool SaveWindowPng(HWND Wnd, const char* FileName)
     if (w <= 0 || h <= 0)
         return false;
 
+    // Wine's PrintWindow leaves out the frame and the child windows; the window's own DC on
+    // the virtual desktop has all of it, once the window is on top and fully painted.
+    SetWindowPos(Wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(Wnd, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    GdiFlush();
+
     BITMAPINFO bi{};
     bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
     bi.bmiHeader.biWidth = w;
@@ -83,14 +90,13 @@ bool SaveWindowPng(HWND Wnd, const char* FileName)
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(screen);
+    HDC wdc = GetWindowDC(Wnd);
+    HBITMAP dib = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC mem = CreateCompatibleDC(wdc);
     bool ok = false;
     if (dib && mem) {
         HGDIOBJ old = SelectObject(mem, dib);
-        if (!PrintWindow(Wnd, mem, 0))
-            BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        BitBlt(mem, 0, 0, w, h, wdc, 0, 0, SRCCOPY);
         GdiFlush();
         SelectObject(mem, old);
         int stride = ((w * 3) + 3) & ~3;
@@ -100,6 +106,7 @@ bool SaveWindowPng(HWND Wnd, const char* FileName)
         DeleteDC(mem);
     if (dib)
         DeleteObject(dib);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(Wnd, wdc);
+    SetWindowPos(Wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return ok;
 }

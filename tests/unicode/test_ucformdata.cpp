@@ -1,0 +1,339 @@
+#include <doctest.h>
+#include "unicode/ucclasses.h"
+#include "wide_lists_test_util.h"
+
+#include <algorithm>
+#include <cstring>
+
+// A component with a wide list, a wide text and a wide character, stored as form data.
+class TWideTestHolder : public TComponent {
+    Z_CLASS(TWideTestHolder, TComponent)
+public:
+    explicit TWideTestHolder(TComponent* AOwner) : TComponent(AOwner) {}
+    TUcStringList* Lines() const { return FLines.get(); }
+    WideString Caption() const { return FCaption; }
+    void SetCaption(const WideString& Value) { FCaption = Value; }
+    WideChar Mark() const { return FMark; }
+    void SetMark(WideChar Value) { FMark = Value; }
+    void DefineProperties(TFiler* Filer) override
+    {
+        inherited::DefineProperties(Filer);
+        DefineWideProperties(Filer, this);
+    }
+
+private:
+    std::unique_ptr<TUcStringList> FLines = std::make_unique<TUcStringList>();
+    WideString FCaption;
+    WideChar FMark = 0;
+};
+
+Z_CLASS_IMPL(TWideTestHolder, TComponent, Z_PROP_OBJ(TWideTestHolder, Lines),
+             Z_PROP_WSTR(TWideTestHolder, Caption), Z_PROP_WCHAR(TWideTestHolder, Mark, 0))
+
+using namespace widetest;
+
+namespace {
+std::string Int32(int32_t v)
+{
+    std::string r(4, '\0');
+    std::memcpy(r.data(), &v, 4);
+    return r;
+}
+
+// Form data of one TWideTestHolder named H, written by hand in the platform's layout.
+class FormBytes {
+public:
+    FormBytes() { B = "TPF0" + Short("TWideTestHolder") + Short("H"); }
+    FormBytes& Prop(const std::string& Name) { B += Short(Name); return *this; }
+    FormBytes& Ansi(const std::string& S) { B += '\x06' + Short(S); return *this; }
+    FormBytes& Wide(const WideString& S) { B += '\x12' + Int32(static_cast<int32_t>(S.size())) + LE(S); return *this; }
+    FormBytes& ListBegin() { B += '\x01'; return *this; }
+    FormBytes& ListEnd() { B += '\0'; return *this; }
+    FormBytes& Raw(const std::string& S) { B += S; return *this; }
+    // End of the properties and of the (absent) children.
+    std::string Done() const { return B + std::string(2, '\0'); }
+
+private:
+    static std::string Short(const std::string& S) { return static_cast<char>(S.size()) + S; }
+    std::string B;
+};
+
+void ReadInto(TWideTestHolder& H, const std::string& Bytes)
+{
+    TStringStream s(Bytes);
+    s.ReadComponent(&H);
+}
+
+std::string Write(TWideTestHolder& H, TWideTestHolder* Ancestor = nullptr)
+{
+    TStringStream s;
+    if (Ancestor)
+        s.WriteDescendent(&H, Ancestor);
+    else
+        s.WriteComponent(&H);
+    return s.DataString();
+}
+
+std::string Utf8(const WideString& S)
+{
+    return WideToUtf8(S);
+}
+
+struct RegisterHolder {
+    RegisterHolder() { RegisterClass(TWideTestHolder::StaticClassInfo()); }
+} registerHolder;
+} // namespace
+
+TEST_CASE("form data: a wide list goes out as wide strings and comes back whole")
+{
+    TWideTestHolder H(nullptr);
+    H.SetName("H");
+    H.Lines()->Add(L"Привет");
+    H.Lines()->Add(L"中文 Ω ✓");
+    H.Lines()->Add(L"");
+    H.Lines()->Add(WideString(L"\xD83D\xDE00"));   // a surrogate pair
+    const std::string bytes = Write(H);
+    const std::string expected = "\x0DLines.Strings\x01\x12" + Int32(6) + LE(L"Привет");
+    CHECK(bytes.find(expected) != std::string::npos);
+
+    TWideTestHolder R(nullptr);
+    R.Lines()->Add(L"old");
+    ReadInto(R, bytes);
+    CHECK(Items(*R.Lines()) == Items(*H.Lines()));
+
+    // An empty list writes nothing; under an equal ancestor neither.
+    TWideTestHolder E(nullptr);
+    E.SetName("H");
+    CHECK(Write(E).find("Lines.Strings") == std::string::npos);
+    TWideTestHolder A(nullptr);
+    A.SetName("H");
+    A.Lines()->Assign(H.Lines());
+    CHECK(Write(H, &A).find("Lines.Strings") == std::string::npos);
+    A.Lines()->Put(1, L"другое");
+    CHECK(Write(H, &A).find("Lines.Strings") != std::string::npos);
+}
+
+TEST_CASE("form data: the wide list reads every form it was ever stored in")
+{
+    TWideTestHolder H(nullptr);
+    SUBCASE("one ANSI string is the whole text")
+    {
+        ReadInto(H, FormBytes().Prop("Lines.Strings").Ansi("\xCF\xF0\xE8\xE2\xE5\xF2\r\nb").Done());
+        CHECK(Items(*H.Lines()) == W{L"Привет", L"b"});
+    }
+    SUBCASE("one wide string is the whole text")
+    {
+        ReadInto(H, FormBytes().Prop("Lines.Strings").Wide(L"中\nx").Done());
+        CHECK(Items(*H.Lines()) == W{L"中", L"x"});
+    }
+    SUBCASE("a list of ANSI and wide strings mixed")
+    {
+        ReadInto(H, FormBytes().Prop("Lines.Strings").ListBegin().Ansi("\xE0").Wide(L"中").ListEnd().Done());
+        CHECK(Items(*H.Lines()) == W{L"а", L"中"});
+    }
+    SUBCASE("the old name WideStrings")
+    {
+        ReadInto(H, FormBytes().Prop("Lines.WideStrings").ListBegin().Wide(L"Ω").ListEnd().Done());
+        CHECK(Items(*H.Lines()) == W{L"Ω"});
+    }
+    SUBCASE("the old UTF-8 list, taken only while the list is empty")
+    {
+        ReadInto(H, FormBytes()
+                        .Prop("Lines.WideStringsW")
+                        .ListBegin()
+                        .Ansi(Utf8(L"Привет"))
+                        .Ansi(Utf8(L"中"))
+                        .ListEnd()
+                        .Done());
+        CHECK(Items(*H.Lines()) == W{L"Привет", L"中"});
+        ReadInto(H, FormBytes()
+                        .Prop("Lines.Strings")
+                        .ListBegin()
+                        .Wide(L"new")
+                        .ListEnd()
+                        .Prop("Lines.WideStringsW")
+                        .ListBegin()
+                        .Ansi(Utf8(L"old"))
+                        .ListEnd()
+                        .Done());
+        CHECK(Items(*H.Lines()) == W{L"new"});
+    }
+    SUBCASE("the old UTF-7 list is read and dropped")
+    {
+        H.Lines()->Add(L"kept");
+        ReadInto(H, FormBytes().Prop("Lines.WideStrings_UTF7").ListBegin().Ansi("+BB8-").ListEnd().Done());
+        CHECK(Items(*H.Lines()) == W{L"kept"});
+    }
+    SUBCASE("an item that is no string is an error")
+    {
+        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").ListBegin().Raw("\x02\x05").ListEnd().Done()),
+                        EReadError);
+        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").Raw("\x04").Done()), EReadError);
+        // A wide string longer than the data.
+        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").Raw("\x01\x12" + Int32(1000000) + "ab").Done()),
+                        EReadError);
+    }
+}
+
+TEST_CASE("form data: a wide character's companion")
+{
+    TWideTestHolder H(nullptr);
+    H.SetName("H");
+    SUBCASE("written as one wide character when not the default")
+    {
+        CHECK(Write(H).find("MarkW") == std::string::npos);
+        H.SetMark(L'Ж');
+        const std::string bytes = Write(H);
+        CHECK(bytes.find("\x05MarkW\x12" + Int32(1) + LE(L"Ж")) != std::string::npos);
+        CHECK(bytes.find("Mark_UTF7") == std::string::npos);
+        TWideTestHolder R(nullptr);
+        ReadInto(R, bytes);
+        CHECK(R.Mark() == L'Ж');
+
+        // Not written under an ancestor with the same character; written when it differs.
+        TWideTestHolder A(nullptr);
+        A.SetName("H");
+        A.SetMark(L'Ж');
+        CHECK(Write(H, &A).find("MarkW") == std::string::npos);
+        A.SetMark(L'z');
+        CHECK(Write(H, &A).find("MarkW") != std::string::npos);
+    }
+    SUBCASE("read from ANSI or wide strings of at most one character")
+    {
+        ReadInto(H, FormBytes().Prop("MarkW").Wide(L"中").Done());
+        CHECK(H.Mark() == L'中');
+        ReadInto(H, FormBytes().Prop("MarkW").Ansi("\xC6").Done());
+        CHECK(H.Mark() == L'Ж');
+        ReadInto(H, FormBytes().Prop("MarkW").Ansi("").Done());
+        CHECK(H.Mark() == 0);
+        H.SetMark(L'q');
+        CHECK_THROWS_WITH_AS(ReadInto(H, FormBytes().Prop("MarkW").Wide(L"ab").Done()), "Invalid property value",
+                             EReadError);
+        CHECK(H.Mark() == L'q');
+    }
+    SUBCASE("the UTF-7 companion gives its first character")
+    {
+        ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+BCk-x").Done());
+        CHECK(H.Mark() == L'Щ');
+        ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("").Done());
+        CHECK(H.Mark() == 0);
+        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+\x01").Done()), Exception);
+    }
+}
+
+TEST_CASE("form data: a wide text's old companions are dropped unless the legacy switch is on")
+{
+    TWideTestHolder H(nullptr);
+    H.SetName("H");
+    H.SetCaption(L"中文");
+    const std::string bytes = Write(H);
+    CHECK(bytes.find("\x07" "Caption\x12" + Int32(2) + LE(L"中文")) != std::string::npos);
+    CHECK(bytes.find("CaptionW") == std::string::npos);
+
+    const std::string old = FormBytes()
+                                .Prop("CaptionW")
+                                .Ansi(Utf8(L"Привет"))
+                                .Prop("Caption_UTF7")
+                                .Ansi("+BB8-")
+                                .Done();
+    TWideTestHolder R(nullptr);
+    ReadInto(R, old);
+    CHECK(R.Caption().empty());
+
+    TRestore<bool> restore(LegacyWideCompanions);
+    LegacyWideCompanions = true;
+    ReadInto(R, FormBytes().Prop("CaptionW").Ansi(Utf8(L"Привет")).Done());
+    CHECK(R.Caption() == L"Привет");
+    ReadInto(R, FormBytes().Prop("Caption_UTF7").Ansi("+BB8-").Done());
+    CHECK(R.Caption() == L"П");
+    R.SetDesigning(true);
+    ReadInto(R, FormBytes().Prop("CaptionW").Ansi("x").Done());
+    CHECK(R.Caption() == L"П");
+}
+
+namespace {
+// An object with an ANSI text property that records what it was given.
+class TAnsiTextHolder : public TObject {
+public:
+    AnsiString Text;
+    std::vector<AnsiString> Sets;
+    static void SetText(TObject* Target, const AnsiString& Value)
+    {
+        auto* self = static_cast<TAnsiTextHolder*>(Target);
+        self->Text = Value;
+        self->Sets.push_back(Value);
+    }
+};
+} // namespace
+
+TEST_CASE("the wide cache of a property shadowing an ANSI one")
+{
+    TAnsiTextHolder t;
+    WideString cache;
+    SUBCASE("a new text with the same ANSI form clears the ANSI side first")
+    {
+        t.Text = "???";
+        cache = L"ЖЖЖ";   // stale: its ANSI form differs from the ANSI value
+        WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+        CHECK(t.Sets == std::vector<AnsiString>{"", "???"});
+        CHECK(cache == L"中文字");
+        // The cache is believed while its ANSI form is the ANSI value.
+        CHECK(WideGetCachedValue(cache, t.Text) == L"中文字");
+        // An equal value changes nothing.
+        t.Sets.clear();
+        WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+        CHECK(t.Sets.empty());
+    }
+    SUBCASE("a change behind the wide layer is followed")
+    {
+        cache = L"中";
+        t.Text = "\xCF\xF0\xE8\xE2\xE5\xF2";
+        CHECK(WideGetCachedValue(cache, t.Text) == L"Привет");
+        CHECK(cache == L"Привет");
+    }
+    SUBCASE("a text with an exact ANSI form is set once")
+    {
+        t.Text = "abc";
+        cache = L"abc";
+        WideSetCachedValue(L"Ж", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+        CHECK(t.Sets == std::vector<AnsiString>{"\xC6"});
+        t.Sets.clear();
+        WideSetCachedValue(L"中", cache, t.Text, &TAnsiTextHolder::SetText, &t);   // "?" differs from "\xC6"
+        CHECK(t.Sets == std::vector<AnsiString>{"?"});
+    }
+}
+
+TEST_CASE("store objects live and die with their components")
+{
+    CHECK_THROWS_WITH_AS(TWideComponentHelper(nullptr),
+                         "Internal Error: TWideComponentHelper.Create should never be encountered.",
+                         EUcInternalError);
+    CHECK_THROWS_AS(TWideComponentHelper::StaticClassInfo().CreateComponent(nullptr), EUcInternalError);
+
+    std::vector<std::unique_ptr<TComponent>> comps;
+    for (int i = 0; i < 8; ++i)
+        comps.push_back(std::make_unique<TComponent>(nullptr));
+    auto list = std::make_unique<TWideComponentHelperList>();
+    for (int i : {5, 1, 7, 0, 3, 6, 2})
+        new TWideComponentHelper(list.get(), comps[static_cast<size_t>(i)].get());
+    REQUIRE(list->Count() == 7);
+    for (int i = 1; i < list->Count(); ++i)
+        CHECK(reinterpret_cast<uintptr_t>(list->Items(i - 1)->Component()) <
+              reinterpret_cast<uintptr_t>(list->Items(i)->Component()));
+    for (int i : {0, 1, 2, 3, 5, 6, 7}) {
+        TWideComponentHelper* h = FindWideComponentHelper(list.get(), comps[static_cast<size_t>(i)].get());
+        REQUIRE(h);
+        CHECK(h->Component() == comps[static_cast<size_t>(i)].get());
+    }
+    CHECK(FindWideComponentHelper(list.get(), comps[4].get()) == nullptr);
+
+    // Freeing a component frees its store object.
+    comps[3].reset();
+    CHECK(list->Count() == 6);
+    comps[0].reset();
+    comps[7].reset();
+    CHECK(list->Count() == 4);
+    // The list going first frees the rest; their components then go without them.
+    list.reset();
+    comps.clear();
+}

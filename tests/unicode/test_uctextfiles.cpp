@@ -1,0 +1,342 @@
+#include <doctest.h>
+#include "unicode/ucclasses.h"
+#include "wide_lists_test_util.h"
+#include "unicode/ucsysutils.h"
+
+using namespace widetest;
+
+namespace {
+void WriteBytes(const WideString& Name, const std::string& Bytes)
+{
+    HANDLE h = CreateFileW(Name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    REQUIRE(h != INVALID_HANDLE_VALUE);
+    DWORD done = 0;
+    WriteFile(h, Bytes.data(), static_cast<DWORD>(Bytes.size()), &done, nullptr);
+    CloseHandle(h);
+}
+
+std::string ReadBytes(const WideString& Name)
+{
+    HANDLE h = CreateFileW(Name.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    REQUIRE(h != INVALID_HANDLE_VALUE);
+    std::string r(GetFileSize(h, nullptr), '\0');
+    DWORD done = 0;
+    ReadFile(h, r.data(), static_cast<DWORD>(r.size()), &done, nullptr);
+    CloseHandle(h);
+    return r;
+}
+
+// UTF-16 little-endian bytes of a text.
+struct Loaded {
+    uint8_t charSet;
+    std::vector<WideString> items;
+};
+
+Loaded LoadBytes(const std::string& Bytes)
+{
+    const WideString name = TestFilePath(L"textload.txt");
+    WriteBytes(name, Bytes);
+    TUcStringList L;
+    L.LoadFromFile(name);
+    return {L.LoadedFileCharSet(), Items(L)};
+}
+} // namespace
+
+TEST_CASE("text files: the byte-order mark chooses the character set")
+{
+    SUBCASE("FF FE: UTF-16 little-endian")
+    {
+        Loaded r = LoadBytes("\xFF\xFE" + LE(L"a\r\nb"));
+        CHECK(r.charSet == csUnicodeText);
+        CHECK(r.items == W{L"a", L"b"});
+    }
+    SUBCASE("EF BB BF: UTF-8, saved again as UTF-16 with its mark")
+    {
+        const WideString name = TestFilePath(L"utf8.txt");
+        WriteBytes(name, "\xEF\xBB\xBF\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n\xE4\xB8\xAD");
+        TUcStringList L;
+        L.LoadFromFile(name);
+        CHECK(L.LoadedFileCharSet() == csUtf8Text);
+        CHECK(Items(L) == W{L"Привет", L"中"});
+        L.SaveToFile(name);
+        CHECK(ReadBytes(name) == "\xFF\xFE" + LE(L"Привет\r\n中\r\n"));
+        L.LoadFromFile(name);
+        CHECK(L.LoadedFileCharSet() == csUnicodeText);
+        CHECK(Items(L) == W{L"Привет", L"中"});
+    }
+    SUBCASE("no mark: the ANSI code page")
+    {
+        Loaded r = LoadBytes("\xCF\xF0\xE8\xE2\xE5\xF2\r\nok");
+        CHECK(r.charSet == csAnsiText);
+        CHECK(r.items == W{L"Привет", L"ok"});
+        r = LoadBytes("x");
+        CHECK(r.charSet == csAnsiText);
+        CHECK(r.items == W{L"x"});
+        r = LoadBytes("\xEF\xBB");   // the start of a UTF-8 mark, no more
+        CHECK(r.charSet == csAnsiText);
+        CHECK(r.items.size() == 1);
+    }
+    SUBCASE("FE FF: big-endian, swapped up to the first zero character")
+    {
+        Loaded r = LoadBytes("\xFE\xFF" + BE(L"ab\r\nc"));
+        CHECK(r.charSet == csUnicodeSwappedText);
+        CHECK(r.items == W{L"ab", L"c"});
+        r = LoadBytes("\xFE\xFF" + BE(WideString(L"a\0b", 3)));
+        REQUIRE(r.items.size() == 1);
+        CHECK(r.items[0] == WideString(L"a\0\x6200", 3));
+    }
+}
+
+TEST_CASE("text files: damaged and degenerate files load without harm")
+{
+    SUBCASE("empty")
+    {
+        Loaded r = LoadBytes("");
+        CHECK(r.charSet == csAnsiText);
+        CHECK(r.items.empty());
+    }
+    SUBCASE("a mark and nothing else")
+    {
+        Loaded r = LoadBytes("\xFF\xFE");
+        CHECK(r.charSet == csUnicodeText);
+        CHECK(r.items.empty());
+        r = LoadBytes("\xEF\xBB\xBF");
+        CHECK(r.charSet == csUtf8Text);
+        CHECK(r.items.empty());
+        r = LoadBytes(std::string("\xFE\xFF\x00", 3));   // one byte after the mark is no character
+        CHECK(r.charSet == csUnicodeSwappedText);
+        CHECK(r.items.empty());
+    }
+    SUBCASE("UTF-16 with an odd number of bytes drops the last byte")
+    {
+        Loaded r = LoadBytes("\xFF\xFE" + LE(L"ab\ncd") + "\x41");
+        CHECK(r.items == W{L"ab", L"cd"});
+    }
+    SUBCASE("malformed UTF-8 still gives the good lines")
+    {
+        Loaded r = LoadBytes("\xEF\xBB\xBFok\r\n\xC3\x28\xFF\xFE\r\n\xE2\x82\r\nend");
+        REQUIRE(r.items.size() == 4);
+        CHECK(r.items[0] == L"ok");
+        CHECK(r.items[3] == L"end");
+        CHECK_FALSE(r.items[1].empty());
+    }
+}
+
+TEST_CASE("streams: detection leaves the position behind the mark, or where it was")
+{
+    TStringStream s(std::string("\x00\x00\xFF\xFE", 4) + LE(L"x"));
+    s.SetPosition(2);
+    CHECK(DetectTextCharSet(&s) == csUnicodeText);
+    CHECK(s.Position() == 4);
+    TStringStream t("abc");
+    CHECK(DetectTextCharSet(&t) == csAnsiText);
+    CHECK(t.Position() == 0);
+    t.SetPosition(2);
+    CHECK(DetectTextCharSet(&t) == csAnsiText);   // one byte left
+    CHECK(t.Position() == 2);
+
+    // Without detection the payload is UTF-16 little-endian from the position on.
+    TUcStringList L;
+    TStringStream u("\xFF\xFE" + LE(L"q\nr"));
+    L.LoadFromStreamDetect(&u, false);
+    CHECK(Items(L) == W{WideString(1, 0xFEFF) + L"q", L"r"});
+
+    TStringStream out;
+    L.SetTextStr(L"z");
+    L.SaveToStreamWithMark(&out, false);
+    CHECK(out.DataString() == LE(L"z\r\n"));
+}
+
+TEST_CASE("file streams by wide name")
+{
+    const WideString name = TestFilePath(L"Файл 中.txt");
+    {
+        TUcFileStream f(name, fmCreate);
+        f.WriteBuffer("abc", 3);
+    }
+    {
+        TUcMemoryStream m;
+        m.LoadFromFile(name);
+        CHECK(m.Size() == 3);
+        m.SetPosition(3);
+        m.WriteBuffer("d", 1);
+        m.SaveToFile(name);
+    }
+    CHECK(ReadBytes(name) == "abcd");
+    {
+        TUcFileStream f(name, fmOpenRead | fmShareDenyWrite);
+        // Others may read beside us, but not write.
+        HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+        CHECK(h == INVALID_HANDLE_VALUE);
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+
+    SUBCASE("a missing file")
+    {
+        const WideString missing = TestFilePath(L"нет такого.txt");
+        DeleteFileW(missing.c_str());
+        const AnsiString expected = WideToAnsi(L"Cannot open file \"" + ExpandFileNameWide(missing) + L"\". " +
+                                               SysErrorMessageWide(ERROR_FILE_NOT_FOUND));
+        CHECK_THROWS_WITH_AS(TUcFileStream(missing, fmOpenRead), expected.c_str(), EFOpenError);
+        TUcStringList L;
+        L.Add(L"kept");
+        CHECK_THROWS_AS(L.LoadFromFile(missing), EFOpenError);
+        CHECK(Items(L) == W{L"kept"});
+    }
+    SUBCASE("a file that cannot be created")
+    {
+        const WideString bad = TestFilePath(L"no such folder\\x.txt");
+        const AnsiString expected = WideToAnsi(L"Cannot create file \"" + ExpandFileNameWide(bad) + L"\". " +
+                                               SysErrorMessageWide(ERROR_PATH_NOT_FOUND));
+        CHECK_THROWS_WITH_AS(TUcFileStream(bad, fmCreate), expected.c_str(), EFCreateError);
+        TUcStringList L;
+        CHECK_THROWS_AS(L.SaveToFile(bad), EFCreateError);
+    }
+    SUBCASE("the ANSI calls, on a platform without the wide ones")
+    {
+        TAnsiPlatform ansi;
+        const WideString cyr = TestFilePath(L"Список.txt");
+        TUcStringList L;
+        L.Add(L"строка");
+        L.SaveToFile(cyr);
+        L.Clear();
+        L.LoadFromFile(cyr);
+        CHECK(Items(L) == W{L"строка"});
+        CHECK_THROWS_AS(L.LoadFromFile(TestFilePath(L"нет такого.txt")), EFOpenError);
+    }
+    SUBCASE("modes outside the table are refused")
+    {
+        for (uint32_t mode : {0x0003u, 0x0050u, 0x00F0u, 0xFFFEu})
+            CHECK_THROWS_AS(TUcFileStream(name, mode), EFOpenError);
+    }
+}
+
+TEST_CASE("the plain wide list reads and writes bare UTF-16")
+{
+    // A minimal list over a vector, to reach the base class's own file handling.
+    class TVectorStrings : public TWideStrings {
+    public:
+        WideString Get(int Index) const override { return FItems.at(static_cast<size_t>(Index)); }
+        int GetCount() const override { return static_cast<int>(FItems.size()); }
+        void Clear() override { FItems.clear(); }
+        void Delete(int Index) override { FItems.erase(FItems.begin() + Index); }
+        void Insert(int Index, const WideString& S) override { FItems.insert(FItems.begin() + Index, S); }
+        std::vector<WideString> FItems;
+    };
+    TVectorStrings L;
+    L.SetTextStr(L"один\nдва");
+    CHECK(L.IndexOf(L"ДВА") == 1);
+    L.Move(1, 0);
+    CHECK(L.FItems == W{L"два", L"один"});
+    L.Exchange(0, 1);
+    L.Put(0, L"раз");
+    CHECK(L.FItems == W{L"раз", L"два"});
+    const WideString name = TestFilePath(L"bare.txt");
+    L.SaveToFile(name);
+    CHECK(ReadBytes(name) == LE(L"раз\r\nдва\r\n"));
+    L.Clear();
+    L.LoadFromFile(name);
+    CHECK(L.FItems == W{L"раз", L"два"});
+}
+
+namespace {
+// The lines of Bytes read piece by piece (the list's own way) and read whole (the general way).
+std::pair<W, W> BothWays(const std::string& Bytes, bool Detect = true)
+{
+    TUcStringList pieces, whole;
+    TStringStream a(Bytes), b(Bytes);
+    pieces.LoadFromStreamDetect(&a, Detect);
+    whole.TUcStrings::LoadFromStreamDetect(&b, Detect);
+    CHECK(a.Position() == static_cast<int64_t>(Bytes.size()));
+    return {Items(pieces), Items(whole)};
+}
+
+std::string Utf8Of(const WideString& S)
+{
+    return WideToUtf8(S);
+}
+} // namespace
+
+TEST_CASE("large files read in pieces give the same lines as read whole")
+{
+    const size_t piece = 256 * 1024;
+    SUBCASE("a line feed closing the first piece, a line separator opening the next")
+    {
+        // UTF-8 after its mark: the first piece is the 256 KB behind the mark.
+        std::string body(piece - 1, 'a');
+        for (size_t i = 100; i < body.size(); i += 100)
+            body[i] = '\n';
+        body += '\n' + Utf8Of(L"\x2028") + "tail\r";
+        auto [p, w] = BothWays("\xEF\xBB\xBF" + body);
+        CHECK(p == w);
+        CHECK(p.back() == L"tail");
+
+        WideString wide(piece / 2 - 1, L'b');
+        for (size_t i = 50; i < wide.size(); i += 77)
+            wide[i] = L'\r';
+        wide += L"\n\x2028"
+                L"end";
+        auto [p2, w2] = BothWays("\xFF\xFE" + LE(wide));
+        CHECK(p2 == w2);
+        CHECK(p2.back() == L"end");
+    }
+    SUBCASE("one line longer than a piece, and a multi-byte character across the read")
+    {
+        WideString big;
+        for (size_t i = 0; i < piece; ++i)
+            big += (i % 3) ? L'ж' : L'z';
+        auto [p, w] = BothWays("\xEF\xBB\xBF" + Utf8Of(L"first\n" + big + L"\r\nlast"));
+        CHECK(p == w);
+        REQUIRE(p.size() == 3);
+        CHECK(p[1] == big);
+    }
+    SUBCASE("random texts in every character set")
+    {
+        const WideString alphabet = WideString(L"ab жЖ中\r\n\r\n\x2028\t", 14) + WideString(1, 0) + L"Ω";
+        uint32_t seed = 12345;
+        auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+        for (int round = 0; round < 3; ++round) {
+            WideString text;
+            while (text.size() < 3 * piece / 2)
+                text += alphabet[(next() >> 8) % alphabet.size()];
+            auto [p1, w1] = BothWays("\xEF\xBB\xBF" + Utf8Of(text));
+            CHECK(p1 == w1);
+            auto [p2, w2] = BothWays("\xFF\xFE" + LE(text) + "\x01");   // and an odd last byte
+            CHECK(p2 == w2);
+            // Big-endian with zero characters: the swap stops at the first one in both ways.
+            auto [p3, w3] = BothWays("\xFE\xFF" + BE(text));
+            CHECK(p3 == w3);
+            auto [p4, w4] = BothWays(LE(text), false);
+            CHECK(p4 == w4);
+            AnsiString ansi = WideToAnsi(text);
+            auto [p5, w5] = BothWays(ansi);
+            CHECK(p5 == w5);
+            // Malformed UTF-8: stray continuation and lead bytes.
+            std::string bad = Utf8Of(text);
+            for (size_t i = 7; i < bad.size(); i += 1013)
+                bad[i] = static_cast<char>(0x80 + (i & 0x7F));
+            auto [p6, w6] = BothWays("\xEF\xBB\xBF" + bad);
+            CHECK(p6 == w6);
+        }
+    }
+    SUBCASE("a failed read leaves the old lines")
+    {
+        class TFailingStream : public TStringStream {
+        public:
+            using TStringStream::TStringStream;
+            int32_t Read(void* Buffer, int32_t Count) override
+            {
+                if (Position() > 300000)
+                    return 0;
+                return TStringStream::Read(Buffer, Count);
+            }
+        };
+        TFailingStream s("\xEF\xBB\xBF" + std::string(600000, 'q') + "\n");
+        TUcStringList L;
+        L.Add(L"old");
+        CHECK_THROWS_AS(L.LoadFromStream(&s), EReadError);
+        CHECK(Items(L) == W{L"old"});
+    }
+}

@@ -1,0 +1,1017 @@
+#include "unicode/ucclasses.h"
+
+#include "unicode/ucsysutils.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+Z_CLASS_IMPL(TAnsiStringsForWideStringsAdapter, TAnsiStrings)
+Z_CLASS_IMPL(TUcStrings, TWideStrings)
+Z_CLASS_IMPL(TUcStringList, TUcStrings)
+Z_CLASS_IMPL(TUcFileStream, THandleStream)
+Z_CLASS_IMPL(TUcMemoryStream, TMemoryStream)
+Z_CLASS_IMPL(TWideComponentHelper, TComponent)
+
+namespace {
+// Bytes from the stream's position to its end, as one block.
+int32_t BytesToEnd(TStream* Stream)
+{
+    int64_t size = Stream->Size() - Stream->Position();
+    if (size <= 0)
+        return 0;
+    if (size > INT32_MAX)
+        throw EOutOfMemory("Out of memory");
+    return static_cast<int32_t>(size);
+}
+
+AnsiString ReadRest(TStream* Stream)
+{
+    AnsiString bytes(static_cast<size_t>(BytesToEnd(Stream)), '\0');
+    if (!bytes.empty())
+        Stream->ReadBuffer(bytes.data(), static_cast<int32_t>(bytes.size()));
+    return bytes;
+}
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// Byte-order marks
+
+TUcTextCharSet DetectTextCharSet(TStream* Stream)
+{
+    const int64_t left = Stream->Size() - Stream->Position();
+    if (left < 2)
+        return csAnsiText;
+    uint8_t mark[3];
+    Stream->ReadBuffer(mark, 2);
+    const uint16_t word = static_cast<uint16_t>(mark[0] | (mark[1] << 8));
+    if (word == 0xFEFF)
+        return csUnicodeText;
+    if (word == 0xFFFE)
+        return csUnicodeSwappedText;
+    Stream->Seek(-2, soFromCurrent);
+    if (left >= 3) {
+        Stream->ReadBuffer(mark, 3);
+        if (mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF)
+            return csUtf8Text;
+        Stream->Seek(-3, soFromCurrent);
+    }
+    return csAnsiText;
+}
+
+// ---------------------------------------------------------------------------------------
+// TAnsiStringsForWideStringsAdapter
+
+TAnsiStringsForWideStringsAdapter::TAnsiStringsForWideStringsAdapter(TWideStrings* AWideStrings,
+                                                                     UINT AViewCodePage)
+    : FWideStrings(AWideStrings), FViewCodePage(AViewCodePage)
+{
+}
+
+AnsiString TAnsiStringsForWideStringsAdapter::Get(int Index) const
+{
+    return FromWide(FWideStrings->Get(Index));
+}
+
+int TAnsiStringsForWideStringsAdapter::GetCount() const
+{
+    return FWideStrings->GetCount();
+}
+
+TObject* TAnsiStringsForWideStringsAdapter::GetObject(int Index) const
+{
+    return FWideStrings->GetObject(Index);
+}
+
+void TAnsiStringsForWideStringsAdapter::Put(int Index, const AnsiString& S)
+{
+    FWideStrings->Put(Index, ToWide(S));
+}
+
+void TAnsiStringsForWideStringsAdapter::PutObject(int Index, TObject* AObject)
+{
+    FWideStrings->PutObject(Index, AObject);
+}
+
+int TAnsiStringsForWideStringsAdapter::GetCapacity() const
+{
+    return FWideStrings->GetCapacity();
+}
+
+void TAnsiStringsForWideStringsAdapter::SetCapacity(int NewCapacity)
+{
+    FWideStrings->SetCapacity(NewCapacity);
+}
+
+AnsiString TAnsiStringsForWideStringsAdapter::GetTextStr() const
+{
+    return FromWide(FWideStrings->GetTextStr());
+}
+
+void TAnsiStringsForWideStringsAdapter::SetTextStr(const AnsiString& Value)
+{
+    FWideStrings->SetTextStr(ToWide(Value));
+}
+
+void TAnsiStringsForWideStringsAdapter::SetUpdateState(bool Updating)
+{
+    if (Updating)
+        FWideStrings->BeginUpdate();
+    else
+        FWideStrings->EndUpdate();
+}
+
+int TAnsiStringsForWideStringsAdapter::Add(const AnsiString& S)
+{
+    return FWideStrings->Add(ToWide(S));
+}
+
+int TAnsiStringsForWideStringsAdapter::AddObject(const AnsiString& S, TObject* AObject)
+{
+    return FWideStrings->AddObject(ToWide(S), AObject);
+}
+
+void TAnsiStringsForWideStringsAdapter::Clear()
+{
+    FWideStrings->Clear();
+}
+
+void TAnsiStringsForWideStringsAdapter::Delete(int Index)
+{
+    FWideStrings->Delete(Index);
+}
+
+void TAnsiStringsForWideStringsAdapter::Exchange(int Index1, int Index2)
+{
+    FWideStrings->Exchange(Index1, Index2);
+}
+
+int TAnsiStringsForWideStringsAdapter::IndexOf(const AnsiString& S) const
+{
+    return FWideStrings->IndexOf(ToWide(S));
+}
+
+int TAnsiStringsForWideStringsAdapter::IndexOfName(const AnsiString& Name) const
+{
+    return FWideStrings->IndexOfName(ToWide(Name));
+}
+
+int TAnsiStringsForWideStringsAdapter::IndexOfObject(TObject* AObject) const
+{
+    return FWideStrings->IndexOfObject(AObject);
+}
+
+void TAnsiStringsForWideStringsAdapter::Insert(int Index, const AnsiString& S)
+{
+    FWideStrings->Insert(Index, ToWide(S));
+}
+
+void TAnsiStringsForWideStringsAdapter::InsertObject(int Index, const AnsiString& S, TObject* AObject)
+{
+    FWideStrings->InsertObject(Index, ToWide(S), AObject);
+}
+
+void TAnsiStringsForWideStringsAdapter::Move(int CurIndex, int NewIndex)
+{
+    FWideStrings->Move(CurIndex, NewIndex);
+}
+
+void TAnsiStringsForWideStringsAdapter::LoadFromStream(TStream* Stream)
+{
+    TWideStringsUpdate update(FWideStrings);
+    FWideStrings->SetTextStr(ToWide(ReadRest(Stream)));
+}
+
+void TAnsiStringsForWideStringsAdapter::SaveToStream(TStream* Stream)
+{
+    AnsiString text = GetTextStr();
+    if (text.size() > static_cast<size_t>(INT32_MAX))
+        throw EWriteError("Stream write error");
+    Stream->WriteBuffer(text.data(), static_cast<int32_t>(text.size()));
+}
+
+// ---------------------------------------------------------------------------------------
+// TUcStrings
+
+TUcStrings::TUcStrings() : FAnsiStrings(std::make_unique<TAnsiStringsForWideStringsAdapter>(this)) {}
+
+TUcStrings::~TUcStrings() = default;
+
+void TUcStrings::LoadFromFile(const WideString& FileName)
+{
+    TUcFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    FLoadedFileCharSet = DetectTextCharSet(&stream);
+    stream.SetPosition(0);
+    LoadFromStream(&stream);
+}
+
+void TUcStrings::LoadFromStream(TStream* Stream)
+{
+    LoadFromStreamDetect(Stream, true);
+}
+
+void TUcStrings::SaveToFile(const WideString& FileName)
+{
+    TUcFileStream stream(FileName, fmCreate);
+    SaveToStream(&stream);
+}
+
+void TUcStrings::SaveToStream(TStream* Stream)
+{
+    SaveToStreamWithMark(Stream, true);
+}
+
+void TUcStrings::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
+{
+    TWideStringsUpdate update(this);
+    const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
+    WideString text;
+    if (charSet == csUnicodeText || charSet == csUnicodeSwappedText) {
+        const int32_t size = BytesToEnd(Stream);
+        // An odd last byte is no character and is left out.
+        if (size >= 2) {
+            text.resize(static_cast<size_t>(size / 2));
+            Stream->ReadBuffer(text.data(), static_cast<int32_t>(text.size() * sizeof(WideChar)));
+            if (charSet == csUnicodeSwappedText)
+                SwapWideByteOrder(text.data());
+        }
+    } else {
+        const AnsiString bytes = ReadRest(Stream);
+        text = charSet == csUtf8Text ? Utf8ToWide(bytes.data(), bytes.size()) : AnsiToWide(bytes);
+    }
+    SetTextStr(text);
+}
+
+void TUcStrings::SaveToStreamWithMark(TStream* Stream, bool WithBOM)
+{
+    if (WithBOM) {
+        static const uint8_t mark[2] = {0xFF, 0xFE};
+        Stream->WriteBuffer(mark, 2);
+    }
+    const WideString text = GetTextStr();
+    if (text.size() > static_cast<size_t>(INT32_MAX) / sizeof(WideChar))
+        throw EWriteError("Stream write error");
+    Stream->WriteBuffer(text.data(), static_cast<int32_t>(text.size() * sizeof(WideChar)));
+}
+
+void TUcStrings::DefineProperties(TFiler* Filer)
+{
+    inherited::DefineProperties(Filer);
+    // Older form data; read, never written.
+    Filer->DefineProperty("WideStrings", MakeMethod<&TUcStrings::ReadData>(this), nullptr, false);
+    Filer->DefineProperty("WideStringsW", MakeMethod<&TUcStrings::ReadOldWideStringsW>(this), nullptr,
+                          false);
+    Filer->DefineProperty("WideStrings_UTF7", MakeMethod<&TUcStrings::ReadOldWideStringsUtf7>(this),
+                          nullptr, false);
+}
+
+void TUcStrings::ReadOldWideStringsW(TReader* Reader)
+{
+    // Newer data of the same list, read before, wins.
+    const bool take = GetCount() == 0;
+    TWideStringsUpdate update(this);
+    Reader->ReadListBegin();
+    if (take)
+        Clear();
+    while (!Reader->EndOfList()) {
+        AnsiString utf8 = Reader->ReadString();
+        if (take)
+            Add(Utf8ToWide(utf8));
+    }
+    Reader->ReadListEnd();
+}
+
+void TUcStrings::ReadOldWideStringsUtf7(TReader* Reader)
+{
+    Reader->ReadListBegin();
+    while (!Reader->EndOfList())
+        Reader->ReadString();
+    Reader->ReadListEnd();
+}
+
+// ---------------------------------------------------------------------------------------
+// TUcStringList
+
+TUcStringList::~TUcStringList()
+{
+    OnChange = nullptr;
+    OnChanging = nullptr;
+    FList.reset();
+    FCount = 0;
+    FCapacity = 0;
+}
+
+void TUcStringList::CheckIndex(int Index) const
+{
+    if (Index < 0 || Index >= FCount)
+        Error("List index out of bounds (%d)", Index);
+}
+
+void TUcStringList::Changed()
+{
+    if (!FUpdating && OnChange)
+        OnChange(this);
+}
+
+void TUcStringList::Changing()
+{
+    if (!FUpdating && OnChanging)
+        OnChanging(this);
+}
+
+void TUcStringList::SetUpdateState(bool Updating)
+{
+    if (Updating) {
+        Changing();
+        FUpdating = true;
+    } else {
+        FUpdating = false;
+        Changed();
+    }
+}
+
+WideString TUcStringList::Get(int Index) const
+{
+    CheckIndex(Index);
+    return FList[Index].S;
+}
+
+TObject* TUcStringList::GetObject(int Index) const
+{
+    CheckIndex(Index);
+    return FList[Index].Obj;
+}
+
+void TUcStringList::Put(int Index, const WideString& S)
+{
+    if (FSorted)
+        Error("Operation not allowed on sorted list", 0);
+    CheckIndex(Index);
+    Changing();
+    FList[Index].S = S;
+    Changed();
+}
+
+void TUcStringList::PutObject(int Index, TObject* AObject)
+{
+    CheckIndex(Index);
+    Changing();
+    FList[Index].Obj = AObject;
+    Changed();
+}
+
+void TUcStringList::SetCapacity(int NewCapacity)
+{
+    if (NewCapacity < FCount)
+        Error("List capacity out of bounds (%d)", NewCapacity);
+    if (NewCapacity == FCapacity)
+        return;
+    std::unique_ptr<Item[]> list;
+    if (NewCapacity > 0) {
+        list = std::make_unique<Item[]>(static_cast<size_t>(NewCapacity));
+        std::move(FList.get(), FList.get() + FCount, list.get());
+    }
+    FList = std::move(list);
+    FCapacity = NewCapacity;
+}
+
+void TUcStringList::Grow()
+{
+    int delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
+    SetCapacity(FCapacity + delta);
+}
+
+int TUcStringList::CompareStrings(const WideString& S1, const WideString& S2) const
+{
+    return FCaseSensitive ? WideCompareStr(S1, S2) : WideCompareText(S1, S2);
+}
+
+bool TUcStringList::Find(const WideString& S, int& Index) const
+{
+    bool result = false;
+    int low = 0, high = FCount - 1;
+    while (low <= high) {
+        int middle = (low + high) >> 1;
+        int c = CompareStrings(FList[middle].S, S);
+        if (c < 0) {
+            low = middle + 1;
+        } else {
+            high = middle - 1;
+            if (c == 0) {
+                result = true;
+                if (FDuplicates != dupAccept)
+                    low = middle;
+            }
+        }
+    }
+    Index = low;
+    return result;
+}
+
+int TUcStringList::AddObject(const WideString& S, TObject* AObject)
+{
+    int index;
+    if (!FSorted) {
+        index = FCount;
+    } else if (Find(S, index)) {
+        switch (FDuplicates) {
+        case dupIgnore:
+            return index;
+        case dupError:
+            Error("String list does not allow duplicates", 0);
+        case dupAccept:
+            break;
+        }
+    }
+    InsertItem(index, S, AObject);
+    return index;
+}
+
+void TUcStringList::InsertItem(int Index, WideString S, TObject* AObject)
+{
+    Changing();
+    if (FCount == FCapacity)
+        Grow();
+    Item* list = FList.get();
+    if (Index < FCount)
+        std::move_backward(list + Index, list + FCount, list + FCount + 1);
+    list[Index].S = std::move(S);
+    list[Index].Obj = AObject;
+    ++FCount;
+    Changed();
+}
+
+void TUcStringList::Insert(int Index, const WideString& S)
+{
+    InsertObject(Index, S, nullptr);
+}
+
+void TUcStringList::InsertObject(int Index, const WideString& S, TObject* AObject)
+{
+    if (FSorted)
+        Error("Operation not allowed on sorted list", 0);
+    if (Index < 0 || Index > FCount)
+        Error("List index out of bounds (%d)", Index);
+    InsertItem(Index, S, AObject);
+}
+
+void TUcStringList::Clear()
+{
+    if (FCount == 0)
+        return;
+    Changing();
+    FList.reset();
+    FCount = 0;
+    FCapacity = 0;
+    Changed();
+}
+
+void TUcStringList::Delete(int Index)
+{
+    CheckIndex(Index);
+    Changing();
+    Item* list = FList.get();
+    std::move(list + Index + 1, list + FCount, list + Index);
+    --FCount;
+    list[FCount].S = WideString();
+    list[FCount].Obj = nullptr;
+    Changed();
+}
+
+void TUcStringList::ExchangeItems(int Index1, int Index2)
+{
+    std::swap(FList[Index1].S, FList[Index2].S);
+    std::swap(FList[Index1].Obj, FList[Index2].Obj);
+}
+
+void TUcStringList::Exchange(int Index1, int Index2)
+{
+    CheckIndex(Index1);
+    CheckIndex(Index2);
+    Changing();
+    ExchangeItems(Index1, Index2);
+    Changed();
+}
+
+int TUcStringList::IndexOf(const WideString& S) const
+{
+    if (!FSorted) {
+        for (int i = 0; i < FCount; ++i)
+            if (CompareStrings(FList[i].S, S) == 0)
+                return i;
+        return -1;
+    }
+    int index;
+    return Find(S, index) ? index : -1;
+}
+
+int TUcStringList::IndexOfName(const WideString& Name) const
+{
+    if (!FSorted)
+        return inherited::IndexOfName(Name);
+    const WideString prefix = Name + NameValueSeparator();
+    int index;
+    Find(prefix, index);
+    // Find answers Count when every item sorts below the name.
+    if (index < FCount && CompareStrings(FList[index].S.substr(0, prefix.size()), prefix) == 0)
+        return index;
+    return -1;
+}
+
+void TUcStringList::Move(int CurIndex, int NewIndex)
+{
+    if (CurIndex == NewIndex)
+        return;
+    // Checked here, because the inherited move takes the item out before it puts it back.
+    CheckIndex(CurIndex);
+    if (FSorted)
+        Error("Operation not allowed on sorted list", 0);
+    CheckIndex(NewIndex);
+    inherited::Move(CurIndex, NewIndex);
+}
+
+void TUcStringList::SetTextStr(const WideString& Value)
+{
+    if (FSorted) {
+        inherited::SetTextStr(Value);   // every line finds its place through AddObject
+        return;
+    }
+    TWideStringsUpdate update(this);
+    Clear();
+    SetCapacity(CountWideTextLines(Value));
+    SplitWideText(Value, [this](const WideChar* b, const WideChar* e) {
+        InsertItem(FCount, WideString(b, e), nullptr);
+    });
+}
+
+namespace {
+// Reads the text from the stream's position to its end in pieces of a few hundred kilobytes
+// and hands every line to Line, by the line rule of SetTextStr. A piece (but the last) ends
+// just after a line feed, which is a character boundary in UTF-8, UTF-16 and the ANSI code
+// pages alike and always the end of a break but for a line separator that may follow it.
+class TTextPieceReader {
+public:
+    static constexpr int32_t PieceBytes = 256 * 1024;
+
+    template <class F> static void Run(TStream* Stream, TUcTextCharSet CharSet, F&& Line)
+    {
+        TTextPieceReader r(Stream);
+        auto emit = [&](const WideChar* b, const WideChar* e, bool last) {
+            if (r.FSkipSeparator && b < e && *b == 0x2028)
+                ++b;
+            SplitWideText(b, e, Line);
+            r.FSkipSeparator = !last;
+        };
+        if (CharSet == csUnicodeText || CharSet == csUnicodeSwappedText)
+            r.RunWide(CharSet == csUnicodeSwappedText, emit);
+        else
+            r.RunBytes(CharSet == csUtf8Text, emit);
+    }
+
+private:
+    explicit TTextPieceReader(TStream* Stream) : FStream(Stream), FLeft(BytesToEnd(Stream)) {}
+
+    // Appends up to a piece of bytes to Buf behind its first Have bytes.
+    int32_t ReadMore(std::vector<char>& Buf, size_t Have)
+    {
+        const int32_t want = std::min(FLeft, PieceBytes);
+        if (Buf.size() < Have + static_cast<size_t>(want))
+            Buf.resize(std::max(Have + static_cast<size_t>(want), Buf.size() * 2));
+        if (want > 0)
+            FStream->ReadBuffer(Buf.data() + Have, want);
+        FLeft -= want;
+        return want;
+    }
+
+    template <class Emit> void RunBytes(bool Utf8, Emit& emit)
+    {
+        std::vector<char> buf;
+        std::vector<WideChar> wide;
+        size_t have = 0;
+        for (;;) {
+            // What is already in the buffer holds no line feed: only the new bytes are searched.
+            const size_t searched = have;
+            have += static_cast<size_t>(ReadMore(buf, have));
+            const bool last = FLeft == 0;
+            size_t cut = have;
+            if (!last) {
+                cut = 0;
+                for (size_t i = have; i > searched; --i)
+                    if (buf[i - 1] == '\n') {
+                        cut = i;
+                        break;
+                    }
+                if (cut == 0)
+                    continue;   // one long line so far: read on
+            }
+            if (Utf8) {
+                if (wide.size() < cut)
+                    wide.resize(cut);
+                int n = cut ? MultiByteToWideChar(CP_UTF8, 0, buf.data(), static_cast<int>(cut), wide.data(),
+                                                  static_cast<int>(cut))
+                            : 0;
+                if (n == 0 && cut > 0) {
+                    // A converter that wants more room than one unit a byte: let the library measure.
+                    const WideString w = Utf8ToWide(buf.data(), cut);
+                    wide.assign(w.begin(), w.end());
+                    n = static_cast<int>(w.size());
+                }
+                emit(wide.data(), wide.data() + n, last);
+            } else {
+                const WideString w = AnsiToWide(AnsiString(buf.data(), cut));
+                emit(w.data(), w.data() + w.size(), last);
+            }
+            if (last)
+                return;
+            std::memmove(buf.data(), buf.data() + cut, have - cut);
+            have -= cut;
+        }
+    }
+
+    template <class Emit> void RunWide(bool Swapped, Emit& emit)
+    {
+        std::vector<char> buf;
+        size_t have = 0;
+        bool swapping = Swapped;
+        // Characters at the front of the buffer already swapped in an earlier round.
+        size_t swappedChars = 0;
+        for (;;) {
+            const size_t searched = have / 2;
+            have += static_cast<size_t>(ReadMore(buf, have));
+            const bool last = FLeft == 0;
+            const size_t chars = have / 2;   // an odd last byte is no character
+            // Room for a terminator behind the characters, for the swapping routine.
+            if (buf.size() < chars * 2 + 2)
+                buf.resize(chars * 2 + 2);
+            WideChar* w = reinterpret_cast<WideChar*>(buf.data());
+            if (swapping && swappedChars < chars) {
+                // The swap stops for good at the first zero character.
+                const WideChar keep = w[chars];
+                w[chars] = 0;
+                SwapWideByteOrder(w + swappedChars);
+                w[chars] = keep;
+                if (std::find(w + swappedChars, w + chars, WideChar(0)) != w + chars)
+                    swapping = false;
+                swappedChars = chars;
+            }
+            size_t cut = chars;
+            if (!last) {
+                cut = 0;
+                for (size_t i = chars; i > searched; --i)
+                    if (w[i - 1] == L'\n') {
+                        cut = i;
+                        break;
+                    }
+                if (cut == 0)
+                    continue;
+            }
+            emit(w, w + cut, last);
+            if (last)
+                return;
+            std::memmove(buf.data(), buf.data() + cut * 2, have - cut * 2);
+            have -= cut * 2;
+            swappedChars = swappedChars > cut ? swappedChars - cut : 0;
+        }
+    }
+
+    TStream* FStream;
+    int32_t FLeft;
+    bool FSkipSeparator = false;
+};
+} // namespace
+
+void TUcStringList::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
+{
+    if (FSorted) {
+        inherited::LoadFromStreamDetect(Stream, DetectCharSet);   // every line placed by AddObject
+        return;
+    }
+    TWideStringsUpdate update(this);
+    const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
+    std::vector<WideString> lines;
+    TTextPieceReader::Run(Stream, charSet, [&lines](const WideChar* b, const WideChar* e) { lines.emplace_back(b, e); });
+    // Only now, with everything read, do the old items go.
+    Clear();
+    SetCapacity(static_cast<int>(lines.size()));
+    Changing();
+    for (size_t i = 0; i < lines.size(); ++i)
+        FList[i].S = std::move(lines[i]);
+    FCount = static_cast<int>(lines.size());
+    Changed();
+}
+
+void TUcStringList::QuickSort(int L, int R, TUcStringListSortCompare Compare)
+{
+    int I;
+    do {
+        I = L;
+        int J = R;
+        int P = (L + R) >> 1;
+        do {
+            // The bounds keep an inconsistent comparison inside the list.
+            while (I < R && Compare(this, I, P) < 0)
+                ++I;
+            while (J > L && Compare(this, J, P) > 0)
+                --J;
+            if (I <= J) {
+                if (I != J)
+                    ExchangeItems(I, J);
+                if (P == I)
+                    P = J;
+                else if (P == J)
+                    P = I;
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (L < J)
+            QuickSort(L, J, Compare);
+        L = I;
+    } while (I < R);
+}
+
+namespace {
+int CompareItems(TUcStringList* List, int Index1, int Index2)
+{
+    return List->CompareStrings(List->Get(Index1), List->Get(Index2));
+}
+} // namespace
+
+void TUcStringList::Sort()
+{
+    CustomSort(&CompareItems);
+}
+
+void TUcStringList::CustomSort(TUcStringListSortCompare Compare)
+{
+    if (!FSorted && FCount > 1) {
+        Changing();
+        QuickSort(0, FCount - 1, Compare);
+        Changed();
+    }
+}
+
+void TUcStringList::SetSorted(bool Value)
+{
+    if (FSorted != Value) {
+        if (Value)
+            Sort();
+        FSorted = Value;
+    }
+}
+
+void TUcStringList::SetCaseSensitive(bool Value)
+{
+    if (FCaseSensitive != Value) {
+        FCaseSensitive = Value;
+        // A sorted list must be in the new order, or Find would miss.
+        if (FSorted && FCount > 1) {
+            Changing();
+            QuickSort(0, FCount - 1, &CompareItems);
+            Changed();
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Streams by wide name
+
+namespace {
+template <class E> [[noreturn]] void RaiseFileError(const wchar_t* What, const WideString& FileName)
+{
+    const DWORD code = GetLastError();
+    WideString msg = What;
+    msg += L'"';
+    msg += ExpandFileNameWide(FileName);
+    msg += L"\". ";
+    msg += SysErrorMessageWide(code);
+    throw E(WideToAnsi(msg));
+}
+} // namespace
+
+TUcFileStream::TUcFileStream(const WideString& FileName, uint32_t Mode)
+    : THandleStream(INVALID_HANDLE_VALUE), FFileName(FileName)
+{
+    if (Mode == fmCreate) {
+        FHandle = FileCreateWide(FileName);
+        if (FHandle == INVALID_HANDLE_VALUE)
+            RaiseFileError<EFCreateError>(L"Cannot create file ", FileName);
+    } else {
+        FHandle = FileOpenWide(FileName, Mode);
+        if (FHandle == INVALID_HANDLE_VALUE)
+            RaiseFileError<EFOpenError>(L"Cannot open file ", FileName);
+    }
+}
+
+TUcFileStream::~TUcFileStream()
+{
+    if (FHandle != INVALID_HANDLE_VALUE && FHandle != nullptr)
+        CloseHandle(FHandle);
+}
+
+void TUcMemoryStream::LoadFromFile(const WideString& FileName)
+{
+    TUcFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
+}
+
+void TUcMemoryStream::SaveToFile(const WideString& FileName)
+{
+    TUcFileStream stream(FileName, fmCreate);
+    SaveToStream(&stream);
+}
+
+// ---------------------------------------------------------------------------------------
+// Wide properties over ANSI ones
+
+bool LegacyWideCompanions = false;
+
+WideString WideGetCachedValue(WideString& Cache, const AnsiString& AnsiValue)
+{
+    if (WideToAnsi(Cache) != AnsiValue)
+        Cache = AnsiToWide(AnsiValue);
+    return Cache;
+}
+
+void WideSetCachedValue(const WideString& NewValue, WideString& Cache, const AnsiString& AnsiValue,
+                        TAnsiPropSetter AnsiSetter, TObject* Target)
+{
+    if (NewValue == WideGetCachedValue(Cache, AnsiValue))
+        return;
+    const AnsiString newAnsi = WideToAnsi(NewValue);
+    // Two wide texts with one ANSI form: the class would see no change and keep showing the
+    // old text, so it is shown an empty one first.
+    if (AnsiToWide(newAnsi) != NewValue && newAnsi == AnsiValue)
+        AnsiSetter(Target, AnsiString());
+    Cache = NewValue;
+    AnsiSetter(Target, newAnsi);
+}
+
+void DefineWideProperties(TFiler* Filer, TPersistent* Instance)
+{
+    for (const TPropInfo* prop : Instance->ClassInfo().AllProps()) {
+        if (prop->Kind == tkWString && prop->SetWStr) {
+            TUcWideStringPropertyFiler filer(Instance, prop);
+            filer.DefineProperties(Filer);
+        } else if (prop->Kind == tkWChar && prop->GetOrd && prop->SetOrd) {
+            TUcWideCharPropertyFiler filer(Instance, prop);
+            filer.DefineProperties(Filer);
+        }
+    }
+}
+
+void TUcWideStringPropertyFiler::DefineProperties(TFiler* Filer)
+{
+    const AnsiString name = FPropInfo->Name;
+    Filer->DefineProperty(name + "W", MakeMethod<&TUcWideStringPropertyFiler::ReadDataUTF8>(this),
+                          nullptr, false);
+    Filer->DefineProperty(name + "_UTF7", MakeMethod<&TUcWideStringPropertyFiler::ReadDataUTF7>(this),
+                          nullptr, false);
+}
+
+namespace {
+bool CompanionsHonoured(TPersistent* Instance)
+{
+    if (!LegacyWideCompanions)
+        return false;
+    auto* component = dynamic_cast<TComponent*>(Instance);
+    return !(component && component->IsDesigning());
+}
+} // namespace
+
+void TUcWideStringPropertyFiler::ReadDataUTF8(TReader* Reader)
+{
+    const AnsiString value = Reader->ReadString();
+    if (CompanionsHonoured(FInstance))
+        FPropInfo->SetWStr(FInstance, Utf8ToWide(value));
+}
+
+void TUcWideStringPropertyFiler::ReadDataUTF7(TReader* Reader)
+{
+    const AnsiString value = Reader->ReadString();
+    if (CompanionsHonoured(FInstance))
+        FPropInfo->SetWStr(FInstance, Utf7ToWide(value));
+}
+
+void TUcWideCharPropertyFiler::DefineProperties(TFiler* Filer)
+{
+    bool hasData = false;
+    if (dynamic_cast<TWriter*>(Filer)) {
+        const int64_t value = FPropInfo->GetOrd(FInstance);
+        TPersistent* ancestor = Filer->Ancestor();
+        // An ancestor counts only when it has this very property.
+        if (ancestor && ancestor->ClassInfo().FindProp(FPropInfo->Name) == FPropInfo)
+            hasData = value != FPropInfo->GetOrd(ancestor);
+        else
+            hasData = !FPropInfo->HasDefault || value != FPropInfo->Default;
+    }
+    const AnsiString name = FPropInfo->Name;
+    Filer->DefineProperty(name + "W", MakeMethod<&TUcWideCharPropertyFiler::ReadData_W>(this),
+                          MakeMethod<&TUcWideCharPropertyFiler::WriteData_W>(this), hasData);
+    Filer->DefineProperty(name + "_UTF7", MakeMethod<&TUcWideCharPropertyFiler::ReadData_UTF7>(this),
+                          nullptr, false);
+}
+
+void TUcWideCharPropertyFiler::ReadData_W(TReader* Reader)
+{
+    const WideString value = Reader->ReadWideString();
+    if (value.size() > 1)
+        throw EReadError("Invalid property value");
+    FPropInfo->SetOrd(FInstance, value.empty() ? 0 : static_cast<uint16_t>(value[0]));
+}
+
+void TUcWideCharPropertyFiler::ReadData_UTF7(TReader* Reader)
+{
+    const WideString value = Utf7ToWide(Reader->ReadString());
+    FPropInfo->SetOrd(FInstance, value.empty() ? 0 : static_cast<uint16_t>(value[0]));
+}
+
+void TUcWideCharPropertyFiler::WriteData_W(TWriter* Writer)
+{
+    Writer->WriteWideString(WideString(1, static_cast<WideChar>(FPropInfo->GetOrd(FInstance))));
+}
+
+// ---------------------------------------------------------------------------------------
+// Store objects
+
+namespace {
+uintptr_t Key(const TComponent* C)
+{
+    return reinterpret_cast<uintptr_t>(C);
+}
+} // namespace
+
+TWideComponentHelperList::~TWideComponentHelperList()
+{
+    // Each store object leaves the list as it goes.
+    while (!FItems.empty()) {
+        TWideComponentHelper* h = FItems.back();
+        delete h;
+    }
+}
+
+bool TWideComponentHelperList::FindIndex(const TComponent* Component, int& Index) const
+{
+    auto it = std::lower_bound(FItems.begin(), FItems.end(), Key(Component),
+                               [](const TWideComponentHelper* h, uintptr_t k) { return Key(h->Component()) < k; });
+    Index = static_cast<int>(it - FItems.begin());
+    return it != FItems.end() && (*it)->Component() == Component;
+}
+
+TWideComponentHelper::TWideComponentHelper(TComponent* AOwner) : TComponent(AOwner)
+{
+    throw EUcInternalError("Internal Error: TWideComponentHelper.Create should never be encountered.");
+}
+
+TWideComponentHelper::TWideComponentHelper(TWideComponentHelperList* List, TComponent* AComponent)
+    : TComponent(nullptr), FComponent(AComponent), FList(List)
+{
+    if (!List || !AComponent)
+        throw EUcInternalError("Internal Error: a store object needs its list and its component.");
+    int index;
+    List->FindIndex(AComponent, index);
+    List->FItems.insert(List->FItems.begin() + index, this);
+    AComponent->FreeNotification(this);
+}
+
+TWideComponentHelper::~TWideComponentHelper()
+{
+    Unlist();
+}
+
+void TWideComponentHelper::Unlist()
+{
+    if (!FList)
+        return;
+    auto& items = FList->FItems;
+    int index;
+    FList->FindIndex(FComponent, index);
+    // Several entries may share a component only by mistake; take this one.
+    auto it = std::find(items.begin() + index, items.end(), this);
+    if (it == items.end())
+        it = std::find(items.begin(), items.end(), this);
+    if (it != items.end())
+        items.erase(it);
+    FList = nullptr;
+}
+
+void TWideComponentHelper::Notification(TComponent* AComponent, TOperation Operation)
+{
+    inherited::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FComponent && FComponent) {
+        Unlist();
+        FComponent = nullptr;
+        delete this;
+    }
+}
+
+TWideComponentHelper* FindWideComponentHelper(const TWideComponentHelperList* List,
+                                              const TComponent* Component)
+{
+    int index;
+    if (!List->FindIndex(Component, index))
+        return nullptr;
+    TWideComponentHelper* helper = List->Items(index);
+    ZAssert(helper->Component() == Component, "Internal Error: FindWideComponentHelperIndex failed.");
+    return helper;
+}
