@@ -1,6 +1,7 @@
 #include <doctest.h>
 #include "classlib/menus.h"
 #include "menu_helpers.h"
+#include "support/screenshot.h"
 
 #include <algorithm>
 #include <memory>
@@ -715,4 +716,91 @@ TEST_CASE("damaged menu form data is refused")
         }
     }
     CHECK(failed > 0);
+}
+
+TEST_CASE("an owner-drawn menu bar on the screen")
+{
+    TMenuForm f;
+    f.Menu->SetOwnerDraw(true);
+    f.Edit->SetDefault(true);
+    f.Hidden->SetVisible(true);
+    f.Hidden->SetEnabled(false);
+    f.Form->SetCaption("Menus");
+    f.Form->Show();
+    HWND wnd = f.Window();
+    SetWindowPos(wnd, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    DrawMenuBar(wnd);
+    RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW);
+    PumpMenus();
+    RECT wr;
+    GetWindowRect(wnd, &wr);
+    TBitmap shot;
+    shot.SetPixelFormat(pf24bit);
+    shot.SetSize(wr.right - wr.left, wr.bottom - wr.top);
+    HDC wdc = GetWindowDC(wnd);
+    BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), wdc, 0, 0, SRCCOPY);
+    ReleaseDC(wnd, wdc);
+    CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
+    CHECK(WritePng24(ZANDREL_BUILD_DIR "/screenshots/menus.png", shot.Width(), shot.Height(),
+                     static_cast<const uint8_t*>(shot.ScanLine(0)), shot.ScanLineStep()));
+    // The bar's items were drawn by the program: a text pixel of the menu text colour lies
+    // in the bar.
+    MENUBARINFO mbi{};
+    mbi.cbSize = sizeof(mbi);
+    REQUIRE(GetMenuBarInfo(wnd, OBJID_MENU, 1, &mbi));
+    RECT item = mbi.rcBar;
+    OffsetRect(&item, -wr.left, -wr.top);
+    bool text = false;
+    for (int y = item.top; y < item.bottom && !text; ++y)
+        for (int x = item.left; x < item.right && !text; ++x)
+            text = shot.Canvas()->Pixels(x, y) == ColorToRGB(clMenuText);
+    CHECK(text);
+}
+
+namespace {
+// Captures the popup menu window that is being shown, then closes it.
+struct TPopupShot {
+    static inline bool Written = false;
+    static void CALLBACK Timer(HWND, UINT, UINT_PTR Id, DWORD)
+    {
+        KillTimer(nullptr, Id);
+        HWND menuWnd = FindWindowA("#32768", nullptr);
+        RECT r{};
+        GetWindowRect(menuWnd, &r);
+        TBitmap shot;
+        shot.SetPixelFormat(pf24bit);
+        shot.SetSize(std::max<LONG>(1, r.right - r.left), std::max<LONG>(1, r.bottom - r.top));
+        HDC dc = GetWindowDC(menuWnd);
+        BitBlt(shot.Canvas()->Handle(), 0, 0, shot.Width(), shot.Height(), dc, 0, 0, SRCCOPY);
+        ReleaseDC(menuWnd, dc);
+        CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
+        Written = WritePng24(ZANDREL_BUILD_DIR "/screenshots/popup-menu.png", shot.Width(), shot.Height(),
+                             static_cast<const uint8_t*>(shot.ScanLine(0)), shot.ScanLineStep());
+        PostMessageA(menuWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+};
+} // namespace
+
+TEST_CASE("an owner-drawn popup menu on the screen")
+{
+    TComponent owner(nullptr);
+    TPopupMenu* menu = new TPopupMenu(&owner);
+    menu->SetOwnerDraw(true);
+    TMenuItem* open = NewItem(&owner, "Open1", "&Open", menu->Items());
+    open->SetShortCut(ShortCut('O', ssCtrl));
+    open->SetDefault(true);
+    TMenuItem* check = NewItem(&owner, "Check1", "&Word wrap", menu->Items());
+    check->SetChecked(true);
+    NewItem(&owner, "N1", "-", menu->Items());
+    TMenuItem* radio = NewItem(&owner, "Radio1", "&Large", menu->Items());
+    radio->SetRadioItem(true);
+    radio->SetChecked(true);
+    TMenuItem* off = NewItem(&owner, "Off1", "&Disabled", menu->Items());
+    off->SetEnabled(false);
+    TMenuItem* sub = NewItem(&owner, "Sub1", "&More", menu->Items());
+    NewItem(&owner, "Inner1", "Inner", sub);
+    TPopupShot::Written = false;
+    SetTimer(nullptr, 0, 200, &TPopupShot::Timer);
+    menu->Popup(200, 200);
+    CHECK(TPopupShot::Written);
 }
