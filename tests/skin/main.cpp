@@ -1,4 +1,5 @@
 #include "test_main.h"
+#include "skin/zgraphics.h"
 #include "unicode/ucsystem.h"
 
 int main(int argc, char** argv)
@@ -6,5 +7,7 @@ int main(int argc, char** argv)
     return RunTests(argc, argv, [] {
         InitSysUtils();
         InitUcSystem();
+        InitSkinEngine();
+        InitSkinGraphics();
     });
 }

@@ -1,0 +1,183 @@
+// Pixel access to 24- and 32-bit bitmaps and the pixel arithmetic every skin painter shares:
+// alpha blends, tints toward a colour, colour mixing, copies that leave out the key colour,
+// mask multiplication, grey, hue and saturation; and a few bitmap and DC utilities.
+//
+// 24-bit pixels are blue, green, red bytes; colours are 0x00BBGGRR. All loops work on scan
+// lines held in memory; every routine clips to the bitmaps it is given.
+#pragma once
+
+#include "skin/zskinservices.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+// ---------------------------------------------------------------------------------------
+// Rounding of the floating formulas: to nearest, ties to even.
+
+// In plain double arithmetic (|x| < 2^51): adding and taking away 1.5 * 2^52 leaves the
+// rounding to the FPU's default mode, and loops using it still vectorise.
+inline double RoundEvenD(double X)
+{
+    constexpr double Magic = 6755399441055744.0;
+    return (X + Magic) - Magic;
+}
+inline int RoundEven(double X) { return int(RoundEvenD(X)); }
+// Num / Den exactly, rounded (Num >= 0, Den > 0).
+inline int64_t DivRoundEven(int64_t Num, int64_t Den)
+{
+    int64_t q = Num / Den, r = Num % Den;
+    if (2 * r > Den || (2 * r == Den && (q & 1)))
+        ++q;
+    return q;
+}
+
+// ---------------------------------------------------------------------------------------
+// Pixel access
+
+// The rows of a bitmap of one pixel format. Row(y) is Row0 + y * Delta; Delta is negative
+// for bottom-up images.
+class TSkFastRows : public TObject {
+    Z_CLASS(TSkFastRows, TObject)
+public:
+    TBitmap* Bitmap = nullptr;
+    int Width = 0;
+    int Height = 0;
+    ptrdiff_t Delta = 0;
+    uint8_t* Row0 = nullptr;
+
+    uint8_t* Row(int Y) const { return Row0 + Y * Delta; }
+
+protected:
+    // False (Width cleared) for a missing bitmap or one smaller than 2 x 2; EInvalidGraphic
+    // "Bitmap format is not supported" for one of another format.
+    bool AttachAs(TBitmap* Bmp, TPixelFormat Format);
+};
+
+// A 24-bit bitmap.
+class TSkFast24 : public TSkFastRows {
+    Z_CLASS(TSkFast24, TSkFastRows)
+public:
+    bool Attach(TBitmap* Bmp) { return AttachAs(Bmp, pf24bit); }
+    // The colour 0x00BBGGRR of a pixel; no bounds check.
+    TColor Pixel(int X, int Y) const
+    {
+        const uint8_t* p = Row(Y) + X * 3;
+        return TColor(p[2] | (p[1] << 8) | (p[0] << 16));
+    }
+};
+
+// A 32-bit bitmap.
+class TSkFast32 : public TSkFastRows {
+    Z_CLASS(TSkFast32, TSkFastRows)
+public:
+    bool Attach(TBitmap* Bmp) { return AttachAs(Bmp, pf32bit); }
+    // Blue, green and red as 0x00BBGGRR in the low three bytes; red again in the top byte.
+    TColor Pixel(int X, int Y) const
+    {
+        const uint8_t* p = Row(Y) + X * 4;
+        return TColor(uint32_t(p[2]) | (uint32_t(p[1]) << 8) | (uint32_t(p[0]) << 16) |
+                      (uint32_t(p[2]) << 24));
+    }
+};
+
+// A source and a destination 24-bit bitmap blended by an alpha byte.
+class TSkFastSum24 : public TObject {
+    Z_CLASS(TSkFastSum24, TObject)
+public:
+    TBitmap* Src = nullptr;
+    TBitmap* Dst = nullptr;
+    int Width = 0;    // the smaller of the two widths
+    int Height = 0;   // the smaller of the two heights
+    uint8_t* SrcRow0 = nullptr;
+    uint8_t* DstRow0 = nullptr;
+    ptrdiff_t SrcDelta = 0;
+    ptrdiff_t DstDelta = 0;
+    uint8_t Alpha = 0;   // the weight of the destination
+    TRect DstRect;
+    TRect SrcRect;
+
+    // False when either bitmap is missing or smaller than 2 x 2; EInvalidGraphic "Bitmap
+    // format is not supported" when either is not 24-bit.
+    bool Attach(TBitmap* ASrc, TBitmap* ADst);
+    // Every pixel D of DstRect with the pixel S at the same offset in SrcRect:
+    // D := (S * (255 - Alpha) + D * Alpha + 127) shr 8. Both rectangles are first cut to
+    // their bitmaps and to each other's size.
+    void BlendToDst();
+};
+
+// Shared instances for painters (user-interface thread only, not reentrant), made by
+// InitSkinGraphics and freed by DoneSkinGraphics.
+extern TSkFast24* SkFast24A;
+extern TSkFast24* SkFast24B;
+extern TSkFastSum24* SkFastSum24;
+extern TSkFast32* SkFast32;
+void InitSkinGraphics();
+void DoneSkinGraphics();
+
+// When not SkinKeyColor, the colour that key-colour copies of painters compare instead of
+// the key, and that key-colour pixels of corners take. Painters set and reset it.
+extern TColor SharedReplaceColor;
+
+// ---------------------------------------------------------------------------------------
+// Blending and mixing. Percentages and alpha values outside their range are clamped.
+
+// The whole source over the whole destination by the alpha of the destination; nothing when
+// the sizes differ or either is smaller than 2 x 2.
+void BlendBitmaps(TBitmap* Dst, TBitmap* Src, int Alpha);
+// Source rectangle R blended onto the destination at P (Alpha: the destination's weight),
+// clipped to both bitmaps.
+void BlendBitmapRect(TBitmap* Dst, TBitmap* Src, int Alpha, TPoint P, TRect R);
+// Every channel of R := round(channel * Percent / 100 + colour channel * (1 - Percent / 100)),
+// ties to even: Percent is the share of the pixel kept.
+void BlendToColor(TBitmap* Bmp, TRect R, int Percent, TColor Color);
+// Source rectangle R placed at (X, Y): D := round(S - (S - D) * K), K the weight of the
+// destination (0..1). Source pixels equal to Key are skipped unless its top byte is 255.
+void BlendBmpRect(TBitmap* Dst, int X, int Y, TColor Key, double K, TRect R, TBitmap* Src);
+// Equal-sized 24-bit bitmaps: Image := clamp(((Image - C) * Mask + C * 256) shr 8).
+void MultiplyByMask(TBitmap* Image, TBitmap* Mask, TColor C);
+// Equal sizes; Target (32-bit, or 24-bit) := clamp(((A - B) * W + B * 256) shr 8); with a
+// mask the weight of each channel is (W * mask channel) shr 8.
+void MixBitmaps(TBitmap* Target, TBitmap* A, TBitmap* B, int W, TBitmap* Mask = nullptr);
+// Each channel := round((C1 - C2) * K + C2); C1's top byte is kept.
+TColor MixColors(TColor C1, TColor C2, double K);
+// Each channel := ((C1 - C2) * 127 + C2 * 256) shr 8; top byte 0.
+TColor MixColorsHalf(TColor C1, TColor C2);
+// Every pixel's channels := (B + G + R) div 3.
+void GrayscaleBitmap(TBitmap* Bmp);
+void GrayscaleExceptColor(TBitmap* Bmp, TColor Color);
+// Amount 100 turns the colour grey, negative amounts move away from grey (-100..100).
+TColor ChangeSaturation(TColor Color, int Amount);
+// Turns the hue by Degrees (any sign, any size); grey stays grey.
+TColor ChangeHue(int Degrees, TColor Color);
+
+// ---------------------------------------------------------------------------------------
+// Copies with a key colour, clipped to both bitmaps.
+
+// Every source pixel that is not Key goes to (X, Y) + its offset.
+void CopyTransBitmap(TBitmap* Dst, TBitmap* Src, int X, int Y, TColor Key);
+// Rectangle R of the source, pixels that are not Key, to (X, Y) + offset.
+void CopyKeyed(TBitmap* Dst, TBitmap* Src, int X, TColor Key, TRect R, int Y);
+// CopyKeyed, but with UseParent and a Ready 24-bit parent image, key pixels take the parent's
+// pixel at (Parent.X + x, Parent.Y + y) where that lies in the parent image. While
+// SharedReplaceColor is set it is the colour taken as the key.
+void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
+                         const TzCacheInfo& Parent, TColor Key, TRect R, int Y);
+
+// ---------------------------------------------------------------------------------------
+// Bitmap and DC utilities.
+
+std::unique_ptr<TBitmap> CreateBmp24(int Width, int Height);
+std::unique_ptr<TBitmap> CreateBmpLike(TBitmap* Bmp);
+std::unique_ptr<TBitmap> CreateBmp32(int Width, int Height);
+// A solid fill with ColorToRGB(Color); the DC's state is kept.
+void FillDC(HDC DC, const TRect& R, TColor Color);
+// The four border strips (top, left, right, bottom) of a rectangle, SRCCOPY.
+void BitBltBorder(HDC Dst, int X, int Y, int Width, int Height, HDC Src, int SX, int SY, int Border);
+// Width nested frames: bottom-left, top-left, top-right in the first colour; on to
+// bottom-right and back along the bottom in the second.
+void DrawFrame3D(HDC DC, TRect R, TColor TopLeft, int Width, TColor BottomRight);
+// A bitmap or JPEG picture repeated over R from its top-left, the last tiles cut.
+void TileGraphic(TCanvas* Canvas, const TRect& R, TGraphic* Graphic);
+// Every third pixel of the edges black, with a white pixel one up and one left of it.
+void DrawDottedFocusRect(TCanvas* Canvas, const TRect& R);

@@ -1,0 +1,36 @@
+// Test helpers: small 24-bit bitmaps built and read pixel by pixel through scan lines.
+#pragma once
+
+#include "classlib/graphics_helpers.h"
+#include "skin/zgraphics.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+inline void SetPx(TBitmap& B, int X, int Y, TColor C)
+{
+    auto* p = static_cast<uint8_t*>(B.ScanLine(Y)) + X * 3;
+    p[0] = uint8_t(C >> 16);
+    p[1] = uint8_t(C >> 8);
+    p[2] = uint8_t(C);
+}
+
+inline TColor Px(TBitmap& B, int X, int Y) { return PixelAt(B, X, Y); }
+
+// A 24-bit bitmap whose pixel (x, y) is F(x, y).
+inline std::unique_ptr<TBitmap> MakeBmp24(int W, int H, const std::function<TColor(int, int)>& F)
+{
+    auto b = CreateBmp24(W, H);
+    for (int y = 0; y < H; ++y)
+        for (int x = 0; x < W; ++x)
+            SetPx(*b, x, y, F(x, y));
+    return b;
+}
+
+inline std::unique_ptr<TBitmap> Filled24(int W, int H, TColor C)
+{
+    return MakeBmp24(W, H, [C](int, int) { return C; });
+}
+
+constexpr TColor Rgb(int R, int G, int B) { return TColor(R | (G << 8) | (B << 16)); }

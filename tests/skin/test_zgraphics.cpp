@@ -1,0 +1,498 @@
+#include <doctest.h>
+
+#include "pixels.h"
+
+#include "classlib/jpeg.h"
+
+#include <climits>
+#include <random>
+
+namespace {
+
+// The plain meaning of a copy of source rectangle R to (X, Y): every source pixel (sx, sy)
+// of R lands at (X + sx - R.Left, Y + sy - R.Top) when that lies inside the destination.
+template <class F> void ForEachPlaced(TBitmap& Dst, TBitmap& Src, int X, int Y, const TRect& R, F f)
+{
+    for (int64_t sy = std::max(R.Top, 0); sy < std::min(R.Bottom, Src.Height()); ++sy)
+        for (int64_t sx = std::max(R.Left, 0); sx < std::min(R.Right, Src.Width()); ++sx) {
+            const int64_t dx = X + sx - R.Left, dy = Y + sy - R.Top;
+            if (dx >= 0 && dy >= 0 && dx < Dst.Width() && dy < Dst.Height())
+                f(int(sx), int(sy), int(dx), int(dy));
+        }
+}
+
+std::vector<TColor> Pixels(TBitmap& B)
+{
+    std::vector<TColor> v;
+    for (int y = 0; y < B.Height(); ++y)
+        for (int x = 0; x < B.Width(); ++x)
+            v.push_back(Px(B, x, y));
+    return v;
+}
+
+int Ch(TColor C, int Shift) { return (C >> Shift) & 0xFF; }
+
+// Random pixels, many of them the key or one byte away from it.
+TColor RandomPixel(std::mt19937& Rng)
+{
+    switch (Rng() % 6) {
+    case 0:
+    case 1: return 0xFF00FF;
+    case 2: return 0xFF01FF;
+    case 3: return TColor(0xFF00FF ^ (1u << (Rng() % 24)));
+    default: return TColor(Rng() & 0xFFFFFF);
+    }
+}
+
+std::unique_ptr<TBitmap> RandomBmp(std::mt19937& Rng, int W, int H)
+{
+    return MakeBmp24(W, H, [&](int, int) { return RandomPixel(Rng); });
+}
+
+} // namespace
+
+TEST_CASE("pixel access: attaching 24- and 32-bit bitmaps")
+{
+    TSkFast24 f;
+    CHECK_FALSE(f.Attach(nullptr));
+    auto thin = CreateBmp24(1, 5);
+    f.Width = 99;
+    CHECK_FALSE(f.Attach(thin.get()));
+    CHECK(f.Width == 0);
+    auto b32 = CreateBmp32(4, 4);
+    CHECK_THROWS_WITH_AS(f.Attach(b32.get()), "Bitmap format is not supported", EInvalidGraphic);
+    auto b = MakeBmp24(3, 2, [](int x, int y) { return Rgb(x * 10, y * 20, 5); });
+    REQUIRE(f.Attach(b.get()));
+    CHECK(f.Width == 3);
+    CHECK(f.Height == 2);
+    CHECK(f.Delta == b->ScanLineStep());
+    CHECK(f.Row(1) == b->ScanLine(1));
+    CHECK(f.Pixel(2, 1) == Rgb(20, 20, 5));
+    CHECK(f.Pixel(0, 0) == Rgb(0, 0, 5));
+
+    TSkFast32 g;
+    CHECK_THROWS_WITH_AS(g.Attach(b.get()), "Bitmap format is not supported", EInvalidGraphic);
+    REQUIRE(g.Attach(b32.get()));
+    auto* p = static_cast<uint8_t*>(b32->ScanLine(2)) + 4;
+    p[0] = 0x11;   // blue
+    p[1] = 0x22;
+    p[2] = 0x33;   // red
+    p[3] = 0x99;
+    CHECK(uint32_t(g.Pixel(1, 2)) == 0x33112233u);   // red again in the top byte
+
+    TSkFastSum24 s;
+    CHECK_FALSE(s.Attach(thin.get(), b.get()));
+    CHECK_THROWS_AS(s.Attach(b.get(), b32.get()), EInvalidGraphic);
+    auto big = CreateBmp24(5, 7);
+    REQUIRE(s.Attach(big.get(), b.get()));
+    CHECK(s.Width == 3);
+    CHECK(s.Height == 2);
+}
+
+TEST_CASE("alpha blend: formula, extremes and whole bitmaps")
+{
+    auto src = Filled24(4, 3, Rgb(200, 0, 255));
+    auto dst = Filled24(4, 3, Rgb(100, 255, 255));
+    BlendBitmaps(dst.get(), src.get(), 128);
+    // (S * 127 + D * 128 + 127) shr 8 per channel
+    CHECK(Px(*dst, 3, 2) == Rgb((200 * 127 + 100 * 128 + 127) >> 8, (255 * 128 + 127) >> 8,
+                                (255 * 127 + 255 * 128 + 127) >> 8));
+
+    auto d = Filled24(4, 3, Rgb(255, 0, 10));
+    BlendBitmaps(d.get(), src.get(), 255);   // keeps the destination within one unit
+    CHECK(Px(*d, 0, 0) == Rgb(254, 0, 10));
+    BlendBitmaps(d.get(), src.get(), 0);     // copies the source within one unit
+    CHECK(Px(*d, 1, 1) == Rgb(199, 0, 254));
+    // Alpha outside a byte is clamped.
+    auto e = Filled24(4, 3, Rgb(0, 0, 0));
+    BlendBitmaps(e.get(), src.get(), -40);
+    CHECK(Px(*e, 0, 0) == Rgb(199, 0, 254));
+    BlendBitmaps(e.get(), src.get(), 1000);
+    CHECK(Px(*e, 0, 0) == Rgb(198, 0, 253));
+
+    auto other = Filled24(5, 3, Rgb(0, 0, 0));   // sizes differ: nothing
+    BlendBitmaps(dst.get(), other.get(), 0);
+    CHECK(Px(*dst, 0, 0) != Rgb(0, 0, 0));
+}
+
+TEST_CASE("alpha blend of a rectangle: clipped at every edge, never outside the bitmaps")
+{
+    std::mt19937 rng(12345);
+    auto src = MakeBmp24(9, 7, [&](int, int) { return TColor(rng() & 0xFFFFFF); });
+    struct Case {
+        TPoint P;
+        TRect R;
+    };
+    const Case cases[] = {
+        {{2, 1}, {1, 1, 5, 4}},    {{-3, -2}, {0, 0, 9, 7}}, {{5, 4}, {0, 0, 9, 7}},
+        {{0, 0}, {-2, -3, 4, 4}},  {{3, 2}, {-5, -5, 20, 20}}, {{-100, 0}, {0, 0, 9, 7}},
+        {{10, 10}, {0, 0, 9, 7}},  {{2, 2}, {5, 5, 3, 3}},   {{INT_MIN, INT_MAX}, {INT_MIN, 0, INT_MAX, 7}},
+        {{1, 1}, {8, 6, 100, 100}}, {{0, 6}, {0, 0, 9, 7}},
+    };
+    for (const Case& c : cases) {
+        auto dst = MakeBmp24(8, 7, [](int x, int y) { return Rgb(x * 30, y * 30, 77); });
+        auto want = MakeBmp24(8, 7, [](int x, int y) { return Rgb(x * 30, y * 30, 77); });
+        ForEachPlaced(*want, *src, c.P.X, c.P.Y, c.R, [&](int sx, int sy, int dx, int dy) {
+            const TColor s = Px(*src, sx, sy), d = Px(*want, dx, dy);
+            auto mix = [&](int k) { return (Ch(s, k) * (255 - 90) + Ch(d, k) * 90 + 127) >> 8; };
+            SetPx(*want, dx, dy, Rgb(mix(0), mix(8), mix(16)));
+        });
+        BlendBitmapRect(dst.get(), src.get(), 90, c.P, c.R);
+        CAPTURE(c.P.X);
+        CAPTURE(c.R.Left);
+        CHECK(Pixels(*dst) == Pixels(*want));
+    }
+    // A bitmap blended onto itself reads the source before it is changed.
+    auto self = MakeBmp24(6, 4, [](int x, int) { return Rgb(x * 40, 0, 0); });
+    BlendBitmapRect(self.get(), self.get(), 0, TPoint(1, 0), TRect(0, 0, 5, 4));
+    CHECK(Px(*self, 1, 0) == Rgb(0, 0, 0));
+    CHECK(Px(*self, 5, 3) == Rgb((160 * 255 + 127) >> 8, 0, 0));
+}
+
+TEST_CASE("blend toward a colour: percent kept, rounded to even, clamped and clipped")
+{
+    auto b = MakeBmp24(4, 4, [](int x, int y) { return Rgb(x, y * 80, 255); });
+    const auto before = Pixels(*b);
+    BlendToColor(b.get(), TRect(0, 0, 4, 4), 100, Rgb(9, 9, 9));
+    CHECK(Pixels(*b) == before);
+    BlendToColor(b.get(), TRect(0, 0, 4, 4), 150, Rgb(9, 9, 9));   // above 100: as 100
+    CHECK(Pixels(*b) == before);
+    // 50 %: 1 -> 0.5 -> 0, 3 -> 1.5 -> 2 (ties to even); only the rectangle inside the bitmap
+    BlendToColor(b.get(), TRect(1, -5, 99, 1), 50, Rgb(0, 0, 0));
+    CHECK(Px(*b, 1, 0) == Rgb(0, 0, 128));
+    CHECK(Px(*b, 3, 0) == Rgb(2, 0, 128));
+    CHECK(Px(*b, 0, 0) == Rgb(0, 0, 255));
+    CHECK(Px(*b, 3, 1) == Rgb(3, 80, 255));
+    // 30 % of the pixel, 70 % of the colour: 255 * 0.3 + 100 * 0.7 = 146.5 -> 146
+    BlendToColor(b.get(), TRect(0, 3, 1, 4), 30, Rgb(0, 0, 100));
+    CHECK(Px(*b, 0, 3) == Rgb(0, 72, 146));
+    BlendToColor(b.get(), TRect(0, 0, 4, 4), 0, Rgb(1, 2, 3));
+    CHECK(Px(*b, 2, 2) == Rgb(1, 2, 3));
+    auto c = Filled24(3, 3, Rgb(50, 50, 50));
+    BlendToColor(c.get(), TRect(0, 0, 3, 3), -20, Rgb(7, 8, 9));   // below 0: as 0
+    CHECK(Px(*c, 1, 1) == Rgb(7, 8, 9));
+    BlendToColor(c.get(), TRect(5, 5, 9, 9), 0, Rgb(0, 0, 0));      // outside: nothing
+    BlendToColor(c.get(), TRect(2, 2, 1, 1), 0, Rgb(0, 0, 0));
+    CHECK(CountNot(*c, TRect(0, 0, 3, 3), Rgb(7, 8, 9)) == 0);
+}
+
+TEST_CASE("blend of a keyed source: weight, key skipping and clipping")
+{
+    auto src = MakeBmp24(3, 2, [](int x, int y) { return x == 1 && y == 0 ? 0xFF00FF : Rgb(0, 100, 200); });
+    auto dst = Filled24(5, 4, Rgb(1, 200, 100));
+    BlendBmpRect(dst.get(), 1, 1, 0xFF00FF, 0.5, TRect(0, 0, 3, 2), src.get());
+    // 0 - (0 - 1) * 0.5 = 0.5 -> 0; 100 - (100 - 200) * 0.5 = 150; 200 - 100 * 0.5 = 150
+    CHECK(Px(*dst, 1, 1) == Rgb(0, 150, 150));
+    CHECK(Px(*dst, 2, 1) == Rgb(1, 200, 100));   // the key pixel is skipped
+    CHECK(Px(*dst, 0, 0) == Rgb(1, 200, 100));
+    CHECK(Px(*dst, 4, 1) == Rgb(1, 200, 100));
+    // A key with a full top byte skips nothing; K = 0.4 keeps 60 % of the source.
+    auto d2 = Filled24(5, 4, Rgb(3, 0, 0));
+    BlendBmpRect(d2.get(), 0, 0, TColor(0xFFFF00FF), 0.4, TRect(0, 0, 3, 2), src.get());
+    CHECK(Px(*d2, 1, 0) == Rgb(154, 0, 153));   // 255 - 252 * 0.4 = 154.2
+    CHECK(Px(*d2, 0, 0) == Rgb(1, 60, 120));   // 0 + 3 * 0.4 = 1.2 -> 1
+    // K outside 0..1 is clamped, and placing off the edges is clipped.
+    auto d3 = Filled24(5, 4, Rgb(9, 9, 9));
+    BlendBmpRect(d3.get(), 4, 3, 0xFF00FF, 7.0, TRect(0, 0, 3, 2), src.get());
+    CHECK(Px(*d3, 4, 3) == Rgb(9, 9, 9));
+    BlendBmpRect(d3.get(), -2, -1, 0xFF00FF, -1.0, TRect(0, 0, 3, 2), src.get());
+    CHECK(Px(*d3, 0, 0) == Rgb(0, 100, 200));
+    CHECK(CountNot(*d3, TRect(1, 0, 5, 4), Rgb(9, 9, 9)) == 0);
+}
+
+TEST_CASE("mask multiply, bitmap mix and colour mix")
+{
+    auto img = Filled24(3, 2, Rgb(200, 0, 255));
+    auto mask = MakeBmp24(3, 2, [](int x, int) { return x == 0 ? Rgb(128, 128, 128) : x == 1 ? Rgb(0, 0, 0) : Rgb(255, 255, 255); });
+    MultiplyByMask(img.get(), mask.get(), Rgb(100, 50, 0));
+    CHECK(Px(*img, 0, 0) == Rgb(((200 - 100) * 128 + 100 * 256) >> 8, ((0 - 50) * 128 + 50 * 256) >> 8, (255 * 128) >> 8));
+    CHECK(Px(*img, 1, 1) == Rgb(100, 50, 0));   // mask 0: the colour
+    CHECK(Px(*img, 2, 1) == Rgb(199, 0, 254));  // mask 255: almost the image
+    auto odd = Filled24(4, 2, 0);
+    MultiplyByMask(img.get(), odd.get(), 0);   // sizes differ: nothing
+    CHECK(Px(*img, 1, 1) == Rgb(100, 50, 0));
+
+    auto a = Filled24(3, 2, Rgb(255, 0, 100));
+    auto b = Filled24(3, 2, Rgb(0, 255, 100));
+    auto t = CreateBmp32(3, 2);
+    MixBitmaps(t.get(), a.get(), b.get(), 64);
+    TSkFast32 f;
+    REQUIRE(f.Attach(t.get()));
+    CHECK((f.Pixel(2, 1) & 0xFFFFFF) == Rgb((255 * 64) >> 8, (255 * 192) >> 8, 100));
+    CHECK(f.Row(1)[3] == 0);
+    MixBitmaps(t.get(), a.get(), b.get(), 1000);   // clamped to 255
+    CHECK((f.Pixel(0, 0) & 0xFFFFFF) == Rgb(254, 0, 100));
+    MixBitmaps(t.get(), a.get(), b.get(), -5);     // clamped to 0: B
+    CHECK((f.Pixel(0, 0) & 0xFFFFFF) == Rgb(0, 255, 100));
+    auto m = MakeBmp24(3, 2, [](int, int) { return Rgb(255, 128, 0); });
+    MixBitmaps(t.get(), a.get(), b.get(), 200, m.get());
+    // weights per channel: red (200 * 255) >> 8 = 199, green 100, blue 0
+    CHECK((f.Pixel(1, 0) & 0xFFFFFF) == Rgb((255 * 199) >> 8, (255 * 156) >> 8, 100));
+    auto t24 = CreateBmp24(3, 2);
+    MixBitmaps(t24.get(), a.get(), b.get(), 64);
+    CHECK(Px(*t24, 0, 0) == Rgb(63, 191, 100));
+    auto wrong = CreateBmp32(4, 2);
+    MixBitmaps(wrong.get(), a.get(), b.get(), 64);   // sizes differ: nothing
+    REQUIRE(f.Attach(wrong.get()));
+    CHECK((f.Pixel(0, 0) & 0xFFFFFF) == 0xFFFFFF);
+
+    CHECK(MixColors(Rgb(255, 0, 100), Rgb(0, 255, 100), 0.4) == Rgb(102, 153, 100));
+    CHECK(MixColors(Rgb(1, 0, 0), Rgb(0, 0, 0), 0.5) == Rgb(0, 0, 0));   // 0.5 -> 0
+    CHECK(MixColors(Rgb(3, 0, 0), Rgb(0, 0, 0), 0.5) == Rgb(2, 0, 0));   // 1.5 -> 2
+    CHECK(uint32_t(MixColors(TColor(0x7F0000FF), 0, 1.0)) == 0x7F0000FFu);   // top byte of C1 kept
+    CHECK(MixColors(Rgb(200, 0, 0), Rgb(100, 0, 0), 5.0) == Rgb(255, 0, 0)); // clamped
+    CHECK(MixColorsHalf(Rgb(255, 0, 10), Rgb(0, 255, 10)) == Rgb(126, 128, 10));
+    CHECK(MixColorsHalf(TColor(0x7F000000), 0) == 0);
+}
+
+TEST_CASE("grey, saturation and hue")
+{
+    auto b = MakeBmp24(2, 2, [](int x, int) { return x ? TColor(0xFF00FF) : Rgb(10, 20, 31); });
+    GrayscaleExceptColor(b.get(), 0xFF00FF);
+    CHECK(Px(*b, 0, 1) == Rgb(20, 20, 20));
+    CHECK(Px(*b, 1, 1) == 0xFF00FF);
+    GrayscaleBitmap(b.get());
+    CHECK(Px(*b, 1, 0) == Rgb(170, 170, 170));
+
+    const TColor c = Rgb(200, 100, 30);   // average 110
+    CHECK(ChangeSaturation(c, 0) == c);
+    CHECK(ChangeSaturation(c, 100) == Rgb(110, 110, 110));
+    CHECK(ChangeSaturation(c, 150) == Rgb(110, 110, 110));    // beyond grey: clamped to 100
+    CHECK(ChangeSaturation(c, 50) == Rgb(155, 105, 70));
+    CHECK(ChangeSaturation(c, -50) == Rgb(245, 95, 0));       // away from grey, clamped
+    CHECK(ChangeSaturation(c, -400) == ChangeSaturation(c, -100));
+
+    const TColor red = Rgb(255, 0, 0), orange = Rgb(255, 128, 0);
+    CHECK(ChangeHue(360, red) == red);
+    CHECK(ChangeHue(360, orange) == orange);
+    CHECK(ChangeHue(0, orange) == orange);
+    CHECK(ChangeHue(120, red) == Rgb(0, 255, 0));
+    CHECK(ChangeHue(240, red) == Rgb(0, 0, 255));
+    // Offsets below zero wrap: -120 is 240, and whole turns either way change nothing.
+    CHECK(ChangeHue(-120, red) == Rgb(0, 0, 255));
+    CHECK(ChangeHue(-1, Rgb(0, 0, 255)) == ChangeHue(359, Rgb(0, 0, 255)));
+    CHECK(ChangeHue(-1080, orange) == orange);
+    CHECK(ChangeHue(-1000000, orange) == ChangeHue(-1000000 % 360 + 360, orange));
+    CHECK(ChangeHue(INT_MIN, red) == ChangeHue(int((int64_t(INT_MIN) % 360) + 360), red));
+    CHECK(ChangeHue(60, Rgb(0, 0, 255)) == Rgb(255, 0, 255));
+    CHECK(ChangeHue(90, Rgb(128, 128, 128)) == Rgb(128, 128, 128));   // grey stays
+    CHECK(ChangeHue(90, 0) == 0);
+    CHECK(ChangeHue(0, TColor(0x7F0000FF)) == red);                    // top byte 0
+    CHECK(ChangeHue(0, clBtnFace) == ChangeHue(0, ColorToRGB(clBtnFace)));
+}
+
+TEST_CASE("keyed copies: key pixels stay untouched, the rest is copied, clipped to both bitmaps")
+{
+    auto src = MakeBmp24(3, 3, [](int x, int y) { return (x + y) % 2 ? TColor(0xFF00FF) : Rgb(x, y, 7); });
+    auto dst = Filled24(4, 4, Rgb(50, 50, 50));
+    CopyTransBitmap(dst.get(), src.get(), 2, 1, 0xFF00FF);
+    CHECK(Px(*dst, 2, 1) == Rgb(0, 0, 7));
+    CHECK(Px(*dst, 3, 1) == Rgb(50, 50, 50));   // a key pixel: left alone
+    CHECK(Px(*dst, 3, 2) == Rgb(1, 1, 7));
+    CHECK(Px(*dst, 2, 3) == Rgb(0, 2, 7));
+    CHECK(Px(*dst, 1, 1) == Rgb(50, 50, 50));
+    CHECK(CountNot(*dst, TRect(0, 0, 2, 4), Rgb(50, 50, 50)) == 0);
+    CHECK(CountNot(*dst, TRect(0, 0, 4, 1), Rgb(50, 50, 50)) == 0);
+
+    auto d2 = Filled24(4, 4, Rgb(50, 50, 50));
+    CopyKeyed(d2.get(), src.get(), -1, 0xFF00FF, TRect(0, 1, 3, 3), 0);
+    // X = -1 starts the copy at source column 1: source (1, 1) lands at (0, 0).
+    CHECK(Px(*d2, 0, 0) == Rgb(1, 1, 7));
+    CHECK(Px(*d2, 1, 0) == Rgb(50, 50, 50));
+    CHECK(Px(*d2, 0, 1) == Rgb(50, 50, 50));
+    CHECK(Px(*d2, 1, 1) == Rgb(2, 2, 7));
+    CHECK(CountNot(*d2, TRect(2, 0, 4, 4), Rgb(50, 50, 50)) == 0);
+    CHECK(CountNot(*d2, TRect(0, 2, 4, 4), Rgb(50, 50, 50)) == 0);
+    // A key that is not in force (top byte set) copies every pixel.
+    auto d3 = Filled24(4, 4, Rgb(50, 50, 50));
+    CopyKeyed(d3.get(), src.get(), 0, clNone, TRect(0, 0, 3, 3), 0);
+    CHECK(Px(*d3, 1, 0) == 0xFF00FF);
+}
+
+TEST_CASE("keyed copies and blends match the plain per-pixel rules on random images of many widths")
+{
+    std::mt19937 rng(777);
+    const int widths[] = {2, 3, 4, 5, 7, 16, 17, 33, 1023, 1024, 1025, 1100, 2049};
+    for (int w : widths) {
+        auto src = RandomBmp(rng, w, 3);
+        auto dst = MakeBmp24(w + 3, 4, [&](int, int) { return TColor(rng() & 0xFFFFFF); });
+        auto want = CreateBmp24(w + 3, 4);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < w + 3; ++x)
+                SetPx(*want, x, y, Px(*dst, x, y));
+        const int X = int(rng() % 5) - 2, Y = int(rng() % 3) - 1;
+        const TRect R(int(rng() % 3) - 1, 0, w - int(rng() % 2), 3);
+        ForEachPlaced(*want, *src, X, Y, R, [&](int sx, int sy, int dx, int dy) {
+            if (Px(*src, sx, sy) != 0xFF00FF)
+                SetPx(*want, dx, dy, Px(*src, sx, sy));
+        });
+        CopyKeyed(dst.get(), src.get(), X, 0xFF00FF, R, Y);
+        CAPTURE(w);
+        CHECK(Pixels(*dst) == Pixels(*want));
+
+        // The half blend of a keyed source and the alpha blend over the same random images.
+        ForEachPlaced(*want, *src, X, Y, R, [&](int sx, int sy, int dx, int dy) {
+            const TColor s = Px(*src, sx, sy), d = Px(*want, dx, dy);
+            auto half = [&](int k) { return RoundEven(Ch(s, k) - (Ch(s, k) - Ch(d, k)) * 0.5); };
+            if (s != 0xFF00FF)
+                SetPx(*want, dx, dy, Rgb(half(0), half(8), half(16)));
+        });
+        BlendBmpRect(dst.get(), X, Y, 0xFF00FF, 0.5, R, src.get());
+        CHECK(Pixels(*dst) == Pixels(*want));
+        ForEachPlaced(*want, *src, X, Y, R, [&](int sx, int sy, int dx, int dy) {
+            const TColor s = Px(*src, sx, sy), d = Px(*want, dx, dy);
+            auto mix = [&](int k) { return (Ch(s, k) * 55 + Ch(d, k) * 200 + 127) >> 8; };
+            SetPx(*want, dx, dy, Rgb(mix(0), mix(8), mix(16)));
+        });
+        BlendBitmapRect(dst.get(), src.get(), 200, TPoint(X, Y), R);
+        CHECK(Pixels(*dst) == Pixels(*want));
+    }
+}
+
+TEST_CASE("keyed copy with the parent's image behind the key pixels")
+{
+    std::mt19937 rng(99);
+    auto parent = MakeBmp24(1030, 5, [](int x, int y) { return Rgb(x & 0xFF, y, 0x44); });
+    const int widths[] = {3, 8, 1028};
+    for (int w : widths) {
+        auto src = RandomBmp(rng, w, 3);
+        auto dst = Filled24(w, 3, Rgb(1, 2, 3));
+        const TzCacheInfo info = MakeCacheInfo(parent.get(), 4, 3);   // parent rows 3 and 4 only
+        CopyKeyedWithParent(dst.get(), src.get(), 0, true, info, 0xFF00FF, TRect(0, 0, w, 3), 0);
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < w; ++x) {
+                const TColor s = Px(*src, x, y);
+                TColor want = s;
+                if (s == 0xFF00FF)
+                    want = y + 3 < 5 && x + 4 < 1030 ? Px(*parent, x + 4, y + 3) : Rgb(1, 2, 3);
+                if (Px(*dst, x, y) != want) {
+                    CAPTURE(w);
+                    CAPTURE(x);
+                    CAPTURE(y);
+                    CHECK(Px(*dst, x, y) == want);
+                    return;
+                }
+            }
+    }
+    // Without useParent, or a parent that is not ready, key pixels stay as they were.
+    auto src = MakeBmp24(2, 2, [](int x, int) { return x ? TColor(0xFF00FF) : Rgb(9, 9, 9); });
+    auto dst = Filled24(2, 2, Rgb(1, 2, 3));
+    CopyKeyedWithParent(dst.get(), src.get(), 0, false, MakeCacheInfo(parent.get(), 0, 0), 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*dst, 1, 1) == Rgb(1, 2, 3));
+    CopyKeyedWithParent(dst.get(), src.get(), 0, true, EmptyCacheInfo, 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*dst, 1, 1) == Rgb(1, 2, 3));
+    // A parent left of the destination: only the part over it is taken.
+    CopyKeyedWithParent(dst.get(), src.get(), 0, true, MakeCacheInfo(parent.get(), -2, 0), 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*dst, 1, 0) == Rgb(1, 2, 3));
+    CopyKeyedWithParent(dst.get(), src.get(), 0, true, MakeCacheInfo(parent.get(), -1, 0), 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*dst, 1, 0) == Px(*parent, 0, 0));
+    // A 32-bit parent does not attach: the key pixels are left alone.
+    auto p32 = CreateBmp32(4, 4);
+    auto d4 = Filled24(2, 2, Rgb(1, 2, 3));
+    CopyKeyedWithParent(d4.get(), src.get(), 0, true, MakeCacheInfo(p32.get(), 0, 0), 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*d4, 1, 0) == Rgb(1, 2, 3));
+    CHECK(Px(*d4, 0, 0) == Rgb(9, 9, 9));
+
+    // While the shared replacement colour is set it is the colour taken as the key.
+    auto s2 = MakeBmp24(2, 2, [](int x, int) { return x ? TColor(0xFF00FF) : Rgb(9, 9, 9); });
+    auto d5 = Filled24(2, 2, Rgb(1, 2, 3));
+    SharedReplaceColor = Rgb(9, 9, 9);
+    CopyKeyed(d5.get(), s2.get(), 0, 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    SharedReplaceColor = SkinKeyColor;
+    CHECK(Px(*d5, 0, 0) == Rgb(1, 2, 3));
+    CHECK(Px(*d5, 1, 0) == 0xFF00FF);
+}
+
+TEST_CASE("bitmap utilities")
+{
+    auto b = CreateBmp24(5, 4);
+    CHECK(b->PixelFormat() == pf24bit);
+    CHECK(b->Width() == 5);
+    auto like = CreateBmpLike(b.get());
+    CHECK(like->PixelFormat() == pf24bit);
+    CHECK(like->Height() == 4);
+    CHECK(CreateBmpLike(nullptr)->Empty());
+    CHECK(CreateBmp32(2, 2)->PixelFormat() == pf32bit);
+
+    auto c = Filled24(6, 6, Rgb(0, 0, 0));
+    HDC dc = c->Canvas()->Handle();
+    HGDIOBJ brushBefore = GetCurrentObject(dc, OBJ_BRUSH);
+    FillDC(dc, TRect(1, 1, 3, 4), Rgb(10, 20, 30));
+    CHECK(GetCurrentObject(dc, OBJ_BRUSH) == brushBefore);
+    CHECK(CountNot(*c, TRect(1, 1, 3, 4), Rgb(10, 20, 30)) == 0);
+    CHECK(Px(*c, 3, 1) == Rgb(0, 0, 0));
+    FillDC(dc, TRect(0, 0, 1, 1), clBtnFace);
+    CHECK(Px(*c, 0, 0) == ColorToRGB(clBtnFace));
+
+    auto src = MakeBmp24(6, 6, [](int x, int y) { return Rgb(x * 10, y * 10, 1); });
+    auto d = Filled24(8, 8, Rgb(0, 0, 0));
+    BitBltBorder(d->Canvas()->Handle(), 1, 1, 6, 6, src->Canvas()->Handle(), 0, 0, 2);
+    CHECK(Px(*d, 1, 1) == Rgb(0, 0, 1));
+    CHECK(Px(*d, 6, 6) == Rgb(50, 50, 1));
+    CHECK(Px(*d, 2, 5) == Rgb(10, 40, 1));
+    CHECK(CountNot(*d, TRect(3, 3, 5, 5), Rgb(0, 0, 0)) == 0);   // the centre is not copied
+    CHECK(Px(*d, 7, 7) == Rgb(0, 0, 0));
+
+    auto f = Filled24(8, 8, Rgb(0, 0, 0));
+    DrawFrame3D(f->Canvas()->Handle(), TRect(1, 1, 7, 7), Rgb(255, 255, 255), 2, Rgb(128, 0, 0));
+    const TColor W = Rgb(255, 255, 255), D = Rgb(128, 0, 0), K = Rgb(0, 0, 0);
+    CHECK(Px(*f, 1, 1) == W);
+    CHECK(Px(*f, 5, 1) == W);
+    CHECK(Px(*f, 6, 1) == D);   // top-right corner: the second colour
+    CHECK(Px(*f, 1, 5) == W);
+    CHECK(Px(*f, 1, 6) == D);   // the bottom line runs one past the bottom-left corner
+    CHECK(Px(*f, 6, 6) == D);
+    CHECK(Px(*f, 2, 6) == D);
+    CHECK(Px(*f, 2, 2) == W);
+    CHECK(Px(*f, 5, 5) == D);
+    CHECK(Px(*f, 5, 2) == D);
+    CHECK(CountNot(*f, TRect(3, 3, 5, 5), K) == 0);
+    CHECK(CountNot(*f, TRect(0, 0, 8, 1), K) == 0);
+    CHECK(CountNot(*f, TRect(7, 0, 8, 8), K) == 0);
+}
+
+TEST_CASE("tiling pictures and the dotted focus frame")
+{
+    auto tile = MakeBmp24(3, 2, [](int x, int y) { return Rgb(x * 50, y * 50, 9); });
+    auto b = Filled24(10, 8, Rgb(1, 1, 1));
+    TileGraphic(b->Canvas(), TRect(1, 1, 8, 6), tile.get());
+    for (int y = 1; y < 6; ++y)
+        for (int x = 1; x < 8; ++x)
+            CHECK(Px(*b, x, y) == Rgb(((x - 1) % 3) * 50, ((y - 1) % 2) * 50, 9));
+    CHECK(Px(*b, 8, 1) == Rgb(1, 1, 1));
+    CHECK(Px(*b, 1, 6) == Rgb(1, 1, 1));
+    TBitmap empty;
+    TileGraphic(b->Canvas(), TRect(0, 0, 10, 8), &empty);
+    CHECK(Px(*b, 0, 0) == Rgb(1, 1, 1));
+
+    TJPEGImage jpeg;
+    jpeg.LoadFromFile(ZANDREL_TEST_DATA "/tiny.jpg");
+    REQUIRE(!jpeg.Empty());
+    TBitmap decoded;
+    decoded.Assign(&jpeg);
+    const int jw = jpeg.Width(), jh = jpeg.Height();
+    auto j = Filled24(jw * 2 + 1, jh + 1, Rgb(1, 1, 1));
+    TileGraphic(j->Canvas(), TRect(0, 0, jw * 2, jh), &jpeg);
+    CHECK(Px(*j, jw, 0) == PixelAt(decoded, 0, 0));
+    CHECK(Px(*j, jw * 2 - 1, jh - 1) == PixelAt(decoded, jw - 1, jh - 1));
+    CHECK(Px(*j, jw * 2, 0) == Rgb(1, 1, 1));
+    CHECK(Px(*j, 0, jh) == Rgb(1, 1, 1));
+
+    auto f = Filled24(12, 10, Rgb(100, 100, 100));
+    DrawDottedFocusRect(f->Canvas(), TRect(2, 2, 10, 8));
+    const TColor G = Rgb(100, 100, 100), Bk = Rgb(0, 0, 0), Wh = Rgb(255, 255, 255);
+    CHECK(Px(*f, 2, 2) == Bk);
+    CHECK(Px(*f, 1, 1) == Wh);
+    CHECK(Px(*f, 3, 2) == G);
+    CHECK(Px(*f, 5, 2) == Bk);
+    CHECK(Px(*f, 4, 1) == Wh);
+    CHECK(Px(*f, 8, 7) == Bk);    // bottom edge, x = 8
+    CHECK(Px(*f, 7, 6) == Wh);
+    CHECK(Px(*f, 2, 5) == Bk);    // left edge, y = 5
+    CHECK(Px(*f, 1, 4) == Wh);
+    CHECK(Px(*f, 9, 5) == Bk);    // right edge
+    CHECK(Px(*f, 8, 4) == Wh);
+    CHECK(CountNot(*f, TRect(4, 4, 7, 5), G) == 0);   // the inside is not touched
+    CHECK(CountNot(*f, TRect(0, 9, 12, 10), G) == 0);
+    CHECK(CountNot(*f, TRect(11, 0, 12, 10), G) == 0);
+}
