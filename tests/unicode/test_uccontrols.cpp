@@ -1,5 +1,7 @@
 #include "uctest.h"
+#include "classlib/actnlist.h"
 #include "classlib/forms.h"
+#include "classlib/menus.h"
 #include "classlib/stdctrls.h"
 #include "unicode/uccontrols.h"
 #include "support/screenshot.h"
@@ -352,6 +354,26 @@ TEST_CASE("wide text and hints of controls without a window")
         CHECK(next->Serial() != helper->Serial());
         delete other;
     }
+}
+
+TEST_CASE("wide caption and hint are stored unless an action supplies them")
+{
+    TTestForm f;
+    auto* ctl = f.Add<TUcTestControl>();
+    CHECK(IsWideCaptionStored(ctl));
+    CHECK(IsWideHintStored(ctl));
+    auto* action = new TAction(f.Form.get());
+    action->SetCaption("Open");
+    action->SetHint("Opens");
+    ctl->SetAction(action);
+    CHECK(ctl->Caption() == "Open");
+    CHECK_FALSE(IsWideCaptionStored(ctl));
+    CHECK_FALSE(IsWideHintStored(ctl));
+    SetControlWideText(ctl, Cyrillic);
+    SetControlWideHint(ctl, Greek);
+    CHECK(IsWideCaptionStored(ctl));
+    CHECK(IsWideHintStored(ctl));
+    ctl->SetAction(nullptr);
 }
 
 TEST_CASE("a Unicode window keeps its wide caption when it is made again")
@@ -767,22 +789,28 @@ TEST_CASE("the Unicode hint window")
     {
         TTestForm f;
         auto* ctl = f.Add<TUcTestControl>();
+        auto* action = new TAction(f.Form.get());
+        action->SetShortCut(ShortCut('S', ssCtrl));
+        ctl->SetAction(action);
         SetControlWideHint(ctl, Greek);
-        TRestore<decltype(UcActionShortCutText)> restore(UcActionShortCutText);
-        UcActionShortCutText = [](TControl*, AnsiString& A, WideString& W) {
-            A = "Ctrl+S";
-            W = L"Ctrl+S";
-            return true;
-        };
         THintInfo info;
         info.HintControl = ctl;
         info.HintStr = WideToAnsi(Greek) + " (Ctrl+S)";
         CHECK(WideHintTextOfHintInfo(info) == Greek + L" (Ctrl+S)");
+        {
+            // The Unicode menus give the shortcut's wide text.
+            TRestore<decltype(UcShortCutToWideText)> restore(UcShortCutToWideText);
+            UcShortCutToWideText = [](uint16_t) { return WideString(L"\x0421\x0442\x0440+S"); };
+            CHECK(WideHintTextOfHintInfo(info) == Greek + L" (\x0421\x0442\x0440+S)");
+        }
         info.HintStr = "something else";
         CHECK(WideHintTextOfHintInfo(info) == L"something else");
-        UcActionShortCutText = nullptr;
+        // Without shortcuts in hints the hint string is only widened.
+        Application->SetHintShortCuts(false);
         info.HintStr = WideToAnsi(Greek) + " (Ctrl+S)";
         CHECK(WideHintTextOfHintInfo(info) == AnsiToWide(info.HintStr));
+        Application->SetHintShortCuts(true);
+        ctl->SetAction(nullptr);
     }
     SUBCASE("a hint shown over a control draws its wide text")
     {
