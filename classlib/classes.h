@@ -547,6 +547,9 @@ private:
 
 enum TDuplicates { dupIgnore, dupAccept, dupError };
 
+// Horizontal placement of a control's text.
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
 class TStrings : public TPersistent {
     Z_CLASS(TStrings, TPersistent)
 public:

@@ -1,0 +1,644 @@
+// Standard controls over the system's own windows: the single-line edit and the memo
+// ("EDIT"), the combo box ("COMBOBOX", with its edit and list windows subclassed so that
+// their keys go through the control's key handling), the push button, check box and radio
+// button ("BUTTON"); and two that paint themselves: the group box, and the label, which has
+// no window: its parent paints it.
+#pragma once
+
+#include "classlib/controls.h"
+
+#include <cstdint>
+#include <memory>
+
+class TCustomComboBox;
+class TCustomMemo;
+
+// ---------------------------------------------------------------------------------------
+// Enumerations
+
+enum TEditCharCase : uint8_t { ecNormal, ecUpperCase, ecLowerCase };
+enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TTextLayout : uint8_t { tlTop, tlCenter, tlBottom };
+enum TComboBoxStyle : uint8_t {
+    csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable
+};
+
+enum TCheckBoxState : uint8_t { cbUnchecked, cbChecked, cbGrayed };
+
+// The state of an owner-drawn item: the system's ODS_* bits, as DRAWITEMSTRUCT carries them.
+enum TOwnerDrawStateFlag : uint16_t {
+    odSelected = ODS_SELECTED,
+    odGrayed = ODS_GRAYED,
+    odDisabled = ODS_DISABLED,
+    odChecked = ODS_CHECKED,
+    odFocused = ODS_FOCUS,
+    odDefault = ODS_DEFAULT,
+    odHotLight = ODS_HOTLIGHT,
+    odInactive = ODS_INACTIVE,
+    odNoAccel = ODS_NOACCEL,
+    odNoFocusRect = ODS_NOFOCUSRECT,
+    odComboBoxEdit = ODS_COMBOBOXEDIT,
+};
+using TOwnerDrawState = uint16_t;
+
+using TDrawItemEvent = TMethod<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
+using TMeasureItemEvent = TMethod<void(TWinControl* Control, int Index, int& Height)>;
+
+// The clock of the combo box's incremental search (GetTickCount); tests put their own here.
+using TTickCountFunc = DWORD (*)();
+extern TTickCountFunc ComboTickCount;
+
+// True when Str's hot key (the character after a single "&"; "&&" is a literal "&") is the
+// character Key, compared without case in the ANSI code page.
+bool IsAccel(uint16_t Key, const AnsiString& Str);
+
+// ---------------------------------------------------------------------------------------
+// The common part of list boxes and combo boxes: a list of items with one current item.
+
+class TCustomListControl : public TWinControl {
+    Z_CLASS(TCustomListControl, TWinControl)
+public:
+    explicit TCustomListControl(TComponent* AOwner) : TWinControl(AOwner) {}
+
+    virtual int GetCount() = 0;
+    int ItemCount() { return GetCount(); }
+    virtual int GetItemIndex() = 0;
+    virtual void SetItemIndex(int Value) = 0;
+    int ItemIndex() { return GetItemIndex(); }
+
+    virtual void AddItem(const AnsiString& Item, TObject* AObject) = 0;
+    virtual void Clear() = 0;
+    virtual void ClearSelection() = 0;
+    // Adds the selected items to Destination (AddItem).
+    virtual void CopySelection(TCustomListControl* Destination) = 0;
+    virtual void DeleteSelected() = 0;
+    virtual void SelectAll() = 0;
+    // CopySelection, then DeleteSelected.
+    void MoveSelection(TCustomListControl* Destination);
+};
+
+// ---------------------------------------------------------------------------------------
+// TCustomEdit: one line of text in a system "EDIT" window.
+
+class TCustomEdit : public TWinControl {
+    Z_CLASS(TCustomEdit, TWinControl)
+public:
+    explicit TCustomEdit(TComponent* AOwner);
+
+    bool AutoSelect() const { return FAutoSelect; }
+    void SetAutoSelect(bool Value) { FAutoSelect = Value; }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    TEditCharCase CharCase() const { return FCharCase; }
+    void SetCharCase(TEditCharCase Value);
+    bool HideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool Value);
+    // The most characters the window takes; 0 is the system's limit.
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int Value);
+    bool OEMConvert() const { return FOEMConvert; }
+    void SetOEMConvert(bool Value);
+    // Shown instead of every character; 0 shows the text.
+    char PasswordChar() const { return FPasswordChar; }
+    void SetPasswordChar(char Value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+    // The window's modification flag (kept by the control while there is no window).
+    bool Modified();
+    void SetModified(bool Value);
+
+    // The selection, in characters of the window's text. Descendants that count in other
+    // units override the accessors.
+    int SelStart() { return GetSelStart(); }
+    int SelLength() { return GetSelLength(); }
+    AnsiString SelText() { return GetSelText(); }
+    virtual int GetSelStart();
+    virtual void SetSelStart(int Value);
+    virtual int GetSelLength();
+    virtual void SetSelLength(int Value);
+    virtual AnsiString GetSelText();
+    virtual void SetSelText(const AnsiString& Value);
+    // The selected text into Buffer (at most BufSize - 1 characters and a terminating 0);
+    // the number of characters copied.
+    int GetSelTextBuf(char* Buffer, int BufSize);
+    void SetSelTextBuf(const char* Buffer);
+
+    virtual void Clear();
+    void ClearSelection();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void Undo();
+    void ClearUndo();
+    bool CanUndo();
+    void SelectAll();
+
+    bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+
+    TNotifyEvent OnChange;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Dispatch(TMessage& Message) override;
+    // CM_CHANGED, then OnChange.
+    virtual void Change();
+    bool Creating() const { return FCreating; }
+
+private:
+    void CNCommand(TMessage& Message);
+    void CMEnter(TMessage& Message);
+    void CMTextChanged(TMessage& Message);
+    void WMSetFont(TMessage& Message);
+    bool FAutoSelect = true;
+    TBorderStyle FBorderStyle = bsSingle;
+    TEditCharCase FCharCase = ecNormal;
+    bool FHideSelection = true;
+    int FMaxLength = 0;
+    bool FOEMConvert = false;
+    char FPasswordChar = 0;
+    bool FReadOnly = false;
+    bool FModified = false;
+    bool FCreating = false;
+};
+
+class TEdit : public TCustomEdit {
+    Z_CLASS(TEdit, TCustomEdit)
+public:
+    explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------------------
+// TCustomMemo: many lines in a multi-line "EDIT" window. Lines is a string list over the
+// window's lines: reading or changing it makes the window.
+
+class TMemoStrings : public TStrings {
+    Z_CLASS(TMemoStrings, TStrings)
+public:
+    explicit TMemoStrings(TCustomMemo* Memo) : FMemo(Memo) {}
+    TCustomMemo* Memo() const { return FMemo; }
+
+    // The lines of the window; an empty last line does not count. An index outside the
+    // lines raises EStringListError "List index out of bounds (%d)".
+    AnsiString Get(int Index) const override;
+    int GetCount() const override;
+    void Put(int Index, const AnsiString& S) override;
+    // The line goes in before line Index (Index = Count adds it after the last line); the
+    // line breaks in S become CR LF. EOutOfResources "Text exceeds memo capacity" when the
+    // window took less than all of it.
+    void Insert(int Index, const AnsiString& S) override;
+    void Delete(int Index) override;
+    void Clear() override;
+    AnsiString GetTextStr() const override;
+    void SetTextStr(const AnsiString& Value) override;
+    void SetUpdateState(bool Updating) override;
+
+private:
+    HWND Wnd() const;
+    void CheckIndex(int Index, int Count) const;
+    TCustomMemo* FMemo;
+};
+
+class TCustomMemo : public TCustomEdit {
+    Z_CLASS(TCustomMemo, TCustomEdit)
+public:
+    explicit TCustomMemo(TComponent* AOwner);
+    ~TCustomMemo() override;
+
+    TStrings* Lines() const { return FLines.get(); }
+    void SetLines(TStrings* Value) { FLines->Assign(Value); }
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool Value) { FWantReturns = Value; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value) { FWantTabs = Value; }
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    // The caret as (column, line), both from 0.
+    TPoint CaretPos();
+    void SetCaretPos(const TPoint& Value);
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Dispatch(TMessage& Message) override;
+    void KeyPress(char& Key) override;
+
+private:
+    std::unique_ptr<TMemoStrings> FLines;
+    TAlignment FAlignment = taLeftJustify;
+    TScrollStyle FScrollBars = ssNone;
+    bool FWantReturns = true;
+    bool FWantTabs = false;
+    bool FWordWrap = true;
+};
+
+class TMemo : public TCustomMemo {
+    Z_CLASS(TMemo, TCustomMemo)
+public:
+    explicit TMemo(TComponent* AOwner) : TCustomMemo(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------------------
+// TCustomComboBox: a system "COMBOBOX" window. Its items live in the window; while the
+// window is re-created, the items, the item index and the text wait in the control.
+
+class TComboBoxStrings : public TStrings {
+    Z_CLASS(TComboBoxStrings, TStrings)
+public:
+    explicit TComboBoxStrings(TCustomComboBox* ComboBox) : FComboBox(ComboBox) {}
+    TCustomComboBox* ComboBox() const { return FComboBox; }
+
+    int GetCount() const override;
+    // The item's text; "" for an index the window does not have.
+    AnsiString Get(int Index) const override;
+    // EStringListError "List index out of bounds (%d)" for an index the window lacks.
+    TObject* GetObject(int Index) const override;
+    void PutObject(int Index, TObject* AObject) override;
+    // A sorted combo box puts the item in its place; EOutOfResources "Unable to insert a
+    // line" when the window refuses it.
+    int Add(const AnsiString& S) override;
+    int AddObject(const AnsiString& S, TObject* AObject) override;
+    void Insert(int Index, const AnsiString& S) override;
+    void Delete(int Index) override;
+    // The items go; the combo box's text stays.
+    void Clear() override;
+    // Case-insensitive, as the system finds items.
+    int IndexOf(const AnsiString& S) const override;
+    void SetUpdateState(bool Updating) override;
+
+protected:
+    HWND Wnd() const;
+
+private:
+    TCustomComboBox* FComboBox;
+};
+
+// A class reference for the items object: class information and a constructor.
+struct TComboBoxStringsClass {
+    const TClassInfo& (*ClassInfo)();
+    TComboBoxStrings* (*Create)(TCustomComboBox* ComboBox);
+};
+
+class TCustomComboBox : public TCustomListControl {
+    Z_CLASS(TCustomComboBox, TCustomListControl)
+public:
+    explicit TCustomComboBox(TComponent* AOwner);
+    ~TCustomComboBox() override;
+
+    // The items object, made by GetItemsClass on first use.
+    TStrings* Items() const;
+    void SetItems(TStrings* Value) { Items()->Assign(Value); }
+
+    int GetCount() override;
+    int GetItemIndex() override;
+    void SetItemIndex(int Value) override;
+    void AddItem(const AnsiString& Item, TObject* AObject) override;
+    // Empties the text and the items.
+    void Clear() override;
+    void ClearSelection() override;
+    void CopySelection(TCustomListControl* Destination) override;
+    void DeleteSelected() override;
+    // Selects the whole text of the edit part.
+    void SelectAll() override;
+
+    // A list style takes a text only as the item it names (none when no item has it).
+    void SetText(const AnsiString& Value) override;
+
+    TComboBoxStyle Style() const { return FStyle; }
+    void SetStyle(TComboBoxStyle Value);
+    // Typing selects the first item that begins with what was typed (see KeyPress).
+    bool AutoComplete() const { return FAutoComplete; }
+    void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+    // The pause (milliseconds) after which a list style starts a new search text.
+    unsigned AutoCompleteDelay() const { return FAutoCompleteDelay; }
+    void SetAutoCompleteDelay(unsigned Value) { FAutoCompleteDelay = Value; }
+    // Typing opens the list.
+    bool AutoDropDown() const { return FAutoDropDown; }
+    void SetAutoDropDown(bool Value) { FAutoDropDown = Value; }
+    // Typing an item's whole text closes the list.
+    bool AutoCloseUp() const { return FAutoCloseUp; }
+    void SetAutoCloseUp(bool Value) { FAutoCloseUp = Value; }
+    TEditCharCase CharCase() const { return FCharCase; }
+    void SetCharCase(TEditCharCase Value);
+    // The most items the opened list shows without scrolling.
+    int DropDownCount() const { return FDropDownCount; }
+    void SetDropDownCount(int Value) { FDropDownCount = Value; }
+    bool DroppedDown();
+    void SetDroppedDown(bool Value);
+    // The height of a list item: the owner-drawn styles' own, else the system's.
+    int ItemHeight() const;
+    void SetItemHeight(int Value);
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int Value);
+    bool Sorted() const { return FSorted; }
+    void SetSorted(bool Value);
+
+    // The selection of the edit part, in characters; a list style has no selected text.
+    int SelStart() { return GetSelStart(); }
+    int SelLength() { return GetSelLength(); }
+    AnsiString SelText() { return GetSelText(); }
+    virtual int GetSelStart();
+    virtual void SetSelStart(int Value);
+    virtual int GetSelLength();
+    virtual void SetSelLength(int Value);
+    virtual AnsiString GetSelText();
+    virtual void SetSelText(const AnsiString& Value);
+
+    // The keyboard focus is on the combo box or on its edit or list window.
+    bool Focused() override;
+    TCanvas* Canvas() const;
+
+    // The child windows and their procedures: the system's edit of the editable styles and
+    // the list, each subclassed with a procedure of its own that passes to the window's
+    // previous one (which a subclasser above may replace with SetDefEditProc).
+    HWND EditHandle() const { return FEditHandle; }
+    HWND ListHandle() const { return FListHandle; }
+    WNDPROC DefEditProc() const { return FDefEditProc; }
+    void SetDefEditProc(WNDPROC Value) { FDefEditProc = Value; }
+    WNDPROC DefListProc() const { return FDefListProc; }
+    void SetDefListProc(WNDPROC Value) { FDefListProc = Value; }
+    WNDPROC EditInstance() const { return FEditInstance; }
+    WNDPROC ListInstance() const { return FListInstance; }
+
+    void Loaded() override;
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelect;
+    TNotifyEvent OnDropDown;
+    TNotifyEvent OnCloseUp;
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Dispatch(TMessage& Message) override;
+    void KeyPress(char& Key) override;
+
+    // Every message of the edit and list windows: focus to the form, keys through the
+    // control's key handling (Enter and Escape close an open list), the rest to ComboProc.
+    virtual void ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC ComboProc);
+    virtual void EditWndProc(TMessage& Message);
+    virtual void ListWndProc(TMessage& Message);
+
+    // CM_CHANGED, then OnChange.
+    virtual void Change();
+    // OnSelect, or Change when there is none.
+    virtual void Select();
+    virtual void DropDown();
+    virtual void CloseUp();
+    virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+    virtual void MeasureItem(int Index, int& Height);
+    // Selects the first item that begins with AnItem; for the editable styles the text
+    // becomes AnItem completed by the item, with the completion selected. Click and Select
+    // run when the item index changed. False when no item begins with AnItem.
+    virtual bool SelectItem(const AnsiString& AnItem);
+    virtual const TComboBoxStringsClass& GetItemsClass();
+    // Sizes the window so that the opened list shows up to DropDownCount items.
+    void AdjustDropDown();
+    bool EditableStyle() const { return FStyle == csDropDown || FStyle == csSimple; }
+
+private:
+    void EditWndProcEntry(TMessage& Message) { EditWndProc(Message); }
+    void ListWndProcEntry(TMessage& Message) { ListWndProc(Message); }
+    void CNCommand(TMessage& Message);
+    void CNDrawItem(TMessage& Message);
+    void CNMeasureItem(TMessage& Message);
+    void SubclassChildren();
+    void KeyPressEditable(char& Key);
+    void KeyPressSearch(char& Key);
+    void GetEditSel(DWORD& Start, DWORD& End);
+
+    TComboBoxStyle FStyle = csDropDown;
+    TEditCharCase FCharCase = ecNormal;
+    bool FSorted = false;
+    bool FAutoComplete = true;
+    unsigned FAutoCompleteDelay = 500;
+    bool FAutoDropDown = false;
+    bool FAutoCloseUp = false;
+    int FDropDownCount = 8;
+    int FItemHeight = 16;
+    int FMaxLength = 0;
+    int FItemIndex = -1;            // while loading
+    HWND FEditHandle = nullptr;
+    HWND FListHandle = nullptr;
+    WNDPROC FDefEditProc = nullptr;
+    WNDPROC FDefListProc = nullptr;
+    WNDPROC FEditInstance = nullptr;
+    WNDPROC FListInstance = nullptr;
+    mutable std::unique_ptr<TComboBoxStrings> FItems;
+    std::unique_ptr<TStringList> FSaveItems;
+    int FSaveIndex = -1;
+    AnsiString FSaveText;
+    bool FTextSaved = false;
+    bool FRestoring = false;        // notifications of the window's own restore are quiet
+    AnsiString FFilter;             // the search text of the list styles
+    DWORD FLastTime = 0;
+    std::unique_ptr<TControlCanvas> FCanvas;
+};
+
+class TComboBox : public TCustomComboBox {
+    Z_CLASS(TComboBox, TCustomComboBox)
+public:
+    explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------------------
+// TCustomLabel: text painted by the parent, with an accelerator that focuses FocusControl.
+
+class TCustomLabel : public TGraphicControl {
+    Z_CLASS(TCustomLabel, TGraphicControl)
+public:
+    explicit TCustomLabel(TComponent* AOwner);
+
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    TTextLayout Layout() const { return FLayout; }
+    void SetLayout(TTextLayout Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    bool ShowAccelChar() const { return FShowAccelChar; }
+    void SetShowAccelChar(bool Value);
+    // Transparent: the parent shows through (not csOpaque); else the label fills its
+    // rectangle with its colour.
+    bool Transparent() const { return !(FControlStyle & csOpaque); }
+    void SetTransparent(bool Value);
+    TWinControl* FocusControl() const { return FFocusControl; }
+    void SetFocusControl(TWinControl* Value);
+    void SetAutoSize(bool Value) override;
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Loaded() override;
+
+protected:
+    // The text that is drawn (the caption).
+    virtual AnsiString GetLabelText();
+    // Draws the text into Rect (or, with DT_CALCRECT, measures it into Rect): prefixes
+    // unless ShowAccelChar is off, the control's reading order, and a disabled label
+    // embossed (highlight offset by one pixel, shadow over it).
+    virtual void DoDrawText(TRect& Rect, int Flags);
+    // With AutoSize, the bounds take the text's size (a right-aligned label keeps its right
+    // edge).
+    virtual void AdjustBounds();
+    void Paint() override;
+    void Dispatch(TMessage& Message) override;
+
+private:
+    void CMDialogChar(TMessage& Message);
+    TAlignment FAlignment = taLeftJustify;
+    TTextLayout FLayout = tlTop;
+    bool FWordWrap = false;
+    bool FShowAccelChar = true;
+    TWinControl* FFocusControl = nullptr;
+};
+
+class TLabel : public TCustomLabel {
+    Z_CLASS(TLabel, TCustomLabel)
+public:
+    explicit TLabel(TComponent* AOwner) : TCustomLabel(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------------------
+// Buttons over the system's "BUTTON" window. A click (BN_CLICKED, reflected by the parent)
+// and an accelerator of the caption act as the user's click.
+
+class TButtonControl : public TWinControl {
+    Z_CLASS(TButtonControl, TWinControl)
+public:
+    explicit TButtonControl(TComponent* AOwner);
+    // The caption breaks into lines at the window's edge.
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+
+protected:
+    // The checked state of the kinds that have one (check box, radio button).
+    virtual bool GetChecked() { return false; }
+    virtual void SetChecked(bool) {}
+    // While set, a change of the checked state made by the program runs no Click.
+    bool ClicksDisabled() const { return FClicksDisabled; }
+    void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
+    void CreateParams(TCreateParams& Params) override;
+    // A box with its caption beside it: the button kind and the caption's side.
+    void AddCheckStyle(TCreateParams& Params, DWORD Kind, TAlignment Alignment);
+    // The window shows the state (nothing without a window).
+    void ShowCheck(TCheckBoxState State);
+
+private:
+    bool FClicksDisabled = false;
+    bool FWordWrap = false;
+};
+
+class TButton : public TButtonControl {
+    Z_CLASS(TButton, TButtonControl)
+public:
+    explicit TButton(TComponent* AOwner);
+    // Escape anywhere on the form clicks a cancel button.
+    bool Cancel() const { return FCancel; }
+    void SetCancel(bool Value) { FCancel = Value; }
+    // Enter clicks the default button, unless another button has the focus.
+    bool Default() const { return FDefault; }
+    void SetDefault(bool Value);
+    // Given to the form by a click; a modal form then closes with it.
+    TModalResult ModalResult() const { return FModalResult; }
+    void SetModalResult(TModalResult Value) { FModalResult = Value; }
+    void Click() override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& Message) override;
+    // BS_DEFPUSHBUTTON or BS_PUSHBUTTON on the window.
+    void SetButtonStyle(bool ADefault);
+
+private:
+    bool FCancel = false;
+    bool FDefault = false;
+    bool FActive = false;   // the button Enter clicks now
+    TModalResult FModalResult = mrNone;
+};
+
+class TCustomCheckBox : public TButtonControl {
+    Z_CLASS(TCustomCheckBox, TButtonControl)
+public:
+    explicit TCustomCheckBox(TComponent* AOwner);
+    // Where the caption is: taRightJustify puts it right of the box.
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    // A click cycles through the grayed state too.
+    bool AllowGrayed() const { return FAllowGrayed; }
+    void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
+    TCheckBoxState State() const { return FState; }
+    // A change runs Click.
+    void SetState(TCheckBoxState Value);
+    bool Checked() { return GetChecked(); }
+    void SetChecked(bool Value) override { SetState(Value ? cbChecked : cbUnchecked); }
+    // The next state, as a click gives it.
+    virtual void Toggle();
+    // CM_CHANGED, then OnClick.
+    void Click() override;
+
+protected:
+    bool GetChecked() override { return FState == cbChecked; }
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& Message) override;
+
+private:
+    TAlignment FAlignment = taRightJustify;
+    bool FAllowGrayed = false;
+    TCheckBoxState FState = cbUnchecked;
+};
+
+class TCheckBox : public TCustomCheckBox {
+    Z_CLASS(TCheckBox, TCustomCheckBox)
+public:
+    explicit TCheckBox(TComponent* AOwner) : TCustomCheckBox(AOwner) {}
+};
+
+class TRadioButton : public TButtonControl {
+    Z_CLASS(TRadioButton, TButtonControl)
+public:
+    explicit TRadioButton(TComponent* AOwner);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    // Checking one radio button unchecks the others of the same parent and runs Click.
+    bool Checked() { return GetChecked(); }
+    void SetChecked(bool Value) override;
+
+protected:
+    bool GetChecked() override { return FChecked; }
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Dispatch(TMessage& Message) override;
+
+private:
+    TAlignment FAlignment = taRightJustify;
+    bool FChecked = false;
+};
+
+// ---------------------------------------------------------------------------------------
+// TCustomGroupBox: a frame with a caption around other controls; its accelerator moves the
+// focus to the first control inside.
+
+class TCustomGroupBox : public TCustomControl {
+    Z_CLASS(TCustomGroupBox, TCustomControl)
+public:
+    explicit TCustomGroupBox(TComponent* AOwner);
+    // The inside of the frame, below the caption.
+    void AdjustClientRect(TRect& Rect) override;
+
+protected:
+    void Paint() override;
+    void Dispatch(TMessage& Message) override;
+};
+
+class TGroupBox : public TCustomGroupBox {
+    Z_CLASS(TGroupBox, TCustomGroupBox)
+public:
+    explicit TGroupBox(TComponent* AOwner) : TCustomGroupBox(AOwner) {}
+};
