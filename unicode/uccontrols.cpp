@@ -1,5 +1,7 @@
 #include "unicode/uccontrols.h"
+#include "classlib/actnlist.h"
 #include "classlib/forms.h"
+#include "classlib/menus.h"
 #include "unicode/ucsysutils.h"
 
 #include <algorithm>
@@ -8,7 +10,7 @@
 
 ATOM UcWindowAtom = 0;
 ATOM UcControlAtom = 0;
-bool (*UcActionShortCutText)(TControl* Control, AnsiString& AnsiText, WideString& WideText) = nullptr;
+WideString (*UcShortCutToWideText)(uint16_t ShortCut) = nullptr;
 
 namespace {
 
@@ -201,6 +203,16 @@ void SetControlWideHint(TControl* Control, const WideString& Text)
     // A copy: the setter changes the hint the reference would point at.
     const AnsiString ansiHint = Control->Hint();
     WideSetCachedValue(Text, helper->StoredWideHint, ansiHint, &SetAnsiHint, Control);
+}
+
+bool IsWideCaptionStored(TControl* Control)
+{
+    return !Control || !Control->ActionLink() || !Control->ActionLink()->IsCaptionLinked();
+}
+
+bool IsWideHintStored(TControl* Control)
+{
+    return !Control || !Control->ActionLink() || !Control->ActionLink()->IsHintLinked();
 }
 
 WideString WideShortHintPart(const WideString& Hint)
@@ -779,12 +791,18 @@ WideString WideHintTextOfHintInfo(const THintInfo& HintInfo)
     WideString hint = WideShortHintPart(GetWideHintOfChain(HintInfo.HintControl));
     if (WideToAnsi(hint) == HintInfo.HintStr)
         return hint;
-    AnsiString ansiShortCut;
-    WideString wideShortCut;
-    if (Application && Application->HintShortCuts() && UcActionShortCutText &&
-        UcActionShortCutText(HintInfo.HintControl, ansiShortCut, wideShortCut) &&
-        HintInfo.HintStr == Format("%s (%s)", WideToAnsi(hint).c_str(), ansiShortCut.c_str()))
+    // The action link adds the shortcut's ANSI text to the hint string.
+    if (!Application || !Application->HintShortCuts())
+        return result;
+    auto* action = dynamic_cast<TCustomAction*>(HintInfo.HintControl->Action());
+    if (!action || action->ShortCut() == scNone)
+        return result;
+    AnsiString ansiShortCut = ShortCutToText(action->ShortCut());
+    if (HintInfo.HintStr == Format("%s (%s)", WideToAnsi(hint).c_str(), ansiShortCut.c_str())) {
+        WideString wideShortCut =
+            UcShortCutToWideText ? UcShortCutToWideText(action->ShortCut()) : AnsiToWide(ansiShortCut);
         result = WideFormat(L"%ls (%ls)", hint.c_str(), wideShortCut.c_str());
+    }
     return result;
 }
 

@@ -188,10 +188,10 @@ void HandleHintShowWide(TMessage& Message);
 // shows the shortcut of the control's action.
 WideString WideHintTextOfHintInfo(const THintInfo& HintInfo);
 
-// The shortcut of Control's action (a custom action with a shortcut) as the library writes
-// it and as wide text; False when there is none. Set by the Unicode actions and menus unit
-// at its start-up; while it is empty, hints show no wide shortcut text.
-extern bool (*UcActionShortCutText)(TControl* Control, AnsiString& AnsiText, WideString& WideText);
+// The wide text of a shortcut (a TShortCut), for hints that show their action's shortcut.
+// The Unicode menus unit sets it at its start-up; while it is empty, the library's ANSI
+// text of the shortcut is widened.
+extern WideString (*UcShortCutToWideText)(uint16_t ShortCut);
 
 class TUcCustomHintWindow : public THintWindow {
     Z_CLASS(TUcCustomHintWindow, THintWindow)

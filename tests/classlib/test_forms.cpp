@@ -611,6 +611,7 @@ struct TFakeMenu {
 TEST_CASE("a form shows its main menu's native menu and takes its hints")
 {
     TFormHooks saved = FormHooks;
+    FormHooks = TFormHooks{};
     FormHooks.MainMenuComponent = &TFakeMenu::Component;
     FormHooks.MainMenuHandle = &TFakeMenu::Handle;
     FormHooks.MenuSelectHint = &TFakeMenu::SelectHint;

@@ -1,5 +1,6 @@
 #include "test_main.h"
 #include "classlib/forms.h"
+#include "classlib/menus.h"
 #include "unicode/uccontrols.h"
 #include "unicode/ucsystem.h"
 
@@ -9,10 +10,12 @@ int main(int argc, char** argv)
         InitSysUtils();
         InitUcSystem();
         InitForms();
+        InitMenus();
         InitUcControls();
     });
     // The program's end, in the reverse order of the start-up.
     DoneUcControls();
+    DoneMenus();
     DoneForms();
     return result;
 }

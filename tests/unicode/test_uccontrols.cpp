@@ -1,5 +1,8 @@
 #include "uctest.h"
+#include "classlib/actnlist.h"
 #include "classlib/forms.h"
+#include "classlib/menus.h"
+#include "classlib/stdctrls.h"
 #include "unicode/uccontrols.h"
 #include "support/screenshot.h"
 
@@ -82,6 +85,26 @@ public:
     explicit TUcSystemProcControl(TComponent* AOwner) : TUcTestControl(AOwner) { UseSystemProc = true; }
 };
 Z_CLASS_IMPL(TUcSystemProcControl, TUcTestControl)
+
+// The library's own edit with a Unicode window.
+class TUcLibEdit : public TEdit {
+    Z_CLASS(TUcLibEdit, TEdit)
+public:
+    explicit TUcLibEdit(TComponent* AOwner) : TEdit(AOwner) {}
+    std::vector<char> Keys;
+
+protected:
+    void CreateWindowHandle(const TCreateParams& Params) override
+    {
+        CreateUnicodeWindowHandle(this, Params, L"EDIT", false);
+    }
+    void KeyPress(char& Key) override
+    {
+        Keys.push_back(Key);
+        TEdit::KeyPress(Key);
+    }
+};
+Z_CLASS_IMPL(TUcLibEdit, TEdit)
 
 // A plain library control: an ANSI window.
 class TAnsiControl : public TWinControl {
@@ -325,12 +348,33 @@ TEST_CASE("wide text and hints of controls without a window")
         TWideControlHelper* helper = FindWideControlHelper(box, true);
         CHECK(helper->Control() == box);
         CHECK(FindWideControlHelper(box, true) == helper);
+        uint32_t serial = helper->Serial();
         delete box;
         auto* other = new TPaintBox(nullptr);
         TWideControlHelper* next = FindWideControlHelper(other, true);
-        CHECK(next->Serial() != helper->Serial());
+        CHECK(next->Serial() != serial);
         delete other;
     }
+}
+
+TEST_CASE("wide caption and hint are stored unless an action supplies them")
+{
+    TTestForm f;
+    auto* ctl = f.Add<TUcTestControl>();
+    CHECK(IsWideCaptionStored(ctl));
+    CHECK(IsWideHintStored(ctl));
+    auto* action = new TAction(f.Form.get());
+    action->SetCaption("Open");
+    action->SetHint("Opens");
+    ctl->SetAction(action);
+    CHECK(ctl->Caption() == "Open");
+    CHECK_FALSE(IsWideCaptionStored(ctl));
+    CHECK_FALSE(IsWideHintStored(ctl));
+    SetControlWideText(ctl, Cyrillic);
+    SetControlWideHint(ctl, Greek);
+    CHECK(IsWideCaptionStored(ctl));
+    CHECK(IsWideHintStored(ctl));
+    ctl->SetAction(nullptr);
 }
 
 TEST_CASE("a Unicode window keeps its wide caption when it is made again")
@@ -370,6 +414,31 @@ TEST_CASE("a Unicode window keeps its wide caption when it is made again")
     CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic);
     edit->RecreateWnd();
     CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic);
+}
+
+TEST_CASE("the library's edit with a Unicode window")
+{
+    TTestForm f;
+    auto* edit = f.Add<TUcLibEdit>();
+    int changes = 0;
+    struct TCounter {
+        int* Count;
+        void Changed(TObject*) { ++*Count; }
+    } counter{&changes};
+    edit->OnChange = MakeMethod<&TCounter::Changed>(&counter);
+    SetControlWideText(edit, Chinese + Cyrillic);
+    HWND wnd = edit->Handle();
+    CHECK(IsWindowUnicode(wnd));
+    CHECK(WindowText(wnd) == Chinese + Cyrillic);
+    CHECK(edit->Text() == "??" + WideToAnsi(Cyrillic));
+    SendMessageW(wnd, EM_SETSEL, 8, 8);
+    SendMessageW(wnd, WM_CHAR, 0x0416, 1);
+    CHECK(WindowText(wnd) == Chinese + Cyrillic + L"\x0416");
+    REQUIRE_FALSE(edit->Keys.empty());
+    CHECK(static_cast<uint8_t>(edit->Keys.back()) == 255);
+    CHECK(changes > 0);
+    edit->RecreateWnd();
+    CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic + L"\x0416");
 }
 
 TEST_CASE("the same wide caption set twice is announced once")
@@ -685,10 +754,14 @@ TEST_CASE("the Unicode hint window")
         TTestForm f;
         auto* ctl = f.Add<TUcTestControl>();
         SetControlWideHint(ctl, Greek + L"|long");
-        THintInfo info;
-        info.HintControl = ctl;
-        info.HintWindowClass = &THintWindow::StaticClassInfo();
-        info.HintStr = "old";
+        auto infoOf = [&](const TClassInfo* cls) {
+            THintInfo info;
+            info.HintControl = ctl;
+            info.HintWindowClass = cls;
+            info.HintStr = "kept";
+            return info;
+        };
+        THintInfo info = infoOf(&THintWindow::StaticClassInfo());
         TMessage m{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info), 0};
         HandleHintShowWide(m);
         CHECK(info.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
@@ -697,21 +770,15 @@ TEST_CASE("the Unicode hint window")
         CHECK(WideHintTextOfHintInfo(info) == Greek);
 
         // Through the trap of a Unicode window, as the application sends it.
-        THintInfo viaTrap;
-        viaTrap.HintControl = ctl;
-        viaTrap.HintWindowClass = &THintWindow::StaticClassInfo();
+        THintInfo viaTrap = infoOf(&THintWindow::StaticClassInfo());
         ctl->HandleNeeded();
         ctl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&viaTrap));
         CHECK(viaTrap.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
         CHECK(viaTrap.HintData == &viaTrap);
 
         // Another class is left alone.
-        THintInfo other;
-        other.HintControl = ctl;
-        other.HintWindowClass = &TCustomControl::StaticClassInfo();
-        other.HintStr = "kept";
-        TMessage m2{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&other), 0};
-        HandleHintShowWide(m2);
+        THintInfo other = infoOf(&TCustomControl::StaticClassInfo());
+        ctl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&other));
         CHECK(other.HintWindowClass == &TCustomControl::StaticClassInfo());
         CHECK(other.HintStr == "kept");
         CHECK(other.HintData == nullptr);
@@ -723,22 +790,28 @@ TEST_CASE("the Unicode hint window")
     {
         TTestForm f;
         auto* ctl = f.Add<TUcTestControl>();
+        auto* action = new TAction(f.Form.get());
+        action->SetShortCut(ShortCut('S', ssCtrl));
+        ctl->SetAction(action);
         SetControlWideHint(ctl, Greek);
-        TRestore<decltype(UcActionShortCutText)> restore(UcActionShortCutText);
-        UcActionShortCutText = [](TControl*, AnsiString& A, WideString& W) {
-            A = "Ctrl+S";
-            W = L"Ctrl+S";
-            return true;
-        };
         THintInfo info;
         info.HintControl = ctl;
         info.HintStr = WideToAnsi(Greek) + " (Ctrl+S)";
         CHECK(WideHintTextOfHintInfo(info) == Greek + L" (Ctrl+S)");
+        {
+            // The Unicode menus give the shortcut's wide text.
+            TRestore<decltype(UcShortCutToWideText)> restore(UcShortCutToWideText);
+            UcShortCutToWideText = [](uint16_t) { return WideString(L"\x0421\x0442\x0440+S"); };
+            CHECK(WideHintTextOfHintInfo(info) == Greek + L" (\x0421\x0442\x0440+S)");
+        }
         info.HintStr = "something else";
         CHECK(WideHintTextOfHintInfo(info) == L"something else");
-        UcActionShortCutText = nullptr;
+        // Without shortcuts in hints the hint string is only widened.
+        Application->SetHintShortCuts(false);
         info.HintStr = WideToAnsi(Greek) + " (Ctrl+S)";
         CHECK(WideHintTextOfHintInfo(info) == AnsiToWide(info.HintStr));
+        Application->SetHintShortCuts(true);
+        ctl->SetAction(nullptr);
     }
     SUBCASE("a hint shown over a control draws its wide text")
     {

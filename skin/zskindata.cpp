@@ -1,0 +1,252 @@
+#include "skin/zskindata.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+uint64_t Fnv(uint64_t H, const AnsiString& S)
+{
+    for (char c : S)
+        H = (H ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return H;
+}
+
+constexpr uint64_t FnvBasis = 14695981039346656037ull;
+
+// Cache entries are 16-bit: an index beyond that range is as good as missing.
+int16_t Short(int Index)
+{
+    return Index >= 0 && Index <= std::numeric_limits<int16_t>::max() ? int16_t(Index) : int16_t(-1);
+}
+
+} // namespace
+
+uint64_t TSkNameIndex::HashOf(const AnsiString& Name)
+{
+    return Fnv(FnvBasis, Name);
+}
+
+uint64_t TSkNameIndex::HashOf(const AnsiString& Section, const AnsiString& Property)
+{
+    // The two names with a separator no name holds, as if joined.
+    uint64_t h = (Fnv(FnvBasis, Section) ^ 1u) * 1099511628211ull;
+    return Fnv(h, Property);
+}
+
+void TSkNameIndex::Sort()
+{
+    std::sort(FItems.begin(), FItems.end());
+}
+
+size_t TSkNameIndex::LowerBound(uint64_t Hash) const
+{
+    auto it = std::lower_bound(FItems.begin(), FItems.end(), Hash,
+                               [](const std::pair<uint64_t, int>& a, uint64_t h) { return a.first < h; });
+    return size_t(it - FItems.begin());
+}
+
+// ---------------------------------------------------------------------------------------
+
+void TSkSkinRecords::SetManager(TzSkinManager* Value)
+{
+    FManager = Value;
+    for (TzMaskData& m : FMasks)
+        m.Manager = Value;
+}
+
+void TSkSkinRecords::Clear()
+{
+    FMasks.clear();
+    FMasterBitmap.reset();
+    FPatterns.clear();
+    FSections.clear();
+    Reindex();
+}
+
+void TSkSkinRecords::Reindex()
+{
+    FSectionIndex.Clear();
+    FMaskIndex.Clear();
+    FTextureIndex.Clear();
+    FPatternIndex.Clear();
+    FSectionIndex.Reserve(FSections.size());
+    FMaskIndex.Reserve(FMasks.size());
+    for (size_t i = 0; i < FSections.size(); ++i)
+        FSectionIndex.Add(TSkNameIndex::HashOf(FSections[i].ClassName), int(i));
+    for (size_t i = 0; i < FMasks.size(); ++i) {
+        uint64_t h = TSkNameIndex::HashOf(FMasks[i].ClassName, FMasks[i].PropertyName);
+        if (FMasks[i].ImgType == itisaTexture)
+            FTextureIndex.Add(h, int(i));
+        FMaskIndex.Add(h, int(i));
+    }
+    for (size_t i = 0; i < FPatterns.size(); ++i)
+        FPatternIndex.Add(TSkNameIndex::HashOf(FPatterns[i].ClassName, FPatterns[i].PropertyName), int(i));
+    FSectionIndex.Sort();
+    FMaskIndex.Sort();
+    FTextureIndex.Sort();
+    FPatternIndex.Sort();
+}
+
+int TSkSkinRecords::FindSectionIndex(const AnsiString& Name) const
+{
+    return FSectionIndex.Find(TSkNameIndex::HashOf(Name),
+                              [&](int i) { return FSections[size_t(i)].ClassName == Name; });
+}
+
+int TSkSkinRecords::FindInSection(TMaskKind Kind, const AnsiString& SectionName,
+                                  const AnsiString& PropertyName) const
+{
+    uint64_t h = TSkNameIndex::HashOf(SectionName, PropertyName);
+    auto sameMask = [&](int i) {
+        const TzMaskData& m = FMasks[size_t(i)];
+        return m.ClassName == SectionName && m.PropertyName == PropertyName;
+    };
+    switch (Kind) {
+    case mkTexture: return FTextureIndex.Find(h, sameMask);
+    case mkPattern:
+        return FPatternIndex.Find(h, [&](int i) {
+            const TzPatternData& p = FPatterns[size_t(i)];
+            return p.ClassName == SectionName && p.PropertyName == PropertyName;
+        });
+    default: return FMaskIndex.Find(h, sameMask);
+    }
+}
+
+int TSkSkinRecords::FindWithParents(TMaskKind Kind, int SectionIndex, const AnsiString& SectionName,
+                                    const AnsiString& PropertyName) const
+{
+    AnsiString name = SectionName;
+    int index = SectionIndex;
+    // Every step goes to another section; a chain of parents that comes back to a section
+    // already seen ends after as many steps as there are sections.
+    for (size_t step = 0; step <= FSections.size(); ++step) {
+        if (index < 0 || name.empty())
+            return -1;
+        int found = FindInSection(Kind, name, PropertyName);
+        if (found >= 0)
+            return found;
+        if (index >= SectionCount())
+            return -1;
+        const AnsiString& parent = FSections[size_t(index)].ParentClass;
+        if (parent.empty() || parent == name)
+            return -1;
+        index = FindSectionIndex(parent);
+        name = parent;
+    }
+    return -1;
+}
+
+int TSkSkinRecords::FindMaskIndex(int SectionIndex, const AnsiString& SectionName,
+                                  const AnsiString& PropertyName) const
+{
+    return FindWithParents(mkAny, SectionIndex, SectionName, PropertyName);
+}
+
+int TSkSkinRecords::FindTextureIndex(int SectionIndex, const AnsiString& SectionName,
+                                     const AnsiString& PropertyName) const
+{
+    return FindWithParents(mkTexture, SectionIndex, SectionName, PropertyName);
+}
+
+int TSkSkinRecords::FindPatternIndex(int SectionIndex, const AnsiString& SectionName,
+                                     const AnsiString& PropertyName) const
+{
+    return FindWithParents(mkPattern, SectionIndex, SectionName, PropertyName);
+}
+
+int TSkSkinRecords::FindMaskIndexExact(const AnsiString& SectionName, const AnsiString& PropertyName) const
+{
+    return FindInSection(mkAny, SectionName, PropertyName);
+}
+
+// ---------------------------------------------------------------------------------------
+
+TSize TSkSkinRecords::GetMaskFrameSize(int Index) const
+{
+    if (!IsValidMaskIndex(Index))
+        return TSize{0, 0};
+    // Own bitmaps have R over the whole picture, so one rule serves both kinds: the frames
+    // side by side, the image half over the mask half.
+    const TzMaskData& m = Mask(Index);
+    int frames = std::max<int>(m.ImageCount, 1);
+    int halves = std::max<int>(m.MaskType, 0) + 1;
+    return TSize{m.R.Width() / frames, m.R.Height() / halves};
+}
+
+int TSkSkinRecords::MaskMargin(int Index, int16_t TzMaskData::*Own, bool Horizontal) const
+{
+    if (!IsValidMaskIndex(Index))
+        return 0;
+    const TzMaskData& m = Mask(Index);
+    if (m.*Own > 0)
+        return m.*Own;
+    if (m.BorderWidth >= 1)
+        return m.BorderWidth;
+    if (Horizontal)
+        return m.R.Width() / (std::max<int>(m.ImageCount, 1) * 3);
+    return m.R.Height() / ((std::max<int>(m.MaskType, 0) + 1) * 3);
+}
+
+int TSkSkinRecords::MaskMarginLeft(int Index) const { return MaskMargin(Index, &TzMaskData::WL, true); }
+int TSkSkinRecords::MaskMarginTop(int Index) const { return MaskMargin(Index, &TzMaskData::WT, false); }
+int TSkSkinRecords::MaskMarginRight(int Index) const { return MaskMargin(Index, &TzMaskData::WR, true); }
+int TSkSkinRecords::MaskMarginBottom(int Index) const { return MaskMargin(Index, &TzMaskData::WB, false); }
+
+// ---------------------------------------------------------------------------------------
+
+void TSkSkinRecords::RebuildCache()
+{
+    TSkCommonIndexes& c = FCache;
+    c = TSkCommonIndexes();
+
+    auto mask = [&](int Section, const char* SectionName, const char* Property) {
+        return Short(FindMaskIndex(Section, SectionName, Property));
+    };
+
+    c.GlobalInfo = Short(FindSectionIndex("GLOBALINFO"));
+    int g = c.GlobalInfo;
+    c.BoxChecked = mask(g, "GLOBALINFO", "BOXCHECKED");
+    c.BoxUnchecked = mask(g, "GLOBALINFO", "BOXUNCHECKED");
+    c.BoxGrayed = mask(g, "GLOBALINFO", "BOXGRAYED");
+    c.RadioChecked = mask(g, "GLOBALINFO", "RADIOCHECKED");
+    c.RadioUnchecked = mask(g, "GLOBALINFO", "RADIOUNCHECKED");
+    c.RadioGrayed = mask(g, "GLOBALINFO", "RADIOGRAYED");
+    c.SmallChecked = mask(g, "GLOBALINFO", "SMALLCHECKED");
+    c.SmallUnchecked = mask(g, "GLOBALINFO", "SMALLUNCHECKED");
+    c.SmallGrayed = mask(g, "GLOBALINFO", "SMALLGRAYED");
+
+    auto tab = [&](TSkCommonIndexes::Tab& t, const char* Name) {
+        t.Section = Short(FindSectionIndex(Name));
+        t.BordersMask = mask(t.Section, Name, "BORDERSMASK");
+    };
+    tab(c.TabTop, "TABTOP");
+    tab(c.TabBottom, "TABBOTTOM");
+    tab(c.TabLeft, "TABLEFT");
+    tab(c.TabRight, "TABRIGHT");
+
+    auto part = [&](TSkCommonIndexes::ScrollPart& p, const char* Name, bool Glyph) {
+        p.Section = Short(FindSectionIndex(Name));
+        p.BordersMask = mask(p.Section, Name, "BORDERSMASK");
+        p.Pattern = mask(p.Section, Name, "PATTERN");
+        p.HotPattern = mask(p.Section, Name, "HOTPATTERN");
+        if (Glyph)
+            p.GlyphMask = mask(p.Section, Name, "GLYPHMASK");
+    };
+    part(c.ScrollBtnTop, "SCROLLBTNTOP", true);
+    part(c.ScrollBtnBottom, "SCROLLBTNBOTTOM", true);
+    part(c.ScrollBtnLeft, "SCROLLBTNLEFT", true);
+    part(c.ScrollBtnRight, "SCROLLBTNRIGHT", true);
+    part(c.ScrollSliderV, "SCROLLSLIDERV", true);
+    part(c.ScrollSliderH, "SCROLLSLIDERH", true);
+    part(c.ScrollBar1H, "SCROLLBAR1H", false);
+    part(c.ScrollBar1V, "SCROLLBAR1V", false);
+    part(c.ScrollBar2H, "SCROLLBAR2H", false);
+    part(c.ScrollBar2V, "SCROLLBAR2V", false);
+
+    c.ComboBtn = FindSectionIndex("COMBOBTN");
+    c.ComboBtnBordersMask = FindMaskIndexExact("COMBOBTN", "BORDERSMASK");
+    c.ComboBtnPattern = FindTextureIndex(c.ComboBtn, "COMBOBTN", "PATTERN");
+    c.ComboBtnHotPattern = FindTextureIndex(c.ComboBtn, "COMBOBTN", "HOTPATTERN");
+    c.ComboBoxGlyphMask = FindMaskIndexExact("COMBOBOX", "GLYPHMASK");
+}

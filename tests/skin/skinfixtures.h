@@ -1,0 +1,163 @@
+// Test fixtures of the skin tests: bitmap files, packed skin files and skin folders written by
+// the tests, and a catcher for the engine's message box.
+#pragma once
+
+#include "classlib/graphics.h"
+#include "classlib/graphics_helpers.h"
+#include "skin/zskinservices.h"
+#include "unicode/ucsystem.h"
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+inline Bytes ToBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
+// A 24-bit bitmap file; px(x, y) gives the colour 0x00BBGGRR, y from the top.
+inline Bytes Bmp24(int w, int h, const std::function<TColor(int, int)>& px)
+{
+    return MakeBmp(w, h, 24, {}, [&](int x, int y) { return uint32_t(px(x, y)); });
+}
+
+inline Bytes SolidBmp(int w, int h, TColor c)
+{
+    return Bmp24(w, h, [c](int, int) { return c; });
+}
+
+// A zlib stream (header and checksum) of Data.
+inline Bytes Deflate(const Bytes& Data, int Level = 9)
+{
+    uLongf n = compressBound(uLong(Data.size()));
+    Bytes out(n);
+    compress2(out.data(), &n, Data.data(), uLong(Data.size()), Level);
+    out.resize(n);
+    return out;
+}
+
+struct PackEntry {
+    std::string Name;
+    Bytes Data;
+    long long Size = -1;   // the unpacked size written, when not the data's own
+};
+
+// A packed skin file: magic, count (the number of entries unless given), entries.
+inline Bytes PackSkin(const std::vector<PackEntry>& Entries, long long Count = -1,
+                      const char* Magic = "QSzf")
+{
+    Bytes v(Magic, Magic + 4);
+    Put32(v, uint32_t(Count < 0 ? Entries.size() : Count));
+    for (const PackEntry& e : Entries) {
+        Put32(v, uint32_t(e.Name.size()));
+        v.insert(v.end(), e.Name.begin(), e.Name.end());
+        Put32(v, uint32_t(e.Size < 0 ? e.Data.size() : e.Size));
+        Bytes z = Deflate(e.Data);
+        v.insert(v.end(), z.begin(), z.end());
+    }
+    return v;
+}
+
+// A path under one of the test folders (Wine paths), slashes turned into backslashes.
+inline WideString UnderFolder(const char* Folder, const std::string& Leaf)
+{
+    std::string s = std::string(Folder) + "\\" + Leaf;
+    for (char& c : s)
+        if (c == '/')
+            c = '\\';
+    return WideString(s.begin(), s.end());
+}
+
+// The build folder's path for fixture files.
+inline WideString BuildPath(const std::string& Leaf) { return UnderFolder(ZANDREL_BUILD_DIR, Leaf); }
+// A file of tests/data.
+inline WideString TestDataPath(const std::string& Leaf) { return UnderFolder(ZANDREL_TEST_DATA, Leaf); }
+
+inline void WriteBytes(const WideString& Path, const Bytes& Data)
+{
+    HANDLE h = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw Exception("cannot write fixture file");
+    DWORD n = 0;
+    if (!Data.empty())
+        WriteFile(h, Data.data(), DWORD(Data.size()), &n, nullptr);
+    CloseHandle(h);
+}
+
+inline Bytes ReadBytes(const WideString& Path)
+{
+    Bytes v;
+    HANDLE h = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        throw Exception("cannot read fixture file");
+    DWORD size = GetFileSize(h, nullptr), n = 0;
+    v.resize(size);
+    if (size)
+        ReadFile(h, v.data(), size, &n, nullptr);
+    CloseHandle(h);
+    return v;
+}
+
+inline void WriteText(const WideString& Path, const std::string& Text)
+{
+    WriteBytes(Path, ToBytes(Text));
+}
+
+// A fresh folder under the build folder (the files it held are removed); with a trailing
+// backslash.
+inline WideString FreshFolder(const std::string& Leaf)
+{
+    CreateDirectoryW(BuildPath("skintests").c_str(), nullptr);
+    WideString dir = BuildPath("skintests\\" + Leaf);
+    CreateDirectoryW(dir.c_str(), nullptr);
+    WIN32_FIND_DATAW fd;
+    HANDLE f = FindFirstFileW((dir + L"\\*").c_str(), &fd);
+    if (f != INVALID_HANDLE_VALUE) {
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
+        } while (FindNextFileW(f, &fd));
+        FindClose(f);
+    }
+    return dir + L"\\";
+}
+
+// Catches the engine's message box while it lives: the texts shown, no modal box.
+class TMessageCatcher {
+public:
+    TMessageCatcher()
+    {
+        FOld = EngineMessageBox;
+        Current() = this;
+        EngineMessageBox = &Catch;
+    }
+    ~TMessageCatcher()
+    {
+        EngineMessageBox = FOld;
+        Current() = nullptr;
+    }
+    TMessageCatcher(const TMessageCatcher&) = delete;
+    TMessageCatcher& operator=(const TMessageCatcher&) = delete;
+    std::vector<WideString> Texts;
+    std::vector<WideString> Captions;
+    size_t Count() const { return Texts.size(); }
+
+private:
+    static TMessageCatcher*& Current()
+    {
+        static TMessageCatcher* c = nullptr;
+        return c;
+    }
+    static int Catch(const WideString& Text, const WideString& Caption, UINT)
+    {
+        if (TMessageCatcher* c = Current()) {
+            c->Texts.push_back(Text);
+            c->Captions.push_back(Caption);
+        }
+        return IDOK;
+    }
+    TzEngineMessageBox FOld;
+};
