@@ -352,6 +352,10 @@ public:
 
     void Loaded() override;
 
+    // OnSelect, or Change when there is none. Public for the key handling that selects an
+    // item from outside the class (the Unicode combo boxes' wide search).
+    virtual void Select();
+
     TNotifyEvent OnChange;
     TNotifyEvent OnSelect;
     TNotifyEvent OnDropDown;
@@ -374,8 +378,6 @@ protected:
 
     // CM_CHANGED, then OnChange.
     virtual void Change();
-    // OnSelect, or Change when there is none.
-    virtual void Select();
     virtual void DropDown();
     virtual void CloseUp();
     virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);

@@ -348,10 +348,11 @@ TEST_CASE("wide text and hints of controls without a window")
         TWideControlHelper* helper = FindWideControlHelper(box, true);
         CHECK(helper->Control() == box);
         CHECK(FindWideControlHelper(box, true) == helper);
+        uint32_t serial = helper->Serial();
         delete box;
         auto* other = new TPaintBox(nullptr);
         TWideControlHelper* next = FindWideControlHelper(other, true);
-        CHECK(next->Serial() != helper->Serial());
+        CHECK(next->Serial() != serial);
         delete other;
     }
 }
