@@ -24,8 +24,14 @@ std::vector<const TPropInfo*> TClassInfo::AllProps() const
         chain.push_back(c);
     std::vector<const TPropInfo*> out;
     for (auto it = chain.rbegin(); it != chain.rend(); ++it)
-        for (const TPropInfo& p : (*it)->Props)
-            out.push_back(&p);
+        for (const TPropInfo& p : (*it)->Props) {
+            auto same = std::find_if(out.begin(), out.end(),
+                                     [&p](const TPropInfo* q) { return SameText(q->Name, p.Name); });
+            if (same != out.end())
+                *same = &p;
+            else
+                out.push_back(&p);
+        }
     return out;
 }
 

@@ -130,7 +130,9 @@ struct TClassInfo {
     TCollectionItem* (*CreateItem)(TCollection* Collection);  // null unless a concrete item
 
     bool InheritsFrom(const TClassInfo& Base) const;
-    // Every published property, the root class's first.
+    // Every published property, the root class's first. A property a class publishes again
+    // under the same name (a wide Caption over an ANSI one) takes the place of the inherited
+    // one.
     std::vector<const TPropInfo*> AllProps() const;
     const TPropInfo* FindProp(const char* Name) const;   // case-insensitive, inherited included
 };

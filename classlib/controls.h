@@ -307,7 +307,9 @@ public:
     // For the action unit: the control's link (owned by the control from then on) and the
     // action it is tied to, as a component for free notification.
     void SetActionLink(TControlActionLink* Link, TComponent* ActionComponent);
-    void InitiateAction();
+    // The action of the link updates (OnUpdate); the form's action updates call it for
+    // every visible action client, and a control may do more in its own.
+    virtual void InitiateAction();
     // The link took a change of the action.
     void DoActionChange(TObject* Sender) { ActionChange(Sender, false); }
     virtual void ActionChange(TObject* Sender, bool CheckDefaults);

@@ -205,8 +205,10 @@ protected:
     void MeasureItemSize(TCanvas* ACanvas, int& Width, int& Height);
     // Empties the native submenu and appends the visible children again.
     void RebuildHandle();
-    // Appends the item to a native menu (nothing when it is invisible).
-    void AppendTo(HMENU Menu, bool ARightToLeft);
+    // Appends the item to a native menu (nothing when it is invisible). Every rebuild of a
+    // native menu goes through here, so an item class with text of its own can put it into
+    // its new entry.
+    virtual void AppendTo(HMENU Menu, bool ARightToLeft);
     // Draws the item as the system would, with its glyph or check mark.
     void DrawItemDefault(TCanvas* ACanvas, const TRect& ARect, TOwnerDrawState State, bool TopLevel);
 

@@ -40,6 +40,7 @@
 #undef GetMessage
 #undef DefWindowProc
 #undef CallWindowProc
+#undef IsDialogMessage
 #undef GetWindowLong
 #undef SetWindowLong
 #undef GetProp

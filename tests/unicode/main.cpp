@@ -2,6 +2,8 @@
 #include "classlib/forms.h"
 #include "classlib/menus.h"
 #include "unicode/uccontrols.h"
+#include "unicode/ucforms.h"
+#include "unicode/ucmenus.h"
 #include "unicode/ucsystem.h"
 
 int main(int argc, char** argv)
@@ -12,8 +14,12 @@ int main(int argc, char** argv)
         InitForms();
         InitMenus();
         InitUcControls();
+        InitUcMenus();
+        InitUcForms();
     });
     // The program's end, in the reverse order of the start-up.
+    DoneUcForms();
+    DoneUcMenus();
     DoneUcControls();
     DoneMenus();
     DoneForms();
