@@ -128,6 +128,9 @@ TCustomForm::TCustomForm(TComponent* AOwner)
 TCustomForm::~TCustomForm()
 {
     BeforeDestruction();
+    // From here on the form is no longer one of the screen's: focus and activation that
+    // reach it while its windows go do not make it the active form again.
+    Destroying();
     if (Application && Application->MainForm() == this)
         Application->CancelHint();
     if (Screen)
@@ -727,7 +730,7 @@ void TCustomForm::SetWindowFocus()
 bool TCustomForm::SetFocusedControl(TWinControl* Control)
 {
     ++g_focusCount;
-    if (!Control)
+    if (!Control || IsDestroying())
         return false;
     FActiveControl = Control != this ? Control : nullptr;
     if (Screen) {
@@ -883,7 +886,7 @@ void TCustomForm::WMActivate(TMessage& Message)
     }
     bool active = Message.WParamLo() != WA_INACTIVE;
     FActive = active;
-    if (active) {
+    if (active && !IsDestroying()) {
         if (Screen)
             Screen->MoveFormFirst(this);
         if (!FActiveControl && !IsDesigning())

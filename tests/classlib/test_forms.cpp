@@ -228,6 +228,27 @@ TEST_CASE("focus moves between controls with exit and enter")
     CHECK_FALSE(a->CanFocus());
 }
 
+TEST_CASE("a form that goes while one of its controls has the focus is no longer the active form")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(100, 100, 200, 100);
+    auto* a = new THintedControl(form.get());
+    a->SetBounds(0, 0, 50, 20);
+    a->SetTabStop(true);
+    a->SetParent(form.get());
+    form->Show();
+    SetActiveWindow(form->WindowHandle());
+    Pump();
+    a->SetFocus();
+    Pump();
+    REQUIRE(Screen->ActiveCustomForm() == form.get());
+    // The focus leaves the control's window as it goes, and reaches the form's on the way.
+    form.reset();
+    Pump();
+    CHECK(Screen->ActiveCustomForm() == nullptr);
+    CHECK(Screen->FocusedForm() == nullptr);
+}
+
 TEST_CASE("the message loop")
 {
     struct Loop {
