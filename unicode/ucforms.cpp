@@ -4,8 +4,10 @@
 #include "unicode/uccontrols.h"
 #include "unicode/ucmenus.h"
 #include "unicode/ucsysutils.h"
+#include "unicode/ucsystem.h"
 
 #include <algorithm>
+#include <exception>
 
 TUcApplication* UcApplication = nullptr;
 DWORD UcLastSettingChangeTime = 0;
@@ -485,4 +487,32 @@ void DoneUcForms()
         throw;
     }
     delete app;
+}
+
+void InitUcProgram()
+{
+    InitSysUtils();
+    InitUcSystem();
+    InitForms();
+    InitMenus();
+    InitUcControls();
+    InitUcMenus();
+    InitUcForms();
+}
+
+void DoneUcProgram()
+{
+    // The hook that cannot be removed is reported once everything else has ended too.
+    std::exception_ptr failure;
+    try {
+        DoneUcForms();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    DoneUcMenus();
+    DoneUcControls();
+    DoneMenus();
+    DoneForms();
+    if (failure)
+        std::rethrow_exception(failure);
 }

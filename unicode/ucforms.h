@@ -158,3 +158,9 @@ HHOOK UcMessageHookHandle();
 // hook on the application window and, on NT, the message hook. Program end: both go.
 void InitUcForms();
 void DoneUcForms();
+
+// A whole program on the Unicode layer starts with InitUcProgram: the platform switches, the
+// library's forms and menus, then the Unicode controls, menus and forms. DoneUcProgram ends
+// them in the reverse order.
+void InitUcProgram();
+void DoneUcProgram();

@@ -1,27 +1,9 @@
 #include "test_main.h"
-#include "classlib/forms.h"
-#include "classlib/menus.h"
-#include "unicode/uccontrols.h"
 #include "unicode/ucforms.h"
-#include "unicode/ucmenus.h"
-#include "unicode/ucsystem.h"
 
 int main(int argc, char** argv)
 {
-    int result = RunTests(argc, argv, [] {
-        InitSysUtils();
-        InitUcSystem();
-        InitForms();
-        InitMenus();
-        InitUcControls();
-        InitUcMenus();
-        InitUcForms();
-    });
-    // The program's end, in the reverse order of the start-up.
-    DoneUcForms();
-    DoneUcMenus();
-    DoneUcControls();
-    DoneMenus();
-    DoneForms();
+    int result = RunTests(argc, argv, [] { InitUcProgram(); });
+    DoneUcProgram();
     return result;
 }

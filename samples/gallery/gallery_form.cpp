@@ -1,0 +1,164 @@
+#include "gallery.h"
+#include "gallery_controls.h"
+#include "unicode/ucactnlist.h"
+#include "unicode/ucmenus.h"
+
+const std::vector<TGalleryPage>& GalleryPages()
+{
+    static const std::vector<TGalleryPage> pages{
+        {L"&Элементы управления", ShortCut('1', ssCtrl), &BuildUnicodeControlsPage},
+        {L"&Текстовый файл", ShortCut('2', ssCtrl), &BuildTextFilePage},
+    };
+    return pages;
+}
+
+namespace {
+
+// The panel of one page: it fills the form above the status line.
+class TGalleryPanel : public TCustomControl {
+    Z_CLASS(TGalleryPanel, TCustomControl)
+public:
+    explicit TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
+    {
+        SetControlStyle(ControlStyle() | csAcceptsControls);
+        SetAlign(alClient);
+    }
+};
+Z_CLASS_IMPL(TGalleryPanel, TCustomControl)
+
+TUcMenuItem* AddItem(TComponent* Owner, TMenuItem* Parent, const WideString& Caption, TShortCut Key = scNone,
+                     const WideString& Hint = WideString())
+{
+    auto* item = new TUcMenuItem(Owner);
+    item->SetCaption(Caption);
+    item->SetShortCut(Key);
+    item->SetHint(Hint);
+    Parent->Add(item);
+    return item;
+}
+
+} // namespace
+
+Z_CLASS_IMPL(TGalleryForm, TUcForm)
+
+TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
+{
+    SetBounds(40, 40, 520, 430);
+    Font()->SetName("Tahoma");
+    SetCaption(L"Zandrel — галерея");
+
+    auto* status = new TGalleryLabel(this);
+    status->SetParent(this);
+    status->SetAlign(alBottom);
+    status->SetAutoSize(false);
+    status->SetHeight(22);
+    status->SetColor(clInfoBk);
+    status->SetTransparent(false);
+    SetControlWideText(status, L"Наведите указатель на пункт меню: здесь появится подсказка.");
+    FStatus = status;
+
+    for (const TGalleryPage& page : GalleryPages()) {
+        auto* panel = new TGalleryPanel(this);
+        panel->SetVisible(false);
+        panel->SetParent(this);
+        page.Build(panel);
+        FPages.push_back(panel);
+    }
+    BuildMenu();
+    ShowPage(0);
+    Application->OnHint = MakeMethod<&TGalleryForm::ApplicationHint>(this);
+}
+
+TGalleryForm::~TGalleryForm()
+{
+    if (Application && Application->OnHint == MakeMethod<&TGalleryForm::ApplicationHint>(this))
+        Application->OnHint = nullptr;
+}
+
+void TGalleryForm::BuildMenu()
+{
+    auto* menu = new TMainMenu(this);
+    TMenuItem* root = menu->Items();
+
+    auto* actions = new TActionList(this);
+    auto* exit = new TUcAction(this);
+    exit->SetActionList(actions);
+    exit->SetCaption(L"В&ыход");
+    exit->SetHint(L"Выход|Закрыть галерею");
+    exit->SetShortCut(ShortCut('X', ssAlt));
+    exit->SetOnExecute(MakeMethod<&TGalleryForm::ExitExecute>(this));
+
+    TUcMenuItem* file = AddItem(this, root, L"&Файл");
+    AddItem(this, file, L"&Открыть пример текста", ShortCut('O', ssCtrl), L"Открыть|Показать строки файла в UTF-8")
+        ->OnClick = MakeMethod<&TGalleryForm::PageClick>(this);
+    file->Items(0)->SetTag(1);
+    AddItem(this, file, L"-");
+    AddItem(this, file, WideString())->SetAction(exit);
+
+    TUcMenuItem* edit = AddItem(this, root, L"&Правка");
+    AddItem(this, edit, L"&Копировать", ShortCut('C', ssCtrl), L"Копировать|Скопировать выделенный текст")
+        ->OnClick = MakeMethod<&TGalleryForm::CopyClick>(this);
+    AddItem(this, edit, L"&Вставить", ShortCut('V', ssCtrl), L"Вставить|Вставить текст из буфера обмена")
+        ->OnClick = MakeMethod<&TGalleryForm::PasteClick>(this);
+
+    TUcMenuItem* view = AddItem(this, root, L"&Вид");
+    const auto& pages = GalleryPages();
+    for (size_t i = 0; i < pages.size(); ++i) {
+        TUcMenuItem* item = AddItem(this, view, pages[i].Title, pages[i].ShortCut, L"Страница|Показать страницу");
+        item->SetRadioItem(true);
+        item->SetGroupIndex(1);
+        item->SetTag(static_cast<int>(i));
+        item->OnClick = MakeMethod<&TGalleryForm::PageClick>(this);
+        FPageItems.push_back(item);
+    }
+
+    TUcMenuItem* help = AddItem(this, root, L"&Справка");
+    AddItem(this, help, L"&О программе…", ShortCut(VK_F1, 0), L"О программе|Сведения о галерее")
+        ->OnClick = MakeMethod<&TGalleryForm::AboutClick>(this);
+    SetMenu(menu);
+}
+
+void TGalleryForm::ShowPage(int Index)
+{
+    if (Index < 0 || Index >= static_cast<int>(FPages.size()))
+        return;
+    FPageIndex = Index;
+    for (size_t i = 0; i < FPages.size(); ++i)
+        FPages[i]->SetVisible(static_cast<int>(i) == Index);
+    if (static_cast<size_t>(Index) < FPageItems.size())
+        FPageItems[static_cast<size_t>(Index)]->SetChecked(true);
+}
+
+void TGalleryForm::PageClick(TObject* Sender)
+{
+    ShowPage(static_cast<TComponent*>(Sender)->Tag());
+}
+
+void TGalleryForm::ExitExecute(TObject*)
+{
+    Close();
+}
+
+void TGalleryForm::AboutClick(TObject*)
+{
+    MessageBoxW(Handle(), L"Zandrel: элементы управления, меню и формы в Юникоде.", L"О программе",
+                MB_OK | MB_ICONINFORMATION);
+}
+
+void TGalleryForm::CopyClick(TObject*)
+{
+    if (HWND focus = GetFocus())
+        SendMessageW(focus, WM_COPY, 0, 0);
+}
+
+void TGalleryForm::PasteClick(TObject*)
+{
+    if (HWND focus = GetFocus())
+        SendMessageW(focus, WM_PASTE, 0, 0);
+}
+
+void TGalleryForm::ApplicationHint(TObject*)
+{
+    if (FStatus && UcApplication)
+        SetControlWideText(FStatus, UcApplication->Hint());
+}
