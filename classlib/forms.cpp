@@ -90,6 +90,16 @@ Z_CLASS_IMPL(TCustomForm, TWinControl, Z_PROP_BOOL(TCustomForm, KeyPreview, fals
              Z_PROP_INT(TCustomForm, TransparentColorValue, 0))
 Z_CLASS_IMPL(TForm, TCustomForm)
 
+void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root)
+{
+    for (int i = 0; i < ComponentCount(); ++i) {
+        TComponent* c = Components(i);
+        if (!c->HasParent())
+            Proc(c);
+    }
+    TWinControl::GetChildren(Proc, Root);
+}
+
 TCustomForm::TCustomForm(TComponent* AOwner)
     : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>()), FIcon(std::make_unique<TIcon>())
 {

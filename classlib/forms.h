@@ -115,6 +115,9 @@ public:
     virtual void UpdateActions();
     void DefaultHandler(TMessage& Message) override;
     void SetVisibleState(bool Value);
+    // Form data: the components the form owns that have no parent (menus, managers, other
+    // components that are not controls) come first, then the controls.
+    void GetChildren(TGetChildProc Proc, TComponent* Root) override;
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
