@@ -1074,3 +1074,82 @@ TEST_CASE("skin manager: the built-in skin in the gallery's form data")
         delete watcher;
     }
 }
+
+namespace {
+
+// A windowed control that writes down the skin commands it hears and may call itself skinned;
+// AnswerInLParam answers in the record only, as controls delivered to in-process do.
+class TRecordingWinControl : public TCustomControl {
+public:
+    explicit TRecordingWinControl(TComponent* AOwner) : TCustomControl(AOwner) {}
+    std::vector<uint16_t> Commands;
+    bool Skinned = false;
+    bool AnswerInLParam = false;
+
+protected:
+    void WndProc(TMessage& M) override
+    {
+        if (M.Msg == SM_SKINCMD) {
+            if (M.WParamHi() == SKCMD_ISSKINNED) {
+                if (Skinned) {
+                    M.LParam = 1;
+                    M.Result = AnswerInLParam ? 0 : 1;
+                }
+                return;
+            }
+            Commands.push_back(M.WParamHi());
+            return;
+        }
+        TCustomControl::WndProc(M);
+    }
+};
+
+} // namespace
+
+TEST_CASE("skin command utilities")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    form->HandleNeeded();
+    auto* plain = new TRecordingWinControl(form.get());
+    plain->SetParent(form.get());
+    auto* inner = new TRecordingControl(form.get());   // a graphic child of the plain one
+    inner->SetParent(plain);
+    auto* skinned = new TRecordingWinControl(form.get());
+    skinned->Skinned = true;
+    skinned->SetParent(form.get());
+    auto* graphic = new TRecordingControl(form.get());
+    graphic->SetParent(form.get());
+    plain->HandleNeeded();
+    skinned->HandleNeeded();
+
+    SUBCASE("asking: the record's answer counts, and the window's result")
+    {
+        CHECK(AskControlCommand(skinned, SKCMD_ISSKINNED));
+        skinned->AnswerInLParam = true;
+        CHECK(AskControlCommand(skinned, SKCMD_ISSKINNED));            // through the record
+        CHECK_FALSE(AskWindowCommand(skinned->Handle(), SKCMD_ISSKINNED));   // SendMessage says 0
+        CHECK_FALSE(AskControlCommand(plain, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskControlCommand(nullptr, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskWindowCommand(nullptr, SKCMD_ISSKINNED));
+    }
+    SUBCASE("sending to a control: by Perform, or to its window when it has one")
+    {
+        SendCommandToControl(graphic, SKCMD_BGCHANGED, 0);
+        CHECK(graphic->Commands == std::vector<uint16_t>{SKCMD_BGCHANGED});
+        SendCommandToControl(skinned, SKCMD_BGCHANGED, 0);
+        CHECK(skinned->Commands == std::vector<uint16_t>{SKCMD_BGCHANGED});
+        auto* windowless = new TRecordingWinControl(form.get());
+        windowless->SetParent(form.get());
+        CHECK(SendCommandToControl(windowless, SKCMD_BGCHANGED, 0) == 0);
+        CHECK(windowless->Commands.empty());
+        CHECK(SendCommandToControl(nullptr, SKCMD_BGCHANGED, 0) == 0);
+    }
+    SUBCASE("down the controls: a control that skins itself hears it, another passes it on")
+    {
+        BroadcastToControls(form.get(), TMessage{SM_SKINCMD, SkinCommandWParam(SKCMD_REFRESH), 0, 0});
+        CHECK(skinned->Commands == std::vector<uint16_t>{SKCMD_REFRESH});
+        CHECK(graphic->Commands == std::vector<uint16_t>{SKCMD_REFRESH});
+        CHECK(plain->Commands.empty());
+        CHECK(inner->Commands == std::vector<uint16_t>{SKCMD_REFRESH});
+    }
+}
