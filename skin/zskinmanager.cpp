@@ -890,7 +890,9 @@ void TzSkinManager::ReloadColours()
 
 void TzSkinManager::SetCommonSections(TStrings* Value)
 {
-    if (Value != FCommonSections.get())
+    if (!Value)
+        FCommonSections->Clear();
+    else if (Value != FCommonSections.get())
         FCommonSections->Assign(Value);
     for (int i = 0; i < FCommonSections->Count(); ++i) {
         AnsiString line = FCommonSections->Strings(i);

@@ -898,6 +898,15 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
     } eventsBack;
     REQUIRE(DefaultManager == nullptr);
 
+    // "Data" goes into every stored skin, empty or not; what is only shown is not stored.
+    AnsiString bytes(static_cast<const char*>(data.Memory()), size_t(data.Size()));
+    size_t dataProps = 0;
+    for (size_t at = bytes.find("\x04" "Data\x0A"); at != AnsiString::npos; at = bytes.find("\x04" "Data\x0A", at + 1))
+        ++dataProps;
+    CHECK(dataProps == 2);
+    CHECK(bytes.find("SkinInfo") == AnsiString::npos);
+    CHECK(bytes.find("5.33") == AnsiString::npos);
+
     auto read = std::make_unique<TForm>(nullptr);
     data.SetPosition(0);
     data.ReadComponent(read.get());
@@ -1152,4 +1161,45 @@ TEST_CASE("skin command utilities")
         CHECK(plain->Commands.empty());
         CHECK(inner->Commands == std::vector<uint16_t>{SKCMD_REFRESH});
     }
+}
+
+namespace {
+
+// The skinned menus as the manager sees them: what it was told.
+struct TFakeMenus : TzSkinMenuPainter {
+    static inline std::vector<AnsiString> Log;
+    void ResetItemIndex() override { Log.push_back("reset"); }
+    void SetPopupSkinning(bool Value) override { Log.push_back(Value ? "popups on" : "popups off"); }
+    void HookPopupWindow(HWND Popup) override { Log.push_back("popup " + std::to_string(uintptr_t(Popup))); }
+    void HookItemPopup(LPARAM Item) override { Log.push_back("item " + std::to_string(Item)); }
+};
+
+} // namespace
+
+TEST_CASE("skin manager: the menu painter it keeps and the application window's messages")
+{
+    REQUIRE(DefaultManager == nullptr);
+    const WideString dir = FreshFolder("menus");
+    MakeFolderSkin(dir, L"Fold", "1");
+    SkinEngineHooks.CreateMenuPainter = [](TzSkinManager*) -> TzSkinMenuPainter* { return new TFakeMenus; };
+    TFakeMenus::Log.clear();
+    {
+        TManagerHolder m;
+        REQUIRE(m->SkinableMenus());
+        m->SetSkinDirectory(Without(dir));
+        m->SetSkinName(L"Fold");
+        CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset"});
+        m->SetSkinnedPopups(true);   // unchanged: nothing
+        m->SetSkinnedPopups(false);
+        m->SetSkinnedPopups(true);
+        CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on"});
+        // The default manager hooks the application's window for the menus' messages.
+        SendMessageW(Application->Handle(), 0xBCB4, 0, 77);
+        SendMessageW(Application->Handle(), 0xBCB3, 0, 5);
+        CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on", "popup 77", "item 5"});
+    }
+    TFakeMenus::Log.clear();
+    SendMessageW(Application->Handle(), 0xBCB4, 0, 77);   // unhooked with the manager
+    CHECK(TFakeMenus::Log.empty());
+    SkinEngineHooks.CreateMenuPainter = nullptr;
 }
