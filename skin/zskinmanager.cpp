@@ -645,13 +645,15 @@ void TzSkinManager::LoadSkin()
     const WideString dir = IncludeTrailingBackslash(FullSkinDirectory());
     std::unique_ptr<TSkSkinConvertor> packed;
     TSkImageSource source;
-    if (!FSkinName.empty() && FileExistsWide(dir + FSkinName + L".qsz")) {
+    // A name with wildcards would match some other file on disk; it names no file or folder.
+    const bool onDisk = !FSkinName.empty() && FSkinName.find_first_of(L"*?") == WideString::npos;
+    if (onDisk && FileExistsWide(dir + FSkinName + L".qsz")) {
         LoadPackedSkinFile(dir + FSkinName + L".qsz", packed, true);
         SkinData().SkinPath = dir;
         LoadFromPackedSkin(packed.get(), dir);
         FPackedData = true;
         source = TSkImageSource{dir, packed.get()};
-    } else if (!FSkinName.empty() && FileExistsWide(dir + FSkinName + L"\\Options.dat")) {
+    } else if (onDisk && FileExistsWide(dir + FSkinName + L"\\Options.dat")) {
         const WideString folder = dir + FSkinName + L"\\";
         SkinData().SkinPath = folder;
         LoadFromSkinFolder(folder);

@@ -389,7 +389,10 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
         CHECK(m->PackedData());
         CHECK(m->FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0);
 
-        // A name found nowhere takes the first internal skin, and its name.
+        // A name found nowhere takes the first internal skin, and its name; wildcards in a
+        // name find no file.
+        m->SetSkinName(L"P*");
+        CHECK(m->SkinName() == L"Stored");
         m->SetSkinName(L"Nowhere");
         CHECK(m->SkinName() == L"Stored");
         CHECK(m->SkinInfo() == "3.5");
