@@ -553,6 +553,16 @@ void TComponent::Loaded()
 
 void TComponent::GetChildren(TGetChildProc, TComponent*) {}
 
+bool TComponent::ExecuteAction(TBasicAction*)
+{
+    return false;
+}
+
+bool TComponent::UpdateAction(TBasicAction*)
+{
+    return false;
+}
+
 void TComponent::SetDesigning(bool Value, bool SetChildren)
 {
     SetComponentStateFlag(csDesigning, Value);

@@ -23,6 +23,7 @@ class TFiler;
 class TReader;
 class TWriter;
 class TStrings;
+class TBasicAction;
 
 // ---------------------------------------------------------------------------------------
 // Method pointers: an object and one of its member functions. Two method pointers are equal
@@ -439,6 +440,10 @@ public:
     virtual bool HasParent() { return false; }
     virtual void SetParentComponent(TComponent*) {}
     virtual void SetChildOrder(TComponent*, int) {}
+    // The component as the target of an action (the action unit asks): True when it
+    // executed or updated the action itself. The defaults say no.
+    virtual bool ExecuteAction(TBasicAction* Action);
+    virtual bool UpdateAction(TBasicAction* Action);
     TPersistent* GetOwner() override { return FOwner; }
     AnsiString GetNamePath() override { return FName; }
 

@@ -152,12 +152,17 @@ std::vector<TComponent*> ChildrenOf(TComponent* Component, TComponent* Root)
     return std::move(c.List);
 }
 
-bool OwnedBy(TComponent* C, TComponent* Owner)
+// C is Owner or belongs to it: through its owners, or through its parents (a menu item
+// freed with its parent item is owned by the form, not by that item).
+bool OwnedBy(TComponent* C, TComponent* Owner, int Depth = 0)
 {
-    for (; C; C = C->Owner())
-        if (C == Owner)
-            return true;
-    return false;
+    if (!C || Depth > 64)
+        return false;
+    if (C == Owner)
+        return true;
+    if (OwnedBy(C->Owner(), Owner, Depth + 1))
+        return true;
+    return C->HasParent() && OwnedBy(C->GetParentComponent(), Owner, Depth + 1);
 }
 
 } // namespace

@@ -82,23 +82,30 @@ void DoneForms()
 // ---------------------------------------------------------------------------------------
 // TCustomForm
 
-Z_CLASS_IMPL(TCustomForm, TWinControl, Z_PROP_BOOL(TCustomForm, KeyPreview, false),
+namespace {
+// The form's Menu: a reference to a main menu, which this unit knows only as a component.
+template <class Form> TPropInfo MenuProp()
+{
+    TPropInfo p;
+    p.Name = "Menu";
+    p.Kind = tkClass;
+    p.IsComponentRef = true;
+    p.GetObj = [](const TObject* o) -> TObject* { return static_cast<const Form*>(o)->MenuComponent(); };
+    p.SetObj = [](TObject* o, TObject* v) {
+        auto* c = dynamic_cast<TComponent*>(v);
+        static_cast<Form*>(o)->SetMenu(c && FormHooks.AsMainMenu ? FormHooks.AsMainMenu(c) : nullptr);
+    };
+    return p;
+}
+} // namespace
+
+Z_CLASS_IMPL(TCustomForm, TWinControl, MenuProp<TCustomForm>(), Z_PROP_BOOL(TCustomForm, KeyPreview, false),
              Z_PROP_BOOL(TCustomForm, OldCreateOrder, false),
              Z_PROP_BOOL(TCustomForm, AlphaBlend, false),
              Z_PROP_INT(TCustomForm, AlphaBlendValue, 255),
              Z_PROP_BOOL(TCustomForm, TransparentColor, false),
              Z_PROP_INT(TCustomForm, TransparentColorValue, 0))
 Z_CLASS_IMPL(TForm, TCustomForm)
-
-void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root)
-{
-    for (int i = 0; i < ComponentCount(); ++i) {
-        TComponent* c = Components(i);
-        if (!c->HasParent())
-            Proc(c);
-    }
-    TWinControl::GetChildren(Proc, Root);
-}
 
 TCustomForm::TCustomForm(TComponent* AOwner)
     : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>()), FIcon(std::make_unique<TIcon>())
@@ -777,7 +784,19 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
 
 bool TCustomForm::IsShortCut(TMessage& KeyMessage)
 {
-    return FMenu && FHandle && FormHooks.IsShortCut && FormHooks.IsShortCut(FMenu, KeyMessage);
+    if (FMenu && FHandle && FormHooks.IsShortCut && FormHooks.IsShortCut(FMenu, KeyMessage))
+        return true;
+    return FormHooks.ActionShortCut && FormHooks.ActionShortCut(this, KeyMessage);
+}
+
+void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root)
+{
+    TWinControl::GetChildren(Proc, Root);
+    if (Root != this)
+        return;
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (!Components(i)->HasParent())
+            Proc(Components(i));
 }
 
 void TCustomForm::CMDialogKey(TMessage& Message)
@@ -1292,6 +1311,8 @@ void TApplication::SetHint(const AnsiString& Value)
     FHint = Value;
     if (OnHint)
         OnHint(this);
+    else if (FormHooks.HintChanged)
+        FormHooks.HintChanged(FHint);
 }
 
 void TApplication::HookMainWindow(TWindowHook Hook)

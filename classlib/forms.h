@@ -75,6 +75,7 @@ public:
     // The main menu; its native menu is the window's menu.
     TMainMenu* Menu() const { return FMenu; }
     void SetMenu(TMainMenu* Value);
+    TComponent* MenuComponent() const { return FMenuComponent; }
     // Sets the window's menu to the main menu's current native menu (after the menu unit
     // rebuilt it).
     void RefreshMenu();
@@ -115,8 +116,8 @@ public:
     virtual void UpdateActions();
     void DefaultHandler(TMessage& Message) override;
     void SetVisibleState(bool Value);
-    // Form data: the components the form owns that have no parent (menus, managers, other
-    // components that are not controls) come first, then the controls.
+    // In form data the root form's children are its controls, then the components it owns
+    // that have no parent (menus, action lists, image lists).
     void GetChildren(TGetChildProc Proc, TComponent* Root) override;
 
     TNotifyEvent OnCreate;
@@ -412,8 +413,10 @@ void DoneForms();
 // What forms ask of menus and actions (units built on this one); they fill these when
 // they start. Left empty, forms show no native menu and dispatch no action.
 struct TFormHooks {
-    // The main menu as a component (free notification).
+    // The main menu as a component (free notification), and back (nullptr for a component
+    // that is no main menu): the form's Menu in form data is a component reference.
     TComponent* (*MainMenuComponent)(TMainMenu* Menu) = nullptr;
+    TMainMenu* (*AsMainMenu)(TComponent* Component) = nullptr;
     // The native menu of a main menu; the menu is told the window that shows it (0: none).
     HMENU (*MainMenuHandle)(TMainMenu* Menu, HWND Window) = nullptr;
     // Menu messages of a form window: WM_COMMAND of a menu item, WM_INITMENUPOPUP,
@@ -429,5 +432,10 @@ struct TFormHooks {
     bool (*ActionTarget)(TBasicAction* Action, TComponent* Target, bool Update) = nullptr;
     // OnExecute / OnUpdate of the application for an action: True when handled.
     bool (*ApplicationAction)(TBasicAction* Action, bool Update) = nullptr;
+    // The application's hint changed while it has no OnHint: a hint action shows it.
+    void (*HintChanged)(const AnsiString& Hint) = nullptr;
+    // A key (WM_KEYDOWN message) that is the shortcut of an action of one of the form's
+    // action lists ran that action.
+    bool (*ActionShortCut)(TCustomForm* Form, TMessage& KeyMessage) = nullptr;
 };
 extern TFormHooks FormHooks;

@@ -25,21 +25,7 @@ enum TComboBoxStyle : uint8_t {
 
 enum TCheckBoxState : uint8_t { cbUnchecked, cbChecked, cbGrayed };
 
-// The state of an owner-drawn item: the system's ODS_* bits, as DRAWITEMSTRUCT carries them.
-enum TOwnerDrawStateFlag : uint16_t {
-    odSelected = ODS_SELECTED,
-    odGrayed = ODS_GRAYED,
-    odDisabled = ODS_DISABLED,
-    odChecked = ODS_CHECKED,
-    odFocused = ODS_FOCUS,
-    odDefault = ODS_DEFAULT,
-    odHotLight = ODS_HOTLIGHT,
-    odInactive = ODS_INACTIVE,
-    odNoAccel = ODS_NOACCEL,
-    odNoFocusRect = ODS_NOFOCUSRECT,
-    odComboBoxEdit = ODS_COMBOBOXEDIT,
-};
-using TOwnerDrawState = uint16_t;
+// Owner-drawn items: TOwnerDrawState (winapi.h).
 
 using TDrawItemEvent = TMethod<void(TWinControl* Control, int Index, TRect Rect, TOwnerDrawState State)>;
 using TMeasureItemEvent = TMethod<void(TWinControl* Control, int Index, int& Height)>;
@@ -366,6 +352,10 @@ public:
 
     void Loaded() override;
 
+    // OnSelect, or Change when there is none. Public for the key handling that selects an
+    // item from outside the class (the Unicode combo boxes' wide search).
+    virtual void Select();
+
     TNotifyEvent OnChange;
     TNotifyEvent OnSelect;
     TNotifyEvent OnDropDown;
@@ -388,8 +378,6 @@ protected:
 
     // CM_CHANGED, then OnChange.
     virtual void Change();
-    // OnSelect, or Change when there is none.
-    virtual void Select();
     virtual void DropDown();
     virtual void CloseUp();
     virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);

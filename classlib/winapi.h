@@ -8,6 +8,7 @@
 #ifndef STRICT
 #define STRICT
 #endif
+#include <cstdint>
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -60,3 +61,20 @@
 #undef LoadImage
 #undef EnumFonts
 #undef Yield
+
+// The state of an owner-drawn item (menu items, list and combo box items): the system's
+// ODS_* bits, as DRAWITEMSTRUCT carries them.
+enum TOwnerDrawStateFlag : uint16_t {
+    odSelected = ODS_SELECTED,
+    odGrayed = ODS_GRAYED,
+    odDisabled = ODS_DISABLED,
+    odChecked = ODS_CHECKED,
+    odFocused = ODS_FOCUS,
+    odDefault = ODS_DEFAULT,
+    odHotLight = ODS_HOTLIGHT,
+    odInactive = ODS_INACTIVE,
+    odNoAccel = ODS_NOACCEL,
+    odNoFocusRect = ODS_NOFOCUSRECT,
+    odComboBoxEdit = ODS_COMBOBOXEDIT,
+};
+using TOwnerDrawState = uint16_t;

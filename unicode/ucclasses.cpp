@@ -553,14 +553,17 @@ class TTextPieceReader {
 public:
     static constexpr int32_t PieceBytes = 256 * 1024;
 
-    template <class F> static void Run(TStream* Stream, TUcTextCharSet CharSet, F&& Line)
+    // After the lines of each piece, Progress learns the bytes read so far and in all.
+    template <class F, class P> static void Run(TStream* Stream, TUcTextCharSet CharSet, F&& Line, P&& Progress)
     {
         TTextPieceReader r(Stream);
+        const int32_t total = r.FLeft;
         auto emit = [&](const WideChar* b, const WideChar* e, bool last) {
             if (r.FSkipSeparator && b < e && *b == 0x2028)
                 ++b;
             SplitWideText(b, e, Line);
             r.FSkipSeparator = !last;
+            Progress(total - r.FLeft, total);
         };
         if (CharSet == csUnicodeText || CharSet == csUnicodeSwappedText)
             r.RunWide(CharSet == csUnicodeSwappedText, emit);
@@ -688,15 +691,42 @@ void TUcStringList::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
     }
     TWideStringsUpdate update(this);
     const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
-    std::vector<WideString> lines;
-    TTextPieceReader::Run(Stream, charSet, [&lines](const WideChar* b, const WideChar* e) { lines.emplace_back(b, e); });
+    // The lines go straight into a new item array, sized from the lines of the first piece,
+    // that then takes the place of the old one: no second array, no second pass.
+    std::unique_ptr<Item[]> items;
+    int count = 0;
+    int capacity = 0;
+    auto reserve = [&](int64_t Wanted) {
+        const int n = static_cast<int>(std::min<int64_t>(Wanted, INT_MAX / static_cast<int>(sizeof(Item))));
+        if (n <= capacity)
+            return;
+        auto list = std::make_unique<Item[]>(static_cast<size_t>(n));
+        std::move(items.get(), items.get() + count, list.get());
+        items = std::move(list);
+        capacity = n;
+    };
+    bool estimated = false;
+    TTextPieceReader::Run(
+        Stream, charSet,
+        [&](const WideChar* b, const WideChar* e) {
+            if (count == capacity) {
+                reserve(static_cast<int64_t>(capacity) + capacity / 2 + 16);
+                if (count == capacity)
+                    throw EOutOfMemory("Out of memory");
+            }
+            items[count++].S.assign(b, e);
+        },
+        [&](int32_t Done, int32_t Total) {
+            if (!estimated && Done > 0 && Done < Total)
+                reserve(static_cast<int64_t>(count) * Total / Done * 9 / 8 + 16);
+            estimated = true;
+        });
     // Only now, with everything read, do the old items go.
     Clear();
-    SetCapacity(static_cast<int>(lines.size()));
     Changing();
-    for (size_t i = 0; i < lines.size(); ++i)
-        FList[i].S = std::move(lines[i]);
-    FCount = static_cast<int>(lines.size());
+    FList = std::move(items);
+    FCount = count;
+    FCapacity = capacity;
     Changed();
 }
 

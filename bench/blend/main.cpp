@@ -1,5 +1,6 @@
 // Throughput of the skin painter's alpha blend and keyed copy on a 1024 x 1024 24-bit bitmap,
 // next to memcpy of the same bytes and the system's AlphaBlend doing the same blend.
+#include "bench/timing.h"
 #include "skin/zgraphics.h"
 #include "unicode/ucsystem.h"
 
@@ -14,37 +15,25 @@ namespace {
 constexpr int Size = 1024;
 constexpr int Alpha = 128;   // the destination's weight
 
-double Seconds()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return double(t.QuadPart) / double(freq.QuadPart);
-}
-
 // MB/s (10^6 bytes) of the best of several runs, each long enough to time.
 double Throughput(size_t Bytes, const std::function<void()>& Pass)
 {
     Pass();   // warm the caches and the pages
     int reps = 1;
     for (;;) {
-        double t0 = Seconds();
+        double t0 = Now();
         for (int i = 0; i < reps; ++i)
             Pass();
-        if (Seconds() - t0 > 0.05)
+        if (Now() - t0 > 0.05)
             break;
         reps *= 2;
     }
     double best = 1e30;
     for (int run = 0; run < 7; ++run) {
-        double t0 = Seconds();
+        double t0 = Now();
         for (int i = 0; i < reps; ++i)
             Pass();
-        best = std::min(best, (Seconds() - t0) / reps);
+        best = std::min(best, (Now() - t0) / reps);
     }
     return double(Bytes) / best / 1e6;
 }

@@ -2,6 +2,7 @@
 // the same bytes, and the throughput of the UTF-7 encoder and decoder.
 #include "unicode/ucclasses.h"
 #include "unicode/ucsysutils.h"
+#include "bench/timing.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,30 +10,6 @@
 #include <random>
 
 namespace {
-double Now()
-{
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-// The best of a few runs, in milliseconds.
-template <class F> double BestMs(int Runs, F&& Body)
-{
-    double best = 1e30;
-    for (int i = 0; i < Runs; ++i) {
-        double t0 = Now();
-        Body();
-        best = std::min(best, (Now() - t0) * 1000.0);
-    }
-    return best;
-}
-
 // Lines of a chat history: mostly Cyrillic words, some Latin, digits and punctuation.
 WideString MakeText(size_t TargetUtf8Bytes)
 {

@@ -1,5 +1,6 @@
 #include "test_main.h"
 #include "classlib/forms.h"
+#include "classlib/menus.h"
 #include "classlib/sysutils.h"
 
 int main(int argc, char** argv)
@@ -7,7 +8,9 @@ int main(int argc, char** argv)
     int result = RunTests(argc, argv, [] {
         InitSysUtils();
         InitForms();
+        InitMenus();
     });
+    DoneMenus();
     DoneForms();
     return result;
 }

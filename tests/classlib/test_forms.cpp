@@ -611,6 +611,7 @@ struct TFakeMenu {
 TEST_CASE("a form shows its main menu's native menu and takes its hints")
 {
     TFormHooks saved = FormHooks;
+    FormHooks = TFormHooks{};
     FormHooks.MainMenuComponent = &TFakeMenu::Component;
     FormHooks.MainMenuHandle = &TFakeMenu::Handle;
     FormHooks.MenuSelectHint = &TFakeMenu::SelectHint;
@@ -639,61 +640,4 @@ TEST_CASE("a form shows its main menu's native menu and takes its hints")
     CHECK(GetMenu(form->WindowHandle()) == nullptr);
     DestroyMenu(TFakeMenu::Native);
     FormHooks = saved;
-}
-
-namespace {
-
-// A component that is not a control, and a control, both of the form data's making.
-class TFormPart : public TComponent {
-    Z_CLASS(TFormPart, TComponent)
-public:
-    explicit TFormPart(TComponent* AOwner) : TComponent(AOwner) {}
-    int Size() const { return FSize; }
-    void SetSize(int Value) { FSize = Value; }
-
-private:
-    int FSize = 0;
-};
-Z_CLASS_IMPL(TFormPart, TComponent, Z_PROP_INT(TFormPart, Size, 0))
-
-class TFormPanel : public TCustomControl {
-    Z_CLASS(TFormPanel, TCustomControl)
-public:
-    explicit TFormPanel(TComponent* AOwner) : TCustomControl(AOwner) {}
-};
-Z_CLASS_IMPL(TFormPanel, TCustomControl)
-
-} // namespace
-
-TEST_CASE("a form's data holds the components it owns that are not controls, then its controls")
-{
-    RegisterClass(TFormPart::StaticClassInfo());
-    RegisterClass(TFormPanel::StaticClassInfo());
-    TMemoryStream data;
-    {
-        TForm form(nullptr);
-        form.SetName("Holder");
-        auto* panel = new TFormPanel(&form);
-        panel->SetName("Panel");
-        panel->SetParent(&form);
-        auto* part = new TFormPart(&form);   // made after the control, written before it
-        part->SetName("Part");
-        part->SetSize(7);
-        data.WriteComponent(&form);
-    }
-    AnsiString bytes(static_cast<const char*>(data.Memory()), size_t(data.Size()));
-    REQUIRE(bytes.find("Part") != AnsiString::npos);
-    CHECK(bytes.find("Part") < bytes.find("Panel"));
-
-    TForm read(nullptr);
-    data.SetPosition(0);
-    data.ReadComponent(&read);
-    auto* part = dynamic_cast<TFormPart*>(read.FindComponent("Part"));
-    auto* panel = dynamic_cast<TFormPanel*>(read.FindComponent("Panel"));
-    REQUIRE(part);
-    REQUIRE(panel);
-    CHECK(part->Size() == 7);
-    CHECK(part->Owner() == &read);
-    CHECK(panel->Parent() == &read);
-    CHECK(read.ControlCount() == 1);
 }

@@ -292,6 +292,26 @@ TEST_CASE("large files read in pieces give the same lines as read whole")
         REQUIRE(p.size() == 3);
         CHECK(p[1] == big);
     }
+    SUBCASE("long lines first, then many short ones: the item array grows past its estimate")
+    {
+        std::string text;
+        while (text.size() < piece)
+            text += std::string(500, 'L') + "\r\n";
+        const size_t longLines = text.size() / 502;
+        for (int i = 0; i < 200000; ++i)
+            text += std::to_string(i % 10) + "\n";
+        TUcStringList L;
+        TStringStream s("\xEF\xBB\xBF" + text);
+        L.LoadFromStreamDetect(&s, true);
+        REQUIRE(L.Count() == static_cast<int>(longLines) + 200000);
+        CHECK(L.Capacity() >= L.Count());
+        CHECK(L.Strings(0) == WideString(500, L'L'));
+        CHECK(L.Strings(static_cast<int>(longLines) - 1) == WideString(500, L'L'));
+        bool shortOk = true;
+        for (int i = 0; i < 200000; ++i)
+            shortOk = shortOk && L.Strings(static_cast<int>(longLines) + i) == std::to_wstring(i % 10);
+        CHECK(shortOk);
+    }
     SUBCASE("random texts in every character set")
     {
         const WideString alphabet = WideString(L"ab жЖ中\r\n\r\n\x2028\t", 14) + WideString(1, 0) + L"Ω";

@@ -1,0 +1,974 @@
+#include "uctest.h"
+#include "classlib/actnlist.h"
+#include "classlib/forms.h"
+#include "classlib/menus.h"
+#include "classlib/stdctrls.h"
+#include "unicode/uccontrols.h"
+#include "support/screenshot.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <vector>
+
+namespace {
+
+// Cyrillic has an ANSI form under code page 1251; Greek and Chinese have none.
+const WideString Cyrillic = L"\x041F\x0440\x0438\x0432\x0435\x0442";          // Привет
+const WideString Greek = L"\x03A9\x03BC\x03AD\x03B3\x03B1";                    // Ωμέγα
+const WideString Chinese = L"\x4E2D\x6587";                                     // 中文
+const WideString OtherChinese = L"\x65E5\x672C";                                // 日本
+
+// A control with a Unicode window: a plain one, or one whose default procedure is that of
+// the system class SubClass.
+class TUcTestControl : public TWinControl {
+    Z_CLASS(TUcTestControl, TWinControl)
+public:
+    explicit TUcTestControl(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 120, 24); }
+    WideString SubClass;
+    bool UseSystemProc = false;
+    bool FailCreate = false;
+    char Replace = 0;
+    std::vector<UINT> Seen;
+    std::vector<char> Keys;
+    int Count(UINT Msg) const { return static_cast<int>(std::count(Seen.begin(), Seen.end(), Msg)); }
+
+protected:
+    void CreateWindowHandle(const TCreateParams& Params) override
+    {
+        CreateUnicodeWindowHandle(this, Params, SubClass, UseSystemProc);
+    }
+    void Dispatch(TMessage& Message) override
+    {
+        Seen.push_back(Message.Msg);
+        if (Message.Msg == WM_NCCREATE && FailCreate) {
+            Message.Result = 0;
+            return;
+        }
+        TWinControl::Dispatch(Message);
+    }
+    void KeyPress(char& Key) override
+    {
+        Keys.push_back(Key);
+        if (Replace)
+            Key = Replace;
+    }
+};
+Z_CLASS_IMPL(TUcTestControl, TWinControl)
+
+// A Unicode edit: the system's "EDIT" class record and procedure.
+class TUcTestEdit : public TUcTestControl {
+    Z_CLASS(TUcTestEdit, TUcTestControl)
+public:
+    explicit TUcTestEdit(TComponent* AOwner) : TUcTestControl(AOwner) { SubClass = L"EDIT"; }
+
+protected:
+    void CreateParams(TCreateParams& Params) override
+    {
+        TUcTestControl::CreateParams(Params);
+        CreateSubClass(Params, "EDIT");
+    }
+};
+Z_CLASS_IMPL(TUcTestEdit, TUcTestControl)
+
+// Controls of classes of their own, for the class registration cases.
+class TUcReRegControl : public TUcTestControl {
+    Z_CLASS(TUcReRegControl, TUcTestControl)
+public:
+    using TUcTestControl::TUcTestControl;
+};
+Z_CLASS_IMPL(TUcReRegControl, TUcTestControl)
+
+class TUcSystemProcControl : public TUcTestControl {
+    Z_CLASS(TUcSystemProcControl, TUcTestControl)
+public:
+    explicit TUcSystemProcControl(TComponent* AOwner) : TUcTestControl(AOwner) { UseSystemProc = true; }
+};
+Z_CLASS_IMPL(TUcSystemProcControl, TUcTestControl)
+
+// The library's own edit with a Unicode window.
+class TUcLibEdit : public TEdit {
+    Z_CLASS(TUcLibEdit, TEdit)
+public:
+    explicit TUcLibEdit(TComponent* AOwner) : TEdit(AOwner) {}
+    std::vector<char> Keys;
+
+protected:
+    void CreateWindowHandle(const TCreateParams& Params) override
+    {
+        CreateUnicodeWindowHandle(this, Params, L"EDIT", false);
+    }
+    void KeyPress(char& Key) override
+    {
+        Keys.push_back(Key);
+        TEdit::KeyPress(Key);
+    }
+};
+Z_CLASS_IMPL(TUcLibEdit, TEdit)
+
+// A plain library control: an ANSI window.
+class TAnsiControl : public TWinControl {
+    Z_CLASS(TAnsiControl, TWinControl)
+public:
+    explicit TAnsiControl(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 50, 20); }
+};
+Z_CLASS_IMPL(TAnsiControl, TWinControl)
+
+class TPaintBox : public TGraphicControl {
+public:
+    explicit TPaintBox(TComponent* AOwner) : TGraphicControl(AOwner) {}
+    int TextChanged = 0;
+
+protected:
+    void Dispatch(TMessage& Message) override
+    {
+        if (Message.Msg == CM_TEXTCHANGED)
+            ++TextChanged;
+        TGraphicControl::Dispatch(Message);
+    }
+};
+
+// A system class of the tests' own that records what its procedure gets: the default
+// procedure of controls that subclass it.
+struct TRecorded {
+    UINT Msg;
+    WPARAM WParam;
+    LPARAM LParam;
+};
+std::vector<TRecorded> g_recorded;
+const wchar_t* const RecorderClass = L"ZUcRecorderW";
+constexpr UINT WM_RECORDED = WM_USER + 100;
+
+LRESULT CALLBACK RecorderProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+{
+    if (Msg == WM_CHAR || Msg == WM_IME_CHAR || Msg == WM_RECORDED || Msg == WM_NOTIFYFORMAT)
+        g_recorded.push_back({Msg, WParam, LParam});
+    if (Msg == WM_RECORDED)
+        return 0x1234;
+    return DefWindowProcW(Wnd, Msg, WParam, LParam);
+}
+
+void RegisterRecorderClass()
+{
+    WNDCLASSW cls{};
+    if (GetClassInfoW(GetModuleHandleW(nullptr), RecorderClass, &cls))
+        return;
+    cls.lpfnWndProc = &RecorderProc;
+    cls.hInstance = GetModuleHandleW(nullptr);
+    cls.lpszClassName = RecorderClass;
+    REQUIRE(RegisterClassW(&cls));
+}
+
+int CountRecorded(UINT Msg)
+{
+    return static_cast<int>(std::count_if(g_recorded.begin(), g_recorded.end(),
+                                          [Msg](const TRecorded& r) { return r.Msg == Msg; }));
+}
+
+const TRecorded* LastRecorded(UINT Msg)
+{
+    for (auto it = g_recorded.rbegin(); it != g_recorded.rend(); ++it)
+        if (it->Msg == Msg)
+            return &*it;
+    return nullptr;
+}
+
+WideString WindowText(HWND Wnd)
+{
+    wchar_t buf[256] = {};
+    GetWindowTextW(Wnd, buf, 256);
+    return buf;
+}
+
+// A form that stays out of the way, with a child control of type T on it.
+struct TTestForm {
+    std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
+    TTestForm() { Form->SetBounds(40, 40, 300, 200); }
+    template <class T> T* Add()
+    {
+        auto* c = new T(Form.get());
+        c->SetParent(Form.get());
+        return c;
+    }
+};
+
+// Replaces a control's WindowProc with its own and counts what passes.
+struct TProcHook {
+    TControl* Control;
+    TWndMethod Old;
+    int Passed = 0;
+    explicit TProcHook(TControl* C) : Control(C), Old(C->WindowProc())
+    {
+        C->SetWindowProc(MakeMethod<&TProcHook::Proc>(this));
+    }
+    void Proc(TMessage& M)
+    {
+        ++Passed;
+        Old(M);
+    }
+};
+
+void Pump()
+{
+    for (int i = 0; i < 5; ++i) {
+        Application->ProcessMessages();
+        Sleep(10);
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+
+TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling")
+{
+    TMessage m{WM_CHAR, 0x0416, 1, 0};
+    PackWideCharMessage(m);
+    CHECK(m.WParamLo() == 255);
+    CHECK(m.WParamHi() == 0x0416);
+    CHECK(WideCharOfCharMessage(m) == L'\x0416');
+    // Packing twice leaves it packed.
+    PackWideCharMessage(m);
+    CHECK(m.WParam == MAKEWPARAM(255, 0x0416));
+    UnpackWideCharMessage(m);
+    CHECK(m.WParam == 0x0416);
+
+    // Characters up to 255 are left as they are, and so is the letter 255 itself.
+    TMessage a{WM_CHAR, 'a', 1, 0};
+    PackWideCharMessage(a);
+    CHECK(a.WParam == 'a');
+    TMessage ya{WM_CHAR, 255, 1, 0};
+    PackWideCharMessage(ya);
+    UnpackWideCharMessage(ya);
+    CHECK(ya.WParam == 255);
+    CHECK(WideCharOfCharMessage(ya) == WideChar(255));
+
+    SetWideCharOfCharMessage(a, L'\x4E2D');
+    CHECK(a.WParam == MAKEWPARAM(255, 0x4E2D));
+    SetWideCharOfCharMessage(a, L'b');
+    CHECK(a.WParam == 'b');
+
+    SUBCASE("a message with the unused word already set, as any process may send, is no failure")
+    {
+        TMessage odd{WM_CHAR, MAKEWPARAM('a', 0x1234), 1, 0};
+        CHECK_NOTHROW(PackWideCharMessage(odd));
+        CHECK(odd.WParam == 'a');
+        TMessage oddWide{WM_CHAR, MAKEWPARAM(0x0416, 0x1234), 1, 0};
+        PackWideCharMessage(oddWide);
+        CHECK(oddWide.WParam == MAKEWPARAM(255, 0x0416));
+        TMessage oddUnpack{WM_CHAR, MAKEWPARAM('a', 0x1234), 1, 0};
+        CHECK_NOTHROW(UnpackWideCharMessage(oddUnpack));
+        CHECK(oddUnpack.WParam == 'a');
+    }
+    SUBCASE("other messages are left alone")
+    {
+        TMessage key{WM_KEYDOWN, 0x0416, 0, 0};
+        PackWideCharMessage(key);
+        UnpackWideCharMessage(key);
+        CHECK(key.WParam == 0x0416);
+    }
+    CHECK(IsWindowTextMessage(WM_SETTEXT));
+    CHECK(IsWindowTextMessage(WM_GETTEXT));
+    CHECK(IsWindowTextMessage(WM_GETTEXTLENGTH));
+    CHECK_FALSE(IsWindowTextMessage(WM_CHAR));
+}
+
+TEST_CASE("wide text and hints of controls without a window")
+{
+    TTestForm f;
+    auto* box = new TPaintBox(f.Form.get());
+    box->SetParent(f.Form.get());
+
+    SetControlWideText(box, Cyrillic);
+    CHECK(GetControlWideText(box) == Cyrillic);
+    CHECK(box->Caption() == WideToAnsi(Cyrillic));
+    CHECK(box->TextChanged == 1);
+
+    // A text without an ANSI form lives in the store object; the ANSI side shows "??".
+    SetControlWideText(box, Chinese);
+    CHECK(GetControlWideText(box) == Chinese);
+    CHECK(box->Caption() == "??");
+    CHECK(box->TextChanged == 2);
+    // Another one with the same ANSI form still reaches the control (the ANSI side is
+    // emptied first); the same one again changes nothing.
+    SetControlWideText(box, OtherChinese);
+    CHECK(GetControlWideText(box) == OtherChinese);
+    CHECK(box->TextChanged == 4);
+    SetControlWideText(box, OtherChinese);
+    CHECK(box->TextChanged == 4);
+    // Changed behind the wide side, the ANSI text wins.
+    box->SetCaption("abc");
+    CHECK(GetControlWideText(box) == L"abc");
+
+    // A windowed control without its window keeps the text in the same way.
+    auto* ctl = f.Add<TUcTestControl>();
+    SetControlWideText(ctl, Greek);
+    CHECK_FALSE(ctl->HandleAllocated());
+    CHECK(GetControlWideText(ctl) == Greek);
+    CHECK(ctl->Caption() == WideToAnsi(Greek));
+    REQUIRE(FindWideControlHelper(ctl, false));
+    CHECK(FindWideControlHelper(ctl, false)->StoredWideText == Greek);
+    StoreControlWideText(ctl, Cyrillic);
+    CHECK(GetControlWideText(ctl) == Cyrillic);
+
+    SUBCASE("hints")
+    {
+        SetControlWideHint(ctl, Greek + L"|" + Cyrillic);
+        CHECK(GetControlWideHint(ctl) == Greek + L"|" + Cyrillic);
+        CHECK(ctl->Hint() == WideToAnsi(Greek) + "|" + WideToAnsi(Cyrillic));
+        CHECK(WideShortHintPart(GetControlWideHint(ctl)) == Greek);
+        CHECK(WideLongHintPart(GetControlWideHint(ctl)) == Cyrillic);
+        CHECK(WideShortHintPart(L"plain") == L"plain");
+        CHECK(WideLongHintPart(L"plain") == L"plain");
+        CHECK(WideLongHintPart(L"a|b|c") == L"b|c");
+        ctl->SetHint("ansi");
+        CHECK(GetControlWideHint(ctl) == L"ansi");
+
+        // The first hint going up the parents.
+        SetControlWideHint(f.Form.get(), Chinese);
+        SetControlWideHint(ctl, L"");
+        CHECK(GetWideHintOfChain(box) == Chinese);
+        SetControlWideHint(box, Greek);
+        CHECK(GetWideHintOfChain(box) == Greek);
+        CHECK(GetWideHintOfChain(nullptr).empty());
+    }
+    SUBCASE("the ANSI platform converts")
+    {
+        TAnsiPlatform ansi;
+        SetControlWideText(box, Cyrillic);
+        CHECK(box->Caption() == WideToAnsi(Cyrillic));
+        SetControlWideText(box, Chinese);
+        CHECK(GetControlWideText(box) == L"??");
+        SetControlWideHint(box, Greek);
+        CHECK(box->Hint() == WideToAnsi(Greek));
+        CHECK(GetControlWideHint(box) == AnsiToWide(WideToAnsi(Greek)));
+    }
+    SUBCASE("a store object goes with its control")
+    {
+        TWideControlHelper* helper = FindWideControlHelper(box, true);
+        CHECK(helper->Control() == box);
+        CHECK(FindWideControlHelper(box, true) == helper);
+        uint32_t serial = helper->Serial();
+        delete box;
+        auto* other = new TPaintBox(nullptr);
+        TWideControlHelper* next = FindWideControlHelper(other, true);
+        CHECK(next->Serial() != serial);
+        delete other;
+    }
+}
+
+TEST_CASE("wide caption and hint are stored unless an action supplies them")
+{
+    TTestForm f;
+    auto* ctl = f.Add<TUcTestControl>();
+    CHECK(IsWideCaptionStored(ctl));
+    CHECK(IsWideHintStored(ctl));
+    auto* action = new TAction(f.Form.get());
+    action->SetCaption("Open");
+    action->SetHint("Opens");
+    ctl->SetAction(action);
+    CHECK(ctl->Caption() == "Open");
+    CHECK_FALSE(IsWideCaptionStored(ctl));
+    CHECK_FALSE(IsWideHintStored(ctl));
+    SetControlWideText(ctl, Cyrillic);
+    SetControlWideHint(ctl, Greek);
+    CHECK(IsWideCaptionStored(ctl));
+    CHECK(IsWideHintStored(ctl));
+    ctl->SetAction(nullptr);
+}
+
+TEST_CASE("a Unicode window keeps its wide caption when it is made again")
+{
+    TTestForm f;
+    auto* ctl = f.Add<TUcTestControl>();
+    ctl->SetName("Probe");
+    for (const WideString& text : {Cyrillic, Greek, Chinese}) {
+        CAPTURE(WideToUtf8(text));
+        SetControlWideText(ctl, text);
+        HWND first = ctl->Handle();
+        CHECK(IsWindowUnicode(first));
+        wchar_t cls[80] = {};
+        GetClassNameW(first, cls, 80);
+        CHECK(WideString(cls) == L"TUcTestControl.UnicodeClass");
+        CHECK(FindControl(first) == ctl);
+        CHECK(WindowText(first) == text);
+        CHECK(GetControlWideText(ctl) == text);
+
+        ctl->RecreateWnd();
+        CHECK_FALSE(ctl->HandleAllocated());
+        CHECK(GetControlWideText(ctl) == text);
+        CHECK(ctl->Caption() == WideToAnsi(text));
+        HWND second = ctl->Handle();
+        CHECK(IsWindowUnicode(second));
+        CHECK(WindowText(second) == text);
+        CHECK(GetControlWideText(ctl) == text);
+    }
+    // A caption changed through the ANSI side while there is no window wins.
+    ctl->RecreateWnd();
+    ctl->SetText("new");
+    CHECK(WindowText(ctl->Handle()) == L"new");
+
+    // An edit keeps its text the same way.
+    auto* edit = f.Add<TUcTestEdit>();
+    SetControlWideText(edit, Chinese + Cyrillic);
+    CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic);
+    edit->RecreateWnd();
+    CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic);
+}
+
+TEST_CASE("the library's edit with a Unicode window")
+{
+    TTestForm f;
+    auto* edit = f.Add<TUcLibEdit>();
+    int changes = 0;
+    struct TCounter {
+        int* Count;
+        void Changed(TObject*) { ++*Count; }
+    } counter{&changes};
+    edit->OnChange = MakeMethod<&TCounter::Changed>(&counter);
+    SetControlWideText(edit, Chinese + Cyrillic);
+    HWND wnd = edit->Handle();
+    CHECK(IsWindowUnicode(wnd));
+    CHECK(WindowText(wnd) == Chinese + Cyrillic);
+    CHECK(edit->Text() == "??" + WideToAnsi(Cyrillic));
+    SendMessageW(wnd, EM_SETSEL, 8, 8);
+    SendMessageW(wnd, WM_CHAR, 0x0416, 1);
+    CHECK(WindowText(wnd) == Chinese + Cyrillic + L"\x0416");
+    REQUIRE_FALSE(edit->Keys.empty());
+    CHECK(static_cast<uint8_t>(edit->Keys.back()) == 255);
+    CHECK(changes > 0);
+    edit->RecreateWnd();
+    CHECK(WindowText(edit->Handle()) == Chinese + Cyrillic + L"\x0416");
+}
+
+TEST_CASE("the same wide caption set twice is announced once")
+{
+    TTestForm f;
+    auto* ctl = f.Add<TUcTestControl>();
+    ctl->HandleNeeded();
+    ctl->Seen.clear();
+    SetControlWideText(ctl, Chinese);
+    SetControlWideText(ctl, Chinese);
+    CHECK(ctl->Count(CM_TEXTCHANGED) == 1);
+    // A text with the same ANSI form is a change of its own.
+    SetControlWideText(ctl, OtherChinese);
+    CHECK(ctl->Count(CM_TEXTCHANGED) == 2);
+    CHECK(WindowText(ctl->Handle()) == OtherChinese);
+}
+
+TEST_CASE("text messages of the library go to a Unicode window as ANSI, the system's own do not")
+{
+    TTestForm f;
+    auto* ctl = f.Add<TUcTestControl>();
+    SetControlWideText(ctl, Chinese);
+    HWND wnd = ctl->Handle();
+
+    // The library asks: the system hands over its ANSI form.
+    CHECK(ctl->Text() == "??");
+    CHECK(ctl->GetTextLen() == 2);
+    SetControlWideText(ctl, Cyrillic);
+    CHECK(ctl->Text() == WideToAnsi(Cyrillic));
+    // The library sets ANSI text: the window gets it converted.
+    ctl->SetText(WideToAnsi(L"\x041C\x0438\x0440"));
+    CHECK(WindowText(wnd) == L"\x041C\x0438\x0440");
+
+    // The system asks the window itself: the library's handling sees the request once, and
+    // the answer is wide.
+    SetControlWideText(ctl, Chinese);
+    ctl->Seen.clear();
+    wchar_t buf[16] = {};
+    CHECK(SendMessageW(wnd, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(buf)) == 2);
+    CHECK(WideString(buf) == Chinese);
+    CHECK(ctl->Count(WM_GETTEXT) == 1);
+    CHECK(SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0) == 2);
+}
+
+TEST_CASE("WM_CHAR of a character above 255 reaches the key handling packed and leaves it whole")
+{
+    RegisterRecorderClass();
+    TTestForm f;
+
+    SUBCASE("into an edit")
+    {
+        auto* edit = f.Add<TUcTestEdit>();
+        HWND wnd = edit->Handle();
+        SendMessageW(wnd, WM_CHAR, 0x0416, 1);
+        REQUIRE(edit->Keys.size() == 1);
+        CHECK(static_cast<uint8_t>(edit->Keys[0]) == 255);
+        CHECK(WindowText(wnd) == L"\x0416");
+        // A key the handling replaces or eats is the library's affair as before.
+        edit->Replace = 'x';
+        SendMessageW(wnd, WM_CHAR, 0x0436, 1);
+        CHECK(WindowText(wnd) == L"\x0416x");
+        edit->Replace = 0;
+        SendMessageW(wnd, WM_CHAR, 'a', 1);
+        CHECK(WindowText(wnd) == L"\x0416xa");
+        CHECK(edit->Keys.back() == 'a');
+    }
+    SUBCASE("into the default procedure")
+    {
+        auto* ctl = f.Add<TUcTestControl>();
+        ctl->SubClass = RecorderClass;
+        HWND wnd = ctl->Handle();
+        g_recorded.clear();
+        SendMessageW(wnd, WM_CHAR, 0x4E2D, 1);
+        REQUIRE(LastRecorded(WM_CHAR));
+        CHECK(LastRecorded(WM_CHAR)->WParam == 0x4E2D);
+        // A foreign sender's high word neither trips anything nor comes through.
+        SendMessageW(wnd, WM_CHAR, MAKEWPARAM('q', 0x1234), 1);
+        CHECK(LastRecorded(WM_CHAR)->WParam == 'q');
+        CHECK(ctl->Keys.back() == 'q');
+        CHECK(CountRecorded(WM_CHAR) == 2);
+
+        // Before XP an IME character becomes WM_CHAR; later it passes as it is.
+        SendMessageW(wnd, WM_IME_CHAR, 0x4E2D, 1);
+        CHECK(LastRecorded(WM_IME_CHAR)->WParam == 0x4E2D);
+        {
+            TRestore<bool> restore(PlatformIsXPOrLater);
+            PlatformIsXPOrLater = false;
+            g_recorded.clear();
+            SendMessageW(wnd, WM_IME_CHAR, 0x6587, 1);
+            CHECK(CountRecorded(WM_IME_CHAR) == 0);
+            REQUIRE(LastRecorded(WM_CHAR));
+            CHECK(LastRecorded(WM_CHAR)->WParam == 0x6587);
+        }
+    }
+}
+
+TEST_CASE("the trap's default procedure passes on to the control's own default procedure")
+{
+    RegisterRecorderClass();
+    TTestForm f;
+    auto* ctl = f.Add<TUcTestControl>();
+    ctl->SubClass = RecorderClass;
+    HWND wnd = ctl->Handle();
+    TWinControlTrap* trap = FindWinControlTrap(ctl);
+    REQUIRE(trap);
+    CHECK(trap->Handle() == wnd);
+    CHECK((ctl->DefWndProc() == trap->DefWindowProcEntry()));
+    CHECK(ctl->WindowProc() == trap->WindowProcMethod());
+    CHECK((reinterpret_cast<WNDPROC>(GetWindowLongPtrW(wnd, GWLP_WNDPROC)) == trap->WindowProcEntry()));
+
+    g_recorded.clear();
+    // From the system and from the library, a message nobody handles reaches the system
+    // class's procedure once, and its answer comes back.
+    CHECK(SendMessageW(wnd, WM_RECORDED, 1, 2) == 0x1234);
+    CHECK(ctl->Perform(WM_RECORDED, 3, 4) == 0x1234);
+    CHECK(CountRecorded(WM_RECORDED) == 2);
+    CHECK(LastRecorded(WM_RECORDED)->WParam == 3);
+
+    SUBCASE("notification format")
+    {
+        auto* other = f.Add<TUcTestControl>();
+        auto* ansi = f.Add<TAnsiControl>();
+        CHECK(SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(other->Handle()), NF_QUERY) == NFR_UNICODE);
+        CHECK(SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(ansi->Handle()), NF_QUERY) == NFR_ANSI);
+        CHECK_FALSE(IsWindowUnicode(ansi->Handle()));
+        // A requery is the control's own affair.
+        g_recorded.clear();
+        SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(f.Form->Handle()), NF_REQUERY);
+        CHECK(CountRecorded(WM_NOTIFYFORMAT) == 1);
+    }
+}
+
+TEST_CASE("a Unicode window class registered earlier with another procedure is registered again")
+{
+    HINSTANCE inst = GetModuleHandleW(nullptr);
+    UnregisterClassW(L"TUcReRegControl.UnicodeClass", inst);
+    WNDCLASSW cls{};
+    cls.lpfnWndProc = &DefWindowProcW;
+    cls.hInstance = inst;
+    cls.lpszClassName = L"TUcReRegControl.UnicodeClass";
+    REQUIRE(RegisterClassW(&cls));
+
+    TTestForm f;
+    auto* ctl = f.Add<TUcReRegControl>();
+    SetControlWideText(ctl, Greek);
+    HWND wnd = ctl->Handle();
+    WNDCLASSW found{};
+    REQUIRE(GetClassInfoW(inst, L"TUcReRegControl.UnicodeClass", &found));
+    CHECK((found.lpfnWndProc == &UnicodeInitialWindowProc));
+    CHECK(FindControl(wnd) == ctl);
+    CHECK(WindowText(wnd) == Greek);
+
+    // Registering with the same procedure again leaves the class alone (it has a window).
+    TCreateParams params;
+    params.SetWinClassName("TUcReRegControl");
+    params.WindowClass.hInstance = inst;
+    WideString name;
+    CHECK_NOTHROW(RegisterUnicodeWindowClass(params, name, false));
+    CHECK(name == L"TUcReRegControl.UnicodeClass");
+    // Another procedure while a window of the class lives: the class cannot go.
+    CHECK_THROWS_AS(RegisterUnicodeWindowClass(params, name, true), EOSError);
+}
+
+TEST_CASE("a Unicode window with the library's own window procedure")
+{
+    TTestForm f;
+    auto* ctl = f.Add<TUcSystemProcControl>();
+    SetControlWideText(ctl, Chinese);
+    HWND wnd = ctl->Handle();
+    CHECK(IsWindowUnicode(wnd));
+    WNDCLASSW found{};
+    REQUIRE(GetClassInfoW(GetModuleHandleW(nullptr), L"TUcSystemProcControl.UnicodeClass", &found));
+    CHECK((found.lpfnWndProc == &InitWndProc));
+    CHECK(FindControl(wnd) == ctl);
+    CHECK(WindowText(wnd) == Chinese);
+    CHECK(ctl->Text() == "??");
+    SendMessageW(wnd, WM_CHAR, 0x0416, 1);
+    REQUIRE_FALSE(ctl->Keys.empty());
+    CHECK(static_cast<uint8_t>(ctl->Keys.back()) == 255);
+    ctl->RecreateWnd();
+    CHECK(WindowText(ctl->Handle()) == Chinese);
+}
+
+TEST_CASE("failures of window creation and subclassing")
+{
+    TTestForm f;
+    int traps = WinControlTrapCount();
+
+    SUBCASE("a window that cannot be made leaves no control marked as being created")
+    {
+        auto* ctl = f.Add<TUcTestControl>();
+        ctl->FailCreate = true;
+        CHECK_THROWS_AS(ctl->HandleNeeded(), EOSError);
+        CHECK(WindowBeingCreated() == nullptr);
+        CHECK(CreationControl == nullptr);
+        CHECK_FALSE(ctl->HandleAllocated());
+        CHECK(WinControlTrapCount() == traps);
+        ctl->FailCreate = false;
+        SetControlWideText(ctl, Cyrillic);
+        CHECK(WindowText(ctl->Handle()) == Cyrillic);
+        CHECK(WindowBeingCreated() == nullptr);
+    }
+    SUBCASE("a control that is being destroyed gets no window")
+    {
+        auto* ctl = f.Add<TUcTestControl>();
+        ctl->SetName("Going");
+        ctl->SetComponentStateFlag(csDestroying, true);
+        CHECK_THROWS_WITH_AS(ctl->HandleNeeded(),
+                             "Internal Error: Can not subclass a control while it's being destroyed: Going (TUcTestControl)",
+                             EUcInternalError);
+        CHECK_THROWS_WITH_AS(std::make_unique<TWinControlTrap>(ctl),
+                             "Internal Error: Can not subclass a control while it's being destroyed: Going (TUcTestControl)",
+                             EUcInternalError);
+        ctl->SetComponentStateFlag(csDestroying, false);
+        CHECK(WindowBeingCreated() == nullptr);
+        CHECK(WinControlTrapCount() == traps);
+    }
+    SUBCASE("only Unicode windows are subclassed")
+    {
+        auto* ansi = f.Add<TAnsiControl>();
+        ansi->HandleNeeded();
+        CHECK_THROWS_WITH_AS(SubClassUnicodeControl(ansi, "", false),
+                             "Internal Error: SubClassUnicodeControl.Control is not Unicode.", EUcInternalError);
+        CHECK_THROWS_AS(SubClassUnicodeControl(f.Add<TUcTestControl>(), "", false), EUcInternalError);
+    }
+}
+
+TEST_CASE("traps go with their windows and are reused only by their own control")
+{
+    TTestForm f;
+    int traps = WinControlTrapCount();
+
+    SUBCASE("a trap nobody else holds goes with its window")
+    {
+        auto* ctl = f.Add<TUcTestControl>();
+        ctl->HandleNeeded();
+        CHECK(WinControlTrapCount() == traps + 1);
+        TWndMethod own = ctl->WindowProc();
+        ctl->RecreateWnd();
+        CHECK(WinControlTrapCount() == traps);
+        CHECK(FreeWinControlTrapCount() == 0);
+        CHECK(ctl->WindowProc() != own);
+        CHECK(ctl->WindowProc().Data() == static_cast<void*>(static_cast<TControl*>(ctl)));
+        ctl->HandleNeeded();
+        delete ctl;
+        CHECK(WinControlTrapCount() == traps);
+    }
+    SUBCASE("a trap under another WindowProc is kept for its control and taken again")
+    {
+        auto* ctl = f.Add<TUcTestControl>();
+        SetControlWideText(ctl, Chinese);
+        ctl->HandleNeeded();
+        TWinControlTrap* trap = FindWinControlTrap(ctl);
+        REQUIRE(trap);
+        TProcHook hook(ctl);
+        ctl->RecreateWnd();
+        CHECK(FreeWinControlTrapCount() == 1);
+        CHECK(WinControlTrapCount() == traps + 1);
+        // Without a window the trap only passes messages on.
+        CHECK(ctl->Text() == "??");
+
+        HWND wnd = ctl->Handle();
+        CHECK(FreeWinControlTrapCount() == 0);
+        CHECK(FindWinControlTrap(ctl) == trap);
+        CHECK(WinControlTrapCount() == traps + 1);
+        // Installed once: the library's text request passes the hook and the trap, once.
+        hook.Passed = 0;
+        CHECK(ctl->Text() == "??");
+        CHECK(WindowText(wnd) == Chinese);
+        CHECK(hook.Passed > 0);
+        CHECK(ctl->WindowProc() == MakeMethod<&TProcHook::Proc>(&hook));
+        delete ctl;
+        CHECK(WinControlTrapCount() == traps);
+        CHECK(FreeWinControlTrapCount() == 0);
+    }
+    SUBCASE("a kept trap is not given to another control at the same address")
+    {
+        alignas(TUcTestControl) unsigned char storage[sizeof(TUcTestControl)];
+        auto* first = new (storage) TUcTestControl(nullptr);
+        first->SetParent(f.Form.get());
+        first->HandleNeeded();
+        TWideControlHelper* helper = FindWideControlHelper(first, true);
+        uint32_t firstSerial = helper->Serial();
+        {
+            TProcHook hook(first);
+            first->RecreateWnd();
+            CHECK(FreeWinControlTrapCount() == 1);
+            first->~TUcTestControl();
+        }
+        CHECK(FreeWinControlTrapCount() == 0);
+        CHECK(WinControlTrapCount() == traps);
+
+        auto* second = new (storage) TUcTestControl(nullptr);
+        REQUIRE(static_cast<void*>(second) == static_cast<void*>(storage));
+        second->SetParent(f.Form.get());
+        SetControlWideText(second, Greek);
+        HWND wnd = second->Handle();
+        TWinControlTrap* trap = FindWinControlTrap(second);
+        REQUIRE(trap);
+        CHECK(second->WindowProc() == trap->WindowProcMethod());
+        CHECK(FindWideControlHelper(second, false)->Serial() != firstSerial);
+        CHECK(second->Text() == WideToAnsi(Greek));
+        CHECK(WindowText(wnd) == Greek);
+        second->~TUcTestControl();
+        CHECK(WinControlTrapCount() == traps);
+    }
+}
+
+TEST_CASE("the Unicode hint window")
+{
+    SUBCASE("CM_HINTSHOW swaps the plain hint window class and points the data at the hint info")
+    {
+        TTestForm f;
+        auto* ctl = f.Add<TUcTestControl>();
+        SetControlWideHint(ctl, Greek + L"|long");
+        auto infoOf = [&](const TClassInfo* cls) {
+            THintInfo info;
+            info.HintControl = ctl;
+            info.HintWindowClass = cls;
+            info.HintStr = "kept";
+            return info;
+        };
+        THintInfo info = infoOf(&THintWindow::StaticClassInfo());
+        TMessage m{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info), 0};
+        HandleHintShowWide(m);
+        CHECK(info.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
+        CHECK(info.HintData == &info);
+        CHECK(info.HintStr == WideToAnsi(Greek));
+        CHECK(WideHintTextOfHintInfo(info) == Greek);
+
+        // Through the trap of a Unicode window, as the application sends it.
+        THintInfo viaTrap = infoOf(&THintWindow::StaticClassInfo());
+        ctl->HandleNeeded();
+        ctl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&viaTrap));
+        CHECK(viaTrap.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
+        CHECK(viaTrap.HintData == &viaTrap);
+
+        // Another class is left alone.
+        THintInfo other = infoOf(&TCustomControl::StaticClassInfo());
+        ctl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&other));
+        CHECK(other.HintWindowClass == &TCustomControl::StaticClassInfo());
+        CHECK(other.HintStr == "kept");
+        CHECK(other.HintData == nullptr);
+        // A hint string changed afterwards is shown as it is.
+        info.HintStr = "changed";
+        CHECK(WideHintTextOfHintInfo(info) == L"changed");
+    }
+    SUBCASE("a hint that shows its action's shortcut keeps the wide hint")
+    {
+        TTestForm f;
+        auto* ctl = f.Add<TUcTestControl>();
+        auto* action = new TAction(f.Form.get());
+        action->SetShortCut(ShortCut('S', ssCtrl));
+        ctl->SetAction(action);
+        SetControlWideHint(ctl, Greek);
+        THintInfo info;
+        info.HintControl = ctl;
+        info.HintStr = WideToAnsi(Greek) + " (Ctrl+S)";
+        CHECK(WideHintTextOfHintInfo(info) == Greek + L" (Ctrl+S)");
+        {
+            // The Unicode menus give the shortcut's wide text.
+            TRestore<decltype(UcShortCutToWideText)> restore(UcShortCutToWideText);
+            UcShortCutToWideText = [](uint16_t) { return WideString(L"\x0421\x0442\x0440+S"); };
+            CHECK(WideHintTextOfHintInfo(info) == Greek + L" (\x0421\x0442\x0440+S)");
+        }
+        info.HintStr = "something else";
+        CHECK(WideHintTextOfHintInfo(info) == L"something else");
+        // Without shortcuts in hints the hint string is only widened.
+        Application->SetHintShortCuts(false);
+        info.HintStr = WideToAnsi(Greek) + " (Ctrl+S)";
+        CHECK(WideHintTextOfHintInfo(info) == AnsiToWide(info.HintStr));
+        Application->SetHintShortCuts(true);
+        ctl->SetAction(nullptr);
+    }
+    SUBCASE("a hint shown over a control draws its wide text")
+    {
+        TTestForm f;
+        f.Form->SetFormStyle(fsStayOnTop);
+        auto* ctl = f.Add<TUcTestControl>();
+        ctl->SetBounds(20, 20, 120, 40);
+        const WideString hint = Greek + L" " + Cyrillic;
+        SetControlWideHint(ctl, hint + L"|long");
+        ctl->SetShowHint(true);
+        f.Form->Show();
+        Pump();
+        Application->SetShowHint(true);
+        TPoint inside = ctl->ClientToScreen(TPoint(30, 15));
+        SetCursorPos(inside.X, inside.Y);
+        TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(30, 15), 0};
+        Application->HintMouseMessage(ctl, move);
+        Application->ActivateHint(inside);
+        THintWindow* win = Application->HintWindow();
+        REQUIRE(win);
+        CHECK(&win->ClassInfo() == &TUcCustomHintWindow::StaticClassInfo());
+        REQUIRE(win->HandleAllocated());
+        HWND wnd = win->WindowHandle();
+        CHECK(IsWindowUnicode(wnd));
+        CHECK(WindowText(wnd) == hint);
+        CHECK(IsWindowVisible(wnd));
+        CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
+        CHECK(SaveWindowPng(wnd, ZANDREL_BUILD_DIR "/screenshots/uchint.png"));
+
+        // Sized for the wide text.
+        HDC screen = GetDC(nullptr);
+        HGDIOBJ oldFont = SelectObject(screen, Screen->HintFont()->Handle());
+        RECT calc{0, 0, Screen->Width(), 0};
+        DrawTextW(screen, hint.c_str(), -1, &calc, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(screen, oldFont);
+        ReleaseDC(nullptr, screen);
+        CHECK(win->Width() == calc.right + 6);
+
+        // Its painting, into a bitmap, against the same text drawn by the system: the wide
+        // text, not its ANSI form.
+        int w = win->ClientWidth(), h = win->ClientHeight();
+        auto render = [&](const WideString* text) {
+            TBitmap bmp;
+            bmp.SetPixelFormat(pf24bit);
+            bmp.SetSize(w, h);
+            HDC dc = bmp.Canvas()->Handle();
+            HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(ColorToRGB(win->Color())));
+            RECT all{0, 0, w, h};
+            FillRect(dc, &all, brush);
+            DeleteObject(brush);
+            if (text) {
+                HGDIOBJ old = SelectObject(dc, Screen->HintFont()->Handle());
+                SetBkMode(dc, TRANSPARENT);
+                SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(Screen->HintFont()->Color())));
+                RECT r{2, 2, w, h};
+                DrawTextW(dc, text->c_str(), -1, &r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK);
+                SelectObject(dc, old);
+            } else {
+                SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+            }
+            GdiFlush();
+            std::vector<uint8_t> pixels;
+            for (int y = 0; y < h; ++y) {
+                auto* row = static_cast<const uint8_t*>(bmp.ScanLine(y));
+                pixels.insert(pixels.end(), row, row + w * 3);
+            }
+            return pixels;
+        };
+        const WideString ansiForm = AnsiToWide(WideToAnsi(hint));
+        auto painted = render(nullptr);
+        auto expected = render(&hint);
+        auto ansiLook = render(&ansiForm);
+        CHECK(painted == expected);
+        CHECK(painted != ansiLook);
+
+        Application->CancelHint();
+        // Outside an activation, a new text sizes the window to it.
+        SetControlWideText(win, Greek);
+        HDC dc = win->Canvas()->Handle();
+        SIZE s{};
+        GetTextExtentPoint32W(dc, Greek.c_str(), static_cast<int>(Greek.size()), &s);
+        CHECK(win->Width() == s.cx + 6);
+        CHECK(win->Height() == s.cy + 6);
+        Application->SetShowHint(false);
+    }
+}
+
+TEST_CASE("windows on the ANSI platform are the library's own")
+{
+    TTestForm f;
+    TAnsiPlatform ansi;
+    auto* ctl = f.Add<TUcTestControl>();
+    SetControlWideText(ctl, Cyrillic);
+    HWND wnd = ctl->Handle();
+    CHECK_FALSE(IsWindowUnicode(wnd));
+    char cls[80] = {};
+    GetClassNameA(wnd, cls, 80);
+    CHECK(AnsiString(cls) == "TUcTestControl");
+    CHECK(FindWinControlTrap(ctl) == nullptr);
+    CHECK(ctl->Text() == WideToAnsi(Cyrillic));
+    CHECK(GetControlWideText(ctl) == Cyrillic);
+    SetControlWideText(ctl, Chinese);
+    CHECK(GetControlWideText(ctl) == L"??");
+    delete ctl;
+}
+
+TEST_CASE("at program end the traps only let their windows go")
+{
+    RegisterRecorderClass();
+    TTestForm f;
+    auto* ctl = f.Add<TUcTestControl>();
+    ctl->SubClass = RecorderClass;
+    SetControlWideText(ctl, Chinese);
+    HWND wnd = ctl->Handle();
+    int traps = WinControlTrapCount();
+
+    DoneUcControls();
+    ctl->Seen.clear();
+    g_recorded.clear();
+    CHECK(SendMessageW(wnd, WM_RECORDED, 0, 0) == 0x1234);
+    CHECK(ctl->Count(WM_RECORDED) == 0);
+    CHECK(CountRecorded(WM_RECORDED) == 1);
+    // Without the store objects the wide text is read from the window itself.
+    CHECK(GetControlWideText(ctl) == Chinese);
+    delete ctl;
+    CHECK(WinControlTrapCount() == traps - 1);
+    InitUcControls();
+
+    // Started again, everything works as before.
+    auto* next = f.Add<TUcTestControl>();
+    SetControlWideText(next, Greek);
+    CHECK(WindowText(next->Handle()) == Greek);
+    CHECK(FindWideControlHelper(next, true));
+}
+
+TEST_CASE("screenshot: Unicode edits on a library form")
+{
+    TTestForm f;
+    f.Form->SetBounds(60, 60, 320, 140);
+    f.Form->SetFormStyle(fsStayOnTop);
+    f.Form->SetColor(clBtnFace);
+    const WideString lines[] = {Cyrillic + L" " + Greek, Chinese + L" " + OtherChinese + L" \x2014 " + Cyrillic};
+    int top = 12;
+    std::vector<TUcTestEdit*> edits;
+    for (const WideString& text : lines) {
+        auto* edit = f.Add<TUcTestEdit>();
+        edit->SetBounds(12, top, 280, 24);
+        SetControlWideText(edit, text);
+        edits.push_back(edit);
+        top += 36;
+    }
+    f.Form->Show();
+    Pump();
+    f.Form->Repaint();
+    Pump();
+    for (size_t i = 0; i < edits.size(); ++i)
+        CHECK(WindowText(edits[i]->Handle()) == lines[i]);
+    CreateDirectoryA(ZANDREL_BUILD_DIR "/screenshots", nullptr);
+    CHECK(SaveWindowPng(f.Form->WindowHandle(), ZANDREL_BUILD_DIR "/screenshots/uccontrols.png"));
+}
