@@ -1159,7 +1159,7 @@ TControl* TWinControl::Controls(int Index) const
 {
     int n = static_cast<int>(FControls.size());
     if (Index < 0 || Index >= ControlCount())
-        throw EListError(Format("List index out of bounds (%d)", Index));
+        throw EListError(Format(SListIndexError, Index));
     return Index < n ? FControls[Index] : FWinControls[Index - n];
 }
 

@@ -1135,7 +1135,7 @@ TForm* TScreen::Forms(int Index) const
     for (TCustomForm* f : FCustomForms)
         if (auto* form = dynamic_cast<TForm*>(f); form && Index-- == 0)
             return form;
-    throw EListError(Format("List index out of bounds (%d)", Index));
+    throw EListError(Format(SListIndexError, Index));
 }
 
 void TScreen::AddForm(TCustomForm* AForm)

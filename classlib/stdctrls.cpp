@@ -495,7 +495,7 @@ HWND TMemoStrings::Wnd() const
 void TMemoStrings::CheckIndex(int Index, int Count) const
 {
     if (Index < 0 || Index >= Count)
-        Error("List index out of bounds (%d)", Index);
+        Error(SListIndexError, Index);
 }
 
 int TMemoStrings::GetCount() const
@@ -552,7 +552,7 @@ void TMemoStrings::Insert(int Index, const AnsiString& S)
 {
     int count = GetCount();
     if (Index < 0 || Index > count)
-        Error("List index out of bounds (%d)", Index);
+        Error(SListIndexError, Index);
     HWND wnd = Wnd();
     AnsiString line;
     LRESULT at = SendMessageA(wnd, EM_LINEINDEX, static_cast<WPARAM>(Index), 0);
@@ -745,7 +745,7 @@ TObject* TComboBoxStrings::GetObject(int Index) const
 {
     LRESULT data = SendMessageA(Wnd(), CB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
     if (data == CB_ERR)
-        Error("List index out of bounds (%d)", Index);
+        Error(SListIndexError, Index);
     return reinterpret_cast<TObject*>(data);
 }
 

@@ -6,7 +6,6 @@
 
 namespace {
 
-const char* const SListIndexError = "List index out of bounds (%d)";
 const char* const SOutOfResources = "Out of system resources";
 const char* const SMemoCapacity = "Text exceeds memo capacity";
 const char* const SInsertLineError = "Unable to insert a line";
