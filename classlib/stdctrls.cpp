@@ -88,25 +88,6 @@ TEXTMETRICA FontMetrics(TFont* Font)
     return tm;
 }
 
-// A canvas borrowing a DC for the length of a scope.
-class TCanvasDC {
-public:
-    TCanvasDC(TCanvas* Canvas, HDC DC) : FCanvas(Canvas)
-    {
-        FCanvas->Lock();
-        FCanvas->SetHandle(DC);
-    }
-    ~TCanvasDC()
-    {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-    }
-    TCanvasDC(const TCanvasDC&) = delete;
-    TCanvasDC& operator=(const TCanvasDC&) = delete;
-
-private:
-    TCanvas* FCanvas;
-};
 
 // Sets a flag for the length of a scope.
 class TFlagScope {
@@ -1309,12 +1290,8 @@ void TCustomComboBox::ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC Com
 {
     switch (Message.Msg) {
     case WM_SETFOCUS:
-        if (TCustomForm* form = GetParentForm(this))
-            if (!form->SetFocusedControl(this))
-                return;
-        break;
     case WM_KILLFOCUS:
-        if (FControlState & csFocusing)
+        if (FocusMessageRefused(Message))
             return;
         break;
     case WM_KEYDOWN:
@@ -1398,14 +1375,10 @@ void TCustomComboBox::Dispatch(TMessage& Message)
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: {
+    case WM_CTLCOLORSTATIC:
         // The edit and list windows take the control's colours.
-        HDC dc = reinterpret_cast<HDC>(Message.WParam);
-        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(FFont->Color())));
-        SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(FBrush->Color())));
-        Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+        Message.Result = ControlColors(reinterpret_cast<HDC>(Message.WParam));
         break;
-    }
     case WM_NCDESTROY:
         TCustomListControl::Dispatch(Message);
         FEditHandle = nullptr;
