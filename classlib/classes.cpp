@@ -138,7 +138,7 @@ template <class T> void SetVectorCapacity(std::vector<T>& V, int Capacity)
 
 [[noreturn]] void ListIndexError(int Index)
 {
-    throw EListError(Format(SListIndexError, Index));
+    throw EListError(Format(zstrlist::SListIndexError, Index));
 }
 
 } // namespace
@@ -271,7 +271,7 @@ void TList::SetCount(int NewCount)
 void TList::SetCapacity(int NewCapacity)
 {
     if (NewCapacity < Count())
-        throw EListError(Format(SListCapacityError, NewCapacity));
+        throw EListError(Format(zstrlist::SListCapacityError, NewCapacity));
     SetVectorCapacity(FList, NewCapacity);
 }
 
@@ -283,7 +283,7 @@ void TList::Pack()
 void TList::Sort(TListSortCompare Compare)
 {
     if (Count() > 1 && Compare)
-        QuickSortIndexes(
+        zstrlist::QuickSortIndexes(
             0, Count() - 1, [&](int a, int b) { return Compare(FList[a], FList[b]); },
             [&](int a, int b) { std::swap(FList[a], FList[b]); });
 }
@@ -745,7 +745,7 @@ Z_CLASS_IMPL(TStrings, TPersistent)
 
 void TStrings::Error(const char* Msg, int Data) const
 {
-    StringListError(Msg, Data);
+    zstrlist::StringListError(Msg, Data);
 }
 
 TObject* TStrings::GetObject(int) const
@@ -1009,7 +1009,7 @@ TObject* TStringList::GetObject(int Index) const
 void TStringList::Put(int Index, const AnsiString& S)
 {
     if (FSorted)
-        Error(SSortedListError, 0);
+        Error(zstrlist::SSortedListError, 0);
     FList.CheckIndex(Index);
     Changing();
     FList[Index].S = S;
@@ -1084,7 +1084,7 @@ void TStringList::Exchange(int Index1, int Index2)
 
 bool TStringList::Find(const AnsiString& S, int& Index) const
 {
-    return SortedFind(
+    return zstrlist::SortedFind(
         FList.Count(), [&](int I) { return CompareStrings(FList[I].S, S); }, FDuplicates == dupAccept, Index);
 }
 
@@ -1114,16 +1114,16 @@ void TStringList::Insert(int Index, const AnsiString& S)
 void TStringList::InsertObject(int Index, const AnsiString& S, TObject* AObject)
 {
     if (FSorted)
-        Error(SSortedListError, 0);
+        Error(zstrlist::SSortedListError, 0);
     if (Index < 0 || Index > GetCount())
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
     InsertItem(Index, S, AObject);
 }
 
 void TStringList::Move(int CurIndex, int NewIndex)
 {
     if (CurIndex != NewIndex && FSorted)
-        Error(SSortedListError, 0);
+        Error(zstrlist::SSortedListError, 0);
     TStrings::Move(CurIndex, NewIndex);
 }
 
@@ -1145,7 +1145,7 @@ void TStringList::CustomSort(TStringListSortCompare Compare)
 
 void TStringList::QuickSort(int L, int R, TStringListSortCompare Compare)
 {
-    QuickSortIndexes(
+    zstrlist::QuickSortIndexes(
         L, R, [&](int a, int b) { return Compare(this, a, b); }, [&](int a, int b) { FList.Exchange(a, b); });
 }
 

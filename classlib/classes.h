@@ -687,7 +687,7 @@ protected:
 
 private:
     void QuickSort(int L, int R, TStringListSortCompare Compare);
-    TStringItems<AnsiString> FList;
+    zstrlist::TStringItems<AnsiString> FList;
     bool FSorted = false;
     TDuplicates FDuplicates = dupIgnore;
     bool FCaseSensitive = false;

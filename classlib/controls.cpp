@@ -1159,7 +1159,7 @@ TControl* TWinControl::Controls(int Index) const
 {
     int n = static_cast<int>(FControls.size());
     if (Index < 0 || Index >= ControlCount())
-        throw EListError(Format(SListIndexError, Index));
+        throw EListError(Format(zstrlist::SListIndexError, Index));
     return Index < n ? FControls[Index] : FWinControls[Index - n];
 }
 

@@ -1119,7 +1119,7 @@ TForm* TScreen::Forms(int Index) const
     for (TCustomForm* f : FCustomForms)
         if (auto* form = dynamic_cast<TForm*>(f); form && Index-- == 0)
             return form;
-    throw EListError(Format(SListIndexError, Index));
+    throw EListError(Format(zstrlist::SListIndexError, Index));
 }
 
 void TScreen::AddForm(TCustomForm* AForm)

@@ -476,7 +476,7 @@ HWND TMemoStrings::Wnd() const
 void TMemoStrings::CheckIndex(int Index, int Count) const
 {
     if (Index < 0 || Index >= Count)
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
 }
 
 int TMemoStrings::GetCount() const
@@ -533,7 +533,7 @@ void TMemoStrings::Insert(int Index, const AnsiString& S)
 {
     int count = GetCount();
     if (Index < 0 || Index > count)
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
     HWND wnd = Wnd();
     AnsiString line;
     LRESULT at = SendMessageA(wnd, EM_LINEINDEX, static_cast<WPARAM>(Index), 0);
@@ -726,7 +726,7 @@ TObject* TComboBoxStrings::GetObject(int Index) const
 {
     LRESULT data = SendMessageA(Wnd(), CB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
     if (data == CB_ERR)
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
     return reinterpret_cast<TObject*>(data);
 }
 

@@ -11,6 +11,8 @@
 
 class TObject;
 
+namespace zstrlist {
+
 // The texts of a string list's refusals, whatever the width of its strings.
 inline constexpr const char* SListIndexError = "List index out of bounds (%d)";
 inline constexpr const char* SListCapacityError = "List capacity out of bounds (%d)";
@@ -195,3 +197,5 @@ private:
     int FCount = 0;
     int FCapacity = 0;
 };
+
+} // namespace zstrlist

@@ -337,7 +337,7 @@ TObject* TUcStringList::GetObject(int Index) const
 void TUcStringList::Put(int Index, const WideString& S)
 {
     if (FSorted)
-        Error(SSortedListError, 0);
+        Error(zstrlist::SSortedListError, 0);
     FList.CheckIndex(Index);
     Changing();
     FList[Index].S = S;
@@ -364,7 +364,7 @@ int TUcStringList::CompareStrings(const WideString& S1, const WideString& S2) co
 
 bool TUcStringList::Find(const WideString& S, int& Index) const
 {
-    return SortedFind(
+    return zstrlist::SortedFind(
         FList.Count(), [&](int I) { return CompareStrings(FList[I].S, S); }, FDuplicates == dupAccept, Index);
 }
 
@@ -391,9 +391,9 @@ void TUcStringList::Insert(int Index, const WideString& S)
 void TUcStringList::InsertObject(int Index, const WideString& S, TObject* AObject)
 {
     if (FSorted)
-        Error(SSortedListError, 0);
+        Error(zstrlist::SSortedListError, 0);
     if (Index < 0 || Index > FList.Count())
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
     InsertItem(Index, S, AObject);
 }
 
@@ -447,7 +447,7 @@ void TUcStringList::Move(int CurIndex, int NewIndex)
     // Checked here, because the inherited move takes the item out before it puts it back.
     FList.CheckIndex(CurIndex);
     if (FSorted)
-        Error(SSortedListError, 0);
+        Error(zstrlist::SSortedListError, 0);
     FList.CheckIndex(NewIndex);
     inherited::Move(CurIndex, NewIndex);
 }
@@ -615,7 +615,7 @@ void TUcStringList::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
     const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
     // The lines go straight into a new item array, sized from the lines of the first piece,
     // that then takes the place of the old one: no second array, no second pass.
-    using Item = TStringItems<WideString>::Item;
+    using Item = zstrlist::TStringItems<WideString>::Item;
     std::unique_ptr<Item[]> items;
     int count = 0;
     int capacity = 0;
@@ -658,7 +658,7 @@ void TUcStringList::QuickSort(int L, int R, TUcStringListSortCompare Compare)
     // The left part by recursion, then the right one in the loop.
     int I, J;
     do {
-        QuickSortPartition(L, R, cmp, swap, I, J);
+        zstrlist::QuickSortPartition(L, R, cmp, swap, I, J);
         if (L < J)
             QuickSort(L, J, Compare);
         L = I;

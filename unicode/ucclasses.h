@@ -161,7 +161,7 @@ protected:
 
 private:
     void QuickSort(int L, int R, TUcStringListSortCompare Compare);
-    TStringItems<WideString> FList;
+    zstrlist::TStringItems<WideString> FList;
     bool FSorted = false;
     TDuplicates FDuplicates = dupIgnore;
     bool FCaseSensitive = false;

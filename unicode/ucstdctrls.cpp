@@ -223,7 +223,7 @@ HWND TUcMemoStrings::UnicodeWnd() const
 void TUcMemoStrings::CheckIndex(int Index, int Count) const
 {
     if (Index < 0 || Index >= Count)
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
 }
 
 int TUcMemoStrings::GetCount() const
@@ -279,7 +279,7 @@ void TUcMemoStrings::Insert(int Index, const WideString& S)
     }
     int count = GetCount();
     if (Index < 0 || Index > count)
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
     const WideString lineBreak = AdjustLineBreaksWide(L"\r\n", FLineBreakStyle);
     const WideString text = AdjustLineBreaksWide(S, FLineBreakStyle);
     WideString line;

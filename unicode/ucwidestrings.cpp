@@ -56,7 +56,7 @@ TWideStrings::~TWideStrings()
 
 void TWideStrings::Error(const char* Msg, int Data) const
 {
-    StringListError(Msg, Data);
+    zstrlist::StringListError(Msg, Data);
 }
 
 // ---------------------------------------------------------------------------------------
