@@ -1,6 +1,9 @@
 #include "classlib/classes.h"
 
+#include "classlib/strlistalgo.h"
+
 #include <algorithm>
+#include <cstring>
 #include <exception>
 #include <map>
 
@@ -141,44 +144,7 @@ template <class T> void SetVectorCapacity(std::vector<T>& V, int Capacity)
 
 [[noreturn]] void ListIndexError(int Index)
 {
-    throw EListError(Format("List index out of bounds (%d)", Index));
-}
-
-// Quicksort over indexes with the middle item as pivot; the pivot index follows the pivot
-// item when a swap moves it. Both scans stay inside [L, R], so a comparison that is not a
-// consistent order gives some order but never reads outside the range. The smaller part is
-// sorted by recursion and the larger one in the loop, so the stack stays shallow.
-template <class Compare, class Swap> void QuickSortIndexes(int L, int R, Compare Cmp, Swap Exchange)
-{
-    while (L < R) {
-        int I = L, J = R, P = (L + R) >> 1;
-        do {
-            while (I < R && Cmp(I, P) < 0)
-                ++I;
-            while (J > L && Cmp(J, P) > 0)
-                --J;
-            if (I <= J) {
-                if (I != J) {
-                    Exchange(I, J);
-                    if (P == I)
-                        P = J;
-                    else if (P == J)
-                        P = I;
-                }
-                ++I;
-                --J;
-            }
-        } while (I <= J);
-        if (J - L < R - I) {
-            if (L < J)
-                QuickSortIndexes(L, J, Cmp, Exchange);
-            L = I;
-        } else {
-            if (I < R)
-                QuickSortIndexes(I, R, Cmp, Exchange);
-            R = J;
-        }
-    }
+    throw EListError(Format(zstrlist::SListIndexError, Index));
 }
 
 } // namespace
@@ -311,7 +277,7 @@ void TList::SetCount(int NewCount)
 void TList::SetCapacity(int NewCapacity)
 {
     if (NewCapacity < Count())
-        throw EListError(Format("List capacity out of bounds (%d)", NewCapacity));
+        throw EListError(Format(zstrlist::SListCapacityError, NewCapacity));
     SetVectorCapacity(FList, NewCapacity);
 }
 
@@ -323,7 +289,7 @@ void TList::Pack()
 void TList::Sort(TListSortCompare Compare)
 {
     if (Count() > 1 && Compare)
-        QuickSortIndexes(
+        zstrlist::QuickSortIndexes(
             0, Count() - 1, [&](int a, int b) { return Compare(FList[a], FList[b]); },
             [&](int a, int b) { std::swap(FList[a], FList[b]); });
 }
@@ -783,102 +749,9 @@ void TCollection::RemoveItem(TCollectionItem* Item)
 
 Z_CLASS_IMPL(TStrings, TPersistent)
 
-namespace {
-const char* const SListIndexError = "List index out of bounds (%d)";
-const char* const SSortedListError = "Operation not allowed on sorted list";
-const char* const SDuplicateString = "String list does not allow duplicates";
-
-bool IsBlankChar(char c)
-{
-    return c != 0 && static_cast<unsigned char>(c) <= ' ';
-}
-
-// Items joined by Delimiter; an item holding a blank, a control character, the quote or the
-// delimiter is quoted with inner quotes doubled. A list of one empty item is a lone pair of
-// quotes, so that it reads back as one item rather than none.
-AnsiString JoinDelimited(const TStrings& List, char Delimiter, char Quote)
-{
-    int n = List.Count();
-    if (n == 1 && List.Strings(0).empty())
-        return AnsiString(2, Quote);
-    AnsiString out;
-    for (int i = 0; i < n; ++i) {
-        AnsiString s = List.Strings(i);
-        bool quote = std::any_of(s.begin(), s.end(), [&](char c) {
-            return static_cast<unsigned char>(c) <= ' ' || c == Quote || c == Delimiter;
-        });
-        if (i > 0)
-            out += Delimiter;
-        if (!quote) {
-            out += s;
-            continue;
-        }
-        out += Quote;
-        for (char c : s) {
-            out += c;
-            if (c == Quote)
-                out += Quote;
-        }
-        out += Quote;
-    }
-    return out;
-}
-
-// Text from an opening quote up to the closing one, doubled quotes read as one; P ends behind
-// the closing quote. An unclosed quote takes the rest of the text.
-AnsiString ExtractQuoted(const char*& P, char Quote)
-{
-    AnsiString s;
-    ++P;
-    while (*P) {
-        if (*P == Quote) {
-            if (P[1] != Quote) {
-                ++P;
-                break;
-            }
-            ++P;
-        }
-        s += *P++;
-    }
-    return s;
-}
-
-// The reverse of JoinDelimited. Blanks outside quotes separate items as the delimiter does;
-// a delimiter at the very end adds an empty last item. The text ends at a zero byte.
-void SplitDelimited(TStrings& List, const AnsiString& Value, char Delimiter, char Quote)
-{
-    TUpdateScope<TStrings> scope(&List);
-    List.Clear();
-    const char* p = Value.c_str();
-    while (IsBlankChar(*p))
-        ++p;
-    while (*p) {
-        AnsiString s;
-        if (*p == Quote) {
-            s = ExtractQuoted(p, Quote);
-        } else {
-            const char* b = p;
-            while (static_cast<unsigned char>(*p) > ' ' && *p != Delimiter)
-                ++p;
-            s.assign(b, p);
-        }
-        List.Add(s);
-        while (IsBlankChar(*p))
-            ++p;
-        if (*p == Delimiter && *p) {
-            if (p[1] == 0)
-                List.Add(AnsiString());
-            do
-                ++p;
-            while (IsBlankChar(*p));
-        }
-    }
-}
-} // namespace
-
 void TStrings::Error(const char* Msg, int Data) const
 {
-    throw EStringListError(Format(Msg, Data));
+    zstrlist::StringListError(Msg, Data);
 }
 
 TObject* TStrings::GetObject(int) const
@@ -888,31 +761,14 @@ TObject* TStrings::GetObject(int) const
 
 void TStrings::Put(int Index, const AnsiString& S)
 {
-    TUpdateScope<TStrings> scope(this);
-    TObject* obj = GetObject(Index);
-    Delete(Index);
-    InsertObject(Index, S, obj);
+    zstrlist::Put(*this, Index, S);
 }
 
 void TStrings::PutObject(int, TObject*) {}
 
 AnsiString TStrings::GetTextStr() const
 {
-    int n = GetCount();
-    std::vector<AnsiString> items;
-    items.reserve(n);
-    size_t size = 0;
-    for (int i = 0; i < n; ++i) {
-        items.push_back(Get(i));
-        size += items.back().size() + 2;
-    }
-    AnsiString out;
-    out.reserve(size);
-    for (const AnsiString& s : items) {
-        out += s;
-        out += "\r\n";
-    }
-    return out;
+    return zstrlist::JoinLines(*this);
 }
 
 void TStrings::SetTextStr(const AnsiString& Value)
@@ -951,56 +807,27 @@ int TStrings::AddObject(const AnsiString& S, TObject* AObject)
 
 void TStrings::AddStrings(const TStrings* Strings)
 {
-    if (!Strings)
-        return;
-    TUpdateScope<TStrings> scope(this);
-    if (Strings == this) {
-        // Adding a list to itself: take the items first, the list grows while it is read.
-        TStringList copy;
-        copy.AddStrings(Strings);
-        AddStrings(&copy);
-        return;
-    }
-    for (int i = 0; i < Strings->Count(); ++i)
-        AddObject(Strings->Get(i), Strings->GetObject(i));
+    zstrlist::AddStrings(*this, Strings);
 }
 
 void TStrings::Exchange(int Index1, int Index2)
 {
-    TUpdateScope<TStrings> scope(this);
-    AnsiString s = Get(Index1);
-    TObject* obj = GetObject(Index1);
-    Put(Index1, Get(Index2));
-    PutObject(Index1, GetObject(Index2));
-    Put(Index2, s);
-    PutObject(Index2, obj);
+    zstrlist::Exchange(*this, Index1, Index2);
 }
 
 int TStrings::IndexOf(const AnsiString& S) const
 {
-    for (int i = 0, n = GetCount(); i < n; ++i)
-        if (CompareStrings(Get(i), S) == 0)
-            return i;
-    return -1;
+    return zstrlist::IndexOf(*this, S);
 }
 
 int TStrings::IndexOfName(const AnsiString& Name) const
 {
-    for (int i = 0, n = GetCount(); i < n; ++i) {
-        AnsiString s = Get(i);
-        size_t p = s.find(FNameValueSeparator);
-        if (p != AnsiString::npos && CompareStrings(s.substr(0, p), Name) == 0)
-            return i;
-    }
-    return -1;
+    return zstrlist::IndexOfName(*this, Name);
 }
 
 int TStrings::IndexOfObject(TObject* AObject) const
 {
-    for (int i = 0, n = GetCount(); i < n; ++i)
-        if (GetObject(i) == AObject)
-            return i;
-    return -1;
+    return zstrlist::IndexOfObject(*this, AObject);
 }
 
 void TStrings::InsertObject(int Index, const AnsiString& S, TObject* AObject)
@@ -1039,19 +866,7 @@ void TStrings::LoadFromStream(TStream* Stream)
 
 void TStrings::Move(int CurIndex, int NewIndex)
 {
-    if (CurIndex == NewIndex)
-        return;
-    // Both indexes are checked before the item is taken out, so a refused move loses nothing.
-    int n = GetCount();
-    if (CurIndex < 0 || CurIndex >= n)
-        Error(SListIndexError, CurIndex);
-    if (NewIndex < 0 || NewIndex >= n)
-        Error(SListIndexError, NewIndex);
-    TUpdateScope<TStrings> scope(this);
-    AnsiString s = Get(CurIndex);
-    TObject* obj = GetObject(CurIndex);
-    Delete(CurIndex);
-    InsertObject(NewIndex, s, obj);
+    zstrlist::Move(*this, CurIndex, NewIndex);
 }
 
 void TStrings::SaveToFile(const AnsiString& FileName)
@@ -1068,15 +883,7 @@ void TStrings::SaveToStream(TStream* Stream)
 
 bool TStrings::Equals(const TStrings* Strings) const
 {
-    if (!Strings)
-        return false;
-    int n = GetCount();
-    if (n != Strings->GetCount())
-        return false;
-    for (int i = 0; i < n; ++i)
-        if (Get(i) != Strings->Get(i))
-            return false;
-    return true;
+    return zstrlist::Equals(*this, Strings);
 }
 
 void TStrings::BeginUpdate()
@@ -1093,18 +900,12 @@ void TStrings::EndUpdate()
 
 AnsiString TStrings::Names(int Index) const
 {
-    AnsiString s = Get(Index);
-    size_t p = s.find(FNameValueSeparator);
-    return p == AnsiString::npos ? AnsiString() : s.substr(0, p);
+    return zstrlist::NameOf(Get(Index), FNameValueSeparator);
 }
 
 AnsiString TStrings::ValueFromIndex(int Index) const
 {
-    if (Index < 0)
-        return AnsiString();
-    AnsiString s = Get(Index);
-    size_t p = s.find(FNameValueSeparator);
-    return p == AnsiString::npos ? AnsiString() : s.substr(p + 1);
+    return zstrlist::ValueFromIndex(*this, Index);
 }
 
 AnsiString TStrings::Values(const AnsiString& Name) const
@@ -1114,23 +915,21 @@ AnsiString TStrings::Values(const AnsiString& Name) const
 
 void TStrings::SetValues(const AnsiString& Name, const AnsiString& Value)
 {
-    int i = IndexOfName(Name);
-    if (Value.empty()) {
-        if (i >= 0)
-            Delete(i);
-        return;
-    }
-    AnsiString item = Name + FNameValueSeparator + Value;
-    // A new pair is added whole, so a sorted list puts it in its place.
-    if (i < 0)
-        Add(item);
-    else
-        Put(i, item);
+    zstrlist::SetValue(*this, Name, Value);
 }
+
+namespace {
+// The text ends at a zero byte.
+void SplitDelimited(TStrings& List, const AnsiString& Value, char Delimiter, char Quote)
+{
+    const char* p = Value.c_str();
+    zstrlist::SplitDelimited(List, p, p + std::strlen(p), Delimiter, Quote);
+}
+} // namespace
 
 AnsiString TStrings::CommaText() const
 {
-    return JoinDelimited(*this, ',', '"');
+    return zstrlist::JoinDelimited(*this, ',', '"');
 }
 
 void TStrings::SetCommaText(const AnsiString& Value)
@@ -1140,7 +939,7 @@ void TStrings::SetCommaText(const AnsiString& Value)
 
 AnsiString TStrings::DelimitedText() const
 {
-    return JoinDelimited(*this, FDelimiter, FQuoteChar);
+    return zstrlist::JoinDelimited(*this, FDelimiter, FQuoteChar);
 }
 
 void TStrings::SetDelimitedText(const AnsiString& Value)
@@ -1153,12 +952,11 @@ void TStrings::Assign(TPersistent* Source)
     if (auto* src = dynamic_cast<TStrings*>(Source)) {
         if (src == this)
             return;  // clearing first would lose every item
-        TUpdateScope<TStrings> scope(this);
-        Clear();
-        FDelimiter = src->FDelimiter;
-        FQuoteChar = src->FQuoteChar;
-        FNameValueSeparator = src->FNameValueSeparator;
-        AddStrings(src);
+        zstrlist::ReplaceWith(*this, src, [&] {
+            FDelimiter = src->FDelimiter;
+            FQuoteChar = src->FQuoteChar;
+            FNameValueSeparator = src->FNameValueSeparator;
+        });
         return;
     }
     inherited::Assign(Source);
@@ -1166,15 +964,8 @@ void TStrings::Assign(TPersistent* Source)
 
 void TStrings::DefineProperties(TFiler* Filer)
 {
-    bool write;
-    if (TPersistent* ancestor = Filer->Ancestor()) {
-        auto* strings = dynamic_cast<TStrings*>(ancestor);
-        write = !strings || !Equals(strings);
-    } else {
-        write = GetCount() > 0;
-    }
     Filer->DefineProperty("Strings", MakeMethod<&TStrings::ReadData>(this),
-                          MakeMethod<&TStrings::WriteData>(this), write);
+                          MakeMethod<&TStrings::WriteData>(this), zstrlist::StoresStrings(Filer, *this));
 }
 
 void TStrings::ReadData(TReader* Reader)
@@ -1211,24 +1002,21 @@ TStringList::~TStringList()
 
 AnsiString TStringList::Get(int Index) const
 {
-    if (Index < 0 || Index >= GetCount())
-        Error(SListIndexError, Index);
+    FList.CheckIndex(Index);
     return FList[Index].S;
 }
 
 TObject* TStringList::GetObject(int Index) const
 {
-    if (Index < 0 || Index >= GetCount())
-        Error(SListIndexError, Index);
+    FList.CheckIndex(Index);
     return FList[Index].Obj;
 }
 
 void TStringList::Put(int Index, const AnsiString& S)
 {
     if (FSorted)
-        Error(SSortedListError, 0);
-    if (Index < 0 || Index >= GetCount())
-        Error(SListIndexError, Index);
+        Error(zstrlist::SSortedListError, 0);
+    FList.CheckIndex(Index);
     Changing();
     FList[Index].S = S;
     Changed();
@@ -1236,8 +1024,7 @@ void TStringList::Put(int Index, const AnsiString& S)
 
 void TStringList::PutObject(int Index, TObject* AObject)
 {
-    if (Index < 0 || Index >= GetCount())
-        Error(SListIndexError, Index);
+    FList.CheckIndex(Index);
     Changing();
     FList[Index].Obj = AObject;
     Changed();
@@ -1245,9 +1032,7 @@ void TStringList::PutObject(int Index, TObject* AObject)
 
 void TStringList::SetCapacity(int NewCapacity)
 {
-    if (NewCapacity < GetCount())
-        Error("List capacity out of bounds (%d)", NewCapacity);
-    SetVectorCapacity(FList, NewCapacity);
+    FList.SetCapacity(NewCapacity);
 }
 
 void TStringList::SetUpdateState(bool Updating)
@@ -1271,66 +1056,42 @@ int TStringList::Add(const AnsiString& S)
 
 int TStringList::AddObject(const AnsiString& S, TObject* AObject)
 {
-    int index = GetCount();
-    if (FSorted && Find(S, index)) {
-        if (FDuplicates == dupIgnore)
-            return index;
-        if (FDuplicates == dupError)
-            Error(SDuplicateString, 0);
-    }
-    InsertItem(index, S, AObject);
+    int index;
+    if (zstrlist::AddIndex(*this, S, index))
+        InsertItem(index, S, AObject);
     return index;
 }
 
 void TStringList::Clear()
 {
-    if (FList.empty())
+    if (FList.Count() == 0)
         return;
     Changing();
-    std::vector<Item>().swap(FList);
+    FList.Clear();
     Changed();
 }
 
 void TStringList::Delete(int Index)
 {
-    if (Index < 0 || Index >= GetCount())
-        Error(SListIndexError, Index);
+    FList.CheckIndex(Index);
     Changing();
-    FList.erase(FList.begin() + Index);
+    FList.Delete(Index);
     Changed();
 }
 
 void TStringList::Exchange(int Index1, int Index2)
 {
-    if (Index1 < 0 || Index1 >= GetCount())
-        Error(SListIndexError, Index1);
-    if (Index2 < 0 || Index2 >= GetCount())
-        Error(SListIndexError, Index2);
+    FList.CheckIndex(Index1);
+    FList.CheckIndex(Index2);
     Changing();
-    std::swap(FList[Index1], FList[Index2]);
+    FList.Exchange(Index1, Index2);
     Changed();
 }
 
 bool TStringList::Find(const AnsiString& S, int& Index) const
 {
-    bool found = false;
-    int L = 0, H = GetCount() - 1;
-    while (L <= H) {
-        int I = (L + H) >> 1;
-        int C = CompareStrings(FList[I].S, S);
-        if (C < 0) {
-            L = I + 1;
-        } else {
-            H = I - 1;
-            if (C == 0) {
-                found = true;
-                if (FDuplicates != dupAccept)
-                    L = I;
-            }
-        }
-    }
-    Index = L;
-    return found;
+    return zstrlist::SortedFind(
+        FList.Count(), [&](int I) { return CompareStrings(FList[I].S, S); }, FDuplicates == dupAccept, Index);
 }
 
 int TStringList::IndexOf(const AnsiString& S) const
@@ -1345,15 +1106,10 @@ int TStringList::IndexOfName(const AnsiString& Name) const
 {
     if (!FSorted)
         return TStrings::IndexOfName(Name);
-    AnsiString key = Name + NameValueSeparator();
-    int i;
-    Find(key, i);
-    // Find answers Count when every item sorts below the key.
-    if (i < GetCount() && CompareStrings(FList[i].S.substr(0, key.size()), key) == 0)
-        return i;
+    int i = zstrlist::SortedIndexOfName(*this, Name);
     // The locale's order skips hyphens and apostrophes, so "a-b=1" may sort where the search
     // for "ab=" expects "ab=2": a miss is confirmed by looking at every item.
-    return TStrings::IndexOfName(Name);
+    return i >= 0 ? i : TStrings::IndexOfName(Name);
 }
 
 void TStringList::Insert(int Index, const AnsiString& S)
@@ -1364,16 +1120,16 @@ void TStringList::Insert(int Index, const AnsiString& S)
 void TStringList::InsertObject(int Index, const AnsiString& S, TObject* AObject)
 {
     if (FSorted)
-        Error(SSortedListError, 0);
+        Error(zstrlist::SSortedListError, 0);
     if (Index < 0 || Index > GetCount())
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
     InsertItem(Index, S, AObject);
 }
 
 void TStringList::Move(int CurIndex, int NewIndex)
 {
     if (CurIndex != NewIndex && FSorted)
-        Error(SSortedListError, 0);
+        Error(zstrlist::SSortedListError, 0);
     TStrings::Move(CurIndex, NewIndex);
 }
 
@@ -1395,9 +1151,8 @@ void TStringList::CustomSort(TStringListSortCompare Compare)
 
 void TStringList::QuickSort(int L, int R, TStringListSortCompare Compare)
 {
-    QuickSortIndexes(
-        L, R, [&](int a, int b) { return Compare(this, a, b); },
-        [&](int a, int b) { std::swap(FList[a], FList[b]); });
+    zstrlist::QuickSortIndexes(
+        L, R, [&](int a, int b) { return Compare(this, a, b); }, [&](int a, int b) { FList.Exchange(a, b); });
 }
 
 void TStringList::SetSorted(bool Value)
@@ -1438,6 +1193,6 @@ void TStringList::Changing()
 void TStringList::InsertItem(int Index, const AnsiString& S, TObject* AObject)
 {
     Changing();
-    FList.insert(FList.begin() + Index, Item{S, AObject});
+    FList.Insert(Index, S, AObject);
     Changed();
 }

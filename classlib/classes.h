@@ -3,6 +3,7 @@
 #pragma once
 
 #include "classlib/messages.h"
+#include "classlib/strlistitems.h"
 #include "classlib/sysutils.h"
 
 #include <cstddef>
@@ -645,11 +646,11 @@ public:
     ~TStringList() override;
 
     AnsiString Get(int Index) const override;
-    int GetCount() const override { return static_cast<int>(FList.size()); }
+    int GetCount() const override { return FList.Count(); }
     TObject* GetObject(int Index) const override;
     void Put(int Index, const AnsiString& S) override;
     void PutObject(int Index, TObject* AObject) override;
-    int GetCapacity() const override { return static_cast<int>(FList.capacity()); }
+    int GetCapacity() const override { return FList.Capacity(); }
     void SetCapacity(int NewCapacity) override;
     void SetUpdateState(bool Updating) override;
     int CompareStrings(const AnsiString& S1, const AnsiString& S2) const override;
@@ -687,12 +688,8 @@ protected:
     virtual void InsertItem(int Index, const AnsiString& S, TObject* AObject);
 
 private:
-    struct Item {
-        AnsiString S;
-        TObject* Obj;
-    };
     void QuickSort(int L, int R, TStringListSortCompare Compare);
-    std::vector<Item> FList;
+    zstrlist::TStringItems<AnsiString> FList;
     bool FSorted = false;
     TDuplicates FDuplicates = dupIgnore;
     bool FCaseSensitive = false;

@@ -1159,7 +1159,7 @@ TControl* TWinControl::Controls(int Index) const
 {
     int n = static_cast<int>(FControls.size());
     if (Index < 0 || Index >= ControlCount())
-        throw EListError(Format("List index out of bounds (%d)", Index));
+        throw EListError(Format(zstrlist::SListIndexError, Index));
     return Index < n ? FControls[Index] : FWinControls[Index - n];
 }
 
@@ -2395,6 +2395,18 @@ void TWinControl::PaintControls(HDC DC, TControl* First)
     }
 }
 
+void TWinControl::WMPaintSelf(TMessage& Message)
+{
+    FControlState |= csCustomPaint;
+    try {
+        WMPaint(Message);
+    } catch (...) {
+        FControlState &= ~csCustomPaint;
+        throw;
+    }
+    FControlState &= ~csCustomPaint;
+}
+
 void TWinControl::WMPaint(TMessage& Message)
 {
     HDC given = reinterpret_cast<HDC>(Message.WParam);
@@ -2465,16 +2477,28 @@ void TWinControl::PaintTo(HDC DC, int X, int Y)
 
 // Messages --------------------------------------------------------------------------------------
 
+bool TWinControl::FocusMessageRefused(const TMessage& Message)
+{
+    if (Message.Msg == WM_SETFOCUS) {
+        TCustomForm* form = GetParentForm(this);
+        return form && !form->SetFocusedControl(this);
+    }
+    return Message.Msg == WM_KILLFOCUS && (FControlState & csFocusing);
+}
+
+LRESULT TWinControl::ControlColors(HDC DC)
+{
+    SetTextColor(DC, static_cast<COLORREF>(ColorToRGB(FFont->Color())));
+    SetBkColor(DC, static_cast<COLORREF>(ColorToRGB(FBrush->Color())));
+    return reinterpret_cast<LRESULT>(FBrush->Handle());
+}
+
 void TWinControl::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_SETFOCUS:
-        if (TCustomForm* form = GetParentForm(this))
-            if (!form->SetFocusedControl(this))
-                return;
-        break;
     case WM_KILLFOCUS:
-        if (FControlState & csFocusing)
+        if (FocusMessageRefused(Message))
             return;
         break;
     case WM_CANCELMODE:
@@ -2664,13 +2688,9 @@ void TWinControl::DefaultHandler(TMessage& Message)
     case CN_CTLCOLORBTN:
     case CN_CTLCOLORDLG:
     case CN_CTLCOLORSCROLLBAR:
-    case CN_CTLCOLORSTATIC: {
-        HDC dc = reinterpret_cast<HDC>(Message.WParam);
-        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(FFont->Color())));
-        SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(FBrush->Color())));
-        Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+    case CN_CTLCOLORSTATIC:
+        Message.Result = ControlColors(reinterpret_cast<HDC>(Message.WParam));
         return;
-    }
     default:
         if (Message.Msg == RM_GetObjectInstance && RM_GetObjectInstance) {
             Message.Result = reinterpret_cast<LRESULT>(this);
@@ -2754,17 +2774,8 @@ void TGraphicControl::WMPaint(TMessage& Message)
 {
     if (!Message.WParam)
         return;
-    FCanvas->Lock();
-    FCanvas->SetHandle(reinterpret_cast<HDC>(Message.WParam));
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    TCanvasDC scope(FCanvas.get(), reinterpret_cast<HDC>(Message.WParam));
+    Paint();
 }
 
 void TGraphicControl::Dispatch(TMessage& Message)
@@ -2790,34 +2801,17 @@ TCustomControl::~TCustomControl()
 
 void TCustomControl::PaintWindow(HDC DC)
 {
-    FCanvas->Lock();
-    FCanvas->SetHandle(DC);
+    TCanvasDC scope(FCanvas.get(), DC);
     FCanvas->UpdateTextFlags();
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    Paint();
 }
 
 void TCustomControl::Dispatch(TMessage& Message)
 {
-    if (Message.Msg == WM_PAINT) {
-        FControlState |= csCustomPaint;
-        try {
-            WMPaint(Message);
-        } catch (...) {
-            FControlState &= ~csCustomPaint;
-            throw;
-        }
-        FControlState &= ~csCustomPaint;
-        return;
-    }
-    TWinControl::Dispatch(Message);
+    if (Message.Msg == WM_PAINT)
+        WMPaintSelf(Message);
+    else
+        TWinControl::Dispatch(Message);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -553,9 +553,17 @@ protected:
 
     void WndProc(TMessage& Message) override;
     void Dispatch(TMessage& Message) override;
+    // True for a WM_SETFOCUS the form refuses and a WM_KILLFOCUS while the control is moving
+    // the focus itself: such a message goes no further.
+    bool FocusMessageRefused(const TMessage& Message);
+    // The answer to a colour message: DC takes the colours of the control's font and brush,
+    // and the brush is the result.
+    LRESULT ControlColors(HDC DC);
 
     // Messages of windowed controls
     void WMPaint(TMessage& Message);
+    // WMPaint of a control that paints itself and not only its children (csCustomPaint).
+    void WMPaintSelf(TMessage& Message);
     void WMEraseBkgnd(TMessage& Message);
     void WMCommand(TMessage& Message);
     void WMNotify(TMessage& Message);

@@ -960,17 +960,8 @@ void TCustomForm::WMShowWindow(TMessage& Message)
 
 void TCustomForm::PaintWindow(HDC DC)
 {
-    FCanvas->Lock();
-    FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    TCanvasDC scope(FCanvas.get(), DC);
+    Paint();
 }
 
 void TCustomForm::WndProc(TMessage& Message)
@@ -999,14 +990,7 @@ void TCustomForm::Dispatch(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_PAINT:
-        FControlState |= csCustomPaint;
-        try {
-            WMPaint(Message);
-        } catch (...) {
-            FControlState &= ~csCustomPaint;
-            throw;
-        }
-        FControlState &= ~csCustomPaint;
+        WMPaintSelf(Message);
         break;
     case WM_CLOSE:
         WMClose(Message);
@@ -1138,7 +1122,7 @@ TForm* TScreen::Forms(int Index) const
     for (TCustomForm* f : FCustomForms)
         if (auto* form = dynamic_cast<TForm*>(f); form && Index-- == 0)
             return form;
-    throw EListError(Format("List index out of bounds (%d)", Index));
+    throw EListError(Format(zstrlist::SListIndexError, Index));
 }
 
 void TScreen::AddForm(TCustomForm* AForm)

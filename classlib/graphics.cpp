@@ -1124,13 +1124,7 @@ void TBitmap::Adopt(Image& Img, TPixelFormat Format)
 
 void TBitmap::Clear()
 {
-    HBITMAP old = FHandle;
-    FHandle = nullptr;
-    FBits = nullptr;
-    FWidth = FHeight = FStride = 0;
-    if (FCanvas)
-        FCanvas->SelectBitmap();
-    if (old)
+    if (HBITMAP old = ReleaseHandle())
         DeleteObject(old);
 }
 

@@ -403,6 +403,26 @@ private:
     int FLockCount = 0;
 };
 
+// A canvas borrowing a DC for the length of a scope, locked meanwhile.
+class TCanvasDC {
+public:
+    TCanvasDC(TCanvas* Canvas, HDC DC) : FCanvas(Canvas)
+    {
+        FCanvas->Lock();
+        FCanvas->SetHandle(DC);
+    }
+    ~TCanvasDC()
+    {
+        FCanvas->SetHandle(nullptr);
+        FCanvas->Unlock();
+    }
+    TCanvasDC(const TCanvasDC&) = delete;
+    TCanvasDC& operator=(const TCanvasDC&) = delete;
+
+private:
+    TCanvas* FCanvas;
+};
+
 // ---------------------------------------------------------------------------------------
 // Graphics
 

@@ -88,25 +88,6 @@ TEXTMETRICA FontMetrics(TFont* Font)
     return tm;
 }
 
-// A canvas borrowing a DC for the length of a scope.
-class TCanvasDC {
-public:
-    TCanvasDC(TCanvas* Canvas, HDC DC) : FCanvas(Canvas)
-    {
-        FCanvas->Lock();
-        FCanvas->SetHandle(DC);
-    }
-    ~TCanvasDC()
-    {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-    }
-    TCanvasDC(const TCanvasDC&) = delete;
-    TCanvasDC& operator=(const TCanvasDC&) = delete;
-
-private:
-    TCanvas* FCanvas;
-};
 
 // Sets a flag for the length of a scope.
 class TFlagScope {
@@ -495,7 +476,7 @@ HWND TMemoStrings::Wnd() const
 void TMemoStrings::CheckIndex(int Index, int Count) const
 {
     if (Index < 0 || Index >= Count)
-        Error("List index out of bounds (%d)", Index);
+        Error(zstrlist::SListIndexError, Index);
 }
 
 int TMemoStrings::GetCount() const
@@ -552,7 +533,7 @@ void TMemoStrings::Insert(int Index, const AnsiString& S)
 {
     int count = GetCount();
     if (Index < 0 || Index > count)
-        Error("List index out of bounds (%d)", Index);
+        Error(zstrlist::SListIndexError, Index);
     HWND wnd = Wnd();
     AnsiString line;
     LRESULT at = SendMessageA(wnd, EM_LINEINDEX, static_cast<WPARAM>(Index), 0);
@@ -745,7 +726,7 @@ TObject* TComboBoxStrings::GetObject(int Index) const
 {
     LRESULT data = SendMessageA(Wnd(), CB_GETITEMDATA, static_cast<WPARAM>(Index), 0);
     if (data == CB_ERR)
-        Error("List index out of bounds (%d)", Index);
+        Error(zstrlist::SListIndexError, Index);
     return reinterpret_cast<TObject*>(data);
 }
 
@@ -1309,12 +1290,8 @@ void TCustomComboBox::ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC Com
 {
     switch (Message.Msg) {
     case WM_SETFOCUS:
-        if (TCustomForm* form = GetParentForm(this))
-            if (!form->SetFocusedControl(this))
-                return;
-        break;
     case WM_KILLFOCUS:
-        if (FControlState & csFocusing)
+        if (FocusMessageRefused(Message))
             return;
         break;
     case WM_KEYDOWN:
@@ -1398,14 +1375,10 @@ void TCustomComboBox::Dispatch(TMessage& Message)
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC: {
+    case WM_CTLCOLORSTATIC:
         // The edit and list windows take the control's colours.
-        HDC dc = reinterpret_cast<HDC>(Message.WParam);
-        SetTextColor(dc, static_cast<COLORREF>(ColorToRGB(FFont->Color())));
-        SetBkColor(dc, static_cast<COLORREF>(ColorToRGB(FBrush->Color())));
-        Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+        Message.Result = ControlColors(reinterpret_cast<HDC>(Message.WParam));
         break;
-    }
     case WM_NCDESTROY:
         TCustomListControl::Dispatch(Message);
         FEditHandle = nullptr;

@@ -1,5 +1,6 @@
 #include "unicode/ucclasses.h"
 
+#include "classlib/strlistalgo.h"
 #include "unicode/ucsysutils.h"
 
 #include <algorithm>
@@ -296,15 +297,6 @@ TUcStringList::~TUcStringList()
 {
     OnChange = nullptr;
     OnChanging = nullptr;
-    FList.reset();
-    FCount = 0;
-    FCapacity = 0;
-}
-
-void TUcStringList::CheckIndex(int Index) const
-{
-    if (Index < 0 || Index >= FCount)
-        Error("List index out of bounds (%d)", Index);
 }
 
 void TUcStringList::Changed()
@@ -332,21 +324,21 @@ void TUcStringList::SetUpdateState(bool Updating)
 
 WideString TUcStringList::Get(int Index) const
 {
-    CheckIndex(Index);
+    FList.CheckIndex(Index);
     return FList[Index].S;
 }
 
 TObject* TUcStringList::GetObject(int Index) const
 {
-    CheckIndex(Index);
+    FList.CheckIndex(Index);
     return FList[Index].Obj;
 }
 
 void TUcStringList::Put(int Index, const WideString& S)
 {
     if (FSorted)
-        Error("Operation not allowed on sorted list", 0);
-    CheckIndex(Index);
+        Error(zstrlist::SSortedListError, 0);
+    FList.CheckIndex(Index);
     Changing();
     FList[Index].S = S;
     Changed();
@@ -354,7 +346,7 @@ void TUcStringList::Put(int Index, const WideString& S)
 
 void TUcStringList::PutObject(int Index, TObject* AObject)
 {
-    CheckIndex(Index);
+    FList.CheckIndex(Index);
     Changing();
     FList[Index].Obj = AObject;
     Changed();
@@ -362,23 +354,7 @@ void TUcStringList::PutObject(int Index, TObject* AObject)
 
 void TUcStringList::SetCapacity(int NewCapacity)
 {
-    if (NewCapacity < FCount)
-        Error("List capacity out of bounds (%d)", NewCapacity);
-    if (NewCapacity == FCapacity)
-        return;
-    std::unique_ptr<Item[]> list;
-    if (NewCapacity > 0) {
-        list = std::make_unique<Item[]>(static_cast<size_t>(NewCapacity));
-        std::move(FList.get(), FList.get() + FCount, list.get());
-    }
-    FList = std::move(list);
-    FCapacity = NewCapacity;
-}
-
-void TUcStringList::Grow()
-{
-    int delta = FCapacity > 64 ? FCapacity / 4 : FCapacity > 8 ? 16 : 4;
-    SetCapacity(FCapacity + delta);
+    FList.SetCapacity(NewCapacity);
 }
 
 int TUcStringList::CompareStrings(const WideString& S1, const WideString& S2) const
@@ -388,56 +364,22 @@ int TUcStringList::CompareStrings(const WideString& S1, const WideString& S2) co
 
 bool TUcStringList::Find(const WideString& S, int& Index) const
 {
-    bool result = false;
-    int low = 0, high = FCount - 1;
-    while (low <= high) {
-        int middle = (low + high) >> 1;
-        int c = CompareStrings(FList[middle].S, S);
-        if (c < 0) {
-            low = middle + 1;
-        } else {
-            high = middle - 1;
-            if (c == 0) {
-                result = true;
-                if (FDuplicates != dupAccept)
-                    low = middle;
-            }
-        }
-    }
-    Index = low;
-    return result;
+    return zstrlist::SortedFind(
+        FList.Count(), [&](int I) { return CompareStrings(FList[I].S, S); }, FDuplicates == dupAccept, Index);
 }
 
 int TUcStringList::AddObject(const WideString& S, TObject* AObject)
 {
     int index;
-    if (!FSorted) {
-        index = FCount;
-    } else if (Find(S, index)) {
-        switch (FDuplicates) {
-        case dupIgnore:
-            return index;
-        case dupError:
-            Error("String list does not allow duplicates", 0);
-        case dupAccept:
-            break;
-        }
-    }
-    InsertItem(index, S, AObject);
+    if (zstrlist::AddIndex(*this, S, index))
+        InsertItem(index, S, AObject);
     return index;
 }
 
 void TUcStringList::InsertItem(int Index, WideString S, TObject* AObject)
 {
     Changing();
-    if (FCount == FCapacity)
-        Grow();
-    Item* list = FList.get();
-    if (Index < FCount)
-        std::move_backward(list + Index, list + FCount, list + FCount + 1);
-    list[Index].S = std::move(S);
-    list[Index].Obj = AObject;
-    ++FCount;
+    FList.Insert(Index, std::move(S), AObject);
     Changed();
 }
 
@@ -449,54 +391,42 @@ void TUcStringList::Insert(int Index, const WideString& S)
 void TUcStringList::InsertObject(int Index, const WideString& S, TObject* AObject)
 {
     if (FSorted)
-        Error("Operation not allowed on sorted list", 0);
-    if (Index < 0 || Index > FCount)
-        Error("List index out of bounds (%d)", Index);
+        Error(zstrlist::SSortedListError, 0);
+    if (Index < 0 || Index > FList.Count())
+        Error(zstrlist::SListIndexError, Index);
     InsertItem(Index, S, AObject);
 }
 
 void TUcStringList::Clear()
 {
-    if (FCount == 0)
+    if (FList.Count() == 0)
         return;
     Changing();
-    FList.reset();
-    FCount = 0;
-    FCapacity = 0;
+    FList.Clear();
     Changed();
 }
 
 void TUcStringList::Delete(int Index)
 {
-    CheckIndex(Index);
+    FList.CheckIndex(Index);
     Changing();
-    Item* list = FList.get();
-    std::move(list + Index + 1, list + FCount, list + Index);
-    --FCount;
-    list[FCount].S = WideString();
-    list[FCount].Obj = nullptr;
+    FList.Delete(Index);
     Changed();
-}
-
-void TUcStringList::ExchangeItems(int Index1, int Index2)
-{
-    std::swap(FList[Index1].S, FList[Index2].S);
-    std::swap(FList[Index1].Obj, FList[Index2].Obj);
 }
 
 void TUcStringList::Exchange(int Index1, int Index2)
 {
-    CheckIndex(Index1);
-    CheckIndex(Index2);
+    FList.CheckIndex(Index1);
+    FList.CheckIndex(Index2);
     Changing();
-    ExchangeItems(Index1, Index2);
+    FList.Exchange(Index1, Index2);
     Changed();
 }
 
 int TUcStringList::IndexOf(const WideString& S) const
 {
     if (!FSorted) {
-        for (int i = 0; i < FCount; ++i)
+        for (int i = 0, n = FList.Count(); i < n; ++i)
             if (CompareStrings(FList[i].S, S) == 0)
                 return i;
         return -1;
@@ -507,15 +437,7 @@ int TUcStringList::IndexOf(const WideString& S) const
 
 int TUcStringList::IndexOfName(const WideString& Name) const
 {
-    if (!FSorted)
-        return inherited::IndexOfName(Name);
-    const WideString prefix = Name + NameValueSeparator();
-    int index;
-    Find(prefix, index);
-    // Find answers Count when every item sorts below the name.
-    if (index < FCount && CompareStrings(FList[index].S.substr(0, prefix.size()), prefix) == 0)
-        return index;
-    return -1;
+    return FSorted ? zstrlist::SortedIndexOfName(*this, Name) : inherited::IndexOfName(Name);
 }
 
 void TUcStringList::Move(int CurIndex, int NewIndex)
@@ -523,10 +445,10 @@ void TUcStringList::Move(int CurIndex, int NewIndex)
     if (CurIndex == NewIndex)
         return;
     // Checked here, because the inherited move takes the item out before it puts it back.
-    CheckIndex(CurIndex);
+    FList.CheckIndex(CurIndex);
     if (FSorted)
-        Error("Operation not allowed on sorted list", 0);
-    CheckIndex(NewIndex);
+        Error(zstrlist::SSortedListError, 0);
+    FList.CheckIndex(NewIndex);
     inherited::Move(CurIndex, NewIndex);
 }
 
@@ -540,7 +462,7 @@ void TUcStringList::SetTextStr(const WideString& Value)
     Clear();
     SetCapacity(CountWideTextLines(Value));
     SplitWideText(Value, [this](const WideChar* b, const WideChar* e) {
-        InsertItem(FCount, WideString(b, e), nullptr);
+        InsertItem(FList.Count(), WideString(b, e), nullptr);
     });
 }
 
@@ -693,6 +615,7 @@ void TUcStringList::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
     const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
     // The lines go straight into a new item array, sized from the lines of the first piece,
     // that then takes the place of the old one: no second array, no second pass.
+    using Item = zstrlist::TStringItems<WideString>::Item;
     std::unique_ptr<Item[]> items;
     int count = 0;
     int capacity = 0;
@@ -724,36 +647,18 @@ void TUcStringList::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
     // Only now, with everything read, do the old items go.
     Clear();
     Changing();
-    FList = std::move(items);
-    FCount = count;
-    FCapacity = capacity;
+    FList.Adopt(std::move(items), count, capacity);
     Changed();
 }
 
 void TUcStringList::QuickSort(int L, int R, TUcStringListSortCompare Compare)
 {
-    int I;
+    auto cmp = [&](int a, int b) { return Compare(this, a, b); };
+    auto swap = [&](int a, int b) { FList.Exchange(a, b); };
+    // The left part by recursion, then the right one in the loop.
+    int I, J;
     do {
-        I = L;
-        int J = R;
-        int P = (L + R) >> 1;
-        do {
-            // The bounds keep an inconsistent comparison inside the list.
-            while (I < R && Compare(this, I, P) < 0)
-                ++I;
-            while (J > L && Compare(this, J, P) > 0)
-                --J;
-            if (I <= J) {
-                if (I != J)
-                    ExchangeItems(I, J);
-                if (P == I)
-                    P = J;
-                else if (P == J)
-                    P = I;
-                ++I;
-                --J;
-            }
-        } while (I <= J);
+        zstrlist::QuickSortPartition(L, R, cmp, swap, I, J);
         if (L < J)
             QuickSort(L, J, Compare);
         L = I;
@@ -774,9 +679,9 @@ void TUcStringList::Sort()
 
 void TUcStringList::CustomSort(TUcStringListSortCompare Compare)
 {
-    if (!FSorted && FCount > 1) {
+    if (!FSorted && FList.Count() > 1 && Compare) {
         Changing();
-        QuickSort(0, FCount - 1, Compare);
+        QuickSort(0, FList.Count() - 1, Compare);
         Changed();
     }
 }
@@ -795,9 +700,9 @@ void TUcStringList::SetCaseSensitive(bool Value)
     if (FCaseSensitive != Value) {
         FCaseSensitive = Value;
         // A sorted list must be in the new order, or Find would miss.
-        if (FSorted && FCount > 1) {
+        if (FSorted && FList.Count() > 1) {
             Changing();
-            QuickSort(0, FCount - 1, &CompareItems);
+            QuickSort(0, FList.Count() - 1, &CompareItems);
             Changed();
         }
     }

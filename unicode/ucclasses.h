@@ -112,8 +112,8 @@ public:
     ~TUcStringList() override;
 
     WideString Get(int Index) const override;
-    int GetCapacity() const override { return FCapacity; }
-    int GetCount() const override { return FCount; }
+    int GetCapacity() const override { return FList.Capacity(); }
+    int GetCount() const override { return FList.Count(); }
     TObject* GetObject(int Index) const override;
     void Put(int Index, const WideString& S) override;
     void PutObject(int Index, TObject* AObject) override;
@@ -160,17 +160,8 @@ protected:
     virtual void InsertItem(int Index, WideString S, TObject* AObject);
 
 private:
-    struct Item {
-        WideString S;
-        TObject* Obj = nullptr;
-    };
-    void Grow();
-    void CheckIndex(int Index) const;
-    void ExchangeItems(int Index1, int Index2);
     void QuickSort(int L, int R, TUcStringListSortCompare Compare);
-    std::unique_ptr<Item[]> FList;
-    int FCount = 0;
-    int FCapacity = 0;
+    zstrlist::TStringItems<WideString> FList;
     bool FSorted = false;
     TDuplicates FDuplicates = dupIgnore;
     bool FCaseSensitive = false;

@@ -2,6 +2,7 @@
 #include "classlib/actnlist.h"
 #include "classlib/forms.h"
 #include "classlib/menus.h"
+#include "unicode/ucgraphics.h"
 #include "unicode/ucsysutils.h"
 
 #include <algorithm>
@@ -61,14 +62,6 @@ AnsiString RefuseMessage(TWinControl* Control)
 void RemoveFrom(std::vector<TWinControlTrap*>& List, TWinControlTrap* Trap)
 {
     List.erase(std::remove(List.begin(), List.end(), Trap), List.end());
-}
-
-// Width and height of a wide text on a canvas.
-TSize WideTextExtent(TCanvas* Canvas, const WideString& Text)
-{
-    TSize s{0, 0};
-    GetTextExtentPoint32W(Canvas->Handle(), Text.c_str(), static_cast<int>(Text.size()), &s);
-    return s;
 }
 
 // The hint info a hint window is given as its data, when it is the one HandleHintShowWide
@@ -883,7 +876,7 @@ void TUcCustomHintWindow::Dispatch(TMessage& Message)
     if (Message.Msg == CM_TEXTCHANGED) {
         // Sized to the wide text, except while an activation places the window itself.
         if (!FHintActivating) {
-            TSize size = WideTextExtent(Canvas(), GetControlWideText(this));
+            TSize size = CanvasTextExtentWide(Canvas(), GetControlWideText(this));
             SetWidth(size.cx + 6);
             SetHeight(size.cy + 6);
         }

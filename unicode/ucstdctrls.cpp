@@ -6,7 +6,6 @@
 
 namespace {
 
-const char* const SListIndexError = "List index out of bounds (%d)";
 const char* const SOutOfResources = "Out of system resources";
 const char* const SMemoCapacity = "Text exceeds memo capacity";
 const char* const SInsertLineError = "Unable to insert a line";
@@ -224,7 +223,7 @@ HWND TUcMemoStrings::UnicodeWnd() const
 void TUcMemoStrings::CheckIndex(int Index, int Count) const
 {
     if (Index < 0 || Index >= Count)
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
 }
 
 int TUcMemoStrings::GetCount() const
@@ -280,7 +279,7 @@ void TUcMemoStrings::Insert(int Index, const WideString& S)
     }
     int count = GetCount();
     if (Index < 0 || Index > count)
-        Error(SListIndexError, Index);
+        Error(zstrlist::SListIndexError, Index);
     const WideString lineBreak = AdjustLineBreaksWide(L"\r\n", FLineBreakStyle);
     const WideString text = AdjustLineBreaksWide(S, FLineBreakStyle);
     WideString line;

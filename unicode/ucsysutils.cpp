@@ -177,6 +177,21 @@ HANDLE FindFirstFileWide(const WideChar* FileName, WIN32_FIND_DATAW* FindData)
     return h;
 }
 
+BOOL FindNextFileWide(HANDLE FindFile, WIN32_FIND_DATAW* FindData)
+{
+    if (PlatformIsUnicode)
+        return FindNextFileW(FindFile, FindData);
+    WIN32_FIND_DATAA ad{};
+    if (!FindNextFileA(FindFile, &ad))
+        return FALSE;
+    if (FindData) {
+        std::memcpy(FindData, &ad, 44);
+        WidenInto(ad.cFileName, MAX_PATH, FindData->cFileName, MAX_PATH);
+        WidenInto(ad.cAlternateFileName, 14, FindData->cAlternateFileName, 14);
+    }
+    return TRUE;
+}
+
 bool FileExistsWide(const WideString& FileName)
 {
     WIN32_FIND_DATAW fd;

@@ -30,6 +30,8 @@ HANDLE FileCreateWide(const WideString& FileName);
 // 2 read, 3 write, 4 read and write). Other values fail with ERROR_INVALID_PARAMETER.
 HANDLE FileOpenWide(const WideString& FileName, uint32_t Mode);
 HANDLE FindFirstFileWide(const WideChar* FileName, WIN32_FIND_DATAW* FindData);
+// The next entry of a search FindFirstFileWide began, in the same record form.
+BOOL FindNextFileWide(HANDLE FindFile, WIN32_FIND_DATAW* FindData);
 bool FileExistsWide(const WideString& FileName);
 int DrawTextWide(HDC DC, const WideChar* Text, int Count, RECT* Rect, UINT Format);
 BOOL SetWindowTextWide(HWND Wnd, const WideChar* Text);

@@ -1,5 +1,6 @@
 #include "unicode/ucwidestrings.h"
 
+#include "classlib/strlistalgo.h"
 #include "unicode/ucclasses.h"
 #include "unicode/ucwidestrutils.h"
 
@@ -55,7 +56,7 @@ TWideStrings::~TWideStrings()
 
 void TWideStrings::Error(const char* Msg, int Data) const
 {
-    throw EStringListError(Format(Msg, Data));
+    zstrlist::StringListError(Msg, Data);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -108,22 +109,20 @@ void TWideStrings::Assign(TPersistent* Source)
     if (Source == this)
         return;
     if (auto* ws = dynamic_cast<TWideStrings*>(Source)) {
-        TWideStringsUpdate update(this);
-        Clear();
-        FDefined = ws->FDefined;
-        FDelimiter = ws->FDelimiter;
-        FQuoteChar = ws->FQuoteChar;
-        FNameValueSeparator = ws->FNameValueSeparator;
-        AddStrings(ws);
+        zstrlist::ReplaceWith(*this, ws, [&] {
+            FDefined = ws->FDefined;
+            FDelimiter = ws->FDelimiter;
+            FQuoteChar = ws->FQuoteChar;
+            FNameValueSeparator = ws->FNameValueSeparator;
+        });
         return;
     }
     if (auto* as = dynamic_cast<TStrings*>(Source)) {
-        TWideStringsUpdate update(this);
-        Clear();
-        SetDelimiter(WidenChar(as->Delimiter()));
-        SetQuoteChar(WidenChar(as->QuoteChar()));
-        SetNameValueSeparator(WidenChar(as->NameValueSeparator()));
-        AddStrings(as);
+        zstrlist::ReplaceWith(*this, as, [&] {
+            SetDelimiter(WidenChar(as->Delimiter()));
+            SetQuoteChar(WidenChar(as->QuoteChar()));
+            SetNameValueSeparator(WidenChar(as->NameValueSeparator()));
+        });
         return;
     }
     inherited::Assign(Source);
@@ -136,19 +135,13 @@ void TWideStrings::AssignTo(TPersistent* Dest)
         return;
     }
     if (auto* as = dynamic_cast<TStrings*>(Dest)) {
-        as->BeginUpdate();
-        try {
-            as->Clear();
-            as->SetDelimiter(NarrowChar(Delimiter()));
-            as->SetQuoteChar(NarrowChar(QuoteChar()));
-            as->SetNameValueSeparator(NarrowChar(NameValueSeparator()));
-            for (int i = 0, n = Count(); i < n; ++i)
-                as->AddObject(WideToAnsi(Get(i)), GetObject(i));
-        } catch (...) {
-            as->EndUpdate();
-            throw;
-        }
-        as->EndUpdate();
+        TUpdateScope<TStrings> update(as);
+        as->Clear();
+        as->SetDelimiter(NarrowChar(Delimiter()));
+        as->SetQuoteChar(NarrowChar(QuoteChar()));
+        as->SetNameValueSeparator(NarrowChar(NameValueSeparator()));
+        for (int i = 0, n = Count(); i < n; ++i)
+            as->AddObject(WideToAnsi(Get(i)), GetObject(i));
         return;
     }
     inherited::AssignTo(Dest);
@@ -173,10 +166,7 @@ int TWideStrings::CompareStrings(const WideString& S1, const WideString& S2) con
 
 void TWideStrings::Put(int Index, const WideString& S)
 {
-    TWideStringsUpdate update(this);
-    TObject* obj = GetObject(Index);
-    Delete(Index);
-    InsertObject(Index, S, obj);
+    zstrlist::Put(*this, Index, S);
 }
 
 int TWideStrings::Add(const WideString& S)
@@ -199,77 +189,42 @@ void TWideStrings::InsertObject(int Index, const WideString& S, TObject* AObject
 
 void TWideStrings::AddStrings(const TStrings* Strings)
 {
-    TWideStringsUpdate update(this);
-    for (int i = 0, n = Strings->Count(); i < n; ++i)
-        AddObject(AnsiToWide(Strings->Strings(i)), Strings->Objects(i));
+    zstrlist::AddStrings(*this, Strings, [](const AnsiString& S) { return AnsiToWide(S); });
 }
 
 void TWideStrings::AddStrings(const TWideStrings* Strings)
 {
-    TWideStringsUpdate update(this);
-    for (int i = 0, n = Strings->Count(); i < n; ++i)
-        AddObject(Strings->Get(i), Strings->GetObject(i));
+    zstrlist::AddStrings(*this, Strings);
 }
 
 void TWideStrings::Exchange(int Index1, int Index2)
 {
-    TWideStringsUpdate update(this);
-    TObject* tempObject = GetObject(Index1);
-    WideString tempString = Get(Index1);
-    Put(Index1, Get(Index2));
-    PutObject(Index1, GetObject(Index2));
-    Put(Index2, tempString);
-    PutObject(Index2, tempObject);
+    zstrlist::Exchange(*this, Index1, Index2);
 }
 
 void TWideStrings::Move(int CurIndex, int NewIndex)
 {
-    if (CurIndex == NewIndex)
-        return;
-    TWideStringsUpdate update(this);
-    WideString tempString = Get(CurIndex);
-    TObject* tempObject = GetObject(CurIndex);
-    Delete(CurIndex);
-    InsertObject(NewIndex, tempString, tempObject);
+    zstrlist::Move(*this, CurIndex, NewIndex);
 }
 
 int TWideStrings::IndexOf(const WideString& S) const
 {
-    for (int i = 0, n = GetCount(); i < n; ++i)
-        if (CompareStrings(Get(i), S) == 0)
-            return i;
-    return -1;
+    return zstrlist::IndexOf(*this, S);
 }
 
 int TWideStrings::IndexOfName(const WideString& Name) const
 {
-    const WideChar sep = NameValueSeparator();
-    for (int i = 0, n = GetCount(); i < n; ++i) {
-        WideString s = Get(i);
-        size_t p = s.find(sep);
-        if (p != WideString::npos && CompareStrings(s.substr(0, p), Name) == 0)
-            return i;
-    }
-    return -1;
+    return zstrlist::IndexOfName(*this, Name);
 }
 
 int TWideStrings::IndexOfObject(TObject* AObject) const
 {
-    for (int i = 0, n = GetCount(); i < n; ++i)
-        if (GetObject(i) == AObject)
-            return i;
-    return -1;
+    return zstrlist::IndexOfObject(*this, AObject);
 }
 
 bool TWideStrings::Equals(const TWideStrings* Strings) const
 {
-    int n = GetCount();
-    if (n != Strings->GetCount())
-        return false;
-    for (int i = 0; i < n; ++i)
-        if (Get(i) != Strings->Get(i))
-            return false;
-    return true;
+    return zstrlist::Equals(*this, Strings);
 }
 
 void TWideStrings::BeginUpdate()
@@ -291,16 +246,12 @@ void TWideStrings::EndUpdate()
 
 WideString TWideStrings::Names(int Index) const
 {
-    WideString s = Get(Index);
-    size_t p = s.find(NameValueSeparator());
-    return p == WideString::npos ? WideString() : s.substr(0, p);
+    return zstrlist::NameOf(Get(Index), NameValueSeparator());
 }
 
 WideString TWideStrings::ValueFromIndex(int Index) const
 {
-    WideString s = Get(Index);
-    size_t p = s.find(NameValueSeparator());
-    return p == WideString::npos ? WideString() : s.substr(p + 1);
+    return zstrlist::ValueFromIndex(*this, Index);
 }
 
 void TWideStrings::SetValueFromIndex(int Index, const WideString& Value)
@@ -316,20 +267,12 @@ void TWideStrings::SetValueFromIndex(int Index, const WideString& Value)
 
 WideString TWideStrings::Values(const WideString& Name) const
 {
-    int i = IndexOfName(Name);
-    return i >= 0 ? ValueFromIndex(i) : WideString();
+    return ValueFromIndex(IndexOfName(Name));
 }
 
 void TWideStrings::SetValues(const WideString& Name, const WideString& Value)
 {
-    int i = IndexOfName(Name);
-    if (!Value.empty()) {
-        if (i < 0)
-            i = Add(WideString());
-        Put(i, Name + NameValueSeparator() + Value);
-    } else if (i >= 0) {
-        Delete(i);
-    }
+    zstrlist::SetValue(*this, Name, Value);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -337,24 +280,7 @@ void TWideStrings::SetValues(const WideString& Name, const WideString& Value)
 
 WideString TWideStrings::GetTextStr() const
 {
-    const int n = GetCount();
-    // Items of a concrete list come back as copies; take them once.
-    std::vector<WideString> items(static_cast<size_t>(n));
-    size_t total = 0;
-    for (int i = 0; i < n; ++i) {
-        items[static_cast<size_t>(i)] = Get(i);
-        total += items[static_cast<size_t>(i)].size() + 2;
-    }
-    WideString result;
-    result.resize(total);
-    WideChar* p = result.data();
-    for (const WideString& s : items) {
-        std::memcpy(p, s.data(), s.size() * sizeof(WideChar));
-        p += s.size();
-        *p++ = L'\r';
-        *p++ = L'\n';
-    }
-    return result;
+    return zstrlist::JoinLines(*this);
 }
 
 WideChar* TWideStrings::GetText() const
@@ -378,54 +304,14 @@ void TWideStrings::SetText(const WideChar* Text)
     SetTextStr(Text ? WideString(Text) : WideString());
 }
 
-namespace {
-bool NeedsQuotes(const WideString& s, WideChar delimiter, WideChar quote)
-{
-    for (WideChar c : s)
-        if (c <= L' ' || c == quote || c == delimiter)
-            return true;
-    return false;
-}
-
-WideString QuotedStr(const WideString& s, WideChar quote)
-{
-    WideString r(1, quote);
-    for (WideChar c : s) {
-        r += c;
-        if (c == quote)
-            r += quote;
-    }
-    r += quote;
-    return r;
-}
-} // namespace
-
-namespace {
-WideString JoinDelimited(const TWideStrings& list, WideChar delimiter, WideChar quote)
-{
-    const int n = list.Count();
-    // A single empty item still needs its quotes, or it would read back as no item.
-    if (n == 1 && list.Strings(0).empty())
-        return WideString(2, quote);
-    WideString result;
-    for (int i = 0; i < n; ++i) {
-        WideString s = list.Strings(i);
-        if (i > 0)
-            result += delimiter;
-        result += NeedsQuotes(s, delimiter, quote) ? QuotedStr(s, quote) : s;
-    }
-    return result;
-}
-} // namespace
-
 WideString TWideStrings::DelimitedText() const
 {
-    return JoinDelimited(*this, Delimiter(), QuoteChar());
+    return zstrlist::JoinDelimited(*this, Delimiter(), QuoteChar());
 }
 
 WideString TWideStrings::CommaText() const
 {
-    return JoinDelimited(*this, L',', L'"');
+    return zstrlist::JoinDelimited(*this, L',', L'"');
 }
 
 void TWideStrings::SetCommaText(const WideString& Value)
@@ -435,51 +321,10 @@ void TWideStrings::SetCommaText(const WideString& Value)
     SetDelimitedText(Value);
 }
 
+// The whole text: a zero character is a blank like any control character.
 void TWideStrings::SetDelimitedText(const WideString& Value)
 {
-    const WideChar delimiter = Delimiter();
-    const WideChar quote = QuoteChar();
-    TWideStringsUpdate update(this);
-    Clear();
-    size_t i = 0;
-    const size_t n = Value.size();
-    auto skipBlanks = [&] {
-        while (i < n && Value[i] <= L' ')
-            ++i;
-    };
-    skipBlanks();
-    while (i < n) {
-        WideString item;
-        if (Value[i] == quote) {
-            ++i;
-            while (i < n) {
-                if (Value[i] == quote) {
-                    if (i + 1 < n && Value[i + 1] == quote) {
-                        item += quote;
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                item += Value[i++];
-            }
-        } else {
-            size_t start = i;
-            while (i < n && Value[i] > L' ' && Value[i] != delimiter)
-                ++i;
-            item.assign(Value, start, i - start);
-        }
-        Add(item);
-        skipBlanks();
-        if (i < n && Value[i] == delimiter) {
-            ++i;
-            skipBlanks();
-            // A delimiter at the very end stands before one more, empty item.
-            if (i >= n)
-                Add(WideString());
-        }
-    }
+    zstrlist::SplitDelimited(*this, Value.data(), Value.data() + Value.size(), Delimiter(), QuoteChar());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -524,15 +369,8 @@ void TWideStrings::SaveToStream(TStream* Stream)
 
 void TWideStrings::DefineProperties(TFiler* Filer)
 {
-    bool doWrite;
-    if (TPersistent* ancestor = Filer->Ancestor()) {
-        auto* wideAncestor = dynamic_cast<TWideStrings*>(ancestor);
-        doWrite = !wideAncestor || !Equals(wideAncestor);
-    } else {
-        doWrite = GetCount() > 0;
-    }
     Filer->DefineProperty("Strings", MakeMethod<&TWideStrings::ReadData>(this),
-                          MakeMethod<&TWideStrings::WriteData>(this), doWrite);
+                          MakeMethod<&TWideStrings::WriteData>(this), zstrlist::StoresStrings(Filer, *this));
 }
 
 namespace {

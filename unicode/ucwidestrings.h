@@ -154,13 +154,4 @@ template <class F> int SplitWideText(const WideString& Text, F&& Line)
 int CountWideTextLines(const WideString& Text);
 
 // Keeps a list's update bracket open for a scope, closing it on the way out of an exception.
-class TWideStringsUpdate {
-public:
-    explicit TWideStringsUpdate(TWideStrings* S) : FStrings(S) { FStrings->BeginUpdate(); }
-    ~TWideStringsUpdate() { FStrings->EndUpdate(); }
-    TWideStringsUpdate(const TWideStringsUpdate&) = delete;
-    TWideStringsUpdate& operator=(const TWideStringsUpdate&) = delete;
-
-private:
-    TWideStrings* FStrings;
-};
+using TWideStringsUpdate = TUpdateScope<TWideStrings>;

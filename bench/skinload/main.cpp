@@ -111,7 +111,7 @@ int main(int argc, char** argv)
 {
     InitSysUtils();
     InitUcSystem();
-    WideString name = argc > 1 ? AnsiToWide(argv[1]) : WideString(L"resources\\skins\\ZandrelDawn.qsz");
+    WideString name = argc > 1 ? AnsiToWide(argv[1]) : WideString(L"resources\\skins-packed\\ZandrelDawn.qsz");
     if (!FileExistsWide(name)) {
         std::printf("no packed skin at %s\n", WideToAnsi(name).c_str());
         return 1;

@@ -1,6 +1,7 @@
 // The gallery's main window: a Unicode form with a main menu, one page shown at a time (the
-// "Вид" menu switches them) and a status line with the application's wide hint. Each page
-// lives in a source file of its own and is listed in GalleryPages (gallery_form.cpp).
+// "Вид" menu switches them) and a status line with the application's wide hint. The form
+// data among the program's resources gives it its skin manager with the built-in skin. Each
+// page lives in a source file of its own and is listed in GalleryPages (gallery_form.cpp).
 #pragma once
 
 #include "classlib/menus.h"
@@ -8,29 +9,50 @@
 
 #include <vector>
 
-// A page: its title in the "Вид" menu, the shortcut that shows it, and the builder that puts
-// its controls on the panel given (owned by the panel's form).
+class TGalleryForm;
+class TzSkinManager;
+
+// A page: its title in the "Вид" menu, the shortcut that shows it, the name its screenshot
+// gets after the file name given ("" for the first page), and what makes its control (a
+// windowed control owned by the form, which the form puts in place).
 struct TGalleryPage {
     const wchar_t* Title;
     TShortCut ShortCut;
-    void (*Build)(TWinControl* Page);
+    const wchar_t* ShotSuffix;
+    TWinControl* (*Create)(TGalleryForm* Form);
 };
 
 // The pages, in the order of the "Вид" menu; the first is shown at the start.
 const std::vector<TGalleryPage>& GalleryPages();
 
-// Builders of the pages.
-void BuildUnicodeControlsPage(TWinControl* Page);   // page_text.cpp
-void BuildTextFilePage(TWinControl* Page);          // page_lines.cpp
+// The pages' makers.
+TWinControl* CreateUnicodeControlsPage(TGalleryForm* Form);   // page_text.cpp
+TWinControl* CreateTextFilePage(TGalleryForm* Form);          // page_lines.cpp
+TWinControl* CreateSkinsPage(TGalleryForm* Form);             // page_skins.cpp
+// Registers what the skins page needs once per program (its preview window class).
+void RegisterSkinsPageClasses();
+
+// An empty page: it fills the form above the status line.
+class TGalleryPanel : public TCustomControl {
+    Z_CLASS(TGalleryPanel, TCustomControl)
+public:
+    explicit TGalleryPanel(TComponent* AOwner);
+};
+
+// A hidden page already placed on the form, so that its controls can have windows while it
+// is filled.
+TGalleryPanel* NewGalleryPanel(TGalleryForm* Form);
 
 class TGalleryForm : public TUcForm {
     Z_CLASS(TGalleryForm, TUcForm)
 public:
-    // Built in code: no form resource.
+    // Built in code (no form resource of its class); reads the gallery's form data.
     explicit TGalleryForm(TComponent* AOwner);
     ~TGalleryForm() override;
     void ShowPage(int Index);
     int PageIndex() const { return FPageIndex; }
+    // The skin manager of the form data (nullptr when it had none).
+    TzSkinManager* SkinManager() const { return FSkinManager; }
 
 private:
     void BuildMenu();
@@ -41,6 +63,7 @@ private:
     void PasteClick(TObject* Sender);
     void ApplicationHint(TObject* Sender);
 
+    TzSkinManager* FSkinManager = nullptr;
     std::vector<TWinControl*> FPages;
     std::vector<TMenuItem*> FPageItems;
     TControl* FStatus = nullptr;

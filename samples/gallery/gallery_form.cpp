@@ -1,30 +1,35 @@
 #include "gallery.h"
 #include "gallery_controls.h"
+#include "skin/zskinmanager.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucmenus.h"
 
 const std::vector<TGalleryPage>& GalleryPages()
 {
     static const std::vector<TGalleryPage> pages{
-        {L"&Элементы управления", ShortCut('1', ssCtrl), &BuildUnicodeControlsPage},
-        {L"&Текстовый файл", ShortCut('2', ssCtrl), &BuildTextFilePage},
+        {L"&Элементы управления", ShortCut('1', ssCtrl), L"", &CreateUnicodeControlsPage},
+        {L"&Текстовый файл", ShortCut('2', ssCtrl), L"-text", &CreateTextFilePage},
+        {L"&Скины", ShortCut('3', ssCtrl), L"-skins", &CreateSkinsPage},
     };
     return pages;
 }
 
-namespace {
-
-// The panel of one page: it fills the form above the status line.
-class TGalleryPanel : public TCustomControl {
-    Z_CLASS(TGalleryPanel, TCustomControl)
-public:
-    explicit TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
-    {
-        SetControlStyle(ControlStyle() | csAcceptsControls);
-        SetAlign(alClient);
-    }
-};
 Z_CLASS_IMPL(TGalleryPanel, TCustomControl)
+
+TGalleryPanel::TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    SetControlStyle(ControlStyle() | csAcceptsControls);
+}
+
+TGalleryPanel* NewGalleryPanel(TGalleryForm* Form)
+{
+    auto* page = new TGalleryPanel(Form);
+    page->SetVisible(false);
+    page->SetParent(Form);
+    return page;
+}
+
+namespace {
 
 TUcMenuItem* AddItem(TComponent* Owner, TMenuItem* Parent, const WideString& Caption, TShortCut Key = scNone,
                      const WideString& Hint = WideString())
@@ -43,7 +48,12 @@ Z_CLASS_IMPL(TGalleryForm, TUcForm)
 
 TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
 {
-    SetBounds(40, 40, 520, 430);
+    // The form data names the skin manager and carries the built-in skin; reading it
+    // applies that skin.
+    TResourceStream data(GetModuleHandleW(nullptr), "GALLERYFORM", reinterpret_cast<const char*>(RT_RCDATA));
+    data.ReadComponent(this);
+    for (int i = 0; i < ComponentCount() && !FSkinManager; ++i)
+        FSkinManager = dynamic_cast<TzSkinManager*>(Components(i));
     Font()->SetName("Tahoma");
     SetCaption(L"Zandrel — галерея");
 
@@ -52,17 +62,15 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
     status->SetAlign(alBottom);
     status->SetAutoSize(false);
     status->SetHeight(22);
-    status->SetColor(clInfoBk);
-    status->SetTransparent(false);
     SetControlWideText(status, L"Наведите указатель на пункт меню: здесь появится подсказка.");
     FStatus = status;
 
     for (const TGalleryPage& page : GalleryPages()) {
-        auto* panel = new TGalleryPanel(this);
-        panel->SetVisible(false);
-        panel->SetParent(this);
-        page.Build(panel);
-        FPages.push_back(panel);
+        TWinControl* control = page.Create(this);
+        control->SetVisible(false);
+        control->SetAlign(alClient);
+        control->SetParent(this);
+        FPages.push_back(control);
     }
     BuildMenu();
     ShowPage(0);

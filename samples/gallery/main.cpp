@@ -1,8 +1,16 @@
 // The gallery: a Unicode form that shows what the library can do so far, a page at a time.
-// With --screenshot FILE it paints once, writes the window to FILE as a PNG and exits.
+//
+// With --screenshot FILE it paints every page once, writes each as a PNG file (FILE for the
+// first page, FILE with the page's suffix, such as "-skins", before the extension for the
+// others) and exits.
 #include "gallery.h"
+#include "skin/zgraphics.h"
+#include "skin/zskinmanager.h"
+#include "skin/zskinservices.h"
 #include "support/screenshot.h"
 #include "unicode/ucsysutils.h"
+
+#include <commctrl.h>
 
 namespace {
 
@@ -14,21 +22,43 @@ WideString ScreenshotFile()
     return WideString();
 }
 
+void Settle()
+{
+    for (int i = 0; i < 20; ++i) {
+        Application->ProcessMessages();
+        Sleep(25);
+    }
+}
+
+// FILE, or FILE with Suffix before its extension.
+AnsiString PageFile(const WideString& File, const wchar_t* Suffix)
+{
+    WideString f = File;
+    size_t dot = f.rfind(L'.');
+    size_t slash = f.find_last_of(L"\\/");
+    if (dot == WideString::npos || (slash != WideString::npos && dot < slash))
+        dot = f.size();
+    return WideToAnsi(f.substr(0, dot) + Suffix + f.substr(dot));
+}
+
 int RunGallery(const WideString& Shot)
 {
     UcApplication->SetTitle(L"Zandrel — галерея");
     TGalleryForm* form = nullptr;
     Application->CreateForm(form);
+    form->Show();
     if (Shot.empty()) {
         Application->Run();
         return 0;
     }
-    form->Show();
-    for (int i = 0; i < 20; ++i) {
-        Application->ProcessMessages();
-        Sleep(25);
+    bool ok = true;
+    const auto& pages = GalleryPages();
+    for (size_t i = 0; i < pages.size(); ++i) {
+        form->ShowPage(static_cast<int>(i));
+        Settle();
+        ok = SaveWindowPng(form->Handle(), PageFile(Shot, pages[i].ShotSuffix).c_str()) && ok;
     }
-    return SaveWindowPng(form->Handle(), WideToAnsi(Shot).c_str()) ? 0 : 1;
+    return ok ? 0 : 1;
 }
 
 void Report(const Exception& E)
@@ -41,6 +71,12 @@ void Report(const Exception& E)
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     InitUcProgram();
+    InitSkinEngine();
+    InitSkinGraphics();
+    InitSkinManager();
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    RegisterSkinsPageClasses();
     int result = 1;
     try {
         result = RunGallery(ScreenshotFile());
@@ -53,5 +89,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         Report(e);
         result = 1;
     }
+    DoneSkinEngine();
     return result;
 }

@@ -12,8 +12,9 @@ WideString SampleFile()
 
 } // namespace
 
-void BuildTextFilePage(TWinControl* Page)
+TWinControl* CreateTextFilePage(TGalleryForm* Form)
 {
+    TGalleryPanel* Page = NewGalleryPanel(Form);
     auto* title = new TGalleryLabel(Page->Owner());
     title->SetParent(Page);
     title->SetBounds(16, 12, 460, 24);
@@ -26,23 +27,24 @@ void BuildTextFilePage(TWinControl* Page)
     memo->SetBounds(16, 44, 500, 170);
     memo->SetReadOnly(true);
     memo->SetScrollBars(ssVertical);
-    // Lines that ANSI cannot carry go into the Unicode window only.
-    memo->HandleNeeded();
 
     auto* status = new TGalleryLabel(Page->Owner());
     status->SetParent(Page);
-    status->SetBounds(16, 224, 500, 40);
-    status->SetWordWrap(true);
     status->SetAutoSize(false);
+    status->SetWordWrap(true);
+    status->SetBounds(16, 224, 500, 40);
 
     TUcStringList lines;
     try {
         lines.LoadFromFile(SampleFile());
         static const wchar_t* const sets[] = {L"ANSI", L"UTF-16", L"UTF-16 big-endian", L"UTF-8"};
+        // Lines that ANSI cannot carry go into the Unicode window only: it is made first.
+        memo->HandleNeeded();
         memo->WideLines()->Assign(&lines);
         SetControlWideText(status, WideFormat(L"%d строк(и) из файла в кодировке %ls; кодовая страница ANSI %u",
                                               lines.Count(), sets[lines.LoadedFileCharSet() & 3], GetACP()));
     } catch (const Exception& e) {
         SetControlWideText(status, L"Не удалось прочитать пример: " + AnsiToWide(e.Message()));
     }
+    return Page;
 }

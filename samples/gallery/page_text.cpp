@@ -22,8 +22,9 @@ TGalleryLabel* Caption(TWinControl* Page, int Top, const WideString& Text, TWinC
 
 } // namespace
 
-void BuildUnicodeControlsPage(TWinControl* Page)
+TWinControl* CreateUnicodeControlsPage(TGalleryForm* Form)
 {
+    TGalleryPanel* Page = NewGalleryPanel(Form);
     auto* title = Put<TGalleryLabel>(Page, 16, 12, 460, 24);
     title->Font()->SetSize(12);
     title->Font()->SetStyle(fsBold);
@@ -61,4 +62,5 @@ void BuildUnicodeControlsPage(TWinControl* Page)
     auto* off = Caption(Page, 280, L"Недоступно: только чтение", nullptr);
     off->SetWidth(300);
     off->SetEnabled(false);
+    return Page;
 }

@@ -1,5 +1,7 @@
 #include "test_main.h"
+#include "classlib/forms.h"
 #include "skin/zgraphics.h"
+#include "skin/zskinmanager.h"
 #include "unicode/ucsystem.h"
 
 int main(int argc, char** argv)
@@ -9,5 +11,7 @@ int main(int argc, char** argv)
         InitUcSystem();
         InitSkinEngine();
         InitSkinGraphics();
+        InitForms();
+        InitSkinManager();
     });
 }

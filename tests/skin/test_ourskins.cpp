@@ -1,4 +1,4 @@
-// Our own skins of resources/skins, as folders and as packed files.
+// Our own skins: the folders of resources/skins and the packed copies of resources/skins-packed.
 #include "skinfixtures.h"
 
 #include "skin/zskindata.h"
@@ -9,6 +9,7 @@
 namespace {
 
 WideString SkinsFolder() { return TestDataPath("..\\..\\resources\\skins\\"); }
+WideString PackedFolder() { return TestDataPath("..\\..\\resources\\skins-packed\\"); }
 
 void LoadFolderSkin(TSkSkinRecords& R, const WideString& Name)
 {
@@ -19,9 +20,9 @@ void LoadFolderSkin(TSkSkinRecords& R, const WideString& Name)
 void LoadPackedSkin(TSkSkinRecords& R, const WideString& Name)
 {
     std::unique_ptr<TSkSkinConvertor> c;
-    LoadPackedSkinFile(SkinsFolder() + Name + L".qsz", c, true);
+    LoadPackedSkinFile(PackedFolder() + Name + L".qsz", c, true);
     REQUIRE(c);
-    R.LoadFromPackedSkin(c.get(), SkinsFolder());
+    R.LoadFromPackedSkin(c.get(), PackedFolder());
     R.RebuildCache();
 }
 

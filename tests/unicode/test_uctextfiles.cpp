@@ -215,16 +215,6 @@ TEST_CASE("file streams by wide name")
 
 TEST_CASE("the plain wide list reads and writes bare UTF-16")
 {
-    // A minimal list over a vector, to reach the base class's own file handling.
-    class TVectorStrings : public TWideStrings {
-    public:
-        WideString Get(int Index) const override { return FItems.at(static_cast<size_t>(Index)); }
-        int GetCount() const override { return static_cast<int>(FItems.size()); }
-        void Clear() override { FItems.clear(); }
-        void Delete(int Index) override { FItems.erase(FItems.begin() + Index); }
-        void Insert(int Index, const WideString& S) override { FItems.insert(FItems.begin() + Index, S); }
-        std::vector<WideString> FItems;
-    };
     TVectorStrings L;
     L.SetTextStr(L"один\nдва");
     CHECK(L.IndexOf(L"ДВА") == 1);

@@ -304,6 +304,64 @@ TEST_CASE("delimited and comma text")
     CHECK(Items(M) == W{L"a", L"b;c", L"d", L"e"});
 }
 
+TEST_CASE("the rules the wide lists share with the ANSI ones")
+{
+    SUBCASE("a new pair goes to its place in a sorted list, with nothing else added")
+    {
+        TUcStringList L;
+        L.SetSorted(true);
+        L.SetValues(L"m", L"1");
+        L.SetValues(L"b", L"2");
+        CHECK(Items(L) == W{L"b=2", L"m=1"});
+        CHECK(L.ValueFromIndex(-1).empty());   // what Values gives for a name not there
+    }
+    SUBCASE("a sorted list added to itself gets every item once more")
+    {
+        TUcStringList L;
+        L.SetSorted(true);
+        L.SetDuplicates(dupAccept);
+        L.SetTextStr(L"b\na\nc");
+        L.AddStrings(&L);
+        CHECK(Items(L) == W{L"a", L"a", L"b", L"b", L"c", L"c"});
+    }
+    SUBCASE("no list, no comparison")
+    {
+        TUcStringList L;
+        L.SetTextStr(L"b\na");
+        L.AddStrings(static_cast<const TWideStrings*>(nullptr));
+        CHECK_FALSE(L.Equals(nullptr));
+        L.CustomSort(nullptr);
+        CHECK(Items(L) == W{L"b", L"a"});
+    }
+    SUBCASE("a final delimiter adds an empty item only as the very last character")
+    {
+        TUcStringList L;
+        L.SetCommaText(L"a,");
+        CHECK(Items(L) == W{L"a", L""});
+        L.SetCommaText(L"a, ");
+        CHECK(Items(L) == W{L"a"});
+    }
+    SUBCASE("the plain list's move checks both places before it takes the item out")
+    {
+        TVectorStrings L;
+        L.SetTextStr(L"a\nb");
+        CHECK_THROWS_WITH_AS(L.Move(0, 2), "List index out of bounds (2)", EStringListError);
+        CHECK(L.FItems == W{L"a", L"b"});
+    }
+    SUBCASE("a change handler that fails at the end of an update reaches the caller")
+    {
+        struct Failing {
+            void OnChange(TObject*) { throw Exception("no"); }
+        } failing;
+        TUcStringList L;
+        L.OnChange = MakeMethod<&Failing::OnChange>(&failing);
+        CHECK_THROWS_WITH_AS(L.SetTextStr(L"a\nb"), "no", Exception);
+        L.OnChange = nullptr;
+        CHECK(Items(L) == W{L"a", L"b"});
+        CHECK(L.UpdateCount() == 0);
+    }
+}
+
 TEST_CASE("assignment between wide and ANSI lists")
 {
     TUcStringList W1;

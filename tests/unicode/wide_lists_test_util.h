@@ -18,6 +18,17 @@ inline W Items(const TWideStrings& L)
     return r;
 }
 
+// A minimal list over a vector, to reach what the abstract wide list does on its own.
+class TVectorStrings : public TWideStrings {
+public:
+    WideString Get(int Index) const override { return FItems.at(static_cast<size_t>(Index)); }
+    int GetCount() const override { return static_cast<int>(FItems.size()); }
+    void Clear() override { FItems.clear(); }
+    void Delete(int Index) override { FItems.erase(FItems.begin() + Index); }
+    void Insert(int Index, const WideString& S) override { FItems.insert(FItems.begin() + Index, S); }
+    std::vector<WideString> FItems;
+};
+
 // UTF-16 bytes of a text, little- and big-endian.
 inline std::string LE(const WideString& S)
 {

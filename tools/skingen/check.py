@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Checks our skins under resources/skins/.
+"""Checks our skins under resources/skins/ and their packed copies under
+resources/skins-packed/.
 
 For each skin: every name of NAMES.md is there; every image value parses the
 way the loader reads it, points into a valid 24-bit BMP (or a JPEG), lies
@@ -9,7 +10,7 @@ mistaken for images; PARENTCLASS chains end; the packed copy unpacks to exactly
 the folder's files.  With --regen the generator runs again into a temporary
 folder and the result must be byte-identical.
 
-    python3 tools/skingen/check.py [--regen] [SKINDIR]
+    python3 tools/skingen/check.py [--regen] [--packed DIR] [SKINDIR]
 """
 
 import argparse
@@ -259,9 +260,9 @@ def check_skin(ck, folder):
     return present
 
 
-def check_packed(ck, folder):
+def check_packed(ck, folder, packed_dir):
     name = os.path.basename(folder)
-    path = folder + '.qsz'
+    path = os.path.join(packed_dir, name + '.qsz')
     if not os.path.isfile(path):
         ck.fail(name, 'no packed copy %s' % os.path.basename(path))
         return
@@ -289,12 +290,15 @@ def check_packed(ck, folder):
         ck.fail(name + '.qsz', 'is not what qszpack makes of the folder now')
 
 
-def check_regen(ck, skindir):
+def check_regen(ck, skindir, packed_dir):
     with tempfile.TemporaryDirectory() as tmp:
-        subprocess.run([sys.executable, os.path.join(HERE, 'skingen.py'), '--out', tmp],
-                       check=True, stdout=subprocess.DEVNULL)
-        for entry in sorted(os.listdir(tmp)):
-            a, b = os.path.join(tmp, entry), os.path.join(skindir, entry)
+        out, packed = os.path.join(tmp, 'skins'), os.path.join(tmp, 'packed')
+        subprocess.run([sys.executable, os.path.join(HERE, 'skingen.py'), '--out', out,
+                        '--packed-out', packed], check=True, stdout=subprocess.DEVNULL)
+        pairs = [(os.path.join(out, e), os.path.join(skindir, e)) for e in sorted(os.listdir(out))]
+        pairs += [(os.path.join(packed, e), os.path.join(packed_dir, e)) for e in sorted(os.listdir(packed))]
+        for a, b in pairs:
+            entry = os.path.basename(a)
             if os.path.isdir(a):
                 cmp = filecmp.dircmp(a, b)
                 diff = cmp.diff_files + cmp.left_only + cmp.right_only
@@ -309,8 +313,11 @@ def check_regen(ck, skindir):
 def main():
     ap = argparse.ArgumentParser(description='Check our skins.')
     ap.add_argument('skindir', nargs='?', default=os.path.join(REPO, 'resources', 'skins'))
+    ap.add_argument('--packed', default=None,
+                    help='folder of the packed copies (default: skins-packed beside SKINDIR)')
     ap.add_argument('--regen', action='store_true', help='also regenerate and compare bytes')
     a = ap.parse_args()
+    packed_dir = a.packed or os.path.join(os.path.dirname(os.path.abspath(a.skindir)), 'skins-packed')
     ck = Checker()
     total = 0
     for skin in SKINS:
@@ -319,14 +326,15 @@ def main():
             ck.fail(skin, 'missing folder')
             continue
         check_skin(ck, folder)
-        check_packed(ck, folder)
+        check_packed(ck, folder, packed_dir)
         total += sum(os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder))
-        if os.path.isfile(folder + '.qsz'):
-            total += os.path.getsize(folder + '.qsz')
+        packed = os.path.join(packed_dir, skin + '.qsz')
+        if os.path.isfile(packed):
+            total += os.path.getsize(packed)
     if total > SIZE_BUDGET:
         ck.fail('skins', 'together %d bytes, over the budget of %d' % (total, SIZE_BUDGET))
     if a.regen:
-        check_regen(ck, a.skindir)
+        check_regen(ck, a.skindir, packed_dir)
     for e in ck.errors:
         print('FAIL', e)
     print('%s: %d skins, %d bytes, %d problems' % ('ok' if not ck.errors else 'FAILED', len(SKINS), total,

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Generates the program's own skins under resources/skins/.
+"""Generates the program's own skins under resources/skins/ (folders) and
+their packed copies under resources/skins-packed/.
 
 Two skins come out of one design with two palettes: "ZandrelDawn" (light)
 and "ZandrelDusk" (dark).  Each is a folder with "Options.dat", a master
@@ -8,7 +9,11 @@ one JPEG texture.  The output is deterministic: running this again gives the
 same bytes.  Standard library only; the JPEG step calls ImageMagick's
 `convert` and keeps the existing JPEG (with a message) when it is missing.
 
-    python3 tools/skingen/skingen.py [--out DIR] [--preview DIR] [--no-pack]
+    python3 tools/skingen/skingen.py [--out DIR] [--packed-out DIR] [--preview DIR] [--no-pack]
+
+The packed copies live apart from the folders: in one skin directory a packed
+file wins over a folder of the same name and both would be listed, so a
+program ships one container per skin (the packed copies).
 
 --preview renders PNG previews (a mock window painted from the written skin
 files, and the master bitmap) for looking at the design; it needs `convert`.
@@ -776,7 +781,7 @@ def write_jpeg(bmp_path, jpg_path):
 
 # ------------------------------------------------------------------ output
 
-def write_skin(pal_dict, out_dir, pack=True):
+def write_skin(pal_dict, out_dir, packed_dir, pack=True):
     p = Pal(pal_dict)
     sk = design(p)
     folder = os.path.join(out_dir, p.d['name'])
@@ -808,7 +813,8 @@ def write_skin(pal_dict, out_dir, pack=True):
     if pack:
         sys.path.insert(0, os.path.join(REPO, 'tools', 'qszpack'))
         import qszpack
-        qszpack.pack_folder(folder, os.path.join(out_dir, p.d['name'] + '.qsz'))
+        os.makedirs(packed_dir, exist_ok=True)
+        qszpack.pack_folder(folder, os.path.join(packed_dir, p.d['name'] + '.qsz'))
     return folder, tex
 
 
@@ -816,11 +822,13 @@ def main():
     ap = argparse.ArgumentParser(description=__doc__.split('\n\n')[0])
     ap.add_argument('--out', default=os.path.join(REPO, 'resources', 'skins'),
                     help='folder that receives the skins (default: resources/skins)')
+    ap.add_argument('--packed-out', default=os.path.join(REPO, 'resources', 'skins-packed'),
+                    help='folder that receives the packed copies (default: resources/skins-packed)')
     ap.add_argument('--preview', metavar='DIR', help='also render preview PNGs into DIR')
     ap.add_argument('--no-pack', action='store_true', help='do not write the packed .qsz copies')
     args = ap.parse_args()
     for pal in (DAWN, DUSK):
-        folder, tex = write_skin(pal, args.out, pack=not args.no_pack)
+        folder, tex = write_skin(pal, args.out, args.packed_out, pack=not args.no_pack)
         print('wrote', os.path.relpath(folder))
         if args.preview:
             import preview

@@ -1,0 +1,85 @@
+// The engine's private message SM_SKINCMD: its sub-commands and the routines that send it to
+// windows and controls, ask them questions with it and carry it down a parent's controls.
+//
+// The sub-command travels in the high word of WParam, a small argument in its low word, a
+// pointer argument (a manager, a control, a bitmap) in LParam. Delivered in-process (the
+// control's WindowProc or Perform) a receiver answers in the record's LParam; delivered by
+// SendMessage the answer is the message result.
+#pragma once
+
+#include "classlib/controls.h"
+
+// Sub-commands (the high word of WParam).
+enum : uint16_t {
+    SKCMD_NEWSKIN = 1,            // LParam: the manager that applied a skin
+    SKCMD_SKINREMOVED = 2,        // LParam: the manager that removed its skin
+    SKCMD_REFRESH = 3,            // LParam: the manager (0 from fades)
+    SKCMD_GETPROVIDER = 4,        // result: the form's provider
+    SKCMD_GETBGIMAGE = 5,
+    SKCMD_ENDPARENTUPDATE = 6,
+    SKCMD_ISSKINNED = 7,          // answer 1: the receiver skins itself
+    SKCMD_SETUPDATING = 8,
+    SKCMD_SETSEETHROUGH = 9,
+    SKCMD_ISUPDATING = 10,
+    SKCMD_ISOUTOFCLIP = 11,
+    SKCMD_PARENTBGCHANGED = 12,
+    SKCMD_INVALIDATESECTION = 13,
+    SKCMD_MENUCMD14 = 14,
+    SKCMD_SETPAINTINGCHILD = 15,
+    SKCMD_FADEDONE = 16,
+    SKCMD_BGCHANGED = 17,
+    SKCMD_ISIMAGEBG = 19,
+    SKCMD_REPAINTCHILDREN = 20,
+    SKCMD_GETBGCOLOR = 21,
+    SKCMD_OUTOFCLIP = 22,
+    SKCMD_PREPARECACHE = 23,
+    SKCMD_SHOWFADEFRAME = 24,
+    SKCMD_CONTROLLOADED = 25,
+    SKCMD_GETDISABLEDKIND = 26,
+    SKCMD_GETCAPTIONHEIGHT = 27,
+    SKCMD_ACTIVATED = 29,         // LParam: the manager; the window is its active control now
+    SKCMD_DEACTIVATED = 30,       // LParam: the manager; the window stopped being it
+    SKCMD_BEGINUPDATE = 31,
+    SKCMD_ENDUPDATE = 32,
+    SKCMD_SCROLL51 = 51,
+    SKCMD_SCROLL52 = 52,
+};
+
+// The WParam of a sub-command with its low-word argument.
+constexpr WPARAM SkinCommandWParam(uint16_t Command, uint16_t Arg = 0)
+{
+    return (WPARAM(Command) << 16) | Arg;
+}
+
+// SendMessage(Wnd, SM_SKINCMD, Command << 16, LParam).
+LRESULT SendCommandToWindow(HWND Wnd, uint16_t Command, LPARAM LParam);
+// A non-windowed control gets it by Perform; a windowed one by SendMessage only when it is
+// not being destroyed and its window exists; otherwise 0.
+LRESULT SendCommandToControl(TControl* Control, uint16_t Command, LPARAM LParam);
+// The control's WindowProc is asked first (answer 1 in LParam); otherwise its window, when
+// it has one, by SendMessage (result 1).
+bool AskControlCommand(TControl* Control, uint16_t Command);
+// SendMessage once; True when the result is 1.
+bool AskWindowCommand(HWND Wnd, uint16_t Command);
+// The message goes down the parent's child controls in order, stopping at the first child
+// that is being destroyed: a non-windowed child gets it by Perform, a windowed child that
+// skins itself (answers SKCMD_ISSKINNED) by SendMessage, and any other windowed child passes
+// it on to its own children. Children added or freed on the way are taken as they come: a
+// child that is gone when its turn comes is passed over.
+void BroadcastToControls(TWinControl* Parent, const TMessage& Message);
+
+// Tells whether a component was freed since the watch began: a window procedure reached by a
+// broadcast may free what the broadcast is about to use next.
+class TSkFreeWatch : public TComponent {
+public:
+    explicit TSkFreeWatch(TComponent* Target);
+    ~TSkFreeWatch() override;
+    bool Freed() const { return !FTarget; }
+    TComponent* Target() const { return FTarget; }
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TComponent* FTarget;
+};
