@@ -15,8 +15,15 @@ public:
 private:
     int FSize = 0;
 };
+// A class that publishes Size again, with another default.
+class TProbe2 : public TProbe {
+    Z_CLASS(TProbe2, TProbe)
+public:
+    using TProbe::TProbe;
+};
 } // namespace
 Z_CLASS_IMPL(TProbe, TComponent, Z_PROP_INT(TProbe, Size, 0))
+Z_CLASS_IMPL(TProbe2, TProbe, Z_PROP_INT(TProbe2, Size, 5))
 
 TEST_CASE("method pointers compare by object and member")
 {
@@ -42,4 +49,22 @@ TEST_CASE("class information names the chain and finds inherited properties")
     RegisterClass(TProbe::StaticClassInfo());
     CHECK(&FindClass("tprobe") == &TProbe::StaticClassInfo());
     CHECK_THROWS_AS(FindClass("TNoSuch"), EClassNotFound);
+}
+
+TEST_CASE("a property published again takes the place of the inherited one")
+{
+    std::vector<const TPropInfo*> props = TProbe2::StaticClassInfo().AllProps();
+    int sizes = 0;
+    size_t at = 0;
+    for (size_t i = 0; i < props.size(); ++i)
+        if (SameText(props[i]->Name, "Size")) {
+            ++sizes;
+            at = i;
+        }
+    REQUIRE(sizes == 1);
+    CHECK(props[at]->Default == 5);
+    CHECK(TProbe2::StaticClassInfo().FindProp("Size") == props[at]);
+    // It stands where the inherited one stood: after the root class's properties.
+    CHECK(at + 1 == props.size());
+    CHECK(TProbe::StaticClassInfo().AllProps().size() == props.size());
 }
