@@ -25,7 +25,7 @@ zandrel_env_start() {
     export DISPLAY=:$n
   fi
   mkdir -p "$BUILD_DIR"
-  if [ ! -f "$WINEPREFIX/.zandrel-ready-3" ]; then
+  if [ ! -f "$WINEPREFIX/.zandrel-ready-4" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
@@ -35,10 +35,12 @@ zandrel_env_start() {
     # caption buttons show letters. The prefix's font folder is always read.
     cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     # Greek, symbols and CJK text in the dialog font come from linked fonts, as on Windows.
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
-      /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans\0wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    for face in Tahoma "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+        /t REG_MULTI_SZ /d 'DejaVuSans.ttf,DejaVu Sans\0wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    done
     wineserver -w
-    touch "$WINEPREFIX/.zandrel-ready-3"
+    touch "$WINEPREFIX/.zandrel-ready-4"
   fi
 }
 
