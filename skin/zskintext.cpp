@@ -239,10 +239,13 @@ void TSkOptionText::Parse(std::string_view Text)
     std::vector<TEntry> entries;
     entries.reserve(Text.size() / 16 + 1);
     // The first PARENTCLASS value of each section, looked for on the way.
-    const TKey parentKey("PARENTCLASS");
+    const std::string_view parentKey = "PARENTCLASS";
     std::vector<uint32_t> parentEntries;
-    bool grouped = true;   // no section named twice has had lines added in a later place
-    int current = -1;
+    // The section of each entry, kept only once a section named twice has lines added in a
+    // later place: until then the entries come section by section.
+    bool grouped = true;
+    std::vector<uint32_t> sectionOf;
+    int current = -1, last = -1;
     const char* p = Text.data();
     const char* const end = p + Text.size();
     while (p < end) {
@@ -280,12 +283,18 @@ void TSkOptionText::Parse(std::string_view Text)
         while (vb < e && IsBlank(*vb))
             ++vb;
         std::string_view key(b, size_t(ke - b));
-        uint32_t hash = FoldedHash(b, key.size());
-        if (hash == parentKey.Hash && parentEntries[size_t(current)] == UINT32_MAX && SameName(key, parentKey.Name))
+        if (key.size() == parentKey.size() && parentEntries[size_t(current)] == UINT32_MAX && SameName(key, parentKey))
             parentEntries[size_t(current)] = uint32_t(entries.size());
-        if (!entries.empty() && entries.back().Section > uint32_t(current))
+        if (grouped && current < last) {
             grouped = false;
-        entries.push_back(TEntry{key, std::string_view(vb, size_t(e - vb)), hash, uint32_t(current), marks});
+            sectionOf.reserve(entries.capacity());
+            for (size_t i = 0; i < FSections.size(); ++i)
+                sectionOf.insert(sectionOf.end(), FSections[i].Count, uint32_t(i));
+        }
+        if (!grouped)
+            sectionOf.push_back(uint32_t(current));
+        last = current;
+        entries.push_back(TEntry{key, std::string_view(vb, size_t(e - vb)), FoldedHash(b, key.size()), marks});
         ++FSections[size_t(current)].Count;
     }
     uint32_t first = 0;
@@ -313,8 +322,8 @@ void TSkOptionText::Parse(std::string_view Text)
         std::vector<uint32_t> next(FSections.size());
         for (size_t i = 0; i < FSections.size(); ++i)
             next[i] = FSections[i].First;
-        for (const TEntry& e : entries)
-            FEntries[next[e.Section]++] = e;
+        for (size_t i = 0; i < entries.size(); ++i)
+            FEntries[next[sectionOf[i]]++] = entries[i];
     }
 }
 

@@ -32,9 +32,8 @@ public:
     struct TEntry {
         std::string_view Key;
         std::string_view Value;
-        uint32_t Hash;      // of the key, case folded
-        uint32_t Section;   // index of its section
-        uint8_t Marks;      // HasHash, HasDot
+        uint32_t Hash;   // of the key, case folded
+        uint8_t Marks;   // HasHash, HasDot
     };
     struct TSection {
         std::string_view Name;   // as first written
