@@ -379,16 +379,14 @@ public:
             bool global = SameSkinName(sec.Name, "GLOBALINFO");
             const TSkOptionText::TEntry* e = Opt.Entries(sec);
             for (uint32_t i = 0; i < sec.Count; ++i) {
-                string_view v = e[i].Value;
-                if (v.empty())
-                    continue;
                 // What only a picture's value holds: a form character first, or a "#" or a
                 // dot before an extension, noted when the text was read. Most values are
-                // numbers and words, and end here.
-                bool form = v[0] == '~' || v[0] == '@' || v[0] == '^' || v[0] == '!';
+                // numbers and words, and end here without being looked at.
                 uint8_t marks = e[i].Marks;
-                if (!form && !marks)
+                if (!marks)
                     continue;
+                string_view v = e[i].Value;
+                bool form = marks & TSkOptionText::LeadsForm;
                 bool hash = marks & TSkOptionText::HasHash, dot = marks & TSkOptionText::HasDot;
                 string_view ext = dot ? FileExtOf(v) : string_view();
                 // Every value naming a JPEG picture becomes a texture with a bitmap of its own.
@@ -404,49 +402,55 @@ public:
                 }
                 if (!(form || hash || IsBitmapExt(ext)) || (global && SameSkinName(e[i].Key, "MASTERBITMAP")))
                     continue;
-                TPendingMask s;
-                if (ReadImageValue(sec.Name, e[i].Key, v, s))
-                    pending.push_back(std::move(s));
+                if (!ReadImageValue(sec.Name, e[i].Key, v, pending.emplace_back()))
+                    pending.pop_back();
             }
         }
-        for (TPendingMask& s : textures)
-            pending.push_back(std::move(s));
-        AddAll(pending);
+        AddAll(pending, textures);
     }
 
-    // Gives the records their pictures and adds them, in order.
-    void AddAll(std::vector<TPendingMask>& Pending)
+    // Gives the records their pictures and adds them, in order: the images, then the
+    // textures.
+    void AddAll(std::vector<TPendingMask>& Images, std::vector<TPendingMask>& Textures)
     {
-        R.FMasks.reserve(R.FMasks.size() + Pending.size());
-        for (const TPendingMask& s : Pending)
-            if (!s.File.empty())
-                Files.Expect(s.File, s.Jpeg);
-        for (TPendingMask& s : Pending) {
-            size_t count = R.FMasks.size();
-            try {
-                std::unique_ptr<TBitmap> bmp;
-                if (!s.File.empty()) {
-                    bmp = Files.Take(s.File, s.Jpeg);
-                    if (!bmp)
-                        continue;
-                }
-                TzMaskData& m = R.FMasks.emplace_back(std::move(s.M));
-                m.Bmp = std::move(bmp);
-                if (s.UpperNames) {
-                    AssignUpper(m.ClassName, s.Section);
-                    AssignUpper(m.PropertyName, s.Key);
-                } else {
-                    m.ClassName.assign(s.Section.data(), s.Section.size());
-                    m.PropertyName.assign(s.Key.data(), s.Key.size());
-                }
-                if (!Settle(m, true))
-                    R.FMasks.pop_back();
-            } catch (const Exception&) {
-                // Out of system resources for one picture: its key is skipped.
-                R.FMasks.resize(count);
-            } catch (const std::bad_alloc&) {
-                R.FMasks.resize(count);
+        R.FMasks.reserve(R.FMasks.size() + Images.size() + Textures.size());
+        for (const auto* list : {&Images, &Textures})
+            for (const TPendingMask& s : *list)
+                if (!s.File.empty())
+                    Files.Expect(s.File, s.Jpeg);
+        for (auto* list : {&Images, &Textures})
+            for (TPendingMask& s : *list)
+                AddPending(s);
+    }
+
+    // A pending record with its names and picture, when it has no picture to read or its
+    // picture reads.
+    void AddPending(TPendingMask& S)
+    {
+        size_t count = R.FMasks.size();
+        try {
+            std::unique_ptr<TBitmap> bmp;
+            if (!S.File.empty()) {
+                bmp = Files.Take(S.File, S.Jpeg);
+                if (!bmp)
+                    return;
             }
+            TzMaskData& m = R.FMasks.emplace_back(std::move(S.M));
+            m.Bmp = std::move(bmp);
+            if (S.UpperNames) {
+                AssignUpper(m.ClassName, S.Section);
+                AssignUpper(m.PropertyName, S.Key);
+            } else {
+                m.ClassName.assign(S.Section.data(), S.Section.size());
+                m.PropertyName.assign(S.Key.data(), S.Key.size());
+            }
+            if (!Settle(m, true))
+                R.FMasks.pop_back();
+        } catch (const Exception&) {
+            // Out of system resources for one picture: its key is skipped.
+            R.FMasks.resize(count);
+        } catch (const std::bad_alloc&) {
+            R.FMasks.resize(count);
         }
     }
 

@@ -282,6 +282,8 @@ void TSkOptionText::Parse(std::string_view Text)
         const char* vb = eq + 1;
         while (vb < e && IsBlank(*vb))
             ++vb;
+        if (vb < e && (*vb == '~' || *vb == '@' || *vb == '^' || *vb == '!'))
+            marks |= LeadsForm;
         std::string_view key(b, size_t(ke - b));
         if (key.size() == parentKey.size() && parentEntries[size_t(current)] == UINT32_MAX && SameName(key, parentKey))
             parentEntries[size_t(current)] = uint32_t(entries.size());

@@ -27,13 +27,14 @@ class TSkOptionText {
 public:
     // Marks of an entry: characters its value holds, noted while the text is read so that a
     // reader looking for them can pass over the other values without reading them.
-    static constexpr uint8_t HasHash = 1;   // a "#"
-    static constexpr uint8_t HasDot = 2;    // a "."
+    static constexpr uint8_t HasHash = 1;     // a "#"
+    static constexpr uint8_t HasDot = 2;      // a "."
+    static constexpr uint8_t LeadsForm = 4;   // "~", "@", "^" or "!" first: a form of picture
     struct TEntry {
         std::string_view Key;
         std::string_view Value;
         uint32_t Hash;   // of the key, case folded
-        uint8_t Marks;   // HasHash, HasDot
+        uint8_t Marks;   // HasHash, HasDot, LeadsForm
     };
     struct TSection {
         std::string_view Name;   // as first written

@@ -982,11 +982,13 @@ TEST_CASE("option text: names, hashes and numbers read in place")
                            + longKey + "=" + longValue + ".y\r\n"   // across blocks of the scan
                            + "F" + std::string(40, ' ') + "=  #\r\n"
                            + "NOEQUALS" + std::string(50, '#') + "\r\n"
+                           + "H=  ^0000,0001.\r\n"                  // a picture form first
+                           + "I=x~@^!\r\n"
                            + "G=" + std::string(33, 'q') + "#";   // the last line, no line break
         TSkOptionText t(text.data(), text.size());
         REQUIRE(t.Sections().size() == 1);
         const auto& s = t.Sections()[0];
-        REQUIRE(s.Count == 8);
+        REQUIRE(s.Count == 10);
         const TSkOptionText::TEntry* e = t.Entries(s);
         auto is = [&](int i, const char* key, const std::string& value, uint8_t marks) {
             CAPTURE(i);
@@ -1001,7 +1003,9 @@ TEST_CASE("option text: names, hashes and numbers read in place")
         is(4, "E", "a=b#", TSkOptionText::HasHash);
         is(5, longKey.c_str(), longValue + ".y", TSkOptionText::HasDot);
         is(6, "F", "#", TSkOptionText::HasHash);
-        is(7, "G", std::string(33, 'q') + "#", TSkOptionText::HasHash);
+        is(7, "H", "^0000,0001.", TSkOptionText::LeadsForm | TSkOptionText::HasDot);
+        is(8, "I", "x~@^!", 0);
+        is(9, "G", std::string(33, 'q') + "#", TSkOptionText::HasHash);
         CHECK(t.ReadString("s", longKey, "?") == longValue + ".y");
     }
 }
