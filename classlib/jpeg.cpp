@@ -46,6 +46,11 @@ std::unique_ptr<TBitmap> Decode(const uint8_t* d, size_t n)
 }
 } // namespace
 
+std::unique_ptr<TBitmap> DecodeJpegBitmap(const void* Data, size_t Size)
+{
+    return Decode(static_cast<const uint8_t*>(Data), Data ? Size : 0);
+}
+
 Z_CLASS_IMPL(TJPEGImage, TGraphic)
 
 TJPEGImage::TJPEGImage() = default;

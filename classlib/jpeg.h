@@ -7,6 +7,10 @@
 #include <memory>
 #include <vector>
 
+// JPEG bytes decoded straight into a new 24-bit bitmap, for a reader that wants only the
+// picture. Damaged data raises EInvalidGraphic "JPEG image is not valid".
+std::unique_ptr<TBitmap> DecodeJpegBitmap(const void* Data, size_t Size);
+
 class TJPEGImage : public TGraphic {
     Z_CLASS(TJPEGImage, TGraphic)
 public:

@@ -1,6 +1,7 @@
 #include "skin/zgradient.h"
 
 #include "skin/zgraphics.h"
+#include "skin/zskintext.h"
 
 #include <algorithm>
 #include <array>
@@ -10,22 +11,27 @@ void ParseGradientData(const AnsiString& Text, TzGradArray& Arr)
     Arr.clear();
     if (Text.empty())
         return;
-    std::vector<AnsiString> fields;
+    // Fields separated by ";", five to a step (the fifth is not read). Every section of a skin
+    // may hold two of these, so the fields are views of the text and plain numbers are read
+    // in place; anything else goes to StrToInt, which also says what is wrong.
+    std::string_view text = Text;
+    size_t fieldCount = size_t(std::count(text.begin(), text.end(), ';')) + 1;
+    TzGradArray steps(fieldCount / 5);
     size_t b = 0;
-    for (;;) {
-        size_t e = Text.find(';', b);
-        fields.push_back(Text.substr(b, e == AnsiString::npos ? AnsiString::npos : e - b));
-        if (e == AnsiString::npos)
-            break;
+    auto next = [&] {
+        size_t e = std::min(text.find(';', b), text.size());
+        std::string_view f = TrimView(text.substr(b, e - b));
         b = e + 1;
-    }
-    TzGradArray steps(fields.size() / 5);
-    for (size_t i = 0; i < steps.size(); ++i) {
-        const AnsiString* f = &fields[i * 5];
-        steps[i].Color1 = StrToInt(Trim(f[0]));
-        steps[i].Color2 = StrToInt(Trim(f[1]));
-        steps[i].Percent = std::clamp(StrToInt(Trim(f[2])), 0, 100);
-        steps[i].Mode = StrToInt(Trim(f[3]));
+        int v;
+        return ParseDecimal(f, v) ? v : StrToInt(AnsiString(f));
+    };
+    for (TzGradItem& step : steps) {
+        step.Color1 = next();
+        step.Color2 = next();
+        step.Percent = std::clamp(next(), 0, 100);
+        step.Mode = next();
+        size_t e = text.find(';', b);   // the fifth field
+        b = e == std::string_view::npos ? text.size() : e + 1;
     }
     Arr = std::move(steps);
 }

@@ -1,18 +1,11 @@
 #include "skin/zskindata.h"
 
+#include "skin/zskintext.h"
+
 #include <algorithm>
 #include <limits>
 
 namespace {
-
-uint64_t Fnv(uint64_t H, const AnsiString& S)
-{
-    for (char c : S)
-        H = (H ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-    return H;
-}
-
-constexpr uint64_t FnvBasis = 14695981039346656037ull;
 
 // Cache entries are 16-bit: an index beyond that range is as good as missing.
 int16_t Short(int Index)
@@ -22,16 +15,15 @@ int16_t Short(int Index)
 
 } // namespace
 
-uint64_t TSkNameIndex::HashOf(const AnsiString& Name)
+uint64_t TSkNameIndex::HashOf(std::string_view Name)
 {
-    return Fnv(FnvBasis, Name);
+    return SkinBytesHash(Name);
 }
 
-uint64_t TSkNameIndex::HashOf(const AnsiString& Section, const AnsiString& Property)
+uint64_t TSkNameIndex::HashOf(std::string_view Section, std::string_view Property)
 {
-    // The two names with a separator no name holds, as if joined.
-    uint64_t h = (Fnv(FnvBasis, Section) ^ 1u) * 1099511628211ull;
-    return Fnv(h, Property);
+    // Equal pairs give equal hashes; unequal ones differ in one half or both.
+    return uint64_t(SkinBytesHash(Section)) << 32 | SkinBytesHash(Property);
 }
 
 void TSkNameIndex::Sort()
@@ -90,12 +82,17 @@ void TSkSkinRecords::Reindex()
 
 int TSkSkinRecords::FindSectionIndex(const AnsiString& Name) const
 {
+    return FindSection(Name);
+}
+
+int TSkSkinRecords::FindSection(std::string_view Name) const
+{
     return FSectionIndex.Find(TSkNameIndex::HashOf(Name),
                               [&](int i) { return FSections[size_t(i)].ClassName == Name; });
 }
 
-int TSkSkinRecords::FindInSection(TMaskKind Kind, const AnsiString& SectionName,
-                                  const AnsiString& PropertyName) const
+int TSkSkinRecords::FindInSection(TMaskKind Kind, std::string_view SectionName,
+                                  std::string_view PropertyName) const
 {
     uint64_t h = TSkNameIndex::HashOf(SectionName, PropertyName);
     auto sameMask = [&](int i) {
@@ -113,10 +110,10 @@ int TSkSkinRecords::FindInSection(TMaskKind Kind, const AnsiString& SectionName,
     }
 }
 
-int TSkSkinRecords::FindWithParents(TMaskKind Kind, int SectionIndex, const AnsiString& SectionName,
-                                    const AnsiString& PropertyName) const
+int TSkSkinRecords::FindWithParents(TMaskKind Kind, int SectionIndex, std::string_view SectionName,
+                                    std::string_view PropertyName) const
 {
-    AnsiString name = SectionName;
+    std::string_view name = SectionName;
     int index = SectionIndex;
     // Every step goes to another section; a chain of parents that comes back to a section
     // already seen ends after as many steps as there are sections.
@@ -128,10 +125,10 @@ int TSkSkinRecords::FindWithParents(TMaskKind Kind, int SectionIndex, const Ansi
             return found;
         if (index >= SectionCount())
             return -1;
-        const AnsiString& parent = FSections[size_t(index)].ParentClass;
+        std::string_view parent = FSections[size_t(index)].ParentClass;
         if (parent.empty() || parent == name)
             return -1;
-        index = FindSectionIndex(parent);
+        index = FindSection(parent);
         name = parent;
     }
     return -1;
@@ -200,11 +197,12 @@ void TSkSkinRecords::RebuildCache()
     TSkCommonIndexes& c = FCache;
     c = TSkCommonIndexes();
 
-    auto mask = [&](int Section, const char* SectionName, const char* Property) {
-        return Short(FindMaskIndex(Section, SectionName, Property));
+    // Names as views of the literals: no string is made for a lookup.
+    auto mask = [&](int Section, std::string_view SectionName, std::string_view Property) {
+        return Short(FindWithParents(mkAny, Section, SectionName, Property));
     };
 
-    c.GlobalInfo = Short(FindSectionIndex("GLOBALINFO"));
+    c.GlobalInfo = Short(FindSection("GLOBALINFO"));
     int g = c.GlobalInfo;
     c.BoxChecked = mask(g, "GLOBALINFO", "BOXCHECKED");
     c.BoxUnchecked = mask(g, "GLOBALINFO", "BOXUNCHECKED");
@@ -216,8 +214,8 @@ void TSkSkinRecords::RebuildCache()
     c.SmallUnchecked = mask(g, "GLOBALINFO", "SMALLUNCHECKED");
     c.SmallGrayed = mask(g, "GLOBALINFO", "SMALLGRAYED");
 
-    auto tab = [&](TSkCommonIndexes::Tab& t, const char* Name) {
-        t.Section = Short(FindSectionIndex(Name));
+    auto tab = [&](TSkCommonIndexes::Tab& t, std::string_view Name) {
+        t.Section = Short(FindSection(Name));
         t.BordersMask = mask(t.Section, Name, "BORDERSMASK");
     };
     tab(c.TabTop, "TABTOP");
@@ -225,8 +223,8 @@ void TSkSkinRecords::RebuildCache()
     tab(c.TabLeft, "TABLEFT");
     tab(c.TabRight, "TABRIGHT");
 
-    auto part = [&](TSkCommonIndexes::ScrollPart& p, const char* Name, bool Glyph) {
-        p.Section = Short(FindSectionIndex(Name));
+    auto part = [&](TSkCommonIndexes::ScrollPart& p, std::string_view Name, bool Glyph) {
+        p.Section = Short(FindSection(Name));
         p.BordersMask = mask(p.Section, Name, "BORDERSMASK");
         p.Pattern = mask(p.Section, Name, "PATTERN");
         p.HotPattern = mask(p.Section, Name, "HOTPATTERN");
@@ -244,9 +242,9 @@ void TSkSkinRecords::RebuildCache()
     part(c.ScrollBar2H, "SCROLLBAR2H", false);
     part(c.ScrollBar2V, "SCROLLBAR2V", false);
 
-    c.ComboBtn = FindSectionIndex("COMBOBTN");
-    c.ComboBtnBordersMask = FindMaskIndexExact("COMBOBTN", "BORDERSMASK");
-    c.ComboBtnPattern = FindTextureIndex(c.ComboBtn, "COMBOBTN", "PATTERN");
-    c.ComboBtnHotPattern = FindTextureIndex(c.ComboBtn, "COMBOBTN", "HOTPATTERN");
-    c.ComboBoxGlyphMask = FindMaskIndexExact("COMBOBOX", "GLYPHMASK");
+    c.ComboBtn = FindSection("COMBOBTN");
+    c.ComboBtnBordersMask = FindInSection(mkAny, "COMBOBTN", "BORDERSMASK");
+    c.ComboBtnPattern = FindWithParents(mkTexture, c.ComboBtn, "COMBOBTN", "PATTERN");
+    c.ComboBtnHotPattern = FindWithParents(mkTexture, c.ComboBtn, "COMBOBTN", "HOTPATTERN");
+    c.ComboBoxGlyphMask = FindInSection(mkAny, "COMBOBOX", "GLYPHMASK");
 }

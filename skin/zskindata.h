@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 class TzSkinManager;
@@ -207,8 +208,8 @@ public:
                 return FItems[i].second;
         return -1;
     }
-    static uint64_t HashOf(const AnsiString& Name);
-    static uint64_t HashOf(const AnsiString& Section, const AnsiString& Property);
+    static uint64_t HashOf(std::string_view Name);
+    static uint64_t HashOf(std::string_view Section, std::string_view Property);
 
 private:
     size_t LowerBound(uint64_t Hash) const;
@@ -299,11 +300,11 @@ private:
     void LoadFromOptionText(const TSkOptionText& Opt, const TSkImageSource& Source);
     class TLoader;
     friend class TLoader;
-    int FindInSection(TMaskKind Kind, const AnsiString& SectionName,
-                      const AnsiString& PropertyName) const;
+    int FindSection(std::string_view Name) const;
+    int FindInSection(TMaskKind Kind, std::string_view SectionName, std::string_view PropertyName) const;
     int MaskMargin(int Index, int16_t TzMaskData::*Own, bool Horizontal) const;
-    int FindWithParents(TMaskKind Kind, int SectionIndex, const AnsiString& SectionName,
-                        const AnsiString& PropertyName) const;
+    int FindWithParents(TMaskKind Kind, int SectionIndex, std::string_view SectionName,
+                        std::string_view PropertyName) const;
 
     TzSkinManager* FManager = nullptr;
     TzSkinData FSkinData;

@@ -97,8 +97,6 @@ void ParseGradient(const AnsiString& Text, TzGradArray& Arr)
     }
 }
 
-AnsiString Upper(string_view S) { return UpperCase(AnsiString(S)); }
-
 bool IsBitmapExt(string_view Ext) { return Ext.size() == 4 && SameSkinName(Ext, ".BMP"); }
 
 // The upper-cased extension holds ".JPG" or ".JPEG"; an extension has one dot, its first
@@ -107,19 +105,6 @@ bool IsJpegExt(string_view Ext)
 {
     return (Ext.size() >= 4 && SameSkinName(Ext.substr(0, 4), ".JPG")) ||
            (Ext.size() >= 5 && SameSkinName(Ext.substr(0, 5), ".JPEG"));
-}
-
-// A value of one of the image forms, as far as its look tells: a form character first, a
-// "#" in it, or a bitmap file's extension.
-bool MayBeImage(string_view V, string_view Ext)
-{
-    switch (V[0]) {
-    case '~':
-    case '@':
-    case '^':
-    case '!': return true;
-    default: return IsBitmapExt(Ext) || V.find('#') != string_view::npos;
-    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -225,7 +210,7 @@ size_t ParentKeyIndex() { return SectionKeys().size(); }
 
 bool IsIntKind(TKeyKind K) { return K == kkInt || K == kkColor || K == kkOwnInt || K == kkBevel; }
 
-void StoreInt(TzGeneralData& G, const TKeyDef& K, int V)
+inline void StoreInt(TzGeneralData& G, const TKeyDef& K, int V)
 {
     switch (K.Kind) {
     case kkColor: G.*K.Int = ColorToRGB(V); break;
@@ -270,20 +255,26 @@ class TImageFiles {
 public:
     explicit TImageFiles(const TSkImageSource& Source) : FSource(Source) {}
 
+    // Another record will ask for the file: noted before any asks, so that the last to ask
+    // takes the decoded picture itself.
+    void Expect(string_view Name, bool Jpeg) { ++(Jpeg ? FJpegs : FBitmaps)[Name].Uses; }
+
     // A 24-bit bitmap of a bitmap file or, with Jpeg, of a JPEG picture; null when the file
-    // is missing, empty or damaged.
-    std::unique_ptr<TBitmap> Take(const AnsiString& Name, bool Jpeg, bool Last)
+    // is missing, empty or damaged. Each file is read and decoded once; every record gets a
+    // picture of its own: the last one to ask takes the decoded one, the others a copy.
+    std::unique_ptr<TBitmap> Take(string_view Name, bool Jpeg)
     {
-        TCache& cache = Jpeg ? FJpegs : FBitmaps;
-        auto it = cache.find(Name);
-        if (it == cache.end())
-            it = cache.emplace(Name, Decode(Name, Jpeg)).first;
-        if (!it->second)
+        TFile& f = (Jpeg ? FJpegs : FBitmaps)[Name];
+        if (!f.Decoded) {
+            f.Bmp = Decode(AnsiString(Name), Jpeg);
+            f.Decoded = true;
+        }
+        if (!f.Bmp)
             return nullptr;
-        if (Last)
-            return std::move(it->second);
+        if (--f.Uses <= 0)
+            return std::move(f.Bmp);
         auto b = std::make_unique<TBitmap>();
-        b->Assign(it->second.get());
+        b->Assign(f.Bmp.get());
         return b;
     }
 
@@ -308,12 +299,12 @@ public:
         if (!data || size == 0)
             return nullptr;
         try {
-            auto bmp = std::make_unique<TBitmap>();
+            std::unique_ptr<TBitmap> bmp;
             if (Jpeg) {
-                TJPEGImage jpeg;
-                jpeg.LoadFromMemory(data, size);
-                bmp->Assign(&jpeg);
+                // Straight into the bitmap: the picture is drawn once and the JPEG let go.
+                bmp = DecodeJpegBitmap(data, size);
             } else {
+                bmp = std::make_unique<TBitmap>();
                 bmp->LoadFromMemory(data, size);
             }
             if (bmp->Empty())
@@ -329,19 +320,40 @@ public:
     }
 
 private:
-    using TCache = std::unordered_map<AnsiString, std::unique_ptr<TBitmap>>;
+    struct TFile {
+        int Uses = 0;
+        bool Decoded = false;
+        std::unique_ptr<TBitmap> Bmp;
+    };
+    // By the name as the option text writes it (the text outlives the load).
+    using TFiles = std::unordered_map<string_view, TFile>;
 
     const TSkImageSource& FSource;
-    TCache FBitmaps;
-    TCache FJpegs;
+    TFiles FBitmaps;
+    TFiles FJpegs;
 };
 
-// A mask record read from its value, with the file that gives its picture, if any.
+// A mask record as its value reads, before it is added: its numbers, and its names and the
+// file of its picture as views of the option text. The names are made once, in place, when
+// the record is added.
 struct TPendingMask {
-    TzMaskData M;
-    AnsiString File;
+    TzMaskData M;              // the numbers; no names or picture yet
+    string_view Section;
+    string_view Key;
+    bool UpperNames = false;   // the record's names are these upper-cased
+    string_view File;          // the picture's file; none: a rectangle of the master bitmap
     bool Jpeg = false;
 };
+
+// S as UpperCase makes it, into To.
+void AssignUpper(AnsiString& To, string_view S)
+{
+    To.assign(S.data(), S.size());
+    for (char& c : To)
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+}
+
 
 } // namespace
 
@@ -362,59 +374,83 @@ public:
     void ReadImagesAndTextures(const TSkOptionText& Opt)
     {
         std::vector<TPendingMask> pending, textures;
-        pending.reserve(64);
+        pending.reserve(128);
         for (const auto& sec : Opt.Sections()) {
             bool global = SameSkinName(sec.Name, "GLOBALINFO");
             const TSkOptionText::TEntry* e = Opt.Entries(sec);
             for (uint32_t i = 0; i < sec.Count; ++i) {
-                string_view v = e[i].Value;
-                if (v.empty())
+                // What only a picture's value holds: a form character first, or a "#" or a
+                // dot before an extension, noted when the text was read. Most values are
+                // numbers and words, and end here without being looked at.
+                uint8_t marks = e[i].Marks;
+                if (!marks)
                     continue;
-                string_view ext = FileExtOf(v);
+                string_view v = e[i].Value;
+                bool form = marks & TSkOptionText::LeadsForm;
+                bool hash = marks & TSkOptionText::HasHash, dot = marks & TSkOptionText::HasDot;
+                string_view ext = dot ? FileExtOf(v) : string_view();
                 // Every value naming a JPEG picture becomes a texture with a bitmap of its own.
                 if (IsJpegExt(ext)) {
-                    TPendingMask s;
-                    s.File = AnsiString(v);
+                    TPendingMask& s = textures.emplace_back();
+                    s.Section = sec.Name;
+                    s.Key = e[i].Key;
+                    s.UpperNames = true;
+                    s.File = v;
                     s.Jpeg = true;
                     s.M.ImgType = itisaTexture;
                     s.M.ImageCount = 1;
-                    s.M.ClassName = Upper(sec.Name);
-                    s.M.PropertyName = Upper(e[i].Key);
-                    textures.push_back(std::move(s));
                 }
-                if (!MayBeImage(v, ext) || (global && SameSkinName(e[i].Key, "MASTERBITMAP")))
+                if (!(form || hash || IsBitmapExt(ext)) || (global && SameSkinName(e[i].Key, "MASTERBITMAP")))
                     continue;
-                TPendingMask s;
-                if (ReadImageValue(sec.Name, e[i].Key, v, s))
-                    pending.push_back(std::move(s));
+                if (!ReadImageValue(sec.Name, e[i].Key, v, pending.emplace_back()))
+                    pending.pop_back();
             }
         }
-        for (TPendingMask& s : textures)
-            pending.push_back(std::move(s));
-        AddAll(pending);
+        AddAll(pending, textures);
     }
 
-    // Gives the records their pictures and adds them, in order.
-    void AddAll(std::vector<TPendingMask>& Pending)
+    // Gives the records their pictures and adds them, in order: the images, then the
+    // textures.
+    void AddAll(std::vector<TPendingMask>& Images, std::vector<TPendingMask>& Textures)
     {
-        R.FMasks.reserve(R.FMasks.size() + Pending.size());
-        std::unordered_map<AnsiString, int> uses[2];
-        for (const TPendingMask& s : Pending)
-            if (!s.File.empty())
-                ++uses[s.Jpeg][s.File];
-        for (TPendingMask& s : Pending) {
-            try {
-                if (!s.File.empty()) {
-                    int& left = uses[s.Jpeg][s.File];
-                    s.M.Bmp = Files.Take(s.File, s.Jpeg, --left == 0);
-                    if (!s.M.Bmp)
-                        continue;
-                }
-                Add(std::move(s.M), true);
-            } catch (const Exception&) {
-                // Out of system resources for one picture: its key is skipped.
-            } catch (const std::bad_alloc&) {
+        R.FMasks.reserve(R.FMasks.size() + Images.size() + Textures.size());
+        for (const auto* list : {&Images, &Textures})
+            for (const TPendingMask& s : *list)
+                if (!s.File.empty())
+                    Files.Expect(s.File, s.Jpeg);
+        for (auto* list : {&Images, &Textures})
+            for (TPendingMask& s : *list)
+                AddPending(s);
+    }
+
+    // A pending record with its names and picture, when it has no picture to read or its
+    // picture reads.
+    void AddPending(TPendingMask& S)
+    {
+        size_t count = R.FMasks.size();
+        try {
+            std::unique_ptr<TBitmap> bmp;
+            if (!S.File.empty()) {
+                bmp = Files.Take(S.File, S.Jpeg);
+                if (!bmp)
+                    return;
             }
+            TzMaskData& m = R.FMasks.emplace_back(std::move(S.M));
+            m.Bmp = std::move(bmp);
+            if (S.UpperNames) {
+                AssignUpper(m.ClassName, S.Section);
+                AssignUpper(m.PropertyName, S.Key);
+            } else {
+                m.ClassName.assign(S.Section.data(), S.Section.size());
+                m.PropertyName.assign(S.Key.data(), S.Key.size());
+            }
+            if (!Settle(m, true))
+                R.FMasks.pop_back();
+        } catch (const Exception&) {
+            // Out of system resources for one picture: its key is skipped.
+            R.FMasks.resize(count);
+        } catch (const std::bad_alloc&) {
+            R.FMasks.resize(count);
         }
     }
 
@@ -425,7 +461,8 @@ public:
         const auto& sections = Opt.Sections();
         R.FSections.reserve(R.FSections.size() + sections.size());
         for (size_t s = 0; s < sections.size(); ++s) {
-            TzGeneralData g;
+            // Filled in place: a section record is large.
+            TzGeneralData& g = R.FSections.emplace_back();
             g.ClassName = AnsiString(sections[s].Name);
             if (const string_view* p = index.Value(int(s), ParentKeyIndex()))
                 g.ParentClass = AnsiString(*p);
@@ -447,7 +484,6 @@ public:
                 }
             }
             ParseGradients(g);
-            R.FSections.push_back(std::move(g));
         }
     }
 
@@ -470,25 +506,33 @@ public:
         d.BorderColor = integer("BORDERCOLOR", "0");
     }
 
-    // A mask record: settles its rectangle and counts and gives it to the records. A
-    // rectangle of the master bitmap is cut to the bitmap; one that lies outside it, or
-    // any when there is no master bitmap, is dropped. MarginRule gives a border without
-    // margins a third of a frame on each side, or its border width.
+    // A mask record given to the records, when Settle keeps it.
     void Add(TzMaskData M, bool MarginRule)
+    {
+        TzMaskData& m = R.FMasks.emplace_back(std::move(M));
+        if (!Settle(m, MarginRule))
+            R.FMasks.pop_back();
+    }
+
+    // Settles the rectangle and counts of a mask record; false when it is to be dropped. A
+    // rectangle of the master bitmap is cut to the bitmap; one that lies outside it, or any
+    // when there is no master bitmap, is dropped. MarginRule gives a border without margins
+    // a third of a frame on each side, or its border width.
+    bool Settle(TzMaskData& M, bool MarginRule)
     {
         if (M.Bmp) {
             M.R = TRect(0, 0, M.Bmp->Width(), M.Bmp->Height());
         } else {
             TBitmap* master = R.FMasterBitmap.get();
             if (!master)
-                return;
+                return false;
             TRect& r = M.R;
             r.Left = std::max(r.Left, 0);
             r.Top = std::max(r.Top, 0);
             r.Right = std::min(r.Right, master->Width());
             r.Bottom = std::min(r.Bottom, master->Height());
             if (r.IsEmpty())
-                return;
+                return false;
         }
         // At least one frame of at least a pixel, no negative mask halves or margins.
         M.ImageCount = int16_t(std::clamp<int>(M.ImageCount, 1, std::max(1, M.R.Width())));
@@ -507,7 +551,7 @@ public:
             }
         }
         M.Manager = R.FManager;
-        R.FMasks.push_back(std::move(M));
+        return true;
     }
 
 private:
@@ -549,8 +593,8 @@ private:
             return true;
         };
         auto spelled = [&]() {
-            M.ClassName = AnsiString(Section);
-            M.PropertyName = AnsiString(Key);
+            S.Section = Section;
+            S.Key = Key;
         };
         int a, c, d, e;
         switch (V[0]) {
@@ -611,7 +655,7 @@ private:
             M.WT = int16_t(n[4]);
             M.WR = int16_t(n[5]);
             M.WB = int16_t(n[6]);
-            S.File = AnsiString(w[0]);
+            S.File = w[0];
             spelled();
             return true;
         }
@@ -624,13 +668,14 @@ private:
             if (!NumberList(rectWord, rect) || rect.size() < 4 || !NumberList(countWord, counts))
                 return false;
             auto count = [&](size_t i, int Default) { return i < counts.size() ? counts[i] : Default; };
-            M.ClassName = Upper(Section);
-            M.PropertyName = Upper(Key);
+            S.Section = Section;
+            S.Key = Key;
+            S.UpperNames = true;
             M.R = TRect(rect[0], rect[1], rect[2], rect[3]);
             M.ImageCount = int16_t(count(0, 1));
             M.MaskType = int16_t(count(1, 0));
             M.BorderWidth = int16_t(count(2, 0));
-            if (M.PropertyName == "PATTERN" || M.PropertyName == "HOTPATTERN") {
+            if (UpperCaseIs(Key, "PATTERN") || UpperCaseIs(Key, "HOTPATTERN")) {
                 M.ImgType = itisaTexture;
                 M.DrawMode = 0;
             } else {
@@ -640,12 +685,13 @@ private:
             return true;
         }
         if (IsBitmapExt(FileExtOf(V))) {
-            M.ClassName = Upper(Section);
-            M.PropertyName = Upper(Key);
+            S.Section = Section;
+            S.Key = Key;
+            S.UpperNames = true;
             M.ImgType = itisaBorder;
             M.ImageCount = 3;
             M.MaskType = 1;
-            S.File = AnsiString(V);
+            S.File = V;
             return true;
         }
         return false;   // colours, numbers and texts of the section keys

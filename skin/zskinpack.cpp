@@ -1,6 +1,7 @@
 #include "skin/zskinpack.h"
 
 #include "skin/zskinservices.h"
+#include "skin/zskintext.h"
 #include "unicode/ucsysutils.h"
 
 #include <zlib.h>
@@ -53,47 +54,101 @@ private:
     int64_t FPos = 0;
 };
 
+// One inflater for all the entries of a file: made once and reset between entries, so that
+// its state (some kilobytes) is not made and freed again for each.
+class TInflater {
+public:
+    TInflater() { FReady = inflateInit(&FStream) == Z_OK; }
+    ~TInflater()
+    {
+        if (FReady)
+            inflateEnd(&FStream);
+    }
+    TInflater(const TInflater&) = delete;
+    TInflater& operator=(const TInflater&) = delete;
+    // The stream ready for the next entry; null when zlib could not be set up.
+    z_stream* Next()
+    {
+        if (!FReady)
+            return nullptr;
+        if (FUsed && inflateReset(&FStream) != Z_OK)
+            return nullptr;
+        FUsed = true;
+        return &FStream;
+    }
+
+private:
+    z_stream FStream{};
+    bool FReady = false;
+    bool FUsed = false;
+};
+
 // Inflates the zlib stream at the reader's position into Out (exactly Out's size), reading up
 // to the stream's real end, and moves the reader there. False when the stream is damaged,
 // ends early, or yields fewer bytes than asked for. Bytes beyond the asked size are read to
 // find the stream's end and dropped.
-bool InflateEntry(TPackedReader& Reader, uint8_t* Out, uint32_t OutSize)
+bool InflateEntry(TInflater& Inflater, TPackedReader& Reader, uint8_t* Out, uint32_t OutSize)
 {
-    z_stream zs{};
-    if (inflateInit(&zs) != Z_OK)
+    z_stream* stream = Inflater.Next();
+    if (!stream)
         return false;
+    z_stream& zs = *stream;
     // zlib counts in 32 bits; the file cap keeps Left() far below that.
     zs.next_in = const_cast<Bytef*>(Reader.Here());
     zs.avail_in = static_cast<uInt>(Reader.Left());
-    zs.next_out = Out;
-    zs.avail_out = OutSize;
     uint8_t spill[4096];
-    bool ended = false;
-    for (;;) {
-        if (zs.avail_out == 0) {
-            // The asked bytes are in: the rest of the stream goes to a scratch buffer, only
-            // to find where the stream ends.
-            if (zs.total_out - OutSize > uLong(MaxPackedEntrySize))
-                break;
-            zs.next_out = spill;
-            zs.avail_out = sizeof spill;
-        }
-        int ret = inflate(&zs, Z_NO_FLUSH);
-        if (ret == Z_STREAM_END) {
-            ended = true;
+    // zlib refuses a null output even when nothing is asked for.
+    zs.next_out = OutSize ? Out : spill;
+    zs.avail_out = OutSize;
+    // One call nearly always does it all: given the whole output and Z_FINISH, zlib keeps no
+    // window of what it wrote. With Z_FINISH it answers Z_BUF_ERROR when it could not end
+    // the stream: the output is full and the stream goes on, or the input ran out.
+    int ret = inflate(&zs, Z_FINISH);
+    while (ret == Z_BUF_ERROR && zs.avail_out == 0) {
+        // The asked bytes are in: the rest of the stream goes to a scratch buffer, only to
+        // find where the stream ends.
+        if (zs.total_out - OutSize > uLong(MaxPackedEntrySize))
             break;
-        }
-        // Damaged data, a wrong checksum, or input that ran out before the stream's end
-        // (inflate answers Z_BUF_ERROR when it can make no progress).
-        if (ret != Z_OK)
-            break;
+        zs.next_out = spill;
+        zs.avail_out = sizeof spill;
+        ret = inflate(&zs, Z_NO_FLUSH);
+        // Progress with the stream going on: Z_OK, and the loop goes on while the scratch
+        // buffer fills. Damaged data, a wrong checksum, or input that ran out before the
+        // stream's end stop it (inflate answers Z_BUF_ERROR when it can make no progress).
+        if (ret == Z_OK)
+            ret = zs.avail_out == 0 ? Z_BUF_ERROR : Z_DATA_ERROR;
     }
+    bool ended = ret == Z_STREAM_END;
     uLong total = zs.total_out;
     uInt restIn = zs.avail_in;
-    inflateEnd(&zs);
     if (!ended || total < OutSize)
         return false;
     return Reader.Skip(Reader.Left() - restIn);
+}
+
+// The bytes of one entry, about to be written whole by the inflater: the stream is sized
+// without filling it with zeros first.
+class TEntryStream : public TMemoryStream {
+public:
+    explicit TEntryStream(int32_t Size)
+    {
+        SetCapacity(Size);
+        FSize = Size;
+    }
+};
+
+// Whether FileName upper-cased is Name. Plain ASCII names, nearly all, are compared in place;
+// any other is upper-cased by the system, as its code page says.
+bool IsUpperCaseOf(const AnsiString& FileName, const AnsiString& Name)
+{
+    if (FileName.size() != Name.size())
+        return false;
+    auto ascii = [](const AnsiString& S) {
+        return std::all_of(S.begin(), S.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    };
+    if (!ascii(FileName) || !ascii(Name))
+        return AnsiUpperCase(FileName) == Name;
+    return UpperCaseIs(FileName, Name);
 }
 
 bool StartsWithMagic(const uint8_t* Data, int64_t Size)
@@ -121,7 +176,7 @@ const TSkImageItem* TSkSkinConvertor::FindImage(const AnsiString& Name) const
 {
     int n = std::min<int64_t>(ImageCount, static_cast<int64_t>(Files.size()));
     for (int i = 0; i < n; ++i)
-        if (AnsiUpperCase(Files[i].FileName) == Name)
+        if (IsUpperCaseOf(Files[i].FileName, Name))
             return &Files[i];
     return nullptr;
 }
@@ -188,6 +243,7 @@ bool TSkSkinConvertor::Extract(const uint8_t* Data, int64_t Size)
     if (!reader.ReadInt32(count) || count < 0 || count > reader.Left() / MinEntrySize)
         return false;
     int64_t total = 0;
+    TInflater inflater;
     for (int32_t i = 0; i < count; ++i) {
         int32_t nameLength, size;
         if (!reader.ReadInt32(nameLength) || nameLength < 0 || nameLength > MaxPackedNameLength ||
@@ -201,9 +257,8 @@ bool TSkSkinConvertor::Extract(const uint8_t* Data, int64_t Size)
         total += size;
         if (total > MaxPackedTotalSize)
             return false;
-        auto stream = std::make_unique<TMemoryStream>();
-        stream->SetSize(size);
-        if (!InflateEntry(reader, static_cast<uint8_t*>(stream->Memory()), uint32_t(size)))
+        std::unique_ptr<TMemoryStream> stream = std::make_unique<TEntryStream>(size);
+        if (!InflateEntry(inflater, reader, static_cast<uint8_t*>(stream->Memory()), uint32_t(size)))
             return false;
         if (UpperCase(name) == OptionsName) {
             // Of two option texts the last one counts.

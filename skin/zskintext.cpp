@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <emmintrin.h>
 
 namespace {
 
@@ -27,40 +28,177 @@ const std::array<uint8_t, 256>& FoldTable()
 
 bool IsBlank(char C) { return static_cast<unsigned char>(C) <= ' '; }
 
-// Where the line that starts at Pos ends: the first CR or LF, or the end of the text. Found
-// with the library's fast byte search, as this runs over the whole text.
-size_t LineEnd(std::string_view Text, size_t Pos)
+// Bits of the 32 bytes at P that are C, the first byte in the lowest bit.
+inline unsigned BytesEqual32(__m128i Low, __m128i High, __m128i C)
 {
-    const char* p = Text.data() + Pos;
-    size_t left = Text.size() - Pos;
-    const void* lf = std::memchr(p, '\n', left);
-    size_t n = lf ? size_t(static_cast<const char*>(lf) - p) : left;
-    const void* cr = std::memchr(p, '\r', n);
-    if (cr)
-        n = size_t(static_cast<const char*>(cr) - p);
-    return Pos + n;
+    return unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(Low, C))) |
+           unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(High, C))) << 16;
+}
+
+// The line that starts at P: where it ends (its first CR or LF, or End), its first "="
+// before that (null when it has none), and the marks of what follows that "=" (the value).
+// Thirty-two bytes are looked at together, as most lines are shorter: every byte of an option
+// text passes through here at each load, and a loop of one round costs no guessing.
+const char* ScanLine(const char* P, const char* End, const char*& Equals, uint8_t& Marks)
+{
+    Equals = nullptr;
+    Marks = 0;
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), eq = _mm_set1_epi8('=');
+    const __m128i hash = _mm_set1_epi8('#'), dot = _mm_set1_epi8('.');
+    for (; End - P >= 32; P += 32) {
+        __m128i lo = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P));
+        __m128i hi = _mm_loadu_si128(reinterpret_cast<const __m128i*>(P + 16));
+        unsigned breaks = BytesEqual32(lo, hi, cr) | BytesEqual32(lo, hi, lf);
+        // Bits of the positions before the first line break, and of those after the "=".
+        unsigned inLine = breaks ? (breaks & -breaks) - 1 : ~0u;
+        unsigned value = inLine;
+        if (!Equals) {
+            unsigned equals = BytesEqual32(lo, hi, eq) & inLine;
+            value = 0;
+            if (equals) {
+                Equals = P + __builtin_ctz(equals);
+                unsigned first = equals & -equals;
+                value = inLine & ~(first | (first - 1));
+            }
+        }
+        if (BytesEqual32(lo, hi, hash) & value)
+            Marks |= TSkOptionText::HasHash;
+        if (BytesEqual32(lo, hi, dot) & value)
+            Marks |= TSkOptionText::HasDot;
+        if (breaks)
+            return P + __builtin_ctz(breaks);
+    }
+    for (; P < End && *P != '\r' && *P != '\n'; ++P) {
+        if (!Equals) {
+            if (*P == '=')
+                Equals = P;
+        } else if (*P == '#') {
+            Marks |= TSkOptionText::HasHash;
+        } else if (*P == '.') {
+            Marks |= TSkOptionText::HasDot;
+        }
+    }
+    return P;
+}
+
+// Four bytes of a name as one number, each byte through Fold.
+template <class TFold> uint32_t Word(const char* P, TFold Fold)
+{
+    auto at = [&](int i) { return uint32_t(Fold(static_cast<unsigned char>(P[i]))); };
+    return at(0) | at(1) << 8 | at(2) << 16 | at(3) << 24;
+}
+
+// A hash of Size bytes at P, each taken through Fold, from the length, the first four bytes
+// and the last four (for shorter names, the first, middle and last byte): a fixed amount of
+// work whatever the name. Names that differ only inside share it, and are told apart by the
+// comparison that every hash lookup makes.
+template <class TFold> uint32_t NameHash(const char* P, size_t Size, TFold Fold)
+{
+    uint32_t first = 0, last = 0;
+    if (Size >= 4) {
+        first = Word(P, Fold);
+        last = Word(P + Size - 4, Fold);
+    } else if (Size > 0) {
+        first = Fold(static_cast<unsigned char>(P[0])) | Fold(static_cast<unsigned char>(P[Size / 2])) << 8 |
+                Fold(static_cast<unsigned char>(P[Size - 1])) << 16;
+    }
+    uint32_t h = (uint32_t(Size) * 0x9E3779B1u ^ first) * 0x85EBCA6Bu;
+    h = (h ^ (h >> 15) ^ last) * 0xC2B2AE35u;
+    // Every bit reaches the low bits, which pick the slots of the key tables.
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    return h ^ (h >> 13);
+}
+
+inline uint32_t FoldedHash(const char* P, size_t Size)
+{
+    const auto& fold = FoldTable();
+    return NameHash(P, Size, [&](unsigned char c) { return uint32_t(fold[c]); });
+}
+
+// Whether the bytes of A and B (of one size N) are the same, for names of up to 32 bytes:
+// two loads of each, from the front and from the back, overlapping in the middle, instead of
+// a loop whose end the processor cannot foresee.
+bool SameShortBytes(const char* A, const char* B, size_t N)
+{
+    auto same16 = [](const char* X, const char* Y) {
+        __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(X));
+        __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Y));
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(x, y)) == 0xFFFF;
+    };
+    auto same8 = [](const char* X, const char* Y) {
+        uint64_t x, y;
+        std::memcpy(&x, X, 8);
+        std::memcpy(&y, Y, 8);
+        return x == y;
+    };
+    auto same4 = [](const char* X, const char* Y) {
+        uint32_t x, y;
+        std::memcpy(&x, X, 4);
+        std::memcpy(&y, Y, 4);
+        return x == y;
+    };
+    if (N >= 16)
+        return same16(A, B) & same16(A + N - 16, B + N - 16);
+    if (N >= 8)
+        return same8(A, B) & same8(A + N - 8, B + N - 8);
+    if (N >= 4)
+        return same4(A, B) & same4(A + N - 4, B + N - 4);
+    bool same = true;
+    for (size_t i = 0; i < N; ++i)
+        same &= A[i] == B[i];
+    return same;
+}
+
+// Names compared as SameSkinName compares them; kept here whole, so that the loops of this
+// file compare in place.
+inline bool SameName(std::string_view A, std::string_view B)
+{
+    if (A.size() != B.size())
+        return false;
+    // Names are nearly always spelled alike; only where the bytes differ does the case of
+    // the code page decide.
+    const char* a = A.data();
+    const char* b = B.data();
+    size_t n = A.size();
+    if (n <= 32 && SameShortBytes(a, b, n))
+        return true;
+    const auto& fold = FoldTable();
+    for (size_t i = 0; i < n; ++i)
+        if (a[i] != b[i] && fold[static_cast<unsigned char>(a[i])] != fold[static_cast<unsigned char>(b[i])])
+            return false;
+    return true;
 }
 
 } // namespace
 
 bool SameSkinName(std::string_view A, std::string_view B)
 {
-    if (A.size() != B.size())
-        return false;
-    const auto& fold = FoldTable();
-    for (size_t i = 0; i < A.size(); ++i)
-        if (fold[static_cast<unsigned char>(A[i])] != fold[static_cast<unsigned char>(B[i])])
-            return false;
-    return true;
+    return SameName(A, B);
 }
 
 uint32_t SkinNameHash(std::string_view Name)
 {
-    const auto& fold = FoldTable();
-    uint32_t h = 2166136261u;
-    for (char c : Name)
-        h = (h ^ fold[static_cast<unsigned char>(c)]) * 16777619u;
-    return h;
+    return FoldedHash(Name.data(), Name.size());
+}
+
+bool UpperCaseIs(std::string_view S, std::string_view Upper)
+{
+    if (S.size() != Upper.size())
+        return false;
+    for (size_t i = 0; i < S.size(); ++i) {
+        char c = S[i];
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        if (c != Upper[i])
+            return false;
+    }
+    return true;
+}
+
+uint32_t SkinBytesHash(std::string_view Name)
+{
+    return NameHash(Name.data(), Name.size(), [](unsigned char c) { return uint32_t(c); });
 }
 
 std::string_view TrimView(std::string_view S)
@@ -96,33 +234,69 @@ TSkOptionText::TSkOptionText(const TStrings* Lines)
 void TSkOptionText::Parse(std::string_view Text)
 {
     // Entries are collected in file order with their section, then grouped by section
-    // (a section named twice gets the lines of both places, first place first).
+    // (a section named twice gets the lines of both places, first place first). The text is
+    // walked once by hand: this runs over every line of a skin at each load.
     std::vector<TEntry> entries;
-    entries.reserve(Text.size() / 16);
-    int current = -1;
-    size_t pos = 0;
-    while (pos < Text.size()) {
-        size_t end = LineEnd(Text, pos);
-        std::string_view line = TrimView(Text.substr(pos, end - pos));
-        pos = end + 1;
-        if (end < Text.size() && Text[end] == '\r' && pos < Text.size() && Text[pos] == '\n')
-            ++pos;
-        if (line.empty() || line[0] == ';')
+    entries.reserve(Text.size() / 16 + 1);
+    // The first PARENTCLASS value of each section, looked for on the way.
+    const std::string_view parentKey = "PARENTCLASS";
+    std::vector<uint32_t> parentEntries;
+    // The section of each entry, kept only once a section named twice has lines added in a
+    // later place: until then the entries come section by section.
+    bool grouped = true;
+    std::vector<uint32_t> sectionOf;
+    int current = -1, last = -1;
+    const char* p = Text.data();
+    const char* const end = p + Text.size();
+    while (p < end) {
+        // Blanks before a line, line breaks and lines of blanks alike are passed over: what
+        // is left of them after trimming is an empty line, which is skipped.
+        while (p < end && IsBlank(*p))
+            ++p;
+        if (p == end)
+            break;
+        const char* b = p;
+        const char* eq;
+        uint8_t marks;
+        p = ScanLine(b, end, eq, marks);
+        const char* e = p;
+        while (IsBlank(e[-1]))   // stops at b, which is not blank
+            --e;
+        if (*b == ';')
             continue;
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            std::string_view name = TrimView(line.substr(1, line.size() - 2));
+        if (*b == '[' && e[-1] == ']' && e - b >= 2) {
+            std::string_view name = TrimView(std::string_view(b + 1, size_t(e - b - 2)));
             current = FindSection(name);
             if (current < 0) {
-                FSections.push_back(TSection{name, 0, 0, -1});
+                FSections.push_back(TSection{name, 0, 0, -1, FoldedHash(name.data(), name.size())});
+                parentEntries.push_back(UINT32_MAX);
                 current = int(FSections.size() - 1);
             }
             continue;
         }
-        size_t eq = line.find('=');
-        if (current < 0 || eq == std::string_view::npos)
+        if (current < 0 || !eq)
             continue;
-        std::string_view key = TrimView(line.substr(0, eq));
-        entries.push_back(TEntry{key, TrimView(line.substr(eq + 1)), SkinNameHash(key), uint32_t(current)});
+        const char* ke = eq;
+        while (ke > b && IsBlank(ke[-1]))
+            --ke;
+        const char* vb = eq + 1;
+        while (vb < e && IsBlank(*vb))
+            ++vb;
+        if (vb < e && (*vb == '~' || *vb == '@' || *vb == '^' || *vb == '!'))
+            marks |= LeadsForm;
+        std::string_view key(b, size_t(ke - b));
+        if (key.size() == parentKey.size() && parentEntries[size_t(current)] == UINT32_MAX && SameName(key, parentKey))
+            parentEntries[size_t(current)] = uint32_t(entries.size());
+        if (grouped && current < last) {
+            grouped = false;
+            sectionOf.reserve(entries.capacity());
+            for (size_t i = 0; i < FSections.size(); ++i)
+                sectionOf.insert(sectionOf.end(), FSections[i].Count, uint32_t(i));
+        }
+        if (!grouped)
+            sectionOf.push_back(uint32_t(current));
+        last = current;
+        entries.push_back(TEntry{key, std::string_view(vb, size_t(e - vb)), FoldedHash(b, key.size()), marks});
         ++FSections[size_t(current)].Count;
     }
     uint32_t first = 0;
@@ -130,36 +304,36 @@ void TSkOptionText::Parse(std::string_view Text)
         s.First = first;
         first += s.Count;
     }
-    bool grouped = std::is_sorted(entries.begin(), entries.end(),
-                                  [](const TEntry& a, const TEntry& b) { return a.Section < b.Section; });
+    // A parent that is not set, is "?", or is the section itself (then the section would
+    // only be read again) names no section.
+    for (size_t i = 0; i < FSections.size(); ++i) {
+        if (parentEntries[i] == UINT32_MAX)
+            continue;
+        TSection& s = FSections[i];
+        std::string_view v = entries[parentEntries[i]].Value;
+        if (!v.empty() && v != "?" && v != s.Name) {
+            s.Parent = FindSection(v);
+            if (s.Parent == int(i))
+                s.Parent = -1;
+        }
+    }
     if (grouped) {
-        FEntries = std::move(entries);   // no section was named twice
+        FEntries = std::move(entries);
     } else {
         FEntries.resize(entries.size());
         std::vector<uint32_t> next(FSections.size());
         for (size_t i = 0; i < FSections.size(); ++i)
             next[i] = FSections[i].First;
-        for (const TEntry& e : entries)
-            FEntries[next[e.Section]++] = e;
-    }
-    // A parent that is not set, is "?", or is the section itself (then the section would
-    // only be read again) names no section.
-    const TKey parentKey("PARENTCLASS");
-    for (size_t i = 0; i < FSections.size(); ++i) {
-        TSection& s = FSections[i];
-        const std::string_view* p = Value(s, parentKey);
-        if (p && !p->empty() && *p != "?" && *p != s.Name) {
-            s.Parent = FindSection(*p);
-            if (s.Parent == int(i))
-                s.Parent = -1;
-        }
+        for (size_t i = 0; i < entries.size(); ++i)
+            FEntries[next[sectionOf[i]]++] = entries[i];
     }
 }
 
 int TSkOptionText::FindSection(std::string_view Name) const
 {
+    uint32_t h = FoldedHash(Name.data(), Name.size());
     for (size_t i = 0; i < FSections.size(); ++i)
-        if (SameSkinName(FSections[i].Name, Name))
+        if (FSections[i].Hash == h && SameName(FSections[i].Name, Name))
             return int(i);
     return -1;
 }
@@ -168,7 +342,7 @@ const std::string_view* TSkOptionText::Value(const TSection& Section, const TKey
 {
     const TEntry* e = Entries(Section);
     for (uint32_t i = 0; i < Section.Count; ++i)
-        if (e[i].Hash == Key.Hash && (e[i].Key == Key.Name || SameSkinName(e[i].Key, Key.Name)))
+        if (e[i].Hash == Key.Hash && SameName(e[i].Key, Key.Name))
             return &e[i].Value;
     return nullptr;
 }
@@ -202,7 +376,7 @@ std::vector<std::string_view> SplitWords(std::string_view S, std::string_view De
     return words;
 }
 
-bool ParseDecimal(std::string_view S, int& Value)
+bool ParseLongDecimal(std::string_view S, int& Value)
 {
     if (S.empty())
         return false;
@@ -210,12 +384,9 @@ bool ParseDecimal(std::string_view S, int& Value)
     return ec == std::errc() && end == S.data() + S.size();
 }
 
-bool ParseIniInt(std::string_view S, int& Value)
+bool ParseOtherIniInt(std::string_view S, int& Value)
 {
-    // Plain decimal numbers, nearly every value of a skin, are read here; the rest (blanks,
-    // a plus sign, hexadecimal) the way the class library reads them.
-    if (ParseDecimal(S, Value))
-        return true;
+    // Blanks, a plus sign, hexadecimal: the way the class library reads them.
     return TryStrToInt(AnsiString(S), Value);
 }
 
@@ -256,8 +427,7 @@ TSkKeyIndex::TSkKeyIndex(const TSkOptionText& Text, const std::vector<TSkOptionT
         for (uint32_t i = 0; i < sections[s].Count; ++i) {
             for (size_t h = e[i].Hash & (size - 1); table[h] >= 0; h = (h + 1) & (size - 1)) {
                 int k = table[h];
-                if (Keys[size_t(k)].Hash == e[i].Hash &&
-                    (Keys[size_t(k)].Name == e[i].Key || SameSkinName(Keys[size_t(k)].Name, e[i].Key))) {
+                if (Keys[size_t(k)].Hash == e[i].Hash && SameName(Keys[size_t(k)].Name, e[i].Key)) {
                     if (slots[k] < 0)
                         slots[k] = int(sections[s].First + i);   // the first of equal keys
                     break;
@@ -267,8 +437,4 @@ TSkKeyIndex::TSkKeyIndex(const TSkOptionText& Text, const std::vector<TSkOptionT
     }
 }
 
-const std::string_view* TSkKeyIndex::Value(int Section, size_t Key) const
-{
-    int e = FSlots[size_t(Section) * FKeyCount + Key];
-    return e < 0 ? nullptr : &FText.Entry(uint32_t(e)).Value;
-}
+

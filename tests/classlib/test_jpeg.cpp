@@ -128,6 +128,22 @@ TEST_CASE("JPEG pictures save the bytes they loaded")
     CHECK_THROWS_AS(j.Assign(&f), EConvertError);
 }
 
+TEST_CASE("JPEG bytes decode straight into a bitmap")
+{
+    std::vector<uint8_t> bytes = ReadFileBytes(kTiny);
+    std::unique_ptr<TBitmap> b = DecodeJpegBitmap(bytes.data(), bytes.size());
+    REQUIRE(b);
+    CHECK(b->PixelFormat() == pf24bit);
+    CHECK(b->Width() == 16);
+    CHECK(b->Height() == 8);
+    CHECK(Near(PixelAt(*b, 2, 4), clRed));
+    CHECK(Near(PixelAt(*b, 13, 4), clBlue));
+
+    CHECK_THROWS_WITH_AS(DecodeJpegBitmap(nullptr, 10), "JPEG image is not valid", EInvalidGraphic);
+    CHECK_THROWS_AS(DecodeJpegBitmap(bytes.data(), 0), EInvalidGraphic);
+    CHECK_THROWS_AS(DecodeJpegBitmap("BM....", 6), EInvalidGraphic);
+}
+
 TEST_CASE("damaged JPEG data raises EInvalidGraphic and keeps the picture")
 {
     std::vector<uint8_t> bytes = ReadFileBytes(kTiny);

@@ -50,6 +50,12 @@ TEST_CASE("gradient text: steps of five fields")
     CHECK(Parsed(" 255 ;65280; 50;1;0;").size() == 1);
     CHECK(Parsed(" 255 ;65280; 50;1;0;")[0].Color2 == 65280);
     CHECK(Parsed("0;255;50;0;0;255;65280;50;0;0").size() == 2);
+    CHECK(Parsed("$FF;0x10;+7;-1;0")[0].Color1 == 255);   // what is not plain decimal reads too
+    CHECK(Parsed("$FF;0x10;+7;-1;0")[0].Color2 == 16);
+    CHECK(Parsed("$FF;0x10;+7;-1;0")[0].Percent == 7);
+    CHECK(Parsed("$FF;0x10;+7;-1;0")[0].Mode == -1);
+    CHECK(Parsed("0000000000012;2147483647;1;0;0")[0].Color1 == 12);
+    CHECK(Parsed("0000000000012;2147483647;1;0;0")[0].Color2 == INT_MAX);
     CHECK(Parsed("").empty());
     CHECK(Parsed("1;2").empty());
     CHECK(Parsed("1;2;3;4").empty());

@@ -914,3 +914,98 @@ TEST_CASE("option text is read as INI text")
     CHECK(FileExtOf("DIR.X\\NAME") == "");
     CHECK(SplitWords("!!A!B!!C!", "!").size() == 3);
 }
+
+TEST_CASE("option text: names, hashes and numbers read in place")
+{
+    SUBCASE("names of every length compare by every byte, case folded by the code page")
+    {
+        for (size_t n = 0; n <= 40; ++n) {
+            std::string a(n, 'K');
+            for (size_t i = 0; i < n; ++i)
+                a[i] = char('A' + i % 26);
+            std::string lower = a;
+            for (char& c : lower)
+                c = char(c - 'A' + 'a');
+            CAPTURE(n);
+            CHECK(SameSkinName(a, a));
+            CHECK(SameSkinName(a, lower));
+            CHECK(SkinNameHash(a) == SkinNameHash(lower));
+            CHECK_FALSE(SameSkinName(a, a + "X"));
+            for (size_t i = 0; i < n; ++i) {
+                std::string b = a;
+                b[i] = '#';
+                CHECK_FALSE(SameSkinName(a, b));
+            }
+        }
+        // Cyrillic in the skin's code page: small and capital letters are the same name.
+        CHECK(SameSkinName("\xE0\xE1\xE2\xE3\xE4", "\xC0\xC1\xC2\xC3\xC4"));
+        CHECK(SkinNameHash("\xE0\xE1\xE2\xE3\xE4") == SkinNameHash("\xC0\xC1\xC2\xC3\xC4"));
+        CHECK(SkinBytesHash("COLOR") == SkinBytesHash(std::string("COLOR")));
+    }
+
+    SUBCASE("decimal numbers: short ones in place, long ones to the limits of the type")
+    {
+        int v = 7;
+        CHECK(ParseDecimal("0", v));
+        CHECK(v == 0);
+        CHECK(ParseDecimal("-1", v));
+        CHECK(v == -1);
+        CHECK(ParseDecimal("999999999", v));
+        CHECK(v == 999999999);
+        CHECK(ParseDecimal("0000000000012", v));
+        CHECK(v == 12);
+        CHECK(ParseDecimal("2147483647", v));
+        CHECK(v == 2147483647);
+        CHECK(ParseDecimal("-2147483648", v));
+        CHECK(v == -2147483647 - 1);
+        v = 7;
+        for (const char* bad : {"", "-", "2147483648", "12a", "1 2", "+5", " 5", "0x10", "--1"}) {
+            CAPTURE(bad);
+            CHECK_FALSE(ParseDecimal(bad, v));
+        }
+        CHECK(v == 7);   // a refused text leaves the number alone
+        CHECK(ParseIniInt(" 5", v));
+        CHECK(v == 5);
+        CHECK(ParseIniInt("0x10", v));
+        CHECK(v == 16);
+    }
+
+    SUBCASE("lines of any length, their first '=', and what their values hold")
+    {
+        std::string longKey(45, 'K'), longValue(70, 'v');
+        std::string text = "[S]\r\n"
+                           "A=1\r\n"
+                           "B#=2\r\n"                               // a '#' in the key marks nothing
+                           "C=x.bmp\r\n"
+                           "D=#(1,2,3,4)\n"
+                           "E=a=b#\r\n"                             // the first '=' splits
+                           + longKey + "=" + longValue + ".y\r\n"   // across blocks of the scan
+                           + "F" + std::string(40, ' ') + "=  #\r\n"
+                           + "NOEQUALS" + std::string(50, '#') + "\r\n"
+                           + "H=  ^0000,0001.\r\n"                  // a picture form first
+                           + "I=x~@^!\r\n"
+                           + "G=" + std::string(33, 'q') + "#";   // the last line, no line break
+        TSkOptionText t(text.data(), text.size());
+        REQUIRE(t.Sections().size() == 1);
+        const auto& s = t.Sections()[0];
+        REQUIRE(s.Count == 10);
+        const TSkOptionText::TEntry* e = t.Entries(s);
+        auto is = [&](int i, const char* key, const std::string& value, uint8_t marks) {
+            CAPTURE(i);
+            CHECK(e[i].Key == key);
+            CHECK(e[i].Value == value);
+            CHECK(int(e[i].Marks) == int(marks));
+        };
+        is(0, "A", "1", 0);
+        is(1, "B#", "2", 0);
+        is(2, "C", "x.bmp", TSkOptionText::HasDot);
+        is(3, "D", "#(1,2,3,4)", TSkOptionText::HasHash);
+        is(4, "E", "a=b#", TSkOptionText::HasHash);
+        is(5, longKey.c_str(), longValue + ".y", TSkOptionText::HasDot);
+        is(6, "F", "#", TSkOptionText::HasHash);
+        is(7, "H", "^0000,0001.", TSkOptionText::LeadsForm | TSkOptionText::HasDot);
+        is(8, "I", "x~@^!", 0);
+        is(9, "G", std::string(33, 'q') + "#", TSkOptionText::HasHash);
+        CHECK(t.ReadString("s", longKey, "?") == longValue + ".y");
+    }
+}
