@@ -5,18 +5,6 @@
 
 namespace {
 
-// Sets a flag for the life of a scope.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& Flag) : FFlag(Flag) { FFlag = true; }
-    ~TFlagScope() { FFlag = false; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& FFlag;
-};
-
 // Tells whether a component was freed while a handler ran (a Close action may free the
 // form that owns it and the control that was clicked).
 class TFreeWatch : public TComponent {

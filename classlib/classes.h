@@ -305,6 +305,19 @@ public:
     virtual AnsiString GetNamePath();
 };
 
+// A flag raised for a scope and put back as it was, also when an exception leaves.
+class TFlagScope {
+public:
+    explicit TFlagScope(bool& Flag) : FFlag(Flag), FSaved(Flag) { FFlag = true; }
+    ~TFlagScope() { FFlag = FSaved; }
+    TFlagScope(const TFlagScope&) = delete;
+    TFlagScope& operator=(const TFlagScope&) = delete;
+
+private:
+    bool& FFlag;
+    bool FSaved;
+};
+
 // BeginUpdate now, EndUpdate at the end of the scope, for anything with that pair (string
 // lists, collections). While an exception is already on its way out, an exception from
 // EndUpdate (an OnChange handler) is dropped: a second one would end the program.

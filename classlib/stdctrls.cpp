@@ -89,19 +89,6 @@ TEXTMETRICA FontMetrics(TFont* Font)
 }
 
 
-// Sets a flag for the length of a scope.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& Flag) : FFlag(Flag), FSaved(Flag) { FFlag = true; }
-    ~TFlagScope() { FFlag = FSaved; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& FFlag;
-    bool FSaved;
-};
-
 // A setter of a window style: the value is stored, and a changed one makes a new window.
 template <class T, class U> void RecreateOnChange(TWinControl* Control, T& Field, const U& Value)
 {

@@ -27,19 +27,6 @@ const char* const SkinningRuleNames[] = {"srStdForms", "srStdDialogs", "srThirdP
 
 const wchar_t* const DefaultSkinDirectory = L"c:\\Skins";
 
-// A flag raised for a scope and put back as it was, also when an exception leaves.
-class TFlagScope {
-public:
-    explicit TFlagScope(bool& Flag) : FFlag(Flag), FOld(Flag) { FFlag = true; }
-    ~TFlagScope() { FFlag = FOld; }
-    TFlagScope(const TFlagScope&) = delete;
-    TFlagScope& operator=(const TFlagScope&) = delete;
-
-private:
-    bool& FFlag;
-    bool FOld;
-};
-
 // A property that is shown but never stored.
 TPropInfo ReadOnlyText(const char* Name, AnsiString (*Get)(const TObject*))
 {
