@@ -1,4 +1,5 @@
 #include "classlib/stdctrls.h"
+#include "classlib/actnlist.h"
 #include "classlib/forms.h"
 
 #include <algorithm>
@@ -1639,6 +1640,11 @@ void TCustomLabel::CMDialogChar(TMessage& Message)
 // Buttons
 
 Z_CLASS_IMPL(TButtonControl, TWinControl)
+
+const TControlActionLinkClass* TButtonControl::GetActionLinkClass()
+{
+    return ControlActionLinkClassOf<TButtonActionLink>();
+}
 
 TButtonControl::TButtonControl(TComponent* AOwner) : TWinControl(AOwner)
 {

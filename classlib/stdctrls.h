@@ -502,6 +502,8 @@ public:
     // The caption breaks into lines at the window's edge.
     bool WordWrap() const { return FWordWrap; }
     void SetWordWrap(bool Value);
+    // Buttons take the button link, which also carries an action's checked state.
+    const TControlActionLinkClass* GetActionLinkClass() override;
 
 protected:
     // The checked state of the kinds that have one (check box, radio button).

@@ -572,3 +572,27 @@ TEST_CASE("an action may free its form, its control and itself while it runs")
     CHECK(closer.Runs == 1);
     CHECK(closer.Form == nullptr);
 }
+
+#include "classlib/stdctrls.h"
+
+TEST_CASE("buttons, check boxes and radio buttons take the button link")
+{
+    TForm form(nullptr);
+    TAction action(&form);
+    action.SetCaption("Go");
+    auto* button = new TButton(&form);
+    button->SetParent(&form);
+    button->SetAction(&action);
+    CHECK(dynamic_cast<TButtonActionLink*>(button->ActionLink()) != nullptr);
+    CHECK(button->Caption() == "Go");
+    auto* check = new TCheckBox(&form);
+    check->SetParent(&form);
+    check->SetAction(&action);
+    CHECK(dynamic_cast<TButtonActionLink*>(check->ActionLink()) != nullptr);
+    // Other windowed controls keep the windowed link.
+    auto* edit = new TEdit(&form);
+    edit->SetParent(&form);
+    edit->SetAction(&action);
+    CHECK(dynamic_cast<TButtonActionLink*>(edit->ActionLink()) == nullptr);
+    CHECK(dynamic_cast<TWinControlActionLink*>(edit->ActionLink()) != nullptr);
+}
