@@ -589,6 +589,11 @@ TEST_CASE("buttons, check boxes and radio buttons take the button link")
     check->SetParent(&form);
     check->SetAction(&action);
     CHECK(dynamic_cast<TButtonActionLink*>(check->ActionLink()) != nullptr);
+    // The link carries the action's checked state to the check box.
+    action.SetChecked(true);
+    CHECK(check->State() == cbChecked);
+    action.SetChecked(false);
+    CHECK(check->State() == cbUnchecked);
     // Other windowed controls keep the windowed link.
     auto* edit = new TEdit(&form);
     edit->SetParent(&form);
