@@ -2275,32 +2275,27 @@ void TWinControl::SetCtl3D(bool Value)
 
 void TWinControl::SetBevelKind(TBevelKind Value)
 {
-    if (StoreChanged(FBevelKind, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FBevelKind, Value);
 }
 
 void TWinControl::SetBevelInner(TBevelCut Value)
 {
-    if (StoreChanged(FBevelInner, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FBevelInner, Value);
 }
 
 void TWinControl::SetBevelOuter(TBevelCut Value)
 {
-    if (StoreChanged(FBevelOuter, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FBevelOuter, Value);
 }
 
 void TWinControl::SetBevelEdges(TBevelEdges Value)
 {
-    if (StoreChanged(FBevelEdges, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FBevelEdges, Value);
 }
 
 void TWinControl::SetBevelWidth(int Value)
 {
-    if (StoreChanged(FBevelWidth, std::max(Value, 1)))
-        RecreateWnd();
+    RecreateOnChange(this, FBevelWidth, std::max(Value, 1));
 }
 
 void TWinControl::SetParentBackground(bool Value)

@@ -655,6 +655,13 @@ private:
 };
 
 // A control without a window: painted by its parent into the parent's DC.
+// A setter of a window style: the value is stored, and a changed one makes a new window.
+template <class T, class U> void RecreateOnChange(TWinControl* Control, T& Field, const U& Value)
+{
+    if (StoreChanged(Field, Value))
+        Control->RecreateWnd();
+}
+
 class TGraphicControl : public TControl {
     Z_CLASS(TGraphicControl, TControl)
 public:

@@ -400,14 +400,12 @@ void TCustomForm::SetIcon(TIcon* Value)
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle Value)
 {
-    if (StoreChanged(FBorderStyle, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FBorderStyle, Value);
 }
 
 void TCustomForm::SetBorderIcons(TBorderIcons Value)
 {
-    if (StoreChanged(FBorderIcons, Value))
-        RecreateWnd();
+    RecreateOnChange(this, FBorderIcons, Value);
 }
 
 TWindowState TCustomForm::WindowState() const

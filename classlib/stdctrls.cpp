@@ -90,13 +90,6 @@ TEXTMETRICA FontMetrics(TFont* Font)
 }
 
 
-// A setter of a window style: the value is stored, and a changed one makes a new window.
-template <class T, class U> void RecreateOnChange(TWinControl* Control, T& Field, const U& Value)
-{
-    if (StoreChanged(Field, Value))
-        Control->RecreateWnd();
-}
-
 char HotKeyOf(const AnsiString& Str)
 {
     for (size_t i = 0; i + 1 < Str.size(); ++i) {
