@@ -58,8 +58,9 @@ constexpr WPARAM SkinCommandWParam(uint16_t Command, uint16_t Arg = 0)
 // SendMessage(Wnd, SM_SKINCMD, Command << 16, LParam).
 LRESULT SendCommandToWindow(HWND Wnd, uint16_t Command, LPARAM LParam);
 // A non-windowed control gets it by Perform; a windowed one by SendMessage only when it is
-// not being destroyed and its window exists; otherwise 0.
-LRESULT SendCommandToControl(TControl* Control, uint16_t Command, LPARAM LParam);
+// not being destroyed and its window exists (none is made for it); otherwise 0. Arg is the
+// low word of WParam.
+LRESULT SendCommandToControl(TControl* Control, uint16_t Command, LPARAM LParam, uint16_t Arg = 0);
 // The control's WindowProc is asked first (answer 1 in LParam); otherwise its window, when
 // it has one, by SendMessage (result 1).
 bool AskControlCommand(TControl* Control, uint16_t Command);

@@ -1,5 +1,7 @@
 #include "skin/zskinservices.h"
 
+#include "skin/zcontrolutils.h"
+
 #include "classlib/forms.h"
 #include "unicode/ucsysutils.h"
 
@@ -51,10 +53,12 @@ void InitSkinEngine()
         // No shell or no module name: the forms show no program icon.
     }
     SkinnedForms.clear();
+    InitControlUtils();
 }
 
 void DoneSkinEngine()
 {
+    DoneControlUtils();
     FreeIcon(AppSmallIcon);
     FreeIcon(AppLargeIcon);
     SkinnedForms.clear();
