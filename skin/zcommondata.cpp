@@ -280,22 +280,25 @@ bool TzCommonData::GetUpdating() const
     return !parent || AskControlCommand(parent, SKCMD_ISUPDATING);
 }
 
+// The batch command goes to the control itself, or by SendMessage to a provider's form.
+static void SendBatchCommand(const TzCommonData* SD, uint16_t Command)
+{
+    if (SD->OwnerControl())
+        SD->OwnerControl()->Perform(SM_SKINCMD, SkinCommandWParam(Command), 0);
+    else if (TControl* form = CommandTarget(SD))
+        SendCommandToControl(form, Command, 0);
+}
+
 void TzCommonData::BeginUpdate()
 {
     SetUpdating(true);
-    if (FOwnerControl)
-        FOwnerControl->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_BEGINUPDATE), 0);
-    else if (TControl* form = CommandTarget(this))
-        SendCommandToControl(form, SKCMD_BEGINUPDATE, 0);
+    SendBatchCommand(this, SKCMD_BEGINUPDATE);
 }
 
 void TzCommonData::EndUpdate()
 {
     SetUpdating(false);
-    if (FOwnerControl)
-        FOwnerControl->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_ENDUPDATE), 0);
-    else if (TControl* form = CommandTarget(this))
-        SendCommandToControl(form, SKCMD_ENDUPDATE, 0);
+    SendBatchCommand(this, SKCMD_ENDUPDATE);
 }
 
 void TzCommonData::PrepareCache()
