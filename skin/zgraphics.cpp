@@ -588,13 +588,19 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
         return;
     if (!ClipCopy(X, Y, R, s.Width, s.Height, d.Width, d.Height))
         return;
-    const bool withParent = UseParent && Parent.Ready && Parent.Bmp &&
-                            Parent.Bmp->PixelFormat() == pf24bit && p.Attach(Parent.Bmp);
-    if (SharedReplaceColor != SkinKeyColor)
-        Key = SharedReplaceColor;
     const int w = R.Width();
     const bool keyed = KeyActive(Key);
     const KeyPattern key(Key);
+    // A replacement colour set by the painter stands behind every key pixel, parent or not.
+    std::vector<uint8_t> replace;
+    if (keyed && SharedReplaceColor != SkinKeyColor) {
+        const TripletPattern c(SharedReplaceColor, 3);
+        replace.resize(size_t(w) * 3);
+        for (size_t i = 0; i < replace.size(); ++i)
+            replace[i] = c.Buf[i % 3];
+    }
+    const bool withParent = replace.empty() && UseParent && Parent.Ready && Parent.Bmp &&
+                            Parent.Bmp->PixelFormat() == pf24bit && p.Attach(Parent.Bmp);
     // Destination columns [X, X + w) lie at parent columns Parent.X + X ...: the part of the
     // span inside the parent image, relative to X.
     const int64_t px0 = int64_t(Parent.X) + X;
@@ -608,11 +614,120 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
             std::memcpy(dp, sp, size_t(w) * 3);
             return;
         }
+        if (!replace.empty()) {
+            KeyedSpan(dp, sp, sp, w, key, replace.data(), 0, w);
+            return;
+        }
         const uint8_t* bg = nullptr;
         const int64_t py = int64_t(Parent.Y) + dy;
         if (withParent && py >= 0 && py < p.Height && bgFrom < bgTo)
             bg = p.Row(int(py)) + (px0 + bgFrom) * 3;
         KeyedSpan(dp, sp, sp, w, key, bg, bgFrom, bgTo);
+    });
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+// The rows of a 24-bit bitmap, or of a 32-bit one where Bytes32 allows it; false (and no
+// exception) for any other format or a bitmap smaller than 2 x 2.
+bool AttachFormat(TBitmap* Bmp, TSkFastRows& Rows, int& Bytes, bool Bytes32)
+{
+    Rows.Width = Rows.Height = 0;
+    if (!Bmp)
+        return false;
+    const TPixelFormat f = Bmp->PixelFormat();
+    if (f != pf24bit && !(Bytes32 && f == pf32bit))
+        return false;
+    Bytes = f == pf24bit ? 3 : 4;
+    Rows.Bitmap = Bmp;
+    return AttachRows(Bmp, f, Rows.Width, Rows.Height, Rows.Delta, Rows.Row0);
+}
+
+// R cut to a source of SrcW x SrcH; false when nothing is left.
+bool SourcePart(TRect& R, TBitmap* Src)
+{
+    return ClipRect(R, Src->Width(), Src->Height());
+}
+
+} // namespace
+
+void FillBmpRect(TBitmap* Bmp, TRect R, TColor Color)
+{
+    TSkFast24 f;
+    int bytes;
+    if (!AttachFormat(Bmp, f, bytes, false) || !ClipRect(R, f.Width, f.Height))
+        return;
+    const TripletPattern c(ColorToRGB(Color), R.Width() * 3);
+    const int n = R.Width() * 3;
+    ForRows(R.Top, R.Bottom, f.Delta, [&](int y) {
+        uint8_t* d = f.Row(y) + R.Left * 3;
+        for (int i = 0; i < n; i += PatChunk)
+            std::memcpy(d + i, c.Data(), size_t(std::min(PatChunk, n - i)));
+    });
+}
+
+void CopyBmpRect(TBitmap* Dst, int X, int Y, TRect R, TBitmap* Src)
+{
+    TSkFast24 d, s;   // rows only: the pixel size comes with the format
+    int db, sb;
+    if (!AttachFormat(Dst, d, db, false) || !AttachFormat(Src, s, sb, true))
+        return;
+    if (!ClipCopy(X, Y, R, s.Width, s.Height, d.Width, d.Height))
+        return;
+    const int w = R.Width();
+    ForRows(R.Top, R.Bottom, d.Delta, [&](int y) {
+        const uint8_t* sp = s.Row(y) + R.Left * sb;
+        uint8_t* dp = d.Row(Y + y - R.Top) + X * 3;
+        if (sb == 3) {
+            std::memcpy(dp, sp, size_t(w) * 3);
+            return;
+        }
+        for (int x = 0; x < w; ++x, dp += 3, sp += 4) {
+            dp[0] = sp[0];
+            dp[1] = sp[1];
+            dp[2] = sp[2];
+        }
+    });
+}
+
+void TileBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, const TRect& Clip)
+{
+    if (!Src || !SourcePart(R, Src))
+        return;
+    ForEachTile(Area, R.Width(), R.Height(), Clip, [&](const TRect& Part, TPoint Off) {
+        CopyBmpRect(Dst, Part.Left, Part.Top,
+                    TRect(R.Left + Off.X, R.Top + Off.Y, R.Left + Off.X + Part.Width(), R.Top + Off.Y + Part.Height()),
+                    Src);
+    });
+}
+
+void StretchBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, const TRect& Clip)
+{
+    TSkFast24 d, s;
+    int db, sb;
+    if (!AttachFormat(Dst, d, db, false) || !AttachFormat(Src, s, sb, true) || !SourcePart(R, Src) ||
+        Area.IsEmpty())
+        return;
+    TRect part(std::max({Area.Left, Clip.Left, 0}), std::max({Area.Top, Clip.Top, 0}),
+               std::min({Area.Right, Clip.Right, d.Width}), std::min({Area.Bottom, Clip.Bottom, d.Height}));
+    if (part.IsEmpty())
+        return;
+    // Destination pixel i of the area takes source pixel i * source size / area size.
+    const int64_t aw = int64_t(Area.Right) - Area.Left, ah = int64_t(Area.Bottom) - Area.Top;
+    std::vector<int> cols(size_t(part.Width()));
+    for (int x = part.Left; x < part.Right; ++x)
+        cols[size_t(x - part.Left)] = (R.Left + int((x - int64_t(Area.Left)) * R.Width() / aw)) * sb;
+    ForRows(part.Top, part.Bottom, d.Delta, [&](int y) {
+        const uint8_t* sr = s.Row(R.Top + int((y - int64_t(Area.Top)) * R.Height() / ah));
+        uint8_t* dp = d.Row(y) + part.Left * 3;
+        for (int c : cols) {
+            dp[0] = sr[c];
+            dp[1] = sr[c + 1];
+            dp[2] = sr[c + 2];
+            dp += 3;
+        }
     });
 }
 

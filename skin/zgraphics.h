@@ -8,6 +8,7 @@
 
 #include "skin/zskinservices.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -115,8 +116,8 @@ extern TSkFast32* SkFast32;
 void InitSkinGraphics();
 void DoneSkinGraphics();
 
-// When not SkinKeyColor, the colour that key-colour copies of painters compare instead of
-// the key, and that key-colour pixels of corners take. Painters set and reset it.
+// When not SkinKeyColor, the colour that key-colour pixels of keyed copies and of border
+// corners take instead of staying transparent. Painters set and reset it.
 extern TColor SharedReplaceColor;
 
 // ---------------------------------------------------------------------------------------
@@ -160,9 +161,45 @@ void CopyTransBitmap(TBitmap* Dst, TBitmap* Src, int X, int Y, TColor Key);
 void CopyKeyed(TBitmap* Dst, TBitmap* Src, int X, TColor Key, TRect R, int Y);
 // CopyKeyed, but with UseParent and a Ready 24-bit parent image, key pixels take the parent's
 // pixel at (Parent.X + x, Parent.Y + y) where that lies in the parent image. While
-// SharedReplaceColor is set it is the colour taken as the key.
+// SharedReplaceColor is set, key pixels take that colour instead.
 void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
                          const TzCacheInfo& Parent, TColor Key, TRect R, int Y);
+
+// ---------------------------------------------------------------------------------------
+// Fills, plain copies, tiles and stretches by scan line. Each reads only inside its source
+// and writes only inside its destination; a bitmap of another format than 24 bits (32 bits
+// for copy sources) is left alone.
+
+// Lays cells of W x H from Area's top-left over Area, the last column and row cut to it, and
+// calls Cell(Part, Offset) for the part of each cell inside Clip, Offset being where Part
+// starts within its cell. Only cells that meet Clip are visited; nothing for an empty cell.
+template <class F> void ForEachTile(const TRect& Area, int W, int H, const TRect& Clip, F Cell)
+{
+    if (W < 1 || H < 1)
+        return;
+    const int64_t l = std::max(Area.Left, Clip.Left), t = std::max(Area.Top, Clip.Top);
+    const int64_t r = std::min(Area.Right, Clip.Right), b = std::min(Area.Bottom, Clip.Bottom);
+    if (r <= l || b <= t)
+        return;
+    const int64_t x0 = Area.Left + (l - Area.Left) / W * W, y0 = Area.Top + (t - Area.Top) / H * H;
+    for (int64_t y = y0; y < b; y += H)
+        for (int64_t x = x0; x < r; x += W) {
+            const TRect part(int(std::max(x, l)), int(std::max(y, t)), int(std::min(x + W, r)),
+                             int(std::min(y + H, b)));
+            Cell(part, TPoint(int(part.Left - x), int(part.Top - y)));
+        }
+}
+
+// R (cut to the bitmap) filled with ColorToRGB(Color).
+void FillBmpRect(TBitmap* Bmp, TRect R, TColor Color);
+// Rectangle R of a 24- or 32-bit source copied as it is to (X, Y).
+void CopyBmpRect(TBitmap* Dst, int X, int Y, TRect R, TBitmap* Src);
+// The part of R inside the source repeated over Area from its top-left, the last tiles cut;
+// only where Area meets Clip.
+void TileBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, const TRect& Clip);
+// The part of R inside the source stretched over Area, each pixel taking the nearest source
+// pixel; only where Area meets Clip.
+void StretchBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, const TRect& Clip);
 
 // ---------------------------------------------------------------------------------------
 // Bitmap and DC utilities.

@@ -1,6 +1,7 @@
 #include "skin/zskinservices.h"
 
 #include "skin/zcontrolutils.h"
+#include "skin/zskinpaint.h"
 
 #include "classlib/forms.h"
 #include "unicode/ucsysutils.h"
@@ -54,6 +55,7 @@ void InitSkinEngine()
     }
     SkinnedForms.clear();
     InitControlUtils();
+    InitSkinPaint();
 }
 
 void DoneSkinEngine()

@@ -21,15 +21,6 @@ template <class F> void ForEachPlaced(TBitmap& Dst, TBitmap& Src, int X, int Y, 
         }
 }
 
-std::vector<TColor> Pixels(TBitmap& B)
-{
-    std::vector<TColor> v;
-    for (int y = 0; y < B.Height(); ++y)
-        for (int x = 0; x < B.Width(); ++x)
-            v.push_back(Px(B, x, y));
-    return v;
-}
-
 int Ch(TColor C, int Shift) { return (C >> Shift) & 0xFF; }
 
 // Random pixels, many of them the key or one byte away from it.
@@ -393,14 +384,17 @@ TEST_CASE("keyed copy with the parent's image behind the key pixels")
     CHECK(Px(*d4, 1, 0) == Rgb(1, 2, 3));
     CHECK(Px(*d4, 0, 0) == Rgb(9, 9, 9));
 
-    // While the shared replacement colour is set it is the colour taken as the key.
-    auto s2 = MakeBmp24(2, 2, [](int x, int) { return x ? TColor(0xFF00FF) : Rgb(9, 9, 9); });
+    // While the shared replacement colour is set, key pixels take it, over the parent too.
     auto d5 = Filled24(2, 2, Rgb(1, 2, 3));
-    SharedReplaceColor = Rgb(9, 9, 9);
-    CopyKeyed(d5.get(), s2.get(), 0, 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    SharedReplaceColor = Rgb(7, 7, 7);
+    CopyKeyed(d5.get(), src.get(), 0, 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*d5, 0, 0) == Rgb(9, 9, 9));
+    CHECK(Px(*d5, 1, 1) == Rgb(7, 7, 7));
+    CopyKeyedWithParent(d4.get(), src.get(), 0, true, MakeCacheInfo(parent.get(), 0, 0), 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*d4, 1, 0) == Rgb(7, 7, 7));
+    CopyKeyed(d5.get(), src.get(), 0, clNone, TRect(0, 0, 2, 2), 0);   // no key in force: a plain copy
     SharedReplaceColor = SkinKeyColor;
-    CHECK(Px(*d5, 0, 0) == Rgb(1, 2, 3));
-    CHECK(Px(*d5, 1, 0) == 0xFF00FF);
+    CHECK(Px(*d5, 1, 1) == 0xFF00FF);
 }
 
 TEST_CASE("bitmap utilities")
