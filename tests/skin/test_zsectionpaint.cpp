@@ -1,0 +1,224 @@
+// Sections painted by pixels against the rules of the fill, the parent's picture, the border
+// and the corner images; the pattern and texture modes.
+#include "synthskin.h"
+
+#include "skin/zsectionpaint.h"
+#include "skin/zskinpaint.h"
+
+#include <doctest.h>
+
+namespace {
+
+constexpr TColor Bg = Rgb(9, 9, 9);
+const TRect TileR(40, 0, 44, 3), TexR(50, 0, 54, 6), BorderR(60, 0, 69, 9), CornerR(70, 0, 73, 3);
+
+TColor TilePx(int X, int Y) { return Rgb(X % 4 * 50 + 5, Y % 3 * 50 + 5, 10); }
+
+// The blend of the alpha byte per channel: (S * (255 - A) + D * A + 127) shr 8.
+TColor Alpha(TColor S, TColor D, int A)
+{
+    auto c = [&](int k) { return (Channel(S, k) * (255 - A) + Channel(D, k) * A + 127) >> 8; };
+    return Rgb(c(0), c(1), c(2));
+}
+
+// P percent of the pixel, the rest of the colour, rounded to even.
+TColor Tint(TColor P, TColor C, int Pct)
+{
+    auto c = [&](int k) { return int(DivRoundEven(Channel(P, k) * Pct + Channel(C, k) * (100 - Pct), 100)); };
+    return Rgb(c(0), c(1), c(2));
+}
+
+struct TSectionSkin : TSynthSkin {
+    TSectionSkin()
+    {
+        Paint(TileR, TilePx);
+        Paint(TexR, [](int x, int y) { return y < 3 ? Rgb(200, x * 40, y * 40) : x < 2 ? Rgb(0, 0, 0) : Rgb(255, 255, 255); });
+        Paint(BorderR, [](int x, int y) { return x == 8 && y == 0 ? SkinKeyColor : Rgb(0, 0, 255); });
+        Paint(CornerR, [](int, int) { return Rgb(255, 255, 0); });
+        auto section = [&](const char* Name, TColor C, int Ip, int T, bool Pattern = false) -> TzGeneralData& {
+            TzGeneralData& g = Section(Name);
+            g.Color = C;
+            g.HotColor = Rgb(0, 0, 200);
+            g.ImagePercent = Ip;
+            g.Transparency = T;
+            if (Pattern)
+                Image(Name, "PATTERN", TileR);
+            return g;
+        };
+        section("FILL30", Rgb(100, 0, 200), 30, 0, true);
+        section("FILL150", Rgb(100, 0, 200), 150, 0, true);
+        section("NOPAT", Rgb(10, 20, 30), 40, 0);
+        TzGeneralData& mix = section("MIX", Rgb(0, 0, 0), 50, 50, true);
+        mix.GradientPercent = 50;
+        mix.GradientData = "255;16711680;100;0;0";
+        section("T100", Rgb(0, 0, 0), 0, 100);
+        section("T40", Rgb(0, 0, 0), 0, 40);
+        for (const char* name : {"MENUITEM", "BOX"}) {
+            section(name, Rgb(0, 90, 0), 0, 0);
+            TSkStoredImage& b = Image(name, "BORDERSMASK", BorderR);
+            b.WL = b.WT = b.WR = b.WB = 3;
+        }
+        Image("BOX", "IMGTOPLEFT", CornerR);
+        Load();
+    }
+    void Background(const char* Name, TBitmap* B, const TzCacheInfo& Parent, TPoint Offset, int State = 0)
+    {
+        PaintSectionBackgroundEx(SectionIndex(Name), Parent, SkinKeyColor, -1, -1, Manager.get(), B, Offset,
+                                 TRect(0, 0, B->Width(), B->Height()), State);
+    }
+};
+
+} // namespace
+
+TEST_CASE("section fill: the texture kept by its percent, the colour first, percentages clamped")
+{
+    TSectionSkin skin;
+    SharedParentColor = SharedReplaceColor = SkinKeyColor;
+    auto b = Filled24(10, 7, Bg);
+    skin.Background("FILL30", b.get(), EmptyCacheInfo, TPoint(0, 0));
+    auto want = MakeBmp24(10, 7, [](int x, int y) { return Tint(TilePx(x, y), Rgb(100, 0, 200), 30); });
+    CHECK(Pixels(*b) == Pixels(*want));
+    skin.Background("FILL150", b.get(), EmptyCacheInfo, TPoint(0, 0));   // 100 %: the tiles alone
+    CHECK(Pixels(*b) == Pixels(*MakeBmp24(10, 7, TilePx)));
+    // No texture at all: the colour, not a tint of what the bitmap held.
+    auto n = Filled24(10, 7, Bg);
+    skin.Background("NOPAT", n.get(), EmptyCacheInfo, TPoint(0, 0));
+    CHECK(CountNot(*n, TRect(0, 0, 10, 7), Rgb(10, 20, 30)) == 0);
+    skin.Background("NOPAT", n.get(), EmptyCacheInfo, TPoint(0, 0), 1);   // hot: the hot colour
+    CHECK(Px(*n, 3, 3) == Rgb(0, 0, 200));
+}
+
+TEST_CASE("section over the parent's picture: transparency, gradient and texture together")
+{
+    TSectionSkin skin;
+    SharedParentColor = SharedReplaceColor = SkinKeyColor;
+    auto parent = MakeBmp24(40, 30, [](int x, int y) { return Rgb(x * 6, 255 - y * 8, 77); });
+    const TzCacheInfo info = MakeCacheInfo(parent.get(), 3, 2);
+    const TPoint offset(4, 1);   // the bitmap's origin lies at (7, 3) of the parent
+
+    auto b = Filled24(12, 9, Bg);
+    skin.Background("T100", b.get(), info, offset);
+    CHECK(Pixels(*b) == Pixels(*MakeBmp24(12, 9, [&](int x, int y) { return Px(*parent, x + 7, y + 3); })));
+
+    auto white = Filled24(30, 30, Rgb(255, 255, 255));
+    skin.Background("T40", b.get(), MakeCacheInfo(white.get(), 0, 0), TPoint(0, 0));
+    CHECK(Px(*b, 5, 5) == Rgb(102, 102, 102));   // 40 % white over black
+
+    // Tiles, the gradient over them at half weight, then half of the parent shows through.
+    auto gradient = CreateBmp24(12, 9);
+    FillGradient(gradient.get(), TRect(0, 0, 12, 9), skin.Manager->Section(skin.SectionIndex("MIX")).GradientArray, 0);
+    skin.Background("MIX", b.get(), info, offset);
+    auto want = MakeBmp24(12, 9, [&](int x, int y) {
+        const TColor fill = Alpha(Px(*gradient, x, y), TilePx(x, y), 50 * 255 / 100);
+        return Alpha(fill, Px(*parent, x + 7, y + 3), 50 * 255 / 100);
+    });
+    CHECK(Pixels(*b) == Pixels(*want));
+
+    // While the shared parent colour is set it stands for the parent's picture.
+    SharedParentColor = Rgb(1, 2, 3);
+    skin.Background("T100", b.get(), info, offset);
+    SharedParentColor = SkinKeyColor;
+    CHECK(CountNot(*b, TRect(0, 0, 12, 9), Rgb(1, 2, 3)) == 0);
+}
+
+TEST_CASE("whole sections: borders, menu items, corner images, the shared colours and the bitmap's edges")
+{
+    TSectionSkin skin;
+    SharedParentColor = SharedReplaceColor = SkinKeyColor;
+    const int menu = skin.SectionIndex("MENUITEM");
+    auto m = Filled24(20, 12, Bg);
+    PaintSectionByIndex(menu, skin.Manager.get(), m.get(), EmptyCacheInfo, TRect(0, 0, 20, 12), 0, true);
+    CHECK(Px(*m, 1, 1) == Rgb(0, 90, 0));   // state 0: no border
+    PaintSectionByIndex(menu, skin.Manager.get(), m.get(), EmptyCacheInfo, TRect(0, 0, 20, 12), 1, true);
+    CHECK(Px(*m, 1, 1) == Rgb(0, 0, 255));
+
+    auto dc = Filled24(30, 20, Bg);
+    PaintSectionToDC(menu, skin.Manager.get(), dc->Canvas()->Handle(), TRect(5, 4, 25, 16), EmptyCacheInfo, 1, true);
+    CHECK(CountNot(*dc, TRect(0, 0, 5, 20), Bg) == 0);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 20; ++x)
+            REQUIRE(Px(*dc, x + 5, y + 4) == Px(*m, x, y));
+
+    // A box over a panel without a picture: the border's key pixel takes the panel's colour.
+    TSynthForm f(*skin.Manager, "T100", "BOX", TRect(5, 4, 25, 14));
+    f.Panel->SetColor(Rgb(10, 20, 30));
+    f.Panel->SkinData.FreeCache();
+    TBitmap& cache = *f.Child->SkinData.CacheBmp();
+    PaintSkinSection(&f.Child->SkinData, EmptyCacheInfo, false, SkinKeyColor, true, &cache, TPoint(5, 4),
+                     TRect(0, 0, 20, 10), 0);
+    CHECK(Px(cache, 0, 0) == Rgb(255, 255, 0));     // the corner image over the border's corner
+    CHECK(Px(cache, 19, 0) == Rgb(10, 20, 30));     // the top-right corner's key pixel
+    CHECK(Px(cache, 19, 9) == Rgb(0, 0, 255));
+    CHECK(Px(cache, 10, 5) == Rgb(0, 90, 0));      // no centre: the section's colour
+    CHECK(SharedParentColor == SkinKeyColor);
+    CHECK(SharedReplaceColor == SkinKeyColor);
+    // A rectangle that starts left of the bitmap, or leaves it, paints nothing.
+    FillBmpRect(&cache, TRect(0, 0, 20, 10), Bg);
+    PaintSkinSection(&f.Child->SkinData, EmptyCacheInfo, true, SkinKeyColor, true, &cache, TPoint(0, 0),
+                     TRect(-1, 0, 10, 10), 0);
+    PaintSkinSection(&f.Child->SkinData, EmptyCacheInfo, true, SkinKeyColor, true, &cache, TPoint(0, 0),
+                     TRect(0, 0, 21, 10), 0);
+    CHECK(CountNot(cache, TRect(0, 0, 20, 10), Bg) == 0);
+}
+
+TEST_CASE("patterns and textures: every mode, what is left to cover, empty tiles")
+{
+    TSectionSkin skin;
+    SharedParentColor = SharedReplaceColor = SkinKeyColor;
+    const TzMaskData tile = skin.MakeMask(TileR, 1, 0, 0, 0, 0, 0);
+    const TRect D(2, 1, 13, 9);
+    struct Case {
+        int Mode;
+        TRect Painted;
+        TRect Left;
+    };
+    const TRect none(-1, -1, -1, -1);
+    const Case cases[] = {
+        {0, D, none},
+        {1, D, none},
+        {2, TRect(2, 1, 13, 4), TRect(2, 4, 13, 9)},
+        {3, TRect(2, 1, 6, 9), TRect(6, 1, 13, 9)},
+        {4, TRect(2, 1, 13, 4), TRect(2, 4, 13, 9)},
+        {5, TRect(2, 1, 6, 9), TRect(6, 1, 13, 9)},
+        {6, TRect(2, 6, 13, 9), TRect(2, 1, 13, 6)},
+        {7, TRect(9, 1, 13, 9), TRect(2, 1, 9, 9)},
+        {10, TRect(2, 1, 13, 7), none},   // two whole rows of tiles, the last column cut
+        {8, TRect(0, 0, 0, 0), D},
+    };
+    for (const Case& c : cases) {
+        auto b = Filled24(16, 11, Bg);
+        TRect d = D;
+        DrawPattern(b.get(), d, tile, c.Mode);
+        CAPTURE(c.Mode);
+        CHECK(d == c.Left);
+        CHECK(CountNot(*b, c.Painted, Bg) == c.Painted.Width() * c.Painted.Height());
+        CHECK(CountNot(*b, TRect(0, 0, 16, 11), Bg) == c.Painted.Width() * c.Painted.Height());
+    }
+    auto t = Filled24(16, 11, Bg);
+    TRect d = D;
+    DrawPattern(t.get(), d, tile, 0);
+    CHECK(Px(*t, 2, 1) == TilePx(0, 0));
+    CHECK(Px(*t, 12, 8) == TilePx(10, 7));
+
+    // A texture through its mask: the left half of each tile is the image, the right half
+    // keeps what lay there. Mode 10 leaves the strips to the parent's picture.
+    const TzMaskData tex = skin.MakeMask(TexR, 1, 1, 0, 0, 0, 0);
+    auto parent = MakeBmp24(20, 20, [](int x, int y) { return Rgb(x, y, 150); });
+    auto x = Filled24(11, 8, Bg);
+    DrawTexture(x.get(), TRect(0, 0, 11, 8), MakeCacheInfo(parent.get(), 1, 1), 10, tex);
+    CHECK(Px(*x, 4, 3) == Rgb(200, 0, 0));
+    CHECK(Px(*x, 6, 0) == Rgb(9, 9, 8));      // mask 255: almost what lay there
+    CHECK(Px(*x, 9, 0) == Rgb(10, 1, 150));   // right strip: columns 8 .. 10
+    CHECK(Px(*x, 0, 7) == Rgb(1, 8, 150));    // bottom strip: row 6 onward
+    SharedReplaceColor = Rgb(4, 4, 4);
+    DrawTexture(x.get(), TRect(0, 0, 11, 8), EmptyCacheInfo, 10, tex);
+    SharedReplaceColor = SkinKeyColor;
+    CHECK(Px(*x, 10, 7) == Rgb(4, 4, 4));
+    // Tiles narrower than a pixel draw nothing, in every painter that tiles.
+    auto e = Filled24(11, 8, Bg);
+    DrawTexture(e.get(), TRect(0, 0, 11, 8), EmptyCacheInfo, 0, skin.MakeMask(TexR, 9, 1, 0, 0, 0, 0));
+    TRect all(0, 0, 11, 8);
+    DrawPattern(e.get(), all, skin.MakeMask(TRect(40, 0, 40, 3), 1, 0, 0, 0, 0, 0), 0);
+    PaintMaskRegionBorder(e.get(), skin.MakeMask(BorderR, 1, 0, 5, 5, 4, 4), 0, nullptr, all, true);
+    CHECK(Px(*e, 5, 4) == Bg);
+}
