@@ -325,6 +325,22 @@ TEST_CASE("a Unicode edit shows its wide password character")
         CHECK(SendMessageW(wnd, EM_GETPASSWORDCHAR, 0, 0) == 0);
         CHECK(edit->WidePasswordChar() == 0);
     }
+    SUBCASE("bytes of the upper half go through the code page")
+    {
+        TRestore<UINT> cp(DefaultConversionCodePage);
+        DefaultConversionCodePage = 1251;
+        edit->SetPasswordChar('\x95');   // the bullet of 1251, not the control character U+0095
+        CHECK(edit->WidePasswordChar() == 0x2022);
+        edit->RecreateWnd();
+        CHECK(SendMessageW(edit->Handle(), EM_GETPASSWORDCHAR, 0, 0) == 0x2022);
+        edit->SetWidePasswordChar(0x00A7);   // § is 0xA7 in 1251 too
+        CHECK(edit->PasswordChar() == '\xA7');
+        CHECK(edit->WidePasswordChar() == 0x00A7);
+        edit->SetWidePasswordChar(0x00D7);   // × is not in 1251, where 0xD7 is Ч
+        CHECK(edit->PasswordChar() == '*');
+        CHECK(edit->WidePasswordChar() == 0x00D7);
+        CHECK(SendMessageW(edit->Handle(), EM_GETPASSWORDCHAR, 0, 0) == 0x00D7);
+    }
 }
 
 TEST_CASE("the selection of a Unicode edit counts UTF-16 units")
