@@ -514,29 +514,24 @@ public:
             R.FMasks.pop_back();
     }
 
-    // Settles the rectangle and counts of a mask record; false when it is to be dropped. A
-    // rectangle of the master bitmap is cut to the bitmap; one that lies outside it, or any
-    // when there is no master bitmap, is dropped. MarginRule gives a border without margins
-    // a third of a frame on each side, or its border width.
+    // Settles a mask record; false when it is to be dropped. A rectangle of the master bitmap
+    // is kept as the skin states it, also past the bitmap's edges or with no master bitmap at
+    // all: cutting it here would narrow the frames and move every state frame after the
+    // first, so whoever reads pixels clips to the bitmap instead. Dropped are only rectangles
+    // that state no picture (no width or height) and those beyond what a value can write,
+    // which no bitmap could hold. MarginRule gives a border without margins a third of a
+    // frame on each side, or its border width.
     bool Settle(TzMaskData& M, bool MarginRule)
     {
         if (M.Bmp) {
             M.R = TRect(0, 0, M.Bmp->Width(), M.Bmp->Height());
         } else {
-            TBitmap* master = R.FMasterBitmap.get();
-            if (!master)
-                return false;
-            TRect& r = M.R;
-            r.Left = std::max(r.Left, 0);
-            r.Top = std::max(r.Top, 0);
-            r.Right = std::min(r.Right, master->Width());
-            r.Bottom = std::min(r.Bottom, master->Height());
-            if (r.IsEmpty())
+            const TRect& r = M.R;
+            if (!FitsInt16(r.Left) || !FitsInt16(r.Top) || !FitsInt16(r.Right) || !FitsInt16(r.Bottom) ||
+                r.Right <= r.Left || r.Bottom <= r.Top)
                 return false;
         }
-        // At least one frame of at least a pixel, no negative mask halves or margins.
-        M.ImageCount = int16_t(std::clamp<int>(M.ImageCount, 1, std::max(1, M.R.Width())));
-        M.MaskType = int16_t(std::clamp<int>(M.MaskType, 0, std::max(0, M.R.Height() - 1)));
+        // Negative margins would turn the nine pieces inside out.
         M.BorderWidth = std::max<int16_t>(M.BorderWidth, 0);
         M.WL = std::max<int16_t>(M.WL, 0);
         M.WT = std::max<int16_t>(M.WT, 0);
@@ -546,8 +541,8 @@ public:
             if (M.BorderWidth != 0) {
                 M.WL = M.WT = M.WR = M.WB = M.BorderWidth;
             } else {
-                M.WL = M.WR = int16_t(M.R.Width() / (M.ImageCount * 3));
-                M.WT = M.WB = int16_t(M.R.Height() / ((M.MaskType + 1) * 3));
+                M.WL = M.WR = int16_t(M.R.Width() / (FrameCount(M) * 3));
+                M.WT = M.WB = int16_t(M.R.Height() / (HalfCount(M) * 3));
             }
         }
         M.Manager = R.FManager;
