@@ -507,8 +507,6 @@ TzSkinManager::TzSkinManager(TComponent* AOwner)
       FCommonSections(std::make_unique<TStringList>()), FInternalSkins(std::make_unique<TzStoredSkins>(this)),
       FMenuSupport(std::make_unique<TSkMenuSupport>()), FSkinDirectory(DefaultSkinDirectory)
 {
-    if (SkinEngineHooks.CreateMenuPainter)
-        FMenus.reset(SkinEngineHooks.CreateMenuPainter(this));
     if (!DefaultManager) {
         DefaultManager = this;
         if (SkinIsNTPlatform && !IsDesigning() && Application) {
@@ -684,8 +682,8 @@ void TzSkinManager::ApplySkin()
     // Redrawing stops only where it is started again below.
     if (repaint)
         StopRedrawOfForms();
-    if (FMenus)
-        FMenus->ResetItemIndex();
+    if (TzSkinMenuPainter* menus = SkinableMenus())
+        menus->ResetItemIndex();
     SkinData().Active = false;
     {
         TFlagScope applying(SkinIsApplying);
@@ -786,15 +784,15 @@ bool TzSkinManager::MainWindowHook(TMessage& Message)
         case WM_THEMECHANGED:
             Message.Result = 0;
             return true;
-        case 0xBCB3:
-            if (FMenus) {
-                FMenus->HookItemPopup(Message.LParam);
+        case SM_MENUITEMPOPUP:
+            if (TzSkinMenuPainter* menus = SkinableMenus()) {
+                menus->HookItemPopup(Message.LParam);
                 return true;
             }
             break;
-        case 0xBCB4:
-            if (FMenus) {
-                FMenus->HookPopupWindow(reinterpret_cast<HWND>(Message.LParam));
+        case SM_MENUPOPUPWINDOW:
+            if (TzSkinMenuPainter* menus = SkinableMenus()) {
+                menus->HookPopupWindow(reinterpret_cast<HWND>(Message.LParam));
                 return true;
             }
             break;
@@ -906,8 +904,19 @@ void TzSkinManager::SetSkinnedPopups(bool Value)
     if (Value == FSkinnedPopups)
         return;
     FSkinnedPopups = Value;
-    if (Value && !IsDesigning() && IsDefault() && FMenus)
-        FMenus->SetPopupSkinning(true);
+    if (!Value || IsDesigning() || !IsDefault())
+        return;
+    if (TzSkinMenuPainter* menus = SkinableMenus())
+        menus->SetPopupSkinning(true);
+}
+
+TzSkinMenuPainter* TzSkinManager::SkinableMenus()
+{
+    // Made on first use rather than with the manager: a manager read from form data may be
+    // made before the menus have started up and filled in their maker.
+    if (!FMenus && SkinEngineHooks.CreateMenuPainter && !IsDestroying())
+        FMenus.reset(SkinEngineHooks.CreateMenuPainter(this));
+    return FMenus.get();
 }
 
 // ---------------------------------------------------------------------------------------

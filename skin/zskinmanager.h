@@ -399,8 +399,14 @@ public:
     virtual void HookItemPopup(LPARAM Item) = 0;
 };
 
+// The menu painter's private messages to the application window, which the default manager
+// hooks: LParam is a menu item whose popup window (the one under the centre of the item's
+// rectangle) is to be taken over; or LParam is that popup window itself.
+constexpr UINT SM_MENUITEMPOPUP = 0xBCB3;
+constexpr UINT SM_MENUPOPUPWINDOW = 0xBCB4;
+
 struct TzSkinEngineHooks {
-    // Makes the menu painter of a manager.
+    // Makes the menu painter of a manager, when the manager first needs one.
     TzSkinMenuPainter* (*CreateMenuPainter)(TzSkinManager* Manager) = nullptr;
     // Every call of the thread's WH_CBT hook, after the next hook was called.
     void (*CBTNotify)(int Code, WPARAM WParam, LPARAM LParam) = nullptr;
@@ -502,7 +508,8 @@ public:
     bool PackedData() const { return FPackedData; }
     // The thread's WH_CBT hook is installed by this manager.
     bool HookInstalled() const { return FHook != nullptr; }
-    TzSkinMenuPainter* SkinableMenus() const { return FMenus.get(); }
+    // The menu painter; made on first use, none while no maker is filled in.
+    TzSkinMenuPainter* SkinableMenus();
 
 private:
     // Reads the skin named SkinName into the records (steps of the name setter).

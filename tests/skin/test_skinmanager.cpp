@@ -1184,11 +1184,12 @@ TEST_CASE("skin manager: the menu painter it keeps and the application window's 
     REQUIRE(DefaultManager == nullptr);
     const WideString dir = FreshFolder("menus");
     MakeFolderSkin(dir, L"Fold", "1");
-    SkinEngineHooks.CreateMenuPainter = [](TzSkinManager*) -> TzSkinMenuPainter* { return new TFakeMenus; };
     TFakeMenus::Log.clear();
     {
+        // Made before the menus start up, as a manager read from form data may be.
         TManagerHolder m;
-        REQUIRE(m->SkinableMenus());
+        CHECK_FALSE(m->SkinableMenus());
+        SkinEngineHooks.CreateMenuPainter = [](TzSkinManager*) -> TzSkinMenuPainter* { return new TFakeMenus; };
         m->SetSkinDirectory(Without(dir));
         m->SetSkinName(L"Fold");
         CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset"});
@@ -1197,12 +1198,12 @@ TEST_CASE("skin manager: the menu painter it keeps and the application window's 
         m->SetSkinnedPopups(true);
         CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on"});
         // The default manager hooks the application's window for the menus' messages.
-        SendMessageW(Application->Handle(), 0xBCB4, 0, 77);
-        SendMessageW(Application->Handle(), 0xBCB3, 0, 5);
+        SendMessageW(Application->Handle(), SM_MENUPOPUPWINDOW, 0, 77);
+        SendMessageW(Application->Handle(), SM_MENUITEMPOPUP, 0, 5);
         CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on", "popup 77", "item 5"});
     }
     TFakeMenus::Log.clear();
-    SendMessageW(Application->Handle(), 0xBCB4, 0, 77);   // unhooked with the manager
+    SendMessageW(Application->Handle(), SM_MENUPOPUPWINDOW, 0, 77);   // unhooked with the manager
     CHECK(TFakeMenus::Log.empty());
     SkinEngineHooks.CreateMenuPainter = nullptr;
 }
