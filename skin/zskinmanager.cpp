@@ -606,22 +606,42 @@ WideString TzSkinManager::GetSkinNames(TWideStrings* List, int Kind)
 void TzSkinManager::SetSkinName(const WideString& Value)
 {
     FSkinName = Value;
+    // While a change runs (a receiver of its broadcast, or OnBeforeChange, names a skin) the
+    // name is only stored: the running change takes it up before it ends.
     if (!FActive || IsLoading() || FChangingSkin)
         return;
-    if (OnBeforeChange)
-        OnBeforeChange(this);
     {
-        TFlagScope changing(SkinIsChanging);
         TFlagScope inside(FChangingSkin);
+        if (OnBeforeChange)
+            OnBeforeChange(this);
+        TFlagScope changing(SkinIsChanging);
+        LoadAndApply();
+    }
+    if (OnAfterChange)
+        OnAfterChange(this);
+}
+
+void TzSkinManager::LoadAndApply()
+{
+    // Receivers that name another skin at every change would never let it end: after a few
+    // rounds the name goes back to the skin that is applied.
+    constexpr int MaxRounds = 4;
+    for (int round = 1;; ++round) {
+        FReloadPending = false;
         SkinData().Active = false;
         LoadSkin();
+        const WideString loaded = FSkinName;
         if (FActive)
             ApplySkin();
         else
             RemoveSkin();
+        if (!FActive || (FSkinName == loaded && !FReloadPending))
+            return;
+        if (round == MaxRounds) {
+            FSkinName = loaded;
+            return;
+        }
     }
-    if (OnAfterChange)
-        OnAfterChange(this);
 }
 
 void TzSkinManager::LoadSkin()
@@ -858,14 +878,19 @@ void TzSkinManager::SetSaturation(int32_t Value)
 
 void TzSkinManager::ReloadColours()
 {
-    {
+    if (FChangingSkin) {
+        // Set while a change runs: its next round reads the skin with the new colours.
+        FReloadPending = true;
+        return;
+    }
+    if (SkinData().Active && !IsLoading()) {
+        // The records are read anew, so every index into the old ones is gone: the skin is
+        // applied as a new one, whose first command tells every receiver to resolve its
+        // section and image indexes again, before the refresh.
+        TFlagScope inside(FChangingSkin);
         TFlagScope changing(SkinIsChanging);
-        if (SkinData().Active && !IsLoading()) {
-            LoadSkin();
-            if (!FActive)
-                RemoveSkin();
-            RebuildCache();
-        }
+        LoadAndApply();
+        return;
     }
     if (IsLoading() || (ComponentState() & csReading))
         return;
@@ -888,6 +913,8 @@ void TzSkinManager::SetCommonSections(TStrings* Value)
         line.erase(std::remove(line.begin(), line.end(), ' '), line.end());
         FCommonSections->SetStrings(i, line);
     }
+    if (FChangingSkin)
+        FReloadPending = true;   // the running change reads them in its next round
     SetSkinName(FSkinName);
 }
 

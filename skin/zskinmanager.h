@@ -472,7 +472,9 @@ public:
     const WideString& SkinDirectory() const { return FSkinDirectory; }
     void SetSkinDirectory(const WideString& Value);
     const WideString& SkinName() const { return FSkinName; }
-    // Always stored; while Active the skin of that name is loaded and applied.
+    // Always stored; while Active the skin of that name is loaded and applied. Set while a
+    // skin change runs (from its broadcast or OnBeforeChange), it is applied before that
+    // change ends, so that the name always names the applied skin.
     void SetSkinName(const WideString& Value);
     // The loaded skin's version ("." as decimal separator), "N/A" while no skin is applied.
     AnsiString SkinInfo() const;
@@ -514,6 +516,9 @@ public:
 private:
     // Reads the skin named SkinName into the records (steps of the name setter).
     void LoadSkin();
+    // Loads and applies (or removes) the skin named SkinName, again when a receiver of the
+    // broadcast named another one meanwhile: the name and the applied skin agree at the end.
+    void LoadAndApply();
     void ApplySkin();
     void RemoveSkin();
     // Registered forms of this manager: redrawing stops while the skin changes, then each is
@@ -540,7 +545,8 @@ private:
 
     std::unique_ptr<TzSkinMenuPainter> FMenus;
     bool FPackedData = false;
-    bool FChangingSkin = false;   // inside the name setter: a nested set only stores the name
+    bool FChangingSkin = false;   // a change runs: a nested name setter only stores the name
+    bool FReloadPending = false;  // colours or common sections changed while a change ran
     bool FMainWindowHooked = false;
     HHOOK FHook = nullptr;
     HWND FActiveControl = nullptr;
