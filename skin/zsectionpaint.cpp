@@ -314,7 +314,7 @@ void DrawTexture(TBitmap* Bmp, const TRect& D, const TzCacheInfo& Parent, int Mo
     TBitmap* src = MaskSourceBitmap(Mask);
     if (!PaintableBitmap(Bmp) || !src)
         return;
-    const int w = Mask.R.Width() / std::max<int>(Mask.ImageCount, 1), h = Mask.R.Height() / 2;
+    const int w = Mask.R.Width() / FrameCount(Mask), h = Mask.R.Height() / 2;
     if (w < 1 || h < 1)
         return;
     const TRect tile(Mask.R.Left, Mask.R.Top, Mask.R.Left + w, Mask.R.Top + h);

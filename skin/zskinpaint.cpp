@@ -258,14 +258,14 @@ TBitmap* MaskSourceBitmap(const TzMaskData& Mask)
 
 TSize MaskFrame(const TzMaskData& Mask)
 {
-    const int frames = std::max<int>(Mask.ImageCount, 1), halves = std::max<int>(Mask.MaskType, 0) + 1;
+    const int frames = FrameCount(Mask), halves = HalfCount(Mask);
     return TSize{std::max(0, Mask.R.Width() / frames), std::max(0, Mask.R.Height() / halves)};
 }
 
 TRect MaskFrameRect(const TzMaskData& Mask, int State)
 {
     const TSize f = MaskFrame(Mask);
-    const int frame = std::clamp(State, 0, std::max<int>(Mask.ImageCount, 1) - 1);
+    const int frame = std::clamp(State, 0, FrameCount(Mask) - 1);
     const int x = Mask.R.Left + frame * f.cx;
     return TRect(x, Mask.R.Top, x + f.cx, Mask.R.Top + f.cy);
 }

@@ -59,6 +59,10 @@ public:
         FStored.Images.push_back(i);
         return FStored.Images.back();
     }
+    void Picture(const char* Section, const char* Key, TJPEGImage* Jpeg)
+    {
+        FStored.Patterns.push_back(TSkStoredPattern{Section, Key, Jpeg});
+    }
     // Reads the skin into a new manager (the default one when no other exists).
     TzSkinManager& Load()
     {

@@ -29,6 +29,7 @@ TColor Tint(TColor P, TColor C, int Pct)
 }
 
 struct TSectionSkin : TSynthSkin {
+    TJPEGImage Jpeg;
     TSectionSkin()
     {
         Paint(TileR, TilePx);
@@ -59,6 +60,9 @@ struct TSectionSkin : TSynthSkin {
             b.WL = b.WT = b.WR = b.WB = 3;
         }
         Image("BOX", "IMGTOPLEFT", CornerR);
+        Jpeg.LoadFromFile(ZANDREL_TEST_DATA "/tiny.jpg");
+        section("JPG", Rgb(0, 0, 0), 100, 0);
+        Picture("JPG", "PATTERN", &Jpeg);
         Load();
     }
     void Background(const char* Name, TBitmap* B, const TzCacheInfo& Parent, TPoint Offset, int State = 0)
@@ -80,6 +84,11 @@ TEST_CASE("section fill: the texture kept by its percent, the colour first, perc
     CHECK(Pixels(*b) == Pixels(*want));
     skin.Background("FILL150", b.get(), EmptyCacheInfo, TPoint(0, 0));   // 100 %: the tiles alone
     CHECK(Pixels(*b) == Pixels(*MakeBmp24(10, 7, TilePx)));
+    auto j = Filled24(30, 20, Bg), tiled = Filled24(30, 20, Bg);   // a picture of the patterns list
+    skin.Background("JPG", j.get(), EmptyCacheInfo, TPoint(0, 0));
+    TileGraphic(tiled->Canvas(), TRect(0, 0, 30, 20), skin.Manager->Pattern(0).Img.get());
+    CHECK(Pixels(*j) == Pixels(*tiled));
+    CHECK(CountNot(*j, TRect(0, 0, 30, 20), Bg) > 0);
     // No texture at all: the colour, not a tint of what the bitmap held.
     auto n = Filled24(10, 7, Bg);
     skin.Background("NOPAT", n.get(), EmptyCacheInfo, TPoint(0, 0));
