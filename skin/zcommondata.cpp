@@ -4,6 +4,7 @@
 #include "classlib/stdctrls.h"
 #include "skin/zcontrolutils.h"
 #include "skin/zskinmanager.h"
+#include "skin/zskinpaint.h"
 
 #include <algorithm>
 
@@ -388,9 +389,6 @@ TzCacheInfo QueryParentCacheByHandle(HWND Wnd)
     return SharedCacheInfo;
 }
 
-// Filled in by the element painters, which come after this unit.
-void (*FillCornersOfCache)(TzCommonData* SkinData) = [](TzCommonData*) {};
-
 namespace {
 
 // Copies the cache to the DC inside R, with the clip already cut by the caller; the DC's
@@ -409,7 +407,7 @@ void BlitCacheToDC(TWinControl* Parent, TzCommonData* SkinData, TPoint Src, int 
     if (!SkinData || !SkinData->CacheBmp() || !DC)
         return;
     if (FillCorners)
-        FillCornersOfCache(SkinData);
+        FillAllCornersFromParent(SkinData);
     const int saved = SaveDC(DC);
     IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
     if (Parent) {
@@ -438,7 +436,7 @@ void BlitCacheToWindowDC(HWND Wnd, TzCommonData* SkinData, TPoint Src, int X, in
     if (!SkinData || !SkinData->CacheBmp() || !DC)
         return;
     if (FillCorners)
-        FillCornersOfCache(SkinData);
+        FillAllCornersFromParent(SkinData);
     const int saved = SaveDC(DC);
     IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
     for (HWND child = Wnd ? GetWindow(Wnd, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT)) {

@@ -227,7 +227,9 @@ void PaintSectionFill(TBitmap* Bmp, const TRect& D, TColor Color, int ImagePerce
     if (kept >= 1 && kept <= 99)
         BlendToColor(Bmp, d, kept, Color);
     else if (kept == 0)
-        FillBmpRect(Bmp, d, SharedParentColor != SkinKeyColor && Parent.Ready ? SharedParentColor : Color);
+        // The shared parent colour stands in for the parent's picture only: an opaque
+        // section is its own colour, whatever lies behind it.
+        FillBmpRect(Bmp, d, Color);
 }
 
 // ---------------------------------------------------------------------------------------

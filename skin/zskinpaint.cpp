@@ -463,9 +463,7 @@ void FillCornersFromParent(TzCommonData* SkinData, TzCorners Corners)
 void FillAllCornersFromParent(TzCommonData* SkinData) { FillCornersFromParent(SkinData, AllCorners); }
 
 // The skin data's unit comes before the painters and leaves this to them.
-extern void (*FillCornersOfCache)(TzCommonData* SkinData);
 
-void InitSkinPaint() { FillCornersOfCache = &FillAllCornersFromParent; }
 
 void ApplyDisabledKind(TBitmap* Bmp, TzDisabledKind Kind, TControl* Owner, TPoint P, const TzCacheInfo& Parent)
 {

@@ -30,9 +30,6 @@ enum TzCornerFlag : uint8_t { crTopLeft = 1u << 0, crTopRight = 1u << 1, crBotto
 using TzCorners = uint8_t;
 constexpr TzCorners AllCorners = crTopLeft | crTopRight | crBottomLeft | crBottomRight;
 
-// Hands the corner filling to the skin data's copies of caches; called by InitSkinEngine.
-void InitSkinPaint();
-
 // A bitmap the painters write into: 24 bits, at least 2 x 2.
 bool PaintableBitmap(TBitmap* Bmp);
 

@@ -1,7 +1,6 @@
 #include "skin/zskinservices.h"
 
 #include "skin/zcontrolutils.h"
-#include "skin/zskinpaint.h"
 
 #include "classlib/forms.h"
 #include "unicode/ucsysutils.h"
@@ -53,7 +52,6 @@ void InitSkinEngine()
     }
     SkinnedForms.clear();
     InitControlUtils();
-    InitSkinPaint();
 }
 
 void DoneSkinEngine()

@@ -161,6 +161,15 @@ TEST_CASE("whole sections: borders, menu items, corner images, the shared colour
     CHECK(Px(cache, 10, 5) == Rgb(0, 90, 0));      // no centre: the section's colour
     CHECK(SharedParentColor == SkinKeyColor);
     CHECK(SharedReplaceColor == SkinKeyColor);
+    // Over a panel with a picture, an opaque box keeps its own colour: the panel's colour
+    // stands in for the panel's picture only.
+    f.Panel->SkinData.PrepareCache();
+    FillBmpRect(f.Panel->SkinData.CacheBmp(), TRect(0, 0, f.Panel->Width(), f.Panel->Height()), Rgb(10, 20, 30));
+    const TzCacheInfo behind = QueryParentCache(&f.Child->SkinData);
+    REQUIRE(behind.Ready);
+    PaintSkinSection(&f.Child->SkinData, behind, false, SkinKeyColor, true, &cache, TPoint(5, 4),
+                     TRect(0, 0, 20, 10), 0);
+    CHECK(Px(cache, 10, 5) == Rgb(0, 90, 0));
     // A rectangle that starts left of the bitmap, or leaves it, paints nothing.
     FillBmpRect(&cache, TRect(0, 0, 20, 10), Bg);
     PaintSkinSection(&f.Child->SkinData, EmptyCacheInfo, true, SkinKeyColor, true, &cache, TPoint(0, 0),
