@@ -23,6 +23,19 @@ namespace {
 std::unique_ptr<TSkFast24> OwnFast24A, OwnFast24B;
 std::unique_ptr<TSkFastSum24> OwnFastSum24;
 std::unique_ptr<TSkFast32> OwnFast32;
+std::unique_ptr<TBitmap> OwnWorkBitmaps[3];
+
+// Rows built for tiled and stretched copies: a source row repeated or gathered to the width of
+// the destination, once for all the destination rows that show it.
+uint8_t* LineBuffer(int Which, size_t Bytes)
+{
+    static std::vector<uint8_t> lines[2];
+    std::vector<uint8_t>& v = lines[Which];
+    if (v.size() < Bytes)
+        v.resize(Bytes);
+    return v.data();
+}
+
 
 inline uint8_t Clamp255(int V) { return V < 0 ? 0 : V > 255 ? 255 : uint8_t(V); }
 
@@ -374,6 +387,18 @@ void DoneSkinGraphics()
     OwnFast24B.reset();
     OwnFastSum24.reset();
     OwnFast32.reset();
+    for (auto& b : OwnWorkBitmaps)
+        b.reset();
+}
+
+TBitmap* WorkBitmap(TSkWorkBitmap Use, int Width, int Height)
+{
+    std::unique_ptr<TBitmap>& b = OwnWorkBitmaps[Use];
+    const int w = std::max(Width, 2), h = std::max(Height, 2);
+    if (!b || b->Width() < w || b->Height() < h)
+        b = CreateBmp24(std::max(w, b ? b->Width() : 0), std::max(h, b ? b->Height() : 0));
+    FillBmpRect(b.get(), TRect(0, 0, w, h), 0);
+    return b.get();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -614,14 +639,14 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
     const bool keyed = KeyActive(Key);
     const KeyPattern key(Key);
     // A replacement colour set by the painter stands behind every key pixel, parent or not.
-    std::vector<uint8_t> replace;
+    uint8_t* replace = nullptr;
     if (keyed && SharedReplaceColor != SkinKeyColor) {
         const TripletPattern c(SharedReplaceColor, 3);
-        replace.resize(size_t(w) * 3);
-        for (size_t i = 0; i < replace.size(); ++i)
+        replace = LineBuffer(0, size_t(w) * 3);
+        for (size_t i = 0; i < size_t(w) * 3; ++i)
             replace[i] = c.Buf[i % 3];
     }
-    const bool withParent = replace.empty() && UseParent && Parent.Ready && Parent.Bmp &&
+    const bool withParent = !replace && UseParent && Parent.Ready && Parent.Bmp &&
                             Parent.Bmp->PixelFormat() == pf24bit && p.Attach(Parent.Bmp);
     // Destination columns [X, X + w) lie at parent columns Parent.X + X ...: the part of the
     // span inside the parent image, relative to X.
@@ -636,8 +661,8 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
             std::memcpy(dp, sp, size_t(w) * 3);
             return;
         }
-        if (!replace.empty()) {
-            KeyedSpan(dp, sp, sp, w, key, replace.data(), 0, w);
+        if (replace) {
+            KeyedSpan(dp, sp, sp, w, key, replace, 0, w);
             return;
         }
         const uint8_t* bg = nullptr;
@@ -678,17 +703,6 @@ const TSkPixelRows& TSkWorkRows::Size(int Width, int Height)
 }
 
 namespace {
-
-// Rows built for tiled and stretched copies: a source row repeated or gathered to the width of
-// the destination, once for all the destination rows that show it.
-uint8_t* LineBuffer(int Which, size_t Bytes)
-{
-    static std::vector<uint8_t> lines[2];
-    std::vector<uint8_t>& v = lines[Which];
-    if (v.size() < Bytes)
-        v.resize(Bytes);
-    return v.data();
-}
 
 // N pixels of a row of tiles W pixels wide, from pixel Phase of the tile on, as 24-bit bytes;
 // Src is the tile's row (Bytes a pixel).

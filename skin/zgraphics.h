@@ -117,6 +117,12 @@ extern TSkFast32* SkFast32;
 void InitSkinGraphics();
 void DoneSkinGraphics();
 
+// Work bitmaps kept from one paint to the next, one for each use that can be under way at
+// the same time: 24-bit, at least Width x Height (and 2 x 2), that much of it from the
+// top-left black as in a new bitmap. Freed by DoneSkinGraphics.
+enum TSkWorkBitmap { wbSectionToDC, wbSectionFill, wbFillLayer };
+TBitmap* WorkBitmap(TSkWorkBitmap Use, int Width, int Height);
+
 // When not SkinKeyColor, the colour that key-colour pixels of keyed copies and of border
 // corners take instead of staying transparent. Painters set and reset it.
 extern TColor SharedReplaceColor;

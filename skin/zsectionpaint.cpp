@@ -266,12 +266,16 @@ void PaintSectionBackgroundEx(int SectionIndex, const TzCacheInfo& Parent, TColo
     } else if (t == 100) {
         ShowParent(Bmp, d, parent);
     } else {
-        auto fill = CreateBmp24(d.Width(), d.Height());
-        PaintSectionFill(fill.get(), BoundsOf(fill.get()), colour, ip, gp, gradient, texture,
-                         Moved(parent, d.Left, d.Top));
+        // The fill is painted apart, in a work bitmap's top-left; an area under 2 x 2 takes no
+        // paint there, and the parent alone shows.
+        const TRect r(0, 0, d.Width(), d.Height());
+        TBitmap* fill = r.Width() >= 2 && r.Height() >= 2 ? WorkBitmap(wbSectionFill, r.Width(), r.Height()) : nullptr;
+        if (fill)
+            PaintSectionFill(fill, r, colour, ip, gp, gradient, texture, Moved(parent, d.Left, d.Top));
         ShowParent(Bmp, d, parent);
         // The alpha is the parent's weight: T percent of 255.
-        BlendBitmapRect(Bmp, fill.get(), t * 255 / 100, d.TopLeft(), BoundsOf(fill.get()));
+        if (fill)
+            BlendBitmapRect(Bmp, fill, t * 255 / 100, d.TopLeft(), r);
     }
 
     if (State != 0)
@@ -318,10 +322,14 @@ void PaintSectionFill(TBitmap* Bmp, const TRect& D, TColor Color, int ImagePerce
                 FillGradient(B, R, Gradient, 0);
         };
         if (drawn) {
-            // The image keeps ImagePercent of 255 as the weight of what is already there.
-            auto layer = CreateBmp24(d.Width(), d.Height());
-            paint(layer.get(), BoundsOf(layer.get()));
-            BlendBitmapRect(Bmp, layer.get(), ip * 255 / 100, d.TopLeft(), BoundsOf(layer.get()));
+            // The image keeps ImagePercent of 255 as the weight of what is already there. The
+            // layer is painted in a work bitmap's top-left; under 2 x 2 it takes no paint.
+            const TRect r(0, 0, d.Width(), d.Height());
+            if (r.Width() >= 2 && r.Height() >= 2) {
+                TBitmap* layer = WorkBitmap(wbFillLayer, r.Width(), r.Height());
+                paint(layer, r);
+                BlendBitmapRect(Bmp, layer, ip * 255 / 100, d.TopLeft(), r);
+            }
         } else {
             paint(Bmp, d);
         }
@@ -355,8 +363,8 @@ void PaintSectionToDC(int SectionIndex, TzSkinManager* Manager, HDC DC, const TR
 {
     if (!DC || R.Width() < 2 || R.Height() < 2)
         return;
-    auto b = CreateBmp24(R.Width(), R.Height());
-    PaintSectionByIndex(SectionIndex, Manager, b.get(), Parent, BoundsOf(b.get()), State, FillCentre);
+    TBitmap* b = WorkBitmap(wbSectionToDC, R.Width(), R.Height());
+    PaintSectionByIndex(SectionIndex, Manager, b, Parent, TRect(0, 0, R.Width(), R.Height()), State, FillCentre);
     BitBlt(DC, R.Left, R.Top, R.Width(), R.Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 

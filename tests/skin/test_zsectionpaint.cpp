@@ -299,3 +299,37 @@ TEST_CASE("pattern fills match the plain steps on random patterns, modes, percen
     CHECK(Pixels(*got) == Pixels(*want));
     CHECK(Px(*got, 7, 2) == Rgb(40, 70, 9));
 }
+
+TEST_CASE("work bitmaps kept between paints carry nothing from one paint into the next")
+{
+    // A gradient of a mode that paints nothing leaves its layer as a new bitmap is: black.
+    TSynthSkin skin;
+    skin.Paint(TileR, TilePx);
+    for (const char* name : {"ODD", "BIG"}) {
+        TzGeneralData& g = skin.Section(name);
+        g.Color = Rgb(10, 200, 30);
+        g.ImagePercent = 40;
+        g.GradientPercent = 30;
+        g.GradientData = name[0] == 'O' ? "255;65280;100;7;0" : "255;65280;100;0;0";
+        g.Transparency = 40;
+        skin.Image(name, "PATTERN", TileR);
+    }
+    skin.Load();
+    SharedParentColor = SharedReplaceColor = SkinKeyColor;
+    auto parent = MakeBmp24(70, 50, [](int x, int y) { return Rgb(x * 3, y * 5, 99); });
+    auto paint = [&](const char* Name, int W, int H) {
+        auto b = Filled24(W, H, Bg), dc = Filled24(W + 2, H + 2, Bg);
+        PaintSectionBackgroundEx(skin.SectionIndex(Name), MakeCacheInfo(parent.get(), 2, 3), SkinKeyColor, -1, -1,
+                                 skin.Manager.get(), b.get(), TPoint(0, 0), TRect(0, 0, W, H), 0);
+        PaintSectionToDC(skin.SectionIndex(Name), skin.Manager.get(), dc->Canvas()->Handle(), TRect(1, 1, W + 1, H + 1),
+                         EmptyCacheInfo, 0, true);
+        auto p = Pixels(*b), q = Pixels(*dc);
+        p.insert(p.end(), q.begin(), q.end());
+        return p;
+    };
+    DoneSkinGraphics();
+    InitSkinGraphics();
+    const auto fresh = paint("ODD", 9, 7);
+    CHECK(paint("BIG", 50, 40) != paint("ODD", 50, 40));
+    CHECK(paint("ODD", 9, 7) == fresh);
+}
