@@ -751,6 +751,31 @@ void ForTiledRows(const TSkPixelRows& Dst, const TRect& Area, int W, int H, cons
         Rows(int((y - Area.Top) % H), int(y), int(b), int(l), int(r - l), phase);
 }
 
+// floor(I * Num / Den) for I = First, First + 1, ... (I >= 0, Num >= 0, Den > 0): one division
+// to start, additions after.
+class TScaleSteps {
+public:
+    TScaleSteps(int64_t First, int64_t Num, int64_t Den)
+        : FQ(First * Num / Den), FRem(First * Num % Den), FStepQ(Num / Den), FStepRem(Num % Den), FDen(Den)
+    {
+    }
+    int64_t Next()
+    {
+        const int64_t q = FQ;
+        FQ += FStepQ;
+        FRem += FStepRem;
+        if (FRem >= FDen) {
+            FRem -= FDen;
+            ++FQ;
+        }
+        return q;
+    }
+
+private:
+    int64_t FQ, FRem;
+    const int64_t FStepQ, FStepRem, FDen;
+};
+
 // The N bytes of a tiled row, from the tile's own row when they lie in one tile, else built.
 const uint8_t* TiledLine(int Which, const uint8_t* TileRow, int Bytes, int W, int Phase, int N)
 {
@@ -838,25 +863,28 @@ void StretchRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRows&
         return;
     // Destination pixel i of the area takes source pixel i * source size / area size. Rows
     // that take the same source row are gathered once.
-    const int64_t aw = int64_t(Area.Right) - Area.Left, ah = int64_t(Area.Bottom) - Area.Top;
     const int n = part.Width(), sb = Src.Bytes;
     uint8_t* line = LineBuffer(0, size_t(n) * 3);
+    int* cols = reinterpret_cast<int*>(LineBuffer(1, size_t(n) * sizeof(int)));
+    TScaleSteps cx(part.Left - int64_t(Area.Left), R.Width(), int64_t(Area.Right) - Area.Left);
+    for (int i = 0; i < n; ++i)
+        cols[i] = (R.Left + int(cx.Next())) * sb;
+    TScaleSteps cy(part.Top - int64_t(Area.Top), R.Height(), int64_t(Area.Bottom) - Area.Top);
     int built = -1;
-    ForRows(part.Top, part.Bottom, Dst.Delta, [&](int y) {
-        const int sy = R.Top + int((y - int64_t(Area.Top)) * R.Height() / ah);
+    for (int y = part.Top; y < part.Bottom; ++y) {
+        const int sy = R.Top + int(cy.Next());
         if (sy != built) {
             const uint8_t* sr = Src.Row(sy);
-            uint8_t* dp = line;
-            for (int x = part.Left; x < part.Right; ++x, dp += 3) {
-                const uint8_t* p = sr + (R.Left + int((x - int64_t(Area.Left)) * R.Width() / aw)) * sb;
-                dp[0] = p[0];
-                dp[1] = p[1];
-                dp[2] = p[2];
+            for (int i = 0; i < n; ++i) {
+                const uint8_t* p = sr + cols[i];
+                line[i * 3] = p[0];
+                line[i * 3 + 1] = p[1];
+                line[i * 3 + 2] = p[2];
             }
             built = sy;
         }
         std::memcpy(Dst.At(part.Left, y), line, size_t(n) * 3);
-    });
+    }
 }
 
 void TileMaskedRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRows& Src, TRect R, int MaskOffset,
