@@ -900,13 +900,21 @@ void TileMaskedRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRo
     const int w = R.Width(), h = R.Height();
     ForTiledRows(Dst, Area, w, h, Clip, [&](int TileY, int Y, int End, int X, int N, int Phase) {
         const int n = N * 3;
-        const uint8_t* img = TiledLine(0, Src.At(R.Left, R.Top + TileY), 3, w, Phase, N);
-        const uint8_t* mask = TiledLine(1, Src.At(R.Left, R.Top + TileY + MaskOffset), 3, w, Phase, N);
+        const uint8_t* tileImg = Src.At(R.Left, R.Top + TileY);
+        const uint8_t* tileMask = Src.At(R.Left, R.Top + TileY + MaskOffset);
+        auto line = [&](int Which, const uint8_t* Tile) { return TiledLine(Which, Tile, 3, w, Phase, N); };
         // Mask 255 over a white image leaves every pixel as it is ((D * 255 + 255) shr 8 = D);
-        // mask 0 is the image itself.
-        if (AllBytes(mask, n, 255) && AllBytes(img, n, 255))
+        // mask 0 is the image itself. A row a tile wide or more shows all of the tile's row,
+        // which tells before any line is built.
+        const bool whole = N >= w;
+        const uint8_t* shownImg = whole ? tileImg : line(0, tileImg);
+        const uint8_t* shownMask = whole ? tileMask : line(1, tileMask);
+        const int shown = whole ? w * 3 : n;
+        if (AllBytes(shownMask, shown, 255) && AllBytes(shownImg, shown, 255))
             return;
-        const bool opaque = AllBytes(mask, n, 0);
+        const bool opaque = AllBytes(shownMask, shown, 0);
+        const uint8_t* img = whole ? line(0, tileImg) : shownImg;
+        const uint8_t* mask = opaque || !whole ? shownMask : line(1, tileMask);
         for (int y = Y; y < End; y += h) {
             if (opaque)
                 std::memcpy(Dst.At(X, y), img, size_t(n));
