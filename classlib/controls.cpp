@@ -813,11 +813,9 @@ void TControl::Repaint()
     if (!FVisible || !FParent || !FParent->HandleAllocated())
         return;
     if (FControlStyle & csOpaque) {
-        HWND wnd = FParent->WindowHandle();
-        HDC dc = GetDC(wnd);
-        IntersectClipRect(dc, FLeft, FTop, FLeft + FWidth, FTop + FHeight);
-        FParent->PaintControls(dc, this);
-        ReleaseDC(wnd, dc);
+        TClientDC dc(FParent->WindowHandle());
+        IntersectClipRect(dc.Handle(), FLeft, FTop, FLeft + FWidth, FTop + FHeight);
+        FParent->PaintControls(dc.Handle(), this);
     } else {
         Invalidate();
         Update();

@@ -48,30 +48,30 @@ void TWinControl::PaintWindow(HDC DC)
 
 void TWinControl::PaintHandler(TMessage& Message)
 {
-    HDC dc = reinterpret_cast<HDC>(Message.WParam);
-    PAINTSTRUCT ps{};
-    bool own = dc == nullptr;
-    if (own)
-        dc = BeginPaint(FHandle, &ps);
-    if (!FControls.empty()) {
-        int saved = SaveDC(dc);
-        int clip = SIMPLEREGION;
-        for (TControl* c : FControls) {
-            if (c->Visible() && (c->ControlStyle() & csOpaque)) {
-                clip = ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
-                if (clip == NULLREGION)
-                    break;
+    auto paint = [this](HDC dc) {
+        if (!FControls.empty()) {
+            TSaveDCScope saved(dc);
+            int clip = SIMPLEREGION;
+            for (TControl* c : FControls) {
+                if (c->Visible() && (c->ControlStyle() & csOpaque)) {
+                    clip = ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
+                    if (clip == NULLREGION)
+                        break;
+                }
             }
-        }
-        if (clip != NULLREGION)
+            if (clip != NULLREGION)
+                PaintWindow(dc);
+        } else {
             PaintWindow(dc);
-        RestoreDC(dc, saved);
+        }
+        PaintControls(dc, nullptr);
+    };
+    if (HDC given = reinterpret_cast<HDC>(Message.WParam)) {
+        paint(given);
     } else {
-        PaintWindow(dc);
+        TPaintDC dc(FHandle);
+        paint(dc.Handle());
     }
-    PaintControls(dc, nullptr);
-    if (own)
-        EndPaint(FHandle, &ps);
 }
 
 void TWinControl::PaintControls(HDC DC, TControl* First)
@@ -92,11 +92,12 @@ void TWinControl::PaintControls(HDC DC, TControl* First)
             continue;
         if (FControlState & csPaintCopy)
             c->FControlState |= csPaintCopy;
-        int saved = SaveDC(DC);
-        MoveWindowOrg(DC, c->Left(), c->Top());
-        IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
-        c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-        RestoreDC(DC, saved);
+        {
+            TSaveDCScope saved(DC);
+            MoveWindowOrg(DC, c->Left(), c->Top());
+            IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
+            c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
+        }
         c->FControlState &= ~csPaintCopy;
     }
 }
@@ -124,20 +125,15 @@ void TWinControl::WMPaint(TMessage& Message)
         return;
     }
     // Double buffered: the whole client area is composed in memory and copied once.
-    PAINTSTRUCT ps{};
-    HDC dc = BeginPaint(FHandle, &ps);
+    TPaintDC dc(FHandle);
     TRect client = GetClientRect();
-    HDC mem = CreateCompatibleDC(dc);
-    HBITMAP bmp = CreateCompatibleBitmap(dc, std::max(1, client.Right), std::max(1, client.Bottom));
-    HGDIOBJ old = SelectObject(mem, bmp);
-    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem), reinterpret_cast<LPARAM>(mem));
-    TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(mem), 0, 0};
+    TMemoryDC mem(dc.Handle());
+    TOwnedBitmap bmp(CreateCompatibleBitmap(dc.Handle(), std::max(1, client.Right), std::max(1, client.Bottom)));
+    TSelectObject select(mem.Handle(), bmp.Handle());
+    Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(mem.Handle()), reinterpret_cast<LPARAM>(mem.Handle()));
+    TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(mem.Handle()), 0, 0};
     PaintHandler(m);
-    BitBlt(dc, 0, 0, client.Right, client.Bottom, mem, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    EndPaint(FHandle, &ps);
+    BitBlt(dc.Handle(), 0, 0, client.Right, client.Bottom, mem.Handle(), 0, 0, SRCCOPY);
 }
 
 void TWinControl::WMEraseBkgnd(TMessage& Message)
@@ -152,7 +148,7 @@ void TWinControl::WMEraseBkgnd(TMessage& Message)
 void TWinControl::PaintTo(HDC DC, int X, int Y)
 {
     FControlState |= csPaintCopy;
-    int saved = SaveDC(DC);
+    TSaveDCScope saved(DC);
     MoveWindowOrg(DC, X, Y);
     IntersectClipRect(DC, 0, 0, FWidth, FHeight);
     HWND wnd = Handle();
@@ -177,7 +173,6 @@ void TWinControl::PaintTo(HDC DC, int X, int Y)
     for (TWinControl* c : list)
         if (c->Visible())
             c->PaintTo(DC, c->Left(), c->Top());
-    RestoreDC(DC, saved);
     FControlState &= ~csPaintCopy;
 }
 

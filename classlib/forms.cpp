@@ -1084,9 +1084,7 @@ TScreen::TScreen(TComponent* AOwner)
     : TComponent(AOwner), FHintFont(std::make_unique<TFont>()), FMenuFont(std::make_unique<TFont>()),
       FIconFont(std::make_unique<TFont>())
 {
-    HDC dc = GetDC(nullptr);
-    FPixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    FPixelsPerInch = GetDeviceCaps(TClientDC(nullptr).Handle(), LOGPIXELSY);
     ResetFonts();
 }
 

@@ -1261,19 +1261,13 @@ bool TMenu::DispatchMeasureItem(MEASUREITEMSTRUCT& Measure)
     TMenuItem* item = FindItem(Measure.itemID, fkCommand);
     if (!item)
         return false;
-    HDC dc = GetWindowDC(FWindowHandle);
-    try {
-        TMenuCanvas canvas(dc);
-        int w = static_cast<int>(Measure.itemWidth);
-        int h = static_cast<int>(Measure.itemHeight);
-        item->MeasureItem(canvas.Get(), w, h);
-        Measure.itemWidth = static_cast<UINT>(std::max(0, w));
-        Measure.itemHeight = static_cast<UINT>(std::max(0, h));
-    } catch (...) {
-        ReleaseDC(FWindowHandle, dc);
-        throw;
-    }
-    ReleaseDC(FWindowHandle, dc);
+    TWindowDC dc(FWindowHandle);
+    TMenuCanvas canvas(dc.Handle());
+    int w = static_cast<int>(Measure.itemWidth);
+    int h = static_cast<int>(Measure.itemHeight);
+    item->MeasureItem(canvas.Get(), w, h);
+    Measure.itemWidth = static_cast<UINT>(std::max(0, w));
+    Measure.itemHeight = static_cast<UINT>(std::max(0, h));
     return true;
 }
 
@@ -1284,17 +1278,11 @@ bool TMenu::DispatchDrawItem(const DRAWITEMSTRUCT& Draw)
     TMenuItem* item = FindItem(Draw.itemID, fkCommand);
     if (!item)
         return false;
-    int saved = SaveDC(Draw.hDC);
-    try {
-        TMenuCanvas canvas(Draw.hDC);
-        TRect r(Draw.rcItem.left, Draw.rcItem.top, Draw.rcItem.right, Draw.rcItem.bottom);
-        item->AdvancedDrawItem(canvas.Get(), r, static_cast<TOwnerDrawState>(LOWORD(Draw.itemState)),
-                               item->IsTopLevelMainMenuItem());
-    } catch (...) {
-        RestoreDC(Draw.hDC, saved);
-        throw;
-    }
-    RestoreDC(Draw.hDC, saved);
+    TSaveDCScope saved(Draw.hDC);
+    TMenuCanvas canvas(Draw.hDC);
+    TRect r(Draw.rcItem.left, Draw.rcItem.top, Draw.rcItem.right, Draw.rcItem.bottom);
+    item->AdvancedDrawItem(canvas.Get(), r, static_cast<TOwnerDrawState>(LOWORD(Draw.itemState)),
+                           item->IsTopLevelMainMenuItem());
     return true;
 }
 

@@ -81,11 +81,9 @@ AnsiString AdjustLineBreaks(const AnsiString& S)
 TEXTMETRICA FontMetrics(TFont* Font)
 {
     TEXTMETRICA tm{};
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font->Handle());
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    TClientDC dc(nullptr);
+    TSelectObject font(dc.Handle(), Font->Handle());
+    GetTextMetricsA(dc.Handle(), &tm);
     return tm;
 }
 
@@ -1516,12 +1514,11 @@ void TCustomLabel::AdjustBounds()
     if ((ComponentState() & csReading) || !FAutoSize)
         return;
     TRect r = GetClientRect();
-    HDC dc = GetDC(nullptr);
     {
-        TCanvasDC scope(Canvas(), dc);
+        TClientDC dc(nullptr);
+        TCanvasDC scope(Canvas(), dc.Handle());
         DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
     }
-    ReleaseDC(nullptr, dc);
     int x = FLeft;
     TAlignment a = FAlignment;
     if (UseRightToLeftAlignment() && a != taCenter)

@@ -1,5 +1,6 @@
 #include <doctest.h>
 #include "classlib/forms.h"
+#include "gdicount.h"
 
 #include <algorithm>
 #include <memory>
@@ -569,4 +570,35 @@ TEST_CASE("key messages reach the form first when it previews keys")
     child->Perform(WM_KEYDOWN, 'B', 0);
     child->Perform(WM_KEYUP, 'B', 0);
     CHECK(keys.Log == std::vector<AnsiString>{"child 65", "form 65", "child 65", "form 66", "up 66"});
+}
+
+TEST_CASE("a double-buffered paint whose painter throws ends the paint and gives back its DC and bitmap")
+{
+    struct TThrowingPainter : TCustomControl {
+        using TCustomControl::TCustomControl;
+        void Paint() override { throw EConvertError("thrown by a painter"); }
+    };
+    struct Catcher {
+        int Calls = 0;
+        void OnException(TObject*, Exception*) { ++Calls; }
+    } catcher;
+    auto saved = Application->OnException;
+    Application->OnException = MakeMethod<&Catcher::OnException>(&catcher);
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(0, 0, 200, 100);
+    auto* painter = new TThrowingPainter(form.get());
+    painter->SetBounds(0, 0, 50, 40);
+    painter->SetDoubleBuffered(true);
+    painter->SetParent(form.get());
+    form->Show();
+    HWND wnd = painter->Handle();
+    auto paint = [wnd] { RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
+    paint();
+    const int before = GdiObjectCount();
+    for (int i = 0; i < 5; ++i)
+        paint();
+    CHECK(GdiObjectCount() == before);
+    CHECK(catcher.Calls == 6);
+    CHECK_FALSE(GetUpdateRect(wnd, nullptr, FALSE));
+    Application->OnException = saved;
 }
