@@ -53,29 +53,23 @@ void THintWindow::ReleaseHandle()
 
 void THintWindow::ActivateHint(TRect Rect, const AnsiString& AHint)
 {
-    FActivating = true;
-    try {
-        SetCaption(AHint);
-        Rect.Bottom += 4;
-        UpdateBoundsRect(Rect);
-        int sw = GetSystemMetrics(SM_CXVIRTUALSCREEN), sh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-        int sx = GetSystemMetrics(SM_XVIRTUALSCREEN), sy = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        if (Rect.Top + FHeight > sy + sh)
-            Rect.Top = sy + sh - FHeight;
-        if (Rect.Left + FWidth > sx + sw)
-            Rect.Left = sx + sw - FWidth;
-        if (Rect.Left < sx)
-            Rect.Left = sx;
-        if (Rect.Top < sy)
-            Rect.Top = sy;
-        SetWindowPos(Handle(), HWND_TOPMOST, Rect.Left, Rect.Top, FWidth, FHeight,
-                     SWP_SHOWWINDOW | SWP_NOACTIVATE);
-        Invalidate();
-    } catch (...) {
-        FActivating = false;
-        throw;
-    }
-    FActivating = false;
+    TFlagScope activating(FActivating);
+    SetCaption(AHint);
+    Rect.Bottom += 4;
+    UpdateBoundsRect(Rect);
+    int sw = GetSystemMetrics(SM_CXVIRTUALSCREEN), sh = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    int sx = GetSystemMetrics(SM_XVIRTUALSCREEN), sy = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    if (Rect.Top + FHeight > sy + sh)
+        Rect.Top = sy + sh - FHeight;
+    if (Rect.Left + FWidth > sx + sw)
+        Rect.Left = sx + sw - FWidth;
+    if (Rect.Left < sx)
+        Rect.Left = sx;
+    if (Rect.Top < sy)
+        Rect.Top = sy;
+    SetWindowPos(Handle(), HWND_TOPMOST, Rect.Left, Rect.Top, FWidth, FHeight,
+                 SWP_SHOWWINDOW | SWP_NOACTIVATE);
+    Invalidate();
 }
 
 void THintWindow::ActivateHintData(TRect Rect, const AnsiString& AHint, void*)

@@ -104,14 +104,8 @@ void TWinControl::PaintControls(HDC DC, TControl* First)
 
 void TWinControl::WMPaintSelf(TMessage& Message)
 {
-    FControlState |= csCustomPaint;
-    try {
-        WMPaint(Message);
-    } catch (...) {
-        FControlState &= ~csCustomPaint;
-        throw;
-    }
-    FControlState &= ~csCustomPaint;
+    TBitsScope<TControlState> custom(FControlState, csCustomPaint);
+    WMPaint(Message);
 }
 
 void TWinControl::WMPaint(TMessage& Message)

@@ -179,14 +179,11 @@ void TWinControl::CreateWnd()
             RaiseLastOSError();
     }
     CreationControl = this;
-    try {
+    {
+        // A window that never reached InitWndProc (creation failed early) leaves the mark set.
+        TScopeExit unmark([] { CreationControl = nullptr; });
         CreateWindowHandle(params);
-    } catch (...) {
-        CreationControl = nullptr;
-        throw;
     }
-    // A window that never reached InitWndProc (creation failed early) leaves the mark set.
-    CreationControl = nullptr;
     if (!FHandle)
         RaiseLastOSError();
     if ((GetWindowLongA(FHandle, GWL_STYLE) & WS_CHILD) && GetWindowLongA(FHandle, GWL_ID) == 0)
@@ -444,16 +441,12 @@ void TWinControl::AlignControl(TControl* AControl)
         return;
     }
     DisableAlign();
-    TRect r = GetClientRect();
-    try {
-        AlignControls(AControl, r);
-    } catch (...) {
+    TScopeExit enable([this] {
         FControlState &= ~csAlignmentNeeded;
         --FAlignLevel;
-        throw;
-    }
-    FControlState &= ~csAlignmentNeeded;
-    --FAlignLevel;
+    });
+    TRect r = GetClientRect();
+    AlignControls(AControl, r);
 }
 
 void TWinControl::AlignControls(TControl* AControl, TRect& Rect)
@@ -611,12 +604,9 @@ void TWinControl::UpdateShowing()
     }
     if (FHandle && FShowing != show) {
         FShowing = show;
-        try {
-            Perform(CM_SHOWINGCHANGED, 0, 0);
-        } catch (...) {
-            FShowing = !show;
-            throw;
-        }
+        TScopeExit undo([this, show] { FShowing = !show; });
+        Perform(CM_SHOWINGCHANGED, 0, 0);
+        undo.Release();
     }
 }
 

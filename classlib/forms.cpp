@@ -520,45 +520,39 @@ void TCustomForm::CMShowingChanged(TMessage&)
     static const int commands[] = {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED};
     if (FFormState & fsShowing)
         throw EInvalidOperation("Cannot change Visible in OnShow or OnHide");
-    FFormState |= fsShowing;
-    try {
-        if (FShowing) {
-            try {
-                DoShow();
-            } catch (...) {
-                HandleCaughtException(this);
-            }
-            if (FPosition == poScreenCenter || FPosition == poDesktopCenter ||
-                ((FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) && !FParent)) {
-                TRect area(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-                if (FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) {
-                    TCustomForm* center = FPosition == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : nullptr;
-                    if (!center && Application)
-                        center = Application->MainForm();
-                    if (center && center != this)
-                        area = center->BoundsRect();
-                }
-                int x = area.Left + (area.Width() - FWidth) / 2;
-                int y = area.Top + (area.Height() - FHeight) / 2;
-                SetBounds(std::max(0, x), std::max(0, y), FWidth, FHeight);
-            }
-            FPosition = poDesigned;
-            ShowWindow(FHandle, commands[FWindowState]);
-        } else {
-            try {
-                DoHide();
-            } catch (...) {
-                HandleCaughtException(this);
-            }
-            if (FHandle)
-                SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
-                             SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    TBitsScope<TFormState> showing(FFormState, fsShowing);
+    if (FShowing) {
+        try {
+            DoShow();
+        } catch (...) {
+            HandleCaughtException(this);
         }
-    } catch (...) {
-        FFormState &= ~fsShowing;
-        throw;
+        if (FPosition == poScreenCenter || FPosition == poDesktopCenter ||
+            ((FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) && !FParent)) {
+            TRect area(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+            if (FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) {
+                TCustomForm* center = FPosition == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : nullptr;
+                if (!center && Application)
+                    center = Application->MainForm();
+                if (center && center != this)
+                    area = center->BoundsRect();
+            }
+            int x = area.Left + (area.Width() - FWidth) / 2;
+            int y = area.Top + (area.Height() - FHeight) / 2;
+            SetBounds(std::max(0, x), std::max(0, y), FWidth, FHeight);
+        }
+        FPosition = poDesigned;
+        ShowWindow(FHandle, commands[FWindowState]);
+    } else {
+        try {
+            DoHide();
+        } catch (...) {
+            HandleCaughtException(this);
+        }
+        if (FHandle)
+            SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     }
-    FFormState &= ~fsShowing;
 }
 
 bool TCustomForm::CloseQuery()
@@ -623,7 +617,7 @@ int TCustomForm::ShowModal()
     for (HWND w : disabled)
         EnableWindow(w, FALSE);
     int result = mrNone;
-    auto restore = [&] {
+    TScopeExit restore([&] {
         for (HWND w : disabled)
             if (IsWindow(w))
                 EnableWindow(w, TRUE);
@@ -634,31 +628,22 @@ int TCustomForm::ShowModal()
         FFormState &= ~fsModal;
         if (Application)
             Application->ModalFinished();
-    };
-    try {
-        Show();
-        try {
-            SendMessageA(Handle(), CM_ACTIVATE, 0, 0);
-            FModalResult = mrNone;
-            do {
-                Application->HandleMessage();
-                if (Application->Terminated())
-                    FModalResult = mrCancel;
-                else if (FModalResult != mrNone)
-                    CloseModal();
-            } while (FModalResult == mrNone);
-            result = FModalResult;
-            SendMessageA(FHandle, CM_DEACTIVATE, 0, 0);
-        } catch (...) {
-            Hide();
-            throw;
-        }
-        Hide();
-    } catch (...) {
-        restore();
-        throw;
+    });
+    Show();
+    {
+        TScopeExit hide([this] { Hide(); });
+        SendMessageA(Handle(), CM_ACTIVATE, 0, 0);
+        FModalResult = mrNone;
+        do {
+            Application->HandleMessage();
+            if (Application->Terminated())
+                FModalResult = mrCancel;
+            else if (FModalResult != mrNone)
+                CloseModal();
+        } while (FModalResult == mrNone);
+        result = FModalResult;
+        SendMessageA(FHandle, CM_DEACTIVATE, 0, 0);
     }
-    restore();
     return result;
 }
 
@@ -739,46 +724,37 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
     if (Control->ControlState() & csFocusing)
         return false;
     Control->SetControlState(Control->ControlState() | csFocusing);
-    bool result = false;
-    try {
-        [&] {
-            if (Screen && Screen->FFocusedForm != this) {
-                if (TCustomForm* old = Screen->FFocusedForm) {
-                    Screen->FFocusedForm = nullptr;
-                    if (old->HandleAllocated() && !SendFocusMessage(old->WindowHandle(), CM_DEACTIVATE))
-                        return;
-                }
-                Screen->FFocusedForm = this;
-                if (!SendFocusMessage(Handle(), CM_ACTIVATE))
-                    return;
-            }
-            if (!FFocusedControl)
-                FFocusedControl = this;
-            if (FFocusedControl != Control) {
-                while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
-                    HWND wnd = FFocusedControl->HandleAllocated() ? FFocusedControl->WindowHandle() : nullptr;
-                    FFocusedControl = FFocusedControl->Parent();
-                    if (wnd && !SendFocusMessage(wnd, CM_EXIT))
-                        return;
-                }
-                while (FFocusedControl != Control) {
-                    TWinControl* c = Control;
-                    while (c->Parent() != FFocusedControl)
-                        c = c->Parent();
-                    FFocusedControl = c;
-                    if (!SendFocusMessage(c->Handle(), CM_ENTER))
-                        return;
-                }
-                Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
-            }
-            result = true;
-        }();
-    } catch (...) {
-        Control->SetControlState(Control->ControlState() & ~csFocusing);
-        throw;
+    TScopeExit focused([Control] { Control->SetControlState(Control->ControlState() & ~csFocusing); });
+    if (Screen && Screen->FFocusedForm != this) {
+        if (TCustomForm* old = Screen->FFocusedForm) {
+            Screen->FFocusedForm = nullptr;
+            if (old->HandleAllocated() && !SendFocusMessage(old->WindowHandle(), CM_DEACTIVATE))
+                return false;
+        }
+        Screen->FFocusedForm = this;
+        if (!SendFocusMessage(Handle(), CM_ACTIVATE))
+            return false;
     }
-    Control->SetControlState(Control->ControlState() & ~csFocusing);
-    return result;
+    if (!FFocusedControl)
+        FFocusedControl = this;
+    if (FFocusedControl != Control) {
+        while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
+            HWND wnd = FFocusedControl->HandleAllocated() ? FFocusedControl->WindowHandle() : nullptr;
+            FFocusedControl = FFocusedControl->Parent();
+            if (wnd && !SendFocusMessage(wnd, CM_EXIT))
+                return false;
+        }
+        while (FFocusedControl != Control) {
+            TWinControl* c = Control;
+            while (c->Parent() != FFocusedControl)
+                c = c->Parent();
+            FFocusedControl = c;
+            if (!SendFocusMessage(c->Handle(), CM_ENTER))
+                return false;
+        }
+        Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+    }
+    return true;
 }
 
 // Keys, menus, actions ---------------------------------------------------------------------------

@@ -408,15 +408,11 @@ bool TWinControlTrap::InWindowProcChain()
         return true;
     // Another WindowProc lies over the trap's: a message sent down the chain in test mode
     // tells whether it still reaches the trap.
-    FTestMode = true;
     FTestAnswer = false;
-    try {
+    {
+        TFlagScope testing(FTestMode);
         FControl->Perform(WM_NULL, 0, 0);
-    } catch (...) {
-        FTestMode = false;
-        throw;
     }
-    FTestMode = false;
     return FTestAnswer;
 }
 
@@ -824,15 +820,8 @@ void TUcCustomHintWindow::Paint()
 
 void TUcCustomHintWindow::ActivateHint(TRect Rect, const AnsiString& AHint)
 {
-    bool saved = FHintActivating;
-    FHintActivating = true;
-    try {
-        THintWindow::ActivateHint(Rect, AHint);
-    } catch (...) {
-        FHintActivating = saved;
-        throw;
-    }
-    FHintActivating = saved;
+    TFlagScope activating(FHintActivating);
+    THintWindow::ActivateHint(Rect, AHint);
 }
 
 void TUcCustomHintWindow::ActivateHintData(TRect Rect, const AnsiString& AHint, void* AData)
@@ -842,18 +831,12 @@ void TUcCustomHintWindow::ActivateHintData(TRect Rect, const AnsiString& AHint, 
         THintWindow::ActivateHintData(Rect, AHint, AData);
         return;
     }
-    FHintActivating = true;
-    FPaintInherited = true;
-    try {
+    {
+        TFlagScope activating(FHintActivating);
+        TFlagScope paintInherited(FPaintInherited);
         SetControlWideText(this, WideHintTextOfHintInfo(*info));
         THintWindow::ActivateHintData(Rect, AHint, AData);
-    } catch (...) {
-        FHintActivating = false;
-        FPaintInherited = false;
-        throw;
     }
-    FHintActivating = false;
-    FPaintInherited = false;
     Repaint();
 }
 
