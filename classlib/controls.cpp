@@ -182,13 +182,23 @@ LRESULT CALLBACK InitWndProc(HWND HWindow, UINT Message, WPARAM WParam, LPARAM L
     TWinControl* control = CreationControl;
     if (!control)
         return DefWindowProcA(HWindow, Message, WParam, LParam);
-    control->SetWindowHandle(HWindow);
-    WNDPROC instance = control->ObjectInstance();
-    SetWindowLongPtrA(HWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(instance));
-    if ((GetWindowLongA(HWindow, GWL_STYLE) & WS_CHILD) && GetWindowLongA(HWindow, GWL_ID) == 0)
-        SetWindowLongPtrA(HWindow, GWLP_ID, reinterpret_cast<LONG_PTR>(HWindow));
-    SetPropA(HWindow, MAKEINTATOM(ControlAtom), reinterpret_cast<HANDLE>(control));
-    SetPropA(HWindow, MAKEINTATOM(WindowAtom), reinterpret_cast<HANDLE>(control));
+    WNDPROC instance = nullptr;
+    // Called by the system: nothing may leave. The control's own procedure, reached below
+    // through its object instance, catches for itself.
+    try {
+        control->SetWindowHandle(HWindow);
+        instance = control->ObjectInstance();
+        SetWindowLongPtrA(HWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(instance));
+        if ((GetWindowLongA(HWindow, GWL_STYLE) & WS_CHILD) && GetWindowLongA(HWindow, GWL_ID) == 0)
+            SetWindowLongPtrA(HWindow, GWLP_ID, reinterpret_cast<LONG_PTR>(HWindow));
+        SetPropA(HWindow, MAKEINTATOM(ControlAtom), reinterpret_cast<HANDLE>(control));
+        SetPropA(HWindow, MAKEINTATOM(WindowAtom), reinterpret_cast<HANDLE>(control));
+    } catch (...) {
+        CreationControl = nullptr;
+        control->SetWindowHandle(nullptr);
+        HandleCaughtException(control);
+        return DefWindowProcA(HWindow, Message, WParam, LParam);
+    }
     CreationControl = nullptr;
     return CallWindowProcA(instance, HWindow, Message, WParam, LParam);
 }

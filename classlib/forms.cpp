@@ -20,12 +20,21 @@ bool SendFocusMessage(HWND Window, UINT Msg)
     return g_focusCount == count;
 }
 
+// The visible, enabled top-level windows of the thread; an exception (no memory for the
+// list) stops the enumeration and waits in the guard for the caller.
+struct TEnabledWindows {
+    std::vector<HWND> List;
+    TCallbackGuard Guard;
+};
+
 BOOL CALLBACK CollectEnabledWindow(HWND Wnd, LPARAM LParam)
 {
-    auto* list = reinterpret_cast<std::vector<HWND>*>(LParam);
-    if (IsWindowVisible(Wnd) && IsWindowEnabled(Wnd))
-        list->push_back(Wnd);
-    return TRUE;
+    auto* windows = reinterpret_cast<TEnabledWindows*>(LParam);
+    return windows->Guard.Call([&] {
+        if (IsWindowVisible(Wnd) && IsWindowEnabled(Wnd))
+            windows->List.push_back(Wnd);
+        return true;
+    });
 }
 
 void AppHandleException(TObject* Sender)
@@ -604,6 +613,12 @@ int TCustomForm::ShowModal()
     if (HWND capture = GetCapture())
         SendMessageA(capture, WM_CANCELMODE, 0, 0);
     ReleaseCapture();
+    // Every other top-level window of the thread is disabled while the form is modal. They
+    // are found before anything changes, so a failure to list them leaves all as it was.
+    TEnabledWindows enabled;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&enabled));
+    enabled.Guard.Rethrow();
+    const std::vector<HWND>& disabled = enabled.List;
     if (Application)
         Application->ModalStarted();
     FFormState |= fsModal;
@@ -611,9 +626,6 @@ int TCustomForm::ShowModal()
     TCustomForm* saveFocused = Screen ? Screen->FFocusedForm : nullptr;
     if (Screen)
         Screen->FFocusedForm = this;
-    // Every other top-level window of the thread is disabled while the form is modal.
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
     for (HWND w : disabled)
         EnableWindow(w, FALSE);
     int result = mrNone;

@@ -627,9 +627,20 @@ LRESULT CALLBACK UnicodeInitialWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPA
     if (!control)
         return DefWindowProcW(Wnd, Msg, WParam, LParam);
     WNDPROC entry = nullptr;
+    // Called by the system: nothing may leave. The trap's procedure, reached below through
+    // its entry, catches for itself.
     try {
         control->SetWindowHandle(Wnd);
         entry = TWinControlTrapAccess::StartWindow(control, Wnd);
+        SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry));
+        if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
+            SetWindowLongPtrW(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
+        ATOM controlAtom = UcControlAtom ? UcControlAtom : ControlAtom;
+        ATOM windowAtom = UcWindowAtom ? UcWindowAtom : WindowAtom;
+        if (controlAtom)
+            SetPropW(Wnd, AtomName(controlAtom), reinterpret_cast<HANDLE>(control));
+        if (windowAtom)
+            SetPropW(Wnd, AtomName(windowAtom), reinterpret_cast<HANDLE>(control));
     } catch (...) {
         // The window stays without its control; CreateUnicodeWindowHandle sees that.
         CreationControl = nullptr;
@@ -637,15 +648,6 @@ LRESULT CALLBACK UnicodeInitialWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPA
         HandleCaughtException(control);
         return DefWindowProcW(Wnd, Msg, WParam, LParam);
     }
-    SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry));
-    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
-        SetWindowLongPtrW(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
-    ATOM controlAtom = UcControlAtom ? UcControlAtom : ControlAtom;
-    ATOM windowAtom = UcWindowAtom ? UcWindowAtom : WindowAtom;
-    if (controlAtom)
-        SetPropW(Wnd, AtomName(controlAtom), reinterpret_cast<HANDLE>(control));
-    if (windowAtom)
-        SetPropW(Wnd, AtomName(windowAtom), reinterpret_cast<HANDLE>(control));
     CreationControl = nullptr;
     return CallWindowProcW(entry, Wnd, Msg, WParam, LParam);
 }
