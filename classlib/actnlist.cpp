@@ -466,7 +466,8 @@ bool TCustomActionList::UpdateAction(TBasicAction* Action)
 
 bool TCustomActionList::IsShortCut(TMessage& Message)
 {
-    TShortCut sc = ShortCut(Message.WParamLo(), KeyDataToShiftState(static_cast<int32_t>(Message.LParam)));
+    TWMKey key(Message);
+    TShortCut sc = ShortCut(key.CharCode, KeyDataToShiftState(key.KeyData));
     if (sc == scNone)
         return false;
     for (TContainedAction* a : FActions)

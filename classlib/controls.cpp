@@ -24,11 +24,6 @@ AnsiString g_controlAtomName;
 namespace zcontrols {
 TControl* g_captureControl = nullptr;
 
-TPoint PointOfLParam(LPARAM LParam)
-{
-    return TPoint(static_cast<int16_t>(LOWORD(LParam)), static_cast<int16_t>(HIWORD(LParam)));
-}
-
 LPARAM LParamOfPoint(const TPoint& P)
 {
     return MAKELPARAM(static_cast<uint16_t>(P.X), static_cast<uint16_t>(P.Y));
@@ -313,11 +308,10 @@ void TControl::Dispatch(TMessage& Message)
     case WM_CONTEXTMENU: {
         if (Message.Result != 0)
             break;
-        TPoint pt = PointOfLParam(Message.LParam);
+        TWMContextMenu menu(Message);
         if (FPopupMenu && ControlHooks.Popup) {
             SendCancelMode(nullptr);
-            if (pt.X == -1 && pt.Y == -1)
-                pt = ClientToScreen(TPoint(0, 0));
+            TPoint pt = menu.FromKeyboard() ? ClientToScreen(TPoint(0, 0)) : menu.Pos();
             ControlHooks.Popup(FPopupMenu, pt.X, pt.Y, this);
             Message.Result = 1;
             break;
@@ -382,10 +376,12 @@ void TControl::DefaultHandler(TMessage& Message)
     case WM_GETTEXTLENGTH:
         Message.Result = static_cast<LRESULT>(FText.size());
         break;
-    case WM_SETTEXT:
-        FText = Message.LParam ? reinterpret_cast<const char*>(Message.LParam) : "";
+    case WM_SETTEXT: {
+        const char* text = TWMSetText(Message).Text;
+        FText = text ? text : "";
         Message.Result = 1;
         break;
+    }
     }
 }
 
@@ -876,8 +872,9 @@ void TControl::SendCancelMode(TControl* Sender)
 
 void TControl::WMMouseButton(TMessage& Message, TMouseButton Button, bool Down, bool Double)
 {
-    TPoint p = PointOfLParam(Message.LParam);
-    TShiftState shift = KeysToShiftState(static_cast<uint16_t>(Message.WParam));
+    TWMMouse mouse(Message);
+    TPoint p = mouse.Pos();
+    TShiftState shift = KeysToShiftState(mouse.Keys);
     if (Down) {
         SendCancelMode(this);
         DefaultHandler(Message);
@@ -918,8 +915,8 @@ void TControl::WMMouseMove(TMessage& Message)
 {
     DefaultHandler(Message);
     if (!(FControlStyle & csNoStdEvents)) {
-        TPoint p = PointOfLParam(Message.LParam);
-        MouseMove(KeysToShiftState(static_cast<uint16_t>(Message.WParam)), p.X, p.Y);
+        TWMMouse mouse(Message);
+        MouseMove(KeysToShiftState(mouse.Keys), mouse.XPos, mouse.YPos);
     }
 }
 

@@ -66,7 +66,7 @@ void TWinControl::PaintHandler(TMessage& Message)
         }
         PaintControls(dc, nullptr);
     };
-    if (HDC given = reinterpret_cast<HDC>(Message.WParam)) {
+    if (HDC given = TWMPaint(Message).DC) {
         paint(given);
     } else {
         TPaintDC dc(FHandle);
@@ -110,8 +110,7 @@ void TWinControl::WMPaintSelf(TMessage& Message)
 
 void TWinControl::WMPaint(TMessage& Message)
 {
-    HDC given = reinterpret_cast<HDC>(Message.WParam);
-    if (!FDoubleBuffered || given) {
+    if (!FDoubleBuffered || TWMPaint(Message).DC) {
         if (!(FControlState & csCustomPaint) && FControls.empty())
             DefaultHandler(Message);
         else
@@ -240,9 +239,10 @@ TGraphicControl::~TGraphicControl()
 
 void TGraphicControl::WMPaint(TMessage& Message)
 {
-    if (!Message.WParam)
+    HDC dc = TWMPaint(Message).DC;
+    if (!dc)
         return;
-    TCanvasDC scope(FCanvas.get(), reinterpret_cast<HDC>(Message.WParam));
+    TCanvasDC scope(FCanvas.get(), dc);
     Paint();
 }
 

@@ -13,7 +13,6 @@ extern TControl* g_captureControl;
 extern std::vector<TControlCanvas*> g_canvasList;
 
 void FreeDeviceContexts();
-TPoint PointOfLParam(LPARAM LParam);
 LPARAM LParamOfPoint(const TPoint& P);
 
 } // namespace zcontrols

@@ -824,8 +824,9 @@ bool TWinControl::DoKeyMessage(TMessage& Message, bool (TWinControl::*Preview)(T
     if (form && form != this && form->KeyPreview() && (static_cast<TWinControl*>(form)->*Preview)(Message))
         return true;
     if (!(FControlStyle & csNoStdEvents)) {
-        uint16_t key = Message.WParamLo();
-        (this->*Handler)(key, KeyDataToShiftState(static_cast<int32_t>(Message.LParam)));
+        TWMKey msg(Message);
+        uint16_t key = msg.CharCode;
+        (this->*Handler)(key, KeyDataToShiftState(msg.KeyData));
         Message.SetWParamLo(key);
         if (key == 0)
             return true;
@@ -911,10 +912,11 @@ void TWinControl::CNKeyDown(TMessage& Message)
         if (form->IsShortCut(Message))
             return;
         if (!IsDesigning()) {
-            if (Perform(CM_CHILDKEY, Message.WParamLo(), reinterpret_cast<LPARAM>(this)) != 0)
+            TWMKey key(Message);
+            if (Perform(CM_CHILDKEY, key.CharCode, reinterpret_cast<LPARAM>(this)) != 0)
                 return;
             UINT mask = 0;
-            switch (Message.WParamLo()) {
+            switch (key.CharCode) {
             case VK_TAB: mask = DLGC_WANTTAB; break;
             case VK_LEFT:
             case VK_RIGHT:
@@ -925,9 +927,9 @@ void TWinControl::CNKeyDown(TMessage& Message)
             case VK_ESCAPE:
             case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
             }
-            if (mask && Perform(CM_WANTSPECIALKEY, Message.WParamLo(), 0) == 0 &&
+            if (mask && Perform(CM_WANTSPECIALKEY, key.CharCode, 0) == 0 &&
                 (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0 &&
-                form->Perform(CM_DIALOGKEY, Message.WParamLo(), Message.LParam) != 0)
+                form->Perform(CM_DIALOGKEY, key.CharCode, key.KeyData) != 0)
                 return;
         }
     }
@@ -969,20 +971,20 @@ bool TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message)
 
 void TWinControl::WMCommand(TMessage& Message)
 {
-    if (!DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message))
+    if (!DoControlMsg(TWMCommand(Message).Ctl, Message))
         DefaultHandler(Message);
 }
 
 void TWinControl::WMNotify(TMessage& Message)
 {
-    auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+    NMHDR* hdr = TWMNotify(Message).NMHdr;
     if (!hdr || !DoControlMsg(hdr->hwndFrom, Message))
         DefaultHandler(Message);
 }
 
 void TWinControl::WMDrawItem(TMessage& Message)
 {
-    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    DRAWITEMSTRUCT* dis = TWMDrawItem(Message).DrawItemStruct;
     if (!dis || dis->CtlType == ODT_MENU || !DoControlMsg(dis->hwndItem, Message))
         DefaultHandler(Message);
 }
@@ -1023,16 +1025,16 @@ void TWinControl::WMScroll(TMessage& Message)
 
 bool TWinControl::IsControlMouseMsg(TMessage& Message)
 {
+    TPoint p = TWMMouse(Message).Pos();
     TControl* control = nullptr;
     if (FHandle && GetCapture() == FHandle) {
         if (g_captureControl && g_captureControl->Parent() == this)
             control = g_captureControl;
     } else {
-        control = ControlAtPos(PointOfLParam(Message.LParam), false);
+        control = ControlAtPos(p, false);
     }
     if (!control)
         return false;
-    TPoint p = PointOfLParam(Message.LParam);
     p.X -= control->Left();
     p.Y -= control->Top();
     Message.Result = control->Perform(Message.Msg, Message.WParam, LParamOfPoint(p));
@@ -1064,9 +1066,9 @@ void TWinControl::WMContextMenu(TMessage& Message)
 {
     if (Message.Result != 0)
         return;
-    TPoint pt = PointOfLParam(Message.LParam);
-    if (!(pt.X == -1 && pt.Y == -1)) {
-        if (TControl* c = ControlAtPos(ScreenToClient(pt), false)) {
+    TWMContextMenu menu(Message);
+    if (!menu.FromKeyboard()) {
+        if (TControl* c = ControlAtPos(ScreenToClient(menu.Pos()), false)) {
             Message.Result = c->Perform(WM_CONTEXTMENU, 0, Message.LParam);
             if (Message.Result != 0)
                 return;
@@ -1095,7 +1097,7 @@ void TWinControl::WMMove(TMessage& Message)
 
 void TWinControl::WMWindowPosChanged(TMessage& Message)
 {
-    if (FHandle && !(FControlState & csDestroyingHandle) && Message.LParam)
+    if (FHandle && !(FControlState & csDestroyingHandle) && TWMWindowPosMsg(Message).WindowPos)
         UpdateBounds();
     DefaultHandler(Message);
 }

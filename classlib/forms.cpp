@@ -791,7 +791,8 @@ void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root)
 void TCustomForm::CMDialogKey(TMessage& Message)
 {
     if (GetKeyState(VK_MENU) >= 0) {
-        switch (Message.WParamLo()) {
+        const uint16_t key = TWMKey(Message).CharCode;
+        switch (key) {
         case VK_TAB:
             if (GetKeyState(VK_CONTROL) >= 0) {
                 SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
@@ -804,8 +805,7 @@ void TCustomForm::CMDialogKey(TMessage& Message)
         case VK_UP:
         case VK_DOWN:
             if (FActiveControl && FActiveControl->Parent()) {
-                WORD k = Message.WParamLo();
-                FActiveControl->Parent()->SelectNext(FActiveControl, k == VK_RIGHT || k == VK_DOWN, false);
+                FActiveControl->Parent()->SelectNext(FActiveControl, key == VK_RIGHT || key == VK_DOWN, false);
                 Message.Result = 1;
             }
             return;
@@ -954,7 +954,7 @@ void TCustomForm::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_DRAWITEM:
-        if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam); dis && dis->CtlType == ODT_MENU)
+        if (auto* dis = TWMDrawItem(Message).DrawItemStruct; dis && dis->CtlType == ODT_MENU)
             if (FMenu && FormHooks.MenuMessage && FormHooks.MenuMessage(FMenu, Message))
                 return;
         break;
@@ -1651,8 +1651,7 @@ void TApplication::SetHintColor(TColor Value)
 
 void TApplication::HintMouseMessage(TControl* Control, TMessage& Message)
 {
-    TPoint pos(static_cast<int16_t>(LOWORD(Message.LParam)), static_cast<int16_t>(HIWORD(Message.LParam)));
-    TPoint screen = Control->ClientToScreen(pos);
+    TPoint screen = Control->ClientToScreen(TWMMouse(Message).Pos());
     TControl* target = FindDragTarget(screen, true);
     while (target && !target->ShowHint())
         target = target->Parent();

@@ -1183,7 +1183,8 @@ bool TMenu::DispatchPopup(HMENU AHandle)
 
 bool TMenu::IsShortCut(TMessage& Message)
 {
-    TShortCut sc = ShortCut(Message.WParamLo(), KeyDataToShiftState(static_cast<int32_t>(Message.LParam)));
+    TWMKey key(Message);
+    TShortCut sc = ShortCut(key.CharCode, KeyDataToShiftState(key.KeyData));
     if (sc == scNone)
         return false;
     // Only items that can be reached: visible, under enabled visible parents.
@@ -1443,7 +1444,7 @@ void TPopupList::WndProc(TMessage& Message)
     switch (Message.Msg) {
     case WM_COMMAND:
         for (TPopupMenu* m : menus)
-            if (alive(m) && m->DispatchCommand(Message.WParamLo()))
+            if (alive(m) && m->DispatchCommand(TWMCommand(Message).ItemID))
                 return;
         break;
     case WM_INITMENUPOPUP:
@@ -1482,7 +1483,7 @@ void TPopupList::WndProc(TMessage& Message)
                 }
         break;
     case WM_DRAWITEM:
-        if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam))
+        if (auto* dis = TWMDrawItem(Message).DrawItemStruct)
             for (TPopupMenu* m : menus)
                 if (alive(m) && m->DispatchDrawItem(*dis)) {
                     Message.Result = TRUE;
@@ -1587,7 +1588,7 @@ bool HookMenuMessage(TMainMenu* Menu, TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_COMMAND:
-        return Menu->DispatchCommand(Message.WParamLo());
+        return Menu->DispatchCommand(TWMCommand(Message).ItemID);
     case WM_INITMENUPOPUP:
         return Menu->DispatchPopup(reinterpret_cast<HMENU>(Message.WParam));
     case WM_MENUCHAR:
@@ -1600,7 +1601,7 @@ bool HookMenuMessage(TMainMenu* Menu, TMessage& Message)
         }
         return false;
     case WM_DRAWITEM:
-        if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam); dis && Menu->DispatchDrawItem(*dis)) {
+        if (auto* dis = TWMDrawItem(Message).DrawItemStruct; dis && Menu->DispatchDrawItem(*dis)) {
             Message.Result = TRUE;
             return true;
         }
