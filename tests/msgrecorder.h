@@ -46,6 +46,11 @@ struct TMsgEntry {
         : Window(std::move(AWindow)), Msg(AMsg), Param(AParam), From(std::move(AFrom))
     {
     }
+    // Notification codes are unsigned (NM_CLICK is 0xFFFFFFFE): kept with the same bits.
+    TMsgEntry(std::string AWindow, UINT AMsg, UINT AParam, std::string AFrom = {})
+        : TMsgEntry(std::move(AWindow), AMsg, static_cast<intptr_t>(AParam), std::move(AFrom))
+    {
+    }
     // Whether a recorded entry matches this expected one.
     bool Matches(const TMsgEntry& Recorded) const;
     std::string ToString() const;
