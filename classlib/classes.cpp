@@ -838,30 +838,34 @@ void TStrings::InsertObject(int Index, const AnsiString& S, TObject* AObject)
 
 void TStrings::LoadFromFile(const AnsiString& FileName)
 {
-    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
-    LoadFromStream(&stream);
+    OutOfMemoryAsError([&] {
+        TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+        LoadFromStream(&stream);
+    });
 }
 
 void TStrings::LoadFromStream(TStream* Stream)
 {
     TUpdateScope<TStrings> scope(this);
-    int64_t left = Stream->Size() - Stream->Position();
-    AnsiString text;
-    if (left > 0) {
-        if (left > INT32_MAX)
-            throw EOutOfMemory("Out of memory");
-        text.resize(static_cast<size_t>(left));
-        // A stream that ends sooner than its size says gives the text it has.
-        int32_t got = 0;
-        while (got < left) {
-            int32_t n = Stream->Read(text.data() + got, static_cast<int32_t>(left) - got);
-            if (n <= 0)
-                break;
-            got += n;
+    OutOfMemoryAsError([&] {
+        int64_t left = Stream->Size() - Stream->Position();
+        AnsiString text;
+        if (left > 0) {
+            if (left > INT32_MAX)
+                throw EOutOfMemory("Out of memory");
+            text.resize(static_cast<size_t>(left));
+            // A stream that ends sooner than its size says gives the text it has.
+            int32_t got = 0;
+            while (got < left) {
+                int32_t n = Stream->Read(text.data() + got, static_cast<int32_t>(left) - got);
+                if (n <= 0)
+                    break;
+                got += n;
+            }
+            text.resize(got);
         }
-        text.resize(got);
-    }
-    SetTextStr(text);
+        SetTextStr(text);
+    });
 }
 
 void TStrings::Move(int CurIndex, int NewIndex)
@@ -1047,6 +1051,12 @@ void TStringList::SetUpdateState(bool Updating)
 int TStringList::CompareStrings(const AnsiString& S1, const AnsiString& S2) const
 {
     return FCaseSensitive ? AnsiCompareStr(S1, S2) : AnsiCompareText(S1, S2);
+}
+
+void TStringList::SetTextStr(const AnsiString& Value)
+{
+    TUpdateScope<TStrings> scope(this);
+    FList.Refill([&] { inherited::SetTextStr(Value); });
 }
 
 int TStringList::Add(const AnsiString& S)

@@ -715,6 +715,9 @@ public:
     void SetCapacity(int NewCapacity) override;
     void SetUpdateState(bool Updating) override;
     int CompareStrings(const AnsiString& S1, const AnsiString& S2) const override;
+    // A text that cannot be taken whole (a duplicate refused, memory used up) leaves the old
+    // lines.
+    void SetTextStr(const AnsiString& Value) override;
 
     int Add(const AnsiString& S) override;
     int AddObject(const AnsiString& S, TObject* AObject) override;

@@ -98,13 +98,17 @@ struct TMemIniFile::Impl {
 
 Z_CLASS_IMPL(TMemIniFile, TObject)
 
-TMemIniFile::TMemIniFile(const AnsiString& FileName) : FImpl(std::make_unique<Impl>()), FFileName(FileName)
+TMemIniFile::TMemIniFile(const AnsiString& FileName)
 {
-    if (!FFileName.empty() && FileExists(FFileName)) {
-        TStringList list;
-        list.LoadFromFile(FFileName);
-        SetStrings(&list);
-    }
+    OutOfMemoryAsError([&] {
+        FImpl = std::make_unique<Impl>();
+        FFileName = FileName;
+        if (!FFileName.empty() && FileExists(FFileName)) {
+            TStringList list;
+            list.LoadFromFile(FFileName);
+            SetStrings(&list);
+        }
+    });
 }
 
 TMemIniFile::~TMemIniFile() = default;
@@ -116,27 +120,30 @@ void TMemIniFile::Clear()
 
 void TMemIniFile::SetStrings(const TStrings* List)
 {
-    Clear();
-    if (!List)
-        return;
-    TIniSection* section = nullptr;
-    for (int i = 0; i < List->Count(); ++i) {
-        AnsiString s = Trim(List->Strings(i));
-        if (s.empty() || s[0] == ';')
-            continue;
-        if (s.size() >= 2 && s.front() == '[' && s.back() == ']') {
-            // A section named twice continues the first one, so none of its keys is hidden.
-            section = FImpl->FindOrAdd(Trim(s.substr(1, s.size() - 2)));
-            continue;
+    // The text goes into a new content that takes the old one's place only when whole: a
+    // text that does not fit in memory leaves the old values.
+    OutOfMemoryAsError([&] {
+        auto content = std::make_unique<Impl>();
+        TIniSection* section = nullptr;
+        for (int i = 0; List && i < List->Count(); ++i) {
+            AnsiString s = Trim(List->Strings(i));
+            if (s.empty() || s[0] == ';')
+                continue;
+            if (s.size() >= 2 && s.front() == '[' && s.back() == ']') {
+                // A section named twice continues the first one, so none of its keys is hidden.
+                section = content->FindOrAdd(Trim(s.substr(1, s.size() - 2)));
+                continue;
+            }
+            if (!section)
+                continue;  // lines before the first section belong to none
+            size_t p = s.find('=');
+            if (p != AnsiString::npos)
+                section->Add(Trim(s.substr(0, p)) + '=' + Trim(s.substr(p + 1)));
+            else
+                section->Add(s);
         }
-        if (!section)
-            continue;  // lines before the first section belong to none
-        size_t p = s.find('=');
-        if (p != AnsiString::npos)
-            section->Add(Trim(s.substr(0, p)) + '=' + Trim(s.substr(p + 1)));
-        else
-            section->Add(s);
-    }
+        FImpl = std::move(content);
+    });
 }
 
 void TMemIniFile::GetStrings(TStrings* List) const

@@ -178,10 +178,23 @@ inline unsigned ClassPlusOneOf(const void* P) noexcept
     return ChunkClass[reinterpret_cast<uintptr_t>(P) >> ChunkShift];
 }
 
+// Allocations left before the one that is made to fail; 0 for none (see MemMgrFailAllocation).
+std::atomic<uint32_t> FailCountdown{0};
+
+bool InjectedFailureDue() noexcept
+{
+    uint32_t n = FailCountdown.load(std::memory_order_relaxed);
+    while (n && !FailCountdown.compare_exchange_weak(n, n - 1, std::memory_order_relaxed)) {
+    }
+    return n == 1;
+}
+
 // Blocks of any size and alignment. The C runtime's malloc aligns to 8 bytes only, less
 // than the compiler assumes of operator new, so large blocks take the aligned form too.
 void* Allocate(size_t Size, size_t Align) noexcept
 {
+    if (InjectedFailureDue())
+        return nullptr;
     // The runtime's aligned allocation adds the alignment to the size without looking: a
     // size near the top of the address space would wrap round to a small block.
     if (Size > SIZE_MAX - Align - 4096)
@@ -240,6 +253,11 @@ size_t MemMgrSmallBlockSize(const void* P) noexcept
 {
     const unsigned classPlusOne = P ? ClassPlusOneOf(P) : 0;
     return classPlusOne ? Classes.Size[classPlusOne - 1] : 0;
+}
+
+uint32_t MemMgrFailAllocation(uint32_t Count) noexcept
+{
+    return FailCountdown.exchange(Count, std::memory_order_relaxed);
 }
 
 TMemMgrState MemMgrState() noexcept

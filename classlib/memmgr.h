@@ -24,3 +24,9 @@ struct TMemMgrState {
 
 // A snapshot; with other threads allocating it is only approximate.
 TMemMgrState MemMgrState() noexcept;
+
+// For tests of what memory used up leaves behind: allocation number Count from now (1: the
+// next) fails, once, as though there were no memory left; 0 withdraws a failure not yet due.
+// Answers how many allocations were still left before the one withdrawn or replaced (0: it
+// has happened, or there was none).
+uint32_t MemMgrFailAllocation(uint32_t Count) noexcept;

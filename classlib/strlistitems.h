@@ -192,7 +192,29 @@ public:
         FCapacity = Capacity;
     }
 
+    // Fill makes the items anew while the old ones wait aside. A Fill that fails (a duplicate
+    // refused, memory used up) gets the old items back: a failed load loses no line. Memory
+    // used up is reported as EOutOfMemory.
+    template <class F> void Refill(F&& Fill)
+    {
+        TStringItems old;
+        Swap(old);
+        try {
+            OutOfMemoryAsError(Fill);
+        } catch (...) {
+            Swap(old);
+            throw;
+        }
+    }
+
 private:
+    void Swap(TStringItems& Other) noexcept
+    {
+        std::swap(FList, Other.FList);
+        std::swap(FCount, Other.FCount);
+        std::swap(FCapacity, Other.FCapacity);
+    }
+
     std::unique_ptr<Item[]> FList;
     int FCount = 0;
     int FCapacity = 0;

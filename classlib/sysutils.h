@@ -4,6 +4,7 @@
 #include "classlib/winapi.h"
 #include <cstdint>
 #include <exception>
+#include <new>
 #include <string>
 
 using AnsiString = std::string;
@@ -78,6 +79,17 @@ AnsiString SysErrorMessage(DWORD code);
 // Raises EAssertionFailed with the caller's source position when the condition is false.
 #define ZAssert(cond, msg) \
     ((cond) ? (void)0 : throw EAssertionFailed((msg), __FILE__, __LINE__))
+
+// Runs Body, reporting memory used up in it as the library's EOutOfMemory: the loaders of
+// text and lists fail with the library's own errors only, as every caller expects of them.
+template <class F> void OutOfMemoryAsError(F&& Body)
+{
+    try {
+        Body();
+    } catch (const std::bad_alloc&) {
+        throw EOutOfMemory("Out of memory");
+    }
+}
 
 // ---------------------------------------------------------------------------------------
 // Platform version, read once by InitSysUtils() at program start.

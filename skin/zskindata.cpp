@@ -163,12 +163,12 @@ TSize TSkSkinRecords::GetMaskFrameSize(int Index) const
 {
     if (!IsValidMaskIndex(Index))
         return TSize{0, 0};
-    // Own bitmaps have R over the whole picture, so one rule serves both kinds: the frames
-    // side by side, the image half over the mask half.
     const TzMaskData& m = Mask(Index);
-    int frames = std::max<int>(m.ImageCount, 1);
-    int halves = std::max<int>(m.MaskType, 0) + 1;
-    return TSize{m.R.Width() / frames, m.R.Height() / halves};
+    // A bitmap of its own always holds three frames over a mask half, whatever the counts of
+    // its value say: skins are made for that rule.
+    if (m.Bmp)
+        return TSize{m.Bmp->Width() / 3, m.Bmp->Height() / 2};
+    return TSize{m.R.Width() / FrameCount(m), m.R.Height() / HalfCount(m)};
 }
 
 int TSkSkinRecords::MaskMargin(int Index, int16_t TzMaskData::*Own, bool Horizontal) const
@@ -181,8 +181,8 @@ int TSkSkinRecords::MaskMargin(int Index, int16_t TzMaskData::*Own, bool Horizon
     if (m.BorderWidth >= 1)
         return m.BorderWidth;
     if (Horizontal)
-        return m.R.Width() / (std::max<int>(m.ImageCount, 1) * 3);
-    return m.R.Height() / ((std::max<int>(m.MaskType, 0) + 1) * 3);
+        return m.R.Width() / (FrameCount(m) * 3);
+    return m.R.Height() / (HalfCount(m) * 3);
 }
 
 int TSkSkinRecords::MaskMarginLeft(int Index) const { return MaskMargin(Index, &TzMaskData::WL, true); }

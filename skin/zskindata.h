@@ -88,8 +88,10 @@ struct TzMaskData {
     std::unique_ptr<TBitmap> Bmp;   // own 24-bit bitmap, or none: R lies in the master bitmap
     AnsiString ClassName;           // the section
     AnsiString PropertyName;        // the key: the image's name
-    TRect R;                        // in the master bitmap, or the whole own bitmap
-    int16_t ImageCount = 1;         // frames side by side, at least 1
+    // In the master bitmap as the skin states it, or the whole own bitmap. A rectangle may run
+    // past the master bitmap (or there may be none): whoever reads pixels clips to the bitmap.
+    TRect R;
+    int16_t ImageCount = 1;         // frames side by side; below 1 counts as 1 (FrameCount)
     int16_t MaskType = 0;           // 0: no mask half; frame height = height / (MaskType + 1)
     int16_t BorderWidth = 0;
     int16_t DrawMode = 0;           // 0 tile, other values stretch
@@ -107,6 +109,11 @@ struct TzPatternData {
     AnsiString ClassName;
     AnsiString PropertyName;
 };
+
+// The divisors of a mask's frame size as the records state them: an ImageCount below 1 counts
+// as 1, a negative MaskType as 0.
+inline int FrameCount(const TzMaskData& M) { return M.ImageCount < 1 ? 1 : M.ImageCount; }
+inline int HalfCount(const TzMaskData& M) { return (M.MaskType < 0 ? 0 : M.MaskType) + 1; }
 
 // Indexes the painters ask for all the time, looked up once per skin; -1 when missing.
 struct TSkCommonIndexes {
@@ -283,8 +290,9 @@ public:
     bool IsValidSkinIndex(int Index) const { return Index >= 0 && Index < SectionCount(); }
     bool IsValidMaskIndex(int Index) const { return Index >= 0 && Index < MaskCount(); }
 
-    // Width and height of one frame of a mask: its width by frames, its height by the image
-    // and mask halves.
+    // Width and height of one frame of a mask: a rectangle of the master bitmap divided by its
+    // frames and its image and mask halves; a bitmap of its own is always three frames over a
+    // mask half.
     TSize GetMaskFrameSize(int Index) const;
     // The margins of a nine-piece border: the mask's own when above 0, else its border width
     // when at least 1, else a third of a frame.

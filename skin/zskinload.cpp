@@ -514,29 +514,24 @@ public:
             R.FMasks.pop_back();
     }
 
-    // Settles the rectangle and counts of a mask record; false when it is to be dropped. A
-    // rectangle of the master bitmap is cut to the bitmap; one that lies outside it, or any
-    // when there is no master bitmap, is dropped. MarginRule gives a border without margins
-    // a third of a frame on each side, or its border width.
+    // Settles a mask record; false when it is to be dropped. A rectangle of the master bitmap
+    // is kept as the skin states it, also past the bitmap's edges or with no master bitmap at
+    // all: cutting it here would narrow the frames and move every state frame after the
+    // first, so whoever reads pixels clips to the bitmap instead. Dropped are only rectangles
+    // that state no picture (no width or height) and those beyond what a value can write,
+    // which no bitmap could hold. MarginRule gives a border without margins a third of a
+    // frame on each side, or its border width.
     bool Settle(TzMaskData& M, bool MarginRule)
     {
         if (M.Bmp) {
             M.R = TRect(0, 0, M.Bmp->Width(), M.Bmp->Height());
         } else {
-            TBitmap* master = R.FMasterBitmap.get();
-            if (!master)
-                return false;
-            TRect& r = M.R;
-            r.Left = std::max(r.Left, 0);
-            r.Top = std::max(r.Top, 0);
-            r.Right = std::min(r.Right, master->Width());
-            r.Bottom = std::min(r.Bottom, master->Height());
-            if (r.IsEmpty())
+            const TRect& r = M.R;
+            if (!FitsInt16(r.Left) || !FitsInt16(r.Top) || !FitsInt16(r.Right) || !FitsInt16(r.Bottom) ||
+                r.Right <= r.Left || r.Bottom <= r.Top)
                 return false;
         }
-        // At least one frame of at least a pixel, no negative mask halves or margins.
-        M.ImageCount = int16_t(std::clamp<int>(M.ImageCount, 1, std::max(1, M.R.Width())));
-        M.MaskType = int16_t(std::clamp<int>(M.MaskType, 0, std::max(0, M.R.Height() - 1)));
+        // Negative margins would turn the nine pieces inside out.
         M.BorderWidth = std::max<int16_t>(M.BorderWidth, 0);
         M.WL = std::max<int16_t>(M.WL, 0);
         M.WT = std::max<int16_t>(M.WT, 0);
@@ -546,8 +541,8 @@ public:
             if (M.BorderWidth != 0) {
                 M.WL = M.WT = M.WR = M.WB = M.BorderWidth;
             } else {
-                M.WL = M.WR = int16_t(M.R.Width() / (M.ImageCount * 3));
-                M.WT = M.WB = int16_t(M.R.Height() / ((M.MaskType + 1) * 3));
+                M.WL = M.WR = int16_t(M.R.Width() / (FrameCount(M) * 3));
+                M.WT = M.WB = int16_t(M.R.Height() / (HalfCount(M) * 3));
             }
         }
         M.Manager = R.FManager;
@@ -761,8 +756,11 @@ void TSkSkinRecords::LoadFromOptionText(const TSkOptionText& Opt, const TSkImage
         loader.ReadSections(Opt);
         loader.ReadSkinData(Opt);
     } catch (const Exception&) {
-        // Out of system resources half-way: what was read stays.
+        // Out of system resources half-way (a bitmap the system would not make): what was
+        // read stays, and the records are indexed below. The engine raises nothing of its
+        // own: a skin that cannot be read whole is a partial or empty skin.
     } catch (const std::bad_alloc&) {
+        // Out of memory half-way: the same.
     }
     Reindex();
 }
@@ -846,7 +844,10 @@ void TSkSkinRecords::ApplyCommonSections(const TStrings* Lines, const TSkImageSo
         TLoader loader(*this, Source);
         loader.ReadImagesAndTextures(opt);
     } catch (const Exception&) {
+        // Out of system resources half-way: the common sections applied so far stay, as
+        // with the skin's own option text.
     } catch (const std::bad_alloc&) {
+        // Out of memory half-way: the same.
     }
     Reindex();
 }
@@ -918,6 +919,10 @@ void TSkSkinRecords::LoadFromStoredSkin(const TSkStoredSkinData& Stored)
                 }
                 loader.Add(std::move(m), false);
             } catch (const Exception&) {
+                // The system would not copy the picture: this image is skipped, as a
+                // damaged picture of a folder skin skips its key.
+            } catch (const std::bad_alloc&) {
+                // The same for want of memory; the images after it are still tried.
             }
         }
         for (const TSkStoredPattern& p : Stored.Patterns) {
@@ -931,6 +936,9 @@ void TSkSkinRecords::LoadFromStoredSkin(const TSkStoredSkinData& Stored)
                 d.PropertyName = p.PropertyName;
                 FPatterns.push_back(std::move(d));
             } catch (const Exception&) {
+                // A picture that would not copy: this texture is skipped.
+            } catch (const std::bad_alloc&) {
+                // The same for want of memory.
             }
         }
         for (const TSkStoredSection& s : Stored.Sections) {
@@ -942,7 +950,9 @@ void TSkSkinRecords::LoadFromStoredSkin(const TSkStoredSkinData& Stored)
             FSections.push_back(std::move(g));
         }
     } catch (const Exception&) {
+        // Out of system resources half-way (the master bitmap): what was read stays.
     } catch (const std::bad_alloc&) {
+        // Out of memory half-way: the same.
     }
     FSkinData.Version = Stored.Version;
     FSkinData.Author = Stored.Author;
@@ -966,26 +976,33 @@ void ChangePixels(TBitmap* Bmp, const std::function<TColor(TColor)>& F)
 {
     if (!Bmp || Bmp->Empty())
         return;
-    if (Bmp->PixelFormat() != pf24bit)
-        Bmp->SetPixelFormat(pf24bit);
-    TColor lastIn = -1, lastOut = 0;
-    for (int y = 0; y < Bmp->Height(); ++y) {
-        auto* p = static_cast<uint8_t*>(Bmp->ScanLine(y));
-        for (int x = 0; x < Bmp->Width(); ++x, p += 3) {
-            uint8_t b = p[0], g = p[1], r = p[2];
-            if (r == g && g == b)
-                continue;
-            TColor c = TColor(r | (g << 8) | (b << 16));
-            if (c == SkinKeyColor)
-                continue;
-            if (c != lastIn) {
-                lastIn = c;
-                lastOut = F(c);
+    try {
+        if (Bmp->PixelFormat() != pf24bit)
+            Bmp->SetPixelFormat(pf24bit);
+        TColor lastIn = -1, lastOut = 0;
+        for (int y = 0; y < Bmp->Height(); ++y) {
+            auto* p = static_cast<uint8_t*>(Bmp->ScanLine(y));
+            for (int x = 0; x < Bmp->Width(); ++x, p += 3) {
+                uint8_t b = p[0], g = p[1], r = p[2];
+                if (r == g && g == b)
+                    continue;
+                TColor c = TColor(r | (g << 8) | (b << 16));
+                if (c == SkinKeyColor)
+                    continue;
+                if (c != lastIn) {
+                    lastIn = c;
+                    lastOut = F(c);
+                }
+                p[0] = uint8_t(lastOut >> 16);
+                p[1] = uint8_t(lastOut >> 8);
+                p[2] = uint8_t(lastOut);
             }
-            p[0] = uint8_t(lastOut >> 16);
-            p[1] = uint8_t(lastOut >> 8);
-            p[2] = uint8_t(lastOut);
         }
+    } catch (const Exception&) {
+        // The system would not make the picture 24-bit or give its pixels: this picture keeps
+        // its colours, and the caller goes on with the others.
+    } catch (const std::bad_alloc&) {
+        // The same for want of memory.
     }
 }
 
@@ -1007,12 +1024,9 @@ void TSkSkinRecords::ApplyHueAndSaturation(int HueOffset, int Saturation)
         changes.push_back([amount](TColor C) { return ChangeSaturation(C, amount); });
     }
     for (const auto& f : changes) {
-        try {
-            ChangePixels(FMasterBitmap.get(), f);
-            for (TzMaskData& m : FMasks)
-                ChangePixels(m.Bmp.get(), f);
-        } catch (const Exception&) {
-        }
+        ChangePixels(FMasterBitmap.get(), f);
+        for (TzMaskData& m : FMasks)
+            ChangePixels(m.Bmp.get(), f);
         for (TzGeneralData& g : FSections) {
             g.Color = f(g.Color);
             g.HotColor = f(g.HotColor);

@@ -507,8 +507,6 @@ TzSkinManager::TzSkinManager(TComponent* AOwner)
       FCommonSections(std::make_unique<TStringList>()), FInternalSkins(std::make_unique<TzStoredSkins>(this)),
       FMenuSupport(std::make_unique<TSkMenuSupport>()), FSkinDirectory(DefaultSkinDirectory)
 {
-    if (SkinEngineHooks.CreateMenuPainter)
-        FMenus.reset(SkinEngineHooks.CreateMenuPainter(this));
     if (!DefaultManager) {
         DefaultManager = this;
         if (SkinIsNTPlatform && !IsDesigning() && Application) {
@@ -608,22 +606,42 @@ WideString TzSkinManager::GetSkinNames(TWideStrings* List, int Kind)
 void TzSkinManager::SetSkinName(const WideString& Value)
 {
     FSkinName = Value;
+    // While a change runs (a receiver of its broadcast, or OnBeforeChange, names a skin) the
+    // name is only stored: the running change takes it up before it ends.
     if (!FActive || IsLoading() || FChangingSkin)
         return;
-    if (OnBeforeChange)
-        OnBeforeChange(this);
     {
-        TFlagScope changing(SkinIsChanging);
         TFlagScope inside(FChangingSkin);
+        if (OnBeforeChange)
+            OnBeforeChange(this);
+        TFlagScope changing(SkinIsChanging);
+        LoadAndApply();
+    }
+    if (OnAfterChange)
+        OnAfterChange(this);
+}
+
+void TzSkinManager::LoadAndApply()
+{
+    // Receivers that name another skin at every change would never let it end: after a few
+    // rounds the name goes back to the skin that is applied.
+    constexpr int MaxRounds = 4;
+    for (int round = 1;; ++round) {
+        FReloadPending = false;
         SkinData().Active = false;
         LoadSkin();
+        const WideString loaded = FSkinName;
         if (FActive)
             ApplySkin();
         else
             RemoveSkin();
+        if (!FActive || (FSkinName == loaded && !FReloadPending))
+            return;
+        if (round == MaxRounds) {
+            FSkinName = loaded;
+            return;
+        }
     }
-    if (OnAfterChange)
-        OnAfterChange(this);
 }
 
 void TzSkinManager::LoadSkin()
@@ -684,8 +702,8 @@ void TzSkinManager::ApplySkin()
     // Redrawing stops only where it is started again below.
     if (repaint)
         StopRedrawOfForms();
-    if (FMenus)
-        FMenus->ResetItemIndex();
+    if (TzSkinMenuPainter* menus = SkinableMenus())
+        menus->ResetItemIndex();
     SkinData().Active = false;
     {
         TFlagScope applying(SkinIsApplying);
@@ -786,15 +804,15 @@ bool TzSkinManager::MainWindowHook(TMessage& Message)
         case WM_THEMECHANGED:
             Message.Result = 0;
             return true;
-        case 0xBCB3:
-            if (FMenus) {
-                FMenus->HookItemPopup(Message.LParam);
+        case SM_MENUITEMPOPUP:
+            if (TzSkinMenuPainter* menus = SkinableMenus()) {
+                menus->HookItemPopup(Message.LParam);
                 return true;
             }
             break;
-        case 0xBCB4:
-            if (FMenus) {
-                FMenus->HookPopupWindow(reinterpret_cast<HWND>(Message.LParam));
+        case SM_MENUPOPUPWINDOW:
+            if (TzSkinMenuPainter* menus = SkinableMenus()) {
+                menus->HookPopupWindow(reinterpret_cast<HWND>(Message.LParam));
                 return true;
             }
             break;
@@ -860,14 +878,19 @@ void TzSkinManager::SetSaturation(int32_t Value)
 
 void TzSkinManager::ReloadColours()
 {
-    {
+    if (FChangingSkin) {
+        // Set while a change runs: its next round reads the skin with the new colours.
+        FReloadPending = true;
+        return;
+    }
+    if (SkinData().Active && !IsLoading()) {
+        // The records are read anew, so every index into the old ones is gone: the skin is
+        // applied as a new one, whose first command tells every receiver to resolve its
+        // section and image indexes again, before the refresh.
+        TFlagScope inside(FChangingSkin);
         TFlagScope changing(SkinIsChanging);
-        if (SkinData().Active && !IsLoading()) {
-            LoadSkin();
-            if (!FActive)
-                RemoveSkin();
-            RebuildCache();
-        }
+        LoadAndApply();
+        return;
     }
     if (IsLoading() || (ComponentState() & csReading))
         return;
@@ -890,6 +913,8 @@ void TzSkinManager::SetCommonSections(TStrings* Value)
         line.erase(std::remove(line.begin(), line.end(), ' '), line.end());
         FCommonSections->SetStrings(i, line);
     }
+    if (FChangingSkin)
+        FReloadPending = true;   // the running change reads them in its next round
     SetSkinName(FSkinName);
 }
 
@@ -906,8 +931,19 @@ void TzSkinManager::SetSkinnedPopups(bool Value)
     if (Value == FSkinnedPopups)
         return;
     FSkinnedPopups = Value;
-    if (Value && !IsDesigning() && IsDefault() && FMenus)
-        FMenus->SetPopupSkinning(true);
+    if (!Value || IsDesigning() || !IsDefault())
+        return;
+    if (TzSkinMenuPainter* menus = SkinableMenus())
+        menus->SetPopupSkinning(true);
+}
+
+TzSkinMenuPainter* TzSkinManager::SkinableMenus()
+{
+    // Made on first use rather than with the manager: a manager read from form data may be
+    // made before the menus have started up and filled in their maker.
+    if (!FMenus && SkinEngineHooks.CreateMenuPainter && !IsDestroying())
+        FMenus.reset(SkinEngineHooks.CreateMenuPainter(this));
+    return FMenus.get();
 }
 
 // ---------------------------------------------------------------------------------------

@@ -399,8 +399,14 @@ public:
     virtual void HookItemPopup(LPARAM Item) = 0;
 };
 
+// The menu painter's private messages to the application window, which the default manager
+// hooks: LParam is a menu item whose popup window (the one under the centre of the item's
+// rectangle) is to be taken over; or LParam is that popup window itself.
+constexpr UINT SM_MENUITEMPOPUP = 0xBCB3;
+constexpr UINT SM_MENUPOPUPWINDOW = 0xBCB4;
+
 struct TzSkinEngineHooks {
-    // Makes the menu painter of a manager.
+    // Makes the menu painter of a manager, when the manager first needs one.
     TzSkinMenuPainter* (*CreateMenuPainter)(TzSkinManager* Manager) = nullptr;
     // Every call of the thread's WH_CBT hook, after the next hook was called.
     void (*CBTNotify)(int Code, WPARAM WParam, LPARAM LParam) = nullptr;
@@ -466,7 +472,9 @@ public:
     const WideString& SkinDirectory() const { return FSkinDirectory; }
     void SetSkinDirectory(const WideString& Value);
     const WideString& SkinName() const { return FSkinName; }
-    // Always stored; while Active the skin of that name is loaded and applied.
+    // Always stored; while Active the skin of that name is loaded and applied. Set while a
+    // skin change runs (from its broadcast or OnBeforeChange), it is applied before that
+    // change ends, so that the name always names the applied skin.
     void SetSkinName(const WideString& Value);
     // The loaded skin's version ("." as decimal separator), "N/A" while no skin is applied.
     AnsiString SkinInfo() const;
@@ -502,11 +510,15 @@ public:
     bool PackedData() const { return FPackedData; }
     // The thread's WH_CBT hook is installed by this manager.
     bool HookInstalled() const { return FHook != nullptr; }
-    TzSkinMenuPainter* SkinableMenus() const { return FMenus.get(); }
+    // The menu painter; made on first use, none while no maker is filled in.
+    TzSkinMenuPainter* SkinableMenus();
 
 private:
     // Reads the skin named SkinName into the records (steps of the name setter).
     void LoadSkin();
+    // Loads and applies (or removes) the skin named SkinName, again when a receiver of the
+    // broadcast named another one meanwhile: the name and the applied skin agree at the end.
+    void LoadAndApply();
     void ApplySkin();
     void RemoveSkin();
     // Registered forms of this manager: redrawing stops while the skin changes, then each is
@@ -533,7 +545,8 @@ private:
 
     std::unique_ptr<TzSkinMenuPainter> FMenus;
     bool FPackedData = false;
-    bool FChangingSkin = false;   // inside the name setter: a nested set only stores the name
+    bool FChangingSkin = false;   // a change runs: a nested name setter only stores the name
+    bool FReloadPending = false;  // colours or common sections changed while a change ran
     bool FMainWindowHooked = false;
     HHOOK FHook = nullptr;
     HWND FActiveControl = nullptr;

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-UINT SM_SKINCMD = 0;
 int DefaultArrowSize = 16;
 bool SkinIsNTPlatform = false;
 HICON AppSmallIcon = nullptr;
@@ -37,7 +36,6 @@ void InitSkinEngine()
     // The name is registered so that other programs asking for it agree with nothing of ours
     // by chance; the engine itself always uses the fixed number.
     RegisterWindowMessageA("SM_SKINCMD");
-    SM_SKINCMD = 0xA100;
     DefaultArrowSize = GetSystemMetrics(SM_CXHSCROLL);
     OSVERSIONINFOA vi{};
     vi.dwOSVersionInfoSize = sizeof(vi);

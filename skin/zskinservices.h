@@ -11,7 +11,8 @@
 class TCustomForm;
 
 // ---------------------------------------------------------------------------------------
-// Globals, set by InitSkinEngine before any window exists.
+// Globals. The constants hold from the start; the rest is set by InitSkinEngine before any
+// window exists.
 
 // The transparent colour of every skin image, mask and cache bitmap (full red and blue).
 constexpr TColor SkinKeyColor = 0xFF00FF;
@@ -28,8 +29,9 @@ struct TzCacheInfo {
 // Handed to painters when there is no parent image.
 inline constexpr TzCacheInfo EmptyCacheInfo{};
 
-// The engine's private window message; every window and control of the engine uses it.
-extern UINT SM_SKINCMD;
+// The engine's private window message; every window and control of the engine uses it. A
+// constant, so that no message can go out before start-up as 0, which is WM_NULL.
+constexpr UINT SM_SKINCMD = 0xA100;
 // Arrow-button length of skinned scroll bars when the skin gives none.
 extern int DefaultArrowSize;
 // The operating system is of the NT family.
@@ -40,8 +42,8 @@ extern HICON AppLargeIcon;
 // Forms register here while they are skinned.
 extern std::vector<TCustomForm*> SkinnedForms;
 
-// Registers the message name, fixes SM_SKINCMD at 0xA100, reads the platform, the scroll-bar
-// metric and the program's icons. Called once at program start.
+// Registers the message name, reads the platform, the scroll-bar metric and the program's
+// icons. Called once at program start.
 void InitSkinEngine();
 // Releases the icons and forgets the skinned forms; called once at program end.
 void DoneSkinEngine();

@@ -200,10 +200,14 @@ TUcStrings::~TUcStrings() = default;
 
 void TUcStrings::LoadFromFile(const WideString& FileName)
 {
-    TUcFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
-    FLoadedFileCharSet = DetectTextCharSet(&stream);
-    stream.SetPosition(0);
-    LoadFromStream(&stream);
+    OutOfMemoryAsError([&] {
+        TUcFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+        const TUcTextCharSet charSet = DetectTextCharSet(&stream);
+        stream.SetPosition(0);
+        LoadFromStream(&stream);
+        // Only a file that loaded names the character set: a failed load leaves the list as it was.
+        FLoadedFileCharSet = charSet;
+    });
 }
 
 void TUcStrings::LoadFromStream(TStream* Stream)
@@ -225,22 +229,24 @@ void TUcStrings::SaveToStream(TStream* Stream)
 void TUcStrings::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
 {
     TWideStringsUpdate update(this);
-    const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
-    WideString text;
-    if (charSet == csUnicodeText || charSet == csUnicodeSwappedText) {
-        const int32_t size = BytesToEnd(Stream);
-        // An odd last byte is no character and is left out.
-        if (size >= 2) {
-            text.resize(static_cast<size_t>(size / 2));
-            Stream->ReadBuffer(text.data(), static_cast<int32_t>(text.size() * sizeof(WideChar)));
-            if (charSet == csUnicodeSwappedText)
-                SwapWideByteOrder(text.data());
+    OutOfMemoryAsError([&] {
+        const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
+        WideString text;
+        if (charSet == csUnicodeText || charSet == csUnicodeSwappedText) {
+            const int32_t size = BytesToEnd(Stream);
+            // An odd last byte is no character and is left out.
+            if (size >= 2) {
+                text.resize(static_cast<size_t>(size / 2));
+                Stream->ReadBuffer(text.data(), static_cast<int32_t>(text.size() * sizeof(WideChar)));
+                if (charSet == csUnicodeSwappedText)
+                    SwapWideByteOrder(text.data());
+            }
+        } else {
+            const AnsiString bytes = ReadRest(Stream);
+            text = charSet == csUtf8Text ? Utf8ToWide(bytes.data(), bytes.size()) : AnsiToWide(bytes);
         }
-    } else {
-        const AnsiString bytes = ReadRest(Stream);
-        text = charSet == csUtf8Text ? Utf8ToWide(bytes.data(), bytes.size()) : AnsiToWide(bytes);
-    }
-    SetTextStr(text);
+        SetTextStr(text);
+    });
 }
 
 void TUcStrings::SaveToStreamWithMark(TStream* Stream, bool WithBOM)
@@ -454,15 +460,16 @@ void TUcStringList::Move(int CurIndex, int NewIndex)
 
 void TUcStringList::SetTextStr(const WideString& Value)
 {
-    if (FSorted) {
-        inherited::SetTextStr(Value);   // every line finds its place through AddObject
-        return;
-    }
     TWideStringsUpdate update(this);
-    Clear();
-    SetCapacity(CountWideTextLines(Value));
-    SplitWideText(Value, [this](const WideChar* b, const WideChar* e) {
-        InsertItem(FList.Count(), WideString(b, e), nullptr);
+    FList.Refill([&] {
+        if (FSorted) {
+            inherited::SetTextStr(Value);   // every line finds its place through AddObject
+            return;
+        }
+        SetCapacity(CountWideTextLines(Value));
+        SplitWideText(Value, [this](const WideChar* b, const WideChar* e) {
+            InsertItem(FList.Count(), WideString(b, e), nullptr);
+        });
     });
 }
 
@@ -612,43 +619,45 @@ void TUcStringList::LoadFromStreamDetect(TStream* Stream, bool DetectCharSet)
         return;
     }
     TWideStringsUpdate update(this);
-    const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
-    // The lines go straight into a new item array, sized from the lines of the first piece,
-    // that then takes the place of the old one: no second array, no second pass.
-    using Item = zstrlist::TStringItems<WideString>::Item;
-    std::unique_ptr<Item[]> items;
-    int count = 0;
-    int capacity = 0;
-    auto reserve = [&](int64_t Wanted) {
-        const int n = static_cast<int>(std::min<int64_t>(Wanted, INT_MAX / static_cast<int>(sizeof(Item))));
-        if (n <= capacity)
-            return;
-        auto list = std::make_unique<Item[]>(static_cast<size_t>(n));
-        std::move(items.get(), items.get() + count, list.get());
-        items = std::move(list);
-        capacity = n;
-    };
-    bool estimated = false;
-    TTextPieceReader::Run(
-        Stream, charSet,
-        [&](const WideChar* b, const WideChar* e) {
-            if (count == capacity) {
-                reserve(static_cast<int64_t>(capacity) + capacity / 2 + 16);
-                if (count == capacity)
-                    throw EOutOfMemory("Out of memory");
-            }
-            items[count++].S.assign(b, e);
-        },
-        [&](int32_t Done, int32_t Total) {
-            if (!estimated && Done > 0 && Done < Total)
-                reserve(static_cast<int64_t>(count) * Total / Done * 9 / 8 + 16);
-            estimated = true;
-        });
-    // Only now, with everything read, do the old items go.
-    Clear();
-    Changing();
-    FList.Adopt(std::move(items), count, capacity);
-    Changed();
+    OutOfMemoryAsError([&] {
+        const TUcTextCharSet charSet = DetectCharSet ? DetectTextCharSet(Stream) : csUnicodeText;
+        // The lines go straight into a new item array, sized from the lines of the first piece,
+        // that then takes the place of the old one: no second array, no second pass.
+        using Item = zstrlist::TStringItems<WideString>::Item;
+        std::unique_ptr<Item[]> items;
+        int count = 0;
+        int capacity = 0;
+        auto reserve = [&](int64_t Wanted) {
+            const int n = static_cast<int>(std::min<int64_t>(Wanted, INT_MAX / static_cast<int>(sizeof(Item))));
+            if (n <= capacity)
+                return;
+            auto list = std::make_unique<Item[]>(static_cast<size_t>(n));
+            std::move(items.get(), items.get() + count, list.get());
+            items = std::move(list);
+            capacity = n;
+        };
+        bool estimated = false;
+        TTextPieceReader::Run(
+            Stream, charSet,
+            [&](const WideChar* b, const WideChar* e) {
+                if (count == capacity) {
+                    reserve(static_cast<int64_t>(capacity) + capacity / 2 + 16);
+                    if (count == capacity)
+                        throw EOutOfMemory("Out of memory");
+                }
+                items[count++].S.assign(b, e);
+            },
+            [&](int32_t Done, int32_t Total) {
+                if (!estimated && Done > 0 && Done < Total)
+                    reserve(static_cast<int64_t>(count) * Total / Done * 9 / 8 + 16);
+                estimated = true;
+            });
+        // Only now, with everything read, do the old items go.
+        Clear();
+        Changing();
+        FList.Adopt(std::move(items), count, capacity);
+        Changed();
+    });
 }
 
 void TUcStringList::QuickSort(int L, int R, TUcStringListSortCompare Compare)

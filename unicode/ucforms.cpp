@@ -146,9 +146,13 @@ void TUcForm::CreateWindowHandle(const TCreateParams& Params)
 void TUcForm::DestroyWindowHandle()
 {
     if (PlatformIsUnicode && FHandle) {
+        // Looked up each time: the common controls may be loaded only after the first form
+        // went, and a window with flat scroll bars needs them by then.
         using TUninitializeFlatSB = BOOL(WINAPI*)(HWND);
-        static const auto uninitialize = reinterpret_cast<TUninitializeFlatSB>(
-            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("comctl32.dll"), "UninitializeFlatSB")));
+        HMODULE comctl = GetModuleHandleA("comctl32.dll");
+        const auto uninitialize = comctl ? reinterpret_cast<TUninitializeFlatSB>(reinterpret_cast<void*>(
+                                               GetProcAddress(comctl, "UninitializeFlatSB")))
+                                         : nullptr;
         if (uninitialize)
             uninitialize(FHandle);
     }

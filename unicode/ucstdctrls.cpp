@@ -71,9 +71,25 @@ template <class Base> void SetWideSelLength(Base* C, int Value)
     C->Base::SetSelLength(Value);
 }
 
+// A byte of the conversion code page as a character; Fallback when the byte alone is none
+// (a lead byte of a double-byte code page).
+WideChar WideOfAnsiByte(char C, WideChar Fallback)
+{
+    const WideString w = AnsiToWide(AnsiString(1, C));
+    return w.size() == 1 ? w[0] : Fallback;
+}
+
+// The library's single-byte password character for a wide one: its byte in the conversion
+// code page, "*" for a character of 256 or more or for one that page does not hold exactly
+// (the byte of the same value there would be another character).
 char AnsiPasswordChar(WideChar C)
 {
-    return C >= 256 ? '*' : static_cast<char>(static_cast<uint8_t>(C));
+    if (C == 0)
+        return 0;
+    if (C >= 256 || !CharMapsToAnsi(C))
+        return '*';
+    const AnsiString a = WideToAnsi(WideString(1, C));
+    return a.size() == 1 ? a[0] : '*';
 }
 
 bool EditableComboStyle(TCustomComboBox* Combo)
@@ -104,8 +120,7 @@ WideChar KeyOfMessage(TWinControl* Control, const TMessage& Message)
     WideChar key = WideCharOfCharMessage(Message);
     if (key == 0 || key >= 256 || UnicodeWindow(Control))
         return key;
-    WideString w = AnsiToWide(AnsiString(1, static_cast<char>(key)));
-    return w.size() == 1 ? w[0] : key;
+    return WideOfAnsiByte(static_cast<char>(key), key);
 }
 
 // The key back into the message: 0 consumes it; a key on a Unicode window is packed again.
@@ -150,7 +165,7 @@ WideChar GetEditWidePasswordChar(TCustomEdit* Edit, WideChar& PasswordChar)
 {
     // Somebody set the library's character behind the wide one: it wins.
     if (AnsiPasswordChar(PasswordChar) != Edit->PasswordChar())
-        PasswordChar = static_cast<WideChar>(static_cast<uint8_t>(Edit->PasswordChar()));
+        PasswordChar = Edit->PasswordChar() ? WideOfAnsiByte(Edit->PasswordChar(), L'*') : 0;
     return PasswordChar;
 }
 

@@ -1,5 +1,6 @@
 #include <doctest.h>
 #include "list_items.h"
+#include "fail_alloc.h"
 #include "classlib/inifiles.h"
 
 #include <vector>
@@ -126,6 +127,17 @@ TEST_CASE("INI files on disk")
     TMemIniFile ini(name);
     CHECK(ini.FileName() == name);
     CHECK(ini.ReadString("\xF0\xE0\xE7\xE4\xE5\xEB", "KEY", "") == "\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5");
+    // Memory used up while reading: the library's error, and a text read over the old one
+    // leaves the old values.
+    CHECK(FailEachAllocation([&] { TMemIniFile again(name); }, [] {}) > 5);
+    const auto oldValues = [&] {
+        CHECK(ini.ReadString("\xF0\xE0\xE7\xE4\xE5\xEB", "KEY", "") == "\xC7\xED\xE0\xF7\xE5\xED\xE8\xE5");
+        CHECK_FALSE(ini.SectionExists("GENERAL"));
+    };
+    TStringList sample;
+    sample.SetText(Sample);
+    CHECK(FailEachAllocation([&] { ini.SetStrings(&sample); }, oldValues) > 5);
+    CHECK(ini.ReadString("GENERAL", "Late", "") == "yes");
     DeleteFileA(name.c_str());
 
     TMemIniFile noFile;

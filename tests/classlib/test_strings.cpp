@@ -1,5 +1,6 @@
 #include <doctest.h>
 #include "list_items.h"
+#include "fail_alloc.h"
 #include "classlib/classes.h"
 
 #include <algorithm>
@@ -362,6 +363,32 @@ TEST_CASE("loading and saving text")
         DeleteFileA(name.c_str());
         CHECK_THROWS_AS(back.LoadFromFile(name), EFOpenError);
         CHECK(back.Count() == 3);   // a failed load leaves the list alone
+    }
+    SUBCASE("a load that fails anywhere keeps the old lines: a duplicate refused, memory used up")
+    {
+        l.SetSorted(true);
+        l.SetDuplicates(dupError);
+        Make({"old", "lines"}, &l);
+        const std::vector<AnsiString> old = Items(l);
+        TStringStream dup("b\ra\rb\r");
+        CHECK_THROWS_AS(l.LoadFromStream(&dup), EStringListError);
+        CHECK(Items(l) == old);
+        for (bool sorted : {true, false}) {
+            l.SetSorted(sorted);
+            const std::vector<AnsiString> before = Items(l);
+            TStringStream s("the first line of text\r\nthe second line of text\rthe third line of text\n\n"
+                            "the fifth line of text\r\n");
+            const int failures = FailEachAllocation(
+                [&] {
+                    s.SetPosition(0);
+                    l.LoadFromStream(&s);
+                },
+                [&] { CHECK(Items(l) == before); });
+            CHECK(failures > 5);
+            CHECK(l.Count() == 5);
+            l.Clear();
+            Make({"old", "lines"}, &l);
+        }
     }
 }
 

@@ -1,3 +1,4 @@
+#include "pixels.h"
 #include "skinfixtures.h"
 
 #include "skin/zgraphics.h"
@@ -84,7 +85,7 @@ const char* const FixtureOptions =
     "NOTNUM2=^0000,0010,0060,0030,00a0,0000,0000,0000,2,1,0,0\r\n"
     "ZEROCOUNT=@0000,0000,0030,0010,0,0\r\n"
     "OUTSIDE=@0500,0500,0600,0600,1,0\r\n"
-    "PARTLY=@0050,0000,0080,0010,1,0\r\n"
+    "PARTLY=@0040,0000,0070,0010,3,0\r\n"
     "BACKWARDS=@0040,0000,0010,0010,1,0\r\n"
     "OWN=!OWN.BMP!3!1!2!1!2!3!4\r\n"
     "OWNBORDER=!OWN.BMP!2!0!0!0!0!0!0\r\n"
@@ -309,16 +310,29 @@ TEST_CASE("skin records: every image value form")
         for (const char* key : {"SHORT1", "SHORT2", "SHORT3", "NOTNUM1", "NOTNUM2"})
             CHECK(MaskOf(r, "FORMS", key) == nullptr);
     }
-    SUBCASE("rectangles are cut to the master bitmap or dropped")
+    SUBCASE("rectangles stay as the skin states them; pixels are read inside the bitmap")
     {
-        CHECK(MaskOf(r, "FORMS", "OUTSIDE") == nullptr);
-        CHECK(MaskOf(r, "FORMS", "BACKWARDS") == nullptr);
-        const TzMaskData* m = MaskOf(r, "FORMS", "PARTLY");
+        CHECK(MaskOf(r, "FORMS", "BACKWARDS") == nullptr);   // states no picture
+        const TzMaskData* m = MaskOf(r, "FORMS", "OUTSIDE");
         REQUIRE(m);
-        CHECK(m->R == TRect(50, 0, 64, 10));
-        m = MaskOf(r, "FORMS", "ZEROCOUNT");
-        REQUIRE(m);
-        CHECK(m->ImageCount == 1);
+        CHECK(m->R == TRect(500, 500, 600, 600));
+        int zero = r.FindMaskIndexExact("FORMS", "ZEROCOUNT");
+        REQUIRE(zero >= 0);
+        CHECK(r.Mask(zero).ImageCount == 0);
+        CHECK(r.GetMaskFrameSize(zero).cx == 30);   // 0 frames count as 1
+        // Three frames running past the 64-pixel bitmap keep their width and place: the
+        // pressed frame is columns 60 to 69, of which 60 to 63 exist.
+        int partly = r.FindMaskIndexExact("FORMS", "PARTLY");
+        REQUIRE(partly >= 0);
+        m = &r.Mask(partly);
+        CHECK(m->R == TRect(40, 0, 70, 10));
+        CHECK(m->ImageCount == 3);
+        TSize frame = r.GetMaskFrameSize(partly);
+        CHECK(frame.cx == 10);
+        auto out = Filled24(10, 10, Grey);
+        CopyKeyed(out.get(), r.MasterBitmap(), 0, 0xFF00FF, TRect(60, 0, 70, 10), 0);
+        for (int x = 0; x < 10; ++x)
+            CHECK(Px(*out, x, 5) == (x < 4 ? MasterPixel(60 + x, 5) : Grey));
     }
     SUBCASE("! images of their own")
     {
@@ -339,16 +353,20 @@ TEST_CASE("skin records: every image value form")
         m = MaskOf(r, "FORMS", "OWNBORDER");
         REQUIRE(m);
         CHECK(m->ImgType == itisaBorder);
+        CHECK(m->ImageCount == 2);
+        CHECK(m->MaskType == 0);
         CHECK(m->WL == 5);   // 30 / (2 * 3)
         CHECK(m->WT == 6);   // 20 / 3
         // Each record has its own copy.
         CHECK(MaskOf(r, "FORMS", "OWN")->Bmp.get() != m->Bmp.get());
         for (const char* key : {"LOWERBMP", "NOFILE", "BROKENFILE", "FEWWORDS", "BADTYPE"})
             CHECK(MaskOf(r, "FORMS", key) == nullptr);
-        m = MaskOf(r, "FORMS", "NEGATIVE");
+        m = MaskOf(r, "FORMS", "NEGATIVE");   // kept as stated; the divisions count 1 and 0
         REQUIRE(m);
-        CHECK(m->ImageCount == 1);
-        CHECK(m->MaskType == 0);
+        CHECK(m->ImageCount == 0);
+        CHECK(m->MaskType == -1);
+        CHECK(m->WL == 10);   // 30 / (1 * 3)
+        CHECK(m->WT == 6);    // 20 / ((0 + 1) * 3)
     }
     SUBCASE("# rectangles in words")
     {
@@ -366,10 +384,10 @@ TEST_CASE("skin records: every image value form")
         CHECK(m->ImageCount == 1);
         CHECK(m->MaskType == 0);
         CHECK(m->DrawMode == 0);
-        m = MaskOf(r, "FORMS", "HASHNEG");
+        m = MaskOf(r, "FORMS", "HASHNEG");   // as stated: 0 and -2
         REQUIRE(m);
-        CHECK(m->ImageCount == 1);
-        CHECK(m->MaskType == 0);
+        CHECK(m->ImageCount == 0);
+        CHECK(m->MaskType == -2);
         CHECK(m->DrawMode == 1);
         CHECK(MaskOf(r, "FORMS", "HASHBAD") == nullptr);
         CHECK(MaskOf(r, "FORMS", "HASHONLY") == nullptr);
@@ -451,12 +469,15 @@ TEST_CASE("skin records: mask lookups, frames and margins")
     TSize s = r.GetMaskFrameSize(border);   // 60 x 20, 2 frames over a mask half
     CHECK(s.cx == 30);
     CHECK(s.cy == 10);
-    s = r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "OWN"));   // own 30 x 20, 3 frames
-    CHECK(s.cx == 10);
-    CHECK(s.cy == 10);
-    s = r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "JPEGTEX"));   // one frame
-    CHECK(s.cx == 16);
-    CHECK(s.cy == 8);
+    // A bitmap of its own is three frames over a mask half, whatever its value counts.
+    for (const char* key : {"OWN", "OWNBORDER", "NEGATIVE"}) {
+        s = r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", key));   // 30 x 20
+        CHECK(s.cx == 10);
+        CHECK(s.cy == 10);
+    }
+    s = r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "JPEGTEX"));   // 16 x 8
+    CHECK(s.cx == 5);
+    CHECK(s.cy == 4);
     CHECK(r.GetMaskFrameSize(-1).cx == 0);
 
     int frame = r.FindMaskIndexExact("EDIT", "FRAME");
@@ -680,7 +701,7 @@ TEST_CASE("skin records: internal skins kept as structured data")
     rect.PropertyName = "BORDERSMASK";
     rect.Left = 0;
     rect.Top = 0;
-    rect.Right = 90;   // cut to the master bitmap
+    rect.Right = 90;   // past the master bitmap: kept
     rect.Bottom = 30;
     rect.ImageCount = 0;   // three frames over a mask half
     rect.MaskType = 5;
@@ -719,14 +740,14 @@ TEST_CASE("skin records: internal skins kept as structured data")
     CHECK(e.HotTCLeft == -1);
     CHECK(e.GradientArray.size() == 1);
 
-    REQUIRE(r.MaskCount() == 2);
+    REQUIRE(r.MaskCount() == 3);   // OUTSIDE too
     const TzMaskData* m = MaskOf(r, "EDIT", "BORDERSMASK");
     REQUIRE(m);
-    CHECK(m->R == TRect(0, 0, 64, 30));
+    CHECK(m->R == TRect(0, 0, 90, 30));
     CHECK(m->ImageCount == 3);
     CHECK(m->MaskType == 1);
     CHECK(m->WL == 0);   // no margin rule for stored images: the lookups supply it
-    CHECK(r.MaskMarginLeft(r.FindMaskIndexExact("EDIT", "BORDERSMASK")) == 7);
+    CHECK(r.MaskMarginLeft(r.FindMaskIndexExact("EDIT", "BORDERSMASK")) == 10);
     m = MaskOf(r, "EDIT", "GLYPH");
     REQUIRE(m);
     REQUIRE(m->Bmp);
@@ -760,10 +781,11 @@ TEST_CASE("skin records: damaged option text and pictures")
         const TzGeneralData& x = SectionOf(r, "X]");
         CHECK(x.Color == 0xFFFFFF);
         CHECK(x.Bevel == cbNone);
-        // No master bitmap is named: even the rectangles that read have nothing to lie in.
-        CHECK(r.MaskCount() == 0);
+        // No master bitmap is named: the one rectangle that reads is kept all the same.
+        REQUIRE(r.MaskCount() == 1);
+        CHECK(r.Mask(0).R == TRect(-1, 0, 10, 10));
     }
-    SUBCASE("a master bitmap that is damaged drops every rectangle of it")
+    SUBCASE("a master bitmap that is damaged keeps the rectangles stated in it")
     {
         WideString dir = FixtureFolder("badmaster");
         Bytes bad = ToBytes("BM this is not a bitmap at all");
@@ -771,8 +793,10 @@ TEST_CASE("skin records: damaged option text and pictures")
         TSkSkinRecords r;
         LoadFolder(r, dir);
         CHECK_FALSE(r.MasterBitmap());
-        CHECK(MaskOf(r, "GLOBALINFO", "BOXCHECKED") == nullptr);
-        CHECK(MaskOf(r, "FORMS", "OWN") != nullptr);   // own pictures still load
+        const TzMaskData* m = MaskOf(r, "GLOBALINFO", "BOXCHECKED");
+        REQUIRE(m);
+        CHECK(m->R == TRect(0, 0, 30, 10));
+        CHECK(MaskOf(r, "FORMS", "OWN") != nullptr);
         CHECK(r.SectionCount() == 11);
     }
     SUBCASE("bitmaps claiming absurd sizes")

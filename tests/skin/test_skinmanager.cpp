@@ -588,16 +588,27 @@ TEST_CASE("skin manager: the name setter while active")
         m->SetSkinName(L"One");
         form->Take();
 
-        SUBCASE("a receiver that sets the name again only stores it")
+        SUBCASE("a name set while the skin changes is applied before the change ends")
         {
             form->OnCommand = [&](uint16_t c) {
                 if (c == SKCMD_NEWSKIN)
                     m->SetSkinName(L"One");
             };
             m->SetSkinName(L"Two");
-            CHECK(form->Take() == Applied);
-            CHECK(m->SkinName() == L"One");   // stored, not loaded
-            CHECK(m->SkinInfo() == "2");
+            std::vector<uint16_t> twice = Applied;
+            twice.insert(twice.end(), Applied.begin(), Applied.end());
+            CHECK(form->Take() == twice);   // Two, then One
+            CHECK(m->SkinName() == L"One");
+            CHECK(m->SkinInfo() == "1");
+            // A receiver that never settles: after a few rounds the name is the applied skin's.
+            bool flip = false;
+            form->OnCommand = [&](uint16_t c) {
+                if (c == SKCMD_NEWSKIN)
+                    m->SetSkinName((flip = !flip) ? L"One" : L"Two");
+            };
+            m->SetSkinName(L"Two");
+            CHECK(form->Take().size() == 4 * Applied.size());
+            CHECK(m->SkinInfo() == (m->SkinName() == L"One" ? "1" : "2"));
             form->OnCommand = nullptr;
         }
         SUBCASE("a name that vanished switches off once, without coming back through Active")
@@ -635,7 +646,7 @@ TEST_CASE("skin manager: hue, saturation and common sections")
             CHECK_FALSE(SkinIsChanging);
             CHECK(m->SectionCount() == 0);
         }
-        SUBCASE("with a skin it is read again and every form refreshed")
+        SUBCASE("with a skin it is read again and applied as a new one")
         {
             m->SetSkinName(L"Fold");
             int button = m->FindSectionIndex("BUTTON");
@@ -643,15 +654,28 @@ TEST_CASE("skin manager: hue, saturation and common sections")
             CHECK(m->Section(button).Color == 255);
             form->Take();
             m->SetHueOffset(120);
-            CHECK(form->Take() == std::vector<uint16_t>{SKCMD_FADEDONE, SKCMD_REFRESH});
+            // The old records are gone: the new-skin command makes every receiver resolve its
+            // indexes again before the refresh.
+            CHECK(form->Params == std::vector<LPARAM>(3, reinterpret_cast<LPARAM>(&*m)));
+            CHECK(form->Take() == Applied);
             CHECK(m->Section(m->FindSectionIndex("BUTTON")).Color == ChangeHue(120, 255));
             CHECK(m->Section(m->FindSectionIndex("BUTTON")).Color != 255);
             CHECK_FALSE(SkinIsChanging);
             m->SetHueOffset(120);   // unchanged: nothing
             CHECK(form->Take().empty());
+            // Set while a skin change runs: that change reads the new colours, once.
+            struct Hue {
+                TzSkinManager* M;
+                void Set(TObject*) { M->SetHueOffset(240); }
+            } hue{&*m};
+            m->OnBeforeChange = MakeMethod<&Hue::Set>(&hue);
+            m->SetSkinName(L"Fold");
+            m->OnBeforeChange = nullptr;
+            CHECK(form->Take() == Applied);
+            CHECK(m->Section(m->FindSectionIndex("BUTTON")).Color == ChangeHue(240, 255));
             m->SetSaturation(100);
             CHECK(m->Saturation() == 100);
-            CHECK(form->Take() == std::vector<uint16_t>{SKCMD_FADEDONE, SKCMD_REFRESH});
+            CHECK(form->Take() == Applied);
         }
         SUBCASE("common sections lose their blanks and reload the skin")
         {
@@ -1184,11 +1208,12 @@ TEST_CASE("skin manager: the menu painter it keeps and the application window's 
     REQUIRE(DefaultManager == nullptr);
     const WideString dir = FreshFolder("menus");
     MakeFolderSkin(dir, L"Fold", "1");
-    SkinEngineHooks.CreateMenuPainter = [](TzSkinManager*) -> TzSkinMenuPainter* { return new TFakeMenus; };
     TFakeMenus::Log.clear();
     {
+        // Made before the menus start up, as a manager read from form data may be.
         TManagerHolder m;
-        REQUIRE(m->SkinableMenus());
+        CHECK_FALSE(m->SkinableMenus());
+        SkinEngineHooks.CreateMenuPainter = [](TzSkinManager*) -> TzSkinMenuPainter* { return new TFakeMenus; };
         m->SetSkinDirectory(Without(dir));
         m->SetSkinName(L"Fold");
         CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset"});
@@ -1197,12 +1222,12 @@ TEST_CASE("skin manager: the menu painter it keeps and the application window's 
         m->SetSkinnedPopups(true);
         CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on"});
         // The default manager hooks the application's window for the menus' messages.
-        SendMessageW(Application->Handle(), 0xBCB4, 0, 77);
-        SendMessageW(Application->Handle(), 0xBCB3, 0, 5);
+        SendMessageW(Application->Handle(), SM_MENUPOPUPWINDOW, 0, 77);
+        SendMessageW(Application->Handle(), SM_MENUITEMPOPUP, 0, 5);
         CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on", "popup 77", "item 5"});
     }
     TFakeMenus::Log.clear();
-    SendMessageW(Application->Handle(), 0xBCB4, 0, 77);   // unhooked with the manager
+    SendMessageW(Application->Handle(), SM_MENUPOPUPWINDOW, 0, 77);   // unhooked with the manager
     CHECK(TFakeMenus::Log.empty());
     SkinEngineHooks.CreateMenuPainter = nullptr;
 }

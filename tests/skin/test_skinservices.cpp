@@ -57,7 +57,8 @@ Z_CLASS_IMPL(TPropProbe, TPersistent, Z_PROP_INT(TPropProbe, Size, 0),
 
 TEST_CASE("engine start-up: the window message, metrics, platform and icons")
 {
-    CHECK(SM_SKINCMD == 0xA100);
+    // Fixed before any start-up: a message sent early is never WM_NULL.
+    static_assert(SM_SKINCMD == 0xA100);
     CHECK(RegisterWindowMessageA("SM_SKINCMD") >= 0xC000);   // registered by name as well
     CHECK(DefaultArrowSize == GetSystemMetrics(SM_CXHSCROLL));
     CHECK(SkinIsNTPlatform);
@@ -81,7 +82,7 @@ TEST_CASE("engine start-up: the window message, metrics, platform and icons")
     }
     // Running the start-up again gives the same state and does not leak the icons.
     InitSkinEngine();
-    CHECK(SM_SKINCMD == 0xA100);
+    CHECK(AppSmallIcon != nullptr);
 }
 
 TEST_CASE("engine message box: one replaceable routine chooses caption, icon and buttons")

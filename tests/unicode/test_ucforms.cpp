@@ -86,6 +86,15 @@ public:
 };
 Z_CLASS_IMPL(THintTarget, TCustomControl)
 
+// The mouse over Control, then the idle steps of the application that follow it.
+void HoverAndIdle(TControl* Control, TCustomForm* Form)
+{
+    const TPoint p = Control->ClientToScreen(TPoint(4, 4));
+    SetCursorPos(p.X, p.Y);
+    Application->DoMouseIdle();
+    Form->UpdateActions();
+}
+
 int g_titleSets = 0;
 LRESULT WINAPI CountingTitleProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
 {
@@ -334,6 +343,34 @@ TEST_CASE("the application's wide hint reaches hint targets once, through a wide
     UcApplication->SetHint(L"");
 }
 
+TEST_CASE("the application's wide hint follows the control under the mouse")
+{
+    auto form = std::make_unique<TUcForm>(nullptr);
+    form->SetBounds(140, 140, 260, 140);
+    auto* a = new THookEdit(form.get());
+    a->SetParent(form.get());
+    a->SetBounds(8, 8, 100, 24);
+    auto* b = new THookEdit(form.get());
+    b->SetParent(form.get());
+    b->SetBounds(120, 8, 100, 24);
+    SetControlWideHint(a, L"short|" + Omega);
+    SetControlWideHint(b, CyrFile);
+    form->SetHint(Sigma);
+    form->Show();
+    SetForegroundWindow(form->Handle());
+    Pump();
+    HoverAndIdle(a, form.get());
+    CHECK(Application->MouseControl() == a);
+    CHECK(UcApplication->Hint() == Omega);   // the long part
+    HoverAndIdle(b, form.get());
+    CHECK(UcApplication->Hint() == CyrFile);
+    // A control without a hint of its own shows its parent's.
+    SetControlWideHint(b, L"");
+    HoverAndIdle(b, form.get());
+    CHECK(UcApplication->Hint() == Sigma);
+    UcApplication->SetHint(L"");
+}
+
 TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unicode form")
 {
     REQUIRE(Application->MainForm() == nullptr);
@@ -352,6 +389,17 @@ TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unic
             CHECK((c->ControlStyle() & csActionClient) != 0);
         }
     CHECK(idle == 1);
+    // Its idle step gives the application the wide hint of the control under the mouse.
+    main->SetBounds(140, 140, 260, 140);
+    auto* edit = new THookEdit(main);
+    edit->SetParent(main);
+    SetControlWideHint(edit, L"|" + Omega);
+    main->Show();
+    SetForegroundWindow(main->Handle());
+    Pump();
+    HoverAndIdle(edit, main);
+    CHECK(UcApplication->Hint() == Omega);
+    UcApplication->SetHint(L"");
     // Made once.
     PostMessageA(main->Handle(), WM_NULL, 0, 0);
     Pump();

@@ -34,6 +34,28 @@ TEST_CASE("the hot key of a wide caption")
         CHECK_FALSE(MatchesWideAccelerator('s', L"&&Save"));
         CHECK_FALSE(MatchesWideAccelerator('s', L"Save"));
     }
+    SUBCASE("key bytes of the upper half are characters of the keyboard's code page")
+    {
+        // A Russian keyboard layout, whatever the code page of the program's text.
+        TRestore<UINT> cp(DefaultConversionCodePage);
+        DefaultConversionCodePage = 1252;
+        HKL before = GetKeyboardLayout(0);
+        HKL russian = LoadKeyboardLayoutA("00000419", KLF_ACTIVATE);
+        REQUIRE(russian);
+        ActivateKeyboardLayout(russian, 0);
+        CHECK(LOWORD(reinterpret_cast<uintptr_t>(GetKeyboardLayout(0))) == 0x0419);
+        CHECK(KeyboardLayoutCodePage() == 1251u);
+        bool letters = true;
+        for (uint16_t b = 0xC0; b <= 0xFF; ++b)   // А .. я
+            letters = letters && KeyCharToWide(b) == static_cast<WideChar>(0x0410 + (b - 0xC0));
+        CHECK(letters);
+        CHECK(KeyCharToWide(0xA8) == 0x0401);   // Ё
+        CHECK(KeyCharToWide(0xB9) == 0x2116);   // №
+        CHECK(MatchesWideAccelerator(0xE6, L"&\x0416\x0430\x043D\x0440"));   // ж, &Жанр
+        CHECK(MatchesWideAccelerator(0xB8, L"&\x0401\x0436"));                // ё, &Ёж
+        CHECK_FALSE(MatchesWideAccelerator(0xE6, L"&\x00C6"));                 // not Æ of 1252
+        ActivateKeyboardLayout(before, 0);
+    }
 }
 
 TEST_CASE("stripping hot keys and comparing captions")

@@ -307,6 +307,22 @@ TEST_CASE("a Unicode edit shows its wide password character")
         CHECK(SendMessageW(wnd, EM_GETPASSWORDCHAR, 0, 0) == 0);
         CHECK(edit->WidePasswordChar() == 0);
     }
+    SUBCASE("bytes of the upper half go through the code page")
+    {
+        TRestore<UINT> cp(DefaultConversionCodePage);
+        DefaultConversionCodePage = 1251;
+        edit->SetPasswordChar('\x95');   // the bullet of 1251, not the control character U+0095
+        CHECK(edit->WidePasswordChar() == 0x2022);
+        edit->RecreateWnd();
+        CHECK(SendMessageW(edit->Handle(), EM_GETPASSWORDCHAR, 0, 0) == 0x2022);
+        edit->SetWidePasswordChar(0x00A7);   // § is 0xA7 in 1251 too
+        CHECK(edit->PasswordChar() == '\xA7');
+        CHECK(edit->WidePasswordChar() == 0x00A7);
+        edit->SetWidePasswordChar(0x00D7);   // × is not in 1251, where 0xD7 is Ч
+        CHECK(edit->PasswordChar() == '*');
+        CHECK(edit->WidePasswordChar() == 0x00D7);
+        CHECK(SendMessageW(edit->Handle(), EM_GETPASSWORDCHAR, 0, 0) == 0x00D7);
+    }
 }
 
 TEST_CASE("the selection of a Unicode edit counts UTF-16 units")
@@ -958,6 +974,45 @@ TEST_CASE("auto-completion of a drop-down combo box")
                                                "csSimple and csDropDown style combo boxes."),
                              EAssertionFailed);
     }
+}
+
+namespace {
+std::vector<std::pair<UINT, WPARAM>> g_childMessages;
+LRESULT CALLBACK RecordingChildProc(HWND, UINT Msg, WPARAM WParam, LPARAM)
+{
+    g_childMessages.emplace_back(Msg, WParam);
+    return 42;
+}
+} // namespace
+
+TEST_CASE("IME input and replaced selections reach a combo box's edit part in UTF-16")
+{
+    TTestForm f;
+    auto* combo = f.Add<TWideCombo>();
+    combo->Handle();
+    HWND edit = combo->EditHandle();
+    REQUIRE(edit);
+    // Chinese has no ANSI form: one converted on the way would come out as something else.
+    SendMessageW(edit, WM_IME_CHAR, 0x4E2D, 0);
+    CHECK(GetControlWideText(combo) == L"\x4E2D");
+    CHECK(combo->KeysSeen.size() == 1);   // typed, as a character
+    SendMessageW(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(L"\x6587!"));
+    CHECK(GetControlWideText(combo) == L"\x4E2D\x6587!");
+
+    // The composition goes to the edit part's own procedure as it came; other messages are
+    // left to the library, and a child that is not Unicode gets nothing of this.
+    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 8, 8, f.Form->Handle(), nullptr, nullptr, nullptr);
+    HWND ansiChild = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 8, 8, f.Form->Handle(), nullptr, nullptr, nullptr);
+    g_childMessages.clear();
+    TMessage composition{WM_IME_COMPOSITION, 0x4E2D, 0x800, 0};   // GCS_RESULTSTR
+    CHECK(HandleComboWndProcWide(combo, composition, child, &RecordingChildProc, nullptr));
+    CHECK(composition.Result == 42);
+    TMessage key{WM_KEYDOWN, VK_LEFT, 0, 0};
+    CHECK_FALSE(HandleComboWndProcWide(combo, key, child, &RecordingChildProc, nullptr));
+    CHECK_FALSE(HandleComboWndProcWide(combo, composition, ansiChild, &RecordingChildProc, nullptr));
+    CHECK(g_childMessages == std::vector<std::pair<UINT, WPARAM>>{{WM_IME_COMPOSITION, 0x4E2D}});
+    DestroyWindow(child);
+    DestroyWindow(ansiChild);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include <doctest.h>
 #include "unicode/ucclasses.h"
 #include "wide_lists_test_util.h"
+#include "fail_alloc.h"
 #include "unicode/ucsysutils.h"
 
 using namespace widetest;
@@ -348,5 +349,28 @@ TEST_CASE("large files read in pieces give the same lines as read whole")
         L.Add(L"old");
         CHECK_THROWS_AS(L.LoadFromStream(&s), EReadError);
         CHECK(Items(L) == W{L"old"});
+
+        // A sorted list refusing a duplicate keeps its lines and the character set it had.
+        const WideString name = TestFilePath(L"textload.txt");
+        WriteBytes(name, "\xEF\xBB\xBF" "b\na\nb\n");
+        TUcStringList S;
+        S.SetSorted(true);
+        S.SetDuplicates(dupError);
+        S.Add(L"old");
+        CHECK_THROWS_AS(S.LoadFromFile(name), EStringListError);
+        CHECK(Items(S) == W{L"old"});
+        CHECK(S.LoadedFileCharSet() == csUnicodeText);
+        // Memory used up anywhere in a load, sorted or not: EOutOfMemory, and nothing changed.
+        WriteBytes(name, "\xEF\xBB\xBF" + Utf8Of(L"первая строка\r\nвторая строка\rтретья строка\n\nпятая строка\x2028шестая строка"));
+        for (TUcStringList* list : {&L, &S}) {
+            const W before = Items(*list);
+            const auto kept = [&] {
+                CHECK(Items(*list) == before);
+                CHECK(list->LoadedFileCharSet() == csUnicodeText);
+            };
+            CHECK(FailEachAllocation([&] { list->LoadFromFile(name); }, kept) > 5);
+            CHECK(list->Count() == 6);
+            CHECK(list->LoadedFileCharSet() == csUtf8Text);
+        }
     }
 }

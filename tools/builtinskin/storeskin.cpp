@@ -58,7 +58,9 @@ void StoreImage(const TzMaskData& M, TzSkinImage* S)
         S->SetRight(M.R.Right);
         S->SetBottom(M.R.Bottom);
     }
-    S->SetImageCount(M.ImageCount);
+    // A stored count of 0 reads back as three frames over a mask half; a stated 0 counts as
+    // one frame.
+    S->SetImageCount(M.ImageCount == 0 ? 1 : M.ImageCount);
     S->SetMaskType(M.MaskType);
     S->SetBorderWidth(M.BorderWidth);
     S->SetStretchMode(M.DrawMode);

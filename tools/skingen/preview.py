@@ -58,6 +58,9 @@ class SkinView:
                     if rec['file']:
                         w, h, rows = self._bmp(rec['file'])
                         rect = (0, 0, w, h)
+                        # Frames as the engine takes them from a bitmap of its own: three
+                        # over a mask half, whatever the value counts.
+                        rec = dict(rec, count=3, masktype=1)
                         if rec['margins'] == (0, 0, 0, 0):
                             mx, my = w // 9, h // 6
                             rec['margins'] = (mx, my, mx, my)

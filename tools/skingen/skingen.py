@@ -233,6 +233,9 @@ class Skin:
         return ('#', name, img, bw, drawmode)
 
     def own(self, filename, img, imgtype, margins):
+        # The engine takes a third of the width and half the height of any bitmap of its own
+        # as its frame, whatever the value's counts say.
+        assert len(img.frames) == 3 and img.masked
         self.files[filename] = img
         return '!%s!%d!%d!%d!%d!%d!%d!%d' % ((filename, len(img.frames), 1 if img.masked else 0, imgtype)
                                            + tuple(margins))
