@@ -13,6 +13,7 @@ bool SkinIsNTPlatform = false;
 HICON AppSmallIcon = nullptr;
 HICON AppLargeIcon = nullptr;
 std::vector<TCustomForm*> SkinnedForms;
+int (*SkinSystemMajorVersion)() = &DefaultSystemMajorVersion;
 
 namespace {
 
@@ -33,6 +34,13 @@ void FreeIcon(HICON& Icon)
 }
 
 } // namespace
+
+int DefaultSystemMajorVersion()
+{
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    return GetVersionExW(&info) ? int(info.dwMajorVersion) : 0;
+}
 
 void InitSkinEngine()
 {
