@@ -1,20 +1,18 @@
 // The timer: when the system timer runs, ticks through its window, exceptions inside a tick,
-// and a timer freed by its own tick.
+// and a timer freed or released by its own tick.
 #include <doctest.h>
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"
 
-#include <memory>
-
 namespace {
 
-// Whether the system timer of the timer's window runs (it keeps running).
+// Whether the system timer of the timer's window runs (it goes on running).
 bool SystemTimerRuns(TTimer& T)
 {
-    if (!KillTimer(T.WindowHandle(), 1))
-        return false;
-    SetTimer(T.WindowHandle(), 1, T.Interval(), nullptr);
-    return true;
+    const bool runs = KillTimer(T.WindowHandle(), 1);
+    if (runs)
+        SetTimer(T.WindowHandle(), 1, T.Interval(), nullptr);
+    return runs;
 }
 
 struct TTicks {
@@ -22,47 +20,35 @@ struct TTicks {
     TObject* Sender = nullptr;
     TTimer* FreeOnTick = nullptr;
     bool Throw = false;
+    AnsiString Caught;
+    TObject* CaughtSender = nullptr;
     void OnTimer(TObject* S)
     {
         ++Count;
         Sender = S;
-        if (FreeOnTick)
-            delete FreeOnTick;
+        delete FreeOnTick;
         if (Throw)
             throw Exception("thrown by a tick");
+    }
+    void OnException(TObject* S, Exception* E)
+    {
+        CaughtSender = S;
+        Caught = E->Message();
     }
 };
 
 // A timer whose tick releases it and then goes on using itself.
-class TReleasingTimer : public TTimer {
-public:
+struct TReleasingTimer : TTimer {
     using TTimer::TTimer;
-    int Work = 0;
     bool* Gone = nullptr;
     ~TReleasingTimer() override { *Gone = true; }
     void Timer() override
     {
         TTickScope tick(this);
         Release();
-        ++Work;   // still here: the release waits for the end of the tick
-        CHECK_FALSE(*Gone);
+        CHECK_FALSE(*Gone);   // the release waits for the end of the tick
     }
 };
-
-struct TCatcher {
-    AnsiString Message;
-    TObject* Sender = nullptr;
-    void OnException(TObject* S, Exception* E)
-    {
-        Sender = S;
-        Message = E->Message();
-    }
-};
-
-void SendTick(HWND Wnd)
-{
-    SendMessageA(Wnd, WM_TIMER, 1, 0);
-}
 
 } // namespace
 
@@ -70,7 +56,7 @@ TEST_CASE("a timer runs only while enabled with an interval and a handler, and t
 {
     TTimer t(nullptr);
     TTicks ticks;
-    CHECK_FALSE(SystemTimerRuns(t));   // no handler yet
+    CHECK_FALSE(SystemTimerRuns(t));
     t.SetOnTimer(MakeMethod<&TTicks::OnTimer>(&ticks));
     CHECK(SystemTimerRuns(t));
     t.SetInterval(0);
@@ -78,83 +64,49 @@ TEST_CASE("a timer runs only while enabled with an interval and a handler, and t
     t.SetInterval(5);
     t.SetEnabled(false);
     CHECK_FALSE(SystemTimerRuns(t));
-
-    SendTick(t.WindowHandle());
-    CHECK(ticks.Count == 1);
-    CHECK(ticks.Sender == &t);
-
+    SendMessageA(t.WindowHandle(), WM_TIMER, 1, 0);
+    CHECK((ticks.Count == 1 && ticks.Sender == &t));
     // A real tick of the system, waited for at most two seconds.
     t.SetEnabled(true);
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (ticks.Count == 1 && GetTickCount() - start < 2000) {
+    for (const DWORD start = GetTickCount(); ticks.Count == 1 && GetTickCount() - start < 2000;) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
+        Application->ProcessMessages();
     }
     CHECK(ticks.Count > 1);
 }
 
-TEST_CASE("an exception in a tick goes to the application with the timer as sender")
+TEST_CASE("a timer freed or released inside its own tick; exceptions go to the application")
 {
-    TCatcher catcher;
-    auto saved = Application->OnException;
-    Application->OnException = MakeMethod<&TCatcher::OnException>(&catcher);
-    TTimer t(nullptr);
     TTicks ticks;
+    auto saved = Application->OnException;
+    Application->OnException = MakeMethod<&TTicks::OnException>(&ticks);
+    TTimer kept(nullptr);
     ticks.Throw = true;
-    t.SetOnTimer(MakeMethod<&TTicks::OnTimer>(&ticks));
-    SendTick(t.WindowHandle());
-    Application->OnException = saved;
-    CHECK(catcher.Message == "thrown by a tick");
-    CHECK(catcher.Sender == &t);
-}
+    kept.SetOnTimer(MakeMethod<&TTicks::OnTimer>(&ticks));
+    SendMessageA(kept.WindowHandle(), WM_TIMER, 1, 0);
+    CHECK((ticks.Caught == "thrown by a tick" && ticks.CaughtSender == &kept));
 
-TEST_CASE("a timer freed inside its own tick")
-{
-    SUBCASE("by its OnTimer handler")
-    {
-        auto* t = new TTimer(nullptr);
-        HWND wnd = t->WindowHandle();
-        TTicks ticks;
-        ticks.FreeOnTick = t;
-        t->SetOnTimer(MakeMethod<&TTicks::OnTimer>(&ticks));
-        SendTick(wnd);
-        CHECK(ticks.Count == 1);
-        CHECK_FALSE(IsWindow(wnd));
-    }
-    SUBCASE("by an exception handler after the handler freed it")
-    {
-        TCatcher catcher;
-        auto saved = Application->OnException;
-        Application->OnException = MakeMethod<&TCatcher::OnException>(&catcher);
-        auto* t = new TTimer(nullptr);
-        TTicks ticks;
-        ticks.FreeOnTick = t;
-        ticks.Throw = true;
-        t->SetOnTimer(MakeMethod<&TTicks::OnTimer>(&ticks));
-        SendTick(t->WindowHandle());
-        Application->OnException = saved;
-        CHECK(catcher.Message == "thrown by a tick");
-        CHECK(catcher.Sender == nullptr);   // the timer is no more
-    }
-    SUBCASE("released: after the tick, from the system or called directly")
-    {
+    // Freed by its handler, which then throws: the application hears of no timer.
+    ticks.FreeOnTick = new TTimer(nullptr);
+    HWND wnd = ticks.FreeOnTick->WindowHandle();
+    ticks.FreeOnTick->SetOnTimer(MakeMethod<&TTicks::OnTimer>(&ticks));
+    SendMessageA(wnd, WM_TIMER, 1, 0);
+    CHECK((ticks.Caught == "thrown by a tick" && ticks.CaughtSender == nullptr));
+    CHECK_FALSE(IsWindow(wnd));
+    ticks.FreeOnTick = nullptr;
+    Application->OnException = saved;
+
+    // Released: after a tick from the system or called directly, at once outside a tick.
+    for (int how = 0; how < 3; ++how) {
         bool gone = false;
         auto* t = new TReleasingTimer(nullptr);
         t->Gone = &gone;
-        SendTick(t->WindowHandle());
-        CHECK(gone);
-        gone = false;
-        t = new TReleasingTimer(nullptr);
-        t->Gone = &gone;
-        t->Timer();
-        CHECK(gone);
-        // Outside a tick a release frees at once.
-        gone = false;
-        t = new TReleasingTimer(nullptr);
-        t->Gone = &gone;
-        t->Release();
+        if (how == 0)
+            SendMessageA(t->WindowHandle(), WM_TIMER, 1, 0);
+        else if (how == 1)
+            t->Timer();
+        else
+            t->Release();
         CHECK(gone);
     }
 }
