@@ -1,6 +1,7 @@
 #include "skin/zskinservices.h"
 
 #include "skin/zcontrolutils.h"
+#include "skin/zoutputwindow.h"
 
 #include "classlib/forms.h"
 #include "unicode/ucsysutils.h"
@@ -62,6 +63,7 @@ void InitSkinEngine()
     }
     SkinnedForms.clear();
     InitControlUtils();
+    InitOutputWindow();
 }
 
 void DoneSkinEngine()
