@@ -1,3 +1,4 @@
+#include "classlib/gdihandles.h"
 #include "skin/zfade.h"
 
 #include "classlib/forms.h"
@@ -154,9 +155,9 @@ void TzFadeTimer::FadeStep()
         return;
     HWND wnd = nullptr;
     HDC frameDC = FrameDC(control, wnd);
-    TSkWindowDC dc(wnd, frameDC);
-    if (dc.DC())
-        BitBlt(dc.DC(), 0, 0, frame->Width(), frame->Height(), frame->Canvas()->Handle(), 0, 0, SRCCOPY);
+    TAdoptedDC dc(wnd, frameDC);
+    if (dc)
+        BitBlt(dc.Handle(), 0, 0, frame->Width(), frame->Height(), frame->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
 void TzFadeTimer::Timer()

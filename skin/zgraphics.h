@@ -204,26 +204,6 @@ void StretchBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, cons
 // ---------------------------------------------------------------------------------------
 // Bitmap and DC utilities.
 
-// A window's DC (GetDC, GetWindowDC, a control's GetDeviceContext) released at the end of
-// the scope; DC() is null when there was none.
-class TSkWindowDC {
-public:
-    TSkWindowDC(HWND Wnd, HDC DC) : FWnd(Wnd), FDC(DC) {}
-    explicit TSkWindowDC(HWND Wnd) : FWnd(Wnd), FDC(GetDC(Wnd)) {}
-    ~TSkWindowDC()
-    {
-        if (FDC)
-            ReleaseDC(FWnd, FDC);
-    }
-    TSkWindowDC(const TSkWindowDC&) = delete;
-    TSkWindowDC& operator=(const TSkWindowDC&) = delete;
-    HDC DC() const { return FDC; }
-
-private:
-    HWND FWnd;
-    HDC FDC;
-};
-
 std::unique_ptr<TBitmap> CreateBmp24(int Width, int Height);
 std::unique_ptr<TBitmap> CreateBmpLike(TBitmap* Bmp);
 std::unique_ptr<TBitmap> CreateBmp32(int Width, int Height);

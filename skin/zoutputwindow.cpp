@@ -1,3 +1,4 @@
+#include "classlib/gdihandles.h"
 #include "skin/zoutputwindow.h"
 
 #include "classlib/forms.h"
@@ -150,8 +151,8 @@ void PrepareOutputWindow(TWinControl* Control)
     GetWindowRect(wnd, &r);
     if (!Show.Snapshot) {
         Show.Snapshot = CreateBmp24(r.right - r.left, r.bottom - r.top);
-        TSkWindowDC screen(nullptr);
-        BitBlt(Show.Snapshot->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, screen.DC(), r.left,
+        TClientDC screen(nullptr);
+        BitBlt(Show.Snapshot->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, screen.Handle(), r.left,
                r.top, SRCCOPY);
     }
     TOutputWindow* out = MakeComponent<TOutputWindow>(Control);
@@ -180,8 +181,8 @@ std::unique_ptr<TBitmap> PaintControlToBitmap(TWinControl* Control)
     // What the window shows now goes first: a frame that the window does not print itself
     // (the system's plain frame is not printed everywhere) keeps its look.
     {
-        TSkWindowDC own(wnd, GetWindowDC(wnd));
-        BitBlt(dc, 0, 0, bmp->Width(), bmp->Height(), own.DC(), 0, 0, SRCCOPY);
+        TWindowDC own(wnd);
+        BitBlt(dc, 0, 0, bmp->Width(), bmp->Height(), own.Handle(), 0, 0, SRCCOPY);
     }
     PaintWindowInto(wnd, dc, POINT{r.left, r.top});
     return bmp;
@@ -205,7 +206,7 @@ void AnimShowControl(TWinControl* Control, int Time)
             DeleteObject(rgn);
     }
     {
-        TSkWindowDC dc(outWnd);
+        TClientDC dc(outWnd);
         TBitmap* snapshot = Show.Snapshot.get();
         const bool blend = snapshot && snapshot->Width() == final->Width() && snapshot->Height() == final->Height();
         const int steps = blend ? std::min(Time & 0xFFFF, AnimShowMaxTime) / AnimShowFrameTime : 0;
@@ -213,12 +214,12 @@ void AnimShowControl(TWinControl* Control, int Time)
             const int delta = 255 / steps;
             for (int i = 0, w = 255; i <= steps; ++i, w -= delta) {
                 MixBitmaps(work.get(), snapshot, final.get(), std::max(0, w));
-                ShowPicture(dc.DC(), work.get(), {work.get(), snapshot, final.get(), std::max(0, w)});
+                ShowPicture(dc.Handle(), work.get(), {work.get(), snapshot, final.get(), std::max(0, w)});
                 if (i < steps)
                     AnimShowSleep(AnimShowFrameTime);
             }
         }
-        ShowPicture(dc.DC(), final.get(), {final.get(), snapshot, final.get(), -1});
+        ShowPicture(dc.Handle(), final.get(), {final.get(), snapshot, final.get(), -1});
         if (!IsLayeredForm(Control))
             SetWindowPos(outWnd, nullptr, 0, 0, 0, 0,
                          SWP_HIDEWINDOW | SWP_NOREDRAW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);

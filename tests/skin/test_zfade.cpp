@@ -1,5 +1,6 @@
 // Fades of a control's state change frame by frame (the ticks are called, never waited for),
 // the animation timer, and the animated show of a control and of a form.
+#include "classlib/gdihandles.h"
 #include "pixels.h"
 
 #include "classlib/forms.h"
@@ -59,8 +60,8 @@ std::unique_ptr<TBitmap> WindowPixels(HWND Wnd)
     RECT r;
     GetClientRect(Wnd, &r);
     auto b = CreateBmp24(r.right, r.bottom);
-    TSkWindowDC dc(Wnd);
-    BitBlt(b->Canvas()->Handle(), 0, 0, r.right, r.bottom, dc.DC(), 0, 0, SRCCOPY);
+    TClientDC dc(Wnd);
+    BitBlt(b->Canvas()->Handle(), 0, 0, r.right, r.bottom, dc.Handle(), 0, 0, SRCCOPY);
     return b;
 }
 
@@ -464,8 +465,8 @@ TEST_CASE("the animated show of a form: its frame and client area, the frame as 
     CHECK(rec.Final->Width() == wr.right - wr.left);
     CHECK((Px(*rec.Final, cx + 10, cy + 10) == Rgb(10, 220, 40) && Px(*rec.Final, cx + 29, cy + 21) == Rgb(10, 220, 40)));
     // A title bar the system does not print is taken as the window shows it.
-    TSkWindowDC dc(f.Form->Handle(), GetWindowDC(f.Form->Handle()));
-    CHECK(Px(*rec.Final, 100, cy / 2) == TColor(GetPixel(dc.DC(), 100, cy / 2)));
+    TWindowDC dc(f.Form->Handle());
+    CHECK(Px(*rec.Final, 100, cy / 2) == TColor(GetPixel(dc.Handle(), 100, cy / 2)));
     CHECK(Px(*rec.Final, 100, cy / 2) != Px(*rec.Final, cx + 50, cy + 50));
     CHECK((FindWindowA("TOutputWindow", nullptr) == nullptr && IsWindowVisible(f.Form->Handle())));
 }
