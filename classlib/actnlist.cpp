@@ -183,19 +183,11 @@ bool TBasicActionLink::Execute(TComponent* AComponent)
     TFreeWatch client(AComponent);
     TFreeWatch watch(action);
     action->SetActionComponent(AComponent);
-    auto done = [&] {
+    TScopeExit done([&] {
         if (!watch.Gone())
             action->SetActionComponent(nullptr);
-    };
-    bool result = false;
-    try {
-        result = action->Execute();
-    } catch (...) {
-        done();
-        throw;
-    }
-    done();
-    return result;
+    });
+    return action->Execute();
 }
 
 bool TBasicActionLink::Update()
@@ -253,19 +245,12 @@ bool TContainedAction::Execute()
         return false;
     FExecuting = true;
     TFreeWatch watch(this);
-    bool result = false;
-    try {
-        result = (FActionList && FActionList->ExecuteAction(this)) ||
-                 (Application && Application->ExecuteAction(this)) || TBasicAction::Execute() ||
-                 SendAppMessage(CM_ACTIONEXECUTE, this);
-    } catch (...) {
+    TScopeExit done([&] {
         if (!watch.Gone())
             FExecuting = false;
-        throw;
-    }
-    if (!watch.Gone())
-        FExecuting = false;
-    return result;
+    });
+    return (FActionList && FActionList->ExecuteAction(this)) || (Application && Application->ExecuteAction(this)) ||
+           TBasicAction::Execute() || SendAppMessage(CM_ACTIONEXECUTE, this);
 }
 
 bool TContainedAction::Update()
@@ -481,7 +466,8 @@ bool TCustomActionList::UpdateAction(TBasicAction* Action)
 
 bool TCustomActionList::IsShortCut(TMessage& Message)
 {
-    TShortCut sc = ShortCut(Message.WParamLo(), KeyDataToShiftState(static_cast<int32_t>(Message.LParam)));
+    TWMKey key(Message);
+    TShortCut sc = ShortCut(key.CharCode, KeyDataToShiftState(key.KeyData));
     if (sc == scNone)
         return false;
     for (TContainedAction* a : FActions)

@@ -318,6 +318,54 @@ private:
     bool FSaved;
 };
 
+// Bits of a flags value set (or cleared) for a scope. At the end exactly those bits are put
+// back as they were, also when an exception leaves; other bits changed meanwhile stay so.
+template <class T> class TBitsScope {
+public:
+    TBitsScope(T& Flags, T Bits, bool Set = true) : FFlags(Flags), FBits(Bits), FSaved(static_cast<T>(Flags & Bits))
+    {
+        FFlags = Set ? static_cast<T>(FFlags | FBits) : static_cast<T>(FFlags & ~FBits);
+    }
+    ~TBitsScope() { FFlags = static_cast<T>((FFlags & ~FBits) | FSaved); }
+    TBitsScope(const TBitsScope&) = delete;
+    TBitsScope& operator=(const TBitsScope&) = delete;
+
+private:
+    T& FFlags;
+    T FBits;
+    T FSaved;
+};
+
+// Runs Action at the end of the scope, also when an exception leaves, unless Release() said
+// it is no longer needed (the undoing of a step that went well). While an exception is
+// already on its way out, an exception from Action is dropped: a second one would end the
+// program.
+template <class F> class TScopeExit {
+public:
+    explicit TScopeExit(F Action) : FAction(std::move(Action)), FPending(std::uncaught_exceptions()) {}
+    ~TScopeExit() noexcept(false)
+    {
+        if (!FActive)
+            return;
+        if (std::uncaught_exceptions() > FPending) {
+            try {
+                FAction();
+            } catch (...) {
+            }
+        } else {
+            FAction();
+        }
+    }
+    TScopeExit(const TScopeExit&) = delete;
+    TScopeExit& operator=(const TScopeExit&) = delete;
+    void Release() { FActive = false; }
+
+private:
+    F FAction;
+    int FPending;
+    bool FActive = true;
+};
+
 // BeginUpdate now, EndUpdate at the end of the scope, for anything with that pair (string
 // lists, collections). While an exception is already on its way out, an exception from
 // EndUpdate (an OnChange handler) is dropped: a second one would end the program.
@@ -417,6 +465,12 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
+    // The step after construction, run once the most derived constructor has finished: what
+    // needs the whole object (virtual calls that must reach the descendant). Whoever makes a
+    // component with new calls it right after (MakeComponent does both); form data calls it
+    // for every component it creates. The default does nothing.
+    virtual void AfterConstruction() {}
+
     TComponent* Owner() const { return FOwner; }
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
     TComponent* Components(int Index) const;
@@ -482,6 +536,15 @@ private:
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;
 };
+
+// A new component: constructed, then its AfterConstruction. The owner given among the
+// arguments owns it as usual; an exception from AfterConstruction frees it again.
+template <class T, class... A> T* MakeComponent(A&&... Args)
+{
+    std::unique_ptr<T> c(new T(std::forward<A>(Args)...));
+    c->AfterConstruction();
+    return c.release();
+}
 
 // ---------------------------------------------------------------------------------------
 // Collections
@@ -1001,3 +1064,29 @@ void DeallocateHWnd(HWND Wnd);
 // being written to the debugger output. Call only from inside a catch block.
 extern void (*ApplicationHandleException)(TObject* Sender);
 void HandleCaughtException(TObject* Sender = nullptr);
+
+// An exception carried past a system callback that must not see it (an enumeration, a sort):
+// the callback does its work through Call, which catches, keeps the exception and answers
+// FALSE so the system stops calling; the caller rethrows once the system call has returned.
+class TCallbackGuard {
+public:
+    template <class Work> BOOL Call(Work&& W) noexcept
+    {
+        if (FError)
+            return FALSE;
+        try {
+            return std::forward<Work>(W)() ? TRUE : FALSE;
+        } catch (...) {
+            FError = std::current_exception();
+            return FALSE;
+        }
+    }
+    void Rethrow()
+    {
+        if (FError)
+            std::rethrow_exception(std::exchange(FError, nullptr));
+    }
+
+private:
+    std::exception_ptr FError;
+};

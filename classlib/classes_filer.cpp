@@ -336,7 +336,9 @@ struct TReader::Impl {
         const TClassInfo& cls = FindClass(ClassName);
         if (!cls.CreateComponent)
             InvalidStream();
-        return cls.CreateComponent(Owner);
+        std::unique_ptr<TComponent> made(cls.CreateComponent(Owner));
+        made->AfterConstruction();
+        return made.release();
     }
 
     static void ReadStateOf(TReader& R, TComponent* C)
@@ -584,35 +586,26 @@ void TReader::ReadCollection(TCollection* Collection)
                                     return false;
                                 }),
                  fixups.end());
-    Collection->BeginUpdate();
-    try {
-        // The stored items replace the present ones, also when none are stored.
-        Collection->Clear();
-        while (!EndOfList()) {
-            if (IsIntegerKind(NextValue())) {
-                ReadInt64();   // an item order the list position already gives
-                if (EndOfList())
-                    break;
-            }
-            ReadListBegin();
-            TCollectionItem* item = Collection->Add();
-            FImpl->Items.push_back(item);
-            try {
-                while (!EndOfList())
-                    ReadProperty(item);
-            } catch (...) {
-                FImpl->Items.pop_back();
-                throw;
-            }
-            FImpl->Items.pop_back();
-            ReadListEnd();
+    TUpdateScope<TCollection> update(Collection);
+    // The stored items replace the present ones, also when none are stored.
+    Collection->Clear();
+    while (!EndOfList()) {
+        if (IsIntegerKind(NextValue())) {
+            ReadInt64();   // an item order the list position already gives
+            if (EndOfList())
+                break;
+        }
+        ReadListBegin();
+        TCollectionItem* item = Collection->Add();
+        FImpl->Items.push_back(item);
+        {
+            TScopeExit pop([this] { FImpl->Items.pop_back(); });
+            while (!EndOfList())
+                ReadProperty(item);
         }
         ReadListEnd();
-    } catch (...) {
-        Collection->EndUpdate();
-        throw;
     }
-    Collection->EndUpdate();
+    ReadListEnd();
 }
 
 void TReader::DefineProperty(const AnsiString& Name, TReaderProc ReadData, TWriterProc, bool)
@@ -1352,15 +1345,11 @@ void TWriter::WriteComponent(TComponent* Component)
     FImpl->PendingChildPos = childPos;
     FImpl->Frames.push_back(Impl::Frame{dynamic_cast<TComponent*>(FAncestor), false, {}, 0});
     Component->SetComponentStateFlag(csWriting, true);
-    try {
-        Component->WriteState(this);
-    } catch (...) {
+    TScopeExit done([&] {
         Component->SetComponentStateFlag(csWriting, false);
         FImpl->Frames.pop_back();
-        throw;
-    }
-    Component->SetComponentStateFlag(csWriting, false);
-    FImpl->Frames.pop_back();
+    });
+    Component->WriteState(this);
 }
 
 void TWriter::WriteDescendent(TComponent* Root, TComponent* AAncestor)

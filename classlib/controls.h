@@ -5,7 +5,9 @@
 #pragma once
 
 #include "classlib/classes.h"
+#include "classlib/gdihandles.h"
 #include "classlib/graphics.h"
+#include "classlib/msgrecords.h"
 
 #include <cstdint>
 #include <memory>

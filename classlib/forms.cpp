@@ -20,12 +20,21 @@ bool SendFocusMessage(HWND Window, UINT Msg)
     return g_focusCount == count;
 }
 
+// The visible, enabled top-level windows of the thread; an exception (no memory for the
+// list) stops the enumeration and waits in the guard for the caller.
+struct TEnabledWindows {
+    std::vector<HWND> List;
+    TCallbackGuard Guard;
+};
+
 BOOL CALLBACK CollectEnabledWindow(HWND Wnd, LPARAM LParam)
 {
-    auto* list = reinterpret_cast<std::vector<HWND>*>(LParam);
-    if (IsWindowVisible(Wnd) && IsWindowEnabled(Wnd))
-        list->push_back(Wnd);
-    return TRUE;
+    auto* windows = reinterpret_cast<TEnabledWindows*>(LParam);
+    return windows->Guard.Call([&] {
+        if (IsWindowVisible(Wnd) && IsWindowEnabled(Wnd))
+            windows->List.push_back(Wnd);
+        return true;
+    });
 }
 
 void AppHandleException(TObject* Sender)
@@ -520,45 +529,39 @@ void TCustomForm::CMShowingChanged(TMessage&)
     static const int commands[] = {SW_SHOWNORMAL, SW_SHOWMINNOACTIVE, SW_SHOWMAXIMIZED};
     if (FFormState & fsShowing)
         throw EInvalidOperation("Cannot change Visible in OnShow or OnHide");
-    FFormState |= fsShowing;
-    try {
-        if (FShowing) {
-            try {
-                DoShow();
-            } catch (...) {
-                HandleCaughtException(this);
-            }
-            if (FPosition == poScreenCenter || FPosition == poDesktopCenter ||
-                ((FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) && !FParent)) {
-                TRect area(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-                if (FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) {
-                    TCustomForm* center = FPosition == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : nullptr;
-                    if (!center && Application)
-                        center = Application->MainForm();
-                    if (center && center != this)
-                        area = center->BoundsRect();
-                }
-                int x = area.Left + (area.Width() - FWidth) / 2;
-                int y = area.Top + (area.Height() - FHeight) / 2;
-                SetBounds(std::max(0, x), std::max(0, y), FWidth, FHeight);
-            }
-            FPosition = poDesigned;
-            ShowWindow(FHandle, commands[FWindowState]);
-        } else {
-            try {
-                DoHide();
-            } catch (...) {
-                HandleCaughtException(this);
-            }
-            if (FHandle)
-                SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
-                             SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
+    TBitsScope<TFormState> showing(FFormState, fsShowing);
+    if (FShowing) {
+        try {
+            DoShow();
+        } catch (...) {
+            HandleCaughtException(this);
         }
-    } catch (...) {
-        FFormState &= ~fsShowing;
-        throw;
+        if (FPosition == poScreenCenter || FPosition == poDesktopCenter ||
+            ((FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) && !FParent)) {
+            TRect area(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+            if (FPosition == poMainFormCenter || FPosition == poOwnerFormCenter) {
+                TCustomForm* center = FPosition == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : nullptr;
+                if (!center && Application)
+                    center = Application->MainForm();
+                if (center && center != this)
+                    area = center->BoundsRect();
+            }
+            int x = area.Left + (area.Width() - FWidth) / 2;
+            int y = area.Top + (area.Height() - FHeight) / 2;
+            SetBounds(std::max(0, x), std::max(0, y), FWidth, FHeight);
+        }
+        FPosition = poDesigned;
+        ShowWindow(FHandle, commands[FWindowState]);
+    } else {
+        try {
+            DoHide();
+        } catch (...) {
+            HandleCaughtException(this);
+        }
+        if (FHandle)
+            SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
     }
-    FFormState &= ~fsShowing;
 }
 
 bool TCustomForm::CloseQuery()
@@ -610,6 +613,12 @@ int TCustomForm::ShowModal()
     if (HWND capture = GetCapture())
         SendMessageA(capture, WM_CANCELMODE, 0, 0);
     ReleaseCapture();
+    // Every other top-level window of the thread is disabled while the form is modal. They
+    // are found before anything changes, so a failure to list them leaves all as it was.
+    TEnabledWindows enabled;
+    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&enabled));
+    enabled.Guard.Rethrow();
+    const std::vector<HWND>& disabled = enabled.List;
     if (Application)
         Application->ModalStarted();
     FFormState |= fsModal;
@@ -617,13 +626,10 @@ int TCustomForm::ShowModal()
     TCustomForm* saveFocused = Screen ? Screen->FFocusedForm : nullptr;
     if (Screen)
         Screen->FFocusedForm = this;
-    // Every other top-level window of the thread is disabled while the form is modal.
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), &CollectEnabledWindow, reinterpret_cast<LPARAM>(&disabled));
     for (HWND w : disabled)
         EnableWindow(w, FALSE);
     int result = mrNone;
-    auto restore = [&] {
+    TScopeExit restore([&] {
         for (HWND w : disabled)
             if (IsWindow(w))
                 EnableWindow(w, TRUE);
@@ -634,31 +640,22 @@ int TCustomForm::ShowModal()
         FFormState &= ~fsModal;
         if (Application)
             Application->ModalFinished();
-    };
-    try {
-        Show();
-        try {
-            SendMessageA(Handle(), CM_ACTIVATE, 0, 0);
-            FModalResult = mrNone;
-            do {
-                Application->HandleMessage();
-                if (Application->Terminated())
-                    FModalResult = mrCancel;
-                else if (FModalResult != mrNone)
-                    CloseModal();
-            } while (FModalResult == mrNone);
-            result = FModalResult;
-            SendMessageA(FHandle, CM_DEACTIVATE, 0, 0);
-        } catch (...) {
-            Hide();
-            throw;
-        }
-        Hide();
-    } catch (...) {
-        restore();
-        throw;
+    });
+    Show();
+    {
+        TScopeExit hide([this] { Hide(); });
+        SendMessageA(Handle(), CM_ACTIVATE, 0, 0);
+        FModalResult = mrNone;
+        do {
+            Application->HandleMessage();
+            if (Application->Terminated())
+                FModalResult = mrCancel;
+            else if (FModalResult != mrNone)
+                CloseModal();
+        } while (FModalResult == mrNone);
+        result = FModalResult;
+        SendMessageA(FHandle, CM_DEACTIVATE, 0, 0);
     }
-    restore();
     return result;
 }
 
@@ -739,46 +736,37 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
     if (Control->ControlState() & csFocusing)
         return false;
     Control->SetControlState(Control->ControlState() | csFocusing);
-    bool result = false;
-    try {
-        [&] {
-            if (Screen && Screen->FFocusedForm != this) {
-                if (TCustomForm* old = Screen->FFocusedForm) {
-                    Screen->FFocusedForm = nullptr;
-                    if (old->HandleAllocated() && !SendFocusMessage(old->WindowHandle(), CM_DEACTIVATE))
-                        return;
-                }
-                Screen->FFocusedForm = this;
-                if (!SendFocusMessage(Handle(), CM_ACTIVATE))
-                    return;
-            }
-            if (!FFocusedControl)
-                FFocusedControl = this;
-            if (FFocusedControl != Control) {
-                while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
-                    HWND wnd = FFocusedControl->HandleAllocated() ? FFocusedControl->WindowHandle() : nullptr;
-                    FFocusedControl = FFocusedControl->Parent();
-                    if (wnd && !SendFocusMessage(wnd, CM_EXIT))
-                        return;
-                }
-                while (FFocusedControl != Control) {
-                    TWinControl* c = Control;
-                    while (c->Parent() != FFocusedControl)
-                        c = c->Parent();
-                    FFocusedControl = c;
-                    if (!SendFocusMessage(c->Handle(), CM_ENTER))
-                        return;
-                }
-                Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
-            }
-            result = true;
-        }();
-    } catch (...) {
-        Control->SetControlState(Control->ControlState() & ~csFocusing);
-        throw;
+    TScopeExit focused([Control] { Control->SetControlState(Control->ControlState() & ~csFocusing); });
+    if (Screen && Screen->FFocusedForm != this) {
+        if (TCustomForm* old = Screen->FFocusedForm) {
+            Screen->FFocusedForm = nullptr;
+            if (old->HandleAllocated() && !SendFocusMessage(old->WindowHandle(), CM_DEACTIVATE))
+                return false;
+        }
+        Screen->FFocusedForm = this;
+        if (!SendFocusMessage(Handle(), CM_ACTIVATE))
+            return false;
     }
-    Control->SetControlState(Control->ControlState() & ~csFocusing);
-    return result;
+    if (!FFocusedControl)
+        FFocusedControl = this;
+    if (FFocusedControl != Control) {
+        while (FFocusedControl && !FFocusedControl->ContainsControl(Control)) {
+            HWND wnd = FFocusedControl->HandleAllocated() ? FFocusedControl->WindowHandle() : nullptr;
+            FFocusedControl = FFocusedControl->Parent();
+            if (wnd && !SendFocusMessage(wnd, CM_EXIT))
+                return false;
+        }
+        while (FFocusedControl != Control) {
+            TWinControl* c = Control;
+            while (c->Parent() != FFocusedControl)
+                c = c->Parent();
+            FFocusedControl = c;
+            if (!SendFocusMessage(c->Handle(), CM_ENTER))
+                return false;
+        }
+        Perform(CM_FOCUSCHANGED, 0, reinterpret_cast<LPARAM>(Control));
+    }
+    return true;
 }
 
 // Keys, menus, actions ---------------------------------------------------------------------------
@@ -803,7 +791,8 @@ void TCustomForm::GetChildren(TGetChildProc Proc, TComponent* Root)
 void TCustomForm::CMDialogKey(TMessage& Message)
 {
     if (GetKeyState(VK_MENU) >= 0) {
-        switch (Message.WParamLo()) {
+        const uint16_t key = TWMKey(Message).CharCode;
+        switch (key) {
         case VK_TAB:
             if (GetKeyState(VK_CONTROL) >= 0) {
                 SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
@@ -816,8 +805,7 @@ void TCustomForm::CMDialogKey(TMessage& Message)
         case VK_UP:
         case VK_DOWN:
             if (FActiveControl && FActiveControl->Parent()) {
-                WORD k = Message.WParamLo();
-                FActiveControl->Parent()->SelectNext(FActiveControl, k == VK_RIGHT || k == VK_DOWN, false);
+                FActiveControl->Parent()->SelectNext(FActiveControl, key == VK_RIGHT || key == VK_DOWN, false);
                 Message.Result = 1;
             }
             return;
@@ -966,7 +954,7 @@ void TCustomForm::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_DRAWITEM:
-        if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam); dis && dis->CtlType == ODT_MENU)
+        if (auto* dis = TWMDrawItem(Message).DrawItemStruct; dis && dis->CtlType == ODT_MENU)
             if (FMenu && FormHooks.MenuMessage && FormHooks.MenuMessage(FMenu, Message))
                 return;
         break;
@@ -1084,9 +1072,7 @@ TScreen::TScreen(TComponent* AOwner)
     : TComponent(AOwner), FHintFont(std::make_unique<TFont>()), FMenuFont(std::make_unique<TFont>()),
       FIconFont(std::make_unique<TFont>())
 {
-    HDC dc = GetDC(nullptr);
-    FPixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    FPixelsPerInch = GetDeviceCaps(TClientDC(nullptr).Handle(), LOGPIXELSY);
     ResetFonts();
 }
 
@@ -1665,8 +1651,7 @@ void TApplication::SetHintColor(TColor Value)
 
 void TApplication::HintMouseMessage(TControl* Control, TMessage& Message)
 {
-    TPoint pos(static_cast<int16_t>(LOWORD(Message.LParam)), static_cast<int16_t>(HIWORD(Message.LParam)));
-    TPoint screen = Control->ClientToScreen(pos);
+    TPoint screen = Control->ClientToScreen(TWMMouse(Message).Pos());
     TControl* target = FindDragTarget(screen, true);
     while (target && !target->ShowHint())
         target = target->Parent();

@@ -1,4 +1,5 @@
 #include "classlib/graphics.h"
+#include "classlib/gdihandles.h"
 
 #include <algorithm>
 #include <climits>
@@ -84,10 +85,8 @@ TColor StringToColor(const AnsiString& S)
 int ScreenLogPixels()
 {
     static const int value = [] {
-        HDC dc = GetDC(nullptr);
-        int v = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
-        if (dc)
-            ReleaseDC(nullptr, dc);
+        TClientDC dc(nullptr);
+        int v = dc ? GetDeviceCaps(dc.Handle(), LOGPIXELSY) : 0;
         return v > 0 ? v : 96;
     }();
     return value;
@@ -864,10 +863,8 @@ const char* const kInvalidBitmap = "Bitmap image is not valid";
 TPixelFormat DeviceFormat()
 {
     static const TPixelFormat f = [] {
-        HDC dc = GetDC(nullptr);
-        int bpp = dc ? GetDeviceCaps(dc, BITSPIXEL) * GetDeviceCaps(dc, PLANES) : 32;
-        if (dc)
-            ReleaseDC(nullptr, dc);
+        TClientDC dc(nullptr);
+        int bpp = dc ? GetDeviceCaps(dc.Handle(), BITSPIXEL) * GetDeviceCaps(dc.Handle(), PLANES) : 32;
         return bpp == 16 ? pf16bit : bpp == 24 ? pf24bit : pf32bit;
     }();
     return f;
@@ -1028,7 +1025,7 @@ bool IsPaletted(TPixelFormat f)
 
 // A section not yet given to a bitmap; freed unless adopted.
 struct TBitmap::Image {
-    HBITMAP Handle = nullptr;
+    TOwnedBitmap Section;
     uint8_t* Bits = nullptr;
     int Width = 0;
     int Height = 0;
@@ -1036,13 +1033,6 @@ struct TBitmap::Image {
     std::vector<RGBQUAD> Palette;
 
     Image() = default;
-    Image(const Image&) = delete;
-    Image& operator=(const Image&) = delete;
-    ~Image()
-    {
-        if (Handle)
-            DeleteObject(Handle);
-    }
 
     // A bottom-up section; EOutOfResources when the system cannot make it.
     Image(int W, int H, TPixelFormat F, std::vector<RGBQUAD> Pal) : Width(W), Height(H)
@@ -1072,8 +1062,8 @@ struct TBitmap::Image {
             Palette = std::move(Pal);
         }
         void* bits = nullptr;
-        Handle = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!Handle || !bits)
+        Section.Reset(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0));
+        if (!Section || !bits)
             throw EOutOfResources("Out of system resources");
         Bits = static_cast<uint8_t*>(bits);
         Stride = StrideOf(W, bpp);
@@ -1083,14 +1073,12 @@ struct TBitmap::Image {
 };
 
 struct TBitmap::DCScope {
-    HDC Temp = nullptr;
+    TMemoryDC Temp;
     HGDIOBJ Old = nullptr;
     ~DCScope()
     {
-        if (Temp) {
-            SelectObject(Temp, Old);
-            DeleteDC(Temp);
-        }
+        if (Temp)
+            SelectObject(Temp.Handle(), Old);
     }
 };
 
@@ -1108,14 +1096,13 @@ TBitmap::~TBitmap()
 void TBitmap::Adopt(Image& Img, TPixelFormat Format)
 {
     HBITMAP old = FHandle;
-    FHandle = Img.Handle;
+    FHandle = Img.Section.Release();
     FBits = Img.Bits;
     FWidth = Img.Width;
     FHeight = Img.Height;
     FStride = Img.Stride;
     FPixelFormat = Format;
     FPalette = IsPaletted(Format) ? std::move(Img.Palette) : std::vector<RGBQUAD>();
-    Img.Handle = nullptr;
     if (FCanvas)
         FCanvas->SelectBitmap();
     if (old)
@@ -1137,11 +1124,11 @@ HDC TBitmap::OpenDC(DCScope& Scope)
 {
     if (FCanvas && FCanvas->FOwnDC)
         return FCanvas->FOwnDC;
-    Scope.Temp = CreateCompatibleDC(nullptr);
+    Scope.Temp = TMemoryDC(nullptr);
     if (!Scope.Temp)
         throw EOutOfResources("Out of system resources");
-    Scope.Old = SelectObject(Scope.Temp, FHandle);
-    return Scope.Temp;
+    Scope.Old = SelectObject(Scope.Temp.Handle(), FHandle);
+    return Scope.Temp.Handle();
 }
 
 void TBitmap::SetSize(int AWidth, int AHeight)
@@ -1214,14 +1201,12 @@ void TBitmap::SetPixelFormat(TPixelFormat Value)
         // Fewer colours: the system picks the nearest entry of the new colour table.
         DCScope src;
         HDC s = OpenDC(src);
-        HDC d = CreateCompatibleDC(nullptr);
+        TMemoryDC d(nullptr);
         if (!d)
             throw EOutOfResources("Out of system resources");
-        HGDIOBJ old = SelectObject(d, img.Handle);
-        BitBlt(d, 0, 0, FWidth, FHeight, s, 0, 0, SRCCOPY);
+        TSelectObject select(d.Handle(), img.Section.Handle());
+        BitBlt(d.Handle(), 0, 0, FWidth, FHeight, s, 0, 0, SRCCOPY);
         GdiFlush();
-        SelectObject(d, old);
-        DeleteDC(d);
     } else {
         std::vector<uint8_t> row(size_t(FWidth) * 3);
         for (int y = 0; y < FHeight; ++y) {
@@ -1275,32 +1260,26 @@ void TBitmap::SetHandle(HBITMAP Value)
     if (!isDib && bpp > 1)
         f = pfDevice;
     int w = ds.dsBm.bmWidth, h = std::abs(ds.dsBm.bmHeight);
-    HDC s = CreateCompatibleDC(nullptr);
-    HDC d = CreateCompatibleDC(nullptr);
-    HGDIOBJ oldS = SelectObject(s, Value);
-    std::vector<RGBQUAD> pal;
-    if (bpp <= 8) {
-        pal.resize(size_t(1) << bpp);
-        UINT n = isDib ? GetDIBColorTable(s, 0, UINT(pal.size()), pal.data()) : 0;
-        if (n == 0)
-            pal = DefaultPalette(bpp);
-    }
-    try {
+    {
+        TMemoryDC s(nullptr), d(nullptr);
+        TSelectObject selectS(s.Handle(), Value);
+        std::vector<RGBQUAD> pal;
+        if (bpp <= 8) {
+            pal.resize(size_t(1) << bpp);
+            UINT n = isDib ? GetDIBColorTable(s.Handle(), 0, UINT(pal.size()), pal.data()) : 0;
+            if (n == 0)
+                pal = DefaultPalette(bpp);
+        }
         Image img(w, h, f, pal);
-        HGDIOBJ oldD = SelectObject(d, img.Handle);
-        BitBlt(d, 0, 0, w, h, s, 0, 0, SRCCOPY);
-        GdiFlush();
-        SelectObject(d, oldD);
+        {
+            // Out of the copying DC before the canvas may select it.
+            TSelectObject selectD(d.Handle(), img.Section.Handle());
+            BitBlt(d.Handle(), 0, 0, w, h, s.Handle(), 0, 0, SRCCOPY);
+            GdiFlush();
+        }
         Adopt(img, f);
-    } catch (...) {
-        SelectObject(s, oldS);
-        DeleteDC(s);
-        DeleteDC(d);
-        throw;
     }
-    SelectObject(s, oldS);
-    DeleteDC(s);
-    DeleteDC(d);
+    // Out of every DC now, it can go.
     DeleteObject(Value);   // taken over: the picture lives on in our own section
     Changed(this);
 }
@@ -1881,9 +1860,8 @@ std::vector<uint8_t> Bits32(HBITMAP b, int w, int rows)
     bi.bmiHeader.biBitCount = 32;
     bi.bmiHeader.biCompression = BI_RGB;
     std::vector<uint8_t> v(size_t(w) * 4 * rows);
-    HDC dc = GetDC(nullptr);
-    GetDIBits(dc, b, 0, UINT(rows), v.data(), &bi, DIB_RGB_COLORS);
-    ReleaseDC(nullptr, dc);
+    TClientDC dc(nullptr);
+    GetDIBits(dc.Handle(), b, 0, UINT(rows), v.data(), &bi, DIB_RGB_COLORS);
     return v;
 }
 
@@ -1893,6 +1871,8 @@ std::vector<uint8_t> IconFile(HICON icon)
     ICONINFO ii{};
     if (!GetIconInfo(icon, &ii))
         return {};
+    // The information comes with copies of the icon's bitmaps, ours to delete.
+    TOwnedBitmap colorCopy(ii.hbmColor), maskCopy(ii.hbmMask);
     BITMAP bm{};
     GetObjectA(ii.hbmMask, sizeof(bm), &bm);
     int w = bm.bmWidth, h = ii.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
@@ -1937,9 +1917,6 @@ std::vector<uint8_t> IconFile(HICON icon)
         file.insert(file.end(), color.begin(), color.end());
         file.insert(file.end(), andBits.begin(), andBits.end());
     }
-    if (ii.hbmColor)
-        DeleteObject(ii.hbmColor);
-    DeleteObject(ii.hbmMask);
     return file;
 }
 } // namespace
@@ -1971,13 +1948,11 @@ void TIcon::Take(HICON Value, std::vector<uint8_t> Data)
     FWidth = FHeight = 0;
     ICONINFO ii{};
     if (Value && GetIconInfo(Value, &ii)) {
+        TOwnedBitmap colorCopy(ii.hbmColor), maskCopy(ii.hbmMask);
         BITMAP bm{};
         GetObjectA(ii.hbmMask, sizeof(bm), &bm);
         FWidth = bm.bmWidth;
         FHeight = ii.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
-        if (ii.hbmColor)
-            DeleteObject(ii.hbmColor);
-        DeleteObject(ii.hbmMask);
     }
     Changed(this);
 }

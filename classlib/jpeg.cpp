@@ -1,4 +1,5 @@
 #include "classlib/jpeg.h"
+#include "classlib/gdihandles.h"
 
 #include <cstring>
 #include <stb_image.h>
@@ -173,15 +174,9 @@ void TJPEGImage::Tile(TCanvas* ACanvas, const TRect& R)
         return;
     int w = FBitmap->Width(), h = FBitmap->Height();
     HDC dc = ACanvas->Handle();
-    int saved = SaveDC(dc);
+    TSaveDCScope saved(dc);
     IntersectClipRect(dc, R.Left, R.Top, R.Right, R.Bottom);
-    try {
-        for (int y = R.Top; y < R.Bottom; y += h)
-            for (int x = R.Left; x < R.Right; x += w)
-                ACanvas->Draw(x, y, FBitmap.get());
-    } catch (...) {
-        RestoreDC(dc, saved);
-        throw;
-    }
-    RestoreDC(dc, saved);
+    for (int y = R.Top; y < R.Bottom; y += h)
+        for (int x = R.Left; x < R.Right; x += w)
+            ACanvas->Draw(x, y, FBitmap.get());
 }

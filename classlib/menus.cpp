@@ -1183,7 +1183,8 @@ bool TMenu::DispatchPopup(HMENU AHandle)
 
 bool TMenu::IsShortCut(TMessage& Message)
 {
-    TShortCut sc = ShortCut(Message.WParamLo(), KeyDataToShiftState(static_cast<int32_t>(Message.LParam)));
+    TWMKey key(Message);
+    TShortCut sc = ShortCut(key.CharCode, KeyDataToShiftState(key.KeyData));
     if (sc == scNone)
         return false;
     // Only items that can be reached: visible, under enabled visible parents.
@@ -1261,19 +1262,13 @@ bool TMenu::DispatchMeasureItem(MEASUREITEMSTRUCT& Measure)
     TMenuItem* item = FindItem(Measure.itemID, fkCommand);
     if (!item)
         return false;
-    HDC dc = GetWindowDC(FWindowHandle);
-    try {
-        TMenuCanvas canvas(dc);
-        int w = static_cast<int>(Measure.itemWidth);
-        int h = static_cast<int>(Measure.itemHeight);
-        item->MeasureItem(canvas.Get(), w, h);
-        Measure.itemWidth = static_cast<UINT>(std::max(0, w));
-        Measure.itemHeight = static_cast<UINT>(std::max(0, h));
-    } catch (...) {
-        ReleaseDC(FWindowHandle, dc);
-        throw;
-    }
-    ReleaseDC(FWindowHandle, dc);
+    TWindowDC dc(FWindowHandle);
+    TMenuCanvas canvas(dc.Handle());
+    int w = static_cast<int>(Measure.itemWidth);
+    int h = static_cast<int>(Measure.itemHeight);
+    item->MeasureItem(canvas.Get(), w, h);
+    Measure.itemWidth = static_cast<UINT>(std::max(0, w));
+    Measure.itemHeight = static_cast<UINT>(std::max(0, h));
     return true;
 }
 
@@ -1284,17 +1279,11 @@ bool TMenu::DispatchDrawItem(const DRAWITEMSTRUCT& Draw)
     TMenuItem* item = FindItem(Draw.itemID, fkCommand);
     if (!item)
         return false;
-    int saved = SaveDC(Draw.hDC);
-    try {
-        TMenuCanvas canvas(Draw.hDC);
-        TRect r(Draw.rcItem.left, Draw.rcItem.top, Draw.rcItem.right, Draw.rcItem.bottom);
-        item->AdvancedDrawItem(canvas.Get(), r, static_cast<TOwnerDrawState>(LOWORD(Draw.itemState)),
-                               item->IsTopLevelMainMenuItem());
-    } catch (...) {
-        RestoreDC(Draw.hDC, saved);
-        throw;
-    }
-    RestoreDC(Draw.hDC, saved);
+    TSaveDCScope saved(Draw.hDC);
+    TMenuCanvas canvas(Draw.hDC);
+    TRect r(Draw.rcItem.left, Draw.rcItem.top, Draw.rcItem.right, Draw.rcItem.bottom);
+    item->AdvancedDrawItem(canvas.Get(), r, static_cast<TOwnerDrawState>(LOWORD(Draw.itemState)),
+                           item->IsTopLevelMainMenuItem());
     return true;
 }
 
@@ -1455,7 +1444,7 @@ void TPopupList::WndProc(TMessage& Message)
     switch (Message.Msg) {
     case WM_COMMAND:
         for (TPopupMenu* m : menus)
-            if (alive(m) && m->DispatchCommand(Message.WParamLo()))
+            if (alive(m) && m->DispatchCommand(TWMCommand(Message).ItemID))
                 return;
         break;
     case WM_INITMENUPOPUP:
@@ -1494,7 +1483,7 @@ void TPopupList::WndProc(TMessage& Message)
                 }
         break;
     case WM_DRAWITEM:
-        if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam))
+        if (auto* dis = TWMDrawItem(Message).DrawItemStruct)
             for (TPopupMenu* m : menus)
                 if (alive(m) && m->DispatchDrawItem(*dis)) {
                     Message.Result = TRUE;
@@ -1599,7 +1588,7 @@ bool HookMenuMessage(TMainMenu* Menu, TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_COMMAND:
-        return Menu->DispatchCommand(Message.WParamLo());
+        return Menu->DispatchCommand(TWMCommand(Message).ItemID);
     case WM_INITMENUPOPUP:
         return Menu->DispatchPopup(reinterpret_cast<HMENU>(Message.WParam));
     case WM_MENUCHAR:
@@ -1612,7 +1601,7 @@ bool HookMenuMessage(TMainMenu* Menu, TMessage& Message)
         }
         return false;
     case WM_DRAWITEM:
-        if (auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam); dis && Menu->DispatchDrawItem(*dis)) {
+        if (auto* dis = TWMDrawItem(Message).DrawItemStruct; dis && Menu->DispatchDrawItem(*dis)) {
             Message.Result = TRUE;
             return true;
         }

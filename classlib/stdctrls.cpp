@@ -81,11 +81,9 @@ AnsiString AdjustLineBreaks(const AnsiString& S)
 TEXTMETRICA FontMetrics(TFont* Font)
 {
     TEXTMETRICA tm{};
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font->Handle());
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    TClientDC dc(nullptr);
+    TSelectObject font(dc.Handle(), Font->Handle());
+    GetTextMetricsA(dc.Handle(), &tm);
     return tm;
 }
 
@@ -415,7 +413,7 @@ void TCustomEdit::Dispatch(TMessage& Message)
 
 void TCustomEdit::CNCommand(TMessage& Message)
 {
-    if (Message.WParamHi() == EN_CHANGE && !FCreating)
+    if (TWMCommand(Message).NotifyCode == EN_CHANGE && !FCreating)
         Change();
 }
 
@@ -1375,7 +1373,7 @@ void TCustomComboBox::CNCommand(TMessage& Message)
 {
     if (FRestoring)
         return;
-    switch (Message.WParamHi()) {
+    switch (TWMCommand(Message).NotifyCode) {
     case CBN_DBLCLK:
         DblClick();
         break;
@@ -1405,7 +1403,7 @@ void TCustomComboBox::CNCommand(TMessage& Message)
 
 void TCustomComboBox::CNDrawItem(TMessage& Message)
 {
-    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    DRAWITEMSTRUCT* dis = TWMDrawItem(Message).DrawItemStruct;
     if (!dis)
         return;
     auto state = static_cast<TOwnerDrawState>(LOWORD(dis->itemState));
@@ -1516,12 +1514,11 @@ void TCustomLabel::AdjustBounds()
     if ((ComponentState() & csReading) || !FAutoSize)
         return;
     TRect r = GetClientRect();
-    HDC dc = GetDC(nullptr);
     {
-        TCanvasDC scope(Canvas(), dc);
+        TClientDC dc(nullptr);
+        TCanvasDC scope(Canvas(), dc.Handle());
         DoDrawText(r, DT_EXPANDTABS | DT_CALCRECT | (FWordWrap ? DT_WORDBREAK : 0));
     }
-    ReleaseDC(nullptr, dc);
     int x = FLeft;
     TAlignment a = FAlignment;
     if (UseRightToLeftAlignment() && a != taCenter)
@@ -1622,7 +1619,7 @@ void TCustomLabel::Dispatch(TMessage& Message)
 
 void TCustomLabel::CMDialogChar(TMessage& Message)
 {
-    if (FFocusControl && FEnabled && FShowAccelChar && IsAccel(Message.WParamLo(), GetLabelText()) &&
+    if (FFocusControl && FEnabled && FShowAccelChar && IsAccel(TWMKey(Message).CharCode, GetLabelText()) &&
         FFocusControl->CanFocus()) {
         FFocusControl->SetFocus();
         Message.Result = 1;
@@ -1726,13 +1723,13 @@ void TButton::Dispatch(TMessage& Message)
 {
     switch (Message.Msg) {
     case CN_COMMAND:
-        if (Message.WParamHi() == BN_CLICKED)
+        if (TWMCommand(Message).NotifyCode == BN_CLICKED)
             Click();
         break;
     case CM_DIALOGKEY: {
-        uint16_t key = Message.WParamLo();
-        if (((key == VK_RETURN && FActive) || (key == VK_ESCAPE && FCancel)) &&
-            KeyDataToShiftState(static_cast<int32_t>(Message.LParam)) == 0 && CanFocus()) {
+        TWMKey key(Message);
+        if (((key.CharCode == VK_RETURN && FActive) || (key.CharCode == VK_ESCAPE && FCancel)) &&
+            KeyDataToShiftState(key.KeyData) == 0 && CanFocus()) {
             Click();
             Message.Result = 1;
             break;
@@ -1741,7 +1738,7 @@ void TButton::Dispatch(TMessage& Message)
         break;
     }
     case CM_DIALOGCHAR:
-        if (IsAccel(Message.WParamLo(), Caption()) && CanFocus()) {
+        if (IsAccel(TWMKey(Message).CharCode, Caption()) && CanFocus()) {
             Click();
             Message.Result = 1;
             break;
@@ -1843,11 +1840,11 @@ void TCustomCheckBox::Dispatch(TMessage& Message)
 {
     switch (Message.Msg) {
     case CN_COMMAND:
-        if (Message.WParamHi() == BN_CLICKED)
+        if (TWMCommand(Message).NotifyCode == BN_CLICKED)
             Toggle();
         break;
     case CM_DIALOGCHAR:
-        if (IsAccel(Message.WParamLo(), Caption()) && CanFocus()) {
+        if (IsAccel(TWMKey(Message).CharCode, Caption()) && CanFocus()) {
             SetFocus();
             if (Focused())
                 Toggle();
@@ -1916,15 +1913,15 @@ void TRadioButton::Dispatch(TMessage& Message)
 {
     switch (Message.Msg) {
     case CN_COMMAND:
-        if (Message.WParamHi() == BN_CLICKED)
+        if (TWMCommand(Message).NotifyCode == BN_CLICKED)
             SetChecked(true);
-        else if (Message.WParamHi() == BN_DOUBLECLICKED)
+        else if (TWMCommand(Message).NotifyCode == BN_DOUBLECLICKED)
             DblClick();
         break;
     case CM_DIALOGCHAR:
         // Chosen by its accelerator, it takes the focus and is checked (some systems' radio
         // buttons notify a click themselves when they get the focus; some do not).
-        if (IsAccel(Message.WParamLo(), Caption()) && CanFocus()) {
+        if (IsAccel(TWMKey(Message).CharCode, Caption()) && CanFocus()) {
             SetFocus();
             if (Focused())
                 SetChecked(true);
@@ -1994,7 +1991,7 @@ void TCustomGroupBox::Dispatch(TMessage& Message)
 {
     switch (Message.Msg) {
     case CM_DIALOGCHAR:
-        if (IsAccel(Message.WParamLo(), Caption()) && CanFocus()) {
+        if (IsAccel(TWMKey(Message).CharCode, Caption()) && CanFocus()) {
             // The focus goes to the first control inside.
             TWinControl* first = FindNextControl(nullptr, true, true, false);
             if (!first)

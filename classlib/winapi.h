@@ -1,6 +1,6 @@
 // The one way every unit of the library includes the Windows API.
 //
-// The design's method names (GetObject, DrawText, LoadString ...) collide with the API's
+// Our classes' method names (GetObject, DrawText, LoadString ...) collide with the API's
 // character-set macros. Every unit sees the same undefinitions here, so class layouts agree
 // across translation units; the library always names the "A" or "W" function it means.
 #pragma once

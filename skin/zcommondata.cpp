@@ -1,3 +1,4 @@
+#include "classlib/gdihandles.h"
 #include "skin/zcommondata.h"
 
 #include "classlib/forms.h"
@@ -408,7 +409,7 @@ void BlitCacheToDC(TWinControl* Parent, TzCommonData* SkinData, TPoint Src, int 
         return;
     if (FillCorners)
         FillAllCornersFromParent(SkinData);
-    const int saved = SaveDC(DC);
+    TSaveDCScope saved(DC);
     IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
     if (Parent) {
         for (int i = 0; i < Parent->ControlCount(); ++i) {
@@ -427,7 +428,6 @@ void BlitCacheToDC(TWinControl* Parent, TzCommonData* SkinData, TPoint Src, int 
         }
     }
     BlitCache(SkinData, Src, DC, R);
-    RestoreDC(DC, saved);
 }
 
 void BlitCacheToWindowDC(HWND Wnd, TzCommonData* SkinData, TPoint Src, int X, int Y,
@@ -437,7 +437,7 @@ void BlitCacheToWindowDC(HWND Wnd, TzCommonData* SkinData, TPoint Src, int X, in
         return;
     if (FillCorners)
         FillAllCornersFromParent(SkinData);
-    const int saved = SaveDC(DC);
+    TSaveDCScope saved(DC);
     IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
     for (HWND child = Wnd ? GetWindow(Wnd, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsWindowVisible(child))
@@ -473,7 +473,6 @@ void BlitCacheToWindowDC(HWND Wnd, TzCommonData* SkinData, TPoint Src, int X, in
         }
     }
     BlitCache(SkinData, Src, DC, R);
-    RestoreDC(DC, saved);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 // The receiving side of the skin command: what every skinned window procedure runs first,
 // and the painting of graphic children over a self-painting parent's picture.
+#include "classlib/gdihandles.h"
 #include "classlib/forms.h"
 #include "classlib/stdctrls.h"
 #include "skin/zcommondata.h"
@@ -342,18 +343,22 @@ void PaintGraphicChildren(TWinControl* Parent, HDC DC, TPoint Offset)
         if (TControl* c = Parent->Controls(i); TakesPart(c, DC))
             parts.push_back(c);
     if (!parts.empty()) {
-        HDC screen = GetDC(nullptr);
-        HDC mem = CreateCompatibleDC(screen);
-        HBITMAP bmp = CreateCompatibleBitmap(screen, std::max(1, Parent->Width()), std::max(1, Parent->Height()));
-        ReleaseDC(nullptr, screen);
-        HGDIOBJ oldBmp = SelectObject(mem, bmp);
+        TOwnedBitmap bmp;
+        TMemoryDC mem;
+        {
+            TClientDC screen(nullptr);
+            mem = TMemoryDC(screen.Handle());
+            bmp = TOwnedBitmap(
+                CreateCompatibleBitmap(screen.Handle(), std::max(1, Parent->Width()), std::max(1, Parent->Height())));
+        }
+        TSelectObject selected(mem.Handle(), bmp.Handle());
         HDC parentDC = parentImage.Bmp->Canvas()->Handle();
         for (TControl* c : parts) {
             const TRect b = c->BoundsRect();
             if (c->ControlStyle() & csOpaque)
-                FillDC(mem, b, c->Color());
+                FillDC(mem.Handle(), b, c->Color());
             else
-                BitBlt(mem, b.Left, b.Top, b.Width(), b.Height(), parentDC, parentImage.X + b.Left,
+                BitBlt(mem.Handle(), b.Left, b.Top, b.Width(), b.Height(), parentDC, parentImage.X + b.Left,
                        parentImage.Y + b.Top, SRCCOPY);
         }
         for (TControl* c : parts) {
@@ -363,22 +368,21 @@ void PaintGraphicChildren(TWinControl* Parent, HDC DC, TPoint Offset)
                 SendCommandToControl(Parent, SKCMD_SETPAINTINGCHILD, reinterpret_cast<LPARAM>(c));
             if (!RectVisible(DC, b.Win()))
                 c->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_OUTOFCLIP), 0);
-            const int saved = SaveDC(mem);
-            SetWindowOrgEx(mem, -b.Left, -b.Top, nullptr);
-            IntersectClipRect(mem, 0, 0, b.Width(), b.Height());
-            c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem), 0);
-            RestoreDC(mem, saved);
+            {
+                TSaveDCScope saved(mem.Handle());
+                SetWindowOrgEx(mem.Handle(), -b.Left, -b.Top, nullptr);
+                IntersectClipRect(mem.Handle(), 0, 0, b.Width(), b.Height());
+                c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(mem.Handle()), 0);
+            }
             if (aligned)
                 SendCommandToControl(Parent, SKCMD_SETPAINTINGCHILD, 0);
         }
         for (TControl* c : parts) {
             const TRect b = c->BoundsRect();
-            if (GetPixel(mem, b.Left, b.Top) != COLORREF(SkinKeyColor))
-                BitBlt(DC, b.Left + Offset.X, b.Top + Offset.Y, b.Width(), b.Height(), mem, b.Left, b.Top, SRCCOPY);
+            if (GetPixel(mem.Handle(), b.Left, b.Top) != COLORREF(SkinKeyColor))
+                BitBlt(DC, b.Left + Offset.X, b.Top + Offset.Y, b.Width(), b.Height(), mem.Handle(), b.Left, b.Top,
+                       SRCCOPY);
         }
-        SelectObject(mem, oldBmp);
-        DeleteObject(bmp);
-        DeleteDC(mem);
     }
     SharedCacheInfo.Ready = false;
 }

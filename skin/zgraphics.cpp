@@ -1,5 +1,6 @@
 #include "skin/zgraphics.h"
 
+#include "classlib/gdihandles.h"
 #include "classlib/jpeg.h"
 
 #include <algorithm>
@@ -949,11 +950,9 @@ std::unique_ptr<TBitmap> CreateBmp32(int Width, int Height)
 
 void FillDC(HDC DC, const TRect& R, TColor Color)
 {
-    const int saved = SaveDC(DC);
-    HBRUSH brush = CreateSolidBrush(COLORREF(ColorToRGB(Color)));
-    FillRect(DC, R.Win(), brush);
-    DeleteObject(brush);
-    RestoreDC(DC, saved);
+    TSaveDCScope saved(DC);
+    TOwnedBrush brush(CreateSolidBrush(COLORREF(ColorToRGB(Color))));
+    FillRect(DC, R.Win(), brush.Handle());
 }
 
 void BitBltBorder(HDC Dst, int X, int Y, int Width, int Height, HDC Src, int SX, int SY, int Border)
@@ -970,14 +969,15 @@ void DrawFrame3D(HDC DC, TRect R, TColor TopLeft, int Width, TColor BottomRight)
 {
     --R.Right;
     --R.Bottom;
-    const int saved = SaveDC(DC);
-    HPEN light = CreatePen(PS_SOLID, 1, COLORREF(ColorToRGB(TopLeft)));
-    HPEN dark = CreatePen(PS_SOLID, 1, COLORREF(ColorToRGB(BottomRight)));
+    // The pens outlive the saved state, which selects them out again before they go.
+    TOwnedPen light(CreatePen(PS_SOLID, 1, COLORREF(ColorToRGB(TopLeft))));
+    TOwnedPen dark(CreatePen(PS_SOLID, 1, COLORREF(ColorToRGB(BottomRight))));
+    TSaveDCScope saved(DC);
     for (int i = 0; i < Width; ++i) {
-        SelectObject(DC, light);
+        SelectObject(DC, light.Handle());
         const POINT a[3] = {{R.Left, R.Bottom}, {R.Left, R.Top}, {R.Right, R.Top}};
         Polyline(DC, a, 3);
-        SelectObject(DC, dark);
+        SelectObject(DC, dark.Handle());
         const POINT b[3] = {{R.Right, R.Top}, {R.Right, R.Bottom}, {R.Left - 1, R.Bottom}};
         Polyline(DC, b, 3);
         ++R.Left;
@@ -985,9 +985,6 @@ void DrawFrame3D(HDC DC, TRect R, TColor TopLeft, int Width, TColor BottomRight)
         --R.Right;
         --R.Bottom;
     }
-    RestoreDC(DC, saved);
-    DeleteObject(light);
-    DeleteObject(dark);
 }
 
 void TileGraphic(TCanvas* Canvas, const TRect& R, TGraphic* Graphic)

@@ -1,6 +1,7 @@
 #include "skin/zskinservices.h"
 
 #include "skin/zcontrolutils.h"
+#include "skin/zoutputwindow.h"
 
 #include "classlib/forms.h"
 #include "unicode/ucsysutils.h"
@@ -12,6 +13,7 @@ bool SkinIsNTPlatform = false;
 HICON AppSmallIcon = nullptr;
 HICON AppLargeIcon = nullptr;
 std::vector<TCustomForm*> SkinnedForms;
+int (*SkinSystemMajorVersion)() = &DefaultSystemMajorVersion;
 
 namespace {
 
@@ -33,6 +35,13 @@ void FreeIcon(HICON& Icon)
 
 } // namespace
 
+int DefaultSystemMajorVersion()
+{
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    return GetVersionExW(&info) ? int(info.dwMajorVersion) : 0;
+}
+
 void InitSkinEngine()
 {
     // The name is registered so that other programs asking for it agree with nothing of ours
@@ -52,6 +61,7 @@ void InitSkinEngine()
     }
     SkinnedForms.clear();
     InitControlUtils();
+    InitOutputWindow();
 }
 
 void DoneSkinEngine()

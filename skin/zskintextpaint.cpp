@@ -1,3 +1,4 @@
+#include "classlib/gdihandles.h"
 #include "skin/zskintextpaint.h"
 
 #include "classlib/imglist.h"
@@ -54,29 +55,6 @@ void ForEachControlTextPass(const TzCommonData* SkinData, TCanvas* Canvas, const
     else
         ForEachTextPass(S, Enabled, Hot, Draw);
 }
-
-// The DC's clip cut to R for the length of a scope; the clip it had is given back.
-class TClipScope {
-public:
-    TClipScope(HDC DC, const TRect& R) : FDC(DC), FSaved(CreateRectRgn(0, 0, 0, 0))
-    {
-        FHadClip = FSaved && GetClipRgn(DC, FSaved) == 1;
-        IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
-    }
-    ~TClipScope()
-    {
-        SelectClipRgn(FDC, FHadClip ? FSaved : nullptr);
-        if (FSaved)
-            DeleteObject(FSaved);
-    }
-    TClipScope(const TClipScope&) = delete;
-    TClipScope& operator=(const TClipScope&) = delete;
-
-private:
-    HDC FDC;
-    HRGN FSaved;
-    bool FHadClip = false;
-};
 
 // The canvas font underlined for the length of a scope.
 class TUnderlineScope {

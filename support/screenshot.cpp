@@ -1,4 +1,5 @@
 #include "support/screenshot.h"
+#include "classlib/gdihandles.h"
 
 #include <cstdio>
 #include <vector>
@@ -89,24 +90,22 @@ bool SaveWindowPng(HWND Wnd, const char* FileName)
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC wdc = GetWindowDC(Wnd);
-    HBITMAP dib = CreateDIBSection(wdc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HDC mem = CreateCompatibleDC(wdc);
     bool ok = false;
-    if (dib && mem) {
-        HGDIOBJ old = SelectObject(mem, dib);
-        BitBlt(mem, 0, 0, w, h, wdc, 0, 0, SRCCOPY);
-        GdiFlush();
-        SelectObject(mem, old);
-        int stride = ((w * 3) + 3) & ~3;
-        ok = WritePng24(FileName, w, h, static_cast<const uint8_t*>(bits), stride);
+    {
+        void* bits = nullptr;
+        TWindowDC wdc(Wnd);
+        TOwnedBitmap dib(CreateDIBSection(wdc.Handle(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        TMemoryDC mem(wdc.Handle());
+        if (dib && mem) {
+            {
+                TSelectObject select(mem.Handle(), dib.Handle());
+                BitBlt(mem.Handle(), 0, 0, w, h, wdc.Handle(), 0, 0, SRCCOPY);
+                GdiFlush();
+            }
+            int stride = ((w * 3) + 3) & ~3;
+            ok = WritePng24(FileName, w, h, static_cast<const uint8_t*>(bits), stride);
+        }
     }
-    if (mem)
-        DeleteDC(mem);
-    if (dib)
-        DeleteObject(dib);
-    ReleaseDC(Wnd, wdc);
     SetWindowPos(Wnd, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     return ok;
 }

@@ -50,14 +50,8 @@ void PassOn(TCustomAction* Action, TUcActionWideValue& V, const WideString& Wide
     V.Pending = WideToAnsi(Wide);
     V.Cache = Wide;
     V.Set = true;
-    V.Setting = true;
-    try {
-        Setter(Action, V.Pending);
-    } catch (...) {
-        V.Setting = false;
-        throw;
-    }
-    V.Setting = false;
+    TFlagScope setting(V.Setting);
+    Setter(Action, V.Pending);
 }
 
 void SetWide(TCustomAction* Action, bool Caption, const WideString& Value)

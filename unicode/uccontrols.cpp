@@ -408,15 +408,11 @@ bool TWinControlTrap::InWindowProcChain()
         return true;
     // Another WindowProc lies over the trap's: a message sent down the chain in test mode
     // tells whether it still reaches the trap.
-    FTestMode = true;
     FTestAnswer = false;
-    try {
+    {
+        TFlagScope testing(FTestMode);
         FControl->Perform(WM_NULL, 0, 0);
-    } catch (...) {
-        FTestMode = false;
-        throw;
     }
-    FTestMode = false;
     return FTestAnswer;
 }
 
@@ -631,9 +627,20 @@ LRESULT CALLBACK UnicodeInitialWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPA
     if (!control)
         return DefWindowProcW(Wnd, Msg, WParam, LParam);
     WNDPROC entry = nullptr;
+    // Called by the system: nothing may leave. The trap's procedure, reached below through
+    // its entry, catches for itself.
     try {
         control->SetWindowHandle(Wnd);
         entry = TWinControlTrapAccess::StartWindow(control, Wnd);
+        SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry));
+        if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
+            SetWindowLongPtrW(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
+        ATOM controlAtom = UcControlAtom ? UcControlAtom : ControlAtom;
+        ATOM windowAtom = UcWindowAtom ? UcWindowAtom : WindowAtom;
+        if (controlAtom)
+            SetPropW(Wnd, AtomName(controlAtom), reinterpret_cast<HANDLE>(control));
+        if (windowAtom)
+            SetPropW(Wnd, AtomName(windowAtom), reinterpret_cast<HANDLE>(control));
     } catch (...) {
         // The window stays without its control; CreateUnicodeWindowHandle sees that.
         CreationControl = nullptr;
@@ -641,15 +648,6 @@ LRESULT CALLBACK UnicodeInitialWindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPA
         HandleCaughtException(control);
         return DefWindowProcW(Wnd, Msg, WParam, LParam);
     }
-    SetWindowLongPtrW(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(entry));
-    if ((GetWindowLongW(Wnd, GWL_STYLE) & WS_CHILD) && GetWindowLongW(Wnd, GWL_ID) == 0)
-        SetWindowLongPtrW(Wnd, GWLP_ID, reinterpret_cast<LONG_PTR>(Wnd));
-    ATOM controlAtom = UcControlAtom ? UcControlAtom : ControlAtom;
-    ATOM windowAtom = UcWindowAtom ? UcWindowAtom : WindowAtom;
-    if (controlAtom)
-        SetPropW(Wnd, AtomName(controlAtom), reinterpret_cast<HANDLE>(control));
-    if (windowAtom)
-        SetPropW(Wnd, AtomName(windowAtom), reinterpret_cast<HANDLE>(control));
     CreationControl = nullptr;
     return CallWindowProcW(entry, Wnd, Msg, WParam, LParam);
 }
@@ -824,15 +822,8 @@ void TUcCustomHintWindow::Paint()
 
 void TUcCustomHintWindow::ActivateHint(TRect Rect, const AnsiString& AHint)
 {
-    bool saved = FHintActivating;
-    FHintActivating = true;
-    try {
-        THintWindow::ActivateHint(Rect, AHint);
-    } catch (...) {
-        FHintActivating = saved;
-        throw;
-    }
-    FHintActivating = saved;
+    TFlagScope activating(FHintActivating);
+    THintWindow::ActivateHint(Rect, AHint);
 }
 
 void TUcCustomHintWindow::ActivateHintData(TRect Rect, const AnsiString& AHint, void* AData)
@@ -842,18 +833,12 @@ void TUcCustomHintWindow::ActivateHintData(TRect Rect, const AnsiString& AHint, 
         THintWindow::ActivateHintData(Rect, AHint, AData);
         return;
     }
-    FHintActivating = true;
-    FPaintInherited = true;
-    try {
+    {
+        TFlagScope activating(FHintActivating);
+        TFlagScope paintInherited(FPaintInherited);
         SetControlWideText(this, WideHintTextOfHintInfo(*info));
         THintWindow::ActivateHintData(Rect, AHint, AData);
-    } catch (...) {
-        FHintActivating = false;
-        FPaintInherited = false;
-        throw;
     }
-    FHintActivating = false;
-    FPaintInherited = false;
     Repaint();
 }
 

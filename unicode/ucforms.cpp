@@ -329,16 +329,10 @@ bool TUcApplication::AppWindowHook(TMessage& Message)
         if (action->TCustomAction::Hint() != WideToAnsi(hint))
             break;
         Message.Result = 1;
-        FInHintAction = true;
-        try {
-            TUcHintAction wide(nullptr);
-            wide.SetHint(hint);
-            wide.Execute();
-        } catch (...) {
-            FInHintAction = false;
-            throw;
-        }
-        FInHintAction = false;
+        TFlagScope inHintAction(FInHintAction);
+        TUcHintAction wide(nullptr);
+        wide.SetHint(hint);
+        wide.Execute();
         return true;
     }
     }

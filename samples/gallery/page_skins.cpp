@@ -40,8 +40,8 @@ LRESULT CALLBACK PreviewProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
         return GetWindowLongPtrW(Wnd, 0);
     if (Msg != WM_PAINT)
         return DefWindowProcW(Wnd, Msg, WParam, LParam);
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(Wnd, &ps);
+    TPaintDC paint(Wnd);
+    HDC dc = paint.Handle();
     try {
         RECT rc;
         GetClientRect(Wnd, &rc);
@@ -56,13 +56,11 @@ LRESULT CALLBACK PreviewProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
             scale = scale >= 1 ? std::min(2.0, double(int(scale))) : scale;
             const int dw = int(master->Width() * scale), dh = int(master->Height() * scale);
             const int x = (rc.right - dw) / 2, y = (rc.bottom - dh) / 2;
-            HDC src = CreateCompatibleDC(dc);
-            HGDIOBJ old = SelectObject(src, master->Handle());
+            TMemoryDC src(dc);
+            TSelectObject select(src.Handle(), master->Handle());
             SetStretchBltMode(dc, scale < 1 ? HALFTONE : COLORONCOLOR);
             SetBrushOrgEx(dc, 0, 0, nullptr);
-            StretchBlt(dc, x, y, dw, dh, src, 0, 0, master->Width(), master->Height(), SRCCOPY);
-            SelectObject(src, old);
-            DeleteDC(src);
+            StretchBlt(dc, x, y, dw, dh, src.Handle(), 0, 0, master->Width(), master->Height(), SRCCOPY);
         } else {
             SetBkMode(dc, TRANSPARENT);
             SelectObject(dc, reinterpret_cast<HFONT>(GetWindowLongPtrW(Wnd, 0)));
@@ -72,7 +70,6 @@ LRESULT CALLBACK PreviewProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
     } catch (...) {
         HandleCaughtException();
     }
-    EndPaint(Wnd, &ps);
     return 0;
 }
 
@@ -84,18 +81,13 @@ public:
     {
         SetControlStyle(ControlStyle() | csAcceptsControls);
     }
-    ~TSkinsPage() override
-    {
-        DeleteObject(FFont);
-        DeleteObject(FTitleFont);
-    }
 
 protected:
     void CreateWnd() override
     {
         TCustomControl::CreateWnd();
         HWND title = Child(0, L"STATIC", L"Скины", 0, 0);
-        SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(FTitleFont), TRUE);
+        SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(FTitleFont.Handle()), TRUE);
         HWND caption = Child(0, L"STATIC", L"GetSkinNames, вид 2:", 0, 0);
         FSkinList = Child(WS_EX_CLIENTEDGE, L"LISTBOX", L"", WS_VSCROLL | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                           IdSkinList);
@@ -144,7 +136,7 @@ private:
     {
         HWND w = CreateWindowExW(ExStyle, Class, Text, WS_CHILD | WS_VISIBLE | Style, 0, 0, 10, 10, Handle(),
                                  reinterpret_cast<HMENU>(INT_PTR(Id)), GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(FFont), TRUE);
+        SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Handle()), TRUE);
         return w;
     }
 
@@ -245,8 +237,8 @@ private:
     }
 
     TzSkinManager* FManager;
-    HFONT FFont;
-    HFONT FTitleFont;
+    TOwnedFont FFont;
+    TOwnedFont FTitleFont;
     HWND FSkinList = nullptr;
     HWND FInfo = nullptr;
     HWND FPreview = nullptr;

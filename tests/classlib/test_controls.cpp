@@ -1,5 +1,7 @@
 #include <doctest.h>
 #include "classlib/forms.h"
+#include "gdicount.h"
+#include "msgrecorder.h"
 
 #include <algorithm>
 #include <memory>
@@ -7,26 +9,21 @@
 
 namespace {
 
-// A windowed control that records the component messages it receives.
+// A windowed control that answers reflected notifications, keeps the keys it is given and
+// throws on one message.
 class TRecorder : public TWinControl {
     Z_CLASS(TRecorder, TWinControl)
 public:
     explicit TRecorder(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 50, 20); }
-    std::vector<UINT> Seen;
-    std::vector<TMessage> Reflected;
     std::vector<char> Keys;
     char Replace = 0;
-    int Count(UINT Msg) const { return static_cast<int>(std::count(Seen.begin(), Seen.end(), Msg)); }
 
 protected:
     void Dispatch(TMessage& Message) override
     {
-        if (Message.Msg >= CM_BASE && Message.Msg < CN_BASE + 0x400)
-            Seen.push_back(Message.Msg);
         switch (Message.Msg) {
         case CN_COMMAND:
         case CN_NOTIFY:
-            Reflected.push_back(Message);
             Message.Result = 0x55;
             return;
         case WM_USER + 7:
@@ -157,19 +154,20 @@ TEST_CASE("text goes through the window and survives its re-creation")
     SUBCASE("a different text sends CM_TEXTCHANGED, the same text nothing")
     {
         child->HandleNeeded();
-        child->Seen.clear();
+        TMsgRecorder rec({CM_TEXTCHANGED});
+        rec.Attach(child, "child");
         child->SetText(cyrillic);
         child->SetText(cyrillic);
-        CHECK(child->Count(CM_TEXTCHANGED) == 1);
         child->SetText("other");
-        CHECK(child->Count(CM_TEXTCHANGED) == 2);
+        CHECK_MESSAGES(rec, {"child", CM_TEXTCHANGED}, {"child", CM_TEXTCHANGED});
     }
     SUBCASE("without a window the control keeps it, with the same rule")
     {
-        child->Seen.clear();
+        TMsgRecorder rec({CM_TEXTCHANGED});
+        rec.Attach(child, "child");
         child->SetText(cyrillic);
         child->SetText(cyrillic);
-        CHECK(child->Count(CM_TEXTCHANGED) == 1);
+        CHECK_MESSAGES(rec, {"child", CM_TEXTCHANGED});
         CHECK_FALSE(child->HandleAllocated());
     }
     SUBCASE("re-created")
@@ -229,23 +227,17 @@ TEST_CASE("a parent reflects notifications to the child they concern")
     child->SetParent(form.get());
     HWND parent = form->Handle();
     HWND wnd = child->Handle();
+    HWND foreign = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr);
+    TMsgRecorder rec({CN_COMMAND, CN_NOTIFY});
+    rec.Attach(child, "child");
+    rec.Name(foreign, "foreign");
 
-    WPARAM wp = MAKEWPARAM(42, BN_CLICKED);
-    CHECK(SendMessageA(parent, WM_COMMAND, wp, reinterpret_cast<LPARAM>(wnd)) == 0x55);
-    REQUIRE(child->Reflected.size() == 1);
-    CHECK(child->Reflected[0].Msg == CN_COMMAND);
-    CHECK(child->Reflected[0].WParam == wp);
-    CHECK(child->Reflected[0].LParam == reinterpret_cast<LPARAM>(wnd));
-
+    CHECK(SendMessageA(parent, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(wnd)) == 0x55);
     NMHDR hdr{wnd, 42, NM_CLICK};
     CHECK(SendMessageA(parent, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&hdr)) == 0x55);
-    REQUIRE(child->Reflected.size() == 2);
-    CHECK(child->Reflected[1].Msg == CN_NOTIFY);
-
     // A command from a window that is not ours is not reflected and does not crash.
-    HWND foreign = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr);
-    SendMessageA(parent, WM_COMMAND, wp, reinterpret_cast<LPARAM>(foreign));
-    CHECK(child->Reflected.size() == 2);
+    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(43, BN_CLICKED), reinterpret_cast<LPARAM>(foreign));
+    CHECK_MESSAGES(rec, {"child", CN_COMMAND, BN_CLICKED, "child"}, {"child", CN_NOTIFY, NM_CLICK, "child"});
     DestroyWindow(foreign);
 }
 
@@ -569,4 +561,35 @@ TEST_CASE("key messages reach the form first when it previews keys")
     child->Perform(WM_KEYDOWN, 'B', 0);
     child->Perform(WM_KEYUP, 'B', 0);
     CHECK(keys.Log == std::vector<AnsiString>{"child 65", "form 65", "child 65", "form 66", "up 66"});
+}
+
+TEST_CASE("a double-buffered paint whose painter throws ends the paint and gives back its DC and bitmap")
+{
+    struct TThrowingPainter : TCustomControl {
+        using TCustomControl::TCustomControl;
+        void Paint() override { throw EConvertError("thrown by a painter"); }
+    };
+    struct Catcher {
+        int Calls = 0;
+        void OnException(TObject*, Exception*) { ++Calls; }
+    } catcher;
+    auto saved = Application->OnException;
+    Application->OnException = MakeMethod<&Catcher::OnException>(&catcher);
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetBounds(0, 0, 200, 100);
+    auto* painter = new TThrowingPainter(form.get());
+    painter->SetBounds(0, 0, 50, 40);
+    painter->SetDoubleBuffered(true);
+    painter->SetParent(form.get());
+    form->Show();
+    HWND wnd = painter->Handle();
+    auto paint = [wnd] { RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
+    paint();
+    const int before = GdiObjectCount();
+    for (int i = 0; i < 5; ++i)
+        paint();
+    CHECK(GdiObjectCount() == before);
+    CHECK(catcher.Calls == 6);
+    CHECK_FALSE(GetUpdateRect(wnd, nullptr, FALSE));
+    Application->OnException = saved;
 }

@@ -73,6 +73,15 @@ public:
         TComponent::Loaded();
         LoadedCalled = true;
     }
+    // The step after construction sees the whole object; it may fail.
+    int AfterConstructed = 0;
+    static inline bool FailAfterConstruction = false;
+    void AfterConstruction() override
+    {
+        ++AfterConstructed;
+        if (FailAfterConstruction)
+            throw EComponentError("refused after construction");
+    }
 
 private:
     int32_t FSize = 0;
@@ -387,6 +396,31 @@ TEST_CASE("form data: a component round-trips with every kind of property")
         CHECK(ReadFromBytes(bytes, &into) == &into);
         CheckSample(&into);
     }
+}
+
+TEST_CASE("components made by form data or MakeComponent run their step after construction once")
+{
+    RegisterTestClasses();
+    std::unique_ptr<TTestComp> sample(MakeSample());
+    std::unique_ptr<TComponent> back(ReadFromBytes(WriteToBytes(sample.get())));
+    CHECK(static_cast<TTestChild*>(back->FindComponent("Kid"))->AfterConstructed == 1);
+    // A component the reader reads into was made by its caller, who ran the step.
+    TTestChild into(nullptr);
+    ReadFromBytes(WriteToBytes(back->FindComponent("Kid")), &into);
+    CHECK(into.AfterConstructed == 0);
+
+    TTestComp owner(nullptr);
+    TTestChild* made = MakeComponent<TTestChild>(&owner);
+    CHECK(made->AfterConstructed == 1);
+    CHECK(made->Owner() == &owner);
+    // A failing step frees the component again, and the reader passes the error on.
+    const int live = LiveComponents;
+    TTestChild::FailAfterConstruction = true;
+    CHECK_THROWS_AS(MakeComponent<TTestChild>(&owner), EComponentError);
+    CHECK_THROWS(ReadFromBytes(WriteToBytes(sample.get())));
+    TTestChild::FailAfterConstruction = false;
+    CHECK(LiveComponents == live);
+    CHECK(owner.ComponentCount() == 1);
 }
 
 TEST_CASE("form data: a descendent stores only what differs from its ancestor")

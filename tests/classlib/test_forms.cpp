@@ -1,5 +1,6 @@
 #include <doctest.h>
 #include "classlib/forms.h"
+#include "classlib/memmgr.h"
 #include "support/screenshot.h"
 
 #include <memory>
@@ -360,6 +361,22 @@ TEST_CASE("ShowModal runs until a modal result is set")
     // A visible form cannot become modal.
     form->Show();
     CHECK_THROWS_AS(form->ShowModal(), EInvalidOperation);
+}
+
+TEST_CASE("a modal loop that cannot list the windows to disable raises before it changes anything")
+{
+    auto form = std::make_unique<TForm>(nullptr);
+    HWND other = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                                 nullptr);
+    // The list of enabled windows is made inside the system's enumeration: its first entry
+    // finds no memory.
+    MemMgrFailAllocation(1);
+    CHECK_THROWS(form->ShowModal());
+    MemMgrFailAllocation(0);
+    CHECK(IsWindowEnabled(other));
+    CHECK_FALSE(form->Visible());
+    CHECK_FALSE((form->FormState() & fsModal) != 0);
+    DestroyWindow(other);
 }
 
 TEST_CASE("the hint window is of the class the hint info names")

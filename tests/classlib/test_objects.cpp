@@ -68,3 +68,30 @@ TEST_CASE("a property published again takes the place of the inherited one")
     CHECK(at + 1 == props.size());
     CHECK(TProbe::StaticClassInfo().AllProps().size() == props.size());
 }
+
+TEST_CASE("scopes undo what they did, also when an exception leaves")
+{
+    enum : uint16_t { A = 1, B = 2, C = 4 };
+    uint16_t flags = B;
+    try {
+        TBitsScope<uint16_t> set(flags, A | B);
+        TBitsScope<uint16_t> clear(flags, B, false);
+        CHECK(flags == A);
+        flags |= C;   // a bit of no scope's: kept
+        throw 1;
+    } catch (int) {
+    }
+    CHECK(flags == (B | C));
+
+    int undone = 0;
+    {
+        TScopeExit undo([&] { ++undone; });
+        undo.Release();
+    }
+    try {
+        TScopeExit undo([&] { ++undone; });
+        throw 1;
+    } catch (int) {
+    }
+    CHECK(undone == 1);
+}

@@ -64,3 +64,32 @@ TEST_CASE("a utility window passes its messages to the method")
     DeallocateHWnd(r.Wnd);
     CHECK_FALSE(IsWindow(r.Wnd));
 }
+
+namespace {
+struct Work {
+    TCallbackGuard Guard;
+    int Calls = 0;
+};
+
+BOOL CALLBACK ThrowingCallback(HWND, LPARAM LParam)
+{
+    auto* w = reinterpret_cast<Work*>(LParam);
+    return w->Guard.Call([w]() -> bool {
+        ++w->Calls;
+        throw EConvertError("thrown in a callback");
+    });
+}
+} // namespace
+
+TEST_CASE("an exception thrown in a system callback reaches the caller after the system call")
+{
+    HWND a = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    HWND b = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    Work work;
+    EnumThreadWindows(GetCurrentThreadId(), &ThrowingCallback, reinterpret_cast<LPARAM>(&work));
+    CHECK(work.Calls == 1);   // the system was told to stop
+    CHECK_THROWS_WITH_AS(work.Guard.Rethrow(), "thrown in a callback", EConvertError);
+    CHECK_NOTHROW(work.Guard.Rethrow());
+    DestroyWindow(a);
+    DestroyWindow(b);
+}

@@ -2,6 +2,7 @@
 #include "classlib/stdctrls.h"
 #include "classlib/forms.h"
 #include "graphics_helpers.h"
+#include "msgrecorder.h"
 #include "support/screenshot.h"
 
 #include <memory>
@@ -1292,8 +1293,14 @@ TEST_CASE("a push button clicks from its window, from Enter or Escape and from i
     CHECK((GetWindowLongA(ok->Handle(), GWL_STYLE) & 0x0F) == BS_DEFPUSHBUTTON);
     CHECK((GetWindowLongA(cancel->Handle(), GWL_STYLE) & 0x0F) == BS_PUSHBUTTON);
 
-    // The system's click, reflected by the form.
+    // The system's click takes the focus from the edit and notifies the form once, which
+    // reflects it to the button.
+    TMsgRecorder rec({WM_COMMAND});
+    rec.Attach(form->Handle(), "form");
+    rec.Name(ok->Handle(), "ok");
+    rec.Name(edit->Handle(), "edit");
     SendMessageA(ok->Handle(), BM_CLICK, 0, 0);
+    CHECK_MESSAGES(rec, {"form", WM_COMMAND, EN_KILLFOCUS, "edit"}, {"form", WM_COMMAND, BN_CLICKED, "ok"});
     CHECK(ev.Log == std::vector<AnsiString>{"click"});
     CHECK(form->ModalResult() == mrOk);
     form->SetModalResult(mrNone);
@@ -1378,7 +1385,13 @@ TEST_CASE("checking one radio button unchecks the others of its parent")
     CHECK(a->Checked());
     CHECK(a->TabStop());
     CHECK_FALSE(b->TabStop());
+    TMsgRecorder rec({WM_COMMAND});
+    rec.Attach(form->Handle(), "form");
+    rec.Name(a->Handle(), "a");
+    rec.Name(b->Handle(), "b");
     SendMessageA(b->Handle(), BM_CLICK, 0, 0);
+    // Only the clicked button notifies; the one it unchecks stays silent.
+    CHECK_MESSAGES(rec, {"form", WM_COMMAND, BN_CLICKED, "b"});
     CHECK(b->Checked());
     CHECK_FALSE(a->Checked());
     CHECK(SendMessageA(a->Handle(), BM_GETCHECK, 0, 0) == BST_UNCHECKED);

@@ -821,6 +821,13 @@ TEST_CASE("skin manager: skinned forms of a provider are redrawn once the skin i
     hidden->SkinnedAnswer = 1;
     hidden->Provider = &provider;
     SkinnedForms.push_back(hidden);
+    // The animated repaint of each form, written down: its length depends on the system.
+    static std::vector<int> shown;
+    shown.clear();
+    const auto savedShow = SkinEngineHooks.AnimShowControl;
+    SkinEngineHooks.AnimShowControl = [](TWinControl*, int Time) { shown.push_back(Time); };
+    const auto savedVersion = SkinSystemMajorVersion;
+    SkinSystemMajorVersion = [] { return 6; };
     {
         TManagerHolder m;
         m->SetSkinDirectory(Without(dir));
@@ -833,7 +840,15 @@ TEST_CASE("skin manager: skinned forms of a provider are redrawn once the skin i
         // Switching redrawing on again would have shown the hidden one.
         CHECK(hidden->RedrawOff == 0);
         CHECK_FALSE(IsWindowVisible(hidden->Handle()));
+        // From version 6 on the repaint is not animated; before, it lasts the set time.
+        CHECK(shown == std::vector<int>{0, 0});
+        shown.clear();
+        SkinSystemMajorVersion = [] { return 5; };
+        m->SetSkinName(L"Fold");
+        CHECK(shown == std::vector<int>{100, 100});
     }
+    SkinSystemMajorVersion = savedVersion;
+    SkinEngineHooks.AnimShowControl = savedShow;
     SkinnedForms.erase(std::find(SkinnedForms.begin(), SkinnedForms.end(), hidden));
     SkinnedForms.erase(std::find(SkinnedForms.begin(), SkinnedForms.end(), main));
     SkinEngineHooks.RefreshProvider = nullptr;

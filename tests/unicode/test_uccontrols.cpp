@@ -5,6 +5,7 @@
 #include "classlib/stdctrls.h"
 #include "unicode/uccontrols.h"
 #include "support/screenshot.h"
+#include "msgrecorder.h"
 
 #include <algorithm>
 #include <memory>
@@ -29,9 +30,7 @@ public:
     bool UseSystemProc = false;
     bool FailCreate = false;
     char Replace = 0;
-    std::vector<UINT> Seen;
     std::vector<char> Keys;
-    int Count(UINT Msg) const { return static_cast<int>(std::count(Seen.begin(), Seen.end(), Msg)); }
 
 protected:
     void CreateWindowHandle(const TCreateParams& Params) override
@@ -40,7 +39,6 @@ protected:
     }
     void Dispatch(TMessage& Message) override
     {
-        Seen.push_back(Message.Msg);
         if (Message.Msg == WM_NCCREATE && FailCreate) {
             Message.Result = 0;
             return;
@@ -446,13 +444,13 @@ TEST_CASE("the same wide caption set twice is announced once")
     TTestForm f;
     auto* ctl = f.Add<TUcTestControl>();
     ctl->HandleNeeded();
-    ctl->Seen.clear();
+    TMsgRecorder rec({CM_TEXTCHANGED});
+    rec.Attach(ctl, "ctl");
     SetControlWideText(ctl, Chinese);
     SetControlWideText(ctl, Chinese);
-    CHECK(ctl->Count(CM_TEXTCHANGED) == 1);
     // A text with the same ANSI form is a change of its own.
     SetControlWideText(ctl, OtherChinese);
-    CHECK(ctl->Count(CM_TEXTCHANGED) == 2);
+    CHECK_MESSAGES(rec, {"ctl", CM_TEXTCHANGED}, {"ctl", CM_TEXTCHANGED});
     CHECK(WindowText(ctl->Handle()) == OtherChinese);
 }
 
@@ -475,11 +473,12 @@ TEST_CASE("text messages of the library go to a Unicode window as ANSI, the syst
     // The system asks the window itself: the library's handling sees the request once, and
     // the answer is wide.
     SetControlWideText(ctl, Chinese);
-    ctl->Seen.clear();
+    TMsgRecorder rec({WM_GETTEXT});
+    rec.Attach(ctl, "ctl");
     wchar_t buf[16] = {};
     CHECK(SendMessageW(wnd, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(buf)) == 2);
     CHECK(WideString(buf) == Chinese);
-    CHECK(ctl->Count(WM_GETTEXT) == 1);
+    CHECK_MESSAGES(rec, {"ctl", WM_GETTEXT, 16});
     CHECK(SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0) == 2);
 }
 
@@ -929,10 +928,11 @@ TEST_CASE("at program end the traps only let their windows go")
     int traps = WinControlTrapCount();
 
     DoneUcControls();
-    ctl->Seen.clear();
+    TMsgRecorder rec({WM_RECORDED});
+    rec.Attach(ctl, "ctl");
     g_recorded.clear();
     CHECK(SendMessageW(wnd, WM_RECORDED, 0, 0) == 0x1234);
-    CHECK(ctl->Count(WM_RECORDED) == 0);
+    CHECK_MESSAGES(rec);
     CHECK(CountRecorded(WM_RECORDED) == 1);
     // Without the store objects the wide text is read from the window itself.
     CHECK(GetControlWideText(ctl) == Chinese);

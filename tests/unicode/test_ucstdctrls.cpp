@@ -230,24 +230,6 @@ TMessage CharMessage(WideChar Key)
 DWORD g_now = 0;
 DWORD TestClock() { return g_now; }
 
-// A canvas drawing into a borrowed DC for the length of a scope.
-class TBorrowedDC {
-public:
-    TBorrowedDC(TCanvas* Canvas, HDC DC) : FCanvas(Canvas)
-    {
-        FCanvas->Lock();
-        FCanvas->SetHandle(DC);
-    }
-    ~TBorrowedDC()
-    {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-    }
-
-private:
-    TCanvas* FCanvas;
-};
-
 // A 24-bit picture filled with one colour.
 std::unique_ptr<TBitmap> Picture(int Width, int Height, TColor Color)
 {
@@ -1060,7 +1042,7 @@ TEST_CASE("a label draws its wide caption")
     {
         auto bmp = Picture(200, 40, clWhite);
         {
-            TBorrowedDC dc(label->Canvas(), bmp->Canvas()->Handle());
+            TCanvasDC dc(label->Canvas(), bmp->Canvas()->Handle());
             label->Canvas()->Brush()->SetStyle(bsClear);
             TRect r(0, 0, 200, 40);
             CHECK(DrawLabelTextWide(label, r, DT_LEFT));
@@ -1074,7 +1056,7 @@ TEST_CASE("a label draws its wide caption")
         label->SetEnabled(false);
         auto bmp = Picture(200, 40, clNavy);
         {
-            TBorrowedDC dc(label->Canvas(), bmp->Canvas()->Handle());
+            TCanvasDC dc(label->Canvas(), bmp->Canvas()->Handle());
             label->Canvas()->Brush()->SetStyle(bsClear);
             TRect r(0, 0, 200, 40);
             CHECK(DrawLabelTextWide(label, r, DT_LEFT));
@@ -1089,7 +1071,7 @@ TEST_CASE("a label draws its wide caption")
         TRect greek(0, 0, 0, 0);
         HDC dc = GetDC(nullptr);
         {
-            TBorrowedDC scope(label->Canvas(), dc);
+            TCanvasDC scope(label->Canvas(), dc);
             DrawLabelTextWide(label, greek, DT_CALCRECT);
             for (const wchar_t* caption : {L"", L"&"}) {
                 SetControlWideText(label, caption);

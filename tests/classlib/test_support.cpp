@@ -1,3 +1,4 @@
+// The support library beside the layers: PNG screenshots of windows.
 #include <doctest.h>
 #include "support/screenshot.h"
 
