@@ -1,10 +1,13 @@
 // What the tests of windows share: queued messages run, a form above the other test programs'
-// windows, controls put on a parent, window text and styles read back, and what reaches the
-// application's exception handler.
+// windows, controls put on a parent, window text and styles read back, form data written and
+// read back, and what reaches the application's exception handler.
 #pragma once
 
 #include "classlib/forms.h"
 
+#include <doctest.h>
+
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -69,6 +72,23 @@ inline AnsiString WindowClass(HWND Wnd)
 inline LONG StyleOf(HWND Wnd)
 {
     return GetWindowLongA(Wnd, GWL_STYLE);
+}
+
+// Writes Source as form data and reads it into Into, which must write the same bytes again;
+// each name of Written must be in the bytes. Answers the bytes.
+inline AnsiString CheckRoundTrip(TComponent* Source, TComponent* Into, std::initializer_list<const char*> Written)
+{
+    TStringStream data;
+    data.WriteComponent(Source);
+    const AnsiString bytes = data.DataString();
+    for (const char* name : Written)
+        CHECK_MESSAGE(bytes.find(name) != AnsiString::npos, name);
+    data.SetPosition(0);
+    data.ReadComponent(Into);
+    TStringStream again;
+    again.WriteComponent(Into);
+    CHECK(again.DataString() == bytes);
+    return bytes;
 }
 
 // Catches what reaches the application's exception handler while it lives.
