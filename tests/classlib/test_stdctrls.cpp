@@ -1105,7 +1105,6 @@ TEST_CASE("the standard controls' published properties go through form data")
         combo->SetDropDownCount(12);
         auto* label = MakeLabel(source.get(), kImya, 120, 40, 60, 20);
         label->SetName("Label1");
-        label->SetColor(clInfoBk);
         label->SetFocusControl(edit);
         label->SetLayout(tlCenter);
         // Every property set above is written, and what is read back writes the same bytes.
@@ -1123,6 +1122,7 @@ TEST_CASE("the standard controls' published properties go through form data")
     CHECK(memo->Lines()->Text() == kMir + "\r\nline two\r\n");
     CHECK(combo->Text() == "Blueberry");
     CHECK(label->FocusControl() == edit);
+    CHECK(label->ParentColor());   // still the form's colour, not a copy of it
 }
 
 // ---------------------------------------------------------------------------------------
