@@ -46,6 +46,7 @@ public:
     FormBytes() { B = "TPF0" + Short("TWideTestHolder") + Short("H"); }
     FormBytes& Prop(const std::string& Name) { B += Short(Name); return *this; }
     FormBytes& Ansi(const std::string& S) { B += '\x06' + Short(S); return *this; }
+    FormBytes& Utf8(const WideString& S) { return Ansi(WideToUtf8(S)); }
     FormBytes& Wide(const WideString& S) { B += '\x12' + Int32(static_cast<int32_t>(S.size())) + LE(S); return *this; }
     FormBytes& ListBegin() { B += '\x01'; return *this; }
     FormBytes& ListEnd() { B += '\0'; return *this; }
@@ -72,11 +73,6 @@ std::string Write(TWideTestHolder& H, TWideTestHolder* Ancestor = nullptr)
     else
         s.WriteComponent(&H);
     return s.DataString();
-}
-
-std::string Utf8(const WideString& S)
-{
-    return WideToUtf8(S);
 }
 
 struct RegisterHolder {
@@ -115,64 +111,38 @@ TEST_CASE("form data: a wide list goes out as wide strings and comes back whole"
 
 TEST_CASE("form data: the wide list reads every form it was ever stored in")
 {
+    const struct {
+        std::string Data;
+        W Before, After;
+    } forms[] = {
+        // One ANSI string, or one wide string, is the whole text.
+        {FormBytes().Prop("Lines.Strings").Ansi("\xCF\xF0\xE8\xE2\xE5\xF2\r\nb").Done(), {}, {L"Привет", L"b"}},
+        {FormBytes().Prop("Lines.Strings").Wide(L"中\nx").Done(), {}, {L"中", L"x"}},
+        // A list of ANSI and wide strings mixed; the old name WideStrings.
+        {FormBytes().Prop("Lines.Strings").ListBegin().Ansi("\xE0").Wide(L"中").ListEnd().Done(), {}, {L"а", L"中"}},
+        {FormBytes().Prop("Lines.WideStrings").ListBegin().Wide(L"Ω").ListEnd().Done(), {}, {L"Ω"}},
+        // The old UTF-8 list, taken only while the list is empty.
+        {FormBytes().Prop("Lines.WideStringsW").ListBegin().Utf8(L"Привет").Utf8(L"中").ListEnd().Done(), {},
+         {L"Привет", L"中"}},
+        {FormBytes().Prop("Lines.Strings").ListBegin().Wide(L"new").ListEnd()
+             .Prop("Lines.WideStringsW").ListBegin().Utf8(L"old").ListEnd().Done(), {}, {L"new"}},
+        // The old UTF-7 list is read and dropped.
+        {FormBytes().Prop("Lines.WideStrings_UTF7").ListBegin().Ansi("+BB8-").ListEnd().Done(), {L"kept"}, {L"kept"}},
+    };
+    for (const auto& f : forms) {
+        TWideTestHolder H(nullptr);
+        for (const WideString& line : f.Before)
+            H.Lines()->Add(line);
+        ReadInto(H, f.Data);
+        CHECK(Items(*H.Lines()) == f.After);
+    }
+
+    // An item that is no string is an error, and so is a wide string longer than the data.
     TWideTestHolder H(nullptr);
-    SUBCASE("one ANSI string is the whole text")
-    {
-        ReadInto(H, FormBytes().Prop("Lines.Strings").Ansi("\xCF\xF0\xE8\xE2\xE5\xF2\r\nb").Done());
-        CHECK(Items(*H.Lines()) == W{L"Привет", L"b"});
-    }
-    SUBCASE("one wide string is the whole text")
-    {
-        ReadInto(H, FormBytes().Prop("Lines.Strings").Wide(L"中\nx").Done());
-        CHECK(Items(*H.Lines()) == W{L"中", L"x"});
-    }
-    SUBCASE("a list of ANSI and wide strings mixed")
-    {
-        ReadInto(H, FormBytes().Prop("Lines.Strings").ListBegin().Ansi("\xE0").Wide(L"中").ListEnd().Done());
-        CHECK(Items(*H.Lines()) == W{L"а", L"中"});
-    }
-    SUBCASE("the old name WideStrings")
-    {
-        ReadInto(H, FormBytes().Prop("Lines.WideStrings").ListBegin().Wide(L"Ω").ListEnd().Done());
-        CHECK(Items(*H.Lines()) == W{L"Ω"});
-    }
-    SUBCASE("the old UTF-8 list, taken only while the list is empty")
-    {
-        ReadInto(H, FormBytes()
-                        .Prop("Lines.WideStringsW")
-                        .ListBegin()
-                        .Ansi(Utf8(L"Привет"))
-                        .Ansi(Utf8(L"中"))
-                        .ListEnd()
-                        .Done());
-        CHECK(Items(*H.Lines()) == W{L"Привет", L"中"});
-        ReadInto(H, FormBytes()
-                        .Prop("Lines.Strings")
-                        .ListBegin()
-                        .Wide(L"new")
-                        .ListEnd()
-                        .Prop("Lines.WideStringsW")
-                        .ListBegin()
-                        .Ansi(Utf8(L"old"))
-                        .ListEnd()
-                        .Done());
-        CHECK(Items(*H.Lines()) == W{L"new"});
-    }
-    SUBCASE("the old UTF-7 list is read and dropped")
-    {
-        H.Lines()->Add(L"kept");
-        ReadInto(H, FormBytes().Prop("Lines.WideStrings_UTF7").ListBegin().Ansi("+BB8-").ListEnd().Done());
-        CHECK(Items(*H.Lines()) == W{L"kept"});
-    }
-    SUBCASE("an item that is no string is an error")
-    {
-        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").ListBegin().Raw("\x02\x05").ListEnd().Done()),
-                        EReadError);
-        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").Raw("\x04").Done()), EReadError);
-        // A wide string longer than the data.
-        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").Raw("\x01\x12" + Int32(1000000) + "ab").Done()),
-                        EReadError);
-    }
+    for (const std::string& bad : {FormBytes().Prop("Lines.Strings").ListBegin().Raw("\x02\x05").ListEnd().Done(),
+                                   FormBytes().Prop("Lines.Strings").Raw("\x04").Done(),
+                                   FormBytes().Prop("Lines.Strings").Raw("\x01\x12" + Int32(1000000) + "ab").Done()})
+        CHECK_THROWS_AS(ReadInto(H, bad), EReadError);
 }
 
 TEST_CASE("form data: a wide character's companion")
@@ -230,19 +200,14 @@ TEST_CASE("form data: a wide text's old companions are dropped unless the legacy
     CHECK(bytes.find("\x07" "Caption\x12" + Int32(2) + LE(L"中文")) != std::string::npos);
     CHECK(bytes.find("CaptionW") == std::string::npos);
 
-    const std::string old = FormBytes()
-                                .Prop("CaptionW")
-                                .Ansi(Utf8(L"Привет"))
-                                .Prop("Caption_UTF7")
-                                .Ansi("+BB8-")
-                                .Done();
+    const std::string old = FormBytes().Prop("CaptionW").Utf8(L"Привет").Prop("Caption_UTF7").Ansi("+BB8-").Done();
     TWideTestHolder R(nullptr);
     ReadInto(R, old);
     CHECK(R.Caption().empty());
 
     TRestore<bool> restore(LegacyWideCompanions);
     LegacyWideCompanions = true;
-    ReadInto(R, FormBytes().Prop("CaptionW").Ansi(Utf8(L"Привет")).Done());
+    ReadInto(R, FormBytes().Prop("CaptionW").Utf8(L"Привет").Done());
     CHECK(R.Caption() == L"Привет");
     ReadInto(R, FormBytes().Prop("Caption_UTF7").Ansi("+BB8-").Done());
     CHECK(R.Caption() == L"П");

@@ -294,6 +294,7 @@ TEST_CASE("the application's wide hint reaches hint targets once, through a wide
 TEST_CASE("the application's wide hint follows the control under the mouse")
 {
     TTestForm<TUcForm> f;
+    f.Form->SetBounds(140, 140, 260, 140);
     auto* a = f.Add<TWideEdit>(8, 8, 100, 24);
     auto* b = f.Add<TWideEdit>(120, 8, 100, 24);
     SetControlWideHint(a, L"short|" + Greek);
