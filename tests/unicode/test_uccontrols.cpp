@@ -217,68 +217,44 @@ TEST_CASE("wide text and hints of controls without a window")
     StoreControlWideText(ctl, Cyrillic);
     CHECK(GetControlWideText(ctl) == Cyrillic);
 
-    SUBCASE("hints")
-    {
-        SetControlWideHint(ctl, Greek + L"|" + Cyrillic);
-        CHECK(GetControlWideHint(ctl) == Greek + L"|" + Cyrillic);
-        CHECK(ctl->Hint() == WideToAnsi(Greek) + "|" + WideToAnsi(Cyrillic));
-        CHECK(WideShortHintPart(GetControlWideHint(ctl)) == Greek);
-        CHECK(WideLongHintPart(GetControlWideHint(ctl)) == Cyrillic);
-        CHECK(WideShortHintPart(L"plain") == L"plain");
-        CHECK(WideLongHintPart(L"plain") == L"plain");
-        CHECK(WideLongHintPart(L"a|b|c") == L"b|c");
-        ctl->SetHint("ansi");
-        CHECK(GetControlWideHint(ctl) == L"ansi");
+    // Hints.
+    SetControlWideHint(ctl, Greek + L"|" + Cyrillic);
+    CHECK(GetControlWideHint(ctl) == Greek + L"|" + Cyrillic);
+    CHECK(ctl->Hint() == WideToAnsi(Greek) + "|" + WideToAnsi(Cyrillic));
+    CHECK(WideShortHintPart(GetControlWideHint(ctl)) == Greek);
+    CHECK(WideLongHintPart(GetControlWideHint(ctl)) == Cyrillic);
+    CHECK(WideShortHintPart(L"plain") == L"plain");
+    CHECK(WideLongHintPart(L"plain") == L"plain");
+    CHECK(WideLongHintPart(L"a|b|c") == L"b|c");
+    ctl->SetHint("ansi");
+    CHECK(GetControlWideHint(ctl) == L"ansi");
 
-        // The first hint going up the parents.
-        SetControlWideHint(f.Form.get(), Chinese);
-        SetControlWideHint(ctl, L"");
-        CHECK(GetWideHintOfChain(box) == Chinese);
-        SetControlWideHint(box, Greek);
-        CHECK(GetWideHintOfChain(box) == Greek);
-        CHECK(GetWideHintOfChain(nullptr).empty());
-    }
-    SUBCASE("the ANSI platform converts")
+    // The first hint going up the parents.
+    SetControlWideHint(f.Form.get(), Chinese);
+    SetControlWideHint(ctl, L"");
+    CHECK(GetWideHintOfChain(box) == Chinese);
+    SetControlWideHint(box, Greek);
+    CHECK(GetWideHintOfChain(box) == Greek);
+    CHECK(GetWideHintOfChain(nullptr).empty());
     {
+        // The ANSI platform converts.
         TAnsiPlatform ansi;
         SetControlWideText(box, Cyrillic);
         CHECK(box->Caption() == WideToAnsi(Cyrillic));
         SetControlWideText(box, Chinese);
         CHECK(GetControlWideText(box) == L"??");
-        SetControlWideHint(box, Greek);
-        CHECK(box->Hint() == WideToAnsi(Greek));
-        CHECK(GetControlWideHint(box) == AnsiToWide(WideToAnsi(Greek)));
+        SetControlWideHint(box, Sigma);
+        CHECK(box->Hint() == WideToAnsi(Sigma));
+        CHECK(GetControlWideHint(box) == AnsiToWide(WideToAnsi(Sigma)));
     }
-    SUBCASE("a store object goes with its control")
-    {
-        TWideControlHelper* helper = FindWideControlHelper(box, true);
-        CHECK(helper->Control() == box);
-        CHECK(FindWideControlHelper(box, true) == helper);
-        uint32_t serial = helper->Serial();
-        delete box;
-        auto other = std::make_unique<TPaintBox>(nullptr);
-        CHECK(FindWideControlHelper(other.get(), true)->Serial() != serial);
-    }
-}
-
-TEST_CASE("wide caption and hint are stored unless an action supplies them")
-{
-    TTestForm f;
-    auto* ctl = f.Add<TUcTestControl>();
-    CHECK(IsWideCaptionStored(ctl));
-    CHECK(IsWideHintStored(ctl));
-    auto* action = new TAction(f.Form.get());
-    action->SetCaption("Open");
-    action->SetHint("Opens");
-    ctl->SetAction(action);
-    CHECK(ctl->Caption() == "Open");
-    CHECK_FALSE(IsWideCaptionStored(ctl));
-    CHECK_FALSE(IsWideHintStored(ctl));
-    SetControlWideText(ctl, Cyrillic);
-    SetControlWideHint(ctl, Greek);
-    CHECK(IsWideCaptionStored(ctl));
-    CHECK(IsWideHintStored(ctl));
-    ctl->SetAction(nullptr);
+    // A store object goes with its control.
+    TWideControlHelper* helper = FindWideControlHelper(box, true);
+    CHECK(helper->Control() == box);
+    CHECK(FindWideControlHelper(box, true) == helper);
+    uint32_t serial = helper->Serial();
+    delete box;
+    auto other = std::make_unique<TPaintBox>(nullptr);
+    CHECK(FindWideControlHelper(other.get(), true)->Serial() != serial);
 }
 
 TEST_CASE("a Unicode window keeps its wide caption when it is made again")

@@ -65,9 +65,9 @@ std::unique_ptr<TBitmap> MenuPicture()
 
 TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI caption")
 {
+    TUcMenuForm f;
     SUBCASE("a Cyrillic caption gets its automatic hot key at the same place")
     {
-        TUcMenuForm f;
         HMENU bar = f.Bar();
         REQUIRE(bar != nullptr);
         CHECK(f.File->TMenuItem::Caption() == WideToAnsi(L"&" + CyrFile));
@@ -76,7 +76,6 @@ TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI
     }
     SUBCASE("a Greek caption takes its hot key on the first letter ANSI can carry")
     {
-        TUcMenuForm f;
         f.Open->SetCaption(Greek + L" Save");
         f.Bar();
         f.File->RethinkHotkeys();
@@ -86,14 +85,12 @@ TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI
     }
     SUBCASE("a literal && stays one character while the hot keys are placed")
     {
-        WideString caption = L"&&Save " + Greek;
-        WideString wide = caption;
+        WideString wide = L"&&Save " + Greek;
         SyncHotKeyPosition(WideToAnsi(L"&&&Save " + Greek), wide);
         CHECK(wide == L"&&&Save " + Greek);
         CHECK(WideHotKeyChar(wide) == L"S");
         // The menu does the same when it gives the item its hot key.
-        TUcMenuForm f;
-        f.Open->SetCaption(caption);
+        f.Open->SetCaption(L"&&Save " + Greek);
         f.Bar();
         f.File->RethinkHotkeys();
         CHECK(f.Open->Caption() == L"&&&Save " + Greek);
@@ -101,7 +98,6 @@ TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI
     }
     SUBCASE("a doubled & alone is a literal & and no hot key; a later single & marks E")
     {
-        TUcMenuForm f;
         f.Menu->SetAutoHotkeys(maManual);
         f.Open->SetCaption(L"&&Save");
         f.Plain->SetCaption("&&Save &Exit");
@@ -110,8 +106,12 @@ TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI
         CHECK(WideMenuText(f.File->Handle(), 0) == L"&&Save");
         CHECK(GetHotkey(f.Plain->Caption()) == "E");
     }
-    SUBCASE("a Far-East bracketed hot key goes whole when stripped and is copied whole")
+}
+
+TEST_CASE("hot keys of a caption: Far-East groups, and hot keys that cannot be placed")
+{
     {
+        // A Far-East bracketed hot key goes whole when stripped and is copied whole.
         TRestore<bool (*)()> restore(UcFarEastLocale);
         UcFarEastLocale = [] { return true; };
         CHECK(StripWideHotKeys(CyrFile + L"(&F)") == CyrFile);
@@ -119,31 +119,25 @@ TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI
         SyncHotKeyPosition("????" "?(&F)", wide);
         CHECK(wide == Greek + L"(&F)");
     }
-    SUBCASE("hot keys that cannot be placed raise in the routine, never in the caption getter")
-    {
-        // UTF-8 as the conversion code page: a damaged ANSI caption is alike to the wide one
-        // without hot keys, but the rebuilt caption cannot give it back.
-        TRestore<UINT> restore(DefaultConversionCodePage);
-        DefaultConversionCodePage = CP_UTF8_;
-        WideString wide = L"\xFFFD";
-        CHECK_THROWS_WITH_AS(SyncHotKeyPosition("\xC3&", wide),
-                             "Internal Error: SyncHotKeyPosition Failed (\"\xEF\xBF\xBD&\" <> \"\xC3&\").",
-                             EUcInternalError);
-        CHECK(wide == L"\xFFFD");
-        TUcMenuItem item(nullptr);
-        item.SetCaption(L"\xFFFD");
-        item.TMenuItem::SetCaption("\xC3&");
-        WideString shown;
-        CHECK_NOTHROW(shown = item.Caption());
-        CHECK(shown == L"\xFFFD");
-    }
-    SUBCASE("a caption changed through its ANSI side is followed")
-    {
-        TUcMenuItem item(nullptr);
-        item.SetCaption(Greek);
-        item.TMenuItem::SetCaption("Other");
-        CHECK(item.Caption() == L"Other");
-    }
+    // Hot keys that cannot be placed raise in the routine, never in the caption getter. UTF-8
+    // as the conversion code page: a damaged ANSI caption is alike to the wide one without hot
+    // keys, but the rebuilt caption cannot give it back.
+    TRestore<UINT> restore(DefaultConversionCodePage);
+    DefaultConversionCodePage = CP_UTF8_;
+    WideString wide = L"\xFFFD";
+    CHECK_THROWS_WITH_AS(SyncHotKeyPosition("\xC3&", wide),
+                         "Internal Error: SyncHotKeyPosition Failed (\"\xEF\xBF\xBD&\" <> \"\xC3&\").",
+                         EUcInternalError);
+    CHECK(wide == L"\xFFFD");
+    TUcMenuItem item(nullptr);
+    item.SetCaption(L"\xFFFD");
+    item.TMenuItem::SetCaption("\xC3&");
+    WideString shown;
+    CHECK_NOTHROW(shown = item.Caption());
+    CHECK(shown == L"\xFFFD");
+    // A caption changed through its ANSI side is followed.
+    item.TMenuItem::SetCaption("Other");
+    CHECK(item.Caption() == L"Other");
 }
 
 TEST_CASE("menu items show wide captions and shortcuts in the native menu")
@@ -156,51 +150,42 @@ TEST_CASE("menu items show wide captions and shortcuts in the native menu")
     CHECK(WideMenuText(bar, 0) == CyrFile);
     CHECK(WideMenuText(file, 0) == Greek + L"\tShift+Ctrl+F5");
     CHECK(WideMenuText(file, 1) == L"Plain");
+    // A rebuild of the native menu by the library keeps them.
+    f.Plain->SetCaption("Plain again");
+    CHECK(WideMenuText(file, 0) == Greek + L"\tShift+Ctrl+F5");
+    CHECK(WideMenuText(file, 1) == L"Plain again");
+    f.Open->SetVisible(false);
+    f.Open->SetVisible(true);
+    CHECK(WideMenuText(file, 0) == Greek + L"\tShift+Ctrl+F5");
+    // Two wide captions with one ANSI form.
+    f.Open->SetCaption(Sigma);
+    CHECK(WideMenuText(file, 0) == Sigma + L"\tShift+Ctrl+F5");
+    CHECK(f.Open->TMenuItem::Caption() == "?????");
 
-    SUBCASE("a rebuild of the native menu by the library keeps them")
-    {
-        f.Plain->SetCaption("Plain again");
-        CHECK(WideMenuText(file, 0) == Greek + L"\tShift+Ctrl+F5");
-        CHECK(WideMenuText(file, 1) == L"Plain again");
-        f.Open->SetVisible(false);
-        f.Open->SetVisible(true);
-        CHECK(WideMenuText(file, 0) == Greek + L"\tShift+Ctrl+F5");
-    }
-    SUBCASE("two wide captions with one ANSI form")
-    {
-        f.Open->SetCaption(Sigma);
-        CHECK(WideMenuText(file, 0) == Sigma + L"\tShift+Ctrl+F5");
-        CHECK(f.Open->TMenuItem::Caption() == "?????");
-    }
-    SUBCASE("an item opening a submenu and an item on the bar show no shortcut")
-    {
-        f.File->SetShortCut(ShortCut('F', ssCtrl));
-        auto* sub = NewItem(f.Form.get(), Sigma, f.Open);
-        (void)sub;
-        CHECK(WideMenuText(bar, 0) == CyrFile);
-        CHECK(WideMenuText(file, 0) == Greek);
-    }
-    SUBCASE("the form puts the wide texts back when its window moves or its reading order changes")
-    {
-        f.Form->Show();
-        Pump();
-        SetStaleMenuText(bar, 0);
-        SetWindowPos(f.Form->Handle(), nullptr, 70, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        CHECK(WideMenuText(bar, 0) == CyrFile);
-        SetStaleMenuText(file, 0);
-        f.Form->Perform(CM_BIDIMODECHANGED, 0, 0);
-        CHECK(WideMenuText(file, 0) == Greek + L"\tShift+Ctrl+F5");
-    }
-    SUBCASE("owner-drawn entries are left to their items")
-    {
-        f.Menu->SetOwnerDraw(true);
-        MENUITEMINFOW info{};
-        info.cbSize = sizeof(info);
-        info.fMask = MIIM_FTYPE;
-        GetMenuItemInfoW(file, 0, TRUE, &info);
-        CHECK((info.fType & MFT_OWNERDRAW) != 0);
-        CHECK_NOTHROW(UpdateMenuItemWideText(f.Open));
-    }
+    // The form puts the wide texts back when its window moves or its reading order changes.
+    f.Form->Show();
+    Pump();
+    SetStaleMenuText(bar, 0);
+    SetWindowPos(f.Form->Handle(), nullptr, 70, 70, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    CHECK(WideMenuText(bar, 0) == CyrFile);
+    SetStaleMenuText(file, 0);
+    f.Form->Perform(CM_BIDIMODECHANGED, 0, 0);
+    CHECK(WideMenuText(file, 0) == Sigma + L"\tShift+Ctrl+F5");
+
+    // An item opening a submenu and an item on the bar show no shortcut.
+    f.File->SetShortCut(ShortCut('F', ssCtrl));
+    NewItem(f.Form.get(), Greek, f.Open);
+    CHECK(WideMenuText(bar, 0) == CyrFile);
+    CHECK(WideMenuText(file, 0) == Sigma);
+
+    // Owner-drawn entries are left to their items.
+    f.Menu->SetOwnerDraw(true);
+    MENUITEMINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = MIIM_FTYPE;
+    GetMenuItemInfoW(file, 0, TRUE, &info);
+    CHECK((info.fType & MFT_OWNERDRAW) != 0);
+    CHECK_NOTHROW(UpdateMenuItemWideText(f.Open));
 }
 
 TEST_CASE("wide shortcut texts")
@@ -390,32 +375,26 @@ TEST_CASE("wide captions and hints of actions")
     REQUIRE(FindActionHelper(&action, false) != nullptr);
     CHECK(FindActionHelper(&action, false)->Action() == &action);
 
-    SUBCASE("a change through the ANSI side is followed")
-    {
-        action.TCustomAction::SetCaption("Plain");
-        CHECK(action.Caption() == L"Plain");
-    }
-    SUBCASE("an action without the interface converts")
-    {
-        TAction plain(nullptr);
-        SetActionWideCaption(&plain, CyrFile);
-        CHECK(plain.Caption() == WideToAnsi(CyrFile));
-        CHECK(GetActionWideCaption(&plain) == CyrFile);
-        CHECK(FindActionHelper(&plain, false) == nullptr);
-    }
-    SUBCASE("assigned from an action and from a control")
-    {
-        TUcAction copy(nullptr);
-        copy.Assign(&action);
-        CHECK(copy.Caption() == Greek);
-        CHECK(copy.Hint() == Sigma);
-        TUcForm form(nullptr);
-        form.SetCaption(CyrFile);
-        form.SetHint(Greek);
-        copy.Assign(&form);
-        CHECK(copy.Caption() == CyrFile);
-        CHECK(copy.Hint() == Greek);
-    }
+    // Assigned from an action and from a control.
+    TUcAction copy(nullptr);
+    copy.Assign(&action);
+    CHECK(copy.Caption() == Greek);
+    CHECK(copy.Hint() == Sigma);
+    TUcForm form(nullptr);
+    form.SetCaption(CyrFile);
+    form.SetHint(Greek);
+    copy.Assign(&form);
+    CHECK(copy.Caption() == CyrFile);
+    CHECK(copy.Hint() == Greek);
+    // A change through the ANSI side is followed.
+    action.TCustomAction::SetCaption("Plain");
+    CHECK(action.Caption() == L"Plain");
+    // An action without the interface converts.
+    TAction plain(nullptr);
+    SetActionWideCaption(&plain, CyrFile);
+    CHECK(plain.Caption() == WideToAnsi(CyrFile));
+    CHECK(GetActionWideCaption(&plain) == CyrFile);
+    CHECK(FindActionHelper(&plain, false) == nullptr);
 }
 
 TEST_CASE("action captions flow to linked Unicode controls and menu items")
@@ -446,50 +425,50 @@ TEST_CASE("action captions flow to linked Unicode controls and menu items")
     CHECK(dynamic_cast<TUcWinControlActionLink*>(form2->ActionLink()) != nullptr);
     // Linked: not stored with the clients.
     CHECK_FALSE(IsWideCaptionStored(label));
+    CHECK_FALSE(IsWideHintStored(label));
 
-    SUBCASE("a new caption with the same ANSI form reaches every client")
-    {
-        action->SetCaption(Sigma);
-        CHECK(f.Open->Caption() == Sigma);
-        CHECK(WideMenuText(file, 0) == Sigma);
-        CHECK(GetControlWideText(label) == Sigma);
-        CHECK(WideWindowText(form2->Handle()) == Sigma);
-        action->SetHint(Sigma);
-        CHECK(f.Open->Hint() == Sigma);
-        CHECK(GetControlWideHint(label) == Sigma);
-    }
-    SUBCASE("a client that shows a caption of its own no longer follows")
-    {
-        SetControlWideText(label, CyrFile);
-        f.Open->SetCaption(CyrFile);
-        CHECK_FALSE(label->ActionLink()->IsCaptionLinked());
-        action->SetCaption(Sigma);
-        CHECK(GetControlWideText(label) == CyrFile);
-        CHECK(f.Open->Caption() == CyrFile);
-        CHECK(form2->Caption() == Sigma);
-        CHECK(IsWideCaptionStored(label));
-    }
-    SUBCASE("an action without wide text still reaches Unicode clients")
-    {
-        auto* plain = new TAction(f.Form.get());
-        plain->SetCaption("Plain");
-        label->SetAction(plain);
-        CHECK(GetControlWideText(label) == L"Plain");
-        plain->SetCaption(WideToAnsi(CyrFile));
-        CHECK(GetControlWideText(label) == CyrFile);
-    }
-    SUBCASE("with CheckDefaults a control keeps a caption of its own")
-    {
-        auto* other = new TUcTestLabel(f.Form.get());
-        SetControlWideText(other, CyrFile);
-        ApplyActionWideText(other, action, true);
-        CHECK(GetControlWideText(other) == CyrFile);
-        CHECK(GetControlWideHint(other) == CyrFile + L"|" + Greek);
-        other->SetName("Other1");
-        SetControlWideText(other, L"Other1");
-        ApplyActionWideText(other, action, true);
-        CHECK(GetControlWideText(other) == Greek);
-    }
+    // With CheckDefaults a control keeps a caption of its own. Without a link it stores its own.
+    auto* other = new TUcTestLabel(f.Form.get());
+    CHECK(IsWideCaptionStored(other));
+    CHECK(IsWideHintStored(other));
+    SetControlWideText(other, CyrFile);
+    ApplyActionWideText(other, action, true);
+    CHECK(GetControlWideText(other) == CyrFile);
+    CHECK(GetControlWideHint(other) == CyrFile + L"|" + Greek);
+    other->SetName("Other1");
+    SetControlWideText(other, L"Other1");
+    ApplyActionWideText(other, action, true);
+    CHECK(GetControlWideText(other) == Greek);
+
+    // A new caption with the same ANSI form reaches every client.
+    action->SetCaption(Sigma);
+    CHECK(f.Open->Caption() == Sigma);
+    CHECK(WideMenuText(file, 0) == Sigma);
+    CHECK(GetControlWideText(label) == Sigma);
+    CHECK(WideWindowText(form2->Handle()) == Sigma);
+    action->SetHint(Sigma);
+    CHECK(f.Open->Hint() == Sigma);
+    CHECK(GetControlWideHint(label) == Sigma);
+
+    // A client that shows a caption or hint of its own no longer follows, and stores them.
+    SetControlWideText(label, CyrFile);
+    SetControlWideHint(label, CyrFile);
+    f.Open->SetCaption(CyrFile);
+    CHECK_FALSE(label->ActionLink()->IsCaptionLinked());
+    action->SetCaption(Greek);
+    CHECK(GetControlWideText(label) == CyrFile);
+    CHECK(f.Open->Caption() == CyrFile);
+    CHECK(form2->Caption() == Greek);
+    CHECK(IsWideCaptionStored(label));
+    CHECK(IsWideHintStored(label));
+
+    // An action without wide text still reaches Unicode clients.
+    auto* plain = new TAction(f.Form.get());
+    plain->SetCaption("Plain");
+    label->SetAction(plain);
+    CHECK(GetControlWideText(label) == L"Plain");
+    plain->SetCaption(WideToAnsi(CyrFile));
+    CHECK(GetControlWideText(label) == CyrFile);
 }
 
 TEST_CASE("the link class of a Unicode control")

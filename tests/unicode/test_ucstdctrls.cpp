@@ -191,47 +191,39 @@ TEST_CASE("a Unicode edit shows its wide password character")
     CHECK(IsWindowUnicode(edit->Handle()));
     CHECK(shown() == 0x25CF);
     CHECK(edit->WidePasswordChar() == 0x25CF);
+    // And again in a window made again.
+    edit->RecreateWnd();
+    CHECK(shown() == 0x25CF);
     CHECK(WideWindowText(edit->Handle()) == Cyrillic);
 
-    SUBCASE("and again in a window made again")
-    {
-        edit->RecreateWnd();
-        CHECK(shown() == 0x25CF);
-        CHECK(WideWindowText(edit->Handle()) == Cyrillic);
-    }
-    SUBCASE("a character set through the library wins")
-    {
-        edit->SetPasswordChar('#');
-        CHECK(edit->WidePasswordChar() == L'#');
-        edit->RecreateWnd();
-        CHECK(shown() == L'#');
-    }
-    SUBCASE("a character with a single-byte form, and none")
-    {
-        edit->SetWidePasswordChar(L'x');
-        CHECK(edit->PasswordChar() == 'x');
-        CHECK(shown() == L'x');
-        edit->SetWidePasswordChar(0);
-        CHECK(edit->PasswordChar() == 0);
-        CHECK(shown() == 0);
-        CHECK(edit->WidePasswordChar() == 0);
-    }
-    SUBCASE("bytes of the upper half go through the code page")
-    {
-        TRestore<UINT> cp(DefaultConversionCodePage);
-        DefaultConversionCodePage = 1251;
-        edit->SetPasswordChar('\x95');   // the bullet of 1251, not the control character U+0095
-        CHECK(edit->WidePasswordChar() == 0x2022);
-        edit->RecreateWnd();
-        CHECK(shown() == 0x2022);
-        edit->SetWidePasswordChar(0x00A7);   // § is 0xA7 in 1251 too
-        CHECK(edit->PasswordChar() == '\xA7');
-        CHECK(edit->WidePasswordChar() == 0x00A7);
-        edit->SetWidePasswordChar(0x00D7);   // × is not in 1251, where 0xD7 is Ч
-        CHECK(edit->PasswordChar() == '*');
-        CHECK(edit->WidePasswordChar() == 0x00D7);
-        CHECK(shown() == 0x00D7);
-    }
+    // A character with a single-byte form, and none.
+    edit->SetWidePasswordChar(L'x');
+    CHECK(edit->PasswordChar() == 'x');
+    CHECK(shown() == L'x');
+    edit->SetWidePasswordChar(0);
+    CHECK(edit->PasswordChar() == 0);
+    CHECK(shown() == 0);
+    CHECK(edit->WidePasswordChar() == 0);
+    // A character set through the library wins.
+    edit->SetPasswordChar('#');
+    CHECK(edit->WidePasswordChar() == L'#');
+    edit->RecreateWnd();
+    CHECK(shown() == L'#');
+
+    // Bytes of the upper half go through the code page.
+    TRestore<UINT> cp(DefaultConversionCodePage);
+    DefaultConversionCodePage = 1251;
+    edit->SetPasswordChar('\x95');   // the bullet of 1251, not the control character U+0095
+    CHECK(edit->WidePasswordChar() == 0x2022);
+    edit->RecreateWnd();
+    CHECK(shown() == 0x2022);
+    edit->SetWidePasswordChar(0x00A7);   // § is 0xA7 in 1251 too
+    CHECK(edit->PasswordChar() == '\xA7');
+    CHECK(edit->WidePasswordChar() == 0x00A7);
+    edit->SetWidePasswordChar(0x00D7);   // × is not in 1251, where 0xD7 is Ч
+    CHECK(edit->PasswordChar() == '*');
+    CHECK(edit->WidePasswordChar() == 0x00D7);
+    CHECK(shown() == 0x00D7);
 }
 
 TEST_CASE("the selection of a Unicode edit counts UTF-16 units")
@@ -295,56 +287,45 @@ TEST_CASE("the wide lines of a memo")
     lines->Add(Greek);
     REQUIRE(IsWindowUnicode(memo->Handle()));
     CHECK(Items(*lines) == W{Cyrillic, Greek});
-    const WideString both = Cyrillic + L"\r\n" + Greek + L"\r\n";
-    CHECK(GetControlWideText(memo) == both);
+    CHECK(GetControlWideText(memo) == Cyrillic + L"\r\n" + Greek + L"\r\n");
+    // An index the memo does not have.
+    CHECK_THROWS_AS(lines->Get(2), EStringListError);
+    CHECK_THROWS_AS(lines->Get(-1), EStringListError);
+    CHECK_THROWS_AS(lines->Put(2, Greek), EStringListError);
+    CHECK_THROWS_AS(lines->Insert(3, Greek), EStringListError);
+    CHECK_THROWS_AS(lines->Insert(-1, Greek), EStringListError);
+    CHECK(GetControlWideText(memo) == Cyrillic + L"\r\n" + Greek + L"\r\n");
 
-    SUBCASE("lines replaced, and inserted with their line breaks made the memo's")
-    {
-        lines->Put(1, Chinese);
-        CHECK(Items(*lines) == W{Cyrillic, Chinese});
-        lines->Insert(1, L"a\nb");
-        lines->Insert(0, Greek);
-        CHECK(Items(*lines) == W{Greek, Cyrillic, L"a", L"b", Chinese});
-    }
-    SUBCASE("a line inserted after a last line without a line break")
-    {
-        lines->SetText(L"x\ny");
-        CHECK(GetControlWideText(memo) == L"x\r\ny");
-        lines->Insert(2, Greek);
-        CHECK(GetControlWideText(memo) == L"x\r\ny\r\n" + Greek);
-        CHECK(lines->Get(2) == Greek);
-    }
-    SUBCASE("an index the memo does not have")
-    {
-        CHECK_THROWS_AS(lines->Get(2), EStringListError);
-        CHECK_THROWS_AS(lines->Get(-1), EStringListError);
-        CHECK_THROWS_AS(lines->Put(2, Greek), EStringListError);
-        CHECK_THROWS_AS(lines->Insert(3, Greek), EStringListError);
-        CHECK_THROWS_AS(lines->Insert(-1, Greek), EStringListError);
-        CHECK(GetControlWideText(memo) == both);
-    }
-    SUBCASE("the text")
-    {
-        int before = memo->Changes;
-        lines->SetText(Greek + L"\n" + Cyrillic);
-        CHECK(GetControlWideText(memo) == Greek + L"\r\n" + Cyrillic);
-        CHECK(memo->Changes == before + 1);
-        // The same text again changes nothing.
-        lines->SetText(Greek + L"\r\n" + Cyrillic);
-        CHECK(memo->Changes == before + 1);
-        // Joined lines end each with a line break; the memo's own text is as it is.
-        CHECK(lines->Text() == Greek + L"\r\n" + Cyrillic + L"\r\n");
-        lines->SetJoinLines(false);
-        CHECK(lines->Text() == Greek + L"\r\n" + Cyrillic);
-    }
-    SUBCASE("deleted and cleared through the memo's own lines")
-    {
-        lines->Delete(0);
-        CHECK(Items(*lines) == W{Greek});
-        lines->Clear();
-        CHECK(lines->Count() == 0);
-        CHECK(GetControlWideText(memo).empty());
-    }
+    // Lines replaced, and inserted with their line breaks made the memo's.
+    lines->Put(1, Chinese);
+    CHECK(Items(*lines) == W{Cyrillic, Chinese});
+    lines->Insert(1, L"a\nb");
+    lines->Insert(0, Greek);
+    CHECK(Items(*lines) == W{Greek, Cyrillic, L"a", L"b", Chinese});
+    // Deleted and cleared through the memo's own lines.
+    lines->Delete(0);
+    CHECK(Items(*lines) == W{Cyrillic, L"a", L"b", Chinese});
+    lines->Clear();
+    CHECK(lines->Count() == 0);
+    CHECK(GetControlWideText(memo).empty());
+
+    // The text; the same text again changes nothing.
+    int before = memo->Changes;
+    lines->SetText(Greek + L"\n" + Cyrillic);
+    CHECK(GetControlWideText(memo) == Greek + L"\r\n" + Cyrillic);
+    CHECK(memo->Changes == before + 1);
+    lines->SetText(Greek + L"\r\n" + Cyrillic);
+    CHECK(memo->Changes == before + 1);
+    // A line inserted after a last line without a line break.
+    lines->Insert(2, Chinese);
+    const WideString three = Greek + L"\r\n" + Cyrillic + L"\r\n" + Chinese;
+    CHECK(GetControlWideText(memo) == three);
+    CHECK(lines->Get(2) == Chinese);
+    // Joined lines end each with a line break; the memo's own text is as it is.
+    CHECK(lines->Text() == three + L"\r\n");
+    lines->SetJoinLines(false);
+    CHECK(lines->Text() == three);
+
     SUBCASE("a full memo")
     {
         memo->SetMaxLength(20);
@@ -399,28 +380,12 @@ TEST_CASE("the wide items of a combo box")
     CHECK(combo->Items()->Get(1) == WideToAnsi(Cyrillic));
     CHECK(combo->Items()->Get(2) == "?????");
 
-    SUBCASE("an item the window refuses")
+    // An item the window refuses.
+    CHECK_THROWS_WITH_AS(items->Insert(7, Greek), "Unable to insert a line", EOutOfResources);
+    CHECK_THROWS_WITH_AS(combo->Items()->Insert(7, "x"), "Unable to insert a line", EOutOfResources);
+    CHECK(items->Count() == 3);
     {
-        CHECK_THROWS_WITH_AS(items->Insert(7, Greek), "Unable to insert a line", EOutOfResources);
-        CHECK_THROWS_WITH_AS(combo->Items()->Insert(7, "x"), "Unable to insert a line", EOutOfResources);
-        CHECK(items->Count() == 3);
-    }
-    SUBCASE("clearing keeps the wide text")
-    {
-        SetControlWideText(combo, Greek + L"!");
-        items->Clear();
-        CHECK(items->Count() == 0);
-        CHECK(GetControlWideText(combo) == Greek + L"!");
-    }
-    SUBCASE("the library's items read an empty item and a missing one as empty")
-    {
-        items->Add(L"");
-        for (int i : {3, 4, -1})
-            CHECK(combo->Items()->Get(i) == "");
-        CHECK(combo->Items()->Add("x") == 4);
-    }
-    SUBCASE("the ANSI platform goes through the library's items")
-    {
+        // The ANSI platform goes through the library's items.
         TAnsiPlatform ansi;
         CHECK(items->Get(1) == Cyrillic);
         CHECK(items->Get(2) == L"?????");
@@ -431,15 +396,22 @@ TEST_CASE("the wide items of a combo box")
         CHECK(items->Get(0) == L"a");
         CHECK(items->Count() == 5);
     }
-    SUBCASE("a sorted combo box puts an added item in its place")
-    {
-        combo->SetSorted(true);
-        items->Clear();
-        items->AddObject(L"b", &marker);
-        CHECK(items->AddObject(L"a", nullptr) == 0);
-        CHECK(items->Get(1) == L"b");
-        CHECK(items->GetObject(1) == &marker);
-    }
+    // The library's items read an empty item and a missing one as empty.
+    items->Add(L"");
+    for (int i : {5, 6, -1})
+        CHECK(combo->Items()->Get(i) == "");
+    CHECK(combo->Items()->Add("x") == 6);
+    // Clearing keeps the wide text.
+    SetControlWideText(combo, Greek + L"!");
+    items->Clear();
+    CHECK(items->Count() == 0);
+    CHECK(GetControlWideText(combo) == Greek + L"!");
+    // A sorted combo box puts an added item in its place.
+    combo->SetSorted(true);
+    items->AddObject(L"b", &marker);
+    CHECK(items->AddObject(L"a", nullptr) == 0);
+    CHECK(items->Get(1) == L"b");
+    CHECK(items->GetObject(1) == &marker);
 }
 
 TEST_CASE("a combo box keeps its wide items, selection and text when its window is made again")
@@ -461,43 +433,35 @@ TEST_CASE("a combo box keeps its wide items, selection and text when its window 
         CHECK(GetControlWideText(combo) == Greek);
     };
 
-    SUBCASE("a drop-down combo box")
-    {
-        combo->RecreateWnd();
-        combo->Handle();
-        check();
-        // The edit and list windows are Unicode windows under the control's procedures.
-        REQUIRE(combo->EditHandle());
-        CHECK(IsWindowUnicode(combo->EditHandle()));
-        CHECK(IsWindowUnicode(combo->ListHandle()));
-        CHECK(WideWindowText(combo->EditHandle()) == Greek);
-    }
-    SUBCASE("a typed text that is no item")
-    {
-        SetControlWideText(combo, Chinese + Greek);
-        combo->RecreateWnd();
-        combo->Handle();
-        CHECK(GetControlWideText(combo) == Chinese + Greek);
-        CHECK(items->Get(1) == Greek);
-    }
-    SUBCASE("a change of style")
-    {
-        combo->SetStyle(csDropDownList);
-        combo->Handle();
-        check();
-        combo->SetStyle(csSimple);
-        combo->Handle();
-        check();
-    }
-    SUBCASE("saving refuses a combo box that is being destroyed")
-    {
-        std::unique_ptr<TUcStringList> saved;
-        int index = -1;
-        std::optional<WideString> text;
-        TWideCombo going(nullptr);
-        going.Destroying();
-        CHECK_THROWS_AS(SaveComboBeforeDestroyWnd(&going, saved, index, text), EAssertionFailed);
-    }
+    combo->RecreateWnd();
+    combo->Handle();
+    check();
+    // The edit and list windows are Unicode windows under the control's procedures.
+    REQUIRE(combo->EditHandle());
+    CHECK(IsWindowUnicode(combo->EditHandle()));
+    CHECK(IsWindowUnicode(combo->ListHandle()));
+    CHECK(WideWindowText(combo->EditHandle()) == Greek);
+    // A change of style.
+    combo->SetStyle(csDropDownList);
+    combo->Handle();
+    check();
+    combo->SetStyle(csSimple);
+    combo->Handle();
+    check();
+    // A typed text that is no item.
+    SetControlWideText(combo, Chinese + Greek);
+    combo->RecreateWnd();
+    combo->Handle();
+    CHECK(GetControlWideText(combo) == Chinese + Greek);
+    CHECK(items->Get(1) == Greek);
+
+    // Saving refuses a combo box that is being destroyed.
+    std::unique_ptr<TUcStringList> saved;
+    int index = -1;
+    std::optional<WideString> text;
+    TWideCombo going(nullptr);
+    going.Destroying();
+    CHECK_THROWS_AS(SaveComboBeforeDestroyWnd(&going, saved, index, text), EAssertionFailed);
 }
 
 TEST_CASE("a new item chosen in the list gives the combo box its wide text")
@@ -678,84 +642,69 @@ TEST_CASE("the incremental search of a drop-down list")
     CHECK(key(0x0410) == 0);   // А: consumed
     CHECK(search == L"\x0410");
     CHECK(combo->ItemIndex() == 0);
+    // Escape and tab leave the search alone.
+    CHECK(key(VK_ESCAPE) == VK_ESCAPE);
+    CHECK(key(VK_TAB) == VK_TAB);
+    CHECK(search == L"\x0410");
+    // Keys 1.2 s apart form one search text.
+    g_now += 1200;
+    CHECK(key(0x043B) == 0);   // л
+    CHECK(search == L"\x0410\x043B");
+    CHECK(combo->ItemIndex() == 0);
+    g_now += 1200;
+    CHECK(key(0x0451) == 0);   // ё
+    CHECK(combo->ItemIndex() == 1);
+    CHECK(GetControlWideText(combo) == alyona);
+    // A key that matches no item leaves the search text as it was.
+    g_now += 100;
+    CHECK(key(L'z') == L'z');
+    CHECK(search == L"\x0410\x043B\x0451");
+    CHECK(combo->ItemIndex() == 1);
+    // Keys 1.3 s apart start two searches.
+    g_now += 1300;
+    CHECK(key(0x041B) == 0);   // Л
+    CHECK(search == L"\x041B");
+    CHECK(combo->ItemIndex() == 2);
+    // Backspace shortens the search text, and an empty one stays empty; the next key starts
+    // afresh even without a pause.
+    CHECK(key(VK_BACK) == VK_BACK);
+    CHECK(search.empty());
+    CHECK(key(VK_BACK) == VK_BACK);
+    CHECK(search.empty());
+    g_now += 10;
+    CHECK(key(0x041B) == 0);
+    CHECK(search == L"\x041B");
+    // A key beyond the ANSI code page.
+    g_now += 5000;
+    TMessage m = CharMessage(0x03A9);   // Ω
+    CHECK(m.WParamLo() == 255);
+    ComboSearchKeyPress(combo, m, search, last);
+    CHECK(m.WParam == 0);
+    CHECK(combo->ItemIndex() == 3);
 
-    SUBCASE("keys 1.2 s apart form one search text")
-    {
-        g_now += 1200;
-        CHECK(key(0x043B) == 0);   // л
-        CHECK(search == L"\x0410\x043B");
-        CHECK(combo->ItemIndex() == 0);
-        g_now += 1200;
-        CHECK(key(0x0451) == 0);   // ё
-        CHECK(combo->ItemIndex() == 1);
-        CHECK(GetControlWideText(combo) == alyona);
-    }
-    SUBCASE("keys 1.3 s apart start two searches")
-    {
-        g_now += 1300;
-        CHECK(key(0x041B) == 0);   // Л
-        CHECK(search == L"\x041B");
-        CHECK(combo->ItemIndex() == 2);
-    }
-    SUBCASE("a key that matches no item leaves the search text as it was")
-    {
-        g_now += 100;
-        CHECK(key(L'z') == L'z');
-        CHECK(search == L"\x0410");
-        CHECK(combo->ItemIndex() == 0);
-    }
-    SUBCASE("a key beyond the ANSI code page")
-    {
-        g_now += 5000;
-        TMessage m = CharMessage(0x03A9);   // Ω
-        CHECK(m.WParamLo() == 255);
-        ComboSearchKeyPress(combo, m, search, last);
-        CHECK(m.WParam == 0);
-        CHECK(combo->ItemIndex() == 3);
-    }
-    SUBCASE("backspace shortens the search text, and an empty one stays empty")
-    {
-        CHECK(key(VK_BACK) == VK_BACK);
-        CHECK(search.empty());
-        CHECK(key(VK_BACK) == VK_BACK);
-        CHECK(search.empty());
-        // The next key starts afresh even without a pause.
-        g_now += 10;
-        CHECK(key(0x041B) == 0);
-        CHECK(search == L"\x041B");
-    }
-    SUBCASE("escape and tab leave the search alone")
-    {
-        CHECK(key(VK_ESCAPE) == VK_ESCAPE);
-        CHECK(key(VK_TAB) == VK_TAB);
-        CHECK(search == L"\x0410");
-    }
-    SUBCASE("typed into the window")
-    {
-        g_now += 5000;
-        SendMessageW(combo->Handle(), WM_CHAR, 0x041B, 0);   // Л
-        CHECK(combo->ItemIndex() == 2);
-        CHECK(combo->SearchText == L"\x041B");
-        g_now += 5000;
-        SendMessageW(combo->Handle(), WM_CHAR, 0x03A9, 0);   // Ω
-        CHECK(combo->ItemIndex() == 3);
-        // A consumed key goes no further; another reaches the library's key handling,
-        // packed when it is beyond the ANSI code page.
-        CHECK(combo->KeysSeen.empty());
-        SendMessageW(combo->Handle(), WM_CHAR, 0x4E2D, 0);
-        REQUIRE_FALSE(combo->KeysSeen.empty());
-        CHECK(static_cast<uint8_t>(combo->KeysSeen.back()) == 255);
-        CHECK(combo->SearchText == L"\x03A9");
-    }
-    SUBCASE("other styles and auto-complete off are left alone")
-    {
-        combo->SetAutoComplete(false);
-        g_now += 5000;
-        CHECK(key(0x041B) == 0x041B);
-        combo->SetAutoComplete(true);
-        combo->SetStyle(csDropDown);
-        CHECK(key(0x041B) == 0x041B);
-    }
+    // Typed into the window.
+    g_now += 5000;
+    SendMessageW(combo->Handle(), WM_CHAR, 0x041B, 0);   // Л
+    CHECK(combo->ItemIndex() == 2);
+    CHECK(combo->SearchText == L"\x041B");
+    g_now += 5000;
+    SendMessageW(combo->Handle(), WM_CHAR, 0x03A9, 0);   // Ω
+    CHECK(combo->ItemIndex() == 3);
+    // A consumed key goes no further; another reaches the library's key handling, packed
+    // when it is beyond the ANSI code page.
+    CHECK(combo->KeysSeen.empty());
+    SendMessageW(combo->Handle(), WM_CHAR, 0x4E2D, 0);
+    REQUIRE_FALSE(combo->KeysSeen.empty());
+    CHECK(static_cast<uint8_t>(combo->KeysSeen.back()) == 255);
+    CHECK(combo->SearchText == L"\x03A9");
+
+    // Other styles and auto-complete off are left alone.
+    combo->SetAutoComplete(false);
+    g_now += 5000;
+    CHECK(key(0x041B) == 0x041B);
+    combo->SetAutoComplete(true);
+    combo->SetStyle(csDropDown);
+    CHECK(key(0x041B) == 0x041B);
 }
 
 TEST_CASE("auto-completion of a drop-down combo box")
@@ -788,55 +737,43 @@ TEST_CASE("auto-completion of a drop-down combo box")
     CHECK(combo->KeysSeen.size() == 7);
     CHECK(static_cast<uint8_t>(combo->KeysSeen.front()) == 255);
 
-    SUBCASE("a key beyond the ANSI code page")
-    {
-        SetControlWideText(combo, L"");
-        type(0x03A9);   // Ω
-        CHECK(GetControlWideText(combo) == Greek);
-    }
-    SUBCASE("typing before the end completes nothing")
-    {
-        SetControlWideText(combo, L"\x0410\x043B");
-        SendMessageW(combo->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(1, 1));
-        type(0x043B);
-        CHECK(GetControlWideText(combo) == L"\x0410\x043B\x043B");
-    }
-    SUBCASE("only an item of its own with a unique search")
-    {
-        SetControlWideText(combo, L"");
-        TMessage m = CharMessage(0x0410);
-        UcCombo_AutoCompleteKeyPress(combo, m, true, true);
-        CHECK(WideCharOfCharMessage(m) == 0x0410);
-        CHECK(GetControlWideText(combo) == L"");
-    }
-    SUBCASE("the list opens on a key and closes on tab with auto drop-down")
-    {
-        combo->SetAutoDropDown(true);
-        SetControlWideText(combo, L"");
-        TMessage m = CharMessage(L'q');
-        UcCombo_AutoCompleteKeyPress(combo, m, true, false);
-        CHECK(combo->DroppedDown());
-        TMessage tab = CharMessage(VK_TAB);
-        UcCombo_AutoCompleteKeyPress(combo, tab, true, false);
-        CHECK_FALSE(combo->DroppedDown());
-        CHECK(WideCharOfCharMessage(tab) == VK_TAB);
-    }
-    SUBCASE("enter closes an open list instead of reaching the edit window")
-    {
-        combo->SetDroppedDown(true);
-        type(VK_RETURN);
-        CHECK_FALSE(combo->DroppedDown());
-    }
-    SUBCASE("only for the editable styles")
-    {
-        auto* list = f.Add<TWideCombo>();
-        list->SetStyle(csDropDownList);
-        TMessage m = CharMessage(L'a');
-        CHECK_THROWS_WITH_AS(UcCombo_AutoCompleteKeyPress(list, m, true, false),
-                             doctest::Contains("Internal Error: UcCombo_AutoCompleteKeyPress is only for "
-                                               "csSimple and csDropDown style combo boxes."),
-                             EAssertionFailed);
-    }
+    // Only an item of its own with a unique search.
+    SetControlWideText(combo, L"");
+    TMessage m = CharMessage(0x0410);
+    UcCombo_AutoCompleteKeyPress(combo, m, true, true);
+    CHECK(WideCharOfCharMessage(m) == 0x0410);
+    CHECK(GetControlWideText(combo) == L"");
+    // A key beyond the ANSI code page.
+    type(0x03A9);   // Ω
+    CHECK(GetControlWideText(combo) == Greek);
+    // Typing before the end completes nothing.
+    SetControlWideText(combo, L"\x0410\x043B");
+    SendMessageW(combo->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(1, 1));
+    type(0x043B);
+    CHECK(GetControlWideText(combo) == L"\x0410\x043B\x043B");
+    // With auto drop-down the list opens on a key and closes on tab.
+    combo->SetAutoDropDown(true);
+    SetControlWideText(combo, L"");
+    TMessage q = CharMessage(L'q');
+    UcCombo_AutoCompleteKeyPress(combo, q, true, false);
+    CHECK(combo->DroppedDown());
+    TMessage tab = CharMessage(VK_TAB);
+    UcCombo_AutoCompleteKeyPress(combo, tab, true, false);
+    CHECK_FALSE(combo->DroppedDown());
+    CHECK(WideCharOfCharMessage(tab) == VK_TAB);
+    // Enter closes an open list instead of reaching the edit window.
+    combo->SetDroppedDown(true);
+    type(VK_RETURN);
+    CHECK_FALSE(combo->DroppedDown());
+
+    // Only for the editable styles.
+    auto* list = f.Add<TWideCombo>();
+    list->SetStyle(csDropDownList);
+    TMessage a = CharMessage(L'a');
+    CHECK_THROWS_WITH_AS(UcCombo_AutoCompleteKeyPress(list, a, true, false),
+                         doctest::Contains("Internal Error: UcCombo_AutoCompleteKeyPress is only for "
+                                           "csSimple and csDropDown style combo boxes."),
+                         EAssertionFailed);
 }
 
 namespace {
