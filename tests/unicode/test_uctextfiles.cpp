@@ -143,44 +143,35 @@ TEST_CASE("file streams by wide name")
             CloseHandle(h);
     }
 
-    SUBCASE("a missing file")
-    {
-        const WideString missing = TestFilePath(L"нет такого.txt");
-        DeleteFileW(missing.c_str());
-        const AnsiString expected = WideToAnsi(L"Cannot open file \"" + ExpandFileNameWide(missing) + L"\". " +
-                                               SysErrorMessageWide(ERROR_FILE_NOT_FOUND));
-        CHECK_THROWS_WITH_AS(TUcFileStream(missing, fmOpenRead), expected.c_str(), EFOpenError);
-        TUcStringList L;
-        L.Add(L"kept");
-        CHECK_THROWS_AS(L.LoadFromFile(missing), EFOpenError);
-        CHECK(Items(L) == W{L"kept"});
-    }
-    SUBCASE("a file that cannot be created")
-    {
-        const WideString bad = TestFilePath(L"no such folder\\x.txt");
-        const AnsiString expected = WideToAnsi(L"Cannot create file \"" + ExpandFileNameWide(bad) + L"\". " +
+    // Modes outside the table are refused.
+    for (uint32_t mode : {0x0003u, 0x0050u, 0x00F0u, 0xFFFEu})
+        CHECK_THROWS_AS(TUcFileStream(name, mode), EFOpenError);
+
+    // A missing file, and one that cannot be created: the list keeps its lines.
+    const WideString missing = TestFilePath(L"нет такого.txt");
+    DeleteFileW(missing.c_str());
+    const AnsiString cannotOpen = WideToAnsi(L"Cannot open file \"" + ExpandFileNameWide(missing) + L"\". " +
+                                             SysErrorMessageWide(ERROR_FILE_NOT_FOUND));
+    CHECK_THROWS_WITH_AS(TUcFileStream(missing, fmOpenRead), cannotOpen.c_str(), EFOpenError);
+    TUcStringList L;
+    L.Add(L"kept");
+    CHECK_THROWS_AS(L.LoadFromFile(missing), EFOpenError);
+    CHECK(Items(L) == W{L"kept"});
+    const WideString bad = TestFilePath(L"no such folder\\x.txt");
+    const AnsiString cannotCreate = WideToAnsi(L"Cannot create file \"" + ExpandFileNameWide(bad) + L"\". " +
                                                SysErrorMessageWide(ERROR_PATH_NOT_FOUND));
-        CHECK_THROWS_WITH_AS(TUcFileStream(bad, fmCreate), expected.c_str(), EFCreateError);
-        TUcStringList L;
-        CHECK_THROWS_AS(L.SaveToFile(bad), EFCreateError);
-    }
-    SUBCASE("the ANSI calls, on a platform without the wide ones")
-    {
-        TAnsiPlatform ansi;
-        const WideString cyr = TestFilePath(L"Список.txt");
-        TUcStringList L;
-        L.Add(L"строка");
-        L.SaveToFile(cyr);
-        L.Clear();
-        L.LoadFromFile(cyr);
-        CHECK(Items(L) == W{L"строка"});
-        CHECK_THROWS_AS(L.LoadFromFile(TestFilePath(L"нет такого.txt")), EFOpenError);
-    }
-    SUBCASE("modes outside the table are refused")
-    {
-        for (uint32_t mode : {0x0003u, 0x0050u, 0x00F0u, 0xFFFEu})
-            CHECK_THROWS_AS(TUcFileStream(name, mode), EFOpenError);
-    }
+    CHECK_THROWS_WITH_AS(TUcFileStream(bad, fmCreate), cannotCreate.c_str(), EFCreateError);
+    CHECK_THROWS_AS(L.SaveToFile(bad), EFCreateError);
+
+    // The ANSI calls, on a platform without the wide ones.
+    TAnsiPlatform ansi;
+    const WideString cyr = TestFilePath(L"Список.txt");
+    L.SetTextStr(L"строка");
+    L.SaveToFile(cyr);
+    L.Clear();
+    L.LoadFromFile(cyr);
+    CHECK(Items(L) == W{L"строка"});
+    CHECK_THROWS_AS(L.LoadFromFile(missing), EFOpenError);
 }
 
 TEST_CASE("the plain wide list reads and writes bare UTF-16")
