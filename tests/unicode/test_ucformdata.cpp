@@ -149,46 +149,40 @@ TEST_CASE("form data: a wide character's companion")
 {
     TWideTestHolder H(nullptr);
     H.SetName("H");
-    SUBCASE("written as one wide character when not the default")
-    {
-        CHECK(Write(H).find("MarkW") == std::string::npos);
-        H.SetMark(L'Ж');
-        const std::string bytes = Write(H);
-        CHECK(bytes.find("\x05MarkW\x12" + Int32(1) + LE(L"Ж")) != std::string::npos);
-        CHECK(bytes.find("Mark_UTF7") == std::string::npos);
-        TWideTestHolder R(nullptr);
-        ReadInto(R, bytes);
-        CHECK(R.Mark() == L'Ж');
+    // Written as one wide character when not the default.
+    CHECK(Write(H).find("MarkW") == std::string::npos);
+    H.SetMark(L'Ж');
+    const std::string bytes = Write(H);
+    CHECK(bytes.find("\x05MarkW\x12" + Int32(1) + LE(L"Ж")) != std::string::npos);
+    CHECK(bytes.find("Mark_UTF7") == std::string::npos);
+    TWideTestHolder R(nullptr);
+    ReadInto(R, bytes);
+    CHECK(R.Mark() == L'Ж');
 
-        // Not written under an ancestor with the same character; written when it differs.
-        TWideTestHolder A(nullptr);
-        A.SetName("H");
-        A.SetMark(L'Ж');
-        CHECK(Write(H, &A).find("MarkW") == std::string::npos);
-        A.SetMark(L'z');
-        CHECK(Write(H, &A).find("MarkW") != std::string::npos);
-    }
-    SUBCASE("read from ANSI or wide strings of at most one character")
-    {
-        ReadInto(H, FormBytes().Prop("MarkW").Wide(L"中").Done());
-        CHECK(H.Mark() == L'中');
-        ReadInto(H, FormBytes().Prop("MarkW").Ansi("\xC6").Done());
-        CHECK(H.Mark() == L'Ж');
-        ReadInto(H, FormBytes().Prop("MarkW").Ansi("").Done());
-        CHECK(H.Mark() == 0);
-        H.SetMark(L'q');
-        CHECK_THROWS_WITH_AS(ReadInto(H, FormBytes().Prop("MarkW").Wide(L"ab").Done()), "Invalid property value",
-                             EReadError);
-        CHECK(H.Mark() == L'q');
-    }
-    SUBCASE("the UTF-7 companion gives its first character")
-    {
-        ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+BCk-x").Done());
-        CHECK(H.Mark() == L'Щ');
-        ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("").Done());
-        CHECK(H.Mark() == 0);
-        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+\x01").Done()), Exception);
-    }
+    // Not written under an ancestor with the same character; written when it differs.
+    TWideTestHolder A(nullptr);
+    A.SetName("H");
+    A.SetMark(L'Ж');
+    CHECK(Write(H, &A).find("MarkW") == std::string::npos);
+    A.SetMark(L'z');
+    CHECK(Write(H, &A).find("MarkW") != std::string::npos);
+    // Read from ANSI or wide strings of at most one character.
+    ReadInto(H, FormBytes().Prop("MarkW").Wide(L"中").Done());
+    CHECK(H.Mark() == L'中');
+    ReadInto(H, FormBytes().Prop("MarkW").Ansi("\xC6").Done());
+    CHECK(H.Mark() == L'Ж');
+    ReadInto(H, FormBytes().Prop("MarkW").Ansi("").Done());
+    CHECK(H.Mark() == 0);
+    H.SetMark(L'q');
+    CHECK_THROWS_WITH_AS(ReadInto(H, FormBytes().Prop("MarkW").Wide(L"ab").Done()), "Invalid property value",
+                         EReadError);
+    CHECK(H.Mark() == L'q');
+    // The UTF-7 companion gives its first character.
+    ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+BCk-x").Done());
+    CHECK(H.Mark() == L'Щ');
+    ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("").Done());
+    CHECK(H.Mark() == 0);
+    CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+\x01").Done()), Exception);
 }
 
 TEST_CASE("form data: a wide text's old companions are dropped unless the legacy switch is on")
@@ -235,37 +229,31 @@ TEST_CASE("the wide cache of a property shadowing an ANSI one")
 {
     TAnsiTextHolder t;
     WideString cache;
-    SUBCASE("a new text with the same ANSI form clears the ANSI side first")
-    {
-        t.Text = "???";
-        cache = L"ЖЖЖ";   // stale: its ANSI form differs from the ANSI value
-        WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-        CHECK(t.Sets == std::vector<AnsiString>{"", "???"});
-        CHECK(cache == L"中文字");
-        // The cache is believed while its ANSI form is the ANSI value.
-        CHECK(WideGetCachedValue(cache, t.Text) == L"中文字");
-        // An equal value changes nothing.
-        t.Sets.clear();
-        WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-        CHECK(t.Sets.empty());
-    }
-    SUBCASE("a change behind the wide layer is followed")
-    {
-        cache = L"中";
-        t.Text = "\xCF\xF0\xE8\xE2\xE5\xF2";
-        CHECK(WideGetCachedValue(cache, t.Text) == L"Привет");
-        CHECK(cache == L"Привет");
-    }
-    SUBCASE("a text with an exact ANSI form is set once")
-    {
-        t.Text = "abc";
-        cache = L"abc";
-        WideSetCachedValue(L"Ж", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-        CHECK(t.Sets == std::vector<AnsiString>{"\xC6"});
-        t.Sets.clear();
-        WideSetCachedValue(L"中", cache, t.Text, &TAnsiTextHolder::SetText, &t);   // "?" differs from "\xC6"
-        CHECK(t.Sets == std::vector<AnsiString>{"?"});
-    }
+    // A new text with the same ANSI form clears the ANSI side first.
+    t.Text = "???";
+    cache = L"ЖЖЖ";   // stale: its ANSI form differs from the ANSI value
+    WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+    CHECK(t.Sets == std::vector<AnsiString>{"", "???"});
+    CHECK(cache == L"中文字");
+    // The cache is believed while its ANSI form is the ANSI value.
+    CHECK(WideGetCachedValue(cache, t.Text) == L"中文字");
+    // An equal value changes nothing.
+    t.Sets.clear();
+    WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+    CHECK(t.Sets.empty());
+    // A change behind the wide layer is followed.
+    cache = L"中";
+    t.Text = "\xCF\xF0\xE8\xE2\xE5\xF2";
+    CHECK(WideGetCachedValue(cache, t.Text) == L"Привет");
+    CHECK(cache == L"Привет");
+    // A text with an exact ANSI form is set once.
+    t.Text = "abc";
+    cache = L"abc";
+    WideSetCachedValue(L"Ж", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+    CHECK(t.Sets == std::vector<AnsiString>{"\xC6"});
+    t.Sets.clear();
+    WideSetCachedValue(L"中", cache, t.Text, &TAnsiTextHolder::SetText, &t);   // "?" differs from "\xC6"
+    CHECK(t.Sets == std::vector<AnsiString>{"?"});
 }
 
 TEST_CASE("store objects live and die with their components")
