@@ -143,13 +143,21 @@ void TzFadeTimer::FadeStep()
     TTickScope tick(this);
     TBitmap* now = sd->CacheBmp();
     const bool sameSize = now && now->Width() == FOldImage->Width() && now->Height() == FOldImage->Height();
-    auto frame = std::make_unique<TBitmap>();
-    frame->Assign(FOldImage.get());
+    // The frame bitmap is kept from tick to tick: a new one costs more than the blend.
+    if (!FFrame || FFrame->Width() != FOldImage->Width() || FFrame->Height() != FOldImage->Height() ||
+        FFrame->PixelFormat() != FOldImage->PixelFormat())
+    {
+        FFrame = std::make_unique<TBitmap>();
+        FFrame->Assign(FOldImage.get());
+    } else {
+        CopyBmpRect(FFrame.get(), 0, 0, TRect(0, 0, FOldImage->Width(), FOldImage->Height()), FOldImage.get());
+    }
+    TBitmap* frame = FFrame.get();
     if (sameSize)
-        BlendBitmaps(frame.get(), now, FadeAlpha(Step, Iterations));
+        BlendBitmaps(frame, now, FadeAlpha(Step, Iterations));
     ++Step;
     // A control resized since the fade began has no frame of its size: it waits for the end.
-    if (!sameSize || SendCommandToControl(control, SKCMD_SHOWFADEFRAME, reinterpret_cast<LPARAM>(frame.get())))
+    if (!sameSize || SendCommandToControl(control, SKCMD_SHOWFADEFRAME, reinterpret_cast<LPARAM>(frame)))
         return;
     if (tick.Freed() || !FTarget.LiveControl())
         return;

@@ -86,6 +86,7 @@ private:
     uint8_t FDirection = fdIdle;
     TzFadeTarget FTarget;
     std::unique_ptr<TBitmap> FOldImage;
+    std::unique_ptr<TBitmap> FFrame;
 };
 
 // Starts a fade of the control in that direction when its section fades (a missing timer is

@@ -4,6 +4,8 @@
 #include "bench/timing.h"
 #include "classlib/forms.h"
 #include "skin/zcommondata.h"
+#include "skin/zcontrolutils.h"
+#include "skin/zfade.h"
 #include "skin/zgraphics.h"
 #include "skin/zsectionpaint.h"
 #include "skin/zskinmanager.h"
@@ -31,6 +33,21 @@ struct TCase {
     int W, H;
     bool Caption;
     double Target;
+};
+
+// A button-sized control with skin data: what a fade works on.
+class TFadeBox : public TCustomControl {
+public:
+    TzCommonData SkinData{this, true};
+    explicit TFadeBox(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+protected:
+    void WndProc(TMessage& M) override
+    {
+        if (CommonMessageHandler(M, &SkinData))
+            return;
+        TCustomControl::WndProc(M);
+    }
 };
 
 } // namespace
@@ -76,6 +93,35 @@ int main()
         const double floor = MicrosEach(200, [&] { BitBlt(window, 0, 0, c.W, c.H, src, 0, 0, SRCCOPY); });
         GdiFlush();
         std::printf("%-44s %10.1f %10.1f %8.2f %8.1f\n", c.Name, paint, floor, paint / floor, c.Target);
+    }
+    // One frame of a fade of the button (the old picture blended toward the new one and shown
+    // on the window) beside one paint of the button's section and caption.
+    {
+        auto* box = new TFadeBox(form.get());
+        box->SetParent(form.get());
+        box->SetBounds(10, 10, 120, 30);
+        box->HandleNeeded();
+        box->SkinData.SetSkinSection("BUTTON");
+        box->SkinData.PrepareCache();
+        TBitmap* cache = box->SkinData.CacheBmp();
+        const TRect r(0, 0, 120, 30);
+        auto paint = [&](int State) {
+            PaintSkinSection(&box->SkinData, EmptyCacheInfo, true, SkinKeyColor, false, cache, TPoint(0, 0), r, State);
+            DrawSkinTextW(&box->SkinData, cache->Canvas(), L"Отправить", true, State != 0,
+                          DT_CENTER | DT_VCENTER | DT_SINGLELINE, r);
+        };
+        paint(0);
+        TzFadeTimer fade(box);
+        fade.Prepare(&box->SkinData);
+        paint(1);
+        fade.Iterations = 1000000;
+        const double step = MicrosEach(200, [&] {
+            fade.Step = 1;
+            fade.FadeStep();
+        });
+        const double onePaint = MicrosEach(200, [&] { paint(1); });
+        std::printf("%-44s %10.1f %10.1f %8.2f\n", "fade step of the button / one paint", step, onePaint,
+                    step / onePaint);
     }
     ReleaseDC(form->Handle(), window);
     return 0;
