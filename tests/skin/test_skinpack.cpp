@@ -11,17 +11,6 @@ namespace {
 
 const char* const Options = "[GLOBALINFO]\r\nCOLOR=255\r\n";
 
-std::unique_ptr<TSkSkinConvertor> Extract(const Bytes& Data)
-{
-    auto c = std::make_unique<TSkSkinConvertor>();
-    auto m = std::make_unique<TMemoryStream>();
-    if (!Data.empty())
-        m->WriteBuffer(Data.data(), int32_t(Data.size()));
-    c->PackedData = std::move(m);
-    c->ExtractPackedData();
-    return c;
-}
-
 std::string OptionsText(const TSkSkinConvertor& c)
 {
     if (!c.Options)

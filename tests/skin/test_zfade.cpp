@@ -38,15 +38,6 @@ std::unique_ptr<TBitmap> Copy(TBitmap* B)
     return c;
 }
 
-bool SamePixels(TBitmap& A, TBitmap& B)
-{
-    bool same = A.Width() == B.Width() && A.Height() == B.Height();
-    for (int y = 0; same && y < A.Height(); ++y)
-        for (int x = 0; same && x < A.Width(); ++x)
-            same = Px(A, x, y) == Px(B, x, y);
-    return same;
-}
-
 // The fade's frame of that alpha: the old image blended toward the new one.
 std::unique_ptr<TBitmap> Blend(TBitmap* Old, TBitmap* New, int Alpha)
 {
