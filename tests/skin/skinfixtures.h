@@ -190,12 +190,12 @@ template <class... T> std::string Join(const T&... Values)
     return s.str();
 }
 
-// An image record: section and key, kind, rectangle, frames, mask type, draw mode, border
-// width, the four margins, and whether it has a bitmap of its own.
+// An image record: kind, rectangle, frames, mask type, draw mode, border width, the four
+// margins, and whether it has a bitmap of its own.
 inline std::string MaskText(const TzMaskData& M)
 {
     static const char* const kinds[] = {"border", "texture", "glyph"};
-    return Join(M.ClassName + "." + M.PropertyName, kinds[M.ImgType % 3], M.R, "x" + std::to_string(M.ImageCount),
+    return Join(kinds[M.ImgType % 3], M.R, "x" + std::to_string(M.ImageCount),
                 "m" + std::to_string(M.MaskType), "d" + std::to_string(M.DrawMode), "b" + std::to_string(M.BorderWidth),
                 Join(M.WL, M.WT, M.WR, M.WB), M.Bmp ? "own" : "master");
 }

@@ -218,7 +218,8 @@ void CheckSameRecords(const TSkSkinRecords& A, const TSkSkinRecords& B)
         CHECK(SectionText(A.Section(i)) == SectionText(B.Section(i)));
     REQUIRE(A.MaskCount() == B.MaskCount());
     for (int i = 0; i < A.MaskCount(); ++i) {
-        CHECK(MaskText(A.Mask(i)) == MaskText(B.Mask(i)));
+        CHECK(Join(A.Mask(i).ClassName, A.Mask(i).PropertyName, MaskText(A.Mask(i))) ==
+              Join(B.Mask(i).ClassName, B.Mask(i).PropertyName, MaskText(B.Mask(i))));
         if (A.Mask(i).Bmp && B.Mask(i).Bmp)
             CHECK(SameBitmap(A.Mask(i).Bmp.get(), B.Mask(i).Bmp.get()));
     }
