@@ -200,7 +200,8 @@ inline std::string MaskText(const TzMaskData& M)
                 Join(M.WL, M.WT, M.WR, M.WB), M.Bmp ? "own" : "master");
 }
 
-// Catches the engine's message box while it lives: the texts shown, no modal box.
+// Catches the engine's message box while it lives: the texts, captions and flags shown, no
+// modal box; each answered with Answer.
 class TMessageCatcher {
 public:
     TMessageCatcher()
@@ -218,6 +219,8 @@ public:
     TMessageCatcher& operator=(const TMessageCatcher&) = delete;
     std::vector<WideString> Texts;
     std::vector<WideString> Captions;
+    std::vector<UINT> Flags;
+    int Answer = IDOK;
     size_t Count() const { return Texts.size(); }
 
 private:
@@ -226,13 +229,15 @@ private:
         static TMessageCatcher* c = nullptr;
         return c;
     }
-    static int Catch(const WideString& Text, const WideString& Caption, UINT)
+    static int Catch(const WideString& Text, const WideString& Caption, UINT Flags)
     {
-        if (TMessageCatcher* c = Current()) {
-            c->Texts.push_back(Text);
-            c->Captions.push_back(Caption);
-        }
-        return IDOK;
+        TMessageCatcher* c = Current();
+        if (!c)
+            return IDOK;
+        c->Texts.push_back(Text);
+        c->Captions.push_back(Caption);
+        c->Flags.push_back(Flags);
+        return c->Answer;
     }
     TzEngineMessageBox FOld;
 };
