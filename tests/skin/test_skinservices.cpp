@@ -111,9 +111,6 @@ TEST_CASE("rectangle and integer helpers")
                MaxOf(-3, 2), MinOf(-3, 2)) == "10 20 1 2 b a 2 -3");
     CHECK(Join(IsBetween(5, 5, 6), IsBetween(6, 5, 6), IsBetween(7, 5, 6), ClampByte(300), ClampByte(-5),
                ClampByte(77)) == "1 1 0 255 0 77");
-    TBitmap b;
-    const TzCacheInfo ci = MakeCacheInfo(&b, 3, -4);
-    CHECK((ci.Ready && ci.Bmp == &b && ci.X == 3 && ci.Y == -4));
     NONCLIENTMETRICSW m{};
     m.cbSize = sizeof(m);
     REQUIRE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(m), &m, 0));
