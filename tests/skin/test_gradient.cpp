@@ -185,7 +185,8 @@ TEST_CASE("gradients: nothing outside the bitmap, other modes and empty steps pa
             wild[0].Mode = mode;
             CAPTURE(mode);
             CAPTURE(offset);
-            CHECK(ChangedOutside(*Filled(8, 8, TRect(-3, 2, 6, 100), wild, offset), TRect(0, 2, 6, 8), Rgb(9, 9, 9)) == 0);
+            auto c = Filled(8, 8, TRect(-3, 2, 6, 100), wild, offset);
+            CHECK(ChangedOutside(*c, TRect(0, 2, 6, 8), Rgb(9, 9, 9)) == 0);
         }
     auto b32 = CreateBmp32(4, 4);
     CHECK_THROWS_AS(FillGradient(b32.get(), TRect(0, 0, 4, 4), Parsed("255;255;100;0;0"), 0), EInvalidGraphic);

@@ -295,7 +295,9 @@ TEST_CASE("skin records: mask lookups, frames and margins")
     CHECK(frame(r.FindMaskIndexExact("FORMS", "JPEGTEX")) == "5 4");    // 16 x 8
     CHECK(frame(-1) == "0 0");
 
-    auto margins = [&](int i) { return Join(r.MaskMarginLeft(i), r.MaskMarginTop(i), r.MaskMarginRight(i), r.MaskMarginBottom(i)); };
+    auto margins = [&](int i) {
+        return Join(r.MaskMarginLeft(i), r.MaskMarginTop(i), r.MaskMarginRight(i), r.MaskMarginBottom(i));
+    };
     CHECK(margins(r.FindMaskIndexExact("EDIT", "FRAME")) == "1 2 3 4");
     CHECK(margins(border) == "10 3 10 3");
     CHECK(margins(r.FindMaskIndexExact("EDIT", "GLYPHMASK")) == "4 4 4 4");
@@ -628,8 +630,8 @@ TEST_CASE("option text is read as INI text")
     CHECK(t.Sections()[0].Name == "Sec");
     CHECK(t.ReadString("SEC", "COLOR", "?") == "1");   // trimmed, first of two
     CHECK(t.ReadString("sec", "later", "?") == "4");   // a section named twice continues
-    CHECK(Join(t.ReadString("SEC", "KEY", "?"), t.ReadString("SEC", "bare line", "?"), t.ReadString("NONE", "A", "?")) ==
-          "? ? ?");
+    CHECK(Join(t.ReadString("SEC", "KEY", "?"), t.ReadString("SEC", "bare line", "?"),
+               t.ReadString("NONE", "A", "?")) == "? ? ?");
     CHECK(t.ReadString("OTHER", "A", "?") == "x=y");
     CHECK(t.ReadString("\xC0\xC1", "\xC2", "?") == "5");
     CHECK(t.FindSection("other") == 1);

@@ -80,7 +80,8 @@ TEST_CASE("packed skin: entries, option text and image flags")
     SUBCASE("an empty entry and a stream longer than the unpacked size")
     {
         // The next entry starts where the stream really ends, not after the bytes taken.
-        auto c = Extract(PackSkin({{"EMPTY.BMP", {}}, {"LONG.BMP", Bytes(1000, 'x'), 10}, {"Options.dat", ToBytes(Options)}}));
+        auto c = Extract(
+            PackSkin({{"EMPTY.BMP", {}}, {"LONG.BMP", Bytes(1000, 'x'), 10}, {"Options.dat", ToBytes(Options)}}));
         CHECK(FilesText(*c) == "EMPTY.BMP 1 0, LONG.BMP 1 10, count 2");
         CHECK(OptionsText(*c) == Options);
     }
@@ -229,7 +230,8 @@ TEST_CASE("INI text held in string lists")
 {
     TStringList lines;
     lines.SetText("KEY=before any section\r\n; a comment\r\n\r\n[GLOBALINFO]\r\nCOLOR=0x00FF00\r\nHEX=0XfF\r\n"
-                  "NUM=-12\r\nBAD=12a\r\nEMPTY=\r\n [NOTASECTION]\r\n[Button]\r\nTEXT=a=b\r\n[GLOBALINFO]\r\nCOLOR=1\r\n");
+                  "NUM=-12\r\nBAD=12a\r\nEMPTY=\r\n [NOTASECTION]\r\n[Button]\r\nTEXT=a=b\r\n"
+                  "[GLOBALINFO]\r\nCOLOR=1\r\n");
     TSkIniText ini(&lines);
     const TStringList* s = ini.Sections();
     CHECK(s->Text() == "GLOBALINFO\r\nButton\r\nGLOBALINFO\r\n");
@@ -246,8 +248,8 @@ TEST_CASE("INI text held in string lists")
                ReadIniTextInt(s, "GLOBALINFO", "MISSING", 7), ReadIniTextInt(s, "NOSECTION", "COLOR", 7)) ==
           "65280 65280 255 -12 7 7 7 7");
     CHECK(Join(ReadIniTextString(s, "BUTTON", "TEXT", "?"), "[" + ReadIniTextString(s, "GLOBALINFO", "EMPTY", "?") + "]",
-               ReadIniTextString(s, "GLOBALINFO", "KEY", "?"), ReadIniTextString(nullptr, "GLOBALINFO", "COLOR", "?")) ==
-          "a=b [] ? ?");
+               ReadIniTextString(s, "GLOBALINFO", "KEY", "?"),
+               ReadIniTextString(nullptr, "GLOBALINFO", "COLOR", "?")) == "a=b [] ? ?");
 
     // Parsing again frees and replaces the sections.
     TStringList other;

@@ -122,13 +122,13 @@ TEST_CASE("words over a set of delimiters")
 {
     const AnsiString text = ",one,,two three,", sep = ", ";
     CHECK(Join(WordCount(text, sep), ExtractWord(3, text, sep), "[" + ExtractWord(4, text, sep) + "]") == "3 three []");
-    CHECK(Join(ExtractWord(2, AnsiString("a  b"), AnsiString(" ")), WordPosition(2, AnsiString("a  b"), AnsiString(" ")),
-               WordCount(AnsiString(""), AnsiString(" ")), WordCount(AnsiString("  ,, "), AnsiString(" ,"))) == "b 4 0 0");
+    const AnsiString ab = "a  b", one = "one", blank = " ", none;
+    CHECK(Join(ExtractWord(2, ab, blank), WordPosition(2, ab, blank), WordCount(none, blank),
+               WordCount(AnsiString("  ,, "), AnsiString(" ,"))) == "b 4 0 0");
     // Word 0 and below is none; with no delimiters the whole text is one word.
-    CHECK(ExtractWord(0, AnsiString("one"), AnsiString(" ")).empty());
-    CHECK(Join(WordPosition(0, AnsiString("one"), AnsiString(" ")), WordPosition(-1, AnsiString("one"), AnsiString(" ")),
-               WordPosition(1, AnsiString("one"), AnsiString("")), WordPosition(2, AnsiString("one"), AnsiString(""))) ==
-          "0 0 1 0");
+    CHECK(ExtractWord(0, one, blank).empty());
+    CHECK(Join(WordPosition(0, one, blank), WordPosition(-1, one, blank), WordPosition(1, one, none),
+               WordPosition(2, one, none)) == "0 0 1 0");
     const WideString w = L"\x0414\x0430;\x041D\x0435\x0442";
     CHECK(WordCount(w, WideString(L";")) == 2);
     CHECK(ExtractWord(2, w, WideString(L";")) == L"\x041D\x0435\x0442");

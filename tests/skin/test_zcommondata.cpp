@@ -272,7 +272,8 @@ TEST_CASE("skin command utilities: asking, sending, and down the controls")
     {
         // The controls without a window first, as a parent keeps them.
         BroadcastToControls(f.Form.get(), Command(SKCMD_REFRESH));
-        CHECK_MESSAGES(f.Rec, Cmd("graphic", SKCMD_REFRESH), Cmd("inner", SKCMD_REFRESH), Cmd("skinned", SKCMD_REFRESH));
+        CHECK_MESSAGES(f.Rec, Cmd("graphic", SKCMD_REFRESH), Cmd("inner", SKCMD_REFRESH),
+                       Cmd("skinned", SKCMD_REFRESH));
     }
 }
 
