@@ -3,8 +3,11 @@
 // records written out as text to compare many fields at once.
 #pragma once
 
+#include "msgrecorder.h"
+
 #include "classlib/graphics.h"
 #include "classlib/graphics_helpers.h"
+#include "skin/zcontrolutils.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskinpack.h"
 #include "skin/zskinservices.h"
@@ -152,6 +155,13 @@ inline std::unique_ptr<TSkSkinConvertor> Extract(const Bytes& Data)
     c->PackedData = std::move(m);
     c->ExtractPackedData();
     return c;
+}
+
+// The skin command Command (with the low-word argument Arg) received by the window Tag, as the
+// message recorder writes it down.
+inline TMsgEntry Cmd(const std::string& Tag, uint16_t Command, uint16_t Arg = 0)
+{
+    return TMsgEntry(Tag, SM_SKINCMD, intptr_t(SkinCommandWParam(Command, Arg)));
 }
 
 // A manager with the skin of Text read and taken as applied, without a broadcast: the tests

@@ -116,11 +116,6 @@ protected:
     }
 };
 
-TMsgEntry Cmd(const std::string& Tag, uint16_t Command)
-{
-    return TMsgEntry(Tag, SM_SKINCMD, intptr_t(SkinCommandWParam(Command)));
-}
-
 // Each command to each window in turn, as a broadcast delivers them.
 std::vector<TMsgEntry> Sent(std::initializer_list<uint16_t> Commands, std::initializer_list<const char*> Tags)
 {
@@ -158,7 +153,6 @@ struct TManagerFixture {
     {
         MakeFolderSkin(Dir, L"Fold", "1");
         M->SetSkinDirectory(Without(Dir));
-        TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
         Rec.Only([this](UINT Msg, WPARAM, LPARAM L) {
             return Msg == SM_SKINCMD && L && (!From || L == reinterpret_cast<LPARAM>(From));
         });

@@ -51,7 +51,6 @@ struct TFixture {
     TMsgRecorder Rec{SM_SKINCMD};
     TFixture()
     {
-        TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
         Form->SetColor(clBtnFace);
         Form->HandleNeeded();
     }
@@ -71,11 +70,6 @@ struct TFixture {
 TMessage Command(uint16_t Cmd, LPARAM LParam = 0, uint16_t Arg = 0)
 {
     return TMessage{SM_SKINCMD, SkinCommandWParam(Cmd, Arg), LParam, 0};
-}
-
-TMsgEntry Cmd(const std::string& Tag, uint16_t Command)
-{
-    return TMsgEntry(Tag, SM_SKINCMD, intptr_t(SkinCommandWParam(Command)));
 }
 
 } // namespace

@@ -129,7 +129,6 @@ struct TFadeFixture {
 
     TFadeFixture()
     {
-        TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
         Form->SetBounds(40, 40, 200, 120);
         Form->Show();
         MSG m;
@@ -154,11 +153,6 @@ struct TFadeFixture {
 void FadeIn(TFadeBox* B, bool HalfTime = false)
 {
     FadeOrRepaint(B->Fade, &B->SkinData, HalfTime, fdIn, true);
-}
-
-TMsgEntry Cmd(const std::string& Tag, uint16_t Command, uint16_t Arg = 0)
-{
-    return TMsgEntry(Tag, SM_SKINCMD, intptr_t(SkinCommandWParam(Command, Arg)));
 }
 
 void Ticks(TTimer* T, int N)
