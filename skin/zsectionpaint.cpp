@@ -1,6 +1,7 @@
 #include "skin/zsectionpaint.h"
 
 #include "classlib/controls.h"
+#include "classlib/jpeg.h"
 #include "skin/zcommondata.h"
 #include "skin/zcontrolutils.h"
 #include "skin/zgraphics.h"
@@ -81,6 +82,107 @@ void ShowParent(TBitmap* Bmp, const TRect& R, const TzCacheInfo& Parent)
     else if (Parent.Bmp != Bmp)
         CopyBmpRect(Bmp, R.Left, R.Top,
                     TRect(Parent.X + R.Left, Parent.Y + R.Top, Parent.X + R.Right, Parent.Y + R.Bottom), Parent.Bmp);
+}
+
+// The pixels of a picture of the patterns list where they can be read as the platform would
+// copy them onto Bmp: a 24- or 32-bit bitmap, or a JPEG picture's decoded one drawn without
+// a transparent colour by a plain copy.
+bool PictureRows(TBitmap* Bmp, TGraphic* Picture, TSkPixelRows& Rows)
+{
+    if (auto* b = dynamic_cast<TBitmap*>(Picture))
+        return PixelRowsOf(b, Rows, true);
+    auto* j = dynamic_cast<TJPEGImage*>(Picture);
+    TBitmap* b = j ? j->Bitmap() : nullptr;
+    return b && !b->Transparent() && Bmp->Canvas()->CopyMode() == cmSrcCopy && PixelRowsOf(b, Rows, true);
+}
+
+// The modes of a pattern over D, from rectangle Img of the source rows; D becomes what is
+// left to cover.
+void PatternOver(const TSkPixelRows& Dst, TRect& D, const TSkPixelRows& Src, const TRect& Img, int Mode)
+{
+    const int w = Img.Width(), h = Img.Height();
+    auto tileOver = [&](const TRect& Band) { TileRows(Dst, Band, Src, Img, Intersect(Band, D)); };
+    auto stretchOver = [&](const TRect& Band) { StretchRows(Dst, Band, Src, Img, Intersect(Band, D)); };
+    switch (Mode) {
+    case 0: tileOver(D); D = NothingLeft; break;
+    case 1: stretchOver(D); D = NothingLeft; break;
+    case 2: tileOver(TRect(D.Left, D.Top, D.Right, D.Top + h)); D.Top = std::min(D.Top + h, D.Bottom); break;
+    case 3: tileOver(TRect(D.Left, D.Top, D.Left + w, D.Bottom)); D.Left = std::min(D.Left + w, D.Right); break;
+    case 4: stretchOver(TRect(D.Left, D.Top, D.Right, D.Top + h)); D.Top = std::min(D.Top + h, D.Bottom); break;
+    case 5: stretchOver(TRect(D.Left, D.Top, D.Left + w, D.Bottom)); D.Left = std::min(D.Left + w, D.Right); break;
+    case 6: tileOver(TRect(D.Left, D.Bottom - h, D.Right, D.Bottom)); D.Bottom = std::max(D.Bottom - h, D.Top); break;
+    case 7: tileOver(TRect(D.Right - w, D.Top, D.Right, D.Bottom)); D.Right = std::max(D.Right - w, D.Left); break;
+    case 10:
+        // Whole rows of tiles, the last column cut to D.
+        TileRows(Dst, D, Src, Img, TRect(D.Left, D.Top, D.Right, D.Top + D.Height() / h * h));
+        D = NothingLeft;
+        break;
+    default: break;
+    }
+}
+
+// Where a pattern texture's pixels are read: the rows, the rectangle tiled or stretched, and
+// the mode. False when only the platform can draw it, or its rectangle has no pixels.
+bool PatternPixels(TBitmap* Bmp, const TzSectionTexture& Texture, TSkPixelRows& Rows, TRect& Img, int& Mode)
+{
+    if (Texture.Pattern) {
+        Mode = 0;
+        if (Texture.Pattern->Empty() || !PictureRows(Bmp, Texture.Pattern, Rows))
+            return false;
+        Img = TRect(0, 0, Rows.Width, Rows.Height);
+        return true;
+    }
+    TBitmap* src = MaskSourceBitmap(*Texture.Mask);
+    Mode = Texture.Mask->DrawMode;
+    if (!src || !PixelRowsOf(src, Rows, true))
+        return false;
+    Img = Intersect(Texture.Mask->R, BoundsOf(src));
+    return !Img.IsEmpty();
+}
+
+// A pattern texture over D with the colour where it leaves D, all of it then kept Percent
+// toward the colour (BlendToColor). The tint goes into the pattern's own pixels when they are
+// fewer than D's: tiles and stretches only pick pixels, and the tint leaves the colour itself
+// as it is.
+void PatternFill(TBitmap* Bmp, const TRect& D, TColor Color, const TzSectionTexture& Texture, int Percent)
+{
+    TSkPixelRows dst, src;
+    TRect img;
+    int mode;
+    if (!PixelRowsOf(Bmp, dst) || !PatternPixels(Bmp, Texture, src, img, mode)) {
+        FillBmpRect(Bmp, D, Color);
+        TRect left = D;
+        if (Texture.Pattern)
+            DrawPattern(Bmp, left, Texture.Pattern);
+        else
+            DrawPattern(Bmp, left, *Texture.Mask, Texture.Mask->DrawMode);
+        BlendToColor(Bmp, D, Percent, Color);
+        return;
+    }
+    TColor rest = ColorToRGB(Color);
+    if (Percent < 100 && int64_t(img.Width()) * img.Height() <= int64_t(D.Width()) * D.Height()) {
+        static TSkWorkRows tintedRows;
+        const TSkPixelRows& t = tintedRows.Size(img.Width(), img.Height());
+        CopyRows(t, 0, 0, img, src);
+        BlendRowsToColor(t, TRect(0, 0, t.Width, t.Height), Percent, Color);
+        src = t;
+        img = TRect(0, 0, t.Width, t.Height);
+        // The fill's colour is its own tint, unless it names a system colour.
+        auto tint = [&](int Shift) {
+            const int64_t v = (uint32_t(rest) >> Shift) & 0xFF, c = (uint32_t(Color) >> Shift) & 0xFF;
+            return uint32_t(DivRoundEven(v * Percent + c * (100 - Percent), 100)) << Shift;
+        };
+        rest = TColor(tint(0) | tint(8) | tint(16));
+        Percent = 100;
+    }
+    // Mode 10 leaves a strip below its rows of tiles; the other modes say what they leave.
+    if (mode == 10)
+        FillBmpRect(Bmp, D, rest);
+    TRect left = D;
+    PatternOver(dst, left, src, img, mode);
+    if (mode != 10 && left != NothingLeft)
+        FillBmpRect(Bmp, left, rest);
+    BlendToColor(Bmp, D, Percent, Color);
 }
 
 } // namespace
@@ -164,12 +266,16 @@ void PaintSectionBackgroundEx(int SectionIndex, const TzCacheInfo& Parent, TColo
     } else if (t == 100) {
         ShowParent(Bmp, d, parent);
     } else {
-        auto fill = CreateBmp24(d.Width(), d.Height());
-        PaintSectionFill(fill.get(), BoundsOf(fill.get()), colour, ip, gp, gradient, texture,
-                         Moved(parent, d.Left, d.Top));
+        // The fill is painted apart, in a work bitmap's top-left; an area under 2 x 2 takes no
+        // paint there, and the parent alone shows.
+        const TRect r(0, 0, d.Width(), d.Height());
+        TBitmap* fill = r.Width() >= 2 && r.Height() >= 2 ? WorkBitmap(wbSectionFill, r.Width(), r.Height()) : nullptr;
+        if (fill)
+            PaintSectionFill(fill, r, colour, ip, gp, gradient, texture, Moved(parent, d.Left, d.Top));
         ShowParent(Bmp, d, parent);
         // The alpha is the parent's weight: T percent of 255.
-        BlendBitmapRect(Bmp, fill.get(), t * 255 / 100, d.TopLeft(), BoundsOf(fill.get()));
+        if (fill)
+            BlendBitmapRect(Bmp, fill, t * 255 / 100, d.TopLeft(), r);
     }
 
     if (State != 0)
@@ -191,19 +297,20 @@ void PaintSectionFill(TBitmap* Bmp, const TRect& D, TColor Color, int ImagePerce
     if (d.IsEmpty())
         return;
     const int ip = std::clamp(ImagePercent, 0, 100), gp = std::clamp(GradientPercent, 0, 100);
-    bool drawn = false;
+    const int kept = ip + gp;
+    bool drawn = false, tinted = false;
     if (ip > 0) {
-        // The colour goes first: a missing texture, or a mode that covers only part of D,
-        // must not leave stale pixels for the tint below.
-        FillBmpRect(Bmp, d, Color);
-        if (!Texture.Empty()) {
-            TRect left = d;
-            if (Texture.Pattern)
-                DrawPattern(Bmp, left, Texture.Pattern);
-            else if (Texture.Mask->MaskType != 0)
-                DrawTexture(Bmp, d, Parent, Texture.Mask->DrawMode, *Texture.Mask);
-            else
-                DrawPattern(Bmp, left, *Texture.Mask, Texture.Mask->DrawMode);
+        if (Texture.Empty()) {
+            // The colour, not what the bitmap held, takes the tint below.
+            FillBmpRect(Bmp, d, Color);
+        } else if (Texture.Mask && Texture.Mask->MaskType != 0) {
+            FillBmpRect(Bmp, d, Color);
+            DrawTexture(Bmp, d, Parent, Texture.Mask->DrawMode, *Texture.Mask);
+            drawn = true;
+        } else {
+            // With nothing laid over the pattern, its tint toward the colour is done with it.
+            tinted = gp == 0 && kept <= 99;
+            PatternFill(Bmp, d, Color, Texture, tinted ? ip : 100);
             drawn = true;
         }
     }
@@ -215,16 +322,19 @@ void PaintSectionFill(TBitmap* Bmp, const TRect& D, TColor Color, int ImagePerce
                 FillGradient(B, R, Gradient, 0);
         };
         if (drawn) {
-            // The image keeps ImagePercent of 255 as the weight of what is already there.
-            auto layer = CreateBmp24(d.Width(), d.Height());
-            paint(layer.get(), BoundsOf(layer.get()));
-            BlendBitmapRect(Bmp, layer.get(), ip * 255 / 100, d.TopLeft(), BoundsOf(layer.get()));
+            // The image keeps ImagePercent of 255 as the weight of what is already there. The
+            // layer is painted in a work bitmap's top-left; under 2 x 2 it takes no paint.
+            const TRect r(0, 0, d.Width(), d.Height());
+            if (r.Width() >= 2 && r.Height() >= 2) {
+                TBitmap* layer = WorkBitmap(wbFillLayer, r.Width(), r.Height());
+                paint(layer, r);
+                BlendBitmapRect(Bmp, layer, ip * 255 / 100, d.TopLeft(), r);
+            }
         } else {
             paint(Bmp, d);
         }
     }
-    const int kept = ip + gp;
-    if (kept >= 1 && kept <= 99)
+    if (kept >= 1 && kept <= 99 && !tinted)
         BlendToColor(Bmp, d, kept, Color);
     else if (kept == 0)
         // The shared parent colour stands in for the parent's picture only: an opaque
@@ -253,8 +363,8 @@ void PaintSectionToDC(int SectionIndex, TzSkinManager* Manager, HDC DC, const TR
 {
     if (!DC || R.Width() < 2 || R.Height() < 2)
         return;
-    auto b = CreateBmp24(R.Width(), R.Height());
-    PaintSectionByIndex(SectionIndex, Manager, b.get(), Parent, BoundsOf(b.get()), State, FillCentre);
+    TBitmap* b = WorkBitmap(wbSectionToDC, R.Width(), R.Height());
+    PaintSectionByIndex(SectionIndex, Manager, b, Parent, TRect(0, 0, R.Width(), R.Height()), State, FillCentre);
     BitBlt(DC, R.Left, R.Top, R.Width(), R.Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
@@ -278,7 +388,11 @@ void DrawPattern(TBitmap* Bmp, TRect& D, TGraphic* Pattern)
 {
     if (!Bmp || !Pattern || Pattern->Empty())
         return;
-    TileGraphic(Bmp->Canvas(), D, Pattern);
+    TSkPixelRows d, s;
+    if (PixelRowsOf(Bmp, d) && PictureRows(Bmp, Pattern, s))
+        TileRows(d, D, s, TRect(0, 0, s.Width, s.Height), D);
+    else
+        TileGraphic(Bmp->Canvas(), D, Pattern);
     D = NothingLeft;
 }
 
@@ -290,25 +404,10 @@ void DrawPattern(TBitmap* Bmp, TRect& D, const TzMaskData& Mask, int Mode)
     const TRect img = Intersect(Mask.R, BoundsOf(src));
     if (img.IsEmpty() || D.IsEmpty())
         return;
-    const int w = img.Width(), h = img.Height();
-    auto tileOver = [&](const TRect& Band) { TileBmpRect(Bmp, Band, src, img, Intersect(Band, D)); };
-    auto stretchOver = [&](const TRect& Band) { StretchBmpRect(Bmp, Band, src, img, Intersect(Band, D)); };
-    switch (Mode) {
-    case 0: tileOver(D); D = NothingLeft; break;
-    case 1: stretchOver(D); D = NothingLeft; break;
-    case 2: tileOver(TRect(D.Left, D.Top, D.Right, D.Top + h)); D.Top = std::min(D.Top + h, D.Bottom); break;
-    case 3: tileOver(TRect(D.Left, D.Top, D.Left + w, D.Bottom)); D.Left = std::min(D.Left + w, D.Right); break;
-    case 4: stretchOver(TRect(D.Left, D.Top, D.Right, D.Top + h)); D.Top = std::min(D.Top + h, D.Bottom); break;
-    case 5: stretchOver(TRect(D.Left, D.Top, D.Left + w, D.Bottom)); D.Left = std::min(D.Left + w, D.Right); break;
-    case 6: tileOver(TRect(D.Left, D.Bottom - h, D.Right, D.Bottom)); D.Bottom = std::max(D.Bottom - h, D.Top); break;
-    case 7: tileOver(TRect(D.Right - w, D.Top, D.Right, D.Bottom)); D.Right = std::max(D.Right - w, D.Left); break;
-    case 10:
-        // Whole rows of tiles, the last column cut to D.
-        TileBmpRect(Bmp, D, src, img, TRect(D.Left, D.Top, D.Right, D.Top + D.Height() / h * h));
-        D = NothingLeft;
-        break;
-    default: break;
-    }
+    TSkPixelRows d, s;
+    PixelRowsOf(Bmp, d);
+    PixelRowsOf(src, s, true);   // an unreadable source draws nothing, by every mode
+    PatternOver(d, D, s, img, Mode);
 }
 
 void DrawTexture(TBitmap* Bmp, const TRect& D, const TzCacheInfo& Parent, int Mode, const TzMaskData& Mask)

@@ -21,41 +21,8 @@ TRect Intersect(const TRect& A, const TRect& B)
 }
 
 // Rows of a 24-bit or, where allowed, 32-bit bitmap; no exception for another format.
-struct TRows {
-    uint8_t* Row0 = nullptr;
-    ptrdiff_t Delta = 0;
-    int Width = 0, Height = 0, Bytes = 3;
-    uint8_t* Row(int Y) const { return Row0 + Y * Delta; }
-    uint8_t* At(int X, int Y) const { return Row(Y) + X * Bytes; }
-
-    bool Attach(TBitmap* Bmp, bool Allow32 = false)
-    {
-        Width = Height = 0;
-        if (!Bmp)
-            return false;
-        TSkFastRows* rows;
-        TSkFast24 f24;
-        TSkFast32 f32;
-        if (Bmp->PixelFormat() == pf24bit) {
-            if (!f24.Attach(Bmp))
-                return false;
-            rows = &f24;
-            Bytes = 3;
-        } else if (Allow32 && Bmp->PixelFormat() == pf32bit) {
-            if (!f32.Attach(Bmp))
-                return false;
-            rows = &f32;
-            Bytes = 4;
-        } else {
-            return false;
-        }
-        Row0 = rows->Row0;
-        Delta = rows->Delta;
-        Width = rows->Width;
-        Height = rows->Height;
-        return true;
-    }
-    bool Contains(int64_t X, int64_t Y) const { return X >= 0 && Y >= 0 && X < Width && Y < Height; }
+struct TRows : TSkPixelRows {
+    bool Attach(TBitmap* Bmp, bool Allow32 = false) { return PixelRowsOf(Bmp, *this, Allow32); }
 };
 
 inline bool IsColor(const uint8_t* P, TColor C)
@@ -92,10 +59,9 @@ bool ClipPiece(TRect& Part, TPoint& S, const TRect& DstBounds, const TRect& SrcB
 }
 
 // The rows of a source in which both an image row and its mask row MaskOffset below lie.
-TRect MaskedSourceBounds(TBitmap* Src, int MaskOffset)
+TRect MaskedSourceBounds(int Width, int Height, int MaskOffset)
 {
-    const int h = Src->Height();
-    return TRect(0, std::max(0, -MaskOffset), Src->Width(), std::min(h, h - MaskOffset));
+    return TRect(0, std::max(0, -MaskOffset), Width, std::min(Height, Height - MaskOffset));
 }
 
 // How a masked piece is copied.
@@ -109,15 +75,14 @@ struct TMaskedCopy {
 
 // Part of the destination from the source at S, through the mask MaskOffset rows below S:
 // D := (G * M + S * (256 - M)) shr 8, which equals ((G - S) * M + S * 256) shr 8 and never
-// leaves 0..255. G is the parent's pixel where the parent lies, else the destination's.
-void MaskedPiece(TBitmap* Dst, TRect Part, TBitmap* Src, TPoint S, int MaskOffset, const TMaskedCopy& How)
+// leaves 0..255. G is the parent's pixel where the parent (rows P, when How has a ready
+// parent) lies, else the destination's.
+void MaskedPiece(const TRows& d, TRect Part, const TRows& s, TPoint S, int MaskOffset, const TMaskedCopy& How,
+                 const TRows* P)
 {
-    TRows d, s, p;
-    if (!d.Attach(Dst) || !s.Attach(Src))
+    if (!ClipPiece(Part, S, TRect(0, 0, d.Width, d.Height), MaskedSourceBounds(s.Width, s.Height, MaskOffset)))
         return;
-    if (!ClipPiece(Part, S, BoundsOf(Dst), MaskedSourceBounds(Src, MaskOffset)))
-        return;
-    const bool withParent = How.Parent && How.Parent->Ready && p.Attach(How.Parent->Bmp, true);
+    const bool withParent = P && How.Parent && How.Parent->Ready;
     const bool keyed = How.SkipKey || How.Replace;
     const int w = Part.Width();
     for (int j = 0; j < Part.Height(); ++j) {
@@ -129,11 +94,11 @@ void MaskedPiece(TBitmap* Dst, TRect Part, TBitmap* Src, TPoint S, int MaskOffse
         const uint8_t* pp = nullptr;   // the parent's pixel under column a
         if (withParent) {
             const int64_t px = int64_t(How.Parent->X) + Part.Left, py = int64_t(How.Parent->Y) + Part.Top + j;
-            if (py >= 0 && py < p.Height) {
+            if (py >= 0 && py < P->Height) {
                 a = int(std::clamp<int64_t>(-px, 0, w));
-                b = int(std::clamp<int64_t>(p.Width - px, 0, w));
+                b = int(std::clamp<int64_t>(P->Width - px, 0, w));
                 if (a < b)
-                    pp = p.At(int(px + a), int(py));
+                    pp = P->At(int(px + a), int(py));
             }
         }
         for (int i = 0; i < w; ++i, dp += 3, sp += 3, mp += 3) {
@@ -143,13 +108,22 @@ void MaskedPiece(TBitmap* Dst, TRect Part, TBitmap* Src, TPoint S, int MaskOffse
                 if (How.Replace || How.SkipKey)
                     continue;
             }
-            const uint8_t* g = pp && i >= a && i < b ? pp + (i - a) * p.Bytes : dp;
+            const uint8_t* g = pp && i >= a && i < b ? pp + (i - a) * P->Bytes : dp;
             for (int k = 0; k < 3; ++k) {
                 const int m = std::min(mp[k] + How.MaskAdd, 255);
                 dp[k] = uint8_t((g[k] * m + sp[k] * (256 - m)) >> 8);
             }
         }
     }
+}
+
+// The same between bitmaps.
+void MaskedPiece(TBitmap* Dst, TRect Part, TBitmap* Src, TPoint S, int MaskOffset, const TMaskedCopy& How)
+{
+    TRows d, s, p;
+    if (d.Attach(Dst) && s.Attach(Src))
+        MaskedPiece(d, Part, s, S, MaskOffset, How,
+                    How.Parent && How.Parent->Ready && p.Attach(How.Parent->Bmp, true) ? &p : nullptr);
 }
 
 // Runs of key-colour pixels in rectangle R of a source (the part inside it), one row at a
@@ -295,19 +269,32 @@ void DrawSkinRect(TBitmap* Bmp, const TRect& D, bool FillCentre, bool UseParentF
     if (!StartFrame(Bmp, D, State, Mask, f))
         return;
     const bool masked = Mask.MaskType != 0;
+    // Both bitmaps are attached once for all the pieces; a masked source is read in 24 bits.
+    TRows d, s, parent;
+    d.Attach(Bmp);
+    const bool readable = s.Attach(f.Src, !masked);
+    const bool overParent = masked && Parent.Ready && parent.Attach(Parent.Bmp, true);
+    TMaskedCopy corner;
+    corner.Parent = &Parent;
+    corner.Replace = SharedReplaceColor != SkinKeyColor;
     for (const TPiece& p : f.Pieces) {
         if (p.Centre && (!FillCentre || (!masked && Mask.BorderWidth != 0)))
             continue;
         if (p.Corner) {
             ForCorner(p, f.Clip, [&](const TRect& Part, const TRect& Src) {
-                CopyByMask(Part, Src, Bmp, Mask, true, UseParentForKeys || masked ? Parent : EmptyCacheInfo, f.Src);
+                if (!masked)
+                    CopyByMask(Part, Src, Bmp, Mask, true, UseParentForKeys ? Parent : EmptyCacheInfo, f.Src);
+                else if (readable)
+                    MaskedPiece(d, Part, s, Src.TopLeft(), f.MaskOffset, corner, overParent ? &parent : nullptr);
             });
+        } else if (!readable) {
+            continue;
         } else if (masked) {
-            TileByMask(Bmp, p.Area, f.Clip, f.Src, p.Src, f.MaskOffset);
+            TileMaskedRows(d, p.Area, s, p.Src, f.MaskOffset, f.Clip);
         } else if (Mask.DrawMode != 0) {
-            StretchBmpRect(Bmp, p.Area, f.Src, p.Src, f.Clip);
+            StretchRows(d, p.Area, s, p.Src, f.Clip);
         } else {
-            TileBmpRect(Bmp, p.Area, f.Src, p.Src, f.Clip);
+            TileRows(d, p.Area, s, p.Src, f.Clip);
         }
     }
 }
@@ -384,16 +371,10 @@ void CopyByMask(const TRect& DstRect, const TRect& SrcRect, TBitmap* Bmp, const 
 
 void TileByMask(TBitmap* Bmp, const TRect& Area, const TRect& Clip, TBitmap* Src, const TRect& Piece, int MaskOffset)
 {
-    if (!Paintable(Bmp) || !Src)
-        return;
     // Tiles repeat the part of the piece that can be read, image and mask alike.
-    const TRect piece = Intersect(Piece, MaskedSourceBounds(Src, MaskOffset));
-    if (piece.IsEmpty())
-        return;
-    const TMaskedCopy how;
-    ForEachTile(Area, piece.Width(), piece.Height(), Intersect(Clip, BoundsOf(Bmp)), [&](const TRect& Part, TPoint Off) {
-        MaskedPiece(Bmp, Part, Src, TPoint(piece.Left + Off.X, piece.Top + Off.Y), MaskOffset, how);
-    });
+    TRows d, s;
+    if (d.Attach(Bmp) && s.Attach(Src))
+        TileMaskedRows(d, Area, s, Piece, MaskOffset, Clip);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -7,6 +7,8 @@
 
 #include <doctest.h>
 
+#include <random>
+
 namespace {
 
 constexpr TColor Bg = Rgb(9, 9, 9);
@@ -239,4 +241,95 @@ TEST_CASE("patterns and textures: every mode, what is left to cover, empty tiles
     DrawPattern(e.get(), all, skin.MakeMask(TRect(40, 0, 40, 3), 1, 0, 0, 0, 0, 0), 0);
     PaintMaskRegionBorder(e.get(), skin.MakeMask(BorderR, 1, 0, 5, 5, 4, 4), 0, nullptr, all, true);
     CHECK(Px(*e, 5, 4) == Bg);
+}
+
+TEST_CASE("pattern fills match the plain steps on random patterns, modes, percentages and rectangles")
+{
+    // The colour over the area, the pattern over it, then the tint toward the colour: the
+    // fill may take these steps in any order that gives the same pixels.
+    TSectionSkin skin;
+    SharedParentColor = SharedReplaceColor = SkinKeyColor;
+    std::mt19937 rng(31337);
+    auto rnd = [&](int Lo, int Hi) { return Lo + int(rng() % unsigned(Hi - Lo + 1)); };
+    for (int n = 0; n < 200; ++n) {
+        const int l = rnd(-8, 124), t = rnd(-8, 60);
+        TzMaskData mask = skin.MakeMask(TRect(l, t, l + rnd(0, 30), t + rnd(0, 20)), 1, 0, 0, 0, 0, 0);
+        mask.DrawMode = int16_t(rnd(0, 11));
+        const bool picture = rnd(0, 4) == 0;
+        TzSectionTexture texture;
+        if (picture)
+            texture.Pattern = &skin.Jpeg;
+        else
+            texture.Mask = &mask;
+        const TColor colour = rnd(0, 5) == 0 ? TColor(clBtnFace) : TColor(rng() & 0xFFFFFF);
+        const int ip = rnd(1, 100), gp = rnd(0, 3) == 0 ? rnd(1, 100 - ip + 1) : 0;
+        const TzGradArray gradient;
+        const int dl = rnd(-10, 50), dt = rnd(-10, 30);
+        const TRect D(dl, dt, dl + rnd(0, 80), dt + rnd(0, 40));
+        auto got = MakeBmp24(60, 34, [&](int, int) { return TColor(rng() & 0xFFFFFF); });
+        auto want = MakeBmp24(60, 34, [&](int x, int y) { return Px(*got, x, y); });
+        const TRect d(std::max(D.Left, 0), std::max(D.Top, 0), std::min(D.Right, 60), std::min(D.Bottom, 34));
+        if (!d.IsEmpty()) {
+            FillBmpRect(want.get(), d, colour);
+            TRect left = d;
+            if (picture)
+                TileGraphic(want->Canvas(), d, &skin.Jpeg);
+            else
+                DrawPattern(want.get(), left, mask, mask.DrawMode);
+            if (gp > 0) {   // an empty gradient: the colour laid over the pattern
+                auto layer = Filled24(d.Width(), d.Height(), ColorToRGB(colour));
+                BlendBitmapRect(want.get(), layer.get(), ip * 255 / 100, d.TopLeft(), TRect(0, 0, d.Width(), d.Height()));
+            }
+            if (ip + gp <= 99)
+                BlendToColor(want.get(), d, ip + gp, colour);
+        }
+        PaintSectionFill(got.get(), D, colour, ip, gp, gradient, texture, EmptyCacheInfo);
+        CAPTURE(n);
+        REQUIRE(Pixels(*got) == Pixels(*want));
+    }
+    // A 32-bit bitmap as the picture: read as the platform copies it.
+    auto pic = CreateBmp32(5, 3);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            reinterpret_cast<uint32_t*>(pic->ScanLine(y))[x] = 0xAB000000u | uint32_t(x * 40 << 16 | y * 70 << 8 | 9);
+    auto got = Filled24(13, 8, Bg), want = Filled24(13, 8, Bg);
+    TRect all(1, 1, 12, 7);
+    DrawPattern(got.get(), all, pic.get());
+    TileGraphic(want->Canvas(), TRect(1, 1, 12, 7), pic.get());
+    CHECK(Pixels(*got) == Pixels(*want));
+    CHECK(Px(*got, 7, 2) == Rgb(40, 70, 9));
+}
+
+TEST_CASE("work bitmaps kept between paints carry nothing from one paint into the next")
+{
+    // A gradient of a mode that paints nothing leaves its layer as a new bitmap is: black.
+    TSynthSkin skin;
+    skin.Paint(TileR, TilePx);
+    for (const char* name : {"ODD", "BIG"}) {
+        TzGeneralData& g = skin.Section(name);
+        g.Color = Rgb(10, 200, 30);
+        g.ImagePercent = 40;
+        g.GradientPercent = 30;
+        g.GradientData = name[0] == 'O' ? "255;65280;100;7;0" : "255;65280;100;0;0";
+        g.Transparency = 40;
+        skin.Image(name, "PATTERN", TileR);
+    }
+    skin.Load();
+    SharedParentColor = SharedReplaceColor = SkinKeyColor;
+    auto parent = MakeBmp24(70, 50, [](int x, int y) { return Rgb(x * 3, y * 5, 99); });
+    auto paint = [&](const char* Name, int W, int H) {
+        auto b = Filled24(W, H, Bg), dc = Filled24(W + 2, H + 2, Bg);
+        PaintSectionBackgroundEx(skin.SectionIndex(Name), MakeCacheInfo(parent.get(), 2, 3), SkinKeyColor, -1, -1,
+                                 skin.Manager.get(), b.get(), TPoint(0, 0), TRect(0, 0, W, H), 0);
+        PaintSectionToDC(skin.SectionIndex(Name), skin.Manager.get(), dc->Canvas()->Handle(), TRect(1, 1, W + 1, H + 1),
+                         EmptyCacheInfo, 0, true);
+        auto p = Pixels(*b), q = Pixels(*dc);
+        p.insert(p.end(), q.begin(), q.end());
+        return p;
+    };
+    DoneSkinGraphics();
+    InitSkinGraphics();
+    const auto fresh = paint("ODD", 9, 7);
+    CHECK(paint("BIG", 50, 40) != paint("ODD", 50, 40));
+    CHECK(paint("ODD", 9, 7) == fresh);
 }
