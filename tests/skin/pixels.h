@@ -6,9 +6,7 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <memory>
-#include <string>
 #include <vector>
 
 inline void SetPx(TBitmap& B, int X, int Y, TColor C)
@@ -54,17 +52,4 @@ constexpr int Channel(TColor C, int K) { return (C >> (8 * K)) & 0xFF; }
 inline bool SamePixels(TBitmap& A, TBitmap& B)
 {
     return A.Width() == B.Width() && A.Height() == B.Height() && Pixels(A) == Pixels(B);
-}
-
-// The pixels at the points as "r,g,b" separated by blanks, to check many at once and see them
-// all when one differs.
-inline std::string PixelsText(TBitmap& B, std::initializer_list<TPoint> Points)
-{
-    std::string s;
-    for (const TPoint& p : Points) {
-        const TColor c = Px(B, p.X, p.Y);
-        s += (s.empty() ? "" : " ") + std::to_string(Channel(c, 0)) + "," + std::to_string(Channel(c, 1)) + "," +
-             std::to_string(Channel(c, 2));
-    }
-    return s;
 }

@@ -109,20 +109,20 @@ TEST_CASE("vertical gradient: steps share their border row")
     // 127.5 ties to even; the later step paints the shared row; row 75 is 25 / 49 of the way
     // from red to green.
     auto b = Filled(4, 100, TRect(0, 0, 4, 100), Parsed("0;255;50;0;0;255;65280;50;0;0"));
-    CHECK(PixelsText(*b, {{0, 0}, {3, 25}, {1, 49}, {2, 50}, {0, 75}, {3, 99}}) ==
-          "0,0,0 128,0,0 250,0,0 255,0,0 125,130,0 0,255,0");
+    CheckPixels(*b, {{0, 0, Rgb(0, 0, 0)}, {3, 25, Rgb(128, 0, 0)}, {1, 49, Rgb(250, 0, 0)},
+                     {2, 50, Rgb(255, 0, 0)}, {0, 75, Rgb(125, 130, 0)}, {3, 99, Rgb(0, 255, 0)}});
 
     // Inside a larger bitmap only the rectangle changes; the last step ends at its bottom.
     auto c = Filled(10, 30, TRect(2, 5, 8, 25), Parsed("255;16711680;100;0;0"));
-    CHECK(PixelsText(*c, {{2, 5}, {7, 24}}) == "255,0,0 0,0,255");
+    CheckPixels(*c, {{2, 5, Rgb(255, 0, 0)}, {7, 24, Rgb(0, 0, 255)}});
     CHECK(ChangedOutside(*c, TRect(2, 5, 8, 25), Rgb(9, 9, 9)) == 0);
 
     // A negative offset starts the gradient above the rectangle: row 0 is 50 / 149 of the way.
     auto d = Filled(3, 100, TRect(0, 0, 3, 100), Parsed("0;255;100;0;0"), -50);
-    CHECK(PixelsText(*d, {{0, 0}, {0, 99}}) == "86,0,0 255,0,0");
+    CheckPixels(*d, {{0, 0, Rgb(86, 0, 0)}, {0, 99, Rgb(255, 0, 0)}});
     // A step of 0 % paints nothing and the next step starts where it was.
     auto e = Filled(3, 10, TRect(0, 0, 3, 10), Parsed("255;255;0;0;0;0;65280;100;0;0"));
-    CHECK(PixelsText(*e, {{0, 0}, {0, 9}}) == "0,0,0 0,255,0");
+    CheckPixels(*e, {{0, 0, Rgb(0, 0, 0)}, {0, 9, Rgb(0, 255, 0)}});
 }
 
 TEST_CASE("horizontal gradient")
@@ -130,9 +130,10 @@ TEST_CASE("horizontal gradient")
     // 127.5 both ways ties to even; 50.5 columns round to 50.
     auto b = Filled(101, 3, TRect(0, 0, 101, 3), Parsed("255;65280;50;1;0;65280;16711680;50;1;0"));
     for (int y = 0; y < 3; ++y)
-        CHECK(PixelsText(*b, {{0, y}, {25, y}, {50, y}, {100, y}}) == "255,0,0 128,128,0 0,255,0 0,0,255");
+        CheckPixels(*b, {{0, y, Rgb(255, 0, 0)}, {25, y, Rgb(128, 128, 0)}, {50, y, Rgb(0, 255, 0)},
+                         {100, y, Rgb(0, 0, 255)}});
     auto c = Filled(20, 6, TRect(-5, 2, 30, 4), Parsed("0;16777215;100;1;0"), 7);
-    CHECK(PixelsText(*c, {{0, 2}, {19, 3}}) == "0,0,0 255,255,255");
+    CheckPixels(*c, {{0, 2, Rgb(0, 0, 0)}, {19, 3, Rgb(255, 255, 255)}});
     CHECK(ChangedOutside(*c, TRect(0, 2, 20, 4), Rgb(9, 9, 9)) == 0);
 }
 
@@ -141,7 +142,8 @@ TEST_CASE("four-triangle gradient")
     // Two steps: the top-left vertex takes step 0's colour, the centre and the other corners
     // step 1's; halfway along the top edge between.
     auto b = Filled(20, 10, TRect(0, 0, 20, 10), Parsed("255;0;50;2;0;65280;0;50;2;0"));
-    CHECK(PixelsText(*b, {{0, 0}, {10, 5}, {19, 9}, {10, 0}}) == "255,0,0 0,255,0 0,255,0 128,128,0");
+    CheckPixels(*b, {{0, 0, Rgb(255, 0, 0)}, {10, 5, Rgb(0, 255, 0)}, {19, 9, Rgb(0, 255, 0)},
+                     {10, 0, Rgb(128, 128, 0)}});
     CHECK(Px(*b, 0, 9) != Rgb(9, 9, 9));
 
     // Five steps, one colour a vertex: top-left, centre, top-right, bottom-right, bottom-left.
@@ -150,7 +152,8 @@ TEST_CASE("four-triangle gradient")
         text += IntToStr(c) + ";0;20;2;0;";
     // Between top-left and top-right, top-left and bottom-left, top-left and the centre.
     auto c = Filled(24, 12, TRect(0, 0, 24, 12), Parsed(text));
-    CHECK(PixelsText(*c, {{0, 0}, {12, 6}, {12, 0}, {0, 6}, {6, 3}}) == "200,0,0 0,0,0 100,100,0 150,50,50 100,0,0");
+    CheckPixels(*c, {{0, 0, Rgb(200, 0, 0)}, {12, 6, Rgb(0, 0, 0)}, {12, 0, Rgb(100, 100, 0)},
+                     {0, 6, Rgb(150, 50, 50)}, {6, 3, Rgb(100, 0, 0)}});
     CHECK(ChangedOutside(*c, TRect(0, 0, 24, 12), Rgb(9, 9, 9)) == 0);
 
     // Inside a part of a bitmap, and tiny rectangles, stay inside.
