@@ -47,3 +47,9 @@ inline std::unique_ptr<TBitmap> Filled24(int W, int H, TColor C)
 constexpr TColor Rgb(int R, int G, int B) { return TColor(R | (G << 8) | (B << 16)); }
 // Channel K of a colour: 0 red, 1 green, 2 blue.
 constexpr int Channel(TColor C, int K) { return (C >> (8 * K)) & 0xFF; }
+
+// Two bitmaps of one size with the same pixels.
+inline bool SamePixels(TBitmap& A, TBitmap& B)
+{
+    return A.Width() == B.Width() && A.Height() == B.Height() && Pixels(A) == Pixels(B);
+}

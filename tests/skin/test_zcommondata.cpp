@@ -1,9 +1,12 @@
 // The skin data of a control and the skin command it answers: section names and defaults,
 // the manager it follows, both answer channels, the background colour it gives its children,
-// and the bound label's places.
+// the bound label's places; and the utilities that send, ask and carry the command down.
+#include "msgrecorder.h"
 #include "pixels.h"
+#include "skinfixtures.h"
 
 #include "classlib/forms.h"
+#include "classlib/gdihandles.h"
 #include "classlib/stdctrls.h"
 #include "skin/zcommondata.h"
 #include "skin/zcontrolutils.h"
@@ -11,9 +14,7 @@
 
 #include <doctest.h>
 
-#include <cstring>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -23,22 +24,11 @@ const char* const SkinText = "[GLOBALINFO]\r\nCOLOR=12632256\r\n"
                              "[PANEL]\r\nCOLOR=65280\r\nTRANSPARENCY=100\r\n"
                              "[PANEL40]\r\nCOLOR=0\r\nTRANSPARENCY=40\r\nGRADIENTPERCENT=1\r\n";
 
-// A manager with that skin applied (no broadcast: the tests send what they mean).
-std::unique_ptr<TzSkinManager> MakeManager()
-{
-    auto m = std::make_unique<TzSkinManager>(nullptr);
-    m->SetActive(false);
-    m->LoadFromOptionText(SkinText, std::strlen(SkinText), TSkImageSource{});
-    m->SkinData().Active = true;
-    return m;
-}
-
 // A windowed control with skin data that hears the skin command first, as every skinned
-// control does, and writes down the commands that reach it.
+// control does.
 class TSkinnedBox : public TCustomControl {
 public:
     TzCommonData SkinData;
-    std::vector<uint16_t> Heard;
     explicit TSkinnedBox(TComponent* AOwner, int Code = 51) : TCustomControl(AOwner), SkinData(this, true)
     {
         SkinData.CtrlTypeCode = Code;
@@ -47,31 +37,32 @@ public:
 protected:
     void WndProc(TMessage& M) override
     {
-        if (M.Msg == SM_SKINCMD)
-            Heard.push_back(M.WParamHi());
         if (CommonMessageHandler(M, &SkinData))
             return;
         TCustomControl::WndProc(M);
     }
 };
 
-// The form the controls stand on, with a colour of its own and a plain handler.
+// The form the controls stand on, with a colour of its own and a plain handler, and a
+// recorder of the skin commands that reach the controls given a tag.
 struct TFixture {
-    std::unique_ptr<TzSkinManager> Manager = MakeManager();
+    std::unique_ptr<TzSkinManager> Manager = ManagerOfText(SkinText);
     std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
+    TMsgRecorder Rec{SM_SKINCMD};
     TFixture()
     {
         Form->SetColor(clBtnFace);
         Form->HandleNeeded();
     }
-    TSkinnedBox* Box(const char* Section, int Code = 51)
+    TSkinnedBox* Box(const char* Section, int Code = 51, const char* Tag = nullptr)
     {
         auto* b = new TSkinnedBox(Form.get(), Code);
         b->SetParent(Form.get());
         b->SetBounds(10, 10, 40, 20);
         b->SkinData.SetSkinSection(Section);
         b->HandleNeeded();
-        b->Heard.clear();
+        if (Tag)
+            Rec.Attach(b, Tag);
         return b;
     }
 };
@@ -86,17 +77,16 @@ TMessage Command(uint16_t Cmd, LPARAM LParam = 0, uint16_t Arg = 0)
 TEST_CASE("skin data: section names, defaults and the manager it follows")
 {
     TFixture f;
-    TSkinnedBox* box = f.Box("edit");
+    TSkinnedBox* box = f.Box("edit", 51, "box");
     TzCommonData& sd = box->SkinData;
     CHECK(sd.SkinSection() == "EDIT");
     CHECK(sd.Skinned());
     CHECK(sd.SkinIndex == f.Manager->FindSectionIndex("EDIT"));
     sd.SetSkinSection("Edit");   // the same name in another case: nothing is sent
-    CHECK(box->Heard.empty());
     sd.SetSkinSection("");
     CHECK(sd.SkinSection() == "UNKNOWN");
     CHECK_FALSE(sd.Skinned());
-    CHECK(box->Heard == std::vector<uint16_t>{SKCMD_SKINREMOVED});
+    CHECK_MESSAGES(f.Rec, Cmd("box", SKCMD_SKINREMOVED));
 
     TEdit edit(nullptr);
     TzCommonData groupBox(nullptr, false), unlisted(&edit, false);
@@ -112,7 +102,7 @@ TEST_CASE("skin data: section names, defaults and the manager it follows")
     own.SetSkinManager(DefaultManager);
     CHECK(own.OwnSkinManager() == nullptr);
     {
-        auto other = MakeManager();
+        auto other = ManagerOfText(SkinText);
         own.SetSkinManager(other.get());
         CHECK(own.OwnSkinManager() == other.get());
     }
@@ -129,7 +119,7 @@ TEST_CASE("skin data: waiting, the hot state and the picture's need of the paren
     {
         TzCommonData orphan(nullptr, true);
         f.Manager->SkinData().Active = false;
-        CHECK(orphan.GetUpdating());           // no skin to paint from
+        CHECK(orphan.GetUpdating());   // no skin to paint from
         f.Manager->SkinData().Active = true;
     }
     auto* loose = new TSkinnedBox(f.Form.get());
@@ -181,7 +171,7 @@ TEST_CASE("skin command: both answer channels and the manager's own commands")
     }
     SUBCASE("new skin, removal and refresh from another manager change nothing")
     {
-        auto other = MakeManager();
+        auto other = ManagerOfText(SkinText);
         const int index = sd.SkinIndex;
         for (uint16_t c : {SKCMD_NEWSKIN, SKCMD_SKINREMOVED, SKCMD_REFRESH}) {
             TMessage m = Command(c, reinterpret_cast<LPARAM>(other.get()));
@@ -211,12 +201,73 @@ TEST_CASE("skin command: both answer channels and the manager's own commands")
         CHECK(sd.SkinIndex == 2);   // one place later than before
         CHECK_FALSE(sd.Updating());
     }
-    SUBCASE("sending never makes a window")
+}
+
+namespace {
+
+// Answers "skinned" in the record only, as controls reached in-process do: by SendMessage
+// the answer is 0.
+class TRecordAnswer : public TCustomControl {
+public:
+    explicit TRecordAnswer(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+protected:
+    void WndProc(TMessage& M) override
     {
+        if (M.Msg == SM_SKINCMD && M.WParamHi() == SKCMD_ISSKINNED)
+            M.LParam = 1;
+        else
+            TCustomControl::WndProc(M);
+    }
+};
+
+} // namespace
+
+TEST_CASE("skin command utilities: asking, sending, and down the controls")
+{
+    TFixture f;
+    auto* plain = new TCustomControl(f.Form.get());   // a window that does not skin itself
+    plain->SetParent(f.Form.get());
+    plain->HandleNeeded();
+    auto* inner = new TGraphicControl(f.Form.get());
+    inner->SetParent(plain);
+    TSkinnedBox* skinned = f.Box("EDIT", 51, "skinned");
+    auto* graphic = new TGraphicControl(f.Form.get());
+    graphic->SetParent(f.Form.get());
+    f.Rec.Attach(plain, "plain");
+    f.Rec.Attach(inner, "inner");
+    f.Rec.Attach(graphic, "graphic");
+    f.Rec.Only([](UINT Msg, WPARAM W, LPARAM) { return Msg == SM_SKINCMD && HIWORD(W) != SKCMD_ISSKINNED; });
+
+    SUBCASE("asking: the record's answer counts, and the window's result")
+    {
+        auto* recordOnly = new TRecordAnswer(f.Form.get());
+        recordOnly->SetParent(f.Form.get());
+        CHECK(AskControlCommand(skinned, SKCMD_ISSKINNED));
+        CHECK(AskControlCommand(recordOnly, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskWindowCommand(recordOnly->Handle(), SKCMD_ISSKINNED));
+        CHECK_FALSE(AskControlCommand(plain, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskControlCommand(nullptr, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskWindowCommand(nullptr, SKCMD_ISSKINNED));
+    }
+    SUBCASE("sending to a control: by Perform, or to its window when it has one; none is made")
+    {
+        SendCommandToControl(graphic, SKCMD_BGCHANGED, 0);
+        SendCommandToControl(skinned, SKCMD_BGCHANGED, 0);
         auto* windowless = new TSkinnedBox(f.Form.get());
         windowless->SetParent(f.Form.get());
+        f.Rec.Attach(windowless, "windowless");
         CHECK(SendCommandToControl(windowless, SKCMD_BGCHANGED, 0) == 0);
         CHECK_FALSE(windowless->HandleAllocated());
+        CHECK(SendCommandToControl(nullptr, SKCMD_BGCHANGED, 0) == 0);
+        CHECK_MESSAGES(f.Rec, Cmd("graphic", SKCMD_BGCHANGED), Cmd("skinned", SKCMD_BGCHANGED));
+    }
+    SUBCASE("down the controls: a control that skins itself hears it, another passes it on")
+    {
+        // The controls without a window first, as a parent keeps them.
+        BroadcastToControls(f.Form.get(), Command(SKCMD_REFRESH));
+        CHECK_MESSAGES(f.Rec, Cmd("graphic", SKCMD_REFRESH), Cmd("inner", SKCMD_REFRESH),
+                       Cmd("skinned", SKCMD_REFRESH));
     }
 }
 
@@ -249,7 +300,7 @@ TEST_CASE("skin command: the background colour children are painted on")
 TEST_CASE("skin command: a parent's picture and its graphic children")
 {
     TFixture f;
-    TSkinnedBox* panel = f.Box("EDIT");
+    TSkinnedBox* panel = f.Box("EDIT", 51, "panel");
     panel->SkinData.PrepareCache();
     TzCacheInfo none = QueryParentCache(&f.Box("EDIT")->SkinData);   // the form has no cache
     CHECK_FALSE(none.Ready);
@@ -263,14 +314,11 @@ TEST_CASE("skin command: a parent's picture and its graphic children")
     auto* label = new TLabel(f.Form.get());
     label->SetParent(panel);
     label->SetCaption("x");
-    panel->Heard.clear();
-    HDC dc = CreateCompatibleDC(nullptr);
-    HRGN empty = CreateRectRgn(0, 0, 0, 0);
-    SelectClipRgn(dc, empty);
-    PaintGraphicChildren(panel, dc, TPoint(0, 0));
-    CHECK(panel->Heard == std::vector<uint16_t>{SKCMD_OUTOFCLIP});
-    DeleteObject(empty);
-    DeleteDC(dc);
+    f.Rec.Clear();
+    TMemoryDC dc(nullptr);
+    SelectClipRgn(dc.Handle(), TOwnedRegion(CreateRectRgn(0, 0, 0, 0)).Handle());
+    PaintGraphicChildren(panel, dc.Handle(), TPoint(0, 0));
+    CHECK_MESSAGES(f.Rec, Cmd("panel", SKCMD_OUTOFCLIP));
 }
 
 TEST_CASE("bound label: made for the control's owner and placed by its layout")

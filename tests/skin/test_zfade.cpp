@@ -1,7 +1,9 @@
 // Fades of a control's state change frame by frame (the ticks are called, never waited for),
 // the animation timer, and the animated show of a control and of a form.
 #include "classlib/gdihandles.h"
+#include "msgrecorder.h"
 #include "pixels.h"
+#include "skinfixtures.h"
 
 #include "classlib/forms.h"
 #include "skin/zcommondata.h"
@@ -38,15 +40,6 @@ std::unique_ptr<TBitmap> Copy(TBitmap* B)
     return c;
 }
 
-bool SamePixels(TBitmap& A, TBitmap& B)
-{
-    bool same = A.Width() == B.Width() && A.Height() == B.Height();
-    for (int y = 0; same && y < A.Height(); ++y)
-        for (int x = 0; same && x < A.Width(); ++x)
-            same = Px(A, x, y) == Px(B, x, y);
-    return same;
-}
-
 // The fade's frame of that alpha: the old image blended toward the new one.
 std::unique_ptr<TBitmap> Blend(TBitmap* Old, TBitmap* New, int Alpha)
 {
@@ -72,13 +65,12 @@ bool Redrawing(HWND Wnd)
 }
 
 // A skinned control as the engine's controls are: the common handler first; its cache on
-// every paint; Next painted into the cache on SKCMD_PREPARECACHE; commands and frames noted.
+// every paint; Next painted into the cache on SKCMD_PREPARECACHE; frames noted.
 class TFadeBox : public TCustomControl {
 public:
     TzCommonData SkinData{this, true};
     TzFadeTimer* Fade = nullptr;
     std::unique_ptr<TBitmap> Next;
-    std::vector<uint16_t> Heard;
     std::vector<std::unique_ptr<TBitmap>> Frames;
     std::function<void()> OnPaint;
     bool ShowsFrames = false;   // answers SKCMD_SHOWFADEFRAME
@@ -97,8 +89,6 @@ public:
 protected:
     void WndProc(TMessage& M) override
     {
-        if (M.Msg == SM_SKINCMD)
-            Heard.push_back(M.WParamHi());
         if (CommonMessageHandler(M, &SkinData))
             return;
         if (M.Msg == SM_SKINCMD) {
@@ -128,18 +118,17 @@ protected:
     }
 };
 
-// A shown form and the default manager with the skin above.
+// A shown form and the default manager with the skin above; the skin commands that reach the
+// boxes are recorded.
 struct TFadeFixture {
-    std::unique_ptr<TzSkinManager> Manager = std::make_unique<TzSkinManager>(nullptr);
+    std::unique_ptr<TzSkinManager> Manager = ManagerOfText(SkinText);
     std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
     std::unique_ptr<TBitmap> Old = Gradient(40);
     std::unique_ptr<TBitmap> New = Gradient(200);
+    TMsgRecorder Rec{SM_SKINCMD};
 
     TFadeFixture()
     {
-        Manager->SetActive(false);
-        Manager->LoadFromOptionText(SkinText, std::strlen(SkinText), TSkImageSource{});
-        Manager->SkinData().Active = true;
         Form->SetBounds(40, 40, 200, 120);
         Form->Show();
         MSG m;
@@ -147,7 +136,7 @@ struct TFadeFixture {
             DispatchMessageA(&m);
     }
     // A 20 x 12 box at (10, 10) showing Old, that repaints to New for a fade.
-    TFadeBox* Box(const char* Section = "FADER", TWinControl* Parent = nullptr)
+    TFadeBox* Box(const char* Section = "FADER", TWinControl* Parent = nullptr, const char* Tag = "box")
     {
         auto* b = new TFadeBox(Form.get());
         b->SetParent(Parent ? Parent : Form.get());
@@ -156,7 +145,7 @@ struct TFadeFixture {
         b->Cache(Old.get());
         b->Next = Copy(New.get());
         b->Repaint();
-        b->Heard.clear();
+        Rec.Attach(b, Tag);
         return b;
     }
 };
@@ -183,7 +172,7 @@ TEST_CASE("a fade: ten frames blending old into new, then the end once")
     {
         box->ShowsFrames = true;
         FadeIn(box);
-        CHECK(box->Heard == std::vector<uint16_t>{SKCMD_PREPARECACHE});
+        CHECK_MESSAGES(f.Rec, Cmd("box", SKCMD_PREPARECACHE));
         CHECK((box->Fade->Enabled() && box->Fade->Interval() == FadeTickInterval));
         for (int k = 1; k <= 10; ++k) {
             box->Fade->Timer();
@@ -265,13 +254,13 @@ TEST_CASE("what holds a fade back: the control repaints at once and a running fa
         if (why == 4)
             box->SkinData.SetSkinSection("STILL");
         box->SkinData.SetBGChanged(why == 3);
-        box->Heard.clear();
+        f.Rec.Clear();
         FadeOrRepaint(box->Fade, &box->SkinData, false, fdOut, why != 0);
         SkinIsChanging = false;
         SkinFadingOn = true;
         CHECK(box->Fade == nullptr);
         CHECK(box->SkinData.BGChanged());
-        CHECK(box->Heard.empty());   // no new cache for a fade
+        CHECK_MESSAGES(f.Rec);   // no new cache for a fade
     }
     SkinGlobalAnimEvents = 1u << aeMouseEnter;
     CHECK(AnimEventOn(aeMouseEnter, 1u << aeGlobalDef));
@@ -316,7 +305,7 @@ TEST_CASE("fades that cannot go on: no steps, a control gone, a control disabled
 TEST_CASE("an animation blends into the work image that the control paints, its parent told")
 {
     TFadeFixture f;
-    TFadeBox* parent = f.Box();
+    TFadeBox* parent = f.Box("FADER", nullptr, "parent");
     parent->SetBounds(0, 0, 60, 40);
     TFadeBox* box = f.Box("FADER", parent);
     TzAnimTimer* anim = MakeComponent<TzAnimTimer>(box);
@@ -330,12 +319,18 @@ TEST_CASE("an animation blends into the work image that the control paints, its 
         if (anim->Busy())
             painted.push_back(Copy(anim->WorkImage()));
     };
-    parent->Heard.clear();
+    f.Rec.Clear();
     Ticks(anim, 12);
     REQUIRE(painted.size() == 10);
     CHECK(SamePixels(*painted[4], *Blend(f.Old.get(), f.New.get(), TenStepAlphas[4])));
-    CHECK(std::count(parent->Heard.begin(), parent->Heard.end(), SKCMD_SETPAINTINGCHILD) == 20);
-    CHECK(std::count(box->Heard.begin(), box->Heard.end(), SKCMD_SETUPDATING) == 10);
+    // Each frame painted between the parent's "painting a child" and its end.
+    std::vector<TMsgEntry> frames;
+    for (int k = 0; k < 10; ++k)
+        for (auto e : {Cmd("parent", SKCMD_SETPAINTINGCHILD), Cmd("box", SKCMD_SETUPDATING),
+                       Cmd("parent", SKCMD_SETPAINTINGCHILD)})
+            frames.push_back(e);
+    frames.push_back(Cmd("box", SKCMD_FADEDONE));
+    CHECK_MESSAGES(f.Rec, frames);
     CHECK((box->Done == 1 && !anim->Enabled()));
 }
 
