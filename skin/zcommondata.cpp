@@ -392,12 +392,20 @@ TzCacheInfo QueryParentCacheByHandle(HWND Wnd)
 
 namespace {
 
-// Copies the cache to the DC inside R, with the clip already cut by the caller; the DC's
-// state is restored afterwards.
-void BlitCache(TzCommonData* SkinData, TPoint Src, HDC DC, const TRect& R)
+// The cache to R of the DC, the corners filled first when asked, with the clip cut by
+// CutChildren inside the DC's saved state.
+template <class Cut>
+void BlitCacheClipped(TzCommonData* SkinData, TPoint Src, bool FillCorners, HDC DC, const TRect& R, Cut CutChildren)
 {
-    if (TBitmap* bmp = SkinData->CacheBmp())
-        BitBlt(DC, R.Left, R.Top, R.Width(), R.Height(), bmp->Canvas()->Handle(), Src.X, Src.Y, SRCCOPY);
+    TBitmap* bmp = SkinData ? SkinData->CacheBmp() : nullptr;
+    if (!bmp || !DC)
+        return;
+    if (FillCorners)
+        FillAllCornersFromParent(SkinData);
+    TSaveDCScope saved(DC);
+    IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
+    CutChildren();
+    BitBlt(DC, R.Left, R.Top, R.Width(), R.Height(), bmp->Canvas()->Handle(), Src.X, Src.Y, SRCCOPY);
 }
 
 } // namespace
@@ -405,14 +413,8 @@ void BlitCache(TzCommonData* SkinData, TPoint Src, HDC DC, const TRect& R)
 void BlitCacheToDC(TWinControl* Parent, TzCommonData* SkinData, TPoint Src, int X, int Y,
                    bool FillCorners, HDC DC, const TRect& R)
 {
-    if (!SkinData || !SkinData->CacheBmp() || !DC)
-        return;
-    if (FillCorners)
-        FillAllCornersFromParent(SkinData);
-    TSaveDCScope saved(DC);
-    IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
-    if (Parent) {
-        for (int i = 0; i < Parent->ControlCount(); ++i) {
+    BlitCacheClipped(SkinData, Src, FillCorners, DC, R, [&] {
+        for (int i = 0; Parent && i < Parent->ControlCount(); ++i) {
             TControl* child = Parent->Controls(i);
             const bool graphic = dynamic_cast<TGraphicControl*>(child) != nullptr;
             if (graphic && SkipGraphicChildren)
@@ -426,19 +428,13 @@ void BlitCacheToDC(TWinControl* Parent, TzCommonData* SkinData, TPoint Src, int 
             if ((child->ControlStyle() & csOpaque) || graphic || Parent->IsDesigning())
                 ExcludeClipRect(DC, b.Left + X, b.Top + Y, b.Right + X, b.Bottom + Y);
         }
-    }
-    BlitCache(SkinData, Src, DC, R);
+    });
 }
 
-void BlitCacheToWindowDC(HWND Wnd, TzCommonData* SkinData, TPoint Src, int X, int Y,
-                         bool FillCorners, HDC DC, const TRect& R)
+// Child windows cover the parent's picture; a group box covers only its caption band and
+// border strips.
+static void CutChildWindows(HWND Wnd, int X, int Y, HDC DC)
 {
-    if (!SkinData || !SkinData->CacheBmp() || !DC)
-        return;
-    if (FillCorners)
-        FillAllCornersFromParent(SkinData);
-    TSaveDCScope saved(DC);
-    IntersectClipRect(DC, R.Left, R.Top, R.Right, R.Bottom);
     for (HWND child = Wnd ? GetWindow(Wnd, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT)) {
         if (!IsWindowVisible(child))
             continue;
@@ -472,7 +468,12 @@ void BlitCacheToWindowDC(HWND Wnd, TzCommonData* SkinData, TPoint Src, int X, in
             ExcludeClipRect(DC, b.Left, b.Top, b.Right, b.Bottom);
         }
     }
-    BlitCache(SkinData, Src, DC, R);
+}
+
+void BlitCacheToWindowDC(HWND Wnd, TzCommonData* SkinData, TPoint Src, int X, int Y,
+                         bool FillCorners, HDC DC, const TRect& R)
+{
+    BlitCacheClipped(SkinData, Src, FillCorners, DC, R, [&] { CutChildWindows(Wnd, X, Y, DC); });
 }
 
 // ---------------------------------------------------------------------------------------
