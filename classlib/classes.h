@@ -465,6 +465,12 @@ public:
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
+    // The step after construction, run once the most derived constructor has finished: what
+    // needs the whole object (virtual calls that must reach the descendant). Whoever makes a
+    // component with new calls it right after (MakeComponent does both); form data calls it
+    // for every component it creates. The default does nothing.
+    virtual void AfterConstruction() {}
+
     TComponent* Owner() const { return FOwner; }
     int ComponentCount() const { return static_cast<int>(FComponents.size()); }
     TComponent* Components(int Index) const;
@@ -530,6 +536,15 @@ private:
     std::vector<TComponent*> FComponents;
     std::vector<TComponent*> FFreeNotifies;
 };
+
+// A new component: constructed, then its AfterConstruction. The owner given among the
+// arguments owns it as usual; an exception from AfterConstruction frees it again.
+template <class T, class... A> T* MakeComponent(A&&... Args)
+{
+    std::unique_ptr<T> c(new T(std::forward<A>(Args)...));
+    c->AfterConstruction();
+    return c.release();
+}
 
 // ---------------------------------------------------------------------------------------
 // Collections

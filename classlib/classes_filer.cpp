@@ -336,7 +336,9 @@ struct TReader::Impl {
         const TClassInfo& cls = FindClass(ClassName);
         if (!cls.CreateComponent)
             InvalidStream();
-        return cls.CreateComponent(Owner);
+        std::unique_ptr<TComponent> made(cls.CreateComponent(Owner));
+        made->AfterConstruction();
+        return made.release();
     }
 
     static void ReadStateOf(TReader& R, TComponent* C)

@@ -201,12 +201,25 @@ LRESULT CALLBACK InitWndProc(HWND HWindow, UINT Message, WPARAM WParam, LPARAM L
 // ---------------------------------------------------------------------------------------
 // TControl
 
+namespace {
+
+// A colour or font that follows the parent is the parent's to store: written, it would come
+// back as the control's own and cut the tie.
+template <bool (TControl::*Follows)() const> TPropInfo UnlessFromParent(TPropInfo P)
+{
+    P.IsStored = [](const TObject* O) { return !(static_cast<const TControl*>(O)->*Follows)(); };
+    return P;
+}
+
+} // namespace
+
 Z_CLASS_IMPL(TControl, TComponent,
              Z_PROP_INT(TControl, Left, 0), Z_PROP_INT(TControl, Top, 0),
              Z_PROP_INT(TControl, Width, 0), Z_PROP_INT(TControl, Height, 0),
              Z_PROP_BOOL(TControl, Visible, true), Z_PROP_BOOL(TControl, Enabled, true),
-             Z_PROP_INT(TControl, Color, clWindow), Z_PROP_BOOL(TControl, ParentColor, true),
-             Z_PROP_BOOL(TControl, ParentFont, true), Z_PROP_OBJ(TControl, Font),
+             UnlessFromParent<&TControl::ParentColor>(Z_PROP_INT(TControl, Color, clWindow)),
+             Z_PROP_BOOL(TControl, ParentColor, true), Z_PROP_BOOL(TControl, ParentFont, true),
+             UnlessFromParent<&TControl::ParentFont>(Z_PROP_OBJ(TControl, Font)),
              Z_PROP_STR(TControl, Hint), Z_PROP_BOOL(TControl, ShowHint, false),
              Z_PROP_BOOL(TControl, ParentShowHint, true))
 

@@ -42,7 +42,7 @@ public:
     // OldCreateOrder is set (its constructor's caller loaded it), else in
     // AfterConstruction, which whoever makes a form calls after building it
     // (Application->CreateForm does).
-    virtual void AfterConstruction();
+    void AfterConstruction() override;
     // OnDestroy, once; the destructor calls it when nobody did before.
     virtual void BeforeDestruction();
     bool OldCreateOrder() const { return FOldCreateOrder; }

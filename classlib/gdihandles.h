@@ -110,6 +110,13 @@ public:
     explicit TWindowDC(HWND Wnd) noexcept : TOwnedHandle(GetWindowDC(Wnd), zgdi::ReleaseDCFree{Wnd}) {}
 };
 
+// A window's DC that another call handed out (a control's GetDeviceContext): ReleaseDC at
+// the end.
+class TAdoptedDC : public TOwnedHandle<HDC, zgdi::ReleaseDCFree> {
+public:
+    TAdoptedDC(HWND Wnd, HDC DC) noexcept : TOwnedHandle(DC, zgdi::ReleaseDCFree{Wnd}) {}
+};
+
 // BeginPaint now, EndPaint at the end: the one pair WM_PAINT must always complete, or the
 // window keeps asking to be painted.
 class TPaintDC {

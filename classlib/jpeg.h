@@ -36,6 +36,8 @@ public:
 
     // The picture at every grid position from R's top-left, clipped to R.
     void Tile(TCanvas* ACanvas, const TRect& R);
+    // The decoded 24-bit picture, for readers of its pixels; none while empty.
+    TBitmap* Bitmap() const { return FBitmap.get(); }
 
 protected:
     void Draw(TCanvas* ACanvas, const TRect& R) override;

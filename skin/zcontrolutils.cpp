@@ -2,6 +2,9 @@
 
 #include "skin/zskinservices.h"
 
+#include "classlib/forms.h"
+
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -29,16 +32,16 @@ LRESULT SendCommandToWindow(HWND Wnd, uint16_t Command, LPARAM LParam)
     return SendMessageW(Wnd, SM_SKINCMD, SkinCommandWParam(Command), LParam);
 }
 
-LRESULT SendCommandToControl(TControl* Control, uint16_t Command, LPARAM LParam)
+LRESULT SendCommandToControl(TControl* Control, uint16_t Command, LPARAM LParam, uint16_t Arg)
 {
     if (!Control)
         return 0;
     auto* win = dynamic_cast<TWinControl*>(Control);
     if (!win)
-        return Control->Perform(SM_SKINCMD, SkinCommandWParam(Command), LParam);
+        return Control->Perform(SM_SKINCMD, SkinCommandWParam(Command, Arg), LParam);
     if (win->IsDestroying() || !win->HandleAllocated())
         return 0;
-    return SendCommandToWindow(win->Handle(), Command, LParam);
+    return SendMessageW(win->WindowHandle(), SM_SKINCMD, SkinCommandWParam(Command, Arg), LParam);
 }
 
 bool AskControlCommand(TControl* Control, uint16_t Command)
@@ -89,4 +92,167 @@ void BroadcastToControls(TWinControl* Parent, const TMessage& Message)
             BroadcastToControls(win, Message);
         }
     }
+}
+
+// ---------------------------------------------------------------------------------------
+// Shared answers
+
+TzCacheInfo SharedCacheInfo;
+TColor SharedParentColor = SkinKeyColor;
+bool SharedRepaintChildren = false;
+bool SkipGraphicChildren = false;
+AnsiString InvalidatedSectionName;
+
+// ---------------------------------------------------------------------------------------
+// Control utilities
+
+void SendEndParentUpdate(TWinControl* Parent)
+{
+    if (!Parent)
+        return;
+    for (int i = 0; i < Parent->ControlCount(); ++i) {
+        TControl* c = Parent->Controls(i);
+        if (dynamic_cast<TGraphicControl*>(c) || c->IsDestroying())
+            continue;
+        if (auto* win = dynamic_cast<TWinControl*>(c)) {
+            if (win->HandleAllocated())
+                SendCommandToWindow(win->Handle(), SKCMD_ENDPARENTUPDATE, 0);
+        } else {
+            c->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_ENDPARENTUPDATE), 0);
+        }
+    }
+}
+
+void SendEndParentUpdateToWindows(HWND Wnd)
+{
+    for (HWND child = Wnd ? GetWindow(Wnd, GW_CHILD) : nullptr; child; child = GetWindow(child, GW_HWNDNEXT))
+        if (GetWindowLongW(child, GWL_STYLE) & WS_CHILD)
+            SendCommandToWindow(child, SKCMD_ENDPARENTUPDATE, 0);
+}
+
+TColor QueryParentColor(TWinControl* Parent)
+{
+    SharedParentColor = SkinKeyColor;
+    if (!Parent)
+        return SharedParentColor;
+    if (Parent->HandleAllocated())
+        SendCommandToWindow(Parent->Handle(), SKCMD_GETBGCOLOR, 0);
+    if (SharedParentColor == SkinKeyColor)
+        SharedParentColor = Parent->Color();
+    SharedParentColor = ColorToRGB(SharedParentColor);
+    return SharedParentColor;
+}
+
+void AnnounceControlToForm(TControl* Control)
+{
+    if (!Control || Control->IsDesigning())
+        return;
+    TCustomForm* form = GetParentForm(Control);
+    if (form && form->HandleAllocated())
+        SendCommandToWindow(form->Handle(), SKCMD_CONTROLLOADED, reinterpret_cast<LPARAM>(Control));
+}
+
+bool IsControlReady(TControl* Control)
+{
+    if (!Control)
+        return false;
+    if (auto* win = dynamic_cast<TWinControl*>(Control); win && !win->HandleAllocated())
+        return false;
+    return !(Control->ControlState() & (csCreating | csReadingState)) &&
+           !(Control->ComponentState() & (csLoading | csDestroying)) && Control->Parent();
+}
+
+TCustomForm* FindParentForm(TControl* Control)
+{
+    for (TControl* c = Control; c; c = c->Parent())
+        if (auto* f = dynamic_cast<TCustomForm*>(c))
+            return f;
+    return nullptr;
+}
+
+UINT AlignmentToTextFlags(TControl* Control, int Alignment)
+{
+    static const UINT flags[] = {DT_LEFT, DT_RIGHT, DT_CENTER};
+    UINT f = (Alignment >= 0 && Alignment < 3 ? flags[Alignment] : DT_LEFT) | DT_EXPANDTABS | DT_VCENTER;
+    return Control ? UINT(Control->DrawTextBiDiModeFlags(int(f))) : f;
+}
+
+TComponent* FindFormSkinProvider(TCustomForm* Form)
+{
+    if (!Form)
+        return nullptr;
+    for (int i = 0; i < Form->ComponentCount(); ++i) {
+        TComponent* c = Form->Components(i);
+        if (c->IsDestroying())
+            continue;
+        // The provider class is made above this unit: it is known by its class name.
+        for (const TClassInfo* ci = &c->ClassInfo(); ci; ci = ci->Parent)
+            if (std::strcmp(ci->Name, "TzSkinProvider") == 0)
+                return c;
+    }
+    return nullptr;
+}
+
+int SumAlignedChildSizes(TWinControl* Parent, TAlign Align, bool WithGraphic)
+{
+    int sum = 0;
+    for (int i = 0; Parent && i < Parent->ControlCount(); ++i) {
+        TControl* c = Parent->Controls(i);
+        if (!c->Visible() || c->Align() != Align || (!WithGraphic && !dynamic_cast<TWinControl*>(c)))
+            continue;
+        sum += (Align == alTop || Align == alBottom) ? c->Height()
+               : (Align == alLeft || Align == alRight) ? c->Width()
+                                                        : 0;
+    }
+    return sum;
+}
+
+void GetWorkArea(TRect& R)
+{
+    RECT r{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    R = r;
+}
+
+// ---------------------------------------------------------------------------------------
+// The visual-styles library
+
+TSetWindowTheme SetWindowThemeProc = nullptr;
+
+namespace {
+HMODULE ThemeLibrary = nullptr;
+using TThemeQuery = BOOL(WINAPI*)();
+TThemeQuery IsThemeActiveProc = nullptr;
+TThemeQuery IsAppThemedProc = nullptr;
+
+template <class F> F ThemeProc(const char* Name)
+{
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(ThemeLibrary, Name)));
+}
+} // namespace
+
+void InitControlUtils()
+{
+    if (ThemeLibrary)
+        return;
+    ThemeLibrary = LoadLibraryA("UXTHEME.DLL");
+    if (!ThemeLibrary)
+        return;
+    SetWindowThemeProc = ThemeProc<TSetWindowTheme>("SetWindowTheme");
+    IsThemeActiveProc = ThemeProc<TThemeQuery>("IsThemeActive");
+    IsAppThemedProc = ThemeProc<TThemeQuery>("IsAppThemed");
+}
+
+void DoneControlUtils()
+{
+    SetWindowThemeProc = nullptr;
+    IsThemeActiveProc = IsAppThemedProc = nullptr;
+    if (ThemeLibrary)
+        FreeLibrary(ThemeLibrary);
+    ThemeLibrary = nullptr;
+}
+
+bool ThemesActive()
+{
+    return IsThemeActiveProc && IsAppThemedProc && IsThemeActiveProc() && IsAppThemedProc();
 }

@@ -8,6 +8,10 @@
 #pragma once
 
 #include "classlib/controls.h"
+#include "skin/zskinservices.h"
+
+class TzCommonData;
+class TCustomForm;
 
 // Sub-commands (the high word of WParam).
 enum : uint16_t {
@@ -54,8 +58,9 @@ constexpr WPARAM SkinCommandWParam(uint16_t Command, uint16_t Arg = 0)
 // SendMessage(Wnd, SM_SKINCMD, Command << 16, LParam).
 LRESULT SendCommandToWindow(HWND Wnd, uint16_t Command, LPARAM LParam);
 // A non-windowed control gets it by Perform; a windowed one by SendMessage only when it is
-// not being destroyed and its window exists; otherwise 0.
-LRESULT SendCommandToControl(TControl* Control, uint16_t Command, LPARAM LParam);
+// not being destroyed and its window exists (none is made for it); otherwise 0. Arg is the
+// low word of WParam.
+LRESULT SendCommandToControl(TControl* Control, uint16_t Command, LPARAM LParam, uint16_t Arg = 0);
 // The control's WindowProc is asked first (answer 1 in LParam); otherwise its window, when
 // it has one, by SendMessage (result 1).
 bool AskControlCommand(TControl* Control, uint16_t Command);
@@ -68,6 +73,71 @@ bool AskWindowCommand(HWND Wnd, uint16_t Command);
 // child that is gone when its turn comes is passed over.
 void BroadcastToControls(TWinControl* Parent, const TMessage& Message);
 
+// ---------------------------------------------------------------------------------------
+// Answers that travel through shared variables (user-interface thread only): the asker
+// resets, sends and reads them with nothing in between.
+
+// The answer to SKCMD_GETBGIMAGE: the parent's cache, where the child lies in it, Ready.
+extern TzCacheInfo SharedCacheInfo;
+// The answer to SKCMD_GETBGCOLOR, and the colour painters fill with instead of copying the
+// parent's image while it is set; SkinKeyColor when unset.
+extern TColor SharedParentColor;
+// Set by SKCMD_REPAINTCHILDREN: the children must be painted over the parent's image.
+extern bool SharedRepaintChildren;
+// While set, copies of a cache to a DC do not clip out graphic children.
+extern bool SkipGraphicChildren;
+// The section whose controls SKCMD_INVALIDATESECTION repaints (upper case).
+extern AnsiString InvalidatedSectionName;
+
+// ---------------------------------------------------------------------------------------
+// Control utilities
+
+// SKCMD_ENDPARENTUPDATE to every child that is not a graphic control: windowed ones by
+// SendMessage when their window exists, others by Perform.
+void SendEndParentUpdate(TWinControl* Parent);
+// SKCMD_ENDPARENTUPDATE to every child window (WS_CHILD) of the window.
+void SendEndParentUpdateToWindows(HWND Wnd);
+// The parent's background colour (SKCMD_GETBGCOLOR, else its Color) as RGB; it stays in
+// SharedParentColor.
+TColor QueryParentColor(TWinControl* Parent);
+// SKCMD_CONTROLLOADED with the control to its parent form, unless designed.
+void AnnounceControlToForm(TControl* Control);
+// The guard of every skinned window procedure: the control exists, has its window when it
+// is windowed, is not being created, read, loaded or destroyed, and has a parent.
+bool IsControlReady(TControl* Control);
+// The nearest form among the control and its parents.
+TCustomForm* FindParentForm(TControl* Control);
+// DrawText flags of an alignment, with DT_EXPANDTABS | DT_VCENTER, in the control's reading
+// order.
+UINT AlignmentToTextFlags(TControl* Control, int Alignment);
+// The form's skin provider (a component of the form), or none.
+TComponent* FindFormSkinProvider(TCustomForm* Form);
+// Sum of the heights (alTop, alBottom) or widths (alLeft, alRight) of visible children of
+// that alignment; graphic children only WithGraphic.
+int SumAlignedChildSizes(TWinControl* Parent, TAlign Align, bool WithGraphic);
+// The desktop's work area.
+void GetWorkArea(TRect& R);
+// The visible graphic children of a self-painting parent, painted over the parent's image
+// into DC at Offset.
+void PaintGraphicChildren(TWinControl* Parent, HDC DC, TPoint Offset);
+
+// The visual-styles library's SetWindowTheme, when the system has it (null otherwise);
+// ThemesActive tells whether the platform's visual styles are on.
+using TSetWindowTheme = HRESULT(WINAPI*)(HWND, LPCWSTR, LPCWSTR);
+extern TSetWindowTheme SetWindowThemeProc;
+bool ThemesActive();
+// Loads and frees the visual-styles library; called by InitSkinEngine / DoneSkinEngine.
+void InitControlUtils();
+void DoneControlUtils();
+
+// ---------------------------------------------------------------------------------------
+// The common handling of every skinned window procedure: first of all, the control's own
+// window procedure runs this; True means the message was handled and goes no further.
+bool CommonMessageHandler(TMessage& Message, TzCommonData* SkinData);
+// The SM_SKINCMD part of it; False for other messages and sub-commands above 22.
+bool HandleSkinCommand(TMessage& Message, TzCommonData* SkinData);
+
+// ---------------------------------------------------------------------------------------
 // Tells whether a component was freed since the watch began: a window procedure reached by a
 // broadcast may free what the broadcast is about to use next.
 class TSkFreeWatch : public TComponent {

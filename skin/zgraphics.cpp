@@ -24,6 +24,19 @@ namespace {
 std::unique_ptr<TSkFast24> OwnFast24A, OwnFast24B;
 std::unique_ptr<TSkFastSum24> OwnFastSum24;
 std::unique_ptr<TSkFast32> OwnFast32;
+std::unique_ptr<TBitmap> OwnWorkBitmaps[3];
+
+// Rows built for tiled and stretched copies: a source row repeated or gathered to the width of
+// the destination, once for all the destination rows that show it.
+uint8_t* LineBuffer(int Which, size_t Bytes)
+{
+    static std::vector<uint8_t> lines[2];
+    std::vector<uint8_t>& v = lines[Which];
+    if (v.size() < Bytes)
+        v.resize(Bytes);
+    return v.data();
+}
+
 
 inline uint8_t Clamp255(int V) { return V < 0 ? 0 : V > 255 ? 255 : uint8_t(V); }
 
@@ -250,17 +263,35 @@ void WeightRow(uint8_t* __restrict Out, const uint8_t* __restrict S, const uint8
     }
 }
 
-// Image := ((Image - C) * M + C * 256) shr 8 = (Image * M + C * (256 - M)) shr 8, at most 255.
-void MaskRow(uint8_t* __restrict D, const uint8_t* __restrict M, const uint8_t* __restrict C, int N)
+// D := (D * M + S * (256 - M)) shr 8 per byte, which is at most 255 * 256: the sum stays in 16
+// bits, and a loop of 16-bit lanes is what the vectoriser turns into SSE2 code.
+void MaskBlendRow(uint8_t* __restrict D, const uint8_t* __restrict S, const uint8_t* __restrict M, int N)
 {
-    for (int base = 0; base < N; base += PatChunk) {
-        const int n = std::min(PatChunk, N - base);
-        uint8_t* __restrict d = D + base;
-        const uint8_t* __restrict m = M + base;
-        for (int i = 0; i < n; ++i) {
-            const int mm = m[i];
-            d[i] = uint8_t((d[i] * mm + C[i] * (256 - mm)) >> 8);
-        }
+    for (int i = 0; i < N; ++i) {
+        const uint16_t m = M[i];
+        D[i] = uint8_t(uint16_t(D[i] * m + S[i] * uint16_t(256 - m)) >> 8);
+    }
+}
+
+// Image := ((Image - C) * M + C * 256) shr 8 = (Image * M + C * (256 - M)) shr 8, C a pattern
+// of PatChunk bytes.
+void MaskRow(uint8_t* D, const uint8_t* M, const uint8_t* C, int N)
+{
+    for (int base = 0; base < N; base += PatChunk)
+        MaskBlendRow(D + base, C, M + base, std::min(PatChunk, N - base));
+}
+
+// D := round((D * P + K - 50) / 100), ties to even, where K holds C * (100 - P) + 50 for the
+// colour channel C of each byte (at most 25550 with D * P: 16 bits). The quotient comes from
+// the high half of a 16-bit product (Y * 5243 shr 19 is Y div 100 for every Y below 43699);
+// a remainder of 0 with an odd quotient is a tie rounded up, and goes back down.
+void TintRow(uint8_t* __restrict D, const uint16_t* __restrict K, int N, uint16_t P)
+{
+    for (int i = 0; i < N; ++i) {
+        const uint16_t y = uint16_t(D[i] * P + K[i]);
+        const uint16_t q = uint16_t(uint16_t((uint32_t(y) * 5243u) >> 16) >> 3);
+        const uint16_t r = uint16_t(y - q * 100);
+        D[i] = uint8_t(q - ((r == 0) & q & 1));
     }
 }
 
@@ -357,6 +388,18 @@ void DoneSkinGraphics()
     OwnFast24B.reset();
     OwnFastSum24.reset();
     OwnFast32.reset();
+    for (auto& b : OwnWorkBitmaps)
+        b.reset();
+}
+
+TBitmap* WorkBitmap(TSkWorkBitmap Use, int Width, int Height)
+{
+    std::unique_ptr<TBitmap>& b = OwnWorkBitmaps[Use];
+    const int w = std::max(Width, 2), h = std::max(Height, 2);
+    if (!b || b->Width() < w || b->Height() < h)
+        b = CreateBmp24(std::max(w, b ? b->Width() : 0), std::max(h, b ? b->Height() : 0));
+    FillBmpRect(b.get(), TRect(0, 0, w, h), 0);
+    return b.get();
 }
 
 // ---------------------------------------------------------------------------------------
@@ -388,23 +431,27 @@ void BlendBitmapRect(TBitmap* Dst, TBitmap* Src, int Alpha, TPoint P, TRect R)
 
 void BlendToColor(TBitmap* Bmp, TRect R, int Percent, TColor Color)
 {
-    TSkFast24 f;
-    if (!f.Attach(Bmp) || !ClipRect(R, f.Width, f.Height))
-        return;
+    TSkPixelRows f;
+    if (PixelRowsOf(Bmp, f))
+        BlendRowsToColor(f, R, Percent, Color);
+}
+
+void BlendRowsToColor(const TSkPixelRows& Rows, TRect R, int Percent, TColor Color)
+{
     const int p = std::clamp(Percent, 0, 100);
-    const int cb[3] = {BlueOf(Color), GreenOf(Color), RedOf(Color)};
-    // The exact value (v * p + c * (100 - p)) / 100, rounded: one table a channel.
-    uint8_t lut[3][256];
-    for (int k = 0; k < 3; ++k)
-        for (int v = 0; v < 256; ++v)
-            lut[k][v] = uint8_t(DivRoundEven(v * p + cb[k] * (100 - p), 100));
-    ForRows(R.Top, R.Bottom, f.Delta, [&](int y) {
-        uint8_t* d = f.Row(y) + R.Left * 3;
-        for (int x = R.Width(); x > 0; --x, d += 3) {
-            d[0] = lut[0][d[0]];
-            d[1] = lut[1][d[1]];
-            d[2] = lut[2][d[2]];
-        }
+    if (Rows.Bytes != 3 || p == 100 || !ClipRect(R, Rows.Width, Rows.Height))
+        return;
+    // The exact value (v * p + c * (100 - p)) / 100, rounded.
+    alignas(16) uint16_t k[PatChunk];
+    const uint16_t kc[3] = {uint16_t(BlueOf(Color) * (100 - p) + 50), uint16_t(GreenOf(Color) * (100 - p) + 50),
+                            uint16_t(RedOf(Color) * (100 - p) + 50)};
+    const int n = R.Width() * 3;
+    for (int i = 0; i < std::min(n, PatChunk); ++i)
+        k[i] = kc[i % 3];
+    ForRows(R.Top, R.Bottom, Rows.Delta, [&](int y) {
+        uint8_t* d = Rows.Row(y) + R.Left * 3;
+        for (int base = 0; base < n; base += PatChunk)
+            TintRow(d + base, k, std::min(PatChunk, n - base), uint16_t(p));
     });
 }
 
@@ -589,13 +636,19 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
         return;
     if (!ClipCopy(X, Y, R, s.Width, s.Height, d.Width, d.Height))
         return;
-    const bool withParent = UseParent && Parent.Ready && Parent.Bmp &&
-                            Parent.Bmp->PixelFormat() == pf24bit && p.Attach(Parent.Bmp);
-    if (SharedReplaceColor != SkinKeyColor)
-        Key = SharedReplaceColor;
     const int w = R.Width();
     const bool keyed = KeyActive(Key);
     const KeyPattern key(Key);
+    // A replacement colour set by the painter stands behind every key pixel, parent or not.
+    uint8_t* replace = nullptr;
+    if (keyed && SharedReplaceColor != SkinKeyColor) {
+        const TripletPattern c(SharedReplaceColor, 3);
+        replace = LineBuffer(0, size_t(w) * 3);
+        for (size_t i = 0; i < size_t(w) * 3; ++i)
+            replace[i] = c.Buf[i % 3];
+    }
+    const bool withParent = !replace && UseParent && Parent.Ready && Parent.Bmp &&
+                            Parent.Bmp->PixelFormat() == pf24bit && p.Attach(Parent.Bmp);
     // Destination columns [X, X + w) lie at parent columns Parent.X + X ...: the part of the
     // span inside the parent image, relative to X.
     const int64_t px0 = int64_t(Parent.X) + X;
@@ -609,11 +662,266 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
             std::memcpy(dp, sp, size_t(w) * 3);
             return;
         }
+        if (replace) {
+            KeyedSpan(dp, sp, sp, w, key, replace, 0, w);
+            return;
+        }
         const uint8_t* bg = nullptr;
         const int64_t py = int64_t(Parent.Y) + dy;
         if (withParent && py >= 0 && py < p.Height && bgFrom < bgTo)
             bg = p.Row(int(py)) + (px0 + bgFrom) * 3;
         KeyedSpan(dp, sp, sp, w, key, bg, bgFrom, bgTo);
+    });
+}
+
+// ---------------------------------------------------------------------------------------
+
+bool PixelRowsOf(TBitmap* Bmp, TSkPixelRows& Rows, bool Allow32)
+{
+    Rows = TSkPixelRows();
+    if (!Bmp)
+        return false;
+    const TPixelFormat f = Bmp->PixelFormat();
+    if (f != pf24bit && !(Allow32 && f == pf32bit))
+        return false;
+    Rows.Bytes = f == pf24bit ? 3 : 4;
+    return AttachRows(Bmp, f, Rows.Width, Rows.Height, Rows.Delta, Rows.Row0);
+}
+
+const TSkPixelRows& TSkWorkRows::Size(int Width, int Height)
+{
+    FRows = TSkPixelRows();
+    if (Width < 1 || Height < 1)
+        return FRows;
+    const size_t stride = size_t(Width) * 3;
+    if (FBuf.size() < stride * size_t(Height))
+        FBuf.resize(stride * size_t(Height));
+    FRows.Row0 = FBuf.data();
+    FRows.Delta = ptrdiff_t(stride);
+    FRows.Width = Width;
+    FRows.Height = Height;
+    return FRows;
+}
+
+namespace {
+
+// N pixels of a row of tiles W pixels wide, from pixel Phase of the tile on, as 24-bit bytes;
+// Src is the tile's row (Bytes a pixel).
+void RepeatRow(uint8_t* Out, const uint8_t* Src, int Bytes, int W, int Phase, int N)
+{
+    if (Bytes == 3) {
+        const int first = std::min(W - Phase, N);
+        std::memcpy(Out, Src + Phase * 3, size_t(first) * 3);
+        // Whole tiles from here on: one from the source, then the row built so far doubled.
+        uint8_t* tiles = Out + first * 3;
+        const int rest = N - first;
+        int have = std::min(W, rest);
+        std::memcpy(tiles, Src, size_t(have) * 3);
+        while (have < rest) {
+            const int n = std::min(have, rest - have);
+            std::memcpy(tiles + have * 3, tiles, size_t(n) * 3);
+            have += n;
+        }
+        return;
+    }
+    for (int i = 0, x = Phase; i < N; ++i, Out += 3) {
+        const uint8_t* p = Src + x * 4;
+        Out[0] = p[0];
+        Out[1] = p[1];
+        Out[2] = p[2];
+        if (++x == W)
+            x = 0;
+    }
+}
+
+// The part of Area inside Clip and the destination, row by row, the rows grouped by the row
+// of a W x H tile they show: Rows(tile row, first row, end, left, count, phase) stands for the
+// destination rows first, first + H, ... before end, each from column left on for count
+// pixels, beginning at column phase of the tile.
+template <class F>
+void ForTiledRows(const TSkPixelRows& Dst, const TRect& Area, int W, int H, const TRect& Clip, F Rows)
+{
+    if (W < 1 || H < 1)
+        return;
+    const int64_t l = std::max({Area.Left, Clip.Left, 0}), t = std::max({Area.Top, Clip.Top, 0});
+    const int64_t r = std::min({Area.Right, Clip.Right, Dst.Width}), b = std::min({Area.Bottom, Clip.Bottom, Dst.Height});
+    if (r <= l || b <= t)
+        return;
+    const int phase = int((l - Area.Left) % W);
+    for (int64_t y = t; y < std::min(b, t + H); ++y)
+        Rows(int((y - Area.Top) % H), int(y), int(b), int(l), int(r - l), phase);
+}
+
+// floor(I * Num / Den) for I = First, First + 1, ... (I >= 0, Num >= 0, Den > 0): one division
+// to start, additions after.
+class TScaleSteps {
+public:
+    TScaleSteps(int64_t First, int64_t Num, int64_t Den)
+        : FQ(First * Num / Den), FRem(First * Num % Den), FStepQ(Num / Den), FStepRem(Num % Den), FDen(Den)
+    {
+    }
+    int64_t Next()
+    {
+        const int64_t q = FQ;
+        FQ += FStepQ;
+        FRem += FStepRem;
+        if (FRem >= FDen) {
+            FRem -= FDen;
+            ++FQ;
+        }
+        return q;
+    }
+
+private:
+    int64_t FQ, FRem;
+    const int64_t FStepQ, FStepRem, FDen;
+};
+
+// The N bytes of a tiled row, from the tile's own row when they lie in one tile, else built.
+const uint8_t* TiledLine(int Which, const uint8_t* TileRow, int Bytes, int W, int Phase, int N)
+{
+    if (Bytes == 3 && Phase + N <= W)
+        return TileRow + Phase * 3;
+    uint8_t* line = LineBuffer(Which, size_t(N) * 3);
+    RepeatRow(line, TileRow, Bytes, W, Phase, N);
+    return line;
+}
+
+bool AllBytes(const uint8_t* P, int N, uint8_t V)
+{
+    uint8_t diff = 0;
+    for (int i = 0; i < N; ++i)
+        diff |= uint8_t(P[i] ^ V);
+    return diff == 0;
+}
+
+} // namespace
+
+void FillBmpRect(TBitmap* Bmp, TRect R, TColor Color)
+{
+    TSkPixelRows f;
+    if (!PixelRowsOf(Bmp, f) || !ClipRect(R, f.Width, f.Height))
+        return;
+    const TripletPattern c(ColorToRGB(Color), R.Width() * 3);
+    const int n = R.Width() * 3;
+    ForRows(R.Top, R.Bottom, f.Delta, [&](int y) {
+        uint8_t* d = f.Row(y) + R.Left * 3;
+        for (int i = 0; i < n; i += PatChunk)
+            std::memcpy(d + i, c.Data(), size_t(std::min(PatChunk, n - i)));
+    });
+}
+
+void CopyBmpRect(TBitmap* Dst, int X, int Y, TRect R, TBitmap* Src)
+{
+    TSkPixelRows d, s;
+    if (PixelRowsOf(Dst, d) && PixelRowsOf(Src, s, true))
+        CopyRows(d, X, Y, R, s);
+}
+
+void CopyRows(const TSkPixelRows& Dst, int X, int Y, TRect R, const TSkPixelRows& Src)
+{
+    if (Dst.Bytes != 3 || !ClipCopy(X, Y, R, Src.Width, Src.Height, Dst.Width, Dst.Height))
+        return;
+    const int w = R.Width();
+    ForRows(R.Top, R.Bottom, Dst.Delta, [&](int y) {
+        RepeatRow(Dst.Row(Y + y - R.Top) + X * 3, Src.At(R.Left, y), Src.Bytes, w, 0, w);
+    });
+}
+
+void TileBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, const TRect& Clip)
+{
+    TSkPixelRows d, s;
+    if (PixelRowsOf(Dst, d) && PixelRowsOf(Src, s, true))
+        TileRows(d, Area, s, R, Clip);
+}
+
+void TileRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRows& Src, TRect R, const TRect& Clip)
+{
+    if (Dst.Bytes != 3 || !ClipRect(R, Src.Width, Src.Height))
+        return;
+    const int w = R.Width(), h = R.Height();
+    ForTiledRows(Dst, Area, w, h, Clip, [&](int TileY, int Y, int End, int X, int N, int Phase) {
+        const uint8_t* line = TiledLine(0, Src.At(R.Left, R.Top + TileY), Src.Bytes, w, Phase, N);
+        for (int y = Y; y < End; y += h)
+            std::memcpy(Dst.At(X, y), line, size_t(N) * 3);
+    });
+}
+
+void StretchBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, const TRect& Clip)
+{
+    TSkPixelRows d, s;
+    if (PixelRowsOf(Dst, d) && PixelRowsOf(Src, s, true))
+        StretchRows(d, Area, s, R, Clip);
+}
+
+void StretchRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRows& Src, TRect R, const TRect& Clip)
+{
+    if (Dst.Bytes != 3 || !ClipRect(R, Src.Width, Src.Height) || Area.IsEmpty())
+        return;
+    TRect part(std::max({Area.Left, Clip.Left, 0}), std::max({Area.Top, Clip.Top, 0}),
+               std::min({Area.Right, Clip.Right, Dst.Width}), std::min({Area.Bottom, Clip.Bottom, Dst.Height}));
+    if (part.IsEmpty())
+        return;
+    // Destination pixel i of the area takes source pixel i * source size / area size. Rows
+    // that take the same source row are gathered once.
+    const int n = part.Width(), sb = Src.Bytes;
+    uint8_t* line = LineBuffer(0, size_t(n) * 3);
+    int* cols = reinterpret_cast<int*>(LineBuffer(1, size_t(n) * sizeof(int)));
+    TScaleSteps cx(part.Left - int64_t(Area.Left), R.Width(), int64_t(Area.Right) - Area.Left);
+    for (int i = 0; i < n; ++i)
+        cols[i] = (R.Left + int(cx.Next())) * sb;
+    TScaleSteps cy(part.Top - int64_t(Area.Top), R.Height(), int64_t(Area.Bottom) - Area.Top);
+    int built = -1;
+    for (int y = part.Top; y < part.Bottom; ++y) {
+        const int sy = R.Top + int(cy.Next());
+        if (sy != built) {
+            const uint8_t* sr = Src.Row(sy);
+            for (int i = 0; i < n; ++i) {
+                const uint8_t* p = sr + cols[i];
+                line[i * 3] = p[0];
+                line[i * 3 + 1] = p[1];
+                line[i * 3 + 2] = p[2];
+            }
+            built = sy;
+        }
+        std::memcpy(Dst.At(part.Left, y), line, size_t(n) * 3);
+    }
+}
+
+void TileMaskedRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRows& Src, TRect R, int MaskOffset,
+                    const TRect& Clip)
+{
+    if (Dst.Bytes != 3 || Src.Bytes != 3)
+        return;
+    // Only rows whose mask row lies in the source too.
+    R.Top = std::max(R.Top, -MaskOffset);
+    R.Bottom = std::min<int64_t>(R.Bottom, int64_t(Src.Height) - MaskOffset);
+    if (!ClipRect(R, Src.Width, Src.Height))
+        return;
+    const int w = R.Width(), h = R.Height();
+    ForTiledRows(Dst, Area, w, h, Clip, [&](int TileY, int Y, int End, int X, int N, int Phase) {
+        const int n = N * 3;
+        const uint8_t* tileImg = Src.At(R.Left, R.Top + TileY);
+        const uint8_t* tileMask = Src.At(R.Left, R.Top + TileY + MaskOffset);
+        auto line = [&](int Which, const uint8_t* Tile) { return TiledLine(Which, Tile, 3, w, Phase, N); };
+        // Mask 255 over a white image leaves every pixel as it is ((D * 255 + 255) shr 8 = D);
+        // mask 0 is the image itself. A row a tile wide or more shows all of the tile's row,
+        // which tells before any line is built.
+        const bool whole = N >= w;
+        const uint8_t* shownImg = whole ? tileImg : line(0, tileImg);
+        const uint8_t* shownMask = whole ? tileMask : line(1, tileMask);
+        const int shown = whole ? w * 3 : n;
+        if (AllBytes(shownMask, shown, 255) && AllBytes(shownImg, shown, 255))
+            return;
+        const bool opaque = AllBytes(shownMask, shown, 0);
+        const uint8_t* img = whole ? line(0, tileImg) : shownImg;
+        const uint8_t* mask = opaque || !whole ? shownMask : line(1, tileMask);
+        for (int y = Y; y < End; y += h) {
+            if (opaque)
+                std::memcpy(Dst.At(X, y), img, size_t(n));
+            else
+                MaskBlendRow(Dst.At(X, y), img, mask, n);
+        }
     });
 }
 

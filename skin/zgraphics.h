@@ -8,9 +8,11 @@
 
 #include "skin/zskinservices.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // ---------------------------------------------------------------------------------------
 // Rounding of the floating formulas: to nearest, ties to even.
@@ -115,8 +117,14 @@ extern TSkFast32* SkFast32;
 void InitSkinGraphics();
 void DoneSkinGraphics();
 
-// When not SkinKeyColor, the colour that key-colour copies of painters compare instead of
-// the key, and that key-colour pixels of corners take. Painters set and reset it.
+// Work bitmaps kept from one paint to the next, one for each use that can be under way at
+// the same time: 24-bit, at least Width x Height (and 2 x 2), that much of it from the
+// top-left black as in a new bitmap. Freed by DoneSkinGraphics.
+enum TSkWorkBitmap { wbSectionToDC, wbSectionFill, wbFillLayer };
+TBitmap* WorkBitmap(TSkWorkBitmap Use, int Width, int Height);
+
+// When not SkinKeyColor, the colour that key-colour pixels of keyed copies and of border
+// corners take instead of staying transparent. Painters set and reset it.
 extern TColor SharedReplaceColor;
 
 // ---------------------------------------------------------------------------------------
@@ -160,9 +168,84 @@ void CopyTransBitmap(TBitmap* Dst, TBitmap* Src, int X, int Y, TColor Key);
 void CopyKeyed(TBitmap* Dst, TBitmap* Src, int X, TColor Key, TRect R, int Y);
 // CopyKeyed, but with UseParent and a Ready 24-bit parent image, key pixels take the parent's
 // pixel at (Parent.X + x, Parent.Y + y) where that lies in the parent image. While
-// SharedReplaceColor is set it is the colour taken as the key.
+// SharedReplaceColor is set, key pixels take that colour instead.
 void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
                          const TzCacheInfo& Parent, TColor Key, TRect R, int Y);
+
+// ---------------------------------------------------------------------------------------
+// Fills, plain copies, tiles and stretches by scan line. Each reads only inside its source
+// and writes only inside its destination; a bitmap of another format than 24 bits (32 bits
+// for copy sources) is left alone.
+
+// The pixel rows of a 24-bit picture (or a 32-bit source) in memory: a bitmap's, or a work
+// buffer's. Row(y) is Row0 + y * Delta.
+struct TSkPixelRows {
+    uint8_t* Row0 = nullptr;
+    ptrdiff_t Delta = 0;
+    int Width = 0;
+    int Height = 0;
+    int Bytes = 3;   // a pixel: 3 or 4 bytes
+
+    uint8_t* Row(int Y) const { return Row0 + Y * Delta; }
+    uint8_t* At(int X, int Y) const { return Row(Y) + X * Bytes; }
+    bool Contains(int64_t X, int64_t Y) const { return X >= 0 && Y >= 0 && X < Width && Y < Height; }
+};
+// The rows of a 24-bit bitmap, or of a 32-bit one with Allow32; false (and no exception) for
+// a missing bitmap, another format or one smaller than 2 x 2.
+bool PixelRowsOf(TBitmap* Bmp, TSkPixelRows& Rows, bool Allow32 = false);
+
+// A 24-bit work picture that keeps its memory from one paint to the next (painters run on
+// one thread; a paint that needs two at once keeps two).
+class TSkWorkRows {
+public:
+    // Width x Height pixels of undefined content.
+    const TSkPixelRows& Size(int Width, int Height);
+
+private:
+    std::vector<uint8_t> FBuf;
+    TSkPixelRows FRows;
+};
+
+// Lays cells of W x H from Area's top-left over Area, the last column and row cut to it, and
+// calls Cell(Part, Offset) for the part of each cell inside Clip, Offset being where Part
+// starts within its cell. Only cells that meet Clip are visited; nothing for an empty cell.
+template <class F> void ForEachTile(const TRect& Area, int W, int H, const TRect& Clip, F Cell)
+{
+    if (W < 1 || H < 1)
+        return;
+    const int64_t l = std::max(Area.Left, Clip.Left), t = std::max(Area.Top, Clip.Top);
+    const int64_t r = std::min(Area.Right, Clip.Right), b = std::min(Area.Bottom, Clip.Bottom);
+    if (r <= l || b <= t)
+        return;
+    const int64_t x0 = Area.Left + (l - Area.Left) / W * W, y0 = Area.Top + (t - Area.Top) / H * H;
+    for (int64_t y = y0; y < b; y += H)
+        for (int64_t x = x0; x < r; x += W) {
+            const TRect part(int(std::max(x, l)), int(std::max(y, t)), int(std::min(x + W, r)),
+                             int(std::min(y + H, b)));
+            Cell(part, TPoint(int(part.Left - x), int(part.Top - y)));
+        }
+}
+
+// R (cut to the bitmap) filled with ColorToRGB(Color).
+void FillBmpRect(TBitmap* Bmp, TRect R, TColor Color);
+// Rectangle R of a 24- or 32-bit source copied as it is to (X, Y).
+void CopyBmpRect(TBitmap* Dst, int X, int Y, TRect R, TBitmap* Src);
+void CopyRows(const TSkPixelRows& Dst, int X, int Y, TRect R, const TSkPixelRows& Src);
+// The part of R inside the source repeated over Area from its top-left, the last tiles cut;
+// only where Area meets Clip.
+void TileBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, const TRect& Clip);
+void TileRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRows& Src, TRect R, const TRect& Clip);
+// The part of R inside the source stretched over Area, each pixel taking the nearest source
+// pixel; only where Area meets Clip.
+void StretchBmpRect(TBitmap* Dst, const TRect& Area, TBitmap* Src, TRect R, const TRect& Clip);
+void StretchRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRows& Src, TRect R, const TRect& Clip);
+// Tiles of the part of R of a 24-bit source whose mask rows, MaskOffset below, are in the
+// source too, repeated over Area from its top-left where Area meets Clip, each pixel through
+// its mask M: D := (D * M + S * (256 - M)) shr 8 per channel.
+void TileMaskedRows(const TSkPixelRows& Dst, const TRect& Area, const TSkPixelRows& Src, TRect R, int MaskOffset,
+                    const TRect& Clip);
+// BlendToColor over rows of 24-bit pixels.
+void BlendRowsToColor(const TSkPixelRows& Rows, TRect R, int Percent, TColor Color);
 
 // ---------------------------------------------------------------------------------------
 // Bitmap and DC utilities.

@@ -55,13 +55,6 @@ TMessage SkinMessage(uint16_t Command, const TzSkinManager* Manager)
                     reinterpret_cast<LPARAM>(const_cast<TzSkinManager*>(Manager)), 0};
 }
 
-int WindowsMajorVersion()
-{
-    OSVERSIONINFOW info{};
-    info.dwOSVersionInfoSize = sizeof(info);
-    return GetVersionExW(&info) ? int(info.dwMajorVersion) : 0;
-}
-
 // The one WH_CBT hook of the thread: the next hook first, then whoever skins foreign windows.
 HHOOK CBTHookHandle = nullptr;
 
@@ -750,7 +743,7 @@ void TzSkinManager::StopRedrawOfForms()
 void TzSkinManager::RepaintForms()
 {
     const TSkFormAnimation* anim = FAnimEffects->SkinChanging();
-    const int time = WindowsMajorVersion() < 6 ? anim->Time() : 0;
+    const int time = SkinSystemMajorVersion() < 6 ? anim->Time() : 0;
     std::vector<HWND> stopped = std::move(FRedrawOff);
     FRedrawOff.clear();
     ForFormsOf(this, [&](TCustomForm* Form, TObject* Provider) {

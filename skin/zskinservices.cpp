@@ -1,5 +1,8 @@
 #include "skin/zskinservices.h"
 
+#include "skin/zcontrolutils.h"
+#include "skin/zoutputwindow.h"
+
 #include "classlib/forms.h"
 #include "unicode/ucsysutils.h"
 
@@ -10,6 +13,7 @@ bool SkinIsNTPlatform = false;
 HICON AppSmallIcon = nullptr;
 HICON AppLargeIcon = nullptr;
 std::vector<TCustomForm*> SkinnedForms;
+int (*SkinSystemMajorVersion)() = &DefaultSystemMajorVersion;
 
 namespace {
 
@@ -31,6 +35,13 @@ void FreeIcon(HICON& Icon)
 
 } // namespace
 
+int DefaultSystemMajorVersion()
+{
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof(info);
+    return GetVersionExW(&info) ? int(info.dwMajorVersion) : 0;
+}
+
 void InitSkinEngine()
 {
     // The name is registered so that other programs asking for it agree with nothing of ours
@@ -49,10 +60,13 @@ void InitSkinEngine()
         // No shell or no module name: the forms show no program icon.
     }
     SkinnedForms.clear();
+    InitControlUtils();
+    InitOutputWindow();
 }
 
 void DoneSkinEngine()
 {
+    DoneControlUtils();
     FreeIcon(AppSmallIcon);
     FreeIcon(AppLargeIcon);
     SkinnedForms.clear();

@@ -41,6 +41,11 @@ extern HICON AppSmallIcon;
 extern HICON AppLargeIcon;
 // Forms register here while they are skinned.
 extern std::vector<TCustomForm*> SkinnedForms;
+// The major version of the operating system: animations of forms and skin changes run only
+// before version 6. Replaceable, because the system under test reports one version only;
+// DefaultSystemMajorVersion asks the system (0 when it will not tell).
+extern int (*SkinSystemMajorVersion)();
+int DefaultSystemMajorVersion();
 
 // Registers the message name, reads the platform, the scroll-bar metric and the program's
 // icons. Called once at program start.

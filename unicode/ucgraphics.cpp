@@ -12,7 +12,9 @@ bool CanvasRightToLeft(TCanvas* Canvas, HDC DC)
     return GetWindowOrgEx(DC, &org) && org.x != 0;
 }
 
-TSize ExtentOn(HDC DC, const WideString& Text)
+} // namespace
+
+TSize DCTextExtentWide(HDC DC, const WideString& Text)
 {
     TSize s{0, 0};
     if (PlatformIsUnicode) {
@@ -24,13 +26,11 @@ TSize ExtentOn(HDC DC, const WideString& Text)
     return s;
 }
 
-} // namespace
-
 void CanvasTextOutWide(TCanvas* Canvas, int X, int Y, const WideString& Text)
 {
     // Asking for the handle announces the change and makes font and brush ready.
     HDC dc = Canvas->Handle();
-    int width = ExtentOn(dc, Text).cx;
+    int width = DCTextExtentWide(dc, Text).cx;
     if (CanvasRightToLeft(Canvas, dc))
         X += width + 1;
     if (PlatformIsUnicode) {
@@ -45,7 +45,7 @@ void CanvasTextOutWide(TCanvas* Canvas, int X, int Y, const WideString& Text)
 
 TSize CanvasTextExtentWide(TCanvas* Canvas, const WideString& Text)
 {
-    return ExtentOn(Canvas->Handle(), Text);
+    return DCTextExtentWide(Canvas->Handle(), Text);
 }
 
 int CanvasTextWidthWide(TCanvas* Canvas, const WideString& Text)

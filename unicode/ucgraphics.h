@@ -12,3 +12,5 @@ void CanvasTextOutWide(TCanvas* Canvas, int X, int Y, const WideString& Text);
 TSize CanvasTextExtentWide(TCanvas* Canvas, const WideString& Text);
 int CanvasTextWidthWide(TCanvas* Canvas, const WideString& Text);
 int CanvasTextHeightWide(TCanvas* Canvas, const WideString& Text);
+// The size of Text in the font selected into the DC.
+TSize DCTextExtentWide(HDC DC, const WideString& Text);

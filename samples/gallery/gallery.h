@@ -12,13 +12,13 @@
 class TGalleryForm;
 class TzSkinManager;
 
-// A page: its title in the "Вид" menu, the shortcut that shows it, the name its screenshot
-// gets after the file name given ("" for the first page), and what makes its control (a
-// windowed control owned by the form, which the form puts in place).
+// A page: its title in the "Вид" menu, the shortcut that shows it, the name of its
+// screenshots, and what makes its control (a windowed control owned by the form, which the
+// form puts in place).
 struct TGalleryPage {
     const wchar_t* Title;
     TShortCut ShortCut;
-    const wchar_t* ShotSuffix;
+    const wchar_t* ShotName;
     TWinControl* (*Create)(TGalleryForm* Form);
 };
 
@@ -29,6 +29,7 @@ const std::vector<TGalleryPage>& GalleryPages();
 TWinControl* CreateUnicodeControlsPage(TGalleryForm* Form);   // page_text.cpp
 TWinControl* CreateTextFilePage(TGalleryForm* Form);          // page_lines.cpp
 TWinControl* CreateSkinsPage(TGalleryForm* Form);             // page_skins.cpp
+TWinControl* CreateSkinSheetPage(TGalleryForm* Form);         // page_sheet.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 

@@ -7,9 +7,10 @@
 const std::vector<TGalleryPage>& GalleryPages()
 {
     static const std::vector<TGalleryPage> pages{
-        {L"&Элементы управления", ShortCut('1', ssCtrl), L"", &CreateUnicodeControlsPage},
-        {L"&Текстовый файл", ShortCut('2', ssCtrl), L"-text", &CreateTextFilePage},
-        {L"&Скины", ShortCut('3', ssCtrl), L"-skins", &CreateSkinsPage},
+        {L"&Элементы управления", ShortCut('1', ssCtrl), L"controls", &CreateUnicodeControlsPage},
+        {L"&Текстовый файл", ShortCut('2', ssCtrl), L"text", &CreateTextFilePage},
+        {L"&Скины", ShortCut('3', ssCtrl), L"skins", &CreateSkinsPage},
+        {L"&Лист скина", ShortCut('4', ssCtrl), L"sheet", &CreateSkinSheetPage},
     };
     return pages;
 }
@@ -56,6 +57,8 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
         FSkinManager = dynamic_cast<TzSkinManager*>(Components(i));
     Font()->SetName("Tahoma");
     SetCaption(L"Zandrel — галерея");
+    // Room for the skin's contact sheet: five columns of sections.
+    SetClientSize(884, 660);
 
     auto* status = new TGalleryLabel(this);
     status->SetParent(this);

@@ -1,8 +1,7 @@
 // The gallery: a Unicode form that shows what the library can do so far, a page at a time.
 //
-// With --screenshot FILE it paints every page once, writes each as a PNG file (FILE for the
-// first page, FILE with the page's suffix, such as "-skins", before the extension for the
-// others) and exits.
+// With --screenshot FILE it writes the first page as FILE, then every page in each of three
+// looks (our two skins and no skin) as <page>-<look>.png beside it, and exits.
 #include "gallery.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
@@ -30,15 +29,30 @@ void Settle()
     }
 }
 
-// FILE, or FILE with Suffix before its extension.
-AnsiString PageFile(const WideString& File, const wchar_t* Suffix)
+// The folder of FILE, with its separator ("" for a bare name).
+WideString FolderOf(const WideString& File)
 {
-    WideString f = File;
-    size_t dot = f.rfind(L'.');
-    size_t slash = f.find_last_of(L"\\/");
-    if (dot == WideString::npos || (slash != WideString::npos && dot < slash))
-        dot = f.size();
-    return WideToAnsi(f.substr(0, dot) + Suffix + f.substr(dot));
+    const size_t slash = File.find_last_of(L"\\/");
+    return slash == WideString::npos ? WideString() : File.substr(0, slash + 1);
+}
+
+// The looks every page is shown in: our two skins and none.
+struct TLook {
+    const wchar_t* Name;
+    const wchar_t* Skin;   // null: no skin
+};
+constexpr TLook Looks[] = {{L"dawn", L"ZandrelDawn"}, {L"dusk", L"ZandrelDusk"}, {L"plain", nullptr}};
+
+void ShowLook(TGalleryForm* Form, const TLook& Look)
+{
+    TzSkinManager* m = Form->SkinManager();
+    if (!m)
+        return;
+    m->SetActive(false);
+    if (Look.Skin) {
+        m->SetSkinName(Look.Skin);
+        m->SetActive(true);
+    }
 }
 
 int RunGallery(const WideString& Shot)
@@ -51,12 +65,20 @@ int RunGallery(const WideString& Shot)
         Application->Run();
         return 0;
     }
-    bool ok = true;
+    // FILE is the first page as the program starts; beside it, every page in every look as
+    // <page>-<look>.png.
+    Settle();
+    bool ok = SaveWindowPng(form->Handle(), WideToAnsi(Shot).c_str());
+    const WideString dir = FolderOf(Shot);
     const auto& pages = GalleryPages();
-    for (size_t i = 0; i < pages.size(); ++i) {
-        form->ShowPage(static_cast<int>(i));
-        Settle();
-        ok = SaveWindowPng(form->Handle(), PageFile(Shot, pages[i].ShotSuffix).c_str()) && ok;
+    for (const TLook& look : Looks) {
+        ShowLook(form, look);
+        for (size_t i = 0; i < pages.size(); ++i) {
+            form->ShowPage(static_cast<int>(i));
+            Settle();
+            const WideString file = dir + pages[i].ShotName + L"-" + look.Name + L".png";
+            ok = SaveWindowPng(form->Handle(), WideToAnsi(file).c_str()) && ok;
+        }
     }
     return ok ? 0 : 1;
 }

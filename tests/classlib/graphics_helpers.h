@@ -3,8 +3,11 @@
 
 #include "classlib/graphics.h"
 
+#include <doctest.h>
+
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 // The colour of a pixel of a 24-bit bitmap, read by scan line.
@@ -12,6 +15,21 @@ inline TColor PixelAt(TBitmap& b, int x, int y)
 {
     const auto* p = static_cast<const uint8_t*>(b.ScanLine(y)) + x * 3;
     return TColor(RGB(p[2], p[1], p[0]));
+}
+
+// A point and the colour expected there.
+struct TPixelWant {
+    int X, Y;
+    TColor Color;
+};
+
+// Checks the colour at each point, naming the point of any difference.
+inline void CheckPixels(TBitmap& B, std::initializer_list<TPixelWant> Want)
+{
+    for (const TPixelWant& w : Want) {
+        INFO("pixel " << w.X << "," << w.Y);
+        CHECK(PixelAt(B, w.X, w.Y) == w.Color);
+    }
 }
 
 inline TBitmap* NewBmp24(TBitmap& b, int w, int h, TColor fill)

@@ -1,9 +1,10 @@
 #include <doctest.h>
 #include "classlib/forms.h"
+#include "form_helpers.h"
 #include "gdicount.h"
+#include "graphics_helpers.h"
 #include "msgrecorder.h"
 
-#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -38,7 +39,6 @@ protected:
             Key = Replace;
     }
 };
-
 Z_CLASS_IMPL(TRecorder, TWinControl)
 
 // A control without a window that fills itself with one colour.
@@ -86,20 +86,20 @@ struct TProcHook {
     bool Installed() const { return Control->WindowProc() == MakeMethod<&TProcHook::Proc>(const_cast<TProcHook*>(this)); }
 };
 
-uint32_t PixelAt(TBitmap& Bmp, int X, int Y)
-{
-    auto* row = static_cast<const uint8_t*>(Bmp.ScanLine(Y));
-    const uint8_t* p = row + X * 3;
-    return uint32_t(p[2]) | (uint32_t(p[1]) << 8) | (uint32_t(p[0]) << 16);   // as a TColor
-}
+// A form with one windowed child; neither has a window yet.
+struct TFormWithChild {
+    std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
+    TRecorder* Child = Add<TRecorder>(Form.get(), 0, 0, 50, 20);
+};
+
+const AnsiString kCyrillic = "\xCF\xF0\xE8\xE2\xE5\xF2";   // "Привет" in code page 1251
 
 } // namespace
 
 TEST_CASE("a windowed control makes its window only when the window is needed")
 {
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
+    TFormWithChild f;
+    TRecorder* child = f.Child;
 
     // Asking, setting and broadcasting make no window.
     child->SetText("text");
@@ -108,29 +108,23 @@ TEST_CASE("a windowed control makes its window only when the window is needed")
     child->SetVisible(true);
     child->Invalidate();
     child->Repaint();
-    CHECK(child->Caption() == "text");
     CHECK(child->ClientRect() == TRect(0, 0, 70, 30));
     CHECK(child->ClientOrigin() == TPoint(5, 6));
-    form->NotifyControls(CM_PARENTCOLORCHANGED);
+    f.Form->NotifyControls(CM_PARENTCOLORCHANGED);
     CHECK_FALSE(child->HandleAllocated());
-    CHECK_FALSE(form->HandleAllocated());
+    CHECK_FALSE(f.Form->HandleAllocated());
     CHECK(FindControl(nullptr) == nullptr);
 
     // Handle() makes the parent's window first, then its own.
     HWND wnd = child->Handle();
     REQUIRE(wnd);
-    CHECK(form->HandleAllocated());
-    CHECK(GetParent(wnd) == form->WindowHandle());
+    CHECK(GetParent(wnd) == f.Form->WindowHandle());
     CHECK(FindControl(wnd) == child);
-    CHECK(FindControl(form->WindowHandle()) == form.get());
+    CHECK(FindControl(f.Form->WindowHandle()) == f.Form.get());
 
     // The window is of a class named after the control, and it carries its text and bounds.
-    char cls[64] = {};
-    GetClassNameA(wnd, cls, sizeof(cls));
-    CHECK(AnsiString(cls) == "TRecorder");
-    char text[32] = {};
-    GetWindowTextA(wnd, text, sizeof(text));
-    CHECK(AnsiString(text) == "text");
+    CHECK(WindowClass(wnd) == "TRecorder");
+    CHECK(WindowText(wnd) == "text");
     RECT r;
     GetWindowRect(wnd, &r);
     CHECK(r.right - r.left == 70);
@@ -146,18 +140,16 @@ TEST_CASE("a windowed control makes its window only when the window is needed")
 
 TEST_CASE("text goes through the window and survives its re-creation")
 {
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
-    const AnsiString cyrillic = "\xCF\xF0\xE8\xE2\xE5\xF2";   // "Привет" in code page 1251
+    TFormWithChild f;
+    TRecorder* child = f.Child;
 
     SUBCASE("a different text sends CM_TEXTCHANGED, the same text nothing")
     {
         child->HandleNeeded();
         TMsgRecorder rec({CM_TEXTCHANGED});
         rec.Attach(child, "child");
-        child->SetText(cyrillic);
-        child->SetText(cyrillic);
+        child->SetText(kCyrillic);
+        child->SetText(kCyrillic);
         child->SetText("other");
         CHECK_MESSAGES(rec, {"child", CM_TEXTCHANGED}, {"child", CM_TEXTCHANGED});
     }
@@ -165,71 +157,63 @@ TEST_CASE("text goes through the window and survives its re-creation")
     {
         TMsgRecorder rec({CM_TEXTCHANGED});
         rec.Attach(child, "child");
-        child->SetText(cyrillic);
-        child->SetText(cyrillic);
+        child->SetText(kCyrillic);
+        child->SetText(kCyrillic);
         CHECK_MESSAGES(rec, {"child", CM_TEXTCHANGED});
         CHECK_FALSE(child->HandleAllocated());
     }
     SUBCASE("re-created")
     {
-        child->SetText(cyrillic);
+        child->SetText(kCyrillic);
         HWND first = child->Handle();
         child->RecreateWnd();
         CHECK_FALSE(IsWindow(first));
         HWND second = child->Handle();
         REQUIRE(second);
-        CHECK(child->Caption() == cyrillic);
-        char text[32] = {};
-        GetWindowTextA(second, text, sizeof(text));
-        CHECK(AnsiString(text) == cyrillic);
+        CHECK(child->Caption() == kCyrillic);
+        CHECK(WindowText(second) == kCyrillic);
     }
     SUBCASE("a graphic control keeps its text itself")
     {
-        auto* swatch = new TSwatch(form.get());
-        swatch->SetParent(form.get());
-        swatch->SetText(cyrillic);
-        CHECK(swatch->Text() == cyrillic);
+        auto* swatch = Add<TSwatch>(f.Form.get(), 0, 0, 10, 10);
+        swatch->SetText(kCyrillic);
         CHECK(swatch->GetTextLen() == 6);
         char small[4] = {};
         CHECK(swatch->GetTextBuf(small, sizeof(small)) == 3);
-        CHECK(AnsiString(small) == cyrillic.substr(0, 3));
+        CHECK(AnsiString(small) == kCyrillic.substr(0, 3));
         CHECK(swatch->GetTextBuf(small, 0) == 0);
     }
 }
 
 TEST_CASE("WindowProc can be replaced, compared and put back")
 {
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
-    TWndMethod original = child->WindowProc();
+    TFormWithChild f;
+    TWndMethod original = f.Child->WindowProc();
     {
-        TProcHook hook(child);
+        TProcHook hook(f.Child);
         CHECK(hook.Installed());
-        CHECK(child->WindowProc() != original);
-        child->Perform(WM_NULL, 0, 0);
-        SendMessageA(child->Handle(), WM_NULL, 0, 0);
+        CHECK(f.Child->WindowProc() != original);
+        f.Child->Perform(WM_NULL, 0, 0);
+        SendMessageA(f.Child->Handle(), WM_NULL, 0, 0);
         CHECK(hook.Passed >= 2);
         // Another hook on top: the first one can tell it is no longer the one installed.
-        TProcHook second(child);
+        TProcHook second(f.Child);
         CHECK_FALSE(hook.Installed());
-        child->SetWindowProc(second.Old);
+        f.Child->SetWindowProc(second.Old);
         CHECK(hook.Installed());
-        child->SetWindowProc(hook.Old);
+        f.Child->SetWindowProc(hook.Old);
     }
-    CHECK(child->WindowProc() == original);
+    CHECK(f.Child->WindowProc() == original);
 }
 
 TEST_CASE("a parent reflects notifications to the child they concern")
 {
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
-    HWND parent = form->Handle();
-    HWND wnd = child->Handle();
+    TFormWithChild f;
+    HWND parent = f.Form->Handle();
+    HWND wnd = f.Child->Handle();
     HWND foreign = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr);
     TMsgRecorder rec({CN_COMMAND, CN_NOTIFY});
-    rec.Attach(child, "child");
+    rec.Attach(f.Child, "child");
     rec.Name(foreign, "foreign");
 
     CHECK(SendMessageA(parent, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(wnd)) == 0x55);
@@ -244,13 +228,9 @@ TEST_CASE("a parent reflects notifications to the child they concern")
 TEST_CASE("aligned children share the parent's client area")
 {
     auto form = std::make_unique<TForm>(nullptr);
-    auto* panel = new TRecorder(form.get());
-    panel->SetParent(form.get());
-    panel->SetBounds(0, 0, 200, 100);
+    auto* panel = Add<TRecorder>(form.get(), 0, 0, 200, 100);
     auto make = [&](TAlign a, int w, int h) {
-        auto* c = new TSwatch(form.get());
-        c->SetBounds(0, 0, w, h);
-        c->SetParent(panel);
+        auto* c = Add<TSwatch>(panel, 0, 0, w, h);
         c->SetAlign(a);
         return c;
     };
@@ -281,75 +261,57 @@ TEST_CASE("aligned children share the parent's client area")
 TEST_CASE("a graphic child is painted by its parent, on screen and into a bitmap")
 {
     auto form = std::make_unique<TForm>(nullptr);
-    auto* panel = new TRecorder(form.get());
-    panel->SetParent(form.get());
-    panel->SetBounds(0, 0, 40, 30);
+    auto* panel = Add<TRecorder>(form.get(), 0, 0, 40, 30);
     panel->SetColor(clRed);
-    auto* swatch = new TSwatch(form.get());
-    swatch->SetBounds(10, 5, 20, 10);
-    swatch->SetParent(panel);
-    auto* hidden = new TSwatch(form.get());
+    Add<TSwatch>(panel, 10, 5, 20, 10);
+    auto* hidden = Add<TSwatch>(panel, 0, 20, 5, 5);
     hidden->Fill = clLime;
-    hidden->SetBounds(0, 20, 5, 5);
-    hidden->SetParent(panel);
     hidden->SetVisible(false);
 
     TBitmap bmp;
-    bmp.SetPixelFormat(pf24bit);
-    bmp.SetSize(40, 30);
+    NewBmp24(bmp, 40, 30, clBlack);
     panel->PaintTo(bmp.Canvas()->Handle(), 0, 0);
-    CHECK(PixelAt(bmp, 2, 2) == uint32_t(clRed));
-    CHECK(PixelAt(bmp, 15, 10) == uint32_t(clBlue));
-    CHECK(PixelAt(bmp, 29, 14) == uint32_t(clBlue));
-    CHECK(PixelAt(bmp, 30, 15) == uint32_t(clRed));
-    CHECK(PixelAt(bmp, 2, 22) == uint32_t(clRed));   // the hidden child is not painted
+    CHECK(PixelAt(bmp, 2, 2) == clRed);
+    CHECK(PixelAt(bmp, 15, 10) == clBlue);
+    CHECK(PixelAt(bmp, 29, 14) == clBlue);
+    CHECK(PixelAt(bmp, 30, 15) == clRed);
+    CHECK(PixelAt(bmp, 2, 22) == clRed);   // the hidden child is not painted
 
     // WM_PRINTCLIENT takes the same paint routine.
     TBitmap second;
-    second.SetPixelFormat(pf24bit);
-    second.SetSize(40, 30);
+    NewBmp24(second, 40, 30, clBlack);
     HDC dc = second.Canvas()->Handle();
     SendMessageA(panel->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageA(panel->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    CHECK(PixelAt(second, 15, 10) == uint32_t(clBlue));
-    CHECK(PixelAt(second, 35, 25) == uint32_t(clRed));
+    CHECK(PixelAt(second, 15, 10) == clBlue);
+    CHECK(PixelAt(second, 35, 25) == clRed);
 }
 
 TEST_CASE("WM_CHAR keeps the word above the character code")
 {
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
-
-    TMessage m{WM_CHAR, MAKEWPARAM(0x00FF, 0x0416), 1, 0};
-    child->WindowProc()(m);
-    REQUIRE(child->Keys.size() == 1);
-    CHECK(static_cast<uint8_t>(child->Keys[0]) == 0xFF);
-    CHECK(m.WParam == MAKEWPARAM(0x00FF, 0x0416));
-
+    TFormWithChild f;
+    auto send = [](TWinControl* C, WPARAM W) {
+        TMessage m{WM_CHAR, W, 1, 0};
+        C->WindowProc()(m);
+        return m.WParam;
+    };
+    CHECK(send(f.Child, MAKEWPARAM(0x00FF, 0x0416)) == MAKEWPARAM(0x00FF, 0x0416));
+    CHECK(f.Child->Keys == std::vector<char>{'\xFF'});
     // A code above 255 that the key handler leaves alone passes unchanged.
-    TMessage wide{WM_CHAR, 0x0416, 1, 0};
-    child->WindowProc()(wide);
-    CHECK(wide.WParam == 0x0416);
-
+    CHECK(send(f.Child, 0x0416) == 0x0416);
     // A handler that changes the key changes only the code word.
-    child->Replace = 'a';
-    TMessage changed{WM_CHAR, MAKEWPARAM(0x00FF, 0x0416), 1, 0};
-    child->WindowProc()(changed);
-    CHECK(changed.WParam == MAKEWPARAM('a', 0x0416));
+    f.Child->Replace = 'a';
+    CHECK(send(f.Child, MAKEWPARAM(0x00FF, 0x0416)) == MAKEWPARAM('a', 0x0416));
     // An OnKeyPress that eats the key leaves a zero code.
     struct Eater {
         void Eat(TObject*, char& k) { k = 0; }
     } eater;
-    TMessage eaten{WM_CHAR, MAKEWPARAM('x', 0x0001), 1, 0};
     struct TPlain : TWinControl {
         using TWinControl::TWinControl;
     };
-    auto* plain = new TPlain(form.get());
-    plain->SetParent(form.get());
+    auto* plain = Add<TPlain>(f.Form.get(), 0, 0, 10, 10);
     plain->OnKeyPress = MakeMethod<&Eater::Eat>(&eater);
-    plain->WindowProc()(eaten);
-    CHECK(eaten.WParam == MAKEWPARAM(0, 0x0001));
+    CHECK(send(plain, MAKEWPARAM('x', 0x0001)) == MAKEWPARAM(0, 0x0001));
 }
 
 TEST_CASE("window classes are registered under the control's name with the library's procedure")
@@ -363,8 +325,7 @@ TEST_CASE("window classes are registered under the control's name with the libra
     REQUIRE(RegisterClassA(&cls));
 
     auto form = std::make_unique<TForm>(nullptr);
-    auto* edit = new TEditLike(form.get());
-    edit->SetParent(form.get());
+    auto* edit = Add<TEditLike>(form.get(), 0, 0, 80, 20);
     edit->SetText("typed");
     HWND wnd = edit->Handle();
     WNDCLASSA now{};
@@ -383,56 +344,20 @@ TEST_CASE("window classes are registered under the control's name with the libra
 
 TEST_CASE("an exception in a message handler goes to the application, not the system")
 {
-    struct Catcher {
-        AnsiString Message;
-        int Calls = 0;
-        void OnException(TObject*, Exception* E)
-        {
-            ++Calls;
-            Message = E->Message();
-        }
-    } catcher;
-    auto saved = Application->OnException;
-    Application->OnException = MakeMethod<&Catcher::OnException>(&catcher);
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
-    SendMessageA(child->Handle(), WM_USER + 7, 0, 0);
-    CHECK(catcher.Calls == 1);
-    CHECK(catcher.Message == "thrown by a handler");
+    TCatcher catcher;
+    TFormWithChild f;
+    SendMessageA(f.Child->Handle(), WM_USER + 7, 0, 0);
+    CHECK(catcher.Messages == TLog{"thrown by a handler"});
     // Through the queue as well.
-    PostMessageA(child->Handle(), WM_USER + 7, 0, 0);
+    PostMessageA(f.Child->Handle(), WM_USER + 7, 0, 0);
     Application->ProcessMessages();
-    CHECK(catcher.Calls == 2);
-    Application->OnException = saved;
+    CHECK(catcher.Messages.size() == 2);
 }
 
-TEST_CASE("mouse capture of a control without window goes through its parent")
+TEST_CASE("a control without a window takes clicks and the mouse capture through its parent window")
 {
     auto form = std::make_unique<TForm>(nullptr);
-    auto* swatch = new TSwatch(form.get());
-    swatch->SetBounds(0, 0, 10, 10);
-    swatch->SetParent(form.get());
-    form->HandleNeeded();
-    swatch->SetMouseCapture(true);
-    CHECK(GetCapture() == form->WindowHandle());
-    CHECK(GetCaptureControl() == swatch);
-    CHECK(swatch->MouseCapture());
-    swatch->SetMouseCapture(false);
-    CHECK(GetCaptureControl() == nullptr);
-    // A capture control that goes away is forgotten.
-    swatch->SetMouseCapture(true);
-    delete swatch;
-    CHECK(GetCaptureControl() == form.get());
-    ReleaseCapture();
-}
-
-TEST_CASE("clicks on a control without window reach it through its parent window")
-{
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* swatch = new TSwatch(form.get());
-    swatch->SetBounds(10, 10, 20, 20);
-    swatch->SetParent(form.get());
+    auto* swatch = Add<TSwatch>(form.get(), 10, 10, 20, 20);
     struct Clicks {
         int N = 0;
         void Click(TObject*) { ++N; }
@@ -447,47 +372,51 @@ TEST_CASE("clicks on a control without window reach it through its parent window
     SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
     CHECK(clicks.N == 1);
     CHECK(GetCapture() == nullptr);
+
+    swatch->SetMouseCapture(true);
+    CHECK(GetCapture() == wnd);
+    CHECK(GetCaptureControl() == swatch);
+    CHECK(swatch->MouseCapture());
+    swatch->SetMouseCapture(false);
+    CHECK(GetCaptureControl() == nullptr);
+    // A capture control that goes away is forgotten.
+    swatch->SetMouseCapture(true);
+    delete swatch;
+    CHECK(GetCaptureControl() == form.get());
+    ReleaseCapture();
 }
 
-TEST_CASE("parent colour and font reach the children until they set their own")
+TEST_CASE("parent colour, font, hints and reading order reach the children until they set their own")
 {
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
-    form->SetColor(clYellow);
+    TFormWithChild f;
+    TRecorder* child = f.Child;
+    f.Form->SetColor(clYellow);
     CHECK(child->Color() == clYellow);
-    CHECK(child->ParentColor());
     child->SetColor(clAqua);
     CHECK_FALSE(child->ParentColor());
-    form->SetColor(clWhite);
+    f.Form->SetColor(clWhite);
     CHECK(child->Color() == clAqua);
 
-    form->Font()->SetHeight(-20);
+    f.Form->Font()->SetHeight(-20);
     CHECK(child->Font()->Height() == -20);
-    CHECK(child->ParentFont());
     child->Font()->SetHeight(-9);
     CHECK_FALSE(child->ParentFont());
-    form->Font()->SetHeight(-30);
+    f.Form->Font()->SetHeight(-30);
     CHECK(child->Font()->Height() == -9);
     child->SetParentFont(true);
     CHECK(child->Font()->Height() == -30);
 
-    form->SetShowHint(true);
+    f.Form->SetShowHint(true);
     CHECK(child->ShowHint());
-}
 
-TEST_CASE("right-to-left reading adds its drawing flags")
-{
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
+    // Right-to-left reading adds its drawing flags.
     CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == DT_LEFT);
     child->SetBiDiMode(bdRightToLeft);
     CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == (DT_RIGHT | DT_RTLREADING));
     CHECK(child->DrawTextBiDiModeFlagsReadingOnly() == DT_RTLREADING);
     child->SetBiDiMode(bdRightToLeftReadingOnly);
     CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == DT_RTLREADING);
-    form->SetBiDiMode(bdRightToLeft);
+    f.Form->SetBiDiMode(bdRightToLeft);
     CHECK(child->BiDiMode() == bdRightToLeftReadingOnly);   // set by itself, not from the parent
 }
 
@@ -503,8 +432,7 @@ TEST_CASE("hints are split at the bar")
 TEST_CASE("a control refuses itself as its parent and leaves a parent that goes")
 {
     auto* form = new TForm(nullptr);
-    auto* panel = new TRecorder(form);
-    panel->SetParent(form);
+    auto* panel = Add<TRecorder>(form, 0, 0, 50, 20);
     CHECK_THROWS_AS(panel->SetParent(panel), EInvalidOperation);
     auto* orphan = new TSwatch(nullptr);
     orphan->SetParent(panel);
@@ -516,27 +444,26 @@ TEST_CASE("a control refuses itself as its parent and leaves a parent that goes"
 
 TEST_CASE("windowed children keep their order on top of each other")
 {
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* a = new TRecorder(form.get());
-    a->SetParent(form.get());
-    auto* b = new TRecorder(form.get());
-    b->SetParent(form.get());
+    TFormWithChild f;
+    TRecorder* a = f.Child;
+    auto* b = Add<TRecorder>(f.Form.get(), 0, 0, 50, 20);
     // Made in the opposite order: the later child is still on top.
     HWND hb = b->Handle();
     HWND ha = a->Handle();
-    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == hb);
+    auto first = [&] { return GetWindow(f.Form->WindowHandle(), GW_CHILD); };
+    CHECK(first() == hb);
     a->BringToFront();
-    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == ha);
-    CHECK(form->Controls(1) == a);
+    CHECK(first() == ha);
+    CHECK(f.Form->Controls(1) == a);
     a->SendToBack();
-    CHECK(GetWindow(form->WindowHandle(), GW_CHILD) == hb);
-    CHECK(form->Controls(0) == a);
+    CHECK(first() == hb);
+    CHECK(f.Form->Controls(0) == a);
 }
 
 TEST_CASE("key messages reach the form first when it previews keys")
 {
     struct Keys {
-        std::vector<AnsiString> Log;
+        TLog Log;
         uint16_t EatOnForm = 0;
         void FormDown(TObject*, uint16_t& K, TShiftState)
         {
@@ -547,20 +474,18 @@ TEST_CASE("key messages reach the form first when it previews keys")
         void ChildDown(TObject*, uint16_t& K, TShiftState) { Log.push_back("child " + IntToStr(K)); }
         void ChildUp(TObject*, uint16_t& K, TShiftState) { Log.push_back("up " + IntToStr(K)); }
     } keys;
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* child = new TRecorder(form.get());
-    child->SetParent(form.get());
-    form->OnKeyDown = MakeMethod<&Keys::FormDown>(&keys);
-    child->OnKeyDown = MakeMethod<&Keys::ChildDown>(&keys);
-    child->OnKeyUp = MakeMethod<&Keys::ChildUp>(&keys);
-    child->Perform(WM_KEYDOWN, 'A', 0);
-    CHECK(keys.Log == std::vector<AnsiString>{"child 65"});
-    form->SetKeyPreview(true);
+    TFormWithChild f;
+    f.Form->OnKeyDown = MakeMethod<&Keys::FormDown>(&keys);
+    f.Child->OnKeyDown = MakeMethod<&Keys::ChildDown>(&keys);
+    f.Child->OnKeyUp = MakeMethod<&Keys::ChildUp>(&keys);
+    f.Child->Perform(WM_KEYDOWN, 'A', 0);
+    CHECK(keys.Log == TLog{"child 65"});
+    f.Form->SetKeyPreview(true);
     keys.EatOnForm = 'B';
-    child->Perform(WM_KEYDOWN, 'A', 0);
-    child->Perform(WM_KEYDOWN, 'B', 0);
-    child->Perform(WM_KEYUP, 'B', 0);
-    CHECK(keys.Log == std::vector<AnsiString>{"child 65", "form 65", "child 65", "form 66", "up 66"});
+    f.Child->Perform(WM_KEYDOWN, 'A', 0);
+    f.Child->Perform(WM_KEYDOWN, 'B', 0);
+    f.Child->Perform(WM_KEYUP, 'B', 0);
+    CHECK(keys.Log == TLog{"child 65", "form 65", "child 65", "form 66", "up 66"});
 }
 
 TEST_CASE("a double-buffered paint whose painter throws ends the paint and gives back its DC and bitmap")
@@ -569,18 +494,11 @@ TEST_CASE("a double-buffered paint whose painter throws ends the paint and gives
         using TCustomControl::TCustomControl;
         void Paint() override { throw EConvertError("thrown by a painter"); }
     };
-    struct Catcher {
-        int Calls = 0;
-        void OnException(TObject*, Exception*) { ++Calls; }
-    } catcher;
-    auto saved = Application->OnException;
-    Application->OnException = MakeMethod<&Catcher::OnException>(&catcher);
+    TCatcher catcher;
     auto form = std::make_unique<TForm>(nullptr);
     form->SetBounds(0, 0, 200, 100);
-    auto* painter = new TThrowingPainter(form.get());
-    painter->SetBounds(0, 0, 50, 40);
+    auto* painter = Add<TThrowingPainter>(form.get(), 0, 0, 50, 40);
     painter->SetDoubleBuffered(true);
-    painter->SetParent(form.get());
     form->Show();
     HWND wnd = painter->Handle();
     auto paint = [wnd] { RedrawWindow(wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); };
@@ -589,7 +507,6 @@ TEST_CASE("a double-buffered paint whose painter throws ends the paint and gives
     for (int i = 0; i < 5; ++i)
         paint();
     CHECK(GdiObjectCount() == before);
-    CHECK(catcher.Calls == 6);
+    CHECK(catcher.Messages.size() == 6);
     CHECK_FALSE(GetUpdateRect(wnd, nullptr, FALSE));
-    Application->OnException = saved;
 }

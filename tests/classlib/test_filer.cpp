@@ -73,6 +73,15 @@ public:
         TComponent::Loaded();
         LoadedCalled = true;
     }
+    // The step after construction sees the whole object; it may fail.
+    int AfterConstructed = 0;
+    static inline bool FailAfterConstruction = false;
+    void AfterConstruction() override
+    {
+        ++AfterConstructed;
+        if (FailAfterConstruction)
+            throw EComponentError("refused after construction");
+    }
 
 private:
     int32_t FSize = 0;
@@ -389,6 +398,31 @@ TEST_CASE("form data: a component round-trips with every kind of property")
     }
 }
 
+TEST_CASE("components made by form data or MakeComponent run their step after construction once")
+{
+    RegisterTestClasses();
+    std::unique_ptr<TTestComp> sample(MakeSample());
+    std::unique_ptr<TComponent> back(ReadFromBytes(WriteToBytes(sample.get())));
+    CHECK(static_cast<TTestChild*>(back->FindComponent("Kid"))->AfterConstructed == 1);
+    // A component the reader reads into was made by its caller, who ran the step.
+    TTestChild into(nullptr);
+    ReadFromBytes(WriteToBytes(back->FindComponent("Kid")), &into);
+    CHECK(into.AfterConstructed == 0);
+
+    TTestComp owner(nullptr);
+    TTestChild* made = MakeComponent<TTestChild>(&owner);
+    CHECK(made->AfterConstructed == 1);
+    CHECK(made->Owner() == &owner);
+    // A failing step frees the component again, and the reader passes the error on.
+    const int live = LiveComponents;
+    TTestChild::FailAfterConstruction = true;
+    CHECK_THROWS_AS(MakeComponent<TTestChild>(&owner), EComponentError);
+    CHECK_THROWS(ReadFromBytes(WriteToBytes(sample.get())));
+    TTestChild::FailAfterConstruction = false;
+    CHECK(LiveComponents == live);
+    CHECK(owner.ComponentCount() == 1);
+}
+
 TEST_CASE("form data: a descendent stores only what differs from its ancestor")
 {
     RegisterTestClasses();
@@ -511,37 +545,29 @@ TEST_CASE("form data: collections, lists and references that the stream names lo
     }
     SUBCASE("references: the root, another owner, nil, and names that find nothing")
     {
-        Builder b;
-        b.Begin("TTestComp", "Form1");
-        b.W.WriteStr("Buddy");
-        b.W.WriteIdent("Form1.Kid");
-        b.W.WriteListEnd();
-        b.W.WriteStr("TTestChild");
-        b.W.WriteStr("Kid");
-        b.Ends(3);
-        std::unique_ptr<TComponent> c(ReadFromBytes(b.Bytes()));
-        auto* t = static_cast<TTestComp*>(c.get());
-        CHECK(t->Buddy() == t->FindComponent("Kid"));
-
-        for (const char* name : {"Owner", "Nobody", "Other.Kid"}) {
-            Builder n;
-            n.Begin("TTestComp", "Form1");
-            n.W.WriteStr("Buddy");
-            n.W.WriteIdent(name);
-            n.Ends(2);
-            std::unique_ptr<TComponent> d(ReadFromBytes(n.Bytes()));
-            auto* u = static_cast<TTestComp*>(d.get());
-            CHECK(u->Buddy() == (SameText(name, "Owner") ? u : nullptr));
+        // A component whose Buddy names Ident, with a child Kid.
+        auto read = [](const char* Ident, TComponent* Into = nullptr) {
+            Builder b;
+            b.Begin("TTestComp", Into ? "" : "Form1");
+            b.W.WriteStr("Buddy");
+            b.W.WriteIdent(Ident);
+            b.W.WriteListEnd();
+            b.W.WriteStr("TTestChild");
+            b.W.WriteStr("Kid");
+            b.Ends(3);
+            return ReadFromBytes(b.Bytes(), Into);
+        };
+        for (const char* ident : {"Form1.Kid", "Owner", "Nobody", "Other.Kid"}) {
+            CAPTURE(ident);
+            std::unique_ptr<TComponent> c(read(ident));
+            auto* t = static_cast<TTestComp*>(c.get());
+            const AnsiString name = ident;
+            TComponent* expected = name == "Form1.Kid" ? t->FindComponent("Kid") : name == "Owner" ? t : nullptr;
+            CHECK(t->Buddy() == expected);
         }
-
         TTestComp set(nullptr);
         set.SetBuddy(&set);
-        Builder z;
-        z.Begin("TTestComp", "");
-        z.W.WriteStr("Buddy");
-        z.W.WriteIdent("nil");
-        z.Ends(2);
-        ReadFromBytes(z.Bytes(), &set);
+        read("nil", &set);
         CHECK(set.Buddy() == nullptr);
     }
 }
@@ -636,10 +662,8 @@ TEST_CASE("form data: what cannot be read raises EReadError")
     }
     SUBCASE("a name too long for the format is refused when writing")
     {
-        TTestChild c(nullptr);
-        TMemoryStream m;
-        TWriter w(&m);
-        CHECK_THROWS_AS(w.WriteStr(AnsiString(256, 'n')), EWriteError);
+        Builder b;
+        CHECK_THROWS_AS(b.W.WriteStr(AnsiString(256, 'n')), EWriteError);
     }
 }
 

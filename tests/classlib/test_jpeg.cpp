@@ -30,24 +30,29 @@ struct DataJpeg : TJPEGImage {
 };
 } // namespace
 
-TEST_CASE("JPEG pictures decode into 24-bit bitmaps")
+TEST_CASE("JPEG pictures decode into 24-bit bitmaps, through the picture or straight from bytes")
 {
     for (const char* file : {kTiny, kProgressive}) {
         CAPTURE(file);
         TJPEGImage j;
         CHECK(j.Empty());
         j.LoadFromFile(file);
-        REQUIRE_FALSE(j.Empty());
-        CHECK(j.Width() == 16);
-        CHECK(j.Height() == 8);
-
-        TBitmap b;
-        b.Assign(&j);
-        CHECK(b.PixelFormat() == pf24bit);
-        CHECK(b.Width() == 16);
-        CHECK(Near(PixelAt(b, 2, 4), clRed));
-        CHECK(Near(PixelAt(b, 13, 4), clBlue));
+        CHECK((j.Width() == 16 && j.Height() == 8));
+        TBitmap viaPicture;
+        viaPicture.Assign(&j);
+        std::vector<uint8_t> bytes = ReadFileBytes(file);
+        std::unique_ptr<TBitmap> straight = DecodeJpegBitmap(bytes.data(), bytes.size());
+        REQUIRE(straight);
+        for (TBitmap* b : {&viaPicture, straight.get()}) {
+            CHECK(b->PixelFormat() == pf24bit);
+            CHECK((b->Width() == 16 && b->Height() == 8));
+            CHECK(Near(PixelAt(*b, 2, 4), clRed));
+            CHECK(Near(PixelAt(*b, 13, 4), clBlue));
+        }
     }
+    CHECK_THROWS_WITH_AS(DecodeJpegBitmap(nullptr, 10), "JPEG image is not valid", EInvalidGraphic);
+    CHECK_THROWS_AS(DecodeJpegBitmap("", 0), EInvalidGraphic);
+    CHECK_THROWS_AS(DecodeJpegBitmap("BM....", 6), EInvalidGraphic);
 }
 
 TEST_CASE("JPEG pictures draw, stretch and tile")
@@ -126,22 +131,6 @@ TEST_CASE("JPEG pictures save the bytes they loaded")
     CHECK_THROWS_WITH_AS(j.SetWidth(3), "Cannot change the size of a JPEG image", EInvalidGraphicOperation);
     TFont f;
     CHECK_THROWS_AS(j.Assign(&f), EConvertError);
-}
-
-TEST_CASE("JPEG bytes decode straight into a bitmap")
-{
-    std::vector<uint8_t> bytes = ReadFileBytes(kTiny);
-    std::unique_ptr<TBitmap> b = DecodeJpegBitmap(bytes.data(), bytes.size());
-    REQUIRE(b);
-    CHECK(b->PixelFormat() == pf24bit);
-    CHECK(b->Width() == 16);
-    CHECK(b->Height() == 8);
-    CHECK(Near(PixelAt(*b, 2, 4), clRed));
-    CHECK(Near(PixelAt(*b, 13, 4), clBlue));
-
-    CHECK_THROWS_WITH_AS(DecodeJpegBitmap(nullptr, 10), "JPEG image is not valid", EInvalidGraphic);
-    CHECK_THROWS_AS(DecodeJpegBitmap(bytes.data(), 0), EInvalidGraphic);
-    CHECK_THROWS_AS(DecodeJpegBitmap("BM....", 6), EInvalidGraphic);
 }
 
 TEST_CASE("damaged JPEG data raises EInvalidGraphic and keeps the picture")

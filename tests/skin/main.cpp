@@ -1,4 +1,5 @@
 #include "test_main.h"
+#include "msgrecorder.h"
 #include "classlib/forms.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
@@ -13,5 +14,6 @@ int main(int argc, char** argv)
         InitSkinGraphics();
         InitForms();
         InitSkinManager();
+        TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
     });
 }

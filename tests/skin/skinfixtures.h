@@ -1,17 +1,27 @@
 // Test fixtures of the skin tests: bitmap files, packed skin files and skin folders written by
-// the tests, and a catcher for the engine's message box.
+// the tests, a catcher for the engine's message box, managers of a skin given as text, and
+// records written out as text to compare many fields at once.
 #pragma once
+
+#include "msgrecorder.h"
 
 #include "classlib/graphics.h"
 #include "classlib/graphics_helpers.h"
+#include "skin/zcontrolutils.h"
+#include "skin/zskinmanager.h"
+#include "skin/zskinpack.h"
 #include "skin/zskinservices.h"
 #include "unicode/ucsystem.h"
 
 #include <zlib.h>
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
+#include <memory>
+#include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
@@ -106,26 +116,102 @@ inline void WriteText(const WideString& Path, const std::string& Text)
     WriteBytes(Path, ToBytes(Text));
 }
 
-// A fresh folder under the build folder (the files it held are removed); with a trailing
-// backslash.
+// Removes the files of a folder, and its folders with theirs.
+inline void EmptyFolder(const WideString& Dir)
+{
+    WIN32_FIND_DATAW fd;
+    HANDLE f = FindFirstFileW((Dir + L"\\*").c_str(), &fd);
+    if (f == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const WideString path = Dir + L"\\" + fd.cFileName;
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            DeleteFileW(path.c_str());
+        } else if (fd.cFileName != WideString(L".") && fd.cFileName != WideString(L"..")) {
+            EmptyFolder(path);
+            RemoveDirectoryW(path.c_str());
+        }
+    } while (FindNextFileW(f, &fd));
+    FindClose(f);
+}
+
+// A fresh, empty folder under the build folder; with a trailing backslash.
 inline WideString FreshFolder(const std::string& Leaf)
 {
     CreateDirectoryW(BuildPath("skintests").c_str(), nullptr);
     WideString dir = BuildPath("skintests\\" + Leaf);
     CreateDirectoryW(dir.c_str(), nullptr);
-    WIN32_FIND_DATAW fd;
-    HANDLE f = FindFirstFileW((dir + L"\\*").c_str(), &fd);
-    if (f != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                DeleteFileW((dir + L"\\" + fd.cFileName).c_str());
-        } while (FindNextFileW(f, &fd));
-        FindClose(f);
-    }
+    EmptyFolder(dir);
     return dir + L"\\";
 }
 
-// Catches the engine's message box while it lives: the texts shown, no modal box.
+// A convertor that has read the packed bytes Data.
+inline std::unique_ptr<TSkSkinConvertor> Extract(const Bytes& Data)
+{
+    auto c = std::make_unique<TSkSkinConvertor>();
+    auto m = std::make_unique<TMemoryStream>();
+    if (!Data.empty())
+        m->WriteBuffer(Data.data(), int32_t(Data.size()));
+    c->PackedData = std::move(m);
+    c->ExtractPackedData();
+    return c;
+}
+
+// The skin command Command (with the low-word argument Arg) received by the window Tag, as the
+// message recorder writes it down.
+inline TMsgEntry Cmd(const std::string& Tag, uint16_t Command, uint16_t Arg = 0)
+{
+    return TMsgEntry(Tag, SM_SKINCMD, intptr_t(SkinCommandWParam(Command, Arg)));
+}
+
+// A manager with the skin of Text read and taken as applied, without a broadcast: the tests
+// send what they mean.
+inline std::unique_ptr<TzSkinManager> ManagerOfText(const char* Text)
+{
+    auto m = std::make_unique<TzSkinManager>(nullptr);
+    m->SetActive(false);
+    m->LoadFromOptionText(Text, std::strlen(Text), TSkImageSource{});
+    m->SkinData().Active = true;
+    return m;
+}
+
+// A value as Join writes it: small integers, Booleans and enumerations as numbers, wide text
+// in the code page, rectangles as (left,top,right,bottom).
+template <class T> auto Shown(const T& V)
+{
+    if constexpr (std::is_same_v<T, WideString>)
+        return WideToAnsi(V);
+    else if constexpr (std::is_same_v<T, TRect>)
+        return "(" + std::to_string(V.Left) + "," + std::to_string(V.Top) + "," + std::to_string(V.Right) + "," +
+               std::to_string(V.Bottom) + ")";
+    else if constexpr (std::is_enum_v<T> || (std::is_integral_v<T> && sizeof(T) < sizeof(int)))
+        return int(V);
+    else
+        return V;
+}
+
+// Values as one line separated by blanks: many fields compared at once, every one of them
+// shown when they differ.
+template <class... T> std::string Join(const T&... Values)
+{
+    std::ostringstream s;
+    const char* sep = "";
+    ((s << sep << Shown(Values), sep = " "), ...);
+    return s.str();
+}
+
+// An image record: kind, rectangle, frames, mask type, draw mode, border width, the four
+// margins, and whether it has a bitmap of its own.
+inline std::string MaskText(const TzMaskData& M)
+{
+    static const char* const kinds[] = {"border", "texture", "glyph"};
+    return Join(kinds[M.ImgType % 3], M.R, "x" + std::to_string(M.ImageCount),
+                "m" + std::to_string(M.MaskType), "d" + std::to_string(M.DrawMode), "b" + std::to_string(M.BorderWidth),
+                Join(M.WL, M.WT, M.WR, M.WB), M.Bmp ? "own" : "master");
+}
+
+// Catches the engine's message box while it lives: the texts, captions and flags shown, no
+// modal box; each answered with Answer.
 class TMessageCatcher {
 public:
     TMessageCatcher()
@@ -143,6 +229,8 @@ public:
     TMessageCatcher& operator=(const TMessageCatcher&) = delete;
     std::vector<WideString> Texts;
     std::vector<WideString> Captions;
+    std::vector<UINT> Flags;
+    int Answer = IDOK;
     size_t Count() const { return Texts.size(); }
 
 private:
@@ -151,13 +239,15 @@ private:
         static TMessageCatcher* c = nullptr;
         return c;
     }
-    static int Catch(const WideString& Text, const WideString& Caption, UINT)
+    static int Catch(const WideString& Text, const WideString& Caption, UINT Flags)
     {
-        if (TMessageCatcher* c = Current()) {
-            c->Texts.push_back(Text);
-            c->Captions.push_back(Caption);
-        }
-        return IDOK;
+        TMessageCatcher* c = Current();
+        if (!c)
+            return IDOK;
+        c->Texts.push_back(Text);
+        c->Captions.push_back(Caption);
+        c->Flags.push_back(Flags);
+        return c->Answer;
     }
     TzEngineMessageBox FOld;
 };

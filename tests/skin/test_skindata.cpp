@@ -1,3 +1,6 @@
+// The skin's records read from option text, folders, packed skins and internal skins: sections
+// and inheritance, every image value form, lookups and margins, the common-index cache, common
+// sections, hue and saturation, damaged input; and the option text reader.
 #include "pixels.h"
 #include "skinfixtures.h"
 
@@ -9,6 +12,7 @@
 #include <doctest.h>
 
 #include <cstring>
+#include <tuple>
 
 namespace {
 
@@ -30,87 +34,32 @@ TColor PixelOf(TBitmap* b, int x, int y) { return PixelAt(*b, x, y); }
 
 const char* const FixtureOptions =
     "; the fixture skin\r\n"
-    "[GLOBALINFO]\r\n"
-    "VERSION=1.25\r\n"
-    "AUTHOR=Tester #1\r\n"
-    "DESCRIPTION=Fixture skin\r\n"
-    "MASTERBITMAP=MASTER.BMP\r\n"
-    "SHADOW1COLOR=255\r\n"
-    "SHADOW1OFFSET=4\r\n"
-    "SHADOW1BLUR=soft\r\n"
-    "SHADOW1TRANSPARENCY=30\r\n"
-    "BISPACE=2\r\n"
-    "BORDERCOLOR=0x00FF00\r\n"
-    "COLOR=-2147483633\r\n"   // the system's button face
-    "BOXCHECKED=@0000,0000,0030,0010,3,1\r\n"
-    "RADIOCHECKED=@0000,0010,0030,0020,3,0\r\n"
-    "[EDIT]\r\n"
-    "COLOR=255\r\n"
-    "FONTCOLOR=100\r\n"
-    "TRANSPARENCY=20\r\n"
-    "BEVEL=3\r\n"
-    "HOTBEVEL=9\r\n"
-    "SHOWFOCUS=true\r\n"
-    "SHADOWCOLOR=77\r\n"
-    "GRADIENTDATA=255;65280;100;0;0\r\n"
-    "HOTGRADIENTDATA=1;2;x;0;0\r\n"
+    "[GLOBALINFO]\r\nVERSION=1.25\r\nAUTHOR=Tester #1\r\nDESCRIPTION=Fixture skin\r\nMASTERBITMAP=MASTER.BMP\r\n"
+    "SHADOW1COLOR=255\r\nSHADOW1OFFSET=4\r\nSHADOW1BLUR=soft\r\nSHADOW1TRANSPARENCY=30\r\nBISPACE=2\r\n"
+    "BORDERCOLOR=0x00FF00\r\nCOLOR=-2147483633\r\n"   // the system's button face
+    "BOXCHECKED=@0000,0000,0030,0010,3,1\r\nRADIOCHECKED=@0000,0010,0030,0020,3,0\r\n"
+    "[EDIT]\r\nCOLOR=255\r\nFONTCOLOR=100\r\nTRANSPARENCY=20\r\nBEVEL=3\r\nHOTBEVEL=9\r\nSHOWFOCUS=true\r\n"
+    "SHADOWCOLOR=77\r\nGRADIENTDATA=255;65280;100;0;0\r\nHOTGRADIENTDATA=1;2;x;0;0\r\n"
     "BORDERSMASK=^0000,0010,0060,0030,0000,0000,0000,0000,2,1,0,0\r\n"
     "GLYPHMASK=^0000,0000,0060,0030,0000,0000,0000,0000,2,1,0,4\r\n"
     "FRAME=^0000,0000,0040,0040,0001,0002,0003,0004,2,1,1,0\r\n"
-    "[BUTTON]\r\n"
-    "PARENTCLASS=EDIT\r\n"
-    "TRANSPARENCY=-1\r\n"
-    "FONTCOLOR=junk\r\n"
-    "[TOOLBUTTON]\r\n"
-    "PARENTCLASS=BUTTON\r\n"
-    "HOTCOLOR=-2147483633\r\n"
-    "[LONELY]\r\n"
-    "PARENTCLASS=NOWHERE\r\n"
-    "[SELF]\r\n"
-    "PARENTCLASS=SELF\r\n"
-    "[RING1]\r\n"
-    "PARENTCLASS=RING2\r\n"
-    "[RING2]\r\n"
-    "PARENTCLASS=RING3\r\n"
-    "[RING3]\r\n"
-    "PARENTCLASS=RING1\r\n"
-    "COLOR=-1\r\n"
-    "[FORMS]\r\n"
-    "TEX1=~0000,0000,0010,0010,01,1\r\n"
-    "TEX2=~0000,0000,0010,0010,02\r\n"
-    "SHORT1=~0000,0000\r\n"
-    "SHORT2=@0000,0000,0030,0010,3\r\n"
-    "SHORT3=^0000,0010,0060,0030,0000,0000,0000,0000,2,1,0\r\n"
-    "NOTNUM1=@00x0,0000,0030,0010,3,1\r\n"
-    "NOTNUM2=^0000,0010,0060,0030,00a0,0000,0000,0000,2,1,0,0\r\n"
-    "ZEROCOUNT=@0000,0000,0030,0010,0,0\r\n"
-    "OUTSIDE=@0500,0500,0600,0600,1,0\r\n"
-    "PARTLY=@0040,0000,0070,0010,3,0\r\n"
-    "BACKWARDS=@0040,0000,0010,0010,1,0\r\n"
-    "OWN=!OWN.BMP!3!1!2!1!2!3!4\r\n"
-    "OWNBORDER=!OWN.BMP!2!0!0!0!0!0!0\r\n"
-    "LOWERBMP=!own.bmp!3!1!0!0!0!0!0\r\n"
-    "NOFILE=!MISSING.BMP!3!1!0!0!0!0!0\r\n"
-    "BROKENFILE=!BROKEN.BMP!3!1!0!0!0!0!0\r\n"
-    "FEWWORDS=!OWN.BMP!3!1\r\n"
-    "BADTYPE=!OWN.BMP!3!1!7!0!0!0!0\r\n"
-    "NEGATIVE=!OWN.BMP!0!-1!0!0!0!0!0\r\n"
-    "HASH=#(10,0,40,20)(2,1,0,0)\r\n"
-    "PATTERN=#(0 0 8 8)\r\n"
-    "HASHNEG=#(0,0,30,30)(0,-2)\r\n"
-    "HASHBAD=#(0,0,30)(1,1)\r\n"
-    "HASHONLY=#\r\n"
-    "BARE=OWN.BMP\r\n"
-    "BAREMISSING=NONE.BMP\r\n"
-    "NUMBER=12345\r\n"
-    "EMPTY=\r\n"
-    "JPEGTEX=TEX.JPG\r\n"
-    "JPEGLONG=Tex2.jpeg\r\n"
-    "BADJPEG=BROKEN.JPG\r\n"
-    "[lower]\r\n"
-    "glyph=@0000,0000,0030,0010,3,1\r\n"
-    "mask=OWN.BMP\r\n"
-    "hotpattern=TEX.JPG\r\n"
+    "[BUTTON]\r\nPARENTCLASS=EDIT\r\nTRANSPARENCY=-1\r\nFONTCOLOR=junk\r\n"
+    "[TOOLBUTTON]\r\nPARENTCLASS=BUTTON\r\nHOTCOLOR=-2147483633\r\n"
+    "[LONELY]\r\nPARENTCLASS=NOWHERE\r\n"
+    "[SELF]\r\nPARENTCLASS=SELF\r\n"
+    "[RING1]\r\nPARENTCLASS=RING2\r\n[RING2]\r\nPARENTCLASS=RING3\r\n[RING3]\r\nPARENTCLASS=RING1\r\nCOLOR=-1\r\n"
+    "[FORMS]\r\nTEX1=~0000,0000,0010,0010,01,1\r\nTEX2=~0000,0000,0010,0010,02\r\n"
+    "SHORT1=~0000,0000\r\nSHORT2=@0000,0000,0030,0010,3\r\nSHORT3=^0000,0010,0060,0030,0000,0000,0000,0000,2,1,0\r\n"
+    "NOTNUM1=@00x0,0000,0030,0010,3,1\r\nNOTNUM2=^0000,0010,0060,0030,00a0,0000,0000,0000,2,1,0,0\r\n"
+    "ZEROCOUNT=@0000,0000,0030,0010,0,0\r\nOUTSIDE=@0500,0500,0600,0600,1,0\r\n"
+    "PARTLY=@0040,0000,0070,0010,3,0\r\nBACKWARDS=@0040,0000,0010,0010,1,0\r\n"
+    "OWN=!OWN.BMP!3!1!2!1!2!3!4\r\nOWNBORDER=!OWN.BMP!2!0!0!0!0!0!0\r\nLOWERBMP=!own.bmp!3!1!0!0!0!0!0\r\n"
+    "NOFILE=!MISSING.BMP!3!1!0!0!0!0!0\r\nBROKENFILE=!BROKEN.BMP!3!1!0!0!0!0!0\r\nFEWWORDS=!OWN.BMP!3!1\r\n"
+    "BADTYPE=!OWN.BMP!3!1!7!0!0!0!0\r\nNEGATIVE=!OWN.BMP!0!-1!0!0!0!0!0\r\n"
+    "HASH=#(10,0,40,20)(2,1,0,0)\r\nPATTERN=#(0 0 8 8)\r\nHASHNEG=#(0,0,30,30)(0,-2)\r\nHASHBAD=#(0,0,30)(1,1)\r\n"
+    "HASHONLY=#\r\nBARE=OWN.BMP\r\nBAREMISSING=NONE.BMP\r\nNUMBER=12345\r\nEMPTY=\r\n"
+    "JPEGTEX=TEX.JPG\r\nJPEGLONG=Tex2.jpeg\r\nBADJPEG=BROKEN.JPG\r\n"
+    "[lower]\r\nglyph=@0000,0000,0030,0010,3,1\r\nmask=OWN.BMP\r\nhotpattern=TEX.JPG\r\n"
     "[GLOBALINFO]\r\n"   // a section named twice continues the first
     "BOXGRAYED=@0000,0000,0030,0010,3,1\r\n";
 
@@ -130,15 +79,19 @@ WideString FixtureFolder(const char* Name, const char* Options = FixtureOptions)
     return dir;
 }
 
-void LoadFolder(TSkSkinRecords& R, const WideString& Dir)
-{
-    CHECK(R.LoadFromSkinFolder(Dir));
-}
+void LoadFolder(TSkSkinRecords& R, const WideString& Dir) { CHECK(R.LoadFromSkinFolder(Dir)); }
 
 const TzMaskData* MaskOf(const TSkSkinRecords& R, const char* Section, const char* Key)
 {
     int i = R.FindMaskIndexExact(Section, Key);
     return i >= 0 ? &R.Mask(i) : nullptr;
+}
+
+// The image of Section and Key as text; "none" without one.
+std::string ImageOf(const TSkSkinRecords& R, const char* Section, const char* Key)
+{
+    const TzMaskData* m = MaskOf(R, Section, Key);
+    return m ? MaskText(*m) : "none";
 }
 
 const TzGeneralData& SectionOf(const TSkSkinRecords& R, const char* Name)
@@ -147,6 +100,7 @@ const TzGeneralData& SectionOf(const TSkSkinRecords& R, const char* Name)
     REQUIRE(i >= 0);
     return R.Section(i);
 }
+
 
 } // namespace
 
@@ -158,96 +112,67 @@ TEST_CASE("skin records: sections, inheritance and skin-wide values")
     REQUIRE(r.SectionCount() == 11);   // GLOBALINFO once, in file order
     CHECK(r.Section(0).ClassName == "GLOBALINFO");
     CHECK(r.Section(10).ClassName == "lower");
-
     const TzSkinData& d = r.SkinData();
-    CHECK(d.Version == doctest::Approx(1.25));
-    CHECK(d.Author == "Tester #1");
-    CHECK(d.Description == "Fixture skin");
-    CHECK(d.Shadow1Color == 255);
-    CHECK(d.Shadow1Offset == 4);
-    CHECK(d.Shadow1Blur == -1);   // not a number: the default
-    CHECK(d.Shadow1Transparency == 30);
-    CHECK(d.BISpacing == 2);
-    CHECK(d.BorderColor == 0x00FF00);
+    // A blur that is no number: the default.
+    CHECK(Join(d.Version, d.Author, d.Description, d.Shadow1Color, d.Shadow1Offset, d.Shadow1Blur,
+               d.Shadow1Transparency, d.BISpacing, d.BorderColor) == "1.25 Tester #1 Fixture skin 255 4 -1 30 2 65280");
     CHECK(SectionOf(r, "GLOBALINFO").Color == ColorToRGB(clBtnFace));
 
-    const TzGeneralData& edit = SectionOf(r, "EDIT");
-    CHECK(edit.Color == 255);
-    CHECK(edit.FontColor == 100);
-    CHECK(edit.Transparency == 20);
-    CHECK(edit.Bevel == cbRaisedHard);
-    CHECK(edit.HotBevel == cbNone);   // outside the five kinds
-    CHECK(edit.ShowFocus);            // "true" upper-cased is TRUE
-    CHECK(edit.ShadowColor == 77);
-    CHECK(edit.TCLeft == -1);
-    CHECK(edit.ShadowBlur == 6);
-    CHECK(edit.FadingIterations == 5);
-    CHECK(edit.GradientData == "255;65280;100;0;0");
-    REQUIRE(edit.GradientArray.size() == 1);
-    CHECK(edit.GradientArray[0].Color2 == 65280);
-    CHECK(edit.HotGradientArray.empty());   // a field that is no number: no gradient
+    // A hot bevel outside the five kinds is none; "true" upper-cased is TRUE; a gradient field
+    // that is no number gives no gradient.
+    const TzGeneralData& e = SectionOf(r, "EDIT");
+    CHECK(Join(e.Color, e.FontColor, e.Transparency, e.Bevel, e.HotBevel, e.ShowFocus, e.ShadowColor, e.TCLeft,
+               e.ShadowBlur, e.FadingIterations, e.GradientData, e.GradientArray.size(), e.HotGradientArray.size()) ==
+          Join(255, 100, 20, cbRaisedHard, cbNone, true, 77, -1, 6, 5, "255;65280;100;0;0", 1, 0));
+    REQUIRE(e.GradientArray.size() == 1);
+    CHECK(e.GradientArray[0].Color2 == 65280);
 
     SUBCASE("a child takes what it leaves out from its parent")
     {
+        // -1 counts as missing, so does a value that is no number; the shadow colour is never
+        // inherited.
         const TzGeneralData& b = SectionOf(r, "BUTTON");
-        CHECK(b.ParentClass == "EDIT");
-        CHECK(b.Color == 255);
-        CHECK(b.Transparency == 20);   // -1 counts as missing
-        CHECK(b.FontColor == 100);     // so does a value that is no number
-        CHECK(b.Bevel == cbRaisedHard);
-        CHECK(b.ShowFocus);
-        CHECK(b.ShadowColor == 0);     // never inherited
-        CHECK(b.GradientArray.size() == 1);
+        CHECK(Join(b.ParentClass, b.Color, b.Transparency, b.FontColor, b.Bevel, b.ShowFocus, b.ShadowColor,
+                   b.GradientArray.size()) == Join("EDIT", 255, 20, 100, cbRaisedHard, true, 0, 1));
         const TzGeneralData& t = SectionOf(r, "TOOLBUTTON");   // two steps up
         CHECK(t.Color == 255);
         CHECK(t.HotColor == TColor(0x8000000F));   // hot colour stored as read
     }
-    SUBCASE("defaults when no section of the chain has the key")
+    SUBCASE("defaults when no section of the chain has the key; a ring of parents ends")
     {
         const TzGeneralData& l = SectionOf(r, "LONELY");
-        CHECK(l.Color == 0xFFFFFF);
-        CHECK(l.GradientData == " ");
-        CHECK(l.GradientArray.empty());
-        CHECK(l.HotGradientData.empty());
-        CHECK_FALSE(l.ReservedBoolean);
-        CHECK(l.ShadowTransparency == 50);
+        CHECK(Join(l.Color, "[" + l.GradientData + "]", l.GradientArray.size(), l.HotGradientData.empty(),
+                   l.ReservedBoolean, l.ShadowTransparency) == "16777215 [ ] 0 1 0 50");
         CHECK(SectionOf(r, "SELF").Color == 0xFFFFFF);
-        // A ring of parents ends.
         CHECK(SectionOf(r, "RING1").Color == 0xFFFFFF);
         CHECK(SectionOf(r, "RING3").ShadowOffset == 3);
     }
     SUBCASE("lookups compare names exactly")
     {
-        CHECK(r.FindSectionIndex("edit") == -1);
-        CHECK(r.FindSectionIndex("LOWER") == -1);
-        CHECK(r.FindSectionIndex("lower") == 10);
-        CHECK(r.IsValidSkinIndex(0));
-        CHECK(r.IsValidSkinIndex(10));
-        CHECK_FALSE(r.IsValidSkinIndex(11));
-        CHECK_FALSE(r.IsValidSkinIndex(-1));
+        CHECK(Join(r.FindSectionIndex("edit"), r.FindSectionIndex("LOWER"), r.FindSectionIndex("lower")) == "-1 -1 10");
+        CHECK(Join(r.IsValidSkinIndex(0), r.IsValidSkinIndex(10), r.IsValidSkinIndex(11), r.IsValidSkinIndex(-1)) ==
+              "1 1 0 0");
     }
     SUBCASE("a folder without option text is an empty skin")
     {
         TSkSkinRecords none;
         CHECK_FALSE(none.LoadFromSkinFolder(FreshFolder("nooptions")));
-        CHECK(none.SectionCount() == 0);
-        CHECK(none.MaskCount() == 0);
+        CHECK(Join(none.SectionCount(), none.MaskCount()) == "0 0");
     }
     SUBCASE("the lines and the INI object forms give the same records")
     {
+        const WideString dir = FixtureFolder("sections2");
         TStringList lines;
-        Bytes text = ReadBytes(FixtureFolder("sections2") + L"Options.dat");
+        Bytes text = ReadBytes(dir + L"Options.dat");
         lines.SetText(AnsiString(text.begin(), text.end()));
         TMemIniFile ini;
         ini.SetStrings(&lines);
         TSkSkinRecords r2, r3;
-        r2.LoadFromOptions(ini, TSkImageSource{FixtureFolder("sections2"), nullptr});
-        r3.LoadFromOptions(&lines, TSkImageSource{FixtureFolder("sections2"), nullptr});
-        for (TSkSkinRecords* o : {&r2, &r3}) {
-            CHECK(o->SectionCount() == r.SectionCount());
-            CHECK(o->MaskCount() == r.MaskCount());
-            CHECK(SectionOf(*o, "BUTTON").Color == 255);
-        }
+        r2.LoadFromOptions(ini, TSkImageSource{dir, nullptr});
+        r3.LoadFromOptions(&lines, TSkImageSource{dir, nullptr});
+        for (TSkSkinRecords* o : {&r2, &r3})
+            CHECK(Join(o->SectionCount(), o->MaskCount(), SectionOf(*o, "BUTTON").Color) ==
+                  Join(r.SectionCount(), r.MaskCount(), 255));
     }
 }
 
@@ -258,243 +183,127 @@ TEST_CASE("skin records: every image value form")
     REQUIRE(r.MasterBitmap());
     CHECK(r.MasterBitmap()->Width() == 64);
     CHECK(r.MasterBitmap()->PixelFormat() == pf24bit);
-    CHECK(MaskOf(r, "GLOBALINFO", "MASTERBITMAP") == nullptr);
 
-    SUBCASE("~ textures of the master bitmap")
-    {
-        const TzMaskData* m = MaskOf(r, "FORMS", "TEX1");
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaTexture);
-        CHECK(m->R == TRect(0, 0, 10, 10));
-        CHECK(m->ImageCount == 1);
-        CHECK(m->DrawMode == 1);
-        CHECK(m->MaskType == 1);
-        CHECK_FALSE(m->Bmp);
-        m = MaskOf(r, "FORMS", "TEX2");
-        REQUIRE(m);
-        CHECK(m->DrawMode == 2);
-        CHECK(m->MaskType == 0);   // the value ends before the mask column
+    struct TImage {
+        const char *Section, *Key, *Text;
+    };
+    const TImage images[] = {
+        {"GLOBALINFO", "MASTERBITMAP", "none"},
+        // ~ textures of the master bitmap; the mask column only when the value is that long.
+        {"FORMS", "TEX1", "texture (0,0,10,10) x1 m1 d1 b0 0 0 0 0 master"},
+        {"FORMS", "TEX2", "texture (0,0,10,10) x1 m0 d2 b0 0 0 0 0 master"},
+        // @ glyphs and ^ borders. Border margins all 0: a third of a frame (60 wide, 2 frames:
+        // 10; 20 high, mask half: 3), or the border width when it is set.
+        {"GLOBALINFO", "BOXCHECKED", "glyph (0,0,30,10) x3 m1 d0 b0 0 0 0 0 master"},
+        {"EDIT", "FRAME", "border (0,0,40,40) x2 m1 d1 b0 1 2 3 4 master"},
+        {"EDIT", "BORDERSMASK", "border (0,10,60,30) x2 m1 d0 b0 10 3 10 3 master"},
+        {"EDIT", "GLYPHMASK", "border (0,0,60,30) x2 m1 d0 b4 4 4 4 4 master"},
+        // Values too short or not numbers skip their key.
+        {"FORMS", "SHORT1", "none"}, {"FORMS", "SHORT2", "none"}, {"FORMS", "SHORT3", "none"},
+        {"FORMS", "NOTNUM1", "none"}, {"FORMS", "NOTNUM2", "none"},
+        // Rectangles stay as the skin states them; one that states no picture is skipped.
+        {"FORMS", "BACKWARDS", "none"},
+        {"FORMS", "OUTSIDE", "glyph (500,500,600,600) x1 m0 d0 b0 0 0 0 0 master"},
+        {"FORMS", "ZEROCOUNT", "glyph (0,0,30,10) x0 m0 d0 b0 0 0 0 0 master"},
+        {"FORMS", "PARTLY", "glyph (40,0,70,10) x3 m0 d0 b0 0 0 0 0 master"},
+        // ! images of their own (30 x 20); counts kept as stated, the divisions count 1 and 0.
+        {"FORMS", "OWN", "glyph (0,0,30,20) x3 m1 d0 b0 1 2 3 4 own"},
+        {"FORMS", "OWNBORDER", "border (0,0,30,20) x2 m0 d0 b0 5 6 5 6 own"},
+        {"FORMS", "NEGATIVE", "border (0,0,30,20) x0 m-1 d0 b0 10 6 10 6 own"},
+        {"FORMS", "LOWERBMP", "none"}, {"FORMS", "NOFILE", "none"}, {"FORMS", "BROKENFILE", "none"},
+        {"FORMS", "FEWWORDS", "none"}, {"FORMS", "BADTYPE", "none"},
+        // # rectangles in words: counts as stated; no picture without four numbers.
+        {"FORMS", "HASH", "border (10,0,40,20) x2 m1 d0 b0 5 3 5 3 master"},
+        {"FORMS", "PATTERN", "texture (0,0,8,8) x1 m0 d0 b0 0 0 0 0 master"},
+        {"FORMS", "HASHNEG", "border (0,0,30,30) x0 m-2 d1 b0 10 10 10 10 master"},
+        {"FORMS", "HASHBAD", "none"}, {"FORMS", "HASHONLY", "none"},
+        {"GLOBALINFO", "AUTHOR", "none"},   // a text with "#" in it
+        // Bare bitmap names (3 frames over a mask half: 30 / 9, 20 / 6), JPEG textures in any
+        // case of ".jpeg"; plain values are no images.
+        {"FORMS", "BARE", "border (0,0,30,20) x3 m1 d0 b0 3 3 3 3 own"},
+        {"FORMS", "JPEGTEX", "texture (0,0,16,8) x1 m0 d0 b0 0 0 0 0 own"},
+        {"FORMS", "JPEGLONG", "texture (0,0,16,8) x1 m0 d0 b0 0 0 0 0 own"},
+        {"FORMS", "BAREMISSING", "none"}, {"FORMS", "NUMBER", "none"}, {"FORMS", "EMPTY", "none"},
+        {"FORMS", "BADJPEG", "none"}, {"EDIT", "COLOR", "none"},
+        // The fixed forms keep the spelling, the others are upper-cased.
+        {"lower", "glyph", "glyph (0,0,30,10) x3 m1 d0 b0 0 0 0 0 master"}, {"LOWER", "GLYPH", "none"},
+        {"LOWER", "MASK", "border (0,0,30,20) x3 m1 d0 b0 3 3 3 3 own"},
+        {"LOWER", "HOTPATTERN", "texture (0,0,16,8) x1 m0 d0 b0 0 0 0 0 own"},
+        {"GLOBALINFO", "BOXGRAYED", "glyph (0,0,30,10) x3 m1 d0 b0 0 0 0 0 master"},
+    };
+    for (const TImage& i : images) {
+        CAPTURE(i.Key);
+        CHECK(ImageOf(r, i.Section, i.Key) == i.Text);
     }
-    SUBCASE("@ glyphs and ^ borders")
-    {
-        const TzMaskData* m = MaskOf(r, "GLOBALINFO", "BOXCHECKED");
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaGlyph);
-        CHECK(m->ImageCount == 3);
-        CHECK(m->MaskType == 1);
-        m = MaskOf(r, "EDIT", "FRAME");
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaBorder);
-        CHECK(m->WL == 1);
-        CHECK(m->WT == 2);
-        CHECK(m->WR == 3);
-        CHECK(m->WB == 4);
-        CHECK(m->DrawMode == 1);
-        CHECK(m->BorderWidth == 0);
-        // Margins all 0: a third of a frame (60 wide, 2 frames: 10; 20 high, mask half: 3).
-        m = MaskOf(r, "EDIT", "BORDERSMASK");
-        REQUIRE(m);
-        CHECK(m->WL == 10);
-        CHECK(m->WR == 10);
-        CHECK(m->WT == 3);
-        CHECK(m->WB == 3);
-        // ... or the border width when it is set.
-        m = MaskOf(r, "EDIT", "GLYPHMASK");
-        REQUIRE(m);
-        CHECK(m->BorderWidth == 4);
-        CHECK(m->WL == 4);
-        CHECK(m->WB == 4);
-    }
-    SUBCASE("values too short or not numbers skip their key")
-    {
-        for (const char* key : {"SHORT1", "SHORT2", "SHORT3", "NOTNUM1", "NOTNUM2"})
-            CHECK(MaskOf(r, "FORMS", key) == nullptr);
-    }
-    SUBCASE("rectangles stay as the skin states them; pixels are read inside the bitmap")
-    {
-        CHECK(MaskOf(r, "FORMS", "BACKWARDS") == nullptr);   // states no picture
-        const TzMaskData* m = MaskOf(r, "FORMS", "OUTSIDE");
-        REQUIRE(m);
-        CHECK(m->R == TRect(500, 500, 600, 600));
-        int zero = r.FindMaskIndexExact("FORMS", "ZEROCOUNT");
-        REQUIRE(zero >= 0);
-        CHECK(r.Mask(zero).ImageCount == 0);
-        CHECK(r.GetMaskFrameSize(zero).cx == 30);   // 0 frames count as 1
-        // Three frames running past the 64-pixel bitmap keep their width and place: the
-        // pressed frame is columns 60 to 69, of which 60 to 63 exist.
-        int partly = r.FindMaskIndexExact("FORMS", "PARTLY");
-        REQUIRE(partly >= 0);
-        m = &r.Mask(partly);
-        CHECK(m->R == TRect(40, 0, 70, 10));
-        CHECK(m->ImageCount == 3);
-        TSize frame = r.GetMaskFrameSize(partly);
-        CHECK(frame.cx == 10);
-        auto out = Filled24(10, 10, Grey);
-        CopyKeyed(out.get(), r.MasterBitmap(), 0, 0xFF00FF, TRect(60, 0, 70, 10), 0);
-        for (int x = 0; x < 10; ++x)
-            CHECK(Px(*out, x, 5) == (x < 4 ? MasterPixel(60 + x, 5) : Grey));
-    }
-    SUBCASE("! images of their own")
-    {
-        const TzMaskData* m = MaskOf(r, "FORMS", "OWN");
-        REQUIRE(m);
-        REQUIRE(m->Bmp);
-        CHECK(m->Bmp->PixelFormat() == pf24bit);
-        CHECK(m->R == TRect(0, 0, 30, 20));
-        CHECK(m->ImgType == itisaGlyph);
-        CHECK(m->ImageCount == 3);
-        CHECK(m->MaskType == 1);
-        CHECK(m->WL == 1);
-        CHECK(m->WT == 2);
-        CHECK(m->WR == 3);
-        CHECK(m->WB == 4);
-        CHECK(PixelOf(m->Bmp.get(), 0, 0) == Red);
-        CHECK(PixelOf(m->Bmp.get(), 29, 19) == Green);
-        m = MaskOf(r, "FORMS", "OWNBORDER");
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaBorder);
-        CHECK(m->ImageCount == 2);
-        CHECK(m->MaskType == 0);
-        CHECK(m->WL == 5);   // 30 / (2 * 3)
-        CHECK(m->WT == 6);   // 20 / 3
-        // Each record has its own copy.
-        CHECK(MaskOf(r, "FORMS", "OWN")->Bmp.get() != m->Bmp.get());
-        for (const char* key : {"LOWERBMP", "NOFILE", "BROKENFILE", "FEWWORDS", "BADTYPE"})
-            CHECK(MaskOf(r, "FORMS", key) == nullptr);
-        m = MaskOf(r, "FORMS", "NEGATIVE");   // kept as stated; the divisions count 1 and 0
-        REQUIRE(m);
-        CHECK(m->ImageCount == 0);
-        CHECK(m->MaskType == -1);
-        CHECK(m->WL == 10);   // 30 / (1 * 3)
-        CHECK(m->WT == 6);    // 20 / ((0 + 1) * 3)
-    }
-    SUBCASE("# rectangles in words")
-    {
-        const TzMaskData* m = MaskOf(r, "FORMS", "HASH");
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaBorder);
-        CHECK(m->R == TRect(10, 0, 40, 20));
-        CHECK(m->ImageCount == 2);
-        CHECK(m->MaskType == 1);
-        CHECK(m->DrawMode == 0);
-        m = MaskOf(r, "FORMS", "PATTERN");
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaTexture);
-        CHECK(m->R == TRect(0, 0, 8, 8));
-        CHECK(m->ImageCount == 1);
-        CHECK(m->MaskType == 0);
-        CHECK(m->DrawMode == 0);
-        m = MaskOf(r, "FORMS", "HASHNEG");   // as stated: 0 and -2
-        REQUIRE(m);
-        CHECK(m->ImageCount == 0);
-        CHECK(m->MaskType == -2);
-        CHECK(m->DrawMode == 1);
-        CHECK(MaskOf(r, "FORMS", "HASHBAD") == nullptr);
-        CHECK(MaskOf(r, "FORMS", "HASHONLY") == nullptr);
-        CHECK(MaskOf(r, "GLOBALINFO", "AUTHOR") == nullptr);   // a text with "#" in it
-    }
-    SUBCASE("bare bitmap names, JPEG textures and plain values")
-    {
-        const TzMaskData* m = MaskOf(r, "FORMS", "BARE");
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaBorder);
-        CHECK(m->ImageCount == 3);
-        CHECK(m->MaskType == 1);
-        CHECK(m->WL == 3);   // 30 / 9
-        CHECK(m->WT == 3);   // 20 / 6
-        for (const char* key : {"BAREMISSING", "NUMBER", "EMPTY", "BADJPEG"})
-            CHECK(MaskOf(r, "FORMS", key) == nullptr);
-        CHECK(MaskOf(r, "EDIT", "COLOR") == nullptr);
-        m = MaskOf(r, "FORMS", "JPEGTEX");
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaTexture);
-        CHECK(m->ImageCount == 1);
-        REQUIRE(m->Bmp);
-        CHECK(m->R == TRect(0, 0, 16, 8));
-        CHECK((PixelOf(m->Bmp.get(), 2, 2) & 0xFF) > 0xC0);           // red half
-        CHECK(((PixelOf(m->Bmp.get(), 13, 2) >> 16) & 0xFF) > 0xC0);  // blue half
-        m = MaskOf(r, "FORMS", "JPEGLONG");   // ".jpeg" in any case
-        REQUIRE(m);
-        CHECK(m->ImgType == itisaTexture);
-        CHECK(r.PatternCount() == 0);
-    }
-    SUBCASE("fixed forms keep the spelling, the others are upper-cased")
-    {
-        CHECK(MaskOf(r, "lower", "glyph") != nullptr);
-        CHECK(MaskOf(r, "LOWER", "GLYPH") == nullptr);
-        CHECK(MaskOf(r, "LOWER", "MASK") != nullptr);
-        CHECK(MaskOf(r, "LOWER", "HOTPATTERN") != nullptr);
-        CHECK(MaskOf(r, "GLOBALINFO", "BOXGRAYED") != nullptr);
-    }
-    SUBCASE("every mask knows the manager")
-    {
-        auto* manager = reinterpret_cast<TzSkinManager*>(&r);
-        r.SetManager(manager);
-        CHECK(r.Mask(0).Manager == manager);
-        CHECK(r.Manager() == manager);
-    }
+    CHECK(r.PatternCount() == 0);
+
+    // 0 frames count as 1. Three frames running past the 64-pixel bitmap keep their width and
+    // place: the pressed frame is columns 60 to 69, of which 60 to 63 exist.
+    CHECK(r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "ZEROCOUNT")).cx == 30);
+    CHECK(r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "PARTLY")).cx == 10);
+    auto out = Filled24(10, 10, Grey);
+    CopyKeyed(out.get(), r.MasterBitmap(), 0, 0xFF00FF, TRect(60, 0, 70, 10), 0);
+    for (int x = 0; x < 10; ++x)
+        CHECK(Px(*out, x, 5) == (x < 4 ? MasterPixel(60 + x, 5) : Grey));
+
+    // Own pictures: 24-bit, the file's pixels, a copy for each record.
+    TBitmap* own = MaskOf(r, "FORMS", "OWN")->Bmp.get();
+    CHECK(own->PixelFormat() == pf24bit);
+    CHECK(Join(PixelOf(own, 0, 0), PixelOf(own, 29, 19)) == Join(Red, Green));
+    CHECK(own != MaskOf(r, "FORMS", "OWNBORDER")->Bmp.get());
+    TBitmap* jpeg = MaskOf(r, "FORMS", "JPEGTEX")->Bmp.get();
+    CHECK((PixelOf(jpeg, 2, 2) & 0xFF) > 0xC0);            // red half
+    CHECK(((PixelOf(jpeg, 13, 2) >> 16) & 0xFF) > 0xC0);   // blue half
+
+    // Every mask knows the manager.
+    auto* manager = reinterpret_cast<TzSkinManager*>(&r);
+    r.SetManager(manager);
+    CHECK(r.Mask(0).Manager == manager);
+    CHECK(r.Manager() == manager);
 }
 
 TEST_CASE("skin records: mask lookups, frames and margins")
 {
     TSkSkinRecords r;
     LoadFolder(r, FixtureFolder("lookups"));
-    int edit = r.FindSectionIndex("EDIT"), button = r.FindSectionIndex("BUTTON");
-    int tool = r.FindSectionIndex("TOOLBUTTON");
-
-    int border = r.FindMaskIndexExact("EDIT", "BORDERSMASK");
+    const int edit = r.FindSectionIndex("EDIT"), button = r.FindSectionIndex("BUTTON");
+    const int border = r.FindMaskIndexExact("EDIT", "BORDERSMASK");
     REQUIRE(border >= 0);
     CHECK(r.FindMaskIndex(edit, "EDIT", "BORDERSMASK") == border);
     CHECK(r.FindMaskIndex(button, "BUTTON", "BORDERSMASK") == border);   // from the parent
-    CHECK(r.FindMaskIndex(tool, "TOOLBUTTON", "BORDERSMASK") == border);
-    CHECK(r.FindMaskIndexExact("BUTTON", "BORDERSMASK") == -1);
-    CHECK(r.FindMaskIndex(button, "BUTTON", "NOSUCH") == -1);
-    CHECK(r.FindMaskIndex(-1, "EDIT", "BORDERSMASK") == -1);
-    CHECK(r.FindMaskIndex(edit, "", "BORDERSMASK") == -1);
-    CHECK(r.FindMaskIndex(r.SectionCount() + 5, "BUTTON", "BORDERSMASK") == -1);
-    CHECK(r.FindMaskIndex(r.FindSectionIndex("SELF"), "SELF", "X") == -1);
-    CHECK(r.FindMaskIndex(r.FindSectionIndex("RING1"), "RING1", "X") == -1);   // ends
-    CHECK(r.FindMaskIndex(r.FindSectionIndex("LONELY"), "LONELY", "X") == -1);
+    CHECK(r.FindMaskIndex(r.FindSectionIndex("TOOLBUTTON"), "TOOLBUTTON", "BORDERSMASK") == border);
+    // Missing, bad indexes, no name, a section that names itself, a ring, a lost parent.
+    CHECK(Join(r.FindMaskIndexExact("BUTTON", "BORDERSMASK"), r.FindMaskIndex(button, "BUTTON", "NOSUCH"),
+               r.FindMaskIndex(-1, "EDIT", "BORDERSMASK"), r.FindMaskIndex(edit, "", "BORDERSMASK"),
+               r.FindMaskIndex(r.SectionCount() + 5, "BUTTON", "BORDERSMASK"),
+               r.FindMaskIndex(r.FindSectionIndex("SELF"), "SELF", "X"),
+               r.FindMaskIndex(r.FindSectionIndex("RING1"), "RING1", "X"),
+               r.FindMaskIndex(r.FindSectionIndex("LONELY"), "LONELY", "X")) == "-1 -1 -1 -1 -1 -1 -1 -1");
 
-    int forms = r.FindSectionIndex("FORMS");
+    const int forms = r.FindSectionIndex("FORMS");
     CHECK(r.FindTextureIndex(forms, "FORMS", "TEX1") == r.FindMaskIndexExact("FORMS", "TEX1"));
     CHECK(r.FindTextureIndex(forms, "FORMS", "OWN") == -1);   // a glyph, not a texture
     CHECK(r.FindTextureIndex(forms, "FORMS", "JPEGTEX") >= 0);
     CHECK(r.FindPatternIndex(forms, "FORMS", "JPEGTEX") == -1);
+    CHECK(Join(r.IsValidMaskIndex(0), r.IsValidMaskIndex(r.MaskCount()), r.IsValidMaskIndex(-1)) == "1 0 0");
 
-    CHECK(r.IsValidMaskIndex(0));
-    CHECK_FALSE(r.IsValidMaskIndex(r.MaskCount()));
-    CHECK_FALSE(r.IsValidMaskIndex(-1));
-
-    TSize s = r.GetMaskFrameSize(border);   // 60 x 20, 2 frames over a mask half
-    CHECK(s.cx == 30);
-    CHECK(s.cy == 10);
+    auto frame = [&](int i) { return Join(r.GetMaskFrameSize(i).cx, r.GetMaskFrameSize(i).cy); };
+    CHECK(frame(border) == "30 10");   // 60 x 20, 2 frames over a mask half
     // A bitmap of its own is three frames over a mask half, whatever its value counts.
-    for (const char* key : {"OWN", "OWNBORDER", "NEGATIVE"}) {
-        s = r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", key));   // 30 x 20
-        CHECK(s.cx == 10);
-        CHECK(s.cy == 10);
-    }
-    s = r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "JPEGTEX"));   // 16 x 8
-    CHECK(s.cx == 5);
-    CHECK(s.cy == 4);
-    CHECK(r.GetMaskFrameSize(-1).cx == 0);
+    for (const char* key : {"OWN", "OWNBORDER", "NEGATIVE"})
+        CHECK(frame(r.FindMaskIndexExact("FORMS", key)) == "10 10");   // 30 x 20
+    CHECK(frame(r.FindMaskIndexExact("FORMS", "JPEGTEX")) == "5 4");    // 16 x 8
+    CHECK(frame(-1) == "0 0");
 
-    int frame = r.FindMaskIndexExact("EDIT", "FRAME");
-    CHECK(r.MaskMarginLeft(frame) == 1);
-    CHECK(r.MaskMarginTop(frame) == 2);
-    CHECK(r.MaskMarginRight(frame) == 3);
-    CHECK(r.MaskMarginBottom(frame) == 4);
-    CHECK(r.MaskMarginLeft(border) == 10);
-    CHECK(r.MaskMarginTop(border) == 3);
-    CHECK(r.MaskMarginLeft(r.FindMaskIndexExact("EDIT", "GLYPHMASK")) == 4);
-    // A glyph keeps margins 0 and falls back to a third of its frame.
-    int box = r.FindMaskIndexExact("GLOBALINFO", "BOXCHECKED");   // 30 x 10, 3 frames, mask half
-    CHECK(r.MaskMarginLeft(box) == 3);
-    CHECK(r.MaskMarginRight(box) == 3);
-    CHECK(r.MaskMarginTop(box) == 1);
-    CHECK(r.MaskMarginBottom(box) == 1);
-    CHECK(r.MaskMarginLeft(-3) == 0);
+    auto margins = [&](int i) {
+        return Join(r.MaskMarginLeft(i), r.MaskMarginTop(i), r.MaskMarginRight(i), r.MaskMarginBottom(i));
+    };
+    CHECK(margins(r.FindMaskIndexExact("EDIT", "FRAME")) == "1 2 3 4");
+    CHECK(margins(border) == "10 3 10 3");
+    CHECK(margins(r.FindMaskIndexExact("EDIT", "GLYPHMASK")) == "4 4 4 4");
+    // A glyph keeps margins 0 and falls back to a third of its frame (30 x 10, 3 frames, mask half).
+    CHECK(margins(r.FindMaskIndexExact("GLOBALINFO", "BOXCHECKED")) == "3 1 3 1");
+    CHECK(margins(-3) == "0 0 0 0");
 }
 
 TEST_CASE("skin records: the common-index cache")
@@ -513,27 +322,19 @@ TEST_CASE("skin records: the common-index cache")
     LoadFolder(r, FixtureFolder("cache", text));
     r.RebuildCache();
     const TSkCommonIndexes& c = r.Cache();
-    CHECK(c.GlobalInfo == 0);
-    CHECK(c.BoxChecked == r.FindMaskIndexExact("GLOBALINFO", "BOXCHECKED"));
-    CHECK(c.SmallGrayed == r.FindMaskIndexExact("GLOBALINFO", "SMALLGRAYED"));
-    CHECK(c.BoxUnchecked == -1);
-    CHECK(c.RadioChecked == -1);
-    CHECK(c.TabTop.Section == r.FindSectionIndex("TABTOP"));
-    CHECK(c.TabTop.BordersMask >= 0);
-    CHECK(c.TabLeft.BordersMask == c.TabTop.BordersMask);   // through its parent
-    CHECK(c.TabRight.Section == -1);
-    CHECK(c.TabRight.BordersMask == -1);
-    CHECK(c.ScrollBtnTop.GlyphMask >= 0);
-    CHECK(c.ScrollBtnTop.Pattern >= 0);
-    CHECK(c.ScrollBtnTop.BordersMask == -1);
-    CHECK(c.ScrollSliderH.HotPattern >= 0);
-    CHECK(c.ScrollBar2V.BordersMask >= 0);
-    CHECK(c.ScrollBar1H.Section == -1);
-    CHECK(c.ComboBtn == r.FindSectionIndex("COMBOBTN"));
-    CHECK(c.ComboBtnBordersMask == -1);
-    CHECK(c.ComboBtnPattern == r.FindMaskIndexExact("COMBOBTN", "PATTERN"));
-    CHECK(c.ComboBtnHotPattern == -1);   // a glyph is no texture
-    CHECK(c.ComboBoxGlyphMask == r.FindMaskIndexExact("COMBOBOX", "GLYPHMASK"));
+    auto exact = [&](const char* Section, const char* Key) { return r.FindMaskIndexExact(Section, Key); };
+    // The tab's parent gives TABLEFT its border; a glyph is no texture.
+    CHECK(Join(c.GlobalInfo, c.BoxChecked, c.SmallGrayed, c.BoxUnchecked, c.RadioChecked) ==
+          Join(0, exact("GLOBALINFO", "BOXCHECKED"), exact("GLOBALINFO", "SMALLGRAYED"), -1, -1));
+    CHECK(Join(c.TabTop.Section, c.TabTop.BordersMask, c.TabLeft.BordersMask, c.TabRight.Section,
+               c.TabRight.BordersMask) ==
+          Join(r.FindSectionIndex("TABTOP"), exact("TABTOP", "BORDERSMASK"), exact("TABTOP", "BORDERSMASK"), -1, -1));
+    CHECK(Join(c.ScrollBtnTop.GlyphMask, c.ScrollBtnTop.Pattern, c.ScrollBtnTop.BordersMask,
+               c.ScrollSliderH.HotPattern, c.ScrollBar2V.BordersMask, c.ScrollBar1H.Section) ==
+          Join(exact("SCROLLBTNTOP", "GLYPHMASK"), exact("SCROLLBTNTOP", "PATTERN"), -1,
+               exact("SCROLLSLIDERH", "HOTPATTERN"), exact("SCROLLBAR2V", "BORDERSMASK"), -1));
+    CHECK(Join(c.ComboBtn, c.ComboBtnBordersMask, c.ComboBtnPattern, c.ComboBtnHotPattern, c.ComboBoxGlyphMask) ==
+          Join(r.FindSectionIndex("COMBOBTN"), -1, exact("COMBOBTN", "PATTERN"), -1, exact("COMBOBOX", "GLYPHMASK")));
 
     SUBCASE("without GLOBALINFO the nine check and radio images are missing")
     {
@@ -541,22 +342,16 @@ TEST_CASE("skin records: the common-index cache")
         LoadFolder(none, FixtureFolder("cache2", "[TABTOP]\r\nCOLOR=1\r\n"));
         none.RebuildCache();
         const TSkCommonIndexes& n = none.Cache();
-        CHECK(n.GlobalInfo == -1);
-        for (int16_t i : {n.BoxChecked, n.BoxUnchecked, n.BoxGrayed, n.RadioChecked, n.RadioUnchecked,
-                          n.RadioGrayed, n.SmallChecked, n.SmallUnchecked, n.SmallGrayed})
-            CHECK(i == -1);
-        CHECK(n.TabTop.Section == 0);
+        CHECK(Join(n.GlobalInfo, n.BoxChecked, n.BoxUnchecked, n.BoxGrayed, n.RadioChecked, n.RadioUnchecked,
+                   n.RadioGrayed, n.SmallChecked, n.SmallUnchecked, n.SmallGrayed, n.TabTop.Section) ==
+              "-1 -1 -1 -1 -1 -1 -1 -1 -1 -1 0");
     }
     SUBCASE("cleared records give -1 throughout")
     {
         r.Clear();
         r.RebuildCache();
-        CHECK(r.Cache().GlobalInfo == -1);
-        CHECK(r.Cache().BoxChecked == -1);
-        CHECK(r.Cache().ComboBtn == -1);
-        CHECK(r.SectionCount() == 0);
-        CHECK(r.MaskCount() == 0);
-        CHECK_FALSE(r.MasterBitmap());
+        CHECK(Join(r.Cache().GlobalInfo, r.Cache().BoxChecked, r.Cache().ComboBtn, r.SectionCount(), r.MaskCount(),
+                   bool(r.MasterBitmap())) == "-1 -1 -1 0 0 0");
     }
 }
 
@@ -565,42 +360,25 @@ TEST_CASE("skin records: common sections")
     TSkSkinRecords r;
     WideString dir = FixtureFolder("common");
     LoadFolder(r, dir);
-    int before = r.SectionCount();
+    const int before = r.SectionCount();
     TStringList common;
-    common.SetText("[EDIT]\r\n"
-                   "COLOR=0x00FF00\r\n"
-                   "TRANSPARENCY=-1\r\n"
-                   "SHOWFOCUS=?\r\n"
-                   "GRADIENTDATA=1;2;50;1;0\r\n"
-                   "[NEWBUTTON]\r\n"
-                   "PARENTCLASS=edit\r\n"
-                   "FONTCOLOR=7\r\n"
-                   "NEWMASK=@0000,0000,0030,0010,3,1\r\n"
-                   "[ORPHAN]\r\n"
-                   "HOTCOLOR=5\r\n"
-                   "HOTPATTERN=TEX.JPG\r\n");
+    common.SetText("[EDIT]\r\nCOLOR=0x00FF00\r\nTRANSPARENCY=-1\r\nSHOWFOCUS=?\r\nGRADIENTDATA=1;2;50;1;0\r\n"
+                   "[NEWBUTTON]\r\nPARENTCLASS=edit\r\nFONTCOLOR=7\r\nNEWMASK=@0000,0000,0030,0010,3,1\r\n"
+                   "[ORPHAN]\r\nHOTCOLOR=5\r\nHOTPATTERN=TEX.JPG\r\n");
     r.ApplyCommonSections(&common, TSkImageSource{dir, nullptr});
     REQUIRE(r.SectionCount() == before + 2);
+    // -1 and "?" are missing: the old values stay.
     const TzGeneralData& edit = SectionOf(r, "EDIT");
-    CHECK(edit.Color == 0x00FF00);
-    CHECK(edit.Transparency == 20);   // -1 is missing: the old value stays
-    CHECK(edit.ShowFocus);            // "?" is missing too
-    CHECK(edit.FontColor == 100);
+    CHECK(Join(edit.Color, edit.Transparency, edit.ShowFocus, edit.FontColor, edit.GradientArray.size()) ==
+          "65280 20 1 100 1");
     REQUIRE(edit.GradientArray.size() == 1);
     CHECK(edit.GradientArray[0].Mode == 1);
-
+    // One step to the parent record; the shadow colour never inherited.
     const TzGeneralData& nb = SectionOf(r, "NEWBUTTON");
-    CHECK(nb.ParentClass == "EDIT");
-    CHECK(nb.FontColor == 7);
-    CHECK(nb.Color == 0x00FF00);        // one step to the parent record
-    CHECK(nb.Transparency == 20);
-    CHECK(nb.Bevel == cbRaisedHard);
-    CHECK(nb.ShadowColor == 0);         // never inherited
+    CHECK(Join(nb.ParentClass, nb.FontColor, nb.Color, nb.Transparency, nb.Bevel, nb.ShadowColor) ==
+          Join("EDIT", 7, 0x00FF00, 20, cbRaisedHard, 0));
     const TzGeneralData& orphan = SectionOf(r, "ORPHAN");
-    CHECK(orphan.ParentClass == "-1");
-    CHECK(orphan.HotColor == 5);
-    CHECK(orphan.Color == 0xFFFFFF);
-    CHECK(orphan.ShadowBlur == 6);
+    CHECK(Join(orphan.ParentClass, orphan.HotColor, orphan.Color, orphan.ShadowBlur) == "-1 5 16777215 6");
 
     CHECK(r.FindMaskIndexExact("NEWBUTTON", "NEWMASK") >= 0);
     CHECK(r.FindTextureIndex(r.FindSectionIndex("ORPHAN"), "ORPHAN", "HOTPATTERN") >= 0);
@@ -609,7 +387,7 @@ TEST_CASE("skin records: common sections")
           r.FindMaskIndexExact("EDIT", "BORDERSMASK"));
 
     // Nothing, or text that is no INI, changes nothing and breaks nothing.
-    int count = r.SectionCount();
+    const int count = r.SectionCount();
     r.ApplyCommonSections(nullptr, TSkImageSource{dir, nullptr});
     TStringList junk;
     junk.SetText("[\r\n]\r\n=\r\n[]\r\n==x\r\n[X\r\n");
@@ -623,49 +401,35 @@ TEST_CASE("skin records: hue and saturation")
                        "[EDIT]\r\nCOLOR=255\r\nHOTCOLOR=8421504\r\nFONTCOLOR=16711680\r\nTCLEFT=255\r\n"
                        "GRADIENTDATA=255;65280;100;0;0\r\nMASK=!OWN.BMP!3!1!0!0!0!0!0\r\n";
     WideString dir = FixtureFolder("hue", text);
-    TSkSkinRecords plain, hued, sat;
-    LoadFolder(plain, dir);
-    LoadFolder(hued, dir);
-    LoadFolder(sat, dir);
+    TSkSkinRecords plain, hued, sat, same;
+    for (TSkSkinRecords* r : {&plain, &hued, &sat, &same})
+        LoadFolder(*r, dir);
     hued.ApplyHueAndSaturation(120, 0);
     sat.ApplyHueAndSaturation(0, 40);
+    same.ApplyHueAndSaturation(0, 0);
 
     auto hue = [](TColor c) { return ChangeHue(120, c); };
     auto satur = [](TColor c) { return ChangeSaturation(c, -40); };
     const TzGeneralData& p = SectionOf(plain, "EDIT");
     const TzGeneralData& h = SectionOf(hued, "EDIT");
     const TzGeneralData& s = SectionOf(sat, "EDIT");
-    CHECK(h.Color == hue(255));
-    CHECK(h.Color != 255);
-    CHECK(h.HotColor == 8421504);   // grey stays
-    CHECK(h.FontColor == hue(16711680));
-    CHECK(h.TCLeft == hue(255));
-    CHECK(h.TCTop == -1);           // unset outlines stay unset
-    CHECK(h.GradientArray[0].Color1 == hue(255));
-    CHECK(h.GradientArray[0].Color2 == hue(65280));
-    CHECK(hued.SkinData().Shadow1Color == hue(255));
-    CHECK(hued.SkinData().BorderColor == hue(65280));
-    CHECK(s.Color == satur(255));
-    CHECK(s.FontColor == satur(p.FontColor));
+    // Grey stays, and so do unset outlines.
+    CHECK(hue(255) != 255);
+    CHECK(Join(h.Color, h.HotColor, h.FontColor, h.TCLeft, h.TCTop, h.GradientArray[0].Color1,
+               h.GradientArray[0].Color2, hued.SkinData().Shadow1Color, hued.SkinData().BorderColor) ==
+          Join(hue(255), 8421504, hue(16711680), hue(255), -1, hue(255), hue(65280), hue(255), hue(65280)));
+    CHECK(Join(s.Color, s.FontColor) == Join(satur(255), satur(p.FontColor)));
+    CHECK(SectionOf(same, "EDIT").Color == 255);
 
+    // Pixels: the key colour and grey stay.
     TBitmap* pm = plain.MasterBitmap();
     TBitmap* hm = hued.MasterBitmap();
-    CHECK(PixelOf(hm, 0, 0) == 0xFF00FF);   // the key colour stays
-    CHECK(PixelOf(hm, 1, 0) == Grey);       // grey stays
-    CHECK(PixelOf(hm, 10, 20) == hue(PixelOf(pm, 10, 20)));
+    CHECK(Join(PixelOf(hm, 0, 0), PixelOf(hm, 1, 0), PixelOf(hm, 10, 20)) ==
+          Join(0xFF00FF, Grey, hue(PixelOf(pm, 10, 20))));
     CHECK(PixelOf(sat.MasterBitmap(), 10, 20) == satur(PixelOf(pm, 10, 20)));
-    const TzMaskData* own = MaskOf(hued, "EDIT", "MASK");
-    REQUIRE(own);
-    CHECK(PixelOf(own->Bmp.get(), 0, 0) == hue(Red));
-
-    SUBCASE("no change for zero amounts")
-    {
-        TSkSkinRecords same;
-        LoadFolder(same, dir);
-        same.ApplyHueAndSaturation(0, 0);
-        CHECK(SectionOf(same, "EDIT").Color == 255);
-        CHECK(PixelOf(same.MasterBitmap(), 10, 20) == PixelOf(pm, 10, 20));
-    }
+    CHECK(PixelOf(same.MasterBitmap(), 10, 20) == PixelOf(pm, 10, 20));
+    REQUIRE(MaskOf(hued, "EDIT", "MASK"));
+    CHECK(PixelOf(MaskOf(hued, "EDIT", "MASK")->Bmp.get(), 0, 0) == hue(Red));
 }
 
 TEST_CASE("skin records: internal skins kept as structured data")
@@ -684,28 +448,23 @@ TEST_CASE("skin records: internal skins kept as structured data")
     s.Version = 2.5;
     s.Author = "Us";
     s.Shadow1Blur = 3;
-    TSkStoredSection edit;
-    edit.Values.ClassName = "EDIT";
-    edit.Values.Color = clBtnFace;
-    edit.Values.Transparency = 30;
-    edit.Values.GradientData = "1;2;100;0;0";
-    edit.FontColor = "10 1 2 3 4";
-    edit.HotFontColor = "10 1 2";
-    s.Sections.push_back(edit);
-    TSkStoredSection button;
-    button.Values.ClassName = "BUTTON";
-    button.Values.ParentClass = "EDIT";
-    s.Sections.push_back(button);
+    s.Sections.resize(2);
+    TzGeneralData& edit = s.Sections[0].Values;
+    edit.ClassName = "EDIT";
+    edit.Color = clBtnFace;
+    edit.Transparency = 30;
+    edit.GradientData = "1;2;100;0;0";
+    s.Sections[0].FontColor = "10 1 2 3 4";
+    s.Sections[0].HotFontColor = "10 1 2";
+    s.Sections[1].Values.ClassName = "BUTTON";
+    s.Sections[1].Values.ParentClass = "EDIT";
     TSkStoredImage rect;
     rect.SectionName = "EDIT";
     rect.PropertyName = "BORDERSMASK";
-    rect.Left = 0;
-    rect.Top = 0;
     rect.Right = 90;   // past the master bitmap: kept
     rect.Bottom = 30;
     rect.ImageCount = 0;   // three frames over a mask half
     rect.MaskType = 5;
-    s.Images.push_back(rect);
     TSkStoredImage glyph;
     glyph.SectionName = "EDIT";
     glyph.PropertyName = "GLYPH";
@@ -714,56 +473,38 @@ TEST_CASE("skin records: internal skins kept as structured data")
     glyph.StretchMode = 1;
     glyph.ImgType = itisaGlyph;
     glyph.WL = 4;
-    s.Images.push_back(glyph);
     TSkStoredImage outside = rect;
     outside.PropertyName = "OUTSIDE";
     outside.Left = 100;
     outside.Right = 120;
-    s.Images.push_back(outside);
+    s.Images = {rect, glyph, outside};
     s.Patterns.push_back(TSkStoredPattern{"EDIT", "PATTERN", &jpeg});
     s.Patterns.push_back(TSkStoredPattern{"EDIT", "EMPTY", nullptr});
 
     TSkSkinRecords r;
     r.LoadFromStoredSkin(s);
-    CHECK(r.SkinData().Version == 2.5);
-    CHECK(r.SkinData().Author == "Us");
-    CHECK(r.SkinData().Shadow1Blur == 3);
-    CHECK(r.SkinData().BorderColor == 0xFF00FF);
+    CHECK(Join(r.SkinData().Version, r.SkinData().Author, r.SkinData().Shadow1Blur, r.SkinData().BorderColor) ==
+          Join(2.5, "Us", 3, 0xFF00FF));
     REQUIRE(r.SectionCount() == 2);
+    // Three words of font colour: colour 0, no outlines.
     const TzGeneralData& e = SectionOf(r, "EDIT");
-    CHECK(e.Color == ColorToRGB(clBtnFace));
-    CHECK(e.Transparency == 30);
-    CHECK(e.FontColor == 10);
-    CHECK(e.TCLeft == 1);
-    CHECK(e.TCBottom == 4);
-    CHECK(e.HotFontColor == 0);   // three words: colour 0, no outlines
-    CHECK(e.HotTCLeft == -1);
-    CHECK(e.GradientArray.size() == 1);
+    CHECK(Join(e.Color, e.Transparency, e.FontColor, e.TCLeft, e.TCBottom, e.HotFontColor, e.HotTCLeft,
+               e.GradientArray.size()) == Join(ColorToRGB(clBtnFace), 30, 10, 1, 4, 0, -1, 1));
 
+    // No margin rule for stored images: the lookups supply it. A copy of each own picture.
     REQUIRE(r.MaskCount() == 3);   // OUTSIDE too
-    const TzMaskData* m = MaskOf(r, "EDIT", "BORDERSMASK");
-    REQUIRE(m);
-    CHECK(m->R == TRect(0, 0, 90, 30));
-    CHECK(m->ImageCount == 3);
-    CHECK(m->MaskType == 1);
-    CHECK(m->WL == 0);   // no margin rule for stored images: the lookups supply it
+    CHECK(ImageOf(r, "EDIT", "BORDERSMASK") == "border (0,0,90,30) x3 m1 d0 b0 0 0 0 0 master");
     CHECK(r.MaskMarginLeft(r.FindMaskIndexExact("EDIT", "BORDERSMASK")) == 10);
-    m = MaskOf(r, "EDIT", "GLYPH");
-    REQUIRE(m);
-    REQUIRE(m->Bmp);
-    CHECK(m->Bmp.get() != &own);
-    CHECK(m->R == TRect(0, 0, 12, 8));
-    CHECK(m->DrawMode == 1);
-    CHECK(m->ImgType == itisaGlyph);
-    CHECK(m->WL == 4);
+    CHECK(ImageOf(r, "EDIT", "GLYPH") == "glyph (0,0,12,8) x2 m0 d1 b0 4 0 0 0 own");
+    CHECK(MaskOf(r, "EDIT", "GLYPH")->Bmp.get() != &own);
 
     REQUIRE(r.PatternCount() == 1);
-    int button_ = r.FindSectionIndex("BUTTON");
-    int pat = r.FindPatternIndex(button_, "BUTTON", "PATTERN");   // through the parent
+    const int button = r.FindSectionIndex("BUTTON");
+    const int pat = r.FindPatternIndex(button, "BUTTON", "PATTERN");   // through the parent
     REQUIRE(pat == 0);
     CHECK(r.Pattern(pat).Img->Width() == 16);
     CHECK(r.Pattern(pat).Img.get() != &jpeg);
-    CHECK(r.FindMaskIndex(button_, "BUTTON", "GLYPH") == r.FindMaskIndexExact("EDIT", "GLYPH"));
+    CHECK(r.FindMaskIndex(button, "BUTTON", "GLYPH") == r.FindMaskIndexExact("EDIT", "GLYPH"));
 }
 
 TEST_CASE("skin records: damaged option text and pictures")
@@ -779,8 +520,7 @@ TEST_CASE("skin records: damaged option text and pictures")
         TSkSkinRecords r;
         LoadFolder(r, FixtureFolder("damaged", text));
         const TzGeneralData& x = SectionOf(r, "X]");
-        CHECK(x.Color == 0xFFFFFF);
-        CHECK(x.Bevel == cbNone);
+        CHECK(Join(x.Color, x.Bevel) == Join(0xFFFFFF, cbNone));
         // No master bitmap is named: the one rectangle that reads is kept all the same.
         REQUIRE(r.MaskCount() == 1);
         CHECK(r.Mask(0).R == TRect(-1, 0, 10, 10));
@@ -788,14 +528,11 @@ TEST_CASE("skin records: damaged option text and pictures")
     SUBCASE("a master bitmap that is damaged keeps the rectangles stated in it")
     {
         WideString dir = FixtureFolder("badmaster");
-        Bytes bad = ToBytes("BM this is not a bitmap at all");
-        WriteBytes(dir + L"MASTER.BMP", bad);
+        WriteBytes(dir + L"MASTER.BMP", ToBytes("BM this is not a bitmap at all"));
         TSkSkinRecords r;
         LoadFolder(r, dir);
         CHECK_FALSE(r.MasterBitmap());
-        const TzMaskData* m = MaskOf(r, "GLOBALINFO", "BOXCHECKED");
-        REQUIRE(m);
-        CHECK(m->R == TRect(0, 0, 30, 10));
+        CHECK(ImageOf(r, "GLOBALINFO", "BOXCHECKED") == "glyph (0,0,30,10) x3 m1 d0 b0 0 0 0 0 master");
         CHECK(MaskOf(r, "FORMS", "OWN") != nullptr);
         CHECK(r.SectionCount() == 11);
     }
@@ -803,11 +540,8 @@ TEST_CASE("skin records: damaged option text and pictures")
     {
         WideString dir = FixtureFolder("hugebmp");
         Bytes huge = SolidBmp(4, 4, Red);
-        huge[18] = 0xFF;   // width
-        huge[19] = 0xFF;
-        huge[20] = 0xFF;
-        huge[22] = 0xFF;   // height
-        huge[23] = 0xFF;
+        for (int at : {18, 19, 20, 22, 23})   // width and height
+            huge[at] = 0xFF;
         WriteBytes(dir + L"OWN.BMP", huge);
         TSkSkinRecords r;
         LoadFolder(r, dir);
@@ -819,39 +553,29 @@ TEST_CASE("skin records: damaged option text and pictures")
     {
         TSkSkinRecords r;
         r.LoadFromOptions(static_cast<const TStrings*>(nullptr), TSkImageSource{});
-        CHECK(r.SectionCount() == 0);
-        CHECK(r.MaskCount() == 0);
-        CHECK(r.SkinData().Version == 0);
+        CHECK(Join(r.SectionCount(), r.MaskCount(), r.SkinData().Version) == "0 0 0");
     }
 }
 
 TEST_CASE("skin records: a packed skin's images come from its entries")
 {
     TMessageCatcher box;
-    Bytes master = Bmp24(64, 64, MasterPixel);
     const char* text = "[GLOBALINFO]\r\nMASTERBITMAP=MASTER.BMP\r\nBOXCHECKED=@0000,0000,0030,0010,3,1\r\n"
                        "[EDIT]\r\nGLYPH=!OWN.BMP!3!1!2!0!0!0!0\r\nMIXED=Mixed.bmp\r\n"
                        "PATTERN=TEX.JPG\r\nCOLOR=5\r\n";
-    Bytes packed = PackSkin({{"OPTIONS.DAT", ToBytes(text)},
-                             {"master.bmp", master},
-                             {"OWN.BMP", SolidBmp(9, 4, Green)},
-                             {"Mixed.bmp", SolidBmp(9, 4, Red)},
-                             {"Tex.jpg", ReadBytes(TestDataPath("tiny.jpg"))}});
-    TSkSkinConvertor c;
-    auto m = std::make_unique<TMemoryStream>();
-    m->WriteBuffer(packed.data(), int32_t(packed.size()));
-    c.PackedData = std::move(m);
-    c.ExtractPackedData();
-    auto ini = CreateOptionsIni(&c);
+    auto c = Extract(PackSkin({{"OPTIONS.DAT", ToBytes(text)},
+                              {"master.bmp", Bmp24(64, 64, MasterPixel)},
+                              {"OWN.BMP", SolidBmp(9, 4, Green)},
+                              {"Mixed.bmp", SolidBmp(9, 4, Red)},
+                              {"Tex.jpg", ReadBytes(TestDataPath("tiny.jpg"))}}));
+    auto ini = CreateOptionsIni(c.get());
     TSkSkinRecords r;
-    r.LoadFromOptions(*ini, TSkImageSource{L"Z:\\nowhere\\", &c});
+    r.LoadFromOptions(*ini, TSkImageSource{L"Z:\\nowhere\\", c.get()});
     CHECK(box.Count() == 0);
     REQUIRE(r.MasterBitmap());
     CHECK(r.MasterBitmap()->Width() == 64);
     CHECK(MaskOf(r, "GLOBALINFO", "BOXCHECKED") != nullptr);
-    const TzMaskData* g = MaskOf(r, "EDIT", "GLYPH");
-    REQUIRE(g);
-    CHECK(g->R == TRect(0, 0, 9, 4));
+    CHECK(ImageOf(r, "EDIT", "GLYPH") == "glyph (0,0,9,4) x3 m1 d0 b0 0 0 0 0 own");
     CHECK(MaskOf(r, "EDIT", "MIXED") == nullptr);   // the option text must write names upper-cased
     CHECK(MaskOf(r, "EDIT", "PATTERN") != nullptr);
     CHECK(SectionOf(r, "EDIT").Color == 5);
@@ -867,22 +591,15 @@ TEST_CASE("skin records: damaged packed skins load empty or whole, never crash")
     int loaded = 0;
     auto run = [&](const Bytes& b) {
         TMessageCatcher box;
-        TSkSkinConvertor c;
-        auto m = std::make_unique<TMemoryStream>();
-        if (!b.empty())
-            m->WriteBuffer(b.data(), int32_t(b.size()));
-        c.PackedData = std::move(m);
-        c.ExtractPackedData();
+        auto c = Extract(b);
         TSkSkinRecords r;
-        r.LoadFromPackedSkin(&c, L"");
+        r.LoadFromPackedSkin(c.get(), L"");
         r.RebuildCache();
         CHECK(box.Count() <= 1);
-        if (box.Count() == 1) {
-            CHECK(r.SectionCount() == 0);
-            CHECK(r.MaskCount() == 0);
-        } else {
+        if (box.Count() == 1)
+            CHECK(Join(r.SectionCount(), r.MaskCount()) == "0 0");
+        else
             ++loaded;
-        }
     };
     for (size_t n = 0; n < good.size(); n += 3)
         run(Bytes(good.begin(), good.begin() + long(n)));
@@ -906,18 +623,17 @@ TEST_CASE("option text is read as INI text")
                        "A=x=y\r\n"
                        "[sec]\r\n"
                        "LATER=4\r\n"
-                       "[\xE0\xE1]\r\n"     // Cyrillic, folded by the code page
+                       "[\xE0\xE1]\r\n"   // Cyrillic, folded by the code page
                        "\xE2=5";
     TSkOptionText t(text, std::strlen(text));
     REQUIRE(t.Sections().size() == 3);
     CHECK(t.Sections()[0].Name == "Sec");
     CHECK(t.ReadString("SEC", "COLOR", "?") == "1");   // trimmed, first of two
     CHECK(t.ReadString("sec", "later", "?") == "4");   // a section named twice continues
-    CHECK(t.ReadString("SEC", "KEY", "?") == "?");
-    CHECK(t.ReadString("SEC", "bare line", "?") == "?");
+    CHECK(Join(t.ReadString("SEC", "KEY", "?"), t.ReadString("SEC", "bare line", "?"),
+               t.ReadString("NONE", "A", "?")) == "? ? ?");
     CHECK(t.ReadString("OTHER", "A", "?") == "x=y");
     CHECK(t.ReadString("\xC0\xC1", "\xC2", "?") == "5");
-    CHECK(t.ReadString("NONE", "A", "?") == "?");
     CHECK(t.FindSection("other") == 1);
 
     TStringList lines;
@@ -969,29 +685,21 @@ TEST_CASE("option text: names, hashes and numbers read in place")
 
     SUBCASE("decimal numbers: short ones in place, long ones to the limits of the type")
     {
+        const std::pair<const char*, int> good[] = {{"0", 0}, {"-1", -1}, {"999999999", 999999999},
+                                                    {"0000000000012", 12}, {"2147483647", 2147483647},
+                                                    {"-2147483648", -2147483647 - 1}};
+        for (const auto& [text, value] : good) {
+            int v = 7;
+            CHECK((ParseDecimal(text, v) && v == value));
+        }
         int v = 7;
-        CHECK(ParseDecimal("0", v));
-        CHECK(v == 0);
-        CHECK(ParseDecimal("-1", v));
-        CHECK(v == -1);
-        CHECK(ParseDecimal("999999999", v));
-        CHECK(v == 999999999);
-        CHECK(ParseDecimal("0000000000012", v));
-        CHECK(v == 12);
-        CHECK(ParseDecimal("2147483647", v));
-        CHECK(v == 2147483647);
-        CHECK(ParseDecimal("-2147483648", v));
-        CHECK(v == -2147483647 - 1);
-        v = 7;
         for (const char* bad : {"", "-", "2147483648", "12a", "1 2", "+5", " 5", "0x10", "--1"}) {
             CAPTURE(bad);
             CHECK_FALSE(ParseDecimal(bad, v));
         }
         CHECK(v == 7);   // a refused text leaves the number alone
-        CHECK(ParseIniInt(" 5", v));
-        CHECK(v == 5);
-        CHECK(ParseIniInt("0x10", v));
-        CHECK(v == 16);
+        CHECK((ParseIniInt(" 5", v) && v == 5));
+        CHECK((ParseIniInt("0x10", v) && v == 16));
     }
 
     SUBCASE("lines of any length, their first '=', and what their values hold")
@@ -1014,22 +722,15 @@ TEST_CASE("option text: names, hashes and numbers read in place")
         const auto& s = t.Sections()[0];
         REQUIRE(s.Count == 10);
         const TSkOptionText::TEntry* e = t.Entries(s);
-        auto is = [&](int i, const char* key, const std::string& value, uint8_t marks) {
-            CAPTURE(i);
-            CHECK(e[i].Key == key);
-            CHECK(e[i].Value == value);
-            CHECK(int(e[i].Marks) == int(marks));
-        };
-        is(0, "A", "1", 0);
-        is(1, "B#", "2", 0);
-        is(2, "C", "x.bmp", TSkOptionText::HasDot);
-        is(3, "D", "#(1,2,3,4)", TSkOptionText::HasHash);
-        is(4, "E", "a=b#", TSkOptionText::HasHash);
-        is(5, longKey.c_str(), longValue + ".y", TSkOptionText::HasDot);
-        is(6, "F", "#", TSkOptionText::HasHash);
-        is(7, "H", "^0000,0001.", TSkOptionText::LeadsForm | TSkOptionText::HasDot);
-        is(8, "I", "x~@^!", 0);
-        is(9, "G", std::string(33, 'q') + "#", TSkOptionText::HasHash);
+        using O = TSkOptionText;
+        const std::tuple<std::string, std::string, int> want[] = {
+            {"A", "1", 0}, {"B#", "2", 0}, {"C", "x.bmp", O::HasDot}, {"D", "#(1,2,3,4)", O::HasHash},
+            {"E", "a=b#", O::HasHash}, {longKey, longValue + ".y", O::HasDot}, {"F", "#", O::HasHash},
+            {"H", "^0000,0001.", O::LeadsForm | O::HasDot}, {"I", "x~@^!", 0},
+            {"G", std::string(33, 'q') + "#", O::HasHash}};
+        for (int i = 0; i < 10; ++i)
+            CHECK(Join(e[i].Key, e[i].Value, int(e[i].Marks)) ==
+                  Join(std::get<0>(want[i]), std::get<1>(want[i]), std::get<2>(want[i])));
         CHECK(t.ReadString("s", longKey, "?") == longValue + ".y");
     }
 }

@@ -1,5 +1,6 @@
 // The skin manager: finding skins, loading them from their three containers, applying and
 // removing them on live forms, the default manager and the internal skins in form data.
+#include "msgrecorder.h"
 #include "pixels.h"
 #include "skinfixtures.h"
 
@@ -19,22 +20,14 @@
 namespace {
 
 // A small skin whose version tells which container it came from.
-std::string SkinText(const std::string& Version, int ButtonColor = 255)
+std::string SkinText(const std::string& Version)
 {
     return "[GLOBALINFO]\r\nVERSION=" + Version +
            "\r\nAUTHOR=Tests\r\nCOLOR=12632256\r\nFONTCOLOR=65280\r\nHOTCOLOR=16711680\r\n"
-           "[BUTTON]\r\nCOLOR=" +
-           std::to_string(ButtonColor) + "\r\nGLYPHMASK=GLYPH.BMP\r\n";
+           "[BUTTON]\r\nCOLOR=255\r\nGLYPHMASK=GLYPH.BMP\r\n";
 }
 
-// "Name\" in Dir with Options.dat and GLYPH.BMP.
-void RemoveFolderSkin(const WideString& Dir, const WideString& Name)
-{
-    DeleteFileW((Dir + Name + L"\\Options.dat").c_str());
-    DeleteFileW((Dir + Name + L"\\GLYPH.BMP").c_str());
-    RemoveDirectoryW((Dir + Name).c_str());
-}
-
+// "Name\" in Dir with Options.dat and a green GLYPH.BMP.
 void MakeFolderSkin(const WideString& Dir, const WideString& Name, const std::string& Version)
 {
     CreateDirectoryW((Dir + Name).c_str(), nullptr);
@@ -42,6 +35,7 @@ void MakeFolderSkin(const WideString& Dir, const WideString& Name, const std::st
     WriteBytes(Dir + Name + L"\\GLYPH.BMP", SolidBmp(9, 4, 0x00FF00));
 }
 
+// The same with a red glyph, packed.
 Bytes PackedSkinBytes(const std::string& Version)
 {
     return PackSkin({{"Options.dat", ToBytes(SkinText(Version)), -1}, {"GLYPH.BMP", SolidBmp(9, 4, 0x0000FF), -1}});
@@ -53,28 +47,25 @@ void MakePackedSkin(const WideString& Dir, const WideString& FileName, const std
 }
 
 // A structured internal skin of one section "BUTTON" and the skin-wide version.
-TzStoredSkin* AddStoredSkin(TzSkinManager* M, const WideString& Name, double Version)
+void AddStoredSkin(TzSkinManager& M, const WideString& Name, double Version)
 {
-    TzStoredSkin* s = M->InternalSkins()->Add();
+    TzStoredSkin* s = M.InternalSkins()->Add();
     s->SetName(Name);
     s->SetVersion(Version);
     TzSkinGeneral* g = s->GeneralData()->Add();
     g->SetSectionClassName("BUTTON");
     g->SetColor(0x123456);
-    return s;
 }
 
 WideString Without(const WideString& Dir)
 {
-    WideString d = Dir;
-    if (!d.empty() && d.back() == L'\\')
-        d.pop_back();
-    return d;
+    return !Dir.empty() && Dir.back() == L'\\' ? Dir.substr(0, Dir.size() - 1) : Dir;
 }
 
 std::vector<WideString> Names(TzSkinManager& M, int Kind, WideString* First = nullptr)
 {
     TUcStringList list;
+    list.Add(L"old");   // the list given is emptied first
     WideString first = M.GetSkinNames(&list, Kind);
     if (First)
         *First = first;
@@ -84,50 +75,38 @@ std::vector<WideString> Names(TzSkinManager& M, int Kind, WideString* First = nu
     return v;
 }
 
-// A manager that goes when the test ends, before the forms it talks to.
-struct TManagerHolder {
-    std::unique_ptr<TzSkinManager> M;
-    explicit TManagerHolder(TComponent* Owner = nullptr) : M(std::make_unique<TzSkinManager>(Owner)) {}
-    TzSkinManager* operator->() const { return M.get(); }
-    TzSkinManager& operator*() const { return *M; }
+// Counts the manager's change events.
+struct TChangeCount {
+    int Before = 0, After = 0;
+    explicit TChangeCount(TzSkinManager& M)
+    {
+        M.OnBeforeChange = MakeMethod<&TChangeCount::CountBefore>(this);
+        M.OnAfterChange = MakeMethod<&TChangeCount::CountAfter>(this);
+    }
+    void CountBefore(TObject*) { ++Before; }
+    void CountAfter(TObject*) { ++After; }
 };
 
-// A form of the application that writes down every skin command it hears, in order, and
-// answers the two questions the manager asks.
-class TRecordingForm : public TForm {
+// A form of the application that answers the two questions the manager asks and may act on
+// a command it hears.
+class TAnsweringForm : public TForm {
 public:
-    explicit TRecordingForm(TComponent* AOwner) : TForm(AOwner) {}
-    std::vector<uint16_t> Commands;
-    std::vector<LPARAM> Params;
-    LRESULT SkinnedAnswer = 0;   // to SKCMD_ISSKINNED
+    explicit TAnsweringForm(TComponent* AOwner) : TForm(AOwner) {}
+    LRESULT SkinnedAnswer = 0;     // to SKCMD_ISSKINNED
     TObject* Provider = nullptr;   // to SKCMD_GETPROVIDER
     std::function<void(uint16_t)> OnCommand;
     int RedrawOff = 0;
-
-    std::vector<uint16_t> Take()
-    {
-        std::vector<uint16_t> c = std::move(Commands);
-        Commands.clear();
-        Params.clear();
-        return c;
-    }
 
 protected:
     void WndProc(TMessage& M) override
     {
         if (M.Msg == SM_SKINCMD) {
-            uint16_t c = M.WParamHi();
-            if (c == SKCMD_ISSKINNED) {
+            const uint16_t c = M.WParamHi();
+            if (c == SKCMD_ISSKINNED)
                 M.Result = M.LParam = SkinnedAnswer;
-                return;
-            }
-            if (c == SKCMD_GETPROVIDER) {
+            else if (c == SKCMD_GETPROVIDER)
                 M.Result = reinterpret_cast<LRESULT>(Provider);
-                return;
-            }
-            Commands.push_back(c);
-            Params.push_back(M.LParam);
-            if (OnCommand)
+            else if (OnCommand)
                 OnCommand(c);
             return;
         }
@@ -137,106 +116,113 @@ protected:
     }
 };
 
-// A control without a window of its own: it hears the broadcast through its form.
-class TRecordingControl : public TGraphicControl {
-public:
-    explicit TRecordingControl(TComponent* AOwner) : TGraphicControl(AOwner) {}
-    std::vector<uint16_t> Commands;
+// Each command to each window in turn, as a broadcast delivers them.
+std::vector<TMsgEntry> Sent(std::initializer_list<uint16_t> Commands, std::initializer_list<const char*> Tags)
+{
+    std::vector<TMsgEntry> v;
+    for (uint16_t c : Commands)
+        for (const char* t : Tags)
+            v.push_back(Cmd(t, c));
+    return v;
+}
 
-protected:
-    void WndProc(TMessage& M) override
+std::vector<TMsgEntry> Applied(std::initializer_list<const char*> Tags)
+{
+    return Sent({SKCMD_NEWSKIN, SKCMD_FADEDONE, SKCMD_REFRESH}, Tags);
+}
+
+std::vector<TMsgEntry> Removed(std::initializer_list<const char*> Tags) { return Sent({SKCMD_SKINREMOVED}, Tags); }
+
+std::vector<TMsgEntry> operator+(std::vector<TMsgEntry> A, const std::vector<TMsgEntry>& B)
+{
+    A.insert(A.end(), B.begin(), B.end());
+    return A;
+}
+
+// A folder with the folder skin "Fold" (version 1), a manager reading it, and forms of the
+// application whose skin commands carrying the manager (From; any manager when none) are
+// recorded in one sequence. At the end the manager goes first, then the forms.
+struct TManagerFixture {
+    const WideString Dir;
+    std::unique_ptr<TzSkinManager> M = std::make_unique<TzSkinManager>(nullptr);
+    const TzSkinManager* From = M.get();
+    TMsgRecorder Rec;
+    std::vector<TAnsweringForm*> Forms;
+
+    explicit TManagerFixture(const char* Folder) : Dir(FreshFolder(Folder))
     {
-        if (M.Msg == SM_SKINCMD) {
-            Commands.push_back(M.WParamHi());
-            return;
-        }
-        TGraphicControl::WndProc(M);
+        MakeFolderSkin(Dir, L"Fold", "1");
+        M->SetSkinDirectory(Without(Dir));
+        Rec.Only([this](UINT Msg, WPARAM, LPARAM L) {
+            return Msg == SM_SKINCMD && L && (!From || L == reinterpret_cast<LPARAM>(From));
+        });
+    }
+    ~TManagerFixture()
+    {
+        M.reset();
+        Rec.DetachAll();
+        while (!Forms.empty())
+            Free(Forms.back());
+    }
+    // A form recorded as Tag (made here unless given); a skinned one has a provider of its
+    // own: it answers "skinned" and is registered.
+    TAnsweringForm* Form(const std::string& Tag, bool Skinned = false, TAnsweringForm* Made = nullptr)
+    {
+        TAnsweringForm* f = Made ? Made : new TAnsweringForm(Application);
+        f->HandleNeeded();
+        f->SkinnedAnswer = Skinned;
+        if (Skinned)
+            SkinnedForms.push_back(f);
+        Forms.push_back(f);
+        Rec.Attach(f, Tag);
+        return f;
+    }
+    void Free(TAnsweringForm* F)
+    {
+        auto s = std::find(SkinnedForms.begin(), SkinnedForms.end(), F);
+        if (s != SkinnedForms.end())
+            SkinnedForms.erase(s);
+        Forms.erase(std::find(Forms.begin(), Forms.end(), F));
+        delete F;
     }
 };
 
-TRecordingForm* NewForm()
+// The commands recorded since the last check are the ones expected; the record starts again.
+#define CHECK_COMMANDS(F, ...)                                                                     \
+    do {                                                                                           \
+        CHECK_MESSAGES((F).Rec, __VA_ARGS__);                                                      \
+        (F).Rec.Clear();                                                                           \
+    } while (false)
+
+bool SameBitmap(TBitmap* A, TBitmap* B) { return A && B && SamePixels(*A, *B); }
+
+// What a stored skin keeps of a section (the spacing of title buttons has no place in it).
+std::string SectionText(const TzGeneralData& a)
 {
-    auto* f = new TRecordingForm(Application);
-    f->HandleNeeded();
-    return f;
+    return Join(a.ClassName, a.ParentClass, a.Color, a.Bevel, a.FontColor, a.TCLeft, a.TCBottom, a.HotFontColor,
+                a.HotTCRight, a.Transparency, a.GradientPercent, a.GradientArray.size(), a.HotGradientArray.size(),
+                a.ImagePercent, a.FadingEnabled, a.FadingIterations, a.HotColor, a.HotBevel, a.ShadowEnabled,
+                a.BorderColor1, a.BorderColor2);
 }
 
-const std::vector<uint16_t> Applied{SKCMD_NEWSKIN, SKCMD_FADEDONE, SKCMD_REFRESH};
-const std::vector<uint16_t> Removed{SKCMD_SKINREMOVED};
-
-bool SameBitmap(TBitmap* A, TBitmap* B)
-{
-    if (!A || !B || A->Width() != B->Width() || A->Height() != B->Height())
-        return false;
-    for (int y = 0; y < A->Height(); ++y)
-        for (int x = 0; x < A->Width(); ++x)
-            if (PixelAt(*A, x, y) != PixelAt(*B, x, y))
-                return false;
-    return true;
-}
-
-// The same sections, images and skin-wide values (the spacing of title buttons has no place
-// in a stored skin).
 void CheckSameRecords(const TSkSkinRecords& A, const TSkSkinRecords& B)
 {
     REQUIRE(A.SectionCount() == B.SectionCount());
-    for (int i = 0; i < A.SectionCount(); ++i) {
-        const TzGeneralData& a = A.Section(i);
-        const TzGeneralData& b = B.Section(i);
-        CAPTURE(a.ClassName);
-        CHECK(a.ClassName == b.ClassName);
-        CHECK(a.ParentClass == b.ParentClass);
-        CHECK(a.Color == b.Color);
-        CHECK(a.Bevel == b.Bevel);
-        CHECK(a.FontColor == b.FontColor);
-        CHECK(a.TCLeft == b.TCLeft);
-        CHECK(a.TCBottom == b.TCBottom);
-        CHECK(a.HotFontColor == b.HotFontColor);
-        CHECK(a.HotTCRight == b.HotTCRight);
-        CHECK(a.Transparency == b.Transparency);
-        CHECK(a.GradientPercent == b.GradientPercent);
-        CHECK(a.GradientArray.size() == b.GradientArray.size());
-        CHECK(a.HotGradientArray.size() == b.HotGradientArray.size());
-        CHECK(a.ImagePercent == b.ImagePercent);
-        CHECK(a.FadingEnabled == b.FadingEnabled);
-        CHECK(a.FadingIterations == b.FadingIterations);
-        CHECK(a.HotColor == b.HotColor);
-        CHECK(a.HotBevel == b.HotBevel);
-        CHECK(a.ShadowEnabled == b.ShadowEnabled);
-        CHECK(a.BorderColor1 == b.BorderColor1);
-        CHECK(a.BorderColor2 == b.BorderColor2);
-    }
+    for (int i = 0; i < A.SectionCount(); ++i)
+        CHECK(SectionText(A.Section(i)) == SectionText(B.Section(i)));
     REQUIRE(A.MaskCount() == B.MaskCount());
     for (int i = 0; i < A.MaskCount(); ++i) {
-        const TzMaskData& a = A.Mask(i);
-        const TzMaskData& b = B.Mask(i);
-        CAPTURE(a.ClassName);
-        CAPTURE(a.PropertyName);
-        CHECK(a.ClassName == b.ClassName);
-        CHECK(a.PropertyName == b.PropertyName);
-        CHECK(a.R == b.R);
-        CHECK(a.ImageCount == b.ImageCount);
-        CHECK(a.MaskType == b.MaskType);
-        CHECK(a.BorderWidth == b.BorderWidth);
-        CHECK(a.DrawMode == b.DrawMode);
-        CHECK(a.ImgType == b.ImgType);
-        CHECK(a.WL == b.WL);
-        CHECK(a.WT == b.WT);
-        CHECK(a.WR == b.WR);
-        CHECK(a.WB == b.WB);
-        CHECK(bool(a.Bmp) == bool(b.Bmp));
-        if (a.Bmp && b.Bmp)
-            CHECK(SameBitmap(a.Bmp.get(), b.Bmp.get()));
+        CHECK(Join(A.Mask(i).ClassName, A.Mask(i).PropertyName, MaskText(A.Mask(i))) ==
+              Join(B.Mask(i).ClassName, B.Mask(i).PropertyName, MaskText(B.Mask(i))));
+        if (A.Mask(i).Bmp && B.Mask(i).Bmp)
+            CHECK(SameBitmap(A.Mask(i).Bmp.get(), B.Mask(i).Bmp.get()));
     }
     CHECK(SameBitmap(A.MasterBitmap(), B.MasterBitmap()));
-    CHECK(A.SkinData().Version == B.SkinData().Version);
-    CHECK(A.SkinData().Author == B.SkinData().Author);
-    CHECK(A.SkinData().Description == B.SkinData().Description);
-    CHECK(A.SkinData().Shadow1Blur == B.SkinData().Shadow1Blur);
-    CHECK(A.SkinData().BorderColor == B.SkinData().BorderColor);
+    const TzSkinData &a = A.SkinData(), &b = B.SkinData();
+    CHECK(Join(a.Version, a.Author, a.Description, a.Shadow1Blur, a.BorderColor) ==
+          Join(b.Version, b.Author, b.Description, b.Shadow1Blur, b.BorderColor));
 }
 
-WideString OurSkin(const char* Name) { return TestDataPath(std::string("..\\..\\resources\\skins\\") + Name + "\\"); }
 WideString GalleryFormFile() { return TestDataPath("..\\..\\resources\\forms\\GalleryForm.form"); }
 
 TzSkinManager* ManagerOf(TComponent* Form)
@@ -251,28 +237,19 @@ TzSkinManager* ManagerOf(TComponent* Form)
 
 TEST_CASE("skin manager: the full skin directory")
 {
-    TManagerHolder m;
+    TzSkinManager m(nullptr);
     const WideString app = AppFolder();   // ends in a backslash
-    CHECK(m->SkinDirectory() == L"c:\\Skins");
-    CHECK(m->FullSkinDirectory() == L"c:\\Skins");
-
-    m->SetSkinDirectory(L"Skins");
-    CHECK(m->FullSkinDirectory() == app + L"Skins");
-    CHECK(m->SkinData().SkinPath == app + L"Skins");
-    m->SetSkinDirectory(L".\\Skins");
-    CHECK(m->FullSkinDirectory() == app + L"Skins");
-    m->SetSkinDirectory(L"./Skins");
-    CHECK(m->FullSkinDirectory() == app + L"Skins");
-    m->SetSkinDirectory(L"..\\Skins");
-    WideString up = Without(app);
-    up = up.substr(0, up.rfind(L'\\') + 1);
-    CHECK(m->FullSkinDirectory() == up + L"Skins");
-    m->SetSkinDirectory(L"\\\\server\\share\\Skins");
-    CHECK(m->FullSkinDirectory() == L"\\\\server\\share\\Skins");
-    m->SetSkinDirectory(L"D:\\Skins\\");
-    CHECK(m->FullSkinDirectory() == L"D:\\Skins\\");
-    m->SetSkinDirectory(L"Skins\\More");   // one backslash is no network path
-    CHECK(m->FullSkinDirectory() == app + L"Skins\\More");
+    const WideString up = app.substr(0, app.rfind(L'\\', app.size() - 2) + 1);
+    CHECK(m.FullSkinDirectory() == L"c:\\Skins");
+    const std::pair<const wchar_t*, WideString> cases[] = {
+        {L"Skins", app + L"Skins"},          {L".\\Skins", app + L"Skins"},
+        {L"./Skins", app + L"Skins"},        {L"..\\Skins", up + L"Skins"},
+        {L"D:\\Skins\\", L"D:\\Skins\\"},    {L"\\\\server\\share\\Skins", L"\\\\server\\share\\Skins"},
+        {L"Skins\\More", app + L"Skins\\More"}};   // one backslash is no network path
+    for (const auto& [dir, full] : cases) {
+        m.SetSkinDirectory(dir);
+        CHECK(Join(m.FullSkinDirectory(), m.SkinData().SkinPath) == Join(full, full));
+    }
 }
 
 TEST_CASE("skin manager: the names of the skins")
@@ -281,494 +258,335 @@ TEST_CASE("skin manager: the names of the skins")
     MakeFolderSkin(dir, L"Folder", "1");
     CreateDirectoryW((dir + L"NoOptions").c_str(), nullptr);
     MakeFolderSkin(dir, L".Hidden", "1");
-    MakePackedSkin(dir, L"Packed.qsz", "2");
-    MakePackedSkin(dir, L"Two.Dots.qsz", "2");
-    MakePackedSkin(dir, L"Capital.QSZ", "2");
-    MakePackedSkin(dir, L".dot.qsz", "2");
+    for (const wchar_t* packed : {L"Packed.qsz", L"Two.Dots.qsz", L"Capital.QSZ", L".dot.qsz"})
+        MakePackedSkin(dir, packed, "2");
     WriteText(dir + L"notes.txt", "not a skin");
     MakeFolderSkin(dir, L"both", "1");
     MakePackedSkin(dir, L"both.qsz", "2");
 
-    TManagerHolder m;
-    m->SetActive(false);
-    AddStoredSkin(m.M.get(), L"Zeta", 3);
-    AddStoredSkin(m.M.get(), L"alpha", 3);
-    m->SetSkinDirectory(Without(dir));
+    TzSkinManager m(nullptr);
+    m.SetActive(false);
+    AddStoredSkin(m, L"Zeta", 3);
+    AddStoredSkin(m, L"alpha", 3);
+    m.SetSkinDirectory(Without(dir));
 
     WideString first;
-    CHECK(Names(*m, 0, &first) == std::vector<WideString>{L"alpha", L"both", L"Folder", L"Zeta"});
+    CHECK(Names(m, 0, &first) == std::vector<WideString>{L"alpha", L"both", L"Folder", L"Zeta"});
     CHECK(first == L"Zeta");   // the first found, before sorting
-    CHECK(Names(*m, 1) == std::vector<WideString>{L"alpha", L"both", L"Packed", L"Two", L"Zeta"});
+    CHECK(Names(m, 1) == std::vector<WideString>{L"alpha", L"both", L"Packed", L"Two", L"Zeta"});
     // Both containers of one name are listed; the packed file is the one that loads.
-    CHECK(Names(*m, 2) ==
-          std::vector<WideString>{L"alpha", L"both", L"both", L"Folder", L"Packed", L"Two", L"Zeta"});
-
-    SUBCASE("a missing directory lists the internal skins")
-    {
-        m->SetSkinDirectory(Without(dir) + L"\\nowhere");
-        CHECK(Names(*m, 2) == std::vector<WideString>{L"alpha", L"Zeta"});
-    }
-    SUBCASE("nothing at all")
-    {
-        m->InternalSkins()->Clear();
-        m->SetSkinDirectory(Without(dir) + L"\\nowhere");
-        CHECK(Names(*m, 2, &first).empty());
-        CHECK(first.empty());
-    }
-    SUBCASE("the list given is emptied first")
-    {
-        TUcStringList list;
-        list.Add(L"old");
-        m->GetSkinNames(&list, 0);
-        CHECK(list.IndexOf(L"old") < 0);
-    }
+    CHECK(Names(m, 2) == std::vector<WideString>{L"alpha", L"both", L"both", L"Folder", L"Packed", L"Two", L"Zeta"});
+    // A missing directory lists the internal skins; without them there is nothing at all.
+    m.SetSkinDirectory(Without(dir) + L"\\nowhere");
+    CHECK(Names(m, 2) == std::vector<WideString>{L"alpha", L"Zeta"});
+    m.InternalSkins()->Clear();
+    CHECK(Names(m, 2, &first).empty());
+    CHECK(first.empty());
 }
 
 TEST_CASE("skin manager: skins from packed files, folders and internal skins")
 {
-    const WideString dir = FreshFolder("containers");
-    MakeFolderSkin(dir, L"Dup", "1.5");
-    MakePackedSkin(dir, L"Dup.qsz", "2.5");
-    MakeFolderSkin(dir, L"Fold", "1.5");
-    MakePackedSkin(dir, L"Pack.qsz", "2.5");
-    RemoveFolderSkin(dir, L"Nowhere");
-
-    TManagerHolder m;
-    m->SetSkinDirectory(Without(dir));
-    int before = 0, after = 0;
-    struct Counter {
-        int* N;
-        void Count(TObject*) { ++*N; }
-    } cb{&before}, ca{&after};
-    m->OnBeforeChange = MakeMethod<&Counter::Count>(&cb);
-    m->OnAfterChange = MakeMethod<&Counter::Count>(&ca);
-    CHECK(m->SkinInfo() == "N/A");
+    TManagerFixture f("containers");
+    TzSkinManager& m = *f.M;
+    MakeFolderSkin(f.Dir, L"Dup", "1.5");
+    MakePackedSkin(f.Dir, L"Dup.qsz", "2.5");
+    MakePackedSkin(f.Dir, L"Pack.qsz", "2.5");
+    TChangeCount count(m);
+    CHECK(m.SkinInfo() == "N/A");
+    // Without GLOBALINFO: the button face, the key colour and the window colour.
+    CHECK(Join(m.GetGlobalColor(), m.GetGlobalFontColor(), m.GetGlobalHotColor()) ==
+          Join(ColorToRGB(clBtnFace), 0xFF00FF, ColorToRGB(clWindow)));
+    auto glyphPixel = [&] { return PixelAt(*m.Mask(m.FindMaskIndexExact("BUTTON", "GLYPHMASK")).Bmp, 0, 0); };
 
     SUBCASE("a packed file wins over a folder of the same name")
     {
-        m->SetSkinName(L"Dup");
-        CHECK(m->SkinInfo() == "2.5");
-        CHECK(m->PackedData());
-        CHECK(m->SkinData().SkinPath == dir);
-        CHECK(m->SkinData().Active);
-        CHECK(before == 1);
-        CHECK(after == 1);
-        int button = m->FindSectionIndex("BUTTON");
-        REQUIRE(button >= 0);
-        int glyph = m->FindMaskIndex(button, "BUTTON", "GLYPHMASK");
-        REQUIRE(glyph >= 0);
-        CHECK(PixelAt(*m->Mask(glyph).Bmp, 0, 0) == 0x0000FF);   // the packed picture
+        m.SetSkinName(L"Dup");
+        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().Active, count.Before, count.After) == "2.5 1 1 1 1");
+        CHECK(m.SkinData().SkinPath == f.Dir);
+        const int button = m.FindSectionIndex("BUTTON");
+        REQUIRE(m.FindMaskIndex(button, "BUTTON", "GLYPHMASK") >= 0);
+        CHECK(glyphPixel() == 0x0000FF);   // the packed picture
     }
-    SUBCASE("a folder")
+    SUBCASE("a folder, and its global colours")
     {
-        m->SetSkinName(L"Fold");
-        CHECK(m->SkinInfo() == "1.5");
-        CHECK_FALSE(m->PackedData());
-        CHECK(m->SkinData().SkinPath == dir + L"Fold\\");
-        int glyph = m->FindMaskIndexExact("BUTTON", "GLYPHMASK");
-        REQUIRE(glyph >= 0);
-        CHECK(PixelAt(*m->Mask(glyph).Bmp, 0, 0) == 0x00FF00);
+        m.SetSkinName(L"Fold");
+        CHECK(Join(m.SkinInfo(), m.PackedData()) == "1 0");
+        CHECK(m.SkinData().SkinPath == f.Dir + L"Fold\\");
+        REQUIRE(m.FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0);
+        CHECK(glyphPixel() == 0x00FF00);
+        CHECK(Join(m.GetGlobalColor(), m.GetGlobalFontColor(), m.GetGlobalHotColor()) == "12632256 65280 16711680");
     }
     SUBCASE("an internal skin: structured, or the bytes of a packed file")
     {
-        AddStoredSkin(m.M.get(), L"Stored", 3.5);
-        TzStoredSkin* bytes = m->InternalSkins()->Add();
+        AddStoredSkin(m, L"Stored", 3.5);
+        TzStoredSkin* bytes = m.InternalSkins()->Add();
         bytes->SetName(L"Bytes");
         Bytes packed = PackedSkinBytes("4.25");
         bytes->Data()->WriteBuffer(packed.data(), int32_t(packed.size()));
 
-        m->SetSkinName(L"Stored");
-        CHECK(m->SkinInfo() == "3.5");
-        CHECK(m->SkinData().SkinPath.empty());
-        CHECK_FALSE(m->PackedData());
-        REQUIRE(m->FindSectionIndex("BUTTON") >= 0);
-        CHECK(m->Section(m->FindSectionIndex("BUTTON")).Color == 0x123456);
-
-        m->SetSkinName(L"Bytes");
-        CHECK(m->SkinInfo() == "4.25");
-        CHECK(m->PackedData());
-        CHECK(m->FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0);
-
+        m.SetSkinName(L"Stored");
+        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().SkinPath) == "3.5 0 ");
+        REQUIRE(m.FindSectionIndex("BUTTON") >= 0);
+        CHECK(m.Section(m.FindSectionIndex("BUTTON")).Color == 0x123456);
+        m.SetSkinName(L"Bytes");
+        CHECK(Join(m.SkinInfo(), m.PackedData()) == "4.25 1");
+        CHECK(m.FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0);
         // A name found nowhere takes the first internal skin, and its name; wildcards in a
         // name find no file.
-        m->SetSkinName(L"P*");
-        CHECK(m->SkinName() == L"Stored");
-        m->SetSkinName(L"Nowhere");
-        CHECK(m->SkinName() == L"Stored");
-        CHECK(m->SkinInfo() == "3.5");
-        CHECK(m->Active());
+        m.SetSkinName(L"P*");
+        CHECK(m.SkinName() == L"Stored");
+        m.SetSkinName(L"Nowhere");
+        CHECK(m.SkinName() == L"Stored");
+        CHECK(Join(m.SkinInfo(), m.Active()) == "3.5 1");
     }
-    SUBCASE("a name found nowhere and no internal skin: inactive")
+    SUBCASE("a name found nowhere and no internal skin: inactive; Active again reads the name once more")
     {
-        m->SetSkinName(L"Fold");
-        m->SetSkinName(L"Nowhere");
-        CHECK_FALSE(m->Active());
-        CHECK_FALSE(m->SkinData().Active);
-        CHECK(m->SkinName() == L"Nowhere");
-        CHECK(m->SkinInfo() == "N/A");
-        CHECK(m->SectionCount() == 0);
-        CHECK(m->MaskCount() == 0);
-        CHECK(m->Cache().GlobalInfo == -1);
-        CHECK(before == 2);
-        CHECK(after == 2);
-        // Active again reads the name once more.
-        m->SetActive(true);
-        CHECK_FALSE(m->Active());
-        MakeFolderSkin(dir, L"Nowhere", "7");
-        m->SetActive(true);
-        CHECK(m->Active());
-        CHECK(m->SkinInfo() == "7");
+        m.SetSkinName(L"Fold");
+        m.SetSkinName(L"Nowhere");
+        CHECK(Join(m.Active(), m.SkinData().Active, m.SkinName(), m.SkinInfo()) == "0 0 Nowhere N/A");
+        CHECK(Join(m.SectionCount(), m.MaskCount(), m.Cache().GlobalInfo, count.Before, count.After) == "0 0 -1 2 2");
+        m.SetActive(true);
+        CHECK_FALSE(m.Active());
+        MakeFolderSkin(f.Dir, L"Nowhere", "7");
+        m.SetActive(true);
+        CHECK(Join(m.Active(), m.SkinInfo()) == "1 7");
     }
     SUBCASE("a damaged packed file: one message and an empty skin")
     {
         Bytes bad = PackedSkinBytes("2.5");
         bad.resize(bad.size() / 2);
-        WriteBytes(dir + L"Broken.qsz", bad);
+        WriteBytes(f.Dir + L"Broken.qsz", bad);
         TMessageCatcher box;
-        m->SetSkinName(L"Broken");
+        m.SetSkinName(L"Broken");
         CHECK(box.Count() == 1);
-        CHECK(m->Active());
-        CHECK(m->SkinData().Active);
-        CHECK(m->SectionCount() == 0);
-        CHECK(m->FindSectionIndex("BUTTON") == -1);
-        CHECK(m->SkinInfo() == "0");
+        CHECK(Join(m.Active(), m.SkinData().Active, m.SectionCount(), m.FindSectionIndex("BUTTON"), m.SkinInfo()) ==
+              "1 1 0 -1 0");
     }
     SUBCASE("the name alone while inactive; Active loads it")
     {
-        m->SetActive(false);
-        m->SetSkinName(L"Fold");
-        CHECK(m->SkinName() == L"Fold");
-        CHECK(m->SkinInfo() == "N/A");
-        CHECK(before == 0);
-        m->SetActive(true);
-        CHECK(m->SkinInfo() == "1.5");
-        m->SetActive(false);
-        CHECK(m->SkinInfo() == "N/A");
-        CHECK(m->SectionCount() == 0);
+        m.SetActive(false);
+        m.SetSkinName(L"Fold");
+        CHECK(Join(m.SkinName(), m.SkinInfo(), count.Before) == "Fold N/A 0");
+        m.SetActive(true);
+        CHECK(m.SkinInfo() == "1");
+        m.SetActive(false);
+        CHECK(Join(m.SkinInfo(), m.SectionCount()) == "N/A 0");
     }
     SUBCASE("a relative directory is the program's, whatever the current one")
     {
         wchar_t old[MAX_PATH];
         GetCurrentDirectoryW(MAX_PATH, old);
         SetCurrentDirectoryW(L"C:\\");
-        m->SetSkinDirectory(L"skintests\\containers");
-        m->SetSkinName(L"Pack");
+        m.SetSkinDirectory(L"skintests\\containers");
+        m.SetSkinName(L"Pack");
         SetCurrentDirectoryW(old);
-        CHECK(m->SkinInfo() == "2.5");
-        CHECK(m->SkinData().SkinPath == dir);
+        CHECK(m.SkinInfo() == "2.5");
+        CHECK(m.SkinData().SkinPath == f.Dir);
     }
-    CHECK_FALSE(SkinIsChanging);
-    CHECK_FALSE(SkinIsApplying);
-    CHECK_FALSE(SkinIsRemoving);
+    CHECK_FALSE((SkinIsChanging || SkinIsApplying || SkinIsRemoving));
 }
 
-TEST_CASE("skin manager: applying and removing on live forms")
+TEST_CASE("skin manager: applying and removing reaches each form and control once, in order")
 {
-    const WideString dir = FreshFolder("live");
-    MakeFolderSkin(dir, L"Fold", "1");
-    MakePackedSkin(dir, L"Pack.qsz", "2");
-
-    TRecordingForm* plain = NewForm();
-    auto* child = new TRecordingControl(plain);
+    TManagerFixture f("live");
+    MakePackedSkin(f.Dir, L"Pack.qsz", "2");
+    AddStoredSkin(*f.M, L"Inside", 3);
+    TAnsweringForm* plain = f.Form("plain");
+    auto* child = new TGraphicControl(plain);   // no window: it hears the broadcast through its form
     child->SetParent(plain);
-    // A form with a provider of its own: it answers "skinned" and is registered.
-    TRecordingForm* skinned = NewForm();
-    skinned->SkinnedAnswer = 1;
-    SkinnedForms.push_back(skinned);
-    {
-        TManagerHolder m;
-        AddStoredSkin(m.M.get(), L"Inside", 3);
-        m->SetSkinDirectory(Without(dir));
-        const LPARAM self = reinterpret_cast<LPARAM>(m.M.get());
-        plain->Take();
-        skinned->Take();
+    f.Rec.Attach(child, "child");
+    f.Form("skinned", true);
+    const auto all = {"plain", "child", "skinned"};
 
-        for (const wchar_t* name : {L"Fold", L"Pack", L"Inside"}) {
-            CAPTURE(WideToAnsi(name));
-            m->SetActive(false);
-            m->SetSkinName(name);
-            m->SetActive(true);
-            CHECK(plain->Params == std::vector<LPARAM>{self, self, self, self});
-            CHECK(plain->Take() == std::vector<uint16_t>{SKCMD_SKINREMOVED, SKCMD_NEWSKIN, SKCMD_FADEDONE, SKCMD_REFRESH});
-            CHECK(skinned->Take() ==
-                  std::vector<uint16_t>{SKCMD_SKINREMOVED, SKCMD_NEWSKIN, SKCMD_FADEDONE, SKCMD_REFRESH});
-            CHECK(child->Commands ==
-                  std::vector<uint16_t>{SKCMD_SKINREMOVED, SKCMD_NEWSKIN, SKCMD_FADEDONE, SKCMD_REFRESH});
-            child->Commands.clear();
-            CHECK(m->SkinData().Active);
-        }
-        // Switching straight from one skin to the next: no removal between.
-        m->SetSkinName(L"Fold");
-        CHECK(plain->Take() == Applied);
-        CHECK(skinned->Take() == Applied);
-        m->SetActive(false);
-        CHECK(plain->Take() == Removed);
-        CHECK(skinned->Take() == Removed);
-        CHECK(child->Commands.back() == SKCMD_SKINREMOVED);
-        // Switching off twice says nothing more.
-        m->SetActive(false);
-        CHECK(plain->Take().empty());
+    for (const wchar_t* name : {L"Fold", L"Pack", L"Inside"}) {
+        CAPTURE(WideToAnsi(name));
+        f.M->SetActive(false);
+        f.M->SetSkinName(name);
+        f.M->SetActive(true);
+        CHECK_COMMANDS(f, Sent({SKCMD_SKINREMOVED, SKCMD_NEWSKIN, SKCMD_FADEDONE, SKCMD_REFRESH}, all));
+        CHECK(f.M->SkinData().Active);
     }
+    // Straight from one skin to the next: no removal between. Switched off twice: once.
+    f.M->SetSkinName(L"Fold");
+    CHECK_COMMANDS(f, Applied(all));
+    f.M->SetActive(false);
+    f.M->SetActive(false);
+    CHECK_COMMANDS(f, Removed(all));
     // A manager going away with its skin applied removes it.
-    {
-        TManagerHolder m;
-        m->SetSkinDirectory(Without(dir));
-        m->SetSkinName(L"Pack");
-        plain->Take();
-        m.M.reset();
-        CHECK(plain->Take() == Removed);
-    }
-    SkinnedForms.erase(std::find(SkinnedForms.begin(), SkinnedForms.end(), skinned));
-    delete skinned;
-    delete plain;
+    f.M->SetActive(true);
+    f.Rec.Clear();
+    f.M.reset();
+    CHECK_COMMANDS(f, Removed(all));
 }
 
 TEST_CASE("skin manager: forms made and freed while the broadcast runs")
 {
-    const WideString dir = FreshFolder("churn");
-    MakeFolderSkin(dir, L"Fold", "1");
-
-    TRecordingForm* plainVictim = NewForm();
-    TRecordingForm* skinnedKiller = NewForm();
-    skinnedKiller->SkinnedAnswer = 1;
-    SkinnedForms.push_back(skinnedKiller);
-    TRecordingForm* skinnedVictim = NewForm();
-    skinnedVictim->SkinnedAnswer = 1;
-    SkinnedForms.push_back(skinnedVictim);
-    TRecordingForm* observer = NewForm();
-    TRecordingForm* born = nullptr;
-    TRecordingForm* plainKiller = NewForm();   // made last: it hears each broadcast first
+    TManagerFixture f("churn");
+    TAnsweringForm* plainVictim = f.Form("plain victim");
+    TAnsweringForm* skinnedKiller = f.Form("skinned killer", true);
+    TAnsweringForm* skinnedVictim = f.Form("skinned victim", true);
+    f.Form("observer");
+    TAnsweringForm* plainKiller = f.Form("plain killer");   // made last: it hears each broadcast first
     plainKiller->OnCommand = [&](uint16_t c) {
         if (c == SKCMD_NEWSKIN && plainVictim) {
-            delete plainVictim;
-            plainVictim = nullptr;
-            born = NewForm();
+            f.Free(std::exchange(plainVictim, nullptr));
+            f.Form("born");
         }
     };
     skinnedKiller->OnCommand = [&](uint16_t c) {
-        if (c == SKCMD_NEWSKIN && skinnedVictim) {
-            SkinnedForms.erase(std::find(SkinnedForms.begin(), SkinnedForms.end(), skinnedVictim));
-            delete skinnedVictim;
-            skinnedVictim = nullptr;
-        }
+        if (c == SKCMD_NEWSKIN && skinnedVictim)
+            f.Free(std::exchange(skinnedVictim, nullptr));
     };
-    {
-        TManagerHolder m;
-        m->SetSkinDirectory(Without(dir));
-        observer->Take();
-        m->SetSkinName(L"Fold");
-        CHECK(!plainVictim);
-        CHECK(!skinnedVictim);
-        REQUIRE(born);
-        CHECK(observer->Take() == Applied);
-        CHECK(plainKiller->Take() == Applied);
-        CHECK(skinnedKiller->Take() == Applied);
-        // Not there when the new-skin command went round, there for the rest.
-        CHECK(born->Take() == std::vector<uint16_t>{SKCMD_FADEDONE, SKCMD_REFRESH});
-        m->SetActive(false);
-        CHECK(born->Take() == Removed);
-        CHECK(skinnedKiller->Take() == Removed);
-    }
-    SkinnedForms.erase(std::find(SkinnedForms.begin(), SkinnedForms.end(), skinnedKiller));
-    delete born;
-    delete plainKiller;
-    delete skinnedKiller;
-    delete observer;
+    f.M->SetSkinName(L"Fold");
+    // The victims hear nothing; the new form not the new-skin command that went round before
+    // it was there, but the rest.
+    const auto all = {"born", "plain killer", "observer", "skinned killer"};
+    CHECK_COMMANDS(f, Sent({SKCMD_NEWSKIN}, {"plain killer", "observer", "skinned killer"}) +
+                          Sent({SKCMD_FADEDONE, SKCMD_REFRESH}, all));
+    f.M->SetActive(false);
+    CHECK_COMMANDS(f, Removed(all));
 }
 
 TEST_CASE("skin manager: the name setter while active")
 {
-    const WideString dir = FreshFolder("setter");
-    MakeFolderSkin(dir, L"One", "1");
-    MakeFolderSkin(dir, L"Two", "2");
-    TRecordingForm* form = NewForm();
-    {
-        TManagerHolder m;
-        m->SetSkinDirectory(Without(dir));
-        m->SetSkinName(L"One");
-        form->Take();
+    TManagerFixture f("setter");
+    MakeFolderSkin(f.Dir, L"Two", "2");
+    TAnsweringForm* form = f.Form("form");
+    f.M->SetSkinName(L"Fold");
+    f.Rec.Clear();
 
-        SUBCASE("a name set while the skin changes is applied before the change ends")
-        {
-            form->OnCommand = [&](uint16_t c) {
-                if (c == SKCMD_NEWSKIN)
-                    m->SetSkinName(L"One");
-            };
-            m->SetSkinName(L"Two");
-            std::vector<uint16_t> twice = Applied;
-            twice.insert(twice.end(), Applied.begin(), Applied.end());
-            CHECK(form->Take() == twice);   // Two, then One
-            CHECK(m->SkinName() == L"One");
-            CHECK(m->SkinInfo() == "1");
-            // A receiver that never settles: after a few rounds the name is the applied skin's.
-            bool flip = false;
-            form->OnCommand = [&](uint16_t c) {
-                if (c == SKCMD_NEWSKIN)
-                    m->SetSkinName((flip = !flip) ? L"One" : L"Two");
-            };
-            m->SetSkinName(L"Two");
-            CHECK(form->Take().size() == 4 * Applied.size());
-            CHECK(m->SkinInfo() == (m->SkinName() == L"One" ? "1" : "2"));
-            form->OnCommand = nullptr;
-        }
-        SUBCASE("a name that vanished switches off once, without coming back through Active")
-        {
-            int after = 0;
-            struct Counter {
-                int* N;
-                void Count(TObject*) { ++*N; }
-            } ca{&after};
-            m->OnAfterChange = MakeMethod<&Counter::Count>(&ca);
-            m->SetSkinName(L"Three");
-            CHECK(form->Take() == Removed);
-            CHECK(after == 1);
-            CHECK_FALSE(m->Active());
-        }
+    SUBCASE("a name set while the skin changes is applied before the change ends")
+    {
+        form->OnCommand = [&](uint16_t c) {
+            if (c == SKCMD_NEWSKIN)
+                f.M->SetSkinName(L"Fold");
+        };
+        f.M->SetSkinName(L"Two");
+        CHECK_COMMANDS(f, Applied({"form"}) + Applied({"form"}));   // Two, then Fold
+        CHECK(Join(f.M->SkinName(), f.M->SkinInfo()) == "Fold 1");
+        // A receiver that never settles: after a few rounds the name is the applied skin's.
+        bool flip = false;
+        form->OnCommand = [&](uint16_t c) {
+            if (c == SKCMD_NEWSKIN)
+                f.M->SetSkinName((flip = !flip) ? L"Fold" : L"Two");
+        };
+        f.M->SetSkinName(L"Two");
+        CHECK_COMMANDS(f, Applied({"form"}) + Applied({"form"}) + Applied({"form"}) + Applied({"form"}));
+        CHECK(f.M->SkinInfo() == (f.M->SkinName() == L"Fold" ? "1" : "2"));
+        form->OnCommand = nullptr;
     }
-    delete form;
+    SUBCASE("a name that vanished switches off once, without coming back through Active")
+    {
+        TChangeCount count(*f.M);
+        f.M->SetSkinName(L"Three");
+        CHECK_COMMANDS(f, Removed({"form"}));
+        CHECK(count.After == 1);
+        CHECK_FALSE(f.M->Active());
+    }
 }
 
 TEST_CASE("skin manager: hue, saturation and common sections")
 {
-    const WideString dir = FreshFolder("colours");
-    MakeFolderSkin(dir, L"Fold", "1");
-    TRecordingForm* form = NewForm();
+    TManagerFixture f("colours");
+    TzSkinManager& m = *f.M;
+    f.Form("form");
+    auto buttonColor = [&] { return m.Section(m.FindSectionIndex("BUTTON")).Color; };
+
+    SUBCASE("with no skin the value is stored and the forms are refreshed")
     {
-        TManagerHolder m;
-        m->SetSkinDirectory(Without(dir));
-
-        SUBCASE("with no skin the value is only stored")
-        {
-            m->SetActive(false);
-            form->Take();
-            m->SetHueOffset(120);
-            CHECK(m->HueOffset() == 120);
-            CHECK_FALSE(SkinIsChanging);
-            CHECK(m->SectionCount() == 0);
-        }
-        SUBCASE("with a skin it is read again and applied as a new one")
-        {
-            m->SetSkinName(L"Fold");
-            int button = m->FindSectionIndex("BUTTON");
-            REQUIRE(button >= 0);
-            CHECK(m->Section(button).Color == 255);
-            form->Take();
-            m->SetHueOffset(120);
-            // The old records are gone: the new-skin command makes every receiver resolve its
-            // indexes again before the refresh.
-            CHECK(form->Params == std::vector<LPARAM>(3, reinterpret_cast<LPARAM>(&*m)));
-            CHECK(form->Take() == Applied);
-            CHECK(m->Section(m->FindSectionIndex("BUTTON")).Color == ChangeHue(120, 255));
-            CHECK(m->Section(m->FindSectionIndex("BUTTON")).Color != 255);
-            CHECK_FALSE(SkinIsChanging);
-            m->SetHueOffset(120);   // unchanged: nothing
-            CHECK(form->Take().empty());
-            // Set while a skin change runs: that change reads the new colours, once.
-            struct Hue {
-                TzSkinManager* M;
-                void Set(TObject*) { M->SetHueOffset(240); }
-            } hue{&*m};
-            m->OnBeforeChange = MakeMethod<&Hue::Set>(&hue);
-            m->SetSkinName(L"Fold");
-            m->OnBeforeChange = nullptr;
-            CHECK(form->Take() == Applied);
-            CHECK(m->Section(m->FindSectionIndex("BUTTON")).Color == ChangeHue(240, 255));
-            m->SetSaturation(100);
-            CHECK(m->Saturation() == 100);
-            CHECK(form->Take() == Applied);
-        }
-        SUBCASE("common sections lose their blanks and reload the skin")
-        {
-            m->SetSkinName(L"Fold");
-            TStringList lines;
-            lines.Add("; a comment keeps its blanks");
-            lines.Add("[ EXTRA ]");
-            lines.Add("COLOR = 4 2");
-            lines.Add("");
-            form->Take();
-            m->SetCommonSections(&lines);
-            CHECK(m->CommonSections()->Strings(0) == "; a comment keeps its blanks");
-            CHECK(m->CommonSections()->Strings(1) == "[EXTRA]");
-            CHECK(m->CommonSections()->Strings(2) == "COLOR=42");
-            int extra = m->FindSectionIndex("EXTRA");
-            REQUIRE(extra >= 0);
-            CHECK(m->Section(extra).Color == 42);
-            CHECK(form->Take() == Applied);
-        }
+        m.SetActive(false);
+        f.Rec.Clear();
+        m.SetHueOffset(120);
+        CHECK(m.HueOffset() == 120);
+        CHECK_FALSE(SkinIsChanging);
+        CHECK(m.SectionCount() == 0);
+        CHECK_COMMANDS(f, Sent({SKCMD_FADEDONE, SKCMD_REFRESH}, {"form"}));
     }
-    delete form;
-}
-
-TEST_CASE("skin manager: the global colours")
-{
-    const WideString dir = FreshFolder("global");
-    MakeFolderSkin(dir, L"Fold", "1");
-    TManagerHolder m;
-    m->SetSkinDirectory(Without(dir));
-    m->SetActive(false);
-    CHECK(m->GetGlobalColor() == ColorToRGB(clBtnFace));
-    CHECK(m->GetGlobalFontColor() == 0xFF00FF);
-    CHECK(m->GetGlobalHotColor() == ColorToRGB(clWindow));
-    m->SetSkinName(L"Fold");
-    m->SetActive(true);
-    CHECK(m->GetGlobalColor() == 12632256);
-    CHECK(m->GetGlobalFontColor() == 65280);
-    CHECK(m->GetGlobalHotColor() == 16711680);
+    SUBCASE("with a skin it is read again and applied as a new one")
+    {
+        m.SetSkinName(L"Fold");
+        REQUIRE(m.FindSectionIndex("BUTTON") >= 0);
+        CHECK(buttonColor() == 255);
+        f.Rec.Clear();
+        m.SetHueOffset(120);
+        // The old records are gone: the new-skin command makes every receiver resolve its
+        // indexes again before the refresh.
+        CHECK_COMMANDS(f, Applied({"form"}));
+        CHECK(buttonColor() == ChangeHue(120, 255));
+        CHECK(buttonColor() != 255);
+        CHECK_FALSE(SkinIsChanging);
+        m.SetHueOffset(120);   // unchanged: nothing
+        CHECK_COMMANDS(f);
+        // Set while a skin change runs: that change reads the new colours, once.
+        struct THue {
+            TzSkinManager* M;
+            void Set(TObject*) { M->SetHueOffset(240); }
+        } hue{&m};
+        m.OnBeforeChange = MakeMethod<&THue::Set>(&hue);
+        m.SetSkinName(L"Fold");
+        m.OnBeforeChange = nullptr;
+        CHECK_COMMANDS(f, Applied({"form"}));
+        CHECK(buttonColor() == ChangeHue(240, 255));
+        m.SetSaturation(100);
+        CHECK_COMMANDS(f, Applied({"form"}));
+    }
+    SUBCASE("common sections lose their blanks and reload the skin")
+    {
+        m.SetSkinName(L"Fold");
+        TStringList lines;
+        lines.SetText("; a comment keeps its blanks\r\n[ EXTRA ]\r\nCOLOR = 4 2\r\n\r\n");
+        f.Rec.Clear();
+        m.SetCommonSections(&lines);
+        CHECK(m.CommonSections()->Text() == "; a comment keeps its blanks\r\n[EXTRA]\r\nCOLOR=42\r\n\r\n");
+        const int extra = m.FindSectionIndex("EXTRA");
+        REQUIRE(extra >= 0);
+        CHECK(m.Section(extra).Color == 42);
+        CHECK_COMMANDS(f, Applied({"form"}));
+    }
 }
 
 TEST_CASE("skin manager: the default manager and the thread's hook")
 {
     REQUIRE(DefaultManager == nullptr);
-    const WideString dir = FreshFolder("default");
-    MakeFolderSkin(dir, L"Fold", "1");
     static int created = 0;
     created = 0;
-    SkinEngineHooks.CBTNotify = [](int Code, WPARAM, LPARAM) {
-        if (Code == HCBT_CREATEWND)
-            ++created;
+    SkinEngineHooks.CBTNotify = [](int Code, WPARAM, LPARAM) { created += Code == HCBT_CREATEWND; };
+    auto makeWindow = [] {
+        DestroyWindow(CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr));
     };
     {
-        TManagerHolder first, second;
-        CHECK(DefaultManager == first.M.get());
-        CHECK(first->IsDefault());
+        TManagerFixture f("default");
+        TzSkinManager& first = *f.M;
+        auto second = std::make_unique<TzSkinManager>(nullptr);
+        CHECK(DefaultManager == &first);
         CHECK_FALSE(second->IsDefault());
-        first->SetSkinDirectory(Without(dir));
-        second->SetSkinDirectory(Without(dir));
-
-        first->SetSkinName(L"Fold");
-        CHECK(first->HookInstalled());
-        HWND w = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        DestroyWindow(w);
+        second->SetSkinDirectory(Without(f.Dir));
+        first.SetSkinName(L"Fold");
+        CHECK(first.HookInstalled());
+        makeWindow();
         CHECK(created >= 1);
         second->SetSkinName(L"Fold");
         CHECK_FALSE(second->HookInstalled());   // only the default manager hooks
-
         // False while a default exists changes nothing.
-        first->SetIsDefault(false);
-        CHECK(first->IsDefault());
+        first.SetIsDefault(false);
         second->SetIsDefault(false);
-        CHECK_FALSE(second->IsDefault());
+        CHECK((first.IsDefault() && !second->IsDefault()));
 
-        TRecordingForm* form = NewForm();
+        f.From = second.get();
+        f.Form("form");
         second->SetIsDefault(true);
-        CHECK(second->IsDefault());
-        CHECK_FALSE(first->IsDefault());
-        CHECK_FALSE(first->HookInstalled());   // the thread keeps one hook
-        CHECK(second->HookInstalled());
+        CHECK((second->IsDefault() && !first.IsDefault()));
+        CHECK((second->HookInstalled() && !first.HookInstalled()));   // the thread keeps one hook
         // Applied, then refreshed once more.
-        CHECK(form->Take() == std::vector<uint16_t>{SKCMD_NEWSKIN, SKCMD_FADEDONE, SKCMD_REFRESH,
-                                                     SKCMD_FADEDONE, SKCMD_REFRESH});
+        CHECK_COMMANDS(f, Applied({"form"}) + Sent({SKCMD_FADEDONE, SKCMD_REFRESH}, {"form"}));
         second->SetActive(false);
         CHECK_FALSE(second->HookInstalled());
         created = 0;
-        w = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        DestroyWindow(w);
+        makeWindow();
         CHECK(created == 0);
-
-        second.M.reset();
+        second.reset();
         CHECK(DefaultManager == nullptr);   // none afterwards, though another lives
-        CHECK_FALSE(first->IsDefault());
-        delete form;
+        CHECK_FALSE(first.IsDefault());
     }
     SkinEngineHooks.CBTNotify = nullptr;
     CHECK(DefaultManager == nullptr);
@@ -776,79 +594,64 @@ TEST_CASE("skin manager: the default manager and the thread's hook")
 
 TEST_CASE("skin manager: the window under the mouse")
 {
-    TRecordingForm* a = NewForm();
-    TRecordingForm* b = NewForm();
-    {
-        TManagerHolder m;
-        const LPARAM self = reinterpret_cast<LPARAM>(m.M.get());
-        a->Take();
-        b->Take();
-        m->SetActiveControl(a->Handle());
-        CHECK(a->Take() == std::vector<uint16_t>{SKCMD_ACTIVATED});
-        m->SetActiveControl(a->Handle());
-        CHECK(a->Take().empty());
-        m->SetActiveControl(b->Handle());
-        CHECK(a->Params == std::vector<LPARAM>{self});
-        CHECK(a->Take() == std::vector<uint16_t>{SKCMD_DEACTIVATED});
-        CHECK(b->Params == std::vector<LPARAM>{self});
-        CHECK(b->Take() == std::vector<uint16_t>{SKCMD_ACTIVATED});
-        CHECK(m->ActiveControl() == b->Handle());
-        m->SetActiveControl(nullptr);
-        CHECK(b->Take() == std::vector<uint16_t>{SKCMD_DEACTIVATED});
-    }
-    delete a;
-    delete b;
+    TManagerFixture f("mouse");
+    HWND a = f.Form("a")->Handle(), b = f.Form("b")->Handle();
+    f.M->SetActiveControl(a);
+    f.M->SetActiveControl(a);   // the same again: nothing
+    f.M->SetActiveControl(b);
+    CHECK(f.M->ActiveControl() == b);
+    f.M->SetActiveControl(nullptr);
+    CHECK_COMMANDS(f, Cmd("a", SKCMD_ACTIVATED), Cmd("a", SKCMD_DEACTIVATED), Cmd("b", SKCMD_ACTIVATED),
+                   Cmd("b", SKCMD_DEACTIVATED));
 }
 
 TEST_CASE("skin manager: skinned forms of a provider are redrawn once the skin is in")
 {
-    const WideString dir = FreshFolder("provider");
-    MakeFolderSkin(dir, L"Fold", "1");
     static TObject provider;
     static int refreshed = 0;
     refreshed = 0;
-    SkinEngineHooks.RefreshProvider = [](TObject* P) {
-        if (P == &provider)
-            ++refreshed;
-    };
-    TRecordingForm* main = nullptr;
-    Application->CreateForm(main);   // the main form: forms are repainted only with one
-    main->SkinnedAnswer = 1;
-    main->Provider = &provider;
-    main->Show();
-    SkinnedForms.push_back(main);
-    TRecordingForm* hidden = NewForm();
-    hidden->SkinnedAnswer = 1;
-    hidden->Provider = &provider;
-    SkinnedForms.push_back(hidden);
+    SkinEngineHooks.RefreshProvider = [](TObject* P) { refreshed += P == &provider; };
+    // The animated repaint of each form, written down: its length depends on the system.
+    static std::vector<int> shown;
+    shown.clear();
+    const auto savedShow = SkinEngineHooks.AnimShowControl;
+    SkinEngineHooks.AnimShowControl = [](TWinControl*, int Time) { shown.push_back(Time); };
+    const auto savedVersion = SkinSystemMajorVersion;
+    SkinSystemMajorVersion = [] { return 6; };
     {
-        TManagerHolder m;
-        m->SetSkinDirectory(Without(dir));
-        m->SetSkinName(L"Fold");
-        CHECK(main->Take() == Applied);
-        CHECK(hidden->Take() == Applied);
+        TManagerFixture f("provider");
+        TAnsweringForm* main = nullptr;
+        Application->CreateForm(main);   // the main form: forms are repainted only with one
+        f.Form("main", true, main)->Provider = &provider;
+        main->Show();
+        TAnsweringForm* hidden = f.Form("hidden", true);
+        hidden->Provider = &provider;
+        f.M->SetSkinName(L"Fold");
+        CHECK_COMMANDS(f, Applied({"main", "hidden"}));
         CHECK(main->RedrawOff == 1);   // stopped once, though asked twice
         CHECK(refreshed == 2);
         CHECK(IsWindowVisible(main->Handle()));
         // Switching redrawing on again would have shown the hidden one.
-        CHECK(hidden->RedrawOff == 0);
-        CHECK_FALSE(IsWindowVisible(hidden->Handle()));
+        CHECK((hidden->RedrawOff == 0 && !IsWindowVisible(hidden->Handle())));
+        // From version 6 on the repaint is not animated; before, it lasts the set time.
+        CHECK(shown == std::vector<int>{0, 0});
+        shown.clear();
+        SkinSystemMajorVersion = [] { return 5; };
+        f.M->SetSkinName(L"Fold");
+        CHECK(shown == std::vector<int>{100, 100});
     }
-    SkinnedForms.erase(std::find(SkinnedForms.begin(), SkinnedForms.end(), hidden));
-    SkinnedForms.erase(std::find(SkinnedForms.begin(), SkinnedForms.end(), main));
+    SkinSystemMajorVersion = savedVersion;
+    SkinEngineHooks.AnimShowControl = savedShow;
     SkinEngineHooks.RefreshProvider = nullptr;
-    delete hidden;
-    delete main;
     CHECK(Application->MainForm() == nullptr);
 }
 
 TEST_CASE("skin manager: published properties and internal skins in form data")
 {
     REQUIRE(DefaultManager == nullptr);
-    TBitmap own;
+    TBitmap own, master;
     Bytes ownBytes = Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y * 0x2000); });
     own.LoadFromMemory(ownBytes.data(), ownBytes.size());
-    TBitmap master;
     Bytes masterBytes = Bmp24(20, 10, [](int x, int y) { return TColor(x * 0x0A0000 + y * 9); });
     master.LoadFromMemory(masterBytes.data(), masterBytes.size());
     TJPEGImage jpeg;
@@ -939,24 +742,15 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
     data.ReadComponent(read.get());
     TzSkinManager* m = ManagerOf(read.get());
     REQUIRE(m);
-    CHECK(m->Name() == "Manager");
-    CHECK(m->IsDefault());
-    CHECK_FALSE(m->Active());
-    CHECK(m->HueOffset() == 30);
-    CHECK(m->Saturation() == -20);
-    CHECK(m->SkinningRules() == (1 << srStdDialogs));
-    CHECK_FALSE(m->SkinnedPopups());
-    CHECK(m->SkinDirectory() == L"Skins");
+    CHECK(Join(m->Name(), m->IsDefault(), m->Active(), m->HueOffset(), m->Saturation(), m->SkinningRules(),
+               m->SkinnedPopups(), m->SkinDirectory(), m->CommonSections()->Text()) ==
+          Join("Manager", true, false, 30, -20, 1 << srStdDialogs, false, "Skins", "[EXTRA]\r\n"));
     CHECK(m->SkinName() == L"Кожа");
-    CHECK(m->CommonSections()->Text() == "[EXTRA]\r\n");
-    CHECK(m->MenuSupport()->IcoLineSkin() == "ICONS");
-    CHECK(m->MenuSupport()->ExtraLineWidth() == 40);
-    CHECK(m->MenuSupport()->ExtraLineFont()->Name() == "Tahoma");
-    CHECK(m->AnimEffects()->SkinChanging()->Time() == 0);
-    CHECK(m->AnimEffects()->FormShow()->Time() == 250);
-    CHECK(m->AnimEffects()->DialogShow()->Time() == 100);
-    CHECK_FALSE(m->AnimEffects()->DialogShow()->Active());
-    CHECK(m->AnimEffects()->PageChange()->Active());
+    const TSkMenuSupport* menu = m->MenuSupport();
+    CHECK(Join(menu->IcoLineSkin(), menu->ExtraLineWidth(), menu->ExtraLineFont()->Name()) == "ICONS 40 Tahoma");
+    const TSkAnimEffects* anim = m->AnimEffects();
+    CHECK(Join(anim->SkinChanging()->Time(), anim->FormShow()->Time(), anim->DialogShow()->Time(),
+               anim->DialogShow()->Active(), anim->PageChange()->Active()) == "0 250 100 0 1");
     CHECK(SkinGlobalAnimEvents == (1 << aeMouseDown));   // written by the default manager
 
     REQUIRE(m->InternalSkins()->Count() == 2);
@@ -964,40 +758,24 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
     CHECK(m->InternalSkins()->IndexOf(L"bytes") == -1);   // exact names
     const TzStoredSkin* s = m->InternalSkins()->Items(0);
     CHECK(s->Name() == L"Кожа");
-    CHECK(s->Version() == 1.25);
-    CHECK(s->Author() == "Us");
-    CHECK(s->Description() == "Stored");
-    CHECK(s->Shadow1Blur() == 4);
-    CHECK(s->Shadow1Offset() == 0);
-    CHECK(s->BorderColor() == 77);
-    CHECK(s->Data()->Size() == 0);
+    CHECK(Join(s->Version(), s->Author(), s->Description(), s->Shadow1Blur(), s->Shadow1Offset(), s->BorderColor(),
+               s->Data()->Size()) == "1.25 Us Stored 4 0 77 0");
     CHECK(SameBitmap(s->MasterBitmap(), &master));
     REQUIRE(s->GeneralData()->Count() == 1);
     const TzSkinGeneral* g = s->GeneralData()->Items(0);
-    CHECK(g->SectionClassName() == "EDIT");
-    CHECK(g->ParentClass() == "FORM");
-    CHECK(g->Color() == clBtnFace);
-    CHECK(g->Bevel() == cbLoweredHard);
-    CHECK(g->FontColor() == "1 2 3 4 5");
-    CHECK(g->GradientData() == "1;2;100;0;0");
-    CHECK(g->ShadowDontUse());
-    CHECK(g->FadingIterations() == 12);
-    CHECK(g->ShadowBlur() == 6);
-    CHECK(g->HotColor() == 0xFFFFFF);
+    CHECK(Join(g->SectionClassName(), g->ParentClass(), g->Color(), g->Bevel(), g->FontColor(), g->GradientData(),
+               g->ShadowDontUse(), g->FadingIterations(), g->ShadowBlur(), g->HotColor()) ==
+          Join("EDIT", "FORM", clBtnFace, cbLoweredHard, "1 2 3 4 5", "1;2;100;0;0", true, 12, 6, 0xFFFFFF));
     REQUIRE(s->Images()->Count() == 2);
-    CHECK(s->Images()->Items(0)->Image()->Empty());
-    CHECK(s->Images()->Items(0)->Right() == 18);
-    CHECK(s->Images()->Items(0)->WL() == 2);
-    CHECK(s->Images()->Items(1)->Name() == "glyph");
-    CHECK(s->Images()->Items(1)->ImgType() == itisaGlyph);
-    CHECK(SameBitmap(s->Images()->Items(1)->Image(), &own));
+    const TzSkinImage *i1 = s->Images()->Items(0), *i2 = s->Images()->Items(1);
+    CHECK(Join(i1->Image()->Empty(), i1->Right(), i1->WL(), i2->Name(), i2->ImgType()) == "1 18 2 glyph 2");
+    CHECK(SameBitmap(i2->Image(), &own));
     REQUIRE(s->Patterns()->Count() == 1);
     CHECK(s->Patterns()->Items(0)->Image()->Width() == jpeg.Width());
     CHECK(s->Patterns()->Items(0)->Image()->Height() == jpeg.Height());
     const TzStoredSkin* b = m->InternalSkins()->Items(1);
     REQUIRE(b->Data()->Size() == int64_t(packed.size()));
-    CHECK(Bytes(static_cast<uint8_t*>(b->Data()->Memory()),
-                static_cast<uint8_t*>(b->Data()->Memory()) + packed.size()) == packed);
+    CHECK(std::memcmp(b->Data()->Memory(), packed.data(), packed.size()) == 0);
 
     SUBCASE("written again, the same bytes")
     {
@@ -1010,7 +788,7 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
     {
         m->SetActive(true);
         CHECK(m->SkinInfo() == "1.25");
-        int edit = m->FindSectionIndex("EDIT");
+        const int edit = m->FindSectionIndex("EDIT");
         REQUIRE(edit >= 0);
         CHECK(m->FindPatternIndex(edit, "EDIT", "PATTERN") == 0);
         CHECK(m->FindMaskIndex(edit, "EDIT", "GLYPHMASK") >= 0);
@@ -1022,12 +800,12 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
         TzStoredSkins copy(nullptr);
         copy.Assign(m->InternalSkins());
         REQUIRE(copy.Count() == 2);
-        CHECK(copy.Items(0)->Name() == L"Кожа");
-        CHECK(copy.Items(0)->GeneralData()->Items(0)->FontColor() == "1 2 3 4 5");
-        CHECK(copy.Items(0)->Images()->Items(1)->Image() != s->Images()->Items(1)->Image());
-        CHECK(SameBitmap(copy.Items(0)->Images()->Items(1)->Image(), &own));
-        CHECK(copy.Items(1)->Data()->Size() == int64_t(packed.size()));
-        CHECK(copy.Items(0)->Shadow1Blur() == 4);
+        const TzStoredSkin* c = copy.Items(0);
+        CHECK(c->Name() == L"Кожа");
+        CHECK(Join(c->GeneralData()->Items(0)->FontColor(), c->Shadow1Blur(), copy.Items(1)->Data()->Size()) ==
+              Join("1 2 3 4 5", 4, packed.size()));
+        CHECK(c->Images()->Items(1)->Image() != i2->Image());
+        CHECK(SameBitmap(c->Images()->Items(1)->Image(), &own));
     }
     SUBCASE("damaged form data: an error, nothing half-made stays loading")
     {
@@ -1048,7 +826,7 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
 TEST_CASE("skin manager: the built-in skin in the gallery's form data")
 {
     REQUIRE(DefaultManager == nullptr);
-    const WideString folder = OurSkin("ZandrelDawn");
+    const WideString folder = TestDataPath("..\\..\\resources\\skins\\ZandrelDawn\\");
 
     SUBCASE("the committed form data is what the tool makes now")
     {
@@ -1061,132 +839,36 @@ TEST_CASE("skin manager: the built-in skin in the gallery's form data")
         CHECK_MESSAGE(made == file, "resources/forms/GalleryForm.form is out of date: run tools/builtinskin");
         CHECK(DefaultManager == nullptr);
     }
-    SUBCASE("a stored skin reads back as the folder it was made from")
+    SUBCASE("it loads and applies the internal skin, which reads as the folder it was made from")
     {
+        TMsgRecorder rec;
+        rec.Only([](UINT Msg, WPARAM, LPARAM L) { return Msg == SM_SKINCMD && L; });
+        auto watcher = std::make_unique<TForm>(Application);
+        watcher->HandleNeeded();
+        rec.Attach(watcher.get(), "watcher");
+        TUcMemoryStream file;
+        file.LoadFromFile(GalleryFormFile());
+        auto form = std::make_unique<TForm>(Application);
+        file.ReadComponent(form.get());
+        CHECK(form->Name() == "GalleryForm");
+        CHECK_FALSE(form->Visible());
+        TzSkinManager* m = ManagerOf(form.get());
+        REQUIRE(m);
+        const TSkAnimEffects* anim = m->AnimEffects();
+        CHECK(Join(m->IsDefault(), m->SkinDirectory(), m->SkinName(), m->InternalSkins()->Count(),
+                   m->MenuSupport()->IcoLineSkin(), anim->FormShow()->Active(), anim->DialogShow()->Active(),
+                   anim->SkinChanging()->Time()) == "1 Skins Zandrel 1 ICOLINE 0 0 0");
+        // Applied at load: the internal skin, as the folder reads.
+        CHECK(Join(m->SkinData().Active, m->SkinInfo(), m->SkinData().SkinPath) == "1 1 ");
+        CHECK_MESSAGES(rec, Applied({"watcher"}));
         TSkSkinRecords fromFolder;
         REQUIRE(fromFolder.LoadFromSkinFolder(folder));
-        TzStoredSkins skins(nullptr);
-        TzStoredSkin* s = skins.Add();
-        StoreSkinRecords(fromFolder, s);
-        TSkStoredSkinData d;
-        s->GetStoredSkinData(d);
-        TSkSkinRecords fromStore;
-        fromStore.LoadFromStoredSkin(d);
-        CheckSameRecords(fromFolder, fromStore);
-    }
-    SUBCASE("it loads and applies the internal skin")
-    {
-        TRecordingForm* watcher = NewForm();
-        {
-            TUcMemoryStream file;
-            file.LoadFromFile(GalleryFormFile());
-            auto* form = new TForm(Application);
-            file.ReadComponent(form);
-            CHECK(form->Name() == "GalleryForm");
-            CHECK_FALSE(form->Visible());
-            TzSkinManager* m = ManagerOf(form);
-            REQUIRE(m);
-            CHECK(m->IsDefault());
-            CHECK(m->SkinDirectory() == L"Skins");
-            CHECK(m->SkinName() == L"Zandrel");
-            CHECK(m->InternalSkins()->Count() == 1);
-            CHECK(m->MenuSupport()->IcoLineSkin() == "ICOLINE");
-            CHECK_FALSE(m->AnimEffects()->FormShow()->Active());
-            CHECK_FALSE(m->AnimEffects()->DialogShow()->Active());
-            CHECK(m->AnimEffects()->SkinChanging()->Time() == 0);
-            // Applied at load: the internal skin, as the folder reads.
-            CHECK(m->SkinData().Active);
-            CHECK(m->SkinInfo() == "1");
-            CHECK(m->SkinData().SkinPath.empty());
-            CHECK(watcher->Take() == Applied);
-            TSkSkinRecords fromFolder;
-            REQUIRE(fromFolder.LoadFromSkinFolder(folder));
-            CheckSameRecords(fromFolder, *m);
-            CHECK(m->Cache().BoxChecked >= 0);
-            delete form;
-        }
+        CheckSameRecords(fromFolder, *m);
+        CHECK(m->Cache().BoxChecked >= 0);
+        rec.Clear();
+        form.reset();
         CHECK(DefaultManager == nullptr);
-        CHECK(watcher->Take() == Removed);
-        delete watcher;
-    }
-}
-
-namespace {
-
-// A windowed control that writes down the skin commands it hears and may call itself skinned;
-// AnswerInLParam answers in the record only, as controls delivered to in-process do.
-class TRecordingWinControl : public TCustomControl {
-public:
-    explicit TRecordingWinControl(TComponent* AOwner) : TCustomControl(AOwner) {}
-    std::vector<uint16_t> Commands;
-    bool Skinned = false;
-    bool AnswerInLParam = false;
-
-protected:
-    void WndProc(TMessage& M) override
-    {
-        if (M.Msg == SM_SKINCMD) {
-            if (M.WParamHi() == SKCMD_ISSKINNED) {
-                if (Skinned) {
-                    M.LParam = 1;
-                    M.Result = AnswerInLParam ? 0 : 1;
-                }
-                return;
-            }
-            Commands.push_back(M.WParamHi());
-            return;
-        }
-        TCustomControl::WndProc(M);
-    }
-};
-
-} // namespace
-
-TEST_CASE("skin command utilities")
-{
-    auto form = std::make_unique<TForm>(nullptr);
-    form->HandleNeeded();
-    auto* plain = new TRecordingWinControl(form.get());
-    plain->SetParent(form.get());
-    auto* inner = new TRecordingControl(form.get());   // a graphic child of the plain one
-    inner->SetParent(plain);
-    auto* skinned = new TRecordingWinControl(form.get());
-    skinned->Skinned = true;
-    skinned->SetParent(form.get());
-    auto* graphic = new TRecordingControl(form.get());
-    graphic->SetParent(form.get());
-    plain->HandleNeeded();
-    skinned->HandleNeeded();
-
-    SUBCASE("asking: the record's answer counts, and the window's result")
-    {
-        CHECK(AskControlCommand(skinned, SKCMD_ISSKINNED));
-        skinned->AnswerInLParam = true;
-        CHECK(AskControlCommand(skinned, SKCMD_ISSKINNED));            // through the record
-        CHECK_FALSE(AskWindowCommand(skinned->Handle(), SKCMD_ISSKINNED));   // SendMessage says 0
-        CHECK_FALSE(AskControlCommand(plain, SKCMD_ISSKINNED));
-        CHECK_FALSE(AskControlCommand(nullptr, SKCMD_ISSKINNED));
-        CHECK_FALSE(AskWindowCommand(nullptr, SKCMD_ISSKINNED));
-    }
-    SUBCASE("sending to a control: by Perform, or to its window when it has one")
-    {
-        SendCommandToControl(graphic, SKCMD_BGCHANGED, 0);
-        CHECK(graphic->Commands == std::vector<uint16_t>{SKCMD_BGCHANGED});
-        SendCommandToControl(skinned, SKCMD_BGCHANGED, 0);
-        CHECK(skinned->Commands == std::vector<uint16_t>{SKCMD_BGCHANGED});
-        auto* windowless = new TRecordingWinControl(form.get());
-        windowless->SetParent(form.get());
-        CHECK(SendCommandToControl(windowless, SKCMD_BGCHANGED, 0) == 0);
-        CHECK(windowless->Commands.empty());
-        CHECK(SendCommandToControl(nullptr, SKCMD_BGCHANGED, 0) == 0);
-    }
-    SUBCASE("down the controls: a control that skins itself hears it, another passes it on")
-    {
-        BroadcastToControls(form.get(), TMessage{SM_SKINCMD, SkinCommandWParam(SKCMD_REFRESH), 0, 0});
-        CHECK(skinned->Commands == std::vector<uint16_t>{SKCMD_REFRESH});
-        CHECK(graphic->Commands == std::vector<uint16_t>{SKCMD_REFRESH});
-        CHECK(plain->Commands.empty());
-        CHECK(inner->Commands == std::vector<uint16_t>{SKCMD_REFRESH});
+        CHECK_MESSAGES(rec, Cmd("watcher", SKCMD_SKINREMOVED));
     }
 }
 
@@ -1206,20 +888,17 @@ struct TFakeMenus : TzSkinMenuPainter {
 TEST_CASE("skin manager: the menu painter it keeps and the application window's messages")
 {
     REQUIRE(DefaultManager == nullptr);
-    const WideString dir = FreshFolder("menus");
-    MakeFolderSkin(dir, L"Fold", "1");
     TFakeMenus::Log.clear();
     {
         // Made before the menus start up, as a manager read from form data may be.
-        TManagerHolder m;
-        CHECK_FALSE(m->SkinableMenus());
+        TManagerFixture f("menus");
+        CHECK_FALSE(f.M->SkinableMenus());
         SkinEngineHooks.CreateMenuPainter = [](TzSkinManager*) -> TzSkinMenuPainter* { return new TFakeMenus; };
-        m->SetSkinDirectory(Without(dir));
-        m->SetSkinName(L"Fold");
+        f.M->SetSkinName(L"Fold");
         CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset"});
-        m->SetSkinnedPopups(true);   // unchanged: nothing
-        m->SetSkinnedPopups(false);
-        m->SetSkinnedPopups(true);
+        f.M->SetSkinnedPopups(true);   // unchanged: nothing
+        f.M->SetSkinnedPopups(false);
+        f.M->SetSkinnedPopups(true);
         CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on"});
         // The default manager hooks the application's window for the menus' messages.
         SendMessageW(Application->Handle(), SM_MENUPOPUPWINDOW, 0, 77);

@@ -1,26 +1,16 @@
+// Packed skins: entries, option text and image lookups, damage of every kind, the file
+// loader; and INI text held in string lists.
 #include "skinfixtures.h"
 
 #include "skin/zskinpack.h"
 
 #include <doctest.h>
 
-#include <chrono>
 #include <memory>
 
 namespace {
 
 const char* const Options = "[GLOBALINFO]\r\nCOLOR=255\r\n";
-
-std::unique_ptr<TSkSkinConvertor> Extract(const Bytes& Data)
-{
-    auto c = std::make_unique<TSkSkinConvertor>();
-    auto m = std::make_unique<TMemoryStream>();
-    if (!Data.empty())
-        m->WriteBuffer(Data.data(), int32_t(Data.size()));
-    c->PackedData = std::move(m);
-    c->ExtractPackedData();
-    return c;
-}
 
 std::string OptionsText(const TSkSkinConvertor& c)
 {
@@ -29,10 +19,16 @@ std::string OptionsText(const TSkSkinConvertor& c)
     return std::string(static_cast<const char*>(c.Options->Memory()), size_t(c.Options->Size()));
 }
 
-bool IsEmpty(const TSkSkinConvertor& c)
+// The image entries as text: name, bitmap flag and size of each, then the image count.
+std::string FilesText(const TSkSkinConvertor& c)
 {
-    return !c.Options && c.Files.empty() && c.ImageCount == 0;
+    std::string s;
+    for (const TSkImageItem& i : c.Files)
+        s += Join(i.FileName, i.IsBitmap, i.Data->Size()) + ", ";
+    return s + "count " + std::to_string(c.ImageCount);
 }
+
+bool IsEmpty(const TSkSkinConvertor& c) { return !c.Options && c.Files.empty() && c.ImageCount == 0; }
 
 } // namespace
 
@@ -41,38 +37,24 @@ TEST_CASE("packed skin: entries, option text and image flags")
     TMessageCatcher box;
     SUBCASE("a count of 0 yields no option text and no images")
     {
-        auto c = Extract(PackSkin({}));
-        CHECK(IsEmpty(*c));
-        CHECK(box.Count() == 0);
+        CHECK(IsEmpty(*Extract(PackSkin({}))));
     }
-    SUBCASE("entries in order; Options.dat in capitals is the option text")
+    SUBCASE("entries in order; Options.dat in capitals is the option text; .bmp in any case is a bitmap")
     {
         auto c = Extract(PackSkin({{"A.BMP", SolidBmp(4, 4, 0xFF)},
                                    {"OPTIONS.DAT", ToBytes(Options)},
                                    {"b.Bmp", SolidBmp(2, 2, 0)},
                                    {"tex.jpg", ToBytes("not really a jpeg")},
                                    {"noext", ToBytes("x")}}));
-        CHECK(box.Count() == 0);
         CHECK(OptionsText(*c) == Options);
-        REQUIRE(c->Files.size() == 4);
-        CHECK(c->ImageCount == 4);
-        CHECK(c->Files[0].FileName == "A.BMP");
-        CHECK(c->Files[0].IsBitmap);
-        CHECK(c->Files[1].FileName == "b.Bmp");
-        CHECK(c->Files[1].IsBitmap);
-        CHECK_FALSE(c->Files[2].IsBitmap);
-        CHECK_FALSE(c->Files[3].IsBitmap);
-        CHECK(c->Files[0].Data->Size() == int64_t(SolidBmp(4, 4, 0xFF).size()));
-        CHECK(c->Files[3].Data->Size() == 1);
+        CHECK(FilesText(*c) == "A.BMP 1 102, b.Bmp 1 70, tex.jpg 0 17, noext 0 1, count 4");
     }
     SUBCASE("images are found by the upper-cased entry name, first one wins")
     {
         auto c = Extract(PackSkin({{"Master.bmp", SolidBmp(4, 4, 1)},
                                    {"MASTER.BMP", SolidBmp(8, 8, 2)},
                                    {"Options.dat", ToBytes(Options)}}));
-        const TSkImageItem* i = c->FindImage("MASTER.BMP");
-        REQUIRE(i);
-        CHECK(i == &c->Files[0]);
+        CHECK(c->FindImage("MASTER.BMP") == &c->Files[0]);
         CHECK(c->FindImage("Master.bmp") == nullptr);   // the option text writes names upper-cased
         CHECK(c->FindImage("OPTIONS.DAT") == nullptr);
     }
@@ -82,33 +64,25 @@ TEST_CASE("packed skin: entries, option text and image flags")
                                    {"ONE.BMP", SolidBmp(2, 2, 1)},
                                    {"options.DAT", ToBytes("[SECOND]")},
                                    {"TWO.BMP", SolidBmp(2, 2, 2)}}));
-        CHECK(OptionsText(*c) == "[SECOND]");
-        CHECK(c->ImageCount == 2);
+        CHECK(Join(OptionsText(*c), c->ImageCount) == "[SECOND] 2");
         CHECK(c->FindImage("TWO.BMP") == &c->Files[1]);
     }
-    SUBCASE("no option text: the last image entry is still found, no lookup runs past")
+    SUBCASE("no option text: the last image entry is still found, no lookup runs past, no sections")
     {
         auto c = Extract(PackSkin({{"ONE.BMP", SolidBmp(2, 2, 1)}, {"TWO.BMP", SolidBmp(2, 2, 2)}}));
-        CHECK(OptionsText(*c) == "<none>");
-        CHECK(c->ImageCount == 2);
+        CHECK(Join(OptionsText(*c), c->ImageCount) == "<none> 2");
         CHECK(c->FindImage("TWO.BMP") == &c->Files[1]);
         CHECK(c->FindImage("THREE.BMP") == nullptr);
-        auto ini = CreateOptionsIni(c.get());
         TStringList sections;
-        ini->ReadSections(&sections);
+        CreateOptionsIni(c.get())->ReadSections(&sections);
         CHECK(sections.Count() == 0);
     }
     SUBCASE("an empty entry and a stream longer than the unpacked size")
     {
         // The next entry starts where the stream really ends, not after the bytes taken.
-        Bytes big(1000, 'x');
-        auto c = Extract(PackSkin({{"EMPTY.BMP", {}},
-                                   {"LONG.BMP", big, 10},
-                                   {"Options.dat", ToBytes(Options)}}));
-        CHECK(box.Count() == 0);
-        REQUIRE(c->Files.size() == 2);
-        CHECK(c->Files[0].Data->Size() == 0);
-        CHECK(c->Files[1].Data->Size() == 10);
+        auto c = Extract(
+            PackSkin({{"EMPTY.BMP", {}}, {"LONG.BMP", Bytes(1000, 'x'), 10}, {"Options.dat", ToBytes(Options)}}));
+        CHECK(FilesText(*c) == "EMPTY.BMP 1 0, LONG.BMP 1 10, count 2");
         CHECK(OptionsText(*c) == Options);
     }
     SUBCASE("the option text as an INI object")
@@ -121,13 +95,14 @@ TEST_CASE("packed skin: entries, option text and image flags")
         CHECK(sections.Text() == "GLOBALINFO\r\nBUTTON\r\n");
         CHECK(CreateOptionsIni(nullptr) != nullptr);
     }
+    CHECK(box.Count() == 0);
 }
 
 TEST_CASE("packed skin: wrong magic and damage give one error box and an empty convertor")
 {
-    TMessageCatcher box;
     SUBCASE("wrong magic")
     {
+        TMessageCatcher box;
         auto c = Extract(PackSkin({{"Options.dat", ToBytes(Options)}}, -1, "QSzF"));
         CHECK(IsEmpty(*c));
         CHECK_FALSE(c->PackedData);
@@ -135,27 +110,23 @@ TEST_CASE("packed skin: wrong magic and damage give one error box and an empty c
         CHECK(box.Texts[0] == L"Loaded data is not packed Quellin file");
         CHECK(box.Captions[0] == L"Warning");
     }
-    SUBCASE("fewer than four bytes")
-    {
-        auto c = Extract(ToBytes("QS"));
-        CHECK(IsEmpty(*c));
-        CHECK(box.Count() == 1);
-    }
     SUBCASE("the convertor held an earlier skin")
     {
         auto c = Extract(PackSkin({{"Options.dat", ToBytes(Options)}, {"A.BMP", SolidBmp(2, 2, 0)}}));
         REQUIRE(c->Files.size() == 1);
-        auto m = std::make_unique<TMemoryStream>();
+        TMessageCatcher box;
         Bytes bad = PackSkin({{"A.BMP", SolidBmp(2, 2, 0)}}, 5);   // claims more entries
-        m->WriteBuffer(bad.data(), int32_t(bad.size()));
-        c->PackedData = std::move(m);
+        c->PackedData = std::make_unique<TMemoryStream>();
+        c->PackedData->WriteBuffer(bad.data(), int32_t(bad.size()));
         c->ExtractPackedData();
         CHECK(IsEmpty(*c));
-        CHECK(box.Count() == 1);
+        REQUIRE(box.Count() == 1);
         CHECK(box.Texts[0] == L"Packed skin data is damaged");
     }
 
-    Bytes good = PackSkin({{"Options.dat", ToBytes(Options)}, {"A.BMP", SolidBmp(3, 3, 0)}});
+    // Fewer than four bytes, a stream that yields fewer bytes than its unpacked size, and
+    // counts, name lengths and sizes that cannot be true.
+    const Bytes good = PackSkin({{"Options.dat", ToBytes(Options)}, {"A.BMP", SolidBmp(3, 3, 0)}});
     auto patched = [&](size_t at, int32_t v) {
         Bytes b = good;
         for (int k = 0; k < 4; ++k)
@@ -163,24 +134,12 @@ TEST_CASE("packed skin: wrong magic and damage give one error box and an empty c
         return b;
     };
     const size_t countAt = 4, nameLenAt = 8, sizeAt = 12 + 11;
-    SUBCASE("counts, name lengths and sizes that cannot be true")
-    {
-        for (Bytes b : {patched(countAt, -1), patched(countAt, 0x7FFFFFFF), patched(countAt, 3),
-                        patched(nameLenAt, -5), patched(nameLenAt, 0x40000000),
-                        patched(nameLenAt, 2000), patched(sizeAt, -1), patched(sizeAt, 0x7FFFFFFF),
-                        patched(sizeAt, 60 * 1024 * 1024), patched(sizeAt, 100)}) {
-            TMessageCatcher one;
-            auto start = std::chrono::steady_clock::now();
-            auto c = Extract(b);
-            CHECK(IsEmpty(*c));
-            CHECK(one.Count() == 1);
-            CHECK(std::chrono::steady_clock::now() - start < std::chrono::seconds(2));
-        }
-    }
-    SUBCASE("a stream that yields fewer bytes than its unpacked size")
-    {
-        auto c = Extract(PackSkin({{"A.BMP", Bytes(10, 'a'), 11}}));
-        CHECK(IsEmpty(*c));
+    for (const Bytes& b : {ToBytes("QS"), PackSkin({{"A.BMP", Bytes(10, 'a'), 11}}), patched(countAt, -1),
+                           patched(countAt, 0x7FFFFFFF), patched(countAt, 3), patched(nameLenAt, -5),
+                           patched(nameLenAt, 0x40000000), patched(nameLenAt, 2000), patched(sizeAt, -1),
+                           patched(sizeAt, 0x7FFFFFFF), patched(sizeAt, 60 * 1024 * 1024), patched(sizeAt, 100)}) {
+        TMessageCatcher box;
+        CHECK(IsEmpty(*Extract(b)));
         CHECK(box.Count() == 1);
     }
 }
@@ -191,42 +150,33 @@ TEST_CASE("packed skin: damaged-input sweep never crashes, hangs or runs away")
     Bytes good = PackSkin({{"Options.dat", ToBytes("[GLOBALINFO]\r\nMASTERBITMAP=M.BMP\r\n[BUTTON]\r\nCOLOR=1\r\n")},
                            {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
                            {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
-    auto start = std::chrono::steady_clock::now();
+    // A cut file is always damaged: one box and nothing kept.
+    for (size_t n = 0; n < good.size(); ++n) {
+        TMessageCatcher box;
+        CHECK(IsEmpty(*Extract(Bytes(good.begin(), good.begin() + long(n)))));
+        CHECK(box.Count() == 1);
+    }
     int empty = 0, whole = 0;
-    SUBCASE("truncated at every byte offset")
-    {
-        for (size_t n = 0; n < good.size(); ++n) {
+    for (size_t at = 0; at < good.size(); ++at) {
+        for (uint8_t mask : {uint8_t(0xFF), uint8_t(0x01), uint8_t(0x80)}) {
+            Bytes b = good;
+            b[at] ^= mask;
             TMessageCatcher box;
-            auto c = Extract(Bytes(good.begin(), good.begin() + long(n)));
-            // A cut file is always damaged: one box and nothing kept.
-            CHECK(IsEmpty(*c));
-            CHECK(box.Count() == 1);
-        }
-    }
-    SUBCASE("bytes flipped at every position")
-    {
-        for (size_t at = 0; at < good.size(); ++at) {
-            for (uint8_t mask : {uint8_t(0xFF), uint8_t(0x01), uint8_t(0x80)}) {
-                Bytes b = good;
-                b[at] ^= mask;
-                TMessageCatcher box;
-                auto c = Extract(b);
-                CHECK(box.Count() <= 1);
-                if (box.Count() == 1) {
-                    CHECK(IsEmpty(*c));
-                    ++empty;
-                } else {
-                    CHECK(c->ImageCount == int32_t(c->Files.size()));
-                    for (const TSkImageItem& i : c->Files)
-                        CHECK(i.Data->Size() <= 1024);
-                    ++whole;
-                }
+            auto c = Extract(b);
+            CHECK(box.Count() <= 1);
+            if (box.Count() == 1) {
+                CHECK(IsEmpty(*c));
+                ++empty;
+                continue;
             }
+            CHECK(c->ImageCount == int32_t(c->Files.size()));
+            for (const TSkImageItem& i : c->Files)
+                CHECK(i.Data->Size() <= 1024);
+            ++whole;
         }
-        CHECK(empty > 0);
-        CHECK(whole > 0);   // a flipped letter of a name is not damage
     }
-    CHECK(std::chrono::steady_clock::now() - start < std::chrono::seconds(60));
+    CHECK(empty > 0);
+    CHECK(whole > 0);   // a flipped letter of a name is not damage
 }
 
 TEST_CASE("LoadPackedSkinFile")
@@ -244,20 +194,16 @@ TEST_CASE("LoadPackedSkinFile")
         c->ImageCount = 7;
         TSkSkinConvertor* was = c.get();
         LoadPackedSkinFile(dir + L"Missing.qsz", c, true);
-        CHECK(c.get() == was);
-        CHECK(c->ImageCount == 7);
+        CHECK((c.get() == was && c->ImageCount == 7));
     }
     SUBCASE("an existing file is read; the packed bytes freed or kept")
     {
         LoadPackedSkinFile(dir + L"Skin.qsz", c, true);
         REQUIRE(c);
-        CHECK(OptionsText(*c) == Options);
-        CHECK(c->Files.size() == 1);
-        CHECK_FALSE(c->PackedData);
+        CHECK(Join(OptionsText(*c), c->Files.size(), bool(c->PackedData)) == Join(Options, 1, false));
         TSkSkinConvertor* was = c.get();
         LoadPackedSkinFile(dir + L"Skin.qsz", c, false);
-        CHECK(c.get() == was);
-        CHECK(c->Files.size() == 1);
+        CHECK((c.get() == was && c->Files.size() == 1));
         REQUIRE(c->PackedData);
         CHECK(c->PackedData->Size() == int64_t(data.size()));
         CHECK(box.Count() == 0);
@@ -283,43 +229,27 @@ TEST_CASE("LoadPackedSkinFile")
 TEST_CASE("INI text held in string lists")
 {
     TStringList lines;
-    lines.SetText("KEY=before any section\r\n"
-                  "; a comment\r\n"
-                  "\r\n"
-                  "[GLOBALINFO]\r\n"
-                  "COLOR=0x00FF00\r\n"
-                  "HEX=0XfF\r\n"
-                  "NUM=-12\r\n"
-                  "BAD=12a\r\n"
-                  "EMPTY=\r\n"
-                  " [NOTASECTION]\r\n"
-                  "[Button]\r\n"
-                  "TEXT=a=b\r\n"
-                  "[GLOBALINFO]\r\n"
-                  "COLOR=1\r\n");
+    lines.SetText("KEY=before any section\r\n; a comment\r\n\r\n[GLOBALINFO]\r\nCOLOR=0x00FF00\r\nHEX=0XfF\r\n"
+                  "NUM=-12\r\nBAD=12a\r\nEMPTY=\r\n [NOTASECTION]\r\n[Button]\r\nTEXT=a=b\r\n"
+                  "[GLOBALINFO]\r\nCOLOR=1\r\n");
     TSkIniText ini(&lines);
     const TStringList* s = ini.Sections();
-    REQUIRE(s->Count() == 3);
-    CHECK(s->Strings(0) == "GLOBALINFO");
-    CHECK(s->Strings(1) == "Button");
-    CHECK(s->Strings(2) == "GLOBALINFO");
+    CHECK(s->Text() == "GLOBALINFO\r\nButton\r\nGLOBALINFO\r\n");
     auto* global = dynamic_cast<TStringList*>(s->Objects(0));
     REQUIRE(global);
     CHECK(global->Count() == 6);
     CHECK(global->Strings(5) == " [NOTASECTION]");   // not trimmed: a key line
 
-    CHECK(ReadIniTextInt(s, "GLOBALINFO", "COLOR", -1) == 65280);   // the first section of the name
-    CHECK(ReadIniTextInt(s, "globalinfo", "color", -1) == 65280);
-    CHECK(ReadIniTextInt(s, "GLOBALINFO", "HEX", -1) == 255);
-    CHECK(ReadIniTextInt(s, "GLOBALINFO", "NUM", 0) == -12);
-    CHECK(ReadIniTextInt(s, "GLOBALINFO", "BAD", 7) == 7);
-    CHECK(ReadIniTextInt(s, "GLOBALINFO", "EMPTY", 7) == 7);
-    CHECK(ReadIniTextInt(s, "GLOBALINFO", "MISSING", 7) == 7);
-    CHECK(ReadIniTextInt(s, "NOSECTION", "COLOR", 7) == 7);
-    CHECK(ReadIniTextString(s, "BUTTON", "TEXT", "?") == "a=b");
-    CHECK(ReadIniTextString(s, "GLOBALINFO", "EMPTY", "?") == "");
-    CHECK(ReadIniTextString(s, "GLOBALINFO", "KEY", "?") == "?");   // before any section
-    CHECK(ReadIniTextString(nullptr, "GLOBALINFO", "COLOR", "?") == "?");
+    // The first section of the name, in any case; hexadecimal after "0x"; the default for what
+    // does not convert, is missing, or stands before any section.
+    CHECK(Join(ReadIniTextInt(s, "GLOBALINFO", "COLOR", -1), ReadIniTextInt(s, "globalinfo", "color", -1),
+               ReadIniTextInt(s, "GLOBALINFO", "HEX", -1), ReadIniTextInt(s, "GLOBALINFO", "NUM", 0),
+               ReadIniTextInt(s, "GLOBALINFO", "BAD", 7), ReadIniTextInt(s, "GLOBALINFO", "EMPTY", 7),
+               ReadIniTextInt(s, "GLOBALINFO", "MISSING", 7), ReadIniTextInt(s, "NOSECTION", "COLOR", 7)) ==
+          "65280 65280 255 -12 7 7 7 7");
+    CHECK(Join(ReadIniTextString(s, "BUTTON", "TEXT", "?"), "[" + ReadIniTextString(s, "GLOBALINFO", "EMPTY", "?") + "]",
+               ReadIniTextString(s, "GLOBALINFO", "KEY", "?"),
+               ReadIniTextString(nullptr, "GLOBALINFO", "COLOR", "?")) == "a=b [] ? ?");
 
     // Parsing again frees and replaces the sections.
     TStringList other;

@@ -1,36 +1,13 @@
-#include <doctest.h>
+// The engine's services: start-up, the message box, small helpers, paths and published
+// properties by name.
+#include "skinfixtures.h"
 
 #include "skin/zskinservices.h"
 #include "unicode/ucsysutils.h"
 
-#include <vector>
+#include <doctest.h>
 
 namespace {
-
-struct CapturedBox {
-    WideString Text, Caption;
-    UINT Flags = 0;
-};
-std::vector<CapturedBox> Boxes;
-int BoxAnswer = IDOK;
-
-int CaptureBox(const WideString& Text, const WideString& Caption, UINT Flags)
-{
-    Boxes.push_back({Text, Caption, Flags});
-    return BoxAnswer;
-}
-
-// Replaces the engine's message box for one test and puts the real one back.
-struct BoxCapture {
-    TzEngineMessageBox Old = EngineMessageBox;
-    BoxCapture()
-    {
-        Boxes.clear();
-        BoxAnswer = IDOK;
-        EngineMessageBox = &CaptureBox;
-    }
-    ~BoxCapture() { EngineMessageBox = Old; }
-};
 
 const char* const AnchorNames[] = {"akLeft", "akTop", "akRight", "akBottom", "akLeftmost"};
 
@@ -61,10 +38,7 @@ TEST_CASE("engine start-up: the window message, metrics, platform and icons")
     static_assert(SM_SKINCMD == 0xA100);
     CHECK(RegisterWindowMessageA("SM_SKINCMD") >= 0xC000);   // registered by name as well
     CHECK(DefaultArrowSize == GetSystemMetrics(SM_CXHSCROLL));
-    CHECK(SkinIsNTPlatform);
-    CHECK(SkinnedForms.empty());
-    CHECK_FALSE(EmptyCacheInfo.Ready);
-    CHECK(EmptyCacheInfo.Bmp == nullptr);
+    CHECK((SkinIsNTPlatform && SkinnedForms.empty() && !EmptyCacheInfo.Ready && !EmptyCacheInfo.Bmp));
     CHECK(SkinKeyColor == 0xFF00FF);
     REQUIRE(AppSmallIcon != nullptr);
     REQUIRE(AppLargeIcon != nullptr);
@@ -87,20 +61,20 @@ TEST_CASE("engine start-up: the window message, metrics, platform and icons")
 
 TEST_CASE("engine message box: one replaceable routine chooses caption, icon and buttons")
 {
-    BoxCapture capture;
+    TMessageCatcher box;
     ShowEngineError(L"Skin file is damaged: \x0444\x0430\x0439\x043B");
-    REQUIRE(Boxes.size() == 1);
-    CHECK(Boxes[0].Text == L"Skin file is damaged: \x0444\x0430\x0439\x043B");
-    CHECK(Boxes[0].Caption == L"Warning");
-    CHECK(Boxes[0].Flags == (MB_OK | MB_ICONWARNING));
+    REQUIRE(box.Count() == 1);
+    CHECK(box.Texts[0] == L"Skin file is damaged: \x0444\x0430\x0439\x043B");
+    CHECK(box.Captions[0] == L"Warning");
+    CHECK(box.Flags[0] == (MB_OK | MB_ICONWARNING));
 
-    struct Case {
+    struct TCase {
         int Kind;
         TzMessageButtons Buttons;
         const wchar_t* Caption;
         UINT Flags;
     };
-    const Case cases[] = {
+    const TCase cases[] = {
         {zmkError, zmbOK | zmbCancel, L"Error", MB_OKCANCEL | MB_ICONERROR},
         {zmkInformation, zmbYes | zmbNo, L"Information", MB_YESNO | MB_ICONINFORMATION},
         {zmkConfirm, zmbNo | zmbCancel, L"Confirm", MB_YESNOCANCEL | MB_ICONQUESTION},
@@ -110,19 +84,18 @@ TEST_CASE("engine message box: one replaceable routine chooses caption, icon and
         {zmkWarning, zmbOK | zmbYes, L"Warning", MB_OK | MB_ICONWARNING},   // OK comes first
         {zmkWarning, zmbOK | zmbHelp, L"Warning", MB_OK | MB_HELP | MB_ICONWARNING},
         {zmkError, 0, L"Error", MB_OK | MB_ICONERROR},
-        {7, zmbOK, L"Warning", MB_OK | MB_ICONWARNING},     // unknown kinds are warnings
+        {7, zmbOK, L"Warning", MB_OK | MB_ICONWARNING},   // unknown kinds are warnings
         {-1, zmbOK, L"Warning", MB_OK | MB_ICONWARNING},
     };
-    for (const Case& c : cases) {
-        Boxes.clear();
-        ShowEngineMessage(L"x", c.Kind, c.Buttons);
-        REQUIRE(Boxes.size() == 1);
+    for (const TCase& c : cases) {
         CAPTURE(c.Kind);
         CAPTURE(c.Buttons);
-        CHECK(Boxes[0].Caption == c.Caption);
-        CHECK(Boxes[0].Flags == c.Flags);
+        ShowEngineMessage(L"x", c.Kind, c.Buttons);
+        CHECK(box.Captions.back() == c.Caption);
+        CHECK(box.Flags.back() == c.Flags);
     }
-    BoxAnswer = IDNO;
+    CHECK(box.Count() == 1 + std::size(cases));
+    box.Answer = IDNO;
     CHECK(ShowEngineMessage(L"Replace?", zmkConfirm, zmbYes | zmbNo) == IDNO);
 }
 
@@ -130,31 +103,14 @@ TEST_CASE("rectangle and integer helpers")
 {
     const TRect r = MakeRect(1, 2, 11, 22);
     CHECK(r == TRect(1, 2, 11, 22));
-    CHECK(RectWidth(r) == 10);
-    CHECK(RectHeight(r) == 20);
-    CHECK(RectInRect(r, r));
-    CHECK(RectInRect(r, MakeRect(11, 22, 11, 22)));   // right and bottom edges count as inside
-    CHECK_FALSE(RectInRect(r, MakeRect(0, 2, 5, 5)));
-    CHECK_FALSE(RectInRect(r, MakeRect(2, 3, 12, 5)));
-    CHECK_FALSE(RectInRect(r, MakeRect(2, 3, 5, 23)));
-    CHECK(ChooseInt(true, 1, 2) == 1);
-    CHECK(ChooseInt(false, 1, 2) == 2);
-    CHECK(ChooseStr(false, AnsiString("a"), AnsiString("b")) == "b");
-    CHECK(ChooseStr(true, WideString(L"a"), WideString(L"b")) == L"a");
-    CHECK(IsBetween(5, 5, 6));
-    CHECK(IsBetween(6, 5, 6));
-    CHECK_FALSE(IsBetween(7, 5, 6));
-    CHECK(MaxOf(-3, 2) == 2);
-    CHECK(MinOf(-3, 2) == -3);
-    CHECK(ClampByte(300) == 255);
-    CHECK(ClampByte(-5) == 0);
-    CHECK(ClampByte(77) == 77);
-    TBitmap b;
-    const TzCacheInfo ci = MakeCacheInfo(&b, 3, -4);
-    CHECK(ci.Ready);
-    CHECK(ci.Bmp == &b);
-    CHECK(ci.X == 3);
-    CHECK(ci.Y == -4);
+    // Right and bottom edges count as inside.
+    CHECK(Join(RectInRect(r, r), RectInRect(r, MakeRect(11, 22, 11, 22)), RectInRect(r, MakeRect(0, 2, 5, 5)),
+               RectInRect(r, MakeRect(2, 3, 12, 5)), RectInRect(r, MakeRect(2, 3, 5, 23))) == "1 1 0 0 0");
+    CHECK(Join(RectWidth(r), RectHeight(r), ChooseInt(true, 1, 2), ChooseInt(false, 1, 2),
+               ChooseStr(false, AnsiString("a"), AnsiString("b")), ChooseStr(true, WideString(L"a"), WideString(L"b")),
+               MaxOf(-3, 2), MinOf(-3, 2)) == "10 20 1 2 b a 2 -3");
+    CHECK(Join(IsBetween(5, 5, 6), IsBetween(6, 5, 6), IsBetween(7, 5, 6), ClampByte(300), ClampByte(-5),
+               ClampByte(77)) == "1 1 0 255 0 77");
     NONCLIENTMETRICSW m{};
     m.cbSize = sizeof(m);
     REQUIRE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(m), &m, 0));
@@ -164,36 +120,31 @@ TEST_CASE("rectangle and integer helpers")
 
 TEST_CASE("words over a set of delimiters")
 {
-    CHECK(ExtractWord(2, AnsiString("a  b"), AnsiString(" ")) == "b");
-    CHECK(WordPosition(2, AnsiString("a  b"), AnsiString(" ")) == 4);
-    CHECK(WordCount(AnsiString(""), AnsiString(" ")) == 0);
-    CHECK(WordCount(AnsiString("  ,, "), AnsiString(" ,")) == 0);
-    CHECK(WordCount(AnsiString(",one,,two three,"), AnsiString(", ")) == 3);
-    CHECK(ExtractWord(3, AnsiString(",one,,two three,"), AnsiString(", ")) == "three");
-    CHECK(ExtractWord(4, AnsiString(",one,,two three,"), AnsiString(", ")).empty());
-    CHECK(ExtractWord(0, AnsiString("one"), AnsiString(" ")).empty());
-    CHECK(WordPosition(0, AnsiString("one"), AnsiString(" ")) == 0);
-    CHECK(WordPosition(-1, AnsiString("one"), AnsiString(" ")) == 0);
-    CHECK(WordPosition(1, AnsiString("one"), AnsiString("")) == 1);
-    CHECK(WordPosition(2, AnsiString("one"), AnsiString("")) == 0);
+    const AnsiString text = ",one,,two three,", sep = ", ";
+    CHECK(Join(WordCount(text, sep), ExtractWord(3, text, sep), "[" + ExtractWord(4, text, sep) + "]") == "3 three []");
+    const AnsiString ab = "a  b", one = "one", blank = " ", none;
+    CHECK(Join(ExtractWord(2, ab, blank), WordPosition(2, ab, blank), WordCount(none, blank),
+               WordCount(AnsiString("  ,, "), AnsiString(" ,"))) == "b 4 0 0");
+    // Word 0 and below is none; with no delimiters the whole text is one word.
+    CHECK(ExtractWord(0, one, blank).empty());
+    CHECK(Join(WordPosition(0, one, blank), WordPosition(-1, one, blank), WordPosition(1, one, none),
+               WordPosition(2, one, none)) == "0 0 1 0");
     const WideString w = L"\x0414\x0430;\x041D\x0435\x0442";
     CHECK(WordCount(w, WideString(L";")) == 2);
     CHECK(ExtractWord(2, w, WideString(L";")) == L"\x041D\x0435\x0442");
     CHECK(WordPosition(2, w, WideString(L";")) == 4);
-    CHECK(DelChars(AnsiString("a-b--c-"), '-') == "abc");
+    CHECK(Join(DelChars(AnsiString("a-b--c-"), '-'), "[" + DelChars(AnsiString(""), 'x') + "]") == "abc []");
     CHECK(DelChars(WideString(L"\x0444-\x0444"), L'\x0444') == L"-");
-    CHECK(DelChars(AnsiString(""), 'x').empty());
 }
 
 TEST_CASE("paths: trailing backslash and the program's folder")
 {
-    CHECK(IncludeTrailingBackslash(L"").empty());
-    CHECK(IncludeTrailingBackslash(L"C") == L"C:\\");
-    CHECK(IncludeTrailingBackslash(L"C:\\Skins/") == L"C:\\Skins\\");
-    CHECK(IncludeTrailingBackslash(L"/") == L"\\");
-    CHECK(IncludeTrailingBackslash(L"C:\\Skins") == L"C:\\Skins\\");
-    CHECK(IncludeTrailingBackslash(L"C:\\Skins\\") == L"C:\\Skins\\");
-    CHECK(IncludeTrailingBackslash(L"\x0421\x043A\x0438\x043D\x044B") == L"\x0421\x043A\x0438\x043D\x044B\\");
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"", L""},   {L"C", L"C:\\"}, {L"C:\\Skins/", L"C:\\Skins\\"}, {L"/", L"\\"},
+        {L"C:\\Skins", L"C:\\Skins\\"}, {L"C:\\Skins\\", L"C:\\Skins\\"},
+        {L"\x0421\x043A\x0438\x043D\x044B", L"\x0421\x043A\x0438\x043D\x044B\\"}};
+    for (const auto& [path, with] : cases)
+        CHECK(IncludeTrailingBackslash(path) == with);
     const WideString folder = AppFolder();
     REQUIRE(!folder.empty());
     CHECK(folder.back() == L'\\');
@@ -207,38 +158,35 @@ TEST_CASE("published properties by name")
     TPropProbe probe;
     TPersistent inner;
     probe.FInner = &inner;
-    CHECK(HasProperty(&probe, "Size"));
-    CHECK(HasProperty(&probe, "size"));
-    CHECK_FALSE(HasProperty(&probe, "Colour"));
-    CHECK_FALSE(HasProperty(nullptr, "Size"));
-    CHECK(GetOrdProperty(&probe, "Size") == 7);
-    CHECK(GetOrdProperty(&probe, "Colour") == -1);
-    CHECK(GetOrdProperty(nullptr, "Size") == -1);
-    CHECK(GetOrdProperty(&probe, "Inner") == -1);   // not an ordinal
+    CHECK(Join(HasProperty(&probe, "Size"), HasProperty(&probe, "size"), HasProperty(&probe, "Colour"),
+               HasProperty(nullptr, "Size")) == "1 1 0 0");
+    // Missing names and objects, and what is no ordinal, give -1.
+    CHECK(Join(GetOrdProperty(&probe, "Size"), GetOrdProperty(&probe, "Colour"), GetOrdProperty(nullptr, "Size"),
+               GetOrdProperty(&probe, "Inner")) == "7 -1 -1 -1");
     SetOrdProperty(&probe, "Size", 42);
-    CHECK(probe.Size() == 42);
     SetOrdProperty(&probe, "Colour", 1);   // nothing happens
     SetOrdProperty(nullptr, "Size", 1);
+    CHECK(probe.Size() == 42);
     CHECK(GetObjectProperty(&probe, "Inner") == &inner);
     CHECK(GetObjectProperty(&probe, "Size") == nullptr);
     CHECK(GetObjectProperty(&probe, "Missing") == nullptr);
 
     CHECK_FALSE(SetContains(&probe, "Anchors", "akLeft"));
-    ChangeSetProperty(&probe, "Anchors", "akLeft", true);     // including into an empty set
+    ChangeSetProperty(&probe, "Anchors", "akLeft", true);   // including into an empty set
     CHECK(probe.Anchors() == 1);
     ChangeSetProperty(&probe, "Anchors", "akBottom", true);
     ChangeSetProperty(&probe, "Anchors", "AKTOP", true);
     CHECK(probe.Anchors() == (1 | 2 | 8));
-    CHECK(SetContains(&probe, "Anchors", "akTop"));
-    CHECK(SetContains(&probe, "Anchors", "akbottom"));
+    CHECK((SetContains(&probe, "Anchors", "akTop") && SetContains(&probe, "Anchors", "akbottom")));
     const int writes = probe.Writes;
-    ChangeSetProperty(&probe, "Anchors", "akTop", true);      // already there: not written
+    ChangeSetProperty(&probe, "Anchors", "akTop", true);   // already there: not written
     CHECK(probe.Writes == writes);
-    ChangeSetProperty(&probe, "Anchors", "akLeft", false);    // first element
+    // Taken out first, last and as the only element.
+    ChangeSetProperty(&probe, "Anchors", "akLeft", false);
     CHECK(probe.Anchors() == (2 | 8));
-    ChangeSetProperty(&probe, "Anchors", "akBottom", false);  // last element
+    ChangeSetProperty(&probe, "Anchors", "akBottom", false);
     CHECK(probe.Anchors() == 2);
-    ChangeSetProperty(&probe, "Anchors", "akTop", false);     // the only element
+    ChangeSetProperty(&probe, "Anchors", "akTop", false);
     CHECK(probe.Anchors() == 0);
     // An element is matched whole, never as the start of a longer name.
     ChangeSetProperty(&probe, "Anchors", "akLeftmost", true);
@@ -249,8 +197,6 @@ TEST_CASE("published properties by name")
     ChangeSetProperty(&probe, "Anchors", "akMiddle", true);
     ChangeSetProperty(&probe, "Size", "akLeft", true);
     ChangeSetProperty(nullptr, "Anchors", "akLeft", true);
-    CHECK(probe.Anchors() == 16);
-    CHECK(probe.Size() == 42);
-    CHECK_FALSE(SetContains(&probe, "Size", "akLeft"));
-    CHECK_FALSE(SetContains(nullptr, "Anchors", "akLeft"));
+    CHECK(Join(probe.Anchors(), probe.Size(), SetContains(&probe, "Size", "akLeft"),
+               SetContains(nullptr, "Anchors", "akLeft")) == "16 42 0 0");
 }

@@ -21,15 +21,6 @@ template <class F> void ForEachPlaced(TBitmap& Dst, TBitmap& Src, int X, int Y, 
         }
 }
 
-std::vector<TColor> Pixels(TBitmap& B)
-{
-    std::vector<TColor> v;
-    for (int y = 0; y < B.Height(); ++y)
-        for (int x = 0; x < B.Width(); ++x)
-            v.push_back(Px(B, x, y));
-    return v;
-}
-
 int Ch(TColor C, int Shift) { return (C >> Shift) & 0xFF; }
 
 // Random pixels, many of them the key or one byte away from it.
@@ -393,14 +384,17 @@ TEST_CASE("keyed copy with the parent's image behind the key pixels")
     CHECK(Px(*d4, 1, 0) == Rgb(1, 2, 3));
     CHECK(Px(*d4, 0, 0) == Rgb(9, 9, 9));
 
-    // While the shared replacement colour is set it is the colour taken as the key.
-    auto s2 = MakeBmp24(2, 2, [](int x, int) { return x ? TColor(0xFF00FF) : Rgb(9, 9, 9); });
+    // While the shared replacement colour is set, key pixels take it, over the parent too.
     auto d5 = Filled24(2, 2, Rgb(1, 2, 3));
-    SharedReplaceColor = Rgb(9, 9, 9);
-    CopyKeyed(d5.get(), s2.get(), 0, 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    SharedReplaceColor = Rgb(7, 7, 7);
+    CopyKeyed(d5.get(), src.get(), 0, 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*d5, 0, 0) == Rgb(9, 9, 9));
+    CHECK(Px(*d5, 1, 1) == Rgb(7, 7, 7));
+    CopyKeyedWithParent(d4.get(), src.get(), 0, true, MakeCacheInfo(parent.get(), 0, 0), 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*d4, 1, 0) == Rgb(7, 7, 7));
+    CopyKeyed(d5.get(), src.get(), 0, clNone, TRect(0, 0, 2, 2), 0);   // no key in force: a plain copy
     SharedReplaceColor = SkinKeyColor;
-    CHECK(Px(*d5, 0, 0) == Rgb(1, 2, 3));
-    CHECK(Px(*d5, 1, 0) == 0xFF00FF);
+    CHECK(Px(*d5, 1, 1) == 0xFF00FF);
 }
 
 TEST_CASE("bitmap utilities")
@@ -495,4 +489,90 @@ TEST_CASE("tiling pictures and the dotted focus frame")
     CHECK(CountNot(*f, TRect(4, 4, 7, 5), G) == 0);   // the inside is not touched
     CHECK(CountNot(*f, TRect(0, 9, 12, 10), G) == 0);
     CHECK(CountNot(*f, TRect(11, 0, 12, 10), G) == 0);
+}
+
+TEST_CASE("blend toward a colour rounds every byte and percent exactly")
+{
+    auto b = CreateBmp24(256, 2);
+    for (int p = 0; p <= 100; ++p) {
+        const TColor c = TColor(uint32_t(p) * 2654435761u & 0xFFFFFF);
+        for (int x = 0; x < 256; ++x) {
+            SetPx(*b, x, 0, Rgb(x, 255 - x, x ^ 0x5A));
+            SetPx(*b, x, 1, Rgb(x, x, x));
+        }
+        BlendToColor(b.get(), TRect(0, 0, 256, 2), p, c);
+        for (int x = 0; x < 256; ++x)
+            for (int y = 0; y < 2; ++y) {
+                const TColor was = y ? Rgb(x, x, x) : Rgb(x, 255 - x, x ^ 0x5A);
+                auto ch = [&](int k) { return int(DivRoundEven(Channel(was, k) * p + Channel(c, k) * (100 - p), 100)); };
+                REQUIRE(Px(*b, x, y) == Rgb(ch(0), ch(1), ch(2)));
+            }
+    }
+}
+
+TEST_CASE("tiles, stretches and masked tiles match the plain per-pixel rules on random rectangles")
+{
+    std::mt19937 rng(4242);
+    auto rnd = [&](int Lo, int Hi) { return Lo + int(rng() % unsigned(Hi - Lo + 1)); };
+    auto rect = [&](int W, int H) {
+        const int l = rnd(-6, W), t = rnd(-6, H);
+        return TRect(l, t, l + rnd(-1, W + 6), t + rnd(-1, H + 6));
+    };
+    for (int n = 0; n < 300; ++n) {
+        // Source rows are random, white or black, so that masks of 255 over white images and
+        // masks of 0 come whole rows at a time as well as mixed.
+        const int sw = rnd(2, 30), sh = rnd(2, 24);
+        std::vector<int> kind(static_cast<size_t>(sh));
+        for (int& k : kind)
+            k = rnd(0, 2);
+        auto src = MakeBmp24(sw, sh, [&](int, int y) {
+            return kind[size_t(y)] == 1 ? Rgb(255, 255, 255) : kind[size_t(y)] == 2 ? Rgb(0, 0, 0) : TColor(rng() & 0xFFFFFF);
+        });
+        auto src32 = CreateBmp32(sw, sh);
+        for (int y = 0; y < sh; ++y)
+            for (int x = 0; x < sw; ++x) {
+                auto* p = static_cast<uint8_t*>(src32->ScanLine(y)) + x * 4;
+                const TColor c = Px(*src, x, y);
+                p[0] = uint8_t(c >> 16), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c), p[3] = uint8_t(rng());
+            }
+        const int dw = rnd(2, 160), dh = rnd(2, 20);
+        auto got = MakeBmp24(dw, dh, [&](int, int) { return TColor(rng() & 0xFFFFFF); });
+        auto want = MakeBmp24(dw, dh, [&](int x, int y) { return Px(*got, x, y); });
+        const TRect R = rect(sw, sh), area = rect(dw, dh), clip = rnd(0, 1) ? rect(dw, dh) : area;
+        const int how = rnd(0, 2), offset = rnd(-3, sh);
+        // The readable part of R: for a masked tile, rows whose mask row lies in the source too.
+        const int top = how == 2 ? std::max(0, -offset) : 0, bottom = how == 2 ? std::min(sh, sh - offset) : sh;
+        const TRect s(std::max(R.Left, 0), std::max(R.Top, top), std::min(R.Right, sw), std::min(R.Bottom, bottom));
+        for (int y = std::max({area.Top, clip.Top, 0}); y < std::min({area.Bottom, clip.Bottom, dh}); ++y)
+            for (int x = std::max({area.Left, clip.Left, 0}); x < std::min({area.Right, clip.Right, dw}); ++x) {
+                if (s.Width() <= 0 || s.Height() <= 0)
+                    continue;
+                int sx = s.Left + (x - area.Left) % s.Width(), sy = s.Top + (y - area.Top) % s.Height();
+                if (how == 1) {
+                    sx = s.Left + int(int64_t(x - area.Left) * s.Width() / area.Width());
+                    sy = s.Top + int(int64_t(y - area.Top) * s.Height() / area.Height());
+                }
+                const TColor sp = Px(*src, sx, sy);
+                if (how != 2) {
+                    SetPx(*want, x, y, sp);
+                    continue;
+                }
+                const TColor m = Px(*src, sx, sy + offset), d = Px(*want, x, y);
+                auto ch = [&](int k) { return (Channel(d, k) * Channel(m, k) + Channel(sp, k) * (256 - Channel(m, k))) >> 8; };
+                SetPx(*want, x, y, Rgb(ch(0), ch(1), ch(2)));
+            }
+        TSkPixelRows d, s24, s32;
+        REQUIRE(PixelRowsOf(got.get(), d));
+        REQUIRE(PixelRowsOf(src.get(), s24));
+        REQUIRE(PixelRowsOf(src32.get(), s32, true));
+        const TSkPixelRows& from = rnd(0, 1) ? s24 : s32;
+        if (how == 0)
+            TileRows(d, area, from, R, clip);
+        else if (how == 1)
+            StretchRows(d, area, from, R, clip);
+        else
+            TileMaskedRows(d, area, s24, R, offset, clip);
+        CAPTURE(n);
+        REQUIRE(Pixels(*got) == Pixels(*want));
+    }
 }

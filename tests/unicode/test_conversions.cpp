@@ -4,8 +4,6 @@
 #include <random>
 #include <vector>
 
-static const WideString Privet = L"\x041F\x0440\x0438\x0432\x0435\x0442";   // "Hello" in Russian
-
 static bool IsInvalidUtf7(const AnsiString& S)
 {
     try {
@@ -23,15 +21,9 @@ static WideString RandomUnits(std::mt19937& rng, size_t len, bool wellFormed)
     WideString s;
     while (s.size() < len) {
         switch (rng() % 4) {
-        case 0:
-            s += special[rng() % (sizeof(special) / sizeof(WideChar) - 1)];
-            break;
-        case 1:
-            s += static_cast<WideChar>(rng() % 128);
-            break;
-        case 2:
-            s += static_cast<WideChar>(0x400 + rng() % 0x60);
-            break;
+        case 0: s += special[rng() % (sizeof(special) / sizeof(WideChar) - 1)]; break;
+        case 1: s += static_cast<WideChar>(rng() % 128); break;
+        case 2: s += static_cast<WideChar>(0x400 + rng() % 0x60); break;
         default: {
             WideChar c = static_cast<WideChar>(rng() % 0x10000);
             if (wellFormed && c >= 0xD800 && c <= 0xDFFF) {
@@ -45,35 +37,33 @@ static WideString RandomUnits(std::mt19937& rng, size_t len, bool wellFormed)
     return s;
 }
 
-TEST_CASE("UTF-7: plus signs and the closing minus")
+TEST_CASE("UTF-7: plus signs, the closing minus, direct sets and known encodings")
 {
-    CHECK(WideToUtf7(L"+") == "+-");
-    CHECK(WideToUtf7(L"A+B") == "A+-B");
-    CHECK(Utf7ToWide("+-") == L"+");
-    CHECK(Utf7ToWide("A+-B") == L"A+B");
+    // Encoded and decoded both ways.
+    const struct {
+        const wchar_t* Wide;
+        const char* Utf7;
+    } pairs[] = {
+        {L"+", "+-"}, {L"A+B", "A+-B"}, {L"", ""},
+        // No minus when nothing follows or the next character cannot be read as base64; one
+        // before a base64 letter or a minus; a plus inside a shift sequence goes with it.
+        {L"\x00E9", "+AOk"}, {L"\x00E9.", "+AOk."}, {L"\x00E9 x", "+AOk x"}, {L"\x00E9" L"a", "+AOk-a"},
+        {L"\x00E9-", "+AOk--"}, {L"\x00E9/", "+AOk-/"}, {L"\x00E9+", "+AOkAKw"},
+        // Set O is written directly by default; "~" and "\" are in no direct set.
+        {L"a!#@ b\t\r\n", "a!#@ b\t\r\n"}, {L"~", "+AH4"}, {L"\\", "+AFw"},
+        {L"\x041F\x0440\x0438\x0432\x0435\x0442", "+BB8EQAQ4BDIENQRC"},
+    };
+    for (const auto& p : pairs) {
+        CAPTURE(p.Utf7);
+        CHECK(WideToUtf7(p.Wide) == p.Utf7);
+        CHECK(Utf7ToWide(p.Utf7) == p.Wide);
+    }
+    CHECK(Utf7ToWide("Hi Mom -+Jjo--!") == L"Hi Mom -\x263A-!");
+    CHECK(Utf7ToWide("A+ImIDkQ.") == L"A\x2262\x0391.");
+    CHECK(Utf7ToWide("+ZeVnLIqe-") == L"\x65E5\x672C\x8A9E");
+    CHECK(Utf7ToWide("+AAA-") == WideString(1, L'\0'));
 
-    // No minus when nothing follows or the next character cannot be read as base64.
-    CHECK(WideToUtf7(L"\x00E9") == "+AOk");
-    CHECK(WideToUtf7(L"\x00E9.") == "+AOk.");
-    CHECK(WideToUtf7(L"\x00E9 x") == "+AOk x");
-    // A base64 letter or a minus after the sequence needs one.
-    CHECK(WideToUtf7(L"\x00E9" L"a") == "+AOk-a");
-    CHECK(WideToUtf7(L"\x00E9-") == "+AOk--");
-    CHECK(WideToUtf7(L"\x00E9/") == "+AOk-/");
-    // A plus inside a shift sequence is encoded with it.
-    CHECK(WideToUtf7(L"\x00E9+") == "+AOkAKw");
-
-    CHECK(WideToUtf7(L"") == "");
-    CHECK(Utf7ToWide("") == L"");
-}
-
-TEST_CASE("UTF-7: direct sets")
-{
-    // Set O is written directly by default; "~" and "\" are in no direct set.
-    CHECK(WideToUtf7(L"a!#@ b\t\r\n") == "a!#@ b\t\r\n");
-    CHECK(WideToUtf7(L"~") == "+AH4");
-    CHECK(WideToUtf7(L"\\") == "+AFw");
-
+    // Set O encoded on request, every sequence closed.
     const WideString src = L"!#";
     const WideChar* s = src.data();
     char out[32];
@@ -83,29 +73,13 @@ TEST_CASE("UTF-7: direct sets")
     CHECK(s == src.data() + src.size());
 }
 
-TEST_CASE("UTF-7: known encodings decode")
-{
-    CHECK(Utf7ToWide("Hi Mom -+Jjo--!") == L"Hi Mom -\x263A-!");
-    CHECK(Utf7ToWide("A+ImIDkQ.") == L"A\x2262\x0391.");
-    CHECK(Utf7ToWide("+ZeVnLIqe-") == L"\x65E5\x672C\x8A9E");
-    CHECK(Utf7ToWide("+AOk-a") == L"\x00E9" L"a");
-    CHECK(Utf7ToWide("+AOk x") == L"\x00E9 x");
-    CHECK(Utf7ToWide("+AAA-") == WideString(1, L'\0'));
-    CHECK(WideToUtf7(Privet) == "+BB8EQAQ4BDIENQRC");
-    CHECK(Utf7ToWide("+BB8EQAQ4BDIENQRC") == Privet);
-}
-
 TEST_CASE("UTF-7: invalid input is reported, never read past")
 {
-    CHECK(IsInvalidUtf7("+ "));            // a sequence that decodes nothing
-    CHECK(IsInvalidUtf7("+"));
-    CHECK(IsInvalidUtf7("+A-"));
-    CHECK(IsInvalidUtf7("x+!"));
-    CHECK(IsInvalidUtf7("+AOl-"));         // leftover bits that are not zero
-    CHECK(IsInvalidUtf7("+AOl"));
-    CHECK(IsInvalidUtf7("abc\xE9"));       // a byte above 127
-    CHECK(IsInvalidUtf7("+AOk\xE9"));
-    CHECK(IsInvalidUtf7("\x80"));
+    // A sequence that decodes nothing, leftover bits that are not zero, a byte above 127.
+    for (const char* bad : {"+ ", "+", "+A-", "x+!", "+AOl-", "+AOl", "abc\xE9", "+AOk\xE9", "\x80"}) {
+        CAPTURE(bad);
+        CHECK(IsInvalidUtf7(bad));
+    }
     CHECK_THROWS_AS(Utf7ToWide("+ "), EUcGeneralError);
 
     // The decoder still reports what it made of the rest.
@@ -165,7 +139,7 @@ TEST_CASE("UTF-7 and UTF-8: random UTF-16 round-trips")
 
 TEST_CASE("UTF-8 through the platform's converter")
 {
-    CHECK(WideToUtf8(Privet) == "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
+    CHECK(WideToUtf8(Cyrillic) == "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
     CHECK(WideToUtf8(L"\x20AC") == "\xE2\x82\xAC");
     CHECK(WideToUtf8(L"\xD83D\xDE00") == "\xF0\x9F\x98\x80");
     CHECK(Utf8ToWide("\xF0\x9F\x98\x80") == L"\xD83D\xDE00");
@@ -177,29 +151,25 @@ TEST_CASE("UTF-8 through the platform's converter")
     // Malformed bytes come back as something, and the good text around them survives.
     for (const char* bad : {"\xC3(", "x\xFF\xFEy", "\xE2\x82", "\xF0\x9F", "\x80\x80\x80", "\xED\xA0\x80"}) {
         CAPTURE(bad);
-        const WideString w = Utf8ToWide(bad);
-        CHECK_FALSE(w.empty());
+        CHECK_FALSE(Utf8ToWide(bad).empty());
     }
     CHECK(Utf8ToWide("\xC3(").back() == L'(');
     CHECK_FALSE(WideToUtf8(L"a\xD800" L"b").empty());   // a lone surrogate
 }
 
-TEST_CASE("Cyrillic through the ANSI code page 1251")
+TEST_CASE("Cyrillic through the ANSI code page 1251, and the code pages of locales and keys")
 {
     REQUIRE(GetACP() == 1251u);
     const AnsiString cp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
-    CHECK(ConvertFromWide(Privet, 1251) == cp1251);
-    CHECK(ConvertToWide(cp1251, 1251) == Privet);
-    CHECK(WideToAnsi(Privet) == cp1251);
-    CHECK(AnsiToWide(cp1251) == Privet);
+    CHECK(ConvertFromWide(Cyrillic, 1251) == cp1251);
+    CHECK(ConvertToWide(cp1251, 1251) == Cyrillic);
+    CHECK(WideToAnsi(Cyrillic) == cp1251);
+    CHECK(AnsiToWide(cp1251) == Cyrillic);
     // No ANSI form: the code page's default character, nothing reported.
     CHECK(ConvertFromWide(L"\x4E2D", 1251) == "?");
     CHECK(ConvertToWide("\x93\xFA", 932) == L"\x65E5");
     CHECK(ConvertToWide("abc", 12345) == L"");   // a code page the system does not know
-}
 
-TEST_CASE("code pages of locales and keys")
-{
     CHECK(LocaleCodePage(MAKELCID(0x0419, SORT_DEFAULT)) == 1251u);
     CHECK(LocaleCodePage(MAKELCID(0x0409, SORT_DEFAULT)) == 1252u);
     CHECK(LocaleCodePage(MAKELCID(0x0411, SORT_DEFAULT)) == 932u);
@@ -243,32 +213,28 @@ TEST_CASE("start-up switches follow the platform version")
     TRestore<DWORD> platform(Win32Platform), major(Win32MajorVersion), minor(Win32MinorVersion);
     TRestore<bool> unicode(PlatformIsUnicode), xp(PlatformIsXPOrLater);
     TRestore<UINT> cp(DefaultConversionCodePage);
-
-    Win32Platform = VER_PLATFORM_WIN32_WINDOWS;
-    Win32MajorVersion = 4;
-    Win32MinorVersion = 10;
-    InitUcSystem();
-    CHECK_FALSE(PlatformIsUnicode);
-    CHECK_FALSE(PlatformIsXPOrLater);
-    CHECK(DefaultConversionCodePage == LocaleCodePage(GetThreadLocale()));
-
-    Win32Platform = VER_PLATFORM_WIN32_NT;
-    Win32MajorVersion = 5;
-    Win32MinorVersion = 0;
-    InitUcSystem();
-    CHECK(PlatformIsUnicode);
-    CHECK_FALSE(PlatformIsXPOrLater);
-    CHECK(DefaultConversionCodePage == CP_THREAD_ACP);
-
-    Win32MinorVersion = 1;
-    InitUcSystem();
-    CHECK(PlatformIsXPOrLater);
-    Win32MajorVersion = 6;
-    Win32MinorVersion = 0;
-    InitUcSystem();
-    CHECK(PlatformIsXPOrLater);
-
-    Win32MajorVersion = 4;
-    InitUcSystem();
-    CHECK(DefaultConversionCodePage == LocaleCodePage(GetThreadLocale()));
+    const UINT localeCp = LocaleCodePage(GetThreadLocale());
+    // Platform, version; then the switches: Unicode, XP or later, the conversion code page.
+    const struct {
+        DWORD Platform, Major, Minor;
+        bool Unicode, XP;
+        UINT CodePage;
+    } rows[] = {
+        {VER_PLATFORM_WIN32_WINDOWS, 4, 10, false, false, localeCp},
+        {VER_PLATFORM_WIN32_NT, 5, 0, true, false, CP_THREAD_ACP},
+        {VER_PLATFORM_WIN32_NT, 5, 1, true, true, CP_THREAD_ACP},
+        {VER_PLATFORM_WIN32_NT, 6, 0, true, true, CP_THREAD_ACP},
+        {VER_PLATFORM_WIN32_NT, 4, 0, true, false, localeCp},
+    };
+    for (const auto& r : rows) {
+        CAPTURE(r.Major);
+        CAPTURE(r.Minor);
+        Win32Platform = r.Platform;
+        Win32MajorVersion = r.Major;
+        Win32MinorVersion = r.Minor;
+        InitUcSystem();
+        CHECK(PlatformIsUnicode == r.Unicode);
+        CHECK(PlatformIsXPOrLater == r.XP);
+        CHECK(DefaultConversionCodePage == r.CodePage);
+    }
 }

@@ -46,6 +46,7 @@ public:
     FormBytes() { B = "TPF0" + Short("TWideTestHolder") + Short("H"); }
     FormBytes& Prop(const std::string& Name) { B += Short(Name); return *this; }
     FormBytes& Ansi(const std::string& S) { B += '\x06' + Short(S); return *this; }
+    FormBytes& Utf8(const WideString& S) { return Ansi(WideToUtf8(S)); }
     FormBytes& Wide(const WideString& S) { B += '\x12' + Int32(static_cast<int32_t>(S.size())) + LE(S); return *this; }
     FormBytes& ListBegin() { B += '\x01'; return *this; }
     FormBytes& ListEnd() { B += '\0'; return *this; }
@@ -72,11 +73,6 @@ std::string Write(TWideTestHolder& H, TWideTestHolder* Ancestor = nullptr)
     else
         s.WriteComponent(&H);
     return s.DataString();
-}
-
-std::string Utf8(const WideString& S)
-{
-    return WideToUtf8(S);
 }
 
 struct RegisterHolder {
@@ -115,110 +111,78 @@ TEST_CASE("form data: a wide list goes out as wide strings and comes back whole"
 
 TEST_CASE("form data: the wide list reads every form it was ever stored in")
 {
+    const struct {
+        std::string Data;
+        W Before, After;
+    } forms[] = {
+        // One ANSI string, or one wide string, is the whole text.
+        {FormBytes().Prop("Lines.Strings").Ansi("\xCF\xF0\xE8\xE2\xE5\xF2\r\nb").Done(), {}, {L"Привет", L"b"}},
+        {FormBytes().Prop("Lines.Strings").Wide(L"中\nx").Done(), {}, {L"中", L"x"}},
+        // A list of ANSI and wide strings mixed; the old name WideStrings.
+        {FormBytes().Prop("Lines.Strings").ListBegin().Ansi("\xE0").Wide(L"中").ListEnd().Done(), {}, {L"а", L"中"}},
+        {FormBytes().Prop("Lines.WideStrings").ListBegin().Wide(L"Ω").ListEnd().Done(), {}, {L"Ω"}},
+        // The old UTF-8 list, taken only while the list is empty.
+        {FormBytes().Prop("Lines.WideStringsW").ListBegin().Utf8(L"Привет").Utf8(L"中").ListEnd().Done(), {},
+         {L"Привет", L"中"}},
+        {FormBytes().Prop("Lines.Strings").ListBegin().Wide(L"new").ListEnd()
+             .Prop("Lines.WideStringsW").ListBegin().Utf8(L"old").ListEnd().Done(), {}, {L"new"}},
+        // The old UTF-7 list is read and dropped.
+        {FormBytes().Prop("Lines.WideStrings_UTF7").ListBegin().Ansi("+BB8-").ListEnd().Done(), {L"kept"}, {L"kept"}},
+    };
+    for (const auto& f : forms) {
+        TWideTestHolder H(nullptr);
+        for (const WideString& line : f.Before)
+            H.Lines()->Add(line);
+        ReadInto(H, f.Data);
+        CHECK(Items(*H.Lines()) == f.After);
+    }
+
+    // An item that is no string is an error, and so is a wide string longer than the data.
     TWideTestHolder H(nullptr);
-    SUBCASE("one ANSI string is the whole text")
-    {
-        ReadInto(H, FormBytes().Prop("Lines.Strings").Ansi("\xCF\xF0\xE8\xE2\xE5\xF2\r\nb").Done());
-        CHECK(Items(*H.Lines()) == W{L"Привет", L"b"});
-    }
-    SUBCASE("one wide string is the whole text")
-    {
-        ReadInto(H, FormBytes().Prop("Lines.Strings").Wide(L"中\nx").Done());
-        CHECK(Items(*H.Lines()) == W{L"中", L"x"});
-    }
-    SUBCASE("a list of ANSI and wide strings mixed")
-    {
-        ReadInto(H, FormBytes().Prop("Lines.Strings").ListBegin().Ansi("\xE0").Wide(L"中").ListEnd().Done());
-        CHECK(Items(*H.Lines()) == W{L"а", L"中"});
-    }
-    SUBCASE("the old name WideStrings")
-    {
-        ReadInto(H, FormBytes().Prop("Lines.WideStrings").ListBegin().Wide(L"Ω").ListEnd().Done());
-        CHECK(Items(*H.Lines()) == W{L"Ω"});
-    }
-    SUBCASE("the old UTF-8 list, taken only while the list is empty")
-    {
-        ReadInto(H, FormBytes()
-                        .Prop("Lines.WideStringsW")
-                        .ListBegin()
-                        .Ansi(Utf8(L"Привет"))
-                        .Ansi(Utf8(L"中"))
-                        .ListEnd()
-                        .Done());
-        CHECK(Items(*H.Lines()) == W{L"Привет", L"中"});
-        ReadInto(H, FormBytes()
-                        .Prop("Lines.Strings")
-                        .ListBegin()
-                        .Wide(L"new")
-                        .ListEnd()
-                        .Prop("Lines.WideStringsW")
-                        .ListBegin()
-                        .Ansi(Utf8(L"old"))
-                        .ListEnd()
-                        .Done());
-        CHECK(Items(*H.Lines()) == W{L"new"});
-    }
-    SUBCASE("the old UTF-7 list is read and dropped")
-    {
-        H.Lines()->Add(L"kept");
-        ReadInto(H, FormBytes().Prop("Lines.WideStrings_UTF7").ListBegin().Ansi("+BB8-").ListEnd().Done());
-        CHECK(Items(*H.Lines()) == W{L"kept"});
-    }
-    SUBCASE("an item that is no string is an error")
-    {
-        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").ListBegin().Raw("\x02\x05").ListEnd().Done()),
-                        EReadError);
-        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").Raw("\x04").Done()), EReadError);
-        // A wide string longer than the data.
-        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Lines.Strings").Raw("\x01\x12" + Int32(1000000) + "ab").Done()),
-                        EReadError);
-    }
+    for (const std::string& bad : {FormBytes().Prop("Lines.Strings").ListBegin().Raw("\x02\x05").ListEnd().Done(),
+                                   FormBytes().Prop("Lines.Strings").Raw("\x04").Done(),
+                                   FormBytes().Prop("Lines.Strings").Raw("\x01\x12" + Int32(1000000) + "ab").Done()})
+        CHECK_THROWS_AS(ReadInto(H, bad), EReadError);
 }
 
 TEST_CASE("form data: a wide character's companion")
 {
     TWideTestHolder H(nullptr);
     H.SetName("H");
-    SUBCASE("written as one wide character when not the default")
-    {
-        CHECK(Write(H).find("MarkW") == std::string::npos);
-        H.SetMark(L'Ж');
-        const std::string bytes = Write(H);
-        CHECK(bytes.find("\x05MarkW\x12" + Int32(1) + LE(L"Ж")) != std::string::npos);
-        CHECK(bytes.find("Mark_UTF7") == std::string::npos);
-        TWideTestHolder R(nullptr);
-        ReadInto(R, bytes);
-        CHECK(R.Mark() == L'Ж');
+    // Written as one wide character when not the default.
+    CHECK(Write(H).find("MarkW") == std::string::npos);
+    H.SetMark(L'Ж');
+    const std::string bytes = Write(H);
+    CHECK(bytes.find("\x05MarkW\x12" + Int32(1) + LE(L"Ж")) != std::string::npos);
+    CHECK(bytes.find("Mark_UTF7") == std::string::npos);
+    TWideTestHolder R(nullptr);
+    ReadInto(R, bytes);
+    CHECK(R.Mark() == L'Ж');
 
-        // Not written under an ancestor with the same character; written when it differs.
-        TWideTestHolder A(nullptr);
-        A.SetName("H");
-        A.SetMark(L'Ж');
-        CHECK(Write(H, &A).find("MarkW") == std::string::npos);
-        A.SetMark(L'z');
-        CHECK(Write(H, &A).find("MarkW") != std::string::npos);
-    }
-    SUBCASE("read from ANSI or wide strings of at most one character")
-    {
-        ReadInto(H, FormBytes().Prop("MarkW").Wide(L"中").Done());
-        CHECK(H.Mark() == L'中');
-        ReadInto(H, FormBytes().Prop("MarkW").Ansi("\xC6").Done());
-        CHECK(H.Mark() == L'Ж');
-        ReadInto(H, FormBytes().Prop("MarkW").Ansi("").Done());
-        CHECK(H.Mark() == 0);
-        H.SetMark(L'q');
-        CHECK_THROWS_WITH_AS(ReadInto(H, FormBytes().Prop("MarkW").Wide(L"ab").Done()), "Invalid property value",
-                             EReadError);
-        CHECK(H.Mark() == L'q');
-    }
-    SUBCASE("the UTF-7 companion gives its first character")
-    {
-        ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+BCk-x").Done());
-        CHECK(H.Mark() == L'Щ');
-        ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("").Done());
-        CHECK(H.Mark() == 0);
-        CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+\x01").Done()), Exception);
-    }
+    // Not written under an ancestor with the same character; written when it differs.
+    TWideTestHolder A(nullptr);
+    A.SetName("H");
+    A.SetMark(L'Ж');
+    CHECK(Write(H, &A).find("MarkW") == std::string::npos);
+    A.SetMark(L'z');
+    CHECK(Write(H, &A).find("MarkW") != std::string::npos);
+    // Read from ANSI or wide strings of at most one character.
+    ReadInto(H, FormBytes().Prop("MarkW").Wide(L"中").Done());
+    CHECK(H.Mark() == L'中');
+    ReadInto(H, FormBytes().Prop("MarkW").Ansi("\xC6").Done());
+    CHECK(H.Mark() == L'Ж');
+    ReadInto(H, FormBytes().Prop("MarkW").Ansi("").Done());
+    CHECK(H.Mark() == 0);
+    H.SetMark(L'q');
+    CHECK_THROWS_WITH_AS(ReadInto(H, FormBytes().Prop("MarkW").Wide(L"ab").Done()), "Invalid property value",
+                         EReadError);
+    CHECK(H.Mark() == L'q');
+    // The UTF-7 companion gives its first character.
+    ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+BCk-x").Done());
+    CHECK(H.Mark() == L'Щ');
+    ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("").Done());
+    CHECK(H.Mark() == 0);
+    CHECK_THROWS_AS(ReadInto(H, FormBytes().Prop("Mark_UTF7").Ansi("+\x01").Done()), Exception);
 }
 
 TEST_CASE("form data: a wide text's old companions are dropped unless the legacy switch is on")
@@ -230,19 +194,14 @@ TEST_CASE("form data: a wide text's old companions are dropped unless the legacy
     CHECK(bytes.find("\x07" "Caption\x12" + Int32(2) + LE(L"中文")) != std::string::npos);
     CHECK(bytes.find("CaptionW") == std::string::npos);
 
-    const std::string old = FormBytes()
-                                .Prop("CaptionW")
-                                .Ansi(Utf8(L"Привет"))
-                                .Prop("Caption_UTF7")
-                                .Ansi("+BB8-")
-                                .Done();
+    const std::string old = FormBytes().Prop("CaptionW").Utf8(L"Привет").Prop("Caption_UTF7").Ansi("+BB8-").Done();
     TWideTestHolder R(nullptr);
     ReadInto(R, old);
     CHECK(R.Caption().empty());
 
     TRestore<bool> restore(LegacyWideCompanions);
     LegacyWideCompanions = true;
-    ReadInto(R, FormBytes().Prop("CaptionW").Ansi(Utf8(L"Привет")).Done());
+    ReadInto(R, FormBytes().Prop("CaptionW").Utf8(L"Привет").Done());
     CHECK(R.Caption() == L"Привет");
     ReadInto(R, FormBytes().Prop("Caption_UTF7").Ansi("+BB8-").Done());
     CHECK(R.Caption() == L"П");
@@ -270,37 +229,31 @@ TEST_CASE("the wide cache of a property shadowing an ANSI one")
 {
     TAnsiTextHolder t;
     WideString cache;
-    SUBCASE("a new text with the same ANSI form clears the ANSI side first")
-    {
-        t.Text = "???";
-        cache = L"ЖЖЖ";   // stale: its ANSI form differs from the ANSI value
-        WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-        CHECK(t.Sets == std::vector<AnsiString>{"", "???"});
-        CHECK(cache == L"中文字");
-        // The cache is believed while its ANSI form is the ANSI value.
-        CHECK(WideGetCachedValue(cache, t.Text) == L"中文字");
-        // An equal value changes nothing.
-        t.Sets.clear();
-        WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-        CHECK(t.Sets.empty());
-    }
-    SUBCASE("a change behind the wide layer is followed")
-    {
-        cache = L"中";
-        t.Text = "\xCF\xF0\xE8\xE2\xE5\xF2";
-        CHECK(WideGetCachedValue(cache, t.Text) == L"Привет");
-        CHECK(cache == L"Привет");
-    }
-    SUBCASE("a text with an exact ANSI form is set once")
-    {
-        t.Text = "abc";
-        cache = L"abc";
-        WideSetCachedValue(L"Ж", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-        CHECK(t.Sets == std::vector<AnsiString>{"\xC6"});
-        t.Sets.clear();
-        WideSetCachedValue(L"中", cache, t.Text, &TAnsiTextHolder::SetText, &t);   // "?" differs from "\xC6"
-        CHECK(t.Sets == std::vector<AnsiString>{"?"});
-    }
+    // A new text with the same ANSI form clears the ANSI side first.
+    t.Text = "???";
+    cache = L"ЖЖЖ";   // stale: its ANSI form differs from the ANSI value
+    WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+    CHECK(t.Sets == std::vector<AnsiString>{"", "???"});
+    CHECK(cache == L"中文字");
+    // The cache is believed while its ANSI form is the ANSI value.
+    CHECK(WideGetCachedValue(cache, t.Text) == L"中文字");
+    // An equal value changes nothing.
+    t.Sets.clear();
+    WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+    CHECK(t.Sets.empty());
+    // A change behind the wide layer is followed.
+    cache = L"中";
+    t.Text = "\xCF\xF0\xE8\xE2\xE5\xF2";
+    CHECK(WideGetCachedValue(cache, t.Text) == L"Привет");
+    CHECK(cache == L"Привет");
+    // A text with an exact ANSI form is set once.
+    t.Text = "abc";
+    cache = L"abc";
+    WideSetCachedValue(L"Ж", cache, t.Text, &TAnsiTextHolder::SetText, &t);
+    CHECK(t.Sets == std::vector<AnsiString>{"\xC6"});
+    t.Sets.clear();
+    WideSetCachedValue(L"中", cache, t.Text, &TAnsiTextHolder::SetText, &t);   // "?" differs from "\xC6"
+    CHECK(t.Sets == std::vector<AnsiString>{"?"});
 }
 
 TEST_CASE("store objects live and die with their components")

@@ -27,7 +27,7 @@ std::string ReadBytes(const WideString& Name)
     return r;
 }
 
-// UTF-16 little-endian bytes of a text.
+// What loading a file gave: its character set and lines.
 struct Loaded {
     uint8_t charSet;
     std::vector<WideString> items;
@@ -43,84 +43,53 @@ Loaded LoadBytes(const std::string& Bytes)
 }
 } // namespace
 
-TEST_CASE("text files: the byte-order mark chooses the character set")
+TEST_CASE("text files: the byte-order mark chooses the character set; damaged files load without harm")
 {
-    SUBCASE("FF FE: UTF-16 little-endian")
-    {
-        Loaded r = LoadBytes("\xFF\xFE" + LE(L"a\r\nb"));
-        CHECK(r.charSet == csUnicodeText);
-        CHECK(r.items == W{L"a", L"b"});
+    const struct {
+        std::string Bytes;
+        uint8_t CharSet;
+        W Items;
+    } files[] = {
+        {"\xFF\xFE" + LE(L"a\r\nb"), csUnicodeText, {L"a", L"b"}},
+        {"\xCF\xF0\xE8\xE2\xE5\xF2\r\nok", csAnsiText, {L"Привет", L"ok"}},   // no mark: ANSI
+        {"x", csAnsiText, {L"x"}},
+        // Big-endian, swapped up to the first zero character.
+        {"\xFE\xFF" + BE(L"ab\r\nc"), csUnicodeSwappedText, {L"ab", L"c"}},
+        {"\xFE\xFF" + BE(WideString(L"a\0b", 3)), csUnicodeSwappedText, {WideString(L"a\0\x6200", 3)}},
+        // Empty, a mark and nothing else, one byte after the mark, an odd number of bytes.
+        {"", csAnsiText, {}},
+        {"\xFF\xFE", csUnicodeText, {}},
+        {"\xEF\xBB\xBF", csUtf8Text, {}},
+        {std::string("\xFE\xFF\x00", 3), csUnicodeSwappedText, {}},
+        {"\xFF\xFE" + LE(L"ab\ncd") + "\x41", csUnicodeText, {L"ab", L"cd"}},
+    };
+    for (const auto& f : files) {
+        Loaded r = LoadBytes(f.Bytes);
+        CHECK(r.charSet == f.CharSet);
+        CHECK(r.items == f.Items);
     }
-    SUBCASE("EF BB BF: UTF-8, saved again as UTF-16 with its mark")
-    {
-        const WideString name = TestFilePath(L"utf8.txt");
-        WriteBytes(name, "\xEF\xBB\xBF\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n\xE4\xB8\xAD");
-        TUcStringList L;
-        L.LoadFromFile(name);
-        CHECK(L.LoadedFileCharSet() == csUtf8Text);
-        CHECK(Items(L) == W{L"Привет", L"中"});
-        L.SaveToFile(name);
-        CHECK(ReadBytes(name) == "\xFF\xFE" + LE(L"Привет\r\n中\r\n"));
-        L.LoadFromFile(name);
-        CHECK(L.LoadedFileCharSet() == csUnicodeText);
-        CHECK(Items(L) == W{L"Привет", L"中"});
-    }
-    SUBCASE("no mark: the ANSI code page")
-    {
-        Loaded r = LoadBytes("\xCF\xF0\xE8\xE2\xE5\xF2\r\nok");
-        CHECK(r.charSet == csAnsiText);
-        CHECK(r.items == W{L"Привет", L"ok"});
-        r = LoadBytes("x");
-        CHECK(r.charSet == csAnsiText);
-        CHECK(r.items == W{L"x"});
-        r = LoadBytes("\xEF\xBB");   // the start of a UTF-8 mark, no more
-        CHECK(r.charSet == csAnsiText);
-        CHECK(r.items.size() == 1);
-    }
-    SUBCASE("FE FF: big-endian, swapped up to the first zero character")
-    {
-        Loaded r = LoadBytes("\xFE\xFF" + BE(L"ab\r\nc"));
-        CHECK(r.charSet == csUnicodeSwappedText);
-        CHECK(r.items == W{L"ab", L"c"});
-        r = LoadBytes("\xFE\xFF" + BE(WideString(L"a\0b", 3)));
-        REQUIRE(r.items.size() == 1);
-        CHECK(r.items[0] == WideString(L"a\0\x6200", 3));
-    }
-}
+    Loaded r = LoadBytes("\xEF\xBB");   // the start of a UTF-8 mark, no more
+    CHECK(r.charSet == csAnsiText);
+    CHECK(r.items.size() == 1);
+    // Malformed UTF-8 still gives the good lines.
+    r = LoadBytes("\xEF\xBB\xBFok\r\n\xC3\x28\xFF\xFE\r\n\xE2\x82\r\nend");
+    REQUIRE(r.items.size() == 4);
+    CHECK(r.items[0] == L"ok");
+    CHECK(r.items[3] == L"end");
+    CHECK_FALSE(r.items[1].empty());
 
-TEST_CASE("text files: damaged and degenerate files load without harm")
-{
-    SUBCASE("empty")
-    {
-        Loaded r = LoadBytes("");
-        CHECK(r.charSet == csAnsiText);
-        CHECK(r.items.empty());
-    }
-    SUBCASE("a mark and nothing else")
-    {
-        Loaded r = LoadBytes("\xFF\xFE");
-        CHECK(r.charSet == csUnicodeText);
-        CHECK(r.items.empty());
-        r = LoadBytes("\xEF\xBB\xBF");
-        CHECK(r.charSet == csUtf8Text);
-        CHECK(r.items.empty());
-        r = LoadBytes(std::string("\xFE\xFF\x00", 3));   // one byte after the mark is no character
-        CHECK(r.charSet == csUnicodeSwappedText);
-        CHECK(r.items.empty());
-    }
-    SUBCASE("UTF-16 with an odd number of bytes drops the last byte")
-    {
-        Loaded r = LoadBytes("\xFF\xFE" + LE(L"ab\ncd") + "\x41");
-        CHECK(r.items == W{L"ab", L"cd"});
-    }
-    SUBCASE("malformed UTF-8 still gives the good lines")
-    {
-        Loaded r = LoadBytes("\xEF\xBB\xBFok\r\n\xC3\x28\xFF\xFE\r\n\xE2\x82\r\nend");
-        REQUIRE(r.items.size() == 4);
-        CHECK(r.items[0] == L"ok");
-        CHECK(r.items[3] == L"end");
-        CHECK_FALSE(r.items[1].empty());
-    }
+    // UTF-8, saved again as UTF-16 with its mark.
+    const WideString name = TestFilePath(L"utf8.txt");
+    WriteBytes(name, "\xEF\xBB\xBF\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82\r\n\xE4\xB8\xAD");
+    TUcStringList L;
+    L.LoadFromFile(name);
+    CHECK(L.LoadedFileCharSet() == csUtf8Text);
+    CHECK(Items(L) == W{L"Привет", L"中"});
+    L.SaveToFile(name);
+    CHECK(ReadBytes(name) == "\xFF\xFE" + LE(L"Привет\r\n中\r\n"));
+    L.LoadFromFile(name);
+    CHECK(L.LoadedFileCharSet() == csUnicodeText);
+    CHECK(Items(L) == W{L"Привет", L"中"});
 }
 
 TEST_CASE("streams: detection leaves the position behind the mark, or where it was")
@@ -174,44 +143,35 @@ TEST_CASE("file streams by wide name")
             CloseHandle(h);
     }
 
-    SUBCASE("a missing file")
-    {
-        const WideString missing = TestFilePath(L"нет такого.txt");
-        DeleteFileW(missing.c_str());
-        const AnsiString expected = WideToAnsi(L"Cannot open file \"" + ExpandFileNameWide(missing) + L"\". " +
-                                               SysErrorMessageWide(ERROR_FILE_NOT_FOUND));
-        CHECK_THROWS_WITH_AS(TUcFileStream(missing, fmOpenRead), expected.c_str(), EFOpenError);
-        TUcStringList L;
-        L.Add(L"kept");
-        CHECK_THROWS_AS(L.LoadFromFile(missing), EFOpenError);
-        CHECK(Items(L) == W{L"kept"});
-    }
-    SUBCASE("a file that cannot be created")
-    {
-        const WideString bad = TestFilePath(L"no such folder\\x.txt");
-        const AnsiString expected = WideToAnsi(L"Cannot create file \"" + ExpandFileNameWide(bad) + L"\". " +
+    // Modes outside the table are refused.
+    for (uint32_t mode : {0x0003u, 0x0050u, 0x00F0u, 0xFFFEu})
+        CHECK_THROWS_AS(TUcFileStream(name, mode), EFOpenError);
+
+    // A missing file, and one that cannot be created: the list keeps its lines.
+    const WideString missing = TestFilePath(L"нет такого.txt");
+    DeleteFileW(missing.c_str());
+    const AnsiString cannotOpen = WideToAnsi(L"Cannot open file \"" + ExpandFileNameWide(missing) + L"\". " +
+                                             SysErrorMessageWide(ERROR_FILE_NOT_FOUND));
+    CHECK_THROWS_WITH_AS(TUcFileStream(missing, fmOpenRead), cannotOpen.c_str(), EFOpenError);
+    TUcStringList L;
+    L.Add(L"kept");
+    CHECK_THROWS_AS(L.LoadFromFile(missing), EFOpenError);
+    CHECK(Items(L) == W{L"kept"});
+    const WideString bad = TestFilePath(L"no such folder\\x.txt");
+    const AnsiString cannotCreate = WideToAnsi(L"Cannot create file \"" + ExpandFileNameWide(bad) + L"\". " +
                                                SysErrorMessageWide(ERROR_PATH_NOT_FOUND));
-        CHECK_THROWS_WITH_AS(TUcFileStream(bad, fmCreate), expected.c_str(), EFCreateError);
-        TUcStringList L;
-        CHECK_THROWS_AS(L.SaveToFile(bad), EFCreateError);
-    }
-    SUBCASE("the ANSI calls, on a platform without the wide ones")
-    {
-        TAnsiPlatform ansi;
-        const WideString cyr = TestFilePath(L"Список.txt");
-        TUcStringList L;
-        L.Add(L"строка");
-        L.SaveToFile(cyr);
-        L.Clear();
-        L.LoadFromFile(cyr);
-        CHECK(Items(L) == W{L"строка"});
-        CHECK_THROWS_AS(L.LoadFromFile(TestFilePath(L"нет такого.txt")), EFOpenError);
-    }
-    SUBCASE("modes outside the table are refused")
-    {
-        for (uint32_t mode : {0x0003u, 0x0050u, 0x00F0u, 0xFFFEu})
-            CHECK_THROWS_AS(TUcFileStream(name, mode), EFOpenError);
-    }
+    CHECK_THROWS_WITH_AS(TUcFileStream(bad, fmCreate), cannotCreate.c_str(), EFCreateError);
+    CHECK_THROWS_AS(L.SaveToFile(bad), EFCreateError);
+
+    // The ANSI calls, on a platform without the wide ones.
+    TAnsiPlatform ansi;
+    const WideString cyr = TestFilePath(L"Список.txt");
+    L.SetTextStr(L"строка");
+    L.SaveToFile(cyr);
+    L.Clear();
+    L.LoadFromFile(cyr);
+    CHECK(Items(L) == W{L"строка"});
+    CHECK_THROWS_AS(L.LoadFromFile(missing), EFOpenError);
 }
 
 TEST_CASE("the plain wide list reads and writes bare UTF-16")
@@ -243,11 +203,6 @@ std::pair<W, W> BothWays(const std::string& Bytes, bool Detect = true)
     CHECK(a.Position() == static_cast<int64_t>(Bytes.size()));
     return {Items(pieces), Items(whole)};
 }
-
-std::string Utf8Of(const WideString& S)
-{
-    return WideToUtf8(S);
-}
 } // namespace
 
 TEST_CASE("large files read in pieces give the same lines as read whole")
@@ -259,7 +214,7 @@ TEST_CASE("large files read in pieces give the same lines as read whole")
         std::string body(piece - 1, 'a');
         for (size_t i = 100; i < body.size(); i += 100)
             body[i] = '\n';
-        body += '\n' + Utf8Of(L"\x2028") + "tail\r";
+        body += '\n' + WideToUtf8(L"\x2028") + "tail\r";
         auto [p, w] = BothWays("\xEF\xBB\xBF" + body);
         CHECK(p == w);
         CHECK(p.back() == L"tail");
@@ -278,7 +233,7 @@ TEST_CASE("large files read in pieces give the same lines as read whole")
         WideString big;
         for (size_t i = 0; i < piece; ++i)
             big += (i % 3) ? L'ж' : L'z';
-        auto [p, w] = BothWays("\xEF\xBB\xBF" + Utf8Of(L"first\n" + big + L"\r\nlast"));
+        auto [p, w] = BothWays("\xEF\xBB\xBF" + WideToUtf8(L"first\n" + big + L"\r\nlast"));
         CHECK(p == w);
         REQUIRE(p.size() == 3);
         CHECK(p[1] == big);
@@ -312,7 +267,7 @@ TEST_CASE("large files read in pieces give the same lines as read whole")
             WideString text;
             while (text.size() < 3 * piece / 2)
                 text += alphabet[(next() >> 8) % alphabet.size()];
-            auto [p1, w1] = BothWays("\xEF\xBB\xBF" + Utf8Of(text));
+            auto [p1, w1] = BothWays("\xEF\xBB\xBF" + WideToUtf8(text));
             CHECK(p1 == w1);
             auto [p2, w2] = BothWays("\xFF\xFE" + LE(text) + "\x01");   // and an odd last byte
             CHECK(p2 == w2);
@@ -325,7 +280,7 @@ TEST_CASE("large files read in pieces give the same lines as read whole")
             auto [p5, w5] = BothWays(ansi);
             CHECK(p5 == w5);
             // Malformed UTF-8: stray continuation and lead bytes.
-            std::string bad = Utf8Of(text);
+            std::string bad = WideToUtf8(text);
             for (size_t i = 7; i < bad.size(); i += 1013)
                 bad[i] = static_cast<char>(0x80 + (i & 0x7F));
             auto [p6, w6] = BothWays("\xEF\xBB\xBF" + bad);
@@ -361,7 +316,7 @@ TEST_CASE("large files read in pieces give the same lines as read whole")
         CHECK(Items(S) == W{L"old"});
         CHECK(S.LoadedFileCharSet() == csUnicodeText);
         // Memory used up anywhere in a load, sorted or not: EOutOfMemory, and nothing changed.
-        WriteBytes(name, "\xEF\xBB\xBF" + Utf8Of(L"первая строка\r\nвторая строка\rтретья строка\n\nпятая строка\x2028шестая строка"));
+        WriteBytes(name, "\xEF\xBB\xBF" + WideToUtf8(L"первая строка\r\nвторая строка\rтретья строка\n\nпятая строка\x2028шестая строка"));
         for (TUcStringList* list : {&L, &S}) {
             const W before = Items(*list);
             const auto kept = [&] {

@@ -43,53 +43,36 @@ TEST_CASE("the three characters read their defaults once and are then defined")
 
 TEST_CASE("text splits at CR, LF and the line separator, one of each in that order")
 {
+    const struct {
+        WideString Text;
+        W Items;
+    } cases[] = {
+        {L"a\r\rb", {L"a", L"", L"b"}},                 // CR CR is two breaks
+        {L"a\r\n\x2028" L"b", {L"a", L"b"}},            // CR LF U+2028 is one
+        {L"a\n\rb", {L"a", L"", L"b"}},                 // LF CR is two, the CR starting a line
+        {L"a\r\n", {L"a"}},                             // a final break adds no empty line
+        {L"\r\n", {L""}},                               // a lone break is one empty line
+        {L"", {}},
+        {WideString(L"a\0b\nc", 5), {WideString(L"a\0b", 3), L"c"}},   // a zero is text
+    };
     TUcStringList L;
-    SUBCASE("CR CR is two breaks")
-    {
-        L.SetTextStr(L"a\r\rb");
-        CHECK(Items(L) == W{L"a", L"", L"b"});
+    for (const auto& c : cases) {
+        L.SetTextStr(c.Text);
+        CHECK(Items(L) == c.Items);
     }
-    SUBCASE("CR LF U+2028 is one break")
-    {
-        L.SetTextStr(L"a\r\n\x2028"
-                     L"b");
-        CHECK(Items(L) == W{L"a", L"b"});
-    }
-    SUBCASE("LF CR is two breaks, the CR starting an empty line")
-    {
-        L.SetTextStr(L"a\n\rb");
-        CHECK(Items(L) == W{L"a", L"", L"b"});
-    }
-    SUBCASE("a final break adds no empty line; a lone break is one empty line")
-    {
-        L.SetTextStr(L"a\r\n");
-        CHECK(Items(L) == W{L"a"});
-        L.SetTextStr(L"\r\n");
-        CHECK(Items(L) == W{L""});
-        L.SetTextStr(L"");
-        CHECK(L.Count() == 0);
-    }
-    SUBCASE("a zero character is text like any other")
-    {
-        L.SetTextStr(WideString(L"a\0b\nc", 5));
-        CHECK(Items(L) == W{WideString(L"a\0b", 3), L"c"});
-    }
-    SUBCASE("the text comes back with CR LF after every item")
-    {
-        L.SetTextStr(L"x\ny\x2028z");
-        CHECK(L.GetTextStr() == L"x\r\ny\r\nz\r\n");
-        WideChar* buf = L.GetText();
-        CHECK(WideString(buf) == L"x\r\ny\r\nz\r\n");
-        WideBufFree(buf);
-        L.SetText(static_cast<const WideChar*>(nullptr));
-        CHECK(L.GetTextStr().empty());
-    }
-    SUBCASE("a sorted list places each line")
-    {
-        L.SetSorted(true);
-        L.SetTextStr(L"c\nb\na\nb");
-        CHECK(Items(L) == W{L"a", L"b", L"c"});
-    }
+
+    // The text comes back with CR LF after every item.
+    L.SetTextStr(L"x\ny\x2028z");
+    CHECK(L.GetTextStr() == L"x\r\ny\r\nz\r\n");
+    WideChar* buf = L.GetText();
+    CHECK(WideString(buf) == L"x\r\ny\r\nz\r\n");
+    WideBufFree(buf);
+    L.SetText(static_cast<const WideChar*>(nullptr));
+    CHECK(L.GetTextStr().empty());
+    // A sorted list places each line.
+    L.SetSorted(true);
+    L.SetTextStr(L"c\nb\na\nb");
+    CHECK(Items(L) == W{L"a", L"b", L"c"});
 }
 
 TEST_CASE("positions outside the list and changes of a sorted list are refused, the list kept")
@@ -102,6 +85,8 @@ TEST_CASE("positions outside the list and changes of a sorted list are refused, 
     CHECK_THROWS_WITH_AS(L.PutObject(5, nullptr), "List index out of bounds (5)", EStringListError);
     CHECK_THROWS_WITH_AS(L.Exchange(0, 2), "List index out of bounds (2)", EStringListError);
     CHECK_THROWS_WITH_AS(L.Insert(3, L"x"), "List index out of bounds (3)", EStringListError);
+    // A target out of range is refused before the item is taken out.
+    CHECK_THROWS_AS(L.Move(0, 2), EStringListError);
     L.Insert(2, L"three");   // at Count is allowed
     CHECK(Items(L) == W{L"one", L"two", L"three"});
 
@@ -109,6 +94,8 @@ TEST_CASE("positions outside the list and changes of a sorted list are refused, 
     CHECK(Items(L) == W{L"one", L"three", L"two"});
     CHECK_THROWS_WITH_AS(L.Put(0, L"x"), "Operation not allowed on sorted list", EStringListError);
     CHECK_THROWS_WITH_AS(L.Insert(0, L"x"), "Operation not allowed on sorted list", EStringListError);
+    CHECK_THROWS_WITH_AS(L.Move(0, 2), "Operation not allowed on sorted list", EStringListError);
+    L.Move(1, 1);   // no move at all is no error
     L.SetDuplicates(dupError);
     CHECK_THROWS_WITH_AS(L.Add(L"TWO"), "String list does not allow duplicates", EStringListError);
     CHECK(Items(L) == W{L"one", L"three", L"two"});
@@ -132,7 +119,6 @@ TEST_CASE("duplicates in a sorted list")
         L.SetDuplicates(dupAccept);
         L.Add(L"c");
         CHECK(L.AddObject(L"b", Obj(2)) == 1);
-        CHECK(L.Count() == 4);
         CHECK(Items(L) == W{L"a", L"b", L"b", L"c"});
     }
     SUBCASE("case-sensitive lists tell the cases apart")
@@ -146,7 +132,7 @@ TEST_CASE("duplicates in a sorted list")
     }
 }
 
-TEST_CASE("names and values, sorted and not")
+TEST_CASE("names and values, sorted and not; moving items with their objects")
 {
     TUcStringList L;
     L.Add(L"a=1");
@@ -169,40 +155,18 @@ TEST_CASE("names and values, sorted and not")
     CHECK(U.Strings(0) == L"Имя=Значение");
     U.SetValues(L"имя", L"");
     CHECK(U.Count() == 0);
-}
 
-TEST_CASE("moving items")
-{
-    TUcStringList L;
-    L.AddObject(L"a", Obj(1));
-    L.AddObject(L"b", Obj(2));
-    L.AddObject(L"c", Obj(3));
-    SUBCASE("an unsorted list moves string and object")
-    {
-        L.Move(0, 2);
-        CHECK(Items(L) == W{L"b", L"c", L"a"});
-        CHECK(L.Objects(2) == Obj(1));
-    }
-    SUBCASE("a target out of range is refused before the item is taken out")
-    {
-        CHECK_THROWS_AS(L.Move(0, 3), EStringListError);
-        CHECK(Items(L) == W{L"a", L"b", L"c"});
-    }
-    SUBCASE("a sorted list refuses and keeps the item")
-    {
-        L.SetSorted(true);
-        CHECK_THROWS_WITH_AS(L.Move(0, 2), "Operation not allowed on sorted list", EStringListError);
-        CHECK(Items(L) == W{L"a", L"b", L"c"});
-        CHECK(L.Objects(0) == Obj(1));
-        L.Move(1, 1);   // no move at all is no error
-    }
-    SUBCASE("exchange swaps strings and objects")
-    {
-        L.Exchange(0, 2);
-        CHECK(Items(L) == W{L"c", L"b", L"a"});
-        CHECK(L.Objects(0) == Obj(3));
-        CHECK(L.IndexOfObject(Obj(1)) == 2);
-    }
+    TUcStringList M;
+    M.AddObject(L"a", Obj(1));
+    M.AddObject(L"b", Obj(2));
+    M.AddObject(L"c", Obj(3));
+    M.Move(0, 2);
+    CHECK(Items(M) == W{L"b", L"c", L"a"});
+    CHECK(M.Objects(2) == Obj(1));
+    M.Exchange(0, 2);
+    CHECK(Items(M) == W{L"a", L"c", L"b"});
+    CHECK(M.Objects(0) == Obj(1));
+    CHECK(M.IndexOfObject(Obj(2)) == 2);
 }
 
 TEST_CASE("sorting agrees with the list's own comparison")
@@ -291,14 +255,16 @@ TEST_CASE("change events come around every change, once for an update bracket")
 TEST_CASE("delimited and comma text")
 {
     TUcStringList L;
-    L.Add(L"plain");
-    L.Add(L"with blank");
-    L.Add(L"say \"hi\"");
-    L.Add(L"");
+    L.SetTextStr(L"plain\nwith blank\nsay \"hi\"\n\n");
     CHECK(L.CommaText() == L"plain,\"with blank\",\"say \"\"hi\"\"\",");
     TUcStringList M;
     M.SetCommaText(L.CommaText());
     CHECK(Items(M) == Items(L));
+    // A final delimiter adds an empty item only as the very last character.
+    M.SetCommaText(L"a,");
+    CHECK(Items(M) == W{L"a", L""});
+    M.SetCommaText(L"a, ");
+    CHECK(Items(M) == W{L"a"});
     M.SetDelimiter(L';');
     M.SetDelimitedText(WideString(L"a;\"b;c\" ; d\0e", 13));
     CHECK(Items(M) == W{L"a", L"b;c", L"d", L"e"});
@@ -306,60 +272,41 @@ TEST_CASE("delimited and comma text")
 
 TEST_CASE("the rules the wide lists share with the ANSI ones")
 {
-    SUBCASE("a new pair goes to its place in a sorted list, with nothing else added")
-    {
-        TUcStringList L;
-        L.SetSorted(true);
-        L.SetValues(L"m", L"1");
-        L.SetValues(L"b", L"2");
-        CHECK(Items(L) == W{L"b=2", L"m=1"});
-        CHECK(L.ValueFromIndex(-1).empty());   // what Values gives for a name not there
-    }
-    SUBCASE("a sorted list added to itself gets every item once more")
-    {
-        TUcStringList L;
-        L.SetSorted(true);
-        L.SetDuplicates(dupAccept);
-        L.SetTextStr(L"b\na\nc");
-        L.AddStrings(&L);
-        CHECK(Items(L) == W{L"a", L"a", L"b", L"b", L"c", L"c"});
-    }
-    SUBCASE("no list, no comparison")
-    {
-        TUcStringList L;
-        L.SetTextStr(L"b\na");
-        L.AddStrings(static_cast<const TWideStrings*>(nullptr));
-        CHECK_FALSE(L.Equals(nullptr));
-        L.CustomSort(nullptr);
-        CHECK(Items(L) == W{L"b", L"a"});
-    }
-    SUBCASE("a final delimiter adds an empty item only as the very last character")
-    {
-        TUcStringList L;
-        L.SetCommaText(L"a,");
-        CHECK(Items(L) == W{L"a", L""});
-        L.SetCommaText(L"a, ");
-        CHECK(Items(L) == W{L"a"});
-    }
-    SUBCASE("the plain list's move checks both places before it takes the item out")
-    {
-        TVectorStrings L;
-        L.SetTextStr(L"a\nb");
-        CHECK_THROWS_WITH_AS(L.Move(0, 2), "List index out of bounds (2)", EStringListError);
-        CHECK(L.FItems == W{L"a", L"b"});
-    }
-    SUBCASE("a change handler that fails at the end of an update reaches the caller")
-    {
-        struct Failing {
-            void OnChange(TObject*) { throw Exception("no"); }
-        } failing;
-        TUcStringList L;
-        L.OnChange = MakeMethod<&Failing::OnChange>(&failing);
-        CHECK_THROWS_WITH_AS(L.SetTextStr(L"a\nb"), "no", Exception);
-        L.OnChange = nullptr;
-        CHECK(Items(L) == W{L"a", L"b"});
-        CHECK(L.UpdateCount() == 0);
-    }
+    // A new pair goes to its place in a sorted list, with nothing else added.
+    TUcStringList L;
+    L.SetSorted(true);
+    L.SetValues(L"m", L"1");
+    L.SetValues(L"b", L"2");
+    CHECK(Items(L) == W{L"b=2", L"m=1"});
+    CHECK(L.ValueFromIndex(-1).empty());   // what Values gives for a name not there
+    // A sorted list added to itself gets every item once more.
+    L.SetDuplicates(dupAccept);
+    L.AddStrings(&L);
+    CHECK(Items(L) == W{L"b=2", L"b=2", L"m=1", L"m=1"});
+
+    // No list, no comparison.
+    TUcStringList U;
+    U.SetTextStr(L"b\na");
+    U.AddStrings(static_cast<const TWideStrings*>(nullptr));
+    CHECK_FALSE(U.Equals(nullptr));
+    U.CustomSort(nullptr);
+    CHECK(Items(U) == W{L"b", L"a"});
+
+    // The plain list's move checks both places before it takes the item out.
+    TVectorStrings V;
+    V.SetTextStr(L"a\nb");
+    CHECK_THROWS_WITH_AS(V.Move(0, 2), "List index out of bounds (2)", EStringListError);
+    CHECK(V.FItems == W{L"a", L"b"});
+
+    // A change handler that fails at the end of an update reaches the caller.
+    struct Failing {
+        void OnChange(TObject*) { throw Exception("no"); }
+    } failing;
+    U.OnChange = MakeMethod<&Failing::OnChange>(&failing);
+    CHECK_THROWS_WITH_AS(U.SetTextStr(L"x\ny"), "no", Exception);
+    U.OnChange = nullptr;
+    CHECK(Items(U) == W{L"x", L"y"});
+    CHECK(U.UpdateCount() == 0);
 }
 
 TEST_CASE("assignment between wide and ANSI lists")

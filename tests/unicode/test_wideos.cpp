@@ -3,14 +3,6 @@
 
 #include <cstring>
 
-static const WideString Privet = L"\x041F\x0440\x0438\x0432\x0435\x0442";
-
-// Runs the body once with the wide calls and once with the ANSI ones.
-#define BOTH_PATHS                                                                         \
-    for (bool unicode : {true, false})                                                     \
-        if (TRestore<bool> restore_(PlatformIsUnicode); (PlatformIsUnicode = unicode), true) \
-            if (CAPTURE(unicode); true)
-
 static bool WriteAll(HANDLE h, const char* data)
 {
     DWORD written = 0;
@@ -20,9 +12,8 @@ static bool WriteAll(HANDLE h, const char* data)
 
 TEST_CASE("files with Cyrillic names on both paths")
 {
-    BOTH_PATHS
-    {
-        const WideString name = TestFilePath(Privet + (unicode ? L"-w.txt" : L"-a.txt"));
+    OnBothPaths([](bool unicode) {
+        const WideString name = TestFilePath(Cyrillic + (unicode ? L"-w.txt" : L"-a.txt"));
         HANDLE h = FileCreateWide(name);
         REQUIRE(h != INVALID_HANDLE_VALUE);
         CHECK(WriteAll(h, "content"));
@@ -58,12 +49,12 @@ TEST_CASE("files with Cyrillic names on both paths")
             CHECK(GetLastError() == ERROR_INVALID_PARAMETER);
         }
         DeleteFileW(name.c_str());
-    }
+    });
 }
 
 TEST_CASE("find data of the ANSI call is widened field by field")
 {
-    const WideString name = TestFilePath(Privet + L"-find.txt");
+    const WideString name = TestFilePath(Cyrillic + L"-find.txt");
     HANDLE h = FileCreateWide(name);
     REQUIRE(h != INVALID_HANDLE_VALUE);
     CHECK(WriteAll(h, "12345"));
@@ -83,16 +74,15 @@ TEST_CASE("find data of the ANSI call is widened field by field")
     }
     CHECK(std::memcmp(&wide, &ansi, 44) == 0);
     CHECK(ansi.nFileSizeLow == 5u);
-    CHECK(WideString(ansi.cFileName) == Privet + L"-find.txt");
+    CHECK(WideString(ansi.cFileName) == Cyrillic + L"-find.txt");
     CHECK(WideString(ansi.cAlternateFileName) == WideString(wide.cAlternateFileName));
     DeleteFileW(name.c_str());
 }
 
 TEST_CASE("full path names")
 {
-    BOTH_PATHS
-    {
-        const WideString rel = Privet + L".txt";
+    OnBothPaths([](bool unicode) {
+        const WideString rel = Cyrillic + L".txt";
         WideChar buf[MAX_PATH];
         WideChar* part = nullptr;
         const DWORD n = GetFullPathNameWide(rel.c_str(), MAX_PATH, buf, &part);
@@ -111,11 +101,11 @@ TEST_CASE("full path names")
 
         // Longer than MAX_PATH: read whole, not cut or overrun. The ANSI call may refuse
         // such a name altogether.
-        const WideString longName = L"C:\\" + WideString(300, L'x') + L"\\" + Privet;
+        const WideString longName = L"C:\\" + WideString(300, L'x') + L"\\" + Cyrillic;
         const WideString expanded = ExpandFileNameWide(longName);
         CHECK((expanded == longName || (!unicode && expanded.empty())));
         CHECK(ExpandFileNameWide(L"") == L"");
-    }
+    });
 }
 
 TEST_CASE("module file names")
@@ -137,8 +127,7 @@ TEST_CASE("module file names")
 
 TEST_CASE("libraries, window texts and the shell")
 {
-    BOTH_PATHS
-    {
+    OnBothPaths([](bool unicode) {
         HMODULE lib = LoadLibraryWide(L"kernel32.dll");
         CHECK(lib != nullptr);
         FreeLibrary(lib);
@@ -147,10 +136,10 @@ TEST_CASE("libraries, window texts and the shell")
         HWND wnd = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                    GetModuleHandleW(nullptr), nullptr);
         REQUIRE(wnd);
-        CHECK(SetWindowTextWide(wnd, Privet.c_str()));
+        CHECK(SetWindowTextWide(wnd, Cyrillic.c_str()));
         WideChar text[32] = {};
         GetWindowTextW(wnd, text, 32);
-        CHECK(WideString(text) == Privet);
+        CHECK(WideString(text) == Cyrillic);
         CHECK(SetWindowTextWide(wnd, L"\x4E2D"));
         GetWindowTextW(wnd, text, 32);
         // Without the wide call a character with no ANSI form becomes the default character.
@@ -159,11 +148,11 @@ TEST_CASE("libraries, window texts and the shell")
 
         SHFILEINFOW info;
         std::memset(&info, 0x55, sizeof(info));
-        const WideString file = Privet + L".txt";
+        const WideString file = Cyrillic + L".txt";
         CHECK(GetShellFileInfoWide(file.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
                                    SHGFI_USEFILEATTRIBUTES | SHGFI_DISPLAYNAME | SHGFI_TYPENAME) != 0);
         CHECK(WideString(info.szDisplayName) == file);
-    }
+    });
     const TUcShellEntries& shell = UcShell();
     CHECK(&shell == &UcShell());
     const bool allFound = shell.FileOperation && shell.BrowseForFolder && shell.GetPathFromIDList &&
@@ -175,7 +164,7 @@ TEST_CASE("text drawn through either path measures the same")
 {
     HDC dc = CreateCompatibleDC(nullptr);
     REQUIRE(dc);
-    const WideString text = Privet + L" text";
+    const WideString text = Cyrillic + L" text";
     RECT full{}, part{}, fullAnsi{}, partAnsi{};
     CHECK(DrawTextWide(dc, text.c_str(), -1, &full, DT_CALCRECT | DT_SINGLELINE) > 0);
     CHECK(DrawTextWide(dc, text.c_str(), 3, &part, DT_CALCRECT | DT_SINGLELINE) > 0);

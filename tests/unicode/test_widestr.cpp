@@ -2,19 +2,16 @@
 #include "unicode/ucsysutils.h"
 
 #include <cwchar>
+#include <utility>
 
-static const WideString Privet = L"\x041F\x0440\x0438\x0432\x0435\x0442";
-static const WideString PrivetLower = L"\x043F\x0440\x0438\x0432\x0435\x0442";
-static const WideString PrivetUpper = L"\x041F\x0420\x0418\x0412\x0415\x0422";
+static const WideString CyrillicLower = L"\x043F\x0440\x0438\x0432\x0435\x0442";
+static const WideString CyrillicUpper = L"\x041F\x0420\x0418\x0412\x0415\x0422";
 
 TEST_CASE("upper case and case-blind search, on both paths")
 {
-    for (bool unicode : {true, false}) {
-        CAPTURE(unicode);
-        TRestore<bool> restore(PlatformIsUnicode);
-        PlatformIsUnicode = unicode;
-        CHECK(WideUpperCaseCopy(PrivetLower + L" abc") == PrivetUpper + L" ABC");
-        CHECK(WideTextPos(L"\x0432\x0415\x0442", Privet) == 4);
+    OnBothPaths([](bool) {
+        CHECK(WideUpperCaseCopy(CyrillicLower + L" abc") == CyrillicUpper + L" ABC");
+        CHECK(WideTextPos(L"\x0432\x0415\x0442", Cyrillic) == 4);
         CHECK(WideTextPos(L"abc", L"xxABC") == 3);
         CHECK(WideTextPos(L"abd", L"xxABC") == 0);
         CHECK(WideTextPos(L"", L"abc") == 0);
@@ -33,7 +30,7 @@ TEST_CASE("upper case and case-blind search, on both paths")
         WideChar buf[] = L"abcd";
         CHECK(CharUpperBuffWide(buf, 2) == 2u);
         CHECK(WideString(buf) == L"ABcd");
-    }
+    });
     // Greek has no form in 1251: only the wide call upper-cases it.
     CHECK(CharUpperWide(static_cast<WideChar>(0x03B1)) == 0x0391);
     TAnsiPlatform ansi;
@@ -50,16 +47,18 @@ TEST_CASE("delimiters and file-name parts")
     CHECK(LastDelimiterWide(L"", L"abc") == 0);
     CHECK(LastDelimiterWide(L".", L"a.b.c") == 4);
 
-    CHECK(ExtractWideFilePath(L"C:x") == L"C:");
-    CHECK(ExtractWideFileNamePart(L"C:x") == L"x");
-    CHECK(ExtractWideFilePath(L"name.txt") == L"");
-    CHECK(ExtractWideFileNamePart(L"name.txt") == L"name.txt");
-    const WideString file = L"C:\\dir\\" + Privet + L".txt";
-    CHECK(ExtractWideFilePath(file) == L"C:\\dir\\");
-    CHECK(ExtractWideFileNamePart(file) == Privet + L".txt");
-    CHECK(ExtractWideFilePath(L"C:\\dir\\") == L"C:\\dir\\");
-    CHECK(ExtractWideFileNamePart(L"C:\\dir\\") == L"");
-    CHECK(ExtractWideFilePath(L"") == L"");
+    const WideString file = L"C:\\dir\\" + Cyrillic + L".txt";
+    const struct {
+        WideString Name, Path, Part;
+    } names[] = {{L"C:x", L"C:", L"x"},
+                 {L"name.txt", L"", L"name.txt"},
+                 {file, L"C:\\dir\\", Cyrillic + L".txt"},
+                 {L"C:\\dir\\", L"C:\\dir\\", L""},
+                 {L"", L"", L""}};
+    for (const auto& n : names) {
+        CHECK(ExtractWideFilePath(n.Name) == n.Path);
+        CHECK(ExtractWideFileNamePart(n.Name) == n.Part);
+    }
 }
 
 TEST_CASE("line breaks in every style")
@@ -78,26 +77,24 @@ TEST_CASE("line breaks in every style")
 
 TEST_CASE("command-line parameters")
 {
-    const WideChar* quotedRun = L"prog \"a b\" c";
-    CHECK(WideParamOfCommandLine(quotedRun, 0) == L"prog");
-    CHECK(WideParamOfCommandLine(quotedRun, 1) == L"a b");
-    CHECK(WideParamOfCommandLine(quotedRun, 2) == L"c");
-    CHECK(WideParamOfCommandLine(quotedRun, 3) == L"");
-    CHECK(WideParamOfCommandLine(quotedRun, 40) == L"");
-
-    CHECK(WideParamOfCommandLine(L"prog a\"b c\"d", 1) == L"ab cd");
-    CHECK(WideParamOfCommandLine(L"\"C:\\Program Files\\z.exe\" -v", 0) == L"C:\\Program Files\\z.exe");
-    CHECK(WideParamOfCommandLine(L"\"C:\\Program Files\\z.exe\" -v", 1) == L"-v");
-    // Empty quote pairs and control characters between parameters are skipped.
-    CHECK(WideParamOfCommandLine(L"prog \"\" \"\"x", 1) == L"x");
-    CHECK(WideParamOfCommandLine(L"prog\ta\x01" L"b", 2) == L"b");
-    CHECK(WideParamOfCommandLine(L"prog \"open end", 1) == L"open end");
-    CHECK(WideParamOfCommandLine(L"prog \"", 1) == L"");
-    CHECK(WideParamOfCommandLine((L"prog " + Privet).c_str(), 1) == Privet);
-    CHECK(WideParamOfCommandLine(L"   ", 0) == L"");
-    CHECK(WideParamOfCommandLine(L"prog a", -1) == L"");
-    CHECK(WideParamOfCommandLine(nullptr, 1) == L"");
-
+    const WideString cyr = L"prog " + Cyrillic;
+    const struct {
+        const WideChar* Line;
+        int Index;
+        WideString Expected;
+    } params[] = {
+        {L"prog \"a b\" c", 0, L"prog"}, {L"prog \"a b\" c", 1, L"a b"}, {L"prog \"a b\" c", 2, L"c"},
+        {L"prog \"a b\" c", 3, L""}, {L"prog \"a b\" c", 40, L""}, {L"prog a\"b c\"d", 1, L"ab cd"},
+        {L"\"C:\\Program Files\\z.exe\" -v", 0, L"C:\\Program Files\\z.exe"},
+        {L"\"C:\\Program Files\\z.exe\" -v", 1, L"-v"},
+        // Empty quote pairs and control characters between parameters are skipped.
+        {L"prog \"\" \"\"x", 1, L"x"}, {L"prog\ta\x01" L"b", 2, L"b"}, {L"prog \"open end", 1, L"open end"},
+        {L"prog \"", 1, L""}, {cyr.c_str(), 1, Cyrillic}, {L"   ", 0, L""}, {L"prog a", -1, L""}, {nullptr, 1, L""},
+    };
+    for (const auto& p : params) {
+        CAPTURE(p.Index);
+        CHECK(WideParamOfCommandLine(p.Line, p.Index) == p.Expected);
+    }
     CHECK(GetWideParamStr(0) == ModuleFileNameWide());
     CHECK(GetWideParamStr(1) == AnsiToWide(ParamStr(1)));
     CHECK(GetWideParamStr(ParamCount() + 1) == L"");
@@ -123,21 +120,17 @@ TEST_CASE("wide resource strings from the string table")
 {
     HMODULE self = GetModuleHandleW(nullptr);
     CHECK(LoadResStringWide(nullptr) == L"");
-    for (bool unicode : {true, false}) {
-        CAPTURE(unicode);
-        TRestore<bool> restore(PlatformIsUnicode);
-        PlatformIsUnicode = unicode;
-        const TResStringRec hello{&self, 1}, plain{&self, 2}, chinese{&self, 3}, gap{&self, 5},
-            second{&self, 17}, yes{&self, 100}, missing{&self, 4}, noBlock{&self, 1000};
-        CHECK(LoadResStringWide(&hello) == Privet + L", \x043C\x0438\x0440");
-        CHECK(LoadResStringWide(&plain) == L"plain text");
-        CHECK(LoadResStringWide(&chinese) == L"\x4E2D\x6587 \x0391\x03B2\x03B3");
-        CHECK(LoadResStringWide(&gap) == L"after a gap");
-        CHECK(LoadResStringWide(&second) == L"second block");
-        CHECK(LoadResStringWide(&yes) == L"\x0414\x0430");
-        CHECK(LoadResStringWide(&missing) == L"");
-        CHECK(LoadResStringWide(&noBlock) == L"");
-    }
+    // Identifier 4 lies in a gap, 1000 in a block no table has.
+    const std::pair<uintptr_t, WideString> strings[] = {
+        {1, Cyrillic + L", \x043C\x0438\x0440"}, {2, L"plain text"}, {3, L"\x4E2D\x6587 \x0391\x03B2\x03B3"},
+        {5, L"after a gap"}, {17, L"second block"}, {100, L"\x0414\x0430"}, {4, L""}, {1000, L""}};
+    OnBothPaths([&](bool) {
+        for (const auto& [id, text] : strings) {
+            CAPTURE(id);
+            const TResStringRec rec{&self, id};
+            CHECK(LoadResStringWide(&rec) == text);
+        }
+    });
 }
 
 TEST_CASE("the string table read without the wide call")

@@ -1,0 +1,358 @@
+// The skin data of a control and the skin command it answers: section names and defaults,
+// the manager it follows, both answer channels, the background colour it gives its children,
+// the bound label's places; and the utilities that send, ask and carry the command down.
+#include "msgrecorder.h"
+#include "pixels.h"
+#include "skinfixtures.h"
+
+#include "classlib/forms.h"
+#include "classlib/gdihandles.h"
+#include "classlib/stdctrls.h"
+#include "skin/zcommondata.h"
+#include "skin/zcontrolutils.h"
+#include "skin/zskinmanager.h"
+
+#include <doctest.h>
+
+#include <memory>
+
+namespace {
+
+// A skin of three sections; PANEL40 shows 40 % of its parent.
+const char* const SkinText = "[GLOBALINFO]\r\nCOLOR=12632256\r\n"
+                             "[EDIT]\r\nCOLOR=16777215\r\nFONTCOLOR=255\r\n"
+                             "[PANEL]\r\nCOLOR=65280\r\nTRANSPARENCY=100\r\n"
+                             "[PANEL40]\r\nCOLOR=0\r\nTRANSPARENCY=40\r\nGRADIENTPERCENT=1\r\n";
+
+// A windowed control with skin data that hears the skin command first, as every skinned
+// control does.
+class TSkinnedBox : public TCustomControl {
+public:
+    TzCommonData SkinData;
+    explicit TSkinnedBox(TComponent* AOwner, int Code = 51) : TCustomControl(AOwner), SkinData(this, true)
+    {
+        SkinData.CtrlTypeCode = Code;
+    }
+
+protected:
+    void WndProc(TMessage& M) override
+    {
+        if (CommonMessageHandler(M, &SkinData))
+            return;
+        TCustomControl::WndProc(M);
+    }
+};
+
+// The form the controls stand on, with a colour of its own and a plain handler, and a
+// recorder of the skin commands that reach the controls given a tag.
+struct TFixture {
+    std::unique_ptr<TzSkinManager> Manager = ManagerOfText(SkinText);
+    std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
+    TMsgRecorder Rec{SM_SKINCMD};
+    TFixture()
+    {
+        Form->SetColor(clBtnFace);
+        Form->HandleNeeded();
+    }
+    TSkinnedBox* Box(const char* Section, int Code = 51, const char* Tag = nullptr)
+    {
+        auto* b = new TSkinnedBox(Form.get(), Code);
+        b->SetParent(Form.get());
+        b->SetBounds(10, 10, 40, 20);
+        b->SkinData.SetSkinSection(Section);
+        b->HandleNeeded();
+        if (Tag)
+            Rec.Attach(b, Tag);
+        return b;
+    }
+};
+
+TMessage Command(uint16_t Cmd, LPARAM LParam = 0, uint16_t Arg = 0)
+{
+    return TMessage{SM_SKINCMD, SkinCommandWParam(Cmd, Arg), LParam, 0};
+}
+
+} // namespace
+
+TEST_CASE("skin data: section names, defaults and the manager it follows")
+{
+    TFixture f;
+    TSkinnedBox* box = f.Box("edit", 51, "box");
+    TzCommonData& sd = box->SkinData;
+    CHECK(sd.SkinSection() == "EDIT");
+    CHECK(sd.Skinned());
+    CHECK(sd.SkinIndex == f.Manager->FindSectionIndex("EDIT"));
+    sd.SetSkinSection("Edit");   // the same name in another case: nothing is sent
+    sd.SetSkinSection("");
+    CHECK(sd.SkinSection() == "UNKNOWN");
+    CHECK_FALSE(sd.Skinned());
+    CHECK_MESSAGES(f.Rec, Cmd("box", SKCMD_SKINREMOVED));
+
+    TEdit edit(nullptr);
+    TzCommonData groupBox(nullptr, false), unlisted(&edit, false);
+    groupBox.CtrlTypeCode = 226;
+    groupBox.SetDefaultSection();
+    CHECK(groupBox.SkinSection() == "GROUPBOX");
+    unlisted.CtrlTypeCode = 12345;
+    unlisted.SetDefaultSection();
+    CHECK(unlisted.SkinSection() == "TEDIT");
+
+    // The default manager is no manager of one's own, and form data does not store it.
+    TzCommonData own(nullptr, false);
+    own.SetSkinManager(DefaultManager);
+    CHECK(own.OwnSkinManager() == nullptr);
+    {
+        auto other = ManagerOfText(SkinText);
+        own.SetSkinManager(other.get());
+        CHECK(own.OwnSkinManager() == other.get());
+    }
+    // Freed while still named: the skin data lets go of it by itself.
+    CHECK(own.OwnSkinManager() == nullptr);
+    CHECK(own.SkinIndex == -1);
+}
+
+TEST_CASE("skin data: waiting, the hot state and the picture's need of the parent")
+{
+    TFixture f;
+    TSkinnedBox* panel = f.Box("PANEL");   // a no-hot code
+    TSkinnedBox* edit = f.Box("EDIT", 3);
+    {
+        TzCommonData orphan(nullptr, true);
+        f.Manager->SkinData().Active = false;
+        CHECK(orphan.GetUpdating());   // no skin to paint from
+        f.Manager->SkinData().Active = true;
+    }
+    auto* loose = new TSkinnedBox(f.Form.get());
+    loose->SkinData.SetSkinSection("EDIT");
+    CHECK(loose->SkinData.GetUpdating());   // no parent to wait for
+    CHECK_FALSE(edit->SkinData.GetUpdating());
+
+    panel->SkinData.SetMouseAbove(true);
+    CHECK_FALSE(IsControlActive(&panel->SkinData));
+    panel->SkinData.SetFocused(true);
+    CHECK(IsControlActive(&panel->SkinData));
+    edit->SkinData.SetMouseAbove(true);
+    CHECK(IsControlActive(&edit->SkinData));
+    edit->SetEnabled(false);
+    CHECK_FALSE(IsControlActive(&edit->SkinData));
+
+    CHECK(panel->SkinData.HasTransparency());
+    CHECK_FALSE(edit->SkinData.HasTransparency());
+    CHECK(panel->SkinData.NeedsParentImage() == false);   // a plain form paints no image
+}
+
+TEST_CASE("skin command: both answer channels and the manager's own commands")
+{
+    TFixture f;
+    TSkinnedBox* box = f.Box("EDIT");
+    TzCommonData& sd = box->SkinData;
+    sd.SetBGChanged(false);
+    SUBCASE("in process the answer is in the record; by SendMessage it is the result")
+    {
+        TMessage m = Command(SKCMD_ISSKINNED);
+        box->WindowProc()(m);
+        CHECK(m.LParam == 1);
+        CHECK(SendCommandToWindow(box->Handle(), SKCMD_ISSKINNED, 0) == 1);
+        CHECK(AskControlCommand(box, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskControlCommand(box, SKCMD_ISUPDATING));
+        sd.SetBGChanged(true);
+        CHECK(AskControlCommand(box, SKCMD_ISUPDATING));
+        CHECK(SendCommandToWindow(box->Handle(), SKCMD_ISUPDATING, 0) == 1);
+    }
+    SUBCASE("a sub-command above the table changes nothing and is not handled")
+    {
+        const TzSkinState before = sd.State();
+        for (uint16_t c : {uint16_t(23), uint16_t(31), uint16_t(52)}) {
+            TMessage m = Command(c, 77, 1);
+            CHECK_FALSE(HandleSkinCommand(m, &sd));
+            CHECK(m.LParam == 77);
+        }
+        CHECK(sd.State() == before);
+    }
+    SUBCASE("new skin, removal and refresh from another manager change nothing")
+    {
+        auto other = ManagerOfText(SkinText);
+        const int index = sd.SkinIndex;
+        for (uint16_t c : {SKCMD_NEWSKIN, SKCMD_SKINREMOVED, SKCMD_REFRESH}) {
+            TMessage m = Command(c, reinterpret_cast<LPARAM>(other.get()));
+            HandleSkinCommand(m, &sd);
+        }
+        CHECK(sd.SkinIndex == index);
+        CHECK_FALSE(sd.Updating());
+        CHECK_FALSE(sd.BGChanged());
+    }
+    SUBCASE("from its own manager: removal clears the indexes and the colours, refresh resolves again")
+    {
+        box->SetColor(0x123456);
+        TMessage removed = Command(SKCMD_SKINREMOVED, reinterpret_cast<LPARAM>(f.Manager.get()));
+        HandleSkinCommand(removed, &sd);
+        CHECK(sd.SkinIndex == -1);
+        CHECK(sd.Updating());
+        CHECK(sd.CacheBmp()->Width() == 0);
+        // The skin read again (as after a change of hue) moves the records: refresh finds
+        // the section anew.
+        f.Manager->SetActive(false);
+        const std::string again = std::string("[OTHER]\r\nCOLOR=1\r\n") + SkinText;
+        f.Manager->LoadFromOptionText(again.c_str(), again.size(), TSkImageSource{});
+        f.Manager->SkinData().Active = true;
+        TMessage refresh = Command(SKCMD_REFRESH, reinterpret_cast<LPARAM>(f.Manager.get()));
+        HandleSkinCommand(refresh, &sd);
+        CHECK(sd.SkinIndex == f.Manager->FindSectionIndex("EDIT"));
+        CHECK(sd.SkinIndex == 2);   // one place later than before
+        CHECK_FALSE(sd.Updating());
+    }
+}
+
+namespace {
+
+// Answers "skinned" in the record only, as controls reached in-process do: by SendMessage
+// the answer is 0.
+class TRecordAnswer : public TCustomControl {
+public:
+    explicit TRecordAnswer(TComponent* AOwner) : TCustomControl(AOwner) {}
+
+protected:
+    void WndProc(TMessage& M) override
+    {
+        if (M.Msg == SM_SKINCMD && M.WParamHi() == SKCMD_ISSKINNED)
+            M.LParam = 1;
+        else
+            TCustomControl::WndProc(M);
+    }
+};
+
+} // namespace
+
+TEST_CASE("skin command utilities: asking, sending, and down the controls")
+{
+    TFixture f;
+    auto* plain = new TCustomControl(f.Form.get());   // a window that does not skin itself
+    plain->SetParent(f.Form.get());
+    plain->HandleNeeded();
+    auto* inner = new TGraphicControl(f.Form.get());
+    inner->SetParent(plain);
+    TSkinnedBox* skinned = f.Box("EDIT", 51, "skinned");
+    auto* graphic = new TGraphicControl(f.Form.get());
+    graphic->SetParent(f.Form.get());
+    f.Rec.Attach(plain, "plain");
+    f.Rec.Attach(inner, "inner");
+    f.Rec.Attach(graphic, "graphic");
+    f.Rec.Only([](UINT Msg, WPARAM W, LPARAM) { return Msg == SM_SKINCMD && HIWORD(W) != SKCMD_ISSKINNED; });
+
+    SUBCASE("asking: the record's answer counts, and the window's result")
+    {
+        auto* recordOnly = new TRecordAnswer(f.Form.get());
+        recordOnly->SetParent(f.Form.get());
+        CHECK(AskControlCommand(skinned, SKCMD_ISSKINNED));
+        CHECK(AskControlCommand(recordOnly, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskWindowCommand(recordOnly->Handle(), SKCMD_ISSKINNED));
+        CHECK_FALSE(AskControlCommand(plain, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskControlCommand(nullptr, SKCMD_ISSKINNED));
+        CHECK_FALSE(AskWindowCommand(nullptr, SKCMD_ISSKINNED));
+    }
+    SUBCASE("sending to a control: by Perform, or to its window when it has one; none is made")
+    {
+        SendCommandToControl(graphic, SKCMD_BGCHANGED, 0);
+        SendCommandToControl(skinned, SKCMD_BGCHANGED, 0);
+        auto* windowless = new TSkinnedBox(f.Form.get());
+        windowless->SetParent(f.Form.get());
+        f.Rec.Attach(windowless, "windowless");
+        CHECK(SendCommandToControl(windowless, SKCMD_BGCHANGED, 0) == 0);
+        CHECK_FALSE(windowless->HandleAllocated());
+        CHECK(SendCommandToControl(nullptr, SKCMD_BGCHANGED, 0) == 0);
+        CHECK_MESSAGES(f.Rec, Cmd("graphic", SKCMD_BGCHANGED), Cmd("skinned", SKCMD_BGCHANGED));
+    }
+    SUBCASE("down the controls: a control that skins itself hears it, another passes it on")
+    {
+        // The controls without a window first, as a parent keeps them.
+        BroadcastToControls(f.Form.get(), Command(SKCMD_REFRESH));
+        CHECK_MESSAGES(f.Rec, Cmd("graphic", SKCMD_REFRESH), Cmd("inner", SKCMD_REFRESH),
+                       Cmd("skinned", SKCMD_REFRESH));
+    }
+}
+
+TEST_CASE("skin command: the background colour children are painted on")
+{
+    TFixture f;
+    TSkinnedBox* edit = f.Box("EDIT");
+    TSkinnedBox* panel = f.Box("PANEL");
+    TSkinnedBox* part = f.Box("PANEL40");
+    // A parent that does not answer: its own colour, as RGB.
+    CHECK(QueryParentColor(f.Form.get()) == ColorToRGB(clBtnFace));
+    CHECK(QueryParentColor(edit) == 0xFFFFFF);
+    // Fully transparent: the parent's colour.
+    CHECK(QueryParentColor(panel) == ColorToRGB(clBtnFace));
+    // Partly: what the painter makes of black over the parent, the parent weighing 40 %.
+    const int a = 40 * 255 / 100;
+    const TColor face = ColorToRGB(clBtnFace);
+    TColor expect = 0;
+    for (int s = 0; s < 24; s += 8)
+        expect |= TColor(((((face >> s) & 0xFF) * a + 127) >> 8) & 0xFF) << s;
+    CHECK(QueryParentColor(part) == expect);
+    edit->SkinData.SetCustomColor(true);
+    edit->SetColor(clRed);
+    CHECK(QueryParentColor(edit) == 0x0000FF);
+    // A child of the partly transparent panel needs an image: the panel has a gradient.
+    CHECK(AskControlCommand(part, SKCMD_ISIMAGEBG));
+    CHECK_FALSE(AskControlCommand(edit, SKCMD_ISIMAGEBG));
+}
+
+TEST_CASE("skin command: a parent's picture and its graphic children")
+{
+    TFixture f;
+    TSkinnedBox* panel = f.Box("EDIT", 51, "panel");
+    panel->SkinData.PrepareCache();
+    TzCacheInfo none = QueryParentCache(&f.Box("EDIT")->SkinData);   // the form has no cache
+    CHECK_FALSE(none.Ready);
+    auto* child = new TSkinnedBox(f.Form.get());
+    child->SetParent(panel);
+    TzCacheInfo info = QueryParentCache(&child->SkinData);
+    CHECK(info.Ready);
+    CHECK(info.Bmp == panel->SkinData.CacheBmp());
+
+    // A DC whose clip is empty: the parent hears that it lies out of the clip, no child paints.
+    auto* label = new TLabel(f.Form.get());
+    label->SetParent(panel);
+    label->SetCaption("x");
+    f.Rec.Clear();
+    TMemoryDC dc(nullptr);
+    SelectClipRgn(dc.Handle(), TOwnedRegion(CreateRectRgn(0, 0, 0, 0)).Handle());
+    PaintGraphicChildren(panel, dc.Handle(), TPoint(0, 0));
+    CHECK_MESSAGES(f.Rec, Cmd("panel", SKCMD_OUTOFCLIP));
+}
+
+TEST_CASE("bound label: made for the control's owner and placed by its layout")
+{
+    TFixture f;
+    auto* edit = new TEdit(f.Form.get());
+    edit->SetName("Login");
+    edit->SetParent(f.Form.get());
+    edit->SetBounds(100, 50, 120, 24);
+    TzCommonData sd(edit, false);
+    TzBoundLabel bound(edit, &sd);
+    bound.SetActive(true);
+    TCustomLabel* l = bound.LabelControl();
+    REQUIRE(l);
+    CHECK(l->Owner() == f.Form.get());
+    CHECK(l->Name() == "LoginLabel");
+    CHECK(l->Caption() == "Login");   // no caption of its own: the control's name
+    CHECK(l->FocusControl() == edit);
+    const int w = l->Width(), h = l->Height();
+    CHECK(l->Left() == 100 - w - 4);
+    CHECK(l->Top() == 50 - 1 + (24 - h) / 2);
+    bound.SetIndent(3);
+    bound.SetLayout(sclTopRight);
+    CHECK(l->Left() == 100 + 120 - w);
+    CHECK(l->Top() == 50 - h - 3);
+    bound.SetLayout(sclTopCenter);
+    CHECK(l->Left() == 100 + (120 - w) / 2);
+    bound.SetMaxWidth(30);
+    CHECK(l->Width() == 30);
+    CHECK(l->Height() >= 24);
+    edit->SetVisible(false);
+    bound.FollowControl();
+    CHECK_FALSE(l->Visible());
+    // The form frees its label first: the bound label is told and does not free it again.
+    delete l;
+    CHECK_FALSE(bound.Active());
+}

@@ -1,0 +1,467 @@
+// Fades of a control's state change frame by frame (the ticks are called, never waited for),
+// the animation timer, and the animated show of a control and of a form.
+#include "classlib/gdihandles.h"
+#include "msgrecorder.h"
+#include "pixels.h"
+#include "skinfixtures.h"
+
+#include "classlib/forms.h"
+#include "skin/zcommondata.h"
+#include "skin/zcontrolutils.h"
+#include "skin/zfade.h"
+#include "skin/zoutputwindow.h"
+#include "skin/zskinmanager.h"
+
+#include <doctest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// FADER fades in ten steps, SHORT in none, STILL not at all.
+const char* const SkinText = "[FADER]\r\nFADINGENABLED=TRUE\r\nFADINGITERATIONS=10\r\n"
+                             "[SHORT]\r\nFADINGENABLED=TRUE\r\nFADINGITERATIONS=0\r\n"
+                             "[STILL]\r\nFADINGITERATIONS=10\r\n";
+const uint8_t TenStepAlphas[] = {230, 204, 179, 153, 127, 102, 76, 51, 25, 0};
+
+std::unique_ptr<TBitmap> Gradient(int Seed)
+{
+    return MakeBmp24(20, 12, [Seed](int x, int y) { return Rgb((x * 13 + Seed) & 255, (y * 29 + Seed) & 255, Seed); });
+}
+
+std::unique_ptr<TBitmap> Copy(TBitmap* B)
+{
+    auto c = std::make_unique<TBitmap>();
+    c->Assign(B);
+    return c;
+}
+
+// The fade's frame of that alpha: the old image blended toward the new one.
+std::unique_ptr<TBitmap> Blend(TBitmap* Old, TBitmap* New, int Alpha)
+{
+    auto f = Copy(Old);
+    BlendBitmaps(f.get(), New, Alpha);
+    return f;
+}
+
+std::unique_ptr<TBitmap> WindowPixels(HWND Wnd)
+{
+    RECT r;
+    GetClientRect(Wnd, &r);
+    auto b = CreateBmp24(r.right, r.bottom);
+    TClientDC dc(Wnd);
+    BitBlt(b->Canvas()->Handle(), 0, 0, r.right, r.bottom, dc.Handle(), 0, 0, SRCCOPY);
+    return b;
+}
+
+// Redrawing switched off takes a window's visible flag away.
+bool Redrawing(HWND Wnd)
+{
+    return (GetWindowLongW(Wnd, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+// A skinned control as the engine's controls are: the common handler first; its cache on
+// every paint; Next painted into the cache on SKCMD_PREPARECACHE; frames noted.
+class TFadeBox : public TCustomControl {
+public:
+    TzCommonData SkinData{this, true};
+    TzFadeTimer* Fade = nullptr;
+    std::unique_ptr<TBitmap> Next;
+    std::vector<std::unique_ptr<TBitmap>> Frames;
+    std::function<void()> OnPaint;
+    bool ShowsFrames = false;   // answers SKCMD_SHOWFADEFRAME
+    bool StopOnDone = false;    // frees the fade on SKCMD_FADEDONE
+    int Done = 0;
+
+    explicit TFadeBox(TComponent* AOwner) : TCustomControl(AOwner) {}
+    // The cache holds Image and nothing waits to be repainted.
+    void Cache(TBitmap* Image)
+    {
+        SkinData.PrepareCache();
+        SkinData.CacheBmp()->Assign(Image);
+        SkinData.SetBGChanged(false);
+    }
+
+protected:
+    void WndProc(TMessage& M) override
+    {
+        if (CommonMessageHandler(M, &SkinData))
+            return;
+        if (M.Msg == SM_SKINCMD) {
+            const uint16_t cmd = M.WParamHi();
+            if (cmd == SKCMD_PREPARECACHE && Next)
+                Cache(Next.get());
+            if (cmd == SKCMD_SHOWFADEFRAME && ShowsFrames) {
+                Frames.push_back(Copy(reinterpret_cast<TBitmap*>(M.LParam)));
+                M.Result = 1;
+            }
+            if (cmd == SKCMD_FADEDONE && ++Done && StopOnDone)
+                StopFadeTimer(Fade);
+        } else if (M.Msg == WM_ERASEBKGND) {
+            M.Result = 1;
+        } else if (M.Msg == WM_PAINT || M.Msg == WM_PRINTCLIENT) {
+            PAINTSTRUCT ps;
+            HDC dc = M.WParam ? reinterpret_cast<HDC>(M.WParam) : BeginPaint(Handle(), &ps);
+            TBitmap* c = SkinData.CacheBmp();
+            BitBlt(dc, 0, 0, c->Width(), c->Height(), c->Canvas()->Handle(), 0, 0, SRCCOPY);
+            if (!M.WParam)
+                EndPaint(Handle(), &ps);
+            if (OnPaint)
+                OnPaint();
+        } else {
+            TCustomControl::WndProc(M);
+        }
+    }
+};
+
+// A shown form and the default manager with the skin above; the skin commands that reach the
+// boxes are recorded.
+struct TFadeFixture {
+    std::unique_ptr<TzSkinManager> Manager = ManagerOfText(SkinText);
+    std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
+    std::unique_ptr<TBitmap> Old = Gradient(40);
+    std::unique_ptr<TBitmap> New = Gradient(200);
+    TMsgRecorder Rec{SM_SKINCMD};
+
+    TFadeFixture()
+    {
+        Form->SetBounds(40, 40, 200, 120);
+        Form->Show();
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&m);
+    }
+    // A 20 x 12 box at (10, 10) showing Old, that repaints to New for a fade.
+    TFadeBox* Box(const char* Section = "FADER", TWinControl* Parent = nullptr, const char* Tag = "box")
+    {
+        auto* b = new TFadeBox(Form.get());
+        b->SetParent(Parent ? Parent : Form.get());
+        b->SetBounds(10, 10, 20, 12);
+        b->SkinData.SetSkinSection(Section);
+        b->Cache(Old.get());
+        b->Next = Copy(New.get());
+        b->Repaint();
+        Rec.Attach(b, Tag);
+        return b;
+    }
+};
+
+void FadeIn(TFadeBox* B, bool HalfTime = false)
+{
+    FadeOrRepaint(B->Fade, &B->SkinData, HalfTime, fdIn, true);
+}
+
+void Ticks(TTimer* T, int N)
+{
+    while (N-- > 0)
+        T->Timer();
+}
+
+} // namespace
+
+TEST_CASE("a fade: ten frames blending old into new, then the end once")
+{
+    TFadeFixture f;
+    TFadeBox* box = f.Box();
+    const auto before = WindowPixels(box->Handle());
+    SUBCASE("a control that shows the frames itself gets each; nothing is drawn to its window")
+    {
+        box->ShowsFrames = true;
+        FadeIn(box);
+        CHECK_MESSAGES(f.Rec, Cmd("box", SKCMD_PREPARECACHE));
+        CHECK((box->Fade->Enabled() && box->Fade->Interval() == FadeTickInterval));
+        for (int k = 1; k <= 10; ++k) {
+            box->Fade->Timer();
+            REQUIRE(box->Frames.size() == size_t(k));
+            CHECK(SamePixels(*box->Frames.back(), *Blend(f.Old.get(), f.New.get(), TenStepAlphas[k - 1])));
+        }
+        CHECK(SamePixels(*WindowPixels(box->Handle()), *before));
+        Ticks(box->Fade, 2);
+        CHECK(box->Done == 1);
+        CHECK(box->Frames.size() == 10);
+        CHECK_FALSE(box->Fade->Enabled());
+    }
+    SUBCASE("another control: each frame is copied whole onto its window")
+    {
+        FadeIn(box);
+        Ticks(box->Fade, 3);
+        CHECK(SamePixels(*WindowPixels(box->Handle()), *Blend(f.Old.get(), f.New.get(), TenStepAlphas[2])));
+    }
+}
+
+TEST_CASE("a fade reversed while running lasts as long as the part done; half time halves it")
+{
+    TFadeFixture f;
+    TFadeBox* box = f.Box();
+    box->ShowsFrames = true;
+    FadeIn(box, true);
+    CHECK(box->Fade->Iterations == 5);
+    StopFadeTimer(box->Fade);
+    box->Cache(f.Old.get());
+    FadeIn(box);
+    Ticks(box->Fade, 4);
+    // The mouse leaves after four frames: from the cache as it is to a third look.
+    box->Next = Gradient(90);
+    box->Frames.clear();
+    FadeOrRepaint(box->Fade, &box->SkinData, false, fdOut, true);
+    CHECK((box->Fade->Direction() == fdOut && box->Fade->Iterations == 5 && box->Fade->Step == 1));
+    Ticks(box->Fade, 7);
+    CHECK(box->Frames.size() == 5);
+    CHECK(SamePixels(*box->Frames[0], *Blend(f.New.get(), box->Next.get(), FadeAlpha(1, 5))));
+    CHECK(box->Done == 1);
+}
+
+TEST_CASE("the control frees its fade on the end, inside the timer's own tick")
+{
+    TFadeFixture f;
+    TFadeBox* box = f.Box();
+    box->ShowsFrames = true;
+    box->StopOnDone = true;
+    FadeIn(box);
+    TSkFreeWatch timer(box->Fade);
+    HWND wnd = box->Fade->WindowHandle();
+    for (int k = 0; k < 11; ++k)
+        SendMessageA(wnd, WM_TIMER, 1, 0);
+    CHECK(box->Done == 1);
+    CHECK(box->Fade == nullptr);
+    CHECK(timer.Freed());
+    CHECK_FALSE(IsWindow(wnd));
+    // The next state change makes a new one; called directly, its end frees it the same way.
+    box->SkinData.SetBGChanged(false);
+    FadeIn(box);
+    TSkFreeWatch next(box->Fade);
+    Ticks(box->Fade, 11);
+    CHECK(next.Freed());
+}
+
+TEST_CASE("what holds a fade back: the control repaints at once and a running fade stops")
+{
+    TFadeFixture f;
+    TFadeBox* box = f.Box();
+    const char* const reasons[] = {"not allowed by the control", "a skin change", "fading off",
+                                   "a repaint pending", "a section that does not fade"};
+    for (int why = 0; why < 5; ++why) {
+        INFO(reasons[why]);
+        box->Cache(f.Old.get());
+        FadeIn(box);
+        REQUIRE(box->Fade);
+        SkinIsChanging = why == 1;
+        SkinFadingOn = why != 2;
+        if (why == 4)
+            box->SkinData.SetSkinSection("STILL");
+        box->SkinData.SetBGChanged(why == 3);
+        f.Rec.Clear();
+        FadeOrRepaint(box->Fade, &box->SkinData, false, fdOut, why != 0);
+        SkinIsChanging = false;
+        SkinFadingOn = true;
+        CHECK(box->Fade == nullptr);
+        CHECK(box->SkinData.BGChanged());
+        CHECK_MESSAGES(f.Rec);   // no new cache for a fade
+    }
+    SkinGlobalAnimEvents = 1u << aeMouseEnter;
+    CHECK(AnimEventOn(aeMouseEnter, 1u << aeGlobalDef));
+    CHECK_FALSE(AnimEventOn(aeMouseLeave, 1u << aeGlobalDef));
+    CHECK(AnimEventOn(aeMouseLeave, 1u << aeMouseLeave));
+    SkinGlobalAnimEvents = 0x0F;
+}
+
+TEST_CASE("fades that cannot go on: no steps, a control gone, a control disabled")
+{
+    TFadeFixture f;
+    TFadeBox* box = f.Box("SHORT");
+    box->ShowsFrames = true;
+    FadeIn(box);
+    CHECK(box->Fade->Iterations == 0);
+    box->Fade->FadeStep();   // never divides
+    box->Fade->Timer();
+    CHECK((box->Frames.empty() && box->Done == 1));
+
+    box = f.Box();
+    box->ShowsFrames = true;
+    std::unique_ptr<TzFadeTimer> orphan(MakeComponent<TzFadeTimer>(nullptr));
+    orphan->Prepare(&box->SkinData);
+    orphan->SetDirection(fdIn);
+    FadeIn(box);
+    box->Fade->Timer();
+    box->SetEnabled(false);
+    box->SkinData.SetBGChanged(false);
+    Ticks(box->Fade, 2);
+    CHECK(box->Frames.size() == 1);
+    CHECK((box->Fade->Iterations == 0 && !box->Fade->Enabled()));
+    CHECK(box->SkinData.BGChanged());   // repainted as it is now
+    CHECK(box->Done == 0);
+
+    delete box;
+    CHECK(orphan->SkinData() == nullptr);
+    orphan->Timer();
+    orphan->FadeStep();
+    CHECK((orphan->Direction() == fdIdle && !orphan->Enabled()));
+}
+
+TEST_CASE("an animation blends into the work image that the control paints, its parent told")
+{
+    TFadeFixture f;
+    TFadeBox* parent = f.Box("FADER", nullptr, "parent");
+    parent->SetBounds(0, 0, 60, 40);
+    TFadeBox* box = f.Box("FADER", parent);
+    TzAnimTimer* anim = MakeComponent<TzAnimTimer>(box);
+    anim->StartImage()->Assign(f.Old.get());
+    box->Cache(f.New.get());
+    anim->Prepare(&box->SkinData);
+    anim->Step = 1;
+    anim->SetEnabled(true);
+    std::vector<std::unique_ptr<TBitmap>> painted;
+    box->OnPaint = [&] {
+        if (anim->Busy())
+            painted.push_back(Copy(anim->WorkImage()));
+    };
+    f.Rec.Clear();
+    Ticks(anim, 12);
+    REQUIRE(painted.size() == 10);
+    CHECK(SamePixels(*painted[4], *Blend(f.Old.get(), f.New.get(), TenStepAlphas[4])));
+    // Each frame painted between the parent's "painting a child" and its end.
+    std::vector<TMsgEntry> frames;
+    for (int k = 0; k < 10; ++k)
+        for (auto e : {Cmd("parent", SKCMD_SETPAINTINGCHILD), Cmd("box", SKCMD_SETUPDATING),
+                       Cmd("parent", SKCMD_SETPAINTINGCHILD)})
+            frames.push_back(e);
+    frames.push_back(Cmd("box", SKCMD_FADEDONE));
+    CHECK_MESSAGES(f.Rec, frames);
+    CHECK((box->Done == 1 && !anim->Enabled()));
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+// Every picture of a show, checked against ((screen - final) * w + final * 256) shr 8.
+struct TShowRecord {
+    static inline std::vector<int> Weights;
+    static inline std::vector<bool> Redraws;
+    static inline HWND Control = nullptr;
+    static inline bool FramesMatch = true;
+    static inline std::unique_ptr<TBitmap> Final;
+    static inline int Sleeps = 0;
+    void (*FSavedSleep)(DWORD) = AnimShowSleep;
+
+    static void Frame(const TzAnimShowFrame& F)
+    {
+        Weights.push_back(F.Weight);
+        Redraws.push_back(Redrawing(Control));
+        if (F.Weight < 0) {
+            Final = Copy(const_cast<TBitmap*>(F.Final));
+            return;
+        }
+        TSkFast32 frame;
+        frame.Attach(const_cast<TBitmap*>(F.Frame));
+        for (int y = 0; y < frame.Height; ++y)
+            for (int x = 0; x < frame.Width; ++x) {
+                const TColor s = Px(*const_cast<TBitmap*>(F.Snapshot), x, y);
+                const TColor a = Px(*const_cast<TBitmap*>(F.Final), x, y);
+                uint32_t want = 0;
+                for (int k = 0; k < 24; k += 8)
+                    want |= uint32_t(((((s >> k) & 255) - ((a >> k) & 255)) * F.Weight + ((a >> k) & 255) * 256) >> 8) << k;
+                FramesMatch = FramesMatch && (uint32_t(frame.Pixel(x, y)) & 0xFFFFFF) == want;
+            }
+    }
+    explicit TShowRecord(HWND AControl)
+    {
+        Weights.clear();
+        Redraws.clear();
+        Control = AControl;
+        FramesMatch = true;
+        Final.reset();
+        Sleeps = 0;
+        AnimShowFrameHook = &Frame;
+        AnimShowSleep = [](DWORD) { ++Sleeps; };
+    }
+    ~TShowRecord()
+    {
+        AnimShowFrameHook = nullptr;
+        AnimShowSleep = FSavedSleep;
+    }
+};
+
+} // namespace
+
+TEST_CASE("the animated show of a control: screen to final look on an output window just above it")
+{
+    TFadeFixture f;
+    TFadeBox* box = f.Box();
+    box->SetBounds(10, 10, 60, 40);
+    box->Cache(Filled24(60, 40, Rgb(200, 30, 30)).get());
+    TFadeBox* inner = f.Box("FADER", box);
+    inner->SetBounds(5, 6, 20, 12);
+    inner->Cache(Filled24(20, 12, Rgb(10, 220, 40)).get());
+    f.Box();   // a sibling above the box
+    CHECK(bool(SkinEngineHooks.AnimShowControl == &AnimShowControl));
+
+    auto look = PaintControlToBitmap(box);   // the box and its child window, each painting itself
+    CHECK(Px(*look, 4, 5) == Rgb(200, 30, 30));
+    CHECK((Px(*look, 5, 6) == Rgb(10, 220, 40) && Px(*look, 24, 17) == Rgb(10, 220, 40)));
+    CHECK(Px(*look, 25, 18) == Rgb(200, 30, 30));
+
+    const int components = box->ComponentCount();
+    SUBCASE("time 0: the final look at once")
+    {
+        TShowRecord rec(box->Handle());
+        AnimShowControl(box, 0);
+        CHECK((rec.Weights == std::vector<int>{-1} && rec.Sleeps == 0));
+        CHECK(SamePixels(*rec.Final, *look));
+    }
+    SUBCASE("80 ms: eleven blended frames while the control does not redraw, then the final look")
+    {
+        PrepareOutputWindow(box);
+        HWND out = FindWindowExA(f.Form->Handle(), nullptr, "TOutputWindow", "zOutputWindow");
+        REQUIRE(out);
+        CHECK(GetWindow(out, GW_HWNDNEXT) == box->Handle());
+        TShowRecord rec(box->Handle());
+        AnimShowControl(box, 80);
+        CHECK(rec.Weights == std::vector<int>{255, 230, 205, 180, 155, 130, 105, 80, 55, 30, 5, -1});
+        CHECK(rec.Sleeps == 10);
+        CHECK(rec.FramesMatch);
+        CHECK(rec.Redraws == std::vector<bool>(12, false));
+    }
+    SUBCASE("a long time is cut to the longest show")
+    {
+        TShowRecord rec(box->Handle());
+        AnimShowControl(box, 65535);
+        CHECK(rec.Sleeps == AnimShowMaxTime / AnimShowFrameTime);
+    }
+    SUBCASE("a control not shown is left alone")
+    {
+        box->Hide();
+        TShowRecord rec(box->Handle());
+        AnimShowControl(box, 80);
+        CHECK((rec.Weights.empty() && !Redrawing(box->Handle())));
+        box->Show();
+    }
+    CHECK(FindWindowA("TOutputWindow", nullptr) == nullptr);
+    CHECK(box->ComponentCount() == components);
+    CHECK(Redrawing(box->Handle()));
+}
+
+TEST_CASE("the animated show of a form: its frame and client area, the frame as it shows")
+{
+    TFadeFixture f;
+    f.Box()->Cache(Filled24(20, 12, Rgb(10, 220, 40)).get());
+    TShowRecord rec(f.Form->Handle());
+    AnimShowControl(f.Form.get(), 80);
+    CHECK((rec.Weights.size() == 12 && rec.FramesMatch));
+    RECT wr;
+    GetWindowRect(f.Form->Handle(), &wr);
+    POINT client{0, 0};
+    ClientToScreen(f.Form->Handle(), &client);
+    const int cx = client.x - wr.left, cy = client.y - wr.top;
+    CHECK(rec.Final->Width() == wr.right - wr.left);
+    CHECK((Px(*rec.Final, cx + 10, cy + 10) == Rgb(10, 220, 40) && Px(*rec.Final, cx + 29, cy + 21) == Rgb(10, 220, 40)));
+    // A title bar the system does not print is taken as the window shows it.
+    TWindowDC dc(f.Form->Handle());
+    CHECK(Px(*rec.Final, 100, cy / 2) == TColor(GetPixel(dc.Handle(), 100, cy / 2)));
+    CHECK(Px(*rec.Final, 100, cy / 2) != Px(*rec.Final, cx + 50, cy + 50));
+    CHECK((FindWindowA("TOutputWindow", nullptr) == nullptr && IsWindowVisible(f.Form->Handle())));
+}
