@@ -6,9 +6,11 @@
 //
 //   fuzz_loaders [--target NAME[,NAME...]|all] [--runs N] [--seed S] [--seconds T]
 //                [--replay FILE] [--data DIR] [--keep DIR] [--hang SECONDS] [--list]
+//                [--self-test crash|hang|heap|leak|escape|abort|rule]
 //
 // --runs: damaged inputs a target (after its seeds and kept inputs); --seconds: stop a target
-// after that long; --replay: run one file through the one target named. The same seed makes
+// after that long; --replay: run one file through the one target named; --self-test: commit
+// a fault of that kind on one input, to see the driver catch it and keep the input. The same seed makes
 // the same inputs. Failing inputs are written to --keep (default fuzz-found in the current
 // folder), one folder a target, to be kept in tests/data/fuzz/found/<target>/ once the
 // loader is mended.
@@ -41,6 +43,7 @@ struct TOptions {
     uint64_t Seed = 1;
     double Seconds = 0;
     std::wstring Replay;
+    std::string SelfTest;
     std::wstring Data = L"" ZANDREL_FUZZ_DATA;
     std::wstring Keep = L"fuzz-found";
     unsigned Hang = 60;
@@ -315,6 +318,8 @@ bool ParseOptions(int Argc, char** Argv, TOptions& O)
             O.Keep = Widen(value());
         } else if (a == "--hang") {
             O.Hang = unsigned(std::strtoul(value().c_str(), nullptr, 10));
+        } else if (a == "--self-test") {
+            O.SelfTest = value();
         } else if (a == "--list") {
             O.List = true;
         } else {
@@ -357,6 +362,13 @@ int Run(const TOptions& O)
     }
     PrepareFuzzTargets(O.Data);
     StartFuzzGuard(FullPath(O.Keep), O.Hang);
+    if (!O.SelfTest.empty()) {
+        TStats st;
+        TCoverageSeen seen;
+        bool fresh;
+        RunOne(*SelfTestTarget(O.SelfTest), TBytes{'x'}, "the self-test input", st, seen, fresh);
+        return st.Faults ? FuzzFaultExitCode : 0;
+    }
     if (!O.Replay.empty()) {
         if (targets.size() != 1) {
             std::fprintf(stderr, "fuzz_loaders: --replay wants one --target\n");
