@@ -9,6 +9,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinpack.h"
 #include "skin/zskinservices.h"
+#include "skin/zskintext.h"
 #include "unicode/ucclasses.h"
 #include "unicode/ucforms.h"
 #include "unicode/ucsystem.h"
@@ -518,14 +519,17 @@ bool RunTextFile(const uint8_t* D, size_t N)
     return true;
 }
 
-// INI text: every section and value read as numbers, truth values and text; written out and
-// read again, the same lines; the skin's INI reader over the same lines.
+// INI text: every section and value read as numbers, truth values and text, and the skin's
+// option text, which reads INI text as the INI object does, reads the same value for each;
+// written out and read again, the same lines; the skin's INI lists over the same lines.
 bool RunIni(const uint8_t* D, size_t N)
 {
+    const AnsiString text(reinterpret_cast<const char*>(D), N);
     TStringList lines;
-    lines.SetText(AnsiString(reinterpret_cast<const char*>(D), N));
+    lines.SetText(text);
     TMemIniFile ini;
     ini.SetStrings(&lines);
+    const TSkOptionText options(text.data(), text.size());
     TStringList sections, values;
     ini.ReadSections(&sections);
     for (int i = 0; i < std::min(sections.Count(), 200); ++i) {
@@ -536,6 +540,11 @@ bool RunIni(const uint8_t* D, size_t N)
             ini.ReadInteger(section, key, -7);
             ini.ReadBool(section, key, true);
             Require(ini.ValueExists(section, key) || key.empty(), "a key listed in its section is not there");
+            const AnsiString fromIni = ini.ReadString(section, key, "(none)");
+            const std::string_view fromOptions = options.ReadString(section, key, "(none)");
+            if (fromOptions != fromIni)
+                throw TFuzzFault("[" + section + "] " + key + " reads \"" + fromIni + "\" as INI text and \"" +
+                                 std::string(fromOptions) + "\" as option text");
         }
     }
     TStringList out, again;
