@@ -37,7 +37,7 @@ uint32_t MemMgrFailAllocation(uint32_t Count) noexcept;
 // first allocation, when the environment variable ZANDREL_HEAPCHECK is set to anything but
 // "" or "0". Every block then has guard bytes in front and behind, is filled with 0xCD when
 // given out and with 0xDD when freed, and is held back for a while before its memory is used
-// again, so a write past either end or after the free shows. Blocks above about 900 bytes
+// again, so a write past either end or after the free shows. Blocks above about 940 bytes
 // end against a page that may not be touched: reading or writing one byte past them faults
 // at once, and their pages cannot be touched at all once freed. Guards are checked when a
 // block is freed, when a held-back block is let go, by MemMgrCheckHeap and at exit. A fault

@@ -6,7 +6,7 @@
 //
 //   fuzz_loaders [--target NAME[,NAME...]|all] [--runs N] [--seed S] [--seconds T]
 //                [--replay FILE] [--data DIR] [--keep DIR] [--hang SECONDS] [--list]
-//                [--self-test crash|hang|heap|leak|escape|abort|rule]
+//                [--self-test crash|hang|heap|leak|gdi|escape|abort|rule]
 //
 // --runs: damaged inputs a target (after its seeds and kept inputs); --seconds: stop a target
 // after that long; --replay: run one file through the one target named; --self-test: commit
@@ -223,17 +223,11 @@ private:
 // Inputs a target's corpus may grow to: enough for a long run, and a bound on memory.
 constexpr size_t MaxCorpus = 20000;
 
-TStats RunTarget(const TFuzzTarget& T, const TOptions& O)
+// The target's seeds, then the inputs that failed before, then O.Runs damaged inputs.
+TStats RunTarget(const TFuzzTarget& T, const TOptions& O, std::vector<TSeed> seeds, const std::vector<TSeed>& kept)
 {
     TStats st;
     const double start = Now();
-    std::vector<TSeed> seeds = SeedsOf(O.Data + L"\\" + Widen(T.Name), "seed ");
-    const std::vector<TSeed> kept = SeedsOf(O.Data + L"\\found\\" + Widen(T.Name), "kept input ");
-    if (seeds.empty()) {
-        std::printf("FAULT %s: no seed files in %s\\%s\n", T.Name, Narrow(O.Data).c_str(), T.Name);
-        ++st.Faults;
-        return st;
-    }
     // Inputs that grow the corpus stay near the seeds' size: damage is what is sought, and a
     // large input makes every input made from it slow. Larger ones are still made on the way.
     size_t largestSeed = 0;
@@ -362,13 +356,10 @@ int Run(const TOptions& O)
     }
     PrepareFuzzTargets(O.Data);
     StartFuzzGuard(FullPath(O.Keep), O.Hang);
-    if (!O.SelfTest.empty()) {
-        TStats st;
-        TCoverageSeen seen;
-        bool fresh;
-        RunOne(*SelfTestTarget(O.SelfTest), TBytes{'x'}, "the self-test input", st, seen, fresh);
-        return st.Faults ? FuzzFaultExitCode : 0;
-    }
+    if (!O.SelfTest.empty())
+        return RunTarget(*SelfTestTarget(O.SelfTest), O, {TSeed{"the self-test input", TBytes{'x'}}}, {}).Faults
+                   ? FuzzFaultExitCode
+                   : 0;
     if (!O.Replay.empty()) {
         if (targets.size() != 1) {
             std::fprintf(stderr, "fuzz_loaders: --replay wants one --target\n");
@@ -388,7 +379,13 @@ int Run(const TOptions& O)
     std::fflush(stdout);
     TStats all;
     for (const TFuzzTarget* t : targets) {
-        const TStats st = RunTarget(*t, O);
+        const std::vector<TSeed> seeds = SeedsOf(O.Data + L"\\" + Widen(t->Name), "seed ");
+        if (seeds.empty()) {
+            std::printf("FAULT %s: no seed files in %s\\%s\n", t->Name, Narrow(O.Data).c_str(), t->Name);
+            ++all.Faults;
+            continue;
+        }
+        const TStats st = RunTarget(*t, O, seeds, SeedsOf(O.Data + L"\\found\\" + Widen(t->Name), "kept input "));
         auto n = [](uint64_t V) { return static_cast<unsigned long long>(V); };
         std::printf("%-12s %8llu %8llu %8llu %7llu %6llu %6llu %8.1f %9.0f\n", t->Name, n(st.Inputs), n(st.Taken),
                     n(st.Refused), n(st.Faults), n(st.Grown), n(st.Pairs), st.Seconds,

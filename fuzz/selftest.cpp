@@ -33,6 +33,8 @@ bool RunSelfTest(const uint8_t*, size_t)
         throw std::out_of_range("the self-test's own");
     } else if (Kind == "abort") {
         std::abort();
+    } else if (Kind == "gdi") {
+        CreatePen(PS_SOLID, 1, 0);
     } else {
         throw TFuzzFault("the self-test's rule");
     }

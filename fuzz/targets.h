@@ -28,8 +28,8 @@ struct TFuzzTarget {
 const std::vector<TFuzzTarget>& FuzzTargets();
 
 // A target that commits the fault Kind on every input: crash, hang, heap (a write past a
-// block), leak, escape (an exception the loader does not document), abort, or anything else
-// for a rule broken. For testing the driver itself.
+// block), leak, gdi (a drawing object left behind), escape (an exception the loader does not
+// document), abort, or anything else for a rule broken. For testing the driver itself.
 const TFuzzTarget* SelfTestTarget(const std::string& Kind);
 
 // Loads what the targets compare against (the fixture skin, known good pictures) from the
