@@ -53,6 +53,8 @@ void DoneControls()
     ControlAtom = WindowAtom = 0;
 }
 
+const char* const AlignNames[7] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"};
+
 TShiftState KeysToShiftState(uint16_t Keys)
 {
     TShiftState s = 0;

@@ -38,6 +38,8 @@ template <class T, class U> bool StoreChanged(T& Field, const U& Value)
 // Enumerations and flag sets
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+// The names of TAlign for property tables of the controls that publish Align.
+extern const char* const AlignNames[7];
 
 enum TControlStateFlag : uint32_t {
     csLButtonDown = 1u << 0,

@@ -104,10 +104,9 @@ TTimer::TTickScope::~TTickScope()
 
 namespace {
 const char* const ResizeStyleNames[] = {"rsNone", "rsLine", "rsUpdate", "rsPattern"};
-const char* const SplitterAlignNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"};
 } // namespace
 
-Z_CLASS_IMPL(TSplitter, TGraphicControl, Z_PROP_ENUM(TSplitter, Align, SplitterAlignNames, alLeft),
+Z_CLASS_IMPL(TSplitter, TGraphicControl, Z_PROP_ENUM(TSplitter, Align, AlignNames, alLeft),
              Z_PROP_BOOL(TSplitter, AutoSnap, true), Z_PROP_BOOL(TSplitter, Beveled, false),
              Z_PROP_INT(TSplitter, MinSize, 30), Z_PROP_ENUM(TSplitter, ResizeStyle, ResizeStyleNames, rsPattern),
              Z_PROP_INT(TSplitter, Width, 3))
