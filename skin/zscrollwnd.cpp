@@ -180,8 +180,9 @@ int ScrollElementAt(const TSkScrollBar* Bar, const TRect& R, TPoint P)
         return sbeFirstArrow;
     if (c >= e - a && c < e)
         return sbeSecondArrow;
+    // No range, or a thumb that fills the track: nothing between the arrows answers.
     const TSkThumbGeometry g = GetThumbGeometry(Bar, R);
-    if (g.Length >= e - s - 2 * a)
+    if (Bar->ScrollInfo.nMax < Bar->ScrollInfo.nMin || g.Length >= e - s - 2 * a)
         return sbeNone;
     if (c >= g.Pos && c < g.Pos + g.Length)
         return sbeThumb;
@@ -198,7 +199,9 @@ bool ScrollBarEnabled(HWND Window, int Kind)
     info.cbSize = sizeof(info);
     if (!GetScrollBarInfo(Window, Kind == 0 ? OBJID_HSCROLL : OBJID_VSCROLL, &info))
         return false;
-    return !(info.rgstate[0] & STATE_SYSTEM_UNAVAILABLE);
+    // Some systems mark only the two arrows of a bar disabled as a whole.
+    const DWORD off = STATE_SYSTEM_UNAVAILABLE;
+    return !(info.rgstate[0] & off) && !((info.rgstate[1] & off) && (info.rgstate[5] & off));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -236,6 +239,9 @@ TzCacheInfo WindowBackground(HWND Wnd, TPoint Origin)
     SendCommandToWindow(Wnd, SKCMD_GETBGIMAGE, 0);
     TzCacheInfo info = SharedCacheInfo;
     SharedCacheInfo.Ready = false;
+    // A cache not painted yet is no picture.
+    if (info.Ready && (!info.Bmp || info.Bmp->Width() < 2 || info.Bmp->Height() < 2))
+        info.Ready = false;
     if (info.Ready) {
         info.X += Origin.X;
         info.Y += Origin.Y;
@@ -582,7 +588,7 @@ void TSkScrollWnd::StartPress(TMessage& M, int HitCode)
         bar->ScrollInfo.nTrackPos = bar->ScrollInfo.nPos;
         t.GrabOffset = Along(bar, p) - g.Pos;
         t.LastTrackPos = bar->ScrollInfo.nPos;
-        DragThumb(Along(bar, p));
+        PaintDraggedBar(g.Pos);
         return;
     }
     t.PressedOver = el;
@@ -645,6 +651,20 @@ void TSkScrollWnd::UpdatePressedOver(TPoint Screen)
     PaintScrollBars(this, Handle);
 }
 
+void TSkScrollWnd::PaintDraggedBar(int Q)
+{
+    auto& t = ScrollTracking;
+    TSkScrollBar* bar = t.PressedBar >= 0 ? BarOf(this, t.PressedBar) : nullptr;
+    if (!bar || !Hooked())
+        return;
+    TBarLook look;
+    look.ThumbPos = Q - StartOf(bar, t.PressBarRect);
+    look.ThumbState = 2;
+    look.Dragging = true;
+    TWindowDC dc(Handle);
+    PaintBar(this, bar, dc.Handle(), look);
+}
+
 void TSkScrollWnd::DragThumb(int Coord)
 {
     auto& t = ScrollTracking;
@@ -654,14 +674,6 @@ void TSkScrollWnd::DragThumb(int Coord)
     const int a = ArrowOf(bar);
     const int start = StartOf(bar, t.PressBarRect) + a, end = EndOf(bar, t.PressBarRect) - a;
     const int q = std::max(start, std::min(Coord - t.GrabOffset, end - t.ThumbLength));
-    {
-        TBarLook look;
-        look.ThumbPos = q - StartOf(bar, t.PressBarRect);
-        look.ThumbState = 2;
-        look.Dragging = true;
-        TWindowDC dc(Handle);
-        PaintBar(this, bar, dc.Handle(), look);
-    }
     const SCROLLINFO& si = bar->ScrollInfo;
     const int range = si.nMax - si.nMin;
     const int room = end - start - t.ThumbLength;
@@ -672,14 +684,16 @@ void TSkScrollWnd::DragThumb(int Coord)
         pos = q - start;
     if (range > 0)
         pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - std::max(int(si.nPage), 1) + 1));
-    if (pos == t.LastTrackPos)
-        return;
-    bar->ScrollInfo.nTrackPos = pos;
-    {
-        TBitsScope<uint8_t> scrolling(Scrolling, 1);
-        SendScrollCommand(Handle, t.ScrollMessage, SB_THUMBTRACK, pos);
+    if (pos != t.LastTrackPos) {
+        bar->ScrollInfo.nTrackPos = pos;
+        {
+            TBitsScope<uint8_t> scrolling(Scrolling, 1);
+            SendScrollCommand(Handle, t.ScrollMessage, SB_THUMBTRACK, pos);
+        }
+        t.LastTrackPos = pos;
     }
-    t.LastTrackPos = pos;
+    // After the window has scrolled: whatever the system drew of its own bar meanwhile goes.
+    PaintDraggedBar(q);
 }
 
 void TSkScrollWnd::MouseMove(TMessage& M)

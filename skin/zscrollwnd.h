@@ -115,6 +115,7 @@ private:
     void Timer(TMessage& Message);
     void UpdatePressedOver(TPoint Screen);
     void DragThumb(int Coord);
+    void PaintDraggedBar(int Q);
 };
 
 // The scroll adapter named by the window's property, or none; one of its bars (0 horizontal).
