@@ -45,9 +45,8 @@ inline std::unique_ptr<TSynthSkin> MakeAdapterSkin()
         return &d;
     };
     sec("GLOBALINFO", Rgb(1, 2, 3), CornerColor);
-    TzGeneralData* edit = sec("EDIT", EditColor, TreeHot);
-    edit->FontColor = Rgb(1, 1, 1);
-    edit->HotFontColor = Rgb(2, 2, 2);
+    sec("EDIT", EditColor, TreeHot);
+    s->FontColors("65793 -1 -1 -1 -1", "131586 -1 -1 -1 -1");   // Rgb(1, 1, 1), Rgb(2, 2, 2)
     sec("SCROLLBAR1H", Track1, Track1Hot);
     sec("SCROLLBAR1V", Track1, Track1Hot);
     sec("SCROLLBAR2H", Track2, Track2Hot);
