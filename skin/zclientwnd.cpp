@@ -121,16 +121,6 @@ TSkEditWnd::~TSkEditWnd()
     Release();
 }
 
-void TSkEditWnd::Attach(bool Repaint)
-{
-    if (!Handle)
-        return;
-    SaveStdParams();
-    KeepColors = AdapterKeepColorsHandOver;
-    ColorsApplied = 0;
-    AttachScrollBars(this, Handle, Repaint);
-}
-
 TControl* TSkEditWnd::Control() const { return SkinData ? SkinData->OwnerControl() : nullptr; }
 
 void TSkEditWnd::SaveStdParams()
@@ -273,6 +263,12 @@ void TSkEditWnd::WndProc(TMessage& M)
 // ---------------------------------------------------------------------------------------
 
 Z_CLASS_IMPL(TSkTreeViewWnd, TSkEditWnd)
+
+// Detached here, or the edit adapter's destructor would give the tree colours it never kept.
+TSkTreeViewWnd::~TSkTreeViewWnd()
+{
+    Release();
+}
 
 TColor TSkTreeViewWnd::TreeColor() const
 {

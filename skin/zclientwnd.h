@@ -31,7 +31,6 @@ public:
     using TSkBaseWnd::TSkBaseWnd;
     ~TSkEditWnd() override;
 
-    void Attach(bool Repaint) override;
     void SaveStdParams() override;
     void RestoreStdParams() override;
     void AfterCreation() override;
@@ -57,6 +56,7 @@ class TSkTreeViewWnd : public TSkEditWnd {
     Z_CLASS(TSkTreeViewWnd, TSkEditWnd)
 public:
     using TSkEditWnd::TSkEditWnd;
+    ~TSkTreeViewWnd() override;
     void SaveStdParams() override {}
     void RestoreStdParams() override {}
     void AfterCreation() override;

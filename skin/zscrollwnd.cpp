@@ -456,13 +456,9 @@ TSkScrollWnd::~TSkScrollWnd()
     Release();
 }
 
-void TSkScrollWnd::Attach(bool Repaint)
+void TSkScrollWnd::HookParts(bool Repaint)
 {
-    KeepColors = AdapterKeepColorsHandOver;
-    SaveStdParams();
-    ColorsApplied = 0;
-    if (Handle)
-        AttachScrollBars(this, Handle, Repaint);
+    AttachScrollBars(this, Handle, Repaint);
 }
 
 void TSkScrollWnd::DetachParts()

@@ -76,8 +76,6 @@ public:
     using TSkMainWnd::TSkMainWnd;
     ~TSkScrollWnd() override;
 
-    // AttachScrollBars.
-    void Attach(bool Repaint) override;
     void WndProc(TMessage& Message) override;
 
     std::unique_ptr<TSkScrollBar> HorzBar;
@@ -96,6 +94,8 @@ public:
     virtual TPoint BackgroundOffset() const { return TPoint(); }
 
 protected:
+    // AttachScrollBars.
+    void HookParts(bool Repaint) override;
     void DetachParts() override;
     // Whether a press ends with the capture released (a combo box's drop-down list keeps it).
     virtual bool ReleasesCaptureOnRelease() { return true; }

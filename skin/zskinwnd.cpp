@@ -232,17 +232,17 @@ void TSkMainWnd::Release()
 
 void TSkMainWnd::Attach(bool Repaint)
 {
-    (void)Repaint;
     KeepColors = AdapterKeepColorsHandOver;
     SaveStdParams();
     ColorsApplied = 0;
-    Hook();
+    if (Handle)
+        HookParts(Repaint);
 }
 
-void TSkMainWnd::Hook()
+void TSkMainWnd::HookParts(bool Repaint)
 {
-    if (Handle)
-        HookWindow(this, Handle);
+    (void)Repaint;
+    HookWindow(this, Handle);
 }
 
 void HookWindow(TSkMainWnd* Adapter, HWND Window)

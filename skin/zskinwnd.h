@@ -57,9 +57,8 @@ public:
     TSkMainWnd& operator=(const TSkMainWnd&) = delete;
 
     // The second half of making an adapter, where its own overrides already count: the
-    // hand-over KeepColors, SaveStdParams, then the window hooked (a scroll adapter attaches
-    // its bars; Repaint recalculates the frame at once).
-    virtual void Attach(bool Repaint);
+    // hand-over KeepColors, SaveStdParams, then HookParts.
+    void Attach(bool Repaint);
     // Keeps and gives back what the adapter changes on the window (colours, fonts).
     virtual void SaveStdParams() {}
     virtual void RestoreStdParams() {}
@@ -105,17 +104,18 @@ protected:
     // The message to the replaced procedure; the result in Message.Result. False when the
     // adapter was freed meanwhile: the caller must not touch it any more.
     bool PassOn(TMessage& Message);
-    // Hooks the window (HookWindow).
-    void Hook();
+    // Hooks the window (HookWindow); a scroll adapter attaches its bars, and with Repaint
+    // recalculates the frame at once.
+    virtual void HookParts(bool Repaint);
     // What a subclass frees or undoes when it detaches, after RestoreStdParams.
     virtual void DetachParts() {}
     // The skin command as every adapter answers it; True when it ends there.
     bool HandleAdapterCommand(TMessage& Message);
     // The window is being destroyed: detach, then pass the message on.
     void DetachOnDestroy(TMessage& Message);
-    // The destructor's part, run by the most derived class that detaches more than the base
-    // (its own RestoreStdParams and DetachParts must still count): visual styles back on,
-    // then Detach. Nothing on a dead adapter.
+    // The destructor's part: visual styles back on, then Detach; nothing on a dead adapter.
+    // Every class that overrides RestoreStdParams or DetachParts calls it in its own
+    // destructor, where its overrides still count.
     void Release();
 
 private:

@@ -4,9 +4,13 @@
 #include "adapterfixtures.h"
 
 #include "classlib/stdctrls.h"
+#include "support/screenshot.h"
 
 #include <commctrl.h>
 #include <doctest.h>
+
+#include <set>
+#include <string>
 
 using namespace adapt;
 
@@ -43,6 +47,9 @@ TEST_CASE("the edit adapter paints the frame from its section, only as wide as t
     auto b = f.Adapt(bare, "FRAMED");
     RedrawFrame(framed);
     RedrawFrame(bare);
+    // The frame painted again alone, as after a scroll or a size change.
+    SendMessageW(framed, WM_NCPAINT, 1, 0);
+    SendMessageW(bare, WM_NCPAINT, 1, 0);
     TBitmap* cache = a->SkinData->CacheBmp();
     for (const TPoint p : {TPoint(0, 0), TPoint(e - 1, 15), TPoint(50, e - 1), TPoint(99, 29)})
         CHECK(WindowPx(framed, p.X, p.Y) == Px(*cache, p.X, p.Y));
@@ -135,4 +142,32 @@ TEST_CASE("a tree view takes the section's hot colour as its background and eras
     auto bmp = CreateBmp24(40, 40);
     CHECK(SendMessageW(w, WM_ERASEBKGND, WPARAM(bmp->Canvas()->Handle()), 0) == 0);
     CHECK(Px(*bmp, 20, 20) == TreeHot);
+}
+
+TEST_CASE("our skin on adapted windows: the bars' arrows carry their glyphs, the frame is the cache's")
+{
+    TAdapterForm f;
+    auto dawn = std::make_unique<TzSkinManager>(nullptr);
+    dawn->SetActive(false);
+    REQUIRE(dawn->LoadFromSkinFolder(TestDataPath("..\\..\\resources\\skins\\ZandrelDawn\\")));
+    dawn->RebuildCache();
+    dawn->SkinData().Active = true;
+    HWND memo = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 200, 150));
+    WideString lines;
+    for (int i = 0; i < 40; ++i)
+        lines += L"Строка текста номер " + std::to_wstring(i) + L" \u03B1\u03B2\u03B3 wide enough to scroll sideways\r\n";
+    SetWindowTextW(memo, lines.c_str());
+    auto a = CreateAdapter<TSkEditWnd>(memo, nullptr, dawn.get(), "EDIT", true);
+    a->AfterCreation();
+    RedrawFrame(memo);
+    CreateDirectoryW(BuildPath("screenshots").c_str(), nullptr);
+    SaveWindowPng(f.Form->Handle(), (std::string(ZANDREL_BUILD_DIR).substr(2) + "/screenshots/adapters-dawn.png").c_str());
+    // The arrow's glyph: not one colour across the button.
+    const TRect v = InWindow(memo, GetVertBarRect(a.get(), memo));
+    std::set<TColor> arrow;
+    for (int y = v.Top; y < v.Top + 16; ++y)
+        for (int x = v.Left; x < v.Right; ++x)
+            arrow.insert(WindowPx(memo, x, y));
+    CHECK(arrow.size() > 3);
+    CHECK(WindowPx(memo, 0, 40) == Px(*a->SkinData->CacheBmp(), 0, 40));
 }
