@@ -41,7 +41,7 @@ void TzEdit::SetWidePasswordChar(WideChar Value)
 
 void TzEdit::CreateWnd()
 {
-    TEdit::CreateWnd();
+    TzEditControl::CreateWnd();
     ApplyWidePasswordChar(this, FWidePasswordChar);
 }
 

@@ -83,6 +83,16 @@ public:
 
 protected:
     void CreateWindowHandle(const TCreateParams& Params) override { CreateUnicodeEditHandle(this, Params); }
+    // A control without a window hears no skin command: a skin that came or went meanwhile
+    // is taken up when the window is made, and the wait the last removal left is over when
+    // a skin is there again.
+    void CreateWnd() override
+    {
+        TBase::CreateWnd();
+        FSkinData->Loaded();
+        if (FSkinData->Skinned())
+            FSkinData->SetUpdating(false);
+    }
 
     // The window procedure of both: the skin commands answered alike, then, while skinned,
     // the control's own steps around the common and the platform's handling; the bound label

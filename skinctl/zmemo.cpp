@@ -4,14 +4,7 @@
 #include "skin/zskinmanager.h"
 #include "skinctl/zskinctl.h"
 
-#if __has_include("skin/zclientwnd.h")
 #include "skin/zclientwnd.h"
-#define ZANDREL_MEMO_ADAPTER 1
-#else
-// Scroll-adapter seam: until the window adapters exist the memo holds none.
-class TSkMainWnd : public TObject {};
-#define ZANDREL_MEMO_ADAPTER 0
-#endif
 
 namespace {
 constexpr int MemoTypeCode = 7;
@@ -48,7 +41,7 @@ TSkMainWnd* TzMemo::ScrollAdapter() const
 
 void TzMemo::CreateWnd()
 {
-    TMemo::CreateWnd();
+    TzEditControl::CreateWnd();
     if (!FSavedView)
         return;
     const TViewState v = *FSavedView;
@@ -82,9 +75,7 @@ void TzMemo::UpdateScrollAdapter()
         return;
     if (FSkinData->Skinned())
         FSkinData->Loaded();
-#if ZANDREL_MEMO_ADAPTER
     UpdateEditAdapter(this, FAdapter, FSkinData.get());
-#endif
 }
 
 void TzMemo::FreeScrollAdapter()
@@ -94,20 +85,16 @@ void TzMemo::FreeScrollAdapter()
 
 void TzMemo::RefreshScrollBars()
 {
-#if ZANDREL_MEMO_ADAPTER
     if (auto* scroll = dynamic_cast<TSkScrollWnd*>(FAdapter.get()))
-        scroll->RefreshScrollInfo(true);
-#endif
+        RefreshScrollInfo(scroll, true);
 }
 
 void TzMemo::SkinnedAfter(const TMessage& Message)
 {
     TzCommonData* sd = FSkinData.get();
     if (SkinCommandOf(Message) == SKCMD_SETSEETHROUGH) {
-#if ZANDREL_MEMO_ADAPTER
         if (sd->SeeThrough())
             PrepareWindowCache(sd, WindowHandle(), false);
-#endif
         return;
     }
     switch (Message.Msg) {

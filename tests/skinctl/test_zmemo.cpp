@@ -2,6 +2,7 @@
 // a new window on skin removal that keeps what the user sees.
 #include "skinctlfixture.h"
 
+#include "skin/zclientwnd.h"
 #include "skinctl/zmemo.h"
 
 namespace {
@@ -56,12 +57,29 @@ TEST_CASE("a memo tells of every caret placement and of vertical scrolling only"
     CHECK((ev.Caret == 2 && ev.VScroll == 1));
 }
 
-TEST_CASE("a skinned memo takes the section's colours; without the skin a new window keeps text, selection, scroll and focus")
+TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for every new skin")
 {
     TMemoFixture f;
     TzMemo* m = f.Memo;
-    CHECK(m->Color() == f.Section("EDIT").Color);
-    CHECK(m->Font()->Color() == TColor(f.Section("EDIT").FontColor));
+    // The second skin comes while the first is applied, without a removal between.
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
+        f.Manager->SetSkinName(skin);
+        f.Redraw();
+        const TzGeneralData& edit = f.Section("EDIT");
+        CHECK(m->Color() == edit.Color);
+        CHECK(m->Font()->Color() == TColor(edit.FontColor));
+        CHECK(dynamic_cast<TSkEditWnd*>(m->ScrollAdapter()));
+        CHECK_FALSE(m->SkinData()->Updating());
+        CHECK(ClientPixel(m, 150, 90) == edit.Color);
+    }
+    f.RemoveSkin();
+    CHECK(m->ScrollAdapter() == nullptr);
+}
+
+TEST_CASE("without the skin a memo's new window keeps text, selection, scroll and focus")
+{
+    TMemoFixture f;
+    TzMemo* m = f.Memo;
     FocusOn(m);
     HWND wnd = m->Handle();
     SendMessageW(wnd, EM_SETSEL, 50, 60);
@@ -79,4 +97,21 @@ TEST_CASE("a skinned memo takes the section's colours; without the skin a new wi
     CHECK((m->SelStart() == 50 && m->SelLength() == 10));
     CHECK(SendMessageW(m->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0) == first);
     CHECK(GetFocus() == m->Handle());
+}
+
+TEST_CASE("a memo whose window was made again while hidden takes up the skin that came meanwhile")
+{
+    TMemoFixture f;
+    TzMemo* m = f.Memo;
+    auto* pane = f.Place<TBackdrop>(f.Form, 220, 10, 170, 150);
+    m->SetParent(pane);
+    m->SetBounds(5, 5, 150, 120);
+    pane->SetVisible(false);
+    f.RemoveSkin();
+    f.ApplySkin(L"ZandrelDawn");
+    pane->SetVisible(true);
+    f.Redraw();
+    CHECK(m->ScrollAdapter());
+    CHECK(m->Color() == f.Section("EDIT").Color);
+    CHECK(WindowPixel(m->Handle(), 60, 0) == 0xD3CAC3);   // the section's border
 }
