@@ -213,6 +213,13 @@ TEST_CASE("a splitter drag resizes the control it lies against, in each resize s
         f.Release(-20, 0);
         CHECK(f.Moved == 2);
 
+        // Beveled: a shadow line on the left and a highlight line on the right of the bar.
+        f.Splitter->SetBeveled(true);
+        const int x = f.Splitter->Left();
+        CHECK(f.ScreenPixel(x, 50) == COLORREF(ColorToRGB(clBtnShadow)));
+        CHECK(f.ScreenPixel(x + 1, 50) == 0);
+        CHECK(f.ScreenPixel(x + 2, 50) == COLORREF(ColorToRGB(clBtnHighlight)));
+
         TSplitFixture g;
         g.Splitter->SetResizeStyle(rsNone);
         g.PressAndMove(25, 0);

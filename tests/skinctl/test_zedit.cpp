@@ -70,6 +70,13 @@ TEST_CASE("an edit's cache: the border of its state, the corners over the parent
     CHECK(WindowPixel(other->Handle(), 60, 0) == Teal);
     other->Perform(CM_MOUSELEAVE, 0, 0);
     CHECK(WindowPixel(other->Handle(), 60, 0) == BorderGrey);
+
+    // Without the skin the system's frame and colours come back.
+    f.RemoveSkin();
+    Pump();
+    CHECK(e->Color() == clWindow);
+    const TColor frame = WindowPixel(other->Handle(), 60, 0);
+    CHECK((frame != BorderGrey && frame != Teal));
 }
 
 TEST_CASE("an edit's frame on the screen is as wide as its real border, never over its text")
