@@ -1,10 +1,9 @@
 #include "skinctl/zmemo.h"
 
 #include "classlib/gdihandles.h"
+#include "skin/zclientwnd.h"
 #include "skin/zskinmanager.h"
 #include "skinctl/zskinctl.h"
-
-#include "skin/zclientwnd.h"
 
 namespace {
 constexpr int MemoTypeCode = 7;
@@ -103,14 +102,6 @@ void TzMemo::SkinnedAfter(const TMessage& Message)
     case CM_ENABLEDCHANGED:
         sd->Invalidate();
         break;
-    case EM_SETSEL:
-        if (OnScrollCaret)
-            OnScrollCaret(this);
-        break;
-    case WM_VSCROLL:
-        if (OnVScroll)
-            OnVScroll(this);
-        break;
     case CM_TEXTCHANGED:
     case CM_CHANGED:
         RefreshScrollBars();
@@ -121,6 +112,16 @@ void TzMemo::SkinnedAfter(const TMessage& Message)
     default:
         break;
     }
+}
+
+void TzMemo::WndProc(TMessage& Message)
+{
+    TzEditControl::WndProc(Message);
+    // The events are the memo's, skinned or not.
+    if (Message.Msg == EM_SETSEL && OnScrollCaret)
+        OnScrollCaret(this);
+    else if (Message.Msg == WM_VSCROLL && OnVScroll)
+        OnVScroll(this);
 }
 
 void TzMemo::OwnSkinRemoved(TMessage& Message)

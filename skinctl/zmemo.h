@@ -29,6 +29,8 @@ public:
     TNotifyEvent OnVScroll;
 
 protected:
+    // After the messages: the two events.
+    void WndProc(TMessage& Message) override;
     // A new window gets back the selection and the scroll position the last one had.
     void CreateWnd() override;
     void DestroyWnd() override;

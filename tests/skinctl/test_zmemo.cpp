@@ -49,12 +49,19 @@ TEST_CASE("a memo tells of every caret placement and of vertical scrolling only"
     TEvents ev;
     f.Memo->OnScrollCaret = MakeMethod<&TEvents::OnCaret>(&ev);
     f.Memo->OnVScroll = MakeMethod<&TEvents::OnVScroll>(&ev);
-    HWND wnd = f.Memo->Handle();
-    SendMessageW(wnd, EM_SETSEL, 3, 3);
-    SendMessageW(wnd, EM_SETSEL, 0, 5);
-    SendMessageW(wnd, WM_VSCROLL, SB_LINEDOWN, 0);
-    SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
-    CHECK((ev.Caret == 2 && ev.VScroll == 1));
+    // Skinned or not.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            f.RemoveSkin();
+            ev.Caret = ev.VScroll = 0;
+        }
+        HWND wnd = f.Memo->Handle();
+        SendMessageW(wnd, EM_SETSEL, 3, 3);
+        SendMessageW(wnd, EM_SETSEL, 0, 5);
+        SendMessageW(wnd, WM_VSCROLL, SB_LINEDOWN, 0);
+        SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+        CHECK((ev.Caret == 2 && ev.VScroll == 1));
+    }
 }
 
 TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for every new skin")
