@@ -589,22 +589,31 @@ void TSkScrollWnd::StartPress(TMessage& M, int HitCode)
     }
     t.PressedOver = el;
     PaintScrollBars(this, Handle);
-    {
-        TBitsScope<uint8_t> scrolling(Scrolling, 1);
-        SendScrollCommand(Handle, t.ScrollMessage, el, 0);
-    }
-    if (!Hooked())
+    if (!SendScrolling(t.ScrollMessage, el, 0) || !Hooked())
         return;
     t.PressedOver = el;
     t.RepeatTimer = SetTimer(Handle, FirstRepeatTimerID, 300, nullptr);
     PaintScrollBars(this, Handle);
 }
 
-void TSkScrollWnd::EndPress()
+bool TSkScrollWnd::SendScrolling(UINT Msg, int Code, int Position)
+{
+    // The window may free the adapter while it scrolls: the flag is put back only on a live one.
+    TSkAliveToken alive(this);
+    const uint8_t was = Scrolling;
+    Scrolling = 1;
+    SendScrollCommand(Handle, Msg, Code, Position);
+    if (!alive())
+        return false;
+    Scrolling = was;
+    return true;
+}
+
+bool TSkScrollWnd::EndPress()
 {
     auto& t = ScrollTracking;
     if (t.PressWindow != Handle || t.PressedElement == sbeNone)
-        return;
+        return true;
     // The state goes first: releasing the capture comes back here as a lost capture.
     const int el = t.PressedElement;
     const UINT msg = t.ScrollMessage;
@@ -622,15 +631,14 @@ void TSkScrollWnd::EndPress()
     if (alive && ReleasesCaptureOnRelease() && GetCapture() == Handle)
         ReleaseCapture();
     if (!alive || Dead)
-        return;
-    {
-        TBitsScope<uint8_t> scrolling(Scrolling, 1);
-        if (tracking)
-            SendScrollCommand(Handle, msg, SB_THUMBPOSITION, t.LastTrackPos);
-        SendScrollCommand(Handle, msg, SB_ENDSCROLL, 0);
-    }
+        return true;
+    if (tracking && !SendScrolling(msg, SB_THUMBPOSITION, t.LastTrackPos))
+        return false;
+    if (!SendScrolling(msg, SB_ENDSCROLL, 0))
+        return false;
     if (Hooked())
         RefreshScrollInfo(this, true);
+    return true;
 }
 
 void TSkScrollWnd::UpdatePressedOver(TPoint Screen)
@@ -682,11 +690,9 @@ void TSkScrollWnd::DragThumb(int Coord)
         pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - std::max(int(si.nPage), 1) + 1));
     if (pos != t.LastTrackPos) {
         bar->ScrollInfo.nTrackPos = pos;
-        {
-            TBitsScope<uint8_t> scrolling(Scrolling, 1);
-            SendScrollCommand(Handle, t.ScrollMessage, SB_THUMBTRACK, pos);
-        }
         t.LastTrackPos = pos;
+        if (!SendScrolling(t.ScrollMessage, SB_THUMBTRACK, pos))
+            return;
     }
     // After the window has scrolled: whatever the system drew of its own bar meanwhile goes.
     PaintDraggedBar(q);
@@ -745,10 +751,8 @@ void TSkScrollWnd::Timer(TMessage& M)
         }
         GetCursorPos(&cur);
         UpdatePressedOver(TPoint(cur.x, cur.y));
-        if (t.PressedOver != sbeNone) {
-            TBitsScope<uint8_t> scrolling(Scrolling, 1);
-            SendScrollCommand(Handle, t.ScrollMessage, t.PressedOver, 0);
-        }
+        if (t.PressedOver != sbeNone && !SendScrolling(t.ScrollMessage, t.PressedOver, 0))
+            return;
         break;
     default:
         if (!PassOn(M))
@@ -871,15 +875,14 @@ void TSkScrollWnd::WndProc(TMessage& M)
         }
         break;
     case WM_LBUTTONUP:
-        EndPress();
-        if (!Hooked())
+        if (!EndPress() || !Hooked())
             return;
         break;
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
         // A press that lost the mouse ends as if released.
-        if (M.Msg == WM_CANCELMODE || reinterpret_cast<HWND>(M.LParam) != Handle)
-            EndPress();
+        if ((M.Msg == WM_CANCELMODE || reinterpret_cast<HWND>(M.LParam) != Handle) && !EndPress())
+            return;
         if (!Hooked())
             return;
         break;

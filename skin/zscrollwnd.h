@@ -102,8 +102,11 @@ protected:
 
     // A press on a bar from WM_NCLBUTTONDOWN / WM_NCLBUTTONDBLCLK with the hit code.
     void StartPress(TMessage& Message, int HitCode);
-    // The end of a press: released, or the capture lost.
-    void EndPress();
+    // The end of a press: released, or the capture lost. False when the adapter was freed
+    // by what the window did meanwhile.
+    bool EndPress();
+    // SendScrollCommand with Scrolling set; False when the adapter was freed meanwhile.
+    bool SendScrolling(UINT Msg, int Code, int Position);
     // The skin's section and picture have changed: both bars again from the window.
     void OnSkinRefresh();
 

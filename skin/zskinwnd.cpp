@@ -100,16 +100,17 @@ bool IsSkinProvider(const TObject* Obj)
 }
 
 // The class-library object whose WindowProc an adapter of this skin data replaces: the
-// owner control, or the form of a provider; none for a foreign window.
-TControl* HookTarget(const TzCommonData* SD)
+// owner control, or the form of a provider; none for a foreign window, and none when that
+// object's window is not the one adapted (an inner window of a control).
+TControl* HookTarget(const TzCommonData* SD, HWND Window)
 {
-    if (!SD)
-        return nullptr;
-    if (SD->OwnerControl())
-        return SD->OwnerControl();
-    if (IsSkinProvider(SD->OwnerObject()))
-        return dynamic_cast<TCustomForm*>(static_cast<TComponent*>(SD->OwnerObject())->Owner());
-    return nullptr;
+    TControl* c = nullptr;
+    if (SD && SD->OwnerControl())
+        c = SD->OwnerControl();
+    else if (SD && IsSkinProvider(SD->OwnerObject()))
+        c = dynamic_cast<TCustomForm*>(static_cast<TComponent*>(SD->OwnerObject())->Owner());
+    auto* w = dynamic_cast<TWinControl*>(c);
+    return w && w->WindowHandle() == Window ? c : nullptr;
 }
 
 } // namespace
@@ -258,7 +259,7 @@ void HookWindow(TSkMainWnd* Adapter, HWND Window)
     auto link = std::make_shared<TSkWndLink>();
     link->Adapter = link->Owner = Adapter;
     link->Wnd = Window;
-    link->Install(HookTarget(Adapter->SkinData));
+    link->Install(HookTarget(Adapter->SkinData, Window));
     Adapter->FLink = std::move(link);
 }
 

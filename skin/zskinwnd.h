@@ -82,7 +82,7 @@ public:
     TWndMethod OldWindowProc() const;
     WNDPROC OldWndProc() const;
     WNDPROC ObjectInstance() const;
-    // The adapter's skin data is skinned, its manager active.
+    // The adapter has skin data and a manager whose skin is applied.
     bool SkinActive() const;
 
     uint8_t KeepColors = 0;       // the window keeps its own colours
@@ -138,8 +138,8 @@ std::unique_ptr<T> CreateAdapter(HWND Window, TzCommonData* SkinData, TzSkinMana
 }
 
 // Subclasses the window for the adapter and names it in the property "SKSBSC": a control's
-// WindowProc (the form's, for a provider's skin data) when the skin data belongs to a
-// class-library object, else the window procedure.
+// WindowProc (the form's, for a provider's skin data) when the skin data belongs to the
+// class-library object of that window, else the window procedure.
 void HookWindow(TSkMainWnd* Adapter, HWND Window);
 // Adapter->Detach(Repaint); the owner frees it.
 void UnhookWindow(TSkMainWnd* Adapter, bool Repaint);

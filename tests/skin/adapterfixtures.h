@@ -18,6 +18,7 @@
 
 #include <doctest.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -72,6 +73,12 @@ struct TScrollTarget {
         static std::vector<WPARAM> r;
         return r;
     }
+    // Run at each request, once the position has moved (a window that frees its adapter).
+    static std::function<void()>& OnRequest()
+    {
+        static std::function<void()> f;
+        return f;
+    }
     static LRESULT CALLBACK Proc(HWND W, UINT Msg, WPARAM WP, LPARAM LP)
     {
         if (Msg != WM_VSCROLL && Msg != WM_HSCROLL)
@@ -91,6 +98,8 @@ struct TScrollTarget {
         default: return 0;
         }
         SetScrollPos(W, bar, pos, TRUE);
+        if (OnRequest())
+            OnRequest()();
         return 0;
     }
     static const wchar_t* ClassName()

@@ -317,3 +317,17 @@ TEST_CASE("a corner at the bottom right of a top-level window's client area is a
     auto a = f.Adapt(w);
     CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(GetCornerRect(a.get(), w)))) == HTBOTTOMRIGHT);
 }
+
+TEST_CASE("a window that frees its adapter while it scrolls: the press ends, nothing of the adapter is touched")
+{
+    TScrolledFixture x;
+    auto& [f, w, a, p] = x;
+    a.reset();
+    const LONG_PTR before = GetWindowLongPtrW(w, GWLP_WNDPROC);
+    a = f.Adapt(w);
+    TScrollTarget::OnRequest() = [&] { a.reset(); };
+    SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, p.SecondArrow())));
+    TScrollTarget::OnRequest() = nullptr;
+    CHECK(Join(PosOf(w), GetCapture() == w, ScrollTracking.PressedElement, GetWindowLongPtrW(w, GWLP_WNDPROC) == before) ==
+          Join(51, 0, -1, 1));
+}

@@ -89,6 +89,11 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
     TzCommonData memoData(memo.get(), true);
     const LONG_PTR plain = ProcOf(w);
     const TWndMethod own = memo->WindowProc();
+    {
+        // The memo's skin data on another window: that window's procedure is taken, not the memo's.
+        auto other = CreateAdapter<TSkMainWnd>(w, &memoData, &f.Manager, "EDIT", true);
+        CHECK(Join(memo->WindowProc() == own, ProcOf(w) == LONG_PTR(other->ObjectInstance())) == "1 1");
+    }
     // The window still does its work, and the recorder still hears it.
     const auto works = [&](TMsgRecorder& Rec, const char* Text) {
         Rec.Clear();
