@@ -85,17 +85,17 @@ void TzEdit::PaintText()
                          IsControlActive(sd) && !ReadOnly(), sd->SkinIndex, DT_NOPREFIX, r);
 }
 
-void TzEdit::CopyBorder(HDC DC, int Width)
+void TzEdit::CopyBorder(HDC DC, int Strip)
 {
     TBitmap* cache = FSkinData->CacheBmp();
-    const int w = this->Width(), h = Height();
-    if (Width <= 0 || !cache || cache->Width() < w || cache->Height() < h)
+    const int w = Width(), h = Height();
+    if (Strip <= 0 || !cache || cache->Width() < w || cache->Height() < h)
         return;
     HDC src = cache->Canvas()->Handle();
-    BitBlt(DC, 0, 0, w, Width, src, 0, 0, SRCCOPY);
-    BitBlt(DC, 0, h - Width, w, Width, src, 0, h - Width, SRCCOPY);
-    BitBlt(DC, 0, Width, Width, h - 2 * Width, src, 0, Width, SRCCOPY);
-    BitBlt(DC, w - Width, Width, Width, h - 2 * Width, src, w - Width, Width, SRCCOPY);
+    BitBlt(DC, 0, 0, w, Strip, src, 0, 0, SRCCOPY);
+    BitBlt(DC, 0, h - Strip, w, Strip, src, 0, h - Strip, SRCCOPY);
+    BitBlt(DC, 0, Strip, Strip, h - 2 * Strip, src, 0, Strip, SRCCOPY);
+    BitBlt(DC, w - Strip, Strip, Strip, h - 2 * Strip, src, w - Strip, Strip, SRCCOPY);
 }
 
 void TzEdit::PaintBorder()

@@ -43,7 +43,8 @@ private:
     bool HasNonClientFrame();
     // The four border strips from the cache to the window's frame.
     void PaintBorder();
-    void CopyBorder(HDC DC, int Width);
+    // Strips Strip pixels wide along the four edges, from the cache to DC.
+    void CopyBorder(HDC DC, int Strip);
     void WMPrint(TMessage& Message);
     // The whole cache copied to DC.
     void PaintToDC(HDC DC);
