@@ -6,11 +6,12 @@
 #include "classlib/actnlist.h"
 #include "classlib/forms.h"
 #include "unicode/ucclasses.h"
+#include "unicode/ucwidecontrol.h"
 
 // ---------------------------------------------------------------------------------------
 // The Unicode form
 
-class TUcForm : public TForm {
+class TUcForm : public TUcControlOf<TForm> {
     Z_CLASS(TUcForm, TForm)
 public:
     // A form of a class derived from TUcForm reads its form resource (RCDATA named after
@@ -27,19 +28,11 @@ public:
     // then the library's AfterConstruction.
     void AfterConstruction() override;
 
-    WideString Caption() const;
-    void SetCaption(const WideString& Value);
-    WideString Hint() const;
-    void SetHint(const WideString& Value);
-
     // The library's, then the application's wide hint from the control under the mouse.
     void UpdateActions() override;
     // An MDI frame passes what the library leaves to DefFrameProcW (WM_SIZE to
     // DefWindowProcW).
     void DefaultHandler(TMessage& Message) override;
-    void DefineProperties(TFiler* Filer) override;
-    void ActionChange(TObject* Sender, bool CheckDefaults) override;
-    const TControlActionLinkClass* GetActionLinkClass() override;
 
 protected:
     // A Unicode window (WS_EX_LAYERED is given only after creation); an MDI child is made
