@@ -163,18 +163,25 @@ TEST_CASE("Alt with the Cyrillic hot key of a wide caption acts once")
     ActivateKeyboardLayout(before, 0);
 }
 
-TEST_CASE("an action gives a Unicode speed button its wide caption, group and checked state")
+TEST_CASE("an action gives the Unicode controls its wide caption through Unicode links")
 {
     TTestForm f;
-    auto* button = f.Add<TUcSpeedButton>();
     auto* action = new TUcAction(f.Form.get());
     action->SetCaption(Greek);
     action->SetGroupIndex(2);
     action->SetChecked(true);
-    button->SetAction(action);
-    CHECK(button->Caption() == Greek);
-    CHECK(&button->ActionLink()->ClassInfo() == &TUcSpeedButtonActionLink::StaticClassInfo());
-    CHECK((button->GroupIndex() == 2 && button->Down()));
+    auto* speed = f.Add<TUcSpeedButton>();
+    for (TControl* c : {static_cast<TControl*>(f.Add<TUcButton>()), static_cast<TControl*>(f.Add<TUcBitBtn>()),
+                        static_cast<TControl*>(f.Add<TUcGroupBox>()), static_cast<TControl*>(f.Add<TUcPanel>()),
+                        static_cast<TControl*>(speed)}) {
+        c->SetAction(action);
+        CHECK(GetControlWideText(c) == Greek);
+        CHECK(std::string(c->ActionLink()->ClassName()).starts_with("TUc"));
+    }
+    // The speed button takes the action's group and checked state.
+    CHECK((speed->GroupIndex() == 2 && speed->Down()));
+    action->SetCaption(Sigma);
+    CHECK(speed->Caption() == Sigma);
 }
 
 TEST_CASE("wide captions and hints: in Unicode windows, in a window made again, through form data")
