@@ -140,6 +140,10 @@ TButtonGlyph::~TButtonGlyph() = default;
 void TButtonGlyph::SetGlyph(TBitmap* Value)
 {
     FOriginal->Assign(Value);
+    // A strip of square images tells how many it holds.
+    const int w = FOriginal->Width(), h = FOriginal->Height();
+    if (w > 0 && h > 0 && w % h == 0 && w / h <= 4)
+        SetNumGlyphs(w / h);
 }
 
 void TButtonGlyph::SetNumGlyphs(int Value)
@@ -158,9 +162,6 @@ TSize TButtonGlyph::GlyphSize() const
 
 void TButtonGlyph::GlyphChanged(TObject*)
 {
-    const int w = FOriginal->Width(), h = FOriginal->Height();
-    if (w > 0 && h > 0 && w % h == 0 && w / h <= 4)
-        FNumGlyphs = w / h;
     Changed();
 }
 
@@ -458,10 +459,11 @@ void FillDownFace(HDC DC, const TRect& R)
             row[x] = (x + y) % 2 ? face : light;
     }
     TOwnedBrush brush(CreatePatternBrush(pattern->Handle()));
-    POINT origin{0, 0};
+    POINT origin{0, 0}, saved;
     LPtoDP(DC, &origin, 1);
-    SetBrushOrgEx(DC, origin.x % 8, origin.y % 8, nullptr);
+    SetBrushOrgEx(DC, origin.x % 8, origin.y % 8, &saved);
     FillRect(DC, R.Win(), brush.Handle());
+    SetBrushOrgEx(DC, saved.x, saved.y, nullptr);
 }
 } // namespace
 

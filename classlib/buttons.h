@@ -45,9 +45,10 @@ public:
     ~TButtonGlyph() override;
 
     TBitmap* Glyph() const { return FOriginal.get(); }
+    // A copy of Value; a strip whose width is 1 to 4 times its height sets NumGlyphs to
+    // that number.
     void SetGlyph(TBitmap* Value);
-    // 1 to 4; other values are taken as the nearest. Loading a strip whose width is 1 to 4
-    // times its height sets it to that number.
+    // 1 to 4; other values are taken as the nearest.
     int NumGlyphs() const { return FNumGlyphs; }
     void SetNumGlyphs(int Value);
     // One image of the strip; (0, 0) without a glyph.

@@ -194,6 +194,10 @@ TEST_CASE("a speed button's looks: edges, pressed, held down in a group, flat, d
         Dress(&button, "", {clRed, clBlue});
         Render(&button, bmp);
         CHECK(Extent(bmp, TRect(0, 0, 40, 30), clBlue) == glyph);
+        // A strip of square images tells how many it holds.
+        TBitmap squares;
+        button.SetGlyph(NewBmp24(squares, 30, 10, clRed));
+        CHECK(button.NumGlyphs() == 3);
     }
 }
 
