@@ -58,6 +58,9 @@ TEST_CASE("a wide caption paints as the library's ANSI one, and as itself on a W
     TTestForm f;
     auto compare = [&](TControl* Wide, TControl* Ansi) {
         CAPTURE(Wide->ClassName());
+        SetControlWideText(Wide, L"");   // a group box: only its frame
+        Ansi->SetCaption("");
+        CHECK(SamePixels(Rendered(Wide).get(), Rendered(Ansi).get()));
         SetControlWideText(Wide, L"Ab&c");
         Ansi->SetCaption("Ab&c");
         CHECK(SamePixels(Rendered(Wide).get(), Rendered(Ansi).get()));
