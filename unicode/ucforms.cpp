@@ -30,11 +30,6 @@ void SetAppTitle(TObject* Target, const AnsiString& Value)
     static_cast<TApplication*>(Target)->SetTitle(Value);
 }
 
-void SetActionAnsiHint(TObject* Target, const AnsiString& Value)
-{
-    static_cast<TCustomAction*>(Target)->TCustomAction::SetHint(Value);
-}
-
 HWND ApplicationWindow()
 {
     return Application ? Application->Handle() : nullptr;
@@ -341,17 +336,6 @@ void TUcAppIdleEventControl::InitiateAction()
 }
 
 Z_CLASS_IMPL(TUcHintAction, THintAction)
-
-WideString TUcHintAction::Hint() const
-{
-    return WideGetCachedValue(FWideHint, TCustomAction::Hint());
-}
-
-void TUcHintAction::SetHint(const WideString& Value)
-{
-    const AnsiString ansi = TCustomAction::Hint();
-    WideSetCachedValue(Value, FWideHint, ansi, &SetActionAnsiHint, this);
-}
 
 // ---------------------------------------------------------------------------------------
 // The message hook

@@ -112,18 +112,12 @@ public:
     void InitiateAction() override;
 };
 
-// A hint action with a wide hint: made in place of the library's hint action when the hint
-// it shows is the application's wide hint.
-class TUcHintAction : public THintAction {
+// A hint action with a wide caption and hint: made in place of the library's hint action
+// when the hint it shows is the application's wide hint.
+class TUcHintAction : public TUcActionOf<THintAction> {
     Z_CLASS(TUcHintAction, THintAction)
 public:
-    explicit TUcHintAction(TComponent* AOwner) : THintAction(AOwner) {}
-    // The cache rule against the action's ANSI hint.
-    WideString Hint() const;
-    void SetHint(const WideString& Value);
-
-private:
-    mutable WideString FWideHint;
+    explicit TUcHintAction(TComponent* AOwner) : TUcActionOf<THintAction>(AOwner) {}
 };
 
 // The application's wide hint becomes the long part of the wide hint of the control under

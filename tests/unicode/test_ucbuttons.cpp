@@ -166,7 +166,7 @@ TEST_CASE("Alt with the Cyrillic hot key of a wide caption acts once")
     ActivateKeyboardLayout(before, 0);
 }
 
-TEST_CASE("an action gives the Unicode controls its wide caption through Unicode links")
+TEST_CASE("an action gives the Unicode controls its wide caption through Unicode links; the hint action copies it")
 {
     TTestForm f;
     auto* action = new TUcAction(f.Form.get());
@@ -185,6 +185,14 @@ TEST_CASE("an action gives the Unicode controls its wide caption through Unicode
     CHECK((speed->GroupIndex() == 2 && speed->Down()));
     action->SetCaption(Sigma);
     CHECK(speed->Caption() == Sigma);
+    // The wide hint action takes wide caption and hint from an action, and from a control.
+    action->SetHint(Cyrillic);
+    TUcHintAction hint(nullptr);
+    hint.Assign(action);
+    CHECK((hint.Caption() == Sigma && hint.Hint() == Cyrillic));
+    SetControlWideHint(speed, Greek);
+    hint.Assign(speed);
+    CHECK((hint.Caption() == Sigma && hint.Hint() == Greek));
 }
 
 TEST_CASE("wide captions and hints: in Unicode windows, in a window made again, through form data")
