@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TControl;
@@ -613,6 +614,7 @@ protected:
     void WMContextMenu(TMessage& Message);
     void CNKeyDown(TMessage& Message);
     void CNChar(TMessage& Message);
+    void CNSysChar(TMessage& Message);
     void CMEnabledChanged(TMessage& Message);
     void CMShowingChanged(TMessage& Message);
     void CMVisibleChanged(TMessage& Message);
@@ -678,6 +680,29 @@ private:
     TControl* FControl = nullptr;
     HDC FDeviceContext = nullptr;
     HWND FWindowHandle = nullptr;
+};
+
+// A caption as painting code sees it: it draws itself into a rectangle of a DC with DrawText
+// flags, or measures itself with DT_CALCRECT. The library's captions are ANSI; a layer above
+// hands its own kind of text to the same painting code.
+class TCaptionText {
+public:
+    virtual ~TCaptionText() = default;
+    virtual bool IsEmpty() const = 0;
+    virtual void DrawText(HDC DC, TRect& R, UINT Flags) const = 0;
+    // The size of the text drawn with Flags (DT_CALCRECT is added) from a rectangle
+    // MaxWidth wide; (0, 0) for an empty text.
+    TSize Extent(HDC DC, UINT Flags, int MaxWidth = 0) const;
+};
+
+class TAnsiCaptionText : public TCaptionText {
+public:
+    explicit TAnsiCaptionText(AnsiString Text) : FText(std::move(Text)) {}
+    bool IsEmpty() const override { return FText.empty(); }
+    void DrawText(HDC DC, TRect& R, UINT Flags) const override;
+
+private:
+    AnsiString FText;
 };
 
 // A control without a window: painted by its parent into the parent's DC.

@@ -948,6 +948,16 @@ void TWinControl::CNChar(TMessage& Message)
     Message.Result = 0;
 }
 
+void TWinControl::CNSysChar(TMessage& Message)
+{
+    // Alt with a character: the accelerators of the form's controls. Alt with the space
+    // bar opens the window menu, as the system does.
+    if (IsDesigning() || TWMKey(Message).CharCode == VK_SPACE)
+        return;
+    if (TCustomForm* form = GetParentForm(this))
+        Message.Result = form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam);
+}
+
 void TWinControl::CMDialogChar(TMessage& Message)
 {
     Broadcast(Message);
@@ -1338,6 +1348,9 @@ void TWinControl::Dispatch(TMessage& Message)
         break;
     case CN_CHAR:
         CNChar(Message);
+        break;
+    case CN_SYSCHAR:
+        CNSysChar(Message);
         break;
     case CM_ENABLEDCHANGED:
         CMEnabledChanged(Message);

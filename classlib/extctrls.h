@@ -1,5 +1,6 @@
 // The timer component (a window timer of the user-interface thread, ticking into a hidden
-// window of its own) and the splitter (a bar that resizes the control it lies against).
+// window of its own), the splitter (a bar that resizes the control it lies against) and the
+// panel (a control that frames its children with bevels and shows a caption in its middle).
 #pragma once
 
 #include "classlib/classes.h"
@@ -153,4 +154,63 @@ private:
     HBRUSH FBrush = nullptr;        // the line's pattern (rsPattern)
     HGDIOBJ FPrevBrush = nullptr;
     bool FLineVisible = false;
+};
+
+// ---------------------------------------------------------------------------------------
+// Panels
+
+// Width nested one-pixel frames just inside Rect: the top and left edges in TopColor, the
+// right and bottom edges (their shared corners included) in BottomColor. Rect shrinks by
+// Width on every side.
+void Frame3D(TCanvas* Canvas, TRect& Rect, TColor TopColor, TColor BottomColor, int Width);
+
+class TCustomPanel : public TCustomControl {
+    Z_CLASS(TCustomPanel, TCustomControl)
+public:
+    explicit TCustomPanel(TComponent* AOwner);
+
+    // The caption's place across the panel; it is always centred from top to bottom.
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment Value);
+    // From the edge inwards: the outer bevel, BorderWidth pixels of the panel's colour, the
+    // inner bevel, each bevel BevelWidth wide. A lowered bevel is dark above and left, any
+    // other light there.
+    TBevelCut BevelInner() const { return FBevelInner; }
+    void SetBevelInner(TBevelCut Value);
+    TBevelCut BevelOuter() const { return FBevelOuter; }
+    void SetBevelOuter(TBevelCut Value);
+    int BevelWidth() const { return FBevelWidth; }
+    void SetBevelWidth(int Value);
+    // bsSingle: a window border around it all (sunken with Ctl3D).
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    // A change of size repaints the whole panel; without it only what the change uncovers.
+    bool FullRepaint() const { return FFullRepaint; }
+    void SetFullRepaint(bool Value) { FFullRepaint = Value; }
+    // ParentBackground (of the windowed control): inside its bevels the panel shows what its
+    // parent paints beneath it, instead of its colour.
+
+    // Children are laid out inside the bevels and the border.
+    void AdjustClientRect(TRect& Rect) override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    // Bevels, border and inside, and Caption over them: every panel paints so, whatever
+    // kind of text its caption is.
+    void PaintCaptioned(const TCaptionText& Caption);
+    void Dispatch(TMessage& Message) override;
+
+private:
+    void PaintParentBackground(HDC DC);
+    void BevelChanged();
+    TAlignment FAlignment = taCenter;
+    TBorderStyle FBorderStyle = bsNone;
+    bool FFullRepaint = true;
+};
+
+class TPanel : public TCustomPanel {
+    Z_CLASS(TPanel, TCustomPanel)
+public:
+    explicit TPanel(TComponent* AOwner) : TCustomPanel(AOwner) {}
 };

@@ -1,10 +1,12 @@
 // The timer: when the system timer runs, ticks through its window, exceptions inside a tick,
 // and a timer freed or released by its own tick. The splitter: drags in each resize style,
-// the limits of the size, its drag line on the parent, a press lost to another window.
+// the limits of the size, its drag line on the parent, a press lost to another window. The
+// panel: bevels, border, caption and parent background by pixels.
 #include <doctest.h>
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"
 #include "form_helpers.h"
+#include "graphics_helpers.h"
 
 namespace {
 
@@ -285,4 +287,62 @@ TEST_CASE("a splitter whose press is lost to another window ends the drag withou
     ReleaseCapture();
     f.Release(40, 0);
     CHECK((f.Side->Width() == 100 && f.Moved == 0));
+}
+
+// ---------------------------------------------------------------------------------------
+// Panels
+
+TEST_CASE("a panel frames its children with bevels and a border and centres its caption")
+{
+    auto form = MakeForm(320, 220);
+    auto* panel = Add<TPanel>(form.get(), 10, 10, 200, 100);
+    panel->SetColor(clYellow);
+    panel->SetBevelInner(bvLowered);
+    panel->SetBevelWidth(2);
+    panel->SetBorderWidth(3);
+    panel->Font()->SetName("Tahoma");
+    panel->Font()->SetColor(clBlack);
+    panel->SetCaption("Panel");
+    auto* child = Add<TPanel>(panel, 0, 0, 10, 10);
+    child->SetAlign(alClient);
+    CHECK(child->BoundsRect() == TRect(7, 7, 193, 93));   // 2 + 3 + 2 in from each side
+    child->SetAlign(alNone);
+    child->SetBounds(20, 20, 30, 15);
+    child->SetBevelOuter(bvNone);
+
+    TBitmap bmp;
+    NewBmp24(bmp, 200, 100, clTeal);
+    auto render = [&] {
+        panel->PaintTo(bmp.Canvas()->Handle(), 0, 0);
+        GdiFlush();
+    };
+    render();
+    const TColor light = ColorToRGB(clBtnHighlight), shadow = ColorToRGB(clBtnShadow);
+    // Raised outside (the two far corners dark), the border in the panel's colour, lowered
+    // inside; a child without ParentBackground in its own colour.
+    CheckPixels(bmp, {{100, 0, light},    {100, 1, light},    {0, 50, light},      {199, 0, shadow},
+                      {0, 99, shadow},    {100, 99, shadow},  {198, 50, shadow},   {100, 2, clYellow},
+                      {100, 4, clYellow}, {100, 5, shadow},   {6, 50, shadow},     {100, 94, light},
+                      {193, 50, light},   {100, 7, clYellow}, {30, 30, ColorToRGB(clBtnFace)}});
+    // The caption's ink within its line, centred inside the inner bevel.
+    TBitmap probe;
+    probe.Canvas()->SetFont(panel->Font());
+    const TSize text = probe.Canvas()->TextExtent("Panel");
+    const TRect line = Bounds(7 + (186 - text.cx) / 2, 7 + (86 - text.cy) / 2, text.cx, text.cy);
+    TRect ink = Extent(bmp, TRect(7, 7, 193, 93), clBlack);
+    CHECK(ink.Left >= line.Left);
+    CHECK(ink.Right <= line.Right);
+    CHECK(ink.Top >= line.Top);
+    CHECK(ink.Bottom <= line.Bottom);
+
+    panel->SetAlignment(taLeftJustify);
+    child->SetParentBackground(true);
+    render();
+    ink = Extent(bmp, TRect(7, 7, 193, 93), clBlack);
+    CHECK(ink.Left >= 7);
+    CHECK(ink.Left <= 9);
+    CHECK(PixelAt(bmp, 30, 30) == clYellow);   // what its parent paints there
+
+    panel->SetBorderStyle(bsSingle);
+    CHECK((GetWindowLongA(panel->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
 }
