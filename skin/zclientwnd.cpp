@@ -209,8 +209,7 @@ void TSkEditWnd::WndProc(TMessage& M)
         TSkAliveToken alive(this);
         TSkBaseWnd::WndProc(M);
         if (removed && alive() && IsWindow(Handle))
-            SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
-                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED | SWP_NOOWNERZORDER);
+            RefreshWindowFrame(Handle, true);
         return;
     }
     if (!SkinData || !SkinData->Skinned() || !Hooked()) {

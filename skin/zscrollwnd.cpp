@@ -438,11 +438,7 @@ void AttachScrollBars(TSkScrollWnd* A, HWND Window, bool Repaint)
     A->ChangingStyle = 0;
     HookWindow(A, Window);
     A->HorzBar->MinThumbSize = A->VertBar->MinThumbSize = 10;
-    if (Repaint)
-        SetWindowPos(Window, nullptr, 0, 0, 0, 0,
-                     SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    else
-        SendMessageW(Window, WM_NCPAINT, 1, 0);
+    RefreshWindowFrame(Window, Repaint);
 }
 
 void DetachWindowAdapter(HWND Window, bool Repaint)

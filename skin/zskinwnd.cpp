@@ -275,12 +275,21 @@ void TSkMainWnd::Detach(bool Repaint)
         RemovePropW(Handle, AdapterPropName);
     RestoreStdParams();
     DetachParts();
-    if (alive && !FDestroying && IsWindowVisible(Handle)) {
-        if (Repaint)
-            SetWindowPos(Handle, nullptr, 0, 0, 0, 0,
-                         SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-        else
-            SendMessageW(Handle, WM_NCPAINT, 1, 0);
+    if (alive && !FDestroying && IsWindowVisible(Handle))
+        RefreshWindowFrame(Handle, Repaint);
+}
+
+void RefreshWindowFrame(HWND Window, bool Recalculate)
+{
+    constexpr UINT keep = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+    if (SkinIsChanging || SkinIsApplying || SkinIsRemoving) {
+        if (Recalculate)
+            SetWindowPos(Window, nullptr, 0, 0, 0, 0, keep | SWP_FRAMECHANGED | SWP_NOREDRAW);
+        RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+    } else if (Recalculate) {
+        SetWindowPos(Window, nullptr, 0, 0, 0, 0, keep | SWP_FRAMECHANGED);
+    } else {
+        SendMessageW(Window, WM_NCPAINT, 1, 0);
     }
 }
 

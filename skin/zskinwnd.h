@@ -137,6 +137,10 @@ std::unique_ptr<T> CreateAdapter(HWND Window, TzCommonData* SkinData, TzSkinMana
     return a;
 }
 
+// The window's frame calculated again (Recalculate) or only painted again, at once; while a
+// skin change runs it is only invalidated, for the one redraw that ends the change.
+void RefreshWindowFrame(HWND Window, bool Recalculate);
+
 // Subclasses the window for the adapter and names it in the property "SKSBSC": a control's
 // WindowProc (the form's, for a provider's skin data) when the skin data belongs to the
 // class-library object of that window, else the window procedure.

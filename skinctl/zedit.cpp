@@ -270,7 +270,7 @@ void TzEdit::OwnSkinRemoved(TMessage& Message)
 void TzEdit::OwnSkinRefreshed(TMessage& Message)
 {
     CommonMessageHandler(Message, FSkinData.get());
-    Repaint();
+    RepaintForSkin(this);
 }
 
 void TzEdit::WndProc(TMessage& Message)

@@ -1,5 +1,7 @@
 #include "skinctl/zmemo.h"
 
+#include "skin/zskinwnd.h"
+
 #include "classlib/gdihandles.h"
 #include "skin/zclientwnd.h"
 #include "skin/zskinmanager.h"
@@ -128,14 +130,19 @@ void TzMemo::OwnSkinRemoved(TMessage& Message)
 {
     FreeScrollAdapter();
     CommonMessageHandler(Message, FSkinData.get());
-    RecreateWnd();
+    // The adapter gave the window its own frame and scroll bars back: the system recalculates
+    // and paints them. A new window would cost a skin switch far more and bring nothing.
+    if (HandleAllocated()) {
+        RefreshWindowFrame(WindowHandle(), true);
+        RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
 }
 
 void TzMemo::OwnSkinRefreshed(TMessage& Message)
 {
     CommonMessageHandler(Message, FSkinData.get());
     UpdateScrollAdapter();
-    RepaintAfterWait(this, true);
+    RepaintForSkin(this);
 }
 
 bool TzMemo::SkinnedBefore(TMessage& Message)

@@ -34,7 +34,7 @@ protected:
     // A new window gets back the selection and the scroll position the last one had.
     void CreateWnd() override;
     void DestroyWnd() override;
-    // Removed: the adapter goes and a new window drops what the skin changed in the frame.
+    // Removed: the adapter goes and gives the window its own frame and scroll bars back.
     void OwnSkinRemoved(TMessage& Message) override;
     void OwnSkinRefreshed(TMessage& Message) override;
     // While waiting for the parent, a paint only validates.

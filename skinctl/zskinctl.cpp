@@ -31,7 +31,7 @@ TzRoute RouteSkinMessage(TControl* Control, TzCommonData* SkinData, TMessage& Me
         if (!FromOwnManager(Message, SkinData))
             break;
         CommonMessageHandler(Message, SkinData);
-        Control->Repaint();
+        RepaintForSkin(Control);
         return TzRoute::Handled;
     case SKCMD_ISSKINNED:
         // The asker reads the record's LParam (a SendMessage result of 0 means "no").
@@ -48,6 +48,21 @@ TzRoute RouteSkinMessage(TControl* Control, TzCommonData* SkinData, TMessage& Me
         return TzRoute::Handled;
     }
     return TzRoute::Skinned;
+}
+
+void RepaintForSkin(TControl* Control)
+{
+    if (!(SkinIsChanging || SkinIsApplying || SkinIsRemoving)) {
+        Control->Repaint();
+        return;
+    }
+    // A skin change draws the forms again once it is in: painting every control as the
+    // broadcast passes would paint it twice or more.
+    auto* win = dynamic_cast<TWinControl*>(Control);
+    if (win && win->HandleAllocated())
+        RedrawWindow(win->WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    else
+        Control->Invalidate();
 }
 
 void RepaintAfterWait(TControl* Control, bool Frame)

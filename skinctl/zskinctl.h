@@ -55,6 +55,9 @@ TzRoute RouteSkinMessage(TControl* Control, TzCommonData* SkinData, TMessage& Me
 // WM_PAINT sent instead would be ignored by the first and paint nothing in a window that has
 // no invalid region.
 void RepaintAfterWait(TControl* Control, bool Frame);
+// After a new skin or its removal: at once, or, while the skin change still runs, invalidated
+// for the one redraw that ends it.
+void RepaintForSkin(TControl* Control);
 
 // Plain messages of a skinned control before the platform's handling: WM_NCPAINT and
 // WM_ERASEBKGND are swallowed (True); moves, sizes, the wheel, visibility and enabled

@@ -1,5 +1,5 @@
 // The skinned memo: wide lines, text and selection, its two events, the skin's colours, and
-// a new window on skin removal that keeps what the user sees.
+// the same window after the skin goes, as the user left it.
 #include "skinctlfixture.h"
 
 #include "skin/zclientwnd.h"
@@ -83,7 +83,7 @@ TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for 
     CHECK(m->ScrollAdapter() == nullptr);
 }
 
-TEST_CASE("without the skin a memo's new window keeps text, selection, scroll and focus")
+TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and focus")
 {
     TMemoFixture f;
     TzMemo* m = f.Memo;
@@ -98,8 +98,10 @@ TEST_CASE("without the skin a memo's new window keeps text, selection, scroll an
 
     f.RemoveSkin();
     Pump();
-    CHECK(m->Handle() != wnd);
+    CHECK(m->Handle() == wnd);
     CHECK(m->Color() == clWindow);
+    f.Redraw();
+    CHECK(WindowPixel(wnd, 60, 0) != 0xD3CAC3);   // the system's frame, not the section's border
     CHECK(m->Text() == text);
     CHECK((m->SelStart() == 50 && m->SelLength() == 10));
     CHECK(SendMessageW(m->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0) == first);
