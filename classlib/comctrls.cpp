@@ -33,25 +33,15 @@ void InitTreeViewClass()
     (void)done;
 }
 
+int CompareAnsiTexts(const TTreeNode* Node1, const TTreeNode* Node2)
+{
+    return lstrcmpA(Node1->Text().c_str(), Node2->Text().c_str());
+}
+
 // The comparison of AlphaSort: OnCompare decides, else the ANSI texts in lstrcmpA's order.
 int CALLBACK DefaultTreeViewSort(LPARAM Node1, LPARAM Node2, LPARAM Data)
 {
-    auto* a = reinterpret_cast<TTreeNode*>(Node1);
-    auto* b = reinterpret_cast<TTreeNode*>(Node2);
-    TCustomTreeView* tree = a ? a->TreeView() : nullptr;
-    try {
-        if (!a || !b)
-            return 0;
-        if (tree && tree->OnCompare) {
-            int result = 0;
-            tree->OnCompare(tree, a, b, Data, result);
-            return result;
-        }
-        return lstrcmpA(a->Text().c_str(), b->Text().c_str());
-    } catch (...) {
-        HandleCaughtException(tree);
-        return 0;
-    }
+    return CompareTreeNodes(Node1, Node2, Data, &CompareAnsiTexts);
 }
 
 // The walk inside the subtree of Root: N's first child, else the next sibling of N or of a
@@ -82,6 +72,26 @@ template <class T> void Put(std::string& Out, T Value)
 }
 
 } // namespace
+
+int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data, int (*ByText)(const TTreeNode*, const TTreeNode*))
+{
+    auto* a = reinterpret_cast<TTreeNode*>(Node1);
+    auto* b = reinterpret_cast<TTreeNode*>(Node2);
+    TCustomTreeView* tree = a ? a->TreeView() : nullptr;
+    try {
+        if (!a || !b)
+            return 0;
+        if (tree && tree->OnCompare) {
+            int result = 0;
+            tree->OnCompare(tree, a, b, Data, result);
+            return result;
+        }
+        return ByText(a, b);
+    } catch (...) {
+        HandleCaughtException(tree);
+        return 0;
+    }
+}
 
 // ---------------------------------------------------------------------------------------
 // TTreeNode
@@ -448,7 +458,8 @@ TTreeNode* TTreeNodes::InsertObject(TTreeNode* Sibling, const AnsiString& S, voi
     return AddNode(Sibling, S, Ptr, naInsert);
 }
 
-TTreeNode* TTreeNodes::AddNode(TTreeNode* Relative, const AnsiString& S, void* Ptr, TNodeAttachMode Mode)
+TTreeNode* TTreeNodes::AddNode(TTreeNode* Relative, const AnsiString& S, void* Ptr, TNodeAttachMode Mode,
+                               TNodePrepare Prepare, const void* Context)
 {
     if (Relative && (Relative->FOwner != this || Relative->FDeleting))
         throw ETreeViewError(SInvalidIndex);
@@ -456,6 +467,8 @@ TTreeNode* TTreeNodes::AddNode(TTreeNode* Relative, const AnsiString& S, void* P
     TTreeNode* node = made.get();
     node->FText = S;
     node->FData = Ptr;
+    if (Prepare)
+        Prepare(node, Context);
     Link(node, Relative, Mode);
     made.release();
     if (Handle()) {
@@ -728,24 +741,31 @@ void TTreeNodes::ReadNodeRecords(TStream* Stream, TNodeTextTo TextTo)
     TFlagScope reading(FReading);
     TUpdateScope<TTreeNodes> update(this);
     Clear();
-    // Depth first: each node's parent is the nearest node above it still owed children.
+    // Depth first: each node's parent is the nearest node above it still owed children. A
+    // node takes its record before its item is made, so the window is told nothing twice.
+    struct TContext {
+        const TRecord* Record;
+        TNodeTextTo TextTo;
+    };
+    const TNodePrepare fromRecord = [](TTreeNode* Node, const void* Context) {
+        const auto* c = static_cast<const TContext*>(Context);
+        const int32_t* f = c->Record->Fields;
+        c->TextTo(Node, c->Record->Text);
+        Node->FImageIndex = f[0];
+        Node->FSelectedIndex = f[1];
+        Node->FStateIndex = f[2];
+        Node->FOverlayIndex = f[3];
+        Node->FData = reinterpret_cast<void*>(static_cast<uintptr_t>(static_cast<uint32_t>(f[4])));
+    };
     std::vector<std::pair<TTreeNode*, int32_t>> open;
     for (const TRecord& r : records) {
         while (!open.empty() && open.back().second == 0)
             open.pop_back();
-        TTreeNode* node;
-        if (open.empty()) {
-            node = AddNode(nullptr, AnsiString(), nullptr, naAdd);
-        } else {
+        const TContext context{&r, TextTo};
+        TTreeNode* parent = open.empty() ? nullptr : open.back().first;
+        if (parent)
             --open.back().second;
-            node = AddNode(open.back().first, AnsiString(), nullptr, naAddChild);
-        }
-        TextTo(node, r.Text);
-        node->SetImageIndex(r.Fields[0]);
-        node->SetSelectedIndex(r.Fields[1]);
-        node->SetStateIndex(r.Fields[2]);
-        node->SetOverlayIndex(r.Fields[3]);
-        node->SetData(reinterpret_cast<void*>(static_cast<uintptr_t>(static_cast<uint32_t>(r.Fields[4]))));
+        TTreeNode* node = AddNode(parent, AnsiString(), nullptr, parent ? naAddChild : naAdd, fromRecord, &context);
         if (r.Fields[5] > 0)
             open.emplace_back(node, r.Fields[5]);
     }
@@ -913,8 +933,10 @@ void TCustomTreeView::InsertItem(TTreeNode* Node, HTREEITEM InsertAfter)
 void TCustomTreeView::DestroyWnd()
 {
     if (FHandle && FTreeNodes) {
+        // Only a node with children can be open; asking each node one by one costs.
         for (TTreeNode* n = FTreeNodes->FFirst; n; n = n->GetNext())
-            n->FExpanded = n->Expanded();
+            if (n->HasChildren())
+                n->FExpanded = n->Expanded();
         FSelectedNode = Selected();
         FTopNode = TopItem();
     }
@@ -1208,6 +1230,18 @@ void TCustomTreeView::GetSelectedIndex(TTreeNode* Node)
     Tell(OnGetSelectedIndex, Node, false);
 }
 
+void TCustomTreeView::AnswerImages(TTreeNode* Node, TVITEMA& Item)
+{
+    if (Item.mask & TVIF_IMAGE) {
+        GetImageIndex(Node);
+        Item.iImage = Node->FImageIndex;
+    }
+    if (Item.mask & TVIF_SELECTEDIMAGE) {
+        GetSelectedIndex(Node);
+        Item.iSelectedImage = Node->FSelectedIndex;
+    }
+}
+
 void TCustomTreeView::Edit(const TVITEMA& Item)
 {
     TTreeNode* node = NodeFromItem(Item);
@@ -1277,20 +1311,9 @@ void TCustomTreeView::CNNotify(TMessage& Message)
     switch (hdr->code) {
     case TVN_GETDISPINFOA:
         if (TTreeNode* node = NodeFromItem(info->item)) {
-            TVITEMA& item = info->item;
-            if ((item.mask & TVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-                size_t n = std::min(node->FText.size(), static_cast<size_t>(item.cchTextMax - 1));
-                std::memcpy(item.pszText, node->FText.data(), n);
-                item.pszText[n] = '\0';
-            }
-            if (item.mask & TVIF_IMAGE) {
-                GetImageIndex(node);
-                item.iImage = node->FImageIndex;
-            }
-            if (item.mask & TVIF_SELECTEDIMAGE) {
-                GetSelectedIndex(node);
-                item.iSelectedImage = node->FSelectedIndex;
-            }
+            if (info->item.mask & TVIF_TEXT)
+                CopyItemText(info->item.pszText, info->item.cchTextMax, node->FText);
+            AnswerImages(node, info->item);
         }
         break;
     case TVN_SETDISPINFOA:

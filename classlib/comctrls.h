@@ -11,6 +11,7 @@
 #include "classlib/controls.h"
 #include "classlib/imglist.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -49,6 +50,27 @@ using TTVCollapsingEvent = TMethod<void(TObject* Sender, TTreeNode* Node, bool& 
 using TTVExpandedEvent = TMethod<void(TObject* Sender, TTreeNode* Node)>;
 using TTVCompareEvent = TMethod<void(TObject* Sender, TTreeNode* Node1, TTreeNode* Node2, LPARAM Data, int& Compare)>;
 using TTVCreateNodeClassEvent = TMethod<void(TCustomTreeView* Sender, const TTreeNodeClass*& NodeClass)>;
+
+// Copies Text into the buffer of a display-info question: at most Size - 1 units and a
+// terminator (a pair of UTF-16 surrogates is not cut in two); nothing without a buffer or
+// room. The number of units copied.
+template <class C, class S> int CopyItemText(C* Buffer, int Size, const S& Text)
+{
+    if (!Buffer || Size <= 0)
+        return 0;
+    size_t n = std::min(Text.size(), static_cast<size_t>(Size - 1));
+    if constexpr (sizeof(C) == 2)
+        if (n > 0 && n < Text.size() && Text[n - 1] >= 0xD800 && Text[n - 1] < 0xDC00)
+            --n;
+    std::copy(Text.data(), Text.data() + n, Buffer);
+    Buffer[n] = 0;
+    return static_cast<int>(n);
+}
+
+// The work of a sort comparison of two nodes (the items' data, as the window passes them):
+// OnCompare of the nodes' tree view decides when it is set, else ByText. An exception goes to
+// the application and counts as equal (it must not cross the window's sort).
+int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data, int (*ByText)(const TTreeNode*, const TTreeNode*));
 
 // ---------------------------------------------------------------------------------------
 // TTreeNode: one node. Made and freed by its collection (TTreeNodes) only.
@@ -199,7 +221,10 @@ public:
     TTreeNode* Insert(TTreeNode* Sibling, const AnsiString& S) { return InsertObject(Sibling, S, nullptr); }
     TTreeNode* InsertObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
     // A node made by the tree view (CreateNode), placed by Mode relative to Relative.
-    TTreeNode* AddNode(TTreeNode* Relative, const AnsiString& S, void* Ptr, TNodeAttachMode Mode);
+    // Prepare, when given, gets the new node (and Context) before it is placed and shown.
+    using TNodePrepare = void (*)(TTreeNode* Node, const void* Context);
+    TTreeNode* AddNode(TTreeNode* Relative, const AnsiString& S, void* Ptr, TNodeAttachMode Mode,
+                       TNodePrepare Prepare = nullptr, const void* Context = nullptr);
 
     // Frees the node and its children (the tree view's OnDeletion for each).
     void Delete(TTreeNode* Node);
@@ -373,6 +398,8 @@ protected:
 
     // The node an item names: its data when the item carries it, else found by its handle.
     TTreeNode* NodeFromItem(const TVITEMA& Item) const;
+    // A question for an item's images: GetImageIndex / GetSelectedIndex, then the node's.
+    void AnswerImages(TTreeNode* Node, TVITEMA& Item);
     // Subclasses the label's edit window (with the wide calls when Wide); the previous
     // procedure is called by CallDefEditProc.
     void HookEditControl(bool Wide);

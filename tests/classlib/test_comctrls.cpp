@@ -5,6 +5,7 @@
 #include "classlib/comctrls.h"
 #include "form_helpers.h"
 #include "msgrecorder.h"
+#include "treeitems.h"
 
 #include <algorithm>
 #include <cstring>
@@ -35,12 +36,7 @@ AnsiString NodeOutline(TTreeNodes* Items)
 AnsiString WindowOutline(HWND Tree)
 {
     AnsiString out;
-    int level = 0;
-    auto next = [&](HTREEITEM item, UINT how) {
-        return reinterpret_cast<HTREEITEM>(SendMessageA(Tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
-    };
-    HTREEITEM item = next(nullptr, TVGN_ROOT);
-    while (item) {
+    for (const auto& [item, level] : TreeWindowItems(Tree)) {
         char text[300] = {};
         TVITEMA tv{};
         tv.mask = TVIF_TEXT;
@@ -49,17 +45,6 @@ AnsiString WindowOutline(HWND Tree)
         tv.cchTextMax = sizeof(text);
         SendMessageA(Tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
         out += AnsiString(static_cast<size_t>(level), ' ') + text + "\n";
-        if (HTREEITEM child = next(item, TVGN_CHILD)) {
-            ++level;
-            item = child;
-            continue;
-        }
-        while (item && !next(item, TVGN_NEXT)) {
-            item = next(item, TVGN_PARENT);
-            --level;
-        }
-        if (item)
-            item = next(item, TVGN_NEXT);
     }
     return out;
 }
@@ -114,31 +99,6 @@ int CALLBACK ByLength(LPARAM A, LPARAM B, LPARAM Data)
     if (a.size() != b.size())
         return static_cast<int>(a.size()) - static_cast<int>(b.size());
     return static_cast<int>(Data) * lstrcmpA(a.c_str(), b.c_str());
-}
-
-// The tree's notifications of the codes given, as its form receives them.
-void RecordNotifications(TMsgRecorder& Rec, TTreeForm& F, std::initializer_list<UINT> Codes)
-{
-    Rec.Only([codes = std::vector<UINT>(Codes)](UINT Msg, WPARAM, LPARAM L) {
-        return Msg == WM_NOTIFY && std::count(codes.begin(), codes.end(), reinterpret_cast<NMHDR*>(L)->code) > 0;
-    });
-    Rec.Attach(F.Form->Handle(), "form");
-    Rec.Name(F.Tree->Handle(), "tree");
-}
-
-// TVN_GETDISPINFOA as the window sends it, reflected to the control.
-NMTVDISPINFOA AskText(TTreeView* Tree, TTreeNode* Node, char* Buffer, int Size)
-{
-    NMTVDISPINFOA info{};
-    info.hdr.hwndFrom = Tree->Handle();
-    info.hdr.code = TVN_GETDISPINFOA;
-    info.item.mask = TVIF_TEXT | TVIF_PARAM;
-    info.item.hItem = Node->ItemId();
-    info.item.lParam = reinterpret_cast<LPARAM>(Node);
-    info.item.pszText = Buffer;
-    info.item.cchTextMax = Size;
-    Tree->Perform(CN_NOTIFY, 0, reinterpret_cast<LPARAM>(&info));
-    return info;
 }
 
 } // namespace
@@ -295,10 +255,10 @@ TEST_CASE("the window's questions for texts and images are answered from the nod
     char buf[8];
     // A buffer of no size, or none, takes nothing; a small one takes the beginning.
     std::memset(buf, '#', sizeof(buf));
-    AskText(f.Tree, node, buf, 0);
-    AskText(f.Tree, node, nullptr, 8);
+    AskItemText(f.Tree, node->ItemId(), node, buf, 0);
+    AskItemText(f.Tree, node->ItemId(), node, static_cast<char*>(nullptr), 8);
     CHECK(AnsiString(buf, sizeof(buf)) == "########");
-    AskText(f.Tree, node, buf, 4);
+    AskItemText(f.Tree, node->ItemId(), node, buf, 4);
     CHECK(AnsiString(buf, 5) == kPrivet.substr(0, 3) + AnsiString(1, '\0') + "#");
 
     TTreeEvents ev;
@@ -325,7 +285,7 @@ TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, E
     TTreeNode* node = f.Items->Add(nullptr, "old");
     FocusOn(f.Tree);
     TMsgRecorder rec;
-    RecordNotifications(rec, f, {TVN_BEGINLABELEDITA, TVN_ENDLABELEDITA});
+    RecordTreeNotifications(rec, f.Form->Handle(), f.Tree->Handle(), {TVN_BEGINLABELEDITA, TVN_ENDLABELEDITA});
     // Each edit: typed into the edit window, then a key ends it.
     const auto edit = [&](const AnsiString& Typed, WPARAM EndKey) {
         REQUIRE(node->EditText());
@@ -376,7 +336,7 @@ TEST_CASE("selection and expansion by the program and by keys fire the change an
     TTreeNode* g0 = f.Items->GetFirstNode();
     TTreeNode* g1 = g0->GetNextSibling();
     TMsgRecorder rec;
-    RecordNotifications(rec, f, {TVN_SELCHANGINGA, TVN_SELCHANGEDA});
+    RecordTreeNotifications(rec, f.Form->Handle(), f.Tree->Handle(), {TVN_SELCHANGINGA, TVN_SELCHANGEDA});
     ev.Log.clear();
     f.Tree->SetSelected(g1);
     CHECK(ev.Log == TLog{"changing g1", "change g1"});
