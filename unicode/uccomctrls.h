@@ -111,6 +111,7 @@ class TUcCustomTreeView : public TCustomTreeView {
 public:
     explicit TUcCustomTreeView(TComponent* AOwner) : TCustomTreeView(AOwner) {}
 
+    // The nodes (CreateNodes of a descendant must make TUcTreeNodes too).
     TUcTreeNodes* Items() const;
     void SetItems(TTreeNodes* Value) { Items()->Assign(Value); }
     TUcTreeNode* Selected();

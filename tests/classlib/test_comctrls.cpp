@@ -3,6 +3,7 @@
 // events and form data.
 #include <doctest.h>
 #include "classlib/comctrls.h"
+#include "classlib/stdctrls.h"
 #include "form_helpers.h"
 #include "msgrecorder.h"
 #include "treeitems.h"
@@ -85,6 +86,7 @@ struct TTreeEvents {
     void Deletion(TObject*, TTreeNode* Node) { Log.push_back("delete " + Node->Text()); }
     void Expanded(TObject*, TTreeNode* Node) { Log.push_back("expanded " + Node->Text()); }
     void KeyDown(TObject*, uint16_t& Key, TShiftState) { Log.push_back("key " + IntToStr(Key)); }
+    void Click(TObject*) { Log.push_back("click"); }
     void Compare(TObject*, TTreeNode* A, TTreeNode* B, LPARAM, int& Result)
     {
         Result = -lstrcmpA(A->Text().c_str(), B->Text().c_str());
@@ -312,6 +314,20 @@ TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, E
     CHECK(node->Text() == kPrivet);
     CHECK(ev.Log == TLog{"editing " + kPrivet, "key 27", "cancel " + kPrivet});
 
+    // Through the message loop, Enter ends the edit and does not press the form's default
+    // button.
+    auto* ok = Add<TButton>(f.Form.get(), 8, 360, 80, 24);
+    ok->SetDefault(true);
+    ok->OnClick = MakeMethod<&TTreeEvents::Click>(&ev);
+    ev.Log.clear();
+    ev.EditTo.clear();
+    REQUIRE(node->EditText());
+    SetWindowTextA(f.Tree->EditHandle(), "typed");
+    PostMessageA(f.Tree->EditHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    Pump();
+    CHECK(node->Text() == "typed");
+    CHECK(ev.Log == TLog{"editing " + kPrivet, "key 13", "edited " + kPrivet + " to typed"});
+
     // Refused by OnEditing, or read-only: no edit window, nothing edited.
     ev.Log.clear();
     ev.Refuse = true;
@@ -319,7 +335,7 @@ TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, E
     ev.Refuse = false;
     f.Tree->SetReadOnly(true);
     CHECK_FALSE(node->EditText());
-    CHECK(ev.Log == TLog{"editing " + kPrivet});
+    CHECK(ev.Log == TLog{"editing typed"});
     CHECK(f.Tree->EditHandle() == nullptr);
 }
 
