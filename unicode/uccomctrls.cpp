@@ -1,5 +1,4 @@
 #include "unicode/uccomctrls.h"
-#include "unicode/ucactnlist.h"
 
 #include <cstring>
 #include <utility>
@@ -9,11 +8,7 @@ DWORD (*UcCommonControlsVersion)() = &ComCtl32DllVersion;
 Z_CLASS_IMPL(TUcTreeNode, TTreeNode)
 Z_CLASS_IMPL(TUcTreeNodes, TTreeNodes)
 Z_CLASS_IMPL(TUcCustomTreeView, TCustomTreeView)
-Z_CLASS_IMPL(TUcTreeView, TUcCustomTreeView, Z_TREEVIEW_PROPS(TUcTreeView), [] {
-    TPropInfo p = Z_PROP_WSTR(TUcTreeView, Hint);
-    p.IsStored = [](const TObject* O) { return IsWideHintStored(const_cast<TControl*>(static_cast<const TControl*>(O))); };
-    return p;
-}())
+Z_CLASS_IMPL(TUcTreeView, TUcCustomTreeView, Z_TREEVIEW_PROPS(TUcTreeView), WideHintProp<TUcTreeView>())
 
 namespace {
 
@@ -117,6 +112,11 @@ DWORD ComCtl32DllVersion()
         return static_cast<DWORD>(MAKELONG(0, 4));
     }();
     return version;
+}
+
+void InitUcComCtrls()
+{
+    RegisterClass(TUcTreeView::StaticClassInfo());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -256,33 +256,6 @@ TUcTreeNode* TUcCustomTreeView::Selected()
 TUcTreeNode* TUcCustomTreeView::GetNodeAt(int X, int Y)
 {
     return TUcTreeNode::Typed(inherited::GetNodeAt(X, Y));
-}
-
-WideString TUcCustomTreeView::Hint() const
-{
-    return GetControlWideHint(const_cast<TUcCustomTreeView*>(this));
-}
-
-void TUcCustomTreeView::SetHint(const WideString& Value)
-{
-    SetControlWideHint(this, Value);
-}
-
-void TUcCustomTreeView::DefineProperties(TFiler* Filer)
-{
-    inherited::DefineProperties(Filer);
-    DefineWideProperties(Filer, this);
-}
-
-void TUcCustomTreeView::ActionChange(TObject* Sender, bool CheckDefaults)
-{
-    ApplyActionWideText(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
-    inherited::ActionChange(Sender, CheckDefaults);
-}
-
-const TControlActionLinkClass* TUcCustomTreeView::GetActionLinkClass()
-{
-    return GetUcActionLinkClass(this, inherited::GetActionLinkClass());
 }
 
 void TUcCustomTreeView::CreateWindowHandle(const TCreateParams& Params)

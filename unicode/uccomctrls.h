@@ -9,6 +9,7 @@
 #include "classlib/comctrls.h"
 #include "unicode/ucclasses.h"
 #include "unicode/uccontrols.h"
+#include "unicode/ucwidecontrol.h"
 
 class TUcTreeNode;
 class TUcTreeNodes;
@@ -106,22 +107,16 @@ private:
 
 // Written against its parent as "inherited" and the parent's protected operations only, so
 // that it can stand on any tree view of the library's family.
-class TUcCustomTreeView : public TCustomTreeView {
-    Z_CLASS(TUcCustomTreeView, TCustomTreeView)
+class TUcCustomTreeView : public TUcControlOf<TCustomTreeView> {
+    Z_CLASS(TUcCustomTreeView, TUcControlOf<TCustomTreeView>)
 public:
-    explicit TUcCustomTreeView(TComponent* AOwner) : TCustomTreeView(AOwner) {}
+    explicit TUcCustomTreeView(TComponent* AOwner) : inherited(AOwner) {}
 
     // The nodes (CreateNodes of a descendant must make TUcTreeNodes too).
     TUcTreeNodes* Items() const;
     void SetItems(TTreeNodes* Value) { Items()->Assign(Value); }
     TUcTreeNode* Selected();
     TUcTreeNode* GetNodeAt(int X, int Y);
-    WideString Hint() const;
-    void SetHint(const WideString& Value);
-
-    void DefineProperties(TFiler* Filer) override;
-    void ActionChange(TObject* Sender, bool CheckDefaults) override;
-    const TControlActionLinkClass* GetActionLinkClass() override;
 
     // A label edit ended with a text: this handler may change it; when it is not set, the
     // library's ANSI OnEdited is asked instead, and its text replaces the wide one only when
@@ -160,3 +155,6 @@ class TUcTreeView : public TUcCustomTreeView {
 public:
     explicit TUcTreeView(TComponent* AOwner) : TUcCustomTreeView(AOwner) {}
 };
+
+// Start-up: the tree view becomes known to form data.
+void InitUcComCtrls();

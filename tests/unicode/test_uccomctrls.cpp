@@ -291,7 +291,6 @@ void ReadTree(const AnsiString& Bytes, TComponent* Into)
 
 TEST_CASE("the nodes' wide texts go through form data as Utf8Data; damaged records are refused whole")
 {
-    RegisterClass(TUcTreeView::StaticClassInfo());
     TTreeForm source, into;
     source.Tree->SetName("Tree1");
     FillGroups(source.Items, 2, 2);
