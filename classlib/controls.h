@@ -513,6 +513,10 @@ public:
     bool DoKeyDown(TMessage& Message);
     bool DoKeyPress(TMessage& Message);
     bool DoKeyUp(TMessage& Message);
+    // A key message of a window the system made inside this control (a combo box's edit, a
+    // tree's label edit): key messages through the key handling above, the reflected ones
+    // (CN_KEYDOWN ...) to WndProc. True when the message was handled and goes no further.
+    bool DoChildKeyMessage(TMessage& Message);
 
     // Painting: the window's own painting, then the children without windows over it.
     void PaintTo(HDC DC, int X, int Y);
@@ -558,6 +562,9 @@ protected:
     virtual void CreateWindowHandle(const TCreateParams& Params);
     virtual void DestroyWindowHandle();
     virtual void DestroyWnd();
+    // For a destructor: marks the control as being destroyed and lets its window go now,
+    // while the parts of the descendant its window's messages reach still exist.
+    void DestroyWindowFirst();
     virtual void CreateHandle();
     void DestroyHandle();
     void UpdateShowing();

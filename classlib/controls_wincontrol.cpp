@@ -25,13 +25,7 @@ TWinControl::~TWinControl()
     if (FParent)
         if (TCustomForm* form = GetParentForm(this))
             form->DefocusControl(this, true);
-    if (FHandle) {
-        try {
-            DestroyWindowHandle();
-        } catch (...) {
-            FHandle = nullptr;
-        }
-    }
+    DestroyWindowFirst();
     // The children stay alive (their owners free them) but lose their parent.
     while (!FControls.empty() || !FWinControls.empty()) {
         TControl* c = !FWinControls.empty() ? static_cast<TControl*>(FWinControls.back()) : FControls.back();
@@ -239,6 +233,18 @@ void TWinControl::DestroyWindowHandle()
     FShowing = false;
     if (!ok && IsWindow(wnd))
         RaiseLastOSError();
+}
+
+void TWinControl::DestroyWindowFirst()
+{
+    Destroying();
+    if (FHandle) {
+        try {
+            DestroyWindowHandle();
+        } catch (...) {
+            FHandle = nullptr;
+        }
+    }
 }
 
 void TWinControl::DestroyWnd()
@@ -863,6 +869,22 @@ bool TWinControl::DoKeyPress(TMessage& Message)
     return false;
 }
 
+bool TWinControl::DoChildKeyMessage(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: return DoKeyDown(Message);
+    case WM_CHAR: return DoKeyPress(Message);
+    case WM_KEYUP:
+    case WM_SYSKEYUP: return DoKeyUp(Message);
+    case CN_KEYDOWN:
+    case CN_CHAR:
+    case CN_SYSKEYDOWN:
+    case CN_SYSCHAR: WndProc(Message); return true;
+    default: return false;
+    }
+}
+
 void TWinControl::KeyDown(uint16_t& Key, TShiftState Shift)
 {
     if (OnKeyDown)
@@ -972,7 +994,16 @@ void TWinControl::CMDialogKey(TMessage& Message)
 
 bool TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message)
 {
-    TWinControl* control = FindControl(ControlHandle);
+    // A child is found among the children first: reading a window property can cost a
+    // round trip to the window server, and lists and trees send thousands of notifications.
+    TWinControl* control = nullptr;
+    for (TWinControl* c : FWinControls)
+        if (ControlHandle && c->FHandle == ControlHandle) {
+            control = c;
+            break;
+        }
+    if (!control)
+        control = FindControl(ControlHandle);
     if (!control)
         return false;
     Message.Result = control->Perform(Message.Msg + CN_BASE, Message.WParam, Message.LParam);

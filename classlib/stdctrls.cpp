@@ -771,14 +771,7 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
 TCustomComboBox::~TCustomComboBox()
 {
     // The window goes while the procedures of its edit and list windows still exist.
-    Destroying();
-    if (FHandle) {
-        try {
-            DestroyWindowHandle();
-        } catch (...) {
-            FHandle = nullptr;
-        }
-    }
+    DestroyWindowFirst();
     FCanvas->FreeHandle();
     FreeObjectInstance(FEditInstance);
     FreeObjectInstance(FListInstance);
@@ -1238,28 +1231,19 @@ void TCustomComboBox::ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC Com
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        if (ComboWnd != FListHandle && DoKeyDown(Message))
+        // The list's own keys move in the list only.
+        if (ComboWnd == FListHandle)
+            break;
+        [[fallthrough]];
+    default:
+        if (DoChildKeyMessage(Message))
             return;
-        break;
-    case WM_CHAR:
-        if (DoKeyPress(Message))
-            return;
-        if ((CharCodeOf(Message) == VK_RETURN || CharCodeOf(Message) == VK_ESCAPE) && DroppedDown()) {
+        if (Message.Msg == WM_CHAR && (CharCodeOf(Message) == VK_RETURN || CharCodeOf(Message) == VK_ESCAPE) &&
+            DroppedDown()) {
             SetDroppedDown(false);
             return;
         }
         break;
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        if (DoKeyUp(Message))
-            return;
-        break;
-    case CN_KEYDOWN:
-    case CN_CHAR:
-    case CN_SYSKEYDOWN:
-    case CN_SYSCHAR:
-        WndProc(Message);
-        return;
     }
     Message.Result = CallWindowProcA(ComboProc, ComboWnd, Message.Msg, Message.WParam, Message.LParam);
     if (Message.Msg == WM_LBUTTONDBLCLK && (FControlStyle & csDoubleClicks))

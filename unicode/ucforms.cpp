@@ -2,6 +2,7 @@
 #include "classlib/menus.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucbuttons.h"
+#include "unicode/uccomctrls.h"
 #include "unicode/uccontrols.h"
 #include "unicode/ucextctrls.h"
 #include "unicode/ucmenus.h"
@@ -441,6 +442,7 @@ void InitUcProgram()
     InitUcStdCtrls();
     InitUcExtCtrls();
     InitUcButtons();
+    InitUcComCtrls();
 }
 
 void DoneUcProgram()
