@@ -78,6 +78,37 @@ void TzTreeView::DestroyWnd()
     TTreeView::DestroyWnd();
 }
 
+void TzTreeView::Dispatch(TMessage& Message)
+{
+    if (Message.Msg == CN_NOTIFY && FSkinData && FSkinData->Skinned() && CustomDraw(Message))
+        return;
+    TTreeView::Dispatch(Message);
+}
+
+bool TzTreeView::CustomDraw(TMessage& Message)
+{
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam);
+    if (!draw || draw->nmcd.hdr.code != NM_CUSTOMDRAW)
+        return false;
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        Message.Result = CDRF_NOTIFYITEMDRAW;
+        return true;
+    case CDDS_ITEMPREPAINT: {
+        const auto item = static_cast<WPARAM>(draw->nmcd.dwItemSpec);
+        const bool selected = SendMessageW(WindowHandle(), TVM_GETITEMSTATE, item, TVIS_SELECTED) & TVIS_SELECTED;
+        if (selected && GetFocus() != WindowHandle()) {
+            draw->clrText = GetSysColor(COLOR_BTNTEXT);
+            draw->clrTextBk = GetSysColor(COLOR_BTNFACE);
+        }
+        Message.Result = CDRF_DODEFAULT;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 void TzTreeView::SkinRemoved(TMessage& Message)
 {
     FAdapter.reset();

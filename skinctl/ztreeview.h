@@ -37,6 +37,10 @@ protected:
     void CreateWnd() override;
     // The adapter belongs to the window that goes.
     void DestroyWnd() override;
+    // While skinned, the selection of a tree without the focus is drawn in the system's
+    // button colours, text and face alike: the platform keeps the tree's own text colour on
+    // the button face, which a dark skin makes unreadable.
+    void Dispatch(TMessage& Message) override;
 
 private:
     // The section's colour and first font colour, each unless the tree keeps its own.
@@ -46,6 +50,7 @@ private:
     void UpdateScrollAdapter();
     void SkinRemoved(TMessage& Message);
     void SkinRefreshed(TMessage& Message);
+    bool CustomDraw(TMessage& Message);
 
     std::unique_ptr<TzCommonData> FSkinData;
     std::unique_ptr<TzBoundLabel> FBoundLabel;

@@ -130,3 +130,22 @@ TEST_CASE("hiding, disabling and moving a tree takes its bound label along")
     f.Tree->SetEnabled(true);
     CHECK((label->Visible() && label->Enabled()));
 }
+
+TEST_CASE("a skinned tree without the focus shows its selection in the system's button colours, readable in a dark skin")
+{
+    TTreeFixture f;
+    f.ApplySkin(L"ZandrelDusk");
+    auto* other = f.Place<TBackdrop>(f.Form, 250, 10, 40, 40);
+    other->SetTabStop(true);
+    f.Tree->SetHideSelection(false);
+    f.Tree->SetSelected(f.Tree->Items()->GetFirstNode()->GetNextSibling());
+    FocusOn(other);
+    f.Redraw();
+    REQUIRE(GetFocus() != f.Tree->Handle());
+    CHECK(RowPixels(f.Tree, ColorToRGB(clBtnText)) > 10);
+    CHECK(RowPixels(f.Tree, f.Section("EDIT").FontColor) == 0);
+    // Focused, it is the system's highlight.
+    FocusOn(f.Tree);
+    f.Redraw();
+    CHECK(RowPixels(f.Tree, ColorToRGB(clHighlightText)) > 10);
+}
