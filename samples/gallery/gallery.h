@@ -31,6 +31,7 @@ TWinControl* CreateTextFilePage(TGalleryForm* Form);          // page_lines.cpp
 TWinControl* CreateSkinsPage(TGalleryForm* Form);             // page_skins.cpp
 TWinControl* CreateSkinSheetPage(TGalleryForm* Form);         // page_sheet.cpp
 TWinControl* CreateEditsPage(TGalleryForm* Form);             // page_edits.cpp
+TWinControl* CreateContactsPage(TGalleryForm* Form);          // page_contacts.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 
@@ -44,6 +45,15 @@ public:
 // A hidden page already placed on the form, so that its controls can have windows while it
 // is filled.
 TGalleryPanel* NewGalleryPanel(TGalleryForm* Form);
+
+// A control of class T made as the program makes one, owned by Owner, placed on Parent.
+template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height)
+{
+    T* c = MakeComponent<T>(Owner);
+    c->SetBounds(Left, Top, Width, Height);
+    c->SetParent(Parent);
+    return c;
+}
 
 class TGalleryForm : public TUcForm {
     Z_CLASS(TGalleryForm, TUcForm)
