@@ -229,6 +229,8 @@ void TSkEditWnd::WndProc(TMessage& M)
         return;
     case WM_PAINT:
         if (SkinData->GetUpdating()) {
+            // Kept in mind, so that the end of the parent's update paints what waited here.
+            SkinData->SetUpdating(true);
             TPaintDC paint(Handle);
             M.Result = 0;
             return;

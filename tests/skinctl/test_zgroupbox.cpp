@@ -5,7 +5,9 @@
 #include "skinctlfixture.h"
 
 #include "skin/zsectionpaint.h"
+#include "skinctl/uctreeview.h"
 #include "skinctl/zedit.h"
+#include "skinctl/zmemo.h"
 #include "skinctl/zgroupbox.h"
 #include "unicode/ucbuttons.h"
 
@@ -229,4 +231,37 @@ TEST_CASE("a group box passes the skin commands on to its children, the children
     CHECK(AskControlCommand(box, SKCMD_ISUPDATING));
     box->Repaint();
     CHECK_FALSE(AskControlCommand(box, SKCMD_ISUPDATING));
+}
+
+TEST_CASE("a tree and a memo in a group box that paint while its picture is stale paint when it is done")
+{
+    TBoxFixture f(L"ZandrelDusk");
+    auto* tree = f.Place<TUcTreeView>(f.Box, 10, 24, 95, 80);
+    auto* memo = f.Place<TzMemo>(f.Box, 115, 24, 95, 80);
+    tree->Items()->Add(nullptr, L"WWWW");
+    memo->SetText(L"WWWW");
+    f.Redraw();
+    const TColor text = f.Section("EDIT").FontColor;
+    // The text pixels of the first line.
+    const auto written = [&](TWinControl* C) {
+        int n = 0;
+        TClientDC dc(C->Handle());
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 70; ++x)
+                n += TColor(GetPixel(dc.Handle(), x, y)) == text;
+        return n;
+    };
+    for (TWinControl* c : {static_cast<TWinControl*>(tree), static_cast<TWinControl*>(memo)}) {
+        CHECK(written(c) > 10);
+        f.Box->SkinData()->SetBGChanged(true);
+        {
+            TClientDC dc(c->Handle());
+            FillDC(dc.Handle(), TRect(0, 0, 80, 70), clBlack);
+        }
+        InvalidateRect(c->Handle(), nullptr, FALSE);
+        UpdateWindow(c->Handle());
+        CHECK(written(c) == 0);   // it waits for the box
+        f.Box->Repaint();
+        CHECK(written(c) > 10);
+    }
 }
