@@ -401,3 +401,39 @@ TEST_CASE("a skin whose first section is the tab's paints the captions from it: 
     CHECK(Px(c, disp.Left + 20, disp.Bottom - 10) == TColor(65280));
     t->SkinData()->SetSkinManager(nullptr);
 }
+
+namespace {
+
+// Owner-drawn tabs: each filled with a colour of its own, the active one with its own.
+struct TOwnerTabs {
+    TLog Drawn;
+    void Draw(TzCustomTabControl* Control, int Tab, const TRect& R, bool Active)
+    {
+        Drawn.push_back(IntToStr(Tab) + (Active ? " active" : ""));
+        Control->Canvas()->Brush()->SetColor(Active ? TColor(0x0000C0) : TColor(0xC00000));
+        Control->Canvas()->FillRect(R);
+    }
+};
+
+} // namespace
+
+TEST_CASE("owner-drawn tabs are drawn by OnDrawTab: into the window without a skin, into the picture with one")
+{
+    TTabsFixture f(2, nullptr);
+    TOwnerTabs owner;
+    TzTabControl* t = f.Tabs;
+    t->OnDrawTab = MakeMethod<&TOwnerTabs::Draw>(&owner);
+    t->SetOwnerDraw(true);
+    t->SetTabIndex(1);
+    f.Redraw();
+    RECT r;
+    SendMessageW(t->Handle(), TCM_GETITEMRECT, 0, LPARAM(&r));
+    CHECK(ClientPixel(t, (r.left + r.right) / 2, (r.top + r.bottom) / 2) == TColor(0xC00000));
+    CHECK(std::count(owner.Drawn.begin(), owner.Drawn.end(), "1 active") >= 1);
+
+    f.ApplySkin(L"ZandrelDusk");
+    TBitmap& c = f.Cache();
+    CHECK(Px(c, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
+    CHECK(Px(c, f.CentreOf(1).X, f.CentreOf(1).Y) == TColor(0x0000C0));
+    CHECK(ClientPixel(t, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
+}
