@@ -948,6 +948,16 @@ void TWinControl::CNChar(TMessage& Message)
     Message.Result = 0;
 }
 
+void TWinControl::CNSysChar(TMessage& Message)
+{
+    // Alt with a character: the accelerators of the form's controls. Alt with the space
+    // bar opens the window menu, as the system does.
+    if (IsDesigning() || TWMKey(Message).CharCode == VK_SPACE)
+        return;
+    if (TCustomForm* form = GetParentForm(this))
+        Message.Result = form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam);
+}
+
 void TWinControl::CMDialogChar(TMessage& Message)
 {
     Broadcast(Message);
@@ -1225,8 +1235,19 @@ void TWinControl::WndProc(TMessage& Message)
         if (FHandle && GetCapture() == FHandle && g_captureControl && g_captureControl->Parent() == this)
             g_captureControl->Perform(WM_CANCELMODE, 0, 0);
         break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse from a child without a window: the child's press is
+        // lost, and it hears so as a cancelled mode.
+        if (g_captureControl && g_captureControl->Parent() == this &&
+            reinterpret_cast<HWND>(Message.LParam) != FHandle) {
+            TControl* lost = g_captureControl;
+            g_captureControl = nullptr;
+            lost->Perform(WM_CANCELMODE, 0, 0);
+        }
+        break;
     default:
-        if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST) {
+        // The wheel carries a screen point and goes to the focus, not to the child under it.
+        if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL) {
             if (IsControlMouseMsg(Message)) {
                 // The child answered; the window itself still sees the message.
                 if (Message.Result == 0 && FHandle)
@@ -1327,6 +1348,9 @@ void TWinControl::Dispatch(TMessage& Message)
         break;
     case CN_CHAR:
         CNChar(Message);
+        break;
+    case CN_SYSCHAR:
+        CNSysChar(Message);
         break;
     case CM_ENABLEDCHANGED:
         CMEnabledChanged(Message);

@@ -30,6 +30,7 @@ TWinControl* CreateUnicodeControlsPage(TGalleryForm* Form);   // page_text.cpp
 TWinControl* CreateTextFilePage(TGalleryForm* Form);          // page_lines.cpp
 TWinControl* CreateSkinsPage(TGalleryForm* Form);             // page_skins.cpp
 TWinControl* CreateSkinSheetPage(TGalleryForm* Form);         // page_sheet.cpp
+TWinControl* CreateEditsPage(TGalleryForm* Form);             // page_edits.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 

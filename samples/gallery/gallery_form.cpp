@@ -11,6 +11,7 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Текстовый файл", ShortCut('2', ssCtrl), L"text", &CreateTextFilePage},
         {L"&Скины", ShortCut('3', ssCtrl), L"skins", &CreateSkinsPage},
         {L"&Лист скина", ShortCut('4', ssCtrl), L"sheet", &CreateSkinSheetPage},
+        {L"&Поля ввода", ShortCut('5', ssCtrl), L"edits", &CreateEditsPage},
     };
     return pages;
 }
