@@ -160,11 +160,11 @@ struct TzColumnLook {
 
 // The section of column headers: "COLHEADER", else "BUTTON"; -1 without either.
 int ColumnHeaderSection(TzSkinManager* Manager);
-// A column header item over R of Bmp, clipped to R: the section in the item's state over the
+// A column header item over Item of Bmp, clipped to it: the section in the item's state over the
 // parent's picture, the image at the left, the text in Font with the section's colours, and
 // the sort mark (the "GLYPHMASK" of "SCROLLBTNTOP" up, of "SCROLLBTNBOTTOM" down) 6 pixels
 // after the text, centred across.
-void PaintColumnHeader(TBitmap* Bmp, const TRect& R, TzSkinManager* Manager, const TzColumnLook& Look, HFONT Font,
+void PaintColumnHeader(TBitmap* Bmp, const TRect& Item, TzSkinManager* Manager, const TzColumnLook& Look, HFONT Font,
                        const TzCacheInfo& Parent);
 
 // One item of a header control.

@@ -262,7 +262,8 @@ void TSkVirtualTreeViewWnd::PaintHeader(HDC DC)
     if (auto* columns = dynamic_cast<TCollection*>(GetObjectProperty(header, "Columns")))
         for (int i = 0; i < columns->Count() && x < band.Width(); ++i) {
             TObject* column = columns->Items(i);
-            const int w = HasProperty(column, "Width") ? std::max(0, int(GetOrdProperty(column, "Width"))) : 50;
+            const int w = HasProperty(column, "Width") ? std::clamp(int(GetOrdProperty(column, "Width")), 0, band.Width())
+                                                       : 50;
             TzColumnLook look;
             look.Text = TextProperty(column, "Text");
             look.Align = HasProperty(column, "Alignment") ? int(GetOrdProperty(column, "Alignment")) : 0;

@@ -32,11 +32,14 @@ bool OwnerDrawCombo(HWND Combo)
     return (GetWindowLongW(Combo, GWL_STYLE) & (CBS_OWNERDRAWFIXED | CBS_OWNERDRAWVARIABLE)) != 0;
 }
 
-// A copy of a window's font that a canvas may own.
+// A copy of a window's font that a canvas may own; a window without a font of its own draws
+// with the system font.
 void TakeFont(TCanvas* Canvas, HFONT Font)
 {
     LOGFONTW lf{};
-    if (Font && GetObjectW(Font, sizeof(lf), &lf) > 0)
+    if (!Font)
+        Font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
+    if (GetObjectW(Font, sizeof(lf), &lf) > 0)
         Canvas->Font()->SetHandle(CreateFontIndirectW(&lf));
 }
 
@@ -352,12 +355,19 @@ int ColumnHeaderSection(TzSkinManager* Manager)
     return Manager->IsValidSkinIndex(i) ? i : -1;
 }
 
-void PaintColumnHeader(TBitmap* Bmp, const TRect& R, TzSkinManager* Manager, const TzColumnLook& Look, HFONT Font,
+void PaintColumnHeader(TBitmap* Bmp, const TRect& Item, TzSkinManager* Manager, const TzColumnLook& Look, HFONT Font,
                        const TzCacheInfo& Parent)
 {
     const int section = ColumnHeaderSection(Manager);
+    if (!Bmp || section < 0)
+        return;
+    // An item reaching far past the bitmap (a window's nonsense width, a header scrolled
+    // sideways) is painted only a little beyond it: its edges there are out of sight anyway.
+    constexpr int Beyond = 64;
+    const TRect R(std::max(Item.Left, -Beyond), std::max(Item.Top, -Beyond),
+                  std::min(Item.Right, Bmp->Width() + Beyond), std::min(Item.Bottom, Bmp->Height() + Beyond));
     const int w = R.Width(), h = R.Height();
-    if (!Bmp || section < 0 || w < 2 || h < 2)
+    if (w < 2 || h < 2)
         return;
     constexpr int Pad = 6;
     auto item = CreateBmp24(w, h);

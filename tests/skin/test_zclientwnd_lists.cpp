@@ -148,6 +148,11 @@ TEST_CASE("a drop-down combo box adapts its list at the list's first colour mess
     TMemoryDC dc(nullptr);
     SendMessageW(w, WM_CTLCOLORLISTBOX, WPARAM(dc.Handle()), LPARAM(info.hwndList));
     CHECK(TColor(GetTextColor(dc.Handle())) == Rgb(1, 1, 1));
+    // The combo box's edit paints itself beside the skinned button.
+    RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    const TRect b = a->ButtonRect();
+    CHECK(Join(WindowPx(w, b.Left + 1, b.Top + 1), WindowPx(info.hwndItem, 1, 1)) ==
+          Join(ComboBtn[2], TColor(GetSysColor(COLOR_WINDOW))));
     UpdateWindow(info.hwndList);
     RedrawFrame(info.hwndList);
     const TRect v = InWindow(info.hwndList, GetVertBarRect(list, info.hwndList));
@@ -168,6 +173,7 @@ TEST_CASE("a press on the bar of an open drop-down list keeps the list's capture
             SendMessageW(w, CB_SHOWDROPDOWN, TRUE, 0);
         TAdapterForm::Pump();
         REQUIRE(a->ListAdapter);
+        CHECK(a->ButtonRect().Width() == (simple ? 0 : GetSystemMetrics(SM_CXVSCROLL)));
         const HWND list = a->ListHandle;
         TSkComboListWnd* la = a->ListAdapter.get();
         REQUIRE(la->VertBar->Visible);
@@ -225,6 +231,17 @@ TEST_CASE("a report list view's header from the skin: items, the pressed item, s
     SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(third.X, third.Y));
     UpdateWindow(header);
     CHECK(Join(a->PressedItem, WindowPx(header, items[2].Rect.Right - 3, 3)) == Join(-1, HeaderColor));
+    // The header's images at the item's left.
+    HIMAGELIST images = ImageList_Create(8, 8, ILC_COLOR24, 1, 0);
+    auto picture = Filled24(8, 8, ComboGlyph);
+    ImageList_Add(images, picture->Handle(), nullptr);
+    SendMessageW(header, HDM_SETIMAGELIST, 0, LPARAM(images));
+    HDITEMW image{};
+    image.mask = HDI_FORMAT | HDI_IMAGE;
+    image.fmt = HDF_LEFT | HDF_STRING | HDF_IMAGE;
+    SendMessageW(header, HDM_SETITEMW, 2, LPARAM(&image));
+    RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    CHECK(WindowPx(header, items[2].Rect.Left + 6 + 4, h / 2) == ComboGlyph);
     // Texts longer than any first guess come back whole.
     HDITEMW set{};
     set.mask = HDI_TEXT;
@@ -233,12 +250,23 @@ TEST_CASE("a report list view's header from the skin: items, the pressed item, s
     TzHeaderItem again;
     REQUIRE(ReadHeaderItem(header, 2, again));
     CHECK(again.Text == longText);
+    // A column of a nonsense width is painted where it shows.
+    HDITEMW wide{};
+    wide.mask = HDI_WIDTH;
+    wide.cxy = 10000000;
+    SendMessageW(header, HDM_SETITEMW, 2, LPARAM(&wide));
+    RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    RECT hc{};
+    GetClientRect(header, &hc);
+    CHECK(WindowPx(header, hc.right - 3, 3) == HeaderColor);
     // Printed: the header at its place in the list.
     RECT wr{};
     GetWindowRect(w, &wr);
     auto print = CreateBmp24(wr.right - wr.left, wr.bottom - wr.top);
     SendMessageW(w, WM_PRINT, WPARAM(print->Canvas()->Handle()), PRF_NONCLIENT | PRF_CLIENT);
     CHECK(Px(*print, a->FrameLeft + items[0].Rect.Right - 3, a->FrameTop + 3) == HeaderColor);
+    SendMessageW(header, HDM_SETIMAGELIST, 0, 0);
+    ImageList_Destroy(images);
 }
 
 TEST_CASE("a header made when the list view turns to report view is hooked and painted from the skin")
