@@ -217,7 +217,7 @@ protected:
     DWORD FStyle;
 };
 
-// A grid: fixed cells, a title font, a footer, an indicator, columns. The bar's position is
+// A grid: fixed cells, a title font, an indicator, columns. The bar's position is
 // written down as each scroll request arrives.
 class TTestGrid : public TFramedControl {
     Z_CLASS(TTestGrid, TCustomControl)
@@ -226,8 +226,6 @@ public:
     TColor FixedColor() const { return FFixed; }
     void SetFixedColor(TColor V) { FFixed = V; }
     TFont* TitleFont() const { return FTitle.get(); }
-    TColor FooterColor() const { return FFooter; }
-    void SetFooterColor(TColor V) { FFooter = V; }
     TColor IndicatorIconColor() const { return FIndicator; }
     void SetIndicatorIconColor(TColor V) { FIndicator = V; }
     TTestColumns* Columns() const { return FColumns.get(); }
@@ -241,12 +239,12 @@ protected:
         TFramedControl::WndProc(M);
     }
 
-    TColor FFixed = clRed, FFooter = clLime, FIndicator = clBlue;
+    TColor FFixed = clRed, FIndicator = clBlue;
     std::unique_ptr<TFont> FTitle = std::make_unique<TFont>();
     std::unique_ptr<TTestColumns> FColumns = std::make_unique<TTestColumns>(this);
 };
 Z_CLASS_IMPL(TTestGrid, TCustomControl, Z_PROP_INT(TTestGrid, FixedColor, clRed), Z_PROP_OBJ(TTestGrid, TitleFont),
-             Z_PROP_INT(TTestGrid, FooterColor, clLime), Z_PROP_INT(TTestGrid, IndicatorIconColor, clBlue),
+             Z_PROP_INT(TTestGrid, IndicatorIconColor, clBlue),
              Z_PROP_OBJ(TTestGrid, Columns))
 
 // The data-aware grid family: its columns take colours too.
@@ -282,7 +280,7 @@ template <class T> std::unique_ptr<T> AdaptControl(TAdapterForm& F, TWinControl*
 // The colours a grid's adapter touches, in one line.
 std::string GridColors(TTestGrid& G)
 {
-    std::string s = Join(G.FixedColor(), G.TitleFont()->Color(), G.FooterColor(), G.IndicatorIconColor());
+    std::string s = Join(G.FixedColor(), G.TitleFont()->Color(), G.IndicatorIconColor());
     for (int i = 0; i < G.Columns()->Count(); ++i)
         s += " | " + Join(G.Columns()->Item(i)->HeaderFont()->Color(), G.Columns()->Item(i)->Font()->Color(),
                           G.Columns()->Item(i)->Color());
@@ -313,9 +311,9 @@ TEST_CASE("grids take the skin's colours by property name and get their own back
     auto b = AdaptControl<TSkGridEhWnd>(f, db.get());
     const TColor global = f.Manager.GetGlobalColor(), globalFont = f.Manager.GetGlobalFontColor();
     const std::string column = Join(globalFont, Rgb(2, 2, 2), EditColor);
-    CHECK(GridColors(*plain) == Join(global, globalFont, global, Rgb(1, 1, 1)) + " | " + Join(clMaroon, clNavy, clYellow) +
+    CHECK(GridColors(*plain) == Join(global, globalFont, Rgb(1, 1, 1)) + " | " + Join(clMaroon, clNavy, clYellow) +
                                     " | " + Join(clMaroon, clNavy, clYellow));
-    CHECK(GridColors(*db) == Join(global, globalFont, global, Rgb(1, 1, 1)) + " | " + column + " | " + column + " | " +
+    CHECK(GridColors(*db) == Join(global, globalFont, Rgb(1, 1, 1)) + " | " + column + " | " + column + " | " +
                                  Join(globalFont));
     // A column deleted meanwhile is passed over when the colours go back.
     db->Columns()->Delete(1);
@@ -452,12 +450,8 @@ TEST_CASE("the MDI client shows the form's picture at its place in the form, cli
     RECT fw{};
     GetWindowRect(f.Form->Handle(), &fw);
     TzCommonData formData(nullptr, true);
-    formData.PrepareCache();
     const auto picture = [](int X, int Y) { return Rgb(X & 0xFF, Y & 0xFF, 0x60); };
-    formData.CacheBmp()->SetSize(fw.right - fw.left, fw.bottom - fw.top);
-    for (int y = 0; y < formData.CacheBmp()->Height(); ++y)
-        for (int x = 0; x < formData.CacheBmp()->Width(); ++x)
-            SetPx(*formData.CacheBmp(), x, y, picture(x, y));
+    formData.CacheBmp()->Assign(MakeBmp24(fw.right - fw.left, fw.bottom - fw.top, picture).get());
     CLIENTCREATESTRUCT ccs{nullptr, 0xFF00};
     HWND mdi = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 20, 30, 200,
                                150, f.Form->Handle(), nullptr, GetModuleHandleW(nullptr), &ccs);

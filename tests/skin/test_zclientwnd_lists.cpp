@@ -16,12 +16,6 @@ using namespace adapt;
 
 namespace {
 
-void InitListClasses()
-{
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&icc);
-}
-
 void AddItems(HWND Combo, int Count)
 {
     for (int i = 0; i < Count; ++i)
@@ -32,7 +26,8 @@ void AddItems(HWND Combo, int Count)
 HWND ReportList(TAdapterForm& F, std::initializer_list<const wchar_t*> Columns, int Rows, DWORD View = LVS_REPORT,
                 const TRect& B = TRect(10, 10, 400, 200))
 {
-    InitListClasses();
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
     HWND w = F.Child(WC_LISTVIEWW, View, WS_EX_CLIENTEDGE, B);
     int i = 0;
     for (const wchar_t* text : Columns) {
