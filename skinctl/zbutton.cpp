@@ -107,6 +107,13 @@ template <class TBase> int TzPushButtonOf<TBase>::CurrentState()
     return this->IsDesigning() && this->Default() ? 1 : 0;
 }
 
+template <class TBase> void TzPushButtonOf<TBase>::Invalidate()
+{
+    if (FSkinData)
+        FSkinData->SetBGChanged(true);
+    TBase::Invalidate();
+}
+
 template <class TBase> void TzPushButtonOf<TBase>::MarkRegion()
 {
     FRegionChanged = true;
@@ -449,7 +456,8 @@ template <class TBase> void TzPushButtonOf<TBase>::WndProc(TMessage& Message)
     case SKCMD_FADEDONE:
         StopFade();
         // The last frame rounds: the cache itself goes to the window, with a region to come.
-        this->Invalidate();
+        if (this->HandleAllocated())
+            InvalidateRect(this->WindowHandle(), nullptr, FALSE);
         return;
     case SKCMD_PREPARECACHE:
         PrepareCache();

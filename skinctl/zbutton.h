@@ -56,6 +56,8 @@ public:
     virtual int CurrentState();
     // The whole face for the present state in the cache; a marked region is made anew.
     void PrepareCache();
+    // Whatever asks for a new picture (a glyph, a layout, a caption) gets the face repainted.
+    void Invalidate() override;
 
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
