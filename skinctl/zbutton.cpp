@@ -76,6 +76,13 @@ template <class TBase> void TzPushButtonOf<TBase>::Loaded()
     FSkinData->Loaded();
 }
 
+template <class TBase> void TzPushButtonOf<TBase>::CreateWnd()
+{
+    TBase::CreateWnd();
+    FActiveDefault = this->Default();
+    FRegionChanged = true;
+}
+
 template <class TBase> void TzPushButtonOf<TBase>::SetDisabledKind(TzDisabledKind Value)
 {
     if (StoreChanged(FDisabledKind, Value))

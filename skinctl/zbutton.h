@@ -64,6 +64,8 @@ public:
 
 protected:
     void WndProc(TMessage& Message) override;
+    // A new window shows the default button as such until the focus says otherwise.
+    void CreateWnd() override;
     // What the button paints over its section: caption and focus frame (and a glyph).
     virtual void PaintContent(TBitmap* Cache, int State) = 0;
     // The content over the border (True), or the border over the content.

@@ -92,6 +92,8 @@ void TzSpeedButton::SetButtonStyle(TToolButtonStyle Value)
     const TToolButtonStyle old = FButtonStyle;
     if (!StoreChanged(FButtonStyle, Value))
         return;
+    if (Value == tbsCheck)
+        MakeOwnGroup();
     if (!IsLoading() && (old == tbsDropDown) != (Value == tbsDropDown))
         SetWidth(Width() + (Value == tbsDropDown ? DropDownArrowWidth : -DropDownArrowWidth));
     if (Visible())
@@ -110,10 +112,21 @@ void TzSpeedButton::SetDropdownMenu(TPopupMenu* Value)
         FDropdownMenu->FreeNotification(this);
 }
 
+void TzSpeedButton::MakeOwnGroup()
+{
+    // A check button without a group of its own is given one that only it belongs to.
+    static int nextGroup = 0x40000000;
+    if (GroupIndex() == 0)
+        SetGroupIndex(++nextGroup);
+    SetAllowAllUp(true);
+}
+
 void TzSpeedButton::SetChecked(bool Value)
 {
-    if (StoreChanged(FChecked, Value))
-        Changed();
+    if (FButtonStyle != tbsCheck || Value == Down())
+        return;
+    SetDown(Value);
+    Changed();
 }
 
 void TzSpeedButton::SetBlend(int Value)
@@ -217,7 +230,7 @@ void TzSpeedButton::ActionChange(TObject* Sender, bool CheckDefaults)
 
 int TzSpeedButton::CurrentState()
 {
-    if (State() == bsDown || State() == bsExclusive || (FButtonStyle == tbsCheck && FChecked))
+    if (State() == bsDown || State() == bsExclusive || Checked())
         return 2;
     // A drop-down button without a click of its own is pressed whole while its menu shows.
     if (FMenuShown && !OnClick)
@@ -358,7 +371,7 @@ void TzSpeedButton::Paint()
     if (m && m->Active() && !m->IsValidSkinIndex(sd->SkinIndex))
         sd->UpdateIndexes();
     if (!sd->Skinned() || (!Visible() && !IsDesigning())) {
-        TUcSpeedButton::Paint();
+        PaintPlain();
         return;
     }
     if (Width() < 1 || Height() < 1 || sd->GetUpdating())
@@ -376,6 +389,32 @@ void TzSpeedButton::Paint()
     FillAllCornersFromParent(sd);
     if (TBitmap* cache = sd->CacheBmp())
         BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), cache->Canvas()->Handle(), 0, 0, SRCCOPY);
+}
+
+void TzSpeedButton::PaintPlain()
+{
+    HDC dc = Canvas()->Handle();
+    if (FButtonStyle == tbsSeparator || FButtonStyle == tbsDivider) {
+        if (FButtonStyle == tbsDivider) {
+            RECT line{Width() / 2 - 1, 1, Width() / 2 + 1, Height() - 1};
+            DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
+        }
+        return;
+    }
+    TUcSpeedButton::Paint();
+    if (FButtonStyle != tbsDropDown)
+        return;
+    // The part's own edge and a small arrow in the button text's colour.
+    const int left = Width() - DropDownArrowWidth;
+    RECT edge{left, 3, left + 2, Height() - 3};
+    DrawEdge(dc, &edge, EDGE_ETCHED, BF_LEFT);
+    const int shift = FMenuShown || State() == bsDown ? 1 : 0;
+    const int cx = left + DropDownArrowWidth / 2 + shift, cy = Height() / 2 - 1 + shift;
+    TOwnedBrush brush(CreateSolidBrush(ColorToRGB(Enabled() ? clBtnText : clGrayText)));
+    for (int row = 0; row < 3; ++row) {
+        RECT r{cx - 2 + row, cy + row, cx + 3 - row, cy + row + 1};
+        FillRect(dc, &r, brush.Handle());
+    }
 }
 
 void TzSpeedButton::Redraw()
@@ -516,13 +555,6 @@ void TzSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
     if (FButtonStyle == tbsDropDown)
         FMenuShown = false;
     TUcSpeedButton::MouseUp(Button, Shift, X, Y);
-}
-
-void TzSpeedButton::Click()
-{
-    if (FButtonStyle == tbsCheck)
-        SetChecked(!FChecked);
-    TUcSpeedButton::Click();
 }
 
 // The window procedure ------------------------------------------------------------------

@@ -35,8 +35,8 @@ public:
     void SetButtonStyle(TToolButtonStyle Value);
     TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
     void SetDropdownMenu(TPopupMenu* Value);
-    // A check button's state: down until clicked again.
-    bool Checked() const { return FChecked; }
+    // A check button's state: down until clicked again (a group of its own).
+    bool Checked() const { return FButtonStyle == tbsCheck && Down(); }
     void SetChecked(bool Value);
     int Blend() const { return FLook.Blend; }
     void SetBlend(int Value);
@@ -89,10 +89,12 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
-    void Click() override;
     void ActionChange(TObject* Sender, bool CheckDefaults) override;
 
 private:
+    // Without a skin: the separator and divider as lines, the drop-down part's arrow.
+    void PaintPlain();
+    void MakeOwnGroup();
     void PaintButtonPart(TBitmap* Cache, const TzCacheInfo& Parent, const TRect& Area, int State, bool Content);
     void PaintCaption(TBitmap* Cache, const TRect& R, int State);
     void PaintDivider(TBitmap* Cache, const TzCacheInfo& Parent);
@@ -109,7 +111,6 @@ private:
     std::unique_ptr<TzCommonData> FSkinData;
     TToolButtonStyle FButtonStyle = tbsButton;
     TPopupMenu* FDropdownMenu = nullptr;
-    bool FChecked = false;
     TzGlyphLook FLook;
     TzDisabledKind FDisabledKind = dkBlended;
     TCustomImageList* FImages = nullptr;
