@@ -12,6 +12,7 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Скины", ShortCut('3', ssCtrl), L"skins", &CreateSkinsPage},
         {L"&Лист скина", ShortCut('4', ssCtrl), L"sheet", &CreateSkinSheetPage},
         {L"&Поля ввода", ShortCut('5', ssCtrl), L"edits", &CreateEditsPage},
+        {L"&Кнопки", ShortCut('6', ssCtrl), L"buttons", &CreateButtonsPage},
     };
     return pages;
 }
