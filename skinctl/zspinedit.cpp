@@ -8,6 +8,7 @@
 #include "skinctl/zskinctl.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -578,17 +579,21 @@ double TzDecimalSpinEdit::Value()
     for (char& c : text)
         if (c == DecimalSeparator)
             c = '.';
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    const double v = std::strtod(begin, &end);
-    return text.empty() || end == begin || *end ? FMinValue : v;
+    // Read and written without the C runtime's locale, which may put another separator in.
+    const char* begin = text.c_str() + (!text.empty() && text[0] == '+');
+    const char* end = text.c_str() + text.size();
+    double v = 0;
+    const auto r = std::from_chars(begin, end, v, std::chars_format::fixed);
+    return text.empty() || r.ec != std::errc() || r.ptr != end ? FMinValue : v;
 }
 
 void TzDecimalSpinEdit::SetValue(double Value)
 {
     const double scale = std::pow(10.0, FDecimals);
     const double v = std::round(Clamped(Value) * scale) / scale;
-    AnsiString text = Format("%.*f", FDecimals, v == 0 ? 0.0 : v);
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof(buf), v == 0 ? 0.0 : v, std::chars_format::fixed, FDecimals);
+    AnsiString text(buf, r.ec == std::errc() ? r.ptr : buf);
     for (char& c : text)
         if (c == '.')
             c = DecimalSeparator;
