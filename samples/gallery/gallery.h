@@ -31,6 +31,7 @@ TWinControl* CreateTextFilePage(TGalleryForm* Form);          // page_lines.cpp
 TWinControl* CreateSkinsPage(TGalleryForm* Form);             // page_skins.cpp
 TWinControl* CreateSkinSheetPage(TGalleryForm* Form);         // page_sheet.cpp
 TWinControl* CreateEditsPage(TGalleryForm* Form);             // page_edits.cpp
+TWinControl* CreateButtonsPage(TGalleryForm* Form);           // page_buttons.cpp
 TWinControl* CreateTabsPage(TGalleryForm* Form);              // page_tabs.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();

@@ -12,7 +12,8 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Скины", ShortCut('3', ssCtrl), L"skins", &CreateSkinsPage},
         {L"&Лист скина", ShortCut('4', ssCtrl), L"sheet", &CreateSkinSheetPage},
         {L"&Поля ввода", ShortCut('5', ssCtrl), L"edits", &CreateEditsPage},
-        {L"В&кладки", ShortCut('6', ssCtrl), L"tabs", &CreateTabsPage},
+        {L"&Кнопки", ShortCut('6', ssCtrl), L"buttons", &CreateButtonsPage},
+        {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
     };
     return pages;
 }
