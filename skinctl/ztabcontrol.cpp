@@ -208,8 +208,6 @@ void TzCustomTabControl::CreateParams(TCreateParams& Params)
     static const DWORD positions[] = {0, TCS_BOTTOM, TCS_VERTICAL, TCS_VERTICAL | TCS_RIGHT};
     static const DWORD styles[] = {TCS_TABS, TCS_BUTTONS, TCS_BUTTONS | TCS_FLATBUTTONS};
     Params.Style |= WS_CLIPCHILDREN | positions[FTabPosition] | styles[FStyle];
-    if (UseRightToLeftReading())
-        Params.Style |= TCS_RIGHTJUSTIFY;
     if (FRaggedRight)
         Params.Style |= TCS_RAGGEDRIGHT;
     if (FMultiSelect)
