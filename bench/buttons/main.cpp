@@ -1,6 +1,7 @@
 // A push button's hot-state fade from start to end: the frames it paints and the time each
 // takes (the new face prepared, every blend shown on the window), beside one plain paint of
 // the button (its face painted again and shown).
+#include "bench/skinbench.h"
 #include "bench/timing.h"
 #include "classlib/forms.h"
 #include "skin/zgraphics.h"
@@ -11,34 +12,11 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
-} // namespace
-
 int main()
 {
-    InitUcProgram();
-    InitSkinEngine();
-    InitSkinGraphics();
-    InitSkinManager();
-    auto manager = std::make_unique<TzSkinManager>(nullptr);
-    manager->SetSkinDirectory(L"Skins");
-    manager->SetSkinName(L"ZandrelDawn");
-    manager->SetActive(true);
-    Pump();
-    if (!manager->SkinData().Active) {
-        std::printf("the skin ZandrelDawn was not found beside the program (Skins\\)\n");
+    auto manager = StartSkinnedBench();
+    if (!manager)
         return 1;
-    }
     auto form = std::unique_ptr<TForm>(new TForm(Application));
     form->SetBounds(0, 0, 400, 200);
     auto* button = MakeComponent<TzButton>(form.get());

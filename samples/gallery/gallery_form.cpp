@@ -13,6 +13,7 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Лист скина", ShortCut('4', ssCtrl), L"sheet", &CreateSkinSheetPage},
         {L"&Поля ввода", ShortCut('5', ssCtrl), L"edits", &CreateEditsPage},
         {L"&Кнопки", ShortCut('6', ssCtrl), L"buttons", &CreateButtonsPage},
+        {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
     };
     return pages;
 }

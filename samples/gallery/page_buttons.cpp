@@ -14,14 +14,6 @@
 
 namespace {
 
-template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height)
-{
-    T* c = MakeComponent<T>(Owner);
-    c->SetBounds(Left, Top, Width, Height);
-    c->SetParent(Parent);
-    return c;
-}
-
 void Heading(TWinControl* Page, TComponent* Owner, int Left, int Top, const wchar_t* Text)
 {
     auto* label = Put<TGalleryLabel>(Page, Owner, Left, Top, 400, 18);

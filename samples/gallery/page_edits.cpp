@@ -13,14 +13,6 @@
 
 namespace {
 
-template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height)
-{
-    T* c = MakeComponent<T>(Owner);
-    c->SetBounds(Left, Top, Width, Height);
-    c->SetParent(Parent);
-    return c;
-}
-
 // An edit with its caption as a bound label on its left.
 TzEdit* LabelledEdit(TWinControl* Pane, TComponent* Owner, int Top, const wchar_t* Caption, const WideString& Text)
 {
