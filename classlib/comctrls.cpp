@@ -22,17 +22,6 @@ const char* const SInsertError = "Unable to insert an item";
 // The smallest node record: its size field and a record with an empty text.
 constexpr int64_t MinNodeRecordBytes = 4 + 25;
 
-// The system's tree-view class exists once the common controls registered it.
-void InitTreeViewClass()
-{
-    static const bool done = [] {
-        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES};
-        InitCommonControlsEx(&icc);
-        return true;
-    }();
-    (void)done;
-}
-
 int CompareAnsiTexts(const TTreeNode* Node1, const TTreeNode* Node2)
 {
     return lstrcmpA(Node1->Text().c_str(), Node2->Text().c_str());
@@ -72,6 +61,16 @@ template <class T> void Put(std::string& Out, T Value)
 }
 
 } // namespace
+
+void InitCommonControlClasses(DWORD Classes)
+{
+    static DWORD done = 0;
+    if ((done & Classes) == Classes)
+        return;
+    INITCOMMONCONTROLSEX icc{sizeof(icc), Classes};
+    InitCommonControlsEx(&icc);
+    done |= Classes;
+}
 
 int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data, int (*ByText)(const TTreeNode*, const TTreeNode*))
 {
@@ -873,7 +872,7 @@ DWORD TCustomTreeView::TreeStyles() const
 
 void TCustomTreeView::CreateParams(TCreateParams& Params)
 {
-    InitTreeViewClass();
+    InitCommonControlClasses(ICC_TREEVIEW_CLASSES);
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, WC_TREEVIEWA);
     Params.Style |= TreeStyles();

@@ -22,6 +22,10 @@ class TCustomTreeView;
 
 ZANDREL_EXCEPTION(ETreeViewError, Exception);
 
+// The system's common-control window classes of Classes (ICC_ flags) registered, each set
+// once a program.
+void InitCommonControlClasses(DWORD Classes);
+
 // Where a new node goes, relative to the node it is added by.
 enum TNodeAttachMode : uint8_t { naAdd, naAddFirst, naAddChild, naAddChildFirst, naInsert };
 
@@ -491,3 +495,123 @@ public:
         Z_PROP_BOOL(C, ShowRoot, true), Z_PROP_REF(C, StateImages, TCustomImageList),                    \
         Z_PROP_BOOL(C, ToolTips, true)
 extern const char* const TreeViewBorderStyleNames[2];
+
+// ---------------------------------------------------------------------------------------
+// The up-down arrows over the system's "msctls_updown32": a position between Min and Max
+// stepped by Increment, shown in a buddy control (Associate) and kept by the window while
+// there is one. The window steps once when an arrow is pressed and repeats while it is held.
+
+enum TUDAlignButton : uint8_t { udLeft, udRight };
+enum TUDOrientation : uint8_t { udHorizontal, udVertical };
+// The arrow that stepped: btNext toward Max (up or right), btPrev toward Min.
+enum TUDBtnType : uint8_t { btNext, btPrev };
+enum TUpDownDirection : uint8_t { updNone, updUp, updDown };
+extern const char* const UDAlignButtonNames[2];
+extern const char* const UDOrientationNames[2];
+
+using TUDClickEvent = TMethod<void(TObject* Sender, TUDBtnType Button)>;
+using TUDChangingEvent = TMethod<void(TObject* Sender, bool& AllowChange)>;
+using TUDChangingEventEx = TMethod<void(TObject* Sender, bool& AllowChange, int NewValue, TUpDownDirection Direction)>;
+
+class TCustomUpDown : public TWinControl {
+    Z_CLASS(TCustomUpDown, TWinControl)
+public:
+    explicit TCustomUpDown(TComponent* AOwner);
+    ~TCustomUpDown() override;
+
+    // The control that shows the position as its text; the arrows sit at its side.
+    TWinControl* Associate() const { return FAssociate; }
+    void SetAssociate(TWinControl* Value);
+    TUDAlignButton AlignButton() const { return FAlignButton; }
+    void SetAlignButton(TUDAlignButton Value) { RecreateOnChange(this, FAlignButton, Value); }
+    // The associate's arrow keys step the position.
+    bool ArrowKeys() const { return FArrowKeys; }
+    void SetArrowKeys(bool Value) { RecreateOnChange(this, FArrowKeys, Value); }
+    int Min() const { return FMin; }
+    void SetMin(int Value);
+    int Max() const { return FMax; }
+    void SetMax(int Value);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int Value);
+    // A new orientation swaps width and height (unless form data is being read).
+    TUDOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TUDOrientation Value);
+    // The window's position while there is one.
+    int Position();
+    void SetPosition(int Value);
+    // The associate's text has thousands separators.
+    bool Thousands() const { return FThousands; }
+    void SetThousands(bool Value) { RecreateOnChange(this, FThousands, Value); }
+    // Past one end the position goes on at the other.
+    bool Wrap() const { return FWrap; }
+    void SetWrap(bool Value) { RecreateOnChange(this, FWrap, Value); }
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    // A step was taken (the arrow that took it): the library's click event of other controls
+    // is not this one, and the release of the mouse is no click.
+    TUDClickEvent OnClick;
+    // Asked before every step; a refused step leaves the position.
+    TUDChangingEvent OnChanging;
+    TUDChangingEventEx OnChangingEx;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    // The position stays with the control while the window is made again.
+    void DestroyWnd() override;
+    void Dispatch(TMessage& Message) override;
+    // OnChanging, then OnChangingEx; True allows the step.
+    virtual bool CanChange(int NewValue, TUpDownDirection Direction);
+    virtual void StepClick(TUDBtnType Button);
+
+private:
+    void ApplyRange();
+    void ApplyIncrement();
+    void ApplyBuddy();
+    void CNNotify(TMessage& Message);
+    void CNScroll(TMessage& Message);
+
+    TWinControl* FAssociate = nullptr;
+    TUDAlignButton FAlignButton = udRight;
+    bool FArrowKeys = true;
+    int FMin = 0;
+    int FMax = 100;
+    int FIncrement = 1;
+    TUDOrientation FOrientation = udVertical;
+    int FPosition = 0;
+    bool FThousands = true;
+    bool FWrap = false;
+    // The last step the window asked about: its direction and whether it was allowed.
+    TUpDownDirection FStepDirection = updNone;
+    bool FStepAllowed = false;
+};
+
+class TUpDown : public TCustomUpDown {
+    Z_CLASS(TUpDown, TCustomUpDown)
+public:
+    explicit TUpDown(TComponent* AOwner) : TCustomUpDown(AOwner) {}
+};
+
+// The published properties of an up-down class C.
+#define Z_UPDOWN_PROPS(C)                                                                                  \
+    Z_PROP_ENUM(C, AlignButton, UDAlignButtonNames, udRight), Z_PROP_REF(C, Associate, TWinControl),       \
+        Z_PROP_BOOL(C, ArrowKeys, true), Z_PROP_INT(C, Min, 0), Z_PROP_INT(C, Max, 100),                   \
+        Z_PROP_INT(C, Increment, 1), Z_PROP_ENUM(C, Orientation, UDOrientationNames, udVertical),          \
+        Z_PROP_INT(C, Position, 0), Z_PROP_BOOL(C, Thousands, true), Z_PROP_BOOL(C, Wrap, false)
+
+// ---------------------------------------------------------------------------------------
+// Tab strips: the look of the tabs, where they stand, and their events.
+
+enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
+enum TTabPosition : uint8_t { tpTop, tpBottom, tpLeft, tpRight };
+extern const char* const TabStyleNames[3];
+extern const char* const TabPositionNames[4];
+// Asked before the selected tab changes; AllowChange starts True.
+using TTabChangingEvent = TMethod<void(TObject* Sender, bool& AllowChange)>;
+// The image of a tab; ImageIndex starts as the tab's index.
+using TTabGetImageEvent = TMethod<void(TObject* Sender, int TabIndex, int& ImageIndex)>;
+
+// The kinds of tool-bar buttons: graphic children of these kinds paint themselves as
+// buttons, the others over their parent's picture.
+enum TToolButtonStyle : uint8_t { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };

@@ -1,28 +1,53 @@
 #include "skin/zclientwnd.h"
+#include "skin/zclientwnd_shared.h"
 
 #include "classlib/gdihandles.h"
 #include "skin/zcommondata.h"
 #include "skin/zcontrolutils.h"
 #include "skin/zgraphics.h"
+#include "skin/zsectionpaint.h"
 #include "skin/zskinmanager.h"
 
 #include <commctrl.h>
 
+#include <algorithm>
+
+namespace zclient {
+
+void BitBltBorderStrips(HDC DC, TBitmap* Cache, int L, int T, int R, int B, int SX, int SY, int W, int H)
+{
+    const int w = W < 0 ? Cache->Width() : W, h = H < 0 ? Cache->Height() : H;
+    const HDC src = Cache->Canvas()->Handle();
+    const auto strip = [&](int X, int Y, int SW, int SH) {
+        if (SW > 0 && SH > 0)
+            BitBlt(DC, X, Y, SW, SH, src, SX + X, SY + Y, SRCCOPY);
+    };
+    strip(0, 0, w, T);
+    strip(0, h - B, w, B);
+    strip(0, T, L, h - T - B);
+    strip(w - R, T, R, h - T - B);
+}
+
+TPoint ClientOffset(HWND Wnd)
+{
+    RECT w{};
+    GetWindowRect(Wnd, &w);
+    POINT c{0, 0};
+    ClientToScreen(Wnd, &c);
+    return TPoint(c.x - w.left, c.y - w.top);
+}
+
+bool HasClassName(HWND Wnd, const wchar_t* Name)
+{
+    wchar_t cls[64] = {};
+    return Wnd && GetClassNameW(Wnd, cls, 64) > 0 && lstrcmpiW(cls, Name) == 0;
+}
+
+} // namespace zclient
+
+using namespace zclient;
+
 namespace {
-
-bool FromOwnManager(const TSkMainWnd* A, const TMessage& M)
-{
-    TzSkinManager* own = A->SkinManager ? A->SkinManager : A->SkinData->GetSkinManager();
-    return M.Msg == SM_SKINCMD && own && M.LParam == reinterpret_cast<LPARAM>(own);
-}
-
-bool IsSkinCommand(const TMessage& M, uint16_t Command) { return M.Msg == SM_SKINCMD && M.WParamHi() == Command; }
-
-const TzGeneralData* SectionOf(const TzCommonData* SD)
-{
-    TzSkinManager* m = SD ? SD->GetSkinManager() : nullptr;
-    return m && m->IsValidSkinIndex(SD->SkinIndex) ? &m->Section(SD->SkinIndex) : nullptr;
-}
 
 // Messages after which a list's or an edit's scroll information has changed.
 bool ChangesScrollInfo(UINT Msg)
@@ -44,21 +69,6 @@ bool ChangesScrollInfo(UINT Msg)
     default:
         return false;
     }
-}
-
-// The four frame strips of the cache, of the given widths, to the same places of DC.
-void BitBltBorderStrips(HDC DC, TBitmap* Cache, int L, int T, int R, int B)
-{
-    const int w = Cache->Width(), h = Cache->Height();
-    const HDC src = Cache->Canvas()->Handle();
-    const auto strip = [&](int X, int Y, int W, int H) {
-        if (W > 0 && H > 0)
-            BitBlt(DC, X, Y, W, H, src, X, Y, SRCCOPY);
-    };
-    strip(0, 0, w, T);
-    strip(0, h - B, w, B);
-    strip(0, T, L, h - T - B);
-    strip(w - R, T, R, h - T - B);
 }
 
 } // namespace
@@ -123,6 +133,13 @@ TSkEditWnd::~TSkEditWnd()
 
 TControl* TSkEditWnd::Control() const { return SkinData ? SkinData->OwnerControl() : nullptr; }
 
+TControl* TSkEditWnd::ControlBehind() const
+{
+    if (TControl* c = Control())
+        return c;
+    return FindControl(Handle);
+}
+
 void TSkEditWnd::SaveStdParams()
 {
     if (TControl* c = Control()) {
@@ -177,7 +194,7 @@ void TSkEditWnd::PaintFrame(HDC DC)
     PaintScrollBars(this, Handle, DC);
 }
 
-void TSkEditWnd::Print(TMessage& M)
+void TSkEditWnd::Print(TMessage& M, bool PaintOnly)
 {
     const HDC dc = reinterpret_cast<HDC>(M.WParam);
     PrepareWindowCache(SkinData, Handle, false);
@@ -192,9 +209,11 @@ void TSkEditWnd::Print(TMessage& M)
     GetViewportOrgEx(dc, &org);
     SetViewportOrgEx(dc, org.x + client.left - wr.left, org.y + client.top - wr.top, nullptr);
     IntersectClipRect(dc, 0, 0, client.right - client.left, client.bottom - client.top);
-    SendMessageW(Handle, WM_ERASEBKGND, M.WParam, 0);
+    if (!PaintOnly)
+        SendMessageW(Handle, WM_ERASEBKGND, M.WParam, 0);
     SendMessageW(Handle, WM_PAINT, M.WParam, 0);
-    SendMessageW(Handle, WM_PRINTCLIENT, M.WParam, PRF_CLIENT | PRF_OWNED);
+    if (!PaintOnly)
+        SendMessageW(Handle, WM_PRINTCLIENT, M.WParam, PRF_CLIENT | PRF_OWNED);
     M.Result = 0;
 }
 
@@ -337,4 +356,227 @@ void UpdateEditAdapter(TWinControl* Control, std::unique_ptr<TSkMainWnd>& Adapte
 void UpdateTreeViewAdapter(TWinControl* Control, std::unique_ptr<TSkMainWnd>& Adapter, TzCommonData* SkinData)
 {
     UpdateAdapter<TSkTreeViewWnd>(Control, Adapter, SkinData);
+}
+
+// ---------------------------------------------------------------------------------------
+// The MDI client
+
+Z_CLASS_IMPL(TSkMDIWnd, TSkBaseWnd)
+
+TSkMDIWnd::TSkMDIWnd(HWND Window, TzCommonData* ASkinData, TzSkinManager* ASkinManager, const AnsiString& SectionName,
+                     TzCommonData* AFormSkinData)
+    : TSkBaseWnd(Window, ASkinData, ASkinManager, SectionName), FormSkinData(AFormSkinData)
+{
+}
+
+TBitmap* TSkMDIWnd::FormPicture() const
+{
+    TBitmap* b = FormSkinData ? FormSkinData->CacheBmp() : nullptr;
+    return b && b->Width() >= 2 && b->Height() >= 2 ? b : nullptr;
+}
+
+// The bars' background comes from the picture the client answers with: the form's, where the
+// client lies within it, or the client's own.
+TPoint TSkMDIWnd::BackgroundOffset() const
+{
+    if (!FormPicture())
+        return TPoint();
+    // Where the client lies now: the form may have moved it since the last paint.
+    auto* self = const_cast<TSkMDIWnd*>(this);
+    self->GetWindowInfo();
+    return WndPos;
+}
+
+void TSkMDIWnd::PaintClient(HDC DC)
+{
+    RECT c{};
+    GetClientRect(Handle, &c);
+    if (!DC || c.right <= 0 || c.bottom <= 0)
+        return;
+    TBitmap* pic = FormPicture();
+    TPoint at = ClientOffset(Handle);
+    if (pic) {
+        const TPoint w = BackgroundOffset();
+        at = TPoint(at.X + w.X, at.Y + w.Y);
+    } else {
+        PrepareWindowCache(SkinData, Handle, false);
+        pic = SkinData->CacheBmp();
+    }
+    if (!pic) {
+        FillDC(DC, TRect(0, 0, c.right, c.bottom), GetSysColor(COLOR_APPWORKSPACE));
+        return;
+    }
+    // Beyond the picture (a form cache not yet sized to the form): the section's colour.
+    const TRect inside(std::max(0, -at.X), std::max(0, -at.Y), std::min(int(c.right), pic->Width() - at.X),
+                       std::min(int(c.bottom), pic->Height() - at.Y));
+    if (inside.Left > 0 || inside.Top > 0 || inside.Right < c.right || inside.Bottom < c.bottom) {
+        const TzGeneralData* s = SectionOf(SkinData);
+        FillDC(DC, TRect(0, 0, c.right, c.bottom), s ? ColorToRGB(s->Color) : TColor(GetSysColor(COLOR_APPWORKSPACE)));
+    }
+    if (inside.Width() > 0 && inside.Height() > 0)
+        BitBlt(DC, inside.Left, inside.Top, inside.Width(), inside.Height(), pic->Canvas()->Handle(),
+               at.X + inside.Left, at.Y + inside.Top, SRCCOPY);
+    // The form's controls without windows lie over the client.
+    if (auto* form = FindControl(GetParent(Handle))) {
+        POINT fc{0, 0}, mc{0, 0};
+        ClientToScreen(form->Handle(), &fc);
+        ClientToScreen(Handle, &mc);
+        PaintGraphicChildren(form, DC, TPoint(fc.x - mc.x, fc.y - mc.y));
+    }
+}
+
+void TSkMDIWnd::PaintMDIFrame()
+{
+    TBitmap* pic = FormPicture();
+    TPoint at;
+    if (pic) {
+        at = BackgroundOffset();
+    } else {
+        PrepareWindowCache(SkinData, Handle, false);
+        pic = SkinData->CacheBmp();
+    }
+    if (!pic)
+        return;
+    RECT wr{};
+    GetWindowRect(Handle, &wr);
+    TWindowDC dc(Handle);
+    BitBltBorderStrips(dc.Handle(), pic, FrameLeft, FrameTop, FrameRight, FrameBottom, at.X, at.Y,
+                       wr.right - wr.left, wr.bottom - wr.top);
+    PaintScrollBars(this, Handle, dc.Handle());
+}
+
+void TSkMDIWnd::WndProc(TMessage& M)
+{
+    if (!SkinData || !SkinData->Skinned() || !Hooked()) {
+        TSkBaseWnd::WndProc(M);
+        return;
+    }
+    switch (M.Msg) {
+    case SM_SKINCMD:
+        if (M.WParamHi() == SKCMD_GETBGIMAGE && FormPicture()) {
+            SharedCacheInfo = MakeCacheInfo(FormPicture(), 0, 0);
+            return;
+        }
+        break;
+    case WM_ERASEBKGND:
+        PaintClient(reinterpret_cast<HDC>(M.WParam));
+        M.Result = 1;
+        return;
+    case WM_PAINT:
+        if (M.WParam) {
+            PaintClient(reinterpret_cast<HDC>(M.WParam));
+        } else {
+            TPaintDC paint(Handle);
+            PaintClient(paint.Handle());
+        }
+        M.Result = 0;
+        return;
+    case WM_NCPAINT:
+        if (!IsWindowVisible(Handle) || SkinData->GetUpdating())
+            break;
+        // The system's frame first (it draws its own bars with it), ours over it.
+        if (!PassOn(M))
+            return;
+        PaintMDIFrame();
+        return;
+    }
+    TSkBaseWnd::WndProc(M);
+}
+
+// ---------------------------------------------------------------------------------------
+// Popup menu windows
+
+TzPopupMenuSeam PopupMenuSeam;
+
+Z_CLASS_IMPL(TSkMnuWnd, TSkScrollWnd)
+
+TSkMnuWnd* TSkMnuWnd::AdaptMenuWindow(HWND Window, TzSkinManager* Manager)
+{
+    if (!Window || FindWindowAdapter(Window))
+        return nullptr;
+    // Owned by the window: freed as the window is destroyed.
+    auto* a = new TSkMnuWnd(Window, nullptr, Manager, "MAINMENU");
+    a->Attach(false);
+    return a;
+}
+
+TPoint TSkMnuWnd::ClientOffset() const { return zclient::ClientOffset(Handle); }
+
+void TSkMnuWnd::PrepareMenuCache()
+{
+    RECT wr{};
+    GetWindowRect(Handle, &wr);
+    const int w = std::max(0, int(wr.right - wr.left)), h = std::max(0, int(wr.bottom - wr.top));
+    SkinData->PrepareCache();
+    TBitmap* cache = SkinData->CacheBmp();
+    if (!SkinData->BGChanged() && cache->Width() == w && cache->Height() == h)
+        return;
+    cache->SetSize(w, h);
+    if (w >= 2 && h >= 2) {
+        PaintSkinSection(SkinData, EmptyCacheInfo, true, SkinKeyColor, true, cache, TPoint(), TRect(0, 0, w, h), 0);
+        FillBorderKeys(SkinData, Handle);
+    }
+    SkinData->SetBGChanged(false);
+}
+
+void TSkMnuWnd::WndProc(TMessage& M)
+{
+    switch (M.Msg) {
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+        Painted = 0;
+        DetachOnDestroy(M);
+        PopupMenuSeam.ItemDrawn = false;
+        if (PopupMenuSeam.ResetPopupState)
+            PopupMenuSeam.ResetPopupState();
+        // Only a hooked adapter hears its window: this one is the window's, and goes with it.
+        delete this;
+        return;
+    case SM_SKINCMD:
+        switch (M.WParamHi()) {
+        case SKCMD_ISSKINNED:
+            M.LParam = M.Result = 1;
+            break;
+        case SKCMD_NEWSKIN:
+            M.LParam = M.Result = LPARAM(Painted);
+            break;
+        case SKCMD_ENDPARENTUPDATE:
+            if (IsWindowVisible(Handle))
+                Painted = 1;
+            break;
+        }
+        return;
+    }
+    if (!PopupMenuSeam.ItemDrawn || !SkinActive() || !SkinData->Skinned()) {
+        TSkScrollWnd::WndProc(M);
+        return;
+    }
+    switch (M.Msg) {
+    case WM_ERASEBKGND: {
+        PrepareMenuCache();
+        RECT c{};
+        GetClientRect(Handle, &c);
+        const TPoint at = ClientOffset();
+        BitBlt(reinterpret_cast<HDC>(M.WParam), 0, 0, c.right, c.bottom, SkinData->CacheBmp()->Canvas()->Handle(), at.X,
+               at.Y, SRCCOPY);
+        Painted = 0;
+        M.Result = 1;
+        return;
+    }
+    case WM_NCPAINT:
+        if (SkinIsNTPlatform) {
+            PrepareMenuCache();
+            RECT c{}, wr{};
+            GetClientRect(Handle, &c);
+            GetWindowRect(Handle, &wr);
+            const TPoint at = ClientOffset();
+            const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+            TWindowDC dc(Handle);
+            BitBltBorderStrips(dc.Handle(), SkinData->CacheBmp(), at.X, at.Y, w - c.right - at.X, h - c.bottom - at.Y);
+            M.Result = 0;
+            return;
+        }
+        break;
+    }
+    TSkScrollWnd::WndProc(M);
 }

@@ -1,6 +1,7 @@
 // The skinned edit family at work: a memo of 10,000 lines scrolled a line at a time, skinned
 // and plain; and a skin switch on a form of 200 skinned edits and memos, per control, beside
 // one paint of a control.
+#include "bench/skinbench.h"
 #include "bench/timing.h"
 #include "classlib/forms.h"
 #include "skin/zgraphics.h"
@@ -13,15 +14,6 @@
 #include <memory>
 
 namespace {
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 // Microseconds a scroll step: a line down, the window painted at once (client and frame).
 double ScrollStep(TzMemo* Memo, int Steps)
@@ -37,31 +29,13 @@ double ScrollStep(TzMemo* Memo, int Steps)
     return (Now() - t0) * 1e6 / Steps;
 }
 
-void Apply(TzSkinManager* M, const wchar_t* Skin)
-{
-    M->SetActive(false);
-    if (Skin) {
-        M->SetSkinName(Skin);
-        M->SetActive(true);
-    }
-    Pump();
-}
-
 } // namespace
 
 int main()
 {
-    InitUcProgram();
-    InitSkinEngine();
-    InitSkinGraphics();
-    InitSkinManager();
-    auto manager = std::make_unique<TzSkinManager>(nullptr);
-    manager->SetSkinDirectory(L"Skins");
-    Apply(manager.get(), L"ZandrelDawn");
-    if (!manager->SkinData().Active) {
-        std::printf("the skin ZandrelDawn was not found beside the program (Skins\\)\n");
+    auto manager = StartSkinnedBench();
+    if (!manager)
         return 1;
-    }
 
     {
         auto form = std::unique_ptr<TForm>(new TForm(Application));

@@ -6,30 +6,17 @@
 // few groups, one flat list.
 //
 // Run from the build folder: the skin is read from Skins\ beside the program.
+#include "bench/skinbench.h"
 #include "bench/timing.h"
 #include "classlib/forms.h"
-#include "skin/zgraphics.h"
-#include "skin/zskinmanager.h"
 #include "skinctl/uctreeview.h"
-#include "unicode/ucforms.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 
 namespace {
 
 constexpr int NodeCount = 10000;
 constexpr int Runs = 3;
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
 
 struct TTimes {
     double Fill = 1e30;
@@ -124,20 +111,12 @@ void Shape(int Groups)
 
 int main()
 {
-    InitUcProgram();
-    InitSkinEngine();
-    InitSkinGraphics();
-    InitSkinManager();
-    InitUcTreeView();
     {
-        auto manager = std::make_unique<TzSkinManager>(nullptr);
-        manager->SetSkinDirectory(L"Skins");
-        manager->SetSkinName(L"ZandrelDusk");
-        manager->SetActive(true);
-        if (!manager->SkinData().Active) {
-            std::printf("the skin ZandrelDusk was not found beside the program (Skins\\)\n");
+        auto manager = StartSkinnedBench();
+        if (!manager)
             return 1;
-        }
+        InitUcTreeView();
+        Apply(manager.get(), L"ZandrelDusk");
         std::printf("Tree view, %d nodes: the skinned Unicode tree beside the plain ANSI tree (target at most 1.50x)\n",
                     NodeCount);
         for (int groups : {1, 20, NodeCount})

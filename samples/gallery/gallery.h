@@ -31,6 +31,8 @@ TWinControl* CreateTextFilePage(TGalleryForm* Form);          // page_lines.cpp
 TWinControl* CreateSkinsPage(TGalleryForm* Form);             // page_skins.cpp
 TWinControl* CreateSkinSheetPage(TGalleryForm* Form);         // page_sheet.cpp
 TWinControl* CreateEditsPage(TGalleryForm* Form);             // page_edits.cpp
+TWinControl* CreateButtonsPage(TGalleryForm* Form);           // page_buttons.cpp
+TWinControl* CreateTabsPage(TGalleryForm* Form);              // page_tabs.cpp
 TWinControl* CreateContactsPage(TGalleryForm* Form);          // page_contacts.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
@@ -42,11 +44,7 @@ public:
     explicit TGalleryPanel(TComponent* AOwner);
 };
 
-// A hidden page already placed on the form, so that its controls can have windows while it
-// is filled.
-TGalleryPanel* NewGalleryPanel(TGalleryForm* Form);
-
-// A control of class T made as the program makes one, owned by Owner, placed on Parent.
+// A control of class T owned by Owner, at those bounds on Parent.
 template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height)
 {
     T* c = MakeComponent<T>(Owner);
@@ -54,6 +52,10 @@ template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int 
     c->SetParent(Parent);
     return c;
 }
+
+// A hidden page already placed on the form, so that its controls can have windows while it
+// is filled.
+TGalleryPanel* NewGalleryPanel(TGalleryForm* Form);
 
 class TGalleryForm : public TUcForm {
     Z_CLASS(TGalleryForm, TUcForm)

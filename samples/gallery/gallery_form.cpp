@@ -12,7 +12,9 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Скины", ShortCut('3', ssCtrl), L"skins", &CreateSkinsPage},
         {L"&Лист скина", ShortCut('4', ssCtrl), L"sheet", &CreateSkinSheetPage},
         {L"&Поля ввода", ShortCut('5', ssCtrl), L"edits", &CreateEditsPage},
-        {L"&Контакты", ShortCut('6', ssCtrl), L"contacts", &CreateContactsPage},
+        {L"&Кнопки", ShortCut('6', ssCtrl), L"buttons", &CreateButtonsPage},
+        {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
+        {L"&Контакты", ShortCut('8', ssCtrl), L"contacts", &CreateContactsPage},
     };
     return pages;
 }

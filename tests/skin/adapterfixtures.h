@@ -18,6 +18,7 @@
 
 #include <doctest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -35,8 +36,8 @@ constexpr TColor CornerColor = Rgb(90, 90, 90);
 constexpr TColor TreeHot = Rgb(250, 240, 200);
 
 // The skin: plain sections; "FRAMED" has a border of keyed corners (the master bitmap's
-// pixels at (0, 0, 24, 24), one frame, margins 4).
-inline std::unique_ptr<TSynthSkin> MakeAdapterSkin()
+// pixels at (0, 0, 24, 24), one frame, margins 4). More adds to it before it is read.
+inline std::unique_ptr<TSynthSkin> MakeAdapterSkin(const std::function<void(TSynthSkin&)>& More = {})
 {
     auto s = std::make_unique<TSynthSkin>();
     auto sec = [&](const char* Name, TColor C, TColor Hot) {
@@ -59,9 +60,58 @@ inline std::unique_ptr<TSynthSkin> MakeAdapterSkin()
     sec("FRAMED", EditColor, EditHot);
     TSkStoredImage& b = s->Image("FRAMED", "BORDERSMASK", TRect(0, 0, 24, 24));
     b.WL = b.WT = b.WR = b.WB = 4;
+    if (More)
+        More(*s);
     s->Load();
     s->Manager->RebuildCache();
     return s;
+}
+
+// The pieces of combo boxes and lists: a combo button whose three states are three colours,
+// the combo glyph, column headers, sort marks (the glyphs of the up and down arrows) and the
+// popup menu's section.
+constexpr TColor ComboColor = Rgb(220, 230, 200);
+constexpr TColor ComboBtn[3] = {Rgb(30, 60, 90), Rgb(60, 90, 120), Rgb(90, 120, 150)};
+constexpr TColor ComboGlyph = Rgb(5, 250, 5);
+constexpr TColor HeaderColor = Rgb(230, 225, 210), HeaderHot = Rgb(200, 190, 170), HeaderText = Rgb(90, 0, 0);
+constexpr TColor UpMark = Rgb(250, 5, 5), DownMark = Rgb(5, 5, 250);
+constexpr TColor MenuColor = Rgb(240, 200, 240);
+
+inline std::unique_ptr<TSynthSkin> MakeListSkin()
+{
+    return MakeAdapterSkin([](TSynthSkin& s) {
+        // Records of Section are set before the next one is added.
+        TzGeneralData& combo = s.Section("COMBOBOX");
+        combo.Color = combo.HotColor = ComboColor;
+        s.Section("COMBOBTN");
+        s.Paint(TRect(0, 40, 36, 52), [](int X, int) { return ComboBtn[X / 12]; });
+        TSkStoredImage& b = s.Image("COMBOBTN", "BORDERSMASK", TRect(0, 40, 36, 52), 3);
+        b.WL = b.WT = b.WR = b.WB = 4;
+        const auto solid = [&](const char* Section, TRect R, TColor C) {
+            s.Paint(R, [C](int, int) { return C; });
+            s.Image(Section, "GLYPHMASK", R);
+        };
+        solid("COMBOBOX", TRect(40, 40, 46, 46), ComboGlyph);
+        solid("SCROLLBTNTOP", TRect(48, 40, 54, 46), UpMark);
+        solid("SCROLLBTNBOTTOM", TRect(56, 40, 62, 46), DownMark);
+        TzGeneralData& h = s.Section("COLHEADER");
+        h.Color = HeaderColor;
+        h.HotColor = HeaderHot;
+        s.FontColors("90 -1 -1 -1 -1", "90 -1 -1 -1 -1");
+        TzGeneralData& menu = s.Section("MAINMENU");
+        menu.Color = menu.HotColor = MenuColor;
+    });
+}
+
+// Our skin from its folder, taken as applied without a broadcast.
+inline std::unique_ptr<TzSkinManager> LoadDawn()
+{
+    auto dawn = std::make_unique<TzSkinManager>(nullptr);
+    dawn->SetActive(false);
+    REQUIRE(dawn->LoadFromSkinFolder(TestDataPath("..\\..\\resources\\skins\\ZandrelDawn\\")));
+    dawn->RebuildCache();
+    dawn->SkinData().Active = true;
+    return dawn;
 }
 
 // A window class whose WM_VSCROLL and WM_HSCROLL move the position as a plain window would:
@@ -163,13 +213,42 @@ inline void MoveCursor(TPoint P)
 
 inline LPARAM ScreenParam(TPoint P) { return MAKELPARAM(P.X, P.Y); }
 
+// A screen point as the client coordinates of a mouse message to the window.
+inline LPARAM ClientParam(HWND W, TPoint Screen)
+{
+    POINT p{Screen.X, Screen.Y};
+    ScreenToClient(W, &p);
+    return MAKELPARAM(p.x, p.y);
+}
+
+// What the window shows, its window rectangle as a 24-bit bitmap.
+inline std::unique_ptr<TBitmap> GrabWindow(HWND Wnd)
+{
+    RECT r{};
+    GetWindowRect(Wnd, &r);
+    auto b = CreateBmp24(r.right - r.left, r.bottom - r.top);
+    TWindowDC dc(Wnd);
+    BitBlt(b->Canvas()->Handle(), 0, 0, b->Width(), b->Height(), dc.Handle(), 0, 0, SRCCOPY);
+    return b;
+}
+
+// How many pixels of R have the colour C.
+inline int CountColor(TBitmap& B, const TRect& R, TColor C)
+{
+    int n = 0;
+    for (int y = std::max(0, int(R.Top)); y < std::min(B.Height(), int(R.Bottom)); ++y)
+        for (int x = std::max(0, int(R.Left)); x < std::min(B.Width(), int(R.Right)); ++x)
+            n += Px(B, x, y) == C;
+    return n;
+}
+
 // A visible form with the skin applied; plain windows and controls are put on it.
 struct TAdapterForm {
-    std::unique_ptr<TSynthSkin> Skin = MakeAdapterSkin();
-    TzSkinManager& Manager = *Skin->Manager;
+    std::unique_ptr<TSynthSkin> Skin;
+    TzSkinManager& Manager;
     std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
 
-    TAdapterForm()
+    explicit TAdapterForm(std::unique_ptr<TSynthSkin> S = MakeAdapterSkin()) : Skin(std::move(S)), Manager(*Skin->Manager)
     {
         Form->SetBounds(30, 30, 420, 320);
         Form->SetColor(clBtnFace);

@@ -133,19 +133,12 @@ TBarPlaces PlacesOf(TSkScrollWnd* A, HWND W)
 
 TColor PxAt(HWND W, TPoint P) { return WindowPx(W, P.X, P.Y); }
 
-// Window-relative point to the screen, and to the client area (mouse messages).
+// A point of the window rectangle on the screen.
 TPoint ToScreen(HWND W, TPoint P)
 {
     RECT r{};
     GetWindowRect(W, &r);
     return TPoint(P.X + r.left, P.Y + r.top);
-}
-
-LPARAM ClientParam(HWND W, TPoint Screen)
-{
-    POINT p{Screen.X, Screen.Y};
-    ScreenToClient(W, &p);
-    return MAKELPARAM(p.x, p.y);
 }
 
 // Records the scroll requests and the skin commands around them.
