@@ -248,6 +248,8 @@ void TSkEditWnd::WndProc(TMessage& M)
         return;
     case WM_PAINT:
         if (SkinData->GetUpdating()) {
+            // Kept in mind, so that the end of the parent's update paints what waited here.
+            SkinData->SetUpdating(true);
             TPaintDC paint(Handle);
             M.Result = 0;
             return;
@@ -294,6 +296,12 @@ TColor TSkTreeViewWnd::TreeColor() const
     return KeepColors || !s ? TColor(GetSysColor(COLOR_WINDOW)) : ColorToRGB(s->HotColor);
 }
 
+TColor TSkTreeViewWnd::ShownColor() const
+{
+    const auto shown = COLORREF(SendMessageW(Handle, TVM_GETBKCOLOR, 0, 0));
+    return shown == CLR_NONE ? TColor(GetSysColor(COLOR_WINDOW)) : TColor(shown);
+}
+
 void TSkTreeViewWnd::AfterCreation()
 {
     SendMessageW(Handle, TVM_SETBKCOLOR, 0, LPARAM(TreeColor()));
@@ -311,7 +319,7 @@ void TSkTreeViewWnd::WndProc(TMessage& M)
         PrepareWindowCache(SkinData, Handle, false);
         RECT r{};
         GetClientRect(Handle, &r);
-        FillDC(reinterpret_cast<HDC>(M.WParam), TRect(r.left, r.top, r.right, r.bottom), TreeColor());
+        FillDC(reinterpret_cast<HDC>(M.WParam), TRect(r.left, r.top, r.right, r.bottom), ShownColor());
         M.Result = 0;
         return;
     }

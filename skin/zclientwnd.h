@@ -77,6 +77,9 @@ public:
     // The tree's background: the section's hot colour, the system's window colour when the
     // adapter keeps the window's colours.
     TColor TreeColor() const;
+    // The background the tree window shows: the one AfterCreation gave it, or the colour a
+    // skinned tree view keeps itself (its section's colour, or its own). Erasing fills with it.
+    TColor ShownColor() const;
 };
 
 // A skinned control's edit adapter follows its skin data: while skinned, a dead adapter is

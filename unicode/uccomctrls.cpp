@@ -7,17 +7,14 @@ DWORD (*UcCommonControlsVersion)() = &ComCtl32DllVersion;
 
 Z_CLASS_IMPL(TUcTreeNode, TTreeNode)
 Z_CLASS_IMPL(TUcTreeNodes, TTreeNodes)
-Z_CLASS_IMPL(TUcCustomTreeView, TCustomTreeView)
-Z_CLASS_IMPL(TUcTreeView, TUcCustomTreeView, Z_TREEVIEW_PROPS(TUcTreeView), WideHintProp<TUcTreeView>())
+
+TTVCompare UcDefaultTreeSort = nullptr;
 
 namespace {
 
 const char* const SNodeClassError = "Internal Error: OnCreateNodeClass.ItemClass must inherit from TUcTreeNode.";
 const char* const SComCtlOnly = "Internal Error: Only call CreateUnicodeHandle_ComCtl for Common Controls.";
 const char* const Utf8Mark = "\xEF\xBB\xBF";
-
-// The library's comparison of AlphaSort, found by the first tree window made on the NT family.
-TTVCompare g_defaultTreeSort = nullptr;
 
 bool IsHighSurrogate(WideChar C)
 {
@@ -32,12 +29,6 @@ void SetAnsiNodeText(TObject* Target, const AnsiString& Value)
 int CompareWideTexts(const TTreeNode* Node1, const TTreeNode* Node2)
 {
     return lstrcmpW(TreeNodeWideText(Node1).c_str(), TreeNodeWideText(Node2).c_str());
-}
-
-// The sort of the NT family: OnCompare decides, else the wide texts in lstrcmpW's order.
-int CALLBACK UcTreeViewCompare(LPARAM Node1, LPARAM Node2, LPARAM Data)
-{
-    return CompareTreeNodes(Node1, Node2, Data, &CompareWideTexts);
 }
 
 // The text of a node record: the UTF-8 mark and as much of the wide text as fits in 255
@@ -67,20 +58,6 @@ void Utf8RecordTextTo(TTreeNode* Node, const AnsiString& Bytes)
         node->InitText(text);
     else
         Node->TTreeNode::SetText(WideToAnsi(text));
-}
-
-// The ANSI form of a wide tree notification that carries no text of its own.
-UINT AnsiNotificationCode(UINT Code)
-{
-    switch (Code) {
-    case TVN_SELCHANGINGW: return TVN_SELCHANGINGA;
-    case TVN_SELCHANGEDW: return TVN_SELCHANGEDA;
-    case TVN_ITEMEXPANDINGW: return TVN_ITEMEXPANDINGA;
-    case TVN_ITEMEXPANDEDW: return TVN_ITEMEXPANDEDA;
-    case TVN_BEGINDRAGW: return TVN_BEGINDRAGA;
-    case TVN_DELETEITEMW: return TVN_DELETEITEMA;
-    default: return 0;
-    }
 }
 
 } // namespace
@@ -114,11 +91,6 @@ DWORD ComCtl32DllVersion()
     return version;
 }
 
-void InitUcComCtrls()
-{
-    RegisterClass(TUcTreeView::StaticClassInfo());
-}
-
 // ---------------------------------------------------------------------------------------
 // TUcTreeNode
 
@@ -150,11 +122,6 @@ TUcTreeNodes* TUcTreeNode::Owner() const
     return dynamic_cast<TUcTreeNodes*>(TTreeNode::Owner());
 }
 
-TUcCustomTreeView* TUcTreeNode::TreeView() const
-{
-    return dynamic_cast<TUcCustomTreeView*>(TTreeNode::TreeView());
-}
-
 void TUcTreeNode::Assign(TPersistent* Source)
 {
     TTreeNode::Assign(Source);
@@ -165,7 +132,7 @@ void TUcTreeNode::Assign(TPersistent* Source)
 // ---------------------------------------------------------------------------------------
 // TUcTreeNodes
 
-TUcTreeNodes::TUcTreeNodes(TUcCustomTreeView* AOwner) : TTreeNodes(AOwner) {}
+TUcTreeNodes::TUcTreeNodes(TCustomTreeView* AOwner) : TTreeNodes(AOwner) {}
 
 TUcTreeNode* TUcTreeNodes::AddObject(TTreeNode* Sibling, const WideString& S, void* Ptr)
 {
@@ -201,11 +168,6 @@ TUcTreeNode* TUcTreeNodes::GetNode(HTREEITEM ItemId) const
     return TUcTreeNode::Typed(TTreeNodes::GetNode(ItemId));
 }
 
-TUcCustomTreeView* TUcTreeNodes::Owner() const
-{
-    return static_cast<TUcCustomTreeView*>(TTreeNodes::Owner());
-}
-
 void TUcTreeNodes::DefineProperties(TFiler* Filer)
 {
     TTreeNodes::DefineProperties(Filer);
@@ -226,195 +188,68 @@ void TUcTreeNodes::WriteUtf8Data(TStream* Stream)
 }
 
 // ---------------------------------------------------------------------------------------
-// TUcCustomTreeView
+// The wide tree view's shared parts
 
-TUcTreeNodes* TUcCustomTreeView::Items() const
+int CALLBACK UcTreeViewCompare(LPARAM Node1, LPARAM Node2, LPARAM Data)
 {
-    return static_cast<TUcTreeNodes*>(inherited::Items());
+    return CompareTreeNodes(Node1, Node2, Data, &CompareWideTexts);
 }
 
-TTreeNodes* TUcCustomTreeView::CreateNodes()
+UINT AnsiTreeNotificationCode(UINT Code)
 {
-    return new TUcTreeNodes(this);
+    switch (Code) {
+    case TVN_SELCHANGINGW: return TVN_SELCHANGINGA;
+    case TVN_SELCHANGEDW: return TVN_SELCHANGEDA;
+    case TVN_ITEMEXPANDINGW: return TVN_ITEMEXPANDINGA;
+    case TVN_ITEMEXPANDEDW: return TVN_ITEMEXPANDEDA;
+    case TVN_BEGINDRAGW: return TVN_BEGINDRAGA;
+    case TVN_DELETEITEMW: return TVN_DELETEITEMA;
+    default: return 0;
+    }
 }
 
-TTreeNode* TUcCustomTreeView::CreateNode()
+const TTreeNodeClass* UcTreeNodeClass(TCustomTreeView* Tree)
 {
     const TTreeNodeClass* cls = &TreeNodeClassOf<TUcTreeNode>();
-    if (OnCreateNodeClass)
-        OnCreateNodeClass(this, cls);
+    if (Tree->OnCreateNodeClass)
+        Tree->OnCreateNodeClass(Tree, cls);
     if (!cls || !cls->ClassInfo().InheritsFrom(TUcTreeNode::StaticClassInfo()))
         throw EUcInternalError(SNodeClassError);
-    return cls->Create(inherited::Items());
+    return cls;
 }
 
-TUcTreeNode* TUcCustomTreeView::Selected()
+void EndWideLabelEdit(TCustomTreeView* Tree, TTreeNode* Node, const char* Text, const TUcTVEditedEvent& Wide,
+                      const TTVEditedEvent& Ansi)
 {
-    return TUcTreeNode::Typed(inherited::Selected());
-}
-
-TUcTreeNode* TUcCustomTreeView::GetNodeAt(int X, int Y)
-{
-    return TUcTreeNode::Typed(inherited::GetNodeAt(X, Y));
-}
-
-void TUcCustomTreeView::CreateWindowHandle(const TCreateParams& Params)
-{
-    CreateUnicodeHandle_ComCtl(this, Params, WC_TREEVIEWW);
-    CaptureDefaultSort();
-}
-
-void TUcCustomTreeView::CaptureDefaultSort()
-{
-    // The library's alphabetic sort names its comparison in the sort message it sends: the
-    // message is caught in WndProc and dropped.
-    if (!PlatformIsUnicode || g_defaultTreeSort || FCapturingSortCallback)
-        return;
-    TFlagScope capturing(FCapturingSortCallback);
-    AlphaSort(false);
-}
-
-void TUcCustomTreeView::WndProc(TMessage& Message)
-{
-    if (Message.Msg == TVM_SORTCHILDRENCB && Message.LParam) {
-        const auto* sort = reinterpret_cast<const TVSORTCB*>(Message.LParam);
-        if (FCapturingSortCallback) {
-            g_defaultTreeSort = sort->lpfnCompare;
-            Message.Result = 0;
-            return;
-        }
-        if (PlatformIsUnicode) {
-            // A sort before any window was made: the comparison is found first.
-            CaptureDefaultSort();
-            if (sort->lpfnCompare == g_defaultTreeSort) {
-                TVSORTCB wide = *sort;
-                wide.lpfnCompare = &UcTreeViewCompare;
-                if (HandleAllocated()) {
-                    Message.Result = SendMessageW(WindowHandle(), TVM_SORTCHILDRENCB, Message.WParam,
-                                                  reinterpret_cast<LPARAM>(&wide));
-                } else {
-                    TMessage m{Message.Msg, Message.WParam, reinterpret_cast<LPARAM>(&wide), 0};
-                    inherited::WndProc(m);
-                    Message.Result = m.Result;
-                }
-                return;
-            }
-        }
-    }
-    inherited::WndProc(Message);
-}
-
-void TUcCustomTreeView::Dispatch(TMessage& Message)
-{
-    if (PlatformIsUnicode) {
-        if (Message.Msg == CN_NOTIFY && CNNotifyWide(Message))
-            return;
-        if (Message.Msg == WM_NOTIFY && LongItemToolTip(Message))
-            return;
-    }
-    inherited::Dispatch(Message);
-}
-
-bool TUcCustomTreeView::CNNotifyWide(TMessage& Message)
-{
-    auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-    if (!hdr || (FControlState & csDestroyingHandle))
-        return false;
-    // The wide item differs from the ANSI one only in the type of the text pointer: the
-    // library's routines get a copy, its text pointer as it is.
-    auto* info = reinterpret_cast<NMTVDISPINFOW*>(hdr);
-    static_assert(sizeof(TVITEMA) == sizeof(TVITEMW));
-    TVITEMA item;
-    std::memcpy(&item, &info->item, sizeof(item));
-    switch (hdr->code) {
-    case TVN_GETDISPINFOW:
-        if (TTreeNode* node = NodeFromItem(item)) {
-            if (info->item.mask & TVIF_TEXT)
-                CopyItemText(info->item.pszText, info->item.cchTextMax, TreeNodeWideText(node));
-            AnswerImages(node, item);
-            info->item.iImage = item.iImage;
-            info->item.iSelectedImage = item.iSelectedImage;
-        }
-        return true;
-    case TVN_SETDISPINFOW:
-        if (auto* node = TUcTreeNode::Typed(NodeFromItem(item)); node && (info->item.mask & TVIF_TEXT) && info->item.pszText)
-            node->SetText(info->item.pszText);
-        return true;
-    case TVN_BEGINLABELEDITW:
-        if (!CanEdit(NodeFromItem(item))) {
-            Message.Result = 1;
-        } else {
-            HookEditControl(true);
-            Message.Result = 0;
-        }
-        return true;
-    case TVN_ENDLABELEDITW:
-        EndLabelEdit(item);
-        Message.Result = 0;
-        return true;
-    default:
-        // The library's handling reads no text of these: it gets them under their ANSI code.
-        if (const UINT ansi = AnsiNotificationCode(hdr->code)) {
-            const UINT wide = std::exchange(hdr->code, ansi);
-            TScopeExit back([&] { hdr->code = wide; });
-            inherited::Dispatch(Message);
-            return true;
-        }
-        return false;
-    }
-}
-
-void TUcCustomTreeView::Edit(const TVITEMA& Item)
-{
-    TTreeNode* node = NodeFromItem(Item);
-    if (!Item.pszText) {
-        if (OnCancelEdit)
-            OnCancelEdit(this, node);
-        return;
-    }
-    WideString text = PlatformIsUnicode ? WideString(reinterpret_cast<const wchar_t*>(Item.pszText))
-                                        : AnsiToWide(Item.pszText);
-    if (OnEdited) {
-        OnEdited(this, node, text);
-    } else if (inherited::OnEdited) {
+    WideString text = PlatformIsUnicode ? WideString(reinterpret_cast<const wchar_t*>(Text)) : AnsiToWide(Text);
+    if (Wide) {
+        Wide(Tree, Node, text);
+    } else if (Ansi) {
         // A text the ANSI handler leaves as it is keeps its characters that have no ANSI form.
         const AnsiString before = WideToAnsi(text);
         AnsiString ansi = before;
-        inherited::OnEdited(this, node, ansi);
+        Ansi(Tree, Node, ansi);
         if (ansi != before)
             text = AnsiToWide(ansi);
     }
-    if (auto* wide = TUcTreeNode::Typed(node))
+    if (auto* wide = TUcTreeNode::Typed(Node))
         wide->SetText(text);
-    else if (node)
-        node->SetText(WideToAnsi(text));
+    else if (Node)
+        Node->SetText(WideToAnsi(text));
 }
 
-void TUcCustomTreeView::EditWndProc(TMessage& Message)
-{
-    if (PlatformIsUnicode && Message.Msg == WM_CHAR) {
-        PackWideCharMessage(Message);
-        const bool handled = DoKeyPress(Message);
-        UnpackWideCharMessage(Message);
-        if (!handled)
-            Message.Result = CallDefEditProc(Message);
-        return;
-    }
-    inherited::EditWndProc(Message);
-}
-
-bool TUcCustomTreeView::LongItemToolTip(TMessage& Message)
+bool UcLongItemToolTip(TCustomTreeView* Tree, TMessage& Message)
 {
     // Old common controls show at most 80 characters of a tooltip text they did not get in
     // their own buffer: a long item's text is cut to fit it.
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(Message.LParam);
     if (!info || info->hdr.code != TTN_NEEDTEXTW || UcCommonControlsVersion() >= static_cast<DWORD>(MAKELONG(71, 4)) ||
-        !(info->uFlags & TTF_IDISHWND) || !HandleAllocated())
+        !(info->uFlags & TTF_IDISHWND) || !Tree->HandleAllocated())
         return false;
     POINT p{};
     GetCursorPos(&p);
-    ::ScreenToClient(WindowHandle(), &p);
-    const WideString text = TreeNodeWideText(inherited::GetNodeAt(p.x, p.y));
+    ::ScreenToClient(Tree->WindowHandle(), &p);
+    const WideString text = TreeNodeWideText(Tree->GetNodeAt(p.x, p.y));
     if (text.size() < 80)
         return false;
     CopyItemText(info->szText, 80, text);

@@ -2,7 +2,6 @@
 #include "classlib/menus.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucbuttons.h"
-#include "unicode/uccomctrls.h"
 #include "unicode/uccontrols.h"
 #include "unicode/ucextctrls.h"
 #include "unicode/ucmenus.h"
@@ -442,7 +441,6 @@ void InitUcProgram()
     InitUcStdCtrls();
     InitUcExtCtrls();
     InitUcButtons();
-    InitUcComCtrls();
 }
 
 void DoneUcProgram()

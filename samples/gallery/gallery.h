@@ -33,6 +33,7 @@ TWinControl* CreateSkinSheetPage(TGalleryForm* Form);         // page_sheet.cpp
 TWinControl* CreateEditsPage(TGalleryForm* Form);             // page_edits.cpp
 TWinControl* CreateButtonsPage(TGalleryForm* Form);           // page_buttons.cpp
 TWinControl* CreateTabsPage(TGalleryForm* Form);              // page_tabs.cpp
+TWinControl* CreateContactsPage(TGalleryForm* Form);          // page_contacts.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 

@@ -14,6 +14,7 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Поля ввода", ShortCut('5', ssCtrl), L"edits", &CreateEditsPage},
         {L"&Кнопки", ShortCut('6', ssCtrl), L"buttons", &CreateButtonsPage},
         {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
+        {L"&Контакты", ShortCut('8', ssCtrl), L"contacts", &CreateContactsPage},
     };
     return pages;
 }

@@ -3,6 +3,7 @@
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
+#include "skinctl/uctreeview.h"
 #include "unicode/ucforms.h"
 
 int main(int argc, char** argv)
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
         InitSkinEngine();
         InitSkinGraphics();
         InitSkinManager();
+        InitUcTreeView();
         TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
     });
     DoneUcProgram();

@@ -7,6 +7,7 @@
 #include "msgrecorder.h"
 #include "skin/pixels.h"
 #include "skin/skinfixtures.h"
+#include "unicode/uctest.h"
 
 #include "classlib/forms.h"
 #include "classlib/gdihandles.h"
@@ -17,9 +18,6 @@
 #include <doctest.h>
 
 #include <memory>
-
-inline const WideString Cyrillic = L"\x041F\x0440\x0438\x0432\x0435\x0442";   // Привет
-inline const WideString Greek = L"\x03A9\x03BC\x03AD\x03B3\x03B1";             // Ωμέγα
 
 // A windowed control whose picture, for children that ask (sub-command 5), is its colour all
 // over. It skins nothing itself, so a broadcast goes on to its children.

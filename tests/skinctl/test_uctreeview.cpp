@@ -1,10 +1,10 @@
-// The Unicode tree view: wide node texts in the window (also after it is re-created, whatever
-// the window asks for first), the wide sort, wide label editing, the wide notifications'
-// events, "Utf8Data" in form data and the long-item tooltip of old common controls.
-#include "ucwin.h"
-#include "msgrecorder.h"
+// The Unicode tree view on the skinned tree view, with a skin applied: wide node texts in the
+// window (also after it is re-created, whatever the window asks for first), the wide sort,
+// wide label editing, the wide notifications' events, "Utf8Data" in form data and the
+// long-item tooltip of old common controls.
+#include "skinctlfixture.h"
 #include "treeitems.h"
-#include "unicode/uccomctrls.h"
+#include "skinctl/uctreeview.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,10 +16,17 @@ namespace {
 const WideString Smile = L"\xD83D\xDE00";     // U+1F600
 const WideString Deseret = L"\xD801\xDC00";   // U+10400
 
-struct TTreeForm : TTestForm<> {
-    TUcTreeView* Tree = Add<TUcTreeView>(8, 8, 300, 200);
+struct TTreeForm : TSkinFixture {
+    TUcTreeView* Tree = Place<TUcTreeView>(Form, 8, 8, 300, 180);
     TUcTreeNodes* Items = Tree->Items();
 };
+
+WideString WideWindowText(HWND Wnd)
+{
+    WideChar text[256] = {};
+    GetWindowTextW(Wnd, text, 256);
+    return text;
+}
 
 // The nodes' wide texts in the walk, each indented by its level.
 WideString NodeOutline(TUcTreeNodes* Items)
@@ -298,6 +305,8 @@ TEST_CASE("the nodes' wide texts go through form data as Utf8Data; damaged recor
     WideString longText = WideString(126, L'\x0436') + Smile + WideString(172, L'a');
     source.Items->GetNodeFromIndex(1)->SetText(longText);
     source.Items->GetNodeFromIndex(2)->SetImageIndex(7);
+    // With its window the tree has taken the skin's colours, as a tree read does.
+    source.Tree->HandleNeeded();
     const AnsiString bytes = WriteTree(source.Tree);
     CHECK((bytes.find("Items.Data") != AnsiString::npos && bytes.find("Items.Utf8Data") != AnsiString::npos));
     ReadTree(bytes, into.Tree);
