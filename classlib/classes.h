@@ -180,8 +180,10 @@ template <class C> TCollectionItem* NewItem(TCollection* c) { return new C(c); }
         return info;                                                                      \
     }
 
-// Property table entries. Getter X() and setter SetX(v) of class C, as everywhere here.
+// Property table entries. Getter X() and setter SetX(v) of class C, as everywhere here. A
+// getter need not be const: some ask a window for the value.
 namespace zprop {
+template <class C> C* Self(const TObject* o) { return const_cast<C*>(static_cast<const C*>(o)); }
 template <class C, auto G, auto S>
 TPropInfo Ord(const char* name, TTypeKind kind, bool hasDef, int64_t def,
               const char* const* names = nullptr, int count = 0)
@@ -189,11 +191,9 @@ TPropInfo Ord(const char* name, TTypeKind kind, bool hasDef, int64_t def,
     TPropInfo p;
     p.Name = name;
     p.Kind = kind;
-    p.GetOrd = [](const TObject* o) -> int64_t {
-        return static_cast<int64_t>((static_cast<const C*>(o)->*G)());
-    };
+    p.GetOrd = [](const TObject* o) -> int64_t { return static_cast<int64_t>((Self<C>(o)->*G)()); };
     p.SetOrd = [](TObject* o, int64_t v) {
-        using Arg = std::remove_cvref_t<decltype((static_cast<const C*>(o)->*G)())>;
+        using Arg = std::remove_cvref_t<decltype((Self<C>(o)->*G)())>;
         (static_cast<C*>(o)->*S)(static_cast<Arg>(v));
     };
     p.HasDefault = hasDef;
@@ -207,7 +207,7 @@ template <class C, auto G, auto S> TPropInfo Str(const char* name)
     TPropInfo p;
     p.Name = name;
     p.Kind = tkLString;
-    p.GetStr = [](const TObject* o) -> AnsiString { return (static_cast<const C*>(o)->*G)(); };
+    p.GetStr = [](const TObject* o) -> AnsiString { return (Self<C>(o)->*G)(); };
     p.SetStr = [](TObject* o, const AnsiString& v) { (static_cast<C*>(o)->*S)(v); };
     return p;
 }
@@ -216,7 +216,7 @@ template <class C, auto G, auto S> TPropInfo WStr(const char* name)
     TPropInfo p;
     p.Name = name;
     p.Kind = tkWString;
-    p.GetWStr = [](const TObject* o) -> WideString { return (static_cast<const C*>(o)->*G)(); };
+    p.GetWStr = [](const TObject* o) -> WideString { return (Self<C>(o)->*G)(); };
     p.SetWStr = [](TObject* o, const WideString& v) { (static_cast<C*>(o)->*S)(v); };
     return p;
 }
@@ -225,7 +225,7 @@ template <class C, auto G, auto S> TPropInfo Float(const char* name)
     TPropInfo p;
     p.Name = name;
     p.Kind = tkFloat;
-    p.GetFloat = [](const TObject* o) -> double { return (static_cast<const C*>(o)->*G)(); };
+    p.GetFloat = [](const TObject* o) -> double { return (Self<C>(o)->*G)(); };
     p.SetFloat = [](TObject* o, double v) { (static_cast<C*>(o)->*S)(v); };
     return p;
 }

@@ -5,6 +5,7 @@
 #include "classlib/forms.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------
@@ -51,6 +52,8 @@ void DoneControls()
         GlobalDeleteAtom(WindowAtom);
     ControlAtom = WindowAtom = 0;
 }
+
+const char* const AlignNames[7] = {"alNone", "alTop", "alBottom", "alLeft", "alRight", "alClient", "alCustom"};
 
 TShiftState KeysToShiftState(uint16_t Keys)
 {
@@ -129,8 +132,9 @@ TControl* GetCaptureControl()
 
 void SetCaptureControl(TControl* Control)
 {
-    ReleaseCapture();
+    // Forgotten first: giving up the capture on purpose is no lost capture.
     g_captureControl = nullptr;
+    ReleaseCapture();
     if (!Control)
         return;
     auto* win = dynamic_cast<TWinControl*>(Control);
@@ -319,6 +323,12 @@ void TControl::Dispatch(TMessage& Message)
         break;
     case WM_WINDOWPOSCHANGED:
         WMWindowPosChanged(Message);
+        break;
+    case WM_MOUSEWHEEL:
+        WMMouseWheel(Message);
+        break;
+    case CM_MOUSEWHEEL:
+        CMMouseWheel(Message);
         break;
     case WM_CONTEXTMENU: {
         if (Message.Result != 0)
@@ -949,6 +959,69 @@ void TControl::WMCancelMode(TMessage& Message)
 void TControl::WMWindowPosChanged(TMessage& Message)
 {
     DefaultHandler(Message);
+}
+
+void TControl::WMMouseWheel(TMessage& Message)
+{
+    // The keys become the shift state in the low word; the delta stays in the high word.
+    Message.SetWParamLo(KeysToShiftState(Message.WParamLo()));
+    Message.Result = 0;
+    MouseWheelHandler(Message);
+    if (Message.Result == 0)
+        DefaultHandler(Message);
+}
+
+void TControl::MouseWheelHandler(TMessage& Message)
+{
+    TCustomForm* form = GetParentForm(this);
+    if (form && form != static_cast<TControl*>(this))
+        form->MouseWheelHandler(Message);
+    else
+        Message.Result = Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+}
+
+void TControl::CMMouseWheel(TMessage& Message)
+{
+    const auto shift = static_cast<TShiftState>(Message.WParamLo());
+    const int delta = static_cast<int16_t>(Message.WParamHi());
+    const TPoint pos(zmsg::SignedLo(Message.LParam), zmsg::SignedHi(Message.LParam));
+    Message.Result = 0;
+    if (DoMouseWheel(shift, delta, pos))
+        Message.Result = 1;
+    else if (FParent)
+        Message.Result = FParent->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+}
+
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos)
+{
+    bool handled = false;
+    if (OnMouseWheel)
+        OnMouseWheel(this, Shift, WheelDelta, MousePos, handled);
+    if (handled)
+        return true;
+    FWheelAccumulator += WheelDelta;
+    while (std::abs(FWheelAccumulator) >= WHEEL_DELTA) {
+        const bool down = FWheelAccumulator < 0;
+        FWheelAccumulator += down ? WHEEL_DELTA : -WHEEL_DELTA;
+        handled = down ? DoMouseWheelDown(Shift, MousePos) : DoMouseWheelUp(Shift, MousePos);
+    }
+    return handled;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState Shift, TPoint MousePos)
+{
+    bool handled = false;
+    if (OnMouseWheelDown)
+        OnMouseWheelDown(this, Shift, MousePos, handled);
+    return handled;
+}
+
+bool TControl::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
+{
+    bool handled = false;
+    if (OnMouseWheelUp)
+        OnMouseWheelUp(this, Shift, MousePos, handled);
+    return handled;
 }
 
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)

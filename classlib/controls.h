@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 class TControl;
@@ -38,6 +39,8 @@ template <class T, class U> bool StoreChanged(T& Field, const U& Value)
 // Enumerations and flag sets
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+// The names of TAlign for property tables of the controls that publish Align.
+extern const char* const AlignNames[7];
 
 enum TControlStateFlag : uint32_t {
     csLButtonDown = 1u << 0,
@@ -121,6 +124,10 @@ using TMouseMoveEvent = TMethod<void(TObject* Sender, TShiftState Shift, int X, 
 using TKeyEvent = TMethod<void(TObject* Sender, uint16_t& Key, TShiftState Shift)>;
 using TKeyPressEvent = TMethod<void(TObject* Sender, char& Key)>;
 using TCanResizeEvent = TMethod<void(TObject* Sender, int& NewWidth, int& NewHeight, bool& Resize)>;
+// The wheel turned by WheelDelta (WHEEL_DELTA a notch, positive away from the user) with the
+// mouse at MousePos (screen); Handled True keeps it from going further.
+using TMouseWheelEvent = TMethod<void(TObject* Sender, TShiftState Shift, int WheelDelta, TPoint MousePos, bool& Handled)>;
+using TMouseWheelUpDownEvent = TMethod<void(TObject* Sender, TShiftState Shift, TPoint MousePos, bool& Handled)>;
 
 // Shift state of key messages (from the key data and the keyboard) and of mouse messages
 // (from their key flags).
@@ -332,6 +339,13 @@ public:
     virtual void Click();
     virtual void DblClick();
 
+    // The wheel: WM_MOUSEWHEEL reaches the focused window; there it goes to the form, which
+    // hands it as CM_MOUSEWHEEL (WParam: the shift state in the low word, the delta in the
+    // high word; LParam: the screen point) to its focused control. A control that does not
+    // use it passes it to its parent, and a wheel no control used goes on to the window's
+    // own procedure.
+    virtual void MouseWheelHandler(TMessage& Message);
+
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
     TMouseEvent OnMouseDown;
@@ -339,8 +353,16 @@ public:
     TMouseMoveEvent OnMouseMove;
     TNotifyEvent OnResize;
     TCanResizeEvent OnCanResize;
+    TMouseWheelEvent OnMouseWheel;
+    TMouseWheelUpDownEvent OnMouseWheelDown;
+    TMouseWheelUpDownEvent OnMouseWheelUp;
 
 protected:
+    // OnMouseWheel; unhandled, the turns are added up and each whole notch is one
+    // DoMouseWheelUp or DoMouseWheelDown. True when something used the wheel.
+    virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos);
+    virtual bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos);
+    virtual bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos);
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -364,6 +386,8 @@ protected:
     void WMMouseMove(TMessage& Message);
     void WMCancelMode(TMessage& Message);
     void WMWindowPosChanged(TMessage& Message);
+    void WMMouseWheel(TMessage& Message);
+    void CMMouseWheel(TMessage& Message);
     void CMEnabledChanged(TMessage& Message);
     void CMVisibleChanged(TMessage& Message);
     void CMFontChanged(TMessage& Message);
@@ -395,6 +419,7 @@ protected:
     TBiDiMode FBiDiMode = bdLeftToRight;
     AnsiString FText;   // the text of a control without a window
     AnsiString FHint;
+    int FWheelAccumulator = 0;   // the part of a notch turned so far
     std::unique_ptr<TFont> FFont;
     TWndMethod FWindowProc;
 
@@ -488,6 +513,10 @@ public:
     bool DoKeyDown(TMessage& Message);
     bool DoKeyPress(TMessage& Message);
     bool DoKeyUp(TMessage& Message);
+    // A key message of a window the system made inside this control (a combo box's edit, a
+    // tree's label edit): key messages through the key handling above, the reflected ones
+    // (CN_KEYDOWN ...) to WndProc. True when the message was handled and goes no further.
+    bool DoChildKeyMessage(TMessage& Message);
 
     // Painting: the window's own painting, then the children without windows over it.
     void PaintTo(HDC DC, int X, int Y);
@@ -533,6 +562,9 @@ protected:
     virtual void CreateWindowHandle(const TCreateParams& Params);
     virtual void DestroyWindowHandle();
     virtual void DestroyWnd();
+    // For a destructor: marks the control as being destroyed and lets its window go now,
+    // while the parts of the descendant its window's messages reach still exist.
+    void DestroyWindowFirst();
     virtual void CreateHandle();
     void DestroyHandle();
     void UpdateShowing();
@@ -589,6 +621,7 @@ protected:
     void WMContextMenu(TMessage& Message);
     void CNKeyDown(TMessage& Message);
     void CNChar(TMessage& Message);
+    void CNSysChar(TMessage& Message);
     void CMEnabledChanged(TMessage& Message);
     void CMShowingChanged(TMessage& Message);
     void CMVisibleChanged(TMessage& Message);
@@ -654,6 +687,29 @@ private:
     TControl* FControl = nullptr;
     HDC FDeviceContext = nullptr;
     HWND FWindowHandle = nullptr;
+};
+
+// A caption as painting code sees it: it draws itself into a rectangle of a DC with DrawText
+// flags, or measures itself with DT_CALCRECT. The library's captions are ANSI; a layer above
+// hands its own kind of text to the same painting code.
+class TCaptionText {
+public:
+    virtual ~TCaptionText() = default;
+    virtual bool IsEmpty() const = 0;
+    virtual void DrawText(HDC DC, TRect& R, UINT Flags) const = 0;
+    // The size of the text drawn with Flags (DT_CALCRECT is added) from a rectangle
+    // MaxWidth wide; (0, 0) for an empty text.
+    TSize Extent(HDC DC, UINT Flags, int MaxWidth = 0) const;
+};
+
+class TAnsiCaptionText : public TCaptionText {
+public:
+    explicit TAnsiCaptionText(AnsiString Text) : FText(std::move(Text)) {}
+    bool IsEmpty() const override { return FText.empty(); }
+    void DrawText(HDC DC, TRect& R, UINT Flags) const override;
+
+private:
+    AnsiString FText;
 };
 
 // A control without a window: painted by its parent into the parent's DC.

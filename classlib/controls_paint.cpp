@@ -224,6 +224,23 @@ void TControlCanvas::UpdateTextFlags()
 // ---------------------------------------------------------------------------------------
 // TGraphicControl, TCustomControl
 
+// ---------------------------------------------------------------------------------------
+// Captions
+
+TSize TCaptionText::Extent(HDC DC, UINT Flags, int MaxWidth) const
+{
+    if (IsEmpty())
+        return TSize{0, 0};
+    TRect r(0, 0, MaxWidth, 0);
+    DrawText(DC, r, Flags | DT_CALCRECT);
+    return TSize{r.Width(), r.Height()};
+}
+
+void TAnsiCaptionText::DrawText(HDC DC, TRect& R, UINT Flags) const
+{
+    DrawTextA(DC, FText.c_str(), static_cast<int>(FText.size()), R.Win(), Flags);
+}
+
 Z_CLASS_IMPL(TGraphicControl, TControl)
 
 TGraphicControl::TGraphicControl(TComponent* AOwner)

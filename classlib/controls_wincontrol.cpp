@@ -25,13 +25,7 @@ TWinControl::~TWinControl()
     if (FParent)
         if (TCustomForm* form = GetParentForm(this))
             form->DefocusControl(this, true);
-    if (FHandle) {
-        try {
-            DestroyWindowHandle();
-        } catch (...) {
-            FHandle = nullptr;
-        }
-    }
+    DestroyWindowFirst();
     // The children stay alive (their owners free them) but lose their parent.
     while (!FControls.empty() || !FWinControls.empty()) {
         TControl* c = !FWinControls.empty() ? static_cast<TControl*>(FWinControls.back()) : FControls.back();
@@ -239,6 +233,18 @@ void TWinControl::DestroyWindowHandle()
     FShowing = false;
     if (!ok && IsWindow(wnd))
         RaiseLastOSError();
+}
+
+void TWinControl::DestroyWindowFirst()
+{
+    Destroying();
+    if (FHandle) {
+        try {
+            DestroyWindowHandle();
+        } catch (...) {
+            FHandle = nullptr;
+        }
+    }
 }
 
 void TWinControl::DestroyWnd()
@@ -863,6 +869,22 @@ bool TWinControl::DoKeyPress(TMessage& Message)
     return false;
 }
 
+bool TWinControl::DoChildKeyMessage(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN: return DoKeyDown(Message);
+    case WM_CHAR: return DoKeyPress(Message);
+    case WM_KEYUP:
+    case WM_SYSKEYUP: return DoKeyUp(Message);
+    case CN_KEYDOWN:
+    case CN_CHAR:
+    case CN_SYSKEYDOWN:
+    case CN_SYSCHAR: WndProc(Message); return true;
+    default: return false;
+    }
+}
+
 void TWinControl::KeyDown(uint16_t& Key, TShiftState Shift)
 {
     if (OnKeyDown)
@@ -948,6 +970,16 @@ void TWinControl::CNChar(TMessage& Message)
     Message.Result = 0;
 }
 
+void TWinControl::CNSysChar(TMessage& Message)
+{
+    // Alt with a character: the accelerators of the form's controls. Alt with the space
+    // bar opens the window menu, as the system does.
+    if (IsDesigning() || TWMKey(Message).CharCode == VK_SPACE)
+        return;
+    if (TCustomForm* form = GetParentForm(this))
+        Message.Result = form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam);
+}
+
 void TWinControl::CMDialogChar(TMessage& Message)
 {
     Broadcast(Message);
@@ -962,7 +994,16 @@ void TWinControl::CMDialogKey(TMessage& Message)
 
 bool TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message)
 {
-    TWinControl* control = FindControl(ControlHandle);
+    // A child is found among the children first: reading a window property can cost a
+    // round trip to the window server, and lists and trees send thousands of notifications.
+    TWinControl* control = nullptr;
+    for (TWinControl* c : FWinControls)
+        if (ControlHandle && c->FHandle == ControlHandle) {
+            control = c;
+            break;
+        }
+    if (!control)
+        control = FindControl(ControlHandle);
     if (!control)
         return false;
     Message.Result = control->Perform(Message.Msg + CN_BASE, Message.WParam, Message.LParam);
@@ -1225,8 +1266,19 @@ void TWinControl::WndProc(TMessage& Message)
         if (FHandle && GetCapture() == FHandle && g_captureControl && g_captureControl->Parent() == this)
             g_captureControl->Perform(WM_CANCELMODE, 0, 0);
         break;
+    case WM_CAPTURECHANGED:
+        // Another window took the mouse from a child without a window: the child's press is
+        // lost, and it hears so as a cancelled mode.
+        if (g_captureControl && g_captureControl->Parent() == this &&
+            reinterpret_cast<HWND>(Message.LParam) != FHandle) {
+            TControl* lost = g_captureControl;
+            g_captureControl = nullptr;
+            lost->Perform(WM_CANCELMODE, 0, 0);
+        }
+        break;
     default:
-        if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST) {
+        // The wheel carries a screen point and goes to the focus, not to the child under it.
+        if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL) {
             if (IsControlMouseMsg(Message)) {
                 // The child answered; the window itself still sees the message.
                 if (Message.Result == 0 && FHandle)
@@ -1327,6 +1379,9 @@ void TWinControl::Dispatch(TMessage& Message)
         break;
     case CN_CHAR:
         CNChar(Message);
+        break;
+    case CN_SYSCHAR:
+        CNSysChar(Message);
         break;
     case CM_ENABLEDCHANGED:
         CMEnabledChanged(Message);

@@ -776,6 +776,14 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
 
 // Keys, menus, actions ---------------------------------------------------------------------------
 
+void TCustomForm::MouseWheelHandler(TMessage& Message)
+{
+    if (FFocusedControl)
+        Message.Result = FFocusedControl->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);
+    else
+        TWinControl::MouseWheelHandler(Message);
+}
+
 bool TCustomForm::IsShortCut(TMessage& KeyMessage)
 {
     if (FMenu && FHandle && FormHooks.IsShortCut && FormHooks.IsShortCut(FMenu, KeyMessage))

@@ -114,6 +114,8 @@ public:
 
     virtual bool IsShortCut(TMessage& KeyMessage);
     virtual void UpdateActions();
+    // The wheel goes to the focused control, or to the form itself when none has the focus.
+    void MouseWheelHandler(TMessage& Message) override;
     void DefaultHandler(TMessage& Message) override;
     void SetVisibleState(bool Value);
     // In form data the root form's children are its controls, then the components it owns

@@ -138,6 +138,7 @@ Z_CLASS_IMPL(TFont, TGraphicsObject,
              Z_PROP_INT_ND(TFont, Color),
              Z_PROP_INT_ND(TFont, Height),
              Z_PROP_STR(TFont, Name),
+             Z_PROP_INT(TFont, Orientation, 0),
              Z_PROP_ENUM(TFont, Pitch, FontPitchNames, fpDefault),
              FontSizeProp(),
              (zprop::Ord<TFont, &TFont::Style, &TFont::SetStyle>("Style", tkSet, false, 0, FontStyleNames, 4)))
@@ -158,6 +159,7 @@ HFONT TFont::Handle()
     if (!FHandle) {
         LOGFONTA lf{};
         lf.lfHeight = FHeight;
+        lf.lfEscapement = lf.lfOrientation = FOrientation;
         lf.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
         lf.lfItalic = (FStyle & fsItalic) ? 1 : 0;
         lf.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;
@@ -187,6 +189,7 @@ void TFont::SetHandle(HFONT Value)
         FStyle = (lf.lfWeight >= FW_BOLD ? fsBold : 0) | (lf.lfItalic ? fsItalic : 0) |
                  (lf.lfUnderline ? fsUnderline : 0) | (lf.lfStrikeOut ? fsStrikeOut : 0);
         FCharset = lf.lfCharSet;
+        FOrientation = lf.lfEscapement;
         int pitch = lf.lfPitchAndFamily & 3;
         FPitch = pitch == VARIABLE_PITCH ? fpVariable : pitch == FIXED_PITCH ? fpFixed : fpDefault;
     }
@@ -201,6 +204,12 @@ void TFont::HandleChanged()
 void TFont::SetName(const TFontName& Value)
 {
     if (!Value.empty() && Store(FName, Value))
+        HandleChanged();
+}
+
+void TFont::SetOrientation(int Value)
+{
+    if (Store(FOrientation, Value))
         HandleChanged();
 }
 
@@ -256,6 +265,7 @@ void TFont::Assign(TPersistent* Source)
         FCharset = f->FCharset;
         FPitch = f->FPitch;
         FColor = f->FColor;
+        FOrientation = f->FOrientation;
         HandleChanged();
         return;
     }

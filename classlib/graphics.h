@@ -203,6 +203,10 @@ public:
     void SetPitch(TFontPitch Value);
     int PixelsPerInch() const { return FPixelsPerInch; }
     void SetPixelsPerInch(int Value) { FPixelsPerInch = Value > 0 ? Value : 96; }
+    // The angle of the text line in tenths of a degree, counter-clockwise from the
+    // x-axis (900: the text reads upward); the handle's escapement and glyph orientation.
+    int Orientation() const { return FOrientation; }
+    void SetOrientation(int Value);
 
     void Assign(TPersistent* Source) override;
 
@@ -216,6 +220,7 @@ private:
     TFontCharset FCharset = DEFAULT_CHARSET;
     TFontPitch FPitch = fpDefault;
     int FPixelsPerInch;
+    int FOrientation = 0;
 };
 
 enum TPenStyle : uint8_t { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };

@@ -19,44 +19,7 @@ const char* const ComboBoxStyleNames[] = {"csDropDown", "csSimple", "csDropDownL
                                           "csOwnerDrawFixed", "csOwnerDrawVariable"};
 const char* const CheckBoxStateNames[] = {"cbUnchecked", "cbChecked", "cbGrayed"};
 
-// Published properties whose getters ask the window and so are not const.
-template <class C, auto G, auto S> TPropInfo StrProp(const char* Name)
-{
-    TPropInfo p;
-    p.Name = Name;
-    p.Kind = tkLString;
-    p.GetStr = [](const TObject* o) -> AnsiString { return (const_cast<C*>(static_cast<const C*>(o))->*G)(); };
-    p.SetStr = [](TObject* o, const AnsiString& v) { (static_cast<C*>(o)->*S)(v); };
-    return p;
-}
-
-template <class C, auto G, auto S> TPropInfo IntProp(const char* Name, int Default)
-{
-    TPropInfo p;
-    p.Name = Name;
-    p.Kind = tkInteger;
-    p.GetOrd = [](const TObject* o) -> int64_t { return (const_cast<C*>(static_cast<const C*>(o))->*G)(); };
-    p.SetOrd = [](TObject* o, int64_t v) { (static_cast<C*>(o)->*S)(static_cast<int>(v)); };
-    p.HasDefault = true;
-    p.Default = Default;
-    return p;
-}
-
-template <class C, auto G, auto S> TPropInfo BoolProp(const char* Name, bool Default)
-{
-    TPropInfo p;
-    p.Name = Name;
-    p.Kind = tkEnumeration;
-    p.GetOrd = [](const TObject* o) -> int64_t { return (const_cast<C*>(static_cast<const C*>(o))->*G)() ? 1 : 0; };
-    p.SetOrd = [](TObject* o, int64_t v) { (static_cast<C*>(o)->*S)(v != 0); };
-    p.HasDefault = true;
-    p.Default = Default ? 1 : 0;
-    p.EnumNames = zprop::BooleanNames;
-    p.EnumCount = 2;
-    return p;
-}
-
-#define Z_PROP_CAPTION(C) (StrProp<C, &C::Caption, &C::SetCaption>("Caption"))
+#define Z_PROP_CAPTION(C) Z_PROP_STR(C, Caption)
 
 // Every line break (CR, LF, CR LF, LF CR) as CR LF.
 AnsiString AdjustLineBreaks(const AnsiString& S)
@@ -135,7 +98,7 @@ Z_CLASS_IMPL(TEdit, TCustomEdit, Z_PROP_BOOL(TEdit, AutoSelect, true), Z_PROP_BO
              Z_PROP_ENUM(TEdit, CharCase, EditCharCaseNames, ecNormal),
              Z_PROP_BOOL(TEdit, HideSelection, true), Z_PROP_INT(TEdit, MaxLength, 0),
              Z_PROP_BOOL(TEdit, OEMConvert, false), Z_PROP_CHAR(TEdit, PasswordChar, 0),
-             Z_PROP_BOOL(TEdit, ReadOnly, false), (StrProp<TEdit, &TEdit::Text, &TEdit::SetText>("Text")))
+             Z_PROP_BOOL(TEdit, ReadOnly, false), Z_PROP_STR(TEdit, Text))
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TWinControl(AOwner)
 {
@@ -789,9 +752,9 @@ Z_CLASS_IMPL(TComboBox, TCustomComboBox, Z_PROP_ENUM(TComboBox, Style, ComboBoxS
              Z_PROP_BOOL(TComboBox, AutoCloseUp, false),
              Z_PROP_ENUM(TComboBox, CharCase, EditCharCaseNames, ecNormal),
              Z_PROP_INT(TComboBox, DropDownCount, 8), ComboItemHeightProp(),
-             (IntProp<TComboBox, &TComboBox::ItemIndex, &TComboBox::SetItemIndex>("ItemIndex", -1)),
+             Z_PROP_INT(TComboBox, ItemIndex, -1),
              Z_PROP_INT(TComboBox, MaxLength, 0), Z_PROP_BOOL(TComboBox, Sorted, false),
-             (StrProp<TComboBox, &TComboBox::Text, &TComboBox::SetText>("Text")),
+             Z_PROP_STR(TComboBox, Text),
              Z_PROP_OBJ(TComboBox, Items))
 
 TCustomComboBox::TCustomComboBox(TComponent* AOwner)
@@ -812,14 +775,7 @@ TCustomComboBox::TCustomComboBox(TComponent* AOwner)
 TCustomComboBox::~TCustomComboBox()
 {
     // The window goes while the procedures of its edit and list windows still exist.
-    Destroying();
-    if (FHandle) {
-        try {
-            DestroyWindowHandle();
-        } catch (...) {
-            FHandle = nullptr;
-        }
-    }
+    DestroyWindowFirst();
     FCanvas->FreeHandle();
     FreeObjectInstance(FEditInstance);
     FreeObjectInstance(FListInstance);
@@ -1279,28 +1235,19 @@ void TCustomComboBox::ComboWndProc(TMessage& Message, HWND ComboWnd, WNDPROC Com
         break;
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
-        if (ComboWnd != FListHandle && DoKeyDown(Message))
+        // The list's own keys move in the list only.
+        if (ComboWnd == FListHandle)
+            break;
+        [[fallthrough]];
+    default:
+        if (DoChildKeyMessage(Message))
             return;
-        break;
-    case WM_CHAR:
-        if (DoKeyPress(Message))
-            return;
-        if ((CharCodeOf(Message) == VK_RETURN || CharCodeOf(Message) == VK_ESCAPE) && DroppedDown()) {
+        if (Message.Msg == WM_CHAR && (CharCodeOf(Message) == VK_RETURN || CharCodeOf(Message) == VK_ESCAPE) &&
+            DroppedDown()) {
             SetDroppedDown(false);
             return;
         }
         break;
-    case WM_KEYUP:
-    case WM_SYSKEYUP:
-        if (DoKeyUp(Message))
-            return;
-        break;
-    case CN_KEYDOWN:
-    case CN_CHAR:
-    case CN_SYSKEYDOWN:
-    case CN_SYSCHAR:
-        WndProc(Message);
-        return;
     }
     Message.Result = CallWindowProcA(ComboProc, ComboWnd, Message.Msg, Message.WParam, Message.LParam);
     if (Message.Msg == WM_LBUTTONDBLCLK && (FControlStyle & csDoubleClicks))
@@ -1865,7 +1812,7 @@ void TCustomCheckBox::Dispatch(TMessage& Message)
 
 Z_CLASS_IMPL(TRadioButton, TButtonControl,
              Z_PROP_ENUM(TRadioButton, Alignment, AlignmentNames, taRightJustify), Z_PROP_CAPTION(TRadioButton),
-             (BoolProp<TRadioButton, &TRadioButton::Checked, &TRadioButton::SetChecked>("Checked", false)),
+             Z_PROP_BOOL(TRadioButton, Checked, false),
              Z_PROP_BOOL(TRadioButton, WordWrap, false))
 
 TRadioButton::TRadioButton(TComponent* AOwner) : TButtonControl(AOwner)
@@ -1965,6 +1912,11 @@ void TCustomGroupBox::AdjustClientRect(TRect& Rect)
 
 void TCustomGroupBox::Paint()
 {
+    PaintCaptioned(TAnsiCaptionText(Text()));
+}
+
+void TCustomGroupBox::PaintCaptioned(const TCaptionText& Caption)
+{
     TCanvas* canvas = Canvas();
     canvas->SetFont(FFont.get());
     int h = canvas->TextHeight("0");
@@ -1980,15 +1932,24 @@ void TCustomGroupBox::Paint()
         canvas->Brush()->SetColor(clWindowFrame);
     }
     canvas->FrameRect(r);
-    AnsiString text = Text();
-    if (text.empty())
+    if (Caption.IsEmpty())
         return;
-    TRect tr = UseRightToLeftAlignment() ? TRect(r.Right - canvas->TextWidth(text) - 8, 0, 0, h) : TRect(8, 0, 0, h);
+    // The caption interrupts the frame: it stands on the box's colour.
     UINT flags = static_cast<UINT>(DrawTextBiDiModeFlags(DT_SINGLELINE));
-    DrawTextA(canvas->Handle(), text.c_str(), static_cast<int>(text.size()), tr.Win(), flags | DT_CALCRECT);
+    TSize size = Caption.Extent(canvas->Handle(), flags);
+    int left = UseRightToLeftAlignment() ? FWidth - size.cx - 8 : 8;
+    TRect tr = Bounds(left, 0, size.cx, size.cy);
     canvas->Brush()->SetColor(FColor);
-    HDC dc = canvas->Handle();
-    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), tr.Win(), flags);
+    Caption.DrawText(canvas->Handle(), tr, flags);
+}
+
+void TCustomGroupBox::FocusFirstControl()
+{
+    TWinControl* first = FindNextControl(nullptr, true, true, false);
+    if (!first)
+        first = FindNextControl(nullptr, true, false, false);
+    if (first)
+        first->SetFocus();
 }
 
 void TCustomGroupBox::Dispatch(TMessage& Message)
@@ -1996,12 +1957,7 @@ void TCustomGroupBox::Dispatch(TMessage& Message)
     switch (Message.Msg) {
     case CM_DIALOGCHAR:
         if (IsAccel(TWMKey(Message).CharCode, Caption()) && CanFocus()) {
-            // The focus goes to the first control inside.
-            TWinControl* first = FindNextControl(nullptr, true, true, false);
-            if (!first)
-                first = FindNextControl(nullptr, true, false, false);
-            if (first)
-                first->SetFocus();
+            FocusFirstControl();
             Message.Result = 1;
             break;
         }

@@ -542,8 +542,9 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
     void Dispatch(TMessage& Message) override;
-    // BS_DEFPUSHBUTTON or BS_PUSHBUTTON on the window.
-    void SetButtonStyle(bool ADefault);
+    // BS_DEFPUSHBUTTON or BS_PUSHBUTTON on the window, as the button is (or is no longer)
+    // the one Enter clicks. A button that draws itself shows it in its own way.
+    virtual void SetButtonStyle(bool ADefault);
 
 private:
     bool FCancel = false;
@@ -624,6 +625,11 @@ public:
 
 protected:
     void Paint() override;
+    // The frame, and over it the caption on the box's colour: every group box paints so,
+    // whatever kind of text its caption is.
+    void PaintCaptioned(const TCaptionText& Caption);
+    // What the accelerator does: the focus goes to the first control inside.
+    void FocusFirstControl();
     void Dispatch(TMessage& Message) override;
 };
 

@@ -404,3 +404,6 @@ int ParamCount()
         ++n;
     }
 }
+
+// The decimal separator of numbers the user types and reads.
+char DecimalSeparator = '.';

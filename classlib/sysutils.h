@@ -152,3 +152,7 @@ bool FileExists(const AnsiString& name);
 bool DirectoryExists(const AnsiString& name);
 AnsiString ParamStr(int index);
 int ParamCount();
+
+// The character between the whole and the fractional part of numbers the user types and
+// reads ('.' until the program sets it, for example from the user's locale).
+extern char DecimalSeparator;

@@ -85,7 +85,8 @@ void BroadcastToControls(TWinControl* Parent, const TMessage& Message)
         auto* win = dynamic_cast<TWinControl*>(c);
         if (!win) {
             c->Perform(Message.Msg, Message.WParam, Message.LParam);
-        } else if (win->HandleAllocated() && AskWindowCommand(win->Handle(), SKCMD_ISSKINNED)) {
+        } else if (win->HandleAllocated() && AskControlCommand(win, SKCMD_ISSKINNED)) {
+            // Skinned controls answer in the record's LParam, which only their WindowProc shows.
             if (!child->Freed() && !win->IsDestroying() && win->HandleAllocated())
                 SendMessageW(win->Handle(), Message.Msg, Message.WParam, Message.LParam);
         } else {

@@ -168,44 +168,22 @@ WideString ActionWideHintFor(TBasicAction* Action, const AnsiString& AnsiValue)
 
 Z_CLASS_IMPL(TUcAction, TAction, Z_PROP_WSTR(TUcAction, Caption), Z_PROP_WSTR(TUcAction, Hint))
 
-WideString TUcAction::Caption() const
+bool AssignControlWideText(TCustomAction* Target, TPersistent* Source)
 {
-    return GetActionWideCaption(const_cast<TUcAction*>(this));
+    auto* control = dynamic_cast<TControl*>(Source);
+    if (!control)
+        return false;
+    SetActionWideCaption(Target, GetControlWideText(control));
+    SetActionWideHint(Target, GetControlWideHint(control));
+    return true;
 }
 
-void TUcAction::SetCaption(const WideString& Value)
+void AssignActionWideText(TCustomAction* Target, TPersistent* Source)
 {
-    SetActionWideCaption(this, Value);
-}
-
-WideString TUcAction::Hint() const
-{
-    return GetActionWideHint(const_cast<TUcAction*>(this));
-}
-
-void TUcAction::SetHint(const WideString& Value)
-{
-    SetActionWideHint(this, Value);
-}
-
-void TUcAction::Assign(TPersistent* Source)
-{
-    if (auto* control = dynamic_cast<TControl*>(Source)) {
-        SetCaption(GetControlWideText(control));
-        SetHint(GetControlWideHint(control));
-        return;
-    }
-    TAction::Assign(Source);
     if (auto* action = dynamic_cast<TCustomAction*>(Source)) {
-        SetCaption(GetActionWideCaption(action));
-        SetHint(GetActionWideHint(action));
+        SetActionWideCaption(Target, GetActionWideCaption(action));
+        SetActionWideHint(Target, GetActionWideHint(action));
     }
-}
-
-void TUcAction::DefineProperties(TFiler* Filer)
-{
-    TAction::DefineProperties(Filer);
-    DefineWideProperties(Filer, this);
 }
 
 void ApplyActionWideText(TControl* Control, TBasicAction* Action, bool CheckDefaults)

@@ -65,19 +65,44 @@ void SetActionWideHint(TCustomAction* Action, const WideString& Value);
 WideString ActionWideCaptionFor(TBasicAction* Action, const AnsiString& AnsiValue);
 WideString ActionWideHintFor(TBasicAction* Action, const AnsiString& AnsiValue);
 
-// An action with a wide Caption and Hint.
-class TUcAction : public TAction, public IUcAction {
-    Z_CLASS(TUcAction, TAction)
+// Assign of a Unicode action: a control Source gives Target its wide text and hint (True:
+// nothing more is taken from it); a custom action Source its wide caption and hint, which
+// the caller copies after the library's Assign.
+bool AssignControlWideText(TCustomAction* Target, TPersistent* Source);
+void AssignActionWideText(TCustomAction* Target, TPersistent* Source);
+
+// The library's action class Base with the interface: a wide Caption and Hint kept in the
+// action's store.
+template <class Base> class TUcActionOf : public Base, public IUcAction {
 public:
-    explicit TUcAction(TComponent* AOwner) : TAction(AOwner) {}
-    WideString Caption() const;
-    void SetCaption(const WideString& Value);
-    WideString Hint() const;
-    void SetHint(const WideString& Value);
+    using Base::Base;
+    WideString Caption() const { return GetActionWideCaption(Self()); }
+    void SetCaption(const WideString& Value) { SetActionWideCaption(this, Value); }
+    WideString Hint() const { return GetActionWideHint(Self()); }
+    void SetHint(const WideString& Value) { SetActionWideHint(this, Value); }
     // A custom action gives its wide caption and hint, a control its wide text and hint,
     // besides what the library's action takes.
-    void Assign(TPersistent* Source) override;
-    void DefineProperties(TFiler* Filer) override;
+    void Assign(TPersistent* Source) override
+    {
+        if (AssignControlWideText(this, Source))
+            return;
+        Base::Assign(Source);
+        AssignActionWideText(this, Source);
+    }
+    void DefineProperties(TFiler* Filer) override
+    {
+        Base::DefineProperties(Filer);
+        DefineWideProperties(Filer, this);
+    }
+
+private:
+    TCustomAction* Self() const { return const_cast<TUcActionOf*>(this); }
+};
+
+class TUcAction : public TUcActionOf<TAction> {
+    Z_CLASS(TUcAction, TAction)
+public:
+    explicit TUcAction(TComponent* AOwner) : TUcActionOf<TAction>(AOwner) {}
 };
 
 // What every Unicode control's ActionChange does first (the library's after it): with an

@@ -1,8 +1,11 @@
 #include "unicode/ucforms.h"
 #include "classlib/menus.h"
 #include "unicode/ucactnlist.h"
+#include "unicode/ucbuttons.h"
 #include "unicode/uccontrols.h"
+#include "unicode/ucextctrls.h"
 #include "unicode/ucmenus.h"
+#include "unicode/ucstdctrls.h"
 #include "unicode/ucsysutils.h"
 #include "unicode/ucsystem.h"
 
@@ -25,11 +28,6 @@ void SetAppHint(TObject* Target, const AnsiString& Value)
 void SetAppTitle(TObject* Target, const AnsiString& Value)
 {
     static_cast<TApplication*>(Target)->SetTitle(Value);
-}
-
-void SetActionAnsiHint(TObject* Target, const AnsiString& Value)
-{
-    static_cast<TCustomAction*>(Target)->TCustomAction::SetHint(Value);
 }
 
 HWND ApplicationWindow()
@@ -71,19 +69,11 @@ bool RunsInLibrary()
 // ---------------------------------------------------------------------------------------
 // TUcForm
 
-Z_CLASS_IMPL(TUcForm, TForm, [] {
-    TPropInfo p = Z_PROP_WSTR(TUcForm, Caption);
-    p.IsStored = [](const TObject* O) { return IsWideCaptionStored(const_cast<TControl*>(static_cast<const TControl*>(O))); };
-    return p;
-}(), [] {
-    TPropInfo p = Z_PROP_WSTR(TUcForm, Hint);
-    p.IsStored = [](const TObject* O) { return IsWideHintStored(const_cast<TControl*>(static_cast<const TControl*>(O))); };
-    return p;
-}())
+Z_CLASS_IMPL(TUcForm, TForm, WideCaptionProp<TUcForm>(), WideHintProp<TUcForm>())
 
-TUcForm::TUcForm(TComponent* AOwner) : TForm(AOwner) {}
+TUcForm::TUcForm(TComponent* AOwner) : TUcControlOf<TForm>(AOwner) {}
 
-TUcForm::TUcForm(TComponent* AOwner, TCreateNew) : TForm(AOwner), FCreateNew(true) {}
+TUcForm::TUcForm(TComponent* AOwner, TCreateNew) : TUcControlOf<TForm>(AOwner), FCreateNew(true) {}
 
 bool InitInheritedUcComponent(TComponent* Instance, const TClassInfo& RootAncestor)
 {
@@ -99,26 +89,6 @@ void TUcForm::AfterConstruction()
             DoCreate();
     }
     TForm::AfterConstruction();
-}
-
-WideString TUcForm::Caption() const
-{
-    return GetControlWideText(const_cast<TUcForm*>(this));
-}
-
-void TUcForm::SetCaption(const WideString& Value)
-{
-    SetControlWideText(this, Value);
-}
-
-WideString TUcForm::Hint() const
-{
-    return GetControlWideHint(const_cast<TUcForm*>(this));
-}
-
-void TUcForm::SetHint(const WideString& Value)
-{
-    SetControlWideHint(this, Value);
 }
 
 void TUcForm::CreateWindowHandle(const TCreateParams& Params)
@@ -176,23 +146,6 @@ void TUcForm::UpdateActions()
     TForm::UpdateActions();
     if (!IsDesigning())
         RefreshApplicationWideHint();
-}
-
-void TUcForm::DefineProperties(TFiler* Filer)
-{
-    TForm::DefineProperties(Filer);
-    DefineWideProperties(Filer, this);
-}
-
-void TUcForm::ActionChange(TObject* Sender, bool CheckDefaults)
-{
-    ApplyActionWideText(this, dynamic_cast<TBasicAction*>(Sender), CheckDefaults);
-    TForm::ActionChange(Sender, CheckDefaults);
-}
-
-const TControlActionLinkClass* TUcForm::GetActionLinkClass()
-{
-    return GetUcActionLinkClass(this, TForm::GetActionLinkClass());
 }
 
 void TUcForm::WMMenuSelectWide(TMessage& Message)
@@ -384,17 +337,6 @@ void TUcAppIdleEventControl::InitiateAction()
 
 Z_CLASS_IMPL(TUcHintAction, THintAction)
 
-WideString TUcHintAction::Hint() const
-{
-    return WideGetCachedValue(FWideHint, TCustomAction::Hint());
-}
-
-void TUcHintAction::SetHint(const WideString& Value)
-{
-    const AnsiString ansi = TCustomAction::Hint();
-    WideSetCachedValue(Value, FWideHint, ansi, &SetActionAnsiHint, this);
-}
-
 // ---------------------------------------------------------------------------------------
 // The message hook
 
@@ -496,6 +438,9 @@ void InitUcProgram()
     InitUcControls();
     InitUcMenus();
     InitUcForms();
+    InitUcStdCtrls();
+    InitUcExtCtrls();
+    InitUcButtons();
 }
 
 void DoneUcProgram()

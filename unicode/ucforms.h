@@ -6,11 +6,12 @@
 #include "classlib/actnlist.h"
 #include "classlib/forms.h"
 #include "unicode/ucclasses.h"
+#include "unicode/ucwidecontrol.h"
 
 // ---------------------------------------------------------------------------------------
 // The Unicode form
 
-class TUcForm : public TForm {
+class TUcForm : public TUcControlOf<TForm> {
     Z_CLASS(TUcForm, TForm)
 public:
     // A form of a class derived from TUcForm reads its form resource (RCDATA named after
@@ -27,19 +28,11 @@ public:
     // then the library's AfterConstruction.
     void AfterConstruction() override;
 
-    WideString Caption() const;
-    void SetCaption(const WideString& Value);
-    WideString Hint() const;
-    void SetHint(const WideString& Value);
-
     // The library's, then the application's wide hint from the control under the mouse.
     void UpdateActions() override;
     // An MDI frame passes what the library leaves to DefFrameProcW (WM_SIZE to
     // DefWindowProcW).
     void DefaultHandler(TMessage& Message) override;
-    void DefineProperties(TFiler* Filer) override;
-    void ActionChange(TObject* Sender, bool CheckDefaults) override;
-    const TControlActionLinkClass* GetActionLinkClass() override;
 
 protected:
     // A Unicode window (WS_EX_LAYERED is given only after creation); an MDI child is made
@@ -119,18 +112,12 @@ public:
     void InitiateAction() override;
 };
 
-// A hint action with a wide hint: made in place of the library's hint action when the hint
-// it shows is the application's wide hint.
-class TUcHintAction : public THintAction {
+// A hint action with a wide caption and hint: made in place of the library's hint action
+// when the hint it shows is the application's wide hint.
+class TUcHintAction : public TUcActionOf<THintAction> {
     Z_CLASS(TUcHintAction, THintAction)
 public:
-    explicit TUcHintAction(TComponent* AOwner) : THintAction(AOwner) {}
-    // The cache rule against the action's ANSI hint.
-    WideString Hint() const;
-    void SetHint(const WideString& Value);
-
-private:
-    mutable WideString FWideHint;
+    explicit TUcHintAction(TComponent* AOwner) : TUcActionOf<THintAction>(AOwner) {}
 };
 
 // The application's wide hint becomes the long part of the wide hint of the control under

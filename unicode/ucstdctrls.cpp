@@ -849,9 +849,79 @@ bool HandleLabelDialogCharWide(TCustomLabel* Label, TMessage& Message)
     TWinControl* target = Label->FocusControl();
     if (!target || !Label->Enabled() || !Label->ShowAccelChar())
         return false;
-    if (!MatchesWideAccelerator(WideCharOfCharMessage(Message), GetControlWideText(Label)) || !target->CanFocus())
+    if (!IsWideAccel(Message, Label) || !target->CanFocus())
         return false;
     target->SetFocus();
     Message.Result = 1;
     return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Push button and group box
+
+bool IsWideAccel(const TMessage& Message, TControl* Control)
+{
+    return MatchesWideAccelerator(WideCharOfCharMessage(Message), GetControlWideText(Control));
+}
+
+bool HandleButtonDialogCharWide(TButtonControl* Button, TMessage& Message)
+{
+    if (Message.Msg != CM_DIALOGCHAR || !IsWideAccel(Message, Button) || !Button->CanFocus())
+        return false;
+    Button->Click();
+    Message.Result = 1;
+    return true;
+}
+
+Z_CLASS_IMPL(TUcButton, TButton, WideCaptionProp<TUcButton>(), WideHintProp<TUcButton>())
+
+void TUcButton::CreateWindowHandle(const TCreateParams& Params)
+{
+    CreateUnicodeWindowHandle(this, Params, L"BUTTON", false);
+}
+
+void TUcButton::Dispatch(TMessage& Message)
+{
+    if (Message.Msg != CM_DIALOGCHAR || !PlatformIsUnicode) {
+        TButton::Dispatch(Message);
+        return;
+    }
+    // The library's test would take the hot key of the ANSI caption, "?" for a letter
+    // without an ANSI form: the wide caption alone decides.
+    if (!HandleButtonDialogCharWide(this, Message))
+        TButtonControl::Dispatch(Message);
+}
+
+Z_CLASS_IMPL(TUcCustomGroupBox, TCustomGroupBox)
+Z_CLASS_IMPL(TUcGroupBox, TUcCustomGroupBox, WideCaptionProp<TUcGroupBox>(), WideHintProp<TUcGroupBox>())
+
+void TUcCustomGroupBox::CreateWindowHandle(const TCreateParams& Params)
+{
+    CreateUnicodeWindowHandle(this, Params, WideString(), false);
+}
+
+void TUcCustomGroupBox::Paint()
+{
+    // Off NT the wide text is drawn as its ANSI form, as the library would draw it.
+    PaintCaptioned(TWideCaptionText(GetControlWideText(this)));
+}
+
+void TUcCustomGroupBox::Dispatch(TMessage& Message)
+{
+    if (Message.Msg != CM_DIALOGCHAR || !PlatformIsUnicode) {
+        TCustomGroupBox::Dispatch(Message);
+        return;
+    }
+    if (IsWideAccel(Message, this) && CanFocus()) {
+        FocusFirstControl();
+        Message.Result = 1;
+        return;
+    }
+    TCustomControl::Dispatch(Message);
+}
+
+void InitUcStdCtrls()
+{
+    RegisterClass(TUcButton::StaticClassInfo());
+    RegisterClass(TUcGroupBox::StaticClassInfo());
 }

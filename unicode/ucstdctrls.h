@@ -2,7 +2,8 @@
 // them (the skinned ones above all) call these routines from their own overrides: a Unicode
 // "EDIT" window, the wide password character and selection, the memo's lines and the combo
 // box's items as wide lists, the combo box's Unicode child windows, its wide incremental
-// search and auto-completion, and the label's wide caption and accelerator.
+// search and auto-completion, and the label's wide caption and accelerator. The push button
+// and the group box are Unicode controls of their own here.
 //
 // On the NT family the routines work on the Unicode windows; elsewhere they take the
 // library's ANSI path with the text converted through DefaultConversionCodePage.
@@ -12,6 +13,7 @@
 #include "unicode/ucclasses.h"
 #include "unicode/uccontrols.h"
 #include "unicode/ucsysutils.h"
+#include "unicode/ucwidecontrol.h"
 
 #include <memory>
 #include <optional>
@@ -242,3 +244,46 @@ bool DrawLabelTextWide(TCustomLabel* Label, TRect& Rect, int Flags);
 // enabled and shows accelerators and its FocusControl can take the focus: it gets the focus
 // and the message's result is 1 (True).
 bool HandleLabelDialogCharWide(TCustomLabel* Label, TMessage& Message);
+
+// ---------------------------------------------------------------------------------------
+// Push button and group box
+
+// The key of a CM_DIALOGCHAR (packed or not) is the hot key of the control's wide caption.
+bool IsWideAccel(const TMessage& Message, TControl* Control);
+
+// CM_DIALOGCHAR of a Unicode button on NT: the key is the hot key of the wide caption and
+// the button can take the focus: it clicks and the message's result is 1 (True).
+bool HandleButtonDialogCharWide(TButtonControl* Button, TMessage& Message);
+
+// A push button in a Unicode "BUTTON" window.
+class TUcButton : public TUcControlOf<TButton> {
+    Z_CLASS(TUcButton, TButton)
+public:
+    explicit TUcButton(TComponent* AOwner) : TUcControlOf<TButton>(AOwner) {}
+
+protected:
+    void CreateWindowHandle(const TCreateParams& Params) override;
+    void Dispatch(TMessage& Message) override;
+};
+
+// A group box in a Unicode window, its wide caption painted over the frame; its hot key
+// moves the focus into it.
+class TUcCustomGroupBox : public TUcControlOf<TCustomGroupBox> {
+    Z_CLASS(TUcCustomGroupBox, TCustomGroupBox)
+public:
+    explicit TUcCustomGroupBox(TComponent* AOwner) : TUcControlOf<TCustomGroupBox>(AOwner) {}
+
+protected:
+    void CreateWindowHandle(const TCreateParams& Params) override;
+    void Paint() override;
+    void Dispatch(TMessage& Message) override;
+};
+
+class TUcGroupBox : public TUcCustomGroupBox {
+    Z_CLASS(TUcGroupBox, TUcCustomGroupBox)
+public:
+    explicit TUcGroupBox(TComponent* AOwner) : TUcCustomGroupBox(AOwner) {}
+};
+
+// Start-up: the push button and the group box become known to form data.
+void InitUcStdCtrls();

@@ -30,6 +30,10 @@ TWinControl* CreateUnicodeControlsPage(TGalleryForm* Form);   // page_text.cpp
 TWinControl* CreateTextFilePage(TGalleryForm* Form);          // page_lines.cpp
 TWinControl* CreateSkinsPage(TGalleryForm* Form);             // page_skins.cpp
 TWinControl* CreateSkinSheetPage(TGalleryForm* Form);         // page_sheet.cpp
+TWinControl* CreateEditsPage(TGalleryForm* Form);             // page_edits.cpp
+TWinControl* CreateButtonsPage(TGalleryForm* Form);           // page_buttons.cpp
+TWinControl* CreateTabsPage(TGalleryForm* Form);              // page_tabs.cpp
+TWinControl* CreateContactsPage(TGalleryForm* Form);          // page_contacts.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 
@@ -39,6 +43,15 @@ class TGalleryPanel : public TCustomControl {
 public:
     explicit TGalleryPanel(TComponent* AOwner);
 };
+
+// A control of class T owned by Owner, at those bounds on Parent.
+template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height)
+{
+    T* c = MakeComponent<T>(Owner);
+    c->SetBounds(Left, Top, Width, Height);
+    c->SetParent(Parent);
+    return c;
+}
 
 // A hidden page already placed on the form, so that its controls can have windows while it
 // is filled.

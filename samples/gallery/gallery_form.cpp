@@ -11,6 +11,10 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Текстовый файл", ShortCut('2', ssCtrl), L"text", &CreateTextFilePage},
         {L"&Скины", ShortCut('3', ssCtrl), L"skins", &CreateSkinsPage},
         {L"&Лист скина", ShortCut('4', ssCtrl), L"sheet", &CreateSkinSheetPage},
+        {L"&Поля ввода", ShortCut('5', ssCtrl), L"edits", &CreateEditsPage},
+        {L"&Кнопки", ShortCut('6', ssCtrl), L"buttons", &CreateButtonsPage},
+        {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
+        {L"&Контакты", ShortCut('8', ssCtrl), L"contacts", &CreateContactsPage},
     };
     return pages;
 }

@@ -6,6 +6,7 @@
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
+#include "skinctl/uctreeview.h"
 #include "support/screenshot.h"
 #include "unicode/ucsysutils.h"
 
@@ -96,6 +97,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     InitSkinEngine();
     InitSkinGraphics();
     InitSkinManager();
+    InitUcTreeView();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     RegisterSkinsPageClasses();

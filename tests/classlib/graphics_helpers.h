@@ -5,6 +5,7 @@
 
 #include <doctest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -49,6 +50,27 @@ inline int CountNot(TBitmap& b, const TRect& r, TColor c)
         for (int x = r.Left; x < r.Right; ++x)
             n += PixelAt(b, x, y) != c;
     return n;
+}
+
+// The number of pixels of a colour within R.
+inline int CountOf(TBitmap& b, const TRect& R, TColor C)
+{
+    return R.Width() * R.Height() - CountNot(b, R, C);
+}
+
+// The smallest rectangle holding every pixel of a colour within R (empty when there is none).
+inline TRect Extent(TBitmap& b, const TRect& R, TColor C)
+{
+    TRect e(R.Right, R.Bottom, R.Left, R.Top);
+    for (int y = R.Top; y < R.Bottom; ++y)
+        for (int x = R.Left; x < R.Right; ++x)
+            if (PixelAt(b, x, y) == C) {
+                e.Left = std::min(e.Left, x);
+                e.Top = std::min(e.Top, y);
+                e.Right = std::max(e.Right, x + 1);
+                e.Bottom = std::max(e.Bottom, y + 1);
+            }
+    return e;
 }
 
 struct BmpOptions {

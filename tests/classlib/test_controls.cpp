@@ -510,3 +510,47 @@ TEST_CASE("a double-buffered paint whose painter throws ends the paint and gives
     CHECK(catcher.Messages.size() == 6);
     CHECK_FALSE(GetUpdateRect(wnd, nullptr, FALSE));
 }
+
+TEST_CASE("the wheel goes to the focused control and up its parents until one uses it")
+{
+    auto form = MakeForm();
+    auto* panel = Add<TRecorder>(form.get(), 0, 0, 200, 100);
+    auto* edit = Add<TEditLike>(panel, 10, 10, 80, 20);
+    ShowOnTop(form.get());
+    FocusOn(edit);
+    struct Wheel {
+        std::vector<AnsiString> Log;
+        bool Use = true;
+        void OnWheel(TObject* S, TShiftState Shift, int Delta, TPoint Pos, bool& Handled)
+        {
+            Log.push_back(Format("%s wheel %d %d (%d,%d)", static_cast<TComponent*>(S)->Name().c_str(), Shift,
+                                 Delta, Pos.X, Pos.Y));
+            Handled = Use;
+        }
+        void OnUp(TObject*, TShiftState, TPoint, bool&) { Log.push_back("up"); }
+        void OnDown(TObject*, TShiftState, TPoint, bool&) { Log.push_back("down"); }
+    } w;
+    panel->SetName("panel");
+    edit->SetName("edit");
+    panel->OnMouseWheel = MakeMethod<&Wheel::OnWheel>(&w);
+    TMsgRecorder rec({WM_MOUSEWHEEL, CM_MOUSEWHEEL});
+    rec.Attach(edit, "edit");
+    rec.Attach(panel, "panel");
+    rec.Attach(form.get(), "form");
+
+    // Sent to the focused window: the form hands it to its focused control, which passes it on.
+    CHECK(SendMessageA(edit->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(MK_SHIFT, 120), MAKELPARAM(300, 70)) == 1);
+    const intptr_t cmParam = MAKEWPARAM(ssShift, 120);
+    CHECK_MESSAGES(rec, {"edit", WM_MOUSEWHEEL}, {"edit", CM_MOUSEWHEEL, cmParam}, {"panel", CM_MOUSEWHEEL, cmParam});
+    CHECK(w.Log == std::vector<AnsiString>{"panel wheel 1 120 (300,70)"});
+
+    // Unused, the turns add up to whole notches, each one step up or down.
+    w.Use = false;
+    w.Log.clear();
+    edit->OnMouseWheelUp = MakeMethod<&Wheel::OnUp>(&w);
+    edit->OnMouseWheelDown = MakeMethod<&Wheel::OnDown>(&w);
+    for (int delta : {60, 60, -240})
+        edit->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, delta), 0);
+    CHECK(w.Log == std::vector<AnsiString>{"panel wheel 0 60 (0,0)", "up", "panel wheel 0 60 (0,0)", "down", "down",
+                                           "panel wheel 0 -240 (0,0)"});
+}

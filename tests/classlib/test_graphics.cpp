@@ -792,3 +792,51 @@ TEST_CASE("icons: from a handle, drawn, saved as a file and loaded back")
             }
         }
 }
+
+TEST_CASE("a font's orientation turns its text: the handle's escapement, and the ink along that angle")
+{
+    TFont f;
+    f.SetName("Arial");
+    f.SetSize(20);
+    f.SetOrientation(900);
+    CHECK(LogFontOf(f).lfEscapement == 900);
+    CHECK(LogFontOf(f).lfOrientation == 900);
+    TFont g;
+    g.Assign(&f);
+    CHECK(g.Orientation() == 900);
+    const LOGFONTA lf = LogFontOf(g);
+    TFont h;
+    h.SetHandle(CreateFontIndirectA(&lf));
+    CHECK(h.Orientation() == 900);
+
+    // "Г" written upward from the bottom: its stem becomes the bottom row and its bar the
+    // left column; written downward (-900) the stem is the top row and the bar the right
+    // column.
+    for (int angle : {900, -900}) {
+        TBitmap b;
+        NewBmp24(b, 80, 80, clWhite);
+        TCanvas* c = b.Canvas();
+        c->Font()->Assign(&f);
+        c->Font()->SetOrientation(angle);
+        c->Font()->SetColor(clBlack);
+        c->Brush()->SetStyle(bsClear);
+        const wchar_t ge[] = L"\x0413";
+        ExtTextOutW(c->Handle(), 40, 40, 0, nullptr, ge, 1, nullptr);
+        int left = 80, right = -1, top = 80, bottom = -1;
+        std::vector<int> columns(80), rows(80);
+        for (int y = 0; y < 80; ++y)
+            for (int x = 0; x < 80; ++x)
+                if (PixelAt(b, x, y) != clWhite) {
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
+                    ++columns[size_t(x)], ++rows[size_t(y)];
+                }
+        REQUIRE(right > left);
+        INFO("angle " << angle);
+        const int barColumn = angle > 0 ? left : right, stemRow = angle > 0 ? bottom : top;
+        CHECK(columns[size_t(barColumn)] + 2 >= bottom - top);
+        CHECK(rows[size_t(stemRow)] + 2 >= right - left);
+        // The other ends are open: the glyph is not upright.
+        CHECK(rows[size_t(angle > 0 ? top : bottom)] < (right - left) / 2);
+    }
+}

@@ -65,26 +65,6 @@ void PaintBoard(TWinControl* Board, TBitmap& Bmp)
     GdiFlush();
 }
 
-// The smallest rectangle holding every pixel of a colour within R (empty when there is none).
-TRect Extent(TBitmap& Bmp, const TRect& R, TColor C)
-{
-    TRect e(R.Right, R.Bottom, R.Left, R.Top);
-    for (int y = R.Top; y < R.Bottom; ++y)
-        for (int x = R.Left; x < R.Right; ++x)
-            if (PixelAt(Bmp, x, y) == C) {
-                e.Left = std::min(e.Left, x);
-                e.Top = std::min(e.Top, y);
-                e.Right = std::max(e.Right, x + 1);
-                e.Bottom = std::max(e.Bottom, y + 1);
-            }
-    return e;
-}
-
-int CountOf(TBitmap& Bmp, const TRect& R, TColor C)
-{
-    return R.Width() * R.Height() - CountNot(Bmp, R, C);
-}
-
 TLabel* MakeLabel(TWinControl* Parent, const AnsiString& Caption, int X, int Y, int W, int H)
 {
     auto* label = Add<TLabel>(Parent, X, Y, W, H);

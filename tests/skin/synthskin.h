@@ -42,6 +42,12 @@ public:
         FStored.Sections.back().Values.ClassName = Name;
         return FStored.Sections.back().Values;
     }
+    // The font colours of the last section: texts of the colour and its four outlines.
+    void FontColors(const char* Normal, const char* Hot)
+    {
+        FStored.Sections.back().FontColor = Normal;
+        FStored.Sections.back().HotFontColor = Hot;
+    }
     // An image: a rectangle of the master bitmap, or an own picture when Own is given.
     TSkStoredImage& Image(const char* Section, const char* Key, TRect R, int Frames = 1, int MaskType = 0,
                           TBitmap* Own = nullptr)

@@ -1,0 +1,617 @@
+// Common controls: the tree view over the system's "SysTreeView32".
+//
+// The nodes live in node objects (TTreeNode), linked parent to children in the order the
+// tree shows them: their texts, data and image indexes stay with them while there is no
+// window and while the window is made again. The window holds one item a node, inserted
+// with a callback text (the control asks the node for its text when it needs it) and the
+// node object as the item's data; every item is made again from the node objects when a new
+// window comes.
+#pragma once
+
+#include "classlib/controls.h"
+#include "classlib/imglist.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class TTreeNode;
+class TTreeNodes;
+class TCustomTreeView;
+
+ZANDREL_EXCEPTION(ETreeViewError, Exception);
+
+// The system's common-control window classes of Classes (ICC_ flags) registered, each set
+// once a program.
+void InitCommonControlClasses(DWORD Classes);
+
+// Where a new node goes, relative to the node it is added by.
+enum TNodeAttachMode : uint8_t { naAdd, naAddFirst, naAddChild, naAddChildFirst, naInsert };
+
+// A class reference for nodes: class information and a constructor.
+struct TTreeNodeClass {
+    const TClassInfo& (*ClassInfo)();
+    TTreeNode* (*Create)(TTreeNodes* Owner);
+};
+
+template <class T> const TTreeNodeClass& TreeNodeClassOf()
+{
+    static const TTreeNodeClass cls{&T::StaticClassInfo, [](TTreeNodes* Owner) -> TTreeNode* { return new T(Owner); }};
+    return cls;
+}
+
+// The system's comparison of two items: the items' data (node objects here) and the data of
+// the sort. Below 0 puts the first before the second.
+using TTVCompare = PFNTVCOMPARE;
+
+using TTVChangingEvent = TMethod<void(TObject* Sender, TTreeNode* Node, bool& AllowChange)>;
+using TTVChangedEvent = TMethod<void(TObject* Sender, TTreeNode* Node)>;
+using TTVEditingEvent = TMethod<void(TObject* Sender, TTreeNode* Node, bool& AllowEdit)>;
+using TTVEditedEvent = TMethod<void(TObject* Sender, TTreeNode* Node, AnsiString& S)>;
+using TTVExpandingEvent = TMethod<void(TObject* Sender, TTreeNode* Node, bool& AllowExpansion)>;
+using TTVCollapsingEvent = TMethod<void(TObject* Sender, TTreeNode* Node, bool& AllowCollapse)>;
+using TTVExpandedEvent = TMethod<void(TObject* Sender, TTreeNode* Node)>;
+using TTVCompareEvent = TMethod<void(TObject* Sender, TTreeNode* Node1, TTreeNode* Node2, LPARAM Data, int& Compare)>;
+using TTVCreateNodeClassEvent = TMethod<void(TCustomTreeView* Sender, const TTreeNodeClass*& NodeClass)>;
+
+// Copies Text into the buffer of a display-info question: at most Size - 1 units and a
+// terminator (a pair of UTF-16 surrogates is not cut in two); nothing without a buffer or
+// room. The number of units copied.
+template <class C, class S> int CopyItemText(C* Buffer, int Size, const S& Text)
+{
+    if (!Buffer || Size <= 0)
+        return 0;
+    size_t n = std::min(Text.size(), static_cast<size_t>(Size - 1));
+    if constexpr (sizeof(C) == 2)
+        if (n > 0 && n < Text.size() && Text[n - 1] >= 0xD800 && Text[n - 1] < 0xDC00)
+            --n;
+    std::copy(Text.data(), Text.data() + n, Buffer);
+    Buffer[n] = 0;
+    return static_cast<int>(n);
+}
+
+// The work of a sort comparison of two nodes (the items' data, as the window passes them):
+// OnCompare of the nodes' tree view decides when it is set, else ByText. An exception goes to
+// the application and counts as equal (it must not cross the window's sort).
+int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data, int (*ByText)(const TTreeNode*, const TTreeNode*));
+
+// ---------------------------------------------------------------------------------------
+// TTreeNode: one node. Made and freed by its collection (TTreeNodes) only.
+
+class TTreeNode : public TPersistent {
+    Z_CLASS(TTreeNode, TPersistent)
+public:
+    explicit TTreeNode(TTreeNodes* AOwner);
+    ~TTreeNode() override;
+    TTreeNode(const TTreeNode&) = delete;
+    TTreeNode& operator=(const TTreeNode&) = delete;
+
+    TTreeNodes* Owner() const { return FOwner; }
+    TCustomTreeView* TreeView() const;
+    // The item of the node in the window; null while there is no window.
+    HTREEITEM ItemId() const { return FItemId; }
+    TPersistent* GetOwner() override;
+
+    // A new text: the window asks for it again.
+    AnsiString Text() const { return FText; }
+    void SetText(const AnsiString& Value);
+    void* Data() const { return FData; }
+    void SetData(void* Value) { FData = Value; }
+    // Indexes into the tree view's Images (ImageIndex, SelectedIndex, OverlayIndex) and
+    // StateImages (StateIndex); -1 is none (a state image index of 0 is none as well).
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+    int SelectedIndex() const { return FSelectedIndex; }
+    void SetSelectedIndex(int Value);
+    int StateIndex() const { return FStateIndex; }
+    void SetStateIndex(int Value);
+    int OverlayIndex() const { return FOverlayIndex; }
+    void SetOverlayIndex(int Value);
+
+    // The walk: a node, then its children in order, then the next sibling.
+    TTreeNode* Parent() const { return FParent; }
+    int Count() const { return FCount; }
+    // ETreeViewError "List index out of bounds (%d)" for an index outside the children.
+    TTreeNode* Item(int Index) const;
+    TTreeNode* GetFirstChild() const { return FFirstChild; }
+    TTreeNode* GetLastChild() const { return FLastChild; }
+    TTreeNode* GetNextSibling() const { return FNextSibling; }
+    TTreeNode* GetPrevSibling() const { return FPrevSibling; }
+    TTreeNode* GetNextChild(TTreeNode* Value) const { return Value ? Value->FNextSibling : nullptr; }
+    TTreeNode* GetPrevChild(TTreeNode* Value) const { return Value ? Value->FPrevSibling : nullptr; }
+    TTreeNode* GetNext() const;
+    TTreeNode* GetPrev() const;
+    // Root nodes are level 0.
+    int Level() const;
+    // The place among the siblings, and in the whole walk.
+    int Index() const;
+    int AbsoluteIndex() const;
+    bool HasAsParent(const TTreeNode* Value) const;
+
+    // Children, or the button that says there are some (for children added when opened).
+    bool HasChildren() const { return FHasChildren || FFirstChild; }
+    void SetHasChildren(bool Value);
+    // Shown with its children; kept by the node while there is no window.
+    bool Expanded() const;
+    void SetExpanded(bool Value);
+    void Expand(bool Recurse);
+    void Collapse(bool Recurse);
+    // Every parent is expanded.
+    bool IsVisible() const;
+    void MakeVisible();
+    bool Selected() const;
+    void SetSelected(bool Value);
+    // The node is being freed: it takes nothing new.
+    bool Deleting() const { return FDeleting; }
+
+    // Label editing in the window: starts it (False when refused), ends it.
+    bool EditText();
+    void EndEdit(bool Cancel);
+
+    // The collection frees the node and its children.
+    void Delete();
+    void DeleteChildren();
+    bool AlphaSort(bool Recurse = false);
+    bool CustomSort(TTVCompare SortProc, LPARAM Data, bool Recurse = false);
+
+    // Another node's text, data, image indexes and HasChildren; not its children.
+    void Assign(TPersistent* Source) override;
+
+private:
+    friend class TTreeNodes;
+    friend class TCustomTreeView;
+    // The tree's window while the node has an item in it, else null.
+    HWND TreeHandle() const;
+    // The node's item takes Item's fields (nothing while it has none).
+    void SendItem(TVITEMA& Item) const;
+    // The window asks again for what Mask names (text, images).
+    void AskAgain(UINT Mask) const;
+    void UpdateItemState(UINT Mask, UINT State);
+
+    TTreeNodes* FOwner;
+    TTreeNode* FParent = nullptr;
+    TTreeNode* FFirstChild = nullptr;
+    TTreeNode* FLastChild = nullptr;
+    TTreeNode* FPrevSibling = nullptr;
+    TTreeNode* FNextSibling = nullptr;
+    int FCount = 0;
+    HTREEITEM FItemId = nullptr;
+    AnsiString FText;
+    void* FData = nullptr;
+    int FImageIndex = 0;
+    int FSelectedIndex = 0;
+    int FStateIndex = -1;
+    int FOverlayIndex = -1;
+    bool FHasChildren = false;
+    bool FExpanded = false;
+    bool FDeleting = false;
+};
+
+// ---------------------------------------------------------------------------------------
+// TTreeNodes: the nodes of one tree view.
+
+class TTreeNodes : public TPersistent {
+    Z_CLASS(TTreeNodes, TPersistent)
+public:
+    explicit TTreeNodes(TCustomTreeView* AOwner);
+    ~TTreeNodes() override;
+    TTreeNodes(const TTreeNodes&) = delete;
+    TTreeNodes& operator=(const TTreeNodes&) = delete;
+
+    TCustomTreeView* Owner() const { return FOwner; }
+    TPersistent* GetOwner() override;
+    // Every node, children included.
+    int Count() const { return FCount; }
+    // The node at Index in the walk. A walk from the node asked for last, so stepping
+    // through the indexes one by one is a walk and not a search each time. ETreeViewError
+    // "Invalid index" outside the nodes.
+    TTreeNode* GetNodeFromIndex(int Index) const;
+    TTreeNode* Item(int Index) const { return GetNodeFromIndex(Index); }
+    TTreeNode* GetFirstNode() const { return FFirst; }
+    // The node of an item of the window; null for none.
+    TTreeNode* GetNode(HTREEITEM ItemId) const;
+
+    // A new node: after the last sibling of Sibling (a root node when Sibling is null), as
+    // its first sibling, before it (Insert), or as the last or first child of Parent.
+    TTreeNode* Add(TTreeNode* Sibling, const AnsiString& S) { return AddObject(Sibling, S, nullptr); }
+    TTreeNode* AddObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
+    TTreeNode* AddFirst(TTreeNode* Sibling, const AnsiString& S) { return AddObjectFirst(Sibling, S, nullptr); }
+    TTreeNode* AddObjectFirst(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
+    TTreeNode* AddChild(TTreeNode* Parent, const AnsiString& S) { return AddChildObject(Parent, S, nullptr); }
+    TTreeNode* AddChildObject(TTreeNode* Parent, const AnsiString& S, void* Ptr);
+    TTreeNode* AddChildFirst(TTreeNode* Parent, const AnsiString& S) { return AddChildObjectFirst(Parent, S, nullptr); }
+    TTreeNode* AddChildObjectFirst(TTreeNode* Parent, const AnsiString& S, void* Ptr);
+    TTreeNode* Insert(TTreeNode* Sibling, const AnsiString& S) { return InsertObject(Sibling, S, nullptr); }
+    TTreeNode* InsertObject(TTreeNode* Sibling, const AnsiString& S, void* Ptr);
+    // A node made by the tree view (CreateNode), placed by Mode relative to Relative.
+    // Prepare, when given, gets the new node (and Context) before it is placed and shown.
+    using TNodePrepare = void (*)(TTreeNode* Node, const void* Context);
+    TTreeNode* AddNode(TTreeNode* Relative, const AnsiString& S, void* Ptr, TNodeAttachMode Mode,
+                       TNodePrepare Prepare = nullptr, const void* Context = nullptr);
+
+    // Frees the node and its children (the tree view's OnDeletion for each).
+    void Delete(TTreeNode* Node);
+    void Clear();
+    // The window does not repaint until the last EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const { return FUpdateCount; }
+    // Set while form data is read into the nodes.
+    bool Reading() const { return FReading; }
+    HWND Handle() const;
+
+    // Another collection's nodes, copied node by node (texts whole, whatever their length).
+    void Assign(TPersistent* Source) override;
+    // "Data": the nodes as node records (see WriteNodeRecords), written when there are nodes
+    // (or, under an ancestor, when they differ from the ancestor's).
+    void DefineProperties(TFiler* Filer) override;
+
+protected:
+    // The node records of form data: the number of root nodes (32-bit), then per node, a
+    // node before its children: the record size (32-bit), then ImageIndex, SelectedIndex,
+    // StateIndex, OverlayIndex, the data word, the number of children (32-bit each) and the
+    // text as a length byte and that many bytes (at most 255). The record size is 25 plus
+    // the text's length. TextOf gives the bytes of a node's text (cut to 255 here).
+    using TNodeTextOf = AnsiString (*)(const TTreeNode* Node);
+    using TNodeTextTo = void (*)(TTreeNode* Node, const AnsiString& Bytes);
+    void WriteNodeRecords(TStream* Stream, TNodeTextOf TextOf) const;
+    // Reads what WriteNodeRecords wrote in place of the nodes. Every count, size and length
+    // is checked against the bytes left before anything is made: damaged records raise
+    // EReadError "Invalid tree node data" and leave the nodes as they were.
+    void ReadNodeRecords(TStream* Stream, TNodeTextTo TextTo);
+    // The nodes and their records' fields are the same as the ancestor's (TextOf for texts).
+    bool SameNodeRecords(const TTreeNodes* Ancestor, TNodeTextOf TextOf) const;
+
+private:
+    friend class TTreeNode;
+    friend class TCustomTreeView;
+    void ReadData(TStream* Stream);
+    void WriteData(TStream* Stream);
+    // Links Node into the lists at the place Mode names by Relative.
+    void Link(TTreeNode* Node, TTreeNode* Relative, TNodeAttachMode Mode);
+    void Unlink(TTreeNode* Node);
+    // Frees First, its next siblings and all their children (none linked to a parent).
+    void FreeChain(TTreeNode* First);
+    void FreeNode(TTreeNode* Node);
+    // The children of Parent (the root nodes for null) in a new order.
+    void SetChildOrder(TTreeNode* Parent, const std::vector<TTreeNode*>& Order);
+    void ClearCache() const { FCacheNode = nullptr; }
+
+    TCustomTreeView* FOwner;
+    TTreeNode* FFirst = nullptr;   // the root nodes
+    TTreeNode* FLast = nullptr;
+    int FRootCount = 0;
+    int FCount = 0;
+    int FUpdateCount = 0;
+    bool FReading = false;
+    mutable TTreeNode* FCacheNode = nullptr;
+    mutable int FCacheIndex = 0;
+};
+
+// ---------------------------------------------------------------------------------------
+// TCustomTreeView
+
+class TCustomTreeView : public TWinControl {
+    Z_CLASS(TCustomTreeView, TWinControl)
+public:
+    explicit TCustomTreeView(TComponent* AOwner);
+    ~TCustomTreeView() override;
+
+    // The nodes, made by CreateNodes on first use.
+    TTreeNodes* Items() const;
+    void SetItems(TTreeNodes* Value) { Items()->Assign(Value); }
+    // The selected node; null clears the selection. Kept by the control while there is no
+    // window.
+    TTreeNode* Selected();
+    void SetSelected(TTreeNode* Value);
+    // The node at a client point; null when none is there.
+    TTreeNode* GetNodeAt(int X, int Y);
+    // The first node shown at the top.
+    TTreeNode* TopItem();
+
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    TCustomImageList* StateImages() const { return FStateImages; }
+    void SetStateImages(TCustomImageList* Value);
+
+    // The look: buttons, lines, lines at the root, the selection shown without the focus,
+    // hot tracking, tooltips of cut texts, whole-row selection, one branch open at a time,
+    // the border and the indentation of a level in pixels.
+    bool ShowButtons() const { return FShowButtons; }
+    void SetShowButtons(bool Value) { SetTreeStyle(FShowButtons, Value); }
+    bool ShowLines() const { return FShowLines; }
+    void SetShowLines(bool Value) { SetTreeStyle(FShowLines, Value); }
+    bool ShowRoot() const { return FShowRoot; }
+    void SetShowRoot(bool Value) { SetTreeStyle(FShowRoot, Value); }
+    bool HideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool Value) { SetTreeStyle(FHideSelection, Value); }
+    bool HotTrack() const { return FHotTrack; }
+    void SetHotTrack(bool Value) { SetTreeStyle(FHotTrack, Value); }
+    bool ToolTips() const { return FToolTips; }
+    void SetToolTips(bool Value);
+    bool RowSelect() const { return FRowSelect; }
+    void SetRowSelect(bool Value) { SetTreeStyle(FRowSelect, Value); }
+    bool AutoExpand() const { return FAutoExpand; }
+    void SetAutoExpand(bool Value) { SetTreeStyle(FAutoExpand, Value); }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    int Indent() const { return FIndent; }
+    void SetIndent(int Value);
+    // No label editing.
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value) { SetTreeStyle(FReadOnly, Value); }
+
+    // Sorts the root nodes (and, with Recurse, every node's children) through the window's
+    // sort with a comparison (SortProc, or OnCompare, else the texts' order); without a
+    // window the nodes are sorted in place with the same comparison.
+    bool AlphaSort(bool Recurse = true) { return CustomSort(nullptr, 0, Recurse); }
+    bool CustomSort(TTVCompare SortProc, LPARAM Data, bool Recurse = true);
+    void FullExpand();
+    void FullCollapse();
+    // A label is being edited; its edit window.
+    bool IsEditing();
+    HWND EditHandle() const { return FEditHandle; }
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    TTVChangingEvent OnChanging;
+    TTVChangedEvent OnChange;
+    TTVEditingEvent OnEditing;
+    TTVEditedEvent OnEdited;
+    TTVChangedEvent OnCancelEdit;
+    TTVExpandingEvent OnExpanding;
+    TTVExpandedEvent OnExpanded;
+    TTVCollapsingEvent OnCollapsing;
+    TTVExpandedEvent OnCollapsed;
+    TTVExpandedEvent OnDeletion;
+    TTVExpandedEvent OnAddition;
+    TTVExpandedEvent OnGetImageIndex;
+    TTVExpandedEvent OnGetSelectedIndex;
+    TTVCompareEvent OnCompare;
+    TTVCreateNodeClassEvent OnCreateNodeClass;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    // The items are made again from the nodes, with their expanded state and the selection.
+    void CreateWnd() override;
+    // The nodes keep their expanded state and the selection; their items go.
+    void DestroyWnd() override;
+    void Dispatch(TMessage& Message) override;
+
+    // A new node of the class OnCreateNodeClass names (TTreeNode by default).
+    virtual TTreeNode* CreateNode();
+    virtual TTreeNodes* CreateNodes();
+    virtual bool CanEdit(TTreeNode* Node);
+    virtual bool CanChange(TTreeNode* Node);
+    virtual bool CanExpand(TTreeNode* Node);
+    virtual bool CanCollapse(TTreeNode* Node);
+    virtual void Change(TTreeNode* Node);
+    virtual void Expand(TTreeNode* Node);
+    virtual void Collapse(TTreeNode* Node);
+    virtual void Added(TTreeNode* Node);
+    virtual void Delete(TTreeNode* Node);
+    virtual void GetImageIndex(TTreeNode* Node);
+    virtual void GetSelectedIndex(TTreeNode* Node);
+    // A label edit ended: Item's text is the new text, or null when the edit was cancelled.
+    // OnEdited may change the text, then the node takes it; a cancel runs OnCancelEdit.
+    virtual void Edit(const TVITEMA& Item);
+    // Messages of the label's edit window while it is subclassed: keys through the tree
+    // view's key handling, then to the edit window's own procedure.
+    virtual void EditWndProc(TMessage& Message);
+
+    // The node an item names: its data when the item carries it, else found by its handle.
+    TTreeNode* NodeFromItem(const TVITEMA& Item) const;
+    // A question for an item's images: GetImageIndex / GetSelectedIndex, then the node's.
+    void AnswerImages(TTreeNode* Node, TVITEMA& Item);
+    // Subclasses the label's edit window (with the wide calls when Wide); the previous
+    // procedure is called by CallDefEditProc.
+    void HookEditControl(bool Wide);
+    LRESULT CallDefEditProc(const TMessage& Message);
+    // The end of a label edit (the edit window is no longer the label's), then Edit.
+    void EndLabelEdit(const TVITEMA& Item);
+    // The tree's notifications, reflected by the parent.
+    void CNNotify(TMessage& Message);
+
+private:
+    friend class TTreeNode;
+    friend class TTreeNodes;
+    void EditWndProcEntry(TMessage& Message) { EditWndProc(Message); }
+    void ApplyImageLists();
+    void ApplyColors();
+    // A look option shown by a window style: the window takes it at once.
+    void SetTreeStyle(bool& Field, bool Value);
+    DWORD TreeStyles() const;
+    void ImageListChange(TObject* Sender);
+    // The item of a node; EOutOfResources "Unable to insert an item" when the window refuses.
+    void InsertItem(TTreeNode* Node, HTREEITEM InsertAfter);
+    // The selection and top node kept for the next window forget Node's subtree (all for null).
+    void Forget(TTreeNode* Node);
+    // The children of Parent (the root nodes for null) sorted by Proc: through the window's
+    // sort when there is a window, else in place. The sort message passes the control's own
+    // message handling either way, so that a descendant sees every sort.
+    bool SortChildren(TTreeNode* Parent, TTVCompare Proc, LPARAM Data);
+    // The window sorted the children of Parent: the node lists follow its order.
+    void FollowWindowOrder(TTreeNode* Parent);
+    void TVMSortChildren(TMessage& Message);
+    void TVMDeleteItem(TMessage& Message);
+    bool EventsQuiet() const { return FQuiet || IsDestroying(); }
+    // A question to a handler (allowed when there is none) and a notice to one. Quietable
+    // events stay silent while the items are made again and while the control goes.
+    template <class E> bool Allowed(const E& Event, TTreeNode* Node, bool Quietable)
+    {
+        bool allow = true;
+        if (Event && !(Quietable && EventsQuiet()))
+            Event(this, Node, allow);
+        return allow;
+    }
+    template <class E> void Tell(const E& Event, TTreeNode* Node, bool Quietable)
+    {
+        if (Event && !(Quietable && EventsQuiet()))
+            Event(this, Node);
+    }
+
+    mutable std::unique_ptr<TTreeNodes> FTreeNodes;
+    TCustomImageList* FImages = nullptr;
+    TCustomImageList* FStateImages = nullptr;
+    std::unique_ptr<TChangeLink> FImageChangeLink;
+    std::unique_ptr<TChangeLink> FStateChangeLink;
+    bool FShowButtons = true;
+    bool FShowLines = true;
+    bool FShowRoot = true;
+    bool FHideSelection = true;
+    bool FHotTrack = false;
+    bool FToolTips = true;
+    bool FRowSelect = false;
+    bool FAutoExpand = false;
+    bool FReadOnly = false;
+    TBorderStyle FBorderStyle = bsSingle;
+    int FIndent = 19;
+    TTreeNode* FSelectedNode = nullptr;   // the selection while there is no window
+    TTreeNode* FTopNode = nullptr;        // the top node while there is no window
+    TTreeNode* FSortParent = nullptr;     // the node whose children a sort without a window is for
+    bool FQuiet = false;                  // items made again: no change events
+    bool FOwnDelete = false;              // TVM_DELETEITEM of the nodes' own deletion
+    HWND FEditHandle = nullptr;           // the label's edit window while editing
+    HWND FHookedEdit = nullptr;           // the edit window under EditWndProc, until it goes
+    WNDPROC FDefEditProc = nullptr;
+    WNDPROC FEditInstance = nullptr;
+    bool FEditWide = false;
+};
+
+class TTreeView : public TCustomTreeView {
+    Z_CLASS(TTreeView, TCustomTreeView)
+public:
+    explicit TTreeView(TComponent* AOwner) : TCustomTreeView(AOwner) {}
+};
+
+// The published properties of a tree view class C (whose Items getter may be typed).
+#define Z_TREEVIEW_PROPS(C)                                                                              \
+    Z_PROP_BOOL(C, AutoExpand, false), Z_PROP_ENUM(C, BorderStyle, TreeViewBorderStyleNames, bsSingle),  \
+        Z_PROP_BOOL(C, HideSelection, true), Z_PROP_BOOL(C, HotTrack, false),                            \
+        Z_PROP_REF(C, Images, TCustomImageList), Z_PROP_INT(C, Indent, 19), Z_PROP_OBJ(C, Items),        \
+        Z_PROP_BOOL(C, ReadOnly, false), Z_PROP_BOOL(C, RowSelect, false),                               \
+        Z_PROP_BOOL(C, ShowButtons, true), Z_PROP_BOOL(C, ShowLines, true),                              \
+        Z_PROP_BOOL(C, ShowRoot, true), Z_PROP_REF(C, StateImages, TCustomImageList),                    \
+        Z_PROP_BOOL(C, ToolTips, true)
+extern const char* const TreeViewBorderStyleNames[2];
+
+// ---------------------------------------------------------------------------------------
+// The up-down arrows over the system's "msctls_updown32": a position between Min and Max
+// stepped by Increment, shown in a buddy control (Associate) and kept by the window while
+// there is one. The window steps once when an arrow is pressed and repeats while it is held.
+
+enum TUDAlignButton : uint8_t { udLeft, udRight };
+enum TUDOrientation : uint8_t { udHorizontal, udVertical };
+// The arrow that stepped: btNext toward Max (up or right), btPrev toward Min.
+enum TUDBtnType : uint8_t { btNext, btPrev };
+enum TUpDownDirection : uint8_t { updNone, updUp, updDown };
+extern const char* const UDAlignButtonNames[2];
+extern const char* const UDOrientationNames[2];
+
+using TUDClickEvent = TMethod<void(TObject* Sender, TUDBtnType Button)>;
+using TUDChangingEvent = TMethod<void(TObject* Sender, bool& AllowChange)>;
+using TUDChangingEventEx = TMethod<void(TObject* Sender, bool& AllowChange, int NewValue, TUpDownDirection Direction)>;
+
+class TCustomUpDown : public TWinControl {
+    Z_CLASS(TCustomUpDown, TWinControl)
+public:
+    explicit TCustomUpDown(TComponent* AOwner);
+    ~TCustomUpDown() override;
+
+    // The control that shows the position as its text; the arrows sit at its side.
+    TWinControl* Associate() const { return FAssociate; }
+    void SetAssociate(TWinControl* Value);
+    TUDAlignButton AlignButton() const { return FAlignButton; }
+    void SetAlignButton(TUDAlignButton Value) { RecreateOnChange(this, FAlignButton, Value); }
+    // The associate's arrow keys step the position.
+    bool ArrowKeys() const { return FArrowKeys; }
+    void SetArrowKeys(bool Value) { RecreateOnChange(this, FArrowKeys, Value); }
+    int Min() const { return FMin; }
+    void SetMin(int Value);
+    int Max() const { return FMax; }
+    void SetMax(int Value);
+    int Increment() const { return FIncrement; }
+    void SetIncrement(int Value);
+    // A new orientation swaps width and height (unless form data is being read).
+    TUDOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TUDOrientation Value);
+    // The window's position while there is one.
+    int Position();
+    void SetPosition(int Value);
+    // The associate's text has thousands separators.
+    bool Thousands() const { return FThousands; }
+    void SetThousands(bool Value) { RecreateOnChange(this, FThousands, Value); }
+    // Past one end the position goes on at the other.
+    bool Wrap() const { return FWrap; }
+    void SetWrap(bool Value) { RecreateOnChange(this, FWrap, Value); }
+
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+    // A step was taken (the arrow that took it): the library's click event of other controls
+    // is not this one, and the release of the mouse is no click.
+    TUDClickEvent OnClick;
+    // Asked before every step; a refused step leaves the position.
+    TUDChangingEvent OnChanging;
+    TUDChangingEventEx OnChangingEx;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    // The position stays with the control while the window is made again.
+    void DestroyWnd() override;
+    void Dispatch(TMessage& Message) override;
+    // OnChanging, then OnChangingEx; True allows the step.
+    virtual bool CanChange(int NewValue, TUpDownDirection Direction);
+    virtual void StepClick(TUDBtnType Button);
+
+private:
+    void ApplyRange();
+    void ApplyIncrement();
+    void ApplyBuddy();
+    void CNNotify(TMessage& Message);
+    void CNScroll(TMessage& Message);
+
+    TWinControl* FAssociate = nullptr;
+    TUDAlignButton FAlignButton = udRight;
+    bool FArrowKeys = true;
+    int FMin = 0;
+    int FMax = 100;
+    int FIncrement = 1;
+    TUDOrientation FOrientation = udVertical;
+    int FPosition = 0;
+    bool FThousands = true;
+    bool FWrap = false;
+    // The last step the window asked about: its direction and whether it was allowed.
+    TUpDownDirection FStepDirection = updNone;
+    bool FStepAllowed = false;
+};
+
+class TUpDown : public TCustomUpDown {
+    Z_CLASS(TUpDown, TCustomUpDown)
+public:
+    explicit TUpDown(TComponent* AOwner) : TCustomUpDown(AOwner) {}
+};
+
+// The published properties of an up-down class C.
+#define Z_UPDOWN_PROPS(C)                                                                                  \
+    Z_PROP_ENUM(C, AlignButton, UDAlignButtonNames, udRight), Z_PROP_REF(C, Associate, TWinControl),       \
+        Z_PROP_BOOL(C, ArrowKeys, true), Z_PROP_INT(C, Min, 0), Z_PROP_INT(C, Max, 100),                   \
+        Z_PROP_INT(C, Increment, 1), Z_PROP_ENUM(C, Orientation, UDOrientationNames, udVertical),          \
+        Z_PROP_INT(C, Position, 0), Z_PROP_BOOL(C, Thousands, true), Z_PROP_BOOL(C, Wrap, false)
+
+// ---------------------------------------------------------------------------------------
+// Tab strips: the look of the tabs, where they stand, and their events.
+
+enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
+enum TTabPosition : uint8_t { tpTop, tpBottom, tpLeft, tpRight };
+extern const char* const TabStyleNames[3];
+extern const char* const TabPositionNames[4];
+// Asked before the selected tab changes; AllowChange starts True.
+using TTabChangingEvent = TMethod<void(TObject* Sender, bool& AllowChange)>;
+// The image of a tab; ImageIndex starts as the tab's index.
+using TTabGetImageEvent = TMethod<void(TObject* Sender, int TabIndex, int& ImageIndex)>;
+
+// The kinds of tool-bar buttons: graphic children of these kinds paint themselves as
+// buttons, the others over their parent's picture.
+enum TToolButtonStyle : uint8_t { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };

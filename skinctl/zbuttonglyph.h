@@ -1,0 +1,48 @@
+// What the skinned glyph buttons (bit button, speed button) share about their glyph: its
+// size, where it and the caption go, how it is drawn into the cache in each state, and the
+// two-frame glyph strip an unskinned button is given from an image list.
+#pragma once
+
+#include "classlib/buttons.h"
+#include "skin/zskinpaint.h"
+
+class TCustomImageList;
+
+// The distance from the glyph's side of the button: Margin + 3, or 0 for a margin of -1.
+constexpr int GlyphMarginOffset(int Margin) { return Margin < 0 ? 0 : Margin + 3; }
+
+// The size of one glyph: the strip's frame when it holds a picture, else the image list's
+// image size when ImageIndex names an image of it, else (0, 0).
+TSize SkinButtonGlyphSize(TBitmap* Glyph, int NumGlyphs, TCustomImageList* Images, int ImageIndex);
+
+// How an enabled glyph looks at rest and how a disabled one looks.
+struct TzGlyphLook {
+    int Blend = 0;        // percent of the background kept under a resting glyph
+    bool Grayed = false;  // a resting glyph is grey
+    TzDisabledGlyphKind DisabledGlyphKind = dgBlended;
+};
+
+// The glyph at P of the cache for the state (0 resting, 1 hot, 2 pressed): a loaded strip by
+// its frames, else the image list's image on its background colour (the key colour for
+// none), which is left out.
+void DrawSkinButtonGlyph(TBitmap* Cache, TPoint P, TBitmap* Glyph, int NumGlyphs, TCustomImageList* Images,
+                         int ImageIndex, int State, bool Enabled, const TzGlyphLook& Look,
+                         const TzCacheInfo& Parent = EmptyCacheInfo);
+
+// Where a glyph and a caption of these sizes go in Area: the glyph Margin offset from its
+// side (GlyphMarginOffset), Spacing between the two, the pair placed by Alignment along the
+// layout's axis and centred across it; in the reading order's flags (DT_RIGHT swaps left and
+// right) and one pixel down and right when pressed. Spacing counts only when there are both.
+struct TzGlyphPlaces {
+    TRect Glyph;
+    TRect Text;
+};
+TzGlyphPlaces PlaceGlyphAndCaption(const TRect& Area, TSize GlyphSize, TSize TextSize, TButtonLayout Layout,
+                                   int Margin, int Spacing, TAlignment Alignment, UINT BiDiFlags, bool Pressed);
+
+// An unskinned button shows an image-list glyph through its glyph strip: two frames, the
+// image and its disabled look (a copy without DisabledGlyphKind; else on the button face,
+// grey for dgGrayed, half blended for dgBlended), transparent in the list's background
+// colour (the key colour for none). Nothing for an index the list does not have.
+void MakeGlyphStrip(TButtonGlyph* Glyph, TCustomImageList* Images, int ImageIndex,
+                    TzDisabledGlyphKind DisabledGlyphKind);

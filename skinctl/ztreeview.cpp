@@ -1,0 +1,171 @@
+#include "skinctl/ztreeview.h"
+
+#include "skin/zclientwnd.h"
+#include "skin/zskinmanager.h"
+#include "skinctl/zskinctl.h"
+
+namespace {
+constexpr int TreeViewTypeCode = 96;
+} // namespace
+
+Z_CLASS_IMPL(TzTreeView, TTreeView, Z_PROP_OBJ(TzTreeView, SkinData), Z_PROP_OBJ(TzTreeView, BoundLabel))
+
+TzTreeView::TzTreeView(TComponent* AOwner)
+    : TTreeView(AOwner), FSkinData(MakeSkinData(this, TreeViewTypeCode, true)),
+      FBoundLabel(std::make_unique<TzBoundLabel>(this, FSkinData.get()))
+{
+    if (FSkinData->SkinSection().empty())
+        FSkinData->SetSkinSection("EDIT");
+}
+
+TzTreeView::~TzTreeView()
+{
+    FAdapter.reset();
+    FBoundLabel.reset();
+    FSkinData.reset();
+}
+
+void TzTreeView::AfterConstruction()
+{
+    TTreeView::AfterConstruction();
+    FSkinData->Loaded();
+}
+
+void TzTreeView::Loaded()
+{
+    TTreeView::Loaded();
+    FSkinData->Loaded();
+    if (FSkinData->Skinned())
+        TakeSectionColors();
+    UpdateScrollAdapter();
+}
+
+void TzTreeView::TakeSectionColors()
+{
+    TzCommonData* sd = FSkinData.get();
+    const TzGeneralData& s = sd->GetSkinManager()->Section(sd->SkinIndex);
+    if (!sd->CustomColor())
+        SetColor(s.Color);
+    if (!sd->CustomFont())
+        Font()->SetColor(TColor(s.FontColor));
+}
+
+// The adapter made for a tree that knows nothing of skins gives it the section's hot colour
+// (whoever chose it applies that). This tree's colours are its own section's, set above: the
+// adapter is made without them, and its erasing fills with the colour the window shows.
+void TzTreeView::UpdateScrollAdapter()
+{
+    if (!HandleAllocated() || IsDestroying())
+        return;
+    UpdateTreeViewAdapter(this, FAdapter, FSkinData.get());
+}
+
+// The window ------------------------------------------------------------------------------
+
+void TzTreeView::CreateWnd()
+{
+    TTreeView::CreateWnd();
+    FSkinData->Loaded();
+    if (FSkinData->Skinned()) {
+        FSkinData->SetUpdating(false);
+        TakeSectionColors();
+    }
+}
+
+void TzTreeView::DestroyWnd()
+{
+    FAdapter.reset();
+    TTreeView::DestroyWnd();
+}
+
+void TzTreeView::Dispatch(TMessage& Message)
+{
+    if (Message.Msg == CN_NOTIFY && FSkinData && FSkinData->Skinned() && CustomDraw(Message))
+        return;
+    TTreeView::Dispatch(Message);
+}
+
+bool TzTreeView::CustomDraw(TMessage& Message)
+{
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam);
+    if (!draw || draw->nmcd.hdr.code != NM_CUSTOMDRAW)
+        return false;
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        Message.Result = CDRF_NOTIFYITEMDRAW;
+        return true;
+    case CDDS_ITEMPREPAINT: {
+        const auto item = static_cast<WPARAM>(draw->nmcd.dwItemSpec);
+        const bool selected = SendMessageW(WindowHandle(), TVM_GETITEMSTATE, item, TVIS_SELECTED) & TVIS_SELECTED;
+        if (selected && GetFocus() != WindowHandle()) {
+            draw->clrText = GetSysColor(COLOR_BTNTEXT);
+            draw->clrTextBk = GetSysColor(COLOR_BTNFACE);
+        }
+        Message.Result = CDRF_DODEFAULT;
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+void TzTreeView::SkinRemoved(TMessage& Message)
+{
+    FAdapter.reset();
+    CommonMessageHandler(Message, FSkinData.get());
+    if (!FSkinData->CustomColor())
+        SetColor(clWindow);
+    if (!FSkinData->CustomFont())
+        Font()->SetColor(clWindowText);
+    // The adapter gave the window its own frame and scroll bars back: the system calculates
+    // and paints them again.
+    if (HandleAllocated()) {
+        RefreshWindowFrame(WindowHandle(), true);
+        RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+    }
+}
+
+void TzTreeView::SkinRefreshed(TMessage& Message)
+{
+    CommonMessageHandler(Message, FSkinData.get());
+    if (FSkinData->Skinned())
+        TakeSectionColors();
+    UpdateScrollAdapter();
+    RepaintForSkin(this);
+}
+
+void TzTreeView::WndProc(TMessage& Message)
+{
+    TzCommonData* sd = FSkinData.get();
+    if (sd && FromOwnManager(Message, sd) && SkinCommandOf(Message) == SKCMD_SKINREMOVED) {
+        SkinRemoved(Message);
+        return;
+    }
+    if (sd && FromOwnManager(Message, sd) && SkinCommandOf(Message) == SKCMD_REFRESH) {
+        SkinRefreshed(Message);
+        return;
+    }
+    switch (RouteSkinMessage(this, sd, Message)) {
+    case TzRoute::Handled:
+        return;
+    case TzRoute::Plain:
+        TTreeView::WndProc(Message);
+        break;
+    case TzRoute::Skinned:
+        switch (Message.Msg) {
+        case WM_MOVE:
+        case CM_VISIBLECHANGED:
+        case CM_ENABLEDCHANGED:
+            sd->SetBGChanged(true);
+            break;
+        default:
+            break;
+        }
+        if (!CommonMessageHandler(Message, sd))
+            TTreeView::WndProc(Message);
+        if (Message.Msg == CM_SHOWINGCHANGED)
+            UpdateScrollAdapter();
+        break;
+    }
+    FollowBoundLabel(FBoundLabel.get(), Message);
+}

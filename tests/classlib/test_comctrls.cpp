@@ -1,0 +1,499 @@
+// The tree view: nodes and their walk, the window's items made from the nodes (also again,
+// after the window is re-created), sorting, display information, label editing, the change
+// events and form data.
+#include <doctest.h>
+#include "classlib/comctrls.h"
+#include "classlib/stdctrls.h"
+#include "form_helpers.h"
+#include "msgrecorder.h"
+#include "treeitems.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// Cyrillic text in code page 1251, which the tests run with.
+const AnsiString kPrivet = "\xCF\xF0\xE8\xE2\xE5\xF2";   // "Привет"
+const AnsiString kMir = "\xEC\xE8\xF0";                   // "мир"
+
+struct TTreeForm {
+    std::unique_ptr<TForm> Form = MakeForm(320, 400);
+    TTreeView* Tree = Add<TTreeView>(Form.get(), 8, 8, 280, 340);
+    TTreeNodes* Items = Tree->Items();
+};
+
+// The texts of the nodes in the walk, each indented by its level.
+AnsiString NodeOutline(TTreeNodes* Items)
+{
+    AnsiString out;
+    for (TTreeNode* n = Items->GetFirstNode(); n; n = n->GetNext())
+        out += AnsiString(static_cast<size_t>(n->Level()), ' ') + n->Text() + "\n";
+    return out;
+}
+
+// The same outline read from the window's items: their texts as the window asks for them.
+AnsiString WindowOutline(HWND Tree)
+{
+    AnsiString out;
+    for (const auto& [item, level] : TreeWindowItems(Tree)) {
+        char text[300] = {};
+        TVITEMA tv{};
+        tv.mask = TVIF_TEXT;
+        tv.hItem = item;
+        tv.pszText = text;
+        tv.cchTextMax = sizeof(text);
+        SendMessageA(Tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tv));
+        out += AnsiString(static_cast<size_t>(level), ' ') + text + "\n";
+    }
+    return out;
+}
+
+// Groups of numbered nodes: "g<i>" with children "g<i>.<j>".
+void FillGroups(TTreeNodes* Items, int Groups, int PerGroup)
+{
+    TUpdateScope<TTreeNodes> update(Items);
+    for (int g = 0; g < Groups; ++g) {
+        TTreeNode* group = Items->Add(nullptr, "g" + IntToStr(g));
+        for (int c = 0; c < PerGroup; ++c)
+            Items->AddChild(group, "g" + IntToStr(g) + "." + IntToStr(c));
+    }
+}
+
+struct TTreeEvents {
+    TLog Log;
+    bool Refuse = false;
+    AnsiString EditTo;
+    void Changing(TObject*, TTreeNode* Node, bool& Allow)
+    {
+        Log.push_back("changing " + (Node ? Node->Text() : AnsiString("-")));
+        Allow = !Refuse;
+    }
+    void Change(TObject*, TTreeNode* Node) { Log.push_back("change " + (Node ? Node->Text() : AnsiString("-"))); }
+    void Editing(TObject*, TTreeNode* Node, bool& Allow)
+    {
+        Log.push_back("editing " + Node->Text());
+        Allow = !Refuse;
+    }
+    void Edited(TObject*, TTreeNode* Node, AnsiString& S)
+    {
+        Log.push_back("edited " + Node->Text() + " to " + S);
+        if (!EditTo.empty())
+            S = EditTo;
+    }
+    void CancelEdit(TObject*, TTreeNode* Node) { Log.push_back("cancel " + Node->Text()); }
+    void Deletion(TObject*, TTreeNode* Node) { Log.push_back("delete " + Node->Text()); }
+    void Expanded(TObject*, TTreeNode* Node) { Log.push_back("expanded " + Node->Text()); }
+    void KeyDown(TObject*, uint16_t& Key, TShiftState) { Log.push_back("key " + IntToStr(Key)); }
+    void Click(TObject*) { Log.push_back("click"); }
+    void Compare(TObject*, TTreeNode* A, TTreeNode* B, LPARAM, int& Result)
+    {
+        Result = -lstrcmpA(A->Text().c_str(), B->Text().c_str());
+    }
+};
+
+// By the length of the text, then by the text: a comparison a program might pass itself.
+int CALLBACK ByLength(LPARAM A, LPARAM B, LPARAM Data)
+{
+    const AnsiString& a = reinterpret_cast<TTreeNode*>(A)->Text();
+    const AnsiString& b = reinterpret_cast<TTreeNode*>(B)->Text();
+    if (a.size() != b.size())
+        return static_cast<int>(a.size()) - static_cast<int>(b.size());
+    return static_cast<int>(Data) * lstrcmpA(a.c_str(), b.c_str());
+}
+
+} // namespace
+
+TEST_CASE("nodes keep the walk order by every way of adding, and the window's items follow them")
+{
+    for (bool windowFirst : {false, true}) {
+        CAPTURE(windowFirst);
+        TTreeForm f;
+        if (windowFirst)
+            f.Tree->HandleNeeded();
+        TTreeNodes* items = f.Items;
+        TTreeNode* b = items->Add(nullptr, "b");
+        TTreeNode* a = items->AddFirst(b, "a");
+        TTreeNode* d = items->Add(a, "d");
+        TTreeNode* c = items->Insert(d, "c");
+        items->AddChild(b, "b2");
+        items->AddChildFirst(b, "b1");
+        TTreeNode* b3 = items->AddChild(b, "b3");
+        items->AddChild(b3, kPrivet);
+        items->Insert(b3, "b2a");
+        items->AddChild(nullptr, "e");   // no parent: a root node
+        const AnsiString outline = "a\nb\n b1\n b2\n b2a\n b3\n  " + kPrivet + "\nc\nd\ne\n";
+        CHECK(NodeOutline(items) == outline);
+        CHECK(WindowOutline(f.Tree->Handle()) == outline);
+        CHECK((items->Count() == 10 && b->Count() == 4 && b3->Level() == 1 && c->Index() == 2));
+
+        // The walk both ways, by index from either end and at random, and the children by index.
+        std::vector<TTreeNode*> walk;
+        for (TTreeNode* n = items->GetFirstNode(); n; n = n->GetNext())
+            walk.push_back(n);
+        for (int i = static_cast<int>(walk.size()) - 1; i >= 0; --i) {
+            CHECK(items->GetNodeFromIndex(i) == walk[i]);
+            CHECK(walk[i]->AbsoluteIndex() == i);
+            CHECK(walk[i]->GetPrev() == (i ? walk[i - 1] : nullptr));
+        }
+        for (int i : {9, 0, 7, 3, 9, 1})
+            CHECK(items->GetNodeFromIndex(i) == walk[i]);
+        CHECK(b->Item(2)->Text() == "b2a");
+        CHECK((b3->GetLastChild()->Text() == kPrivet && b3->GetLastChild()->HasAsParent(b)));
+        CHECK_THROWS_WITH_AS(items->GetNodeFromIndex(10), "Invalid index", ETreeViewError);
+        CHECK_THROWS_WITH_AS(items->GetNodeFromIndex(-1), "Invalid index", ETreeViewError);
+        CHECK_THROWS_WITH_AS(b->Item(4), "List index out of bounds (4)", ETreeViewError);
+        (void)d;
+    }
+}
+
+TEST_CASE("deleting a node deletes its children and items; a deletion sent to the window deletes the nodes")
+{
+    TTreeForm f;
+    TTreeEvents ev;
+    f.Tree->OnDeletion = MakeMethod<&TTreeEvents::Deletion>(&ev);
+    FillGroups(f.Items, 3, 2);
+    f.Tree->SetSelected(f.Items->GetNodeFromIndex(4));   // "g1.0", kept until there is a window
+    f.Items->GetNodeFromIndex(3)->Delete();               // "g1"
+    CHECK(ev.Log == TLog{"delete g1.0", "delete g1.1", "delete g1"});
+    CHECK(f.Tree->Selected() == nullptr);
+    CHECK(f.Items->Count() == 6);
+
+    HWND wnd = f.Tree->Handle();
+    ev.Log.clear();
+    TTreeNode* g2 = f.Items->GetNodeFromIndex(3);
+    SendMessageA(wnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(g2->GetFirstChild()->ItemId()));
+    CHECK(ev.Log == TLog{"delete g2.0"});
+    CHECK(WindowOutline(wnd) == "g0\n g0.0\n g0.1\ng2\n g2.1\n");
+    CHECK(NodeOutline(f.Items) == WindowOutline(wnd));
+    ev.Log.clear();
+    SendMessageA(wnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
+    CHECK(ev.Log.size() == 5);
+    CHECK((f.Items->Count() == 0 && f.Items->GetFirstNode() == nullptr && WindowOutline(wnd).empty()));
+}
+
+TEST_CASE("a re-created window gets every node back: texts, data, images, expanded state, selection")
+{
+    TTreeForm f;
+    TTreeEvents ev;
+    f.Tree->OnChange = MakeMethod<&TTreeEvents::Change>(&ev);
+    f.Tree->OnChanging = MakeMethod<&TTreeEvents::Changing>(&ev);
+    HWND before = f.Tree->Handle();
+    FillGroups(f.Items, 40, 75);
+    TTreeNode* g5 = f.Items->GetFirstNode();
+    for (int i = 0; i < 5; ++i)
+        g5 = g5->GetNextSibling();
+    g5->Expand(false);
+    f.Items->GetFirstNode()->Expand(false);
+    f.Items->GetFirstNode()->Collapse(false);   // expanded once, collapsed again
+    TTreeNode* picked = g5->Item(70);
+    picked->SetData(picked);
+    picked->SetImageIndex(3);
+    picked->SetStateIndex(2);
+    f.Tree->SetSelected(picked);
+    ev.Log.clear();
+
+    const AnsiString outline = NodeOutline(f.Items);
+    f.Tree->RecreateWnd();
+    HWND after = f.Tree->Handle();
+    REQUIRE(after != before);
+    CHECK(WindowOutline(after) == outline);
+    CHECK(f.Items->Count() == 40 * 76);
+    for (TTreeNode* n = f.Items->GetFirstNode(); n; n = n->GetNextSibling())
+        CHECK_MESSAGE(n->Expanded() == (n == g5), n->Text());
+    CHECK(f.Tree->Selected() == picked);
+    CHECK((picked->Data() == picked && picked->ImageIndex() == 3));
+    CHECK((SendMessageA(after, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(picked->ItemId()), TVIS_STATEIMAGEMASK) ==
+           INDEXTOSTATEIMAGEMASK(2)));
+    CHECK(ev.Log.empty());   // coming back is no change of the selection
+
+    // Without a window the nodes keep what they had, and a new window gets it.
+    f.Tree->SetParent(nullptr);
+    CHECK((!f.Tree->HandleAllocated() && picked->ItemId() == nullptr && g5->Expanded()));
+    f.Tree->SetSelected(g5);
+    f.Tree->SetParent(f.Form.get());
+    CHECK(WindowOutline(f.Tree->Handle()) == outline);
+    CHECK((f.Tree->Selected() == g5 && g5->Expanded()));
+}
+
+TEST_CASE("sorting by the texts, by OnCompare and by a comparison of the program's, with and without a window")
+{
+    for (bool window : {true, false}) {
+        CAPTURE(window);
+        TTreeForm f;
+        TTreeEvents ev;
+        if (window)
+            f.Tree->HandleNeeded();
+        for (const char* group : {"pear", "apple", "fig"}) {
+            TTreeNode* g = f.Items->Add(nullptr, group);
+            for (const char* c : {"kiwi", "date", "banana", "plum"})
+                f.Items->AddChild(g, c);
+        }
+        CHECK(f.Tree->AlphaSort());
+        AnsiString sorted = "apple\n banana\n date\n kiwi\n plum\nfig\n banana\n date\n kiwi\n plum\npear\n"
+                            " banana\n date\n kiwi\n plum\n";
+        CHECK(NodeOutline(f.Items) == sorted);
+        if (window)
+            CHECK(WindowOutline(f.Tree->Handle()) == sorted);
+
+        f.Tree->OnCompare = MakeMethod<&TTreeEvents::Compare>(&ev);
+        f.Tree->AlphaSort(false);
+        CHECK(NodeOutline(f.Items).rfind("pear\n", 0) == 0);
+        CHECK(f.Items->GetFirstNode()->GetFirstChild()->Text() == "banana");   // not recursed
+
+        f.Items->GetFirstNode()->CustomSort(&ByLength, -1);
+        CHECK(NodeOutline(f.Items).rfind("pear\n plum\n kiwi\n date\n banana\nfig\n", 0) == 0);
+        if (window)
+            CHECK(WindowOutline(f.Tree->Handle()) == NodeOutline(f.Items));
+    }
+}
+
+TEST_CASE("the window's questions for texts and images are answered from the nodes")
+{
+    TTreeForm f;
+    TTreeNode* node = f.Items->Add(nullptr, kPrivet);
+    f.Tree->HandleNeeded();
+    char buf[8];
+    // A buffer of no size, or none, takes nothing; a small one takes the beginning.
+    std::memset(buf, '#', sizeof(buf));
+    AskItemText(f.Tree, node->ItemId(), node, buf, 0);
+    AskItemText(f.Tree, node->ItemId(), node, static_cast<char*>(nullptr), 8);
+    CHECK(AnsiString(buf, sizeof(buf)) == "########");
+    AskItemText(f.Tree, node->ItemId(), node, buf, 4);
+    CHECK(AnsiString(buf, 5) == kPrivet.substr(0, 3) + AnsiString(1, '\0') + "#");
+
+    TTreeEvents ev;
+    f.Tree->OnGetImageIndex = MakeMethod<&TTreeEvents::Expanded>(&ev);
+    node->SetImageIndex(5);
+    node->SetSelectedIndex(6);
+    TVITEMA item{};
+    item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
+    item.hItem = node->ItemId();
+    SendMessageA(f.Tree->Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    CHECK((item.iImage == 5 && item.iSelectedImage == 6));
+    CHECK(ev.Log == TLog{"expanded " + kPrivet});   // the image event ran for the question
+}
+
+TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, Escape, a refused edit")
+{
+    TTreeForm f;
+    ShowOnTop(f.Form.get());
+    TTreeEvents ev;
+    f.Tree->OnEditing = MakeMethod<&TTreeEvents::Editing>(&ev);
+    f.Tree->OnEdited = MakeMethod<&TTreeEvents::Edited>(&ev);
+    f.Tree->OnCancelEdit = MakeMethod<&TTreeEvents::CancelEdit>(&ev);
+    f.Tree->OnKeyDown = MakeMethod<&TTreeEvents::KeyDown>(&ev);
+    TTreeNode* node = f.Items->Add(nullptr, "old");
+    FocusOn(f.Tree);
+    TMsgRecorder rec;
+    RecordTreeNotifications(rec, f.Form->Handle(), f.Tree->Handle(), {TVN_BEGINLABELEDITA, TVN_ENDLABELEDITA});
+    // Each edit: typed into the edit window, then a key ends it.
+    const auto edit = [&](const AnsiString& Typed, WPARAM EndKey) {
+        REQUIRE(node->EditText());
+        HWND wnd = f.Tree->EditHandle();
+        REQUIRE((wnd && f.Tree->IsEditing()));
+        SendMessageA(wnd, EM_SETSEL, 0, -1);
+        for (char c : Typed)
+            SendMessageA(wnd, WM_CHAR, static_cast<uint8_t>(c), 1);
+        SendMessageA(wnd, WM_KEYDOWN, EndKey, 1);
+        Pump();
+        CHECK_FALSE(f.Tree->IsEditing());
+    };
+    edit("new " + kMir, VK_RETURN);
+    CHECK(node->Text() == "new " + kMir);
+    CHECK(ev.Log == TLog{"editing old", "key 13", "edited old to new " + kMir});
+    CHECK_MESSAGES(rec, {"form", WM_NOTIFY, TVN_BEGINLABELEDITA, "tree"}, {"form", WM_NOTIFY, TVN_ENDLABELEDITA, "tree"});
+
+    ev.Log.clear();
+    ev.EditTo = kPrivet;
+    edit("typed", VK_RETURN);
+    CHECK(node->Text() == kPrivet);
+    ev.Log.clear();
+    edit("dropped", VK_ESCAPE);
+    CHECK(node->Text() == kPrivet);
+    CHECK(ev.Log == TLog{"editing " + kPrivet, "key 27", "cancel " + kPrivet});
+
+    // Through the message loop, Enter ends the edit and does not press the form's default
+    // button.
+    auto* ok = Add<TButton>(f.Form.get(), 8, 360, 80, 24);
+    ok->SetDefault(true);
+    ok->OnClick = MakeMethod<&TTreeEvents::Click>(&ev);
+    ev.Log.clear();
+    ev.EditTo.clear();
+    REQUIRE(node->EditText());
+    SetWindowTextA(f.Tree->EditHandle(), "typed");
+    PostMessageA(f.Tree->EditHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    Pump();
+    CHECK(node->Text() == "typed");
+    CHECK(ev.Log == TLog{"editing " + kPrivet, "key 13", "edited " + kPrivet + " to typed"});
+
+    // Refused by OnEditing, or read-only: no edit window, nothing edited.
+    ev.Log.clear();
+    ev.Refuse = true;
+    CHECK_FALSE(node->EditText());
+    ev.Refuse = false;
+    f.Tree->SetReadOnly(true);
+    CHECK_FALSE(node->EditText());
+    CHECK(ev.Log == TLog{"editing typed"});
+    CHECK(f.Tree->EditHandle() == nullptr);
+}
+
+TEST_CASE("selection and expansion by the program and by keys fire the change and expansion events")
+{
+    TTreeForm f;
+    ShowOnTop(f.Form.get());
+    TTreeEvents ev;
+    f.Tree->OnChanging = MakeMethod<&TTreeEvents::Changing>(&ev);
+    f.Tree->OnChange = MakeMethod<&TTreeEvents::Change>(&ev);
+    f.Tree->OnExpanded = MakeMethod<&TTreeEvents::Expanded>(&ev);
+    FillGroups(f.Items, 2, 2);
+    FocusOn(f.Tree);
+    TTreeNode* g0 = f.Items->GetFirstNode();
+    TTreeNode* g1 = g0->GetNextSibling();
+    TMsgRecorder rec;
+    RecordTreeNotifications(rec, f.Form->Handle(), f.Tree->Handle(), {TVN_SELCHANGINGA, TVN_SELCHANGEDA});
+    ev.Log.clear();
+    f.Tree->SetSelected(g1);
+    CHECK(ev.Log == TLog{"changing g1", "change g1"});
+    CHECK_MESSAGES(rec, {"form", WM_NOTIFY, TVN_SELCHANGINGA, "tree"}, {"form", WM_NOTIFY, TVN_SELCHANGEDA, "tree"});
+
+    // The key that opens a group, then the key that moves down into it.
+    ev.Log.clear();
+    SendMessageA(f.Tree->Handle(), WM_KEYDOWN, VK_RIGHT, 1);
+    SendMessageA(f.Tree->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+    CHECK(ev.Log == TLog{"expanded g1", "changing g1.0", "change g1.0"});
+    CHECK((g1->Expanded() && g1->GetFirstChild()->Selected()));
+
+    ev.Log.clear();
+    ev.Refuse = true;
+    g0->SetSelected(true);
+    CHECK(ev.Log == TLog{"changing g0"});
+    CHECK(f.Tree->Selected() == g1->GetFirstChild());
+}
+
+namespace {
+
+// The tree written as form data, and where its node records begin in the bytes.
+AnsiString TreeFormData(TTreeView* Tree, size_t& Records)
+{
+    TStringStream data;
+    data.WriteComponent(Tree);
+    const AnsiString bytes = data.DataString();
+    const size_t name = bytes.find("Items.Data");
+    REQUIRE(name != AnsiString::npos);
+    Records = name + 10 + 1 + 4;   // the name, the binary kind, the binary length
+    return bytes;
+}
+
+void ReadTree(const AnsiString& Bytes, TTreeView* Into)
+{
+    TStringStream data(Bytes);
+    data.ReadComponent(Into);
+}
+
+template <class T> void Poke(AnsiString& Bytes, size_t At, T Value)
+{
+    std::memcpy(Bytes.data() + At, &Value, sizeof(Value));
+}
+
+} // namespace
+
+TEST_CASE("the nodes go through form data; damaged node records are refused whole")
+{
+    RegisterClass(TTreeView::StaticClassInfo());
+    TTreeForm source;
+    source.Tree->SetName("Tree1");
+    source.Tree->SetShowLines(false);
+    source.Tree->SetIndent(25);
+    FillGroups(source.Items, 2, 2);
+    TTreeNode* node = source.Items->GetNodeFromIndex(1);
+    node->SetText(AnsiString(300, 'x'));
+    node->SetImageIndex(4);
+    node->SetStateIndex(1);
+    node->SetData(reinterpret_cast<void*>(0x12345678));
+    TTreeForm into;
+    CheckRoundTrip(source.Tree, into.Tree, {"ShowLines", "Indent", "Items.Data"});
+    TTreeNode* read = into.Items->GetNodeFromIndex(1);
+    CHECK(read->Text() == AnsiString(255, 'x'));   // a record holds 255 bytes of text
+    CHECK((read->ImageIndex() == 4 && read->StateIndex() == 1 && read->Data() == reinterpret_cast<void*>(0x12345678)));
+    CHECK(NodeOutline(into.Items) == NodeOutline(source.Items).replace(4, 300, 255, 'x'));
+    CHECK(WindowOutline(into.Tree->Handle()) == NodeOutline(into.Items));
+
+    // Each damage on its own: the root count, a record size, a text length, a child count,
+    // and the records cut short. The tree read into keeps its nodes.
+    node->SetText("short");
+    size_t at = 0;
+    const AnsiString good = TreeFormData(source.Tree, at);
+    const size_t first = at + 4, second = first + 4 + 25 + 2;   // "g0", then "short"
+    struct TDamage {
+        const char* What;
+        size_t At;
+        int32_t Value;
+        bool Byte;
+    };
+    for (const TDamage& d : {TDamage{"roots", at, 0x10000000, false}, TDamage{"roots", at, -1, false},
+                             TDamage{"size", first, 0x7FFFFFF0, false}, TDamage{"size", first, 3, false},
+                             TDamage{"text", first + 4 + 24, 200, true}, TDamage{"children", second + 4 + 20, 1000000, false},
+                             TDamage{"children", second + 4 + 20, -5, false}}) {
+        CAPTURE(d.What);
+        AnsiString bad = good;
+        if (d.Byte)
+            bad[d.At] = static_cast<char>(d.Value);
+        else
+            Poke(bad, d.At, d.Value);
+        const AnsiString before = NodeOutline(into.Items);
+        CHECK_THROWS_WITH_AS(ReadTree(bad, into.Tree), "Invalid tree node data", EReadError);
+        CHECK(NodeOutline(into.Items) == before);
+    }
+    // Cut inside the records: the binary value says fewer bytes, and they end early.
+    AnsiString cut = good.substr(0, second) + good.substr(good.size() - 4);   // the form's end markers
+    Poke<int32_t>(cut, at - 4, static_cast<int32_t>(second - at));
+    CHECK_THROWS_AS(ReadTree(cut, into.Tree), EReadError);
+    CHECK(into.Items->Count() == 6);
+}
+
+TEST_CASE("nodes are assigned node by node: whole texts, data, images and the shape of the tree")
+{
+    TTreeForm a, b;
+    FillGroups(a.Items, 2, 3);
+    TTreeNode* node = a.Items->GetNodeFromIndex(2);
+    node->SetText(AnsiString(300, 'y'));
+    node->SetData(node);
+    node->SetOverlayIndex(2);
+    a.Items->AddChild(node, "deeper");
+    b.Items->Add(nullptr, "replaced");
+    b.Tree->HandleNeeded();
+    b.Items->Assign(a.Items);
+    CHECK(NodeOutline(b.Items) == NodeOutline(a.Items));
+    CHECK(WindowOutline(b.Tree->Handle()) == WindowOutline(a.Tree->Handle()));
+    TTreeNode* copy = b.Items->GetNodeFromIndex(2);
+    CHECK((copy->Text().size() == 300 && copy->Data() == node && copy->OverlayIndex() == 2));
+}
+
+TEST_CASE("the node under a point, image lists given to the window, and look options as window styles")
+{
+    TTreeForm f;
+    ShowOnTop(f.Form.get());
+    FillGroups(f.Items, 3, 1);
+    TTreeNode* g1 = f.Items->GetNodeFromIndex(2);
+    RECT r{};
+    const HTREEITEM item = g1->ItemId();
+    std::memcpy(&r, &item, sizeof(item));   // the item goes in where the rectangle comes out
+    REQUIRE(SendMessageA(f.Tree->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
+    CHECK(f.Tree->GetNodeAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) == g1);
+    CHECK(f.Tree->GetNodeAt(r.left, f.Tree->ClientHeight() - 2) == nullptr);
+
+    auto* images = new TImageList(f.Form.get());
+    f.Tree->SetImages(images);
+    CHECK(SendMessageA(f.Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0) == reinterpret_cast<LRESULT>(images->Handle()));
+    delete images;
+    CHECK((f.Tree->Images() == nullptr && SendMessageA(f.Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0) == 0));
+
+    f.Tree->SetShowLines(false);
+    f.Tree->SetReadOnly(true);
+    f.Tree->SetToolTips(false);   // a new window
+    const LONG style = StyleOf(f.Tree->Handle());
+    CHECK((style & (TVS_HASLINES | TVS_EDITLABELS)) == 0);
+    CHECK((style & (TVS_NOTOOLTIPS | TVS_HASBUTTONS)) == (TVS_NOTOOLTIPS | TVS_HASBUTTONS));
+}

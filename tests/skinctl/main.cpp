@@ -1,0 +1,22 @@
+#include "test_main.h"
+#include "msgrecorder.h"
+#include "skin/zgraphics.h"
+#include "skin/zskinmanager.h"
+#include "skin/zskinservices.h"
+#include "skinctl/uctreeview.h"
+#include "unicode/ucforms.h"
+
+int main(int argc, char** argv)
+{
+    const int result = RunTests(argc, argv, [] {
+        InitUcProgram();
+        InitSkinEngine();
+        InitSkinGraphics();
+        InitSkinManager();
+        InitUcTreeView();
+        TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
+    });
+    DoneUcProgram();
+    DoneSkinEngine();
+    return result;
+}

@@ -1,0 +1,143 @@
+// What the skinned-control tests share: a form that the manager's broadcast reaches (the
+// application owns it), a manager with one of our skins read from resources/skins, a
+// backdrop that shows its children a picture of one colour, and pixels read from the screen.
+#pragma once
+
+#include "classlib/form_helpers.h"
+#include "msgrecorder.h"
+#include "skin/pixels.h"
+#include "skin/skinfixtures.h"
+#include "unicode/uctest.h"
+
+#include "classlib/forms.h"
+#include "classlib/gdihandles.h"
+#include "skin/zcontrolutils.h"
+#include "skin/zskinmanager.h"
+#include "unicode/uccontrols.h"
+
+#include <doctest.h>
+
+#include <memory>
+
+// A windowed control whose picture, for children that ask (sub-command 5), is its colour all
+// over. It skins nothing itself, so a broadcast goes on to its children.
+class TBackdrop : public TCustomControl {
+public:
+    explicit TBackdrop(TComponent* AOwner) : TCustomControl(AOwner) { SetColor(clWhite); }
+    TBitmap* Picture()
+    {
+        if (!FPicture || FPicture->Width() != Width() || FPicture->Height() != Height() || FPainted != Color())
+            FPicture = Filled24(std::max(1, Width()), std::max(1, Height()), FPainted = Color());
+        return FPicture.get();
+    }
+
+protected:
+    void WndProc(TMessage& M) override
+    {
+        if (M.Msg == SM_SKINCMD && M.WParamHi() == SKCMD_GETBGIMAGE) {
+            SharedCacheInfo = MakeCacheInfo(Picture(), 0, 0);
+            return;
+        }
+        TCustomControl::WndProc(M);
+    }
+    void Paint() override { BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), Picture()->Canvas()->Handle(), 0, 0, SRCCOPY); }
+
+private:
+    std::unique_ptr<TBitmap> FPicture;
+    TColor FPainted = clNone;
+};
+
+// The manager (default for the controls) with one of our skins, and a form of the
+// application 400 x 300 inside, shown on top.
+struct TSkinFixture {
+    std::unique_ptr<TzSkinManager> Manager = std::make_unique<TzSkinManager>(nullptr);
+    TForm* Form = nullptr;
+    TBackdrop* Backdrop = nullptr;
+
+    explicit TSkinFixture(const wchar_t* Skin = L"ZandrelDawn")
+    {
+        Manager->SetActive(false);
+        Manager->SetSkinDirectory(TestDataPath("..\\..\\resources\\skins"));
+        if (Skin)
+            ApplySkin(Skin);
+        Form = new TForm(Application);
+        Form->SetBounds(40, 40, 420, 340);
+        Form->SetColor(clBtnFace);
+        Form->HandleNeeded();
+        Form->SetClientSize(400, 300);
+        Backdrop = Place<TBackdrop>(Form, 0, 200, 400, 100);
+        Backdrop->SetColor(TColor(0x2080C0));
+    }
+    ~TSkinFixture()
+    {
+        delete Form;
+        Manager.reset();
+    }
+    TSkinFixture(const TSkinFixture&) = delete;
+    TSkinFixture& operator=(const TSkinFixture&) = delete;
+
+    void ApplySkin(const wchar_t* Name)
+    {
+        Manager->SetActive(false);
+        Manager->SetSkinName(Name);
+        Manager->SetActive(true);
+        REQUIRE(Manager->SkinData().Active);
+    }
+    void RemoveSkin() { Manager->SetActive(false); }
+
+    // A control of class T made as the program makes one, on Parent.
+    template <class T> T* Place(TWinControl* Parent, int X, int Y, int W, int H)
+    {
+        T* c = MakeComponent<T>(Form ? static_cast<TComponent*>(Form) : Parent);
+        c->SetBounds(X, Y, W, H);
+        c->SetParent(Parent);
+        return c;
+    }
+    void Show()
+    {
+        ShowOnTop(Form);
+        Redraw();
+    }
+    void Redraw()
+    {
+        RedrawWindow(Form->Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump();
+    }
+    // The section of the current skin.
+    const TzGeneralData& Section(const char* Name) const
+    {
+        return Manager->Section(Manager->FindSectionIndex(Name));
+    }
+};
+
+// A pixel of a window as it is on the screen, frame included (0, 0 is the window's corner).
+inline TColor WindowPixel(HWND Wnd, int X, int Y)
+{
+    TWindowDC dc(Wnd);
+    return TColor(GetPixel(dc.Handle(), X, Y));
+}
+
+// A pixel of the form's client area on the screen.
+inline TColor ClientPixel(TWinControl* Control, int X, int Y)
+{
+    TClientDC dc(Control->Handle());
+    return TColor(GetPixel(dc.Handle(), X, Y));
+}
+
+// Two colours that differ by at most Tolerance in each channel (blends round).
+inline bool Near(TColor A, TColor B, int Tolerance = 2)
+{
+    for (int k = 0; k < 3; ++k)
+        if (std::abs(Channel(A, k) - Channel(B, k)) > Tolerance)
+            return false;
+    return true;
+}
+// WeightOfA of A and the rest of B, per channel.
+inline TColor Mix(TColor A, TColor B, double WeightOfA)
+{
+    TColor out = 0;
+    for (int k = 0; k < 3; ++k)
+        out |= TColor(int(Channel(A, k) * WeightOfA + Channel(B, k) * (1 - WeightOfA) + 0.5)) << (8 * k);
+    return out;
+}

@@ -1,0 +1,380 @@
+// The skinned push and bit buttons: one click a press by every way of pressing, the face of
+// each state against the section painted alone, the window region cut from the border's
+// corners (and no region lost on the way), fades stepped by hand, the default look, and the
+// bit button's glyph in every layout.
+#include "skinctlfixture.h"
+#include "gdicount.h"
+
+#include "classlib/imglist.h"
+#include "skin/zsectionpaint.h"
+#include "skinctl/zbitbtn.h"
+#include "skinctl/zbutton.h"
+
+namespace {
+
+// A button on the backdrop, clicks counted; what its parent window hears recorded.
+template <class T> struct TButtonFixture : TSkinFixture {
+    T* Button = nullptr;
+    int Clicks = 0;
+    TMsgRecorder Rec{WM_COMMAND};
+    explicit TButtonFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
+    {
+        Button = Place<T>(Backdrop, 20, 20, 90, 30);
+        Button->SetCaption(L"Войти");
+        Button->OnClick = MakeMethod<&TButtonFixture::Clicked>(this);
+        Show();
+        ::SetFocus(Form->Handle());
+        Pump();
+        Rec.Attach(Backdrop->Handle(), "parent");
+        Rec.Name(Button->Handle(), "button");
+    }
+    void Clicked(TObject*) { ++Clicks; }
+    HWND Wnd() { return Button->Handle(); }
+    void Mouse(UINT Msg, int X = 10, int Y = 10) { SendMessageW(Wnd(), Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, MAKELPARAM(X, Y)); }
+    void Key(UINT Msg, WPARAM Key) { SendMessageW(Wnd(), Msg, Key, Msg == WM_KEYUP ? 0xC0000001 : 1); }
+    // The face painted again for the present state.
+    TBitmap& Face()
+    {
+        Button->SkinData()->SetBGChanged(true);
+        Button->PrepareCache();
+        return *Button->SkinData()->CacheBmp();
+    }
+    // The section alone for a state, over the backdrop, as the button's face must be without
+    // its caption.
+    std::unique_ptr<TBitmap> SectionOnly(int State)
+    {
+        auto bmp = Filled24(Button->Width(), Button->Height(), 0);
+        PaintSkinSection(Button->SkinData(), QueryParentCache(Button->SkinData()), true, SkinKeyColor, true,
+                         bmp.get(), TPoint(Button->Left(), Button->Top()), TRect(0, 0, Button->Width(), Button->Height()),
+                         State);
+        return bmp;
+    }
+};
+
+// The pixels of A and B agree on the button's rim (two pixels wide), where no caption lies.
+bool SameRim(TBitmap& A, TBitmap& B)
+{
+    for (int y = 0; y < A.Height(); ++y)
+        for (int x = 0; x < A.Width(); ++x) {
+            const bool rim = x < 2 || y < 2 || x >= A.Width() - 2 || y >= A.Height() - 2;
+            if (rim && Px(A, x, y) != Px(B, x, y))
+                return false;
+        }
+    return true;
+}
+
+// Pixels of R in the bitmap that have colour C.
+int CountColor(TBitmap& B, const TRect& R, TColor C)
+{
+    int n = 0;
+    for (int y = std::max(0, R.Top); y < std::min(B.Height(), R.Bottom); ++y)
+        for (int x = std::max(0, R.Left); x < std::min(B.Width(), R.Right); ++x)
+            n += Px(B, x, y) == C;
+    return n;
+}
+
+int CountClicks(const TMsgRecorder& Rec)
+{
+    int n = 0;
+    for (const TMsgEntry& e : Rec.Entries())
+        n += e.Param == BN_CLICKED;
+    return n;
+}
+
+} // namespace
+
+TEST_CASE("a push button clicks once a press: mouse, double click, space bar and BM_CLICK, skinned or not")
+{
+    for (bool skinned : {true, false}) {
+        CAPTURE(skinned);
+        TButtonFixture<TzButton> f;
+        if (!skinned) {
+            f.RemoveSkin();
+            Pump();
+        }
+        REQUIRE(f.Button->SkinData()->Skinned() == skinned);
+        // The clicks of a gesture, and the BN_CLICKED the parent heard meanwhile: skinned, the
+        // button clicks itself and the system's button (whose pressed look it keeps from
+        // painting) sends none; plain, each click is the system's.
+        auto clicks = [&](int Expected) {
+            Pump();
+            CHECK(f.Clicks == Expected);
+            CHECK(CountClicks(f.Rec) == (skinned ? 0 : Expected));
+            f.Clicks = 0;
+            f.Rec.Clear();
+        };
+        f.Mouse(WM_LBUTTONDOWN);
+        f.Mouse(WM_LBUTTONUP);
+        clicks(1);
+        // A double click is two presses.
+        f.Mouse(WM_LBUTTONDOWN);
+        f.Mouse(WM_LBUTTONUP);
+        f.Mouse(WM_LBUTTONDBLCLK);
+        f.Mouse(WM_LBUTTONUP);
+        clicks(2);
+        // A press that leaves before the release does not click; nor does a release alone.
+        f.Mouse(WM_LBUTTONDOWN);
+        f.Mouse(WM_MOUSEMOVE, 200, 10);
+        f.Mouse(WM_LBUTTONUP, 200, 10);
+        f.Mouse(WM_LBUTTONUP);
+        clicks(0);
+        // The space bar on the focused button, and the program's click.
+        FocusOn(f.Button);
+        f.Key(WM_KEYDOWN, VK_SPACE);
+        f.Key(WM_KEYUP, VK_SPACE);
+        clicks(1);
+        SendMessageW(f.Wnd(), BM_CLICK, 0, 0);
+        clicks(1);
+        if (!skinned)
+            continue;
+        // A system button that took the press as its own sends BN_CLICKED on the release the
+        // skinned button clicks on: still one click.
+        f.Mouse(WM_LBUTTONDOWN);
+        CallWindowProcW(f.Button->DefWndProc(), f.Wnd(), BM_SETSTATE, TRUE, 0);
+        f.Mouse(WM_LBUTTONUP);
+        Pump();
+        CHECK(f.Clicks == 1);
+        CHECK(CountClicks(f.Rec) == 1);
+    }
+}
+
+TEST_CASE("a push button's face: the section of its state under the caption, pressed only with the mouse over it")
+{
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
+        CAPTURE(WideToAnsi(skin));
+        TButtonFixture<TzButton> f(skin);
+        TzButton* b = f.Button;
+        const TzGeneralData& s = f.Section("BUTTON");
+        CHECK(b->SkinData()->SkinSection() == "BUTTON");
+        CHECK(b->CurrentState() == 0);
+        CHECK(SameRim(f.Face(), *f.SectionOnly(0)));
+        CHECK(CountColor(f.Face(), b->CaptionRect(), TColor(s.FontColor)) > 10);
+        // Under the mouse: hot.
+        b->Perform(CM_MOUSEENTER, 0, 0);
+        CHECK(b->CurrentState() == 1);
+        CHECK(SameRim(f.Face(), *f.SectionOnly(1)));
+        CHECK(CountColor(f.Face(), b->CaptionRect(), TColor(s.HotFontColor)) > 10);
+        // Held down: pressed, the caption one pixel down and right; dragged off: up again.
+        const TRect up = b->CaptionRect();
+        f.Mouse(WM_LBUTTONDOWN);
+        CHECK(b->CurrentState() == 2);
+        CHECK(SameRim(f.Face(), *f.SectionOnly(2)));
+        CHECK(b->CaptionRect().Left == up.Left + 1);
+        CHECK(b->CaptionRect().Top == up.Top + 1);
+        f.Mouse(WM_MOUSEMOVE, 200, 10);
+        CHECK(b->CurrentState() != 2);
+        f.Mouse(WM_MOUSEMOVE, 10, 10);
+        CHECK(b->CurrentState() == 2);
+        f.Mouse(WM_LBUTTONUP);
+        CHECK(b->CurrentState() == 1);
+        // Down is pressed for good.
+        b->SetDown(true);
+        CHECK(b->CurrentState() == 2);
+        b->SetDown(false);
+        // Disabled: the face kept 40 % over the parent's picture.
+        b->Perform(CM_MOUSELEAVE, 0, 0);
+        b->SetEnabled(false);
+        auto section = f.SectionOnly(0);
+        TBitmap& face = f.Face();
+        CHECK(Near(Px(face, 45, 3), Mix(Px(*section, 45, 3), f.Backdrop->Color(), 0.4), 3));
+    }
+}
+
+TEST_CASE("a push button holds the hints back while pressed and gives them back on release")
+{
+    TButtonFixture<TzButton> f;
+    Application->SetShowHint(true);
+    f.Mouse(WM_LBUTTONDOWN);
+    CHECK_FALSE(Application->ShowHint());
+    f.Mouse(WM_LBUTTONUP);
+    CHECK(Application->ShowHint());
+}
+
+TEST_CASE("a button's window region leaves out the border's transparent corners, anew after a resize, losing no region")
+{
+    TButtonFixture<TzButton> f;
+    TzButton* b = f.Button;
+    auto inRegion = [&](int X, int Y) {
+        TGdiObject<HRGN> r(CreateRectRgn(0, 0, 0, 0));
+        REQUIRE(GetWindowRgn(b->Handle(), r.Handle()) != ERROR);
+        return PtInRegion(r.Handle(), X, Y) != 0;
+    };
+    CHECK_FALSE(inRegion(0, 0));
+    CHECK_FALSE(inRegion(89, 29));
+    CHECK(inRegion(45, 15));
+    CHECK(inRegion(45, 0));
+    b->SetBounds(20, 20, 120, 40);
+    f.Redraw();
+    CHECK_FALSE(inRegion(119, 39));
+    CHECK(inRegion(119, 20));
+    CHECK(b->PendingRegion() == nullptr);
+
+    // Regions made for paints that never came are replaced, each one deleted.
+    f.Redraw();
+    const int before = GdiObjectCount();
+    for (int i = 0; i < 20; ++i) {
+        b->SetBounds(20, 20, 120 + i, 40);
+        b->PrepareCache();
+    }
+    CHECK(b->PendingRegion() != nullptr);
+    f.Redraw();
+    CHECK(GdiObjectCount() <= before + 1);
+
+    // Without the skin, no region.
+    f.RemoveSkin();
+    Pump();
+    TGdiObject<HRGN> r(CreateRectRgn(0, 0, 0, 0));
+    CHECK(GetWindowRgn(b->Handle(), r.Handle()) == ERROR);
+}
+
+TEST_CASE("a hot-state fade: the section's steps, each frame nearer the hot face, ticked by hand")
+{
+    TButtonFixture<TzButton> f;
+    TzButton* b = f.Button;
+    const int steps = f.Section("BUTTON").FadingIterations;
+    std::unique_ptr<TBitmap> cold = std::make_unique<TBitmap>();
+    cold->Assign(&f.Face());
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    TzFadeTimer* t = b->FadeTimer();
+    REQUIRE(t != nullptr);
+    CHECK(t->Iterations == steps);
+    TBitmap* hot = b->SkinData()->CacheBmp();
+    const TPoint at(45, 4);
+    int last = -1;
+    // The frames reach the window one by one, each nearer the hot face.
+    for (int i = 1; i <= steps; ++i) {
+        t->Timer();
+        const int d = std::abs(Channel(WindowPixel(b->Handle(), at.X, at.Y), 1) - Channel(Px(*hot, at.X, at.Y), 1));
+        // Frames round: one step may be a unit off.
+        if (last >= 0)
+            CHECK(d <= last + 1);
+        last = d;
+    }
+    CHECK(last <= 1);
+    // The end: the timer goes, and the window shows the hot face itself.
+    t->Timer();
+    Pump();
+    CHECK(b->FadeTimer() == nullptr);
+    CHECK(WindowPixel(b->Handle(), at.X, at.Y) == Px(*hot, at.X, at.Y));
+    // A skin without fading, or fading off: the new face at once.
+    SkinFadingOn = false;
+    b->Perform(CM_MOUSELEAVE, 0, 0);
+    CHECK(b->FadeTimer() == nullptr);
+    SkinFadingOn = true;
+}
+
+TEST_CASE("the default button looks hot until another button has the focus")
+{
+    TButtonFixture<TzButton> f;
+    auto* ok = f.Place<TzButton>(f.Backdrop, 150, 20, 90, 30);
+    ok->SetDefault(true);
+    auto* edit = f.Place<TEdit>(f.Form, 10, 10, 100, 22);
+    f.Redraw();
+    FocusOn(edit);
+    CHECK(ok->ActiveDefault());
+    CHECK(ok->CurrentState() == 1);
+    FocusOn(f.Button);
+    CHECK_FALSE(ok->ActiveDefault());
+    CHECK(ok->CurrentState() == 0);
+    FocusOn(ok);
+    CHECK(ok->ActiveDefault());
+}
+
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+// A 16 x 16 glyph: a dark square on the key colour.
+std::unique_ptr<TBitmap> SquareGlyph()
+{
+    return MakeBmp24(16, 16, [](int x, int y) { return x >= 3 && x < 13 && y >= 3 && y < 13 ? Rgb(200, 0, 0) : TColor(SkinKeyColor); });
+}
+
+} // namespace
+
+TEST_CASE("a bit button places its glyph by every layout and alignment, keeping the spacing on either side")
+{
+    TButtonFixture<TzBitBtn> f;
+    TzBitBtn* b = f.Button;
+    b->SetBounds(20, 20, 160, 40);
+    b->SetGlyph(SquareGlyph().get());
+    b->SetMargin(2);
+    b->SetSpacing(6);
+    const int m = 5;
+    TzGlyphPlaces p = b->Places();
+    const int tw = p.Text.Width(), th = p.Text.Height();
+    REQUIRE(tw > 10);
+    struct TCase {
+        TButtonLayout Layout;
+        TAlignment Alignment;
+        int GlyphX, GlyphY, TextX, TextY;
+    };
+    const int cx = (160 - 16 - 6 - tw) / 2, cy = (40 - 16 - 6 - th) / 2;
+    const TCase cases[] = {
+        {blGlyphLeft, taLeftJustify, m, 12, m + 16 + 6, (40 - th + 1) / 2},
+        {blGlyphLeft, taRightJustify, 160 - m - tw - 6 - 16, 12, 160 - m - tw, (40 - th + 1) / 2},
+        {blGlyphLeft, taCenter, cx, 12, cx + 16 + 6, (40 - th + 1) / 2},
+        {blGlyphRight, taLeftJustify, m + tw + 6, 12, m, (40 - th + 1) / 2},
+        {blGlyphRight, taRightJustify, 160 - m - 16, 12, 160 - m - 16 - 6 - tw, (40 - th + 1) / 2},
+        {blGlyphRight, taCenter, cx + tw + 6, 12, cx, (40 - th + 1) / 2},
+        {blGlyphTop, taCenter, 72, cy, (160 - tw + 1) / 2, cy + 16 + 6},
+        {blGlyphBottom, taCenter, 72, 40 - 16 - cy, (160 - tw + 1) / 2, 40 - 16 - cy - 6 - th},
+    };
+    for (const TCase& c : cases) {
+        CAPTURE(int(c.Layout));
+        CAPTURE(int(c.Alignment));
+        b->SetLayout(c.Layout);
+        b->SetAlignment(c.Alignment);
+        p = b->Places();
+        CHECK(p.Glyph.Left == c.GlyphX);
+        CHECK(p.Glyph.Top == c.GlyphY);
+        CHECK(p.Text.Left == c.TextX);
+        CHECK(p.Text.Top == c.TextY);
+        // The glyph is in the face where it was placed.
+        TBitmap& face = f.Face();
+        CHECK(Px(face, p.Glyph.Left + 8, p.Glyph.Top + 8) == Rgb(200, 0, 0));
+    }
+    // Pressed, both move one pixel down and right.
+    b->SetDown(true);
+    const TzGlyphPlaces down = b->Places();
+    CHECK(down.Glyph.Left == p.Glyph.Left + 1);
+    CHECK(down.Text.Top == p.Text.Top + 1);
+}
+
+TEST_CASE("a bit button's glyph looks: blend clamped, grey at rest, the image list's strip without a skin")
+{
+    TButtonFixture<TzBitBtn> f;
+    TzBitBtn* b = f.Button;
+    b->SetBlend(-5);
+    CHECK(b->Blend() == 0);
+    b->SetBlend(250);
+    CHECK(b->Blend() == 100);
+    b->SetBlend(0);
+
+    TImageList images(f.Form);
+    images.SetWidth(16);
+    images.SetHeight(16);
+    images.AddMasked(SquareGlyph().get(), SkinKeyColor);
+    b->SetImages(&images);
+    b->SetImageIndex(0);
+    b->SetLayout(blGlyphLeft);
+    TzGlyphPlaces p = b->Places();
+    CHECK(Px(f.Face(), p.Glyph.Left + 8, p.Glyph.Top + 8) == Rgb(200, 0, 0));
+    b->SetGrayed(true);
+    const TColor grey = Px(f.Face(), p.Glyph.Left + 8, p.Glyph.Top + 8);
+    CHECK(Channel(grey, 0) == Channel(grey, 1));
+    // Hot, a grey glyph shows its colours.
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    CHECK(Px(f.Face(), p.Glyph.Left + 8, p.Glyph.Top + 8) == Rgb(200, 0, 0));
+
+    // Unskinned, the image becomes a two-frame strip: the image, then its disabled look.
+    f.RemoveSkin();
+    Pump();
+    CHECK(b->NumGlyphs() == 2);
+    REQUIRE(b->Glyph()->Width() == 32);
+    CHECK(Px(*b->Glyph(), 8, 8) == Rgb(200, 0, 0));
+    CHECK(Px(*b->Glyph(), 24, 8) != Rgb(200, 0, 0));
+    // The list freed, the button forgets it.
+    b->SetImages(nullptr);
+    b->SetImages(&images);
+}

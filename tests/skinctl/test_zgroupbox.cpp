@@ -1,0 +1,267 @@
+// The skinned group box: its picture against a model (the parent's picture along the caption
+// strip and inside the frame, the frame from the section, the caption on its own section) in
+// both skins, the classic frame without a skin, the caption's options, its graphic children
+// painted over it, and the skin commands it passes on to its children.
+#include "skinctlfixture.h"
+
+#include "skin/zsectionpaint.h"
+#include "skinctl/uctreeview.h"
+#include "skinctl/zedit.h"
+#include "skinctl/zmemo.h"
+#include "skinctl/zgroupbox.h"
+#include "unicode/ucbuttons.h"
+
+namespace {
+
+// A graphic control filled with its colour.
+class TSwatch : public TGraphicControl {
+public:
+    explicit TSwatch(TComponent* AOwner) : TGraphicControl(AOwner) {}
+
+protected:
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(Color());
+        Canvas()->FillRect(ClientRect());
+    }
+};
+
+// A group box on a pane whose picture is one colour.
+struct TBoxFixture : TSkinFixture {
+    TBackdrop* Pane = Place<TBackdrop>(Form, 0, 0, 400, 200);
+    TzGroupBox* Box = Place<TzGroupBox>(Pane, 20, 10, 220, 120);
+    explicit TBoxFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
+    {
+        Pane->SetColor(TColor(0x70A050));
+        Box->SetCaption(L"\x041A\x043E\x043D\x0442\x0430\x043A\x0442\x044B \x03A9");   // Контакты Ω
+        Show();
+    }
+};
+
+// The client area of a control as it is on the screen.
+std::unique_ptr<TBitmap> Capture(TWinControl* C)
+{
+    auto bmp = Filled24(C->Width(), C->Height(), SkinKeyColor);
+    TClientDC dc(C->Handle());
+    BitBlt(bmp->Canvas()->Handle(), 0, 0, C->Width(), C->Height(), dc.Handle(), 0, 0, SRCCOPY);
+    return bmp;
+}
+
+// What the box should show outside its caption: the parent's colour, and the section
+// "GROUPBOX" painted over it from BodyTop down.
+std::unique_ptr<TBitmap> BoxModel(TBoxFixture& F, int BodyTop)
+{
+    const int w = F.Box->Width(), h = F.Box->Height();
+    auto model = Filled24(w, h, F.Pane->Color());
+    TzSkinManager* m = F.Manager.get();
+    PaintSectionByIndex(m->FindSectionIndex("GROUPBOX"), m, model.get(),
+                        MakeCacheInfo(F.Pane->Picture(), F.Box->Left(), F.Box->Top()), TRect(0, BodyTop, w, h), 0, true);
+    return model;
+}
+
+// Pixels outside R that differ between A and B, and pixels of Color inside R of A.
+int DiffOutside(TBitmap& A, TBitmap& B, const TRect& R)
+{
+    int n = 0;
+    for (int y = 0; y < A.Height(); ++y)
+        for (int x = 0; x < A.Width(); ++x)
+            n += !R.Contains(TPoint(x, y)) && Px(A, x, y) != Px(B, x, y);
+    return n;
+}
+int CountInside(TBitmap& A, const TRect& R, TColor Color)
+{
+    int n = 0;
+    for (int y = std::max(R.Top, 0); y < R.Bottom; ++y)
+        for (int x = R.Left; x < R.Right; ++x)
+            n += Px(A, x, y) == ColorToRGB(Color);
+    return n;
+}
+
+// The caption strip's height for the box's font, as the box measures it.
+int CaptionHeightOf(TzGroupBox* Box)
+{
+    TBitmap probe;
+    probe.Canvas()->SetFont(Box->Font());
+    return std::max(4, probe.Canvas()->TextHeight("W")) + 2;
+}
+
+bool NothingInvalid(TWinControl* C)
+{
+    return !GetUpdateRect(C->Handle(), nullptr, FALSE);
+}
+
+} // namespace
+
+TEST_CASE("a skinned group box shows the parent along its caption strip and inside its frame, in both skins; the classic frame without")
+{
+    TBoxFixture f;
+    TzGroupBox* box = f.Box;
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
+        CAPTURE(WideToAnsi(skin));
+        f.ApplySkin(skin);
+        f.Redraw();
+        const TRect caption = box->CaptionRect();
+        CHECK((caption.Left == 6 && caption.Top == 0 && caption.Bottom == CaptionHeightOf(box)));
+        auto shot = Capture(box);
+        auto model = BoxModel(f, CaptionHeightOf(box) / 2);
+        CHECK(DiffOutside(*shot, *model, caption) == 0);
+        // The caption stands on the parent's picture ("CHECKBOX" is see-through), in the
+        // section's font colour.
+        CHECK(CountInside(*shot, caption, f.Section("GROUPBOX").FontColor) > 20);
+        CHECK(CountInside(*shot, caption, f.Pane->Color()) > caption.Width() * caption.Height() / 2);
+        // Printed, it is the same picture; painted, nothing is left to paint.
+        auto printed = Filled24(box->Width(), box->Height(), clBlack);
+        SendMessageW(box->Handle(), WM_PRINT, WPARAM(printed->Canvas()->Handle()), PRF_CLIENT);
+        CHECK(SamePixels(*printed, *shot));
+        CHECK(NothingInvalid(box));
+    }
+    // Without the skin it paints as the Unicode group box does.
+    f.RemoveSkin();
+    auto* plain = f.Place<TUcGroupBox>(f.Pane, 20, 10, 220, 120);
+    plain->SetCaption(box->Caption());
+    box->SetVisible(false);
+    f.Redraw();
+    auto expected = Capture(plain);
+    plain->SetVisible(false);
+    box->SetVisible(true);
+    f.Redraw();
+    CHECK(SamePixels(*Capture(box), *expected));
+}
+
+TEST_CASE("a group box without a caption, with a lifted caption, on a section of its own, and by layout")
+{
+    TBoxFixture f(L"ZandrelDusk");
+    TzGroupBox* box = f.Box;
+    const int ch = CaptionHeightOf(box);
+    // No caption: no caption section, no text; the frame starts at half the strip.
+    box->SetCaption(L"");
+    f.Redraw();
+    CHECK(SamePixels(*Capture(box), *BoxModel(f, ch / 2)));
+
+    // Lifted: the strip goes up by the offset, the frame starts at the top, the children
+    // move up with it.
+    box->SetCaption(L"\x03A9\x03BC\x03AD\x03B3\x03B1");
+    auto* child = f.Place<TBackdrop>(box, 0, 0, 10, 10);
+    child->SetAlign(alClient);
+    const int top = child->Top();
+    box->SetCaptionYOffset(-4);
+    f.Redraw();
+    CHECK(child->Top() == top - 4);
+    child->SetVisible(false);
+    f.Redraw();
+    TRect caption = box->CaptionRect();
+    CHECK((caption.Top == -4 && caption.Bottom == ch - 4));
+    CHECK(DiffOutside(*Capture(box), *BoxModel(f, 0), caption) == 0);
+    box->SetCaptionYOffset(0);
+
+    // The caption on a section of the program's choice: "PANEL" is opaque.
+    box->SetCaptionSkin("panel");
+    f.Redraw();
+    caption = box->CaptionRect();
+    auto shot = Capture(box);
+    CHECK(CountInside(*shot, caption, f.Section("PANEL").Color) > caption.Width() * caption.Height() / 2);
+
+    // Layouts: the caption 6 pixels from the left, centred, 6 pixels from the right.
+    box->SetCaptionSkin("");
+    const int w = box->Width();
+    for (auto layout : {TzGroupBox::clTopLeft, TzGroupBox::clTopCenter, TzGroupBox::clTopRight}) {
+        box->SetCaptionLayout(layout);
+        f.Redraw();
+        caption = box->CaptionRect();
+        const int expectedLeft = layout == TzGroupBox::clTopLeft ? 6
+                                 : layout == TzGroupBox::clTopCenter ? (w - caption.Width() + 8 - 10) / 2
+                                                                     : w - 6 - caption.Width();
+        CHECK(caption.Left == expectedLeft);
+        shot = Capture(box);
+        CHECK(CountInside(*shot, caption, f.Section("GROUPBOX").FontColor) > 20);
+        CHECK(DiffOutside(*shot, *BoxModel(f, ch / 2), caption) == 0);
+    }
+}
+
+TEST_CASE("every graphic child of a group box is painted, also after a Unicode speed button; the box paints once")
+{
+    for (const wchar_t* skin : {L"ZandrelDawn", static_cast<const wchar_t*>(nullptr)}) {
+        CAPTURE(skin != nullptr);
+        TBoxFixture f(skin);
+        TzGroupBox* box = f.Box;
+        auto* button = f.Place<TUcSpeedButton>(box, 10, 30, 60, 24);
+        button->SetCaption(L"\x041D\x043E\x0432\x044B\x0439");
+        TSwatch* later[2] = {f.Place<TSwatch>(box, 80, 30, 40, 24), f.Place<TSwatch>(box, 130, 30, 40, 24)};
+        later[0]->SetColor(TColor(0x0000C0));
+        later[1]->SetColor(TColor(0xC00000));
+        f.Redraw();
+        auto shot = Capture(box);
+        CHECK(Px(*shot, 100, 42) == 0x0000C0);
+        CHECK(Px(*shot, 150, 42) == 0xC00000);
+        // The button's face is there too.
+        CHECK(Px(*shot, 40, 42) != f.Pane->Color());
+        Pump();
+        CHECK(NothingInvalid(box));
+    }
+}
+
+TEST_CASE("a group box passes the skin commands on to its children, the children first for a new skin")
+{
+    TSkinFixture f(nullptr);
+    auto* box = f.Place<TzGroupBox>(f.Form, 10, 10, 250, 150);
+    auto* edit = f.Place<TzEdit>(box, 10, 30, 120, 24);
+    // Inside a pane that skins nothing, the command goes on down.
+    auto* pane = f.Place<TBackdrop>(box, 10, 60, 200, 60);
+    auto* inner = f.Place<TzEdit>(pane, 5, 5, 100, 24);
+    f.Show();
+    TMsgRecorder rec;
+    rec.Only([](UINT Msg, WPARAM W, LPARAM) { return Msg == SM_SKINCMD && HIWORD(W) >= 1 && HIWORD(W) <= 3; });
+    rec.Attach(box, "box");
+    rec.Attach(edit, "edit");
+    rec.Attach(inner, "inner");
+    f.ApplySkin(L"ZandrelDusk");
+    CHECK_MESSAGES(rec, Cmd("box", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN), Cmd("inner", SKCMD_NEWSKIN),
+                   Cmd("box", SKCMD_REFRESH), Cmd("edit", SKCMD_REFRESH), Cmd("inner", SKCMD_REFRESH));
+    CHECK((edit->SkinData()->Skinned() && inner->SkinData()->Skinned()));
+    rec.Clear();
+    f.RemoveSkin();
+    CHECK_MESSAGES(rec, Cmd("box", SKCMD_SKINREMOVED), Cmd("edit", SKCMD_SKINREMOVED), Cmd("inner", SKCMD_SKINREMOVED));
+    rec.DetachAll();
+
+    // While its picture is stale the box tells its children to wait; painted, it lets them.
+    f.ApplySkin(L"ZandrelDusk");
+    f.Redraw();
+    CHECK_FALSE(AskControlCommand(box, SKCMD_ISUPDATING));
+    box->SkinData()->SetBGChanged(true);
+    CHECK(AskControlCommand(box, SKCMD_ISUPDATING));
+    box->Repaint();
+    CHECK_FALSE(AskControlCommand(box, SKCMD_ISUPDATING));
+}
+
+TEST_CASE("a tree and a memo in a group box that paint while its picture is stale paint when it is done")
+{
+    TBoxFixture f(L"ZandrelDusk");
+    auto* tree = f.Place<TUcTreeView>(f.Box, 10, 24, 95, 80);
+    auto* memo = f.Place<TzMemo>(f.Box, 115, 24, 95, 80);
+    tree->Items()->Add(nullptr, L"WWWW");
+    memo->SetText(L"WWWW");
+    f.Redraw();
+    const TColor text = f.Section("EDIT").FontColor;
+    // The text pixels of the first line.
+    const auto written = [&](TWinControl* C) {
+        int n = 0;
+        TClientDC dc(C->Handle());
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 70; ++x)
+                n += TColor(GetPixel(dc.Handle(), x, y)) == text;
+        return n;
+    };
+    for (TWinControl* c : {static_cast<TWinControl*>(tree), static_cast<TWinControl*>(memo)}) {
+        CHECK(written(c) > 10);
+        f.Box->SkinData()->SetBGChanged(true);
+        {
+            TClientDC dc(c->Handle());
+            FillDC(dc.Handle(), TRect(0, 0, 80, 70), clBlack);
+        }
+        InvalidateRect(c->Handle(), nullptr, FALSE);
+        UpdateWindow(c->Handle());
+        CHECK(written(c) == 0);   // it waits for the box
+        f.Box->Repaint();
+        CHECK(written(c) > 10);
+    }
+}

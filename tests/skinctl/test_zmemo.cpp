@@ -1,0 +1,126 @@
+// The skinned memo: wide lines, text and selection, its two events, the skin's colours, and
+// the same window after the skin goes, as the user left it.
+#include "skinctlfixture.h"
+
+#include "skin/zclientwnd.h"
+#include "skinctl/zmemo.h"
+
+namespace {
+
+struct TMemoFixture : TSkinFixture {
+    TzMemo* Memo = Place<TzMemo>(Form, 10, 10, 200, 100);
+    TMemoFixture()
+    {
+        Memo->SetScrollBars(ssVertical);
+        for (int i = 0; i < 40; ++i)
+            Memo->Lines()->Add((i % 2 ? Cyrillic : Greek) + L" " + std::to_wstring(i));
+        Show();
+    }
+};
+
+struct TEvents {
+    int Caret = 0;
+    int VScroll = 0;
+    void OnCaret(TObject*) { ++Caret; }
+    void OnVScroll(TObject*) { ++VScroll; }
+};
+
+} // namespace
+
+TEST_CASE("a memo's lines, text and selection are UTF-16")
+{
+    TMemoFixture f;
+    TzMemo* m = f.Memo;
+    CHECK(m->Lines()->Count() == 40);
+    CHECK(m->Lines()->Strings(1) == Cyrillic + L" 1");
+    m->Lines()->Put(0, Greek);
+    const WideString text = m->Text();
+    CHECK(text.substr(0, Greek.size() + 2) == Greek + L"\r\n");
+    m->SetSelStart(int(Greek.size()) + 2);
+    m->SetSelLength(int(Cyrillic.size()));
+    CHECK(m->SelText() == Cyrillic);
+    m->SetSelText(Greek);
+    CHECK(m->Lines()->Strings(1) == Greek + L" 1");
+}
+
+TEST_CASE("a memo tells of every caret placement and of vertical scrolling only")
+{
+    TMemoFixture f;
+    TEvents ev;
+    f.Memo->OnScrollCaret = MakeMethod<&TEvents::OnCaret>(&ev);
+    f.Memo->OnVScroll = MakeMethod<&TEvents::OnVScroll>(&ev);
+    // Skinned or not.
+    for (int pass = 0; pass < 2; ++pass) {
+        if (pass == 1) {
+            f.RemoveSkin();
+            ev.Caret = ev.VScroll = 0;
+        }
+        HWND wnd = f.Memo->Handle();
+        SendMessageW(wnd, EM_SETSEL, 3, 3);
+        SendMessageW(wnd, EM_SETSEL, 0, 5);
+        SendMessageW(wnd, WM_VSCROLL, SB_LINEDOWN, 0);
+        SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+        CHECK((ev.Caret == 2 && ev.VScroll == 1));
+    }
+}
+
+TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for every new skin")
+{
+    TMemoFixture f;
+    TzMemo* m = f.Memo;
+    // The second skin comes while the first is applied, without a removal between.
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
+        f.Manager->SetSkinName(skin);
+        f.Redraw();
+        const TzGeneralData& edit = f.Section("EDIT");
+        CHECK(m->Color() == edit.Color);
+        CHECK(m->Font()->Color() == TColor(edit.FontColor));
+        CHECK(dynamic_cast<TSkEditWnd*>(m->ScrollAdapter()));
+        CHECK_FALSE(m->SkinData()->Updating());
+        CHECK(ClientPixel(m, 150, 90) == edit.Color);
+    }
+    f.RemoveSkin();
+    CHECK(m->ScrollAdapter() == nullptr);
+}
+
+TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and focus")
+{
+    TMemoFixture f;
+    TzMemo* m = f.Memo;
+    FocusOn(m);
+    HWND wnd = m->Handle();
+    SendMessageW(wnd, EM_SETSEL, 50, 60);
+    SendMessageW(wnd, WM_VSCROLL, SB_TOP, 0);
+    SendMessageW(wnd, EM_LINESCROLL, 0, 12);
+    const int first = int(SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0));
+    REQUIRE(first == 12);
+    const WideString text = m->Text();
+
+    f.RemoveSkin();
+    Pump();
+    CHECK(m->Handle() == wnd);
+    CHECK(m->Color() == clWindow);
+    f.Redraw();
+    CHECK(WindowPixel(wnd, 60, 0) != 0xD3CAC3);   // the system's frame, not the section's border
+    CHECK(m->Text() == text);
+    CHECK((m->SelStart() == 50 && m->SelLength() == 10));
+    CHECK(SendMessageW(m->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0) == first);
+    CHECK(GetFocus() == m->Handle());
+}
+
+TEST_CASE("a memo whose window was made again while hidden takes up the skin that came meanwhile")
+{
+    TMemoFixture f;
+    TzMemo* m = f.Memo;
+    auto* pane = f.Place<TBackdrop>(f.Form, 220, 10, 170, 150);
+    m->SetParent(pane);
+    m->SetBounds(5, 5, 150, 120);
+    pane->SetVisible(false);
+    f.RemoveSkin();
+    f.ApplySkin(L"ZandrelDawn");
+    pane->SetVisible(true);
+    f.Redraw();
+    CHECK(m->ScrollAdapter());
+    CHECK(m->Color() == f.Section("EDIT").Color);
+    CHECK(WindowPixel(m->Handle(), 60, 0) == 0xD3CAC3);   // the section's border
+}

@@ -1,0 +1,224 @@
+// The skinned speed button: its five styles painted over the parent's picture, the drop-down
+// part and its menu (one open at a time, an item that frees the button, hints given back),
+// animations stepped by hand, and a section that is the skin's first.
+#include "skinctlfixture.h"
+
+#include "classlib/menus.h"
+#include "skinctl/zspeedbutton.h"
+
+namespace {
+
+// A popup menu that does not track: Popup counts, remembers the point and runs what the test
+// gives it, as the chosen item would run inside the real popup.
+class TFakePopup : public TPopupMenu {
+public:
+    using TPopupMenu::TPopupMenu;
+    int Shown = 0;
+    TPoint At;
+    std::function<void()> Item;
+    void Popup(int X, int Y) override
+    {
+        ++Shown;
+        At = TPoint(X, Y);
+        if (Item)
+            Item();
+    }
+};
+
+struct TSpeedFixture : TSkinFixture {
+    TzSpeedButton* Button = nullptr;
+    int Clicks = 0;
+    explicit TSpeedFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
+    {
+        Button = Place<TzSpeedButton>(Backdrop, 40, 20, 60, 30);
+        Button->SetCaption(L"Поиск");
+        Show();
+    }
+    void Clicked(TObject*) { ++Clicks; }
+    TBitmap& Face()
+    {
+        Button->SkinData()->SetBGChanged(true);
+        Button->PrepareCache();
+        return *Button->SkinData()->CacheBmp();
+    }
+    // A press and release of the backdrop's window at a point of the button.
+    void Press(TControl* C, int X, int Y, UINT Msg = WM_LBUTTONDOWN)
+    {
+        SendMessageW(Backdrop->Handle(), Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                     MAKELPARAM(C->Left() + X, C->Top() + Y));
+    }
+};
+
+} // namespace
+
+TEST_CASE("a speed button's styles: the face over the parent's picture, separator, divider, drop-down part")
+{
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
+        CAPTURE(WideToAnsi(skin));
+        TSpeedFixture f(skin);
+        TzSpeedButton* b = f.Button;
+        const TColor back = f.Backdrop->Color();
+        CHECK(b->SkinData()->SkinSection() == "SPEEDBUTTON");
+        // The section lets the parent through: at rest the flat button is the backdrop, hot
+        // it has its border.
+        TBitmap& face = f.Face();
+        CHECK(Px(face, 3, 15) == back);
+        CHECK(Px(face, 30, 0) == back);
+        SkinFadingOn = false;
+        b->Perform(CM_MOUSEENTER, 0, 0);
+        TBitmap& hot = f.Face();
+        CHECK(Px(hot, 30, 0) != back);
+        // On the screen as in the cache.
+        f.Redraw();
+        CHECK(ClientPixel(f.Backdrop, b->Left() + 30, b->Top()) == Px(hot, 30, 0));
+        b->Perform(CM_MOUSELEAVE, 0, 0);
+        SkinFadingOn = true;
+
+        // A separator is only the parent's picture.
+        b->SetButtonStyle(tbsSeparator);
+        TBitmap& sep = f.Face();
+        int others = 0;
+        for (int y = 0; y < 30; ++y)
+            for (int x = 0; x < 60; ++x)
+                others += Px(sep, x, y) != back;
+        CHECK(others == 0);
+        // A divider: the skin's line down the middle (its image is 3 pixels wide).
+        b->SetButtonStyle(tbsDivider);
+        TBitmap& div = f.Face();
+        CHECK(Px(div, 28, 15) == TColor(f.Section("DIVIDER").BorderColor1));
+        CHECK(Px(div, 29, 15) == back);
+        CHECK(Px(div, 5, 15) == back);
+
+        // The drop-down part widens the button, and leaving the style narrows it again.
+        b->SetButtonStyle(tbsDropDown);
+        CHECK(b->Width() == 60 + DropDownArrowWidth);
+        TBitmap& drop = f.Face();
+        // The arrow of "SCROLLBTNBOTTOM" in the part.
+        int arrow = 0;
+        for (int y = 8; y < 22; ++y)
+            for (int x = 60 + 2; x < 60 + 14; ++x)
+                arrow += Px(drop, x, y) != back;
+        CHECK(arrow > 4);
+        b->SetButtonStyle(tbsButton);
+        CHECK(b->Width() == 60);
+    }
+}
+
+TEST_CASE("a check speed button stays down until clicked again; a hot button shows its hot face")
+{
+    TSpeedFixture f;
+    TzSpeedButton* b = f.Button;
+    b->SetButtonStyle(tbsCheck);
+    const TColor rest = Px(f.Face(), 30, 0);
+    f.Press(b, 10, 10);
+    f.Press(b, 10, 10, WM_LBUTTONUP);
+    CHECK(b->Checked());
+    CHECK(b->CurrentState() == 2);
+    CHECK(Px(f.Face(), 30, 0) != rest);
+    f.Press(b, 10, 10);
+    f.Press(b, 10, 10, WM_LBUTTONUP);
+    CHECK_FALSE(b->Checked());
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    CHECK(b->CurrentState() == 1);
+    b->Perform(CM_MOUSELEAVE, 0, 0);
+    CHECK(b->CurrentState() == 0);
+    CHECK(Px(f.Face(), 30, 0) == rest);
+}
+
+TEST_CASE("the drop-down part opens its menu below the button, one menu at a time; an item may free the button")
+{
+    TSpeedFixture f;
+    TzSpeedButton* b = f.Button;
+    auto* menu = new TFakePopup(f.Form);
+    b->SetButtonStyle(tbsDropDown);
+    b->SetDropdownMenu(menu);
+    b->OnClick = MakeMethod<&TSpeedFixture::Clicked>(&f);
+    auto* other = f.Place<TzSpeedButton>(f.Backdrop, 150, 20, 60, 30);
+    other->SetButtonStyle(tbsDropDown);
+    auto* otherMenu = new TFakePopup(f.Form);
+    other->SetDropdownMenu(otherMenu);
+    f.Redraw();
+    Application->SetShowHint(true);
+
+    // The button part with a click of its own clicks; the arrow part opens the menu.
+    f.Press(b, 10, 10);
+    f.Press(b, 10, 10, WM_LBUTTONUP);
+    CHECK(f.Clicks == 1);
+    CHECK(menu->Shown == 0);
+    bool shownPressed = false, hintsOff = false;
+    menu->Item = [&] {
+        shownPressed = b->MenuShown() && b->ArrowState() == 2;
+        hintsOff = !Application->ShowHint();
+        // A second drop-down button pressed meanwhile opens nothing.
+        f.Press(other, 70, 10);
+    };
+    f.Press(b, 68, 10);
+    CHECK(menu->Shown == 1);
+    CHECK(menu->At == b->ClientToScreen(TPoint(0, b->Height() + 1)));
+    CHECK(menu->PopupComponent() == b);
+    CHECK(shownPressed);
+    CHECK(hintsOff);
+    CHECK(otherMenu->Shown == 0);
+    // The menu ate the release: the hints are back all the same, the part is up again.
+    CHECK(Application->ShowHint());
+    CHECK_FALSE(b->MenuShown());
+    CHECK(b->ArrowState() != 2);
+
+    // The item frees the button: nothing of it is used afterwards, and the next menu opens.
+    menu->Item = [&] { delete b; };
+    f.Press(b, 68, 10);
+    CHECK(GetCapture() == nullptr);
+    CHECK(Application->ShowHint());
+    f.Press(other, 70, 10);
+    CHECK(otherMenu->Shown == 1);
+}
+
+TEST_CASE("a speed button's animation steps by hand; a change while it runs goes on from the part done")
+{
+    TSpeedFixture f;
+    TzSpeedButton* b = f.Button;
+    const int steps = f.Section("SPEEDBUTTON").FadingIterations;
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    TzAnimTimer* t = b->AnimTimer();
+    REQUIRE(t != nullptr);
+    CHECK(t->Iterations == steps);
+    // The first frame is shown at once.
+    CHECK(t->Step == 2);
+    t->Timer();
+    CHECK(t->Step == 3);
+    // The frame on the screen is the work image.
+    CHECK(ClientPixel(f.Backdrop, b->Left() + 30, b->Top()) == Px(*t->WorkImage(), 30, 0));
+    // Leaving now: a new animation that starts where the two steps done leave it.
+    b->Perform(CM_MOUSELEAVE, 0, 0);
+    t = b->AnimTimer();
+    REQUIRE(t != nullptr);
+    CHECK(t->Step == 3);
+    while (b->AnimTimer())
+        b->AnimTimer()->Timer();
+    Pump();
+    CHECK(ClientPixel(f.Backdrop, b->Left() + 30, b->Top()) == Px(*b->SkinData()->CacheBmp(), 30, 0));
+}
+
+TEST_CASE("a speed button whose section is the skin's first is skinned; unskinned it still tells the mouse")
+{
+    TSkinFixture f(nullptr);
+    auto manager = ManagerOfText("[SPEEDBUTTON]\r\nCOLOR=255\r\nTRANSPARENCY=0\r\n");
+    auto* b = f.Place<TzSpeedButton>(f.Form, 40, 20, 60, 30);
+    b->SkinData()->SetSkinManager(manager.get());
+    b->SkinData()->UpdateIndexes();
+    f.Show();
+    CHECK(b->SkinData()->SkinIndex == 0);
+    CHECK(b->SkinData()->Skinned());
+    CHECK(ClientPixel(f.Form, 70, 35) == TColor(255));
+
+    int entered = 0;
+    struct TCounter {
+        int* N;
+        void Hit(TObject*) { ++*N; }
+    } counter{&entered};
+    b->OnMouseEnter = MakeMethod<&TCounter::Hit>(&counter);
+    b->SkinData()->SetSkinManager(nullptr);
+    manager.reset();
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    CHECK(entered == 1);
+}

@@ -1,0 +1,210 @@
+// The spin button and spin edits: a held arrow steps at the press and then by its timer,
+// ticked here by hand; an arrow whose step frees the edit; typing, values and limits; the
+// text kept clear of the arrows; arrows that show in both skins and without one.
+#include "skinctlfixture.h"
+
+#include "classlib/extctrls.h"
+#include "skinctl/zspinedit.h"
+
+namespace {
+
+int Beeps = 0;
+void CountBeep()
+{
+    ++Beeps;
+}
+
+struct TSpinFixture : TSkinFixture {
+    TzSpinEdit* Edit = nullptr;
+    explicit TSpinFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
+    {
+        Edit = Place<TzSpinEdit>(Form, 20, 20, 120, 24);
+        Edit->SetMinValue(0);
+        Edit->SetMaxValue(100);
+        Edit->SetValue(10);
+        Show();
+        SpinEditBeep = &CountBeep;
+        Beeps = 0;
+    }
+    ~TSpinFixture() { SpinEditBeep = nullptr; }
+    TzTimerSpeedButton* Up() { return Edit->Button()->UpButton(); }
+    TzTimerSpeedButton* Down() { return Edit->Button()->DownButton(); }
+    // The left button at a point of an arrow, through the spin button's window.
+    void Mouse(TzTimerSpeedButton* B, UINT Msg)
+    {
+        SendMessageW(Edit->Button()->Handle(), Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
+                     MAKELPARAM(B->Left() + 4, B->Top() + 4));
+    }
+    void Type(WideChar C) { SendMessageW(Edit->Handle(), WM_CHAR, C, 1); }
+};
+
+} // namespace
+
+TEST_CASE("a held arrow steps once at the press, again after 400 ms, then every 100 ms; the release adds none")
+{
+    TSpinFixture f;
+    f.Mouse(f.Up(), WM_LBUTTONDOWN);
+    CHECK(f.Edit->Value() == 11);
+    TTimer* t = f.Up()->RepeatTimer();
+    REQUIRE(t != nullptr);
+    CHECK(t->Enabled());
+    CHECK(t->Interval() == SpinFirstDelay);
+    t->Timer();
+    CHECK(f.Edit->Value() == 12);
+    CHECK(t->Interval() == SpinRepeatDelay);
+    t->Timer();
+    t->Timer();
+    CHECK(f.Edit->Value() == 14);
+    f.Mouse(f.Up(), WM_LBUTTONUP);
+    CHECK(f.Edit->Value() == 14);
+    CHECK_FALSE(t->Enabled());
+    // The down arrow the same way; a tick after the mouse went elsewhere steps no more.
+    f.Mouse(f.Down(), WM_LBUTTONDOWN);
+    f.Mouse(f.Down(), WM_LBUTTONUP);
+    CHECK(f.Edit->Value() == 13);
+    f.Down()->RepeatTimer()->Timer();
+    CHECK(f.Edit->Value() == 13);
+    // The limits hold.
+    f.Edit->SetValue(100);
+    f.Mouse(f.Up(), WM_LBUTTONDOWN);
+    f.Mouse(f.Up(), WM_LBUTTONUP);
+    CHECK(f.Edit->Value() == 100);
+}
+
+TEST_CASE("an arrow whose step frees the spin edit, inside the repeat timer's own tick")
+{
+    TSpinFixture f;
+    struct TFreer {
+        TzSpinEdit* Edit;
+        int Steps = 0;
+        void Up(TObject*)
+        {
+            if (++Steps == 2)
+                delete Edit;
+        }
+    } freer{f.Edit};
+    f.Edit->Button()->OnUpClick = MakeMethod<&TFreer::Up>(&freer);
+    HWND spin = f.Edit->Button()->Handle();
+    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    TTimer* t = f.Up()->RepeatTimer();
+    // The tick's step frees the edit, the arrow and the timer itself.
+    t->Timer();
+    CHECK(freer.Steps == 2);
+    CHECK_FALSE(IsWindow(spin));
+    Pump();
+}
+
+TEST_CASE("typing into spin edits: digits only in the integer edit, sign and separator in the others")
+{
+    TSpinFixture f;
+    f.Edit->SetText(L"");
+    f.Type(L'-');
+    CHECK(Beeps == 1);
+    CHECK(f.Edit->Text() == L"");
+    f.Type(L'4');
+    f.Type(L'2');
+    // A letter whose low byte is a digit is no digit.
+    f.Type(WideChar(0x0431));
+    f.Type(L'\r');
+    CHECK(f.Edit->Text() == L"42");
+    CHECK(Beeps == 3);
+    CHECK(f.Edit->Value() == 42);
+    // With the editor off only the arrows write.
+    f.Edit->SetEditorEnabled(false);
+    f.Type(L'5');
+    f.Type(VK_BACK);
+    CHECK(f.Edit->Text() == L"42");
+
+    auto* base = f.Place<TzBaseSpinEdit>(f.Form, 20, 60, 120, 24);
+    for (WideChar c : {L'-', L'+', L'7', L'.'})
+        CHECK(base->AcceptsChar(c));
+    CHECK_FALSE(base->AcceptsChar(L'x'));
+
+    auto* dec = f.Place<TzDecimalSpinEdit>(f.Form, 20, 100, 120, 24);
+    DecimalSeparator = ',';
+    dec->SetMinValue(-1);
+    dec->SetMaxValue(1);
+    dec->SetIncrement(0.25);
+    dec->SetValue(0.5);
+    CHECK(dec->Text() == L"0,50");
+    dec->StepUp();
+    dec->StepUp();
+    CHECK(dec->Value() == 1.0);
+    dec->SetText(L"-0,5");
+    CHECK(dec->Value() == -0.5);
+    CHECK_FALSE(dec->AcceptsChar(L','));
+    dec->SetText(L"abc");
+    CHECK(dec->Value() == -1.0);
+    DecimalSeparator = '.';
+}
+
+TEST_CASE("a spin edit's value: the minimum when empty, clamped, unclamped without limits; keys and wheel step")
+{
+    TSpinFixture f;
+    TzSpinEdit* e = f.Edit;
+    e->SetText(L"");
+    CHECK(e->Value() == 0);
+    e->SetValue(500);
+    CHECK(e->Value() == 100);
+    e->SetMinValue(0);
+    e->SetMaxValue(0);
+    e->SetValue(500);
+    CHECK(e->Value() == 500);
+    // Typed out of range, clamped when the edit is left.
+    e->SetMaxValue(100);
+    FocusOn(e);
+    e->SetText(L"300");
+    auto* other = f.Place<TEdit>(f.Form, 200, 20, 80, 22);
+    FocusOn(other);
+    CHECK(e->Value() == 100);
+    // Arrow keys and the wheel.
+    FocusOn(e);
+    SendMessageW(e->Handle(), WM_KEYDOWN, VK_DOWN, 1);
+    CHECK(e->Value() == 99);
+    SendMessageW(e->Handle(), WM_KEYDOWN, VK_UP, 1);
+    CHECK(e->Value() == 100);
+    e->Perform(CM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-2 * WHEEL_DELTA)), 0);
+    CHECK(e->Value() == 98);
+    // Read-only: no step, a beep.
+    e->SetReadOnly(true);
+    e->StepUp();
+    CHECK(e->Value() == 98);
+    CHECK(Beeps == 1);
+}
+
+TEST_CASE("a spin edit's text stops before its arrows")
+{
+    TSpinFixture f;
+    TzSpinEdit* e = f.Edit;
+    CHECK((StyleOf(e->Handle()) & ES_MULTILINE) != 0);
+    RECT r{};
+    SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
+    CHECK(r.right <= e->Button()->Left());
+    CHECK(e->Button()->Left() + e->Button()->Width() == e->ClientWidth());
+    // Still one line: Enter does not break it.
+    e->SetText(L"123456789012345678901234567890");
+    CHECK(SendMessageW(e->Handle(), EM_GETLINECOUNT, 0, 0) == 1);
+}
+
+TEST_CASE("the built-in arrows show on the arrow buttons in both skins and without a skin, whatever the font colour")
+{
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk", static_cast<const wchar_t*>(nullptr)}) {
+        CAPTURE(skin ? WideToAnsi(skin) : AnsiString("none"));
+        TSpinFixture f(skin);
+        f.Edit->Font()->SetColor(clBlack);
+        f.Edit->Button()->RefreshDefaultGlyphs();
+        f.Redraw();
+        // The arrow's rows in the middle of the up button differ from the face beside them.
+        TzTimerSpeedButton* up = f.Up();
+        TWinControl* spin = f.Edit->Button();
+        const int cx = up->Left() + up->Width() / 2, cy = up->Top() + up->Height() / 2;
+        const TColor face = ClientPixel(spin, up->Left() + 3, cy);
+        int ink = 0;
+        for (int y = cy - 3; y <= cy + 3; ++y)
+            for (int x = cx - 4; x <= cx + 4; ++x) {
+                const TColor p = ClientPixel(spin, x, y);
+                ink += !Near(p, face, 40);
+            }
+        CHECK(ink >= 8);
+    }
+}

@@ -1,0 +1,439 @@
+// The skinned tab control: wide captions kept by the system window (and without one), the
+// skinned rows and their pixels in both skins, its own up-down when the tabs overflow, the
+// selection by the mouse and the keys (and the system's notifications), rotated captions at
+// the left and right, images, and form data.
+#include "skinctlfixture.h"
+
+#include "classlib/imglist.h"
+#include "skinctl/ztabcontrol.h"
+#include "skinctl/zupdown.h"
+
+namespace {
+
+const WideString Names[] = {L"Алёна", L"Дмитрий", L"Ελένη", L"Ольга", L"Сергей", L"Татьяна",
+                            L"Γιώργος", L"Иван", L"Пётр", L"Анна", L"Μαρία", L"Николай"};
+
+struct TTabsFixture : TSkinFixture {
+    TzTabControl* Tabs = nullptr;
+    TLog Log;
+    explicit TTabsFixture(int Count = 4, const wchar_t* Skin = L"ZandrelDawn", TTabPosition Position = tpTop,
+                          int Width = 300)
+        : TSkinFixture(Skin)
+    {
+        Tabs = Place<TzTabControl>(Backdrop, 10, 4, Width, 90);
+        Tabs->SetTabPosition(Position);
+        for (int i = 0; i < Count; ++i)
+            Tabs->Tabs()->Add(Names[i]);
+        Tabs->OnChange = MakeMethod<&TTabsFixture::Changed>(this);
+        Tabs->OnChanging = MakeMethod<&TTabsFixture::Changing>(this);
+        Show();
+        ::SetFocus(Form->Handle());
+        Pump();
+    }
+    void Changed(TObject*) { Log.push_back("change " + IntToStr(Tabs->TabIndex())); }
+    void Changing(TObject*, bool& Allow)
+    {
+        Log.push_back("changing");
+        Allow = !Refuse;
+    }
+    bool Refuse = false;
+    // The cache painted again for the present state.
+    TBitmap& Cache()
+    {
+        Tabs->SkinData()->SetBGChanged(true);
+        Tabs->Repaint();
+        return *Tabs->SkinData()->CacheBmp();
+    }
+    const TzTabInfo& Record(int Tab) const
+    {
+        for (const TzTabInfo& t : Tabs->TabInfo())
+            if (t.TabIndex == Tab)
+                return t;
+        FAIL("no record of tab " << Tab);
+        return Tabs->TabInfo().front();
+    }
+    LRESULT Key(WPARAM Key) { return SendMessageW(Tabs->Handle(), WM_KEYDOWN, Key, 0); }
+    void Click(TPoint P)
+    {
+        SendMessageW(Tabs->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(P.X, P.Y));
+        SendMessageW(Tabs->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(P.X, P.Y));
+    }
+    TPoint CentreOf(int Tab) const
+    {
+        const TRect& r = Record(Tab).R;
+        return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    }
+};
+
+// The bounding box of the pixels of Ink inside R; with Far, of those further than that from
+// Ink in the sum of the channels (turned text is drawn smoothed: its ink is no one colour).
+TRect InkBox(TBitmap& B, const TRect& R, TColor Ink, int Far = 0)
+{
+    auto matches = [&](TColor C) {
+        const int d = std::abs(Channel(C, 0) - Channel(Ink, 0)) + std::abs(Channel(C, 1) - Channel(Ink, 1)) +
+                      std::abs(Channel(C, 2) - Channel(Ink, 2));
+        return Far ? d > Far : d == 0;
+    };
+    TRect box(R.Right, R.Bottom, R.Left - 1, R.Top - 1);
+    for (int y = std::max(0, R.Top); y < std::min(B.Height(), R.Bottom); ++y)
+        for (int x = std::max(0, R.Left); x < std::min(B.Width(), R.Right); ++x)
+            if (matches(Px(B, x, y)))
+                box = TRect(std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x), std::max(box.Bottom, y));
+    return box;
+}
+
+} // namespace
+
+TEST_CASE("tab captions are wide in the system window, kept through a new window and without one")
+{
+    TTabsFixture f(3, nullptr);
+    TzTabControl* t = f.Tabs;
+    CHECK(t->Tabs()->Strings(2) == Names[2]);
+    wchar_t text[32] = {};
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = text;
+    item.cchTextMax = 32;
+    SendMessageW(t->Handle(), TCM_GETITEMW, 1, LPARAM(&item));
+    CHECK(WideString(text) == Names[1]);
+    CHECK_THROWS_WITH_AS(t->Tabs()->Strings(7), "Failed to retrieve tab at index 7", EListError);
+
+    t->SetTabIndex(2);
+    t->RecreateWnd();
+    CHECK(t->Tabs()->Count() == 3);
+    CHECK(t->Tabs()->Strings(0) == Names[0]);
+    CHECK(t->TabIndex() == 2);
+    // Taken off its parent, the control keeps its tabs until it has a window again.
+    t->SetParent(nullptr);
+    t->Tabs()->Add(Names[5]);
+    CHECK(t->Tabs()->Count() == 4);
+    t->SetParent(f.Form);
+    CHECK(SendMessageW(t->Handle(), TCM_GETITEMCOUNT, 0, 0) == 4);
+    CHECK(t->Tabs()->Strings(3) == Names[5]);
+
+    // In form data, as wide strings.
+    TzTabControl* copy = f.Place<TzTabControl>(f.Form, 10, 120, 200, 60);
+    CheckRoundTrip(t, copy, {"Tabs.Strings", "TabIndex"});
+    CHECK(copy->Tabs()->Strings(2) == Names[2]);
+    CHECK(copy->TabIndex() == 2);
+}
+
+TEST_CASE("skinned tabs: one row from y = 1, each a platform tab high, the selected one over the body, in both skins")
+{
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
+        INFO(WideToAnsi(skin));
+        TTabsFixture f(3, skin);
+        TzTabControl* t = f.Tabs;
+        t->SetTabIndex(1);
+        REQUIRE(t->TabInfo().size() == 3);
+        RECT platform;
+        SendMessageW(t->Handle(), TCM_GETITEMRECT, 0, LPARAM(&platform));
+        for (const TzTabInfo& i : t->TabInfo()) {
+            CHECK(i.R.Top == 1);
+            CHECK(i.R.Height() == platform.bottom - platform.top);
+            CHECK(i.Row == 1);
+        }
+        TBitmap& c = f.Cache();
+        const TzGeneralData& tab = f.Section("TABTOP");
+        const TzGeneralData& body = f.Section("PAGECONTROL");
+        const TRect disp = t->DisplayRect();
+        CHECK(Px(c, disp.Left + 20, disp.Bottom - 10) == body.Color);
+        // A tab's face beside its caption: the section's colour; the selected one its hot
+        // colour, reaching down over the body's border.
+        const TRect& r0 = f.Record(0).R;
+        CHECK(Px(c, r0.Left + 7, r0.Top + 9) == tab.Color);
+        const TRect& r1 = f.Record(1).R;
+        CHECK(Px(c, r1.Left + 7, r1.Top + 9) == tab.HotColor);
+        CHECK(Px(c, r1.Left + 7, disp.Top - 3) == tab.HotColor);
+        CHECK(Px(c, r0.Left + 7, disp.Top - 3) != tab.Color);
+        // Captions in the section's font colours: the hot one on the selected tab.
+        CHECK(InkBox(c, r0, TColor(tab.FontColor)).Width() > 10);
+        CHECK(InkBox(c, r1, TColor(tab.HotFontColor)).Width() > 10);
+        // Centred, not pushed to the right.
+        const TRect ink = InkBox(c, r0, TColor(tab.FontColor));
+        CHECK(std::abs((ink.Left - r0.Left) - (r0.Right - ink.Right)) <= 3);
+        // The screen shows the cache.
+        CHECK(ClientPixel(t, r0.Left + 7, r0.Top + 9) == tab.Color);
+    }
+}
+
+TEST_CASE("overflowing tabs: the control's own up-down stands inside its right end and scrolls the row")
+{
+    TTabsFixture f(12);
+    TzTabControl* t = f.Tabs;
+    TzUpDown* u = t->UpDown();
+    REQUIRE(u);
+    const int w = 2 * GetSystemMetrics(SM_CXHSCROLL);
+    CHECK(u->Left() == t->Width() - w);
+    CHECK(u->Width() == w);
+    CHECK(u->Top() == 0);
+    CHECK(IsWindowVisible(u->Handle()));
+    CHECK(u->Skinned());
+    CHECK(u->SkinManager() == f.Manager.get());
+    CHECK(u->Max() == t->HiddenTabCount());
+    CHECK(u->Position() == 0);
+    // The system's own arrows are gone.
+    CHECK_FALSE(FindWindowExA(t->Handle(), nullptr, UPDOWN_CLASSA, nullptr));
+
+    // The right arrow: the row moves one tab to the left, on the screen too.
+    auto strip = [t] {
+        std::vector<TColor> row;
+        for (int x = 0; x < 200; ++x)
+            row.push_back(ClientPixel(t, x, 10));
+        return row;
+    };
+    const int start = f.Record(0).R.Left;
+    const auto before = strip();
+    SendMessageW(u->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(w - 4, 8));
+    SendMessageW(u->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(w - 4, 8));
+    Pump();
+    CHECK(u->Position() == 1);
+    CHECK(f.Record(1).R.Left == start);
+    CHECK(f.Record(0).R.Right <= start);
+    CHECK_FALSE(t->SkinData()->BGChanged());
+    CHECK(strip() != before);
+    // No tab is painted under the arrows.
+    const TRect last = f.Record(11).R;
+    if (last.Left < u->Left())
+        CHECK(ClientPixel(t, u->Left() + 1, 1) == ClientPixel(t, u->Left() - 1, 0));
+
+    // Wide enough, the arrows go; several rows never show them.
+    t->SetWidth(900);
+    CHECK(t->UpDown() == nullptr);
+    t->SetWidth(300);
+    CHECK(t->UpDown() != nullptr);
+    t->SetMultiLine(true);
+    CHECK(t->UpDown() == nullptr);
+    t->SetMultiLine(false);
+    // Without the skin the system's arrows come back.
+    f.RemoveSkin();
+    CHECK(t->UpDown() == nullptr);
+    CHECK(FindWindowExA(t->Handle(), nullptr, UPDOWN_CLASSA, nullptr));
+}
+
+TEST_CASE("the skinned index: a value that names no tab selects tab 0, and the window gets that value; deletion keeps it valid")
+{
+    TTabsFixture f(4);
+    TzTabControl* t = f.Tabs;
+    t->SetTabIndex(2);
+    t->SetTabIndex(99);
+    CHECK(t->TabIndex() == 0);
+    CHECK(SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0) == 0);
+    t->SetTabIndex(3);
+    CHECK(f.Log == TLog{"change 2", "change 0", "change 3"});
+    t->Tabs()->Delete(3);
+    CHECK(t->TabIndex() == 2);
+    CHECK(SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0) == 2);
+    t->Tabs()->Delete(0);
+    CHECK(t->TabIndex() == 1);
+    CHECK(t->Tabs()->Strings(t->TabIndex()) == Names[2]);
+    CHECK(t->TabInfo().size() == 2);
+    t->Tabs()->Clear();
+    CHECK(t->TabIndex() == 0);
+    CHECK(t->TabInfo().empty());
+}
+
+TEST_CASE("skinned, the control selects by mouse and keys itself: the window's notifications change nothing")
+{
+    TTabsFixture f(4);
+    TzTabControl* t = f.Tabs;
+    t->SetTabIndex(0);
+    f.Log.clear();
+    TMsgRecorder rec;
+    rec.Only([](UINT Msg, WPARAM, LPARAM L) {
+        return Msg == WM_NOTIFY && (reinterpret_cast<NMHDR*>(L)->code == UINT(TCN_SELCHANGING) ||
+                                    reinterpret_cast<NMHDR*>(L)->code == UINT(TCN_SELCHANGE));
+    });
+    rec.Attach(f.Backdrop, "backdrop");
+    rec.Name(t->Handle(), "tabs");
+    f.Click(f.CentreOf(2));
+    CHECK(t->TabIndex() == 2);
+    CHECK(f.Log == TLog{"changing", "change 2"});
+    CHECK(GetFocus() == t->Handle());
+    CHECK_MESSAGES(rec);
+
+    // Home and End answer 1; the arrows wrap; the window's own move is refused.
+    f.Log.clear();
+    CHECK(f.Key(VK_END) == 1);
+    CHECK(t->TabIndex() == 3);
+    CHECK(f.Key(VK_HOME) == 1);
+    CHECK(t->TabIndex() == 0);
+    f.Key(VK_LEFT);
+    CHECK(t->TabIndex() == 3);
+    f.Key(VK_RIGHT);
+    CHECK(t->TabIndex() == 0);
+    CHECK(f.Log == TLog{"changing", "change 3", "changing", "change 0", "changing", "change 3", "changing", "change 0"});
+    f.Refuse = true;
+    f.Log.clear();
+    f.Key(VK_RIGHT);
+    f.Click(f.CentreOf(1));
+    CHECK(t->TabIndex() == 0);
+    CHECK(f.Log == TLog{"changing", "changing"});
+    CHECK(SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0) == 0);
+
+    // A caption's hot key selects its tab (the character as the key handling packs it).
+    f.Refuse = false;
+    t->Tabs()->SetStrings(3, L"&\x041F\x043E\x0447\x0442\x0430");   // "&Почта"
+    CHECK(t->Perform(CM_DIALOGCHAR, MAKEWPARAM(255, 0x043F), 0) == 1);
+    CHECK(t->TabIndex() == 3);
+
+    // Unskinned the window selects, asking through its notifications; a refusal blocks it.
+    f.RemoveSkin();
+    f.Log.clear();
+    rec.Clear();
+    rec.Name(t->Handle(), "tabs");
+    auto centre = [t](int Tab) {
+        RECT r;
+        SendMessageW(t->Handle(), TCM_GETITEMRECT, WPARAM(Tab), LPARAM(&r));
+        return TPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    };
+    f.Click(centre(1));
+    CHECK(t->TabIndex() == 1);
+    CHECK_MESSAGES(rec, {"backdrop", WM_NOTIFY, UINT(TCN_SELCHANGING), "tabs"},
+                   {"backdrop", WM_NOTIFY, UINT(TCN_SELCHANGE), "tabs"});
+    f.Refuse = true;
+    f.Click(centre(2));
+    CHECK(t->TabIndex() == 1);
+    CHECK(f.Log == TLog{"changing", "change 1", "changing"});
+}
+
+TEST_CASE("tabs at the left and right: rotated captions in the section's colours, images beside them, keys along the strip")
+{
+    for (TTabPosition position : {tpLeft, tpRight}) {
+        INFO("position " << int(position));
+        TTabsFixture f(3, L"ZandrelDawn", position, 200);
+        TzTabControl* t = f.Tabs;
+        CHECK(t->MultiLine());
+        CHECK(t->UpDown() == nullptr);
+        // "Г" turned: its bar is a column at the text's start, its stem a row.
+        t->Tabs()->SetStrings(0, L"\x0413\x0413");
+        t->SetTabIndex(1);
+        TBitmap& c = f.Cache();
+        const TzGeneralData& s = f.Section(position == tpLeft ? "TABLEFT" : "TABRIGHT");
+        const TRect r0 = f.Record(0).R;
+        const TRect inside(r0.Left + 4, r0.Top + 4, r0.Right - 4, r0.Bottom - 4);
+        const TRect ink = InkBox(c, inside, s.Color, 150);
+        REQUIRE(ink.Right > ink.Left);
+        CHECK(ink.Height() > ink.Width());
+        int full = 0;
+        for (int y = ink.Top; y <= ink.Bottom; ++y)
+            full += Near(Px(c, position == tpLeft ? ink.Left : ink.Right, y), TColor(s.FontColor), 60);
+        CHECK(full >= ink.Height() / 3);
+        const TRect r1 = f.Record(1).R;
+        CHECK(InkBox(c, TRect(r1.Left + 4, r1.Top + 4, r1.Right - 4, r1.Bottom - 4), s.HotColor, 150).Height() > 10);
+
+        // Down and Up step along the strip, asking once each.
+        f.Log.clear();
+        f.Key(VK_DOWN);
+        CHECK(t->TabIndex() == 2);
+        f.Key(VK_UP);
+        CHECK(t->TabIndex() == 1);
+        CHECK(f.Log == TLog{"changing", "change 2", "changing", "change 1"});
+    }
+}
+
+TEST_CASE("a tab's image stands before its caption: left of it at the top, along it at the left")
+{
+    TImageList images(nullptr);
+    images.SetWidth(10);
+    images.SetHeight(10);
+    TBitmap square;
+    square.SetPixelFormat(pf24bit);
+    square.SetSize(10, 10);
+    square.Canvas()->Brush()->SetColor(TColor(0x00C000));
+    square.Canvas()->FillRect(TRect(0, 0, 10, 10));
+    images.Add(&square, nullptr);
+    for (TTabPosition position : {tpTop, tpLeft}) {
+        INFO("position " << int(position));
+        TTabsFixture f(2, L"ZandrelDawn", position);
+        f.Tabs->SetImages(&images);
+        f.Tabs->SetTabIndex(1);
+        TBitmap& c = f.Cache();
+        const TzTabInfo& tab = f.Record(0);
+        const TRect image = InkBox(c, tab.R, TColor(0x00C000));
+        CHECK(image.Width() == 9);
+        CHECK(image.Height() == 9);
+        const TzGeneralData& s = f.Section(position == tpTop ? "TABTOP" : "TABLEFT");
+        const TRect text = InkBox(c, tab.R, TColor(s.FontColor));
+        if (position == tpTop)
+            CHECK(image.Right < text.Left);
+        else
+            CHECK(image.Top > text.Bottom);
+        // The tab without an image in the list has none.
+        CHECK(InkBox(c, f.Record(1).R, TColor(0x00C000)).Width() < 0);
+        f.Tabs->SetImages(nullptr);
+    }
+}
+
+TEST_CASE("tab styles and positions that do not go together are refused; buttons are painted from their section")
+{
+    TTabsFixture f(3);
+    TzTabControl* t = f.Tabs;
+    t->SetStyle(tsButtons);
+    CHECK_THROWS_WITH_AS(t->SetTabPosition(tpBottom), "Tab position incompatible with current tab style",
+                         EInvalidOperation);
+    t->SetTabIndex(0);
+    TBitmap& c = f.Cache();
+    const TRect r = f.Record(1).R;
+    CHECK(InkBox(c, r, TColor(f.Section("BUTTON").FontColor)).Width() > 10);
+    t->SetStyle(tsTabs);
+    t->SetTabPosition(tpLeft);
+    CHECK_THROWS_WITH_AS(t->SetStyle(tsFlatButtons), "Tab style incompatible with current tab position",
+                         EInvalidOperation);
+    CHECK_THROWS_WITH_AS(t->SetMultiLine(false), "MultiLine must be True when TabPosition is tpLeft or tpRight",
+                         EListError);
+    CHECK_THROWS_AS(t->SetTabHeight(-1), EInvalidOperation);
+}
+
+TEST_CASE("a skin whose first section is the tab's paints the captions from it: section 0 is a section")
+{
+    TTabsFixture f(2, nullptr);
+    auto m = ManagerOfText("[TABTOP]\r\nCOLOR=16777215\r\nFONTCOLOR=255\r\nHOTFONTCOLOR=255\r\n"
+                           "[PAGECONTROL]\r\nCOLOR=65280\r\n");
+    m->RebuildCache();
+    REQUIRE(m->Cache().TabTop.Section == 0);
+    TzTabControl* t = f.Tabs;
+    t->SkinData()->SetSkinManager(m.get());
+    t->SetTabIndex(1);
+    TBitmap& c = f.Cache();
+    CHECK(InkBox(c, f.Record(0).R, TColor(255)).Width() > 10);
+    const TRect disp = t->DisplayRect();
+    CHECK(Px(c, disp.Left + 20, disp.Bottom - 10) == TColor(65280));
+    t->SkinData()->SetSkinManager(nullptr);
+}
+
+namespace {
+
+// Owner-drawn tabs: each filled with a colour of its own, the active one with its own.
+struct TOwnerTabs {
+    TLog Drawn;
+    void Draw(TzCustomTabControl* Control, int Tab, const TRect& R, bool Active)
+    {
+        Drawn.push_back(IntToStr(Tab) + (Active ? " active" : ""));
+        Control->Canvas()->Brush()->SetColor(Active ? TColor(0x0000C0) : TColor(0xC00000));
+        Control->Canvas()->FillRect(R);
+    }
+};
+
+} // namespace
+
+TEST_CASE("owner-drawn tabs are drawn by OnDrawTab: into the window without a skin, into the picture with one")
+{
+    TTabsFixture f(2, nullptr);
+    TOwnerTabs owner;
+    TzTabControl* t = f.Tabs;
+    t->OnDrawTab = MakeMethod<&TOwnerTabs::Draw>(&owner);
+    t->SetOwnerDraw(true);
+    t->SetTabIndex(1);
+    f.Redraw();
+    RECT r;
+    SendMessageW(t->Handle(), TCM_GETITEMRECT, 0, LPARAM(&r));
+    CHECK(ClientPixel(t, (r.left + r.right) / 2, (r.top + r.bottom) / 2) == TColor(0xC00000));
+    CHECK(std::count(owner.Drawn.begin(), owner.Drawn.end(), "1 active") >= 1);
+
+    f.ApplySkin(L"ZandrelDusk");
+    TBitmap& c = f.Cache();
+    CHECK(Px(c, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
+    CHECK(Px(c, f.CentreOf(1).X, f.CentreOf(1).Y) == TColor(0x0000C0));
+    CHECK(ClientPixel(t, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
+}

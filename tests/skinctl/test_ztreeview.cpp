@@ -1,0 +1,151 @@
+// The skinned tree view: the section's colours and the tree adapter for each skin, the system
+// colours back without it (unless the tree keeps its own), its own colour over the adapter's,
+// its window made again with the adapter, and the bound label following it.
+#include "skinctlfixture.h"
+
+#include "classlib/stdctrls.h"
+#include "skin/zclientwnd.h"
+#include "skin/zsectionpaint.h"
+#include "skinctl/uctreeview.h"
+
+namespace {
+
+struct TTreeFixture : TSkinFixture {
+    TUcTreeView* Tree = Place<TUcTreeView>(Form, 10, 10, 200, 150);
+    TTreeFixture()
+    {
+        for (const WideString& text : {Cyrillic, Greek, WideString(L"\xD83D\xDE00 ok")})
+            Tree->Items()->Add(nullptr, text);
+        Show();
+    }
+    // A pixel of the tree's empty client area, below its three items.
+    TColor Empty() { return ClientPixel(Tree, 150, 120); }
+    // The top edge of the window: the skinned border or the system's frame.
+    TColor Border() { return WindowPixel(Tree->Handle(), 100, 0); }
+};
+
+// The pixels of the tree's second item row (the first is selected) with the given colour.
+int RowPixels(TWinControl* Tree, TColor Color)
+{
+    int n = 0;
+    TClientDC dc(Tree->Handle());
+    for (int x = 0; x < 120; ++x)
+        for (int y = 17; y < 30; ++y)
+            n += TColor(GetPixel(dc.Handle(), x, y)) == ColorToRGB(Color);
+    return n;
+}
+
+// The pixel at (X, Y) of a section painted alone over a W x H bitmap, in state 0.
+TColor SectionPixel(TzSkinManager* Manager, const char* Name, int W, int H, int X, int Y)
+{
+    auto bmp = Filled24(W, H, SkinKeyColor);
+    PaintSectionByIndex(Manager->FindSectionIndex(Name), Manager, bmp.get(), EmptyCacheInfo, TRect(0, 0, W, H), 0, true);
+    return Px(*bmp, X, Y);
+}
+
+} // namespace
+
+TEST_CASE("a skinned tree is painted in its section's colours with a skinned frame, in each skin; the system's without")
+{
+    TTreeFixture f;
+    TzTreeView* t = f.Tree;
+    const TColor systemBorder = [&] {
+        f.RemoveSkin();
+        f.Redraw();
+        return f.Border();
+    }();
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
+        CAPTURE(WideToAnsi(skin));
+        f.ApplySkin(skin);
+        f.Redraw();
+        const TzGeneralData& edit = f.Section("EDIT");
+        CHECK((t->Color() == edit.Color && t->Font()->Color() == TColor(edit.FontColor)));
+        CHECK(dynamic_cast<TSkTreeViewWnd*>(t->ScrollAdapter()));
+        CHECK(f.Empty() == edit.Color);
+        CHECK(RowPixels(t, edit.FontColor) > 10);
+        CHECK(f.Border() == SectionPixel(f.Manager.get(), "EDIT", 200, 150, 100, 0));
+        // A new window has the adapter again.
+        t->RecreateWnd();
+        f.Redraw();
+        CHECK((t->ScrollAdapter() && !t->ScrollAdapter()->Dead && t->ScrollAdapter()->Handle == t->Handle()));
+        CHECK(f.Empty() == edit.Color);
+    }
+    f.RemoveSkin();
+    f.Redraw();
+    CHECK(t->ScrollAdapter() == nullptr);
+    CHECK((t->Color() == clWindow && t->Font()->Color() == clWindowText));
+    CHECK(f.Empty() == ColorToRGB(clWindow));
+    CHECK(f.Border() == systemBorder);
+}
+
+TEST_CASE("a tree that keeps its own colours keeps them with and without the skin, also where the adapter erases")
+{
+    TTreeFixture f;
+    TzTreeView* t = f.Tree;
+    const TColor own = TColor(0x40E0F0), ownText = TColor(0x800000);
+    t->SkinData()->SetCustomColor(true);
+    t->SkinData()->SetCustomFont(true);
+    t->SetColor(own);
+    t->Font()->SetColor(ownText);
+    f.ApplySkin(L"ZandrelDusk");
+    f.Redraw();
+    REQUIRE(t->ScrollAdapter());
+    CHECK(f.Empty() == own);
+    CHECK(RowPixels(t, ownText) > 10);
+    // The adapter erases with the colour the window shows, not with the section's.
+    auto bmp = Filled24(200, 150, clBlack);
+    SendMessageW(t->Handle(), WM_ERASEBKGND, WPARAM(bmp->Canvas()->Handle()), 0);
+    CHECK(Px(*bmp, 100, 100) == own);
+    f.RemoveSkin();
+    f.Redraw();
+    CHECK((t->Color() == own && t->Font()->Color() == ownText && f.Empty() == own));
+
+    // A tree of the library, adapted as any foreign tree, shows the section's hot colour.
+    f.ApplySkin(L"ZandrelDusk");
+    auto* plain = f.Place<TTreeView>(f.Form, 220, 10, 150, 150);
+    f.Show();
+    auto adapter = CreateAdapter<TSkTreeViewWnd>(plain->Handle(), nullptr, f.Manager.get(), "EDIT", true);
+    adapter->AfterCreation();
+    SendMessageW(plain->Handle(), WM_ERASEBKGND, WPARAM(bmp->Canvas()->Handle()), 0);
+    CHECK(Px(*bmp, 100, 100) == ColorToRGB(f.Section("EDIT").HotColor));
+}
+
+TEST_CASE("hiding, disabling and moving a tree takes its bound label along")
+{
+    TTreeFixture f;
+    TzBoundLabel* bl = f.Tree->BoundLabel();
+    bl->SetCaption("Contacts");
+    bl->SetLayout(sclTopLeft);
+    bl->SetActive(true);
+    TCustomLabel* label = bl->LabelControl();
+    REQUIRE(label);
+    CHECK((label->Visible() && label->Left() == 10 && label->Top() + label->Height() == 10));
+    f.Tree->SetBounds(30, 40, 200, 150);
+    CHECK((label->Left() == 30 && label->Top() + label->Height() == 40));
+    f.Tree->SetEnabled(false);
+    CHECK_FALSE(label->Enabled());
+    f.Tree->SetVisible(false);
+    CHECK_FALSE(label->Visible());
+    f.Tree->SetVisible(true);
+    f.Tree->SetEnabled(true);
+    CHECK((label->Visible() && label->Enabled()));
+}
+
+TEST_CASE("a skinned tree without the focus shows its selection in the system's button colours, readable in a dark skin")
+{
+    TTreeFixture f;
+    f.ApplySkin(L"ZandrelDusk");
+    auto* other = f.Place<TBackdrop>(f.Form, 250, 10, 40, 40);
+    other->SetTabStop(true);
+    f.Tree->SetHideSelection(false);
+    f.Tree->SetSelected(f.Tree->Items()->GetFirstNode()->GetNextSibling());
+    FocusOn(other);
+    f.Redraw();
+    REQUIRE(GetFocus() != f.Tree->Handle());
+    CHECK(RowPixels(f.Tree, ColorToRGB(clBtnText)) > 10);
+    CHECK(RowPixels(f.Tree, f.Section("EDIT").FontColor) == 0);
+    // Focused, it is the system's highlight.
+    FocusOn(f.Tree);
+    f.Redraw();
+    CHECK(RowPixels(f.Tree, ColorToRGB(clHighlightText)) > 10);
+}

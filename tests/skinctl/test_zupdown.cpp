@@ -1,0 +1,107 @@
+// The skinned up-down: its buttons painted from the scroll-button sections over the parent's
+// picture, hot and pressed by the mouse, drawn disabled at their limits; the platform's
+// arrows without a skin.
+#include "skinctlfixture.h"
+
+#include "skinctl/zupdown.h"
+
+namespace {
+
+struct TUpDownFixture : TSkinFixture {
+    TzUpDown* UpDown = Place<TzUpDown>(Backdrop, 20, 20, 17, 34);
+    explicit TUpDownFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
+    {
+        UpDown->SetMax(10);
+        UpDown->SetPosition(5);
+        Show();
+    }
+    // The buttons as the control prints them.
+    std::unique_ptr<TBitmap> Print()
+    {
+        auto b = Filled24(UpDown->Width(), UpDown->Height(), clBlack);
+        SendMessageW(UpDown->Handle(), WM_PRINTCLIENT, WPARAM(b->Canvas()->Handle()), PRF_CLIENT);
+        return b;
+    }
+    // The mouse over the upper (first) or lower button.
+    void Hover(bool Upper)
+    {
+        const TPoint p = UpDown->ClientToScreen(TPoint(8, Upper ? 4 : 30));
+        SendMessageW(UpDown->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
+    }
+};
+
+// The pixels of the upper (Rows < 0) or lower half.
+std::vector<TColor> Half(TBitmap& B, bool Upper)
+{
+    std::vector<TColor> v;
+    const int h = B.Height() / 2;
+    for (int y = Upper ? 0 : h; y < (Upper ? h : B.Height()); ++y)
+        for (int x = 0; x < B.Width(); ++x)
+            v.push_back(Px(B, x, y));
+    return v;
+}
+
+} // namespace
+
+TEST_CASE("an up-down's buttons: hot under the mouse, blended into the parent at their limit, in both skins")
+{
+    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
+        INFO(WideToAnsi(skin));
+        TUpDownFixture f(skin);
+        TzUpDown* u = f.UpDown;
+        REQUIRE(u->Skinned());
+        auto normal = f.Print();
+        // The arrow is drawn on the face: the button is not one colour.
+        const auto upper = Half(*normal, true);
+        CHECK(std::count(upper.begin(), upper.end(), upper[upper.size() / 2 + 8]) < int(upper.size()) - 20);
+
+        f.Hover(true);
+        CHECK(u->ButtonState() == ubsFirstHot);
+        auto hot = f.Print();
+        CHECK(Half(*hot, true) != Half(*normal, true));
+        CHECK(Half(*hot, false) == Half(*normal, false));
+
+        // At Max the upper button keeps 40 % of its face over the parent's picture, and the
+        // mouse makes it neither hot nor pressed.
+        f.Hover(false);
+        u->SetShowInaccessibility(false);
+        u->SetPosition(10);
+        auto plain = f.Print();
+        u->SetShowInaccessibility(true);
+        auto limit = f.Print();
+        for (int y : {2, 8, 12})
+            for (int x : {2, 8, 13})
+                CHECK(Near(Px(*limit, x, y), Mix(Px(*plain, x, y), f.Backdrop->Color(), 0.4)));
+        CHECK(Half(*limit, false) == Half(*plain, false));
+        f.Hover(true);
+        SendMessageW(u->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 4));
+        CHECK(u->ButtonState() == ubsNone);
+        SendMessageW(u->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(8, 4));
+    }
+}
+
+TEST_CASE("an up-down's press shows pressed until the release; a quick second press steps again")
+{
+    TUpDownFixture f;
+    TzUpDown* u = f.UpDown;
+    f.Hover(false);
+    SendMessageW(u->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 30));
+    CHECK(u->ButtonState() == ubsSecondPressed);
+    CHECK(u->Position() == 4);
+    SendMessageW(u->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(8, 30));
+    CHECK(u->ButtonState() == ubsSecondHot);
+    // The library turns a double click into a press: the window steps.
+    u->Perform(WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(8, 30));
+    SendMessageW(u->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(8, 30));
+    CHECK(u->Position() == 3);
+    u->Perform(CM_MOUSELEAVE, 0, 0);
+    CHECK(u->ButtonState() == ubsNone);
+
+    // Without a skin the platform paints its own arrows.
+    const auto skinned = f.Print();
+    f.RemoveSkin();
+    CHECK_FALSE(u->Skinned());
+    const auto plain = f.Print();
+    CHECK(Pixels(*plain) != Pixels(*skinned));
+    CHECK(Px(*plain, 8, 1) != clBlack);
+}
