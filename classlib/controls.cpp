@@ -217,9 +217,11 @@ template <bool (TControl::*Follows)() const> TPropInfo UnlessFromParent(TPropInf
 
 } // namespace
 
+// The bounds have no default: a control starts at the size its class gives it, so one moved
+// to 0 or sized to nothing must say so, or it comes back at its class's size.
 Z_CLASS_IMPL(TControl, TComponent,
-             Z_PROP_INT(TControl, Left, 0), Z_PROP_INT(TControl, Top, 0),
-             Z_PROP_INT(TControl, Width, 0), Z_PROP_INT(TControl, Height, 0),
+             Z_PROP_INT_ND(TControl, Left), Z_PROP_INT_ND(TControl, Top),
+             Z_PROP_INT_ND(TControl, Width), Z_PROP_INT_ND(TControl, Height),
              Z_PROP_BOOL(TControl, Visible, true), Z_PROP_BOOL(TControl, Enabled, true),
              UnlessFromParent<&TControl::ParentColor>(Z_PROP_INT(TControl, Color, clWindow)),
              Z_PROP_BOOL(TControl, ParentColor, true), Z_PROP_BOOL(TControl, ParentFont, true),

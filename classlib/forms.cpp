@@ -108,7 +108,12 @@ template <class Form> TPropInfo MenuProp()
 }
 } // namespace
 
-Z_CLASS_IMPL(TCustomForm, TWinControl, MenuProp<TCustomForm>(), Z_PROP_BOOL(TCustomForm, KeyPreview, false),
+// A form starts hidden and with its own colour, font and hints: those are its defaults, so a
+// form read back from form data is as the one written.
+Z_CLASS_IMPL(TCustomForm, TWinControl, Z_PROP_BOOL(TCustomForm, Visible, false),
+             Z_PROP_BOOL(TCustomForm, ParentColor, false), Z_PROP_BOOL(TCustomForm, ParentFont, false),
+             Z_PROP_BOOL(TCustomForm, ParentShowHint, false),
+             MenuProp<TCustomForm>(), Z_PROP_BOOL(TCustomForm, KeyPreview, false),
              Z_PROP_BOOL(TCustomForm, OldCreateOrder, false),
              Z_PROP_BOOL(TCustomForm, AlphaBlend, false),
              Z_PROP_INT(TCustomForm, AlphaBlendValue, 255),

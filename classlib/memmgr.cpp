@@ -11,9 +11,10 @@
 //
 // Operator new can be called before any static constructor of this file has run (from
 // other files' constructors and the runtime's own start-up), so all state here is constant-
-// initialised and needs no start-up routine.
+// initialised and needs no start-up routine. The mode (normal or checking, see
+// memmgr_check.cpp) is read from the environment by the first allocation or release.
 #include "classlib/memmgr.h"
-#include "classlib/winapi.h"
+#include "classlib/memmgr_impl.h"
 
 #include <malloc.h>
 
@@ -29,6 +30,9 @@ extern "C" {
 extern const int ZandrelMemoryManager;
 const int ZandrelMemoryManager = 1;
 }
+
+using zmemmgr::TLockGuard;
+using zmemmgr::TSpinLock;
 
 namespace {
 constexpr unsigned ChunkShift = 16;
@@ -68,41 +72,6 @@ constexpr TClassTable MakeClassTable()
 }
 constexpr TClassTable Classes = MakeClassTable();
 static_assert(Classes.OfGranules[0] == 0 && Classes.OfGranules[1] == 0 && Classes.OfGranules[17] == 16);
-
-// A spin lock that yields the processor when its holder does not let go soon: with two
-// cores and more threads, the holder may be waiting for this very core.
-class TSpinLock {
-public:
-    void Acquire() noexcept
-    {
-        while (FHeld.exchange(true, std::memory_order_acquire)) {
-            int spins = 0;
-            while (FHeld.load(std::memory_order_relaxed)) {
-                if (++spins < 64) {
-                    YieldProcessor();
-                } else {
-                    SwitchToThread();
-                    spins = 0;
-                }
-            }
-        }
-    }
-    void Release() noexcept { FHeld.store(false, std::memory_order_release); }
-
-private:
-    std::atomic<bool> FHeld{false};
-};
-
-class TLockGuard {
-public:
-    explicit TLockGuard(TSpinLock& L) noexcept : FLock(L) { FLock.Acquire(); }
-    ~TLockGuard() { FLock.Release(); }
-    TLockGuard(const TLockGuard&) = delete;
-    TLockGuard& operator=(const TLockGuard&) = delete;
-
-private:
-    TSpinLock& FLock;
-};
 
 struct TFreeBlock {
     TFreeBlock* Next;
@@ -148,7 +117,14 @@ char* TakeChunk(unsigned Class) noexcept
     return chunk;
 }
 
-void* SmallAlloc(size_t Size) noexcept
+inline unsigned ClassPlusOneOf(const void* P) noexcept
+{
+    return ChunkClass[reinterpret_cast<uintptr_t>(P) >> ChunkShift];
+}
+
+// The hot path of every allocation and release; inlined there, and reached from the
+// checking heap through the plain forms below.
+[[gnu::always_inline]] inline void* TakeSmall(size_t Size) noexcept
 {
     const unsigned cls = Classes.OfGranules[(Size + (MemMgrAlignment - 1)) >> GranuleShift];
     const size_t blockSize = Classes.Size[cls];
@@ -173,9 +149,42 @@ void* SmallAlloc(size_t Size) noexcept
     return p;
 }
 
-inline unsigned ClassPlusOneOf(const void* P) noexcept
+[[gnu::always_inline]] inline void PutSmall(void* P) noexcept
 {
-    return ChunkClass[reinterpret_cast<uintptr_t>(P) >> ChunkShift];
+    TSizeClass& c = SizeClasses[ClassPlusOneOf(P) - 1];
+    TFreeBlock* b = static_cast<TFreeBlock*>(P);
+    TLockGuard guard(c.Lock);
+    b->Next = c.Free;
+    c.Free = b;
+    --c.InUse;
+}
+
+// Blocks of the runtime's heap handed out and not yet freed (normal mode).
+constinit std::atomic<uint32_t> LargeInUse{0};
+
+// How blocks are served, chosen once: 0 not yet, 1 normal, 2 checking.
+constexpr uint8_t ModeUndecided = 0, ModeNormal = 1, ModeChecking = 2;
+constinit std::atomic<uint8_t> Mode{ModeUndecided};
+
+uint8_t DecideMode() noexcept
+{
+    // Read through the system, which does not allocate from us: this runs inside the first
+    // operator new of the program.
+    char value[16];
+    const DWORD n = GetEnvironmentVariableA("ZANDREL_HEAPCHECK", value, sizeof value);
+    const bool on = n >= sizeof value || (n > 0 && !(n == 1 && value[0] == '0'));
+    uint8_t expected = ModeUndecided;
+    if (!Mode.compare_exchange_strong(expected, on ? ModeChecking : ModeNormal))
+        return expected;   // another thread was first
+    if (on)
+        zmemmgr::StartChecking();
+    return on ? ModeChecking : ModeNormal;
+}
+
+inline bool Checking() noexcept
+{
+    const uint8_t m = Mode.load(std::memory_order_relaxed);
+    return (m != ModeUndecided ? m : DecideMode()) == ModeChecking;
 }
 
 // Allocations left before the one that is made to fail; 0 for none (see MemMgrFailAllocation).
@@ -191,7 +200,7 @@ bool InjectedFailureDue() noexcept
 
 // Blocks of any size and alignment. The C runtime's malloc aligns to 8 bytes only, less
 // than the compiler assumes of operator new, so large blocks take the aligned form too.
-void* Allocate(size_t Size, size_t Align) noexcept
+void* Allocate(size_t Size, size_t Align, const void* Site) noexcept
 {
     if (InjectedFailureDue())
         return nullptr;
@@ -199,36 +208,37 @@ void* Allocate(size_t Size, size_t Align) noexcept
     // size near the top of the address space would wrap round to a small block.
     if (Size > SIZE_MAX - Align - 4096)
         return nullptr;
-    if (Align <= MemMgrAlignment) {
-        if (Size <= MemMgrMaxSmallBlock)
-            return SmallAlloc(Size);   // a request of 0 bytes gets a 16-byte block of its own
-        return _aligned_malloc(Size, MemMgrAlignment);
-    }
-    return _aligned_malloc(Size ? Size : 1, Align);
+    if (Checking())
+        return zmemmgr::CheckedAllocate(Size, Align, Site);
+    if (Align <= MemMgrAlignment && Size <= MemMgrMaxSmallBlock)
+        return TakeSmall(Size);   // a request of 0 bytes gets a 16-byte block of its own
+    void* p = _aligned_malloc(Size ? Size : 1, Align <= MemMgrAlignment ? MemMgrAlignment : Align);
+    if (p)
+        LargeInUse.fetch_add(1, std::memory_order_relaxed);
+    return p;
 }
 
-void Release(void* P) noexcept
+void Release(void* P, const void* Site) noexcept
 {
     if (!P)
         return;
-    const unsigned classPlusOne = ClassPlusOneOf(P);
-    if (!classPlusOne) {
-        _aligned_free(P);
+    if (Checking()) {
+        zmemmgr::CheckedRelease(P, Site);
         return;
     }
-    TSizeClass& c = SizeClasses[classPlusOne - 1];
-    TFreeBlock* b = static_cast<TFreeBlock*>(P);
-    TLockGuard guard(c.Lock);
-    b->Next = c.Free;
-    c.Free = b;
-    --c.InUse;
+    if (ClassPlusOneOf(P)) {
+        PutSmall(P);
+        return;
+    }
+    LargeInUse.fetch_sub(1, std::memory_order_relaxed);
+    _aligned_free(P);
 }
 
 // Operator new's contract: ask the new-handler for room until it gives up or there is none.
-void* AllocateOrThrow(size_t Size, size_t Align)
+void* AllocateOrThrow(size_t Size, size_t Align, const void* Site)
 {
     for (;;) {
-        if (void* p = Allocate(Size, Align))
+        if (void* p = Allocate(Size, Align, Site))
             return p;
         std::new_handler handler = std::get_new_handler();
         if (!handler)
@@ -237,10 +247,10 @@ void* AllocateOrThrow(size_t Size, size_t Align)
     }
 }
 
-void* AllocateOrNull(size_t Size, size_t Align) noexcept
+void* AllocateOrNull(size_t Size, size_t Align, const void* Site) noexcept
 {
     try {
-        return AllocateOrThrow(Size, Align);
+        return AllocateOrThrow(Size, Align, Site);
     } catch (...) {
         return nullptr;
     }
@@ -249,9 +259,19 @@ void* AllocateOrNull(size_t Size, size_t Align) noexcept
 constexpr size_t Plain = MemMgrAlignment;
 } // namespace
 
+void* zmemmgr::SmallAlloc(size_t Size) noexcept
+{
+    return TakeSmall(Size);
+}
+
+void zmemmgr::SmallRelease(void* P) noexcept
+{
+    PutSmall(P);
+}
+
 size_t MemMgrSmallBlockSize(const void* P) noexcept
 {
-    const unsigned classPlusOne = P ? ClassPlusOneOf(P) : 0;
+    const unsigned classPlusOne = P && !Checking() ? ClassPlusOneOf(P) : 0;
     return classPlusOne ? Classes.Size[classPlusOne - 1] : 0;
 }
 
@@ -260,43 +280,56 @@ uint32_t MemMgrFailAllocation(uint32_t Count) noexcept
     return FailCountdown.exchange(Count, std::memory_order_relaxed);
 }
 
+bool MemMgrChecking() noexcept
+{
+    return Checking();
+}
+
 TMemMgrState MemMgrState() noexcept
 {
     TMemMgrState s{};
-    for (TSizeClass& c : SizeClasses) {
-        TLockGuard guard(c.Lock);
-        s.SmallBlocksInUse += c.InUse;
+    if (Checking()) {
+        // The blocks the program holds, not those the checking heap takes them from.
+        zmemmgr::CheckedBlocksInUse(s.SmallBlocksInUse, s.LargeBlocksInUse);
+    } else {
+        for (TSizeClass& c : SizeClasses) {
+            TLockGuard guard(c.Lock);
+            s.SmallBlocksInUse += c.InUse;
+        }
+        s.LargeBlocksInUse = LargeInUse.load(std::memory_order_relaxed);
     }
     TLockGuard guard(RegionLock);
     s.ChunksTaken = ChunksTaken;
     return s;
 }
 
-// The replaceable forms. Sized deletes ignore the size: the chunk table knows it.
-void* operator new(size_t Size) { return AllocateOrThrow(Size, Plain); }
-void* operator new[](size_t Size) { return AllocateOrThrow(Size, Plain); }
-void* operator new(size_t Size, const std::nothrow_t&) noexcept { return AllocateOrNull(Size, Plain); }
-void* operator new[](size_t Size, const std::nothrow_t&) noexcept { return AllocateOrNull(Size, Plain); }
-void* operator new(size_t Size, std::align_val_t Align) { return AllocateOrThrow(Size, size_t(Align)); }
-void* operator new[](size_t Size, std::align_val_t Align) { return AllocateOrThrow(Size, size_t(Align)); }
+// The replaceable forms. Sized deletes ignore the size: the chunk table knows it. Each
+// passes on its caller, which a report of the checking heap names.
+#define ZANDREL_CALLER __builtin_return_address(0)
+void* operator new(size_t Size) { return AllocateOrThrow(Size, Plain, ZANDREL_CALLER); }
+void* operator new[](size_t Size) { return AllocateOrThrow(Size, Plain, ZANDREL_CALLER); }
+void* operator new(size_t Size, const std::nothrow_t&) noexcept { return AllocateOrNull(Size, Plain, ZANDREL_CALLER); }
+void* operator new[](size_t Size, const std::nothrow_t&) noexcept { return AllocateOrNull(Size, Plain, ZANDREL_CALLER); }
+void* operator new(size_t Size, std::align_val_t Align) { return AllocateOrThrow(Size, size_t(Align), ZANDREL_CALLER); }
+void* operator new[](size_t Size, std::align_val_t Align) { return AllocateOrThrow(Size, size_t(Align), ZANDREL_CALLER); }
 void* operator new(size_t Size, std::align_val_t Align, const std::nothrow_t&) noexcept
 {
-    return AllocateOrNull(Size, size_t(Align));
+    return AllocateOrNull(Size, size_t(Align), ZANDREL_CALLER);
 }
 void* operator new[](size_t Size, std::align_val_t Align, const std::nothrow_t&) noexcept
 {
-    return AllocateOrNull(Size, size_t(Align));
+    return AllocateOrNull(Size, size_t(Align), ZANDREL_CALLER);
 }
 
-void operator delete(void* P) noexcept { Release(P); }
-void operator delete[](void* P) noexcept { Release(P); }
-void operator delete(void* P, size_t) noexcept { Release(P); }
-void operator delete[](void* P, size_t) noexcept { Release(P); }
-void operator delete(void* P, const std::nothrow_t&) noexcept { Release(P); }
-void operator delete[](void* P, const std::nothrow_t&) noexcept { Release(P); }
-void operator delete(void* P, std::align_val_t) noexcept { Release(P); }
-void operator delete[](void* P, std::align_val_t) noexcept { Release(P); }
-void operator delete(void* P, size_t, std::align_val_t) noexcept { Release(P); }
-void operator delete[](void* P, size_t, std::align_val_t) noexcept { Release(P); }
-void operator delete(void* P, std::align_val_t, const std::nothrow_t&) noexcept { Release(P); }
-void operator delete[](void* P, std::align_val_t, const std::nothrow_t&) noexcept { Release(P); }
+void operator delete(void* P) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete[](void* P) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete(void* P, size_t) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete[](void* P, size_t) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete(void* P, const std::nothrow_t&) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete[](void* P, const std::nothrow_t&) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete(void* P, std::align_val_t) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete[](void* P, std::align_val_t) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete(void* P, size_t, std::align_val_t) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete[](void* P, size_t, std::align_val_t) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete(void* P, std::align_val_t, const std::nothrow_t&) noexcept { Release(P, ZANDREL_CALLER); }
+void operator delete[](void* P, std::align_val_t, const std::nothrow_t&) noexcept { Release(P, ZANDREL_CALLER); }

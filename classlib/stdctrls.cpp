@@ -89,7 +89,10 @@ void TCustomListControl::MoveSelection(TCustomListControl* Destination)
 // ---------------------------------------------------------------------------------------
 // TCustomEdit
 
-Z_CLASS_IMPL(TCustomEdit, TWinControl)
+// Edits and combo boxes start in the tab order and with their own colour: those are their
+// defaults, so one taken out of the tab order, or following its parent's colour, is written.
+Z_CLASS_IMPL(TCustomEdit, TWinControl, Z_PROP_BOOL(TCustomEdit, TabStop, true),
+             Z_PROP_BOOL(TCustomEdit, ParentColor, false))
 Z_CLASS_IMPL(TEdit, TCustomEdit, Z_PROP_BOOL(TEdit, AutoSelect, true), Z_PROP_BOOL(TEdit, AutoSize, true),
              Z_PROP_ENUM(TEdit, BorderStyle, BorderStyleNames, bsSingle),
              Z_PROP_ENUM(TEdit, CharCase, EditCharCaseNames, ecNormal),
@@ -728,7 +731,8 @@ void TComboBoxStrings::SetUpdateState(bool Updating)
 // ---------------------------------------------------------------------------------------
 // TCustomComboBox
 
-Z_CLASS_IMPL(TCustomComboBox, TCustomListControl)
+Z_CLASS_IMPL(TCustomComboBox, TCustomListControl, Z_PROP_BOOL(TCustomComboBox, TabStop, true),
+             Z_PROP_BOOL(TCustomComboBox, ParentColor, false))
 
 namespace {
 TPropInfo ComboItemHeightProp()

@@ -477,7 +477,8 @@ namespace {
 // Reads the text from the stream's position to its end in pieces of a few hundred kilobytes
 // and hands every line to Line, by the line rule of SetTextStr. A piece (but the last) ends
 // just after a line feed, which is a character boundary in UTF-8, UTF-16 and the ANSI code
-// pages alike and always the end of a break but for a line separator that may follow it.
+// pages alike and always the end of a break but for a line separator that may follow it;
+// in UTF-8, not after one that a bad lead byte just before it would make the decoder drop.
 class TTextPieceReader {
 public:
     static constexpr int32_t PieceBytes = 256 * 1024;
@@ -515,6 +516,21 @@ private:
         return want;
     }
 
+    // Whether the system's UTF-8 decoder, given the bytes up to End, reads them as it does
+    // inside the longer text. Wine's takes a lead byte with fewer bytes after it than its
+    // sequence wants for a cut-off character at the end of the input and drops those bytes,
+    // line feeds and all; inside the text it is one bad character and the line feeds stay.
+    static bool Utf8DecodesAlike(const char* Buf, size_t End)
+    {
+        for (size_t p = End >= 3 ? End - 3 : 0; p < End; ++p) {
+            const uint8_t b = static_cast<uint8_t>(Buf[p]);
+            const size_t wants = b >= 0xF8 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+            if (p + wants > End)
+                return false;
+        }
+        return true;
+    }
+
     template <class Emit> void RunBytes(bool Utf8, Emit& emit)
     {
         std::vector<char> buf;
@@ -529,7 +545,7 @@ private:
             if (!last) {
                 cut = 0;
                 for (size_t i = have; i > searched; --i)
-                    if (buf[i - 1] == '\n') {
+                    if (buf[i - 1] == '\n' && (!Utf8 || Utf8DecodesAlike(buf.data(), i))) {
                         cut = i;
                         break;
                     }

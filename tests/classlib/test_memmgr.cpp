@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -56,7 +57,14 @@ TEST_CASE("Memory manager: operator new of this program is ours")
     static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ <= MemMgrAlignment);
     static_assert(alignof(std::max_align_t) <= MemMgrAlignment);
 
+    const uint32_t before = MemMgrState().SmallBlocksInUse;
     auto one = std::make_unique<int>(5);
+    CHECK(MemMgrState().SmallBlocksInUse == before + 1);
+    if (MemMgrChecking()) {
+        // Blocks of the checking heap lie inside size-class blocks, behind their guards.
+        CHECK(MemMgrSmallBlockSize(one.get()) == 0);
+        return;
+    }
     CHECK(MemMgrSmallBlockSize(one.get()) == 16);
     // A line of text in a wide string, as the string lists hold them.
     std::wstring line(60, L'ж');
@@ -79,7 +87,9 @@ TEST_CASE("Memory manager: block sizes, alignment and zero-size requests")
         blocks.push_back(p);
         CHECK(Aligned(p, MemMgrAlignment));
         const size_t usable = MemMgrSmallBlockSize(p);
-        if (n <= MemMgrMaxSmallBlock) {
+        if (MemMgrChecking()) {
+            CHECK(usable == 0);
+        } else if (n <= MemMgrMaxSmallBlock) {
             // Enough room, and not wastefully more: an eighth of the size at most past 256 bytes.
             CHECK(usable >= std::max<size_t>(n, 1));
             CHECK(usable <= std::max<size_t>(16, n + std::max<size_t>(15, n / 8)));
@@ -114,7 +124,7 @@ TEST_CASE("Memory manager: over-aligned requests")
     CHECK(Aligned(lines.get(), 64));
     // A small alignment is what every block has: the block is one of ours.
     void* p = ::operator new(40, std::align_val_t(8));
-    CHECK(MemMgrSmallBlockSize(p) == 48);
+    CHECK(MemMgrSmallBlockSize(p) == (MemMgrChecking() ? 0 : 48));
     ::operator delete(p, std::align_val_t(8));
 }
 
@@ -159,11 +169,19 @@ TEST_CASE("Memory manager: freed blocks are used again")
     for (int i = 0; i < 5000; ++i)
         second.push_back(::operator new(97));   // the same size class
     const TMemMgrState after = MemMgrState();
-    CHECK(after.ChunksTaken == before.ChunksTaken);
     CHECK(after.SmallBlocksInUse == before.SmallBlocksInUse);
     std::sort(first.begin(), first.end());
     std::sort(second.begin(), second.end());
-    CHECK(first == second);
+    if (MemMgrChecking()) {
+        // The checking heap holds freed blocks back, so a write after the free is seen: none
+        // of the blocks just freed comes back at once.
+        std::vector<void*> both;
+        std::set_intersection(first.begin(), first.end(), second.begin(), second.end(), std::back_inserter(both));
+        CHECK(both.empty());
+    } else {
+        CHECK(after.ChunksTaken == before.ChunksTaken);
+        CHECK(first == second);
+    }
     for (void* p : second)
         ::operator delete(p);
 
@@ -171,6 +189,8 @@ TEST_CASE("Memory manager: freed blocks are used again")
 
 TEST_CASE("Memory manager: a sized delete with a wrong size frees by the block's real size")
 {
+    if (MemMgrChecking())
+        return;   // freed blocks are held back: no address comes back at once
     auto address = [](const void* P) { return reinterpret_cast<uintptr_t>(P); };
     void* p = ::operator new(100);
     const uintptr_t pAt = address(p);
@@ -195,6 +215,7 @@ TEST_CASE("Memory manager: a sized delete with a wrong size frees by the block's
 
 TEST_CASE("Memory manager: large blocks")
 {
+    const uint32_t largeBefore = MemMgrState().LargeBlocksInUse;
     for (size_t n : {size_t(MemMgrMaxSmallBlock + 1), size_t(64 * 1024), size_t(1) << 20, size_t(16) << 20}) {
         auto* p = static_cast<unsigned char*>(::operator new(n));
         CHECK(Aligned(p, MemMgrAlignment));
@@ -202,8 +223,10 @@ TEST_CASE("Memory manager: large blocks")
         p[0] = 1;
         p[n - 1] = 2;
         CHECK(p[0] + p[n - 1] == 3);
+        CHECK(MemMgrState().LargeBlocksInUse == largeBefore + 1);
         ::operator delete(p, n);
     }
+    CHECK(MemMgrState().LargeBlocksInUse == largeBefore);
 }
 
 TEST_CASE("Memory manager: a request that cannot be met")

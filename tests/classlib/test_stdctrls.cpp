@@ -1105,6 +1105,43 @@ TEST_CASE("the standard controls' published properties go through form data")
     CHECK(label->ParentColor());   // still the form's colour, not a copy of it
 }
 
+TEST_CASE("form data: what differs from how a class starts a control comes back as written")
+{
+    for (const TClassInfo* c : {&TEdit::StaticClassInfo(), &TMemo::StaticClassInfo(), &TComboBox::StaticClassInfo()})
+        RegisterClass(*c);
+    // A form shown and following its parent's font and hints; a memo at 0, 0 of no size; an
+    // edit and a combo box out of the tab order and in their parent's colour.
+    auto source = MakeForm();
+    source->Show();
+    source->SetParentFont(true);
+    source->SetParentShowHint(true);
+    auto* memo = Add<TMemo>(source.get(), 0, 0, 0, 0);
+    memo->SetName("Memo1");
+    auto* edit = Add<TEdit>(source.get(), 10, 10, 100, 24);
+    edit->SetName("Edit1");
+    auto* combo = Add<TComboBox>(source.get(), 10, 40, 100, 24);
+    combo->SetName("Combo1");
+    for (TWinControl* c : {static_cast<TWinControl*>(edit), static_cast<TWinControl*>(combo)}) {
+        c->SetTabStop(false);
+        c->SetParentColor(true);
+    }
+    auto form = MakeForm();
+    CheckRoundTrip(source.get(), form.get(), {"Memo1", "Visible", "ParentFont", "ParentShowHint", "TabStop"});
+    CHECK(form->Visible());
+    CHECK(form->ParentFont());
+    CHECK(form->ParentShowHint());
+    auto* readMemo = dynamic_cast<TMemo*>(form->FindComponent("Memo1"));
+    REQUIRE(readMemo);
+    CHECK(readMemo->BoundsRect() == TRect(0, 0, 0, 0));
+    for (const char* name : {"Edit1", "Combo1"}) {
+        CAPTURE(name);
+        auto* c = dynamic_cast<TWinControl*>(form->FindComponent(name));
+        REQUIRE(c);
+        CHECK_FALSE(c->TabStop());
+        CHECK(c->ParentColor());
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Buttons and group box
 

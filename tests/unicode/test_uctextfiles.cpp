@@ -4,6 +4,8 @@
 #include "fail_alloc.h"
 #include "unicode/ucsysutils.h"
 
+#include <cstring>
+
 using namespace widetest;
 
 namespace {
@@ -227,6 +229,19 @@ TEST_CASE("large files read in pieces give the same lines as read whole")
         auto [p2, w2] = BothWays("\xFF\xFE" + LE(wide));
         CHECK(p2 == w2);
         CHECK(p2.back() == L"end");
+    }
+    SUBCASE("a bad lead byte just before the line feeds that would close a piece")
+    {
+        // A decoder may take the lead byte at the end of a piece for a character cut off and
+        // drop the line feeds after it: the empty line between them must stay.
+        for (const char* lead : {"\xF0", "\xE8", "\xF0\x9F"}) {
+            std::string body(piece - 2 - std::strlen(lead), 'a');
+            body += lead + std::string("\n\n") + "next\n";
+            auto [p, w] = BothWays("\xEF\xBB\xBF" + body);
+            CHECK(p == w);
+            REQUIRE(p.size() == 3);
+            CHECK(p[1].empty());
+        }
     }
     SUBCASE("one line longer than a piece, and a multi-byte character across the read")
     {
