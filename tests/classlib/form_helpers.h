@@ -55,6 +55,15 @@ template <class T> T* Add(TWinControl* Parent, int X, int Y, int W, int H)
     return c;
 }
 
+// A pixel of a control's client area as it is on the screen.
+inline TColor ClientPixel(TWinControl* Control, int X, int Y)
+{
+    HDC dc = GetDC(Control->Handle());
+    const TColor c = TColor(GetPixel(dc, X, Y));
+    ReleaseDC(Control->Handle(), dc);
+    return c;
+}
+
 inline AnsiString WindowText(HWND Wnd)
 {
     char text[256] = {};

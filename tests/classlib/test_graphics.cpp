@@ -1,5 +1,6 @@
 #include <doctest.h>
 #include "graphics_helpers.h"
+#include "join.h"
 
 #include <cstring>
 
@@ -33,12 +34,9 @@ LOGFONTA LogFontOf(TFont& F)
 
 TEST_CASE("colours: system codes, names and text")
 {
-    CHECK(clBtnFace == TColor(0x8000000F));
-    CHECK(ColorToRGB(clBtnFace) == TColor(GetSysColor(COLOR_BTNFACE)));
-    CHECK(ColorToRGB(clHighlightText) == TColor(GetSysColor(COLOR_HIGHLIGHTTEXT)));
-    CHECK(ColorToRGB(clFuchsia) == 0xFF00FF);
-    CHECK(ColorToString(clRed) == "clRed");
-    CHECK(ColorToString(0x123456) == "$00123456");
+    CHECK(Join(ColorToRGB(clBtnFace), ColorToRGB(clHighlightText), ColorToRGB(clFuchsia)) ==
+          Join(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_HIGHLIGHTTEXT), 0xFF00FF));
+    CHECK(Join(ColorToString(clRed), ColorToString(0x123456)) == "clRed $00123456");
     for (auto [text, color] : {std::pair<const char*, TColor>{"clBtnFace", clBtnFace}, {"CLWHITE", clWhite},
                                {"$00FF00FF", clFuchsia}, {"255", clRed}})
         CHECK(StringToColor(text) == color);
@@ -50,11 +48,8 @@ TEST_CASE("font: properties, handle made on demand and made again after a change
     TFont f;
     Counter changes;
     f.OnChange = MakeMethod<&Counter::Hit>(&changes);
-    CHECK(f.PixelsPerInch() == 96);
-    CHECK(f.Size() == 8);
-    CHECK(f.Height() == -11);
-    CHECK(f.Color() == clWindowText);
-    CHECK_FALSE(f.HandleAllocated());
+    CHECK(Join(f.PixelsPerInch(), f.Size(), f.Height(), f.Color(), f.HandleAllocated()) ==
+          Join(96, 8, -11, clWindowText, false));
     HFONT h1 = f.Handle();
     REQUIRE(h1);
     CHECK(f.Handle() == h1);
@@ -69,14 +64,11 @@ TEST_CASE("font: properties, handle made on demand and made again after a change
     SUBCASE("size, style and name make a new one")
     {
         f.SetSize(12);
-        CHECK(f.Height() == -16);
-        CHECK(LogFontOf(f).lfHeight == -16);
+        CHECK(Join(f.Height(), LogFontOf(f).lfHeight) == "-16 -16");
         f.SetStyle(fsBold | fsItalic);
-        CHECK(LogFontOf(f).lfWeight == FW_BOLD);
-        CHECK(LogFontOf(f).lfItalic == 1);
+        CHECK(Join(LogFontOf(f).lfWeight, LogFontOf(f).lfItalic) == Join(FW_BOLD, 1));
         f.SetName("Tahoma");
-        CHECK(AnsiString(LogFontOf(f).lfFaceName) == "Tahoma");
-        CHECK(changes.Count == 3);
+        CHECK(Join(LogFontOf(f).lfFaceName, changes.Count) == "Tahoma 3");
     }
     SUBCASE("a handle given is read back")
     {
@@ -89,10 +81,8 @@ TEST_CASE("font: properties, handle made on demand and made again after a change
         HFONT h = CreateFontIndirectA(&lf);
         f.SetHandle(h);
         CHECK(f.Handle() == h);
-        CHECK(f.Height() == -20);
-        CHECK(f.Style() == (fsBold | fsUnderline));
-        CHECK(f.Charset() == RUSSIAN_CHARSET);
-        CHECK(f.Name() == "Courier New");
+        CHECK(Join(f.Height(), f.Style(), f.Charset(), f.Name()) ==
+              Join(-20, fsBold | fsUnderline, RUSSIAN_CHARSET, "Courier New"));
     }
     SUBCASE("assign copies everything")
     {
@@ -103,12 +93,9 @@ TEST_CASE("font: properties, handle made on demand and made again after a change
         g.SetColor(clBlue);
         g.SetCharset(RUSSIAN_CHARSET);
         f.Assign(&g);
-        CHECK(LogFontOf(f).lfHeight == LogFontOf(g).lfHeight);
-        CHECK(LogFontOf(f).lfStrikeOut == 1);
-        CHECK(LogFontOf(f).lfCharSet == RUSSIAN_CHARSET);
-        CHECK(f.Name() == "Arial");
-        CHECK(f.Color() == clBlue);
-        CHECK(changes.Count == 1);
+        const LOGFONTA lf = LogFontOf(f);
+        CHECK(Join(lf.lfHeight, lf.lfStrikeOut, lf.lfCharSet, f.Name(), f.Color(), changes.Count) ==
+              Join(LogFontOf(g).lfHeight, 1, RUSSIAN_CHARSET, "Arial", clBlue, 1));
         TPen p;
         CHECK_THROWS_AS(f.Assign(&p), EConvertError);
     }
@@ -170,11 +157,8 @@ TEST_CASE("canvas draws into a 24-bit bitmap")
         c->Font()->SetName("Tahoma");
         c->Font()->SetHeight(-13);
         TSize sz = c->TextExtent("Wm");
-        CHECK(sz.cx > 4);
-        CHECK(sz.cy >= 10);
-        CHECK(c->TextWidth("Wm") == sz.cx);
-        CHECK(c->TextHeight("Wm") == sz.cy);
-        CHECK(c->TextWidth("") == 0);
+        CHECK((sz.cx > 4 && sz.cy >= 10));
+        CHECK(Join(c->TextWidth("Wm"), c->TextHeight("Wm"), c->TextWidth("")) == Join(sz.cx, sz.cy, 0));
         c->TextOut(3, 4, "Wm");
         CHECK(c->PenPos() == Point(3 + sz.cx, 4));
         CHECK(CountNot(b, Bounds(3, 4, sz.cx, sz.cy), clWhite) > 5);
@@ -212,10 +196,8 @@ TEST_CASE("canvas draws into a 24-bit bitmap")
         CHECK(CountNot(b, Rect(1, 1, 11, 11), clWhite) > 10);
         CHECK(PixelAt(b, 5, 5) == clWhite);
         c->SetPixels(7, 8, clNavy);
-        CHECK(c->Pixels(7, 8) == clNavy);
-        CHECK(PixelAt(b, 7, 8) == clNavy);
         c->SetPixels(8, 8, clBtnFace);   // system colours are resolved
-        CHECK(c->Pixels(8, 8) == ColorToRGB(clBtnFace));
+        CHECK(Join(c->Pixels(7, 8), PixelAt(b, 7, 8), c->Pixels(8, 8)) == Join(clNavy, clNavy, ColorToRGB(clBtnFace)));
     }
 }
 
@@ -240,10 +222,8 @@ TEST_CASE("canvas copies and draws graphics")
     SUBCASE("stretch draw doubles every pixel")
     {
         dst.Canvas()->StretchDraw(Rect(0, 0, 8, 8), &src);
-        CHECK(CountNot(dst, Rect(0, 0, 4, 4), clBlue) == 0);
-        CHECK(CountNot(dst, Rect(4, 0, 8, 8), clRed) == 0);
-        CHECK(CountNot(dst, Rect(0, 4, 4, 8), clRed) == 0);
-        CHECK(PixelAt(dst, 8, 8) == clWhite);
+        CHECK(Join(CountNot(dst, Rect(0, 0, 4, 4), clBlue), CountNot(dst, Rect(4, 0, 8, 8), clRed),
+                   CountNot(dst, Rect(0, 4, 4, 8), clRed), PixelAt(dst, 8, 8)) == Join(0, 0, 0, clWhite));
     }
     SUBCASE("copy rectangle from another canvas")
     {
@@ -295,21 +275,23 @@ TEST_CASE("canvas over a borrowed DC puts the DC's own objects back")
         TCanvas c;
         CHECK_THROWS_WITH_AS(c.Handle(), "Canvas does not allow drawing", EInvalidOperation);
         c.SetHandle(dc);
+        // The DC's font, pen and brush are the canvas's.
+        auto selected = [&] {
+            return GetCurrentObject(dc, OBJ_FONT) == c.Font()->Handle() &&
+                   GetCurrentObject(dc, OBJ_PEN) == c.Pen()->Handle() &&
+                   GetCurrentObject(dc, OBJ_BRUSH) == c.Brush()->Handle();
+        };
         CHECK(c.Handle() == dc);   // asked for, the DC has the canvas's objects
-        CHECK(GetCurrentObject(dc, OBJ_FONT) == c.Font()->Handle());
-        CHECK(GetCurrentObject(dc, OBJ_PEN) == c.Pen()->Handle());
+        CHECK(selected());
         // A change selects the new object at once.
         c.Font()->SetSize(20);
-        CHECK(GetCurrentObject(dc, OBJ_FONT) == c.Font()->Handle());
         c.Brush()->SetColor(clRed);
-        CHECK(GetCurrentObject(dc, OBJ_BRUSH) == c.Brush()->Handle());
         c.Pen()->SetWidth(3);
-        CHECK(GetCurrentObject(dc, OBJ_PEN) == c.Pen()->Handle());
+        CHECK(selected());
         c.MoveTo(4, 6);
         c.SetHandle(nullptr);
-        CHECK(GetCurrentObject(dc, OBJ_FONT) == ownFont);
-        CHECK(GetCurrentObject(dc, OBJ_PEN) == ownPen);
-        CHECK(GetCurrentObject(dc, OBJ_BRUSH) == ownBrush);
+        CHECK((GetCurrentObject(dc, OBJ_FONT) == ownFont && GetCurrentObject(dc, OBJ_PEN) == ownPen &&
+               GetCurrentObject(dc, OBJ_BRUSH) == ownBrush));
         CHECK(c.PenPos() == Point(4, 6));   // kept while no DC is held
         c.SetHandle(dc);
         c.Refresh();
@@ -336,13 +318,9 @@ TEST_CASE("canvas over a borrowed DC puts the DC's own objects back")
 TEST_CASE("bitmap sizes, scan lines and pixel formats")
 {
     TBitmap b;
-    CHECK(b.Empty());
-    CHECK(b.PixelFormat() == pfDevice);
-    CHECK(b.HandleType() == bmDDB);
+    CHECK(Join(b.Empty(), b.PixelFormat(), b.HandleType()) == Join(true, pfDevice, bmDDB));
     NewBmp24(b, 5, 4, clRed);
-    CHECK(b.HandleType() == bmDIB);
-    CHECK(b.BytesPerScanLine() == 16);
-    CHECK(b.ScanLineStep() == -16);
+    CHECK(Join(b.HandleType(), b.BytesPerScanLine(), b.ScanLineStep()) == Join(bmDIB, 16, -16));
     CHECK(static_cast<uint8_t*>(b.ScanLine(1)) - static_cast<uint8_t*>(b.ScanLine(0)) == b.ScanLineStep());
     CHECK_THROWS_WITH_AS(b.ScanLine(4), "Scan line index out of range", EInvalidGraphicOperation);
     CHECK_THROWS_AS(b.ScanLine(-1), EInvalidGraphicOperation);
@@ -355,11 +333,9 @@ TEST_CASE("bitmap sizes, scan lines and pixel formats")
         b.Canvas()->SetPixels(7, 5, clGreen);
         CheckPixels(b, {{0, 0, clBlue}, {4, 3, clRed}, {5, 0, clWhite}, {0, 4, clWhite}, {7, 5, clGreen}});
         b.SetWidth(2);
-        CHECK(b.Width() == 2);
-        CHECK(PixelAt(b, 0, 0) == clBlue);
+        CHECK(Join(b.Width(), PixelAt(b, 0, 0)) == Join(2, clBlue));
         b.SetHeight(-3);   // nonsense sizes make an empty bitmap
-        CHECK(b.Empty());
-        CHECK(b.Handle() == nullptr);
+        CHECK((b.Empty() && b.Handle() == nullptr));
         CHECK_THROWS_AS(b.SetSize(100000, 100000), EOutOfResources);
     }
     SUBCASE("24 to 32 bits and back keeps every pixel")
@@ -394,8 +370,7 @@ TEST_CASE("bitmap sizes, scan lines and pixel formats")
         d.SetSize(3, 3);
         CHECK(d.PixelFormat() == pfDevice);
         d.ScanLine(0);
-        CHECK(d.HandleType() == bmDIB);
-        CHECK(d.PixelFormat() != pfDevice);
+        CHECK((d.HandleType() == bmDIB && d.PixelFormat() != pfDevice));
     }
 }
 
@@ -406,11 +381,8 @@ TEST_CASE("bitmap assign is a deep copy")
     b.SetTransparent(true);
     b.SetTransparentColor(clRed);
     a.Assign(&b);
-    CHECK(a.Width() == 6);
-    CHECK(a.PixelFormat() == pf24bit);
+    CHECK(Join(a.Width(), a.PixelFormat(), a.Transparent(), a.TransparentColor()) == Join(6, pf24bit, true, clRed));
     CHECK(a.Handle() != b.Handle());
-    CHECK(a.Transparent());
-    CHECK(a.TransparentColor() == clRed);
     b.Canvas()->SetPixels(2, 2, clBlue);
     static_cast<uint8_t*>(b.ScanLine(0))[0] = 0x55;
     b.SetSize(1, 1);
@@ -438,9 +410,7 @@ TEST_CASE("bitmap takes over a system bitmap and gives its own away")
 
     TBitmap b;
     b.SetHandle(ddb);
-    CHECK(b.Width() == 7);
-    CHECK(b.Height() == 5);
-    CHECK(b.PixelFormat() == pfDevice);
+    CHECK(Join(b.Width(), b.Height(), b.PixelFormat()) == Join(7, 5, pfDevice));
     b.SetPixelFormat(pf24bit);
     CHECK(PixelAt(b, 6, 4) == clRed);
     HBITMAP own = b.ReleaseHandle();
@@ -466,9 +436,7 @@ TEST_CASE("bitmap files round trip")
 
         TBitmap c;
         c.LoadFromMemory(bytes.data(), bytes.size());
-        CHECK(c.PixelFormat() == f);
-        CHECK(c.Width() == 13);
-        CHECK(c.Height() == 7);
+        CHECK(Join(c.PixelFormat(), c.Width(), c.Height()) == Join(f, 13, 7));
         CHECK(Saved(c) == bytes);
         c.SetPixelFormat(pf24bit);
         CheckPixels(c, {{0, 0, clBlack}, {12, 6, clBlack}, {5, 3, clBlack}, {1, 0, clWhite}, {12, 5, clWhite}});
@@ -709,8 +677,7 @@ TEST_CASE("bitmaps from resources")
 {
     TBitmap b;
     b.LoadFromResourceName(GetModuleHandleA(nullptr), "TINYBMP");
-    CHECK(b.Width() == 4);
-    CHECK(b.Height() == 2);
+    CHECK(Join(b.Width(), b.Height()) == "4 2");
     b.SetPixelFormat(pf24bit);
     CheckPixels(b, {{0, 0, clRed}, {3, 1, clBlue}});
     TBitmap c;
@@ -799,15 +766,12 @@ TEST_CASE("a font's orientation turns its text: the handle's escapement, and the
     f.SetName("Arial");
     f.SetSize(20);
     f.SetOrientation(900);
-    CHECK(LogFontOf(f).lfEscapement == 900);
-    CHECK(LogFontOf(f).lfOrientation == 900);
-    TFont g;
+    CHECK(Join(LogFontOf(f).lfEscapement, LogFontOf(f).lfOrientation) == "900 900");
+    TFont g, h;
     g.Assign(&f);
-    CHECK(g.Orientation() == 900);
     const LOGFONTA lf = LogFontOf(g);
-    TFont h;
     h.SetHandle(CreateFontIndirectA(&lf));
-    CHECK(h.Orientation() == 900);
+    CHECK(Join(g.Orientation(), h.Orientation()) == "900 900");
 
     // "Г" written upward from the bottom: its stem becomes the bottom row and its bar the
     // left column; written downward (-900) the stem is the top row and the bar the right

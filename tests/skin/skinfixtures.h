@@ -3,6 +3,7 @@
 // records written out as text to compare many fields at once.
 #pragma once
 
+#include "join.h"
 #include "msgrecorder.h"
 
 #include "classlib/graphics.h"
@@ -19,9 +20,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 using Bytes = std::vector<uint8_t>;
@@ -173,31 +172,6 @@ inline std::unique_ptr<TzSkinManager> ManagerOfText(const char* Text)
     m->LoadFromOptionText(Text, std::strlen(Text), TSkImageSource{});
     m->SkinData().Active = true;
     return m;
-}
-
-// A value as Join writes it: small integers, Booleans and enumerations as numbers, wide text
-// in the code page, rectangles as (left,top,right,bottom).
-template <class T> auto Shown(const T& V)
-{
-    if constexpr (std::is_same_v<T, WideString>)
-        return WideToAnsi(V);
-    else if constexpr (std::is_same_v<T, TRect>)
-        return "(" + std::to_string(V.Left) + "," + std::to_string(V.Top) + "," + std::to_string(V.Right) + "," +
-               std::to_string(V.Bottom) + ")";
-    else if constexpr (std::is_enum_v<T> || (std::is_integral_v<T> && sizeof(T) < sizeof(int)))
-        return int(V);
-    else
-        return V;
-}
-
-// Values as one line separated by blanks: many fields compared at once, every one of them
-// shown when they differ.
-template <class... T> std::string Join(const T&... Values)
-{
-    std::ostringstream s;
-    const char* sep = "";
-    ((s << sep << Shown(Values), sep = " "), ...);
-    return s.str();
 }
 
 // An image record: kind, rectangle, frames, mask type, draw mode, border width, the four

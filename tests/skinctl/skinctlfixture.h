@@ -118,13 +118,6 @@ inline TColor WindowPixel(HWND Wnd, int X, int Y)
     return TColor(GetPixel(dc.Handle(), X, Y));
 }
 
-// A pixel of the form's client area on the screen.
-inline TColor ClientPixel(TWinControl* Control, int X, int Y)
-{
-    TClientDC dc(Control->Handle());
-    return TColor(GetPixel(dc.Handle(), X, Y));
-}
-
 // Two colours that differ by at most Tolerance in each channel (blends round).
 inline bool Near(TColor A, TColor B, int Tolerance = 2)
 {

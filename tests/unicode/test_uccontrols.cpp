@@ -1,6 +1,7 @@
 #include "ucwin.h"
 #include "classlib/actnlist.h"
 #include "classlib/menus.h"
+#include "join.h"
 #include "msgrecorder.h"
 
 #include <new>
@@ -139,69 +140,57 @@ struct TProcHook {
 
 TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling")
 {
-    TMessage m{WM_CHAR, 0x0416, 1, 0};
-    PackWideCharMessage(m);
-    CHECK(m.WParamLo() == 255);
-    CHECK(m.WParamHi() == 0x0416);
-    CHECK(WideCharOfCharMessage(m) == L'\x0416');
-    PackWideCharMessage(m);   // packing twice leaves it packed
-    CHECK(m.WParam == MAKEWPARAM(255, 0x0416));
-    UnpackWideCharMessage(m);
-    CHECK(m.WParam == 0x0416);
-
+    // The WParam of a message packed once and twice, and unpacked again.
+    auto packed = [](UINT Msg, WPARAM W) {
+        TMessage m{Msg, W, 1, 0};
+        PackWideCharMessage(m);
+        const WPARAM once = m.WParam;
+        PackWideCharMessage(m);
+        const WPARAM twice = m.WParam;
+        UnpackWideCharMessage(m);
+        return Join(once, twice, m.WParam);
+    };
+    const WPARAM zhe = MAKEWPARAM(255, 0x0416);   // Ж packed
+    CHECK(packed(WM_CHAR, 0x0416) == Join(zhe, zhe, 0x0416));
+    CHECK(WideCharOfCharMessage(TMessage{WM_CHAR, zhe, 1, 0}) == L'\x0416');
     // Characters up to 255 are left as they are, and so is the letter 255 itself.
-    TMessage a{WM_CHAR, 'a', 1, 0}, ya{WM_CHAR, 255, 1, 0};
-    PackWideCharMessage(a);
-    CHECK(a.WParam == 'a');
-    PackWideCharMessage(ya);
-    UnpackWideCharMessage(ya);
-    CHECK(ya.WParam == 255);
-    CHECK(WideCharOfCharMessage(ya) == WideChar(255));
+    CHECK(packed(WM_CHAR, 'a') == Join('a', 'a', 'a'));
+    CHECK(packed(WM_CHAR, 255) == "255 255 255");
+    CHECK(WideCharOfCharMessage(TMessage{WM_CHAR, 255, 1, 0}) == WideChar(255));
+    // A message with the unused word already set, as any process may send, is no failure.
+    CHECK(packed(WM_CHAR, MAKEWPARAM('a', 0x1234)) == Join('a', 'a', 'a'));
+    CHECK(packed(WM_CHAR, MAKEWPARAM(0x0416, 0x1234)) == Join(zhe, zhe, 0x0416));
+    TMessage oddUnpack{WM_CHAR, MAKEWPARAM('a', 0x1234), 1, 0};
+    CHECK_NOTHROW(UnpackWideCharMessage(oddUnpack));
+    CHECK(oddUnpack.WParam == 'a');
+    // Other messages are left alone.
+    CHECK(packed(WM_KEYDOWN, 0x0416) == "1046 1046 1046");
+    for (UINT msg : {WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH, WM_CHAR})
+        CHECK(IsWindowTextMessage(msg) == (msg != WM_CHAR));
+    TMessage a{WM_CHAR, 'a', 1, 0};
     SetWideCharOfCharMessage(a, L'\x4E2D');
     CHECK(a.WParam == MAKEWPARAM(255, 0x4E2D));
     SetWideCharOfCharMessage(a, L'b');
     CHECK(a.WParam == 'b');
-
-    // A message with the unused word already set, as any process may send, is no failure.
-    TMessage odd{WM_CHAR, MAKEWPARAM('a', 0x1234), 1, 0}, oddWide{WM_CHAR, MAKEWPARAM(0x0416, 0x1234), 1, 0},
-        oddUnpack{WM_CHAR, MAKEWPARAM('a', 0x1234), 1, 0};
-    CHECK_NOTHROW(PackWideCharMessage(odd));
-    CHECK(odd.WParam == 'a');
-    PackWideCharMessage(oddWide);
-    CHECK(oddWide.WParam == MAKEWPARAM(255, 0x0416));
-    CHECK_NOTHROW(UnpackWideCharMessage(oddUnpack));
-    CHECK(oddUnpack.WParam == 'a');
-
-    // Other messages are left alone.
-    TMessage key{WM_KEYDOWN, 0x0416, 0, 0};
-    PackWideCharMessage(key);
-    UnpackWideCharMessage(key);
-    CHECK(key.WParam == 0x0416);
-    for (UINT msg : {WM_SETTEXT, WM_GETTEXT, WM_GETTEXTLENGTH, WM_CHAR})
-        CHECK(IsWindowTextMessage(msg) == (msg != WM_CHAR));
 }
 
 TEST_CASE("wide text and hints of controls without a window")
 {
     TTestForm f;
     auto* box = f.Add<TPaintBox>();
-    SetControlWideText(box, Cyrillic);
-    CHECK(GetControlWideText(box) == Cyrillic);
-    CHECK(box->Caption() == WideToAnsi(Cyrillic));
-    CHECK(box->TextChanged == 1);
-
+    // Sets the wide text, which reads back; answers the ANSI caption and the changes so far.
+    auto set = [&](const WideString& Text) {
+        SetControlWideText(box, Text);
+        CHECK(GetControlWideText(box) == Text);
+        return Join(box->Caption(), box->TextChanged);
+    };
+    CHECK(set(Cyrillic) == Join(WideToAnsi(Cyrillic), 1));
     // A text without an ANSI form lives in the store object; the ANSI side shows "??".
-    SetControlWideText(box, Chinese);
-    CHECK(GetControlWideText(box) == Chinese);
-    CHECK(box->Caption() == "??");
-    CHECK(box->TextChanged == 2);
+    CHECK(set(Chinese) == "?? 2");
     // Another one with the same ANSI form still reaches the control (the ANSI side is
     // emptied first); the same one again changes nothing.
-    SetControlWideText(box, OtherChinese);
-    CHECK(GetControlWideText(box) == OtherChinese);
-    CHECK(box->TextChanged == 4);
-    SetControlWideText(box, OtherChinese);
-    CHECK(box->TextChanged == 4);
+    CHECK(set(OtherChinese) == "?? 4");
+    CHECK(set(OtherChinese) == "?? 4");
     // Changed behind the wide side, the ANSI text wins.
     box->SetCaption("abc");
     CHECK(GetControlWideText(box) == L"abc");
@@ -210,8 +199,7 @@ TEST_CASE("wide text and hints of controls without a window")
     auto* ctl = f.Add<TUcTestControl>();
     SetControlWideText(ctl, Greek);
     CHECK_FALSE(ctl->HandleAllocated());
-    CHECK(GetControlWideText(ctl) == Greek);
-    CHECK(ctl->Caption() == WideToAnsi(Greek));
+    CHECK(Join(GetControlWideText(ctl), ctl->Caption()) == Join(Greek, WideToAnsi(Greek)));
     REQUIRE(FindWideControlHelper(ctl, false));
     CHECK(FindWideControlHelper(ctl, false)->StoredWideText == Greek);
     StoreControlWideText(ctl, Cyrillic);
@@ -223,9 +211,7 @@ TEST_CASE("wide text and hints of controls without a window")
     CHECK(ctl->Hint() == WideToAnsi(Greek) + "|" + WideToAnsi(Cyrillic));
     CHECK(WideShortHintPart(GetControlWideHint(ctl)) == Greek);
     CHECK(WideLongHintPart(GetControlWideHint(ctl)) == Cyrillic);
-    CHECK(WideShortHintPart(L"plain") == L"plain");
-    CHECK(WideLongHintPart(L"plain") == L"plain");
-    CHECK(WideLongHintPart(L"a|b|c") == L"b|c");
+    CHECK(Join(WideShortHintPart(L"plain"), WideLongHintPart(L"plain"), WideLongHintPart(L"a|b|c")) == "plain plain b|c");
     ctl->SetHint("ansi");
     CHECK(GetControlWideHint(ctl) == L"ansi");
 
@@ -249,8 +235,7 @@ TEST_CASE("wide text and hints of controls without a window")
     }
     // A store object goes with its control.
     TWideControlHelper* helper = FindWideControlHelper(box, true);
-    CHECK(helper->Control() == box);
-    CHECK(FindWideControlHelper(box, true) == helper);
+    CHECK((helper->Control() == box && FindWideControlHelper(box, true) == helper));
     uint32_t serial = helper->Serial();
     delete box;
     auto other = std::make_unique<TPaintBox>(nullptr);
@@ -264,16 +249,13 @@ TEST_CASE("a Unicode window keeps its wide caption when it is made again")
     for (const WideString& text : {Cyrillic, Greek, Chinese}) {
         CAPTURE(WideToUtf8(text));
         SetControlWideText(ctl, text);
-        HWND first = ctl->Handle();
-        CHECK(IsWindowUnicode(first));
-        CHECK(WideWindowText(first) == text);
+        CHECK(IsWindowUnicode(ctl->Handle()));
+        CHECK(WideWindowText(ctl->Handle()) == text);
         ctl->RecreateWnd();
         CHECK_FALSE(ctl->HandleAllocated());
         CHECK(GetControlWideText(ctl) == text);
         CHECK(ctl->Caption() == WideToAnsi(text));
-        CHECK(IsWindowUnicode(ctl->Handle()));
-        CHECK(WideWindowText(ctl->Handle()) == text);
-        CHECK(GetControlWideText(ctl) == text);
+        CHECK(WideWindowText(ctl->Handle()) == text);   // a Unicode window again: no "?"
     }
     wchar_t cls[80] = {};
     GetClassNameW(ctl->Handle(), cls, 80);
@@ -308,8 +290,7 @@ TEST_CASE("text messages of the library go to a Unicode window as ANSI, the syst
     HWND wnd = ctl->Handle();
 
     // The library asks: the system hands over its ANSI form.
-    CHECK(ctl->Text() == "??");
-    CHECK(ctl->GetTextLen() == 2);
+    CHECK(Join(ctl->Text(), ctl->GetTextLen()) == "?? 2");
     SetControlWideText(ctl, Cyrillic);
     CHECK(ctl->Text() == WideToAnsi(Cyrillic));
     // The library sets ANSI text: the window gets it converted.
