@@ -48,8 +48,8 @@ TEST_CASE("font: properties, handle made on demand and made again after a change
     TFont f;
     Counter changes;
     f.OnChange = MakeMethod<&Counter::Hit>(&changes);
-    CHECK(Join(f.PixelsPerInch(), f.Size(), f.Height(), f.Color(), f.HandleAllocated()) ==
-          Join(96, 8, -11, clWindowText, false));
+    CHECK(Join(f.PixelsPerInch(), f.Size(), f.Height(), f.Color()) == Join(96, 8, -11, clWindowText));
+    CHECK_FALSE(f.HandleAllocated());   // asking made no handle
     HFONT h1 = f.Handle();
     REQUIRE(h1);
     CHECK(f.Handle() == h1);
@@ -104,9 +104,7 @@ TEST_CASE("font: properties, handle made on demand and made again after a change
         const TPropInfo* style = TFont::StaticClassInfo().FindProp("Style");
         const TPropInfo* size = TFont::StaticClassInfo().FindProp("Size");
         REQUIRE((style && size));
-        CHECK(style->Kind == tkSet);
-        CHECK(AnsiString(style->EnumNames[1]) == "fsItalic");
-        CHECK_FALSE(size->IsStored(&f));
+        CHECK(Join(style->Kind, style->EnumNames[1], size->IsStored(&f)) == Join(tkSet, "fsItalic", false));
         style->SetOrd(&f, fsBold | fsUnderline);
         CHECK(LogFontOf(f).lfUnderline == 1);
         CHECK(TPen::StaticClassInfo().FindProp("Width"));
@@ -186,15 +184,13 @@ TEST_CASE("canvas draws into a 24-bit bitmap")
         c->Font()->SetHeight(-20);
         c->Brush()->SetColor(clYellow);
         c->TextRect(Rect(5, 5, 12, 15), 5, 5, "WWWW");
-        CHECK(CountNot(b, Rect(12, 0, 40, 30), clWhite) == 0);
-        CHECK(CountNot(b, Rect(0, 15, 40, 30), clWhite) == 0);
+        CHECK(Join(CountNot(b, Rect(12, 0, 40, 30), clWhite), CountNot(b, Rect(0, 15, 40, 30), clWhite)) == "0 0");
         CHECK(PixelAt(b, 11, 14) != clWhite);   // opaque: the whole rectangle is painted
     }
     SUBCASE("focus rectangle and single pixels")
     {
         c->DrawFocusRect(Rect(1, 1, 11, 11));
-        CHECK(CountNot(b, Rect(1, 1, 11, 11), clWhite) > 10);
-        CHECK(PixelAt(b, 5, 5) == clWhite);
+        CHECK((CountNot(b, Rect(1, 1, 11, 11), clWhite) > 10 && PixelAt(b, 5, 5) == clWhite));
         c->SetPixels(7, 8, clNavy);
         c->SetPixels(8, 8, clBtnFace);   // system colours are resolved
         CHECK(Join(c->Pixels(7, 8), PixelAt(b, 7, 8), c->Pixels(8, 8)) == Join(clNavy, clNavy, ColorToRGB(clBtnFace)));
@@ -258,8 +254,7 @@ TEST_CASE("canvas copies and draws graphics")
         dst.Canvas()->OnChange = MakeMethod<&Counter::Hit>(&changed);
         dst.Canvas()->FillRect(Rect(0, 0, 2, 2));
         dst.Canvas()->TextOut(0, 0, "x");
-        CHECK(changing.Count >= 2);
-        CHECK(changed.Count >= 2);
+        CHECK((changing.Count >= 2 && changed.Count >= 2));
     }
 }
 
@@ -285,7 +280,9 @@ TEST_CASE("canvas over a borrowed DC puts the DC's own objects back")
         CHECK(selected());
         // A change selects the new object at once.
         c.Font()->SetSize(20);
+        CHECK(selected());
         c.Brush()->SetColor(clRed);
+        CHECK(selected());
         c.Pen()->SetWidth(3);
         CHECK(selected());
         c.MoveTo(4, 6);
@@ -358,8 +355,7 @@ TEST_CASE("bitmap sizes, scan lines and pixel formats")
         CheckPixels(b, {{0, 0, clBlue}, {2, 2, clRed}});
         b.SetPixelFormat(pf16bit);
         b.SetPixelFormat(pf24bit);
-        CHECK(PixelAt(b, 0, 0) == clBlue);
-        CHECK(std::abs(GetRValue(PixelAt(b, 1, 0)) - 0x7F) <= 8);
+        CHECK((PixelAt(b, 0, 0) == clBlue && std::abs(GetRValue(PixelAt(b, 1, 0)) - 0x7F) <= 8));
         b.SetPixelFormat(pf1bit);
         b.SetPixelFormat(pf24bit);
         CHECK((PixelAt(b, 0, 0) == clBlack || PixelAt(b, 0, 0) == clWhite));
@@ -416,8 +412,7 @@ TEST_CASE("bitmap takes over a system bitmap and gives its own away")
     HBITMAP own = b.ReleaseHandle();
     CHECK(b.Empty());
     BITMAP bm{};
-    CHECK(GetObjectA(own, sizeof(bm), &bm) == sizeof(bm));
-    CHECK(bm.bmWidth == 7);
+    CHECK((GetObjectA(own, sizeof(bm), &bm) == sizeof(bm) && bm.bmWidth == 7));
     DeleteObject(own);
 }
 
@@ -721,40 +716,35 @@ TEST_CASE("icons: from a handle, drawn, saved as a file and loaded back")
     std::vector<uint8_t> file = Saved(icon);
     REQUIRE(file.size() > 22);
     CHECK((file[0] == 0 && file[1] == 0 && file[2] == 1 && file[4] == 1));
+    // Loads the first N bytes of Bytes into Icon.
+    auto load = [](TIcon& Icon, const std::vector<uint8_t>& Bytes, size_t N) {
+        TMemoryStream ms;
+        ms.WriteBuffer(Bytes.data(), int32_t(N));
+        ms.SetPosition(0);
+        Icon.LoadFromStream(&ms);
+    };
     TIcon loaded;
-    TMemoryStream ms;
-    ms.WriteBuffer(file.data(), int32_t(file.size()));
-    ms.SetPosition(0);
-    loaded.LoadFromStream(&ms);
-    CHECK(loaded.Width() == 16);
-    CHECK(drawn(loaded));
+    load(loaded, file, file.size());
+    CHECK((loaded.Width() == 16 && drawn(loaded)));
     CHECK(Saved(loaded) == file);   // the file is kept as loaded
 
     TIcon copy;
     copy.Assign(&icon);
-    CHECK(copy.Handle() != icon.Handle());
-    CHECK(drawn(copy));
+    CHECK((copy.Handle() != icon.Handle() && drawn(copy)));
     HICON own = copy.ReleaseHandle();
     CHECK(copy.Empty());
     DestroyIcon(own);
 
-    for (size_t n = 1; n < file.size(); ++n) {
-        TMemoryStream t;
-        t.WriteBuffer(file.data(), int32_t(n));
-        t.SetPosition(0);
-        CHECK_THROWS_WITH_AS(loaded.LoadFromStream(&t), "Icon image is not valid", EInvalidGraphic);
-    }
+    for (size_t n = 1; n < file.size(); ++n)
+        CHECK_THROWS_WITH_AS(load(loaded, file, n), "Icon image is not valid", EInvalidGraphic);
     CHECK(drawn(loaded));
     for (size_t i = 0; i < 62; ++i)
         for (uint8_t x : {0xFF, 0x80, 0x01}) {
             std::vector<uint8_t> bad = file;
             bad[i] ^= x;
-            TMemoryStream t;
-            t.WriteBuffer(bad.data(), int32_t(bad.size()));
-            t.SetPosition(0);
             TIcon j;
             try {
-                j.LoadFromStream(&t);
+                load(j, bad, bad.size());
             } catch (const EInvalidGraphic&) {
             }
         }
