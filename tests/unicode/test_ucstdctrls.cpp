@@ -638,8 +638,7 @@ TEST_CASE("the incremental search of a drop-down list")
     // Typed into the window.
     g_now += 5000;
     SendMessageW(combo->Handle(), WM_CHAR, 0x041B, 0);   // Л
-    CHECK(combo->ItemIndex() == 2);
-    CHECK(combo->SearchText == L"\x041B");
+    CHECK(Join(combo->ItemIndex(), combo->SearchText) == Join(2, L"\x041B"));
     g_now += 5000;
     SendMessageW(combo->Handle(), WM_CHAR, 0x03A9, 0);   // Ω
     CHECK(combo->ItemIndex() == 3);
@@ -648,8 +647,7 @@ TEST_CASE("the incremental search of a drop-down list")
     CHECK(combo->KeysSeen.empty());
     SendMessageW(combo->Handle(), WM_CHAR, 0x4E2D, 0);
     REQUIRE_FALSE(combo->KeysSeen.empty());
-    CHECK(static_cast<uint8_t>(combo->KeysSeen.back()) == 255);
-    CHECK(combo->SearchText == L"\x03A9");
+    CHECK(Join(uint8_t(combo->KeysSeen.back()), combo->SearchText) == Join(255, L"\x03A9"));
 
     // Other styles and auto-complete off are left alone.
     combo->SetAutoComplete(false);
@@ -686,15 +684,13 @@ TEST_CASE("auto-completion of a drop-down combo box")
     // A key that completes nothing goes to the edit window and replaces the selection.
     CHECK(type(L'z') == Join(WideString(L"\x0410\x043B\x0435\x043A\x0441\x0435z"), 7, 7));
     // The library's key handling saw the keys (as the packed code above 255).
-    CHECK(combo->KeysSeen.size() == 7);
-    CHECK(static_cast<uint8_t>(combo->KeysSeen.front()) == 255);
+    CHECK(Join(combo->KeysSeen.size(), uint8_t(combo->KeysSeen.front())) == "7 255");
 
     // Only an item of its own with a unique search.
     SetControlWideText(combo, L"");
     TMessage m = CharMessage(0x0410);
     UcCombo_AutoCompleteKeyPress(combo, m, true, true);
-    CHECK(WideCharOfCharMessage(m) == 0x0410);
-    CHECK(GetControlWideText(combo) == L"");
+    CHECK(Join(WideCharOfCharMessage(m), GetControlWideText(combo)) == Join(0x0410, L""));
     // A key beyond the ANSI code page.
     CHECK(type(0x03A9) == Join(Greek, 1, 5));   // Ω
     // Typing before the end completes nothing.
@@ -709,8 +705,7 @@ TEST_CASE("auto-completion of a drop-down combo box")
     CHECK(combo->DroppedDown());
     TMessage tab = CharMessage(VK_TAB);
     UcCombo_AutoCompleteKeyPress(combo, tab, true, false);
-    CHECK_FALSE(combo->DroppedDown());
-    CHECK(WideCharOfCharMessage(tab) == VK_TAB);
+    CHECK(Join(combo->DroppedDown(), WideCharOfCharMessage(tab)) == Join(false, VK_TAB));
     // Enter closes an open list instead of reaching the edit window.
     combo->SetDroppedDown(true);
     type(VK_RETURN);
@@ -744,8 +739,7 @@ TEST_CASE("IME input and replaced selections reach a combo box's edit part in UT
     REQUIRE(edit);
     // Chinese has no ANSI form: one converted on the way would come out as something else.
     SendMessageW(edit, WM_IME_CHAR, 0x4E2D, 0);
-    CHECK(GetControlWideText(combo) == L"\x4E2D");
-    CHECK(combo->KeysSeen.size() == 1);   // typed, as a character
+    CHECK(Join(GetControlWideText(combo), combo->KeysSeen.size()) == Join(L"\x4E2D", 1));   // typed, as a character
     SendMessageW(edit, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>(L"\x6587!"));
     CHECK(GetControlWideText(combo) == L"\x4E2D\x6587!");
 
@@ -755,8 +749,7 @@ TEST_CASE("IME input and replaced selections reach a combo box's edit part in UT
     HWND ansiChild = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 8, 8, f.Form->Handle(), nullptr, nullptr, nullptr);
     g_childMessages.clear();
     TMessage composition{WM_IME_COMPOSITION, 0x4E2D, 0x800, 0};   // GCS_RESULTSTR
-    CHECK(HandleComboWndProcWide(combo, composition, child, &RecordingChildProc, nullptr));
-    CHECK(composition.Result == 42);
+    CHECK((HandleComboWndProcWide(combo, composition, child, &RecordingChildProc, nullptr) && composition.Result == 42));
     TMessage key{WM_KEYDOWN, VK_LEFT, 0, 0};
     CHECK_FALSE(HandleComboWndProcWide(combo, key, child, &RecordingChildProc, nullptr));
     CHECK_FALSE(HandleComboWndProcWide(combo, composition, ansiChild, &RecordingChildProc, nullptr));
@@ -804,8 +797,7 @@ TEST_CASE("a label draws its wide caption")
         TRect r(0, 0, 200, 40);
         auto bmp = draw(clNavy, r);
         CHECK(r == TRect(0, 0, 200, 40));
-        CHECK(CountPixels(bmp.get(), clBtnHighlight) > 10);
-        CHECK(CountPixels(bmp.get(), clBtnShadow) > 10);
+        CHECK((CountPixels(bmp.get(), clBtnHighlight) > 10 && CountPixels(bmp.get(), clBtnShadow) > 10));
     }
     SUBCASE("an empty caption and a lone hot-key mark measure one line high")
     {
@@ -818,8 +810,7 @@ TEST_CASE("a label draws its wide caption")
                 SetControlWideText(label, caption);
                 TRect r(0, 0, 0, 0);
                 DrawLabelTextWide(label, r, DT_CALCRECT);
-                CHECK(r.Height() == greek.Height());
-                CHECK(r.Width() > 0);
+                CHECK(Join(r.Height(), r.Width() > 0) == Join(greek.Height(), true));
             }
         }
         ReleaseDC(nullptr, dc);
