@@ -211,7 +211,8 @@ TEST_CASE("wide text and hints of controls without a window")
     CHECK(ctl->Hint() == WideToAnsi(Greek) + "|" + WideToAnsi(Cyrillic));
     CHECK(Join(WideShortHintPart(GetControlWideHint(ctl)), WideLongHintPart(GetControlWideHint(ctl))) ==
           Join(Greek, Cyrillic));
-    CHECK(Join(WideShortHintPart(L"plain"), WideLongHintPart(L"plain"), WideLongHintPart(L"a|b|c")) == "plain plain b|c");
+    CHECK(Join(WideShortHintPart(L"plain"), WideLongHintPart(L"plain"), WideLongHintPart(L"a|b|c")) ==
+          "plain plain b|c");
     ctl->SetHint("ansi");
     CHECK(GetControlWideHint(ctl) == L"ansi");
 

@@ -298,21 +298,18 @@ TEST_CASE("the wide lines of a memo")
     lines->Delete(0);
     CHECK(Items(*lines) == W{Cyrillic, L"a", L"b", Chinese});
     lines->Clear();
-    CHECK(lines->Count() == 0);
-    CHECK(GetControlWideText(memo).empty());
+    CHECK(Join(lines->Count(), GetControlWideText(memo)) == "0 ");
 
     // The text; the same text again changes nothing.
     int before = memo->Changes;
     lines->SetText(Greek + L"\n" + Cyrillic);
-    CHECK(GetControlWideText(memo) == Greek + L"\r\n" + Cyrillic);
-    CHECK(memo->Changes == before + 1);
+    CHECK(Join(GetControlWideText(memo), memo->Changes) == Join(Greek + L"\r\n" + Cyrillic, before + 1));
     lines->SetText(Greek + L"\r\n" + Cyrillic);
     CHECK(memo->Changes == before + 1);
     // A line inserted after a last line without a line break.
     lines->Insert(2, Chinese);
     const WideString three = Greek + L"\r\n" + Cyrillic + L"\r\n" + Chinese;
-    CHECK(GetControlWideText(memo) == three);
-    CHECK(lines->Get(2) == Chinese);
+    CHECK(Join(GetControlWideText(memo), lines->Get(2)) == Join(three, Chinese));
     // Joined lines end each with a line break; the memo's own text is as it is.
     CHECK(lines->Text() == three + L"\r\n");
     lines->SetJoinLines(false);
@@ -388,14 +385,12 @@ TEST_CASE("the wide items of a combo box")
     // Clearing keeps the wide text.
     SetControlWideText(combo, Greek + L"!");
     items->Clear();
-    CHECK(items->Count() == 0);
-    CHECK(GetControlWideText(combo) == Greek + L"!");
+    CHECK(Join(items->Count(), GetControlWideText(combo)) == Join(0, Greek + L"!"));
     // A sorted combo box puts an added item in its place.
     combo->SetSorted(true);
     items->AddObject(L"b", &marker);
     CHECK(items->AddObject(L"a", nullptr) == 0);
-    CHECK(items->Get(1) == L"b");
-    CHECK(items->GetObject(1) == &marker);
+    CHECK(Join(items->Get(1), items->GetObject(1) == &marker) == "b 1");
 }
 
 TEST_CASE("a combo box keeps its wide items, selection and text when its window is made again")
@@ -412,18 +407,16 @@ TEST_CASE("a combo box keeps its wide items, selection and text when its window 
     auto check = [&] {
         combo->Handle();
         CHECK(Items(*items) == W{Cyrillic, Greek, Chinese});
-        CHECK(items->GetObject(1) == &marker);
-        CHECK(combo->ItemIndex() == 1);
-        CHECK(GetControlWideText(combo) == Greek);
+        CHECK(Join(items->GetObject(1) == &marker, combo->ItemIndex(), GetControlWideText(combo)) ==
+              Join(true, 1, Greek));
     };
 
     combo->RecreateWnd();
     check();
     // The edit and list windows are Unicode windows under the control's procedures.
     REQUIRE(combo->EditHandle());
-    CHECK(IsWindowUnicode(combo->EditHandle()));
-    CHECK(IsWindowUnicode(combo->ListHandle()));
-    CHECK(WideWindowText(combo->EditHandle()) == Greek);
+    CHECK(Join(IsWindowUnicode(combo->EditHandle()), IsWindowUnicode(combo->ListHandle()),
+               WideWindowText(combo->EditHandle())) == Join(true, true, Greek));
     // A change of style.
     for (TComboBoxStyle style : {csDropDownList, csSimple}) {
         combo->SetStyle(style);
@@ -433,8 +426,7 @@ TEST_CASE("a combo box keeps its wide items, selection and text when its window 
     SetControlWideText(combo, Chinese + Greek);
     combo->RecreateWnd();
     combo->Handle();
-    CHECK(GetControlWideText(combo) == Chinese + Greek);
-    CHECK(items->Get(1) == Greek);
+    CHECK(Join(GetControlWideText(combo), items->Get(1)) == Join(Chinese + Greek, Greek));
 
     // Saving refuses a combo box that is being destroyed.
     std::unique_ptr<TUcStringList> saved;
@@ -749,7 +741,8 @@ TEST_CASE("IME input and replaced selections reach a combo box's edit part in UT
     HWND ansiChild = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 8, 8, f.Form->Handle(), nullptr, nullptr, nullptr);
     g_childMessages.clear();
     TMessage composition{WM_IME_COMPOSITION, 0x4E2D, 0x800, 0};   // GCS_RESULTSTR
-    CHECK((HandleComboWndProcWide(combo, composition, child, &RecordingChildProc, nullptr) && composition.Result == 42));
+    CHECK(HandleComboWndProcWide(combo, composition, child, &RecordingChildProc, nullptr));
+    CHECK(composition.Result == 42);
     TMessage key{WM_KEYDOWN, VK_LEFT, 0, 0};
     CHECK_FALSE(HandleComboWndProcWide(combo, key, child, &RecordingChildProc, nullptr));
     CHECK_FALSE(HandleComboWndProcWide(combo, composition, ansiChild, &RecordingChildProc, nullptr));
