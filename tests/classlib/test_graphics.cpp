@@ -617,20 +617,7 @@ TEST_CASE("damaged bitmap files raise EInvalidGraphic and leave the bitmap as it
             CHECK_THROWS_WITH_AS(b.LoadFromMemory(file.data(), n), "Bitmap image is not valid", EInvalidGraphic);
             CHECK(unchanged());
         }
-        // Flipped bytes load or are refused, never worse.
-        for (size_t i = 0; i < file.size(); ++i)
-            for (uint8_t x : {0xFF, 0x80, 0x01, 0x7F}) {
-                std::vector<uint8_t> bad = file;
-                bad[i] ^= x;
-                TBitmap t;
-                try {
-                    t.LoadFromMemory(bad.data(), bad.size());
-                    t.SetPixelFormat(pf24bit);
-                    if (!t.Empty())
-                        PixelAt(t, t.Width() - 1, t.Height() - 1);
-                } catch (const EInvalidGraphic&) {
-                }
-            }
+        // Flipped bytes are left to the fuzz driver, which loads files of these kinds and reads every pixel.
     }
 
     auto patched = [&](size_t at, uint32_t value) {
