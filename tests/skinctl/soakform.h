@@ -11,6 +11,7 @@
 #include "classlib/comctrls.h"
 #include "classlib/forms.h"
 #include "classlib/gdihandles.h"
+#include "gdicount.h"
 #include "classlib/imglist.h"
 #include "classlib/memmgr.h"
 #include "classlib/menus.h"
@@ -22,6 +23,7 @@
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
 #include "skinctl/zedit.h"
+#include "skinctl/zskinctl.h"
 #include "skinctl/zgroupbox.h"
 #include "skinctl/zmemo.h"
 #include "skinctl/zspeedbutton.h"
@@ -45,23 +47,8 @@
 // ---------------------------------------------------------------------------------------
 // What is counted
 
-// The drawing objects (DCs included) the program holds. GetGuiResources answers that on
-// Windows; under Wine it answers 0, and the handle table is walked instead: Wine takes a
-// handle whose high word is zero as the bare table index, so every index that names an
-// object counts once.
-inline int SoakGdiObjects()
-{
-    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS))
-        return static_cast<int>(n);
-    int count = 0;
-    for (UINT_PTR i = 1; i < 0x10000; ++i)
-        if (GetObjectType(reinterpret_cast<HGDIOBJ>(i)))
-            ++count;
-    return count;
-}
-
-// The windows and menus of this process: Wine's USER handles are table indexes in the low
-// word as well, and its GetGuiResources answers 0 there too.
+// The windows and menus of this process. Wine's USER handles, like its drawing objects, are
+// table indexes in the low word, and its GetGuiResources answers 0 for them too.
 inline int SoakUserObjects()
 {
     if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS))
@@ -91,7 +78,7 @@ struct TSoakCounts {
 inline TSoakCounts SoakCounts()
 {
     const TMemMgrState heap = MemMgrState();
-    return TSoakCounts{SoakGdiObjects(), SoakUserObjects(), heap.SmallBlocksInUse + heap.LargeBlocksInUse,
+    return TSoakCounts{GdiObjectCount(), SoakUserObjects(), heap.SmallBlocksInUse + heap.LargeBlocksInUse,
                        heap.BytesInUse};
 }
 
@@ -154,21 +141,8 @@ protected:
     }
     void WndProc(TMessage& M) override
     {
-        if (M.Msg == SM_SKINCMD) {
-            switch (M.WParamHi()) {
-            case SKCMD_ISSKINNED:
-                M.LParam = M.Result = 1;
-                return;
-            case SKCMD_SKINREMOVED:
-                FAdapter.reset();
-                return;
-            case SKCMD_REFRESH:
-                FollowSkin();
-                return;
-            default:
-                return;
-            }
-        }
+        if (FollowSkinCommands(M, [this] { FollowSkin(); }, [this] { FAdapter.reset(); }))
+            return;
         TCustomControl::WndProc(M);
     }
 
