@@ -1072,15 +1072,21 @@ class TCallbackGuard {
 public:
     template <class Work> BOOL Call(Work&& W) noexcept
     {
+        return Answer([&] { return std::forward<Work>(W)() ? TRUE : FALSE; }, BOOL(FALSE));
+    }
+    // Work's answer; Stopped from the exception on, which is kept, and at every call after it.
+    template <class Result, class Work> Result Answer(Work&& W, Result Stopped) noexcept
+    {
         if (FError)
-            return FALSE;
+            return Stopped;
         try {
-            return std::forward<Work>(W)() ? TRUE : FALSE;
+            return std::forward<Work>(W)();
         } catch (...) {
             FError = std::current_exception();
-            return FALSE;
+            return Stopped;
         }
     }
+    bool Failed() const { return FError != nullptr; }
     void Rethrow()
     {
         if (FError)

@@ -77,7 +77,7 @@ int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data, int (*ByText)(cons
     auto* a = reinterpret_cast<TTreeNode*>(Node1);
     auto* b = reinterpret_cast<TTreeNode*>(Node2);
     TCustomTreeView* tree = a ? a->TreeView() : nullptr;
-    try {
+    auto compare = [&] {
         if (!a || !b)
             return 0;
         if (tree && tree->OnCompare) {
@@ -86,6 +86,13 @@ int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data, int (*ByText)(cons
             return result;
         }
         return ByText(a, b);
+    };
+    // The tree view's own sort keeps the exception: a comparison that fails at every pair
+    // would otherwise reach the application once for each pair.
+    if (tree && tree->FSortGuard)
+        return tree->FSortGuard->Answer(compare, 0);
+    try {
+        return compare();
     } catch (...) {
         HandleCaughtException(tree);
         return 0;
@@ -347,15 +354,7 @@ bool TTreeNode::AlphaSort(bool Recurse)
 bool TTreeNode::CustomSort(TTVCompare SortProc, LPARAM Data, bool Recurse)
 {
     TCustomTreeView* tree = TreeView();
-    if (!tree)
-        return false;
-    TTVCompare proc = SortProc ? SortProc : &DefaultTreeViewSort;
-    bool ok = tree->SortChildren(this, proc, Data);
-    if (Recurse)
-        for (TTreeNode* n = NextInSubtree(this, this); n; n = NextInSubtree(n, this))
-            if (n->FFirstChild)
-                ok = tree->SortChildren(n, proc, Data) && ok;
-    return ok;
+    return tree && tree->SortSubtree(this, SortProc, Data, Recurse);
 }
 
 void TTreeNode::Assign(TPersistent* Source)
@@ -1090,12 +1089,30 @@ bool TCustomTreeView::IsEditing()
 
 bool TCustomTreeView::CustomSort(TTVCompare SortProc, LPARAM Data, bool Recurse)
 {
+    return SortSubtree(nullptr, SortProc, Data, Recurse);
+}
+
+bool TCustomTreeView::SortSubtree(TTreeNode* Root, TTVCompare SortProc, LPARAM Data, bool Recurse)
+{
     TTVCompare proc = SortProc ? SortProc : &DefaultTreeViewSort;
-    bool ok = SortChildren(nullptr, proc, Data);
-    if (Recurse)
-        for (TTreeNode* n = Items()->GetFirstNode(); n; n = n->GetNext())
-            if (n->FFirstChild)
-                ok = SortChildren(n, proc, Data) && ok;
+    TCallbackGuard guard;
+    bool ok = false;
+    {
+        TCallbackGuard* outer = std::exchange(FSortGuard, &guard);
+        TScopeExit restore([&] { FSortGuard = outer; });
+        ok = SortChildren(Root, proc, Data);
+        if (Recurse)
+            for (TTreeNode* n = Root ? NextInSubtree(Root, Root) : Items()->GetFirstNode(); n && !guard.Failed();
+                 n = NextInSubtree(n, Root))
+                if (n->FFirstChild)
+                    ok = SortChildren(n, proc, Data) && ok;
+    }
+    try {
+        guard.Rethrow();
+    } catch (...) {
+        HandleCaughtException(this);
+        return false;
+    }
     return ok;
 }
 

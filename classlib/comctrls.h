@@ -72,8 +72,10 @@ template <class C, class S> int CopyItemText(C* Buffer, int Size, const S& Text)
 }
 
 // The work of a sort comparison of two nodes (the items' data, as the window passes them):
-// OnCompare of the nodes' tree view decides when it is set, else ByText. An exception goes to
-// the application and counts as equal (it must not cross the window's sort).
+// OnCompare of the nodes' tree view decides when it is set, else ByText. An exception must
+// not cross the window's sort: it counts as equal, the rest of the sort asks no more and
+// counts every pair as equal, and the exception goes to the application once the sort is
+// over (at once, outside the tree view's own sorts).
 int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data, int (*ByText)(const TTreeNode*, const TTreeNode*));
 
 // ---------------------------------------------------------------------------------------
@@ -416,6 +418,8 @@ protected:
 private:
     friend class TTreeNode;
     friend class TTreeNodes;
+    friend int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data,
+                                int (*ByText)(const TTreeNode*, const TTreeNode*));
     void EditWndProcEntry(TMessage& Message) { EditWndProc(Message); }
     void ApplyImageLists();
     void ApplyColors();
@@ -427,6 +431,10 @@ private:
     void InsertItem(TTreeNode* Node, HTREEITEM InsertAfter);
     // The selection and top node kept for the next window forget Node's subtree (all for null).
     void Forget(TTreeNode* Node);
+    // The children of Root (the root nodes for null), and with Recurse those of every node
+    // below it, sorted by SortProc (DefaultTreeViewSort when null); an exception of the
+    // comparison ends the sort and then reaches the application.
+    bool SortSubtree(TTreeNode* Root, TTVCompare SortProc, LPARAM Data, bool Recurse);
     // The children of Parent (the root nodes for null) sorted by Proc: through the window's
     // sort when there is a window, else in place. The sort message passes the control's own
     // message handling either way, so that a descendant sees every sort.
@@ -470,6 +478,7 @@ private:
     TTreeNode* FSelectedNode = nullptr;   // the selection while there is no window
     TTreeNode* FTopNode = nullptr;        // the top node while there is no window
     TTreeNode* FSortParent = nullptr;     // the node whose children a sort without a window is for
+    TCallbackGuard* FSortGuard = nullptr; // keeps the exception of the running sort's comparison
     bool FQuiet = false;                  // items made again: no change events
     bool FOwnDelete = false;              // TVM_DELETEITEM of the nodes' own deletion
     HWND FEditHandle = nullptr;           // the label's edit window while editing

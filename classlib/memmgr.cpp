@@ -159,8 +159,39 @@ inline unsigned ClassPlusOneOf(const void* P) noexcept
     --c.InUse;
 }
 
-// Blocks of the runtime's heap handed out and not yet freed (normal mode).
+// Blocks of the runtime's heap handed out and not yet freed, and the bytes asked for them
+// (normal mode).
 constinit std::atomic<uint32_t> LargeInUse{0};
+constinit std::atomic<uint64_t> LargeBytes{0};
+
+// A large block keeps its size and its alignment in the last eight bytes of a front part as
+// long as its alignment, so that a free knows both: the runtime's heap tells neither.
+struct TLargeTail {
+    uint32_t Align;
+    uint32_t Size;
+};
+static_assert(sizeof(TLargeTail) <= MemMgrAlignment);
+
+void* TakeLarge(size_t Size, size_t Align) noexcept
+{
+    const size_t front = Align <= MemMgrAlignment ? MemMgrAlignment : Align;
+    char* raw = static_cast<char*>(_aligned_malloc(Size + front, front));
+    if (!raw)
+        return nullptr;
+    char* user = raw + front;
+    reinterpret_cast<TLargeTail*>(user)[-1] = TLargeTail{uint32_t(front), uint32_t(Size)};
+    LargeInUse.fetch_add(1, std::memory_order_relaxed);
+    LargeBytes.fetch_add(Size, std::memory_order_relaxed);
+    return user;
+}
+
+void PutLarge(void* P) noexcept
+{
+    const TLargeTail tail = static_cast<TLargeTail*>(P)[-1];
+    LargeInUse.fetch_sub(1, std::memory_order_relaxed);
+    LargeBytes.fetch_sub(tail.Size, std::memory_order_relaxed);
+    _aligned_free(static_cast<char*>(P) - tail.Align);
+}
 
 // How blocks are served, chosen once: 0 not yet, 1 normal, 2 checking.
 constexpr uint8_t ModeUndecided = 0, ModeNormal = 1, ModeChecking = 2;
@@ -212,10 +243,7 @@ void* Allocate(size_t Size, size_t Align, const void* Site) noexcept
         return zmemmgr::CheckedAllocate(Size, Align, Site);
     if (Align <= MemMgrAlignment && Size <= MemMgrMaxSmallBlock)
         return TakeSmall(Size);   // a request of 0 bytes gets a 16-byte block of its own
-    void* p = _aligned_malloc(Size ? Size : 1, Align <= MemMgrAlignment ? MemMgrAlignment : Align);
-    if (p)
-        LargeInUse.fetch_add(1, std::memory_order_relaxed);
-    return p;
+    return TakeLarge(Size, Align);
 }
 
 void Release(void* P, const void* Site) noexcept
@@ -230,8 +258,7 @@ void Release(void* P, const void* Site) noexcept
         PutSmall(P);
         return;
     }
-    LargeInUse.fetch_sub(1, std::memory_order_relaxed);
-    _aligned_free(P);
+    PutLarge(P);
 }
 
 // Operator new's contract: ask the new-handler for room until it gives up or there is none.
@@ -290,13 +317,16 @@ TMemMgrState MemMgrState() noexcept
     TMemMgrState s{};
     if (Checking()) {
         // The blocks the program holds, not those the checking heap takes them from.
-        zmemmgr::CheckedBlocksInUse(s.SmallBlocksInUse, s.LargeBlocksInUse);
+        zmemmgr::CheckedBlocksInUse(s.SmallBlocksInUse, s.LargeBlocksInUse, s.BytesInUse);
     } else {
-        for (TSizeClass& c : SizeClasses) {
+        for (unsigned cls = 0; cls < ClassCount; ++cls) {
+            TSizeClass& c = SizeClasses[cls];
             TLockGuard guard(c.Lock);
             s.SmallBlocksInUse += c.InUse;
+            s.BytesInUse += uint64_t(c.InUse) * Classes.Size[cls];
         }
         s.LargeBlocksInUse = LargeInUse.load(std::memory_order_relaxed);
+        s.BytesInUse += LargeBytes.load(std::memory_order_relaxed);
     }
     TLockGuard guard(RegionLock);
     s.ChunksTaken = ChunksTaken;

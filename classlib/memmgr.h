@@ -21,6 +21,9 @@ struct TMemMgrState {
     uint32_t SmallBlocksInUse;   // handed out and not yet freed, over all size classes
     uint32_t ChunksTaken;        // 64 KB chunks carved into size classes (never given back)
     uint32_t LargeBlocksInUse;   // the others (larger or more aligned), handed out and not yet freed
+    // The bytes the program holds in all of them: a small block counts its size class, a large
+    // one (and every block of the checking heap) the size asked for.
+    uint64_t BytesInUse;
 };
 
 // A snapshot; with other threads allocating it is only approximate.

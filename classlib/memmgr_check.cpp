@@ -97,6 +97,7 @@ constinit THeader* Live = nullptr;
 constinit uint32_t Serial = 0;
 constinit uint32_t LiveSmall = 0;
 constinit uint32_t LiveLarge = 0;
+constinit uint64_t LiveBytes = 0;
 
 constinit THeader* Held[HeldMax] = {};
 constinit uint32_t HeldFirst = 0;
@@ -594,6 +595,7 @@ void* zmemmgr::CheckedAllocate(size_t Size, size_t Align, const void* Site) noex
     const bool large = Size > MemMgrMaxSmallBlock || align > MemMgrAlignment;
     h.Kind |= large ? CountedLarge : 0;
     ++(large ? LiveLarge : LiveSmall);
+    LiveBytes += Size;
     h.State = LiveState;
     h.Size = uint32_t(Size);
     h.Serial = ++Serial;
@@ -622,6 +624,7 @@ void zmemmgr::CheckedRelease(void* P, const void* Site) noexcept
     CheckLive(h, "when the block was freed", Site);
     Unlink(h, Site);
     --((h->Kind & CountedLarge) ? LiveLarge : LiveSmall);
+    LiveBytes -= h->Size;
     if ((h->Kind & KindMask) == KindPages) {
         TBlockInfo block = InfoOf(h);
         block.FreeSite = Site;
@@ -637,11 +640,12 @@ void zmemmgr::CheckedRelease(void* P, const void* Site) noexcept
     Hold(h);
 }
 
-void zmemmgr::CheckedBlocksInUse(uint32_t& Small, uint32_t& Large) noexcept
+void zmemmgr::CheckedBlocksInUse(uint32_t& Small, uint32_t& Large, uint64_t& Bytes) noexcept
 {
     TLockGuard guard(Lock);
     Small = LiveSmall;
     Large = LiveLarge;
+    Bytes = LiveBytes;
 }
 
 void MemMgrCheckHeap() noexcept

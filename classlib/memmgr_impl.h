@@ -64,6 +64,6 @@ void SmallRelease(void* P) noexcept;
 void StartChecking() noexcept;
 void* CheckedAllocate(size_t Size, size_t Align, const void* Site) noexcept;
 void CheckedRelease(void* P, const void* Site) noexcept;
-void CheckedBlocksInUse(uint32_t& Small, uint32_t& Large) noexcept;
+void CheckedBlocksInUse(uint32_t& Small, uint32_t& Large, uint64_t& Bytes) noexcept;
 
 } // namespace zmemmgr

@@ -105,3 +105,28 @@ int ActiveState(const TzCommonData* SkinData);
 // that keeps no cache frees it afterwards. The control's own colour replaces the section's
 // when it keeps its colour.
 void PaintSectionFromCache(TControl* Control, TzCommonData* SkinData, HDC DC, int State, bool KeepCache);
+
+// For a window that is no skinned control but follows the skin (a pane holding a foreign
+// window under its adapter, a page drawn from the skin): answers the skin commands as a
+// skinned control does, so that the manager's broadcast reaches it. Refresh runs when a skin
+// is applied or refreshed, Removed when the skin goes. True when Message was a skin command.
+template <class TRefresh, class TRemoved>
+bool FollowSkinCommands(TMessage& Message, TRefresh&& Refresh, TRemoved&& Removed)
+{
+    switch (SkinCommandOf(Message)) {
+    case 0:
+        return false;
+    case SKCMD_ISSKINNED:
+        Message.LParam = Message.Result = 1;
+        break;
+    case SKCMD_REFRESH:
+        Refresh();
+        break;
+    case SKCMD_SKINREMOVED:
+        Removed();
+        break;
+    default:
+        break;
+    }
+    return true;
+}

@@ -5,6 +5,7 @@
 // (the skin's "DIVIDER" line).
 #pragma once
 
+#include "classlib/comctrls.h"
 #include "skin/zcommondata.h"
 #include "skin/zfade.h"
 #include "skinctl/zbutton.h"
@@ -14,8 +15,6 @@
 #include <memory>
 
 class TPopupMenu;
-
-enum TToolButtonStyle : uint8_t { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
 
 // The width of the drop-down part.
 constexpr int DropDownArrowWidth = 16;

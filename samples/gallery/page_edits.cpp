@@ -9,6 +9,7 @@
 #include "skin/zskinmanager.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zmemo.h"
+#include "skinctl/zskinctl.h"
 #include "skinctl/zsplitter.h"
 
 namespace {
@@ -46,21 +47,8 @@ protected:
     }
     void WndProc(TMessage& M) override
     {
-        if (M.Msg == SM_SKINCMD) {
-            switch (M.WParamHi()) {
-            case SKCMD_ISSKINNED:
-                M.LParam = M.Result = 1;
-                return;
-            case SKCMD_SKINREMOVED:
-                FAdapter.reset();
-                return;
-            case SKCMD_REFRESH:
-                FollowSkin();
-                return;
-            default:
-                return;
-            }
-        }
+        if (FollowSkinCommands(M, [this] { FollowSkin(); }, [this] { FAdapter.reset(); }))
+            return;
         // The colours of a foreign list are its parent's to give: the skin's while skinned.
         if (M.Msg == WM_CTLCOLORLISTBOX && FAdapter && FBrush) {
             SetBkColor(HDC(M.WParam), FAdapter->BgColor);

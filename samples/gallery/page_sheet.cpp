@@ -10,6 +10,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinpaint.h"
 #include "skin/zskintextpaint.h"
+#include "skinctl/zskinctl.h"
 #include "unicode/ucgraphics.h"
 
 namespace {
@@ -27,21 +28,8 @@ public:
 protected:
     void WndProc(TMessage& M) override
     {
-        // The sheet answers the skin command as a skinned control does, so that the
-        // manager's broadcast reaches it.
-        if (M.Msg == SM_SKINCMD) {
-            switch (M.WParamHi()) {
-            case SKCMD_ISSKINNED:
-                M.LParam = M.Result = 1;
-                return;
-            case SKCMD_REFRESH:
-            case SKCMD_SKINREMOVED:
-                Invalidate();
-                return;
-            default:
-                return;
-            }
-        }
+        if (FollowSkinCommands(M, [this] { Invalidate(); }, [this] { Invalidate(); }))
+            return;
         TGalleryPanel::WndProc(M);
     }
     void Dispatch(TMessage& M) override

@@ -213,9 +213,9 @@ TEST_CASE("Memory manager: a sized delete with a wrong size frees by the block's
     ::operator delete(big);
 }
 
-TEST_CASE("Memory manager: large blocks")
+TEST_CASE("Memory manager: large blocks, and the bytes every block holds")
 {
-    const uint32_t largeBefore = MemMgrState().LargeBlocksInUse;
+    const TMemMgrState before = MemMgrState();
     for (size_t n : {size_t(MemMgrMaxSmallBlock + 1), size_t(64 * 1024), size_t(1) << 20, size_t(16) << 20}) {
         auto* p = static_cast<unsigned char*>(::operator new(n));
         CHECK(Aligned(p, MemMgrAlignment));
@@ -223,10 +223,21 @@ TEST_CASE("Memory manager: large blocks")
         p[0] = 1;
         p[n - 1] = 2;
         CHECK(p[0] + p[n - 1] == 3);
-        CHECK(MemMgrState().LargeBlocksInUse == largeBefore + 1);
+        CHECK(MemMgrState().LargeBlocksInUse == before.LargeBlocksInUse + 1);
+        CHECK(MemMgrState().BytesInUse == before.BytesInUse + n);
         ::operator delete(p, n);
     }
-    CHECK(MemMgrState().LargeBlocksInUse == largeBefore);
+    // An over-aligned block, and a small one (its size class on the normal heap).
+    void* wide = ::operator new(3000, std::align_val_t(4096));
+    CHECK(Aligned(wide, 4096));
+    CHECK(MemMgrState().BytesInUse == before.BytesInUse + 3000);
+    void* small = ::operator new(20);
+    CHECK(MemMgrState().BytesInUse == before.BytesInUse + 3000 + (MemMgrChecking() ? 20 : 32));
+    ::operator delete(small);
+    ::operator delete(wide, std::align_val_t(4096));
+    const TMemMgrState after = MemMgrState();
+    CHECK(after.LargeBlocksInUse == before.LargeBlocksInUse);
+    CHECK(after.BytesInUse == before.BytesInUse);
 }
 
 TEST_CASE("Memory manager: a request that cannot be met")

@@ -1,0 +1,409 @@
+// The soak: a form holding every skinned control, the adapters of foreign windows and the
+// Unicode controls, whose skin is switched again and again among our folder skins, our packed
+// skins, the built-in skin and no skin, while the drawing objects, the windows and the
+// memory manager's blocks and bytes are counted. The soak test runs it briefly; the soak
+// benchmark (bench/soak) runs it long and prints the counts.
+//
+// The form is read from the gallery's form data, as the gallery's main window is: its skin
+// manager holds the built-in skin "Zandrel" and applies it at load.
+#pragma once
+
+#include "classlib/comctrls.h"
+#include "classlib/forms.h"
+#include "classlib/gdihandles.h"
+#include "gdicount.h"
+#include "classlib/imglist.h"
+#include "classlib/memmgr.h"
+#include "classlib/menus.h"
+#include "skin/zclientwnd.h"
+#include "skin/zcontrolutils.h"
+#include "skin/zgraphics.h"
+#include "skin/zskinmanager.h"
+#include "skinctl/uctreeview.h"
+#include "skinctl/zbitbtn.h"
+#include "skinctl/zbutton.h"
+#include "skinctl/zedit.h"
+#include "skinctl/zskinctl.h"
+#include "skinctl/zgroupbox.h"
+#include "skinctl/zmemo.h"
+#include "skinctl/zspeedbutton.h"
+#include "skinctl/zspinedit.h"
+#include "skinctl/zsplitter.h"
+#include "skinctl/ztabcontrol.h"
+#include "skinctl/ztreeview.h"
+#include "skinctl/zupdown.h"
+#include "unicode/ucbuttons.h"
+#include "unicode/ucextctrls.h"
+#include "unicode/ucforms.h"
+#include "unicode/ucmenus.h"
+#include "unicode/ucstdctrls.h"
+
+#include <commctrl.h>
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+
+// ---------------------------------------------------------------------------------------
+// What is counted
+
+// The windows and menus of this process. Wine's USER handles, like its drawing objects, are
+// table indexes in the low word, and its GetGuiResources answers 0 for them too.
+inline int SoakUserObjects()
+{
+    if (DWORD n = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS))
+        return static_cast<int>(n);
+    const DWORD self = GetCurrentProcessId();
+    int count = 0;
+    // Wine's first USER handle is 0x20, and they go in steps of two.
+    for (UINT_PTR i = 0x20; i < 0x10000; i += 2) {
+        DWORD pid = 0;
+        if (IsWindow(reinterpret_cast<HWND>(i)) && GetWindowThreadProcessId(reinterpret_cast<HWND>(i), &pid) &&
+            pid == self)
+            ++count;
+        else if (IsMenu(reinterpret_cast<HMENU>(i)))
+            ++count;
+    }
+    return count;
+}
+
+struct TSoakCounts {
+    int GdiObjects = 0;
+    int UserObjects = 0;
+    uint32_t HeapBlocks = 0;   // the memory manager's blocks in use, small and large
+    uint64_t HeapBytes = 0;    // and the bytes they hold
+    bool operator==(const TSoakCounts&) const = default;
+};
+
+inline TSoakCounts SoakCounts()
+{
+    const TMemMgrState heap = MemMgrState();
+    return TSoakCounts{GdiObjectCount(), SoakUserObjects(), heap.SmallBlocksInUse + heap.LargeBlocksInUse,
+                       heap.BytesInUse};
+}
+
+inline std::ostream& operator<<(std::ostream& S, const TSoakCounts& C)
+{
+    return S << "GDI objects " << C.GdiObjects << ", USER objects " << C.UserObjects << ", heap blocks "
+             << C.HeapBlocks << ", heap bytes " << C.HeapBytes;
+}
+
+// ---------------------------------------------------------------------------------------
+// A foreign window on the form
+
+// A pane holding a system window that knows nothing of skins (a list box, a combo box, a
+// report list view), which its window adapter skins while a skin is applied: the pane answers
+// the skin commands as a skinned control would, and makes the adapter anew at each refresh.
+class TSoakForeignPane : public TCustomControl {
+public:
+    enum TKind { fkListBox, fkComboBox, fkListView };
+    TSoakForeignPane(TComponent* AOwner, TKind Kind) : TCustomControl(AOwner), FKind(Kind) {}
+    ~TSoakForeignPane() override { FAdapter.reset(); }
+    HWND Foreign() const { return FForeign; }
+
+protected:
+    void CreateWnd() override
+    {
+        TCustomControl::CreateWnd();
+        static const wchar_t* const classes[] = {L"LISTBOX", L"COMBOBOX", WC_LISTVIEWW};
+        static const DWORD styles[] = {WS_BORDER | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, CBS_DROPDOWNLIST | WS_VSCROLL,
+                                       WS_BORDER | LVS_REPORT};
+        FForeign = CreateWindowExW(0, classes[FKind], nullptr, WS_CHILD | WS_VISIBLE | styles[FKind], 0, 0, Width(),
+                                   FKind == fkComboBox ? 200 : Height(), Handle(), nullptr, GetModuleHandleW(nullptr),
+                                   nullptr);
+        SendMessageW(FForeign, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), 0);
+        const wchar_t* const names[] = {L"Алёна", L"Ελένη", L"Дмитрий", L"Γιώργος", L"王小明", L"Ольга"};
+        if (FKind == fkListView) {
+            LVCOLUMNW col{};
+            col.mask = LVCF_TEXT | LVCF_WIDTH;
+            col.cx = 90;
+            col.pszText = const_cast<wchar_t*>(L"Имя");
+            SendMessageW(FForeign, LVM_INSERTCOLUMNW, 0, LPARAM(&col));
+            col.pszText = const_cast<wchar_t*>(L"Статус");
+            SendMessageW(FForeign, LVM_INSERTCOLUMNW, 1, LPARAM(&col));
+        }
+        for (int i = 0; i < 30; ++i) {
+            const wchar_t* name = names[i % 6];
+            if (FKind == fkListBox) {
+                SendMessageW(FForeign, LB_ADDSTRING, 0, LPARAM(name));
+            } else if (FKind == fkComboBox) {
+                SendMessageW(FForeign, CB_ADDSTRING, 0, LPARAM(name));
+            } else {
+                LVITEMW item{};
+                item.mask = LVIF_TEXT;
+                item.iItem = i;
+                item.pszText = const_cast<wchar_t*>(name);
+                SendMessageW(FForeign, LVM_INSERTITEMW, 0, LPARAM(&item));
+            }
+        }
+        SendMessageW(FForeign, FKind == fkComboBox ? CB_SETCURSEL : LB_SETCURSEL, 2, 0);
+        FollowSkin();
+    }
+    void WndProc(TMessage& M) override
+    {
+        if (FollowSkinCommands(M, [this] { FollowSkin(); }, [this] { FAdapter.reset(); }))
+            return;
+        TCustomControl::WndProc(M);
+    }
+
+private:
+    void FollowSkin()
+    {
+        FAdapter.reset();
+        TzSkinManager* m = DefaultManager;
+        if (!FForeign || !m || !m->SkinData().Active)
+            return;
+        switch (FKind) {
+        case fkListBox: FAdapter = CreateAdapter<TSkEditWnd>(FForeign, nullptr, m, "EDIT", true); break;
+        case fkComboBox: FAdapter = CreateAdapter<TSkComboBoxWnd>(FForeign, nullptr, m, "COMBOBOX", true); break;
+        case fkListView: FAdapter = CreateAdapter<TSkListViewWnd>(FForeign, nullptr, m, "EDIT", true); break;
+        }
+        FAdapter->AfterCreation();
+    }
+
+    TKind FKind;
+    HWND FForeign = nullptr;
+    std::unique_ptr<TSkEditWnd> FAdapter;
+};
+
+// ---------------------------------------------------------------------------------------
+// The form and the switches
+
+// Where the skins are: the gallery's form data (with the built-in skin), the folder of our
+// skins as folders and the folder of our packed skins.
+struct TSoakPlaces {
+    WideString FormData;
+    WideString FolderSkins;
+    WideString PackedSkins;
+};
+
+class TSoakRig {
+public:
+    // The looks switched among, ten a round, so that every count taken after whole rounds
+    // meets the same look (the built-in skin, the one the form starts with) and every kind of
+    // skin follows several others.
+    enum TSource { ssNone, ssFolder, ssPacked, ssBuiltIn };
+    struct TLook {
+        TSource Source;
+        const wchar_t* Name;
+    };
+    static constexpr int RoundLength = 10;
+    static constexpr TLook Looks[RoundLength] = {
+        {ssNone, nullptr},          {ssFolder, L"ZandrelDawn"}, {ssFolder, L"ZandrelDusk"}, {ssPacked, L"ZandrelDawn"},
+        {ssPacked, L"ZandrelDusk"}, {ssNone, nullptr},          {ssPacked, L"ZandrelDusk"}, {ssBuiltIn, L"Zandrel"},
+        {ssFolder, L"ZandrelDawn"}, {ssBuiltIn, L"Zandrel"}};
+
+    explicit TSoakRig(const TSoakPlaces& Places) : FPlaces(Places)
+    {
+        FForm = new TUcForm(Application, TUcForm::CreateNew);
+        TUcMemoryStream data;
+        data.LoadFromFile(Places.FormData);
+        data.ReadComponent(FForm);
+        for (int i = 0; i < FForm->ComponentCount() && !FManager; ++i)
+            FManager = dynamic_cast<TzSkinManager*>(FForm->Components(i));
+        if (!FManager)
+            throw Exception("the form data holds no skin manager");
+        FForm->SetBounds(20, 20, 820, 620);
+        FForm->HandleNeeded();
+        Build();
+    }
+    ~TSoakRig() { delete FForm; }
+    TSoakRig(const TSoakRig&) = delete;
+    TSoakRig& operator=(const TSoakRig&) = delete;
+
+    TUcForm* Form() const { return FForm; }
+    TzSkinManager* Manager() const { return FManager; }
+
+    void Show()
+    {
+        FForm->Show();
+        Settle();
+    }
+
+    // The look of switch number N (counted from 1) applied, as the options page applies a
+    // skin (the manager off, the skin named, the manager on), and the whole form painted.
+    void Switch(int N)
+    {
+        const TLook& look = Looks[(N - 1) % RoundLength];
+        FManager->SetActive(false);
+        if (look.Source != ssNone) {
+            FManager->SetSkinDirectory(look.Source == ssPacked ? FPlaces.PackedSkins : FPlaces.FolderSkins);
+            FManager->SetSkinName(look.Name);
+            FManager->SetActive(true);
+        }
+        Settle();
+    }
+
+    // True when the look of switch N is what the manager has now.
+    bool Shows(int N) const
+    {
+        const TLook& look = Looks[(N - 1) % RoundLength];
+        if (look.Source == ssNone)
+            return !FManager->SkinData().Active;
+        return FManager->SkinData().Active && FManager->SkinName() == look.Name &&
+               (look.Source == ssBuiltIn) == FManager->SkinData().SkinPath.empty();
+    }
+
+private:
+    template <class T> T* Put(TWinControl* Parent, int X, int Y, int W, int H)
+    {
+        T* c = MakeComponent<T>(FForm);
+        c->SetBounds(X, Y, W, H);
+        c->SetParent(Parent);
+        return c;
+    }
+    TSoakForeignPane* Foreign(TWinControl* Parent, TSoakForeignPane::TKind Kind, int X, int Y, int W, int H)
+    {
+        auto* pane = new TSoakForeignPane(FForm, Kind);
+        pane->SetBounds(X, Y, W, H);
+        pane->SetParent(Parent);
+        return pane;
+    }
+    static std::unique_ptr<TBitmap> Glyph(TColor Fill)
+    {
+        auto bmp = std::make_unique<TBitmap>();
+        bmp->SetPixelFormat(pf24bit);
+        bmp->SetSize(16, 16);
+        FillBmpRect(bmp.get(), TRect(0, 0, 16, 16), clFuchsia);
+        FillBmpRect(bmp.get(), TRect(3, 3, 13, 13), Fill);
+        return bmp;
+    }
+
+    void Build()
+    {
+        auto* images = new TImageList(FForm);
+        images->SetWidth(16);
+        images->SetHeight(16);
+        images->AddMasked(Glyph(TColor(0x2090E0)).get(), clFuchsia);
+        images->AddMasked(Glyph(TColor(0x30B040)).get(), clFuchsia);
+
+        // Left: the trees, a splitter, then the rest.
+        auto* tree = Put<TzTreeView>(FForm, 0, 0, 160, 100);
+        tree->SetAlign(alLeft);
+        for (const char* group : {"Family", "Friends", "Work"}) {
+            TTreeNode* g = tree->Items()->Add(nullptr, group);
+            for (int i = 0; i < 8; ++i)
+                tree->Items()->AddChild(g, AnsiString(group) + " " + std::to_string(i));
+        }
+        tree->FullExpand();
+        Put<TzSplitter>(FForm, 160, 0, 6, 100)->SetAlign(alLeft);
+        auto* ucTree = Put<TUcTreeView>(FForm, 166, 0, 160, 100);
+        ucTree->SetAlign(alLeft);
+        for (const wchar_t* group : {L"Семья", L"Φίλοι", L"同事 \U00020BB7"}) {
+            TUcTreeNode* g = ucTree->Items()->Add(nullptr, group);
+            for (const wchar_t* name : {L"Алёна", L"Ελένη", L"王小明", L"Пётр \U0001F600"})
+                ucTree->Items()->AddChild(g, name);
+        }
+        ucTree->FullExpand();
+        Put<TzSplitter>(FForm, 326, 0, 6, 100)->SetAlign(alLeft);
+
+        auto* rest = Put<TUcPanel>(FForm, 332, 0, 488, 100);
+        rest->SetAlign(alClient);
+        rest->SetCaption(L"");
+
+        // Edits, a memo, spin edits, an up-down.
+        auto* name = Put<TzEdit>(rest, 70, 8, 160, 24);
+        name->SetText(L"Алёна Петрова");
+        name->BoundLabel()->SetCaption("Name:");
+        name->BoundLabel()->SetActive(true);
+        auto* secret = Put<TzEdit>(rest, 70, 38, 160, 24);
+        secret->SetText(L"секрет");
+        secret->SetWidePasswordChar(0x25CF);
+        auto* count = Put<TzEdit>(rest, 250, 8, 60, 24);
+        count->SetText(L"5");
+        auto* arrows = Put<TzUpDown>(rest, 310, 8, 17, 24);
+        arrows->SetMin(1);
+        arrows->SetMax(20);
+        arrows->SetPosition(5);
+        arrows->SetAssociate(count);
+        auto* spin = Put<TzSpinEdit>(rest, 340, 8, 80, 24);
+        spin->SetMaxValue(100);
+        spin->SetValue(42);
+        auto* money = Put<TzDecimalSpinEdit>(rest, 340, 38, 80, 24);
+        money->SetMaxValue(1000);
+        money->SetIncrement(0.25);
+        money->SetValue(12.5);
+        Put<TzSpinButton>(rest, 430, 8, 20, 40);
+        auto* memo = Put<TzMemo>(rest, 8, 70, 220, 110);
+        memo->SetScrollBars(ssBoth);
+        memo->SetWordWrap(false);
+        for (int i = 1; i <= 40; ++i)
+            memo->Lines()->Add(L"Строка " + std::to_wstring(i) + L": Ελληνικά и русский — 中文");
+
+        // Buttons of every kind.
+        auto* ok = Put<TzButton>(rest, 240, 70, 90, 28);
+        ok->SetCaption(L"ОК");
+        ok->SetDefault(true);
+        auto* off = Put<TzButton>(rest, 340, 70, 90, 28);
+        off->SetCaption(L"Недоступна");
+        off->SetEnabled(false);
+        auto* glyph = Put<TzBitBtn>(rest, 240, 104, 110, 32);
+        glyph->SetCaption(L"Слева");
+        glyph->SetGlyph(Glyph(TColor(0x3A8E2E)).get());
+        auto* listed = Put<TzBitBtn>(rest, 360, 104, 110, 32);
+        listed->SetCaption(L"Список");
+        listed->SetImages(images);
+        listed->SetImageIndex(0);
+        int x = 240;
+        for (TToolButtonStyle style : {tbsButton, tbsCheck, tbsSeparator, tbsDivider, tbsDropDown}) {
+            const bool thin = style == tbsSeparator || style == tbsDivider;
+            auto* b = Put<TzSpeedButton>(rest, x, 142, thin ? 8 : 60, 28);
+            b->SetButtonStyle(style);
+            if (!thin) {
+                b->SetCaption(L"Кнопка");
+                b->SetImages(images);
+                b->SetImageIndex(1);
+            }
+            if (style == tbsCheck)
+                b->SetChecked(true);
+            if (style == tbsDropDown) {
+                auto* menu = new TPopupMenu(FForm);
+                for (const wchar_t* s : {L"В сети", L"Отошёл"}) {
+                    auto* item = new TUcMenuItem(FForm);
+                    item->SetCaption(s);
+                    menu->Items()->Add(item);
+                }
+                b->SetDropdownMenu(menu);
+            }
+            x += thin ? 8 : 62;
+        }
+
+        // Tabs, more than fit, with a memo on them; a group box with children.
+        auto* tabs = Put<TzTabControl>(rest, 8, 190, 300, 150);
+        for (const wchar_t* caption : {L"Алёна", L"Дмитрий Соколов", L"Ελένη", L"Ольга", L"Сергей Иванов",
+                                       L"Татьяна", L"Γιώργος", L"Иван", L"Пётр Смирнов"})
+            tabs->Tabs()->Add(caption);
+        tabs->SetImages(images);
+        tabs->SetTabIndex(3);
+        auto* talk = Put<TzMemo>(tabs, 0, 0, 10, 10);
+        talk->SetAlign(alClient);
+        talk->SetScrollBars(ssVertical);
+        talk->Lines()->Add(L"Сергей: Привет! Ты сегодня в сети?");
+        auto* box = Put<TzGroupBox>(rest, 318, 190, 160, 150);
+        box->SetCaption(L"Карточка · Επαφή");
+        Put<TzEdit>(box, 10, 24, 140, 24)->SetText(L"Ελένη");
+        Put<TUcButton>(box, 10, 56, 140, 26)->SetCaption(L"Написать ✉");
+        Put<TUcSpeedButton>(box, 10, 88, 140, 26)->SetCaption(L"Позвонить ☎");
+        Put<TUcBitBtn>(box, 10, 118, 140, 26)->SetCaption(L"Ελληνικά");
+        auto* plain = Put<TUcGroupBox>(rest, 8, 350, 300, 60);
+        plain->SetCaption(L"Группа · Ομάδα");
+
+        // Foreign windows skinned through their adapters.
+        Foreign(rest, TSoakForeignPane::fkListBox, 8, 420, 150, 150);
+        Foreign(rest, TSoakForeignPane::fkComboBox, 168, 420, 150, 26);
+        Foreign(rest, TSoakForeignPane::fkListView, 328, 350, 150, 220);
+    }
+
+    // The queued messages run and the whole form, frames included, painted at once.
+    void Settle()
+    {
+        Application->ProcessMessages();
+        RedrawWindow(FForm->Handle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Application->ProcessMessages();
+    }
+
+    TSoakPlaces FPlaces;
+    TUcForm* FForm = nullptr;
+    TzSkinManager* FManager = nullptr;
+};

@@ -1,0 +1,296 @@
+// An exception thrown by the program's code inside each kind of callback the system calls is
+// caught where the system called in, reaches Application->HandleException once, and leaves
+// the callback working: it is called again, and nothing it held stays held.
+#include "skinctlfixture.h"
+#include "soakform.h"
+
+#include "classlib/extctrls.h"
+#include "skinctl/zbitbtn.h"
+#include "skinctl/zbutton.h"
+#include "skinctl/zedit.h"
+#include "skinctl/zspeedbutton.h"
+#include "skinctl/zsplitter.h"
+#include "skinctl/ztreeview.h"
+
+#include <functional>
+
+namespace {
+
+// The program's handler: throws "Boom" at its next call once armed (at every call while
+// Always), and counts its calls.
+struct TThrower {
+    int Calls = 0;
+    bool Armed = false;
+    bool Always = false;
+    void Hit()
+    {
+        ++Calls;
+        if (std::exchange(Armed, false) || Always)
+            throw Exception("Boom");
+    }
+    void Notify(TObject*) { Hit(); }
+    void BmpPaint(TObject*, TBitmap*) { Hit(); }
+    void Message(MSG& Msg, bool&)
+    {
+        if (Msg.message == WM_CHAR && Msg.wParam == 0x0416)
+            Hit();
+    }
+    void Idle(TObject*, bool&)
+    {
+        // Something to wake the idle wait that follows.
+        PostMessageW(Application->Handle(), WM_NULL, 0, 0);
+        Hit();
+    }
+    void Compare(TObject*, TTreeNode* A, TTreeNode* B, LPARAM, int& Result)
+    {
+        Hit();
+        Result = A->Text().compare(B->Text());
+    }
+};
+
+TThrower* CurrentThrower = nullptr;
+
+void ThrowingCBT(int Code, WPARAM, LPARAM)
+{
+    if (Code == HCBT_CREATEWND && CurrentThrower)
+        CurrentThrower->Hit();
+}
+
+// A control whose own Paint throws.
+class TThrowingPaint : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    TThrower* Thrower = nullptr;
+
+protected:
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(clRed);
+        Canvas()->FillRect(TRect(0, 0, Width(), Height()));
+        Thrower->Hit();
+    }
+};
+
+// The modal form that the click opens: it ends as soon as it is shown.
+struct TModalOpener {
+    TForm* Modal = nullptr;
+    bool FailFirstAllocation = false;
+    int Result = -1;
+    void Click(TObject*)
+    {
+        if (std::exchange(FailFirstAllocation, false))
+            MemMgrFailAllocation(1);
+        Result = Modal->ShowModal();
+    }
+    // The modal loop has begun: it ends at once.
+    void Shown(TObject*) { Closer->SetEnabled(true); }
+    void Close(TObject*)
+    {
+        Closer->SetEnabled(false);
+        Modal->SetModalResult(mrOk);
+    }
+    std::unique_ptr<TTimer> Closer = [this] {
+        auto t = std::make_unique<TTimer>(nullptr);
+        t->SetEnabled(false);
+        t->SetInterval(1);
+        t->SetOnTimer(MakeMethod<&TModalOpener::Close>(this));
+        return t;
+    }();
+};
+
+struct TBoundaryRig {
+    TSkinFixture F;
+    TThrower T;
+    TCatcher Caught;
+    TBoundaryRig() { F.Show(); }
+    // A window painted at once, through its parent when it has no window of its own.
+    static void Repaint(HWND Wnd) { RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+};
+
+// Each case makes the program's handler throw at its callback's next call and then calls it
+// again; it checks what the callback's own work should still have done.
+struct TBoundaryCase {
+    const char* Kind;
+    std::function<void(TBoundaryRig&)> Run;
+    const char* Message = "Boom";
+};
+
+const TBoundaryCase BoundaryCases[] = {
+    {"window procedure",
+     [](TBoundaryRig& R) {
+         auto* edit = R.F.Place<TzEdit>(R.F.Form, 10, 10, 120, 24);
+         edit->OnChange = MakeMethod<&TThrower::Notify>(&R.T);
+         R.T.Armed = true;
+         SendMessageW(edit->Handle(), WM_SETTEXT, 0, LPARAM(L"один"));
+         SendMessageW(edit->Handle(), WM_SETTEXT, 0, LPARAM(L"два"));
+         CHECK(edit->Text() == L"два");
+         delete edit;
+     }},
+    {"message hook",
+     [](TBoundaryRig& R) {
+         auto* edit = R.F.Place<TzEdit>(R.F.Form, 10, 10, 120, 24);
+         TRestore<TMessageEvent> saved(Application->OnMessage);
+         Application->OnMessage = MakeMethod<&TThrower::Message>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             PostMessageW(edit->Handle(), WM_CHAR, 0x0416, 1);
+             Pump();
+         }
+         // The character whose handler threw is dropped; the next one is typed.
+         CHECK(edit->Text() == L"\x0416");
+         delete edit;
+     }},
+    {"CBT hook",
+     [](TBoundaryRig& R) {
+         REQUIRE(R.F.Manager->SkinData().Active);   // the default manager's hook is in
+         TRestore<decltype(SkinEngineHooks.CBTNotify)> saved(SkinEngineHooks.CBTNotify);
+         SkinEngineHooks.CBTNotify = &ThrowingCBT;
+         CurrentThrower = &R.T;
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             HWND w = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, R.F.Form->Handle(), nullptr,
+                                      GetModuleHandleW(nullptr), nullptr);
+             CHECK(w);   // made all the same
+             DestroyWindow(w);
+         }
+         CurrentThrower = nullptr;
+     }},
+    {"timer",
+     [](TBoundaryRig& R) {
+         TTimer timer(nullptr);
+         timer.SetInterval(10);
+         timer.SetOnTimer(MakeMethod<&TThrower::Notify>(&R.T));
+         R.T.Armed = true;
+         for (DWORD end = GetTickCount() + 3000; R.T.Calls < 3 && GetTickCount() < end;)
+             Pump();
+         CHECK(timer.Enabled());
+     }},
+    {"enumeration callback",
+     [](TBoundaryRig& R) {
+         TModalOpener open;
+         auto modal = std::make_unique<TForm>(Application);
+         modal->SetBounds(100, 100, 200, 100);
+         modal->OnShow = MakeMethod<&TModalOpener::Shown>(&open);
+         open.Modal = modal.get();
+         auto* button = R.F.Place<TzButton>(R.F.Form, 10, 10, 90, 28);
+         button->OnClick = MakeMethod<&TModalOpener::Click>(&open);
+         // The list of windows to disable cannot grow: the modal state never begins.
+         open.FailFirstAllocation = true;
+         SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+         CHECK(open.Result == -1);
+         CHECK(Join(IsWindowEnabled(R.F.Form->Handle()) != 0, modal->Visible()) == "1 0");
+         SendMessageW(button->Handle(), BM_CLICK, 0, 0);
+         CHECK(open.Result == mrOk);
+         CHECK(IsWindowEnabled(R.F.Form->Handle()));
+         R.T.Calls = 2;   // the callback ran twice: no handler of the program to count
+         delete button;
+     },
+     "std::bad_alloc"},
+    {"sort callback",
+     [](TBoundaryRig& R) {
+         auto* tree = R.F.Place<TzTreeView>(R.F.Form, 10, 10, 150, 150);
+         for (const char* s : {"f", "c", "a", "e", "b", "d"})
+             tree->Items()->Add(nullptr, s);
+         tree->OnCompare = MakeMethod<&TThrower::Compare>(&R.T);
+         // A comparison that fails every time is asked once: the sort has no answer to go on.
+         R.T.Always = true;
+         tree->AlphaSort();
+         CHECK(R.T.Calls == 1);
+         R.T.Always = false;
+         tree->AlphaSort();
+         CHECK(R.T.Calls > 1);
+         AnsiString order;
+         for (TTreeNode* n = tree->Items()->GetFirstNode(); n; n = n->GetNextSibling())
+             order += n->Text();
+         CHECK(order == "abcdef");
+         delete tree;
+     }},
+    {"paint handler of a bit button",
+     [](TBoundaryRig& R) {
+         auto* button = R.F.Place<TzBitBtn>(R.F.Form, 10, 10, 90, 28);
+         button->SetCaption(L"Кнопка");
+         TBoundaryRig::Repaint(button->Handle());
+         button->OnPaint = MakeMethod<&TThrower::BmpPaint>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             button->Invalidate();
+             TBoundaryRig::Repaint(button->Handle());
+             CHECK_FALSE(GetUpdateRect(button->Handle(), nullptr, FALSE));
+         }
+         delete button;
+     }},
+    {"paint handler of a speed button",
+     [](TBoundaryRig& R) {
+         auto* button = R.F.Place<TzSpeedButton>(R.F.Form, 10, 10, 90, 28);
+         button->SetCaption(L"Кнопка");
+         button->OnPaint = MakeMethod<&TThrower::BmpPaint>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             button->Invalidate();
+             TBoundaryRig::Repaint(R.F.Form->Handle());
+             CHECK_FALSE(GetUpdateRect(R.F.Form->Handle(), nullptr, FALSE));
+         }
+         delete button;
+     }},
+    {"paint handler of a splitter",
+     [](TBoundaryRig& R) {
+         auto* splitter = R.F.Place<TzSplitter>(R.F.Form, 10, 10, 6, 100);
+         splitter->OnPaint = MakeMethod<&TThrower::Notify>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             splitter->Invalidate();
+             TBoundaryRig::Repaint(R.F.Form->Handle());
+             CHECK_FALSE(GetUpdateRect(R.F.Form->Handle(), nullptr, FALSE));
+         }
+         delete splitter;
+     }},
+    {"paint override",
+     [](TBoundaryRig& R) {
+         auto* control = R.F.Place<TThrowingPaint>(R.F.Form, 10, 10, 40, 40);
+         control->Thrower = &R.T;
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             TBoundaryRig::Repaint(control->Handle());
+             CHECK_FALSE(GetUpdateRect(control->Handle(), nullptr, FALSE));
+         }
+         CHECK(ClientPixel(control, 20, 20) == clRed);
+         delete control;
+     }},
+    {"idle handler",
+     [](TBoundaryRig& R) {
+         TRestore<TIdleEvent> saved(Application->OnIdle);
+         Application->OnIdle = MakeMethod<&TThrower::Idle>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             Application->ProcessMessages();
+             Application->HandleMessage();
+         }
+     }},
+};
+
+} // namespace
+
+TEST_CASE("an exception in each kind of callback reaches the application's handler once and leaves nothing held")
+{
+    TBoundaryRig R;
+    // The first round makes what stays for the program's life (a timer's window class, the
+    // hook's objects); the second must give back all it takes. Counting the windows walks the
+    // whole handle table, so the rounds are counted whole, not case by case.
+    TSoakCounts before;
+    for (int round = 0; round < 2; ++round) {
+        if (round == 1)
+            before = SoakCounts();
+        for (const TBoundaryCase& c : BoundaryCases) {
+            const std::string kind = c.Kind;
+            CAPTURE(kind);
+            R.T = TThrower{};
+            R.Caught.Messages.clear();
+            R.Caught.Senders.clear();
+            c.Run(R);
+            Pump();
+            CHECK(R.Caught.Messages == TLog{c.Message});
+            CHECK(R.T.Calls >= 2);
+        }
+    }
+    CHECK(SoakCounts() == before);
+}
