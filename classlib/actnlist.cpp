@@ -104,13 +104,7 @@ bool TBasicAction::Update()
 
 void TBasicAction::SetActionComponent(TComponent* Value)
 {
-    if (FActionComponent == Value)
-        return;
-    if (FActionComponent)
-        FActionComponent->RemoveFreeNotification(this);
-    FActionComponent = Value;
-    if (FActionComponent)
-        FActionComponent->FreeNotification(this);
+    ReplaceLink(FActionComponent, Value);
 }
 
 void TBasicAction::SetOnExecute(TNotifyEvent Value)

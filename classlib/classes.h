@@ -523,6 +523,20 @@ public:
 protected:
     virtual void ValidateRename(TComponent* AComponent, const AnsiString& CurName,
                                 const AnsiString& NewName);
+    // Field made Value, the free notification moved from the component it named to Value, so
+    // that Notification hears when the component now named is freed. False when Field already
+    // named Value.
+    template <class T> bool ReplaceLink(T*& Field, T* Value)
+    {
+        if (Field == Value)
+            return false;
+        if (Field)
+            Field->RemoveFreeNotification(this);
+        Field = Value;
+        if (Value)
+            Value->FreeNotification(this);
+        return true;
+    }
 
 private:
     void Insert(TComponent* AComponent);

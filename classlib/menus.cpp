@@ -1352,13 +1352,7 @@ TPopupMenu::~TPopupMenu()
 
 void TPopupMenu::SetPopupComponent(TComponent* Value)
 {
-    if (FPopupComponent == Value)
-        return;
-    if (FPopupComponent)
-        FPopupComponent->RemoveFreeNotification(this);
-    FPopupComponent = Value;
-    if (FPopupComponent)
-        FPopupComponent->FreeNotification(this);
+    ReplaceLink(FPopupComponent, Value);
 }
 
 void TPopupMenu::Notification(TComponent* AComponent, TOperation Operation)

@@ -1526,13 +1526,7 @@ void TCustomLabel::SetAutoSize(bool Value)
 
 void TCustomLabel::SetFocusControl(TWinControl* Value)
 {
-    if (FFocusControl == Value)
-        return;
-    if (FFocusControl)
-        FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = Value;
-    if (Value)
-        Value->FreeNotification(this);
+    ReplaceLink(FFocusControl, Value);
 }
 
 void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation)

@@ -53,13 +53,8 @@ void TzBitBtn::SetDisabledGlyphKind(TzDisabledGlyphKind Value)
 
 void TzBitBtn::SetImages(TCustomImageList* Value)
 {
-    if (FImages == Value)
+    if (!ReplaceLink(FImages, Value))
         return;
-    if (FImages)
-        FImages->RemoveFreeNotification(this);
-    FImages = Value;
-    if (FImages)
-        FImages->FreeNotification(this);
     RebuildGlyphStrip();
     Changed();
 }

@@ -103,13 +103,7 @@ void TzSpeedButton::SetButtonStyle(TToolButtonStyle Value)
 
 void TzSpeedButton::SetDropdownMenu(TPopupMenu* Value)
 {
-    if (FDropdownMenu == Value)
-        return;
-    if (FDropdownMenu)
-        FDropdownMenu->RemoveFreeNotification(this);
-    FDropdownMenu = Value;
-    if (FDropdownMenu)
-        FDropdownMenu->FreeNotification(this);
+    ReplaceLink(FDropdownMenu, Value);
 }
 
 void TzSpeedButton::MakeOwnGroup()
@@ -157,13 +151,8 @@ void TzSpeedButton::SetDisabledKind(TzDisabledKind Value)
 
 void TzSpeedButton::SetImages(TCustomImageList* Value)
 {
-    if (FImages == Value)
+    if (!ReplaceLink(FImages, Value))
         return;
-    if (FImages)
-        FImages->RemoveFreeNotification(this);
-    FImages = Value;
-    if (FImages)
-        FImages->FreeNotification(this);
     RebuildGlyphStrip();
     Changed();
 }

@@ -191,13 +191,7 @@ void TzSpinButton::RefreshDefaultGlyphs()
 
 void TzSpinButton::SetFocusControl(TWinControl* Value)
 {
-    if (FFocusControl == Value)
-        return;
-    if (FFocusControl)
-        FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = Value;
-    if (FFocusControl)
-        FFocusControl->FreeNotification(this);
+    ReplaceLink(FFocusControl, Value);
 }
 
 void TzSpinButton::Notification(TComponent* AComponent, TOperation Operation)
@@ -409,6 +403,18 @@ bool TzBaseSpinEdit::CanStep()
     return false;
 }
 
+void TzBaseSpinEdit::StepUp()
+{
+    if (CanStep())
+        StepBy(1);
+}
+
+void TzBaseSpinEdit::StepDown()
+{
+    if (CanStep())
+        StepBy(-1);
+}
+
 void TzBaseSpinEdit::KeyDown(uint16_t& Key, TShiftState Shift)
 {
     if (Key == VK_UP)
@@ -434,6 +440,13 @@ void TzBaseSpinEdit::WndProc(TMessage& Message)
         if (!FEditorEnabled || ReadOnly())
             return;
         break;
+    case CM_MOUSEWHEEL:
+        if (!ReadOnly()) {
+            StepBy(int16_t(HIWORD(Message.WParam)) / WHEEL_DELTA);
+            Message.Result = 1;
+            return;
+        }
+        break;
     default:
         break;
     }
@@ -444,6 +457,8 @@ void TzBaseSpinEdit::WndProc(TMessage& Message)
         return;
     }
     TzEdit::WndProc(Message);
+    if (Message.Msg == CM_EXIT)
+        KeepInLimits();
     if (!FButton)
         return;
     if ((command == SKCMD_NEWSKIN || command == SKCMD_SKINREMOVED || command == SKCMD_REFRESH) &&
@@ -519,27 +534,14 @@ void TzSpinEdit::SetValue(int Value)
     SetText(AnsiToWide(IntToStr(Clamped(Value))));
 }
 
-void TzSpinEdit::StepUp()
+void TzSpinEdit::StepBy(int Steps)
 {
-    if (CanStep())
-        SetValue(Value() + FIncrement);
+    SetValue(Value() + Steps * FIncrement);
 }
 
-void TzSpinEdit::StepDown()
+void TzSpinEdit::KeepInLimits()
 {
-    if (CanStep())
-        SetValue(Value() - FIncrement);
-}
-
-void TzSpinEdit::WndProc(TMessage& Message)
-{
-    if (Message.Msg == CM_MOUSEWHEEL && !ReadOnly()) {
-        SetValue(Value() + int16_t(HIWORD(Message.WParam)) / WHEEL_DELTA * FIncrement);
-        Message.Result = 1;
-        return;
-    }
-    TzBaseSpinEdit::WndProc(Message);
-    if (Message.Msg == CM_EXIT && Value() != Clamped(Value()))
+    if (Value() != Clamped(Value()))
         SetValue(Value());
 }
 
@@ -600,27 +602,14 @@ void TzDecimalSpinEdit::SetValue(double Value)
     SetText(AnsiToWide(text));
 }
 
-void TzDecimalSpinEdit::StepUp()
+void TzDecimalSpinEdit::StepBy(int Steps)
 {
-    if (CanStep())
-        SetValue(Value() + FIncrement);
+    SetValue(Value() + Steps * FIncrement);
 }
 
-void TzDecimalSpinEdit::StepDown()
+void TzDecimalSpinEdit::KeepInLimits()
 {
-    if (CanStep())
-        SetValue(Value() - FIncrement);
-}
-
-void TzDecimalSpinEdit::WndProc(TMessage& Message)
-{
-    if (Message.Msg == CM_MOUSEWHEEL && !ReadOnly()) {
-        SetValue(Value() + int16_t(HIWORD(Message.WParam)) / WHEEL_DELTA * FIncrement);
-        Message.Result = 1;
-        return;
-    }
-    TzBaseSpinEdit::WndProc(Message);
-    if (Message.Msg == CM_EXIT && Value() != Clamped(Value()))
+    if (Value() != Clamped(Value()))
         SetValue(Value());
 }
 

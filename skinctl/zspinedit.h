@@ -109,8 +109,9 @@ public:
     // '+', '-', the digits, the decimal separator and control characters but Enter; with the
     // editor off only control characters but Backspace and Enter.
     virtual bool AcceptsChar(WideChar Key);
-    virtual void StepUp() {}
-    virtual void StepDown() {}
+    // One increment up or down (a beep when read-only).
+    void StepUp();
+    void StepDown();
 
 protected:
     void CreateParams(TCreateParams& Params) override;
@@ -121,6 +122,11 @@ protected:
     void PaintText() override;
     // A step the edit refuses (read-only): a beep.
     bool CanStep();
+    // The number moved by Steps increments (down when negative) and written within the
+    // limits, for the arrows, the arrow keys and the wheel; nothing without a number.
+    virtual void StepBy(int Steps) {}
+    // A number outside the limits written back inside them, when the focus leaves.
+    virtual void KeepInLimits() {}
 
 private:
     void UpClick(TObject*) { StepUp(); }
@@ -150,11 +156,10 @@ public:
 
     // The digits and control characters but Enter (no sign).
     bool AcceptsChar(WideChar Key) override;
-    void StepUp() override;
-    void StepDown() override;
 
 protected:
-    void WndProc(TMessage& Message) override;
+    void StepBy(int Steps) override;
+    void KeepInLimits() override;
 
 private:
     int Clamped(int Value) const;
@@ -185,11 +190,10 @@ public:
 
     // The digits, one decimal separator, a leading '-', control characters but Enter.
     bool AcceptsChar(WideChar Key) override;
-    void StepUp() override;
-    void StepDown() override;
 
 protected:
-    void WndProc(TMessage& Message) override;
+    void StepBy(int Steps) override;
+    void KeepInLimits() override;
 
 private:
     double Clamped(double Value) const;
