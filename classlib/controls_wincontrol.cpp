@@ -216,7 +216,9 @@ void TWinControl::CreateHandle()
                     after = (*it)->FHandle;
                     break;
                 }
-        SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Placing a new window erases nothing at once: the system would otherwise erase and
+        // frame every invalid sibling now, before their owners are done with them.
+        SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_DEFERERASE);
     }
     // Children aligned while there was no window are laid out in it now.
     if (FControlState & csAlignmentNeeded)
