@@ -216,7 +216,9 @@ void TWinControl::CreateHandle()
                     after = (*it)->FHandle;
                     break;
                 }
-        SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        // Placing a new window erases nothing at once: the system would otherwise erase and
+        // frame every invalid sibling now, before their owners are done with them.
+        SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_DEFERERASE);
     }
     // Children aligned while there was no window are laid out in it now.
     if (FControlState & csAlignmentNeeded)
@@ -663,8 +665,15 @@ void TWinControl::CMColorChanged(TMessage& Message)
 void TWinControl::CMFontChanged(TMessage& Message)
 {
     TControl::CMFontChanged(Message);
-    if (FHandle)
-        Perform(WM_SETFONT, reinterpret_cast<WPARAM>(FFont->Handle()), 0);
+    // A change of colour alone leaves the window the font it holds: the colour is given at
+    // WM_CTLCOLOR*, and a system edit lays its whole text out again at every WM_SETFONT (a
+    // skin switch that recolours a long memo paid that twice). Any other change brings a new
+    // handle: the font deletes its old one only after this notice, so the two never match.
+    if (FHandle) {
+        HFONT font = FFont->Handle();
+        if (reinterpret_cast<HFONT>(SendMessageA(FHandle, WM_GETFONT, 0, 0)) != font)
+            Perform(WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    }
     NotifyControls(CM_PARENTFONTCHANGED);
 }
 

@@ -432,6 +432,8 @@ extern bool SkinIsChanging;
 extern bool SkinIsApplying;
 // Raised while a skin is being removed: window adapters consult it.
 extern bool SkinIsRemoving;
+// A skin change runs: windows are only invalidated, for the one redraw that ends it.
+inline bool SkinChangeRunning() { return SkinIsChanging || SkinIsApplying || SkinIsRemoving; }
 
 // Registers the manager's class for form data. Called once at program start.
 void InitSkinManager();

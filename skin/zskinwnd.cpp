@@ -282,9 +282,12 @@ void TSkMainWnd::Detach(bool Repaint)
 void RefreshWindowFrame(HWND Window, bool Recalculate)
 {
     constexpr UINT keep = SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
-    if (SkinIsChanging || SkinIsApplying || SkinIsRemoving) {
+    if (SkinChangeRunning()) {
+        // Without SWP_DEFERERASE the system erases at once every invalid sibling under the
+        // parent, asking after each one: with a frame changed in every control that walk is
+        // repeated for each, and the one redraw at the end erases them anyway.
         if (Recalculate)
-            SetWindowPos(Window, nullptr, 0, 0, 0, 0, keep | SWP_FRAMECHANGED | SWP_NOREDRAW);
+            SetWindowPos(Window, nullptr, 0, 0, 0, 0, keep | SWP_FRAMECHANGED | SWP_NOREDRAW | SWP_DEFERERASE);
         RedrawWindow(Window, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
     } else if (Recalculate) {
         SetWindowPos(Window, nullptr, 0, 0, 0, 0, keep | SWP_FRAMECHANGED);

@@ -190,7 +190,12 @@ template <class TBase> void TzPushButtonOf<TBase>::RemoveWindowRegion()
 {
     DeletePendingRegion();
     FRegionChanged = true;
-    if (this->HandleAllocated())
+    RECT box;
+    if (!this->HandleAllocated() || GetWindowRgnBox(this->WindowHandle(), &box) == ERROR)
+        return;
+    if (SkinChangeRunning())
+        PostMessageW(this->WindowHandle(), ZM_SKINGONE, 0, 0);
+    else
         SetWindowRgn(this->WindowHandle(), nullptr, TRUE);
 }
 
@@ -429,6 +434,11 @@ template <class TBase> void TzPushButtonOf<TBase>::WndProc(TMessage& Message)
     TzCommonData* sd = FSkinData.get();
     if (!sd) {
         TBase::WndProc(Message);
+        return;
+    }
+    if (Message.Msg == ZM_SKINGONE) {
+        if (!sd->Skinned())
+            RemoveWindowRegion();
         return;
     }
     switch (SkinCommandOf(Message)) {

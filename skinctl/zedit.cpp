@@ -4,6 +4,7 @@
 #include "skin/zsectionpaint.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskintextpaint.h"
+#include "skin/zskinwnd.h"
 #include "skinctl/zskinctl.h"
 
 namespace {
@@ -241,6 +242,8 @@ void TzEdit::SkinnedAfter(const TMessage& Message)
         if (Visible())
             FollowFocusAndMouse(this, sd, Message);
         break;
+    // A new font colour alone sends no WM_SETFONT: the text in the picture changes all the same.
+    case CM_FONTCHANGED:
     case WM_SETFONT:
     case WM_SETTEXT:
     case CM_VISIBLECHANGED:
@@ -248,7 +251,8 @@ void TzEdit::SkinnedAfter(const TMessage& Message)
     case CM_TEXTCHANGED:
         if (!IsLoading()) {
             sd->Invalidate();
-            SendMessageW(WindowHandle(), WM_NCPAINT, 1, 0);
+            // While a skin change runs only invalidated: its one redraw paints the frame.
+            RefreshWindowFrame(WindowHandle(), false);
         }
         break;
     case WM_SIZE:

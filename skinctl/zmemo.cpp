@@ -99,6 +99,8 @@ void TzMemo::SkinnedAfter(const TMessage& Message)
         return;
     }
     switch (Message.Msg) {
+    // A new font colour alone sends no WM_SETFONT: the picture changes all the same.
+    case CM_FONTCHANGED:
     case WM_SETFONT:
     case CM_VISIBLECHANGED:
     case CM_ENABLEDCHANGED:

@@ -52,7 +52,7 @@ TzRoute RouteSkinMessage(TControl* Control, TzCommonData* SkinData, TMessage& Me
 
 void RepaintForSkin(TControl* Control)
 {
-    if (!(SkinIsChanging || SkinIsApplying || SkinIsRemoving)) {
+    if (!SkinChangeRunning()) {
         Control->Repaint();
         return;
     }

@@ -59,6 +59,14 @@ void RepaintAfterWait(TControl* Control, bool Frame);
 // for the one redraw that ends it.
 void RepaintForSkin(TControl* Control);
 
+// Posted by a skinned control to its own window for what the loss of the skin does to the
+// window itself (its region dropped). That moves the window's frame, and the system then
+// paints at once every sibling already invalid, plain, just before a new skin paints it
+// again: inside a skin change it waits for the change's end, and a control skinned again by
+// then lets it go. A message of our controls' own window classes (the system's classes they
+// build on use none in this range).
+constexpr UINT ZM_SKINGONE = WM_USER + 0x0B01;
+
 // Plain messages of a skinned control before the platform's handling: WM_NCPAINT and
 // WM_ERASEBKGND are swallowed (True); moves, sizes, the wheel, visibility and enabled
 // changes mark the picture stale.

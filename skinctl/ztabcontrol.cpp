@@ -1249,7 +1249,14 @@ void TzCustomTabControl::WndProc(TMessage& Message)
         CommonMessageHandler(Message, sd);
         FTabInfo.clear();
         UpdateUpDown();
-        // A new window brings the system's own arrows back.
+        // A new window brings the system's own arrows back. In a skin change the old one is
+        // hidden first, without erasing: a shown window that goes makes the system erase and
+        // frame at once every invalid window near it, the controls that lost their skin, plain
+        // for nothing just before the new skin paints them. The new window covers the place.
+        if (SkinChangeRunning() && HandleAllocated())
+            SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
+                         SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
+                             SWP_DEFERERASE);
         RecreateWnd();
         BroadcastToControls(this, Message);
         return;
