@@ -142,9 +142,20 @@ TControl* TSkEditWnd::ControlBehind() const
 
 void TSkEditWnd::SaveStdParams()
 {
-    if (TControl* c = Control()) {
-        SavedColor = c->Color();
-        SavedFontColor = c->Font()->Color();
+    TControl* c = Control();
+    if (!c)
+        return;
+    SavedColor = c->Color();
+    SavedFontColor = c->Font()->Color();
+    // A skinned edit takes the section's colours itself, before its adapter comes (at a new
+    // skin, or when a parent makes its window again under one): colours that are the
+    // section's are the skin's, and those to go back to are the window's plain ones.
+    const TzGeneralData* s = SectionOf(SkinData);
+    if (s && IsEditLike(SkinData)) {
+        if (SavedColor == s->Color || SavedColor == s->HotColor)
+            SavedColor = clWindow;
+        if (SavedFontColor == TColor(s->FontColor) || SavedFontColor == TColor(s->HotFontColor))
+            SavedFontColor = clWindowText;
     }
 }
 

@@ -10,12 +10,12 @@
 
 #include <cstring>
 
-namespace {
-
 bool IsEditLike(const TzCommonData* SD)
 {
     return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ListBoxTypeCode;
 }
+
+namespace {
 
 // Sub-commands 1, 2 and 3 concern only the receiver's own manager; 3 also comes from the
 // engine itself with no manager.

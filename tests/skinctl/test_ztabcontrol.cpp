@@ -5,6 +5,7 @@
 #include "skinctlfixture.h"
 
 #include "classlib/imglist.h"
+#include "skinctl/zmemo.h"
 #include "skinctl/ztabcontrol.h"
 #include "skinctl/zupdown.h"
 
@@ -436,4 +437,21 @@ TEST_CASE("owner-drawn tabs are drawn by OnDrawTab: into the window without a sk
     CHECK(Px(c, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
     CHECK(Px(c, f.CentreOf(1).X, f.CentreOf(1).Y) == TColor(0x0000C0));
     CHECK(ClientPixel(t, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
+}
+
+TEST_CASE("a memo on the tab control takes its own colours back when the skin goes, though the tab control makes its window again")
+{
+    TTabsFixture f(4);
+    auto* memo = f.Place<TzMemo>(f.Tabs, 10, 30, 120, 50);
+    memo->Lines()->Add(L"Сергей: Привет!");
+    Pump();
+    // As a page not shown while the skin goes.
+    f.ApplySkin(L"ZandrelDusk");
+    CHECK(memo->Color() != clWindow);
+    f.Tabs->SetVisible(false);
+    f.RemoveSkin();
+    f.Tabs->SetVisible(true);
+    Pump();
+    CHECK(memo->Color() == clWindow);
+    CHECK(ClientPixel(memo, memo->ClientWidth() - 4, memo->ClientHeight() - 4) == ColorToRGB(clWindow));
 }
