@@ -1,6 +1,7 @@
 #include <doctest.h>
 #include "classlib/menus.h"
 #include "form_helpers.h"
+#include "join.h"
 #include "menu_helpers.h"
 
 #include <algorithm>
@@ -124,30 +125,25 @@ TEST_CASE("a control follows its action and runs it")
     CHECK(ctrl->Action() == action);
     REQUIRE(ctrl->ActionLink() != nullptr);
     CHECK(ctrl->ActionLink()->ClassInfo().InheritsFrom(TButtonActionLink::StaticClassInfo()));
-    CHECK((ctrl->ControlStyle() & csActionClient) != 0);
-    CHECK(ctrl->Caption() == "&Save");
-    CHECK(ctrl->Hint() == "Save|Saves the document");
+    CHECK(Join(ctrl->ControlStyle() & csActionClient, ctrl->Caption(), ctrl->Hint()) ==
+          Join(csActionClient, "&Save", "Save|Saves the document"));
     CHECK(ctrl->OnClick == action->OnExecute());
 
     // Changes of the action reach the control.
     action->SetCaption("Save &all");
-    CHECK(ctrl->Caption() == "Save &all");
     action->SetChecked(true);
-    CHECK(ctrl->Checked());
     action->SetVisible(false);
-    CHECK_FALSE(ctrl->Visible());
+    CHECK(Join(ctrl->Caption(), ctrl->Checked(), ctrl->Visible()) == "Save &all 1 0");
     action->SetVisible(true);
 
     // A click runs the action, with the control as the action component while it runs.
     ctrl->Click();
     CHECK(events.Log == TLog{"execute Save"});
-    CHECK(events.SeenComponent == ctrl);
-    CHECK(action->ActionComponent() == nullptr);
+    CHECK((events.SeenComponent == ctrl && action->ActionComponent() == nullptr));
     // A disabled action does not run.
     action->SetEnabled(false);
-    CHECK_FALSE(ctrl->Enabled());
     ctrl->Click();
-    CHECK(events.Log.size() == 1);
+    CHECK(Join(ctrl->Enabled(), events.Log.size()) == "0 1");
     action->SetEnabled(true);
     // A click handler of the control's own runs instead of the action.
     ctrl->OnClick = MakeMethod<&TActionEvents::OwnClick>(&events);
@@ -156,9 +152,7 @@ TEST_CASE("a control follows its action and runs it")
 
     // Freeing the action unlinks the control.
     delete action;
-    CHECK(ctrl->Action() == nullptr);
-    CHECK(ctrl->ActionLink() == nullptr);
-    CHECK((ctrl->ControlStyle() & csActionClient) == 0);
+    CHECK((ctrl->Action() == nullptr && ctrl->ActionLink() == nullptr && !(ctrl->ControlStyle() & csActionClient)));
     ctrl->Click();
     CHECK(events.Log.back() == "own click");
 }
@@ -172,8 +166,7 @@ TEST_CASE("with defaults checked a control keeps what it has")
     ctrl->SetName("Check1");
     ctrl->SetCaption("Mine");
     ControlActionChange(ctrl, action, true);
-    CHECK(ctrl->Caption() == "Mine");
-    CHECK(ctrl->Hint() == "Goes");
+    CHECK(Join(ctrl->Caption(), ctrl->Hint()) == "Mine Goes");
     ctrl->SetCaption("Check1");   // the name is no caption of its own
     ControlActionChange(ctrl, action, true);
     CHECK(ctrl->Caption() == "Go");
@@ -194,10 +187,10 @@ TEST_CASE("controls choose their link class through the hooks the action unit fi
     const TControlActionLinkClass* cls = ControlActionLinkClassOf<TSpeedButtonActionLink>();
     CHECK(std::string(cls->ClassInfo().Name) == "TSpeedButtonActionLink");
     CHECK(cls == ControlActionLinkClassOf<TSpeedButtonActionLink>());
-    CHECK(ControlHooks.ControlLinkClass == ControlActionLinkClassOf<TControlActionLink>());
-    CHECK(ControlHooks.WinControlLinkClass == ControlActionLinkClassOf<TWinControlActionLink>());
-    CHECK(TButtonActionLink::StaticClassInfo().InheritsFrom(TWinControlActionLink::StaticClassInfo()));
-    CHECK(TMenuActionLink::StaticClassInfo().InheritsFrom(TActionLink::StaticClassInfo()));
+    CHECK((ControlHooks.ControlLinkClass == ControlActionLinkClassOf<TControlActionLink>() &&
+           ControlHooks.WinControlLinkClass == ControlActionLinkClassOf<TWinControlActionLink>()));
+    CHECK((TButtonActionLink::StaticClassInfo().InheritsFrom(TWinControlActionLink::StaticClassInfo()) &&
+           TMenuActionLink::StaticClassInfo().InheritsFrom(TActionLink::StaticClassInfo())));
 }
 
 TEST_CASE("a menu item follows its action")
@@ -216,9 +209,8 @@ TEST_CASE("a menu item follows its action")
     item->SetName("Save1");
     file->Add(item);
     item->SetAction(save);
-    CHECK(item->Caption() == "Save");
-    CHECK(item->ShortCut() == ShortCut('S', ssCtrl));
-    CHECK(item->Hint() == "Save|Saves the document");
+    CHECK(Join(item->Caption(), item->ShortCut(), item->Hint()) ==
+          Join("Save", ShortCut('S', ssCtrl), "Save|Saves the document"));
     REQUIRE(item->ActionLink() != nullptr);
     CHECK(item->ActionLink()->IsCaptionLinked());
     // Captions and hints supplied by the action are not stored with the item.
@@ -244,20 +236,16 @@ TEST_CASE("a menu item follows its action")
     CHECK(Application->Hint() == "Saves the document");
     // Choosing the item runs the action.
     SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
-    CHECK(events.Log == TLog{"execute Save"});
-    CHECK(events.SeenComponent == item);
+    CHECK((events.Log == TLog{"execute Save"} && events.SeenComponent == item));
 
     // An item given a caption of its own no longer follows the action's caption.
     item->SetCaption("Mine");
-    CHECK_FALSE(item->ActionLink()->IsCaptionLinked());
-    CHECK(caption->IsStored(item));
+    CHECK((!item->ActionLink()->IsCaptionLinked() && caption->IsStored(item)));
     save->SetCaption("Other");
-    CHECK(item->Caption() == "Mine");
-    CHECK(MenuText(sub, 0) == "Mine\tCtrl+S");
+    CHECK(Join(item->Caption(), MenuText(sub, 0)) == "Mine Mine\tCtrl+S");
 
     delete save;
-    CHECK(item->Action() == nullptr);
-    CHECK(item->ActionLink() == nullptr);
+    CHECK((item->Action() == nullptr && item->ActionLink() == nullptr));
 }
 
 TEST_CASE("actions are updated through the form and their menus")
@@ -266,11 +254,10 @@ TEST_CASE("actions are updated through the form and their menus")
     auto form = std::make_unique<TForm>(nullptr);
     form->SetBounds(100, 100, 200, 120);
     TAction* top = NewAction(form.get(), "Top", "Top", &events);
-    top->OnUpdate = MakeMethod<&TActionEvents::Update>(&events);
     TAction* inner = NewAction(form.get(), "Inner", "Inner", &events);
-    inner->OnUpdate = MakeMethod<&TActionEvents::Update>(&events);
     TAction* control = NewAction(form.get(), "Control", "Control", &events);
-    control->OnUpdate = MakeMethod<&TActionEvents::Update>(&events);
+    for (TAction* a : {top, inner, control})
+        a->OnUpdate = MakeMethod<&TActionEvents::Update>(&events);
     auto* menu = new TMainMenu(form.get());
     auto* topItem = new TMenuItem(form.get());
     menu->Items()->Add(topItem);
@@ -286,11 +273,14 @@ TEST_CASE("actions are updated through the form and their menus")
     Pump();
     events.Log.clear();
 
+    auto updates = [&] {
+        return Join(std::count(events.Log.begin(), events.Log.end(), "update Top"),
+                    std::count(events.Log.begin(), events.Log.end(), "update Control"),
+                    std::count(events.Log.begin(), events.Log.end(), "update Inner"));
+    };
     form->UpdateActions();
-    CHECK(std::count(events.Log.begin(), events.Log.end(), "update Top") == 1);
-    CHECK(std::count(events.Log.begin(), events.Log.end(), "update Control") == 1);
     // Items of a submenu are updated when it opens.
-    CHECK(std::count(events.Log.begin(), events.Log.end(), "update Inner") == 0);
+    CHECK(updates() == "1 1 0");
     SendMessageA(form->Handle(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(topItem->Handle()), 0);
     CHECK(std::count(events.Log.begin(), events.Log.end(), "update Inner") == 1);
 }
@@ -328,18 +318,17 @@ TEST_CASE("auto-check actions and groups")
     }
     a->SetGroupIndex(1);
     b->SetGroupIndex(1);
-    CHECK(a->Execute());
-    CHECK(a->Checked());
-    b->Execute();
-    CHECK(b->Checked());
-    CHECK_FALSE(a->Checked());
     // A grouped action stays checked when run again; an ungrouped one toggles.
+    auto checked = [&] { return Join(a->Checked(), b->Checked(), c->Checked()); };
+    CHECK(a->Execute());
+    CHECK(checked() == "1 0 0");
     b->Execute();
-    CHECK(b->Checked());
+    CHECK(checked() == "0 1 0");
+    b->Execute();
     c->Execute();
-    CHECK(c->Checked());
+    CHECK(checked() == "0 1 1");
     c->Execute();
-    CHECK_FALSE(c->Checked());
+    CHECK(checked() == "0 1 0");
     CHECK(events.Log.size() == 5);
 }
 
@@ -353,8 +342,7 @@ TEST_CASE("action lists: their handlers, order, suspension, shortcuts and owners
     TAction* b = NewAction(form.get(), "B", "B", &events);
     a->SetActionList(list);
     b->SetActionList(list);
-    CHECK(list->ActionCount() == 2);
-    CHECK(b->Index() == 1);
+    CHECK(Join(list->ActionCount(), b->Index()) == "2 1");
     b->SetIndex(0);
     CHECK(list->Actions(0) == b);
 
@@ -368,8 +356,7 @@ TEST_CASE("action lists: their handlers, order, suspension, shortcuts and owners
     events.ListHandles = false;
     events.Log.clear();
     list->SetState(asSuspended);
-    CHECK_FALSE(a->Execute());
-    CHECK(events.Log.empty());
+    CHECK_FALSE((a->Execute() || !events.Log.empty()));
     list->SetState(asNormal);
 
     // The form runs the action whose shortcut is pressed, menu or no menu.
@@ -380,8 +367,7 @@ TEST_CASE("action lists: their handlers, order, suspension, shortcuts and owners
 
     // The list frees its actions.
     delete list;
-    CHECK(form->FindComponent("A") == nullptr);
-    CHECK(form->FindComponent("B") == nullptr);
+    CHECK((form->FindComponent("A") == nullptr && form->FindComponent("B") == nullptr));
 }
 
 TEST_CASE("unhandled actions go through the application window to the active form")
@@ -400,10 +386,9 @@ TEST_CASE("unhandled actions go through the application window to the active for
     targeted->SetName("Targeted");
     targeted->SetDisableIfNoHandler(false);
     CHECK(targeted->Execute());
-    CHECK(target->Executed == 1);
     REQUIRE_FALSE(events.Log.empty());
     CHECK(events.Log.front() == "app window");
-    CHECK(target->Updated >= 1);   // Execute updates first
+    CHECK((target->Executed == 1 && target->Updated >= 1));   // Execute updates first
 
     // An action that knows its kind of target acts on it.
     auto* kind = new TTargetAction(form.get());
@@ -411,8 +396,7 @@ TEST_CASE("unhandled actions go through the application window to the active for
     CHECK(kind->Execute());
     REQUIRE(kind->Executed.size() == 1);
     CHECK(kind->Executed[0] == check);
-    CHECK(kind->Update());
-    CHECK(kind->Updated.size() >= 1);
+    CHECK((kind->Update() && kind->Updated.size() >= 1));
 
     // Nobody takes an unknown action.
     auto* nobody = new TAction(form.get());
@@ -437,8 +421,7 @@ TEST_CASE("a hint is shown through a hint action, once")
     target->ChangeHint = true;
     Application->SetHint("Changing");
     target->ChangeHint = false;
-    CHECK(target->Hints.size() == 2);
-    CHECK(Application->Hint() == "again 2");
+    CHECK(Join(target->Hints.size(), Application->Hint()) == "2 again 2");
     // With OnHint the application does not use the action.
     struct TOnHint {
         int Count = 0;
@@ -447,8 +430,7 @@ TEST_CASE("a hint is shown through a hint action, once")
     Application->OnHint = MakeMethod<&TOnHint::Hint>(&onHint);
     Application->SetHint("Quiet");
     Application->OnHint = nullptr;
-    CHECK(onHint.Count == 1);
-    CHECK(target->Hints.size() == 2);
+    CHECK(Join(onHint.Count, target->Hints.size()) == "1 2");
 }
 
 TEST_CASE("a linked control's hint shows the action's shortcut")
@@ -462,8 +444,7 @@ TEST_CASE("a linked control's hint shows the action's shortcut")
     AnsiString hint = "Finds text";
     bool saved = Application->HintShortCuts();
     Application->SetHintShortCuts(true);
-    CHECK(link->DoShowHint(hint));
-    CHECK(hint == "Finds text (Ctrl+F)");
+    CHECK((link->DoShowHint(hint) && hint == "Finds text (Ctrl+F)"));
     Application->SetHintShortCuts(false);
     hint = "Finds text";
     link->DoShowHint(hint);
@@ -505,14 +486,12 @@ TEST_CASE("actions and linked menu items round-trip through form data")
     REQUIRE(listCopy->ActionCount() == 2);
     auto* saveCopy = dynamic_cast<TAction*>(listCopy->Actions(0));
     REQUIRE(saveCopy != nullptr);
-    CHECK(saveCopy->Name() == "Save");
-    CHECK(listCopy->Actions(1)->Name() == "Open");
+    CHECK(Join(saveCopy->Name(), listCopy->Actions(1)->Name()) == "Save Open");
     auto* itemCopy = dynamic_cast<TMenuItem*>(copy->FindComponent("SaveItem"));
     REQUIRE(itemCopy != nullptr);
     CHECK(itemCopy->Action() == saveCopy);
     // The caption was not stored: it comes from the action again.
-    CHECK(itemCopy->Caption() == "&Save");
-    CHECK(itemCopy->ShortCut() == ShortCut('S', ssCtrl));
+    CHECK(Join(itemCopy->Caption(), itemCopy->ShortCut()) == Join("&Save", ShortCut('S', ssCtrl)));
 }
 
 namespace {
@@ -538,8 +517,7 @@ TEST_CASE("an action may free its form, its control and itself while it runs")
     ctrl->SetParent(closer.Form);
     ctrl->SetAction(action);
     ctrl->Click();
-    CHECK(closer.Runs == 1);
-    CHECK(closer.Form == nullptr);
+    CHECK((closer.Runs == 1 && closer.Form == nullptr));
 }
 
 #include "classlib/stdctrls.h"
@@ -552,8 +530,7 @@ TEST_CASE("buttons, check boxes and radio buttons take the button link")
     auto* button = new TButton(&form);
     button->SetParent(&form);
     button->SetAction(&action);
-    CHECK(dynamic_cast<TButtonActionLink*>(button->ActionLink()) != nullptr);
-    CHECK(button->Caption() == "Go");
+    CHECK((dynamic_cast<TButtonActionLink*>(button->ActionLink()) != nullptr && button->Caption() == "Go"));
     auto* check = new TCheckBox(&form);
     check->SetParent(&form);
     check->SetAction(&action);
@@ -567,6 +544,6 @@ TEST_CASE("buttons, check boxes and radio buttons take the button link")
     auto* edit = new TEdit(&form);
     edit->SetParent(&form);
     edit->SetAction(&action);
-    CHECK(dynamic_cast<TButtonActionLink*>(edit->ActionLink()) == nullptr);
-    CHECK(dynamic_cast<TWinControlActionLink*>(edit->ActionLink()) != nullptr);
+    CHECK((dynamic_cast<TButtonActionLink*>(edit->ActionLink()) == nullptr &&
+           dynamic_cast<TWinControlActionLink*>(edit->ActionLink()) != nullptr));
 }

@@ -3,6 +3,7 @@
 #include "form_helpers.h"
 #include "gdicount.h"
 #include "graphics_helpers.h"
+#include "join.h"
 #include "msgrecorder.h"
 
 #include <memory>
@@ -108,33 +109,26 @@ TEST_CASE("a windowed control makes its window only when the window is needed")
     child->SetVisible(true);
     child->Invalidate();
     child->Repaint();
-    CHECK(child->ClientRect() == TRect(0, 0, 70, 30));
-    CHECK(child->ClientOrigin() == TPoint(5, 6));
+    CHECK(Join(child->ClientRect(), child->ClientOrigin()) == "(0,0,70,30) (5,6)");
     f.Form->NotifyControls(CM_PARENTCOLORCHANGED);
-    CHECK_FALSE(child->HandleAllocated());
-    CHECK_FALSE(f.Form->HandleAllocated());
-    CHECK(FindControl(nullptr) == nullptr);
+    CHECK_FALSE((child->HandleAllocated() || f.Form->HandleAllocated() || FindControl(nullptr)));
 
     // Handle() makes the parent's window first, then its own.
     HWND wnd = child->Handle();
     REQUIRE(wnd);
     CHECK(GetParent(wnd) == f.Form->WindowHandle());
-    CHECK(FindControl(wnd) == child);
-    CHECK(FindControl(f.Form->WindowHandle()) == f.Form.get());
+    CHECK((FindControl(wnd) == child && FindControl(f.Form->WindowHandle()) == f.Form.get()));
 
     // The window is of a class named after the control, and it carries its text and bounds.
-    CHECK(WindowClass(wnd) == "TRecorder");
-    CHECK(WindowText(wnd) == "text");
     RECT r;
     GetWindowRect(wnd, &r);
-    CHECK(r.right - r.left == 70);
+    CHECK(Join(WindowClass(wnd), WindowText(wnd), r.right - r.left) == "TRecorder text 70");
     // A child window without an identifier gets its handle as identifier.
     CHECK(GetWindowLongPtrA(wnd, GWLP_ID) == reinterpret_cast<LONG_PTR>(wnd));
     // Both window properties point to the control, under the atoms of the library.
     ATOM win = GlobalFindAtomA(Format("Velkor%.8X", static_cast<unsigned>(GetCurrentProcessId())).c_str());
     CHECK(win == WindowAtom);
-    CHECK(GetPropA(wnd, MAKEINTATOM(WindowAtom)) == static_cast<HANDLE>(child));
-    CHECK(GetPropA(wnd, MAKEINTATOM(ControlAtom)) == static_cast<HANDLE>(child));
+    CHECK((GetPropA(wnd, MAKEINTATOM(WindowAtom)) == child && GetPropA(wnd, MAKEINTATOM(ControlAtom)) == child));
     CHECK(CreationControl == nullptr);
 }
 
@@ -170,8 +164,7 @@ TEST_CASE("text goes through the window and survives its re-creation")
         CHECK_FALSE(IsWindow(first));
         HWND second = child->Handle();
         REQUIRE(second);
-        CHECK(child->Caption() == kCyrillic);
-        CHECK(WindowText(second) == kCyrillic);
+        CHECK(Join(child->Caption(), WindowText(second)) == Join(kCyrillic, kCyrillic));
     }
     SUBCASE("a graphic control keeps its text itself")
     {
@@ -180,8 +173,7 @@ TEST_CASE("text goes through the window and survives its re-creation")
         CHECK(swatch->GetTextLen() == 6);
         char small[4] = {};
         CHECK(swatch->GetTextBuf(small, sizeof(small)) == 3);
-        CHECK(AnsiString(small) == kCyrillic.substr(0, 3));
-        CHECK(swatch->GetTextBuf(small, 0) == 0);
+        CHECK((AnsiString(small) == kCyrillic.substr(0, 3) && swatch->GetTextBuf(small, 0) == 0));
     }
 }
 
@@ -191,8 +183,7 @@ TEST_CASE("WindowProc can be replaced, compared and put back")
     TWndMethod original = f.Child->WindowProc();
     {
         TProcHook hook(f.Child);
-        CHECK(hook.Installed());
-        CHECK(f.Child->WindowProc() != original);
+        CHECK((hook.Installed() && f.Child->WindowProc() != original));
         f.Child->Perform(WM_NULL, 0, 0);
         SendMessageA(f.Child->Handle(), WM_NULL, 0, 0);
         CHECK(hook.Passed >= 2);
@@ -239,22 +230,20 @@ TEST_CASE("aligned children share the parent's client area")
     TSwatch* left = make(alLeft, 30, 10);
     TSwatch* right = make(alRight, 40, 10);
     TSwatch* client = make(alClient, 1, 1);
-    CHECK(top->BoundsRect() == TRect(0, 0, 200, 10));
-    CHECK(bottom->BoundsRect() == TRect(0, 80, 200, 100));
-    CHECK(left->BoundsRect() == TRect(0, 10, 30, 80));
-    CHECK(right->BoundsRect() == TRect(160, 10, 200, 80));
-    CHECK(client->BoundsRect() == TRect(30, 10, 160, 80));
+    auto bounds = [&] {
+        return Join(top->BoundsRect(), bottom->BoundsRect(), left->BoundsRect(), right->BoundsRect(),
+                    client->BoundsRect());
+    };
+    CHECK(bounds() == "(0,0,200,10) (0,80,200,100) (0,10,30,80) (160,10,200,80) (30,10,160,80)");
 
     // A resized parent lays them out again; a hidden child gives its place up.
     panel->SetBounds(0, 0, 300, 100);
     CHECK(client->BoundsRect() == TRect(30, 10, 260, 80));
     top->SetVisible(false);
-    CHECK(left->BoundsRect() == TRect(0, 0, 30, 80));
-    CHECK(client->BoundsRect() == TRect(30, 0, 260, 80));
+    CHECK(Join(left->BoundsRect(), client->BoundsRect()) == "(0,0,30,80) (30,0,260,80)");
     // The border width keeps every aligned child off the edge.
     panel->SetBorderWidth(5);
-    CHECK(bottom->BoundsRect() == TRect(5, 75, 295, 95));
-    CHECK(client->BoundsRect() == TRect(35, 5, 255, 75));
+    CHECK(Join(bottom->BoundsRect(), client->BoundsRect()) == "(5,75,295,95) (35,5,255,75)");
     CHECK_FALSE(panel->HandleAllocated());
 }
 
@@ -271,11 +260,9 @@ TEST_CASE("a graphic child is painted by its parent, on screen and into a bitmap
     TBitmap bmp;
     NewBmp24(bmp, 40, 30, clBlack);
     panel->PaintTo(bmp.Canvas()->Handle(), 0, 0);
-    CHECK(PixelAt(bmp, 2, 2) == clRed);
-    CHECK(PixelAt(bmp, 15, 10) == clBlue);
-    CHECK(PixelAt(bmp, 29, 14) == clBlue);
-    CHECK(PixelAt(bmp, 30, 15) == clRed);
-    CHECK(PixelAt(bmp, 2, 22) == clRed);   // the hidden child is not painted
+    // The last is where the hidden child would be.
+    CHECK(Join(PixelAt(bmp, 2, 2), PixelAt(bmp, 15, 10), PixelAt(bmp, 29, 14), PixelAt(bmp, 30, 15),
+               PixelAt(bmp, 2, 22)) == Join(clRed, clBlue, clBlue, clRed, clRed));
 
     // WM_PRINTCLIENT takes the same paint routine.
     TBitmap second;
@@ -283,8 +270,7 @@ TEST_CASE("a graphic child is painted by its parent, on screen and into a bitmap
     HDC dc = second.Canvas()->Handle();
     SendMessageA(panel->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageA(panel->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-    CHECK(PixelAt(second, 15, 10) == clBlue);
-    CHECK(PixelAt(second, 35, 25) == clRed);
+    CHECK(Join(PixelAt(second, 15, 10), PixelAt(second, 35, 25)) == Join(clBlue, clRed));
 }
 
 TEST_CASE("WM_CHAR keeps the word above the character code")
@@ -336,10 +322,10 @@ TEST_CASE("window classes are registered under the control's name with the libra
     REQUIRE(GetClassInfoA(nullptr, "EDIT", &sys));
     CHECK(reinterpret_cast<void*>(edit->DefWndProc()) == reinterpret_cast<void*>(sys.lpfnWndProc));
     CHECK(reinterpret_cast<void*>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)) == reinterpret_cast<void*>(edit->ObjectInstance()));
-    CHECK(edit->Text() == "typed");
+    const AnsiString typed = edit->Text();
     SendMessageA(wnd, EM_SETSEL, 0, -1);
     SendMessageA(wnd, EM_REPLACESEL, 0, reinterpret_cast<LPARAM>("new"));
-    CHECK(edit->Text() == "new");
+    CHECK(Join(typed, edit->Text()) == "typed new");
 }
 
 TEST_CASE("an exception in a message handler goes to the application, not the system")
@@ -370,13 +356,10 @@ TEST_CASE("a control without a window takes clicks and the mouse capture through
     // Released outside: no click.
     SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
     SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
-    CHECK(clicks.N == 1);
-    CHECK(GetCapture() == nullptr);
+    CHECK((clicks.N == 1 && GetCapture() == nullptr));
 
     swatch->SetMouseCapture(true);
-    CHECK(GetCapture() == wnd);
-    CHECK(GetCaptureControl() == swatch);
-    CHECK(swatch->MouseCapture());
+    CHECK((GetCapture() == wnd && GetCaptureControl() == swatch && swatch->MouseCapture()));
     swatch->SetMouseCapture(false);
     CHECK(GetCaptureControl() == nullptr);
     // A capture control that goes away is forgotten.
@@ -391,29 +374,23 @@ TEST_CASE("parent colour, font, hints and reading order reach the children until
     TFormWithChild f;
     TRecorder* child = f.Child;
     f.Form->SetColor(clYellow);
-    CHECK(child->Color() == clYellow);
-    child->SetColor(clAqua);
-    CHECK_FALSE(child->ParentColor());
-    f.Form->SetColor(clWhite);
-    CHECK(child->Color() == clAqua);
-
     f.Form->Font()->SetHeight(-20);
-    CHECK(child->Font()->Height() == -20);
+    f.Form->SetShowHint(true);
+    CHECK(Join(child->Color(), child->Font()->Height(), child->ShowHint()) == Join(clYellow, -20, true));
+    child->SetColor(clAqua);
     child->Font()->SetHeight(-9);
-    CHECK_FALSE(child->ParentFont());
+    CHECK_FALSE((child->ParentColor() || child->ParentFont()));
+    f.Form->SetColor(clWhite);
     f.Form->Font()->SetHeight(-30);
-    CHECK(child->Font()->Height() == -9);
+    CHECK(Join(child->Color(), child->Font()->Height()) == Join(clAqua, -9));
     child->SetParentFont(true);
     CHECK(child->Font()->Height() == -30);
-
-    f.Form->SetShowHint(true);
-    CHECK(child->ShowHint());
 
     // Right-to-left reading adds its drawing flags.
     CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == DT_LEFT);
     child->SetBiDiMode(bdRightToLeft);
-    CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == (DT_RIGHT | DT_RTLREADING));
-    CHECK(child->DrawTextBiDiModeFlagsReadingOnly() == DT_RTLREADING);
+    CHECK(Join(child->DrawTextBiDiModeFlags(DT_LEFT), child->DrawTextBiDiModeFlagsReadingOnly()) ==
+          Join(DT_RIGHT | DT_RTLREADING, DT_RTLREADING));
     child->SetBiDiMode(bdRightToLeftReadingOnly);
     CHECK(child->DrawTextBiDiModeFlags(DT_LEFT) == DT_RTLREADING);
     f.Form->SetBiDiMode(bdRightToLeft);
@@ -422,11 +399,8 @@ TEST_CASE("parent colour, font, hints and reading order reach the children until
 
 TEST_CASE("hints are split at the bar")
 {
-    CHECK(GetShortHint("Open|Opens a file") == "Open");
-    CHECK(GetLongHint("Open|Opens a file") == "Opens a file");
-    CHECK(GetShortHint("Plain") == "Plain");
-    CHECK(GetLongHint("Plain") == "Plain");
-    CHECK(GetLongHint("a|b|c") == "b|c");
+    CHECK(Join(GetShortHint("Open|Opens a file"), GetLongHint("Open|Opens a file"), GetShortHint("Plain"),
+               GetLongHint("Plain"), GetLongHint("a|b|c")) == "Open Opens a file Plain Plain b|c");
 }
 
 TEST_CASE("a control refuses itself as its parent and leaves a parent that goes")
@@ -453,11 +427,9 @@ TEST_CASE("windowed children keep their order on top of each other")
     auto first = [&] { return GetWindow(f.Form->WindowHandle(), GW_CHILD); };
     CHECK(first() == hb);
     a->BringToFront();
-    CHECK(first() == ha);
-    CHECK(f.Form->Controls(1) == a);
+    CHECK((first() == ha && f.Form->Controls(1) == a));
     a->SendToBack();
-    CHECK(first() == hb);
-    CHECK(f.Form->Controls(0) == a);
+    CHECK((first() == hb && f.Form->Controls(0) == a));
 }
 
 TEST_CASE("key messages reach the form first when it previews keys")
@@ -506,8 +478,7 @@ TEST_CASE("a double-buffered paint whose painter throws ends the paint and gives
     const int before = GdiObjectCount();
     for (int i = 0; i < 5; ++i)
         paint();
-    CHECK(GdiObjectCount() == before);
-    CHECK(catcher.Messages.size() == 6);
+    CHECK(Join(GdiObjectCount(), catcher.Messages.size()) == Join(before, 6));
     CHECK_FALSE(GetUpdateRect(wnd, nullptr, FALSE));
 }
 
