@@ -110,8 +110,7 @@ TEST_CASE("skin records: sections, inheritance and skin-wide values")
     LoadFolder(r, FixtureFolder("sections"));
 
     REQUIRE(r.SectionCount() == 11);   // GLOBALINFO once, in file order
-    CHECK(r.Section(0).ClassName == "GLOBALINFO");
-    CHECK(r.Section(10).ClassName == "lower");
+    CHECK(Join(r.Section(0).ClassName, r.Section(10).ClassName) == "GLOBALINFO lower");
     const TzSkinData& d = r.SkinData();
     // A blur that is no number: the default.
     CHECK(Join(d.Version, d.Author, d.Description, d.Shadow1Color, d.Shadow1Offset, d.Shadow1Blur,
@@ -134,18 +133,16 @@ TEST_CASE("skin records: sections, inheritance and skin-wide values")
         const TzGeneralData& b = SectionOf(r, "BUTTON");
         CHECK(Join(b.ParentClass, b.Color, b.Transparency, b.FontColor, b.Bevel, b.ShowFocus, b.ShadowColor,
                    b.GradientArray.size()) == Join("EDIT", 255, 20, 100, cbRaisedHard, true, 0, 1));
-        const TzGeneralData& t = SectionOf(r, "TOOLBUTTON");   // two steps up
-        CHECK(t.Color == 255);
-        CHECK(t.HotColor == TColor(0x8000000F));   // hot colour stored as read
+        const TzGeneralData& t = SectionOf(r, "TOOLBUTTON");   // two steps up; the hot colour as read
+        CHECK(Join(t.Color, t.HotColor) == Join(255, TColor(0x8000000F)));
     }
     SUBCASE("defaults when no section of the chain has the key; a ring of parents ends")
     {
         const TzGeneralData& l = SectionOf(r, "LONELY");
         CHECK(Join(l.Color, "[" + l.GradientData + "]", l.GradientArray.size(), l.HotGradientData.empty(),
                    l.ReservedBoolean, l.ShadowTransparency) == "16777215 [ ] 0 1 0 50");
-        CHECK(SectionOf(r, "SELF").Color == 0xFFFFFF);
-        CHECK(SectionOf(r, "RING1").Color == 0xFFFFFF);
-        CHECK(SectionOf(r, "RING3").ShadowOffset == 3);
+        CHECK(Join(SectionOf(r, "SELF").Color, SectionOf(r, "RING1").Color, SectionOf(r, "RING3").ShadowOffset) ==
+              "16777215 16777215 3");
     }
     SUBCASE("lookups compare names exactly")
     {
@@ -181,8 +178,7 @@ TEST_CASE("skin records: every image value form")
     TSkSkinRecords r;
     LoadFolder(r, FixtureFolder("images"));
     REQUIRE(r.MasterBitmap());
-    CHECK(r.MasterBitmap()->Width() == 64);
-    CHECK(r.MasterBitmap()->PixelFormat() == pf24bit);
+    CHECK(Join(r.MasterBitmap()->Width(), r.MasterBitmap()->PixelFormat()) == Join(64, pf24bit));
 
     struct TImage {
         const char *Section, *Key, *Text;
@@ -239,8 +235,8 @@ TEST_CASE("skin records: every image value form")
 
     // 0 frames count as 1. Three frames running past the 64-pixel bitmap keep their width and
     // place: the pressed frame is columns 60 to 69, of which 60 to 63 exist.
-    CHECK(r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "ZEROCOUNT")).cx == 30);
-    CHECK(r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "PARTLY")).cx == 10);
+    CHECK(Join(r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "ZEROCOUNT")).cx,
+               r.GetMaskFrameSize(r.FindMaskIndexExact("FORMS", "PARTLY")).cx) == "30 10");
     auto out = Filled24(10, 10, Grey);
     CopyKeyed(out.get(), r.MasterBitmap(), 0, 0xFF00FF, TRect(60, 0, 70, 10), 0);
     for (int x = 0; x < 10; ++x)
@@ -248,18 +244,16 @@ TEST_CASE("skin records: every image value form")
 
     // Own pictures: 24-bit, the file's pixels, a copy for each record.
     TBitmap* own = MaskOf(r, "FORMS", "OWN")->Bmp.get();
-    CHECK(own->PixelFormat() == pf24bit);
-    CHECK(Join(PixelOf(own, 0, 0), PixelOf(own, 29, 19)) == Join(Red, Green));
+    CHECK(Join(own->PixelFormat(), PixelOf(own, 0, 0), PixelOf(own, 29, 19)) == Join(pf24bit, Red, Green));
     CHECK(own != MaskOf(r, "FORMS", "OWNBORDER")->Bmp.get());
     TBitmap* jpeg = MaskOf(r, "FORMS", "JPEGTEX")->Bmp.get();
-    CHECK((PixelOf(jpeg, 2, 2) & 0xFF) > 0xC0);            // red half
-    CHECK(((PixelOf(jpeg, 13, 2) >> 16) & 0xFF) > 0xC0);   // blue half
+    // The red half, the blue half.
+    CHECK(((PixelOf(jpeg, 2, 2) & 0xFF) > 0xC0 && ((PixelOf(jpeg, 13, 2) >> 16) & 0xFF) > 0xC0));
 
     // Every mask knows the manager.
     auto* manager = reinterpret_cast<TzSkinManager*>(&r);
     r.SetManager(manager);
-    CHECK(r.Mask(0).Manager == manager);
-    CHECK(r.Manager() == manager);
+    CHECK((r.Mask(0).Manager == manager && r.Manager() == manager));
 }
 
 TEST_CASE("skin records: mask lookups, frames and margins")
@@ -282,9 +276,9 @@ TEST_CASE("skin records: mask lookups, frames and margins")
 
     const int forms = r.FindSectionIndex("FORMS");
     CHECK(r.FindTextureIndex(forms, "FORMS", "TEX1") == r.FindMaskIndexExact("FORMS", "TEX1"));
-    CHECK(r.FindTextureIndex(forms, "FORMS", "OWN") == -1);   // a glyph, not a texture
-    CHECK(r.FindTextureIndex(forms, "FORMS", "JPEGTEX") >= 0);
-    CHECK(r.FindPatternIndex(forms, "FORMS", "JPEGTEX") == -1);
+    // A glyph is no texture.
+    CHECK(Join(r.FindTextureIndex(forms, "FORMS", "OWN"), r.FindTextureIndex(forms, "FORMS", "JPEGTEX") >= 0,
+               r.FindPatternIndex(forms, "FORMS", "JPEGTEX")) == "-1 1 -1");
     CHECK(Join(r.IsValidMaskIndex(0), r.IsValidMaskIndex(r.MaskCount()), r.IsValidMaskIndex(-1)) == "1 0 0");
 
     auto frame = [&](int i) { return Join(r.GetMaskFrameSize(i).cx, r.GetMaskFrameSize(i).cy); };
@@ -298,12 +292,11 @@ TEST_CASE("skin records: mask lookups, frames and margins")
     auto margins = [&](int i) {
         return Join(r.MaskMarginLeft(i), r.MaskMarginTop(i), r.MaskMarginRight(i), r.MaskMarginBottom(i));
     };
-    CHECK(margins(r.FindMaskIndexExact("EDIT", "FRAME")) == "1 2 3 4");
-    CHECK(margins(border) == "10 3 10 3");
-    CHECK(margins(r.FindMaskIndexExact("EDIT", "GLYPHMASK")) == "4 4 4 4");
     // A glyph keeps margins 0 and falls back to a third of its frame (30 x 10, 3 frames, mask half).
-    CHECK(margins(r.FindMaskIndexExact("GLOBALINFO", "BOXCHECKED")) == "3 1 3 1");
-    CHECK(margins(-3) == "0 0 0 0");
+    CHECK(Join(margins(r.FindMaskIndexExact("EDIT", "FRAME")), margins(border),
+               margins(r.FindMaskIndexExact("EDIT", "GLYPHMASK")),
+               margins(r.FindMaskIndexExact("GLOBALINFO", "BOXCHECKED")), margins(-3)) ==
+          "1 2 3 4 10 3 10 3 4 4 4 4 3 1 3 1 0 0 0 0");
 }
 
 TEST_CASE("skin records: the common-index cache")
@@ -380,8 +373,8 @@ TEST_CASE("skin records: common sections")
     const TzGeneralData& orphan = SectionOf(r, "ORPHAN");
     CHECK(Join(orphan.ParentClass, orphan.HotColor, orphan.Color, orphan.ShadowBlur) == "-1 5 16777215 6");
 
-    CHECK(r.FindMaskIndexExact("NEWBUTTON", "NEWMASK") >= 0);
-    CHECK(r.FindTextureIndex(r.FindSectionIndex("ORPHAN"), "ORPHAN", "HOTPATTERN") >= 0);
+    CHECK((r.FindMaskIndexExact("NEWBUTTON", "NEWMASK") >= 0 &&
+           r.FindTextureIndex(r.FindSectionIndex("ORPHAN"), "ORPHAN", "HOTPATTERN") >= 0));
     // Lookups of the new section go to its parent.
     CHECK(r.FindMaskIndex(r.FindSectionIndex("NEWBUTTON"), "NEWBUTTON", "BORDERSMASK") ==
           r.FindMaskIndexExact("EDIT", "BORDERSMASK"));
@@ -418,16 +411,15 @@ TEST_CASE("skin records: hue and saturation")
     CHECK(Join(h.Color, h.HotColor, h.FontColor, h.TCLeft, h.TCTop, h.GradientArray[0].Color1,
                h.GradientArray[0].Color2, hued.SkinData().Shadow1Color, hued.SkinData().BorderColor) ==
           Join(hue(255), 8421504, hue(16711680), hue(255), -1, hue(255), hue(65280), hue(255), hue(65280)));
-    CHECK(Join(s.Color, s.FontColor) == Join(satur(255), satur(p.FontColor)));
-    CHECK(SectionOf(same, "EDIT").Color == 255);
+    CHECK(Join(s.Color, s.FontColor, SectionOf(same, "EDIT").Color) == Join(satur(255), satur(p.FontColor), 255));
 
     // Pixels: the key colour and grey stay.
     TBitmap* pm = plain.MasterBitmap();
     TBitmap* hm = hued.MasterBitmap();
     CHECK(Join(PixelOf(hm, 0, 0), PixelOf(hm, 1, 0), PixelOf(hm, 10, 20)) ==
           Join(0xFF00FF, Grey, hue(PixelOf(pm, 10, 20))));
-    CHECK(PixelOf(sat.MasterBitmap(), 10, 20) == satur(PixelOf(pm, 10, 20)));
-    CHECK(PixelOf(same.MasterBitmap(), 10, 20) == PixelOf(pm, 10, 20));
+    CHECK(Join(PixelOf(sat.MasterBitmap(), 10, 20), PixelOf(same.MasterBitmap(), 10, 20)) ==
+          Join(satur(PixelOf(pm, 10, 20)), PixelOf(pm, 10, 20)));
     REQUIRE(MaskOf(hued, "EDIT", "MASK"));
     CHECK(PixelOf(MaskOf(hued, "EDIT", "MASK")->Bmp.get(), 0, 0) == hue(Red));
 }
@@ -493,17 +485,16 @@ TEST_CASE("skin records: internal skins kept as structured data")
 
     // No margin rule for stored images: the lookups supply it. A copy of each own picture.
     REQUIRE(r.MaskCount() == 3);   // OUTSIDE too
-    CHECK(ImageOf(r, "EDIT", "BORDERSMASK") == "border (0,0,90,30) x3 m1 d0 b0 0 0 0 0 master");
-    CHECK(r.MaskMarginLeft(r.FindMaskIndexExact("EDIT", "BORDERSMASK")) == 10);
-    CHECK(ImageOf(r, "EDIT", "GLYPH") == "glyph (0,0,12,8) x2 m0 d1 b0 4 0 0 0 own");
+    CHECK(Join(ImageOf(r, "EDIT", "BORDERSMASK"), r.MaskMarginLeft(r.FindMaskIndexExact("EDIT", "BORDERSMASK")),
+               ImageOf(r, "EDIT", "GLYPH")) ==
+          "border (0,0,90,30) x3 m1 d0 b0 0 0 0 0 master 10 glyph (0,0,12,8) x2 m0 d1 b0 4 0 0 0 own");
     CHECK(MaskOf(r, "EDIT", "GLYPH")->Bmp.get() != &own);
 
     REQUIRE(r.PatternCount() == 1);
     const int button = r.FindSectionIndex("BUTTON");
     const int pat = r.FindPatternIndex(button, "BUTTON", "PATTERN");   // through the parent
     REQUIRE(pat == 0);
-    CHECK(r.Pattern(pat).Img->Width() == 16);
-    CHECK(r.Pattern(pat).Img.get() != &jpeg);
+    CHECK((r.Pattern(pat).Img->Width() == 16 && r.Pattern(pat).Img.get() != &jpeg));
     CHECK(r.FindMaskIndex(button, "BUTTON", "GLYPH") == r.FindMaskIndexExact("EDIT", "GLYPH"));
 }
 
@@ -533,8 +524,7 @@ TEST_CASE("skin records: damaged option text and pictures")
         LoadFolder(r, dir);
         CHECK_FALSE(r.MasterBitmap());
         CHECK(ImageOf(r, "GLOBALINFO", "BOXCHECKED") == "glyph (0,0,30,10) x3 m1 d0 b0 0 0 0 0 master");
-        CHECK(MaskOf(r, "FORMS", "OWN") != nullptr);
-        CHECK(r.SectionCount() == 11);
+        CHECK((MaskOf(r, "FORMS", "OWN") != nullptr && r.SectionCount() == 11));
     }
     SUBCASE("bitmaps claiming absurd sizes")
     {
@@ -545,9 +535,7 @@ TEST_CASE("skin records: damaged option text and pictures")
         WriteBytes(dir + L"OWN.BMP", huge);
         TSkSkinRecords r;
         LoadFolder(r, dir);
-        CHECK(MaskOf(r, "FORMS", "OWN") == nullptr);
-        CHECK(MaskOf(r, "FORMS", "BARE") == nullptr);
-        CHECK(MaskOf(r, "GLOBALINFO", "BOXCHECKED") != nullptr);
+        CHECK((!MaskOf(r, "FORMS", "OWN") && !MaskOf(r, "FORMS", "BARE") && MaskOf(r, "GLOBALINFO", "BOXCHECKED")));
     }
     SUBCASE("no option text at all")
     {
@@ -571,14 +559,11 @@ TEST_CASE("skin records: a packed skin's images come from its entries")
     auto ini = CreateOptionsIni(c.get());
     TSkSkinRecords r;
     r.LoadFromOptions(*ini, TSkImageSource{L"Z:\\nowhere\\", c.get()});
-    CHECK(box.Count() == 0);
     REQUIRE(r.MasterBitmap());
-    CHECK(r.MasterBitmap()->Width() == 64);
-    CHECK(MaskOf(r, "GLOBALINFO", "BOXCHECKED") != nullptr);
+    CHECK(Join(box.Count(), r.MasterBitmap()->Width(), SectionOf(r, "EDIT").Color) == "0 64 5");
     CHECK(ImageOf(r, "EDIT", "GLYPH") == "glyph (0,0,9,4) x3 m1 d0 b0 0 0 0 0 own");
-    CHECK(MaskOf(r, "EDIT", "MIXED") == nullptr);   // the option text must write names upper-cased
-    CHECK(MaskOf(r, "EDIT", "PATTERN") != nullptr);
-    CHECK(SectionOf(r, "EDIT").Color == 5);
+    // The option text must write names upper-cased.
+    CHECK((MaskOf(r, "GLOBALINFO", "BOXCHECKED") && !MaskOf(r, "EDIT", "MIXED") && MaskOf(r, "EDIT", "PATTERN")));
 }
 
 TEST_CASE("skin records: damaged packed skins load empty or whole, never crash")
@@ -627,14 +612,12 @@ TEST_CASE("option text is read as INI text")
                        "\xE2=5";
     TSkOptionText t(text, std::strlen(text));
     REQUIRE(t.Sections().size() == 3);
-    CHECK(t.Sections()[0].Name == "Sec");
-    CHECK(t.ReadString("SEC", "COLOR", "?") == "1");   // trimmed, first of two
-    CHECK(t.ReadString("sec", "later", "?") == "4");   // a section named twice continues
+    // Trimmed, the first of two; a section named twice continues.
+    CHECK(Join(t.Sections()[0].Name, t.ReadString("SEC", "COLOR", "?"), t.ReadString("sec", "later", "?"),
+               t.ReadString("OTHER", "A", "?"), t.ReadString("\xC0\xC1", "\xC2", "?"), t.FindSection("other")) ==
+          "Sec 1 4 x=y 5 1");
     CHECK(Join(t.ReadString("SEC", "KEY", "?"), t.ReadString("SEC", "bare line", "?"),
                t.ReadString("NONE", "A", "?")) == "? ? ?");
-    CHECK(t.ReadString("OTHER", "A", "?") == "x=y");
-    CHECK(t.ReadString("\xC0\xC1", "\xC2", "?") == "5");
-    CHECK(t.FindSection("other") == 1);
 
     TStringList lines;
     lines.SetText(text);
@@ -644,15 +627,12 @@ TEST_CASE("option text is read as INI text")
     std::vector<TSkOptionText::TKey> keys{TSkOptionText::TKey("color"), TSkOptionText::TKey("LATER"),
                                           TSkOptionText::TKey("MISSING")};
     TSkKeyIndex index(t, keys);
-    REQUIRE(index.Value(0, 0));
-    CHECK(*index.Value(0, 0) == "1");
-    CHECK(*index.Value(0, 1) == "4");
-    CHECK(index.Value(0, 2) == nullptr);
-    CHECK(index.Value(1, 0) == nullptr);
+    REQUIRE((index.Value(0, 0) && index.Value(0, 1)));
+    CHECK(Join(*index.Value(0, 0), *index.Value(0, 1)) == "1 4");
+    CHECK((index.Value(0, 2) == nullptr && index.Value(1, 0) == nullptr));
 
-    CHECK(FileExtOf("A.B\\C.BMP") == ".BMP");
-    CHECK(FileExtOf("DIR.X\\NAME") == "");
-    CHECK(SplitWords("!!A!B!!C!", "!").size() == 3);
+    CHECK(Join(FileExtOf("A.B\\C.BMP"), FileExtOf("DIR.X\\NAME").empty(), SplitWords("!!A!B!!C!", "!").size()) ==
+          ".BMP 1 3");
 }
 
 TEST_CASE("option text: names, hashes and numbers read in place")
@@ -667,9 +647,7 @@ TEST_CASE("option text: names, hashes and numbers read in place")
             for (char& c : lower)
                 c = char(c - 'A' + 'a');
             CAPTURE(n);
-            CHECK(SameSkinName(a, a));
-            CHECK(SameSkinName(a, lower));
-            CHECK(SkinNameHash(a) == SkinNameHash(lower));
+            CHECK((SameSkinName(a, a) && SameSkinName(a, lower) && SkinNameHash(a) == SkinNameHash(lower)));
             CHECK_FALSE(SameSkinName(a, a + "X"));
             for (size_t i = 0; i < n; ++i) {
                 std::string b = a;
@@ -698,8 +676,7 @@ TEST_CASE("option text: names, hashes and numbers read in place")
             CHECK_FALSE(ParseDecimal(bad, v));
         }
         CHECK(v == 7);   // a refused text leaves the number alone
-        CHECK((ParseIniInt(" 5", v) && v == 5));
-        CHECK((ParseIniInt("0x10", v) && v == 16));
+        CHECK((ParseIniInt(" 5", v) && v == 5 && ParseIniInt("0x10", v) && v == 16));
     }
 
     SUBCASE("lines of any length, their first '=', and what their values hold")

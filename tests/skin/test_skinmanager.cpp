@@ -270,9 +270,8 @@ TEST_CASE("skin manager: the names of the skins")
     AddStoredSkin(m, L"alpha", 3);
     m.SetSkinDirectory(Without(dir));
 
-    WideString first;
-    CHECK(Names(m, 0, &first) == std::vector<WideString>{L"alpha", L"both", L"Folder", L"Zeta"});
-    CHECK(first == L"Zeta");   // the first found, before sorting
+    WideString first;   // the first found, before sorting
+    CHECK((Names(m, 0, &first) == std::vector<WideString>{L"alpha", L"both", L"Folder", L"Zeta"} && first == L"Zeta"));
     CHECK(Names(m, 1) == std::vector<WideString>{L"alpha", L"both", L"Packed", L"Two", L"Zeta"});
     // Both containers of one name are listed; the packed file is the one that loads.
     CHECK(Names(m, 2) == std::vector<WideString>{L"alpha", L"both", L"both", L"Folder", L"Packed", L"Two", L"Zeta"});
@@ -280,8 +279,7 @@ TEST_CASE("skin manager: the names of the skins")
     m.SetSkinDirectory(Without(dir) + L"\\nowhere");
     CHECK(Names(m, 2) == std::vector<WideString>{L"alpha", L"Zeta"});
     m.InternalSkins()->Clear();
-    CHECK(Names(m, 2, &first).empty());
-    CHECK(first.empty());
+    CHECK((Names(m, 2, &first).empty() && first.empty()));
 }
 
 TEST_CASE("skin manager: skins from packed files, folders and internal skins")
@@ -301,8 +299,8 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
     SUBCASE("a packed file wins over a folder of the same name")
     {
         m.SetSkinName(L"Dup");
-        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().Active, count.Before, count.After) == "2.5 1 1 1 1");
-        CHECK(m.SkinData().SkinPath == f.Dir);
+        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().Active, count.Before, count.After,
+                   m.SkinData().SkinPath) == Join("2.5 1 1 1 1", f.Dir));
         const int button = m.FindSectionIndex("BUTTON");
         REQUIRE(m.FindMaskIndex(button, "BUTTON", "GLYPHMASK") >= 0);
         CHECK(glyphPixel() == 0x0000FF);   // the packed picture
@@ -310,8 +308,7 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
     SUBCASE("a folder, and its global colours")
     {
         m.SetSkinName(L"Fold");
-        CHECK(Join(m.SkinInfo(), m.PackedData()) == "1 0");
-        CHECK(m.SkinData().SkinPath == f.Dir + L"Fold\\");
+        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().SkinPath) == Join("1 0", f.Dir + L"Fold\\"));
         REQUIRE(m.FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0);
         CHECK(glyphPixel() == 0x00FF00);
         CHECK(Join(m.GetGlobalColor(), m.GetGlobalFontColor(), m.GetGlobalHotColor()) == "12632256 65280 16711680");
@@ -329,15 +326,13 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
         REQUIRE(m.FindSectionIndex("BUTTON") >= 0);
         CHECK(m.Section(m.FindSectionIndex("BUTTON")).Color == 0x123456);
         m.SetSkinName(L"Bytes");
-        CHECK(Join(m.SkinInfo(), m.PackedData()) == "4.25 1");
-        CHECK(m.FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0);
+        CHECK(Join(m.SkinInfo(), m.PackedData(), m.FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0) == "4.25 1 1");
         // A name found nowhere takes the first internal skin, and its name; wildcards in a
         // name find no file.
         m.SetSkinName(L"P*");
         CHECK(m.SkinName() == L"Stored");
         m.SetSkinName(L"Nowhere");
-        CHECK(m.SkinName() == L"Stored");
-        CHECK(Join(m.SkinInfo(), m.Active()) == "3.5 1");
+        CHECK(Join(m.SkinName(), m.SkinInfo(), m.Active()) == "Stored 3.5 1");
     }
     SUBCASE("a name found nowhere and no internal skin: inactive; Active again reads the name once more")
     {
@@ -358,9 +353,8 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
         WriteBytes(f.Dir + L"Broken.qsz", bad);
         TMessageCatcher box;
         m.SetSkinName(L"Broken");
-        CHECK(box.Count() == 1);
-        CHECK(Join(m.Active(), m.SkinData().Active, m.SectionCount(), m.FindSectionIndex("BUTTON"), m.SkinInfo()) ==
-              "1 1 0 -1 0");
+        CHECK(Join(box.Count(), m.Active(), m.SkinData().Active, m.SectionCount(), m.FindSectionIndex("BUTTON"),
+                   m.SkinInfo()) == "1 1 1 0 -1 0");
     }
     SUBCASE("the name alone while inactive; Active loads it")
     {
@@ -380,8 +374,7 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
         m.SetSkinDirectory(L"skintests\\containers");
         m.SetSkinName(L"Pack");
         SetCurrentDirectoryW(old);
-        CHECK(m.SkinInfo() == "2.5");
-        CHECK(m.SkinData().SkinPath == f.Dir);
+        CHECK(Join(m.SkinInfo(), m.SkinData().SkinPath) == Join("2.5", f.Dir));
     }
     CHECK_FALSE((SkinIsChanging || SkinIsApplying || SkinIsRemoving));
 }
@@ -480,8 +473,7 @@ TEST_CASE("skin manager: the name setter while active")
         TChangeCount count(*f.M);
         f.M->SetSkinName(L"Three");
         CHECK_COMMANDS(f, Removed({"form"}));
-        CHECK(count.After == 1);
-        CHECK_FALSE(f.M->Active());
+        CHECK(Join(count.After, f.M->Active()) == "1 0");
     }
 }
 
@@ -497,9 +489,7 @@ TEST_CASE("skin manager: hue, saturation and common sections")
         m.SetActive(false);
         f.Rec.Clear();
         m.SetHueOffset(120);
-        CHECK(m.HueOffset() == 120);
-        CHECK_FALSE(SkinIsChanging);
-        CHECK(m.SectionCount() == 0);
+        CHECK(Join(m.HueOffset(), SkinIsChanging, m.SectionCount()) == "120 0 0");
         CHECK_COMMANDS(f, Sent({SKCMD_FADEDONE, SKCMD_REFRESH}, {"form"}));
     }
     SUBCASE("with a skin it is read again and applied as a new one")
@@ -512,9 +502,7 @@ TEST_CASE("skin manager: hue, saturation and common sections")
         // The old records are gone: the new-skin command makes every receiver resolve its
         // indexes again before the refresh.
         CHECK_COMMANDS(f, Applied({"form"}));
-        CHECK(buttonColor() == ChangeHue(120, 255));
-        CHECK(buttonColor() != 255);
-        CHECK_FALSE(SkinIsChanging);
+        CHECK((buttonColor() == ChangeHue(120, 255) && buttonColor() != 255 && !SkinIsChanging));
         m.SetHueOffset(120);   // unchanged: nothing
         CHECK_COMMANDS(f);
         // Set while a skin change runs: that change reads the new colours, once.
@@ -538,9 +526,8 @@ TEST_CASE("skin manager: hue, saturation and common sections")
         f.Rec.Clear();
         m.SetCommonSections(&lines);
         CHECK(m.CommonSections()->Text() == "; a comment keeps its blanks\r\n[EXTRA]\r\nCOLOR=42\r\n\r\n");
-        const int extra = m.FindSectionIndex("EXTRA");
-        REQUIRE(extra >= 0);
-        CHECK(m.Section(extra).Color == 42);
+        REQUIRE(m.FindSectionIndex("EXTRA") >= 0);
+        CHECK(m.Section(m.FindSectionIndex("EXTRA")).Color == 42);
         CHECK_COMMANDS(f, Applied({"form"}));
     }
 }
@@ -558,8 +545,7 @@ TEST_CASE("skin manager: the default manager and the thread's hook")
         TManagerFixture f("default");
         TzSkinManager& first = *f.M;
         auto second = std::make_unique<TzSkinManager>(nullptr);
-        CHECK(DefaultManager == &first);
-        CHECK_FALSE(second->IsDefault());
+        CHECK((DefaultManager == &first && !second->IsDefault()));
         second->SetSkinDirectory(Without(f.Dir));
         first.SetSkinName(L"Fold");
         CHECK(first.HookInstalled());
@@ -585,8 +571,7 @@ TEST_CASE("skin manager: the default manager and the thread's hook")
         makeWindow();
         CHECK(created == 0);
         second.reset();
-        CHECK(DefaultManager == nullptr);   // none afterwards, though another lives
-        CHECK_FALSE(first.IsDefault());
+        CHECK((DefaultManager == nullptr && !first.IsDefault()));   // none afterwards, though another lives
     }
     SkinEngineHooks.CBTNotify = nullptr;
     CHECK(DefaultManager == nullptr);
@@ -628,9 +613,8 @@ TEST_CASE("skin manager: skinned forms of a provider are redrawn once the skin i
         hidden->Provider = &provider;
         f.M->SetSkinName(L"Fold");
         CHECK_COMMANDS(f, Applied({"main", "hidden"}));
-        CHECK(main->RedrawOff == 1);   // stopped once, though asked twice
-        CHECK(refreshed == 2);
-        CHECK(IsWindowVisible(main->Handle()));
+        // Redrawing stopped once, though asked twice.
+        CHECK(Join(main->RedrawOff, refreshed, IsWindowVisible(main->Handle())) == "1 2 1");
         // Switching redrawing on again would have shown the hidden one.
         CHECK((hidden->RedrawOff == 0 && !IsWindowVisible(hidden->Handle())));
         // From version 6 on the repaint is not animated; before, it lasts the set time.
@@ -734,8 +718,7 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
     for (size_t at = bytes.find("\x04" "Data\x0A"); at != AnsiString::npos; at = bytes.find("\x04" "Data\x0A", at + 1))
         ++dataProps;
     CHECK(dataProps == 2);
-    CHECK(bytes.find("SkinInfo") == AnsiString::npos);
-    CHECK(bytes.find("5.33") == AnsiString::npos);
+    CHECK((bytes.find("SkinInfo") == AnsiString::npos && bytes.find("5.33") == AnsiString::npos));
 
     auto read = std::make_unique<TForm>(nullptr);
     data.SetPosition(0);
@@ -754,8 +737,8 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
     CHECK(SkinGlobalAnimEvents == (1 << aeMouseDown));   // written by the default manager
 
     REQUIRE(m->InternalSkins()->Count() == 2);
-    CHECK(m->InternalSkins()->IndexOf(L"Bytes") == 1);
-    CHECK(m->InternalSkins()->IndexOf(L"bytes") == -1);   // exact names
+    // Exact names.
+    CHECK(Join(m->InternalSkins()->IndexOf(L"Bytes"), m->InternalSkins()->IndexOf(L"bytes")) == "1 -1");
     const TzStoredSkin* s = m->InternalSkins()->Items(0);
     CHECK(s->Name() == L"Кожа");
     CHECK(Join(s->Version(), s->Author(), s->Description(), s->Shadow1Blur(), s->Shadow1Offset(), s->BorderColor(),
@@ -771,8 +754,8 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
     CHECK(Join(i1->Image()->Empty(), i1->Right(), i1->WL(), i2->Name(), i2->ImgType()) == "1 18 2 glyph 2");
     CHECK(SameBitmap(i2->Image(), &own));
     REQUIRE(s->Patterns()->Count() == 1);
-    CHECK(s->Patterns()->Items(0)->Image()->Width() == jpeg.Width());
-    CHECK(s->Patterns()->Items(0)->Image()->Height() == jpeg.Height());
+    CHECK(Join(s->Patterns()->Items(0)->Image()->Width(), s->Patterns()->Items(0)->Image()->Height()) ==
+          Join(jpeg.Width(), jpeg.Height()));
     const TzStoredSkin* b = m->InternalSkins()->Items(1);
     REQUIRE(b->Data()->Size() == int64_t(packed.size()));
     CHECK(std::memcmp(b->Data()->Memory(), packed.data(), packed.size()) == 0);
@@ -790,8 +773,7 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
         CHECK(m->SkinInfo() == "1.25");
         const int edit = m->FindSectionIndex("EDIT");
         REQUIRE(edit >= 0);
-        CHECK(m->FindPatternIndex(edit, "EDIT", "PATTERN") == 0);
-        CHECK(m->FindMaskIndex(edit, "EDIT", "GLYPHMASK") >= 0);
+        CHECK((m->FindPatternIndex(edit, "EDIT", "PATTERN") == 0 && m->FindMaskIndex(edit, "EDIT", "GLYPHMASK") >= 0));
         m->SetSkinName(L"Bytes");
         CHECK(m->SkinInfo() == "9");
     }
@@ -804,8 +786,7 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
         CHECK(c->Name() == L"Кожа");
         CHECK(Join(c->GeneralData()->Items(0)->FontColor(), c->Shadow1Blur(), copy.Items(1)->Data()->Size()) ==
               Join("1 2 3 4 5", 4, packed.size()));
-        CHECK(c->Images()->Items(1)->Image() != i2->Image());
-        CHECK(SameBitmap(c->Images()->Items(1)->Image(), &own));
+        CHECK((c->Images()->Items(1)->Image() != i2->Image() && SameBitmap(c->Images()->Items(1)->Image(), &own)));
     }
     SUBCASE("damaged form data: an error, nothing half-made stays loading")
     {
@@ -850,8 +831,7 @@ TEST_CASE("skin manager: the built-in skin in the gallery's form data")
         file.LoadFromFile(GalleryFormFile());
         auto form = std::make_unique<TForm>(Application);
         file.ReadComponent(form.get());
-        CHECK(form->Name() == "GalleryForm");
-        CHECK_FALSE(form->Visible());
+        CHECK(Join(form->Name(), form->Visible()) == "GalleryForm 0");
         TzSkinManager* m = ManagerOf(form.get());
         REQUIRE(m);
         const TSkAnimEffects* anim = m->AnimEffects();
