@@ -5,6 +5,7 @@
 #include "classlib/comctrls.h"
 #include "classlib/stdctrls.h"
 #include "form_helpers.h"
+#include "join.h"
 #include "msgrecorder.h"
 #include "treeitems.h"
 
@@ -124,8 +125,7 @@ TEST_CASE("nodes keep the walk order by every way of adding, and the window's it
         items->Insert(b3, "b2a");
         items->AddChild(nullptr, "e");   // no parent: a root node
         const AnsiString outline = "a\nb\n b1\n b2\n b2a\n b3\n  " + kPrivet + "\nc\nd\ne\n";
-        CHECK(NodeOutline(items) == outline);
-        CHECK(WindowOutline(f.Tree->Handle()) == outline);
+        CHECK(Join(NodeOutline(items), WindowOutline(f.Tree->Handle())) == Join(outline, outline));
         CHECK((items->Count() == 10 && b->Count() == 4 && b3->Level() == 1 && c->Index() == 2));
 
         // The walk both ways, by index from either end and at random, and the children by index.
@@ -157,16 +157,15 @@ TEST_CASE("deleting a node deletes its children and items; a deletion sent to th
     f.Tree->SetSelected(f.Items->GetNodeFromIndex(4));   // "g1.0", kept until there is a window
     f.Items->GetNodeFromIndex(3)->Delete();               // "g1"
     CHECK(ev.Log == TLog{"delete g1.0", "delete g1.1", "delete g1"});
-    CHECK(f.Tree->Selected() == nullptr);
-    CHECK(f.Items->Count() == 6);
+    CHECK((f.Tree->Selected() == nullptr && f.Items->Count() == 6));
 
     HWND wnd = f.Tree->Handle();
     ev.Log.clear();
     TTreeNode* g2 = f.Items->GetNodeFromIndex(3);
     SendMessageA(wnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(g2->GetFirstChild()->ItemId()));
     CHECK(ev.Log == TLog{"delete g2.0"});
-    CHECK(WindowOutline(wnd) == "g0\n g0.0\n g0.1\ng2\n g2.1\n");
-    CHECK(NodeOutline(f.Items) == WindowOutline(wnd));
+    const AnsiString left = "g0\n g0.0\n g0.1\ng2\n g2.1\n";
+    CHECK(Join(WindowOutline(wnd), NodeOutline(f.Items)) == Join(left, left));
     ev.Log.clear();
     SendMessageA(wnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     CHECK(ev.Log.size() == 5);
@@ -198,12 +197,10 @@ TEST_CASE("a re-created window gets every node back: texts, data, images, expand
     f.Tree->RecreateWnd();
     HWND after = f.Tree->Handle();
     REQUIRE(after != before);
-    CHECK(WindowOutline(after) == outline);
-    CHECK(f.Items->Count() == 40 * 76);
+    CHECK((WindowOutline(after) == outline && f.Items->Count() == 40 * 76));
     for (TTreeNode* n = f.Items->GetFirstNode(); n; n = n->GetNextSibling())
         CHECK_MESSAGE(n->Expanded() == (n == g5), n->Text());
-    CHECK(f.Tree->Selected() == picked);
-    CHECK((picked->Data() == picked && picked->ImageIndex() == 3));
+    CHECK((f.Tree->Selected() == picked && picked->Data() == picked && picked->ImageIndex() == 3));
     CHECK((SendMessageA(after, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(picked->ItemId()), TVIS_STATEIMAGEMASK) ==
            INDEXTOSTATEIMAGEMASK(2)));
     CHECK(ev.Log.empty());   // coming back is no change of the selection
@@ -238,9 +235,9 @@ TEST_CASE("sorting by the texts, by OnCompare and by a comparison of the program
             CHECK(WindowOutline(f.Tree->Handle()) == sorted);
 
         f.Tree->OnCompare = MakeMethod<&TTreeEvents::Compare>(&ev);
-        f.Tree->AlphaSort(false);
-        CHECK(NodeOutline(f.Items).rfind("pear\n", 0) == 0);
-        CHECK(f.Items->GetFirstNode()->GetFirstChild()->Text() == "banana");   // not recursed
+        f.Tree->AlphaSort(false);   // not recursed
+        CHECK((NodeOutline(f.Items).rfind("pear\n", 0) == 0 &&
+               f.Items->GetFirstNode()->GetFirstChild()->Text() == "banana"));
 
         f.Items->GetFirstNode()->CustomSort(&ByLength, -1);
         CHECK(NodeOutline(f.Items).rfind("pear\n plum\n kiwi\n date\n banana\nfig\n", 0) == 0);
@@ -301,8 +298,7 @@ TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, E
         CHECK_FALSE(f.Tree->IsEditing());
     };
     edit("new " + kMir, VK_RETURN);
-    CHECK(node->Text() == "new " + kMir);
-    CHECK(ev.Log == TLog{"editing old", "key 13", "edited old to new " + kMir});
+    CHECK((node->Text() == "new " + kMir && ev.Log == TLog{"editing old", "key 13", "edited old to new " + kMir}));
     CHECK_MESSAGES(rec, {"form", WM_NOTIFY, TVN_BEGINLABELEDITA, "tree"}, {"form", WM_NOTIFY, TVN_ENDLABELEDITA, "tree"});
 
     ev.Log.clear();
@@ -311,8 +307,7 @@ TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, E
     CHECK(node->Text() == kPrivet);
     ev.Log.clear();
     edit("dropped", VK_ESCAPE);
-    CHECK(node->Text() == kPrivet);
-    CHECK(ev.Log == TLog{"editing " + kPrivet, "key 27", "cancel " + kPrivet});
+    CHECK((node->Text() == kPrivet && ev.Log == TLog{"editing " + kPrivet, "key 27", "cancel " + kPrivet}));
 
     // Through the message loop, Enter ends the edit and does not press the form's default
     // button.
@@ -335,8 +330,7 @@ TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, E
     ev.Refuse = false;
     f.Tree->SetReadOnly(true);
     CHECK_FALSE(node->EditText());
-    CHECK(ev.Log == TLog{"editing typed"});
-    CHECK(f.Tree->EditHandle() == nullptr);
+    CHECK((ev.Log == TLog{"editing typed"} && f.Tree->EditHandle() == nullptr));
 }
 
 TEST_CASE("selection and expansion by the program and by keys fire the change and expansion events")
@@ -368,8 +362,7 @@ TEST_CASE("selection and expansion by the program and by keys fire the change an
     ev.Log.clear();
     ev.Refuse = true;
     g0->SetSelected(true);
-    CHECK(ev.Log == TLog{"changing g0"});
-    CHECK(f.Tree->Selected() == g1->GetFirstChild());
+    CHECK((ev.Log == TLog{"changing g0"} && f.Tree->Selected() == g1->GetFirstChild()));
 }
 
 namespace {
@@ -417,8 +410,8 @@ TEST_CASE("the nodes go through form data; damaged node records are refused whol
     TTreeNode* read = into.Items->GetNodeFromIndex(1);
     CHECK(read->Text() == AnsiString(255, 'x'));   // a record holds 255 bytes of text
     CHECK((read->ImageIndex() == 4 && read->StateIndex() == 1 && read->Data() == reinterpret_cast<void*>(0x12345678)));
-    CHECK(NodeOutline(into.Items) == NodeOutline(source.Items).replace(4, 300, 255, 'x'));
-    CHECK(WindowOutline(into.Tree->Handle()) == NodeOutline(into.Items));
+    CHECK(Join(NodeOutline(into.Items), WindowOutline(into.Tree->Handle())) ==
+          Join(NodeOutline(source.Items).replace(4, 300, 255, 'x'), NodeOutline(into.Items)));
 
     // Each damage on its own: the root count, a record size, a text length, a child count,
     // and the records cut short. The tree read into keeps its nodes.
@@ -465,8 +458,8 @@ TEST_CASE("nodes are assigned node by node: whole texts, data, images and the sh
     b.Items->Add(nullptr, "replaced");
     b.Tree->HandleNeeded();
     b.Items->Assign(a.Items);
-    CHECK(NodeOutline(b.Items) == NodeOutline(a.Items));
-    CHECK(WindowOutline(b.Tree->Handle()) == WindowOutline(a.Tree->Handle()));
+    CHECK(Join(NodeOutline(b.Items), WindowOutline(b.Tree->Handle())) ==
+          Join(NodeOutline(a.Items), WindowOutline(a.Tree->Handle())));
     TTreeNode* copy = b.Items->GetNodeFromIndex(2);
     CHECK((copy->Text().size() == 300 && copy->Data() == node && copy->OverlayIndex() == 2));
 }
@@ -481,8 +474,8 @@ TEST_CASE("the node under a point, image lists given to the window, and look opt
     const HTREEITEM item = g1->ItemId();
     std::memcpy(&r, &item, sizeof(item));   // the item goes in where the rectangle comes out
     REQUIRE(SendMessageA(f.Tree->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
-    CHECK(f.Tree->GetNodeAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) == g1);
-    CHECK(f.Tree->GetNodeAt(r.left, f.Tree->ClientHeight() - 2) == nullptr);
+    CHECK((f.Tree->GetNodeAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) == g1 &&
+           f.Tree->GetNodeAt(r.left, f.Tree->ClientHeight() - 2) == nullptr));
 
     auto* images = new TImageList(f.Form.get());
     f.Tree->SetImages(images);
@@ -493,7 +486,6 @@ TEST_CASE("the node under a point, image lists given to the window, and look opt
     f.Tree->SetShowLines(false);
     f.Tree->SetReadOnly(true);
     f.Tree->SetToolTips(false);   // a new window
-    const LONG style = StyleOf(f.Tree->Handle());
-    CHECK((style & (TVS_HASLINES | TVS_EDITLABELS)) == 0);
-    CHECK((style & (TVS_NOTOOLTIPS | TVS_HASBUTTONS)) == (TVS_NOTOOLTIPS | TVS_HASBUTTONS));
+    CHECK((StyleOf(f.Tree->Handle()) & (TVS_HASLINES | TVS_EDITLABELS | TVS_NOTOOLTIPS | TVS_HASBUTTONS)) ==
+          (TVS_NOTOOLTIPS | TVS_HASBUTTONS));
 }
