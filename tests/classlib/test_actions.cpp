@@ -185,8 +185,8 @@ TEST_CASE("with defaults checked a control keeps what it has")
 TEST_CASE("controls choose their link class through the hooks the action unit fills in")
 {
     const TControlActionLinkClass* cls = ControlActionLinkClassOf<TSpeedButtonActionLink>();
-    CHECK(std::string(cls->ClassInfo().Name) == "TSpeedButtonActionLink");
-    CHECK(cls == ControlActionLinkClassOf<TSpeedButtonActionLink>());
+    CHECK((std::string(cls->ClassInfo().Name) == "TSpeedButtonActionLink" &&
+           cls == ControlActionLinkClassOf<TSpeedButtonActionLink>()));
     CHECK((ControlHooks.ControlLinkClass == ControlActionLinkClassOf<TControlActionLink>() &&
            ControlHooks.WinControlLinkClass == ControlActionLinkClassOf<TWinControlActionLink>()));
     CHECK((TButtonActionLink::StaticClassInfo().InheritsFrom(TWinControlActionLink::StaticClassInfo()) &&

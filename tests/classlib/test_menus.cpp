@@ -150,8 +150,7 @@ TEST_CASE("shortcut text and back")
     }
     for (TShortCut sc : {ShortCut(VK_F12, ssAlt), ShortCut('Q', ssCtrl | ssShift), ShortCut(VK_ESCAPE, 0)})
         CHECK(TextToShortCut(ShortCutToText(sc)) == sc);
-    CHECK(ShortCutToText(0) == "");
-    CHECK(ShortCut(0x100, ssCtrl) == 0);
+    CHECK((ShortCutToText(0) == "" && ShortCut(0x100, ssCtrl) == 0));
     uint16_t key;
     TShiftState shift;
     ShortCutToKey(ShortCut('K', ssAlt | ssCtrl), key, shift);
@@ -163,8 +162,7 @@ TEST_CASE("hot keys of captions")
     // A doubled "&" is a literal: one stays, and it marks nothing.
     CHECK(Join(StripHotkey("&File"), GetHotkey("&File"), StripHotkey("&&Save"), "[" + GetHotkey("&&Save") + "]",
                GetHotkey("A&&B &Edit"), "[" + GetHotkey("Save &") + StripHotkey("") + "]") == "File F &Save [] E []");
-    CHECK(AnsiSameCaption("&File", "file"));
-    CHECK_FALSE(AnsiSameCaption("&File", "Files"));
+    CHECK((AnsiSameCaption("&File", "file") && !AnsiSameCaption("&File", "Files")));
 }
 
 TEST_CASE("menu items form a tree")
@@ -214,8 +212,8 @@ TEST_CASE("command ids are unique and found again")
     b->SetShortCut(ShortCut('B', ssCtrl));
     CHECK((a->Command() != 0 && a->Command() != b->Command()));
     CHECK((menu->FindItem(b->Command(), fkCommand) == b && menu->FindItem(ShortCut('B', ssCtrl), fkShortCut) == b));
-    CHECK(menu->FindItem(reinterpret_cast<uintptr_t>(a->Handle()), fkHandle) == a);
-    CHECK(menu->FindItem(0, fkCommand) == nullptr);
+    CHECK((menu->FindItem(reinterpret_cast<uintptr_t>(a->Handle()), fkHandle) == a &&
+           menu->FindItem(0, fkCommand) == nullptr));
     uint16_t freed = b->Command();
     delete b;
     TMenuItem* c = NewItem(&owner, "C", "C", a);
@@ -320,8 +318,7 @@ TEST_CASE("menu messages of a form: commands, submenus, hints, keys")
 
     // The item's shortcut, pressed in the form, clicks it; without Ctrl it is no shortcut.
     CHECK(PressCtrlShortCut(f.Form.get(), 'O'));
-    CHECK_FALSE(PressCtrlShortCut(f.Form.get(), 'Q'));
-    CHECK(f.Events.Log.back() == "click Open1");
+    CHECK((!PressCtrlShortCut(f.Form.get(), 'Q') && f.Events.Log.back() == "click Open1"));
     TMessage plain{WM_KEYDOWN, 'O', 0, 0};
     CHECK_FALSE(f.Form->IsShortCut(plain));
 }
