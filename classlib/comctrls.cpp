@@ -875,12 +875,7 @@ void TCustomTreeView::CreateParams(TCreateParams& Params)
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, WC_TREEVIEWA);
     Params.Style |= TreeStyles();
-    if (FBorderStyle == bsSingle) {
-        if (FCtl3D)
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
-        else
-            Params.Style |= WS_BORDER;
-    }
+    AddBorderStyle(Params, FBorderStyle);
     Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }
 

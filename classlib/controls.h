@@ -558,6 +558,9 @@ protected:
     // Params from a system window class (for example "EDIT"): the control's window is of
     // its own class with that class's attributes, and DefWndProc is the system procedure.
     void CreateSubClass(TCreateParams& Params, const char* ControlClassName);
+    // The window's border for a control's BorderStyle: with bsSingle the sunken edge when
+    // Ctl3D, else a plain line; none otherwise.
+    void AddBorderStyle(TCreateParams& Params, TBorderStyle Style) const;
     virtual void CreateWnd();
     virtual void CreateWindowHandle(const TCreateParams& Params);
     virtual void DestroyWindowHandle();

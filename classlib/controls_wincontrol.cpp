@@ -1196,6 +1196,16 @@ void TWinControl::Repaint()
     Update();
 }
 
+void TWinControl::AddBorderStyle(TCreateParams& Params, TBorderStyle Style) const
+{
+    if (Style != bsSingle)
+        return;
+    if (FCtl3D)
+        Params.ExStyle |= WS_EX_CLIENTEDGE;
+    else
+        Params.Style |= WS_BORDER;
+}
+
 void TWinControl::SetCtl3D(bool Value)
 {
     if (FCtl3D != Value) {

@@ -501,12 +501,7 @@ void TCustomPanel::AdjustClientRect(TRect& Rect)
 void TCustomPanel::CreateParams(TCreateParams& Params)
 {
     TCustomControl::CreateParams(Params);
-    if (FBorderStyle == bsSingle) {
-        if (FCtl3D)
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
-        else
-            Params.Style |= WS_BORDER;
-    }
+    AddBorderStyle(Params, FBorderStyle);
     // FullRepaint decides what a change of size repaints.
     Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
 }

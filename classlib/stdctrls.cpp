@@ -118,12 +118,7 @@ void TCustomEdit::CreateParams(TCreateParams& Params)
     TWinControl::CreateParams(Params);
     CreateSubClass(Params, "EDIT");
     Params.Style |= ES_AUTOHSCROLL | ES_AUTOVSCROLL;
-    if (FBorderStyle == bsSingle) {
-        if (FCtl3D)
-            Params.ExStyle |= WS_EX_CLIENTEDGE;
-        else
-            Params.Style |= WS_BORDER;
-    }
+    AddBorderStyle(Params, FBorderStyle);
     if (FPasswordChar)
         Params.Style |= ES_PASSWORD;
     if (FReadOnly)
