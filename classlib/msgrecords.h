@@ -103,6 +103,27 @@ struct TWMNotify {
     UINT Code() const { return NMHdr ? NMHdr->code : 0; }
 };
 
+// The skin engine's private command message (SM_SKINCMD): the sub-command in the high word of
+// WParam, a small argument in its low word, a pointer argument (a manager, a control, a
+// bitmap) in LParam. The one record that also answers: an asker that delivered the message
+// in-process (WindowProc, Perform) reads the record's LParam, one that sent it reads the
+// result, so Answer sets both. Param keeps the argument the message came with.
+struct TWMSkinCommand {
+    TMessage& Message;
+    uint16_t Command;
+    uint16_t Arg;
+    LPARAM Param;
+    explicit TWMSkinCommand(TMessage& M) : Message(M), Command(M.WParamHi()), Arg(M.WParamLo()), Param(M.LParam) {}
+    template <class T> T* ParamAs() const { return reinterpret_cast<T*>(Param); }
+    void Answer(LRESULT Value)
+    {
+        Message.LParam = Value;
+        Message.Result = Value;
+    }
+    // What the receiver answered (after delivery in-process).
+    LRESULT Answered() const { return Message.LParam; }
+};
+
 // WM_SETTEXT: the new text, null for none. The same pointer read both ways: Text for the
 // "A" windows of the library, WideText for a Unicode window.
 struct TWMSetText {
@@ -124,4 +145,31 @@ struct TWMCommand {
         : ItemID(M.WParamLo()), NotifyCode(M.WParamHi()), Ctl(reinterpret_cast<HWND>(M.LParam))
     {
     }
+};
+
+// WM_HSCROLL and WM_VSCROLL: the request (SB_LINEUP ...), the 16-bit thumb position of
+// SB_THUMBTRACK and SB_THUMBPOSITION, and the scroll-bar control (null for a window's own bar).
+struct TWMScroll {
+    uint16_t ScrollCode;
+    uint16_t Pos;
+    HWND ScrollBar;
+    explicit TWMScroll(const TMessage& M)
+        : ScrollCode(M.WParamLo()), Pos(M.WParamHi()), ScrollBar(reinterpret_cast<HWND>(M.LParam))
+    {
+    }
+};
+
+// WM_MOUSEWHEEL (and the library's CM_MOUSEWHEEL): the MK_ keys held, the signed distance in
+// WHEEL_DELTA units (positive away from the user), the pointer in screen coordinates.
+struct TWMMouseWheel {
+    uint16_t Keys;
+    int WheelDelta;
+    int XPos;
+    int YPos;
+    explicit TWMMouseWheel(const TMessage& M)
+        : Keys(M.WParamLo()), WheelDelta(static_cast<int16_t>(M.WParamHi())), XPos(zmsg::SignedLo(M.LParam)),
+          YPos(zmsg::SignedHi(M.LParam))
+    {
+    }
+    TPoint Pos() const { return TPoint(XPos, YPos); }
 };

@@ -28,7 +28,7 @@ enum : uint16_t {
     SKCMD_ISOUTOFCLIP = 11,
     SKCMD_PARENTBGCHANGED = 12,
     SKCMD_INVALIDATESECTION = 13,
-    SKCMD_MENUCMD14 = 14,
+    SKCMD_ISDROPPEDDOWN = 14,     // answer: the receiver's drop-down list is open (menus ask)
     SKCMD_SETPAINTINGCHILD = 15,
     SKCMD_FADEDONE = 16,
     SKCMD_BGCHANGED = 17,
@@ -45,8 +45,12 @@ enum : uint16_t {
     SKCMD_DEACTIVATED = 30,       // LParam: the manager; the window stopped being it
     SKCMD_BEGINUPDATE = 31,
     SKCMD_ENDUPDATE = 32,
-    SKCMD_SCROLL51 = 51,
-    SKCMD_SCROLL52 = 52,
+    SKCMD_BEFORESCROLL = 51,      // a skinned bar is about to send the window a scroll request
+    SKCMD_AFTERSCROLL = 52,       // it was sent; LParam: MAKELONG(request code, WM_HSCROLL / WM_VSCROLL)
+    // The names the protocol's table gives the last three.
+    SKCMD_MENUCMD14 = SKCMD_ISDROPPEDDOWN,
+    SKCMD_SCROLL51 = SKCMD_BEFORESCROLL,
+    SKCMD_SCROLL52 = SKCMD_AFTERSCROLL,
 };
 
 // The WParam of a sub-command with its low-word argument.

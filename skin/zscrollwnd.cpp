@@ -394,7 +394,7 @@ void RefreshScrollInfo(TSkScrollWnd* A, bool Repaint)
 
 void SendScrollCommand(HWND Window, UINT Message, int Code, int Position)
 {
-    SendCommandToWindow(Window, SKCMD_SCROLL51, 0);
+    SendCommandToWindow(Window, SKCMD_BEFORESCROLL, 0);
     // The message carries 16 bits of position: a thumb beyond them is placed first. Other
     // requests carry no position, and setting one would move the window before it scrolls.
     if (Code == SB_THUMBTRACK || Code == SB_THUMBPOSITION) {
@@ -404,7 +404,7 @@ void SendScrollCommand(HWND Window, UINT Message, int Code, int Position)
             SetScrollPos(Window, bar, Position, FALSE);
     }
     SendMessageW(Window, Message, MAKEWPARAM(Code, Position), 0);
-    SendCommandToWindow(Window, SKCMD_SCROLL52, MAKELONG(Code, Message));
+    SendCommandToWindow(Window, SKCMD_AFTERSCROLL, MAKELONG(Code, Message));
 }
 
 // ---------------------------------------------------------------------------------------

@@ -146,7 +146,7 @@ struct TScrollRecorder : TMsgRecorder {
     explicit TScrollRecorder(HWND W)
     {
         Only([](UINT Msg, WPARAM WP, LPARAM) {
-            return Msg == WM_VSCROLL || (Msg == SM_SKINCMD && (HIWORD(WP) == SKCMD_SCROLL51 || HIWORD(WP) == SKCMD_SCROLL52));
+            return Msg == WM_VSCROLL || (Msg == SM_SKINCMD && (HIWORD(WP) == SKCMD_BEFORESCROLL || HIWORD(WP) == SKCMD_AFTERSCROLL));
         });
         Attach(W, "w");
     }
@@ -156,9 +156,9 @@ std::vector<TMsgEntry> Sent(std::initializer_list<WPARAM> Requests)
 {
     std::vector<TMsgEntry> v;
     for (WPARAM r : Requests) {
-        v.push_back(Cmd("w", SKCMD_SCROLL51));
+        v.push_back(Cmd("w", SKCMD_BEFORESCROLL));
         v.push_back(TMsgEntry("w", WM_VSCROLL, intptr_t(r)));
-        v.push_back(Cmd("w", SKCMD_SCROLL52));
+        v.push_back(Cmd("w", SKCMD_AFTERSCROLL));
     }
     return v;
 }
