@@ -63,6 +63,12 @@ TEST_CASE("an edit's cache: the border of its state, the corners over the parent
     CHECK(WindowPixel(e->Handle(), 60, 0) == Teal);
     e->Perform(CM_MOUSELEAVE, 0, 0);
     CHECK(WindowPixel(e->Handle(), 60, 0) == Teal);
+    // Hidden while focused, it loses the focus unseen and comes back without its look.
+    e->SetVisible(false);
+    e->SetVisible(true);
+    f.Redraw();
+    REQUIRE(GetFocus() != e->Handle());
+    CHECK(WindowPixel(e->Handle(), 60, 0) == BorderGrey);
     // Another edit under the mouse is hot; it cools down when the mouse leaves.
     auto* other = f.Place<TzEdit>(f.Backdrop, 10, 50, 120, 24);
     f.Redraw();

@@ -233,6 +233,34 @@ TEST_CASE("a group box passes the skin commands on to its children, the children
     CHECK_FALSE(AskControlCommand(box, SKCMD_ISUPDATING));
 }
 
+TEST_CASE("a group box without a window or a parent while the skin changes paints the new skin's sections when shown")
+{
+    TBoxFixture f;
+    // Without a window: it hears the change and passes it on, and nobody makes it a window.
+    auto* hidden = f.Place<TBackdrop>(f.Form, 0, 200, 400, 100);
+    hidden->SetVisible(false);
+    auto* box = f.Place<TzGroupBox>(hidden, 10, 10, 200, 80);
+    auto* edit = f.Place<TzEdit>(box, 10, 30, 120, 24);
+    REQUIRE_FALSE(box->HandleAllocated());
+    TMsgRecorder rec;
+    rec.Only([](UINT Msg, WPARAM W, LPARAM) { return Msg == SM_SKINCMD && HIWORD(W) == SKCMD_NEWSKIN; });
+    rec.Attach(box, "box");
+    rec.Attach(edit, "edit");
+    // Without a parent it hears nothing.
+    f.Box->SetParent(nullptr);
+    const int before = f.Manager->FindSectionIndex("GROUPBOX");
+    f.Manager->SetSkinDirectory(ShiftedSkin(L"ZandrelDawn", L"Shifted"));
+    f.Manager->SetSkinName(L"Shifted");
+    REQUIRE(f.Manager->FindSectionIndex("GROUPBOX") != before);
+    CHECK_MESSAGES(rec, Cmd("box", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN));
+    CHECK_FALSE(box->HandleAllocated());
+    CHECK_FALSE(edit->HandleAllocated());
+    // Its window made again, it resolves its sections in the skin there is now.
+    f.Box->SetParent(f.Pane);
+    f.Redraw();
+    CHECK(DiffOutside(*Capture(f.Box), *BoxModel(f, CaptionHeightOf(f.Box) / 2), f.Box->CaptionRect()) == 0);
+}
+
 TEST_CASE("a tree and a memo in a group box that paint while its picture is stale paint when it is done")
 {
     TBoxFixture f(L"ZandrelDusk");

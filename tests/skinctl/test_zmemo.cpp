@@ -83,6 +83,23 @@ TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for 
     CHECK(m->ScrollAdapter() == nullptr);
 }
 
+TEST_CASE("a skinned memo's bars follow every change of its text; its letter case goes through form data")
+{
+    TMemoFixture f;
+    auto* bars = dynamic_cast<TSkScrollWnd*>(f.Memo->ScrollAdapter());
+    REQUIRE(bars);
+    // A typed line break changes the range without a message the adapter knows.
+    SendMessageW(f.Memo->Handle(), WM_CHAR, VK_RETURN, 0);
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(f.Memo->Handle(), SB_VERT, &si);
+    CHECK(bars->VertBar->ScrollInfo.nMax == si.nMax);
+
+    f.Memo->SetCharCase(ecUpperCase);
+    TzMemo* copy = f.Place<TzMemo>(f.Form, 220, 10, 100, 100);
+    CheckRoundTrip(f.Memo, copy, {"CharCase"});
+    CHECK(copy->CharCase() == ecUpperCase);
+}
+
 TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and focus")
 {
     TMemoFixture f;
