@@ -265,15 +265,6 @@ TEST_CASE("skin command utilities: asking, sending, and down the controls")
         CHECK(SendCommandToControl(nullptr, SKCMD_BGCHANGED, 0) == 0);
         CHECK_MESSAGES(f.Rec, Cmd("graphic", SKCMD_BGCHANGED), Cmd("skinned", SKCMD_BGCHANGED));
     }
-    SUBCASE("down the controls: one that skins itself hears it without a window, and is given none")
-    {
-        auto* windowless = new TSkinnedBox(f.Form.get());
-        windowless->SetParent(f.Form.get());
-        f.Rec.Attach(windowless, "windowless");
-        BroadcastToControls(f.Form.get(), Command(SKCMD_REFRESH));
-        CHECK(f.Rec.MessagesOf("windowless").size() == 1);
-        CHECK_FALSE(windowless->HandleAllocated());
-    }
     SUBCASE("down the controls: a control that skins itself hears it, another passes it on")
     {
         // The controls without a window first, as a parent keeps them.
