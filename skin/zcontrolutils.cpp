@@ -95,6 +95,8 @@ void BroadcastToControls(TWinControl* Parent, const TMessage& Message)
         } else if (AskControlCommand(win, SKCMD_ISSKINNED)) {
             if (child->Freed() || win->IsDestroying())
                 continue;
+            // A control without a window (on a hidden page) hears it in-process: it must not
+            // paint from the last skin's indexes when it is shown, nor get a window for it.
             if (win->HandleAllocated())
                 SendMessageW(win->Handle(), Message.Msg, Message.WParam, Message.LParam);
             else

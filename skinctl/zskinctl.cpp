@@ -76,6 +76,8 @@ void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message)
         Control.InheritedWndProc(Message);
         return;
     }
+    // A control without a parent hears no skin change: indexes resolved in a skin that is
+    // gone would name other sections of the one there is now.
     if (Message.Msg == WM_CREATE)
         sd->UpdateIndexes();
     if (Control.PreviewMessage(Message))
