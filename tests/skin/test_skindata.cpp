@@ -207,27 +207,6 @@ TEST_CASE("skin records: every image value form")
     CHECK(r.PatternCount() == 0);   // JPEG textures are images
 }
 
-TEST_CASE("skin records: the pictures of images")
-{
-    TSkSkinRecords r;
-    LoadFolder(r, FixtureFolder("pictures"));
-    // Three frames running past the 64-pixel bitmap keep their width and place: the pressed
-    // frame is columns 60 to 69, of which 60 to 63 exist.
-    auto out = Filled24(10, 10, Grey);
-    CopyKeyed(out.get(), r.MasterBitmap(), 0, 0xFF00FF, TRect(60, 0, 70, 10), 0);
-    for (int x = 0; x < 10; ++x)
-        CHECK(Px(*out, x, 5) == (x < 4 ? MasterPixel(60 + x, 5) : Grey));
-
-    // Own pictures: 24-bit, the file's pixels, a copy for each record.
-    TBitmap& own = *MaskOf(r, "FORMS", "OWN")->Bmp;
-    CHECK(Join(own.PixelFormat(), Px(own, 0, 0), Px(own, 29, 19)) == Join(pf24bit, Red, Green));
-    CHECK(&own != MaskOf(r, "FORMS", "OWNBORDER")->Bmp.get());
-    // A JPEG texture: the red half, the blue half.
-    TBitmap& jpeg = *MaskOf(r, "FORMS", "JPEGTEX")->Bmp;
-    CHECK((Px(jpeg, 2, 2) & 0xFF) > 0xC0);
-    CHECK(((Px(jpeg, 13, 2) >> 16) & 0xFF) > 0xC0);
-}
-
 TEST_CASE("skin records: lookups go up the parents and compare names exactly")
 {
     TSkSkinRecords r;
@@ -256,7 +235,7 @@ TEST_CASE("skin records: lookups go up the parents and compare names exactly")
                r.FindPatternIndex(forms, "FORMS", "JPEGTEX")) == Join(-1, true, -1));
 }
 
-TEST_CASE("skin records: frame sizes and margins")
+TEST_CASE("skin records: frames, margins and the pictures of images")
 {
     TSkSkinRecords r;
     LoadFolder(r, FixtureFolder("frames"));
@@ -268,6 +247,11 @@ TEST_CASE("skin records: frame sizes and margins")
     // 0 frames count as 1; frames running past the bitmap keep their width.
     CHECK(frame("FORMS", "ZEROCOUNT") == Join(30, 10));
     CHECK(frame("FORMS", "PARTLY") == Join(10, 10));
+    // The pressed frame of those is columns 60 to 69, of which 60 to 63 exist.
+    auto out = Filled24(10, 10, Grey);
+    CopyKeyed(out.get(), r.MasterBitmap(), 0, 0xFF00FF, TRect(60, 0, 70, 10), 0);
+    for (int x = 0; x < 10; ++x)
+        CHECK(Px(*out, x, 5) == (x < 4 ? MasterPixel(60 + x, 5) : Grey));
     // A bitmap of its own is three frames over a mask half, whatever its value counts.
     for (const char* key : {"OWN", "OWNBORDER", "NEGATIVE"}) {
         CAPTURE(key);
@@ -283,6 +267,15 @@ TEST_CASE("skin records: frame sizes and margins")
     // A glyph keeps margins 0 and falls back to a third of its frame (30 x 10, 3 frames, mask half).
     CHECK(margins(r.FindMaskIndexExact("GLOBALINFO", "BOXCHECKED")) == Join(3, 1, 3, 1));
     CHECK(margins(-3) == Join(0, 0, 0, 0));
+
+    // Own pictures: 24-bit, the file's pixels, a copy for each record.
+    TBitmap& own = *MaskOf(r, "FORMS", "OWN")->Bmp;
+    CHECK(Join(own.PixelFormat(), Px(own, 0, 0), Px(own, 29, 19)) == Join(pf24bit, Red, Green));
+    CHECK(&own != MaskOf(r, "FORMS", "OWNBORDER")->Bmp.get());
+    // A JPEG texture: the red half, the blue half.
+    TBitmap& jpeg = *MaskOf(r, "FORMS", "JPEGTEX")->Bmp;
+    CHECK((Px(jpeg, 2, 2) & 0xFF) > 0xC0);
+    CHECK(((Px(jpeg, 13, 2) >> 16) & 0xFF) > 0xC0);
 }
 
 TEST_CASE("skin records: the common-index cache")
@@ -404,14 +397,10 @@ TEST_CASE("skin records: internal skins kept as structured data")
 
     TSkStoredSkinData s;
     s.MasterBitmap = master.get();
-    s.Version = 2.5;
-    s.Author = "Us";
-    s.Shadow1Blur = 3;
     s.Sections.resize(2);
     TzGeneralData& edit = s.Sections[0].Values;
     edit.ClassName = "EDIT";
     edit.Color = clBtnFace;
-    edit.Transparency = 30;
     edit.GradientData = "1;2;100;0;0";
     s.Sections[0].FontColor = "10 1 2 3 4";
     s.Sections[0].HotFontColor = "10 1 2";
@@ -426,11 +415,9 @@ TEST_CASE("skin records: internal skins kept as structured data")
 
     TSkSkinRecords r;
     r.LoadFromStoredSkin(s);
-    const TzSkinData& d = r.SkinData();
-    CHECK(Join(d.Version, d.Author, d.Shadow1Blur, d.BorderColor) == Join(2.5, "Us", 3, 0xFF00FF));
     REQUIRE(r.SectionCount() == 2);
     const TzGeneralData& e = SectionOf(r, "EDIT");
-    CHECK(Join(e.Color, e.Transparency, e.GradientArray.size()) == Join(ColorToRGB(clBtnFace), 30, 1));
+    CHECK(Join(e.Color, e.GradientArray.size()) == Join(ColorToRGB(clBtnFace), 1));
     CHECK(Join(e.FontColor, e.TCLeft, e.TCBottom) == Join(10, 1, 4));
     CHECK(Join(e.HotFontColor, e.HotTCLeft) == Join(0, -1));   // three words: colour 0, no outlines
 
@@ -498,27 +485,6 @@ TEST_CASE("skin records: damaged option text and pictures")
         r.LoadFromOptions(static_cast<const TStrings*>(nullptr), TSkImageSource{});
         CHECK(Join(r.SectionCount(), r.MaskCount(), r.SkinData().Version) == Join(0, 0, 0.0));
     }
-}
-
-TEST_CASE("skin records: a packed skin's images come from its entries")
-{
-    TMessageCatcher box;
-    const char* text = "[GLOBALINFO]\r\nMASTERBITMAP=MASTER.BMP\r\nBOXCHECKED=@0000,0000,0030,0010,3,1\r\n"
-                       "[EDIT]\r\nGLYPH=!OWN.BMP!3!1!2!0!0!0!0\r\nMIXED=Mixed.bmp\r\n"
-                       "PATTERN=TEX.JPG\r\nCOLOR=5\r\n";
-    auto c = Extract(PackSkin({{"OPTIONS.DAT", ToBytes(text)},
-                              {"master.bmp", Bmp24(64, 64, MasterPixel)},
-                              {"OWN.BMP", SolidBmp(9, 4, Green)},
-                              {"Mixed.bmp", SolidBmp(9, 4, Red)},
-                              {"Tex.jpg", ReadBytes(TestDataPath("tiny.jpg"))}}));
-    auto ini = CreateOptionsIni(c.get());
-    TSkSkinRecords r;
-    r.LoadFromOptions(*ini, TSkImageSource{L"Z:\\nowhere\\", c.get()});
-    REQUIRE(r.MasterBitmap());
-    CHECK(Join(box.Count(), r.MasterBitmap()->Width(), SectionOf(r, "EDIT").Color) == Join(0, 64, 5));
-    CHECK(ImageOf(r, "EDIT", "GLYPH") == "glyph (0,0,9,4) x3 m1 d0 b0 0 0 0 0 own");
-    CHECK(MaskOf(r, "EDIT", "PATTERN") != nullptr);
-    CHECK(MaskOf(r, "EDIT", "MIXED") == nullptr);   // the option text must write names upper-cased
 }
 
 TEST_CASE("skin records: damaged packed skins load empty or whole, never crash")
