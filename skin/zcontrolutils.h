@@ -48,6 +48,10 @@ enum : uint16_t {
     SKCMD_ENDUPDATE = 32,
     SKCMD_BEFORESCROLL = 51,      // a skinned bar is about to send the window a scroll request
     SKCMD_AFTERSCROLL = 52,       // it was sent; LParam: MAKELONG(request code, WM_HSCROLL / WM_VSCROLL)
+    // The names the protocol's table gives the last three.
+    SKCMD_MENUCMD14 = SKCMD_ISDROPPEDDOWN,
+    SKCMD_SCROLL51 = SKCMD_BEFORESCROLL,
+    SKCMD_SCROLL52 = SKCMD_AFTERSCROLL,
 };
 
 // The WParam of a sub-command with its low-word argument.
