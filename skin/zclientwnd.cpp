@@ -65,6 +65,11 @@ bool ChangesScrollInfo(UINT Msg)
     case EM_LINESCROLL:
     case EM_SCROLL:
     case EM_SCROLLCARET:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
         return true;
     default:
         return false;

@@ -17,6 +17,7 @@
 
 class TControl;
 class TCollection;
+struct TWMScroll;
 
 // The base of the client-area adapters: the frame follows size, enable and scroll changes.
 class TSkBaseWnd : public TSkScrollWnd {
@@ -184,7 +185,7 @@ bool ReadHeaderItem(HWND Header, int Index, TzHeaderItem& Item);
 class TSkHeaderHook;
 
 // List views: as edits, and in report view their column header painted from the skin; the
-// thumb of the vertical bar scrolls the report by whole items.
+// thumbs scroll the list by what it scrolls by in its view.
 class TSkListViewWnd : public TSkEditWnd {
     Z_CLASS(TSkListViewWnd, TSkEditWnd)
 public:
@@ -208,7 +209,10 @@ private:
     friend class TSkHeaderHook;
     void HookHeader(HWND Header);
     void HeaderMessage(TSkHeaderHook& Hook, TMessage& Message);
-    bool TrackThumb(TMessage& Message);
+    // A thumb request of the adapter's own drag, on SB_HORZ or SB_VERT: True when done here.
+    bool TrackThumb(TMessage& Message, int Bar, const TWMScroll& Scroll);
+    // The height of the report's rows, 0 without rows.
+    int ItemHeight() const;
     std::unique_ptr<TSkHeaderHook> FHeader;
 };
 

@@ -182,7 +182,7 @@ void TSkComboBoxWnd::AdaptList(HWND List)
     const bool items = SendMessageW(Handle, CB_GETCOUNT, 0, 0) > 0;
     const uint8_t handOver = AdapterKeepColorsHandOver;
     AdapterKeepColorsHandOver = KeepColors;
-    ListAdapter = CreateAdapter<TSkComboListWnd>(List, nullptr, SkinManager, "EDIT", items);
+    ListAdapter = CreateAdapter<TSkComboListWnd>(List, nullptr, SkinManager(), "EDIT", items);
     AdapterKeepColorsHandOver = handOver;
     ListAdapter->SimpleCombo = ComboType(Handle) == CBS_SIMPLE ? 1 : 0;
     ListAdapter->Combo = Handle;
@@ -458,7 +458,7 @@ bool ReadHeaderItem(HWND Header, int Index, TzHeaderItem& Item)
 class TSkHeaderHook : public TSkMainWnd {
 public:
     TSkHeaderHook(HWND Header, TSkListViewWnd* AOwner)
-        : TSkMainWnd(Header, AOwner->SkinData, AOwner->SkinManager, AOwner->SkinData->SkinSection()), Owner(AOwner)
+        : TSkMainWnd(Header, AOwner->SkinData, AOwner->SkinManager(), AOwner->SkinData->SkinSection()), Owner(AOwner)
     {
     }
     void WndProc(TMessage& M) override
@@ -606,27 +606,32 @@ void TSkListViewWnd::HeaderMessage(TSkHeaderHook& Hook, TMessage& M)
         RedrawFrame();
 }
 
-bool TSkListViewWnd::TrackThumb(TMessage& M)
+bool TSkListViewWnd::TrackThumb(TMessage& M, int Bar, const TWMScroll& S)
 {
-    const int code = LOWORD(M.WParam);
-    if (!Scrolling || (code != SB_THUMBTRACK && code != SB_THUMBPOSITION) || !ReportView())
+    if (!Scrolling || (S.ScrollCode != SB_THUMBTRACK && S.ScrollCode != SB_THUMBPOSITION))
         return false;
-    // The report scrolls by items, and a list view takes the thumb's place from the system's
-    // own tracking, which is not running: the rows are scrolled here, whole items at a time.
+    // A list view takes the thumb's place only from the system's own tracking, which is not
+    // running: it is scrolled here by the difference, in what it scrolls by in its view
+    // (whole items down a report, columns along a list, pixels otherwise).
     M.Result = 0;
-    const int count = int(SendMessageW(Handle, LVM_GETITEMCOUNT, 0, 0));
-    if (count <= 0)
-        return true;
-    const int top = int(SendMessageW(Handle, LVM_GETTOPINDEX, 0, 0));
+    const bool items = Bar == SB_VERT && ReportView();
+    const int now = items ? int(SendMessageW(Handle, LVM_GETTOPINDEX, 0, 0)) : GetScrollPos(Handle, Bar);
+    const int step = items ? ItemHeight() : 1;
+    const int by = (ScrollTracking.LastTrackPos - now) * step;
+    if (by != 0)
+        SendMessageW(Handle, LVM_SCROLL, Bar == SB_HORZ ? by : 0, Bar == SB_VERT ? by : 0);
+    return true;
+}
+
+int TSkListViewWnd::ItemHeight() const
+{
     RECT r{};
     r.left = LVIR_BOUNDS;
-    if (!SendMessageW(Handle, LVM_GETITEMRECT, WPARAM(std::clamp(top, 0, count - 1)), reinterpret_cast<LPARAM>(&r)))
-        return true;
-    const int itemHeight = r.bottom - r.top;
-    const int target = std::clamp(ScrollTracking.LastTrackPos, 0, count - 1);
-    if (itemHeight > 0 && target != top)
-        SendMessageW(Handle, LVM_SCROLL, 0, LPARAM((target - top) * itemHeight));
-    return true;
+    if (SendMessageW(Handle, LVM_GETITEMCOUNT, 0, 0) <= 0 ||
+        !SendMessageW(Handle, LVM_GETITEMRECT, WPARAM(SendMessageW(Handle, LVM_GETTOPINDEX, 0, 0)),
+                      reinterpret_cast<LPARAM>(&r)))
+        return 0;
+    return r.bottom - r.top;
 }
 
 void TSkListViewWnd::WndProc(TMessage& M)
@@ -634,8 +639,12 @@ void TSkListViewWnd::WndProc(TMessage& M)
     const bool skinned = SkinData && SkinData->Skinned() && Hooked();
     if (skinned) {
         switch (M.Msg) {
+        case WM_HSCROLL:
+            if (TrackThumb(M, SB_HORZ, TWMScroll(M)))
+                return;
+            break;
         case WM_VSCROLL:
-            if (TrackThumb(M))
+            if (TrackThumb(M, SB_VERT, TWMScroll(M)))
                 return;
             break;
         case WM_PRINT: {

@@ -11,7 +11,7 @@ namespace zclient {
 // The skin command comes from the adapter's own manager.
 inline bool FromOwnManager(const TSkMainWnd* A, const TMessage& M)
 {
-    TzSkinManager* own = A->SkinManager ? A->SkinManager : A->SkinData->GetSkinManager();
+    TzSkinManager* own = A->SkinManager();
     return M.Msg == SM_SKINCMD && own && M.LParam == reinterpret_cast<LPARAM>(own);
 }
 

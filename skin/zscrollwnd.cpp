@@ -11,6 +11,8 @@
 #include "skin/zskintextpaint.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 TSkScrollTracking ScrollTracking;
 
@@ -48,9 +50,15 @@ TRect BarRect(TSkScrollWnd* A, int Kind)
     return Kind == 0 ? GetHorzBarRect(A, A->Handle) : GetVertBarRect(A, A->Handle);
 }
 
-TzSkinManager* ManagerOf(const TSkMainWnd* A)
+// A * B / C rounded to the nearest, halves away from 0, as MulDiv does; in 64 bits, because a
+// range may hold 2^32 positions and a page as many.
+int64_t MulDiv64(int64_t A, int64_t B, int64_t C)
 {
-    return A->SkinManager ? A->SkinManager : (A->SkinData ? A->SkinData->GetSkinManager() : nullptr);
+    if (C == 0)
+        return -1;
+    const int64_t p = A * B;
+    const int64_t q = (std::abs(p) + std::abs(C) / 2) / std::abs(C);
+    return (p < 0) != (C < 0) ? -q : q;
 }
 
 } // namespace
@@ -70,7 +78,7 @@ int GetScrollMetric(const TSkScrollBar* Bar, int Which, bool UseSkin)
     if (Bar->ArrowLength >= 0)
         return Bar->ArrowLength;
     int length = DefaultArrowSize;
-    TzSkinManager* m = Bar->Owner ? ManagerOf(Bar->Owner) : nullptr;
+    TzSkinManager* m = Bar->Owner ? Bar->Owner->SkinManager() : nullptr;
     if (UseSkin && m && m->SkinData().Active) {
         const int s = m->FindSectionIndex("SCROLLBTNLEFT");
         const int k = Bar->Kind == 0 ? m->Cache().ScrollBtnLeft.BordersMask : m->Cache().ScrollBtnTop.BordersMask;
@@ -151,15 +159,17 @@ TSkThumbGeometry GetThumbGeometry(const TSkScrollBar* Bar, const TRect& R)
     const SCROLLINFO& si = Bar->ScrollInfo;
     const int a = ArrowOf(Bar);
     const int track = LengthOf(Bar, R) - 2 * a;
-    const int range = si.nMax - si.nMin + 1;
-    if (si.nPage == 0)
+    const int64_t range = int64_t(si.nMax) - si.nMin + 1;
+    const int64_t page = si.nPage;
+    if (page == 0)
         g.Length = a;
     else if (range > 0)
-        g.Length = std::max(MulDiv(int(si.nPage), track, range), Bar->MinThumbSize);
+        g.Length = int(std::clamp<int64_t>(MulDiv64(page, track, range), Bar->MinThumbSize, INT_MAX));
     int offset = 0;
-    const int den = range - std::max(int(si.nPage), 1);
+    const int64_t den = range - std::max<int64_t>(page, 1);
     if (range > 0 && den > 0)
-        offset = std::clamp(MulDiv(si.nPos - si.nMin, track - g.Length, den), 0, std::max(0, track - g.Length));
+        offset = int(std::clamp<int64_t>(MulDiv64(int64_t(si.nPos) - si.nMin, track - g.Length, den), 0,
+                                         std::max(0, track - g.Length)));
     g.Pos = StartOf(Bar, R) + a + offset;
     return g;
 }
@@ -273,7 +283,7 @@ bool PaintEnabled(TSkScrollWnd* A, int Kind)
 
 void PaintBar(TSkScrollWnd* A, TSkScrollBar* Bar, HDC DC, const TBarLook& Look)
 {
-    TzSkinManager* m = ManagerOf(A);
+    TzSkinManager* m = A->SkinManager();
     if (!Bar || !Bar->Visible || (A->ThumbTracking && !Look.Dragging) || !m)
         return;
     const TBarSections sec = SectionsOf(m->Cache(), Bar->Kind);
@@ -331,7 +341,7 @@ void PaintBar(TSkScrollWnd* A, TSkScrollBar* Bar, HDC DC, const TBarLook& Look)
 
 void PaintCorner(TSkScrollWnd* A, HDC DC)
 {
-    TzSkinManager* m = ManagerOf(A);
+    TzSkinManager* m = A->SkinManager();
     const TRect c = GetCornerRect(A, A->Handle);
     if (!m || c.Width() <= 0 || c.Height() <= 0)
         return;
@@ -461,9 +471,13 @@ void TSkScrollWnd::DetachParts()
 {
     if (ScrollTracking.PressWindow == Handle)
         EndPress();
+    // The hover timer may still run here although another window is hot by now: it goes
+    // with the adapter, and no state of it is left to stand in a later window's way.
+    if (Handle && IsWindow(Handle))
+        KillTimer(Handle, HoverTimerID);
+    if (ScrollTracking.HoverWindow == Handle)
+        ScrollTracking.HoverWindow = nullptr;
     if (ScrollTracking.HotWindow == Handle) {
-        if (Handle && IsWindow(Handle))
-            KillTimer(Handle, HoverTimerID);
         ScrollTracking.HotWindow = nullptr;
         ScrollTracking.HotBar = -1;
         ScrollTracking.HotElement = ScrollTracking.LastHotElement = sbeNone;
@@ -540,12 +554,13 @@ void TSkScrollWnd::NCMouseMove(TMessage& M)
     if (M.WParam != HTHSCROLL && M.WParam != HTVSCROLL)
         return;
     const int kind = M.WParam == HTHSCROLL ? 0 : 1;
-    if (t.HotBar == kind && t.HoverTimer)
+    if (t.HotBar == kind && t.HoverWindow == Handle)
         return;
     t.LastHotElement = t.HotElement = sbeNone;
     t.HotBarRect = BarRect(this, kind);
     t.HotBar = kind;
-    t.HoverTimer = SetTimer(Handle, HoverTimerID, 20, nullptr);
+    t.HoverWindow = Handle;
+    SetTimer(Handle, HoverTimerID, 20, nullptr);
     PaintScrollBars(this, Handle);
 }
 
@@ -675,15 +690,13 @@ void TSkScrollWnd::DragThumb(int Coord)
     const int start = StartOf(bar, t.PressBarRect) + a, end = EndOf(bar, t.PressBarRect) - a;
     const int q = std::max(start, std::min(Coord - t.GrabOffset, end - t.ThumbLength));
     const SCROLLINFO& si = bar->ScrollInfo;
-    const int range = si.nMax - si.nMin;
+    const int64_t range = int64_t(si.nMax) - si.nMin, page = si.nPage;
     const int room = end - start - t.ThumbLength;
-    int pos;
-    if (range > 0)
-        pos = room > 0 ? si.nMin + MulDiv(q - start, range - int(si.nPage) + 1, room) : si.nMin;
-    else
-        pos = q - start;
-    if (range > 0)
-        pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - std::max(int(si.nPage), 1) + 1));
+    int pos = q - start;
+    if (range > 0) {
+        const int64_t p = room > 0 ? si.nMin + MulDiv64(q - start, range - page + 1, room) : si.nMin;
+        pos = int(std::clamp<int64_t>(p, si.nMin, std::max<int64_t>(si.nMin, si.nMax - std::max<int64_t>(page, 1) + 1)));
+    }
     if (pos != t.LastTrackPos) {
         bar->ScrollInfo.nTrackPos = pos;
         t.LastTrackPos = pos;
@@ -718,7 +731,8 @@ void TSkScrollWnd::Timer(TMessage& M)
         if (ThumbTracking)
             break;
         GetCursorPos(&cur);
-        if (t.HotWindow == Handle && t.HotBar >= 0 && Contains(t.HotBarRect, TPoint(cur.x, cur.y))) {
+        if (t.HotWindow == Handle && t.HoverWindow == Handle && t.HotBar >= 0 &&
+            Contains(t.HotBarRect, TPoint(cur.x, cur.y))) {
             const int el = ScrollElementAt(BarOf(this, t.HotBar), t.HotBarRect, TPoint(cur.x, cur.y));
             if (el != t.HotElement) {
                 t.LastHotElement = t.HotElement;
@@ -727,7 +741,8 @@ void TSkScrollWnd::Timer(TMessage& M)
             }
         } else {
             KillTimer(Handle, HoverTimerID);
-            t.HoverTimer = 0;
+            if (t.HoverWindow == Handle)
+                t.HoverWindow = nullptr;
             if (t.HotWindow == Handle) {
                 t.HotBar = -1;
                 t.HotElement = t.LastHotElement = sbeNone;
@@ -775,7 +790,7 @@ void TSkScrollWnd::WndProc(TMessage& M)
     case WM_UPDATEUISTATE:
         return;
     case SM_SKINCMD: {
-        TzSkinManager* own = ManagerOf(this);
+        TzSkinManager* own = SkinManager();
         const bool fromOwn = own && M.LParam == reinterpret_cast<LPARAM>(own);
         switch (M.WParamHi()) {
         case SKCMD_NEWSKIN:

@@ -54,7 +54,7 @@ struct TSkScrollTracking {
     TRect HotBarRect;                // screen
     int HotElement = sbeNone;
     int LastHotElement = sbeNone;
-    UINT_PTR HoverTimer = 0;
+    HWND HoverWindow = nullptr;      // the window whose hover timer runs
     HWND PressWindow = nullptr;      // the window of the press
     int PressedElement = sbeNone;
     int PressedBar = -1;

@@ -191,22 +191,20 @@ Z_CLASS_IMPL(TSkMainWnd, TObject)
 
 TSkMainWnd::TSkMainWnd(HWND Window, TzCommonData* ASkinData, TzSkinManager* ASkinManager,
                        const AnsiString& SectionName)
-    : Handle(Window), SkinManager(ASkinManager)
+    : Handle(Window)
 {
     if (Window && SetWindowThemeProc && UpperCase(SectionName) != "DIALOG")
         SetWindowThemeProc(Window, L" ", L" ");
     if (ASkinData) {
         SkinData = ASkinData;
-        if (!SkinManager)
-            SkinManager = ASkinData->GetSkinManager();
     } else {
         OwnsSkinData = 1;
         SkinData = new TzCommonData(nullptr, true);
-        if (SkinManager)
-            SkinData->SetSkinManager(SkinManager);
-        if (!SkinManager)
-            SkinManager = SkinData->GetSkinManager();
+        if (ASkinManager)
+            SkinData->SetSkinManager(ASkinManager);
     }
+    if (ASkinManager)
+        FManager = std::make_unique<TSkFreeWatch>(ASkinManager);
     if (SkinData->SkinSection().empty())
         SkinData->SetSkinSection(SectionName);
 }
@@ -219,7 +217,6 @@ TSkMainWnd::~TSkMainWnd()
     if (OwnsSkinData)
         delete SkinData;
     SkinData = nullptr;
-    SkinManager = nullptr;
 }
 
 void TSkMainWnd::Release()
@@ -307,9 +304,16 @@ TWndMethod TSkMainWnd::OldWindowProc() const { return FLink ? FLink->OldMethod :
 WNDPROC TSkMainWnd::OldWndProc() const { return FLink ? FLink->OldProc : nullptr; }
 WNDPROC TSkMainWnd::ObjectInstance() const { return FLink ? FLink->Instance : nullptr; }
 
+TzSkinManager* TSkMainWnd::SkinManager() const
+{
+    if (auto* given = FManager ? static_cast<TzSkinManager*>(FManager->Target()) : nullptr)
+        return given;
+    return SkinData ? SkinData->GetSkinManager() : nullptr;
+}
+
 bool TSkMainWnd::SkinActive() const
 {
-    TzSkinManager* m = SkinManager ? SkinManager : (SkinData ? SkinData->GetSkinManager() : nullptr);
+    TzSkinManager* m = SkinManager();
     return SkinData && m && !m->IsDestroying() && m->SkinData().Active;
 }
 
@@ -368,7 +372,7 @@ void TSkMainWnd::GetWindowInfo()
 
 bool TSkMainWnd::HandleAdapterCommand(TMessage& M)
 {
-    TzSkinManager* own = SkinManager ? SkinManager : SkinData->GetSkinManager();
+    TzSkinManager* own = SkinManager();
     const bool fromOwn = own && M.LParam == reinterpret_cast<LPARAM>(own);
     switch (M.WParamHi()) {
     case SKCMD_NEWSKIN:

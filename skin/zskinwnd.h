@@ -25,6 +25,7 @@
 class TzCommonData;
 class TzSkinManager;
 class TSkWndLink;
+class TSkFreeWatch;
 
 // The KeepColors the next adapter made takes (a combo box hands it to its list): normally 0.
 extern uint8_t AdapterKeepColorsHandOver;
@@ -82,6 +83,8 @@ public:
     TWndMethod OldWindowProc() const;
     WNDPROC OldWndProc() const;
     WNDPROC ObjectInstance() const;
+    // The manager in use: the one given while it exists, else the skin data's.
+    TzSkinManager* SkinManager() const;
     // The adapter has skin data and a manager whose skin is applied.
     bool SkinActive() const;
 
@@ -93,7 +96,6 @@ public:
     TRect ParentRect;
     HWND ParentHandle = nullptr;
     HWND Handle = nullptr;
-    TzSkinManager* SkinManager = nullptr;
     TzCommonData* SkinData = nullptr;
     uint8_t Scrolling = 0;        // the adapter itself is sending a scroll message
     uint8_t ColorsApplied = 0;
@@ -124,6 +126,8 @@ private:
     friend void HookWindow(TSkMainWnd* Adapter, HWND Window);
     friend LRESULT CallOldWndProc(TSkMainWnd* Adapter, HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam);
     std::shared_ptr<TSkWndLink> FLink;
+    // The manager given at the making, watched: it may be freed before the adapter.
+    std::unique_ptr<TSkFreeWatch> FManager;
     bool FDestroying = false;   // the window is in WM_DESTROY / WM_NCDESTROY
 };
 

@@ -221,6 +221,31 @@ inline LPARAM ClientParam(HWND W, TPoint Screen)
     return MAKELPARAM(p.x, p.y);
 }
 
+// The thumb of a bar (SB_HORZ, SB_VERT) pressed, moved Distance pixels along the bar and, with
+// Release, let go. Returns the position the bar's arithmetic asks for at that place.
+inline int DragThumb(TSkScrollWnd* A, int Bar, int Distance, bool Release = true)
+{
+    const HWND w = A->Handle;
+    const bool horz = Bar == SB_HORZ;
+    RefreshScrollInfo(A, false);
+    TSkScrollBar* bar = horz ? A->HorzBar.get() : A->VertBar.get();
+    const SCROLLINFO si = bar->ScrollInfo;
+    const TRect r = horz ? GetHorzBarRect(A, w) : GetVertBarRect(A, w);
+    const TSkThumbGeometry g = GetThumbGeometry(bar, r);
+    const int mid = g.Pos + g.Length / 2;
+    const TPoint grab = horz ? TPoint(mid, Centre(r).Y) : TPoint(Centre(r).X, mid);
+    SendMessageW(w, WM_NCLBUTTONDOWN, horz ? HTHSCROLL : HTVSCROLL, ScreenParam(grab));
+    const TPoint to = horz ? TPoint(grab.X + Distance, grab.Y) : TPoint(grab.X, grab.Y + Distance);
+    SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, to));
+    if (Release)
+        SendMessageW(w, WM_LBUTTONUP, 0, 0);
+    const int arrow = GetScrollMetric(bar, 0, true);
+    const int start = (horz ? r.Left : r.Top) + arrow;
+    const int room = (horz ? r.Width() : r.Height()) - 2 * arrow - g.Length;
+    const int asked = si.nMin + MulDiv(g.Pos - start + Distance, si.nMax - si.nMin - int(si.nPage) + 1, room);
+    return std::min(asked, si.nMax - std::max(int(si.nPage), 1) + 1);
+}
+
 // What the window shows, its window rectangle as a 24-bit bitmap.
 inline std::unique_ptr<TBitmap> GrabWindow(HWND Wnd)
 {

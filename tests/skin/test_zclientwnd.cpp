@@ -9,6 +9,7 @@
 #include <commctrl.h>
 #include <doctest.h>
 
+#include <functional>
 #include <set>
 #include <string>
 
@@ -57,6 +58,9 @@ TEST_CASE("the edit adapter paints the frame from its section, only as wide as t
     CHECK(Join(a->FrameLeft, b->FrameLeft, b->FrameTop) == Join(e, 0, 0));
     CHECK(Join(WindowPx(framed, e, e), WindowPx(bare, 0, 0), WindowPx(bare, 3, 3)) ==
           Join(WindowColor(), WindowColor(), WindowColor()));
+    // Grown: the frame from a cache of the new size, its corner where the window's is now.
+    SetWindowPos(framed, nullptr, 0, 0, 150, 50, SWP_NOMOVE | SWP_NOZORDER);
+    CHECK(WindowPx(framed, 149, 49) == SynthPixel(23, 23));
 }
 
 TEST_CASE("printing an adapted edit: frame and bars from the skin, the client area by the window itself")
@@ -131,6 +135,35 @@ TEST_CASE("a list's bars appear and move with its content, painted from the skin
     CHECK(WindowPx(w, Centre(v).X, g.Pos + g.Length / 2) == Thumb);
 }
 
+TEST_CASE("an edit's bar stays the skin's through every change of its text: set, cut, paste, clear, undo")
+{
+    TAdapterForm f;
+    HWND w = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 130, 110));
+    auto a = f.Adapt(w);
+    const auto lines = [](int N) {
+        WideString s;
+        for (int i = 0; i < N; ++i)
+            s += L"line\r\n";
+        return s;
+    };
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"set", [&] { SetWindowTextW(w, lines(40).c_str()); }},
+        {"cut", [&] { SendMessageW(w, EM_SETSEL, 0, 6 * 12); SendMessageW(w, WM_CUT, 0, 0); }},
+        {"paste", [&] { SendMessageW(w, EM_SETSEL, 0, 0); SendMessageW(w, WM_PASTE, 0, 0); }},
+        {"clear", [&] { SendMessageW(w, EM_SETSEL, 0, 6 * 25); SendMessageW(w, WM_CLEAR, 0, 0); }},
+        {"undo", [&] { SendMessageW(w, WM_UNDO, 0, 0); }},
+        {"undo again", [&] { SendMessageW(w, EM_UNDO, 0, 0); }},
+    };
+    for (const auto& [name, change] : changes) {
+        CAPTURE(std::string(name));
+        change();
+        RefreshScrollInfo(a.get(), false);
+        const TRect v = InWindow(w, GetVertBarRect(a.get(), w));
+        const TSkThumbGeometry g = GetThumbGeometry(a->VertBar.get(), v);
+        CHECK(WindowPx(w, Centre(v).X, g.Pos + g.Length / 2) == Thumb);
+    }
+}
+
 TEST_CASE("a tree view takes the section's hot colour as its background and erases with it")
 {
     TAdapterForm f;
@@ -142,6 +175,10 @@ TEST_CASE("a tree view takes the section's hot colour as its background and eras
     auto bmp = CreateBmp24(40, 40);
     CHECK(SendMessageW(w, WM_ERASEBKGND, WPARAM(bmp->Canvas()->Handle()), 0) == 0);
     CHECK(Px(*bmp, 20, 20) == TreeHot);
+    // The tree keeps the mouse it captured at a press; the adapter lets it go at the release.
+    SetCapture(w);
+    SendMessageW(w, WM_LBUTTONUP, 0, 0);
+    CHECK(GetCapture() == nullptr);
 }
 
 TEST_CASE("our skin on adapted windows: the bars' arrows carry their glyphs, the frame is the cache's")

@@ -284,25 +284,23 @@ TEST_CASE("a header made when the list view turns to report view is hooked and p
     CHECK(WindowPx(header, 95, 3) == HeaderColor);
 }
 
-TEST_CASE("dragging the thumb of a report scrolls it by whole items to the thumb's place")
+TEST_CASE("dragging a list view's thumb scrolls it to the thumb's place, in every view and on either bar")
 {
     TAdapterForm f;
-    HWND w = ReportList(f, {L"A"}, 100);
-    auto a = f.Adapt<TSkListViewWnd>(w);
-    RefreshScrollInfo(a.get(), false);
-    const SCROLLINFO si = a->VertBar->ScrollInfo;
-    REQUIRE(si.nMax == 99);
-    const TRect v = GetVertBarRect(a.get(), w);
-    const TSkThumbGeometry g = GetThumbGeometry(a->VertBar.get(), v);
-    const int arrow = GetScrollMetric(a->VertBar.get(), 0, true);
-    const TPoint grab(Centre(v).X, g.Pos + g.Length / 2);
-    SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(grab));
-    const int room = v.Height() - 2 * arrow - g.Length;
-    const int moved = MulDiv(g.Pos - v.Top - arrow + 40, si.nMax - si.nMin - int(si.nPage) + 1, room);
-    SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, TPoint(grab.X, grab.Y + 40)));
-    CHECK(SendMessageW(w, LVM_GETTOPINDEX, 0, 0) == moved);
-    SendMessageW(w, WM_LBUTTONUP, 0, 0);
-    CHECK(Join(SendMessageW(w, LVM_GETTOPINDEX, 0, 0), a->ThumbTracking) == Join(moved, 0));
+    const struct {
+        DWORD View;
+        int Bar;
+        int Rows;
+    } cases[] = {{LVS_REPORT, SB_VERT, 100}, {LVS_REPORT, SB_HORZ, 3}, {LVS_LIST, SB_HORZ, 300}, {LVS_ICON, SB_VERT, 300}};
+    for (const auto& c : cases) {
+        CAPTURE(c.View);
+        CAPTURE(c.Bar);
+        HWND w = ReportList(f, {L"A", L"B", L"C", L"D", L"E"}, c.Rows, c.View);
+        auto a = f.Adapt<TSkListViewWnd>(w);
+        const int asked = DragThumb(a.get(), c.Bar, 40);
+        CHECK(GetScrollPos(w, c.Bar) == asked);
+        DestroyWindow(w);
+    }
 }
 
 TEST_CASE("our skin on a combo box and a report list view")

@@ -51,6 +51,9 @@ TEST_CASE("scroll bar geometry: arrows, thumb and track by the scroll informatio
     b = VBar(0, 9999, 1, 9999);
     g = GetThumbGeometry(&b, r);
     CHECK(Join(g.Length, g.Pos + g.Length) == Join(10, 200 - a));
+    // INT_MAX + 1 positions: the page's share all the same.
+    for (TSkScrollBar e : {VBar(0, INT_MAX, 1u << 30, 0), VBar(INT_MIN, -1, 1u << 30, 0)})
+        CHECK(GetThumbGeometry(&e, r).Length == (200 - 2 * a) / 2);
     // No range, or a page as large as the range (a division by 0 once): no usable thumb.
     for (TSkScrollBar e : {VBar(0, -1, 0, 0), VBar(5, 5, 1, 5), VBar(0, 9, 20, 0)}) {
         CHECK(GetThumbGeometry(&e, r).Pos == a);
@@ -299,6 +302,33 @@ TEST_CASE("hovering a bar: the hover ticks light the piece under the mouse and l
     MoveCursor(ToScreen(w, TPoint(2, 2)));
     SendMessageW(w, WM_TIMER, HoverTimerID, 0);
     CHECK(Join(ScrollTracking.HotBar, PxAt(w, p.ThumbMiddle())) == Join(-1, Thumb));
+}
+
+TEST_CASE("a hover timer goes with its adapter or its window; nothing left of them stops the next bar's hover")
+{
+    TAdapterForm f;
+    for (const bool destroy : {false, true}) {
+        CAPTURE(destroy);
+        HWND gone = f.Scrolled(100, 10, 50), next = f.Scrolled(100, 10, 50, WS_VSCROLL, TRect(200, 20, 320, 220));
+        auto a = f.Adapt(gone), b = f.Adapt(next);
+        SendMessageW(gone, WM_NCMOUSEMOVE, HTVSCROLL, ScreenParam(Centre(GetVertBarRect(a.get(), gone))));
+        // The mouse goes on to the other window before the hover ticks again.
+        SendMessageW(next, WM_NCMOUSEMOVE, HTCLIENT, 0);
+        if (destroy) {
+            DestroyWindow(gone);
+        } else {
+            a.reset();
+            CHECK_FALSE(KillTimer(gone, HoverTimerID));
+        }
+        const TBarPlaces p = PlacesOf(b.get(), next);
+        const TPoint thumb = ToScreen(next, p.ThumbMiddle());
+        MoveCursor(thumb);
+        SendMessageW(next, WM_NCMOUSEMOVE, HTVSCROLL, ScreenParam(thumb));
+        SendMessageW(next, WM_TIMER, HoverTimerID, 0);
+        CHECK(PxAt(next, p.ThumbMiddle()) == ThumbHot);
+        DestroyWindow(next);
+        DestroyWindow(gone);
+    }
 }
 
 TEST_CASE("a corner at the bottom right of a top-level window's client area is a size grip")

@@ -229,3 +229,13 @@ TEST_CASE("the window's cache: the section at the window's place in its parent's
     CHECK(Px(*cache, 25, 15) == SynthPixel(4 + (25 - 4) % 16, 4 + (15 - 4) % 16));
     DestroyWindow(w);
 }
+
+TEST_CASE("an adapter whose manager is freed goes on with its skin data's manager")
+{
+    TAdapterForm f;
+    HWND w = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 110, 80));
+    auto dawn = LoadDawn();
+    auto a = CreateAdapter<TSkEditWnd>(w, nullptr, dawn.get(), "EDIT", true);
+    dawn.reset();
+    CHECK(a->SkinManager() == DefaultManager);
+}
