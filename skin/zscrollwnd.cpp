@@ -27,11 +27,12 @@ TRect ScreenRectOf(HWND Wnd)
     return TRect(r.left, r.top, r.right, r.bottom);
 }
 
-TPoint ScreenPointOf(LPARAM L) { return TPoint(zmsg::SignedLo(L), zmsg::SignedHi(L)); }
-
 TPoint Moved(TPoint P, TPoint D) { return TPoint(P.X + D.X, P.Y + D.Y); }
 
 bool Contains(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
+
+bool IsBarHit(UINT HitTest) { return HitTest == HTHSCROLL || HitTest == HTVSCROLL; }
+bool IsBarCommand(UINT CmdType) { return CmdType == SC_HSCROLL || CmdType == SC_VSCROLL; }
 
 // Along the bar and across it.
 int Along(const TSkScrollBar* Bar, TPoint P) { return Bar->Kind == 0 ? P.X : P.Y; }
@@ -492,14 +493,13 @@ void TSkScrollWnd::DetachParts()
 // ---------------------------------------------------------------------------------------
 // Messages
 
-void TSkScrollWnd::NCCalcSize(TMessage& M)
+void TSkScrollWnd::NCCalcSize(TMessage& M, const TWMNCCalcSize& Calc)
 {
-    auto* r = reinterpret_cast<RECT*>(M.LParam);
-    if (!r) {
+    if (!Calc.Rect) {
         PassOn(M);
         return;
     }
-    const RECT kept = *r;
+    const RECT kept = *Calc.Rect;
     const LONG style = GetWindowLongW(Handle, GWL_STYLE);
     bool alive;
     if (style & (WS_HSCROLL | WS_VSCROLL)) {
@@ -516,7 +516,7 @@ void TSkScrollWnd::NCCalcSize(TMessage& M)
     }
     if (!alive || !HorzBar || !VertBar)
         return;
-    RECT& c = *r;
+    RECT& c = *Calc.Rect;
     FrameLeft = c.left - kept.left;
     FrameRight = kept.right - c.right;
     FrameTop = c.top - kept.top;
@@ -537,23 +537,47 @@ void TSkScrollWnd::NCCalcSize(TMessage& M)
     }
 }
 
-LRESULT TSkScrollWnd::NCHitTest(TPoint P)
+bool TSkScrollWnd::StyleChange(TMessage& M, const TWMStyleChange& Change)
 {
-    for (TSkScrollBar* bar : {HorzBar.get(), VertBar.get()})
-        if (bar->Visible && Contains(BarRect(this, bar->Kind), P))
-            return ScrollBarEnabled(Handle, bar->Kind) ? (bar->Kind == 0 ? HTHSCROLL : HTVSCROLL) : HTNOWHERE;
-    if (Contains(GetCornerRect(this, Handle), P) && IsSizeGripCorner(this, Handle))
-        return HTBOTTOMRIGHT;
-    return -1;
+    // The adapter's own passing change of the style is nobody's business.
+    if (ChangingStyle) {
+        M.Result = 0;
+        return true;
+    }
+    if (M.Msg == WM_STYLECHANGED && Change.StyleType == GWL_EXSTYLE && Change.Style)
+        LeftScrollBar = (Change.Style->styleNew & WS_EX_LEFTSCROLLBAR) ? 1 : 0;
+    return false;
 }
 
-void TSkScrollWnd::NCMouseMove(TMessage& M)
+void TSkScrollWnd::NCPaint(TMessage& M)
+{
+    // The system draws its own bars while it paints the frame: ours go over them after.
+    if (!PassOn(M))
+        return;
+    if (IsWindowVisible(Handle) && !SkinData->GetUpdating() && !Scrolling)
+        PaintScrollBars(this, Handle);
+}
+
+bool TSkScrollWnd::NCHitTest(TMessage& M, TPoint P)
+{
+    for (TSkScrollBar* bar : {HorzBar.get(), VertBar.get()})
+        if (bar->Visible && Contains(BarRect(this, bar->Kind), P)) {
+            M.Result = ScrollBarEnabled(Handle, bar->Kind) ? (bar->Kind == 0 ? HTHSCROLL : HTVSCROLL) : HTNOWHERE;
+            return true;
+        }
+    if (!Contains(GetCornerRect(this, Handle), P) || !IsSizeGripCorner(this, Handle))
+        return false;
+    M.Result = HTBOTTOMRIGHT;
+    return true;
+}
+
+void TSkScrollWnd::NCMouseMove(UINT HitTest)
 {
     auto& t = ScrollTracking;
     t.HotWindow = Handle;
-    if (M.WParam != HTHSCROLL && M.WParam != HTVSCROLL)
+    if (!IsBarHit(HitTest))
         return;
-    const int kind = M.WParam == HTHSCROLL ? 0 : 1;
+    const int kind = HitTest == HTHSCROLL ? 0 : 1;
     if (t.HotBar == kind && t.HoverWindow == Handle)
         return;
     t.LastHotElement = t.HotElement = sbeNone;
@@ -564,14 +588,29 @@ void TSkScrollWnd::NCMouseMove(TMessage& M)
     PaintScrollBars(this, Handle);
 }
 
-void TSkScrollWnd::StartPress(TMessage& M, int HitCode)
+bool TSkScrollWnd::NCButtonDown(TMessage& M, const TWMNCMouse& Mouse)
+{
+    if (!IsBarHit(Mouse.HitTest))
+        return false;
+    StartPress(M, int(Mouse.HitTest), Mouse.Pos());
+    return true;
+}
+
+bool TSkScrollWnd::NCOtherButton(TMessage& M, UINT HitTest)
+{
+    if (!IsBarHit(HitTest))
+        return false;
+    M.Result = 0;
+    return true;
+}
+
+void TSkScrollWnd::StartPress(TMessage& M, int HitCode, TPoint Screen)
 {
     const int kind = HitCode == HTHSCROLL ? 0 : 1;
     TSkScrollBar* bar = BarOf(this, kind);
-    const TPoint p = ScreenPointOf(M.LParam);
     const TRect r = BarRect(this, kind);
     GetScrollInfo(Handle, bar->Bar(), &bar->ScrollInfo);
-    const int el = ScrollElementAt(bar, r, p);
+    const int el = ScrollElementAt(bar, r, Screen);
     if (el == sbeNone) {
         PassOn(M);
         return;
@@ -593,7 +632,7 @@ void TSkScrollWnd::StartPress(TMessage& M, int HitCode)
         t.PressBarRect = r;
         ThumbTracking = 1;
         bar->ScrollInfo.nTrackPos = bar->ScrollInfo.nPos;
-        t.GrabOffset = Along(bar, p) - g.Pos;
+        t.GrabOffset = Along(bar, Screen) - g.Pos;
         t.LastTrackPos = bar->ScrollInfo.nPos;
         PaintDraggedBar(g.Pos);
         return;
@@ -652,6 +691,13 @@ bool TSkScrollWnd::EndPress()
     return true;
 }
 
+bool TSkScrollWnd::PressEnded(bool Ended)
+{
+    if (Ended && !EndPress())
+        return true;
+    return !Hooked();
+}
+
 void TSkScrollWnd::UpdatePressedOver(TPoint Screen)
 {
     auto& t = ScrollTracking;
@@ -707,48 +753,66 @@ void TSkScrollWnd::DragThumb(int Coord)
     PaintDraggedBar(q);
 }
 
-void TSkScrollWnd::MouseMove(TMessage& M)
+bool TSkScrollWnd::PressMouseMove(TMessage& M, TPoint Client)
 {
-    TPoint p(zmsg::SignedLo(M.LParam), zmsg::SignedHi(M.LParam));
-    POINT sp{p.X, p.Y};
+    if (ScrollTracking.PressWindow != Handle || ScrollTracking.PressedElement == sbeNone)
+        return false;
+    POINT sp{Client.X, Client.Y};
     ClientToScreen(Handle, &sp);
-    if (ThumbTracking) {
-        TSkScrollBar* bar = BarOf(this, ScrollTracking.PressedBar);
-        if (bar)
-            DragThumb(Along(bar, TPoint(sp.x, sp.y)));
-    } else {
+    if (!ThumbTracking)
         UpdatePressedOver(TPoint(sp.x, sp.y));
-    }
+    else if (TSkScrollBar* bar = BarOf(this, ScrollTracking.PressedBar))
+        DragThumb(Along(bar, TPoint(sp.x, sp.y)));
     M.Result = 0;
+    return true;
 }
 
-void TSkScrollWnd::Timer(TMessage& M)
+void TSkScrollWnd::HoverTick()
 {
     auto& t = ScrollTracking;
+    if (ThumbTracking)
+        return;
     POINT cur{};
-    switch (M.WParam) {
+    GetCursorPos(&cur);
+    const TPoint p(cur.x, cur.y);
+    if (t.HotWindow == Handle && t.HoverWindow == Handle && t.HotBar >= 0 && Contains(t.HotBarRect, p)) {
+        const int el = ScrollElementAt(BarOf(this, t.HotBar), t.HotBarRect, p);
+        if (el == t.HotElement)
+            return;
+        t.LastHotElement = t.HotElement;
+        t.HotElement = el;
+        PaintScrollBars(this, Handle);
+        return;
+    }
+    KillTimer(Handle, HoverTimerID);
+    if (t.HoverWindow == Handle)
+        t.HoverWindow = nullptr;
+    if (t.HotWindow == Handle) {
+        t.HotBar = -1;
+        t.HotElement = t.LastHotElement = sbeNone;
+    }
+    PaintScrollBars(this, Handle);
+}
+
+bool TSkScrollWnd::RepeatTick()
+{
+    auto& t = ScrollTracking;
+    if (t.PressWindow != Handle || t.PressedElement == sbeNone) {
+        KillTimer(Handle, RepeatTimerID);
+        return true;
+    }
+    POINT cur{};
+    GetCursorPos(&cur);
+    UpdatePressedOver(TPoint(cur.x, cur.y));
+    return t.PressedOver == sbeNone || SendScrolling(t.ScrollMessage, t.PressedOver, 0);
+}
+
+void TSkScrollWnd::Timer(TMessage& M, UINT_PTR TimerID)
+{
+    auto& t = ScrollTracking;
+    switch (TimerID) {
     case HoverTimerID:
-        if (ThumbTracking)
-            break;
-        GetCursorPos(&cur);
-        if (t.HotWindow == Handle && t.HoverWindow == Handle && t.HotBar >= 0 &&
-            Contains(t.HotBarRect, TPoint(cur.x, cur.y))) {
-            const int el = ScrollElementAt(BarOf(this, t.HotBar), t.HotBarRect, TPoint(cur.x, cur.y));
-            if (el != t.HotElement) {
-                t.LastHotElement = t.HotElement;
-                t.HotElement = el;
-                PaintScrollBars(this, Handle);
-            }
-        } else {
-            KillTimer(Handle, HoverTimerID);
-            if (t.HoverWindow == Handle)
-                t.HoverWindow = nullptr;
-            if (t.HotWindow == Handle) {
-                t.HotBar = -1;
-                t.HotElement = t.LastHotElement = sbeNone;
-            }
-            PaintScrollBars(this, Handle);
-        }
+        HoverTick();
         break;
     case FirstRepeatTimerID:
         KillTimer(Handle, FirstRepeatTimerID);
@@ -756,13 +820,7 @@ void TSkScrollWnd::Timer(TMessage& M)
             t.RepeatTimer = SetTimer(Handle, RepeatTimerID, 55, nullptr);
         break;
     case RepeatTimerID:
-        if (t.PressWindow != Handle || t.PressedElement == sbeNone) {
-            KillTimer(Handle, RepeatTimerID);
-            break;
-        }
-        GetCursorPos(&cur);
-        UpdatePressedOver(TPoint(cur.x, cur.y));
-        if (t.PressedOver != sbeNone && !SendScrolling(t.ScrollMessage, t.PressedOver, 0))
+        if (!RepeatTick())
             return;
         break;
     default:
@@ -780,6 +838,88 @@ void TSkScrollWnd::OnSkinRefresh()
     RefreshScrollInfo(this, false);
 }
 
+void TSkScrollWnd::SkinCommand(TWMSkinCommand Cmd)
+{
+    const bool fromOwn = FromOwnManager(Cmd);
+    switch (Cmd.Command) {
+    case SKCMD_NEWSKIN:
+    case SKCMD_REFRESH:
+        if (fromOwn)
+            OnSkinRefresh();
+        break;
+    case SKCMD_SKINREMOVED:
+        if (fromOwn)
+            RestoreStdParams();
+        break;
+    case SKCMD_GETBGIMAGE:
+        if (TBitmap* cache = SkinData->CacheBmp(); cache && SkinData->Skinned())
+            SharedCacheInfo = MakeCacheInfo(cache, 0, 0);
+        break;
+    case SKCMD_ENDPARENTUPDATE:
+        EndParentUpdate();
+        break;
+    case SKCMD_ISSKINNED:
+        if (SkinData->Skinned()) {
+            Cmd.Answer(1);
+            return;
+        }
+        break;
+    }
+    PassOn(Cmd.Message);
+}
+
+void TSkScrollWnd::EndParentUpdate()
+{
+    if (!SkinData->Skinned() || !SkinData->GetUpdating())
+        return;
+    SkinData->SetUpdating(false);
+    RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+}
+
+bool TSkScrollWnd::BarMessage(TMessage& M)
+{
+    switch (M.Msg) {
+    case WM_NCCALCSIZE:
+        NCCalcSize(M, TWMNCCalcSize(M));
+        return true;
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+        return StyleChange(M, TWMStyleChange(M));
+    case WM_NCPAINT:
+        NCPaint(M);
+        return true;
+    case WM_NCHITTEST:
+        return NCHitTest(M, TWMNCHitTest(M).Pos());
+    case WM_NCMOUSEMOVE:
+        NCMouseMove(TWMNCMouse(M).HitTest);
+        return false;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        return NCButtonDown(M, TWMNCMouse(M));
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONUP:
+        return NCOtherButton(M, TWMNCMouse(M).HitTest);
+    case WM_SYSCOMMAND:
+        // The system's own bar commands: the bars are the adapter's.
+        return IsBarCommand(TWMSysCommand(M).CmdType);
+    case WM_MOUSEMOVE:
+        return PressMouseMove(M, TWMMouse(M).Pos());
+    case WM_LBUTTONUP:
+        return PressEnded(true);
+    case WM_CAPTURECHANGED:
+        // A press that lost the mouse ends as if released.
+        return PressEnded(TWMCaptureChanged(M).NewCapture != Handle);
+    case WM_CANCELMODE:
+        return PressEnded(true);
+    case WM_TIMER:
+        Timer(M, TWMTimer(M).TimerID);
+        return true;
+    }
+    return false;
+}
+
 void TSkScrollWnd::WndProc(TMessage& M)
 {
     switch (M.Msg) {
@@ -789,119 +929,15 @@ void TSkScrollWnd::WndProc(TMessage& M)
         return;
     case WM_UPDATEUISTATE:
         return;
-    case SM_SKINCMD: {
-        TzSkinManager* own = SkinManager();
-        const bool fromOwn = own && M.LParam == reinterpret_cast<LPARAM>(own);
-        switch (M.WParamHi()) {
-        case SKCMD_NEWSKIN:
-        case SKCMD_REFRESH:
-            if (fromOwn)
-                OnSkinRefresh();
-            break;
-        case SKCMD_SKINREMOVED:
-            if (fromOwn)
-                RestoreStdParams();
-            break;
-        case SKCMD_GETBGIMAGE:
-            if (TBitmap* cache = SkinData->CacheBmp(); cache && SkinData->Skinned())
-                SharedCacheInfo = MakeCacheInfo(cache, 0, 0);
-            break;
-        case SKCMD_ENDPARENTUPDATE:
-            if (SkinData->Skinned() && SkinData->GetUpdating()) {
-                SkinData->SetUpdating(false);
-                RedrawWindow(Handle, nullptr, nullptr,
-                             RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-            }
-            break;
-        case SKCMD_ISSKINNED:
-            if (SkinData->Skinned()) {
-                M.LParam = M.Result = 1;
-                return;
-            }
-            break;
-        }
-        PassOn(M);
+    case SM_SKINCMD:
+        SkinCommand(TWMSkinCommand(M));
         return;
-    }
     }
     if (!SkinData || !SkinData->Skinned() || !HorzBar || !VertBar) {
         PassOn(M);
         return;
     }
-    auto& t = ScrollTracking;
-    switch (M.Msg) {
-    case WM_NCCALCSIZE:
-        NCCalcSize(M);
-        return;
-    case WM_STYLECHANGING:
-    case WM_STYLECHANGED:
-        // The adapter's own passing change of the style is nobody's business.
-        if (ChangingStyle) {
-            M.Result = 0;
-            return;
-        }
-        if (M.Msg == WM_STYLECHANGED && M.WParam == WPARAM(GWL_EXSTYLE) && M.LParam)
-            LeftScrollBar = (reinterpret_cast<STYLESTRUCT*>(M.LParam)->styleNew & WS_EX_LEFTSCROLLBAR) ? 1 : 0;
-        break;
-    case WM_NCPAINT:
-        // The system draws its own bars while it paints the frame: ours go over them after.
-        if (!PassOn(M))
-            return;
-        if (IsWindowVisible(Handle) && !SkinData->GetUpdating() && !Scrolling)
-            PaintScrollBars(this, Handle);
-        return;
-    case WM_NCHITTEST:
-        if (const LRESULT hit = NCHitTest(ScreenPointOf(M.LParam)); hit != -1) {
-            M.Result = hit;
-            return;
-        }
-        break;
-    case WM_NCMOUSEMOVE:
-        NCMouseMove(M);
-        break;
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK:
-        if (M.WParam == HTHSCROLL || M.WParam == HTVSCROLL) {
-            StartPress(M, int(M.WParam));
-            return;
-        }
-        break;
-    case WM_NCRBUTTONDOWN:
-    case WM_NCRBUTTONUP:
-    case WM_NCMBUTTONDOWN:
-    case WM_NCMBUTTONUP:
-        if (M.WParam == HTHSCROLL || M.WParam == HTVSCROLL) {
-            M.Result = 0;
-            return;
-        }
-        break;
-    case WM_SYSCOMMAND:
-        if ((M.WParam & 0xFFF0) == SC_VSCROLL || (M.WParam & 0xFFF0) == SC_HSCROLL)
-            return;
-        break;
-    case WM_MOUSEMOVE:
-        if (t.PressWindow == Handle && t.PressedElement != sbeNone) {
-            MouseMove(M);
-            return;
-        }
-        break;
-    case WM_LBUTTONUP:
-        if (!EndPress() || !Hooked())
-            return;
-        break;
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-        // A press that lost the mouse ends as if released.
-        if ((M.Msg == WM_CANCELMODE || reinterpret_cast<HWND>(M.LParam) != Handle) && !EndPress())
-            return;
-        if (!Hooked())
-            return;
-        break;
-    case WM_TIMER:
-        Timer(M);
-        return;
-    }
-    if (!PassOn(M))
+    if (BarMessage(M) || !PassOn(M))
         return;
     switch (M.Msg) {
     case WM_MOUSEWHEEL:

@@ -17,6 +17,7 @@
 #pragma once
 
 #include "classlib/controls.h"
+#include "classlib/msgrecords.h"
 #include "skin/zskinservices.h"
 
 #include <cstdint>
@@ -111,8 +112,16 @@ protected:
     virtual void HookParts(bool Repaint);
     // What a subclass frees or undoes when it detaches, after RestoreStdParams.
     virtual void DetachParts() {}
+    // The skin command: answered here, or passed on.
+    virtual void SkinCommand(TWMSkinCommand Cmd);
     // The skin command as every adapter answers it; True when it ends there.
-    bool HandleAdapterCommand(TMessage& Message);
+    bool HandleAdapterCommand(TWMSkinCommand& Cmd);
+    // The command came from the adapter's own manager.
+    bool FromOwnManager(const TWMSkinCommand& Cmd) const;
+    // The skin data is skinned and the window hooked: the adapter paints.
+    bool Skinning() const;
+    // The window becomes the default manager's hot window, when it is enabled.
+    void BecomeHot();
     // The window is being destroyed: detach, then pass the message on.
     void DetachOnDestroy(TMessage& Message);
     // The destructor's part: visual styles back on, then Detach; nothing on a dead adapter.
