@@ -15,13 +15,14 @@
 #include "skin/zcommondata.h"
 #include "skin/zscrollwnd.h"
 #include "skin/zskinmanager.h"
+#include "support/screenshot.h"
 
 #include <doctest.h>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <vector>
+#include <string>
 
 namespace adapt {
 
@@ -116,13 +117,8 @@ inline std::unique_ptr<TzSkinManager> LoadDawn()
 
 // A window class whose WM_VSCROLL and WM_HSCROLL move the position as a plain window would:
 // a line by 1, a page by 10, the thumb to the position it is given (read back with
-// GetScrollInfo when the range goes beyond 16 bits). Each request is kept.
+// GetScrollInfo when the range goes beyond 16 bits).
 struct TScrollTarget {
-    static std::vector<WPARAM>& Requests()
-    {
-        static std::vector<WPARAM> r;
-        return r;
-    }
     // Run at each request, once the position has moved (a window that frees its adapter).
     static std::function<void()>& OnRequest()
     {
@@ -133,7 +129,6 @@ struct TScrollTarget {
     {
         if (Msg != WM_VSCROLL && Msg != WM_HSCROLL)
             return DefWindowProcW(W, Msg, WP, LP);
-        Requests().push_back(WP);
         const int bar = Msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
         SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
         GetScrollInfo(W, bar, &si);
@@ -212,6 +207,13 @@ inline void MoveCursor(TPoint P)
 }
 
 inline LPARAM ScreenParam(TPoint P) { return MAKELPARAM(P.X, P.Y); }
+
+// The window written as build/screenshots/<Name>.png, to be looked at.
+inline void SaveScreenshot(HWND Wnd, const char* Name)
+{
+    CreateDirectoryW(BuildPath("screenshots").c_str(), nullptr);
+    SaveWindowPng(Wnd, (std::string(ZANDREL_BUILD_DIR).substr(2) + "/screenshots/" + Name + ".png").c_str());
+}
 
 // A screen point as the client coordinates of a mouse message to the window.
 inline LPARAM ClientParam(HWND W, TPoint Screen)
@@ -316,7 +318,6 @@ struct TAdapterForm {
         SetScrollInfo(w, SB_VERT, &si, TRUE);
         if (Style & WS_HSCROLL)
             SetScrollInfo(w, SB_HORZ, &si, TRUE);
-        TScrollTarget::Requests().clear();
         return w;
     }
     // Adapters for a foreign window, their skin data their own.

@@ -2,15 +2,16 @@
 // the combo glyph and the selected text, item texts read in full, the list adapted at its
 // first colour message and the capture rule of its bars; the list view's header painted from
 // the skin with its pressed item, sort marks and wide texts, still skinned when the header is
-// made again, and the report scrolled by whole items from the thumb.
+// made again, and the list scrolled from the thumb in every view.
 #include "adapterfixtures.h"
 
 #include "skin/zsectionpaint.h"
-#include "support/screenshot.h"
 #include "unicode/ucsystem.h"
 
 #include <commctrl.h>
 #include <doctest.h>
+
+#include <set>
 
 using namespace adapt;
 
@@ -89,9 +90,9 @@ TEST_CASE("a drop-down list combo box: its face from the section, the button in 
     };
     SetFocus(f.Form->Handle());
     auto s = shot();
-    CHECK(Join(Px(*s, b.Left + 1, b.Top + 1), Px(*s, Centre(b).X, Centre(b).Y), Px(*s, 1, 1),
-               Px(*s, text.Right - 2, text.Top + 2), CountColor(*s, text, clBlack) > 0) ==
-          Join(ComboBtn[0], ComboGlyph, ComboColor, ComboColor, 1));
+    CHECK(Join(Px(*s, b.Left + 1, b.Top + 1), Px(*s, Centre(b).X, Centre(b).Y)) == Join(ComboBtn[0], ComboGlyph));
+    CHECK(Join(Px(*s, 1, 1), Px(*s, text.Right - 2, text.Top + 2)) == Join(ComboColor, ComboColor));
+    CHECK(CountColor(*s, text, clBlack) > 0);
     SetFocus(w);
     s = shot();
     CHECK(Join(Px(*s, b.Left + 1, b.Top + 1), Px(*s, Centre(b).X, Centre(b).Y), Px(*s, text.Right - 2, text.Top + 2)) ==
@@ -139,7 +140,7 @@ TEST_CASE("a drop-down combo box adapts its list at the list's first colour mess
     REQUIRE(a->ListAdapter);
     TSkComboListWnd* list = a->ListAdapter.get();
     CHECK(Join(a->ListHandle == info.hwndList, FindWindowAdapter(info.hwndList) == list, list->SimpleCombo,
-               list->VertBar->Visible) == "1 1 0 1");
+               list->VertBar->Visible) == Join(1, 1, 0, 1));
     TMemoryDC dc(nullptr);
     SendMessageW(w, WM_CTLCOLORLISTBOX, WPARAM(dc.Handle()), LPARAM(info.hwndList));
     CHECK(TColor(GetTextColor(dc.Handle())) == Rgb(1, 1, 1));
@@ -184,30 +185,44 @@ TEST_CASE("a press on the bar of an open drop-down list keeps the list's capture
         }
         CHECK(SendMessageW(list, LB_GETTOPINDEX, 0, 0) == 1);
         SendMessageW(list, WM_LBUTTONUP, 0, ClientParam(list, arrow));
-        CHECK(Join(GetCapture() == list, SendMessageW(w, CB_GETDROPPEDSTATE, 0, 0) != 0) ==
-              (simple ? "0 0" : "1 1"));
+        CHECK(Join(GetCapture() == list, SendMessageW(w, CB_GETDROPPEDSTATE, 0, 0) != 0) == Join(!simple, !simple));
         SendMessageW(w, CB_SHOWDROPDOWN, FALSE, 0);
         ReleaseCapture();
         DestroyWindow(w);
     }
 }
 
-TEST_CASE("a report list view's header from the skin: items, the pressed item, sort marks 6 pixels after the text, "
-          "wide texts read in full; printed with the list")
-{
-    TAdapterForm f(MakeListSkin());
-    const WideString longText = WideString(300, L'ю') + L"\u03C9";
+namespace {
+
+// A report list view of three columns under an adapter, the first sorted up and the second
+// down, and its header's items.
+struct THeaderFixture {
+    TAdapterForm f{MakeListSkin()};
     HWND w = ReportList(f, {L"Имя", L"Ελληνικά", L"Plain"}, 5);
-    const HWND header = reinterpret_cast<HWND>(SendMessageW(w, LVM_GETHEADER, 0, 0));
-    SetHeaderFormat(header, 0, HDF_SORTUP);
-    SetHeaderFormat(header, 1, HDF_SORTDOWN);
-    auto a = f.Adapt<TSkListViewWnd>(w);
-    REQUIRE(a->HeaderHandle() == header);
+    HWND header = reinterpret_cast<HWND>(SendMessageW(w, LVM_GETHEADER, 0, 0));
+    std::unique_ptr<TSkListViewWnd> a;
     TzHeaderItem items[3];
-    for (int i = 0; i < 3; ++i)
-        REQUIRE(ReadHeaderItem(header, i, items[i]));
-    CHECK(Join(items[0].Text, items[1].Text == L"Ελληνικά", bool(items[0].Format & HDF_SORTUP)) == Join(WideString(L"Имя"), 1, 1));
-    UpdateWindow(header);
+    THeaderFixture()
+    {
+        SetHeaderFormat(header, 0, HDF_SORTUP);
+        SetHeaderFormat(header, 1, HDF_SORTDOWN);
+        a = f.Adapt<TSkListViewWnd>(w);
+        REQUIRE(a->HeaderHandle() == header);
+        for (int i = 0; i < 3; ++i)
+            REQUIRE(ReadHeaderItem(header, i, items[i]));
+        UpdateWindow(header);
+    }
+};
+
+} // namespace
+
+TEST_CASE("a report list view's header from the skin: its items' faces and texts, sort marks 6 pixels after the "
+          "text, the pressed item until the release")
+{
+    THeaderFixture x;
+    auto& [f, w, header, a, items] = x;
+    CHECK(Join(items[0].Text, items[1].Text == L"Ελληνικά", bool(items[0].Format & HDF_SORTUP)) ==
+          Join(WideString(L"Имя"), 1, 1));
     auto shot = GrabWindow(header);
     const int h = items[0].Rect.Height();
     // The mark's middle: after the left padding, the text and 6 pixels, the 6-pixel glyph centred.
@@ -215,10 +230,9 @@ TEST_CASE("a report list view's header from the skin: items, the pressed item, s
         return TPoint(items[I].Rect.Left + 6 + TextWidth(header, items[I].Text) + 6 + 3, (h - 6) / 2 + 3);
     };
     CHECK(Join(Px(*shot, markAt(0).X, markAt(0).Y), Px(*shot, markAt(1).X, markAt(1).Y)) == Join(UpMark, DownMark));
-    CHECK(Join(CountColor(*shot, items[2].Rect, UpMark) + CountColor(*shot, items[2].Rect, DownMark),
-               Px(*shot, items[2].Rect.Right - 3, 3), CountColor(*shot, items[0].Rect, HeaderText) > 0) ==
-          Join(0, HeaderColor, 1));
-    // A press on an item shows it pressed until the button goes up.
+    CHECK(CountColor(*shot, items[2].Rect, UpMark) + CountColor(*shot, items[2].Rect, DownMark) == 0);
+    CHECK(Join(Px(*shot, items[2].Rect.Right - 3, 3), CountColor(*shot, items[0].Rect, HeaderText) > 0) ==
+          Join(HeaderColor, 1));
     const TPoint third = Centre(items[2].Rect);
     SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(third.X, third.Y));
     UpdateWindow(header);
@@ -226,7 +240,13 @@ TEST_CASE("a report list view's header from the skin: items, the pressed item, s
     SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(third.X, third.Y));
     UpdateWindow(header);
     CHECK(Join(a->PressedItem, WindowPx(header, items[2].Rect.Right - 3, 3)) == Join(-1, HeaderColor));
-    // The header's images at the item's left.
+}
+
+TEST_CASE("header items: the image at the left, texts longer than any first guess read whole, a nonsense width "
+          "painted where it shows; the header printed with the list")
+{
+    THeaderFixture x;
+    auto& [f, w, header, a, items] = x;
     HIMAGELIST images = ImageList_Create(8, 8, ILC_COLOR24, 1, 0);
     auto picture = Filled24(8, 8, ComboGlyph);
     ImageList_Add(images, picture->Handle(), nullptr);
@@ -236,8 +256,8 @@ TEST_CASE("a report list view's header from the skin: items, the pressed item, s
     image.fmt = HDF_LEFT | HDF_STRING | HDF_IMAGE;
     SendMessageW(header, HDM_SETITEMW, 2, LPARAM(&image));
     RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    CHECK(WindowPx(header, items[2].Rect.Left + 6 + 4, h / 2) == ComboGlyph);
-    // Texts longer than any first guess come back whole.
+    CHECK(WindowPx(header, items[2].Rect.Left + 6 + 4, items[2].Rect.Height() / 2) == ComboGlyph);
+    const WideString longText = WideString(300, L'ю') + L"\u03C9";
     HDITEMW set{};
     set.mask = HDI_TEXT;
     set.pszText = const_cast<wchar_t*>(longText.c_str());
@@ -245,7 +265,6 @@ TEST_CASE("a report list view's header from the skin: items, the pressed item, s
     TzHeaderItem again;
     REQUIRE(ReadHeaderItem(header, 2, again));
     CHECK(again.Text == longText);
-    // A column of a nonsense width is painted where it shows.
     HDITEMW wide{};
     wide.mask = HDI_WIDTH;
     wide.cxy = 10000000;
@@ -254,7 +273,6 @@ TEST_CASE("a report list view's header from the skin: items, the pressed item, s
     RECT hc{};
     GetClientRect(header, &hc);
     CHECK(WindowPx(header, hc.right - 3, 3) == HeaderColor);
-    // Printed: the header at its place in the list.
     RECT wr{};
     GetWindowRect(w, &wr);
     auto print = CreateBmp24(wr.right - wr.left, wr.bottom - wr.top);
@@ -269,7 +287,6 @@ TEST_CASE("a header made when the list view turns to report view is hooked and p
     TAdapterForm f(MakeListSkin());
     HWND w = ReportList(f, {}, 3, LVS_ICON);
     auto a = f.Adapt<TSkListViewWnd>(w);
-    const HWND before = reinterpret_cast<HWND>(SendMessageW(w, LVM_GETHEADER, 0, 0));
     SetWindowLongW(w, GWL_STYLE, (GetWindowLongW(w, GWL_STYLE) & ~LVS_TYPEMASK) | LVS_REPORT);
     LVCOLUMNW c{};
     c.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -278,7 +295,6 @@ TEST_CASE("a header made when the list view turns to report view is hooked and p
     SendMessageW(w, LVM_INSERTCOLUMNW, 0, LPARAM(&c));
     const HWND header = reinterpret_cast<HWND>(SendMessageW(w, LVM_GETHEADER, 0, 0));
     REQUIRE(header);
-    MESSAGE("header before report view: ", before != nullptr, ", made again: ", before != header);
     CHECK(a->HeaderHandle() == header);
     RedrawWindow(header, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     CHECK(WindowPx(header, 95, 3) == HeaderColor);
@@ -303,25 +319,37 @@ TEST_CASE("dragging a list view's thumb scrolls it to the thumb's place, in ever
     }
 }
 
-TEST_CASE("our skin on a combo box and a report list view")
+TEST_CASE("our skin on a memo, a combo box and a report list view: the bars' arrows carry their glyphs, the frame "
+          "is the cache's, the header's face the skin's column header")
 {
     TAdapterForm f;
     auto dawn = LoadDawn();
-    HWND combo = f.Child(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, 0, TRect(10, 10, 200, 200));
+    HWND memo = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 200, 150));
+    WideString lines;
+    for (int i = 0; i < 40; ++i)
+        lines += L"Строка текста номер " + std::to_wstring(i) + L" \u03B1\u03B2\u03B3 wide enough to scroll sideways\r\n";
+    SetWindowTextW(memo, lines.c_str());
+    HWND combo = f.Child(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, 0, TRect(210, 10, 390, 200));
     for (const wchar_t* s : {L"Первый", L"Δεύτερο"})
         SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(s));
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
-    HWND list = ReportList(f, {L"Имя", L"Ελληνικά"}, 30, LVS_REPORT, TRect(10, 50, 300, 250));
+    HWND list = ReportList(f, {L"Имя", L"Ελληνικά"}, 30, LVS_REPORT, TRect(10, 160, 390, 280));
     const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
     SetHeaderFormat(header, 0, HDF_SORTUP);
-    auto a = CreateAdapter<TSkComboBoxWnd>(combo, nullptr, dawn.get(), "COMBOBOX", true);
-    auto b = CreateAdapter<TSkListViewWnd>(list, nullptr, dawn.get(), "EDIT", true);
-    a->AfterCreation();
-    b->AfterCreation();
+    auto a = CreateAdapter<TSkEditWnd>(memo, nullptr, dawn.get(), "EDIT", true);
+    auto b = CreateAdapter<TSkComboBoxWnd>(combo, nullptr, dawn.get(), "COMBOBOX", true);
+    auto c = CreateAdapter<TSkListViewWnd>(list, nullptr, dawn.get(), "EDIT", true);
+    for (TSkEditWnd* e : {a.get(), static_cast<TSkEditWnd*>(b.get()), static_cast<TSkEditWnd*>(c.get())})
+        e->AfterCreation();
     RedrawWindow(f.Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    CreateDirectoryW(BuildPath("screenshots").c_str(), nullptr);
-    SaveWindowPng(f.Form->Handle(), (std::string(ZANDREL_BUILD_DIR).substr(2) + "/screenshots/adapters-lists-dawn.png").c_str());
-    // The header's face is the skin's column header: its gradient's colours, not the system's.
+    SaveScreenshot(f.Form->Handle(), "adapters-dawn");
+    const TRect v = InWindow(memo, GetVertBarRect(a.get(), memo));
+    std::set<TColor> arrow;
+    for (int y = v.Top; y < v.Top + 16; ++y)
+        for (int x = v.Left; x < v.Right; ++x)
+            arrow.insert(WindowPx(memo, x, y));
+    CHECK(arrow.size() > 3);
+    CHECK(WindowPx(memo, 0, 40) == Px(*a->SkinData->CacheBmp(), 0, 40));
     const int section = ColumnHeaderSection(dawn.get());
     REQUIRE(section >= 0);
     TzHeaderItem it;

@@ -85,7 +85,7 @@ TEST_CASE("scroll adapter: the frame without the system's bars, the bars' places
         // The client area the system would give, the frame the window keeps without bars.
         CHECK(Join(client.right, client.bottom) == Join(before.right, before.bottom));
         CHECK(Join(a->FrameLeft, a->FrameTop, a->FrameRight, a->FrameBottom) == Join(e, e, e, e));
-        CHECK(Join(a->HorzBar->Visible, a->VertBar->Visible) == "1 1");
+        CHECK(Join(a->HorzBar->Visible, a->VertBar->Visible) == Join(1, 1));
         const TRect v = InWindow(w, GetVertBarRect(a.get(), w)), hz = InWindow(w, GetHorzBarRect(a.get(), w));
         const int W = wr.right - wr.left, H = wr.bottom - wr.top;
         const int vl = left ? e : W - e - t;
@@ -107,7 +107,13 @@ TEST_CASE("scroll adapter: the frame without the system's bars, the bars' places
     // A client smaller than the bar's thickness hides the bar although the style has it.
     HWND flat = f.Scrolled(100, 10, 0, WS_VSCROLL | WS_HSCROLL, TRect(0, 0, 120, 2 * e + h / 2));
     auto a = f.Adapt<TSkScrollWnd>(flat);
-    CHECK(Join(a->HorzBar->Visible, a->VertBar->Visible, a->HorzBar->Flags) == "0 1 8");
+    CHECK(Join(a->HorzBar->Visible, a->VertBar->Visible, a->HorzBar->Flags) == Join(0, 1, 8));
+    // A corner at the bottom right of a top-level window's client area is a size grip.
+    RECT fc{};
+    GetClientRect(f.Form->Handle(), &fc);
+    HWND w = f.Scrolled(100, 10, 0, WS_VSCROLL | WS_HSCROLL, TRect(fc.right - 150, fc.bottom - 100, fc.right, fc.bottom));
+    auto grip = f.Adapt(w);
+    CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(GetCornerRect(grip.get(), w)))) == HTBOTTOMRIGHT);
 }
 
 namespace {
@@ -183,8 +189,8 @@ TEST_CASE("scroll adapter paints its bars and corner from the skin, over what th
     auto a = f.Adapt(w);
     RedrawFrame(w);
     const TBarPlaces p = PlacesOf(a.get(), w);
-    CHECK(Join(PxAt(w, p.FirstArrow()), PxAt(w, p.SecondArrow()), PxAt(w, p.ThumbMiddle()), PxAt(w, p.BeforeThumb()),
-               PxAt(w, p.AfterThumb())) == Join(Arrow, Arrow, Thumb, Track1, Track2));
+    CHECK(Join(PxAt(w, p.FirstArrow()), PxAt(w, p.SecondArrow())) == Join(Arrow, Arrow));
+    CHECK(Join(PxAt(w, p.BeforeThumb()), PxAt(w, p.ThumbMiddle()), PxAt(w, p.AfterThumb())) == Join(Track1, Thumb, Track2));
     // The corner shows the window's picture; without one, the skin's hot colour.
     const TRect c = InWindow(w, GetCornerRect(a.get(), w));
     CHECK(WindowPx(w, c.Left + 2, c.Top + 2) == EditColor);
@@ -195,8 +201,8 @@ TEST_CASE("scroll adapter paints its bars and corner from the skin, over what th
     // A disabled bar is dimmed toward the window's picture; its thumb is not drawn.
     EnableScrollBar(w, SB_VERT, ESB_DISABLE_BOTH);
     RedrawFrame(w);
-    const TColor dimmed = PxAt(w, p.FirstArrow());
-    CHECK((dimmed != Arrow && PxAt(w, p.ThumbMiddle()) != Thumb));
+    CHECK(PxAt(w, p.FirstArrow()) != Arrow);
+    CHECK(PxAt(w, p.ThumbMiddle()) != Thumb);
 }
 
 TEST_CASE("pressing an arrow: a line at once, then after the first and every further repeat tick while on it")
@@ -270,17 +276,11 @@ TEST_CASE("dragging the thumb: track positions as it moves, the last one at rele
 
         p = PlacesOf(a.get(), w);
         TScrollRecorder rec(w);
-        const TPoint grab = ToScreen(w, p.ThumbMiddle());
-        SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(grab));
-        CHECK(Join(a->ThumbTracking, PxAt(w, p.ThumbMiddle())) == Join(1, ThumbHot));
-        const int room = p.Bar.Height() - 2 * p.A - p.Thumb.Length;
-        const int at = p.Thumb.Pos - p.Bar.Top - p.A;
-        const int moved = MulDiv(at + 20, max - page + 1, room);
-        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, TPoint(grab.X, grab.Y + 20)));
-        CHECK(PosOf(w) == moved);
+        const int moved = DragThumb(a.get(), SB_VERT, 20, false);
+        CHECK(Join(PosOf(w), a->ThumbTracking) == Join(moved, 1));
         CHECK(PxAt(w, TPoint(p.ThumbMiddle().X, p.ThumbMiddle().Y + 20)) == ThumbHot);
         // Past the end: the last position a page allows.
-        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, TPoint(grab.X, grab.Y + 500)));
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, ToScreen(w, TPoint(0, p.ThumbMiddle().Y + 500))));
         SendMessageW(w, WM_LBUTTONUP, 0, 0);
         const int last = max - page + 1;
         CHECK(Join(PosOf(w), a->ThumbTracking) == Join(last, 0));
@@ -290,21 +290,8 @@ TEST_CASE("dragging the thumb: track positions as it moves, the last one at rele
     }
 }
 
-TEST_CASE("hovering a bar: the hover ticks light the piece under the mouse and let go outside")
-{
-    TScrolledFixture x;
-    auto& [f, w, a, p] = x;
-    const TPoint thumb = ToScreen(w, p.ThumbMiddle());
-    MoveCursor(thumb);
-    SendMessageW(w, WM_NCMOUSEMOVE, HTVSCROLL, ScreenParam(thumb));
-    SendMessageW(w, WM_TIMER, HoverTimerID, 0);
-    CHECK(Join(ScrollTracking.HotElement, PxAt(w, p.ThumbMiddle())) == Join(sbeThumb, ThumbHot));
-    MoveCursor(ToScreen(w, TPoint(2, 2)));
-    SendMessageW(w, WM_TIMER, HoverTimerID, 0);
-    CHECK(Join(ScrollTracking.HotBar, PxAt(w, p.ThumbMiddle())) == Join(-1, Thumb));
-}
-
-TEST_CASE("a hover timer goes with its adapter or its window; nothing left of them stops the next bar's hover")
+TEST_CASE("hovering: the ticks light the piece under the mouse and let go outside; the timer goes with its adapter "
+          "or its window, and nothing left of them stops the next bar's hover")
 {
     TAdapterForm f;
     for (const bool destroy : {false, true}) {
@@ -325,20 +312,13 @@ TEST_CASE("a hover timer goes with its adapter or its window; nothing left of th
         MoveCursor(thumb);
         SendMessageW(next, WM_NCMOUSEMOVE, HTVSCROLL, ScreenParam(thumb));
         SendMessageW(next, WM_TIMER, HoverTimerID, 0);
-        CHECK(PxAt(next, p.ThumbMiddle()) == ThumbHot);
+        CHECK(Join(ScrollTracking.HotElement, PxAt(next, p.ThumbMiddle())) == Join(sbeThumb, ThumbHot));
+        MoveCursor(ToScreen(next, TPoint(2, 2)));
+        SendMessageW(next, WM_TIMER, HoverTimerID, 0);
+        CHECK(Join(ScrollTracking.HotBar, PxAt(next, p.ThumbMiddle())) == Join(-1, Thumb));
         DestroyWindow(next);
         DestroyWindow(gone);
     }
-}
-
-TEST_CASE("a corner at the bottom right of a top-level window's client area is a size grip")
-{
-    TAdapterForm f;
-    RECT fc{};
-    GetClientRect(f.Form->Handle(), &fc);
-    HWND w = f.Scrolled(100, 10, 0, WS_VSCROLL | WS_HSCROLL, TRect(fc.right - 150, fc.bottom - 100, fc.right, fc.bottom));
-    auto a = f.Adapt(w);
-    CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(GetCornerRect(a.get(), w)))) == HTBOTTOMRIGHT);
 }
 
 TEST_CASE("a window that frees its adapter while it scrolls: the press ends, nothing of the adapter is touched")

@@ -92,7 +92,7 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
     {
         // The memo's skin data on another window: that window's procedure is taken, not the memo's.
         auto other = CreateAdapter<TSkMainWnd>(w, &memoData, &f.Manager, "EDIT", true);
-        CHECK(Join(memo->WindowProc() == own, ProcOf(w) == LONG_PTR(other->ObjectInstance())) == "1 1");
+        CHECK(Join(memo->WindowProc() == own, ProcOf(w) == LONG_PTR(other->ObjectInstance())) == Join(1, 1));
     }
     // The window still does its work, and the recorder still hears it.
     const auto works = [&](TMsgRecorder& Rec, const char* Text) {
@@ -114,13 +114,13 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
         const TWndMethod recorderMethod = memo->WindowProc();
         a.reset();
         m.reset();
-        CHECK(Join(ProcOf(w) == recorder, memo->WindowProc() == recorderMethod) == "1 1");
+        CHECK(Join(ProcOf(w) == recorder, memo->WindowProc() == recorderMethod) == Join(1, 1));
         works(rec, "left in the chain");
         // The recorder goes: the adapters' links are on top again and take themselves out.
         rec.DetachAll();
         SendMessageW(w, WM_NULL, 0, 0);
         memo->Perform(WM_NULL, 0, 0);
-        CHECK(Join(ProcOf(w) == plain, memo->WindowProc() == own) == "1 1");
+        CHECK(Join(ProcOf(w) == plain, memo->WindowProc() == own) == Join(1, 1));
     }
     SUBCASE("recorder first, left in the chain; the adapter freed on top gives back the recorder")
     {
@@ -135,7 +135,7 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
         works(rec, "under the adapters");
         a.reset();
         m.reset();
-        CHECK(Join(ProcOf(w) == recorder, memo->WindowProc() == recorderMethod) == "1 1");
+        CHECK(Join(ProcOf(w) == recorder, memo->WindowProc() == recorderMethod) == Join(1, 1));
         works(rec, "after the adapters");
     }
     DestroyWindow(w);
@@ -152,7 +152,7 @@ TEST_CASE("a destroyed window detaches its foreign adapter; its callable instanc
     DestroyWindow(w);
     // The message sent during WM_NCDESTROY went through the adapter's link, still there.
     CHECK_MESSAGES(rec, {"w", WM_NCDESTROY}, {"w", WM_APP});
-    CHECK(Join(TLateTalker::Heard(), a->Dead, a->Hooked()) == "1 1 0");
+    CHECK(Join(TLateTalker::Heard(), a->Dead, a->Hooked()) == Join(1, 1, 0));
     // Freed later, it writes nothing into a window that now has the same kind of handle.
     HWND next = TLateTalker::Make(f.Form->Handle());
     const LONG_PTR proc = ProcOf(next);
