@@ -17,6 +17,7 @@
 #include "skin/zskinmanager.h"
 #include "support/screenshot.h"
 
+#include <commctrl.h>
 #include <doctest.h>
 
 #include <algorithm>
@@ -36,17 +37,20 @@ constexpr TColor Thumb = Rgb(0, 0, 128), ThumbHot = Rgb(0, 0, 255);
 constexpr TColor CornerColor = Rgb(90, 90, 90);
 constexpr TColor TreeHot = Rgb(250, 240, 200);
 
+// A plain section of the colour and the hot colour.
+inline void PlainSection(TSynthSkin& S, const char* Name, TColor C, TColor Hot)
+{
+    TzGeneralData& d = S.Section(Name);
+    d.Color = C;
+    d.HotColor = Hot;
+}
+
 // The skin: plain sections; "FRAMED" has a border of keyed corners (the master bitmap's
 // pixels at (0, 0, 24, 24), one frame, margins 4). More adds to it before it is read.
 inline std::unique_ptr<TSynthSkin> MakeAdapterSkin(const std::function<void(TSynthSkin&)>& More = {})
 {
     auto s = std::make_unique<TSynthSkin>();
-    auto sec = [&](const char* Name, TColor C, TColor Hot) {
-        TzGeneralData& d = s->Section(Name);
-        d.Color = C;
-        d.HotColor = Hot;
-        return &d;
-    };
+    const auto sec = [&](const char* Name, TColor C, TColor Hot) { PlainSection(*s, Name, C, Hot); };
     sec("GLOBALINFO", Rgb(1, 2, 3), CornerColor);
     sec("EDIT", EditColor, TreeHot);
     s->FontColors("65793 -1 -1 -1 -1", "131586 -1 -1 -1 -1");   // Rgb(1, 1, 1), Rgb(2, 2, 2)
@@ -82,8 +86,7 @@ inline std::unique_ptr<TSynthSkin> MakeListSkin()
 {
     return MakeAdapterSkin([](TSynthSkin& s) {
         // Records of Section are set before the next one is added.
-        TzGeneralData& combo = s.Section("COMBOBOX");
-        combo.Color = combo.HotColor = ComboColor;
+        PlainSection(s, "COMBOBOX", ComboColor, ComboColor);
         s.Section("COMBOBTN");
         s.Paint(TRect(0, 40, 36, 52), [](int X, int) { return ComboBtn[X / 12]; });
         TSkStoredImage& b = s.Image("COMBOBTN", "BORDERSMASK", TRect(0, 40, 36, 52), 3);
@@ -95,24 +98,10 @@ inline std::unique_ptr<TSynthSkin> MakeListSkin()
         solid("COMBOBOX", TRect(40, 40, 46, 46), ComboGlyph);
         solid("SCROLLBTNTOP", TRect(48, 40, 54, 46), UpMark);
         solid("SCROLLBTNBOTTOM", TRect(56, 40, 62, 46), DownMark);
-        TzGeneralData& h = s.Section("COLHEADER");
-        h.Color = HeaderColor;
-        h.HotColor = HeaderHot;
+        PlainSection(s, "COLHEADER", HeaderColor, HeaderHot);
         s.FontColors("90 -1 -1 -1 -1", "90 -1 -1 -1 -1");
-        TzGeneralData& menu = s.Section("MAINMENU");
-        menu.Color = menu.HotColor = MenuColor;
+        PlainSection(s, "MAINMENU", MenuColor, MenuColor);
     });
-}
-
-// Our skin from its folder, taken as applied without a broadcast.
-inline std::unique_ptr<TzSkinManager> LoadDawn()
-{
-    auto dawn = std::make_unique<TzSkinManager>(nullptr);
-    dawn->SetActive(false);
-    REQUIRE(dawn->LoadFromSkinFolder(TestDataPath("..\\..\\resources\\skins\\ZandrelDawn\\")));
-    dawn->RebuildCache();
-    dawn->SkinData().Active = true;
-    return dawn;
 }
 
 // A window class whose WM_VSCROLL and WM_HSCROLL move the position as a plain window would:
@@ -277,15 +266,14 @@ struct TAdapterForm {
 
     explicit TAdapterForm(std::unique_ptr<TSynthSkin> S = MakeAdapterSkin()) : Skin(std::move(S)), Manager(*Skin->Manager)
     {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
         Form->SetBounds(30, 30, 420, 320);
         Form->SetColor(clBtnFace);
         Form->Show();
         Pump();
     }
-    ~TAdapterForm()
-    {
-        ScrollTracking = TSkScrollTracking{};
-    }
+    ~TAdapterForm() { ScrollTracking = TSkScrollTracking{}; }
     static void Pump()
     {
         MSG m;
@@ -299,14 +287,12 @@ struct TAdapterForm {
     {
         const DWORD style = WS_CHILD | WS_VISIBLE | Style;
         HWND w;
-        if (Ansi) {
-            const std::string cls(Class, Class + wcslen(Class));
-            w = CreateWindowExA(ExStyle, cls.c_str(), "", style, B.Left, B.Top, B.Width(), B.Height(),
-                                Form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        } else {
+        if (Ansi)
+            w = CreateWindowExA(ExStyle, std::string(Class, Class + wcslen(Class)).c_str(), "", style, B.Left, B.Top,
+                                B.Width(), B.Height(), Form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        else
             w = CreateWindowExW(ExStyle, Class, L"", style, B.Left, B.Top, B.Width(), B.Height(), Form->Handle(),
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-        }
         REQUIRE(w);
         return w;
     }

@@ -104,8 +104,7 @@ TEST_CASE("a library memo: the skin's colours while adapted, its own back when t
     const TWndMethod own = memo->WindowProc();
     memo->SkinData.SetSkinSection("EDIT");
     UpdateEditAdapter(memo.get(), memo->Adapter, &memo->SkinData);
-    REQUIRE(memo->Adapter);
-    CHECK(dynamic_cast<TSkEditWnd*>(memo->Adapter.get()) != nullptr);
+    REQUIRE(dynamic_cast<TSkEditWnd*>(memo->Adapter.get()));
     CHECK(memo->WindowProc() != own);
     memo->Adapter->AfterCreation();
     CHECK(Join(memo->Color(), memo->Font()->Color()) == Join(EditColor, Rgb(2, 2, 2)));
@@ -161,8 +160,6 @@ TEST_CASE("bars follow their window's content, the skin's after every change: a 
 TEST_CASE("a tree view takes the section's hot colour as its background and erases with it")
 {
     TAdapterForm f;
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TREEVIEW_CLASSES};
-    InitCommonControlsEx(&icc);
     HWND w = f.Child(WC_TREEVIEWW, 0, WS_EX_CLIENTEDGE, TRect(10, 10, 130, 110));
     auto a = f.Adapt<TSkTreeViewWnd>(w);
     CHECK(TColor(SendMessageW(w, TVM_GETBKCOLOR, 0, 0)) == TreeHot);

@@ -20,13 +20,6 @@ TSkScrollBar VBar(int Min, int Max, int Page, int Pos)
     return b;
 }
 
-int PosOf(HWND W, int Bar = SB_VERT)
-{
-    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
-    GetScrollInfo(W, Bar, &si);
-    return si.nPos;
-}
-
 WPARAM Request(int Code, int Pos = 0) { return MAKEWPARAM(Code, Pos); }
 
 } // namespace
@@ -213,20 +206,20 @@ TEST_CASE("pressing an arrow: a line at once, then after the first and every fur
     const TPoint down = ToScreen(w, p.SecondArrow()), off = ToScreen(w, p.AfterThumb());
     MoveCursor(down);
     SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(down));
-    CHECK(Join(PosOf(w), GetCapture() == w, PxAt(w, p.SecondArrow())) == Join(51, 1, ArrowHot));
+    CHECK(Join(GetScrollPos(w, SB_VERT), GetCapture() == w, PxAt(w, p.SecondArrow())) == Join(51, 1, ArrowHot));
     SendMessageW(w, WM_TIMER, FirstRepeatTimerID, 0);
-    CHECK(PosOf(w) == 51);
+    CHECK(GetScrollPos(w, SB_VERT) == 51);
     SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-    CHECK(PosOf(w) == 52);
+    CHECK(GetScrollPos(w, SB_VERT) == 52);
     // Off the arrow the repetition pauses and the arrow looks released; back on, it goes on.
     MoveCursor(off);
     SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, off));
     SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-    CHECK(Join(PosOf(w), PxAt(w, p.SecondArrow())) == Join(52, Arrow));
+    CHECK(Join(GetScrollPos(w, SB_VERT), PxAt(w, p.SecondArrow())) == Join(52, Arrow));
     MoveCursor(down);
     SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, down));
     SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-    CHECK(PosOf(w) == 53);
+    CHECK(GetScrollPos(w, SB_VERT) == 53);
     SendMessageW(w, WM_LBUTTONUP, 0, ClientParam(w, down));
     CHECK(Join(GetCapture() == w, ScrollTracking.PressedElement, PxAt(w, p.SecondArrow())) == Join(0, -1, Arrow));
     CHECK_MESSAGES(rec, Sent({Request(SB_LINEDOWN), Request(SB_LINEDOWN), Request(SB_LINEDOWN), Request(SB_ENDSCROLL)}));
@@ -234,7 +227,7 @@ TEST_CASE("pressing an arrow: a line at once, then after the first and every fur
     const TBarPlaces q = PlacesOf(a.get(), w);
     SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, q.BeforeThumb())));
     SendMessageW(w, WM_LBUTTONUP, 0, 0);
-    CHECK(PosOf(w) == 43);
+    CHECK(GetScrollPos(w, SB_VERT) == 43);
 }
 
 TEST_CASE("a press that loses the mouse ends: no more repeats, the bar painted released")
@@ -246,7 +239,7 @@ TEST_CASE("a press that loses the mouse ends: no more repeats, the bar painted r
     for (const UINT lost : {UINT(WM_CAPTURECHANGED), UINT(WM_CANCELMODE)}) {
         CAPTURE(lost);
         SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(up));
-        const int pressed = PosOf(w);
+        const int pressed = GetScrollPos(w, SB_VERT);
         CHECK(PxAt(w, p.FirstArrow()) == ArrowHot);
         TScrollRecorder rec(w);
         if (lost == WM_CAPTURECHANGED)
@@ -254,7 +247,7 @@ TEST_CASE("a press that loses the mouse ends: no more repeats, the bar painted r
         else
             SendMessageW(w, WM_CANCELMODE, 0, 0);
         SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-        CHECK(Join(PosOf(w), ScrollTracking.PressedElement, PxAt(w, p.FirstArrow())) == Join(pressed, -1, Arrow));
+        CHECK(Join(GetScrollPos(w, SB_VERT), ScrollTracking.PressedElement, PxAt(w, p.FirstArrow())) == Join(pressed, -1, Arrow));
         CHECK_MESSAGES(rec, Sent({Request(SB_ENDSCROLL)}));
         ReleaseCapture();
     }
@@ -272,18 +265,18 @@ TEST_CASE("dragging the thumb: track positions as it moves, the last one at rele
         TBarPlaces p = PlacesOf(a.get(), w);
         SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, p.SecondArrow())));
         SendMessageW(w, WM_LBUTTONUP, 0, 0);
-        CHECK(PosOf(w) == mid + 1);
+        CHECK(GetScrollPos(w, SB_VERT) == mid + 1);
 
         p = PlacesOf(a.get(), w);
         TScrollRecorder rec(w);
         const int moved = DragThumb(a.get(), SB_VERT, 20, false);
-        CHECK(Join(PosOf(w), a->ThumbTracking) == Join(moved, 1));
+        CHECK(Join(GetScrollPos(w, SB_VERT), a->ThumbTracking) == Join(moved, 1));
         CHECK(PxAt(w, TPoint(p.ThumbMiddle().X, p.ThumbMiddle().Y + 20)) == ThumbHot);
         // Past the end: the last position a page allows.
         SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, ToScreen(w, TPoint(0, p.ThumbMiddle().Y + 500))));
         SendMessageW(w, WM_LBUTTONUP, 0, 0);
         const int last = max - page + 1;
-        CHECK(Join(PosOf(w), a->ThumbTracking) == Join(last, 0));
+        CHECK(Join(GetScrollPos(w, SB_VERT), a->ThumbTracking) == Join(last, 0));
         CHECK_MESSAGES(rec, Sent({Request(SB_THUMBTRACK, moved), Request(SB_THUMBTRACK, last),
                                   Request(SB_THUMBPOSITION, last), Request(SB_ENDSCROLL)}));
         DestroyWindow(w);
@@ -331,6 +324,6 @@ TEST_CASE("a window that frees its adapter while it scrolls: the press ends, not
     TScrollTarget::OnRequest() = [&] { a.reset(); };
     SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, p.SecondArrow())));
     TScrollTarget::OnRequest() = nullptr;
-    CHECK(Join(PosOf(w), GetCapture() == w, ScrollTracking.PressedElement, GetWindowLongPtrW(w, GWLP_WNDPROC) == before) ==
+    CHECK(Join(GetScrollPos(w, SB_VERT), GetCapture() == w, ScrollTracking.PressedElement, GetWindowLongPtrW(w, GWLP_WNDPROC) == before) ==
           Join(51, 0, -1, 1));
 }

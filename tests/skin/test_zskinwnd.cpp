@@ -182,16 +182,15 @@ TEST_CASE("the base adapter answers the skin command and passes everything else 
           Join(60, 30, EditColor));
     SharedCacheInfo = TzCacheInfo{};
     SendMessageW(w, WM_UPDATEUISTATE, 0, 0);
-    TOwnedBitmap bmp(CreateCompatibleBitmap(TClientDC(nullptr).Handle(), 60, 30));
-    TMemoryDC dc(nullptr);
-    TSelectObject sel(dc.Handle(), bmp.Handle());
-    SendMessageW(w, WM_PRINT, WPARAM(dc.Handle()), PRF_CLIENT);
+    auto bmp = CreateBmp24(60, 30);
+    const HDC dc = bmp->Canvas()->Handle();
+    SendMessageW(w, WM_PRINT, WPARAM(dc), PRF_CLIENT);
     SendCommandToWindow(w, SKCMD_SKINREMOVED, manager);
     // An inactive skin: everything passes.
     f.Manager.SkinData().Active = false;
     SendMessageW(w, WM_UPDATEUISTATE, 0, 0);
     SendCommandToWindow(w, SKCMD_ISSKINNED, 0);
-    CHECK_MESSAGES(rec, Cmd("w", SKCMD_PREPARECACHE), {"w", WM_PAINT, intptr_t(dc.Handle())},
+    CHECK_MESSAGES(rec, Cmd("w", SKCMD_PREPARECACHE), {"w", WM_PAINT, intptr_t(dc)},
                    Cmd("w", SKCMD_SKINREMOVED), {"w", WM_UPDATEUISTATE}, Cmd("w", SKCMD_ISSKINNED));
     f.Manager.SkinData().Active = true;
 }
@@ -234,8 +233,8 @@ TEST_CASE("an adapter whose manager is freed goes on with its skin data's manage
 {
     TAdapterForm f;
     HWND w = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 110, 80));
-    auto dawn = LoadDawn();
-    auto a = CreateAdapter<TSkEditWnd>(w, nullptr, dawn.get(), "EDIT", true);
-    dawn.reset();
+    auto other = MakeAdapterSkin();
+    auto a = CreateAdapter<TSkEditWnd>(w, nullptr, other->Manager.get(), "EDIT", true);
+    other.reset();
     CHECK(a->SkinManager() == DefaultManager);
 }
