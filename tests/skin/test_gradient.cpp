@@ -135,6 +135,9 @@ TEST_CASE("horizontal gradient")
     auto c = Filled(20, 6, TRect(-5, 2, 30, 4), Parsed("0;16777215;100;1;0"), 7);
     CheckPixels(*c, {{0, 2, Rgb(0, 0, 0)}, {19, 3, Rgb(255, 255, 255)}});
     CHECK(ChangedOutside(*c, TRect(0, 2, 20, 4), Rgb(9, 9, 9)) == 0);
+    // One column wide: no step has a length, the column shows where the gradient starts.
+    auto d = Filled(4, 3, TRect(1, 0, 2, 3), Parsed("255;65280;100;1;0"));
+    CHECK(CountNot(*d, TRect(1, 0, 2, 3), Rgb(255, 0, 0)) == 0);
 }
 
 TEST_CASE("four-triangle gradient")

@@ -330,6 +330,6 @@ TEST_CASE("our skin on a combo box and a report list view")
     REQUIRE(ReadHeaderItem(header, 1, it));
     auto shot = GrabWindow(header);
     auto model = CreateBmp24(it.Rect.Width(), it.Rect.Height());
-    PaintSectionByIndex(section, dawn.get(), model.get(), TzCacheInfo{}, TRect(0, 0, model->Width(), model->Height()), 0, true);
+    PaintSectionByIndex(section, dawn.get(), model.get(), TzCacheInfo{}, TRect(0, 0, model->Width(), model->Height()), psNormal, true);
     CHECK(Px(*shot, it.Rect.Right - 4, it.Rect.Height() / 2) == Px(*model, model->Width() - 4, model->Height() / 2));
 }

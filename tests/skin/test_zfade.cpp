@@ -345,11 +345,14 @@ struct TShowRecord {
     static inline HWND Control = nullptr;
     static inline bool FramesMatch = true;
     static inline std::unique_ptr<TBitmap> Final;
+    static inline TColor Screen = 0;   // the first frame's screen pixel at (0, 0)
     static inline int Sleeps = 0;
     void (*FSavedSleep)(DWORD) = AnimShowSleep;
 
     static void Frame(const TzAnimShowFrame& F)
     {
+        if (Weights.empty() && F.Snapshot)
+            Screen = Px(*const_cast<TBitmap*>(F.Snapshot), 0, 0);
         Weights.push_back(F.Weight);
         Redraws.push_back(Redrawing(Control));
         if (F.Weight < 0) {
@@ -425,6 +428,22 @@ TEST_CASE("the animated show of a control: screen to final look on an output win
         CHECK(rec.Sleeps == 10);
         CHECK(rec.FramesMatch);
         CHECK(rec.Redraws == std::vector<bool>(12, false));
+    }
+    SUBCASE("a show prepared for a control that has gone leaves nothing to the next")
+    {
+        TFadeBox* gone = f.Box();
+        gone->SetBounds(100, 40, 60, 40);
+        gone->Cache(Filled24(60, 40, Rgb(1, 2, 3)).get());
+        gone->Repaint();
+        PrepareOutputWindow(gone);
+        delete gone;
+        box->Repaint();
+        POINT at{0, 0};
+        ClientToScreen(box->Handle(), &at);
+        const TColor under = TColor(GetPixel(TClientDC(nullptr).Handle(), at.x, at.y));
+        TShowRecord rec(box->Handle());
+        AnimShowControl(box, 80);
+        CHECK(rec.Screen == under);
     }
     SUBCASE("a long time is cut to the longest show")
     {

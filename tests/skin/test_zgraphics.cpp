@@ -165,6 +165,8 @@ TEST_CASE("blend toward a colour: percent kept, rounded to even, clamped and cli
     BlendToColor(c.get(), TRect(5, 5, 9, 9), 0, Rgb(0, 0, 0));      // outside: nothing
     BlendToColor(c.get(), TRect(2, 2, 1, 1), 0, Rgb(0, 0, 0));
     CHECK(CountNot(*c, TRect(0, 0, 3, 3), Rgb(7, 8, 9)) == 0);
+    BlendToColor(c.get(), TRect(0, 0, 3, 3), 0, clBtnFace);   // a system colour: what it shows
+    CHECK(Px(*c, 2, 2) == ColorToRGB(clBtnFace));
 }
 
 TEST_CASE("blend of a keyed source: weight, key skipping and clipping")
@@ -384,17 +386,12 @@ TEST_CASE("keyed copy with the parent's image behind the key pixels")
     CHECK(Px(*d4, 1, 0) == Rgb(1, 2, 3));
     CHECK(Px(*d4, 0, 0) == Rgb(9, 9, 9));
 
-    // While the shared replacement colour is set, key pixels take it, over the parent too.
-    auto d5 = Filled24(2, 2, Rgb(1, 2, 3));
-    SharedReplaceColor = Rgb(7, 7, 7);
-    CopyKeyed(d5.get(), src.get(), 0, 0xFF00FF, TRect(0, 0, 2, 2), 0);
-    CHECK(Px(*d5, 0, 0) == Rgb(9, 9, 9));
-    CHECK(Px(*d5, 1, 1) == Rgb(7, 7, 7));
-    CopyKeyedWithParent(d4.get(), src.get(), 0, true, MakeCacheInfo(parent.get(), 0, 0), 0xFF00FF, TRect(0, 0, 2, 2), 0);
+    // Without a picture it can read, the backdrop's colour stands behind the key pixels.
+    CopyKeyedWithParent(d4.get(), src.get(), 0, TzBackdrop(MakeCacheInfo(p32.get(), 0, 0), Rgb(7, 7, 7)), 0xFF00FF,
+                        TRect(0, 0, 2, 2), 0);
     CHECK(Px(*d4, 1, 0) == Rgb(7, 7, 7));
-    CopyKeyed(d5.get(), src.get(), 0, clNone, TRect(0, 0, 2, 2), 0);   // no key in force: a plain copy
-    SharedReplaceColor = SkinKeyColor;
-    CHECK(Px(*d5, 1, 1) == 0xFF00FF);
+    CopyKeyedWithParent(d4.get(), src.get(), 0, TzBackdrop(EmptyCacheInfo, Rgb(7, 7, 7)), clNone, TRect(0, 0, 2, 2), 0);
+    CHECK(Px(*d4, 1, 1) == 0xFF00FF);   // no key in force: a plain copy
 }
 
 TEST_CASE("bitmap utilities")
