@@ -157,18 +157,6 @@ TEST_CASE("nine-piece frames: the edge cases of margins, states and sides")
     CHECK(Px(*b, 0, 0) == Rgb(60, 0, 200));
     CHECK(Px(*b, 39, 29) == Rgb(89, 19, 200));
     CHECK(CountNot(*b, TRect(10, 5, 30, 25), Rgb(9, 9, 9)) == 0);   // no centre
-
-    // Margins that take the whole frame leave an empty centre piece: no endless tiling, the
-    // centre keeps its pixels. A corner wider than the target stays inside it.
-    TzMaskData wide = skin.MakeMask(TRect(0, 0, 30, 20), 1, 0, 15, 10, 15, 10);
-    auto c = blank();
-    DrawSkinRect(c.get(), TRect(0, 0, 40, 30), bfFillCentre, psNormal, wide, EmptyCacheInfo);
-    CHECK(Px(*c, 20, 15) == Rgb(9, 9, 9));
-    TzMaskData left = skin.MakeMask(TRect(0, 0, 30, 20), 1, 0, 10, 0, 0, 0);
-    auto d = blank();
-    DrawSkinRect(d.get(), TRect(5, 5, 8, 9), bfFillCentre, psNormal, left, EmptyCacheInfo);
-    CHECK(Px(*d, 7, 5) == Rgb(2, 0, 200));
-    CHECK(CountNot(*d, TRect(8, 0, 40, 30), Rgb(9, 9, 9)) == 0);
 }
 
 TEST_CASE("glyph frames: states, copy modes, key pixels and a place left of the bitmap")

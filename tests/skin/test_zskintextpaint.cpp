@@ -1,5 +1,6 @@
 // Skinned captions checked by pixels against a model built from the plain text's ink, the
 // glyph-and-caption layout against its table, and the glyph and image copies.
+#include "join.h"
 #include "pixels.h"
 
 #include "classlib/imglist.h"
@@ -320,7 +321,8 @@ TEST_CASE("masked copies, round blends and image-list pictures")
     // corners outside the rounding untouched.
     auto b = Filled24(30, 30, Rgb(200, 200, 200));
     BlendRoundRect(b.get(), TRect(2, 2, 28, 28), 60, 6, Rgb(0, 0, 0));
-    CHECK((Px(*b, 15, 15) == Rgb(79, 79, 79) && Px(*b, 2, 2) == Rgb(200, 200, 200)));
+    CHECK(Px(*b, 15, 15) == Rgb(79, 79, 79));
+    CHECK(Px(*b, 2, 2) == Rgb(200, 200, 200));
     CHECK((Px(*b, 15, 15) & 0xFF) < (Px(*b, 4, 15) & 0xFF));
     CHECK((Px(*b, 4, 15) & 0xFF) < (Px(*b, 2, 15) & 0xFF));
 
@@ -329,7 +331,7 @@ TEST_CASE("masked copies, round blends and image-list pictures")
     REQUIRE(list.AddMasked(pic.get(), Rgb(0, 255, 0)) == 0);
     TBitmap out;
     ImageListToBitmap(&list, 0, &out);
-    CHECK((out.PixelFormat() == pf24bit && out.Width() == 8 && out.Height() == 6));
+    CHECK(Join(out.PixelFormat() == pf24bit, out.Width(), out.Height()) == Join(true, 8, 6));
     CHECK(Px(out, 3, 2) == SkinKeyColor);
     CHECK(Px(out, 4, 0) == Rgb(10, 20, 30));
 }
