@@ -139,10 +139,12 @@ template <class TBase> void TzPushButtonOf<TBase>::PrepareCache()
         PaintSkinSection(skin, behind, bfFillCentre | bfKeysShowParent, cache, at, all, TzPaintState(state));
         PaintContent(cache, state);
     } else {
-        PaintSectionBackground(skin, behind, TzPaintState(state), cache, at, all);
+        // The border drawn over the content shows only the parent's picture behind.
+        const TzBackdrop picture(behind.Picture);
+        PaintSectionBackground(skin, picture, TzPaintState(state), cache, at, all);
         PaintContent(cache, state);
         DrawSkinRect(cache, all, bfKeysShowParent, TzPaintState(state), m->Mask(sd->BorderIndex),
-                     behind.Moved(at.X, at.Y));
+                     picture.Moved(at.X, at.Y));
     }
     if (!this->Enabled())
         ApplyDisabledKind(cache, FDisabledKind, this, at, behind.Picture);

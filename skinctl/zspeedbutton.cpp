@@ -276,7 +276,7 @@ void TzSpeedButton::PaintButtonPart(TBitmap* Cache, const TzBackdrop& Behind, co
     if (overBorder)
         PaintSkinSection(sd->SectionSkin(), Behind, bfFillCentre | bfKeysShowParent, Cache, at, Area, TzPaintState(State));
     else
-        PaintSectionBackground(sd->SectionSkin(), Behind, TzPaintState(State), Cache, at, Area);
+        PaintSectionBackground(sd->SectionSkin(), TzBackdrop(Behind.Picture), TzPaintState(State), Cache, at, Area);
     if (Content) {
         const TzGlyphPlaces places = Places();
         PaintCaption(Cache, places.Text, State);
@@ -285,7 +285,7 @@ void TzSpeedButton::PaintButtonPart(TBitmap* Cache, const TzBackdrop& Behind, co
     }
     if (!overBorder)
         DrawSkinRect(Cache, Area, bfKeysShowParent, TzPaintState(State), m->Mask(sd->BorderIndex),
-                     Behind.Moved(at.X, at.Y));
+                     MovedBy(Behind.Picture, at));
 }
 
 void TzSpeedButton::FillFromParent(TBitmap* Cache, const TzCacheInfo& Parent)

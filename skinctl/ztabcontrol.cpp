@@ -961,8 +961,11 @@ void TzCustomTabControl::PrepareTabCache()
         body.Right = disp.Right + 1;
         break;
     }
-    // The parent's colour stands for its picture behind the body.
-    const TzBackdrop behind(QueryParentCache(sd), ColorToRGB(Parent() ? Parent()->Color() : TColor(clBtnFace)));
+    // The parent's colour stands for its picture behind the body; without a picture the body
+    // is its own fill.
+    const TzCacheInfo parent = QueryParentCache(sd);
+    const TzBackdrop behind(parent, parent.Ready ? ColorToRGB(Parent() ? Parent()->Color() : TColor(clBtnFace))
+                                                 : SkinKeyColor);
     PaintSectionByIndex(BodySection(), sd->GetSkinManager(), cache, behind.Moved(Left(), Top()), body, psNormal, true);
     if (!FTabInfo.empty())
         DrawSkinTab(RecordOfTab(FTabIndex), 1);
