@@ -7,8 +7,11 @@
 
 #include "classlib/imglist.h"
 #include "skin/zsectionpaint.h"
+#include "classlib/menus.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
+#include "skinctl/zspeedbutton.h"
+#include "skinctl/zspinedit.h"
 
 namespace {
 
@@ -180,7 +183,7 @@ TEST_CASE("a push button's face: the section of its state under the caption, pre
     }
 }
 
-TEST_CASE("a push button holds the hints back while pressed and gives them back on release")
+TEST_CASE("a push button holds the hints back while pressed, and gives them back on release or when another window takes the mouse")
 {
     TButtonFixture<TzButton> f;
     Application->SetShowHint(true);
@@ -188,6 +191,13 @@ TEST_CASE("a push button holds the hints back while pressed and gives them back 
     CHECK_FALSE(Application->ShowHint());
     f.Mouse(WM_LBUTTONUP);
     CHECK(Application->ShowHint());
+    // A modal window, a menu or a task switch takes the mouse: no release comes.
+    f.Mouse(WM_LBUTTONDOWN);
+    SetCapture(f.Form->Handle());
+    ReleaseCapture();
+    CHECK_FALSE(f.Button->Pressed());
+    CHECK(Application->ShowHint());
+    CHECK(f.Clicks == 1);
 }
 
 TEST_CASE("a button's window region leaves out the border's transparent corners, anew after a resize, losing no region")
@@ -377,4 +387,57 @@ TEST_CASE("a bit button's glyph looks: blend clamped, grey at rest, the image li
     // The list freed, the button forgets it.
     b->SetImages(nullptr);
     b->SetImages(&images);
+}
+
+TEST_CASE("the buttons' and spin controls' published properties go through form data")
+{
+    for (const TClassInfo* c : {&TzButton::StaticClassInfo(), &TzBitBtn::StaticClassInfo(),
+                                &TzSpeedButton::StaticClassInfo(), &TzSpinButton::StaticClassInfo(),
+                                &TzEdit::StaticClassInfo(), &TImageList::StaticClassInfo(),
+                                &TPopupMenu::StaticClassInfo()})
+        RegisterClass(*c);
+    InitSpinEdits();
+    auto source = MakeForm();
+    source->SetName("Source");
+    // Made as the program makes them, so that their skin data is settled.
+    auto put = [&](auto* C, const char* Name, TRect R = TRect()) {
+        C->SetName(Name);
+        if (auto* control = dynamic_cast<TControl*>(C)) {
+            control->SetBounds(R.Left, R.Top, R.Width(), R.Height());
+            control->SetParent(source.get());
+        }
+        return C;
+    };
+    auto* images = put(MakeComponent<TImageList>(source.get()), "Images1");
+    auto* menu = put(MakeComponent<TPopupMenu>(source.get()), "Menu1");
+    auto* button = put(MakeComponent<TzButton>(source.get()), "Button1", TRect(0, 0, 80, 25));
+    button->SetDisabledKind(dkGrayed);
+    button->SetAnimatEvents(1u << aeMouseDown);
+    auto* bit = put(MakeComponent<TzBitBtn>(source.get()), "Bit1", TRect(0, 30, 80, 55));
+    bit->SetDisabledGlyphKind(dgGrayed);
+    bit->SetImages(images);
+    bit->SetAlignment(taLeftJustify);
+    bit->SetTextAlignment(taRightJustify);
+    auto* speed = put(MakeComponent<TzSpeedButton>(source.get()), "Speed1", TRect(0, 60, 80, 85));
+    speed->SetDropdownMenu(menu);
+    speed->SetAlign(alLeft);
+    auto* edit = put(MakeComponent<TzSpinEdit>(source.get()), "Spin1", TRect(100, 0, 180, 24));
+    edit->SetMaxValue(100);
+    edit->SetValue(42);
+    auto* spin = put(MakeComponent<TzSpinButton>(source.get()), "Arrows1", TRect(100, 30, 120, 70));
+    spin->SetUpGlyph(MakeBmp24(9, 5, [](int, int) { return TColor(clRed); }).get());
+    spin->SetDownGlyph(MakeBmp24(9, 5, [](int, int) { return TColor(clBlue); }).get());
+    spin->SetFocusControl(edit);
+    // Its built-in arrows are not written.
+    put(MakeComponent<TzSpinButton>(source.get()), "Arrows2", TRect(130, 30, 150, 70));
+    auto form = MakeForm();
+    const AnsiString bytes = CheckRoundTrip(source.get(), form.get(), {});
+    // Each name as form data writes it, after its length, and once.
+    for (const char* name : {"DisabledKind", "AnimatEvents", "DisabledGlyphKind", "Images", "Alignment",
+                             "TextAlignment", "DropdownMenu", "Align", "Value", "UpGlyph.Data", "DownGlyph.Data",
+                             "FocusControl"}) {
+        const AnsiString written = char(strlen(name)) + AnsiString(name);
+        CHECK_MESSAGE(bytes.find(written) != AnsiString::npos, name);
+        CHECK_MESSAGE(bytes.find(written, bytes.find(written) + 1) == AnsiString::npos, name);
+    }
 }

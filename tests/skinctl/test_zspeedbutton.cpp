@@ -171,6 +171,31 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
     CHECK(Application->ShowHint());
     f.Press(other, 70, 10);
     CHECK(otherMenu->Shown == 1);
+
+    // A menu whose OnPopup throws leaves no menu open: the next one opens.
+    TCatcher caught;
+    otherMenu->Item = [] { throw Exception("Boom"); };
+    f.Press(other, 70, 10);
+    CHECK(caught.Messages == TLog{"Boom"});
+    CHECK_FALSE(other->MenuShown());
+    otherMenu->Item = nullptr;
+    f.Press(other, 70, 10);
+    CHECK(otherMenu->Shown == 3);
+}
+
+TEST_CASE("a speed button pressed when another window takes the mouse comes up, unclicked, and gives the hints back")
+{
+    TSpeedFixture f;
+    TzSpeedButton* b = f.Button;
+    b->OnClick = MakeMethod<&TSpeedFixture::Clicked>(&f);
+    Application->SetShowHint(true);
+    f.Press(b, 10, 10);
+    REQUIRE(b->State() == bsDown);
+    SetCapture(f.Form->Handle());
+    ReleaseCapture();
+    CHECK(b->State() == bsUp);
+    CHECK(Application->ShowHint());
+    CHECK(f.Clicks == 0);
 }
 
 TEST_CASE("a speed button's animation steps by hand; a change while it runs goes on from the part done")

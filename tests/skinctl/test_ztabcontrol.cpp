@@ -9,6 +9,8 @@
 #include "skinctl/ztabcontrol.h"
 #include "skinctl/zupdown.h"
 
+#include <set>
+
 namespace {
 
 const WideString Names[] = {L"Алёна", L"Дмитрий", L"Ελένη", L"Ольга", L"Сергей", L"Татьяна",
@@ -213,10 +215,52 @@ TEST_CASE("overflowing tabs: the control's own up-down stands inside its right e
     t->SetMultiLine(true);
     CHECK(t->UpDown() == nullptr);
     t->SetMultiLine(false);
-    // Without the skin the system's arrows come back.
+    // Without the skin the system's arrows come back, in the same window.
+    const HWND window = t->Handle();
     f.RemoveSkin();
     CHECK(t->UpDown() == nullptr);
     CHECK(SystemArrowsShown(t));
+    CHECK(t->Handle() == window);
+}
+
+TEST_CASE("the arrows reach every tab of an overflowing row, from either end, with a far tab selected")
+{
+    TTabsFixture f(12);
+    TzTabControl* t = f.Tabs;
+    std::set<int> seen;
+    // The tabs shown whole left of the arrows, then one arrow clicked.
+    auto lookAndClick = [&](bool Right) {
+        TzUpDown* u = t->UpDown();
+        REQUIRE(u);
+        for (const TzTabInfo& i : t->TabInfo())
+            if (!i.R.IsEmpty() && i.R.Left >= 0 && i.R.Right <= u->Left())
+                seen.insert(i.TabIndex);
+        const LPARAM at = MAKELPARAM(Right ? u->Width() - 4 : 4, 8);
+        SendMessageW(u->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        SendMessageW(u->Handle(), WM_LBUTTONUP, 0, at);
+    };
+    for (int i = 0; i < 12; ++i)
+        lookAndClick(true);
+    CHECK(seen.size() == 12);
+    seen.clear();
+    f.Key(VK_END);
+    for (int i = 0; i < 12; ++i)
+        lookAndClick(false);
+    CHECK(seen.size() == 12);
+}
+
+TEST_CASE("a row's overflow counts the tabs scrolled out to the left, which the system gives no width, and those under the arrows")
+{
+    std::vector<TzTabInfo> records(6);
+    for (int i = 0; i < 6; ++i) {
+        records[size_t(i)].TabIndex = i;
+        records[size_t(i)].R = i < 2 ? TRect(0, 0, 0, 20) : TRect(2 + 58 * (i - 2), 2, 60 + 58 * (i - 2), 22);
+    }
+    TzTabLayout layout;
+    layout.Build(records, TzTabGeometry{tpTop, tsTabs, 1, 200, 90}, 3);
+    const TzTabOverflow o = layout.Overflow(150, [](int) { return true; });
+    CHECK(o.ScrolledLeft == 2);
+    CHECK(o.Hidden() == 4);
 }
 
 TEST_CASE("the skinned index: a value that names no tab selects tab 0, and the window gets that value; deletion keeps it valid")
@@ -239,6 +283,13 @@ TEST_CASE("the skinned index: a value that names no tab selects tab 0, and the w
     t->Tabs()->Clear();
     CHECK(t->TabIndex() == 0);
     CHECK(t->TabInfo().empty());
+    // Without a skin the selected last tab gives its selection to the new last too.
+    f.RemoveSkin();
+    for (int i = 0; i < 3; ++i)
+        t->Tabs()->Add(Names[i]);
+    t->SetTabIndex(2);
+    t->Tabs()->Delete(2);
+    CHECK(t->TabIndex() == 1);
 }
 
 TEST_CASE("skinned, the control selects by mouse and keys itself: the window's notifications change nothing")
@@ -446,7 +497,7 @@ TEST_CASE("owner-drawn tabs are drawn by OnDrawTab: into the window without a sk
     CHECK(ClientPixel(t, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
 }
 
-TEST_CASE("a memo on the tab control takes its own colours back when the skin goes, though the tab control makes its window again")
+TEST_CASE("a memo on a hidden tab control takes its own colours back when the skin goes")
 {
     TTabsFixture f(4);
     auto* memo = f.Place<TzMemo>(f.Tabs, 10, 30, 120, 50);
