@@ -66,16 +66,6 @@ bool SameRim(TBitmap& A, TBitmap& B)
     return true;
 }
 
-// Pixels of R in the bitmap that have colour C.
-int CountColor(TBitmap& B, const TRect& R, TColor C)
-{
-    int n = 0;
-    for (int y = std::max(0, R.Top); y < std::min(B.Height(), R.Bottom); ++y)
-        for (int x = std::max(0, R.Left); x < std::min(B.Width(), R.Right); ++x)
-            n += Px(B, x, y) == C;
-    return n;
-}
-
 int CountClicks(const TMsgRecorder& Rec)
 {
     int n = 0;
@@ -151,12 +141,12 @@ TEST_CASE("a push button's face: the section of its state under the caption, pre
         CHECK(b->SkinData()->SkinSection() == "BUTTON");
         CHECK(b->CurrentState() == 0);
         CHECK(SameRim(f.Face(), *f.SectionOnly(0)));
-        CHECK(CountColor(f.Face(), b->CaptionRect(), TColor(s.FontColor)) > 10);
+        CHECK(CountOf(f.Face(), b->CaptionRect(), TColor(s.FontColor)) > 10);
         // Under the mouse: hot.
         b->Perform(CM_MOUSEENTER, 0, 0);
         CHECK(b->CurrentState() == 1);
         CHECK(SameRim(f.Face(), *f.SectionOnly(1)));
-        CHECK(CountColor(f.Face(), b->CaptionRect(), TColor(s.HotFontColor)) > 10);
+        CHECK(CountOf(f.Face(), b->CaptionRect(), TColor(s.HotFontColor)) > 10);
         // Held down: pressed, the caption one pixel down and right; dragged off: up again.
         const TRect up = b->CaptionRect();
         f.Mouse(WM_LBUTTONDOWN);
@@ -242,8 +232,8 @@ TEST_CASE("a hot-state fade: the section's steps, each frame nearer the hot face
     TButtonFixture<TzButton> f;
     TzButton* b = f.Button;
     const int steps = f.Section("BUTTON").FadingIterations;
-    std::unique_ptr<TBitmap> cold = std::make_unique<TBitmap>();
-    cold->Assign(&f.Face());
+    // A fade starts from a face already painted.
+    f.Face();
     b->Perform(CM_MOUSEENTER, 0, 0);
     TzFadeTimer* t = b->FadeTimer();
     REQUIRE(t != nullptr);
@@ -389,50 +379,54 @@ TEST_CASE("a bit button's glyph looks: blend clamped, grey at rest, the image li
     b->SetImages(&images);
 }
 
+namespace {
+
+// A component of the form, named, made as the program makes one (so its skin data settles).
+template <class T> T* Named(TForm* Form, const char* Name, int Top = 0)
+{
+    T* c = MakeComponent<T>(Form);
+    c->SetName(Name);
+    if constexpr (std::is_base_of_v<TControl, T>) {
+        c->SetBounds(10, Top, 80, 24);
+        c->SetParent(Form);
+    }
+    return c;
+}
+
+} // namespace
+
 TEST_CASE("the buttons' and spin controls' published properties go through form data")
 {
     for (const TClassInfo* c : {&TzButton::StaticClassInfo(), &TzBitBtn::StaticClassInfo(),
                                 &TzSpeedButton::StaticClassInfo(), &TzSpinButton::StaticClassInfo(),
-                                &TzEdit::StaticClassInfo(), &TImageList::StaticClassInfo(),
-                                &TPopupMenu::StaticClassInfo()})
+                                &TImageList::StaticClassInfo(), &TPopupMenu::StaticClassInfo()})
         RegisterClass(*c);
     InitSpinEdits();
     auto source = MakeForm();
     source->SetName("Source");
-    // Made as the program makes them, so that their skin data is settled.
-    auto put = [&](auto* C, const char* Name, TRect R = TRect()) {
-        C->SetName(Name);
-        if (auto* control = dynamic_cast<TControl*>(C)) {
-            control->SetBounds(R.Left, R.Top, R.Width(), R.Height());
-            control->SetParent(source.get());
-        }
-        return C;
-    };
-    auto* images = put(MakeComponent<TImageList>(source.get()), "Images1");
-    auto* menu = put(MakeComponent<TPopupMenu>(source.get()), "Menu1");
-    auto* button = put(MakeComponent<TzButton>(source.get()), "Button1", TRect(0, 0, 80, 25));
+    auto* button = Named<TzButton>(source.get(), "Button1");
     button->SetDisabledKind(dkGrayed);
     button->SetAnimatEvents(1u << aeMouseDown);
-    auto* bit = put(MakeComponent<TzBitBtn>(source.get()), "Bit1", TRect(0, 30, 80, 55));
+    auto* bit = Named<TzBitBtn>(source.get(), "Bit1", 30);
     bit->SetDisabledGlyphKind(dgGrayed);
-    bit->SetImages(images);
+    bit->SetImages(Named<TImageList>(source.get(), "Images1"));
     bit->SetAlignment(taLeftJustify);
     bit->SetTextAlignment(taRightJustify);
-    auto* speed = put(MakeComponent<TzSpeedButton>(source.get()), "Speed1", TRect(0, 60, 80, 85));
-    speed->SetDropdownMenu(menu);
+    auto* speed = Named<TzSpeedButton>(source.get(), "Speed1", 60);
+    speed->SetDropdownMenu(Named<TPopupMenu>(source.get(), "Menu1"));
     speed->SetAlign(alLeft);
-    auto* edit = put(MakeComponent<TzSpinEdit>(source.get()), "Spin1", TRect(100, 0, 180, 24));
+    auto* edit = Named<TzSpinEdit>(source.get(), "Spin1", 90);
     edit->SetMaxValue(100);
     edit->SetValue(42);
-    auto* spin = put(MakeComponent<TzSpinButton>(source.get()), "Arrows1", TRect(100, 30, 120, 70));
+    auto* spin = Named<TzSpinButton>(source.get(), "Arrows1", 120);
     spin->SetUpGlyph(MakeBmp24(9, 5, [](int, int) { return TColor(clRed); }).get());
     spin->SetDownGlyph(MakeBmp24(9, 5, [](int, int) { return TColor(clBlue); }).get());
     spin->SetFocusControl(edit);
     // Its built-in arrows are not written.
-    put(MakeComponent<TzSpinButton>(source.get()), "Arrows2", TRect(130, 30, 150, 70));
+    Named<TzSpinButton>(source.get(), "Arrows2", 170);
     auto form = MakeForm();
     const AnsiString bytes = CheckRoundTrip(source.get(), form.get(), {});
-    // Each name as form data writes it, after its length, and once.
+    // Each name once, as form data writes it: after its length.
     for (const char* name : {"DisabledKind", "AnimatEvents", "DisabledGlyphKind", "Images", "Alignment",
                              "TextAlignment", "DropdownMenu", "Align", "Value", "UpGlyph.Data", "DownGlyph.Data",
                              "FocusControl"}) {
