@@ -315,16 +315,8 @@ void TzSpinButton::WndProc(TMessage& Message)
         Message.Result = 1;
         return;
     case SM_SKINCMD:
-        if (SkinCommandOf(Message) == SKCMD_GETBGIMAGE) {
-            TWMSkinCommand command(Message);
-            AnswerBackground(command);
+        if (SkinCommand(Message))
             return;
-        }
-        // Never waiting for a parent's update: the arrows paint when asked.
-        if (SkinCommandOf(Message) == SKCMD_ISUPDATING) {
-            TWMSkinCommand(Message).Answer(0);
-            return;
-        }
         break;
     default:
         break;
@@ -344,6 +336,22 @@ void TzSpinButton::WndProc(TMessage& Message)
         break;
     default:
         break;
+    }
+}
+
+bool TzSpinButton::SkinCommand(TMessage& Message)
+{
+    TWMSkinCommand command(Message);
+    switch (command.Command) {
+    case SKCMD_GETBGIMAGE:
+        AnswerBackground(command);
+        return true;
+    case SKCMD_ISUPDATING:
+        // Never waiting for a parent's update: the arrows paint when asked.
+        command.Answer(0);
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -512,11 +520,7 @@ bool TzBaseSpinEdit::SpinBefore(TMessage& Message)
     case EM_UNDO:
         return !EditingAllowed();
     case CM_MOUSEWHEEL:
-        if (ReadOnly())
-            return false;
-        StepBy(TWMMouseWheel(Message).WheelDelta / WHEEL_DELTA);
-        Message.Result = 1;
-        return true;
+        return !ReadOnly() && WheelStep(Message);
     case SM_SKINCMD:
         // Never waiting for a parent's update.
         if (SkinCommandOf(Message) != SKCMD_ISUPDATING)
@@ -526,6 +530,13 @@ bool TzBaseSpinEdit::SpinBefore(TMessage& Message)
     default:
         return false;
     }
+}
+
+bool TzBaseSpinEdit::WheelStep(TMessage& Message)
+{
+    StepBy(TWMMouseWheel(Message).WheelDelta / WHEEL_DELTA);
+    Message.Result = 1;
+    return true;
 }
 
 void TzBaseSpinEdit::SpinAfter(TMessage& Message)

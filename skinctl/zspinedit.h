@@ -87,7 +87,9 @@ private:
     void ShowFocusFrame(bool Focused);
     // The arrows the buttons show: the pictures given, else the built-in ones.
     void GlyphsChanged(TObject* Sender);
-    // The edit's picture at the spin button's place (sub-command 5).
+    // What the arrows ask of their parent. True: answered.
+    bool SkinCommand(TMessage& Message);
+    // The edit's picture at the spin button's place.
     void AnswerBackground(TWMSkinCommand& Command);
 
     TzTimerSpeedButton* FUpButton = nullptr;
@@ -149,6 +151,8 @@ private:
     bool EditingAllowed() const { return FEditorEnabled && !ReadOnly(); }
     // A one-line edit takes a pasted text up to its first line break.
     void PasteFirstLine();
+    // The wheel steps by its notches (True: handled).
+    bool WheelStep(TMessage& Message);
     void ButtonsHearSkin(const TMessage& Message);
     void ButtonsShowAgain(bool Repaint);
 

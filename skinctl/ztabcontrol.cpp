@@ -1000,27 +1000,27 @@ void TzCustomTabControl::CNDrawItem(TMessage& Message)
 
 void TzCustomTabControl::SkinChanged(TWMSkinCommand& Command)
 {
-    switch (Command.Command) {
-    case SKCMD_NEWSKIN:
-        FollowPlatformSelection();
-        BuildTabInfo();
-        UpdateUpDown();
-        break;
-    case SKCMD_SKINREMOVED:
+    if (Command.Command == SKCMD_SKINREMOVED) {
+        // The records and the own arrows go; the system's come back in the same window.
         FLayout.Clear();
         UpdateUpDown();
         ShowSystemArrows();
         RepaintForSkin(this);
-        break;
-    default:
-        FollowPlatformSelection();
-        BuildTabInfo();
-        UpdateUpDown();
+        return;
+    }
+    FollowPlatformSelection();
+    LayOutAgain();
+    if (Command.Command == SKCMD_REFRESH) {
         RepaintForSkin(this);
         if (FUpDown)
             RepaintForSkin(FUpDown);
-        break;
     }
+}
+
+void TzCustomTabControl::LayOutAgain()
+{
+    BuildTabInfo();
+    UpdateUpDown();
 }
 
 void TzCustomTabControl::ParentUpdateEnded()
@@ -1079,8 +1079,7 @@ void TzCustomTabControl::SkinnedAfter(TMessage& Message)
         BackgroundChanged();
         break;
     case CM_FONTCHANGED:
-        BuildTabInfo();
-        UpdateUpDown();
+        LayOutAgain();
         FSkinData->SetBGChanged(true);
         Repaint();
         break;

@@ -179,6 +179,8 @@ private:
     // it to the one after it, or to the new last.
     int SelectionAfterDelete(int Selected, int Index) const;
     TzTabOverflow Overflow();
+    // The records built again from the system window, and the own arrows placed by them.
+    void LayOutAgain();
     int BodySection() const;
     // The section and border mask a tab is painted with (-1 when the skin has none).
     int TabSection() const;

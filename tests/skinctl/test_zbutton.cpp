@@ -173,6 +173,20 @@ TEST_CASE("a push button's face: the section of its state under the caption, pre
     }
 }
 
+TEST_CASE("a push button whose click frees it is touched no more")
+{
+    TButtonFixture<TzButton> f;
+    struct TFreer {
+        TzButton* Button;
+        void Click(TObject*) { delete Button; }
+    } freer{f.Button};
+    f.Button->OnClick = MakeMethod<&TFreer::Click>(&freer);
+    const HWND wnd = f.Wnd();
+    f.Mouse(WM_LBUTTONDOWN);
+    f.Mouse(WM_LBUTTONUP);
+    CHECK_FALSE(IsWindow(wnd));
+}
+
 TEST_CASE("a push button holds the hints back while pressed, and gives them back on release or when another window takes the mouse")
 {
     TButtonFixture<TzButton> f;
