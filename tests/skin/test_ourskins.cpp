@@ -50,7 +50,8 @@ TEST_CASE("our skins load from their folders and their packed files alike")
 
         for (TSkSkinRecords* r : {&folder, &packed}) {
             CHECK(r->SectionCount() > 50);
-            CHECK(Join(r->SkinData().Version, r->SkinData().Author) == "1 Zandrel developers");
+            CHECK(Join(r->SkinData().Version, r->SkinData().Author) == Join(1, "Zandrel developers"));
+
             REQUIRE(r->MasterBitmap());
             CHECK(r->MasterBitmap()->PixelFormat() == pf24bit);
 

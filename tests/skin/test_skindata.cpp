@@ -110,11 +110,12 @@ TEST_CASE("skin records: sections, inheritance and skin-wide values")
     LoadFolder(r, FixtureFolder("sections"));
 
     REQUIRE(r.SectionCount() == 11);   // GLOBALINFO once, in file order
-    CHECK(Join(r.Section(0).ClassName, r.Section(10).ClassName) == "GLOBALINFO lower");
+    CHECK(Join(r.Section(0).ClassName, r.Section(10).ClassName) == Join("GLOBALINFO", "lower"));
     const TzSkinData& d = r.SkinData();
     // A blur that is no number: the default.
     CHECK(Join(d.Version, d.Author, d.Description, d.Shadow1Color, d.Shadow1Offset, d.Shadow1Blur,
-               d.Shadow1Transparency, d.BISpacing, d.BorderColor) == "1.25 Tester #1 Fixture skin 255 4 -1 30 2 65280");
+               d.Shadow1Transparency, d.BISpacing, d.BorderColor) ==
+          Join(1.25, "Tester #1", "Fixture skin", 255, 4, -1, 30, 2, 65280));
     CHECK(SectionOf(r, "GLOBALINFO").Color == ColorToRGB(clBtnFace));
 
     // A hot bevel outside the five kinds is none; "true" upper-cased is TRUE; a gradient field
@@ -140,7 +141,7 @@ TEST_CASE("skin records: sections, inheritance and skin-wide values")
     {
         const TzGeneralData& l = SectionOf(r, "LONELY");
         CHECK(Join(l.Color, "[" + l.GradientData + "]", l.GradientArray.size(), l.HotGradientData.empty(),
-                   l.ReservedBoolean, l.ShadowTransparency) == "16777215 [ ] 0 1 0 50");
+                   l.ReservedBoolean, l.ShadowTransparency) == Join(16777215, "[ ]", 0, 1, 0, 50));
         CHECK(Join(SectionOf(r, "SELF").Color, SectionOf(r, "RING1").Color, SectionOf(r, "RING3").ShadowOffset) ==
               "16777215 16777215 3");
     }
@@ -296,7 +297,7 @@ TEST_CASE("skin records: mask lookups, frames and margins")
     CHECK(Join(margins(r.FindMaskIndexExact("EDIT", "FRAME")), margins(border),
                margins(r.FindMaskIndexExact("EDIT", "GLYPHMASK")),
                margins(r.FindMaskIndexExact("GLOBALINFO", "BOXCHECKED")), margins(-3)) ==
-          "1 2 3 4 10 3 10 3 4 4 4 4 3 1 3 1 0 0 0 0");
+          Join("1 2 3 4", "10 3 10 3", "4 4 4 4", "3 1 3 1", "0 0 0 0"));
 }
 
 TEST_CASE("skin records: the common-index cache")
@@ -371,7 +372,7 @@ TEST_CASE("skin records: common sections")
     CHECK(Join(nb.ParentClass, nb.FontColor, nb.Color, nb.Transparency, nb.Bevel, nb.ShadowColor) ==
           Join("EDIT", 7, 0x00FF00, 20, cbRaisedHard, 0));
     const TzGeneralData& orphan = SectionOf(r, "ORPHAN");
-    CHECK(Join(orphan.ParentClass, orphan.HotColor, orphan.Color, orphan.ShadowBlur) == "-1 5 16777215 6");
+    CHECK(Join(orphan.ParentClass, orphan.HotColor, orphan.Color, orphan.ShadowBlur) == Join("-1", 5, 16777215, 6));
 
     CHECK((r.FindMaskIndexExact("NEWBUTTON", "NEWMASK") >= 0 &&
            r.FindTextureIndex(r.FindSectionIndex("ORPHAN"), "ORPHAN", "HOTPATTERN") >= 0));
@@ -487,7 +488,7 @@ TEST_CASE("skin records: internal skins kept as structured data")
     REQUIRE(r.MaskCount() == 3);   // OUTSIDE too
     CHECK(Join(ImageOf(r, "EDIT", "BORDERSMASK"), r.MaskMarginLeft(r.FindMaskIndexExact("EDIT", "BORDERSMASK")),
                ImageOf(r, "EDIT", "GLYPH")) ==
-          "border (0,0,90,30) x3 m1 d0 b0 0 0 0 0 master 10 glyph (0,0,12,8) x2 m0 d1 b0 4 0 0 0 own");
+          Join("border (0,0,90,30) x3 m1 d0 b0 0 0 0 0 master", 10, "glyph (0,0,12,8) x2 m0 d1 b0 4 0 0 0 own"));
     CHECK(MaskOf(r, "EDIT", "GLYPH")->Bmp.get() != &own);
 
     REQUIRE(r.PatternCount() == 1);
@@ -615,9 +616,9 @@ TEST_CASE("option text is read as INI text")
     // Trimmed, the first of two; a section named twice continues.
     CHECK(Join(t.Sections()[0].Name, t.ReadString("SEC", "COLOR", "?"), t.ReadString("sec", "later", "?"),
                t.ReadString("OTHER", "A", "?"), t.ReadString("\xC0\xC1", "\xC2", "?"), t.FindSection("other")) ==
-          "Sec 1 4 x=y 5 1");
+          Join("Sec", "1", "4", "x=y", "5", 1));
     CHECK(Join(t.ReadString("SEC", "KEY", "?"), t.ReadString("SEC", "bare line", "?"),
-               t.ReadString("NONE", "A", "?")) == "? ? ?");
+               t.ReadString("NONE", "A", "?")) == Join("?", "?", "?"));
 
     TStringList lines;
     lines.SetText(text);
@@ -628,11 +629,12 @@ TEST_CASE("option text is read as INI text")
                                           TSkOptionText::TKey("MISSING")};
     TSkKeyIndex index(t, keys);
     REQUIRE((index.Value(0, 0) && index.Value(0, 1)));
-    CHECK(Join(*index.Value(0, 0), *index.Value(0, 1)) == "1 4");
+    CHECK(Join(*index.Value(0, 0), *index.Value(0, 1)) == Join("1", "4"));
     CHECK((index.Value(0, 2) == nullptr && index.Value(1, 0) == nullptr));
 
     CHECK(Join(FileExtOf("A.B\\C.BMP"), FileExtOf("DIR.X\\NAME").empty(), SplitWords("!!A!B!!C!", "!").size()) ==
-          ".BMP 1 3");
+          Join(".BMP", 1, 3));
+
 }
 
 TEST_CASE("option text: names, hashes and numbers read in place")

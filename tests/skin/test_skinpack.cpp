@@ -47,7 +47,7 @@ TEST_CASE("packed skin: entries, option text and image flags")
                                    {"tex.jpg", ToBytes("not really a jpeg")},
                                    {"noext", ToBytes("x")}}));
         CHECK(OptionsText(*c) == Options);
-        CHECK(FilesText(*c) == "A.BMP 1 102, b.Bmp 1 70, tex.jpg 0 17, noext 0 1, count 4");
+        CHECK(FilesText(*c) == R"("A.BMP" 1 102, "b.Bmp" 1 70, "tex.jpg" 0 17, "noext" 0 1, count 4)");
     }
     SUBCASE("images are found by the upper-cased entry name, first one wins")
     {
@@ -64,13 +64,13 @@ TEST_CASE("packed skin: entries, option text and image flags")
                                    {"ONE.BMP", SolidBmp(2, 2, 1)},
                                    {"options.DAT", ToBytes("[SECOND]")},
                                    {"TWO.BMP", SolidBmp(2, 2, 2)}}));
-        CHECK(Join(OptionsText(*c), c->ImageCount) == "[SECOND] 2");
+        CHECK(Join(OptionsText(*c), c->ImageCount) == Join("[SECOND]", 2));
         CHECK(c->FindImage("TWO.BMP") == &c->Files[1]);
     }
     SUBCASE("no option text: the last image entry is still found, no lookup runs past, no sections")
     {
         auto c = Extract(PackSkin({{"ONE.BMP", SolidBmp(2, 2, 1)}, {"TWO.BMP", SolidBmp(2, 2, 2)}}));
-        CHECK(Join(OptionsText(*c), c->ImageCount) == "<none> 2");
+        CHECK(Join(OptionsText(*c), c->ImageCount) == Join("<none>", 2));
         CHECK(c->FindImage("TWO.BMP") == &c->Files[1]);
         CHECK(c->FindImage("THREE.BMP") == nullptr);
         TStringList sections;
@@ -82,7 +82,7 @@ TEST_CASE("packed skin: entries, option text and image flags")
         // The next entry starts where the stream really ends, not after the bytes taken.
         auto c = Extract(
             PackSkin({{"EMPTY.BMP", {}}, {"LONG.BMP", Bytes(1000, 'x'), 10}, {"Options.dat", ToBytes(Options)}}));
-        CHECK(FilesText(*c) == "EMPTY.BMP 1 0, LONG.BMP 1 10, count 2");
+        CHECK(FilesText(*c) == R"("EMPTY.BMP" 1 0, "LONG.BMP" 1 10, count 2)");
         CHECK(OptionsText(*c) == Options);
     }
     SUBCASE("the option text as an INI object")
@@ -249,7 +249,8 @@ TEST_CASE("INI text held in string lists")
           "65280 65280 255 -12 7 7 7 7");
     CHECK(Join(ReadIniTextString(s, "BUTTON", "TEXT", "?"), "[" + ReadIniTextString(s, "GLOBALINFO", "EMPTY", "?") + "]",
                ReadIniTextString(s, "GLOBALINFO", "KEY", "?"),
-               ReadIniTextString(nullptr, "GLOBALINFO", "COLOR", "?")) == "a=b [] ? ?");
+               ReadIniTextString(nullptr, "GLOBALINFO", "COLOR", "?")) == Join("a=b", "[]", "?", "?"));
+
 
     // Parsing again frees and replaces the sections.
     TStringList other;
