@@ -434,7 +434,8 @@ template <class TBase> bool TzPushButtonOf<TBase>::PreviewMessage(TMessage& Mess
         return true;
     }
     // Another window took the mouse (a modal window, a menu, a task switch): no release comes.
-    if (Message.Msg == WM_CAPTURECHANGED && FMouseClicked && HWND(Message.LParam) != this->WindowHandle())
+    if (Message.Msg == WM_CAPTURECHANGED && FMouseClicked &&
+        reinterpret_cast<HWND>(Message.LParam) != this->WindowHandle())
         CancelPress();
     switch (SkinCommandOf(Message)) {
     case SKCMD_FADEDONE:

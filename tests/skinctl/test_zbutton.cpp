@@ -1,7 +1,8 @@
 // The skinned push and bit buttons: one click a press by every way of pressing, the face of
 // each state against the section painted alone, the window region cut from the border's
-// corners (and no region lost on the way), fades stepped by hand, the default look, and the
-// bit button's glyph in every layout.
+// corners (and no region lost on the way), fades stepped by hand, the default look, the
+// bit button's glyph in every layout, and the published properties of every button and spin
+// control in form data.
 #include "skinctlfixture.h"
 #include "gdicount.h"
 
