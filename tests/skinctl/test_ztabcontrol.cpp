@@ -232,6 +232,10 @@ TEST_CASE("overflowing tabs: the control's own up-down inside its right end reac
     CHECK(t->UpDown() == nullptr);
     CHECK(SystemArrowsShown(t));
     CHECK(t->Handle() == window);
+    // A skin again: the own arrows again, the system's hidden.
+    f.ApplySkin(L"ZandrelDusk");
+    CHECK(t->UpDown() != nullptr);
+    CHECK_FALSE(SystemArrowsShown(t));
 }
 
 TEST_CASE("a row's overflow counts the tabs scrolled out to the left, which the system gives no width, and those under the arrows")
