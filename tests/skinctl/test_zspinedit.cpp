@@ -66,11 +66,6 @@ TEST_CASE("a held arrow steps once at the press, again after 400 ms, then every 
     CHECK(f.Edit->Value() == 13);
     f.Down()->RepeatTimer()->Timer();
     CHECK(f.Edit->Value() == 13);
-    // The limits hold.
-    f.Edit->SetValue(100);
-    f.Mouse(f.Up(), WM_LBUTTONDOWN);
-    f.Mouse(f.Up(), WM_LBUTTONUP);
-    CHECK(f.Edit->Value() == 100);
 }
 
 TEST_CASE("an arrow whose step frees the spin edit, inside the repeat timer's own tick")
