@@ -52,8 +52,8 @@ enum TzCtrlTypeCode : int {
 
 // The state flags of a control's skin data, kept as one value.
 enum TzSkinStateFlag : uint16_t {
-    ssUpdating = 1u << 0,     // painting must wait (sub-commands 1, 2, 8, BeginUpdate)
-    ssSeeThrough = 1u << 1,   // always painted over the parent's image (sub-command 9)
+    ssUpdating = 1u << 0,     // painting must wait (a new skin, its removal, SKCMD_SETUPDATING, BeginUpdate)
+    ssSeeThrough = 1u << 1,   // always painted over the parent's image (SKCMD_SETSEETHROUGH)
     ssBGChanged = 1u << 2,    // the cache must be painted again before the next copy
     ssOutOfClip = 1u << 3,    // the control lay outside the last paint clip
     ssFocused = 1u << 4,
@@ -75,7 +75,7 @@ public:
     // Published: SkinSection, SkinManager (stored only when set), CustomColor, CustomFont.
     const AnsiString& SkinSection() const { return FSkinSection; }
     // Upper-cased, "UNKNOWN" when empty; a changed name resolves the indexes again and tells
-    // the owner (sub-command 3 when the section is found, else 2).
+    // the owner (SKCMD_REFRESH when the section is found, else SKCMD_SKINREMOVED).
     void SetSkinSection(const AnsiString& Value);
     // The own manager, else the default manager, else none.
     TzSkinManager* GetSkinManager() const;
@@ -95,7 +95,7 @@ public:
     int32_t Texture = -1;       // "PATTERN"
     int32_t HotTexture = -1;    // "HOTPATTERN"
     int32_t CtrlTypeCode = 0;
-    // The graphic child being painted now (sub-command 15).
+    // The graphic child being painted now (SKCMD_SETPAINTINGCHILD).
     TControl* PaintingChild = nullptr;
 
     TControl* OwnerControl() const { return FOwnerControl; }
@@ -140,7 +140,7 @@ public:
     // Painting must wait: no manager or no skin, the own flag, a control without a parent,
     // or a parent that is updating itself.
     bool GetUpdating() const;
-    // Sub-command 31 / 32 to the owner (a provider's form by SendMessage).
+    // SKCMD_BEGINUPDATE / SKCMD_ENDUPDATE to the owner (a provider's form by SendMessage).
     void BeginUpdate();
     void EndUpdate();
     // The picture stale and, when the owner is ready, the owner invalidated.
@@ -148,7 +148,7 @@ public:
     bool HasTransparency() const;
     // The control must be painted over its parent's image.
     bool NeedsParentImage() const;
-    // The parent paints an image (answer to sub-command 19).
+    // The parent paints an image (its answer to SKCMD_ISIMAGEBG).
     bool ParentIsImage() const;
 
 private:

@@ -10,16 +10,10 @@ std::unique_ptr<TzCommonData> MakeSkinData(TControl* Control, int Code, bool Kee
     return sd;
 }
 
-bool FromOwnManager(const TMessage& Message, const TzCommonData* SkinData)
-{
-    TzSkinManager* own = SkinData ? SkinData->GetSkinManager() : nullptr;
-    return own && Message.LParam == reinterpret_cast<LPARAM>(own);
-}
-
 namespace {
 
-// Sub-commands 1, 2 and 3 of the own manager, and sub-command 7: answered here (True), or
-// they go on like any other message.
+// A new skin, its removal or a refresh from the own manager, and "are you skinned?":
+// answered here (True), or they go on like any other message.
 bool RouteSkinChange(TzSkinnedControl& Control, TzCommonData* SkinData, TMessage& Message)
 {
     TWMSkinCommand command(Message);
@@ -88,6 +82,10 @@ void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message)
         Control.InheritedWndProc(Message);
         return;
     }
+    // A control without a parent hears no skin change: indexes resolved in a skin that is
+    // gone would name other sections of the one there is now.
+    if (Message.Msg == WM_CREATE)
+        sd->UpdateIndexes();
     TzSkinnedControl::TRun run{false, Control.FRuns};
     Control.FRuns = &run;
     TScopeExit done([&] {
@@ -173,7 +171,7 @@ void PaintFrame(TControl* Control)
 
 } // namespace
 
-void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessage& Message)
+void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessage& Message, bool Repaint)
 {
     switch (Message.Msg) {
     case WM_SETFOCUS:
@@ -182,23 +180,22 @@ void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessa
     case CM_EXIT:
         SkinData->SetFocused(Message.Msg == WM_SETFOCUS || Message.Msg == CM_ENTER);
         SkinData->SetMouseAbove(false);
-        SkinData->SetBGChanged(true);
-        Control->Repaint();
-        PaintFrame(Control);
         break;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
         // A focused control keeps its focused picture whatever the mouse does.
         if (SkinData->Focused() || Control->IsDesigning())
-            break;
+            return;
         SkinData->SetMouseAbove(Message.Msg == CM_MOUSEENTER);
-        SkinData->SetBGChanged(true);
-        PaintFrame(Control);
-        Control->Repaint();
         break;
     default:
-        break;
+        return;
     }
+    SkinData->SetBGChanged(true);
+    if (!Repaint)
+        return;
+    Control->Repaint();
+    PaintFrame(Control);
 }
 
 void FollowBoundLabel(TzBoundLabel* Label, const TMessage& Message)

@@ -26,8 +26,6 @@
 // whether the cache bitmap lives between paints (otherwise it is made for each paint).
 std::unique_ptr<TzCommonData> MakeSkinData(TControl* Control, int Code, bool KeepCache);
 
-// The skin command names the control's own manager (sub-commands 1, 2 and 3).
-bool FromOwnManager(const TMessage& Message, const TzCommonData* SkinData);
 // The sub-command of an SM_SKINCMD, 0 for any other message.
 inline uint16_t SkinCommandOf(const TMessage& Message)
 {
@@ -57,9 +55,10 @@ constexpr UINT ZM_SKINGONE = WM_USER + 0x0B01;
 bool SwallowBeforeInherited(TzCommonData* SkinData, const TMessage& Message);
 
 // After the platform's handling: focus changes set Focused (and drop MouseAbove), the mouse
-// entering or leaving an unfocused control sets MouseAbove; either way the picture is stale,
-// the frame of a windowed control is painted again and the control repaints.
-void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessage& Message);
+// entering or leaving an unfocused control sets MouseAbove; either way the picture is stale
+// and, with Repaint, the frame of a windowed control is painted again and the control
+// repaints.
+void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessage& Message, bool Repaint = true);
 
 // The bound label follows the control's visibility, enabled state and reading order, and is
 // placed again after those and after the control moved or was sized.
@@ -124,9 +123,10 @@ private:
 };
 
 // The one skinned window procedure:
-//  1. no skin data: the platform's handling only;
+//  1. no skin data: the platform's handling only; a new window (WM_CREATE) resolves the
+//     indexes again, for a skin that changed while the control could not hear it;
 //  2. PreviewMessage;
-//  3. "are you skinned?" (sub-command 7): answered 1, even while unskinned;
+//  3. "are you skinned?" (SKCMD_ISSKINNED): answered 1, even while unskinned;
 //  4. a new skin, its removal or a refresh from the own manager: SkinChanging, the common
 //     handling, SkinChanged, done (a container passes them to its children too); from
 //     another manager they go on like any other message;
@@ -158,11 +158,12 @@ void PaintSectionFromCache(TControl* Control, TzCommonData* SkinData, HDC DC, in
 template <class TRefresh, class TRemoved>
 bool FollowSkinCommands(TMessage& Message, TRefresh&& Refresh, TRemoved&& Removed)
 {
-    switch (SkinCommandOf(Message)) {
-    case 0:
+    if (Message.Msg != SM_SKINCMD)
         return false;
+    TWMSkinCommand command(Message);
+    switch (command.Command) {
     case SKCMD_ISSKINNED:
-        Message.LParam = Message.Result = 1;
+        command.Answer(1);
         break;
     case SKCMD_REFRESH:
         Refresh();

@@ -83,9 +83,10 @@ void TzTreeView::Dispatch(TMessage& Message)
 
 bool TzTreeView::CustomDraw(TMessage& Message)
 {
-    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam);
-    if (!draw || draw->nmcd.hdr.code != NM_CUSTOMDRAW)
+    const TWMNotify notify(Message);
+    if (notify.Code() != NM_CUSTOMDRAW)
         return false;
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(notify.NMHdr);
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         Message.Result = CDRF_NOTIFYITEMDRAW;

@@ -43,8 +43,8 @@ protected:
     bool SkinnedBefore(TMessage& Message) override;
     void SkinnedAfter(TMessage& Message) override;
     TzBoundLabel* SkinnedBoundLabel() override { return FBoundLabel.get(); }
-    // A tree without a window hears no skin command: a skin that came or went meanwhile is
-    // taken up when the window is made.
+    // A tree without a parent hears no skin command: a new window takes the colours of the
+    // skin there is now.
     void CreateWnd() override;
     // The adapter belongs to the window that goes.
     void DestroyWnd() override;
