@@ -492,15 +492,7 @@ void TzBaseSpinEdit::PasteFirstLine()
     SendMessageW(WindowHandle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(line.c_str()));
 }
 
-void TzBaseSpinEdit::WndProc(TMessage& Message)
-{
-    if (SpinBefore(Message))
-        return;
-    TzEdit::WndProc(Message);
-    SpinAfter(Message);
-}
-
-bool TzBaseSpinEdit::SpinBefore(TMessage& Message)
+bool TzBaseSpinEdit::PreviewMessage(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_CHAR:
@@ -524,11 +516,11 @@ bool TzBaseSpinEdit::SpinBefore(TMessage& Message)
     case SM_SKINCMD:
         // Never waiting for a parent's update.
         if (SkinCommandOf(Message) != SKCMD_ISUPDATING)
-            return false;
+            return TzEdit::PreviewMessage(Message);
         TWMSkinCommand(Message).Answer(0);
         return true;
     default:
-        return false;
+        return TzEdit::PreviewMessage(Message);
     }
 }
 
@@ -539,8 +531,16 @@ bool TzBaseSpinEdit::WheelStep(TMessage& Message)
     return true;
 }
 
-void TzBaseSpinEdit::SpinAfter(TMessage& Message)
+void TzBaseSpinEdit::SkinChanged(TWMSkinCommand& Command)
 {
+    TzEdit::SkinChanged(Command);
+    if (FButton)
+        ButtonsHearSkin(Command);
+}
+
+void TzBaseSpinEdit::AfterMessage(TMessage& Message)
+{
+    TzEdit::AfterMessage(Message);
     switch (Message.Msg) {
     case WM_GETDLGCODE:
         // The multi-line style claims every key: Enter and Escape go to the form's buttons.
@@ -548,10 +548,6 @@ void TzBaseSpinEdit::SpinAfter(TMessage& Message)
         break;
     case CM_EXIT:
         KeepInLimits();
-        break;
-    case SM_SKINCMD:
-        if (FButton && FromOwnManager(Message, FSkinData.get()))
-            ButtonsHearSkin(Message);
         break;
     case WM_SIZE:
         PlaceButton();
@@ -574,14 +570,13 @@ void TzBaseSpinEdit::SpinAfter(TMessage& Message)
     }
 }
 
-void TzBaseSpinEdit::ButtonsHearSkin(const TMessage& Message)
+void TzBaseSpinEdit::ButtonsHearSkin(const TWMSkinCommand& Command)
 {
-    const uint16_t command = SkinCommandOf(Message);
-    if (command != SKCMD_NEWSKIN && command != SKCMD_SKINREMOVED && command != SKCMD_REFRESH)
-        return;
-    // The arrows hear the skin as the edit does, and take its text colour.
+    // The command as it came, whatever the edit's handling answered in it.
     for (TzTimerSpeedButton* b : {FButton->UpButton(), FButton->DownButton()}) {
-        TMessage m = Message;
+        TMessage m = Command.Message;
+        m.LParam = Command.Param;
+        m.Result = 0;
         b->WindowProc()(m);
     }
     FButton->RefreshDefaultGlyphs();

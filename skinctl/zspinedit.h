@@ -125,9 +125,12 @@ public:
 protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
-    // The spin edit's own messages around the edit's handling: SpinBefore (True: handled),
-    // then the edit, then SpinAfter.
-    void WndProc(TMessage& Message) override;
+    // Typing, pasting, the wheel: before anything of the edit's. True: handled.
+    bool PreviewMessage(TMessage& Message) override;
+    // The arrows hear the skin as the edit does, and take its text colour.
+    void SkinChanged(TWMSkinCommand& Command) override;
+    // Placing, limits, the arrows' looks and the dialog keys: after the edit's handling.
+    void AfterMessage(TMessage& Message) override;
     // Up and Down step; with the editor off, Delete deletes nothing.
     void KeyDown(uint16_t& Key, TShiftState Shift) override;
     // The cache's text stops before the arrows as the window's does.
@@ -144,8 +147,6 @@ private:
     void UpClick(TObject*) { StepUp(); }
     void DownClick(TObject*) { StepDown(); }
     void PlaceButton();
-    bool SpinBefore(TMessage& Message);
-    void SpinAfter(TMessage& Message);
     // Typing, pasting, cutting, clearing and undoing change the text only while the editor is
     // on and the edit is not read-only.
     bool EditingAllowed() const { return FEditorEnabled && !ReadOnly(); }
@@ -153,7 +154,7 @@ private:
     void PasteFirstLine();
     // The wheel steps by its notches (True: handled).
     bool WheelStep(TMessage& Message);
-    void ButtonsHearSkin(const TMessage& Message);
+    void ButtonsHearSkin(const TWMSkinCommand& Command);
     void ButtonsShowAgain(bool Repaint);
 
     TzSpinButton* FButton = nullptr;   // owned by the edit
