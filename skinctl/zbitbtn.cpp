@@ -3,6 +3,7 @@
 #include "classlib/imglist.h"
 #include "skin/zcontrolutils.h"
 #include "skin/zskintextpaint.h"
+#include "skinctl/zeditcontrol.h"
 
 #include <algorithm>
 
@@ -10,7 +11,13 @@ Z_CLASS_IMPL(TzBitBtn, TUcBitBtn, Z_PROP_OBJ(TzBitBtn, SkinData), Z_PROP_INT(TzB
              Z_PROP_BOOL(TzBitBtn, Grayed, false), Z_PROP_INT(TzBitBtn, ImageIndex, -1),
              Z_PROP_BOOL(TzBitBtn, ShowCaption, true), Z_PROP_BOOL(TzBitBtn, ShowFocus, true),
              Z_PROP_BOOL(TzBitBtn, DrawOverBorder, true), Z_PROP_INT(TzBitBtn, TextOffset, 0),
-             Z_PROP_INT(TzBitBtn, FocusMargin, 1))
+             Z_PROP_INT(TzBitBtn, FocusMargin, 1),
+             Z_PROP_SET(TzBitBtn, DisabledKind, DisabledKindNames, dkBlended),
+             Z_PROP_SET(TzBitBtn, AnimatEvents, AnimatEventNames, 1u << aeGlobalDef),
+             Z_PROP_SET(TzBitBtn, DisabledGlyphKind, DisabledGlyphKindNames, dgBlended),
+             Z_PROP_REF(TzBitBtn, Images, TCustomImageList),
+             Z_PROP_ENUM(TzBitBtn, Alignment, GlyphAlignmentNames, taCenter),
+             Z_PROP_ENUM(TzBitBtn, TextAlignment, GlyphAlignmentNames, taCenter))
 
 TzBitBtn::TzBitBtn(TComponent* AOwner) : TzPushButtonOf<TUcBitBtn>(AOwner, ctBitBtn) {}
 

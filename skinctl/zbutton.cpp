@@ -7,6 +7,7 @@
 #include "skin/zsectionpaint.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskintextpaint.h"
+#include "skinctl/zeditcontrol.h"
 #include "skinctl/zskinctl.h"
 #include "unicode/ucbuttons.h"
 
@@ -49,7 +50,6 @@ TzPushButtonOf<TBase>::TzPushButtonOf(TComponent* AOwner, int Code)
 template <class TBase> TzPushButtonOf<TBase>::~TzPushButtonOf()
 {
     StopFade();
-    DeletePendingRegion();
     // A button freed while held down (its click closed the form) gives the hints back.
     if (FMouseClicked)
         ReleaseHints();
@@ -156,7 +156,7 @@ template <class TBase> void TzPushButtonOf<TBase>::PrepareCache()
 template <class TBase> void TzPushButtonOf<TBase>::MakeRegion()
 {
     const int w = this->Width(), h = this->Height();
-    HRGN region = CreateRectRgn(0, 0, w, h);
+    TOwnedRegion region(CreateRectRgn(0, 0, w, h));
     TzCommonData* sd = FSkinData.get();
     TzSkinManager* m = sd->GetSkinManager();
     if (m && m->IsValidMaskIndex(sd->BorderIndex)) {
@@ -165,25 +165,17 @@ template <class TBase> void TzPushButtonOf<TBase>::MakeRegion()
         CollectCornerRuns(runs, w, mask, false);
         CollectCornerRuns(runs, w, mask, true, h - mask.WB);
         for (const TRect& r : runs) {
-            TGdiObject<HRGN> cut(CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom));
-            CombineRgn(region, region, cut.Handle(), RGN_DIFF);
+            TOwnedRegion cut(CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom));
+            CombineRgn(region.Handle(), region.Handle(), cut.Handle(), RGN_DIFF);
         }
     }
     // A region still waiting from an earlier paint is replaced, not lost.
-    DeletePendingRegion();
-    FPendingRegion = region;
-}
-
-template <class TBase> void TzPushButtonOf<TBase>::DeletePendingRegion()
-{
-    if (FPendingRegion)
-        DeleteObject(FPendingRegion);
-    FPendingRegion = nullptr;
+    FPendingRegion = std::move(region);
 }
 
 template <class TBase> void TzPushButtonOf<TBase>::RemoveWindowRegion()
 {
-    DeletePendingRegion();
+    FPendingRegion.Reset();
     FRegionChanged = true;
     RECT box;
     if (!this->HandleAllocated() || GetWindowRgnBox(this->WindowHandle(), &box) == ERROR)
@@ -215,8 +207,7 @@ template <class TBase> void TzPushButtonOf<TBase>::PaintToDC(HDC DC)
             MakeRegion();
         FillAllCornersFromParent(sd);
         // The window owns the region from now on.
-        SetWindowRgn(this->WindowHandle(), FPendingRegion, FALSE);
-        FPendingRegion = nullptr;
+        SetWindowRgn(this->WindowHandle(), FPendingRegion.Release(), FALSE);
         FRegionChanged = false;
     }
     BitBlt(DC, 0, 0, this->Width(), this->Height(), cache->Canvas()->Handle(), 0, 0, SRCCOPY);
@@ -224,7 +215,7 @@ template <class TBase> void TzPushButtonOf<TBase>::PaintToDC(HDC DC)
 
 template <class TBase> void TzPushButtonOf<TBase>::PaintMessage(TMessage& Message)
 {
-    if (HDC given = reinterpret_cast<HDC>(Message.WParam)) {
+    if (HDC given = TWMPaint(Message).DC) {
         TSaveDCScope saved(given);
         PaintToDC(given);
     } else {
@@ -264,8 +255,10 @@ void TzPushButtonOf<TBase>::StateChanged(TSkAnimatEvent Event, uint8_t Direction
     FadeOrRepaint(FFadeTimer, FSkinData.get(), HalfTime, Direction, AnimEventOn(Event, FAnimatEvents));
 }
 
-template <class TBase> void TzPushButtonOf<TBase>::MouseDownSkinned(TMessage& Message)
+template <class TBase> bool TzPushButtonOf<TBase>::MouseDownSkinned(TMessage& Message)
 {
+    // The second press of a double click is a press like the first.
+    Message.Msg = WM_LBUTTONDOWN;
     HoldHints();
     FMouseClicked = true;
     // The press is where the mouse is.
@@ -277,15 +270,16 @@ template <class TBase> void TzPushButtonOf<TBase>::MouseDownSkinned(TMessage& Me
         FSkinData->SetUpdating(FSkinData->GetUpdating());
         StateChanged(aeMouseDown, fdIn, true);
     }
+    return true;
 }
 
-template <class TBase> void TzPushButtonOf<TBase>::MouseUpSkinned(TMessage& Message)
+template <class TBase> bool TzPushButtonOf<TBase>::MouseUpSkinned(TMessage& Message)
 {
     ReleaseHints();
     if (!FMouseClicked) {
         // Not pressed here: whatever the system's button makes of it.
         Inherited(Message);
-        return;
+        return true;
     }
     FMouseClicked = false;
     if (FFadeTimer) {
@@ -306,6 +300,7 @@ template <class TBase> void TzPushButtonOf<TBase>::MouseUpSkinned(TMessage& Mess
     // Last: the click's handler may free the button.
     if (inside)
         this->Click();
+    return true;
 }
 
 template <class TBase> void TzPushButtonOf<TBase>::MouseMoveSkinned(const TMessage& Message)
@@ -336,22 +331,23 @@ template <class TBase> void TzPushButtonOf<TBase>::MouseEnterLeave(TMessage& Mes
     }
 }
 
-template <class TBase> void TzPushButtonOf<TBase>::SpaceDown()
+template <class TBase> bool TzPushButtonOf<TBase>::SpaceDown()
 {
     if (FPressed || !this->Focused())
-        return;
+        return true;
     StopFade();
     FPressed = true;
     MarkRegion();
     FSkinData->SetBGChanged(true);
     this->Repaint();
+    return true;
 }
 
-template <class TBase> void TzPushButtonOf<TBase>::SpaceUp(TMessage& Message)
+template <class TBase> bool TzPushButtonOf<TBase>::SpaceUp(TMessage& Message)
 {
     if (!FPressed || FMouseClicked) {
         Inherited(Message);
-        return;
+        return true;
     }
     FPressed = false;
     MarkRegion();
@@ -361,6 +357,7 @@ template <class TBase> void TzPushButtonOf<TBase>::SpaceUp(TMessage& Message)
     Inherited(Message);
     --FOwnRelease;
     this->Click();
+    return true;
 }
 
 template <class TBase> void TzPushButtonOf<TBase>::FocusIn(TMessage& Message)
@@ -408,7 +405,7 @@ template <class TBase> void TzPushButtonOf<TBase>::FocusChanged(const TMessage& 
         return;
     bool value = false;
     if (!this->IsDesigning()) {
-        auto* focused = reinterpret_cast<TControl*>(Message.LParam);
+        auto* focused = reinterpret_cast<TControl*>(Message.LParam);   // the control given the focus
         auto* button = dynamic_cast<TButton*>(focused);
         value = button ? button == this : this->Default();
     }
@@ -424,70 +421,51 @@ template <class TBase> void TzPushButtonOf<TBase>::Inherited(TMessage& Message)
         TBase::WndProc(Message);
 }
 
-template <class TBase> void TzPushButtonOf<TBase>::WndProc(TMessage& Message)
+template <class TBase> bool TzPushButtonOf<TBase>::PreviewMessage(TMessage& Message)
 {
     TzCommonData* sd = FSkinData.get();
-    if (!sd) {
-        TBase::WndProc(Message);
-        return;
-    }
     if (Message.Msg == ZM_SKINGONE) {
         if (!sd->Skinned())
             RemoveWindowRegion();
-        return;
+        return true;
     }
+    // Another window took the mouse (a modal window, a menu, a task switch): no release comes.
+    if (Message.Msg == WM_CAPTURECHANGED && FMouseClicked &&
+        reinterpret_cast<HWND>(Message.LParam) != this->WindowHandle())
+        CancelPress();
     switch (SkinCommandOf(Message)) {
-    case SKCMD_NEWSKIN:
-        if (!FromOwnManager(Message, sd))
-            break;
-        StopFade();
-        MarkRegion();
-        sd->SetBGChanged(true);
-        CommonMessageHandler(Message, sd);
-        return;
-    case SKCMD_SKINREMOVED:
-        if (!FromOwnManager(Message, sd))
-            break;
-        StopFade();
-        CommonMessageHandler(Message, sd);
-        RemoveWindowRegion();
-        SkinRemoved();
-        RepaintForSkin(this);
-        return;
-    case SKCMD_REFRESH:
-        if (!FromOwnManager(Message, sd))
-            break;
-        StopFade();
-        CommonMessageHandler(Message, sd);
-        MarkRegion();
-        RepaintForSkin(this);
-        return;
-    case SKCMD_ISSKINNED:
-        Message.LParam = 1;
-        return;
     case SKCMD_FADEDONE:
-        StopFade();
-        // The last frame rounds: the cache itself goes to the window, with a region to come.
-        if (this->HandleAllocated())
-            InvalidateRect(this->WindowHandle(), nullptr, FALSE);
-        return;
+        FadeDone();
+        return true;
     case SKCMD_PREPARECACHE:
         PrepareCache();
-        break;
+        return false;
     case SKCMD_SHOWFADEFRAME:
-        DeletePendingRegion();
-        break;
+        FPendingRegion.Reset();
+        return false;
     default:
-        break;
+        return false;
     }
-    if (!IsControlReady(this) || !sd->Skinned()) {
-        TBase::WndProc(Message);
+}
+
+template <class TBase> void TzPushButtonOf<TBase>::SkinChanging(TWMSkinCommand& Command)
+{
+    StopFade();
+    if (Command.Command != SKCMD_NEWSKIN)
         return;
+    MarkRegion();
+    FSkinData->SetBGChanged(true);
+}
+
+template <class TBase> void TzPushButtonOf<TBase>::SkinChanged(TWMSkinCommand& Command)
+{
+    if (Command.Command == SKCMD_SKINREMOVED) {
+        RemoveWindowRegion();
+        SkinRemoved();
+    } else if (Command.Command == SKCMD_REFRESH) {
+        MarkRegion();
     }
-    if (SkinnedBefore(Message))
-        return;
-    Inherited(Message);
-    SkinnedAfter(Message);
+    TzSkinnedControl::SkinChanged(Command);
 }
 
 template <class TBase> bool TzPushButtonOf<TBase>::SkinnedBefore(TMessage& Message)
@@ -496,10 +474,6 @@ template <class TBase> bool TzPushButtonOf<TBase>::SkinnedBefore(TMessage& Messa
     const bool input = this->Enabled() && !this->IsDesigning();
     switch (SkinCommandOf(Message)) {
     case SKCMD_ENDPARENTUPDATE:
-        if (sd->GetUpdating()) {
-            sd->SetUpdating(false);
-            this->Repaint();
-        }
         return true;
     case SKCMD_SETSEETHROUGH:
         CommonMessageHandler(Message, sd);
@@ -524,15 +498,10 @@ template <class TBase> bool TzPushButtonOf<TBase>::SkinnedBefore(TMessage& Messa
         return true;
     case CN_COMMAND:
         // The system's button clicking on the release the button has clicked itself.
-        return FOwnRelease > 0 && HIWORD(Message.WParam) == BN_CLICKED;
-    case WM_MOVE: {
-        const TzGeneralData& s = sd->GetSkinManager()->Section(sd->SkinIndex);
-        if (s.Transparency > 0 || (s.HotTransparency > 0 && IsControlActive(sd))) {
-            sd->SetBGChanged(true);
-            this->Repaint();
-        }
+        return FOwnRelease > 0 && TWMCommand(Message).NotifyCode == BN_CLICKED;
+    case WM_MOVE:
+        Moved();
         return false;
-    }
     case WM_SIZE:
         MarkRegion();
         return false;
@@ -541,38 +510,22 @@ template <class TBase> bool TzPushButtonOf<TBase>::SkinnedBefore(TMessage& Messa
         sd->SetBGChanged(true);
         return false;
     case WM_LBUTTONDBLCLK:
-        // The second press of a double click is a press like the first.
-        Message.Msg = WM_LBUTTONDOWN;
-        [[fallthrough]];
     case WM_LBUTTONDOWN:
-        if (!input)
-            return false;
-        MouseDownSkinned(Message);
-        return true;
+        return input && MouseDownSkinned(Message);
     case WM_LBUTTONUP:
-        if (!input)
-            return false;
-        MouseUpSkinned(Message);
-        return true;
+        return input && MouseUpSkinned(Message);
     case WM_MOUSEMOVE:
         if (input)
             MouseMoveSkinned(Message);
         return false;
     case WM_KEYDOWN:
-        if (input && Message.WParam == VK_SPACE)
+        if (input && TWMKey(Message).CharCode == VK_SPACE)
             SpaceDown();
         return false;
     case CM_DIALOGCHAR:
-        if (input && Message.WParam == VK_SPACE && this->Focused()) {
-            SpaceDown();
-            return true;
-        }
-        return false;
+        return input && TWMKey(Message).CharCode == VK_SPACE && this->Focused() && SpaceDown();
     case WM_KEYUP:
-        if (!input || Message.WParam != VK_SPACE)
-            return false;
-        SpaceUp(Message);
-        return true;
+        return input && TWMKey(Message).CharCode == VK_SPACE && SpaceUp(Message);
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
         if (input)
@@ -598,7 +551,7 @@ template <class TBase> bool TzPushButtonOf<TBase>::SkinnedBefore(TMessage& Messa
     }
 }
 
-template <class TBase> void TzPushButtonOf<TBase>::SkinnedAfter(const TMessage& Message)
+template <class TBase> void TzPushButtonOf<TBase>::SkinnedAfter(TMessage& Message)
 {
     TzCommonData* sd = FSkinData.get();
     switch (Message.Msg) {
@@ -619,6 +572,36 @@ template <class TBase> void TzPushButtonOf<TBase>::SkinnedAfter(const TMessage& 
     }
 }
 
+template <class TBase> void TzPushButtonOf<TBase>::Moved()
+{
+    TzCommonData* sd = FSkinData.get();
+    const TzGeneralData& s = sd->GetSkinManager()->Section(sd->SkinIndex);
+    if (s.Transparency > 0 || (s.HotTransparency > 0 && IsControlActive(sd))) {
+        sd->SetBGChanged(true);
+        this->Repaint();
+    }
+}
+
+template <class TBase> void TzPushButtonOf<TBase>::FadeDone()
+{
+    StopFade();
+    // The last frame rounds: the cache itself goes to the window, with a region to come.
+    if (this->HandleAllocated())
+        InvalidateRect(this->WindowHandle(), nullptr, FALSE);
+}
+
+template <class TBase> void TzPushButtonOf<TBase>::CancelPress()
+{
+    FMouseClicked = false;
+    ReleaseHints();
+    StopFade();
+    if (!StoreChanged(FPressed, false))
+        return;
+    MarkRegion();
+    FSkinData->SetBGChanged(true);
+    this->Repaint();
+}
+
 template class TzPushButtonOf<TUcButton>;
 template class TzPushButtonOf<TUcBitBtn>;
 
@@ -626,7 +609,8 @@ template class TzPushButtonOf<TUcBitBtn>;
 // TzButton
 
 Z_CLASS_IMPL(TzButton, TUcButton, Z_PROP_OBJ(TzButton, SkinData), Z_PROP_INT(TzButton, FocusMargin, 1),
-             Z_PROP_BOOL(TzButton, Down, false))
+             Z_PROP_BOOL(TzButton, Down, false), Z_PROP_SET(TzButton, DisabledKind, DisabledKindNames, dkBlended),
+             Z_PROP_SET(TzButton, AnimatEvents, AnimatEventNames, 1u << aeGlobalDef))
 
 TzButton::TzButton(TComponent* AOwner) : TzPushButtonOf<TUcButton>(AOwner, ctButton) {}
 

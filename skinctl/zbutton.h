@@ -8,9 +8,11 @@
 // and a BN_CLICKED the system's button sends on that same release is not taken again.
 #pragma once
 
+#include "classlib/gdihandles.h"
 #include "skin/zcommondata.h"
 #include "skin/zfade.h"
 #include "skin/zskinpaint.h"
+#include "skinctl/zskinctl.h"
 #include "unicode/ucstdctrls.h"
 
 #include <memory>
@@ -23,7 +25,11 @@ void ReleaseHints();
 // The bitmap a control has just painted into its cache, for drawing of one's own over it.
 using TBmpPaintEvent = TMethod<void(TObject* Sender, TBitmap* Bmp)>;
 
-template <class TBase> class TzPushButtonOf : public TBase {
+// The names of the animated events, for the property tables.
+inline const char* const AnimatEventNames[] = {"aeMouseEnter", "aeMouseLeave", "aeMouseDown", "aeMouseUp",
+                                               "aeGlobalDef"};
+
+template <class TBase> class TzPushButtonOf : public TBase, public TzSkinnedControl {
 public:
     TzPushButtonOf(TComponent* AOwner, int Code);
     ~TzPushButtonOf() override;
@@ -49,7 +55,7 @@ public:
     // The running fade, none when idle.
     TzFadeTimer* FadeTimer() const { return FFadeTimer; }
     // The region waiting to be handed to the window at the next paint (0 when none).
-    HRGN PendingRegion() const { return FPendingRegion; }
+    HRGN PendingRegion() const { return FPendingRegion.Handle(); }
 
     // 2 pressed (held down, and the mouse over it unless the left button is not held on it),
     // 1 hot (focused, under the mouse, or the default button), else 0.
@@ -63,7 +69,16 @@ public:
     TNotifyEvent OnMouseLeave;
 
 protected:
-    void WndProc(TMessage& Message) override;
+    void WndProc(TMessage& Message) override { RunSkinnedWndProc(*this, Message); }
+    TControl* SkinnedSelf() override { return this; }
+    TzCommonData* SkinnedData() override { return FSkinData.get(); }
+    void InheritedWndProc(TMessage& Message) override { TBase::WndProc(Message); }
+    bool PreviewMessage(TMessage& Message) override;
+    void SkinChanging(TWMSkinCommand& Command) override;
+    void SkinChanged(TWMSkinCommand& Command) override;
+    void ParentUpdateEnded() override { this->Repaint(); }
+    bool SkinnedBefore(TMessage& Message) override;
+    void SkinnedAfter(TMessage& Message) override;
     // A new window shows the default button as such until the focus says otherwise.
     void CreateWnd() override;
     // What the button paints over its section: caption and focus frame (and a glyph).
@@ -92,24 +107,28 @@ protected:
     bool FMouseClicked = false;   // the left button went down on the skinned button
     bool FActiveDefault = false;
     bool FRegionChanged = true;
-    HRGN FPendingRegion = nullptr;
+    TOwnedRegion FPendingRegion;
     int FOwnRelease = 0;          // inside the button's own release: a system click is not taken
     TzFadeTimer* FFadeTimer = nullptr;
 
 private:
-    // Returns True when the message was answered here.
-    bool SkinnedBefore(TMessage& Message);
-    void SkinnedAfter(const TMessage& Message);
+    // The common handling and the platform's, for a message the button handles around them.
     void Inherited(TMessage& Message);
     void StopFade() { StopFadeTimer(FFadeTimer); }
     // A state change: a fade when the section fades and the event animates, else a repaint.
     void StateChanged(TSkAnimatEvent Event, uint8_t Direction, bool HalfTime);
-    void MouseDownSkinned(TMessage& Message);
-    void MouseUpSkinned(TMessage& Message);
+    // The input handlers answer True: the message is handled.
+    bool MouseDownSkinned(TMessage& Message);
+    bool MouseUpSkinned(TMessage& Message);
     void MouseMoveSkinned(const TMessage& Message);
     void MouseEnterLeave(TMessage& Message);
-    void SpaceDown();
-    void SpaceUp(TMessage& Message);
+    // The press ends without its release (the capture went to another window): up again,
+    // no click, the hints back.
+    void CancelPress();
+    void Moved();
+    void FadeDone();
+    bool SpaceDown();
+    bool SpaceUp(TMessage& Message);
     void FocusIn(TMessage& Message);
     void FocusOut(TMessage& Message);
     void FocusChanged(const TMessage& Message);
@@ -117,7 +136,6 @@ private:
     void PaintToDC(HDC DC);
     // The region made from the border image's transparent corner runs.
     void MakeRegion();
-    void DeletePendingRegion();
     void RemoveWindowRegion();
 };
 

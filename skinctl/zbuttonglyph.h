@@ -8,6 +8,10 @@
 
 class TCustomImageList;
 
+// The names of the glyph's disabled looks and of the alignments, for the property tables.
+inline const char* const DisabledGlyphKindNames[] = {"dgBlended", "dgGrayed"};
+inline const char* const GlyphAlignmentNames[] = {"taLeftJustify", "taRightJustify", "taCenter"};
+
 // The distance from the glyph's side of the button: Margin + 3, or 0 for a margin of -1.
 constexpr int GlyphMarginOffset(int Margin) { return Margin < 0 ? 0 : Margin + 3; }
 

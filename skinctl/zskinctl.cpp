@@ -48,6 +48,12 @@ bool RouteSkinChange(TzSkinnedControl& Control, TzCommonData* SkinData, TMessage
 
 } // namespace
 
+TzSkinnedControl::~TzSkinnedControl()
+{
+    for (TRun* run = FRuns; run; run = run->Outer)
+        run->Freed = true;
+}
+
 void TzSkinnedControl::SkinChanged(TWMSkinCommand& Command)
 {
     if (Command.Command != SKCMD_NEWSKIN)
@@ -80,21 +86,30 @@ void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message)
     // gone would name other sections of the one there is now.
     if (Message.Msg == WM_CREATE)
         sd->UpdateIndexes();
-    if (Control.PreviewMessage(Message))
+    TzSkinnedControl::TRun run{false, Control.FRuns};
+    Control.FRuns = &run;
+    TScopeExit done([&] {
+        if (!run.Freed)
+            Control.FRuns = run.Outer;
+    });
+    if (Control.PreviewMessage(Message) || run.Freed)
         return;
     if (Message.Msg == SM_SKINCMD && RouteSkinChange(Control, sd, Message))
         return;
     if (!IsControlReady(Control.SkinnedSelf()) || !sd->Skinned()) {
-        if (!Control.PlainMessage(Message))
+        if (!Control.PlainMessage(Message) && !run.Freed)
             Control.InheritedWndProc(Message);
     } else if (SkinCommandOf(Message) == SKCMD_ENDPARENTUPDATE && sd->Updating()) {
         sd->SetUpdating(false);
         Control.ParentUpdateEnded();
-    } else if (!Control.SkinnedBefore(Message)) {
+    } else if (!Control.SkinnedBefore(Message) && !run.Freed) {
         if (!CommonMessageHandler(Message, sd))
             Control.InheritedWndProc(Message);
-        Control.SkinnedAfter(Message);
+        if (!run.Freed)
+            Control.SkinnedAfter(Message);
     }
+    if (run.Freed)
+        return;
     FollowBoundLabel(Control.SkinnedBoundLabel(), Message);
     Control.AfterMessage(Message);
 }

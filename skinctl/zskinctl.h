@@ -69,7 +69,7 @@ void FollowBoundLabel(TzBoundLabel* Label, const TMessage& Message);
 // most controls do; a control overrides those of its own messages.
 class TzSkinnedControl {
 public:
-    virtual ~TzSkinnedControl() = default;
+    virtual ~TzSkinnedControl();
 
     virtual TControl* SkinnedSelf() = 0;
     // Null while the control is being made or freed: only the platform's handling runs then.
@@ -109,6 +109,17 @@ public:
     // Every message at the end, skinned or not, unless handled before the route (the
     // control's events).
     virtual void AfterMessage(TMessage&) {}
+
+private:
+    friend void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message);
+    // The runs of the procedure under way for the control, innermost first. A control freed
+    // by its own handling (a click that closes the form) tells each of them, and they touch
+    // it no more.
+    struct TRun {
+        bool Freed = false;
+        TRun* Outer = nullptr;
+    };
+    TRun* FRuns = nullptr;
 };
 
 // The one skinned window procedure:
@@ -124,6 +135,7 @@ public:
 //  7. skinned: SkinnedBefore, else the common handling, the platform's handling (unless the
 //     common one answered) and SkinnedAfter;
 //  8. the bound label follows, then AfterMessage.
+// A control freed by a hook or by the platform's handling ends the run there.
 void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message);
 
 // The control waits for its parent (its own flag, or a parent that is updating): the flag is

@@ -8,13 +8,12 @@
 #include "skin/zsectionpaint.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskintextpaint.h"
+#include "skinctl/zeditcontrol.h"
 #include "skinctl/zskinctl.h"
 
 #include <algorithm>
 
 namespace {
-
-constexpr int SpeedctButton = 92;
 
 // One drop-down menu is open at a time, whichever button opened it.
 bool DropDownOpen = false;
@@ -34,10 +33,16 @@ Z_CLASS_IMPL(TzSpeedButton, TUcSpeedButton, Z_PROP_OBJ(TzSpeedButton, SkinData),
              Z_PROP_ENUM(TzSpeedButton, ButtonStyle, ButtonStyleNames, tbsButton), Z_PROP_INT(TzSpeedButton, Blend, 0),
              Z_PROP_BOOL(TzSpeedButton, Grayed, false), Z_PROP_INT(TzSpeedButton, ImageIndex, -1),
              Z_PROP_BOOL(TzSpeedButton, ShowCaption, true), Z_PROP_BOOL(TzSpeedButton, DrawOverBorder, true),
-             Z_PROP_INT(TzSpeedButton, TextOffset, 0))
+             Z_PROP_INT(TzSpeedButton, TextOffset, 0), Z_PROP_ENUM(TzSpeedButton, Align, AlignNames, alNone),
+             Z_PROP_SET(TzSpeedButton, DisabledKind, DisabledKindNames, dkBlended),
+             Z_PROP_SET(TzSpeedButton, AnimatEvents, AnimatEventNames, 1u << aeGlobalDef),
+             Z_PROP_SET(TzSpeedButton, DisabledGlyphKind, DisabledGlyphKindNames, dgBlended),
+             Z_PROP_REF(TzSpeedButton, Images, TCustomImageList), Z_PROP_REF(TzSpeedButton, DropdownMenu, TPopupMenu),
+             Z_PROP_ENUM(TzSpeedButton, Alignment, GlyphAlignmentNames, taCenter),
+             Z_PROP_ENUM(TzSpeedButton, TextAlignment, GlyphAlignmentNames, taCenter))
 
 TzSpeedButton::TzSpeedButton(TComponent* AOwner)
-    : TUcSpeedButton(AOwner), FSkinData(MakeSkinData(this, SpeedctButton, true))
+    : TUcSpeedButton(AOwner), FSkinData(MakeSkinData(this, ctSpeedButton, true))
 {
     FSavedGlyphChange = ButtonGlyph()->OnChange;
     ButtonGlyph()->OnChange = MakeMethod<&TzSpeedButton::GlyphChanged>(this);
@@ -487,9 +492,7 @@ void TzSpeedButton::MouseEnterLeave(TMessage& Message)
     TzCommonData* sd = FSkinData.get();
     if (!Enabled() || IsDesigning() || (enter && sd->MouseAbove()))
         return;
-    TNotifyEvent& event = enter ? OnMouseEnter : OnMouseLeave;
-    if (event)
-        event(this);
+    FireMouseEvent(Message);
     sd->SetMouseAbove(enter);
     StateChanged(false, AnimEventOn(enter ? aeMouseEnter : aeMouseLeave, FAnimatEvents));
 }
@@ -502,6 +505,7 @@ void TzSpeedButton::MouseDown(TMouseButton Button, TShiftState Shift, int X, int
         DropDown();
         return;
     }
+    FHeld = FHeld || Button == mbLeft;
     TUcSpeedButton::MouseDown(Button, Shift, X, Y);
 }
 
@@ -519,17 +523,20 @@ void TzSpeedButton::DropDown()
     menu->SetPopupComponent(this);
     // The menu runs the chosen item before it returns: the item may free this button.
     TSkFreeWatch watch(this);
-    HWND parent = Parent()->Handle();
+    TScopeExit closed([this, &watch, parent = Parent()->Handle()] { MenuClosed(watch, parent); });
     menu->Popup(at.X, at.Y);
+}
+
+void TzSpeedButton::MenuClosed(const TSkFreeWatch& Watch, HWND Parent)
+{
     DropDownOpen = false;
-    // The menu took the release: the press ends here, the hints come back and the parent
-    // lets the mouse go (for a button freed meanwhile too).
+    // The menu took the release: the press ends here.
     ReleaseHints();
-    if (!watch.Freed())
+    if (!Watch.Freed())
         SetMouseCapture(false);
-    if (GetCapture() == parent)
+    if (GetCapture() == Parent)
         ReleaseCapture();
-    if (watch.Freed())
+    if (Watch.Freed())
         return;
     FMenuShown = false;
     POINT cursor;
@@ -543,107 +550,118 @@ void TzSpeedButton::DropDown()
 void TzSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
 {
     ReleaseHints();
+    if (Button == mbLeft)
+        FHeld = false;
     if (FButtonStyle == tbsDropDown)
         FMenuShown = false;
     TUcSpeedButton::MouseUp(Button, Shift, X, Y);
 }
 
+void TzSpeedButton::CancelPress()
+{
+    // Not through WM_LBUTTONUP: that would take the mouse from the window that has it now.
+    MouseUp(mbLeft, 0, -1, -1);
+    if (FSkinData->Skinned() && IsControlReady(this))
+        StateChanged(true, false);
+}
+
 // The window procedure ------------------------------------------------------------------
 
-void TzSpeedButton::WndProc(TMessage& Message)
+bool TzSpeedButton::PreviewMessage(TMessage& Message)
 {
     TzCommonData* sd = FSkinData.get();
-    if (!sd) {
-        TUcSpeedButton::WndProc(Message);
-        return;
-    }
     switch (SkinCommandOf(Message)) {
-    case SKCMD_SKINREMOVED:
-        if (FromOwnManager(Message, sd)) {
-            StopAnimation();
-            CommonMessageHandler(Message, sd);
-            SetControlStyle(ControlStyle() & ~csOpaque);
-            RebuildGlyphStrip();
-            RepaintForSkin(this);
-            return;
-        }
-        break;
-    case SKCMD_NEWSKIN:
-    case SKCMD_REFRESH:
-        if (FromOwnManager(Message, sd)) {
-            StopAnimation();
-            CommonMessageHandler(Message, sd);
-            if (sd->Skinned())
-                SetControlStyle(ControlStyle() | csOpaque);
-            if (SkinCommandOf(Message) == SKCMD_REFRESH)
-                RepaintForSkin(this);
-            return;
-        }
-        break;
-    case SKCMD_ISSKINNED:
-        Message.LParam = 1;
-        return;
     case SKCMD_SETSEETHROUGH:
         CommonMessageHandler(Message, sd);
         if (sd->SeeThrough())
             PrepareCache();
-        return;
+        return true;
     case SKCMD_ISUPDATING:
-        Message.LParam = sd->GetUpdating();
-        return;
+        TWMSkinCommand(Message).Answer(sd->GetUpdating());
+        return true;
     case SKCMD_INVALIDATESECTION:
         sd->SetBGChanged(true);
         Redraw();
-        return;
+        return true;
     case SKCMD_FADEDONE:
         StopAnimation();
-        return;
+        return true;
     default:
-        break;
+        return false;
     }
-    if (!sd->Skinned() || !IsControlReady(this)) {
-        if (Message.Msg == CM_MOUSEENTER || Message.Msg == CM_MOUSELEAVE) {
-            TNotifyEvent& event = Message.Msg == CM_MOUSEENTER ? OnMouseEnter : OnMouseLeave;
-            if (event)
-                event(this);
-        }
-        TUcSpeedButton::WndProc(Message);
-        return;
+}
+
+void TzSpeedButton::SkinChanging(TWMSkinCommand&)
+{
+    StopAnimation();
+}
+
+void TzSpeedButton::SkinChanged(TWMSkinCommand& Command)
+{
+    if (Command.Command == SKCMD_SKINREMOVED) {
+        SetControlStyle(ControlStyle() & ~csOpaque);
+        RebuildGlyphStrip();
+    } else if (FSkinData->Skinned()) {
+        SetControlStyle(ControlStyle() | csOpaque);
     }
-    const bool input = !IsDesigning();
+    TzSkinnedControl::SkinChanged(Command);
+}
+
+bool TzSpeedButton::PlainMessage(TMessage& Message)
+{
+    if (Message.Msg == CM_MOUSEENTER || Message.Msg == CM_MOUSELEAVE)
+        FireMouseEvent(Message);
+    return false;
+}
+
+void TzSpeedButton::FireMouseEvent(const TMessage& Message)
+{
+    TNotifyEvent& event = Message.Msg == CM_MOUSEENTER ? OnMouseEnter : OnMouseLeave;
+    if (event)
+        event(this);
+}
+
+bool TzSpeedButton::SkinnedBefore(TMessage& Message)
+{
+    TzCommonData* sd = FSkinData.get();
     switch (Message.Msg) {
     case WM_ERASEBKGND:
         Message.Result = 1;
-        return;
+        return true;
     case WM_SIZE:
     case WM_WINDOWPOSCHANGED:
-        if (Visible())
-            sd->SetBGChanged(true);
-        break;
+        sd->SetBGChanged(sd->BGChanged() || Visible());
+        return false;
     case WM_LBUTTONUP:
-        if (input && FAnimTimer && FAnimTimer->WorkImage()->Width() == Width()) {
-            StopAnimation();
-            PrepareCache();
-            Redraw();
-        }
-        break;
+        if (!IsDesigning())
+            ReleaseAnimation();
+        return false;
     case CM_TEXTCHANGED:
         if (FShowCaption)
             sd->Invalidate();
-        break;
+        return false;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
         MouseEnterLeave(Message);
-        break;
+        return false;
     default:
-        break;
+        return false;
     }
-    const bool press = Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_LBUTTONUP;
-    // A press or release may run a click that frees the button.
-    std::unique_ptr<TSkFreeWatch> watch = press ? std::make_unique<TSkFreeWatch>(this) : nullptr;
-    if (!CommonMessageHandler(Message, sd))
-        TUcSpeedButton::WndProc(Message);
-    if ((watch && watch->Freed()) || !input)
+}
+
+void TzSpeedButton::ReleaseAnimation()
+{
+    // A release shows the up face at once, not the rest of the press's animation.
+    if (!FAnimTimer || FAnimTimer->WorkImage()->Width() != Width())
+        return;
+    StopAnimation();
+    PrepareCache();
+    Redraw();
+}
+
+void TzSpeedButton::SkinnedAfter(TMessage& Message)
+{
+    if (IsDesigning())
         return;
     switch (Message.Msg) {
     case WM_LBUTTONDOWN:
@@ -657,11 +675,18 @@ void TzSpeedButton::WndProc(TMessage& Message)
         Perform(CM_MOUSELEAVE, 0, 0);
         break;
     case CM_ENABLEDCHANGED:
-        if (Visible())
-            sd->SetBGChanged(true);
+        FSkinData->SetBGChanged(FSkinData->BGChanged() || Visible());
         Redraw();
         break;
     default:
         break;
     }
+}
+
+void TzSpeedButton::AfterMessage(TMessage& Message)
+{
+    // The platform forgets the pressed control before it cancels its press: the release it
+    // would send never comes.
+    if (Message.Msg == WM_CANCELMODE && FHeld)
+        CancelPress();
 }

@@ -10,6 +10,7 @@
 #include "skin/zfade.h"
 #include "skinctl/zbutton.h"
 #include "skinctl/zbuttonglyph.h"
+#include "skinctl/zskinctl.h"
 #include "unicode/ucbuttons.h"
 
 #include <memory>
@@ -19,7 +20,7 @@ class TPopupMenu;
 // The width of the drop-down part.
 constexpr int DropDownArrowWidth = 16;
 
-class TzSpeedButton : public TUcSpeedButton {
+class TzSpeedButton : public TUcSpeedButton, public TzSkinnedControl {
     Z_CLASS(TzSpeedButton, TUcSpeedButton)
 public:
     // Type code 92, section "SPEEDBUTTON".
@@ -84,7 +85,17 @@ public:
 
 protected:
     void Paint() override;
-    void WndProc(TMessage& Message) override;
+    void WndProc(TMessage& Message) override { RunSkinnedWndProc(*this, Message); }
+    TControl* SkinnedSelf() override { return this; }
+    TzCommonData* SkinnedData() override { return FSkinData.get(); }
+    void InheritedWndProc(TMessage& Message) override { TUcSpeedButton::WndProc(Message); }
+    bool PreviewMessage(TMessage& Message) override;
+    void SkinChanging(TWMSkinCommand& Command) override;
+    void SkinChanged(TWMSkinCommand& Command) override;
+    bool PlainMessage(TMessage& Message) override;
+    bool SkinnedBefore(TMessage& Message) override;
+    void SkinnedAfter(TMessage& Message) override;
+    void AfterMessage(TMessage& Message) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -102,7 +113,15 @@ private:
     void StartAnimation(bool HalfTime);
     void StopAnimation();
     void DropDown();
+    // After the menu, however it closed (an exception in its OnPopup too): the flags and the
+    // hints back, the parent lets the mouse go; the button, unless the menu freed it, up.
+    void MenuClosed(const TSkFreeWatch& Watch, HWND Parent);
     void MouseEnterLeave(TMessage& Message);
+    void FireMouseEvent(const TMessage& Message);
+    // A press whose release never comes (the capture went to another window): released
+    // where it cannot click.
+    void CancelPress();
+    void ReleaseAnimation();
     void GlyphChanged(TObject* Sender);
     void Changed();
     void RebuildGlyphStrip();
@@ -122,6 +141,7 @@ private:
     TSkAnimatEvents FAnimatEvents = TSkAnimatEvents(1u << aeGlobalDef);
     TzAnimTimer* FAnimTimer = nullptr;
     bool FMenuShown = false;
+    bool FHeld = false;   // the left button went down on the button and has not come up
     TNotifyEvent FSavedGlyphChange;
     // What the last paint showed: a change of any repaints the cache.
     bool FLastDown = false;

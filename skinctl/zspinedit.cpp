@@ -9,8 +9,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 namespace {
 
@@ -50,6 +52,42 @@ TColor ArrowColor(TzSpeedButton* Button)
 bool IsControlChar(WideChar C)
 {
     return C < 32;
+}
+
+// Enter, and the line feed of Ctrl+Enter: a one-line edit takes neither.
+bool IsLineBreak(WideChar C)
+{
+    return C == L'\r' || C == L'\n';
+}
+
+// The characters every spin edit takes with its editor off: control characters but
+// Backspace and the line breaks (copying, the keyboard's own moves).
+bool AcceptsWithEditorOff(WideChar C)
+{
+    return IsControlChar(C) && C != VK_BACK && !IsLineBreak(C);
+}
+
+// The clipboard's text, empty when it holds none.
+WideString ClipboardText(HWND Owner)
+{
+    WideString text;
+    if (!OpenClipboard(Owner))
+        return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+        if (auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    CloseClipboard();
+    return text;
+}
+
+// A picture given in place of a built-in one: form data carries it only when there is one.
+template <class C, auto G> TPropInfo GivenPicture(const char* Name)
+{
+    TPropInfo p = zprop::Obj<C, G>(Name);
+    p.IsStored = [](const TObject* o) { return !(static_cast<const C*>(o)->*G)()->Empty(); };
+    return p;
 }
 
 } // namespace
@@ -127,15 +165,19 @@ void TzTimerSpeedButton::Paint()
 // ---------------------------------------------------------------------------------------
 // TzSpinButton
 
-Z_CLASS_IMPL(TzSpinButton, TWinControl)
+Z_CLASS_IMPL(TzSpinButton, TWinControl, GivenPicture<TzSpinButton, &TzSpinButton::UpGlyph>("UpGlyph"),
+             GivenPicture<TzSpinButton, &TzSpinButton::DownGlyph>("DownGlyph"),
+             Z_PROP_REF(TzSpinButton, FocusControl, TWinControl))
 
-TzSpinButton::TzSpinButton(TComponent* AOwner) : TWinControl(AOwner)
+TzSpinButton::TzSpinButton(TComponent* AOwner)
+    : TWinControl(AOwner), FUpGlyph(std::make_unique<TBitmap>()), FDownGlyph(std::make_unique<TBitmap>())
 {
     SetControlStyle(ControlStyle() & ~(csAcceptsControls | csSetCaption));
     FUpButton = MakeButton();
     FDownButton = MakeButton();
-    SetUpGlyph(nullptr);
-    SetDownGlyph(nullptr);
+    FUpGlyph->OnChange = MakeMethod<&TzSpinButton::GlyphsChanged>(this);
+    FDownGlyph->OnChange = MakeMethod<&TzSpinButton::GlyphsChanged>(this);
+    GlyphsChanged(nullptr);
     SetBounds(0, 0, SpinButtonWidth, 25);
     FFocusedButton = FUpButton;
 }
@@ -157,36 +199,30 @@ TzTimerSpeedButton* TzSpinButton::MakeButton()
     return b;
 }
 
-TBitmap* TzSpinButton::UpGlyph() const
-{
-    return FUpButton->Glyph();
-}
-
-TBitmap* TzSpinButton::DownGlyph() const
-{
-    return FDownButton->Glyph();
-}
-
 void TzSpinButton::SetUpGlyph(TBitmap* Value)
 {
-    FDefaultUp = !Value || Value->Empty();
-    FUpButton->SetGlyph(FDefaultUp ? ArrowGlyph(true, ArrowColor(FUpButton)).get() : Value);
-    FUpButton->SetNumGlyphs(1);
+    FUpGlyph->Assign(Value);
 }
 
 void TzSpinButton::SetDownGlyph(TBitmap* Value)
 {
-    FDefaultDown = !Value || Value->Empty();
-    FDownButton->SetGlyph(FDefaultDown ? ArrowGlyph(false, ArrowColor(FDownButton)).get() : Value);
-    FDownButton->SetNumGlyphs(1);
+    FDownGlyph->Assign(Value);
+}
+
+void TzSpinButton::GlyphsChanged(TObject*)
+{
+    if (!FUpButton || !FDownButton)
+        return;
+    for (auto [button, given, up] : {std::tuple(FUpButton, FUpGlyph.get(), true),
+                                     std::tuple(FDownButton, FDownGlyph.get(), false)}) {
+        button->SetGlyph(given->Empty() ? ArrowGlyph(up, ArrowColor(button)).get() : given);
+        button->SetNumGlyphs(1);
+    }
 }
 
 void TzSpinButton::RefreshDefaultGlyphs()
 {
-    if (FDefaultUp)
-        SetUpGlyph(nullptr);
-    if (FDefaultDown)
-        SetDownGlyph(nullptr);
+    GlyphsChanged(nullptr);
 }
 
 void TzSpinButton::SetFocusControl(TWinControl* Value)
@@ -229,9 +265,15 @@ void TzSpinButton::Loaded()
 void TzSpinButton::SetFocusedButton(TzTimerSpeedButton* Button)
 {
     FFocusedButton = Button;
-    const bool focused = HandleAllocated() && Focused();
-    FUpButton->SetFocusFrame(focused && Button == FUpButton);
-    FDownButton->SetFocusFrame(focused && Button == FDownButton);
+    ShowFocusFrame(HandleAllocated() && Focused());
+}
+
+void TzSpinButton::ShowFocusFrame(bool Focused)
+{
+    if (!FUpButton)
+        return;
+    FUpButton->SetFocusFrame(Focused && FFocusedButton == FUpButton);
+    FDownButton->SetFocusFrame(Focused && FFocusedButton == FDownButton);
 }
 
 void TzSpinButton::ButtonMouseDown(TObject* Sender, TMouseButton Button, TShiftState, int, int)
@@ -261,50 +303,67 @@ void TzSpinButton::KeyDown(uint16_t& Key, TShiftState Shift)
         ButtonClick(FDownButton);
 }
 
+// No skin data of its own, so not the skinned controls' procedure: the arrows are skinned
+// speed buttons, and the spin button only answers what they ask of their parent.
 void TzSpinButton::WndProc(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_GETDLGCODE:
         Message.Result = DLGC_WANTARROWS;
         return;
-    case WM_SETFOCUS:
-    case WM_KILLFOCUS:
-        TWinControl::WndProc(Message);
-        if (FUpButton) {
-            FUpButton->SetFocusFrame(Message.Msg == WM_SETFOCUS && FFocusedButton == FUpButton);
-            FDownButton->SetFocusFrame(Message.Msg == WM_SETFOCUS && FFocusedButton == FDownButton);
-        }
-        return;
     case WM_ERASEBKGND:
         Message.Result = 1;
         return;
-    default:
+    case SM_SKINCMD:
+        if (SkinCommand(Message))
+            return;
         break;
-    }
-    switch (SkinCommandOf(Message)) {
-    case SKCMD_GETBGIMAGE:
-        // The arrows stand on the edit's picture, which holds the edit's frame too.
-        if (auto* edit = dynamic_cast<TzEdit*>(Owner())) {
-            TBitmap* cache = edit->SkinData()->CacheBmp();
-            SharedCacheInfo = cache && !cache->Empty() ? MakeCacheInfo(cache, Left() + 2, Top() + 2) : EmptyCacheInfo;
-            Message.LParam = reinterpret_cast<LPARAM>(&SharedCacheInfo);
-            Message.Result = Message.LParam;
-        }
-        return;
-    case SKCMD_ISUPDATING:
-        Message.LParam = 0;
-        Message.Result = 0;
-        return;
     default:
         break;
     }
     TWinControl::WndProc(Message);
-    if (Message.Msg == CM_ENABLEDCHANGED && FUpButton) {
+    switch (Message.Msg) {
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        ShowFocusFrame(Message.Msg == WM_SETFOCUS);
+        break;
+    case CM_ENABLEDCHANGED:
         FUpButton->SetEnabled(Enabled());
         FDownButton->SetEnabled(Enabled());
-    }
-    if (Message.Msg == WM_SIZE)
+        break;
+    case WM_SIZE:
         PlaceButtons();
+        break;
+    default:
+        break;
+    }
+}
+
+bool TzSpinButton::SkinCommand(TMessage& Message)
+{
+    TWMSkinCommand command(Message);
+    switch (command.Command) {
+    case SKCMD_GETBGIMAGE:
+        AnswerBackground(command);
+        return true;
+    case SKCMD_ISUPDATING:
+        // Never waiting for a parent's update: the arrows paint when asked.
+        command.Answer(0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TzSpinButton::AnswerBackground(TWMSkinCommand& Command)
+{
+    // The arrows stand on the edit's picture, which holds the edit's frame too.
+    auto* edit = dynamic_cast<TzEdit*>(Owner());
+    if (!edit)
+        return;
+    TBitmap* cache = edit->SkinData()->CacheBmp();
+    SharedCacheInfo = cache && !cache->Empty() ? MakeCacheInfo(cache, Left() + 2, Top() + 2) : EmptyCacheInfo;
+    Command.Answer(reinterpret_cast<LPARAM>(&SharedCacheInfo));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -389,9 +448,9 @@ void TzBaseSpinEdit::PaintText()
 bool TzBaseSpinEdit::AcceptsChar(WideChar Key)
 {
     if (!FEditorEnabled)
-        return IsControlChar(Key) && Key != VK_BACK && Key != VK_RETURN;
+        return AcceptsWithEditorOff(Key);
     if (IsControlChar(Key))
-        return Key != VK_RETURN;
+        return !IsLineBreak(Key);
     return Key == L'+' || Key == L'-' || (Key >= L'0' && Key <= L'9') || Key == WideChar(uint8_t(DecimalSeparator));
 }
 
@@ -421,81 +480,122 @@ void TzBaseSpinEdit::KeyDown(uint16_t& Key, TShiftState Shift)
         StepUp();
     else if (Key == VK_DOWN)
         StepDown();
+    else if (Key == VK_DELETE && !EditingAllowed())
+        Key = 0;
     TzEdit::KeyDown(Key, Shift);
 }
 
-void TzBaseSpinEdit::WndProc(TMessage& Message)
+void TzBaseSpinEdit::PasteFirstLine()
+{
+    const WideString text = ClipboardText(WindowHandle());
+    const WideString line = text.substr(0, text.find_first_of(L"\r\n"));
+    SendMessageW(WindowHandle(), EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+bool TzBaseSpinEdit::PreviewMessage(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_CHAR:
         // The whole character decides (a letter beyond Latin-1 is no digit, whatever its
         // low byte says).
-        if (!AcceptsChar(WideChar(Message.WParam))) {
-            SpinEditBeep();
-            return;
-        }
-        break;
+        if (AcceptsChar(WideChar(Message.WParam)))
+            return false;
+        SpinEditBeep();
+        return true;
     case WM_PASTE:
+        if (EditingAllowed())
+            PasteFirstLine();
+        return true;
     case WM_CUT:
-        if (!FEditorEnabled || ReadOnly())
-            return;
-        break;
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+        return !EditingAllowed();
     case CM_MOUSEWHEEL:
-        if (!ReadOnly()) {
-            StepBy(int16_t(HIWORD(Message.WParam)) / WHEEL_DELTA);
-            Message.Result = 1;
-            return;
-        }
-        break;
+        return !ReadOnly() && WheelStep(Message);
+    case SM_SKINCMD:
+        // Never waiting for a parent's update.
+        if (SkinCommandOf(Message) != SKCMD_ISUPDATING)
+            return TzEdit::PreviewMessage(Message);
+        TWMSkinCommand(Message).Answer(0);
+        return true;
     default:
-        break;
+        return TzEdit::PreviewMessage(Message);
     }
-    TzSkinManager* own = FSkinData->GetSkinManager();
-    const uint16_t command = SkinCommandOf(Message);
-    if (command == SKCMD_ISUPDATING) {
-        Message.LParam = 0;
-        return;
-    }
-    TzEdit::WndProc(Message);
-    if (Message.Msg == CM_EXIT)
-        KeepInLimits();
-    if (!FButton)
-        return;
-    if ((command == SKCMD_NEWSKIN || command == SKCMD_SKINREMOVED || command == SKCMD_REFRESH) &&
-        Message.LParam == reinterpret_cast<LPARAM>(own)) {
-        // The arrows hear the skin as the edit does, and take its text colour.
-        TMessage m = Message;
-        FButton->UpButton()->WindowProc()(m);
-        m = Message;
-        FButton->DownButton()->WindowProc()(m);
-        FButton->RefreshDefaultGlyphs();
-        return;
-    }
+}
+
+bool TzBaseSpinEdit::WheelStep(TMessage& Message)
+{
+    StepBy(TWMMouseWheel(Message).WheelDelta / WHEEL_DELTA);
+    Message.Result = 1;
+    return true;
+}
+
+void TzBaseSpinEdit::SkinChanged(TWMSkinCommand& Command)
+{
+    TzEdit::SkinChanged(Command);
+    if (FButton)
+        ButtonsHearSkin(Command);
+}
+
+void TzBaseSpinEdit::AfterMessage(TMessage& Message)
+{
+    TzEdit::AfterMessage(Message);
     switch (Message.Msg) {
+    case WM_GETDLGCODE:
+        // The multi-line style claims every key: Enter and Escape go to the form's buttons.
+        Message.Result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+        break;
+    case CM_EXIT:
+        KeepInLimits();
+        break;
     case WM_SIZE:
         PlaceButton();
         break;
     case WM_PAINT:
-        if (!FSkinData->GetUpdating() && FSkinData->Skinned())
-            for (TzTimerSpeedButton* b : {FButton->UpButton(), FButton->DownButton()}) {
-                b->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_FADEDONE), 0);
-                b->SkinData()->SetBGChanged(true);
-                b->Repaint();
-            }
+        if (FButton && !FSkinData->GetUpdating() && FSkinData->Skinned())
+            ButtonsShowAgain(true);
         break;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
-        for (TzTimerSpeedButton* b : {FButton->UpButton(), FButton->DownButton()}) {
-            b->SkinData()->SetMouseAbove(false);
-            b->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_FADEDONE), 0);
-            b->SkinData()->Invalidate();
-        }
+        if (FButton)
+            ButtonsShowAgain(false);
         break;
     case CM_ENABLEDCHANGED:
-        FButton->SetEnabled(Enabled());
+        if (FButton)
+            FButton->SetEnabled(Enabled());
         break;
     default:
         break;
+    }
+}
+
+void TzBaseSpinEdit::ButtonsHearSkin(const TWMSkinCommand& Command)
+{
+    // The command as it came, whatever the edit's handling answered in it.
+    for (TzTimerSpeedButton* b : {FButton->UpButton(), FButton->DownButton()}) {
+        TMessage m = Command.Message;
+        m.LParam = Command.Param;
+        m.Result = 0;
+        b->WindowProc()(m);
+    }
+    FButton->RefreshDefaultGlyphs();
+}
+
+void TzBaseSpinEdit::ButtonsShowAgain(bool Repaint)
+{
+    // The edit painted over them (or the mouse left them for the edit): any fade ends, and
+    // they show their resting face.
+    for (TzTimerSpeedButton* b : {FButton->UpButton(), FButton->DownButton()}) {
+        if (!Repaint)
+            b->SkinData()->SetMouseAbove(false);
+        b->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_FADEDONE), 0);
+        if (Repaint) {
+            b->SkinData()->SetBGChanged(true);
+            b->Repaint();
+        } else {
+            b->SkinData()->Invalidate();
+        }
     }
 }
 
@@ -503,16 +603,14 @@ void TzBaseSpinEdit::WndProc(TMessage& Message)
 // TzSpinEdit
 
 Z_CLASS_IMPL(TzSpinEdit, TzBaseSpinEdit, Z_PROP_INT_ND(TzSpinEdit, MinValue), Z_PROP_INT_ND(TzSpinEdit, MaxValue),
-             Z_PROP_INT(TzSpinEdit, Increment, 1))
+             Z_PROP_INT(TzSpinEdit, Increment, 1), Z_PROP_INT_ND(TzSpinEdit, Value))
 
 TzSpinEdit::TzSpinEdit(TComponent* AOwner) : TzBaseSpinEdit(AOwner) {}
 
 bool TzSpinEdit::AcceptsChar(WideChar Key)
 {
-    if (!EditorEnabled())
-        return IsControlChar(Key) && Key != VK_BACK && Key != VK_RETURN;
-    if (IsControlChar(Key))
-        return Key != VK_RETURN;
+    if (!EditorEnabled() || IsControlChar(Key))
+        return TzBaseSpinEdit::AcceptsChar(Key);
     return Key >= L'0' && Key <= L'9';
 }
 
@@ -536,7 +634,9 @@ void TzSpinEdit::SetValue(int Value)
 
 void TzSpinEdit::StepBy(int Steps)
 {
-    SetValue(Value() + Steps * FIncrement);
+    // Without limits a step past the integer range stops at its end.
+    const int64_t next = int64_t(Value()) + int64_t(Steps) * FIncrement;
+    SetValue(int(std::clamp<int64_t>(next, INT_MIN, INT_MAX)));
 }
 
 void TzSpinEdit::KeepInLimits()
@@ -577,10 +677,11 @@ double TzDecimalSpinEdit::Clamped(double Value) const
 
 double TzDecimalSpinEdit::Value()
 {
+    // The number is read in the neutral form, '.' between the parts: the separator becomes
+    // one, and a '.' that is not the separator makes it no number.
     AnsiString text = WideToAnsi(Text());
     for (char& c : text)
-        if (c == DecimalSeparator)
-            c = '.';
+        c = c == DecimalSeparator ? '.' : c == '.' ? 'x' : c;
     // Read and written without the C runtime's locale, which may put another separator in.
     const char* begin = text.c_str() + (!text.empty() && text[0] == '+');
     const char* end = text.c_str() + text.size();
@@ -595,6 +696,7 @@ void TzDecimalSpinEdit::SetValue(double Value)
     const double v = std::round(Clamped(Value) * scale) / scale;
     char buf[400];
     const auto r = std::to_chars(buf, buf + sizeof(buf), v == 0 ? 0.0 : v, std::chars_format::fixed, FDecimals);
+    // Written in the neutral form, then with the separator of the user's numbers.
     AnsiString text(buf, r.ec == std::errc() ? r.ptr : buf);
     for (char& c : text)
         if (c == '.')

@@ -58,10 +58,11 @@ public:
 
     TzTimerSpeedButton* UpButton() const { return FUpButton; }
     TzTimerSpeedButton* DownButton() const { return FDownButton; }
-    // The arrows; set to an empty picture, the built-in arrow (in the button's text colour).
-    TBitmap* UpGlyph() const;
+    // The pictures given for the arrows; empty (the default), the built-in arrow in the
+    // button's text colour. Form data carries only a picture given.
+    TBitmap* UpGlyph() const { return FUpGlyph.get(); }
     void SetUpGlyph(TBitmap* Value);
-    TBitmap* DownGlyph() const;
+    TBitmap* DownGlyph() const { return FDownGlyph.get(); }
     void SetDownGlyph(TBitmap* Value);
     // The control that takes the focus when an arrow is pressed.
     TWinControl* FocusControl() const { return FFocusControl; }
@@ -83,13 +84,20 @@ private:
     void ButtonClick(TObject* Sender);
     void PlaceButtons();
     void SetFocusedButton(TzTimerSpeedButton* Button);
+    void ShowFocusFrame(bool Focused);
+    // The arrows the buttons show: the pictures given, else the built-in ones.
+    void GlyphsChanged(TObject* Sender);
+    // What the arrows ask of their parent. True: answered.
+    bool SkinCommand(TMessage& Message);
+    // The edit's picture at the spin button's place.
+    void AnswerBackground(TWMSkinCommand& Command);
 
     TzTimerSpeedButton* FUpButton = nullptr;
     TzTimerSpeedButton* FDownButton = nullptr;
     TzTimerSpeedButton* FFocusedButton = nullptr;
     TWinControl* FFocusControl = nullptr;
-    bool FDefaultUp = true;
-    bool FDefaultDown = true;
+    std::unique_ptr<TBitmap> FUpGlyph;
+    std::unique_ptr<TBitmap> FDownGlyph;
 };
 
 class TzBaseSpinEdit : public TzEdit {
@@ -106,8 +114,9 @@ public:
     // The rectangle the edit writes its text in: up to the arrows.
     TRect TextRect();
 
-    // '+', '-', the digits, the decimal separator and control characters but Enter; with the
-    // editor off only control characters but Backspace and Enter.
+    // '+', '-', the digits, the decimal separator and control characters but the line
+    // breaks (Enter, Ctrl+Enter); with the editor off only control characters but Backspace
+    // and the line breaks.
     virtual bool AcceptsChar(WideChar Key);
     // One increment up or down (a beep when read-only).
     void StepUp();
@@ -116,7 +125,13 @@ public:
 protected:
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
-    void WndProc(TMessage& Message) override;
+    // Typing, pasting, the wheel: before anything of the edit's. True: handled.
+    bool PreviewMessage(TMessage& Message) override;
+    // The arrows hear the skin as the edit does, and take its text colour.
+    void SkinChanged(TWMSkinCommand& Command) override;
+    // Placing, limits, the arrows' looks and the dialog keys: after the edit's handling.
+    void AfterMessage(TMessage& Message) override;
+    // Up and Down step; with the editor off, Delete deletes nothing.
     void KeyDown(uint16_t& Key, TShiftState Shift) override;
     // The cache's text stops before the arrows as the window's does.
     void PaintText() override;
@@ -124,7 +139,7 @@ protected:
     bool CanStep();
     // The number moved by Steps increments (down when negative) and written within the
     // limits, for the arrows, the arrow keys and the wheel; nothing without a number.
-    virtual void StepBy(int Steps) {}
+    virtual void StepBy(int) {}
     // A number outside the limits written back inside them, when the focus leaves.
     virtual void KeepInLimits() {}
 
@@ -132,6 +147,15 @@ private:
     void UpClick(TObject*) { StepUp(); }
     void DownClick(TObject*) { StepDown(); }
     void PlaceButton();
+    // Typing, pasting, cutting, clearing and undoing change the text only while the editor is
+    // on and the edit is not read-only.
+    bool EditingAllowed() const { return FEditorEnabled && !ReadOnly(); }
+    // A one-line edit takes a pasted text up to its first line break.
+    void PasteFirstLine();
+    // The wheel steps by its notches (True: handled).
+    bool WheelStep(TMessage& Message);
+    void ButtonsHearSkin(const TWMSkinCommand& Command);
+    void ButtonsShowAgain(bool Repaint);
 
     TzSpinButton* FButton = nullptr;   // owned by the edit
     bool FEditorEnabled = true;
@@ -151,7 +175,7 @@ public:
     void SetIncrement(int Value) { FIncrement = Value; }
     // The text's number; MinValue for an empty text or one that is no number.
     int Value();
-    // Written clamped to the limits.
+    // Written clamped to the limits (to the integer range without limits).
     void SetValue(int Value);
 
     // The digits and control characters but Enter (no sign).

@@ -117,6 +117,9 @@ void TzTabStrings::Insert(int Index, const WideString& S)
 void TzTabStrings::Delete(int Index)
 {
     TFlagScope lock(FControl->FPaintLock);
+    // Skinned, the control keeps the selection; plain, the system window does.
+    if (!FControl->IsSkinned())
+        FControl->FollowPlatformSelection();
     if (!Send(Wnd(), TCM_DELETEITEM, static_cast<WPARAM>(Index), 0))
         throw EListError(Format("Failed to delete tab at index %d", Index));
     FControl->TabDeleted(Index);
@@ -228,6 +231,7 @@ void TzCustomTabControl::CreateParams(TCreateParams& Params)
 
 void TzCustomTabControl::CreateWnd()
 {
+    FSystemArrows = nullptr;
     TWinControl::CreateWnd();
     ApplyImages();
     ApplyTabSize();
@@ -263,7 +267,8 @@ void TzCustomTabControl::DestroyWnd()
             ::SetFocus(nullptr);
     }
     TWinControl::DestroyWnd();
-    FTabInfo.clear();
+    FLayout.Clear();
+    FSystemArrows = nullptr;
 }
 
 bool TzCustomTabControl::CanMakeWindow() const
@@ -311,7 +316,7 @@ int TzCustomTabControl::RowCount()
 int TzCustomTabControl::TabIndex()
 {
     if (IsSkinned())
-        return FTabInfo.empty() && Tabs()->Count() == 0 ? 0 : FTabIndex;
+        return FLayout.Empty() && Tabs()->Count() == 0 ? 0 : FTabIndex;
     if (!CanMakeWindow())
         return FSavedTabIndex;
     return static_cast<int>(Send(Handle(), TCM_GETCURSEL, 0, 0));
@@ -461,7 +466,7 @@ void TzCustomTabControl::TabChanged()
     if (OnChange)
         OnChange(this);
     if (FUpDown)
-        PlaceUpDown(HiddenTabCount());
+        PlaceUpDown(Overflow());
 }
 
 void TzCustomTabControl::DrawOwnerTab(int TabIndex, const TRect& Rect, bool Active)
@@ -499,16 +504,18 @@ void TzCustomTabControl::TabInserted(int)
     ListChanged();
 }
 
+int TzCustomTabControl::SelectionAfterDelete(int Selected, int Index) const
+{
+    const int count = static_cast<int>(Send(FHandle, TCM_GETITEMCOUNT, 0, 0));
+    return std::min(Selected > Index ? Selected - 1 : Selected, count - 1);
+}
+
 void TzCustomTabControl::TabDeleted(int Index)
 {
-    if (IsSkinned()) {
-        // The selection stays on its tab; the selected last tab gives it to the new last.
-        const int count = static_cast<int>(Send(FHandle, TCM_GETITEMCOUNT, 0, 0));
-        if (FTabIndex > Index)
-            --FTabIndex;
-        FTabIndex = std::min(FTabIndex, count - 1);
-        Send(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(FTabIndex), 0);
-    }
+    // The system window drops the selection with its tab; skinned or not, it goes on to the
+    // next tab.
+    FTabIndex = SelectionAfterDelete(FTabIndex, Index);
+    Send(FHandle, TCM_SETCURSEL, static_cast<WPARAM>(FTabIndex), 0);
     ListChanged();
 }
 
@@ -519,168 +526,29 @@ void TzCustomTabControl::TabsCleared()
     ListChanged();
 }
 
-int TzCustomTabControl::RecordOfTab(int TabIndex) const
-{
-    for (size_t i = 0; i < FTabInfo.size(); ++i)
-        if (FTabInfo[i].TabIndex == TabIndex)
-            return static_cast<int>(i);
-    return -1;
-}
-
 // Layout ---------------------------------------------------------------------------------------
 
 void TzCustomTabControl::BuildTabInfo()
 {
-    FTabInfo.clear();
+    FLayout.Clear();
     if (!FHandle || !IsSkinned() || (ComponentState() & csReading) || (Parent() && Parent()->IsDestroying()))
         return;
-    const int count = FTabs->Count();
-    FTabInfo.resize(static_cast<size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        TzTabInfo& t = FTabInfo[static_cast<size_t>(i)];
-        t.Caption = FTabs->Get(i);
-        t.TabIndex = i;
-        t.ImageIndex = GetTabImage(i);
-        Send(FHandle, TCM_GETITEMRECT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(t.R.Win()));
-        t.Width = t.R.Width();
-        t.Height = t.R.Height();
+    std::vector<TzTabInfo> records(static_cast<size_t>(FTabs->Count()));
+    for (size_t i = 0; i < records.size(); ++i) {
+        TzTabInfo& t = records[i];
+        t.TabIndex = static_cast<int>(i);
+        t.Caption = FTabs->Get(t.TabIndex);
+        t.ImageIndex = GetTabImage(t.TabIndex);
+        Send(FHandle, TCM_GETITEMRECT, i, reinterpret_cast<LPARAM>(t.R.Win()));
     }
-    LayOutRows();
-    MoveSelectedRow();
+    FLayout.Build(std::move(records), TzTabGeometry{FTabPosition, FStyle, RowCount(), Width(), Height()}, FTabIndex);
 }
 
-void TzCustomTabControl::PlaceRow(TzTabInfo& T, int Rows) const
+TzTabOverflow TzCustomTabControl::Overflow()
 {
-    // Row 1 lies next to the body; each row further out is one tab size nearer the strip's
-    // outer edge, which is the control's top or left edge, or (mirrored) its bottom or right.
-    const bool vertical = IsVertical();
-    const int size = vertical ? T.Width : T.Height;
-    const int fromOuter = (Rows - T.Row) * size + 1;
-    int32_t& low = vertical ? T.R.Left : T.R.Top;
-    int32_t& high = vertical ? T.R.Right : T.R.Bottom;
-    if (FTabPosition == tpTop || FTabPosition == tpLeft) {
-        low = fromOuter;
-        high = low + size;
-    } else {
-        high = (vertical ? Width() : Height()) - fromOuter;
-        low = high - size;
-    }
-}
-
-void TzCustomTabControl::LayOutRows()
-{
-    const bool vertical = IsVertical();
-    const int rows = std::max(1, RowCount());
-    int row = rows + 1;
-    auto lead = [vertical](const TzTabInfo& t) { return vertical ? t.R.Top : t.R.Left; };
-    auto trail = [vertical](const TzTabInfo& t) { return vertical ? t.R.Left : t.R.Top; };
-    for (TzTabInfo& first : FTabInfo) {
-        if (first.RowSet || lead(first) >= 4)
-            continue;
-        row = std::max(1, row - 1);
-        const int line = trail(first);
-        for (TzTabInfo& t : FTabInfo)
-            if (!t.RowSet && std::abs(trail(t) - line) <= 2) {
-                t.Row = row;
-                t.RowSet = true;
-            }
-    }
-    for (TzTabInfo& t : FTabInfo)
-        if (t.RowSet)
-            PlaceRow(t, rows);
-}
-
-void TzCustomTabControl::MoveSelectedRow()
-{
-    const int sel = RecordOfTab(FTabIndex);
-    if (sel < 0)
-        return;
-    const int row = FTabInfo[static_cast<size_t>(sel)].Row;
-    if (row > 1) {
-        // The rows trade places: the selected one comes next to the body.
-        const int rows = std::max(1, RowCount());
-        for (TzTabInfo& t : FTabInfo) {
-            if (t.Row == row)
-                t.Row = 1;
-            else if (t.Row == 1)
-                t.Row = row;
-            if (t.RowSet)
-                PlaceRow(t, rows);
-        }
-    }
-    if (row < 1)
-        return;
-    std::stable_partition(FTabInfo.begin(), FTabInfo.end(), [](const TzTabInfo& t) { return t.Row != 1; });
-    // With one row every tab is in row 1: the order stays as it was.
-}
-
-TRect TzCustomTabControl::GetTabRect(int Index) const
-{
-    if (Index < 0 || Index >= static_cast<int>(FTabInfo.size()))
-        return TRect();
-    const TzTabInfo& t = FTabInfo[static_cast<size_t>(Index)];
-    TRect r = t.R;
-    if (FStyle != tsTabs || r.Width() == 0)
-        return r;
-    const bool sel = t.TabIndex == FTabIndex;
-    if (sel)
-        r.Bottom -= 1;
-    else {
-        r.Bottom += 3;
-        r.Right -= 1;
-    }
-    switch (FTabPosition) {
-    case tpTop:
-        if (sel)
-            r = TRect(r.Left - 2, r.Top - 1, r.Right + 2, r.Bottom + 1);
-        r.Bottom += 2;
-        break;
-    case tpBottom:
-        if (sel)
-            r = TRect(r.Left - 2, r.Top - 1, r.Right + 2, r.Bottom + 1);
-        r.Top -= 2;
-        r.Bottom += sel ? 1 : -3;
-        break;
-    case tpLeft:
-        r.Top -= 1;
-        r.Bottom += 1;
-        r.Right += 2;
-        if (sel)
-            r = TRect(r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 1);
-        else {
-            r.Bottom -= 4;
-            r.Right += 2;
-        }
-        break;
-    case tpRight:
-        r = TRect(r.Left - 2, r.Top - 1, r.Right, r.Bottom - 1);
-        if (sel)
-            r = TRect(r.Left - 1, r.Top - 1, r.Right + 1, r.Bottom + 4);
-        else
-            r.Bottom -= 2;
-        break;
-    }
-    return r;
-}
-
-int TzCustomTabControl::TabAtPoint(TPoint P) const
-{
-    for (const TzTabInfo& t : FTabInfo)
-        if (t.R.Contains(P))
-            return t.TabIndex;
-    return -1;
-}
-
-int TzCustomTabControl::HiddenTabCount()
-{
-    if (!IsSkinned() || IsVertical())
-        return 0;
-    const int edge = Width() - UpDownWidth() - 3;
-    int hidden = 0;
-    for (const TzTabInfo& t : FTabInfo)
-        if (IsTabShown(t.TabIndex) && !t.R.IsEmpty() && (t.R.Right > edge || t.R.Right < 5))
-            ++hidden;
-    return hidden;
+    if (!IsSkinned())
+        return TzTabOverflow{};
+    return FLayout.Overflow(Width() - UpDownWidth() - 3, [this](int Tab) { return IsTabShown(Tab); });
 }
 
 // The own up-down ------------------------------------------------------------------------------
@@ -690,11 +558,10 @@ void TzCustomTabControl::UpdateUpDown()
     if (IsLoading() || (FControlState & csCreating) || IsDestroying())
         return;
     // The system's own arrows give way to the skinned ones.
-    if (FHandle && IsSkinned())
-        if (HWND arrows = FindWindowExA(FHandle, nullptr, UPDOWN_CLASSA, nullptr))
-            DestroyWindow(arrows);
-    const int hidden = HiddenTabCount();
-    if (hidden == 0 || FMultiLine) {
+    if (IsSkinned())
+        HideSystemArrows();
+    const TzTabOverflow hidden = Overflow();
+    if (hidden.Hidden() == 0 || FMultiLine) {
         delete FUpDown;
         FUpDown = nullptr;
         return;
@@ -713,19 +580,43 @@ void TzCustomTabControl::UpdateUpDown()
     PlaceUpDown(hidden);
 }
 
-void TzCustomTabControl::PlaceUpDown(int Hidden)
+void TzCustomTabControl::PlaceUpDown(const TzTabOverflow& Hidden)
 {
     if (!FUpDown)
         return;
     // Inside the control at its right end, over the strip.
     const int w = UpDownWidth(), h = UpDownHeight();
     FUpDown->SetBounds(Width() - w, FTabPosition == tpTop ? 0 : Height() - h, w, h);
-    FUpDown->SetMax(Hidden);
-    int scrolled = 0;
-    for (const TzTabInfo& t : FTabInfo)
-        if (t.R.Left <= 0)
-            ++scrolled;
-    FUpDown->SetPosition(scrolled);
+    FUpDown->SetMax(Hidden.Hidden());
+    FUpDown->SetPosition(Hidden.ScrolledLeft);
+}
+
+void TzCustomTabControl::HideSystemArrows()
+{
+    // Their own visibility: a hidden control's arrows still show once it is shown.
+    if (FSystemArrows && (GetWindowLongW(FSystemArrows, GWL_STYLE) & WS_VISIBLE))
+        SetWindowPos(FSystemArrows, nullptr, 0, 0, 0, 0,
+                     SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_DEFERERASE);
+}
+
+void TzCustomTabControl::ShowSystemArrows()
+{
+    // The system lays its tabs out again, and shows its arrows if the tabs need them.
+    if (FSystemArrows && FHandle)
+        CallWindowProcW(DefWndProc(), FHandle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(ClientWidth(), ClientHeight()));
+}
+
+void TzCustomTabControl::FollowChildWindows(const TMessage& Message)
+{
+    // The system makes its arrows at the first overflow, and tells its parent-to-be, which
+    // is this control.
+    const HWND child = reinterpret_cast<HWND>(Message.LParam);
+    char name[32] = {};
+    if (Message.WParamLo() == WM_CREATE && GetClassNameA(child, name, sizeof(name)) &&
+        lstrcmpiA(name, UPDOWN_CLASSA) == 0)
+        FSystemArrows = child;
+    else if (Message.WParamLo() == WM_DESTROY && child == FSystemArrows)
+        FSystemArrows = nullptr;
 }
 
 void TzCustomTabControl::UpDownClick(TObject*, TUDBtnType)
@@ -736,7 +627,7 @@ void TzCustomTabControl::UpDownClick(TObject*, TUDBtnType)
     // The row moved: the tabs are laid out and painted where they are now.
     BuildTabInfo();
     FSkinData->SetBGChanged(true);
-    PlaceUpDown(HiddenTabCount());
+    PlaceUpDown(Overflow());
     Repaint();
 }
 
@@ -815,9 +706,10 @@ void TzCustomTabControl::DrawSkinTabs()
         FillDC(cache->Canvas()->Handle(), grown, Parent() ? QueryParentColor(Parent()) : clBtnFace);
     // Tabs scrolled out of the strip are not painted at all.
     const TRect client = ClientRect();
-    for (size_t i = 0; i < FTabInfo.size(); ++i) {
+    const std::vector<TzTabInfo>& records = FLayout.Records();
+    for (size_t i = 0; i < records.size(); ++i) {
         const TRect r = GetTabRect(static_cast<int>(i));
-        if (IsTabShown(FTabInfo[i].TabIndex) && FTabInfo[i].TabIndex != FTabIndex && r.Right > client.Left &&
+        if (IsTabShown(records[i].TabIndex) && records[i].TabIndex != FTabIndex && r.Right > client.Left &&
             r.Left < client.Right && r.Bottom > client.Top && r.Top < client.Bottom)
             DrawSkinTab(static_cast<int>(i), 0);
     }
@@ -830,9 +722,9 @@ bool TzCustomTabControl::HasImage(const TzTabInfo& Info) const
 
 void TzCustomTabControl::DrawSkinTab(int Index, int State)
 {
-    if (Index < 0 || Index >= static_cast<int>(FTabInfo.size()))
+    if (Index < 0 || Index >= static_cast<int>(FLayout.Records().size()))
         return;
-    const TzTabInfo& info = FTabInfo[static_cast<size_t>(Index)];
+    const TzTabInfo& info = FLayout.Records()[static_cast<size_t>(Index)];
     const TRect r = GetTabRect(Index);
     // A selected tab scrolled out to the left is not drawn.
     if (State == 1 && r.Left < -2)
@@ -942,7 +834,7 @@ void TzCustomTabControl::PrepareTabCache()
     cache = sd->CacheBmp();
     if (Width() < 2 || Height() < 2)
         return;
-    if (!FTabInfo.empty())
+    if (!FLayout.Empty())
         DrawSkinTabs();
     const TRect disp = DisplayRect();
     TRect body = ClientRect();
@@ -966,8 +858,8 @@ void TzCustomTabControl::PrepareTabCache()
     const TzBackdrop behind(parent, parent.Ready ? ColorToRGB(Parent() ? Parent()->Color() : TColor(clBtnFace))
                                                  : SkinKeyColor);
     PaintSectionByIndex(BodySection(), sd->GetSkinManager(), cache, behind.Moved(Left(), Top()), body, psNormal, true);
-    if (!FTabInfo.empty())
-        DrawSkinTab(RecordOfTab(FTabIndex), 1);
+    if (!FLayout.Empty())
+        DrawSkinTab(FLayout.RecordOfTab(FTabIndex), 1);
     sd->SetBGChanged(false);
     // The arrows stand on the strip just painted.
     if (FUpDown && FUpDown->HandleAllocated())
@@ -999,7 +891,7 @@ void TzCustomTabControl::WMPaintSkinned(TMessage& Message)
     sd->SetOutOfClip(!(client.Contains(TPoint(Left(), Top())) && Left() + Width() <= client.Right &&
                        Top() + Height() <= client.Bottom));
     sd->SetUpdating(false);
-    if (HDC given = reinterpret_cast<HDC>(Message.WParam)) {
+    if (HDC given = TWMPaint(Message).DC) {
         PaintSkinned(given);
         return;
     }
@@ -1022,53 +914,13 @@ void TzCustomTabControl::WMLButtonDownSkinned(TMessage& Message)
 
 void TzCustomTabControl::WMKeyDownSkinned(TMessage& Message)
 {
-    const int count = static_cast<int>(FTabInfo.size());
-    if (count == 0 || KeyDataToShiftState(static_cast<int32_t>(Message.LParam)) != 0)
+    if (FLayout.Empty() || KeyDataToShiftState(TWMKey(Message).KeyData) != 0)
         return;
-    const int current = FTabIndex;
-    const int sel = RecordOfTab(current);
-    const TzTabInfo* info = sel >= 0 ? &FTabInfo[static_cast<size_t>(sel)] : nullptr;
-    const TPoint centre = info ? TPoint((info->R.Left + info->R.Right) / 2, (info->R.Top + info->R.Bottom) / 2) : TPoint();
-    const bool vertical = IsVertical();
-    const bool rows = RowCount() > 1;
-    auto next = [&](bool forward) {
-        if (current < 0)
-            return forward ? count - 1 : 0;
-        return (current + (forward ? 1 : count - 1)) % count;
-    };
-    auto across = [&](int dx, int dy) { return info ? TabAtPoint(TPoint(centre.X + dx, centre.Y + dy)) : -1; };
-    int index = -1;
-    switch (TWMKey(Message).CharCode) {
-    case VK_END:
-        index = count - 1;
+    const uint16_t key = TWMKey(Message).CharCode;
+    const int index = FLayout.TabByKey(key, FTabIndex);
+    if (key == VK_HOME || key == VK_END)
         Message.Result = 1;
-        break;
-    case VK_HOME:
-        index = 0;
-        Message.Result = 1;
-        break;
-    case VK_LEFT:
-    case VK_RIGHT: {
-        const bool forward = TWMKey(Message).CharCode == VK_RIGHT;
-        if (!vertical)
-            index = next(forward);
-        else if (rows && info)
-            index = across(forward ? info->Width : -info->Width, 0);
-        break;
-    }
-    case VK_UP:
-    case VK_DOWN: {
-        const bool forward = TWMKey(Message).CharCode == VK_DOWN;
-        if (vertical)
-            index = next(forward);
-        else if (rows && info)
-            index = across(0, forward ? info->Height : -info->Height);
-        break;
-    }
-    default:
-        return;
-    }
-    if (index >= 0 && index != current && AllowTabChange())
+    if (index >= 0 && index != FTabIndex && AllowTabChange())
         SetTabIndex(index);
     // The window's own handling of the arrows moves its selection even when the change is
     // refused: the control's selection is the one that counts.
@@ -1117,10 +969,7 @@ void TzCustomTabControl::CMDialogChar(TMessage& Message)
 
 void TzCustomTabControl::CNNotify(TMessage& Message)
 {
-    auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-    if (!hdr)
-        return;
-    switch (hdr->code) {
+    switch (TWMNotify(Message).Code()) {
     case TCN_SELCHANGING:
         // Skinned, the control changes the selection itself, never the window.
         Message.Result = IsSkinned() || !AllowTabChange() ? 1 : 0;
@@ -1135,7 +984,7 @@ void TzCustomTabControl::CNNotify(TMessage& Message)
 
 void TzCustomTabControl::CNDrawItem(TMessage& Message)
 {
-    auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+    DRAWITEMSTRUCT* dis = TWMDrawItem(Message).DrawItemStruct;
     if (!dis)
         return;
     TSaveDCScope saved(dis->hDC);
@@ -1149,17 +998,39 @@ void TzCustomTabControl::CNDrawItem(TMessage& Message)
 
 // Messages ---------------------------------------------------------------------------------------
 
+void TzCustomTabControl::SkinChanged(TWMSkinCommand& Command)
+{
+    if (Command.Command == SKCMD_SKINREMOVED) {
+        // The records and the own arrows go; the system's come back in the same window.
+        FLayout.Clear();
+        UpdateUpDown();
+        ShowSystemArrows();
+        RepaintForSkin(this);
+        return;
+    }
+    FollowPlatformSelection();
+    LayOutAgain();
+    if (Command.Command == SKCMD_REFRESH) {
+        RepaintForSkin(this);
+        if (FUpDown)
+            RepaintForSkin(FUpDown);
+    }
+}
+
+void TzCustomTabControl::LayOutAgain()
+{
+    BuildTabInfo();
+    UpdateUpDown();
+}
+
+void TzCustomTabControl::ParentUpdateEnded()
+{
+    RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 bool TzCustomTabControl::SkinnedBefore(TMessage& Message)
 {
-    TzCommonData* sd = FSkinData.get();
     switch (Message.Msg) {
-    case SM_SKINCMD:
-        if (Message.WParamHi() == SKCMD_ENDPARENTUPDATE && sd->Updating()) {
-            sd->SetUpdating(false);
-            RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
-            return true;
-        }
-        return false;
     case WM_PAINT:
         WMPaintSkinned(Message);
         return true;
@@ -1181,7 +1052,8 @@ bool TzCustomTabControl::SkinnedBefore(TMessage& Message)
         return true;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
-        sd->SetMouseAbove(Message.Msg == CM_MOUSEENTER);
+        // The mouse alone changes nothing of the picture.
+        FSkinData->SetMouseAbove(Message.Msg == CM_MOUSEENTER);
         TWinControl::WndProc(Message);
         return true;
     default:
@@ -1191,8 +1063,6 @@ bool TzCustomTabControl::SkinnedBefore(TMessage& Message)
 
 void TzCustomTabControl::SkinnedAfter(TMessage& Message)
 {
-    TzCommonData* sd = FSkinData.get();
-    const bool quiet = IsLoading() || (ComponentState() & csReading) || (FControlState & csCreating);
     switch (Message.Msg) {
     case WM_KEYDOWN:
         WMKeyDownSkinned(Message);
@@ -1201,25 +1071,16 @@ void TzCustomTabControl::SkinnedAfter(TMessage& Message)
     case WM_KILLFOCUS:
     case CM_ENTER:
     case CM_EXIT:
-        if (!FTabStop)
-            break;
-        sd->SetFocused(Message.Msg == WM_SETFOCUS || Message.Msg == CM_ENTER);
-        sd->SetMouseAbove(false);
-        sd->SetBGChanged(true);
-        if (!quiet)
-            Repaint();
+        FocusChanged(Message);
         break;
     case WM_MOUSEWHEEL:
     case CM_VISIBLECHANGED:
     case WM_MOVE:
-        sd->SetBGChanged(true);
-        if (!quiet)
-            Repaint();
+        BackgroundChanged();
         break;
     case CM_FONTCHANGED:
-        BuildTabInfo();
-        UpdateUpDown();
-        sd->SetBGChanged(true);
+        LayOutAgain();
+        FSkinData->SetBGChanged(true);
         Repaint();
         break;
     default:
@@ -1227,65 +1088,29 @@ void TzCustomTabControl::SkinnedAfter(TMessage& Message)
     }
 }
 
-void TzCustomTabControl::WndProc(TMessage& Message)
+void TzCustomTabControl::FocusChanged(const TMessage& Message)
 {
-    TzCommonData* sd = FSkinData.get();
-    if (!sd) {
-        TWinControl::WndProc(Message);
+    if (!FTabStop)
         return;
-    }
-    switch (SkinCommandOf(Message)) {
-    case SKCMD_NEWSKIN:
-        if (!FromOwnManager(Message, sd))
-            break;
-        BroadcastToControls(this, Message);
-        CommonMessageHandler(Message, sd);
-        FollowPlatformSelection();
-        return;
-    case SKCMD_SKINREMOVED:
-        if (!FromOwnManager(Message, sd))
-            break;
-        CommonMessageHandler(Message, sd);
-        FTabInfo.clear();
-        UpdateUpDown();
-        // A new window brings the system's own arrows back. In a skin change the old one is
-        // hidden first, without erasing: a shown window that goes makes the system erase and
-        // frame at once every invalid window near it, the controls that lost their skin, plain
-        // for nothing just before the new skin paints them. The new window covers the place.
-        if (SkinChangeRunning() && HandleAllocated())
-            SetWindowPos(WindowHandle(), nullptr, 0, 0, 0, 0,
-                         SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW |
-                             SWP_DEFERERASE);
-        RecreateWnd();
-        BroadcastToControls(this, Message);
-        return;
-    case SKCMD_REFRESH:
-        if (!FromOwnManager(Message, sd))
-            break;
-        CommonMessageHandler(Message, sd);
-        FollowPlatformSelection();
-        BuildTabInfo();
-        UpdateUpDown();
-        RepaintForSkin(this);
-        if (FUpDown)
-            RepaintForSkin(FUpDown);
-        BroadcastToControls(this, Message);
-        return;
-    case SKCMD_ISSKINNED:
-        Message.LParam = 1;
-        return;
-    default:
-        break;
-    }
-    if (!IsControlReady(this) || !sd->Skinned()) {
-        TWinControl::WndProc(Message);
-        return;
-    }
-    if (SkinnedBefore(Message))
-        return;
-    if (!CommonMessageHandler(Message, sd))
-        TWinControl::WndProc(Message);
-    SkinnedAfter(Message);
+    FSkinData->SetFocused(Message.Msg == WM_SETFOCUS || Message.Msg == CM_ENTER);
+    FSkinData->SetMouseAbove(false);
+    BackgroundChanged();
+}
+
+void TzCustomTabControl::BackgroundChanged()
+{
+    FSkinData->SetBGChanged(true);
+    if (!IsLoading() && !(ComponentState() & csReading) && !(FControlState & csCreating))
+        Repaint();
+}
+
+void TzCustomTabControl::AfterMessage(TMessage& Message)
+{
+    if (Message.Msg == WM_PARENTNOTIFY)
+        FollowChildWindows(Message);
+    // The system shows its arrows again whenever it lays its tabs out.
+    if (FSystemArrows && IsSkinned())
+        HideSystemArrows();
 }
 
 void TzCustomTabControl::Dispatch(TMessage& Message)

@@ -3,12 +3,15 @@
 // their platform rectangles, the keyboard focus and the horizontal scroll offset. While a
 // skin is active the control lays the rows out itself, paints the body and every tab from the
 // skin (rotated captions for tabs at the left and right), takes the mouse and the arrow keys,
-// and shows its own skinned up-down instead of the system's arrows when the tabs overflow.
-// Without a skin it is the plain system tab control.
+// and shows its own skinned up-down instead of the system's arrows (kept hidden, not
+// destroyed) when the tabs overflow. Without a skin it is the plain system tab control. The
+// row layout lives apart, in ztabcontrol_layout.h.
 #pragma once
 
 #include "classlib/comctrls.h"
 #include "skin/zcommondata.h"
+#include "skinctl/zskinctl.h"
+#include "skinctl/ztabcontrol_layout.h"
 #include "unicode/ucclasses.h"
 
 #include <memory>
@@ -18,18 +21,6 @@ class TzCustomTabControl;
 class TzUpDown;
 
 using TzDrawTabEvent = TMethod<void(TzCustomTabControl* Control, int TabIndex, const TRect& Rect, bool Active)>;
-
-// One tab as the skinned layout sees it.
-struct TzTabInfo {
-    WideString Caption;
-    int TabIndex = 0;       // in the system window and in Tabs
-    int ImageIndex = -1;
-    TRect R;                // the platform rectangle, then placed in its row
-    int Width = 0;
-    int Height = 0;
-    int Row = 0;            // 1: the row next to the body
-    bool RowSet = false;
-};
 
 // The Tabs list: every caption and object lives in the system window.
 class TzTabStrings : public TUcStrings {
@@ -59,7 +50,7 @@ private:
     TzCustomTabControl* FControl;
 };
 
-class TzCustomTabControl : public TWinControl {
+class TzCustomTabControl : public TWinControl, public TzSkinnedControl {
     Z_CLASS(TzCustomTabControl, TWinControl)
 public:
     // 289 x 100, a tab stop; skin data with type code 143 and a kept cache.
@@ -118,16 +109,16 @@ public:
     void SetImages(TCustomImageList* Value);
 
     // The skinned layout: one record a tab, the selected row last.
-    const std::vector<TzTabInfo>& TabInfo() const { return FTabInfo; }
+    const std::vector<TzTabInfo>& TabInfo() const { return FLayout.Records(); }
     // Records from the system window, placed in rows (nothing while unskinned).
     void BuildTabInfo();
     // The rectangle record Index is painted in; empty outside the records.
-    TRect GetTabRect(int Index) const;
+    TRect GetTabRect(int Index) const { return FLayout.PaintRect(Index, FTabIndex); }
     // The tab (not the record) at a client point, -1 for none.
-    int TabAtPoint(TPoint P) const;
+    int TabAtPoint(TPoint P) const { return FLayout.TabAt(P); }
     // Tabs of a single row at the top or bottom that lie (partly) past the right end, where
     // the up-down stands, or scrolled out to the left.
-    int HiddenTabCount();
+    int HiddenTabCount() { return Overflow().Hidden(); }
     // The control's own up-down, while the tabs overflow a skinned single row.
     TzUpDown* UpDown() const { return FUpDown; }
     int RowCount();
@@ -144,7 +135,16 @@ protected:
     void CreateWnd() override;
     // The captions and the selection are kept for the next window.
     void DestroyWnd() override;
-    void WndProc(TMessage& Message) override;
+    void WndProc(TMessage& Message) override { RunSkinnedWndProc(*this, Message); }
+    TControl* SkinnedSelf() override { return this; }
+    TzCommonData* SkinnedData() override { return FSkinData.get(); }
+    void InheritedWndProc(TMessage& Message) override { TWinControl::WndProc(Message); }
+    bool PassesSkinToChildren() const override { return true; }
+    void SkinChanged(TWMSkinCommand& Command) override;
+    void ParentUpdateEnded() override;
+    bool SkinnedBefore(TMessage& Message) override;
+    void SkinnedAfter(TMessage& Message) override;
+    void AfterMessage(TMessage& Message) override;
     void Dispatch(TMessage& Message) override;
 
     virtual bool IsTabShown(int TabIndex) { (void)TabIndex; return true; }
@@ -175,11 +175,12 @@ private:
     void ListChanged();
     // The selection the system window holds becomes the skinned one.
     void FollowPlatformSelection();
-    int RecordOfTab(int TabIndex) const;
-    void LayOutRows();
-    void PlaceRow(TzTabInfo& Info, int RowCount) const;
-    // The selected tab's row becomes row 1, next to the body, and is painted last.
-    void MoveSelectedRow();
+    // The selection after tab Index went: it stays on its tab, and the selected tab gives
+    // it to the one after it, or to the new last.
+    int SelectionAfterDelete(int Selected, int Index) const;
+    TzTabOverflow Overflow();
+    // The records built again from the system window, and the own arrows placed by them.
+    void LayOutAgain();
     int BodySection() const;
     // The section and border mask a tab is painted with (-1 when the skin has none).
     int TabSection() const;
@@ -190,13 +191,20 @@ private:
     void WMSizeSkinned(TMessage& Message);
     void WMLButtonDownSkinned(TMessage& Message);
     void WMKeyDownSkinned(TMessage& Message);
-    bool SkinnedBefore(TMessage& Message);
-    void SkinnedAfter(TMessage& Message);
+    void FocusChanged(const TMessage& Message);
+    // The picture is stale; repainted unless the control is being loaded or made.
+    void BackgroundChanged();
     void DrawTabText(const TzTabInfo& Info, TRect R, bool Selected, int Section);
     void DrawRotatedTabText(const TzTabInfo& Info, TRect R, bool Selected, int Section);
     bool HasImage(const TzTabInfo& Info) const;
     void UpdateUpDown();
-    void PlaceUpDown(int Hidden);
+    void PlaceUpDown(const TzTabOverflow& Hidden);
+    // The system's own arrows: hidden while skinned, shown again (where the system wants
+    // them) when the skin goes. They are the system's window: destroyed, they would come back
+    // only with a new window of the control.
+    void HideSystemArrows();
+    void ShowSystemArrows();
+    void FollowChildWindows(const TMessage& Message);
     void UpDownClick(TObject* Sender, TUDBtnType Button);
     void ImageListChange(TObject* Sender);
     void ApplyImages();
@@ -223,7 +231,8 @@ private:
     int16_t FTabHeight = 0;
     std::unique_ptr<TzCommonData> FSkinData;
     int FTabIndex = -1;
-    std::vector<TzTabInfo> FTabInfo;
+    TzTabLayout FLayout;
+    HWND FSystemArrows = nullptr;
     bool FPaintLock = false;
     bool FSizing = false;
     TzUpDown* FUpDown = nullptr;   // owned by the control as a component

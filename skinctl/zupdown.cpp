@@ -135,8 +135,7 @@ TRect TzUpDown::ButtonRect(bool First) const
 
 void TzUpDown::WMPaint(TMessage& Message)
 {
-    HDC given = reinterpret_cast<HDC>(Message.WParam);
-    if (given) {
+    if (HDC given = TWMPaint(Message).DC) {
         PaintButton(given, true);
         PaintButton(given, false);
         return;
@@ -185,7 +184,8 @@ void TzUpDown::PaintButton(HDC DC, bool First)
 
 void TzUpDown::HitTest(const TMessage& Message)
 {
-    const TPoint p = ScreenToClient(TPoint(zmsg::SignedLo(Message.LParam), zmsg::SignedHi(Message.LParam)));
+    // The point comes in screen coordinates.
+    const TPoint p = ScreenToClient(TWMMouse(Message).Pos());
     const bool first = InFirst(p);
     TzUpDownButtonState next = FButtonState;
     if (FShowInaccessibility && AtLimit(first))
@@ -215,68 +215,71 @@ void TzUpDown::ButtonUp()
 }
 
 // The window procedure -----------------------------------------------------------------------
+// No skin data of its own, so not the skinned controls' procedure: the up-down paints from
+// whichever manager SkinManager finds, and only repaints when that one's skin changes.
 
 void TzUpDown::WndProc(TMessage& Message)
 {
-    const bool designing = IsDesigning();
     switch (Message.Msg) {
     case WM_PAINT:
-        if (Skinned()) {
-            WMPaint(Message);
-            return;
-        }
-        break;
     case WM_PRINTCLIENT:
-        if (Skinned()) {
-            Message.Result = Perform(WM_PAINT, Message.WParam, Message.LParam);
-            return;
-        }
-        break;
+        if (!Skinned())
+            break;
+        WMPaint(Message);
+        return;
     case WM_ERASEBKGND:
-        if (Skinned()) {
-            Message.Result = 1;
-            return;
-        }
-        break;
-    case WM_NCHITTEST:
-        TCustomUpDown::WndProc(Message);
-        if (!designing)
-            HitTest(Message);
-        return;
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_NCLBUTTONDBLCLK:
-        TCustomUpDown::WndProc(Message);
-        if (!designing)
-            ButtonDown();
-        return;
-    case WM_LBUTTONUP:
-        TCustomUpDown::WndProc(Message);
-        if (!designing && FMouseDown)
-            ButtonUp();
-        return;
-    case CM_MOUSELEAVE:
-        TCustomUpDown::WndProc(Message);
-        if (!designing) {
-            FMouseDown = false;
-            SetButtonState(ubsNone);
-        }
+        if (!Skinned())
+            break;
+        Message.Result = 1;
         return;
     case SM_SKINCMD:
-        switch (Message.WParamHi()) {
-        case SKCMD_ISSKINNED:
-            Message.LParam = 1;
-            return;
-        case SKCMD_SKINREMOVED:
-        case SKCMD_REFRESH:
-            if (Message.LParam == reinterpret_cast<LPARAM>(SkinManager()) && HandleAllocated())
-                RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
-            return;
-        default:
-            return;
-        }
+        SkinCommand(Message);
+        return;
     default:
         break;
     }
     TCustomUpDown::WndProc(Message);
+    if (!IsDesigning())
+        FollowMouse(Message);
+}
+
+void TzUpDown::SkinCommand(TMessage& Message)
+{
+    TWMSkinCommand command(Message);
+    switch (command.Command) {
+    case SKCMD_ISSKINNED:
+        command.Answer(1);
+        break;
+    case SKCMD_SKINREMOVED:
+    case SKCMD_REFRESH:
+        if (command.ParamAs<TzSkinManager>() == SkinManager() && HandleAllocated())
+            RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+        break;
+    default:
+        break;
+    }
+}
+
+void TzUpDown::FollowMouse(const TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_NCHITTEST:
+        HitTest(Message);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_NCLBUTTONDBLCLK:
+        ButtonDown();
+        break;
+    case WM_LBUTTONUP:
+        if (FMouseDown)
+            ButtonUp();
+        break;
+    case CM_MOUSELEAVE:
+        FMouseDown = false;
+        SetButtonState(ubsNone);
+        break;
+    default:
+        break;
+    }
 }

@@ -52,6 +52,9 @@ private:
     bool InFirst(TPoint P) const;
     TRect ButtonRect(bool First) const;
     void WMPaint(TMessage& Message);
+    void SkinCommand(TMessage& Message);
+    // The hot and pressed button follow the mouse after the platform's handling.
+    void FollowMouse(const TMessage& Message);
     void PaintButton(HDC DC, bool First);
     void HitTest(const TMessage& Message);
     void ButtonDown();

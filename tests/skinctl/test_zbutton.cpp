@@ -1,14 +1,18 @@
 // The skinned push and bit buttons: one click a press by every way of pressing, the face of
 // each state against the section painted alone, the window region cut from the border's
-// corners (and no region lost on the way), fades stepped by hand, the default look, and the
-// bit button's glyph in every layout.
+// corners (and no region lost on the way), fades stepped by hand, the default look, the
+// bit button's glyph in every layout, and the published properties of every button and spin
+// control in form data.
 #include "skinctlfixture.h"
 #include "gdicount.h"
 
 #include "classlib/imglist.h"
 #include "skin/zsectionpaint.h"
+#include "classlib/menus.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
+#include "skinctl/zspeedbutton.h"
+#include "skinctl/zspinedit.h"
 
 namespace {
 
@@ -61,16 +65,6 @@ bool SameRim(TBitmap& A, TBitmap& B)
                 return false;
         }
     return true;
-}
-
-// Pixels of R in the bitmap that have colour C.
-int CountColor(TBitmap& B, const TRect& R, TColor C)
-{
-    int n = 0;
-    for (int y = std::max(0, R.Top); y < std::min(B.Height(), R.Bottom); ++y)
-        for (int x = std::max(0, R.Left); x < std::min(B.Width(), R.Right); ++x)
-            n += Px(B, x, y) == C;
-    return n;
 }
 
 int CountClicks(const TMsgRecorder& Rec)
@@ -148,12 +142,12 @@ TEST_CASE("a push button's face: the section of its state under the caption, pre
         CHECK(b->SkinData()->SkinSection() == "BUTTON");
         CHECK(b->CurrentState() == 0);
         CHECK(SameRim(f.Face(), *f.SectionOnly(0)));
-        CHECK(CountColor(f.Face(), b->CaptionRect(), TColor(s.FontColor)) > 10);
+        CHECK(CountOf(f.Face(), b->CaptionRect(), TColor(s.FontColor)) > 10);
         // Under the mouse: hot.
         b->Perform(CM_MOUSEENTER, 0, 0);
         CHECK(b->CurrentState() == 1);
         CHECK(SameRim(f.Face(), *f.SectionOnly(1)));
-        CHECK(CountColor(f.Face(), b->CaptionRect(), TColor(s.HotFontColor)) > 10);
+        CHECK(CountOf(f.Face(), b->CaptionRect(), TColor(s.HotFontColor)) > 10);
         // Held down: pressed, the caption one pixel down and right; dragged off: up again.
         const TRect up = b->CaptionRect();
         f.Mouse(WM_LBUTTONDOWN);
@@ -180,7 +174,21 @@ TEST_CASE("a push button's face: the section of its state under the caption, pre
     }
 }
 
-TEST_CASE("a push button holds the hints back while pressed and gives them back on release")
+TEST_CASE("a push button whose click frees it is touched no more")
+{
+    TButtonFixture<TzButton> f;
+    struct TFreer {
+        TzButton* Button;
+        void Click(TObject*) { delete Button; }
+    } freer{f.Button};
+    f.Button->OnClick = MakeMethod<&TFreer::Click>(&freer);
+    const HWND wnd = f.Wnd();
+    f.Mouse(WM_LBUTTONDOWN);
+    f.Mouse(WM_LBUTTONUP);
+    CHECK_FALSE(IsWindow(wnd));
+}
+
+TEST_CASE("a push button holds the hints back while pressed, and gives them back on release or when another window takes the mouse")
 {
     TButtonFixture<TzButton> f;
     Application->SetShowHint(true);
@@ -188,6 +196,13 @@ TEST_CASE("a push button holds the hints back while pressed and gives them back 
     CHECK_FALSE(Application->ShowHint());
     f.Mouse(WM_LBUTTONUP);
     CHECK(Application->ShowHint());
+    // A modal window, a menu or a task switch takes the mouse: no release comes.
+    f.Mouse(WM_LBUTTONDOWN);
+    SetCapture(f.Form->Handle());
+    ReleaseCapture();
+    CHECK_FALSE(f.Button->Pressed());
+    CHECK(Application->ShowHint());
+    CHECK(f.Clicks == 1);
 }
 
 TEST_CASE("a button's window region leaves out the border's transparent corners, anew after a resize, losing no region")
@@ -232,8 +247,8 @@ TEST_CASE("a hot-state fade: the section's steps, each frame nearer the hot face
     TButtonFixture<TzButton> f;
     TzButton* b = f.Button;
     const int steps = f.Section("BUTTON").FadingIterations;
-    std::unique_ptr<TBitmap> cold = std::make_unique<TBitmap>();
-    cold->Assign(&f.Face());
+    // A fade starts from a face already painted.
+    f.Face();
     b->Perform(CM_MOUSEENTER, 0, 0);
     TzFadeTimer* t = b->FadeTimer();
     REQUIRE(t != nullptr);
@@ -377,4 +392,61 @@ TEST_CASE("a bit button's glyph looks: blend clamped, grey at rest, the image li
     // The list freed, the button forgets it.
     b->SetImages(nullptr);
     b->SetImages(&images);
+}
+
+namespace {
+
+// A component of the form, named, made as the program makes one (so its skin data settles).
+template <class T> T* Named(TForm* Form, const char* Name, int Top = 0)
+{
+    T* c = MakeComponent<T>(Form);
+    c->SetName(Name);
+    if constexpr (std::is_base_of_v<TControl, T>) {
+        c->SetBounds(10, Top, 80, 24);
+        c->SetParent(Form);
+    }
+    return c;
+}
+
+} // namespace
+
+TEST_CASE("the buttons' and spin controls' published properties go through form data")
+{
+    for (const TClassInfo* c : {&TzButton::StaticClassInfo(), &TzBitBtn::StaticClassInfo(),
+                                &TzSpeedButton::StaticClassInfo(), &TzSpinButton::StaticClassInfo(),
+                                &TImageList::StaticClassInfo(), &TPopupMenu::StaticClassInfo()})
+        RegisterClass(*c);
+    InitSpinEdits();
+    auto source = MakeForm();
+    source->SetName("Source");
+    auto* button = Named<TzButton>(source.get(), "Button1");
+    button->SetDisabledKind(dkGrayed);
+    button->SetAnimatEvents(1u << aeMouseDown);
+    auto* bit = Named<TzBitBtn>(source.get(), "Bit1", 30);
+    bit->SetDisabledGlyphKind(dgGrayed);
+    bit->SetImages(Named<TImageList>(source.get(), "Images1"));
+    bit->SetAlignment(taLeftJustify);
+    bit->SetTextAlignment(taRightJustify);
+    auto* speed = Named<TzSpeedButton>(source.get(), "Speed1", 60);
+    speed->SetDropdownMenu(Named<TPopupMenu>(source.get(), "Menu1"));
+    speed->SetAlign(alLeft);
+    auto* edit = Named<TzSpinEdit>(source.get(), "Spin1", 90);
+    edit->SetMaxValue(100);
+    edit->SetValue(42);
+    auto* spin = Named<TzSpinButton>(source.get(), "Arrows1", 120);
+    spin->SetUpGlyph(MakeBmp24(9, 5, [](int, int) { return TColor(clRed); }).get());
+    spin->SetDownGlyph(MakeBmp24(9, 5, [](int, int) { return TColor(clBlue); }).get());
+    spin->SetFocusControl(edit);
+    // Its built-in arrows are not written.
+    Named<TzSpinButton>(source.get(), "Arrows2", 170);
+    auto form = MakeForm();
+    const AnsiString bytes = CheckRoundTrip(source.get(), form.get(), {});
+    // Each name once, as form data writes it: after its length.
+    for (const char* name : {"DisabledKind", "AnimatEvents", "DisabledGlyphKind", "Images", "Alignment",
+                             "TextAlignment", "DropdownMenu", "Align", "Value", "UpGlyph.Data", "DownGlyph.Data",
+                             "FocusControl"}) {
+        const AnsiString written = char(strlen(name)) + AnsiString(name);
+        CHECK_MESSAGE(bytes.find(written) != AnsiString::npos, name);
+        CHECK_MESSAGE(bytes.find(written, bytes.find(written) + 1) == AnsiString::npos, name);
+    }
 }

@@ -76,12 +76,7 @@ TEST_CASE("a speed button's styles: the face over the parent's picture, separato
 
         // A separator is only the parent's picture.
         b->SetButtonStyle(tbsSeparator);
-        TBitmap& sep = f.Face();
-        int others = 0;
-        for (int y = 0; y < 30; ++y)
-            for (int x = 0; x < 60; ++x)
-                others += Px(sep, x, y) != back;
-        CHECK(others == 0);
+        CHECK(CountNot(f.Face(), TRect(0, 0, 60, 30), back) == 0);
         // A divider: the skin's line down the middle (its image is 3 pixels wide).
         b->SetButtonStyle(tbsDivider);
         TBitmap& div = f.Face();
@@ -92,19 +87,14 @@ TEST_CASE("a speed button's styles: the face over the parent's picture, separato
         // The drop-down part widens the button, and leaving the style narrows it again.
         b->SetButtonStyle(tbsDropDown);
         CHECK(b->Width() == 60 + DropDownArrowWidth);
-        TBitmap& drop = f.Face();
         // The arrow of "SCROLLBTNBOTTOM" in the part.
-        int arrow = 0;
-        for (int y = 8; y < 22; ++y)
-            for (int x = 60 + 2; x < 60 + 14; ++x)
-                arrow += Px(drop, x, y) != back;
-        CHECK(arrow > 4);
+        CHECK(CountNot(f.Face(), TRect(62, 8, 74, 22), back) > 4);
         b->SetButtonStyle(tbsButton);
         CHECK(b->Width() == 60);
     }
 }
 
-TEST_CASE("a check speed button stays down until clicked again; a hot button shows its hot face")
+TEST_CASE("a check speed button stays down until clicked again; a press whose mouse another window takes comes up unclicked")
 {
     TSpeedFixture f;
     TzSpeedButton* b = f.Button;
@@ -118,11 +108,17 @@ TEST_CASE("a check speed button stays down until clicked again; a hot button sho
     f.Press(b, 10, 10);
     f.Press(b, 10, 10, WM_LBUTTONUP);
     CHECK_FALSE(b->Checked());
-    b->Perform(CM_MOUSEENTER, 0, 0);
-    CHECK(b->CurrentState() == 1);
-    b->Perform(CM_MOUSELEAVE, 0, 0);
-    CHECK(b->CurrentState() == 0);
     CHECK(Px(f.Face(), 30, 0) == rest);
+
+    // A modal window, a menu or a task switch takes the mouse: the hints come back.
+    Application->SetShowHint(true);
+    f.Press(b, 10, 10);
+    REQUIRE(b->State() == bsDown);
+    SetCapture(f.Form->Handle());
+    ReleaseCapture();
+    CHECK(b->State() == bsUp);
+    CHECK(Application->ShowHint());
+    CHECK_FALSE(b->Checked());
 }
 
 TEST_CASE("the drop-down part opens its menu below the button, one menu at a time; an item may free the button")
@@ -171,6 +167,16 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
     CHECK(Application->ShowHint());
     f.Press(other, 70, 10);
     CHECK(otherMenu->Shown == 1);
+
+    // A menu whose OnPopup throws leaves no menu open: the next one opens.
+    TCatcher caught;
+    otherMenu->Item = [] { throw Exception("Boom"); };
+    f.Press(other, 70, 10);
+    CHECK(caught.Messages == TLog{"Boom"});
+    CHECK_FALSE(other->MenuShown());
+    otherMenu->Item = nullptr;
+    f.Press(other, 70, 10);
+    CHECK(otherMenu->Shown == 3);
 }
 
 TEST_CASE("a speed button's animation steps by hand; a change while it runs goes on from the part done")

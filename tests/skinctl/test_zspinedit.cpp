@@ -6,6 +6,8 @@
 #include "classlib/extctrls.h"
 #include "skinctl/zspinedit.h"
 
+#include <climits>
+
 namespace {
 
 int Beeps = 0;
@@ -64,11 +66,6 @@ TEST_CASE("a held arrow steps once at the press, again after 400 ms, then every 
     CHECK(f.Edit->Value() == 13);
     f.Down()->RepeatTimer()->Timer();
     CHECK(f.Edit->Value() == 13);
-    // The limits hold.
-    f.Edit->SetValue(100);
-    f.Mouse(f.Up(), WM_LBUTTONDOWN);
-    f.Mouse(f.Up(), WM_LBUTTONUP);
-    CHECK(f.Edit->Value() == 100);
 }
 
 TEST_CASE("an arrow whose step frees the spin edit, inside the repeat timer's own tick")
@@ -103,16 +100,21 @@ TEST_CASE("typing into spin edits: digits only in the integer edit, sign and sep
     CHECK(f.Edit->Text() == L"");
     f.Type(L'4');
     f.Type(L'2');
-    // A letter whose low byte is a digit is no digit.
+    // A letter whose low byte is a digit is no digit; Enter and Ctrl+Enter break no line.
     f.Type(WideChar(0x0431));
     f.Type(L'\r');
+    f.Type(L'\n');
     CHECK(f.Edit->Text() == L"42");
-    CHECK(Beeps == 3);
+    CHECK(Beeps == 4);
     CHECK(f.Edit->Value() == 42);
-    // With the editor off only the arrows write.
+    // With the editor off only the arrows write: no key, nor the context menu's Delete.
     f.Edit->SetEditorEnabled(false);
     f.Type(L'5');
     f.Type(VK_BACK);
+    SendMessageW(f.Edit->Handle(), EM_SETSEL, 0, -1);
+    SendMessageW(f.Edit->Handle(), WM_KEYDOWN, VK_DELETE, 1);
+    CHECK(f.Edit->Text() == L"42");
+    SendMessageW(f.Edit->Handle(), WM_CLEAR, 0, 0);
     CHECK(f.Edit->Text() == L"42");
 
     auto* base = f.Place<TzBaseSpinEdit>(f.Form, 20, 60, 120, 24);
@@ -133,8 +135,13 @@ TEST_CASE("typing into spin edits: digits only in the integer edit, sign and sep
     dec->SetText(L"-0,5");
     CHECK(dec->Value() == -0.5);
     CHECK_FALSE(dec->AcceptsChar(L','));
-    dec->SetText(L"abc");
+    // A point that is not the separator makes no number.
+    dec->SetText(L"0.5");
     CHECK(dec->Value() == -1.0);
+    // The text a skin change leaves is the one written.
+    dec->SetValue(0.75);
+    f.ApplySkin(L"ZandrelDusk");
+    CHECK(dec->Text() == L"0,75");
     DecimalSeparator = '.';
 }
 
@@ -150,6 +157,10 @@ TEST_CASE("a spin edit's value: the minimum when empty, clamped, unclamped witho
     e->SetMaxValue(0);
     e->SetValue(500);
     CHECK(e->Value() == 500);
+    // Without limits a step stops at the integer range's end.
+    e->SetValue(INT_MAX);
+    e->StepUp();
+    CHECK(e->Value() == INT_MAX);
     // Typed out of range, clamped when the edit is left.
     e->SetMaxValue(100);
     FocusOn(e);
@@ -172,18 +183,37 @@ TEST_CASE("a spin edit's value: the minimum when empty, clamped, unclamped witho
     CHECK(Beeps == 1);
 }
 
-TEST_CASE("a spin edit's text stops before its arrows")
+TEST_CASE("a spin edit is one line that stops before its arrows: Enter and Escape reach the form, a paste takes its first line")
 {
     TSpinFixture f;
     TzSpinEdit* e = f.Edit;
-    CHECK((StyleOf(e->Handle()) & ES_MULTILINE) != 0);
     RECT r{};
     SendMessageW(e->Handle(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&r));
     CHECK(r.right <= e->Button()->Left());
     CHECK(e->Button()->Left() + e->Button()->Width() == e->ClientWidth());
-    // Still one line: Enter does not break it.
     e->SetText(L"123456789012345678901234567890");
     CHECK(SendMessageW(e->Handle(), EM_GETLINECOUNT, 0, 0) == 1);
+
+    // The form's buttons answer Enter and Escape as they would over any one-line edit.
+    auto* ok = f.Place<TButton>(f.Form, 200, 20, 80, 25);
+    ok->SetDefault(true);
+    ok->SetModalResult(mrOk);
+    auto* cancel = f.Place<TButton>(f.Form, 200, 50, 80, 25);
+    cancel->SetCancel(true);
+    cancel->SetModalResult(mrCancel);
+    FocusOn(e);
+    e->Perform(CN_KEYDOWN, VK_RETURN, 0);
+    CHECK(f.Form->ModalResult() == mrOk);
+    e->Perform(CN_KEYDOWN, VK_ESCAPE, 0);
+    CHECK(f.Form->ModalResult() == mrCancel);
+
+    auto* lines = f.Place<TMemo>(f.Form, 200, 100, 80, 40);
+    lines->SetText("17\r\n18");
+    lines->SelectAll();
+    lines->CopyToClipboard();
+    e->SetText(L"");
+    SendMessageW(e->Handle(), WM_PASTE, 0, 0);
+    CHECK(e->Text() == L"17");
 }
 
 TEST_CASE("the built-in arrows show on the arrow buttons in both skins and without a skin, whatever the font colour")
@@ -201,10 +231,8 @@ TEST_CASE("the built-in arrows show on the arrow buttons in both skins and witho
         const TColor face = ClientPixel(spin, up->Left() + 3, cy);
         int ink = 0;
         for (int y = cy - 3; y <= cy + 3; ++y)
-            for (int x = cx - 4; x <= cx + 4; ++x) {
-                const TColor p = ClientPixel(spin, x, y);
-                ink += !Near(p, face, 40);
-            }
+            for (int x = cx - 4; x <= cx + 4; ++x)
+                ink += !Near(ClientPixel(spin, x, y), face, 40);
         CHECK(ink >= 8);
     }
 }

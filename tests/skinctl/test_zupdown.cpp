@@ -22,10 +22,11 @@ struct TUpDownFixture : TSkinFixture {
         SendMessageW(UpDown->Handle(), WM_PRINTCLIENT, WPARAM(b->Canvas()->Handle()), PRF_CLIENT);
         return b;
     }
-    // The mouse over the upper (first) or lower button.
-    void Hover(bool Upper)
+    // The mouse over a client point (the upper, first, button of the vertical up-down at
+    // (8, 4), the lower at (8, 30)).
+    void Hover(int X, int Y)
     {
-        const TPoint p = UpDown->ClientToScreen(TPoint(8, Upper ? 4 : 30));
+        const TPoint p = UpDown->ClientToScreen(TPoint(X, Y));
         SendMessageW(UpDown->Handle(), WM_NCHITTEST, 0, MAKELPARAM(p.X, p.Y));
     }
 };
@@ -55,7 +56,7 @@ TEST_CASE("an up-down's buttons: hot under the mouse, blended into the parent at
         const auto upper = Half(*normal, true);
         CHECK(std::count(upper.begin(), upper.end(), upper[upper.size() / 2 + 8]) < int(upper.size()) - 20);
 
-        f.Hover(true);
+        f.Hover(8, 4);
         CHECK(u->ButtonState() == ubsFirstHot);
         auto hot = f.Print();
         CHECK(Half(*hot, true) != Half(*normal, true));
@@ -63,7 +64,7 @@ TEST_CASE("an up-down's buttons: hot under the mouse, blended into the parent at
 
         // At Max the upper button keeps 40 % of its face over the parent's picture, and the
         // mouse makes it neither hot nor pressed.
-        f.Hover(false);
+        f.Hover(8, 30);
         u->SetShowInaccessibility(false);
         u->SetPosition(10);
         auto plain = f.Print();
@@ -73,7 +74,7 @@ TEST_CASE("an up-down's buttons: hot under the mouse, blended into the parent at
             for (int x : {2, 8, 13})
                 CHECK(Near(Px(*limit, x, y), Mix(Px(*plain, x, y), f.Backdrop->Color(), 0.4)));
         CHECK(Half(*limit, false) == Half(*plain, false));
-        f.Hover(true);
+        f.Hover(8, 4);
         SendMessageW(u->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 4));
         CHECK(u->ButtonState() == ubsNone);
         SendMessageW(u->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(8, 4));
@@ -84,7 +85,7 @@ TEST_CASE("an up-down's press shows pressed until the release; a quick second pr
 {
     TUpDownFixture f;
     TzUpDown* u = f.UpDown;
-    f.Hover(false);
+    f.Hover(8, 30);
     SendMessageW(u->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(8, 30));
     CHECK(u->ButtonState() == ubsSecondPressed);
     CHECK(u->Position() == 4);
@@ -104,4 +105,24 @@ TEST_CASE("an up-down's press shows pressed until the release; a quick second pr
     const auto plain = f.Print();
     CHECK(Pixels(*plain) != Pixels(*skinned));
     CHECK(Px(*plain, 8, 1) != clBlack);
+}
+
+TEST_CASE("a horizontal up-down: its left button steps down, its right one up, each spent at its own limit")
+{
+    TUpDownFixture f;
+    TzUpDown* u = f.UpDown;
+    u->SetOrientation(udHorizontal);
+    u->SetPosition(10);
+    REQUIRE(u->Width() > u->Height());
+    const int low = u->Height() - 4;
+    f.Hover(u->Width() - 4, 4);
+    CHECK(u->ButtonState() == ubsNone);
+    f.Hover(4, low);
+    CHECK(u->ButtonState() == ubsFirstHot);
+    // The press that spends the left button shows no press.
+    u->SetPosition(1);
+    SendMessageW(u->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, low));
+    CHECK(u->Position() == 0);
+    CHECK(u->ButtonState() == ubsFirstHot);
+    SendMessageW(u->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(4, low));
 }
