@@ -336,7 +336,7 @@ bool TWinControl::IsControlMouseMsg(TMessage& Message)
 
 void TWinControl::WMSetCursor(TMessage& Message)
 {
-    if (reinterpret_cast<HWND>(Message.WParam) == FHandle && static_cast<int16_t>(Message.LParamLo()) == HTCLIENT) {
+    if (const TWMSetCursor set(Message); set.CursorWnd == FHandle && set.HitTest == HTCLIENT) {
         TCursor cursor = Screen ? Screen->Cursor() : TCursor(crDefault);
         if (cursor == crDefault) {
             POINT p;
@@ -368,5 +368,5 @@ void TWinControl::WMContextMenu(TMessage& Message)
         }
     }
     // The control's own popup menu, else the system's handling (which asks the parent).
-    TControl::Dispatch(Message);
+    TControl::WMContextMenu(Message);
 }

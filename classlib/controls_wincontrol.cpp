@@ -733,7 +733,7 @@ void TWinControl::WMDrawItem(TMessage& Message)
 
 void TWinControl::WMMeasureItem(TMessage& Message)
 {
-    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+    MEASUREITEMSTRUCT* mis = TWMMeasureItem(Message).MeasureItemStruct;
     if (mis && mis->CtlType != ODT_MENU && FHandle) {
         // The item's window is found by its identifier among this window's children.
         if (HWND child = GetDlgItem(FHandle, static_cast<int>(mis->CtlID)))
@@ -745,21 +745,22 @@ void TWinControl::WMMeasureItem(TMessage& Message)
 
 void TWinControl::WMCompareItem(TMessage& Message)
 {
-    auto* cis = reinterpret_cast<COMPAREITEMSTRUCT*>(Message.LParam);
+    COMPAREITEMSTRUCT* cis = TWMCompareItem(Message).CompareItemStruct;
     if (!cis || !DoControlMsg(cis->hwndItem, Message))
         DefaultHandler(Message);
 }
 
 void TWinControl::WMDeleteItem(TMessage& Message)
 {
-    auto* dis = reinterpret_cast<DELETEITEMSTRUCT*>(Message.LParam);
+    DELETEITEMSTRUCT* dis = TWMDeleteItem(Message).DeleteItemStruct;
     if (!dis || !DoControlMsg(dis->hwndItem, Message))
         DefaultHandler(Message);
 }
 
 void TWinControl::WMScroll(TMessage& Message)
 {
-    if (!Message.LParam || !DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message))
+    HWND bar = TWMScroll(Message).ScrollBar;
+    if (!bar || !DoControlMsg(bar, Message))
         DefaultHandler(Message);
 }
 
@@ -917,32 +918,46 @@ void TWinControl::WndProc(TMessage& Message)
             return;
         break;
     case WM_CANCELMODE:
-        if (FHandle && GetCapture() == FHandle && g_captureControl && g_captureControl->Parent() == this)
-            g_captureControl->Perform(WM_CANCELMODE, 0, 0);
+        CancelCaptureControl();
         break;
     case WM_CAPTURECHANGED:
-        // Another window took the mouse from a child without a window: the child's press is
-        // lost, and it hears so as a cancelled mode.
-        if (g_captureControl && g_captureControl->Parent() == this &&
-            reinterpret_cast<HWND>(Message.LParam) != FHandle) {
-            TControl* lost = g_captureControl;
-            g_captureControl = nullptr;
-            lost->Perform(WM_CANCELMODE, 0, 0);
-        }
+        WMCaptureChanged(TWMCaptureChanged(Message));
         break;
     default:
         // The wheel carries a screen point and goes to the focus, not to the child under it.
-        if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL) {
-            if (IsControlMouseMsg(Message)) {
-                // The child answered; the window itself still sees the message.
-                if (Message.Result == 0 && FHandle)
-                    DefWindowProcA(FHandle, Message.Msg, Message.WParam, Message.LParam);
-                return;
-            }
-        }
+        if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL &&
+            ControlMouseMessage(Message))
+            return;
         break;
     }
     TControl::WndProc(Message);
+}
+
+void TWinControl::CancelCaptureControl()
+{
+    if (FHandle && GetCapture() == FHandle && g_captureControl && g_captureControl->Parent() == this)
+        g_captureControl->Perform(WM_CANCELMODE, 0, 0);
+}
+
+void TWinControl::WMCaptureChanged(const TWMCaptureChanged& Changed)
+{
+    // Another window took the mouse from a child without a window: the child's press is
+    // lost, and it hears so as a cancelled mode.
+    if (g_captureControl && g_captureControl->Parent() == this && Changed.NewCapture != FHandle) {
+        TControl* lost = g_captureControl;
+        g_captureControl = nullptr;
+        lost->Perform(WM_CANCELMODE, 0, 0);
+    }
+}
+
+bool TWinControl::ControlMouseMessage(TMessage& Message)
+{
+    if (!IsControlMouseMsg(Message))
+        return false;
+    // The child answered; the window itself still sees the message.
+    if (Message.Result == 0 && FHandle)
+        DefWindowProcA(FHandle, Message.Msg, Message.WParam, Message.LParam);
+    return true;
 }
 
 void TWinControl::Dispatch(TMessage& Message)
@@ -951,17 +966,9 @@ void TWinControl::Dispatch(TMessage& Message)
     case WM_PAINT:
         WMPaint(Message);
         break;
-    case WM_PRINTCLIENT: {
-        // One paint routine for the screen and for printing into a given DC.
-        if (!Message.WParam)
-            break;
-        FControlState |= csPaintCopy;
-        TMessage m{WM_PAINT, Message.WParam, 0, 0};
-        PaintHandler(m);
-        FControlState &= ~csPaintCopy;
-        Message.Result = 0;
+    case WM_PRINTCLIENT:
+        WMPrintClient(Message);
         break;
-    }
     case WM_ERASEBKGND:
         WMEraseBkgnd(Message);
         break;
@@ -1085,6 +1092,19 @@ void TWinControl::Dispatch(TMessage& Message)
     }
 }
 
+void TWinControl::WMPrintClient(TMessage& Message)
+{
+    // One paint routine for the screen and for printing into a given DC.
+    HDC dc = TWMPaint(Message).DC;
+    if (!dc)
+        return;
+    FControlState |= csPaintCopy;
+    TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+    PaintHandler(m);
+    FControlState &= ~csPaintCopy;
+    Message.Result = 0;
+}
+
 void TWinControl::DefaultHandler(TMessage& Message)
 {
     if (!FHandle) {
@@ -1104,12 +1124,8 @@ void TWinControl::DefaultHandler(TMessage& Message)
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC:
-        // A child of ours answers with its own colours.
-        if (FindControl(reinterpret_cast<HWND>(Message.LParam))) {
-            Message.Result = SendMessageA(reinterpret_cast<HWND>(Message.LParam), CN_BASE + Message.Msg,
-                                          Message.WParam, Message.LParam);
+        if (WMCtlColor(Message))
             return;
-        }
         break;
     case CN_CTLCOLORMSGBOX:
     case CN_CTLCOLOREDIT:
@@ -1118,7 +1134,7 @@ void TWinControl::DefaultHandler(TMessage& Message)
     case CN_CTLCOLORDLG:
     case CN_CTLCOLORSCROLLBAR:
     case CN_CTLCOLORSTATIC:
-        Message.Result = ControlColors(reinterpret_cast<HDC>(Message.WParam));
+        Message.Result = ControlColors(TWMCtlColor(Message).ChildDC);
         return;
     default:
         if (Message.Msg == RM_GetObjectInstance && RM_GetObjectInstance) {
@@ -1129,4 +1145,14 @@ void TWinControl::DefaultHandler(TMessage& Message)
     }
     Message.Result = CallWindowProcA(FDefWndProc ? FDefWndProc : &DefWindowProcA, FHandle, Message.Msg,
                                      Message.WParam, Message.LParam);
+}
+
+bool TWinControl::WMCtlColor(TMessage& Message)
+{
+    // A child of ours answers with its own colours.
+    const TWMCtlColor color(Message);
+    if (!FindControl(color.ChildWnd))
+        return false;
+    Message.Result = SendMessageA(color.ChildWnd, CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+    return true;
 }

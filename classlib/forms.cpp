@@ -836,7 +836,7 @@ void TCustomForm::CMActionExecute(TMessage& Message)
 {
     if (IsDesigning() || !FShowing || !FormHooks.ActionTarget)
         return;
-    auto* action = reinterpret_cast<TBasicAction*>(Message.LParam);
+    TBasicAction* action = TCMActionExecute(Message).Action;
     bool update = Message.Msg == CM_ACTIONUPDATE;
     auto process = [&](TControl* c) { return c && FormHooks.ActionTarget(action, c, update); };
     auto traverse = [&](auto& self, TWinControl* container) -> bool {
@@ -902,13 +902,11 @@ void TCustomForm::WMMenuSelect(TMessage& Message)
         DefaultHandler(Message);
         return;
     }
-    UINT item = Message.WParamLo();
-    UINT flags = Message.WParamHi();
-    auto menu = reinterpret_cast<HMENU>(Message.LParam);
+    const TWMMenuSelect select(Message);
     bool found = false;
     AnsiString hint;
-    if (flags != 0xFFFF || item != 0)
-        hint = FormHooks.MenuSelectHint(FMenu, menu, item, flags, found);
+    if (select.MenuFlag != 0xFFFF || select.IDItem != 0)
+        hint = FormHooks.MenuSelectHint(FMenu, select.Menu, select.IDItem, select.MenuFlag, found);
     if (Application)
         Application->SetHint(found ? hint : AnsiString());
 }
@@ -955,7 +953,7 @@ void TCustomForm::WndProc(TMessage& Message)
                 return;
         break;
     case WM_MEASUREITEM:
-        if (auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam); mis && mis->CtlType == ODT_MENU)
+        if (auto* mis = TWMMeasureItem(Message).MeasureItemStruct; mis && mis->CtlType == ODT_MENU)
             if (FMenu && FormHooks.MenuMessage && FormHooks.MenuMessage(FMenu, Message))
                 return;
         break;

@@ -173,3 +173,90 @@ struct TWMMouseWheel {
     }
     TPoint Pos() const { return TPoint(XPos, YPos); }
 };
+
+// WM_GETTEXT: the room of the buffer in characters, its terminator included, and the buffer.
+struct TWMGetText {
+    int TextMax;
+    char* Text;
+    explicit TWMGetText(const TMessage& M)
+        : TextMax(static_cast<int>(M.WParam)), Text(reinterpret_cast<char*>(M.LParam))
+    {
+    }
+};
+
+// WM_SETCURSOR: the window under the pointer, the hit-test code (HTCLIENT ...; negative for
+// HTERROR) and the mouse message that made the system ask.
+struct TWMSetCursor {
+    HWND CursorWnd;
+    int HitTest;
+    UINT MouseMsg;
+    explicit TWMSetCursor(const TMessage& M)
+        : CursorWnd(reinterpret_cast<HWND>(M.WParam)), HitTest(zmsg::SignedLo(M.LParam)), MouseMsg(M.LParamHi())
+    {
+    }
+};
+
+// WM_CAPTURECHANGED: the window that takes the mouse (null when nobody does).
+struct TWMCaptureChanged {
+    HWND NewCapture;
+    explicit TWMCaptureChanged(const TMessage& M) : NewCapture(reinterpret_cast<HWND>(M.LParam)) {}
+};
+
+// WM_MEASUREITEM, WM_COMPAREITEM and WM_DELETEITEM: the identifier of the control and its
+// record (null when the message came without one).
+struct TWMMeasureItem {
+    UINT IDCtl;
+    MEASUREITEMSTRUCT* MeasureItemStruct;
+    explicit TWMMeasureItem(const TMessage& M)
+        : IDCtl(static_cast<UINT>(M.WParam)), MeasureItemStruct(reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam))
+    {
+    }
+};
+
+struct TWMCompareItem {
+    UINT Ctl;
+    COMPAREITEMSTRUCT* CompareItemStruct;
+    explicit TWMCompareItem(const TMessage& M)
+        : Ctl(static_cast<UINT>(M.WParam)), CompareItemStruct(reinterpret_cast<COMPAREITEMSTRUCT*>(M.LParam))
+    {
+    }
+};
+
+struct TWMDeleteItem {
+    UINT Ctl;
+    DELETEITEMSTRUCT* DeleteItemStruct;
+    explicit TWMDeleteItem(const TMessage& M)
+        : Ctl(static_cast<UINT>(M.WParam)), DeleteItemStruct(reinterpret_cast<DELETEITEMSTRUCT*>(M.LParam))
+    {
+    }
+};
+
+// WM_CTLCOLOR* and their reflected CN_CTLCOLOR* forms: the DC the child paints with and the
+// child's window.
+struct TWMCtlColor {
+    HDC ChildDC;
+    HWND ChildWnd;
+    explicit TWMCtlColor(const TMessage& M)
+        : ChildDC(reinterpret_cast<HDC>(M.WParam)), ChildWnd(reinterpret_cast<HWND>(M.LParam))
+    {
+    }
+};
+
+// WM_MENUSELECT: the item's command or, for a popup (MF_POPUP in MenuFlag), its position; the
+// flags (0xFFFF when the menu closes); the menu the item is in.
+struct TWMMenuSelect {
+    uint16_t IDItem;
+    uint16_t MenuFlag;
+    HMENU Menu;
+    explicit TWMMenuSelect(const TMessage& M)
+        : IDItem(M.WParamLo()), MenuFlag(M.WParamHi()), Menu(reinterpret_cast<HMENU>(M.LParam))
+    {
+    }
+};
+
+// CM_ACTIONEXECUTE and CM_ACTIONUPDATE: the action that asks to be executed or updated.
+class TBasicAction;
+struct TCMActionExecute {
+    TBasicAction* Action;
+    explicit TCMActionExecute(const TMessage& M) : Action(reinterpret_cast<TBasicAction*>(M.LParam)) {}
+};
