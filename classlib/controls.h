@@ -793,6 +793,8 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void Paint() override;
     void Dispatch(TMessage& Message) override;
+    // Sized to the text, except while ActivateHint places it itself.
+    void CMTextChanged(TMessage& Message);
     bool FActivating = false;
 };
 
