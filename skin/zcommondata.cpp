@@ -100,7 +100,7 @@ bool ComponentDying(const TObject* O)
 // The owner is an edit-like control: it takes the section's colours.
 bool IsEditOwner(const TzCommonData* SD)
 {
-    return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ListBoxTypeCode;
+    return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ctListBox;
 }
 
 } // namespace

@@ -26,8 +26,29 @@ bool IsNoHotCode(int Code);
 // The section of a code when the control names none; for a code the table does not list,
 // the owner's class name upper-cased ("" without an owner).
 AnsiString DefaultSectionOf(int Code, const TObject* Owner);
-// Codes of edit-like owners that take the section's colours (besides every TCustomEdit).
-constexpr int ListBoxTypeCode = 97;
+// The codes the skinned classes of this library give their skin data, one table for all of
+// them (the default-section table above knows more codes than these). A list box is an
+// edit-like owner that takes the section's colours, as every TCustomEdit does.
+enum TzCtrlTypeCode : int {
+    ctEdit = 3,
+    ctMemo = 7,
+    ctListView = 10,
+    ctCheckBox = 32,
+    ctRadioButton = 33,
+    ctPanel = 51,
+    ctGroupBox = 74,
+    ctSplitter = 75,
+    ctSpeedButton = 92,
+    ctButton = 93,
+    ctBitBtn = 94,
+    ctTreeView = 96,
+    ctListBox = 97,
+    ctTabControl = 143,
+    ctStatusBar = 151,
+    ctProgressBar = 161,
+    ctFormProvider = 224,
+    ctAdapterItem = 227,
+};
 
 // The state flags of a control's skin data, kept as one value.
 enum TzSkinStateFlag : uint16_t {

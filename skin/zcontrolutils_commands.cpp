@@ -12,7 +12,7 @@
 
 bool IsEditLike(const TzCommonData* SD)
 {
-    return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ListBoxTypeCode;
+    return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ctListBox;
 }
 
 namespace {
@@ -214,14 +214,13 @@ namespace {
 void LeaveOtherSpeedButtons(TWinControl* Parent, const TMessage& M)
 {
     // Speed buttons are skinned controls above the engine: known by their type code.
-    constexpr int SpeedButtonCode = 92;
     auto* entering = reinterpret_cast<TControl*>(M.LParam);
     for (int i = 0; i < Parent->ControlCount(); ++i) {
         TControl* c = Parent->Controls(i);
         if (c == Parent || c == entering)
             continue;
         auto* sd = dynamic_cast<TzCommonData*>(GetObjectProperty(c, "SkinData"));
-        if (sd && sd->CtrlTypeCode == SpeedButtonCode && sd->MouseAbove())
+        if (sd && sd->CtrlTypeCode == ctSpeedButton && sd->MouseAbove())
             c->Perform(CM_MOUSELEAVE, 0, 0);
     }
 }

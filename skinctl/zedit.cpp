@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int EditTypeCode = 3;
 
 // Bevels drawn by a bevel kind: one pixel each.
 int BevelCount(const TWinControl* C)
@@ -25,7 +24,7 @@ Z_CLASS_IMPL(TzEdit, TEdit, Z_PROP_ENUM(TzEdit, Align, AlignNames, alNone), Z_PR
              WideHintProp(Z_PROP_WSTR(TzEdit, Hint)), Z_PROP_SET(TzEdit, DisabledKind, DisabledKindNames, dkBlended),
              Z_PROP_OBJ(TzEdit, SkinData), Z_PROP_OBJ(TzEdit, BoundLabel))
 
-TzEdit::TzEdit(TComponent* AOwner) : TzEditControl(AOwner, EditTypeCode) {}
+TzEdit::TzEdit(TComponent* AOwner) : TzEditControl(AOwner, ctEdit) {}
 
 // Password character ------------------------------------------------------------------------
 

@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int GroupBoxTypeCode = 74;
 const char* const CaptionLayoutNames[] = {"clTopLeft", "clTopCenter", "clTopRight"};
 
 // The parent's colour, without leaving it behind for the painters that come next.
@@ -33,7 +32,7 @@ Z_CLASS_IMPL(TzGroupBox, TUcGroupBox, Z_PROP_ENUM(TzGroupBox, CaptionLayout, Cap
              Z_PROP_STR(TzGroupBox, CaptionSkin))
 
 TzGroupBox::TzGroupBox(TComponent* AOwner)
-    : TUcGroupBox(AOwner), FSkinData(MakeSkinData(this, GroupBoxTypeCode, true))
+    : TUcGroupBox(AOwner), FSkinData(MakeSkinData(this, ctGroupBox, true))
 {
     SetControlStyle(ControlStyle() & ~csOpaque);
 }

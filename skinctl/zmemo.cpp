@@ -7,16 +7,12 @@
 #include "skin/zskinmanager.h"
 #include "skinctl/zskinctl.h"
 
-namespace {
-constexpr int MemoTypeCode = 7;
-} // namespace
-
 Z_CLASS_IMPL(TzMemo, TMemo, Z_PROP_OBJ(TzMemo, Lines), Z_PROP_WSTR(TzMemo, Text),
              WideHintProp(Z_PROP_WSTR(TzMemo, Hint)), Z_PROP_SET(TzMemo, DisabledKind, DisabledKindNames, dkBlended),
              Z_PROP_OBJ(TzMemo, SkinData), Z_PROP_OBJ(TzMemo, BoundLabel))
 
 TzMemo::TzMemo(TComponent* AOwner)
-    : TzEditControl(AOwner, MemoTypeCode), FLines(std::make_unique<TUcMemoStrings>(this))
+    : TzEditControl(AOwner, ctMemo), FLines(std::make_unique<TUcMemoStrings>(this))
 {
     if (FSkinData->SkinSection().empty())
         FSkinData->SetSkinSection("EDIT");

@@ -6,39 +6,77 @@
 #include <cstdio>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <type_traits>
 
-// A value as Join writes it: small integers, characters, Booleans and enumerations as numbers,
-// wide text in the system's code page when it holds the text, points as (x,y), rectangles as
-// (left,top,right,bottom).
+// A character of a quoted text: quotes and backslashes escaped, control characters written as
+// \r, \n, \t or \xNN.
+inline void AppendQuoted(std::string& S, unsigned C)
+{
+    char hex[8];
+    if (C == '"' || C == '\\')
+        (S += '\\') += char(C);
+    else if (C == '\r')
+        S += "\\r";
+    else if (C == '\n')
+        S += "\\n";
+    else if (C == '\t')
+        S += "\\t";
+    else if (C < 0x20)
+        S.append(hex, size_t(std::snprintf(hex, sizeof(hex), "\\x%02X", C)));
+    else
+        S += char(C);
+}
+
+// A text in double quotes, so that its blanks never read as separators: `Join("a b", 1)` and
+// `Join("a", "b 1")` differ.
+inline std::string QuotedText(std::string_view V)
+{
+    std::string s = "\"";
+    for (const char c : V)
+        AppendQuoted(s, static_cast<unsigned char>(c));
+    return s + '"';
+}
+
+// A wide text quoted as above, in the system's code page when it holds the text: a text the
+// code page cannot hold would show as "?" and equal any other such text, so its characters
+// past ASCII are written as \uXXXX instead.
+inline std::string QuotedText(const WideString& V)
+{
+    std::string s(V.size() * 2, '\0');
+    const int n = V.empty() ? 0
+                            : WideCharToMultiByte(CP_ACP, 0, V.data(), int(V.size()), s.data(), int(s.size()),
+                                                  nullptr, nullptr);
+    s.resize(size_t(n > 0 ? n : 0));
+    std::wstring back(s.size(), L'\0');
+    back.resize(size_t(s.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), back.data(),
+                                                              int(back.size()))));
+    if (back == V)
+        return QuotedText(std::string_view(s));
+    std::string q = "\"";
+    for (const wchar_t c : V) {
+        char hex[8];
+        if (c < 0x80)
+            AppendQuoted(q, unsigned(c));
+        else
+            q.append(hex, size_t(std::snprintf(hex, sizeof(hex), "\\u%04X", unsigned(c))));
+    }
+    return q + '"';
+}
+
+// A value as Join writes it: texts quoted, small integers, characters, Booleans and enumerations
+// as numbers, points as (x,y), rectangles as (left,top,right,bottom).
 template <class T> auto Shown(const T& V)
 {
     using D = std::decay_t<T>;
     if constexpr (std::is_same_v<D, const wchar_t*> || std::is_same_v<D, wchar_t*>)
-        return Shown(WideString(V));
-    else if constexpr (std::is_same_v<T, WideString>) {
-        std::string s(V.size() * 2, '\0');
-        const int n = V.empty() ? 0
-                                : WideCharToMultiByte(CP_ACP, 0, V.data(), int(V.size()), s.data(), int(s.size()),
-                                                      nullptr, nullptr);
-        s.resize(size_t(n > 0 ? n : 0));
-        // A text the code page cannot hold would show as "?" and equal any other such text:
-        // its characters past ASCII are written as \uXXXX instead.
-        std::wstring back(s.size(), L'\0');
-        back.resize(size_t(s.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), back.data(),
-                                                                  int(back.size()))));
-        if (back != V) {
-            s.clear();
-            for (const wchar_t c : V) {
-                char hex[8];
-                if (c < 0x80)
-                    s += char(c);
-                else
-                    s.append(hex, size_t(std::snprintf(hex, sizeof(hex), "\\u%04X", unsigned(c))));
-            }
-        }
-        return s;
-    } else if constexpr (std::is_same_v<T, TRect>)
+        return QuotedText(WideString(V));
+    else if constexpr (std::is_same_v<D, const char*> || std::is_same_v<D, char*>)
+        return QuotedText(std::string_view(V));
+    else if constexpr (std::is_same_v<T, WideString> || std::is_same_v<T, std::string> ||
+                       std::is_same_v<T, std::string_view>)
+        return QuotedText(V);
+    else if constexpr (std::is_same_v<T, TRect>)
         return "(" + std::to_string(V.Left) + "," + std::to_string(V.Top) + "," + std::to_string(V.Right) + "," +
                std::to_string(V.Bottom) + ")";
     else if constexpr (std::is_same_v<T, TPoint>)

@@ -133,7 +133,7 @@ TEST_CASE("a control follows its action and runs it")
     action->SetCaption("Save &all");
     action->SetChecked(true);
     action->SetVisible(false);
-    CHECK(Join(ctrl->Caption(), ctrl->Checked(), ctrl->Visible()) == "Save &all 1 0");
+    CHECK(Join(ctrl->Caption(), ctrl->Checked(), ctrl->Visible()) == Join("Save &all", 1, 0));
     action->SetVisible(true);
 
     // A click runs the action, with the control as the action component while it runs.
@@ -166,7 +166,7 @@ TEST_CASE("with defaults checked a control keeps what it has")
     ctrl->SetName("Check1");
     ctrl->SetCaption("Mine");
     ControlActionChange(ctrl, action, true);
-    CHECK(Join(ctrl->Caption(), ctrl->Hint()) == "Mine Goes");
+    CHECK(Join(ctrl->Caption(), ctrl->Hint()) == Join("Mine", "Goes"));
     ctrl->SetCaption("Check1");   // the name is no caption of its own
     ControlActionChange(ctrl, action, true);
     CHECK(ctrl->Caption() == "Go");
@@ -242,7 +242,7 @@ TEST_CASE("a menu item follows its action")
     item->SetCaption("Mine");
     CHECK((!item->ActionLink()->IsCaptionLinked() && caption->IsStored(item)));
     save->SetCaption("Other");
-    CHECK(Join(item->Caption(), MenuText(sub, 0)) == "Mine Mine\tCtrl+S");
+    CHECK(Join(item->Caption(), MenuText(sub, 0)) == Join("Mine", "Mine\tCtrl+S"));
 
     delete save;
     CHECK((item->Action() == nullptr && item->ActionLink() == nullptr));
@@ -421,7 +421,7 @@ TEST_CASE("a hint is shown through a hint action, once")
     target->ChangeHint = true;
     Application->SetHint("Changing");
     target->ChangeHint = false;
-    CHECK(Join(target->Hints.size(), Application->Hint()) == "2 again 2");
+    CHECK(Join(target->Hints.size(), Application->Hint()) == Join(2, "again 2"));
     // With OnHint the application does not use the action.
     struct TOnHint {
         int Count = 0;
@@ -486,7 +486,8 @@ TEST_CASE("actions and linked menu items round-trip through form data")
     REQUIRE(listCopy->ActionCount() == 2);
     auto* saveCopy = dynamic_cast<TAction*>(listCopy->Actions(0));
     REQUIRE(saveCopy != nullptr);
-    CHECK(Join(saveCopy->Name(), listCopy->Actions(1)->Name()) == "Save Open");
+    CHECK(Join(saveCopy->Name(), listCopy->Actions(1)->Name()) == Join("Save", "Open"));
+
     auto* itemCopy = dynamic_cast<TMenuItem*>(copy->FindComponent("SaveItem"));
     REQUIRE(itemCopy != nullptr);
     CHECK(itemCopy->Action() == saveCopy);

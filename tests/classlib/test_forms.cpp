@@ -329,7 +329,8 @@ TEST_CASE("the hint window is of the class the hint info names")
     REQUIRE(Application->HintWindow());
     CHECK(&Application->HintWindow()->ClassInfo() == &TTestHintWindow::StaticClassInfo());
     CHECK(Join(control->Seen.HintStr, control->Seen.CursorRect, Application->HintWindow()->Caption()) ==
-          "Short text (0,0,100,40) Short text");
+          Join("Short text", TRect(0, 0, 100, 40), "Short text"));
+
     CHECK((control->Seen.HintControl == control && control->Seen.HintWindowClass == HintWindowClass));
     CHECK(IsWindowVisible(Application->HintWindow()->WindowHandle()));
     Application->CancelHint();

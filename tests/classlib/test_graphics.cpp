@@ -36,7 +36,7 @@ TEST_CASE("colours: system codes, names and text")
 {
     CHECK(Join(ColorToRGB(clBtnFace), ColorToRGB(clHighlightText), ColorToRGB(clFuchsia)) ==
           Join(GetSysColor(COLOR_BTNFACE), GetSysColor(COLOR_HIGHLIGHTTEXT), 0xFF00FF));
-    CHECK(Join(ColorToString(clRed), ColorToString(0x123456)) == "clRed $00123456");
+    CHECK(Join(ColorToString(clRed), ColorToString(0x123456)) == Join("clRed", "$00123456"));
     for (auto [text, color] : {std::pair<const char*, TColor>{"clBtnFace", clBtnFace}, {"CLWHITE", clWhite},
                                {"$00FF00FF", clFuchsia}, {"255", clRed}})
         CHECK(StringToColor(text) == color);
@@ -68,7 +68,8 @@ TEST_CASE("font: properties, handle made on demand and made again after a change
         f.SetStyle(fsBold | fsItalic);
         CHECK(Join(LogFontOf(f).lfWeight, LogFontOf(f).lfItalic) == Join(FW_BOLD, 1));
         f.SetName("Tahoma");
-        CHECK(Join(LogFontOf(f).lfFaceName, changes.Count) == "Tahoma 3");
+        CHECK(Join(LogFontOf(f).lfFaceName, changes.Count) == Join("Tahoma", 3));
+
     }
     SUBCASE("a handle given is read back")
     {

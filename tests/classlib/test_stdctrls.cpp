@@ -152,12 +152,12 @@ TEST_CASE("an edit's selection, selected text and clipboard-free editing")
     CHECK(AnsiString(buf) == kPrivet.substr(2, 2));
     edit->SetSelText("-");
     CHECK(edit->Text() == kPrivet.substr(0, 2) + "-" + kPrivet.substr(5) + ", " + kMir);
-    CHECK(selection() == "3 0 ");
+    CHECK(selection() == Join(3, 0, ""));
 
     edit->SelectAll();
     CHECK(edit->SelLength() == static_cast<int>(edit->Text().size()));
     edit->ClearSelection();
-    CHECK(Join(edit->Text(), edit->CanUndo()) == " 1");
+    CHECK(Join(edit->Text(), edit->CanUndo()) == Join("", 1));
     edit->Undo();
     CHECK_FALSE(edit->Text().empty());
     // A start past the end is the end; an empty selection has no text.
@@ -187,7 +187,7 @@ TEST_CASE("an edit reports each change of its text once through OnChange")
         // Typing: the system's edit tells the parent, the parent tells the control.
         edit->SetSelStart(3);
         Type(wnd, 'x');
-        CHECK(Join(ev.Changes, edit->Text()) == "3 twox");
+        CHECK(Join(ev.Changes, edit->Text()) == Join(3, "twox"));
         edit->SetSelStart(0);
         edit->SetSelText(kMir);
         CHECK(ev.Changes == 4);
@@ -274,7 +274,7 @@ TEST_CASE("memo lines are the window's lines")
     SUBCASE("line breaks inside an inserted line make more lines")
     {
         lines->Insert(1, "a\nb\rc\r\nd");
-        CHECK(Join(lines->Count(), lines->Get(1), lines->Get(4), lines->Get(5)) == "7 a d second");
+        CHECK(Join(lines->Count(), lines->Get(1), lines->Get(4), lines->Get(5)) == Join(7, "a", "d", "second"));
     }
     SUBCASE("the last line without a line break")
     {
@@ -283,7 +283,7 @@ TEST_CASE("memo lines are the window's lines")
         lines->Add("three");
         CHECK(memo->Text() == "one\r\ntwo\r\nthree");
         lines->Delete(2);
-        CHECK(Join(lines->Count(), lines->Get(1)) == "2 two");
+        CHECK(Join(lines->Count(), lines->Get(1)) == Join(2, "two"));
     }
     SUBCASE("indexes outside the lines raise before anything is read or changed")
     {
@@ -302,13 +302,13 @@ TEST_CASE("memo lines are the window's lines")
     SUBCASE("text, clear and lines assigned")
     {
         lines->SetText("x\ny");
-        CHECK(Join(lines->Count(), memo->Text()) == "2 x\r\ny");
+        CHECK(Join(lines->Count(), memo->Text()) == Join(2, "x\r\ny"));
         lines->Clear();
-        CHECK(Join(lines->Count(), memo->Text()) == "0 ");
+        CHECK(Join(lines->Count(), memo->Text()) == Join(0, ""));
         TStringList other;
         other.SetText("p\nq");
         memo->SetLines(&other);
-        CHECK(Join(lines->Count(), lines->Get(1)) == "2 q");
+        CHECK(Join(lines->Count(), lines->Get(1)) == Join(2, "q"));
     }
     SUBCASE("a line longer than any fixed buffer is read whole")
     {
@@ -348,7 +348,7 @@ TEST_CASE("a memo's keys: returns and tabs as asked")
     HWND second = memo->Handle();
     CHECK(second != wnd);
     CHECK((StyleOf(second) & (WS_VSCROLL | ES_CENTER)) == (WS_VSCROLL | ES_CENTER));
-    CHECK(Join(memo->Lines()->Count(), memo->Lines()->Get(1)) == "2 b");
+    CHECK(Join(memo->Lines()->Count(), memo->Lines()->Get(1)) == Join(2, "b"));
     memo->SetCaretPos(TPoint(1, 1));
     CHECK(Join(memo->CaretPos(), memo->SelStart()) == "(1,1) 4");
 }
@@ -448,7 +448,7 @@ TEST_CASE("combo box items live in the window")
     CHECK(items->AddObject("two", &marker) == 1);
     items->Insert(0, "zero");
     CHECK(SendMessageA(combo->WindowHandle(), CB_GETCOUNT, 0, 0) == 3);
-    CHECK(Join(items->Get(1), items->IndexOf("TWO"), items->IndexOf("none")) == kPrivet + " 2 -1");
+    CHECK(Join(items->Get(1), items->IndexOf("TWO"), items->IndexOf("none")) == Join(kPrivet, 2, -1));
     CHECK(items->Objects(2) == &marker);
 
     // An index the window lacks: no text, and no object but an error.
@@ -465,16 +465,16 @@ TEST_CASE("combo box items live in the window")
     // Clearing the items keeps the text; clearing the control empties both.
     combo->SetText("typed");
     items->Clear();
-    CHECK(Join(items->Count(), combo->Text()) == "0 typed");
+    CHECK(Join(items->Count(), combo->Text()) == Join(0, "typed"));
     items->Add("x");
     combo->Clear();
-    CHECK(Join(items->Count(), combo->Text()) == "0 ");
+    CHECK(Join(items->Count(), combo->Text()) == Join(0, ""));
 
     // Sorted, added items go to their place.
     combo->SetSorted(true);
     items->Add("pear");
     CHECK(items->AddObject("apple", combo) == 0);
-    CHECK(Join(items->Get(1), items->Objects(0) == combo) == "pear 1");
+    CHECK(Join(items->Get(1), items->Objects(0) == combo) == Join("pear", 1));
     CHECK((StyleOf(combo->WindowHandle()) & CBS_SORT) != 0);
 }
 
@@ -553,21 +553,21 @@ TEST_CASE("item index, text and selection of the edit part")
     const AnsiString selected = combo->SelText();
     combo->SetSelText("o");
     combo->SelectAll();
-    CHECK(Join(selected, combo->Text(), combo->SelLength()) == "an Bo 2");
+    CHECK(Join(selected, combo->Text(), combo->SelLength()) == Join("an", "Bo", 2));
 
     // A list style has no edit part: its text is the item's, and a text selects an item.
     combo->SetStyle(csDropDownList);
     CHECK(combo->EditHandle() == nullptr);
     combo->SetText("Cherry");
-    CHECK(Join(combo->ItemIndex(), combo->Text(), combo->SelText()) == "4 Cherry ");
+    CHECK(Join(combo->ItemIndex(), combo->Text(), combo->SelText()) == Join(4, "Cherry", ""));
     combo->SetText("no such item");
-    CHECK(Join(combo->ItemIndex(), combo->Text()) == "-1 ");
+    CHECK(Join(combo->ItemIndex(), combo->Text()) == Join(-1, ""));
 
     TComboBox other(nullptr);
     other.SetParent(f.Form.get());
     combo->SetItemIndex(1);
     combo->CopySelection(&other);
-    CHECK(Join(other.Items()->Count(), other.Items()->Get(0)) == "1 Apricot");
+    CHECK(Join(other.Items()->Count(), other.Items()->Get(0)) == Join(1, "Apricot"));
     combo->MoveSelection(&other);
     CHECK(Join(combo->Items()->Count(), other.Items()->Count()) == "4 2");
     combo->ClearSelection();
@@ -591,7 +591,8 @@ TEST_CASE("items, item index and text survive a new window")
         CHECK(combo->Handle() != first);
         // The system's lower case takes the items too.
         CHECK(Join(combo->Items()->Count(), combo->Items()->Get(0), combo->ItemIndex(), AnsiLowerCase(combo->Text())) ==
-              "5 apple 3 blue sky");
+              Join(5, "apple", 3, "blue sky"));
+
         CHECK(combo->Items()->Objects(3) == &marker);
         // The new edit window is subclassed again.
         REQUIRE(combo->EditHandle());
@@ -603,7 +604,7 @@ TEST_CASE("items, item index and text survive a new window")
         combo->SetStyle(csDropDownList);
         combo->SetItemIndex(4);
         combo->SetStyle(csOwnerDrawFixed);
-        CHECK(Join(combo->ItemIndex(), combo->Text()) == "4 Cherry");
+        CHECK(Join(combo->ItemIndex(), combo->Text()) == Join(4, "Cherry"));
         combo->SetSorted(true);
         CHECK(Join(combo->Items()->Count(), combo->ItemIndex()) == "5 4");
     }
@@ -613,7 +614,7 @@ TEST_CASE("items, item index and text survive a new window")
         combo->SetParent(nullptr);
         CHECK_FALSE(combo->HandleAllocated());
         combo->SetParent(f.Form.get());
-        CHECK(Join(combo->Items()->Count(), combo->Text(), combo->ItemIndex()) == "5 Apricot 1");
+        CHECK(Join(combo->Items()->Count(), combo->Text(), combo->ItemIndex()) == Join(5, "Apricot", 1));
     }
     SUBCASE("an item index beyond the items is clamped")
     {
@@ -651,7 +652,7 @@ TEST_CASE("a selection change in the window tells OnChange, or OnSelect when set
         combo->HandleNeeded();
         ev.Log.clear();
         SendMessageA(combo->EditHandle(), WM_KEYDOWN, VK_DOWN, 1);
-        CHECK(Join(combo->ItemIndex(), combo->Text()) == "4 Cherry");
+        CHECK(Join(combo->ItemIndex(), combo->Text()) == Join(4, "Cherry"));
         CHECK(ev.Log == TLog{"click", "select"});
         // Typing in the edit is a change.
         Type(combo->EditHandle(), 'x');
@@ -748,23 +749,23 @@ TEST_CASE("an editable style completes the typed text from the items")
         return Join(combo->Text(), combo->SelStart(), combo->SelLength());
     };
     // The typed characters stay as typed; the item gives the rest.
-    CHECK(type('b') == "banana 1 5");
+    CHECK(type('b') == Join("banana", 1, 5));
     combo->SetText("");
-    CHECK(type('B') == "Banana 1 5");
+    CHECK(type('B') == Join("Banana", 1, 5));
     CHECK(combo->ItemIndex() == 2);
-    CHECK(type('l') == "Blueberry 2 7");   // replaces the completed part
-    CHECK(type('x') == "Blx 3 0");         // no item: typed as it is
+    CHECK(type('l') == Join("Blueberry", 2, 7));   // replaces the completed part
+    CHECK(type('x') == Join("Blx", 3, 0));         // no item: typed as it is
     // Typing before the end completes nothing.
     combo->SetSelStart(0);
-    CHECK(type('A') == "ABlx 1 0");
+    CHECK(type('A') == Join("ABlx", 1, 0));
     // Backspace is the edit's own.
     combo->SetText("Che");
     combo->SetSelStart(3);
-    CHECK(type('\b') == "Ch 2 0");
+    CHECK(type('\b') == Join("Ch", 2, 0));
     // Off: nothing is completed.
     combo->SetAutoComplete(false);
     combo->SetText("");
-    CHECK(type('c') == "c 1 0");
+    CHECK(type('c') == Join("c", 1, 0));
 }
 
 TEST_CASE("an owner-drawn combo box measures and draws its items through its events")

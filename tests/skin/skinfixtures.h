@@ -179,9 +179,10 @@ inline std::unique_ptr<TzSkinManager> ManagerOfText(const char* Text)
 inline std::string MaskText(const TzMaskData& M)
 {
     static const char* const kinds[] = {"border", "texture", "glyph"};
-    return Join(kinds[M.ImgType % 3], M.R, "x" + std::to_string(M.ImageCount),
-                "m" + std::to_string(M.MaskType), "d" + std::to_string(M.DrawMode), "b" + std::to_string(M.BorderWidth),
-                Join(M.WL, M.WT, M.WR, M.WB), M.Bmp ? "own" : "master");
+    return kinds[M.ImgType % 3] + (" " + Shown(M.R)) + " x" + std::to_string(M.ImageCount) + " m" +
+           std::to_string(M.MaskType) + " d" + std::to_string(M.DrawMode) + " b" + std::to_string(M.BorderWidth) + " " +
+           Join(M.WL, M.WT, M.WR, M.WB) + (M.Bmp ? " own" : " master");
+
 }
 
 // Catches the engine's message box while it lives: the texts, captions and flags shown, no

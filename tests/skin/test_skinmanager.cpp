@@ -300,7 +300,7 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
     {
         m.SetSkinName(L"Dup");
         CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().Active, count.Before, count.After,
-                   m.SkinData().SkinPath) == Join("2.5 1 1 1 1", f.Dir));
+                   m.SkinData().SkinPath) == Join("2.5", 1, 1, 1, 1, f.Dir));
         const int button = m.FindSectionIndex("BUTTON");
         REQUIRE(m.FindMaskIndex(button, "BUTTON", "GLYPHMASK") >= 0);
         CHECK(glyphPixel() == 0x0000FF);   // the packed picture
@@ -308,7 +308,7 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
     SUBCASE("a folder, and its global colours")
     {
         m.SetSkinName(L"Fold");
-        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().SkinPath) == Join("1 0", f.Dir + L"Fold\\"));
+        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().SkinPath) == Join("1", 0, f.Dir + L"Fold\\"));
         REQUIRE(m.FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0);
         CHECK(glyphPixel() == 0x00FF00);
         CHECK(Join(m.GetGlobalColor(), m.GetGlobalFontColor(), m.GetGlobalHotColor()) == "12632256 65280 16711680");
@@ -322,29 +322,29 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
         bytes->Data()->WriteBuffer(packed.data(), int32_t(packed.size()));
 
         m.SetSkinName(L"Stored");
-        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().SkinPath) == "3.5 0 ");
+        CHECK(Join(m.SkinInfo(), m.PackedData(), m.SkinData().SkinPath) == Join("3.5", 0, ""));
         REQUIRE(m.FindSectionIndex("BUTTON") >= 0);
         CHECK(m.Section(m.FindSectionIndex("BUTTON")).Color == 0x123456);
         m.SetSkinName(L"Bytes");
-        CHECK(Join(m.SkinInfo(), m.PackedData(), m.FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0) == "4.25 1 1");
+        CHECK(Join(m.SkinInfo(), m.PackedData(), m.FindMaskIndexExact("BUTTON", "GLYPHMASK") >= 0) == Join("4.25", 1, 1));
         // A name found nowhere takes the first internal skin, and its name; wildcards in a
         // name find no file.
         m.SetSkinName(L"P*");
         CHECK(m.SkinName() == L"Stored");
         m.SetSkinName(L"Nowhere");
-        CHECK(Join(m.SkinName(), m.SkinInfo(), m.Active()) == "Stored 3.5 1");
+        CHECK(Join(m.SkinName(), m.SkinInfo(), m.Active()) == Join("Stored", "3.5", 1));
     }
     SUBCASE("a name found nowhere and no internal skin: inactive; Active again reads the name once more")
     {
         m.SetSkinName(L"Fold");
         m.SetSkinName(L"Nowhere");
-        CHECK(Join(m.Active(), m.SkinData().Active, m.SkinName(), m.SkinInfo()) == "0 0 Nowhere N/A");
+        CHECK(Join(m.Active(), m.SkinData().Active, m.SkinName(), m.SkinInfo()) == Join(0, 0, "Nowhere", "N/A"));
         CHECK(Join(m.SectionCount(), m.MaskCount(), m.Cache().GlobalInfo, count.Before, count.After) == "0 0 -1 2 2");
         m.SetActive(true);
         CHECK_FALSE(m.Active());
         MakeFolderSkin(f.Dir, L"Nowhere", "7");
         m.SetActive(true);
-        CHECK(Join(m.Active(), m.SkinInfo()) == "1 7");
+        CHECK(Join(m.Active(), m.SkinInfo()) == Join(1, "7"));
     }
     SUBCASE("a damaged packed file: one message and an empty skin")
     {
@@ -354,17 +354,17 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
         TMessageCatcher box;
         m.SetSkinName(L"Broken");
         CHECK(Join(box.Count(), m.Active(), m.SkinData().Active, m.SectionCount(), m.FindSectionIndex("BUTTON"),
-                   m.SkinInfo()) == "1 1 1 0 -1 0");
+                   m.SkinInfo()) == Join(1, 1, 1, 0, -1, "0"));
     }
     SUBCASE("the name alone while inactive; Active loads it")
     {
         m.SetActive(false);
         m.SetSkinName(L"Fold");
-        CHECK(Join(m.SkinName(), m.SkinInfo(), count.Before) == "Fold N/A 0");
+        CHECK(Join(m.SkinName(), m.SkinInfo(), count.Before) == Join("Fold", "N/A", 0));
         m.SetActive(true);
         CHECK(m.SkinInfo() == "1");
         m.SetActive(false);
-        CHECK(Join(m.SkinInfo(), m.SectionCount()) == "N/A 0");
+        CHECK(Join(m.SkinInfo(), m.SectionCount()) == Join("N/A", 0));
     }
     SUBCASE("a relative directory is the program's, whatever the current one")
     {
@@ -456,7 +456,7 @@ TEST_CASE("skin manager: the name setter while active")
         };
         f.M->SetSkinName(L"Two");
         CHECK_COMMANDS(f, Applied({"form"}) + Applied({"form"}));   // Two, then Fold
-        CHECK(Join(f.M->SkinName(), f.M->SkinInfo()) == "Fold 1");
+        CHECK(Join(f.M->SkinName(), f.M->SkinInfo()) == Join("Fold", "1"));
         // A receiver that never settles: after a few rounds the name is the applied skin's.
         bool flip = false;
         form->OnCommand = [&](uint16_t c) {
@@ -730,7 +730,7 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
           Join("Manager", true, false, 30, -20, 1 << srStdDialogs, false, "Skins", "[EXTRA]\r\n"));
     CHECK(m->SkinName() == L"Кожа");
     const TSkMenuSupport* menu = m->MenuSupport();
-    CHECK(Join(menu->IcoLineSkin(), menu->ExtraLineWidth(), menu->ExtraLineFont()->Name()) == "ICONS 40 Tahoma");
+    CHECK(Join(menu->IcoLineSkin(), menu->ExtraLineWidth(), menu->ExtraLineFont()->Name()) == Join("ICONS", 40, "Tahoma"));
     const TSkAnimEffects* anim = m->AnimEffects();
     CHECK(Join(anim->SkinChanging()->Time(), anim->FormShow()->Time(), anim->DialogShow()->Time(),
                anim->DialogShow()->Active(), anim->PageChange()->Active()) == "0 250 100 0 1");
@@ -742,7 +742,7 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
     const TzStoredSkin* s = m->InternalSkins()->Items(0);
     CHECK(s->Name() == L"Кожа");
     CHECK(Join(s->Version(), s->Author(), s->Description(), s->Shadow1Blur(), s->Shadow1Offset(), s->BorderColor(),
-               s->Data()->Size()) == "1.25 Us Stored 4 0 77 0");
+               s->Data()->Size()) == Join(1.25, "Us", "Stored", 4, 0, 77, 0));
     CHECK(SameBitmap(s->MasterBitmap(), &master));
     REQUIRE(s->GeneralData()->Count() == 1);
     const TzSkinGeneral* g = s->GeneralData()->Items(0);
@@ -751,7 +751,7 @@ TEST_CASE("skin manager: published properties and internal skins in form data")
           Join("EDIT", "FORM", clBtnFace, cbLoweredHard, "1 2 3 4 5", "1;2;100;0;0", true, 12, 6, 0xFFFFFF));
     REQUIRE(s->Images()->Count() == 2);
     const TzSkinImage *i1 = s->Images()->Items(0), *i2 = s->Images()->Items(1);
-    CHECK(Join(i1->Image()->Empty(), i1->Right(), i1->WL(), i2->Name(), i2->ImgType()) == "1 18 2 glyph 2");
+    CHECK(Join(i1->Image()->Empty(), i1->Right(), i1->WL(), i2->Name(), i2->ImgType()) == Join(1, 18, 2, "glyph", 2));
     CHECK(SameBitmap(i2->Image(), &own));
     REQUIRE(s->Patterns()->Count() == 1);
     CHECK(Join(s->Patterns()->Items(0)->Image()->Width(), s->Patterns()->Items(0)->Image()->Height()) ==
@@ -831,15 +831,17 @@ TEST_CASE("skin manager: the built-in skin in the gallery's form data")
         file.LoadFromFile(GalleryFormFile());
         auto form = std::make_unique<TForm>(Application);
         file.ReadComponent(form.get());
-        CHECK(Join(form->Name(), form->Visible()) == "GalleryForm 0");
+        CHECK(Join(form->Name(), form->Visible()) == Join("GalleryForm", 0));
         TzSkinManager* m = ManagerOf(form.get());
         REQUIRE(m);
         const TSkAnimEffects* anim = m->AnimEffects();
         CHECK(Join(m->IsDefault(), m->SkinDirectory(), m->SkinName(), m->InternalSkins()->Count(),
                    m->MenuSupport()->IcoLineSkin(), anim->FormShow()->Active(), anim->DialogShow()->Active(),
-                   anim->SkinChanging()->Time()) == "1 Skins Zandrel 1 ICOLINE 0 0 0");
+                   anim->SkinChanging()->Time()) == Join(1, "Skins", "Zandrel", 1, "ICOLINE", 0, 0, 0));
+
         // Applied at load: the internal skin, as the folder reads.
-        CHECK(Join(m->SkinData().Active, m->SkinInfo(), m->SkinData().SkinPath) == "1 1 ");
+        CHECK(Join(m->SkinData().Active, m->SkinInfo(), m->SkinData().SkinPath) == Join(1, "1", ""));
+
         CHECK_MESSAGES(rec, Applied({"watcher"}));
         TSkSkinRecords fromFolder;
         REQUIRE(fromFolder.LoadFromSkinFolder(folder));

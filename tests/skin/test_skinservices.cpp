@@ -108,7 +108,7 @@ TEST_CASE("rectangle and integer helpers")
                RectInRect(r, MakeRect(2, 3, 12, 5)), RectInRect(r, MakeRect(2, 3, 5, 23))) == "1 1 0 0 0");
     CHECK(Join(RectWidth(r), RectHeight(r), ChooseInt(true, 1, 2), ChooseInt(false, 1, 2),
                ChooseStr(false, AnsiString("a"), AnsiString("b")), ChooseStr(true, WideString(L"a"), WideString(L"b")),
-               MaxOf(-3, 2), MinOf(-3, 2)) == "10 20 1 2 b a 2 -3");
+               MaxOf(-3, 2), MinOf(-3, 2)) == Join(10, 20, 1, 2, "b", "a", 2, -3));
     CHECK(Join(IsBetween(5, 5, 6), IsBetween(6, 5, 6), IsBetween(7, 5, 6), ClampByte(300), ClampByte(-5),
                ClampByte(77)) == "1 1 0 255 0 77");
     NONCLIENTMETRICSW m{};
@@ -121,10 +121,10 @@ TEST_CASE("rectangle and integer helpers")
 TEST_CASE("words over a set of delimiters")
 {
     const AnsiString text = ",one,,two three,", sep = ", ";
-    CHECK(Join(WordCount(text, sep), ExtractWord(3, text, sep), "[" + ExtractWord(4, text, sep) + "]") == "3 three []");
+    CHECK(Join(WordCount(text, sep), ExtractWord(3, text, sep), "[" + ExtractWord(4, text, sep) + "]") == Join(3, "three", "[]"));
     const AnsiString ab = "a  b", one = "one", blank = " ", none;
     CHECK(Join(ExtractWord(2, ab, blank), WordPosition(2, ab, blank), WordCount(none, blank),
-               WordCount(AnsiString("  ,, "), AnsiString(" ,"))) == "b 4 0 0");
+               WordCount(AnsiString("  ,, "), AnsiString(" ,"))) == Join("b", 4, 0, 0));
     // Word 0 and below is none; with no delimiters the whole text is one word.
     CHECK(ExtractWord(0, one, blank).empty());
     CHECK(Join(WordPosition(0, one, blank), WordPosition(-1, one, blank), WordPosition(1, one, none),
@@ -133,7 +133,8 @@ TEST_CASE("words over a set of delimiters")
     CHECK(WordCount(w, WideString(L";")) == 2);
     CHECK(ExtractWord(2, w, WideString(L";")) == L"\x041D\x0435\x0442");
     CHECK(WordPosition(2, w, WideString(L";")) == 4);
-    CHECK(Join(DelChars(AnsiString("a-b--c-"), '-'), "[" + DelChars(AnsiString(""), 'x') + "]") == "abc []");
+    CHECK(Join(DelChars(AnsiString("a-b--c-"), '-'), "[" + DelChars(AnsiString(""), 'x') + "]") == Join("abc", "[]"));
+
     CHECK(DelChars(WideString(L"\x0444-\x0444"), L'\x0444') == L"-");
 }
 

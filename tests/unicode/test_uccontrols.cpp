@@ -186,11 +186,11 @@ TEST_CASE("wide text and hints of controls without a window")
     };
     CHECK(set(Cyrillic) == Join(WideToAnsi(Cyrillic), 1));
     // A text without an ANSI form lives in the store object; the ANSI side shows "??".
-    CHECK(set(Chinese) == "?? 2");
+    CHECK(set(Chinese) == Join("??", 2));
     // Another one with the same ANSI form still reaches the control (the ANSI side is
     // emptied first); the same one again changes nothing.
-    CHECK(set(OtherChinese) == "?? 4");
-    CHECK(set(OtherChinese) == "?? 4");
+    CHECK(set(OtherChinese) == Join("??", 4));
+    CHECK(set(OtherChinese) == Join("??", 4));
     // Changed behind the wide side, the ANSI text wins.
     box->SetCaption("abc");
     CHECK(GetControlWideText(box) == L"abc");
@@ -212,7 +212,8 @@ TEST_CASE("wide text and hints of controls without a window")
     CHECK(Join(WideShortHintPart(GetControlWideHint(ctl)), WideLongHintPart(GetControlWideHint(ctl))) ==
           Join(Greek, Cyrillic));
     CHECK(Join(WideShortHintPart(L"plain"), WideLongHintPart(L"plain"), WideLongHintPart(L"a|b|c")) ==
-          "plain plain b|c");
+          Join("plain", "plain", "b|c"));
+
     ctl->SetHint("ansi");
     CHECK(GetControlWideHint(ctl) == L"ansi");
 
@@ -257,7 +258,7 @@ TEST_CASE("a Unicode window keeps its wide caption when it is made again")
     }
     wchar_t cls[80] = {};
     GetClassNameW(ctl->Handle(), cls, 80);
-    CHECK(Join(cls, FindControl(ctl->Handle()) == ctl) == "TUcTestControl.UnicodeClass 1");
+    CHECK(Join(cls, FindControl(ctl->Handle()) == ctl) == Join("TUcTestControl.UnicodeClass", 1));
     // A caption changed through the ANSI side while there is no window wins.
     ctl->RecreateWnd();
     ctl->SetText("new");
@@ -287,7 +288,7 @@ TEST_CASE("text messages of the library go to a Unicode window as ANSI, the syst
     HWND wnd = ctl->Handle();
 
     // The library asks: the system hands over its ANSI form.
-    CHECK(Join(ctl->Text(), ctl->GetTextLen()) == "?? 2");
+    CHECK(Join(ctl->Text(), ctl->GetTextLen()) == Join("??", 2));
     SetControlWideText(ctl, Cyrillic);
     CHECK(ctl->Text() == WideToAnsi(Cyrillic));
     // The library sets ANSI text: the window gets it converted.
@@ -676,7 +677,7 @@ TEST_CASE("windows on the ANSI platform are the library's own")
     HWND wnd = ctl->Handle();
     char cls[80] = {};
     GetClassNameA(wnd, cls, 80);
-    CHECK(Join(IsWindowUnicode(wnd), cls, FindWinControlTrap(ctl) == nullptr) == "0 TUcTestControl 1");
+    CHECK(Join(IsWindowUnicode(wnd), cls, FindWinControlTrap(ctl) == nullptr) == Join(0, "TUcTestControl", 1));
     CHECK(Join(ctl->Text(), GetControlWideText(ctl)) == Join(WideToAnsi(Cyrillic), Cyrillic));
     SetControlWideText(ctl, Chinese);
     CHECK(GetControlWideText(ctl) == L"??");

@@ -298,7 +298,7 @@ TEST_CASE("the wide lines of a memo")
     lines->Delete(0);
     CHECK(Items(*lines) == W{Cyrillic, L"a", L"b", Chinese});
     lines->Clear();
-    CHECK(Join(lines->Count(), GetControlWideText(memo)) == "0 ");
+    CHECK(Join(lines->Count(), GetControlWideText(memo)) == Join(0, ""));
 
     // The text; the same text again changes nothing.
     int before = memo->Changes;
@@ -390,7 +390,7 @@ TEST_CASE("the wide items of a combo box")
     combo->SetSorted(true);
     items->AddObject(L"b", &marker);
     CHECK(items->AddObject(L"a", nullptr) == 0);
-    CHECK(Join(items->Get(1), items->GetObject(1) == &marker) == "b 1");
+    CHECK(Join(items->Get(1), items->GetObject(1) == &marker) == Join("b", 1));
 }
 
 TEST_CASE("a combo box keeps its wide items, selection and text when its window is made again")
@@ -550,7 +550,8 @@ TEST_CASE("finding and selecting combo box items by their beginning")
         CHECK(combo->Selects == 1);
         // The typed part stays as typed.
         CHECK(ComboSelectItemByPrefix(combo, L"ze", true, false));
-        CHECK(Join(GetControlWideText(combo), combo->Selects) == "zeta 2");
+        CHECK(Join(GetControlWideText(combo), combo->Selects) == Join("zeta", 2));
+
         CHECK(EditSel(combo) == std::make_pair(2, 4));
         combo->SetItemIndex(2);
         CHECK_FALSE(ComboSelectItemByPrefix(combo, an, true, true));
