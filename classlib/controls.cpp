@@ -258,31 +258,35 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam)
 
 void TControl::WndProc(TMessage& Message)
 {
-    if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST) {
-        if (!(FControlStyle & csDoubleClicks)) {
-            switch (Message.Msg) {
-            case WM_LBUTTONDBLCLK:
-            case WM_RBUTTONDBLCLK:
-            case WM_MBUTTONDBLCLK:
-                Message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
-                break;
-            }
-        }
+    if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST)
+        PrepareMouseMessage(Message);
+    Dispatch(Message);
+}
+
+void TControl::PrepareMouseMessage(TMessage& Message)
+{
+    if (!(FControlStyle & csDoubleClicks)) {
         switch (Message.Msg) {
-        case WM_MOUSEMOVE:
-            if (Application)
-                Application->HintMouseMessage(this, Message);
-            break;
-        case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
-            FControlState |= csLButtonDown;
-            break;
-        case WM_LBUTTONUP:
-            FControlState &= ~csLButtonDown;
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDBLCLK:
+            Message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
             break;
         }
     }
-    Dispatch(Message);
+    switch (Message.Msg) {
+    case WM_MOUSEMOVE:
+        if (Application)
+            Application->HintMouseMessage(this, Message);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+        FControlState |= csLButtonDown;
+        break;
+    case WM_LBUTTONUP:
+        FControlState &= ~csLButtonDown;
+        break;
+    }
 }
 
 void TControl::Dispatch(TMessage& Message)
@@ -330,20 +334,9 @@ void TControl::Dispatch(TMessage& Message)
     case CM_MOUSEWHEEL:
         CMMouseWheel(Message);
         break;
-    case WM_CONTEXTMENU: {
-        if (Message.Result != 0)
-            break;
-        TWMContextMenu menu(Message);
-        if (FPopupMenu && ControlHooks.Popup) {
-            SendCancelMode(nullptr);
-            TPoint pt = menu.FromKeyboard() ? ClientToScreen(TPoint(0, 0)) : menu.Pos();
-            ControlHooks.Popup(FPopupMenu, pt.X, pt.Y, this);
-            Message.Result = 1;
-            break;
-        }
-        DefaultHandler(Message);
+    case WM_CONTEXTMENU:
+        WMContextMenu(Message);
         break;
-    }
     case CM_ENABLEDCHANGED:
         CMEnabledChanged(Message);
         break;
@@ -386,18 +379,9 @@ void TControl::Dispatch(TMessage& Message)
 void TControl::DefaultHandler(TMessage& Message)
 {
     switch (Message.Msg) {
-    case WM_GETTEXT: {
-        if (Message.WParam == 0 || !Message.LParam) {
-            Message.Result = 0;
-            break;
-        }
-        size_t n = std::min<size_t>(FText.size(), Message.WParam - 1);
-        auto* buf = reinterpret_cast<char*>(Message.LParam);
-        std::memcpy(buf, FText.data(), n);
-        buf[n] = '\0';
-        Message.Result = static_cast<LRESULT>(n);
+    case WM_GETTEXT:
+        Message.Result = WMGetText(TWMGetText(Message));
         break;
-    }
     case WM_GETTEXTLENGTH:
         Message.Result = static_cast<LRESULT>(FText.size());
         break;
@@ -408,6 +392,16 @@ void TControl::DefaultHandler(TMessage& Message)
         break;
     }
     }
+}
+
+LRESULT TControl::WMGetText(const TWMGetText& Get)
+{
+    if (Get.TextMax == 0 || !Get.Text)
+        return 0;
+    size_t n = std::min<size_t>(FText.size(), static_cast<size_t>(Get.TextMax) - 1);
+    std::memcpy(Get.Text, FText.data(), n);
+    Get.Text[n] = '\0';
+    return static_cast<LRESULT>(n);
 }
 
 void TControl::SetParent(TWinControl* AParent)
@@ -961,6 +955,21 @@ void TControl::WMWindowPosChanged(TMessage& Message)
     DefaultHandler(Message);
 }
 
+void TControl::WMContextMenu(TMessage& Message)
+{
+    if (Message.Result != 0)
+        return;
+    TWMContextMenu menu(Message);
+    if (FPopupMenu && ControlHooks.Popup) {
+        SendCancelMode(nullptr);
+        TPoint pt = menu.FromKeyboard() ? ClientToScreen(TPoint(0, 0)) : menu.Pos();
+        ControlHooks.Popup(FPopupMenu, pt.X, pt.Y, this);
+        Message.Result = 1;
+        return;
+    }
+    DefaultHandler(Message);
+}
+
 void TControl::WMMouseWheel(TMessage& Message)
 {
     // The keys become the shift state in the low word; the delta stays in the high word.
@@ -982,11 +991,10 @@ void TControl::MouseWheelHandler(TMessage& Message)
 
 void TControl::CMMouseWheel(TMessage& Message)
 {
-    const auto shift = static_cast<TShiftState>(Message.WParamLo());
-    const int delta = static_cast<int16_t>(Message.WParamHi());
-    const TPoint pos(zmsg::SignedLo(Message.LParam), zmsg::SignedHi(Message.LParam));
+    // The keys were made the shift state on the way in (WMMouseWheel).
+    const TWMMouseWheel wheel(Message);
     Message.Result = 0;
-    if (DoMouseWheel(shift, delta, pos))
+    if (DoMouseWheel(static_cast<TShiftState>(wheel.Keys), wheel.WheelDelta, wheel.Pos()))
         Message.Result = 1;
     else if (FParent)
         Message.Result = FParent->Perform(CM_MOUSEWHEEL, Message.WParam, Message.LParam);

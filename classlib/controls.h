@@ -381,6 +381,13 @@ protected:
     void UpdateBoundsRect(const TRect& R);
 
     // Messages TControl handles itself
+    // Before the dispatch of a mouse message: double clicks become presses for a control
+    // without csDoubleClicks, a move may show a hint, the left button's state is kept.
+    void PrepareMouseMessage(TMessage& Message);
+    // The text copied into the buffer, cut to its room; the number of characters copied.
+    LRESULT WMGetText(const TWMGetText& Get);
+    // The control's popup menu at the point (under the control for the keyboard's menu key).
+    void WMContextMenu(TMessage& Message);
     void WMLButtonDown(TMessage& Message);
     void WMMouseButton(TMessage& Message, TMouseButton Button, bool Down, bool Double);
     void WMMouseMove(TMessage& Message);
@@ -598,6 +605,15 @@ protected:
     LRESULT ControlColors(HDC DC);
 
     // Messages of windowed controls
+    // A child without window that holds the mouse hears that the press is cancelled.
+    void CancelCaptureControl();
+    void WMCaptureChanged(const TWMCaptureChanged& Changed);
+    // A mouse message that a child without window answered (IsControlMouseMsg): True.
+    bool ControlMouseMessage(TMessage& Message);
+    // WM_PRINTCLIENT painted as WM_PAINT into the DC given.
+    void WMPrintClient(TMessage& Message);
+    // A colour question of a child of ours goes back to it reflected: True when it went.
+    bool WMCtlColor(TMessage& Message);
     void WMPaint(TMessage& Message);
     // WMPaint of a control that paints itself and not only its children (csCustomPaint).
     void WMPaintSelf(TMessage& Message);
@@ -777,6 +793,8 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void Paint() override;
     void Dispatch(TMessage& Message) override;
+    // Sized to the text, except while ActivateHint places it itself.
+    void CMTextChanged(TMessage& Message);
     bool FActivating = false;
 };
 

@@ -94,15 +94,19 @@ void THintWindow::Dispatch(TMessage& Message)
         Message.Result = HTTRANSPARENT;
         break;
     case CM_TEXTCHANGED:
-        // Sized to the text, except while ActivateHint places it itself.
-        if (!FActivating) {
-            AnsiString text = GetText();
-            SetWidth(Canvas()->TextWidth(text) + 6);
-            SetHeight(Canvas()->TextHeight(text) + 6);
-        }
+        CMTextChanged(Message);
         break;
     default:
         TCustomControl::Dispatch(Message);
         break;
     }
+}
+
+void THintWindow::CMTextChanged(TMessage&)
+{
+    if (FActivating)
+        return;
+    AnsiString text = GetText();
+    SetWidth(Canvas()->TextWidth(text) + 6);
+    SetHeight(Canvas()->TextHeight(text) + 6);
 }

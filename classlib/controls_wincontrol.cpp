@@ -1,5 +1,5 @@
-// Windowed controls: the window's creation and life, children, layout, showing, focus, keys,
-// reflected messages, mouse and message dispatch.
+// Windowed controls: the window's creation and life, children, layout, showing, reflected
+// messages and message dispatch. Focus, keys and the mouse are in controls_input.cpp.
 #include "classlib/controls_shared.h"
 #include "classlib/forms.h"
 
@@ -691,314 +691,6 @@ void TWinControl::SetParent(TWinControl* AParent)
     TControl::SetParent(AParent);
 }
 
-// Focus ----------------------------------------------------------------------------------------
-
-bool TWinControl::CanFocus()
-{
-    TCustomForm* form = GetParentForm(this);
-    if (!form)
-        return false;
-    for (TWinControl* c = this; c != form; c = c->FParent)
-        if (!c->FVisible || !c->FEnabled)
-            return false;
-    return true;
-}
-
-bool TWinControl::Focused()
-{
-    return FHandle && GetFocus() == FHandle;
-}
-
-void TWinControl::SetFocus()
-{
-    if (TCustomForm* form = GetParentForm(this))
-        form->FocusControl(this);
-    else if (FParentWindow)
-        ::SetFocus(Handle());
-    else
-        throw EInvalidOperation(Format("Control '%s' has no parent window", Name().c_str()));
-}
-
-void TWinControl::SetTabStop(bool Value)
-{
-    if (FTabStop == Value)
-        return;
-    FTabStop = Value;
-    if (FHandle) {
-        LONG style = GetWindowLongA(FHandle, GWL_STYLE) & ~WS_TABSTOP;
-        if (Value)
-            style |= WS_TABSTOP;
-        SetWindowLongA(FHandle, GWL_STYLE, style);
-    }
-    Perform(CM_TABSTOPCHANGED, 0, 0);
-}
-
-int TWinControl::TabOrder() const
-{
-    if (!FParent)
-        return -1;
-    auto& list = FParent->FTabList;
-    auto it = std::find(list.begin(), list.end(), this);
-    return it == list.end() ? -1 : static_cast<int>(it - list.begin());
-}
-
-void TWinControl::SetTabOrder(int Value)
-{
-    if (!FParent)
-        return;
-    auto& list = FParent->FTabList;
-    auto it = std::find(list.begin(), list.end(), this);
-    if (it == list.end())
-        return;
-    list.erase(it);
-    if (Value < 0 || Value > static_cast<int>(list.size()))
-        Value = static_cast<int>(list.size());
-    list.insert(list.begin() + Value, this);
-}
-
-void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List)
-{
-    for (TControl* c : FTabList) {
-        auto* w = static_cast<TWinControl*>(c);
-        List.push_back(w);
-        w->GetTabOrderList(List);
-    }
-}
-
-TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
-                                          bool CheckParent)
-{
-    std::vector<TWinControl*> list;
-    GetTabOrderList(list);
-    if (list.empty())
-        return nullptr;
-    int n = static_cast<int>(list.size());
-    auto found = std::find(list.begin(), list.end(), CurControl);
-    int start = found == list.end() ? (GoForward ? n - 1 : 0) : static_cast<int>(found - list.begin());
-    int i = start;
-    do {
-        i = GoForward ? (i + 1) % n : (i + n - 1) % n;
-        TWinControl* c = list[i];
-        if (c->CanFocus() && (!CheckTabStop || c->TabStop()) && (!CheckParent || c->Parent() == this))
-            return c;
-    } while (i != start);
-    return nullptr;
-}
-
-void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop)
-{
-    if (TWinControl* c = FindNextControl(CurControl, GoForward, CheckTabStop, !CheckTabStop))
-        c->SetFocus();
-}
-
-void TWinControl::DoEnter()
-{
-    if (OnEnter)
-        OnEnter(this);
-}
-
-void TWinControl::DoExit()
-{
-    if (OnExit)
-        OnExit(this);
-}
-
-void TWinControl::CMEnter(TMessage&)
-{
-    DoEnter();
-}
-
-void TWinControl::CMExit(TMessage&)
-{
-    DoExit();
-}
-
-void TWinControl::CMFocusChanged(TMessage& Message)
-{
-    Broadcast(Message);
-}
-
-void TWinControl::WMSetFocus(TMessage& Message)
-{
-    DefaultHandler(Message);
-}
-
-void TWinControl::WMKillFocus(TMessage& Message)
-{
-    DefaultHandler(Message);
-}
-
-// Keys -----------------------------------------------------------------------------------------
-// The key code and the character code are the low word of WParam; the word above is left as
-// it came (the Unicode layer carries a wide character there).
-
-bool TWinControl::DoKeyMessage(TMessage& Message, bool (TWinControl::*Preview)(TMessage&),
-                               void (TWinControl::*Handler)(uint16_t&, TShiftState))
-{
-    TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && (static_cast<TWinControl*>(form)->*Preview)(Message))
-        return true;
-    if (!(FControlStyle & csNoStdEvents)) {
-        TWMKey msg(Message);
-        uint16_t key = msg.CharCode;
-        (this->*Handler)(key, KeyDataToShiftState(msg.KeyData));
-        Message.SetWParamLo(key);
-        if (key == 0)
-            return true;
-    }
-    return false;
-}
-
-bool TWinControl::DoKeyDown(TMessage& Message)
-{
-    return DoKeyMessage(Message, &TWinControl::DoKeyDown, &TWinControl::KeyDown);
-}
-
-bool TWinControl::DoKeyUp(TMessage& Message)
-{
-    return DoKeyMessage(Message, &TWinControl::DoKeyUp, &TWinControl::KeyUp);
-}
-
-bool TWinControl::DoKeyPress(TMessage& Message)
-{
-    TCustomForm* form = GetParentForm(this);
-    if (form && form != this && form->KeyPreview() && form->DoKeyPress(Message))
-        return true;
-    if (!(FControlStyle & csNoStdEvents)) {
-        uint16_t code = CharCodeOf(Message);
-        char c = static_cast<char>(static_cast<uint8_t>(code));
-        char before = c;
-        KeyPress(c);
-        // Only a changed character is written back, so a code above 255 passes untouched.
-        if (c != before)
-            SetCharCode(Message, static_cast<uint8_t>(c));
-        if (c == '\0')
-            return true;
-    }
-    return false;
-}
-
-bool TWinControl::DoChildKeyMessage(TMessage& Message)
-{
-    switch (Message.Msg) {
-    case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: return DoKeyDown(Message);
-    case WM_CHAR: return DoKeyPress(Message);
-    case WM_KEYUP:
-    case WM_SYSKEYUP: return DoKeyUp(Message);
-    case CN_KEYDOWN:
-    case CN_CHAR:
-    case CN_SYSKEYDOWN:
-    case CN_SYSCHAR: WndProc(Message); return true;
-    default: return false;
-    }
-}
-
-void TWinControl::KeyDown(uint16_t& Key, TShiftState Shift)
-{
-    if (OnKeyDown)
-        OnKeyDown(this, Key, Shift);
-}
-
-void TWinControl::KeyUp(uint16_t& Key, TShiftState Shift)
-{
-    if (OnKeyUp)
-        OnKeyUp(this, Key, Shift);
-}
-
-void TWinControl::KeyPress(char& Key)
-{
-    if (OnKeyPress)
-        OnKeyPress(this, Key);
-}
-
-void TWinControl::WMKeyDown(TMessage& Message)
-{
-    if (!DoKeyDown(Message))
-        DefaultHandler(Message);
-}
-
-void TWinControl::WMSysKeyDown(TMessage& Message)
-{
-    if (!DoKeyDown(Message))
-        DefaultHandler(Message);
-}
-
-void TWinControl::WMKeyUp(TMessage& Message)
-{
-    if (!DoKeyUp(Message))
-        DefaultHandler(Message);
-}
-
-void TWinControl::WMChar(TMessage& Message)
-{
-    if (!DoKeyPress(Message))
-        DefaultHandler(Message);
-}
-
-void TWinControl::CNKeyDown(TMessage& Message)
-{
-    Message.Result = 1;
-    if (TCustomForm* form = GetParentForm(this)) {
-        if (form->IsShortCut(Message))
-            return;
-        if (!IsDesigning()) {
-            TWMKey key(Message);
-            if (Perform(CM_CHILDKEY, key.CharCode, reinterpret_cast<LPARAM>(this)) != 0)
-                return;
-            UINT mask = 0;
-            switch (key.CharCode) {
-            case VK_TAB: mask = DLGC_WANTTAB; break;
-            case VK_LEFT:
-            case VK_RIGHT:
-            case VK_UP:
-            case VK_DOWN: mask = DLGC_WANTARROWS; break;
-            case VK_RETURN:
-            case VK_EXECUTE:
-            case VK_ESCAPE:
-            case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
-            }
-            if (mask && Perform(CM_WANTSPECIALKEY, key.CharCode, 0) == 0 &&
-                (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0 &&
-                form->Perform(CM_DIALOGKEY, key.CharCode, key.KeyData) != 0)
-                return;
-        }
-    }
-    Message.Result = 0;
-}
-
-void TWinControl::CNChar(TMessage& Message)
-{
-    Message.Result = 1;
-    if (!IsDesigning()) {
-        TCustomForm* form = GetParentForm(this);
-        if ((Perform(WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS) == 0 && form &&
-            form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0)
-            return;
-    }
-    Message.Result = 0;
-}
-
-void TWinControl::CNSysChar(TMessage& Message)
-{
-    // Alt with a character: the accelerators of the form's controls. Alt with the space
-    // bar opens the window menu, as the system does.
-    if (IsDesigning() || TWMKey(Message).CharCode == VK_SPACE)
-        return;
-    if (TCustomForm* form = GetParentForm(this))
-        Message.Result = form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam);
-}
-
-void TWinControl::CMDialogChar(TMessage& Message)
-{
-    Broadcast(Message);
-}
-
-void TWinControl::CMDialogKey(TMessage& Message)
-{
-    Broadcast(Message);
-}
-
 // Reflection -----------------------------------------------------------------------------------
 
 bool TWinControl::DoControlMsg(HWND ControlHandle, TMessage& Message)
@@ -1041,7 +733,7 @@ void TWinControl::WMDrawItem(TMessage& Message)
 
 void TWinControl::WMMeasureItem(TMessage& Message)
 {
-    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+    MEASUREITEMSTRUCT* mis = TWMMeasureItem(Message).MeasureItemStruct;
     if (mis && mis->CtlType != ODT_MENU && FHandle) {
         // The item's window is found by its identifier among this window's children.
         if (HWND child = GetDlgItem(FHandle, static_cast<int>(mis->CtlID)))
@@ -1053,79 +745,23 @@ void TWinControl::WMMeasureItem(TMessage& Message)
 
 void TWinControl::WMCompareItem(TMessage& Message)
 {
-    auto* cis = reinterpret_cast<COMPAREITEMSTRUCT*>(Message.LParam);
+    COMPAREITEMSTRUCT* cis = TWMCompareItem(Message).CompareItemStruct;
     if (!cis || !DoControlMsg(cis->hwndItem, Message))
         DefaultHandler(Message);
 }
 
 void TWinControl::WMDeleteItem(TMessage& Message)
 {
-    auto* dis = reinterpret_cast<DELETEITEMSTRUCT*>(Message.LParam);
+    DELETEITEMSTRUCT* dis = TWMDeleteItem(Message).DeleteItemStruct;
     if (!dis || !DoControlMsg(dis->hwndItem, Message))
         DefaultHandler(Message);
 }
 
 void TWinControl::WMScroll(TMessage& Message)
 {
-    if (!Message.LParam || !DoControlMsg(reinterpret_cast<HWND>(Message.LParam), Message))
+    HWND bar = TWMScroll(Message).ScrollBar;
+    if (!bar || !DoControlMsg(bar, Message))
         DefaultHandler(Message);
-}
-
-// Mouse ----------------------------------------------------------------------------------------
-
-bool TWinControl::IsControlMouseMsg(TMessage& Message)
-{
-    TPoint p = TWMMouse(Message).Pos();
-    TControl* control = nullptr;
-    if (FHandle && GetCapture() == FHandle) {
-        if (g_captureControl && g_captureControl->Parent() == this)
-            control = g_captureControl;
-    } else {
-        control = ControlAtPos(p, false);
-    }
-    if (!control)
-        return false;
-    p.X -= control->Left();
-    p.Y -= control->Top();
-    Message.Result = control->Perform(Message.Msg, Message.WParam, LParamOfPoint(p));
-    return true;
-}
-
-void TWinControl::WMSetCursor(TMessage& Message)
-{
-    if (reinterpret_cast<HWND>(Message.WParam) == FHandle && static_cast<int16_t>(Message.LParamLo()) == HTCLIENT) {
-        TCursor cursor = Screen ? Screen->Cursor() : TCursor(crDefault);
-        if (cursor == crDefault) {
-            POINT p;
-            GetCursorPos(&p);
-            if (TControl* c = ControlAtPos(ScreenToClient(TPoint(p.x, p.y)), false))
-                cursor = c->Cursor();
-            if (cursor == crDefault)
-                cursor = FCursor;
-        }
-        if (cursor != crDefault && Screen) {
-            ::SetCursor(Screen->Cursors(cursor));
-            Message.Result = 1;
-            return;
-        }
-    }
-    DefaultHandler(Message);
-}
-
-void TWinControl::WMContextMenu(TMessage& Message)
-{
-    if (Message.Result != 0)
-        return;
-    TWMContextMenu menu(Message);
-    if (!menu.FromKeyboard()) {
-        if (TControl* c = ControlAtPos(ScreenToClient(menu.Pos()), false)) {
-            Message.Result = c->Perform(WM_CONTEXTMENU, 0, Message.LParam);
-            if (Message.Result != 0)
-                return;
-        }
-    }
-    // The control's own popup menu, else the system's handling (which asks the parent).
-    TControl::Dispatch(Message);
 }
 
 // Window position and life -----------------------------------------------------------------------
@@ -1282,32 +918,46 @@ void TWinControl::WndProc(TMessage& Message)
             return;
         break;
     case WM_CANCELMODE:
-        if (FHandle && GetCapture() == FHandle && g_captureControl && g_captureControl->Parent() == this)
-            g_captureControl->Perform(WM_CANCELMODE, 0, 0);
+        CancelCaptureControl();
         break;
     case WM_CAPTURECHANGED:
-        // Another window took the mouse from a child without a window: the child's press is
-        // lost, and it hears so as a cancelled mode.
-        if (g_captureControl && g_captureControl->Parent() == this &&
-            reinterpret_cast<HWND>(Message.LParam) != FHandle) {
-            TControl* lost = g_captureControl;
-            g_captureControl = nullptr;
-            lost->Perform(WM_CANCELMODE, 0, 0);
-        }
+        WMCaptureChanged(TWMCaptureChanged(Message));
         break;
     default:
         // The wheel carries a screen point and goes to the focus, not to the child under it.
-        if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL) {
-            if (IsControlMouseMsg(Message)) {
-                // The child answered; the window itself still sees the message.
-                if (Message.Result == 0 && FHandle)
-                    DefWindowProcA(FHandle, Message.Msg, Message.WParam, Message.LParam);
-                return;
-            }
-        }
+        if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= WM_MOUSELAST && Message.Msg != WM_MOUSEWHEEL &&
+            ControlMouseMessage(Message))
+            return;
         break;
     }
     TControl::WndProc(Message);
+}
+
+void TWinControl::CancelCaptureControl()
+{
+    if (FHandle && GetCapture() == FHandle && g_captureControl && g_captureControl->Parent() == this)
+        g_captureControl->Perform(WM_CANCELMODE, 0, 0);
+}
+
+void TWinControl::WMCaptureChanged(const TWMCaptureChanged& Changed)
+{
+    // Another window took the mouse from a child without a window: the child's press is
+    // lost, and it hears so as a cancelled mode.
+    if (g_captureControl && g_captureControl->Parent() == this && Changed.NewCapture != FHandle) {
+        TControl* lost = g_captureControl;
+        g_captureControl = nullptr;
+        lost->Perform(WM_CANCELMODE, 0, 0);
+    }
+}
+
+bool TWinControl::ControlMouseMessage(TMessage& Message)
+{
+    if (!IsControlMouseMsg(Message))
+        return false;
+    // The child answered; the window itself still sees the message.
+    if (Message.Result == 0 && FHandle)
+        DefWindowProcA(FHandle, Message.Msg, Message.WParam, Message.LParam);
+    return true;
 }
 
 void TWinControl::Dispatch(TMessage& Message)
@@ -1316,17 +966,9 @@ void TWinControl::Dispatch(TMessage& Message)
     case WM_PAINT:
         WMPaint(Message);
         break;
-    case WM_PRINTCLIENT: {
-        // One paint routine for the screen and for printing into a given DC.
-        if (!Message.WParam)
-            break;
-        FControlState |= csPaintCopy;
-        TMessage m{WM_PAINT, Message.WParam, 0, 0};
-        PaintHandler(m);
-        FControlState &= ~csPaintCopy;
-        Message.Result = 0;
+    case WM_PRINTCLIENT:
+        WMPrintClient(Message);
         break;
-    }
     case WM_ERASEBKGND:
         WMEraseBkgnd(Message);
         break;
@@ -1450,6 +1092,19 @@ void TWinControl::Dispatch(TMessage& Message)
     }
 }
 
+void TWinControl::WMPrintClient(TMessage& Message)
+{
+    // One paint routine for the screen and for printing into a given DC.
+    HDC dc = TWMPaint(Message).DC;
+    if (!dc)
+        return;
+    FControlState |= csPaintCopy;
+    TMessage m{WM_PAINT, reinterpret_cast<WPARAM>(dc), 0, 0};
+    PaintHandler(m);
+    FControlState &= ~csPaintCopy;
+    Message.Result = 0;
+}
+
 void TWinControl::DefaultHandler(TMessage& Message)
 {
     if (!FHandle) {
@@ -1469,12 +1124,8 @@ void TWinControl::DefaultHandler(TMessage& Message)
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
     case WM_CTLCOLORSTATIC:
-        // A child of ours answers with its own colours.
-        if (FindControl(reinterpret_cast<HWND>(Message.LParam))) {
-            Message.Result = SendMessageA(reinterpret_cast<HWND>(Message.LParam), CN_BASE + Message.Msg,
-                                          Message.WParam, Message.LParam);
+        if (WMCtlColor(Message))
             return;
-        }
         break;
     case CN_CTLCOLORMSGBOX:
     case CN_CTLCOLOREDIT:
@@ -1483,7 +1134,7 @@ void TWinControl::DefaultHandler(TMessage& Message)
     case CN_CTLCOLORDLG:
     case CN_CTLCOLORSCROLLBAR:
     case CN_CTLCOLORSTATIC:
-        Message.Result = ControlColors(reinterpret_cast<HDC>(Message.WParam));
+        Message.Result = ControlColors(TWMCtlColor(Message).ChildDC);
         return;
     default:
         if (Message.Msg == RM_GetObjectInstance && RM_GetObjectInstance) {
@@ -1494,4 +1145,14 @@ void TWinControl::DefaultHandler(TMessage& Message)
     }
     Message.Result = CallWindowProcA(FDefWndProc ? FDefWndProc : &DefWindowProcA, FHandle, Message.Msg,
                                      Message.WParam, Message.LParam);
+}
+
+bool TWinControl::WMCtlColor(TMessage& Message)
+{
+    // A child of ours answers with its own colours.
+    const TWMCtlColor color(Message);
+    if (!FindControl(color.ChildWnd))
+        return false;
+    Message.Result = SendMessageA(color.ChildWnd, CN_BASE + Message.Msg, Message.WParam, Message.LParam);
+    return true;
 }

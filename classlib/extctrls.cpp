@@ -4,6 +4,7 @@
 #include "classlib/graphics.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr UINT_PTR TimerId = 1;
@@ -143,9 +144,13 @@ TControl* TSplitter::FindResizedControl()
     case alBottom: p.Y += FHeight; break;
     default: return nullptr;
     }
+    // Of the controls there: the one snapped shut against this splitter, else the first of
+    // the others, and one another splitter snapped shut only when there is nothing else.
+    TControl* found = nullptr;
+    int foundRank = 3;
     for (int i = 0; i < FParent->ControlCount(); ++i) {
         TControl* c = FParent->Controls(i);
-        if (c == this || !c->Visible() || !c->Enabled())
+        if (dynamic_cast<TSplitter*>(c) || !c->Visible() || !c->Enabled())
             continue;
         TRect r = c->BoundsRect();
         // A control snapped to nothing still lies against the splitter.
@@ -161,10 +166,60 @@ TControl* TSplitter::FindResizedControl()
             else
                 ++r.Bottom;
         }
-        if (r.Contains(p))
-            return c;
+        const int rank = SnappedAgainst(c) ? 0 : SizeAcross(c) != 0 ? 1 : 2;
+        if (r.Contains(p) && rank < foundRank) {
+            found = c;
+            foundRank = rank;
+        }
     }
-    return nullptr;
+    return found;
+}
+
+TControl* TSplitter::SnappedControl() const
+{
+    return FSnapped && FParent && FSnapped->Parent() == FParent && SizeAcross(FSnapped) == 0 ? FSnapped : nullptr;
+}
+
+bool TSplitter::SnappedAgainst(TControl* C) const
+{
+    if (!C || !FParent || C->Parent() != FParent || SizeAcross(C) != 0 || dynamic_cast<TSplitter*>(C))
+        return false;
+    if (C == SnappedControl())
+        return true;
+    const bool against = Vertical() ? (C->Left() == FLeft || C->Left() == FLeft + FWidth) && C->Top() < FTop + FHeight &&
+                                          FTop < C->Top() + C->Height()
+                                    : (C->Top() == FTop || C->Top() == FTop + FHeight) && C->Left() < FLeft + FWidth &&
+                                          FLeft < C->Left() + C->Width();
+    if (!against)
+        return false;
+    for (int i = 0; i < FParent->ControlCount(); ++i)
+        if (auto* other = dynamic_cast<TSplitter*>(FParent->Controls(i)); other && other != this &&
+                                                                          other->SnappedControl() == C)
+            return false;
+    return true;
+}
+
+void TSplitter::PutAgainst(TControl* C)
+{
+    if (FAlign == alLeft)
+        C->SetLeft(FLeft);
+    else if (FAlign == alTop)
+        C->SetTop(FTop);
+}
+
+void TSplitter::SetSnapped(TControl* C)
+{
+    TControl* old = std::exchange(FSnapped, C);
+    if (C)
+        C->FreeNotification(this);
+    if (old != C)
+        LetGo(old);
+}
+
+void TSplitter::LetGo(TControl* C)
+{
+    if (C && C != FControl && C != FSnapped)
+        C->RemoveFreeNotification(this);
 }
 
 bool TSplitter::DoCanResize(int& NewSize)
@@ -203,6 +258,10 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     TGraphicControl::MouseDown(Button, Shift, X, Y);
     if (Button != mbLeft || Sizing())
         return;
+    // The alignment puts a splitter before a control of size 0 at its place: the control
+    // this splitter snapped shut may lie past it by now, and goes back to be found.
+    if (TControl* snapped = SnappedControl())
+        PutAgainst(snapped);
     FControl = FindResizedControl();
     FDownPos = TPoint(X, Y);
     if (!FControl)
@@ -223,7 +282,9 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     }
     FMaxSize += vertical ? FControl->Width() : FControl->Height();
     FOldSize = vertical ? FControl->Width() : FControl->Height();
-    CalcSplitSize(X, Y, FNewSize, FSplit);
+    // A press alone changes no size: only a move proposes one.
+    FNewSize = FOldSize;
+    FSplit = 0;
     AllocateLineDC();
     if (FResizeStyle == rsLine || FResizeStyle == rsPattern)
         DrawLine();
@@ -289,6 +350,10 @@ void TSplitter::UpdateControlSize()
     }
     Update();
     FOldSize = FNewSize;
+    if (FNewSize == 0)
+        SetSnapped(FControl);
+    else if (FControl == FSnapped)
+        SetSnapped(nullptr);
     if (OnMoved)
         OnMoved(this);
 }
@@ -297,16 +362,18 @@ void TSplitter::StopSizing()
 {
     if (FLineVisible)
         DrawLine();
-    if (FControl)
-        FControl->RemoveFreeNotification(this);
-    FControl = nullptr;
+    LetGo(std::exchange(FControl, nullptr));
     ReleaseLineDC();
 }
 
 void TSplitter::Notification(TComponent* AComponent, TOperation Operation)
 {
     TGraphicControl::Notification(AComponent, Operation);
-    if (Operation == opRemove && AComponent == FControl) {
+    if (Operation != opRemove)
+        return;
+    if (AComponent == FSnapped)
+        FSnapped = nullptr;
+    if (AComponent == FControl) {
         FControl = nullptr;
         StopSizing();
     }

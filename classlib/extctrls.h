@@ -104,10 +104,17 @@ public:
     TResizeStyle ResizeStyle() const { return FResizeStyle; }
     void SetResizeStyle(TResizeStyle Value) { FResizeStyle = Value; }
 
-    // The control the splitter resizes: the visible, enabled child of the parent that touches
-    // the splitter's aligned side (a control of size 0 counts as one pixel wide there); none
-    // for a splitter that is not aligned to a side.
+    // The control the splitter resizes: a visible, enabled child of the parent that touches
+    // the splitter's aligned side (a control of size 0 counts as one pixel wide there), never
+    // another splitter. A control snapped shut against this splitter comes first, one that
+    // another splitter snapped shut last. None for a splitter not aligned to a side.
     TControl* FindResizedControl();
+    // The control this splitter snapped shut, while it stays shut (size 0 across the split)
+    // on the same parent.
+    TControl* SnappedControl() const;
+    // C is snapped shut against this splitter: of size 0 across the split, and snapped by it,
+    // or lying against either side of it and snapped by no other splitter. Never a splitter.
+    bool SnappedAgainst(TControl* C) const;
     // A drag is under way (the button went down over a control to resize).
     bool Sizing() const { return FControl != nullptr; }
     // The drag line is shown on the parent now.
@@ -132,9 +139,16 @@ protected:
     void UpdateControlSize();
     // A drag ends: the line goes, the parent's DC is given back.
     void StopSizing();
+    // A control of size 0 moved to the splitter's place (alLeft and alTop), where the
+    // alignment puts it before the splitter, on the side the splitter resizes.
+    void PutAgainst(TControl* C);
 
 private:
     bool Vertical() const { return FAlign == alLeft || FAlign == alRight; }
+    int SizeAcross(const TControl* C) const { return Vertical() ? C->Width() : C->Height(); }
+    void SetSnapped(TControl* C);
+    // C is no longer watched for its free, unless the splitter still holds it.
+    void LetGo(TControl* C);
     void CalcSplitSize(int X, int Y, int& NewSize, int& Split);
     void DrawLine();
     void AllocateLineDC();
@@ -145,6 +159,7 @@ private:
     int FMinSize = 30;
     TResizeStyle FResizeStyle = rsPattern;
     TControl* FControl = nullptr;   // the control being resized, while a drag runs
+    TControl* FSnapped = nullptr;   // the control the last drag snapped shut
     TPoint FDownPos;
     int FMaxSize = 0;
     int FNewSize = 0;

@@ -72,6 +72,9 @@ struct DeleteObjectFree {
 struct DeleteDCFree {
     void operator()(HDC H) const noexcept { DeleteDC(H); }
 };
+struct DestroyIconFree {
+    void operator()(HICON H) const noexcept { DestroyIcon(H); }
+};
 // A DC from GetDC or GetWindowDC goes back to the window it came from.
 struct ReleaseDCFree {
     HWND Wnd = nullptr;
@@ -87,6 +90,9 @@ using TOwnedBrush = TGdiObject<HBRUSH>;
 using TOwnedPen = TGdiObject<HPEN>;
 using TOwnedFont = TGdiObject<HFONT>;
 using TOwnedRegion = TGdiObject<HRGN>;
+// An icon made for the caller (ImageList_GetIcon, CopyIcon, CreateIconIndirect ...), not
+// one shared from a module's resources: DestroyIcon at the end.
+using TOwnedIcon = TOwnedHandle<HICON, zgdi::DestroyIconFree>;
 
 // A memory DC compatible with another DC (or with the screen): DeleteDC at the end. Empty
 // when the system could not make one.

@@ -1,4 +1,5 @@
 #include "classlib/imglist.h"
+#include "classlib/gdihandles.h"
 
 #include <algorithm>
 
@@ -158,11 +159,9 @@ void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabl
         return;
     }
     // The system's embossed look of a disabled picture.
-    if (HICON icon = ImageList_GetIcon(FHandle, Index, ILD_TRANSPARENT)) {
-        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, X, Y, FWidth, FHeight,
+    if (const TOwnedIcon icon(ImageList_GetIcon(FHandle, Index, ILD_TRANSPARENT)); icon)
+        DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.Handle()), 0, X, Y, FWidth, FHeight,
                    DST_ICON | DSS_DISABLED);
-        DestroyIcon(icon);
-    }
 }
 
 bool TCustomImageList::GetBitmap(int Index, TBitmap* Image)

@@ -206,6 +206,16 @@ struct TWMNCCalcSize {
     }
 };
 
+// WM_GETTEXT: the room of the buffer in characters, its terminator included, and the buffer.
+struct TWMGetText {
+    int TextMax;
+    char* Text;
+    explicit TWMGetText(const TMessage& M)
+        : TextMax(static_cast<int>(M.WParam)), Text(reinterpret_cast<char*>(M.LParam))
+    {
+    }
+};
+
 // WM_STYLECHANGING and WM_STYLECHANGED: which style (GWL_STYLE or GWL_EXSTYLE) and its old and
 // new values (null when sent without them).
 struct TWMStyleChange {
@@ -213,6 +223,18 @@ struct TWMStyleChange {
     STYLESTRUCT* Style;
     explicit TWMStyleChange(const TMessage& M)
         : StyleType(static_cast<int>(M.WParam)), Style(reinterpret_cast<STYLESTRUCT*>(M.LParam))
+    {
+    }
+};
+
+// WM_SETCURSOR: the window under the pointer, the hit-test code (HTCLIENT ...; negative for
+// HTERROR) and the mouse message that made the system ask.
+struct TWMSetCursor {
+    HWND CursorWnd;
+    int HitTest;
+    UINT MouseMsg;
+    explicit TWMSetCursor(const TMessage& M)
+        : CursorWnd(reinterpret_cast<HWND>(M.WParam)), HitTest(zmsg::SignedLo(M.LParam)), MouseMsg(M.LParamHi())
     {
     }
 };
@@ -248,7 +270,37 @@ struct TWMPrint {
     explicit TWMPrint(const TMessage& M) : DC(reinterpret_cast<HDC>(M.WParam)), Flags(static_cast<UINT>(M.LParam)) {}
 };
 
-// WM_CTLCOLORLISTBOX and the other WM_CTLCOLOR messages: the DC the child paints with and the
+
+// WM_MEASUREITEM, WM_COMPAREITEM and WM_DELETEITEM: the identifier of the control and its
+// record (null when the message came without one).
+struct TWMMeasureItem {
+    UINT IDCtl;
+    MEASUREITEMSTRUCT* MeasureItemStruct;
+    explicit TWMMeasureItem(const TMessage& M)
+        : IDCtl(static_cast<UINT>(M.WParam)), MeasureItemStruct(reinterpret_cast<MEASUREITEMSTRUCT*>(M.LParam))
+    {
+    }
+};
+
+struct TWMCompareItem {
+    UINT Ctl;
+    COMPAREITEMSTRUCT* CompareItemStruct;
+    explicit TWMCompareItem(const TMessage& M)
+        : Ctl(static_cast<UINT>(M.WParam)), CompareItemStruct(reinterpret_cast<COMPAREITEMSTRUCT*>(M.LParam))
+    {
+    }
+};
+
+struct TWMDeleteItem {
+    UINT Ctl;
+    DELETEITEMSTRUCT* DeleteItemStruct;
+    explicit TWMDeleteItem(const TMessage& M)
+        : Ctl(static_cast<UINT>(M.WParam)), DeleteItemStruct(reinterpret_cast<DELETEITEMSTRUCT*>(M.LParam))
+    {
+    }
+};
+
+// WM_CTLCOLOR* and their reflected CN_CTLCOLOR* forms: the DC the child paints with and the
 // child's window.
 struct TWMCtlColor {
     HDC ChildDC;
@@ -271,4 +323,22 @@ struct TWMParentNotify {
           Child(Event == WM_CREATE || Event == WM_DESTROY ? reinterpret_cast<HWND>(M.LParam) : nullptr)
     {
     }
+};
+// WM_MENUSELECT: the item's command or, for a popup (MF_POPUP in MenuFlag), its position; the
+// flags (0xFFFF when the menu closes); the menu the item is in.
+struct TWMMenuSelect {
+    uint16_t IDItem;
+    uint16_t MenuFlag;
+    HMENU Menu;
+    explicit TWMMenuSelect(const TMessage& M)
+        : IDItem(M.WParamLo()), MenuFlag(M.WParamHi()), Menu(reinterpret_cast<HMENU>(M.LParam))
+    {
+    }
+};
+
+// CM_ACTIONEXECUTE and CM_ACTIONUPDATE: the action that asks to be executed or updated.
+class TBasicAction;
+struct TCMActionExecute {
+    TBasicAction* Action;
+    explicit TCMActionExecute(const TMessage& M) : Action(reinterpret_cast<TBasicAction*>(M.LParam)) {}
 };

@@ -21,6 +21,7 @@ void InitSysUtils()
         Win32MinorVersion = vi.dwMinorVersion;
         Win32BuildNumber = vi.dwBuildNumber;
     }
+    GetFormatSettings();
 }
 
 EAssertionFailed::EAssertionFailed(const AnsiString& msg, const char* file, int line)
@@ -405,5 +406,20 @@ int ParamCount()
     }
 }
 
-// The decimal separator of numbers the user types and reads.
 char DecimalSeparator = '.';
+char ThousandSeparator = ',';
+
+namespace {
+// The first character of a locale setting of the user's, Default when there is none.
+char LocaleChar(LCTYPE Type, char Default)
+{
+    char buf[8] = {};
+    return GetLocaleInfoA(LOCALE_USER_DEFAULT, Type, buf, sizeof(buf)) > 1 ? buf[0] : Default;
+}
+} // namespace
+
+void GetFormatSettings()
+{
+    DecimalSeparator = LocaleChar(LOCALE_SDECIMAL, '.');
+    ThousandSeparator = LocaleChar(LOCALE_STHOUSAND, ',');
+}

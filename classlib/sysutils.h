@@ -92,7 +92,8 @@ template <class F> void OutOfMemoryAsError(F&& Body)
 }
 
 // ---------------------------------------------------------------------------------------
-// Platform version, read once by InitSysUtils() at program start.
+// Platform version and the user's format settings, read once by InitSysUtils() at program
+// start.
 
 extern DWORD Win32Platform;      // VER_PLATFORM_WIN32_NT on the NT family
 extern DWORD Win32MajorVersion;
@@ -153,6 +154,10 @@ bool DirectoryExists(const AnsiString& name);
 AnsiString ParamStr(int index);
 int ParamCount();
 
-// The character between the whole and the fractional part of numbers the user types and
-// reads ('.' until the program sets it, for example from the user's locale).
+// The characters of numbers the user types and reads, in the ANSI code page: between the
+// whole and the fractional part, and between groups of thousands. Read from the user's
+// locale by GetFormatSettings, which InitSysUtils calls ('.' and ',' before that, and for a
+// locale that names none).
 extern char DecimalSeparator;
+extern char ThousandSeparator;
+void GetFormatSettings();

@@ -64,13 +64,11 @@ void TzSplitter::Paint()
 
 void TzSplitter::GatherSnappedControls()
 {
-    for (int i = 0; i < Parent()->ControlCount(); ++i) {
-        TControl* c = Parent()->Controls(i);
-        if (Align() == alTop && c->Height() == 0)
-            c->SetTop(Top());
-        else if (Align() == alLeft && c->Width() == 0)
-            c->SetLeft(Left());
-    }
+    // Only those snapped shut against this splitter: one that another splitter snapped shut,
+    // moved here, would be laid out on this splitter's side and opened by it, lost to its own.
+    for (int i = 0; i < Parent()->ControlCount(); ++i)
+        if (TControl* c = Parent()->Controls(i); SnappedAgainst(c))
+            PutAgainst(c);
 }
 
 void TzSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)

@@ -35,7 +35,8 @@ private:
     // The press ends (released, or lost to another window): the picture and the hints come
     // back.
     void EndPress();
-    // Children snapped to nothing move against the splitter, so that a drag finds them.
+    // Children snapped shut against this splitter move to its side, so that a drag finds
+    // them there (the alignment may have put them past it).
     void GatherSnappedControls();
 
     std::unique_ptr<TzCommonData> FSkinData;

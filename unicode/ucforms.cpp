@@ -150,11 +150,10 @@ void TUcForm::UpdateActions()
 
 void TUcForm::WMMenuSelectWide(TMessage& Message)
 {
-    UINT flags = Message.WParamHi();
-    UINT item = Message.WParamLo();
+    const TWMMenuSelect select(Message);
     TMenuItem* found = nullptr;
-    if (flags != 0xFFFF || item != 0)
-        found = FMenu->FindMenuSelectItem(reinterpret_cast<HMENU>(Message.LParam), item, flags);
+    if (select.MenuFlag != 0xFFFF || select.IDItem != 0)
+        found = FMenu->FindMenuSelectItem(select.Menu, select.IDItem, select.MenuFlag);
     WideString hint = found ? WideLongHintPart(GetMenuItemWideHint(found)) : WideString();
     if (UcApplication)
         UcApplication->SetHint(hint);
@@ -172,18 +171,28 @@ void TUcForm::Dispatch(TMessage& Message)
         }
         break;
     case CM_BIDIMODECHANGED:
-        TForm::Dispatch(Message);
-        for (int i = 0; i < ComponentCount(); ++i)
-            if (auto* menu = dynamic_cast<TMenu*>(Components(i)))
-                UpdateMenuWideTexts(menu);
+        CMBiDiModeChanged(Message);
         return;
     case WM_WINDOWPOSCHANGING:
-        TForm::Dispatch(Message);
-        if (FMenu)
-            UpdateMenuWideTexts(FMenu);
+        WMWindowPosChanging(Message);
         return;
     }
     TForm::Dispatch(Message);
+}
+
+void TUcForm::CMBiDiModeChanged(TMessage& Message)
+{
+    TForm::Dispatch(Message);
+    for (int i = 0; i < ComponentCount(); ++i)
+        if (auto* menu = dynamic_cast<TMenu*>(Components(i)))
+            UpdateMenuWideTexts(menu);
+}
+
+void TUcForm::WMWindowPosChanging(TMessage& Message)
+{
+    TForm::Dispatch(Message);
+    if (FMenu)
+        UpdateMenuWideTexts(FMenu);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -273,23 +282,27 @@ bool TUcApplication::AppWindowHook(TMessage& Message)
         FSettingChangeTime = GetTickCount();
         UcLastSettingChangeTime = FSettingChangeTime;
         break;
-    case CM_ACTIONEXECUTE: {
-        auto* action = dynamic_cast<THintAction*>(reinterpret_cast<TBasicAction*>(Message.LParam));
-        // The wide hint action runs the library's way; one made here never makes another.
-        if (!action || dynamic_cast<TUcHintAction*>(action) || FInHintAction)
-            break;
-        WideString hint = Hint();
-        if (action->TCustomAction::Hint() != WideToAnsi(hint))
-            break;
-        Message.Result = 1;
-        TFlagScope inHintAction(FInHintAction);
-        TUcHintAction wide(nullptr);
-        wide.SetHint(hint);
-        wide.Execute();
-        return true;
-    }
+    case CM_ACTIONEXECUTE:
+        return ExecuteWideHintAction(Message);
     }
     return false;
+}
+
+bool TUcApplication::ExecuteWideHintAction(TMessage& Message)
+{
+    auto* action = dynamic_cast<THintAction*>(TCMActionExecute(Message).Action);
+    // The wide hint action runs the library's way; one made here never makes another.
+    if (!action || dynamic_cast<TUcHintAction*>(action) || FInHintAction)
+        return false;
+    WideString hint = Hint();
+    if (action->TCustomAction::Hint() != WideToAnsi(hint))
+        return false;
+    Message.Result = 1;
+    TFlagScope inHintAction(FInHintAction);
+    TUcHintAction wide(nullptr);
+    wide.SetHint(hint);
+    wide.Execute();
+    return true;
 }
 
 void TUcApplication::MakeIdleControl()

@@ -45,6 +45,9 @@ protected:
 
 private:
     void WMMenuSelectWide(TMessage& Message);
+    // The library's handling, then the wide texts of the menus again.
+    void CMBiDiModeChanged(TMessage& Message);
+    void WMWindowPosChanging(TMessage& Message);
     bool FCreateNew = false;
 };
 
@@ -84,7 +87,9 @@ private:
     friend class TUcAppIdleEventControl;
     friend LRESULT CALLBACK UcGetMessageHook(int Code, WPARAM WParam, LPARAM LParam);
     bool AppWindowHook(TMessage& Message);
-    void ExecuteWideHintAction(TMessage& Message);
+    // A hint action executed with the application's wide hint as the hint it shows: True
+    // when this happened, and nothing else is to see the message.
+    bool ExecuteWideHintAction(TMessage& Message);
     void MakeIdleControl();
 
     mutable WideString FHint;

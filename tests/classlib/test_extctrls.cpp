@@ -1,12 +1,13 @@
 // The timer: when the system timer runs, ticks through its window, exceptions inside a tick,
 // and a timer freed or released by its own tick. The splitter: drags in each resize style,
-// the limits of the size, its drag line on the parent, a press lost to another window. The
-// panel: bevels, border, caption and parent background by pixels.
+// the limits of the size, its drag line on the parent, a press lost to another window, two
+// splitters on one parent. The panel: bevels, border, caption and parent background by pixels.
 #include <doctest.h>
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"
 #include "form_helpers.h"
 #include "graphics_helpers.h"
+#include "splitpanes.h"
 
 namespace {
 
@@ -264,13 +265,15 @@ TEST_CASE("a splitter keeps the size between MinSize and the room left, snaps, a
     CHECK((f.Side->Width() == 30 && f.Asked == asked + 1));
     f.Release(10, 0);
     CHECK(f.Side->Width() == 30);
-    // A control snapped to nothing is still found beside the splitter.
-    f.Splitter->SetAutoSnap(true);
-    f.Refuse = false;
-    f.PressAndMove(-60, 0);
-    f.Release(-60, 0);
-    REQUIRE(f.Side->Width() == 0);
-    CHECK(f.Splitter->FindResizedControl() == f.Side);
+}
+
+TEST_CASE("two splitters on one parent keep three panes in order, and never resize each other")
+{
+    auto form = MakeForm(420, 200);
+    form->HandleNeeded();
+    form->SetClientSize(400, 200);
+    ShowOnTop(form.get());
+    CheckSplitPaneSequences<TSplitter>(form.get());
 }
 
 TEST_CASE("a splitter whose press is lost to another window ends the drag without resizing")

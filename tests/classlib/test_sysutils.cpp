@@ -51,3 +51,10 @@ TEST_CASE("a failed OS call raises EOSError with the code")
     }
     CHECK_THROWS_AS(ZAssert(false, "broken"), EAssertionFailed);
 }
+
+TEST_CASE("the number separators come from the user's locale at start-up")
+{
+    REQUIRE(PRIMARYLANGID(LANGIDFROMLCID(GetUserDefaultLCID())) == LANG_RUSSIAN);
+    CHECK(DecimalSeparator == ',');
+    CHECK(ThousandSeparator == '\xA0');   // a no-break space in code page 1251
+}

@@ -1,11 +1,13 @@
 // The pattern every skinned control follows, seen on the splitter: the skin commands it
 // answers and how often a skin change reaches it, its states painted from the section, the
-// repaint a parent's update held back, and the hints around a drag.
+// repaint a parent's update held back, and the hints around a drag. Two skinned splitters on
+// one parent, and the panes shut against a splitter gathered by its press.
 #include "skinctlfixture.h"
 
 #include "skinctl/zedit.h"
 #include "skinctl/zmemo.h"
 #include "skinctl/zsplitter.h"
+#include "splitpanes.h"
 
 namespace {
 
@@ -147,4 +149,29 @@ TEST_CASE("a control that waited for its parent's update repaints when the updat
     SendCommandToWindow(edit->Handle(), SKCMD_ENDPARENTUPDATE, 0);
     CHECK(WindowPixel(edit->Handle(), 60, 0) == border);
     CHECK(WindowPixel(edit->Handle(), 100, 12) == inside);
+}
+
+TEST_CASE("two skinned splitters on one parent keep three panes in order, with a skin and without")
+{
+    for (const wchar_t* skin : {L"ZandrelDawn", static_cast<const wchar_t*>(nullptr)}) {
+        TSkinFixture f(skin);
+        f.Show();
+        CheckSplitPaneSequences<TzSplitter>(f.Form);
+    }
+}
+
+TEST_CASE("a press gathers only the panes shut against its own splitter, also ones laid out past it")
+{
+    TSkinFixture f;
+    f.Show();
+    TSplitPanes<TzSplitter> p(f.Form);
+    // Shut by the program, not by a drag: no splitter remembers it. The other splitter leaves
+    // it where it is, and the alignment after that drag puts it past its own splitter.
+    p.P1->SetWidth(0);
+    p.Drag(p.S2, 60);
+    CHECK(p.Widths() == Join(0, p.W, 160, p.W));
+    REQUIRE(p.P1->Left() == p.S1->Left() + p.W);
+    // Its own splitter gathers it back and opens it on its side.
+    p.Drag(p.S1, 50);
+    CHECK(p.Layout() == p.Expected(50, 160));
 }
