@@ -297,9 +297,9 @@ struct Builder {
 
 void CheckSample(TTestComp* r)
 {
-    CHECK(Join(r->Name(), r->Count(), r->Big(), r->Enabled(), r->Color(), r->Style(), r->Caption(), r->Letter(),
-               r->Extra, r->Blob) == Join("Root", -200, int64_t(1) << 40, false, tcBlue, 5, CyrillicAnsi, '\xC6',
-                                          "extra text", AnsiString("\0\1\2\xFF binary", 11)));
+    CHECK(Join(r->Name(), r->Count(), r->Big(), r->Enabled()) == Join("Root", -200, int64_t(1) << 40, false));
+    CHECK(Join(r->Color(), r->Style(), r->Caption(), r->Letter()) == Join(tcBlue, 5, CyrillicAnsi, '\xC6'));
+    CHECK(Join(r->Extra, r->Blob) == Join("extra text", AnsiString("\0\1\2\xFF binary", 11)));
     CHECK(r->Title() == MixedWide);
     CHECK(r->Ratio() == 0.1);
     CHECK(r->Lines()->Text() == "one\r\n" + CyrillicAnsi + "\r\n" + AnsiString(300, 'L') + "\r\n");
@@ -308,8 +308,8 @@ void CheckSample(TTestComp* r)
     CHECK(Join(kid->Size(), kid->Mark(), r->Buddy() == kid) == Join(100000, L'\x0416', true));
     REQUIRE(r->Items()->Count() == 2);
     const TTestItem *a = r->Item(0), *b = r->Item(1);
-    CHECK(Join(a->Caption(), a->Value(), a->Link() == kid, a->Picture()->Bytes, a->Picture()->Width()) ==
-          Join("first", 7, true, AnsiString("\x89PNG\0\0pixels", 12), 16));
+    CHECK(Join(a->Caption(), a->Value(), a->Link() == kid) == Join("first", 7, true));
+    CHECK(Join(a->Picture()->Bytes, a->Picture()->Width()) == Join(AnsiString("\x89PNG\0\0pixels", 12), 16));
     CHECK(Join(b->Caption(), b->Link() == r, b->Picture()->Bytes.empty()) == Join("second", 1, 1));
 }
 
@@ -372,8 +372,10 @@ TEST_CASE("form data: a component round-trips with every kind of property")
         CheckSample(r);
         auto* kid = static_cast<TTestChild*>(r->FindComponent("Kid"));
         // Loaded ran while loading, after the references were resolved; then loading ended.
-        CHECK(Join(r->LoadedCalled, r->WasLoadingInLoaded, r->BuddyAtLoaded == kid, r->IsLoading(), kid->LoadedCalled,
-                   (kid->ComponentState() & (csLoading | csReading)) == 0) == "1 1 1 0 1 1");
+        CHECK(Join(r->LoadedCalled, r->WasLoadingInLoaded, r->BuddyAtLoaded == kid) == "1 1 1");
+        CHECK(Join(r->IsLoading(), kid->LoadedCalled, (kid->ComponentState() & (csLoading | csReading)) == 0) ==
+              "0 1 1");
+
         CHECK(WriteToBytes(r) == bytes);
     }
     SUBCASE("into an existing component, replacing its lists")

@@ -102,11 +102,11 @@ TEST_CASE("an edit makes its system edit window only when needed and keeps its s
     edit->SetModified(true);
     edit->SetPasswordChar('*');
     CHECK_FALSE(edit->HandleAllocated());
-    // The window's limit, read-only and password styles, password character and modified flag.
+    // The window's limit, read-only and password styles and password character.
     auto shown = [&] {
         HWND w = edit->Handle();
         return Join(SendMessageA(w, EM_GETLIMITTEXT, 0, 0), (StyleOf(w) & ES_READONLY) != 0,
-                    (StyleOf(w) & ES_PASSWORD) != 0, SendMessageA(w, EM_GETPASSWORDCHAR, 0, 0), edit->Modified());
+                    (StyleOf(w) & ES_PASSWORD) != 0, SendMessageA(w, EM_GETPASSWORDCHAR, 0, 0));
     };
 
     HWND wnd = edit->Handle();
@@ -115,14 +115,16 @@ TEST_CASE("an edit makes its system edit window only when needed and keeps its s
     REQUIRE(GetClassInfoA(nullptr, "EDIT", &sys));
     CHECK(reinterpret_cast<void*>(edit->DefWndProc()) == reinterpret_cast<void*>(sys.lpfnWndProc));
     CHECK((GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0);
-    CHECK(shown() == Join(20, 1, 1, '*', 1));
+    CHECK(shown() == Join(20, 1, 1, '*'));
+    CHECK(edit->Modified());
     CHECK(Join(WindowText(wnd), edit->Text()) == Join(kPrivet, kPrivet));   // hidden on the screen only
 
     // Changed with a window, the window follows.
     edit->SetReadOnly(false);
     edit->SetModified(false);
     edit->SetPasswordChar('#');
-    CHECK(shown() == Join(20, 0, 1, '#', 0));
+    CHECK(shown() == Join(20, 0, 1, '#'));
+    CHECK_FALSE(edit->Modified());
 
     // A new window (the case and selection styles need one) gets the text and the settings back.
     edit->SetModified(true);
@@ -130,11 +132,13 @@ TEST_CASE("an edit makes its system edit window only when needed and keeps its s
     edit->SetHideSelection(false);
     CHECK(edit->Handle() != wnd);
     CHECK((StyleOf(edit->Handle()) & (ES_UPPERCASE | ES_NOHIDESEL)) == (ES_UPPERCASE | ES_NOHIDESEL));
-    CHECK(shown() == Join(20, 0, 1, '#', 1));
+    CHECK(shown() == Join(20, 0, 1, '#'));
+    CHECK(edit->Modified());
     CHECK(AnsiUpperCase(edit->Text()) == AnsiUpperCase(kPrivet));
     // No password character shows the text again.
     edit->SetPasswordChar(0);
-    CHECK(shown() == Join(20, 0, 0, 0, 1));
+    CHECK(shown() == Join(20, 0, 0, 0));
+
 }
 
 TEST_CASE("an edit's selection, selected text and clipboard-free editing")
@@ -251,7 +255,8 @@ TEST_CASE("memo lines are the window's lines")
     auto* memo = Add<TMemo>(form.get(), 10, 10, 200, 120);
     TStrings* lines = memo->Lines();
     CHECK(lines->Count() == 0);   // asking makes the window
-    CHECK((memo->HandleAllocated() && (StyleOf(memo->WindowHandle()) & ES_MULTILINE) != 0));
+    CHECK(memo->HandleAllocated());
+    CHECK((StyleOf(memo->WindowHandle()) & ES_MULTILINE) != 0);
     lines->Add(kPrivet);
     lines->Add("second");
     lines->Add(kMir);
@@ -317,7 +322,8 @@ TEST_CASE("memo lines are the window's lines")
         longLine[0] = 'A', longLine.back() = 'Z';
         lines->Add(AnsiString(5000, 'v'));
         lines->Add(longLine);
-        CHECK((lines->Get(3) == AnsiString(5000, 'v') && lines->Get(4) == longLine));
+        CHECK(lines->Get(3) == AnsiString(5000, 'v'));
+        CHECK(lines->Get(4) == longLine);
     }
     SUBCASE("text beyond the capacity is refused with an error")
     {
@@ -621,7 +627,8 @@ TEST_CASE("items, item index and text survive a new window")
         combo->SetItemIndex(4);
         combo->Items()->Delete(4);
         combo->RecreateWnd();
-        CHECK((combo->Items()->Count() == 4 && combo->ItemIndex() <= 3));
+        CHECK(combo->Items()->Count() == 4);
+        CHECK(combo->ItemIndex() <= 3);
     }
 }
 
@@ -820,7 +827,9 @@ TEST_CASE("a label is painted by its parent")
         CHECK(CountOf(bmp, area, clBlack) > 20);
         CHECK(CountOf(bmp, area, clBlack) + CountOf(bmp, area, clYellow) > area.Width() * area.Height() * 3 / 4);
         CHECK(Join(CountOf(bmp, area, clWhite), PixelAt(bmp, 5, 5)) == Join(0, clWhite));   // outside: the form
-        CHECK((text.Left < 14 && text.Top < 16 && text.Bottom < 30));
+        CHECK(text.Left < 14);
+        CHECK(text.Top < 16);
+        CHECK(text.Bottom < 30);
     }
     SUBCASE("transparent: the parent shows through")
     {
@@ -835,7 +844,9 @@ TEST_CASE("a label is painted by its parent")
         label->SetAlignment(taRightJustify);
         label->SetLayout(tlBottom);
         TRect text = ink();
-        CHECK((text.Right > 200 && text.Left > 60 && text.Bottom > 40));
+        CHECK(text.Right > 200);
+        CHECK(text.Left > 60);
+        CHECK(text.Bottom > 40);
         label->SetAlignment(taCenter);
         label->SetLayout(tlCenter);
         text = ink();
@@ -1201,7 +1212,8 @@ TEST_CASE("a group box frames its children below its caption")
                       {208, 60, shadow}, {209, 60, light}, {14, top, shadow}});
     // The caption stands over the frame, on the box's colour, from x = 8.
     TRect caption = Extent(bmp, TRect(10, 10, 210, 10 + h), clBlack);
-    CHECK((caption.Left >= 18 && caption.Left <= 20));
+    CHECK(caption.Left >= 18);
+    CHECK(caption.Left <= 20);
     CHECK(PixelAt(bmp, caption.Left + 2, top) != shadow);
 
     // An empty caption draws the frame alone.
