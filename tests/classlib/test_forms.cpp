@@ -3,6 +3,7 @@
 #include "classlib/memmgr.h"
 #include "form_helpers.h"
 #include "join.h"
+#include "pointer.h"
 
 #include <functional>
 #include <memory>
@@ -87,24 +88,6 @@ struct TIdleAction {
             Action();
     }
 };
-
-// Under Wine the pointer reaches its new place through the X server: a late event of an
-// earlier move can still put it back. Wait until it has stayed where it was put.
-void MoveMouse(TPoint to)
-{
-    int steady = 0;
-    for (int i = 0; i < 200 && steady < 5; ++i) {
-        POINT at;
-        if (GetCursorPos(&at) && at.x == to.X && at.y == to.Y)
-            ++steady;
-        else {
-            steady = 0;
-            SetCursorPos(to.X, to.Y);
-        }
-        Pump();
-        Sleep(10);
-    }
-}
 
 } // namespace
 
@@ -339,9 +322,10 @@ TEST_CASE("the hint window is of the class the hint info names")
     REQUIRE(Application->HintWindow());
     CHECK(&Application->HintWindow()->ClassInfo() == &THintWindow::StaticClassInfo());
 
+    // The hint is asked for at a point over the control: no pointer and no timer.
     TPoint inside = control->ClientToScreen(TPoint(30, 15));
-    SetCursorPos(inside.X, inside.Y);
     TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(30, 15), 0};
+
     Application->HintMouseMessage(control, move);
     CHECK(Application->HintControl() == control);
     Application->ActivateHint(inside);
@@ -386,22 +370,28 @@ TEST_CASE("the mouse entering and leaving a control is told with the control")
     form->Show();
     Pump();
     TPoint p = control->ClientToScreen(TPoint(5, 5));
-    MoveMouse(p);
+    THeldPointer pointer;
+
+    pointer.MoveTo({p.X, p.Y});
     Application->DoMouseIdle();
     REQUIRE(control->Seen.size() == 1);
     CHECK(control->Seen[0].first == CM_MOUSEENTER);
     CHECK(control->Seen[0].second == reinterpret_cast<LPARAM>(control));
-    MoveMouse(form->ClientToScreen(TPoint(150, 80)));
+    const TPoint outside = form->ClientToScreen(TPoint(150, 80));
+    pointer.MoveTo({outside.X, outside.Y});
+
     Application->DoMouseIdle();
     REQUIRE(control->Seen.size() == 2);
     CHECK(control->Seen[1].first == CM_MOUSELEAVE);
     CHECK(Application->MouseControl() == form.get());
     // A control that goes is forgotten by the application.
-    MoveMouse(p);
+    pointer.MoveTo({p.X, p.Y});
     Application->DoMouseIdle();
     REQUIRE(Application->MouseControl() == control);
     delete control;
     CHECK(Application->MouseControl() == nullptr);
+
+
 }
 
 TEST_CASE("application title, hint and exceptions")
@@ -457,14 +447,17 @@ TEST_CASE("alpha blending and a transparent colour make a layered window")
     BYTE alpha = 0;
     DWORD flags = 0;
     COLORREF key = 0;
-    if (GetLayeredWindowAttributes(wnd, &key, &alpha, &flags))
+    if (GetLayeredWindowAttributes(wnd, &key, &alpha, &flags)) {
         CHECK(alpha == 128);
         CHECK((flags & LWA_ALPHA));
+    }
     form->SetTransparentColorValue(clFuchsia);
     form->SetTransparentColor(true);
-    if (GetLayeredWindowAttributes(wnd, &key, &alpha, &flags))
+    if (GetLayeredWindowAttributes(wnd, &key, &alpha, &flags)) {
         CHECK(key == RGB(255, 0, 255));
         CHECK((flags & LWA_COLORKEY));
+    }
+
     // Kept across a new window.
     form->SetBorderStyle(bsSingle);
     REQUIRE(form->HandleAllocated());

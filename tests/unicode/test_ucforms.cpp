@@ -2,6 +2,7 @@
 #include "classlib/menus.h"
 #include "unicode/ucforms.h"
 #include "unicode/ucmenus.h"
+#include "pointer.h"
 
 #include <utility>
 
@@ -67,17 +68,15 @@ public:
 };
 Z_CLASS_IMPL(THintTarget, TCustomControl)
 
-// The mouse over Control, then the idle steps of the application that follow it. Motions the
-// display still holds from earlier moves run first; nothing runs between the move and the
-// idle step that reads the mouse, so no late motion can put it back.
-void HoverAndIdle(TControl* Control, TCustomForm* Form)
+// The mouse held over Control, then the idle steps of the application that follow it.
+void HoverAndIdle(THeldPointer& Pointer, TControl* Control, TCustomForm* Form)
 {
-    Pump();
     const TPoint p = Control->ClientToScreen(TPoint(4, 4));
-    SetCursorPos(p.X, p.Y);
+    Pointer.MoveTo({p.X, p.Y});
     Application->DoMouseIdle();
     Form->UpdateActions();
 }
+
 
 
 int g_titleSets = 0;
@@ -286,14 +285,15 @@ TEST_CASE("the application's wide hint follows the control under the mouse")
     SetControlWideHint(b, CyrFile);
     f.Form->SetHint(Sigma);
     f.Show();
-    HoverAndIdle(a, f.Form.get());
+    THeldPointer pointer;
+    HoverAndIdle(pointer, a, f.Form.get());
     CHECK(Application->MouseControl() == a);
     CHECK(UcApplication->Hint() == Greek);   // the long part
-    HoverAndIdle(b, f.Form.get());
+    HoverAndIdle(pointer, b, f.Form.get());
     CHECK(UcApplication->Hint() == CyrFile);
     // A control without a hint of its own shows its parent's.
     SetControlWideHint(b, L"");
-    HoverAndIdle(b, f.Form.get());
+    HoverAndIdle(pointer, b, f.Form.get());
     CHECK(UcApplication->Hint() == Sigma);
     UcApplication->SetHint(L"");
 }
@@ -327,7 +327,10 @@ TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unic
     main->Show();
     SetForegroundWindow(main->Handle());
     Pump();
-    HoverAndIdle(edit, main);
+    {
+        THeldPointer pointer;
+        HoverAndIdle(pointer, edit, main);
+    }
     CHECK(UcApplication->Hint() == Greek);
     UcApplication->SetHint(L"");
     // Made once.
