@@ -286,68 +286,79 @@ TEST_CASE("the window's questions for texts and images are answered from the nod
     CHECK(ev.Log == TLog{"expanded " + kPrivet});   // the image event ran for the question
 }
 
-TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, Escape, a refused edit")
-{
-    TTreeForm f;
-    ShowOnTop(f.Form.get());
-    TTreeEvents ev;
-    f.Tree->OnEditing = MakeMethod<&TTreeEvents::Editing>(&ev);
-    f.Tree->OnEdited = MakeMethod<&TTreeEvents::Edited>(&ev);
-    f.Tree->OnCancelEdit = MakeMethod<&TTreeEvents::CancelEdit>(&ev);
-    f.Tree->OnKeyDown = MakeMethod<&TTreeEvents::KeyDown>(&ev);
-    TTreeNode* node = f.Items->Add(nullptr, "old");
-    FocusOn(f.Tree);
-    TMsgRecorder rec;
-    RecordTreeNotifications(rec, f.Form->Handle(), f.Tree->Handle(), {TVN_BEGINLABELEDITA, TVN_ENDLABELEDITA});
-    // Each edit: typed into the edit window, then a key ends it.
-    const auto edit = [&](const AnsiString& Typed, WPARAM EndKey) {
-        REQUIRE(node->EditText());
-        HWND wnd = f.Tree->EditHandle();
-        REQUIRE((wnd && f.Tree->IsEditing()));
+namespace {
+// A shown tree of one node, "old", with the focus, its label events logged.
+struct TEditingTree : TTreeForm {
+    TTreeEvents Ev;
+    TTreeNode* Node = Items->Add(nullptr, "old");
+    TEditingTree()
+    {
+        ShowOnTop(Form.get());
+        Tree->OnEditing = MakeMethod<&TTreeEvents::Editing>(&Ev);
+        Tree->OnEdited = MakeMethod<&TTreeEvents::Edited>(&Ev);
+        Tree->OnCancelEdit = MakeMethod<&TTreeEvents::CancelEdit>(&Ev);
+        Tree->OnKeyDown = MakeMethod<&TTreeEvents::KeyDown>(&Ev);
+        FocusOn(Tree);
+    }
+    // An edit: typed into the edit window, then a key ends it.
+    void Edit(const AnsiString& Typed, WPARAM EndKey)
+    {
+        REQUIRE(Node->EditText());
+        HWND wnd = Tree->EditHandle();
+        REQUIRE(wnd);
+        REQUIRE(Tree->IsEditing());
         SendMessageA(wnd, EM_SETSEL, 0, -1);
         for (char c : Typed)
             SendMessageA(wnd, WM_CHAR, static_cast<uint8_t>(c), 1);
         SendMessageA(wnd, WM_KEYDOWN, EndKey, 1);
         Pump();
-        CHECK_FALSE(f.Tree->IsEditing());
-    };
-    edit("new " + kMir, VK_RETURN);
-    CHECK(node->Text() == "new " + kMir);
-    CHECK(ev.Log == TLog{"editing old", "key 13", "edited old to new " + kMir});
+        CHECK_FALSE(Tree->IsEditing());
+    }
+};
+} // namespace
+
+TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, Escape")
+{
+    TEditingTree t;
+    TMsgRecorder rec;
+    RecordTreeNotifications(rec, t.Form->Handle(), t.Tree->Handle(), {TVN_BEGINLABELEDITA, TVN_ENDLABELEDITA});
+    t.Edit("new " + kMir, VK_RETURN);
+    CHECK(t.Node->Text() == "new " + kMir);
+    CHECK(t.Ev.Log == TLog{"editing old", "key 13", "edited old to new " + kMir});
     CHECK_MESSAGES(rec, {"form", WM_NOTIFY, TVN_BEGINLABELEDITA, "tree"}, {"form", WM_NOTIFY, TVN_ENDLABELEDITA, "tree"});
 
-    ev.Log.clear();
-    ev.EditTo = kPrivet;
-    edit("typed", VK_RETURN);
-    CHECK(node->Text() == kPrivet);
-    ev.Log.clear();
-    edit("dropped", VK_ESCAPE);
-    CHECK(node->Text() == kPrivet);
-    CHECK(ev.Log == TLog{"editing " + kPrivet, "key 27", "cancel " + kPrivet});
+    t.Ev.Log.clear();
+    t.Ev.EditTo = kPrivet;
+    t.Edit("typed", VK_RETURN);
+    CHECK(t.Node->Text() == kPrivet);
+    t.Ev.Log.clear();
+    t.Edit("dropped", VK_ESCAPE);
+    CHECK(t.Node->Text() == kPrivet);
+    CHECK(t.Ev.Log == TLog{"editing " + kPrivet, "key 27", "cancel " + kPrivet});
+}
 
-    // Through the message loop, Enter ends the edit and does not press the form's default
-    // button.
-    auto* ok = Add<TButton>(f.Form.get(), 8, 360, 80, 24);
+TEST_CASE("a label edit ended by Enter through the message loop presses no default button; refused edits make no edit window")
+{
+    TEditingTree t;
+    auto* ok = Add<TButton>(t.Form.get(), 8, 360, 80, 24);
     ok->SetDefault(true);
-    ok->OnClick = MakeMethod<&TTreeEvents::Click>(&ev);
-    ev.Log.clear();
-    ev.EditTo.clear();
-    REQUIRE(node->EditText());
-    SetWindowTextA(f.Tree->EditHandle(), "typed");
-    PostMessageA(f.Tree->EditHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    ok->OnClick = MakeMethod<&TTreeEvents::Click>(&t.Ev);
+    REQUIRE(t.Node->EditText());
+    SetWindowTextA(t.Tree->EditHandle(), "typed");
+    PostMessageA(t.Tree->EditHandle(), WM_KEYDOWN, VK_RETURN, 1);
     Pump();
-    CHECK(node->Text() == "typed");
-    CHECK(ev.Log == TLog{"editing " + kPrivet, "key 13", "edited " + kPrivet + " to typed"});
+    CHECK(t.Node->Text() == "typed");
+    CHECK(t.Ev.Log == TLog{"editing old", "key 13", "edited old to typed"});
 
     // Refused by OnEditing, or read-only: no edit window, nothing edited.
-    ev.Log.clear();
-    ev.Refuse = true;
-    CHECK_FALSE(node->EditText());
-    ev.Refuse = false;
-    f.Tree->SetReadOnly(true);
-    CHECK_FALSE(node->EditText());
-    CHECK(ev.Log == TLog{"editing typed"});
-    CHECK(f.Tree->EditHandle() == nullptr);
+    t.Ev.Log.clear();
+    t.Ev.Refuse = true;
+    CHECK_FALSE(t.Node->EditText());
+    t.Ev.Refuse = false;
+    t.Tree->SetReadOnly(true);
+    CHECK_FALSE(t.Node->EditText());
+    CHECK(t.Ev.Log == TLog{"editing typed"});
+    CHECK(t.Tree->EditHandle() == nullptr);
 }
 
 TEST_CASE("selection and expansion by the program and by keys fire the change and expansion events")
