@@ -385,9 +385,7 @@ TEST_CASE("unhandled actions go through the application window to the active for
     auto form = MakeForm(220, 140);
     auto* target = Add<TTargetControl>(form.get(), 0, 0, 50, 20);
     auto* check = Add<TCheckControl>(form.get(), 0, 30, 50, 20);
-    form->Show();
-    SetForegroundWindow(form->Handle());
-    Pump();
+    ShowOnTop(form.get());
     REQUIRE(Screen->ActiveCustomForm() == form.get());
 
     auto* targeted = new TAction(form.get());
@@ -419,9 +417,7 @@ TEST_CASE("a hint is shown through a hint action, once")
 {
     auto form = MakeForm(220, 140);
     auto* target = Add<TTargetControl>(form.get(), 0, 0, 50, 20);
-    form->Show();
-    SetForegroundWindow(form->Handle());
-    Pump();
+    ShowOnTop(form.get());
     Application->SetHint("");
     target->Hints.clear();
     Application->SetHint("Hello");

@@ -325,7 +325,7 @@ TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unic
     edit->SetParent(main);
     SetControlWideHint(edit, L"|" + Greek);
     main->Show();
-    SetForegroundWindow(main->Handle());
+    SetActiveWindow(main->Handle());
     Pump();
     {
         THeldPointer pointer;
