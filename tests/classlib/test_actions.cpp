@@ -185,17 +185,6 @@ TEST_CASE("with defaults checked a control keeps what it has")
     CHECK(win->ActionLink() == nullptr);
 }
 
-TEST_CASE("controls choose their link class through the hooks the action unit fills in")
-{
-    const TControlActionLinkClass* cls = ControlActionLinkClassOf<TSpeedButtonActionLink>();
-    CHECK(std::string(cls->ClassInfo().Name) == "TSpeedButtonActionLink");
-    CHECK(cls == ControlActionLinkClassOf<TSpeedButtonActionLink>());
-    CHECK(ControlHooks.ControlLinkClass == ControlActionLinkClassOf<TControlActionLink>());
-    CHECK(ControlHooks.WinControlLinkClass == ControlActionLinkClassOf<TWinControlActionLink>());
-    CHECK(TButtonActionLink::StaticClassInfo().InheritsFrom(TWinControlActionLink::StaticClassInfo()));
-    CHECK(TMenuActionLink::StaticClassInfo().InheritsFrom(TActionLink::StaticClassInfo()));
-}
-
 TEST_CASE("a menu item follows its action")
 {
     TActionEvents events;

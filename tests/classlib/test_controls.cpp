@@ -405,14 +405,6 @@ TEST_CASE("parent colour, font, hints and reading order reach the children until
     CHECK(child->BiDiMode() == bdRightToLeftReadingOnly);   // set by itself, not from the parent
 }
 
-TEST_CASE("hints are split at the bar")
-{
-    CHECK(Join(GetShortHint("Open|Opens a file"), GetLongHint("Open|Opens a file")) == Join("Open", "Opens a file"));
-    CHECK(Join(GetShortHint("Plain"), GetLongHint("Plain")) == Join("Plain", "Plain"));
-    CHECK(GetLongHint("a|b|c") == "b|c");
-
-}
-
 TEST_CASE("a control refuses itself as its parent and leaves a parent that goes")
 {
     auto* form = new TForm(nullptr);

@@ -160,9 +160,6 @@ TEST_CASE("the screen keeps the forms with the most recently active first")
     for (int i = 0; i < Screen->FormCount(); ++i)
         CHECK(Screen->Forms(i) != gone);
     CHECK(Screen->ActiveForm() != gone);
-    CHECK(Screen->HintFont()->HandleAllocated());
-    CHECK(Screen->MenuFont()->Height() != 0);
-    CHECK(Screen->PixelsPerInch() == 96);
 }
 
 TEST_CASE("focus moves between controls with exit and enter")

@@ -323,11 +323,15 @@ TEST_CASE("menu messages of a form: commands, submenus, hints, keys")
 
     // WM_MENUSELECT: the long part of the item's hint; a submenu found by its handle; the
     // menu closing clears the hint.
-    f.File->SetHint("File|Files and documents");
+    f.File->SetHint("File|Files|documents");   // the long part runs on past a second bar
+    f.Exit->SetHint("Quit");                   // no bar: both parts are the whole hint
+    f.Send(WM_MENUSELECT, MAKEWPARAM(f.Exit->Command(), MF_STRING), file);
+    CHECK(Application->Hint() == "Quit");
     f.Send(WM_MENUSELECT, MAKEWPARAM(f.Open->Command(), MF_STRING), file);
     CHECK(Application->Hint() == "Opens a document");
     f.Send(WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), bar);
-    CHECK(Application->Hint() == "Files and documents");
+    CHECK(Application->Hint() == "Files|documents");
+
     f.Send(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), nullptr);
     CHECK(Application->Hint() == "");
 
