@@ -173,3 +173,102 @@ struct TWMMouseWheel {
     }
     TPoint Pos() const { return TPoint(XPos, YPos); }
 };
+
+// WM_NCHITTEST: the point asked about, in screen coordinates.
+struct TWMNCHitTest {
+    int XPos;
+    int YPos;
+    explicit TWMNCHitTest(const TMessage& M) : XPos(zmsg::SignedLo(M.LParam)), YPos(zmsg::SignedHi(M.LParam)) {}
+    TPoint Pos() const { return TPoint(XPos, YPos); }
+};
+
+// WM_NCMOUSEMOVE and the non-client button messages: what the window answered to the hit test
+// there (HTCAPTION, HTVSCROLL ...) and the point in screen coordinates.
+struct TWMNCMouse {
+    UINT HitTest;
+    int XPos;
+    int YPos;
+    explicit TWMNCMouse(const TMessage& M)
+        : HitTest(static_cast<UINT>(M.WParam)), XPos(zmsg::SignedLo(M.LParam)), YPos(zmsg::SignedHi(M.LParam))
+    {
+    }
+    TPoint Pos() const { return TPoint(XPos, YPos); }
+};
+
+// WM_NCCALCSIZE: the window rectangle the handler turns into the client rectangle (the first
+// of NCCALCSIZE_PARAMS when CalcValidRects); null when the message came without one.
+struct TWMNCCalcSize {
+    bool CalcValidRects;
+    RECT* Rect;
+    explicit TWMNCCalcSize(const TMessage& M)
+        : CalcValidRects(M.WParam != 0), Rect(reinterpret_cast<RECT*>(M.LParam))
+    {
+    }
+};
+
+// WM_STYLECHANGING and WM_STYLECHANGED: which style (GWL_STYLE or GWL_EXSTYLE) and its old and
+// new values (null when sent without them).
+struct TWMStyleChange {
+    int StyleType;
+    STYLESTRUCT* Style;
+    explicit TWMStyleChange(const TMessage& M)
+        : StyleType(static_cast<int>(M.WParam)), Style(reinterpret_cast<STYLESTRUCT*>(M.LParam))
+    {
+    }
+};
+
+// WM_SYSCOMMAND: the command (SC_CLOSE ...), the four low bits the system uses itself left out.
+struct TWMSysCommand {
+    UINT CmdType;
+    explicit TWMSysCommand(const TMessage& M) : CmdType(static_cast<UINT>(M.WParam) & 0xFFF0) {}
+};
+
+// WM_CAPTURECHANGED: the window that takes the mouse (null when nobody does).
+struct TWMCaptureChanged {
+    HWND NewCapture;
+    explicit TWMCaptureChanged(const TMessage& M) : NewCapture(reinterpret_cast<HWND>(M.LParam)) {}
+};
+
+// WM_TIMER: the identifier the timer was set with.
+struct TWMTimer {
+    UINT_PTR TimerID;
+    explicit TWMTimer(const TMessage& M) : TimerID(static_cast<UINT_PTR>(M.WParam)) {}
+};
+
+// WM_ERASEBKGND: the DC to erase.
+struct TWMEraseBkgnd {
+    HDC DC;
+    explicit TWMEraseBkgnd(const TMessage& M) : DC(reinterpret_cast<HDC>(M.WParam)) {}
+};
+
+// WM_PRINT and WM_PRINTCLIENT: the DC to print into and what to print (PRF_CLIENT ...).
+struct TWMPrint {
+    HDC DC;
+    UINT Flags;
+    explicit TWMPrint(const TMessage& M) : DC(reinterpret_cast<HDC>(M.WParam)), Flags(static_cast<UINT>(M.LParam)) {}
+};
+
+// WM_CTLCOLORLISTBOX and the other WM_CTLCOLOR messages: the DC the child paints with and the
+// child's window.
+struct TWMCtlColor {
+    HDC ChildDC;
+    HWND ChildWnd;
+    explicit TWMCtlColor(const TMessage& M)
+        : ChildDC(reinterpret_cast<HDC>(M.WParam)), ChildWnd(reinterpret_cast<HWND>(M.LParam))
+    {
+    }
+};
+
+// WM_PARENTNOTIFY: the event (WM_CREATE, WM_DESTROY, or a button pressed over a child), the
+// child's identifier, and for creation and destruction the child's window (null otherwise:
+// the button events carry a point instead).
+struct TWMParentNotify {
+    UINT Event;
+    UINT ChildID;
+    HWND Child;
+    explicit TWMParentNotify(const TMessage& M)
+        : Event(M.WParamLo()), ChildID(M.WParamHi()),
+          Child(Event == WM_CREATE || Event == WM_DESTROY ? reinterpret_cast<HWND>(M.LParam) : nullptr)
+    {
+    }
+};

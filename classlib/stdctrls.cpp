@@ -8,9 +8,10 @@
 
 TTickCountFunc ComboTickCount = [] { return GetTickCount(); };
 
+const char* const EditCharCaseNames[3] = {"ecNormal", "ecUpperCase", "ecLowerCase"};
+
 namespace {
 
-const char* const EditCharCaseNames[] = {"ecNormal", "ecUpperCase", "ecLowerCase"};
 const char* const BorderStyleNames[] = {"bsNone", "bsSingle"};
 const char* const ScrollStyleNames[] = {"ssNone", "ssHorizontal", "ssVertical", "ssBoth"};
 const char* const AlignmentNames[] = {"taLeftJustify", "taRightJustify", "taCenter"};

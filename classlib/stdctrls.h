@@ -17,6 +17,8 @@ class TCustomMemo;
 // Enumerations
 
 enum TEditCharCase : uint8_t { ecNormal, ecUpperCase, ecLowerCase };
+// Their names, for the property tables of the controls that publish CharCase.
+extern const char* const EditCharCaseNames[3];
 enum TScrollStyle : uint8_t { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TTextLayout : uint8_t { tlTop, tlCenter, tlBottom };
 enum TComboBoxStyle : uint8_t {

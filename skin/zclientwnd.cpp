@@ -65,6 +65,11 @@ bool ChangesScrollInfo(UINT Msg)
     case EM_LINESCROLL:
     case EM_SCROLL:
     case EM_SCROLLCARET:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
         return true;
     default:
         return false;
@@ -83,14 +88,22 @@ void TSkBaseWnd::RedrawFrame()
         SendMessageW(Handle, WM_NCPAINT, 1, 0);
 }
 
-void TSkBaseWnd::WndProc(TMessage& M)
+void TSkBaseWnd::SkinCommand(TWMSkinCommand Cmd)
 {
-    if (IsSkinCommand(M, SKCMD_PREPARECACHE)) {
+    if (Cmd.Command == SKCMD_PREPARECACHE) {
         PrepareWindowCache(SkinData, Handle, false);
         return;
     }
-    const bool skinned = SkinData && SkinData->Skinned();
-    if (!skinned || (M.Msg == SM_SKINCMD && !(M.WParamHi() == SKCMD_REFRESH && FromOwnManager(this, M)))) {
+    const bool refresh = Cmd.Command == SKCMD_REFRESH && FromOwnManager(Cmd) && SkinData && SkinData->Skinned();
+    TSkAliveToken alive(this);
+    TSkScrollWnd::SkinCommand(Cmd);
+    if (refresh && alive())
+        RedrawFrame();
+}
+
+void TSkBaseWnd::WndProc(TMessage& M)
+{
+    if (!SkinData || !SkinData->Skinned() || M.Msg == SM_SKINCMD) {
         TSkScrollWnd::WndProc(M);
         return;
     }
@@ -108,7 +121,6 @@ void TSkBaseWnd::WndProc(TMessage& M)
     if (!alive())
         return;
     switch (M.Msg) {
-    case SM_SKINCMD:   // the refresh from its manager
     case WM_SIZE:
     case WM_ENABLE:
     case CM_ENABLEDCHANGED:
@@ -205,9 +217,9 @@ void TSkEditWnd::PaintFrame(HDC DC)
     PaintScrollBars(this, Handle, DC);
 }
 
-void TSkEditWnd::Print(TMessage& M, bool PaintOnly)
+void TSkEditWnd::Print(TMessage& M, HDC DC, bool PaintOnly)
 {
-    const HDC dc = reinterpret_cast<HDC>(M.WParam);
+    const HDC dc = DC;
     PrepareWindowCache(SkinData, Handle, false);
     PaintFrame(dc);
     RECT client{};
@@ -221,28 +233,44 @@ void TSkEditWnd::Print(TMessage& M, bool PaintOnly)
     SetViewportOrgEx(dc, org.x + client.left - wr.left, org.y + client.top - wr.top, nullptr);
     IntersectClipRect(dc, 0, 0, client.right - client.left, client.bottom - client.top);
     if (!PaintOnly)
-        SendMessageW(Handle, WM_ERASEBKGND, M.WParam, 0);
-    SendMessageW(Handle, WM_PAINT, M.WParam, 0);
+        SendMessageW(Handle, WM_ERASEBKGND, WPARAM(dc), 0);
+    SendMessageW(Handle, WM_PAINT, WPARAM(dc), 0);
     if (!PaintOnly)
-        SendMessageW(Handle, WM_PRINTCLIENT, M.WParam, PRF_CLIENT | PRF_OWNED);
+        SendMessageW(Handle, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT | PRF_OWNED);
     M.Result = 0;
+}
+
+void TSkEditWnd::NCPaint(TMessage& M)
+{
+    PrepareWindowCache(SkinData, Handle, false);
+    PaintFrame(nullptr);
+    M.Result = 0;
+}
+
+void TSkEditWnd::WaitingPaint(TMessage& M)
+{
+    // Kept in mind, so that the end of the parent's update paints what waited here.
+    SkinData->SetUpdating(true);
+    TPaintDC paint(Handle);
+    M.Result = 0;
+}
+
+void TSkEditWnd::SkinCommand(TWMSkinCommand Cmd)
+{
+    if (Cmd.Command == SKCMD_GETDISABLEDKIND) {
+        Cmd.Answer(SkinData->SkinIndex + 1);
+        return;
+    }
+    const bool removed = Cmd.Command == SKCMD_SKINREMOVED && FromOwnManager(Cmd);
+    TSkAliveToken alive(this);
+    TSkBaseWnd::SkinCommand(Cmd);
+    if (removed && alive() && IsWindow(Handle))
+        RefreshWindowFrame(Handle, true);
 }
 
 void TSkEditWnd::WndProc(TMessage& M)
 {
-    if (M.Msg == SM_SKINCMD) {
-        if (M.WParamHi() == SKCMD_GETDISABLEDKIND) {
-            M.Result = SkinData->SkinIndex + 1;
-            return;
-        }
-        const bool removed = M.WParamHi() == SKCMD_SKINREMOVED && FromOwnManager(this, M);
-        TSkAliveToken alive(this);
-        TSkBaseWnd::WndProc(M);
-        if (removed && alive() && IsWindow(Handle))
-            RefreshWindowFrame(Handle, true);
-        return;
-    }
-    if (!SkinData || !SkinData->Skinned() || !Hooked()) {
+    if (!Skinning() || M.Msg == SM_SKINCMD) {
         TSkBaseWnd::WndProc(M);
         return;
     }
@@ -250,22 +278,16 @@ void TSkEditWnd::WndProc(TMessage& M)
     case WM_NCPAINT:
         if (SkinData->GetUpdating())
             break;
-        PrepareWindowCache(SkinData, Handle, false);
-        PaintFrame(nullptr);
-        M.Result = 0;
+        NCPaint(M);
         return;
     case WM_PRINT:
-        Print(M);
+        Print(M, TWMPrint(M).DC);
         return;
     case WM_PAINT:
-        if (SkinData->GetUpdating()) {
-            // Kept in mind, so that the end of the parent's update paints what waited here.
-            SkinData->SetUpdating(true);
-            TPaintDC paint(Handle);
-            M.Result = 0;
-            return;
-        }
-        break;
+        if (!SkinData->GetUpdating())
+            break;
+        WaitingPaint(M);
+        return;
     }
     TSkAliveToken alive(this);
     TSkBaseWnd::WndProc(M);
@@ -285,8 +307,7 @@ void TSkEditWnd::WndProc(TMessage& M)
             RefreshScrollInfo(this, true);
         break;
     case WM_MOUSEMOVE:
-        if (DefaultManager && IsWindowEnabled(Handle))
-            DefaultManager->SetActiveControl(Handle);
+        BecomeHot();
         break;
     }
 }
@@ -323,21 +344,41 @@ void TSkTreeViewWnd::AfterCreation()
     ColorsApplied = 1;
 }
 
-void TSkTreeViewWnd::WndProc(TMessage& M)
+void TSkTreeViewWnd::Erase(HDC DC)
 {
-    const bool skinned = SkinData && SkinData->Skinned() && Hooked();
-    if (skinned && M.Msg == WM_ERASEBKGND && !SkinData->GetUpdating()) {
-        PrepareWindowCache(SkinData, Handle, false);
-        RECT r{};
-        GetClientRect(Handle, &r);
-        FillDC(reinterpret_cast<HDC>(M.WParam), TRect(r.left, r.top, r.right, r.bottom), ShownColor());
-        M.Result = 0;
-        return;
-    }
+    PrepareWindowCache(SkinData, Handle, false);
+    RECT r{};
+    GetClientRect(Handle, &r);
+    FillDC(DC, TRect(r.left, r.top, r.right, r.bottom), ShownColor());
+}
+
+void TSkTreeViewWnd::ButtonUp(TMessage& M)
+{
+    // The tree keeps the mouse it captured at the press.
     TSkAliveToken alive(this);
     TSkEditWnd::WndProc(M);
-    if (skinned && M.Msg == WM_LBUTTONUP && alive() && GetCapture() == Handle)
+    if (alive() && GetCapture() == Handle)
         ReleaseCapture();
+}
+
+void TSkTreeViewWnd::WndProc(TMessage& M)
+{
+    if (!Skinning()) {
+        TSkEditWnd::WndProc(M);
+        return;
+    }
+    switch (M.Msg) {
+    case WM_ERASEBKGND:
+        if (SkinData->GetUpdating())
+            break;
+        Erase(TWMEraseBkgnd(M).DC);
+        M.Result = 0;
+        return;
+    case WM_LBUTTONUP:
+        ButtonUp(M);
+        return;
+    }
+    TSkEditWnd::WndProc(M);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -456,39 +497,40 @@ void TSkMDIWnd::PaintMDIFrame()
     PaintScrollBars(this, Handle, dc.Handle());
 }
 
+void TSkMDIWnd::SkinCommand(TWMSkinCommand Cmd)
+{
+    if (Cmd.Command == SKCMD_GETBGIMAGE && Skinning() && FormPicture())
+        SharedCacheInfo = MakeCacheInfo(FormPicture(), 0, 0);
+    else
+        TSkBaseWnd::SkinCommand(Cmd);
+}
+
+void TSkMDIWnd::NCPaint(TMessage& M)
+{
+    // The system's frame first (it draws its own bars with it), ours over it.
+    if (PassOn(M))
+        PaintMDIFrame();
+}
+
 void TSkMDIWnd::WndProc(TMessage& M)
 {
-    if (!SkinData || !SkinData->Skinned() || !Hooked()) {
+    if (!Skinning() || M.Msg == SM_SKINCMD) {
         TSkBaseWnd::WndProc(M);
         return;
     }
     switch (M.Msg) {
-    case SM_SKINCMD:
-        if (M.WParamHi() == SKCMD_GETBGIMAGE && FormPicture()) {
-            SharedCacheInfo = MakeCacheInfo(FormPicture(), 0, 0);
-            return;
-        }
-        break;
     case WM_ERASEBKGND:
-        PaintClient(reinterpret_cast<HDC>(M.WParam));
+        PaintClient(TWMEraseBkgnd(M).DC);
         M.Result = 1;
         return;
     case WM_PAINT:
-        if (M.WParam) {
-            PaintClient(reinterpret_cast<HDC>(M.WParam));
-        } else {
-            TPaintDC paint(Handle);
-            PaintClient(paint.Handle());
-        }
+        PaintInto(Handle, TWMPaint(M).DC, [this](HDC DC) { PaintClient(DC); });
         M.Result = 0;
         return;
     case WM_NCPAINT:
         if (!IsWindowVisible(Handle) || SkinData->GetUpdating())
             break;
-        // The system's frame first (it draws its own bars with it), ours over it.
-        if (!PassOn(M))
-            return;
-        PaintMDIFrame();
+        NCPaint(M);
         return;
     }
     TSkBaseWnd::WndProc(M);
@@ -530,32 +572,62 @@ void TSkMnuWnd::PrepareMenuCache()
     SkinData->SetBGChanged(false);
 }
 
+void TSkMnuWnd::SkinCommand(TWMSkinCommand Cmd)
+{
+    // The menu window answers for itself; nothing passes on.
+    switch (Cmd.Command) {
+    case SKCMD_ISSKINNED:
+        Cmd.Answer(1);
+        break;
+    case SKCMD_NEWSKIN:
+        Cmd.Answer(LPARAM(Painted));
+        break;
+    case SKCMD_ENDPARENTUPDATE:
+        if (IsWindowVisible(Handle))
+            Painted = 1;
+        break;
+    }
+}
+
+void TSkMnuWnd::Destroyed(TMessage& M)
+{
+    Painted = 0;
+    DetachOnDestroy(M);
+    PopupMenuSeam.ItemDrawn = false;
+    if (PopupMenuSeam.ResetPopupState)
+        PopupMenuSeam.ResetPopupState();
+    // Only a hooked adapter hears its window: this one is the window's, and goes with it.
+    delete this;
+}
+
+void TSkMnuWnd::Erase(HDC DC)
+{
+    PrepareMenuCache();
+    RECT c{};
+    GetClientRect(Handle, &c);
+    const TPoint at = ClientOffset();
+    BitBlt(DC, 0, 0, c.right, c.bottom, SkinData->CacheBmp()->Canvas()->Handle(), at.X, at.Y, SRCCOPY);
+    Painted = 0;
+}
+
+void TSkMnuWnd::PaintMenuFrame()
+{
+    PrepareMenuCache();
+    RECT c{}, wr{};
+    GetClientRect(Handle, &c);
+    GetWindowRect(Handle, &wr);
+    const TPoint at = ClientOffset();
+    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+    TWindowDC dc(Handle);
+    BitBltBorderStrips(dc.Handle(), SkinData->CacheBmp(), at.X, at.Y, w - c.right - at.X, h - c.bottom - at.Y);
+}
+
 void TSkMnuWnd::WndProc(TMessage& M)
 {
     switch (M.Msg) {
     case WM_DESTROY:
     case WM_NCDESTROY:
-        Painted = 0;
-        DetachOnDestroy(M);
-        PopupMenuSeam.ItemDrawn = false;
-        if (PopupMenuSeam.ResetPopupState)
-            PopupMenuSeam.ResetPopupState();
-        // Only a hooked adapter hears its window: this one is the window's, and goes with it.
-        delete this;
-        return;
-    case SM_SKINCMD:
-        switch (M.WParamHi()) {
-        case SKCMD_ISSKINNED:
-            M.LParam = M.Result = 1;
-            break;
-        case SKCMD_NEWSKIN:
-            M.LParam = M.Result = LPARAM(Painted);
-            break;
-        case SKCMD_ENDPARENTUPDATE:
-            if (IsWindowVisible(Handle))
-                Painted = 1;
-            break;
-        }
+        Destroyed(M);
         return;
     }
     if (!PopupMenuSeam.ItemDrawn || !SkinActive() || !SkinData->Skinned()) {
@@ -563,31 +635,16 @@ void TSkMnuWnd::WndProc(TMessage& M)
         return;
     }
     switch (M.Msg) {
-    case WM_ERASEBKGND: {
-        PrepareMenuCache();
-        RECT c{};
-        GetClientRect(Handle, &c);
-        const TPoint at = ClientOffset();
-        BitBlt(reinterpret_cast<HDC>(M.WParam), 0, 0, c.right, c.bottom, SkinData->CacheBmp()->Canvas()->Handle(), at.X,
-               at.Y, SRCCOPY);
-        Painted = 0;
+    case WM_ERASEBKGND:
+        Erase(TWMEraseBkgnd(M).DC);
         M.Result = 1;
         return;
-    }
     case WM_NCPAINT:
-        if (SkinIsNTPlatform) {
-            PrepareMenuCache();
-            RECT c{}, wr{};
-            GetClientRect(Handle, &c);
-            GetWindowRect(Handle, &wr);
-            const TPoint at = ClientOffset();
-            const int w = wr.right - wr.left, h = wr.bottom - wr.top;
-            TWindowDC dc(Handle);
-            BitBltBorderStrips(dc.Handle(), SkinData->CacheBmp(), at.X, at.Y, w - c.right - at.X, h - c.bottom - at.Y);
-            M.Result = 0;
-            return;
-        }
-        break;
+        if (!SkinIsNTPlatform)
+            break;
+        PaintMenuFrame();
+        M.Result = 0;
+        return;
     }
     TSkScrollWnd::WndProc(M);
 }

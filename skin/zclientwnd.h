@@ -26,6 +26,7 @@ public:
     void WndProc(TMessage& Message) override;
 
 protected:
+    void SkinCommand(TWMSkinCommand Cmd) override;
     // WM_NCPAINT to the window when it is visible.
     void RedrawFrame();
 };
@@ -59,7 +60,14 @@ protected:
     void PaintFrame(HDC DC);
     // The frame, then the client area printed by the window itself into the same DC: erased,
     // painted and printed, or with PaintOnly painted alone.
-    void Print(TMessage& Message, bool PaintOnly = false);
+    void Print(TMessage& Message, HDC DC, bool PaintOnly = false);
+    void SkinCommand(TWMSkinCommand Cmd) override;
+
+private:
+    // The frame from the cache prepared first.
+    void NCPaint(TMessage& Message);
+    // Painting waits for the parent: the paint is only begun and ended.
+    void WaitingPaint(TMessage& Message);
 };
 
 // Tree views: as edits, but the tree's background colour comes from the section's hot colour
@@ -80,6 +88,10 @@ public:
     // The background the tree window shows: the one AfterCreation gave it, or the colour a
     // skinned tree view keeps itself (its section's colour, or its own). Erasing fills with it.
     TColor ShownColor() const;
+
+private:
+    void Erase(HDC DC);
+    void ButtonUp(TMessage& Message);
 };
 
 // A skinned control's edit adapter follows its skin data: while skinned, a dead adapter is
@@ -108,6 +120,13 @@ public:
 
 protected:
     bool ReleasesCaptureOnRelease() override { return SimpleCombo != 0; }
+
+private:
+    // A press outside the client area of an open list: True when it was on a bar.
+    bool NCButtonDown(TMessage& Message, TPoint Screen);
+    void PrintList(TMessage& Message, HDC DC);
+    // Shown or hidden, the combo box repaints (its button shows the list's state).
+    void PosChanged(TMessage& Message, const WINDOWPOS* Pos);
 };
 
 // Combo boxes: the frame, the drop-down button ("COMBOBTN" with the skin's combo glyph) and,
@@ -138,9 +157,14 @@ public:
 
 protected:
     void DetachParts() override;
+    void SkinCommand(TWMSkinCommand Cmd) override;
 
 private:
     void AdaptList(HWND List);
+    // The list asks for its colours: adapted the first time, its texts in the skin's colour.
+    void ListColors(TMessage& Message, const TWMCtlColor& Color);
+    // WM_PAINT, WM_PRINTCLIENT into the DC given, else the window's.
+    void PaintMessage(TMessage& Message, HDC Given);
     void Paint(HDC DC, bool OwnText);
     void RepaintButton();
 };
@@ -184,7 +208,7 @@ bool ReadHeaderItem(HWND Header, int Index, TzHeaderItem& Item);
 class TSkHeaderHook;
 
 // List views: as edits, and in report view their column header painted from the skin; the
-// thumb of the vertical bar scrolls the report by whole items.
+// thumbs scroll the list by what it scrolls by in its view.
 class TSkListViewWnd : public TSkEditWnd {
     Z_CLASS(TSkListViewWnd, TSkEditWnd)
 public:
@@ -203,12 +227,22 @@ public:
 protected:
     void HookParts(bool Repaint) override;
     void DetachParts() override;
+    void SkinCommand(TWMSkinCommand Cmd) override;
 
 private:
     friend class TSkHeaderHook;
     void HookHeader(HWND Header);
     void HeaderMessage(TSkHeaderHook& Hook, TMessage& Message);
-    bool TrackThumb(TMessage& Message);
+    // A press on a clickable header at P (client coordinates) shows its item pressed.
+    void PressHeader(HWND Header, TPoint P);
+    void ReleaseHeader(HWND Header);
+    void PrintWithHeader(TMessage& Message, HDC DC);
+    // A header made or destroyed.
+    void ChildNotified(const TWMParentNotify& Notify);
+    // A thumb request of the adapter's own drag, on SB_HORZ or SB_VERT: True when done here.
+    bool TrackThumb(TMessage& Message, int Bar, const TWMScroll& Scroll);
+    // The height of the report's rows, 0 without rows.
+    int ItemHeight() const;
     std::unique_ptr<TSkHeaderHook> FHeader;
 };
 
@@ -260,6 +294,8 @@ protected:
     TzKeptProperties FKept;
 
 private:
+    // A thumb request to a data-aware grid: the bar holds the thumb's place first.
+    void HandOverThumb(const TWMScroll& Scroll);
     // The properties the skin sets, with their values; only those the grid has.
     std::vector<std::pair<TzPropRef, int64_t>> SkinValues() const;
 };
@@ -310,7 +346,11 @@ public:
 
     TzCommonData* FormSkinData = nullptr;
 
+protected:
+    void SkinCommand(TWMSkinCommand Cmd) override;
+
 private:
+    void NCPaint(TMessage& Message);
     // The form's picture, or none while it has no painted cache.
     TBitmap* FormPicture() const;
     void PaintClient(HDC DC);
@@ -343,8 +383,13 @@ public:
 
 protected:
     ~TSkMnuWnd() override = default;
+    void SkinCommand(TWMSkinCommand Cmd) override;
 
 private:
+    // The window goes: so does the adapter.
+    void Destroyed(TMessage& Message);
+    void Erase(HDC DC);
+    void PaintMenuFrame();
     void PrepareMenuCache();
     // Where the client area lies in the window (no frame under some systems).
     TPoint ClientOffset() const;

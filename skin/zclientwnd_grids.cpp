@@ -146,9 +146,24 @@ void TSkGridWnd::AfterCreation()
         TzKeptProperties::Set(ControlBehind(), ref, value);
 }
 
+void TSkGridWnd::HandOverThumb(const TWMScroll& Scroll)
+{
+    // A data-aware grid moves to the record the bar's position names, so the bar holds the
+    // thumb's place before the grid looks.
+    const int code = Scroll.ScrollCode;
+    if ((code != SB_THUMBPOSITION && code != SB_THUMBTRACK) || !HasProperty(ControlBehind(), "DataSource"))
+        return;
+    SCROLLINFO si{sizeof(si), SIF_TRACKPOS, 0, 0, 0, 0, 0};
+    GetScrollInfo(Handle, SB_VERT, &si);
+    const int track = Scrolling ? ScrollTracking.LastTrackPos : si.nTrackPos;
+    si.fMask = SIF_POS;
+    si.nPos = code == SB_THUMBPOSITION ? track + 1 : track;
+    SetScrollInfo(Handle, SB_VERT, &si, FALSE);
+}
+
 void TSkGridWnd::WndProc(TMessage& M)
 {
-    const bool skinned = SkinData && SkinData->Skinned() && Hooked();
+    const bool skinned = Skinning();
     if (skinned) {
         switch (M.Msg) {
         case WM_ERASEBKGND:
@@ -159,20 +174,10 @@ void TSkGridWnd::WndProc(TMessage& M)
                 SkinData->SetUpdating(false);
             break;
         case WM_VSCROLL:
-            // A data-aware grid moves to the record the bar's position names, so the bar
-            // holds the thumb's place before the grid looks.
-            if (HasProperty(ControlBehind(), "DataSource") &&
-                (LOWORD(M.WParam) == SB_THUMBPOSITION || LOWORD(M.WParam) == SB_THUMBTRACK)) {
-                SCROLLINFO si{sizeof(si), SIF_TRACKPOS, 0, 0, 0, 0, 0};
-                GetScrollInfo(Handle, SB_VERT, &si);
-                const int track = Scrolling ? ScrollTracking.LastTrackPos : si.nTrackPos;
-                si.fMask = SIF_POS;
-                si.nPos = LOWORD(M.WParam) == SB_THUMBPOSITION ? track + 1 : track;
-                SetScrollInfo(Handle, SB_VERT, &si, FALSE);
-            }
+            HandOverThumb(TWMScroll(M));
             break;
         case WM_PRINT:
-            Print(M, true);
+            Print(M, TWMPrint(M).DC, true);
             return;
         }
     }
@@ -278,15 +283,18 @@ void TSkVirtualTreeViewWnd::PaintHeader(HDC DC)
 
 void TSkVirtualTreeViewWnd::WndProc(TMessage& M)
 {
-    const bool skinned = SkinData && SkinData->Skinned() && Hooked();
+    const bool skinned = Skinning();
     TSkAliveToken alive(this);
     TSkEditWnd::WndProc(M);
     if (!skinned || !alive() || !Hooked())
         return;
-    if (M.Msg == WM_NCPAINT && IsWindowVisible(Handle) && !SkinData->GetUpdating()) {
-        TWindowDC dc(Handle);
-        PaintHeader(dc.Handle());
-    } else if (M.Msg == WM_PRINT) {
-        PaintHeader(reinterpret_cast<HDC>(M.WParam));
+    switch (M.Msg) {
+    case WM_NCPAINT:
+        if (IsWindowVisible(Handle) && !SkinData->GetUpdating())
+            PaintHeader(TWindowDC(Handle).Handle());
+        break;
+    case WM_PRINT:
+        PaintHeader(TWMPrint(M).DC);
+        break;
     }
 }

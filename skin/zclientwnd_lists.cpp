@@ -39,8 +39,11 @@ void TakeFont(TCanvas* Canvas, HFONT Font)
     LOGFONTW lf{};
     if (!Font)
         Font = static_cast<HFONT>(GetStockObject(SYSTEM_FONT));
-    if (GetObjectW(Font, sizeof(lf), &lf) > 0)
-        Canvas->Font()->SetHandle(CreateFontIndirectW(&lf));
+    if (GetObjectW(Font, sizeof(lf), &lf) <= 0)
+        return;
+    TOwnedFont copy(CreateFontIndirectW(&lf));
+    Canvas->Font()->SetHandle(copy.Handle());
+    copy.Release();   // the canvas's font owns it now
 }
 
 bool FocusWithin(HWND Wnd)
@@ -70,37 +73,52 @@ TSkComboListWnd::~TSkComboListWnd()
     Release();
 }
 
+bool TSkComboListWnd::NCButtonDown(TMessage& M, TPoint Screen)
+{
+    // An open list sends these itself from a press outside its client area, with the hit code
+    // it worked out from the system's bar sizes: the bar under the point counts.
+    const LRESULT hit = SendMessageW(Handle, WM_NCHITTEST, 0, MAKELPARAM(Screen.X, Screen.Y));
+    if (hit != HTHSCROLL && hit != HTVSCROLL)
+        return false;
+    StartPress(M, int(hit), Screen);
+    return true;
+}
+
+void TSkComboListWnd::PrintList(TMessage& M, HDC DC)
+{
+    // The frame only over a list that shows something, and not during a press.
+    if (ScrollTracking.PressWindow != Handle && SendMessageW(Handle, LB_GETCOUNT, 0, 0) >= 1)
+        Print(M, DC);
+    else
+        PassOn(M);
+}
+
+void TSkComboListWnd::PosChanged(TMessage& M, const WINDOWPOS* Pos)
+{
+    TSkAliveToken alive(this);
+    TSkEditWnd::WndProc(M);
+    if (alive() && Combo && Pos && (Pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+        InvalidateRect(Combo, nullptr, FALSE);
+}
+
 void TSkComboListWnd::WndProc(TMessage& M)
 {
-    if (SkinData && SkinData->Skinned() && Hooked()) {
+    if (Skinning()) {
         switch (M.Msg) {
         case WM_NCLBUTTONDOWN:
-        case WM_NCLBUTTONDBLCLK: {
-            // An open list sends these itself from a press outside its client area, with the
-            // hit code it worked out from the system's bar sizes: the bar under the point counts.
-            const LRESULT hit = SendMessageW(Handle, WM_NCHITTEST, 0, M.LParam);
-            if (hit == HTHSCROLL || hit == HTVSCROLL) {
-                StartPress(M, int(hit));
+        case WM_NCLBUTTONDBLCLK:
+            if (NCButtonDown(M, TWMNCMouse(M).Pos()))
                 return;
-            }
             break;
-        }
         case WM_PRINT:
-            // The frame only over a list that shows something, and not during a press.
-            if (ScrollTracking.PressWindow != Handle && SendMessageW(Handle, LB_GETCOUNT, 0, 0) >= 1)
-                Print(M);
-            else
-                PassOn(M);
+            PrintList(M, TWMPrint(M).DC);
             return;
         }
     }
-    TSkAliveToken alive(this);
-    TSkEditWnd::WndProc(M);
-    if (!alive() || !Combo || M.Msg != WM_WINDOWPOSCHANGED)
-        return;
-    const auto* pos = reinterpret_cast<const WINDOWPOS*>(M.LParam);
-    if (pos && (pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
-        InvalidateRect(Combo, nullptr, FALSE);
+    if (M.Msg == WM_WINDOWPOSCHANGED)
+        PosChanged(M, TWMWindowPosMsg(M).WindowPos);
+    else
+        TSkEditWnd::WndProc(M);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -182,7 +200,7 @@ void TSkComboBoxWnd::AdaptList(HWND List)
     const bool items = SendMessageW(Handle, CB_GETCOUNT, 0, 0) > 0;
     const uint8_t handOver = AdapterKeepColorsHandOver;
     AdapterKeepColorsHandOver = KeepColors;
-    ListAdapter = CreateAdapter<TSkComboListWnd>(List, nullptr, SkinManager, "EDIT", items);
+    ListAdapter = CreateAdapter<TSkComboListWnd>(List, nullptr, SkinManager(), "EDIT", items);
     AdapterKeepColorsHandOver = handOver;
     ListAdapter->SimpleCombo = ComboType(Handle) == CBS_SIMPLE ? 1 : 0;
     ListAdapter->Combo = Handle;
@@ -263,65 +281,65 @@ void TSkComboBoxWnd::Paint(HDC DC, bool OwnText)
     BitBlt(DC, 0, 0, c.right, c.bottom, bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
-void TSkComboBoxWnd::WndProc(TMessage& M)
+void TSkComboBoxWnd::SkinCommand(TWMSkinCommand Cmd)
 {
-    if (M.Msg == SM_SKINCMD) {
-        const uint16_t cmd = M.WParamHi();
-        // The list is the combo box's: it hears the skin's changes through it.
-        if (ListAdapter && FromOwnManager(this, M) &&
-            (cmd == SKCMD_NEWSKIN || cmd == SKCMD_SKINREMOVED || cmd == SKCMD_REFRESH))
-            SendMessageW(ListHandle, M.Msg, M.WParam, M.LParam);
-        TSkAliveToken alive(this);
-        TSkEditWnd::WndProc(M);
-        if (alive() && Hooked() && (cmd == SKCMD_ACTIVATED || cmd == SKCMD_DEACTIVATED))
-            RepaintButton();
+    const uint16_t c = Cmd.Command;
+    // The list is the combo box's: it hears the skin's changes through it.
+    if (ListAdapter && FromOwnManager(Cmd) && (c == SKCMD_NEWSKIN || c == SKCMD_SKINREMOVED || c == SKCMD_REFRESH))
+        SendMessageW(ListHandle, SM_SKINCMD, Cmd.Message.WParam, Cmd.Param);
+    TSkAliveToken alive(this);
+    TSkEditWnd::SkinCommand(Cmd);
+    if (alive() && Hooked() && (c == SKCMD_ACTIVATED || c == SKCMD_DEACTIVATED))
+        RepaintButton();
+}
+
+void TSkComboBoxWnd::ListColors(TMessage& M, const TWMCtlColor& Color)
+{
+    if (!ListHandle && Color.ChildWnd && IsWindow(Color.ChildWnd))
+        AdaptList(Color.ChildWnd);
+    if (PassOn(M) && Color.ChildWnd == ListHandle && ListFontColor != SkinKeyColor)
+        SetTextColor(Color.ChildDC, COLORREF(ListFontColor));
+}
+
+void TSkComboBoxWnd::PaintMessage(TMessage& M, HDC Given)
+{
+    if (!OwnerDrawCombo(Handle)) {
+        PaintInto(Handle, Given, [this](HDC DC) { Paint(DC, true); });
+        M.Result = 0;
         return;
     }
-    if (!SkinData || !SkinData->Skinned() || !Hooked()) {
+    // The owner draws the item first; frame and button go over what it left.
+    if (!PassOn(M))
+        return;
+    if (Given) {
+        Paint(Given, false);
+    } else {
+        TClientDC dc(Handle);
+        Paint(dc.Handle(), false);
+    }
+}
+
+void TSkComboBoxWnd::WndProc(TMessage& M)
+{
+    if (!Skinning() || M.Msg == SM_SKINCMD) {
         TSkEditWnd::WndProc(M);
         return;
     }
     switch (M.Msg) {
-    case WM_CTLCOLORLISTBOX: {
-        const HWND list = reinterpret_cast<HWND>(M.LParam);
-        if (!ListHandle && list && IsWindow(list))
-            AdaptList(list);
-        if (!PassOn(M))
-            return;
-        if (list == ListHandle && ListFontColor != SkinKeyColor)
-            SetTextColor(reinterpret_cast<HDC>(M.WParam), COLORREF(ListFontColor));
+    case WM_CTLCOLORLISTBOX:
+        ListColors(M, TWMCtlColor(M));
         return;
-    }
     case WM_PAINT:
     case WM_PRINTCLIENT:
         if (SkinData->GetUpdating())
             break;
-        if (OwnerDrawCombo(Handle)) {
-            // The owner draws the item first; frame and button go over what it left.
-            if (!PassOn(M))
-                return;
-            if (M.WParam) {
-                Paint(reinterpret_cast<HDC>(M.WParam), false);
-            } else {
-                TClientDC dc(Handle);
-                Paint(dc.Handle(), false);
-            }
-            return;
-        }
-        if (M.WParam) {
-            Paint(reinterpret_cast<HDC>(M.WParam), true);
-        } else {
-            TPaintDC paint(Handle);
-            Paint(paint.Handle(), true);
-        }
-        M.Result = 0;
+        PaintMessage(M, TWMPaint(M).DC);
         return;
     case WM_ERASEBKGND:
-        if (!OwnerDrawCombo(Handle)) {
-            M.Result = 1;
-            return;
-        }
-        break;
+        if (OwnerDrawCombo(Handle))
+            break;
+        M.Result = 1;
+        return;
     }
     TSkAliveToken alive(this);
     TSkEditWnd::WndProc(M);
@@ -329,7 +347,7 @@ void TSkComboBoxWnd::WndProc(TMessage& M)
         return;
     switch (M.Msg) {
     case CN_COMMAND:
-        if (HIWORD(M.WParam) == CBN_DROPDOWN || HIWORD(M.WParam) == CBN_CLOSEUP)
+        if (const uint16_t code = TWMCommand(M).NotifyCode; code == CBN_DROPDOWN || code == CBN_CLOSEUP)
             RepaintButton();
         break;
     case WM_SETFOCUS:
@@ -458,7 +476,7 @@ bool ReadHeaderItem(HWND Header, int Index, TzHeaderItem& Item)
 class TSkHeaderHook : public TSkMainWnd {
 public:
     TSkHeaderHook(HWND Header, TSkListViewWnd* AOwner)
-        : TSkMainWnd(Header, AOwner->SkinData, AOwner->SkinManager, AOwner->SkinData->SkinSection()), Owner(AOwner)
+        : TSkMainWnd(Header, AOwner->SkinData, AOwner->SkinManager(), AOwner->SkinData->SkinSection()), Owner(AOwner)
     {
     }
     void WndProc(TMessage& M) override
@@ -557,46 +575,50 @@ void TSkListViewWnd::PaintHeader(HDC DC, TPoint Origin)
     BitBlt(DC, Origin.X, Origin.Y, c.right, c.bottom, bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
+void TSkListViewWnd::PressHeader(HWND Header, TPoint P)
+{
+    if (!(GetWindowLongW(Header, GWL_STYLE) & HDS_BUTTONS))
+        return;
+    HDHITTESTINFO hit{};
+    hit.pt = POINT{P.X, P.Y};
+    SendMessageW(Header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    // A press on a divider sizes the column; it presses no item.
+    const bool onItem = (hit.flags & HHT_ONHEADER) && !(hit.flags & (HHT_ONDIVIDER | HHT_ONDIVOPEN));
+    PressedItem = onItem ? hit.iItem : -1;
+    InvalidateRect(Header, nullptr, FALSE);
+}
+
+void TSkListViewWnd::ReleaseHeader(HWND Header)
+{
+    if (PressedItem < 0)
+        return;
+    PressedItem = -1;
+    InvalidateRect(Header, nullptr, FALSE);
+}
+
 void TSkListViewWnd::HeaderMessage(TSkHeaderHook& Hook, TMessage& M)
 {
     const HWND header = Hook.Handle;
-    if (!ReportView() || !SkinData || !SkinData->Skinned() || !Hooked() ||
-        ColumnHeaderSection(SkinData->GetSkinManager()) < 0) {
+    if (!ReportView() || !Skinning() || ColumnHeaderSection(SkinData->GetSkinManager()) < 0) {
         Hook.Pass(M);
         return;
     }
     switch (M.Msg) {
     case WM_PAINT:
     case WM_PRINTCLIENT:
-        if (M.WParam) {
-            PaintHeader(reinterpret_cast<HDC>(M.WParam), TPoint());
-        } else {
-            TPaintDC paint(header);
-            PaintHeader(paint.Handle(), TPoint());
-        }
+        PaintInto(header, TWMPaint(M).DC, [this](HDC DC) { PaintHeader(DC, TPoint()); });
         M.Result = 0;
         return;
     case WM_ERASEBKGND:
         M.Result = 1;
         return;
     case WM_LBUTTONDOWN:
-        if (GetWindowLongW(header, GWL_STYLE) & HDS_BUTTONS) {
-            HDHITTESTINFO hit{};
-            hit.pt = POINT{zmsg::SignedLo(M.LParam), zmsg::SignedHi(M.LParam)};
-            SendMessageW(header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-            // A press on a divider sizes the column; it presses no item.
-            const bool onItem = (hit.flags & HHT_ONHEADER) && !(hit.flags & (HHT_ONDIVIDER | HHT_ONDIVOPEN));
-            PressedItem = onItem ? hit.iItem : -1;
-            InvalidateRect(header, nullptr, FALSE);
-        }
+        PressHeader(header, TWMMouse(M).Pos());
         break;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:
     case WM_CANCELMODE:
-        if (PressedItem >= 0) {
-            PressedItem = -1;
-            InvalidateRect(header, nullptr, FALSE);
-        }
+        ReleaseHeader(header);
         break;
     }
     TSkAliveToken alive(this);
@@ -606,69 +628,88 @@ void TSkListViewWnd::HeaderMessage(TSkHeaderHook& Hook, TMessage& M)
         RedrawFrame();
 }
 
-bool TSkListViewWnd::TrackThumb(TMessage& M)
+bool TSkListViewWnd::TrackThumb(TMessage& M, int Bar, const TWMScroll& S)
 {
-    const int code = LOWORD(M.WParam);
-    if (!Scrolling || (code != SB_THUMBTRACK && code != SB_THUMBPOSITION) || !ReportView())
+    if (!Scrolling || (S.ScrollCode != SB_THUMBTRACK && S.ScrollCode != SB_THUMBPOSITION))
         return false;
-    // The report scrolls by items, and a list view takes the thumb's place from the system's
-    // own tracking, which is not running: the rows are scrolled here, whole items at a time.
+    // A list view takes the thumb's place only from the system's own tracking, which is not
+    // running: it is scrolled here by the difference, in what it scrolls by in its view
+    // (whole items down a report, columns along a list, pixels otherwise).
     M.Result = 0;
-    const int count = int(SendMessageW(Handle, LVM_GETITEMCOUNT, 0, 0));
-    if (count <= 0)
-        return true;
-    const int top = int(SendMessageW(Handle, LVM_GETTOPINDEX, 0, 0));
+    const bool items = Bar == SB_VERT && ReportView();
+    const int now = items ? int(SendMessageW(Handle, LVM_GETTOPINDEX, 0, 0)) : GetScrollPos(Handle, Bar);
+    const int step = items ? ItemHeight() : 1;
+    const int by = (ScrollTracking.LastTrackPos - now) * step;
+    if (by != 0)
+        SendMessageW(Handle, LVM_SCROLL, Bar == SB_HORZ ? by : 0, Bar == SB_VERT ? by : 0);
+    return true;
+}
+
+int TSkListViewWnd::ItemHeight() const
+{
     RECT r{};
     r.left = LVIR_BOUNDS;
-    if (!SendMessageW(Handle, LVM_GETITEMRECT, WPARAM(std::clamp(top, 0, count - 1)), reinterpret_cast<LPARAM>(&r)))
-        return true;
-    const int itemHeight = r.bottom - r.top;
-    const int target = std::clamp(ScrollTracking.LastTrackPos, 0, count - 1);
-    if (itemHeight > 0 && target != top)
-        SendMessageW(Handle, LVM_SCROLL, 0, LPARAM((target - top) * itemHeight));
-    return true;
+    if (SendMessageW(Handle, LVM_GETITEMCOUNT, 0, 0) <= 0 ||
+        !SendMessageW(Handle, LVM_GETITEMRECT, WPARAM(SendMessageW(Handle, LVM_GETTOPINDEX, 0, 0)),
+                      reinterpret_cast<LPARAM>(&r)))
+        return 0;
+    return r.bottom - r.top;
+}
+
+void TSkListViewWnd::PrintWithHeader(TMessage& M, HDC DC)
+{
+    Print(M, DC);
+    const HWND header = HeaderHandle();
+    if (!header || !ReportView() || !IsWindowVisible(header))
+        return;
+    FHeader->GetWindowInfo();
+    PaintHeader(DC, FHeader->WndPos);
+}
+
+void TSkListViewWnd::ChildNotified(const TWMParentNotify& Notify)
+{
+    if (!Notify.Child || !HasClassName(Notify.Child, WC_HEADERW))
+        return;
+    if (Notify.Event == WM_CREATE)
+        HookHeader(Notify.Child);
+    else if (FHeader && FHeader->Handle == Notify.Child)
+        HookHeader(nullptr);
+}
+
+void TSkListViewWnd::SkinCommand(TWMSkinCommand Cmd)
+{
+    const bool fromOwn = FromOwnManager(Cmd);
+    TSkAliveToken alive(this);
+    TSkEditWnd::SkinCommand(Cmd);
+    if (fromOwn && alive() && HeaderHandle())
+        InvalidateRect(HeaderHandle(), nullptr, TRUE);
 }
 
 void TSkListViewWnd::WndProc(TMessage& M)
 {
-    const bool skinned = SkinData && SkinData->Skinned() && Hooked();
+    const bool skinned = Skinning();
     if (skinned) {
         switch (M.Msg) {
-        case WM_VSCROLL:
-            if (TrackThumb(M))
+        case WM_HSCROLL:
+            if (TrackThumb(M, SB_HORZ, TWMScroll(M)))
                 return;
             break;
-        case WM_PRINT: {
-            Print(M);
-            const HWND header = HeaderHandle();
-            if (header && ReportView() && IsWindowVisible(header)) {
-                FHeader->GetWindowInfo();
-                PaintHeader(reinterpret_cast<HDC>(M.WParam), FHeader->WndPos);
-            }
+        case WM_VSCROLL:
+            if (TrackThumb(M, SB_VERT, TWMScroll(M)))
+                return;
+            break;
+        case WM_PRINT:
+            PrintWithHeader(M, TWMPrint(M).DC);
             return;
         }
-        }
     }
-    const bool fromOwn = M.Msg == SM_SKINCMD && FromOwnManager(this, M);
     TSkAliveToken alive(this);
     TSkEditWnd::WndProc(M);
     if (!alive() || !Hooked())
         return;
     switch (M.Msg) {
-    case WM_PARENTNOTIFY: {
-        const UINT event = LOWORD(M.WParam);
-        const HWND child = reinterpret_cast<HWND>(M.LParam);
-        if ((event == WM_CREATE || event == WM_DESTROY) && HasClassName(child, WC_HEADERW)) {
-            if (event == WM_CREATE)
-                HookHeader(child);
-            else if (FHeader && FHeader->Handle == child)
-                HookHeader(nullptr);
-        }
-        break;
-    }
-    case SM_SKINCMD:
-        if (fromOwn && HeaderHandle())
-            InvalidateRect(HeaderHandle(), nullptr, TRUE);
+    case WM_PARENTNOTIFY:
+        ChildNotified(TWMParentNotify(M));
         break;
     case WM_STYLECHANGED:
     case WM_LBUTTONUP:

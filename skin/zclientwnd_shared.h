@@ -1,21 +1,13 @@
 // Small pieces the client-area adapters' sources share.
 #pragma once
 
+#include "classlib/gdihandles.h"
 #include "skin/zclientwnd.h"
 #include "skin/zcommondata.h"
 #include "skin/zcontrolutils.h"
 #include "skin/zskinmanager.h"
 
 namespace zclient {
-
-// The skin command comes from the adapter's own manager.
-inline bool FromOwnManager(const TSkMainWnd* A, const TMessage& M)
-{
-    TzSkinManager* own = A->SkinManager ? A->SkinManager : A->SkinData->GetSkinManager();
-    return M.Msg == SM_SKINCMD && own && M.LParam == reinterpret_cast<LPARAM>(own);
-}
-
-inline bool IsSkinCommand(const TMessage& M, uint16_t Command) { return M.Msg == SM_SKINCMD && M.WParamHi() == Command; }
 
 inline const TzGeneralData* SectionOf(const TzCommonData* SD)
 {
@@ -27,6 +19,18 @@ inline const TzGeneralData* SectionOf(const TzCommonData* SD)
 // the same places of DC.
 void BitBltBorderStrips(HDC DC, TBitmap* Cache, int L, int T, int R, int B, int SX = 0, int SY = 0, int W = -1,
                         int H = -1);
+
+// WM_PAINT, WM_PRINTCLIENT: Paint(DC) into the DC the message gives, else between BeginPaint
+// and EndPaint.
+template <class F> void PaintInto(HWND Wnd, HDC Given, F&& Paint)
+{
+    if (Given) {
+        Paint(Given);
+        return;
+    }
+    TPaintDC dc(Wnd);
+    Paint(dc.Handle());
+}
 
 // Where the window's client area lies in its window rectangle.
 TPoint ClientOffset(HWND Wnd);

@@ -97,12 +97,6 @@ bool ComponentDying(const TObject* O)
     return c && c->IsDestroying();
 }
 
-// The owner is an edit-like control: it takes the section's colours.
-bool IsEditOwner(const TzCommonData* SD)
-{
-    return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ListBoxTypeCode;
-}
-
 } // namespace
 
 Z_CLASS_IMPL(TzCommonData, TPersistent, Z_PROP_STR(TzCommonData, SkinSection), SkinManagerProp(),
@@ -194,7 +188,7 @@ void TzCommonData::SetCustomColor(bool Value)
         return;
     SetFlag(ssCustomColor, Value);
     auto* c = dynamic_cast<TComponent*>(FOwnerObject);
-    if (Skinned() && IsEditOwner(this) && !(c && c->IsLoading()))
+    if (Skinned() && IsEditLike(this) && !(c && c->IsLoading()))
         TakeSectionColors();
     Invalidate();
 }
@@ -237,7 +231,7 @@ void TzCommonData::Loaded()
     if (skinned && FOwnerControl && FOwnerControl->Parent() && !FOwnerControl->IsLoading()) {
         if (win)
             AnnounceControlToForm(win);
-        if (IsEditOwner(this))
+        if (IsEditLike(this))
             TakeSectionColors();
     }
 }

@@ -26,13 +26,34 @@ bool IsNoHotCode(int Code);
 // The section of a code when the control names none; for a code the table does not list,
 // the owner's class name upper-cased ("" without an owner).
 AnsiString DefaultSectionOf(int Code, const TObject* Owner);
-// Codes of edit-like owners that take the section's colours (besides every TCustomEdit).
-constexpr int ListBoxTypeCode = 97;
+// The codes the skinned classes of this library give their skin data, one table for all of
+// them (the default-section table above knows more codes than these). A list box is an
+// edit-like owner that takes the section's colours, as every TCustomEdit does.
+enum TzCtrlTypeCode : int {
+    ctEdit = 3,
+    ctMemo = 7,
+    ctListView = 10,
+    ctCheckBox = 32,
+    ctRadioButton = 33,
+    ctPanel = 51,
+    ctGroupBox = 74,
+    ctSplitter = 75,
+    ctSpeedButton = 92,
+    ctButton = 93,
+    ctBitBtn = 94,
+    ctTreeView = 96,
+    ctListBox = 97,
+    ctTabControl = 143,
+    ctStatusBar = 151,
+    ctProgressBar = 161,
+    ctFormProvider = 224,
+    ctAdapterItem = 227,
+};
 
 // The state flags of a control's skin data, kept as one value.
 enum TzSkinStateFlag : uint16_t {
-    ssUpdating = 1u << 0,     // painting must wait (sub-commands 1, 2, 8, BeginUpdate)
-    ssSeeThrough = 1u << 1,   // always painted over the parent's image (sub-command 9)
+    ssUpdating = 1u << 0,     // painting must wait (a new skin, its removal, SKCMD_SETUPDATING, BeginUpdate)
+    ssSeeThrough = 1u << 1,   // always painted over the parent's image (SKCMD_SETSEETHROUGH)
     ssBGChanged = 1u << 2,    // the cache must be painted again before the next copy
     ssOutOfClip = 1u << 3,    // the control lay outside the last paint clip
     ssFocused = 1u << 4,
@@ -54,7 +75,7 @@ public:
     // Published: SkinSection, SkinManager (stored only when set), CustomColor, CustomFont.
     const AnsiString& SkinSection() const { return FSkinSection; }
     // Upper-cased, "UNKNOWN" when empty; a changed name resolves the indexes again and tells
-    // the owner (sub-command 3 when the section is found, else 2).
+    // the owner (SKCMD_REFRESH when the section is found, else SKCMD_SKINREMOVED).
     void SetSkinSection(const AnsiString& Value);
     // The own manager, else the default manager, else none.
     TzSkinManager* GetSkinManager() const;
@@ -74,7 +95,7 @@ public:
     int32_t Texture = -1;       // "PATTERN"
     int32_t HotTexture = -1;    // "HOTPATTERN"
     int32_t CtrlTypeCode = 0;
-    // The graphic child being painted now (sub-command 15).
+    // The graphic child being painted now (SKCMD_SETPAINTINGCHILD).
     TControl* PaintingChild = nullptr;
 
     TControl* OwnerControl() const { return FOwnerControl; }
@@ -119,7 +140,7 @@ public:
     // Painting must wait: no manager or no skin, the own flag, a control without a parent,
     // or a parent that is updating itself.
     bool GetUpdating() const;
-    // Sub-command 31 / 32 to the owner (a provider's form by SendMessage).
+    // SKCMD_BEGINUPDATE / SKCMD_ENDUPDATE to the owner (a provider's form by SendMessage).
     void BeginUpdate();
     void EndUpdate();
     // The picture stale and, when the owner is ready, the owner invalidated.
@@ -127,7 +148,7 @@ public:
     bool HasTransparency() const;
     // The control must be painted over its parent's image.
     bool NeedsParentImage() const;
-    // The parent paints an image (answer to sub-command 19).
+    // The parent paints an image (its answer to SKCMD_ISIMAGEBG).
     bool ParentIsImage() const;
 
 private:

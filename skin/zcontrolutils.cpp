@@ -1,5 +1,6 @@
 #include "skin/zcontrolutils.h"
 
+#include "skin/zcommondata.h"
 #include "skin/zskinservices.h"
 
 #include "classlib/forms.h"
@@ -27,6 +28,12 @@ void TSkFreeWatch::Notification(TComponent* AComponent, TOperation Operation)
         FTarget = nullptr;
 }
 
+bool FromOwnManager(const TMessage& Message, const TzCommonData* SkinData, bool ZeroToo)
+{
+    TzSkinManager* own = SkinData ? SkinData->GetSkinManager() : nullptr;
+    return (own && Message.LParam == reinterpret_cast<LPARAM>(own)) || (ZeroToo && Message.LParam == 0);
+}
+
 LRESULT SendCommandToWindow(HWND Wnd, uint16_t Command, LPARAM LParam)
 {
     return SendMessageW(Wnd, SM_SKINCMD, SkinCommandWParam(Command), LParam);
@@ -49,13 +56,13 @@ bool AskControlCommand(TControl* Control, uint16_t Command)
     if (!Control)
         return false;
     TMessage m{SM_SKINCMD, SkinCommandWParam(Command), 0, 0};
+    TWMSkinCommand question(m);
     if (TWndMethod proc = Control->WindowProc())
         proc(m);
-    if (m.LParam == 1)
+    if (question.Answered() == 1)
         return true;
     auto* win = dynamic_cast<TWinControl*>(Control);
-    return win && !win->IsDestroying() && win->HandleAllocated() &&
-           SendMessageW(win->Handle(), SM_SKINCMD, SkinCommandWParam(Command), 0) == 1;
+    return win && !win->IsDestroying() && win->HandleAllocated() && SendCommandToWindow(win->Handle(), Command, 0) == 1;
 }
 
 bool AskWindowCommand(HWND Wnd, uint16_t Command)
@@ -85,10 +92,15 @@ void BroadcastToControls(TWinControl* Parent, const TMessage& Message)
         auto* win = dynamic_cast<TWinControl*>(c);
         if (!win) {
             c->Perform(Message.Msg, Message.WParam, Message.LParam);
-        } else if (win->HandleAllocated() && AskControlCommand(win, SKCMD_ISSKINNED)) {
-            // Skinned controls answer in the record's LParam, which only their WindowProc shows.
-            if (!child->Freed() && !win->IsDestroying() && win->HandleAllocated())
+        } else if (AskControlCommand(win, SKCMD_ISSKINNED)) {
+            if (child->Freed() || win->IsDestroying())
+                continue;
+            // A control without a window (on a hidden page) hears it in-process: it must not
+            // paint from the last skin's indexes when it is shown, nor get a window for it.
+            if (win->HandleAllocated())
                 SendMessageW(win->Handle(), Message.Msg, Message.WParam, Message.LParam);
+            else
+                win->Perform(Message.Msg, Message.WParam, Message.LParam);
         } else {
             BroadcastToControls(win, Message);
         }

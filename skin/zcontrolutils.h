@@ -2,12 +2,13 @@
 // windows and controls, ask them questions with it and carry it down a parent's controls.
 //
 // The sub-command travels in the high word of WParam, a small argument in its low word, a
-// pointer argument (a manager, a control, a bitmap) in LParam. Delivered in-process (the
-// control's WindowProc or Perform) a receiver answers in the record's LParam; delivered by
-// SendMessage the answer is the message result.
+// pointer argument (a manager, a control, a bitmap) in LParam. Every receiver reads it as a
+// TWMSkinCommand and answers through its Answer, which serves both askers: one that delivered
+// it in-process (WindowProc, Perform) reads the record's LParam, one that sent it the result.
 #pragma once
 
 #include "classlib/controls.h"
+#include "classlib/msgrecords.h"
 #include "skin/zskinservices.h"
 
 class TzCommonData;
@@ -59,22 +60,28 @@ constexpr WPARAM SkinCommandWParam(uint16_t Command, uint16_t Arg = 0)
     return (WPARAM(Command) << 16) | Arg;
 }
 
+// The skin command of a skin's coming, going or refresh (SKCMD_NEWSKIN, SKCMD_SKINREMOVED,
+// SKCMD_REFRESH) names the receiver's own manager; with ZeroToo a refresh that names none
+// (a fade's) counts as well.
+bool FromOwnManager(const TMessage& Message, const TzCommonData* SkinData, bool ZeroToo = false);
+
 // SendMessage(Wnd, SM_SKINCMD, Command << 16, LParam).
 LRESULT SendCommandToWindow(HWND Wnd, uint16_t Command, LPARAM LParam);
 // A non-windowed control gets it by Perform; a windowed one by SendMessage only when it is
 // not being destroyed and its window exists (none is made for it); otherwise 0. Arg is the
 // low word of WParam.
 LRESULT SendCommandToControl(TControl* Control, uint16_t Command, LPARAM LParam, uint16_t Arg = 0);
-// The control's WindowProc is asked first (answer 1 in LParam); otherwise its window, when
-// it has one, by SendMessage (result 1).
+// The control's WindowProc is asked first (the answer in the record); otherwise its window,
+// when it has one, by SendMessage. True when the answer is 1.
 bool AskControlCommand(TControl* Control, uint16_t Command);
 // SendMessage once; True when the result is 1.
 bool AskWindowCommand(HWND Wnd, uint16_t Command);
 // The message goes down the parent's child controls in order, stopping at the first child
 // that is being destroyed: a non-windowed child gets it by Perform, a windowed child that
-// skins itself (answers SKCMD_ISSKINNED) by SendMessage, and any other windowed child passes
-// it on to its own children. Children added or freed on the way are taken as they come: a
-// child that is gone when its turn comes is passed over.
+// skins itself (answers SKCMD_ISSKINNED) by SendMessage, or through its WindowProc while it
+// has no window (none is made for it: a hidden control must still follow the skin), and any
+// other windowed child passes it on to its own children. Children added or freed on the way
+// are taken as they come: a child that is gone when its turn comes is passed over.
 void BroadcastToControls(TWinControl* Parent, const TMessage& Message);
 
 // ---------------------------------------------------------------------------------------
@@ -138,7 +145,7 @@ void DoneControlUtils();
 // The common handling of every skinned window procedure: first of all, the control's own
 // window procedure runs this; True means the message was handled and goes no further.
 bool CommonMessageHandler(TMessage& Message, TzCommonData* SkinData);
-// The SM_SKINCMD part of it; False for other messages and sub-commands above 22.
+// The SM_SKINCMD part of it; False for other messages and sub-commands past SKCMD_OUTOFCLIP.
 bool HandleSkinCommand(TMessage& Message, TzCommonData* SkinData);
 // A control whose colours the skin commands set themselves (an edit, a memo, a list box): the
 // section's colours with a skin, the window's plain colours when the skin goes.

@@ -12,30 +12,15 @@
 
 bool IsEditLike(const TzCommonData* SD)
 {
-    return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ListBoxTypeCode;
+    return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ctListBox;
 }
 
 namespace {
 
-// Sub-commands 1, 2 and 3 concern only the receiver's own manager; 3 also comes from the
-// engine itself with no manager.
-bool FromOwnManager(const TMessage& M, const TzCommonData* SD, bool ZeroToo)
-{
-    TzSkinManager* own = SD->GetSkinManager();
-    return (own && M.LParam == reinterpret_cast<LPARAM>(own)) || (ZeroToo && M.LParam == 0);
-}
-
-void Answer(TMessage& M, LRESULT Value)
-{
-    M.LParam = Value;
-    M.Result = Value;
-}
-
-void SkinRemoved(TMessage& M, TzCommonData* SD)
+void SkinRemoved(TzSkinManager* Manager, TzCommonData* SD)
 {
     // A manager that goes away takes the control's tie to it along.
-    auto* m = reinterpret_cast<TzSkinManager*>(M.LParam);
-    if (m && m->IsDestroying() && SD->OwnSkinManager() == m)
+    if (Manager && Manager->IsDestroying() && SD->OwnSkinManager() == Manager)
         SD->SetSkinManager(nullptr);
     SD->ClearIndexes();
     SD->SetUpdating(true);
@@ -129,19 +114,19 @@ bool HandleSkinCommand(TMessage& M, TzCommonData* SD)
 {
     if (!SD || M.Msg != SM_SKINCMD)
         return false;
-    const uint16_t cmd = M.WParamHi();
-    if (cmd > SKCMD_OUTOFCLIP)
+    TWMSkinCommand command(M);
+    if (command.Command > SKCMD_OUTOFCLIP)
         return false;
-    switch (cmd) {
+    switch (command.Command) {
     case SKCMD_NEWSKIN:
-        if (FromOwnManager(M, SD, false)) {
+        if (FromOwnManager(M, SD)) {
             SD->SetUpdating(true);
             SD->UpdateIndexes();
         }
         return false;
     case SKCMD_SKINREMOVED:
-        if (FromOwnManager(M, SD, false))
-            SkinRemoved(M, SD);
+        if (FromOwnManager(M, SD))
+            SkinRemoved(command.ParamAs<TzSkinManager>(), SD);
         return false;
     case SKCMD_REFRESH:
         if (FromOwnManager(M, SD, true))
@@ -152,22 +137,22 @@ bool HandleSkinCommand(TMessage& M, TzCommonData* SD)
             SharedCacheInfo = MakeCacheInfo(cache, 0, 0);
         return false;
     case SKCMD_ISSKINNED:
-        Answer(M, 1);
+        command.Answer(1);
         return true;
     case SKCMD_SETUPDATING:
-        SD->SetUpdating(M.WParamLo() == 1);
+        SD->SetUpdating(command.Arg == 1);
         return false;
     case SKCMD_SETSEETHROUGH:
-        SD->SetSeeThrough(M.WParamLo() == 1);
+        SD->SetSeeThrough(command.Arg == 1);
         return false;
     case SKCMD_ISUPDATING:
-        Answer(M, SD->BGChanged() || SD->GetUpdating() ? 1 : 0);
+        command.Answer(SD->BGChanged() || SD->GetUpdating() ? 1 : 0);
         return true;
     case SKCMD_ISOUTOFCLIP:
-        Answer(M, SD->OutOfClip() ? 1 : 0);
+        command.Answer(SD->OutOfClip() ? 1 : 0);
         return true;
     case SKCMD_PARENTBGCHANGED:
-        if (M.WParamLo() == 1 && SD->HasTransparency())
+        if (command.Arg == 1 && SD->HasTransparency())
             SD->SetBGChanged(true);
         return false;
     case SKCMD_INVALIDATESECTION:
@@ -175,7 +160,7 @@ bool HandleSkinCommand(TMessage& M, TzCommonData* SD)
             SD->Invalidate();
         return false;
     case SKCMD_SETPAINTINGCHILD:
-        SD->PaintingChild = reinterpret_cast<TControl*>(M.LParam);
+        SD->PaintingChild = command.ParamAs<TControl>();
         return false;
     case SKCMD_BGCHANGED:
         SD->SetBGChanged(true);
@@ -191,7 +176,7 @@ bool HandleSkinCommand(TMessage& M, TzCommonData* SD)
             image = AskControlCommand(c->Parent(), SKCMD_ISIMAGEBG);
         else
             image = s.GradientPercent + s.ImagePercent >= 1 || SD->NeedsParentImage();
-        Answer(M, image ? 1 : 0);
+        command.Answer(image ? 1 : 0);
         return true;
     }
     case SKCMD_REPAINTCHILDREN:
@@ -214,14 +199,13 @@ namespace {
 void LeaveOtherSpeedButtons(TWinControl* Parent, const TMessage& M)
 {
     // Speed buttons are skinned controls above the engine: known by their type code.
-    constexpr int SpeedButtonCode = 92;
     auto* entering = reinterpret_cast<TControl*>(M.LParam);
     for (int i = 0; i < Parent->ControlCount(); ++i) {
         TControl* c = Parent->Controls(i);
         if (c == Parent || c == entering)
             continue;
         auto* sd = dynamic_cast<TzCommonData*>(GetObjectProperty(c, "SkinData"));
-        if (sd && sd->CtrlTypeCode == SpeedButtonCode && sd->MouseAbove())
+        if (sd && sd->CtrlTypeCode == ctSpeedButton && sd->MouseAbove())
             c->Perform(CM_MOUSELEAVE, 0, 0);
     }
 }

@@ -11,6 +11,8 @@
 #include "skin/zskintextpaint.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 
 TSkScrollTracking ScrollTracking;
 
@@ -25,11 +27,12 @@ TRect ScreenRectOf(HWND Wnd)
     return TRect(r.left, r.top, r.right, r.bottom);
 }
 
-TPoint ScreenPointOf(LPARAM L) { return TPoint(zmsg::SignedLo(L), zmsg::SignedHi(L)); }
-
 TPoint Moved(TPoint P, TPoint D) { return TPoint(P.X + D.X, P.Y + D.Y); }
 
 bool Contains(const TRect& R, TPoint P) { return P.X >= R.Left && P.X < R.Right && P.Y >= R.Top && P.Y < R.Bottom; }
+
+bool IsBarHit(UINT HitTest) { return HitTest == HTHSCROLL || HitTest == HTVSCROLL; }
+bool IsBarCommand(UINT CmdType) { return CmdType == SC_HSCROLL || CmdType == SC_VSCROLL; }
 
 // Along the bar and across it.
 int Along(const TSkScrollBar* Bar, TPoint P) { return Bar->Kind == 0 ? P.X : P.Y; }
@@ -48,9 +51,15 @@ TRect BarRect(TSkScrollWnd* A, int Kind)
     return Kind == 0 ? GetHorzBarRect(A, A->Handle) : GetVertBarRect(A, A->Handle);
 }
 
-TzSkinManager* ManagerOf(const TSkMainWnd* A)
+// A * B / C rounded to the nearest, halves away from 0, as MulDiv does; in 64 bits, because a
+// range may hold 2^32 positions and a page as many.
+int64_t MulDiv64(int64_t A, int64_t B, int64_t C)
 {
-    return A->SkinManager ? A->SkinManager : (A->SkinData ? A->SkinData->GetSkinManager() : nullptr);
+    if (C == 0)
+        return -1;
+    const int64_t p = A * B;
+    const int64_t q = (std::abs(p) + std::abs(C) / 2) / std::abs(C);
+    return (p < 0) != (C < 0) ? -q : q;
 }
 
 } // namespace
@@ -70,7 +79,7 @@ int GetScrollMetric(const TSkScrollBar* Bar, int Which, bool UseSkin)
     if (Bar->ArrowLength >= 0)
         return Bar->ArrowLength;
     int length = DefaultArrowSize;
-    TzSkinManager* m = Bar->Owner ? ManagerOf(Bar->Owner) : nullptr;
+    TzSkinManager* m = Bar->Owner ? Bar->Owner->SkinManager() : nullptr;
     if (UseSkin && m && m->SkinData().Active) {
         const int s = m->FindSectionIndex("SCROLLBTNLEFT");
         const int k = Bar->Kind == 0 ? m->Cache().ScrollBtnLeft.BordersMask : m->Cache().ScrollBtnTop.BordersMask;
@@ -151,15 +160,17 @@ TSkThumbGeometry GetThumbGeometry(const TSkScrollBar* Bar, const TRect& R)
     const SCROLLINFO& si = Bar->ScrollInfo;
     const int a = ArrowOf(Bar);
     const int track = LengthOf(Bar, R) - 2 * a;
-    const int range = si.nMax - si.nMin + 1;
-    if (si.nPage == 0)
+    const int64_t range = int64_t(si.nMax) - si.nMin + 1;
+    const int64_t page = si.nPage;
+    if (page == 0)
         g.Length = a;
     else if (range > 0)
-        g.Length = std::max(MulDiv(int(si.nPage), track, range), Bar->MinThumbSize);
+        g.Length = int(std::clamp<int64_t>(MulDiv64(page, track, range), Bar->MinThumbSize, INT_MAX));
     int offset = 0;
-    const int den = range - std::max(int(si.nPage), 1);
+    const int64_t den = range - std::max<int64_t>(page, 1);
     if (range > 0 && den > 0)
-        offset = std::clamp(MulDiv(si.nPos - si.nMin, track - g.Length, den), 0, std::max(0, track - g.Length));
+        offset = int(std::clamp<int64_t>(MulDiv64(int64_t(si.nPos) - si.nMin, track - g.Length, den), 0,
+                                         std::max(0, track - g.Length)));
     g.Pos = StartOf(Bar, R) + a + offset;
     return g;
 }
@@ -273,7 +284,7 @@ bool PaintEnabled(TSkScrollWnd* A, int Kind)
 
 void PaintBar(TSkScrollWnd* A, TSkScrollBar* Bar, HDC DC, const TBarLook& Look)
 {
-    TzSkinManager* m = ManagerOf(A);
+    TzSkinManager* m = A->SkinManager();
     if (!Bar || !Bar->Visible || (A->ThumbTracking && !Look.Dragging) || !m)
         return;
     const TBarSections sec = SectionsOf(m->Cache(), Bar->Kind);
@@ -331,7 +342,7 @@ void PaintBar(TSkScrollWnd* A, TSkScrollBar* Bar, HDC DC, const TBarLook& Look)
 
 void PaintCorner(TSkScrollWnd* A, HDC DC)
 {
-    TzSkinManager* m = ManagerOf(A);
+    TzSkinManager* m = A->SkinManager();
     const TRect c = GetCornerRect(A, A->Handle);
     if (!m || c.Width() <= 0 || c.Height() <= 0)
         return;
@@ -461,9 +472,13 @@ void TSkScrollWnd::DetachParts()
 {
     if (ScrollTracking.PressWindow == Handle)
         EndPress();
+    // The hover timer may still run here although another window is hot by now: it goes
+    // with the adapter, and no state of it is left to stand in a later window's way.
+    if (Handle && IsWindow(Handle))
+        KillTimer(Handle, HoverTimerID);
+    if (ScrollTracking.HoverWindow == Handle)
+        ScrollTracking.HoverWindow = nullptr;
     if (ScrollTracking.HotWindow == Handle) {
-        if (Handle && IsWindow(Handle))
-            KillTimer(Handle, HoverTimerID);
         ScrollTracking.HotWindow = nullptr;
         ScrollTracking.HotBar = -1;
         ScrollTracking.HotElement = ScrollTracking.LastHotElement = sbeNone;
@@ -478,14 +493,13 @@ void TSkScrollWnd::DetachParts()
 // ---------------------------------------------------------------------------------------
 // Messages
 
-void TSkScrollWnd::NCCalcSize(TMessage& M)
+void TSkScrollWnd::NCCalcSize(TMessage& M, const TWMNCCalcSize& Calc)
 {
-    auto* r = reinterpret_cast<RECT*>(M.LParam);
-    if (!r) {
+    if (!Calc.Rect) {
         PassOn(M);
         return;
     }
-    const RECT kept = *r;
+    const RECT kept = *Calc.Rect;
     const LONG style = GetWindowLongW(Handle, GWL_STYLE);
     bool alive;
     if (style & (WS_HSCROLL | WS_VSCROLL)) {
@@ -502,7 +516,7 @@ void TSkScrollWnd::NCCalcSize(TMessage& M)
     }
     if (!alive || !HorzBar || !VertBar)
         return;
-    RECT& c = *r;
+    RECT& c = *Calc.Rect;
     FrameLeft = c.left - kept.left;
     FrameRight = kept.right - c.right;
     FrameTop = c.top - kept.top;
@@ -523,40 +537,80 @@ void TSkScrollWnd::NCCalcSize(TMessage& M)
     }
 }
 
-LRESULT TSkScrollWnd::NCHitTest(TPoint P)
+bool TSkScrollWnd::StyleChange(TMessage& M, const TWMStyleChange& Change)
 {
-    for (TSkScrollBar* bar : {HorzBar.get(), VertBar.get()})
-        if (bar->Visible && Contains(BarRect(this, bar->Kind), P))
-            return ScrollBarEnabled(Handle, bar->Kind) ? (bar->Kind == 0 ? HTHSCROLL : HTVSCROLL) : HTNOWHERE;
-    if (Contains(GetCornerRect(this, Handle), P) && IsSizeGripCorner(this, Handle))
-        return HTBOTTOMRIGHT;
-    return -1;
+    // The adapter's own passing change of the style is nobody's business.
+    if (ChangingStyle) {
+        M.Result = 0;
+        return true;
+    }
+    if (M.Msg == WM_STYLECHANGED && Change.StyleType == GWL_EXSTYLE && Change.Style)
+        LeftScrollBar = (Change.Style->styleNew & WS_EX_LEFTSCROLLBAR) ? 1 : 0;
+    return false;
 }
 
-void TSkScrollWnd::NCMouseMove(TMessage& M)
+void TSkScrollWnd::NCPaint(TMessage& M)
+{
+    // The system draws its own bars while it paints the frame: ours go over them after.
+    if (!PassOn(M))
+        return;
+    if (IsWindowVisible(Handle) && !SkinData->GetUpdating() && !Scrolling)
+        PaintScrollBars(this, Handle);
+}
+
+bool TSkScrollWnd::NCHitTest(TMessage& M, TPoint P)
+{
+    for (TSkScrollBar* bar : {HorzBar.get(), VertBar.get()})
+        if (bar->Visible && Contains(BarRect(this, bar->Kind), P)) {
+            M.Result = ScrollBarEnabled(Handle, bar->Kind) ? (bar->Kind == 0 ? HTHSCROLL : HTVSCROLL) : HTNOWHERE;
+            return true;
+        }
+    if (!Contains(GetCornerRect(this, Handle), P) || !IsSizeGripCorner(this, Handle))
+        return false;
+    M.Result = HTBOTTOMRIGHT;
+    return true;
+}
+
+void TSkScrollWnd::NCMouseMove(UINT HitTest)
 {
     auto& t = ScrollTracking;
     t.HotWindow = Handle;
-    if (M.WParam != HTHSCROLL && M.WParam != HTVSCROLL)
+    if (!IsBarHit(HitTest))
         return;
-    const int kind = M.WParam == HTHSCROLL ? 0 : 1;
-    if (t.HotBar == kind && t.HoverTimer)
+    const int kind = HitTest == HTHSCROLL ? 0 : 1;
+    if (t.HotBar == kind && t.HoverWindow == Handle)
         return;
     t.LastHotElement = t.HotElement = sbeNone;
     t.HotBarRect = BarRect(this, kind);
     t.HotBar = kind;
-    t.HoverTimer = SetTimer(Handle, HoverTimerID, 20, nullptr);
+    t.HoverWindow = Handle;
+    SetTimer(Handle, HoverTimerID, 20, nullptr);
     PaintScrollBars(this, Handle);
 }
 
-void TSkScrollWnd::StartPress(TMessage& M, int HitCode)
+bool TSkScrollWnd::NCButtonDown(TMessage& M, const TWMNCMouse& Mouse)
+{
+    if (!IsBarHit(Mouse.HitTest))
+        return false;
+    StartPress(M, int(Mouse.HitTest), Mouse.Pos());
+    return true;
+}
+
+bool TSkScrollWnd::NCOtherButton(TMessage& M, UINT HitTest)
+{
+    if (!IsBarHit(HitTest))
+        return false;
+    M.Result = 0;
+    return true;
+}
+
+void TSkScrollWnd::StartPress(TMessage& M, int HitCode, TPoint Screen)
 {
     const int kind = HitCode == HTHSCROLL ? 0 : 1;
     TSkScrollBar* bar = BarOf(this, kind);
-    const TPoint p = ScreenPointOf(M.LParam);
     const TRect r = BarRect(this, kind);
     GetScrollInfo(Handle, bar->Bar(), &bar->ScrollInfo);
-    const int el = ScrollElementAt(bar, r, p);
+    const int el = ScrollElementAt(bar, r, Screen);
     if (el == sbeNone) {
         PassOn(M);
         return;
@@ -578,7 +632,7 @@ void TSkScrollWnd::StartPress(TMessage& M, int HitCode)
         t.PressBarRect = r;
         ThumbTracking = 1;
         bar->ScrollInfo.nTrackPos = bar->ScrollInfo.nPos;
-        t.GrabOffset = Along(bar, p) - g.Pos;
+        t.GrabOffset = Along(bar, Screen) - g.Pos;
         t.LastTrackPos = bar->ScrollInfo.nPos;
         PaintDraggedBar(g.Pos);
         return;
@@ -637,6 +691,13 @@ bool TSkScrollWnd::EndPress()
     return true;
 }
 
+bool TSkScrollWnd::PressEnded(bool Ended)
+{
+    if (Ended && !EndPress())
+        return true;
+    return !Hooked();
+}
+
 void TSkScrollWnd::UpdatePressedOver(TPoint Screen)
 {
     auto& t = ScrollTracking;
@@ -675,15 +736,13 @@ void TSkScrollWnd::DragThumb(int Coord)
     const int start = StartOf(bar, t.PressBarRect) + a, end = EndOf(bar, t.PressBarRect) - a;
     const int q = std::max(start, std::min(Coord - t.GrabOffset, end - t.ThumbLength));
     const SCROLLINFO& si = bar->ScrollInfo;
-    const int range = si.nMax - si.nMin;
+    const int64_t range = int64_t(si.nMax) - si.nMin, page = si.nPage;
     const int room = end - start - t.ThumbLength;
-    int pos;
-    if (range > 0)
-        pos = room > 0 ? si.nMin + MulDiv(q - start, range - int(si.nPage) + 1, room) : si.nMin;
-    else
-        pos = q - start;
-    if (range > 0)
-        pos = std::clamp(pos, si.nMin, std::max(si.nMin, si.nMax - std::max(int(si.nPage), 1) + 1));
+    int pos = q - start;
+    if (range > 0) {
+        const int64_t p = room > 0 ? si.nMin + MulDiv64(q - start, range - page + 1, room) : si.nMin;
+        pos = int(std::clamp<int64_t>(p, si.nMin, std::max<int64_t>(si.nMin, si.nMax - std::max<int64_t>(page, 1) + 1)));
+    }
     if (pos != t.LastTrackPos) {
         bar->ScrollInfo.nTrackPos = pos;
         t.LastTrackPos = pos;
@@ -694,46 +753,66 @@ void TSkScrollWnd::DragThumb(int Coord)
     PaintDraggedBar(q);
 }
 
-void TSkScrollWnd::MouseMove(TMessage& M)
+bool TSkScrollWnd::PressMouseMove(TMessage& M, TPoint Client)
 {
-    TPoint p(zmsg::SignedLo(M.LParam), zmsg::SignedHi(M.LParam));
-    POINT sp{p.X, p.Y};
+    if (ScrollTracking.PressWindow != Handle || ScrollTracking.PressedElement == sbeNone)
+        return false;
+    POINT sp{Client.X, Client.Y};
     ClientToScreen(Handle, &sp);
-    if (ThumbTracking) {
-        TSkScrollBar* bar = BarOf(this, ScrollTracking.PressedBar);
-        if (bar)
-            DragThumb(Along(bar, TPoint(sp.x, sp.y)));
-    } else {
+    if (!ThumbTracking)
         UpdatePressedOver(TPoint(sp.x, sp.y));
-    }
+    else if (TSkScrollBar* bar = BarOf(this, ScrollTracking.PressedBar))
+        DragThumb(Along(bar, TPoint(sp.x, sp.y)));
     M.Result = 0;
+    return true;
 }
 
-void TSkScrollWnd::Timer(TMessage& M)
+void TSkScrollWnd::HoverTick()
 {
     auto& t = ScrollTracking;
+    if (ThumbTracking)
+        return;
     POINT cur{};
-    switch (M.WParam) {
+    GetCursorPos(&cur);
+    const TPoint p(cur.x, cur.y);
+    if (t.HotWindow == Handle && t.HoverWindow == Handle && t.HotBar >= 0 && Contains(t.HotBarRect, p)) {
+        const int el = ScrollElementAt(BarOf(this, t.HotBar), t.HotBarRect, p);
+        if (el == t.HotElement)
+            return;
+        t.LastHotElement = t.HotElement;
+        t.HotElement = el;
+        PaintScrollBars(this, Handle);
+        return;
+    }
+    KillTimer(Handle, HoverTimerID);
+    if (t.HoverWindow == Handle)
+        t.HoverWindow = nullptr;
+    if (t.HotWindow == Handle) {
+        t.HotBar = -1;
+        t.HotElement = t.LastHotElement = sbeNone;
+    }
+    PaintScrollBars(this, Handle);
+}
+
+bool TSkScrollWnd::RepeatTick()
+{
+    auto& t = ScrollTracking;
+    if (t.PressWindow != Handle || t.PressedElement == sbeNone) {
+        KillTimer(Handle, RepeatTimerID);
+        return true;
+    }
+    POINT cur{};
+    GetCursorPos(&cur);
+    UpdatePressedOver(TPoint(cur.x, cur.y));
+    return t.PressedOver == sbeNone || SendScrolling(t.ScrollMessage, t.PressedOver, 0);
+}
+
+void TSkScrollWnd::Timer(TMessage& M, UINT_PTR TimerID)
+{
+    auto& t = ScrollTracking;
+    switch (TimerID) {
     case HoverTimerID:
-        if (ThumbTracking)
-            break;
-        GetCursorPos(&cur);
-        if (t.HotWindow == Handle && t.HotBar >= 0 && Contains(t.HotBarRect, TPoint(cur.x, cur.y))) {
-            const int el = ScrollElementAt(BarOf(this, t.HotBar), t.HotBarRect, TPoint(cur.x, cur.y));
-            if (el != t.HotElement) {
-                t.LastHotElement = t.HotElement;
-                t.HotElement = el;
-                PaintScrollBars(this, Handle);
-            }
-        } else {
-            KillTimer(Handle, HoverTimerID);
-            t.HoverTimer = 0;
-            if (t.HotWindow == Handle) {
-                t.HotBar = -1;
-                t.HotElement = t.LastHotElement = sbeNone;
-            }
-            PaintScrollBars(this, Handle);
-        }
+        HoverTick();
         break;
     case FirstRepeatTimerID:
         KillTimer(Handle, FirstRepeatTimerID);
@@ -741,13 +820,7 @@ void TSkScrollWnd::Timer(TMessage& M)
             t.RepeatTimer = SetTimer(Handle, RepeatTimerID, 55, nullptr);
         break;
     case RepeatTimerID:
-        if (t.PressWindow != Handle || t.PressedElement == sbeNone) {
-            KillTimer(Handle, RepeatTimerID);
-            break;
-        }
-        GetCursorPos(&cur);
-        UpdatePressedOver(TPoint(cur.x, cur.y));
-        if (t.PressedOver != sbeNone && !SendScrolling(t.ScrollMessage, t.PressedOver, 0))
+        if (!RepeatTick())
             return;
         break;
     default:
@@ -765,6 +838,88 @@ void TSkScrollWnd::OnSkinRefresh()
     RefreshScrollInfo(this, false);
 }
 
+void TSkScrollWnd::SkinCommand(TWMSkinCommand Cmd)
+{
+    const bool fromOwn = FromOwnManager(Cmd);
+    switch (Cmd.Command) {
+    case SKCMD_NEWSKIN:
+    case SKCMD_REFRESH:
+        if (fromOwn)
+            OnSkinRefresh();
+        break;
+    case SKCMD_SKINREMOVED:
+        if (fromOwn)
+            RestoreStdParams();
+        break;
+    case SKCMD_GETBGIMAGE:
+        if (TBitmap* cache = SkinData->CacheBmp(); cache && SkinData->Skinned())
+            SharedCacheInfo = MakeCacheInfo(cache, 0, 0);
+        break;
+    case SKCMD_ENDPARENTUPDATE:
+        EndParentUpdate();
+        break;
+    case SKCMD_ISSKINNED:
+        if (SkinData->Skinned()) {
+            Cmd.Answer(1);
+            return;
+        }
+        break;
+    }
+    PassOn(Cmd.Message);
+}
+
+void TSkScrollWnd::EndParentUpdate()
+{
+    if (!SkinData->Skinned() || !SkinData->GetUpdating())
+        return;
+    SkinData->SetUpdating(false);
+    RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+}
+
+bool TSkScrollWnd::BarMessage(TMessage& M)
+{
+    switch (M.Msg) {
+    case WM_NCCALCSIZE:
+        NCCalcSize(M, TWMNCCalcSize(M));
+        return true;
+    case WM_STYLECHANGING:
+    case WM_STYLECHANGED:
+        return StyleChange(M, TWMStyleChange(M));
+    case WM_NCPAINT:
+        NCPaint(M);
+        return true;
+    case WM_NCHITTEST:
+        return NCHitTest(M, TWMNCHitTest(M).Pos());
+    case WM_NCMOUSEMOVE:
+        NCMouseMove(TWMNCMouse(M).HitTest);
+        return false;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+        return NCButtonDown(M, TWMNCMouse(M));
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONUP:
+        return NCOtherButton(M, TWMNCMouse(M).HitTest);
+    case WM_SYSCOMMAND:
+        // The system's own bar commands: the bars are the adapter's.
+        return IsBarCommand(TWMSysCommand(M).CmdType);
+    case WM_MOUSEMOVE:
+        return PressMouseMove(M, TWMMouse(M).Pos());
+    case WM_LBUTTONUP:
+        return PressEnded(true);
+    case WM_CAPTURECHANGED:
+        // A press that lost the mouse ends as if released.
+        return PressEnded(TWMCaptureChanged(M).NewCapture != Handle);
+    case WM_CANCELMODE:
+        return PressEnded(true);
+    case WM_TIMER:
+        Timer(M, TWMTimer(M).TimerID);
+        return true;
+    }
+    return false;
+}
+
 void TSkScrollWnd::WndProc(TMessage& M)
 {
     switch (M.Msg) {
@@ -774,119 +929,15 @@ void TSkScrollWnd::WndProc(TMessage& M)
         return;
     case WM_UPDATEUISTATE:
         return;
-    case SM_SKINCMD: {
-        TzSkinManager* own = ManagerOf(this);
-        const bool fromOwn = own && M.LParam == reinterpret_cast<LPARAM>(own);
-        switch (M.WParamHi()) {
-        case SKCMD_NEWSKIN:
-        case SKCMD_REFRESH:
-            if (fromOwn)
-                OnSkinRefresh();
-            break;
-        case SKCMD_SKINREMOVED:
-            if (fromOwn)
-                RestoreStdParams();
-            break;
-        case SKCMD_GETBGIMAGE:
-            if (TBitmap* cache = SkinData->CacheBmp(); cache && SkinData->Skinned())
-                SharedCacheInfo = MakeCacheInfo(cache, 0, 0);
-            break;
-        case SKCMD_ENDPARENTUPDATE:
-            if (SkinData->Skinned() && SkinData->GetUpdating()) {
-                SkinData->SetUpdating(false);
-                RedrawWindow(Handle, nullptr, nullptr,
-                             RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-            }
-            break;
-        case SKCMD_ISSKINNED:
-            if (SkinData->Skinned()) {
-                M.LParam = M.Result = 1;
-                return;
-            }
-            break;
-        }
-        PassOn(M);
+    case SM_SKINCMD:
+        SkinCommand(TWMSkinCommand(M));
         return;
-    }
     }
     if (!SkinData || !SkinData->Skinned() || !HorzBar || !VertBar) {
         PassOn(M);
         return;
     }
-    auto& t = ScrollTracking;
-    switch (M.Msg) {
-    case WM_NCCALCSIZE:
-        NCCalcSize(M);
-        return;
-    case WM_STYLECHANGING:
-    case WM_STYLECHANGED:
-        // The adapter's own passing change of the style is nobody's business.
-        if (ChangingStyle) {
-            M.Result = 0;
-            return;
-        }
-        if (M.Msg == WM_STYLECHANGED && M.WParam == WPARAM(GWL_EXSTYLE) && M.LParam)
-            LeftScrollBar = (reinterpret_cast<STYLESTRUCT*>(M.LParam)->styleNew & WS_EX_LEFTSCROLLBAR) ? 1 : 0;
-        break;
-    case WM_NCPAINT:
-        // The system draws its own bars while it paints the frame: ours go over them after.
-        if (!PassOn(M))
-            return;
-        if (IsWindowVisible(Handle) && !SkinData->GetUpdating() && !Scrolling)
-            PaintScrollBars(this, Handle);
-        return;
-    case WM_NCHITTEST:
-        if (const LRESULT hit = NCHitTest(ScreenPointOf(M.LParam)); hit != -1) {
-            M.Result = hit;
-            return;
-        }
-        break;
-    case WM_NCMOUSEMOVE:
-        NCMouseMove(M);
-        break;
-    case WM_NCLBUTTONDOWN:
-    case WM_NCLBUTTONDBLCLK:
-        if (M.WParam == HTHSCROLL || M.WParam == HTVSCROLL) {
-            StartPress(M, int(M.WParam));
-            return;
-        }
-        break;
-    case WM_NCRBUTTONDOWN:
-    case WM_NCRBUTTONUP:
-    case WM_NCMBUTTONDOWN:
-    case WM_NCMBUTTONUP:
-        if (M.WParam == HTHSCROLL || M.WParam == HTVSCROLL) {
-            M.Result = 0;
-            return;
-        }
-        break;
-    case WM_SYSCOMMAND:
-        if ((M.WParam & 0xFFF0) == SC_VSCROLL || (M.WParam & 0xFFF0) == SC_HSCROLL)
-            return;
-        break;
-    case WM_MOUSEMOVE:
-        if (t.PressWindow == Handle && t.PressedElement != sbeNone) {
-            MouseMove(M);
-            return;
-        }
-        break;
-    case WM_LBUTTONUP:
-        if (!EndPress() || !Hooked())
-            return;
-        break;
-    case WM_CAPTURECHANGED:
-    case WM_CANCELMODE:
-        // A press that lost the mouse ends as if released.
-        if ((M.Msg == WM_CANCELMODE || reinterpret_cast<HWND>(M.LParam) != Handle) && !EndPress())
-            return;
-        if (!Hooked())
-            return;
-        break;
-    case WM_TIMER:
-        Timer(M);
-        return;
-    }
-    if (!PassOn(M))
+    if (BarMessage(M) || !PassOn(M))
         return;
     switch (M.Msg) {
     case WM_MOUSEWHEEL:

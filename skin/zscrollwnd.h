@@ -54,7 +54,7 @@ struct TSkScrollTracking {
     TRect HotBarRect;                // screen
     int HotElement = sbeNone;
     int LastHotElement = sbeNone;
-    UINT_PTR HoverTimer = 0;
+    HWND HoverWindow = nullptr;      // the window whose hover timer runs
     HWND PressWindow = nullptr;      // the window of the press
     int PressedElement = sbeNone;
     int PressedBar = -1;
@@ -97,11 +97,12 @@ protected:
     // AttachScrollBars.
     void HookParts(bool Repaint) override;
     void DetachParts() override;
+    void SkinCommand(TWMSkinCommand Cmd) override;
     // Whether a press ends with the capture released (a combo box's drop-down list keeps it).
     virtual bool ReleasesCaptureOnRelease() { return true; }
 
-    // A press on a bar from WM_NCLBUTTONDOWN / WM_NCLBUTTONDBLCLK with the hit code.
-    void StartPress(TMessage& Message, int HitCode);
+    // A press on a bar with the hit code (HTHSCROLL, HTVSCROLL) at a point of the screen.
+    void StartPress(TMessage& Message, int HitCode, TPoint Screen);
     // The end of a press: released, or the capture lost. False when the adapter was freed
     // by what the window did meanwhile.
     bool EndPress();
@@ -111,11 +112,25 @@ protected:
     void OnSkinRefresh();
 
 private:
-    void NCCalcSize(TMessage& Message);
-    LRESULT NCHitTest(TPoint P);
-    void NCMouseMove(TMessage& Message);
-    void MouseMove(TMessage& Message);
-    void Timer(TMessage& Message);
+    // The messages of the bars; True when handled here and not passed on.
+    bool BarMessage(TMessage& Message);
+    void NCCalcSize(TMessage& Message, const TWMNCCalcSize& Calc);
+    bool StyleChange(TMessage& Message, const TWMStyleChange& Change);
+    void NCPaint(TMessage& Message);
+    bool NCHitTest(TMessage& Message, TPoint Screen);
+    void NCMouseMove(UINT HitTest);
+    bool NCButtonDown(TMessage& Message, const TWMNCMouse& Mouse);
+    // Other buttons on a bar do nothing.
+    bool NCOtherButton(TMessage& Message, UINT HitTest);
+    // During a press: the drag or the pressed look follow the mouse. False without a press.
+    bool PressMouseMove(TMessage& Message, TPoint Client);
+    // The press ends when Ended; True when the message goes no further.
+    bool PressEnded(bool Ended);
+    void Timer(TMessage& Message, UINT_PTR TimerID);
+    void HoverTick();
+    // False when the adapter was freed by the scroll.
+    bool RepeatTick();
+    void EndParentUpdate();
     void UpdatePressedOver(TPoint Screen);
     void DragThumb(int Coord);
     void PaintDraggedBar(int Q);

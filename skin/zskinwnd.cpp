@@ -191,22 +191,20 @@ Z_CLASS_IMPL(TSkMainWnd, TObject)
 
 TSkMainWnd::TSkMainWnd(HWND Window, TzCommonData* ASkinData, TzSkinManager* ASkinManager,
                        const AnsiString& SectionName)
-    : Handle(Window), SkinManager(ASkinManager)
+    : Handle(Window)
 {
     if (Window && SetWindowThemeProc && UpperCase(SectionName) != "DIALOG")
         SetWindowThemeProc(Window, L" ", L" ");
     if (ASkinData) {
         SkinData = ASkinData;
-        if (!SkinManager)
-            SkinManager = ASkinData->GetSkinManager();
     } else {
         OwnsSkinData = 1;
         SkinData = new TzCommonData(nullptr, true);
-        if (SkinManager)
-            SkinData->SetSkinManager(SkinManager);
-        if (!SkinManager)
-            SkinManager = SkinData->GetSkinManager();
+        if (ASkinManager)
+            SkinData->SetSkinManager(ASkinManager);
     }
+    if (ASkinManager)
+        FManager = std::make_unique<TSkFreeWatch>(ASkinManager);
     if (SkinData->SkinSection().empty())
         SkinData->SetSkinSection(SectionName);
 }
@@ -219,7 +217,6 @@ TSkMainWnd::~TSkMainWnd()
     if (OwnsSkinData)
         delete SkinData;
     SkinData = nullptr;
-    SkinManager = nullptr;
 }
 
 void TSkMainWnd::Release()
@@ -307,9 +304,16 @@ TWndMethod TSkMainWnd::OldWindowProc() const { return FLink ? FLink->OldMethod :
 WNDPROC TSkMainWnd::OldWndProc() const { return FLink ? FLink->OldProc : nullptr; }
 WNDPROC TSkMainWnd::ObjectInstance() const { return FLink ? FLink->Instance : nullptr; }
 
+TzSkinManager* TSkMainWnd::SkinManager() const
+{
+    if (auto* given = FManager ? static_cast<TzSkinManager*>(FManager->Target()) : nullptr)
+        return given;
+    return SkinData ? SkinData->GetSkinManager() : nullptr;
+}
+
 bool TSkMainWnd::SkinActive() const
 {
-    TzSkinManager* m = SkinManager ? SkinManager : (SkinData ? SkinData->GetSkinManager() : nullptr);
+    TzSkinManager* m = SkinManager();
     return SkinData && m && !m->IsDestroying() && m->SkinData().Active;
 }
 
@@ -366,11 +370,24 @@ void TSkMainWnd::GetWindowInfo()
 
 // ---------------------------------------------------------------------------------------
 
-bool TSkMainWnd::HandleAdapterCommand(TMessage& M)
+bool TSkMainWnd::FromOwnManager(const TWMSkinCommand& Cmd) const
 {
-    TzSkinManager* own = SkinManager ? SkinManager : SkinData->GetSkinManager();
-    const bool fromOwn = own && M.LParam == reinterpret_cast<LPARAM>(own);
-    switch (M.WParamHi()) {
+    TzSkinManager* own = SkinManager();
+    return own && Cmd.ParamAs<TzSkinManager>() == own;
+}
+
+bool TSkMainWnd::Skinning() const { return SkinData && SkinData->Skinned() && Hooked(); }
+
+void TSkMainWnd::BecomeHot()
+{
+    if (DefaultManager && IsWindowEnabled(Handle))
+        DefaultManager->SetActiveControl(Handle);
+}
+
+bool TSkMainWnd::HandleAdapterCommand(TWMSkinCommand& Cmd)
+{
+    const bool fromOwn = FromOwnManager(Cmd);
+    switch (Cmd.Command) {
     case SKCMD_NEWSKIN:
         if (fromOwn)
             SkinData->UpdateIndexes();
@@ -397,16 +414,16 @@ bool TSkMainWnd::HandleAdapterCommand(TMessage& M)
         RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
         return true;
     case SKCMD_ISSKINNED:
-        M.LParam = M.Result = 1;
+        Cmd.Answer(1);
         return true;
     case SKCMD_ISUPDATING:
-        M.LParam = M.Result = SkinData->BGChanged() || SkinData->GetUpdating() ? 1 : 0;
+        Cmd.Answer(SkinData->BGChanged() || SkinData->GetUpdating() ? 1 : 0);
         return true;
     case SKCMD_ISIMAGEBG:
     case SKCMD_GETBGCOLOR:
         if (!SkinData->OwnerControl())
             return false;
-        HandleSkinCommand(M, SkinData);
+        HandleSkinCommand(Cmd.Message, SkinData);
         return true;
     case SKCMD_PREPARECACHE:
         PrepareWindowCache(SkinData, Handle, false);
@@ -414,6 +431,12 @@ bool TSkMainWnd::HandleAdapterCommand(TMessage& M)
     default:
         return false;
     }
+}
+
+void TSkMainWnd::SkinCommand(TWMSkinCommand Cmd)
+{
+    if (!HandleAdapterCommand(Cmd))
+        PassOn(Cmd.Message);
 }
 
 void TSkMainWnd::WndProc(TMessage& M)
@@ -430,16 +453,15 @@ void TSkMainWnd::WndProc(TMessage& M)
     case WM_UPDATEUISTATE:
         return;
     case WM_PRINT:
+        // Painted into the DC the message gives, as it came.
         M.Result = SendMessageW(Handle, WM_PAINT, M.WParam, M.LParam);
         return;
     case WM_MOUSEMOVE:
-        if (DefaultManager && IsWindowEnabled(Handle))
-            DefaultManager->SetActiveControl(Handle);
+        BecomeHot();
         break;
     case SM_SKINCMD:
-        if (HandleAdapterCommand(M))
-            return;
-        break;
+        SkinCommand(TWMSkinCommand(M));
+        return;
     }
     PassOn(M);
 }

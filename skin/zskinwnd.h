@@ -17,6 +17,7 @@
 #pragma once
 
 #include "classlib/controls.h"
+#include "classlib/msgrecords.h"
 #include "skin/zskinservices.h"
 
 #include <cstdint>
@@ -25,6 +26,7 @@
 class TzCommonData;
 class TzSkinManager;
 class TSkWndLink;
+class TSkFreeWatch;
 
 // The KeepColors the next adapter made takes (a combo box hands it to its list): normally 0.
 extern uint8_t AdapterKeepColorsHandOver;
@@ -82,6 +84,8 @@ public:
     TWndMethod OldWindowProc() const;
     WNDPROC OldWndProc() const;
     WNDPROC ObjectInstance() const;
+    // The manager in use: the one given while it exists, else the skin data's.
+    TzSkinManager* SkinManager() const;
     // The adapter has skin data and a manager whose skin is applied.
     bool SkinActive() const;
 
@@ -93,7 +97,6 @@ public:
     TRect ParentRect;
     HWND ParentHandle = nullptr;
     HWND Handle = nullptr;
-    TzSkinManager* SkinManager = nullptr;
     TzCommonData* SkinData = nullptr;
     uint8_t Scrolling = 0;        // the adapter itself is sending a scroll message
     uint8_t ColorsApplied = 0;
@@ -109,8 +112,16 @@ protected:
     virtual void HookParts(bool Repaint);
     // What a subclass frees or undoes when it detaches, after RestoreStdParams.
     virtual void DetachParts() {}
+    // The skin command: answered here, or passed on.
+    virtual void SkinCommand(TWMSkinCommand Cmd);
     // The skin command as every adapter answers it; True when it ends there.
-    bool HandleAdapterCommand(TMessage& Message);
+    bool HandleAdapterCommand(TWMSkinCommand& Cmd);
+    // The command came from the adapter's own manager.
+    bool FromOwnManager(const TWMSkinCommand& Cmd) const;
+    // The skin data is skinned and the window hooked: the adapter paints.
+    bool Skinning() const;
+    // The window becomes the default manager's hot window, when it is enabled.
+    void BecomeHot();
     // The window is being destroyed: detach, then pass the message on.
     void DetachOnDestroy(TMessage& Message);
     // The destructor's part: visual styles back on, then Detach; nothing on a dead adapter.
@@ -124,6 +135,8 @@ private:
     friend void HookWindow(TSkMainWnd* Adapter, HWND Window);
     friend LRESULT CallOldWndProc(TSkMainWnd* Adapter, HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam);
     std::shared_ptr<TSkWndLink> FLink;
+    // The manager given at the making, watched: it may be freed before the adapter.
+    std::unique_ptr<TSkFreeWatch> FManager;
     bool FDestroying = false;   // the window is in WM_DESTROY / WM_NCDESTROY
 };
 

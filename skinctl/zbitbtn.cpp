@@ -6,17 +6,13 @@
 
 #include <algorithm>
 
-namespace {
-constexpr int BitBtnTypeCode = 94;
-} // namespace
-
 Z_CLASS_IMPL(TzBitBtn, TUcBitBtn, Z_PROP_OBJ(TzBitBtn, SkinData), Z_PROP_INT(TzBitBtn, Blend, 0),
              Z_PROP_BOOL(TzBitBtn, Grayed, false), Z_PROP_INT(TzBitBtn, ImageIndex, -1),
              Z_PROP_BOOL(TzBitBtn, ShowCaption, true), Z_PROP_BOOL(TzBitBtn, ShowFocus, true),
              Z_PROP_BOOL(TzBitBtn, DrawOverBorder, true), Z_PROP_INT(TzBitBtn, TextOffset, 0),
              Z_PROP_INT(TzBitBtn, FocusMargin, 1))
 
-TzBitBtn::TzBitBtn(TComponent* AOwner) : TzPushButtonOf<TUcBitBtn>(AOwner, BitBtnTypeCode) {}
+TzBitBtn::TzBitBtn(TComponent* AOwner) : TzPushButtonOf<TUcBitBtn>(AOwner, ctBitBtn) {}
 
 TzBitBtn::~TzBitBtn() = default;
 

@@ -15,7 +15,6 @@
 
 namespace {
 
-constexpr int ButtonTypeCode = 93;
 
 // The hints as they were before the first button was held down.
 std::optional<bool> HeldShowHint;
@@ -633,7 +632,7 @@ template class TzPushButtonOf<TUcBitBtn>;
 Z_CLASS_IMPL(TzButton, TUcButton, Z_PROP_OBJ(TzButton, SkinData), Z_PROP_INT(TzButton, FocusMargin, 1),
              Z_PROP_BOOL(TzButton, Down, false))
 
-TzButton::TzButton(TComponent* AOwner) : TzPushButtonOf<TUcButton>(AOwner, ButtonTypeCode) {}
+TzButton::TzButton(TComponent* AOwner) : TzPushButtonOf<TUcButton>(AOwner, ctButton) {}
 
 TRect TzButton::CaptionRect()
 {

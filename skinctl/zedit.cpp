@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int EditTypeCode = 3;
-
 // Bevels drawn by a bevel kind: one pixel each.
 int BevelCount(const TWinControl* C)
 {
@@ -25,7 +23,7 @@ Z_CLASS_IMPL(TzEdit, TEdit, Z_PROP_ENUM(TzEdit, Align, AlignNames, alNone), Z_PR
              WideHintProp(Z_PROP_WSTR(TzEdit, Hint)), Z_PROP_SET(TzEdit, DisabledKind, DisabledKindNames, dkBlended),
              Z_PROP_OBJ(TzEdit, SkinData), Z_PROP_OBJ(TzEdit, BoundLabel))
 
-TzEdit::TzEdit(TComponent* AOwner) : TzEditControl(AOwner, EditTypeCode) {}
+TzEdit::TzEdit(TComponent* AOwner) : TzEditControl(AOwner, ctEdit) {}
 
 // Password character ------------------------------------------------------------------------
 
@@ -130,7 +128,7 @@ void TzEdit::PaintToDC(HDC DC)
 void TzEdit::WMPrint(TMessage& Message)
 {
     TzCommonData* sd = FSkinData.get();
-    HDC dc = reinterpret_cast<HDC>(Message.WParam);
+    const HDC dc = TWMPaint(Message).DC;
     if (!dc)
         return;
     sd->SetUpdating(false);
@@ -162,9 +160,10 @@ void TzEdit::TakeStateColors()
 
 void TzEdit::WMPaint(TMessage& Message)
 {
+    const HDC given = TWMPaint(Message).DC;
     if (WaitsForParent(FSkinData.get())) {
         // Nothing is drawn before the parent's update ends; the window stops asking.
-        if (!Message.WParam) {
+        if (!given) {
             TPaintDC validate(WindowHandle());
         }
         return;
@@ -173,7 +172,7 @@ void TzEdit::WMPaint(TMessage& Message)
     TEdit::WndProc(Message);
     // A flat border (WS_BORDER) is the system edit's own, drawn inside its client area by
     // every paint: the skinned strip goes over it again.
-    if (!Message.WParam && !HasNonClientFrame() && FrameWidth() > 0) {
+    if (!given && !HasNonClientFrame() && FrameWidth() > 0) {
         TWindowDC dc(WindowHandle());
         CopyBorder(dc.Handle(), FrameWidth());
     }
@@ -214,22 +213,13 @@ bool TzEdit::SkinnedBefore(TMessage& Message)
     }
 }
 
-void TzEdit::SkinnedAfter(const TMessage& Message)
+void TzEdit::SkinnedAfter(TMessage& Message)
 {
     TzCommonData* sd = FSkinData.get();
-    switch (SkinCommandOf(Message)) {
-    case SKCMD_ENDPARENTUPDATE:
-        if (sd->GetUpdating()) {
-            sd->SetUpdating(false);
-            RepaintAfterWait(this, true);
-        }
-        return;
-    case SKCMD_SETSEETHROUGH:
+    if (SkinCommandOf(Message) == SKCMD_SETSEETHROUGH) {
         if (sd->SeeThrough())
             PrepareEditCache();
         return;
-    default:
-        break;
     }
     switch (Message.Msg) {
     case WM_SETFOCUS:
@@ -238,9 +228,9 @@ void TzEdit::SkinnedAfter(const TMessage& Message)
     case CM_EXIT:
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
-        // The frame shows the focused and hot states as soon as they change.
-        if (Visible())
-            FollowFocusAndMouse(this, sd, Message);
+        // The frame shows the focused and hot states as soon as they change; a hidden edit
+        // paints nothing, but shows the right state when it comes back.
+        FollowFocusAndMouse(this, sd, Message, Visible());
         break;
     // A new font colour alone sends no WM_SETFONT: the text in the picture changes all the same.
     case CM_FONTCHANGED:
@@ -263,25 +253,21 @@ void TzEdit::SkinnedAfter(const TMessage& Message)
     }
 }
 
-void TzEdit::OwnSkinRemoved(TMessage& Message)
+bool TzEdit::PreviewMessage(TMessage& Message)
 {
-    CommonMessageHandler(Message, FSkinData.get());
+    if (SkinCommandOf(Message) != SKCMD_ISIMAGEBG)
+        return false;
+    TWMSkinCommand(Message).Answer(0);
+    return true;
+}
+
+void TzEdit::SkinChanged(TWMSkinCommand& Command)
+{
+    if (Command.Command != SKCMD_SKINREMOVED) {
+        TzEditControl::SkinChanged(Command);
+        return;
+    }
     // The system paints its own frame again over the skinned one.
     if (HandleAllocated())
         RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
-}
-
-void TzEdit::OwnSkinRefreshed(TMessage& Message)
-{
-    CommonMessageHandler(Message, FSkinData.get());
-    RepaintForSkin(this);
-}
-
-void TzEdit::WndProc(TMessage& Message)
-{
-    if (SkinCommandOf(Message) == SKCMD_ISIMAGEBG) {
-        Message.LParam = 0;
-        return;
-    }
-    TzEditControl::WndProc(Message);
 }

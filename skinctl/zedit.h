@@ -29,13 +29,16 @@ protected:
     // The text into the cache: the wide password character once per WideChar, or the text,
     // in the section's text colours (the hot ones while active and not read-only).
     virtual void PaintText();
-    // An edit shows no picture its children could stand on (sub-command 19 answers 0).
-    void WndProc(TMessage& Message) override;
     void CreateWnd() override;
-    void OwnSkinRemoved(TMessage& Message) override;
-    void OwnSkinRefreshed(TMessage& Message) override;
+    // An edit shows no picture its children could stand on (SKCMD_ISIMAGEBG answers 0).
+    bool PreviewMessage(TMessage& Message) override;
+    // Without the skin the system paints its own frame again; a refresh repaints.
+    void SkinChanged(TWMSkinCommand& Command) override;
+    // The client area painted by the system's edit in the section's colours, the frame from
+    // the cache, the print of both; a custom colour's change makes the picture stale.
     bool SkinnedBefore(TMessage& Message) override;
-    void SkinnedAfter(const TMessage& Message) override;
+    // Focus, mouse, text, font, visibility and size changes paint the frame again.
+    void SkinnedAfter(TMessage& Message) override;
 
 private:
     void WMPaint(TMessage& Message);

@@ -19,7 +19,7 @@
 // The names of the disabled looks, for the property tables.
 inline const char* const DisabledKindNames[] = {"dkBlended", "dkGrayed"};
 
-template <class TBase> class TzEditControl : public TBase {
+template <class TBase> class TzEditControl : public TBase, public TzSkinnedControl {
 public:
     TzEditControl(TComponent* AOwner, int Code)
         : TBase(AOwner), FSkinData(MakeSkinData(this, Code, true)),
@@ -83,9 +83,8 @@ public:
 
 protected:
     void CreateWindowHandle(const TCreateParams& Params) override { CreateUnicodeEditHandle(this, Params); }
-    // A control without a window hears no skin command: a skin that came or went meanwhile
-    // is taken up when the window is made, and the wait the last removal left is over when
-    // a skin is there again.
+    // A control without a parent hears no skin command: a new window takes the colours of the
+    // skin there is now, and the wait the last removal left is over when a skin is there again.
     void CreateWnd() override
     {
         TBase::CreateWnd();
@@ -94,58 +93,13 @@ protected:
             FSkinData->SetUpdating(false);
     }
 
-    // The window procedure of both: the skin commands answered alike, then, while skinned,
-    // the control's own steps around the common and the platform's handling; the bound label
-    // follows every message.
-    void WndProc(TMessage& Message) override
-    {
-        TzCommonData* sd = FSkinData.get();
-        if (!sd) {
-            TBase::WndProc(Message);
-            return;
-        }
-        switch (SkinCommandOf(Message)) {
-        case SKCMD_NEWSKIN:
-            if (FromOwnManager(Message, sd)) {
-                CommonMessageHandler(Message, sd);
-                return;
-            }
-            break;
-        case SKCMD_SKINREMOVED:
-            if (FromOwnManager(Message, sd)) {
-                OwnSkinRemoved(Message);
-                return;
-            }
-            break;
-        case SKCMD_REFRESH:
-            if (FromOwnManager(Message, sd)) {
-                OwnSkinRefreshed(Message);
-                return;
-            }
-            break;
-        case SKCMD_ISSKINNED:
-            Message.LParam = 1;
-            return;
-        default:
-            break;
-        }
-        if (!IsControlReady(this) || !sd->Skinned()) {
-            TBase::WndProc(Message);
-        } else if (!SkinnedBefore(Message)) {
-            if (!CommonMessageHandler(Message, sd))
-                TBase::WndProc(Message);
-            SkinnedAfter(Message);
-        }
-        FollowBoundLabel(FBoundLabel.get(), Message);
-    }
-    // The own manager removed or refreshed the skin: the common handling and what the
-    // control does besides.
-    virtual void OwnSkinRemoved(TMessage& Message) = 0;
-    virtual void OwnSkinRefreshed(TMessage& Message) = 0;
-    // A skinned message before the platform's handling: True when answered here.
-    virtual bool SkinnedBefore(TMessage& Message) = 0;
-    // After the platform's handling of a skinned message.
-    virtual void SkinnedAfter(const TMessage& Message) = 0;
+
+    // Both run on the one skinned window procedure; the bound label follows every message.
+    void WndProc(TMessage& Message) override { RunSkinnedWndProc(*this, Message); }
+    TControl* SkinnedSelf() override { return this; }
+    TzCommonData* SkinnedData() override { return FSkinData.get(); }
+    void InheritedWndProc(TMessage& Message) override { TBase::WndProc(Message); }
+    TzBoundLabel* SkinnedBoundLabel() override { return FBoundLabel.get(); }
     // The wide hint is stored unless an action gives it.
     static TPropInfo WideHintProp(TPropInfo P)
     {

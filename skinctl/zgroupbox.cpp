@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int GroupBoxTypeCode = 74;
 const char* const CaptionLayoutNames[] = {"clTopLeft", "clTopCenter", "clTopRight"};
 
 // The parent's colour, without leaving it behind for the painters that come next.
@@ -33,7 +32,7 @@ Z_CLASS_IMPL(TzGroupBox, TUcGroupBox, Z_PROP_ENUM(TzGroupBox, CaptionLayout, Cap
              Z_PROP_STR(TzGroupBox, CaptionSkin))
 
 TzGroupBox::TzGroupBox(TComponent* AOwner)
-    : TUcGroupBox(AOwner), FSkinData(MakeSkinData(this, GroupBoxTypeCode, true))
+    : TUcGroupBox(AOwner), FSkinData(MakeSkinData(this, ctGroupBox, true))
 {
     SetControlStyle(ControlStyle() & ~csOpaque);
 }
@@ -188,7 +187,7 @@ void TzGroupBox::PaintTo(HDC DC, bool OwnWindow)
     } else {
         sd->SetOutOfClip(false);
     }
-    // A see-through box has its picture painted when it is told (sub-command 9).
+    // A see-through box has its picture painted when it is told (SKCMD_SETSEETHROUGH).
     if ((sd->OutOfClip() || sd->BGChanged()) && !sd->SeeThrough())
         PaintControl();
     BlitCacheToDC(this, sd, TPoint(0, 0), 0, 0, false, DC, TRect(0, 0, Width(), Height()));
@@ -210,7 +209,7 @@ void TzGroupBox::WMPaint(TMessage& Message)
 {
     // The graphic children are painted over the box's picture here, not by the platform's
     // painting after it.
-    if (HDC given = reinterpret_cast<HDC>(Message.WParam)) {
+    if (const HDC given = TWMPaint(Message).DC) {
         PaintTo(given, false);
     } else {
         TPaintDC dc(WindowHandle());
@@ -221,93 +220,67 @@ void TzGroupBox::WMPaint(TMessage& Message)
 
 // The window procedure ----------------------------------------------------------------------
 
-bool TzGroupBox::SkinCommand(TMessage& Message)
+bool TzGroupBox::PreviewMessage(TMessage& Message)
 {
     TzCommonData* sd = FSkinData.get();
     switch (SkinCommandOf(Message)) {
-    case SKCMD_NEWSKIN:
-        // The children first: they have their indexes when the box asks them anything.
-        BroadcastToControls(this, Message);
-        if (FromOwnManager(Message, sd))
-            CommonMessageHandler(Message, sd);
-        return true;
-    case SKCMD_SKINREMOVED:
-    case SKCMD_REFRESH:
-        if (!FromOwnManager(Message, sd)) {
-            BroadcastToControls(this, Message);
-            return true;
-        }
-        CommonMessageHandler(Message, sd);
-        BroadcastToControls(this, Message);
-        RepaintForSkin(this);
-        return true;
-    case SKCMD_ISSKINNED:
-        Message.LParam = 1;
-        return true;
     case SKCMD_SETSEETHROUGH:
         CommonMessageHandler(Message, sd);
         if (sd->SeeThrough() && sd->Skinned() && IsControlReady(this))
             PaintControl();
         return true;
     case SKCMD_ISUPDATING:
-        Message.LParam = sd->BGChanged() || sd->Updating() ? 1 : 0;
-        return true;
-    case SKCMD_ENDPARENTUPDATE:
-        if (!sd->Updating())
-            return false;
-        sd->SetUpdating(false);
-        if (Visible() || IsDesigning())
-            Repaint();
+        TWMSkinCommand(Message).Answer(sd->BGChanged() || sd->Updating() ? 1 : 0);
         return true;
     default:
         return false;
     }
 }
 
-void TzGroupBox::WndProc(TMessage& Message)
+void TzGroupBox::ParentUpdateEnded()
 {
-    TzCommonData* sd = FSkinData.get();
-    if (!sd) {
+    if (Visible() || IsDesigning())
+        Repaint();
+}
+
+bool TzGroupBox::SkinnedBefore(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_PAINT:
+        WMPaint(Message);
+        return true;
+    case WM_PRINT:
+        FSkinData->SetUpdating(false);
+        PaintTo(TWMPaint(Message).DC, false);
+        return true;
+    case WM_ERASEBKGND:
+        Message.Result = 1;
+        return true;
+    case CM_TEXTCHANGED:
+        FSkinData->Invalidate();
+        return true;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
         TUcGroupBox::WndProc(Message);
-        return;
+        return true;
+    case CM_VISIBLECHANGED:
+    case WM_WINDOWPOSCHANGED:
+    case WM_MOVE:
+        FSkinData->SetBGChanged(true);
+        return false;
+    default:
+        return false;
     }
-    if (Message.Msg == SM_SKINCMD && SkinCommand(Message))
-        return;
-    if (!IsControlReady(this) || !sd->Skinned()) {
-        TUcGroupBox::WndProc(Message);
-    } else {
-        switch (Message.Msg) {
-        case WM_PAINT:
-            WMPaint(Message);
-            return;
-        case WM_PRINT:
-            sd->SetUpdating(false);
-            PaintTo(reinterpret_cast<HDC>(Message.WParam), false);
-            return;
-        case WM_ERASEBKGND:
-            Message.Result = 1;
-            return;
-        case CM_TEXTCHANGED:
-            sd->Invalidate();
-            return;
-        case WM_SETFOCUS:
-        case WM_KILLFOCUS:
-            TUcGroupBox::WndProc(Message);
-            return;
-        case CM_VISIBLECHANGED:
-        case WM_WINDOWPOSCHANGED:
-        case WM_MOVE:
-            sd->SetBGChanged(true);
-            break;
-        default:
-            break;
-        }
-        if (!CommonMessageHandler(Message, sd))
-            TUcGroupBox::WndProc(Message);
-        if (Message.Msg == WM_SIZE && IsDesigning())
-            Repaint();
-    }
-    // A new font measures the caption again.
+}
+
+void TzGroupBox::SkinnedAfter(TMessage& Message)
+{
+    if (Message.Msg == WM_SIZE && IsDesigning())
+        Repaint();
+}
+
+void TzGroupBox::AfterMessage(TMessage& Message)
+{
     if (Message.Msg == CM_FONTCHANGED)
         InvalidateCaption();
 }

@@ -5,12 +5,12 @@
 // classic frame of the Unicode group box.
 #pragma once
 
-#include "skin/zcommondata.h"
+#include "skinctl/zskinctl.h"
 #include "unicode/ucstdctrls.h"
 
 #include <memory>
 
-class TzGroupBox : public TUcGroupBox {
+class TzGroupBox : public TUcGroupBox, public TzSkinnedControl {
     Z_CLASS(TzGroupBox, TUcGroupBox)
 public:
     // Where the caption sits along the top edge.
@@ -42,12 +42,27 @@ public:
     void PaintControl();
 
 protected:
-    void WndProc(TMessage& Message) override;
+    void WndProc(TMessage& Message) override { RunSkinnedWndProc(*this, Message); }
+    TControl* SkinnedSelf() override { return this; }
+    TzCommonData* SkinnedData() override { return FSkinData.get(); }
+    void InheritedWndProc(TMessage& Message) override { TUcGroupBox::WndProc(Message); }
+    // Skinned or not: told to be see-through, the box paints its picture at once; asked
+    // whether its children must wait, it answers by its own state alone.
+    bool PreviewMessage(TMessage& Message) override;
+    // Its children stand on its picture: they hear the skin's coming, going and refresh too.
+    bool PassesSkinToChildren() const override { return true; }
+    // The box repaints when it is visible or designed; its frame is in its client area.
+    void ParentUpdateEnded() override;
+    // Painting, printing and erasing are the box's own; a new caption makes the picture
+    // stale; the focus gets only the platform's handling; moves make the picture stale.
+    bool SkinnedBefore(TMessage& Message) override;
+    // A box sized while designed repaints.
+    void SkinnedAfter(TMessage& Message) override;
+    // A new font measures the caption again.
+    void AfterMessage(TMessage& Message) override;
     void Paint() override;
 
 private:
-    // A skin command; True when it ends there.
-    bool SkinCommand(TMessage& Message);
     // The cache to DC (opaque children left out), the graphic children over it, and, when
     // the control paints its own window, the end of its update told to its children.
     void PaintTo(HDC DC, bool OwnWindow);

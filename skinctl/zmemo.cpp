@@ -7,16 +7,13 @@
 #include "skin/zskinmanager.h"
 #include "skinctl/zskinctl.h"
 
-namespace {
-constexpr int MemoTypeCode = 7;
-} // namespace
-
 Z_CLASS_IMPL(TzMemo, TMemo, Z_PROP_OBJ(TzMemo, Lines), Z_PROP_WSTR(TzMemo, Text),
+             Z_PROP_ENUM(TzMemo, CharCase, EditCharCaseNames, ecNormal),
              WideHintProp(Z_PROP_WSTR(TzMemo, Hint)), Z_PROP_SET(TzMemo, DisabledKind, DisabledKindNames, dkBlended),
              Z_PROP_OBJ(TzMemo, SkinData), Z_PROP_OBJ(TzMemo, BoundLabel))
 
 TzMemo::TzMemo(TComponent* AOwner)
-    : TzEditControl(AOwner, MemoTypeCode), FLines(std::make_unique<TUcMemoStrings>(this))
+    : TzEditControl(AOwner, ctMemo), FLines(std::make_unique<TUcMemoStrings>(this))
 {
     if (FSkinData->SkinSection().empty())
         FSkinData->SetSkinSection("EDIT");
@@ -90,7 +87,7 @@ void TzMemo::RefreshScrollBars()
         RefreshScrollInfo(scroll, true);
 }
 
-void TzMemo::SkinnedAfter(const TMessage& Message)
+void TzMemo::SkinnedAfter(TMessage& Message)
 {
     TzCommonData* sd = FSkinData.get();
     if (SkinCommandOf(Message) == SKCMD_SETSEETHROUGH) {
@@ -118,40 +115,45 @@ void TzMemo::SkinnedAfter(const TMessage& Message)
     }
 }
 
-void TzMemo::WndProc(TMessage& Message)
+void TzMemo::AfterMessage(TMessage& Message)
 {
-    TzEditControl::WndProc(Message);
-    // The events are the memo's, skinned or not.
     if (Message.Msg == EM_SETSEL && OnScrollCaret)
         OnScrollCaret(this);
     else if (Message.Msg == WM_VSCROLL && OnVScroll)
         OnVScroll(this);
 }
 
-void TzMemo::OwnSkinRemoved(TMessage& Message)
+void TzMemo::SkinChanging(TWMSkinCommand& Command)
 {
-    FreeScrollAdapter();
-    CommonMessageHandler(Message, FSkinData.get());
-    // The adapter gave the window its own frame and scroll bars back: the system recalculates
-    // and paints them. A new window would cost a skin switch far more and bring nothing.
-    if (HandleAllocated()) {
-        RefreshWindowFrame(WindowHandle(), true);
-        RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    }
+    if (Command.Command == SKCMD_SKINREMOVED)
+        FreeScrollAdapter();
 }
 
-void TzMemo::OwnSkinRefreshed(TMessage& Message)
+void TzMemo::SkinChanged(TWMSkinCommand& Command)
 {
-    CommonMessageHandler(Message, FSkinData.get());
-    UpdateScrollAdapter();
-    RepaintForSkin(this);
+    switch (Command.Command) {
+    case SKCMD_SKINREMOVED:
+        // The system recalculates and paints the frame and the bars the adapter gave back. A
+        // new window would cost a skin switch far more and bring nothing.
+        if (HandleAllocated()) {
+            RefreshWindowFrame(WindowHandle(), true);
+            RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+        }
+        break;
+    case SKCMD_REFRESH:
+        UpdateScrollAdapter();
+        RepaintForSkin(this);
+        break;
+    default:
+        break;
+    }
 }
 
 bool TzMemo::SkinnedBefore(TMessage& Message)
 {
     if (Message.Msg != WM_PAINT || !WaitsForParent(FSkinData.get()))
         return false;
-    if (!Message.WParam) {
+    if (!TWMPaint(Message).DC) {
         TPaintDC validate(WindowHandle());
     }
     return true;

@@ -29,17 +29,20 @@ public:
     TNotifyEvent OnVScroll;
 
 protected:
-    // After the messages: the two events.
-    void WndProc(TMessage& Message) override;
     // A new window gets back the selection and the scroll position the last one had.
     void CreateWnd() override;
     void DestroyWnd() override;
-    // Removed: the adapter goes and gives the window its own frame and scroll bars back.
-    void OwnSkinRemoved(TMessage& Message) override;
-    void OwnSkinRefreshed(TMessage& Message) override;
+    // The adapter goes before the skin does and gives the window its own frame and scroll
+    // bars back; a refreshed skin brings it again.
+    void SkinChanging(TWMSkinCommand& Command) override;
+    void SkinChanged(TWMSkinCommand& Command) override;
     // While waiting for the parent, a paint only validates.
     bool SkinnedBefore(TMessage& Message) override;
-    void SkinnedAfter(const TMessage& Message) override;
+    // Font, visibility and enabled changes make the picture stale, text changes repaint the
+    // bars, showing makes or frees the adapter.
+    void SkinnedAfter(TMessage& Message) override;
+    // The two events, skinned or not.
+    void AfterMessage(TMessage& Message) override;
 
 private:
     // The adapter made while skinned, freed while not; a skinned memo takes the section's

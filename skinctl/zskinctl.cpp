@@ -10,44 +10,93 @@ std::unique_ptr<TzCommonData> MakeSkinData(TControl* Control, int Code, bool Kee
     return sd;
 }
 
-bool FromOwnManager(const TMessage& Message, const TzCommonData* SkinData)
-{
-    TzSkinManager* own = SkinData ? SkinData->GetSkinManager() : nullptr;
-    return own && Message.LParam == reinterpret_cast<LPARAM>(own);
-}
+namespace {
 
-TzRoute RouteSkinMessage(TControl* Control, TzCommonData* SkinData, TMessage& Message)
+// A new skin, its removal or a refresh from the own manager, and "are you skinned?":
+// answered here (True), or they go on like any other message.
+bool RouteSkinChange(TzSkinnedControl& Control, TzCommonData* SkinData, TMessage& Message)
 {
-    if (!SkinData)
-        return TzRoute::Plain;
-    switch (SkinCommandOf(Message)) {
+    TWMSkinCommand command(Message);
+    switch (command.Command) {
+    case SKCMD_ISSKINNED:
+        command.Answer(1);
+        return true;
     case SKCMD_NEWSKIN:
-        if (!FromOwnManager(Message, SkinData))
-            break;
-        CommonMessageHandler(Message, SkinData);
-        return TzRoute::Handled;
     case SKCMD_SKINREMOVED:
     case SKCMD_REFRESH:
-        if (!FromOwnManager(Message, SkinData))
-            break;
-        CommonMessageHandler(Message, SkinData);
-        RepaintForSkin(Control);
-        return TzRoute::Handled;
-    case SKCMD_ISSKINNED:
-        // The asker reads the record's LParam (a SendMessage result of 0 means "no").
-        Message.LParam = 1;
-        return TzRoute::Handled;
-    default:
         break;
+    default:
+        return false;
     }
-    if (!IsControlReady(Control) || !SkinData->Skinned())
-        return TzRoute::Plain;
-    if (SkinCommandOf(Message) == SKCMD_ENDPARENTUPDATE && SkinData->Updating()) {
-        SkinData->SetUpdating(false);
-        RepaintAfterWait(Control, true);
-        return TzRoute::Handled;
+    // The children hear the command as it came, whatever the handling below writes into it.
+    const TMessage original = Message;
+    auto* container = Control.PassesSkinToChildren() ? dynamic_cast<TWinControl*>(Control.SkinnedSelf()) : nullptr;
+    if (container && command.Command == SKCMD_NEWSKIN)
+        BroadcastToControls(container, original);
+    if (!FromOwnManager(Message, SkinData)) {
+        if (container && command.Command != SKCMD_NEWSKIN)
+            BroadcastToControls(container, original);
+        return false;
     }
-    return TzRoute::Skinned;
+    Control.SkinChanging(command);
+    CommonMessageHandler(Message, SkinData);
+    Control.SkinChanged(command);
+    if (container && command.Command != SKCMD_NEWSKIN)
+        BroadcastToControls(container, original);
+    return true;
+}
+
+} // namespace
+
+void TzSkinnedControl::SkinChanged(TWMSkinCommand& Command)
+{
+    if (Command.Command != SKCMD_NEWSKIN)
+        RepaintForSkin(SkinnedSelf());
+}
+
+void TzSkinnedControl::ParentUpdateEnded()
+{
+    RepaintAfterWait(SkinnedSelf(), true);
+}
+
+bool TzSkinnedControl::SkinnedBefore(TMessage& Message)
+{
+    return SwallowBeforeInherited(SkinnedData(), Message);
+}
+
+void TzSkinnedControl::SkinnedAfter(TMessage& Message)
+{
+    FollowFocusAndMouse(SkinnedSelf(), SkinnedData(), Message);
+}
+
+void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message)
+{
+    TzCommonData* sd = Control.SkinnedData();
+    if (!sd) {
+        Control.InheritedWndProc(Message);
+        return;
+    }
+    // A control without a parent hears no skin change: indexes resolved in a skin that is
+    // gone would name other sections of the one there is now.
+    if (Message.Msg == WM_CREATE)
+        sd->UpdateIndexes();
+    if (Control.PreviewMessage(Message))
+        return;
+    if (Message.Msg == SM_SKINCMD && RouteSkinChange(Control, sd, Message))
+        return;
+    if (!IsControlReady(Control.SkinnedSelf()) || !sd->Skinned()) {
+        if (!Control.PlainMessage(Message))
+            Control.InheritedWndProc(Message);
+    } else if (SkinCommandOf(Message) == SKCMD_ENDPARENTUPDATE && sd->Updating()) {
+        sd->SetUpdating(false);
+        Control.ParentUpdateEnded();
+    } else if (!Control.SkinnedBefore(Message)) {
+        if (!CommonMessageHandler(Message, sd))
+            Control.InheritedWndProc(Message);
+        Control.SkinnedAfter(Message);
+    }
+    FollowBoundLabel(Control.SkinnedBoundLabel(), Message);
+    Control.AfterMessage(Message);
 }
 
 void RepaintForSkin(TControl* Control)
@@ -107,7 +156,7 @@ void PaintFrame(TControl* Control)
 
 } // namespace
 
-void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessage& Message)
+void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessage& Message, bool Repaint)
 {
     switch (Message.Msg) {
     case WM_SETFOCUS:
@@ -116,23 +165,22 @@ void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessa
     case CM_EXIT:
         SkinData->SetFocused(Message.Msg == WM_SETFOCUS || Message.Msg == CM_ENTER);
         SkinData->SetMouseAbove(false);
-        SkinData->SetBGChanged(true);
-        Control->Repaint();
-        PaintFrame(Control);
         break;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
         // A focused control keeps its focused picture whatever the mouse does.
         if (SkinData->Focused() || Control->IsDesigning())
-            break;
+            return;
         SkinData->SetMouseAbove(Message.Msg == CM_MOUSEENTER);
-        SkinData->SetBGChanged(true);
-        PaintFrame(Control);
-        Control->Repaint();
         break;
     default:
-        break;
+        return;
     }
+    SkinData->SetBGChanged(true);
+    if (!Repaint)
+        return;
+    Control->Repaint();
+    PaintFrame(Control);
 }
 
 void FollowBoundLabel(TzBoundLabel* Label, const TMessage& Message)

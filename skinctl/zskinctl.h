@@ -1,22 +1,22 @@
 // What every skinned control does alike, written once. A skinned control is a platform
-// control with an owned TzCommonData (published as SkinData) and five overrides:
+// control with an owned TzCommonData (published as SkinData) that also derives from
+// TzSkinnedControl: it hands the one skinned window procedure its control, its skin data and
+// the platform's handling, and overrides only the hooks of its own messages.
 //
-//     TzSplitter::TzSplitter(TComponent* AOwner)
-//         : TSplitter(AOwner), FSkinData(MakeSkinData(this, 75, false)) { ... }
-//     void TzSplitter::AfterConstruction() { TSplitter::AfterConstruction(); FSkinData->Loaded(); }
-//     void TzSplitter::Loaded() { TSplitter::Loaded(); FSkinData->Loaded(); }
-//     void TzSplitter::WndProc(TMessage& M)
-//     {
-//         RunSkinnedWndProc(this, FSkinData.get(), M, [this](TMessage& m) { TSplitter::WndProc(m); });
-//     }
-//     void TzSplitter::Paint() { if skinned: PaintSectionFromCache(...), else TSplitter::Paint(); }
-//     TzSplitter::~TzSplitter() { adapter, bound label, skin data freed in this order }
-//
-// A control whose window procedure differs from the common one builds its own from the
-// steps below (RouteSkinMessage first, then its own handling before and after the platform's,
-// and FollowBoundLabel last), as the edit and the memo do.
+//     class TzSplitter : public TSplitter, public TzSkinnedControl {
+//         TzSplitter(TComponent* AOwner) : TSplitter(AOwner), FSkinData(MakeSkinData(this, ctSplitter, false)) {}
+//         void AfterConstruction() override { TSplitter::AfterConstruction(); FSkinData->Loaded(); }
+//         void Loaded() override { TSplitter::Loaded(); FSkinData->Loaded(); }
+//         void WndProc(TMessage& M) override { RunSkinnedWndProc(*this, M); }
+//         TControl* SkinnedSelf() override { return this; }
+//         TzCommonData* SkinnedData() override { return FSkinData.get(); }
+//         void InheritedWndProc(TMessage& M) override { TSplitter::WndProc(M); }
+//         void Paint() override;   // skinned: PaintSectionFromCache(...), else TSplitter::Paint()
+//         ~TzSplitter() override;  // adapter, bound label, skin data freed in this order
+//     };
 #pragma once
 
+#include "classlib/msgrecords.h"
 #include "skin/zcommondata.h"
 #include "skin/zcontrolutils.h"
 
@@ -26,29 +26,11 @@
 // whether the cache bitmap lives between paints (otherwise it is made for each paint).
 std::unique_ptr<TzCommonData> MakeSkinData(TControl* Control, int Code, bool KeepCache);
 
-// The skin command names the control's own manager (sub-commands 1, 2 and 3).
-bool FromOwnManager(const TMessage& Message, const TzCommonData* SkinData);
 // The sub-command of an SM_SKINCMD, 0 for any other message.
 inline uint16_t SkinCommandOf(const TMessage& Message)
 {
     return Message.Msg == SM_SKINCMD ? Message.WParamHi() : 0;
 }
-
-// Where a message goes after the commands every skinned control answers alike.
-enum class TzRoute : uint8_t {
-    Handled,   // answered: nothing more happens to it
-    Plain,     // not skinned (or not ready): only the platform's handling
-    Skinned,   // skinned: the control's own steps, CommonMessageHandler, the platform's
-};
-
-// The first steps of every skinned window procedure:
-//  - a new skin from the own manager: the common handling, and done;
-//  - the skin removed or refreshed by the own manager: the common handling, a repaint, done;
-//  - "are you skinned?" (sub-command 7): 1 in the message's LParam, even while unskinned;
-//  - a control not ready or not skinned goes the plain way;
-//  - the parent's update ended (sub-command 6) while the control waited: it repaints now.
-// Commands from another manager go on like any other message.
-TzRoute RouteSkinMessage(TControl* Control, TzCommonData* SkinData, TMessage& Message);
 
 // A control whose painting waited for its parent paints now: a control without a window
 // through its parent, a window in its client area and (with Frame) its frame at once. A
@@ -73,33 +55,76 @@ constexpr UINT ZM_SKINGONE = WM_USER + 0x0B01;
 bool SwallowBeforeInherited(TzCommonData* SkinData, const TMessage& Message);
 
 // After the platform's handling: focus changes set Focused (and drop MouseAbove), the mouse
-// entering or leaving an unfocused control sets MouseAbove; either way the picture is stale,
-// the frame of a windowed control is painted again and the control repaints.
-void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessage& Message);
+// entering or leaving an unfocused control sets MouseAbove; either way the picture is stale
+// and, with Repaint, the frame of a windowed control is painted again and the control
+// repaints.
+void FollowFocusAndMouse(TControl* Control, TzCommonData* SkinData, const TMessage& Message, bool Repaint = true);
 
 // The bound label follows the control's visibility, enabled state and reading order, and is
 // placed again after those and after the control moved or was sized.
 void FollowBoundLabel(TzBoundLabel* Label, const TMessage& Message);
 
-// The common window procedure of the pattern.
-template <class TInherited>
-void RunSkinnedWndProc(TControl* Control, TzCommonData* SkinData, TMessage& Message, TInherited&& Inherited)
-{
-    switch (RouteSkinMessage(Control, SkinData, Message)) {
-    case TzRoute::Handled:
-        return;
-    case TzRoute::Plain:
-        Inherited(Message);
-        return;
-    case TzRoute::Skinned:
-        break;
-    }
-    if (SwallowBeforeInherited(SkinData, Message))
-        return;
-    if (!CommonMessageHandler(Message, SkinData))
-        Inherited(Message);
-    FollowFocusAndMouse(Control, SkinData, Message);
-}
+// ---------------------------------------------------------------------------------------
+// The control's own part of the one skinned window procedure. Each hook's default does what
+// most controls do; a control overrides those of its own messages.
+class TzSkinnedControl {
+public:
+    virtual ~TzSkinnedControl() = default;
+
+    virtual TControl* SkinnedSelf() = 0;
+    // Null while the control is being made or freed: only the platform's handling runs then.
+    virtual TzCommonData* SkinnedData() = 0;
+    // The platform's handling: the window procedure of the class the control stands on.
+    virtual void InheritedWndProc(TMessage& Message) = 0;
+
+    // The hooks, in the order the procedure reaches them.
+
+    // Before anything else, skinned or not: the control's private messages and the skin
+    // commands only it answers. True: handled, nothing more happens to the message.
+    virtual bool PreviewMessage(TMessage&) { return false; }
+    // A container passes the skin's coming, going and refresh on to its children: a new skin
+    // before it takes the skin itself (the children have their indexes when it asks them
+    // anything), a removal or refresh after.
+    virtual bool PassesSkinToChildren() const { return false; }
+    // The own manager applies, removes or refreshes its skin: before the common handling
+    // (stop a fade, let an adapter go) ...
+    virtual void SkinChanging(TWMSkinCommand&) {}
+    // ... and after it (indexes resolved or cleared). By default a removal or a refresh
+    // repaints the control.
+    virtual void SkinChanged(TWMSkinCommand& Command);
+    // Not skinned, or not ready: before the platform's handling. True: handled.
+    virtual bool PlainMessage(TMessage&) { return false; }
+    // The parent's update ended while the control waited (Updating already cleared). By
+    // default the control and its frame repaint.
+    virtual void ParentUpdateEnded();
+    // Skinned, before the common and the platform's handling. True: answered here. By default
+    // the frame and background erasing are swallowed and geometry changes mark the picture
+    // stale (SwallowBeforeInherited).
+    virtual bool SkinnedBefore(TMessage& Message);
+    // Skinned, after the platform's handling. By default focus and mouse changes repaint
+    // (FollowFocusAndMouse).
+    virtual void SkinnedAfter(TMessage& Message);
+    // The caption label kept beside the control, which follows every message; none by default.
+    virtual TzBoundLabel* SkinnedBoundLabel() { return nullptr; }
+    // Every message at the end, skinned or not, unless handled before the route (the
+    // control's events).
+    virtual void AfterMessage(TMessage&) {}
+};
+
+// The one skinned window procedure:
+//  1. no skin data: the platform's handling only; a new window (WM_CREATE) resolves the
+//     indexes again, for a skin that changed while the control could not hear it;
+//  2. PreviewMessage;
+//  3. "are you skinned?" (SKCMD_ISSKINNED): answered 1, even while unskinned;
+//  4. a new skin, its removal or a refresh from the own manager: SkinChanging, the common
+//     handling, SkinChanged, done (a container passes them to its children too); from
+//     another manager they go on like any other message;
+//  5. not ready or not skinned: PlainMessage, else the platform's handling;
+//  6. the parent's update ended while the control waited: ParentUpdateEnded;
+//  7. skinned: SkinnedBefore, else the common handling, the platform's handling (unless the
+//     common one answered) and SkinnedAfter;
+//  8. the bound label follows, then AfterMessage.
+void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message);
 
 // The control waits for its parent (its own flag, or a parent that is updating): the flag is
 // set so that the end of the parent's update repaints it.
@@ -121,11 +146,12 @@ void PaintSectionFromCache(TControl* Control, TzCommonData* SkinData, HDC DC, in
 template <class TRefresh, class TRemoved>
 bool FollowSkinCommands(TMessage& Message, TRefresh&& Refresh, TRemoved&& Removed)
 {
-    switch (SkinCommandOf(Message)) {
-    case 0:
+    if (Message.Msg != SM_SKINCMD)
         return false;
+    TWMSkinCommand command(Message);
+    switch (command.Command) {
     case SKCMD_ISSKINNED:
-        Message.LParam = Message.Result = 1;
+        command.Answer(1);
         break;
     case SKCMD_REFRESH:
         Refresh();

@@ -14,7 +14,7 @@
 
 namespace {
 
-constexpr int SpeedButtonTypeCode = 92;
+constexpr int SpeedctButton = 92;
 
 // One drop-down menu is open at a time, whichever button opened it.
 bool DropDownOpen = false;
@@ -37,7 +37,7 @@ Z_CLASS_IMPL(TzSpeedButton, TUcSpeedButton, Z_PROP_OBJ(TzSpeedButton, SkinData),
              Z_PROP_INT(TzSpeedButton, TextOffset, 0))
 
 TzSpeedButton::TzSpeedButton(TComponent* AOwner)
-    : TUcSpeedButton(AOwner), FSkinData(MakeSkinData(this, SpeedButtonTypeCode, true))
+    : TUcSpeedButton(AOwner), FSkinData(MakeSkinData(this, SpeedctButton, true))
 {
     FSavedGlyphChange = ButtonGlyph()->OnChange;
     ButtonGlyph()->OnChange = MakeMethod<&TzSpeedButton::GlyphChanged>(this);

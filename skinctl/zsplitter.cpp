@@ -3,14 +3,10 @@
 #include "classlib/forms.h"
 #include "skinctl/zskinctl.h"
 
-namespace {
-constexpr int SplitterTypeCode = 75;
-} // namespace
-
 Z_CLASS_IMPL(TzSplitter, TSplitter, Z_PROP_INT(TzSplitter, Width, 6), Z_PROP_OBJ(TzSplitter, SkinData))
 
 TzSplitter::TzSplitter(TComponent* AOwner)
-    : TSplitter(AOwner), FSkinData(MakeSkinData(this, SplitterTypeCode, false))
+    : TSplitter(AOwner), FSkinData(MakeSkinData(this, ctSplitter, false))
 {
     SetControlStyle(csAcceptsControls | csCaptureMouse | csClickEvents | csOpaque | csDoubleClicks);
     SetWidth(6);
@@ -34,11 +30,6 @@ void TzSplitter::Loaded()
 {
     TSplitter::Loaded();
     FSkinData->Loaded();
-}
-
-void TzSplitter::WndProc(TMessage& Message)
-{
-    RunSkinnedWndProc(this, FSkinData.get(), Message, [this](TMessage& M) { TSplitter::WndProc(M); });
 }
 
 void TzSplitter::Dispatch(TMessage& Message)

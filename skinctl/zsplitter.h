@@ -3,12 +3,12 @@
 #pragma once
 
 #include "classlib/extctrls.h"
-#include "skin/zcommondata.h"
+#include "skinctl/zskinctl.h"
 
 #include <memory>
 #include <optional>
 
-class TzSplitter : public TSplitter {
+class TzSplitter : public TSplitter, public TzSkinnedControl {
     Z_CLASS(TzSplitter, TSplitter)
 public:
     // 6 pixels wide; its skin data (type code 75) makes a cache for each paint only.
@@ -22,7 +22,10 @@ public:
     bool Pressed() const { return FPressed; }
 
 protected:
-    void WndProc(TMessage& Message) override;
+    void WndProc(TMessage& Message) override { RunSkinnedWndProc(*this, Message); }
+    TControl* SkinnedSelf() override { return this; }
+    TzCommonData* SkinnedData() override { return FSkinData.get(); }
+    void InheritedWndProc(TMessage& Message) override { TSplitter::WndProc(Message); }
     void Dispatch(TMessage& Message) override;
     void Paint() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -30,7 +30,6 @@ Z_CLASS_IMPL(TzTabControl, TzCustomTabControl, Z_PROP_ENUM(TzTabControl, Align, 
 
 namespace {
 
-constexpr int TabControlTypeCode = 143;
 // The captions a tab window gives back are read into a buffer of this many characters.
 constexpr int TabTextLength = 4096;
 
@@ -143,7 +142,7 @@ void TzTabStrings::SetUpdateState(bool Updating)
 TzCustomTabControl::TzCustomTabControl(TComponent* AOwner)
     : TWinControl(AOwner), FCanvas(std::make_unique<TControlCanvas>()),
       FImageChangeLink(std::make_unique<TChangeLink>()), FTabs(std::make_unique<TzTabStrings>(this)),
-      FSkinData(MakeSkinData(this, TabControlTypeCode, true))
+      FSkinData(MakeSkinData(this, ctTabControl, true))
 {
     FWidth = 289;
     FHeight = 100;

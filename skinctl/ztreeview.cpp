@@ -4,14 +4,10 @@
 #include "skin/zskinmanager.h"
 #include "skinctl/zskinctl.h"
 
-namespace {
-constexpr int TreeViewTypeCode = 96;
-} // namespace
-
 Z_CLASS_IMPL(TzTreeView, TTreeView, Z_PROP_OBJ(TzTreeView, SkinData), Z_PROP_OBJ(TzTreeView, BoundLabel))
 
 TzTreeView::TzTreeView(TComponent* AOwner)
-    : TTreeView(AOwner), FSkinData(MakeSkinData(this, TreeViewTypeCode, true)),
+    : TTreeView(AOwner), FSkinData(MakeSkinData(this, ctTreeView, true)),
       FBoundLabel(std::make_unique<TzBoundLabel>(this, FSkinData.get()))
 {
     if (FSkinData->SkinSection().empty())
@@ -87,9 +83,10 @@ void TzTreeView::Dispatch(TMessage& Message)
 
 bool TzTreeView::CustomDraw(TMessage& Message)
 {
-    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam);
-    if (!draw || draw->nmcd.hdr.code != NM_CUSTOMDRAW)
+    const TWMNotify notify(Message);
+    if (notify.Code() != NM_CUSTOMDRAW)
         return false;
+    auto* draw = reinterpret_cast<NMTVCUSTOMDRAW*>(notify.NMHdr);
     switch (draw->nmcd.dwDrawStage) {
     case CDDS_PREPAINT:
         Message.Result = CDRF_NOTIFYITEMDRAW;
@@ -109,63 +106,54 @@ bool TzTreeView::CustomDraw(TMessage& Message)
     }
 }
 
-void TzTreeView::SkinRemoved(TMessage& Message)
+void TzTreeView::SkinChanging(TWMSkinCommand& Command)
 {
-    FAdapter.reset();
-    CommonMessageHandler(Message, FSkinData.get());
-    if (!FSkinData->CustomColor())
-        SetColor(clWindow);
-    if (!FSkinData->CustomFont())
-        Font()->SetColor(clWindowText);
-    // The adapter gave the window its own frame and scroll bars back: the system calculates
-    // and paints them again.
-    if (HandleAllocated()) {
-        RefreshWindowFrame(WindowHandle(), true);
-        RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-    }
+    if (Command.Command == SKCMD_SKINREMOVED)
+        FAdapter.reset();
 }
 
-void TzTreeView::SkinRefreshed(TMessage& Message)
+void TzTreeView::SkinChanged(TWMSkinCommand& Command)
 {
-    CommonMessageHandler(Message, FSkinData.get());
-    if (FSkinData->Skinned())
-        TakeSectionColors();
-    UpdateScrollAdapter();
-    RepaintForSkin(this);
-}
-
-void TzTreeView::WndProc(TMessage& Message)
-{
-    TzCommonData* sd = FSkinData.get();
-    if (sd && FromOwnManager(Message, sd) && SkinCommandOf(Message) == SKCMD_SKINREMOVED) {
-        SkinRemoved(Message);
-        return;
-    }
-    if (sd && FromOwnManager(Message, sd) && SkinCommandOf(Message) == SKCMD_REFRESH) {
-        SkinRefreshed(Message);
-        return;
-    }
-    switch (RouteSkinMessage(this, sd, Message)) {
-    case TzRoute::Handled:
-        return;
-    case TzRoute::Plain:
-        TTreeView::WndProc(Message);
-        break;
-    case TzRoute::Skinned:
-        switch (Message.Msg) {
-        case WM_MOVE:
-        case CM_VISIBLECHANGED:
-        case CM_ENABLEDCHANGED:
-            sd->SetBGChanged(true);
-            break;
-        default:
-            break;
+    switch (Command.Command) {
+    case SKCMD_SKINREMOVED:
+        if (!FSkinData->CustomColor())
+            SetColor(clWindow);
+        if (!FSkinData->CustomFont())
+            Font()->SetColor(clWindowText);
+        // The adapter gave the window its own frame and scroll bars back: the system
+        // calculates and paints them again.
+        if (HandleAllocated()) {
+            RefreshWindowFrame(WindowHandle(), true);
+            RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
         }
-        if (!CommonMessageHandler(Message, sd))
-            TTreeView::WndProc(Message);
-        if (Message.Msg == CM_SHOWINGCHANGED)
-            UpdateScrollAdapter();
+        break;
+    case SKCMD_REFRESH:
+        if (FSkinData->Skinned())
+            TakeSectionColors();
+        UpdateScrollAdapter();
+        RepaintForSkin(this);
+        break;
+    default:
         break;
     }
-    FollowBoundLabel(FBoundLabel.get(), Message);
+}
+
+bool TzTreeView::SkinnedBefore(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_MOVE:
+    case CM_VISIBLECHANGED:
+    case CM_ENABLEDCHANGED:
+        FSkinData->SetBGChanged(true);
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void TzTreeView::SkinnedAfter(TMessage& Message)
+{
+    if (Message.Msg == CM_SHOWINGCHANGED)
+        UpdateScrollAdapter();
 }

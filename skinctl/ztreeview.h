@@ -6,13 +6,13 @@
 #pragma once
 
 #include "classlib/comctrls.h"
-#include "skin/zcommondata.h"
+#include "skinctl/zskinctl.h"
 
 #include <memory>
 
 class TSkMainWnd;
 
-class TzTreeView : public TTreeView {
+class TzTreeView : public TTreeView, public TzSkinnedControl {
     Z_CLASS(TzTreeView, TTreeView)
 public:
     // Type code 96; its skin data keeps a cache.
@@ -31,9 +31,20 @@ public:
 protected:
     // The skin commands, the adapter following the skin and the window's showing, the label
     // following the tree.
-    void WndProc(TMessage& Message) override;
-    // A tree without a window hears no skin command: a skin that came or went meanwhile is
-    // taken up when the window is made.
+    void WndProc(TMessage& Message) override { RunSkinnedWndProc(*this, Message); }
+    TControl* SkinnedSelf() override { return this; }
+    TzCommonData* SkinnedData() override { return FSkinData.get(); }
+    void InheritedWndProc(TMessage& Message) override { TTreeView::WndProc(Message); }
+    // The adapter goes before the skin does; the tree's colours and frame follow the skin.
+    void SkinChanging(TWMSkinCommand& Command) override;
+    void SkinChanged(TWMSkinCommand& Command) override;
+    // Geometry and visibility mark the picture stale; the tree paints its own frame through
+    // its adapter, so nothing is swallowed and focus changes need no repaint of ours.
+    bool SkinnedBefore(TMessage& Message) override;
+    void SkinnedAfter(TMessage& Message) override;
+    TzBoundLabel* SkinnedBoundLabel() override { return FBoundLabel.get(); }
+    // A tree without a parent hears no skin command: a new window takes the colours of the
+    // skin there is now.
     void CreateWnd() override;
     // The adapter belongs to the window that goes.
     void DestroyWnd() override;
@@ -48,8 +59,6 @@ private:
     // The adapter made while skinned (the tree's own colours kept over the ones it brings),
     // freed while not.
     void UpdateScrollAdapter();
-    void SkinRemoved(TMessage& Message);
-    void SkinRefreshed(TMessage& Message);
     bool CustomDraw(TMessage& Message);
 
     std::unique_ptr<TzCommonData> FSkinData;

@@ -70,9 +70,10 @@ protected:
             TGalleryPanel::WndProc(M);
             return;
         }
-        switch (M.WParamHi()) {
+        TWMSkinCommand command(M);
+        switch (command.Command) {
         case SKCMD_ISSKINNED:
-            M.LParam = M.Result = 1;
+            command.Answer(1);
             return;
         case SKCMD_GETBGIMAGE:
             SharedCacheInfo = MakeCacheInfo(Picture(), 0, 0);
@@ -83,7 +84,7 @@ protected:
         case SKCMD_NEWSKIN:
         case SKCMD_SKINREMOVED:
         case SKCMD_REFRESH:
-            if (M.WParamHi() != SKCMD_NEWSKIN)
+            if (command.Command != SKCMD_NEWSKIN)
                 FollowSkin();
             BroadcastToControls(this, M);
             return;

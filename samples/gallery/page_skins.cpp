@@ -1,6 +1,7 @@
 // The skins page: the skin manager that the window's form data carries (with the built-in
 // skin), the skins it finds, switching between them, and what the current one holds.
 #include "gallery.h"
+#include "skin/zcontrolutils.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
@@ -125,7 +126,7 @@ protected:
             break;
         default:
             if (Message.Msg == SM_SKINCMD)
-                SkinCommand(Message.WParamHi());
+                SkinCommand(TWMSkinCommand(Message).Command);
             break;
         }
         TCustomControl::WndProc(Message);
@@ -165,14 +166,15 @@ private:
     // The commands this page hears of the manager (not the questions it is asked).
     void SkinCommand(uint16_t Command)
     {
-        if (Command == 4 || Command == 7)
+        // The form's questions for its provider and the broadcast's own question are no news.
+        if (Command == SKCMD_GETPROVIDER || Command == SKCMD_ISSKINNED)
             return;
-        if (Command == 1)
+        if (Command == SKCMD_NEWSKIN)
             FHeard.clear();
         FHeard.push_back(Command);
         while (FHeard.size() > 8)
             FHeard.pop_front();
-        if (Command == 2 || Command == 3)
+        if (Command == SKCMD_SKINREMOVED || Command == SKCMD_REFRESH)
             UpdateSkinInfo();
     }
 

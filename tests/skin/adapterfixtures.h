@@ -15,13 +15,15 @@
 #include "skin/zcommondata.h"
 #include "skin/zscrollwnd.h"
 #include "skin/zskinmanager.h"
+#include "support/screenshot.h"
 
+#include <commctrl.h>
 #include <doctest.h>
 
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <vector>
+#include <string>
 
 namespace adapt {
 
@@ -35,17 +37,20 @@ constexpr TColor Thumb = Rgb(0, 0, 128), ThumbHot = Rgb(0, 0, 255);
 constexpr TColor CornerColor = Rgb(90, 90, 90);
 constexpr TColor TreeHot = Rgb(250, 240, 200);
 
+// A plain section of the colour and the hot colour.
+inline void PlainSection(TSynthSkin& S, const char* Name, TColor C, TColor Hot)
+{
+    TzGeneralData& d = S.Section(Name);
+    d.Color = C;
+    d.HotColor = Hot;
+}
+
 // The skin: plain sections; "FRAMED" has a border of keyed corners (the master bitmap's
 // pixels at (0, 0, 24, 24), one frame, margins 4). More adds to it before it is read.
 inline std::unique_ptr<TSynthSkin> MakeAdapterSkin(const std::function<void(TSynthSkin&)>& More = {})
 {
     auto s = std::make_unique<TSynthSkin>();
-    auto sec = [&](const char* Name, TColor C, TColor Hot) {
-        TzGeneralData& d = s->Section(Name);
-        d.Color = C;
-        d.HotColor = Hot;
-        return &d;
-    };
+    const auto sec = [&](const char* Name, TColor C, TColor Hot) { PlainSection(*s, Name, C, Hot); };
     sec("GLOBALINFO", Rgb(1, 2, 3), CornerColor);
     sec("EDIT", EditColor, TreeHot);
     s->FontColors("65793 -1 -1 -1 -1", "131586 -1 -1 -1 -1");   // Rgb(1, 1, 1), Rgb(2, 2, 2)
@@ -81,8 +86,7 @@ inline std::unique_ptr<TSynthSkin> MakeListSkin()
 {
     return MakeAdapterSkin([](TSynthSkin& s) {
         // Records of Section are set before the next one is added.
-        TzGeneralData& combo = s.Section("COMBOBOX");
-        combo.Color = combo.HotColor = ComboColor;
+        PlainSection(s, "COMBOBOX", ComboColor, ComboColor);
         s.Section("COMBOBTN");
         s.Paint(TRect(0, 40, 36, 52), [](int X, int) { return ComboBtn[X / 12]; });
         TSkStoredImage& b = s.Image("COMBOBTN", "BORDERSMASK", TRect(0, 40, 36, 52), 3);
@@ -94,35 +98,16 @@ inline std::unique_ptr<TSynthSkin> MakeListSkin()
         solid("COMBOBOX", TRect(40, 40, 46, 46), ComboGlyph);
         solid("SCROLLBTNTOP", TRect(48, 40, 54, 46), UpMark);
         solid("SCROLLBTNBOTTOM", TRect(56, 40, 62, 46), DownMark);
-        TzGeneralData& h = s.Section("COLHEADER");
-        h.Color = HeaderColor;
-        h.HotColor = HeaderHot;
+        PlainSection(s, "COLHEADER", HeaderColor, HeaderHot);
         s.FontColors("90 -1 -1 -1 -1", "90 -1 -1 -1 -1");
-        TzGeneralData& menu = s.Section("MAINMENU");
-        menu.Color = menu.HotColor = MenuColor;
+        PlainSection(s, "MAINMENU", MenuColor, MenuColor);
     });
-}
-
-// Our skin from its folder, taken as applied without a broadcast.
-inline std::unique_ptr<TzSkinManager> LoadDawn()
-{
-    auto dawn = std::make_unique<TzSkinManager>(nullptr);
-    dawn->SetActive(false);
-    REQUIRE(dawn->LoadFromSkinFolder(TestDataPath("..\\..\\resources\\skins\\ZandrelDawn\\")));
-    dawn->RebuildCache();
-    dawn->SkinData().Active = true;
-    return dawn;
 }
 
 // A window class whose WM_VSCROLL and WM_HSCROLL move the position as a plain window would:
 // a line by 1, a page by 10, the thumb to the position it is given (read back with
-// GetScrollInfo when the range goes beyond 16 bits). Each request is kept.
+// GetScrollInfo when the range goes beyond 16 bits).
 struct TScrollTarget {
-    static std::vector<WPARAM>& Requests()
-    {
-        static std::vector<WPARAM> r;
-        return r;
-    }
     // Run at each request, once the position has moved (a window that frees its adapter).
     static std::function<void()>& OnRequest()
     {
@@ -133,7 +118,6 @@ struct TScrollTarget {
     {
         if (Msg != WM_VSCROLL && Msg != WM_HSCROLL)
             return DefWindowProcW(W, Msg, WP, LP);
-        Requests().push_back(WP);
         const int bar = Msg == WM_VSCROLL ? SB_VERT : SB_HORZ;
         SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
         GetScrollInfo(W, bar, &si);
@@ -213,12 +197,44 @@ inline void MoveCursor(TPoint P)
 
 inline LPARAM ScreenParam(TPoint P) { return MAKELPARAM(P.X, P.Y); }
 
+// The window written as build/screenshots/<Name>.png, to be looked at.
+inline void SaveScreenshot(HWND Wnd, const char* Name)
+{
+    CreateDirectoryW(BuildPath("screenshots").c_str(), nullptr);
+    SaveWindowPng(Wnd, (std::string(ZANDREL_BUILD_DIR).substr(2) + "/screenshots/" + Name + ".png").c_str());
+}
+
 // A screen point as the client coordinates of a mouse message to the window.
 inline LPARAM ClientParam(HWND W, TPoint Screen)
 {
     POINT p{Screen.X, Screen.Y};
     ScreenToClient(W, &p);
     return MAKELPARAM(p.x, p.y);
+}
+
+// The thumb of a bar (SB_HORZ, SB_VERT) pressed, moved Distance pixels along the bar and, with
+// Release, let go. Returns the position the bar's arithmetic asks for at that place.
+inline int DragThumb(TSkScrollWnd* A, int Bar, int Distance, bool Release = true)
+{
+    const HWND w = A->Handle;
+    const bool horz = Bar == SB_HORZ;
+    RefreshScrollInfo(A, false);
+    TSkScrollBar* bar = horz ? A->HorzBar.get() : A->VertBar.get();
+    const SCROLLINFO si = bar->ScrollInfo;
+    const TRect r = horz ? GetHorzBarRect(A, w) : GetVertBarRect(A, w);
+    const TSkThumbGeometry g = GetThumbGeometry(bar, r);
+    const int mid = g.Pos + g.Length / 2;
+    const TPoint grab = horz ? TPoint(mid, Centre(r).Y) : TPoint(Centre(r).X, mid);
+    SendMessageW(w, WM_NCLBUTTONDOWN, horz ? HTHSCROLL : HTVSCROLL, ScreenParam(grab));
+    const TPoint to = horz ? TPoint(grab.X + Distance, grab.Y) : TPoint(grab.X, grab.Y + Distance);
+    SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, to));
+    if (Release)
+        SendMessageW(w, WM_LBUTTONUP, 0, 0);
+    const int arrow = GetScrollMetric(bar, 0, true);
+    const int start = (horz ? r.Left : r.Top) + arrow;
+    const int room = (horz ? r.Width() : r.Height()) - 2 * arrow - g.Length;
+    const int asked = si.nMin + MulDiv(g.Pos - start + Distance, si.nMax - si.nMin - int(si.nPage) + 1, room);
+    return std::min(asked, si.nMax - std::max(int(si.nPage), 1) + 1);
 }
 
 // What the window shows, its window rectangle as a 24-bit bitmap.
@@ -250,15 +266,14 @@ struct TAdapterForm {
 
     explicit TAdapterForm(std::unique_ptr<TSynthSkin> S = MakeAdapterSkin()) : Skin(std::move(S)), Manager(*Skin->Manager)
     {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_LISTVIEW_CLASSES | ICC_TREEVIEW_CLASSES};
+        InitCommonControlsEx(&icc);
         Form->SetBounds(30, 30, 420, 320);
         Form->SetColor(clBtnFace);
         Form->Show();
         Pump();
     }
-    ~TAdapterForm()
-    {
-        ScrollTracking = TSkScrollTracking{};
-    }
+    ~TAdapterForm() { ScrollTracking = TSkScrollTracking{}; }
     static void Pump()
     {
         MSG m;
@@ -272,14 +287,12 @@ struct TAdapterForm {
     {
         const DWORD style = WS_CHILD | WS_VISIBLE | Style;
         HWND w;
-        if (Ansi) {
-            const std::string cls(Class, Class + wcslen(Class));
-            w = CreateWindowExA(ExStyle, cls.c_str(), "", style, B.Left, B.Top, B.Width(), B.Height(),
-                                Form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        } else {
+        if (Ansi)
+            w = CreateWindowExA(ExStyle, std::string(Class, Class + wcslen(Class)).c_str(), "", style, B.Left, B.Top,
+                                B.Width(), B.Height(), Form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        else
             w = CreateWindowExW(ExStyle, Class, L"", style, B.Left, B.Top, B.Width(), B.Height(), Form->Handle(),
                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-        }
         REQUIRE(w);
         return w;
     }
@@ -291,7 +304,6 @@ struct TAdapterForm {
         SetScrollInfo(w, SB_VERT, &si, TRUE);
         if (Style & WS_HSCROLL)
             SetScrollInfo(w, SB_HORZ, &si, TRUE);
-        TScrollTarget::Requests().clear();
         return w;
     }
     // Adapters for a foreign window, their skin data their own.

@@ -129,6 +129,9 @@ TEST_CASE("skin data: waiting, the hot state and the picture's need of the paren
 
     panel->SkinData.SetMouseAbove(true);
     CHECK_FALSE(IsControlActive(&panel->SkinData));
+    // The mouse leaving a control of a no-hot code leaves its state as it was.
+    panel->Perform(CM_MOUSELEAVE, 0, 0);
+    CHECK(panel->SkinData.MouseAbove());
     panel->SkinData.SetFocused(true);
     CHECK(IsControlActive(&panel->SkinData));
     edit->SkinData.SetMouseAbove(true);
@@ -269,6 +272,42 @@ TEST_CASE("skin command utilities: asking, sending, and down the controls")
         CHECK_MESSAGES(f.Rec, Cmd("graphic", SKCMD_REFRESH), Cmd("inner", SKCMD_REFRESH),
                        Cmd("skinned", SKCMD_REFRESH));
     }
+}
+
+TEST_CASE("skin command: a parent's new picture, an invalidated section and a repaint of the children make pictures stale")
+{
+    TFixture f;
+    TSkinnedBox* panel = f.Box("PANEL", 51, "panel");   // fully transparent
+    TSkinnedBox* edit = f.Box("EDIT");
+    auto* child = new TSkinnedBox(f.Form.get());
+    child->SetParent(panel);
+    child->SkinData.SetSkinSection("EDIT");
+    child->HandleNeeded();
+    f.Rec.Attach(child, "child");
+    panel->SkinData.SetBGChanged(false);
+    edit->SkinData.SetBGChanged(false);
+    // The parent's new picture shows through a transparent section, when the parent says so.
+    SendCommandToControl(panel, SKCMD_PARENTBGCHANGED, 0);
+    CHECK_FALSE(panel->SkinData.BGChanged());
+    SendCommandToControl(panel, SKCMD_PARENTBGCHANGED, 0, 1);
+    CHECK(panel->SkinData.BGChanged());
+    SendCommandToControl(edit, SKCMD_PARENTBGCHANGED, 0, 1);
+    CHECK_FALSE(edit->SkinData.BGChanged());
+    // The controls of the section named are painted again, the others not.
+    panel->SkinData.SetBGChanged(false);
+    InvalidatedSectionName = "EDIT";
+    SendCommandToControl(edit, SKCMD_INVALIDATESECTION, 0);
+    SendCommandToControl(panel, SKCMD_INVALIDATESECTION, 0);
+    InvalidatedSectionName.clear();
+    CHECK(edit->SkinData.BGChanged());
+    CHECK_FALSE(panel->SkinData.BGChanged());
+    // Drawn over its parent's picture, a control told to repaint its children is painted again
+    // and tells them too.
+    panel->SkinData.SetSeeThrough(true);
+    f.Rec.Clear();
+    SendCommandToControl(panel, SKCMD_REPAINTCHILDREN, 0);
+    CHECK(panel->SkinData.BGChanged());
+    CHECK_MESSAGES(f.Rec, Cmd("panel", SKCMD_REPAINTCHILDREN), Cmd("child", SKCMD_REPAINTCHILDREN));
 }
 
 TEST_CASE("skin command: the background colour children are painted on")

@@ -20,13 +20,6 @@ TSkScrollBar VBar(int Min, int Max, int Page, int Pos)
     return b;
 }
 
-int PosOf(HWND W, int Bar = SB_VERT)
-{
-    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
-    GetScrollInfo(W, Bar, &si);
-    return si.nPos;
-}
-
 WPARAM Request(int Code, int Pos = 0) { return MAKEWPARAM(Code, Pos); }
 
 } // namespace
@@ -51,6 +44,9 @@ TEST_CASE("scroll bar geometry: arrows, thumb and track by the scroll informatio
     b = VBar(0, 9999, 1, 9999);
     g = GetThumbGeometry(&b, r);
     CHECK(Join(g.Length, g.Pos + g.Length) == Join(10, 200 - a));
+    // INT_MAX + 1 positions: the page's share all the same.
+    for (TSkScrollBar e : {VBar(0, INT_MAX, 1u << 30, 0), VBar(INT_MIN, -1, 1u << 30, 0)})
+        CHECK(GetThumbGeometry(&e, r).Length == (200 - 2 * a) / 2);
     // No range, or a page as large as the range (a division by 0 once): no usable thumb.
     for (TSkScrollBar e : {VBar(0, -1, 0, 0), VBar(5, 5, 1, 5), VBar(0, 9, 20, 0)}) {
         CHECK(GetThumbGeometry(&e, r).Pos == a);
@@ -82,7 +78,7 @@ TEST_CASE("scroll adapter: the frame without the system's bars, the bars' places
         // The client area the system would give, the frame the window keeps without bars.
         CHECK(Join(client.right, client.bottom) == Join(before.right, before.bottom));
         CHECK(Join(a->FrameLeft, a->FrameTop, a->FrameRight, a->FrameBottom) == Join(e, e, e, e));
-        CHECK(Join(a->HorzBar->Visible, a->VertBar->Visible) == "1 1");
+        CHECK(Join(a->HorzBar->Visible, a->VertBar->Visible) == Join(1, 1));
         const TRect v = InWindow(w, GetVertBarRect(a.get(), w)), hz = InWindow(w, GetHorzBarRect(a.get(), w));
         const int W = wr.right - wr.left, H = wr.bottom - wr.top;
         const int vl = left ? e : W - e - t;
@@ -104,7 +100,13 @@ TEST_CASE("scroll adapter: the frame without the system's bars, the bars' places
     // A client smaller than the bar's thickness hides the bar although the style has it.
     HWND flat = f.Scrolled(100, 10, 0, WS_VSCROLL | WS_HSCROLL, TRect(0, 0, 120, 2 * e + h / 2));
     auto a = f.Adapt<TSkScrollWnd>(flat);
-    CHECK(Join(a->HorzBar->Visible, a->VertBar->Visible, a->HorzBar->Flags) == "0 1 8");
+    CHECK(Join(a->HorzBar->Visible, a->VertBar->Visible, a->HorzBar->Flags) == Join(0, 1, 8));
+    // A corner at the bottom right of a top-level window's client area is a size grip.
+    RECT fc{};
+    GetClientRect(f.Form->Handle(), &fc);
+    HWND w = f.Scrolled(100, 10, 0, WS_VSCROLL | WS_HSCROLL, TRect(fc.right - 150, fc.bottom - 100, fc.right, fc.bottom));
+    auto grip = f.Adapt(w);
+    CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(GetCornerRect(grip.get(), w)))) == HTBOTTOMRIGHT);
 }
 
 namespace {
@@ -180,8 +182,8 @@ TEST_CASE("scroll adapter paints its bars and corner from the skin, over what th
     auto a = f.Adapt(w);
     RedrawFrame(w);
     const TBarPlaces p = PlacesOf(a.get(), w);
-    CHECK(Join(PxAt(w, p.FirstArrow()), PxAt(w, p.SecondArrow()), PxAt(w, p.ThumbMiddle()), PxAt(w, p.BeforeThumb()),
-               PxAt(w, p.AfterThumb())) == Join(Arrow, Arrow, Thumb, Track1, Track2));
+    CHECK(Join(PxAt(w, p.FirstArrow()), PxAt(w, p.SecondArrow())) == Join(Arrow, Arrow));
+    CHECK(Join(PxAt(w, p.BeforeThumb()), PxAt(w, p.ThumbMiddle()), PxAt(w, p.AfterThumb())) == Join(Track1, Thumb, Track2));
     // The corner shows the window's picture; without one, the skin's hot colour.
     const TRect c = InWindow(w, GetCornerRect(a.get(), w));
     CHECK(WindowPx(w, c.Left + 2, c.Top + 2) == EditColor);
@@ -192,8 +194,8 @@ TEST_CASE("scroll adapter paints its bars and corner from the skin, over what th
     // A disabled bar is dimmed toward the window's picture; its thumb is not drawn.
     EnableScrollBar(w, SB_VERT, ESB_DISABLE_BOTH);
     RedrawFrame(w);
-    const TColor dimmed = PxAt(w, p.FirstArrow());
-    CHECK((dimmed != Arrow && PxAt(w, p.ThumbMiddle()) != Thumb));
+    CHECK(PxAt(w, p.FirstArrow()) != Arrow);
+    CHECK(PxAt(w, p.ThumbMiddle()) != Thumb);
 }
 
 TEST_CASE("pressing an arrow: a line at once, then after the first and every further repeat tick while on it")
@@ -204,20 +206,20 @@ TEST_CASE("pressing an arrow: a line at once, then after the first and every fur
     const TPoint down = ToScreen(w, p.SecondArrow()), off = ToScreen(w, p.AfterThumb());
     MoveCursor(down);
     SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(down));
-    CHECK(Join(PosOf(w), GetCapture() == w, PxAt(w, p.SecondArrow())) == Join(51, 1, ArrowHot));
+    CHECK(Join(GetScrollPos(w, SB_VERT), GetCapture() == w, PxAt(w, p.SecondArrow())) == Join(51, 1, ArrowHot));
     SendMessageW(w, WM_TIMER, FirstRepeatTimerID, 0);
-    CHECK(PosOf(w) == 51);
+    CHECK(GetScrollPos(w, SB_VERT) == 51);
     SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-    CHECK(PosOf(w) == 52);
+    CHECK(GetScrollPos(w, SB_VERT) == 52);
     // Off the arrow the repetition pauses and the arrow looks released; back on, it goes on.
     MoveCursor(off);
     SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, off));
     SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-    CHECK(Join(PosOf(w), PxAt(w, p.SecondArrow())) == Join(52, Arrow));
+    CHECK(Join(GetScrollPos(w, SB_VERT), PxAt(w, p.SecondArrow())) == Join(52, Arrow));
     MoveCursor(down);
     SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, down));
     SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-    CHECK(PosOf(w) == 53);
+    CHECK(GetScrollPos(w, SB_VERT) == 53);
     SendMessageW(w, WM_LBUTTONUP, 0, ClientParam(w, down));
     CHECK(Join(GetCapture() == w, ScrollTracking.PressedElement, PxAt(w, p.SecondArrow())) == Join(0, -1, Arrow));
     CHECK_MESSAGES(rec, Sent({Request(SB_LINEDOWN), Request(SB_LINEDOWN), Request(SB_LINEDOWN), Request(SB_ENDSCROLL)}));
@@ -225,7 +227,7 @@ TEST_CASE("pressing an arrow: a line at once, then after the first and every fur
     const TBarPlaces q = PlacesOf(a.get(), w);
     SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, q.BeforeThumb())));
     SendMessageW(w, WM_LBUTTONUP, 0, 0);
-    CHECK(PosOf(w) == 43);
+    CHECK(GetScrollPos(w, SB_VERT) == 43);
 }
 
 TEST_CASE("a press that loses the mouse ends: no more repeats, the bar painted released")
@@ -237,7 +239,7 @@ TEST_CASE("a press that loses the mouse ends: no more repeats, the bar painted r
     for (const UINT lost : {UINT(WM_CAPTURECHANGED), UINT(WM_CANCELMODE)}) {
         CAPTURE(lost);
         SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(up));
-        const int pressed = PosOf(w);
+        const int pressed = GetScrollPos(w, SB_VERT);
         CHECK(PxAt(w, p.FirstArrow()) == ArrowHot);
         TScrollRecorder rec(w);
         if (lost == WM_CAPTURECHANGED)
@@ -245,7 +247,7 @@ TEST_CASE("a press that loses the mouse ends: no more repeats, the bar painted r
         else
             SendMessageW(w, WM_CANCELMODE, 0, 0);
         SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-        CHECK(Join(PosOf(w), ScrollTracking.PressedElement, PxAt(w, p.FirstArrow())) == Join(pressed, -1, Arrow));
+        CHECK(Join(GetScrollPos(w, SB_VERT), ScrollTracking.PressedElement, PxAt(w, p.FirstArrow())) == Join(pressed, -1, Arrow));
         CHECK_MESSAGES(rec, Sent({Request(SB_ENDSCROLL)}));
         ReleaseCapture();
     }
@@ -263,52 +265,53 @@ TEST_CASE("dragging the thumb: track positions as it moves, the last one at rele
         TBarPlaces p = PlacesOf(a.get(), w);
         SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, p.SecondArrow())));
         SendMessageW(w, WM_LBUTTONUP, 0, 0);
-        CHECK(PosOf(w) == mid + 1);
+        CHECK(GetScrollPos(w, SB_VERT) == mid + 1);
 
         p = PlacesOf(a.get(), w);
         TScrollRecorder rec(w);
-        const TPoint grab = ToScreen(w, p.ThumbMiddle());
-        SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(grab));
-        CHECK(Join(a->ThumbTracking, PxAt(w, p.ThumbMiddle())) == Join(1, ThumbHot));
-        const int room = p.Bar.Height() - 2 * p.A - p.Thumb.Length;
-        const int at = p.Thumb.Pos - p.Bar.Top - p.A;
-        const int moved = MulDiv(at + 20, max - page + 1, room);
-        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, TPoint(grab.X, grab.Y + 20)));
-        CHECK(PosOf(w) == moved);
+        const int moved = DragThumb(a.get(), SB_VERT, 20, false);
+        CHECK(Join(GetScrollPos(w, SB_VERT), a->ThumbTracking) == Join(moved, 1));
         CHECK(PxAt(w, TPoint(p.ThumbMiddle().X, p.ThumbMiddle().Y + 20)) == ThumbHot);
         // Past the end: the last position a page allows.
-        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, TPoint(grab.X, grab.Y + 500)));
+        SendMessageW(w, WM_MOUSEMOVE, MK_LBUTTON, ClientParam(w, ToScreen(w, TPoint(0, p.ThumbMiddle().Y + 500))));
         SendMessageW(w, WM_LBUTTONUP, 0, 0);
         const int last = max - page + 1;
-        CHECK(Join(PosOf(w), a->ThumbTracking) == Join(last, 0));
+        CHECK(Join(GetScrollPos(w, SB_VERT), a->ThumbTracking) == Join(last, 0));
         CHECK_MESSAGES(rec, Sent({Request(SB_THUMBTRACK, moved), Request(SB_THUMBTRACK, last),
                                   Request(SB_THUMBPOSITION, last), Request(SB_ENDSCROLL)}));
         DestroyWindow(w);
     }
 }
 
-TEST_CASE("hovering a bar: the hover ticks light the piece under the mouse and let go outside")
-{
-    TScrolledFixture x;
-    auto& [f, w, a, p] = x;
-    const TPoint thumb = ToScreen(w, p.ThumbMiddle());
-    MoveCursor(thumb);
-    SendMessageW(w, WM_NCMOUSEMOVE, HTVSCROLL, ScreenParam(thumb));
-    SendMessageW(w, WM_TIMER, HoverTimerID, 0);
-    CHECK(Join(ScrollTracking.HotElement, PxAt(w, p.ThumbMiddle())) == Join(sbeThumb, ThumbHot));
-    MoveCursor(ToScreen(w, TPoint(2, 2)));
-    SendMessageW(w, WM_TIMER, HoverTimerID, 0);
-    CHECK(Join(ScrollTracking.HotBar, PxAt(w, p.ThumbMiddle())) == Join(-1, Thumb));
-}
-
-TEST_CASE("a corner at the bottom right of a top-level window's client area is a size grip")
+TEST_CASE("hovering: the ticks light the piece under the mouse and let go outside; the timer goes with its adapter "
+          "or its window, and nothing left of them stops the next bar's hover")
 {
     TAdapterForm f;
-    RECT fc{};
-    GetClientRect(f.Form->Handle(), &fc);
-    HWND w = f.Scrolled(100, 10, 0, WS_VSCROLL | WS_HSCROLL, TRect(fc.right - 150, fc.bottom - 100, fc.right, fc.bottom));
-    auto a = f.Adapt(w);
-    CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(GetCornerRect(a.get(), w)))) == HTBOTTOMRIGHT);
+    for (const bool destroy : {false, true}) {
+        CAPTURE(destroy);
+        HWND gone = f.Scrolled(100, 10, 50), next = f.Scrolled(100, 10, 50, WS_VSCROLL, TRect(200, 20, 320, 220));
+        auto a = f.Adapt(gone), b = f.Adapt(next);
+        SendMessageW(gone, WM_NCMOUSEMOVE, HTVSCROLL, ScreenParam(Centre(GetVertBarRect(a.get(), gone))));
+        // The mouse goes on to the other window before the hover ticks again.
+        SendMessageW(next, WM_NCMOUSEMOVE, HTCLIENT, 0);
+        if (destroy) {
+            DestroyWindow(gone);
+        } else {
+            a.reset();
+            CHECK_FALSE(KillTimer(gone, HoverTimerID));
+        }
+        const TBarPlaces p = PlacesOf(b.get(), next);
+        const TPoint thumb = ToScreen(next, p.ThumbMiddle());
+        MoveCursor(thumb);
+        SendMessageW(next, WM_NCMOUSEMOVE, HTVSCROLL, ScreenParam(thumb));
+        SendMessageW(next, WM_TIMER, HoverTimerID, 0);
+        CHECK(Join(ScrollTracking.HotElement, PxAt(next, p.ThumbMiddle())) == Join(sbeThumb, ThumbHot));
+        MoveCursor(ToScreen(next, TPoint(2, 2)));
+        SendMessageW(next, WM_TIMER, HoverTimerID, 0);
+        CHECK(Join(ScrollTracking.HotBar, PxAt(next, p.ThumbMiddle())) == Join(-1, Thumb));
+        DestroyWindow(next);
+        DestroyWindow(gone);
+    }
 }
 
 TEST_CASE("a window that frees its adapter while it scrolls: the press ends, nothing of the adapter is touched")
@@ -321,6 +324,6 @@ TEST_CASE("a window that frees its adapter while it scrolls: the press ends, not
     TScrollTarget::OnRequest() = [&] { a.reset(); };
     SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, p.SecondArrow())));
     TScrollTarget::OnRequest() = nullptr;
-    CHECK(Join(PosOf(w), GetCapture() == w, ScrollTracking.PressedElement, GetWindowLongPtrW(w, GWLP_WNDPROC) == before) ==
+    CHECK(Join(GetScrollPos(w, SB_VERT), GetCapture() == w, ScrollTracking.PressedElement, GetWindowLongPtrW(w, GWLP_WNDPROC) == before) ==
           Join(51, 0, -1, 1));
 }

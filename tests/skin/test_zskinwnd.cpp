@@ -92,7 +92,7 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
     {
         // The memo's skin data on another window: that window's procedure is taken, not the memo's.
         auto other = CreateAdapter<TSkMainWnd>(w, &memoData, &f.Manager, "EDIT", true);
-        CHECK(Join(memo->WindowProc() == own, ProcOf(w) == LONG_PTR(other->ObjectInstance())) == "1 1");
+        CHECK(Join(memo->WindowProc() == own, ProcOf(w) == LONG_PTR(other->ObjectInstance())) == Join(1, 1));
     }
     // The window still does its work, and the recorder still hears it.
     const auto works = [&](TMsgRecorder& Rec, const char* Text) {
@@ -114,13 +114,13 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
         const TWndMethod recorderMethod = memo->WindowProc();
         a.reset();
         m.reset();
-        CHECK(Join(ProcOf(w) == recorder, memo->WindowProc() == recorderMethod) == "1 1");
+        CHECK(Join(ProcOf(w) == recorder, memo->WindowProc() == recorderMethod) == Join(1, 1));
         works(rec, "left in the chain");
         // The recorder goes: the adapters' links are on top again and take themselves out.
         rec.DetachAll();
         SendMessageW(w, WM_NULL, 0, 0);
         memo->Perform(WM_NULL, 0, 0);
-        CHECK(Join(ProcOf(w) == plain, memo->WindowProc() == own) == "1 1");
+        CHECK(Join(ProcOf(w) == plain, memo->WindowProc() == own) == Join(1, 1));
     }
     SUBCASE("recorder first, left in the chain; the adapter freed on top gives back the recorder")
     {
@@ -135,7 +135,7 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
         works(rec, "under the adapters");
         a.reset();
         m.reset();
-        CHECK(Join(ProcOf(w) == recorder, memo->WindowProc() == recorderMethod) == "1 1");
+        CHECK(Join(ProcOf(w) == recorder, memo->WindowProc() == recorderMethod) == Join(1, 1));
         works(rec, "after the adapters");
     }
     DestroyWindow(w);
@@ -152,7 +152,7 @@ TEST_CASE("a destroyed window detaches its foreign adapter; its callable instanc
     DestroyWindow(w);
     // The message sent during WM_NCDESTROY went through the adapter's link, still there.
     CHECK_MESSAGES(rec, {"w", WM_NCDESTROY}, {"w", WM_APP});
-    CHECK(Join(TLateTalker::Heard(), a->Dead, a->Hooked()) == "1 1 0");
+    CHECK(Join(TLateTalker::Heard(), a->Dead, a->Hooked()) == Join(1, 1, 0));
     // Freed later, it writes nothing into a window that now has the same kind of handle.
     HWND next = TLateTalker::Make(f.Form->Handle());
     const LONG_PTR proc = ProcOf(next);
@@ -182,16 +182,15 @@ TEST_CASE("the base adapter answers the skin command and passes everything else 
           Join(60, 30, EditColor));
     SharedCacheInfo = TzCacheInfo{};
     SendMessageW(w, WM_UPDATEUISTATE, 0, 0);
-    TOwnedBitmap bmp(CreateCompatibleBitmap(TClientDC(nullptr).Handle(), 60, 30));
-    TMemoryDC dc(nullptr);
-    TSelectObject sel(dc.Handle(), bmp.Handle());
-    SendMessageW(w, WM_PRINT, WPARAM(dc.Handle()), PRF_CLIENT);
+    auto bmp = CreateBmp24(60, 30);
+    const HDC dc = bmp->Canvas()->Handle();
+    SendMessageW(w, WM_PRINT, WPARAM(dc), PRF_CLIENT);
     SendCommandToWindow(w, SKCMD_SKINREMOVED, manager);
     // An inactive skin: everything passes.
     f.Manager.SkinData().Active = false;
     SendMessageW(w, WM_UPDATEUISTATE, 0, 0);
     SendCommandToWindow(w, SKCMD_ISSKINNED, 0);
-    CHECK_MESSAGES(rec, Cmd("w", SKCMD_PREPARECACHE), {"w", WM_PAINT, intptr_t(dc.Handle())},
+    CHECK_MESSAGES(rec, Cmd("w", SKCMD_PREPARECACHE), {"w", WM_PAINT, intptr_t(dc)},
                    Cmd("w", SKCMD_SKINREMOVED), {"w", WM_UPDATEUISTATE}, Cmd("w", SKCMD_ISSKINNED));
     f.Manager.SkinData().Active = true;
 }
@@ -228,4 +227,14 @@ TEST_CASE("the window's cache: the section at the window's place in its parent's
     CHECK(keyed > 0);
     CHECK(Px(*cache, 25, 15) == SynthPixel(4 + (25 - 4) % 16, 4 + (15 - 4) % 16));
     DestroyWindow(w);
+}
+
+TEST_CASE("an adapter whose manager is freed goes on with its skin data's manager")
+{
+    TAdapterForm f;
+    HWND w = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 110, 80));
+    auto other = MakeAdapterSkin();
+    auto a = CreateAdapter<TSkEditWnd>(w, nullptr, other->Manager.get(), "EDIT", true);
+    other.reset();
+    CHECK(a->SkinManager() == DefaultManager);
 }

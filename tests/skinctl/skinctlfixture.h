@@ -111,6 +111,31 @@ struct TSkinFixture {
     }
 };
 
+// A copy of one of our skins named Name, with Extra sections of its own (red, with a border of
+// their own) before ours: every section and image has another index than in the original. Answers the folder to give the manager as
+// its skin directory.
+inline WideString ShiftedSkin(const wchar_t* From, const wchar_t* Name, int Extra = 3)
+{
+    const WideString folder = FreshFolder("shifted");
+    const WideString source = TestDataPath("..\\..\\resources\\skins\\") + From + L"\\";
+    const WideString target = folder + Name + L"\\";
+    CreateDirectoryW(target.c_str(), nullptr);
+    WIN32_FIND_DATAW fd;
+    HANDLE find = FindFirstFileW((source + L"*").c_str(), &fd);
+    REQUIRE(find != INVALID_HANDLE_VALUE);
+    do {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            CopyFileW((source + fd.cFileName).c_str(), (target + fd.cFileName).c_str(), FALSE);
+    } while (FindNextFileW(find, &fd));
+    FindClose(find);
+    std::string options;
+    for (int i = 0; i < Extra; ++i)
+        options += "[SPARE" + std::to_string(i) + "]\r\nCOLOR=255\r\nBORDERSMASK=#(0,0,8,8)(2,2,2,2)\r\n";
+    const Bytes original = ReadBytes(target + L"Options.dat");
+    WriteText(target + L"Options.dat", options + std::string(original.begin(), original.end()));
+    return folder;
+}
+
 // A pixel of a window as it is on the screen, frame included (0, 0 is the window's corner).
 inline TColor WindowPixel(HWND Wnd, int X, int Y)
 {

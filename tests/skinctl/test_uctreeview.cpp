@@ -125,23 +125,23 @@ TEST_CASE("wide node texts come from the nodes, also for every node of a re-crea
     TTreeForm f;
     f.Show();
     HWND before = f.Tree->Handle();
-    CHECK((IsWindowUnicode(before) && SendMessageW(before, CCM_GETUNICODEFORMAT, 0, 0)));
+    CHECK(Join(IsWindowUnicode(before) != 0, SendMessageW(before, CCM_GETUNICODEFORMAT, 0, 0) != 0) == Join(true, true));
     FillGroups(f.Items, 30, 99);
     f.Items->GetNodeFromIndex(100)->Expand(false);   // the second group; the others are never shown
     // Two nodes whose ANSI forms are the same keep their own texts; a text whose ANSI form is
     // the node's ANSI text already is still shown.
     TUcTreeNode* greek = f.Items->GetFirstNode()->Item(1);
     TUcTreeNode* sigma = f.Items->GetFirstNode()->Item(2);
-    REQUIRE((WideToAnsi(greek->Text().substr(0, 5)) == WideToAnsi(sigma->Text().substr(0, 5))));
+    REQUIRE(WideToAnsi(greek->Text().substr(0, 5)) == WideToAnsi(sigma->Text().substr(0, 5)));
     greek->SetText(Sigma + L"0.1");
     CHECK(ItemText(before, greek->ItemId()) == Sigma + L"0.1");
     // Changed behind the wide layer: the ANSI text wins.
     sigma->TTreeNode::SetText("plain");
-    CHECK((sigma->Text() == L"plain" && ItemText(before, sigma->ItemId()) == L"plain"));
+    CHECK(Join(sigma->Text(), ItemText(before, sigma->ItemId())) == Join(L"plain", L"plain"));
     TUcTreeNode* last = f.Items->GetFirstNode();
     while (last->GetNext())
         last = last->GetNext();
-    CHECK((f.Items->Count() == 3000 && f.Items->GetNodeFromIndex(2999) == last));
+    CHECK(Join(f.Items->Count(), f.Items->GetNodeFromIndex(2999) == last) == Join(3000, true));
 
     const WideString outline = NodeOutline(f.Items);
     f.Tree->RecreateWnd();
@@ -151,7 +151,7 @@ TEST_CASE("wide node texts come from the nodes, also for every node of a re-crea
     f.Tree->RecreateWnd();
     CHECK(WindowOutline(f.Tree->Handle()) == outline);
     TUcTreeNode* root = f.Items->AddChild(nullptr, Deseret);   // no parent: a root node
-    CHECK((root->Parent() == nullptr && f.Items->GetNodeFromIndex(f.Items->Count() - 1) == root));
+    CHECK(Join(root->Parent() == nullptr, f.Items->GetNodeFromIndex(f.Items->Count() - 1) == root) == Join(true, true));
 }
 
 TEST_CASE("wide display-info questions: no buffer or no room takes nothing, a short buffer keeps surrogate pairs whole")
@@ -215,7 +215,8 @@ TEST_CASE("wide label editing: typed characters beyond ANSI and the Basic Multil
     const auto edit = [&](const WideString& Typed, WPARAM EndKey) {
         REQUIRE(SendMessageW(f.Tree->Handle(), TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(node->ItemId())));
         HWND wnd = f.Tree->EditHandle();
-        REQUIRE((wnd && IsWindowUnicode(wnd)));
+        REQUIRE(wnd);
+        CHECK(IsWindowUnicode(wnd));
         CHECK(WideWindowText(wnd) == node->Text());
         SendMessageW(wnd, EM_SETSEL, 0, -1);
         for (WideChar c : Typed)
@@ -249,7 +250,7 @@ TEST_CASE("wide label editing: typed characters beyond ANSI and the Basic Multil
     CHECK(node->Text() == L"plain");
     ev.Log.clear();
     edit(Sigma, VK_ESCAPE);
-    CHECK((node->Text() == L"plain" && ev.Log.back() == L"cancel plain"));
+    CHECK(Join(node->Text(), ev.Log.back()) == Join(L"plain", L"cancel plain"));
 }
 
 TEST_CASE("the wide selection and expansion notifications fire the change and expansion events")
@@ -308,7 +309,8 @@ TEST_CASE("the nodes' wide texts go through form data as Utf8Data; damaged recor
     // With its window the tree has taken the skin's colours, as a tree read does.
     source.Tree->HandleNeeded();
     const AnsiString bytes = WriteTree(source.Tree);
-    CHECK((bytes.find("Items.Data") != AnsiString::npos && bytes.find("Items.Utf8Data") != AnsiString::npos));
+    CHECK(Join(bytes.find("Items.Data") != AnsiString::npos, bytes.find("Items.Utf8Data") != AnsiString::npos) ==
+          Join(true, true));
     ReadTree(bytes, into.Tree);
     // The mark (3 bytes) and 126 two-byte letters fill 255 bytes: the pair does not fit.
     CHECK(into.Items->GetNodeFromIndex(1)->Text() == WideString(126, L'\x0436'));
@@ -326,13 +328,13 @@ TEST_CASE("the nodes' wide texts go through form data as Utf8Data; damaged recor
     const int32_t children = 1000;
     std::memcpy(bad.data() + at + 4 + 4 + 20, &children, 4);
     CHECK_THROWS_WITH_AS(ReadTree(bad, into.Tree), "Invalid tree node data", EReadError);
-    CHECK((into.Items->Count() == 6 && into.Items->GetFirstNode()->Text() == Cyrillic + L"0"));
+    CHECK(Join(into.Items->Count(), into.Items->GetFirstNode()->Text()) == Join(6, Cyrillic + L"0"));
     bad = bytes;
     const int32_t shorter = 30;
     std::memcpy(bad.data() + at - 4, &shorter, 4);
     bad = bad.substr(0, at + 30) + bad.substr(bad.size() - 2);
     CHECK_THROWS_AS(ReadTree(bad, into.Tree), EReadError);
-    CHECK((into.Items->Count() == 6 && into.Items->GetFirstNode()->Text() == Cyrillic + L"0"));
+    CHECK(Join(into.Items->Count(), into.Items->GetFirstNode()->Text()) == Join(6, Cyrillic + L"0"));
 }
 
 TEST_CASE("nodes are assigned node by node with their wide texts whole")
@@ -386,7 +388,7 @@ TEST_CASE("on common controls older than 4.71 a long item's tooltip is its first
     };
     NMTTDISPINFOW info;
     CHECK(ask(longNode, info) == 1);
-    CHECK((info.lpszText == info.szText && info.hinst == nullptr));
+    CHECK(Join(info.lpszText == info.szText, info.hinst == nullptr) == Join(true, true));
     CHECK(WideString(info.szText) == WideString(78, L'\x0436'));   // 79 would cut the pair
     ask(shortNode, info);
     CHECK(info.szText[0] == L'#');

@@ -74,10 +74,10 @@ TEST_CASE("a skin change reaches each skinned control once; every one says it is
                    Cmd("memo", SKCMD_SKINREMOVED));
     rec.DetachAll();
 
-    // Unskinned now, each still answers the question, in the record's LParam only.
+    // Unskinned now, each still answers the question, in the record and as the result.
     for (TControl* c : std::initializer_list<TControl*>{splitter, edit, memo})
         CHECK(AskControlCommand(c, SKCMD_ISSKINNED));
-    CHECK(SendCommandToWindow(edit->Handle(), SKCMD_ISSKINNED, 0) == 0);
+    CHECK(SendCommandToWindow(edit->Handle(), SKCMD_ISSKINNED, 0) == 1);
     // Commands of another manager are not acted on.
     auto other = ManagerOfText("[SPLITTER]\r\nCOLOR=255\r\n");
     f.ApplySkin(L"ZandrelDawn");

@@ -59,7 +59,7 @@ TEST_CASE("a skinned tree is painted in its section's colours with a skinned fra
         f.ApplySkin(skin);
         f.Redraw();
         const TzGeneralData& edit = f.Section("EDIT");
-        CHECK((t->Color() == edit.Color && t->Font()->Color() == TColor(edit.FontColor)));
+        CHECK(Join(t->Color(), t->Font()->Color()) == Join(edit.Color, TColor(edit.FontColor)));
         CHECK(dynamic_cast<TSkTreeViewWnd*>(t->ScrollAdapter()));
         CHECK(f.Empty() == edit.Color);
         CHECK(RowPixels(t, edit.FontColor) > 10);
@@ -67,13 +67,15 @@ TEST_CASE("a skinned tree is painted in its section's colours with a skinned fra
         // A new window has the adapter again.
         t->RecreateWnd();
         f.Redraw();
-        CHECK((t->ScrollAdapter() && !t->ScrollAdapter()->Dead && t->ScrollAdapter()->Handle == t->Handle()));
+        REQUIRE(t->ScrollAdapter());
+        CHECK(t->ScrollAdapter()->Handle == t->Handle());
+        CHECK_FALSE(t->ScrollAdapter()->Dead);
         CHECK(f.Empty() == edit.Color);
     }
     f.RemoveSkin();
     f.Redraw();
     CHECK(t->ScrollAdapter() == nullptr);
-    CHECK((t->Color() == clWindow && t->Font()->Color() == clWindowText));
+    CHECK(Join(t->Color(), t->Font()->Color()) == Join(clWindow, clWindowText));
     CHECK(f.Empty() == ColorToRGB(clWindow));
     CHECK(f.Border() == systemBorder);
 }
@@ -98,7 +100,7 @@ TEST_CASE("a tree that keeps its own colours keeps them with and without the ski
     CHECK(Px(*bmp, 100, 100) == own);
     f.RemoveSkin();
     f.Redraw();
-    CHECK((t->Color() == own && t->Font()->Color() == ownText && f.Empty() == own));
+    CHECK(Join(t->Color(), t->Font()->Color(), f.Empty()) == Join(own, ownText, own));
 
     // A tree of the library, adapted as any foreign tree, shows the section's hot colour.
     f.ApplySkin(L"ZandrelDusk");
@@ -119,16 +121,16 @@ TEST_CASE("hiding, disabling and moving a tree takes its bound label along")
     bl->SetActive(true);
     TCustomLabel* label = bl->LabelControl();
     REQUIRE(label);
-    CHECK((label->Visible() && label->Left() == 10 && label->Top() + label->Height() == 10));
+    CHECK(Join(label->Visible(), label->Left(), label->Top() + label->Height()) == Join(true, 10, 10));
     f.Tree->SetBounds(30, 40, 200, 150);
-    CHECK((label->Left() == 30 && label->Top() + label->Height() == 40));
+    CHECK(Join(label->Left(), label->Top() + label->Height()) == Join(30, 40));
     f.Tree->SetEnabled(false);
     CHECK_FALSE(label->Enabled());
     f.Tree->SetVisible(false);
     CHECK_FALSE(label->Visible());
     f.Tree->SetVisible(true);
     f.Tree->SetEnabled(true);
-    CHECK((label->Visible() && label->Enabled()));
+    CHECK(Join(label->Visible(), label->Enabled()) == Join(true, true));
 }
 
 TEST_CASE("a skinned tree without the focus shows its selection in the system's button colours, readable in a dark skin")
