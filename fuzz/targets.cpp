@@ -209,7 +209,7 @@ void PaintSections(TzSkinManager& M, uint32_t Hash)
     for (int i = 0; i < count; ++i)
         for (int state = 0; state < 2; ++state) {
             f.Clear();
-            PaintSectionByIndex(i, &M, &f.Bmp, EmptyCacheInfo, r, state, true);
+            PaintSectionByIndex(i, &M, &f.Bmp, EmptyCacheInfo, r, TzPaintState(state), true);
             int x = 0, y = 0;
             if (f.Outside(r, x, y))
                 throw TFuzzFault("section " + std::to_string(i) + " in state " + std::to_string(state) +
@@ -609,7 +609,7 @@ void PrepareFuzzTargets(const WideString& DataDir)
     f.Clear();
     const int button = m.FindSectionIndex("BUTTON");
     if (button >= 0)
-        PaintSectionByIndex(button, &m, &f.Bmp, EmptyCacheInfo, PaintRects[0], 0, true);
+        PaintSectionByIndex(button, &m, &f.Bmp, EmptyCacheInfo, PaintRects[0], psNormal, true);
     int x, y;
     if (m.SectionCount() < 9 || m.MaskCount() < 10 || !m.MasterBitmap() || !f.Outside(TRect(), x, y))
         throw Exception("the fixture skin reads " + std::to_string(m.SectionCount()) + " sections and " +

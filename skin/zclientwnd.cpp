@@ -566,7 +566,8 @@ void TSkMnuWnd::PrepareMenuCache()
         return;
     cache->SetSize(w, h);
     if (w >= 2 && h >= 2) {
-        PaintSkinSection(SkinData, EmptyCacheInfo, true, SkinKeyColor, true, cache, TPoint(), TRect(0, 0, w, h), 0);
+        PaintSkinSection(SkinData, EmptyCacheInfo, bfFillCentre | bfKeysShowParent, SkinKeyColor, cache, TPoint(),
+                         TRect(0, 0, w, h), psNormal);
         FillBorderKeys(SkinData, Handle);
     }
     SkinData->SetBGChanged(false);

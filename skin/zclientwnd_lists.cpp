@@ -231,11 +231,12 @@ void TSkComboBoxWnd::Paint(HDC DC, bool OwnText)
     if (b.Width() >= 2 && b.Height() >= 2) {
         const TSkCommonIndexes& ix = m->Cache();
         if (m->IsValidSkinIndex(ix.ComboBtn))
-            PaintSectionByIndex(ix.ComboBtn, m, bmp.get(), behind, b, state, true);
+            PaintSectionByIndex(ix.ComboBtn, m, bmp.get(), behind, b, TzPaintState(state), true);
         if (m->IsValidMaskIndex(ix.ComboBoxGlyphMask)) {
             const TzMaskData& g = m->Mask(ix.ComboBoxGlyphMask);
             const TSize f = MaskFrame(g);
-            DrawSkinGlyph(bmp.get(), TPoint(b.Left + (b.Width() - f.cx) / 2, b.Top + (b.Height() - f.cy) / 2), state, g, 1);
+            DrawSkinGlyph(bmp.get(), TPoint(b.Left + (b.Width() - f.cx) / 2, b.Top + (b.Height() - f.cy) / 2),
+                          TzPaintState(state), g, 1);
         }
     }
     // The edit area of a drop-down list, between the frame and the button.
@@ -261,7 +262,7 @@ void TSkComboBoxWnd::Paint(HDC DC, bool OwnText)
             const RECT fr{text.Left, text.Top, text.Right, text.Bottom};
             DrawFocusRect(cv->Handle(), &fr);
         } else {
-            DrawSkinTextByIndexW(cv, s, IsWindowEnabled(Handle) != FALSE, m, false, SkinData->SkinIndex,
+            DrawSkinTextByIndexW(cv, s, TextFlags(IsWindowEnabled(Handle) != FALSE, false), m, SkinData->SkinIndex,
                                  DT_LEFT | DT_VCENTER, r);
         }
     }
@@ -392,7 +393,7 @@ void PaintColumnHeader(TBitmap* Bmp, const TRect& Item, TzSkinManager* Manager, 
     TzCacheInfo behind = Parent;
     behind.X += R.Left;
     behind.Y += R.Top;
-    PaintSectionByIndex(section, Manager, item.get(), behind, TRect(0, 0, w, h), Look.State, true);
+    PaintSectionByIndex(section, Manager, item.get(), behind, TRect(0, 0, w, h), TzPaintState(Look.State), true);
     TCanvas* cv = item->Canvas();
     TakeFont(cv, Font);
     int left = Pad;
@@ -417,11 +418,11 @@ void PaintColumnHeader(TBitmap* Bmp, const TRect& Item, TzSkinManager* Manager, 
     }
     if (tw > 0) {
         TClipScope clip(cv->Handle(), RECT{room.Left, room.Top, room.Right, room.Bottom});
-        DrawSkinTextByIndexW(cv, Look.Text, true, Manager, Look.State != 0, section, DT_LEFT | DT_VCENTER,
+        DrawSkinTextByIndexW(cv, Look.Text, TextFlags(true, Look.State != 0), Manager, section, DT_LEFT | DT_VCENTER,
                              TRect(x, 0, x + tw, h));
     }
     if (mark)
-        DrawSkinGlyph(item.get(), TPoint(x + tw + Pad, (h - mf.cy) / 2), 0, *mark, 1);
+        DrawSkinGlyph(item.get(), TPoint(x + tw + Pad, (h - mf.cy) / 2), psNormal, *mark, 1);
     CopyBmpRect(Bmp, R.Left, R.Top, TRect(0, 0, w, h), item.get());
 }
 

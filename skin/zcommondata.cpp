@@ -272,8 +272,7 @@ bool TzCommonData::GetUpdating() const
         return true;
     if (!FOwnerControl || FOwnerControl->IsDestroying())
         return false;
-    TWinControl* parent = FOwnerControl->Parent();
-    return !parent || AskControlCommand(parent, SKCMD_ISUPDATING);
+    return !FOwnerControl->Parent() || AskParent(SKCMD_ISUPDATING);
 }
 
 // The batch command goes to the control itself, or by SendMessage to a provider's form.
@@ -336,7 +335,7 @@ bool TzCommonData::NeedsParentImage() const
     if (!FOwnerControl->Enabled() || m->Section(SkinIndex).Transparency >= 1) {
         TWinControl* parent = FOwnerControl->Parent();
         if (parent && parent->HandleAllocated())
-            return AskControlCommand(parent, SKCMD_ISIMAGEBG);
+            return AskParent(SKCMD_ISIMAGEBG);
         return true;
     }
     return false;
@@ -345,7 +344,64 @@ bool TzCommonData::NeedsParentImage() const
 bool TzCommonData::ParentIsImage() const
 {
     TWinControl* parent = FOwnerControl ? FOwnerControl->Parent() : nullptr;
-    return parent && parent->HandleAllocated() && AskControlCommand(parent, SKCMD_ISIMAGEBG);
+    return parent && parent->HandleAllocated() && AskParent(SKCMD_ISIMAGEBG);
+}
+
+bool TzCommonData::AskParent(uint16_t Command) const
+{
+    TWinControl* parent = FOwnerControl ? FOwnerControl->Parent() : nullptr;
+    if (!parent)
+        return false;
+    // A receiver that answers in-process writes the record's LParam, "no" as well as "yes";
+    // asking its window too would ask again whatever it asked on the way, at every level
+    // of a chain of parents. Only a window subclassed outside the control (an adapter)
+    // answers by its result alone.
+    constexpr LPARAM NoAnswer = -1;
+    TMessage m{SM_SKINCMD, SkinCommandWParam(Command), NoAnswer, 0};
+    if (TWndMethod proc = parent->WindowProc())
+        proc(m);
+    if (m.LParam != NoAnswer)
+        return m.LParam == 1;
+    return !parent->IsDestroying() && parent->HandleAllocated() &&
+           SendCommandToWindow(parent->Handle(), Command, 0) == 1;
+}
+
+TColor TzCommonData::ParentColor() const
+{
+    TWinControl* parent = FOwnerControl ? FOwnerControl->Parent() : nullptr;
+    return parent ? QueryParentColor(parent) : SkinKeyColor;
+}
+
+TzSectionSkin TzCommonData::SectionSkin() const
+{
+    TzSectionSkin s;
+    s.Manager = GetSkinManager();
+    s.Section = SkinIndex;
+    s.Border = BorderIndex;
+    s.Texture = Texture;
+    s.HotTexture = HotTexture;
+    // A provider keeps the colour of its form.
+    if (TControl* c = CustomColor() ? CommandTarget(this) : nullptr)
+        s.OwnColor = ColorToRGB(c->Color());
+    return s;
+}
+
+TzBackdrop TzCommonData::BackdropOver(const TzCacheInfo& Picture) const
+{
+    TzBackdrop b(Picture);
+    TWinControl* parent = FOwnerControl ? FOwnerControl->Parent() : nullptr;
+    if (!parent)
+        return b;
+    if (!Picture.Ready)
+        b.Color = ColorToRGB(parent->Color());
+    else if (!NeedsParentImage())
+        b.Color = QueryParentColor(parent);
+    return b;
+}
+
+TzBackdrop TzCommonData::Backdrop() const
+{
+    return BackdropOver(QueryParentCache(this));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -411,8 +467,6 @@ void BlitCacheToDC(TWinControl* Parent, TzCommonData* SkinData, TPoint Src, int 
         for (int i = 0; Parent && i < Parent->ControlCount(); ++i) {
             TControl* child = Parent->Controls(i);
             const bool graphic = dynamic_cast<TGraphicControl*>(child) != nullptr;
-            if (graphic && SkipGraphicChildren)
-                continue;
             if (!child->Visible())
                 continue;
             TRect b = child->BoundsRect();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "classlib/controls.h"
+#include "skin/zsectionpaint.h"
 #include "skin/zskinservices.h"
 
 #include <cstdint>
@@ -150,6 +151,23 @@ public:
     bool NeedsParentImage() const;
     // The parent paints an image (its answer to SKCMD_ISIMAGEBG).
     bool ParentIsImage() const;
+
+    // What the painters take of the control's section: the manager, the indexes resolved in
+    // it and, when the control keeps its own colour, its owner's Color.
+    TzSectionSkin SectionSkin() const;
+    // What shows behind the control, its parent asked once: the parent's picture (sub-command
+    // 5) and, where there is none, the parent's Color, or where the control does not need it,
+    // the parent's background colour. Painters take the answer as it is.
+    TzBackdrop Backdrop() const;
+    // The same around a picture of the parent already asked for.
+    TzBackdrop BackdropOver(const TzCacheInfo& Picture) const;
+    // The parent's background colour as RGB (sub-command 21, else its Color); SkinKeyColor
+    // without a parent.
+    TColor ParentColor() const;
+    // A question of the skin command to the owner's parent, asked once, whatever the parent
+    // does with it (a fully transparent parent asks its own): in-process, and by its window
+    // only when nobody answered there. True for an answer 1.
+    bool AskParent(uint16_t Command) const;
 
 private:
     void ManagerFreed();

@@ -112,8 +112,6 @@ void BroadcastToControls(TWinControl* Parent, const TMessage& Message)
 
 TzCacheInfo SharedCacheInfo;
 TColor SharedParentColor = SkinKeyColor;
-bool SharedRepaintChildren = false;
-bool SkipGraphicChildren = false;
 AnsiString InvalidatedSectionName;
 
 // ---------------------------------------------------------------------------------------
@@ -145,15 +143,14 @@ void SendEndParentUpdateToWindows(HWND Wnd)
 
 TColor QueryParentColor(TWinControl* Parent)
 {
-    SharedParentColor = SkinKeyColor;
     if (!Parent)
-        return SharedParentColor;
+        return SkinKeyColor;
+    SharedParentColor = SkinKeyColor;
     if (Parent->HandleAllocated())
         SendCommandToWindow(Parent->Handle(), SKCMD_GETBGCOLOR, 0);
-    if (SharedParentColor == SkinKeyColor)
-        SharedParentColor = Parent->Color();
-    SharedParentColor = ColorToRGB(SharedParentColor);
-    return SharedParentColor;
+    const TColor answer = SharedParentColor;
+    SharedParentColor = SkinKeyColor;
+    return ColorToRGB(answer == SkinKeyColor ? Parent->Color() : answer);
 }
 
 void AnnounceControlToForm(TControl* Control)

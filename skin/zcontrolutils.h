@@ -86,17 +86,13 @@ void BroadcastToControls(TWinControl* Parent, const TMessage& Message);
 
 // ---------------------------------------------------------------------------------------
 // Answers that travel through shared variables (user-interface thread only): the asker
-// resets, sends and reads them with nothing in between.
+// resets, sends and reads them with nothing in between, and hands the answer on as a value
+// (painters never read these).
 
 // The answer to SKCMD_GETBGIMAGE: the parent's cache, where the child lies in it, Ready.
 extern TzCacheInfo SharedCacheInfo;
-// The answer to SKCMD_GETBGCOLOR, and the colour painters fill with instead of copying the
-// parent's image while it is set; SkinKeyColor when unset.
+// The answer to SKCMD_GETBGCOLOR; SkinKeyColor when unset.
 extern TColor SharedParentColor;
-// Set by SKCMD_REPAINTCHILDREN: the children must be painted over the parent's image.
-extern bool SharedRepaintChildren;
-// While set, copies of a cache to a DC do not clip out graphic children.
-extern bool SkipGraphicChildren;
 // The section whose controls SKCMD_INVALIDATESECTION repaints (upper case).
 extern AnsiString InvalidatedSectionName;
 
@@ -108,8 +104,7 @@ extern AnsiString InvalidatedSectionName;
 void SendEndParentUpdate(TWinControl* Parent);
 // SKCMD_ENDPARENTUPDATE to every child window (WS_CHILD) of the window.
 void SendEndParentUpdateToWindows(HWND Wnd);
-// The parent's background colour (SKCMD_GETBGCOLOR, else its Color) as RGB; it stays in
-// SharedParentColor.
+// The parent's background colour (SKCMD_GETBGCOLOR, else its Color) as RGB.
 TColor QueryParentColor(TWinControl* Parent);
 // SKCMD_CONTROLLOADED with the control to its parent form, unless designed.
 void AnnounceControlToForm(TControl* Control);

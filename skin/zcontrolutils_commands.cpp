@@ -55,14 +55,14 @@ void Refresh(TzCommonData* SD)
         AnnounceControlToForm(c);
 }
 
-// The colour the parent shows behind the control, as RGB.
+// The colour the parent shows behind the control, as RGB; the control's own without one.
 TColor ParentBackColor(const TzCommonData* SD)
 {
+    const TColor p = SD->ParentColor();
+    if (p != SkinKeyColor)
+        return p;
     TControl* c = SD->OwnerControl();
-    TWinControl* parent = c ? c->Parent() : nullptr;
-    if (!parent)
-        return ColorToRGB(c ? c->Color() : clBtnFace);
-    return QueryParentColor(parent);
+    return ColorToRGB(c ? c->Color() : clBtnFace);
 }
 
 // The background colour of a skinned control: the section colour, the parent's for a fully
@@ -93,7 +93,6 @@ TColor BackgroundColor(const TzCommonData* SD)
 void RepaintChildren(TMessage& M, TzCommonData* SD)
 {
     const bool needs = SD->NeedsParentImage();
-    SharedRepaintChildren = needs;
     SD->SetBGChanged(SD->BGChanged() || needs);
     auto* win = dynamic_cast<TWinControl*>(SD->OwnerControl());
     if (!win)
@@ -173,7 +172,7 @@ bool HandleSkinCommand(TMessage& M, TzCommonData* SD)
         TControl* c = SD->OwnerControl();
         bool image;
         if (s.Transparency >= 100 && c && c->Parent())
-            image = AskControlCommand(c->Parent(), SKCMD_ISIMAGEBG);
+            image = SD->AskParent(SKCMD_ISIMAGEBG);
         else
             image = s.GradientPercent + s.ImagePercent >= 1 || SD->NeedsParentImage();
         command.Answer(image ? 1 : 0);

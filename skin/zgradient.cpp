@@ -87,11 +87,13 @@ void Vertical(const TSkFast24& F, const TRect& R, const TzGradArray& Arr, int Of
     }
 }
 
-// One row is made and copied to every row of R.
+// One row is made and copied to every row of R. A column no step covers (a gradient one
+// column wide has no length to go along) shows where the gradient starts.
 void Horizontal(const TSkFast24& F, const TRect& R, const TzGradArray& Arr)
 {
     const int w = R.Width();
     std::vector<uint8_t> row(size_t(w) * 3);
+    PutPixels(row.data(), w, ColorToBytes(Arr[0].Color1));
     const int64_t limit = R.Right - 1;
     int64_t x0 = R.Left;
     for (size_t i = 0; i < Arr.size(); ++i) {

@@ -17,14 +17,13 @@ TSkFast24* SkFast24A = nullptr;
 TSkFast24* SkFast24B = nullptr;
 TSkFastSum24* SkFastSum24 = nullptr;
 TSkFast32* SkFast32 = nullptr;
-TColor SharedReplaceColor = SkinKeyColor;
 
 namespace {
 
 std::unique_ptr<TSkFast24> OwnFast24A, OwnFast24B;
 std::unique_ptr<TSkFastSum24> OwnFastSum24;
 std::unique_ptr<TSkFast32> OwnFast32;
-std::unique_ptr<TBitmap> OwnWorkBitmaps[3];
+std::unique_ptr<TBitmap> OwnWorkBitmaps[4];
 
 // Rows built for tiled and stretched copies: a source row repeated or gathered to the width of
 // the destination, once for all the destination rows that show it.
@@ -48,18 +47,21 @@ inline TColor MakeColor(int R, int G, int B) { return TColor(R | (G << 8) | (B <
 // A key colour is in force when its top byte is clear; only such a value can equal a pixel.
 inline bool KeyActive(TColor Key) { return (uint32_t(Key) & 0xFF000000u) == 0; }
 
+// The rows of a bitmap at least MinSize x MinSize. A single row's step is the row's length:
+// nothing steps from it.
 bool AttachRows(TBitmap* Bmp, TPixelFormat Format, int& Width, int& Height, ptrdiff_t& Delta,
-                uint8_t*& Row0)
+                uint8_t*& Row0, int MinSize = 2)
 {
     Width = Height = 0;
     Delta = 0;
     Row0 = nullptr;
-    if (!Bmp || Bmp->Width() < 2 || Bmp->Height() < 2)
+    if (!Bmp || Bmp->Width() < MinSize || Bmp->Height() < MinSize)
         return false;
     if (Bmp->PixelFormat() != Format)
         throw EInvalidGraphic("Bitmap format is not supported");
     Row0 = static_cast<uint8_t*>(Bmp->ScanLine(0));
-    Delta = static_cast<uint8_t*>(Bmp->ScanLine(1)) - Row0;
+    Delta = Bmp->Height() > 1 ? static_cast<uint8_t*>(Bmp->ScanLine(1)) - Row0
+                              : ptrdiff_t(Bmp->Width()) * (Format == pf24bit ? 3 : 4);
     Width = Bmp->Width();
     Height = Bmp->Height();
     return true;
@@ -376,7 +378,6 @@ void InitSkinGraphics()
     SkFast24B = OwnFast24B.get();
     SkFastSum24 = OwnFastSum24.get();
     SkFast32 = OwnFast32.get();
-    SharedReplaceColor = SkinKeyColor;
 }
 
 void DoneSkinGraphics()
@@ -441,6 +442,7 @@ void BlendRowsToColor(const TSkPixelRows& Rows, TRect R, int Percent, TColor Col
     const int p = std::clamp(Percent, 0, 100);
     if (Rows.Bytes != 3 || p == 100 || !ClipRect(R, Rows.Width, Rows.Height))
         return;
+    Color = ColorToRGB(Color);
     // The exact value (v * p + c * (100 - p)) / 100, rounded.
     alignas(16) uint16_t k[PatChunk];
     const uint16_t kc[3] = {uint16_t(BlueOf(Color) * (100 - p) + 50), uint16_t(GreenOf(Color) * (100 - p) + 50),
@@ -631,6 +633,11 @@ void CopyKeyed(TBitmap* Dst, TBitmap* Src, int X, TColor Key, TRect R, int Y)
 void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
                          const TzCacheInfo& Parent, TColor Key, TRect R, int Y)
 {
+    CopyKeyedWithParent(Dst, Src, X, UseParent ? TzBackdrop(Parent) : TzBackdrop(), Key, R, Y);
+}
+
+void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, const TzBackdrop& Behind, TColor Key, TRect R, int Y)
+{
     TSkFast24 d, s, p;
     if (!d.Attach(Dst) || !s.Attach(Src))
         return;
@@ -639,19 +646,20 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
     const int w = R.Width();
     const bool keyed = KeyActive(Key);
     const KeyPattern key(Key);
-    // A replacement colour set by the painter stands behind every key pixel, parent or not.
-    uint8_t* replace = nullptr;
-    if (keyed && SharedReplaceColor != SkinKeyColor) {
-        const TripletPattern c(SharedReplaceColor, 3);
-        replace = LineBuffer(0, size_t(w) * 3);
+    const TzCacheInfo& parent = Behind.Picture;
+    const bool withParent = keyed && parent.Ready && parent.Bmp && parent.Bmp->PixelFormat() == pf24bit &&
+                            p.Attach(parent.Bmp);
+    // Without a picture the backdrop's colour stands behind every key pixel.
+    uint8_t* colour = nullptr;
+    if (keyed && !withParent && Behind.Color != SkinKeyColor) {
+        const TripletPattern c(Behind.Color, 3);
+        colour = LineBuffer(0, size_t(w) * 3);
         for (size_t i = 0; i < size_t(w) * 3; ++i)
-            replace[i] = c.Buf[i % 3];
+            colour[i] = c.Buf[i % 3];
     }
-    const bool withParent = !replace && UseParent && Parent.Ready && Parent.Bmp &&
-                            Parent.Bmp->PixelFormat() == pf24bit && p.Attach(Parent.Bmp);
-    // Destination columns [X, X + w) lie at parent columns Parent.X + X ...: the part of the
-    // span inside the parent image, relative to X.
-    const int64_t px0 = int64_t(Parent.X) + X;
+    // Destination columns [X, X + w) lie at picture columns parent.X + X ...: the part of the
+    // span inside the picture, relative to X.
+    const int64_t px0 = int64_t(parent.X) + X;
     const int bgFrom = int(std::clamp<int64_t>(-px0, 0, w));
     const int bgTo = int(std::clamp<int64_t>(p.Width - px0, 0, w));
     ForRows(R.Top, R.Bottom, d.Delta, [&](int y) {
@@ -662,12 +670,12 @@ void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
             std::memcpy(dp, sp, size_t(w) * 3);
             return;
         }
-        if (replace) {
-            KeyedSpan(dp, sp, sp, w, key, replace, 0, w);
+        if (colour) {
+            KeyedSpan(dp, sp, sp, w, key, colour, 0, w);
             return;
         }
         const uint8_t* bg = nullptr;
-        const int64_t py = int64_t(Parent.Y) + dy;
+        const int64_t py = int64_t(parent.Y) + dy;
         if (withParent && py >= 0 && py < p.Height && bgFrom < bgTo)
             bg = p.Row(int(py)) + (px0 + bgFrom) * 3;
         KeyedSpan(dp, sp, sp, w, key, bg, bgFrom, bgTo);
@@ -685,7 +693,7 @@ bool PixelRowsOf(TBitmap* Bmp, TSkPixelRows& Rows, bool Allow32)
     if (f != pf24bit && !(Allow32 && f == pf32bit))
         return false;
     Rows.Bytes = f == pf24bit ? 3 : 4;
-    return AttachRows(Bmp, f, Rows.Width, Rows.Height, Rows.Delta, Rows.Row0);
+    return AttachRows(Bmp, f, Rows.Width, Rows.Height, Rows.Delta, Rows.Row0, 1);
 }
 
 const TSkPixelRows& TSkWorkRows::Size(int Width, int Height)

@@ -120,12 +120,31 @@ void DoneSkinGraphics();
 // Work bitmaps kept from one paint to the next, one for each use that can be under way at
 // the same time: 24-bit, at least Width x Height (and 2 x 2), that much of it from the
 // top-left black as in a new bitmap. Freed by DoneSkinGraphics.
-enum TSkWorkBitmap { wbSectionToDC, wbSectionFill, wbFillLayer };
+enum TSkWorkBitmap { wbSectionToDC, wbSectionFill, wbFillLayer, wbThinSection };
 TBitmap* WorkBitmap(TSkWorkBitmap Use, int Width, int Height);
 
-// When not SkinKeyColor, the colour that key-colour pixels of keyed copies and of border
-// corners take instead of staying transparent. Painters set and reset it.
-extern TColor SharedReplaceColor;
+// What shows behind a control where its skin lets its parent through: the parent's picture
+// (Picture.X, Picture.Y: where the painted bitmap's origin lies in it; not Ready: none) and
+// the parent's colour as RGB (SkinKeyColor: not known). Where a section is see-through the
+// colour, when known, stands for the picture; key pixels of border corners and the strips a
+// texture leaves show the picture, else the colour. Painters take it as it is: the control
+// asks its parent once and hands it in.
+struct TzBackdrop {
+    TzCacheInfo Picture;
+    TColor Color = SkinKeyColor;
+
+    TzBackdrop() = default;
+    // A picture alone, or a picture and a colour.
+    TzBackdrop(const TzCacheInfo& APicture, TColor AColor = SkinKeyColor) : Picture(APicture), Color(AColor) {}
+    // The same with the picture moved: the painted bitmap's origin lies DX, DY further in.
+    TzBackdrop Moved(int DX, int DY) const
+    {
+        TzBackdrop b = *this;
+        b.Picture.X += DX;
+        b.Picture.Y += DY;
+        return b;
+    }
+};
 
 // ---------------------------------------------------------------------------------------
 // Blending and mixing. Percentages and alpha values outside their range are clamped.
@@ -166,9 +185,11 @@ TColor ChangeHue(int Degrees, TColor Color);
 void CopyTransBitmap(TBitmap* Dst, TBitmap* Src, int X, int Y, TColor Key);
 // Rectangle R of the source, pixels that are not Key, to (X, Y) + offset.
 void CopyKeyed(TBitmap* Dst, TBitmap* Src, int X, TColor Key, TRect R, int Y);
-// CopyKeyed, but with UseParent and a Ready 24-bit parent image, key pixels take the parent's
-// pixel at (Parent.X + x, Parent.Y + y) where that lies in the parent image. While
-// SharedReplaceColor is set, key pixels take that colour instead.
+// CopyKeyed, but key pixels show what lies behind: the pixel of a Ready 24-bit picture at
+// (Picture.X + x, Picture.Y + y) where that lies in it, else the backdrop's colour when it is
+// known, else the destination as it was.
+void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, const TzBackdrop& Behind, TColor Key, TRect R, int Y);
+// The same with the parent's picture behind the key pixels only when UseParent.
 void CopyKeyedWithParent(TBitmap* Dst, TBitmap* Src, int X, bool UseParent,
                          const TzCacheInfo& Parent, TColor Key, TRect R, int Y);
 
@@ -191,7 +212,8 @@ struct TSkPixelRows {
     bool Contains(int64_t X, int64_t Y) const { return X >= 0 && Y >= 0 && X < Width && Y < Height; }
 };
 // The rows of a 24-bit bitmap, or of a 32-bit one with Allow32; false (and no exception) for
-// a missing bitmap, another format or one smaller than 2 x 2.
+// a missing or empty bitmap or another format. A bitmap of one row or column has its rows
+// too: fills and copies reach every pixel.
 bool PixelRowsOf(TBitmap* Bmp, TSkPixelRows& Rows, bool Allow32 = false);
 
 // A 24-bit work picture that keeps its memory from one paint to the next (painters run on

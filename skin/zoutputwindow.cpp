@@ -48,19 +48,6 @@ void DropOutputWindow()
     Show.Snapshot.reset();
 }
 
-// The DC's state is put back at the end of the scope.
-class TSavedDC {
-public:
-    explicit TSavedDC(HDC DC) : FDC(DC), FSaved(SaveDC(DC)) {}
-    ~TSavedDC() { RestoreDC(FDC, FSaved); }
-    TSavedDC(const TSavedDC&) = delete;
-    TSavedDC& operator=(const TSavedDC&) = delete;
-
-private:
-    HDC FDC;
-    int FSaved;
-};
-
 // One window and its visible child windows into DC, whose pixel (0, 0) is the screen point
 // Origin.
 void PaintWindowInto(HWND Wnd, HDC DC, POINT Origin)
@@ -70,7 +57,7 @@ void PaintWindowInto(HWND Wnd, HDC DC, POINT Origin)
     GetClientRect(Wnd, &cr);
     POINT client{0, 0};
     ClientToScreen(Wnd, &client);
-    TSavedDC saved(DC);
+    TSaveDCScope saved(DC);
     SetViewportOrgEx(DC, wr.left - Origin.x, wr.top - Origin.y, nullptr);
     IntersectClipRect(DC, 0, 0, wr.right - wr.left, wr.bottom - wr.top);
     const bool frame = client.x != wr.left || client.y != wr.top || cr.right != wr.right - wr.left ||
@@ -149,8 +136,10 @@ void PrepareOutputWindow(TWinControl* Control)
     SendMessageW(wnd, WM_SETREDRAW, FALSE, 0);
     RECT r;
     GetWindowRect(wnd, &r);
-    if (!Show.Snapshot) {
-        Show.Snapshot = CreateBmp24(r.right - r.left, r.bottom - r.top);
+    // The screen under this control, taken anew: what was taken for a control that has gone
+    // with its output window would show under this one.
+    Show.Snapshot = CreateBmp24(r.right - r.left, r.bottom - r.top);
+    {
         TClientDC screen(nullptr);
         BitBlt(Show.Snapshot->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, screen.Handle(), r.left,
                r.top, SRCCOPY);
@@ -201,9 +190,10 @@ void AnimShowControl(TWinControl* Control, int Time)
     HWND outWnd = out->Handle();
     HWND wnd = Control->Handle();
     if (SendCommandToWindow(wnd, SKCMD_GETPROVIDER, 0)) {
-        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
-        if (GetWindowRgn(wnd, rgn) == ERROR || !SetWindowRgn(outWnd, rgn, FALSE))
-            DeleteObject(rgn);
+        TOwnedRegion rgn(CreateRectRgn(0, 0, 0, 0));
+        // The output window owns the region once it is set.
+        if (GetWindowRgn(wnd, rgn.Handle()) != ERROR && SetWindowRgn(outWnd, rgn.Handle(), FALSE))
+            rgn.Release();
     }
     {
         TClientDC dc(outWnd);

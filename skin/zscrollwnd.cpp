@@ -266,12 +266,12 @@ void PaintPiece(TzSkinManager* M, TBitmap* Bmp, const TzCacheInfo& Bg, const TSk
 {
     if (R.Width() <= 0 || R.Height() <= 0 || !M->IsValidSkinIndex(Part.Section))
         return;
-    PaintSectionByIndex(Part.Section, M, Bmp, Bg, R, State, true);
+    PaintSectionByIndex(Part.Section, M, Bmp, Bg, R, TzPaintState(State), true);
     if (!M->IsValidMaskIndex(Part.GlyphMask))
         return;
     const TzMaskData& g = M->Mask(Part.GlyphMask);
     const int fw = g.R.Width() / FrameCount(g), fh = g.R.Height() / HalfCount(g);
-    DrawSkinGlyph(Bmp, TPoint(R.Left + (R.Width() - fw) / 2, R.Top + (R.Height() - fh) / 2), State, g, 1);
+    DrawSkinGlyph(Bmp, TPoint(R.Left + (R.Width() - fw) / 2, R.Top + (R.Height() - fh) / 2), TzPaintState(State), g, 1);
 }
 
 bool PaintEnabled(TSkScrollWnd* A, int Kind)
@@ -359,7 +359,7 @@ void PaintCorner(TSkScrollWnd* A, HDC DC)
         if (m->IsValidMaskIndex(k)) {
             const TzMaskData& g = m->Mask(k);
             const int fw = g.R.Width() / FrameCount(g), fh = g.R.Height() / HalfCount(g);
-            DrawSkinGlyph(bmp.get(), TPoint(c.Width() - fw, c.Height() - fh), 0, g, 1);
+            DrawSkinGlyph(bmp.get(), TPoint(c.Width() - fw, c.Height() - fh), psNormal, g, 1);
         }
     }
     BitBlt(DC, at.X, at.Y, c.Width(), c.Height(), bmp->Canvas()->Handle(), 0, 0, SRCCOPY);

@@ -1,9 +1,6 @@
 #include "skin/zsectionpaint.h"
 
-#include "classlib/controls.h"
 #include "classlib/jpeg.h"
-#include "skin/zcommondata.h"
-#include "skin/zcontrolutils.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskinpaint.h"
@@ -22,33 +19,10 @@ TRect Intersect(const TRect& A, const TRect& B)
 
 TRect BoundsOf(TBitmap* Bmp) { return TRect(0, 0, Bmp->Width(), Bmp->Height()); }
 
-TzCacheInfo Moved(TzCacheInfo Info, int DX, int DY)
-{
-    Info.X += DX;
-    Info.Y += DY;
-    return Info;
-}
-
-// Both shared colours go back to unset however the painting ends.
-struct TSharedColoursReset {
-    ~TSharedColoursReset() { SharedParentColor = SharedReplaceColor = SkinKeyColor; }
-};
-
 // A menu item paints its border only when it is hot.
-bool DrawsBorder(const TzGeneralData& Section, int State)
+bool DrawsBorder(const TzGeneralData& Section, TzPaintState State)
 {
-    return State != 0 || Section.ClassName != "MENUITEM";
-}
-
-// The colour of the control that keeps its own: its Color, or for an owner that is no
-// control (a form's provider) the colour of the control that owns it.
-TColor OwnerColor(const TzCommonData* SkinData)
-{
-    TControl* c = SkinData->OwnerControl();
-    if (!c)
-        if (auto* comp = dynamic_cast<TComponent*>(SkinData->OwnerObject()))
-            c = dynamic_cast<TControl*>(comp->Owner());
-    return c ? ColorToRGB(c->Color()) : SkinKeyColor;
+    return State != psNormal || Section.ClassName != "MENUITEM";
 }
 
 // The texture of the fill: the given image when it has no mask half; for -1 the section's
@@ -73,15 +47,15 @@ TzSectionTexture FillTexture(TzSkinManager* M, int Section, int Given, bool Hot)
     return t;
 }
 
-// The parent's picture in R of the bitmap, or the shared parent colour while it is set;
-// nothing when the parent's picture is the bitmap itself.
-void ShowParent(TBitmap* Bmp, const TRect& R, const TzCacheInfo& Parent)
+// What lies behind in R of the bitmap: the backdrop's colour when it is known, else its
+// picture; nothing when the picture is the bitmap itself.
+void ShowParent(TBitmap* Bmp, const TRect& R, const TzBackdrop& Behind)
 {
-    if (SharedParentColor != SkinKeyColor)
-        FillBmpRect(Bmp, R, SharedParentColor);
-    else if (Parent.Bmp != Bmp)
-        CopyBmpRect(Bmp, R.Left, R.Top,
-                    TRect(Parent.X + R.Left, Parent.Y + R.Top, Parent.X + R.Right, Parent.Y + R.Bottom), Parent.Bmp);
+    const TzCacheInfo& p = Behind.Picture;
+    if (Behind.Color != SkinKeyColor)
+        FillBmpRect(Bmp, R, Behind.Color);
+    else if (p.Bmp != Bmp)
+        CopyBmpRect(Bmp, R.Left, R.Top, TRect(p.X + R.Left, p.Y + R.Top, p.X + R.Right, p.Y + R.Bottom), p.Bmp);
 }
 
 // The pixels of a picture of the patterns list where they can be read as the platform would
@@ -159,7 +133,8 @@ void PatternFill(TBitmap* Bmp, const TRect& D, TColor Color, const TzSectionText
         BlendToColor(Bmp, D, Percent, Color);
         return;
     }
-    TColor rest = ColorToRGB(Color);
+    // The colour is its own tint: what the pattern leaves is the colour either way.
+    const TColor rest = ColorToRGB(Color);
     if (Percent < 100 && int64_t(img.Width()) * img.Height() <= int64_t(D.Width()) * D.Height()) {
         static TSkWorkRows tintedRows;
         const TSkPixelRows& t = tintedRows.Size(img.Width(), img.Height());
@@ -167,12 +142,6 @@ void PatternFill(TBitmap* Bmp, const TRect& D, TColor Color, const TzSectionText
         BlendRowsToColor(t, TRect(0, 0, t.Width, t.Height), Percent, Color);
         src = t;
         img = TRect(0, 0, t.Width, t.Height);
-        // The fill's colour is its own tint, unless it names a system colour.
-        auto tint = [&](int Shift) {
-            const int64_t v = (uint32_t(rest) >> Shift) & 0xFF, c = (uint32_t(Color) >> Shift) & 0xFF;
-            return uint32_t(DivRoundEven(v * Percent + c * (100 - Percent), 100)) << Shift;
-        };
-        rest = TColor(tint(0) | tint(8) | tint(16));
         Percent = 100;
     }
     // Mode 10 leaves a strip below its rows of tiles; the other modes say what they leave.
@@ -189,35 +158,21 @@ void PatternFill(TBitmap* Bmp, const TRect& D, TColor Color, const TzSectionText
 
 // ---------------------------------------------------------------------------------------
 
-void PaintSkinSection(TzCommonData* SkinData, const TzCacheInfo& Parent, bool FillCentre, TColor CustomColor,
-                      bool UseParentForKeys, TBitmap* Bmp, TPoint Offset, const TRect& D, int State)
+namespace {
+
+// The section over D of a bitmap at least 2 x 2.
+void PaintWholeSection(const TzSectionSkin& Skin, const TzBackdrop& Behind, TzBorderFlags Flags, TBitmap* Bmp,
+                       TPoint Offset, const TRect& D, TzPaintState State)
 {
-    if (!SkinData || !PaintableBitmap(Bmp))
-        return;
-    TzSkinManager* m = SkinData->GetSkinManager();
-    if (!m || !m->IsValidSkinIndex(SkinData->SkinIndex) || D.IsEmpty() || !RectInRect(BoundsOf(Bmp), D))
-        return;
-    const TSharedColoursReset reset;
-    SharedParentColor = SkinKeyColor;
-    TControl* owner = SkinData->OwnerControl();
-    TWinControl* ownerParent = owner ? owner->Parent() : nullptr;
-    if (!Parent.Ready && ownerParent)
-        SharedParentColor = SharedReplaceColor = ColorToRGB(ownerParent->Color());
-    else if (Parent.Ready && ownerParent && !SkinData->NeedsParentImage() && SharedParentColor == SkinKeyColor)
-        QueryParentColor(ownerParent);
-
-    PaintSectionBackground(SkinData, Parent, State, CustomColor, Bmp, Offset, D);
-
-    const TzGeneralData& section = m->Section(SkinData->SkinIndex);
-    if (m->IsValidMaskIndex(SkinData->BorderIndex) && DrawsBorder(section, State))
-        DrawSkinRect(Bmp, D, FillCentre, UseParentForKeys, State, m->Mask(SkinData->BorderIndex),
-                     Moved(Parent, Offset.X, Offset.Y));
-    SharedParentColor = SharedReplaceColor = SkinKeyColor;
-
+    TzSkinManager* m = Skin.Manager;
+    PaintSectionBackground(Skin, Behind, State, Bmp, Offset, D);
+    const TzGeneralData& section = m->Section(Skin.Section);
+    if (m->IsValidMaskIndex(Skin.Border) && DrawsBorder(section, State))
+        DrawSkinRect(Bmp, D, Flags, State, m->Mask(Skin.Border), Behind.Moved(Offset.X, Offset.Y));
     // The corner images sit in D's corners, each with its frame for the state.
     const char* const names[4] = {"IMGTOPLEFT", "IMGTOPRIGHT", "IMGBTMLEFT", "IMGBTMRIGHT"};
     for (int i = 0; i < 4; ++i) {
-        const int k = m->FindMaskIndex(SkinData->SkinIndex, section.ClassName, names[i]);
+        const int k = m->FindMaskIndex(Skin.Section, section.ClassName, names[i]);
         if (!m->IsValidMaskIndex(k))
             continue;
         const TSize f = MaskFrame(m->Mask(k));
@@ -226,32 +181,45 @@ void PaintSkinSection(TzCommonData* SkinData, const TzCacheInfo& Parent, bool Fi
     }
 }
 
-void PaintSectionBackground(TzCommonData* SkinData, const TzCacheInfo& Parent, int State, TColor Color,
-                            TBitmap* Bmp, TPoint Offset, const TRect& D)
+} // namespace
+
+void PaintSkinSection(const TzSectionSkin& Skin, const TzBackdrop& Behind, TzBorderFlags Flags, TBitmap* Bmp,
+                      TPoint Offset, const TRect& D, TzPaintState State)
 {
-    if (!SkinData)
+    if (!Bmp || Bmp->PixelFormat() != pf24bit || Bmp->Empty())
         return;
-    if (Color == SkinKeyColor && SkinData->CustomColor())
-        Color = OwnerColor(SkinData);
-    TzSkinManager* m = SkinData->GetSkinManager();
-    if (m)
-        PaintSectionBackgroundEx(SkinData->SkinIndex, Parent, Color, SkinData->HotTexture, SkinData->Texture, m, Bmp,
-                                 Offset, D, State);
+    TzSkinManager* m = Skin.Manager;
+    if (!m || !m->IsValidSkinIndex(Skin.Section) || D.IsEmpty() || !RectInRect(BoundsOf(Bmp), D))
+        return;
+    if (PaintableBitmap(Bmp)) {
+        PaintWholeSection(Skin, Behind, Flags, Bmp, Offset, D, State);
+        return;
+    }
+    // The pixel access of the painters needs 2 x 2: a one-pixel strip is painted in a work
+    // bitmap of the same origin and copied back.
+    TBitmap* work = WorkBitmap(wbThinSection, Bmp->Width(), Bmp->Height());
+    PaintWholeSection(Skin, Behind, Flags, work, Offset, D, State);
+    CopyBmpRect(Bmp, D.Left, D.Top, D, work);
 }
 
-void PaintSectionBackgroundEx(int SectionIndex, const TzCacheInfo& Parent, TColor Color, int HotTexture,
-                              int Texture, TzSkinManager* Manager, TBitmap* Bmp, TPoint Offset, const TRect& D,
-                              int State)
+void PaintSectionBackground(const TzSectionSkin& Skin, const TzBackdrop& Behind, TzPaintState State, TBitmap* Bmp,
+                            TPoint Offset, const TRect& D)
 {
-    if (!Manager)
-        Manager = DefaultManager;
+    if (Skin.Manager)
+        PaintSectionBackgroundEx(Skin.Section, Behind, Skin.OwnColor, Skin.HotTexture, Skin.Texture, Skin.Manager,
+                                 Bmp, Offset, D, State);
+}
+
+void PaintSectionBackgroundEx(int SectionIndex, const TzBackdrop& Behind, TColor Color, int HotTexture, int Texture,
+                              TzSkinManager* Manager, TBitmap* Bmp, TPoint Offset, const TRect& D, TzPaintState State)
+{
     if (!Manager || !Manager->IsValidSkinIndex(SectionIndex) || !PaintableBitmap(Bmp))
         return;
     const TRect d = Intersect(D, BoundsOf(Bmp));
     if (d.IsEmpty())
         return;
     const TzGeneralData& g = Manager->Section(SectionIndex);
-    const bool hot = State != 0;
+    const bool hot = State != psNormal;
     const TColor colour = Color != SkinKeyColor ? Color : hot ? g.HotColor : g.Color;
     const int ip = std::clamp(hot ? g.HotImagePercent : g.ImagePercent, 0, 100);
     const int gp = std::clamp(hot ? g.HotGradientPercent : g.GradientPercent, 0, 100);
@@ -259,37 +227,34 @@ void PaintSectionBackgroundEx(int SectionIndex, const TzCacheInfo& Parent, TColo
     const TzGradArray& gradient = hot ? g.HotGradientArray : g.GradientArray;
     const TzSectionTexture texture = ip > 0 ? FillTexture(Manager, SectionIndex, hot ? HotTexture : Texture, hot)
                                             : TzSectionTexture();
-    const TzCacheInfo parent = Moved(Parent, Offset.X, Offset.Y);
+    const TzBackdrop behind = Behind.Moved(Offset.X, Offset.Y);
 
-    if (!Parent.Ready || t == 0) {
-        PaintSectionFill(Bmp, d, colour, ip, gp, gradient, texture, parent);
+    if (!Behind.Picture.Ready || t == 0) {
+        PaintSectionFill(Bmp, d, colour, ip, gp, gradient, texture, behind);
     } else if (t == 100) {
-        ShowParent(Bmp, d, parent);
+        ShowParent(Bmp, d, behind);
     } else {
-        // The fill is painted apart, in a work bitmap's top-left; an area under 2 x 2 takes no
-        // paint there, and the parent alone shows.
+        // The fill is painted apart, in a work bitmap's top-left.
         const TRect r(0, 0, d.Width(), d.Height());
-        TBitmap* fill = r.Width() >= 2 && r.Height() >= 2 ? WorkBitmap(wbSectionFill, r.Width(), r.Height()) : nullptr;
-        if (fill)
-            PaintSectionFill(fill, r, colour, ip, gp, gradient, texture, Moved(parent, d.Left, d.Top));
-        ShowParent(Bmp, d, parent);
+        TBitmap* fill = WorkBitmap(wbSectionFill, r.Width(), r.Height());
+        PaintSectionFill(fill, r, colour, ip, gp, gradient, texture, behind.Moved(d.Left, d.Top));
+        ShowParent(Bmp, d, behind);
         // The alpha is the parent's weight: T percent of 255.
-        if (fill)
-            BlendBitmapRect(Bmp, fill, t * 255 / 100, d.TopLeft(), r);
+        BlendBitmapRect(Bmp, fill, t * 255 / 100, d.TopLeft(), r);
     }
 
-    if (State != 0)
+    if (State != psNormal)
         return;
     // A see-through texture goes over the whole background.
     for (int i : {Texture, HotTexture})
         if (Manager->IsValidMaskIndex(i) && Manager->Mask(i).MaskType > 0 && Manager->Mask(i).DrawMode == 10) {
-            DrawTexture(Bmp, d, parent, 10, Manager->Mask(i));
+            DrawTexture(Bmp, d, behind, 10, Manager->Mask(i));
             break;
         }
 }
 
 void PaintSectionFill(TBitmap* Bmp, const TRect& D, TColor Color, int ImagePercent, int GradientPercent,
-                      const TzGradArray& Gradient, const TzSectionTexture& Texture, const TzCacheInfo& Parent)
+                      const TzGradArray& Gradient, const TzSectionTexture& Texture, const TzBackdrop& Behind)
 {
     if (!PaintableBitmap(Bmp))
         return;
@@ -305,7 +270,7 @@ void PaintSectionFill(TBitmap* Bmp, const TRect& D, TColor Color, int ImagePerce
             FillBmpRect(Bmp, d, Color);
         } else if (Texture.Mask && Texture.Mask->MaskType != 0) {
             FillBmpRect(Bmp, d, Color);
-            DrawTexture(Bmp, d, Parent, Texture.Mask->DrawMode, *Texture.Mask);
+            DrawTexture(Bmp, d, Behind, Texture.Mask->DrawMode, *Texture.Mask);
             drawn = true;
         } else {
             // With nothing laid over the pattern, its tint toward the colour is done with it.
@@ -323,13 +288,11 @@ void PaintSectionFill(TBitmap* Bmp, const TRect& D, TColor Color, int ImagePerce
         };
         if (drawn) {
             // The image keeps ImagePercent of 255 as the weight of what is already there. The
-            // layer is painted in a work bitmap's top-left; under 2 x 2 it takes no paint.
+            // layer is painted in a work bitmap's top-left.
             const TRect r(0, 0, d.Width(), d.Height());
-            if (r.Width() >= 2 && r.Height() >= 2) {
-                TBitmap* layer = WorkBitmap(wbFillLayer, r.Width(), r.Height());
-                paint(layer, r);
-                BlendBitmapRect(Bmp, layer, ip * 255 / 100, d.TopLeft(), r);
-            }
+            TBitmap* layer = WorkBitmap(wbFillLayer, r.Width(), r.Height());
+            paint(layer, r);
+            BlendBitmapRect(Bmp, layer, ip * 255 / 100, d.TopLeft(), r);
         } else {
             paint(Bmp, d);
         }
@@ -337,46 +300,43 @@ void PaintSectionFill(TBitmap* Bmp, const TRect& D, TColor Color, int ImagePerce
     if (kept >= 1 && kept <= 99 && !tinted)
         BlendToColor(Bmp, d, kept, Color);
     else if (kept == 0)
-        // The shared parent colour stands in for the parent's picture only: an opaque
-        // section is its own colour, whatever lies behind it.
+        // An opaque section is its own colour, whatever lies behind it.
         FillBmpRect(Bmp, d, Color);
 }
 
 // ---------------------------------------------------------------------------------------
 
-void PaintSectionByIndex(int SectionIndex, TzSkinManager* Manager, TBitmap* Bmp, const TzCacheInfo& Parent,
-                         const TRect& D, int State, bool FillCentre, TColor Color)
+void PaintSectionByIndex(int SectionIndex, TzSkinManager* Manager, TBitmap* Bmp, const TzBackdrop& Behind,
+                         const TRect& D, TzPaintState State, bool FillCentre, TColor Color)
 {
-    if (!Manager)
-        Manager = DefaultManager;
     if (!Manager || !Manager->IsValidSkinIndex(SectionIndex))
         return;
-    PaintSectionBackgroundEx(SectionIndex, Parent, Color, -1, -1, Manager, Bmp, TPoint(0, 0), D, State);
+    PaintSectionBackgroundEx(SectionIndex, Behind, Color, -1, -1, Manager, Bmp, TPoint(0, 0), D, State);
     const TzGeneralData& section = Manager->Section(SectionIndex);
     const int border = Manager->FindMaskIndex(SectionIndex, section.ClassName, "BORDERSMASK");
     if (Manager->IsValidMaskIndex(border) && DrawsBorder(section, State))
-        DrawSkinRect(Bmp, D, FillCentre, true, State, Manager->Mask(border), Parent);
+        DrawSkinRect(Bmp, D, (FillCentre ? bfFillCentre : 0) | bfKeysShowParent, State, Manager->Mask(border), Behind);
 }
 
-void PaintSectionToDC(int SectionIndex, TzSkinManager* Manager, HDC DC, const TRect& R, const TzCacheInfo& Parent,
-                      int State, bool FillCentre)
+void PaintSectionToDC(int SectionIndex, TzSkinManager* Manager, HDC DC, const TRect& R, const TzBackdrop& Behind,
+                      TzPaintState State, bool FillCentre)
 {
     if (!DC || R.Width() < 2 || R.Height() < 2)
         return;
     TBitmap* b = WorkBitmap(wbSectionToDC, R.Width(), R.Height());
-    PaintSectionByIndex(SectionIndex, Manager, b, Parent, TRect(0, 0, R.Width(), R.Height()), State, FillCentre);
+    PaintSectionByIndex(SectionIndex, Manager, b, Behind, TRect(0, 0, R.Width(), R.Height()), State, FillCentre);
     BitBlt(DC, R.Left, R.Top, R.Width(), R.Height(), b->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
-void PaintBgWithParent(int SectionIndex, TzSkinManager* Manager, TBitmap* Bmp, const TRect& D, int State,
+void PaintBgWithParent(int SectionIndex, TzSkinManager* Manager, TBitmap* Bmp, const TRect& D, TzPaintState State,
                        TBitmap* ParentImage, TPoint ParentPos)
 {
     const TzCacheInfo parent = ParentImage ? MakeCacheInfo(ParentImage, ParentPos.X, ParentPos.Y) : EmptyCacheInfo;
     PaintSectionBackgroundEx(SectionIndex, parent, SkinKeyColor, -1, -1, Manager, Bmp, TPoint(0, 0), D, State);
 }
 
-void PaintSectionOverParent(int SectionIndex, TzSkinManager* Manager, TBitmap* Bmp, const TRect& D, int State,
-                            TBitmap* ParentImage, TPoint ParentPos, bool FillCentre)
+void PaintSectionOverParent(int SectionIndex, TzSkinManager* Manager, TBitmap* Bmp, const TRect& D,
+                            TzPaintState State, TBitmap* ParentImage, TPoint ParentPos, bool FillCentre)
 {
     const TzCacheInfo parent = ParentImage ? MakeCacheInfo(ParentImage, ParentPos.X, ParentPos.Y) : EmptyCacheInfo;
     PaintSectionByIndex(SectionIndex, Manager, Bmp, parent, D, State, FillCentre);
@@ -410,7 +370,7 @@ void DrawPattern(TBitmap* Bmp, TRect& D, const TzMaskData& Mask, int Mode)
     PatternOver(d, D, s, img, Mode);
 }
 
-void DrawTexture(TBitmap* Bmp, const TRect& D, const TzCacheInfo& Parent, int Mode, const TzMaskData& Mask)
+void DrawTexture(TBitmap* Bmp, const TRect& D, const TzBackdrop& Behind, int Mode, const TzMaskData& Mask)
 {
     TBitmap* src = MaskSourceBitmap(Mask);
     if (!PaintableBitmap(Bmp) || !src)
@@ -430,11 +390,11 @@ void DrawTexture(TBitmap* Bmp, const TRect& D, const TzCacheInfo& Parent, int Mo
     for (const TRect& strip : {TRect(whole.Right, D.Top, D.Right, D.Bottom), TRect(D.Left, whole.Bottom, whole.Right, D.Bottom)}) {
         if (strip.IsEmpty())
             continue;
-        if (Parent.Ready && Parent.Bmp != Bmp)
+        const TzCacheInfo& p = Behind.Picture;
+        if (p.Ready && p.Bmp != Bmp)
             CopyBmpRect(Bmp, strip.Left, strip.Top,
-                        TRect(Parent.X + strip.Left, Parent.Y + strip.Top, Parent.X + strip.Right, Parent.Y + strip.Bottom),
-                        Parent.Bmp);
-        else if (!Parent.Ready && SharedReplaceColor != SkinKeyColor)
-            FillBmpRect(Bmp, strip, SharedReplaceColor);
+                        TRect(p.X + strip.Left, p.Y + strip.Top, p.X + strip.Right, p.Y + strip.Bottom), p.Bmp);
+        else if (!p.Ready && Behind.Color != SkinKeyColor)
+            FillBmpRect(Bmp, strip, Behind.Color);
     }
 }

@@ -1,7 +1,6 @@
 #include "skin/zskinpaint.h"
 
-#include "skin/zcommondata.h"
-#include "skin/zcontrolutils.h"
+#include "classlib/gdihandles.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 
@@ -69,7 +68,7 @@ struct TMaskedCopy {
     int MaskAdd = 0;          // lightens the mask (glyphs drawn see-through)
     bool SkipKey = false;     // pixels whose image is Key are left alone
     TColor Key = SkinKeyColor;
-    bool Replace = false;     // pixels whose image is Key take SharedReplaceColor
+    TColor Replace = SkinKeyColor;         // when set, pixels whose image is Key take it
     const TzCacheInfo* Parent = nullptr;   // background from the parent's picture where ready
 };
 
@@ -83,7 +82,8 @@ void MaskedPiece(const TRows& d, TRect Part, const TRows& s, TPoint S, int MaskO
     if (!ClipPiece(Part, S, TRect(0, 0, d.Width, d.Height), MaskedSourceBounds(s.Width, s.Height, MaskOffset)))
         return;
     const bool withParent = P && How.Parent && How.Parent->Ready;
-    const bool keyed = How.SkipKey || How.Replace;
+    const bool replace = How.Replace != SkinKeyColor;
+    const bool keyed = How.SkipKey || replace;
     const int w = Part.Width();
     for (int j = 0; j < Part.Height(); ++j) {
         uint8_t* dp = d.At(Part.Left, Part.Top + j);
@@ -103,10 +103,9 @@ void MaskedPiece(const TRows& d, TRect Part, const TRows& s, TPoint S, int MaskO
         }
         for (int i = 0; i < w; ++i, dp += 3, sp += 3, mp += 3) {
             if (keyed && IsColor(sp, How.Key)) {
-                if (How.Replace)
-                    PutColor(dp, SharedReplaceColor);
-                if (How.Replace || How.SkipKey)
-                    continue;
+                if (replace)
+                    PutColor(dp, How.Replace);
+                continue;
             }
             const uint8_t* g = pp && i >= a && i < b ? pp + (i - a) * P->Bytes : dp;
             for (int k = 0; k < 3; ++k) {
@@ -200,7 +199,7 @@ struct TFramePaint {
     std::array<TPiece, 9> Pieces;
 };
 
-bool StartFrame(TBitmap* Bmp, const TRect& D, int State, const TzMaskData& Mask, TFramePaint& F)
+bool StartFrame(TBitmap* Bmp, const TRect& D, TzPaintState State, const TzMaskData& Mask, TFramePaint& F)
 {
     if (D.Width() < 2 || D.Height() < 2 || !Mask.Manager || !Paintable(Bmp))
         return false;
@@ -236,10 +235,10 @@ TSize MaskFrame(const TzMaskData& Mask)
     return TSize{std::max(0, Mask.R.Width() / frames), std::max(0, Mask.R.Height() / halves)};
 }
 
-TRect MaskFrameRect(const TzMaskData& Mask, int State)
+TRect MaskFrameRect(const TzMaskData& Mask, TzPaintState State)
 {
     const TSize f = MaskFrame(Mask);
-    const int frame = std::clamp(State, 0, FrameCount(Mask) - 1);
+    const int frame = std::clamp<int>(State, 0, FrameCount(Mask) - 1);
     const int x = Mask.R.Left + frame * f.cx;
     return TRect(x, Mask.R.Top, x + f.cx, Mask.R.Top + f.cy);
 }
@@ -262,28 +261,32 @@ TzMargins FitMargins(const TzMaskData& Mask, int Width, int Height)
 
 // ---------------------------------------------------------------------------------------
 
-void DrawSkinRect(TBitmap* Bmp, const TRect& D, bool FillCentre, bool UseParentForKeys, int State,
-                  const TzMaskData& Mask, const TzCacheInfo& Parent)
+void DrawSkinRect(TBitmap* Bmp, const TRect& D, TzBorderFlags Flags, TzPaintState State, const TzMaskData& Mask,
+                  const TzBackdrop& Behind)
 {
     TFramePaint f;
     if (!StartFrame(Bmp, D, State, Mask, f))
         return;
     const bool masked = Mask.MaskType != 0;
+    const TzCacheInfo& picture = Behind.Picture;
     // Both bitmaps are attached once for all the pieces; a masked source is read in 24 bits.
     TRows d, s, parent;
     d.Attach(Bmp);
     const bool readable = s.Attach(f.Src, !masked);
-    const bool overParent = masked && Parent.Ready && parent.Attach(Parent.Bmp, true);
+    const bool overParent = masked && picture.Ready && parent.Attach(picture.Bmp, true);
+    // The colour stands behind key pixels of the corners only where there is no picture.
+    const TColor replace = picture.Ready ? SkinKeyColor : Behind.Color;
+    const TzBackdrop keysShow((Flags & bfKeysShowParent) ? picture : EmptyCacheInfo, replace);
     TMaskedCopy corner;
-    corner.Parent = &Parent;
-    corner.Replace = SharedReplaceColor != SkinKeyColor;
+    corner.Parent = &picture;
+    corner.Replace = replace;
     for (const TPiece& p : f.Pieces) {
-        if (p.Centre && (!FillCentre || (!masked && Mask.BorderWidth != 0)))
+        if (p.Centre && (!(Flags & bfFillCentre) || (!masked && Mask.BorderWidth != 0)))
             continue;
         if (p.Corner) {
             ForCorner(p, f.Clip, [&](const TRect& Part, const TRect& Src) {
                 if (!masked)
-                    CopyByMask(Part, Src, Bmp, Mask, true, UseParentForKeys ? Parent : EmptyCacheInfo, f.Src);
+                    CopyByMask(Part, Src, Bmp, Mask, true, keysShow, f.Src);
                 else if (readable)
                     MaskedPiece(d, Part, s, Src.TopLeft(), f.MaskOffset, corner, overParent ? &parent : nullptr);
             });
@@ -299,7 +302,7 @@ void DrawSkinRect(TBitmap* Bmp, const TRect& D, bool FillCentre, bool UseParentF
     }
 }
 
-void DrawSkinGlyph(TBitmap* Bmp, TPoint P, int State, const TzMaskData& Mask, int CopyMode)
+void DrawSkinGlyph(TBitmap* Bmp, TPoint P, TzPaintState State, const TzMaskData& Mask, int CopyMode)
 {
     const TRect fr = MaskFrameRect(Mask, State);
     if (!Paintable(Bmp) || fr.IsEmpty())
@@ -315,7 +318,7 @@ void DrawSkinGlyph(TBitmap* Bmp, TPoint P, int State, const TzMaskData& Mask, in
     if (Mask.MaskType != 0)
         CopyMasked(dst, fr, Bmp, Mask, CopyMode, SkinKeyColor, master);
     else if (CopyMode == 1)
-        CopyKeyedWithParent(Bmp, master, P.X, false, EmptyCacheInfo, SkinKeyColor, fr, P.Y);
+        CopyKeyed(Bmp, master, P.X, SkinKeyColor, fr, P.Y);
     else if (Paintable(master))
         BlendBmpRect(Bmp, P.X, P.Y, SkinKeyColor, 0.5, fr, master);
 }
@@ -351,21 +354,20 @@ void CopyMasked(const TRect& DstRect, const TRect& SrcRect, TBitmap* Bmp, const 
     how.MaskAdd = CopyMode == 1 ? 0 : 100;
     how.SkipKey = true;
     how.Key = Key;
-    how.Replace = SharedReplaceColor != SkinKeyColor;
     CopyThroughMask(DstRect, SrcRect, Bmp, Mask, Src, how,
                     [&](const TRect& R) { CopyKeyed(Bmp, Src, DstRect.Left, Key, R, DstRect.Top); });
 }
 
 void CopyByMask(const TRect& DstRect, const TRect& SrcRect, TBitmap* Bmp, const TzMaskData& Mask, bool IsCorner,
-                const TzCacheInfo& Parent, TBitmap* Src)
+                const TzBackdrop& Behind, TBitmap* Src)
 {
     TMaskedCopy how;
     if (IsCorner) {
-        how.Parent = &Parent;
-        how.Replace = SharedReplaceColor != SkinKeyColor;
+        how.Parent = &Behind.Picture;
+        how.Replace = Behind.Picture.Ready ? SkinKeyColor : Behind.Color;
     }
     CopyThroughMask(DstRect, SrcRect, Bmp, Mask, Src, how, [&](const TRect& R) {
-        CopyKeyedWithParent(Bmp, Src, DstRect.Left, IsCorner, Parent, SkinKeyColor, R, DstRect.Top);
+        CopyKeyedWithParent(Bmp, Src, DstRect.Left, IsCorner ? Behind : TzBackdrop(), SkinKeyColor, R, DstRect.Top);
     });
 }
 
@@ -379,60 +381,53 @@ void TileByMask(TBitmap* Bmp, const TRect& Area, const TRect& Clip, TBitmap* Src
 
 // ---------------------------------------------------------------------------------------
 
-void FillCornersFromParent(TzCommonData* SkinData, TzCorners Corners)
+namespace {
+
+// Every key-colour pixel of the cache within the corners of the set, until Pixel(x, y)
+// answers false.
+template <class F> void ForCornerKeys(const TRows& C, const TzMaskData& Border, TzCorners Corners, F Pixel)
 {
-    if (!SkinData)
-        return;
-    TBitmap* cache = SkinData->CacheBmp();
-    TzSkinManager* manager = SkinData->GetSkinManager();
-    if (!Paintable(cache) || !manager || !manager->IsValidMaskIndex(SkinData->BorderIndex))
-        return;
-    const TzMaskData& mask = manager->Mask(SkinData->BorderIndex);
-    const int w = cache->Width(), h = cache->Height();
-    const TzMargins m = FitMargins(mask, w, h);
+    const int w = C.Width, h = C.Height;
+    const TzMargins m = FitMargins(Border, w, h);
     const TRect corners[4] = {TRect(0, 0, m.L, m.T), TRect(w - m.R, 0, w, m.T), TRect(0, h - m.B, m.L, h),
                               TRect(w - m.R, h - m.B, w, h)};
-    TRows c;
-    if (!c.Attach(cache))
-        return;
-    auto forKeys = [&](auto Pixel) {
-        for (int i = 0; i < 4; ++i) {
-            if (!(Corners & (1u << i)))
-                continue;
-            const TRect r = Intersect(corners[i], BoundsOf(cache));
-            for (int y = r.Top; y < r.Bottom; ++y)
-                for (int x = r.Left; x < r.Right; ++x)
-                    if (IsColor(c.At(x, y), SkinKeyColor) && !Pixel(x, y))
-                        return;
-        }
-    };
-    // The parent is asked only when a corner shows the key.
-    bool any = false;
-    forKeys([&](int, int) { return !(any = true); });
-    if (!any)
-        return;
-
-    TColor colour = SharedParentColor;
-    TRows p;
-    TPoint at;
-    TControl* owner = SkinData->OwnerControl();
-    if (colour == SkinKeyColor) {
-        const TzCacheInfo parent = QueryParentCache(SkinData);
-        if (parent.Ready && p.Attach(parent.Bmp, true)) {
-            // The parent gives its picture's origin; the control lies at its position in it.
-            at = TPoint(parent.X + (owner ? owner->Left() : 0), parent.Y + (owner ? owner->Top() : 0));
-        } else if (owner && owner->Parent()) {
-            colour = QueryParentColor(owner->Parent());
-        } else {
-            return;
-        }
+    for (int i = 0; i < 4; ++i) {
+        if (!(Corners & (1u << i)))
+            continue;
+        const TRect r = Intersect(corners[i], TRect(0, 0, w, h));
+        for (int y = r.Top; y < r.Bottom; ++y)
+            for (int x = r.Left; x < r.Right; ++x)
+                if (IsColor(C.At(x, y), SkinKeyColor) && !Pixel(x, y))
+                    return;
     }
-    forKeys([&](int x, int y) {
-        if (colour != SkinKeyColor) {
-            PutColor(c.At(x, y), colour);
-        } else if (p.Contains(int64_t(at.X) + x, int64_t(at.Y) + y)) {
-            const uint8_t* s = p.At(at.X + x, at.Y + y);
-            uint8_t* d = c.At(x, y);
+}
+
+} // namespace
+
+bool CornersShowKey(TBitmap* Cache, const TzMaskData& Border, TzCorners Corners)
+{
+    TRows c;
+    bool any = false;
+    if (c.Attach(Cache))
+        ForCornerKeys(c, Border, Corners, [&](int, int) { return !(any = true); });
+    return any;
+}
+
+void FillCorners(TBitmap* Cache, const TzMaskData& Border, TzCorners Corners, const TzBackdrop& Behind)
+{
+    TRows c, p;
+    if (!c.Attach(Cache))
+        return;
+    const TzCacheInfo& picture = Behind.Picture;
+    const bool image = picture.Ready && p.Attach(picture.Bmp, true);
+    if (!image && Behind.Color == SkinKeyColor)
+        return;
+    ForCornerKeys(c, Border, Corners, [&](int x, int y) {
+        uint8_t* d = c.At(x, y);
+        if (!image) {
+            PutColor(d, Behind.Color);
+        } else if (p.Contains(int64_t(picture.X) + x, int64_t(picture.Y) + y)) {
+            const uint8_t* s = p.At(picture.X + x, picture.Y + y);
             d[0] = s[0];
             d[1] = s[1];
             d[2] = s[2];
@@ -441,12 +436,7 @@ void FillCornersFromParent(TzCommonData* SkinData, TzCorners Corners)
     });
 }
 
-void FillAllCornersFromParent(TzCommonData* SkinData) { FillCornersFromParent(SkinData, AllCorners); }
-
-// The skin data's unit comes before the painters and leaves this to them.
-
-
-void ApplyDisabledKind(TBitmap* Bmp, TzDisabledKind Kind, TControl* Owner, TPoint P, const TzCacheInfo& Parent)
+void ApplyDisabledKind(TBitmap* Bmp, TzDisabledKind Kind, TPoint P, const TzCacheInfo& Parent, TColor Color)
 {
     if (!Paintable(Bmp))
         return;
@@ -462,21 +452,18 @@ void ApplyDisabledKind(TBitmap* Bmp, TzDisabledKind Kind, TControl* Owner, TPoin
                      TRect(x, y, x + Bmp->Width(), y + Bmp->Height()), Parent.Bmp);
         return;
     }
-    TColor c = SharedParentColor;
-    if (c == SkinKeyColor)
-        c = ColorToRGB(Owner ? Owner->Color() : clBtnFace);
-    BlendToColor(Bmp, BoundsOf(Bmp), 50, c);
+    BlendToColor(Bmp, BoundsOf(Bmp), 50, Color);
 }
 
 // ---------------------------------------------------------------------------------------
 
-void PaintMaskRegionBorder(TBitmap* Bmp, const TzMaskData& Mask, int State, HRGN Region, const TRect& D,
+void PaintMaskRegionBorder(TBitmap* Bmp, const TzMaskData& Mask, TzPaintState State, HRGN Region, const TRect& D,
                            bool FillCentre)
 {
     TFramePaint f;
     if (!StartFrame(Bmp, D, State, Mask, f))
         return;
-    HRGN run = Region ? CreateRectRgn(0, 0, 0, 0) : nullptr;
+    TOwnedRegion run(Region ? CreateRectRgn(0, 0, 0, 0) : nullptr);
     for (const TPiece& p : f.Pieces) {
         if (p.Centre && !FillCentre)
             continue;
@@ -490,13 +477,11 @@ void PaintMaskRegionBorder(TBitmap* Bmp, const TzMaskData& Mask, int State, HRGN
             CopyMaskRect(Bmp, Part.Left, Part.Top, Src, Mask, true);
             if (run)
                 KeyRuns(f.Src, Src, [&](int Row, int X0, int X1) {
-                    SetRectRgn(run, Part.Left + X0, Part.Top + Row, Part.Left + X1, Part.Top + Row + 1);
-                    CombineRgn(Region, Region, run, RGN_DIFF);
+                    SetRectRgn(run.Handle(), Part.Left + X0, Part.Top + Row, Part.Left + X1, Part.Top + Row + 1);
+                    CombineRgn(Region, Region, run.Handle(), RGN_DIFF);
                 });
         });
     }
-    if (run)
-        DeleteObject(run);
 }
 
 void CopyMaskRect(TBitmap* Bmp, int X, int Y, const TRect& SrcRect, const TzMaskData& Mask, bool SkipKey)
@@ -522,7 +507,7 @@ void CopyMaskRect(TBitmap* Bmp, int X, int Y, const TRect& SrcRect, const TzMask
 void CollectCornerRuns(std::vector<TRect>& List, int WindowWidth, const TzMaskData& Mask, bool Bottom, int YOffset)
 {
     TBitmap* src = MaskSourceBitmap(Mask);
-    const TRect f = MaskFrameRect(Mask, 0);
+    const TRect f = MaskFrameRect(Mask, psNormal);
     if (!src || f.IsEmpty())
         return;
     const int fw = f.Width(), fh = f.Height();

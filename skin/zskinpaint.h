@@ -10,6 +10,7 @@
 // is left alone.
 #pragma once
 
+#include "skin/zgraphics.h"
 #include "skin/zskindata.h"
 #include "skin/zskinservices.h"
 
@@ -18,6 +19,17 @@
 
 class TControl;
 class TzCommonData;
+
+// The state a control is painted in. The value is the frame of a multi-state image: controls
+// with more looks than these count on from psPressed.
+enum TzPaintState : int { psNormal = 0, psHot = 1, psPressed = 2 };
+
+// How a nine-piece border is drawn, as one value.
+enum TzBorderFlag : uint8_t {
+    bfFillCentre = 1u << 0,       // the centre piece too
+    bfKeysShowParent = 1u << 1,   // key pixels of corners without a mask half show what lies behind
+};
+using TzBorderFlags = uint8_t;
 
 // How a disabled control or glyph looks: blended into what lies behind it, grey, or both.
 enum TzDisabledKindFlag : uint8_t { dkBlended = 1u << 0, dkGrayed = 1u << 1 };
@@ -30,7 +42,8 @@ enum TzCornerFlag : uint8_t { crTopLeft = 1u << 0, crTopRight = 1u << 1, crBotto
 using TzCorners = uint8_t;
 constexpr TzCorners AllCorners = crTopLeft | crTopRight | crBottomLeft | crBottomRight;
 
-// A bitmap the painters write into: 24 bits, at least 2 x 2.
+// A bitmap the painters write into: 24 bits, at least 2 x 2 (thinner ones go through a work
+// bitmap where a painter takes them).
 bool PaintableBitmap(TBitmap* Bmp);
 
 // ---------------------------------------------------------------------------------------
@@ -42,7 +55,7 @@ TBitmap* MaskSourceBitmap(const TzMaskData& Mask);
 // and mask halves.
 TSize MaskFrame(const TzMaskData& Mask);
 // The image half of the frame of a state (states beyond the last frame take the last one).
-TRect MaskFrameRect(const TzMaskData& Mask, int State);
+TRect MaskFrameRect(const TzMaskData& Mask, TzPaintState State);
 
 // The four margins of a nine-piece frame drawn Width x Height: the mask's own, each pair cut
 // when it does not fit (by half the excess each, the right or bottom one more when the size
@@ -56,17 +69,18 @@ TzMargins FitMargins(const TzMaskData& Mask, int Width, int Height);
 // Element painting.
 
 // The nine-piece frame of the state over D: corners at D's corners, the sides and (with
-// FillCentre) the centre tiled between them, or stretched for an image without a mask half
-// and a DrawMode other than 0. An image with a mask half goes through CopyByMask, corners
-// over the parent's picture; without one, key pixels of the corners take the parent's
-// picture when UseParentForKeys. Nothing for a D narrower or lower than 2 pixels or a mask
-// without a manager.
-void DrawSkinRect(TBitmap* Bmp, const TRect& D, bool FillCentre, bool UseParentForKeys, int State,
-                  const TzMaskData& Mask, const TzCacheInfo& Parent);
+// bfFillCentre) the centre tiled between them, or stretched for an image without a mask half
+// and a DrawMode other than 0. An image with a mask half goes through CopyByMask, its corners
+// over the picture behind; key pixels of the corners of one without (with bfKeysShowParent)
+// show the picture. Where there is no picture, key pixels of every corner take the backdrop's
+// colour when it is known. Nothing for a D narrower or lower than 2 pixels or a mask without
+// a manager.
+void DrawSkinRect(TBitmap* Bmp, const TRect& D, TzBorderFlags Flags, TzPaintState State, const TzMaskData& Mask,
+                  const TzBackdrop& Behind);
 // The frame of the state with its top-left at P; a negative P cuts the frame instead of
 // moving it. CopyMode 1 copies opaquely; any other mode lightens the mask (masked images) or
 // blends half (images without a mask half).
-void DrawSkinGlyph(TBitmap* Bmp, TPoint P, int State, const TzMaskData& Mask, int CopyMode);
+void DrawSkinGlyph(TBitmap* Bmp, TPoint P, TzPaintState State, const TzMaskData& Mask, int CopyMode);
 
 // SrcRect of Src (the image half; its mask lies a frame height below) into DstRect of Bmp,
 // the smaller of the two sizes: D := (D * M + S * (256 - M)) shr 8 per channel, the mask M
@@ -74,32 +88,39 @@ void DrawSkinGlyph(TBitmap* Bmp, TPoint P, int State, const TzMaskData& Mask, in
 // Without a mask half, a copy leaving out Key.
 void CopyMasked(const TRect& DstRect, const TRect& SrcRect, TBitmap* Bmp, const TzMaskData& Mask, int CopyMode,
                 TColor Key, TBitmap* Src);
-// The copy of DrawSkinRect: D := (G * M + S * (256 - M)) shr 8, G the parent's picture under
-// a corner when the parent is ready, else the destination. While SharedReplaceColor is set,
-// key pixels of corners take it. Without a mask half, a keyed copy whose key pixels show
-// the parent under corners.
+// The copy of DrawSkinRect: D := (G * M + S * (256 - M)) shr 8, G the pixel of the picture
+// behind a corner when it is Ready, else the destination's; without a picture, key pixels of
+// corners take the backdrop's colour when it is known. Without a mask half, a keyed copy
+// whose key pixels of corners show the backdrop.
 void CopyByMask(const TRect& DstRect, const TRect& SrcRect, TBitmap* Bmp, const TzMaskData& Mask, bool IsCorner,
-                const TzCacheInfo& Parent, TBitmap* Src);
+                const TzBackdrop& Behind, TBitmap* Src);
 // Tiles of Piece (an image half whose mask lies MaskOffset rows below in Src) over Area from
 // its top-left, the last ones cut, only where Area meets Clip; each through the masked copy
 // against the destination. Nothing for an empty piece.
 void TileByMask(TBitmap* Bmp, const TRect& Area, const TRect& Clip, TBitmap* Src, const TRect& Piece, int MaskOffset);
 
-// Key-colour pixels of the control's cache within the corner pieces of its border mask take
-// the shared parent colour when set, else the parent's picture under them, else the parent's
-// background colour.
+// Some key-colour pixel of the cache lies within the corners (of the set) of the border mask
+// drawn over the whole cache.
+bool CornersShowKey(TBitmap* Cache, const TzMaskData& Border, TzCorners Corners);
+// Those key-colour pixels show the picture behind (the cache's origin at Picture.X,
+// Picture.Y), else the backdrop's colour when it is known.
+void FillCorners(TBitmap* Cache, const TzMaskData& Border, TzCorners Corners, const TzBackdrop& Behind);
+// The same for a control's cache and border: its parent is asked for its picture, else for
+// its background colour, and only when a corner shows the key.
 void FillCornersFromParent(TzCommonData* SkinData, TzCorners Corners);
 void FillAllCornersFromParent(TzCommonData* SkinData);
 
 // The disabled look of a bitmap that lies at P in the parent's picture: grey for dkGrayed;
 // for dkBlended, 60 % of the parent's picture under it (a ready 24-bit parent), else half
-// way toward the shared parent colour or the owner's colour.
+// way toward Color.
+void ApplyDisabledKind(TBitmap* Bmp, TzDisabledKind Kind, TPoint P, const TzCacheInfo& Parent, TColor Color);
+// The same blended toward the owner's colour where there is no picture.
 void ApplyDisabledKind(TBitmap* Bmp, TzDisabledKind Kind, TControl* Owner, TPoint P, const TzCacheInfo& Parent);
 
 // The nine pieces of the border of the state over D (the centre only with FillCentre);
 // key-colour runs of the corners are not painted and are cut out of Region (bitmap
 // coordinates) when a region is given.
-void PaintMaskRegionBorder(TBitmap* Bmp, const TzMaskData& Mask, int State, HRGN Region, const TRect& D,
+void PaintMaskRegionBorder(TBitmap* Bmp, const TzMaskData& Mask, TzPaintState State, HRGN Region, const TRect& D,
                            bool FillCentre = false);
 // SrcRect of the mask's source (the image half) copied to (X, Y): through the mask half when
 // there is one, else as it is; with SkipKey, key-colour pixels are left alone. Nothing for a

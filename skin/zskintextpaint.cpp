@@ -2,7 +2,6 @@
 #include "skin/zskintextpaint.h"
 
 #include "classlib/imglist.h"
-#include "skin/zcommondata.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "unicode/ucgraphics.h"
@@ -18,23 +17,24 @@ const TzGeneralData* SectionOf(const TzSkinManager* Manager, int Index)
     return Manager && Manager->IsValidSkinIndex(Index) ? &Manager->Section(Index) : nullptr;
 }
 
-const TzGeneralData* SectionOf(const TzCommonData* SkinData)
-{
-    return SkinData ? SectionOf(SkinData->GetSkinManager(), SkinData->SkinIndex) : nullptr;
-}
-
-bool UnderlinedWhenHot(const TzGeneralData& S, bool Hot) { return Hot && S.ClassName == "WEBBUTTON"; }
+bool Underlined(const TzGeneralData& S, TzTextFlags Look) { return (Look & tfHot) && S.ClassName == "WEBBUTTON"; }
 
 TRect Moved(const TRect& R, int DX, int DY) { return TRect(R.Left + DX, R.Top + DY, R.Right + DX, R.Bottom + DY); }
 
 // The passes of a caption, each as (dx, dy, colour): the outlines of the state's colours that
-// are set, then the text; a disabled caption is one pass in a colour near the background.
-template <class Pass> void ForEachTextPass(const TzGeneralData& S, bool Enabled, bool Hot, Pass Draw)
+// are set, then the text; a disabled caption is one pass in a colour near the background, and
+// one that keeps its own colour one pass in the canvas's.
+template <class Pass> void ForEachTextPass(const TzGeneralData& S, TCanvas* Canvas, TzTextFlags Look, Pass Draw)
 {
-    if (!Enabled) {
+    if (Look & tfOwnFontColor) {
+        Draw(0, 0, Canvas->Font()->Color());
+        return;
+    }
+    if (Look & tfDisabled) {
         Draw(0, 0, MixColors(S.FontColor, S.Color, 0.4));
         return;
     }
+    const bool Hot = Look & tfHot;
     const int32_t outline[4] = {Hot ? S.HotTCLeft : S.TCLeft, Hot ? S.HotTCTop : S.TCTop,
                                 Hot ? S.HotTCRight : S.TCRight, Hot ? S.HotTCBottom : S.TCBottom};
     static constexpr int dx[4] = {-1, 0, 1, 0};
@@ -43,17 +43,6 @@ template <class Pass> void ForEachTextPass(const TzGeneralData& S, bool Enabled,
         if (outline[i] != -1)
             Draw(dx[i], dy[i], TColor(outline[i]));
     Draw(0, 0, TColor(Hot ? S.HotFontColor : S.FontColor));
-}
-
-// A control that keeps its own font colour gets one pass in it.
-template <class Pass>
-void ForEachControlTextPass(const TzCommonData* SkinData, TCanvas* Canvas, const TzGeneralData& S,
-                            bool Enabled, bool Hot, Pass Draw)
-{
-    if (SkinData->CustomFont())
-        Draw(0, 0, Canvas->Font()->Color());
-    else
-        ForEachTextPass(S, Enabled, Hot, Draw);
 }
 
 // The canvas font underlined for the length of a scope.
@@ -86,16 +75,6 @@ TPoint PlaceExtent(const TRect& R, TSize Extent, int Horz, int Vert)
     return TPoint(at(R.Left, R.Right, Extent.cx, Horz), at(R.Top, R.Bottom, Extent.cy, Vert));
 }
 
-// Text written on one line at a point of the canvas, in every pass.
-template <class Passes> void WriteTextPasses(TCanvas* Canvas, const WideString& Text, TPoint At, Passes ForEach)
-{
-    Canvas->Brush()->SetStyle(bsClear);
-    ForEach([&](int DX, int DY, TColor C) {
-        Canvas->Font()->SetColor(C);
-        CanvasTextOutWide(Canvas, At.X + DX, At.Y + DY, Text);
-    });
-}
-
 TColor PixelOf(TBitmap* Bmp, int X, int Y)
 {
     const uint8_t* p = static_cast<const uint8_t*>(Bmp->ScanLine(Y)) + X * 3;
@@ -118,96 +97,84 @@ TBitmap* As24(TBitmap* Src, std::unique_ptr<TBitmap>& Holder)
 // ---------------------------------------------------------------------------------------
 // Captions
 
-void DrawSkinTextA(TCanvas* Canvas, const AnsiString& Text, bool Enabled, TzSkinManager* Manager,
-                   bool Hot, int SectionIndex, UINT Flags, TRect R)
+void DrawSkinTextA(TCanvas* Canvas, const AnsiString& Text, TzTextFlags Look, TzSkinManager* Manager,
+                   int SectionIndex, UINT Format, TRect R)
 {
     const TzGeneralData* s = SectionOf(Manager, SectionIndex);
     if (!s || !Canvas || Text.empty())
         return;
     Canvas->Brush()->SetStyle(bsClear);
-    ForEachTextPass(*s, Enabled, Hot, [&](int DX, int DY, TColor C) {
+    ForEachTextPass(*s, Canvas, Look & ~tfOwnFontColor, [&](int DX, int DY, TColor C) {
         Canvas->Font()->SetColor(C);
         TRect r = Moved(R, DX, DY);
-        DrawTextA(Canvas->Handle(), Text.c_str(), int(Text.size()), r.Win(), Flags);
+        DrawTextA(Canvas->Handle(), Text.c_str(), int(Text.size()), r.Win(), Format);
     });
 }
 
-void DrawSkinTextW(TzCommonData* SkinData, TCanvas* Canvas, const WideString& Text, bool Enabled,
-                   bool Hot, UINT Flags, TRect R)
+void DrawSectionTextW(TCanvas* Canvas, const WideString& Text, TzTextFlags Look, TzSkinManager* Manager,
+                      int SectionIndex, UINT Format, TRect R)
 {
-    const TzGeneralData* s = SectionOf(SkinData);
+    const TzGeneralData* s = SectionOf(Manager, SectionIndex);
     if (!s || !Canvas || Text.empty())
         return;
     Canvas->Brush()->SetStyle(bsClear);
-    TUnderlineScope underline(Canvas->Font(), UnderlinedWhenHot(*s, Hot));
+    TUnderlineScope underline(Canvas->Font(), Underlined(*s, Look));
     TClipScope clip(Canvas->Handle(), R);
-    ForEachControlTextPass(SkinData, Canvas, *s, Enabled, Hot, [&](int DX, int DY, TColor C) {
+    ForEachTextPass(*s, Canvas, Look, [&](int DX, int DY, TColor C) {
         Canvas->Font()->SetColor(C);
         TRect r = Moved(R, DX, DY);
-        DrawTextWide(Canvas->Handle(), Text.c_str(), int(Text.size()), r.Win(), Flags | DT_NOCLIP);
+        DrawTextWide(Canvas->Handle(), Text.c_str(), int(Text.size()), r.Win(), Format | DT_NOCLIP);
     });
 }
 
-void DrawSkinTextOutW(TzCommonData* SkinData, TCanvas* Canvas, const WideString& Text,
-                      bool Enabled, bool Hot, TAlignment Alignment, TRect R)
-{
-    const TzGeneralData* s = SectionOf(SkinData);
-    if (!s || !Canvas || Text.empty())
-        return;
-    const int horz = Alignment == taRightJustify ? 1 : Alignment == taCenter ? 2 : 0;
-    const TPoint at = PlaceExtent(R, CanvasTextExtentWide(Canvas, Text), horz, 2);
-    WriteTextPasses(Canvas, Text, at, [&](auto Pass) { ForEachControlTextPass(SkinData, Canvas, *s, Enabled, Hot, Pass); });
-}
-
-void DrawSkinTextByIndexW(TCanvas* Canvas, const WideString& Text, bool Enabled,
-                          TzSkinManager* Manager, bool Hot, int SectionIndex, UINT Flags, TRect R)
+void DrawSkinTextByIndexW(TCanvas* Canvas, const WideString& Text, TzTextFlags Look, TzSkinManager* Manager,
+                          int SectionIndex, UINT Format, TRect R)
 {
     const TzGeneralData* s = SectionOf(Manager, SectionIndex);
     if (!s || !Canvas || Text.empty())
         return;
-    const int horz = (Flags & DT_CENTER) ? 2 : (Flags & DT_RIGHT) ? 1 : 0;
-    const int vert = (Flags & DT_VCENTER) ? 2 : (Flags & DT_BOTTOM) ? 1 : 0;
+    const int horz = (Format & DT_CENTER) ? 2 : (Format & DT_RIGHT) ? 1 : 0;
+    const int vert = (Format & DT_VCENTER) ? 2 : (Format & DT_BOTTOM) ? 1 : 0;
     const TPoint at = PlaceExtent(R, CanvasTextExtentWide(Canvas, Text), horz, vert);
-    WriteTextPasses(Canvas, Text, at, [&](auto Pass) { ForEachTextPass(*s, Enabled, Hot, Pass); });
+    Canvas->Brush()->SetStyle(bsClear);
+    ForEachTextPass(*s, Canvas, Look, [&](int DX, int DY, TColor C) {
+        Canvas->Font()->SetColor(C);
+        CanvasTextOutWide(Canvas, at.X + DX, at.Y + DY, Text);
+    });
 }
 
-void DrawSkinTextDCA(HDC DC, const AnsiString& Text, TRect R, UINT Flags, bool Enabled, bool Hot,
+void DrawSkinTextDCA(HDC DC, const AnsiString& Text, TRect R, UINT Format, TzTextFlags Look,
                      TzSkinManager* Manager, int SectionIndex)
 {
     const TzGeneralData* s = SectionOf(Manager, SectionIndex);
     if (!s || !DC || Text.empty())
         return;
-    HFONT underlined = nullptr;
-    HGDIOBJ oldFont = nullptr;
-    if (UnderlinedWhenHot(*s, Hot)) {
+    TOwnedFont underlined;
+    if (Underlined(*s, Look)) {
         LOGFONTA lf{};
         if (GetObjectA(GetCurrentObject(DC, OBJ_FONT), sizeof(lf), &lf) > 0) {
             lf.lfUnderline = TRUE;
-            underlined = CreateFontIndirectA(&lf);
-            if (underlined)
-                oldFont = SelectObject(DC, underlined);
+            underlined.Reset(CreateFontIndirectA(&lf));
         }
     }
+    // The font selected last is given back first: the scope ends before the font is freed.
+    TSelectObject font(DC, underlined ? underlined.Handle() : GetCurrentObject(DC, OBJ_FONT));
     const int oldMode = SetBkMode(DC, TRANSPARENT);
     const COLORREF oldColor = GetTextColor(DC);
-    ForEachTextPass(*s, Enabled, Hot, [&](int DX, int DY, TColor C) {
+    ForEachTextPass(*s, nullptr, Look & ~tfOwnFontColor, [&](int DX, int DY, TColor C) {
         SetTextColor(DC, COLORREF(ColorToRGB(C)));
         TRect r = Moved(R, DX, DY);
-        DrawTextA(DC, Text.c_str(), int(Text.size()), r.Win(), Flags);
+        DrawTextA(DC, Text.c_str(), int(Text.size()), r.Win(), Format);
     });
     SetTextColor(DC, oldColor);
     SetBkMode(DC, oldMode);
-    if (underlined) {
-        SelectObject(DC, oldFont);
-        DeleteObject(underlined);
-    }
 }
 
 // ---------------------------------------------------------------------------------------
 // Glyphs
 
 void DrawButtonGlyph(TBitmap* Dst, TPoint P, TBitmap* Glyph, int NumGlyphs, int BlendPercent,
-                     int State, uint8_t DisabledKind, bool Grayed, bool Enabled, const TzCacheInfo& Parent)
+                     TzPaintState State, uint8_t DisabledKind, bool Grayed, bool Enabled, const TzCacheInfo& Parent)
 {
     if (!Dst || !Glyph || Glyph->Empty())
         return;
@@ -215,7 +182,7 @@ void DrawButtonGlyph(TBitmap* Dst, TPoint P, TBitmap* Glyph, int NumGlyphs, int 
     const int fw = Glyph->Width() / n, fh = Glyph->Height();
     if (fw < 1)
         return;
-    const int frame = !Enabled ? std::min(n, 2) - 1 : State >= 2 ? std::min(n, 4) - 1 : 0;
+    const int frame = !Enabled ? std::min(n, 2) - 1 : State >= psPressed ? std::min(n, 4) - 1 : 0;
     auto work = CreateBmp24(fw, fh);
     BitBlt(work->Canvas()->Handle(), 0, 0, fw, fh, Glyph->Canvas()->Handle(), frame * fw, 0, SRCCOPY);
     const TColor key = PixelOf(work.get(), 0, fh - 1);
@@ -225,8 +192,8 @@ void DrawButtonGlyph(TBitmap* Dst, TPoint P, TBitmap* Glyph, int NumGlyphs, int 
     bool grey, blend;
     double keep = 0.5;
     if (Enabled) {
-        grey = State == 0 && Grayed;
-        blend = State == 0 && BlendPercent >= 1;
+        grey = State == psNormal && Grayed;
+        blend = State == psNormal && BlendPercent >= 1;
         keep = std::min(BlendPercent, 100) / 100.0;
     } else {
         grey = DisabledKind & GlyphDisabledGrayed;
@@ -398,15 +365,12 @@ TSize GetWideTextSize(TCanvas* Canvas, const WideString& Text) { return CanvasTe
 
 TSize GetFontTextExtent(HFONT Font, const WideString& Text)
 {
-    TSize s{0, 0};
-    HDC dc = GetDC(nullptr);
-    if (!dc)
-        return s;
-    HGDIOBJ old = SelectObject(dc, Font);
-    if (old && old != HGDI_ERROR) {
-        s = DCTextExtentWide(dc, Text);
-        SelectObject(dc, old);
-    }
-    ReleaseDC(nullptr, dc);
-    return s;
+    TClientDC screen(nullptr);
+    if (!screen)
+        return TSize{0, 0};
+    TSelectObject font(screen.Handle(), Font);
+    // A font that cannot be selected is not measured in another.
+    if (!Font || GetCurrentObject(screen.Handle(), OBJ_FONT) != Font)
+        return TSize{0, 0};
+    return DCTextExtentWide(screen.Handle(), Text);
 }

@@ -10,6 +10,7 @@
 
 #include "classlib/classes.h"
 #include "classlib/graphics.h"
+#include "skin/zskinpaint.h"
 #include "skin/zskinservices.h"
 
 #include <cstdint>
@@ -21,33 +22,47 @@ class TCustomImageList;
 // ---------------------------------------------------------------------------------------
 // Captions
 
-// ANSI text drawn with DrawText in R by Flags. Nothing without a manager, a valid section
-// index or text. The canvas's brush is left clear and its font in the last colour used.
-void DrawSkinTextA(TCanvas* Canvas, const AnsiString& Text, bool Enabled, TzSkinManager* Manager,
-                   bool Hot, int SectionIndex, UINT Flags, TRect R);
+// How a caption looks, as one value: enabled and normal when none is set.
+enum TzTextFlag : uint8_t {
+    tfDisabled = 1u << 0,      // no outline, 40 % of the font colour over 60 % of the section colour
+    tfHot = 1u << 1,           // the section's hot colours ("WEBBUTTON" underlined)
+    tfOwnFontColor = 1u << 2,  // the canvas's font colour kept: one pass, no outlines
+};
+using TzTextFlags = uint8_t;
+constexpr TzTextFlags TextFlags(bool Enabled, bool Hot)
+{
+    return TzTextFlags((Enabled ? 0 : tfDisabled) | (Hot ? tfHot : 0));
+}
 
-// Wide text of a control, in the section of its skin data, drawn with DrawText in R by
-// Flags and DT_NOCLIP, clipped to R (outlines too). A control with CustomFont keeps the
-// canvas's font colour: the text is drawn once, without outlines. The section "WEBBUTTON"
-// underlines its text when hot.
-void DrawSkinTextW(TzCommonData* SkinData, TCanvas* Canvas, const WideString& Text, bool Enabled,
-                   bool Hot, UINT Flags, TRect R);
+// ANSI text drawn with DrawText in R by Format. Nothing without a manager, a valid section
+// index or text. The canvas's brush is left clear and its font in the last colour used.
+void DrawSkinTextA(TCanvas* Canvas, const AnsiString& Text, TzTextFlags Look, TzSkinManager* Manager,
+                   int SectionIndex, UINT Format, TRect R);
+
+// Wide text in a section, drawn with DrawText in R by Format and DT_NOCLIP, clipped to R
+// (outlines too). The section "WEBBUTTON" underlines its text when hot.
+void DrawSectionTextW(TCanvas* Canvas, const WideString& Text, TzTextFlags Look, TzSkinManager* Manager,
+                      int SectionIndex, UINT Format, TRect R);
+// The same for a control, in the section of its skin data; a control with CustomFont keeps
+// the canvas's font colour.
+void DrawSkinTextW(TzCommonData* SkinData, TCanvas* Canvas, const WideString& Text, TzTextFlags Look,
+                   UINT Format, TRect R);
 
 // Wide text of a control written with ExtTextOut on one line: horizontally by Alignment in
 // R, vertically centred in it. Colours as DrawSkinTextW.
-void DrawSkinTextOutW(TzCommonData* SkinData, TCanvas* Canvas, const WideString& Text,
-                      bool Enabled, bool Hot, TAlignment Alignment, TRect R);
+void DrawSkinTextOutW(TzCommonData* SkinData, TCanvas* Canvas, const WideString& Text, TzTextFlags Look,
+                      TAlignment Alignment, TRect R);
 
 // Wide text by section index, written with ExtTextOut on one line where DT_CENTER or
-// DT_RIGHT and DT_VCENTER or DT_BOTTOM of Flags place its extent in R. Nothing without a
+// DT_RIGHT and DT_VCENTER or DT_BOTTOM of Format place its extent in R. Nothing without a
 // manager, a valid section index or text.
-void DrawSkinTextByIndexW(TCanvas* Canvas, const WideString& Text, bool Enabled,
-                          TzSkinManager* Manager, bool Hot, int SectionIndex, UINT Flags, TRect R);
+void DrawSkinTextByIndexW(TCanvas* Canvas, const WideString& Text, TzTextFlags Look, TzSkinManager* Manager,
+                          int SectionIndex, UINT Format, TRect R);
 
 // The captions of raw windows: ANSI text drawn with DrawText into a DC in the font selected
 // there, with a clear background. "WEBBUTTON" underlines its text when hot. The DC's text
 // colour, background mode and font are given back as they were.
-void DrawSkinTextDCA(HDC DC, const AnsiString& Text, TRect R, UINT Flags, bool Enabled, bool Hot,
+void DrawSkinTextDCA(HDC DC, const AnsiString& Text, TRect R, UINT Format, TzTextFlags Look,
                      TzSkinManager* Manager, int SectionIndex);
 
 // ---------------------------------------------------------------------------------------
@@ -65,7 +80,7 @@ constexpr uint8_t GlyphDisabledGrayed = 2;    // grey, the key colour kept
 // Dst keeping that percent of Dst. Disabled: DisabledKind greys and/or blends it half over
 // Dst.
 void DrawButtonGlyph(TBitmap* Dst, TPoint P, TBitmap* Glyph, int NumGlyphs, int BlendPercent,
-                     int State, uint8_t DisabledKind, bool Grayed, bool Enabled,
+                     TzPaintState State, uint8_t DisabledKind, bool Grayed, bool Enabled,
                      const TzCacheInfo& Parent = EmptyCacheInfo);
 
 // Layouts of a glyph beside a caption.

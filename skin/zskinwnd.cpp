@@ -565,8 +565,8 @@ void PrepareWindowCache(TzCommonData* SD, HWND Window, bool FillOnly)
     const HWND owner = GetParent(Window);
     if (!FillOnly || fill == SkinKeyColor) {
         if (owner && m && m->IsValidSkinIndex(SD->SkinIndex) && w > 0 && h > 0) {
-            PaintSkinSection(SD, parent, true, SkinKeyColor, true, cache, OffsetInParent(Window, owner),
-                             TRect(0, 0, w, h), 0);
+            PaintSkinSection(SD, parent, bfFillCentre | bfKeysShowParent, SkinKeyColor, cache,
+                             OffsetInParent(Window, owner), TRect(0, 0, w, h), psNormal);
             FillBorderKeys(SD, Window);
         }
     } else {

@@ -19,13 +19,6 @@ namespace {
 // The hints as they were before the first button was held down.
 std::optional<bool> HeldShowHint;
 
-TzCacheInfo MovedBy(TzCacheInfo Parent, TPoint Offset)
-{
-    Parent.X += Offset.X;
-    Parent.Y += Offset.Y;
-    return Parent;
-}
-
 } // namespace
 
 void HoldHints()
@@ -135,22 +128,25 @@ template <class TBase> void TzPushButtonOf<TBase>::PrepareCache()
     const int w = this->Width(), h = this->Height();
     if (!cache || w < 2 || h < 2 || !sd->Skinned())
         return;
-    const TzCacheInfo parent = QueryParentCache(sd);
+    const TzBackdrop behind = sd->Backdrop();
     const TPoint at(this->Left(), this->Top());
     const TRect all(0, 0, w, h);
     const int state = CurrentState();
-    const TColor own = sd->CustomColor() ? ColorToRGB(this->Color()) : SkinKeyColor;
+    const TzSectionSkin skin = sd->SectionSkin();
     TzSkinManager* m = sd->GetSkinManager();
     if (DrawsOverBorder() || !m->IsValidMaskIndex(sd->BorderIndex)) {
-        PaintSkinSection(sd, parent, true, own, true, cache, at, all, state);
+        PaintSkinSection(skin, behind, bfFillCentre | bfKeysShowParent, cache, at, all, TzPaintState(state));
         PaintContent(cache, state);
     } else {
-        PaintSectionBackground(sd, parent, state, own, cache, at, all);
+        // The border drawn over the content shows only the parent's picture behind.
+        const TzBackdrop picture(behind.Picture);
+        PaintSectionBackground(skin, picture, TzPaintState(state), cache, at, all);
         PaintContent(cache, state);
-        DrawSkinRect(cache, all, false, true, state, m->Mask(sd->BorderIndex), MovedBy(parent, at));
+        DrawSkinRect(cache, all, bfKeysShowParent, TzPaintState(state), m->Mask(sd->BorderIndex),
+                     picture.Moved(at.X, at.Y));
     }
     if (!this->Enabled())
-        ApplyDisabledKind(cache, FDisabledKind, this, at, parent);
+        ApplyDisabledKind(cache, FDisabledKind, this, at, behind.Picture);
     FacePainted(cache);
     if (FRegionChanged)
         MakeRegion();
@@ -246,7 +242,7 @@ void TzPushButtonOf<TBase>::DrawCaption(TCanvas* Canvas, const WideString& Text,
     const bool hot = IsControlActive(sd) || FActiveDefault || (this->IsDesigning() && this->Default()) || FPressed;
     Canvas->Font()->Assign(this->Font());
     Canvas->Brush()->SetStyle(bsClear);
-    DrawSkinTextW(sd, Canvas, Text, this->Enabled(), hot, Flags, R);
+    DrawSkinTextW(sd, Canvas, Text, TextFlags(this->Enabled(), hot), Flags, R);
 }
 
 template <class TBase> void TzPushButtonOf<TBase>::DrawFocusFrame(TCanvas* Canvas, const TRect& Caption, bool Show)

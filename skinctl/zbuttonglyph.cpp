@@ -39,8 +39,8 @@ void DrawSkinButtonGlyph(TBitmap* Cache, TPoint P, TBitmap* Glyph, int NumGlyphs
                          int ImageIndex, int State, bool Enabled, const TzGlyphLook& Look, const TzCacheInfo& Parent)
 {
     if (Glyph && !Glyph->Empty()) {
-        DrawButtonGlyph(Cache, P, Glyph, NumGlyphs, Look.Blend, State, Look.DisabledGlyphKind, Look.Grayed, Enabled,
-                        Parent);
+        DrawButtonGlyph(Cache, P, Glyph, NumGlyphs, Look.Blend, TzPaintState(State), Look.DisabledGlyphKind,
+                        Look.Grayed, Enabled, Parent);
         return;
     }
     if (!HasImage(Images, ImageIndex))

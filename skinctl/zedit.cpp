@@ -61,13 +61,13 @@ void TzEdit::PrepareEditCache()
     TBitmap* cache = sd->CacheBmp();
     if (Width() < 2 || Height() < 2)
         return;
-    const TzCacheInfo parent = QueryParentCache(sd);
+    const TzBackdrop behind = sd->Backdrop();
     const TPoint at(Left(), Top());
-    const TColor own = sd->CustomColor() ? ColorToRGB(Color()) : SkinKeyColor;
-    PaintSkinSection(sd, parent, true, own, true, cache, at, TRect(0, 0, Width(), Height()), ActiveState(sd));
+    PaintSkinSection(sd->SectionSkin(), behind, bfFillCentre | bfKeysShowParent, cache, at,
+                     TRect(0, 0, Width(), Height()), TzPaintState(ActiveState(sd)));
     PaintText();
     if (!Enabled())
-        ApplyDisabledKind(cache, FDisabledKind, this, at, parent);
+        ApplyDisabledKind(cache, FDisabledKind, this, at, behind.Picture);
     sd->SetBGChanged(false);
 }
 
@@ -80,8 +80,8 @@ void TzEdit::PaintText()
     const TRect r(inset + 1, inset, Width() - inset, Height() - inset - 1);
     const WideChar pw = WidePasswordChar();
     const WideString text = Text();
-    DrawSkinTextByIndexW(c, pw ? WideString(text.size(), pw) : text, true, sd->GetSkinManager(),
-                         IsControlActive(sd) && !ReadOnly(), sd->SkinIndex, DT_NOPREFIX, r);
+    DrawSkinTextByIndexW(c, pw ? WideString(text.size(), pw) : text, TextFlags(true, IsControlActive(sd) && !ReadOnly()),
+                         sd->GetSkinManager(), sd->SkinIndex, DT_NOPREFIX, r);
 }
 
 void TzEdit::CopyBorder(HDC DC, int Strip)

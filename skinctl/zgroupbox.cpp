@@ -135,14 +135,15 @@ void TzGroupBox::PaintCaption(const TzCacheInfo& Parent, const TRect& R)
     const int state = Focused() ? 1 : 0;
     if (!FCaptionSkin.empty()) {
         // A section of the program's choice stands on the box's own picture.
-        PaintSectionByIndex(m->FindSectionIndex(FCaptionSkin), m, cache, MakeCacheInfo(cache, 0, 0), d, state, true);
+        PaintSectionByIndex(m->FindSectionIndex(FCaptionSkin), m, cache, MakeCacheInfo(cache, 0, 0), d,
+                            TzPaintState(state), true);
     } else if (Parent.Ready || !this->Parent()) {
         const TzCacheInfo under{Parent.Bmp, Parent.X + Left(), Parent.Y + Top(), Parent.Ready};
-        PaintSectionByIndex(m->FindSectionIndex("CHECKBOX"), m, cache, under, d, state, true);
+        PaintSectionByIndex(m->FindSectionIndex("CHECKBOX"), m, cache, under, d, TzPaintState(state), true);
     } else {
         FillDC(cache->Canvas()->Handle(), d, ParentColorOf(this));
     }
-    DrawSkinTextW(sd, cache->Canvas(), Caption(), Enabled(), false, DT_CENTER | DT_VCENTER | DT_SINGLELINE, R);
+    DrawSkinTextW(sd, cache->Canvas(), Caption(), TextFlags(Enabled(), false), DT_CENTER | DT_VCENTER | DT_SINGLELINE, R);
 }
 
 void TzGroupBox::PaintControl()
@@ -164,7 +165,8 @@ void TzGroupBox::PaintControl()
     else
         FillDC(cache->Canvas()->Handle(), strip, ParentColorOf(this));
     const int bodyTop = FCaptionYOffset < 0 ? 0 : ch / 2;
-    PaintSkinSection(sd, parent, true, SkinKeyColor, true, cache, TPoint(Left(), Top()), TRect(0, bodyTop, w, h), 0);
+    PaintSkinSection(sd->SectionSkin(), sd->BackdropOver(parent), bfFillCentre | bfKeysShowParent, cache,
+                     TPoint(Left(), Top()), TRect(0, bodyTop, w, h), psNormal);
     if (!Caption().empty())
         PaintCaption(parent, caption);
     FillAllCornersFromParent(sd);

@@ -219,11 +219,9 @@ void PaintSectionFromCache(TControl* Control, TzCommonData* SkinData, HDC DC, in
     SkinData->PrepareCache();
     TBitmap* cache = SkinData->CacheBmp();
     const int w = Control->Width(), h = Control->Height();
-    if (w >= 2 && h >= 2) {
-        const TzCacheInfo parent = QueryParentCache(SkinData);
-        const TColor own = SkinData->CustomColor() ? ColorToRGB(Control->Color()) : SkinKeyColor;
-        PaintSkinSection(SkinData, parent, true, own, true, cache, TPoint(Control->Left(), Control->Top()),
-                         TRect(0, 0, w, h), State);
+    if (w >= 1 && h >= 1) {
+        PaintSkinSection(SkinData->SectionSkin(), SkinData->Backdrop(), bfFillCentre | bfKeysShowParent, cache,
+                         TPoint(Control->Left(), Control->Top()), TRect(0, 0, w, h), TzPaintState(State));
         SkinData->SetBGChanged(false);
         BitBlt(DC, 0, 0, w, h, cache->Canvas()->Handle(), 0, 0, SRCCOPY);
     }

@@ -263,10 +263,10 @@ void TzSpeedButton::PaintCaption(TBitmap* Cache, const TRect& R, int State)
     c->Brush()->SetStyle(bsClear);
     const int alignment = FTextAlignment == taLeftJustify ? 0 : FTextAlignment == taRightJustify ? 1 : 2;
     const UINT flags = (AlignmentToTextFlags(this, alignment) & ~UINT(DT_VCENTER | DT_SINGLELINE)) | DT_WORDBREAK;
-    DrawSkinTextW(FSkinData.get(), c, Caption(), Enabled(), State != 0, flags, R);
+    DrawSkinTextW(FSkinData.get(), c, Caption(), TextFlags(Enabled(), State != 0), flags, R);
 }
 
-void TzSpeedButton::PaintButtonPart(TBitmap* Cache, const TzCacheInfo& Parent, const TRect& Area, int State,
+void TzSpeedButton::PaintButtonPart(TBitmap* Cache, const TzBackdrop& Behind, const TRect& Area, int State,
                                     bool Content)
 {
     TzCommonData* sd = FSkinData.get();
@@ -274,17 +274,18 @@ void TzSpeedButton::PaintButtonPart(TBitmap* Cache, const TzCacheInfo& Parent, c
     const TPoint at(Left(), Top());
     const bool overBorder = FDrawOverBorder || !m->IsValidMaskIndex(sd->BorderIndex);
     if (overBorder)
-        PaintSkinSection(sd, Parent, true, SkinKeyColor, true, Cache, at, Area, State);
+        PaintSkinSection(sd->SectionSkin(), Behind, bfFillCentre | bfKeysShowParent, Cache, at, Area, TzPaintState(State));
     else
-        PaintSectionBackground(sd, Parent, State, SkinKeyColor, Cache, at, Area);
+        PaintSectionBackground(sd->SectionSkin(), TzBackdrop(Behind.Picture), TzPaintState(State), Cache, at, Area);
     if (Content) {
         const TzGlyphPlaces places = Places();
         PaintCaption(Cache, places.Text, State);
         DrawSkinButtonGlyph(Cache, TPoint(places.Glyph.Left, places.Glyph.Top), Glyph(), NumGlyphs(), FImages,
-                            FImageIndex, State, Enabled(), FLook, MovedBy(Parent, at));
+                            FImageIndex, State, Enabled(), FLook, MovedBy(Behind.Picture, at));
     }
     if (!overBorder)
-        DrawSkinRect(Cache, Area, false, true, State, m->Mask(sd->BorderIndex), MovedBy(Parent, at));
+        DrawSkinRect(Cache, Area, bfKeysShowParent, TzPaintState(State), m->Mask(sd->BorderIndex),
+                     MovedBy(Behind.Picture, at));
 }
 
 void TzSpeedButton::FillFromParent(TBitmap* Cache, const TzCacheInfo& Parent)
@@ -306,8 +307,8 @@ void TzSpeedButton::PaintDivider(TBitmap* Cache, const TzCacheInfo& Parent)
     if (!m->IsValidMaskIndex(mask))
         return;
     const int w = MaskFrame(m->Mask(mask)).cx;
-    DrawSkinRect(Cache, TRect((Width() - w) / 2, 1, (Width() + w) / 2, Height() - 2), true, true, 0, m->Mask(mask),
-                 MovedBy(Parent, TPoint(Left(), Top())));
+    DrawSkinRect(Cache, TRect((Width() - w) / 2, 1, (Width() + w) / 2, Height() - 2), bfFillCentre | bfKeysShowParent,
+                 psNormal, m->Mask(mask), MovedBy(Parent, TPoint(Left(), Top())));
 }
 
 void TzSpeedButton::PrepareCache()
@@ -315,9 +316,10 @@ void TzSpeedButton::PrepareCache()
     TzCommonData* sd = FSkinData.get();
     sd->PrepareCache();
     TBitmap* cache = sd->CacheBmp();
-    if (!cache || Width() < 2 || Height() < 2 || !sd->Skinned())
+    if (!cache || Width() < 1 || Height() < 1 || !sd->Skinned())
         return;
-    const TzCacheInfo parent = QueryParentCache(sd);
+    const TzBackdrop behind = sd->Backdrop();
+    const TzCacheInfo& parent = behind.Picture;
     switch (FButtonStyle) {
     case tbsSeparator:
         FillFromParent(cache, parent);
@@ -326,18 +328,18 @@ void TzSpeedButton::PrepareCache()
         PaintDivider(cache, parent);
         break;
     default: {
-        PaintButtonPart(cache, parent, TRect(0, 0, Width() - ArrowWidth(), Height()), CurrentState(), true);
+        PaintButtonPart(cache, behind, TRect(0, 0, Width() - ArrowWidth(), Height()), CurrentState(), true);
         if (FButtonStyle != tbsDropDown)
             break;
         const int state = ArrowState();
-        PaintButtonPart(cache, parent, TRect(Width() - DropDownArrowWidth, 0, Width(), Height()), state, false);
+        PaintButtonPart(cache, behind, TRect(Width() - DropDownArrowWidth, 0, Width(), Height()), state, false);
         TzSkinManager* m = sd->GetSkinManager();
         const int section = m->FindSectionIndex("SCROLLBTNBOTTOM");
         const int arrow = m->IsValidSkinIndex(section) ? m->FindMaskIndex(section, "SCROLLBTNBOTTOM", "GLYPHMASK") : -1;
         if (m->IsValidMaskIndex(arrow)) {
             const TSize f = MaskFrame(m->Mask(arrow));
             DrawSkinGlyph(cache, TPoint(Width() - DropDownArrowWidth + (DropDownArrowWidth - f.cx) / 2 + 1, (Height() - f.cy) / 2),
-                          state, m->Mask(arrow), 1);
+                          TzPaintState(state), m->Mask(arrow), 1);
         }
         break;
     }

@@ -94,7 +94,7 @@ private:
     // Without a skin: the separator and divider as lines, the drop-down part's arrow.
     void PaintPlain();
     void MakeOwnGroup();
-    void PaintButtonPart(TBitmap* Cache, const TzCacheInfo& Parent, const TRect& Area, int State, bool Content);
+    void PaintButtonPart(TBitmap* Cache, const TzBackdrop& Behind, const TRect& Area, int State, bool Content);
     void PaintCaption(TBitmap* Cache, const TRect& R, int State);
     void PaintDivider(TBitmap* Cache, const TzCacheInfo& Parent);
     void FillFromParent(TBitmap* Cache, const TzCacheInfo& Parent);

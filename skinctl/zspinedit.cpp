@@ -382,8 +382,8 @@ void TzBaseSpinEdit::PaintText()
     const int inset = FrameWidth();
     const TRect text = TextRect();
     const TRect r(inset + 1, inset, inset + text.Right, Height() - inset - 1);
-    DrawSkinTextByIndexW(c, Text(), true, sd->GetSkinManager(), IsControlActive(sd) && !ReadOnly(), sd->SkinIndex,
-                         DT_NOPREFIX, r);
+    DrawSkinTextByIndexW(c, Text(), TextFlags(true, IsControlActive(sd) && !ReadOnly()), sd->GetSkinManager(),
+                         sd->SkinIndex, DT_NOPREFIX, r);
 }
 
 bool TzBaseSpinEdit::AcceptsChar(WideChar Key)

@@ -851,7 +851,7 @@ void TzCustomTabControl::DrawSkinTab(int Index, int State)
     if (m->IsValidMaskIndex(mask) && r.Width() >= 2 && r.Height() >= 2) {
         TBitmap* face = WorkBitmap(wbSectionToDC, r.Width(), r.Height());
         PaintSectionByIndex(section, m, face, MakeCacheInfo(cache, r.Left, r.Top), TRect(0, 0, r.Width(), r.Height()),
-                            State == 1 ? 2 : 0, true);
+                            State == 1 ? psPressed : psNormal, true);
         BitBlt(dc, r.Left, r.Top, r.Width(), r.Height(), face->Canvas()->Handle(), 0, 0, SRCCOPY);
     }
     const int textSection = m->IsValidSkinIndex(section) ? section : BodySection();
@@ -883,7 +883,7 @@ void TzCustomTabControl::DrawTabText(const TzTabInfo& Info, TRect R, bool Select
                       Enabled());
         R.Left += w;
     }
-    DrawSkinTextByIndexW(c, Info.Caption, Enabled() || !image, FSkinData->GetSkinManager(), Selected, Section,
+    DrawSkinTextByIndexW(c, Info.Caption, TextFlags(Enabled() || !image, Selected), FSkinData->GetSkinManager(), Section,
                          DT_CENTER | DT_VCENTER | DT_SINGLELINE, R);
     if (Selected && Focused()) {
         const TSize text = GetWideTextSize(c, Info.Caption);
@@ -960,12 +960,12 @@ void TzCustomTabControl::PrepareTabCache()
         body.Right = disp.Right + 1;
         break;
     }
-    SharedParentColor = Parent() ? ColorToRGB(Parent()->Color()) : ColorToRGB(clBtnFace);
-    TzCacheInfo parent = QueryParentCache(sd);
-    parent.X += Left();
-    parent.Y += Top();
-    PaintSectionByIndex(BodySection(), sd->GetSkinManager(), cache, parent, body, 0, true);
-    SharedParentColor = SkinKeyColor;
+    // The parent's colour stands for its picture behind the body; without a picture the body
+    // is its own fill.
+    const TzCacheInfo parent = QueryParentCache(sd);
+    const TzBackdrop behind(parent, parent.Ready ? ColorToRGB(Parent() ? Parent()->Color() : TColor(clBtnFace))
+                                                 : SkinKeyColor);
+    PaintSectionByIndex(BodySection(), sd->GetSkinManager(), cache, behind.Moved(Left(), Top()), body, psNormal, true);
     if (!FTabInfo.empty())
         DrawSkinTab(RecordOfTab(FTabIndex), 1);
     sd->SetBGChanged(false);

@@ -161,7 +161,8 @@ void TzUpDown::PaintButton(HDC DC, bool First)
 
     const int hot = First ? ubsFirstHot : ubsSecondHot, pressed = First ? ubsFirstPressed : ubsSecondPressed;
     const int state = FButtonState == hot ? 1 : FButtonState == pressed ? 2 : 0;
-    PaintSectionOverParent(ButtonSection(m, FButtonSkin, Orientation(), First), m, bmp, TRect(0, 0, w, h), state,
+    PaintSectionOverParent(ButtonSection(m, FButtonSkin, Orientation(), First), m, bmp, TRect(0, 0, w, h),
+                           TzPaintState(state),
                            parent.Ready ? parent.Bmp : nullptr, TPoint(parent.X + at.X, parent.Y + at.Y), true);
 
     const int glyph = ScrollPartOf(m, Orientation(), First).GlyphMask;
@@ -169,7 +170,7 @@ void TzUpDown::PaintButton(HDC DC, bool First)
     const TPoint g((w - frame.cx) / 2, (h - frame.cy) / 2);
     // An arrow larger than the button is left out, and so is the disabled look.
     if (m->IsValidMaskIndex(glyph) && g.X >= 0 && g.Y >= 0) {
-        DrawSkinGlyph(bmp, g, state, m->Mask(glyph), 1);
+        DrawSkinGlyph(bmp, g, TzPaintState(state), m->Mask(glyph), 1);
         if (!Enabled() || (FShowInaccessibility && AtLimit(First))) {
             if (parent.Ready)
                 ApplyDisabledKind(bmp, FDisabledKind, this, at, parent);

@@ -84,10 +84,9 @@ int main()
         sd.SetSkinSection(c.Section);
         const TRect r(0, 0, c.W, c.H);
         const double paint = MicrosEach(200, [&] {
-            PaintSkinSection(&sd, EmptyCacheInfo, true, SkinKeyColor, false, cache.get(), TPoint(0, 0), r, 1);
+            PaintSkinSection(&sd, EmptyCacheInfo, bfFillCentre, SkinKeyColor, cache.get(), TPoint(0, 0), r, psHot);
             if (c.Caption)
-                DrawSkinTextW(&sd, cache->Canvas(), L"Отправить", true, true,
-                              DT_CENTER | DT_VCENTER | DT_SINGLELINE, r);
+                DrawSkinTextW(&sd, cache->Canvas(), L"Отправить", tfHot, DT_CENTER | DT_VCENTER | DT_SINGLELINE, r);
         });
         HDC src = cache->Canvas()->Handle();
         const double floor = MicrosEach(200, [&] { BitBlt(window, 0, 0, c.W, c.H, src, 0, 0, SRCCOPY); });
@@ -106,8 +105,9 @@ int main()
         TBitmap* cache = box->SkinData.CacheBmp();
         const TRect r(0, 0, 120, 30);
         auto paint = [&](int State) {
-            PaintSkinSection(&box->SkinData, EmptyCacheInfo, true, SkinKeyColor, false, cache, TPoint(0, 0), r, State);
-            DrawSkinTextW(&box->SkinData, cache->Canvas(), L"Отправить", true, State != 0,
+            PaintSkinSection(&box->SkinData, EmptyCacheInfo, bfFillCentre, SkinKeyColor, cache, TPoint(0, 0), r,
+                             TzPaintState(State));
+            DrawSkinTextW(&box->SkinData, cache->Canvas(), L"Отправить", TextFlags(true, State != 0),
                           DT_CENTER | DT_VCENTER | DT_SINGLELINE, r);
         };
         paint(0);

@@ -71,7 +71,7 @@ void TSkinSheet::PaintSections(TBitmap* Bmp, TzSkinManager* M)
         sd.SetSkinSection(s.ClassName);
         for (int state = 0; state < 2; ++state) {
             const TRect d = Bounds(x + state * (SwatchW + 6), y + 17, SwatchW, SwatchH);
-            PaintSkinSection(&sd, EmptyCacheInfo, true, SkinKeyColor, false, Bmp, TPoint(0, 0), d, state);
+            PaintSkinSection(sd.SectionSkin(), TzBackdrop(), bfFillCentre, Bmp, TPoint(0, 0), d, TzPaintState(state));
         }
     }
 }
@@ -90,7 +90,7 @@ void TSkinSheet::PaintMarks(TBitmap* Bmp, TzSkinManager* M, int Top)
         const TSize frame = MaskFrame(mask);
         const int frames = std::max<int>(1, mask.ImageCount);
         for (int state = 0; state < frames; ++state) {
-            DrawSkinGlyph(Bmp, TPoint(x, Top), state, mask, 1);
+            DrawSkinGlyph(Bmp, TPoint(x, Top), TzPaintState(state), mask, 1);
             x += frame.cx + 4;
         }
         x += 10;
@@ -102,10 +102,10 @@ void TSkinSheet::PaintMarks(TBitmap* Bmp, TzSkinManager* M, int Top)
         sd.SetSkinSection("FORMTITLE");
         for (int state = 0; state < 2; ++state) {
             const TRect d = Bounds(x + state * 150, Top - 4, 140, 26);
-            PaintSkinSection(&sd, EmptyCacheInfo, true, SkinKeyColor, false, Bmp, TPoint(0, 0), d, state);
+            PaintSkinSection(sd.SectionSkin(), TzBackdrop(), bfFillCentre, Bmp, TPoint(0, 0), d, TzPaintState(state));
             Bmp->Canvas()->Font()->SetStyle(fsBold);
-            DrawSkinTextByIndexW(Bmp->Canvas(), state ? L"Заголовок (активен)" : L"Заголовок", true, M, state != 0, title,
-                                 DT_CENTER | DT_VCENTER | DT_SINGLELINE, d);
+            DrawSkinTextByIndexW(Bmp->Canvas(), state ? L"Заголовок (активен)" : L"Заголовок", TextFlags(true, state != 0),
+                                 M, title, DT_CENTER | DT_VCENTER | DT_SINGLELINE, d);
             Bmp->Canvas()->Font()->SetStyle(0);
         }
     }

@@ -14,6 +14,7 @@
 
 #include <doctest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -336,6 +337,33 @@ TEST_CASE("skin command: the background colour children are painted on")
     CHECK_FALSE(AskControlCommand(edit, SKCMD_ISIMAGEBG));
 }
 
+TEST_CASE("skin command: a chain of see-through parents is asked once at each level")
+{
+    TFixture f;
+    TWinControl* parent = f.Form.get();
+    TSkinnedBox* box = nullptr;
+    for (int i = 0; i < 12; ++i, parent = box) {
+        box = new TSkinnedBox(f.Form.get());
+        box->SetParent(parent);
+        box->SetBounds(1, 1, 40 - 2 * i, 30 - 2 * i);
+        box->SkinData.SetSkinSection("PANEL");   // fully transparent
+        box->HandleNeeded();
+        box->SkinData.PrepareCache();
+        box->SkinData.SetBGChanged(false);
+        f.Rec.Attach(box, "box");
+    }
+    f.Rec.Clear();
+    box->SkinData.Backdrop();
+    box->SkinData.GetUpdating();
+    auto heard = [&](uint16_t Cmd) {
+        return std::count_if(f.Rec.Entries().begin(), f.Rec.Entries().end(),
+                             [&](const TMsgEntry& E) { return E.Param == intptr_t(SkinCommandWParam(Cmd)); });
+    };
+    CHECK(heard(SKCMD_ISIMAGEBG) == 11);
+    CHECK(heard(SKCMD_GETBGCOLOR) == 11);
+    CHECK(heard(SKCMD_ISUPDATING) == 11);
+}
+
 TEST_CASE("skin command: a parent's picture and its graphic children")
 {
     TFixture f;
@@ -358,6 +386,14 @@ TEST_CASE("skin command: a parent's picture and its graphic children")
     SelectClipRgn(dc.Handle(), TOwnedRegion(CreateRectRgn(0, 0, 0, 0)).Handle());
     PaintGraphicChildren(panel, dc.Handle(), TPoint(0, 0));
     CHECK_MESSAGES(f.Rec, Cmd("panel", SKCMD_OUTOFCLIP));
+
+    // The parent's picture copied to a window leaves its children's places alone.
+    label->SetBounds(5, 5, 10, 6);
+    FillBmpRect(panel->SkinData.CacheBmp(), TRect(0, 0, 40, 20), Rgb(200, 0, 0));
+    auto shown = Filled24(40, 20, Rgb(0, 0, 255));
+    BlitCacheToDC(panel, &panel->SkinData, TPoint(0, 0), 0, 0, false, shown->Canvas()->Handle(), TRect(0, 0, 40, 20));
+    CHECK(Px(*shown, 7, 7) == Rgb(0, 0, 255));
+    CHECK(Px(*shown, 20, 15) == Rgb(200, 0, 0));
 }
 
 TEST_CASE("bound label: made for the control's owner and placed by its layout")

@@ -67,9 +67,9 @@ struct TSectionSkin : TSynthSkin {
         Picture("JPG", "PATTERN", &Jpeg);
         Load();
     }
-    void Background(const char* Name, TBitmap* B, const TzCacheInfo& Parent, TPoint Offset, int State = 0)
+    void Background(const char* Name, TBitmap* B, const TzBackdrop& Behind, TPoint Offset, TzPaintState State = psNormal)
     {
-        PaintSectionBackgroundEx(SectionIndex(Name), Parent, SkinKeyColor, -1, -1, Manager.get(), B, Offset,
+        PaintSectionBackgroundEx(SectionIndex(Name), Behind, SkinKeyColor, -1, -1, Manager.get(), B, Offset,
                                  TRect(0, 0, B->Width(), B->Height()), State);
     }
 };
@@ -79,7 +79,6 @@ struct TSectionSkin : TSynthSkin {
 TEST_CASE("section fill: the texture kept by its percent, the colour first, percentages clamped")
 {
     TSectionSkin skin;
-    SharedParentColor = SharedReplaceColor = SkinKeyColor;
     auto b = Filled24(10, 7, Bg);
     skin.Background("FILL30", b.get(), EmptyCacheInfo, TPoint(0, 0));
     auto want = MakeBmp24(10, 7, [](int x, int y) { return Tint(TilePx(x, y), Rgb(100, 0, 200), 30); });
@@ -95,14 +94,13 @@ TEST_CASE("section fill: the texture kept by its percent, the colour first, perc
     auto n = Filled24(10, 7, Bg);
     skin.Background("NOPAT", n.get(), EmptyCacheInfo, TPoint(0, 0));
     CHECK(CountNot(*n, TRect(0, 0, 10, 7), Rgb(10, 20, 30)) == 0);
-    skin.Background("NOPAT", n.get(), EmptyCacheInfo, TPoint(0, 0), 1);   // hot: the hot colour
+    skin.Background("NOPAT", n.get(), EmptyCacheInfo, TPoint(0, 0), psHot);   // hot: the hot colour
     CHECK(Px(*n, 3, 3) == Rgb(0, 0, 200));
 }
 
 TEST_CASE("section over the parent's picture: transparency, gradient and texture together")
 {
     TSectionSkin skin;
-    SharedParentColor = SharedReplaceColor = SkinKeyColor;
     auto parent = MakeBmp24(40, 30, [](int x, int y) { return Rgb(x * 6, 255 - y * 8, 77); });
     const TzCacheInfo info = MakeCacheInfo(parent.get(), 3, 2);
     const TPoint offset(4, 1);   // the bitmap's origin lies at (7, 3) of the parent
@@ -125,26 +123,23 @@ TEST_CASE("section over the parent's picture: transparency, gradient and texture
     });
     CHECK(Pixels(*b) == Pixels(*want));
 
-    // While the shared parent colour is set it stands for the parent's picture.
-    SharedParentColor = Rgb(1, 2, 3);
-    skin.Background("T100", b.get(), info, offset);
-    SharedParentColor = SkinKeyColor;
+    // The backdrop's colour, when known, stands for the parent's picture.
+    skin.Background("T100", b.get(), TzBackdrop(info, Rgb(1, 2, 3)), offset);
     CHECK(CountNot(*b, TRect(0, 0, 12, 9), Rgb(1, 2, 3)) == 0);
 }
 
-TEST_CASE("whole sections: borders, menu items, corner images, the shared colours and the bitmap's edges")
+TEST_CASE("whole sections: borders, menu items, corner images, the parent's colour and the bitmap's edges")
 {
     TSectionSkin skin;
-    SharedParentColor = SharedReplaceColor = SkinKeyColor;
     const int menu = skin.SectionIndex("MENUITEM");
     auto m = Filled24(20, 12, Bg);
-    PaintSectionByIndex(menu, skin.Manager.get(), m.get(), EmptyCacheInfo, TRect(0, 0, 20, 12), 0, true);
+    PaintSectionByIndex(menu, skin.Manager.get(), m.get(), EmptyCacheInfo, TRect(0, 0, 20, 12), psNormal, true);
     CHECK(Px(*m, 1, 1) == Rgb(0, 90, 0));   // state 0: no border
-    PaintSectionByIndex(menu, skin.Manager.get(), m.get(), EmptyCacheInfo, TRect(0, 0, 20, 12), 1, true);
+    PaintSectionByIndex(menu, skin.Manager.get(), m.get(), EmptyCacheInfo, TRect(0, 0, 20, 12), psHot, true);
     CHECK(Px(*m, 1, 1) == Rgb(0, 0, 255));
 
     auto dc = Filled24(30, 20, Bg);
-    PaintSectionToDC(menu, skin.Manager.get(), dc->Canvas()->Handle(), TRect(5, 4, 25, 16), EmptyCacheInfo, 1, true);
+    PaintSectionToDC(menu, skin.Manager.get(), dc->Canvas()->Handle(), TRect(5, 4, 25, 16), EmptyCacheInfo, psHot, true);
     CHECK(CountNot(*dc, TRect(0, 0, 5, 20), Bg) == 0);
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 20; ++x)
@@ -155,36 +150,39 @@ TEST_CASE("whole sections: borders, menu items, corner images, the shared colour
     f.Panel->SetColor(Rgb(10, 20, 30));
     f.Panel->SkinData.FreeCache();
     TBitmap& cache = *f.Child->SkinData.CacheBmp();
-    PaintSkinSection(&f.Child->SkinData, EmptyCacheInfo, false, SkinKeyColor, true, &cache, TPoint(5, 4),
-                     TRect(0, 0, 20, 10), 0);
+    const TzBorderFlags keys = bfKeysShowParent;
+    PaintSkinSection(&f.Child->SkinData, EmptyCacheInfo, keys, SkinKeyColor, &cache, TPoint(5, 4), TRect(0, 0, 20, 10),
+                     psNormal);
     CHECK(Px(cache, 0, 0) == Rgb(255, 255, 0));     // the corner image over the border's corner
     CHECK(Px(cache, 19, 0) == Rgb(10, 20, 30));     // the top-right corner's key pixel
     CHECK(Px(cache, 19, 9) == Rgb(0, 0, 255));
     CHECK(Px(cache, 10, 5) == Rgb(0, 90, 0));      // no centre: the section's colour
-    CHECK(SharedParentColor == SkinKeyColor);
-    CHECK(SharedReplaceColor == SkinKeyColor);
     // Over a panel with a picture, an opaque box keeps its own colour: the panel's colour
     // stands in for the panel's picture only.
     f.Panel->SkinData.PrepareCache();
     FillBmpRect(f.Panel->SkinData.CacheBmp(), TRect(0, 0, f.Panel->Width(), f.Panel->Height()), Rgb(10, 20, 30));
-    const TzCacheInfo behind = QueryParentCache(&f.Child->SkinData);
-    REQUIRE(behind.Ready);
-    PaintSkinSection(&f.Child->SkinData, behind, false, SkinKeyColor, true, &cache, TPoint(5, 4),
-                     TRect(0, 0, 20, 10), 0);
+    const TzBackdrop behind = f.Child->SkinData.Backdrop();
+    REQUIRE(behind.Picture.Ready);
+    PaintSkinSection(f.Child->SkinData.SectionSkin(), behind, keys, &cache, TPoint(5, 4), TRect(0, 0, 20, 10), psNormal);
     CHECK(Px(cache, 10, 5) == Rgb(0, 90, 0));
     // A rectangle that starts left of the bitmap, or leaves it, paints nothing.
     FillBmpRect(&cache, TRect(0, 0, 20, 10), Bg);
-    PaintSkinSection(&f.Child->SkinData, EmptyCacheInfo, true, SkinKeyColor, true, &cache, TPoint(0, 0),
-                     TRect(-1, 0, 10, 10), 0);
-    PaintSkinSection(&f.Child->SkinData, EmptyCacheInfo, true, SkinKeyColor, true, &cache, TPoint(0, 0),
-                     TRect(0, 0, 21, 10), 0);
+    const TzSectionSkin box = f.Child->SkinData.SectionSkin();
+    PaintSkinSection(box, TzBackdrop(), keys, &cache, TPoint(0, 0), TRect(-1, 0, 10, 10), psNormal);
+    PaintSkinSection(box, TzBackdrop(), keys, &cache, TPoint(0, 0), TRect(0, 0, 21, 10), psNormal);
     CHECK(CountNot(cache, TRect(0, 0, 20, 10), Bg) == 0);
+    // A cache one pixel wide or high (a splitter, a divider) is painted all the same.
+    const TzSectionSkin item{skin.Manager.get(), menu};
+    for (const TRect& thin : {TRect(0, 0, 1, 6), TRect(0, 0, 6, 1)}) {
+        auto t = Filled24(thin.Right, thin.Bottom, Bg);
+        PaintSkinSection(item, TzBackdrop(), bfFillCentre, t.get(), TPoint(0, 0), thin, psNormal);
+        CHECK(CountNot(*t, thin, Rgb(0, 90, 0)) == 0);
+    }
 }
 
 TEST_CASE("patterns and textures: every mode, what is left to cover, empty tiles")
 {
     TSectionSkin skin;
-    SharedParentColor = SharedReplaceColor = SkinKeyColor;
     const TzMaskData tile = skin.MakeMask(TileR, 1, 0, 0, 0, 0, 0);
     const TRect D(2, 1, 13, 9);
     struct Case {
@@ -230,25 +228,23 @@ TEST_CASE("patterns and textures: every mode, what is left to cover, empty tiles
     CHECK(Px(*x, 6, 0) == Rgb(9, 9, 8));      // mask 255: almost what lay there
     CHECK(Px(*x, 9, 0) == Rgb(10, 1, 150));   // right strip: columns 8 .. 10
     CHECK(Px(*x, 0, 7) == Rgb(1, 8, 150));    // bottom strip: row 6 onward
-    SharedReplaceColor = Rgb(4, 4, 4);
-    DrawTexture(x.get(), TRect(0, 0, 11, 8), EmptyCacheInfo, 10, tex);
-    SharedReplaceColor = SkinKeyColor;
-    CHECK(Px(*x, 10, 7) == Rgb(4, 4, 4));
+    DrawTexture(x.get(), TRect(0, 0, 11, 8), TzBackdrop(EmptyCacheInfo, Rgb(4, 4, 4)), 10, tex);
+    CHECK(Px(*x, 10, 7) == Rgb(4, 4, 4));   // no picture: the backdrop's colour
     // Tiles narrower than a pixel draw nothing, in every painter that tiles.
     auto e = Filled24(11, 8, Bg);
     DrawTexture(e.get(), TRect(0, 0, 11, 8), EmptyCacheInfo, 0, skin.MakeMask(TexR, 9, 1, 0, 0, 0, 0));
     TRect all(0, 0, 11, 8);
     DrawPattern(e.get(), all, skin.MakeMask(TRect(40, 0, 40, 3), 1, 0, 0, 0, 0, 0), 0);
-    PaintMaskRegionBorder(e.get(), skin.MakeMask(BorderR, 1, 0, 5, 5, 4, 4), 0, nullptr, all, true);
+    PaintMaskRegionBorder(e.get(), skin.MakeMask(BorderR, 1, 0, 5, 5, 4, 4), psNormal, nullptr, all, true);
     CHECK(Px(*e, 5, 4) == Bg);
 }
 
 TEST_CASE("pattern fills match the plain steps on random patterns, modes, percentages and rectangles")
 {
     // The colour over the area, the pattern over it, then the tint toward the colour: the
-    // fill may take these steps in any order that gives the same pixels.
+    // fill may take these steps in any order that gives the same pixels. A system colour
+    // counts by what it shows.
     TSectionSkin skin;
-    SharedParentColor = SharedReplaceColor = SkinKeyColor;
     std::mt19937 rng(31337);
     auto rnd = [&](int Lo, int Hi) { return Lo + int(rng() % unsigned(Hi - Lo + 1)); };
     for (int n = 0; n < 200; ++n) {
@@ -270,18 +266,20 @@ TEST_CASE("pattern fills match the plain steps on random patterns, modes, percen
         auto want = MakeBmp24(60, 34, [&](int x, int y) { return Px(*got, x, y); });
         const TRect d(std::max(D.Left, 0), std::max(D.Top, 0), std::min(D.Right, 60), std::min(D.Bottom, 34));
         if (!d.IsEmpty()) {
-            FillBmpRect(want.get(), d, colour);
+            const TColor rgb = ColorToRGB(colour);
+            FillBmpRect(want.get(), d, rgb);
             TRect left = d;
             if (picture)
                 TileGraphic(want->Canvas(), d, &skin.Jpeg);
             else
                 DrawPattern(want.get(), left, mask, mask.DrawMode);
-            if (gp > 0) {   // an empty gradient: the colour laid over the pattern
-                auto layer = Filled24(d.Width(), d.Height(), ColorToRGB(colour));
-                BlendBitmapRect(want.get(), layer.get(), ip * 255 / 100, d.TopLeft(), TRect(0, 0, d.Width(), d.Height()));
-            }
-            if (ip + gp <= 99)
-                BlendToColor(want.get(), d, ip + gp, colour);
+            for (int y = d.Top; y < d.Bottom; ++y)
+                for (int x = d.Left; x < d.Right; ++x) {
+                    TColor p = Px(*want, x, y);
+                    if (gp > 0)   // an empty gradient: the colour laid over the pattern
+                        p = Alpha(rgb, p, ip * 255 / 100);
+                    SetPx(*want, x, y, ip + gp <= 99 ? Tint(p, rgb, ip + gp) : p);
+                }
         }
         PaintSectionFill(got.get(), D, colour, ip, gp, gradient, texture, EmptyCacheInfo);
         CAPTURE(n);
@@ -315,14 +313,13 @@ TEST_CASE("work bitmaps kept between paints carry nothing from one paint into th
         skin.Image(name, "PATTERN", TileR);
     }
     skin.Load();
-    SharedParentColor = SharedReplaceColor = SkinKeyColor;
     auto parent = MakeBmp24(70, 50, [](int x, int y) { return Rgb(x * 3, y * 5, 99); });
     auto paint = [&](const char* Name, int W, int H) {
         auto b = Filled24(W, H, Bg), dc = Filled24(W + 2, H + 2, Bg);
         PaintSectionBackgroundEx(skin.SectionIndex(Name), MakeCacheInfo(parent.get(), 2, 3), SkinKeyColor, -1, -1,
-                                 skin.Manager.get(), b.get(), TPoint(0, 0), TRect(0, 0, W, H), 0);
+                                 skin.Manager.get(), b.get(), TPoint(0, 0), TRect(0, 0, W, H), psNormal);
         PaintSectionToDC(skin.SectionIndex(Name), skin.Manager.get(), dc->Canvas()->Handle(), TRect(1, 1, W + 1, H + 1),
-                         EmptyCacheInfo, 0, true);
+                         EmptyCacheInfo, psNormal, true);
         auto p = Pixels(*b), q = Pixels(*dc);
         p.insert(p.end(), q.begin(), q.end());
         return p;

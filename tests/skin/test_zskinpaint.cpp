@@ -3,6 +3,7 @@
 // region border and the corners filled from the parent.
 #include "synthskin.h"
 
+#include "classlib/gdihandles.h"
 #include "skin/zskinpaint.h"
 
 #include <doctest.h>
@@ -26,10 +27,13 @@ bool Inside(TBitmap& B, int64_t X, int64_t Y) { return X >= 0 && Y >= 0 && X < B
 
 // The nine-piece frame by the plain rules, one destination pixel at a time: corners placed
 // once, sides and centre repeated by the remainder of the distance (or scaled), every source
-// pixel read only where it exists.
+// pixel read only where it exists; without a picture behind, key pixels of corners take the
+// backdrop's colour.
 void ModelSkinRect(TBitmap& B, const TRect& D, bool FillCentre, bool UseParent, int State, const TzMaskData& M,
-                   const TzCacheInfo& P)
+                   const TzBackdrop& Behind)
 {
+    const TzCacheInfo& P = Behind.Picture;
+    const TColor replaceBy = P.Ready ? SkinKeyColor : Behind.Color;
     TBitmap& S = *M.Manager->MasterBitmap();
     const int frames = std::max<int>(M.ImageCount, 1), fw = M.R.Width() / frames;
     const int fh = M.R.Height() / (std::max<int>(M.MaskType, 0) + 1);
@@ -84,9 +88,9 @@ void ModelSkinRect(TBitmap& B, const TRect& D, bool FillCentre, bool UseParent, 
                 }
                 const TColor src = Px(S, sx, sy);
                 const bool parent = P.Ready && Inside(*P.Bmp, P.X + x, P.Y + y);
-                const bool replace = p.Corner && src == SkinKeyColor && SharedReplaceColor != SkinKeyColor;
+                const bool replace = p.Corner && src == SkinKeyColor && replaceBy != SkinKeyColor;
                 if (replace)
-                    SetPx(B, x, y, SharedReplaceColor);
+                    SetPx(B, x, y, replaceBy);
                 else if (masked)
                     SetPx(B, x, y, MaskMix(p.Corner && parent ? Px(*P.Bmp, P.X + x, P.Y + y) : Px(B, x, y), src,
                                            Px(S, sx, sy + fh)));
@@ -116,14 +120,14 @@ TEST_CASE("nine-piece frames match the plain per-pixel rules on random masks and
         const int dl = rnd(-10, 50), dt = rnd(-10, 30);
         const TRect D(dl, dt, dl + rnd(0, 70), dt + rnd(0, 50));
         const TzCacheInfo info = rnd(0, 2) ? MakeCacheInfo(parent.get(), rnd(-20, 40), rnd(-20, 30)) : EmptyCacheInfo;
+        const TzBackdrop behind(info, rnd(0, 2) == 0 ? Rgb(1, 2, 3) : SkinKeyColor);
         const bool fill = rnd(0, 1), useParent = rnd(0, 1);
         const int state = rnd(-1, 4);
-        SharedReplaceColor = rnd(0, 4) == 0 ? Rgb(1, 2, 3) : SkinKeyColor;
         auto got = MakeBmp24(64, 48, [&](int, int) { return TColor(rng() & 0xFFFFFF); });
         auto want = MakeBmp24(64, 48, [&](int x, int y) { return Px(*got, x, y); });
-        DrawSkinRect(got.get(), D, fill, useParent, state, m, info);
-        ModelSkinRect(*want, D, fill, useParent, state, m, info);
-        SharedReplaceColor = SkinKeyColor;
+        DrawSkinRect(got.get(), D, (fill ? bfFillCentre : 0) | (useParent ? bfKeysShowParent : 0), TzPaintState(state), m,
+                     behind);
+        ModelSkinRect(*want, D, fill, useParent, state, m, behind);
         CAPTURE(n);
         REQUIRE(Pixels(*got) == Pixels(*want));
     }
@@ -139,32 +143,20 @@ TEST_CASE("nine-piece frames: the edge cases of margins, states and sides")
     TzMaskData m = skin.MakeMask(TRect(0, 0, 90, 20), 3, 0, 10, 5, 10, 5);
 
     auto b = blank();
-    DrawSkinRect(b.get(), TRect(3, 3, 4, 20), true, false, 0, m, EmptyCacheInfo);   // one pixel wide
+    DrawSkinRect(b.get(), TRect(3, 3, 4, 20), bfFillCentre, psNormal, m, EmptyCacheInfo);   // one pixel wide
     CHECK(CountNot(*b, all, Rgb(9, 9, 9)) == 0);
     CHECK(FitMargins(m, 15, 9).L == 8);   // 10 and 10 over 15 pixels: 8 and 7
     CHECK(FitMargins(m, 15, 9).R == 7);
     CHECK(FitMargins(m, 15, 9).T == 5);
 
-    DrawSkinRect(b.get(), TRect(0, 0, 15, 20), true, false, 0, m, EmptyCacheInfo);
+    DrawSkinRect(b.get(), TRect(0, 0, 15, 20), bfFillCentre, psNormal, m, EmptyCacheInfo);
     CHECK(Px(*b, 7, 0) == Rgb(7, 0, 200));
     CHECK(Px(*b, 8, 0) == Rgb(23, 0, 200));   // the right margin: the frame's last 7 columns
     b = blank();
-    DrawSkinRect(b.get(), all, false, false, 7, m, EmptyCacheInfo);   // beyond the last frame
+    DrawSkinRect(b.get(), all, 0, TzPaintState(7), m, EmptyCacheInfo);   // beyond the last frame
     CHECK(Px(*b, 0, 0) == Rgb(60, 0, 200));
     CHECK(Px(*b, 39, 29) == Rgb(89, 19, 200));
     CHECK(CountNot(*b, TRect(10, 5, 30, 25), Rgb(9, 9, 9)) == 0);   // no centre
-
-    // Margins that take the whole frame leave an empty centre piece: no endless tiling, the
-    // centre keeps its pixels. A corner wider than the target stays inside it.
-    TzMaskData wide = skin.MakeMask(TRect(0, 0, 30, 20), 1, 0, 15, 10, 15, 10);
-    auto c = blank();
-    DrawSkinRect(c.get(), TRect(0, 0, 40, 30), true, false, 0, wide, EmptyCacheInfo);
-    CHECK(Px(*c, 20, 15) == Rgb(9, 9, 9));
-    TzMaskData left = skin.MakeMask(TRect(0, 0, 30, 20), 1, 0, 10, 0, 0, 0);
-    auto d = blank();
-    DrawSkinRect(d.get(), TRect(5, 5, 8, 9), true, false, 0, left, EmptyCacheInfo);
-    CHECK(Px(*d, 7, 5) == Rgb(2, 0, 200));
-    CHECK(CountNot(*d, TRect(8, 0, 40, 30), Rgb(9, 9, 9)) == 0);
 }
 
 TEST_CASE("glyph frames: states, copy modes, key pixels and a place left of the bitmap")
@@ -182,31 +174,25 @@ TEST_CASE("glyph frames: states, copy modes, key pixels and a place left of the 
     skin.Load();
     const TColor bg = Rgb(50, 60, 70);
     auto b = Filled24(10, 6, bg);
-    DrawSkinGlyph(b.get(), TPoint(1, 1), 5, skin.Mask("G", "MASKED"), 1);   // the last frame
+    DrawSkinGlyph(b.get(), TPoint(1, 1), TzPaintState(5), skin.Mask("G", "MASKED"), 1);   // the last frame
     CHECK(Px(*b, 1, 1) == bg);                                              // key pixel left alone
     CHECK(Px(*b, 2, 1) == Rgb(200, 10, 0));                                 // mask 0: the image
     CHECK(Px(*b, 3, 2) == MaskMix(bg, Rgb(200, 20, 1), Rgb(255, 255, 255)));
     auto light = Filled24(10, 6, bg);
-    DrawSkinGlyph(light.get(), TPoint(0, 0), 1, skin.Mask("G", "MASKED"), 0);   // the mask lightened by 100
+    DrawSkinGlyph(light.get(), TPoint(0, 0), psHot, skin.Mask("G", "MASKED"), 0);   // the mask lightened by 100
     CHECK(Px(*light, 1, 0) == MaskMix(bg, Rgb(100, 10, 0), 0, 100));
     // At x = -3 the first three columns are lost and the glyph is not moved.
     auto cut = Filled24(10, 6, bg);
-    DrawSkinGlyph(cut.get(), TPoint(-3, 0), 0, skin.Mask("G", "MASKED"), 1);
+    DrawSkinGlyph(cut.get(), TPoint(-3, 0), psNormal, skin.Mask("G", "MASKED"), 1);
     CHECK(Px(*cut, 0, 1) == MaskMix(bg, Rgb(0, 30, 1), Rgb(255, 255, 255)));
     CHECK(CountNot(*cut, TRect(1, 0, 10, 6), bg) == 0);
 
     auto p = Filled24(4, 4, bg);
-    DrawSkinGlyph(p.get(), TPoint(0, 0), 0, skin.Mask("G", "PLAIN"), 1);
+    DrawSkinGlyph(p.get(), TPoint(0, 0), psNormal, skin.Mask("G", "PLAIN"), 1);
     CHECK(Px(*p, 0, 0) == Rgb(0, 100, 200));
     CHECK(Px(*p, 1, 0) == bg);
-    DrawSkinGlyph(p.get(), TPoint(0, 2), 0, skin.Mask("G", "PLAIN"), 0);   // half blended
+    DrawSkinGlyph(p.get(), TPoint(0, 2), psNormal, skin.Mask("G", "PLAIN"), 0);   // half blended
     CHECK(Px(*p, 0, 2) == Rgb(25, 80, 135));
-    SharedReplaceColor = Rgb(1, 1, 1);   // key pixels of copies take the replacement colour
-    DrawSkinGlyph(p.get(), TPoint(0, 0), 0, skin.Mask("G", "PLAIN"), 1);
-    DrawSkinGlyph(light.get(), TPoint(4, 3), 1, skin.Mask("G", "MASKED"), 1);
-    SharedReplaceColor = SkinKeyColor;
-    CHECK(Px(*p, 1, 0) == Rgb(1, 1, 1));
-    CHECK(Px(*light, 4, 3) == Rgb(1, 1, 1));
 }
 
 TEST_CASE("disabled looks: grey, and blends that read the parent's picture without writing it")
@@ -220,16 +206,13 @@ TEST_CASE("disabled looks: grey, and blends that read the parent's picture witho
     // 60 % of the parent's pixel at (2 + 3 + x, 1 + 2 + y), 40 % of the glyph.
     CHECK(Px(*b, 1, 2) == Rgb(RoundEven(200 - (200 - 60) * 0.4), RoundEven(60 * 0.6), RoundEven(100 * 0.6 + 90 * 0.4)));
     auto g = glyph();
-    SharedParentColor = SkinKeyColor;   // QueryParentColor leaves its answer there
     ApplyDisabledKind(g.get(), dkGrayed | dkBlended, nullptr, TPoint(0, 0), EmptyCacheInfo);
-    // Grey first ((60 + 0 + 90) div 3 = 50), then half way toward the button face.
+    // Grey first ((60 + 0 + 90) div 3 = 50), then half way toward the button face (no owner).
     const TColor face = ColorToRGB(clBtnFace);
     CHECK(Px(*g, 1, 0) == Rgb(RoundEven((50 + Channel(face, 0)) / 2.0), RoundEven((50 + Channel(face, 1)) / 2.0),
                               RoundEven((50 + Channel(face, 2)) / 2.0)));
-    SharedParentColor = Rgb(0, 0, 0);
     auto s = glyph();
-    ApplyDisabledKind(s.get(), dkBlended, nullptr, TPoint(0, 0), EmptyCacheInfo);
-    SharedParentColor = SkinKeyColor;
+    ApplyDisabledKind(s.get(), dkBlended, TPoint(0, 0), EmptyCacheInfo, Rgb(0, 0, 0));
     CHECK(Px(*s, 2, 0) == Rgb(60, 0, 45));
 }
 
@@ -244,8 +227,9 @@ TEST_CASE("region borders and corner runs: key pixels of the corners leave the w
     skin.Load();
     const TzMaskData m = skin.MakeMask(TRect(0, 0, 12, 8), 1, 0, 3, 3, 3, 3);
     auto b = Filled24(30, 20, Rgb(9, 9, 9));
-    HRGN rgn = CreateRectRgn(0, 0, 30, 20);
-    PaintMaskRegionBorder(b.get(), m, 0, rgn, TRect(0, 0, 30, 20));
+    TOwnedRegion region(CreateRectRgn(0, 0, 30, 20));
+    const HRGN rgn = region.Handle();
+    PaintMaskRegionBorder(b.get(), m, psNormal, rgn, TRect(0, 0, 30, 20));
     CHECK_FALSE(PtInRegion(rgn, 0, 0));
     CHECK_FALSE(PtInRegion(rgn, 1, 0));
     CHECK_FALSE(PtInRegion(rgn, 0, 1));
@@ -257,7 +241,6 @@ TEST_CASE("region borders and corner runs: key pixels of the corners leave the w
     CHECK(Px(*b, 0, 0) == Rgb(9, 9, 9));        // key pixels are not painted
     CHECK(Px(*b, 28, 1) == Rgb(200, 20, 7));    // the corner's own pixels are
     CHECK(Px(*b, 15, 10) == Rgb(9, 9, 9));      // no centre
-    DeleteObject(rgn);
 
     std::vector<TRect> runs;
     CollectCornerRuns(runs, 100, m, false, 0);
@@ -267,7 +250,7 @@ TEST_CASE("region borders and corner runs: key pixels of the corners leave the w
     CHECK(runs.empty());
 }
 
-TEST_CASE("corners of a cache filled from the parent's picture, its colour or the shared colour")
+TEST_CASE("corners of a cache filled from the parent's picture, else its colour")
 {
     TSynthSkin skin;
     skin.Paint(TRect(0, 0, 9, 9), [](int x, int y) { return x < 3 && y < 3 ? SkinKeyColor : Rgb(1, 2, 3); });
@@ -288,19 +271,12 @@ TEST_CASE("corners of a cache filled from the parent's picture, its colour or th
                 SetPx(cache, x, y, x < 2 || y < 1 ? SkinKeyColor : Rgb(5, 5, 5));
     };
     keyCorners();
-    SharedParentColor = SkinKeyColor;
     FillCornersFromParent(&f.Child->SkinData, crTopLeft | crTopRight);
     CHECK(Px(cache, 1, 0) == Rgb(6, 4, 99));   // the panel's pixel under the child
     CHECK(Px(cache, 19, 0) == SkinKeyColor);   // the top-right corner has no margin
     CHECK(Px(cache, 1, 5) == SkinKeyColor);    // outside the corner
     keyCorners();
-    SharedParentColor = Rgb(7, 7, 7);
-    FillAllCornersFromParent(&f.Child->SkinData);
-    SharedParentColor = SkinKeyColor;
-    CHECK(Px(cache, 0, 0) == Rgb(7, 7, 7));
-    keyCorners();
     f.Panel->SkinData.FreeCache();   // no picture: the parent's colour
     FillAllCornersFromParent(&f.Child->SkinData);
-    SharedParentColor = SkinKeyColor;
     CHECK(Px(cache, 0, 0) == Rgb(0, 200, 0));
 }

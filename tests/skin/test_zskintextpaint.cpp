@@ -1,5 +1,6 @@
 // Skinned captions checked by pixels against a model built from the plain text's ink, the
 // glyph-and-caption layout against its table, and the glyph and image copies.
+#include "join.h"
 #include "pixels.h"
 
 #include "classlib/imglist.h"
@@ -96,29 +97,29 @@ TEST_CASE("skinned captions: outline passes by side and state, disabled mixed, c
     const auto ink = Ink(L"Hx", flags, r);
 
     struct Look {
-        bool Enabled, Hot;
+        TzTextFlags Flags;
         const std::vector<Pass>& Passes;
     };
-    for (const Look& look : {Look{true, false, Normal}, Look{true, true, Hot}, Look{false, true, Disabled}}) {
-        CAPTURE(look.Hot);
+    for (const Look& look : {Look{0, Normal}, Look{tfHot, Hot}, Look{tfDisabled | tfHot, Disabled}}) {
+        CAPTURE(int(look.Flags));
         auto a = TextBmp(Bg), dc = TextBmp(Bg), w = TextBmp(Bg);
-        DrawSkinTextA(a->Canvas(), "Hx", look.Enabled, &manager, look.Hot, button, flags, r);
-        DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", r, flags, look.Enabled, look.Hot, &manager, button);
-        DrawSkinTextByIndexW(w->Canvas(), L"Hx", look.Enabled, &manager, look.Hot, button, flags, r);
+        DrawSkinTextA(a->Canvas(), "Hx", look.Flags, &manager, button, flags, r);
+        DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", r, flags, look.Flags, &manager, button);
+        DrawSkinTextByIndexW(w->Canvas(), L"Hx", look.Flags, &manager, button, flags, r);
         CHECK(Mismatches(*a, ink, look.Passes) == 0);
         CHECK(Mismatches(*dc, ink, look.Passes) == 0);
         CHECK(Mismatches(*w, ink, look.Passes) == 0);
     }
     // Nothing without a manager, a section or text.
     auto none = TextBmp(Bg);
-    DrawSkinTextA(none->Canvas(), "Hx", true, &manager, false, 99, flags, r);
-    DrawSkinTextA(none->Canvas(), "", true, &manager, false, button, flags, r);
-    DrawSkinTextDCA(none->Canvas()->Handle(), "Hx", r, flags, true, false, nullptr, button);
+    DrawSkinTextA(none->Canvas(), "Hx", 0, &manager, 99, flags, r);
+    DrawSkinTextA(none->Canvas(), "", 0, &manager, button, flags, r);
+    DrawSkinTextDCA(none->Canvas()->Handle(), "Hx", r, flags, 0, nullptr, button);
     CHECK(Mismatches(*none, ink, {}) == 0);
     // Written where DrawText would place the text's extent.
     const UINT centred = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     auto c = TextBmp(Bg);
-    DrawSkinTextByIndexW(c->Canvas(), L"Hx", true, &manager, false, button, centred, r);
+    DrawSkinTextByIndexW(c->Canvas(), L"Hx", 0, &manager, button, centred, r);
     CHECK(Mismatches(*c, Ink(L"Hx", centred, r), Normal) == 0);
 
     TzCommonData sd(nullptr, false);
@@ -129,14 +130,14 @@ TEST_CASE("skinned captions: outline passes by side and state, disabled mixed, c
         const TRect narrow(13, 9, 40, 26), rest(13, 9, W, H);
         const auto long_ink = Ink(L"Hxxxxxx", flags | DT_NOCLIP, narrow);
         auto w = TextBmp(Bg);
-        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", true, false, flags, narrow);
+        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", 0, flags, narrow);
         CHECK(Mismatches(*w, long_ink, Normal, narrow) == 0);
-        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", true, false, flags, rest);
+        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", 0, flags, rest);
         CHECK(Mismatches(*w, long_ink, Normal, rest) == 0);
         sd.SetCustomFont(true);
         w = TextBmp(Bg);
         w->Canvas()->Font()->SetColor(Rgb(1, 2, 3));
-        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", false, true, flags, narrow);
+        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", tfDisabled | tfHot, flags, narrow);
         CHECK(Mismatches(*w, long_ink, {{0, 0, Rgb(1, 2, 3)}}, narrow) == 0);
     }
     SUBCASE("the web button underlines when hot; canvas and DC keep their fonts")
@@ -144,10 +145,10 @@ TEST_CASE("skinned captions: outline passes by side and state, disabled mixed, c
         sd.SetSkinSection("WEBBUTTON");
         auto cold = TextBmp(Bg), hot = TextBmp(Bg), dc = TextBmp(Bg);
         const TFontStyles style = hot->Canvas()->Font()->Style();
-        DrawSkinTextW(&sd, cold->Canvas(), L"Hx", true, false, flags, r);
-        DrawSkinTextW(&sd, hot->Canvas(), L"Hx", true, true, flags, r);
+        DrawSkinTextW(&sd, cold->Canvas(), L"Hx", 0, flags, r);
+        DrawSkinTextW(&sd, hot->Canvas(), L"Hx", tfHot, flags, r);
         HGDIOBJ font = GetCurrentObject(dc->Canvas()->Handle(), OBJ_FONT);
-        DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", r, flags, true, true, &manager, web);
+        DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", r, flags, tfHot, &manager, web);
         CHECK(LowestInk(*hot) > LowestInk(*cold));
         CHECK(LowestInk(*dc) == LowestInk(*hot));
         CHECK(hot->Canvas()->Font()->Style() == style);
@@ -282,21 +283,22 @@ TEST_CASE("button glyphs: frame by state, the frame's own key colour, grey and b
         CAPTURE(frames);
         CAPTURE(state);
         auto dst = Filled24(12, 10, Under);
-        DrawButtonGlyph(dst.get(), {3, 2}, Strip(frames).get(), frames, 0, state, 0, false, enabled);
+        DrawButtonGlyph(dst.get(), {3, 2}, Strip(frames).get(), frames, 0, TzPaintState(state), 0, false, enabled);
         CHECK(GlyphMismatches(*dst, frame, same) == 0);
     }
     // Grey and blended over the background: enabled in state 0 by Grayed and Blend, disabled
     // by its kind. The key stays transparent though grey.
     auto dst = Filled24(12, 10, Under);
-    DrawButtonGlyph(dst.get(), {3, 2}, Strip(2).get(), 2, 40, 0, 0, true, true);
+    DrawButtonGlyph(dst.get(), {3, 2}, Strip(2).get(), 2, 40, psNormal, 0, true, true);
     CHECK(GlyphMismatches(*dst, 0, GreyBlend(0.4)) == 0);
     dst = Filled24(12, 10, Under);
-    DrawButtonGlyph(dst.get(), {3, 2}, Strip(2).get(), 2, 40, 0, GlyphDisabledGrayed | GlyphDisabledBlended, true, false);
+    DrawButtonGlyph(dst.get(), {3, 2}, Strip(2).get(), 2, 40, psNormal, GlyphDisabledGrayed | GlyphDisabledBlended, true,
+                    false);
     CHECK(GlyphMismatches(*dst, 1, GreyBlend(0.5)) == 0);
     // Key pixels take the parent's image when it is ready.
     auto parent = MakeBmp24(20, 20, [](int x, int y) { return Rgb(x * 10, y * 10, 7); });
     dst = Filled24(12, 10, Under);
-    DrawButtonGlyph(dst.get(), {3, 2}, Strip(1).get(), 1, 0, 0, 0, false, true, MakeCacheInfo(parent.get(), 4, 5));
+    DrawButtonGlyph(dst.get(), {3, 2}, Strip(1).get(), 1, 0, psNormal, 0, false, true, MakeCacheInfo(parent.get(), 4, 5));
     CHECK(Px(*dst, 3, 6) == Px(*parent, 7, 11));
     CHECK(Px(*dst, 6, 4) == Px(*parent, 10, 9));
     CHECK(Px(*dst, 0, 0) == Under);
@@ -319,7 +321,8 @@ TEST_CASE("masked copies, round blends and image-list pictures")
     // corners outside the rounding untouched.
     auto b = Filled24(30, 30, Rgb(200, 200, 200));
     BlendRoundRect(b.get(), TRect(2, 2, 28, 28), 60, 6, Rgb(0, 0, 0));
-    CHECK((Px(*b, 15, 15) == Rgb(79, 79, 79) && Px(*b, 2, 2) == Rgb(200, 200, 200)));
+    CHECK(Px(*b, 15, 15) == Rgb(79, 79, 79));
+    CHECK(Px(*b, 2, 2) == Rgb(200, 200, 200));
     CHECK((Px(*b, 15, 15) & 0xFF) < (Px(*b, 4, 15) & 0xFF));
     CHECK((Px(*b, 4, 15) & 0xFF) < (Px(*b, 2, 15) & 0xFF));
 
@@ -328,7 +331,7 @@ TEST_CASE("masked copies, round blends and image-list pictures")
     REQUIRE(list.AddMasked(pic.get(), Rgb(0, 255, 0)) == 0);
     TBitmap out;
     ImageListToBitmap(&list, 0, &out);
-    CHECK((out.PixelFormat() == pf24bit && out.Width() == 8 && out.Height() == 6));
+    CHECK(Join(out.PixelFormat() == pf24bit, out.Width(), out.Height()) == Join(true, 8, 6));
     CHECK(Px(out, 3, 2) == SkinKeyColor);
     CHECK(Px(out, 4, 0) == Rgb(10, 20, 30));
 }

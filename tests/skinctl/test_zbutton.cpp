@@ -44,9 +44,9 @@ template <class T> struct TButtonFixture : TSkinFixture {
     std::unique_ptr<TBitmap> SectionOnly(int State)
     {
         auto bmp = Filled24(Button->Width(), Button->Height(), 0);
-        PaintSkinSection(Button->SkinData(), QueryParentCache(Button->SkinData()), true, SkinKeyColor, true,
-                         bmp.get(), TPoint(Button->Left(), Button->Top()), TRect(0, 0, Button->Width(), Button->Height()),
-                         State);
+        PaintSkinSection(Button->SkinData()->SectionSkin(), Button->SkinData()->Backdrop(),
+                         bfFillCentre | bfKeysShowParent, bmp.get(), TPoint(Button->Left(), Button->Top()),
+                         TRect(0, 0, Button->Width(), Button->Height()), TzPaintState(State));
         return bmp;
     }
 };

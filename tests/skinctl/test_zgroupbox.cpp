@@ -58,7 +58,8 @@ std::unique_ptr<TBitmap> BoxModel(TBoxFixture& F, int BodyTop)
     auto model = Filled24(w, h, F.Pane->Color());
     TzSkinManager* m = F.Manager.get();
     PaintSectionByIndex(m->FindSectionIndex("GROUPBOX"), m, model.get(),
-                        MakeCacheInfo(F.Pane->Picture(), F.Box->Left(), F.Box->Top()), TRect(0, BodyTop, w, h), 0, true);
+                        MakeCacheInfo(F.Pane->Picture(), F.Box->Left(), F.Box->Top()), TRect(0, BodyTop, w, h), psNormal,
+                        true);
     return model;
 }
 

@@ -39,7 +39,8 @@ int RowPixels(TWinControl* Tree, TColor Color)
 TColor SectionPixel(TzSkinManager* Manager, const char* Name, int W, int H, int X, int Y)
 {
     auto bmp = Filled24(W, H, SkinKeyColor);
-    PaintSectionByIndex(Manager->FindSectionIndex(Name), Manager, bmp.get(), EmptyCacheInfo, TRect(0, 0, W, H), 0, true);
+    PaintSectionByIndex(Manager->FindSectionIndex(Name), Manager, bmp.get(), EmptyCacheInfo, TRect(0, 0, W, H), psNormal,
+                        true);
     return Px(*bmp, X, Y);
 }
 
