@@ -32,8 +32,8 @@ TEST_CASE("memory stream: writing, reading, seeking and growth")
     WriteText(m, "hello");
     CHECK(Join(m.Size(), m.Position(), m.Capacity()) == Join(5, 5, 0x2000));   // grows in whole blocks
 
-
-    SUBCASE("reads back and stops at the end")
+    SUBCASE
+("reads back and stops at the end")
     {
         m.SetPosition(1);
         char buf[10] = {};
