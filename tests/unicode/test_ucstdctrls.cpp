@@ -283,11 +283,9 @@ TEST_CASE("the wide lines of a memo")
     CHECK(GetControlWideText(memo) == Cyrillic + L"\r\n" + Greek + L"\r\n");
     // An index the memo does not have.
     CHECK_THROWS_AS(lines->Get(2), EStringListError);
-    CHECK_THROWS_AS(lines->Get(-1), EStringListError);
     CHECK_THROWS_AS(lines->Put(2, Greek), EStringListError);
     CHECK_THROWS_AS(lines->Insert(3, Greek), EStringListError);
-    CHECK_THROWS_AS(lines->Insert(-1, Greek), EStringListError);
-    CHECK(GetControlWideText(memo) == Cyrillic + L"\r\n" + Greek + L"\r\n");
+    CHECK(Items(*lines) == W{Cyrillic, Greek});
 
     // Lines replaced, and inserted with their line breaks made the memo's.
     lines->Put(1, Chinese);
@@ -464,8 +462,9 @@ TEST_CASE("a new item chosen in the list gives the combo box its wide text")
         TMessage m{CN_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), 0, 0};
         CHECK(HandleComboSelChangeWide(combo, m));
         TMessage other{CN_COMMAND, MAKEWPARAM(0, CBN_EDITCHANGE), 0, 0};
+        CHECK_FALSE(HandleComboSelChangeWide(combo, other));
         TMessage none{WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), 0, 0};
-        CHECK_FALSE((HandleComboSelChangeWide(combo, other) || HandleComboSelChangeWide(combo, none)));
+        CHECK_FALSE(HandleComboSelChangeWide(combo, none));
     }
     CHECK(GetControlWideText(combo) == Greek);
     CHECK(Join(clicks, combo->Selects) == "1 1");
@@ -513,7 +512,8 @@ TEST_CASE("items copied from a combo box to other list controls")
     combo->CopySelection(plain);
     CHECK(Items(*wide->WideItems()) == W{Greek});
     CHECK(plain->Items()->Get(0) == "?????");
-    CHECK((wide->WideItems()->GetObject(0) == &marker && plain->Items()->GetObject(0) == &marker));
+    CHECK(wide->WideItems()->GetObject(0) == &marker);
+    CHECK(plain->Items()->GetObject(0) == &marker);
     AddItemToListControl(nullptr, Greek, nullptr);
 
     AddComboItemWide(combo, Chinese, &marker);
@@ -521,40 +521,59 @@ TEST_CASE("items copied from a combo box to other list controls")
     CHECK(combo->WideItems()->GetObject(2) == &marker);
 }
 
-TEST_CASE("finding and selecting combo box items by their beginning")
+namespace {
+// A combo box of Анна, Антон, Борис, Ωμέγα and Zeta, and beginnings of them.
+struct TNamesCombo {
+    TTestForm<> F;
+    TWideCombo* Combo = F.Add<TWideCombo>();
+    const WideString Anna = L"\x0410\x043D\x043D\x0430", Anton = L"\x0410\x043D\x0442\x043E\x043D",
+                     Boris = L"\x0411\x043E\x0440\x0438\x0441";
+    const WideString An = L"\x0410\x043D", Ant = L"\x0410\x043D\x0442", B = L"\x0411";
+    TNamesCombo() { Combo->AddItems({Anna, Anton, Boris, Greek, L"Zeta"}); }
+};
+} // namespace
+
+TEST_CASE("combo box items are found by their beginning")
 {
-    TTestForm f;
-    auto* combo = f.Add<TWideCombo>();
-    const WideString anna = L"\x0410\x043D\x043D\x0430";           // Анна
-    const WideString anton = L"\x0410\x043D\x0442\x043E\x043D";    // Антон
-    const WideString boris = L"\x0411\x043E\x0440\x0438\x0441";    // Борис
-    const WideString an = L"\x0410\x043D", ant = L"\x0410\x043D\x0442", b = L"\x0411";
-    combo->AddItems({anna, anton, boris, Greek, L"Zeta"});
+    TNamesCombo n;
+    TWideCombo* c = n.Combo;
+    // The system's search ignores case (under Wine only the case of ASCII letters): from the
+    // top, after the first item, round from the top.
+    CHECK(Join(ComboFindItemByPrefix(c, n.An), ComboFindItemByPrefix(c, n.An, 0), ComboFindItemByPrefix(c, n.An, 1)) ==
+          "0 1 0");
+    CHECK(Join(ComboFindItemByPrefix(c, n.B), ComboFindItemByPrefix(c, L"\x03A9\x03BC"), ComboFindItemByPrefix(c, L"zE")) ==
+          "2 3 4");
+    CHECK(Join(ComboFindItemByPrefix(c, L"x"), ComboFindItemByPrefix(c, L"")) == "-1 -1");
+    CHECK(Join(ComboFindUniqueItemByPrefix(c, n.Ant), ComboFindUniqueItemByPrefix(c, n.An),
+               ComboFindUniqueItemByPrefix(c, n.B), ComboFindUniqueItemByPrefix(c, L"x")) == "1 -1 2 -1");
 
-    // The system's search; it ignores case (the emulator used for the tests folds only the
-    // case of ASCII letters). Ан from the top, after the first, round from the top; Б; Ωμ.
-    CHECK(Join(ComboFindItemByPrefix(combo, an), ComboFindItemByPrefix(combo, an, 0),
-               ComboFindItemByPrefix(combo, an, 1), ComboFindItemByPrefix(combo, b),
-               ComboFindItemByPrefix(combo, L"\x03A9\x03BC"), ComboFindItemByPrefix(combo, L"zE"),
-               ComboFindItemByPrefix(combo, L"x"), ComboFindItemByPrefix(combo, L"")) == "0 1 0 2 3 4 -1 -1");
-    CHECK(Join(ComboFindUniqueItemByPrefix(combo, ant), ComboFindUniqueItemByPrefix(combo, an),
-               ComboFindUniqueItemByPrefix(combo, b), ComboFindUniqueItemByPrefix(combo, L"x")) == "1 -1 2 -1");
+    // A combo box with a search of its own is asked instead.
+    auto* searching = n.F.Add<TSearchingCombo>();
+    searching->AddItems({n.Anna, n.Anton});
+    CHECK(Join(ComboFindItemByPrefix(searching, L"q"), ComboFindUniqueItemByPrefix(searching, L"q")) == "1 1");
+    CHECK(searching->Asked.size() == 3);
+    CHECK(ComboSelectItemByPrefix(searching, L"q", false, false));
+    CHECK(searching->ItemIndex() == 1);
+}
 
+TEST_CASE("a combo box item selected by its beginning is completed and told once")
+{
+    TNamesCombo n;
+    TWideCombo* combo = n.Combo;
     SUBCASE("selected and completed")
     {
         CHECK(ComboSelectItemByPrefix(combo, L"\x0411\x043E", true, false));   // Бо
-        CHECK(Join(combo->ItemIndex(), GetControlWideText(combo), combo->Selects) == Join(2, boris, 1));
+        CHECK(Join(combo->ItemIndex(), GetControlWideText(combo), combo->Selects) == Join(2, n.Boris, 1));
         CHECK(EditSel(combo) == std::make_pair(2, 5));   // the completion is selected
         // The same item again: no notification.
-        CHECK(ComboSelectItemByPrefix(combo, b, true, false));
+        CHECK(ComboSelectItemByPrefix(combo, n.B, true, false));
         CHECK(combo->Selects == 1);
         // The typed part stays as typed.
         CHECK(ComboSelectItemByPrefix(combo, L"ze", true, false));
         CHECK(Join(GetControlWideText(combo), combo->Selects) == Join("zeta", 2));
-
         CHECK(EditSel(combo) == std::make_pair(2, 4));
         combo->SetItemIndex(2);
-        CHECK_FALSE(ComboSelectItemByPrefix(combo, an, true, true));
+        CHECK_FALSE(ComboSelectItemByPrefix(combo, n.An, true, true));
         CHECK(combo->ItemIndex() == 2);
         // Without completion the item's own text.
         CHECK(ComboSelectItemByPrefix(combo, L"\x03A9", false, true));
@@ -562,43 +581,37 @@ TEST_CASE("finding and selecting combo box items by their beginning")
     }
     SUBCASE("an exact item closes the open list when auto close-up is on")
     {
-        f.Form->Show();
+        n.F.Form->Show();
         combo->SetAutoCloseUp(true);
         combo->SetDroppedDown(true);
-        CHECK(combo->DroppedDown());
-        CHECK(ComboSelectItemByPrefix(combo, ant, true, false));
+        CHECK(ComboSelectItemByPrefix(combo, n.Ant, true, false));
         CHECK(combo->DroppedDown());
         CHECK(ComboSelectItemByPrefix(combo, L"ZETA", true, false));
         CHECK_FALSE(combo->DroppedDown());
     }
-    SUBCASE("a combo box with a search of its own")
-    {
-        auto* searching = f.Add<TSearchingCombo>();
-        searching->AddItems({anna, anton});
-        CHECK(Join(ComboFindItemByPrefix(searching, L"q"), ComboFindUniqueItemByPrefix(searching, L"q")) == "1 1");
-        CHECK(searching->Asked.size() == 3);
-        CHECK(ComboSelectItemByPrefix(searching, L"q", false, false));
-        CHECK(searching->ItemIndex() == 1);
-    }
 }
 
-TEST_CASE("the incremental search of a drop-down list")
+namespace {
+// A drop-down list of Алла, Алёна, Лев and Ωμέγα on the tests' clock.
+struct TSearchList {
+    TRestore<TTickCountFunc> Clock{ComboTickCount};
+    TTestForm<> F;
+    TWideCombo* Combo = F.Add<TWideCombo>();
+    TSearchList()
+    {
+        ComboTickCount = &TestClock;
+        g_now = 100000;
+        Combo->SetStyle(csDropDownList);
+        Combo->AddItems({L"\x0410\x043B\x043B\x0430", L"\x0410\x043B\x0451\x043D\x0430", L"\x041B\x0435\x0432", Greek});
+    }
+};
+} // namespace
+
+TEST_CASE("the incremental search of a drop-down list: keys within a pause form one search text")
 {
-    TRestore<TTickCountFunc> clock(ComboTickCount);
-    ComboTickCount = &TestClock;
-    TTestForm f;
-    auto* combo = f.Add<TWideCombo>();
-    combo->SetStyle(csDropDownList);
-    combo->AddItems({L"\x0410\x043B\x043B\x0430", L"\x0410\x043B\x0451\x043D\x0430", L"\x041B\x0435\x0432",
-                     Greek});   // Алла, Алёна, Лев
+    TSearchList l;
     WideString search;
     DWORD last = 0;
-    auto key = [&](WideChar Key) {
-        TMessage m = CharMessage(Key);
-        ComboSearchKeyPress(combo, m, search, last);
-        return WideCharOfCharMessage(m);
-    };
-
     // A key after a pause of Gap ms; what is left of it, the search text and the item after it.
     struct TStep {
         DWORD Gap;
@@ -619,17 +632,33 @@ TEST_CASE("the incremental search of a drop-down list")
         {10, 0x041B, 0, L"\x041B", 2},                    // the next key starts afresh at once
         {5000, 0x03A9, 0, L"\x03A9", 3},                  // a key beyond the ANSI code page
     };
-    g_now = 100000;
     for (const TStep& s : steps) {
         CAPTURE(int(s.Key));
         g_now += s.Gap;
-        const WideChar left = key(s.Key);
-        CHECK(Join(left, search == s.Search, combo->ItemIndex()) == Join(s.Left, true, s.Index));
-        CHECK(GetControlWideText(combo) == combo->WideItems()->Get(s.Index));
+        TMessage m = CharMessage(s.Key);
+        ComboSearchKeyPress(l.Combo, m, search, last);
+        CHECK(Join(WideCharOfCharMessage(m), search, l.Combo->ItemIndex()) ==
+              Join(s.Left, WideString(s.Search), s.Index));
+        CHECK(GetControlWideText(l.Combo) == l.Combo->WideItems()->Get(s.Index));
     }
-
-    // Typed into the window.
+    // Other styles and auto-complete off are left alone.
+    auto left = [&](WideChar Key) {
+        TMessage m = CharMessage(Key);
+        ComboSearchKeyPress(l.Combo, m, search, last);
+        return WideCharOfCharMessage(m);
+    };
+    l.Combo->SetAutoComplete(false);
     g_now += 5000;
+    CHECK(left(0x041B) == 0x041B);
+    l.Combo->SetAutoComplete(true);
+    l.Combo->SetStyle(csDropDown);
+    CHECK(left(0x041B) == 0x041B);
+}
+
+TEST_CASE("keys typed into a drop-down list search; a key the search leaves reaches the key handling packed")
+{
+    TSearchList l;
+    TWideCombo* combo = l.Combo;
     SendMessageW(combo->Handle(), WM_CHAR, 0x041B, 0);   // Л
     CHECK(Join(combo->ItemIndex(), combo->SearchText) == Join(2, L"\x041B"));
     g_now += 5000;
@@ -641,71 +670,73 @@ TEST_CASE("the incremental search of a drop-down list")
     SendMessageW(combo->Handle(), WM_CHAR, 0x4E2D, 0);
     REQUIRE_FALSE(combo->KeysSeen.empty());
     CHECK(Join(uint8_t(combo->KeysSeen.back()), combo->SearchText) == Join(255, L"\x03A9"));
-
-    // Other styles and auto-complete off are left alone.
-    combo->SetAutoComplete(false);
-    g_now += 5000;
-    CHECK(key(0x041B) == 0x041B);
-    combo->SetAutoComplete(true);
-    combo->SetStyle(csDropDown);
-    CHECK(key(0x041B) == 0x041B);
 }
 
-TEST_CASE("auto-completion of a drop-down combo box")
-{
-    TTestForm f;
-    f.Form->Show();
-    auto* combo = f.Add<TWideCombo>();
-    const WideString alexander = L"\x0410\x043B\x0435\x043A\x0441\x0430\x043D\x0434\x0440";   // Александр
-    const WideString alexey = L"\x0410\x043B\x0435\x043A\x0441\x0435\x0439";                 // Алексей
-    combo->AddItems({alexander, alexey, Greek});
-    HWND edit = combo->EditHandle();
-    REQUIRE(edit);
-    REQUIRE(IsWindowUnicode(edit));
+namespace {
+// A shown drop-down combo box of Александр, Алексей and Ωμέγα.
+struct TCompleting {
+    TTestForm<> F;
+    TWideCombo* Combo = F.Add<TWideCombo>();
+    const WideString Alexander = L"\x0410\x043B\x0435\x043A\x0441\x0430\x043D\x0434\x0440";
+    const WideString Alexey = L"\x0410\x043B\x0435\x043A\x0441\x0435\x0439";
+    TCompleting()
+    {
+        F.Form->Show();
+        Combo->AddItems({Alexander, Alexey, Greek});
+        REQUIRE(IsWindowUnicode(Combo->EditHandle()));
+    }
     // Types Key into the edit window; answers the text and the selection after it.
-    auto type = [&](WideChar Key) {
-        SendMessageW(edit, WM_CHAR, Key, 0);
-        return Join(GetControlWideText(combo), EditSel(combo).first, EditSel(combo).second);
-    };
+    std::string Type(WideChar Key)
+    {
+        SendMessageW(Combo->EditHandle(), WM_CHAR, Key, 0);
+        return Join(GetControlWideText(Combo), EditSel(Combo).first, EditSel(Combo).second);
+    }
+};
+} // namespace
 
-    CHECK(type(0x0410) == Join(alexander, 1, 9));   // А
-    CHECK(type(0x043B) == Join(alexander, 2, 9));   // л
-    for (WideChar c : {0x0435, 0x043A, 0x0441})
-        type(c);
-    CHECK(type(0x0435) == Join(alexey, 6, 7));
-    CHECK(combo->ItemIndex() == 1);
+TEST_CASE("typing into a drop-down combo box completes the text from a unique item")
+{
+    TCompleting c;
+    CHECK(c.Type(0x0410) == Join(c.Alexander, 1, 9));   // А
+    CHECK(c.Type(0x043B) == Join(c.Alexander, 2, 9));   // л
+    for (WideChar k : {0x0435, 0x043A, 0x0441})
+        c.Type(k);
+    CHECK(c.Type(0x0435) == Join(c.Alexey, 6, 7));
+    CHECK(c.Combo->ItemIndex() == 1);
     // A key that completes nothing goes to the edit window and replaces the selection.
-    CHECK(type(L'z') == Join(WideString(L"\x0410\x043B\x0435\x043A\x0441\x0435z"), 7, 7));
+    CHECK(c.Type(L'z') == Join(WideString(L"\x0410\x043B\x0435\x043A\x0441\x0435z"), 7, 7));
     // The library's key handling saw the keys (as the packed code above 255).
-    CHECK(Join(combo->KeysSeen.size(), uint8_t(combo->KeysSeen.front())) == "7 255");
+    CHECK(Join(c.Combo->KeysSeen.size(), uint8_t(c.Combo->KeysSeen.front())) == "7 255");
 
     // Only an item of its own with a unique search.
-    SetControlWideText(combo, L"");
+    SetControlWideText(c.Combo, L"");
     TMessage m = CharMessage(0x0410);
-    UcCombo_AutoCompleteKeyPress(combo, m, true, true);
-    CHECK(Join(WideCharOfCharMessage(m), GetControlWideText(combo)) == Join(0x0410, L""));
+    UcCombo_AutoCompleteKeyPress(c.Combo, m, true, true);
+    CHECK(Join(WideCharOfCharMessage(m), GetControlWideText(c.Combo)) == Join(0x0410, L""));
     // A key beyond the ANSI code page.
-    CHECK(type(0x03A9) == Join(Greek, 1, 5));   // Ω
+    CHECK(c.Type(0x03A9) == Join(Greek, 1, 5));   // Ω
     // Typing before the end completes nothing.
-    SetControlWideText(combo, L"\x0410\x043B");
-    SendMessageW(combo->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(1, 1));
-    CHECK(type(0x043B) == Join(WideString(L"\x0410\x043B\x043B"), 2, 2));
-    // With auto drop-down the list opens on a key and closes on tab.
-    combo->SetAutoDropDown(true);
-    SetControlWideText(combo, L"");
-    TMessage q = CharMessage(L'q');
-    UcCombo_AutoCompleteKeyPress(combo, q, true, false);
-    CHECK(combo->DroppedDown());
-    TMessage tab = CharMessage(VK_TAB);
-    UcCombo_AutoCompleteKeyPress(combo, tab, true, false);
-    CHECK(Join(combo->DroppedDown(), WideCharOfCharMessage(tab)) == Join(false, VK_TAB));
-    // Enter closes an open list instead of reaching the edit window.
-    combo->SetDroppedDown(true);
-    type(VK_RETURN);
-    CHECK_FALSE(combo->DroppedDown());
+    SetControlWideText(c.Combo, L"\x0410\x043B");
+    SendMessageW(c.Combo->Handle(), CB_SETEDITSEL, 0, MAKELPARAM(1, 1));
+    CHECK(c.Type(0x043B) == Join(WideString(L"\x0410\x043B\x043B"), 2, 2));
+}
 
-    // Only for the editable styles.
-    auto* list = f.Add<TWideCombo>();
+TEST_CASE("auto-completion opens the list on a key, closes it on Tab and Enter, and is for editable styles only")
+{
+    TCompleting c;
+    c.Combo->SetAutoDropDown(true);
+    TMessage q = CharMessage(L'q');
+    UcCombo_AutoCompleteKeyPress(c.Combo, q, true, false);
+    CHECK(c.Combo->DroppedDown());
+    TMessage tab = CharMessage(VK_TAB);
+    UcCombo_AutoCompleteKeyPress(c.Combo, tab, true, false);
+    CHECK(Join(c.Combo->DroppedDown(), WideCharOfCharMessage(tab)) == Join(false, VK_TAB));
+    // Enter closes an open list instead of reaching the edit window.
+    c.Combo->SetDroppedDown(true);
+    c.Type(VK_RETURN);
+    CHECK_FALSE(c.Combo->DroppedDown());
+
+    auto* list = c.F.Add<TWideCombo>();
     list->SetStyle(csDropDownList);
     TMessage a = CharMessage(L'a');
     CHECK_THROWS_WITH_AS(UcCombo_AutoCompleteKeyPress(list, a, true, false),
@@ -791,31 +822,27 @@ TEST_CASE("a label draws its wide caption")
         TRect r(0, 0, 200, 40);
         auto bmp = draw(clNavy, r);
         CHECK(r == TRect(0, 0, 200, 40));
-        CHECK((CountPixels(bmp.get(), clBtnHighlight) > 10 && CountPixels(bmp.get(), clBtnShadow) > 10));
+        CHECK(CountPixels(bmp.get(), clBtnHighlight) > 10);
+        CHECK(CountPixels(bmp.get(), clBtnShadow) > 10);
     }
     SUBCASE("an empty caption and a lone hot-key mark measure one line high")
     {
+        auto bmp = Picture(10, 10, clWhite);
+        TCanvasDC scope(label->Canvas(), bmp->Canvas()->Handle());
         TRect greek(0, 0, 0, 0);
-        HDC dc = GetDC(nullptr);
-        {
-            TCanvasDC scope(label->Canvas(), dc);
-            DrawLabelTextWide(label, greek, DT_CALCRECT);
-            for (const wchar_t* caption : {L"", L"&"}) {
-                SetControlWideText(label, caption);
-                TRect r(0, 0, 0, 0);
-                DrawLabelTextWide(label, r, DT_CALCRECT);
-                CHECK(Join(r.Height(), r.Width() > 0) == Join(greek.Height(), true));
-            }
+        DrawLabelTextWide(label, greek, DT_CALCRECT);
+        for (const wchar_t* caption : {L"", L"&"}) {
+            SetControlWideText(label, caption);
+            TRect r(0, 0, 0, 0);
+            DrawLabelTextWide(label, r, DT_CALCRECT);
+            CHECK(Join(r.Height(), r.Width() > 0) == Join(greek.Height(), true));
         }
-        ReleaseDC(nullptr, dc);
-    }
-    SUBCASE("the ANSI platform leaves the drawing to the library")
-    {
+        // The ANSI platform leaves the drawing to the library.
         TAnsiPlatform ansi;
-        TRect r(0, 0, 10, 10);
-        CHECK_FALSE(DrawLabelTextWide(label, r, DT_CALCRECT));
+        CHECK_FALSE(DrawLabelTextWide(label, greek, DT_CALCRECT));
     }
 }
+
 
 TEST_CASE("a label's Cyrillic hot key focuses its control")
 {
@@ -864,8 +891,11 @@ TEST_CASE("wide text on a canvas")
     SIZE expected{};
     GetTextExtentPoint32W(canvas->Handle(), Greek.c_str(), static_cast<int>(Greek.size()), &expected);
     CHECK(size.cx > 0);
-    CHECK(Join(size.cx, size.cy, CanvasTextWidthWide(canvas, Greek), CanvasTextHeightWide(canvas, Greek),
-               CanvasTextWidthWide(canvas, L"")) == Join(expected.cx, expected.cy, expected.cx, expected.cy, 0));
+    CHECK(Join(size.cx, size.cy) == Join(expected.cx, expected.cy));
+    CHECK(Join(CanvasTextWidthWide(canvas, Greek), CanvasTextHeightWide(canvas, Greek)) ==
+          Join(expected.cx, expected.cy));
+    CHECK(CanvasTextWidthWide(canvas, L"") == 0);
+
 
     SUBCASE("text out draws and moves the pen past the text")
     {

@@ -207,140 +207,144 @@ std::pair<W, W> BothWays(const std::string& Bytes, bool Detect = true)
 }
 } // namespace
 
-TEST_CASE("large files read in pieces give the same lines as read whole")
+// Files are read in pieces of this size.
+constexpr size_t Piece = 256 * 1024;
+
+TEST_CASE("a file read in pieces keeps a line feed that closes a piece and a line separator that opens one")
 {
-    const size_t piece = 256 * 1024;
-    SUBCASE("a line feed closing the first piece, a line separator opening the next")
-    {
-        // UTF-8 after its mark: the first piece is the 256 KB behind the mark.
-        std::string body(piece - 1, 'a');
-        for (size_t i = 100; i < body.size(); i += 100)
-            body[i] = '\n';
-        body += '\n' + WideToUtf8(L"\x2028") + "tail\r";
+    // UTF-8 after its mark: the first piece is the 256 KB behind the mark.
+    std::string body(Piece - 1, 'a');
+    for (size_t i = 100; i < body.size(); i += 100)
+        body[i] = '\n';
+    body += '\n' + WideToUtf8(L"\x2028") + "tail\r";
+    auto [p, w] = BothWays("\xEF\xBB\xBF" + body);
+    CHECK(p == w);
+    CHECK(p.back() == L"tail");
+
+    WideString wide(Piece / 2 - 1, L'b');
+    for (size_t i = 50; i < wide.size(); i += 77)
+        wide[i] = L'\r';
+    wide += L"\n\x2028"
+            L"end";
+    auto [p2, w2] = BothWays("\xFF\xFE" + LE(wide));
+    CHECK(p2 == w2);
+    CHECK(p2.back() == L"end");
+}
+
+TEST_CASE("a file read in pieces keeps the line feeds after a bad lead byte at the end of a piece")
+{
+    // A decoder may take the lead byte at the end of a piece for a character cut off and
+    // drop the line feeds after it: the empty line between them must stay.
+    for (const char* lead : {"\xF0", "\xE8", "\xF0\x9F"}) {
+        std::string body(Piece - 2 - std::strlen(lead), 'a');
+        body += lead + std::string("\n\n") + "next\n";
         auto [p, w] = BothWays("\xEF\xBB\xBF" + body);
         CHECK(p == w);
-        CHECK(p.back() == L"tail");
-
-        WideString wide(piece / 2 - 1, L'b');
-        for (size_t i = 50; i < wide.size(); i += 77)
-            wide[i] = L'\r';
-        wide += L"\n\x2028"
-                L"end";
-        auto [p2, w2] = BothWays("\xFF\xFE" + LE(wide));
-        CHECK(p2 == w2);
-        CHECK(p2.back() == L"end");
-    }
-    SUBCASE("a bad lead byte just before the line feeds that would close a piece")
-    {
-        // A decoder may take the lead byte at the end of a piece for a character cut off and
-        // drop the line feeds after it: the empty line between them must stay.
-        for (const char* lead : {"\xF0", "\xE8", "\xF0\x9F"}) {
-            std::string body(piece - 2 - std::strlen(lead), 'a');
-            body += lead + std::string("\n\n") + "next\n";
-            auto [p, w] = BothWays("\xEF\xBB\xBF" + body);
-            CHECK(p == w);
-            REQUIRE(p.size() == 3);
-            CHECK(p[1].empty());
-        }
-    }
-    SUBCASE("one line longer than a piece, and a multi-byte character across the read")
-    {
-        WideString big;
-        for (size_t i = 0; i < piece; ++i)
-            big += (i % 3) ? L'ж' : L'z';
-        auto [p, w] = BothWays("\xEF\xBB\xBF" + WideToUtf8(L"first\n" + big + L"\r\nlast"));
-        CHECK(p == w);
         REQUIRE(p.size() == 3);
-        CHECK(p[1] == big);
+        CHECK(p[1].empty());
     }
-    SUBCASE("long lines first, then many short ones: the item array grows past its estimate")
-    {
-        std::string text;
-        while (text.size() < piece)
-            text += std::string(500, 'L') + "\r\n";
-        const size_t longLines = text.size() / 502;
-        for (int i = 0; i < 200000; ++i)
-            text += std::to_string(i % 10) + "\n";
-        TUcStringList L;
-        TStringStream s("\xEF\xBB\xBF" + text);
-        L.LoadFromStreamDetect(&s, true);
-        REQUIRE(L.Count() == static_cast<int>(longLines) + 200000);
-        CHECK(L.Capacity() >= L.Count());
-        CHECK(L.Strings(0) == WideString(500, L'L'));
-        CHECK(L.Strings(static_cast<int>(longLines) - 1) == WideString(500, L'L'));
-        bool shortOk = true;
-        for (int i = 0; i < 200000; ++i)
-            shortOk = shortOk && L.Strings(static_cast<int>(longLines) + i) == std::to_wstring(i % 10);
-        CHECK(shortOk);
-    }
-    SUBCASE("random texts in every character set")
-    {
-        const WideString alphabet = WideString(L"ab жЖ中\r\n\r\n\x2028\t", 14) + WideString(1, 0) + L"Ω";
-        uint32_t seed = 12345;
-        auto next = [&] { return seed = seed * 1103515245u + 12345u; };
-        for (int round = 0; round < 3; ++round) {
-            WideString text;
-            while (text.size() < 3 * piece / 2)
-                text += alphabet[(next() >> 8) % alphabet.size()];
-            auto [p1, w1] = BothWays("\xEF\xBB\xBF" + WideToUtf8(text));
-            CHECK(p1 == w1);
-            auto [p2, w2] = BothWays("\xFF\xFE" + LE(text) + "\x01");   // and an odd last byte
-            CHECK(p2 == w2);
-            // Big-endian with zero characters: the swap stops at the first one in both ways.
-            auto [p3, w3] = BothWays("\xFE\xFF" + BE(text));
-            CHECK(p3 == w3);
-            auto [p4, w4] = BothWays(LE(text), false);
-            CHECK(p4 == w4);
-            AnsiString ansi = WideToAnsi(text);
-            auto [p5, w5] = BothWays(ansi);
-            CHECK(p5 == w5);
-            // Malformed UTF-8: stray continuation and lead bytes.
-            std::string bad = WideToUtf8(text);
-            for (size_t i = 7; i < bad.size(); i += 1013)
-                bad[i] = static_cast<char>(0x80 + (i & 0x7F));
-            auto [p6, w6] = BothWays("\xEF\xBB\xBF" + bad);
-            CHECK(p6 == w6);
-        }
-    }
-    SUBCASE("a failed read leaves the old lines")
-    {
-        class TFailingStream : public TStringStream {
-        public:
-            using TStringStream::TStringStream;
-            int32_t Read(void* Buffer, int32_t Count) override
-            {
-                if (Position() > 300000)
-                    return 0;
-                return TStringStream::Read(Buffer, Count);
-            }
-        };
-        TFailingStream s("\xEF\xBB\xBF" + std::string(600000, 'q') + "\n");
-        TUcStringList L;
-        L.Add(L"old");
-        CHECK_THROWS_AS(L.LoadFromStream(&s), EReadError);
-        CHECK(Items(L) == W{L"old"});
+}
 
-        // A sorted list refusing a duplicate keeps its lines and the character set it had.
-        const WideString name = TestFilePath(L"textload.txt");
-        WriteBytes(name, "\xEF\xBB\xBF" "b\na\nb\n");
-        TUcStringList S;
-        S.SetSorted(true);
-        S.SetDuplicates(dupError);
-        S.Add(L"old");
-        CHECK_THROWS_AS(S.LoadFromFile(name), EStringListError);
-        CHECK(Items(S) == W{L"old"});
-        CHECK(S.LoadedFileCharSet() == csUnicodeText);
-        // Memory used up anywhere in a load, sorted or not: EOutOfMemory, and nothing changed.
-        WriteBytes(name, "\xEF\xBB\xBF" + WideToUtf8(L"первая строка\r\nвторая строка\rтретья строка\n\nпятая строка\x2028шестая строка"));
-        for (TUcStringList* list : {&L, &S}) {
-            const W before = Items(*list);
-            const auto kept = [&] {
-                CHECK(Items(*list) == before);
-                CHECK(list->LoadedFileCharSet() == csUnicodeText);
-            };
-            CHECK(FailEachAllocation([&] { list->LoadFromFile(name); }, kept) > 5);
-            CHECK(list->Count() == 6);
-            CHECK(list->LoadedFileCharSet() == csUtf8Text);
+TEST_CASE("a file read in pieces keeps a line longer than a piece and a character across two reads")
+{
+    WideString big;
+    for (size_t i = 0; i < Piece; ++i)
+        big += (i % 3) ? L'ж' : L'z';
+    auto [p, w] = BothWays("\xEF\xBB\xBF" + WideToUtf8(L"first\n" + big + L"\r\nlast"));
+    CHECK(p == w);
+    REQUIRE(p.size() == 3);
+    CHECK(p[1] == big);
+}
+
+TEST_CASE("a file read in pieces grows its item array past the estimate from long first lines")
+{
+    std::string text;
+    while (text.size() < Piece)
+        text += std::string(500, 'L') + "\r\n";
+    const size_t longLines = text.size() / 502;
+    for (int i = 0; i < 200000; ++i)
+        text += std::to_string(i % 10) + "\n";
+    TUcStringList L;
+    TStringStream s("\xEF\xBB\xBF" + text);
+    L.LoadFromStreamDetect(&s, true);
+    REQUIRE(L.Count() == static_cast<int>(longLines) + 200000);
+    CHECK(L.Capacity() >= L.Count());
+    CHECK(L.Strings(0) == WideString(500, L'L'));
+    CHECK(L.Strings(static_cast<int>(longLines) - 1) == WideString(500, L'L'));
+    bool shortOk = true;
+    for (int i = 0; i < 200000; ++i)
+        shortOk = shortOk && L.Strings(static_cast<int>(longLines) + i) == std::to_wstring(i % 10);
+    CHECK(shortOk);
+}
+
+TEST_CASE("random texts in every character set read in pieces give the lines read whole")
+{
+    const WideString alphabet = WideString(L"ab жЖ中\r\n\r\n\x2028\t", 14) + WideString(1, 0) + L"Ω";
+    uint32_t seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    for (int round = 0; round < 3; ++round) {
+        WideString text;
+        while (text.size() < 3 * Piece / 2)
+            text += alphabet[(next() >> 8) % alphabet.size()];
+        auto [p1, w1] = BothWays("\xEF\xBB\xBF" + WideToUtf8(text));
+        CHECK(p1 == w1);
+        auto [p2, w2] = BothWays("\xFF\xFE" + LE(text) + "\x01");   // and an odd last byte
+        CHECK(p2 == w2);
+        // Big-endian with zero characters: the swap stops at the first one in both ways.
+        auto [p3, w3] = BothWays("\xFE\xFF" + BE(text));
+        CHECK(p3 == w3);
+        auto [p4, w4] = BothWays(LE(text), false);
+        CHECK(p4 == w4);
+        AnsiString ansi = WideToAnsi(text);
+        auto [p5, w5] = BothWays(ansi);
+        CHECK(p5 == w5);
+        // Malformed UTF-8: stray continuation and lead bytes.
+        std::string bad = WideToUtf8(text);
+        for (size_t i = 7; i < bad.size(); i += 1013)
+            bad[i] = static_cast<char>(0x80 + (i & 0x7F));
+        auto [p6, w6] = BothWays("\xEF\xBB\xBF" + bad);
+        CHECK(p6 == w6);
+    }
+}
+
+TEST_CASE("a load that fails leaves the old lines and character set: a failed read, a refused duplicate, memory used up")
+{
+    class TFailingStream : public TStringStream {
+    public:
+        using TStringStream::TStringStream;
+        int32_t Read(void* Buffer, int32_t Count) override
+        {
+            if (Position() > 300000)
+                return 0;
+            return TStringStream::Read(Buffer, Count);
         }
+    };
+    TFailingStream s("\xEF\xBB\xBF" + std::string(600000, 'q') + "\n");
+    TUcStringList L;
+    L.Add(L"old");
+    CHECK_THROWS_AS(L.LoadFromStream(&s), EReadError);
+    CHECK(Items(L) == W{L"old"});
+
+    // A sorted list refusing a duplicate keeps its lines and the character set it had.
+    const WideString name = TestFilePath(L"textload.txt");
+    WriteBytes(name, "\xEF\xBB\xBF" "b\na\nb\n");
+    TUcStringList S;
+    S.SetSorted(true);
+    S.SetDuplicates(dupError);
+    S.Add(L"old");
+    CHECK_THROWS_AS(S.LoadFromFile(name), EStringListError);
+    CHECK(Items(S) == W{L"old"});
+    CHECK(S.LoadedFileCharSet() == csUnicodeText);
+    // Memory used up anywhere in a load, sorted or not: EOutOfMemory, and nothing changed.
+    WriteBytes(name, "\xEF\xBB\xBF" + WideToUtf8(L"первая строка\r\nвторая строка\rтретья строка\n\nпятая строка\x2028шестая строка"));
+    for (TUcStringList* list : {&L, &S}) {
+        const W before = Items(*list);
+        const auto kept = [&] {
+            CHECK(Items(*list) == before);
+            CHECK(list->LoadedFileCharSet() == csUnicodeText);
+        };
+        CHECK(FailEachAllocation([&] { list->LoadFromFile(name); }, kept) > 5);
+        CHECK(list->Count() == 6);
+        CHECK(list->LoadedFileCharSet() == csUtf8Text);
     }
 }

@@ -102,36 +102,6 @@ TEST_CASE("positions outside the list and changes of a sorted list are refused, 
     CHECK_THROWS_WITH_AS(L.SetCapacity(2), "List capacity out of bounds (2)", EStringListError);
 }
 
-TEST_CASE("duplicates in a sorted list")
-{
-    TUcStringList L;
-    L.SetSorted(true);
-    L.AddObject(L"b", Obj(1));
-    L.Add(L"a");
-    SUBCASE("ignored: the existing index, nothing added")
-    {
-        CHECK(L.AddObject(L"B", Obj(2)) == 1);
-        CHECK(L.Count() == 2);
-        CHECK(L.Objects(1) == Obj(1));
-    }
-    SUBCASE("accepted: inserted at the found index")
-    {
-        L.SetDuplicates(dupAccept);
-        L.Add(L"c");
-        CHECK(L.AddObject(L"b", Obj(2)) == 1);
-        CHECK(Items(L) == W{L"a", L"b", L"b", L"c"});
-    }
-    SUBCASE("case-sensitive lists tell the cases apart")
-    {
-        L.SetCaseSensitive(true);
-        L.Add(L"B");
-        CHECK(L.Count() == 3);
-        CHECK(L.IndexOf(L"B") >= 0);
-        CHECK(L.IndexOf(L"b") >= 0);
-        CHECK(L.IndexOf(L"B") != L.IndexOf(L"b"));
-    }
-}
-
 TEST_CASE("names and values, sorted and not; moving items with their objects")
 {
     TUcStringList L;
@@ -209,20 +179,6 @@ TEST_CASE("sorting agrees with the list's own comparison")
     std::vector<WideString> got = Items(M);
     std::sort(got.begin(), got.end());
     CHECK(got == W{L"e", L"q", L"r", L"t", L"w", L"y"});
-}
-
-TEST_CASE("capacity grows by 4, by 16 above 8, by a quarter above 64")
-{
-    TUcStringList L;
-    std::vector<int> capacities;
-    for (int i = 0; i < 130; ++i) {
-        L.Add(L"x");
-        if (capacities.empty() || capacities.back() != L.Capacity())
-            capacities.push_back(L.Capacity());
-    }
-    CHECK(capacities == std::vector<int>{4, 8, 12, 28, 44, 60, 76, 95, 118, 147});
-    L.Clear();
-    CHECK(L.Capacity() == 0);
 }
 
 TEST_CASE("change events come around every change, once for an update bracket")

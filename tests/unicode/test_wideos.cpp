@@ -103,7 +103,10 @@ TEST_CASE("full path names")
         // such a name altogether.
         const WideString longName = L"C:\\" + WideString(300, L'x') + L"\\" + Cyrillic;
         const WideString expanded = ExpandFileNameWide(longName);
-        CHECK((expanded == longName || (!unicode && expanded.empty())));
+        if (unicode || !expanded.empty())
+            CHECK(expanded == longName);
+
+
         CHECK(ExpandFileNameWide(L"") == L"");
     });
 }

@@ -55,11 +55,11 @@ template <class F = TForm> struct TTestForm {
         c->SetBounds(Left, Top, Width, Height);
         return c;
     }
-    // Shown in front, its messages handled.
+    // Shown in front and made the active window (at once, in this thread), its messages handled.
     void Show()
     {
         Form->Show();
-        SetForegroundWindow(Form->Handle());
+        SetActiveWindow(Form->Handle());
         Pump();
     }
 };
