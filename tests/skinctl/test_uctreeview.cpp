@@ -2,6 +2,7 @@
 // window (also after it is re-created, whatever the window asks for first), the wide sort,
 // wide label editing, the wide notifications' events, "Utf8Data" in form data and the
 // long-item tooltip of old common controls.
+#include "pointer.h"
 #include "skinctlfixture.h"
 #include "treeitems.h"
 #include "skinctl/uctreeview.h"
@@ -371,6 +372,7 @@ TEST_CASE("on common controls older than 4.71 a long item's tooltip is its first
     TRestore<DWORD (*)()> restore(UcCommonControlsVersion);
     UcCommonControlsVersion = [] { return static_cast<DWORD>(MAKELONG(70, 4)); };
     // The mouse on a node, then the tooltip's question as the tree would get it.
+    THeldPointer pointer;
     const auto ask = [&](TUcTreeNode* Node, NMTTDISPINFOW& Info) {
         RECT r{};
         const HTREEITEM item = Node->ItemId();
@@ -378,7 +380,7 @@ TEST_CASE("on common controls older than 4.71 a long item's tooltip is its first
         SendMessageW(f.Tree->Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r));
         POINT p{r.left + 2, (r.top + r.bottom) / 2};
         ClientToScreen(f.Tree->Handle(), &p);
-        SetCursorPos(p.x, p.y);
+        pointer.MoveTo(p);
         Info = NMTTDISPINFOW{};
         Info.hdr.hwndFrom = reinterpret_cast<HWND>(SendMessageW(f.Tree->Handle(), TVM_GETTOOLTIPS, 0, 0));
         Info.hdr.code = TTN_NEEDTEXTW;
