@@ -53,6 +53,8 @@ struct TSkinFixture {
     std::unique_ptr<TzSkinManager> Manager = std::make_unique<TzSkinManager>(nullptr);
     TForm* Form = nullptr;
     TBackdrop* Backdrop = nullptr;
+    int Counted = 0;   // the calls of Count, a handler of any notifying event
+    void Count(TObject*) { ++Counted; }
 
     explicit TSkinFixture(const wchar_t* Skin = L"ZandrelDawn")
     {
@@ -98,6 +100,13 @@ struct TSkinFixture {
         ShowOnTop(Form);
         Redraw();
     }
+    // Shown with the focus on the form itself: no control starts focused or hot.
+    void ShowUnfocused()
+    {
+        Show();
+        ::SetFocus(Form->Handle());
+        Pump();
+    }
     void Redraw()
     {
         RedrawWindow(Form->Handle(), nullptr, nullptr,
@@ -134,6 +143,28 @@ inline WideString ShiftedSkin(const wchar_t* From, const wchar_t* Name, int Extr
     const Bytes original = ReadBytes(target + L"Options.dat");
     WriteText(target + L"Options.dat", options + std::string(original.begin(), original.end()));
     return folder;
+}
+
+// A control's cache painted again for its present state.
+template <class C> TBitmap& FreshCache(C* Control)
+{
+    Control->SkinData()->SetBGChanged(true);
+    if constexpr (requires { Control->PrepareEditCache(); })
+        Control->PrepareEditCache();
+    else if constexpr (requires { Control->PrepareCache(); })
+        Control->PrepareCache();
+    else
+        Control->Repaint();
+    return *Control->SkinData()->CacheBmp();
+}
+
+// The client area of a control as it is on the screen.
+inline std::unique_ptr<TBitmap> ClientShot(TWinControl* C)
+{
+    auto bmp = Filled24(C->ClientWidth(), C->ClientHeight(), SkinKeyColor);
+    TClientDC dc(C->Handle());
+    BitBlt(bmp->Canvas()->Handle(), 0, 0, C->ClientWidth(), C->ClientHeight(), dc.Handle(), 0, 0, SRCCOPY);
+    return bmp;
 }
 
 // A pixel of a window as it is on the screen, frame included (0, 0 is the window's corner).

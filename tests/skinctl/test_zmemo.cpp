@@ -1,5 +1,5 @@
-// The skinned memo: wide lines, text and selection, its two events, the skin's colours, and
-// the same window after the skin goes, as the user left it.
+// The skinned memo: its two events, the skin's colours and bars, and the same window after
+// the skin goes, as the user left it, wide selection included.
 #include "skinctlfixture.h"
 
 #include "skin/zclientwnd.h"
@@ -27,29 +27,17 @@ struct TEvents {
 
 } // namespace
 
-TEST_CASE("a memo's lines and selection are UTF-16")
-{
-    TMemoFixture f;
-    TzMemo* m = f.Memo;
-    m->SetSelStart(int(m->Lines()->Strings(0).size()) + 2);
-    m->SetSelLength(int(Cyrillic.size()));
-    CHECK(m->SelText() == Cyrillic);
-    m->SetSelText(Greek);
-    CHECK(m->Lines()->Strings(1) == Greek + L" 1");
-}
-
 TEST_CASE("a memo tells of every caret placement and of vertical scrolling only")
 {
     TMemoFixture f;
     TEvents ev;
     f.Memo->OnScrollCaret = MakeMethod<&TEvents::OnCaret>(&ev);
     f.Memo->OnVScroll = MakeMethod<&TEvents::OnVScroll>(&ev);
-    // Skinned or not.
-    for (int pass = 0; pass < 2; ++pass) {
-        if (pass == 1) {
+    for (bool skinned : {true, false}) {
+        CAPTURE(skinned);
+        if (!skinned)
             f.RemoveSkin();
-            ev.Caret = ev.VScroll = 0;
-        }
+        ev = TEvents{};
         HWND wnd = f.Memo->Handle();
         SendMessageW(wnd, EM_SETSEL, 3, 3);
         SendMessageW(wnd, EM_SETSEL, 0, 5);
@@ -59,7 +47,7 @@ TEST_CASE("a memo tells of every caret placement and of vertical scrolling only"
     }
 }
 
-TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for every new skin")
+TEST_CASE("a skinned memo takes the section's colours and a scroll adapter for every new skin, also one that came while it was hidden")
 {
     TMemoFixture f;
     TzMemo* m = f.Memo;
@@ -74,8 +62,18 @@ TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for 
         CHECK_FALSE(m->SkinData()->Updating());
         CHECK(ClientPixel(m, 150, 90) == edit.Color);
     }
+    // Its window made again on a hidden pane while the skin goes and comes: it takes up the new one.
+    auto* pane = f.Place<TBackdrop>(f.Form, 220, 10, 170, 150);
+    m->SetParent(pane);
+    pane->SetVisible(false);
     f.RemoveSkin();
     CHECK(m->ScrollAdapter() == nullptr);
+    f.ApplySkin(L"ZandrelDawn");
+    pane->SetVisible(true);
+    f.Redraw();
+    CHECK(m->ScrollAdapter());
+    CHECK(m->Color() == f.Section("EDIT").Color);
+    CHECK(WindowPixel(m->Handle(), 60, 0) == 0xD3CAC3);   // the section's border
 }
 
 TEST_CASE("a skinned memo's bars follow every change of its text; its letter case goes through form data")
@@ -101,7 +99,11 @@ TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and
     TzMemo* m = f.Memo;
     FocusOn(m);
     HWND wnd = m->Handle();
-    SendMessageW(wnd, EM_SETSEL, 50, 60);
+    // Line 1's first word selected by UTF-16 positions.
+    const int start = int(m->Lines()->Strings(0).size()) + 2;
+    m->SetSelStart(start);
+    m->SetSelLength(int(Cyrillic.size()));
+    CHECK(m->SelText() == Cyrillic);
     SendMessageW(wnd, WM_VSCROLL, SB_TOP, 0);
     SendMessageW(wnd, EM_LINESCROLL, 0, 12);
     const int first = int(SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0));
@@ -115,24 +117,9 @@ TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and
     f.Redraw();
     CHECK(WindowPixel(wnd, 60, 0) != 0xD3CAC3);   // the system's frame, not the section's border
     CHECK(m->Text() == text);
-    CHECK(Join(m->SelStart(), m->SelLength()) == Join(50, 10));
+    CHECK(Join(m->SelStart(), m->SelLength()) == Join(start, int(Cyrillic.size())));
     CHECK(SendMessageW(m->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0) == first);
     CHECK(GetFocus() == m->Handle());
-}
-
-TEST_CASE("a memo whose window was made again while hidden takes up the skin that came meanwhile")
-{
-    TMemoFixture f;
-    TzMemo* m = f.Memo;
-    auto* pane = f.Place<TBackdrop>(f.Form, 220, 10, 170, 150);
-    m->SetParent(pane);
-    m->SetBounds(5, 5, 150, 120);
-    pane->SetVisible(false);
-    f.RemoveSkin();
-    f.ApplySkin(L"ZandrelDawn");
-    pane->SetVisible(true);
-    f.Redraw();
-    CHECK(m->ScrollAdapter());
-    CHECK(m->Color() == f.Section("EDIT").Color);
-    CHECK(WindowPixel(m->Handle(), 60, 0) == 0xD3CAC3);   // the section's border
+    m->SetSelText(Greek);
+    CHECK(m->Lines()->Strings(1) == Greek + L" 1");
 }

@@ -27,25 +27,20 @@ public:
 
 struct TSpeedFixture : TSkinFixture {
     TzSpeedButton* Button = nullptr;
-    int Clicks = 0;
     explicit TSpeedFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
     {
         Button = Place<TzSpeedButton>(Backdrop, 40, 20, 60, 30);
         Button->SetCaption(L"Поиск");
         Show();
     }
-    void Clicked(TObject*) { ++Clicks; }
-    TBitmap& Face()
+    TBitmap& Face() { return FreshCache(Button); }
+    // A press of the backdrop's window at a point of the button, and its release with Click.
+    void Press(TControl* C, int X, int Y, bool Click = false)
     {
-        Button->SkinData()->SetBGChanged(true);
-        Button->PrepareCache();
-        return *Button->SkinData()->CacheBmp();
-    }
-    // A press and release of the backdrop's window at a point of the button.
-    void Press(TControl* C, int X, int Y, UINT Msg = WM_LBUTTONDOWN)
-    {
-        SendMessageW(Backdrop->Handle(), Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
-                     MAKELPARAM(C->Left() + X, C->Top() + Y));
+        const LPARAM at = MAKELPARAM(C->Left() + X, C->Top() + Y);
+        SendMessageW(Backdrop->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        if (Click)
+            SendMessageW(Backdrop->Handle(), WM_LBUTTONUP, 0, at);
     }
 };
 
@@ -58,7 +53,6 @@ TEST_CASE("a speed button's styles: the face over the parent's picture, separato
         TSpeedFixture f(skin);
         TzSpeedButton* b = f.Button;
         const TColor back = f.Backdrop->Color();
-        CHECK(b->SkinData()->SkinSection() == "SPEEDBUTTON");
         // The section lets the parent through: at rest the flat button is the backdrop, hot
         // it has its border.
         TBitmap& face = f.Face();
@@ -100,13 +94,11 @@ TEST_CASE("a check speed button stays down until clicked again; a press whose mo
     TzSpeedButton* b = f.Button;
     b->SetButtonStyle(tbsCheck);
     const TColor rest = Px(f.Face(), 30, 0);
-    f.Press(b, 10, 10);
-    f.Press(b, 10, 10, WM_LBUTTONUP);
+    f.Press(b, 10, 10, true);
     CHECK(b->Checked());
     CHECK(b->CurrentState() == 2);
     CHECK(Px(f.Face(), 30, 0) != rest);
-    f.Press(b, 10, 10);
-    f.Press(b, 10, 10, WM_LBUTTONUP);
+    f.Press(b, 10, 10, true);
     CHECK_FALSE(b->Checked());
     CHECK(Px(f.Face(), 30, 0) == rest);
 
@@ -128,7 +120,7 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
     auto* menu = new TFakePopup(f.Form);
     b->SetButtonStyle(tbsDropDown);
     b->SetDropdownMenu(menu);
-    b->OnClick = MakeMethod<&TSpeedFixture::Clicked>(&f);
+    b->OnClick = MakeMethod<&TSkinFixture::Count>(&f);
     auto* other = f.Place<TzSpeedButton>(f.Backdrop, 150, 20, 60, 30);
     other->SetButtonStyle(tbsDropDown);
     auto* otherMenu = new TFakePopup(f.Form);
@@ -137,9 +129,8 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
     Application->SetShowHint(true);
 
     // The button part with a click of its own clicks; the arrow part opens the menu.
-    f.Press(b, 10, 10);
-    f.Press(b, 10, 10, WM_LBUTTONUP);
-    CHECK(f.Clicks == 1);
+    f.Press(b, 10, 10, true);
+    CHECK(f.Counted == 1);
     CHECK(menu->Shown == 0);
     bool shownPressed = false, hintsOff = false;
     menu->Item = [&] {
@@ -217,14 +208,9 @@ TEST_CASE("a speed button whose section is the skin's first is skinned; unskinne
     CHECK(b->SkinData()->Skinned());
     CHECK(ClientPixel(f.Form, 70, 35) == TColor(255));
 
-    int entered = 0;
-    struct TCounter {
-        int* N;
-        void Hit(TObject*) { ++*N; }
-    } counter{&entered};
-    b->OnMouseEnter = MakeMethod<&TCounter::Hit>(&counter);
+    b->OnMouseEnter = MakeMethod<&TSkinFixture::Count>(&f);
     b->SkinData()->SetSkinManager(nullptr);
     manager.reset();
     b->Perform(CM_MOUSEENTER, 0, 0);
-    CHECK(entered == 1);
+    CHECK(f.Counted == 1);
 }

@@ -5,6 +5,7 @@
 #include "skinctlfixture.h"
 
 #include "skinctl/zedit.h"
+#include "skinctl/zgroupbox.h"
 #include "skinctl/zmemo.h"
 #include "skinctl/zsplitter.h"
 #include "splitpanes.h"
@@ -15,16 +16,14 @@ namespace {
 struct TSplitterFixture : TSkinFixture {
     TWinControl* Pane = Place<TBackdrop>(Form, 0, 0, 100, 100);
     TzSplitter* Splitter = nullptr;
-    int Paints = 0;
     explicit TSplitterFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
     {
         Pane->SetAlign(alLeft);
         Splitter = Place<TzSplitter>(Form, 100, 0, 6, 100);
         Splitter->SetResizeStyle(rsUpdate);
-        Splitter->OnPaint = MakeMethod<&TSplitterFixture::Painted>(this);
+        Splitter->OnPaint = MakeMethod<&TSkinFixture::Count>(this);
         Show();
     }
-    void Painted(TObject*) { ++Paints; }
     TColor Middle() { return ClientPixel(Form, Splitter->Left() + 3, 50); }
     void Send(UINT Msg, WPARAM Keys, int X) { SendMessageA(Form->Handle(), Msg, Keys, MAKELPARAM(X, 50)); }
 };
@@ -36,44 +35,29 @@ bool SkinCommandOneTwoThree(UINT Msg, WPARAM WParam, LPARAM)
 
 } // namespace
 
-TEST_CASE("a splitter made at run time shows its section at once, and the platform's look without a skin")
-{
-    TSplitterFixture f;
-    CHECK(f.Splitter->Width() == 6);
-    CHECK(f.Splitter->SkinData()->SkinSection() == "SPLITTER");
-    CHECK(f.Middle() == f.Section("SPLITTER").Color);
-    // No cache is kept between paints.
-    CHECK(f.Splitter->SkinData()->CacheBmp() == nullptr);
-    // The mouse over it: the hot colour; a skin without the section or no skin: the form's.
-    f.Splitter->Perform(CM_MOUSEENTER, 0, 0);
-    CHECK(f.Middle() == f.Section("SPLITTER").HotColor);
-    f.Splitter->Perform(CM_MOUSELEAVE, 0, 0);
-    CHECK(f.Middle() == f.Section("SPLITTER").Color);
-    f.RemoveSkin();
-    f.Redraw();
-    CHECK(f.Middle() == ColorToRGB(clBtnFace));
-}
-
-TEST_CASE("a skin change reaches each skinned control once; every one says it is skinned, in LParam")
+TEST_CASE("a skin change reaches each skinned control once, in a group box too; every one says it is skinned, in LParam")
 {
     TSkinFixture f(nullptr);
     auto* splitter = f.Place<TzSplitter>(f.Form, 100, 0, 6, 100);
-    // Inside a control that skins nothing: the broadcast goes on to its children.
+    // Inside a control that skins nothing, and inside a group box: the broadcast goes on to
+    // their children.
     auto* edit = f.Place<TzEdit>(f.Backdrop, 10, 10, 120, 24);
-    auto* memo = f.Place<TzMemo>(f.Form, 150, 10, 120, 80);
+    auto* box = f.Place<TzGroupBox>(f.Form, 150, 10, 200, 150);
+    auto* memo = f.Place<TzMemo>(box, 10, 30, 120, 80);
     f.Show();
     TMsgRecorder rec;
     rec.Only(&SkinCommandOneTwoThree);
-    rec.Attach(splitter, "splitter");
-    rec.Attach(edit, "edit");
-    rec.Attach(memo, "memo");
+    for (auto [c, tag] : {std::pair<TControl*, const char*>{splitter, "splitter"}, {edit, "edit"}, {box, "box"}, {memo, "memo"}})
+        rec.Attach(c, tag);
     f.ApplySkin(L"ZandrelDusk");
-    CHECK_MESSAGES(rec, Cmd("splitter", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN), Cmd("memo", SKCMD_NEWSKIN),
-                   Cmd("splitter", SKCMD_REFRESH), Cmd("edit", SKCMD_REFRESH), Cmd("memo", SKCMD_REFRESH));
+    CHECK_MESSAGES(rec, Cmd("splitter", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN), Cmd("box", SKCMD_NEWSKIN),
+                   Cmd("memo", SKCMD_NEWSKIN), Cmd("splitter", SKCMD_REFRESH), Cmd("edit", SKCMD_REFRESH),
+                   Cmd("box", SKCMD_REFRESH), Cmd("memo", SKCMD_REFRESH));
+    CHECK(memo->SkinData()->Skinned());
     rec.Clear();
     f.RemoveSkin();
     CHECK_MESSAGES(rec, Cmd("splitter", SKCMD_SKINREMOVED), Cmd("edit", SKCMD_SKINREMOVED),
-                   Cmd("memo", SKCMD_SKINREMOVED));
+                   Cmd("box", SKCMD_SKINREMOVED), Cmd("memo", SKCMD_SKINREMOVED));
     rec.DetachAll();
 
     // Unskinned now, each still answers the question, in the record and as the result.
@@ -87,9 +71,16 @@ TEST_CASE("a skin change reaches each skinned control once; every one says it is
     CHECK(splitter->SkinData()->Skinned());
 }
 
-TEST_CASE("a drag with live resizing paints the splitter pressed and holds the hints back until the press ends")
+TEST_CASE("a splitter shows its section at once, hot under the mouse and pressed in a live drag that holds the hints back")
 {
     TSplitterFixture f;
+    const TzGeneralData& s = f.Section("SPLITTER");
+    CHECK(f.Middle() == s.Color);
+    // No cache is kept between paints.
+    CHECK(f.Splitter->SkinData()->CacheBmp() == nullptr);
+    f.Splitter->Perform(CM_MOUSEENTER, 0, 0);
+    CHECK(f.Middle() == s.HotColor);
+    f.Splitter->Perform(CM_MOUSELEAVE, 0, 0);
     Application->SetShowHint(true);
     const int x = f.Splitter->Left() + 3;
     f.Send(WM_LBUTTONDOWN, MK_LBUTTON, x);
@@ -98,12 +89,12 @@ TEST_CASE("a drag with live resizing paints the splitter pressed and holds the h
     CHECK(f.Splitter->Pressed());
     CHECK_FALSE(Application->ShowHint());
     // Pressed is the third state: the section's hot values.
-    CHECK(f.Middle() == f.Section("SPLITTER").HotColor);
+    CHECK(f.Middle() == s.HotColor);
     f.Send(WM_LBUTTONUP, 0, x + 20);
     CHECK_FALSE(f.Splitter->Pressed());
     CHECK(Application->ShowHint());
     f.Splitter->Perform(CM_MOUSELEAVE, 0, 0);
-    CHECK(f.Middle() == f.Section("SPLITTER").Color);
+    CHECK(f.Middle() == s.Color);
 
     // A press lost to another window gives the hints back as well.
     f.Send(WM_LBUTTONDOWN, MK_LBUTTON, f.Splitter->Left() + 3);
@@ -119,6 +110,10 @@ TEST_CASE("a drag with live resizing paints the splitter pressed and holds the h
     f.Send(WM_LBUTTONUP, 0, f.Splitter->Left() + 3);
     CHECK_FALSE(Application->ShowHint());
     Application->SetShowHint(true);
+    // Without a skin: the form's look.
+    f.RemoveSkin();
+    f.Redraw();
+    CHECK(f.Middle() == ColorToRGB(clBtnFace));
 }
 
 TEST_CASE("a control that waited for its parent's update repaints when the update ends")
@@ -127,12 +122,12 @@ TEST_CASE("a control that waited for its parent's update repaints when the updat
     TzSplitter* s = f.Splitter;
     // While the skin data waits, nothing is painted from the skin.
     s->SkinData()->SetUpdating(true);
-    const int before = f.Paints;
+    const int before = f.Counted;
     s->Repaint();
-    CHECK(f.Paints == before);
+    CHECK(f.Counted == before);
     // The end of the parent's update paints the control without a window through its parent.
     s->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_ENDPARENTUPDATE), 0);
-    CHECK(f.Paints == before + 1);
+    CHECK(f.Counted == before + 1);
     CHECK_FALSE(s->SkinData()->Updating());
 
     // A window with nothing invalid paints its client area and its frame all the same.
@@ -140,11 +135,7 @@ TEST_CASE("a control that waited for its parent's update repaints when the updat
     f.Redraw();
     const TColor border = WindowPixel(edit->Handle(), 60, 0), inside = WindowPixel(edit->Handle(), 100, 12);
     edit->SkinData()->SetUpdating(true);
-    {
-        TWindowDC dc(edit->Handle());
-        RECT all{0, 0, 120, 24};
-        FillRect(dc.Handle(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
+    FillDC(TWindowDC(edit->Handle()).Handle(), TRect(0, 0, 120, 24), clBlack);
     ValidateRect(edit->Handle(), nullptr);
     SendCommandToWindow(edit->Handle(), SKCMD_ENDPARENTUPDATE, 0);
     CHECK(WindowPixel(edit->Handle(), 60, 0) == border);

@@ -27,12 +27,7 @@ struct TTreeFixture : TSkinFixture {
 // The pixels of the tree's second item row (the first is selected) with the given colour.
 int RowPixels(TWinControl* Tree, TColor Color)
 {
-    int n = 0;
-    TClientDC dc(Tree->Handle());
-    for (int x = 0; x < 120; ++x)
-        for (int y = 17; y < 30; ++y)
-            n += TColor(GetPixel(dc.Handle(), x, y)) == ColorToRGB(Color);
-    return n;
+    return CountOf(*ClientShot(Tree), TRect(0, 17, 120, 30), ColorToRGB(Color));
 }
 
 // The pixel at (X, Y) of a section painted alone over a W x H bitmap, in state 0.
@@ -60,7 +55,6 @@ TEST_CASE("a skinned tree is painted in its section's colours with a skinned fra
         f.ApplySkin(skin);
         f.Redraw();
         const TzGeneralData& edit = f.Section("EDIT");
-        CHECK(Join(t->Color(), t->Font()->Color()) == Join(edit.Color, TColor(edit.FontColor)));
         CHECK(dynamic_cast<TSkTreeViewWnd*>(t->ScrollAdapter()));
         CHECK(f.Empty() == edit.Color);
         CHECK(RowPixels(t, edit.FontColor) > 10);
