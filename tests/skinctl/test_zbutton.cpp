@@ -67,6 +67,24 @@ int CountClicks(const TMsgRecorder& Rec)
     return int(std::count_if(Rec.Entries().begin(), Rec.Entries().end(), [](auto& e) { return e.Param == BN_CLICKED; }));
 }
 
+// A 16 x 16 glyph: a dark square on the key colour.
+std::unique_ptr<TBitmap> SquareGlyph()
+{
+    return MakeBmp24(16, 16, [](int x, int y) { return x >= 3 && x < 13 && y >= 3 && y < 13 ? Rgb(200, 0, 0) : TColor(SkinKeyColor); });
+}
+
+// A component of the form, named, made as the program makes one (so its skin data settles).
+template <class T> T* Named(TForm* Form, const char* Name, int Top = 0)
+{
+    T* c = MakeComponent<T>(Form);
+    c->SetName(Name);
+    if constexpr (std::is_base_of_v<TControl, T>) {
+        c->SetBounds(10, Top, 80, 24);
+        c->SetParent(Form);
+    }
+    return c;
+}
+
 } // namespace
 
 TEST_CASE("a push button clicks once a press: mouse, double click, space bar and BM_CLICK, skinned or not")
@@ -137,8 +155,7 @@ TEST_CASE("a push button's face: the section of its state under the caption, pre
         f.Mouse(WM_LBUTTONDOWN);
         CHECK(b->CurrentState() == 2);
         CHECK(SameRim(f.Face(), *f.SectionOnly(2)));
-        CHECK(b->CaptionRect().Left == up.Left + 1);
-        CHECK(b->CaptionRect().Top == up.Top + 1);
+        CHECK(Join(b->CaptionRect().Left, b->CaptionRect().Top) == Join(up.Left + 1, up.Top + 1));
         f.Mouse(WM_MOUSEMOVE, 200, 10);
         CHECK(b->CurrentState() != 2);
         f.Mouse(WM_MOUSEMOVE, 10, 10);
@@ -278,18 +295,6 @@ TEST_CASE("the default button looks hot until another button has the focus")
     CHECK(ok->ActiveDefault());
 }
 
-// ---------------------------------------------------------------------------------------
-
-namespace {
-
-// A 16 x 16 glyph: a dark square on the key colour.
-std::unique_ptr<TBitmap> SquareGlyph()
-{
-    return MakeBmp24(16, 16, [](int x, int y) { return x >= 3 && x < 13 && y >= 3 && y < 13 ? Rgb(200, 0, 0) : TColor(SkinKeyColor); });
-}
-
-} // namespace
-
 TEST_CASE("a bit button places its glyph by every layout and alignment, keeping the spacing on either side")
 {
     TButtonFixture<TzBitBtn> f;
@@ -319,24 +324,18 @@ TEST_CASE("a bit button places its glyph by every layout and alignment, keeping 
         {blGlyphBottom, taCenter, 72, 40 - 16 - cy, (160 - tw + 1) / 2, 40 - 16 - cy - 6 - th},
     };
     for (const TCase& c : cases) {
-        CAPTURE(int(c.Layout));
-        CAPTURE(int(c.Alignment));
+        INFO("layout " << int(c.Layout) << ", alignment " << int(c.Alignment));
         b->SetLayout(c.Layout);
         b->SetAlignment(c.Alignment);
         p = b->Places();
-        CHECK(p.Glyph.Left == c.GlyphX);
-        CHECK(p.Glyph.Top == c.GlyphY);
-        CHECK(p.Text.Left == c.TextX);
-        CHECK(p.Text.Top == c.TextY);
+        CHECK(Join(p.Glyph.Left, p.Glyph.Top, p.Text.Left, p.Text.Top) == Join(c.GlyphX, c.GlyphY, c.TextX, c.TextY));
         // The glyph is in the face where it was placed.
-        TBitmap& face = f.Face();
-        CHECK(Px(face, p.Glyph.Left + 8, p.Glyph.Top + 8) == Rgb(200, 0, 0));
+        CHECK(Px(f.Face(), p.Glyph.Left + 8, p.Glyph.Top + 8) == Rgb(200, 0, 0));
     }
     // Pressed, both move one pixel down and right.
     b->SetDown(true);
     const TzGlyphPlaces down = b->Places();
-    CHECK(down.Glyph.Left == p.Glyph.Left + 1);
-    CHECK(down.Text.Top == p.Text.Top + 1);
+    CHECK(Join(down.Glyph.Left, down.Text.Top) == Join(p.Glyph.Left + 1, p.Text.Top + 1));
 }
 
 TEST_CASE("a bit button's glyph looks: grey at rest, the image list's strip without a skin")
@@ -349,8 +348,7 @@ TEST_CASE("a bit button's glyph looks: grey at rest, the image list's strip with
     images.AddMasked(SquareGlyph().get(), SkinKeyColor);
     b->SetImages(&images);
     b->SetImageIndex(0);
-    b->SetLayout(blGlyphLeft);
-    TzGlyphPlaces p = b->Places();
+    const TzGlyphPlaces p = b->Places();
     CHECK(Px(f.Face(), p.Glyph.Left + 8, p.Glyph.Top + 8) == Rgb(200, 0, 0));
     b->SetGrayed(true);
     const TColor grey = Px(f.Face(), p.Glyph.Left + 8, p.Glyph.Top + 8);
@@ -370,22 +368,6 @@ TEST_CASE("a bit button's glyph looks: grey at rest, the image list's strip with
     b->SetImages(nullptr);
     b->SetImages(&images);
 }
-
-namespace {
-
-// A component of the form, named, made as the program makes one (so its skin data settles).
-template <class T> T* Named(TForm* Form, const char* Name, int Top = 0)
-{
-    T* c = MakeComponent<T>(Form);
-    c->SetName(Name);
-    if constexpr (std::is_base_of_v<TControl, T>) {
-        c->SetBounds(10, Top, 80, 24);
-        c->SetParent(Form);
-    }
-    return c;
-}
-
-} // namespace
 
 TEST_CASE("the buttons' and spin controls' published properties go through form data")
 {

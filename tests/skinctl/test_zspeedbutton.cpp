@@ -56,8 +56,7 @@ TEST_CASE("a speed button's styles: the face over the parent's picture, separato
         // The section lets the parent through: at rest the flat button is the backdrop, hot
         // it has its border.
         TBitmap& face = f.Face();
-        CHECK(Px(face, 3, 15) == back);
-        CHECK(Px(face, 30, 0) == back);
+        CHECK(Join(Px(face, 3, 15), Px(face, 30, 0)) == Join(back, back));
         SkinFadingOn = false;
         b->Perform(CM_MOUSEENTER, 0, 0);
         TBitmap& hot = f.Face();
@@ -74,9 +73,7 @@ TEST_CASE("a speed button's styles: the face over the parent's picture, separato
         // A divider: the skin's line down the middle (its image is 3 pixels wide).
         b->SetButtonStyle(tbsDivider);
         TBitmap& div = f.Face();
-        CHECK(Px(div, 28, 15) == TColor(f.Section("DIVIDER").BorderColor1));
-        CHECK(Px(div, 29, 15) == back);
-        CHECK(Px(div, 5, 15) == back);
+        CHECK(Join(Px(div, 28, 15), Px(div, 29, 15), Px(div, 5, 15)) == Join(TColor(f.Section("DIVIDER").BorderColor1), back, back));
 
         // The drop-down part widens the button, and leaving the style narrows it again.
         b->SetButtonStyle(tbsDropDown);
@@ -95,8 +92,7 @@ TEST_CASE("a check speed button stays down until clicked again; a press whose mo
     b->SetButtonStyle(tbsCheck);
     const TColor rest = Px(f.Face(), 30, 0);
     f.Press(b, 10, 10, true);
-    CHECK(b->Checked());
-    CHECK(b->CurrentState() == 2);
+    CHECK(Join(b->Checked(), b->CurrentState()) == Join(true, 2));
     CHECK(Px(f.Face(), 30, 0) != rest);
     f.Press(b, 10, 10, true);
     CHECK_FALSE(b->Checked());
@@ -204,8 +200,7 @@ TEST_CASE("a speed button whose section is the skin's first is skinned; unskinne
     b->SkinData()->SetSkinManager(manager.get());
     b->SkinData()->UpdateIndexes();
     f.Show();
-    CHECK(b->SkinData()->SkinIndex == 0);
-    CHECK(b->SkinData()->Skinned());
+    CHECK(Join(b->SkinData()->SkinIndex, b->SkinData()->Skinned()) == Join(0, true));
     CHECK(ClientPixel(f.Form, 70, 35) == TColor(255));
 
     b->OnMouseEnter = MakeMethod<&TSkinFixture::Count>(&f);

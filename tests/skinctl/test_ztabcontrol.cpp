@@ -58,6 +58,24 @@ struct TTabsFixture : TSkinFixture {
         const TRect& r = Record(Tab).R;
         return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
     }
+    // The same as the system window places the tab.
+    TPoint WindowCentreOf(int Tab) const
+    {
+        RECT r;
+        SendMessageW(Tabs->Handle(), TCM_GETITEMRECT, WPARAM(Tab), LPARAM(&r));
+        return TPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    }
+};
+
+// Owner-drawn tabs: each filled with a colour of its own, the active one with its own.
+struct TOwnerTabs {
+    TLog Drawn;
+    void Draw(TzCustomTabControl* Control, int Tab, const TRect& R, bool Active)
+    {
+        Drawn.push_back(IntToStr(Tab) + (Active ? " active" : ""));
+        Control->Canvas()->Brush()->SetColor(Active ? TColor(0x0000C0) : TColor(0xC00000));
+        Control->Canvas()->FillRect(R);
+    }
 };
 
 // The bounding box of the pixels of Ink inside R; with Far, of those further than that from
@@ -91,18 +109,14 @@ TEST_CASE("tab captions are wide in the system window, kept through a new window
     TTabsFixture f(3, nullptr);
     TzTabControl* t = f.Tabs;
     wchar_t text[32] = {};
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = text;
-    item.cchTextMax = 32;
+    TCITEMW item{TCIF_TEXT, 0, 0, text, 32};
     SendMessageW(t->Handle(), TCM_GETITEMW, 1, LPARAM(&item));
     CHECK(WideString(text) == Names[1]);
     CHECK_THROWS_WITH_AS(t->Tabs()->Strings(7), "Failed to retrieve tab at index 7", EListError);
 
     t->SetTabIndex(2);
     t->RecreateWnd();
-    CHECK(t->Tabs()->Strings(0) == Names[0]);
-    CHECK(t->TabIndex() == 2);
+    CHECK(Join(t->Tabs()->Strings(0), t->TabIndex()) == Join(Names[0], 2));
     // Taken off its parent, the control keeps its tabs until it has a window again.
     t->SetParent(nullptr);
     t->Tabs()->Add(Names[5]);
@@ -113,8 +127,7 @@ TEST_CASE("tab captions are wide in the system window, kept through a new window
     // In form data, as wide strings.
     TzTabControl* copy = f.Place<TzTabControl>(f.Form, 10, 120, 200, 60);
     CheckRoundTrip(t, copy, {"Tabs.Strings", "TabIndex"});
-    CHECK(copy->Tabs()->Strings(2) == Names[2]);
-    CHECK(copy->TabIndex() == 2);
+    CHECK(Join(copy->Tabs()->Strings(2), copy->TabIndex()) == Join(Names[2], 2));
 }
 
 TEST_CASE("skinned tabs: one row from y = 1, each a platform tab high, the selected one over the body, in both skins")
@@ -127,11 +140,8 @@ TEST_CASE("skinned tabs: one row from y = 1, each a platform tab high, the selec
         REQUIRE(t->TabInfo().size() == 3);
         RECT platform;
         SendMessageW(t->Handle(), TCM_GETITEMRECT, 0, LPARAM(&platform));
-        for (const TzTabInfo& i : t->TabInfo()) {
-            CHECK(i.R.Top == 1);
-            CHECK(i.R.Height() == platform.bottom - platform.top);
-            CHECK(i.Row == 1);
-        }
+        for (const TzTabInfo& i : t->TabInfo())
+            CHECK(Join(i.R.Top, i.R.Height(), i.Row) == Join(1, int(platform.bottom - platform.top), 1));
         TBitmap& c = f.Cache();
         const TzGeneralData& tab = f.Section("TABTOP");
         const TzGeneralData& body = f.Section("PAGECONTROL");
@@ -227,8 +237,7 @@ TEST_CASE("a row's overflow counts the tabs scrolled out to the left, which the 
     TzTabLayout layout;
     layout.Build(records, TzTabGeometry{tpTop, tsTabs, 1, 200, 90}, 3);
     const TzTabOverflow o = layout.Overflow(150, [](int) { return true; });
-    CHECK(o.ScrolledLeft == 2);
-    CHECK(o.Hidden() == 4);
+    CHECK(Join(o.ScrolledLeft, o.Hidden()) == Join(2, 4));
 }
 
 TEST_CASE("the skinned index: a value that names no tab selects tab 0, and the window gets that value; deletion keeps it valid")
@@ -237,20 +246,15 @@ TEST_CASE("the skinned index: a value that names no tab selects tab 0, and the w
     TzTabControl* t = f.Tabs;
     t->SetTabIndex(2);
     t->SetTabIndex(99);
-    CHECK(t->TabIndex() == 0);
-    CHECK(SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0) == 0);
+    CHECK(Join(t->TabIndex(), SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0)) == Join(0, 0));
     t->SetTabIndex(3);
     CHECK(f.Log == TLog{"change 2", "change 0", "change 3"});
     t->Tabs()->Delete(3);
-    CHECK(t->TabIndex() == 2);
-    CHECK(SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0) == 2);
+    CHECK(Join(t->TabIndex(), SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0)) == Join(2, 2));
     t->Tabs()->Delete(0);
-    CHECK(t->TabIndex() == 1);
-    CHECK(t->Tabs()->Strings(t->TabIndex()) == Names[2]);
-    CHECK(t->TabInfo().size() == 2);
+    CHECK(Join(t->TabIndex(), t->Tabs()->Strings(t->TabIndex()), t->TabInfo().size()) == Join(1, Names[2], 2u));
     t->Tabs()->Clear();
-    CHECK(t->TabIndex() == 0);
-    CHECK(t->TabInfo().empty());
+    CHECK(Join(t->TabIndex(), t->TabInfo().size()) == Join(0, 0u));
     // Without a skin the selected last tab gives its selection to the new last too.
     f.RemoveSkin();
     for (int i = 0; i < 3; ++i)
@@ -290,9 +294,8 @@ TEST_CASE("skinned, the control selects by mouse and keys itself: the window's n
     f.Log.clear();
     f.Key(VK_RIGHT);
     f.Click(f.CentreOf(1));
-    CHECK(t->TabIndex() == 0);
     CHECK(f.Log == TLog{"changing", "changing"});
-    CHECK(SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0) == 0);
+    CHECK(Join(t->TabIndex(), SendMessageW(t->Handle(), TCM_GETCURSEL, 0, 0)) == Join(0, 0));
 
     // A caption's hot key selects its tab (the character as the key handling packs it).
     f.Refuse = false;
@@ -305,17 +308,12 @@ TEST_CASE("skinned, the control selects by mouse and keys itself: the window's n
     f.Log.clear();
     rec.Clear();
     rec.Name(t->Handle(), "tabs");
-    auto centre = [t](int Tab) {
-        RECT r;
-        SendMessageW(t->Handle(), TCM_GETITEMRECT, WPARAM(Tab), LPARAM(&r));
-        return TPoint((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    };
-    f.Click(centre(1));
+    f.Click(f.WindowCentreOf(1));
     CHECK(t->TabIndex() == 1);
     CHECK_MESSAGES(rec, {"backdrop", WM_NOTIFY, UINT(TCN_SELCHANGING), "tabs"},
                    {"backdrop", WM_NOTIFY, UINT(TCN_SELCHANGE), "tabs"});
     f.Refuse = true;
-    f.Click(centre(2));
+    f.Click(f.WindowCentreOf(2));
     CHECK(t->TabIndex() == 1);
     CHECK(f.Log == TLog{"changing", "change 1", "changing"});
 }
@@ -326,8 +324,7 @@ TEST_CASE("tabs at the left and right: rotated captions in the section's colours
         INFO("position " << int(position));
         TTabsFixture f(3, L"ZandrelDawn", position, 200);
         TzTabControl* t = f.Tabs;
-        CHECK(t->MultiLine());
-        CHECK(t->UpDown() == nullptr);
+        CHECK(Join(t->MultiLine(), t->UpDown() == nullptr) == Join(true, true));
         // "Г" turned: its bar is a column at the text's start, its stem a row.
         t->Tabs()->SetStrings(0, L"\x0413\x0413");
         t->SetTabIndex(1);
@@ -348,9 +345,7 @@ TEST_CASE("tabs at the left and right: rotated captions in the section's colours
         // Down and Up step along the strip, asking once each.
         f.Log.clear();
         f.Key(VK_DOWN);
-        CHECK(t->TabIndex() == 2);
         f.Key(VK_UP);
-        CHECK(t->TabIndex() == 1);
         CHECK(f.Log == TLog{"changing", "change 2", "changing", "change 1"});
     }
 }
@@ -360,12 +355,7 @@ TEST_CASE("a tab's image stands before its caption: left of it at the top, along
     TImageList images(nullptr);
     images.SetWidth(10);
     images.SetHeight(10);
-    TBitmap square;
-    square.SetPixelFormat(pf24bit);
-    square.SetSize(10, 10);
-    square.Canvas()->Brush()->SetColor(TColor(0x00C000));
-    square.Canvas()->FillRect(TRect(0, 0, 10, 10));
-    images.Add(&square, nullptr);
+    images.Add(Filled24(10, 10, TColor(0x00C000)).get(), nullptr);
     for (TTabPosition position : {tpTop, tpLeft}) {
         INFO("position " << int(position));
         TTabsFixture f(2, L"ZandrelDawn", position);
@@ -374,8 +364,7 @@ TEST_CASE("a tab's image stands before its caption: left of it at the top, along
         TBitmap& c = f.Cache();
         const TzTabInfo& tab = f.Record(0);
         const TRect image = InkBox(c, tab.R, TColor(0x00C000));
-        CHECK(image.Width() == 9);
-        CHECK(image.Height() == 9);
+        CHECK(Join(image.Width(), image.Height()) == Join(9, 9));
         const TzGeneralData& s = f.Section(position == tpTop ? "TABTOP" : "TABLEFT");
         const TRect text = InkBox(c, tab.R, TColor(s.FontColor));
         if (position == tpTop)
@@ -396,9 +385,7 @@ TEST_CASE("tab styles and positions that do not go together are refused; buttons
     CHECK_THROWS_WITH_AS(t->SetTabPosition(tpBottom), "Tab position incompatible with current tab style",
                          EInvalidOperation);
     t->SetTabIndex(0);
-    TBitmap& c = f.Cache();
-    const TRect r = f.Record(1).R;
-    CHECK(InkBox(c, r, TColor(f.Section("BUTTON").FontColor)).Width() > 10);
+    CHECK(InkBox(f.Cache(), f.Record(1).R, TColor(f.Section("BUTTON").FontColor)).Width() > 10);
     t->SetStyle(tsTabs);
     t->SetTabPosition(tpLeft);
     CHECK_THROWS_WITH_AS(t->SetStyle(tsFlatButtons), "Tab style incompatible with current tab position",
@@ -425,21 +412,6 @@ TEST_CASE("a skin whose first section is the tab's paints the captions from it: 
     t->SkinData()->SetSkinManager(nullptr);
 }
 
-namespace {
-
-// Owner-drawn tabs: each filled with a colour of its own, the active one with its own.
-struct TOwnerTabs {
-    TLog Drawn;
-    void Draw(TzCustomTabControl* Control, int Tab, const TRect& R, bool Active)
-    {
-        Drawn.push_back(IntToStr(Tab) + (Active ? " active" : ""));
-        Control->Canvas()->Brush()->SetColor(Active ? TColor(0x0000C0) : TColor(0xC00000));
-        Control->Canvas()->FillRect(R);
-    }
-};
-
-} // namespace
-
 TEST_CASE("owner-drawn tabs are drawn by OnDrawTab: into the window without a skin, into the picture with one")
 {
     TTabsFixture f(2, nullptr);
@@ -449,15 +421,13 @@ TEST_CASE("owner-drawn tabs are drawn by OnDrawTab: into the window without a sk
     t->SetOwnerDraw(true);
     t->SetTabIndex(1);
     f.Redraw();
-    RECT r;
-    SendMessageW(t->Handle(), TCM_GETITEMRECT, 0, LPARAM(&r));
-    CHECK(ClientPixel(t, (r.left + r.right) / 2, (r.top + r.bottom) / 2) == TColor(0xC00000));
+    CHECK(ClientPixel(t, f.WindowCentreOf(0).X, f.WindowCentreOf(0).Y) == TColor(0xC00000));
     CHECK(std::count(owner.Drawn.begin(), owner.Drawn.end(), "1 active") >= 1);
 
     f.ApplySkin(L"ZandrelDusk");
     TBitmap& c = f.Cache();
-    CHECK(Px(c, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
-    CHECK(Px(c, f.CentreOf(1).X, f.CentreOf(1).Y) == TColor(0x0000C0));
+    CHECK(Join(Px(c, f.CentreOf(0).X, f.CentreOf(0).Y), Px(c, f.CentreOf(1).X, f.CentreOf(1).Y)) ==
+          Join(TColor(0xC00000), TColor(0x0000C0)));
     CHECK(ClientPixel(t, f.CentreOf(0).X, f.CentreOf(0).Y) == TColor(0xC00000));
 }
 

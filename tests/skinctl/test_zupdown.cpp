@@ -31,7 +31,7 @@ struct TUpDownFixture : TSkinFixture {
     }
 };
 
-// The pixels of the upper (Rows < 0) or lower half.
+// The pixels of the upper or the lower half.
 std::vector<TColor> Half(TBitmap& B, bool Upper)
 {
     std::vector<TColor> v;
