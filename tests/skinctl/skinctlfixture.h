@@ -17,6 +17,7 @@
 
 #include <doctest.h>
 
+#include <filesystem>
 #include <memory>
 
 // A windowed control whose picture, for children that ask (sub-command 5), is its colour all
@@ -90,7 +91,7 @@ struct TSkinFixture {
     // A control of class T made as the program makes one, on Parent.
     template <class T> T* Place(TWinControl* Parent, int X, int Y, int W, int H)
     {
-        T* c = MakeComponent<T>(Form ? static_cast<TComponent*>(Form) : Parent);
+        T* c = MakeComponent<T>(Form);
         c->SetBounds(X, Y, W, H);
         c->SetParent(Parent);
         return c;
@@ -120,25 +121,16 @@ struct TSkinFixture {
     }
 };
 
-// A copy of one of our skins named Name, with Extra sections of its own (red, with a border of
-// their own) before ours: every section and image has another index than in the original. Answers the folder to give the manager as
-// its skin directory.
-inline WideString ShiftedSkin(const wchar_t* From, const wchar_t* Name, int Extra = 3)
+// A copy of one of our skins named Name, with three sections of its own (red, with a border of
+// their own) before ours: every section and image has another index than in the original.
+// Answers the folder to give the manager as its skin directory.
+inline WideString ShiftedSkin(const wchar_t* From, const wchar_t* Name)
 {
-    const WideString folder = FreshFolder("shifted");
-    const WideString source = TestDataPath("..\\..\\resources\\skins\\") + From + L"\\";
-    const WideString target = folder + Name + L"\\";
-    CreateDirectoryW(target.c_str(), nullptr);
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((source + L"*").c_str(), &fd);
-    REQUIRE(find != INVALID_HANDLE_VALUE);
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            CopyFileW((source + fd.cFileName).c_str(), (target + fd.cFileName).c_str(), FALSE);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
+    const WideString folder = FreshFolder("shifted"), target = folder + Name + L"\\";
+    std::filesystem::copy(std::filesystem::path(TestDataPath("..\\..\\resources\\skins\\") + From),
+                          std::filesystem::path(target));
     std::string options;
-    for (int i = 0; i < Extra; ++i)
+    for (int i = 0; i < 3; ++i)
         options += "[SPARE" + std::to_string(i) + "]\r\nCOLOR=255\r\nBORDERSMASK=#(0,0,8,8)(2,2,2,2)\r\n";
     const Bytes original = ReadBytes(target + L"Options.dat");
     WriteText(target + L"Options.dat", options + std::string(original.begin(), original.end()));

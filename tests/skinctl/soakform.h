@@ -50,11 +50,8 @@ inline int SoakUserObjects()
     // Wine's first USER handle is 0x20, and they go in steps of two.
     for (UINT_PTR i = 0x20; i < 0x10000; i += 2) {
         DWORD pid = 0;
-        if (IsWindow(reinterpret_cast<HWND>(i)) && GetWindowThreadProcessId(reinterpret_cast<HWND>(i), &pid) &&
-            pid == self)
-            ++count;
-        else if (IsMenu(reinterpret_cast<HMENU>(i)))
-            ++count;
+        const HWND wnd = reinterpret_cast<HWND>(i);
+        count += IsWindow(wnd) ? (GetWindowThreadProcessId(wnd, &pid) && pid == self) : IsMenu(HMENU(wnd)) != 0;
     }
     return count;
 }
@@ -87,8 +84,6 @@ class TSoakForeignPane : public TCustomControl {
 public:
     enum TKind { fkListBox, fkComboBox, fkListView };
     TSoakForeignPane(TComponent* AOwner, TKind Kind) : TCustomControl(AOwner), FKind(Kind) {}
-    ~TSoakForeignPane() override { FAdapter.reset(); }
-    HWND Foreign() const { return FForeign; }
 
 protected:
     void CreateWnd() override
@@ -186,9 +181,7 @@ public:
     TSoakRig(const TSoakRig&) = delete;
     TSoakRig& operator=(const TSoakRig&) = delete;
 
-    TUcForm* Form() const { return FForm; }
     TzSkinManager* Manager() const { return FManager; }
-
     void Show()
     {
         FForm->Show();
