@@ -101,10 +101,16 @@ struct TBoundaryRig {
     TBoundaryRig() { F.Show(); }
 };
 
-// A window painted at once.
-void Repaint(HWND Wnd)
+// C painted twice through the window Painted, its first paint throwing: each paint ends all
+// the same, leaving nothing to paint.
+void PaintTwice(TBoundaryRig& R, TControl* C, HWND Painted)
 {
-    RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    R.T.Armed = true;
+    for (int i = 0; i < 2; ++i) {
+        C->Invalidate();
+        RedrawWindow(Painted, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        CHECK_FALSE(GetUpdateRect(Painted, nullptr, FALSE));
+    }
 }
 
 // The program's paint handler of a button throws. A control without a window (a speed button,
@@ -116,14 +122,9 @@ template <class T> void PaintHandlerThrows(TBoundaryRig& R)
     HWND painted = R.F.Form->Handle();
     if constexpr (std::is_base_of_v<TWinControl, T>)
         painted = button->Handle();
-    Repaint(painted);
+    UpdateWindow(painted);
     button->OnPaint = MakeMethod<&TThrower::BmpPaint>(&R.T);
-    R.T.Armed = true;
-    for (int i = 0; i < 2; ++i) {
-        button->Invalidate();
-        Repaint(painted);
-        CHECK_FALSE(GetUpdateRect(painted, nullptr, FALSE));
-    }
+    PaintTwice(R, button, painted);
     delete button;
 }
 
@@ -225,11 +226,7 @@ const TBoundaryCase BoundaryCases[] = {
      [](TBoundaryRig& R) {
          auto* control = R.F.Place<TThrowingPaint>(R.F.Form, 10, 10, 40, 40);
          control->Thrower = &R.T;
-         R.T.Armed = true;
-         for (int i = 0; i < 2; ++i) {
-             Repaint(control->Handle());
-             CHECK_FALSE(GetUpdateRect(control->Handle(), nullptr, FALSE));
-         }
+         PaintTwice(R, control, control->Handle());
          CHECK(ClientPixel(control, 20, 20) == clRed);
          delete control;
      }},
@@ -258,8 +255,7 @@ TEST_CASE("an exception in each kind of callback reaches the application's handl
         if (round == 1)
             before = SoakCounts();
         for (const TBoundaryCase& c : BoundaryCases) {
-            const std::string kind = c.Kind;
-            CAPTURE(kind);
+            INFO(c.Kind);
             R.T = TThrower{};
             R.Caught.Messages.clear();
             R.Caught.Senders.clear();

@@ -18,11 +18,10 @@ namespace {
 
 // A button on the backdrop, clicks counted; what its parent window hears recorded.
 template <class T> struct TButtonFixture : TSkinFixture {
-    T* Button = nullptr;
+    T* Button = Place<T>(Backdrop, 20, 20, 90, 30);
     TMsgRecorder Rec{WM_COMMAND};
     explicit TButtonFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
     {
-        Button = Place<T>(Backdrop, 20, 20, 90, 30);
         Button->SetCaption(L"Войти");
         Button->OnClick = MakeMethod<&TSkinFixture::Count>(this);
         ShowUnfocused();
@@ -136,59 +135,52 @@ TEST_CASE("a push button clicks once a press: mouse, double click, space bar and
     }
 }
 
-TEST_CASE("a push button's face: the section of its state under the caption, pressed only with the mouse over it")
-{
-    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
-        CAPTURE(WideToAnsi(skin));
-        TButtonFixture<TzButton> f(skin);
-        TzButton* b = f.Button;
-        const TzGeneralData& s = f.Section("BUTTON");
-        CHECK(SameRim(f.Face(), *f.SectionOnly(0)));
-        CHECK(CountOf(f.Face(), b->CaptionRect(), TColor(s.FontColor)) > 10);
-        // Under the mouse: hot.
-        b->Perform(CM_MOUSEENTER, 0, 0);
-        CHECK(b->CurrentState() == 1);
-        CHECK(SameRim(f.Face(), *f.SectionOnly(1)));
-        CHECK(CountOf(f.Face(), b->CaptionRect(), TColor(s.HotFontColor)) > 10);
-        // Held down: pressed, the caption one pixel down and right; dragged off: up again.
-        const TRect up = b->CaptionRect();
-        f.Mouse(WM_LBUTTONDOWN);
-        CHECK(b->CurrentState() == 2);
-        CHECK(SameRim(f.Face(), *f.SectionOnly(2)));
-        CHECK(Join(b->CaptionRect().Left, b->CaptionRect().Top) == Join(up.Left + 1, up.Top + 1));
-        f.Mouse(WM_MOUSEMOVE, 200, 10);
-        CHECK(b->CurrentState() != 2);
-        f.Mouse(WM_MOUSEMOVE, 10, 10);
-        CHECK(b->CurrentState() == 2);
-        f.Mouse(WM_LBUTTONUP);
-        CHECK(b->CurrentState() == 1);
-        // Down is pressed for good.
-        b->SetDown(true);
-        CHECK(b->CurrentState() == 2);
-        b->SetDown(false);
-        // Disabled: the face kept 40 % over the parent's picture.
-        b->Perform(CM_MOUSELEAVE, 0, 0);
-        b->SetEnabled(false);
-        auto section = f.SectionOnly(0);
-        TBitmap& face = f.Face();
-        CHECK(Near(Px(face, 45, 3), Mix(Px(*section, 45, 3), f.Backdrop->Color(), 0.4), 3));
-    }
-}
-
-TEST_CASE("a push button whose click frees it is touched no more")
+TEST_CASE("a push button's face: the section of its state under the caption, pressed only with the mouse over it, hot when it is the default")
 {
     TButtonFixture<TzButton> f;
-    struct TFreer {
-        TzButton* Button;
-        void Click(TObject*) { delete Button; }
-    } freer{f.Button};
-    f.Button->OnClick = MakeMethod<&TFreer::Click>(&freer);
-    const HWND wnd = f.Wnd();
-    f.Click();
-    CHECK_FALSE(IsWindow(wnd));
+    TzButton* b = f.Button;
+    const TzGeneralData& s = f.Section("BUTTON");
+    CHECK(SameRim(f.Face(), *f.SectionOnly(0)));
+    CHECK(CountOf(f.Face(), b->CaptionRect(), TColor(s.FontColor)) > 10);
+    // Under the mouse: hot.
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    CHECK(b->CurrentState() == 1);
+    CHECK(SameRim(f.Face(), *f.SectionOnly(1)));
+    CHECK(CountOf(f.Face(), b->CaptionRect(), TColor(s.HotFontColor)) > 10);
+    // Held down: pressed, the caption one pixel down and right; dragged off: up again.
+    const TRect up = b->CaptionRect();
+    f.Mouse(WM_LBUTTONDOWN);
+    CHECK(b->CurrentState() == 2);
+    CHECK(SameRim(f.Face(), *f.SectionOnly(2)));
+    CHECK(Join(b->CaptionRect().Left, b->CaptionRect().Top) == Join(up.Left + 1, up.Top + 1));
+    f.Mouse(WM_MOUSEMOVE, 200, 10);
+    CHECK(b->CurrentState() != 2);
+    f.Mouse(WM_MOUSEMOVE, 10, 10);
+    CHECK(b->CurrentState() == 2);
+    f.Mouse(WM_LBUTTONUP);
+    CHECK(b->CurrentState() == 1);
+    // Down is pressed for good.
+    b->SetDown(true);
+    CHECK(b->CurrentState() == 2);
+    b->SetDown(false);
+    // A default button looks hot until another button has the focus.
+    auto* ok = f.Place<TzButton>(f.Backdrop, 150, 20, 90, 30);
+    ok->SetDefault(true);
+    FocusOn(f.Place<TEdit>(f.Form, 10, 10, 100, 22));
+    CHECK(Join(ok->ActiveDefault(), ok->CurrentState()) == Join(true, 1));
+    FocusOn(b);
+    CHECK(Join(ok->ActiveDefault(), ok->CurrentState()) == Join(false, 0));
+    FocusOn(ok);
+    CHECK(ok->ActiveDefault());
+    // Disabled: the face kept 40 % over the parent's picture.
+    b->Perform(CM_MOUSELEAVE, 0, 0);
+    b->SetEnabled(false);
+    auto section = f.SectionOnly(0);
+    TBitmap& face = f.Face();
+    CHECK(Near(Px(face, 45, 3), Mix(Px(*section, 45, 3), f.Backdrop->Color(), 0.4), 3));
 }
 
-TEST_CASE("a push button holds the hints back while pressed, and gives them back on release or when another window takes the mouse")
+TEST_CASE("a push button holds the hints back while pressed, and gives them back on release or when another window takes the mouse; its click may free it")
 {
     TButtonFixture<TzButton> f;
     Application->SetShowHint(true);
@@ -203,6 +195,15 @@ TEST_CASE("a push button holds the hints back while pressed, and gives them back
     CHECK_FALSE(f.Button->Pressed());
     CHECK(Application->ShowHint());
     CHECK(f.Counted == 1);
+    // A click whose handler frees the button touches it no more.
+    struct TFreer {
+        TzButton* Button;
+        void Click(TObject*) { delete Button; }
+    } freer{f.Button};
+    f.Button->OnClick = MakeMethod<&TFreer::Click>(&freer);
+    const HWND wnd = f.Wnd();
+    f.Click();
+    CHECK_FALSE(IsWindow(wnd));
 }
 
 TEST_CASE("a button's window region leaves out the border's transparent corners, anew after a resize, losing no region")
@@ -214,14 +215,10 @@ TEST_CASE("a button's window region leaves out the border's transparent corners,
         REQUIRE(GetWindowRgn(b->Handle(), r.Handle()) != ERROR);
         return PtInRegion(r.Handle(), X, Y) != 0;
     };
-    CHECK_FALSE(inRegion(0, 0));
-    CHECK_FALSE(inRegion(89, 29));
-    CHECK(inRegion(45, 15));
-    CHECK(inRegion(45, 0));
+    CHECK(Join(inRegion(0, 0), inRegion(89, 29), inRegion(45, 15), inRegion(45, 0)) == Join(false, false, true, true));
     b->SetBounds(20, 20, 120, 40);
     f.Redraw();
-    CHECK_FALSE(inRegion(119, 39));
-    CHECK(inRegion(119, 20));
+    CHECK(Join(inRegion(119, 39), inRegion(119, 20)) == Join(false, true));
     CHECK(b->PendingRegion() == nullptr);
 
     // Regions made for paints that never came are replaced, each one deleted.
@@ -276,23 +273,6 @@ TEST_CASE("a hot-state fade: the section's steps, each frame nearer the hot face
     b->Perform(CM_MOUSELEAVE, 0, 0);
     CHECK(b->FadeTimer() == nullptr);
     SkinFadingOn = true;
-}
-
-TEST_CASE("the default button looks hot until another button has the focus")
-{
-    TButtonFixture<TzButton> f;
-    auto* ok = f.Place<TzButton>(f.Backdrop, 150, 20, 90, 30);
-    ok->SetDefault(true);
-    auto* edit = f.Place<TEdit>(f.Form, 10, 10, 100, 22);
-    f.Redraw();
-    FocusOn(edit);
-    CHECK(ok->ActiveDefault());
-    CHECK(ok->CurrentState() == 1);
-    FocusOn(f.Button);
-    CHECK_FALSE(ok->ActiveDefault());
-    CHECK(ok->CurrentState() == 0);
-    FocusOn(ok);
-    CHECK(ok->ActiveDefault());
 }
 
 TEST_CASE("a bit button places its glyph by every layout and alignment, keeping the spacing on either side")

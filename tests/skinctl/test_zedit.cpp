@@ -31,7 +31,7 @@ int InkRight(TBitmap& B, int Frame)
 
 } // namespace
 
-TEST_CASE("an edit's cache: the border of its state, the corners over the parent's picture")
+TEST_CASE("an edit's cache: the border of its state, the corners over the parent's picture, the disabled looks")
 {
     TEditFixture f;
     TzEdit* e = f.Edit;
@@ -43,8 +43,7 @@ TEST_CASE("an edit's cache: the border of its state, the corners over the parent
 
     // Focused: the active border, on the screen too; the mouse leaving keeps it.
     FocusOn(e);
-    CHECK(Px(f.Cache(), 60, 0) == Teal);
-    CHECK(WindowPixel(e->Handle(), 60, 0) == Teal);
+    CHECK(Join(Px(f.Cache(), 60, 0), WindowPixel(e->Handle(), 60, 0)) == Join(Teal, Teal));
     e->Perform(CM_MOUSELEAVE, 0, 0);
     CHECK(WindowPixel(e->Handle(), 60, 0) == Teal);
     // Hidden while focused, it loses the focus unseen and comes back without its look.
@@ -60,6 +59,16 @@ TEST_CASE("an edit's cache: the border of its state, the corners over the parent
     CHECK(WindowPixel(other->Handle(), 60, 0) == Teal);
     other->Perform(CM_MOUSELEAVE, 0, 0);
     CHECK(WindowPixel(other->Handle(), 60, 0) == BorderGrey);
+    // Disabled, its cache keeps its colours, blends into the parent's picture or turns grey.
+    other->SetEnabled(false);
+    other->SetDisabledKind(0);
+    CHECK(Px(FreshCache(other), 60, 12) == clWhite);
+    other->SetDisabledKind(dkBlended);
+    CHECK(Near(Px(FreshCache(other), 60, 12), Mix(clWhite, f.Backdrop->Color(), 0.4)));
+    other->SetDisabledKind(dkGrayed);
+    const TColor grey = Px(FreshCache(other), 60, 0);
+    CHECK(grey != BorderGrey);
+    CHECK(Join(Channel(grey, 1), Channel(grey, 2)) == Join(Channel(grey, 0), Channel(grey, 0)));
 
     // Without the skin the system's frame and colours come back.
     f.RemoveSkin();
@@ -107,22 +116,6 @@ TEST_CASE("a password edit's cache shows the wide password character once per Wi
     REQUIRE(w > 0);
     CHECK(three > 0);
     CHECK(six - three == 3 * w);
-}
-
-TEST_CASE("a disabled edit's cache keeps its colours, blends into the parent's picture or turns grey")
-{
-    TEditFixture f;
-    TzEdit* e = f.Edit;
-    const TColor inside = Px(f.Cache(), 60, 12), border = Px(f.Cache(), 60, 0);
-    e->SetEnabled(false);
-    e->SetDisabledKind(0);
-    CHECK(Px(f.Cache(), 60, 12) == inside);
-    e->SetDisabledKind(dkBlended);
-    CHECK(Near(Px(f.Cache(), 60, 12), Mix(inside, f.Backdrop->Color(), 0.4)));
-    e->SetDisabledKind(dkGrayed);
-    const TColor grey = Px(f.Cache(), 60, 0);
-    CHECK(grey != border);
-    CHECK(Join(Channel(grey, 1), Channel(grey, 2)) == Join(Channel(grey, 0), Channel(grey, 0)));
 }
 
 TEST_CASE("an edit prints its skinned frame around the system's own client area")

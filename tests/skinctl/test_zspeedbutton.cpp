@@ -48,41 +48,38 @@ struct TSpeedFixture : TSkinFixture {
 
 TEST_CASE("a speed button's styles: the face over the parent's picture, separator, divider, drop-down part")
 {
-    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
-        CAPTURE(WideToAnsi(skin));
-        TSpeedFixture f(skin);
-        TzSpeedButton* b = f.Button;
-        const TColor back = f.Backdrop->Color();
-        // The section lets the parent through: at rest the flat button is the backdrop, hot
-        // it has its border.
-        TBitmap& face = f.Face();
-        CHECK(Join(Px(face, 3, 15), Px(face, 30, 0)) == Join(back, back));
-        SkinFadingOn = false;
-        b->Perform(CM_MOUSEENTER, 0, 0);
-        TBitmap& hot = f.Face();
-        CHECK(Px(hot, 30, 0) != back);
-        // On the screen as in the cache.
-        f.Redraw();
-        CHECK(ClientPixel(f.Backdrop, b->Left() + 30, b->Top()) == Px(hot, 30, 0));
-        b->Perform(CM_MOUSELEAVE, 0, 0);
-        SkinFadingOn = true;
+    TSpeedFixture f;
+    TzSpeedButton* b = f.Button;
+    const TColor back = f.Backdrop->Color();
+    // The section lets the parent through: at rest the flat button is the backdrop, hot
+    // it has its border.
+    TBitmap& face = f.Face();
+    CHECK(Join(Px(face, 3, 15), Px(face, 30, 0)) == Join(back, back));
+    SkinFadingOn = false;
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    TBitmap& hot = f.Face();
+    CHECK(Px(hot, 30, 0) != back);
+    // On the screen as in the cache.
+    f.Redraw();
+    CHECK(ClientPixel(f.Backdrop, b->Left() + 30, b->Top()) == Px(hot, 30, 0));
+    b->Perform(CM_MOUSELEAVE, 0, 0);
+    SkinFadingOn = true;
 
-        // A separator is only the parent's picture.
-        b->SetButtonStyle(tbsSeparator);
-        CHECK(CountNot(f.Face(), TRect(0, 0, 60, 30), back) == 0);
-        // A divider: the skin's line down the middle (its image is 3 pixels wide).
-        b->SetButtonStyle(tbsDivider);
-        TBitmap& div = f.Face();
-        CHECK(Join(Px(div, 28, 15), Px(div, 29, 15), Px(div, 5, 15)) == Join(TColor(f.Section("DIVIDER").BorderColor1), back, back));
+    // A separator is only the parent's picture.
+    b->SetButtonStyle(tbsSeparator);
+    CHECK(CountNot(f.Face(), TRect(0, 0, 60, 30), back) == 0);
+    // A divider: the skin's line down the middle (its image is 3 pixels wide).
+    b->SetButtonStyle(tbsDivider);
+    TBitmap& div = f.Face();
+    CHECK(Join(Px(div, 28, 15), Px(div, 29, 15), Px(div, 5, 15)) == Join(TColor(f.Section("DIVIDER").BorderColor1), back, back));
 
-        // The drop-down part widens the button, and leaving the style narrows it again.
-        b->SetButtonStyle(tbsDropDown);
-        CHECK(b->Width() == 60 + DropDownArrowWidth);
-        // The arrow of "SCROLLBTNBOTTOM" in the part.
-        CHECK(CountNot(f.Face(), TRect(62, 8, 74, 22), back) > 4);
-        b->SetButtonStyle(tbsButton);
-        CHECK(b->Width() == 60);
-    }
+    // The drop-down part widens the button, and leaving the style narrows it again.
+    b->SetButtonStyle(tbsDropDown);
+    CHECK(b->Width() == 60 + DropDownArrowWidth);
+    // The arrow of "SCROLLBTNBOTTOM" in the part.
+    CHECK(CountNot(f.Face(), TRect(62, 8, 74, 22), back) > 4);
+    b->SetButtonStyle(tbsButton);
+    CHECK(b->Width() == 60);
 }
 
 TEST_CASE("a check speed button stays down until clicked again; a press whose mouse another window takes comes up unclicked")
@@ -104,9 +101,7 @@ TEST_CASE("a check speed button stays down until clicked again; a press whose mo
     REQUIRE(b->State() == bsDown);
     SetCapture(f.Form->Handle());
     ReleaseCapture();
-    CHECK(b->State() == bsUp);
-    CHECK(Application->ShowHint());
-    CHECK_FALSE(b->Checked());
+    CHECK(Join(b->State(), Application->ShowHint(), b->Checked()) == Join(bsUp, true, false));
 }
 
 TEST_CASE("the drop-down part opens its menu below the button, one menu at a time; an item may free the button")
@@ -126,8 +121,7 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
 
     // The button part with a click of its own clicks; the arrow part opens the menu.
     f.Press(b, 10, 10, true);
-    CHECK(f.Counted == 1);
-    CHECK(menu->Shown == 0);
+    CHECK(Join(f.Counted, menu->Shown) == Join(1, 0));
     bool shownPressed = false, hintsOff = false;
     menu->Item = [&] {
         shownPressed = b->MenuShown() && b->ArrowState() == 2;
@@ -136,22 +130,17 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
         f.Press(other, 70, 10);
     };
     f.Press(b, 68, 10);
-    CHECK(menu->Shown == 1);
-    CHECK(menu->At == b->ClientToScreen(TPoint(0, b->Height() + 1)));
-    CHECK(menu->PopupComponent() == b);
-    CHECK(shownPressed);
-    CHECK(hintsOff);
-    CHECK(otherMenu->Shown == 0);
+    CHECK(Join(menu->Shown, menu->At, menu->PopupComponent() == b, otherMenu->Shown) ==
+          Join(1, b->ClientToScreen(TPoint(0, b->Height() + 1)), true, 0));
+    CHECK(Join(shownPressed, hintsOff) == Join(true, true));
     // The menu ate the release: the hints are back all the same, the part is up again.
-    CHECK(Application->ShowHint());
-    CHECK_FALSE(b->MenuShown());
+    CHECK(Join(Application->ShowHint(), b->MenuShown()) == Join(true, false));
     CHECK(b->ArrowState() != 2);
 
     // The item frees the button: nothing of it is used afterwards, and the next menu opens.
     menu->Item = [&] { delete b; };
     f.Press(b, 68, 10);
-    CHECK(GetCapture() == nullptr);
-    CHECK(Application->ShowHint());
+    CHECK(Join(GetCapture() == nullptr, Application->ShowHint()) == Join(true, true));
     f.Press(other, 70, 10);
     CHECK(otherMenu->Shown == 1);
 
@@ -174,9 +163,8 @@ TEST_CASE("a speed button's animation steps by hand; a change while it runs goes
     b->Perform(CM_MOUSEENTER, 0, 0);
     TzAnimTimer* t = b->AnimTimer();
     REQUIRE(t != nullptr);
-    CHECK(t->Iterations == steps);
     // The first frame is shown at once.
-    CHECK(t->Step == 2);
+    CHECK(Join(t->Iterations, t->Step) == Join(steps, 2));
     t->Timer();
     CHECK(t->Step == 3);
     // The frame on the screen is the work image.

@@ -85,14 +85,11 @@ TEST_CASE("a splitter shows its section at once, hot under the mouse and pressed
     const int x = f.Splitter->Left() + 3;
     f.Send(WM_LBUTTONDOWN, MK_LBUTTON, x);
     f.Send(WM_MOUSEMOVE, MK_LBUTTON, x + 20);
-    CHECK(f.Pane->Width() == 120);
-    CHECK(f.Splitter->Pressed());
-    CHECK_FALSE(Application->ShowHint());
+    CHECK(Join(f.Pane->Width(), f.Splitter->Pressed(), Application->ShowHint()) == Join(120, true, false));
     // Pressed is the third state: the section's hot values.
     CHECK(f.Middle() == s.HotColor);
     f.Send(WM_LBUTTONUP, 0, x + 20);
-    CHECK_FALSE(f.Splitter->Pressed());
-    CHECK(Application->ShowHint());
+    CHECK(Join(f.Splitter->Pressed(), Application->ShowHint()) == Join(false, true));
     f.Splitter->Perform(CM_MOUSELEAVE, 0, 0);
     CHECK(f.Middle() == s.Color);
 
@@ -101,8 +98,7 @@ TEST_CASE("a splitter shows its section at once, hot under the mouse and pressed
     CHECK_FALSE(Application->ShowHint());
     TForm other(nullptr);
     SetCapture(other.Handle());
-    CHECK_FALSE(f.Splitter->Pressed());
-    CHECK(Application->ShowHint());
+    CHECK(Join(f.Splitter->Pressed(), Application->ShowHint()) == Join(false, true));
     ReleaseCapture();
     // A press while hints are off already leaves them off afterwards.
     Application->SetShowHint(false);
@@ -127,8 +123,7 @@ TEST_CASE("a control that waited for its parent's update repaints when the updat
     CHECK(f.Counted == before);
     // The end of the parent's update paints the control without a window through its parent.
     s->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_ENDPARENTUPDATE), 0);
-    CHECK(f.Counted == before + 1);
-    CHECK_FALSE(s->SkinData()->Updating());
+    CHECK(Join(f.Counted, s->SkinData()->Updating()) == Join(before + 1, false));
 
     // A window with nothing invalid paints its client area and its frame all the same.
     auto* edit = f.Place<TzEdit>(f.Form, 150, 20, 120, 24);

@@ -63,16 +63,12 @@ TEST_CASE("a skinned tree is painted in its section's colours with a skinned fra
         t->RecreateWnd();
         f.Redraw();
         REQUIRE(t->ScrollAdapter());
-        CHECK(t->ScrollAdapter()->Handle == t->Handle());
-        CHECK_FALSE(t->ScrollAdapter()->Dead);
-        CHECK(f.Empty() == edit.Color);
+        CHECK(Join(t->ScrollAdapter()->Handle == t->Handle(), t->ScrollAdapter()->Dead, f.Empty()) == Join(true, false, edit.Color));
     }
     f.RemoveSkin();
     f.Redraw();
     CHECK(t->ScrollAdapter() == nullptr);
-    CHECK(Join(t->Color(), t->Font()->Color()) == Join(clWindow, clWindowText));
-    CHECK(f.Empty() == ColorToRGB(clWindow));
-    CHECK(f.Border() == systemBorder);
+    CHECK(Join(t->Font()->Color(), f.Empty(), f.Border()) == Join(clWindowText, ColorToRGB(clWindow), systemBorder));
 }
 
 TEST_CASE("a tree that keeps its own colours keeps them with and without the skin, also where the adapter erases")
@@ -120,9 +116,8 @@ TEST_CASE("hiding, disabling and moving a tree takes its bound label along")
     f.Tree->SetBounds(30, 40, 200, 150);
     CHECK(Join(label->Left(), label->Top() + label->Height()) == Join(30, 40));
     f.Tree->SetEnabled(false);
-    CHECK_FALSE(label->Enabled());
     f.Tree->SetVisible(false);
-    CHECK_FALSE(label->Visible());
+    CHECK(Join(label->Visible(), label->Enabled()) == Join(false, false));
     f.Tree->SetVisible(true);
     f.Tree->SetEnabled(true);
     CHECK(Join(label->Visible(), label->Enabled()) == Join(true, true));
