@@ -76,8 +76,6 @@ struct TSkinFixture {
         delete Form;
         Manager.reset();
     }
-    TSkinFixture(const TSkinFixture&) = delete;
-    TSkinFixture& operator=(const TSkinFixture&) = delete;
 
     void ApplySkin(const wchar_t* Name)
     {

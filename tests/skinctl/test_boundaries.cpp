@@ -137,8 +137,7 @@ struct TBoundaryCase {
 };
 
 const TBoundaryCase BoundaryCases[] = {
-    {"window procedure",
-     [](TBoundaryRig& R) {
+    {"window procedure", [](TBoundaryRig& R) {
          auto* edit = R.F.Place<TzEdit>(R.F.Form, 10, 10, 120, 24);
          edit->OnChange = MakeMethod<&TThrower::Notify>(&R.T);
          R.T.Armed = true;
@@ -147,8 +146,7 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(edit->Text() == L"два");
          delete edit;
      }},
-    {"message hook",
-     [](TBoundaryRig& R) {
+    {"message hook", [](TBoundaryRig& R) {
          auto* edit = R.F.Place<TzEdit>(R.F.Form, 10, 10, 120, 24);
          TRestore<TMessageEvent> saved(Application->OnMessage);
          Application->OnMessage = MakeMethod<&TThrower::Message>(&R.T);
@@ -161,8 +159,7 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(edit->Text() == L"\x0416");
          delete edit;
      }},
-    {"CBT hook",
-     [](TBoundaryRig& R) {
+    {"CBT hook", [](TBoundaryRig& R) {
          REQUIRE(R.F.Manager->SkinData().Active);   // the default manager's hook is in
          TRestore<decltype(SkinEngineHooks.CBTNotify)> saved(SkinEngineHooks.CBTNotify);
          SkinEngineHooks.CBTNotify = &ThrowingCBT;
@@ -176,8 +173,7 @@ const TBoundaryCase BoundaryCases[] = {
          }
          CurrentThrower = nullptr;
      }},
-    {"timer",
-     [](TBoundaryRig& R) {
+    {"timer", [](TBoundaryRig& R) {
          TTimer timer(nullptr);
          timer.SetInterval(10);
          timer.SetOnTimer(MakeMethod<&TThrower::Notify>(&R.T));
@@ -186,8 +182,7 @@ const TBoundaryCase BoundaryCases[] = {
              Pump();
          CHECK(timer.Enabled());
      }},
-    {"enumeration callback",
-     [](TBoundaryRig& R) {
+    {"enumeration callback", [](TBoundaryRig& R) {
          TModalOpener open;
          auto* button = R.F.Place<TzButton>(R.F.Form, 10, 10, 90, 28);
          button->OnClick = MakeMethod<&TModalOpener::Click>(&open);
@@ -201,8 +196,7 @@ const TBoundaryCase BoundaryCases[] = {
          delete button;
      },
      "std::bad_alloc"},
-    {"sort callback",
-     [](TBoundaryRig& R) {
+    {"sort callback", [](TBoundaryRig& R) {
          auto* tree = R.F.Place<TzTreeView>(R.F.Form, 10, 10, 150, 150);
          for (const char* s : {"f", "c", "a", "e", "b", "d"})
              tree->Items()->Add(nullptr, s);
@@ -222,16 +216,14 @@ const TBoundaryCase BoundaryCases[] = {
      }},
     {"paint handler of a bit button", &PaintHandlerThrows<TzBitBtn>},
     {"paint handler of a speed button", &PaintHandlerThrows<TzSpeedButton>},
-    {"paint override",
-     [](TBoundaryRig& R) {
+    {"paint override", [](TBoundaryRig& R) {
          auto* control = R.F.Place<TThrowingPaint>(R.F.Form, 10, 10, 40, 40);
          control->Thrower = &R.T;
          PaintTwice(R, control, control->Handle());
          CHECK(ClientPixel(control, 20, 20) == clRed);
          delete control;
      }},
-    {"idle handler",
-     [](TBoundaryRig& R) {
+    {"idle handler", [](TBoundaryRig& R) {
          TRestore<TIdleEvent> saved(Application->OnIdle);
          Application->OnIdle = MakeMethod<&TThrower::Idle>(&R.T);
          R.T.Armed = true;

@@ -1,7 +1,4 @@
-// The Unicode tree view on the skinned tree view, with a skin applied: wide node texts in the
-// window (also after it is re-created, whatever the window asks for first), the wide sort,
-// wide label editing, the wide notifications' events, "Utf8Data" in form data and the
-// long-item tooltip of old common controls.
+// The Unicode tree view on the skinned tree view, with a skin applied.
 #include "pointer.h"
 #include "skinctlfixture.h"
 #include "treeitems.h"
@@ -9,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 namespace {
@@ -49,10 +47,7 @@ WideString WindowOutline(HWND Tree, bool Backwards = false)
         const size_t i = Backwards ? items.size() - 1 - k : k;
         texts[i] = WideString(static_cast<size_t>(items[i].second), L' ') + ItemText(Tree, items[i].first) + L"\n";
     }
-    WideString out;
-    for (const WideString& t : texts)
-        out += t;
-    return out;
+    return std::accumulate(texts.begin(), texts.end(), WideString());
 }
 
 // Groups of wide texts: Cyrillic, Greek (no ANSI form: Greek and Sigma share "?????") and
@@ -71,8 +66,14 @@ void FillGroups(TUcTreeNodes* Items, int Groups, int PerGroup)
 struct TTreeEvents {
     std::vector<WideString> Log;
     bool Refuse = false;
+    WideString WideTo;
     AnsiString AnsiTo;
-    void Edited(TObject*, TTreeNode* Node, WideString& S) { Log.push_back(L"edited " + TreeNodeWideText(Node) + L" to " + S); }
+    void Edited(TObject*, TTreeNode* Node, WideString& S)
+    {
+        Log.push_back(L"edited " + TreeNodeWideText(Node) + L" to " + S);
+        if (!WideTo.empty())
+            S = WideTo;
+    }
     void AnsiEdited(TObject*, TTreeNode*, AnsiString& S)
     {
         Log.push_back(L"ansi " + AnsiToWide(S));
@@ -117,7 +118,7 @@ int CALLBACK LongerFirst(LPARAM A, LPARAM B, LPARAM)
 
 } // namespace
 
-TEST_CASE("wide node texts come from the nodes, also for every node of a re-created window in any order asked")
+TEST_CASE("wide node texts come from the nodes, also for every node of a re-created window in any order asked, and not cut inside a pair")
 {
     TTreeForm f;
     f.Show();
@@ -143,8 +144,20 @@ TEST_CASE("wide node texts come from the nodes, also for every node of a re-crea
     CHECK(WindowOutline(after, true) == outline);
     f.Tree->RecreateWnd();
     CHECK(WindowOutline(f.Tree->Handle()) == outline);
-    TUcTreeNode* root = f.Items->AddChild(nullptr, Deseret);   // no parent: a root node
+    TUcTreeNode* root = f.Items->AddChild(nullptr, L"ab" + Smile);   // no parent: a root node
     CHECK(Join(root->Parent() == nullptr, f.Items->GetNodeFromIndex(f.Items->Count() - 1) == root) == Join(true, true));
+
+    // The wide display-info questions: no buffer or no room takes nothing, a short buffer
+    // keeps a surrogate pair whole.
+    WideChar buf[6];
+    std::fill(std::begin(buf), std::end(buf), L'#');
+    AskItemText(f.Tree, root->ItemId(), root, buf, 0);
+    AskItemText(f.Tree, root->ItemId(), root, static_cast<WideChar*>(nullptr), 6);
+    CHECK(WideString(buf, 6) == L"######");
+    AskItemText(f.Tree, root->ItemId(), root, buf, 4);   // room for three: "ab" and half the pair
+    CHECK(WideString(buf, 4) == WideString(L"ab\0#", 4));
+    AskItemText(f.Tree, root->ItemId(), root, buf, 5);
+    CHECK(WideString(buf, 5) == L"ab" + Smile + WideString(1, L'\0'));
 }
 
 TEST_CASE("sorting goes by the wide texts or OnCompare, with and without a window; a program's comparison stays")
@@ -211,6 +224,9 @@ TEST_CASE("wide label editing: typed characters beyond ANSI and the Basic Multil
     // Six Cyrillic letters and the two halves of the pair reach the key handling packed.
     CHECK(std::count(ev.Log.begin(), ev.Log.end(), L"key 255") == 8);
     CHECK_MESSAGES(rec, {"form", WM_NOTIFY, TVN_BEGINLABELEDITW, "tree"}, {"form", WM_NOTIFY, TVN_ENDLABELEDITW, "tree"});
+    ev.WideTo = Chinese;
+    edit(L"x", VK_RETURN);
+    CHECK(node->Text() == Chinese);
 
     // The library's ANSI handler: a text it leaves as it is keeps its characters; one it
     // changes replaces it.

@@ -1,7 +1,4 @@
-// The skinned push and bit buttons: one click a press by every way of pressing, the face of
-// each state against the section painted alone, the window region cut from the border's
-// corners (and no region lost on the way), fades stepped by hand, the default look, the
-// bit button's glyph in every layout, and the published properties of every button and spin
+// The skinned push and bit buttons, and the published properties of every button and spin
 // control in form data.
 #include "skinctlfixture.h"
 #include "gdicount.h"
@@ -97,8 +94,7 @@ TEST_CASE("a push button clicks once a press: mouse, double click, space bar and
         // painting) sends none; plain, each click is the system's.
         auto clicks = [&](int Expected) {
             Pump();
-            CHECK(f.Counted == Expected);
-            CHECK(CountClicks(f.Rec) == (skinned ? 0 : Expected));
+            CHECK(Join(f.Counted, CountClicks(f.Rec)) == Join(Expected, skinned ? 0 : Expected));
             f.Counted = 0;
             f.Rec.Clear();
         };
@@ -130,8 +126,7 @@ TEST_CASE("a push button clicks once a press: mouse, double click, space bar and
         CallWindowProcW(f.Button->DefWndProc(), f.Wnd(), BM_SETSTATE, TRUE, 0);
         f.Mouse(WM_LBUTTONUP);
         Pump();
-        CHECK(f.Counted == 1);
-        CHECK(CountClicks(f.Rec) == 1);
+        CHECK(Join(f.Counted, CountClicks(f.Rec)) == Join(1, 1));
     }
 }
 
@@ -192,9 +187,7 @@ TEST_CASE("a push button holds the hints back while pressed, and gives them back
     f.Mouse(WM_LBUTTONDOWN);
     SetCapture(f.Form->Handle());
     ReleaseCapture();
-    CHECK_FALSE(f.Button->Pressed());
-    CHECK(Application->ShowHint());
-    CHECK(f.Counted == 1);
+    CHECK(Join(f.Button->Pressed(), Application->ShowHint(), f.Counted) == Join(false, true, 1));
     // A click whose handler frees the button touches it no more.
     struct TFreer {
         TzButton* Button;
@@ -266,8 +259,7 @@ TEST_CASE("a hot-state fade: the section's steps, each frame nearer the hot face
     // The end: the timer goes, and the window shows the hot face itself.
     t->Timer();
     Pump();
-    CHECK(b->FadeTimer() == nullptr);
-    CHECK(WindowPixel(b->Handle(), at.X, at.Y) == Px(*hot, at.X, at.Y));
+    CHECK(Join(b->FadeTimer() == nullptr, WindowPixel(b->Handle(), at.X, at.Y)) == Join(true, Px(*hot, at.X, at.Y)));
     // A skin without fading, or fading off: the new face at once.
     SkinFadingOn = false;
     b->Perform(CM_MOUSELEAVE, 0, 0);

@@ -1,7 +1,5 @@
-// The skinned group box: its picture against a model (the parent's picture along the caption
-// strip and inside the frame, the frame from the section, the caption on its own section),
-// the classic frame without a skin, the caption's options, its graphic children
-// painted over it, and its children painted when its picture is done.
+// The skinned group box: its picture against a model of the parent's picture and the section,
+// and the painting of its children.
 #include "skinctlfixture.h"
 
 #include "skin/zsectionpaint.h"

@@ -1,5 +1,4 @@
-// The skinned memo: its two events, the skin's colours and bars, and the same window after
-// the skin goes, as the user left it, wide selection included.
+// The skinned memo: its events, the skin's colours and bars, and the window it keeps.
 #include "skinctlfixture.h"
 
 #include "skin/zclientwnd.h"
@@ -26,26 +25,6 @@ struct TEvents {
 };
 
 } // namespace
-
-TEST_CASE("a memo tells of every caret placement and of vertical scrolling only")
-{
-    TMemoFixture f;
-    TEvents ev;
-    f.Memo->OnScrollCaret = MakeMethod<&TEvents::OnCaret>(&ev);
-    f.Memo->OnVScroll = MakeMethod<&TEvents::OnVScroll>(&ev);
-    for (bool skinned : {true, false}) {
-        CAPTURE(skinned);
-        if (!skinned)
-            f.RemoveSkin();
-        ev = TEvents{};
-        HWND wnd = f.Memo->Handle();
-        SendMessageW(wnd, EM_SETSEL, 3, 3);
-        SendMessageW(wnd, EM_SETSEL, 0, 5);
-        SendMessageW(wnd, WM_VSCROLL, SB_LINEDOWN, 0);
-        SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
-        CHECK(Join(ev.Caret, ev.VScroll) == Join(2, 1));
-    }
-}
 
 TEST_CASE("a skinned memo takes the section's colours and a scroll adapter for every new skin, also one that came while it was hidden; the bars follow its text")
 {
@@ -81,12 +60,25 @@ TEST_CASE("a skinned memo takes the section's colours and a scroll adapter for e
     CHECK(Join(m->Color(), WindowPixel(m->Handle(), 60, 0)) == Join(f.Section("EDIT").Color, TColor(0xD3CAC3)));
 }
 
-TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and focus; its letter case goes through form data")
+TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and focus; skinned or not it tells of caret placements and vertical scrolling")
 {
     TMemoFixture f;
     TzMemo* m = f.Memo;
     FocusOn(m);
     HWND wnd = m->Handle();
+    // Skinned or not, it tells of every caret placement and of vertical scrolling only.
+    TEvents ev;
+    m->OnScrollCaret = MakeMethod<&TEvents::OnCaret>(&ev);
+    m->OnVScroll = MakeMethod<&TEvents::OnVScroll>(&ev);
+    const auto events = [&] {
+        ev = TEvents{};
+        SendMessageW(wnd, EM_SETSEL, 3, 3);
+        SendMessageW(wnd, EM_SETSEL, 0, 5);
+        SendMessageW(wnd, WM_VSCROLL, SB_LINEDOWN, 0);
+        SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+        return Join(ev.Caret, ev.VScroll);
+    };
+    CHECK(events() == Join(2, 1));
     // Line 1's first word selected by UTF-16 positions.
     const int start = int(m->Lines()->Strings(0).size()) + 2;
     m->SetSelStart(start);
@@ -107,6 +99,7 @@ TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and
     CHECK(Join(SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0), GetFocus() == wnd) == Join(first, true));
     m->SetSelText(Greek);
     CHECK(m->Lines()->Strings(1) == Greek + L" 1");
+    CHECK(events() == Join(2, 1));
     // Its letter case goes through form data.
     m->SetCharCase(ecUpperCase);
     TzMemo* copy = f.Place<TzMemo>(f.Form, 220, 10, 100, 100);

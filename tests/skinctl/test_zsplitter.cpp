@@ -1,7 +1,5 @@
-// The pattern every skinned control follows, seen on the splitter: the skin commands it
-// answers and how often a skin change reaches it, its states painted from the section, the
-// repaint a parent's update held back, and the hints around a drag. Two skinned splitters on
-// one parent, and the panes shut against a splitter gathered by its press.
+// The pattern every skinned control follows, seen on the splitter; two skinned splitters on
+// one parent.
 #include "skinctlfixture.h"
 
 #include "skinctl/zedit.h"
@@ -136,17 +134,13 @@ TEST_CASE("a control that waited for its parent's update repaints when the updat
     CHECK(Join(WindowPixel(edit->Handle(), 60, 0), WindowPixel(edit->Handle(), 100, 12)) == Join(border, inside));
 }
 
-TEST_CASE("two skinned splitters on one parent keep three panes in order, with a skin and without")
+TEST_CASE("two skinned splitters on one parent keep three panes in order; a press gathers only the panes shut against its own")
 {
     for (const wchar_t* skin : {L"ZandrelDawn", static_cast<const wchar_t*>(nullptr)}) {
         TSkinFixture f(skin);
         f.Show();
         CheckSplitPaneSequences<TzSplitter>(f.Form);
     }
-}
-
-TEST_CASE("a press gathers only the panes shut against its own splitter, also ones laid out past it")
-{
     TSkinFixture f;
     f.Show();
     TSplitPanes<TzSplitter> p(f.Form);

@@ -1,6 +1,5 @@
-// The skinned tab control: wide captions kept by the system window (and without one), the
-// skinned rows and their pixels, its own up-down when the tabs overflow, the selection by the
-// mouse and the keys, rotated captions at the left and right, images, and form data.
+// The skinned tab control: its captions, its rows and their pixels, its own arrows, the
+// selection by mouse and keys.
 #include "skinctlfixture.h"
 
 #include "classlib/imglist.h"
@@ -18,8 +17,7 @@ const WideString Names[] = {L"Алёна", L"Дмитрий", L"Ελένη", L"�
 struct TTabsFixture : TSkinFixture {
     TzTabControl* Tabs = nullptr;
     TLog Log;
-    explicit TTabsFixture(int Count = 4, const wchar_t* Skin = L"ZandrelDawn", TTabPosition Position = tpTop,
-                          int Width = 300)
+    explicit TTabsFixture(int Count = 4, const wchar_t* Skin = L"ZandrelDawn", TTabPosition Position = tpTop, int Width = 300)
         : TSkinFixture(Skin)
     {
         Tabs = Place<TzTabControl>(Backdrop, 10, 4, Width, 90);
@@ -142,23 +140,20 @@ TEST_CASE("skinned tabs: one row from y = 1, each a platform tab high, the selec
     const TzGeneralData& tab = f.Section("TABTOP");
     const TzGeneralData& body = f.Section("PAGECONTROL");
     const TRect disp = t->DisplayRect();
-    CHECK(Px(c, disp.Left + 20, disp.Bottom - 10) == body.Color);
-    // A tab's face beside its caption: the section's colour; the selected one its hot
-    // colour, reaching down over the body's border.
+    // The body; a tab's face beside its caption: the section's colour, the selected one its
+    // hot colour, reaching down over the body's border; on the screen as in the cache.
     const TRect& r0 = f.Record(0).R;
-    CHECK(Px(c, r0.Left + 7, r0.Top + 9) == tab.Color);
     const TRect& r1 = f.Record(1).R;
-    CHECK(Px(c, r1.Left + 7, r1.Top + 9) == tab.HotColor);
-    CHECK(Px(c, r1.Left + 7, disp.Top - 3) == tab.HotColor);
+    CHECK(Join(Px(c, disp.Left + 20, disp.Bottom - 10), Px(c, r0.Left + 7, r0.Top + 9), Px(c, r1.Left + 7, r1.Top + 9),
+               Px(c, r1.Left + 7, disp.Top - 3)) == Join(body.Color, tab.Color, tab.HotColor, tab.HotColor));
     CHECK(Px(c, r0.Left + 7, disp.Top - 3) != tab.Color);
-    // Captions in the section's font colours: the hot one on the selected tab.
-    CHECK(InkBox(c, r0, TColor(tab.FontColor)).Width() > 10);
-    CHECK(InkBox(c, r1, TColor(tab.HotFontColor)).Width() > 10);
-    // Centred, not pushed to the right.
-    const TRect ink = InkBox(c, r0, TColor(tab.FontColor));
-    CHECK(std::abs((ink.Left - r0.Left) - (r0.Right - ink.Right)) <= 3);
-    // The screen shows the cache.
     CHECK(ClientPixel(t, r0.Left + 7, r0.Top + 9) == tab.Color);
+    // Captions in the section's font colours, the hot one on the selected tab; centred, not
+    // pushed to the right.
+    const TRect ink = InkBox(c, r0, TColor(tab.FontColor));
+    CHECK(ink.Width() > 10);
+    CHECK(InkBox(c, r1, TColor(tab.HotFontColor)).Width() > 10);
+    CHECK(std::abs((ink.Left - r0.Left) - (r0.Right - ink.Right)) <= 3);
 }
 
 TEST_CASE("overflowing tabs: the control's own up-down inside its right end reaches every tab, from either end")
@@ -169,9 +164,8 @@ TEST_CASE("overflowing tabs: the control's own up-down inside its right end reac
     REQUIRE(u);
     const int w = 2 * GetSystemMetrics(SM_CXHSCROLL);
     CHECK(Join(u->Left(), u->Top(), u->Width()) == Join(t->Width() - w, 0, w));
-    CHECK(IsWindowVisible(u->Handle()));
-    CHECK(u->SkinManager() == f.Manager.get());
-    CHECK_FALSE(SystemArrowsShown(t));
+    CHECK(Join(IsWindowVisible(u->Handle()) != 0, u->SkinManager() == f.Manager.get(), SystemArrowsShown(t)) ==
+          Join(true, true, false));
 
     // The tabs whole left of the arrows are seen, then an arrow clicked: right from the first
     // tab, and left from the last one (selected by End), every tab is seen.
@@ -190,8 +184,7 @@ TEST_CASE("overflowing tabs: the control's own up-down inside its right end reac
     lookAndClick(true);
     Pump();
     // The row moved on the screen too, and no tab is painted under the arrows.
-    CHECK(u->Position() == 1);
-    CHECK_FALSE(t->SkinData()->BGChanged());
+    CHECK(Join(u->Position(), t->SkinData()->BGChanged()) == Join(1, false));
     CHECK(Pixels(*ClientShot(t)) != before);
     CHECK(ClientPixel(t, u->Left() + 1, 1) == ClientPixel(t, u->Left() - 1, 0));
     for (int i = 0; i < 11; ++i)
@@ -213,13 +206,10 @@ TEST_CASE("overflowing tabs: the control's own up-down inside its right end reac
     // Without the skin the system's arrows come back, in the same window.
     const HWND window = t->Handle();
     f.RemoveSkin();
-    CHECK(t->UpDown() == nullptr);
-    CHECK(SystemArrowsShown(t));
-    CHECK(t->Handle() == window);
+    CHECK(Join(t->UpDown() == nullptr, SystemArrowsShown(t), t->Handle() == window) == Join(true, true, true));
     // A skin again: the own arrows again, the system's hidden.
     f.ApplySkin(L"ZandrelDusk");
-    CHECK(t->UpDown() != nullptr);
-    CHECK_FALSE(SystemArrowsShown(t));
+    CHECK(Join(t->UpDown() != nullptr, SystemArrowsShown(t)) == Join(true, false));
 }
 
 TEST_CASE("a row's overflow counts the tabs scrolled out to the left, which the system gives no width, and those under the arrows")
@@ -273,9 +263,8 @@ TEST_CASE("skinned, the control selects by mouse and keys itself: the window's n
     rec.Attach(f.Backdrop, "backdrop");
     rec.Name(t->Handle(), "tabs");
     f.Click(f.CentreOf(2));
-    CHECK(t->TabIndex() == 2);
     CHECK(f.Log == TLog{"changing", "change 2"});
-    CHECK(GetFocus() == t->Handle());
+    CHECK(Join(t->TabIndex(), GetFocus() == t->Handle()) == Join(2, true));
     CHECK_MESSAGES(rec);
 
     // Home and End answer 1; the arrows wrap; the window's own move is refused.
@@ -372,10 +361,22 @@ TEST_CASE("a tab's image stands before its caption: left of it at the top, along
     }
 }
 
-TEST_CASE("tab styles and positions that do not go together are refused; buttons are painted from their section")
+TEST_CASE("tabs and buttons are painted from their sections, also a skin's first; styles and positions that do not go together are refused")
 {
     TTabsFixture f(3);
     TzTabControl* t = f.Tabs;
+    // A skin whose first section is the tab's paints the captions from it: section 0 is a section.
+    auto m = ManagerOfText("[TABTOP]\r\nCOLOR=16777215\r\nFONTCOLOR=255\r\nHOTFONTCOLOR=255\r\n"
+                           "[PAGECONTROL]\r\nCOLOR=65280\r\n");
+    m->RebuildCache();
+    REQUIRE(m->Cache().TabTop.Section == 0);
+    t->SkinData()->SetSkinManager(m.get());
+    t->SetTabIndex(1);
+    TBitmap& c = f.Cache();
+    CHECK(InkBox(c, f.Record(0).R, TColor(255)).Width() > 10);
+    CHECK(Px(c, t->DisplayRect().Left + 20, t->DisplayRect().Bottom - 10) == TColor(65280));
+    t->SkinData()->SetSkinManager(nullptr);
+
     t->SetStyle(tsButtons);
     CHECK_THROWS_WITH_AS(t->SetTabPosition(tpBottom), "Tab position incompatible with current tab style",
                          EInvalidOperation);
@@ -388,23 +389,6 @@ TEST_CASE("tab styles and positions that do not go together are refused; buttons
     CHECK_THROWS_WITH_AS(t->SetMultiLine(false), "MultiLine must be True when TabPosition is tpLeft or tpRight",
                          EListError);
     CHECK_THROWS_AS(t->SetTabHeight(-1), EInvalidOperation);
-}
-
-TEST_CASE("a skin whose first section is the tab's paints the captions from it: section 0 is a section")
-{
-    TTabsFixture f(2, nullptr);
-    auto m = ManagerOfText("[TABTOP]\r\nCOLOR=16777215\r\nFONTCOLOR=255\r\nHOTFONTCOLOR=255\r\n"
-                           "[PAGECONTROL]\r\nCOLOR=65280\r\n");
-    m->RebuildCache();
-    REQUIRE(m->Cache().TabTop.Section == 0);
-    TzTabControl* t = f.Tabs;
-    t->SkinData()->SetSkinManager(m.get());
-    t->SetTabIndex(1);
-    TBitmap& c = f.Cache();
-    CHECK(InkBox(c, f.Record(0).R, TColor(255)).Width() > 10);
-    const TRect disp = t->DisplayRect();
-    CHECK(Px(c, disp.Left + 20, disp.Bottom - 10) == TColor(65280));
-    t->SkinData()->SetSkinManager(nullptr);
 }
 
 TEST_CASE("owner-drawn tabs are drawn by OnDrawTab: into the window without a skin, into the picture with one")
@@ -439,6 +423,6 @@ TEST_CASE("a memo on a hidden tab control takes its own colours back when the sk
     f.RemoveSkin();
     f.Tabs->SetVisible(true);
     Pump();
-    CHECK(memo->Color() == clWindow);
-    CHECK(ClientPixel(memo, memo->ClientWidth() - 4, memo->ClientHeight() - 4) == ColorToRGB(clWindow));
+    CHECK(Join(memo->Color(), ClientPixel(memo, memo->ClientWidth() - 4, memo->ClientHeight() - 4)) ==
+          Join(clWindow, ColorToRGB(clWindow)));
 }

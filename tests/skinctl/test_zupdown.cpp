@@ -1,6 +1,4 @@
-// The skinned up-down: its buttons painted from the scroll-button sections over the parent's
-// picture, hot and pressed by the mouse, drawn disabled at their limits; the platform's
-// arrows without a skin.
+// The skinned up-down: its buttons painted from the scroll-button sections, by the mouse.
 #include "skinctlfixture.h"
 
 #include "skinctl/zupdown.h"
