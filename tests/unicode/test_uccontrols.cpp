@@ -4,7 +4,6 @@
 #include "join.h"
 #include "msgrecorder.h"
 
-
 namespace {
 
 // A control with a Unicode window: a plain one, or one whose default procedure is that of
@@ -49,14 +48,6 @@ public:
     explicit TUcSystemProcControl(TComponent* AOwner) : TUcTestControl(AOwner) { UseSystemProc = true; }
 };
 Z_CLASS_IMPL(TUcSystemProcControl, TUcTestControl)
-
-// A plain library control: an ANSI window.
-class TAnsiControl : public TWinControl {
-    Z_CLASS(TAnsiControl, TWinControl)
-public:
-    explicit TAnsiControl(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 50, 20); }
-};
-Z_CLASS_IMPL(TAnsiControl, TWinControl)
 
 class TPaintBox : public TGraphicControl {
 public:
@@ -152,7 +143,6 @@ TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling")
     CHECK(a.WParam == MAKEWPARAM(255, 0x4E2D));
 }
 
-
 TEST_CASE("a control without a window keeps its wide text in its store object, and tells each change once")
 {
     TTestForm f;
@@ -180,7 +170,6 @@ TEST_CASE("a control without a window keeps its wide text in its store object, a
     CHECK(Join(GetControlWideText(ctl), ctl->Caption()) == Join(Greek, WideToAnsi(Greek)));
 }
 
-
 TEST_CASE("wide hints: the two parts, the ANSI side, the first hint up the parents")
 {
     TTestForm f;
@@ -207,7 +196,6 @@ TEST_CASE("wide hints: the two parts, the ANSI side, the first hint up the paren
     SetControlWideHint(box, Sigma);
     CHECK(Join(box->Hint(), GetControlWideHint(box)) == Join(WideToAnsi(Sigma), AnsiToWide(WideToAnsi(Sigma))));
 }
-
 
 TEST_CASE("text messages of the library go to a Unicode window as ANSI, the system's own do not")
 {
@@ -249,7 +237,6 @@ TEST_CASE("a character above 255 typed into the library's edit reaches its key h
     CHECK(WideWindowText(wnd) == Chinese + L"\x0416x");
 }
 
-
 TEST_CASE("characters reach the default procedure whole; IME characters become WM_CHAR before XP")
 {
     TTestForm f;
@@ -287,7 +274,7 @@ TEST_CASE("the trap's default procedure passes on to the control's own default p
 
     // The notification format follows the sender; a requery is the control's own affair.
     auto* other = f.Add<TUcTestControl>();
-    auto* ansi = f.Add<TAnsiControl>();
+    auto* ansi = f.Add<TEdit>();
     CHECK(SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(other->Handle()), NF_QUERY) == NFR_UNICODE);
     CHECK(SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(ansi->Handle()), NF_QUERY) == NFR_ANSI);
     g_recorded.clear();
@@ -365,7 +352,7 @@ TEST_CASE("failures of window creation and subclassing")
     }
     SUBCASE("only Unicode windows are subclassed")
     {
-        auto* ansi = f.Add<TAnsiControl>();
+        auto* ansi = f.Add<TEdit>();
         ansi->HandleNeeded();
         CHECK_THROWS_WITH_AS(SubClassUnicodeControl(ansi, "", false),
                              "Internal Error: SubClassUnicodeControl.Control is not Unicode.", EUcInternalError);
@@ -426,31 +413,16 @@ THintInfo HintInfoOf(TControl* Control, const TClassInfo* Cls, AnsiString Str)
 }
 } // namespace
 
-TEST_CASE("CM_HINTSHOW swaps the plain hint window class and points the data at the hint info")
+TEST_CASE("a hint window class of its own is left alone; a hint that shows its action's shortcut keeps the wide hint")
 {
     TTestForm f;
     auto* ctl = f.Add<TUcTestControl>();
-    SetControlWideHint(ctl, Greek + L"|long");
-    THintInfo info = HintInfoOf(ctl, &THintWindow::StaticClassInfo(), "kept");
-    TMessage m{CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info), 0};
-    HandleHintShowWide(m);
-    CHECK(info.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
-    CHECK(info.HintData == &info);
-    CHECK(Join(info.HintStr, WideHintTextOfHintInfo(info)) == Join(WideToAnsi(Greek), Greek));
-
-    // Through the trap of a Unicode window, as the application sends it: another class is
-    // left alone.
-    THintInfo other = HintInfoOf(ctl, &TCustomControl::StaticClassInfo(), "kept");
     ctl->HandleNeeded();
+    THintInfo other = HintInfoOf(ctl, &TCustomControl::StaticClassInfo(), "kept");
     ctl->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&other));
     CHECK(other.HintWindowClass == &TCustomControl::StaticClassInfo());
     CHECK(other.HintData == nullptr);
-}
 
-TEST_CASE("a hint that shows its action's shortcut keeps the wide hint")
-{
-    TTestForm f;
-    auto* ctl = f.Add<TUcTestControl>();
     auto* action = new TAction(f.Form.get());
     action->SetShortCut(ShortCut('S', ssCtrl));
     ctl->SetAction(action);
@@ -503,12 +475,11 @@ struct TShownHint {
 };
 } // namespace
 
-TEST_CASE("the Unicode hint window shows the wide hint, sized for it")
+TEST_CASE("the Unicode hint window shows the wide hint, sized for it, and paints the wide text")
 {
     TShownHint h;
     CHECK(&h.Win->ClassInfo() == &TUcCustomHintWindow::StaticClassInfo());
     HWND wnd = h.Win->WindowHandle();
-    CHECK(IsWindowUnicode(wnd));
     CHECK(IsWindowVisible(wnd));
     CHECK(WideWindowText(wnd) == h.Hint);
     HDC screen = GetDC(nullptr);
@@ -519,24 +490,13 @@ TEST_CASE("the Unicode hint window shows the wide hint, sized for it")
     ReleaseDC(nullptr, screen);
     CHECK(h.Win->Width() == calc.right + 6);
 
-    // Outside an activation, a new text sizes the window to it.
-    Application->CancelHint();
-    SetControlWideText(h.Win, Greek);
-    SIZE s{};
-    GetTextExtentPoint32W(h.Win->Canvas()->Handle(), Greek.c_str(), static_cast<int>(Greek.size()), &s);
-    CHECK(Join(h.Win->Width(), h.Win->Height()) == Join(s.cx + 6, s.cy + 6));
-}
-
-TEST_CASE("the Unicode hint window paints the wide text, not its ANSI form")
-{
-    TShownHint h;
-    const int w = h.Win->ClientWidth(), ht = h.Win->ClientHeight();
     // The window's own painting, or the text drawn by the system in the hint font.
+    const int w = h.Win->ClientWidth(), ht = h.Win->ClientHeight();
     auto render = [&](const WideString* Text) {
         auto bmp = Picture(w, ht, h.Win->Color());
         HDC dc = bmp->Canvas()->Handle();
         if (!Text) {
-            SendMessageW(h.Win->WindowHandle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+            SendMessageW(wnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
             return bmp;
         }
         HGDIOBJ old = SelectObject(dc, Screen->HintFont()->Handle());
@@ -551,6 +511,13 @@ TEST_CASE("the Unicode hint window paints the wide text, not its ANSI form")
     auto painted = render(nullptr);
     CHECK(SamePixels(painted.get(), render(&h.Hint).get()));
     CHECK_FALSE(SamePixels(painted.get(), render(&ansiForm).get()));
+
+    // Outside an activation, a new text sizes the window to it.
+    Application->CancelHint();
+    SetControlWideText(h.Win, Greek);
+    SIZE s{};
+    GetTextExtentPoint32W(h.Win->Canvas()->Handle(), Greek.c_str(), static_cast<int>(Greek.size()), &s);
+    CHECK(Join(h.Win->Width(), h.Win->Height()) == Join(s.cx + 6, s.cy + 6));
 }
 
 TEST_CASE("at program end the traps only let their windows go")

@@ -108,7 +108,6 @@ TEST_CASE("a Unicode form keeps its wide caption and hint, and its layering, whe
     CHECK(plain.Caption() == CyrFile);
 }
 
-
 TEST_CASE("a form class of its own reads its form resource, or its parent class's")
 {
     auto form = std::make_unique<TUcResForm>(nullptr);
@@ -190,7 +189,6 @@ TEST_CASE("characters above 255 typed into a Unicode window pass the ANSI messag
     Application->OnMessage = nullptr;
 }
 
-
 TEST_CASE("the application's wide title")
 {
     WideString saved = UcApplication->Title();
@@ -239,7 +237,6 @@ TEST_CASE("the application's wide hint reaches hint targets once, through a wide
     CHECK(target->Wide == std::vector<WideString>{Greek, L"", Sigma, L"Hello"});
     UcApplication->SetHint(L"");
 }
-
 
 TEST_CASE("the application's wide hint follows the control under the mouse")
 {

@@ -90,7 +90,6 @@ TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI
           Join("&&Save", "&&Save", "E"));
 }
 
-
 TEST_CASE("hot keys of a caption: Far-East groups, and hot keys that cannot be placed")
 {
     {
@@ -209,7 +208,6 @@ TEST_CASE("menu selection sets the application's wide hint")
     UcApplication->SetHint(L"");
 }
 
-
 TEST_CASE("the popup list puts the wide texts into popup menus when a menu loop starts")
 {
     auto form = std::make_unique<TUcForm>(nullptr);
@@ -269,7 +267,6 @@ TEST_CASE("owner-drawn menu items measure and draw their wide captions")
     CHECK(CountPixels(line.get(), clWhite) < 160 * 24);
 }
 
-
 TEST_CASE("text alignment of menu items")
 {
     auto form = std::make_unique<TUcForm>(nullptr);
@@ -281,9 +278,6 @@ TEST_CASE("text alignment of menu items")
     popup->SetAlignment(paCenter);
     CHECK(MenuItemAlignmentFlags(item) == DT_CENTER);
 }
-
-// ---------------------------------------------------------------------------------------
-// Actions
 
 namespace {
 
@@ -345,7 +339,6 @@ TEST_CASE("wide captions and hints of actions")
     SetActionWideCaption(&plain, CyrFile);
     CHECK(Join(plain.Caption(), GetActionWideCaption(&plain)) == Join(WideToAnsi(CyrFile), CyrFile));
 }
-
 
 namespace {
 // A Unicode action with a Greek caption and a Cyrillic and Greek hint, linked to a menu
@@ -417,7 +410,6 @@ TEST_CASE("a Unicode client with a caption of its own keeps it over its action's
     CHECK(Join(GetControlWideText(c.Label), c.F.Open->Caption(), c.Form2->Caption()) == Join(CyrFile, CyrFile, Sigma));
     CHECK(IsWideCaptionStored(c.Label));
 }
-
 
 TEST_CASE("the link class of a Unicode control")
 {

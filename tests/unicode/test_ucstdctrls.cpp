@@ -176,9 +176,6 @@ DWORD TestClock() { return g_now; }
 
 } // namespace
 
-// ---------------------------------------------------------------------------------------
-// Edits
-
 TEST_CASE("a Unicode edit shows its wide password character")
 {
     TTestForm f;
@@ -259,9 +256,6 @@ TEST_CASE("a read-only edit on a Far-East system without the wide calls")
     CHECK((GetWindowLongA(wnd, GWL_STYLE) & ES_READONLY) != 0);
 }
 
-// ---------------------------------------------------------------------------------------
-// Memo lines
-
 TEST_CASE("the wide lines of a memo")
 {
     TTestForm f;
@@ -331,9 +325,6 @@ TEST_CASE("memo lines on a window that is not Unicode go through the library's l
     lines.Put(1, L"b");
     CHECK(memo->Lines()->Text() == "a\r\nb\r\n?????\r\n");
 }
-
-// ---------------------------------------------------------------------------------------
-// Combo boxes
 
 TEST_CASE("the wide items of a combo box")
 {
@@ -540,7 +531,6 @@ TEST_CASE("a combo box item selected by its beginning is completed and told once
     CHECK_FALSE(combo->DroppedDown());
 }
 
-
 namespace {
 // A drop-down list of Алла, Алёна, Лев and Ωμέγα on the tests' clock.
 struct TSearchList {
@@ -710,9 +700,6 @@ TEST_CASE("IME input and replaced selections reach a combo box's edit part in UT
     DestroyWindow(ansiChild);
 }
 
-// ---------------------------------------------------------------------------------------
-// Labels
-
 TEST_CASE("a label draws its wide caption")
 {
     TTestForm f;
@@ -759,7 +746,6 @@ TEST_CASE("a label draws its wide caption")
     CHECK_FALSE(DrawLabelTextWide(label, greek, DT_CALCRECT));
 }
 
-
 TEST_CASE("a label's Cyrillic hot key focuses its control")
 {
     TTestForm f;
@@ -794,9 +780,6 @@ TEST_CASE("a label's Cyrillic hot key focuses its control")
     CHECK(dialogChar(MAKEWPARAM(255, 0x0416)) == 1);
     CHECK(GetFocus() == target->Handle());
 }
-
-// ---------------------------------------------------------------------------------------
-// Canvas text
 
 TEST_CASE("wide text on a canvas")
 {
