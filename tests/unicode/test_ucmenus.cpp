@@ -442,11 +442,8 @@ TEST_CASE("wide menu captions and action captions round-trip through form data")
     action->SetCaption(Sigma);
     action->SetHint(Greek);
 
-    TMemoryStream data;
-    data.WriteComponent(f.Form.get());
-    data.SetPosition(0);
     auto copy = std::make_unique<TUcForm>(nullptr);
-    data.ReadComponent(copy.get());
+    CheckRoundTrip(f.Form.get(), copy.get(), {});
 
     auto* file = dynamic_cast<TUcMenuItem*>(copy->FindComponent("File1"));
     auto* open = dynamic_cast<TUcMenuItem*>(copy->FindComponent("Open1"));

@@ -14,19 +14,6 @@ inline const WideString Sigma = L"\x03A3\x03AF\x03B3\x03BC\x03B1";             /
 inline const WideString Chinese = L"\x4E2D\x6587";                              // 中文
 inline const WideString OtherChinese = L"\x65E5\x672C";                         // 日本
 
-// Runs the enclosed code as on a platform without the wide calls: every routine takes its
-// ANSI path. The switch is restored however the scope is left.
-class TAnsiPlatform {
-public:
-    TAnsiPlatform() : FSaved(PlatformIsUnicode) { PlatformIsUnicode = false; }
-    ~TAnsiPlatform() { PlatformIsUnicode = FSaved; }
-    TAnsiPlatform(const TAnsiPlatform&) = delete;
-    TAnsiPlatform& operator=(const TAnsiPlatform&) = delete;
-
-private:
-    bool FSaved;
-};
-
 // Restores a program-wide setting when the test leaves the scope.
 template <class T> class TRestore {
 public:
@@ -38,6 +25,13 @@ public:
 private:
     T& FRef;
     T FSaved;
+};
+
+// Runs the enclosed code as on a platform without the wide calls: every routine takes its
+// ANSI path. The switch is restored however the scope is left.
+class TAnsiPlatform : TRestore<bool> {
+public:
+    TAnsiPlatform() : TRestore(PlatformIsUnicode) { PlatformIsUnicode = false; }
 };
 
 // Runs Body(unicode) once with the wide calls and once with the ANSI ones.
@@ -63,7 +57,6 @@ inline WideString TestFilePath(const WideString& Name)
     return dir + L"\\" + Name;
 }
 
-#include <doctest.h>
 #include <cstdio>
 
 // Failed comparisons of wide strings print them readably: ASCII as it is, the rest as \uXXXX.
