@@ -143,7 +143,7 @@ TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling")
     CHECK(a.WParam == MAKEWPARAM(255, 0x4E2D));
 }
 
-TEST_CASE("a control without a window keeps its wide text in its store object, and tells each change once")
+TEST_CASE("a control without a window keeps its wide text and hint in its store object, and tells each change once")
 {
     TTestForm f;
     auto* box = f.Add<TPaintBox>();
@@ -168,13 +168,8 @@ TEST_CASE("a control without a window keeps its wide text in its store object, a
     SetControlWideText(ctl, Greek);
     CHECK_FALSE(ctl->HandleAllocated());
     CHECK(Join(GetControlWideText(ctl), ctl->Caption()) == Join(Greek, WideToAnsi(Greek)));
-}
 
-TEST_CASE("wide hints: the two parts, the ANSI side, the first hint up the parents")
-{
-    TTestForm f;
-    auto* box = f.Add<TPaintBox>();
-    auto* ctl = f.Add<TUcTestControl>();
+    // Wide hints: the two parts, the ANSI side, the first hint up the parents.
     SetControlWideHint(ctl, Greek + L"|" + Cyrillic);
     CHECK(ctl->Hint() == WideToAnsi(Greek) + "|" + WideToAnsi(Cyrillic));
     CHECK(WideShortHintPart(GetControlWideHint(ctl)) == Greek);
@@ -185,7 +180,6 @@ TEST_CASE("wide hints: the two parts, the ANSI side, the first hint up the paren
     CHECK(GetControlWideHint(ctl) == L"ansi");
 
     SetControlWideHint(f.Form.get(), Chinese);
-    SetControlWideHint(ctl, L"");
     CHECK(GetWideHintOfChain(box) == Chinese);
     SetControlWideHint(box, Greek);
     CHECK(GetWideHintOfChain(box) == Greek);
