@@ -1,5 +1,6 @@
 #include "uctest.h"
 #include "unicode/ucsysutils.h"
+#include "join.h"
 
 #include <random>
 #include <vector>
@@ -147,39 +148,28 @@ TEST_CASE("UTF-8 through the platform's converter")
     CHECK_FALSE(WideToUtf8(L"a\xD800" L"b").empty());   // a lone surrogate
 }
 
-TEST_CASE("Cyrillic through the ANSI code page 1251, and the code pages of locales and keys")
+TEST_CASE("Cyrillic through the ANSI code page 1251; characters the code page holds exactly")
 {
     REQUIRE(GetACP() == 1251u);
     const AnsiString cp1251 = "\xCF\xF0\xE8\xE2\xE5\xF2";
-    CHECK(ConvertFromWide(Cyrillic, 1251) == cp1251);
-    CHECK(ConvertToWide(cp1251, 1251) == Cyrillic);
-    CHECK(WideToAnsi(Cyrillic) == cp1251);
-    CHECK(AnsiToWide(cp1251) == Cyrillic);
-    // No ANSI form: the code page's default character, nothing reported.
-    CHECK(ConvertFromWide(L"\x4E2D", 1251) == "?");
-    CHECK(ConvertToWide("\x93\xFA", 932) == L"\x65E5");
-    CHECK(ConvertToWide("abc", 12345) == L"");   // a code page the system does not know
-
-    CHECK(LocaleCodePage(MAKELCID(0x0419, SORT_DEFAULT)) == 1251u);
-    CHECK(LocaleCodePage(MAKELCID(0x0409, SORT_DEFAULT)) == 1252u);
+    CHECK(Join(ConvertFromWide(Cyrillic, 1251), WideToAnsi(Cyrillic)) == Join(cp1251, cp1251));
+    CHECK(Join(ConvertToWide(cp1251, 1251), AnsiToWide(cp1251)) == Join(Cyrillic, Cyrillic));
+    // No ANSI form: the code page's default character, nothing reported; a code page the
+    // system does not know.
+    CHECK(Join(ConvertFromWide(L"\x4E2D", 1251), ConvertToWide("\x93\xFA", 932), ConvertToWide("abc", 12345)) ==
+          Join("?", L"\x65E5", L""));
+    CHECK(Join(LocaleCodePage(MAKELCID(0x0419, SORT_DEFAULT)), LocaleCodePage(MAKELCID(0x0409, SORT_DEFAULT))) ==
+          Join(1251, 1252));
     CHECK(KeyCharToWide(0x0416) == 0x0416);   // already a character
-}
 
-TEST_CASE("CharMapsToAnsi: only characters the code page holds exactly")
-{
-    CHECK(CharMapsToAnsi(L'A'));
-    CHECK(CharMapsToAnsi(0x0416));           // Cyrillic Zhe
-    CHECK_FALSE(CharMapsToAnsi(0x4E2D));     // Chinese
-    CHECK_FALSE(CharMapsToAnsi(0x03B1));     // Greek alpha
-    CHECK_FALSE(CharMapsToAnsi(0x00E9));     // e acute has only a look-alike in 1251
-
+    // Ж, not Chinese or Greek, and not é, which has only a look-alike in 1251.
+    CHECK(Join(CharMapsToAnsi(0x0416), CharMapsToAnsi(0x4E2D), CharMapsToAnsi(0x03B1), CharMapsToAnsi(0x00E9)) ==
+          Join(true, false, false, false));
     TRestore<UINT> cp(DefaultConversionCodePage);
     DefaultConversionCodePage = 65001;
-    CHECK(CharMapsToAnsi(0x4E2D));
-    CHECK_FALSE(CharMapsToAnsi(0xD800));
+    CHECK(Join(CharMapsToAnsi(0x4E2D), CharMapsToAnsi(0xD800)) == Join(true, false));
     DefaultConversionCodePage = 1252;
-    CHECK(CharMapsToAnsi(0x00E9));
-    CHECK_FALSE(CharMapsToAnsi(0x0416));
+    CHECK(Join(CharMapsToAnsi(0x00E9), CharMapsToAnsi(0x0416)) == Join(true, false));
 }
 
 TEST_CASE("start-up switches follow the platform version")
@@ -201,14 +191,12 @@ TEST_CASE("start-up switches follow the platform version")
         {VER_PLATFORM_WIN32_NT, 4, 0, true, false, localeCp},
     };
     for (const auto& r : rows) {
-        CAPTURE(r.Major);
-        CAPTURE(r.Minor);
+        CAPTURE(r.Major * 100 + r.Minor);
         Win32Platform = r.Platform;
         Win32MajorVersion = r.Major;
         Win32MinorVersion = r.Minor;
         InitUcSystem();
-        CHECK(PlatformIsUnicode == r.Unicode);
-        CHECK(PlatformIsXPOrLater == r.XP);
-        CHECK(DefaultConversionCodePage == r.CodePage);
+        CHECK(Join(PlatformIsUnicode, PlatformIsXPOrLater, DefaultConversionCodePage) ==
+              Join(r.Unicode, r.XP, r.CodePage));
     }
 }

