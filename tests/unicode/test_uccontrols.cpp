@@ -231,7 +231,7 @@ TEST_CASE("a character above 255 typed into the library's edit reaches its key h
     CHECK(WideWindowText(wnd) == Chinese + L"\x0416x");
 }
 
-TEST_CASE("characters reach the default procedure whole; IME characters become WM_CHAR before XP")
+TEST_CASE("characters and other messages reach the control's own default procedure whole; IME characters become WM_CHAR before XP")
 {
     TTestForm f;
     auto* ctl = AddRecorded(f);
@@ -243,18 +243,16 @@ TEST_CASE("characters reach the default procedure whole; IME characters become W
     SendMessageW(wnd, WM_IME_CHAR, 0x4E2D, 1);
     CHECK(g_recorded == TRecords{{WM_CHAR, 0x4E2D}, {WM_CHAR, 'q'}, {WM_IME_CHAR, 0x4E2D}});
 
-    TRestore<bool> restore(PlatformIsXPOrLater);
-    PlatformIsXPOrLater = false;
+    {
+        TRestore<bool> restore(PlatformIsXPOrLater);
+        PlatformIsXPOrLater = false;
+        g_recorded.clear();
+        SendMessageW(wnd, WM_IME_CHAR, 0x6587, 1);
+        CHECK(g_recorded == TRecords{{WM_CHAR, 0x6587}});
+    }
     g_recorded.clear();
-    SendMessageW(wnd, WM_IME_CHAR, 0x6587, 1);
-    CHECK(g_recorded == TRecords{{WM_CHAR, 0x6587}});
-}
 
-TEST_CASE("the trap's default procedure passes on to the control's own default procedure")
-{
-    TTestForm f;
-    auto* ctl = AddRecorded(f);
-    HWND wnd = ctl->Handle();
+    // The trap's default procedure passes on to the control's own default procedure.
     TWinControlTrap* trap = FindWinControlTrap(ctl);
     REQUIRE(trap);
     CHECK((ctl->DefWndProc() == trap->DefWindowProcEntry()));
@@ -269,8 +267,9 @@ TEST_CASE("the trap's default procedure passes on to the control's own default p
     // The notification format follows the sender; a requery is the control's own affair.
     auto* other = f.Add<TUcTestControl>();
     auto* ansi = f.Add<TEdit>();
-    CHECK(SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(other->Handle()), NF_QUERY) == NFR_UNICODE);
-    CHECK(SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(ansi->Handle()), NF_QUERY) == NFR_ANSI);
+    CHECK(Join(SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(other->Handle()), NF_QUERY),
+               SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(ansi->Handle()), NF_QUERY)) ==
+          Join(NFR_UNICODE, NFR_ANSI));
     g_recorded.clear();
     SendMessageW(wnd, WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(f.Form->Handle()), NF_REQUERY);
     CHECK(g_recorded == TRecords{{WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(f.Form->Handle())}});

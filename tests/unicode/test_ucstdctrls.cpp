@@ -390,7 +390,7 @@ TEST_CASE("a combo box keeps its wide items, selection and text when its window 
     CHECK_THROWS_AS(SaveComboBeforeDestroyWnd(&going, saved, index, text), EAssertionFailed);
 }
 
-TEST_CASE("a new item chosen in the list gives the combo box its wide text")
+TEST_CASE("a new item chosen in the list gives the combo box its wide text; the chosen item copied")
 {
     TTestForm f;
     f.Form->Show();
@@ -409,48 +409,20 @@ TEST_CASE("a new item chosen in the list gives the combo box its wide text")
     CHECK_FALSE(HandleComboSelChangeWide(combo, other));
     TMessage none{WM_COMMAND, MAKEWPARAM(0, CBN_SELCHANGE), 0, 0};
     CHECK_FALSE(HandleComboSelChangeWide(combo, none));
-}
 
-TEST_CASE("the wide selection of a combo box's edit part")
-{
-    TTestForm f;
-    auto* combo = f.Add<TWideCombo>();
-    SetControlWideText(combo, Cyrillic + Greek);
-    combo->SetSelStart(6);
-    combo->SetSelLength(5);
-    CHECK(Join(combo->SelStart(), combo->SelLength()) == "6 5");
-    CHECK(GetComboWideSelText(combo) == Greek);
-    SetComboWideSelText(combo, Chinese);
-    CHECK(GetControlWideText(combo) == Cyrillic + Chinese);
-
-    SUBCASE("a drop-down list has no selected text")
-    {
-        combo->WideItems()->Add(Greek);
-        combo->SetStyle(csDropDownList);
-        combo->SetItemIndex(0);
-        CHECK(GetComboWideSelText(combo) == L"");
-        SetComboWideSelText(combo, Cyrillic);
-        CHECK(GetControlWideText(combo) == Greek);
-    }
-}
-
-TEST_CASE("items copied from a combo box to other list controls")
-{
-    TTestForm f;
-    auto* combo = f.Add<TWideCombo>();
+    // The chosen item copied to other list controls, with its object.
     auto* wide = f.Add<TWideCombo>();
     auto* plain = f.Add<TComboBox>();
     TObject marker;
-    combo->WideItems()->Add(Cyrillic);
-    combo->WideItems()->AddObject(Greek, &marker);
-    combo->CopySelection(wide);   // nothing selected: nothing copied
-    CHECK(wide->WideItems()->Count() == 0);
-    combo->SetItemIndex(1);
+    combo->WideItems()->PutObject(1, &marker);
     combo->CopySelection(wide);
     combo->CopySelection(plain);
     CHECK(Join(wide->WideItems()->Get(0), plain->Items()->Get(0)) == Join(Greek, "?????"));
     CHECK(wide->WideItems()->GetObject(0) == &marker);
     CHECK(plain->Items()->GetObject(0) == &marker);
+    combo->SetItemIndex(-1);
+    combo->CopySelection(wide);   // nothing selected: nothing copied
+    CHECK(wide->WideItems()->Count() == 1);
     AddItemToListControl(nullptr, Greek, nullptr);   // no control: nothing to do
 }
 
@@ -643,7 +615,7 @@ LRESULT CALLBACK RecordingChildProc(HWND, UINT Msg, WPARAM WParam, LPARAM)
 }
 } // namespace
 
-TEST_CASE("IME input and replaced selections reach a combo box's edit part in UTF-16")
+TEST_CASE("IME input, replaced selections and the selection of a combo box's edit part are in UTF-16")
 {
     TTestForm f;
     auto* combo = f.Add<TWideCombo>();
@@ -670,6 +642,20 @@ TEST_CASE("IME input and replaced selections reach a combo box's edit part in UT
     CHECK(g_childMessages == std::vector<std::pair<UINT, WPARAM>>{{WM_IME_COMPOSITION, 0x4E2D}});
     DestroyWindow(child);
     DestroyWindow(ansiChild);
+
+    // The wide selection of the edit part; a drop-down list has no selected text.
+    SetControlWideText(combo, Cyrillic + Greek);
+    combo->SetSelStart(6);
+    combo->SetSelLength(5);
+    CHECK(Join(combo->SelStart(), combo->SelLength(), GetComboWideSelText(combo)) == Join(6, 5, Greek));
+    SetComboWideSelText(combo, Chinese);
+    CHECK(GetControlWideText(combo) == Cyrillic + Chinese);
+    combo->WideItems()->Add(Greek);
+    combo->SetStyle(csDropDownList);
+    combo->SetItemIndex(0);
+    CHECK(GetComboWideSelText(combo) == L"");
+    SetComboWideSelText(combo, Cyrillic);
+    CHECK(GetControlWideText(combo) == Greek);
 }
 
 TEST_CASE("a label draws its wide caption")
