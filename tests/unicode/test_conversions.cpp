@@ -74,7 +74,7 @@ TEST_CASE("UTF-7: plus signs, the closing minus, direct sets and known encodings
     CHECK(s == src.data() + src.size());
 }
 
-TEST_CASE("UTF-7: invalid input is reported, never read past")
+TEST_CASE("UTF-7: invalid input is reported, never read past; a full destination stops the converters at its end")
 {
     // A sequence that decodes nothing, leftover bits that are not zero, a byte above 127.
     for (const char* bad : {"+ ", "+", "+A-", "x+!", "+AOl-", "+AOl", "abc\xE9", "+AOk\xE9", "\x80"}) {
@@ -83,16 +83,14 @@ TEST_CASE("UTF-7: invalid input is reported, never read past")
     }
 
     // The decoder still reports what it made of the rest.
-    const AnsiString src = "a\xE9" "b";
-    const char* s = src.data();
-    WideChar out[8];
-    WideChar* d = out;
-    CHECK(ConvertUTF7toUTF16(s, s + src.size(), d, out + 8) == utf7Invalid);
-    CHECK(WideString(out, d) == L"a\x00E9" L"b");
-}
+    const AnsiString rest = "a\xE9" "b";
+    const char* r = rest.data();
+    WideChar decoded[8];
+    WideChar* w = decoded;
+    CHECK(ConvertUTF7toUTF16(r, r + rest.size(), w, decoded + 8) == utf7Invalid);
+    CHECK(WideString(decoded, w) == L"a\x00E9" L"b");
 
-TEST_CASE("UTF-7: a full destination stops the converters at its end")
-{
+    // A full destination stops the converters at its end.
     const WideString src = L"a+\x00E9\x0416z~+-";
     const AnsiString full = WideToUtf7(src);
     for (size_t room = 0; room < full.size(); ++room) {
@@ -116,7 +114,7 @@ TEST_CASE("UTF-7: a full destination stops the converters at its end")
     }
 }
 
-TEST_CASE("UTF-7 and UTF-8: random UTF-16 round-trips")
+TEST_CASE("UTF-7 and UTF-8: random UTF-16 round-trips; UTF-8 through the platform's converter")
 {
     std::mt19937 rng(2152);
     for (int i = 0; i < 400; ++i) {
@@ -135,10 +133,8 @@ TEST_CASE("UTF-7 and UTF-8: random UTF-16 round-trips")
         CHECK(Utf8ToWide(WideToUtf8(wellFormed)) == wellFormed);
         CHECK(ConvertToWide(ConvertFromWide(wellFormed, 65001), 65001) == wellFormed);
     }
-}
 
-TEST_CASE("UTF-8 through the platform's converter")
-{
+    // Known UTF-8 and malformed bytes.
     CHECK(WideToUtf8(Cyrillic) == "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82");
     CHECK(Utf8ToWide("\xF0\x9F\x98\x80") == L"\xD83D\xDE00");
     CHECK(Utf8ToWide(nullptr, 5) == L"");

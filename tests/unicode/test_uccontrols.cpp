@@ -110,7 +110,7 @@ struct TProcHook {
 
 } // namespace
 
-TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling")
+TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling; the library's edit gets them packed, the window whole")
 {
     // The WParam of a message packed once and twice, and unpacked again.
     auto packed = [](UINT Msg, WPARAM W) {
@@ -141,6 +141,22 @@ TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling")
     TMessage a{WM_CHAR, 'a', 1, 0};
     SetWideCharOfCharMessage(a, L'\x4E2D');
     CHECK(a.WParam == MAKEWPARAM(255, 0x4E2D));
+
+    // Typed into the library's edit: the key handling gets it packed, the window whole.
+    {
+        TTestForm f;
+        auto* edit = f.Add<TWideEdit>();
+        SetControlWideText(edit, Chinese);
+        HWND wnd = edit->Handle();
+        SendMessageW(wnd, EM_SETSEL, 2, 2);
+        SendMessageW(wnd, WM_CHAR, 0x0416, 1);
+        REQUIRE(edit->Keys.size() == 1);
+        CHECK(uint8_t(edit->Keys[0]) == 255);
+        // A key the handling replaces is the library's affair as before.
+        edit->Replace = 'x';
+        SendMessageW(wnd, WM_CHAR, 0x0436, 1);
+        CHECK(WideWindowText(wnd) == Chinese + L"\x0416x");
+    }
 }
 
 TEST_CASE("a control without a window keeps its wide text and hint in its store object, and tells each change once")
@@ -213,22 +229,6 @@ TEST_CASE("text messages of the library go to a Unicode window as ANSI, the syst
     CHECK(SendMessageW(wnd, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(buf)) == 2);
     CHECK_MESSAGES(rec, {"ctl", WM_GETTEXT, 16});
     CHECK(Join(buf, SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0)) == Join(Chinese, 2));
-}
-
-TEST_CASE("a character above 255 typed into the library's edit reaches its key handling packed, the window whole")
-{
-    TTestForm f;
-    auto* edit = f.Add<TWideEdit>();
-    SetControlWideText(edit, Chinese);
-    HWND wnd = edit->Handle();
-    SendMessageW(wnd, EM_SETSEL, 2, 2);
-    SendMessageW(wnd, WM_CHAR, 0x0416, 1);
-    REQUIRE(edit->Keys.size() == 1);
-    CHECK(uint8_t(edit->Keys[0]) == 255);
-    // A key the handling replaces is the library's affair as before.
-    edit->Replace = 'x';
-    SendMessageW(wnd, WM_CHAR, 0x0436, 1);
-    CHECK(WideWindowText(wnd) == Chinese + L"\x0416x");
 }
 
 TEST_CASE("characters and other messages reach the control's own default procedure whole; IME characters become WM_CHAR before XP")

@@ -209,26 +209,7 @@ TEST_CASE("the application's wide title")
     UcApplication->SetTitle(saved);
 }
 
-TEST_CASE("the application's wide hint reaches hint targets once, through a wide hint action")
-{
-    TTestForm<TUcForm> f;
-    auto* target = f.Add<THintTarget>();
-    f.Show();
-    REQUIRE(Screen->ActiveCustomForm() == f.Form.get());
-    UcApplication->SetHint(L"");
-    target->Wide.clear();
-    UcApplication->SetHint(Greek);
-    CHECK(Join(UcApplication->Hint(), Application->Hint()) == Join(Greek, "?????"));
-    // Another text with the same ANSI form is shown as well: the ANSI side goes through an
-    // empty hint first. A hint set through the ANSI side is followed, and shown as its wide form.
-    UcApplication->SetHint(Sigma);
-    Application->SetHint("Hello");
-    CHECK(UcApplication->Hint() == L"Hello");
-    CHECK(target->Wide == std::vector<WideString>{Greek, L"", Sigma, L"Hello"});
-    UcApplication->SetHint(L"");
-}
-
-TEST_CASE("the application's wide hint follows the control under the mouse")
+TEST_CASE("the application's wide hint follows the control under the mouse, and reaches hint targets once through a wide hint action")
 {
     TTestForm<TUcForm> f;
     f.Form->SetBounds(140, 140, 260, 140);
@@ -249,6 +230,25 @@ TEST_CASE("the application's wide hint follows the control under the mouse")
     HoverAndIdle(pointer, b, f.Form.get());
     CHECK(UcApplication->Hint() == Sigma);
     UcApplication->SetHint(L"");
+
+    // It reaches hint targets once, through a wide hint action.
+    {
+        TTestForm<TUcForm> f;
+        auto* target = f.Add<THintTarget>();
+        f.Show();
+        REQUIRE(Screen->ActiveCustomForm() == f.Form.get());
+        UcApplication->SetHint(L"");
+        target->Wide.clear();
+        UcApplication->SetHint(Greek);
+        CHECK(Join(UcApplication->Hint(), Application->Hint()) == Join(Greek, "?????"));
+        // Another text with the same ANSI form is shown as well: the ANSI side goes through an
+        // empty hint first. A hint set through the ANSI side is followed, and shown as its wide form.
+        UcApplication->SetHint(Sigma);
+        Application->SetHint("Hello");
+        CHECK(UcApplication->Hint() == L"Hello");
+        CHECK(target->Wide == std::vector<WideString>{Greek, L"", Sigma, L"Hello"});
+        UcApplication->SetHint(L"");
+    }
 }
 
 TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unicode form")

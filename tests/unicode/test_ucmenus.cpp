@@ -222,7 +222,7 @@ TEST_CASE("the popup list puts the wide texts into popup menus when a menu loop 
     CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
 }
 
-TEST_CASE("owner-drawn menu items measure and draw their wide captions")
+TEST_CASE("owner-drawn menu items measure and draw their wide captions, aligned as their menu")
 {
     TUcMenuItem wide(nullptr);
     wide.SetCaption(Greek);
@@ -265,18 +265,18 @@ TEST_CASE("owner-drawn menu items measure and draw their wide captions")
     TRect all(0, 0, 160, 24);
     empty.DoDrawText(line->Canvas(), "-", all, false, 0);
     CHECK(CountPixels(line.get(), clWhite) < 160 * 24);
-}
 
-TEST_CASE("text alignment of menu items")
-{
-    auto form = std::make_unique<TUcForm>(nullptr);
-    auto* popup = new TPopupMenu(form.get());
-    TUcMenuItem* item = NewItem(form.get(), Greek, popup->Items());
-    CHECK(MenuItemAlignmentFlags(item) == DT_LEFT);
-    popup->SetAlignment(paRight);
-    CHECK(MenuItemAlignmentFlags(item) == DT_RIGHT);
-    popup->SetAlignment(paCenter);
-    CHECK(MenuItemAlignmentFlags(item) == DT_CENTER);
+    // The text alignment follows the menu's.
+    {
+        auto form = std::make_unique<TUcForm>(nullptr);
+        auto* popup = new TPopupMenu(form.get());
+        TUcMenuItem* item = NewItem(form.get(), Greek, popup->Items());
+        CHECK(MenuItemAlignmentFlags(item) == DT_LEFT);
+        popup->SetAlignment(paRight);
+        CHECK(MenuItemAlignmentFlags(item) == DT_RIGHT);
+        popup->SetAlignment(paCenter);
+        CHECK(MenuItemAlignmentFlags(item) == DT_CENTER);
+    }
 }
 
 namespace {
@@ -308,7 +308,7 @@ Z_CLASS_IMPL(TCustomListView, TWinControl)
 
 } // namespace
 
-TEST_CASE("wide captions and hints of actions")
+TEST_CASE("wide captions and hints of actions; the link class of a Unicode control")
 {
     TUcAction action(nullptr);
     action.SetCaption(Greek);
@@ -331,6 +331,22 @@ TEST_CASE("wide captions and hints of actions")
     TAction plain(nullptr);
     SetActionWideCaption(&plain, CyrFile);
     CHECK(Join(plain.Caption(), GetActionWideCaption(&plain)) == Join(WideToAnsi(CyrFile), CyrFile));
+
+    // The link class of a Unicode control.
+    {
+        TUcForm form(nullptr);
+        TUcTestLabel label(nullptr);
+        TCustomListView list(nullptr);
+        const TControlActionLinkClass* cls = GetUcActionLinkClass(&form, form.TForm::GetActionLinkClass());
+        CHECK(&cls->ClassInfo() == &TUcWinControlActionLink::StaticClassInfo());
+        cls = GetUcActionLinkClass(&label, ControlHooks.ControlLinkClass);
+        CHECK(&cls->ClassInfo() == &TUcControlActionLink::StaticClassInfo());
+        cls = GetUcActionLinkClass(&list, ControlActionLinkClassOf<TListViewActionLink>());
+        CHECK(&cls->ClassInfo() == &TUcListViewActionLink::StaticClassInfo());
+        // The library's class of the control is not the parent of the chosen one.
+        CHECK_THROWS_AS(GetUcActionLinkClass(&list, ControlHooks.ControlLinkClass), EAssertionFailed);
+        CHECK_THROWS_AS(GetUcActionLinkClass(&form, nullptr), EAssertionFailed);
+    }
 }
 
 namespace {
@@ -402,22 +418,6 @@ TEST_CASE("a Unicode client with a caption of its own keeps it over its action's
     c.Action->SetCaption(Sigma);
     CHECK(Join(GetControlWideText(c.Label), c.F.Open->Caption(), c.Form2->Caption()) == Join(CyrFile, CyrFile, Sigma));
     CHECK(IsWideCaptionStored(c.Label));
-}
-
-TEST_CASE("the link class of a Unicode control")
-{
-    TUcForm form(nullptr);
-    TUcTestLabel label(nullptr);
-    TCustomListView list(nullptr);
-    const TControlActionLinkClass* cls = GetUcActionLinkClass(&form, form.TForm::GetActionLinkClass());
-    CHECK(&cls->ClassInfo() == &TUcWinControlActionLink::StaticClassInfo());
-    cls = GetUcActionLinkClass(&label, ControlHooks.ControlLinkClass);
-    CHECK(&cls->ClassInfo() == &TUcControlActionLink::StaticClassInfo());
-    cls = GetUcActionLinkClass(&list, ControlActionLinkClassOf<TListViewActionLink>());
-    CHECK(&cls->ClassInfo() == &TUcListViewActionLink::StaticClassInfo());
-    // The library's class of the control is not the parent of the chosen one.
-    CHECK_THROWS_AS(GetUcActionLinkClass(&list, ControlHooks.ControlLinkClass), EAssertionFailed);
-    CHECK_THROWS_AS(GetUcActionLinkClass(&form, nullptr), EAssertionFailed);
 }
 
 TEST_CASE("wide menu captions and action captions round-trip through form data")

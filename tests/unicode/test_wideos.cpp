@@ -49,7 +49,7 @@ TEST_CASE("files with Cyrillic names on both paths")
     });
 }
 
-TEST_CASE("full path names")
+TEST_CASE("full path names and module file names")
 {
     OnBothPaths([](bool unicode) {
         const WideString rel = Cyrillic + L".txt";
@@ -73,23 +73,23 @@ TEST_CASE("full path names")
             CHECK(expanded == longName);
         CHECK(ExpandFileNameWide(L"") == L"");
     });
-}
 
-TEST_CASE("module file names")
-{
-    const WideString own = ModuleFileNameWide();
-    CHECK(ExtractWideFileNamePart(own) == L"test_unicode.exe");
-    CHECK(ModuleFileNameWide(GetModuleHandleW(nullptr)) == own);
-    CHECK_THROWS_AS(ModuleFileNameWide(reinterpret_cast<HMODULE>(0x10)), EOSError);
+    // The module's file name.
+    {
+        const WideString own = ModuleFileNameWide();
+        CHECK(ExtractWideFileNamePart(own) == L"test_unicode.exe");
+        CHECK(ModuleFileNameWide(GetModuleHandleW(nullptr)) == own);
+        CHECK_THROWS_AS(ModuleFileNameWide(reinterpret_cast<HMODULE>(0x10)), EOSError);
 
-    TAnsiPlatform ansi;
-    CHECK(ModuleFileNameWide() == own);
-    WideChar buf[5];
-    std::wmemset(buf, L'#', 5);
-    CHECK(GetModuleFileNameWide(nullptr, buf, 5) == 5u);   // filled to its size
-    CHECK(WideString(buf) == own.substr(0, 4));
-    CHECK(Join(GetModuleFileNameWide(nullptr, buf, 0), GetModuleFileNameWide(reinterpret_cast<HMODULE>(0x10), buf, 5)) ==
-          Join(0, 0));
+        TAnsiPlatform ansi;
+        CHECK(ModuleFileNameWide() == own);
+        WideChar buf[5];
+        std::wmemset(buf, L'#', 5);
+        CHECK(GetModuleFileNameWide(nullptr, buf, 5) == 5u);   // filled to its size
+        CHECK(WideString(buf) == own.substr(0, 4));
+        CHECK(Join(GetModuleFileNameWide(nullptr, buf, 0), GetModuleFileNameWide(reinterpret_cast<HMODULE>(0x10), buf, 5)) ==
+              Join(0, 0));
+    }
 }
 
 TEST_CASE("libraries, window texts and the shell")

@@ -105,7 +105,7 @@ TEST_CASE("system error messages")
     CHECK(SysErrorMessageWide(0x20000FFF).starts_with(L"Unspecified error"));
 }
 
-TEST_CASE("wide resource strings from the string table")
+TEST_CASE("wide resource strings: the string table with and without the wide call, strings that point to ANSI text")
 {
     HMODULE self = GetModuleHandleW(nullptr);
     CHECK(LoadResStringWide(nullptr) == L"");
@@ -120,29 +120,26 @@ TEST_CASE("wide resource strings from the string table")
             CHECK(LoadResStringWide(&rec) == text);
         }
     });
-}
 
-TEST_CASE("the string table read without the wide call")
-{
-    TAnsiPlatform ansi;
-    HMODULE self = GetModuleHandleW(nullptr);
-    WideChar buf[8];
-    std::wmemset(buf, L'#', 8);
-    CHECK(LoadStringWide(self, 2, buf, 5) == 4);   // cut to the buffer, terminated
-    CHECK(Join(WideString(buf), int(buf[5])) == Join(L"plai", int(L'#')));
-    // No buffer or no room: the length.
-    CHECK(Join(LoadStringWide(self, 2, nullptr, 0), LoadStringWide(self, 2, buf, 0)) == Join(10, 10));
-    CHECK(LoadStringWide(self, 2, buf, 1) == 0);
-    CHECK(buf[0] == 0);
-    // An identifier with 0xFFFF in its high word is negated first.
-    CHECK(LoadStringWide(self, static_cast<UINT>(-2), buf, 8) == 7);
-    CHECK(WideString(buf) == L"plain t");
-    // A block number no table has, an identifier in a gap.
-    CHECK(Join(LoadStringWide(self, 0x7FFFFFF0u, buf, 8), LoadStringWide(self, 4, buf, 8)) == Join(0, 0));
-}
+    // Read without the wide call: cut to the buffer, or the length.
+    {
+        TAnsiPlatform ansi;
+        WideChar buf[8];
+        std::wmemset(buf, L'#', 8);
+        CHECK(LoadStringWide(self, 2, buf, 5) == 4);   // cut to the buffer, terminated
+        CHECK(Join(WideString(buf), int(buf[5])) == Join(L"plai", int(L'#')));
+        // No buffer or no room: the length.
+        CHECK(Join(LoadStringWide(self, 2, nullptr, 0), LoadStringWide(self, 2, buf, 0)) == Join(10, 10));
+        CHECK(LoadStringWide(self, 2, buf, 1) == 0);
+        CHECK(buf[0] == 0);
+        // An identifier with 0xFFFF in its high word is negated first.
+        CHECK(LoadStringWide(self, static_cast<UINT>(-2), buf, 8) == 7);
+        CHECK(WideString(buf) == L"plain t");
+        // A block number no table has, an identifier in a gap.
+        CHECK(Join(LoadStringWide(self, 0x7FFFFFF0u, buf, 8), LoadStringWide(self, 4, buf, 8)) == Join(0, 0));
+    }
 
-TEST_CASE("resource strings that point to ANSI text")
-{
+    // Resource strings that point to ANSI text.
     static const char utf8[] = "\xEF\xBB\xBF\xD0\x94\xD0\xB0";
     static const char bomOnly[] = "\xEF\xBB\xBF";
     static const char ansi[] = "\xCF\xF0\xE8";
@@ -153,3 +150,4 @@ TEST_CASE("resource strings that point to ANSI text")
     CHECK(LoadResStringWide(&b) == L"\x043F\x00BB\x0457");
     CHECK(LoadResStringWide(&c) == L"\x041F\x0440\x0438");
 }
+
