@@ -175,33 +175,12 @@ TEST_CASE("a control without a window keeps its wide text and hint in its store 
     // emptied first); the same one again changes nothing.
     CHECK(set(OtherChinese) == Join("??", 3));
     CHECK(set(OtherChinese) == Join("??", 3));
-    // Changed behind the wide side, the ANSI text wins.
-    box->SetCaption("abc");
-    CHECK(GetControlWideText(box) == L"abc");
 
-    // A windowed control without its window keeps the text in the same way.
-    auto* ctl = f.Add<TUcTestControl>();
-    SetControlWideText(ctl, Greek);
-    CHECK_FALSE(ctl->HandleAllocated());
-    CHECK(Join(GetControlWideText(ctl), ctl->Caption()) == Join(Greek, WideToAnsi(Greek)));
-
-    // Wide hints: the two parts, the ANSI side, the first hint up the parents.
-    SetControlWideHint(ctl, Greek + L"|" + Cyrillic);
-    CHECK(ctl->Hint() == WideToAnsi(Greek) + "|" + WideToAnsi(Cyrillic));
-    CHECK(WideShortHintPart(GetControlWideHint(ctl)) == Greek);
-    CHECK(WideLongHintPart(GetControlWideHint(ctl)) == Cyrillic);
-    CHECK(Join(WideShortHintPart(L"plain"), WideLongHintPart(L"plain"), WideLongHintPart(L"a|b|c")) ==
-          Join("plain", "plain", "b|c"));
-    ctl->SetHint("ansi");
-    CHECK(GetControlWideHint(ctl) == L"ansi");
-
+    // Hints: the first one up the parents; the ANSI platform converts.
     SetControlWideHint(f.Form.get(), Chinese);
     CHECK(GetWideHintOfChain(box) == Chinese);
-    SetControlWideHint(box, Greek);
-    CHECK(GetWideHintOfChain(box) == Greek);
-    CHECK(GetWideHintOfChain(nullptr).empty());
-
-    // The ANSI platform converts.
+    CHECK(Join(WideShortHintPart(L"plain"), WideLongHintPart(L"plain"), WideLongHintPart(L"a|b|c")) ==
+          Join("plain", "plain", "b|c"));
     TAnsiPlatform ansi;
     SetControlWideHint(box, Sigma);
     CHECK(Join(box->Hint(), GetControlWideHint(box)) == Join(WideToAnsi(Sigma), AnsiToWide(WideToAnsi(Sigma))));

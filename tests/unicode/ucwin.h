@@ -58,7 +58,7 @@ template <class F = TForm> struct TTestForm {
     }
 };
 
-// The library's edit with a Unicode window, its wide password character and selection, and
+// The library's edit with a Unicode window, its wide password character, and
 // the keys its key handling sees (a key may be replaced there).
 class TWideEdit : public TEdit {
     Z_CLASS(TWideEdit, TEdit)
@@ -66,10 +66,6 @@ public:
     explicit TWideEdit(TComponent* AOwner) : TEdit(AOwner) { SetBounds(8, 8, 200, 24); }
     WideChar WidePasswordChar() { return GetEditWidePasswordChar(this, FWidePasswordChar); }
     void SetWidePasswordChar(WideChar Value) { SetEditWidePasswordChar(this, FWidePasswordChar, Value); }
-    int GetSelStart() override { return GetEditWideSelStart(this); }
-    void SetSelStart(int Value) override { SetEditWideSelStart(this, Value); }
-    int GetSelLength() override { return GetEditWideSelLength(this); }
-    void SetSelLength(int Value) override { SetEditWideSelLength(this, Value); }
     std::vector<char> Keys;
     char Replace = 0;
 
