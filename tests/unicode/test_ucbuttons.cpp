@@ -152,15 +152,12 @@ TEST_CASE("Alt with the Cyrillic hot key of a wide caption acts once")
     CHECK_MESSAGES(rec, {"form", WM_COMMAND, BN_CLICKED, "button"});
     CHECK(buttonClicks.Count == 2);
 
-    // Packed as the library's key handling has it.
-    CHECK(f.Form->Perform(CM_DIALOGCHAR, MAKEWPARAM(255, 0x0416), 0) == 1);
-    CHECK(buttonClicks.Count == 3);
     // A caption without an ANSI form has no "?" hot key.
     SetControlWideText(button, L"&\x03A9\x03BC\x03AD\x03B3\x03B1");   // &Ωμέγα
     SetControlWideText(speed, L"&\x03A3");                            // &Σ
     CHECK(f.Form->Perform(CM_DIALOGCHAR, '?', 0) == 0);
     CHECK(f.Form->Perform(CM_DIALOGCHAR, 0x03C9, 0) == 1);   // ω
-    CHECK(buttonClicks.Count == 4);
+    CHECK(buttonClicks.Count == 3);
     CHECK(speedClicks.Count == 1);
     ActivateKeyboardLayout(before, 0);
 }

@@ -295,11 +295,11 @@ TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unic
 
 TEST_CASE("the message hook's removal at program end")
 {
-    CHECK(UcHookRemovalFailureIgnored(L"C:\\Windows\\System32\\inetsrv\\w3wp.exe", false));
-    CHECK(UcHookRemovalFailureIgnored(L"C:\\Windows\\System32\\DllHost.exe", false));
-    CHECK(UcHookRemovalFailureIgnored(L"C:\\Program\\zandrel.exe", true));
-    CHECK_FALSE(UcHookRemovalFailureIgnored(L"C:\\Program\\zandrel.exe", false));
-    CHECK_FALSE(UcHookRemovalFailureIgnored(L"C:\\w3wp\\zandrel.exe", false));
+    CHECK(Join(UcHookRemovalFailureIgnored(L"C:\\Windows\\System32\\inetsrv\\w3wp.exe", false),
+               UcHookRemovalFailureIgnored(L"C:\\Windows\\System32\\DllHost.exe", false),
+               UcHookRemovalFailureIgnored(L"C:\\Program\\zandrel.exe", true)) == Join(true, true, true));
+    CHECK(Join(UcHookRemovalFailureIgnored(L"C:\\Program\\zandrel.exe", false),
+               UcHookRemovalFailureIgnored(L"C:\\w3wp\\zandrel.exe", false)) == Join(false, false));
     {
         // The hook is installed once, and only on NT.
         HHOOK hook = UcMessageHookHandle();

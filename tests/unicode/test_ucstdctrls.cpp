@@ -401,62 +401,46 @@ TEST_CASE("a new item chosen in the list gives the combo box its wide text; the 
     AddItemToListControl(nullptr, Greek, nullptr);   // no control: nothing to do
 }
 
-namespace {
-// A combo box of Анна, Антон, Борис, Ωμέγα and Zeta, and beginnings of them.
-struct TNamesCombo {
-    TTestForm<> F;
-    TWideCombo* Combo = F.Add<TWideCombo>();
-    const WideString Anna = L"\x0410\x043D\x043D\x0430", Anton = L"\x0410\x043D\x0442\x043E\x043D",
-                     Boris = L"\x0411\x043E\x0440\x0438\x0441";
-    const WideString An = L"\x0410\x043D", Ant = L"\x0410\x043D\x0442", B = L"\x0411";
-    TNamesCombo() { Combo->AddItems({Anna, Anton, Boris, Greek, L"Zeta"}); }
-};
-} // namespace
-
-TEST_CASE("combo box items are found by their beginning")
+TEST_CASE("combo box items are found by their beginning, selected, completed and told once")
 {
-    TNamesCombo n;
-    TWideCombo* c = n.Combo;
+    TTestForm f;
+    auto* c = f.Add<TWideCombo>();
+    const WideString Anna = L"\x0410\x043D\x043D\x0430", Anton = L"\x0410\x043D\x0442\x043E\x043D";
+    const WideString An = L"\x0410\x043D", Ant = L"\x0410\x043D\x0442";
+    c->AddItems({Anna, Anton, L"\x0411\x043E\x0440\x0438\x0441", Greek, L"Zeta"});   // ..., Борис
     // The system's search ignores case (under Wine only the case of ASCII letters): from the
     // top, after the first item, round from the top.
-    CHECK(Join(ComboFindItemByPrefix(c, n.An), ComboFindItemByPrefix(c, n.An, 0), ComboFindItemByPrefix(c, n.An, 1)) ==
-          "0 1 0");
+    CHECK(Join(ComboFindItemByPrefix(c, An), ComboFindItemByPrefix(c, An, 0), ComboFindItemByPrefix(c, An, 1)) ==
+          Join(0, 1, 0));
     CHECK(Join(ComboFindItemByPrefix(c, L"\x03A9\x03BC"), ComboFindItemByPrefix(c, L"zE"), ComboFindItemByPrefix(c, L"")) ==
-          "3 4 -1");
-    CHECK(Join(ComboFindUniqueItemByPrefix(c, n.Ant), ComboFindUniqueItemByPrefix(c, n.An),
-               ComboFindUniqueItemByPrefix(c, L"x")) == "1 -1 -1");
+          Join(3, 4, -1));
+    CHECK(Join(ComboFindUniqueItemByPrefix(c, Ant), ComboFindUniqueItemByPrefix(c, An),
+               ComboFindUniqueItemByPrefix(c, L"x")) == Join(1, -1, -1));
+
+    // Selected and completed, the completion selected; the same item again is not told again.
+    CHECK(ComboSelectItemByPrefix(c, L"\x0411\x043E", true, false));   // Бо
+    CHECK(Join(c->ItemIndex(), GetControlWideText(c), c->Selects) == Join(2, L"\x0411\x043E\x0440\x0438\x0441", 1));
+    CHECK(EditSel(c) == std::make_pair(2, 5));
+    CHECK(ComboSelectItemByPrefix(c, L"\x0411", true, false));
+    CHECK(c->Selects == 1);
+    // The typed part stays as typed; an item that is not unique is not taken when it must be.
+    CHECK(ComboSelectItemByPrefix(c, L"ze", true, false));
+    CHECK(Join(GetControlWideText(c), c->Selects) == Join("zeta", 2));
+    CHECK_FALSE(ComboSelectItemByPrefix(c, An, true, true));
+    // An exact item closes the open list when auto close-up is on.
+    f.Form->Show();
+    c->SetAutoCloseUp(true);
+    c->SetDroppedDown(true);
+    CHECK(ComboSelectItemByPrefix(c, Ant, true, false));
+    CHECK(c->DroppedDown());
+    CHECK(ComboSelectItemByPrefix(c, L"ZETA", true, false));
+    CHECK_FALSE(c->DroppedDown());
 
     // A combo box with a search of its own is asked instead.
-    auto* searching = n.F.Add<TSearchingCombo>();
-    searching->AddItems({n.Anna, n.Anton});
-    CHECK(Join(ComboFindItemByPrefix(searching, L"q"), ComboFindUniqueItemByPrefix(searching, L"q")) == "1 1");
+    auto* searching = f.Add<TSearchingCombo>();
+    searching->AddItems({Anna, Anton});
+    CHECK(Join(ComboFindItemByPrefix(searching, L"q"), ComboFindUniqueItemByPrefix(searching, L"q")) == Join(1, 1));
     CHECK(searching->Asked.size() == 3);
-}
-
-TEST_CASE("a combo box item selected by its beginning is completed and told once")
-{
-    TNamesCombo n;
-    TWideCombo* combo = n.Combo;
-    CHECK(ComboSelectItemByPrefix(combo, L"\x0411\x043E", true, false));   // Бо
-    CHECK(Join(combo->ItemIndex(), GetControlWideText(combo), combo->Selects) == Join(2, n.Boris, 1));
-    CHECK(EditSel(combo) == std::make_pair(2, 5));   // the completion is selected
-    // The same item again: no notification.
-    CHECK(ComboSelectItemByPrefix(combo, n.B, true, false));
-    CHECK(combo->Selects == 1);
-    // The typed part stays as typed; an item that is not unique is not taken when it must be.
-    CHECK(ComboSelectItemByPrefix(combo, L"ze", true, false));
-    CHECK(Join(GetControlWideText(combo), combo->Selects) == Join("zeta", 2));
-    CHECK_FALSE(ComboSelectItemByPrefix(combo, n.An, true, true));
-    CHECK(combo->ItemIndex() == 4);
-
-    // An exact item closes the open list when auto close-up is on.
-    n.F.Form->Show();
-    combo->SetAutoCloseUp(true);
-    combo->SetDroppedDown(true);
-    CHECK(ComboSelectItemByPrefix(combo, n.Ant, true, false));
-    CHECK(combo->DroppedDown());
-    CHECK(ComboSelectItemByPrefix(combo, L"ZETA", true, false));
-    CHECK_FALSE(combo->DroppedDown());
 }
 
 TEST_CASE("the incremental search of a drop-down list: keys within a pause form one search text")
@@ -500,18 +484,12 @@ TEST_CASE("the incremental search of a drop-down list: keys within a pause form 
               Join(s.Left, WideString(s.Search), s.Index));
         CHECK(GetControlWideText(combo) == combo->WideItems()->Get(s.Index));
     }
-    // Other styles and auto-complete off are left alone.
-    auto left = [&](WideChar Key) {
-        TMessage m = CharMessage(Key);
-        ComboSearchKeyPress(combo, m, search, last);
-        return WideCharOfCharMessage(m);
-    };
+    // Auto-complete off leaves the key alone.
     combo->SetAutoComplete(false);
     g_now += 5000;
-    CHECK(left(0x041B) == 0x041B);
-    combo->SetAutoComplete(true);
-    combo->SetStyle(csDropDown);
-    CHECK(left(0x041B) == 0x041B);
+    TMessage m = CharMessage(0x041B);
+    ComboSearchKeyPress(combo, m, search, last);
+    CHECK(WideCharOfCharMessage(m) == 0x041B);
 }
 
 namespace {
