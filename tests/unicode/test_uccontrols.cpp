@@ -13,14 +13,13 @@ class TUcTestControl : public TWinControl {
 public:
     explicit TUcTestControl(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 120, 24); }
     WideString SubClass;
-    bool UseSystemProc = false;
     bool FailCreate = false;
     std::vector<char> Keys;
 
 protected:
     void CreateWindowHandle(const TCreateParams& Params) override
     {
-        CreateUnicodeWindowHandle(this, Params, SubClass, UseSystemProc);
+        CreateUnicodeWindowHandle(this, Params, SubClass, false);
     }
     void Dispatch(TMessage& Message) override
     {
@@ -34,20 +33,13 @@ protected:
 };
 Z_CLASS_IMPL(TUcTestControl, TWinControl)
 
-// Controls of classes of their own, for the class registration cases.
+// A control of a class of its own, for the class registration case.
 class TUcReRegControl : public TUcTestControl {
     Z_CLASS(TUcReRegControl, TUcTestControl)
 public:
     using TUcTestControl::TUcTestControl;
 };
 Z_CLASS_IMPL(TUcReRegControl, TUcTestControl)
-
-class TUcSystemProcControl : public TUcTestControl {
-    Z_CLASS(TUcSystemProcControl, TUcTestControl)
-public:
-    explicit TUcSystemProcControl(TComponent* AOwner) : TUcTestControl(AOwner) { UseSystemProc = true; }
-};
-Z_CLASS_IMPL(TUcSystemProcControl, TUcTestControl)
 
 class TPaintBox : public TGraphicControl {
 public:
@@ -159,7 +151,7 @@ TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling; 
     }
 }
 
-TEST_CASE("a control without a window keeps its wide text and hint in its store object, and tells each change once")
+TEST_CASE("wide text: kept in the store object without a window and told once a change; the library's text messages go to a Unicode window as ANSI, the system's own do not")
 {
     TTestForm f;
     auto* box = f.Add<TPaintBox>();
@@ -181,33 +173,35 @@ TEST_CASE("a control without a window keeps its wide text and hint in its store 
     CHECK(GetWideHintOfChain(box) == Chinese);
     CHECK(Join(WideShortHintPart(L"plain"), WideLongHintPart(L"plain"), WideLongHintPart(L"a|b|c")) ==
           Join("plain", "plain", "b|c"));
-    TAnsiPlatform ansi;
-    SetControlWideHint(box, Sigma);
-    CHECK(Join(box->Hint(), GetControlWideHint(box)) == Join(WideToAnsi(Sigma), AnsiToWide(WideToAnsi(Sigma))));
-}
+    {
+        TAnsiPlatform ansi;
+        SetControlWideHint(box, Sigma);
+        CHECK(Join(box->Hint(), GetControlWideHint(box)) == Join(WideToAnsi(Sigma), AnsiToWide(WideToAnsi(Sigma))));
+    }
 
-TEST_CASE("text messages of the library go to a Unicode window as ANSI, the system's own do not")
-{
-    TTestForm f;
-    auto* ctl = f.Add<TUcTestControl>();
-    SetControlWideText(ctl, Chinese);
-    HWND wnd = ctl->Handle();
+    // Text messages of the library go to a Unicode window as ANSI, the system's own do not.
+    {
+        TTestForm f;
+        auto* ctl = f.Add<TUcTestControl>();
+        SetControlWideText(ctl, Chinese);
+        HWND wnd = ctl->Handle();
 
-    // The library asks: the system hands over its ANSI form.
-    CHECK(Join(ctl->Text(), ctl->GetTextLen()) == Join("??", 2));
-    // The library sets ANSI text: the window gets it converted.
-    ctl->SetText(WideToAnsi(L"\x041C\x0438\x0440"));
-    CHECK(WideWindowText(wnd) == L"\x041C\x0438\x0440");
+        // The library asks: the system hands over its ANSI form.
+        CHECK(Join(ctl->Text(), ctl->GetTextLen()) == Join("??", 2));
+        // The library sets ANSI text: the window gets it converted.
+        ctl->SetText(WideToAnsi(L"\x041C\x0438\x0440"));
+        CHECK(WideWindowText(wnd) == L"\x041C\x0438\x0440");
 
-    // The system asks the window itself: the library's handling sees the request once, and
-    // the answer is wide.
-    SetControlWideText(ctl, Chinese);
-    TMsgRecorder rec({WM_GETTEXT});
-    rec.Attach(ctl, "ctl");
-    wchar_t buf[16] = {};
-    CHECK(SendMessageW(wnd, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(buf)) == 2);
-    CHECK_MESSAGES(rec, {"ctl", WM_GETTEXT, 16});
-    CHECK(Join(buf, SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0)) == Join(Chinese, 2));
+        // The system asks the window itself: the library's handling sees the request once, and
+        // the answer is wide.
+        SetControlWideText(ctl, Chinese);
+        TMsgRecorder rec({WM_GETTEXT});
+        rec.Attach(ctl, "ctl");
+        wchar_t buf[16] = {};
+        CHECK(SendMessageW(wnd, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(buf)) == 2);
+        CHECK_MESSAGES(rec, {"ctl", WM_GETTEXT, 16});
+        CHECK(Join(buf, SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0)) == Join(Chinese, 2));
+    }
 }
 
 TEST_CASE("characters and other messages reach the control's own default procedure whole; IME characters become WM_CHAR before XP")
@@ -254,7 +248,7 @@ TEST_CASE("characters and other messages reach the control's own default procedu
     CHECK(g_recorded == TRecords{{WM_NOTIFYFORMAT, reinterpret_cast<WPARAM>(f.Form->Handle())}});
 }
 
-TEST_CASE("Unicode window classes: registered again over another procedure, or with the library's own")
+TEST_CASE("a Unicode window class registered over another procedure, and one that cannot go")
 {
     HINSTANCE inst = GetModuleHandleW(nullptr);
     UnregisterClassW(L"TUcReRegControl.UnicodeClass", inst);
@@ -263,33 +257,19 @@ TEST_CASE("Unicode window classes: registered again over another procedure, or w
     cls.hInstance = inst;
     cls.lpszClassName = L"TUcReRegControl.UnicodeClass";
     REQUIRE(RegisterClassW(&cls));
-
     TTestForm f;
     auto* ctl = f.Add<TUcReRegControl>();
     SetControlWideText(ctl, Greek);
-    HWND wnd = ctl->Handle();
+    CHECK(WideWindowText(ctl->Handle()) == Greek);
     WNDCLASSW found{};
     REQUIRE(GetClassInfoW(inst, L"TUcReRegControl.UnicodeClass", &found));
     CHECK((found.lpfnWndProc == &UnicodeInitialWindowProc));
-    CHECK(WideWindowText(wnd) == Greek);
-
-    // Registering with the same procedure again leaves the class alone (it has a window).
+    // Another procedure while a window of the class lives: the class cannot go.
     TCreateParams params;
     params.SetWinClassName("TUcReRegControl");
     params.WindowClass.hInstance = inst;
     WideString name;
-    RegisterUnicodeWindowClass(params, name, false);
-    CHECK(name == L"TUcReRegControl.UnicodeClass");
-    // Another procedure while a window of the class lives: the class cannot go.
     CHECK_THROWS_AS(RegisterUnicodeWindowClass(params, name, true), EOSError);
-
-    auto* own = f.Add<TUcSystemProcControl>();
-    SetControlWideText(own, Chinese);
-    wnd = own->Handle();
-    REQUIRE(GetClassInfoW(inst, L"TUcSystemProcControl.UnicodeClass", &found));
-    CHECK((found.lpfnWndProc == &InitWndProc));
-    CHECK(FindControl(wnd) == own);
-    CHECK(Join(WideWindowText(wnd), own->Text()) == Join(Chinese, "??"));
 }
 
 TEST_CASE("failures of window creation and subclassing")

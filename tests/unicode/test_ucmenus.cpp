@@ -116,7 +116,7 @@ TEST_CASE("hot keys of a caption: Far-East groups, and hot keys that cannot be p
     CHECK(item.Caption() == L"\xFFFD");
 }
 
-TEST_CASE("menu items show wide captions and shortcuts in the native menu")
+TEST_CASE("menu items show wide captions and shortcuts in the native menu; wide shortcut texts")
 {
     TUcMenuForm f;
     f.Menu->SetAutoHotkeys(maManual);
@@ -155,15 +155,11 @@ TEST_CASE("menu items show wide captions and shortcuts in the native menu")
     GetMenuItemInfoW(file, 0, TRUE, &info);
     CHECK((info.fType & MFT_OWNERDRAW) != 0);
     CHECK_NOTHROW(UpdateMenuItemWideText(f.Open));
-}
 
-TEST_CASE("wide shortcut texts")
-{
-    CHECK(ShortCutToWideText(ShortCut(VK_F5, ssCtrl | ssShift)) == L"Shift+Ctrl+F5");
-    CHECK(ShortCutToWideText(ShortCut(VK_DELETE, ssAlt)) == L"Alt+Del");
-    CHECK(ShortCutToWideText(ShortCut('A', ssCtrl)) == L"Ctrl+A");
-    CHECK(ShortCutToWideText(ShortCut('7', ssShift | ssAlt)) == L"Shift+Alt+7");
-    CHECK(ShortCutToWideText(ShortCut(VK_NUMPAD5, ssCtrl)) == L"Ctrl+5");
+    // Wide shortcut texts.
+    CHECK(Join(ShortCutToWideText(ShortCut(VK_DELETE, ssAlt)), ShortCutToWideText(ShortCut('A', ssCtrl)),
+               ShortCutToWideText(ShortCut('7', ssShift | ssAlt)), ShortCutToWideText(ShortCut(VK_NUMPAD5, ssCtrl))) ==
+          Join(L"Alt+Del", L"Ctrl+A", L"Shift+Alt+7", L"Ctrl+5"));
     CHECK(ShortCutToWideText(0).empty());
 
     // A key the library has no name for is named by the keyboard.
@@ -174,7 +170,7 @@ TEST_CASE("wide shortcut texts")
     CHECK(ShortCutToWideText(ShortCut(VK_MULTIPLY, 0)) == AnsiToWide(ShortCutToText(ShortCut(VK_MULTIPLY, 0))));
 }
 
-TEST_CASE("menu selection sets the application's wide hint")
+TEST_CASE("menu selection sets the application's wide hint; the popup list puts the wide texts into popup menus when a menu loop starts")
 {
     TUcMenuForm f;
     HMENU bar = f.Bar();
@@ -198,20 +194,20 @@ TEST_CASE("menu selection sets the application's wide hint")
     SendMessageW(PopupList->Window(), WM_MENUSELECT, MAKEWPARAM(item->Command(), 0), reinterpret_cast<LPARAM>(menu));
     CHECK(UcApplication->Hint() == CyrFile);
     UcApplication->SetHint(L"");
-}
 
-TEST_CASE("the popup list puts the wide texts into popup menus when a menu loop starts")
-{
-    auto form = std::make_unique<TUcForm>(nullptr);
-    auto* popup = new TPopupMenu(form.get());
-    TUcMenuItem* item = NewItem(form.get(), Greek, popup->Items());
-    item->SetShortCut(ShortCut('A', ssCtrl));
-    HMENU menu = popup->Items()->Handle();
-    CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
-    // The library's ANSI text gets in: the menu loop's start puts the wide one back.
-    SetStaleMenuText(menu, 0);
-    SendMessageW(PopupList->Window(), WM_ENTERMENULOOP, TRUE, 0);
-    CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
+    // The popup list puts the wide texts into popup menus when a menu loop starts.
+    {
+        auto form = std::make_unique<TUcForm>(nullptr);
+        auto* popup = new TPopupMenu(form.get());
+        TUcMenuItem* item = NewItem(form.get(), Greek, popup->Items());
+        item->SetShortCut(ShortCut('A', ssCtrl));
+        HMENU menu = popup->Items()->Handle();
+        CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
+        // The library's ANSI text gets in: the menu loop's start puts the wide one back.
+        SetStaleMenuText(menu, 0);
+        SendMessageW(PopupList->Window(), WM_ENTERMENULOOP, TRUE, 0);
+        CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
+    }
 }
 
 TEST_CASE("owner-drawn menu items measure and draw their wide captions, aligned as their menu")

@@ -48,13 +48,11 @@ template <class F> void OnBothPaths(F&& Body)
 // A path under the build folder for files a test writes.
 inline WideString TestFilePath(const WideString& Name)
 {
-    WideString dir;
-    for (const char* p = ZANDREL_BUILD_DIR; *p; ++p)
-        dir += static_cast<WideChar>(static_cast<unsigned char>(*p));
-    for (WideChar& c : dir)
-        if (c == L'/')
-            c = L'\\';
-    return dir + L"\\" + Name;
+    const std::string dir = ZANDREL_BUILD_DIR;   // ASCII
+    WideString path(dir.begin(), dir.end());
+    for (WideChar& c : path)
+        c = c == L'/' ? L'\\' : c;
+    return path + L"\\" + Name;
 }
 
 #include <cstdio>
@@ -65,17 +63,13 @@ template <> struct StringMaker<std::wstring> {
     static String convert(const std::wstring& s)
     {
         std::string out = "L\"";
+        char buf[8];
         for (wchar_t c : s) {
-            if (c >= 32 && c < 127 && c != '\\')
-                out += static_cast<char>(c);
-            else {
-                char buf[8];
-                std::snprintf(buf, sizeof(buf), "\\u%04X", static_cast<unsigned>(static_cast<uint16_t>(c)));
-                out += buf;
-            }
+            const bool plain = c >= 32 && c < 127 && c != '\\';
+            std::snprintf(buf, sizeof(buf), plain ? "%c" : "\\u%04X", static_cast<unsigned>(static_cast<uint16_t>(c)));
+            out += buf;
         }
-        out += '"';
-        return String(out.c_str());
+        return String((out + '"').c_str());
     }
 };
 }  // namespace doctest
