@@ -643,7 +643,7 @@ TEST_CASE("form data: impossible lengths, deep nesting and unknown classes are r
     }
 }
 
-TEST_CASE("form data: every truncation and many damaged bytes fail cleanly")
+TEST_CASE("form data: every truncation fails cleanly and frees what was made")
 {
     RegisterTestClasses();
     std::unique_ptr<TTestComp> sample(MakeSample());
@@ -662,23 +662,5 @@ TEST_CASE("form data: every truncation and many damaged bytes fail cleanly")
         REQUIRE(LiveComponents == live);
     }
     CHECK(truncatedFailures == static_cast<int>(bytes.size()));
-
-    // Every byte damaged three ways: each read works or raises one of the library's
-    // exceptions, and frees what it made.
-    int succeeded = 0, failed = 0;
-    for (size_t pos = 0; pos < bytes.size(); ++pos) {
-        for (uint8_t flip : {uint8_t(0xFF), uint8_t(0x01), uint8_t(0x80)}) {
-            AnsiString damaged = bytes;
-            damaged[pos] = static_cast<char>(damaged[pos] ^ flip);
-            try {
-                delete ReadFromBytes(damaged);
-                ++succeeded;
-            } catch (const Exception&) {
-                ++failed;
-            }
-            REQUIRE(LiveComponents == live);
-        }
-    }
-    CHECK(failed > 0);
-    CHECK(succeeded > 0);   // a changed character inside a text is still a valid form
+    // Flipped bytes are the fuzz driver's, which reads form data into forms the same way.
 }

