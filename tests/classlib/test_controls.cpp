@@ -11,33 +11,13 @@
 
 namespace {
 
-// A windowed control that answers reflected notifications and keeps the keys it is given.
-class TRecorder : public TWinControl {
-    Z_CLASS(TRecorder, TWinControl)
+// A plain windowed control.
+class TBox : public TWinControl {
+    Z_CLASS(TBox, TWinControl)
 public:
-    explicit TRecorder(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 50, 20); }
-    std::vector<char> Keys;
-    char Replace = 0;
-
-protected:
-    void Dispatch(TMessage& Message) override
-    {
-        switch (Message.Msg) {
-        case CN_COMMAND:
-        case CN_NOTIFY:
-            Message.Result = 0x55;
-            return;
-        }
-        TWinControl::Dispatch(Message);
-    }
-    void KeyPress(char& Key) override
-    {
-        Keys.push_back(Key);
-        if (Replace)
-            Key = Replace;
-    }
+    explicit TBox(TComponent* AOwner) : TWinControl(AOwner) { SetBounds(0, 0, 50, 20); }
 };
-Z_CLASS_IMPL(TRecorder, TWinControl)
+Z_CLASS_IMPL(TBox, TWinControl)
 
 // A control without a window that fills itself with one colour.
 class TSwatch : public TGraphicControl {
@@ -70,7 +50,7 @@ Z_CLASS_IMPL(TEditLike, TWinControl)
 // A form with one windowed child; neither has a window yet.
 struct TFormWithChild {
     std::unique_ptr<TForm> Form = std::make_unique<TForm>(nullptr);
-    TRecorder* Child = Add<TRecorder>(Form.get(), 0, 0, 50, 20);
+    TBox* Child = Add<TBox>(Form.get(), 0, 0, 50, 20);
 };
 
 const AnsiString kCyrillic = "\xCF\xF0\xE8\xE2\xE5\xF2";   // "Привет" in code page 1251
@@ -80,7 +60,7 @@ const AnsiString kCyrillic = "\xCF\xF0\xE8\xE2\xE5\xF2";   // "Привет" in 
 TEST_CASE("a windowed control makes its window only when the window is needed")
 {
     TFormWithChild f;
-    TRecorder* child = f.Child;
+    TBox* child = f.Child;
 
     // Asking, setting and broadcasting make no window.
     child->SetText("text");
@@ -105,7 +85,7 @@ TEST_CASE("a windowed control makes its window only when the window is needed")
     // The window is of a class named after the control, and it carries its text and bounds.
     RECT r;
     GetWindowRect(wnd, &r);
-    CHECK(Join(WindowClass(wnd), WindowText(wnd), r.right - r.left) == Join("TRecorder", "text", 70));
+    CHECK(Join(WindowClass(wnd), WindowText(wnd), r.right - r.left) == Join("TBox", "text", 70));
     // A child window without an identifier gets its handle as identifier.
     CHECK(GetWindowLongPtrA(wnd, GWLP_ID) == reinterpret_cast<LONG_PTR>(wnd));
     // Both window properties point to the control, under the atoms of the library.
@@ -119,7 +99,7 @@ TEST_CASE("a windowed control makes its window only when the window is needed")
 TEST_CASE("text goes through the window and survives its re-creation")
 {
     TFormWithChild f;
-    TRecorder* child = f.Child;
+    TBox* child = f.Child;
     // A different text sends CM_TEXTCHANGED, the same text nothing: without a window and with one.
     TMsgRecorder rec({CM_TEXTCHANGED});
     rec.Attach(child, "child");
@@ -143,29 +123,10 @@ TEST_CASE("text goes through the window and survives its re-creation")
     CHECK(swatch->GetTextBuf(small, 0) == 0);
 }
 
-TEST_CASE("a parent reflects notifications to the child they concern")
-{
-    TFormWithChild f;
-    HWND parent = f.Form->Handle();
-    HWND wnd = f.Child->Handle();
-    HWND foreign = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 1, 1, parent, nullptr, nullptr, nullptr);
-    TMsgRecorder rec({CN_COMMAND, CN_NOTIFY});
-    rec.Attach(f.Child, "child");
-    rec.Name(foreign, "foreign");
-
-    CHECK(SendMessageA(parent, WM_COMMAND, MAKEWPARAM(42, BN_CLICKED), reinterpret_cast<LPARAM>(wnd)) == 0x55);
-    NMHDR hdr{wnd, 42, NM_CLICK};
-    CHECK(SendMessageA(parent, WM_NOTIFY, 42, reinterpret_cast<LPARAM>(&hdr)) == 0x55);
-    // A command from a window that is not ours is not reflected and does not crash.
-    SendMessageA(parent, WM_COMMAND, MAKEWPARAM(43, BN_CLICKED), reinterpret_cast<LPARAM>(foreign));
-    CHECK_MESSAGES(rec, {"child", CN_COMMAND, BN_CLICKED, "child"}, {"child", CN_NOTIFY, NM_CLICK, "child"});
-    DestroyWindow(foreign);
-}
-
 TEST_CASE("aligned children share the parent's client area")
 {
     auto form = std::make_unique<TForm>(nullptr);
-    auto* panel = Add<TRecorder>(form.get(), 0, 0, 200, 100);
+    auto* panel = Add<TBox>(form.get(), 0, 0, 200, 100);
     auto make = [&](TAlign a, int w, int h) {
         auto* c = Add<TSwatch>(panel, 0, 0, w, h);
         c->SetAlign(a);
@@ -194,7 +155,7 @@ TEST_CASE("aligned children share the parent's client area")
 TEST_CASE("a graphic child is painted by its parent, on screen and into a bitmap")
 {
     auto form = std::make_unique<TForm>(nullptr);
-    auto* panel = Add<TRecorder>(form.get(), 0, 0, 40, 30);
+    auto* panel = Add<TBox>(form.get(), 0, 0, 40, 30);
     panel->SetColor(clRed);
     Add<TSwatch>(panel, 10, 5, 20, 10);
     auto* hidden = Add<TSwatch>(panel, 0, 20, 5, 5);
@@ -214,33 +175,6 @@ TEST_CASE("a graphic child is painted by its parent, on screen and into a bitmap
     SendMessageA(panel->Handle(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     SendMessageA(panel->Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
     CHECK(Join(PixelAt(second, 15, 10), PixelAt(second, 35, 25)) == Join(clBlue, clRed));
-}
-
-TEST_CASE("WM_CHAR keeps the word above the character code")
-{
-    TFormWithChild f;
-    auto send = [](TWinControl* C, WPARAM W) {
-        TMessage m{WM_CHAR, W, 1, 0};
-        C->WindowProc()(m);
-        return m.WParam;
-    };
-    CHECK(send(f.Child, MAKEWPARAM(0x00FF, 0x0416)) == MAKEWPARAM(0x00FF, 0x0416));
-    CHECK(f.Child->Keys == std::vector<char>{'\xFF'});
-    // A code above 255 that the key handler leaves alone passes unchanged.
-    CHECK(send(f.Child, 0x0416) == 0x0416);
-    // A handler that changes the key changes only the code word.
-    f.Child->Replace = 'a';
-    CHECK(send(f.Child, MAKEWPARAM(0x00FF, 0x0416)) == MAKEWPARAM('a', 0x0416));
-    // An OnKeyPress that eats the key leaves a zero code.
-    struct Eater {
-        void Eat(TObject*, char& k) { k = 0; }
-    } eater;
-    struct TPlain : TWinControl {
-        using TWinControl::TWinControl;
-    };
-    auto* plain = Add<TPlain>(f.Form.get(), 0, 0, 10, 10);
-    plain->OnKeyPress = MakeMethod<&Eater::Eat>(&eater);
-    CHECK(send(plain, MAKEWPARAM('x', 0x0001)) == MAKEWPARAM(0, 0x0001));
 }
 
 TEST_CASE("a class of the control's name registered before with another procedure is registered again")
@@ -297,7 +231,7 @@ TEST_CASE("a control without a window takes clicks and the mouse capture through
 TEST_CASE("parent colour, font, hints and reading order reach the children until they set their own")
 {
     TFormWithChild f;
-    TRecorder* child = f.Child;
+    TBox* child = f.Child;
     f.Form->SetColor(clYellow);
     f.Form->Font()->SetHeight(-20);
     f.Form->SetShowHint(true);
@@ -326,7 +260,7 @@ TEST_CASE("parent colour, font, hints and reading order reach the children until
 TEST_CASE("a control refuses itself as its parent and leaves a parent that goes")
 {
     auto* form = new TForm(nullptr);
-    auto* panel = Add<TRecorder>(form, 0, 0, 50, 20);
+    auto* panel = Add<TBox>(form, 0, 0, 50, 20);
     CHECK_THROWS_AS(panel->SetParent(panel), EInvalidOperation);
     auto* orphan = new TSwatch(nullptr);
     orphan->SetParent(panel);
@@ -339,8 +273,8 @@ TEST_CASE("a control refuses itself as its parent and leaves a parent that goes"
 TEST_CASE("windowed children keep their order on top of each other")
 {
     TFormWithChild f;
-    TRecorder* a = f.Child;
-    auto* b = Add<TRecorder>(f.Form.get(), 0, 0, 50, 20);
+    TBox* a = f.Child;
+    auto* b = Add<TBox>(f.Form.get(), 0, 0, 50, 20);
     // Made in the opposite order: the later child is still on top.
     HWND hb = b->Handle();
     HWND ha = a->Handle();
@@ -407,7 +341,7 @@ TEST_CASE("a double-buffered paint whose painter throws ends the paint and gives
 TEST_CASE("the wheel goes to the focused control and up its parents until one uses it")
 {
     auto form = MakeForm();
-    auto* panel = Add<TRecorder>(form.get(), 0, 0, 200, 100);
+    auto* panel = Add<TBox>(form.get(), 0, 0, 200, 100);
     auto* edit = Add<TEditLike>(panel, 10, 10, 80, 20);
     ShowOnTop(form.get());
     FocusOn(edit);

@@ -129,33 +129,6 @@ TEST_CASE("Memory manager: over-aligned requests")
     ::operator delete(p, std::align_val_t(8));
 }
 
-TEST_CASE("Memory manager: many sizes in mixed order keep their contents")
-{
-    std::mt19937 rng(1234);
-    std::vector<TPatterned> live;
-    unsigned seed = 0;
-    // Rounds of allocating and freeing at random, small and large blocks mixed.
-    for (int round = 0; round < 6; ++round) {
-        for (int i = 0; i < 3000; ++i) {
-            const size_t size = rng() % 8 == 0 ? rng() % 20000 : rng() % (MemMgrMaxSmallBlock + 1);
-            live.push_back(MakePatterned(size, ++seed));
-        }
-        std::shuffle(live.begin(), live.end(), rng);
-        const size_t keep = live.size() / 3;
-        for (size_t i = keep; i < live.size(); ++i) {
-            REQUIRE(PatternIntact(live[i]));
-            ::operator delete(live[i].P);
-        }
-        live.resize(keep);
-    }
-    bool intact = true;
-    for (const TPatterned& b : live) {
-        intact = intact && PatternIntact(b);
-        ::operator delete(b.P);
-    }
-    CHECK(intact);
-}
-
 TEST_CASE("Memory manager: freed blocks are used again")
 {
     std::vector<void*> first;
@@ -185,7 +158,6 @@ TEST_CASE("Memory manager: freed blocks are used again")
     }
     for (void* p : second)
         ::operator delete(p);
-
 }
 
 TEST_CASE("Memory manager: a sized delete with a wrong size frees by the block's real size")
@@ -317,5 +289,4 @@ TEST_CASE("Memory manager: threads allocating and freeing at the same time")
     const uint32_t inUseAfter = MemMgrState().SmallBlocksInUse;
     CHECK(faults == 0);
     CHECK(inUseAfter == inUseBefore);
-
 }
