@@ -1,6 +1,6 @@
 // The tree view: nodes and their walk, the window's items made from the nodes (also again,
-// after the window is re-created), sorting, display information, label editing, the change
-// events and form data.
+// after the window is re-created), display information, label editing, the change events and
+// form data.
 #include <doctest.h>
 #include "classlib/comctrls.h"
 #include "classlib/stdctrls.h"
@@ -88,21 +88,7 @@ struct TTreeEvents {
     void Expanded(TObject*, TTreeNode* Node) { Log.push_back("expanded " + Node->Text()); }
     void KeyDown(TObject*, uint16_t& Key, TShiftState) { Log.push_back("key " + IntToStr(Key)); }
     void Click(TObject*) { Log.push_back("click"); }
-    void Compare(TObject*, TTreeNode* A, TTreeNode* B, LPARAM, int& Result)
-    {
-        Result = -lstrcmpA(A->Text().c_str(), B->Text().c_str());
-    }
 };
-
-// By the length of the text, then by the text: a comparison a program might pass itself.
-int CALLBACK ByLength(LPARAM A, LPARAM B, LPARAM Data)
-{
-    const AnsiString& a = reinterpret_cast<TTreeNode*>(A)->Text();
-    const AnsiString& b = reinterpret_cast<TTreeNode*>(B)->Text();
-    if (a.size() != b.size())
-        return static_cast<int>(a.size()) - static_cast<int>(b.size());
-    return static_cast<int>(Data) * lstrcmpA(a.c_str(), b.c_str());
-}
 
 } // namespace
 
@@ -148,7 +134,6 @@ TEST_CASE("nodes keep the walk order by every way of adding, and the window's it
         CHECK_THROWS_WITH_AS(items->GetNodeFromIndex(10), "Invalid index", ETreeViewError);
         CHECK_THROWS_WITH_AS(items->GetNodeFromIndex(-1), "Invalid index", ETreeViewError);
         CHECK_THROWS_WITH_AS(b->Item(4), "List index out of bounds (4)", ETreeViewError);
-        (void)d;
     }
 }
 
@@ -225,38 +210,6 @@ TEST_CASE("a re-created window gets every node back: texts, data, images, expand
     CHECK(WindowOutline(f.Tree->Handle()) == outline);
     CHECK(f.Tree->Selected() == g5);
     CHECK(g5->Expanded());
-}
-
-TEST_CASE("sorting by the texts, by OnCompare and by a comparison of the program's, with and without a window")
-{
-    for (bool window : {true, false}) {
-        CAPTURE(window);
-        TTreeForm f;
-        TTreeEvents ev;
-        if (window)
-            f.Tree->HandleNeeded();
-        for (const char* group : {"pear", "apple", "fig"}) {
-            TTreeNode* g = f.Items->Add(nullptr, group);
-            for (const char* c : {"kiwi", "date", "banana", "plum"})
-                f.Items->AddChild(g, c);
-        }
-        CHECK(f.Tree->AlphaSort());
-        AnsiString sorted = "apple\n banana\n date\n kiwi\n plum\nfig\n banana\n date\n kiwi\n plum\npear\n"
-                            " banana\n date\n kiwi\n plum\n";
-        CHECK(NodeOutline(f.Items) == sorted);
-        if (window)
-            CHECK(WindowOutline(f.Tree->Handle()) == sorted);
-
-        f.Tree->OnCompare = MakeMethod<&TTreeEvents::Compare>(&ev);
-        f.Tree->AlphaSort(false);   // not recursed
-        CHECK(NodeOutline(f.Items).rfind("pear\n", 0) == 0);
-        CHECK(f.Items->GetFirstNode()->GetFirstChild()->Text() == "banana");
-
-        f.Items->GetFirstNode()->CustomSort(&ByLength, -1);
-        CHECK(NodeOutline(f.Items).rfind("pear\n plum\n kiwi\n date\n banana\nfig\n", 0) == 0);
-        if (window)
-            CHECK(WindowOutline(f.Tree->Handle()) == NodeOutline(f.Items));
-    }
 }
 
 TEST_CASE("the window's questions for texts and images are answered from the nodes")
@@ -476,26 +429,6 @@ TEST_CASE("the nodes go through form data; damaged node records are refused whol
     Poke<int32_t>(cut, at - 4, static_cast<int32_t>(second - at));
     CHECK_THROWS_AS(ReadTree(cut, into.Tree), EReadError);
     CHECK(into.Items->Count() == 6);
-}
-
-TEST_CASE("nodes are assigned node by node: whole texts, data, images and the shape of the tree")
-{
-    TTreeForm a, b;
-    FillGroups(a.Items, 2, 3);
-    TTreeNode* node = a.Items->GetNodeFromIndex(2);
-    node->SetText(AnsiString(300, 'y'));
-    node->SetData(node);
-    node->SetOverlayIndex(2);
-    a.Items->AddChild(node, "deeper");
-    b.Items->Add(nullptr, "replaced");
-    b.Tree->HandleNeeded();
-    b.Items->Assign(a.Items);
-    CHECK(Join(NodeOutline(b.Items), WindowOutline(b.Tree->Handle())) ==
-          Join(NodeOutline(a.Items), WindowOutline(a.Tree->Handle())));
-    TTreeNode* copy = b.Items->GetNodeFromIndex(2);
-    CHECK(copy->Text().size() == 300);
-    CHECK(copy->Data() == node);
-    CHECK(copy->OverlayIndex() == 2);
 }
 
 TEST_CASE("the node under a point, image lists given to the window, and look options as window styles")

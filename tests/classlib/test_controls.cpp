@@ -196,38 +196,6 @@ TEST_CASE("a class of the control's name registered before with another procedur
     CHECK(reinterpret_cast<void*>(GetWindowLongPtrA(wnd, GWLP_WNDPROC)) == reinterpret_cast<void*>(edit->ObjectInstance()));
 }
 
-TEST_CASE("a control without a window takes clicks and the mouse capture through its parent window")
-{
-    auto form = std::make_unique<TForm>(nullptr);
-    auto* swatch = Add<TSwatch>(form.get(), 10, 10, 20, 20);
-    struct Clicks {
-        int N = 0;
-        void Click(TObject*) { ++N; }
-    } clicks;
-    swatch->OnClick = MakeMethod<&Clicks::Click>(&clicks);
-    HWND wnd = form->Handle();
-    SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
-    SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(15, 15));
-    CHECK(clicks.N == 1);
-    // Released outside: no click.
-    SendMessageA(wnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 15));
-    SendMessageA(wnd, WM_LBUTTONUP, 0, MAKELPARAM(100, 100));
-    CHECK(clicks.N == 1);
-    CHECK(GetCapture() == nullptr);
-
-    swatch->SetMouseCapture(true);
-    CHECK(GetCapture() == wnd);
-    CHECK(GetCaptureControl() == swatch);
-    CHECK(swatch->MouseCapture());
-    swatch->SetMouseCapture(false);
-    CHECK(GetCaptureControl() == nullptr);
-    // A capture control that goes away is forgotten.
-    swatch->SetMouseCapture(true);
-    delete swatch;
-    CHECK(GetCaptureControl() == form.get());
-    ReleaseCapture();
-}
-
 TEST_CASE("parent colour, font, hints and reading order reach the children until they set their own")
 {
     TFormWithChild f;

@@ -10,6 +10,12 @@ namespace {
 
 int LiveComponents = 0;
 
+// A published property X of type T held in the field FX: its getter and setter.
+#define TEST_PROP(T, X, Init)              \
+    T X() const { return F##X; }           \
+    void Set##X(T const& V) { F##X = V; }  \
+    T F##X = Init;
+
 enum TTestColor { tcRed, tcGreen, tcBlue };
 const char* const ColorNames[] = {"tcRed", "tcGreen", "tcBlue"};
 const char* const StyleNames[] = {"fsBold", "fsItalic", "fsUnderline"};
@@ -42,18 +48,12 @@ class TTestItem : public TCollectionItem {
     Z_CLASS(TTestItem, TCollectionItem)
 public:
     explicit TTestItem(TCollection* C) : TCollectionItem(C) {}
-    const AnsiString& Caption() const { return FCaption; }
-    void SetCaption(const AnsiString& V) { FCaption = V; }
-    int32_t Value() const { return FValue; }
-    void SetValue(int32_t V) { FValue = V; }
-    TComponent* Link() const { return FLink; }
-    void SetLink(TComponent* V) { FLink = V; }
+    TEST_PROP(AnsiString, Caption, {})
+    TEST_PROP(int32_t, Value, 0)
+    TEST_PROP(TComponent*, Link, nullptr)
     TTestPicture* Picture() const { return const_cast<TTestPicture*>(&FPicture); }
 
 private:
-    AnsiString FCaption;
-    int32_t FValue = 0;
-    TComponent* FLink = nullptr;
     TTestPicture FPicture;
 };
 Z_CLASS_IMPL(TTestItem, TCollectionItem, Z_PROP_STR(TTestItem, Caption), Z_PROP_INT(TTestItem, Value, 0),
@@ -64,10 +64,8 @@ class TTestChild : public TComponent {
 public:
     explicit TTestChild(TComponent* AOwner) : TComponent(AOwner) { ++LiveComponents; }
     ~TTestChild() override { --LiveComponents; }
-    int32_t Size() const { return FSize; }
-    void SetSize(int32_t V) { FSize = V; }
-    WideChar Mark() const { return FMark; }
-    void SetMark(WideChar V) { FMark = V; }
+    TEST_PROP(int32_t, Size, 0)
+    TEST_PROP(WideChar, Mark, 0)
     bool LoadedCalled = false;
     void Loaded() override
     {
@@ -83,10 +81,6 @@ public:
         if (FailAfterConstruction)
             throw EComponentError("refused after construction");
     }
-
-private:
-    int32_t FSize = 0;
-    WideChar FMark = 0;
 };
 Z_CLASS_IMPL(TTestChild, TComponent, Z_PROP_INT(TTestChild, Size, 0), Z_PROP_WCHAR(TTestChild, Mark, 0))
 
@@ -103,28 +97,18 @@ public:
         --LiveComponents;
     }
 
-    int32_t Count() const { return FCount; }
-    void SetCount(int32_t V) { FCount = V; }
-    int64_t Big() const { return FBig; }
-    void SetBig(int64_t V) { FBig = V; }
-    bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool V) { FEnabled = V; }
-    TTestColor Color() const { return FColor; }
-    void SetColor(TTestColor V) { FColor = V; }
-    uint32_t Style() const { return FStyle; }
-    void SetStyle(uint32_t V) { FStyle = V; }
-    const AnsiString& Caption() const { return FCaption; }
-    void SetCaption(const AnsiString& V) { FCaption = V; }
-    const WideString& Title() const { return FTitle; }
-    void SetTitle(const WideString& V) { FTitle = V; }
-    double Ratio() const { return FRatio; }
-    void SetRatio(double V) { FRatio = V; }
-    char Letter() const { return FLetter; }
-    void SetLetter(char V) { FLetter = V; }
+    TEST_PROP(int32_t, Count, 0)
+    TEST_PROP(int64_t, Big, 0)
+    TEST_PROP(bool, Enabled, true)
+    TEST_PROP(TTestColor, Color, tcRed)
+    TEST_PROP(uint32_t, Style, 0)
+    TEST_PROP(AnsiString, Caption, {})
+    TEST_PROP(WideString, Title, {})
+    TEST_PROP(double, Ratio, 0)
+    TEST_PROP(char, Letter, 0)
+    TEST_PROP(TComponent*, Buddy, nullptr)
     TStringList* Lines() const { return const_cast<TStringList*>(&FLines); }
     TCollection* Items() const { return const_cast<TCollection*>(&FItems); }
-    TComponent* Buddy() const { return FBuddy; }
-    void SetBuddy(TComponent* V) { FBuddy = V; }
 
     AnsiString Extra;   // stored through DefineProperty
     AnsiString Blob;    // stored through DefineBinaryProperty
@@ -168,18 +152,8 @@ private:
     }
     void WriteBlob(TStream* S) { S->WriteBuffer(Blob.data(), static_cast<int32_t>(Blob.size())); }
 
-    int32_t FCount = 0;
-    int64_t FBig = 0;
-    bool FEnabled = true;
-    TTestColor FColor = tcRed;
-    uint32_t FStyle = 0;
-    AnsiString FCaption;
-    WideString FTitle;
-    double FRatio = 0;
-    char FLetter = 0;
     TStringList FLines;
     TCollection FItems;
-    TComponent* FBuddy = nullptr;
 };
 Z_CLASS_IMPL(TTestComp, TComponent, Z_PROP_INT(TTestComp, Count, 0),
              zprop::Ord<TTestComp, &TTestComp::Big, &TTestComp::SetBig>("Big", tkInt64, true, 0),

@@ -3,7 +3,6 @@
 #include "classlib/memmgr.h"
 #include "form_helpers.h"
 #include "join.h"
-#include "pointer.h"
 
 #include <functional>
 #include <memory>
@@ -204,46 +203,6 @@ TEST_CASE("focus moves between controls with exit and enter")
     CHECK(Screen->FocusedForm() == nullptr);
 }
 
-TEST_CASE("the message loop")
-{
-    struct Loop {
-        int Seen = 0, Got = 0;
-        bool Eat = false;
-        void OnMessage(MSG& Msg, bool& Handled)
-        {
-            Seen += Msg.message == WM_USER + 11;
-            Handled = Eat;
-        }
-        bool Hook(TMessage& M)
-        {
-            if (M.Msg != WM_USER + 11)
-                return false;
-            ++Got;
-            M.Result = 5;
-            return true;
-        }
-    } loop;
-    Application->OnMessage = MakeMethod<&Loop::OnMessage>(&loop);
-    TWindowHook hook = MakeMethod<&Loop::Hook>(&loop);
-    Application->HookMainWindow(hook);
-    auto post = [] { PostMessageA(Application->Handle(), WM_USER + 11, 0, 0); };
-    post();
-    post();
-    Application->ProcessMessages();
-    CHECK(Join(loop.Seen, loop.Got) == "2 2");
-    // OnMessage may keep a message from its window; HandleMessage takes one waiting without
-    // waiting for more.
-    loop.Eat = true;
-    post();
-    Application->HandleMessage();
-    CHECK(Join(loop.Seen, loop.Got) == "3 2");
-    Application->OnMessage = TMessageEvent();
-    // A hook answers for the application window until it is taken off.
-    CHECK(SendMessageA(Application->Handle(), WM_USER + 11, 0, 0) == 5);
-    Application->UnhookMainWindow(hook);
-    CHECK(SendMessageA(Application->Handle(), WM_USER + 11, 0, 0) == 0);
-}
-
 TEST_CASE("Run ends with Terminate, and the main form's close ends the program")
 {
     // A second application object of its own, so the program's one keeps running.
@@ -334,48 +293,6 @@ TEST_CASE("the hint window is of the class the hint info names")
     Application->CancelHint();
     Application->SetShowHint(false);
     CHECK(Application->HintWindow() == nullptr);
-}
-
-TEST_CASE("the mouse entering and leaving a control is told with the control")
-{
-    struct TWatched : TCustomControl {
-        using TCustomControl::TCustomControl;
-        std::vector<std::pair<UINT, LPARAM>> Seen;
-        void Dispatch(TMessage& M) override
-        {
-            if (M.Msg == CM_MOUSEENTER || M.Msg == CM_MOUSELEAVE)
-                Seen.emplace_back(M.Msg, M.LParam);
-            TCustomControl::Dispatch(M);
-        }
-    };
-    auto form = MakeForm(200, 120);
-    form->SetBounds(300, 300, 200, 120);
-    // On top of the windows of other test programs that run beside this one.
-    form->SetFormStyle(fsStayOnTop);
-    auto* control = Add<TWatched>(form.get(), 10, 10, 60, 30);
-    form->Show();
-    Pump();
-    TPoint p = control->ClientToScreen(TPoint(5, 5));
-    THeldPointer pointer;
-
-    pointer.MoveTo({p.X, p.Y});
-    Application->DoMouseIdle();
-    REQUIRE(control->Seen.size() == 1);
-    CHECK(control->Seen[0].first == CM_MOUSEENTER);
-    CHECK(control->Seen[0].second == reinterpret_cast<LPARAM>(control));
-    const TPoint outside = form->ClientToScreen(TPoint(150, 80));
-    pointer.MoveTo({outside.X, outside.Y});
-
-    Application->DoMouseIdle();
-    REQUIRE(control->Seen.size() == 2);
-    CHECK(control->Seen[1].first == CM_MOUSELEAVE);
-    CHECK(Application->MouseControl() == form.get());
-    // A control that goes is forgotten by the application.
-    pointer.MoveTo({p.X, p.Y});
-    Application->DoMouseIdle();
-    REQUIRE(Application->MouseControl() == control);
-    delete control;
-    CHECK(Application->MouseControl() == nullptr);
 }
 
 TEST_CASE("application title, hint and exceptions")

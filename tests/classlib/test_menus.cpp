@@ -264,36 +264,6 @@ TEST_CASE("a form shows its main menu with hot keys, shortcuts and states")
     CHECK(GetMenu(f.Window()) == nullptr);
 }
 
-TEST_CASE("automatic hot keys")
-{
-    TComponent owner(nullptr);
-    TPopupMenu* menu = new TPopupMenu(&owner);
-    TMenuItem* root = menu->Items();
-    const char* const captions[] = {
-        "File", "Fun", "&Undo",
-        "&&Up",   // a literal "&", no hot key
-        "&&", "-",
-        "\xD4\xE0\xE9\xEB",   // "Файл" in code page 1251
-        "\xD4\xEE\xF2\xEE",   // "Фото"
-    };
-    std::vector<TMenuItem*> items;
-    for (const char* c : captions)
-        items.push_back(NewItem(&owner, "", c, root));
-    TMenuItem* sub = NewItem(&owner, "", "Nested", items[0]);
-    root->RethinkHotkeys();
-    // F and U are taken, the literal "&" is passed over; every level has its own hot keys.
-    const char* const expected[] = {"&File", "Fu&n", "&Undo", "&&U&p", "&&", "-", "&\xD4\xE0\xE9\xEB",
-                                    "\xD4&\xEE\xF2\xEE"};
-    for (size_t i = 0; i < items.size(); ++i)
-        if (i < 6 || GetACP() == 1251)
-            CHECK(items[i]->Caption() == expected[i]);
-    CHECK(sub->Caption() == "&Nested");
-    // A second pass changes nothing.
-    root->RethinkHotkeys();
-    CHECK(items[1]->Caption() == "Fu&n");
-    CHECK(GetHotkey(items[3]->Caption()) == "p");
-}
-
 TEST_CASE("menu messages of a form: commands, submenus, hints, keys")
 {
     TMenuForm f;

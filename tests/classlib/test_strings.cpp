@@ -2,7 +2,6 @@
 #include "list_items.h"
 #include "fail_alloc.h"
 #include "classlib/classes.h"
-#include "join.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,17 +16,6 @@ TStringList* Make(std::initializer_list<const char*> items, TStringList* list)
         list->Add(s);
     return list;
 }
-
-struct TChangeCounter {
-    int Changes = 0, Changings = 0;
-    void Change(TObject*) { ++Changes; }
-    void Changing(TObject*) { ++Changings; }
-    void Attach(TStringList& l)
-    {
-        l.OnChange = MakeMethod<&TChangeCounter::Change>(this);
-        l.OnChanging = MakeMethod<&TChangeCounter::Changing>(this);
-    }
-};
 } // namespace
 
 TEST_CASE("string list indexes are checked and the list stays as it was")
@@ -60,35 +48,6 @@ TEST_CASE("objects travel with their strings")
     CHECK(l.IndexOfObject(&o1) == 0);
     l.SetStrings(0, "uno");   // Put keeps the object
     CHECK(l.Objects(0) == &o1);
-}
-
-TEST_CASE("a sorted list keeps its order and its duplicate rule")
-{
-    TStringList l;
-    l.SetSorted(true);
-    Make({"pear", "Apple", "fig"}, &l);
-    CHECK(Items(l) == TLines{"Apple", "fig", "pear"});
-    // Positional changes are refused, Move before it takes the item out.
-    CHECK_THROWS_WITH_AS(l.Insert(0, "z"), "Operation not allowed on sorted list", EStringListError);
-    CHECK_THROWS_AS(l.SetStrings(0, "z"), EStringListError);
-    CHECK_THROWS_AS(l.Move(0, 2), EStringListError);
-    CHECK(Items(l) == TLines{"Apple", "fig", "pear"});
-    // Find answers where a missing string would go.
-    int i = -1;
-    CHECK_FALSE(l.Find("banana", i));
-    CHECK(i == 1);
-    CHECK_FALSE(l.Find("zzz", i));
-    CHECK(i == 3);
-    // dupIgnore answers the index it has; dupError raises and adds nothing; dupAccept adds
-    // next to the equal one, which Find answers first.
-    CHECK(l.Add("FIG") == 1);
-    l.SetDuplicates(dupError);
-    CHECK_THROWS_WITH_AS(l.Add("fig"), "String list does not allow duplicates", EStringListError);
-    CHECK(l.Count() == 3);
-    l.SetDuplicates(dupAccept);
-    CHECK(l.Add("fig") == 1);
-    CHECK(l.Find("fig", i));
-    CHECK(Join(i, l.Count()) == "1 4");
 }
 
 TEST_CASE("IndexOfName on a sorted list stops at the end")
@@ -146,21 +105,6 @@ TEST_CASE("names and values")
     CHECK(Items(sorted) == TLines{"b=2", "m=1"});
 }
 
-TEST_CASE("text splits at CR, LF and CR LF")
-{
-    TStringList l;
-    for (const char* text : {"a\r\rb", "a\r\n\r\nb\n", "a\n\rb"}) {
-        l.SetText(text);
-        CHECK(Items(l) == TLines{"a", "", "b"});
-    }
-    l.SetText("\r\n");
-    CHECK(Items(l) == TLines{""});
-    l.SetText("");
-    CHECK(l.Count() == 0);
-    Make({"x", "y"}, &l);
-    CHECK(l.Text() == "x\r\ny\r\n");
-}
-
 TEST_CASE("comma text quotes what needs it and reads it back")
 {
     TStringList l;
@@ -213,29 +157,6 @@ TEST_CASE("comma text quotes what needs it and reads it back")
         CHECK(l.CommaText() == "a;b,it's,\"c,d\"");   // comma text keeps its own pair
         CHECK(l.Delimiter() == ';');
     }
-}
-
-TEST_CASE("updates bracket the change events")
-{
-    TStringList l;
-    TChangeCounter c;
-    c.Attach(l);
-    l.Add("a");
-    CHECK(c.Changes == 1);
-    CHECK(c.Changings == 1);
-    l.BeginUpdate();
-    l.BeginUpdate();
-    l.Add("b");
-    l.Add("c");
-    l.EndUpdate();
-    CHECK(c.Changes == 1);
-    l.EndUpdate();
-    CHECK(c.Changes == 2);
-    l.SetText("x\ny");
-    CHECK(c.Changes == 3);   // one event for the whole text
-    l.EndUpdate();           // an unmatched end changes nothing
-    l.BeginUpdate();
-    CHECK(l.UpdateCount() == 1);
 }
 
 TEST_CASE("sorting")
