@@ -53,35 +53,17 @@ struct alignas(64) TCacheLine {
 };
 } // namespace
 
-TEST_CASE("Memory manager: operator new of this program is ours")
+TEST_CASE("Memory manager: block sizes, alignment and zero-size requests")
 {
     static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ <= MemMgrAlignment);
     static_assert(alignof(std::max_align_t) <= MemMgrAlignment);
-
-    const uint32_t before = MemMgrState().SmallBlocksInUse;
-    auto one = std::make_unique<int>(5);
-    CHECK(MemMgrState().SmallBlocksInUse == before + 1);
-    if (MemMgrChecking()) {
-        // Blocks of the checking heap lie inside size-class blocks, behind their guards.
-        CHECK(MemMgrSmallBlockSize(one.get()) == 0);
-        return;
-    }
-    CHECK(MemMgrSmallBlockSize(one.get()) == 16);
-    // A line of text in a wide string, as the string lists hold them.
-    std::wstring line(60, L'ж');
-    CHECK(MemMgrSmallBlockSize(line.data()) == 128);
-    std::unique_ptr<char[]> top(new char[MemMgrMaxSmallBlock]);
-    CHECK(MemMgrSmallBlockSize(top.get()) == MemMgrMaxSmallBlock);
-    // Larger blocks come from the runtime's heap.
-    std::unique_ptr<char[]> large(new char[MemMgrMaxSmallBlock + 1]);
-    CHECK(MemMgrSmallBlockSize(large.get()) == 0);
+    // Only blocks of its own have a size class.
     CHECK(MemMgrSmallBlockSize(nullptr) == 0);
     int onStack = 0;
     CHECK(MemMgrSmallBlockSize(&onStack) == 0);
-}
-
-TEST_CASE("Memory manager: block sizes, alignment and zero-size requests")
-{
+    const uint32_t inUse = MemMgrState().SmallBlocksInUse;
+    auto one = std::make_unique<int>(5);
+    CHECK(MemMgrState().SmallBlocksInUse == inUse + 1);
     std::vector<void*> blocks;
     for (size_t n = 0; n <= MemMgrMaxSmallBlock + 40; ++n) {
         void* p = ::operator new(n);
