@@ -88,10 +88,6 @@ TEST_CASE("a windowed control makes its window only when the window is needed")
     CHECK(Join(WindowClass(wnd), WindowText(wnd), r.right - r.left) == Join("TBox", "text", 70));
     // A child window without an identifier gets its handle as identifier.
     CHECK(GetWindowLongPtrA(wnd, GWLP_ID) == reinterpret_cast<LONG_PTR>(wnd));
-    // Both window properties point to the control, under the atoms of the library.
-    ATOM win = GlobalFindAtomA(Format("Velkor%.8X", static_cast<unsigned>(GetCurrentProcessId())).c_str());
-    CHECK(win == WindowAtom);
-    CHECK(GetPropA(wnd, MAKEINTATOM(WindowAtom)) == child);
     CHECK(GetPropA(wnd, MAKEINTATOM(ControlAtom)) == child);
     CHECK(CreationControl == nullptr);
 }

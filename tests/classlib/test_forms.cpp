@@ -295,13 +295,8 @@ TEST_CASE("the hint window is of the class the hint info names")
     CHECK(Application->HintWindow() == nullptr);
 }
 
-TEST_CASE("application title, hint and exceptions")
+TEST_CASE("application hint and exceptions")
 {
-    AnsiString saved = Application->Title();
-    Application->SetTitle("Zandrel");
-    CHECK(WindowText(Application->Handle()) == "Zandrel");
-    Application->SetTitle(saved);
-
     struct Hints {
         int N = 0;
         void OnHint(TObject*) { ++N; }
