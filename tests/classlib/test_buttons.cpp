@@ -1,6 +1,3 @@
-// Glyph buttons: glyph and caption placed by layout, margin and spacing (by pixels), the
-// speed button's looks, groups and clicks, the bit button's owner drawing and clicks (Alt
-// with a caption's hot key too), and form data.
 #include <doctest.h>
 #include "classlib/buttons.h"
 #include "form_helpers.h"

@@ -1,7 +1,3 @@
-// The timer: when the system timer runs, ticks through its window, exceptions inside a tick,
-// and a timer freed or released by its own tick. The splitter: drags in each resize style,
-// the limits of the size, its drag line on the parent, a press lost to another window, two
-// splitters on one parent. The panel: bevels, border, caption and parent background by pixels.
 #include <doctest.h>
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"

@@ -213,18 +213,6 @@ TEST_CASE("an edit sizes its height to its font and selects all when entered by 
     }
 }
 
-TEST_CASE("an edit and a memo paint their background in their colour")
-{
-    auto form = MakeForm();
-    auto* edit = Add<TEdit>(form.get(), 10, 10, 120, 24);
-    auto* memo = Add<TMemo>(form.get(), 10, 40, 200, 100);
-    edit->SetColor(clYellow);
-    memo->Lines()->Add(kPrivet);
-    ShowOnTop(form.get());
-    RedrawWindow(form->WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    CHECK(Join(ClientPixel(edit, 110, 10), ClientPixel(memo, 180, 80)) == Join(clYellow, ColorToRGB(clWindow)));
-}
-
 // ---------------------------------------------------------------------------------------
 // Memo
 
@@ -736,30 +724,6 @@ TEST_CASE("a label places its text by alignment and layout, and breaks it into l
     b.Label->SetWordWrap(true);
     CHECK(b.Ink().Height() > 2 * oneLine);
     CHECK(b.Ink().Right <= 70);
-}
-
-TEST_CASE("a label sizes itself to its text")
-{
-    auto form = MakeForm(320, 200);
-    TLabel* label = MakeLabel(form.get(), "Name", 10, 10, 100, 50);
-    label->SetAutoSize(true);
-    TBitmap probe;
-    probe.Canvas()->SetFont(label->Font());
-    TSize size = probe.Canvas()->TextExtent("Name");
-    CHECK(Join(label->Width(), label->Height()) == Join(size.cx, size.cy));
-
-    // The accelerator's "&" takes no room; an empty caption keeps one line's height.
-    label->SetCaption("&Name");
-    CHECK(label->Width() == size.cx);
-    label->SetCaption("");
-    CHECK(Join(label->Height(), label->Width() > 0) == Join(size.cy, true));
-
-    // A right-aligned label keeps its right edge.
-    label->SetCaption("Name");
-    label->SetAlignment(taRightJustify);
-    int right = label->Left() + label->Width();
-    label->SetCaption("Longer name");
-    CHECK(Join(label->Left() + label->Width(), label->Width() > size.cx) == Join(right, true));
 }
 
 TEST_CASE("a label's accelerator focuses its focus control")
