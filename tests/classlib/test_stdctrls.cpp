@@ -213,6 +213,18 @@ TEST_CASE("an edit sizes its height to its font and selects all when entered by 
     }
 }
 
+TEST_CASE("an edit and a memo paint their background in their colour")
+{
+    auto form = MakeForm();
+    auto* edit = Add<TEdit>(form.get(), 10, 10, 120, 24);
+    auto* memo = Add<TMemo>(form.get(), 10, 40, 200, 100);
+    edit->SetColor(clYellow);
+    memo->Lines()->Add(kPrivet);
+    ShowOnTop(form.get());
+    RedrawWindow(form->WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    CHECK(Join(ClientPixel(edit, 110, 10), ClientPixel(memo, 180, 80)) == Join(clYellow, ColorToRGB(clWindow)));
+}
+
 // ---------------------------------------------------------------------------------------
 // Memo
 
