@@ -125,7 +125,6 @@ TEST_CASE("a control follows its action and runs it")
           Join(csActionClient, "&Save", "Save|Saves the document"));
     CHECK(ctrl->OnClick == action->OnExecute());
 
-    // Changes of the action reach the control.
     action->SetCaption("Save &all");
     action->SetChecked(true);
     action->SetVisible(false);
@@ -143,7 +142,6 @@ TEST_CASE("a control follows its action and runs it")
     CHECK(Join(ctrl->Enabled(), events.Log.size()) == "0 1");
     action->SetEnabled(true);
 
-    // Freeing the action unlinks the control.
     delete action;
     CHECK(ctrl->ActionLink() == nullptr);
     CHECK_FALSE((ctrl->ControlStyle() & csActionClient));
@@ -174,7 +172,6 @@ TEST_CASE("a menu item follows its action")
     save->SetEnabled(false);
     CHECK((GetMenuState(sub, 0, MF_BYPOSITION) & MF_GRAYED) != 0);
     save->SetEnabled(true);
-    // Choosing the item runs the action.
     SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
     CHECK(events.Log == TLog{"execute Save"});
     CHECK(events.SeenComponent == item);
@@ -304,7 +301,6 @@ TEST_CASE("action lists: their handlers, order, suspension, shortcuts and owners
     CHECK(PressCtrlShortCut(form.get(), 'K'));
     CHECK(events.Log.back() == "execute B");
 
-    // The list frees its actions.
     delete list;
     CHECK(form->FindComponent("A") == nullptr);
     CHECK(form->FindComponent("B") == nullptr);
@@ -338,7 +334,6 @@ TEST_CASE("unhandled actions go through the application window to the active for
     CHECK(kind->Update());
     CHECK(kind->Updated.size() >= 1);
 
-    // Nobody takes an unknown action.
     auto* nobody = new TAction(form.get());
     nobody->SetDisableIfNoHandler(false);
     CHECK_FALSE(nobody->Execute());
@@ -360,15 +355,6 @@ TEST_CASE("a hint is shown through a hint action, once")
     Application->SetHint("Changing");
     target->ChangeHint = false;
     CHECK(Join(target->Hints.size(), Application->Hint()) == Join(2, "again 2"));
-    // With OnHint the application does not use the action.
-    struct TOnHint {
-        int Count = 0;
-        void Hint(TObject*) { ++Count; }
-    } onHint;
-    Application->OnHint = MakeMethod<&TOnHint::Hint>(&onHint);
-    Application->SetHint("Quiet");
-    Application->OnHint = nullptr;
-    CHECK(Join(onHint.Count, target->Hints.size()) == "1 2");
 }
 
 TEST_CASE("a linked control's hint shows the action's shortcut")

@@ -100,9 +100,7 @@ TEST_CASE("nodes keep the walk order by every way of adding, and the window's it
         items->AddChild(nullptr, "e");   // no parent: a root node
         const AnsiString outline = "a\nb\n b1\n b2\n b2a\n b3\n  " + kPrivet + "\nc\nd\ne\n";
         CHECK(Join(NodeOutline(items), WindowOutline(f.Tree->Handle())) == Join(outline, outline));
-        CHECK(items->Count() == 10);
         CHECK(b->Count() == 4);
-        CHECK(b3->Level() == 1);
         CHECK(c->Index() == 2);
 
         // The walk both ways, by index from either end and at random, and the children by index.

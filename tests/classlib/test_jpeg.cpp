@@ -162,5 +162,4 @@ TEST_CASE("damaged JPEG data raises EInvalidGraphic and keeps the picture")
     TMemoryStream empty;
     j.LoadFromStream(&empty);
     CHECK(j.Empty());
-    CHECK_THROWS_AS(j.LoadFromFile(ZANDREL_BUILD_DIR "/no-such.jpg"), EFOpenError);
 }

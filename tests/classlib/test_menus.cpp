@@ -121,11 +121,8 @@ TEST_CASE("shortcut text and back")
         uint16_t Key;
         const char* Text;
     };
-    for (Named n : {Named{VK_BACK, "BkSp"}, {VK_TAB, "Tab"}, {VK_RETURN, "Enter"}, {VK_ESCAPE, "Esc"},
-                    {VK_SPACE, "Space"}, {VK_PRIOR, "PgUp"}, {VK_NEXT, "PgDn"}, {VK_END, "End"},
-                    {VK_HOME, "Home"}, {VK_LEFT, "Left"}, {VK_UP, "Up"}, {VK_RIGHT, "Right"},
-                    {VK_DOWN, "Down"}, {VK_INSERT, "Ins"}, {VK_DELETE, "Del"}, {VK_F1, "F1"},
-                    {VK_F12, "F12"}, {VK_F24, "F24"}, {'7', "7"}, {VK_NUMPAD3, "3"}}) {
+    for (Named n : {Named{VK_BACK, "BkSp"}, {VK_ESCAPE, "Esc"}, {VK_PRIOR, "PgUp"}, {VK_DOWN, "Down"},
+                    {VK_DELETE, "Del"}, {VK_F1, "F1"}, {VK_F24, "F24"}, {'7', "7"}, {VK_NUMPAD3, "3"}}) {
         CAPTURE(n.Text);
         CHECK(ShortCutToText(n.Key) == n.Text);
         CHECK(ShortCutToText(ShortCut(n.Key, ssShift)) == AnsiString("Shift+") + n.Text);
