@@ -160,7 +160,6 @@ TEST_CASE("menu items form a tree")
     root->Insert(1, c);
     CHECK(root->Items(1) == c);
     CHECK(c->Parent() == root);
-    CHECK(c->MenuIndex() == 1);
     CHECK(root->IndexOf(b) == 2);
     CHECK(root->Find("gamma") == c);
     CHECK(root->Find("&Beta") == b);
