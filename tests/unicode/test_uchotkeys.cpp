@@ -30,7 +30,6 @@ TEST_CASE("key bytes of the upper half are characters of the keyboard's code pag
     HKL russian = LoadKeyboardLayoutA("00000419", KLF_ACTIVATE);
     REQUIRE(russian);
     ActivateKeyboardLayout(russian, 0);
-    CHECK(LOWORD(reinterpret_cast<uintptr_t>(GetKeyboardLayout(0))) == 0x0419);
     CHECK(KeyboardLayoutCodePage() == 1251u);
     for (uint16_t b = 0xC0; b <= 0xFF; ++b) {   // А .. я
         CAPTURE(b);

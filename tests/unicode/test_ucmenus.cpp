@@ -379,6 +379,15 @@ TEST_CASE("an action's wide caption and hint reach its menu item, Unicode contro
     plain->SetCaption(WideToAnsi(CyrFile));
     CHECK(GetControlWideText(c.Label) == CyrFile);
 
+    // With defaults checked a client keeps a caption of its own, but its name is none.
+    auto* other = new TUcTestLabel(c.F.Form.get());
+    other->SetName("Other1");
+    SetControlWideText(other, CyrFile);
+    ApplyActionWideText(other, c.Action, true);
+    CHECK(GetControlWideText(other) == CyrFile);
+    SetControlWideText(other, L"Other1");
+    ApplyActionWideText(other, c.Action, true);
+    CHECK(GetControlWideText(other) == Sigma);
     // A client that shows a caption of its own no longer follows, and stores it.
     c.Form2->SetCaption(CyrFile);
     c.Action->SetCaption(Greek);

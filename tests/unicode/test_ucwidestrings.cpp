@@ -75,6 +75,18 @@ TEST_CASE("positions outside the list and changes of a sorted list are refused, 
     CHECK_THROWS_AS(L.Move(0, 2), EStringListError);
     L.Move(1, 1);   // no move at all is no error
     CHECK(Items(L) == W{L"one", L"three", L"two"});
+    // The duplicate rule: the index there is, an error that adds nothing, or the new one beside
+    // the equal one, which Find answers first; Find answers where a missing string would go.
+    CHECK(Join(L.Add(L"TWO"), L.Count()) == Join(2, 3));
+    L.SetDuplicates(dupError);
+    CHECK_THROWS_WITH_AS(L.Add(L"two"), "String list does not allow duplicates", EStringListError);
+    L.SetDuplicates(dupAccept);
+    CHECK(L.Add(L"two") == 2);
+    int i = -1;
+    CHECK(L.Find(L"two", i));
+    CHECK(Join(i, L.Count()) == Join(2, 4));
+    CHECK_FALSE(L.Find(L"six", i));
+    CHECK(i == 1);
 
     // Names and values; moving items with their objects.
     TUcStringList U;
@@ -136,13 +148,17 @@ TEST_CASE("sorting agrees with the list's own comparison; change events come aro
         L.OnChange = MakeMethod<&EventCounter::OnChange>(&ev);
         L.OnChanging = MakeMethod<&EventCounter::OnChanging>(&ev);
         L.BeginUpdate();
+        L.BeginUpdate();
         L.Add(L"b");
+        L.EndUpdate();
         L.Delete(0);
         L.EndUpdate();
         CHECK(Join(ev.changing, ev.changed) == "1 1");
+        L.SetTextStr(L"x\ny");   // one change for the whole text
+        CHECK(ev.changed == 2);
         // A refused change tells nobody.
         CHECK_THROWS(L.Delete(7));
-        CHECK(ev.changed == 1);
+        CHECK(ev.changed == 2);
         // A handler that fails at the end of an update reaches the caller, the update ended.
         struct Failing {
             void OnChange(TObject*) { throw Exception("no"); }

@@ -141,3 +141,15 @@ TEST_CASE("text drawn through either path measures the same")
     CHECK(part.right < full.right);
     DeleteDC(dc);
 }
+
+TEST_CASE("a failed system call raises EOSError with its code")
+{
+    CHECK(CheckOsResult(5) == 5);
+    SetLastError(ERROR_ACCESS_DENIED);
+    try {
+        CheckOsResult(0);
+        FAIL("no exception");
+    } catch (const EOSError& e) {
+        CHECK(e.ErrorCode == static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    }
+}
