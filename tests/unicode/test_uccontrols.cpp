@@ -118,7 +118,7 @@ TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling; 
     CHECK(packed(WM_CHAR, 0x0416) == Join(zhe, zhe, 0x0416));
     CHECK(WideCharOfCharMessage(TMessage{WM_CHAR, zhe, 1, 0}) == L'\x0416');
     // The letter 255 itself is left as it is.
-    CHECK(packed(WM_CHAR, 255) == "255 255 255");
+    CHECK(packed(WM_CHAR, 255) == Join(255, 255, 255));
     CHECK(WideCharOfCharMessage(TMessage{WM_CHAR, 255, 1, 0}) == WideChar(255));
     // A message with the unused word already set, as any process may send, is no failure.
     CHECK(packed(WM_CHAR, MAKEWPARAM('a', 0x1234)) == Join('a', 'a', 'a'));
@@ -127,7 +127,7 @@ TEST_CASE("WM_CHAR carries characters above 255 through the 8-bit key handling; 
     UnpackWideCharMessage(oddUnpack);
     CHECK(oddUnpack.WParam == 'a');
     // Other messages are left alone.
-    CHECK(packed(WM_KEYDOWN, 0x0416) == "1046 1046 1046");
+    CHECK(packed(WM_KEYDOWN, 0x0416) == Join(1046, 1046, 1046));
     CHECK(IsWindowTextMessage(WM_GETTEXTLENGTH));
     CHECK_FALSE(IsWindowTextMessage(WM_CHAR));
     TMessage a{WM_CHAR, 'a', 1, 0};
@@ -325,9 +325,9 @@ TEST_CASE("a trap goes with its window unless another WindowProc holds it; a kep
     auto* ctl = f.Add<TUcTestControl>();
     SetControlWideText(ctl, Chinese);
     ctl->HandleNeeded();
-    CHECK(TrapCounts(traps) == "1 0");
+    CHECK(TrapCounts(traps) == Join(1, 0));
     ctl->RecreateWnd();
-    CHECK(TrapCounts(traps) == "0 0");
+    CHECK(TrapCounts(traps) == Join(0, 0));
     CHECK(ctl->WindowProc().Data() == static_cast<void*>(static_cast<TControl*>(ctl)));
 
     ctl->HandleNeeded();
@@ -335,10 +335,10 @@ TEST_CASE("a trap goes with its window unless another WindowProc holds it; a kep
     REQUIRE(trap);
     TProcHook hook(ctl);
     ctl->RecreateWnd();
-    CHECK(TrapCounts(traps) == "1 1");
+    CHECK(TrapCounts(traps) == Join(1, 1));
     CHECK(ctl->Text() == "??");   // without a window the trap only passes messages on
     HWND wnd = ctl->Handle();
-    CHECK(TrapCounts(traps) == "1 0");
+    CHECK(TrapCounts(traps) == Join(1, 0));
     CHECK(FindWinControlTrap(ctl) == trap);
     // Installed once: the library's text request passes the hook and the trap, once.
     hook.Passed = 0;
@@ -347,9 +347,9 @@ TEST_CASE("a trap goes with its window unless another WindowProc holds it; a kep
     CHECK(ctl->WindowProc() == MakeMethod<&TProcHook::Proc>(&hook));
     // A kept trap goes with its control.
     ctl->RecreateWnd();
-    CHECK(TrapCounts(traps) == "1 1");
+    CHECK(TrapCounts(traps) == Join(1, 1));
     delete ctl;
-    CHECK(TrapCounts(traps) == "0 0");
+    CHECK(TrapCounts(traps) == Join(0, 0));
 }
 
 namespace {

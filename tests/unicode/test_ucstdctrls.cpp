@@ -177,7 +177,7 @@ TEST_CASE("a Unicode edit shows its wide password character")
     edit->SetWidePasswordChar(0x25CF);   // ●
     CHECK(state() == Join('*', 0x25CF, 0x25CF));   // the library knows only its ANSI form
     edit->SetWidePasswordChar(0);
-    CHECK(state() == "0 0 0");
+    CHECK(state() == Join(0, 0, 0));
 
     // Bytes of the upper half go through the code page.
     TRestore<UINT> cp(DefaultConversionCodePage);
@@ -214,7 +214,7 @@ TEST_CASE("the selection of a Unicode edit counts UTF-16 units")
         TAnsiPlatform ansi;
         SetEditWideSelStart(plain, 4);
         SetEditWideSelLength(plain, 3);
-        CHECK(Join(GetEditWideSelStart(plain), GetEditWideSelLength(plain)) == "4 3");
+        CHECK(Join(GetEditWideSelStart(plain), GetEditWideSelLength(plain)) == Join(4, 3));
         CHECK(GetEditWideSelText(plain) == mir);
         SetEditWideSelLength(plain, -2);
         CHECK(GetEditWideSelText(plain) == L"\x043A ");
@@ -301,7 +301,7 @@ TEST_CASE("the wide items of a combo box")
     CHECK(items->GetObject(2) == &marker);
     CHECK(items->Get(3) + items->Get(-1) == L"");
     CHECK(Join(items->IndexOf(Greek), items->IndexOf(L"\x041F\x0420\x0418\x0412\x0415\x0422"),   // ПРИВЕТ
-               items->IndexOf(L"none")) == "2 1 -1");
+               items->IndexOf(L"none")) == Join(2, 1, -1));
     // The library's own items see the ANSI forms.
     CHECK(Join(combo->Items()->Get(1), combo->Items()->Get(2)) == Join(WideToAnsi(Cyrillic), "?????"));
 
@@ -367,7 +367,7 @@ TEST_CASE("a new item chosen in the list gives the combo box its wide text; the 
     // parent, which reflects the notification to the control.
     SendMessageW(combo->EditHandle(), WM_KEYDOWN, VK_DOWN, 0);
     CHECK(Join(combo->ItemIndex(), GetControlWideText(combo)) == Join(1, Greek));
-    CHECK(Join(clicks.Count, combo->Selects) == "1 1");
+    CHECK(Join(clicks.Count, combo->Selects) == Join(1, 1));
     // Another notification, or one not reflected, is not this one.
     TMessage other{CN_COMMAND, MAKEWPARAM(0, CBN_EDITCHANGE), 0, 0};
     CHECK_FALSE(HandleComboSelChangeWide(combo, other));
