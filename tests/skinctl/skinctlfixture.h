@@ -1,6 +1,6 @@
-// What the skinned-control tests share: a form that the manager's broadcast reaches (the
-// application owns it), a manager with one of our skins read from resources/skins, a
-// backdrop that shows its children a picture of one colour, and pixels read from the screen.
+// What the skinned-control tests share: a form of the application (the manager's broadcast
+// reaches it), a manager with one of our skins, a backdrop whose picture is one colour, and
+// pixels read from the screen.
 #pragma once
 
 #include "classlib/form_helpers.h"
@@ -65,7 +65,6 @@ struct TSkinFixture {
             ApplySkin(Skin);
         Form = new TForm(Application);
         Form->SetBounds(40, 40, 420, 340);
-        Form->SetColor(clBtnFace);
         Form->HandleNeeded();
         Form->SetClientSize(400, 300);
         Backdrop = Place<TBackdrop>(Form, 0, 200, 400, 100);

@@ -234,9 +234,7 @@ private:
 
     void Build()
     {
-        auto* images = new TImageList(FForm);
-        images->SetWidth(16);
-        images->SetHeight(16);
+        auto* images = new TImageList(FForm);   // 16 x 16
         for (TColor c : {TColor(0x2090E0), TColor(0x30B040)})
             images->AddMasked(Glyph(c).get(), clFuchsia);
 

@@ -94,11 +94,10 @@ struct TModalOpener {
     }
 };
 
-struct TBoundaryRig {
-    TSkinFixture F;
+struct TBoundaryRig : TSkinFixture {
     TThrower T;
     TCatcher Caught;
-    TBoundaryRig() { F.Show(); }
+    TBoundaryRig() { Show(); }
 };
 
 // C painted twice through the window Painted, its first paint throwing: each paint ends all
@@ -117,9 +116,9 @@ void PaintTwice(TBoundaryRig& R, TControl* C, HWND Painted)
 // a splitter) is painted inside its parent's paint: one of them stands for all.
 template <class T> void PaintHandlerThrows(TBoundaryRig& R)
 {
-    auto* button = R.F.Place<T>(R.F.Form, 10, 10, 90, 28);
+    auto* button = R.Place<T>(R.Form, 10, 10, 90, 28);
     button->SetCaption(L"Кнопка");
-    HWND painted = R.F.Form->Handle();
+    HWND painted = R.Form->Handle();
     if constexpr (std::is_base_of_v<TWinControl, T>)
         painted = button->Handle();
     UpdateWindow(painted);
@@ -138,7 +137,7 @@ struct TBoundaryCase {
 
 const TBoundaryCase BoundaryCases[] = {
     {"window procedure", [](TBoundaryRig& R) {
-         auto* edit = R.F.Place<TzEdit>(R.F.Form, 10, 10, 120, 24);
+         auto* edit = R.Place<TzEdit>(R.Form, 10, 10, 120, 24);
          edit->OnChange = MakeMethod<&TThrower::Notify>(&R.T);
          R.T.Armed = true;
          SendMessageW(edit->Handle(), WM_SETTEXT, 0, LPARAM(L"один"));
@@ -147,7 +146,7 @@ const TBoundaryCase BoundaryCases[] = {
          delete edit;
      }},
     {"message hook", [](TBoundaryRig& R) {
-         auto* edit = R.F.Place<TzEdit>(R.F.Form, 10, 10, 120, 24);
+         auto* edit = R.Place<TzEdit>(R.Form, 10, 10, 120, 24);
          TRestore<TMessageEvent> saved(Application->OnMessage);
          Application->OnMessage = MakeMethod<&TThrower::Message>(&R.T);
          R.T.Armed = true;
@@ -160,13 +159,13 @@ const TBoundaryCase BoundaryCases[] = {
          delete edit;
      }},
     {"CBT hook", [](TBoundaryRig& R) {
-         REQUIRE(R.F.Manager->SkinData().Active);   // the default manager's hook is in
+         REQUIRE(R.Manager->SkinData().Active);   // the default manager's hook is in
          TRestore<decltype(SkinEngineHooks.CBTNotify)> saved(SkinEngineHooks.CBTNotify);
          SkinEngineHooks.CBTNotify = &ThrowingCBT;
          CurrentThrower = &R.T;
          R.T.Armed = true;
          for (int i = 0; i < 2; ++i) {
-             HWND w = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, R.F.Form->Handle(), nullptr,
+             HWND w = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, R.Form->Handle(), nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
              CHECK(w);   // made all the same
              DestroyWindow(w);
@@ -184,20 +183,20 @@ const TBoundaryCase BoundaryCases[] = {
      }},
     {"enumeration callback", [](TBoundaryRig& R) {
          TModalOpener open;
-         auto* button = R.F.Place<TzButton>(R.F.Form, 10, 10, 90, 28);
+         auto* button = R.Place<TzButton>(R.Form, 10, 10, 90, 28);
          button->OnClick = MakeMethod<&TModalOpener::Click>(&open);
          // The list of windows to disable cannot grow: the modal state never begins.
          open.FailFirstAllocation = true;
          SendMessageW(button->Handle(), BM_CLICK, 0, 0);
-         CHECK(Join(open.Result, IsWindowEnabled(R.F.Form->Handle()) != 0, open.Modal->Visible()) == Join(-1, true, false));
+         CHECK(Join(open.Result, IsWindowEnabled(R.Form->Handle()) != 0, open.Modal->Visible()) == Join(-1, true, false));
          SendMessageW(button->Handle(), BM_CLICK, 0, 0);
-         CHECK(Join(open.Result, IsWindowEnabled(R.F.Form->Handle()) != 0) == Join(int(mrOk), true));
+         CHECK(Join(open.Result, IsWindowEnabled(R.Form->Handle()) != 0) == Join(int(mrOk), true));
          R.T.Calls = 2;   // the callback ran twice: no handler of the program to count
          delete button;
      },
      "std::bad_alloc"},
     {"sort callback", [](TBoundaryRig& R) {
-         auto* tree = R.F.Place<TzTreeView>(R.F.Form, 10, 10, 150, 150);
+         auto* tree = R.Place<TzTreeView>(R.Form, 10, 10, 150, 150);
          for (const char* s : {"f", "c", "a", "e", "b", "d"})
              tree->Items()->Add(nullptr, s);
          tree->OnCompare = MakeMethod<&TThrower::Compare>(&R.T);
@@ -217,7 +216,7 @@ const TBoundaryCase BoundaryCases[] = {
     {"paint handler of a bit button", &PaintHandlerThrows<TzBitBtn>},
     {"paint handler of a speed button", &PaintHandlerThrows<TzSpeedButton>},
     {"paint override", [](TBoundaryRig& R) {
-         auto* control = R.F.Place<TThrowingPaint>(R.F.Form, 10, 10, 40, 40);
+         auto* control = R.Place<TThrowingPaint>(R.Form, 10, 10, 40, 40);
          control->Thrower = &R.T;
          PaintTwice(R, control, control->Handle());
          CHECK(ClientPixel(control, 20, 20) == clRed);

@@ -69,7 +69,8 @@ TEST_CASE("a speed button's styles: the face over the parent's picture, separato
     // A divider: the skin's line down the middle (its image is 3 pixels wide).
     b->SetButtonStyle(tbsDivider);
     TBitmap& div = f.Face();
-    CHECK(Join(Px(div, 28, 15), Px(div, 29, 15), Px(div, 5, 15)) == Join(TColor(f.Section("DIVIDER").BorderColor1), back, back));
+    CHECK(Join(Px(div, 28, 15), Px(div, 29, 15), Px(div, 5, 15)) ==
+          Join(TColor(f.Section("DIVIDER").BorderColor1), back, back));
 
     // The drop-down part widens the button, and leaving the style narrows it again.
     b->SetButtonStyle(tbsDropDown);

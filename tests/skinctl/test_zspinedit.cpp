@@ -13,6 +13,7 @@ void CountBeep() { ++Beeps; }
 
 struct TSpinFixture : TSkinFixture {
     TzSpinEdit* Edit = Place<TzSpinEdit>(Form, 20, 20, 120, 24);
+    TRestore<void (*)()> Beeper{SpinEditBeep};
     explicit TSpinFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
     {
         Edit->SetMaxValue(100);
@@ -21,7 +22,6 @@ struct TSpinFixture : TSkinFixture {
         SpinEditBeep = &CountBeep;
         Beeps = 0;
     }
-    ~TSpinFixture() { SpinEditBeep = nullptr; }
     TzTimerSpeedButton* Up() { return Edit->Button()->UpButton(); }
     TzTimerSpeedButton* Down() { return Edit->Button()->DownButton(); }
     // The left button at a point of an arrow, through the spin button's window.
@@ -112,8 +112,7 @@ TEST_CASE("typing into spin edits: digits only in the integer edit, sign and sep
     dec->StepUp();
     CHECK(dec->Value() == 1.0);
     dec->SetText(L"-0,5");
-    CHECK(dec->Value() == -0.5);
-    CHECK_FALSE(dec->AcceptsChar(L','));
+    CHECK(Join(dec->Value(), dec->AcceptsChar(L',')) == Join(-0.5, false));
     // A point that is not the separator makes no number.
     dec->SetText(L"0.5");
     CHECK(dec->Value() == -1.0);

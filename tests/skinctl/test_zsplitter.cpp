@@ -26,14 +26,9 @@ struct TSplitterFixture : TSkinFixture {
     void Send(UINT Msg, WPARAM Keys, int X) { SendMessageA(Form->Handle(), Msg, Keys, MAKELPARAM(X, 50)); }
 };
 
-bool SkinCommandOneTwoThree(UINT Msg, WPARAM WParam, LPARAM)
-{
-    return Msg == SM_SKINCMD && HIWORD(WParam) >= SKCMD_NEWSKIN && HIWORD(WParam) <= SKCMD_REFRESH;
-}
-
 } // namespace
 
-TEST_CASE("a skin change reaches each skinned control once, in a group box too; every one says it is skinned, in LParam")
+TEST_CASE("a skin change reaches each skinned control once, in a group box too; every one says it is skinned; the end of a parent's update repaints what waited")
 {
     TSkinFixture f(nullptr);
     auto* splitter = f.Place<TzSplitter>(f.Form, 100, 0, 6, 100);
@@ -44,8 +39,11 @@ TEST_CASE("a skin change reaches each skinned control once, in a group box too; 
     auto* memo = f.Place<TzMemo>(box, 10, 30, 120, 80);
     f.Show();
     TMsgRecorder rec;
-    rec.Only(&SkinCommandOneTwoThree);
-    for (auto [c, tag] : {std::pair<TControl*, const char*>{splitter, "splitter"}, {edit, "edit"}, {box, "box"}, {memo, "memo"}})
+    rec.Only([](UINT Msg, WPARAM W, LPARAM) {
+        return Msg == SM_SKINCMD && HIWORD(W) >= SKCMD_NEWSKIN && HIWORD(W) <= SKCMD_REFRESH;
+    });
+    for (auto [c, tag] :
+         {std::pair<TControl*, const char*>{splitter, "splitter"}, {edit, "edit"}, {box, "box"}, {memo, "memo"}})
         rec.Attach(c, tag);
     f.ApplySkin(L"ZandrelDusk");
     CHECK_MESSAGES(rec, Cmd("splitter", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN), Cmd("box", SKCMD_NEWSKIN),
@@ -67,6 +65,22 @@ TEST_CASE("a skin change reaches each skinned control once, in a group box too; 
     f.ApplySkin(L"ZandrelDawn");
     splitter->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_SKINREMOVED), reinterpret_cast<LPARAM>(other.get()));
     CHECK(splitter->SkinData()->Skinned());
+
+    // The end of a parent's update repaints what waited for it: the control without a window
+    // through its parent, a window with nothing invalid its client area and its frame.
+    f.Redraw();
+    splitter->OnPaint = MakeMethod<&TSkinFixture::Count>(&f);
+    splitter->SkinData()->SetUpdating(true);
+    splitter->Repaint();
+    CHECK(f.Counted == 0);
+    splitter->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_ENDPARENTUPDATE), 0);
+    CHECK(Join(f.Counted, splitter->SkinData()->Updating()) == Join(1, false));
+    const TColor border = WindowPixel(edit->Handle(), 60, 0), inside = WindowPixel(edit->Handle(), 100, 12);
+    edit->SkinData()->SetUpdating(true);
+    FillDC(TWindowDC(edit->Handle()).Handle(), TRect(0, 0, 120, 24), clBlack);
+    ValidateRect(edit->Handle(), nullptr);
+    SendCommandToWindow(edit->Handle(), SKCMD_ENDPARENTUPDATE, 0);
+    CHECK(Join(WindowPixel(edit->Handle(), 60, 0), WindowPixel(edit->Handle(), 100, 12)) == Join(border, inside));
 }
 
 TEST_CASE("a splitter shows its section at once, hot under the mouse and pressed in a live drag that holds the hints back")
@@ -108,30 +122,6 @@ TEST_CASE("a splitter shows its section at once, hot under the mouse and pressed
     f.RemoveSkin();
     f.Redraw();
     CHECK(f.Middle() == ColorToRGB(clBtnFace));
-}
-
-TEST_CASE("a control that waited for its parent's update repaints when the update ends")
-{
-    TSplitterFixture f;
-    TzSplitter* s = f.Splitter;
-    // While the skin data waits, nothing is painted from the skin.
-    s->SkinData()->SetUpdating(true);
-    const int before = f.Counted;
-    s->Repaint();
-    CHECK(f.Counted == before);
-    // The end of the parent's update paints the control without a window through its parent.
-    s->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_ENDPARENTUPDATE), 0);
-    CHECK(Join(f.Counted, s->SkinData()->Updating()) == Join(before + 1, false));
-
-    // A window with nothing invalid paints its client area and its frame all the same.
-    auto* edit = f.Place<TzEdit>(f.Form, 150, 20, 120, 24);
-    f.Redraw();
-    const TColor border = WindowPixel(edit->Handle(), 60, 0), inside = WindowPixel(edit->Handle(), 100, 12);
-    edit->SkinData()->SetUpdating(true);
-    FillDC(TWindowDC(edit->Handle()).Handle(), TRect(0, 0, 120, 24), clBlack);
-    ValidateRect(edit->Handle(), nullptr);
-    SendCommandToWindow(edit->Handle(), SKCMD_ENDPARENTUPDATE, 0);
-    CHECK(Join(WindowPixel(edit->Handle(), 60, 0), WindowPixel(edit->Handle(), 100, 12)) == Join(border, inside));
 }
 
 TEST_CASE("two skinned splitters on one parent keep three panes in order; a press gathers only the panes shut against its own")

@@ -28,15 +28,6 @@ int RowPixels(TWinControl* Tree, TColor Color)
     return CountOf(*ClientShot(Tree), TRect(0, 17, 120, 30), ColorToRGB(Color));
 }
 
-// The pixel at (X, Y) of a section painted alone over a W x H bitmap, in state 0.
-TColor SectionPixel(TzSkinManager* Manager, const char* Name, int W, int H, int X, int Y)
-{
-    auto bmp = Filled24(W, H, SkinKeyColor);
-    PaintSectionByIndex(Manager->FindSectionIndex(Name), Manager, bmp.get(), EmptyCacheInfo, TRect(0, 0, W, H), psNormal,
-                        true);
-    return Px(*bmp, X, Y);
-}
-
 } // namespace
 
 TEST_CASE("a skinned tree is painted in its section's colours with a skinned frame, in each skin; the system's without")
@@ -56,12 +47,17 @@ TEST_CASE("a skinned tree is painted in its section's colours with a skinned fra
         CHECK(dynamic_cast<TSkTreeViewWnd*>(t->ScrollAdapter()));
         CHECK(f.Empty() == edit.Color);
         CHECK(RowPixels(t, edit.FontColor) > 10);
-        CHECK(f.Border() == SectionPixel(f.Manager.get(), "EDIT", 200, 150, 100, 0));
+        // The frame is the section's, as it paints alone.
+        auto alone = Filled24(200, 150, SkinKeyColor);
+        PaintSectionByIndex(f.Manager->FindSectionIndex("EDIT"), f.Manager.get(), alone.get(), EmptyCacheInfo,
+                            TRect(0, 0, 200, 150), psNormal, true);
+        CHECK(f.Border() == Px(*alone, 100, 0));
         // A new window has the adapter again.
         t->RecreateWnd();
         f.Redraw();
         REQUIRE(t->ScrollAdapter());
-        CHECK(Join(t->ScrollAdapter()->Handle == t->Handle(), t->ScrollAdapter()->Dead, f.Empty()) == Join(true, false, edit.Color));
+        CHECK(Join(t->ScrollAdapter()->Handle == t->Handle(), t->ScrollAdapter()->Dead, f.Empty()) ==
+              Join(true, false, edit.Color));
     }
     f.RemoveSkin();
     f.Redraw();

@@ -32,12 +32,9 @@ struct TUpDownFixture : TSkinFixture {
 // The pixels of the upper or the lower half.
 std::vector<TColor> Half(TBitmap& B, bool Upper)
 {
-    std::vector<TColor> v;
-    const int h = B.Height() / 2;
-    for (int y = Upper ? 0 : h; y < (Upper ? h : B.Height()); ++y)
-        for (int x = 0; x < B.Width(); ++x)
-            v.push_back(Px(B, x, y));
-    return v;
+    const std::vector<TColor> all = Pixels(B);
+    const auto middle = all.begin() + B.Height() / 2 * B.Width();
+    return Upper ? std::vector<TColor>(all.begin(), middle) : std::vector<TColor>(middle, all.end());
 }
 
 } // namespace
