@@ -111,7 +111,6 @@ struct TSkinFixture {
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump();
     }
-    // The section of the current skin.
     const TzGeneralData& Section(const char* Name) const
     {
         return Manager->Section(Manager->FindSectionIndex(Name));

@@ -363,8 +363,7 @@ TEST_CASE("the buttons' and spin controls' published properties go through form 
     spin->SetFocusControl(edit);
     // Its built-in arrows are not written.
     Named<TzSpinButton>(source.get(), "Arrows2", 170);
-    auto form = MakeForm();
-    const AnsiString bytes = CheckRoundTrip(source.get(), form.get(), {});
+    const AnsiString bytes = CheckRoundTrip(source.get(), MakeForm().get(), {});
     // Each name once, as form data writes it: after its length.
     for (const char* name : {"DisabledKind", "AnimatEvents", "DisabledGlyphKind", "Images", "Alignment",
                              "TextAlignment", "DropdownMenu", "Align", "Value", "UpGlyph.Data", "DownGlyph.Data",

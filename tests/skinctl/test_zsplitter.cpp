@@ -140,7 +140,12 @@ TEST_CASE("two skinned splitters on one parent keep three panes in order; a pres
     p.Drag(p.S2, 60);
     CHECK(p.Widths() == Join(0, p.W, 160, p.W));
     REQUIRE(p.P1->Left() == p.S1->Left() + p.W);
-    // Its own splitter gathers it back and opens it on its side.
+    // Without AutoSnap a press gathers nothing; with it, its own splitter gathers it back and
+    // opens it on its side.
+    p.S1->SetAutoSnap(false);
+    p.Drag(p.S1, 0);
+    CHECK(p.P1->Left() == p.S1->Left() + p.W);
+    p.S1->SetAutoSnap(true);
     p.Drag(p.S1, 50);
     CHECK(p.Layout() == p.Expected(50, 160));
 }

@@ -131,7 +131,6 @@ TEST_CASE("skinned tabs: one row from y = 1, each a platform tab high, the selec
     TTabsFixture f(3);
     TzTabControl* t = f.Tabs;
     t->SetTabIndex(1);
-    REQUIRE(t->TabInfo().size() == 3);
     RECT platform;
     SendMessageW(t->Handle(), TCM_GETITEMRECT, 0, LPARAM(&platform));
     for (const TzTabInfo& i : t->TabInfo())
@@ -315,8 +314,7 @@ TEST_CASE("tabs at the left and right: rotated captions in the section's colours
         TBitmap& c = f.Cache();
         const TzGeneralData& s = f.Section(position == tpLeft ? "TABLEFT" : "TABRIGHT");
         const TRect r0 = f.Record(0).R;
-        const TRect inside(r0.Left + 4, r0.Top + 4, r0.Right - 4, r0.Bottom - 4);
-        const TRect ink = InkBox(c, inside, s.Color, 150);
+        const TRect ink = InkBox(c, TRect(r0.Left + 4, r0.Top + 4, r0.Right - 4, r0.Bottom - 4), s.Color, 150);
         REQUIRE(ink.Right > ink.Left);
         CHECK(ink.Height() > ink.Width());
         int full = 0;
@@ -351,10 +349,8 @@ TEST_CASE("a tab's image stands before its caption: left of it at the top, along
         CHECK(Join(image.Width(), image.Height()) == Join(9, 9));
         const TzGeneralData& s = f.Section(position == tpTop ? "TABTOP" : "TABLEFT");
         const TRect text = InkBox(c, tab.R, TColor(s.FontColor));
-        if (position == tpTop)
-            CHECK(image.Right < text.Left);
-        else
-            CHECK(image.Top > text.Bottom);
+        const bool imageFirst = position == tpTop ? image.Right < text.Left : image.Top > text.Bottom;
+        CHECK(imageFirst);
         // The tab without an image in the list has none.
         CHECK(InkBox(c, f.Record(1).R, TColor(0x00C000)).Width() < 0);
         f.Tabs->SetImages(nullptr);
