@@ -15,7 +15,6 @@
 #include "skin/zcommondata.h"
 #include "skin/zscrollwnd.h"
 #include "skin/zskinmanager.h"
-#include "support/screenshot.h"
 
 #include <commctrl.h>
 #include <doctest.h>
@@ -196,13 +195,6 @@ inline void MoveCursor(TPoint P)
 }
 
 inline LPARAM ScreenParam(TPoint P) { return MAKELPARAM(P.X, P.Y); }
-
-// The window written as build/screenshots/<Name>.png, to be looked at.
-inline void SaveScreenshot(HWND Wnd, const char* Name)
-{
-    CreateDirectoryW(BuildPath("screenshots").c_str(), nullptr);
-    SaveWindowPng(Wnd, (std::string(ZANDREL_BUILD_DIR).substr(2) + "/screenshots/" + Name + ".png").c_str());
-}
 
 // A screen point as the client coordinates of a mouse message to the window.
 inline LPARAM ClientParam(HWND W, TPoint Screen)

@@ -12,7 +12,6 @@
 #include <doctest.h>
 
 #include <cstring>
-#include <tuple>
 
 namespace {
 
@@ -114,9 +113,8 @@ TEST_CASE("skin records: skin-wide values and a section's own values")
 
     const TzGeneralData& e = SectionOf(r, "EDIT");
     CHECK(Join(e.Color, e.FontColor, e.Transparency, e.ShadowColor) == Join(255, 100, 20, 77));
-    // A hot bevel outside the five kinds is none; "true" upper-cased is TRUE; defaults for the rest.
+    // A hot bevel outside the five kinds is none; "true" upper-cased is TRUE.
     CHECK(Join(e.Bevel, e.HotBevel, e.ShowFocus) == Join(cbRaisedHard, cbNone, true));
-    CHECK(Join(e.TCLeft, e.ShadowBlur, e.FadingIterations) == Join(-1, 6, 5));
     // A gradient field that is no number gives no gradient.
     CHECK(e.HotGradientArray.empty());
     REQUIRE(e.GradientArray.size() == 1);
@@ -247,11 +245,6 @@ TEST_CASE("skin records: frames, margins and the pictures of images")
     // 0 frames count as 1; frames running past the bitmap keep their width.
     CHECK(frame("FORMS", "ZEROCOUNT") == Join(30, 10));
     CHECK(frame("FORMS", "PARTLY") == Join(10, 10));
-    // The pressed frame of those is columns 60 to 69, of which 60 to 63 exist.
-    auto out = Filled24(10, 10, Grey);
-    CopyKeyed(out.get(), r.MasterBitmap(), 0, 0xFF00FF, TRect(60, 0, 70, 10), 0);
-    for (int x = 0; x < 10; ++x)
-        CHECK(Px(*out, x, 5) == (x < 4 ? MasterPixel(60 + x, 5) : Grey));
     // A bitmap of its own is three frames over a mask half, whatever its value counts.
     for (const char* key : {"OWN", "OWNBORDER", "NEGATIVE"}) {
         CAPTURE(key);
@@ -483,34 +476,23 @@ TEST_CASE("skin records: damaged option text and pictures")
     }
 }
 
-TEST_CASE("skin records: damaged packed skins load empty or whole, never crash")
+TEST_CASE("skin records: a packed skin cut anywhere loads empty, with one message")
 {
     const char* text = "[GLOBALINFO]\r\nMASTERBITMAP=M.BMP\r\nBOXCHECKED=@0000,0000,0006,0004,3,1\r\n"
                        "[EDIT]\r\nCOLOR=5\r\nPARENTCLASS=EDIT\r\nGLYPH=!G.BMP!3!1!2!0!0!0!0\r\n";
-    Bytes good = PackSkin({{"Options.dat", ToBytes(text)},
-                           {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
-                           {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
-    int loaded = 0;
-    auto run = [&](const Bytes& b) {
+    const Bytes good = PackSkin({{"Options.dat", ToBytes(text)},
+                                 {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
+                                 {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
+    for (size_t n = 0; n < good.size(); n += 3) {
+        CAPTURE(n);
         TMessageCatcher box;
-        auto c = Extract(b);
+        auto c = Extract(Bytes(good.begin(), good.begin() + long(n)));
         TSkSkinRecords r;
         r.LoadFromPackedSkin(c.get(), L"");
         r.RebuildCache();
-        CHECK(box.Count() <= 1);
-        if (box.Count() == 1)
-            CHECK(Join(r.SectionCount(), r.MaskCount()) == Join(0, 0));
-        else
-            ++loaded;
-    };
-    for (size_t n = 0; n < good.size(); n += 3)
-        run(Bytes(good.begin(), good.begin() + long(n)));
-    for (size_t at = 0; at < good.size(); ++at) {
-        Bytes b = good;
-        b[at] ^= 0x5A;
-        run(b);
+        CHECK(box.Count() == 1);
+        CHECK(Join(r.SectionCount(), r.MaskCount()) == Join(0, 0));
     }
-    CHECK(loaded > 0);
 }
 
 TEST_CASE("option text is read as INI text")
@@ -592,36 +574,4 @@ TEST_CASE("option text: decimal numbers, short ones in place, long ones to the l
     CHECK(v == 5);
     CHECK(ParseIniInt("0x10", v));
     CHECK(v == 16);
-}
-
-TEST_CASE("option text: lines of any length, their first '=', and what their values hold")
-{
-    std::string longKey(45, 'K'), longValue(70, 'v');
-    std::string text = "[S]\r\n"
-                       "A=1\r\n"
-                       "B#=2\r\n"                               // a '#' in the key marks nothing
-                       "C=x.bmp\r\n"
-                       "D=#(1,2,3,4)\n"
-                       "E=a=b#\r\n"                             // the first '=' splits
-                       + longKey + "=" + longValue + ".y\r\n"   // across blocks of the scan
-                       + "F" + std::string(40, ' ') + "=  #\r\n"
-                       + "NOEQUALS" + std::string(50, '#') + "\r\n"
-                       + "H=  ^0000,0001.\r\n"                  // a picture form first
-                       + "I=x~@^!\r\n"
-                       + "G=" + std::string(33, 'q') + "#";   // the last line, no line break
-    TSkOptionText t(text.data(), text.size());
-    REQUIRE(t.Sections().size() == 1);
-    const auto& s = t.Sections()[0];
-    REQUIRE(s.Count == 10);
-    const TSkOptionText::TEntry* e = t.Entries(s);
-    using O = TSkOptionText;
-    const std::tuple<std::string, std::string, int> want[] = {
-        {"A", "1", 0}, {"B#", "2", 0}, {"C", "x.bmp", O::HasDot}, {"D", "#(1,2,3,4)", O::HasHash},
-        {"E", "a=b#", O::HasHash}, {longKey, longValue + ".y", O::HasDot}, {"F", "#", O::HasHash},
-        {"H", "^0000,0001.", O::LeadsForm | O::HasDot}, {"I", "x~@^!", 0},
-        {"G", std::string(33, 'q') + "#", O::HasHash}};
-    for (int i = 0; i < 10; ++i)
-        CHECK(Join(e[i].Key, e[i].Value, int(e[i].Marks)) ==
-              Join(std::get<0>(want[i]), std::get<1>(want[i]), std::get<2>(want[i])));
-    CHECK(t.ReadString("s", longKey, "?") == longValue + ".y");
 }

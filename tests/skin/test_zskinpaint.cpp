@@ -133,32 +133,6 @@ TEST_CASE("nine-piece frames match the plain per-pixel rules on random masks and
     }
 }
 
-TEST_CASE("nine-piece frames: the edge cases of margins, states and sides")
-{
-    TSynthSkin skin;
-    skin.Paint(TRect(0, 0, 90, 20), [](int x, int y) { return Rgb(x, y, 200); });   // three 30 x 20 frames
-    skin.Load();
-    const TRect all(0, 0, 40, 30);
-    auto blank = [&] { return Filled24(40, 30, Rgb(9, 9, 9)); };
-    TzMaskData m = skin.MakeMask(TRect(0, 0, 90, 20), 3, 0, 10, 5, 10, 5);
-
-    auto b = blank();
-    DrawSkinRect(b.get(), TRect(3, 3, 4, 20), bfFillCentre, psNormal, m, EmptyCacheInfo);   // one pixel wide
-    CHECK(CountNot(*b, all, Rgb(9, 9, 9)) == 0);
-    CHECK(FitMargins(m, 15, 9).L == 8);   // 10 and 10 over 15 pixels: 8 and 7
-    CHECK(FitMargins(m, 15, 9).R == 7);
-    CHECK(FitMargins(m, 15, 9).T == 5);
-
-    DrawSkinRect(b.get(), TRect(0, 0, 15, 20), bfFillCentre, psNormal, m, EmptyCacheInfo);
-    CHECK(Px(*b, 7, 0) == Rgb(7, 0, 200));
-    CHECK(Px(*b, 8, 0) == Rgb(23, 0, 200));   // the right margin: the frame's last 7 columns
-    b = blank();
-    DrawSkinRect(b.get(), all, 0, TzPaintState(7), m, EmptyCacheInfo);   // beyond the last frame
-    CHECK(Px(*b, 0, 0) == Rgb(60, 0, 200));
-    CHECK(Px(*b, 39, 29) == Rgb(89, 19, 200));
-    CHECK(CountNot(*b, TRect(10, 5, 30, 25), Rgb(9, 9, 9)) == 0);   // no centre
-}
-
 TEST_CASE("glyph frames: states, copy modes, key pixels and a place left of the bitmap")
 {
     TSynthSkin skin;

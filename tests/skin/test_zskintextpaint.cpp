@@ -2,6 +2,7 @@
 // glyph-and-caption layout against its table, and the glyph and image copies.
 #include "join.h"
 #include "pixels.h"
+#include "skinfixtures.h"
 
 #include "classlib/imglist.h"
 #include "skin/zcommondata.h"
@@ -20,6 +21,12 @@ namespace {
 
 constexpr TColor Bg = Rgb(40, 80, 120);
 constexpr int W = 90, H = 36;
+const TRect TextR(12, 8, 80, 30);
+const UINT Flags = DT_LEFT | DT_TOP | DT_SINGLELINE;
+// BUTTON has a text colour for every side; WEBBUTTON plain ones.
+const char* const CaptionSkin = "[BUTTON]\r\nCOLOR=8421504\r\nFONTCOLOR=255\r\nTCLEFT=65280\r\nTCTOP=16711680\r\n"
+                                "TCRIGHT=65535\r\nTCBOTTOM=16776960\r\nHOTFONTCOLOR=16777215\r\nHOTTCTOP=8421376\r\n"
+                                "HOTTCBOTTOM=32896\r\n[WEBBUTTON]\r\nFONTCOLOR=16777215\r\nHOTFONTCOLOR=255\r\n";
 
 struct Pass {
     int DX, DY;
@@ -82,78 +89,66 @@ int LowestInk(TBitmap& B)
 
 } // namespace
 
-TEST_CASE("skinned captions: outline passes by side and state, disabled mixed, clipped, own colour, web buttons")
+TEST_CASE("skinned captions: outline passes by side and state, disabled mixed, nothing without a section or text")
 {
-    TzSkinManager manager(nullptr);
-    TStringList lines;
-    for (const char* l : {"[BUTTON]", "COLOR=8421504", "FONTCOLOR=255", "TCLEFT=65280", "TCTOP=16711680",
-                          "TCRIGHT=65535", "TCBOTTOM=16776960", "HOTFONTCOLOR=16777215", "HOTTCTOP=8421376",
-                          "HOTTCBOTTOM=32896", "[WEBBUTTON]", "FONTCOLOR=16777215", "HOTFONTCOLOR=255"})
-        lines.Add(l);
-    manager.LoadFromOptions(&lines, TSkImageSource{});
-    const int button = manager.FindSectionIndex("BUTTON"), web = manager.FindSectionIndex("WEBBUTTON");
-    const TRect r(12, 8, 80, 30);
-    const UINT flags = DT_LEFT | DT_TOP | DT_SINGLELINE;
-    const auto ink = Ink(L"Hx", flags, r);
-
-    struct Look {
-        TzTextFlags Flags;
-        const std::vector<Pass>& Passes;
-    };
-    for (const Look& look : {Look{0, Normal}, Look{tfHot, Hot}, Look{tfDisabled | tfHot, Disabled}}) {
-        CAPTURE(int(look.Flags));
+    auto manager = ManagerOfText(CaptionSkin);
+    const int button = manager->FindSectionIndex("BUTTON");
+    const auto ink = Ink(L"Hx", Flags, TextR);
+    for (const auto& [flags, passes] : {std::pair<TzTextFlags, const std::vector<Pass>*>{0, &Normal},
+                                        {tfHot, &Hot}, {tfDisabled | tfHot, &Disabled}}) {
+        CAPTURE(int(flags));
         auto a = TextBmp(Bg), dc = TextBmp(Bg), w = TextBmp(Bg);
-        DrawSkinTextA(a->Canvas(), "Hx", look.Flags, &manager, button, flags, r);
-        DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", r, flags, look.Flags, &manager, button);
-        DrawSkinTextByIndexW(w->Canvas(), L"Hx", look.Flags, &manager, button, flags, r);
-        CHECK(Mismatches(*a, ink, look.Passes) == 0);
-        CHECK(Mismatches(*dc, ink, look.Passes) == 0);
-        CHECK(Mismatches(*w, ink, look.Passes) == 0);
+        DrawSkinTextA(a->Canvas(), "Hx", flags, manager.get(), button, Flags, TextR);
+        DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", TextR, Flags, flags, manager.get(), button);
+        DrawSkinTextByIndexW(w->Canvas(), L"Hx", flags, manager.get(), button, Flags, TextR);
+        CHECK(Mismatches(*a, ink, *passes) == 0);
+        CHECK(Mismatches(*dc, ink, *passes) == 0);
+        CHECK(Mismatches(*w, ink, *passes) == 0);
     }
-    // Nothing without a manager, a section or text.
     auto none = TextBmp(Bg);
-    DrawSkinTextA(none->Canvas(), "Hx", 0, &manager, 99, flags, r);
-    DrawSkinTextA(none->Canvas(), "", 0, &manager, button, flags, r);
-    DrawSkinTextDCA(none->Canvas()->Handle(), "Hx", r, flags, 0, nullptr, button);
+    DrawSkinTextA(none->Canvas(), "Hx", 0, manager.get(), 99, Flags, TextR);
+    DrawSkinTextA(none->Canvas(), "", 0, manager.get(), button, Flags, TextR);
+    DrawSkinTextDCA(none->Canvas()->Handle(), "Hx", TextR, Flags, 0, nullptr, button);
     CHECK(Mismatches(*none, ink, {}) == 0);
     // Written where DrawText would place the text's extent.
     const UINT centred = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
     auto c = TextBmp(Bg);
-    DrawSkinTextByIndexW(c->Canvas(), L"Hx", 0, &manager, button, centred, r);
-    CHECK(Mismatches(*c, Ink(L"Hx", centred, r), Normal) == 0);
+    DrawSkinTextByIndexW(c->Canvas(), L"Hx", 0, manager.get(), button, centred, TextR);
+    CHECK(Mismatches(*c, Ink(L"Hx", centred, TextR), Normal) == 0);
+}
 
+TEST_CASE("a control's caption: clipped to its rectangle, outlines too, the clip given back; its own colour; the "
+          "web button underlined when hot, fonts of canvas and DC kept")
+{
+    auto manager = ManagerOfText(CaptionSkin);
     TzCommonData sd(nullptr, false);
-    sd.SetSkinManager(&manager);
+    sd.SetSkinManager(manager.get());
     sd.SetSkinSection("BUTTON");
-    SUBCASE("a control's caption is clipped to its rectangle, outlines too, and the clip is given back")
-    {
-        const TRect narrow(13, 9, 40, 26), rest(13, 9, W, H);
-        const auto long_ink = Ink(L"Hxxxxxx", flags | DT_NOCLIP, narrow);
-        auto w = TextBmp(Bg);
-        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", 0, flags, narrow);
-        CHECK(Mismatches(*w, long_ink, Normal, narrow) == 0);
-        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", 0, flags, rest);
-        CHECK(Mismatches(*w, long_ink, Normal, rest) == 0);
-        sd.SetCustomFont(true);
-        w = TextBmp(Bg);
-        w->Canvas()->Font()->SetColor(Rgb(1, 2, 3));
-        DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", tfDisabled | tfHot, flags, narrow);
-        CHECK(Mismatches(*w, long_ink, {{0, 0, Rgb(1, 2, 3)}}, narrow) == 0);
-    }
-    SUBCASE("the web button underlines when hot; canvas and DC keep their fonts")
-    {
-        sd.SetSkinSection("WEBBUTTON");
-        auto cold = TextBmp(Bg), hot = TextBmp(Bg), dc = TextBmp(Bg);
-        const TFontStyles style = hot->Canvas()->Font()->Style();
-        DrawSkinTextW(&sd, cold->Canvas(), L"Hx", 0, flags, r);
-        DrawSkinTextW(&sd, hot->Canvas(), L"Hx", tfHot, flags, r);
-        HGDIOBJ font = GetCurrentObject(dc->Canvas()->Handle(), OBJ_FONT);
-        DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", r, flags, tfHot, &manager, web);
-        CHECK(LowestInk(*hot) > LowestInk(*cold));
-        CHECK(LowestInk(*dc) == LowestInk(*hot));
-        CHECK(hot->Canvas()->Font()->Style() == style);
-        CHECK(GetCurrentObject(dc->Canvas()->Handle(), OBJ_FONT) == font);
-    }
+    const TRect narrow(13, 9, 40, 26), rest(13, 9, W, H);
+    const auto ink = Ink(L"Hxxxxxx", Flags | DT_NOCLIP, narrow);
+    auto w = TextBmp(Bg);
+    DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", 0, Flags, narrow);
+    CHECK(Mismatches(*w, ink, Normal, narrow) == 0);
+    DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", 0, Flags, rest);
+    CHECK(Mismatches(*w, ink, Normal, rest) == 0);
+    sd.SetCustomFont(true);
+    w = TextBmp(Bg);
+    w->Canvas()->Font()->SetColor(Rgb(1, 2, 3));
+    DrawSkinTextW(&sd, w->Canvas(), L"Hxxxxxx", tfDisabled | tfHot, Flags, narrow);
+    CHECK(Mismatches(*w, ink, {{0, 0, Rgb(1, 2, 3)}}, narrow) == 0);
+
+    sd.SetCustomFont(false);
+    sd.SetSkinSection("WEBBUTTON");
+    auto cold = TextBmp(Bg), hot = TextBmp(Bg), dc = TextBmp(Bg);
+    const TFontStyles style = hot->Canvas()->Font()->Style();
+    DrawSkinTextW(&sd, cold->Canvas(), L"Hx", 0, Flags, TextR);
+    DrawSkinTextW(&sd, hot->Canvas(), L"Hx", tfHot, Flags, TextR);
+    HGDIOBJ font = GetCurrentObject(dc->Canvas()->Handle(), OBJ_FONT);
+    DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", TextR, Flags, tfHot, manager.get(), manager->FindSectionIndex("WEBBUTTON"));
+    CHECK(LowestInk(*hot) > LowestInk(*cold));
+    CHECK(LowestInk(*dc) == LowestInk(*hot));
+    CHECK(hot->Canvas()->Font()->Style() == style);
+    CHECK(GetCurrentObject(dc->Canvas()->Handle(), OBJ_FONT) == font);
 }
 
 // ---------------------------------------------------------------------------------------
