@@ -177,25 +177,22 @@ TEST_CASE("a tree view takes the section's hot colour as its background and eras
 
 namespace {
 
+// A published property Name of type T, held in the field F<Name> that starts as Init.
+#define TEST_PROPERTY(T, Name, Init)                                                                   \
+    T Name() const { return F##Name; }                                                                 \
+    void Set##Name(T V) { F##Name = V; }                                                               \
+    T F##Name = Init
+
 class TTestColumn : public TCollectionItem {
     Z_CLASS(TTestColumn, TCollectionItem)
 public:
     explicit TTestColumn(TCollection* C) : TCollectionItem(C) {}
     TFont* HeaderFont() const { return FHeaderFont.get(); }
     TFont* Font() const { return FFont.get(); }
-    TColor Color() const { return FColor; }
-    void SetColor(TColor V) { FColor = V; }
-    const WideString& Text() const { return FText; }
-    void SetText(const WideString& V) { FText = V; }
-    int Width() const { return FWidth; }
-    void SetWidth(int V) { FWidth = V; }
-
-private:
-    std::unique_ptr<TFont> FHeaderFont = std::make_unique<TFont>();
-    std::unique_ptr<TFont> FFont = std::make_unique<TFont>();
-    TColor FColor = clWindow;
-    WideString FText;
-    int FWidth = 50;
+    TEST_PROPERTY(TColor, Color, clWindow);
+    TEST_PROPERTY(WideString, Text, L"");
+    TEST_PROPERTY(int, Width, 50);
+    std::unique_ptr<TFont> FHeaderFont = std::make_unique<TFont>(), FFont = std::make_unique<TFont>();
 };
 Z_CLASS_IMPL(TTestColumn, TCollectionItem, Z_PROP_OBJ(TTestColumn, HeaderFont), Z_PROP_OBJ(TTestColumn, Font),
              Z_PROP_INT(TTestColumn, Color, clWindow), Z_PROP_WSTR(TTestColumn, Text), Z_PROP_INT(TTestColumn, Width, 50))
@@ -227,11 +224,9 @@ class TTestGrid : public TFramedControl {
     Z_CLASS(TTestGrid, TCustomControl)
 public:
     explicit TTestGrid(TComponent* Owner) : TFramedControl(Owner, WS_VSCROLL) {}
-    TColor FixedColor() const { return FFixed; }
-    void SetFixedColor(TColor V) { FFixed = V; }
+    TEST_PROPERTY(TColor, FixedColor, clRed);
+    TEST_PROPERTY(TColor, IndicatorIconColor, clBlue);
     TFont* TitleFont() const { return FTitle.get(); }
-    TColor IndicatorIconColor() const { return FIndicator; }
-    void SetIndicatorIconColor(TColor V) { FIndicator = V; }
     TTestColumns* Columns() const { return FColumns.get(); }
     std::vector<int> Positions;
 
@@ -242,8 +237,6 @@ protected:
             Positions.push_back(GetScrollPos(Handle(), SB_VERT));
         TFramedControl::WndProc(M);
     }
-
-    TColor FFixed = clRed, FIndicator = clBlue;
     std::unique_ptr<TFont> FTitle = std::make_unique<TFont>();
     std::unique_ptr<TTestColumns> FColumns = std::make_unique<TTestColumns>(this);
 };
@@ -257,10 +250,7 @@ class TDBAdvGrid : public TTestGrid {
 public:
     using TTestGrid::TTestGrid;
     TFont* FixedFont() const { return FFixedFont.get(); }
-    int DataSource() const { return 0; }
-    void SetDataSource(int) {}
-
-private:
+    TEST_PROPERTY(int, DataSource, 0);
     std::unique_ptr<TFont> FFixedFont = std::make_unique<TFont>();
 };
 Z_CLASS_IMPL(TDBAdvGrid, TTestGrid, Z_PROP_OBJ(TDBAdvGrid, FixedFont), Z_PROP_INT_ND(TDBAdvGrid, DataSource))
@@ -342,21 +332,11 @@ const char* const SortDirectionNames[] = {"sdAscending", "sdDescending"};
 class TTestTreeHeader : public TPersistent {
     Z_CLASS(TTestTreeHeader, TPersistent)
 public:
-    uint32_t Options() const { return FOptions; }
-    void SetOptions(uint32_t V) { FOptions = V; }
-    int Height() const { return FHeight; }
-    void SetHeight(int V) { FHeight = V; }
-    int SortColumn() const { return FSortColumn; }
-    void SetSortColumn(int V) { FSortColumn = V; }
-    int SortDirection() const { return FSortDirection; }
-    void SetSortDirection(int V) { FSortDirection = V; }
+    TEST_PROPERTY(uint32_t, Options, hoVisible);
+    TEST_PROPERTY(int, Height, 20);
+    TEST_PROPERTY(int, SortColumn, -1);
+    TEST_PROPERTY(int, SortDirection, 0);
     TTestColumns* Columns() const { return FColumns.get(); }
-
-private:
-    uint32_t FOptions = hoVisible;
-    int FHeight = 20;
-    int FSortColumn = -1;
-    int FSortDirection = 0;
     std::unique_ptr<TTestColumns> FColumns = std::make_unique<TTestColumns>(this);
 };
 Z_CLASS_IMPL(TTestTreeHeader, TPersistent, Z_PROP_SET(TTestTreeHeader, Options, HeaderOptionNames, hoVisible),
@@ -366,13 +346,9 @@ Z_CLASS_IMPL(TTestTreeHeader, TPersistent, Z_PROP_SET(TTestTreeHeader, Options, 
 class TTestTreeColors : public TPersistent {
     Z_CLASS(TTestTreeColors, TPersistent)
 public:
-    TColor CompressedTextColor() const { return FColors[0]; }
-    void SetCompressedTextColor(TColor V) { FColors[0] = V; }
-    TColor FileTextColor() const { return FColors[1]; }
-    void SetFileTextColor(TColor V) { FColors[1] = V; }
-    TColor FolderTextColor() const { return FColors[2]; }
-    void SetFolderTextColor(TColor V) { FColors[2] = V; }
-    TColor FColors[3] = {clRed, clLime, clBlue};
+    TEST_PROPERTY(TColor, CompressedTextColor, clRed);
+    TEST_PROPERTY(TColor, FileTextColor, clLime);
+    TEST_PROPERTY(TColor, FolderTextColor, clBlue);
 };
 Z_CLASS_IMPL(TTestTreeColors, TPersistent, Z_PROP_INT(TTestTreeColors, CompressedTextColor, clRed),
              Z_PROP_INT(TTestTreeColors, FileTextColor, clLime), Z_PROP_INT(TTestTreeColors, FolderTextColor, clBlue))
@@ -416,7 +392,10 @@ TEST_CASE("a virtual tree: its text colours and owner-drawn header while adapted
     h->SetSortColumn(1);
     h->SetSortDirection(1);
     SetWindowPos(tree->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    const auto colors = [&] { return Join(tree->VETColors()->FColors[0], tree->VETColors()->FColors[1], tree->VETColors()->FColors[2], bool(h->Options() & hoOwnerDraw)); };
+    TTestTreeColors* c = tree->VETColors();
+    const auto colors = [&] {
+        return Join(c->CompressedTextColor(), c->FileTextColor(), c->FolderTextColor(), bool(h->Options() & hoOwnerDraw));
+    };
     const std::string own = colors();
     auto a = AdaptControl<TSkVirtualTreeViewWnd>(f, tree.get());
     CHECK(colors() == Join(Rgb(2, 2, 2), Rgb(2, 2, 2), Rgb(2, 2, 2), 1));

@@ -100,14 +100,13 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
         SetWindowTextW(w, AnsiToWide(Text).c_str());
         memo->SetText(Text);
         CHECK(Join(TextOf(w), memo->Text()) == Join(AnsiToWide(Text), Text));
-        CHECK(Rec.MessagesOf("w") == std::vector<UINT>{WM_SETTEXT});
-        CHECK(Rec.MessagesOf("memo") == std::vector<UINT>{WM_SETTEXT});
+        CHECK_MESSAGES(Rec, {"w", WM_SETTEXT}, {"memo", WM_SETTEXT});
     };
+    TMsgRecorder rec({WM_SETTEXT});
     SUBCASE("adapter first, freed while the recorder lies over it")
     {
         auto a = f.Adapt<TSkMainWnd>(w);
         auto m = CreateAdapter<TSkMainWnd>(memo->Handle(), &memoData, &f.Manager, "EDIT", true);
-        TMsgRecorder rec({WM_SETTEXT});
         rec.Attach(w, "w");
         rec.Attach(memo.get(), "memo");
         const LONG_PTR recorder = ProcOf(w);
@@ -124,7 +123,6 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
     }
     SUBCASE("recorder first, left in the chain; the adapter freed on top gives back the recorder")
     {
-        TMsgRecorder rec({WM_SETTEXT});
         rec.Attach(w, "w");
         rec.Attach(memo.get(), "memo");
         const LONG_PTR recorder = ProcOf(w);
