@@ -346,7 +346,7 @@ TEST_CASE("skin records: hue and saturation")
     auto satur = [](TColor c) { return ChangeSaturation(c, -40); };
     const TzGeneralData& h = SectionOf(hued, "EDIT");
     const TzGeneralData& s = SectionOf(sat, "EDIT");
-    CHECK(hue(255) != 255);
+    REQUIRE(hue(255) != 255);
     CHECK(Join(h.Color, h.FontColor, h.TCLeft) == Join(hue(255), hue(16711680), hue(255)));
     CHECK(Join(h.GradientArray[0].Color1, h.GradientArray[0].Color2) == Join(hue(255), hue(65280)));
     CHECK(Join(hued.SkinData().Shadow1Color, hued.SkinData().BorderColor) == Join(hue(255), hue(65280)));
@@ -434,10 +434,8 @@ TEST_CASE("skin records: damaged option text and pictures")
         WriteBytes(dir + L"MASTER.BMP", ToBytes("BM this is not a bitmap at all"));
         TSkSkinRecords r;
         LoadFolder(r, dir);
-        CHECK_FALSE(r.MasterBitmap());
         CHECK(ImageOf(r, "GLOBALINFO", "BOXCHECKED") == "glyph (0,0,30,10) x3 m1 d0 b0 0 0 0 0 master");
-        CHECK(MaskOf(r, "FORMS", "OWN") != nullptr);
-        CHECK(r.SectionCount() == 11);
+        CHECK(Join(bool(r.MasterBitmap()), MaskOf(r, "FORMS", "OWN") != nullptr, r.SectionCount()) == Join(false, true, 11));
     }
     SUBCASE("bitmaps claiming absurd sizes")
     {
@@ -448,9 +446,8 @@ TEST_CASE("skin records: damaged option text and pictures")
         WriteBytes(dir + L"OWN.BMP", huge);
         TSkSkinRecords r;
         LoadFolder(r, dir);
-        CHECK(MaskOf(r, "FORMS", "OWN") == nullptr);
-        CHECK(MaskOf(r, "FORMS", "BARE") == nullptr);
-        CHECK(MaskOf(r, "GLOBALINFO", "BOXCHECKED") != nullptr);
+        CHECK(Join(MaskOf(r, "FORMS", "OWN") == nullptr, MaskOf(r, "FORMS", "BARE") == nullptr,
+                   MaskOf(r, "GLOBALINFO", "BOXCHECKED") != nullptr) == Join(true, true, true));
     }
     SUBCASE("no option text at all")
     {
@@ -508,9 +505,7 @@ TEST_CASE("option text is read as INI text")
     lines.SetText(text);
     CHECK(TSkOptionText(&lines).ReadString("SEC", "LATER", "?") == "4");
 
-    CHECK(FileExtOf("A.B\\C.BMP") == ".BMP");
-    CHECK(FileExtOf("DIR.X\\NAME").empty());
-    CHECK(SplitWords("!!A!B!!C!", "!").size() == 3);
+    CHECK(Join(FileExtOf("A.B\\C.BMP"), FileExtOf("DIR.X\\NAME"), SplitWords("!!A!B!!C!", "!").size()) == Join(".BMP", "", 3));
 }
 
 TEST_CASE("option text: names of every length compare by every byte, case folded by the code page")
@@ -522,9 +517,8 @@ TEST_CASE("option text: names of every length compare by every byte, case folded
             lower[i] = char('a' + i % 26);
         }
         CAPTURE(n);
-        CHECK(SameSkinName(a, lower));
-        CHECK(SkinNameHash(a) == SkinNameHash(lower));
-        CHECK_FALSE(SameSkinName(a, a + "X"));
+        CHECK(Join(SameSkinName(a, lower), SkinNameHash(a) == SkinNameHash(lower), SameSkinName(a, a + "X")) ==
+              Join(true, true, false));
         for (size_t i = 0; i < n; ++i) {
             std::string b = a;
             b[i] = '#';
@@ -532,30 +526,26 @@ TEST_CASE("option text: names of every length compare by every byte, case folded
         }
     }
     // Cyrillic in the skin's code page: small and capital letters are the same name.
-    CHECK(SameSkinName("\xE0\xE1\xE2\xE3\xE4", "\xC0\xC1\xC2\xC3\xC4"));
-    CHECK(SkinNameHash("\xE0\xE1\xE2\xE3\xE4") == SkinNameHash("\xC0\xC1\xC2\xC3\xC4"));
+    CHECK(Join(SameSkinName("\xE0\xE1\xE2\xE3\xE4", "\xC0\xC1\xC2\xC3\xC4"),
+               SkinNameHash("\xE0\xE1\xE2\xE3\xE4") == SkinNameHash("\xC0\xC1\xC2\xC3\xC4")) == Join(true, true));
     CHECK(SkinBytesHash("COLOR") == SkinBytesHash(std::string("COLOR")));
 }
 
 TEST_CASE("option text: decimal numbers, short ones in place, long ones to the limits of the type")
 {
+    // Whether the text reads, and the number after it, the number having been 7: a refused
+    // text leaves it alone.
+    const auto parsed = [](bool (*Parse)(std::string_view, int&), const char* Text) {
+        int v = 7;
+        const bool ok = Parse(Text, v);
+        return Join(ok, v);
+    };
     const std::pair<const char*, int> good[] = {{"0", 0}, {"-1", -1}, {"999999999", 999999999},
                                                 {"0000000000012", 12}, {"2147483647", 2147483647},
                                                 {"-2147483648", -2147483647 - 1}};
-    for (const auto& g : good) {
-        CAPTURE(g.first);
-        int v = 7;
-        CHECK(ParseDecimal(g.first, v));
-        CHECK(v == g.second);
-    }
-    int v = 7;
-    for (const char* bad : {"", "-", "2147483648", "12a", "1 2", "+5", " 5", "0x10", "--1"}) {
-        CAPTURE(bad);
-        CHECK_FALSE(ParseDecimal(bad, v));
-    }
-    CHECK(v == 7);   // a refused text leaves the number alone
-    CHECK(ParseIniInt(" 5", v));
-    CHECK(v == 5);
-    CHECK(ParseIniInt("0x10", v));
-    CHECK(v == 16);
+    for (const auto& [text, value] : good)
+        CHECK(parsed(ParseDecimal, text) == Join(true, value));
+    for (const char* bad : {"", "-", "2147483648", "12a", "1 2", "+5", " 5", "0x10", "--1"})
+        CHECK(parsed(ParseDecimal, bad) == Join(false, 7));
+    CHECK(Join(parsed(ParseIniInt, " 5"), parsed(ParseIniInt, "0x10")) == Join(Join(true, 5), Join(true, 16)));
 }

@@ -101,9 +101,7 @@ TEST_CASE("skinned captions: outline passes by side and state, disabled mixed, n
         DrawSkinTextA(a->Canvas(), "Hx", flags, manager.get(), button, Flags, TextR);
         DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", TextR, Flags, flags, manager.get(), button);
         DrawSkinTextByIndexW(w->Canvas(), L"Hx", flags, manager.get(), button, Flags, TextR);
-        CHECK(Mismatches(*a, ink, *passes) == 0);
-        CHECK(Mismatches(*dc, ink, *passes) == 0);
-        CHECK(Mismatches(*w, ink, *passes) == 0);
+        CHECK(Join(Mismatches(*a, ink, *passes), Mismatches(*dc, ink, *passes), Mismatches(*w, ink, *passes)) == Join(0, 0, 0));
     }
     auto none = TextBmp(Bg);
     DrawSkinTextA(none->Canvas(), "Hx", 0, manager.get(), 99, Flags, TextR);
@@ -145,10 +143,9 @@ TEST_CASE("a control's caption: clipped to its rectangle, outlines too, the clip
     DrawSkinTextW(&sd, hot->Canvas(), L"Hx", tfHot, Flags, TextR);
     HGDIOBJ font = GetCurrentObject(dc->Canvas()->Handle(), OBJ_FONT);
     DrawSkinTextDCA(dc->Canvas()->Handle(), "Hx", TextR, Flags, tfHot, manager.get(), manager->FindSectionIndex("WEBBUTTON"));
-    CHECK(LowestInk(*hot) > LowestInk(*cold));
-    CHECK(LowestInk(*dc) == LowestInk(*hot));
-    CHECK(hot->Canvas()->Font()->Style() == style);
-    CHECK(GetCurrentObject(dc->Canvas()->Handle(), OBJ_FONT) == font);
+    CHECK(Join(LowestInk(*hot) > LowestInk(*cold), LowestInk(*dc)) == Join(true, LowestInk(*hot)));
+    CHECK(Join(hot->Canvas()->Font()->Style() == style, GetCurrentObject(dc->Canvas()->Handle(), OBJ_FONT) == font) ==
+          Join(true, true));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -294,9 +291,7 @@ TEST_CASE("button glyphs: frame by state, the frame's own key colour, grey and b
     auto parent = MakeBmp24(20, 20, [](int x, int y) { return Rgb(x * 10, y * 10, 7); });
     dst = Filled24(12, 10, Under);
     DrawButtonGlyph(dst.get(), {3, 2}, Strip(1).get(), 1, 0, psNormal, 0, false, true, MakeCacheInfo(parent.get(), 4, 5));
-    CHECK(Px(*dst, 3, 6) == Px(*parent, 7, 11));
-    CHECK(Px(*dst, 6, 4) == Px(*parent, 10, 9));
-    CHECK(Px(*dst, 0, 0) == Under);
+    CHECK(Join(Px(*dst, 3, 6), Px(*dst, 6, 4), Px(*dst, 0, 0)) == Join(Px(*parent, 7, 11), Px(*parent, 10, 9), Under));
 }
 
 TEST_CASE("masked copies, round blends and image-list pictures")
@@ -307,19 +302,16 @@ TEST_CASE("masked copies, round blends and image-list pictures")
     auto dst = Filled24(5, 3, Rgb(0, 0, 255));
     CopyByMaskWithParent(TRect(1, 1, 4, 2), TRect(0, 0, 3, 1), dst.get(), true, MakeCacheInfo(parent.get(), 0, 0), src.get());
     auto mix = [](int d, int s, int m) { return ((d - s) * m + s * 256) >> 8; };
-    CHECK(Px(*dst, 1, 1) == Rgb(200, 100, 0));
-    CHECK(Px(*dst, 2, 1) == Rgb(mix(0, 200, 85), mix(0, 100, 85), mix(255, 0, 85)));
-    CHECK(Px(*dst, 3, 1) == Rgb(9, 9, 9));
-    CHECK(Px(*dst, 4, 1) == Rgb(0, 0, 255));
+    CHECK(Join(Px(*dst, 1, 1), Px(*dst, 2, 1), Px(*dst, 3, 1), Px(*dst, 4, 1)) ==
+          Join(Rgb(200, 100, 0), Rgb(mix(0, 200, 85), mix(0, 100, 85), mix(255, 0, 85)), Rgb(9, 9, 9), Rgb(0, 0, 255)));
 
     // 60 % black inside (the mask keeps 255 - 153 of the picture), fading in at the edge,
     // corners outside the rounding untouched.
     auto b = Filled24(30, 30, Rgb(200, 200, 200));
     BlendRoundRect(b.get(), TRect(2, 2, 28, 28), 60, 6, Rgb(0, 0, 0));
-    CHECK(Px(*b, 15, 15) == Rgb(79, 79, 79));
-    CHECK(Px(*b, 2, 2) == Rgb(200, 200, 200));
-    CHECK((Px(*b, 15, 15) & 0xFF) < (Px(*b, 4, 15) & 0xFF));
-    CHECK((Px(*b, 4, 15) & 0xFF) < (Px(*b, 2, 15) & 0xFF));
+    CHECK(Join(Px(*b, 15, 15), Px(*b, 2, 2)) == Join(Rgb(79, 79, 79), Rgb(200, 200, 200)));
+    CHECK(Join(Channel(Px(*b, 15, 15), 0) < Channel(Px(*b, 4, 15), 0), Channel(Px(*b, 4, 15), 0) < Channel(Px(*b, 2, 15), 0)) ==
+          Join(true, true));
 
     TCustomImageList list(8, 6);
     auto pic = MakeBmp24(8, 6, [](int x, int y) { return x < 4 && y < 3 ? Rgb(0, 255, 0) : Rgb(10, 20, 30); });
@@ -327,6 +319,5 @@ TEST_CASE("masked copies, round blends and image-list pictures")
     TBitmap out;
     ImageListToBitmap(&list, 0, &out);
     CHECK(Join(out.PixelFormat() == pf24bit, out.Width(), out.Height()) == Join(true, 8, 6));
-    CHECK(Px(out, 3, 2) == SkinKeyColor);
-    CHECK(Px(out, 4, 0) == Rgb(10, 20, 30));
+    CHECK(Join(Px(out, 3, 2), Px(out, 4, 0)) == Join(SkinKeyColor, Rgb(10, 20, 30)));
 }
