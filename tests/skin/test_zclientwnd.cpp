@@ -71,26 +71,6 @@ TEST_CASE("the edit adapter paints the frame from its section, only as wide as t
     CHECK(WindowPx(framed, 149, 49) == SynthPixel(23, 23));
 }
 
-TEST_CASE("printing an adapted edit: frame and bars from the skin, the client area by the window itself")
-{
-    TAdapterForm f;
-    HWND w = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 130, 110));
-    WideString lines;
-    for (int i = 0; i < 30; ++i)
-        lines += L"line\r\n";
-    SetWindowTextW(w, lines.c_str());
-    auto a = f.Adapt(w);
-    RECT wr{};
-    GetWindowRect(w, &wr);
-    auto bmp = CreateBmp24(wr.right - wr.left, wr.bottom - wr.top);
-    FillBmpRect(bmp.get(), TRect(0, 0, bmp->Width(), bmp->Height()), Rgb(1, 2, 3));
-    SendMessageW(w, WM_PRINT, WPARAM(bmp->Canvas()->Handle()), PRF_NONCLIENT | PRF_CLIENT);
-    const TRect v = InWindow(w, GetVertBarRect(a.get(), w));
-    const int e = a->FrameLeft;
-    CHECK(Join(Px(*bmp, 0, 0), Px(*bmp, Centre(v).X, v.Top + 3), Px(*bmp, v.Left - 8, e + 5)) ==
-          Join(EditColor, Arrow, WindowColor()));
-}
-
 TEST_CASE("a library memo: the skin's colours while adapted, its own back when the skin goes; the adapter "
           "follows the skin data")
 {
@@ -126,7 +106,7 @@ TEST_CASE("a library memo: the skin's colours while adapted, its own back when t
 }
 
 TEST_CASE("bars follow their window's content, the skin's after every change: a list's items and top, an edit's "
-          "text set, cut, pasted, cleared and undone")
+          "text set, cut, pasted, cleared and undone; the edit printed with its frame and bars")
 {
     TAdapterForm f;
     HWND list = f.Child(L"LISTBOX", WS_VSCROLL | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE, TRect(10, 10, 130, 110));
@@ -155,6 +135,14 @@ TEST_CASE("bars follow their window's content, the skin's after every change: a 
         c.Change();
         CHECK(ThumbPixel(c.Adapter) == Thumb);
     }
+    // Printed: the frame and the bars from the skin, the client area by the window itself.
+    RECT wr{};
+    GetWindowRect(edit, &wr);
+    auto bmp = Filled24(wr.right - wr.left, wr.bottom - wr.top, Rgb(1, 2, 3));
+    SendMessageW(edit, WM_PRINT, WPARAM(bmp->Canvas()->Handle()), PRF_NONCLIENT | PRF_CLIENT);
+    const TRect v = InWindow(edit, GetVertBarRect(b.get(), edit));
+    CHECK(Join(Px(*bmp, 0, 0), Px(*bmp, Centre(v).X, v.Top + 3), Px(*bmp, v.Left - 8, b->FrameLeft + 5)) ==
+          Join(EditColor, Arrow, WindowColor()));
 }
 
 TEST_CASE("a tree view takes the section's hot colour as its background and erases with it")

@@ -85,16 +85,20 @@ TEST_CASE("scroll adapter: the frame without the system's bars, the bars' places
         CHECK(Shown(v) == Shown(TRect(vl, e, vl + t, H - e - h)));
         CHECK(Shown(hz) == Shown(TRect(left ? e + t : e, H - e - h, left ? W - e : W - e - t, H - e)));
         const TPoint vc = Centre(GetVertBarRect(a.get(), w)), hc = Centre(GetHorzBarRect(a.get(), w));
-        CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(vc)) == HTVSCROLL);
-        CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(hc)) == HTHSCROLL);
+        CHECK(Join(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(vc)), SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(hc))) ==
+              Join(HTVSCROLL, HTHSCROLL));
         // A corner in the middle of the form is no size grip: the window answers itself.
         const TRect c = GetCornerRect(a.get(), w);
         CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(c))) != HTBOTTOMRIGHT);
-        // Disabled: nowhere, and no press.
+        // Disabled: nowhere, no press, the arrow dimmed toward the window's picture. Without a
+        // picture of the window's, the corner takes the skin's hot colour.
         EnableScrollBar(w, SB_VERT, ESB_DISABLE_BOTH);
         CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(vc)) == HTNOWHERE);
         SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(vc));
-        CHECK(ScrollTracking.PressedElement == sbeNone);
+        RedrawFrame(w);
+        const TRect cw = InWindow(w, c);
+        CHECK(Join(ScrollTracking.PressedElement, WindowPx(w, Centre(v).X, v.Top + 3) == Arrow, WindowPx(w, cw.Left + 2, cw.Top + 2)) ==
+              Join(sbeNone, false, CornerColor));
         DestroyWindow(w);
     }
     // A client smaller than the bar's thickness hides the bar although the style has it.
@@ -107,6 +111,9 @@ TEST_CASE("scroll adapter: the frame without the system's bars, the bars' places
     HWND w = f.Scrolled(100, 10, 0, WS_VSCROLL | WS_HSCROLL, TRect(fc.right - 150, fc.bottom - 100, fc.right, fc.bottom));
     auto grip = f.Adapt(w);
     CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(GetCornerRect(grip.get(), w)))) == HTBOTTOMRIGHT);
+    RedrawFrame(w);
+    const TRect c = InWindow(w, GetCornerRect(grip.get(), w));
+    CHECK(WindowPx(w, c.Left + 2, c.Top + 2) == EditColor);   // an edit's corner shows its picture
 }
 
 namespace {
@@ -175,33 +182,14 @@ struct TScrolledFixture {
 
 } // namespace
 
-TEST_CASE("scroll adapter paints its bars and corner from the skin, over what the system drew")
-{
-    TAdapterForm f;
-    HWND w = f.Scrolled(100, 10, 40, WS_VSCROLL | WS_HSCROLL);
-    auto a = f.Adapt(w);
-    RedrawFrame(w);
-    const TBarPlaces p = PlacesOf(a.get(), w);
-    CHECK(Join(PxAt(w, p.FirstArrow()), PxAt(w, p.SecondArrow())) == Join(Arrow, Arrow));
-    CHECK(Join(PxAt(w, p.BeforeThumb()), PxAt(w, p.ThumbMiddle()), PxAt(w, p.AfterThumb())) == Join(Track1, Thumb, Track2));
-    // The corner shows the window's picture; without one, the skin's hot colour.
-    const TRect c = InWindow(w, GetCornerRect(a.get(), w));
-    CHECK(WindowPx(w, c.Left + 2, c.Top + 2) == EditColor);
-    auto plain = CreateAdapter<TSkScrollWnd>(f.Scrolled(100, 10, 40, WS_VSCROLL | WS_HSCROLL), nullptr, &f.Manager, "EDIT", true);
-    RedrawFrame(plain->Handle);
-    const TRect pc = InWindow(plain->Handle, GetCornerRect(plain.get(), plain->Handle));
-    CHECK(WindowPx(plain->Handle, pc.Left + 2, pc.Top + 2) == CornerColor);
-    // A disabled bar is dimmed toward the window's picture; its thumb is not drawn.
-    EnableScrollBar(w, SB_VERT, ESB_DISABLE_BOTH);
-    RedrawFrame(w);
-    CHECK(PxAt(w, p.FirstArrow()) != Arrow);
-    CHECK(PxAt(w, p.ThumbMiddle()) != Thumb);
-}
-
 TEST_CASE("pressing an arrow: a line at once, then after the first and every further repeat tick while on it")
 {
     TScrolledFixture x;
     auto& [f, w, a, p] = x;
+    // The pieces painted from the skin over what the system drew.
+    RedrawFrame(w);
+    CHECK(Join(PxAt(w, p.BeforeThumb()), PxAt(w, p.ThumbMiddle()), PxAt(w, p.AfterThumb()), PxAt(w, p.FirstArrow())) ==
+          Join(Track1, Thumb, Track2, Arrow));
     TScrollRecorder rec(w);
     const TPoint down = ToScreen(w, p.SecondArrow()), off = ToScreen(w, p.AfterThumb());
     MoveCursor(down);
