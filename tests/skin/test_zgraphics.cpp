@@ -65,11 +65,11 @@ TEST_CASE("pixel access: attaching 24- and 32-bit bitmaps")
     CHECK(uint32_t(g.Pixel(1, 2)) == 0x33112233u);                // red again in the top byte
 
     TSkFastSum24 s;
-    CHECK_FALSE(s.Attach(thin.get(), b.get()));
     CHECK_THROWS_AS(s.Attach(b.get(), b32.get()), EInvalidGraphic);
     auto big = CreateBmp24(5, 7);
+    const bool thinOnes = s.Attach(thin.get(), b.get());
     REQUIRE(s.Attach(big.get(), b.get()));
-    CHECK(Join(s.Width, s.Height) == Join(3, 2));   // the smaller of the two
+    CHECK(Join(thinOnes, s.Width, s.Height) == Join(false, 3, 2));   // the smaller of the two
 }
 
 TEST_CASE("alpha blend: rectangles clipped at every edge, never outside the bitmaps; whole bitmaps")
@@ -167,18 +167,17 @@ TEST_CASE("mask multiply, bitmap mix and colour mix")
     MultiplyByMask(img.get(), odd.get(), 0);   // sizes differ: nothing
     CHECK(Px(*img, 1, 1) == Rgb(100, 50, 0));
 
+    // The plain mix into a 32-bit bitmap is the animated show's, checked by its frames; here
+    // the weights clamped, a mask's weights per channel, a 24-bit target and other sizes.
     auto a = Filled24(3, 2, Rgb(255, 0, 100));
     auto b = Filled24(3, 2, Rgb(0, 255, 100));
     auto t = CreateBmp32(3, 2);
-    MixBitmaps(t.get(), a.get(), b.get(), 64);
     TSkFast32 f;
     REQUIRE(f.Attach(t.get()));
-    CHECK((f.Pixel(2, 1) & 0xFFFFFF) == Rgb((255 * 64) >> 8, (255 * 192) >> 8, 100));
-    CHECK(f.Row(1)[3] == 0);
     MixBitmaps(t.get(), a.get(), b.get(), 1000);   // clamped to 255
-    CHECK((f.Pixel(0, 0) & 0xFFFFFF) == Rgb(254, 0, 100));
+    const TColor most = f.Pixel(0, 0) & 0xFFFFFF;
     MixBitmaps(t.get(), a.get(), b.get(), -5);     // clamped to 0: B
-    CHECK((f.Pixel(0, 0) & 0xFFFFFF) == Rgb(0, 255, 100));
+    CHECK(Join(most, f.Pixel(0, 0) & 0xFFFFFF, f.Row(1)[3]) == Join(Rgb(254, 0, 100), Rgb(0, 255, 100), 0));
     auto m = MakeBmp24(3, 2, [](int, int) { return Rgb(255, 128, 0); });
     MixBitmaps(t.get(), a.get(), b.get(), 200, m.get());
     // weights per channel: red (200 * 255) >> 8 = 199, green 100, blue 0
