@@ -309,9 +309,9 @@ TEST_CASE("a window that frees its adapter while it scrolls: the press ends, not
     a.reset();
     const LONG_PTR before = GetWindowLongPtrW(w, GWLP_WNDPROC);
     a = f.Adapt(w);
-    TScrollTarget::OnRequest() = [&] { a.reset(); };
+    TScrollTarget::OnRequest = [&] { a.reset(); };
     SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, p.SecondArrow())));
-    TScrollTarget::OnRequest() = nullptr;
+    TScrollTarget::OnRequest = nullptr;
     CHECK(Join(GetScrollPos(w, SB_VERT), GetCapture() == w, ScrollTracking.PressedElement, GetWindowLongPtrW(w, GWLP_WNDPROC) == before) ==
           Join(51, 0, -1, 1));
 }
