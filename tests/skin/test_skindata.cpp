@@ -409,22 +409,6 @@ TEST_CASE("skin records: internal skins kept as structured data")
 
 TEST_CASE("skin records: damaged option text and pictures")
 {
-    SUBCASE("lines that are no INI")
-    {
-        const char* text = "[\r\n]\r\n[GLOBALINFO\r\n=\r\n==\r\n[ ]\r\nCOLOR\r\n=5\r\n[X]]\r\n"
-                           "COLOR=99999999999999999999\r\nBEVEL=-7\r\nPARENTCLASS=\r\n"
-                           "M=^\r\nN=~\r\nO=@\r\nP=!\r\nQ=!!!!!!!!\r\nR=#()()\r\nS=.BMP\r\n"
-                           "T=~-001,0000,0010,0010,01,1\r\n"
-                           "U=!OWN.BMP!99999!1!0!0!0!0!0\r\n"
-                           "V=#(0,0,99999,10)\r\n";
-        TSkSkinRecords r;
-        LoadFolder(r, FixtureFolder("damaged", text));
-        const TzGeneralData& x = SectionOf(r, "X]");
-        CHECK(Join(x.Color, x.Bevel) == Join(0xFFFFFF, cbNone));
-        // No master bitmap is named: the one rectangle that reads is kept all the same.
-        REQUIRE(r.MaskCount() == 1);
-        CHECK(r.Mask(0).R == TRect(-1, 0, 10, 10));
-    }
     SUBCASE("a master bitmap that is damaged keeps the rectangles stated in it")
     {
         WideString dir = FixtureFolder("badmaster");

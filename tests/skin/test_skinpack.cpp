@@ -31,10 +31,6 @@ std::string Entry(const TSkImageItem& i) { return Join(i.FileName, i.IsBitmap, i
 TEST_CASE("packed skin: entries, option text and image lookups")
 {
     TMessageCatcher box;
-    SUBCASE("a count of 0 yields no option text and no images")
-    {
-        CHECK(Held(*Extract(PackSkin({}))) == Nothing);
-    }
     SUBCASE("entries in order; Options.dat in capitals is the option text; .bmp in any case is a bitmap")
     {
         auto c = Extract(PackSkin({{"A.BMP", SolidBmp(4, 4, 0xFF)},

@@ -85,23 +85,6 @@ TEST_CASE("rectangle and integer helpers at their edges")
     CHECK(Join(ClampByte(300), ClampByte(-5), ClampByte(77)) == Join(255, 0, 77));
 }
 
-TEST_CASE("words over a set of delimiters")
-{
-    const AnsiString text = ",one,,two three,", sep = ", ";
-    CHECK(Join(WordCount(text, sep), ExtractWord(3, text, sep), ExtractWord(4, text, sep).empty()) == Join(3, "three", true));
-    const AnsiString ab = "a  b", one = "one", blank = " ", none;
-    CHECK(Join(ExtractWord(2, ab, blank), WordPosition(2, ab, blank), WordCount(none, blank),
-               WordCount(AnsiString("  ,, "), AnsiString(" ,"))) == Join("b", 4, 0, 0));
-    // Word 0 and below is none; with no delimiters the whole text is one word.
-    CHECK(ExtractWord(0, one, blank).empty());
-    CHECK(Join(WordPosition(0, one, blank), WordPosition(-1, one, blank), WordPosition(1, one, none),
-               WordPosition(2, one, none)) == Join(0, 0, 1, 0));
-    const WideString w = L"\x0414\x0430;\x041D\x0435\x0442", semi = L";";
-    CHECK(Join(WordCount(w, semi), ExtractWord(2, w, semi), WordPosition(2, w, semi)) == Join(2, L"\x041D\x0435\x0442", 4));
-    CHECK(Join(DelChars(AnsiString("a-b--c-"), '-'), DelChars(AnsiString(""), 'x'), DelChars(WideString(L"\x0444-\x0444"), L'\x0444')) ==
-          Join("abc", "", L"-"));
-}
-
 TEST_CASE("paths: trailing backslash and the program's folder")
 {
     const std::pair<const wchar_t*, const wchar_t*> cases[] = {

@@ -320,7 +320,7 @@ TEST_CASE("keyed copy with the parent's image behind the key pixels")
     CHECK(Px(*d4, 1, 1) == 0xFF00FF);   // no key in force: a plain copy
 }
 
-TEST_CASE("bitmap utilities")
+TEST_CASE("a rectangle of a DC filled, its brush left as it was")
 {
     CHECK(CreateBmpLike(nullptr)->Empty());
     auto c = Filled24(6, 6, Rgb(0, 0, 0));
@@ -331,24 +331,6 @@ TEST_CASE("bitmap utilities")
     CHECK(CountNot(*c, TRect(1, 1, 3, 4), Rgb(10, 20, 30)) == 0);
     FillDC(dc, TRect(0, 0, 1, 1), clBtnFace);
     CHECK(Join(Px(*c, 3, 1), Px(*c, 0, 0)) == Join(Rgb(0, 0, 0), ColorToRGB(clBtnFace)));
-
-    auto src = MakeBmp24(6, 6, [](int x, int y) { return Rgb(x * 10, y * 10, 1); });
-    auto d = Filled24(8, 8, Rgb(0, 0, 0));
-    BitBltBorder(d->Canvas()->Handle(), 1, 1, 6, 6, src->Canvas()->Handle(), 0, 0, 2);
-    CHECK(Join(Px(*d, 1, 1), Px(*d, 6, 6), Px(*d, 2, 5), Px(*d, 7, 7)) ==
-          Join(Rgb(0, 0, 1), Rgb(50, 50, 1), Rgb(10, 40, 1), Rgb(0, 0, 0)));
-    CHECK(CountNot(*d, TRect(3, 3, 5, 5), Rgb(0, 0, 0)) == 0);   // the centre is not copied
-
-    auto f = Filled24(8, 8, Rgb(0, 0, 0));
-    DrawFrame3D(f->Canvas()->Handle(), TRect(1, 1, 7, 7), Rgb(255, 255, 255), 2, Rgb(128, 0, 0));
-    const TColor W = Rgb(255, 255, 255), D = Rgb(128, 0, 0), K = Rgb(0, 0, 0);
-    // The top-right corner takes the second colour; the bottom line runs one past the
-    // bottom-left corner.
-    CHECK(Join(Px(*f, 5, 1), Px(*f, 6, 1), Px(*f, 1, 6)) == Join(W, D, D));
-    CHECK(Join(Px(*f, 2, 2), Px(*f, 5, 2)) == Join(W, D));
-    CHECK(CountNot(*f, TRect(3, 3, 5, 5), K) == 0);
-    CHECK(CountNot(*f, TRect(0, 0, 8, 1), K) == 0);
-    CHECK(CountNot(*f, TRect(7, 0, 8, 8), K) == 0);
 }
 
 TEST_CASE("tiling pictures and the dotted focus frame")
