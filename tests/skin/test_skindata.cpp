@@ -265,33 +265,6 @@ TEST_CASE("skin records: frames, margins and the pictures of images")
     CHECK(Join(Channel(Px(jpeg, 2, 2), 0) > 0xC0, Channel(Px(jpeg, 13, 2), 2) > 0xC0) == Join(true, true));
 }
 
-TEST_CASE("skin records: the common-index cache")
-{
-    const char* text =
-        "[GLOBALINFO]\r\nMASTERBITMAP=MASTER.BMP\r\n"
-        "BOXCHECKED=@0000,0000,0030,0010,3,1\r\nSMALLGRAYED=@0000,0000,0030,0010,3,1\r\n"
-        "[TABTOP]\r\nBORDERSMASK=^0000,0010,0060,0030,0000,0000,0000,0000,2,1,0,0\r\n"
-        "[TABLEFT]\r\nPARENTCLASS=TABTOP\r\n"
-        "[SCROLLBTNTOP]\r\nGLYPHMASK=@0000,0000,0030,0010,3,1\r\nPATTERN=~0000,0000,0010,0010,01,0\r\n"
-        "[COMBOBOX]\r\nGLYPHMASK=@0000,0000,0030,0010,3,1\r\n"
-        "[COMBOBTN]\r\nPARENTCLASS=COMBOBOX\r\nPATTERN=TEX.JPG\r\nHOTPATTERN=@0000,0000,0030,0010,3,1\r\n";
-    TSkSkinRecords r;
-    LoadFolder(r, FixtureFolder("cache", text));
-    r.RebuildCache();
-    const TSkCommonIndexes& c = r.Cache();
-    auto exact = [&](const char* Section, const char* Key) { return r.FindMaskIndexExact(Section, Key); };
-    CHECK(Join(c.GlobalInfo, c.BoxChecked, c.SmallGrayed, c.BoxUnchecked) ==
-          Join(0, exact("GLOBALINFO", "BOXCHECKED"), exact("GLOBALINFO", "SMALLGRAYED"), -1));
-    // The tab's parent gives TABLEFT its border.
-    CHECK(Join(c.TabTop.Section, c.TabTop.BordersMask, c.TabLeft.BordersMask, c.TabRight.Section) ==
-          Join(r.FindSectionIndex("TABTOP"), exact("TABTOP", "BORDERSMASK"), exact("TABTOP", "BORDERSMASK"), -1));
-    CHECK(Join(c.ScrollBtnTop.GlyphMask, c.ScrollBtnTop.Pattern, c.ScrollBtnTop.BordersMask) ==
-          Join(exact("SCROLLBTNTOP", "GLYPHMASK"), exact("SCROLLBTNTOP", "PATTERN"), -1));
-    // A glyph is no texture.
-    CHECK(Join(c.ComboBtn, c.ComboBtnPattern, c.ComboBtnHotPattern, c.ComboBoxGlyphMask) ==
-          Join(r.FindSectionIndex("COMBOBTN"), exact("COMBOBTN", "PATTERN"), -1, exact("COMBOBOX", "GLYPHMASK")));
-}
-
 TEST_CASE("skin records: common sections")
 {
     TSkSkinRecords r;

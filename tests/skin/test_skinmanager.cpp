@@ -41,11 +41,6 @@ Bytes PackedSkinBytes(const std::string& Version)
     return PackSkin({{"Options.dat", ToBytes(SkinText(Version)), -1}, {"GLYPH.BMP", SolidBmp(9, 4, 0x0000FF), -1}});
 }
 
-void MakePackedSkin(const WideString& Dir, const WideString& FileName, const std::string& Version)
-{
-    WriteBytes(Dir + FileName, PackedSkinBytes(Version));
-}
-
 // A structured internal skin of one section "BUTTON" and the skin-wide version.
 void AddStoredSkin(TzSkinManager& M, const WideString& Name, double Version)
 {
@@ -154,8 +149,8 @@ struct TManagerFixture {
     {
         MakeFolderSkin(Dir, L"Fold", "1");
         MakeFolderSkin(Dir, L"Dup", "1.5");
-        MakePackedSkin(Dir, L"Dup.qsz", "2.5");
-        MakePackedSkin(Dir, L"Pack.qsz", "2.5");
+        WriteBytes(Dir + L"Dup.qsz", PackedSkinBytes("2.5"));
+        WriteBytes(Dir + L"Pack.qsz", PackedSkinBytes("2.5"));
         M->SetSkinDirectory(Without(Dir));
         Rec.Only([this](UINT Msg, WPARAM, LPARAM L) {
             return Msg == SM_SKINCMD && L && (!From || L == reinterpret_cast<LPARAM>(From));
@@ -276,10 +271,10 @@ TEST_CASE("skin manager: the names of the skins")
     CreateDirectoryW((dir + L"NoOptions").c_str(), nullptr);
     MakeFolderSkin(dir, L".Hidden", "1");
     for (const wchar_t* packed : {L"Packed.qsz", L"Two.Dots.qsz", L"Capital.QSZ", L".dot.qsz"})
-        MakePackedSkin(dir, packed, "2");
+        WriteBytes(dir + packed, PackedSkinBytes("2"));
     WriteText(dir + L"notes.txt", "not a skin");
     MakeFolderSkin(dir, L"both", "1");
-    MakePackedSkin(dir, L"both.qsz", "2");
+    WriteBytes(dir + L"both.qsz", PackedSkinBytes("2"));
 
     TzSkinManager m(nullptr);
     m.SetActive(false);
