@@ -134,10 +134,10 @@ std::vector<TMsgEntry> operator+(std::vector<TMsgEntry> A, const std::vector<TMs
     return A;
 }
 
-// A folder with the folder skin "Fold" (version 1), "Dup" as a folder (1.5) and packed (2.5)
-// and "Pack" packed (2.5), a manager reading it, and forms of the
-// application whose skin commands carrying the manager (From; any manager when none) are
-// recorded in one sequence. At the end the manager goes first, then the forms.
+// A folder with the folder skin "Fold" (version 1) and "Dup" as a folder (1.5) and packed
+// (2.5), a manager reading it, and forms of the application whose skin commands carrying the
+// manager (From; any manager when none) are recorded in one sequence. At the end the manager
+// goes first, then the forms.
 struct TManagerFixture {
     const WideString Dir;
     std::unique_ptr<TzSkinManager> M = std::make_unique<TzSkinManager>(nullptr);
@@ -150,7 +150,6 @@ struct TManagerFixture {
         MakeFolderSkin(Dir, L"Fold", "1");
         MakeFolderSkin(Dir, L"Dup", "1.5");
         WriteBytes(Dir + L"Dup.qsz", PackedSkinBytes("2.5"));
-        WriteBytes(Dir + L"Pack.qsz", PackedSkinBytes("2.5"));
         M->SetSkinDirectory(Without(Dir));
         Rec.Only([this](UINT Msg, WPARAM, LPARAM L) {
             return Msg == SM_SKINCMD && L && (!From || L == reinterpret_cast<LPARAM>(From));
@@ -327,16 +326,6 @@ TEST_CASE("skin manager: skins from packed files, folders and internal skins")
         CHECK(m.SkinName() == L"Stored");
         m.SetSkinName(L"Nowhere");
         CHECK(Join(m.SkinName(), m.SkinInfo(), m.Active()) == Join("Stored", "3.5", 1));
-    }
-    SUBCASE("a relative directory is the program's, whatever the current one")
-    {
-        wchar_t old[MAX_PATH];
-        GetCurrentDirectoryW(MAX_PATH, old);
-        SetCurrentDirectoryW(L"C:\\");
-        m.SetSkinDirectory(L"skintests\\containers");
-        m.SetSkinName(L"Pack");
-        SetCurrentDirectoryW(old);
-        CHECK(Join(m.SkinInfo(), m.SkinData().SkinPath) == Join("2.5", f.Dir));
     }
 }
 
@@ -577,19 +566,6 @@ TEST_CASE("skin manager: the default manager and the thread's hook")
     }
     SkinEngineHooks.CBTNotify = nullptr;
     CHECK(DefaultManager == nullptr);
-}
-
-TEST_CASE("skin manager: the window under the mouse")
-{
-    TManagerFixture f("mouse");
-    HWND a = f.Form("a")->Handle(), b = f.Form("b")->Handle();
-    f.M->SetActiveControl(a);
-    f.M->SetActiveControl(a);   // the same again: nothing
-    f.M->SetActiveControl(b);
-    CHECK(f.M->ActiveControl() == b);
-    f.M->SetActiveControl(nullptr);
-    CHECK_COMMANDS(f, Cmd("a", SKCMD_ACTIVATED), Cmd("a", SKCMD_DEACTIVATED), Cmd("b", SKCMD_ACTIVATED),
-                   Cmd("b", SKCMD_DEACTIVATED));
 }
 
 TEST_CASE("skin manager: skinned forms of a provider are redrawn once the skin is in")

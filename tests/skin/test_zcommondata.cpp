@@ -72,14 +72,12 @@ TEST_CASE("skin data: section names, defaults and the manager it follows")
     sd.SetSkinSection("");
     CHECK(Join(sd.SkinSection(), sd.Skinned()) == Join("UNKNOWN", false));
     CHECK_MESSAGES(f.Rec, Cmd("box", SKCMD_SKINREMOVED));
-
+    // A type code of no skinned control: the class name.
     TEdit edit(nullptr);
-    TzCommonData groupBox(nullptr, false), unlisted(&edit, false);
-    groupBox.CtrlTypeCode = 226;
-    groupBox.SetDefaultSection();
+    TzCommonData unlisted(&edit, false);
     unlisted.CtrlTypeCode = 12345;
     unlisted.SetDefaultSection();
-    CHECK(Join(groupBox.SkinSection(), unlisted.SkinSection()) == Join("GROUPBOX", "TEDIT"));
+    CHECK(unlisted.SkinSection() == "TEDIT");
 
     // The default manager is no manager of one's own, and form data does not store it.
     TzCommonData own(nullptr, false);

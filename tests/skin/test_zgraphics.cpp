@@ -213,15 +213,6 @@ TEST_CASE("grey, saturation and hue")
           Join(Rgb(128, 128, 128), red, ChangeHue(0, ColorToRGB(clBtnFace))));
 }
 
-TEST_CASE("keyed copies: the whole picture placed, its key pixels left alone")
-{
-    auto src = MakeBmp24(3, 3, [](int x, int y) { return (x + y) % 2 ? TColor(0xFF00FF) : Rgb(x, y, 7); });
-    auto dst = Filled24(4, 4, Rgb(50, 50, 50));
-    CopyTransBitmap(dst.get(), src.get(), 2, 1, 0xFF00FF);
-    CHECK(Join(Px(*dst, 2, 3), Px(*dst, 3, 1)) == Join(Rgb(0, 2, 7), Rgb(50, 50, 50)));   // the second a key pixel
-    CHECK(CountNot(*dst, TRect(0, 0, 4, 1), Rgb(50, 50, 50)) == 0);
-}
-
 TEST_CASE("keyed copies and blends match the plain per-pixel rules on random images of many widths")
 {
     std::mt19937 rng(777);
