@@ -79,8 +79,9 @@ public:
     // keep as they are.
     TzMaskData MakeMask(TRect R, int Frames, int MaskType, int WL, int WT, int WR, int WB) const
     {
-        return TzMaskData{.R = R, .ImageCount = int16_t(Frames), .MaskType = int16_t(MaskType), .Manager = Manager.get(),
-                          .WL = int16_t(WL), .WT = int16_t(WT), .WR = int16_t(WR), .WB = int16_t(WB)};
+        return TzMaskData{.Bmp = nullptr, .ClassName = {}, .PropertyName = {}, .R = R, .ImageCount = int16_t(Frames),
+                          .MaskType = int16_t(MaskType), .Manager = Manager.get(), .WL = int16_t(WL), .WT = int16_t(WT),
+                          .WR = int16_t(WR), .WB = int16_t(WB)};
     }
 
 private:

@@ -568,6 +568,19 @@ TEST_CASE("skin manager: the default manager and the thread's hook")
     CHECK(DefaultManager == nullptr);
 }
 
+TEST_CASE("skin manager: the window under the mouse")
+{
+    TManagerFixture f("mouse");
+    HWND a = f.Form("a")->Handle(), b = f.Form("b")->Handle();
+    f.M->SetActiveControl(a);
+    f.M->SetActiveControl(a);   // the same again: nothing
+    f.M->SetActiveControl(b);
+    CHECK(f.M->ActiveControl() == b);
+    f.M->SetActiveControl(nullptr);
+    CHECK_COMMANDS(f, Cmd("a", SKCMD_ACTIVATED), Cmd("a", SKCMD_DEACTIVATED), Cmd("b", SKCMD_ACTIVATED),
+                   Cmd("b", SKCMD_DEACTIVATED));
+}
+
 TEST_CASE("skin manager: skinned forms of a provider are redrawn once the skin is in")
 {
     static TObject provider;

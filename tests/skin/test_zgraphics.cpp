@@ -390,12 +390,11 @@ TEST_CASE("tiles, stretches and masked tiles match the plain per-pixel rules on 
         auto src = MakeBmp24(sw, sh, [&](int, int y) {
             return kind[size_t(y)] == 1 ? Rgb(255, 255, 255) : kind[size_t(y)] == 2 ? Rgb(0, 0, 0) : TColor(rng() & 0xFFFFFF);
         });
-        auto src32 = CreateBmp32(sw, sh);
+        auto src32 = CreateBmp32(sw, sh);   // the same pixels, BGRA, a random alpha byte
         for (int y = 0; y < sh; ++y)
             for (int x = 0; x < sw; ++x) {
-                auto* p = static_cast<uint8_t*>(src32->ScanLine(y)) + x * 4;
-                const TColor c = Px(*src, x, y);
-                p[0] = uint8_t(c >> 16), p[1] = uint8_t(c >> 8), p[2] = uint8_t(c), p[3] = uint8_t(rng());
+                const uint32_t c = Px(*src, x, y);
+                static_cast<uint32_t*>(src32->ScanLine(y))[x] = rng() << 24 | (c & 0xFF) << 16 | (c & 0xFF00) | c >> 16;
             }
         const int dw = rnd(2, 160), dh = rnd(2, 20);
         auto got = MakeBmp24(dw, dh, [&](int, int) { return TColor(rng() & 0xFFFFFF); });
@@ -409,11 +408,10 @@ TEST_CASE("tiles, stretches and masked tiles match the plain per-pixel rules on 
             for (int x = std::max({area.Left, clip.Left, 0}); x < std::min({area.Right, clip.Right, dw}); ++x) {
                 if (s.Width() <= 0 || s.Height() <= 0)
                     continue;
-                int sx = s.Left + (x - area.Left) % s.Width(), sy = s.Top + (y - area.Top) % s.Height();
-                if (how == 1) {
-                    sx = s.Left + int(int64_t(x - area.Left) * s.Width() / area.Width());
-                    sy = s.Top + int(int64_t(y - area.Top) * s.Height() / area.Height());
-                }
+                const int sx = s.Left + (how == 1 ? int(int64_t(x - area.Left) * s.Width() / area.Width())
+                                                  : (x - area.Left) % s.Width());
+                const int sy = s.Top + (how == 1 ? int(int64_t(y - area.Top) * s.Height() / area.Height())
+                                                 : (y - area.Top) % s.Height());
                 const TColor sp = Px(*src, sx, sy);
                 if (how != 2) {
                     SetPx(*want, x, y, sp);
@@ -424,16 +422,12 @@ TEST_CASE("tiles, stretches and masked tiles match the plain per-pixel rules on 
                 SetPx(*want, x, y, Rgb(ch(0), ch(1), ch(2)));
             }
         TSkPixelRows d, s24, s32;
-        REQUIRE(PixelRowsOf(got.get(), d));
-        REQUIRE(PixelRowsOf(src.get(), s24));
-        REQUIRE(PixelRowsOf(src32.get(), s32, true));
+        REQUIRE(Join(PixelRowsOf(got.get(), d), PixelRowsOf(src.get(), s24), PixelRowsOf(src32.get(), s32, true)) ==
+                Join(true, true, true));
         const TSkPixelRows& from = rnd(0, 1) ? s24 : s32;
-        if (how == 0)
-            TileRows(d, area, from, R, clip);
-        else if (how == 1)
-            StretchRows(d, area, from, R, clip);
-        else
-            TileMaskedRows(d, area, s24, R, offset, clip);
+        how == 0   ? TileRows(d, area, from, R, clip)
+        : how == 1 ? StretchRows(d, area, from, R, clip)
+                   : TileMaskedRows(d, area, s24, R, offset, clip);
         CAPTURE(n);
         REQUIRE(Pixels(*got) == Pixels(*want));
     }
