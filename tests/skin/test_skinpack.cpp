@@ -1,5 +1,5 @@
-// Packed skins: entries, option text and image lookups, damage of every kind, the file
-// loader; and INI text held in string lists.
+// Packed skins: entries, option text and image lookups, damage, the file loader; and INI
+// text held in string lists.
 #include "skinfixtures.h"
 
 #include "skin/zskinpack.h"
@@ -52,15 +52,6 @@ TEST_CASE("packed skin: entries, option text and image lookups")
         // The option text writes names upper-cased.
         CHECK(Join(c->FindImage("MASTER.BMP") == &c->Files[0], c->FindImage("Master.bmp") == nullptr,
                    c->FindImage("OPTIONS.DAT") == nullptr) == Join(1, 1, 1));
-    }
-    SUBCASE("two option texts: the last counts, and every image entry is searched")
-    {
-        auto c = Extract(PackSkin({{"Options.dat", ToBytes("[FIRST]")},
-                                   {"ONE.BMP", SolidBmp(2, 2, 1)},
-                                   {"options.DAT", ToBytes("[SECOND]")},
-                                   {"TWO.BMP", SolidBmp(2, 2, 2)}}));
-        CHECK(Held(*c) == Join("[SECOND]", 2, 2));
-        CHECK(c->FindImage("TWO.BMP") == &c->Files[1]);
     }
     SUBCASE("no option text: the last image entry is still found, no lookup runs past, no sections")
     {

@@ -18,13 +18,10 @@ namespace {
 
 // A library memo that keeps its edit adapter in step with its skin data, as skinned controls
 // do: a removed skin frees the adapter from inside the skin command that went through it.
-class TAdaptedMemo : public TMemo {
-public:
+struct TAdaptedMemo : TMemo {
     TzCommonData SkinData{this, true};
     std::unique_ptr<TSkMainWnd> Adapter;
     using TMemo::TMemo;
-
-protected:
     void WndProc(TMessage& M) override
     {
         TMemo::WndProc(M);

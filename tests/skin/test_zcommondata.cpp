@@ -170,11 +170,8 @@ namespace {
 
 // Answers "skinned" in the record only, as controls reached in-process do: by SendMessage
 // the answer is 0.
-class TRecordAnswer : public TCustomControl {
-public:
-    explicit TRecordAnswer(TComponent* AOwner) : TCustomControl(AOwner) {}
-
-protected:
+struct TRecordAnswer : TCustomControl {
+    using TCustomControl::TCustomControl;
     void WndProc(TMessage& M) override
     {
         if (M.Msg == SM_SKINCMD && M.WParamHi() == SKCMD_ISSKINNED)

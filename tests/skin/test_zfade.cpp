@@ -1,5 +1,5 @@
 // Fades of a control's state change frame by frame (the ticks are called, never waited for),
-// the animation timer, and the animated show of a control and of a form.
+// the animation timer, and the animated show of a control.
 #include "classlib/gdihandles.h"
 #include "msgrecorder.h"
 #include "pixels.h"
@@ -423,25 +423,4 @@ TEST_CASE("the animated show of a control: screen to final look on an output win
     }
     CHECK(Join(FindWindowA("TOutputWindow", nullptr) == nullptr, box->ComponentCount(), Redrawing(box->Handle())) ==
           Join(true, components, true));
-}
-
-TEST_CASE("the animated show of a form: its frame and client area, the frame as it shows")
-{
-    TFadeFixture f;
-    f.Solid(TRect(10, 10, 30, 22), Rgb(10, 220, 40));
-    TShowRecord rec(f.Form->Handle());
-    AnimShowControl(f.Form.get(), 80);
-    CHECK(Join(rec.Weights.size(), rec.FramesMatch) == Join(12, true));
-    RECT wr;
-    GetWindowRect(f.Form->Handle(), &wr);
-    POINT client{0, 0};
-    ClientToScreen(f.Form->Handle(), &client);
-    const int cx = client.x - wr.left, cy = client.y - wr.top;
-    CHECK(rec.Final->Width() == wr.right - wr.left);
-    CHECK(CountNot(*rec.Final, TRect(cx + 10, cy + 10, cx + 30, cy + 22), Rgb(10, 220, 40)) == 0);
-    // A title bar the system does not print is taken as the window shows it.
-    TWindowDC dc(f.Form->Handle());
-    CHECK(Px(*rec.Final, 100, cy / 2) == TColor(GetPixel(dc.Handle(), 100, cy / 2)));
-    CHECK(Px(*rec.Final, 100, cy / 2) != Px(*rec.Final, cx + 50, cy + 50));
-    CHECK(Join(FindWindowA("TOutputWindow", nullptr) == nullptr, IsWindowVisible(f.Form->Handle())) == Join(1, 1));
 }

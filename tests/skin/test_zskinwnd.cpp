@@ -1,5 +1,5 @@
 // The adapter base: how an adapter goes into a window's chain and out again (foreign windows
-// and library controls, with other subclassers around it, Unicode windows staying Unicode),
+// and library controls, with other subclassers around it),
 // what it answers of the skin command, and the cache it paints at the window's place in its
 // parent's picture.
 #include "adapterfixtures.h"
