@@ -370,9 +370,7 @@ TEST_CASE("skin manager: no skin found, a damaged file, a folder named while ina
         m.SetActive(false);
         CHECK(Join(m.SkinInfo(), m.SectionCount()) == Join("N/A", 0));
     }
-    CHECK_FALSE(SkinIsChanging);
-    CHECK_FALSE(SkinIsApplying);
-    CHECK_FALSE(SkinIsRemoving);
+    CHECK(Join(SkinIsChanging, SkinIsApplying, SkinIsRemoving) == Join(false, false, false));
 }
 
 TEST_CASE("skin manager: applying and removing reaches each form and control once, in order")
@@ -693,8 +691,7 @@ TEST_CASE("skin manager: form data holds every property set, and what it reads w
     size_t dataProps = 0;
     for (size_t at = bytes.find("\x04" "Data\x0A"); at != AnsiString::npos; at = bytes.find("\x04" "Data\x0A", at + 1))
         ++dataProps;
-    CHECK(dataProps == 2);
-    CHECK(bytes.find("SkinInfo") == AnsiString::npos);
+    CHECK(Join(dataProps, bytes.find("SkinInfo")) == Join(2, AnsiString::npos));
     for (const char* name : {"HueOffset", "Saturation", "SkinningRules", "SkinnedPopups", "SkinName", "CommonSections",
                              "ExtraLineWidth", "ExtraLineFont", "FormShow", "DialogShow", "Version", "Author",
                              "Shadow1Blur", "MasterBitmap", "Bevel", "FontColor", "ShadowDontUse", "ImageCount",

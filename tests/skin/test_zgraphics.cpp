@@ -102,8 +102,7 @@ TEST_CASE("alpha blend: rectangles clipped at every edge, never outside the bitm
     // A bitmap blended onto itself reads the source before it is changed.
     auto self = MakeBmp24(6, 4, [](int x, int) { return Rgb(x * 40, 0, 0); });
     BlendBitmapRect(self.get(), self.get(), 0, TPoint(1, 0), TRect(0, 0, 5, 4));
-    CHECK(Px(*self, 1, 0) == Rgb(0, 0, 0));
-    CHECK(Px(*self, 5, 3) == Rgb((160 * 255 + 127) >> 8, 0, 0));
+    CHECK(Join(Px(*self, 1, 0), Px(*self, 5, 3)) == Join(Rgb(0, 0, 0), Rgb((160 * 255 + 127) >> 8, 0, 0)));
     // Whole bitmaps of one size only; alpha outside a byte is clamped.
     auto e = Filled24(4, 3, Rgb(0, 0, 0));
     BlendBitmaps(e.get(), Filled24(4, 3, Rgb(200, 0, 255)).get(), -40);
@@ -344,8 +343,7 @@ TEST_CASE("tiling pictures and the dotted focus frame")
     for (const TPoint p : {TPoint(2, 2), TPoint(5, 2), TPoint(8, 7), TPoint(2, 5), TPoint(9, 5)}) {
         CAPTURE(p.X);
         CAPTURE(p.Y);
-        CHECK(Px(*f, p.X, p.Y) == Bk);
-        CHECK(Px(*f, p.X - 1, p.Y - 1) == Wh);
+        CHECK(Join(Px(*f, p.X, p.Y), Px(*f, p.X - 1, p.Y - 1)) == Join(Bk, Wh));
     }
     CHECK(Px(*f, 3, 2) == G);
     // Nothing inside, below or right of the frame is touched.
