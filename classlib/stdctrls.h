@@ -8,7 +8,9 @@
 #include "classlib/controls.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 class TCustomComboBox;
 class TCustomMemo;
@@ -436,6 +438,227 @@ class TComboBox : public TCustomComboBox {
     Z_CLASS(TComboBox, TCustomComboBox)
 public:
     explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------------------
+// List boxes over the system's "LISTBOX" window. What any control over such a window needs
+// stands here beside the library's own list box, so that other list boxes (the skinned one
+// above all) build on the same pieces: the items object, the window styles, the items kept
+// while the window is made again, the answers of the virtual styles, the items' geometry and
+// the typed search.
+
+enum TListBoxStyle : uint8_t { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
+extern const char* const ListBoxStyleNames[5];
+// The virtual styles keep no texts in the window: the program answers for them (OnData).
+inline bool IsVirtualListBoxStyle(TListBoxStyle Style)
+{
+    return Style == lbVirtual || Style == lbVirtualOwnerDraw;
+}
+
+using TLBGetDataEvent = TMethod<void(TWinControl* Control, int Index, AnsiString& Data)>;
+using TLBGetDataObjectEvent = TMethod<void(TWinControl* Control, int Index, TObject*& DataObject)>;
+// The first item whose text begins with FindString; -1 for none.
+using TLBFindDataEvent = TMethod<int(TWinControl* Control, const AnsiString& FindString)>;
+
+// The clock of the list boxes' typed search (GetTickCount), and the test of a byte that
+// leads a double-byte character of the system's code page (IsDBCSLeadByte): tests put their
+// own here.
+extern TTickCountFunc ListBoxTickCount;
+extern bool (*ListBoxLeadByte)(uint8_t Byte);
+
+// The items of any control whose window is a "LISTBOX": kept in the window itself, which is
+// made on first use. A list box of a virtual style answers the texts and objects itself.
+class TListBoxStrings : public TStrings {
+    Z_CLASS(TListBoxStrings, TStrings)
+public:
+    explicit TListBoxStrings(TWinControl* ListBox) : FListBox(ListBox) {}
+    TWinControl* ListBox() const { return FListBox; }
+
+    int GetCount() const override;
+    // The item's text; "" for an index the window does not have.
+    AnsiString Get(int Index) const override;
+    // EStringListError "List index out of bounds (%d)" for an index the window lacks.
+    TObject* GetObject(int Index) const override;
+    void PutObject(int Index, TObject* AObject) override;
+    // A sorted list box puts the item in its place. EOutOfResources "Unable to insert a line"
+    // when the window refuses it; EStringListError "A virtual list box has no items of its
+    // own" for a window without strings.
+    int Add(const AnsiString& S) override;
+    int AddObject(const AnsiString& S, TObject* AObject) override;
+    void Insert(int Index, const AnsiString& S) override;
+    void Delete(int Index) override;
+    void Clear() override;
+    // Case-insensitive, as the system finds items.
+    int IndexOf(const AnsiString& S) const override;
+    void SetUpdateState(bool Updating) override;
+
+private:
+    HWND Wnd() const;
+    void CheckHasStrings() const;
+    TWinControl* FListBox;
+};
+
+// The settings of a list box that its window's styles carry.
+struct TListBoxLook {
+    TListBoxStyle Style = lbStandard;
+    bool Sorted = false;
+    bool MultiSelect = false;
+    bool ExtendedSelect = true;
+    bool IntegralHeight = false;
+    int Columns = 0;
+    int TabWidth = 0;
+    // The window styles of the settings (the border aside).
+    DWORD WindowStyles() const;
+};
+
+// The item rectangle of item Index of a "LISTBOX" window: the window's own; for Index equal
+// to the count, the place a new item would take (below the last one, or the top of an empty
+// list, as high as the window's items are); an empty rectangle beyond.
+TRect ListBoxItemRect(HWND Wnd, int Index);
+// The item at a client point: -1 outside the client area; the first item shown from the top
+// index whose rectangle holds the point; none there: -1 when Existing, else the count.
+int ListBoxItemAtPos(HWND Wnd, TPoint Pos, bool Existing);
+
+// The items, their objects, the current item and the top item of a "LISTBOX" window, kept
+// while the window is made again.
+class TListBoxKeeper {
+public:
+    // From the window that goes; one without strings (a virtual style) keeps no texts.
+    void Save(HWND Wnd, TStrings* Items, bool MultiSelect);
+    // Into the new window (Items over it); one without strings takes none.
+    void Restore(HWND Wnd, TStrings* Items, bool MultiSelect);
+
+private:
+    std::unique_ptr<TStringList> FItems;
+    std::vector<int> FSelected;
+    int FItemIndex = -1;
+    int FTopIndex = 0;
+};
+
+// The answer of a virtual list box to the window's questions for a text, its length or an
+// item's object (LB_GETTEXT, LB_GETTEXTLEN, LB_GETITEMDATA): from OnData and OnDataObject,
+// LB_ERR without a handler or outside the Count items. False for other messages.
+bool AnswerVirtualListBox(TWinControl* Control, TMessage& Message, int Count, const TLBGetDataEvent& OnData,
+                          const TLBGetDataObjectEvent& OnDataObject);
+
+// The typed search of a list box: keys typed without a pause of Delay milliseconds form one
+// prefix; Backspace takes the last character off (a double-byte one whole). A character
+// that leads a double-byte one takes the next WM_CHAR of the window with it; when none is
+// queued the lead byte alone is dropped.
+class TListBoxSearch {
+public:
+    // Key typed into the window: True when it changed the prefix, which is then to be looked
+    // for (an empty prefix stands for the first item). Key becomes 0 when it was consumed:
+    // every key but Backspace, Enter and Escape.
+    bool Type(HWND Wnd, char& Key, unsigned Delay);
+    const AnsiString& Prefix() const { return FPrefix; }
+    // The item found (Index, 0 for an empty prefix) becomes the only selected one of a
+    // multiple-selection list.
+    static void SelectOnly(HWND Wnd, int Index);
+
+private:
+    AnsiString FPrefix;
+    DWORD FLast = 0;
+};
+
+class TCustomListBox : public TCustomListControl {
+    Z_CLASS(TCustomListBox, TCustomListControl)
+public:
+    explicit TCustomListBox(TComponent* AOwner);
+    ~TCustomListBox() override;
+
+    TStrings* Items() const { return FItems.get(); }
+    void SetItems(TStrings* Value) { FItems->Assign(Value); }
+    TListBoxStyle Style() const { return FLook.Style; }
+    void SetStyle(TListBoxStyle Value) { RecreateOnChange(this, FLook.Style, Value); }
+    bool Sorted() const { return FLook.Sorted; }
+    void SetSorted(bool Value) { RecreateOnChange(this, FLook.Sorted, Value); }
+    bool MultiSelect() const { return FLook.MultiSelect; }
+    void SetMultiSelect(bool Value) { RecreateOnChange(this, FLook.MultiSelect, Value); }
+    bool ExtendedSelect() const { return FLook.ExtendedSelect; }
+    void SetExtendedSelect(bool Value) { RecreateOnChange(this, FLook.ExtendedSelect, Value); }
+    bool IntegralHeight() const { return FLook.IntegralHeight; }
+    void SetIntegralHeight(bool Value) { RecreateOnChange(this, FLook.IntegralHeight, Value); }
+    // Items side by side in columns of the width Width / Columns; 0 one column.
+    int Columns() const { return FLook.Columns; }
+    void SetColumns(int Value);
+    // Tab stops of the items' texts, in dialog units; 0 none.
+    int TabWidth() const { return FLook.TabWidth; }
+    void SetTabWidth(int Value) { RecreateOnChange(this, FLook.TabWidth, std::max(Value, 0)); }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value) { RecreateOnChange(this, FBorderStyle, Value); }
+    // The height of an item: with a window and the standard style the window's, else the
+    // one the owner-drawn styles use.
+    int ItemHeight();
+    void SetItemHeight(int Value);
+    // Typing selects the first item that begins with what was typed (see TListBoxSearch).
+    bool AutoComplete() const { return FAutoComplete; }
+    void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+    unsigned AutoCompleteDelay() const { return FAutoCompleteDelay; }
+    void SetAutoCompleteDelay(unsigned Value) { FAutoCompleteDelay = Value; }
+
+    // The items of a virtual style (the window's count), else of Items.
+    int Count();
+    void SetCount(int Value);
+    bool Selected(int Index);
+    void SetSelected(int Index, bool Value);
+    int SelCount();
+    int TopIndex();
+    void SetTopIndex(int Value);
+    TRect ItemRect(int Index) { return ListBoxItemRect(Handle(), Index); }
+    int ItemAtPos(TPoint Pos, bool Existing) { return ListBoxItemAtPos(Handle(), Pos, Existing); }
+    TCanvas* Canvas() const;
+
+    int GetCount() override { return Count(); }
+    // The caret item with MultiSelect, else the selected one.
+    int GetItemIndex() override;
+    void SetItemIndex(int Value) override;
+    void AddItem(const AnsiString& Item, TObject* AObject) override;
+    void Clear() override;
+    void ClearSelection() override;
+    void CopySelection(TCustomListControl* Destination) override;
+    void DeleteSelected() override;
+    void SelectAll() override;
+
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+    TLBGetDataEvent OnData;
+    TLBGetDataObjectEvent OnDataObject;
+    TLBFindDataEvent OnDataFind;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    // The items, selection and top item of the last window come back.
+    void CreateWnd() override;
+    void DestroyWnd() override;
+    void Dispatch(TMessage& Message) override;
+    void KeyPress(char& Key) override;
+    // The item's text, or OnData's for the virtual styles.
+    AnsiString ItemText(int Index);
+    virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+    virtual void MeasureItem(int Index, int& Height);
+
+private:
+    void CNCommand(TMessage& Message);
+    void CNDrawItem(TMessage& Message);
+    void CNMeasureItem(TMessage& Message);
+
+    std::unique_ptr<TListBoxStrings> FItems;
+    std::unique_ptr<TControlCanvas> FCanvas;
+    TListBoxLook FLook;
+    TListBoxKeeper FKeeper;
+    TListBoxSearch FSearch;
+    TBorderStyle FBorderStyle = bsSingle;
+    int FItemHeight = 16;
+    int FCount = 0;   // the virtual styles' count
+    bool FAutoComplete = true;
+    unsigned FAutoCompleteDelay = 500;
+};
+
+class TListBox : public TCustomListBox {
+    Z_CLASS(TListBox, TCustomListBox)
+public:
+    explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
 };
 
 // ---------------------------------------------------------------------------------------
