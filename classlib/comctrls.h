@@ -1197,10 +1197,10 @@ public:
     explicit TStatusBar(TComponent* AOwner) : TCustomStatusBar(AOwner) {}
 };
 
-// The published properties of a status bar class C.
+// The published properties of a status bar class C, its SimpleText aside (ANSI or wide).
 #define Z_STATUSBAR_PROPS(C)                                                                                   \
     Z_PROP_BOOL(C, AutoHint, false), Z_PROP_OBJ(C, Panels), Z_PROP_BOOL(C, SimplePanel, false),                \
-        Z_PROP_STR(C, SimpleText), Z_PROP_BOOL(C, SizeGrip, true)
+        Z_PROP_BOOL(C, SizeGrip, true)
 
 // ---------------------------------------------------------------------------------------
 // The up-down arrows over the system's "msctls_updown32": a position between Min and Max

@@ -339,14 +339,14 @@ void TListItem::MakeVisible(bool PartialOK)
 bool TListItem::EditCaption()
 {
     const int i = WindowIndex();
-    return i >= 0 && SendMessageA(ListView()->WindowHandle(), LVM_EDITLABELA, static_cast<WPARAM>(i), 0) != 0;
+    return i >= 0 && ListView()->Perform(LVM_EDITLABELA, static_cast<WPARAM>(i), 0) != 0;
 }
 
 void TListItem::CancelEdit()
 {
     // An edit of item -1 ends the one running without taking its text.
     if (WindowIndex() >= 0)
-        SendMessageA(ListView()->WindowHandle(), LVM_EDITLABELA, static_cast<WPARAM>(-1), 0);
+        ListView()->Perform(LVM_EDITLABELA, static_cast<WPARAM>(-1), 0);
 }
 
 void TListItem::Update()

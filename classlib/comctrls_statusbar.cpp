@@ -15,7 +15,7 @@ Z_CLASS_IMPL(TStatusPanel, TCollectionItem, Z_PROP_STR(TStatusPanel, Text), Z_PR
              Z_PROP_ENUM(TStatusPanel, Bevel, StatusPanelBevelNames, pbLowered))
 Z_CLASS_IMPL(TStatusPanels, TCollection)
 Z_CLASS_IMPL(TCustomStatusBar, TWinControl)
-Z_CLASS_IMPL(TStatusBar, TCustomStatusBar, Z_STATUSBAR_PROPS(TStatusBar))
+Z_CLASS_IMPL(TStatusBar, TCustomStatusBar, Z_STATUSBAR_PROPS(TStatusBar), Z_PROP_STR(TStatusBar, SimpleText))
 
 namespace {
 // The window takes at most this many parts.
