@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
+const char* const ListBoxBorderStyleNames[2] = {"bsNone", "bsSingle"};
 const char* const ListBoxStyleNames[5] = {"lbStandard", "lbOwnerDrawFixed", "lbOwnerDrawVariable", "lbVirtual",
                                           "lbVirtualOwnerDraw"};
 
@@ -144,6 +145,16 @@ DWORD TListBoxLook::WindowStyles() const
     if (TabWidth > 0)
         style |= LBS_USETABSTOPS;
     return style;
+}
+
+void TListBoxLook::Apply(HWND Wnd, int Width, int VirtualCount) const
+{
+    if (TabWidth > 0)
+        SendMessageA(Wnd, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&TabWidth));
+    if (Columns > 0)
+        SendMessageA(Wnd, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(Width / Columns), 0);
+    if (IsVirtualListBoxStyle(Style))
+        SendMessageA(Wnd, LB_SETCOUNT, static_cast<WPARAM>(VirtualCount), 0);
 }
 
 TRect ListBoxItemRect(HWND Wnd, int Index)
@@ -298,10 +309,65 @@ bool TListBoxSearch::Type(HWND Wnd, char& Key, unsigned Delay)
     return true;
 }
 
-void TListBoxSearch::SelectOnly(HWND Wnd, int Index)
+int TListBoxSearch::Choose(HWND Wnd, char& Key, unsigned Delay, bool MultiSelect, TWinControl* Control,
+                           const TLBFindDataEvent& FindData)
 {
-    SendMessageA(Wnd, LB_SETSEL, FALSE, -1);
-    SendMessageA(Wnd, LB_SELITEMRANGE, TRUE, MAKELPARAM(Index, Index));
+    if (!Type(Wnd, Key, Delay))
+        return -1;
+    int found = 0;
+    if (!FPrefix.empty()) {
+        if (GetWindowLongA(Wnd, GWL_STYLE) & LBS_NODATA)
+            found = FindData ? FindData(Control, FPrefix) : -1;
+        else
+            found = static_cast<int>(
+                SendMessageA(Wnd, LB_FINDSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(FPrefix.c_str())));
+        if (found < 0)
+            return -1;
+        if (MultiSelect) {
+            SendMessageA(Wnd, LB_SETSEL, FALSE, -1);
+            SendMessageA(Wnd, LB_SELITEMRANGE, TRUE, MAKELPARAM(found, found));
+        }
+    }
+    SetListBoxItemIndex(Wnd, MultiSelect, found);
+    return found;
+}
+
+int ListBoxItemIndex(HWND Wnd, bool MultiSelect)
+{
+    return static_cast<int>(SendMessageA(Wnd, MultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
+}
+
+void SetListBoxItemIndex(HWND Wnd, bool MultiSelect, int Value)
+{
+    if (ListBoxItemIndex(Wnd, MultiSelect) != Value)
+        SendMessageA(Wnd, MultiSelect ? LB_SETCARETINDEX : LB_SETCURSEL, static_cast<WPARAM>(Value), 0);
+}
+
+bool ListBoxSelected(HWND Wnd, int Index)
+{
+    const LRESULT r = SendMessageA(Wnd, LB_GETSEL, static_cast<WPARAM>(Index), 0);
+    if (r == LB_ERR)
+        throw EListError(Format(SListIndexError, Index));
+    return r != 0;
+}
+
+void SetListBoxSelected(HWND Wnd, bool MultiSelect, int Index, bool Value)
+{
+    if (MultiSelect) {
+        if (SendMessageA(Wnd, LB_SETSEL, Value, Index) == LB_ERR)
+            throw EListError(Format(SListIndexError, Index));
+    } else if (Value) {
+        SetListBoxItemIndex(Wnd, false, Index);
+    } else if (ListBoxItemIndex(Wnd, false) == Index) {
+        SetListBoxItemIndex(Wnd, false, -1);
+    }
+}
+
+int ListBoxSelCount(HWND Wnd, bool MultiSelect)
+{
+    if (MultiSelect)
+        return static_cast<int>(SendMessageA(Wnd, LB_GETSELCOUNT, 0, 0));
+    return ListBoxItemIndex(Wnd, false) >= 0 ? 1 : 0;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -309,240 +375,11 @@ void TListBoxSearch::SelectOnly(HWND Wnd, int Index)
 
 Z_CLASS_IMPL(TCustomListBox, TCustomListControl, Z_PROP_BOOL(TCustomListBox, TabStop, true),
              Z_PROP_BOOL(TCustomListBox, ParentColor, false))
-Z_CLASS_IMPL(TListBox, TCustomListBox, Z_PROP_ENUM(TListBox, Style, ListBoxStyleNames, lbStandard),
-             Z_PROP_BOOL(TListBox, AutoComplete, true), Z_PROP_INT(TListBox, Columns, 0),
-             Z_PROP_BOOL(TListBox, ExtendedSelect, true), Z_PROP_BOOL(TListBox, IntegralHeight, false),
-             Z_PROP_INT(TListBox, ItemHeight, 16), Z_PROP_BOOL(TListBox, MultiSelect, false),
-             Z_PROP_BOOL(TListBox, Sorted, false), Z_PROP_INT(TListBox, TabWidth, 0), Z_PROP_OBJ(TListBox, Items))
-
-TCustomListBox::TCustomListBox(TComponent* AOwner)
-    : TCustomListControl(AOwner), FItems(std::make_unique<TListBoxStrings>(this)),
-      FCanvas(std::make_unique<TControlCanvas>())
-{
-    // The selection's change is the click; the window tells it.
-    FControlStyle = csSetCaption | csDoubleClicks;
-    FWidth = 121;
-    FHeight = 97;
-    FTabStop = true;
-    FParentColor = false;
-    FColor = clWindow;
-    FBrush->SetColor(FColor);
-    FCanvas->SetControl(this);
-}
-
-TCustomListBox::~TCustomListBox()
-{
-    DestroyWindowFirst();
-    FCanvas->FreeHandle();
-}
-
-TCanvas* TCustomListBox::Canvas() const
-{
-    return FCanvas.get();
-}
-
-void TCustomListBox::CreateParams(TCreateParams& Params)
-{
-    TCustomListControl::CreateParams(Params);
-    CreateSubClass(Params, "LISTBOX");
-    Params.Style |= FLook.WindowStyles();
-    AddBorderStyle(Params, FBorderStyle);
-    Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
-}
-
-void TCustomListBox::CreateWnd()
-{
-    TCustomListControl::CreateWnd();
-    if (FLook.TabWidth > 0)
-        SendMessageA(FHandle, LB_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&FLook.TabWidth));
-    if (FLook.Columns > 0)
-        SendMessageA(FHandle, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(FWidth / FLook.Columns), 0);
-    if (IsVirtualListBoxStyle(FLook.Style))
-        SendMessageA(FHandle, LB_SETCOUNT, static_cast<WPARAM>(FCount), 0);
-    FKeeper.Restore(FHandle, FItems.get(), FLook.MultiSelect);
-}
-
-void TCustomListBox::DestroyWnd()
-{
-    if (FHandle) {
-        // The count of a window without strings is the virtual styles' count.
-        if (GetWindowLongA(FHandle, GWL_STYLE) & LBS_NODATA)
-            FCount = static_cast<int>(SendMessageA(FHandle, LB_GETCOUNT, 0, 0));
-        FKeeper.Save(FHandle, FItems.get(), FLook.MultiSelect);
-    }
-    TCustomListControl::DestroyWnd();
-}
-
-void TCustomListBox::SetColumns(int Value)
-{
-    Value = std::max(Value, 0);
-    // Between two numbers of columns only their width changes; one column has other styles.
-    if (FLook.Columns > 0 && Value > 0) {
-        FLook.Columns = Value;
-        if (FHandle)
-            SendMessageA(FHandle, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(FWidth / Value), 0);
-        return;
-    }
-    RecreateOnChange(this, FLook.Columns, Value);
-}
-
-int TCustomListBox::ItemHeight()
-{
-    if (FHandle && FLook.Style == lbStandard)
-        return static_cast<int>(SendMessageA(FHandle, LB_GETITEMHEIGHT, 0, 0));
-    return FItemHeight;
-}
-
-void TCustomListBox::SetItemHeight(int Value)
-{
-    if (Value > 0 && StoreChanged(FItemHeight, Value) && FLook.Style != lbStandard)
-        RecreateWnd();
-}
-
-int TCustomListBox::Count()
-{
-    if (!IsVirtualListBoxStyle(FLook.Style))
-        return FItems->Count();
-    return FHandle ? static_cast<int>(SendMessageA(FHandle, LB_GETCOUNT, 0, 0)) : FCount;
-}
-
-void TCustomListBox::SetCount(int Value)
-{
-    if (!IsVirtualListBoxStyle(FLook.Style))
-        return;
-    FCount = std::max(Value, 0);
-    if (FHandle)
-        SendMessageA(FHandle, LB_SETCOUNT, static_cast<WPARAM>(FCount), 0);
-}
-
-int TCustomListBox::GetItemIndex()
-{
-    return static_cast<int>(SendMessageA(Handle(), FLook.MultiSelect ? LB_GETCARETINDEX : LB_GETCURSEL, 0, 0));
-}
-
-void TCustomListBox::SetItemIndex(int Value)
-{
-    if (GetItemIndex() != Value)
-        SendMessageA(Handle(), FLook.MultiSelect ? LB_SETCARETINDEX : LB_SETCURSEL, static_cast<WPARAM>(Value), 0);
-}
-
-bool TCustomListBox::Selected(int Index)
-{
-    const LRESULT r = SendMessageA(Handle(), LB_GETSEL, static_cast<WPARAM>(Index), 0);
-    if (r == LB_ERR)
-        throw EListError(Format(SListIndexError, Index));
-    return r != 0;
-}
-
-void TCustomListBox::SetSelected(int Index, bool Value)
-{
-    if (FLook.MultiSelect) {
-        if (SendMessageA(Handle(), LB_SETSEL, Value, Index) == LB_ERR)
-            throw EListError(Format(SListIndexError, Index));
-    } else if (Value) {
-        SetItemIndex(Index);
-    } else if (GetItemIndex() == Index) {
-        SetItemIndex(-1);
-    }
-}
-
-int TCustomListBox::SelCount()
-{
-    if (FLook.MultiSelect)
-        return static_cast<int>(SendMessageA(Handle(), LB_GETSELCOUNT, 0, 0));
-    return GetItemIndex() >= 0 ? 1 : 0;
-}
-
-int TCustomListBox::TopIndex()
-{
-    return static_cast<int>(SendMessageA(Handle(), LB_GETTOPINDEX, 0, 0));
-}
-
-void TCustomListBox::SetTopIndex(int Value)
-{
-    if (TopIndex() != Value)
-        SendMessageA(Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(Value), 0);
-}
-
-void TCustomListBox::AddItem(const AnsiString& Item, TObject* AObject)
-{
-    FItems->AddObject(Item, AObject);
-}
-
-void TCustomListBox::Clear()
-{
-    if (IsVirtualListBoxStyle(FLook.Style))
-        SetCount(0);
-    else
-        FItems->Clear();
-}
-
-void TCustomListBox::ClearSelection()
-{
-    if (FLook.MultiSelect)
-        SendMessageA(Handle(), LB_SETSEL, FALSE, -1);
-    else
-        SetItemIndex(-1);
-}
-
-void TCustomListBox::CopySelection(TCustomListControl* Destination)
-{
-    if (!Destination)
-        return;
-    for (int i = 0; i < Count(); ++i)
-        if (Selected(i))
-            Destination->AddItem(ItemText(i), FItems->GetObject(i));
-}
-
-void TCustomListBox::DeleteSelected()
-{
-    if (IsVirtualListBoxStyle(FLook.Style))
-        return;
-    for (int i = Count() - 1; i >= 0; --i)
-        if (Selected(i))
-            FItems->Delete(i);
-}
-
-void TCustomListBox::SelectAll()
-{
-    if (FLook.MultiSelect)
-        SendMessageA(Handle(), LB_SETSEL, TRUE, -1);
-}
-
-AnsiString TCustomListBox::ItemText(int Index)
-{
-    if (!IsVirtualListBoxStyle(FLook.Style))
-        return FItems->Get(Index);
-    AnsiString text;
-    if (OnData)
-        OnData(this, Index, text);
-    return text;
-}
-
-void TCustomListBox::KeyPress(char& Key)
-{
-    TCustomListControl::KeyPress(Key);
-    if (Key == 0 || !FAutoComplete || !FSearch.Type(Handle(), Key, FAutoCompleteDelay))
-        return;
-    const AnsiString& prefix = FSearch.Prefix();
-    int found = 0;
-    if (!prefix.empty()) {
-        found = IsVirtualListBoxStyle(FLook.Style)
-                    ? (OnDataFind ? OnDataFind(this, prefix) : -1)
-                    : static_cast<int>(SendMessageA(FHandle, LB_FINDSTRING, static_cast<WPARAM>(-1),
-                                                    reinterpret_cast<LPARAM>(prefix.c_str())));
-        if (found < 0)
-            return;
-        if (FLook.MultiSelect)
-            TListBoxSearch::SelectOnly(FHandle, found);
-    }
-    SetItemIndex(found);
-    Click();
-}
+Z_CLASS_IMPL(TListBox, TCustomListBox, Z_LISTBOX_PROPS(TListBox))
 
 void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState State)
 {
-    if (OnDrawItem && FLook.Style != lbStandard && FLook.Style != lbVirtual) {
+    if (DrawnByProgram()) {
         OnDrawItem(this, Index, Rect, State);
         return;
     }
@@ -550,25 +387,6 @@ void TCustomListBox::DrawItem(int Index, const TRect& Rect, TOwnerDrawState Stat
     FCanvas->FillRect(Rect);
     if (Index >= 0)
         FCanvas->TextOut(Rect.Left + 2, Rect.Top, ItemText(Index));
-}
-
-void TCustomListBox::MeasureItem(int Index, int& Height)
-{
-    if (OnMeasureItem)
-        OnMeasureItem(this, Index, Height);
-}
-
-void TCustomListBox::CNCommand(TMessage& Message)
-{
-    switch (TWMCommand(Message).NotifyCode) {
-    case LBN_SELCHANGE:
-        Changed();
-        Click();
-        break;
-    case LBN_DBLCLK:
-        DblClick();
-        break;
-    }
 }
 
 void TCustomListBox::CNDrawItem(TMessage& Message)
@@ -592,43 +410,4 @@ void TCustomListBox::CNDrawItem(TMessage& Message)
     if (state & odFocused)
         DrawFocusRect(dis->hDC, &dis->rcItem);
     Message.Result = 1;
-}
-
-void TCustomListBox::CNMeasureItem(TMessage& Message)
-{
-    auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-    if (!mis)
-        return;
-    int height = FItemHeight;
-    if (FLook.Style == lbOwnerDrawVariable)
-        MeasureItem(static_cast<int>(mis->itemID), height);
-    mis->itemHeight = static_cast<UINT>(std::max(height, 1));
-    Message.Result = 1;
-}
-
-void TCustomListBox::Dispatch(TMessage& Message)
-{
-    switch (Message.Msg) {
-    case LB_GETTEXT:
-    case LB_GETTEXTLEN:
-    case LB_GETITEMDATA:
-        if (IsVirtualListBoxStyle(FLook.Style) && AnswerVirtualListBox(this, Message, Count(), OnData, OnDataObject))
-            return;
-        break;
-    case CN_COMMAND:
-        CNCommand(Message);
-        return;
-    case CN_DRAWITEM:
-        CNDrawItem(Message);
-        return;
-    case CN_MEASUREITEM:
-        CNMeasureItem(Message);
-        return;
-    case WM_SIZE:
-        TCustomListControl::Dispatch(Message);
-        if (FHandle && FLook.Columns > 0)
-            SendMessageA(FHandle, LB_SETCOLUMNWIDTH, static_cast<WPARAM>(FWidth / FLook.Columns), 0);
-        return;
-    }
-    TCustomListControl::Dispatch(Message);
 }
