@@ -251,3 +251,23 @@ TEST_CASE("a skinned list view's header shows the column under the mouse hot whi
         CHECK(GetScrollPos(list->Handle(), bar) == asked);
     }
 }
+
+TEST_CASE("wide panel texts, the wide simple text and wide column captions go through form data")
+{
+    const auto copy = [](TComponent* From, TComponent* Into) {
+        TStringStream data;
+        data.WriteComponent(From);
+        data.SetPosition(0);
+        data.ReadComponent(Into);
+    };
+    TzStatusBar bar(nullptr), barInto(nullptr);
+    bar.Panels()->Add()->SetText(L"Ελληνικά 中文");
+    bar.SetSimpleText(L"Соединение");
+    copy(&bar, &barInto);
+    CHECK(Join(barInto.Panels()->Items(0)->Text(), barInto.SimpleText()) ==
+          Join(WideString(L"Ελληνικά 中文"), WideString(L"Соединение")));
+    TzListView list(nullptr), listInto(nullptr);
+    list.Columns()->Add()->SetCaption(L"Имя · 名字");
+    copy(&list, &listInto);
+    CHECK(listInto.Column(0)->Caption() == L"Имя · 名字");
+}
