@@ -137,24 +137,29 @@ protected:
 
 // Buttons with images: glyph and caption placed by the bit buttons' layout. The glyph of a
 // class-library bit button is its own (with its layout, margin and spacing); a foreign
-// button's is its image (BM_GETIMAGE), beside the caption unless the button shows the image
-// alone (BS_BITMAP, BS_ICON).
+// button's is its image (BM_GETIMAGE), drawn as the system draws it, beside the caption
+// unless the button shows the image alone (BS_BITMAP, BS_ICON).
 class TSkBitBtnWnd : public TSkBtnWnd {
     Z_CLASS(TSkBitBtnWnd, TSkBtnWnd)
 public:
     using TSkBtnWnd::TSkBtnWnd;
-    ~TSkBitBtnWnd() override;
     // Where the glyph and the caption go in the present state.
-    TzGlyphPlaces Places(TBitmap* Cache);
+    TzGlyphPlaces Places();
 
 protected:
     TRect TextRect(TBitmap* Cache, const WideString& Caption, UINT Format) override;
     void PaintGlyph(TBitmap* Cache, int State) override;
 
 private:
-    // The glyph strip and its number of frames.
-    TBitmap* Glyph(int& Frames);
-    std::unique_ptr<TBitmap> FImage;
+    // The glyph strip of a class-library bit button and its number of frames; none else.
+    TBitmap* LibraryGlyph(int& Frames);
+    // A foreign button's image (BM_GETIMAGE): a bitmap or an icon, and its size.
+    struct TImage {
+        HBITMAP Bitmap = nullptr;
+        HICON Icon = nullptr;
+        TSize Size{0, 0};
+    };
+    TImage WindowImage();
 };
 
 // Check boxes and radio buttons: the section (the skin data's own), the skin's check glyph of

@@ -7,6 +7,7 @@
 #include "classlib/menus.h"
 #include "unicode/ucforms.h"
 
+#include <memory>
 #include <vector>
 
 class TGalleryForm;
@@ -44,6 +45,29 @@ class TGalleryPanel : public TCustomControl {
     Z_CLASS(TGalleryPanel, TCustomControl)
 public:
     explicit TGalleryPanel(TComponent* AOwner);
+};
+
+// A page whose background is the skin's panel colour (the system's face colour without a
+// skin): the picture its see-through children stand on. Its font and its labels' take the
+// panel's text colour; it passes the skin's commands on to its children.
+class TGallerySkinPage : public TGalleryPanel {
+    Z_CLASS(TGallerySkinPage, TGalleryPanel)
+public:
+    explicit TGallerySkinPage(TComponent* AOwner);
+    ~TGallerySkinPage() override;
+
+protected:
+    void CreateWnd() override;
+    void WndProc(TMessage& Message) override;
+    // The colours of the skin (or of none) taken.
+    void FollowSkin();
+    // After FollowSkin: what else follows the skin; Text is the page's text colour.
+    virtual void SkinFollowed(TColor) {}
+
+private:
+    TBitmap* Picture();
+    std::unique_ptr<TBitmap> FPicture;
+    TColor FPainted = clNone;
 };
 
 // A control of class T owned by Owner, at those bounds on Parent.
