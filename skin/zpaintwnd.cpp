@@ -26,8 +26,10 @@ void TSkSelfPaintWnd::HookParts(bool Repaint)
 {
     TSkMainWnd::HookParts(Repaint);
     SkinData->SetBGChanged(true);
+    // While a skin change runs, the one redraw at its end paints the window.
     if (Handle && IsWindowVisible(Handle))
-        RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | (Repaint ? RDW_UPDATENOW : 0u));
+        RedrawWindow(Handle, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_FRAME | (Repaint && !SkinChangeRunning() ? RDW_UPDATENOW : 0u));
 }
 
 void TSkSelfPaintWnd::DetachParts()

@@ -83,12 +83,12 @@ class TSkStaticWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // DrawText's flags for a static of that style (its type, SS_NOPREFIX, SS_CENTERIMAGE, the
     // ellipses); none for a static of another type than a text.
     static UINT TextFormat(int32_t Style, bool& IsText);
 
 protected:
+    bool OwnMessage(TMessage& Message) override;
     // What the static shows over the section.
     virtual void PaintText(TBitmap* Cache);
 };
@@ -123,11 +123,11 @@ class TSkBtnWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // 2 pushed, 1 enabled and focused, hot or the default button, else 0.
     int ButtonState();
 
 protected:
+    bool OwnMessage(TMessage& Message) override;
     // The painting steps after the section: the glyph (none) and the caption with its focus
     // frame.
     virtual TRect TextRect(TBitmap* Cache, const WideString& Caption, UINT Format);
@@ -170,7 +170,6 @@ class TSkCheckBoxWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // The glyph's and the caption's places in the window.
     TRect GlyphRect();
     TRect CaptionRect();
@@ -179,6 +178,9 @@ public:
     // The check state the window shows: 0, 1, 2 indeterminate.
     int CheckState();
     bool IsRadio() const;
+
+protected:
+    bool OwnMessage(TMessage& Message) override;
 
 private:
     int GlyphIndex();
@@ -191,6 +193,8 @@ class TSkSizerWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
+
+protected:
     bool OwnMessage(TMessage& Message) override;
 };
 
@@ -202,10 +206,12 @@ class TSkSpinWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // The two buttons' rectangles (up or left first) and their states.
     TRect ButtonRect(int Button);
     int ButtonState(int Button);
+
+protected:
+    bool OwnMessage(TMessage& Message) override;
 
 private:
     int ButtonAt(TPoint P);
@@ -222,11 +228,13 @@ class TSkToolBarWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // The width of the frame around the client area.
     int FrameWidth();
     // A button's state: 2 pressed or checked, 1 under the mouse and enabled, else 0.
     int ButtonState(int Index);
+
+protected:
+    bool OwnMessage(TMessage& Message) override;
 
 private:
     void PaintFrame();
@@ -239,17 +247,21 @@ class TSkTransPanelWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
+
+protected:
     bool OwnMessage(TMessage& Message) override;
 };
 
 // Group boxes: the section from half the caption's height down, the caption's strip showing
-// the parent, the wide caption in the section's colours at least 14 pixels from the left.
+// the parent, the wide caption in the section's colours where the skinned group box has it.
 class TSkGroupBoxWnd : public TSkSelfPaintWnd {
     Z_CLASS(TSkGroupBoxWnd, TSkSelfPaintWnd)
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // The caption's rectangle in the window.
     TRect CaptionRect();
+
+protected:
+    bool OwnMessage(TMessage& Message) override;
 };
