@@ -7,6 +7,7 @@
 #include "classlib/menus.h"
 #include "unicode/ucforms.h"
 
+#include <memory>
 #include <vector>
 
 class TGalleryForm;
@@ -35,6 +36,8 @@ TWinControl* CreateButtonsPage(TGalleryForm* Form);           // page_buttons.cp
 TWinControl* CreateTabsPage(TGalleryForm* Form);              // page_tabs.cpp
 TWinControl* CreateContactsPage(TGalleryForm* Form);          // page_contacts.cpp
 TWinControl* CreateListsPage(TGalleryForm* Form);             // page_lists.cpp
+TWinControl* CreateSettingsPage(TGalleryForm* Form);          // page_settings.cpp
+TWinControl* CreateForeignPage(TGalleryForm* Form);           // page_foreign.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 
@@ -43,6 +46,29 @@ class TGalleryPanel : public TCustomControl {
     Z_CLASS(TGalleryPanel, TCustomControl)
 public:
     explicit TGalleryPanel(TComponent* AOwner);
+};
+
+// A page whose background is the skin's panel colour (the system's face colour without a
+// skin): the picture its see-through children stand on. Its font and its labels' take the
+// panel's text colour; it passes the skin's commands on to its children.
+class TGallerySkinPage : public TGalleryPanel {
+    Z_CLASS(TGallerySkinPage, TGalleryPanel)
+public:
+    explicit TGallerySkinPage(TComponent* AOwner);
+    ~TGallerySkinPage() override;
+
+protected:
+    void CreateWnd() override;
+    void WndProc(TMessage& Message) override;
+    // The colours of the skin (or of none) taken.
+    void FollowSkin();
+    // After FollowSkin: what else follows the skin; Text is the page's text colour.
+    virtual void SkinFollowed(TColor) {}
+
+private:
+    TBitmap* Picture();
+    std::unique_ptr<TBitmap> FPicture;
+    TColor FPainted = clNone;
 };
 
 // A control of class T owned by Owner, at those bounds on Parent.

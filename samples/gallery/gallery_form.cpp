@@ -1,5 +1,7 @@
 #include "gallery.h"
 #include "gallery_controls.h"
+#include "skin/zcontrolutils.h"
+#include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucmenus.h"
@@ -16,6 +18,8 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
         {L"&Контакты", ShortCut('8', ssCtrl), L"contacts", &CreateContactsPage},
         {L"С&писки", ShortCut('9', ssCtrl), L"lists", &CreateListsPage},
+        {L"&Настройки", ShortCut('0', ssCtrl), L"settings", &CreateSettingsPage},
+        {L"&Чужие окна", ShortCut('F', ssCtrl | ssShift), L"foreign", &CreateForeignPage},
     };
     return pages;
 }
@@ -25,6 +29,76 @@ Z_CLASS_IMPL(TGalleryPanel, TCustomControl)
 TGalleryPanel::TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
 {
     SetControlStyle(ControlStyle() | csAcceptsControls);
+}
+
+Z_CLASS_IMPL(TGallerySkinPage, TGalleryPanel)
+
+TGallerySkinPage::TGallerySkinPage(TComponent* AOwner) : TGalleryPanel(AOwner) {}
+
+TGallerySkinPage::~TGallerySkinPage() = default;
+
+void TGallerySkinPage::CreateWnd()
+{
+    TGalleryPanel::CreateWnd();
+    FollowSkin();
+}
+
+void TGallerySkinPage::WndProc(TMessage& M)
+{
+    if (M.Msg != SM_SKINCMD) {
+        TGalleryPanel::WndProc(M);
+        return;
+    }
+    TWMSkinCommand command(M);
+    switch (command.Command) {
+    case SKCMD_ISSKINNED:
+        command.Answer(1);
+        return;
+    case SKCMD_GETBGIMAGE:
+        SharedCacheInfo = MakeCacheInfo(Picture(), 0, 0);
+        return;
+    case SKCMD_GETBGCOLOR:
+        SharedParentColor = ColorToRGB(Color());
+        return;
+    case SKCMD_NEWSKIN:
+    case SKCMD_SKINREMOVED:
+    case SKCMD_REFRESH:
+        if (command.Command != SKCMD_NEWSKIN)
+            FollowSkin();
+        BroadcastToControls(this, M);
+        return;
+    default:
+        TGalleryPanel::WndProc(M);
+        return;
+    }
+}
+
+void TGallerySkinPage::FollowSkin()
+{
+    TzSkinManager* m = DefaultManager;
+    const int panel = m && m->SkinData().Active ? m->FindSectionIndex("PANEL") : -1;
+    const bool skinned = m && m->IsValidSkinIndex(panel);
+    const TColor text = skinned ? TColor(m->Section(panel).FontColor) : clWindowText;
+    SetColor(skinned ? m->Section(panel).Color : clBtnFace);
+    Font()->SetColor(text);
+    // Labels with fonts of their own (headings) keep to the page's text colour too.
+    for (int i = 0; i < ControlCount(); ++i)
+        if (auto* label = dynamic_cast<TCustomLabel*>(Controls(i)))
+            label->Font()->SetColor(text);
+    SkinFollowed(text);
+}
+
+TBitmap* TGallerySkinPage::Picture()
+{
+    const TColor c = ColorToRGB(Color());
+    if (!FPicture || FPicture->Width() != Width() || FPicture->Height() != Height() || FPainted != c) {
+        FPicture = std::make_unique<TBitmap>();
+        FPicture->SetPixelFormat(pf24bit);
+        FPicture->SetSize(std::max(1, Width()), std::max(1, Height()));
+        FillDC(FPicture->Canvas()->Handle(), TRect(0, 0, FPicture->Width(), FPicture->Height()), c);
+        FPainted = c;
+    }
+    return FPicture.get();
 }
 
 TGalleryPanel* NewGalleryPanel(TGalleryForm* Form)

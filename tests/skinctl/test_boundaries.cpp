@@ -5,6 +5,7 @@
 #include "soakform.h"
 
 #include "classlib/extctrls.h"
+#include "skinctl/zcheckbox.h"
 #include "skinctl/zlistview.h"
 #include "skinctl/zstatusbar.h"
 
@@ -254,6 +255,19 @@ const TBoundaryCase BoundaryCases[] = {
          }
          CHECK(ClientPixel(bar, 150, 12) == clRed);
          delete bar;
+     }},
+    {"click handler of a check box", [](TBoundaryRig& R) {
+         auto* box = R.Place<TzCheckBox>(R.Form, 10, 10, 120, 20);
+         box->SetCaption(L"Флажок");
+         box->OnClick = MakeMethod<&TThrower::Notify>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             SendMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+             SendMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+         }
+         // Each click changed the state; the press that threw is over.
+         CHECK(Join(box->State(), box->Pressed(), GetCapture() != box->Handle()) == Join(cbUnchecked, false, true));
+         delete box;
      }},
     {"paint handler of a bit button", &PaintHandlerThrows<TzBitBtn>},
     {"paint handler of a speed button", &PaintHandlerThrows<TzSpeedButton>},
