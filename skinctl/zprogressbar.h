@@ -14,8 +14,8 @@
 // inside the bar less BorderWidth + 1 pixels on every side, from the left (from the bottom
 // when upright). Smooth: one piece, the inside's length times Fraction long (to the nearest
 // pixel). Otherwise blocks 0.66 of the inside's thickness less 2 long, as many as fit with at
-// least 2 pixels between them, spread evenly from one end to the other; Fraction of them (to
-// the nearest block) are shown. None when the inside is too thin for a block of 2.
+// least 2 pixels between them, the gaps alike (what is left over stays at the far end);
+// Fraction of them (to the nearest block) are shown. None when the inside is too thin for a block of 2.
 std::vector<TRect> ProgressPieces(TSize Size, int BorderWidth, TProgressBarOrientation Orientation, bool Smooth,
                                   double Fraction);
 

@@ -151,6 +151,27 @@ int ActiveState(const TzCommonData* SkinData);
 // when it keeps its colour.
 void PaintSectionFromCache(TControl* Control, TzCommonData* SkinData, HDC DC, int State, bool KeepCache);
 
+// What a container (a panel, a group box) answers before anything else, skinned or not: told
+// to be see-through, it paints its picture at once (PaintPicture, when skinned and ready);
+// asked whether its children must wait, it answers by its own state alone. True when Message
+// was one of these.
+template <class TPaint>
+bool PreviewContainerCommand(TControl* Control, TzCommonData* SkinData, TMessage& Message, TPaint&& PaintPicture)
+{
+    switch (SkinCommandOf(Message)) {
+    case SKCMD_SETSEETHROUGH:
+        CommonMessageHandler(Message, SkinData);
+        if (SkinData->SeeThrough() && SkinData->Skinned() && IsControlReady(Control))
+            PaintPicture();
+        return true;
+    case SKCMD_ISUPDATING:
+        TWMSkinCommand(Message).Answer(SkinData->BGChanged() || SkinData->Updating() ? 1 : 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
 // For a window that is no skinned control but follows the skin (a pane holding a foreign
 // window under its adapter, a page drawn from the skin): answers the skin commands as a
 // skinned control does, so that the manager's broadcast reaches it. Refresh runs when a skin

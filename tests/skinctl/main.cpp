@@ -4,6 +4,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
+#include "skinctl/zlabel.h"
 #include "unicode/ucforms.h"
 
 int main(int argc, char** argv)
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
         InitSkinGraphics();
         InitSkinManager();
         InitUcTreeView();
+        InitSkinnedLabels();
         TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
     });
     DoneUcProgram();

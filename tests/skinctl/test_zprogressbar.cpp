@@ -17,12 +17,6 @@ struct TBarFixture : TSkinFixture {
         Pane->SetColor(TColor(0x408060));
         Show();
     }
-    std::unique_ptr<TBitmap> Printed()
-    {
-        auto bmp = Filled24(Bar->Width(), Bar->Height(), clBlack);
-        SendMessageW(Bar->Handle(), WM_PRINT, WPARAM(bmp->Canvas()->Handle()), PRF_CLIENT);
-        return bmp;
-    }
     // The bar's section over the pane, and the filled part's section at each of Pieces over that.
     std::unique_ptr<TBitmap> Model(const char* Filled, std::initializer_list<TRect> Pieces)
     {
@@ -51,19 +45,19 @@ TEST_CASE("a skinned progress bar's filled part: a range from 50, blocks, an emp
     bar->SetMax(100);
     bar->SetMin(50);
     bar->SetPosition(75);
-    CHECK(SamePixels(*f.Printed(), *f.Model("PROGRESSH", {TRect(1, 1, 100, 19)})));
+    CHECK(SamePixels(*Printed(bar), *f.Model("PROGRESSH", {TRect(1, 1, 100, 19)})));
     CHECK(bar->SkinData()->CacheBmp() == nullptr);
 
     // Blocks of 0.66 x 18 - 2 = 10: 16 fit with gaps of (198 - 160) / 15 = 2; 40 % shows 6.
     bar->SetSmooth(false);
     bar->SetMin(0);
     bar->SetPosition(40);
-    CHECK(SamePixels(*f.Printed(), *f.Model("PROGRESSH", {TRect(1, 1, 11, 19), TRect(13, 1, 23, 19), TRect(25, 1, 35, 19),
+    CHECK(SamePixels(*Printed(bar), *f.Model("PROGRESSH", {TRect(1, 1, 11, 19), TRect(13, 1, 23, 19), TRect(25, 1, 35, 19),
                                                           TRect(37, 1, 47, 19), TRect(49, 1, 59, 19),
                                                           TRect(61, 1, 71, 19)})));
     // An empty range shows the bar alone.
     bar->SetMax(0);
-    CHECK(SamePixels(*f.Printed(), *f.Model("PROGRESSH", {})));
+    CHECK(SamePixels(*Printed(bar), *f.Model("PROGRESSH", {})));
 
     // Upright, 18 x 118 inside: 9 blocks of 10 with gaps of (118 - 90) / 8 = 3, from the bottom.
     bar->SetOrientation(pbVertical);
@@ -75,7 +69,7 @@ TEST_CASE("a skinned progress bar's filled part: a range from 50, blocks, an emp
         blocks.push_back(TRect(1, 119 - i * 13 - 10, 19, 119 - i * 13));
     auto full = f.Model("PROGRESSV", {blocks[0], blocks[1], blocks[2], blocks[3], blocks[4], blocks[5], blocks[6],
                                       blocks[7], blocks[8]});
-    CHECK(SamePixels(*f.Printed(), *full));
+    CHECK(SamePixels(*Printed(bar), *full));
 }
 
 TEST_CASE("without a skin the progress bar is the system's")
