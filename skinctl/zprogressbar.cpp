@@ -118,12 +118,7 @@ bool TzProgressBar::SkinnedBefore(TMessage& Message)
 {
     switch (Message.Msg) {
     case WM_PAINT:
-        if (const HDC given = TWMPaint(Message).DC) {
-            PaintTo(given);
-        } else {
-            TPaintDC dc(WindowHandle());
-            PaintTo(dc.Handle());
-        }
+        PaintInto(WindowHandle(), TWMPaint(Message).DC, [this](HDC DC) { PaintTo(DC); });
         Message.Result = 0;
         return true;
     case WM_PRINT:

@@ -142,6 +142,11 @@ void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message);
 // set so that the end of the parent's update repaints it.
 bool WaitsForParent(TzCommonData* SkinData);
 
+// Before a windowed control paints from its cache: the picture is stale when it was, when the
+// control lay outside its parent's client area at the last paint, or when the parent says it
+// lies out of its clip; then whether it lies outside that area now.
+void CheckOutOfClip(TControl* Control, TzCommonData* SkinData);
+
 // The state a control paints in: 1 when it is active (focused, or hot under the mouse), else 0.
 int ActiveState(const TzCommonData* SkinData);
 
@@ -170,6 +175,28 @@ bool PreviewContainerCommand(TControl* Control, TzCommonData* SkinData, TMessage
     default:
         return false;
     }
+}
+
+// The cache of a control framed like an edit, when it is stale: the section for the
+// control's state over the parent's picture across its top Height rows, then Inner(cache)
+// (the control's own parts), then the disabled look of Kind while the control is disabled.
+template <class TInner>
+void PrepareFramedCache(TControl* Control, TzCommonData* SkinData, int Height, TzDisabledKind Kind, TInner&& Inner)
+{
+    if (!SkinData->BGChanged())
+        return;
+    SkinData->PrepareCache();
+    TBitmap* cache = SkinData->CacheBmp();
+    if (Control->Width() < 2 || Control->Height() < 2)
+        return;
+    const TzBackdrop behind = SkinData->Backdrop();
+    const TPoint at(Control->Left(), Control->Top());
+    PaintSkinSection(SkinData->SectionSkin(), behind, bfFillCentre | bfKeysShowParent, cache, at,
+                     TRect(0, 0, Control->Width(), Height), TzPaintState(ActiveState(SkinData)));
+    Inner(cache);
+    if (!Control->Enabled())
+        ApplyDisabledKind(cache, Kind, Control, at, behind.Picture);
+    SkinData->SetBGChanged(false);
 }
 
 // For a window that is no skinned control but follows the skin (a pane holding a foreign
