@@ -22,10 +22,14 @@
 #include "skinctl/uctreeview.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
+#include "skinctl/zcombobox.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zskinctl.h"
 #include "skinctl/zgroupbox.h"
+#include "skinctl/zlabel.h"
 #include "skinctl/zmemo.h"
+#include "skinctl/zpanel.h"
+#include "skinctl/zprogressbar.h"
 #include "skinctl/zspeedbutton.h"
 #include "skinctl/zspinedit.h"
 #include "skinctl/zsplitter.h"
@@ -203,7 +207,7 @@ public:
             FManager = dynamic_cast<TzSkinManager*>(FForm->Components(i));
         if (!FManager)
             throw Exception("the form data holds no skin manager");
-        FForm->SetBounds(20, 20, 820, 620);
+        FForm->SetBounds(20, 20, 820, 680);
         FForm->HandleNeeded();
         Build();
     }
@@ -232,6 +236,9 @@ public:
             FManager->SetActive(true);
         }
         Settle();
+        FLongList->SetDroppedDown(true);
+        Application->ProcessMessages();
+        FLongList->SetDroppedDown(false);
     }
 
     // True when the look of switch N is what the manager has now.
@@ -276,6 +283,8 @@ private:
         images->SetHeight(16);
         images->AddMasked(Glyph(TColor(0x2090E0)).get(), clFuchsia);
         images->AddMasked(Glyph(TColor(0x30B040)).get(), clFuchsia);
+
+        BuildBottomPanel();
 
         // Left: the trees, a splitter, then the rest.
         auto* tree = Put<TzTreeView>(FForm, 0, 0, 160, 100);
@@ -394,6 +403,43 @@ private:
         Foreign(rest, TSoakForeignPane::fkListView, 328, 350, 150, 220);
     }
 
+    // Along the bottom, a skinned panel of labels, combo boxes and progress bars.
+    void BuildBottomPanel()
+    {
+        auto* panel = Put<TzPanel>(FForm, 0, 620, 820, 60);
+        panel->SetAlign(alBottom);
+        panel->SetCaption(L"Панель · Πίνακας");
+        panel->SetAlignment(taRightJustify);
+        auto* label = Put<TzLabel>(panel, 8, 8, 80, 16);
+        label->SetCaption(L"Язык · Γλώσσα:");
+        auto* own = Put<TzLabel>(panel, 8, 32, 80, 16);
+        own->SetCaption(L"Свой цвет");
+        own->SetUseSkinColor(false);
+        own->SetSkinSection("CHECKBOX");
+        auto* language = Put<TzComboBox>(panel, 100, 6, 150, 24);
+        language->SetStyle(csDropDownList);
+        auto* city = Put<TzComboBox>(panel, 260, 6, 150, 24);
+        city->BoundLabel()->SetCaption("City:");
+        for (int i = 0; i < 30; ++i) {
+            language->Items()->Add(i % 2 ? L"Русский " + std::to_wstring(i) : L"Ελληνικά " + std::to_wstring(i));
+            city->Items()->Add(L"Город " + std::to_wstring(i));
+        }
+        language->SetItemIndex(1);
+        FLongList = language;
+        city->SetText(L"Αθήνα");
+        auto* drawn = Put<TzComboBox>(panel, 420, 6, 120, 24);
+        drawn->SetStyle(csOwnerDrawFixed);
+        drawn->Items()->Add(L"Ω");
+        drawn->SetReadOnly(true);
+        auto* bar = Put<TzProgressBar>(panel, 100, 36, 200, 16);
+        bar->SetPosition(40);
+        auto* smooth = Put<TzProgressBar>(panel, 310, 36, 200, 16);
+        smooth->SetSmooth(true);
+        smooth->SetMin(50);
+        smooth->SetPosition(75);
+        Put<TzProgressBar>(panel, 550, 4, 16, 52)->SetOrientation(pbVertical);
+    }
+
     // The queued messages run and the whole form, frames included, painted at once.
     void Settle()
     {
@@ -405,5 +451,8 @@ private:
 
     TSoakPlaces FPlaces;
     TUcForm* FForm = nullptr;
+    // A combo box whose list is opened and closed at each switch: under a skin it gets its
+    // adapter the first time, which the skin's removal frees.
+    TzComboBox* FLongList = nullptr;
     TzSkinManager* FManager = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "classlib/extctrls.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
+#include "skinctl/zcombobox.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zspeedbutton.h"
 #include "skinctl/ztreeview.h"
@@ -29,6 +30,7 @@ struct TThrower {
     }
     void Notify(TObject*) { Hit(); }
     void BmpPaint(TObject*, TBitmap*) { Hit(); }
+    void DrawItem(TWinControl*, int, TRect, TOwnerDrawState) { Hit(); }
     void Message(MSG& Msg, bool&)
     {
         if (Msg.message == WM_CHAR && Msg.wParam == 0x0416)
@@ -232,6 +234,20 @@ const TBoundaryCase BoundaryCases[] = {
              CHECK_FALSE(GetUpdateRect(R.F.Form->Handle(), nullptr, FALSE));
          }
          delete button;
+     }},
+    {"draw-item handler of a combo box",
+     [](TBoundaryRig& R) {
+         auto* combo = R.F.Place<TzComboBox>(R.F.Form, 10, 10, 120, 24);
+         combo->SetStyle(csOwnerDrawFixed);
+         combo->Items()->Add(L"Один");
+         combo->SetItemIndex(0);
+         combo->OnDrawItem = MakeMethod<&TThrower::DrawItem>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             TBoundaryRig::Repaint(combo->Handle());
+             CHECK_FALSE(GetUpdateRect(combo->Handle(), nullptr, FALSE));
+         }
+         delete combo;
      }},
     {"paint override",
      [](TBoundaryRig& R) {
