@@ -7,6 +7,7 @@
 #include "classlib/extctrls.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
+#include "skinctl/zcheckbox.h"
 #include "skinctl/zcombobox.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zspeedbutton.h"
@@ -205,6 +206,22 @@ const TBoundaryCase BoundaryCases[] = {
              order += n->Text();
          CHECK(order == "abcdef");
          delete tree;
+     }},
+    {"click handler of a check box",
+     [](TBoundaryRig& R) {
+         auto* box = R.F.Place<TzCheckBox>(R.F.Form, 10, 10, 120, 20);
+         box->SetCaption(L"Флажок");
+         box->OnClick = MakeMethod<&TThrower::Notify>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             SendMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+             SendMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+         }
+         // Each click changed the state; the press that threw is over.
+         CHECK(box->State() == cbUnchecked);
+         CHECK_FALSE(box->Pressed());
+         CHECK(GetCapture() != box->Handle());
+         delete box;
      }},
     {"paint handler of a bit button",
      [](TBoundaryRig& R) {
