@@ -10,6 +10,7 @@
 #include <vector>
 
 class TGalleryForm;
+class TzPanel;
 class TzSkinManager;
 
 // A page: its title in the "Вид" menu, the shortcut that shows it, the name of its
@@ -39,7 +40,8 @@ TWinControl* CreateForeignPage(TGalleryForm* Form);           // page_foreign.cp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 
-// An empty page: it fills the form above the status line.
+// The base of a page that paints or answers the skin itself: it fills the form above the
+// status line.
 class TGalleryPanel : public TCustomControl {
     Z_CLASS(TGalleryPanel, TCustomControl)
 public:
@@ -56,8 +58,8 @@ template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int 
 }
 
 // A hidden page already placed on the form, so that its controls can have windows while it
-// is filled.
-TGalleryPanel* NewGalleryPanel(TGalleryForm* Form);
+// is filled: a skinned panel without bevels or caption, whose children stand on its picture.
+TzPanel* NewGalleryPanel(TGalleryForm* Form);
 
 class TGalleryForm : public TUcForm {
     Z_CLASS(TGalleryForm, TUcForm)

@@ -1,6 +1,7 @@
 #include "gallery.h"
-#include "gallery_controls.h"
 #include "skin/zskinmanager.h"
+#include "skinctl/zlabel.h"
+#include "skinctl/zpanel.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucmenus.h"
 
@@ -28,9 +29,11 @@ TGalleryPanel::TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
     SetControlStyle(ControlStyle() | csAcceptsControls);
 }
 
-TGalleryPanel* NewGalleryPanel(TGalleryForm* Form)
+TzPanel* NewGalleryPanel(TGalleryForm* Form)
 {
-    auto* page = new TGalleryPanel(Form);
+    auto* page = MakeComponent<TzPanel>(Form);
+    page->SetBevelOuter(bvNone);
+    page->SetCaption(L"");
     page->SetVisible(false);
     page->SetParent(Form);
     return page;
@@ -66,11 +69,18 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
     // Room for the skin's contact sheet: five columns of sections.
     SetClientSize(884, 660);
 
-    auto* status = new TGalleryLabel(this);
-    status->SetParent(this);
-    status->SetAlign(alBottom);
+    // The status line: a label on a panel of its own along the bottom.
+    auto* line = MakeComponent<TzPanel>(this);
+    line->SetBevelOuter(bvNone);
+    line->SetCaption(L"");
+    line->SetParent(this);
+    line->SetAlign(alBottom);
+    line->SetHeight(22);
+    auto* status = MakeComponent<TzLabel>(this);
+    status->SetParent(line);
+    status->SetAlign(alClient);
     status->SetAutoSize(false);
-    status->SetHeight(22);
+    status->SetLayout(tlCenter);
     SetControlWideText(status, L"Наведите указатель на пункт меню: здесь появится подсказка.");
     FStatus = status;
 
