@@ -171,4 +171,28 @@ TEST_CASE("a skinned drop-down list combo box: the section, the button in its st
     c->SetDroppedDown(false);
     f.RemoveSkin();
     CHECK(c->ListAdapter() == nullptr);
+    CHECK(Join(c->Color(), c->Font()->Color()) == Join(clWindow, clWindowText));
+}
+
+TEST_CASE("the edit of a skinned drop-down combo box shows the box's picture while the box does not own the keys")
+{
+    TComboFixture f;
+    TzComboBox* c = f.Combo;
+    c->SetText(L"Ελένη");
+    c->SetEnabled(false);
+    f.Redraw();
+    const auto picture = Printed(c);
+    RECT r{};
+    GetWindowRect(c->EditHandle(), &r);
+    MapWindowPoints(nullptr, c->Handle(), reinterpret_cast<POINT*>(&r), 2);
+    CHECK(Join(r.left, r.top, r.bottom) == Join(3, 3, c->Height() - 3));
+    auto edit = Filled24(r.right - r.left, r.bottom - r.top, clBlack);
+    {
+        TClientDC dc(c->EditHandle());
+        BitBlt(edit->Canvas()->Handle(), 0, 0, edit->Width(), edit->Height(), dc.Handle(), 0, 0, SRCCOPY);
+    }
+    auto expected = Filled24(edit->Width(), edit->Height(), clBlack);
+    BitBlt(expected->Canvas()->Handle(), 0, 0, edit->Width(), edit->Height(), picture->Canvas()->Handle(), r.left,
+           r.top, SRCCOPY);
+    CHECK(SamePixels(*edit, *expected));
 }
