@@ -11,8 +11,6 @@
 
 namespace {
 
-const char* const ComboStyleNames[] = {"csDropDown", "csSimple", "csDropDownList", "csOwnerDrawFixed",
-                                       "csOwnerDrawVariable"};
 const char* const AlignmentNames[] = {"taLeftJustify", "taRightJustify", "taCenter"};
 
 // The width of the frame the section's border leaves around the text and the button.
@@ -25,9 +23,8 @@ bool OwnerDrawStyle(TComboBoxStyle Style)
 
 } // namespace
 
-Z_CLASS_IMPL(TzComboBox, TComboBox, Z_PROP_ENUM(TzComboBox, Style, ComboStyleNames, csDropDown),
-             Z_PROP_INT(TzComboBox, DropDownCount, 16), Z_PROP_OBJ(TzComboBox, Items), Z_PROP_WSTR(TzComboBox, Text),
-             WideHintProp<TzComboBox>(), Z_PROP_ENUM(TzComboBox, Alignment, AlignmentNames, taLeftJustify),
+Z_CLASS_IMPL(TzComboBox, TComboBox, Z_PROP_INT(TzComboBox, DropDownCount, 16), Z_PROP_OBJ(TzComboBox, Items),
+             Z_PROP_WSTR(TzComboBox, Text), WideHintProp<TzComboBox>(), Z_PROP_ENUM(TzComboBox, Alignment, AlignmentNames, taLeftJustify),
              Z_PROP_SET(TzComboBox, DisabledKind, DisabledKindNames, dkBlended), Z_PROP_BOOL(TzComboBox, ReadOnly, false),
              Z_PROP_OBJ(TzComboBox, SkinData), Z_PROP_OBJ(TzComboBox, BoundLabel))
 
