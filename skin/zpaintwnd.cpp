@@ -26,8 +26,10 @@ void TSkSelfPaintWnd::HookParts(bool Repaint)
 {
     TSkMainWnd::HookParts(Repaint);
     SkinData->SetBGChanged(true);
+    // While a skin change runs, the one redraw at its end paints the window.
     if (Handle && IsWindowVisible(Handle))
-        RedrawWindow(Handle, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | (Repaint ? RDW_UPDATENOW : 0u));
+        RedrawWindow(Handle, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_FRAME | (Repaint && !SkinChangeRunning() ? RDW_UPDATENOW : 0u));
 }
 
 void TSkSelfPaintWnd::DetachParts()
@@ -423,76 +425,86 @@ bool TSkBtnWnd::OwnMessage(TMessage& Message)
 
 Z_CLASS_IMPL(TSkBitBtnWnd, TSkBtnWnd)
 
-TSkBitBtnWnd::~TSkBitBtnWnd() = default;
-
-TBitmap* TSkBitBtnWnd::Glyph(int& Frames)
+TBitmap* TSkBitBtnWnd::LibraryGlyph(int& Frames)
 {
-    Frames = 1;
-    if (auto* button = dynamic_cast<TBitBtn*>(SkinData->OwnerControl())) {
-        Frames = std::max(1, int(button->NumGlyphs()));
-        TBitmap* g = button->Glyph();
-        return g && !g->Empty() ? g : nullptr;
-    }
-    // A foreign button's image on the key colour, as a one-frame strip.
-    const auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(Handle, BM_GETIMAGE, IMAGE_BITMAP, 0));
+    auto* button = dynamic_cast<TBitBtn*>(SkinData->OwnerControl());
+    TBitmap* g = button ? button->Glyph() : nullptr;
+    Frames = button ? std::max(1, int(button->NumGlyphs())) : 1;
+    return g && !g->Empty() ? g : nullptr;
+}
+
+TSkBitBtnWnd::TImage TSkBitBtnWnd::WindowImage()
+{
+    // The system may answer with its image whatever kind is asked for: the handle tells what
+    // it is.
+    TImage i;
+    const auto image = reinterpret_cast<HANDLE>(SendMessageW(Handle, BM_GETIMAGE, IMAGE_BITMAP, 0));
     const auto icon = reinterpret_cast<HICON>(SendMessageW(Handle, BM_GETIMAGE, IMAGE_ICON, 0));
-    SIZE size{0, 0};
-    if (BITMAP b{}; bitmap && GetObjectW(bitmap, sizeof(b), &b)) {
-        size = SIZE{b.bmWidth, b.bmHeight};
+    if (BITMAP b{}; image && GetObjectW(image, sizeof(b), &b)) {
+        i.Bitmap = static_cast<HBITMAP>(image);
+        i.Size = TSize{b.bmWidth, b.bmHeight};
     } else if (ICONINFO info{}; icon && GetIconInfo(icon, &info)) {
         TOwnedBitmap colour(info.hbmColor), mask(info.hbmMask);
         BITMAP b{};
-        if (GetObjectW(info.hbmMask, sizeof(b), &b))
-            size = SIZE{b.bmWidth, info.hbmColor ? b.bmHeight : b.bmHeight / 2};
+        if (GetObjectW(info.hbmMask, sizeof(b), &b)) {
+            i.Icon = icon;
+            i.Size = TSize{b.bmWidth, info.hbmColor ? b.bmHeight : b.bmHeight / 2};
+        }
     }
-    if (size.cx < 1 || size.cy < 1)
-        return nullptr;
-    if (!FImage || FImage->Width() != size.cx || FImage->Height() != size.cy)
-        FImage = CreateBmp24(size.cx, size.cy);
-    const HDC dc = FImage->Canvas()->Handle();
-    FillDC(dc, TRect(0, 0, size.cx, size.cy), clFuchsia);
-    if (bitmap) {
-        TMemoryDC source(dc);
-        TSelectObject selected(source.Handle(), bitmap);
-        BitBlt(dc, 0, 0, size.cx, size.cy, source.Handle(), 0, 0, SRCCOPY);
-    } else {
-        DrawIconEx(dc, 0, 0, icon, size.cx, size.cy, 0, nullptr, DI_NORMAL);
-    }
-    return FImage.get();
+    return i;
 }
 
-TzGlyphPlaces TSkBitBtnWnd::Places(TBitmap* Cache)
+TzGlyphPlaces TSkBitBtnWnd::Places()
 {
+    SkinData->PrepareCache();
+    TBitmap* cache = SkinData->CacheBmp();
     int frames = 1;
-    TBitmap* glyph = Glyph(frames);
-    const TSize size = glyph ? TSize{glyph->Width() / frames, glyph->Height()} : TSize{0, 0};
+    TSize size{0, 0};
     int layout = glGlyphLeft, margin = -1, spacing = 4;
     WideString caption = Caption;
-    if (auto* button = dynamic_cast<TBitBtn*>(SkinData->OwnerControl())) {
+    if (TBitmap* glyph = LibraryGlyph(frames)) {
+        auto* button = static_cast<TBitBtn*>(SkinData->OwnerControl());
+        size = TSize{glyph->Width() / frames, glyph->Height()};
         layout = button->Layout();
         margin = button->Margin();
         spacing = button->Spacing();
-    } else if (glyph && (Style() & (BS_BITMAP | BS_ICON))) {
+    } else if (!SkinData->OwnerControl()) {
+        size = WindowImage().Size;
         // The foreign button shows its image alone.
-        caption.clear();
+        if (size.cx > 0 && (Style() & (BS_BITMAP | BS_ICON)))
+            caption.clear();
     }
-    UseFont(Cache->Canvas(), TextFont());
-    return PlaceButtonGlyph(ClientArea(Handle), size, Cache->Canvas(), caption, CaptionFormat(), layout, margin,
+    UseFont(cache->Canvas(), TextFont());
+    return PlaceButtonGlyph(ClientArea(Handle), size, cache->Canvas(), caption, CaptionFormat(), layout, margin,
                             spacing, taCenter, 0, ButtonState() == 2);
 }
 
-TRect TSkBitBtnWnd::TextRect(TBitmap* Cache, const WideString&, UINT)
+TRect TSkBitBtnWnd::TextRect(TBitmap*, const WideString&, UINT)
 {
-    return Places(Cache).Text;
+    return Places().Text;
 }
 
 void TSkBitBtnWnd::PaintGlyph(TBitmap* Cache, int State)
 {
+    const TPoint at = Places().Glyph.TopLeft();
     int frames = 1;
-    TBitmap* glyph = Glyph(frames);
-    if (glyph)
-        DrawButtonGlyph(Cache, Places(Cache).Glyph.TopLeft(), glyph, frames, 0, TzPaintState(State), GlyphDisabledBlended,
-                        false, IsWindowEnabled(Handle) != FALSE);
+    if (TBitmap* glyph = LibraryGlyph(frames)) {
+        DrawButtonGlyph(Cache, at, glyph, frames, 0, TzPaintState(State), GlyphDisabledBlended, false,
+                        IsWindowEnabled(Handle) != FALSE);
+        return;
+    }
+    if (SkinData->OwnerControl())
+        return;
+    // As the system shows a button's image: a bitmap as it is, an icon through its mask.
+    const TImage image = WindowImage();
+    const HDC dc = Cache->Canvas()->Handle();
+    if (image.Bitmap) {
+        TMemoryDC source(dc);
+        TSelectObject selected(source.Handle(), image.Bitmap);
+        BitBlt(dc, at.X, at.Y, image.Size.cx, image.Size.cy, source.Handle(), 0, 0, SRCCOPY);
+    } else if (image.Icon) {
+        DrawIconEx(dc, at.X, at.Y, image.Icon, image.Size.cx, image.Size.cy, 0, nullptr, DI_NORMAL);
+    }
 }
 
 // ---------------------------------------------------------------------------------------

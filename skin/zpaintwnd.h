@@ -83,12 +83,12 @@ class TSkStaticWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // DrawText's flags for a static of that style (its type, SS_NOPREFIX, SS_CENTERIMAGE, the
     // ellipses); none for a static of another type than a text.
     static UINT TextFormat(int32_t Style, bool& IsText);
 
 protected:
+    bool OwnMessage(TMessage& Message) override;
     // What the static shows over the section.
     virtual void PaintText(TBitmap* Cache);
 };
@@ -123,11 +123,11 @@ class TSkBtnWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // 2 pushed, 1 enabled and focused, hot or the default button, else 0.
     int ButtonState();
 
 protected:
+    bool OwnMessage(TMessage& Message) override;
     // The painting steps after the section: the glyph (none) and the caption with its focus
     // frame.
     virtual TRect TextRect(TBitmap* Cache, const WideString& Caption, UINT Format);
@@ -137,24 +137,29 @@ protected:
 
 // Buttons with images: glyph and caption placed by the bit buttons' layout. The glyph of a
 // class-library bit button is its own (with its layout, margin and spacing); a foreign
-// button's is its image (BM_GETIMAGE), beside the caption unless the button shows the image
-// alone (BS_BITMAP, BS_ICON).
+// button's is its image (BM_GETIMAGE), drawn as the system draws it, beside the caption
+// unless the button shows the image alone (BS_BITMAP, BS_ICON).
 class TSkBitBtnWnd : public TSkBtnWnd {
     Z_CLASS(TSkBitBtnWnd, TSkBtnWnd)
 public:
     using TSkBtnWnd::TSkBtnWnd;
-    ~TSkBitBtnWnd() override;
     // Where the glyph and the caption go in the present state.
-    TzGlyphPlaces Places(TBitmap* Cache);
+    TzGlyphPlaces Places();
 
 protected:
     TRect TextRect(TBitmap* Cache, const WideString& Caption, UINT Format) override;
     void PaintGlyph(TBitmap* Cache, int State) override;
 
 private:
-    // The glyph strip and its number of frames.
-    TBitmap* Glyph(int& Frames);
-    std::unique_ptr<TBitmap> FImage;
+    // The glyph strip of a class-library bit button and its number of frames; none else.
+    TBitmap* LibraryGlyph(int& Frames);
+    // A foreign button's image (BM_GETIMAGE): a bitmap or an icon, and its size.
+    struct TImage {
+        HBITMAP Bitmap = nullptr;
+        HICON Icon = nullptr;
+        TSize Size{0, 0};
+    };
+    TImage WindowImage();
 };
 
 // Check boxes and radio buttons: the section (the skin data's own), the skin's check glyph of
@@ -165,7 +170,6 @@ class TSkCheckBoxWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // The glyph's and the caption's places in the window.
     TRect GlyphRect();
     TRect CaptionRect();
@@ -174,6 +178,9 @@ public:
     // The check state the window shows: 0, 1, 2 indeterminate.
     int CheckState();
     bool IsRadio() const;
+
+protected:
+    bool OwnMessage(TMessage& Message) override;
 
 private:
     int GlyphIndex();
@@ -186,6 +193,8 @@ class TSkSizerWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
+
+protected:
     bool OwnMessage(TMessage& Message) override;
 };
 
@@ -197,10 +206,12 @@ class TSkSpinWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // The two buttons' rectangles (up or left first) and their states.
     TRect ButtonRect(int Button);
     int ButtonState(int Button);
+
+protected:
+    bool OwnMessage(TMessage& Message) override;
 
 private:
     int ButtonAt(TPoint P);
@@ -217,11 +228,13 @@ class TSkToolBarWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // The width of the frame around the client area.
     int FrameWidth();
     // A button's state: 2 pressed or checked, 1 under the mouse and enabled, else 0.
     int ButtonState(int Index);
+
+protected:
+    bool OwnMessage(TMessage& Message) override;
 
 private:
     void PaintFrame();
@@ -234,17 +247,21 @@ class TSkTransPanelWnd : public TSkSelfPaintWnd {
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
+
+protected:
     bool OwnMessage(TMessage& Message) override;
 };
 
 // Group boxes: the section from half the caption's height down, the caption's strip showing
-// the parent, the wide caption in the section's colours at least 14 pixels from the left.
+// the parent, the wide caption in the section's colours where the skinned group box has it.
 class TSkGroupBoxWnd : public TSkSelfPaintWnd {
     Z_CLASS(TSkGroupBoxWnd, TSkSelfPaintWnd)
 public:
     using TSkSelfPaintWnd::TSkSelfPaintWnd;
     void PaintCache() override;
-    bool OwnMessage(TMessage& Message) override;
     // The caption's rectangle in the window.
     TRect CaptionRect();
+
+protected:
+    bool OwnMessage(TMessage& Message) override;
 };

@@ -5,12 +5,13 @@
 #pragma once
 
 #include "classlib/menus.h"
+#include "skinctl/zpanel.h"
 #include "unicode/ucforms.h"
 
+#include <memory>
 #include <vector>
 
 class TGalleryForm;
-class TzPanel;
 class TzSkinManager;
 
 // A page: its title in the "Вид" menu, the shortcut that shows it, the name of its
@@ -48,6 +49,24 @@ public:
     explicit TGalleryPanel(TComponent* AOwner);
 };
 
+// A page on the skin's panel (the system's face colour without a skin): a skinned panel
+// without bevels or caption, whose children stand on its picture. SkinFollowed runs when its
+// window is made and after each new skin or its removal, for what else the page keeps in step.
+class TGallerySkinPage : public TzPanel {
+    Z_CLASS(TGallerySkinPage, TzPanel)
+public:
+    explicit TGallerySkinPage(TComponent* AOwner);
+
+protected:
+    void CreateWnd() override;
+    void SkinChanged(TWMSkinCommand& Command) override;
+    // Text is the page's text colour: the section's, or the window text's without a skin.
+    virtual void SkinFollowed(TColor) {}
+
+private:
+    TColor TextColor() const;
+};
+
 // A control of class T owned by Owner, at those bounds on Parent.
 template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int Top, int Width, int Height)
 {
@@ -58,8 +77,8 @@ template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int 
 }
 
 // A hidden page already placed on the form, so that its controls can have windows while it
-// is filled: a skinned panel without bevels or caption, whose children stand on its picture.
-TzPanel* NewGalleryPanel(TGalleryForm* Form);
+// is filled (PlacePage below for a page of a class of its own).
+TGallerySkinPage* NewGalleryPanel(TGalleryForm* Form);
 
 class TGalleryForm : public TUcForm {
     Z_CLASS(TGalleryForm, TUcForm)
@@ -87,3 +106,12 @@ private:
     TControl* FStatus = nullptr;
     int FPageIndex = -1;
 };
+
+// A hidden page of class T already placed on the form.
+template <class T> T* PlacePage(TGalleryForm* Form)
+{
+    T* page = MakeComponent<T>(Form);
+    page->SetVisible(false);
+    page->SetParent(Form);
+    return page;
+}

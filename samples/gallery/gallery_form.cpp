@@ -29,14 +29,36 @@ TGalleryPanel::TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
     SetControlStyle(ControlStyle() | csAcceptsControls);
 }
 
-TzPanel* NewGalleryPanel(TGalleryForm* Form)
+Z_CLASS_IMPL(TGallerySkinPage, TzPanel)
+
+TGallerySkinPage::TGallerySkinPage(TComponent* AOwner) : TzPanel(AOwner)
 {
-    auto* page = MakeComponent<TzPanel>(Form);
-    page->SetBevelOuter(bvNone);
-    page->SetCaption(L"");
-    page->SetVisible(false);
-    page->SetParent(Form);
-    return page;
+    SetBevelOuter(bvNone);
+    SetCaption(L"");
+}
+
+TColor TGallerySkinPage::TextColor() const
+{
+    TzCommonData* sd = SkinData();
+    return sd->Skinned() ? TColor(sd->GetSkinManager()->Section(sd->SkinIndex).FontColor) : TColor(clWindowText);
+}
+
+void TGallerySkinPage::CreateWnd()
+{
+    TzPanel::CreateWnd();
+    SkinFollowed(TextColor());
+}
+
+void TGallerySkinPage::SkinChanged(TWMSkinCommand& Command)
+{
+    TzPanel::SkinChanged(Command);
+    if (Command.Command != SKCMD_NEWSKIN)
+        SkinFollowed(TextColor());
+}
+
+TGallerySkinPage* NewGalleryPanel(TGalleryForm* Form)
+{
+    return PlacePage<TGallerySkinPage>(Form);
 }
 
 namespace {

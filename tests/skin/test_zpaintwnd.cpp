@@ -160,6 +160,28 @@ TEST_CASE("a foreign push button under its adapter clicks once a press by mouse,
     }
 }
 
+TEST_CASE("a foreign button with an image, a bitmap or an icon, shows it alone, centred")
+{
+    TPaintForm f;
+    auto square = MakeBmp24(12, 12, [](int, int) { return Rgb(200, 0, 0); });
+    TOwnedBitmap mask(CreateBitmap(12, 12, 1, 1, nullptr));
+    ICONINFO info{TRUE, 0, 0, mask.Handle(), square->Handle()};
+    const HICON icon = CreateIconIndirect(&info);
+    for (bool asIcon : {false, true}) {
+        CAPTURE(asIcon);
+        HWND b = f.Make(L"BUTTON", asIcon ? BS_ICON : BS_BITMAP, TRect(10, 10, 60, 40), L"Картинка");
+        SendMessageW(b, BM_SETIMAGE, asIcon ? IMAGE_ICON : IMAGE_BITMAP,
+                     asIcon ? LPARAM(icon) : LPARAM(square->Handle()));
+        auto a = f.Adapt<TSkBitBtnWnd>(b, "BUTTON");
+        CHECK(a->Places().Glyph == Bounds(19, 9, 12, 12));
+        CHECK(a->Places().Text.IsEmpty());
+        CHECK(Px(*Shot(b), 25, 15) == Rgb(200, 0, 0));
+        a.reset();
+        DestroyWindow(b);
+    }
+    DestroyIcon(icon);
+}
+
 TEST_CASE("foreign check boxes and radio buttons: the skin's glyph of the check state in the window's state, "
           "the caption beside it, clicks the windows' own")
 {

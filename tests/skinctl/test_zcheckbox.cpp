@@ -6,6 +6,7 @@
 
 #include "skinctl/zcheckbox.h"
 #include "skinctl/zradiobutton.h"
+#include "skinctl/zgroupbox.h"
 
 namespace {
 
@@ -149,11 +150,15 @@ TEST_CASE("a read-only check box keeps its state against every click of the user
     }
 }
 
-TEST_CASE("a radio group by the keys: the arrows move the focus and check, the space bar checks")
+TEST_CASE("a radio group by the keys: the arrows move the focus and check, the space bar checks; the buttons "
+          "stand on their group box")
 {
     TCheckFixture f;
-    auto* second = f.Place<TzRadioButton>(f.Backdrop, 20, 75, 120, 20);
-    auto* third = f.Place<TzRadioButton>(f.Backdrop, 20, 100, 120, 20);
+    auto* group = f.Place<TzGroupBox>(f.Backdrop, 150, 0, 200, 100);
+    f.Radio->SetParent(group);
+    f.Radio->SetBounds(12, 20, 150, 20);
+    auto* second = f.Place<TzRadioButton>(group, 12, 44, 150, 20);
+    auto* third = f.Place<TzRadioButton>(group, 12, 68, 150, 20);
     second->SetCaption(L"Русский");
     third->SetCaption(L"English");
     f.Radio->SetChecked(true);
@@ -180,6 +185,8 @@ TEST_CASE("a radio group by the keys: the arrows move the focus and check, the s
     // Every button's window tells the state it shows.
     CHECK(SendMessageW(f.Radio->Handle(), BM_GETCHECK, 0, 0) == BST_UNCHECKED);
     CHECK(SendMessageW(second->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED);
+    f.Redraw();
+    CHECK(WindowPixel(third->Handle(), third->Width() - 1, 0) == WindowPixel(group->Handle(), 100, 60));
     f.RemoveSkin();
     CHECK(SendMessageW(second->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED);
 }

@@ -155,6 +155,8 @@ TEST_CASE("change events come around every change, once for an update bracket")
     L.Delete(0);
     L.EndUpdate();
     CHECK(Join(ev.changing, ev.changed) == Join(1, 1));
+    L.EndUpdate();   // an end without a beginning changes nothing
+    CHECK(L.UpdateCount() == 0);
     L.SetTextStr(L"x\ny");   // one change for the whole text
     CHECK(ev.changed == 2);
     // A refused change tells nobody.
