@@ -172,6 +172,8 @@ TEST_CASE("a skinned drop-down list combo box: the section, the button in its st
     f.RemoveSkin();
     CHECK(c->ListAdapter() == nullptr);
     CHECK(Join(c->Color(), c->Font()->Color()) == Join(clWindow, clWindowText));
+    // Skinned or not, the box tells whoever asks that it skins itself: no adapter is made for it.
+    CHECK(AskWindowCommand(c->Handle(), SKCMD_ISSKINNED));
 }
 
 TEST_CASE("the edit of a skinned drop-down combo box shows the box's picture while the box does not own the keys")
