@@ -86,6 +86,7 @@ struct TActionEvents {
         Log.push_back("execute " + a->Name());
     }
     void Update(TObject* Sender) { Log.push_back("update " + static_cast<TComponent*>(Sender)->Name()); }
+    void OwnClick(TObject* Sender) { Log.push_back("own click " + static_cast<TComponent*>(Sender)->Name()); }
     void ListExecute(TBasicAction* Action, bool& Handled)
     {
         Log.push_back("list " + Action->Name());
@@ -141,6 +142,10 @@ TEST_CASE("a control follows its action and runs it")
     ctrl->Click();
     CHECK(Join(ctrl->Enabled(), events.Log.size()) == "0 1");
     action->SetEnabled(true);
+    // A click handler of the control's own runs instead of the action.
+    ctrl->OnClick = MakeMethod<&TActionEvents::OwnClick>(&events);
+    ctrl->Click();
+    CHECK(events.Log.back() == "own click Check1");
 
     delete action;
     CHECK(ctrl->ActionLink() == nullptr);
@@ -175,6 +180,10 @@ TEST_CASE("a menu item follows its action")
     SendMessageA(form->Handle(), WM_COMMAND, MAKEWPARAM(item->Command(), 0), 0);
     CHECK(events.Log == TLog{"execute Save"});
     CHECK(events.SeenComponent == item);
+    // A click handler of the item's own runs instead of the action.
+    item->OnClick = MakeMethod<&TActionEvents::OwnClick>(&events);
+    item->Click();
+    CHECK(events.Log.back() == "own click Save1");
 
     // An item given a caption of its own no longer follows the action's caption.
     item->SetCaption("Mine");

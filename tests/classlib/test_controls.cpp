@@ -108,6 +108,14 @@ TEST_CASE("text goes through the window and survives its re-creation")
     child->RecreateWnd();
     CHECK_FALSE(IsWindow(first));
     CHECK(Join(child->Caption(), WindowText(child->Handle())) == Join(kCyrillic, kCyrillic));
+
+    // A graphic control keeps its text itself, cut to the buffer given.
+    auto* swatch = Add<TSwatch>(f.Form.get(), 0, 0, 10, 10);
+    swatch->SetText(kCyrillic);
+    char small[4] = {};
+    CHECK(swatch->GetTextBuf(small, sizeof(small)) == 3);
+    CHECK(AnsiString(small) == kCyrillic.substr(0, 3));
+    CHECK(swatch->GetTextBuf(small, 0) == 0);
 }
 
 TEST_CASE("aligned children share the parent's client area")

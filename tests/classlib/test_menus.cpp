@@ -324,6 +324,18 @@ TEST_CASE("owner-drawn items are measured and drawn by the program")
     CHECK(Join(f.Events.Drawn, f.Events.LastState, bmp.Canvas()->Pixels(60, 12)) ==
           Join(1, odSelected | odChecked, clRed));
 
+    // Without handlers the item measures itself, with room for its shortcut past a gap of
+    // 16, and draws itself: the selected item in the highlight colour.
+    f.Open->OnMeasureItem = nullptr;
+    f.Send(WM_MEASUREITEM, 0, &mis);
+    const UINT withShortCut = mis.itemWidth;
+    f.Open->SetShortCut(scNone);
+    f.Send(WM_MEASUREITEM, 0, &mis);
+    CHECK(withShortCut > mis.itemWidth + 16);
+    dis.itemID = f.Exit->Command();
+    dis.itemState = ODS_SELECTED;
+    f.Send(WM_DRAWITEM, 0, &dis);
+    CHECK(bmp.Canvas()->Pixels(1, 1) == ColorToRGB(clHighlight));
     // Not our item: left to the system.
     dis.itemID = 0xEEEE;
     CHECK(f.Send(WM_DRAWITEM, 0, &dis) == 0);

@@ -714,6 +714,21 @@ TEST_CASE("a label places its text by alignment and layout, and breaks it into l
     CHECK(b.Ink().Right <= 70);
 }
 
+TEST_CASE("a right-aligned label sizing itself keeps its right edge; the accelerator's \"&\" takes no room")
+{
+    auto form = MakeForm(320, 200);
+    TLabel* label = MakeLabel(form.get(), "&Name", 10, 10, 100, 50);
+    label->SetAlignment(taRightJustify);
+    label->SetAutoSize(true);
+    TBitmap probe;
+    probe.Canvas()->SetFont(label->Font());
+    CHECK(label->Width() == probe.Canvas()->TextWidth("Name"));
+    CHECK(label->BoundsRect().Right == 110);
+    label->SetCaption("Longer name");
+    CHECK(label->Width() == probe.Canvas()->TextWidth("Longer name"));
+    CHECK(label->BoundsRect().Right == 110);
+}
+
 TEST_CASE("a label's accelerator focuses its focus control")
 {
     auto form = MakeForm(320, 200);

@@ -105,6 +105,43 @@ TEST_CASE("names and values")
     CHECK(Items(sorted) == TLines{"b=2", "m=1"});
 }
 
+TEST_CASE("text splits at CR, LF and CR LF; a last line break ends a line, an empty text has none")
+{
+    TStringList l;
+    for (const char* text : {"a\r\rb", "a\r\n\r\nb\n", "a\n\rb"}) {
+        l.SetText(text);
+        CHECK(Items(l) == TLines{"a", "", "b"});
+    }
+    l.SetText("\r\n");
+    CHECK(Items(l) == TLines{""});
+    l.SetText("");
+    CHECK(l.Count() == 0);
+}
+
+TEST_CASE("update brackets hold the change events back until the outermost end")
+{
+    struct TCount {
+        int N = 0;
+        void Hit(TObject*) { ++N; }
+    } changes;
+    TStringList l;
+    l.OnChange = MakeMethod<&TCount::Hit>(&changes);
+    l.BeginUpdate();
+    l.BeginUpdate();
+    l.Add("a");
+    l.EndUpdate();
+    CHECK(changes.N == 0);
+    l.EndUpdate();
+    CHECK(changes.N == 1);
+    l.SetText("x\ny");
+    CHECK(changes.N == 2);   // one event for the whole text
+    // An end without a beginning changes nothing, and the next bracket still holds back.
+    l.EndUpdate();
+    l.BeginUpdate();
+    l.Add("z");
+    CHECK(changes.N == 2);
+}
+
 TEST_CASE("comma text quotes what needs it and reads it back")
 {
     TStringList l;
