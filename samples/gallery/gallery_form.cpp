@@ -16,8 +16,9 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Кнопки", ShortCut('6', ssCtrl), L"buttons", &CreateButtonsPage},
         {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
         {L"&Контакты", ShortCut('8', ssCtrl), L"contacts", &CreateContactsPage},
-        {L"&Настройки", ShortCut('9', ssCtrl), L"settings", &CreateSettingsPage},
-        {L"&Чужие окна", ShortCut('0', ssCtrl), L"foreign", &CreateForeignPage},
+        {L"С&писки", ShortCut('9', ssCtrl), L"lists", &CreateListsPage},
+        {L"&Настройки", ShortCut('0', ssCtrl), L"settings", &CreateSettingsPage},
+        {L"&Чужие окна", ShortCut('0', ssCtrl | ssShift), L"foreign", &CreateForeignPage},
     };
     return pages;
 }

@@ -8,6 +8,7 @@
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
 #include "skinctl/zlabel.h"
+#include "skinctl/zlistview.h"
 #include "support/screenshot.h"
 #include "unicode/ucsysutils.h"
 
@@ -100,6 +101,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     InitSkinManager();
     InitUcTreeView();
     InitSkinnedLabels();
+    InitSkinnedLists();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     RegisterSkinsPageClasses();

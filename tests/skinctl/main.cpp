@@ -5,6 +5,7 @@
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
 #include "skinctl/zlabel.h"
+#include "skinctl/zlistview.h"
 #include "unicode/ucforms.h"
 
 int main(int argc, char** argv)
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
         InitSkinManager();
         InitUcTreeView();
         InitSkinnedLabels();
+        InitSkinnedLists();
         TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
     });
     DoneUcProgram();

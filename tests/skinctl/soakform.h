@@ -30,12 +30,15 @@
 #include "skinctl/zskinctl.h"
 #include "skinctl/zgroupbox.h"
 #include "skinctl/zlabel.h"
+#include "skinctl/zlistbox.h"
+#include "skinctl/zlistview.h"
 #include "skinctl/zmemo.h"
 #include "skinctl/zpanel.h"
 #include "skinctl/zprogressbar.h"
 #include "skinctl/zspeedbutton.h"
 #include "skinctl/zspinedit.h"
 #include "skinctl/zsplitter.h"
+#include "skinctl/zstatusbar.h"
 #include "skinctl/ztabcontrol.h"
 #include "skinctl/ztreeview.h"
 #include "skinctl/zupdown.h"
@@ -51,6 +54,8 @@
 #include <memory>
 #include <vector>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 // ---------------------------------------------------------------------------------------
 // What is counted
@@ -246,7 +251,7 @@ public:
             FManager = dynamic_cast<TzSkinManager*>(FForm->Components(i));
         if (!FManager)
             throw Exception("the form data holds no skin manager");
-        FForm->SetBounds(20, 20, 820, 680);
+        FForm->SetBounds(20, 4, 820, 752);
         FForm->HandleNeeded();
         Build();
     }
@@ -323,6 +328,14 @@ private:
         images->AddMasked(Glyph(TColor(0x2090E0)).get(), clFuchsia);
         images->AddMasked(Glyph(TColor(0x30B040)).get(), clFuchsia);
 
+        // The status line below everything: panels in three scripts, one drawn by the program.
+        auto* status = Put<TzStatusBar>(FForm, 0, 0, 100, 24);
+        status->SetAlign(alBottom);
+        for (const auto& [text, width] : {std::pair{L"В сети", 90}, std::pair{L"Νέα: 3", 90}, std::pair{L"中文", 0}}) {
+            TUcStatusPanel* p = status->Panels()->Add();
+            p->SetText(text);
+            p->SetWidth(width);
+        }
         BuildBottomPanel();
 
         // Left: the trees, a splitter, then the rest.
@@ -436,6 +449,22 @@ private:
         auto* plain = Put<TUcGroupBox>(rest, 8, 350, 300, 60);
         plain->SetCaption(L"Группа · Ομάδα");
 
+        // The skinned lists: contacts in a report, chats in a list box.
+        auto* contacts = Put<TzListView>(rest, 8, 580, 470, 100);
+        contacts->SetViewStyle(vsReport);
+        for (const wchar_t* c : {L"Имя", L"Статус", L"Сообщение"})
+            contacts->Columns()->Add()->SetCaption(c);
+        for (int i = 0; i < 40; ++i) {
+            TUcListItem* item = contacts->Items()->Add();
+            item->SetCaption(std::vector<WideString>{L"Алёна", L"Ελένη", L"王小明", L"Пётр"}[size_t(i % 4)]);
+            item->SubItems()->Add(i % 3 ? L"в сети" : L"εκτός");
+            item->SubItems()->Add(L"Привет! 你好 " + std::to_wstring(i));
+        }
+        auto* chats = Put<TzListBox>(rest, 168, 452, 150, 118);
+        for (int i = 0; i < 30; ++i)
+            chats->Items()->Add("Chat " + std::to_string(i));
+        chats->SetItemIndex(2);
+
         // Foreign windows skinned through their adapters.
         Foreign(rest, TSoakForeignPane::fkListBox, 8, 420, 150, 150);
         Foreign(rest, TSoakForeignPane::fkComboBox, 168, 420, 150, 26);
@@ -456,19 +485,14 @@ private:
     // Along the bottom, a skinned panel of labels, combo boxes and progress bars.
     void BuildBottomPanel()
     {
-        auto* panel = Put<TzPanel>(FForm, 0, 620, 820, 60);
+        auto* panel = Put<TzPanel>(FForm, 0, 620, 820, 32);
         panel->SetAlign(alBottom);
         panel->SetCaption(L"Панель · Πίνακας");
         panel->SetAlignment(taRightJustify);
-        auto* label = Put<TzLabel>(panel, 8, 8, 80, 16);
-        label->SetCaption(L"Язык · Γλώσσα:");
-        auto* own = Put<TzLabel>(panel, 8, 32, 80, 16);
-        own->SetCaption(L"Свой цвет");
-        own->SetUseSkinColor(false);
-        own->SetSkinSection("CHECKBOX");
-        auto* language = Put<TzComboBox>(panel, 100, 6, 150, 24);
+        Put<TzLabel>(panel, 8, 8, 80, 16)->SetCaption(L"Язык · Γλώσσα:");
+        auto* language = Put<TzComboBox>(panel, 96, 4, 140, 24);
         language->SetStyle(csDropDownList);
-        auto* city = Put<TzComboBox>(panel, 260, 6, 150, 24);
+        auto* city = Put<TzComboBox>(panel, 244, 4, 140, 24);
         city->BoundLabel()->SetCaption("City:");
         for (int i = 0; i < 30; ++i) {
             language->Items()->Add(i % 2 ? L"Русский " + std::to_wstring(i) : L"Ελληνικά " + std::to_wstring(i));
@@ -477,17 +501,19 @@ private:
         language->SetItemIndex(1);
         FLongList = language;
         city->SetText(L"Αθήνα");
-        auto* drawn = Put<TzComboBox>(panel, 420, 6, 120, 24);
+        auto* drawn = Put<TzComboBox>(panel, 392, 4, 90, 24);
         drawn->SetStyle(csOwnerDrawFixed);
         drawn->Items()->Add(L"Ω");
         drawn->SetReadOnly(true);
-        auto* bar = Put<TzProgressBar>(panel, 100, 36, 200, 16);
-        bar->SetPosition(40);
-        auto* smooth = Put<TzProgressBar>(panel, 310, 36, 200, 16);
+        Put<TzProgressBar>(panel, 490, 8, 110, 16)->SetPosition(40);
+        auto* smooth = Put<TzProgressBar>(panel, 608, 8, 90, 16);
         smooth->SetSmooth(true);
         smooth->SetMin(50);
         smooth->SetPosition(75);
-        Put<TzProgressBar>(panel, 550, 4, 16, 52)->SetOrientation(pbVertical);
+        auto* own = Put<TzLabel>(panel, 706, 8, 60, 16);
+        own->SetCaption(L"Свой цвет");
+        own->SetUseSkinColor(false);
+        own->SetSkinSection("CHECKBOX");
     }
 
     // The queued messages run and the whole form, frames included, painted at once.
