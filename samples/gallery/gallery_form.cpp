@@ -18,7 +18,7 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Контакты", ShortCut('8', ssCtrl), L"contacts", &CreateContactsPage},
         {L"С&писки", ShortCut('9', ssCtrl), L"lists", &CreateListsPage},
         {L"&Настройки", ShortCut('0', ssCtrl), L"settings", &CreateSettingsPage},
-        {L"&Чужие окна", ShortCut('0', ssCtrl | ssShift), L"foreign", &CreateForeignPage},
+        {L"&Чужие окна", ShortCut('F', ssCtrl | ssShift), L"foreign", &CreateForeignPage},
     };
     return pages;
 }

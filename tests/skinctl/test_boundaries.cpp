@@ -220,22 +220,6 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(order == "abcdef");
          delete tree;
      }},
-    {"click handler of a check box",
-     [](TBoundaryRig& R) {
-         auto* box = R.F.Place<TzCheckBox>(R.F.Form, 10, 10, 120, 20);
-         box->SetCaption(L"Флажок");
-         box->OnClick = MakeMethod<&TThrower::Notify>(&R.T);
-         R.T.Armed = true;
-         for (int i = 0; i < 2; ++i) {
-             SendMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
-             SendMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
-         }
-         // Each click changed the state; the press that threw is over.
-         CHECK(box->State() == cbUnchecked);
-         CHECK_FALSE(box->Pressed());
-         CHECK(GetCapture() != box->Handle());
-         delete box;
-     }},
     {"sort callback of a list view",
      [](TBoundaryRig& R) {
          auto* list = R.F.Place<TzListView>(R.F.Form, 10, 10, 150, 150);
@@ -266,6 +250,22 @@ const TBoundaryCase BoundaryCases[] = {
          }
          CHECK(ClientPixel(bar, 150, 12) == clRed);
          delete bar;
+     }},
+    {"click handler of a check box",
+     [](TBoundaryRig& R) {
+         auto* box = R.F.Place<TzCheckBox>(R.F.Form, 10, 10, 120, 20);
+         box->SetCaption(L"Флажок");
+         box->OnClick = MakeMethod<&TThrower::Notify>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             SendMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+             SendMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+         }
+         // Each click changed the state; the press that threw is over.
+         CHECK(box->State() == cbUnchecked);
+         CHECK_FALSE(box->Pressed());
+         CHECK(GetCapture() != box->Handle());
+         delete box;
      }},
     {"paint handler of a bit button",
      [](TBoundaryRig& R) {
