@@ -1,5 +1,6 @@
 // The small skinned controls beside the plain ones, each measure a function of its own:
-// a check box's state change with its fade frames against the plain check box's paint.
+// a check box's state change with its fade frames against the plain check box's paint; a
+// combo box's paint and a progress bar's steps (combo_progress.cpp) against the plain ones.
 #include "bench/skinbench.h"
 #include "bench/timing.h"
 #include "classlib/forms.h"
@@ -86,6 +87,9 @@ void CheckBoxChange(TForm* Form)
 
 } // namespace
 
+void ComboBoxPaint(TForm* Form);      // combo_progress.cpp
+void ProgressBarSteps(TForm* Form);   // combo_progress.cpp
+
 int main()
 {
     auto manager = StartSkinnedBench();
@@ -96,6 +100,8 @@ int main()
     form->Show();
     Pump();
     CheckBoxChange(form.get());
+    ComboBoxPaint(form.get());
+    ProgressBarSteps(form.get());
     form.reset();
     DoneUcProgram();
     return 0;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "classlib/menus.h"
+#include "skinctl/zpanel.h"
 #include "unicode/ucforms.h"
 
 #include <memory>
@@ -41,34 +42,30 @@ TWinControl* CreateForeignPage(TGalleryForm* Form);           // page_foreign.cp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 
-// An empty page: it fills the form above the status line.
+// The base of a page that paints or answers the skin itself: it fills the form above the
+// status line.
 class TGalleryPanel : public TCustomControl {
     Z_CLASS(TGalleryPanel, TCustomControl)
 public:
     explicit TGalleryPanel(TComponent* AOwner);
 };
 
-// A page whose background is the skin's panel colour (the system's face colour without a
-// skin): the picture its see-through children stand on. Its font and its labels' take the
-// panel's text colour; it passes the skin's commands on to its children.
-class TGallerySkinPage : public TGalleryPanel {
-    Z_CLASS(TGallerySkinPage, TGalleryPanel)
+// A page on the skin's panel (the system's face colour without a skin): a skinned panel
+// without bevels or caption, whose children stand on its picture. SkinFollowed runs when its
+// window is made and after each new skin or its removal, for what else the page keeps in step.
+class TGallerySkinPage : public TzPanel {
+    Z_CLASS(TGallerySkinPage, TzPanel)
 public:
     explicit TGallerySkinPage(TComponent* AOwner);
-    ~TGallerySkinPage() override;
 
 protected:
     void CreateWnd() override;
-    void WndProc(TMessage& Message) override;
-    // The colours of the skin (or of none) taken.
-    void FollowSkin();
-    // After FollowSkin: what else follows the skin; Text is the page's text colour.
+    void SkinChanged(TWMSkinCommand& Command) override;
+    // Text is the page's text colour: the section's, or the window text's without a skin.
     virtual void SkinFollowed(TColor) {}
 
 private:
-    TBitmap* Picture();
-    std::unique_ptr<TBitmap> FPicture;
-    TColor FPainted = clNone;
+    TColor TextColor() const;
 };
 
 // A control of class T owned by Owner, at those bounds on Parent.
@@ -81,8 +78,8 @@ template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int 
 }
 
 // A hidden page already placed on the form, so that its controls can have windows while it
-// is filled.
-TGalleryPanel* NewGalleryPanel(TGalleryForm* Form);
+// is filled (PlacePage below for a page of a class of its own).
+TGallerySkinPage* NewGalleryPanel(TGalleryForm* Form);
 
 class TGalleryForm : public TUcForm {
     Z_CLASS(TGalleryForm, TUcForm)
@@ -110,3 +107,12 @@ private:
     TControl* FStatus = nullptr;
     int FPageIndex = -1;
 };
+
+// A hidden page of class T already placed on the form.
+template <class T> T* PlacePage(TGalleryForm* Form)
+{
+    T* page = MakeComponent<T>(Form);
+    page->SetVisible(false);
+    page->SetParent(Form);
+    return page;
+}

@@ -1,8 +1,7 @@
 #include "gallery.h"
-#include "gallery_controls.h"
-#include "skin/zcontrolutils.h"
-#include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
+#include "skinctl/zlabel.h"
+#include "skinctl/zpanel.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucmenus.h"
 
@@ -31,82 +30,36 @@ TGalleryPanel::TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
     SetControlStyle(ControlStyle() | csAcceptsControls);
 }
 
-Z_CLASS_IMPL(TGallerySkinPage, TGalleryPanel)
+Z_CLASS_IMPL(TGallerySkinPage, TzPanel)
 
-TGallerySkinPage::TGallerySkinPage(TComponent* AOwner) : TGalleryPanel(AOwner) {}
+TGallerySkinPage::TGallerySkinPage(TComponent* AOwner) : TzPanel(AOwner)
+{
+    SetBevelOuter(bvNone);
+    SetCaption(L"");
+}
 
-TGallerySkinPage::~TGallerySkinPage() = default;
+TColor TGallerySkinPage::TextColor() const
+{
+    TzCommonData* sd = SkinData();
+    return sd->Skinned() ? TColor(sd->GetSkinManager()->Section(sd->SkinIndex).FontColor) : TColor(clWindowText);
+}
 
 void TGallerySkinPage::CreateWnd()
 {
-    TGalleryPanel::CreateWnd();
-    FollowSkin();
+    TzPanel::CreateWnd();
+    SkinFollowed(TextColor());
 }
 
-void TGallerySkinPage::WndProc(TMessage& M)
+void TGallerySkinPage::SkinChanged(TWMSkinCommand& Command)
 {
-    if (M.Msg != SM_SKINCMD) {
-        TGalleryPanel::WndProc(M);
-        return;
-    }
-    TWMSkinCommand command(M);
-    switch (command.Command) {
-    case SKCMD_ISSKINNED:
-        command.Answer(1);
-        return;
-    case SKCMD_GETBGIMAGE:
-        SharedCacheInfo = MakeCacheInfo(Picture(), 0, 0);
-        return;
-    case SKCMD_GETBGCOLOR:
-        SharedParentColor = ColorToRGB(Color());
-        return;
-    case SKCMD_NEWSKIN:
-    case SKCMD_SKINREMOVED:
-    case SKCMD_REFRESH:
-        if (command.Command != SKCMD_NEWSKIN)
-            FollowSkin();
-        BroadcastToControls(this, M);
-        return;
-    default:
-        TGalleryPanel::WndProc(M);
-        return;
-    }
+    TzPanel::SkinChanged(Command);
+    if (Command.Command != SKCMD_NEWSKIN)
+        SkinFollowed(TextColor());
 }
 
-void TGallerySkinPage::FollowSkin()
+TGallerySkinPage* NewGalleryPanel(TGalleryForm* Form)
 {
-    TzSkinManager* m = DefaultManager;
-    const int panel = m && m->SkinData().Active ? m->FindSectionIndex("PANEL") : -1;
-    const bool skinned = m && m->IsValidSkinIndex(panel);
-    const TColor text = skinned ? TColor(m->Section(panel).FontColor) : clWindowText;
-    SetColor(skinned ? m->Section(panel).Color : clBtnFace);
-    Font()->SetColor(text);
-    // Labels with fonts of their own (headings) keep to the page's text colour too.
-    for (int i = 0; i < ControlCount(); ++i)
-        if (auto* label = dynamic_cast<TCustomLabel*>(Controls(i)))
-            label->Font()->SetColor(text);
-    SkinFollowed(text);
-}
-
-TBitmap* TGallerySkinPage::Picture()
-{
-    const TColor c = ColorToRGB(Color());
-    if (!FPicture || FPicture->Width() != Width() || FPicture->Height() != Height() || FPainted != c) {
-        FPicture = std::make_unique<TBitmap>();
-        FPicture->SetPixelFormat(pf24bit);
-        FPicture->SetSize(std::max(1, Width()), std::max(1, Height()));
-        FillDC(FPicture->Canvas()->Handle(), TRect(0, 0, FPicture->Width(), FPicture->Height()), c);
-        FPainted = c;
-    }
-    return FPicture.get();
-}
-
-TGalleryPanel* NewGalleryPanel(TGalleryForm* Form)
-{
-    auto* page = new TGalleryPanel(Form);
-    page->SetVisible(false);
-    page->SetParent(Form);
-    return page;
+    return PlacePage<TGallerySkinPage>(Form);
 }
 
 namespace {
@@ -139,11 +92,18 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
     // Room for the skin's contact sheet: five columns of sections.
     SetClientSize(884, 660);
 
-    auto* status = new TGalleryLabel(this);
-    status->SetParent(this);
-    status->SetAlign(alBottom);
+    // The status line: a label on a panel of its own along the bottom.
+    auto* line = MakeComponent<TzPanel>(this);
+    line->SetBevelOuter(bvNone);
+    line->SetCaption(L"");
+    line->SetParent(this);
+    line->SetAlign(alBottom);
+    line->SetHeight(22);
+    auto* status = MakeComponent<TzLabel>(this);
+    status->SetParent(line);
+    status->SetAlign(alClient);
     status->SetAutoSize(false);
-    status->SetHeight(22);
+    status->SetLayout(tlCenter);
     SetControlWideText(status, L"Наведите указатель на пункт меню: здесь появится подсказка.");
     FStatus = status;
 

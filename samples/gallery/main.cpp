@@ -7,6 +7,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
+#include "skinctl/zlabel.h"
 #include "skinctl/zlistview.h"
 #include "support/screenshot.h"
 #include "unicode/ucsysutils.h"
@@ -99,6 +100,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     InitSkinGraphics();
     InitSkinManager();
     InitUcTreeView();
+    InitSkinnedLabels();
     InitSkinnedLists();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);

@@ -57,15 +57,6 @@ public:
 
     void Build(TGalleryForm* Form);
 
-protected:
-    // The edits' labels stand on the card, which shows the page.
-    void SkinFollowed(TColor Text) override
-    {
-        for (TzEdit* edit : {FName, FStatus})
-            if (edit && edit->BoundLabel()->LabelControl())
-                edit->BoundLabel()->Font()->SetColor(Text);
-    }
-
 private:
     // A contact chosen in the tree: its card and its conversation.
     void ContactChange(TObject* Sender, TTreeNode* Node);
@@ -147,16 +138,13 @@ void TContactsPage::Build(TGalleryForm* Form)
     FTree->SetSelected(first);
     // Without a window yet, the tree tells of no change: the card is filled here.
     ContactChange(FTree, first);
-    FollowSkin();
 }
 
 } // namespace
 
 TWinControl* CreateContactsPage(TGalleryForm* Form)
 {
-    auto* page = new TContactsPage(Form);
-    page->SetVisible(false);
-    page->SetParent(Form);
+    auto* page = PlacePage<TContactsPage>(Form);
     page->Build(Form);
     return page;
 }

@@ -3,7 +3,6 @@
 // the plain system calls, which know nothing of skins, painted from the skin through their
 // self-painting window adapters. The page stands on the skin's panel colour.
 #include "gallery.h"
-#include "gallery_controls.h"
 #include "classlib/buttons.h"
 #include "classlib/gdihandles.h"
 #include "skin/zcommondata.h"
@@ -12,6 +11,7 @@
 #include "skin/zpaintwnd.h"
 #include "skin/zsectionpaint.h"
 #include "skin/zskinmanager.h"
+#include "skinctl/zlabel.h"
 #include "skinctl/zskinctl.h"
 
 #include <commctrl.h>
@@ -168,10 +168,8 @@ Z_CLASS_IMPL(TForeignPage, TGallerySkinPage)
 
 TWinControl* CreateForeignPage(TGalleryForm* Form)
 {
-    auto* page = new TForeignPage(Form);
-    page->SetVisible(false);
-    page->SetParent(Form);
-    auto* label = Put<TGalleryLabel>(page, Form, 20, 12, 400, 18);
+    auto* page = PlacePage<TForeignPage>(Form);
+    auto* label = Put<TzLabel>(page, Form, 20, 12, 400, 18);
     SetControlWideText(label, L"Окна системы под адаптерами скина");
     label->Font()->SetStyle(fsBold);
     return page;

@@ -17,13 +17,17 @@
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
 #include "skinctl/zcheckbox.h"
+#include "skinctl/zcombobox.h"
 #include "skinctl/zradiobutton.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zskinctl.h"
 #include "skinctl/zgroupbox.h"
+#include "skinctl/zlabel.h"
 #include "skinctl/zlistbox.h"
 #include "skinctl/zlistview.h"
 #include "skinctl/zmemo.h"
+#include "skinctl/zpanel.h"
+#include "skinctl/zprogressbar.h"
 #include "skinctl/zspeedbutton.h"
 #include "skinctl/zspinedit.h"
 #include "skinctl/zsplitter.h"
@@ -213,7 +217,7 @@ public:
             FManager = dynamic_cast<TzSkinManager*>(FForm->Components(i));
         if (!FManager)
             throw Exception("the form data holds no skin manager");
-        FForm->SetBounds(20, 20, 820, 720);
+        FForm->SetBounds(20, 4, 820, 752);
         FForm->HandleNeeded();
         Build();
     }
@@ -240,6 +244,9 @@ public:
             FManager->SetActive(true);
         }
         Settle();
+        FLongList->SetDroppedDown(true);
+        Application->ProcessMessages();
+        FLongList->SetDroppedDown(false);
     }
 
     // True when the look of switch N is what the manager has now.
@@ -289,6 +296,7 @@ private:
             p->SetText(text);
             p->SetWidth(width);
         }
+        BuildBottomPanel();
 
         // Left: the trees, a splitter after each, then the rest.
         auto* tree = Put<TzTreeView>(FForm, 0, 0, 160, 100);
@@ -405,6 +413,40 @@ private:
         Put<TzRadioButton>(rest, 240, 474, 70, 20, L"Да");
     }
 
+    // Along the bottom, a skinned panel of labels, combo boxes and progress bars.
+    void BuildBottomPanel()
+    {
+        auto* panel = Put<TzPanel>(FForm, 0, 620, 820, 32);
+        panel->SetAlign(alBottom);
+        panel->SetCaption(L"Панель · Πίνακας");
+        panel->SetAlignment(taRightJustify);
+        Put<TzLabel>(panel, 8, 8, 80, 16)->SetCaption(L"Язык · Γλώσσα:");
+        auto* language = Put<TzComboBox>(panel, 96, 4, 140, 24);
+        language->SetStyle(csDropDownList);
+        auto* city = Put<TzComboBox>(panel, 244, 4, 140, 24);
+        city->BoundLabel()->SetCaption("City:");
+        for (int i = 0; i < 30; ++i) {
+            language->Items()->Add(i % 2 ? L"Русский " + std::to_wstring(i) : L"Ελληνικά " + std::to_wstring(i));
+            city->Items()->Add(L"Город " + std::to_wstring(i));
+        }
+        language->SetItemIndex(1);
+        FLongList = language;
+        city->SetText(L"Αθήνα");
+        auto* drawn = Put<TzComboBox>(panel, 392, 4, 90, 24);
+        drawn->SetStyle(csOwnerDrawFixed);
+        drawn->Items()->Add(L"Ω");
+        drawn->SetReadOnly(true);
+        Put<TzProgressBar>(panel, 490, 8, 110, 16)->SetPosition(40);
+        auto* smooth = Put<TzProgressBar>(panel, 608, 8, 90, 16);
+        smooth->SetSmooth(true);
+        smooth->SetMin(50);
+        smooth->SetPosition(75);
+        auto* own = Put<TzLabel>(panel, 706, 8, 60, 16);
+        own->SetCaption(L"Свой цвет");
+        own->SetUseSkinColor(false);
+        own->SetSkinSection("CHECKBOX");
+    }
+
     // The queued messages run and the whole form, frames included, painted at once.
     void Settle()
     {
@@ -416,5 +458,8 @@ private:
 
     TSoakPlaces FPlaces;
     TUcForm* FForm = nullptr;
+    // A combo box whose list is opened and closed at each switch: under a skin it gets its
+    // adapter the first time, which the skin's removal frees.
+    TzComboBox* FLongList = nullptr;
     TzSkinManager* FManager = nullptr;
 };

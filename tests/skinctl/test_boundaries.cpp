@@ -6,6 +6,7 @@
 
 #include "classlib/extctrls.h"
 #include "skinctl/zcheckbox.h"
+#include "skinctl/zcombobox.h"
 #include "skinctl/zlistview.h"
 #include "skinctl/zstatusbar.h"
 
@@ -27,6 +28,7 @@ struct TThrower {
     }
     void Notify(TObject*) { Hit(); }
     void BmpPaint(TObject*, TBitmap*) { Hit(); }
+    void DrawItem(TWinControl*, int, TRect, TOwnerDrawState) { Hit(); }
     void Message(MSG& Msg, bool&)
     {
         if (Msg.message == WM_CHAR && Msg.wParam == 0x0416)
@@ -271,6 +273,15 @@ const TBoundaryCase BoundaryCases[] = {
      }},
     {"paint handler of a bit button", &PaintHandlerThrows<TzBitBtn>},
     {"paint handler of a speed button", &PaintHandlerThrows<TzSpeedButton>},
+    {"draw-item handler of a combo box", [](TBoundaryRig& R) {
+         auto* combo = R.Place<TzComboBox>(R.Form, 10, 10, 120, 24);
+         combo->SetStyle(csOwnerDrawFixed);
+         combo->Items()->Add(L"Один");
+         combo->SetItemIndex(0);
+         combo->OnDrawItem = MakeMethod<&TThrower::DrawItem>(&R.T);
+         PaintTwice(R, combo, combo->Handle());
+         delete combo;
+     }},
     {"paint override", [](TBoundaryRig& R) {
          auto* control = R.Place<TThrowingPaint>(R.Form, 10, 10, 40, 40);
          control->Thrower = &R.T;
