@@ -162,6 +162,7 @@ protected:
     void WMSysCommand(TMessage& Message);
     void WMDestroy(TMessage& Message);
     void WMShowWindow(TMessage& Message);
+    void WMGetMinMaxInfo(TMessage& Message);
     void CMShowingChanged(TMessage& Message);
     void CMActivate(TMessage& Message);
     void CMDeactivate(TMessage& Message);

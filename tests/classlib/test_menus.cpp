@@ -4,6 +4,7 @@
 #include "graphics_helpers.h"
 #include "join.h"
 #include "menu_helpers.h"
+#include "msgrecorder.h"
 
 #include <algorithm>
 #include <memory>
@@ -254,8 +255,11 @@ TEST_CASE("a form shows its main menu with hot keys, shortcuts and states")
     f.Line->SetVisible(true);
     CHECK(MenuText(file, 2) == "&Exit");
 
-    // Changes reach the native menu.
+    // Changes reach the native menu, and the form hears of each.
+    TMsgRecorder rec({CM_MENUCHANGED});
+    rec.Attach(f.Window(), "form");
     f.Exit->SetEnabled(false);
+    CHECK_MESSAGES(rec, {"form", CM_MENUCHANGED});
     f.Open->SetChecked(true);
     CHECK(HasState(file, 2, MF_GRAYED));
     CHECK(HasState(file, 0, MF_CHECKED));
