@@ -37,11 +37,17 @@ TWinControl* CreateContactsPage(TGalleryForm* Form);          // page_contacts.c
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 
-// An empty page: it fills the form above the status line.
+// An empty page: it fills the form above the status line. It shows its parent's picture
+// (the skinned form's background) where its parent has one, and hands that picture on to
+// its own controls.
 class TGalleryPanel : public TCustomControl {
     Z_CLASS(TGalleryPanel, TCustomControl)
 public:
     explicit TGalleryPanel(TComponent* AOwner);
+
+protected:
+    void WndProc(TMessage& Message) override;
+    void Paint() override;
 };
 
 // A control of class T owned by Owner, at those bounds on Parent.

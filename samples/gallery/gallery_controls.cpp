@@ -1,5 +1,8 @@
 #include "gallery_controls.h"
 
+#include "skin/zcontrolutils.h"
+#include "skin/zskinmanager.h"
+
 Z_CLASS_IMPL(TGalleryEdit, TEdit)
 Z_CLASS_IMPL(TGalleryMemo, TMemo)
 Z_CLASS_IMPL(TGalleryCombo, TComboBox)
@@ -66,6 +69,13 @@ void TGalleryLabel::Dispatch(TMessage& Message)
 {
     if (Message.Msg == CM_DIALOGCHAR) {
         HandleLabelDialogCharWide(this, Message);
+        return;
+    }
+    if (Message.Msg == SM_SKINCMD && (Message.WParamHi() == SKCMD_REFRESH || Message.WParamHi() == SKCMD_SKINREMOVED)) {
+        const TzSkinManager* m = DefaultManager;
+        const bool skinned = Message.WParamHi() == SKCMD_REFRESH && m && m->SkinData().Active &&
+                             m->GetGlobalFontColor() != SkinKeyColor;
+        Font()->SetColor(skinned ? m->GetGlobalFontColor() : clWindowText);
         return;
     }
     TLabel::Dispatch(Message);

@@ -55,10 +55,11 @@ private:
     std::optional<WideString> FSavedText;
 };
 
+// A label over its parent's picture, in the skin's text colour while a skin is applied.
 class TGalleryLabel : public TLabel {
     Z_CLASS(TGalleryLabel, TLabel)
 public:
-    explicit TGalleryLabel(TComponent* AOwner) : TLabel(AOwner) {}
+    explicit TGalleryLabel(TComponent* AOwner) : TLabel(AOwner) { SetTransparent(true); }
 
 protected:
     void DoDrawText(TRect& Rect, int Flags) override;

@@ -1,6 +1,9 @@
 #include "gallery.h"
 #include "gallery_controls.h"
+#include "skin/zcontrolutils.h"
+#include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
+#include "skin/zskinprovider.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucmenus.h"
 
@@ -24,6 +27,59 @@ Z_CLASS_IMPL(TGalleryPanel, TCustomControl)
 TGalleryPanel::TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
 {
     SetControlStyle(ControlStyle() | csAcceptsControls);
+}
+
+namespace {
+
+// The parent's picture moved to a child at (X, Y) of it; not Ready when it has none.
+TzCacheInfo ParentPicture(TControl* Control)
+{
+    SharedCacheInfo.Ready = false;
+    if (Control->Parent())
+        SendCommandToControl(Control->Parent(), SKCMD_GETBGIMAGE, 0);
+    TzCacheInfo info = SharedCacheInfo;
+    info.X += Control->Left();
+    info.Y += Control->Top();
+    return info;
+}
+
+} // namespace
+
+void TGalleryPanel::WndProc(TMessage& Message)
+{
+    switch (Message.Msg) {
+    case SM_SKINCMD: {
+        TWMSkinCommand command(Message);
+        if (command.Command == SKCMD_GETBGIMAGE) {
+            const TzCacheInfo info = ParentPicture(this);
+            if (info.Ready)
+                SharedCacheInfo = info;
+            return;
+        }
+        if ((command.Command == SKCMD_ISIMAGEBG || command.Command == SKCMD_GETBGCOLOR) && Parent() &&
+            Parent()->HandleAllocated()) {
+            const LRESULT answer = SendCommandToWindow(Parent()->Handle(), command.Command, 0);
+            if (command.Command == SKCMD_ISIMAGEBG)
+                command.Answer(answer);
+            return;
+        }
+        break;
+    }
+    case WM_ERASEBKGND:
+        Message.Result = 1;
+        return;
+    }
+    TCustomControl::WndProc(Message);
+}
+
+void TGalleryPanel::Paint()
+{
+    const TzCacheInfo picture = ParentPicture(this);
+    if (picture.Ready && picture.Bmp)
+        BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), picture.Bmp->Canvas()->Handle(), picture.X, picture.Y,
+               SRCCOPY);
+    else
+        FillDC(Canvas()->Handle(), TRect(0, 0, Width(), Height()), Color());
 }
 
 TGalleryPanel* NewGalleryPanel(TGalleryForm* Form)
@@ -69,6 +125,8 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
     status->SetAlign(alBottom);
     status->SetAutoSize(false);
     status->SetHeight(22);
+    // Over the form's own background, skinned or not.
+    status->SetTransparent(true);
     SetControlWideText(status, L"Наведите указатель на пункт меню: здесь появится подсказка.");
     FStatus = status;
 
@@ -80,6 +138,7 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
         FPages.push_back(control);
     }
     BuildMenu();
+    MakeComponent<TzSkinProvider>(this);
     ShowPage(0);
     Application->OnHint = MakeMethod<&TGalleryForm::ApplicationHint>(this);
 }
