@@ -45,14 +45,7 @@ int CompareTreeNodes(LPARAM Node1, LPARAM Node2, LPARAM Data, int (*ByText)(cons
     };
     // The tree view's own sort keeps the exception: a comparison that fails at every pair
     // would otherwise reach the application once for each pair.
-    if (tree && tree->FSortGuard)
-        return tree->FSortGuard->Answer(compare, 0);
-    try {
-        return compare();
-    } catch (...) {
-        HandleCaughtException(tree);
-        return 0;
-    }
+    return GuardedCompare(tree ? tree->FSortGuard : nullptr, tree, compare);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -73,7 +66,6 @@ TCustomTreeView::TCustomTreeView(TComponent* AOwner)
     FBrush->SetColor(FColor);
     FImageChangeLink->OnChange = MakeMethod<&TCustomTreeView::ImageListChange>(this);
     FStateChangeLink->OnChange = MakeMethod<&TCustomTreeView::ImageListChange>(this);
-    FEditInstance = MakeObjectInstance(MakeMethod<&TCustomTreeView::EditWndProcEntry>(this));
 }
 
 TCustomTreeView::~TCustomTreeView()
@@ -83,7 +75,6 @@ TCustomTreeView::~TCustomTreeView()
     SetImages(nullptr);
     SetStateImages(nullptr);
     FTreeNodes.reset();
-    FreeObjectInstance(FEditInstance);
 }
 
 TTreeNodes* TCustomTreeView::Items() const
@@ -209,8 +200,8 @@ void TCustomTreeView::DestroyWnd()
     if (FTreeNodes)
         for (TTreeNode* n = FTreeNodes->FFirst; n; n = n->GetNext())
             n->FItemId = nullptr;
-    FEditHandle = FHookedEdit = nullptr;
-    FDefEditProc = nullptr;
+    FEditHandle = nullptr;
+    FEditLink.Forget();
 }
 
 void TCustomTreeView::ApplyImageLists()
@@ -362,25 +353,15 @@ bool TCustomTreeView::CustomSort(TTVCompare SortProc, LPARAM Data, bool Recurse)
 bool TCustomTreeView::SortSubtree(TTreeNode* Root, TTVCompare SortProc, LPARAM Data, bool Recurse)
 {
     TTVCompare proc = SortProc ? SortProc : &DefaultTreeViewSort;
-    TCallbackGuard guard;
-    bool ok = false;
-    {
-        TCallbackGuard* outer = std::exchange(FSortGuard, &guard);
-        TScopeExit restore([&] { FSortGuard = outer; });
-        ok = SortChildren(Root, proc, Data);
+    return GuardedSort(FSortGuard, this, [&](const TCallbackGuard& Guard) {
+        bool ok = SortChildren(Root, proc, Data);
         if (Recurse)
-            for (TTreeNode* n = Root ? NextInSubtree(Root, Root) : Items()->GetFirstNode(); n && !guard.Failed();
+            for (TTreeNode* n = Root ? NextInSubtree(Root, Root) : Items()->GetFirstNode(); n && !Guard.Failed();
                  n = NextInSubtree(n, Root))
                 if (n->FFirstChild)
                     ok = SortChildren(n, proc, Data) && ok;
-    }
-    try {
-        guard.Rethrow();
-    } catch (...) {
-        HandleCaughtException(this);
-        return false;
-    }
-    return ok;
+        return ok;
+    });
 }
 
 bool TCustomTreeView::SortChildren(TTreeNode* Parent, TTVCompare Proc, LPARAM Data)
@@ -552,33 +533,18 @@ void TCustomTreeView::EndLabelEdit(const TVITEMA& Item)
 void TCustomTreeView::HookEditControl(bool Wide)
 {
     FEditHandle = reinterpret_cast<HWND>(SendMessageA(FHandle, TVM_GETEDITCONTROL, 0, 0));
-    if (!FEditHandle)
-        return;
-    FHookedEdit = FEditHandle;
-    FEditWide = Wide;
-    auto instance = reinterpret_cast<LONG_PTR>(FEditInstance);
-    FDefEditProc = reinterpret_cast<WNDPROC>(Wide ? SetWindowLongPtrW(FHookedEdit, GWLP_WNDPROC, instance)
-                                                  : SetWindowLongPtrA(FHookedEdit, GWLP_WNDPROC, instance));
+    FEditLink.Hook(FEditHandle, Wide);
 }
 
 LRESULT TCustomTreeView::CallDefEditProc(const TMessage& Message)
 {
-    if (!FDefEditProc)
-        return FEditWide ? DefWindowProcW(FHookedEdit, Message.Msg, Message.WParam, Message.LParam)
-                         : DefWindowProcA(FHookedEdit, Message.Msg, Message.WParam, Message.LParam);
-    return FEditWide ? CallWindowProcW(FDefEditProc, FHookedEdit, Message.Msg, Message.WParam, Message.LParam)
-                     : CallWindowProcA(FDefEditProc, FHookedEdit, Message.Msg, Message.WParam, Message.LParam);
+    return FEditLink.CallDefault(Message);
 }
 
 void TCustomTreeView::EditWndProc(TMessage& Message)
 {
-    if (DoChildKeyMessage(Message))
-        return;
-    Message.Result = CallDefEditProc(Message);
-    if (Message.Msg == WM_NCDESTROY) {
-        FHookedEdit = nullptr;
-        FDefEditProc = nullptr;
-    }
+    if (!DoChildKeyMessage(Message))
+        FEditLink.Pass(Message);
 }
 
 // Messages --------------------------------------------------------------------------------------

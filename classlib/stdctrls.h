@@ -8,7 +8,9 @@
 #include "classlib/controls.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 class TCustomComboBox;
 class TCustomMemo;
@@ -436,6 +438,427 @@ class TComboBox : public TCustomComboBox {
     Z_CLASS(TComboBox, TCustomComboBox)
 public:
     explicit TComboBox(TComponent* AOwner) : TCustomComboBox(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------------------
+// List boxes over the system's "LISTBOX" window. What any control over such a window needs
+// stands here beside the library's own list box, so that other list boxes (the skinned one
+// above all) build on the same pieces: the items object, the window styles, the items kept
+// while the window is made again, the answers of the virtual styles, the items' geometry and
+// the typed search.
+
+enum TListBoxStyle : uint8_t { lbStandard, lbOwnerDrawFixed, lbOwnerDrawVariable, lbVirtual, lbVirtualOwnerDraw };
+extern const char* const ListBoxStyleNames[5];
+extern const char* const ListBoxBorderStyleNames[2];
+// The published properties of a list box class C.
+#define Z_LISTBOX_PROPS(C)                                                                                     \
+    Z_PROP_ENUM(C, Style, ListBoxStyleNames, lbStandard), Z_PROP_BOOL(C, AutoComplete, true),                 \
+        Z_PROP_INT(C, AutoCompleteDelay, 500), Z_PROP_BOOL(C, AutoHideScroll, true),                           \
+        Z_PROP_ENUM(C, BorderStyle, ListBoxBorderStyleNames, bsSingle), Z_PROP_INT(C, Columns, 0),              \
+        Z_PROP_BOOL(C, ExtendedSelect, true), Z_PROP_BOOL(C, IntegralHeight, false),                           \
+        Z_PROP_INT(C, ItemHeight, 16), Z_PROP_BOOL(C, MultiSelect, false), Z_PROP_BOOL(C, Sorted, false),       \
+        Z_PROP_INT(C, TabWidth, 0), Z_PROP_OBJ(C, Items)
+// The virtual styles keep no texts in the window: the program answers for them (OnData).
+inline bool IsVirtualListBoxStyle(TListBoxStyle Style)
+{
+    return Style == lbVirtual || Style == lbVirtualOwnerDraw;
+}
+
+using TLBGetDataEvent = TMethod<void(TWinControl* Control, int Index, AnsiString& Data)>;
+using TLBGetDataObjectEvent = TMethod<void(TWinControl* Control, int Index, TObject*& DataObject)>;
+// The first item whose text begins with FindString; -1 for none.
+using TLBFindDataEvent = TMethod<int(TWinControl* Control, const AnsiString& FindString)>;
+
+// The clock of the list boxes' typed search (GetTickCount), and the test of a byte that
+// leads a double-byte character of the system's code page (IsDBCSLeadByte): tests put their
+// own here.
+extern TTickCountFunc ListBoxTickCount;
+extern bool (*ListBoxLeadByte)(uint8_t Byte);
+
+// The items of any control whose window is a "LISTBOX": kept in the window itself, which is
+// made on first use. A list box of a virtual style answers the texts and objects itself.
+class TListBoxStrings : public TStrings {
+    Z_CLASS(TListBoxStrings, TStrings)
+public:
+    explicit TListBoxStrings(TWinControl* ListBox) : FListBox(ListBox) {}
+    TWinControl* ListBox() const { return FListBox; }
+
+    int GetCount() const override;
+    // The item's text; "" for an index the window does not have.
+    AnsiString Get(int Index) const override;
+    // EStringListError "List index out of bounds (%d)" for an index the window lacks.
+    TObject* GetObject(int Index) const override;
+    void PutObject(int Index, TObject* AObject) override;
+    // A sorted list box puts the item in its place. EOutOfResources "Unable to insert a line"
+    // when the window refuses it; EStringListError "A virtual list box has no items of its
+    // own" for a window without strings.
+    int Add(const AnsiString& S) override;
+    int AddObject(const AnsiString& S, TObject* AObject) override;
+    void Insert(int Index, const AnsiString& S) override;
+    void Delete(int Index) override;
+    void Clear() override;
+    // Case-insensitive, as the system finds items.
+    int IndexOf(const AnsiString& S) const override;
+    void SetUpdateState(bool Updating) override;
+
+private:
+    HWND Wnd() const;
+    void CheckHasStrings() const;
+    TWinControl* FListBox;
+};
+
+// The settings of a list box that its window's styles carry.
+struct TListBoxLook {
+    TListBoxStyle Style = lbStandard;
+    bool Sorted = false;
+    bool MultiSelect = false;
+    bool ExtendedSelect = true;
+    bool IntegralHeight = false;
+    int Columns = 0;
+    int TabWidth = 0;
+    // The window styles of the settings (the border aside).
+    DWORD WindowStyles() const;
+    // What a new window takes beside its styles: the tab stops, the columns' width in a
+    // control Width wide, and for the virtual styles the count.
+    void Apply(HWND Wnd, int Width, int VirtualCount) const;
+};
+
+// The current item of a "LISTBOX" window: the caret's with MultiSelect, else the selected one.
+int ListBoxItemIndex(HWND Wnd, bool MultiSelect);
+void SetListBoxItemIndex(HWND Wnd, bool MultiSelect, int Value);
+// Whether item Index is selected; EListError "List index out of bounds (%d)" for one the
+// window lacks. Without MultiSelect selecting an item makes it the current one, and
+// unselecting the current one leaves none.
+bool ListBoxSelected(HWND Wnd, int Index);
+void SetListBoxSelected(HWND Wnd, bool MultiSelect, int Index, bool Value);
+int ListBoxSelCount(HWND Wnd, bool MultiSelect);
+
+// The item rectangle of item Index of a "LISTBOX" window: the window's own; for Index equal
+// to the count, the place a new item would take (below the last one, or the top of an empty
+// list, as high as the window's items are); an empty rectangle beyond.
+TRect ListBoxItemRect(HWND Wnd, int Index);
+// The item at a client point: -1 outside the client area; the first item shown from the top
+// index whose rectangle holds the point; none there: -1 when Existing, else the count.
+int ListBoxItemAtPos(HWND Wnd, TPoint Pos, bool Existing);
+
+// The items, their objects, the current item and the top item of a "LISTBOX" window, kept
+// while the window is made again.
+class TListBoxKeeper {
+public:
+    // From the window that goes; one without strings (a virtual style) keeps no texts.
+    void Save(HWND Wnd, TStrings* Items, bool MultiSelect);
+    // Into the new window (Items over it); one without strings takes none.
+    void Restore(HWND Wnd, TStrings* Items, bool MultiSelect);
+
+private:
+    std::unique_ptr<TStringList> FItems;
+    std::vector<int> FSelected;
+    int FItemIndex = -1;
+    int FTopIndex = 0;
+};
+
+// The answer of a virtual list box to the window's questions for a text, its length or an
+// item's object (LB_GETTEXT, LB_GETTEXTLEN, LB_GETITEMDATA): from OnData and OnDataObject,
+// LB_ERR without a handler or outside the Count items. False for other messages.
+bool AnswerVirtualListBox(TWinControl* Control, TMessage& Message, int Count, const TLBGetDataEvent& OnData,
+                          const TLBGetDataObjectEvent& OnDataObject);
+
+// The typed search of a list box: keys typed without a pause of Delay milliseconds form one
+// prefix; Backspace takes the last character off (a double-byte one whole). A character
+// that leads a double-byte one takes the next WM_CHAR of the window with it; when none is
+// queued the lead byte alone is dropped.
+class TListBoxSearch {
+public:
+    // Key typed into the window: True when it changed the prefix, which is then to be looked
+    // for (an empty prefix stands for the first item). Key becomes 0 when it was consumed:
+    // every key but Backspace, Enter and Escape.
+    bool Type(HWND Wnd, char& Key, unsigned Delay);
+    const AnsiString& Prefix() const { return FPrefix; }
+    // Type, then the first item that begins with the prefix made the current one (and, with
+    // MultiSelect, the only one selected); an empty prefix chooses the first item. The items
+    // of a window without strings are looked for by FindData (none without it). The index
+    // chosen, -1 when the key chose nothing.
+    int Choose(HWND Wnd, char& Key, unsigned Delay, bool MultiSelect, TWinControl* Control,
+               const TLBFindDataEvent& FindData);
+
+private:
+    AnsiString FPrefix;
+    DWORD FLast = 0;
+};
+
+// A list box over Base, a windowed control of the library (TWinControl, or the list controls'
+// base): the window made of "LISTBOX" with the styles of its settings, its items in the
+// window (Items) and kept while it is made again, the virtual styles answered from OnData,
+// the typed search, clicks and measuring. What the items look like is the class's own
+// (CNDrawItem). Written against Base's protected members only, so that a list box may stand
+// on a bare windowed control (the skinned one does).
+template <class Base> class TListBoxOf : public Base {
+public:
+    explicit TListBoxOf(TComponent* AOwner)
+        : Base(AOwner), FItems(std::make_unique<TListBoxStrings>(this)), FCanvas(std::make_unique<TControlCanvas>())
+    {
+        // The selection's change is the click; the window tells it.
+        this->FControlStyle = csSetCaption | csDoubleClicks;
+        this->FWidth = 121;
+        this->FHeight = 97;
+        this->FTabStop = true;
+        this->FParentColor = false;
+        this->FColor = clWindow;
+        this->FBrush->SetColor(this->FColor);
+        FCanvas->SetControl(this);
+    }
+    ~TListBoxOf() override
+    {
+        this->DestroyWindowFirst();
+        FCanvas->FreeHandle();
+    }
+
+    TStrings* Items() const { return FItems.get(); }
+    void SetItems(TStrings* Value) { FItems->Assign(Value); }
+    TListBoxStyle Style() const { return FLook.Style; }
+    void SetStyle(TListBoxStyle Value) { RecreateOnChange(this, FLook.Style, Value); }
+    bool Sorted() const { return FLook.Sorted; }
+    void SetSorted(bool Value) { RecreateOnChange(this, FLook.Sorted, Value); }
+    bool MultiSelect() const { return FLook.MultiSelect; }
+    void SetMultiSelect(bool Value) { RecreateOnChange(this, FLook.MultiSelect, Value); }
+    bool ExtendedSelect() const { return FLook.ExtendedSelect; }
+    void SetExtendedSelect(bool Value) { RecreateOnChange(this, FLook.ExtendedSelect, Value); }
+    bool IntegralHeight() const { return FLook.IntegralHeight; }
+    void SetIntegralHeight(bool Value) { RecreateOnChange(this, FLook.IntegralHeight, Value); }
+    // Items side by side in columns of the width Width / Columns; 0 one column. Between two
+    // numbers of columns only their width changes.
+    int Columns() const { return FLook.Columns; }
+    void SetColumns(int Value)
+    {
+        Value = std::max(Value, 0);
+        if (FLook.Columns > 0 && Value > 0) {
+            FLook.Columns = Value;
+            if (this->FHandle)
+                FLook.Apply(this->FHandle, this->FWidth, Count());
+            return;
+        }
+        RecreateOnChange(this, FLook.Columns, Value);
+    }
+    // Tab stops of the items' texts, in dialog units; 0 none.
+    int TabWidth() const { return FLook.TabWidth; }
+    void SetTabWidth(int Value) { RecreateOnChange(this, FLook.TabWidth, std::max(Value, 0)); }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value) { RecreateOnChange(this, FBorderStyle, Value); }
+    // The vertical bar shows only when the items need it; without, it stays, disabled.
+    bool AutoHideScroll() const { return FAutoHideScroll; }
+    void SetAutoHideScroll(bool Value) { RecreateOnChange(this, FAutoHideScroll, Value); }
+    // The height of an item: with a window and the standard style the window's, else the
+    // one the owner-drawn styles use.
+    int ItemHeight()
+    {
+        if (this->FHandle && FLook.Style == lbStandard)
+            return static_cast<int>(SendMessageA(this->FHandle, LB_GETITEMHEIGHT, 0, 0));
+        return FItemHeight;
+    }
+    void SetItemHeight(int Value)
+    {
+        if (Value > 0 && StoreChanged(FItemHeight, Value) && FLook.Style != lbStandard)
+            this->RecreateWnd();
+    }
+    // Typing selects the first item that begins with what was typed (see TListBoxSearch).
+    bool AutoComplete() const { return FAutoComplete; }
+    void SetAutoComplete(bool Value) { FAutoComplete = Value; }
+    unsigned AutoCompleteDelay() const { return FAutoCompleteDelay; }
+    void SetAutoCompleteDelay(unsigned Value) { FAutoCompleteDelay = Value; }
+
+    // The items of a virtual style (the window's count), else of Items.
+    int Count()
+    {
+        if (!IsVirtualListBoxStyle(FLook.Style))
+            return FItems->Count();
+        return this->FHandle ? static_cast<int>(SendMessageA(this->FHandle, LB_GETCOUNT, 0, 0)) : FCount;
+    }
+    void SetCount(int Value)
+    {
+        if (!IsVirtualListBoxStyle(FLook.Style))
+            return;
+        FCount = std::max(Value, 0);
+        if (this->FHandle)
+            SendMessageA(this->FHandle, LB_SETCOUNT, static_cast<WPARAM>(FCount), 0);
+    }
+    // The caret item with MultiSelect, else the selected one.
+    int GetItemIndex() { return ListBoxItemIndex(this->Handle(), FLook.MultiSelect); }
+    void SetItemIndex(int Value) { SetListBoxItemIndex(this->Handle(), FLook.MultiSelect, Value); }
+    int ItemIndex() { return GetItemIndex(); }
+    bool Selected(int Index) { return ListBoxSelected(this->Handle(), Index); }
+    void SetSelected(int Index, bool Value) { SetListBoxSelected(this->Handle(), FLook.MultiSelect, Index, Value); }
+    int SelCount() { return ListBoxSelCount(this->Handle(), FLook.MultiSelect); }
+    int TopIndex() { return static_cast<int>(SendMessageA(this->Handle(), LB_GETTOPINDEX, 0, 0)); }
+    void SetTopIndex(int Value) { SendMessageA(this->Handle(), LB_SETTOPINDEX, static_cast<WPARAM>(Value), 0); }
+    TRect ItemRect(int Index) { return ListBoxItemRect(this->Handle(), Index); }
+    int ItemAtPos(TPoint Pos, bool Existing) { return ListBoxItemAtPos(this->Handle(), Pos, Existing); }
+    TCanvas* Canvas() const { return FCanvas.get(); }
+
+    // The list control's part (virtual in the library's list controls).
+    int GetCount() { return Count(); }
+    void AddItem(const AnsiString& Item, TObject* AObject) { FItems->AddObject(Item, AObject); }
+    void Clear()
+    {
+        if (IsVirtualListBoxStyle(FLook.Style))
+            SetCount(0);
+        else
+            FItems->Clear();
+    }
+    void ClearSelection()
+    {
+        if (FLook.MultiSelect)
+            SendMessageA(this->Handle(), LB_SETSEL, FALSE, -1);
+        else
+            SetItemIndex(-1);
+    }
+    void CopySelection(TCustomListControl* Destination)
+    {
+        for (int i = 0; Destination && i < Count(); ++i)
+            if (Selected(i))
+                Destination->AddItem(ItemText(i), FItems->GetObject(i));
+    }
+    void DeleteSelected()
+    {
+        for (int i = Count() - 1; i >= 0 && !IsVirtualListBoxStyle(FLook.Style); --i)
+            if (Selected(i))
+                FItems->Delete(i);
+    }
+    void SelectAll()
+    {
+        if (FLook.MultiSelect)
+            SendMessageA(this->Handle(), LB_SETSEL, TRUE, -1);
+    }
+
+    TDrawItemEvent OnDrawItem;
+    TMeasureItemEvent OnMeasureItem;
+    TLBGetDataEvent OnData;
+    TLBGetDataObjectEvent OnDataObject;
+    TLBFindDataEvent OnDataFind;
+
+protected:
+    void CreateParams(TCreateParams& Params) override
+    {
+        Base::CreateParams(Params);
+        this->CreateSubClass(Params, "LISTBOX");
+        Params.Style |= FLook.WindowStyles() | (FAutoHideScroll ? 0 : LBS_DISABLENOSCROLL);
+        this->AddBorderStyle(Params, FBorderStyle);
+        Params.WindowClass.style &= ~(CS_HREDRAW | CS_VREDRAW);
+    }
+    // The items, selection and top item of the last window come back.
+    void CreateWnd() override
+    {
+        Base::CreateWnd();
+        FLook.Apply(this->FHandle, this->FWidth, FCount);
+        FKeeper.Restore(this->FHandle, FItems.get(), FLook.MultiSelect);
+    }
+    void DestroyWnd() override
+    {
+        if (HWND wnd = this->FHandle) {
+            // The count of a window without strings is the virtual styles' count.
+            if (GetWindowLongA(wnd, GWL_STYLE) & LBS_NODATA)
+                FCount = static_cast<int>(SendMessageA(wnd, LB_GETCOUNT, 0, 0));
+            FKeeper.Save(wnd, FItems.get(), FLook.MultiSelect);
+        }
+        Base::DestroyWnd();
+    }
+    void KeyPress(char& Key) override
+    {
+        Base::KeyPress(Key);
+        if (Key != 0 && FAutoComplete &&
+            FSearch.Choose(this->Handle(), Key, FAutoCompleteDelay, FLook.MultiSelect, this, OnDataFind) >= 0)
+            this->Click();
+    }
+    void Dispatch(TMessage& Message) override
+    {
+        switch (Message.Msg) {
+        case LB_GETTEXT:
+        case LB_GETTEXTLEN:
+        case LB_GETITEMDATA:
+            if (IsVirtualListBoxStyle(FLook.Style) && AnswerVirtualListBox(this, Message, Count(), OnData, OnDataObject))
+                return;
+            break;
+        case CN_COMMAND:
+            if (const uint16_t code = TWMCommand(Message).NotifyCode; code == LBN_SELCHANGE) {
+                this->Changed();
+                this->Click();
+            } else if (code == LBN_DBLCLK) {
+                this->DblClick();
+            }
+            return;
+        case CN_DRAWITEM:
+            CNDrawItem(Message);
+            return;
+        case CN_MEASUREITEM:
+            if (auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam)) {
+                int height = FItemHeight;
+                if (FLook.Style == lbOwnerDrawVariable)
+                    MeasureItem(static_cast<int>(mis->itemID), height);
+                mis->itemHeight = static_cast<UINT>(std::max(height, 1));
+                Message.Result = 1;
+            }
+            return;
+        case WM_SIZE:
+        case CM_ENABLEDCHANGED:
+            // The columns share the width.
+            Base::Dispatch(Message);
+            if (this->FHandle && FLook.Columns > 0 && !this->IsLoading())
+                FLook.Apply(this->FHandle, this->FWidth, Count());
+            return;
+        }
+        Base::Dispatch(Message);
+    }
+    // The item's text, or OnData's for the virtual styles.
+    AnsiString ItemText(int Index)
+    {
+        if (!IsVirtualListBoxStyle(FLook.Style))
+            return FItems->Get(Index);
+        AnsiString text;
+        if (OnData)
+            OnData(this, Index, text);
+        return text;
+    }
+    // The owner-drawn styles that draw through OnDrawItem when it is set.
+    bool DrawnByProgram() const { return FLook.Style != lbStandard && FLook.Style != lbVirtual && OnDrawItem; }
+    virtual void MeasureItem(int Index, int& Height)
+    {
+        if (OnMeasureItem)
+            OnMeasureItem(this, Index, Height);
+    }
+    // An item of an owner-drawn style (the virtual styles are owner-drawn too) to draw.
+    virtual void CNDrawItem(TMessage& Message) = 0;
+
+    std::unique_ptr<TListBoxStrings> FItems;
+    std::unique_ptr<TControlCanvas> FCanvas;
+    TListBoxLook FLook;
+
+private:
+    TListBoxKeeper FKeeper;
+    TListBoxSearch FSearch;
+    TBorderStyle FBorderStyle = bsSingle;
+    int FItemHeight = 16;
+    int FCount = 0;   // the virtual styles' count while there is no window
+    bool FAutoHideScroll = true;
+    bool FAutoComplete = true;
+    unsigned FAutoCompleteDelay = 500;
+};
+
+class TCustomListBox : public TListBoxOf<TCustomListControl> {
+    Z_CLASS(TCustomListBox, TCustomListControl)
+public:
+    explicit TCustomListBox(TComponent* AOwner) : TListBoxOf<TCustomListControl>(AOwner) {}
+
+protected:
+    // A selected item in the highlight colours, then DrawItem; a focus rectangle when focused.
+    void CNDrawItem(TMessage& Message) override;
+    // OnDrawItem for an owner-drawn style that has it, else the rectangle filled and the
+    // item's text written.
+    virtual void DrawItem(int Index, const TRect& Rect, TOwnerDrawState State);
+};
+
+class TListBox : public TCustomListBox {
+    Z_CLASS(TListBox, TCustomListBox)
+public:
+    explicit TListBox(TComponent* AOwner) : TCustomListBox(AOwner) {}
 };
 
 // ---------------------------------------------------------------------------------------

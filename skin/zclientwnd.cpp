@@ -410,6 +410,11 @@ void UpdateTreeViewAdapter(TWinControl* Control, std::unique_ptr<TSkMainWnd>& Ad
     UpdateAdapter<TSkTreeViewWnd>(Control, Adapter, SkinData);
 }
 
+void UpdateListViewAdapter(TWinControl* Control, std::unique_ptr<TSkMainWnd>& Adapter, TzCommonData* SkinData)
+{
+    UpdateAdapter<TSkListViewWnd>(Control, Adapter, SkinData);
+}
+
 // ---------------------------------------------------------------------------------------
 // The MDI client
 

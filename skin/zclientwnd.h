@@ -99,6 +99,7 @@ private:
 // adapter goes.
 void UpdateEditAdapter(TWinControl* Control, std::unique_ptr<TSkMainWnd>& Adapter, TzCommonData* SkinData);
 void UpdateTreeViewAdapter(TWinControl* Control, std::unique_ptr<TSkMainWnd>& Adapter, TzCommonData* SkinData);
+void UpdateListViewAdapter(TWinControl* Control, std::unique_ptr<TSkMainWnd>& Adapter, TzCommonData* SkinData);
 
 // ---------------------------------------------------------------------------------------
 // Combo boxes
@@ -221,6 +222,10 @@ public:
     bool ReportView() const;
     // The item pressed in the header (clickable headers), -1 none.
     int PressedItem = -1;
+    // The item under the mouse, -2 none; painted hot while HighlightHeaders is set (a skinned
+    // list view's choice; a foreign one's header shows no hot item).
+    int HotColumn = -2;
+    bool HighlightHeaders = false;
     // The header painted into DC with its top-left at Origin.
     void PaintHeader(HDC DC, TPoint Origin);
 
@@ -236,6 +241,9 @@ private:
     // A press on a clickable header at P (client coordinates) shows its item pressed.
     void PressHeader(HWND Header, TPoint P);
     void ReleaseHeader(HWND Header);
+    // The mouse over the header at P (client coordinates), or gone from it (-2).
+    void TrackHot(HWND Header, int Item);
+    int HeaderItemAt(HWND Header, TPoint P) const;
     void PrintWithHeader(TMessage& Message, HDC DC);
     // A header made or destroyed.
     void ChildNotified(const TWMParentNotify& Notify);

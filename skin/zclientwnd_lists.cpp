@@ -530,6 +530,7 @@ void TSkListViewWnd::HookHeader(HWND Header)
     // The old header's procedure goes back first.
     FHeader.reset();
     PressedItem = -1;
+    HotColumn = -2;
     if (!Header || Dead)
         return;
     FHeader = std::make_unique<TSkHeaderHook>(Header, this);
@@ -566,7 +567,7 @@ void TSkListViewWnd::PaintHeader(HDC DC, TPoint Origin)
             look.Images = images;
             look.Image = it.Image;
         }
-        look.State = i == PressedItem ? 2 : 0;
+        look.State = i == PressedItem ? 2 : HighlightHeaders && i == HotColumn ? 1 : 0;
         PaintColumnHeader(bmp.get(), it.Rect, m, look, font, behind);
         right = std::max(right, int(it.Rect.Right));
     }
@@ -576,17 +577,38 @@ void TSkListViewWnd::PaintHeader(HDC DC, TPoint Origin)
     BitBlt(DC, Origin.X, Origin.Y, c.right, c.bottom, bmp->Canvas()->Handle(), 0, 0, SRCCOPY);
 }
 
+int TSkListViewWnd::HeaderItemAt(HWND Header, TPoint P) const
+{
+    HDHITTESTINFO hit{};
+    hit.pt = POINT{P.X, P.Y};
+    SendMessageW(Header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
+    // A divider sizes a column: it is no item.
+    const bool onItem = (hit.flags & HHT_ONHEADER) && !(hit.flags & (HHT_ONDIVIDER | HHT_ONDIVOPEN));
+    return onItem ? hit.iItem : -1;
+}
+
 void TSkListViewWnd::PressHeader(HWND Header, TPoint P)
 {
     if (!(GetWindowLongW(Header, GWL_STYLE) & HDS_BUTTONS))
         return;
-    HDHITTESTINFO hit{};
-    hit.pt = POINT{P.X, P.Y};
-    SendMessageW(Header, HDM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit));
-    // A press on a divider sizes the column; it presses no item.
-    const bool onItem = (hit.flags & HHT_ONHEADER) && !(hit.flags & (HHT_ONDIVIDER | HHT_ONDIVOPEN));
-    PressedItem = onItem ? hit.iItem : -1;
+    PressedItem = HeaderItemAt(Header, P);
     InvalidateRect(Header, nullptr, FALSE);
+}
+
+void TSkListViewWnd::TrackHot(HWND Header, int Item)
+{
+    if (Item < 0)
+        Item = -2;
+    if (Item == HotColumn)
+        return;
+    // The header tells when the mouse leaves it.
+    if (HotColumn == -2) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, Header, 0};
+        TrackMouseEvent(&track);
+    }
+    HotColumn = Item;
+    if (HighlightHeaders)
+        InvalidateRect(Header, nullptr, FALSE);
 }
 
 void TSkListViewWnd::ReleaseHeader(HWND Header)
@@ -615,6 +637,12 @@ void TSkListViewWnd::HeaderMessage(TSkHeaderHook& Hook, TMessage& M)
         return;
     case WM_LBUTTONDOWN:
         PressHeader(header, TWMMouse(M).Pos());
+        break;
+    case WM_MOUSEMOVE:
+        TrackHot(header, HeaderItemAt(header, TWMMouse(M).Pos()));
+        break;
+    case WM_MOUSELEAVE:
+        TrackHot(header, -2);
         break;
     case WM_LBUTTONUP:
     case WM_CAPTURECHANGED:

@@ -211,13 +211,7 @@ void TzGroupBox::WMPaint(TMessage& Message)
 {
     // The graphic children are painted over the box's picture here, not by the platform's
     // painting after it.
-    if (const HDC given = TWMPaint(Message).DC) {
-        PaintTo(given, false);
-    } else {
-        TPaintDC dc(WindowHandle());
-        PaintTo(dc.Handle(), true);
-    }
-    Message.Result = 0;
+    PaintPaintMessage(this, Message, [this](HDC DC, bool OwnWindow) { PaintTo(DC, OwnWindow); });
 }
 
 // The window procedure ----------------------------------------------------------------------

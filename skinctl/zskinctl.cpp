@@ -2,6 +2,7 @@
 
 #include "skin/zsectionpaint.h"
 #include "skin/zskinmanager.h"
+#include "skin/zskinwnd.h"
 
 std::unique_ptr<TzCommonData> MakeSkinData(TControl* Control, int Code, bool KeepCache)
 {
@@ -242,4 +243,46 @@ void PaintSectionFromCache(TControl* Control, TzCommonData* SkinData, HDC DC, in
     }
     if (!KeepCache)
         SkinData->FreeCache();
+}
+
+void TakeEditSectionColors(TControl* Control, TzCommonData* SkinData)
+{
+    TzSkinManager* m = SkinData->GetSkinManager();
+    if (!m || !m->IsValidSkinIndex(SkinData->SkinIndex))
+        return;
+    const TzGeneralData& s = m->Section(SkinData->SkinIndex);
+    if (!SkinData->CustomColor())
+        Control->SetColor(s.Color);
+    if (!SkinData->CustomFont())
+        Control->Font()->SetColor(TColor(s.FontColor));
+}
+
+void TakeWindowColors(TControl* Control, TzCommonData* SkinData)
+{
+    if (!SkinData->CustomColor())
+        Control->SetColor(clWindow);
+    if (!SkinData->CustomFont())
+        Control->Font()->SetColor(clWindowText);
+}
+
+void FollowSkinRemoval(TWinControl* Control, TzCommonData* SkinData)
+{
+    TakeWindowColors(Control, SkinData);
+    if (!Control->HandleAllocated())
+        return;
+    RefreshWindowFrame(Control->WindowHandle(), true);
+    RedrawWindow(Control->WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+}
+
+void MarkStaleOnPlace(TzCommonData* SkinData, const TMessage& Message)
+{
+    switch (Message.Msg) {
+    case WM_MOVE:
+    case CM_VISIBLECHANGED:
+    case CM_ENABLEDCHANGED:
+        SkinData->SetBGChanged(true);
+        break;
+    default:
+        break;
+    }
 }

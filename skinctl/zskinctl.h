@@ -176,3 +176,29 @@ bool FollowSkinCommands(TMessage& Message, TRefresh&& Refresh, TRemoved&& Remove
     }
     return true;
 }
+
+// An edit-like control's colours (a tree, a list): the section's colour and first font colour
+// while skinned, the system's window colours when the skin goes; each unless the control
+// keeps its own.
+void TakeEditSectionColors(TControl* Control, TzCommonData* SkinData);
+void TakeWindowColors(TControl* Control, TzCommonData* SkinData);
+// A control whose frame and scroll bars an adapter paints lost its skin: the adapter has
+// given the window its own frame and bars back, which the system calculates and paints
+// again, and the control takes the system's window colours.
+void FollowSkinRemoval(TWinControl* Control, TzCommonData* SkinData);
+// Moves, visibility and enabling make the picture stale (the control is painted by its
+// adapter: nothing is swallowed).
+void MarkStaleOnPlace(TzCommonData* SkinData, const TMessage& Message);
+
+// WM_PAINT of a control that paints itself: Paint(DC, OwnWindow) into the DC the message
+// gives (the window's pending paint left pending), else between BeginPaint and EndPaint.
+template <class F> void PaintPaintMessage(TWinControl* Control, TMessage& Message, F&& Paint)
+{
+    if (const HDC given = TWMPaint(Message).DC) {
+        Paint(given, false);
+    } else {
+        TPaintDC dc(Control->WindowHandle());
+        Paint(dc.Handle(), true);
+    }
+    Message.Result = 0;
+}

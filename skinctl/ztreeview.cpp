@@ -38,12 +38,7 @@ void TzTreeView::Loaded()
 
 void TzTreeView::TakeSectionColors()
 {
-    TzCommonData* sd = FSkinData.get();
-    const TzGeneralData& s = sd->GetSkinManager()->Section(sd->SkinIndex);
-    if (!sd->CustomColor())
-        SetColor(s.Color);
-    if (!sd->CustomFont())
-        Font()->SetColor(TColor(s.FontColor));
+    TakeEditSectionColors(this, FSkinData.get());
 }
 
 // The adapter made for a tree that knows nothing of skins gives it the section's hot colour
@@ -116,16 +111,7 @@ void TzTreeView::SkinChanged(TWMSkinCommand& Command)
 {
     switch (Command.Command) {
     case SKCMD_SKINREMOVED:
-        if (!FSkinData->CustomColor())
-            SetColor(clWindow);
-        if (!FSkinData->CustomFont())
-            Font()->SetColor(clWindowText);
-        // The adapter gave the window its own frame and scroll bars back: the system
-        // calculates and paints them again.
-        if (HandleAllocated()) {
-            RefreshWindowFrame(WindowHandle(), true);
-            RedrawWindow(WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
-        }
+        FollowSkinRemoval(this, FSkinData.get());
         break;
     case SKCMD_REFRESH:
         if (FSkinData->Skinned())
@@ -140,15 +126,7 @@ void TzTreeView::SkinChanged(TWMSkinCommand& Command)
 
 bool TzTreeView::SkinnedBefore(TMessage& Message)
 {
-    switch (Message.Msg) {
-    case WM_MOVE:
-    case CM_VISIBLECHANGED:
-    case CM_ENABLEDCHANGED:
-        FSkinData->SetBGChanged(true);
-        break;
-    default:
-        break;
-    }
+    MarkStaleOnPlace(FSkinData.get(), Message);
     return false;
 }
 

@@ -221,21 +221,21 @@ const TTreeNodeClass* UcTreeNodeClass(TCustomTreeView* Tree)
 void EndWideLabelEdit(TCustomTreeView* Tree, TTreeNode* Node, const char* Text, const TUcTVEditedEvent& Wide,
                       const TTVEditedEvent& Ansi)
 {
-    WideString text = PlatformIsUnicode ? WideString(reinterpret_cast<const wchar_t*>(Text)) : AnsiToWide(Text);
-    if (Wide) {
-        Wide(Tree, Node, text);
-    } else if (Ansi) {
-        // A text the ANSI handler leaves as it is keeps its characters that have no ANSI form.
-        const AnsiString before = WideToAnsi(text);
-        AnsiString ansi = before;
-        Ansi(Tree, Node, ansi);
-        if (ansi != before)
-            text = AnsiToWide(ansi);
-    }
+    const WideString text = WideEditedText(Text, Tree, Node, Wide, Ansi);
     if (auto* wide = TUcTreeNode::Typed(Node))
         wide->SetText(text);
     else if (Node)
         Node->SetText(WideToAnsi(text));
+}
+
+bool WideLabelChar(TWinControl* Control, TMessage& Message, bool& Handled)
+{
+    if (!PlatformIsUnicode || Message.Msg != WM_CHAR)
+        return false;
+    PackWideCharMessage(Message);
+    Handled = Control->DoKeyPress(Message);
+    UnpackWideCharMessage(Message);
+    return true;
 }
 
 bool UcLongItemToolTip(TCustomTreeView* Tree, TMessage& Message)

@@ -124,9 +124,31 @@ UINT AnsiTreeNotificationCode(UINT Code);
 const TTreeNodeClass* UcTreeNodeClass(TCustomTreeView* Tree);
 // The text of a label edit's end: wide on the NT family, ANSI otherwise; the wide handler
 // Wide may change it, else the library's ANSI handler Ansi, whose text replaces the wide one
-// only when it changed it. The node takes the text.
+// only when it changed it (a text it leaves keeps its characters that have no ANSI form).
+template <class TItem>
+WideString WideEditedText(const char* Text, TObject* Sender, TItem* Item,
+                          const TMethod<void(TObject*, TItem*, WideString&)>& Wide,
+                          const TMethod<void(TObject*, TItem*, AnsiString&)>& Ansi)
+{
+    WideString text = PlatformIsUnicode ? WideString(reinterpret_cast<const wchar_t*>(Text)) : AnsiToWide(Text);
+    if (Wide) {
+        Wide(Sender, Item, text);
+    } else if (Ansi) {
+        const AnsiString before = WideToAnsi(text);
+        AnsiString ansi = before;
+        Ansi(Sender, Item, ansi);
+        if (ansi != before)
+            text = AnsiToWide(ansi);
+    }
+    return text;
+}
+// The same for a node of a tree, which takes the text.
 void EndWideLabelEdit(TCustomTreeView* Tree, TTreeNode* Node, const char* Text, const TUcTVEditedEvent& Wide,
                       const TTVEditedEvent& Ansi);
+// WM_CHAR of a label's edit window on the NT family (True): a character above 255 passes
+// Control's key handling packed, and Handled tells whether it took the key. False for any
+// other message, which the edit procedure handles as it does.
+bool WideLabelChar(TWinControl* Control, TMessage& Message, bool& Handled);
 // TTN_NEEDTEXTW of the tree's tooltip on common controls older than 4.71: a node's text of 80
 // characters or more, under the mouse, is cut to the notification's own buffer. False when
 // the library's handling is to answer.
@@ -292,13 +314,239 @@ template <class Base> void TUcTreeViewOf<Base>::Edit(const TVITEMA& Item)
 
 template <class Base> void TUcTreeViewOf<Base>::EditWndProc(TMessage& Message)
 {
-    if (PlatformIsUnicode && Message.Msg == WM_CHAR) {
-        PackWideCharMessage(Message);
-        const bool handled = this->DoKeyPress(Message);
-        UnpackWideCharMessage(Message);
-        if (!handled)
-            Message.Result = this->CallDefEditProc(Message);
-        return;
-    }
-    TTreeBase::EditWndProc(Message);
+    bool handled = false;
+    if (!WideLabelChar(this, Message, handled))
+        TTreeBase::EditWndProc(Message);
+    else if (!handled)
+        Message.Result = this->CallDefEditProc(Message);
 }
+
+// ---------------------------------------------------------------------------------------
+// The list view with wide texts. On the NT family its window runs in Unicode mode: it asks
+// the items for their wide captions and sub-items (LVN_GETDISPINFOW), sorts them by their
+// wide captions, edits labels as wide text and takes the columns' wide captions. Items and
+// columns keep their wide texts themselves, so they outlive any window.
+
+class TUcListItem;
+class TUcCustomListView;
+
+// The wide edit event: the new caption may be changed by the handler.
+using TUcLVEditedEvent = TMethod<void(TObject* Sender, TListItem* Item, WideString& S)>;
+// The wide owner-data search: the item whose caption is (or begins with) FindString.
+using TUcLVOwnerDataFindEvent =
+    TMethod<void(TObject* Sender, TItemFind Find, const WideString& FindString, const TPoint& FindPosition,
+                 void* FindData, int StartIndex, TSearchDirection Direction, bool Wrap, int& Index)>;
+
+class TUcListColumn : public TListColumn {
+    Z_CLASS(TUcListColumn, TListColumn)
+public:
+    explicit TUcListColumn(TCollection* Collection) : TListColumn(Collection) {}
+    // The wide caption under the wide cache rule against the library's Caption.
+    WideString Caption() const;
+    void SetCaption(const WideString& Value);
+    void Assign(TPersistent* Source) override;
+
+private:
+    mutable WideString FWideCaption;
+};
+
+class TUcListColumns : public TListColumns {
+    Z_CLASS(TUcListColumns, TListColumns)
+public:
+    explicit TUcListColumns(TCustomListView* AOwner) : TListColumns(AOwner, TUcListColumn::StaticClassInfo()) {}
+    TUcListColumn* Add() { return static_cast<TUcListColumn*>(TCollection::Add()); }
+    // Null for a column not of this class.
+    TUcListColumn* Items(int Index) const { return dynamic_cast<TUcListColumn*>(TCollection::Items(Index)); }
+};
+
+// The wide sub-items of a Unicode item. Every change is given to the library's ANSI
+// sub-items of the item as well (same places, ANSI forms), which shows it in the window. A
+// sub-item read is believed while its ANSI form is still the library's sub-item at that
+// place; else the library's (set behind it) widened.
+class TWideSubItems : public TUcStringList {
+    Z_CLASS(TWideSubItems, TUcStringList)
+public:
+    explicit TWideSubItems(TUcListItem* AOwner) : FOwner(AOwner) {}
+    WideString Get(int Index) const override;
+
+protected:
+    void Changed() override;
+
+private:
+    TUcListItem* FOwner;
+};
+
+class TUcListItem : public TListItem {
+    Z_CLASS(TUcListItem, TListItem)
+public:
+    explicit TUcListItem(TListItems* AOwner);
+    ~TUcListItem() override;
+
+    // The wide caption under the wide cache rule against the library's Caption; setting it
+    // makes the window ask again.
+    WideString Caption() const;
+    void SetCaption(const WideString& Value);
+    TWideSubItems* SubItems() const { return FSubItems.get(); }
+    void SetSubItems(TUcStrings* Value) { FSubItems->Assign(Value); }
+    // The text of a column: the caption (0), a sub-item, else "".
+    WideString ColumnText(int SubItem) const;
+    // The library's, then, from another Unicode item, its wide caption and sub-items.
+    void Assign(TPersistent* Source) override;
+    static TUcListItem* Typed(TListItem* Item) { return dynamic_cast<TUcListItem*>(Item); }
+
+private:
+    mutable WideString FWideCaption;
+    std::unique_ptr<TWideSubItems> FSubItems;
+};
+
+// The wide text of a column of any item: a Unicode item's own, another's ANSI text widened.
+WideString ListItemWideText(const TListItem* Item, int SubItem);
+
+class TUcListItems : public TListItems {
+    Z_CLASS(TUcListItems, TListItems)
+public:
+    explicit TUcListItems(TCustomListView* AOwner) : TListItems(AOwner) {}
+    TUcListItem* Add() { return TUcListItem::Typed(TListItems::Add()); }
+    TUcListItem* Insert(int Index) { return TUcListItem::Typed(TListItems::Insert(Index)); }
+    TUcListItem* Item(int Index) const { return TUcListItem::Typed(TListItems::Item(Index)); }
+    TUcListItem* operator[](int Index) const { return Item(Index); }
+};
+
+// The library's comparison of AlphaSort, once the first list window made on the NT family
+// has named it (null before).
+extern TLVCompare UcDefaultListSort;
+// The sort of the NT family: OnCompare decides, else the wide captions in lstrcmpW's order.
+int CALLBACK UcListViewCompare(LPARAM Item1, LPARAM Item2, LPARAM Data);
+
+class TUcCustomListView : public TUcControlOf<TCustomListView> {
+    Z_CLASS(TUcCustomListView, TCustomListView)
+public:
+    explicit TUcCustomListView(TComponent* AOwner) : TUcControlOf<TCustomListView>(AOwner) {}
+
+    TUcListColumns* Columns() const { return static_cast<TUcListColumns*>(TCustomListView::Columns()); }
+    TUcListColumn* Column(int Index) const { return Columns()->Items(Index); }
+    TUcListItems* Items() const { return static_cast<TUcListItems*>(TCustomListView::Items()); }
+    void SetItems(TListItems* Value) { Items()->Assign(Value); }
+    TUcListItem* Selected() { return TUcListItem::Typed(TCustomListView::Selected()); }
+    TUcListItem* GetItemAt(int X, int Y) { return TUcListItem::Typed(TCustomListView::GetItemAt(X, Y)); }
+    // A new item with a wide caption and an object.
+    void AddItem(const WideString& Item, TObject* AObject);
+    void AddItem(const AnsiString& Item, TObject* AObject) override;
+    // Every selected item's wide caption and object to Destination.
+    void CopySelection(TCustomListControl* Destination) override;
+
+    // A label edit ended with a text: this handler may change it; when it is not set, the
+    // library's ANSI OnEdited is asked instead, and its text replaces the wide one only when
+    // the handler changed it.
+    TUcLVEditedEvent OnEdited;
+    // The owner-data search with the wide text searched for; when it is not set, the
+    // library's ANSI OnDataFind is asked with its ANSI form.
+    TUcLVOwnerDataFindEvent OnDataFind;
+
+protected:
+    // A Unicode "SysListView32" window.
+    void CreateWindowHandle(const TCreateParams& Params) override;
+    // On the NT family: sorts with the library's own comparison go by the wide captions (or
+    // OnCompare) instead, the columns' captions go as wide text, a label edit starts in a
+    // Unicode edit window, and a list that shows hints shows info tips of sub-items too (the
+    // extended styles 0x402).
+    void WndProc(TMessage& Message) override;
+    void Dispatch(TMessage& Message) override;
+    // A new item of the class OnCreateItemClass names: TUcListItem by default;
+    // EUcInternalError "Internal Error: OnCreateItemClass.ItemClass must inherit from
+    // TUcListItem." for a class that is not one.
+    TListItem* CreateListItem() override;
+    TListItems* CreateListItems() override { return new TUcListItems(this); }
+    TListColumns* CreateListColumns() override { return new TUcListColumns(this); }
+    // The edited text read as wide on the NT family, as ANSI otherwise; see OnEdited.
+    void Edit(const LVITEMA& Item) override;
+    // A character above 255 typed into the label passes the library's key handling packed.
+    void EditWndProc(TMessage& Message) override;
+    int OwnerDataFind(TItemFind Find, const AnsiString& FindString, const TPoint& FindPosition, void* FindData,
+                      int StartIndex, TSearchDirection Direction, bool Wrap) override;
+
+private:
+    // The wide notifications of the list; False for those the library handles as they are.
+    bool CNNotifyWide(TMessage& Message);
+    void CaptureDefaultSort();
+    // A column message of the library sent with the column's wide caption; False when it
+    // goes on as it is.
+    bool SendWideColumn(TMessage& Message);
+    bool FCapturingSortCallback = false;
+    // The text an owner-data search of the window looks for, while it runs.
+    const WideString* FFindText = nullptr;
+};
+
+class TUcListView : public TUcCustomListView {
+    Z_CLASS(TUcListView, TUcCustomListView)
+public:
+    explicit TUcListView(TComponent* AOwner) : TUcCustomListView(AOwner) {}
+};
+
+// ---------------------------------------------------------------------------------------
+// The status bar with wide texts. On the NT family its window runs in Unicode mode: the
+// library's texts for its parts go to it as the panels' wide texts (and the wide simple
+// text), with the same TABs of alignment before them.
+
+class TUcStatusPanel : public TStatusPanel {
+    Z_CLASS(TUcStatusPanel, TStatusPanel)
+public:
+    explicit TUcStatusPanel(TCollection* Collection) : TStatusPanel(Collection) {}
+    // The wide text under the wide cache rule against the library's Text.
+    WideString Text() const;
+    void SetText(const WideString& Value);
+    void Assign(TPersistent* Source) override;
+
+private:
+    mutable WideString FWideText;
+};
+
+class TUcStatusPanels : public TStatusPanels {
+    Z_CLASS(TUcStatusPanels, TStatusPanels)
+public:
+    explicit TUcStatusPanels(TCustomStatusBar* AOwner) : TStatusPanels(AOwner, TUcStatusPanel::StaticClassInfo()) {}
+    TUcStatusPanel* Add() { return static_cast<TUcStatusPanel*>(TCollection::Add()); }
+    // Null for a panel not of this class.
+    TUcStatusPanel* Items(int Index) const { return dynamic_cast<TUcStatusPanel*>(TCollection::Items(Index)); }
+};
+
+// The wide text the window's part Part shows for the library's ANSI text Ansi (its TABs of
+// alignment before it): the wide text of that panel, or of the simple panel (255 and above),
+// when its ANSI form is the text the library gave; else the library's text widened. Ansi
+// with no panel of that number stays as it is, widened.
+WideString StatusPartWideText(TCustomStatusBar* Bar, int Part, const AnsiString& Ansi);
+
+class TUcCustomStatusBar : public TUcControlOf<TCustomStatusBar> {
+    Z_CLASS(TUcCustomStatusBar, TCustomStatusBar)
+public:
+    explicit TUcCustomStatusBar(TComponent* AOwner) : TUcControlOf<TCustomStatusBar>(AOwner) {}
+
+    TUcStatusPanels* Panels() const { return static_cast<TUcStatusPanels*>(TCustomStatusBar::Panels()); }
+    void SetPanels(TStatusPanels* Value) { Panels()->Assign(Value); }
+    // The wide simple text under the wide cache rule against the library's SimpleText.
+    WideString SimpleText() const;
+    void SetSimpleText(const WideString& Value);
+    // A wide hint action with AutoHint shows its wide hint; other actions as the library's.
+    bool ExecuteAction(TBasicAction* Action) override;
+
+protected:
+    // A Unicode "msctls_statusbar32" window.
+    void CreateWindowHandle(const TCreateParams& Params) override;
+    // On the NT family the library's part texts are sent as the wide ones (see
+    // StatusPartWideText).
+    void WndProc(TMessage& Message) override;
+    TStatusPanels* CreatePanels() override { return new TUcStatusPanels(this); }
+    const TClassInfo& GetPanelClass() override { return TUcStatusPanel::StaticClassInfo(); }
+
+private:
+    mutable WideString FWideSimpleText;
+};
+
+class TUcStatusBar : public TUcCustomStatusBar {
+    Z_CLASS(TUcStatusBar, TUcCustomStatusBar)
+public:
+    explicit TUcStatusBar(TComponent* AOwner) : TUcCustomStatusBar(AOwner) {}
+};
+
+// Start-up: the Unicode list view and status bar become known to form data.
+void InitUcComCtrls();

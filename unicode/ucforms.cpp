@@ -1,4 +1,5 @@
 #include "unicode/ucforms.h"
+#include "unicode/uccomctrls.h"
 #include "classlib/menus.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucbuttons.h"
@@ -454,6 +455,7 @@ void InitUcProgram()
     InitUcStdCtrls();
     InitUcExtCtrls();
     InitUcButtons();
+    InitUcComCtrls();
 }
 
 void DoneUcProgram()

@@ -236,8 +236,9 @@ void TWideStrings::BeginUpdate()
 
 void TWideStrings::EndUpdate()
 {
-    --FUpdateCount;
-    if (FUpdateCount == 0)
+    // An end without a beginning must not leave a count below zero: the next bracket would
+    // then no longer hold the change events back.
+    if (FUpdateCount > 0 && --FUpdateCount == 0)
         SetUpdateState(false);
 }
 

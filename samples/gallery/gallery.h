@@ -34,6 +34,7 @@ TWinControl* CreateEditsPage(TGalleryForm* Form);             // page_edits.cpp
 TWinControl* CreateButtonsPage(TGalleryForm* Form);           // page_buttons.cpp
 TWinControl* CreateTabsPage(TGalleryForm* Form);              // page_tabs.cpp
 TWinControl* CreateContactsPage(TGalleryForm* Form);          // page_contacts.cpp
+TWinControl* CreateListsPage(TGalleryForm* Form);             // page_lists.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 

@@ -18,6 +18,7 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Кнопки", ShortCut('6', ssCtrl), L"buttons", &CreateButtonsPage},
         {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
         {L"&Контакты", ShortCut('8', ssCtrl), L"contacts", &CreateContactsPage},
+        {L"С&писки", ShortCut('9', ssCtrl), L"lists", &CreateListsPage},
     };
     return pages;
 }

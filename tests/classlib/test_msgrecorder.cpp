@@ -1,4 +1,3 @@
-// The message recorder the tests use: chaining, wide windows, and the difference it shows.
 #include <doctest.h>
 #include "msgrecorder.h"
 

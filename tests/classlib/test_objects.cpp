@@ -37,20 +37,6 @@ TEST_CASE("method pointers compare by object and member")
     CHECK_FALSE(TNotifyEvent());
 }
 
-TEST_CASE("class information names the chain and finds inherited properties")
-{
-    TProbe p(nullptr);
-    CHECK(AnsiString(p.ClassName()) == "TProbe");
-    CHECK(AnsiString(p.ClassParent()->Name) == "TComponent");
-    CHECK(p.InheritsFrom(TPersistent::StaticClassInfo()));
-    CHECK(TProbe::StaticClassInfo().FindProp("size") != nullptr);
-    CHECK(TProbe::StaticClassInfo().FindProp("Name") != nullptr);
-    CHECK((TProbe::StaticClassInfo().CreateComponent != nullptr));
-    RegisterClass(TProbe::StaticClassInfo());
-    CHECK(&FindClass("tprobe") == &TProbe::StaticClassInfo());
-    CHECK_THROWS_AS(FindClass("TNoSuch"), EClassNotFound);
-}
-
 TEST_CASE("a property published again takes the place of the inherited one")
 {
     std::vector<const TPropInfo*> props = TProbe2::StaticClassInfo().AllProps();

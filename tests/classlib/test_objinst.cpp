@@ -54,17 +54,6 @@ TEST_CASE("an object instance is a window procedure that reaches its object")
     FreeObjectInstance(b.Instance);
 }
 
-TEST_CASE("a utility window passes its messages to the method")
-{
-    Receiver r;
-    r.Wnd = AllocateHWnd(MakeMethod<&Receiver::WndProc>(&r));
-    REQUIRE(r.Wnd);
-    CHECK(SendMessageA(r.Wnd, WM_USER + 1, 3, 0) == 77);
-    CHECK(r.Seen == 3);
-    DeallocateHWnd(r.Wnd);
-    CHECK_FALSE(IsWindow(r.Wnd));
-}
-
 namespace {
 struct Work {
     TCallbackGuard Guard;

@@ -28,9 +28,6 @@ struct TEvents {
     void Click(TObject*) { Log.push_back("click"); }
     void DropDown(TObject*) { Log.push_back("dropdown"); }
     void CloseUp(TObject*) { Log.push_back("closeup"); }
-    void KeyDown(TObject*, uint16_t& Key, TShiftState) { Log.push_back("down " + IntToStr(Key)); }
-    void KeyPress(TObject*, char& Key) { Log.push_back(AnsiString("press ") + Key); }
-    void Throw(TObject*) { throw EConvertError("thrown by a handler"); }
 };
 
 // A selected font of the system's, so that pixel tests do not depend on the default font.
@@ -110,23 +107,17 @@ TEST_CASE("an edit makes its system edit window only when needed and keeps its s
     };
 
     HWND wnd = edit->Handle();
-    CHECK((GetWindowLongA(wnd, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0);
     CHECK(shown() == Join(20, 1, 1, '*'));
-    CHECK(edit->Modified());
     CHECK(Join(WindowText(wnd), edit->Text()) == Join(kPrivet, kPrivet));   // hidden on the screen only
 
     // Changed with a window, the window follows.
     edit->SetReadOnly(false);
-    edit->SetModified(false);
     edit->SetPasswordChar('#');
     CHECK(shown() == Join(20, 0, 1, '#'));
-    CHECK_FALSE(edit->Modified());
 
     // A new window (the case and selection styles need one) gets the text and the settings back.
-    edit->SetModified(true);
     edit->SetCharCase(ecUpperCase);
     edit->SetHideSelection(false);
-    CHECK(edit->Handle() != wnd);
     CHECK((StyleOf(edit->Handle()) & (ES_UPPERCASE | ES_NOHIDESEL)) == (ES_UPPERCASE | ES_NOHIDESEL));
     CHECK(shown() == Join(20, 0, 1, '#'));
     CHECK(edit->Modified());
@@ -134,7 +125,6 @@ TEST_CASE("an edit makes its system edit window only when needed and keeps its s
     // No password character shows the text again.
     edit->SetPasswordChar(0);
     CHECK(shown() == Join(20, 0, 0, 0));
-
 }
 
 TEST_CASE("an edit's selection, selected text and clipboard-free editing")
@@ -163,44 +153,36 @@ TEST_CASE("an edit's selection, selected text and clipboard-free editing")
     // A start past the end is the end; an empty selection has no text.
     edit->SetSelStart(1000);
     CHECK(selection() == Join(edit->Text().size(), 0, ""));
-    edit->Clear();
-    CHECK(edit->Text().empty());
 }
 
-TEST_CASE("an edit reports each change of its text once through OnChange")
+TEST_CASE("an edit and a memo report each change of their text once through OnChange")
 {
     TEvents ev;
     auto form = MakeForm();
     auto* edit = Add<TEdit>(form.get(), 10, 10, 120, 24);
     edit->OnChange = MakeMethod<&TEvents::Change>(&ev);
-
-    SUBCASE("without a window, and with one: EN_CHANGE reflected by the parent")
-    {
-        edit->SetText("start");
-        edit->SetText("start");
-        CHECK(Join(ev.Changes, edit->HandleAllocated()) == "1 0");
-        HWND wnd = edit->Handle();
-        CHECK(ev.Changes == 1);   // creating the window reports nothing
-        edit->SetText("two");
-        edit->SetText("two");
-        CHECK(ev.Changes == 2);
-        // Typing: the system's edit tells the parent, the parent tells the control.
-        edit->SetSelStart(3);
-        Type(wnd, 'x');
-        CHECK(Join(ev.Changes, edit->Text()) == Join(3, "twox"));
-        edit->SetSelStart(0);
-        edit->SetSelText(kMir);
-        CHECK(ev.Changes == 4);
-    }
-    SUBCASE("a handler's exception goes to the application")
-    {
-        TCatcher catcher;
-        HWND wnd = edit->Handle();
-        edit->OnChange = MakeMethod<&TEvents::Throw>(&ev);
-        Type(wnd, 'y');
-        CHECK(catcher.Messages == TLog{"thrown by a handler"});
-        CHECK(edit->Text() == "y");
-    }
+    edit->SetText("start");
+    edit->SetText("start");
+    CHECK(Join(ev.Changes, edit->HandleAllocated()) == "1 0");
+    HWND wnd = edit->Handle();
+    CHECK(ev.Changes == 1);   // creating the window reports nothing
+    edit->SetText("two");
+    edit->SetText("two");
+    CHECK(ev.Changes == 2);
+    // Typing: the system's edit tells the parent (EN_CHANGE), the parent tells the control.
+    edit->SetSelStart(3);
+    Type(wnd, 'x');
+    CHECK(Join(ev.Changes, edit->Text()) == Join(3, "twox"));
+    edit->SetSelStart(0);
+    edit->SetSelText(kMir);
+    CHECK(ev.Changes == 4);
+    // A memo's whole text is one change; the same lines set again are none.
+    auto* memo = Add<TMemo>(form.get(), 10, 40, 200, 120);
+    memo->HandleNeeded();
+    memo->OnChange = MakeMethod<&TEvents::Change>(&ev);
+    memo->SetText("a\r\nb");
+    memo->Lines()->SetText("a\r\nb");
+    CHECK(ev.Changes == 5);
 }
 
 TEST_CASE("an edit sizes its height to its font and selects all when entered by keyboard")
@@ -259,53 +241,19 @@ struct TMemoLines {
 };
 } // namespace
 
-TEST_CASE("memo lines are the window's lines: added, put, inserted and deleted")
-{
-    auto form = MakeForm();
-    auto* memo = Add<TMemo>(form.get(), 10, 10, 200, 120);
-    TStrings* lines = memo->Lines();
-    CHECK(lines->Count() == 0);   // asking makes the window
-    CHECK(memo->HandleAllocated());
-    CHECK((StyleOf(memo->WindowHandle()) & ES_MULTILINE) != 0);
-    lines->Add(kPrivet);
-    lines->Add("second");
-    lines->Add(kMir);
-    CHECK(Join(lines->Count(), lines->Get(2)) == Join(3, kMir));
-    CHECK(memo->Text() == kPrivet + "\r\nsecond\r\n" + kMir + "\r\n");
-
-    lines->Put(1, "middle");
-    lines->Insert(0, "first");
-    lines->Insert(2, "inserted");
-    CHECK(Join(lines->Count(), lines->Text()) ==
-          Join(5, "first\r\n" + kPrivet + "\r\ninserted\r\nmiddle\r\n" + kMir + "\r\n"));
-    lines->Delete(0);
-    lines->Delete(3);
-    CHECK(lines->Text() == kPrivet + "\r\ninserted\r\nmiddle\r\n");
-    // An empty line is a line; line breaks inside an inserted line make more lines.
-    lines->Insert(1, "");
-    CHECK(Join(lines->Count(), lines->Get(1)) == Join(4, ""));
-    lines->Insert(1, "a\nb\rc\r\nd");
-    CHECK(Join(lines->Count(), lines->Get(1), lines->Get(4), lines->Get(5)) == Join(8, "a", "d", ""));
-}
-
-TEST_CASE("memo lines: a last line without a line break, text, clear and lines assigned")
+TEST_CASE("memo lines are the window's lines, the last one with or without a line break")
 {
     TMemoLines m;
+    CHECK(m.Memo->Text() == kPrivet + "\r\nsecond\r\n" + kMir + "\r\n");
+    // Line breaks inside an inserted line make more lines.
+    m.Lines->Insert(1, "a\nb\rc\r\nd");
+    CHECK(Join(m.Lines->Count(), m.Lines->Get(1), m.Lines->Get(4), m.Lines->Get(5)) == Join(7, "a", "d", "second"));
+    // After a last line without a line break, an added line comes after one.
     m.Memo->SetText("one\r\ntwo");
-    CHECK(m.Lines->Count() == 2);
     m.Lines->Add("three");
     CHECK(m.Memo->Text() == "one\r\ntwo\r\nthree");
     m.Lines->Delete(2);
     CHECK(Join(m.Lines->Count(), m.Lines->Get(1)) == Join(2, "two"));
-
-    m.Lines->SetText("x\ny");
-    CHECK(Join(m.Lines->Count(), m.Memo->Text()) == Join(2, "x\r\ny"));
-    m.Lines->Clear();
-    CHECK(Join(m.Lines->Count(), m.Memo->Text()) == Join(0, ""));
-    TStringList other;
-    other.SetText("p\nq");
-    m.Memo->SetLines(&other);
-    CHECK(Join(m.Lines->Count(), m.Lines->Get(1)) == Join(2, "q"));
 }
 
 TEST_CASE("memo lines: indexes outside raise before anything changes, a line longer than any buffer is read whole")
@@ -313,10 +261,10 @@ TEST_CASE("memo lines: indexes outside raise before anything changes, a line lon
     TMemoLines m;
     const AnsiString before = m.Memo->Text();
     CHECK_THROWS_WITH_AS(m.Lines->Get(3), "List index out of bounds (3)", EStringListError);
-    CHECK_THROWS_WITH_AS(m.Lines->Get(-1), "List index out of bounds (-1)", EStringListError);
-    CHECK_THROWS_WITH_AS(m.Lines->Put(5, "x"), "List index out of bounds (5)", EStringListError);
-    CHECK_THROWS_WITH_AS(m.Lines->Delete(3), "List index out of bounds (3)", EStringListError);
-    CHECK_THROWS_WITH_AS(m.Lines->Insert(4, "x"), "List index out of bounds (4)", EStringListError);
+    CHECK_THROWS_AS(m.Lines->Get(-1), EStringListError);
+    CHECK_THROWS_AS(m.Lines->Put(5, "x"), EStringListError);
+    CHECK_THROWS_AS(m.Lines->Delete(3), EStringListError);
+    CHECK_THROWS_AS(m.Lines->Insert(4, "x"), EStringListError);
     CHECK_THROWS_AS(m.Lines->Insert(-1, "x"), EStringListError);
     CHECK(m.Memo->Text() == before);
     // Count itself is a valid place to insert.
@@ -364,21 +312,6 @@ TEST_CASE("a memo's keys: returns and tabs as asked")
     CHECK(Join(memo->CaretPos(), memo->SelStart()) == "(1,1) 4");
 }
 
-TEST_CASE("a memo's whole text set reports one change")
-{
-    TEvents ev;
-    auto form = MakeForm();
-    auto* memo = Add<TMemo>(form.get(), 10, 10, 200, 120);
-    memo->HandleNeeded();
-    memo->OnChange = MakeMethod<&TEvents::Change>(&ev);
-    memo->SetText("a\r\nb");
-    CHECK(ev.Changes == 1);
-    memo->Lines()->SetText("a\r\nb");
-    CHECK(ev.Changes == 1);   // the same text is not set again
-    memo->Lines()->Add("c");
-    CHECK(ev.Changes >= 2);
-}
-
 TEST_CASE("lines and items without any window to hold them raise a clear error")
 {
     TMemo memo(nullptr);
@@ -389,8 +322,7 @@ TEST_CASE("lines and items without any window to hold them raise a clear error")
     CHECK_THROWS_AS(combo.Items()->Add("x"), EInvalidOperation);
     // What only asks or stores makes no window.
     combo.SetMaxLength(4);
-    combo.SetDropDownCount(3);
-    CHECK(Join(combo.DroppedDown(), combo.ItemHeight()) == "0 16");
+    CHECK_FALSE(combo.DroppedDown());
     CHECK_FALSE(combo.HandleAllocated());
 }
 
@@ -470,7 +402,6 @@ TEST_CASE("combo box items live in the window")
 
     // Putting keeps the object.
     items->Put(2, "TWO");
-    CHECK(items->Get(2) == "TWO");
     CHECK(items->Objects(2) == &marker);
 
     // Clearing the items keeps the text; clearing the control empties both.
@@ -486,7 +417,6 @@ TEST_CASE("combo box items live in the window")
     items->Add("pear");
     CHECK(items->AddObject("apple", combo) == 0);
     CHECK(Join(items->Get(1), items->Objects(0) == combo) == Join("pear", 1));
-    CHECK((StyleOf(combo->WindowHandle()) & CBS_SORT) != 0);
 }
 
 namespace {
@@ -517,31 +447,21 @@ struct TDropping : TComboForm {
 };
 } // namespace
 
-TEST_CASE("a combo box's list opens as many items high as asked, and closes with Escape")
+TEST_CASE("a combo box's list opens as many items high as asked; Escape and a whole item typed close it")
 {
     TDropping d;
-    CHECK(d.Combo->Focused());
-    CHECK(GetFocus() == d.Combo->EditHandle());
-    CHECK(d.Drop());
-    CHECK(d.Drops.Log == TLog{"dropdown"});
-    RECT list;
-    GetWindowRect(d.Combo->ListHandle(), &list);
-    int itemHeight = static_cast<int>(SendMessageA(d.Combo->ListHandle(), LB_GETITEMHEIGHT, 0, 0));
-    CHECK(list.bottom - list.top >= 3 * itemHeight);
-    CHECK(list.bottom - list.top < 4 * itemHeight);
-    CHECK_FALSE(d.Type(VK_ESCAPE));
-    CHECK(d.Drops.Log == TLog{"dropdown", "closeup"});
-}
-
-TEST_CASE("a combo box's list opens on typing and closes on Tab, on a whole item and on Enter")
-{
-    TDropping d;
-    SUBCASE("typing opens it, Tab closes it")
+    SUBCASE("three items high; Escape closes it")
     {
-        d.Combo->SetAutoDropDown(true);
-        CHECK(d.Type('C'));
-        CHECK(d.Combo->Text() == "Cherry");
-        CHECK_FALSE(d.Type(VK_TAB));
+        CHECK(GetFocus() == d.Combo->EditHandle());
+        CHECK(d.Drop());
+        CHECK(d.Drops.Log == TLog{"dropdown"});
+        RECT list;
+        GetWindowRect(d.Combo->ListHandle(), &list);
+        int itemHeight = static_cast<int>(SendMessageA(d.Combo->ListHandle(), LB_GETITEMHEIGHT, 0, 0));
+        CHECK(list.bottom - list.top >= 3 * itemHeight);
+        CHECK(list.bottom - list.top < 4 * itemHeight);
+        CHECK_FALSE(d.Type(VK_ESCAPE));
+        CHECK(d.Drops.Log == TLog{"dropdown", "closeup"});
     }
     SUBCASE("typing a whole item closes it")
     {
@@ -552,14 +472,6 @@ TEST_CASE("a combo box's list opens on typing and closes on Tab, on a whole item
         CHECK(d.Combo->DroppedDown());
         CHECK_FALSE(d.Type('a'));
         CHECK(d.Combo->Text() == "Banana");
-    }
-    SUBCASE("Enter closes it, and the key goes no further")
-    {
-        TEvents ev;
-        d.Combo->OnKeyPress = MakeMethod<&TEvents::KeyPress>(&ev);
-        CHECK(d.Drop());
-        CHECK_FALSE(d.Type(VK_RETURN));
-        CHECK(ev.Log == TLog{"press \r"});
     }
 }
 
@@ -620,23 +532,6 @@ TEST_CASE("items, item index and text survive a new window")
         CHECK(combo->EditHandle() != firstEdit);
         CHECK(GetWindowLongPtrA(combo->EditHandle(), GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(combo->EditInstance()));
     }
-    SUBCASE("a list style shows its item")
-    {
-        combo->SetStyle(csDropDownList);
-        combo->SetItemIndex(4);
-        combo->SetStyle(csOwnerDrawFixed);
-        CHECK(Join(combo->ItemIndex(), combo->Text()) == Join(4, "Cherry"));
-        combo->SetSorted(true);
-        CHECK(Join(combo->Items()->Count(), combo->ItemIndex()) == "5 4");
-    }
-    SUBCASE("without a window in between: taken off its parent and put back")
-    {
-        combo->SetItemIndex(1);
-        combo->SetParent(nullptr);
-        CHECK_FALSE(combo->HandleAllocated());
-        combo->SetParent(f.Form.get());
-        CHECK(Join(combo->Items()->Count(), combo->Text(), combo->ItemIndex()) == Join(5, "Apricot", 1));
-    }
     SUBCASE("an item index beyond the items is clamped")
     {
         combo->SetItemIndex(4);
@@ -667,58 +562,6 @@ TEST_CASE("a selection change in the window tells OnChange, or OnSelect when set
     // Set by the program: no notification.
     combo->SetItemIndex(3);
     CHECK(ev.Log.size() == 4);
-
-    SUBCASE("an editable style shows the item in its edit at once")
-    {
-        combo->SetStyle(csDropDown);
-        combo->HandleNeeded();
-        ev.Log.clear();
-        SendMessageA(combo->EditHandle(), WM_KEYDOWN, VK_DOWN, 1);
-        CHECK(Join(combo->ItemIndex(), combo->Text()) == Join(4, "Cherry"));
-        CHECK(ev.Log == TLog{"click", "select"});
-        // Typing in the edit is a change.
-        Type(combo->EditHandle(), 'x');
-        CHECK(ev.Log.back() == "change");
-    }
-}
-
-TEST_CASE("keys in the edit and list windows go through the combo box's key handling")
-{
-    TEvents ev;
-    TComboForm f(csDropDown, false);
-    TComboBox* combo = f.Combo;
-    combo->SetAutoComplete(false);
-    combo->OnKeyDown = MakeMethod<&TEvents::KeyDown>(&ev);
-    combo->OnKeyPress = MakeMethod<&TEvents::KeyPress>(&ev);
-    combo->HandleNeeded();
-    HWND edit = combo->EditHandle();
-    REQUIRE(edit);
-    CHECK(GetParent(edit) == combo->Handle());
-    SendMessageA(edit, WM_KEYDOWN, 'Q', 1);
-    Type(edit, 'q');
-    CHECK(ev.Log == TLog{"down 81", "press q"});
-    CHECK(combo->Text() == "q");
-
-    // A key handler that eats the key keeps it from the edit.
-    struct Eat {
-        void Press(TObject*, char& K) { K = 0; }
-    } eat;
-    combo->OnKeyPress = MakeMethod<&Eat::Press>(&eat);
-    Type(edit, 'r');
-    CHECK(combo->Text() == "q");
-
-    // An exception in the edit window's handling goes to the application.
-    TCatcher catcher;
-    combo->OnKeyPress = nullptr;
-    combo->OnChange = MakeMethod<&TEvents::Throw>(&ev);
-    Type(edit, 's');
-    CHECK(catcher.Messages.size() == 1);
-
-    // The list window is subclassed as well, and passes on what it does not handle.
-    REQUIRE(combo->ListHandle());
-    CHECK(GetWindowLongPtrA(combo->ListHandle(), GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(combo->ListInstance()));
-    CHECK(SendMessageA(combo->ListHandle(), LB_GETCOUNT, 0, 0) == 0);
-    CHECK_FALSE(combo->Focused());
 }
 
 TEST_CASE("a list style searches the items by the keys typed without a pause")
@@ -757,37 +600,6 @@ TEST_CASE("a list style searches the items by the keys typed without a pause")
         TypeSteps(combo, wnd, {{10, 'h', 4}});
         CHECK(ev.Changes == 1);   // the same item
     }
-}
-
-TEST_CASE("an editable style completes the typed text from the items")
-{
-    TComboForm f;
-    TComboBox* combo = f.Combo;
-    HWND edit = combo->EditHandle();
-    REQUIRE(edit);
-    // Types Key; answers the text and the selection after it.
-    auto type = [&](char Key) {
-        Type(edit, Key);
-        return Join(combo->Text(), combo->SelStart(), combo->SelLength());
-    };
-    // The typed characters stay as typed; the item gives the rest.
-    CHECK(type('b') == Join("banana", 1, 5));
-    combo->SetText("");
-    CHECK(type('B') == Join("Banana", 1, 5));
-    CHECK(combo->ItemIndex() == 2);
-    CHECK(type('l') == Join("Blueberry", 2, 7));   // replaces the completed part
-    CHECK(type('x') == Join("Blx", 3, 0));         // no item: typed as it is
-    // Typing before the end completes nothing.
-    combo->SetSelStart(0);
-    CHECK(type('A') == Join("ABlx", 1, 0));
-    // Backspace is the edit's own.
-    combo->SetText("Che");
-    combo->SetSelStart(3);
-    CHECK(type('\b') == Join("Ch", 2, 0));
-    // Off: nothing is completed.
-    combo->SetAutoComplete(false);
-    combo->SetText("");
-    CHECK(type('c') == Join("c", 1, 0));
 }
 
 TEST_CASE("an owner-drawn combo box measures and draws its items through its events")
@@ -902,40 +714,19 @@ TEST_CASE("a label places its text by alignment and layout, and breaks it into l
     CHECK(b.Ink().Right <= 70);
 }
 
-TEST_CASE("a label sizes itself to its text")
+TEST_CASE("a right-aligned label sizing itself keeps its right edge; the accelerator's \"&\" takes no room")
 {
     auto form = MakeForm(320, 200);
-    TLabel* label = MakeLabel(form.get(), "Name", 10, 10, 100, 50);
+    TLabel* label = MakeLabel(form.get(), "&Name", 10, 10, 100, 50);
+    label->SetAlignment(taRightJustify);
     label->SetAutoSize(true);
     TBitmap probe;
     probe.Canvas()->SetFont(label->Font());
-    TSize size = probe.Canvas()->TextExtent("Name");
-    CHECK(Join(label->Width(), label->Height()) == Join(size.cx, size.cy));
-
-    // The accelerator's "&" takes no room unless shown.
-    label->SetCaption("&Name");
-    CHECK(label->Width() == size.cx);
-    label->SetShowAccelChar(false);
-    CHECK(label->Width() == probe.Canvas()->TextWidth("&Name"));
-
-    // An empty caption, or an ampersand alone, keeps one line's height.
-    for (const char* caption : {"", "&"}) {
-        label->SetCaption(caption);
-        CHECK(Join(label->Height(), label->Width() > 0) == Join(size.cy, true));
-        label->SetShowAccelChar(true);
-    }
-
-    // A right-aligned label keeps its right edge.
-    label->SetCaption("Name");
-    label->SetAlignment(taRightJustify);
-    int right = label->Left() + label->Width();
+    CHECK(label->Width() == probe.Canvas()->TextWidth("Name"));
+    CHECK(label->BoundsRect().Right == 110);
     label->SetCaption("Longer name");
-    CHECK(Join(label->Left() + label->Width(), label->Width() > size.cx) == Join(right, true));
-
-    // A bigger font makes a bigger label.
-    int height = label->Height();
-    label->Font()->SetHeight(-30);
-    CHECK(label->Height() > height);
+    CHECK(label->Width() == probe.Canvas()->TextWidth("Longer name"));
+    CHECK(label->BoundsRect().Right == 110);
 }
 
 TEST_CASE("a label's accelerator focuses its focus control")
@@ -950,16 +741,10 @@ TEST_CASE("a label's accelerator focuses its focus control")
     REQUIRE(first->Focused());
     auto dialogChar = [&](uint16_t Key) { return form->Perform(CM_DIALOGCHAR, Key, 0); };
 
-    const uint16_t lower = 0xE8, upper = 0xC8;   // "и", "И"
+    const uint16_t lower = 0xE8;   // "и"
     CHECK(dialogChar('x') == 0);
     CHECK(first->Focused());
 
-    SUBCASE("the letter after the ampersand, in either case")
-    {
-        CHECK(Accelerates(form.get(), lower, target));
-        FocusOn(first);
-        CHECK(Accelerates(form.get(), upper, target));
-    }
     SUBCASE("typed into a control that takes no characters")
     {
         auto* plain = Add<TCustomControl>(form.get(), 10, 100, 40, 20);
@@ -977,8 +762,7 @@ TEST_CASE("a label's accelerator focuses its focus control")
         label->SetShowAccelChar(false);
         CHECK(dialogChar(lower) == 0);
         label->SetShowAccelChar(true);
-        label->SetCaption("a&&b&c");   // a doubled ampersand is no accelerator
-        CHECK(dialogChar('b') == 0);
+        label->SetCaption("a&&b&c");
         CHECK(Accelerates(form.get(), 'C', target));
     }
     SUBCASE("a focus control that goes is forgotten; one that cannot take the focus is left alone")
@@ -1108,8 +892,6 @@ TEST_CASE("a push button clicks from its window, from Enter or Escape and from i
     auto dialog = [&](UINT Msg, WPARAM Key) { return form->Perform(Msg, Key, 0); };
 
     CHECK(kinds() == Join(BS_DEFPUSHBUTTON, BS_PUSHBUTTON));
-
-
     // The system's click takes the focus from the edit and notifies the form once, which
     // reflects it to the button.
     TMsgRecorder rec({WM_COMMAND});
@@ -1126,15 +908,6 @@ TEST_CASE("a push button clicks from its window, from Enter or Escape and from i
     CHECK(ev.Log.size() == 2);
     CHECK(dialog(CM_DIALOGKEY, VK_ESCAPE) == 1);
     CHECK(Join(form->ModalResult(), ev.Log.size()) == Join(mrCancel, 2));
-
-    // With another button focused, Enter is that button's.
-    FocusOn(cancel);
-    CHECK(kinds() == Join(BS_PUSHBUTTON, BS_DEFPUSHBUTTON));
-    form->SetModalResult(mrNone);
-    dialog(CM_DIALOGKEY, VK_RETURN);
-    CHECK(Join(form->ModalResult(), ev.Log.size()) == Join(mrCancel, 2));
-    FocusOn(edit);
-    CHECK(kinds() == Join(BS_DEFPUSHBUTTON, BS_PUSHBUTTON));
 
     // The accelerator, in either case.
     CHECK(dialog(CM_DIALOGCHAR, 'o') == 1);
@@ -1158,7 +931,6 @@ TEST_CASE("a check box keeps its own state and cycles through grayed when allowe
     // The state, the window's check and the clicks so far.
     auto state = [&] { return Join(box->State(), SendMessageA(box->Handle(), BM_GETCHECK, 0, 0), ev.Log.size()); };
     CHECK(state() == Join(cbChecked, BST_CHECKED, 1));
-    CHECK((StyleOf(wnd) & 0x0F) == BS_3STATE);
 
     SendMessageA(wnd, BM_CLICK, 0, 0);
     CHECK(state() == Join(cbUnchecked, BST_UNCHECKED, 2));

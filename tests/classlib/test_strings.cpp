@@ -16,17 +16,6 @@ TStringList* Make(std::initializer_list<const char*> items, TStringList* list)
         list->Add(s);
     return list;
 }
-
-struct TChangeCounter {
-    int Changes = 0, Changings = 0;
-    void Change(TObject*) { ++Changes; }
-    void Changing(TObject*) { ++Changings; }
-    void Attach(TStringList& l)
-    {
-        l.OnChange = MakeMethod<&TChangeCounter::Change>(this);
-        l.OnChanging = MakeMethod<&TChangeCounter::Changing>(this);
-    }
-};
 } // namespace
 
 TEST_CASE("string list indexes are checked and the list stays as it was")
@@ -59,58 +48,6 @@ TEST_CASE("objects travel with their strings")
     CHECK(l.IndexOfObject(&o1) == 0);
     l.SetStrings(0, "uno");   // Put keeps the object
     CHECK(l.Objects(0) == &o1);
-}
-
-TEST_CASE("a sorted list keeps its order and its duplicate rule")
-{
-    TStringList l;
-    l.SetSorted(true);
-    Make({"pear", "Apple", "fig"}, &l);
-    CHECK(Items(l) == TLines{"Apple", "fig", "pear"});
-
-    SUBCASE("positional changes are refused")
-    {
-        CHECK_THROWS_WITH_AS(l.Insert(0, "z"), "Operation not allowed on sorted list", EStringListError);
-        CHECK_THROWS_WITH_AS(l.SetStrings(0, "z"), "Operation not allowed on sorted list", EStringListError);
-        CHECK(l.Count() == 3);
-    }
-    SUBCASE("Move refuses before taking the item out")
-    {
-        CHECK_THROWS_WITH_AS(l.Move(0, 2), "Operation not allowed on sorted list", EStringListError);
-        CHECK(Items(l) == TLines{"Apple", "fig", "pear"});
-    }
-    SUBCASE("dupIgnore answers the index it has")
-    {
-        CHECK(l.Add("FIG") == 1);
-        CHECK(l.Count() == 3);
-    }
-    SUBCASE("dupError raises and adds nothing")
-    {
-        l.SetDuplicates(dupError);
-        CHECK_THROWS_WITH_AS(l.Add("fig"), "String list does not allow duplicates", EStringListError);
-        CHECK(l.Count() == 3);
-    }
-    SUBCASE("dupAccept adds next to the equal one")
-    {
-        l.SetDuplicates(dupAccept);
-        CHECK(l.Add("fig") == 1);
-        CHECK(l.Count() == 4);
-        int i = -1;
-        CHECK(l.Find("fig", i));
-        CHECK(i == 1);   // the first of the equal ones
-    }
-    SUBCASE("Find answers where a missing string would go")
-    {
-        int i = -1;
-        CHECK_FALSE(l.Find("banana", i));
-        CHECK(i == 1);
-        CHECK_FALSE(l.Find("zzz", i));
-        CHECK(i == 3);
-        CHECK(l.Find("PEAR", i));
-        CHECK(i == 2);
-        CHECK(l.IndexOf("apple") == 0);
-        CHECK(l.IndexOf("kiwi") == -1);
-    }
 }
 
 TEST_CASE("IndexOfName on a sorted list stops at the end")
@@ -168,7 +105,7 @@ TEST_CASE("names and values")
     CHECK(Items(sorted) == TLines{"b=2", "m=1"});
 }
 
-TEST_CASE("text splits at CR, LF and CR LF")
+TEST_CASE("text splits at CR, LF and CR LF; a last line break ends a line, an empty text has none")
 {
     TStringList l;
     for (const char* text : {"a\r\rb", "a\r\n\r\nb\n", "a\n\rb"}) {
@@ -179,8 +116,30 @@ TEST_CASE("text splits at CR, LF and CR LF")
     CHECK(Items(l) == TLines{""});
     l.SetText("");
     CHECK(l.Count() == 0);
-    Make({"x", "y"}, &l);
-    CHECK(l.Text() == "x\r\ny\r\n");
+}
+
+TEST_CASE("update brackets hold the change events back until the outermost end")
+{
+    struct TCount {
+        int N = 0;
+        void Hit(TObject*) { ++N; }
+    } changes;
+    TStringList l;
+    l.OnChange = MakeMethod<&TCount::Hit>(&changes);
+    l.BeginUpdate();
+    l.BeginUpdate();
+    l.Add("a");
+    l.EndUpdate();
+    CHECK(changes.N == 0);
+    l.EndUpdate();
+    CHECK(changes.N == 1);
+    l.SetText("x\ny");
+    CHECK(changes.N == 2);   // one event for the whole text
+    // An end without a beginning changes nothing, and the next bracket still holds back.
+    l.EndUpdate();
+    l.BeginUpdate();
+    l.Add("z");
+    CHECK(changes.N == 2);
 }
 
 TEST_CASE("comma text quotes what needs it and reads it back")
@@ -235,29 +194,6 @@ TEST_CASE("comma text quotes what needs it and reads it back")
         CHECK(l.CommaText() == "a;b,it's,\"c,d\"");   // comma text keeps its own pair
         CHECK(l.Delimiter() == ';');
     }
-}
-
-TEST_CASE("updates bracket the change events")
-{
-    TStringList l;
-    TChangeCounter c;
-    c.Attach(l);
-    l.Add("a");
-    CHECK(c.Changes == 1);
-    CHECK(c.Changings == 1);
-    l.BeginUpdate();
-    l.BeginUpdate();
-    l.Add("b");
-    l.Add("c");
-    l.EndUpdate();
-    CHECK(c.Changes == 1);
-    l.EndUpdate();
-    CHECK(c.Changes == 2);
-    l.SetText("x\ny");
-    CHECK(c.Changes == 3);   // one event for the whole text
-    l.EndUpdate();           // an unmatched end changes nothing
-    l.BeginUpdate();
-    CHECK(l.UpdateCount() == 1);
 }
 
 TEST_CASE("sorting")
@@ -323,99 +259,30 @@ TEST_CASE("assigning and comparing lists")
     CHECK_THROWS_WITH_AS(a.Assign(&c), "Cannot assign a TComponent to a TStringList", EConvertError);
 }
 
-TEST_CASE("loading and saving text")
+TEST_CASE("a load that fails anywhere keeps the old lines: a duplicate refused, memory used up")
 {
     TStringList l;
-    SUBCASE("a stream is read from its position to its end")
-    {
-        TStringStream s("skip|one\r\ntwo");
-        s.SetPosition(5);
-        l.LoadFromStream(&s);
-        CHECK(Items(l) == TLines{"one", "two"});
-        TStringStream out;
-        l.SaveToStream(&out);
-        CHECK(out.DataString() == "one\r\ntwo\r\n");
-        TStringStream empty;
-        l.LoadFromStream(&empty);
-        CHECK(l.Count() == 0);
-    }
-    SUBCASE("files")
-    {
-        AnsiString name = AnsiString(ZANDREL_BUILD_DIR) + "/strings_test.txt";
-        Make({"\xCF\xF0\xE8\xE2\xE5\xF2", "", "end"}, &l);
-        l.SaveToFile(name);
-        TStringList back;
-        back.LoadFromFile(name);
-        CHECK(Items(back) == Items(l));
-        DeleteFileA(name.c_str());
-        CHECK_THROWS_AS(back.LoadFromFile(name), EFOpenError);
-        CHECK(back.Count() == 3);   // a failed load leaves the list alone
-    }
-    SUBCASE("a load that fails anywhere keeps the old lines: a duplicate refused, memory used up")
-    {
-        l.SetSorted(true);
-        l.SetDuplicates(dupError);
+    l.SetSorted(true);
+    l.SetDuplicates(dupError);
+    Make({"old", "lines"}, &l);
+    const TLines old = Items(l);
+    TStringStream dup("b\ra\rb\r");
+    CHECK_THROWS_AS(l.LoadFromStream(&dup), EStringListError);
+    CHECK(Items(l) == old);
+    for (bool sorted : {true, false}) {
+        l.SetSorted(sorted);
+        const TLines before = Items(l);
+        TStringStream s("the first line of text\r\nthe second line of text\rthe third line of text\n\n"
+                        "the fifth line of text\r\n");
+        const int failures = FailEachAllocation(
+            [&] {
+                s.SetPosition(0);
+                l.LoadFromStream(&s);
+            },
+            [&] { CHECK(Items(l) == before); });
+        CHECK(failures > 5);
+        CHECK(l.Count() == 5);
+        l.Clear();
         Make({"old", "lines"}, &l);
-        const TLines old = Items(l);
-        TStringStream dup("b\ra\rb\r");
-        CHECK_THROWS_AS(l.LoadFromStream(&dup), EStringListError);
-        CHECK(Items(l) == old);
-        for (bool sorted : {true, false}) {
-            l.SetSorted(sorted);
-            const TLines before = Items(l);
-            TStringStream s("the first line of text\r\nthe second line of text\rthe third line of text\n\n"
-                            "the fifth line of text\r\n");
-            const int failures = FailEachAllocation(
-                [&] {
-                    s.SetPosition(0);
-                    l.LoadFromStream(&s);
-                },
-                [&] { CHECK(Items(l) == before); });
-            CHECK(failures > 5);
-            CHECK(l.Count() == 5);
-            l.Clear();
-            Make({"old", "lines"}, &l);
-        }
     }
 }
-
-namespace {
-// Records what a list defines, without a stream behind it.
-class TDefineRecorder : public TFiler {
-public:
-    TDefineRecorder() : TFiler(nullptr) {}
-    AnsiString Name;
-    bool HasData = false;
-    void DefineProperty(const AnsiString& AName, TReaderProc, TWriterProc, bool AHasData) override
-    {
-        Name = AName;
-        HasData = AHasData;
-    }
-    void DefineBinaryProperty(const AnsiString&, TStreamProc, TStreamProc, bool) override {}
-};
-} // namespace
-
-TEST_CASE("a list stores its items as Strings when it has some or differs from its ancestor")
-{
-    TStringList l, ancestor;
-    TDefineRecorder f;
-    l.DefineProperties(&f);
-    CHECK(f.Name == "Strings");
-    CHECK_FALSE(f.HasData);
-    l.Add("a");
-    l.DefineProperties(&f);
-    CHECK(f.HasData);
-
-    ancestor.Add("a");
-    f.SetAncestor(&ancestor);
-    l.DefineProperties(&f);
-    CHECK_FALSE(f.HasData);
-    ancestor.Add("b");
-    l.DefineProperties(&f);
-    CHECK(f.HasData);
-    TComponent other(nullptr);
-    f.SetAncestor(&other);   // an ancestor of another kind: always written
-    l.DefineProperties(&f);
-    CHECK(f.HasData);
-}
-

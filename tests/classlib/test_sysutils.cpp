@@ -23,33 +23,12 @@ TEST_CASE("Format grows past its first buffer")
     CHECK(WideFormat(L"%d-%ls", 3, L"\x0416") == L"3-\x0416");
 }
 
-TEST_CASE("comparisons")
-{
-    CHECK(CompareText("abc", "ABD") < 0);
-    CHECK(SameText("Key", "KEY"));
-    CHECK(WideCompareText(L"\x0430", L"\x0410") == 0);   // Cyrillic a, case folded
-    CHECK(WideCompareStr(L"\x0430", L"\x0410") != 0);
-    CHECK(AnsiCompareText("\xE0", "\xC0") == 0);          // the same in code page 1251
-}
-
 TEST_CASE("file name parts")
 {
     CHECK(ExtractFilePath("C:\\dir\\f.txt") == "C:\\dir\\");
     CHECK(ExtractFileName("C:\\dir\\f.txt") == "f.txt");
     CHECK(ExtractFileExt("C:\\d.x\\f") == "");
     CHECK(ExtractFileExt("f.tar.gz") == ".gz");
-}
-
-TEST_CASE("a failed OS call raises EOSError with the code")
-{
-    try {
-        RaiseLastOSError(ERROR_FILE_NOT_FOUND);
-        FAIL("no exception");
-    } catch (const EOSError& e) {
-        CHECK(e.ErrorCode == ERROR_FILE_NOT_FOUND);
-        CHECK(e.Message().find("Code: 2.") != AnsiString::npos);
-    }
-    CHECK_THROWS_AS(ZAssert(false, "broken"), EAssertionFailed);
 }
 
 TEST_CASE("the number separators come from the user's locale at start-up")

@@ -1,5 +1,3 @@
-// The up-down over the system's arrows: one step a press and the repeat while held, the
-// questions before a step, the buddy's text, and what survives a new window.
 #include <doctest.h>
 #include "classlib/comctrls.h"
 #include "classlib/stdctrls.h"

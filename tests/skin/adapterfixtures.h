@@ -15,7 +15,6 @@
 #include "skin/zcommondata.h"
 #include "skin/zscrollwnd.h"
 #include "skin/zskinmanager.h"
-#include "support/screenshot.h"
 
 #include <commctrl.h>
 #include <doctest.h>
@@ -109,11 +108,7 @@ inline std::unique_ptr<TSynthSkin> MakeListSkin()
 // GetScrollInfo when the range goes beyond 16 bits).
 struct TScrollTarget {
     // Run at each request, once the position has moved (a window that frees its adapter).
-    static std::function<void()>& OnRequest()
-    {
-        static std::function<void()> f;
-        return f;
-    }
+    static inline std::function<void()> OnRequest;
     static LRESULT CALLBACK Proc(HWND W, UINT Msg, WPARAM WP, LPARAM LP)
     {
         if (Msg != WM_VSCROLL && Msg != WM_HSCROLL)
@@ -132,23 +127,18 @@ struct TScrollTarget {
         default: return 0;
         }
         SetScrollPos(W, bar, pos, TRUE);
-        if (OnRequest())
-            OnRequest()();
+        if (OnRequest)
+            OnRequest();
         return 0;
     }
     static const wchar_t* ClassName()
     {
-        static bool done = false;
-        if (!done) {
-            WNDCLASSW c{};
-            c.lpfnWndProc = &Proc;
-            c.hInstance = GetModuleHandleW(nullptr);
-            c.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-            c.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-            c.lpszClassName = L"ZandrelScrollTarget";
-            RegisterClassW(&c);
-            done = true;
-        }
+        static const ATOM registered = [] {
+            WNDCLASSW c{0, &Proc, 0, 0, GetModuleHandleW(nullptr), nullptr, LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)),
+                        reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), nullptr, L"ZandrelScrollTarget"};
+            return RegisterClassW(&c);
+        }();
+        (void)registered;
         return L"ZandrelScrollTarget";
     }
 };
@@ -196,13 +186,6 @@ inline void MoveCursor(TPoint P)
 }
 
 inline LPARAM ScreenParam(TPoint P) { return MAKELPARAM(P.X, P.Y); }
-
-// The window written as build/screenshots/<Name>.png, to be looked at.
-inline void SaveScreenshot(HWND Wnd, const char* Name)
-{
-    CreateDirectoryW(BuildPath("screenshots").c_str(), nullptr);
-    SaveWindowPng(Wnd, (std::string(ZANDREL_BUILD_DIR).substr(2) + "/screenshots/" + Name + ".png").c_str());
-}
 
 // A screen point as the client coordinates of a mouse message to the window.
 inline LPARAM ClientParam(HWND W, TPoint Screen)
@@ -286,13 +269,11 @@ struct TAdapterForm {
     HWND Child(const wchar_t* Class, DWORD Style, DWORD ExStyle, const TRect& B, bool Ansi = false) const
     {
         const DWORD style = WS_CHILD | WS_VISIBLE | Style;
-        HWND w;
-        if (Ansi)
-            w = CreateWindowExA(ExStyle, std::string(Class, Class + wcslen(Class)).c_str(), "", style, B.Left, B.Top,
-                                B.Width(), B.Height(), Form->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
-        else
-            w = CreateWindowExW(ExStyle, Class, L"", style, B.Left, B.Top, B.Width(), B.Height(), Form->Handle(),
-                                nullptr, GetModuleHandleW(nullptr), nullptr);
+        const HINSTANCE in = GetModuleHandleW(nullptr);
+        HWND w = Ansi ? CreateWindowExA(ExStyle, std::string(Class, Class + wcslen(Class)).c_str(), "", style, B.Left,
+                                        B.Top, B.Width(), B.Height(), Form->Handle(), nullptr, in, nullptr)
+                      : CreateWindowExW(ExStyle, Class, L"", style, B.Left, B.Top, B.Width(), B.Height(),
+                                        Form->Handle(), nullptr, in, nullptr);
         REQUIRE(w);
         return w;
     }

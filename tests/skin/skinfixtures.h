@@ -12,6 +12,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinpack.h"
 #include "skin/zskinservices.h"
+#include "unicode/ucclasses.h"
 #include "unicode/ucsystem.h"
 
 #include <zlib.h>
@@ -38,16 +39,6 @@ inline Bytes SolidBmp(int w, int h, TColor c)
     return Bmp24(w, h, [c](int, int) { return c; });
 }
 
-// A zlib stream (header and checksum) of Data.
-inline Bytes Deflate(const Bytes& Data, int Level = 9)
-{
-    uLongf n = compressBound(uLong(Data.size()));
-    Bytes out(n);
-    compress2(out.data(), &n, Data.data(), uLong(Data.size()), Level);
-    out.resize(n);
-    return out;
-}
-
 struct PackEntry {
     std::string Name;
     Bytes Data;
@@ -64,8 +55,11 @@ inline Bytes PackSkin(const std::vector<PackEntry>& Entries, long long Count = -
         Put32(v, uint32_t(e.Name.size()));
         v.insert(v.end(), e.Name.begin(), e.Name.end());
         Put32(v, uint32_t(e.Size < 0 ? e.Data.size() : e.Size));
-        Bytes z = Deflate(e.Data);
-        v.insert(v.end(), z.begin(), z.end());
+        uLongf n = compressBound(uLong(e.Data.size()));   // a zlib stream, header and checksum
+        const size_t at = v.size();
+        v.resize(at + n);
+        compress2(v.data() + at, &n, e.Data.data(), uLong(e.Data.size()), 9);
+        v.resize(at + n);
     }
     return v;
 }
@@ -87,26 +81,17 @@ inline WideString TestDataPath(const std::string& Leaf) { return UnderFolder(ZAN
 
 inline void WriteBytes(const WideString& Path, const Bytes& Data)
 {
-    HANDLE h = CreateFileW(Path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        throw Exception("cannot write fixture file");
-    DWORD n = 0;
+    TUcFileStream f(Path, fmCreate);
     if (!Data.empty())
-        WriteFile(h, Data.data(), DWORD(Data.size()), &n, nullptr);
-    CloseHandle(h);
+        f.WriteBuffer(Data.data(), int32_t(Data.size()));
 }
 
 inline Bytes ReadBytes(const WideString& Path)
 {
-    Bytes v;
-    HANDLE h = CreateFileW(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        throw Exception("cannot read fixture file");
-    DWORD size = GetFileSize(h, nullptr), n = 0;
-    v.resize(size);
-    if (size)
-        ReadFile(h, v.data(), size, &n, nullptr);
-    CloseHandle(h);
+    TUcFileStream f(Path, fmOpenRead | fmShareDenyWrite);
+    Bytes v(size_t(f.Size()));
+    if (!v.empty())
+        f.ReadBuffer(v.data(), int32_t(v.size()));
     return v;
 }
 
@@ -182,47 +167,38 @@ inline std::string MaskText(const TzMaskData& M)
     return kinds[M.ImgType % 3] + (" " + Shown(M.R)) + " x" + std::to_string(M.ImageCount) + " m" +
            std::to_string(M.MaskType) + " d" + std::to_string(M.DrawMode) + " b" + std::to_string(M.BorderWidth) + " " +
            Join(M.WL, M.WT, M.WR, M.WB) + (M.Bmp ? " own" : " master");
-
 }
 
 // Catches the engine's message box while it lives: the texts, captions and flags shown, no
 // modal box; each answered with Answer.
 class TMessageCatcher {
 public:
-    TMessageCatcher()
+    TMessageCatcher() : FOld(EngineMessageBox), FOuter(Current)
     {
-        FOld = EngineMessageBox;
-        Current() = this;
+        Current = this;
         EngineMessageBox = &Catch;
     }
     ~TMessageCatcher()
     {
         EngineMessageBox = FOld;
-        Current() = nullptr;
+        Current = FOuter;
     }
     TMessageCatcher(const TMessageCatcher&) = delete;
     TMessageCatcher& operator=(const TMessageCatcher&) = delete;
-    std::vector<WideString> Texts;
-    std::vector<WideString> Captions;
+    std::vector<WideString> Texts, Captions;
     std::vector<UINT> Flags;
     int Answer = IDOK;
     size_t Count() const { return Texts.size(); }
 
 private:
-    static TMessageCatcher*& Current()
-    {
-        static TMessageCatcher* c = nullptr;
-        return c;
-    }
+    static inline TMessageCatcher* Current = nullptr;
     static int Catch(const WideString& Text, const WideString& Caption, UINT Flags)
     {
-        TMessageCatcher* c = Current();
-        if (!c)
-            return IDOK;
-        c->Texts.push_back(Text);
-        c->Captions.push_back(Caption);
-        c->Flags.push_back(Flags);
-        return c->Answer;
+        Current->Texts.push_back(Text);
+        Current->Captions.push_back(Caption);
+        Current->Flags.push_back(Flags);
+        return Current->Answer;
     }
     TzEngineMessageBox FOld;
+    TMessageCatcher* FOuter;
 };

@@ -52,18 +52,9 @@ public:
     TSkStoredImage& Image(const char* Section, const char* Key, TRect R, int Frames = 1, int MaskType = 0,
                           TBitmap* Own = nullptr)
     {
-        TSkStoredImage i;
-        i.SectionName = Section;
-        i.PropertyName = Key;
-        i.Left = R.Left;
-        i.Top = R.Top;
-        i.Right = R.Right;
-        i.Bottom = R.Bottom;
-        i.ImageCount = Frames;
-        i.MaskType = MaskType;
-        i.Image = Own;
-        FStored.Images.push_back(i);
-        return FStored.Images.back();
+        return FStored.Images.emplace_back(TSkStoredImage{.SectionName = Section, .PropertyName = Key, .Image = Own,
+                                                          .Left = R.Left, .Top = R.Top, .Right = R.Right,
+                                                          .Bottom = R.Bottom, .ImageCount = Frames, .MaskType = MaskType});
     }
     void Picture(const char* Section, const char* Key, TJPEGImage* Jpeg)
     {
@@ -88,16 +79,9 @@ public:
     // keep as they are.
     TzMaskData MakeMask(TRect R, int Frames, int MaskType, int WL, int WT, int WR, int WB) const
     {
-        TzMaskData m;
-        m.Manager = Manager.get();
-        m.R = R;
-        m.ImageCount = int16_t(Frames);
-        m.MaskType = int16_t(MaskType);
-        m.WL = int16_t(WL);
-        m.WT = int16_t(WT);
-        m.WR = int16_t(WR);
-        m.WB = int16_t(WB);
-        return m;
+        return TzMaskData{.Bmp = nullptr, .ClassName = {}, .PropertyName = {}, .R = R, .ImageCount = int16_t(Frames),
+                          .MaskType = int16_t(MaskType), .Manager = Manager.get(), .WL = int16_t(WL), .WT = int16_t(WT),
+                          .WR = int16_t(WR), .WB = int16_t(WB)};
     }
 
 private:

@@ -1,6 +1,6 @@
-// The skin's records read from option text, folders, packed skins and internal skins: sections
-// and inheritance, every image value form, lookups, frames and margins, the common-index cache,
-// common sections, hue and saturation, damaged input; and the option text reader.
+// The skin's records read from option text, folders and packed skins: sections and inheritance,
+// every image value form, lookups, frames and margins, common sections, hue and saturation,
+// damaged input; and the option text reader.
 #include "pixels.h"
 #include "skinfixtures.h"
 
@@ -12,7 +12,6 @@
 #include <doctest.h>
 
 #include <cstring>
-#include <tuple>
 
 namespace {
 
@@ -99,7 +98,7 @@ const TzGeneralData& SectionOf(const TSkSkinRecords& R, const char* Name)
 
 } // namespace
 
-TEST_CASE("skin records: skin-wide values and a section's own values")
+TEST_CASE("skin records: skin-wide values, a section's own values and those a child takes from its parents")
 {
     TSkSkinRecords r;
     LoadFolder(r, FixtureFolder("sections"));
@@ -114,23 +113,13 @@ TEST_CASE("skin records: skin-wide values and a section's own values")
 
     const TzGeneralData& e = SectionOf(r, "EDIT");
     CHECK(Join(e.Color, e.FontColor, e.Transparency, e.ShadowColor) == Join(255, 100, 20, 77));
-    // A hot bevel outside the five kinds is none; "true" upper-cased is TRUE; defaults for the rest.
+    // A hot bevel outside the five kinds is none; "true" upper-cased is TRUE.
     CHECK(Join(e.Bevel, e.HotBevel, e.ShowFocus) == Join(cbRaisedHard, cbNone, true));
-    CHECK(Join(e.TCLeft, e.ShadowBlur, e.FadingIterations) == Join(-1, 6, 5));
     // A gradient field that is no number gives no gradient.
     CHECK(e.HotGradientArray.empty());
     REQUIRE(e.GradientArray.size() == 1);
     CHECK(e.GradientArray[0].Color2 == 65280);
 
-    TSkSkinRecords none;   // a folder without option text is an empty skin
-    CHECK_FALSE(none.LoadFromSkinFolder(FreshFolder("nooptions")));
-    CHECK(Join(none.SectionCount(), none.MaskCount()) == Join(0, 0));
-}
-
-TEST_CASE("skin records: a child takes what it leaves out from its parents; a ring of parents ends")
-{
-    TSkSkinRecords r;
-    LoadFolder(r, FixtureFolder("inherit"));
     // -1 counts as missing, so does a value that is no number; the shadow colour is never
     // inherited.
     const TzGeneralData& b = SectionOf(r, "BUTTON");
@@ -143,7 +132,11 @@ TEST_CASE("skin records: a child takes what it leaves out from its parents; a ri
     CHECK(Join(l.Color, l.GradientArray.size(), l.HotGradientData.empty(), l.ShadowTransparency) ==
           Join(0xFFFFFF, 0, true, 50));
     CHECK(Join(SectionOf(r, "SELF").Color, SectionOf(r, "RING1").Color, SectionOf(r, "RING3").ShadowOffset) ==
-          Join(0xFFFFFF, 0xFFFFFF, 3));
+          Join(0xFFFFFF, 0xFFFFFF, 3));   // a ring of parents ends
+
+    TSkSkinRecords none;   // a folder without option text is an empty skin
+    CHECK_FALSE(none.LoadFromSkinFolder(FreshFolder("nooptions")));
+    CHECK(Join(none.SectionCount(), none.MaskCount()) == Join(0, 0));
 }
 
 TEST_CASE("skin records: every image value form")
@@ -216,9 +209,9 @@ TEST_CASE("skin records: lookups go up the parents and compare names exactly")
     const int edit = r.FindSectionIndex("EDIT"), button = r.FindSectionIndex("BUTTON");
     const int border = r.FindMaskIndexExact("EDIT", "BORDERSMASK");
     REQUIRE(border >= 0);
-    CHECK(r.FindMaskIndex(edit, "EDIT", "BORDERSMASK") == border);
-    CHECK(r.FindMaskIndex(button, "BUTTON", "BORDERSMASK") == border);   // from the parent
-    CHECK(r.FindMaskIndex(r.FindSectionIndex("TOOLBUTTON"), "TOOLBUTTON", "BORDERSMASK") == border);
+    // From the section, its parent, its parent's parent.
+    CHECK(Join(r.FindMaskIndex(edit, "EDIT", "BORDERSMASK"), r.FindMaskIndex(button, "BUTTON", "BORDERSMASK"),
+               r.FindMaskIndex(r.FindSectionIndex("TOOLBUTTON"), "TOOLBUTTON", "BORDERSMASK")) == Join(border, border, border));
     // Missing, bad indexes, no name.
     CHECK(Join(r.FindMaskIndexExact("BUTTON", "BORDERSMASK"), r.FindMaskIndex(button, "BUTTON", "NOSUCH"),
                r.FindMaskIndex(-1, "EDIT", "BORDERSMASK"), r.FindMaskIndex(edit, "", "BORDERSMASK")) ==
@@ -247,11 +240,6 @@ TEST_CASE("skin records: frames, margins and the pictures of images")
     // 0 frames count as 1; frames running past the bitmap keep their width.
     CHECK(frame("FORMS", "ZEROCOUNT") == Join(30, 10));
     CHECK(frame("FORMS", "PARTLY") == Join(10, 10));
-    // The pressed frame of those is columns 60 to 69, of which 60 to 63 exist.
-    auto out = Filled24(10, 10, Grey);
-    CopyKeyed(out.get(), r.MasterBitmap(), 0, 0xFF00FF, TRect(60, 0, 70, 10), 0);
-    for (int x = 0; x < 10; ++x)
-        CHECK(Px(*out, x, 5) == (x < 4 ? MasterPixel(60 + x, 5) : Grey));
     // A bitmap of its own is three frames over a mask half, whatever its value counts.
     for (const char* key : {"OWN", "OWNBORDER", "NEGATIVE"}) {
         CAPTURE(key);
@@ -272,47 +260,6 @@ TEST_CASE("skin records: frames, margins and the pictures of images")
     TBitmap& own = *MaskOf(r, "FORMS", "OWN")->Bmp;
     CHECK(Join(own.PixelFormat(), Px(own, 0, 0), Px(own, 29, 19)) == Join(pf24bit, Red, Green));
     CHECK(&own != MaskOf(r, "FORMS", "OWNBORDER")->Bmp.get());
-    // A JPEG texture: the red half, the blue half.
-    TBitmap& jpeg = *MaskOf(r, "FORMS", "JPEGTEX")->Bmp;
-    CHECK((Px(jpeg, 2, 2) & 0xFF) > 0xC0);
-    CHECK(((Px(jpeg, 13, 2) >> 16) & 0xFF) > 0xC0);
-}
-
-TEST_CASE("skin records: the common-index cache")
-{
-    const char* text =
-        "[GLOBALINFO]\r\nMASTERBITMAP=MASTER.BMP\r\n"
-        "BOXCHECKED=@0000,0000,0030,0010,3,1\r\nSMALLGRAYED=@0000,0000,0030,0010,3,1\r\n"
-        "[TABTOP]\r\nBORDERSMASK=^0000,0010,0060,0030,0000,0000,0000,0000,2,1,0,0\r\n"
-        "[TABLEFT]\r\nPARENTCLASS=TABTOP\r\n"
-        "[SCROLLBTNTOP]\r\nGLYPHMASK=@0000,0000,0030,0010,3,1\r\nPATTERN=~0000,0000,0010,0010,01,0\r\n"
-        "[SCROLLSLIDERH]\r\nHOTPATTERN=#(0,0,8,8)\r\n"
-        "[SCROLLBAR2V]\r\nBORDERSMASK=^0000,0010,0060,0030,0000,0000,0000,0000,2,1,0,0\r\n"
-        "[COMBOBOX]\r\nGLYPHMASK=@0000,0000,0030,0010,3,1\r\n"
-        "[COMBOBTN]\r\nPARENTCLASS=COMBOBOX\r\nPATTERN=TEX.JPG\r\nHOTPATTERN=@0000,0000,0030,0010,3,1\r\n";
-    TSkSkinRecords r;
-    LoadFolder(r, FixtureFolder("cache", text));
-    r.RebuildCache();
-    const TSkCommonIndexes& c = r.Cache();
-    auto exact = [&](const char* Section, const char* Key) { return r.FindMaskIndexExact(Section, Key); };
-    CHECK(Join(c.GlobalInfo, c.BoxChecked, c.SmallGrayed, c.BoxUnchecked) ==
-          Join(0, exact("GLOBALINFO", "BOXCHECKED"), exact("GLOBALINFO", "SMALLGRAYED"), -1));
-    // The tab's parent gives TABLEFT its border.
-    CHECK(Join(c.TabTop.Section, c.TabTop.BordersMask, c.TabLeft.BordersMask, c.TabRight.Section) ==
-          Join(r.FindSectionIndex("TABTOP"), exact("TABTOP", "BORDERSMASK"), exact("TABTOP", "BORDERSMASK"), -1));
-    CHECK(Join(c.ScrollBtnTop.GlyphMask, c.ScrollBtnTop.Pattern, c.ScrollBtnTop.BordersMask) ==
-          Join(exact("SCROLLBTNTOP", "GLYPHMASK"), exact("SCROLLBTNTOP", "PATTERN"), -1));
-    CHECK(Join(c.ScrollSliderH.HotPattern, c.ScrollBar2V.BordersMask, c.ScrollBar1H.Section) ==
-          Join(exact("SCROLLSLIDERH", "HOTPATTERN"), exact("SCROLLBAR2V", "BORDERSMASK"), -1));
-    // A glyph is no texture.
-    CHECK(Join(c.ComboBtn, c.ComboBtnPattern, c.ComboBtnHotPattern, c.ComboBoxGlyphMask) ==
-          Join(r.FindSectionIndex("COMBOBTN"), exact("COMBOBTN", "PATTERN"), -1, exact("COMBOBOX", "GLYPHMASK")));
-
-    // Cleared records give -1 throughout.
-    r.Clear();
-    r.RebuildCache();
-    CHECK(Join(r.Cache().GlobalInfo, r.Cache().BoxChecked, r.Cache().ComboBtn) == Join(-1, -1, -1));
-    CHECK(Join(r.SectionCount(), r.MaskCount(), bool(r.MasterBitmap())) == Join(0, 0, false));
 }
 
 TEST_CASE("skin records: common sections")
@@ -369,7 +316,7 @@ TEST_CASE("skin records: hue and saturation")
     auto satur = [](TColor c) { return ChangeSaturation(c, -40); };
     const TzGeneralData& h = SectionOf(hued, "EDIT");
     const TzGeneralData& s = SectionOf(sat, "EDIT");
-    CHECK(hue(255) != 255);
+    REQUIRE(hue(255) != 255);
     CHECK(Join(h.Color, h.FontColor, h.TCLeft) == Join(hue(255), hue(16711680), hue(255)));
     CHECK(Join(h.GradientArray[0].Color1, h.GradientArray[0].Color2) == Join(hue(255), hue(65280)));
     CHECK(Join(hued.SkinData().Shadow1Color, hued.SkinData().BorderColor) == Join(hue(255), hue(65280)));
@@ -384,96 +331,16 @@ TEST_CASE("skin records: hue and saturation")
     CHECK(Px(*MaskOf(hued, "EDIT", "MASK")->Bmp, 0, 0) == hue(Red));
 }
 
-TEST_CASE("skin records: internal skins kept as structured data")
-{
-    auto master = MakeBmp24(64, 64, MasterPixel), own = Filled24(12, 8, Green);
-    TJPEGImage jpeg;
-    Bytes jpegBytes = ReadBytes(TestDataPath("tiny.jpg"));
-    jpeg.LoadFromMemory(jpegBytes.data(), jpegBytes.size());
-
-    TSkStoredSkinData s;
-    s.MasterBitmap = master.get();
-    s.Sections.resize(2);
-    TzGeneralData& edit = s.Sections[0].Values;
-    edit.ClassName = "EDIT";
-    edit.Color = clBtnFace;
-    edit.GradientData = "1;2;100;0;0";
-    s.Sections[0].FontColor = "10 1 2 3 4";
-    s.Sections[0].HotFontColor = "10 1 2";
-    s.Sections[1].Values.ClassName = "BUTTON";
-    s.Sections[1].Values.ParentClass = "EDIT";
-    // A rectangle past the master bitmap is kept; 0 frames are three over a mask half.
-    s.Images = {{.SectionName = "EDIT", .PropertyName = "BORDERSMASK", .Right = 90, .Bottom = 30, .MaskType = 5},
-                {.SectionName = "EDIT", .PropertyName = "GLYPH", .Image = own.get(), .ImageCount = 2,
-                 .StretchMode = 1, .ImgType = itisaGlyph, .WL = 4},
-                {.SectionName = "EDIT", .PropertyName = "OUTSIDE", .Left = 100, .Right = 120, .Bottom = 30}};
-    s.Patterns = {{"EDIT", "PATTERN", &jpeg}, {"EDIT", "EMPTY", nullptr}};
-
-    TSkSkinRecords r;
-    r.LoadFromStoredSkin(s);
-    REQUIRE(r.SectionCount() == 2);
-    const TzGeneralData& e = SectionOf(r, "EDIT");
-    CHECK(Join(e.Color, e.GradientArray.size()) == Join(ColorToRGB(clBtnFace), 1));
-    CHECK(Join(e.FontColor, e.TCLeft, e.TCBottom) == Join(10, 1, 4));
-    CHECK(Join(e.HotFontColor, e.HotTCLeft) == Join(0, -1));   // three words: colour 0, no outlines
-
-    // No margin rule for stored images: the lookups supply it. A copy of each own picture.
-    REQUIRE(r.MaskCount() == 3);
-    CHECK(ImageOf(r, "EDIT", "BORDERSMASK") == "border (0,0,90,30) x3 m1 d0 b0 0 0 0 0 master");
-    CHECK(r.MaskMarginLeft(r.FindMaskIndexExact("EDIT", "BORDERSMASK")) == 10);
-    CHECK(ImageOf(r, "EDIT", "GLYPH") == "glyph (0,0,12,8) x2 m0 d1 b0 4 0 0 0 own");
-    CHECK(MaskOf(r, "EDIT", "GLYPH")->Bmp.get() != own.get());
-
-    REQUIRE(r.PatternCount() == 1);
-    const int button = r.FindSectionIndex("BUTTON");
-    const int pat = r.FindPatternIndex(button, "BUTTON", "PATTERN");   // through the parent
-    REQUIRE(pat == 0);
-    CHECK(r.Pattern(pat).Img->Width() == 16);
-    CHECK(r.Pattern(pat).Img.get() != &jpeg);
-    CHECK(r.FindMaskIndex(button, "BUTTON", "GLYPH") == r.FindMaskIndexExact("EDIT", "GLYPH"));
-}
-
 TEST_CASE("skin records: damaged option text and pictures")
 {
-    SUBCASE("lines that are no INI")
-    {
-        const char* text = "[\r\n]\r\n[GLOBALINFO\r\n=\r\n==\r\n[ ]\r\nCOLOR\r\n=5\r\n[X]]\r\n"
-                           "COLOR=99999999999999999999\r\nBEVEL=-7\r\nPARENTCLASS=\r\n"
-                           "M=^\r\nN=~\r\nO=@\r\nP=!\r\nQ=!!!!!!!!\r\nR=#()()\r\nS=.BMP\r\n"
-                           "T=~-001,0000,0010,0010,01,1\r\n"
-                           "U=!OWN.BMP!99999!1!0!0!0!0!0\r\n"
-                           "V=#(0,0,99999,10)\r\n";
-        TSkSkinRecords r;
-        LoadFolder(r, FixtureFolder("damaged", text));
-        const TzGeneralData& x = SectionOf(r, "X]");
-        CHECK(Join(x.Color, x.Bevel) == Join(0xFFFFFF, cbNone));
-        // No master bitmap is named: the one rectangle that reads is kept all the same.
-        REQUIRE(r.MaskCount() == 1);
-        CHECK(r.Mask(0).R == TRect(-1, 0, 10, 10));
-    }
     SUBCASE("a master bitmap that is damaged keeps the rectangles stated in it")
     {
         WideString dir = FixtureFolder("badmaster");
         WriteBytes(dir + L"MASTER.BMP", ToBytes("BM this is not a bitmap at all"));
         TSkSkinRecords r;
         LoadFolder(r, dir);
-        CHECK_FALSE(r.MasterBitmap());
         CHECK(ImageOf(r, "GLOBALINFO", "BOXCHECKED") == "glyph (0,0,30,10) x3 m1 d0 b0 0 0 0 0 master");
-        CHECK(MaskOf(r, "FORMS", "OWN") != nullptr);
-        CHECK(r.SectionCount() == 11);
-    }
-    SUBCASE("bitmaps claiming absurd sizes")
-    {
-        WideString dir = FixtureFolder("hugebmp");
-        Bytes huge = SolidBmp(4, 4, Red);
-        for (int at : {18, 19, 20, 22, 23})   // width and height
-            huge[at] = 0xFF;
-        WriteBytes(dir + L"OWN.BMP", huge);
-        TSkSkinRecords r;
-        LoadFolder(r, dir);
-        CHECK(MaskOf(r, "FORMS", "OWN") == nullptr);
-        CHECK(MaskOf(r, "FORMS", "BARE") == nullptr);
-        CHECK(MaskOf(r, "GLOBALINFO", "BOXCHECKED") != nullptr);
+        CHECK(Join(bool(r.MasterBitmap()), MaskOf(r, "FORMS", "OWN") != nullptr, r.SectionCount()) == Join(false, true, 11));
     }
     SUBCASE("no option text at all")
     {
@@ -483,34 +350,23 @@ TEST_CASE("skin records: damaged option text and pictures")
     }
 }
 
-TEST_CASE("skin records: damaged packed skins load empty or whole, never crash")
+TEST_CASE("skin records: a packed skin cut anywhere loads empty, with one message")
 {
     const char* text = "[GLOBALINFO]\r\nMASTERBITMAP=M.BMP\r\nBOXCHECKED=@0000,0000,0006,0004,3,1\r\n"
                        "[EDIT]\r\nCOLOR=5\r\nPARENTCLASS=EDIT\r\nGLYPH=!G.BMP!3!1!2!0!0!0!0\r\n";
-    Bytes good = PackSkin({{"Options.dat", ToBytes(text)},
-                           {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
-                           {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
-    int loaded = 0;
-    auto run = [&](const Bytes& b) {
+    const Bytes good = PackSkin({{"Options.dat", ToBytes(text)},
+                                 {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
+                                 {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
+    for (size_t n = 0; n < good.size(); n += 3) {
+        CAPTURE(n);
         TMessageCatcher box;
-        auto c = Extract(b);
+        auto c = Extract(Bytes(good.begin(), good.begin() + long(n)));
         TSkSkinRecords r;
         r.LoadFromPackedSkin(c.get(), L"");
         r.RebuildCache();
-        CHECK(box.Count() <= 1);
-        if (box.Count() == 1)
-            CHECK(Join(r.SectionCount(), r.MaskCount()) == Join(0, 0));
-        else
-            ++loaded;
-    };
-    for (size_t n = 0; n < good.size(); n += 3)
-        run(Bytes(good.begin(), good.begin() + long(n)));
-    for (size_t at = 0; at < good.size(); ++at) {
-        Bytes b = good;
-        b[at] ^= 0x5A;
-        run(b);
+        CHECK(box.Count() == 1);
+        CHECK(Join(r.SectionCount(), r.MaskCount()) == Join(0, 0));
     }
-    CHECK(loaded > 0);
 }
 
 TEST_CASE("option text is read as INI text")
@@ -542,9 +398,7 @@ TEST_CASE("option text is read as INI text")
     lines.SetText(text);
     CHECK(TSkOptionText(&lines).ReadString("SEC", "LATER", "?") == "4");
 
-    CHECK(FileExtOf("A.B\\C.BMP") == ".BMP");
-    CHECK(FileExtOf("DIR.X\\NAME").empty());
-    CHECK(SplitWords("!!A!B!!C!", "!").size() == 3);
+    CHECK(Join(FileExtOf("A.B\\C.BMP"), FileExtOf("DIR.X\\NAME"), SplitWords("!!A!B!!C!", "!").size()) == Join(".BMP", "", 3));
 }
 
 TEST_CASE("option text: names of every length compare by every byte, case folded by the code page")
@@ -556,9 +410,8 @@ TEST_CASE("option text: names of every length compare by every byte, case folded
             lower[i] = char('a' + i % 26);
         }
         CAPTURE(n);
-        CHECK(SameSkinName(a, lower));
-        CHECK(SkinNameHash(a) == SkinNameHash(lower));
-        CHECK_FALSE(SameSkinName(a, a + "X"));
+        CHECK(Join(SameSkinName(a, lower), SkinNameHash(a) == SkinNameHash(lower), SameSkinName(a, a + "X")) ==
+              Join(true, true, false));
         for (size_t i = 0; i < n; ++i) {
             std::string b = a;
             b[i] = '#';
@@ -566,62 +419,26 @@ TEST_CASE("option text: names of every length compare by every byte, case folded
         }
     }
     // Cyrillic in the skin's code page: small and capital letters are the same name.
-    CHECK(SameSkinName("\xE0\xE1\xE2\xE3\xE4", "\xC0\xC1\xC2\xC3\xC4"));
-    CHECK(SkinNameHash("\xE0\xE1\xE2\xE3\xE4") == SkinNameHash("\xC0\xC1\xC2\xC3\xC4"));
+    CHECK(Join(SameSkinName("\xE0\xE1\xE2\xE3\xE4", "\xC0\xC1\xC2\xC3\xC4"),
+               SkinNameHash("\xE0\xE1\xE2\xE3\xE4") == SkinNameHash("\xC0\xC1\xC2\xC3\xC4")) == Join(true, true));
     CHECK(SkinBytesHash("COLOR") == SkinBytesHash(std::string("COLOR")));
 }
 
 TEST_CASE("option text: decimal numbers, short ones in place, long ones to the limits of the type")
 {
+    // Whether the text reads, and the number after it, the number having been 7: a refused
+    // text leaves it alone.
+    const auto parsed = [](bool (*Parse)(std::string_view, int&), const char* Text) {
+        int v = 7;
+        const bool ok = Parse(Text, v);
+        return Join(ok, v);
+    };
     const std::pair<const char*, int> good[] = {{"0", 0}, {"-1", -1}, {"999999999", 999999999},
                                                 {"0000000000012", 12}, {"2147483647", 2147483647},
                                                 {"-2147483648", -2147483647 - 1}};
-    for (const auto& g : good) {
-        CAPTURE(g.first);
-        int v = 7;
-        CHECK(ParseDecimal(g.first, v));
-        CHECK(v == g.second);
-    }
-    int v = 7;
-    for (const char* bad : {"", "-", "2147483648", "12a", "1 2", "+5", " 5", "0x10", "--1"}) {
-        CAPTURE(bad);
-        CHECK_FALSE(ParseDecimal(bad, v));
-    }
-    CHECK(v == 7);   // a refused text leaves the number alone
-    CHECK(ParseIniInt(" 5", v));
-    CHECK(v == 5);
-    CHECK(ParseIniInt("0x10", v));
-    CHECK(v == 16);
-}
-
-TEST_CASE("option text: lines of any length, their first '=', and what their values hold")
-{
-    std::string longKey(45, 'K'), longValue(70, 'v');
-    std::string text = "[S]\r\n"
-                       "A=1\r\n"
-                       "B#=2\r\n"                               // a '#' in the key marks nothing
-                       "C=x.bmp\r\n"
-                       "D=#(1,2,3,4)\n"
-                       "E=a=b#\r\n"                             // the first '=' splits
-                       + longKey + "=" + longValue + ".y\r\n"   // across blocks of the scan
-                       + "F" + std::string(40, ' ') + "=  #\r\n"
-                       + "NOEQUALS" + std::string(50, '#') + "\r\n"
-                       + "H=  ^0000,0001.\r\n"                  // a picture form first
-                       + "I=x~@^!\r\n"
-                       + "G=" + std::string(33, 'q') + "#";   // the last line, no line break
-    TSkOptionText t(text.data(), text.size());
-    REQUIRE(t.Sections().size() == 1);
-    const auto& s = t.Sections()[0];
-    REQUIRE(s.Count == 10);
-    const TSkOptionText::TEntry* e = t.Entries(s);
-    using O = TSkOptionText;
-    const std::tuple<std::string, std::string, int> want[] = {
-        {"A", "1", 0}, {"B#", "2", 0}, {"C", "x.bmp", O::HasDot}, {"D", "#(1,2,3,4)", O::HasHash},
-        {"E", "a=b#", O::HasHash}, {longKey, longValue + ".y", O::HasDot}, {"F", "#", O::HasHash},
-        {"H", "^0000,0001.", O::LeadsForm | O::HasDot}, {"I", "x~@^!", 0},
-        {"G", std::string(33, 'q') + "#", O::HasHash}};
-    for (int i = 0; i < 10; ++i)
-        CHECK(Join(e[i].Key, e[i].Value, int(e[i].Marks)) ==
-              Join(std::get<0>(want[i]), std::get<1>(want[i]), std::get<2>(want[i])));
-    CHECK(t.ReadString("s", longKey, "?") == longValue + ".y");
+    for (const auto& [text, value] : good)
+        CHECK(parsed(ParseDecimal, text) == Join(true, value));
+    for (const char* bad : {"", "-", "2147483648", "12a", "1 2", "+5", " 5", "0x10", "--1"})
+        CHECK(parsed(ParseDecimal, bad) == Join(false, 7));
+    CHECK(Join(parsed(ParseIniInt, " 5"), parsed(ParseIniInt, "0x10")) == Join(Join(true, 5), Join(true, 16)));
 }

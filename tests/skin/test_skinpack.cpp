@@ -1,5 +1,5 @@
-// Packed skins: entries, option text and image lookups, damage of every kind, the file
-// loader; and INI text held in string lists.
+// Packed skins: entries, option text and image lookups, damage, the file loader; and INI
+// text held in string lists.
 #include "skinfixtures.h"
 
 #include "skin/zskinpack.h"
@@ -31,10 +31,6 @@ std::string Entry(const TSkImageItem& i) { return Join(i.FileName, i.IsBitmap, i
 TEST_CASE("packed skin: entries, option text and image lookups")
 {
     TMessageCatcher box;
-    SUBCASE("a count of 0 yields no option text and no images")
-    {
-        CHECK(Held(*Extract(PackSkin({}))) == Nothing);
-    }
     SUBCASE("entries in order; Options.dat in capitals is the option text; .bmp in any case is a bitmap")
     {
         auto c = Extract(PackSkin({{"A.BMP", SolidBmp(4, 4, 0xFF)},
@@ -53,25 +49,15 @@ TEST_CASE("packed skin: entries, option text and image lookups")
         auto c = Extract(PackSkin({{"Master.bmp", SolidBmp(4, 4, 1)},
                                    {"MASTER.BMP", SolidBmp(8, 8, 2)},
                                    {"Options.dat", ToBytes(Options)}}));
-        CHECK(c->FindImage("MASTER.BMP") == &c->Files[0]);
-        CHECK(c->FindImage("Master.bmp") == nullptr);   // the option text writes names upper-cased
-        CHECK(c->FindImage("OPTIONS.DAT") == nullptr);
-    }
-    SUBCASE("two option texts: the last counts, and every image entry is searched")
-    {
-        auto c = Extract(PackSkin({{"Options.dat", ToBytes("[FIRST]")},
-                                   {"ONE.BMP", SolidBmp(2, 2, 1)},
-                                   {"options.DAT", ToBytes("[SECOND]")},
-                                   {"TWO.BMP", SolidBmp(2, 2, 2)}}));
-        CHECK(Held(*c) == Join("[SECOND]", 2, 2));
-        CHECK(c->FindImage("TWO.BMP") == &c->Files[1]);
+        // The option text writes names upper-cased.
+        CHECK(Join(c->FindImage("MASTER.BMP") == &c->Files[0], c->FindImage("Master.bmp") == nullptr,
+                   c->FindImage("OPTIONS.DAT") == nullptr) == Join(1, 1, 1));
     }
     SUBCASE("no option text: the last image entry is still found, no lookup runs past, no sections")
     {
         auto c = Extract(PackSkin({{"ONE.BMP", SolidBmp(2, 2, 1)}, {"TWO.BMP", SolidBmp(2, 2, 2)}}));
         CHECK(Held(*c) == Join("<none>", 2, 2));
-        CHECK(c->FindImage("TWO.BMP") == &c->Files[1]);
-        CHECK(c->FindImage("THREE.BMP") == nullptr);
+        CHECK(Join(c->FindImage("TWO.BMP") == &c->Files[1], c->FindImage("THREE.BMP") == nullptr) == Join(1, 1));
         TStringList sections;
         CreateOptionsIni(c.get())->ReadSections(&sections);
         CHECK(sections.Count() == 0);
@@ -89,17 +75,15 @@ TEST_CASE("packed skin: entries, option text and image lookups")
     CHECK(box.Count() == 0);
 }
 
-TEST_CASE("packed skin: wrong magic and damage give one error box and an empty convertor")
+TEST_CASE("packed skin: wrong magic and damage give one error box each and an empty convertor")
 {
     SUBCASE("wrong magic")
     {
         TMessageCatcher box;
         auto c = Extract(PackSkin({{"Options.dat", ToBytes(Options)}}, -1, "QSzF"));
-        CHECK(Held(*c) == Nothing);
-        CHECK_FALSE(c->PackedData);
+        CHECK(Join(Held(*c), bool(c->PackedData)) == Join(Nothing, false));
         REQUIRE(box.Count() == 1);
         CHECK(box.Texts[0] == L"Loaded data is not packed Quellin file");
-        CHECK(box.Captions[0] == L"Warning");
     }
     SUBCASE("the convertor held an earlier skin")
     {
@@ -114,60 +98,19 @@ TEST_CASE("packed skin: wrong magic and damage give one error box and an empty c
         REQUIRE(box.Count() == 1);
         CHECK(box.Texts[0] == L"Packed skin data is damaged");
     }
-
-    // Fewer than four bytes, a stream that yields fewer bytes than its unpacked size, and
-    // counts, name lengths and sizes that cannot be true.
-    const Bytes good = PackSkin({{"Options.dat", ToBytes(Options)}, {"A.BMP", SolidBmp(3, 3, 0)}});
-    auto patched = [&](size_t at, int32_t v) {
-        Bytes b = good;
-        for (int k = 0; k < 4; ++k)
-            b[at + k] = uint8_t(uint32_t(v) >> (8 * k));
-        return b;
-    };
-    const size_t countAt = 4, nameLenAt = 8, sizeAt = 12 + 11;
-    for (const Bytes& b : {ToBytes("QS"), PackSkin({{"A.BMP", Bytes(10, 'a'), 11}}), patched(countAt, -1),
-                           patched(countAt, 0x7FFFFFFF), patched(countAt, 3), patched(nameLenAt, -5),
-                           patched(nameLenAt, 0x40000000), patched(nameLenAt, 2000), patched(sizeAt, -1),
-                           patched(sizeAt, 0x7FFFFFFF), patched(sizeAt, 60 * 1024 * 1024), patched(sizeAt, 100)}) {
-        TMessageCatcher box;
-        CHECK(Held(*Extract(b)) == Nothing);
-        CHECK(box.Count() == 1);
-    }
 }
 
-TEST_CASE("packed skin: damaged-input sweep never crashes, hangs or runs away")
+TEST_CASE("packed skin: a file cut anywhere is damaged: one box and nothing kept")
 {
-    // A small skin: option text and two images, so that every kind of field is hit.
-    Bytes good = PackSkin({{"Options.dat", ToBytes("[GLOBALINFO]\r\nMASTERBITMAP=M.BMP\r\n[BUTTON]\r\nCOLOR=1\r\n")},
-                           {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
-                           {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
-    // A cut file is always damaged: one box and nothing kept.
+    const Bytes good = PackSkin({{"Options.dat", ToBytes("[GLOBALINFO]\r\nMASTERBITMAP=M.BMP\r\n[BUTTON]\r\nCOLOR=1\r\n")},
+                                 {"M.BMP", Bmp24(6, 4, [](int x, int y) { return TColor(x * 40 + y); })},
+                                 {"G.BMP", SolidBmp(3, 2, 0xFF00FF)}});
     for (size_t n = 0; n < good.size(); ++n) {
+        CAPTURE(n);
         TMessageCatcher box;
         CHECK(Held(*Extract(Bytes(good.begin(), good.begin() + long(n)))) == Nothing);
         CHECK(box.Count() == 1);
     }
-    int empty = 0, whole = 0;
-    for (size_t at = 0; at < good.size(); ++at) {
-        for (uint8_t mask : {uint8_t(0xFF), uint8_t(0x01), uint8_t(0x80)}) {
-            Bytes b = good;
-            b[at] ^= mask;
-            TMessageCatcher box;
-            auto c = Extract(b);
-            CHECK(box.Count() <= 1);
-            if (box.Count() == 1) {
-                CHECK(Held(*c) == Nothing);
-                ++empty;
-                continue;
-            }
-            CHECK(c->ImageCount == int32_t(c->Files.size()));
-            for (const TSkImageItem& i : c->Files)
-                CHECK(i.Data->Size() <= 1024);
-            ++whole;
-        }
-    }
-    CHECK(empty > 0);
-    CHECK(whole > 0);   // a flipped letter of a name is not damage
 }
 
 TEST_CASE("LoadPackedSkinFile")
@@ -175,49 +118,28 @@ TEST_CASE("LoadPackedSkinFile")
     TMessageCatcher box;
     WideString dir = FreshFolder("packfile");
     Bytes data = PackSkin({{"Options.dat", ToBytes(Options)}, {"A.BMP", SolidBmp(2, 2, 0)}});
-    WriteBytes(dir + L"Skin.qsz", data);
-    std::unique_ptr<TSkSkinConvertor> c;
-    SUBCASE("a missing file leaves the variable alone")
-    {
-        LoadPackedSkinFile(dir + L"Missing.qsz", c, true);
-        CHECK_FALSE(c);
-        c = std::make_unique<TSkSkinConvertor>();
-        c->ImageCount = 7;
-        TSkSkinConvertor* was = c.get();
-        LoadPackedSkinFile(dir + L"Missing.qsz", c, true);
-        REQUIRE(c.get() == was);
-        CHECK(c->ImageCount == 7);
-    }
-    SUBCASE("an existing file is read; the packed bytes freed or kept")
-    {
-        LoadPackedSkinFile(dir + L"Skin.qsz", c, true);
-        REQUIRE(c);
-        CHECK(Held(*c) == Join(Options, 1, 1));
-        CHECK_FALSE(c->PackedData);
-        TSkSkinConvertor* was = c.get();
-        LoadPackedSkinFile(dir + L"Skin.qsz", c, false);
-        REQUIRE(c.get() == was);
-        CHECK(Held(*c) == Join(Options, 1, 1));
-        REQUIRE(c->PackedData);
-        CHECK(c->PackedData->Size() == int64_t(data.size()));
-        CHECK(box.Count() == 0);
-    }
-    SUBCASE("a wide file name")
-    {
-        WideString name = dir + L"\x0421\x043A\x0438\x043D.qsz";
-        WriteBytes(name, data);
-        LoadPackedSkinFile(name, c, true);
-        REQUIRE(c);
-        CHECK(Held(*c) == Join(Options, 1, 1));
-    }
-    SUBCASE("an empty file is not a packed skin")
-    {
-        WriteBytes(dir + L"Empty.qsz", {});
-        LoadPackedSkinFile(dir + L"Empty.qsz", c, true);
-        REQUIRE(c);
-        CHECK(Held(*c) == Nothing);
-        CHECK(box.Count() == 1);
-    }
+    WriteBytes(dir + L"\x0421\x043A\x0438\x043D.qsz", data);   // a name outside ASCII
+    WriteBytes(dir + L"Empty.qsz", {});
+    auto c = std::make_unique<TSkSkinConvertor>();
+    c->ImageCount = 7;
+    TSkSkinConvertor* was = c.get();
+    // A missing file leaves the variable alone.
+    LoadPackedSkinFile(dir + L"Missing.qsz", c, true);
+    REQUIRE(c.get() == was);
+    CHECK(c->ImageCount == 7);
+    // A file is read into it, the packed bytes freed or kept.
+    LoadPackedSkinFile(dir + L"\x0421\x043A\x0438\x043D.qsz", c, true);
+    REQUIRE(c.get() == was);
+    CHECK(Join(Held(*c), bool(c->PackedData)) == Join(Join(Options, 1, 1), false));
+    LoadPackedSkinFile(dir + L"\x0421\x043A\x0438\x043D.qsz", c, false);
+    REQUIRE(c->PackedData);
+    CHECK(Join(Held(*c), c->PackedData->Size()) == Join(Join(Options, 1, 1), int64_t(data.size())));
+    CHECK(box.Count() == 0);
+    // An empty file is not a packed skin; a variable without a convertor gets one.
+    c.reset();
+    LoadPackedSkinFile(dir + L"Empty.qsz", c, true);
+    REQUIRE(c);
+    CHECK(Join(Held(*c), box.Count()) == Join(Nothing, 1));
 }
 
 TEST_CASE("INI text held in string lists")
@@ -240,13 +162,11 @@ TEST_CASE("INI text held in string lists")
     auto text = [&](const TStrings* In, const char* Section, const char* Key) {
         return ReadIniTextString(In, Section, Key, "?");
     };
-    CHECK(Join(text(s, "BUTTON", "TEXT"), text(s, "GLOBALINFO", "EMPTY").empty()) == Join("a=b", true));
-    CHECK(Join(text(s, "GLOBALINFO", "KEY"), text(nullptr, "GLOBALINFO", "COLOR")) == Join("?", "?"));
-
+    CHECK(Join(text(s, "BUTTON", "TEXT"), text(s, "GLOBALINFO", "EMPTY"), text(s, "GLOBALINFO", "KEY"),
+               text(nullptr, "GLOBALINFO", "COLOR")) == Join("a=b", "", "?", "?"));
     // Parsing again frees and replaces the sections.
     TStringList other;
     other.SetText("[ONE]\r\nA=1\r\n");
     ini.Parse(&other);
-    CHECK(ini.Sections()->Count() == 1);
-    CHECK(ReadIniTextInt(ini.Sections(), "ONE", "A", 0) == 1);
+    CHECK(Join(ini.Sections()->Count(), ReadIniTextInt(ini.Sections(), "ONE", "A", 0)) == Join(1, 1));
 }

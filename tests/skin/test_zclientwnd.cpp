@@ -18,13 +18,10 @@ namespace {
 
 // A library memo that keeps its edit adapter in step with its skin data, as skinned controls
 // do: a removed skin frees the adapter from inside the skin command that went through it.
-class TAdaptedMemo : public TMemo {
-public:
+struct TAdaptedMemo : TMemo {
     TzCommonData SkinData{this, true};
     std::unique_ptr<TSkMainWnd> Adapter;
     using TMemo::TMemo;
-
-protected:
     void WndProc(TMessage& M) override
     {
         TMemo::WndProc(M);
@@ -71,26 +68,6 @@ TEST_CASE("the edit adapter paints the frame from its section, only as wide as t
     CHECK(WindowPx(framed, 149, 49) == SynthPixel(23, 23));
 }
 
-TEST_CASE("printing an adapted edit: frame and bars from the skin, the client area by the window itself")
-{
-    TAdapterForm f;
-    HWND w = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 130, 110));
-    WideString lines;
-    for (int i = 0; i < 30; ++i)
-        lines += L"line\r\n";
-    SetWindowTextW(w, lines.c_str());
-    auto a = f.Adapt(w);
-    RECT wr{};
-    GetWindowRect(w, &wr);
-    auto bmp = CreateBmp24(wr.right - wr.left, wr.bottom - wr.top);
-    FillBmpRect(bmp.get(), TRect(0, 0, bmp->Width(), bmp->Height()), Rgb(1, 2, 3));
-    SendMessageW(w, WM_PRINT, WPARAM(bmp->Canvas()->Handle()), PRF_NONCLIENT | PRF_CLIENT);
-    const TRect v = InWindow(w, GetVertBarRect(a.get(), w));
-    const int e = a->FrameLeft;
-    CHECK(Join(Px(*bmp, 0, 0), Px(*bmp, Centre(v).X, v.Top + 3), Px(*bmp, v.Left - 8, e + 5)) ==
-          Join(EditColor, Arrow, WindowColor()));
-}
-
 TEST_CASE("a library memo: the skin's colours while adapted, its own back when the skin goes; the adapter "
           "follows the skin data")
 {
@@ -126,7 +103,7 @@ TEST_CASE("a library memo: the skin's colours while adapted, its own back when t
 }
 
 TEST_CASE("bars follow their window's content, the skin's after every change: a list's items and top, an edit's "
-          "text set, cut, pasted, cleared and undone")
+          "text set, cut, pasted, cleared and undone; the edit printed with its frame and bars")
 {
     TAdapterForm f;
     HWND list = f.Child(L"LISTBOX", WS_VSCROLL | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE, TRect(10, 10, 130, 110));
@@ -155,6 +132,14 @@ TEST_CASE("bars follow their window's content, the skin's after every change: a 
         c.Change();
         CHECK(ThumbPixel(c.Adapter) == Thumb);
     }
+    // Printed: the frame and the bars from the skin, the client area by the window itself.
+    RECT wr{};
+    GetWindowRect(edit, &wr);
+    auto bmp = Filled24(wr.right - wr.left, wr.bottom - wr.top, Rgb(1, 2, 3));
+    SendMessageW(edit, WM_PRINT, WPARAM(bmp->Canvas()->Handle()), PRF_NONCLIENT | PRF_CLIENT);
+    const TRect v = InWindow(edit, GetVertBarRect(b.get(), edit));
+    CHECK(Join(Px(*bmp, 0, 0), Px(*bmp, Centre(v).X, v.Top + 3), Px(*bmp, v.Left - 8, b->FrameLeft + 5)) ==
+          Join(EditColor, Arrow, WindowColor()));
 }
 
 TEST_CASE("a tree view takes the section's hot colour as its background and erases with it")
@@ -177,25 +162,22 @@ TEST_CASE("a tree view takes the section's hot colour as its background and eras
 
 namespace {
 
+// A published property Name of type T, held in the field F<Name> that starts as Init.
+#define TEST_PROPERTY(T, Name, Init)                                                                   \
+    T Name() const { return F##Name; }                                                                 \
+    void Set##Name(T V) { F##Name = V; }                                                               \
+    T F##Name = Init
+
 class TTestColumn : public TCollectionItem {
     Z_CLASS(TTestColumn, TCollectionItem)
 public:
     explicit TTestColumn(TCollection* C) : TCollectionItem(C) {}
     TFont* HeaderFont() const { return FHeaderFont.get(); }
     TFont* Font() const { return FFont.get(); }
-    TColor Color() const { return FColor; }
-    void SetColor(TColor V) { FColor = V; }
-    const WideString& Text() const { return FText; }
-    void SetText(const WideString& V) { FText = V; }
-    int Width() const { return FWidth; }
-    void SetWidth(int V) { FWidth = V; }
-
-private:
-    std::unique_ptr<TFont> FHeaderFont = std::make_unique<TFont>();
-    std::unique_ptr<TFont> FFont = std::make_unique<TFont>();
-    TColor FColor = clWindow;
-    WideString FText;
-    int FWidth = 50;
+    TEST_PROPERTY(TColor, Color, clWindow);
+    TEST_PROPERTY(WideString, Text, L"");
+    TEST_PROPERTY(int, Width, 50);
+    std::unique_ptr<TFont> FHeaderFont = std::make_unique<TFont>(), FFont = std::make_unique<TFont>();
 };
 Z_CLASS_IMPL(TTestColumn, TCollectionItem, Z_PROP_OBJ(TTestColumn, HeaderFont), Z_PROP_OBJ(TTestColumn, Font),
              Z_PROP_INT(TTestColumn, Color, clWindow), Z_PROP_WSTR(TTestColumn, Text), Z_PROP_INT(TTestColumn, Width, 50))
@@ -227,11 +209,9 @@ class TTestGrid : public TFramedControl {
     Z_CLASS(TTestGrid, TCustomControl)
 public:
     explicit TTestGrid(TComponent* Owner) : TFramedControl(Owner, WS_VSCROLL) {}
-    TColor FixedColor() const { return FFixed; }
-    void SetFixedColor(TColor V) { FFixed = V; }
+    TEST_PROPERTY(TColor, FixedColor, clRed);
+    TEST_PROPERTY(TColor, IndicatorIconColor, clBlue);
     TFont* TitleFont() const { return FTitle.get(); }
-    TColor IndicatorIconColor() const { return FIndicator; }
-    void SetIndicatorIconColor(TColor V) { FIndicator = V; }
     TTestColumns* Columns() const { return FColumns.get(); }
     std::vector<int> Positions;
 
@@ -242,8 +222,6 @@ protected:
             Positions.push_back(GetScrollPos(Handle(), SB_VERT));
         TFramedControl::WndProc(M);
     }
-
-    TColor FFixed = clRed, FIndicator = clBlue;
     std::unique_ptr<TFont> FTitle = std::make_unique<TFont>();
     std::unique_ptr<TTestColumns> FColumns = std::make_unique<TTestColumns>(this);
 };
@@ -257,10 +235,7 @@ class TDBAdvGrid : public TTestGrid {
 public:
     using TTestGrid::TTestGrid;
     TFont* FixedFont() const { return FFixedFont.get(); }
-    int DataSource() const { return 0; }
-    void SetDataSource(int) {}
-
-private:
+    TEST_PROPERTY(int, DataSource, 0);
     std::unique_ptr<TFont> FFixedFont = std::make_unique<TFont>();
 };
 Z_CLASS_IMPL(TDBAdvGrid, TTestGrid, Z_PROP_OBJ(TDBAdvGrid, FixedFont), Z_PROP_INT_ND(TDBAdvGrid, DataSource))
@@ -342,21 +317,11 @@ const char* const SortDirectionNames[] = {"sdAscending", "sdDescending"};
 class TTestTreeHeader : public TPersistent {
     Z_CLASS(TTestTreeHeader, TPersistent)
 public:
-    uint32_t Options() const { return FOptions; }
-    void SetOptions(uint32_t V) { FOptions = V; }
-    int Height() const { return FHeight; }
-    void SetHeight(int V) { FHeight = V; }
-    int SortColumn() const { return FSortColumn; }
-    void SetSortColumn(int V) { FSortColumn = V; }
-    int SortDirection() const { return FSortDirection; }
-    void SetSortDirection(int V) { FSortDirection = V; }
+    TEST_PROPERTY(uint32_t, Options, hoVisible);
+    TEST_PROPERTY(int, Height, 20);
+    TEST_PROPERTY(int, SortColumn, -1);
+    TEST_PROPERTY(int, SortDirection, 0);
     TTestColumns* Columns() const { return FColumns.get(); }
-
-private:
-    uint32_t FOptions = hoVisible;
-    int FHeight = 20;
-    int FSortColumn = -1;
-    int FSortDirection = 0;
     std::unique_ptr<TTestColumns> FColumns = std::make_unique<TTestColumns>(this);
 };
 Z_CLASS_IMPL(TTestTreeHeader, TPersistent, Z_PROP_SET(TTestTreeHeader, Options, HeaderOptionNames, hoVisible),
@@ -366,13 +331,9 @@ Z_CLASS_IMPL(TTestTreeHeader, TPersistent, Z_PROP_SET(TTestTreeHeader, Options, 
 class TTestTreeColors : public TPersistent {
     Z_CLASS(TTestTreeColors, TPersistent)
 public:
-    TColor CompressedTextColor() const { return FColors[0]; }
-    void SetCompressedTextColor(TColor V) { FColors[0] = V; }
-    TColor FileTextColor() const { return FColors[1]; }
-    void SetFileTextColor(TColor V) { FColors[1] = V; }
-    TColor FolderTextColor() const { return FColors[2]; }
-    void SetFolderTextColor(TColor V) { FColors[2] = V; }
-    TColor FColors[3] = {clRed, clLime, clBlue};
+    TEST_PROPERTY(TColor, CompressedTextColor, clRed);
+    TEST_PROPERTY(TColor, FileTextColor, clLime);
+    TEST_PROPERTY(TColor, FolderTextColor, clBlue);
 };
 Z_CLASS_IMPL(TTestTreeColors, TPersistent, Z_PROP_INT(TTestTreeColors, CompressedTextColor, clRed),
              Z_PROP_INT(TTestTreeColors, FileTextColor, clLime), Z_PROP_INT(TTestTreeColors, FolderTextColor, clBlue))
@@ -416,7 +377,10 @@ TEST_CASE("a virtual tree: its text colours and owner-drawn header while adapted
     h->SetSortColumn(1);
     h->SetSortDirection(1);
     SetWindowPos(tree->Handle(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_FRAMECHANGED);
-    const auto colors = [&] { return Join(tree->VETColors()->FColors[0], tree->VETColors()->FColors[1], tree->VETColors()->FColors[2], bool(h->Options() & hoOwnerDraw)); };
+    TTestTreeColors* c = tree->VETColors();
+    const auto colors = [&] {
+        return Join(c->CompressedTextColor(), c->FileTextColor(), c->FolderTextColor(), bool(h->Options() & hoOwnerDraw));
+    };
     const std::string own = colors();
     auto a = AdaptControl<TSkVirtualTreeViewWnd>(f, tree.get());
     CHECK(colors() == Join(Rgb(2, 2, 2), Rgb(2, 2, 2), Rgb(2, 2, 2), 1));

@@ -10,8 +10,6 @@
 #include <commctrl.h>
 #include <doctest.h>
 
-#include <set>
-
 using namespace adapt;
 
 namespace {
@@ -281,40 +279,4 @@ TEST_CASE("dragging a list view's thumb scrolls it to the thumb's place, in ever
         CHECK(GetScrollPos(w, c.Bar) == asked);
         DestroyWindow(w);
     }
-}
-
-TEST_CASE("our skin on a memo, a combo box and a report list view (build/screenshots/adapters-dawn.png): the bars' "
-          "arrows carry their glyphs")
-{
-    TAdapterForm f;
-    auto dawn = std::make_unique<TzSkinManager>(nullptr);
-    dawn->SetActive(false);
-    REQUIRE(dawn->LoadFromSkinFolder(TestDataPath("..\\..\\resources\\skins\\ZandrelDawn\\")));
-    dawn->RebuildCache();
-    dawn->SkinData().Active = true;   // taken as applied, without a broadcast
-    HWND memo = f.Child(L"EDIT", ES_MULTILINE | WS_VSCROLL | WS_HSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 200, 150));
-    WideString lines;
-    for (int i = 0; i < 40; ++i)
-        lines += L"Строка текста номер " + std::to_wstring(i) + L" \u03B1\u03B2\u03B3 wide enough to scroll sideways\r\n";
-    SetWindowTextW(memo, lines.c_str());
-    HWND combo = f.Child(L"COMBOBOX", CBS_DROPDOWNLIST | WS_VSCROLL, 0, TRect(210, 10, 390, 200));
-    for (const wchar_t* s : {L"Первый", L"Δεύτερο"})
-        SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(s));
-    SendMessageW(combo, CB_SETCURSEL, 0, 0);
-    HWND list = ReportList(f, {L"Имя", L"Ελληνικά"}, 30, LVS_REPORT, TRect(10, 160, 390, 280));
-    const HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    SetHeaderFormat(header, 0, HDF_SORTUP);
-    auto a = CreateAdapter<TSkEditWnd>(memo, nullptr, dawn.get(), "EDIT", true);
-    auto b = CreateAdapter<TSkComboBoxWnd>(combo, nullptr, dawn.get(), "COMBOBOX", true);
-    auto c = CreateAdapter<TSkListViewWnd>(list, nullptr, dawn.get(), "EDIT", true);
-    for (TSkEditWnd* e : {a.get(), static_cast<TSkEditWnd*>(b.get()), static_cast<TSkEditWnd*>(c.get())})
-        e->AfterCreation();
-    RedrawWindow(f.Form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    SaveScreenshot(f.Form->Handle(), "adapters-dawn");
-    const TRect v = InWindow(memo, GetVertBarRect(a.get(), memo));
-    std::set<TColor> arrow;
-    for (int y = v.Top; y < v.Top + 16; ++y)
-        for (int x = v.Left; x < v.Right; ++x)
-            arrow.insert(WindowPx(memo, x, y));
-    CHECK(arrow.size() > 3);
 }

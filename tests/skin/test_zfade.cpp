@@ -1,5 +1,5 @@
 // Fades of a control's state change frame by frame (the ticks are called, never waited for),
-// the animation timer, and the animated show of a control and of a form.
+// the animation timer, and the animated show of a control.
 #include "classlib/gdihandles.h"
 #include "msgrecorder.h"
 #include "pixels.h"
@@ -14,8 +14,6 @@
 
 #include <doctest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -74,7 +72,6 @@ public:
     std::vector<std::unique_ptr<TBitmap>> Frames;
     std::function<void()> OnPaint;
     bool ShowsFrames = false;   // answers SKCMD_SHOWFADEFRAME
-    bool StopOnDone = false;    // frees the fade on SKCMD_FADEDONE
     int Done = 0;
 
     explicit TFadeBox(TComponent* AOwner) : TCustomControl(AOwner) {}
@@ -99,8 +96,7 @@ protected:
                 Frames.push_back(Copy(reinterpret_cast<TBitmap*>(M.LParam)));
                 M.Result = 1;
             }
-            if (cmd == SKCMD_FADEDONE && ++Done && StopOnDone)
-                StopFadeTimer(Fade);
+            Done += cmd == SKCMD_FADEDONE;
         } else if (M.Msg == WM_ERASEBKGND) {
             M.Result = 1;
         } else if (M.Msg == WM_PAINT || M.Msg == WM_PRINTCLIENT) {
@@ -148,6 +144,14 @@ struct TFadeFixture {
         Rec.Attach(b, Tag);
         return b;
     }
+    // A box at B showing only the colour C.
+    TFadeBox* Solid(const TRect& B, TColor C, TWinControl* Parent = nullptr)
+    {
+        TFadeBox* b = Box("FADER", Parent);
+        b->SetBounds(B.Left, B.Top, B.Width(), B.Height());
+        b->Cache(Filled24(B.Width(), B.Height(), C).get());
+        return b;
+    }
 };
 
 void FadeIn(TFadeBox* B, bool HalfTime = false)
@@ -173,8 +177,7 @@ TEST_CASE("a fade: ten frames blending old into new, then the end once")
         box->ShowsFrames = true;
         FadeIn(box);
         CHECK_MESSAGES(f.Rec, Cmd("box", SKCMD_PREPARECACHE));
-        CHECK(box->Fade->Enabled());
-        CHECK(box->Fade->Interval() == FadeTickInterval);
+        CHECK(Join(box->Fade->Enabled(), box->Fade->Interval()) == Join(true, FadeTickInterval));
         for (int k = 1; k <= 10; ++k) {
             box->Fade->Timer();
             REQUIRE(box->Frames.size() == size_t(k));
@@ -182,9 +185,7 @@ TEST_CASE("a fade: ten frames blending old into new, then the end once")
         }
         CHECK(SamePixels(*WindowPixels(box->Handle()), *before));
         Ticks(box->Fade, 2);
-        CHECK(box->Done == 1);
-        CHECK(box->Frames.size() == 10);
-        CHECK_FALSE(box->Fade->Enabled());
+        CHECK(Join(box->Done, box->Frames.size(), box->Fade->Enabled()) == Join(1, 10, false));
     }
     SUBCASE("another control: each frame is copied whole onto its window")
     {
@@ -211,26 +212,8 @@ TEST_CASE("a fade reversed while running lasts as long as the part done; half ti
     FadeOrRepaint(box->Fade, &box->SkinData, false, fdOut, true);
     CHECK(Join(int(box->Fade->Direction()), box->Fade->Iterations, box->Fade->Step) == Join(int(fdOut), 5, 1));
     Ticks(box->Fade, 7);
-    CHECK(box->Frames.size() == 5);
+    CHECK(Join(box->Frames.size(), box->Done) == Join(5, 1));
     CHECK(SamePixels(*box->Frames[0], *Blend(f.New.get(), box->Next.get(), FadeAlpha(1, 5))));
-    CHECK(box->Done == 1);
-}
-
-TEST_CASE("the control frees its fade on the end, inside the timer's own tick")
-{
-    TFadeFixture f;
-    TFadeBox* box = f.Box();
-    box->ShowsFrames = true;
-    box->StopOnDone = true;
-    FadeIn(box);
-    TSkFreeWatch timer(box->Fade);
-    HWND wnd = box->Fade->WindowHandle();
-    for (int k = 0; k < 11; ++k)
-        SendMessageA(wnd, WM_TIMER, 1, 0);
-    CHECK(box->Done == 1);
-    CHECK(box->Fade == nullptr);
-    CHECK(timer.Freed());
-    CHECK_FALSE(IsWindow(wnd));
 }
 
 TEST_CASE("what holds a fade back: the control repaints at once and a running fade stops")
@@ -253,14 +236,13 @@ TEST_CASE("what holds a fade back: the control repaints at once and a running fa
         FadeOrRepaint(box->Fade, &box->SkinData, false, fdOut, why != 0);
         SkinIsChanging = false;
         SkinFadingOn = true;
-        CHECK(box->Fade == nullptr);
-        CHECK(box->SkinData.BGChanged());
+        CHECK(Join(box->Fade == nullptr, box->SkinData.BGChanged()) == Join(true, true));
         CHECK_MESSAGES(f.Rec);   // no new cache for a fade
     }
+    // A control's own events, or the manager's when it takes them.
     SkinGlobalAnimEvents = 1u << aeMouseEnter;
-    CHECK(AnimEventOn(aeMouseEnter, 1u << aeGlobalDef));
-    CHECK_FALSE(AnimEventOn(aeMouseLeave, 1u << aeGlobalDef));
-    CHECK(AnimEventOn(aeMouseLeave, 1u << aeMouseLeave));
+    CHECK(Join(AnimEventOn(aeMouseEnter, 1u << aeGlobalDef), AnimEventOn(aeMouseLeave, 1u << aeGlobalDef),
+               AnimEventOn(aeMouseLeave, 1u << aeMouseLeave)) == Join(true, false, true));
     SkinGlobalAnimEvents = 0x0F;
 }
 
@@ -273,8 +255,7 @@ TEST_CASE("fades that cannot go on: no steps, a control gone, a control disabled
     CHECK(box->Fade->Iterations == 0);
     box->Fade->FadeStep();   // never divides
     box->Fade->Timer();
-    CHECK(box->Frames.empty());
-    CHECK(box->Done == 1);
+    CHECK(Join(box->Frames.size(), box->Done) == Join(0, 1));
 
     box = f.Box();
     box->ShowsFrames = true;
@@ -286,18 +267,14 @@ TEST_CASE("fades that cannot go on: no steps, a control gone, a control disabled
     box->SetEnabled(false);
     box->SkinData.SetBGChanged(false);
     Ticks(box->Fade, 2);
-    CHECK(box->Frames.size() == 1);
-    CHECK(box->Fade->Iterations == 0);
-    CHECK_FALSE(box->Fade->Enabled());
+    CHECK(Join(box->Frames.size(), box->Fade->Iterations, box->Fade->Enabled(), box->Done) == Join(1, 0, false, 0));
     CHECK(box->SkinData.BGChanged());   // repainted as it is now
-    CHECK(box->Done == 0);
 
     delete box;
     CHECK(orphan->SkinData() == nullptr);
     orphan->Timer();
     orphan->FadeStep();
-    CHECK(orphan->Direction() == fdIdle);
-    CHECK_FALSE(orphan->Enabled());
+    CHECK(Join(orphan->Direction(), orphan->Enabled()) == Join(fdIdle, false));
 }
 
 TEST_CASE("an animation blends into the work image that the control paints, its parent told")
@@ -329,8 +306,7 @@ TEST_CASE("an animation blends into the work image that the control paints, its 
             frames.push_back(e);
     frames.push_back(Cmd("box", SKCMD_FADEDONE));
     CHECK_MESSAGES(f.Rec, frames);
-    CHECK(box->Done == 1);
-    CHECK_FALSE(anim->Enabled());
+    CHECK(Join(box->Done, anim->Enabled()) == Join(1, false));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -393,28 +369,18 @@ struct TShowRecord {
 TEST_CASE("the animated show of a control: screen to final look on an output window just above it")
 {
     TFadeFixture f;
-    TFadeBox* box = f.Box();
-    box->SetBounds(10, 10, 60, 40);
-    box->Cache(Filled24(60, 40, Rgb(200, 30, 30)).get());
-    TFadeBox* inner = f.Box("FADER", box);
-    inner->SetBounds(5, 6, 20, 12);
-    inner->Cache(Filled24(20, 12, Rgb(10, 220, 40)).get());
+    TFadeBox* box = f.Solid(TRect(10, 10, 70, 50), Rgb(200, 30, 30));
+    f.Solid(TRect(5, 6, 25, 18), Rgb(10, 220, 40), box);
     f.Box();   // a sibling above the box
-    CHECK(bool(SkinEngineHooks.AnimShowControl == &AnimShowControl));
-
     auto look = PaintControlToBitmap(box);   // the box and its child window, each painting itself
-    CHECK(Px(*look, 4, 5) == Rgb(200, 30, 30));
-    CHECK(CountNot(*look, TRect(5, 6, 25, 18), Rgb(10, 220, 40)) == 0);
-    CHECK(Px(*look, 25, 18) == Rgb(200, 30, 30));
-
+    CHECK(Join(CountNot(*look, TRect(5, 6, 25, 18), Rgb(10, 220, 40)), Px(*look, 25, 18)) == Join(0, Rgb(200, 30, 30)));
     const int components = box->ComponentCount();
     SUBCASE("time 0: the final look at once")
     {
         TShowRecord rec(box->Handle());
         AnimShowControl(box, 0);
         CHECK(rec.Weights == std::vector<int>{-1});
-        CHECK(rec.Sleeps == 0);
-        CHECK(SamePixels(*rec.Final, *look));
+        CHECK(Join(rec.Sleeps, SamePixels(*rec.Final, *look)) == Join(0, true));
     }
     SUBCASE("80 ms: eleven blended frames while the control does not redraw, then the final look")
     {
@@ -425,15 +391,12 @@ TEST_CASE("the animated show of a control: screen to final look on an output win
         TShowRecord rec(box->Handle());
         AnimShowControl(box, 80);
         CHECK(rec.Weights == std::vector<int>{255, 230, 205, 180, 155, 130, 105, 80, 55, 30, 5, -1});
-        CHECK(rec.Sleeps == 10);
-        CHECK(rec.FramesMatch);
+        CHECK(Join(rec.Sleeps, rec.FramesMatch) == Join(10, true));
         CHECK(rec.Redraws == std::vector<bool>(12, false));
     }
     SUBCASE("a show prepared for a control that has gone leaves nothing to the next")
     {
-        TFadeBox* gone = f.Box();
-        gone->SetBounds(100, 40, 60, 40);
-        gone->Cache(Filled24(60, 40, Rgb(1, 2, 3)).get());
+        TFadeBox* gone = f.Solid(TRect(100, 40, 160, 80), Rgb(1, 2, 3));
         gone->Repaint();
         PrepareOutputWindow(gone);
         delete gone;
@@ -445,45 +408,18 @@ TEST_CASE("the animated show of a control: screen to final look on an output win
         AnimShowControl(box, 80);
         CHECK(rec.Screen == under);
     }
-    SUBCASE("a long time is cut to the longest show")
+    SUBCASE("a long time is cut to the longest show; a control not shown is left alone")
     {
         TShowRecord rec(box->Handle());
         AnimShowControl(box, 65535);
         CHECK(rec.Sleeps == AnimShowMaxTime / AnimShowFrameTime);
-    }
-    SUBCASE("a control not shown is left alone")
-    {
         box->Hide();
-        TShowRecord rec(box->Handle());
+        TShowRecord hidden(box->Handle());
         AnimShowControl(box, 80);
-        CHECK(rec.Weights.empty());
+        CHECK(hidden.Weights.empty());
         CHECK_FALSE(Redrawing(box->Handle()));
         box->Show();
     }
-    CHECK(FindWindowA("TOutputWindow", nullptr) == nullptr);
-    CHECK(box->ComponentCount() == components);
-    CHECK(Redrawing(box->Handle()));
-}
-
-TEST_CASE("the animated show of a form: its frame and client area, the frame as it shows")
-{
-    TFadeFixture f;
-    f.Box()->Cache(Filled24(20, 12, Rgb(10, 220, 40)).get());
-    TShowRecord rec(f.Form->Handle());
-    AnimShowControl(f.Form.get(), 80);
-    CHECK(rec.Weights.size() == 12);
-    CHECK(rec.FramesMatch);
-    RECT wr;
-    GetWindowRect(f.Form->Handle(), &wr);
-    POINT client{0, 0};
-    ClientToScreen(f.Form->Handle(), &client);
-    const int cx = client.x - wr.left, cy = client.y - wr.top;
-    CHECK(rec.Final->Width() == wr.right - wr.left);
-    CHECK(CountNot(*rec.Final, TRect(cx + 10, cy + 10, cx + 30, cy + 22), Rgb(10, 220, 40)) == 0);
-    // A title bar the system does not print is taken as the window shows it.
-    TWindowDC dc(f.Form->Handle());
-    CHECK(Px(*rec.Final, 100, cy / 2) == TColor(GetPixel(dc.Handle(), 100, cy / 2)));
-    CHECK(Px(*rec.Final, 100, cy / 2) != Px(*rec.Final, cx + 50, cy + 50));
-    CHECK(FindWindowA("TOutputWindow", nullptr) == nullptr);
-    CHECK(IsWindowVisible(f.Form->Handle()));
+    CHECK(Join(FindWindowA("TOutputWindow", nullptr) == nullptr, box->ComponentCount(), Redrawing(box->Handle())) ==
+          Join(true, components, true));
 }

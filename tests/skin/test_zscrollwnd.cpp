@@ -13,10 +13,7 @@ namespace {
 TSkScrollBar VBar(int Min, int Max, int Page, int Pos)
 {
     TSkScrollBar b(nullptr, 1);
-    b.ScrollInfo.nMin = Min;
-    b.ScrollInfo.nMax = Max;
-    b.ScrollInfo.nPage = UINT(Page);
-    b.ScrollInfo.nPos = Pos;
+    b.ScrollInfo = SCROLLINFO{sizeof(SCROLLINFO), SIF_ALL, Min, Max, UINT(Page), Pos, 0};
     return b;
 }
 
@@ -49,8 +46,7 @@ TEST_CASE("scroll bar geometry: arrows, thumb and track by the scroll informatio
         CHECK(GetThumbGeometry(&e, r).Length == (200 - 2 * a) / 2);
     // No range, or a page as large as the range (a division by 0 once): no usable thumb.
     for (TSkScrollBar e : {VBar(0, -1, 0, 0), VBar(5, 5, 1, 5), VBar(0, 9, 20, 0)}) {
-        CHECK(GetThumbGeometry(&e, r).Pos == a);
-        CHECK(ScrollElementAt(&e, r, TPoint(5, 100)) == sbeNone);
+        CHECK(Join(GetThumbGeometry(&e, r).Pos, ScrollElementAt(&e, r, TPoint(5, 100))) == Join(a, sbeNone));
     }
     // Narrower than two arrows: two half arrows, nothing between.
     b = VBar(0, 100, 10, 0);
@@ -85,16 +81,20 @@ TEST_CASE("scroll adapter: the frame without the system's bars, the bars' places
         CHECK(Shown(v) == Shown(TRect(vl, e, vl + t, H - e - h)));
         CHECK(Shown(hz) == Shown(TRect(left ? e + t : e, H - e - h, left ? W - e : W - e - t, H - e)));
         const TPoint vc = Centre(GetVertBarRect(a.get(), w)), hc = Centre(GetHorzBarRect(a.get(), w));
-        CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(vc)) == HTVSCROLL);
-        CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(hc)) == HTHSCROLL);
+        CHECK(Join(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(vc)), SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(hc))) ==
+              Join(HTVSCROLL, HTHSCROLL));
         // A corner in the middle of the form is no size grip: the window answers itself.
         const TRect c = GetCornerRect(a.get(), w);
         CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(c))) != HTBOTTOMRIGHT);
-        // Disabled: nowhere, and no press.
+        // Disabled: nowhere, no press, the arrow dimmed toward the window's picture. Without a
+        // picture of the window's, the corner takes the skin's hot colour.
         EnableScrollBar(w, SB_VERT, ESB_DISABLE_BOTH);
         CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(vc)) == HTNOWHERE);
         SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(vc));
-        CHECK(ScrollTracking.PressedElement == sbeNone);
+        RedrawFrame(w);
+        const TRect cw = InWindow(w, c);
+        CHECK(Join(ScrollTracking.PressedElement, WindowPx(w, Centre(v).X, v.Top + 3) == Arrow, WindowPx(w, cw.Left + 2, cw.Top + 2)) ==
+              Join(sbeNone, false, CornerColor));
         DestroyWindow(w);
     }
     // A client smaller than the bar's thickness hides the bar although the style has it.
@@ -107,6 +107,9 @@ TEST_CASE("scroll adapter: the frame without the system's bars, the bars' places
     HWND w = f.Scrolled(100, 10, 0, WS_VSCROLL | WS_HSCROLL, TRect(fc.right - 150, fc.bottom - 100, fc.right, fc.bottom));
     auto grip = f.Adapt(w);
     CHECK(SendMessageW(w, WM_NCHITTEST, 0, ScreenParam(Centre(GetCornerRect(grip.get(), w)))) == HTBOTTOMRIGHT);
+    RedrawFrame(w);
+    const TRect c = InWindow(w, GetCornerRect(grip.get(), w));
+    CHECK(WindowPx(w, c.Left + 2, c.Top + 2) == EditColor);   // an edit's corner shows its picture
 }
 
 namespace {
@@ -175,33 +178,14 @@ struct TScrolledFixture {
 
 } // namespace
 
-TEST_CASE("scroll adapter paints its bars and corner from the skin, over what the system drew")
-{
-    TAdapterForm f;
-    HWND w = f.Scrolled(100, 10, 40, WS_VSCROLL | WS_HSCROLL);
-    auto a = f.Adapt(w);
-    RedrawFrame(w);
-    const TBarPlaces p = PlacesOf(a.get(), w);
-    CHECK(Join(PxAt(w, p.FirstArrow()), PxAt(w, p.SecondArrow())) == Join(Arrow, Arrow));
-    CHECK(Join(PxAt(w, p.BeforeThumb()), PxAt(w, p.ThumbMiddle()), PxAt(w, p.AfterThumb())) == Join(Track1, Thumb, Track2));
-    // The corner shows the window's picture; without one, the skin's hot colour.
-    const TRect c = InWindow(w, GetCornerRect(a.get(), w));
-    CHECK(WindowPx(w, c.Left + 2, c.Top + 2) == EditColor);
-    auto plain = CreateAdapter<TSkScrollWnd>(f.Scrolled(100, 10, 40, WS_VSCROLL | WS_HSCROLL), nullptr, &f.Manager, "EDIT", true);
-    RedrawFrame(plain->Handle);
-    const TRect pc = InWindow(plain->Handle, GetCornerRect(plain.get(), plain->Handle));
-    CHECK(WindowPx(plain->Handle, pc.Left + 2, pc.Top + 2) == CornerColor);
-    // A disabled bar is dimmed toward the window's picture; its thumb is not drawn.
-    EnableScrollBar(w, SB_VERT, ESB_DISABLE_BOTH);
-    RedrawFrame(w);
-    CHECK(PxAt(w, p.FirstArrow()) != Arrow);
-    CHECK(PxAt(w, p.ThumbMiddle()) != Thumb);
-}
-
 TEST_CASE("pressing an arrow: a line at once, then after the first and every further repeat tick while on it")
 {
     TScrolledFixture x;
     auto& [f, w, a, p] = x;
+    // The pieces painted from the skin over what the system drew.
+    RedrawFrame(w);
+    CHECK(Join(PxAt(w, p.BeforeThumb()), PxAt(w, p.ThumbMiddle()), PxAt(w, p.AfterThumb()), PxAt(w, p.FirstArrow())) ==
+          Join(Track1, Thumb, Track2, Arrow));
     TScrollRecorder rec(w);
     const TPoint down = ToScreen(w, p.SecondArrow()), off = ToScreen(w, p.AfterThumb());
     MoveCursor(down);
@@ -236,21 +220,15 @@ TEST_CASE("a press that loses the mouse ends: no more repeats, the bar painted r
     auto& [f, w, a, p] = x;
     const TPoint up = ToScreen(w, p.FirstArrow());
     MoveCursor(up);
-    for (const UINT lost : {UINT(WM_CAPTURECHANGED), UINT(WM_CANCELMODE)}) {
-        CAPTURE(lost);
-        SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(up));
-        const int pressed = GetScrollPos(w, SB_VERT);
-        CHECK(PxAt(w, p.FirstArrow()) == ArrowHot);
-        TScrollRecorder rec(w);
-        if (lost == WM_CAPTURECHANGED)
-            SetCapture(f.Form->Handle());
-        else
-            SendMessageW(w, WM_CANCELMODE, 0, 0);
-        SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
-        CHECK(Join(GetScrollPos(w, SB_VERT), ScrollTracking.PressedElement, PxAt(w, p.FirstArrow())) == Join(pressed, -1, Arrow));
-        CHECK_MESSAGES(rec, Sent({Request(SB_ENDSCROLL)}));
-        ReleaseCapture();
-    }
+    SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(up));
+    const int pressed = GetScrollPos(w, SB_VERT);
+    CHECK(PxAt(w, p.FirstArrow()) == ArrowHot);
+    TScrollRecorder rec(w);
+    SetCapture(f.Form->Handle());   // another window takes the mouse
+    SendMessageW(w, WM_TIMER, RepeatTimerID, 0);
+    CHECK(Join(GetScrollPos(w, SB_VERT), ScrollTracking.PressedElement, PxAt(w, p.FirstArrow())) == Join(pressed, -1, Arrow));
+    CHECK_MESSAGES(rec, Sent({Request(SB_ENDSCROLL)}));
+    ReleaseCapture();
 }
 
 TEST_CASE("dragging the thumb: track positions as it moves, the last one at release; long ranges too")
@@ -321,9 +299,9 @@ TEST_CASE("a window that frees its adapter while it scrolls: the press ends, not
     a.reset();
     const LONG_PTR before = GetWindowLongPtrW(w, GWLP_WNDPROC);
     a = f.Adapt(w);
-    TScrollTarget::OnRequest() = [&] { a.reset(); };
+    TScrollTarget::OnRequest = [&] { a.reset(); };
     SendMessageW(w, WM_NCLBUTTONDOWN, HTVSCROLL, ScreenParam(ToScreen(w, p.SecondArrow())));
-    TScrollTarget::OnRequest() = nullptr;
+    TScrollTarget::OnRequest = nullptr;
     CHECK(Join(GetScrollPos(w, SB_VERT), GetCapture() == w, ScrollTracking.PressedElement, GetWindowLongPtrW(w, GWLP_WNDPROC) == before) ==
           Join(51, 0, -1, 1));
 }

@@ -1,5 +1,5 @@
 // The adapter base: how an adapter goes into a window's chain and out again (foreign windows
-// and library controls, with other subclassers around it, Unicode windows staying Unicode),
+// and library controls, with other subclassers around it),
 // what it answers of the skin command, and the cache it paints at the window's place in its
 // parent's picture.
 #include "adapterfixtures.h"
@@ -53,32 +53,6 @@ struct TLateTalker {
 
 } // namespace
 
-TEST_CASE("an adapter keeps a Unicode window Unicode: Cyrillic and Greek go through, and it leaves no trace")
-{
-    TAdapterForm f;
-    for (const bool ansi : {false, true}) {
-        CAPTURE(ansi);
-        HWND w = f.Child(L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, TRect(10, 10, 200, 34), ansi);
-        const LONG_PTR before = ProcOf(w);
-        {
-            auto a = f.Adapt<TSkMainWnd>(w);
-            CHECK(Join(IsWindowUnicode(w), ProcOf(w) == LONG_PTR(a->ObjectInstance()), FindWindowAdapter(w) == a.get()) ==
-                  Join(!ansi, 1, 1));
-            if (!ansi) {
-                const WideString text = L"Привет, Ελλάδα";
-                SetWindowTextW(w, text.c_str());
-                CHECK(TextOf(w) == text);
-                SendMessageW(w, EM_SETSEL, WPARAM(text.size()), LPARAM(text.size()));
-                SendMessageW(w, WM_CHAR, 0x3B1, 1);   // alpha, outside the code page
-                CHECK(TextOf(w) == text + L"\u03B1");
-            }
-        }
-        CHECK(Join(ProcOf(w) == before, IsWindowUnicode(w), GetPropW(w, AdapterPropName) == nullptr) ==
-              Join(1, !ansi, 1));
-        DestroyWindow(w);
-    }
-}
-
 TEST_CASE("hooked and freed in either order with another subclasser between: neither is cut out")
 {
     TAdapterForm f;
@@ -100,14 +74,13 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
         SetWindowTextW(w, AnsiToWide(Text).c_str());
         memo->SetText(Text);
         CHECK(Join(TextOf(w), memo->Text()) == Join(AnsiToWide(Text), Text));
-        CHECK(Rec.MessagesOf("w") == std::vector<UINT>{WM_SETTEXT});
-        CHECK(Rec.MessagesOf("memo") == std::vector<UINT>{WM_SETTEXT});
+        CHECK_MESSAGES(Rec, {"w", WM_SETTEXT}, {"memo", WM_SETTEXT});
     };
+    TMsgRecorder rec({WM_SETTEXT});
     SUBCASE("adapter first, freed while the recorder lies over it")
     {
         auto a = f.Adapt<TSkMainWnd>(w);
         auto m = CreateAdapter<TSkMainWnd>(memo->Handle(), &memoData, &f.Manager, "EDIT", true);
-        TMsgRecorder rec({WM_SETTEXT});
         rec.Attach(w, "w");
         rec.Attach(memo.get(), "memo");
         const LONG_PTR recorder = ProcOf(w);
@@ -120,11 +93,10 @@ TEST_CASE("hooked and freed in either order with another subclasser between: nei
         rec.DetachAll();
         SendMessageW(w, WM_NULL, 0, 0);
         memo->Perform(WM_NULL, 0, 0);
-        CHECK(Join(ProcOf(w) == plain, memo->WindowProc() == own) == Join(1, 1));
+        CHECK(Join(ProcOf(w) == plain, memo->WindowProc() == own, GetPropW(w, AdapterPropName) == nullptr) == Join(1, 1, 1));
     }
     SUBCASE("recorder first, left in the chain; the adapter freed on top gives back the recorder")
     {
-        TMsgRecorder rec({WM_SETTEXT});
         rec.Attach(w, "w");
         rec.Attach(memo.get(), "memo");
         const LONG_PTR recorder = ProcOf(w);

@@ -4,6 +4,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
+#include "skinctl/zlistview.h"
 #include "unicode/ucforms.h"
 
 int main(int argc, char** argv)
@@ -14,6 +15,7 @@ int main(int argc, char** argv)
         InitSkinGraphics();
         InitSkinManager();
         InitUcTreeView();
+        InitSkinnedLists();
         TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
     });
     DoneUcProgram();

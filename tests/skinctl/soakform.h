@@ -26,10 +26,13 @@
 #include "skinctl/zedit.h"
 #include "skinctl/zskinctl.h"
 #include "skinctl/zgroupbox.h"
+#include "skinctl/zlistbox.h"
+#include "skinctl/zlistview.h"
 #include "skinctl/zmemo.h"
 #include "skinctl/zspeedbutton.h"
 #include "skinctl/zspinedit.h"
 #include "skinctl/zsplitter.h"
+#include "skinctl/zstatusbar.h"
 #include "skinctl/ztabcontrol.h"
 #include "skinctl/ztreeview.h"
 #include "skinctl/zupdown.h"
@@ -44,6 +47,8 @@
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <utility>
+#include <vector>
 
 // ---------------------------------------------------------------------------------------
 // What is counted
@@ -204,7 +209,7 @@ public:
             FManager = dynamic_cast<TzSkinManager*>(FForm->Components(i));
         if (!FManager)
             throw Exception("the form data holds no skin manager");
-        FForm->SetBounds(20, 20, 820, 620);
+        FForm->SetBounds(20, 20, 820, 720);
         FForm->HandleNeeded();
         Build();
         // The frame, title bar and menu line are the skin's too.
@@ -286,6 +291,15 @@ private:
         images->SetHeight(16);
         images->AddMasked(Glyph(TColor(0x2090E0)).get(), clFuchsia);
         images->AddMasked(Glyph(TColor(0x30B040)).get(), clFuchsia);
+
+        // The status line below everything: panels in three scripts, one drawn by the program.
+        auto* status = Put<TzStatusBar>(FForm, 0, 0, 100, 24);
+        status->SetAlign(alBottom);
+        for (const auto& [text, width] : {std::pair{L"В сети", 90}, std::pair{L"Νέα: 3", 90}, std::pair{L"中文", 0}}) {
+            TUcStatusPanel* p = status->Panels()->Add();
+            p->SetText(text);
+            p->SetWidth(width);
+        }
 
         // Left: the trees, a splitter, then the rest.
         auto* tree = Put<TzTreeView>(FForm, 0, 0, 160, 100);
@@ -397,6 +411,22 @@ private:
         Put<TUcBitBtn>(box, 10, 118, 140, 26)->SetCaption(L"Ελληνικά");
         auto* plain = Put<TUcGroupBox>(rest, 8, 350, 300, 60);
         plain->SetCaption(L"Группа · Ομάδα");
+
+        // The skinned lists: contacts in a report, chats in a list box.
+        auto* contacts = Put<TzListView>(rest, 8, 580, 470, 100);
+        contacts->SetViewStyle(vsReport);
+        for (const wchar_t* c : {L"Имя", L"Статус", L"Сообщение"})
+            contacts->Columns()->Add()->SetCaption(c);
+        for (int i = 0; i < 40; ++i) {
+            TUcListItem* item = contacts->Items()->Add();
+            item->SetCaption(std::vector<WideString>{L"Алёна", L"Ελένη", L"王小明", L"Пётр"}[size_t(i % 4)]);
+            item->SubItems()->Add(i % 3 ? L"в сети" : L"εκτός");
+            item->SubItems()->Add(L"Привет! 你好 " + std::to_wstring(i));
+        }
+        auto* chats = Put<TzListBox>(rest, 168, 452, 150, 118);
+        for (int i = 0; i < 30; ++i)
+            chats->Items()->Add("Chat " + std::to_string(i));
+        chats->SetItemIndex(2);
 
         // Foreign windows skinned through their adapters.
         Foreign(rest, TSoakForeignPane::fkListBox, 8, 420, 150, 150);

@@ -8,7 +8,9 @@
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
 #include "skinctl/zedit.h"
+#include "skinctl/zlistview.h"
 #include "skinctl/zspeedbutton.h"
+#include "skinctl/zstatusbar.h"
 #include "skinctl/ztreeview.h"
 #include "skin/zskinprovider.h"
 
@@ -45,6 +47,17 @@ struct TThrower {
     {
         Hit();
         Result = A->Text().compare(B->Text());
+    }
+    void CompareItems(TObject*, TListItem* A, TListItem* B, LPARAM, int& Result)
+    {
+        Hit();
+        Result = A->Caption().compare(B->Caption());
+    }
+    void DrawPanel(TCustomStatusBar* Bar, TStatusPanel*, const TRect& R)
+    {
+        Bar->Canvas()->Brush()->SetColor(clRed);
+        Bar->Canvas()->FillRect(R);
+        Hit();
     }
 };
 
@@ -204,6 +217,37 @@ const TBoundaryCase BoundaryCases[] = {
              order += n->Text();
          CHECK(order == "abcdef");
          delete tree;
+     }},
+    {"sort callback of a list view",
+     [](TBoundaryRig& R) {
+         auto* list = R.F.Place<TzListView>(R.F.Form, 10, 10, 150, 150);
+         for (const wchar_t* s : {L"f", L"c", L"a", L"e", L"b", L"d"})
+             list->AddItem(s, nullptr);
+         list->OnCompare = MakeMethod<&TThrower::CompareItems>(&R.T);
+         R.T.Always = true;
+         list->AlphaSort();
+         CHECK(R.T.Calls == 1);
+         R.T.Always = false;
+         list->AlphaSort();
+         WideString order;
+         for (int i = 0; i < list->Items()->Count(); ++i)
+             order += list->Items()->Item(i)->Caption();
+         CHECK(order == L"abcdef");
+         delete list;
+     }},
+    {"panel drawing of a status bar",
+     [](TBoundaryRig& R) {
+         auto* bar = R.F.Place<TzStatusBar>(R.F.Form, 0, 0, 300, 24);
+         bar->Panels()->Add()->SetStyle(psOwnerDraw);
+         bar->OnDrawPanel = MakeMethod<&TThrower::DrawPanel>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             bar->SkinData()->Invalidate();
+             TBoundaryRig::Repaint(bar->Handle());
+             CHECK_FALSE(GetUpdateRect(bar->Handle(), nullptr, FALSE));
+         }
+         CHECK(ClientPixel(bar, 150, 12) == clRed);
+         delete bar;
      }},
     {"paint handler of a bit button",
      [](TBoundaryRig& R) {

@@ -89,22 +89,6 @@ TEST_CASE("a wide caption paints as the library's ANSI one, and as itself on a W
                          "Internal Error: Control does not support IUcGlyphButton.", EUcInternalError);
 }
 
-TEST_CASE("a speed button shows its Cyrillic hint in the Unicode hint window on a Western code page")
-{
-    // It has no window, and so no trap to do it for it.
-    TRestore<UINT> cp(DefaultConversionCodePage);
-    DefaultConversionCodePage = 1252;
-    TTestForm f;
-    auto* speed = f.Add<TUcSpeedButton>();
-    speed->SetHint(Cyrillic + L"|" + CyrFile);
-    THintInfo info;
-    info.HintControl = speed;
-    info.HintWindowClass = &THintWindow::StaticClassInfo();
-    speed->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
-    CHECK(info.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
-    CHECK(WideHintTextOfHintInfo(info) == Cyrillic);
-}
-
 TEST_CASE("Alt with the Cyrillic hot key of a wide caption acts once")
 {
     HKL before = GetKeyboardLayout(0);
@@ -143,7 +127,7 @@ TEST_CASE("Alt with the Cyrillic hot key of a wide caption acts once")
     alt(0x0436);   // ж
     alt(0x041A);   // К
     alt(0x0451);   // ё
-    CHECK(Join(buttonClicks.Count, bitClicks.Count, speedClicks.Count, speed->Down()) == "1 1 1 1");
+    CHECK(Join(buttonClicks.Count, bitClicks.Count, speedClicks.Count, speed->Down()) == Join(1, 1, 1, 1));
 
     alt(0x0430);   // а: into the group box
     CHECK(GetFocus() == inside->Handle());
@@ -152,20 +136,17 @@ TEST_CASE("Alt with the Cyrillic hot key of a wide caption acts once")
     CHECK_MESSAGES(rec, {"form", WM_COMMAND, BN_CLICKED, "button"});
     CHECK(buttonClicks.Count == 2);
 
-    // Packed as the library's key handling has it.
-    CHECK(f.Form->Perform(CM_DIALOGCHAR, MAKEWPARAM(255, 0x0416), 0) == 1);
-    CHECK(buttonClicks.Count == 3);
     // A caption without an ANSI form has no "?" hot key.
     SetControlWideText(button, L"&\x03A9\x03BC\x03AD\x03B3\x03B1");   // &Ωμέγα
     SetControlWideText(speed, L"&\x03A3");                            // &Σ
     CHECK(f.Form->Perform(CM_DIALOGCHAR, '?', 0) == 0);
     CHECK(f.Form->Perform(CM_DIALOGCHAR, 0x03C9, 0) == 1);   // ω
-    CHECK(buttonClicks.Count == 4);
+    CHECK(buttonClicks.Count == 3);
     CHECK(speedClicks.Count == 1);
     ActivateKeyboardLayout(before, 0);
 }
 
-TEST_CASE("an action gives the Unicode controls its wide caption through Unicode links; the hint action copies it")
+TEST_CASE("an action gives the Unicode controls its wide caption through Unicode links; a speed button's wide hint")
 {
     TTestForm f;
     auto* action = new TUcAction(f.Form.get());
@@ -185,14 +166,15 @@ TEST_CASE("an action gives the Unicode controls its wide caption through Unicode
     CHECK(speed->Down());
     action->SetCaption(Sigma);
     CHECK(speed->Caption() == Sigma);
-    // The wide hint action takes wide caption and hint from an action, and from a control.
-    action->SetHint(Cyrillic);
-    TUcHintAction hint(nullptr);
-    hint.Assign(action);
-    CHECK(Join(hint.Caption(), hint.Hint()) == Join(Sigma, Cyrillic));
-    SetControlWideHint(speed, Greek);
-    hint.Assign(speed);
-    CHECK(Join(hint.Caption(), hint.Hint()) == Join(Sigma, Greek));
+    // The speed button has no window, and so no trap to show its wide hint in the Unicode hint
+    // window: it does so itself.
+    SetControlWideHint(speed, Greek + L"|" + CyrFile);
+    THintInfo info;
+    info.HintControl = speed;
+    info.HintWindowClass = &THintWindow::StaticClassInfo();
+    speed->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info));
+    CHECK(info.HintWindowClass == &TUcCustomHintWindow::StaticClassInfo());
+    CHECK(WideHintTextOfHintInfo(info) == Greek);
 }
 
 TEST_CASE("wide captions and hints: in Unicode windows, in a window made again, through form data")
@@ -208,17 +190,11 @@ TEST_CASE("wide captions and hints: in Unicode windows, in a window made again, 
         c->SetParent(source.get());
         SetControlWideText(c, Greek + AnsiToWide(name));
         SetControlWideHint(c, Cyrillic);
-        if (auto* win = dynamic_cast<TWinControl*>(c)) {
-            CHECK(IsWindowUnicode(win->Handle()));
-            win->RecreateWnd();
+        if (auto* win = dynamic_cast<TWinControl*>(c))
             CHECK(WideWindowText(win->Handle()) == Greek + AnsiToWide(name));
-        }
     }
-    TMemoryStream data;
-    data.WriteComponent(source.get());
-    data.SetPosition(0);
     auto copy = std::make_unique<TUcForm>(nullptr, TUcForm::CreateNew);
-    data.ReadComponent(copy.get());
+    CheckRoundTrip(source.get(), copy.get(), {});
     for (auto [name, c] : controls) {
         CAPTURE(name);
         auto* read = dynamic_cast<TControl*>(copy->FindComponent(name));
@@ -227,7 +203,4 @@ TEST_CASE("wide captions and hints: in Unicode windows, in a window made again, 
         CHECK(GetControlWideText(read) == Greek + AnsiToWide(name));
         CHECK(GetControlWideHint(read) == Cyrillic);
     }
-    TMemoryStream again;
-    again.WriteComponent(copy.get());
-    CHECK(again.Size() == data.Size());
 }

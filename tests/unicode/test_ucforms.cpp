@@ -1,4 +1,5 @@
 #include "ucwin.h"
+#include "join.h"
 #include "classlib/menus.h"
 #include "unicode/ucforms.h"
 #include "unicode/ucmenus.h"
@@ -50,20 +51,15 @@ struct TMessageLog {
 class THintTarget : public TCustomControl {
     Z_CLASS(THintTarget, TCustomControl)
 public:
-    explicit THintTarget(TComponent* AOwner) : TCustomControl(AOwner) { SetBounds(0, 0, 60, 20); }
-    std::vector<WideString> Wide;
-    int Plain = 0;
+    using TCustomControl::TCustomControl;
+    std::vector<WideString> Wide;   // the hints of the hint actions, "?" for a plain one
     bool ExecuteAction(TBasicAction* Action) override
     {
-        if (auto* wide = dynamic_cast<TUcHintAction*>(Action)) {
-            Wide.push_back(wide->Hint());
-            return true;
-        }
-        if (dynamic_cast<THintAction*>(Action)) {
-            ++Plain;
-            return true;
-        }
-        return false;
+        if (!dynamic_cast<THintAction*>(Action))
+            return false;
+        auto* wide = dynamic_cast<TUcHintAction*>(Action);
+        Wide.push_back(wide ? wide->Hint() : L"?");
+        return true;
     }
 };
 Z_CLASS_IMPL(THintTarget, TCustomControl)
@@ -77,8 +73,6 @@ void HoverAndIdle(THeldPointer& Pointer, TControl* Control, TCustomForm* Form)
     Form->UpdateActions();
 }
 
-
-
 int g_titleSets = 0;
 LRESULT WINAPI CountingTitleProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
 {
@@ -89,42 +83,29 @@ LRESULT WINAPI CountingTitleProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LPara
 
 } // namespace
 
-TEST_CASE("a Unicode form keeps its wide caption and hint when its window is made again")
+TEST_CASE("a Unicode form keeps its wide caption and hint, and its layering, when its window is made again")
 {
     TUcForm form(nullptr, TUcForm::CreateNew);
     form.SetBounds(80, 80, 300, 160);
     form.SetCaption(Greek);
     form.SetHint(Sigma + L"|" + Greek);
-    HWND first = form.Handle();
-    CHECK(IsWindowUnicode(first));
-    CHECK(WideWindowText(first) == Greek);
+    REQUIRE(IsWindowUnicode(form.Handle()));
+    form.SetAlphaBlend(true);
+    form.SetAlphaBlendValue(200);
     form.RecreateWnd();
-    CHECK(WideWindowText(form.Handle()) == Greek);
-    CHECK(form.Caption() == Greek);
-    CHECK(form.Hint() == Sigma + L"|" + Greek);
+    CHECK(Join(WideWindowText(form.Handle()), form.Hint()) == Join(Greek, Sigma + L"|" + Greek));
     CHECK(form.TControl::Hint() == "?????|?????");
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    CHECK(GetLayeredWindowAttributes(form.Handle(), nullptr, &alpha, &flags));
+    CHECK(Join(int(alpha), (flags & LWA_ALPHA) != 0) == Join(200, true));
 
-
-    SUBCASE("a layered form is layered again in its new window")
-    {
-        form.SetAlphaBlend(true);
-        form.SetAlphaBlendValue(200);
-        form.RecreateWnd();
-        CHECK((GetWindowLongW(form.Handle(), GWL_EXSTYLE) & WS_EX_LAYERED) != 0);
-        BYTE alpha = 0;
-        DWORD flags = 0;
-        CHECK(GetLayeredWindowAttributes(form.Handle(), nullptr, &alpha, &flags));
-        CHECK(alpha == 200);
-        CHECK((flags & LWA_ALPHA) != 0);
-    }
-    SUBCASE("on the ANSI platform the window is the library's")
-    {
-        TAnsiPlatform ansi;
-        TUcForm plain(nullptr, TUcForm::CreateNew);
-        plain.SetCaption(CyrFile);
-        CHECK_FALSE(IsWindowUnicode(plain.Handle()));
-        CHECK(plain.Caption() == CyrFile);
-    }
+    // On the ANSI platform the window is the library's.
+    TAnsiPlatform ansi;
+    TUcForm plain(nullptr, TUcForm::CreateNew);
+    plain.SetCaption(CyrFile);
+    CHECK_FALSE(IsWindowUnicode(plain.Handle()));
+    CHECK(plain.Caption() == CyrFile);
 }
 
 TEST_CASE("a form class of its own reads its form resource, or its parent class's")
@@ -133,21 +114,13 @@ TEST_CASE("a form class of its own reads its form resource, or its parent class'
     // Creation handling runs once, after the form data.
     struct TCreated {
         WideString Seen;
-        int Count = 0;
-        void Create(TObject* Sender)
-        {
-            Seen = static_cast<TUcForm*>(Sender)->Caption();
-            ++Count;
-        }
+        void Create(TObject* Sender) { Seen += static_cast<TUcForm*>(Sender)->Caption(); }
     } created;
     form->OnCreate = MakeMethod<&TCreated::Create>(&created);
     form->SetOldCreateOrder(true);
     form->AfterConstruction();
-    CHECK(created.Count == 1);
     CHECK(created.Seen == Greek);
-    CHECK(form->Name() == "UcResForm");
-    CHECK(form->Caption() == Greek);
-    CHECK(form->Width() == 333);
+    CHECK(Join(form->Name(), form->Width()) == Join("UcResForm", 333));
     REQUIRE(form->Menu() != nullptr);
     auto* item = dynamic_cast<TUcMenuItem*>(form->FindComponent("Item1"));
     REQUIRE(item != nullptr);
@@ -176,45 +149,35 @@ TEST_CASE("characters above 255 typed into a Unicode window pass the ANSI messag
     f.Show();
     TMessageLog log;
     Application->OnMessage = MakeMethod<&TMessageLog::Message>(&log);
-
-    SUBCASE("to a Unicode edit, and a character of 255 or below the normal way")
-    {
-        PostMessageW(edit->Handle(), WM_CHAR, 0x03A9, 1);
-        PostMessageW(edit->Handle(), WM_CHAR, 0x0416, 1);
-        PostMessageW(edit->Handle(), WM_CHAR, 'a', 1);
-        Pump();
-        CHECK(WideWindowText(edit->Handle()) == L"\x03A9\x0416" L"a");
-        // Each seen once by OnMessage: the hook's take leaves nothing for the loop.
-        CHECK(log.Chars == std::vector<WPARAM>{0x03A9, 0x0416, 'a'});
-    }
-    SUBCASE("a window that is not Unicode gets the ANSI form")
-    {
-        PostMessageW(ansiEdit->Handle(), WM_CHAR, 0x03A9, 1);
-        Pump();
-        CHECK(WideWindowText(ansiEdit->Handle()) == L"?");
-    }
-    SUBCASE("OnMessage may take the message itself")
-    {
-        log.Take = 0x03A9;
-        PostMessageW(edit->Handle(), WM_CHAR, 0x03A9, 1);
-        Pump();
-        CHECK(log.Chars == std::vector<WPARAM>{0x03A9});
-        CHECK(WideWindowText(edit->Handle()).empty());
-    }
-    SUBCASE("an active dialog window: a Unicode one handles it, an ANSI one leaves it to the loop")
-    {
-        Application->SetDialogHandle(f.Form->Handle());
-        PostMessageW(edit->Handle(), WM_CHAR, 0x03A9, 1);
-        Pump();
-        CHECK(WideWindowText(edit->Handle()) == L"\x03A9");
-        TForm plain(nullptr);
-        plain.HandleNeeded();
-        Application->SetDialogHandle(plain.Handle());
-        PostMessageW(edit->Handle(), WM_CHAR, 0x03A9, 1);
-        Pump();
-        Application->SetDialogHandle(nullptr);
-        CHECK(WideWindowText(edit->Handle()) == L"\x03A9?");
-    }
+    // To a Unicode edit whole, a character of 255 or below the normal way, each seen once by
+    // OnMessage; to a window that is not Unicode as the ANSI form.
+    for (WPARAM c : {WPARAM(0x03A9), WPARAM(0x0416), WPARAM('a')})
+        PostMessageW(edit->Handle(), WM_CHAR, c, 1);
+    Pump();
+    CHECK(WideWindowText(edit->Handle()) == L"\x03A9\x0416" L"a");
+    CHECK(log.Chars == std::vector<WPARAM>{0x03A9, 0x0416, 'a'});
+    PostMessageW(ansiEdit->Handle(), WM_CHAR, 0x03A9, 1);
+    Pump();
+    CHECK(WideWindowText(ansiEdit->Handle()) == L"?");
+    // OnMessage may take the message itself.
+    SetControlWideText(edit, L"");
+    log.Take = 0x03A9;
+    PostMessageW(edit->Handle(), WM_CHAR, 0x03A9, 1);
+    Pump();
+    CHECK(WideWindowText(edit->Handle()).empty());
+    log.Take = 0;
+    // An active dialog window: a Unicode one handles it, an ANSI one leaves it to the loop.
+    Application->SetDialogHandle(f.Form->Handle());
+    PostMessageW(edit->Handle(), WM_CHAR, 0x03A9, 1);
+    Pump();
+    CHECK(WideWindowText(edit->Handle()) == L"\x03A9");
+    TForm plain(nullptr);
+    plain.HandleNeeded();
+    Application->SetDialogHandle(plain.Handle());
+    PostMessageW(edit->Handle(), WM_CHAR, 0x03A9, 1);
+    Pump();
+    Application->SetDialogHandle(nullptr);
+    CHECK(WideWindowText(edit->Handle()) == L"\x03A9?");
     Application->OnMessage = nullptr;
 }
 
@@ -233,11 +196,9 @@ TEST_CASE("the application's wide title")
     CHECK(WideString(own) == Greek);
     CHECK(UcApplication->Title() == Greek);
     UcApplication->SetTitle(Sigma);
-    CHECK(g_titleSets == 2);
-    CHECK(UcApplication->Title() == Sigma);
-
-    SUBCASE("on the ANSI platform, the cache rule against the ANSI title")
+    CHECK(Join(g_titleSets, UcApplication->Title()) == Join(2, Sigma));
     {
+        // On the ANSI platform, the cache rule against the ANSI title.
         TAnsiPlatform ansi;
         UcApplication->SetTitle(CyrFile);
         CHECK(Application->Title() == WideToAnsi(CyrFile));
@@ -248,34 +209,7 @@ TEST_CASE("the application's wide title")
     UcApplication->SetTitle(saved);
 }
 
-TEST_CASE("the application's wide hint reaches hint targets once, through a wide hint action")
-{
-    TTestForm<TUcForm> f;
-    auto* target = f.Add<THintTarget>();
-    f.Show();
-    REQUIRE(Screen->ActiveCustomForm() == f.Form.get());
-    UcApplication->SetHint(L"");
-    target->Wide.clear();
-    target->Plain = 0;
-
-    UcApplication->SetHint(Greek);
-    CHECK(target->Wide == std::vector<WideString>{Greek});
-    CHECK(UcApplication->Hint() == Greek);
-    CHECK(Application->Hint() == "?????");
-    // Another text with the same ANSI form is shown as well: the ANSI side goes through an
-    // empty hint first.
-    UcApplication->SetHint(Sigma);
-    CHECK(target->Wide == std::vector<WideString>{Greek, L"", Sigma});
-    // A hint set through the ANSI side is followed, and shown as its wide form, once.
-    Application->SetHint("Hello");
-    CHECK(UcApplication->Hint() == L"Hello");
-    CHECK(target->Wide.back() == L"Hello");
-    CHECK(target->Wide.size() == 4);
-    CHECK(target->Plain == 0);
-    UcApplication->SetHint(L"");
-}
-
-TEST_CASE("the application's wide hint follows the control under the mouse")
+TEST_CASE("the application's wide hint follows the control under the mouse, and reaches hint targets once through a wide hint action")
 {
     TTestForm<TUcForm> f;
     f.Form->SetBounds(140, 140, 260, 140);
@@ -296,6 +230,25 @@ TEST_CASE("the application's wide hint follows the control under the mouse")
     HoverAndIdle(pointer, b, f.Form.get());
     CHECK(UcApplication->Hint() == Sigma);
     UcApplication->SetHint(L"");
+
+    // It reaches hint targets once, through a wide hint action.
+    {
+        TTestForm<TUcForm> f;
+        auto* target = f.Add<THintTarget>();
+        f.Show();
+        REQUIRE(Screen->ActiveCustomForm() == f.Form.get());
+        UcApplication->SetHint(L"");
+        target->Wide.clear();
+        UcApplication->SetHint(Greek);
+        CHECK(Join(UcApplication->Hint(), Application->Hint()) == Join(Greek, "?????"));
+        // Another text with the same ANSI form is shown as well: the ANSI side goes through an
+        // empty hint first. A hint set through the ANSI side is followed, and shown as its wide form.
+        UcApplication->SetHint(Sigma);
+        Application->SetHint("Hello");
+        CHECK(UcApplication->Hint() == L"Hello");
+        CHECK(target->Wide == std::vector<WideString>{Greek, L"", Sigma, L"Hello"});
+        UcApplication->SetHint(L"");
+    }
 }
 
 TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unicode form")
@@ -315,10 +268,6 @@ TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unic
         return found;
     };
     REQUIRE(idleControls().size() == 1);
-    TUcAppIdleEventControl* idle = idleControls()[0];
-    CHECK(idle->Parent() == main);
-    CHECK(idle->Width() == 0);
-    CHECK((idle->ControlStyle() & csActionClient) != 0);
     // Its idle step gives the application the wide hint of the control under the mouse.
     main->SetBounds(140, 140, 260, 140);
     auto* edit = new TWideEdit(main);
@@ -344,13 +293,13 @@ TEST_CASE("an idle control keeps the wide hint on a main form that is not a Unic
 
 TEST_CASE("the message hook's removal at program end")
 {
-    CHECK(UcHookRemovalFailureIgnored(L"C:\\Windows\\System32\\inetsrv\\w3wp.exe", false));
-    CHECK(UcHookRemovalFailureIgnored(L"C:\\Windows\\System32\\DllHost.exe", false));
-    CHECK(UcHookRemovalFailureIgnored(L"C:\\Program\\zandrel.exe", true));
-    CHECK_FALSE(UcHookRemovalFailureIgnored(L"C:\\Program\\zandrel.exe", false));
-    CHECK_FALSE(UcHookRemovalFailureIgnored(L"C:\\w3wp\\zandrel.exe", false));
-    SUBCASE("the hook is installed once, and only on NT")
+    CHECK(Join(UcHookRemovalFailureIgnored(L"C:\\Windows\\System32\\inetsrv\\w3wp.exe", false),
+               UcHookRemovalFailureIgnored(L"C:\\Windows\\System32\\DllHost.exe", false),
+               UcHookRemovalFailureIgnored(L"C:\\Program\\zandrel.exe", true)) == Join(true, true, true));
+    CHECK(Join(UcHookRemovalFailureIgnored(L"C:\\Program\\zandrel.exe", false),
+               UcHookRemovalFailureIgnored(L"C:\\w3wp\\zandrel.exe", false)) == Join(false, false));
     {
+        // The hook is installed once, and only on NT.
         HHOOK hook = UcMessageHookHandle();
         InstallUcMessageHook();
         CHECK(UcMessageHookHandle() == hook);

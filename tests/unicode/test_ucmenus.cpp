@@ -67,51 +67,35 @@ std::unique_ptr<TBitmap> MenuPicture()
 TEST_CASE("hot keys of wide captions follow those the library puts into the ANSI caption")
 {
     TUcMenuForm f;
-    SUBCASE("a Cyrillic caption gets its automatic hot key at the same place")
-    {
-        HMENU bar = f.Bar();
-        REQUIRE(bar != nullptr);
-        CHECK(f.File->TMenuItem::Caption() == WideToAnsi(L"&" + CyrFile));
-        CHECK(Join(f.File->Caption(), WideMenuText(bar, 0)) == Join(L"&" + CyrFile, L"&" + CyrFile));
-    }
-    SUBCASE("a Greek caption takes its hot key on the first letter ANSI can carry")
-    {
-        f.Open->SetCaption(Greek + L" Save");
-        f.Bar();
-        f.File->RethinkHotkeys();
-        CHECK(f.Open->TMenuItem::Caption() == "????? &Save");
-        CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0)) == Join(Greek + L" &Save", Greek + L" &Save"));
-    }
-    SUBCASE("a literal && stays one character while the hot keys are placed")
-    {
-        WideString wide = L"&&Save " + Greek;
-        SyncHotKeyPosition(WideToAnsi(L"&&&Save " + Greek), wide);
-        CHECK(Join(wide, WideHotKeyChar(wide)) == Join(L"&&&Save " + Greek, L"S"));
-        // The menu does the same when it gives the item its hot key.
-        f.Open->SetCaption(L"&&Save " + Greek);
-        f.Bar();
-        f.File->RethinkHotkeys();
-        CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0)) ==
-              Join(L"&&&Save " + Greek, L"&&&Save " + Greek));
-    }
-    SUBCASE("a doubled & alone is a literal & and no hot key; a later single & marks E")
-    {
-        f.Menu->SetAutoHotkeys(maManual);
-        f.Open->SetCaption(L"&&Save");
-        f.Plain->SetCaption("&&Save &Exit");
-        f.Bar();
-        CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0), GetHotkey(f.Plain->Caption())) ==
-              Join("&&Save", "&&Save", "E"));
-    }
+    // A Cyrillic caption gets its automatic hot key at the same place.
+    HMENU bar = f.Bar();
+    REQUIRE(bar != nullptr);
+    CHECK(f.File->TMenuItem::Caption() == WideToAnsi(L"&" + CyrFile));
+    CHECK(Join(f.File->Caption(), WideMenuText(bar, 0)) == Join(L"&" + CyrFile, L"&" + CyrFile));
+    // A Greek caption takes its hot key on the first letter ANSI can carry.
+    f.Open->SetCaption(Greek + L" Save");
+    f.File->RethinkHotkeys();
+    CHECK(f.Open->TMenuItem::Caption() == "????? &Save");
+    CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0)) == Join(Greek + L" &Save", Greek + L" &Save"));
+    // A literal && stays one character while the hot keys are placed.
+    f.Open->SetCaption(L"&&Save " + Greek);
+    f.File->RethinkHotkeys();
+    CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0)) ==
+          Join(L"&&&Save " + Greek, L"&&&Save " + Greek));
+    // A doubled & alone is a literal & and no hot key; a later single & marks E.
+    f.Menu->SetAutoHotkeys(maManual);
+    f.Open->SetCaption(L"&&Save");
+    f.Plain->SetCaption("&&Save &Exit");
+    CHECK(Join(f.Open->Caption(), WideMenuText(f.File->Handle(), 0), GetHotkey(f.Plain->Caption())) ==
+          Join("&&Save", "&&Save", "E"));
 }
 
 TEST_CASE("hot keys of a caption: Far-East groups, and hot keys that cannot be placed")
 {
     {
-        // A Far-East bracketed hot key goes whole when stripped and is copied whole.
+        // A Far-East bracketed hot key is copied whole.
         TRestore<bool (*)()> restore(UcFarEastLocale);
         UcFarEastLocale = [] { return true; };
-        CHECK(StripWideHotKeys(CyrFile + L"(&F)") == CyrFile);
         WideString wide = Greek;
         SyncHotKeyPosition("????" "?(&F)", wide);
         CHECK(wide == Greek + L"(&F)");
@@ -129,15 +113,10 @@ TEST_CASE("hot keys of a caption: Far-East groups, and hot keys that cannot be p
     TUcMenuItem item(nullptr);
     item.SetCaption(L"\xFFFD");
     item.TMenuItem::SetCaption("\xC3&");
-    WideString shown;
-    CHECK_NOTHROW(shown = item.Caption());
-    CHECK(shown == L"\xFFFD");
-    // A caption changed through its ANSI side is followed.
-    item.TMenuItem::SetCaption("Other");
-    CHECK(item.Caption() == L"Other");
+    CHECK(item.Caption() == L"\xFFFD");
 }
 
-TEST_CASE("menu items show wide captions and shortcuts in the native menu")
+TEST_CASE("menu items show wide captions and shortcuts in the native menu; wide shortcut texts")
 {
     TUcMenuForm f;
     f.Menu->SetAutoHotkeys(maManual);
@@ -149,9 +128,6 @@ TEST_CASE("menu items show wide captions and shortcuts in the native menu")
     // A rebuild of the native menu by the library keeps them.
     f.Plain->SetCaption("Plain again");
     CHECK(Join(WideMenuText(file, 0), WideMenuText(file, 1)) == Join(open, L"Plain again"));
-    f.Open->SetVisible(false);
-    f.Open->SetVisible(true);
-    CHECK(WideMenuText(file, 0) == open);
     // Two wide captions with one ANSI form.
     f.Open->SetCaption(Sigma);
     CHECK(Join(WideMenuText(file, 0), f.Open->TMenuItem::Caption()) == Join(Sigma + L"\tShift+Ctrl+F5", "?????"));
@@ -179,15 +155,11 @@ TEST_CASE("menu items show wide captions and shortcuts in the native menu")
     GetMenuItemInfoW(file, 0, TRUE, &info);
     CHECK((info.fType & MFT_OWNERDRAW) != 0);
     CHECK_NOTHROW(UpdateMenuItemWideText(f.Open));
-}
 
-TEST_CASE("wide shortcut texts")
-{
-    CHECK(ShortCutToWideText(ShortCut(VK_F5, ssCtrl | ssShift)) == L"Shift+Ctrl+F5");
-    CHECK(ShortCutToWideText(ShortCut(VK_DELETE, ssAlt)) == L"Alt+Del");
-    CHECK(ShortCutToWideText(ShortCut('A', ssCtrl)) == L"Ctrl+A");
-    CHECK(ShortCutToWideText(ShortCut('7', ssShift | ssAlt)) == L"Shift+Alt+7");
-    CHECK(ShortCutToWideText(ShortCut(VK_NUMPAD5, ssCtrl)) == L"Ctrl+5");
+    // Wide shortcut texts.
+    CHECK(Join(ShortCutToWideText(ShortCut(VK_DELETE, ssAlt)), ShortCutToWideText(ShortCut('A', ssCtrl)),
+               ShortCutToWideText(ShortCut('7', ssShift | ssAlt)), ShortCutToWideText(ShortCut(VK_NUMPAD5, ssCtrl))) ==
+          Join(L"Alt+Del", L"Ctrl+A", L"Shift+Alt+7", L"Ctrl+5"));
     CHECK(ShortCutToWideText(0).empty());
 
     // A key the library has no name for is named by the keyboard.
@@ -198,58 +170,56 @@ TEST_CASE("wide shortcut texts")
     CHECK(ShortCutToWideText(ShortCut(VK_MULTIPLY, 0)) == AnsiToWide(ShortCutToText(ShortCut(VK_MULTIPLY, 0))));
 }
 
-TEST_CASE("menu selection sets the application's wide hint")
+TEST_CASE("menu selection sets the application's wide hint; the popup list puts the wide texts into popup menus when a menu loop starts")
 {
     TUcMenuForm f;
     HMENU bar = f.Bar();
-    SUBCASE("in a form's main menu")
-    {
-        f.File->SetHint(CyrFile + L"|" + Greek);
-        SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(f.Open->Command(), 0),
-                     reinterpret_cast<LPARAM>(f.File->Handle()));
-        CHECK(Join(UcApplication->Hint(), Application->Hint()) == Join(Sigma, "?????"));
-        // A submenu's item is found by its handle.
-        SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), reinterpret_cast<LPARAM>(bar));
-        CHECK(UcApplication->Hint() == Greek);
-        SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-        CHECK(UcApplication->Hint().empty());
-    }
-    SUBCASE("in a popup menu, through the popup list")
-    {
-        REQUIRE(dynamic_cast<TUcPopupList*>(PopupList) != nullptr);
-        auto* popup = new TPopupMenu(f.Form.get());
-        TUcMenuItem* item = NewItem(f.Form.get(), Greek, popup->Items());
-        item->SetHint(L"short|" + CyrFile);
-        HMENU menu = popup->Items()->Handle();
-        SendMessageW(PopupList->Window(), WM_MENUSELECT, MAKEWPARAM(item->Command(), 0), reinterpret_cast<LPARAM>(menu));
-        CHECK(UcApplication->Hint() == CyrFile);
-        SendMessageW(PopupList->Window(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
-        CHECK(UcApplication->Hint().empty());
-    }
-    UcApplication->SetHint(L"");
-}
+    // In a form's main menu.
+    f.File->SetHint(CyrFile + L"|" + Greek);
+    SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(f.Open->Command(), 0),
+                 reinterpret_cast<LPARAM>(f.File->Handle()));
+    CHECK(Join(UcApplication->Hint(), Application->Hint()) == Join(Sigma, "?????"));
+    // A submenu's item is found by its handle.
+    SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP), reinterpret_cast<LPARAM>(bar));
+    CHECK(UcApplication->Hint() == Greek);
+    SendMessageW(f.Form->Handle(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    CHECK(UcApplication->Hint().empty());
 
-TEST_CASE("the popup list puts the wide texts into popup menus when a menu loop starts")
-{
-    auto form = std::make_unique<TUcForm>(nullptr);
-    auto* popup = new TPopupMenu(form.get());
-    TUcMenuItem* item = NewItem(form.get(), Greek, popup->Items());
-    item->SetShortCut(ShortCut('A', ssCtrl));
+    // In a popup menu, through the popup list.
+    REQUIRE(dynamic_cast<TUcPopupList*>(PopupList) != nullptr);
+    auto* popup = new TPopupMenu(f.Form.get());
+    TUcMenuItem* item = NewItem(f.Form.get(), Greek, popup->Items());
+    item->SetHint(L"short|" + CyrFile);
     HMENU menu = popup->Items()->Handle();
-    CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
-    // The library's ANSI text gets in: the menu loop's start puts the wide one back.
-    SetStaleMenuText(menu, 0);
-    SendMessageW(PopupList->Window(), WM_ENTERMENULOOP, TRUE, 0);
-    CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
+    SendMessageW(PopupList->Window(), WM_MENUSELECT, MAKEWPARAM(item->Command(), 0), reinterpret_cast<LPARAM>(menu));
+    CHECK(UcApplication->Hint() == CyrFile);
+    UcApplication->SetHint(L"");
+
+    // The popup list puts the wide texts into popup menus when a menu loop starts.
+    {
+        auto form = std::make_unique<TUcForm>(nullptr);
+        auto* popup = new TPopupMenu(form.get());
+        TUcMenuItem* item = NewItem(form.get(), Greek, popup->Items());
+        item->SetShortCut(ShortCut('A', ssCtrl));
+        HMENU menu = popup->Items()->Handle();
+        CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
+        // The library's ANSI text gets in: the menu loop's start puts the wide one back.
+        SetStaleMenuText(menu, 0);
+        SendMessageW(PopupList->Window(), WM_ENTERMENULOOP, TRUE, 0);
+        CHECK(WideMenuText(menu, 0) == Greek + L"\tCtrl+A");
+    }
 }
 
-TEST_CASE("owner-drawn menu items measure and draw their wide captions")
+TEST_CASE("owner-drawn menu items measure and draw their wide captions, aligned as their menu")
 {
     TUcMenuItem wide(nullptr);
     wide.SetCaption(Greek);
     TMenuItem plain(nullptr);
     plain.SetCaption("?????");
     auto b = MenuPicture();
+    // The caption and the shortcut text are measured wide.
+    wide.SetShortCut(ShortCut('A', ssCtrl));
+    plain.SetShortCut(ShortCut('A', ssCtrl));
     int wideW = 0, wideH = 0, plainW = 0, plainH = 0;
     wide.MeasureItem(b->Canvas(), wideW, wideH);
     plain.MeasureItem(b->Canvas(), plainW, plainH);
@@ -257,63 +227,40 @@ TEST_CASE("owner-drawn menu items measure and draw their wide captions")
     DrawTextW(b->Canvas()->Handle(), Greek.c_str(), -1, &rw, DT_CALCRECT | DT_SINGLELINE);
     DrawTextA(b->Canvas()->Handle(), "?????", -1, &ra, DT_CALCRECT | DT_SINGLELINE);
     CHECK(Join(wideW - plainW, wideH) == Join((rw.right - rw.left) - (ra.right - ra.left), plainH));
+    // OnMeasureItem has the last word.
+    struct TMeasure {
+        void Measure(TObject*, TCanvas*, int& W, int&) { W = 77; }
+    } m;
+    wide.OnMeasureItem = MakeMethod<&TMeasure::Measure>(&m);
+    wide.MeasureItem(b->Canvas(), wideW, wideH);
+    CHECK(wideW == 77);
 
-    SUBCASE("the shortcut text is measured wide too, and OnMeasureItem has the last word")
+    // The caption is drawn as wide text.
+    auto drawn = MenuPicture(), expected = MenuPicture();
+    TRect r(2, 2, 158, 22);
+    wide.DoDrawText(drawn->Canvas(), "?????", r, false, DT_SINGLELINE | DT_LEFT);
+    RECT er{2, 2, 158, 22};
+    SetBkMode(expected->Canvas()->Handle(), TRANSPARENT);
+    DrawTextW(expected->Canvas()->Handle(), Greek.c_str(), -1, &er, DT_SINGLELINE | DT_LEFT);
+    CHECK(SamePixels(drawn.get(), expected.get()));
+    // Measuring an empty caption still gives a line's height.
+    TUcMenuItem empty(nullptr);
+    TRect e(0, 0, 0, 0);
+    empty.DoDrawText(drawn->Canvas(), "", e, false, DT_CALCRECT | DT_SINGLELINE);
+    CHECK(e.Height() > 0);
+
+    // The text alignment follows the menu's.
     {
-        wide.SetShortCut(ShortCut('A', ssCtrl));
-        plain.SetShortCut(ShortCut('A', ssCtrl));
-        int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
-        wide.MeasureItem(b->Canvas(), w1, h1);
-        plain.MeasureItem(b->Canvas(), w2, h2);
-        CHECK(w1 - w2 == wideW - plainW);
-        struct TMeasure {
-            void Measure(TObject*, TCanvas*, int& W, int&) { W = 77; }
-        } m;
-        wide.OnMeasureItem = MakeMethod<&TMeasure::Measure>(&m);
-        wide.MeasureItem(b->Canvas(), w1, h1);
-        CHECK(w1 == 77);
-    }
-    SUBCASE("the caption is drawn as wide text")
-    {
-        auto drawn = MenuPicture(), expected = MenuPicture();
-        TRect r(2, 2, 158, 22);
-        wide.DoDrawText(drawn->Canvas(), "?????", r, false, DT_SINGLELINE | DT_LEFT);
-        RECT er{2, 2, 158, 22};
-        SetBkMode(expected->Canvas()->Handle(), TRANSPARENT);
-        DrawTextW(expected->Canvas()->Handle(), Greek.c_str(), -1, &er, DT_SINGLELINE | DT_LEFT);
-        CHECK(CountPixels(drawn.get(), clWhite) < 160 * 24);
-        CHECK(SamePixels(drawn.get(), expected.get()));
-        // Measuring an empty caption still gives a line's height.
-        TUcMenuItem empty(nullptr);
-        TRect m(0, 0, 0, 0);
-        empty.DoDrawText(drawn->Canvas(), "", m, false, DT_CALCRECT | DT_SINGLELINE);
-        CHECK(m.Height() > 0);
-    }
-    SUBCASE("a separator is drawn by the library")
-    {
-        TUcMenuItem line(nullptr);
-        line.SetCaption(L"-");
-        auto drawn = MenuPicture();
-        TRect r(0, 0, 160, 24);
-        line.DoDrawText(drawn->Canvas(), "-", r, false, 0);
-        CHECK(CountPixels(drawn.get(), clWhite) < 160 * 24);
+        auto form = std::make_unique<TUcForm>(nullptr);
+        auto* popup = new TPopupMenu(form.get());
+        TUcMenuItem* item = NewItem(form.get(), Greek, popup->Items());
+        CHECK(MenuItemAlignmentFlags(item) == DT_LEFT);
+        popup->SetAlignment(paRight);
+        CHECK(MenuItemAlignmentFlags(item) == DT_RIGHT);
+        popup->SetAlignment(paCenter);
+        CHECK(MenuItemAlignmentFlags(item) == DT_CENTER);
     }
 }
-
-TEST_CASE("text alignment of menu items")
-{
-    auto form = std::make_unique<TUcForm>(nullptr);
-    auto* popup = new TPopupMenu(form.get());
-    TUcMenuItem* item = NewItem(form.get(), Greek, popup->Items());
-    CHECK(MenuItemAlignmentFlags(item) == DT_LEFT);
-    popup->SetAlignment(paRight);
-    CHECK(MenuItemAlignmentFlags(item) == DT_RIGHT);
-    popup->SetAlignment(paCenter);
-    CHECK(MenuItemAlignmentFlags(item) == DT_CENTER);
-}
-
-// ---------------------------------------------------------------------------------------
-// Actions
 
 namespace {
 
@@ -334,14 +281,7 @@ public:
 };
 Z_CLASS_IMPL(TUcTestLabel, TGraphicControl)
 
-// Controls of kinds this library does not have, known by their class names.
-class TSpeedButton : public TGraphicControl {
-    Z_CLASS(TSpeedButton, TGraphicControl)
-public:
-    explicit TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner) {}
-};
-Z_CLASS_IMPL(TSpeedButton, TGraphicControl)
-
+// A control of a kind this library does not have, known by its class name.
 class TCustomListView : public TWinControl {
     Z_CLASS(TCustomListView, TWinControl)
 public:
@@ -351,16 +291,13 @@ Z_CLASS_IMPL(TCustomListView, TWinControl)
 
 } // namespace
 
-TEST_CASE("wide captions and hints of actions")
+TEST_CASE("wide captions and hints of actions; the link class of a Unicode control")
 {
     TUcAction action(nullptr);
     action.SetCaption(Greek);
     action.SetHint(Sigma);
     CHECK(Join(action.Caption(), action.TCustomAction::Caption(), GetActionWideHint(&action)) ==
           Join(Greek, "?????", Sigma));
-    REQUIRE(FindActionHelper(&action, false) != nullptr);
-    CHECK(FindActionHelper(&action, false)->Action() == &action);
-
     // Assigned from an action and from a control.
     TUcAction copy(nullptr);
     copy.Assign(&action);
@@ -377,7 +314,22 @@ TEST_CASE("wide captions and hints of actions")
     TAction plain(nullptr);
     SetActionWideCaption(&plain, CyrFile);
     CHECK(Join(plain.Caption(), GetActionWideCaption(&plain)) == Join(WideToAnsi(CyrFile), CyrFile));
-    CHECK(FindActionHelper(&plain, false) == nullptr);
+
+    // The link class of a Unicode control.
+    {
+        TUcForm form(nullptr);
+        TUcTestLabel label(nullptr);
+        TCustomListView list(nullptr);
+        const TControlActionLinkClass* cls = GetUcActionLinkClass(&form, form.TForm::GetActionLinkClass());
+        CHECK(&cls->ClassInfo() == &TUcWinControlActionLink::StaticClassInfo());
+        cls = GetUcActionLinkClass(&label, ControlHooks.ControlLinkClass);
+        CHECK(&cls->ClassInfo() == &TUcControlActionLink::StaticClassInfo());
+        cls = GetUcActionLinkClass(&list, ControlActionLinkClassOf<TListViewActionLink>());
+        CHECK(&cls->ClassInfo() == &TUcListViewActionLink::StaticClassInfo());
+        // The library's class of the control is not the parent of the chosen one.
+        CHECK_THROWS_AS(GetUcActionLinkClass(&list, ControlHooks.ControlLinkClass), EAssertionFailed);
+        CHECK_THROWS_AS(GetUcActionLinkClass(&form, nullptr), EAssertionFailed);
+    }
 }
 
 namespace {
@@ -410,9 +362,7 @@ TEST_CASE("an action's wide caption and hint reach its menu item, Unicode contro
     CHECK(Join(c.F.Open->Caption(), c.F.Open->Hint(), WideMenuText(file, 0)) == Join(Greek, c.Hint, Greek));
     CHECK(Join(GetControlWideText(c.Label), GetControlWideHint(c.Label)) == Join(Greek, c.Hint));
     CHECK(Join(c.Form2->Caption(), WideWindowText(c.Form2->Handle())) == Join(Greek, Greek));
-    // Linked: not stored with the clients.
-    CHECK_FALSE(IsWideCaptionStored(c.Label));
-    CHECK_FALSE(IsWideHintStored(c.Label));
+    CHECK_FALSE(IsWideHintStored(c.Label));   // linked: not stored with the client
 
     // A new caption with the same ANSI form reaches every client.
     c.Action->SetCaption(Sigma);
@@ -428,51 +378,21 @@ TEST_CASE("an action's wide caption and hint reach its menu item, Unicode contro
     CHECK(GetControlWideText(c.Label) == L"Plain");
     plain->SetCaption(WideToAnsi(CyrFile));
     CHECK(GetControlWideText(c.Label) == CyrFile);
-}
 
-TEST_CASE("a Unicode client with a caption of its own keeps it over its action's, and stores it")
-{
-    TLinkedClients c;
-    // With CheckDefaults a control keeps a caption of its own. Without a link it stores its own.
+    // With defaults checked a client keeps a caption of its own, but its name is none.
     auto* other = new TUcTestLabel(c.F.Form.get());
-    CHECK(IsWideCaptionStored(other));
-    CHECK(IsWideHintStored(other));
+    other->SetName("Other1");
     SetControlWideText(other, CyrFile);
     ApplyActionWideText(other, c.Action, true);
-    CHECK(Join(GetControlWideText(other), GetControlWideHint(other)) == Join(CyrFile, c.Hint));
-    other->SetName("Other1");
+    CHECK(GetControlWideText(other) == CyrFile);
     SetControlWideText(other, L"Other1");
     ApplyActionWideText(other, c.Action, true);
-    CHECK(GetControlWideText(other) == Greek);
-
-    // A client that shows a caption or hint of its own no longer follows, and stores them.
-    SetControlWideText(c.Label, CyrFile);
-    SetControlWideHint(c.Label, CyrFile);
-    c.F.Open->SetCaption(CyrFile);
-    CHECK_FALSE(c.Label->ActionLink()->IsCaptionLinked());
+    CHECK(GetControlWideText(other) == Sigma);
+    // A client that shows a caption of its own no longer follows, and stores it.
+    c.Form2->SetCaption(CyrFile);
     c.Action->SetCaption(Greek);
-    CHECK(Join(GetControlWideText(c.Label), c.F.Open->Caption(), c.Form2->Caption()) == Join(CyrFile, CyrFile, Greek));
-    CHECK(IsWideCaptionStored(c.Label));
-    CHECK(IsWideHintStored(c.Label));
-}
-
-TEST_CASE("the link class of a Unicode control")
-{
-    TUcForm form(nullptr);
-    TUcTestLabel label(nullptr);
-    TSpeedButton speed(nullptr);
-    TCustomListView list(nullptr);
-    const TControlActionLinkClass* cls = GetUcActionLinkClass(&form, form.TForm::GetActionLinkClass());
-    CHECK(&cls->ClassInfo() == &TUcWinControlActionLink::StaticClassInfo());
-    cls = GetUcActionLinkClass(&label, ControlHooks.ControlLinkClass);
-    CHECK(&cls->ClassInfo() == &TUcControlActionLink::StaticClassInfo());
-    cls = GetUcActionLinkClass(&speed, ControlActionLinkClassOf<TSpeedButtonActionLink>());
-    CHECK(&cls->ClassInfo() == &TUcSpeedButtonActionLink::StaticClassInfo());
-    cls = GetUcActionLinkClass(&list, ControlActionLinkClassOf<TListViewActionLink>());
-    CHECK(&cls->ClassInfo() == &TUcListViewActionLink::StaticClassInfo());
-    // The library's class of the control is not the parent of the chosen one.
-    CHECK_THROWS_AS(GetUcActionLinkClass(&speed, ControlHooks.ControlLinkClass), EAssertionFailed);
-    CHECK_THROWS_AS(GetUcActionLinkClass(&form, nullptr), EAssertionFailed);
+    CHECK(Join(c.F.Open->Caption(), c.Form2->Caption()) == Join(Greek, CyrFile));
+    CHECK(IsWideCaptionStored(c.Form2.get()));
 }
 
 TEST_CASE("wide menu captions and action captions round-trip through form data")
@@ -487,11 +407,8 @@ TEST_CASE("wide menu captions and action captions round-trip through form data")
     action->SetCaption(Sigma);
     action->SetHint(Greek);
 
-    TMemoryStream data;
-    data.WriteComponent(f.Form.get());
-    data.SetPosition(0);
     auto copy = std::make_unique<TUcForm>(nullptr);
-    data.ReadComponent(copy.get());
+    CheckRoundTrip(f.Form.get(), copy.get(), {});
 
     auto* file = dynamic_cast<TUcMenuItem*>(copy->FindComponent("File1"));
     auto* open = dynamic_cast<TUcMenuItem*>(copy->FindComponent("Open1"));

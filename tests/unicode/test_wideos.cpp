@@ -1,14 +1,8 @@
 #include "uctest.h"
 #include "unicode/ucsysutils.h"
+#include "join.h"
 
 #include <cstring>
-
-static bool WriteAll(HANDLE h, const char* data)
-{
-    DWORD written = 0;
-    return WriteFile(h, data, static_cast<DWORD>(std::strlen(data)), &written, nullptr) &&
-           written == std::strlen(data);
-}
 
 TEST_CASE("files with Cyrillic names on both paths")
 {
@@ -16,7 +10,8 @@ TEST_CASE("files with Cyrillic names on both paths")
         const WideString name = TestFilePath(Cyrillic + (unicode ? L"-w.txt" : L"-a.txt"));
         HANDLE h = FileCreateWide(name);
         REQUIRE(h != INVALID_HANDLE_VALUE);
-        CHECK(WriteAll(h, "content"));
+        DWORD done = 0;
+        CHECK(WriteFile(h, "content", 7, &done, nullptr));
         CloseHandle(h);
         {
             // The name on disk is the Cyrillic one, whichever call made it.
@@ -24,18 +19,20 @@ TEST_CASE("files with Cyrillic names on both paths")
             PlatformIsUnicode = true;
             CHECK(FileExistsWide(name));
         }
-        CHECK(FileExistsWide(name));
-        CHECK_FALSE(FileExistsWide(name + L".missing"));
-        CHECK_FALSE(FileExistsWide(TestFilePath(L"")));   // a folder is no file
+        // A folder is no file.
+        CHECK(Join(FileExistsWide(name), FileExistsWide(name + L".missing"), FileExistsWide(TestFilePath(L""))) ==
+              Join(true, false, false));
+        // The ANSI call's find data is widened.
+        WIN32_FIND_DATAW found{};
+        FindClose(FindFirstFileWide(name.c_str(), &found));
+        CHECK(Join(WideString(found.cFileName), found.nFileSizeLow) == Join(ExtractWideFileNamePart(name), 7));
 
         h = FileOpenWide(name, 0x20);   // read, others may only read
         REQUIRE(h != INVALID_HANDLE_VALUE);
         char buf[16] = {};
-        DWORD got = 0;
-        CHECK(ReadFile(h, buf, sizeof(buf), &got, nullptr));
-        CHECK(AnsiString(buf, got) == "content");
-        HANDLE second = FileOpenWide(name, 0x41);   // a writer is refused
-        CHECK(second == INVALID_HANDLE_VALUE);
+        CHECK(ReadFile(h, buf, sizeof(buf), &done, nullptr));
+        CHECK(AnsiString(buf, done) == "content");
+        CHECK(FileOpenWide(name, 0x41) == INVALID_HANDLE_VALUE);   // a writer is refused
         CHECK(GetLastError() == ERROR_SHARING_VIOLATION);
         HANDLE reader = FileOpenWide(name, 0x40);
         CHECK(reader != INVALID_HANDLE_VALUE);
@@ -52,34 +49,7 @@ TEST_CASE("files with Cyrillic names on both paths")
     });
 }
 
-TEST_CASE("find data of the ANSI call is widened field by field")
-{
-    const WideString name = TestFilePath(Cyrillic + L"-find.txt");
-    HANDLE h = FileCreateWide(name);
-    REQUIRE(h != INVALID_HANDLE_VALUE);
-    CHECK(WriteAll(h, "12345"));
-    CloseHandle(h);
-
-    WIN32_FIND_DATAW wide{}, ansi{};
-    HANDLE f = FindFirstFileWide(name.c_str(), &wide);
-    REQUIRE(f != INVALID_HANDLE_VALUE);
-    FindClose(f);
-    {
-        TAnsiPlatform guard;
-        std::memset(&ansi, 0x55, sizeof(ansi));
-        f = FindFirstFileWide(name.c_str(), &ansi);
-        REQUIRE(f != INVALID_HANDLE_VALUE);
-        FindClose(f);
-        CHECK(FindFirstFileWide(TestFilePath(L"no-such-file").c_str(), &ansi) == INVALID_HANDLE_VALUE);
-    }
-    CHECK(std::memcmp(&wide, &ansi, 44) == 0);
-    CHECK(ansi.nFileSizeLow == 5u);
-    CHECK(WideString(ansi.cFileName) == Cyrillic + L"-find.txt");
-    CHECK(WideString(ansi.cAlternateFileName) == WideString(wide.cAlternateFileName));
-    DeleteFileW(name.c_str());
-}
-
-TEST_CASE("full path names")
+TEST_CASE("full path names and module file names")
 {
     OnBothPaths([](bool unicode) {
         const WideString rel = Cyrillic + L".txt";
@@ -87,15 +57,11 @@ TEST_CASE("full path names")
         WideChar* part = nullptr;
         const DWORD n = GetFullPathNameWide(rel.c_str(), MAX_PATH, buf, &part);
         REQUIRE(n > rel.size());
-        CHECK(n == std::wcslen(buf));
-        CHECK(part != nullptr);
-        CHECK(WideString(part) == rel);
-        CHECK(ExpandFileNameWide(rel) == WideString(buf, n));
-
+        REQUIRE(part != nullptr);
+        CHECK(Join(n, WideString(part), ExpandFileNameWide(rel)) == Join(std::wcslen(buf), rel, WideString(buf, n)));
         // Too small a buffer: the size needed, terminator included.
         WideChar small[4];
         CHECK(GetFullPathNameWide(rel.c_str(), 4, small, &part) == n + 1);
-
         CHECK(GetFullPathNameWide(L"C:\\dir\\", MAX_PATH, buf, &part) == 7);
         CHECK(part == nullptr);
 
@@ -105,34 +71,25 @@ TEST_CASE("full path names")
         const WideString expanded = ExpandFileNameWide(longName);
         if (unicode || !expanded.empty())
             CHECK(expanded == longName);
-
-
         CHECK(ExpandFileNameWide(L"") == L"");
     });
-}
 
-TEST_CASE("module file names")
-{
-    const WideString own = ModuleFileNameWide();
-    CHECK(ExtractWideFileNamePart(own) == L"test_unicode.exe");
-    CHECK(ModuleFileNameWide(GetModuleHandleW(nullptr)) == own);
-    CHECK_THROWS_AS(ModuleFileNameWide(reinterpret_cast<HMODULE>(0x10)), EOSError);
-
-    TAnsiPlatform ansi;
-    CHECK(ModuleFileNameWide() == own);
-    WideChar buf[5];
-    std::wmemset(buf, L'#', 5);
-    CHECK(GetModuleFileNameWide(nullptr, buf, 5) == 5u);   // filled to its size
-    CHECK(WideString(buf) == own.substr(0, 4));
-    CHECK(GetModuleFileNameWide(nullptr, buf, 0) == 0u);
-    CHECK(GetModuleFileNameWide(reinterpret_cast<HMODULE>(0x10), buf, 5) == 0u);
+    // The module's file name.
+    {
+        const WideString own = ModuleFileNameWide();
+        CHECK(ExtractWideFileNamePart(own) == L"test_unicode.exe");
+        CHECK(ModuleFileNameWide(GetModuleHandleW(nullptr)) == own);
+        CHECK_THROWS_AS(ModuleFileNameWide(reinterpret_cast<HMODULE>(0x10)), EOSError);
+        TAnsiPlatform ansi;
+        CHECK(ModuleFileNameWide() == own);
+    }
 }
 
 TEST_CASE("libraries, window texts and the shell")
 {
     OnBothPaths([](bool unicode) {
         HMODULE lib = LoadLibraryWide(L"kernel32.dll");
-        CHECK(lib != nullptr);
+        CHECK(lib == GetModuleHandleW(L"kernel32.dll"));
         FreeLibrary(lib);
         CHECK(LoadLibraryWide(L"no-such-library.dll") == nullptr);
 
@@ -157,10 +114,9 @@ TEST_CASE("libraries, window texts and the shell")
         CHECK(WideString(info.szDisplayName) == file);
     });
     const TUcShellEntries& shell = UcShell();
-    CHECK(&shell == &UcShell());
-    const bool allFound = shell.FileOperation && shell.BrowseForFolder && shell.GetPathFromIDList &&
-                          shell.GetFileInfo;
-    CHECK(allFound);
+    for (bool found : {shell.FileOperation != nullptr, shell.BrowseForFolder != nullptr,
+                       shell.GetPathFromIDList != nullptr, shell.GetFileInfo != nullptr})
+        CHECK(found);
 }
 
 TEST_CASE("text drawn through either path measures the same")
@@ -181,17 +137,14 @@ TEST_CASE("text drawn through either path measures the same")
         RECT none{0, 0, 10, 10};
         DrawTextWide(dc, nullptr, -1, &none, DT_CALCRECT);
     }
-    CHECK(full.right == fullAnsi.right);
-    CHECK(part.right == partAnsi.right);
+    CHECK(Join(full.right, part.right) == Join(fullAnsi.right, partAnsi.right));
     CHECK(part.right < full.right);
     DeleteDC(dc);
 }
 
-TEST_CASE("CheckOsResult passes results through and raises on zero")
+TEST_CASE("a failed system call raises EOSError with its code")
 {
     CHECK(CheckOsResult(5) == 5);
-    HMODULE k = CheckOsResult(GetModuleHandleW(L"kernel32.dll"));
-    CHECK(k != nullptr);
     SetLastError(ERROR_ACCESS_DENIED);
     try {
         CheckOsResult(0);

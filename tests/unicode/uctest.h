@@ -14,19 +14,6 @@ inline const WideString Sigma = L"\x03A3\x03AF\x03B3\x03BC\x03B1";             /
 inline const WideString Chinese = L"\x4E2D\x6587";                              // 中文
 inline const WideString OtherChinese = L"\x65E5\x672C";                         // 日本
 
-// Runs the enclosed code as on a platform without the wide calls: every routine takes its
-// ANSI path. The switch is restored however the scope is left.
-class TAnsiPlatform {
-public:
-    TAnsiPlatform() : FSaved(PlatformIsUnicode) { PlatformIsUnicode = false; }
-    ~TAnsiPlatform() { PlatformIsUnicode = FSaved; }
-    TAnsiPlatform(const TAnsiPlatform&) = delete;
-    TAnsiPlatform& operator=(const TAnsiPlatform&) = delete;
-
-private:
-    bool FSaved;
-};
-
 // Restores a program-wide setting when the test leaves the scope.
 template <class T> class TRestore {
 public:
@@ -38,6 +25,13 @@ public:
 private:
     T& FRef;
     T FSaved;
+};
+
+// Runs the enclosed code as on a platform without the wide calls: every routine takes its
+// ANSI path. The switch is restored however the scope is left.
+class TAnsiPlatform : TRestore<bool> {
+public:
+    TAnsiPlatform() : TRestore(PlatformIsUnicode) { PlatformIsUnicode = false; }
 };
 
 // Runs Body(unicode) once with the wide calls and once with the ANSI ones.
@@ -54,16 +48,13 @@ template <class F> void OnBothPaths(F&& Body)
 // A path under the build folder for files a test writes.
 inline WideString TestFilePath(const WideString& Name)
 {
-    WideString dir;
-    for (const char* p = ZANDREL_BUILD_DIR; *p; ++p)
-        dir += static_cast<WideChar>(static_cast<unsigned char>(*p));
-    for (WideChar& c : dir)
-        if (c == L'/')
-            c = L'\\';
-    return dir + L"\\" + Name;
+    const std::string dir = ZANDREL_BUILD_DIR;   // ASCII
+    WideString path(dir.begin(), dir.end());
+    for (WideChar& c : path)
+        c = c == L'/' ? L'\\' : c;
+    return path + L"\\" + Name;
 }
 
-#include <doctest.h>
 #include <cstdio>
 
 // Failed comparisons of wide strings print them readably: ASCII as it is, the rest as \uXXXX.
@@ -72,17 +63,13 @@ template <> struct StringMaker<std::wstring> {
     static String convert(const std::wstring& s)
     {
         std::string out = "L\"";
+        char buf[8];
         for (wchar_t c : s) {
-            if (c >= 32 && c < 127 && c != '\\')
-                out += static_cast<char>(c);
-            else {
-                char buf[8];
-                std::snprintf(buf, sizeof(buf), "\\u%04X", static_cast<unsigned>(static_cast<uint16_t>(c)));
-                out += buf;
-            }
+            const bool plain = c >= 32 && c < 127 && c != '\\';
+            std::snprintf(buf, sizeof(buf), plain ? "%c" : "\\u%04X", static_cast<unsigned>(static_cast<uint16_t>(c)));
+            out += buf;
         }
-        out += '"';
-        return String(out.c_str());
+        return String((out + '"').c_str());
     }
 };
 }  // namespace doctest

@@ -4,7 +4,9 @@
 #pragma once
 
 #include "uctest.h"
+#include "classlib/form_helpers.h"
 #include "classlib/forms.h"
+#include "classlib/graphics_helpers.h"
 #include "classlib/stdctrls.h"
 #include "unicode/uccontrols.h"
 #include "unicode/ucstdctrls.h"
@@ -14,14 +16,6 @@
 #include <cstring>
 #include <memory>
 #include <vector>
-
-inline void Pump()
-{
-    for (int i = 0; i < 5; ++i) {
-        Application->ProcessMessages();
-        Sleep(10);
-    }
-}
 
 // The text of a native menu's entry as UTF-16 (with "&" and the TAB part).
 inline WideString WideMenuText(HMENU Menu, int Pos)
@@ -64,7 +58,7 @@ template <class F = TForm> struct TTestForm {
     }
 };
 
-// The library's edit with a Unicode window, its wide password character and selection, and
+// The library's edit with a Unicode window, its wide password character, and
 // the keys its key handling sees (a key may be replaced there).
 class TWideEdit : public TEdit {
     Z_CLASS(TWideEdit, TEdit)
@@ -72,10 +66,6 @@ public:
     explicit TWideEdit(TComponent* AOwner) : TEdit(AOwner) { SetBounds(8, 8, 200, 24); }
     WideChar WidePasswordChar() { return GetEditWidePasswordChar(this, FWidePasswordChar); }
     void SetWidePasswordChar(WideChar Value) { SetEditWidePasswordChar(this, FWidePasswordChar, Value); }
-    int GetSelStart() override { return GetEditWideSelStart(this); }
-    void SetSelStart(int Value) override { SetEditWideSelStart(this, Value); }
-    int GetSelLength() override { return GetEditWideSelLength(this); }
-    void SetSelLength(int Value) override { SetEditWideSelLength(this, Value); }
     std::vector<char> Keys;
     char Replace = 0;
 
@@ -103,25 +93,14 @@ inline Z_CLASS_IMPL(TWideEdit, TEdit)
 inline std::unique_ptr<TBitmap> Picture(int Width, int Height, TColor Color)
 {
     auto bmp = std::make_unique<TBitmap>();
-    bmp->SetPixelFormat(pf24bit);
-    bmp->SetSize(Width, Height);
-    bmp->Canvas()->Brush()->SetColor(Color);
-    bmp->Canvas()->FillRect(TRect(0, 0, Width, Height));
+    NewBmp24(*bmp, Width, Height, Color);
     return bmp;
 }
 
 inline int CountPixels(TBitmap* Bmp, TColor Color)
 {
     GdiFlush();
-    COLORREF rgb = static_cast<COLORREF>(ColorToRGB(Color));
-    int n = 0;
-    for (int y = 0; y < Bmp->Height(); ++y) {
-        auto* row = static_cast<const uint8_t*>(Bmp->ScanLine(y));
-        for (int x = 0; x < Bmp->Width(); ++x)
-            if (RGB(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]) == rgb)
-                ++n;
-    }
-    return n;
+    return CountOf(*Bmp, TRect(0, 0, Bmp->Width(), Bmp->Height()), TColor(ColorToRGB(Color)));
 }
 
 inline bool SamePixels(TBitmap* A, TBitmap* B)

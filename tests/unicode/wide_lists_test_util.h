@@ -30,23 +30,15 @@ public:
 };
 
 // UTF-16 bytes of a text, little- and big-endian.
-inline std::string LE(const WideString& S)
+inline std::string Utf16Bytes(const WideString& S, bool BigEndian)
 {
     std::string r;
     for (WideChar c : S) {
-        r += static_cast<char>(c & 0xFF);
-        r += static_cast<char>(c >> 8);
+        r += static_cast<char>(BigEndian ? c >> 8 : c & 0xFF);
+        r += static_cast<char>(BigEndian ? c & 0xFF : c >> 8);
     }
     return r;
 }
-
-inline std::string BE(const WideString& S)
-{
-    std::string r;
-    for (WideChar c : S) {
-        r += static_cast<char>(c >> 8);
-        r += static_cast<char>(c & 0xFF);
-    }
-    return r;
-}
+inline std::string LE(const WideString& S) { return Utf16Bytes(S, false); }
+inline std::string BE(const WideString& S) { return Utf16Bytes(S, true); }
 } // namespace widetest
