@@ -76,6 +76,7 @@ TzSkinProvider::~TzSkinProvider()
         if (MDISkinProvider == this)
             MDISkinProvider = nullptr;
         FMDIForm.reset();
+        ShowMDIIcons(false);
         // A form that lives on without its provider gets the platform's frame back.
         if (!FForm->IsDestroying() && FForm->HandleAllocated()) {
             RemoveSysMenuStyle(false);

@@ -230,6 +230,7 @@ private:
     void RefreshMDIParent();
     void MDIChildActivated();
     void StartOutlineDrag(int Code);
+    void ShowMDIIcons(bool Show);
     bool MayMaximizeOrRestore() const;
     TzTitleButtonState* Button(int Code);
     TzTitleButton* UserButton(int Code) const;

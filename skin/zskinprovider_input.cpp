@@ -322,6 +322,14 @@ void TzSkinProvider::SkinnedMessage(TMessage& M)
         if (M.WParamLo() == WM_CREATE && FAdapter && !IsLoading() && !FForm->IsLoading())
             FAdapter->AddAllItems(nullptr);
         return;
+    case WM_ENTERMENULOOP:
+        PassOn(M);
+        ShowMDIIcons(true);
+        return;
+    case WM_EXITMENULOOP:
+        ShowMDIIcons(false);
+        PassOn(M);
+        return;
     case WM_MDIDESTROY:
     case WM_MDIACTIVATE:
         PassOn(M);
@@ -874,6 +882,79 @@ void TzSkinProvider::WMSysCommand(TMessage& M)
         RefreshNonClient();
     if (FSystemMenu)
         FSystemMenu->UpdateItems();
+}
+
+namespace {
+
+// The MDI buttons' window: a borderless window over a maximized child's buttons in the parent's
+// menu line while the menu loop runs, so that the system's own buttons, which it draws there
+// as it tracks the menu, never show. It paints the buttons from the parent's picture.
+constexpr const wchar_t* MDIIconsClass = L"zMDIIcons";
+
+LRESULT CALLBACK MDIIconsProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
+{
+    if (Msg == WM_PAINT) {
+        TPaintDC dc(Wnd);
+        try {
+            auto* picture = reinterpret_cast<TBitmap*>(GetWindowLongPtrW(Wnd, GWLP_USERDATA));
+            RECT r{};
+            GetClientRect(Wnd, &r);
+            const POINT at{LONG(GetPropW(Wnd, L"zX")), LONG(GetPropW(Wnd, L"zY"))};
+            if (picture)
+                BitBlt(dc.Handle(), 0, 0, r.right, r.bottom, picture->Canvas()->Handle(), at.x, at.y, SRCCOPY);
+        } catch (...) {
+            HandleCaughtException();
+        }
+        return 0;
+    }
+    if (Msg == WM_ERASEBKGND)
+        return 1;
+    if (Msg == WM_NCDESTROY) {
+        RemovePropW(Wnd, L"zX");
+        RemovePropW(Wnd, L"zY");
+    }
+    return DefWindowProcW(Wnd, Msg, WParam, LParam);
+}
+
+} // namespace
+
+void TzSkinProvider::ShowMDIIcons(bool Show)
+{
+    if (!Show) {
+        FInMenuLoop = false;
+        if (HWND icons = std::exchange(FMDIIcons, nullptr); icons && IsWindow(icons))
+            DestroyWindow(icons);
+        return;
+    }
+    if (FMDIIcons || !ZoomedChild() || FSkinData->BGChanged() || !CacheFits())
+        return;
+    const TRect close = FButtons[btMDIClose].Rect, min = FButtons[btMDIMin].Rect;
+    if (close.IsEmpty() || min.IsEmpty())
+        return;
+    static const bool registered = [] {
+        WNDCLASSW c{};
+        c.lpfnWndProc = &MDIIconsProc;
+        c.hInstance = GetModuleHandleW(nullptr);
+        c.lpszClassName = MDIIconsClass;
+        return RegisterClassW(&c) != 0;
+    }();
+    if (!registered)
+        return;
+    FInMenuLoop = true;
+    // 60 wide and a menu line high, its right edge at the close button's.
+    const int h = GetSystemMetrics(SM_CYMENU) + 3, w = 60;
+    const TRect line = MenuLineRect(Metrics());
+    const int x = close.Right - w, y = std::max(line.Top, (close.Top + close.Bottom - h) / 2);
+    RECT win{};
+    GetWindowRect(FForm->Handle(), &win);
+    FMDIIcons = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, MDIIconsClass, L"", WS_POPUP, win.left + x,
+                                win.top + y, w, h, FForm->Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!FMDIIcons)
+        return;
+    SetWindowLongPtrW(FMDIIcons, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(Cache()));
+    SetPropW(FMDIIcons, L"zX", reinterpret_cast<HANDLE>(intptr_t(x)));
+    SetPropW(FMDIIcons, L"zY", reinterpret_cast<HANDLE>(intptr_t(y)));
+    SetWindowPos(FMDIIcons, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void TzSkinProvider::RefreshMDIParent()

@@ -239,6 +239,81 @@ TEST_CASE("provider: the real pointer hovers and clicks the close button; leavin
     CHECK(f.Closes == 1);
 }
 
+namespace {
+
+struct TButtonEvents {
+    TLog Log;
+    void Up(TObject* Sender, TMouseButton, TShiftState, int, int)
+    {
+        Log.push_back("up " + static_cast<TzTitleButton*>(Sender)->Name());
+    }
+    static inline std::vector<TPoint> Popups;
+    static void Popup(TPopupMenu*, int X, int Y) { Popups.push_back(TPoint(X, Y)); }
+};
+
+} // namespace
+
+TEST_CASE("provider: user title buttons, the system menu from the icon, the keyboard and a right click")
+{
+    TFrameFixture f;
+    TButtonEvents events;
+    for (const char* name : {"pin", "off"}) {
+        TzTitleButton* b = f.Provider->TitleButtons()->Add();
+        b->SetName(name);
+        b->OnMouseUp = MakeMethod<&TButtonEvents::Up>(&events);
+    }
+    f.Provider->TitleButtons()->Items(1)->SetEnabled(false);
+    f.Provider->RefreshNonClient();
+    const TRect pin = f.Provider->TitleButtons()->Items(0)->Rect, off = f.Provider->TitleButtons()->Items(1)->Rect;
+    REQUIRE_FALSE(pin.IsEmpty());
+    const TPoint pinAt((pin.Left + pin.Right) / 2, (pin.Top + pin.Bottom) / 2);
+    CHECK(f.HitAt(pinAt) == HTUSERBUTTON);
+    CHECK(f.HitAt(TPoint((off.Left + off.Right) / 2, pinAt.Y)) == HTCAPTION);
+    CHECK(f.Provider->HotItem() == 0);
+    THeldPointer pointer(f.Screen(pinAt));
+    SendMessageW(f.Wnd(), WM_NCLBUTTONDOWN, HTUSERBUTTON, 0);
+    SendMessageW(f.Wnd(), WM_LBUTTONUP, 0, 0);
+    CHECK(events.Log == TLog{"up pin"});
+    TRestore<void (*)(TPopupMenu*, int, int)> popup(SystemMenuPopup);
+    SystemMenuPopup = &TButtonEvents::Popup;
+    TButtonEvents::Popups.clear();
+    SendMessageW(f.Wnd(), WM_SYSCOMMAND, SC_KEYMENU, VK_SPACE);
+    SendMessageW(f.Wnd(), WM_NCRBUTTONUP, HTCAPTION, MAKELPARAM(300, 77));
+    RECT w{};
+    GetWindowRect(f.Wnd(), &w);
+    const int below = GetSystemMetrics(SM_CYCAPTION) + GetSystemMetrics(SM_CYFRAME);
+    CHECK(TButtonEvents::Popups == std::vector<TPoint>{TPoint(w.left + GetSystemMetrics(SM_CXFRAME), w.top + below),
+                                                       TPoint(300, 77)});
+    CHECK_FALSE(f.Provider->SystemMenu()->Item(smiRestore)->Enabled());
+    // A double click on the icon closes the form.
+    SendMessageW(f.Wnd(), WM_NCLBUTTONDBLCLK, HTSYSMENU, 0);
+    CHECK(f.Closes == 1);
+}
+
+TEST_CASE("provider: the frame printed with the form, and the animated first show before version 6")
+{
+    TFrameFixture f;
+    const int w = f.Provider->FormWidth(), h = f.Provider->FormHeight();
+    auto printed = CreateBmp24(w, h);
+    SendMessageW(f.Wnd(), WM_PRINT, WPARAM(printed->Canvas()->Handle()), PRF_NONCLIENT | PRF_CLIENT);
+    CHECK(SamePixels(*printed, *f.Provider->SkinData()->CacheBmp()));
+    static int shown = 0;
+    TRestore<int (*)()> version(SkinSystemMajorVersion);
+    SkinSystemMajorVersion = [] { return 5; };
+    TRestore<decltype(SkinEngineHooks.AnimShowControl)> anim(SkinEngineHooks.AnimShowControl);
+    SkinEngineHooks.AnimShowControl = [](TWinControl*, int) { ++shown; };
+    auto* other = new TForm(Application);
+    other->SetBounds(100, 100, 300, 200);
+    MakeComponent<TzSkinProvider>(other);
+    other->Show();
+    Pump();
+    CHECK(shown == 1);
+    CHECK(IsWindowVisible(other->Handle()));
+    TGdiObject<HRGN> rgn(CreateRectRgn(0, 0, 0, 0));
+    CHECK(GetWindowRgn(other->Handle(), rgn.Handle()) != ERROR);
+    delete other;
+}
+
 TEST_CASE("provider: snapping to the work area's edges, and the maximized size")
 {
     TFrameFixture f;
@@ -370,6 +445,12 @@ TEST_CASE("provider: an MDI child freed by its own close button in its parent's 
     GetWindowRect(frame->Handle(), &w);
     const POINT at{w.left + (close.Left + close.Right) / 2, w.top + (close.Top + close.Bottom) / 2};
     CHECK(SendMessageW(frame->Handle(), WM_NCHITTEST, 0, MAKELPARAM(at.x, at.y)) == HTMDICLOSE);
+    // While the menu loop runs, the buttons' own window lies over the system's.
+    SendMessageW(frame->Handle(), WM_ENTERMENULOOP, 0, 0);
+    HWND icons = FindWindowW(L"zMDIIcons", nullptr);
+    CHECK((icons && IsWindowVisible(icons)));
+    SendMessageW(frame->Handle(), WM_EXITMENULOOP, 0, 0);
+    CHECK_FALSE(IsWindow(icons));
     THeldPointer pointer(at);
     TSkFreeWatch watch(child);
     SendMessageW(frame->Handle(), WM_NCLBUTTONDOWN, HTMDICLOSE, MAKELPARAM(at.x, at.y));
