@@ -323,6 +323,14 @@ void TCustomForm::CreateWnd()
     ApplyLayeredAttributes();
 }
 
+void TCustomForm::AlignControls(TControl* AControl, TRect& Rect)
+{
+    TWinControl::AlignControls(AControl, Rect);
+    if (FClientHandle)
+        SetWindowPos(FClientHandle, nullptr, Rect.Left, Rect.Top, std::max(0, Rect.Width()),
+                     std::max(0, Rect.Height()), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TCustomForm::DestroyWindowHandle()
 {
     if (FMenu && FormHooks.MainMenuHandle) {

@@ -146,6 +146,8 @@ protected:
     void ApplyLayeredAttributes();
 
     void CreateParams(TCreateParams& Params) override;
+    // An MDI frame's client window takes what its aligned controls leave.
+    void AlignControls(TControl* AControl, TRect& Rect) override;
     void CreateWnd() override;
     void CreateWindowHandle(const TCreateParams& Params) override;
     void DestroyWindowHandle() override;

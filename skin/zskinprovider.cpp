@@ -127,7 +127,12 @@ void TzSkinProvider::Loaded()
 void TzSkinProvider::Notification(TComponent* AComponent, TOperation Operation)
 {
     TComponent::Notification(AComponent, Operation);
-    if (Operation == opInsert && FAdapter && !IsLoading())
+    if (Operation != opInsert)
+        return;
+    // A manager put on the form skins it, unless the provider names one already.
+    if (auto* m = dynamic_cast<TzSkinManager*>(AComponent); m && !FSkinData->OwnSkinManager())
+        FSkinData->SetSkinManager(m);
+    if (FAdapter && !IsLoading())
         if (auto* control = dynamic_cast<TWinControl*>(AComponent))
             FAdapter->AddControl(control);
 }

@@ -195,6 +195,8 @@ private:
     void PaintMDIButtons(TBitmap* Cache, const TzFrameMetrics& M);
     // The provider of this MDI parent's maximized, shown child; none otherwise.
     TzSkinProvider* ZoomedChild() const;
+    // This MDI child is maximized and shown.
+    bool ZoomedChildOfParent() const;
     void PrintFrame(HDC DC);
     void RepaintButton(int Code);
     void CountMenuLines();

@@ -519,12 +519,14 @@ void TzSkinProvider::RepaintButton(int Code)
 
 TzSkinProvider* TzSkinProvider::ZoomedChild() const
 {
-    if (!FForm || FForm->FormStyle() != fsMDIForm || !MaxChildProvider || !MaxChildProvider->FForm)
-        return nullptr;
-    TCustomForm* child = MaxChildProvider->FForm;
-    return child->HandleAllocated() && IsZoomed(child->Handle()) && IsWindowVisible(child->Handle())
-               ? MaxChildProvider
-               : nullptr;
+    const bool parent = FForm && FForm->FormStyle() == fsMDIForm;
+    return parent && MaxChildProvider && MaxChildProvider->ZoomedChildOfParent() ? MaxChildProvider : nullptr;
+}
+
+bool TzSkinProvider::ZoomedChildOfParent() const
+{
+    return FForm && IsMDIChild(FForm) && FForm->HandleAllocated() && IsZoomed(FForm->Handle()) &&
+           IsWindowVisible(FForm->Handle());
 }
 
 void TzSkinProvider::PaintMDIButtons(TBitmap* Cache, const TzFrameMetrics& M)

@@ -229,6 +229,11 @@ void TzSkinProvider::SkinnedMessage(TMessage& M)
         PassOn(M);
         SwitchMenuOwnerDraw();
         return;
+    case WM_SHOWWINDOW:
+        PassOn(M);
+        if (IsMDIChild(FForm) && MDISkinProvider && MDISkinProvider != this && IsZoomed(FForm->Handle()))
+            MDISkinProvider->RefreshNonClient();
+        return;
     case WM_SETTINGCHANGE:
         FSkinData->SetBGChanged(true);
         FTitleBG.reset();
@@ -426,9 +431,11 @@ void TzSkinProvider::SizeChanged(TMessage& M)
 void TzSkinProvider::WMPaint(TMessage& M)
 {
     HWND wnd = FForm->Handle();
+    // An MDI child behind a maximized one is not seen: it is only validated.
+    const bool hidden = IsMDIChild(FForm) && MaxChildProvider && MaxChildProvider != this &&
+                        MaxChildProvider->ZoomedChildOfParent();
     const bool paints = IsWindowVisible(wnd) && !(FForm->ControlState() & csCreating) && !FInAnimation &&
-                        !FSkinData->Updating() &&
-                        (!IsMDIChild(FForm) || !MDISkinProvider || MDISkinProvider->FForm->ActiveMDIChild() == FForm);
+                        !FSkinData->Updating() && !hidden;
     if (HDC given = TWMPaint(M).DC) {
         if (paints)
             PaintClient(given, true);
@@ -452,8 +459,7 @@ void TzSkinProvider::WMNCPaint(TMessage& M)
     if (FInAnimation || IsLoading() || !IsWindowVisible(wnd) || (FForm->ControlState() & csCreating) ||
         FForm->IsDestroying() || FSkinData->Updating())
         return;
-    if (IsMDIChild(FForm) && MaxChildProvider && MaxChildProvider != this && MaxChildProvider->FForm &&
-        MaxChildProvider->FForm->HandleAllocated() && IsZoomed(MaxChildProvider->FForm->Handle()))
+    if (IsMDIChild(FForm) && MaxChildProvider && MaxChildProvider != this && MaxChildProvider->ZoomedChildOfParent())
         return;
     if (!FMenusInitialized) {
         FMenusInitialized = true;
@@ -489,9 +495,8 @@ void TzSkinProvider::WMNCActivate(TMessage& M)
         FSkinData->SetBGChanged(true);
     PassOnUndrawn(M);
     FFormActive = active;
-    if (FForm->FormStyle() == fsMDIForm && MaxChildProvider && MaxChildProvider->FForm &&
-        MaxChildProvider->FForm->HandleAllocated() && IsZoomed(MaxChildProvider->FForm->Handle()))
-        FFormActive = active || MaxChildProvider->FFormActive;
+    if (TzSkinProvider* child = ZoomedChild())
+        FFormActive = active || child->FFormActive;
     SendMessageW(wnd, WM_NCPAINT, 1, 0);
     if (IsMDIChild(FForm))
         MDIChildActivated();
@@ -711,13 +716,10 @@ void TzSkinProvider::ActButton(int Code, TPoint Screen)
                 FForm->SetWindowState(wsNormal);
             SendMessageW(wnd, WM_SYSCOMMAND, SC_RESTORE, 0);
         } else {
-            if (!IsMDIChild(FForm)) {
+            // A form's own state first; an MDI child's maximizing holds its parent's drawing
+            // in the system command itself.
+            if (!IsMDIChild(FForm))
                 FForm->SetWindowState(wsMaximized);
-            } else if (MDISkinProvider) {
-                MDISkinProvider->FSkinData->BeginUpdate();
-                MDISkinProvider->FSkinData->EndUpdate();
-                MaxChildProvider = nullptr;
-            }
             if (!alive.Freed() && !IsZoomed(wnd))
                 SendMessageW(wnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
         }
