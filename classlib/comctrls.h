@@ -1321,3 +1321,59 @@ using TTabGetImageEvent = TMethod<void(TObject* Sender, int TabIndex, int& Image
 // The kinds of tool-bar buttons: graphic children of these kinds paint themselves as
 // buttons, the others over their parent's picture.
 enum TToolButtonStyle : uint8_t { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+
+// ---------------------------------------------------------------------------------------
+// The progress bar over the system's "msctls_progress32": Position between Min and Max,
+// shown as a filled part (in blocks, or one smooth piece) that grows from the left, or from
+// the bottom when vertical. The control keeps the values; the window shows them.
+
+enum TProgressBarOrientation : uint8_t { pbHorizontal, pbVertical };
+extern const char* const ProgressBarOrientationNames[2];
+
+class TProgressBar : public TWinControl {
+    Z_CLASS(TProgressBar, TWinControl)
+public:
+    explicit TProgressBar(TComponent* AOwner);
+    ~TProgressBar() override;
+
+    // The range never turns over: a Min set above Max takes Max along, a Max set below Min
+    // takes Min along; the position stays inside it.
+    int Min() const { return FMin; }
+    void SetMin(int Value);
+    int Max() const { return FMax; }
+    void SetMax(int Value);
+    int Position() const { return FPosition; }
+    // Clamped to [Min, Max].
+    void SetPosition(int Value);
+    // The amount StepIt adds (may be negative).
+    int Step() const { return FStep; }
+    void SetStep(int Value) { FStep = Value; }
+    // One piece instead of blocks.
+    bool Smooth() const { return FSmooth; }
+    void SetSmooth(bool Value) { RecreateOnChange(this, FSmooth, Value); }
+    TProgressBarOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TProgressBarOrientation Value) { RecreateOnChange(this, FOrientation, Value); }
+    // Position + Step; past Max it goes round to Min (past Min to Max) by what is left over,
+    // as the system's bar does. An empty range stays at Min.
+    void StepIt();
+    // The part of the bar Position fills, from 0 to 1 (0 for an empty range).
+    double Fraction() const;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+
+private:
+    void ApplyRange();
+    int FMin = 0;
+    int FMax = 100;
+    int FPosition = 0;
+    int FStep = 10;
+    bool FSmooth = false;
+    TProgressBarOrientation FOrientation = pbHorizontal;
+};
+
+// The published properties of a progress bar class C.
+#define Z_PROGRESSBAR_PROPS(C)                                                                             \
+    Z_PROP_INT(C, Min, 0), Z_PROP_INT(C, Max, 100), Z_PROP_INT(C, Position, 0), Z_PROP_INT(C, Step, 10),   \
+        Z_PROP_BOOL(C, Smooth, false), Z_PROP_ENUM(C, Orientation, ProgressBarOrientationNames, pbHorizontal)

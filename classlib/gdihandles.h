@@ -214,3 +214,15 @@ private:
     HDC FDC;
     TOwnedRegion FSaved;
 };
+
+// WM_PAINT, WM_PRINTCLIENT: Paint(DC) into the DC the message gives, else between BeginPaint
+// and EndPaint.
+template <class F> void PaintInto(HWND Wnd, HDC Given, F&& Paint)
+{
+    if (Given) {
+        Paint(Given);
+        return;
+    }
+    TPaintDC dc(Wnd);
+    Paint(dc.Handle());
+}

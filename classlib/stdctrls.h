@@ -1010,6 +1010,22 @@ private:
     TCheckBoxState FState = cbUnchecked;
 };
 
+// The names of the check states, for the property tables.
+extern const char* const CheckBoxStateNames[3];
+
+// "Checked" of a check box class C, published for whoever reaches a check box by its
+// properties (the button action link does); the state carries the value in form data, so it
+// is never written.
+template <class C> TPropInfo CheckBoxCheckedProp()
+{
+    TPropInfo p = zprop::Ord<C, &C::AllowGrayed, &C::SetAllowGrayed>("Checked", tkEnumeration, false, 0,
+                                                                    zprop::BooleanNames, 2);
+    p.GetOrd = [](const TObject* o) -> int64_t { return static_cast<const C*>(o)->State() == cbChecked; };
+    p.SetOrd = [](TObject* o, int64_t v) { static_cast<C*>(o)->SetChecked(v != 0); };
+    p.IsStored = [](const TObject*) { return false; };
+    return p;
+}
+
 class TCheckBox : public TCustomCheckBox {
     Z_CLASS(TCheckBox, TCustomCheckBox)
 public:

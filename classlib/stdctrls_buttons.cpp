@@ -3,9 +3,7 @@
 #include "classlib/actnlist.h"
 #include "classlib/forms.h"
 
-namespace {
-const char* const CheckBoxStateNames[] = {"cbUnchecked", "cbChecked", "cbGrayed"};
-} // namespace
+const char* const CheckBoxStateNames[3] = {"cbUnchecked", "cbChecked", "cbGrayed"};
 
 // ---------------------------------------------------------------------------------------
 // Buttons
@@ -143,21 +141,7 @@ void TButton::Dispatch(TMessage& Message)
 
 Z_CLASS_IMPL(TCustomCheckBox, TButtonControl)
 
-namespace {
-// "Checked" is published for whoever reaches a check box by its properties (the button
-// action link does); the state carries the value in form data, so it is never written.
-TPropInfo CheckBoxCheckedProp()
-{
-    TPropInfo p = zprop::Ord<TCheckBox, &TCheckBox::AllowGrayed, &TCheckBox::SetAllowGrayed>(
-        "Checked", tkEnumeration, false, 0, zprop::BooleanNames, 2);
-    p.GetOrd = [](const TObject* o) -> int64_t { return static_cast<const TCheckBox*>(o)->State() == cbChecked; };
-    p.SetOrd = [](TObject* o, int64_t v) { static_cast<TCheckBox*>(o)->SetChecked(v != 0); };
-    p.IsStored = [](const TObject*) { return false; };
-    return p;
-}
-} // namespace
-
-Z_CLASS_IMPL(TCheckBox, TCustomCheckBox, CheckBoxCheckedProp(),
+Z_CLASS_IMPL(TCheckBox, TCustomCheckBox, CheckBoxCheckedProp<TCheckBox>(),
              Z_PROP_ENUM(TCheckBox, Alignment, AlignmentNames, taRightJustify),
              Z_PROP_BOOL(TCheckBox, AllowGrayed, false), Z_PROP_CAPTION(TCheckBox),
              Z_PROP_ENUM(TCheckBox, State, CheckBoxStateNames, cbUnchecked),

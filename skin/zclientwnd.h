@@ -11,6 +11,7 @@
 #pragma once
 
 #include "skin/zscrollwnd.h"
+#include "skin/zskinpaint.h"
 
 #include <memory>
 #include <vector>
@@ -103,6 +104,12 @@ void UpdateListViewAdapter(TWinControl* Control, std::unique_ptr<TSkMainWnd>& Ad
 
 // ---------------------------------------------------------------------------------------
 // Combo boxes
+
+// The drop button of a combo box over B of Bmp: the section "COMBOBTN" over what lies behind,
+// the combo glyph of the section "COMBOBOX" in its middle, for the state. Nothing for a
+// button smaller than 2 x 2.
+void PaintComboButton(TBitmap* Bmp, const TRect& B, TzSkinManager* Manager, const TzBackdrop& Behind,
+                      TzPaintState State);
 
 // The list of a combo box: its frame and bars from the skin. A press on its bars leaves the
 // mouse captured, because an open drop-down list holds the capture itself; only the list of a

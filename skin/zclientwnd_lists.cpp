@@ -54,6 +54,21 @@ bool FocusWithin(HWND Wnd)
 
 } // namespace
 
+void PaintComboButton(TBitmap* Bmp, const TRect& B, TzSkinManager* Manager, const TzBackdrop& Behind,
+                      TzPaintState State)
+{
+    if (!Manager || B.Width() < 2 || B.Height() < 2)
+        return;
+    const TSkCommonIndexes& ix = Manager->Cache();
+    if (Manager->IsValidSkinIndex(ix.ComboBtn))
+        PaintSectionByIndex(ix.ComboBtn, Manager, Bmp, Behind, B, State, true);
+    if (Manager->IsValidMaskIndex(ix.ComboBoxGlyphMask)) {
+        const TzMaskData& g = Manager->Mask(ix.ComboBoxGlyphMask);
+        const TSize f = MaskFrame(g);
+        DrawSkinGlyph(Bmp, TPoint(B.Left + (B.Width() - f.cx) / 2, B.Top + (B.Height() - f.cy) / 2), State, g, 1);
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // The list of a combo box
 
@@ -228,17 +243,7 @@ void TSkComboBoxWnd::Paint(HDC DC, bool OwnText)
     const TzCacheInfo behind = MakeCacheInfo(cache, o.X, o.Y);
     const TRect b = ButtonRect();
     const int state = ButtonState();
-    if (b.Width() >= 2 && b.Height() >= 2) {
-        const TSkCommonIndexes& ix = m->Cache();
-        if (m->IsValidSkinIndex(ix.ComboBtn))
-            PaintSectionByIndex(ix.ComboBtn, m, bmp.get(), behind, b, TzPaintState(state), true);
-        if (m->IsValidMaskIndex(ix.ComboBoxGlyphMask)) {
-            const TzMaskData& g = m->Mask(ix.ComboBoxGlyphMask);
-            const TSize f = MaskFrame(g);
-            DrawSkinGlyph(bmp.get(), TPoint(b.Left + (b.Width() - f.cx) / 2, b.Top + (b.Height() - f.cy) / 2),
-                          TzPaintState(state), g, 1);
-        }
-    }
+    PaintComboButton(bmp.get(), b, m, behind, TzPaintState(state));
     // The edit area of a drop-down list, between the frame and the button.
     TRect text(3, 3, c.right - 3, c.bottom - 3);
     if (b.Width() > 0) {

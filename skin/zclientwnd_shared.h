@@ -20,18 +20,6 @@ inline const TzGeneralData* SectionOf(const TzCommonData* SD)
 void BitBltBorderStrips(HDC DC, TBitmap* Cache, int L, int T, int R, int B, int SX = 0, int SY = 0, int W = -1,
                         int H = -1);
 
-// WM_PAINT, WM_PRINTCLIENT: Paint(DC) into the DC the message gives, else between BeginPaint
-// and EndPaint.
-template <class F> void PaintInto(HWND Wnd, HDC Given, F&& Paint)
-{
-    if (Given) {
-        Paint(Given);
-        return;
-    }
-    TPaintDC dc(Wnd);
-    Paint(dc.Handle());
-}
-
 // Where the window's client area lies in its window rectangle.
 TPoint ClientOffset(HWND Wnd);
 // The window's class name is Name.

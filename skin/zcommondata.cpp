@@ -422,11 +422,15 @@ bool IsControlActive(const TzCommonData* SkinData)
 
 TzCacheInfo QueryParentCache(const TzCommonData* SkinData)
 {
-    TControl* c = SkinData ? SkinData->OwnerControl() : nullptr;
-    if (!c || !c->Parent())
+    return QueryControlParentCache(SkinData ? SkinData->OwnerControl() : nullptr);
+}
+
+TzCacheInfo QueryControlParentCache(TControl* Control)
+{
+    if (!Control || !Control->Parent())
         return TzCacheInfo{};
     SharedCacheInfo.Ready = false;
-    SendCommandToControl(c->Parent(), SKCMD_GETBGIMAGE, 0);
+    SendCommandToControl(Control->Parent(), SKCMD_GETBGIMAGE, 0);
     return SharedCacheInfo;
 }
 

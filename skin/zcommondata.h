@@ -190,6 +190,8 @@ bool IsControlActive(const TzCommonData* SkinData);
 
 // The parent's cache picture for this control (sub-command 5); Ready False without one.
 TzCacheInfo QueryParentCache(const TzCommonData* SkinData);
+// The same for any control (one without skin data: a label).
+TzCacheInfo QueryControlParentCache(TControl* Control);
 TzCacheInfo QueryParentCacheByHandle(HWND Wnd);
 
 // Copies the cache (from Src) to R of the DC, clipping out the parent's opaque children

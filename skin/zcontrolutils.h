@@ -142,8 +142,8 @@ void DoneControlUtils();
 bool CommonMessageHandler(TMessage& Message, TzCommonData* SkinData);
 // The SM_SKINCMD part of it; False for other messages and sub-commands past SKCMD_OUTOFCLIP.
 bool HandleSkinCommand(TMessage& Message, TzCommonData* SkinData);
-// A control whose colours the skin commands set themselves (an edit, a memo, a list box): the
-// section's colours with a skin, the window's plain colours when the skin goes.
+// A control whose colours the skin commands set themselves (an edit, a memo, a combo box, a
+// list box): the section's colours with a skin, the window's plain colours when the skin goes.
 bool IsEditLike(const TzCommonData* SkinData);
 
 // ---------------------------------------------------------------------------------------

@@ -12,7 +12,8 @@
 
 bool IsEditLike(const TzCommonData* SD)
 {
-    return dynamic_cast<TCustomEdit*>(SD->OwnerControl()) || SD->CtrlTypeCode == ctListBox;
+    TControl* c = SD->OwnerControl();
+    return dynamic_cast<TCustomEdit*>(c) || dynamic_cast<TCustomComboBox*>(c) || SD->CtrlTypeCode == ctListBox;
 }
 
 namespace {

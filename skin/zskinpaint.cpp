@@ -522,3 +522,30 @@ void CollectCornerRuns(std::vector<TRect>& List, int WindowWidth, const TzMaskDa
     collect(f.Left, l, 0);
     collect(f.Right - r, r, WindowWidth - r);
 }
+
+// ---------------------------------------------------------------------------------------
+// The check glyph
+
+int CheckGlyphIndex(const TSkSkinRecords* Skin, TzCheckGlyphKind Kind, int CheckState)
+{
+    if (!Skin)
+        return -1;
+    static const char* const box[3] = {"BOXUNCHECKED", "BOXCHECKED", "BOXGRAYED"};
+    static const char* const radio[3] = {"RADIOUNCHECKED", "RADIOCHECKED", "BOXGRAYED"};
+    const int state = std::clamp(CheckState, 0, 2);
+    return Skin->FindMaskIndex(Skin->FindSectionIndex("GLOBALINFO"), "GLOBALINFO",
+                               (Kind == cgRadioButton ? radio : box)[state]);
+}
+
+TSize CheckGlyphSize(const TSkSkinRecords* Skin, int GlyphIndex)
+{
+    if (!Skin || !Skin->IsValidMaskIndex(GlyphIndex))
+        return TSize{16, 16};
+    return Skin->GetMaskFrameSize(GlyphIndex);
+}
+
+void DrawCheckGlyph(TBitmap* Bmp, TPoint P, const TSkSkinRecords* Skin, int GlyphIndex, TzPaintState State)
+{
+    if (Skin && Skin->IsValidMaskIndex(GlyphIndex))
+        DrawSkinGlyph(Bmp, P, State, Skin->Mask(GlyphIndex), 1);
+}

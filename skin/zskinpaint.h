@@ -117,6 +117,21 @@ void ApplyDisabledKind(TBitmap* Bmp, TzDisabledKind Kind, TPoint P, const TzCach
 // The same blended toward the owner's colour where there is no picture.
 void ApplyDisabledKind(TBitmap* Bmp, TzDisabledKind Kind, TControl* Owner, TPoint P, const TzCacheInfo& Parent);
 
+// ---------------------------------------------------------------------------------------
+// The check glyph: the one picture of the box of check boxes and radio buttons, skinned
+// controls and the adapters of foreign ones alike.
+
+enum TzCheckGlyphKind : uint8_t { cgCheckBox, cgRadioButton };
+// The image of "GLOBALINFO" (or of its parents) for a check state (0 unchecked, 1 checked, 2
+// indeterminate): "BOXUNCHECKED", "BOXCHECKED", "BOXGRAYED"; a radio button's
+// "RADIOUNCHECKED", "RADIOCHECKED", and "BOXGRAYED" too. -1 when the skin has none.
+int CheckGlyphIndex(const TSkSkinRecords* Skin, TzCheckGlyphKind Kind, int CheckState);
+// The size of one frame of that image: 16 x 16 without one.
+TSize CheckGlyphSize(const TSkSkinRecords* Skin, int GlyphIndex);
+// The frame of the state (normal, hot, pressed) with its top-left at P, through its mask half;
+// nothing without the image.
+void DrawCheckGlyph(TBitmap* Bmp, TPoint P, const TSkSkinRecords* Skin, int GlyphIndex, TzPaintState State);
+
 // The nine pieces of the border of the state over D (the centre only with FillCentre);
 // key-colour runs of the corners are not painted and are cut out of Region (bitmap
 // coordinates) when a region is given.

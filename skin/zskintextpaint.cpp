@@ -207,6 +207,40 @@ void DrawButtonGlyph(TBitmap* Dst, TPoint P, TBitmap* Glyph, int NumGlyphs, int 
         CopyKeyedWithParent(Dst, work.get(), P.X, Parent.Ready, Parent, key, all, P.Y);
 }
 
+TzGlyphPlaces PlaceGlyphAndCaption(const TRect& Area, TSize GlyphSize, TSize TextSize, int Layout, int Margin,
+                                   int Spacing, TAlignment Alignment, UINT BiDiFlags, bool Pressed)
+{
+    TRect text(0, 0, TextSize.cx, TextSize.cy);
+    TPoint glyph;
+    // Without a glyph the caption is placed alone, and the other way round.
+    if (TextSize.cx == 0 || GlyphSize.cx == 0)
+        Spacing = 0;
+    CalcGlyphAndTextLayout(Area, TPoint(GlyphSize.cx, GlyphSize.cy), BiDiFlags, text, glyph, Spacing,
+                           GlyphMarginOffset(Margin), Alignment, Layout);
+    const int shift = Pressed ? 1 : 0;
+    return TzGlyphPlaces{Bounds(glyph.X + shift, glyph.Y + shift, GlyphSize.cx, GlyphSize.cy),
+                         Bounds(text.Left + shift, text.Top + shift, text.Width(), text.Height())};
+}
+
+TzGlyphPlaces PlaceButtonGlyph(const TRect& Area, TSize GlyphSize, TCanvas* Canvas, const WideString& Caption,
+                               UINT CaptionFlags, int Layout, int Margin, int Spacing, TAlignment Alignment,
+                               UINT BiDiFlags, bool Pressed)
+{
+    const bool both = GlyphSize.cx > 0 && !Caption.empty();
+    const int spacing = both ? Spacing : 0;
+    // The caption wraps in what the glyph and the margins leave of the width.
+    int room = Area.Width() - 2 * GlyphMarginOffset(Margin) - 4;
+    if (Layout == glGlyphLeft || Layout == glGlyphRight)
+        room -= GlyphSize.cx + std::max(0, spacing);
+    TSize text{0, 0};
+    if (!Caption.empty() && Canvas) {
+        TRect r(0, 0, std::max(1, room), 0);
+        DrawWideText(Canvas, Caption, r, CaptionFlags | DT_CALCRECT);
+        text = TSize{r.Width(), r.Height()};
+    }
+    return PlaceGlyphAndCaption(Area, GlyphSize, text, Layout, Margin, spacing, Alignment, BiDiFlags, Pressed);
+}
+
 void CalcGlyphAndTextLayout(const TRect& Client, TPoint GlyphSize, UINT BiDiFlags,
                             TRect& TextBounds, TPoint& GlyphPos, int Spacing, int Margin,
                             TAlignment Alignment, int Layout)

@@ -95,6 +95,27 @@ void CalcGlyphAndTextLayout(const TRect& Client, TPoint GlyphSize, UINT BiDiFlag
                             TRect& TextBounds, TPoint& GlyphPos, int Spacing, int Margin,
                             TAlignment Alignment, int Layout);
 
+// The distance from the glyph's side of a button: Margin + 3, or 0 for a margin of -1.
+constexpr int GlyphMarginOffset(int Margin) { return Margin < 0 ? 0 : Margin + 3; }
+
+// Where a glyph and a caption of these sizes go in Area: the glyph Margin offset from its
+// side (GlyphMarginOffset), Spacing between the two, the pair placed by Alignment along the
+// layout's axis and centred across it; in the reading order's flags (DT_RIGHT swaps left and
+// right) and one pixel down and right when pressed. Spacing counts only when there are both.
+struct TzGlyphPlaces {
+    TRect Glyph;
+    TRect Text;
+};
+TzGlyphPlaces PlaceGlyphAndCaption(const TRect& Area, TSize GlyphSize, TSize TextSize, int Layout, int Margin,
+                                   int Spacing, TAlignment Alignment, UINT BiDiFlags, bool Pressed);
+// The layout of a button with a glyph beside its caption, a skinned one or a foreign one
+// alike: the caption (none when empty) measured in the canvas's font with CaptionFlags, wrapped
+// in what the glyph, its spacing and the margins leave of the width when it stands beside the
+// glyph; then both placed by PlaceGlyphAndCaption.
+TzGlyphPlaces PlaceButtonGlyph(const TRect& Area, TSize GlyphSize, TCanvas* Canvas, const WideString& Caption,
+                               UINT CaptionFlags, int Layout, int Margin, int Spacing, TAlignment Alignment,
+                               UINT BiDiFlags, bool Pressed);
+
 // Image Index of the list in Bmp, made 24-bit of the list's image size over the list's
 // background colour (the key colour when it has none).
 void ImageListToBitmap(TCustomImageList* List, int Index, TBitmap* Bmp);

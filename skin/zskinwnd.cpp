@@ -461,8 +461,9 @@ TPoint OffsetInParent(HWND Wnd, HWND Parent)
     return TPoint(wr.left - pr.left, wr.top - pr.top);
 }
 
-// The parent's background colour (its answer to the skin command, else the dialog colour).
-TColor ParentColorOf(HWND Parent)
+} // namespace
+
+TColor WindowParentColor(HWND Parent)
 {
     SharedParentColor = SkinKeyColor;
     if (Parent)
@@ -471,8 +472,6 @@ TColor ParentColorOf(HWND Parent)
     SharedParentColor = SkinKeyColor;
     return c == SkinKeyColor ? TColor(GetSysColor(COLOR_BTNFACE)) : ColorToRGB(c);
 }
-
-} // namespace
 
 void FillBorderKeys(TzCommonData* SD, HWND Window)
 {
@@ -488,7 +487,7 @@ void FillBorderKeys(TzCommonData* SD, HWND Window)
     TSkPixelRows prow;
     const bool image = info.Ready && PixelRowsOf(info.Bmp, prow);
     const TPoint at = OffsetInParent(Window, parent);
-    const TColor colour = image ? SkinKeyColor : ParentColorOf(parent);
+    const TColor colour = image ? SkinKeyColor : WindowParentColor(parent);
     const auto fix = [&](int x, int y) {
         uint8_t* p = rows.At(x, y);
         if (p[0] != 0xFF || p[1] != 0x00 || p[2] != 0xFF)

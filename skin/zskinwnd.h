@@ -220,6 +220,8 @@ TSkMainWnd* FindWindowAdapter(HWND Window);
 // colour instead with FillOnly, when the skin has one); then the key colour through the
 // border. The mark is cleared.
 void PrepareWindowCache(TzCommonData* SkinData, HWND Window, bool FillOnly);
+// A parent window's background colour: its answer to the skin command, else the dialog colour.
+TColor WindowParentColor(HWND Parent);
 // Key-colour pixels of the border strips of the cache (the section's border margins) show
 // the parent: its picture at the same place, or its background colour.
 void FillBorderKeys(TzCommonData* SkinData, HWND Window);

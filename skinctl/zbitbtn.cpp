@@ -128,30 +128,14 @@ UINT TzBitBtn::CaptionFlags()
     return (AlignmentToTextFlags(this, alignment) & ~UINT(DT_VCENTER)) | (WordWrap() ? DT_WORDBREAK : 0);
 }
 
-TSize TzBitBtn::CaptionSize(TCanvas* Canvas, const WideString& Text, int MaxWidth)
-{
-    if (!FShowCaption || Text.empty())
-        return TSize{0, 0};
-    Canvas->Font()->Assign(Font());
-    TRect r(0, 0, std::max(1, MaxWidth), 0);
-    DrawWideText(Canvas, Text, r, CaptionFlags() | DT_CALCRECT);
-    return TSize{r.Width(), r.Height()};
-}
-
 TzGlyphPlaces TzBitBtn::Places()
 {
     FSkinData->PrepareCache();
-    const WideString caption = Caption();
-    const TSize glyph = SkinButtonGlyphSize(Glyph(), NumGlyphs(), FImages, FImageIndex);
-    const bool both = FShowCaption && glyph.cx > 0 && !caption.empty();
-    const int spacing = both ? Spacing() : 0;
-    // The caption wraps in what the glyph and the margins leave of the width.
-    int room = Width() - 2 * GlyphMarginOffset(Margin()) - 4;
-    if (Layout() == blGlyphLeft || Layout() == blGlyphRight)
-        room -= glyph.cx + std::max(0, spacing);
-    const TSize text = CaptionSize(FSkinData->CacheBmp()->Canvas(), caption, room);
-    return PlaceGlyphAndCaption(TRect(0, 0, Width(), Height()), glyph, text, Layout(), Margin(), spacing, FAlignment,
-                                UINT(DrawTextBiDiModeFlagsReadingOnly()), CurrentState() == 2);
+    TCanvas* c = FSkinData->CacheBmp()->Canvas();
+    c->Font()->Assign(Font());
+    return PlaceButtonGlyph(TRect(0, 0, Width(), Height()), SkinButtonGlyphSize(Glyph(), NumGlyphs(), FImages, FImageIndex),
+                            c, FShowCaption ? Caption() : WideString(), CaptionFlags(), Layout(), Margin(), Spacing(),
+                            FAlignment, UINT(DrawTextBiDiModeFlagsReadingOnly()), CurrentState() == 2);
 }
 
 void TzBitBtn::PaintContent(TBitmap* Cache, int State)

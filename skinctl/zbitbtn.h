@@ -54,9 +54,8 @@ protected:
     void SkinRemoved() override;
 
 private:
-    // The caption's DrawText flags and its size.
+    // The caption's DrawText flags.
     UINT CaptionFlags();
-    TSize CaptionSize(TCanvas* Canvas, const WideString& Text, int MaxWidth);
     void Changed();
     void RebuildGlyphStrip();
 

@@ -67,21 +67,6 @@ void DrawSkinButtonGlyph(TBitmap* Cache, TPoint P, TBitmap* Glyph, int NumGlyphs
         CopyKeyed(Cache, image.get(), P.X, key, all, P.Y);
 }
 
-TzGlyphPlaces PlaceGlyphAndCaption(const TRect& Area, TSize GlyphSize, TSize TextSize, TButtonLayout Layout,
-                                   int Margin, int Spacing, TAlignment Alignment, UINT BiDiFlags, bool Pressed)
-{
-    TRect text(0, 0, TextSize.cx, TextSize.cy);
-    TPoint glyph;
-    // Without a glyph the caption is placed alone, and the other way round.
-    if (TextSize.cx == 0 || GlyphSize.cx == 0)
-        Spacing = 0;
-    CalcGlyphAndTextLayout(Area, TPoint(GlyphSize.cx, GlyphSize.cy), BiDiFlags, text, glyph, Spacing,
-                           GlyphMarginOffset(Margin), Alignment, static_cast<int>(Layout));
-    const int shift = Pressed ? 1 : 0;
-    return TzGlyphPlaces{Bounds(glyph.X + shift, glyph.Y + shift, GlyphSize.cx, GlyphSize.cy),
-                         Bounds(text.Left + shift, text.Top + shift, text.Width(), text.Height())};
-}
-
 void MakeGlyphStrip(TButtonGlyph* Glyph, TCustomImageList* Images, int ImageIndex,
                     TzDisabledGlyphKind DisabledGlyphKind)
 {

@@ -5,15 +5,13 @@
 
 #include "classlib/buttons.h"
 #include "skin/zskinpaint.h"
+#include "skin/zskintextpaint.h"
 
 class TCustomImageList;
 
 // The names of the glyph's disabled looks and of the alignments, for the property tables.
 inline const char* const DisabledGlyphKindNames[] = {"dgBlended", "dgGrayed"};
 inline const char* const GlyphAlignmentNames[] = {"taLeftJustify", "taRightJustify", "taCenter"};
-
-// The distance from the glyph's side of the button: Margin + 3, or 0 for a margin of -1.
-constexpr int GlyphMarginOffset(int Margin) { return Margin < 0 ? 0 : Margin + 3; }
 
 // The size of one glyph: the strip's frame when it holds a picture, else the image list's
 // image size when ImageIndex names an image of it, else (0, 0).
@@ -32,17 +30,6 @@ struct TzGlyphLook {
 void DrawSkinButtonGlyph(TBitmap* Cache, TPoint P, TBitmap* Glyph, int NumGlyphs, TCustomImageList* Images,
                          int ImageIndex, int State, bool Enabled, const TzGlyphLook& Look,
                          const TzCacheInfo& Parent = EmptyCacheInfo);
-
-// Where a glyph and a caption of these sizes go in Area: the glyph Margin offset from its
-// side (GlyphMarginOffset), Spacing between the two, the pair placed by Alignment along the
-// layout's axis and centred across it; in the reading order's flags (DT_RIGHT swaps left and
-// right) and one pixel down and right when pressed. Spacing counts only when there are both.
-struct TzGlyphPlaces {
-    TRect Glyph;
-    TRect Text;
-};
-TzGlyphPlaces PlaceGlyphAndCaption(const TRect& Area, TSize GlyphSize, TSize TextSize, TButtonLayout Layout,
-                                   int Margin, int Spacing, TAlignment Alignment, UINT BiDiFlags, bool Pressed);
 
 // An unskinned button shows an image-list glyph through its glyph strip: two frames, the
 // image and its disabled look (a copy without DisabledGlyphKind; else on the button face,

@@ -54,21 +54,7 @@ int TzEdit::FrameWidth() const
 
 void TzEdit::PrepareEditCache()
 {
-    TzCommonData* sd = FSkinData.get();
-    if (!sd->BGChanged())
-        return;
-    sd->PrepareCache();
-    TBitmap* cache = sd->CacheBmp();
-    if (Width() < 2 || Height() < 2)
-        return;
-    const TzBackdrop behind = sd->Backdrop();
-    const TPoint at(Left(), Top());
-    PaintSkinSection(sd->SectionSkin(), behind, bfFillCentre | bfKeysShowParent, cache, at,
-                     TRect(0, 0, Width(), Height()), TzPaintState(ActiveState(sd)));
-    PaintText();
-    if (!Enabled())
-        ApplyDisabledKind(cache, FDisabledKind, this, at, behind.Picture);
-    sd->SetBGChanged(false);
+    PrepareFramedCache(this, FSkinData.get(), Height(), FDisabledKind, [this](TBitmap*) { PaintText(); });
 }
 
 void TzEdit::PaintText()
@@ -113,11 +99,7 @@ void TzEdit::PaintToDC(HDC DC)
     TzCommonData* sd = FSkinData.get();
     if (WaitsForParent(sd))
         return;
-    TWinControl* parent = Parent();
-    sd->SetBGChanged(sd->BGChanged() || sd->OutOfClip() || AskControlCommand(parent, SKCMD_ISOUTOFCLIP));
-    const TRect client = parent->ClientRect();
-    sd->SetOutOfClip(!(client.Contains(TPoint(Left(), Top())) && Left() + Width() <= client.Right &&
-                       Top() + Height() <= client.Bottom));
+    CheckOutOfClip(this, sd);
     if (!sd->SeeThrough())
         PrepareEditCache();
     FillAllCornersFromParent(sd);

@@ -218,19 +218,7 @@ void TzGroupBox::WMPaint(TMessage& Message)
 
 bool TzGroupBox::PreviewMessage(TMessage& Message)
 {
-    TzCommonData* sd = FSkinData.get();
-    switch (SkinCommandOf(Message)) {
-    case SKCMD_SETSEETHROUGH:
-        CommonMessageHandler(Message, sd);
-        if (sd->SeeThrough() && sd->Skinned() && IsControlReady(this))
-            PaintControl();
-        return true;
-    case SKCMD_ISUPDATING:
-        TWMSkinCommand(Message).Answer(sd->BGChanged() || sd->Updating() ? 1 : 0);
-        return true;
-    default:
-        return false;
-    }
+    return PreviewContainerCommand(this, FSkinData.get(), Message, [this] { PaintControl(); });
 }
 
 void TzGroupBox::ParentUpdateEnded()

@@ -225,6 +225,16 @@ bool WaitsForParent(TzCommonData* SkinData)
     return SkinData->Updating();
 }
 
+void CheckOutOfClip(TControl* Control, TzCommonData* SkinData)
+{
+    TWinControl* parent = Control->Parent();
+    SkinData->SetBGChanged(SkinData->BGChanged() || SkinData->OutOfClip() ||
+                           AskControlCommand(parent, SKCMD_ISOUTOFCLIP));
+    const TRect client = parent->ClientRect();
+    const TRect r = Control->BoundsRect();
+    SkinData->SetOutOfClip(!(client.Contains(r.TopLeft()) && r.Right <= client.Right && r.Bottom <= client.Bottom));
+}
+
 int ActiveState(const TzCommonData* SkinData)
 {
     return IsControlActive(SkinData) ? 1 : 0;

@@ -142,6 +142,11 @@ void RunSkinnedWndProc(TzSkinnedControl& Control, TMessage& Message);
 // set so that the end of the parent's update repaints it.
 bool WaitsForParent(TzCommonData* SkinData);
 
+// Before a windowed control paints from its cache: the picture is stale when it was, when the
+// control lay outside its parent's client area at the last paint, or when the parent says it
+// lies out of its clip; then whether it lies outside that area now.
+void CheckOutOfClip(TControl* Control, TzCommonData* SkinData);
+
 // The state a control paints in: 1 when it is active (focused, or hot under the mouse), else 0.
 int ActiveState(const TzCommonData* SkinData);
 
@@ -150,6 +155,49 @@ int ActiveState(const TzCommonData* SkinData);
 // that keeps no cache frees it afterwards. The control's own colour replaces the section's
 // when it keeps its colour.
 void PaintSectionFromCache(TControl* Control, TzCommonData* SkinData, HDC DC, int State, bool KeepCache);
+
+// What a container (a panel, a group box) answers before anything else, skinned or not: told
+// to be see-through, it paints its picture at once (PaintPicture, when skinned and ready);
+// asked whether its children must wait, it answers by its own state alone. True when Message
+// was one of these.
+template <class TPaint>
+bool PreviewContainerCommand(TControl* Control, TzCommonData* SkinData, TMessage& Message, TPaint&& PaintPicture)
+{
+    switch (SkinCommandOf(Message)) {
+    case SKCMD_SETSEETHROUGH:
+        CommonMessageHandler(Message, SkinData);
+        if (SkinData->SeeThrough() && SkinData->Skinned() && IsControlReady(Control))
+            PaintPicture();
+        return true;
+    case SKCMD_ISUPDATING:
+        TWMSkinCommand(Message).Answer(SkinData->BGChanged() || SkinData->Updating() ? 1 : 0);
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The cache of a control framed like an edit, when it is stale: the section for the
+// control's state over the parent's picture across its top Height rows, then Inner(cache)
+// (the control's own parts), then the disabled look of Kind while the control is disabled.
+template <class TInner>
+void PrepareFramedCache(TControl* Control, TzCommonData* SkinData, int Height, TzDisabledKind Kind, TInner&& Inner)
+{
+    if (!SkinData->BGChanged())
+        return;
+    SkinData->PrepareCache();
+    TBitmap* cache = SkinData->CacheBmp();
+    if (Control->Width() < 2 || Control->Height() < 2)
+        return;
+    const TzBackdrop behind = SkinData->Backdrop();
+    const TPoint at(Control->Left(), Control->Top());
+    PaintSkinSection(SkinData->SectionSkin(), behind, bfFillCentre | bfKeysShowParent, cache, at,
+                     TRect(0, 0, Control->Width(), Height), TzPaintState(ActiveState(SkinData)));
+    Inner(cache);
+    if (!Control->Enabled())
+        ApplyDisabledKind(cache, Kind, Control, at, behind.Picture);
+    SkinData->SetBGChanged(false);
+}
 
 // For a window that is no skinned control but follows the skin (a pane holding a foreign
 // window under its adapter, a page drawn from the skin): answers the skin commands as a

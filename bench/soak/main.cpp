@@ -11,6 +11,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
+#include "skinctl/zlabel.h"
 #include "unicode/ucforms.h"
 
 #include <cstdio>
@@ -45,6 +46,7 @@ int main(int argc, char** argv)
     InitSkinGraphics();
     InitSkinManager();
     InitUcTreeView();
+    InitSkinnedLabels();
     int wrong = 0;
     {
         TSoakRig rig(TSoakPlaces{SourcePath("resources/forms/GalleryForm.form"), SourcePath("resources/skins"),

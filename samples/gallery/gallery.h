@@ -5,8 +5,10 @@
 #pragma once
 
 #include "classlib/menus.h"
+#include "skinctl/zpanel.h"
 #include "unicode/ucforms.h"
 
+#include <memory>
 #include <vector>
 
 class TGalleryForm;
@@ -35,20 +37,35 @@ TWinControl* CreateButtonsPage(TGalleryForm* Form);           // page_buttons.cp
 TWinControl* CreateTabsPage(TGalleryForm* Form);              // page_tabs.cpp
 TWinControl* CreateContactsPage(TGalleryForm* Form);          // page_contacts.cpp
 TWinControl* CreateListsPage(TGalleryForm* Form);             // page_lists.cpp
+TWinControl* CreateSettingsPage(TGalleryForm* Form);          // page_settings.cpp
+TWinControl* CreateForeignPage(TGalleryForm* Form);           // page_foreign.cpp
 // Registers what the skins page needs once per program (its preview window class).
 void RegisterSkinsPageClasses();
 
-// An empty page: it fills the form above the status line. It shows its parent's picture
-// (the skinned form's background) where its parent has one, and hands that picture on to
-// its own controls.
+// The base of a page that paints or answers the skin itself: it fills the form above the
+// status line.
 class TGalleryPanel : public TCustomControl {
     Z_CLASS(TGalleryPanel, TCustomControl)
 public:
     explicit TGalleryPanel(TComponent* AOwner);
+};
+
+// A page on the skin's panel (the system's face colour without a skin): a skinned panel
+// without bevels or caption, whose children stand on its picture. SkinFollowed runs when its
+// window is made and after each new skin or its removal, for what else the page keeps in step.
+class TGallerySkinPage : public TzPanel {
+    Z_CLASS(TGallerySkinPage, TzPanel)
+public:
+    explicit TGallerySkinPage(TComponent* AOwner);
 
 protected:
-    void WndProc(TMessage& Message) override;
-    void Paint() override;
+    void CreateWnd() override;
+    void SkinChanged(TWMSkinCommand& Command) override;
+    // Text is the page's text colour: the section's, or the window text's without a skin.
+    virtual void SkinFollowed(TColor) {}
+
+private:
+    TColor TextColor() const;
 };
 
 // A control of class T owned by Owner, at those bounds on Parent.
@@ -61,8 +78,8 @@ template <class T> T* Put(TWinControl* Parent, TComponent* Owner, int Left, int 
 }
 
 // A hidden page already placed on the form, so that its controls can have windows while it
-// is filled.
-TGalleryPanel* NewGalleryPanel(TGalleryForm* Form);
+// is filled (PlacePage below for a page of a class of its own).
+TGallerySkinPage* NewGalleryPanel(TGalleryForm* Form);
 
 class TGalleryForm : public TUcForm {
     Z_CLASS(TGalleryForm, TUcForm)
@@ -90,3 +107,12 @@ private:
     TControl* FStatus = nullptr;
     int FPageIndex = -1;
 };
+
+// A hidden page of class T already placed on the form.
+template <class T> T* PlacePage(TGalleryForm* Form)
+{
+    T* page = MakeComponent<T>(Form);
+    page->SetVisible(false);
+    page->SetParent(Form);
+    return page;
+}

@@ -1,9 +1,8 @@
 #include "gallery.h"
-#include "gallery_controls.h"
-#include "skin/zcontrolutils.h"
-#include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskinprovider.h"
+#include "skinctl/zlabel.h"
+#include "skinctl/zpanel.h"
 #include "unicode/ucactnlist.h"
 #include "unicode/ucmenus.h"
 
@@ -19,6 +18,8 @@ const std::vector<TGalleryPage>& GalleryPages()
         {L"&Вкладки", ShortCut('7', ssCtrl), L"tabs", &CreateTabsPage},
         {L"&Контакты", ShortCut('8', ssCtrl), L"contacts", &CreateContactsPage},
         {L"С&писки", ShortCut('9', ssCtrl), L"lists", &CreateListsPage},
+        {L"&Настройки", ShortCut('0', ssCtrl), L"settings", &CreateSettingsPage},
+        {L"&Чужие окна", ShortCut('F', ssCtrl | ssShift), L"foreign", &CreateForeignPage},
     };
     return pages;
 }
@@ -30,65 +31,36 @@ TGalleryPanel::TGalleryPanel(TComponent* AOwner) : TCustomControl(AOwner)
     SetControlStyle(ControlStyle() | csAcceptsControls);
 }
 
-namespace {
+Z_CLASS_IMPL(TGallerySkinPage, TzPanel)
 
-// The parent's picture moved to a child at (X, Y) of it; not Ready when it has none.
-TzCacheInfo ParentPicture(TControl* Control)
+TGallerySkinPage::TGallerySkinPage(TComponent* AOwner) : TzPanel(AOwner)
 {
-    SharedCacheInfo.Ready = false;
-    if (Control->Parent())
-        SendCommandToControl(Control->Parent(), SKCMD_GETBGIMAGE, 0);
-    TzCacheInfo info = SharedCacheInfo;
-    info.X += Control->Left();
-    info.Y += Control->Top();
-    return info;
+    SetBevelOuter(bvNone);
+    SetCaption(L"");
 }
 
-} // namespace
-
-void TGalleryPanel::WndProc(TMessage& Message)
+TColor TGallerySkinPage::TextColor() const
 {
-    switch (Message.Msg) {
-    case SM_SKINCMD: {
-        TWMSkinCommand command(Message);
-        if (command.Command == SKCMD_GETBGIMAGE) {
-            const TzCacheInfo info = ParentPicture(this);
-            if (info.Ready)
-                SharedCacheInfo = info;
-            return;
-        }
-        if ((command.Command == SKCMD_ISIMAGEBG || command.Command == SKCMD_GETBGCOLOR) && Parent() &&
-            Parent()->HandleAllocated()) {
-            const LRESULT answer = SendCommandToWindow(Parent()->Handle(), command.Command, 0);
-            if (command.Command == SKCMD_ISIMAGEBG)
-                command.Answer(answer);
-            return;
-        }
-        break;
-    }
-    case WM_ERASEBKGND:
-        Message.Result = 1;
-        return;
-    }
-    TCustomControl::WndProc(Message);
+    TzCommonData* sd = SkinData();
+    return sd->Skinned() ? TColor(sd->GetSkinManager()->Section(sd->SkinIndex).FontColor) : TColor(clWindowText);
 }
 
-void TGalleryPanel::Paint()
+void TGallerySkinPage::CreateWnd()
 {
-    const TzCacheInfo picture = ParentPicture(this);
-    if (picture.Ready && picture.Bmp)
-        BitBlt(Canvas()->Handle(), 0, 0, Width(), Height(), picture.Bmp->Canvas()->Handle(), picture.X, picture.Y,
-               SRCCOPY);
-    else
-        FillDC(Canvas()->Handle(), TRect(0, 0, Width(), Height()), Color());
+    TzPanel::CreateWnd();
+    SkinFollowed(TextColor());
 }
 
-TGalleryPanel* NewGalleryPanel(TGalleryForm* Form)
+void TGallerySkinPage::SkinChanged(TWMSkinCommand& Command)
 {
-    auto* page = new TGalleryPanel(Form);
-    page->SetVisible(false);
-    page->SetParent(Form);
-    return page;
+    TzPanel::SkinChanged(Command);
+    if (Command.Command != SKCMD_NEWSKIN)
+        SkinFollowed(TextColor());
+}
+
+TGallerySkinPage* NewGalleryPanel(TGalleryForm* Form)
+{
+    return PlacePage<TGallerySkinPage>(Form);
 }
 
 namespace {
@@ -121,13 +93,18 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
     // Room for the skin's contact sheet: five columns of sections.
     SetClientSize(884, 660);
 
-    auto* status = new TGalleryLabel(this);
-    status->SetParent(this);
-    status->SetAlign(alBottom);
+    // The status line: a label on a panel of its own along the bottom.
+    auto* line = MakeComponent<TzPanel>(this);
+    line->SetBevelOuter(bvNone);
+    line->SetCaption(L"");
+    line->SetParent(this);
+    line->SetAlign(alBottom);
+    line->SetHeight(22);
+    auto* status = MakeComponent<TzLabel>(this);
+    status->SetParent(line);
+    status->SetAlign(alClient);
     status->SetAutoSize(false);
-    status->SetHeight(22);
-    // Over the form's own background, skinned or not.
-    status->SetTransparent(true);
+    status->SetLayout(tlCenter);
     SetControlWideText(status, L"Наведите указатель на пункт меню: здесь появится подсказка.");
     FStatus = status;
 
@@ -139,6 +116,7 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
         FPages.push_back(control);
     }
     BuildMenu();
+    // The frame, title bar and menu line are the skin's too.
     MakeComponent<TzSkinProvider>(this);
     ShowPage(0);
     Application->OnHint = MakeMethod<&TGalleryForm::ApplicationHint>(this);

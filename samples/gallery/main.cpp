@@ -3,12 +3,11 @@
 // With --screenshot FILE it writes the first page as FILE, then every page in each of three
 // looks (our two skins and no skin) as <page>-<look>.png beside it, and exits.
 #include "gallery.h"
-#include "gallery_controls.h"
-#include "skin/zcommondata.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
+#include "skinctl/zlabel.h"
 #include "skinctl/zlistview.h"
 #include "support/screenshot.h"
 #include "unicode/ucsysutils.h"
@@ -101,14 +100,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     InitSkinGraphics();
     InitSkinManager();
     InitUcTreeView();
+    InitSkinnedLabels();
     InitSkinnedLists();
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     RegisterSkinsPageClasses();
-    // The labels edits carry beside themselves show the form's picture through them, in the
-    // skin's text colour.
-    if (!BoundLabelFactory)
-        BoundLabelFactory = [](TComponent* Owner) -> TCustomLabel* { return new TGalleryLabel(Owner); };
     int result = 1;
     try {
         result = RunGallery(ScreenshotFile());

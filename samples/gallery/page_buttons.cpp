@@ -2,12 +2,13 @@
 // with their glyph in every layout and from an image list, speed buttons in all five styles
 // (one with a drop-down menu), and spin edits for whole and decimal numbers.
 #include "gallery.h"
-#include "gallery_controls.h"
 #include "classlib/imglist.h"
 #include "classlib/menus.h"
 #include "skin/zgraphics.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
+#include "skinctl/zlabel.h"
+#include "skinctl/zpanel.h"
 #include "skinctl/zspeedbutton.h"
 #include "skinctl/zspinedit.h"
 #include "unicode/ucmenus.h"
@@ -16,7 +17,7 @@ namespace {
 
 void Heading(TWinControl* Page, TComponent* Owner, int Left, int Top, const wchar_t* Text)
 {
-    auto* label = Put<TGalleryLabel>(Page, Owner, Left, Top, 400, 18);
+    auto* label = Put<TzLabel>(Page, Owner, Left, Top, 400, 18);
     SetControlWideText(label, Text);
     label->Font()->SetStyle(fsBold);
 }
@@ -50,7 +51,7 @@ TUcMenuItem* MenuItem(TComponent* Owner, TMenuItem* Parent, const wchar_t* Capti
 
 TWinControl* CreateButtonsPage(TGalleryForm* Form)
 {
-    TGalleryPanel* page = NewGalleryPanel(Form);
+    auto* page = NewGalleryPanel(Form);
 
     Heading(page, Form, 20, 12, L"Кнопки");
     auto* enter = Put<TzButton>(page, Form, 20, 36, 100, 28);

@@ -49,82 +49,18 @@ const std::vector<TGroup>& ContactGroups()
     return groups;
 }
 
-// The page: its background is the skin's panel colour (the system's face colour without a
-// skin), the picture its see-through children stand on. It passes the skin's commands on.
-class TContactsPage : public TGalleryPanel {
-    Z_CLASS(TContactsPage, TGalleryPanel)
+// The page: it stands on the skin's panel colour, the picture its see-through children stand on.
+class TContactsPage : public TGallerySkinPage {
+    Z_CLASS(TContactsPage, TGallerySkinPage)
 public:
-    explicit TContactsPage(TComponent* AOwner) : TGalleryPanel(AOwner) {}
+    explicit TContactsPage(TComponent* AOwner) : TGallerySkinPage(AOwner) {}
 
     void Build(TGalleryForm* Form);
 
-protected:
-    void CreateWnd() override
-    {
-        TGalleryPanel::CreateWnd();
-        FollowSkin();
-    }
-    void WndProc(TMessage& M) override
-    {
-        if (M.Msg != SM_SKINCMD) {
-            TGalleryPanel::WndProc(M);
-            return;
-        }
-        TWMSkinCommand command(M);
-        switch (command.Command) {
-        case SKCMD_ISSKINNED:
-            command.Answer(1);
-            return;
-        case SKCMD_GETBGIMAGE:
-            SharedCacheInfo = MakeCacheInfo(Picture(), 0, 0);
-            return;
-        case SKCMD_GETBGCOLOR:
-            SharedParentColor = ColorToRGB(Color());
-            return;
-        case SKCMD_NEWSKIN:
-        case SKCMD_SKINREMOVED:
-        case SKCMD_REFRESH:
-            if (command.Command != SKCMD_NEWSKIN)
-                FollowSkin();
-            BroadcastToControls(this, M);
-            return;
-        default:
-            TGalleryPanel::WndProc(M);
-            return;
-        }
-    }
-
 private:
-    void FollowSkin()
-    {
-        TzSkinManager* m = DefaultManager;
-        const int panel = m && m->SkinData().Active ? m->FindSectionIndex("PANEL") : -1;
-        const bool skinned = m && m->IsValidSkinIndex(panel);
-        const TColor text = skinned ? TColor(m->Section(panel).FontColor) : clWindowText;
-        SetColor(skinned ? m->Section(panel).Color : clBtnFace);
-        Font()->SetColor(text);
-        // The edits' labels stand on the card, which shows the page.
-        for (TzEdit* edit : {FName, FStatus})
-            if (edit && edit->BoundLabel()->LabelControl())
-                edit->BoundLabel()->Font()->SetColor(text);
-    }
-    TBitmap* Picture()
-    {
-        const TColor c = ColorToRGB(Color());
-        if (!FPicture || FPicture->Width() != Width() || FPicture->Height() != Height() || FPainted != c) {
-            FPicture = std::make_unique<TBitmap>();
-            FPicture->SetPixelFormat(pf24bit);
-            FPicture->SetSize(std::max(1, Width()), std::max(1, Height()));
-            FillDC(FPicture->Canvas()->Handle(), TRect(0, 0, FPicture->Width(), FPicture->Height()), c);
-            FPainted = c;
-        }
-        return FPicture.get();
-    }
     // A contact chosen in the tree: its card and its conversation.
     void ContactChange(TObject* Sender, TTreeNode* Node);
 
-    std::unique_ptr<TBitmap> FPicture;
-    TColor FPainted = clNone;
     TUcTreeView* FTree = nullptr;
     TzGroupBox* FCard = nullptr;
     TzEdit* FName = nullptr;
@@ -132,7 +68,7 @@ private:
     TzMemo* FTalk = nullptr;
 };
 
-Z_CLASS_IMPL(TContactsPage, TGalleryPanel)
+Z_CLASS_IMPL(TContactsPage, TGallerySkinPage)
 
 void TContactsPage::ContactChange(TObject*, TTreeNode* Node)
 {
@@ -202,16 +138,13 @@ void TContactsPage::Build(TGalleryForm* Form)
     FTree->SetSelected(first);
     // Without a window yet, the tree tells of no change: the card is filled here.
     ContactChange(FTree, first);
-    FollowSkin();
 }
 
 } // namespace
 
 TWinControl* CreateContactsPage(TGalleryForm* Form)
 {
-    auto* page = new TContactsPage(Form);
-    page->SetVisible(false);
-    page->SetParent(Form);
+    auto* page = PlacePage<TContactsPage>(Form);
     page->Build(Form);
     return page;
 }

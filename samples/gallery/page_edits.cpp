@@ -9,6 +9,7 @@
 #include "skin/zskinmanager.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zmemo.h"
+#include "skinctl/zpanel.h"
 #include "skinctl/zskinctl.h"
 #include "skinctl/zsplitter.h"
 
@@ -90,9 +91,11 @@ Z_CLASS_IMPL(TForeignListPane, TGalleryPanel)
 
 TWinControl* CreateEditsPage(TGalleryForm* Form)
 {
-    TGalleryPanel* page = NewGalleryPanel(Form);
+    auto* page = NewGalleryPanel(Form);
 
-    auto* fields = Put<TGalleryPanel>(page, Form, 0, 0, 380, 100);
+    auto* fields = Put<TzPanel>(page, Form, 0, 0, 380, 100);
+    fields->SetBevelOuter(bvNone);
+    fields->SetCaption(L"");
     fields->SetAlign(alLeft);
     LabelledEdit(fields, Form, 20, L"Имя:", L"Алёна Петрова");
     LabelledEdit(fields, Form, 56, L"Пароль:", L"секрет")->SetWidePasswordChar(0x25CF);

@@ -6,6 +6,7 @@
 #include "classlib/imglist.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zmemo.h"
+#include "skinctl/zpanel.h"
 #include "skinctl/ztabcontrol.h"
 #include "skinctl/zupdown.h"
 
@@ -58,7 +59,7 @@ TImageList* StatusImages(TComponent* Owner)
 
 TWinControl* CreateTabsPage(TGalleryForm* Form)
 {
-    TGalleryPanel* page = NewGalleryPanel(Form);
+    auto* page = NewGalleryPanel(Form);
 
     // The chat window: one tab a conversation, far more than the strip holds.
     auto* chat = Tabs(page, Form, TRect(16, 16, 556, 236), tpTop,

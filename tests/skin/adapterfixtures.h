@@ -220,6 +220,16 @@ inline int DragThumb(TSkScrollWnd* A, int Bar, int Distance, bool Release = true
     return std::min(asked, si.nMax - std::max(int(si.nPage), 1) + 1);
 }
 
+// The width of a text in the window's font.
+inline int TextWidth(HWND Wnd, const WideString& Text)
+{
+    TClientDC dc(Wnd);
+    TSelectObject font(dc.Handle(), reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0)));
+    SIZE s{};
+    GetTextExtentPoint32W(dc.Handle(), Text.c_str(), int(Text.size()), &s);
+    return s.cx;
+}
+
 // What the window shows, its window rectangle as a 24-bit bitmap.
 inline std::unique_ptr<TBitmap> GrabWindow(HWND Wnd)
 {

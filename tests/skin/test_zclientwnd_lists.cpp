@@ -47,15 +47,6 @@ void SetHeaderFormat(HWND Header, int Index, int Format)
     SendMessageW(Header, HDM_SETITEMW, WPARAM(Index), LPARAM(&h));
 }
 
-int TextWidth(HWND Wnd, const WideString& Text)
-{
-    TClientDC dc(Wnd);
-    TSelectObject font(dc.Handle(), reinterpret_cast<HFONT>(SendMessageW(Wnd, WM_GETFONT, 0, 0)));
-    SIZE s{};
-    GetTextExtentPoint32W(dc.Handle(), Text.c_str(), int(Text.size()), &s);
-    return s.cx;
-}
-
 } // namespace
 
 TEST_CASE("a drop-down list combo box: its face from the section, the button in its state with the combo glyph, "

@@ -4,6 +4,7 @@
 #include "skin/zskinmanager.h"
 #include "skin/zskinservices.h"
 #include "skinctl/uctreeview.h"
+#include "skinctl/zlabel.h"
 #include "skinctl/zlistview.h"
 #include "unicode/ucforms.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv)
         InitSkinGraphics();
         InitSkinManager();
         InitUcTreeView();
+        InitSkinnedLabels();
         InitSkinnedLists();
         TMsgRecorder::NameMessage(SM_SKINCMD, "SM_SKINCMD");
     });

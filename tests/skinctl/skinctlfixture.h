@@ -20,14 +20,19 @@
 #include <memory>
 
 // A windowed control whose picture, for children that ask (sub-command 5), is its colour all
-// over. It skins nothing itself, so a broadcast goes on to its children.
+// over, or Pattern when one is given. It skins nothing itself, so a broadcast goes on to its
+// children.
 class TBackdrop : public TCustomControl {
 public:
     explicit TBackdrop(TComponent* AOwner) : TCustomControl(AOwner) { SetColor(clWhite); }
+    TColor (*Pattern)(int X, int Y) = nullptr;
     TBitmap* Picture()
     {
-        if (!FPicture || FPicture->Width() != Width() || FPicture->Height() != Height() || FPainted != Color())
-            FPicture = Filled24(std::max(1, Width()), std::max(1, Height()), FPainted = Color());
+        if (!FPicture || FPicture->Width() != Width() || FPicture->Height() != Height() || FPainted != Color()) {
+            const int w = std::max(1, Width()), h = std::max(1, Height());
+            FPainted = Color();
+            FPicture = Pattern ? MakeBmp24(w, h, Pattern) : Filled24(w, h, FPainted);
+        }
         return FPicture.get();
     }
 
@@ -36,6 +41,11 @@ protected:
     {
         if (M.Msg == SM_SKINCMD && M.WParamHi() == SKCMD_GETBGIMAGE) {
             SharedCacheInfo = MakeCacheInfo(Picture(), 0, 0);
+            return;
+        }
+        // A picture of its own is no plain colour: children that show through want it.
+        if (M.Msg == SM_SKINCMD && M.WParamHi() == SKCMD_ISIMAGEBG) {
+            TWMSkinCommand(M).Answer(Pattern ? 1 : 0);
             return;
         }
         TCustomControl::WndProc(M);
@@ -134,6 +144,14 @@ inline WideString ShiftedSkin(const wchar_t* From, const wchar_t* Name, int Extr
     const Bytes original = ReadBytes(target + L"Options.dat");
     WriteText(target + L"Options.dat", options + std::string(original.begin(), original.end()));
     return folder;
+}
+
+// A windowed control's client area as it prints itself (WM_PRINT).
+inline std::unique_ptr<TBitmap> Printed(TWinControl* C)
+{
+    auto bmp = Filled24(C->Width(), C->Height(), clBlack);
+    SendMessageW(C->Handle(), WM_PRINT, WPARAM(bmp->Canvas()->Handle()), PRF_CLIENT);
+    return bmp;
 }
 
 // A pixel of a window as it is on the screen, frame included (0, 0 is the window's corner).

@@ -16,6 +16,7 @@
 #include "classlib/memmgr.h"
 #include "classlib/menus.h"
 #include "skin/zclientwnd.h"
+#include "skin/zpaintwnd.h"
 #include "skin/zcontrolutils.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
@@ -23,12 +24,18 @@
 #include "skinctl/uctreeview.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
+#include "skinctl/zcheckbox.h"
+#include "skinctl/zcombobox.h"
+#include "skinctl/zradiobutton.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zskinctl.h"
 #include "skinctl/zgroupbox.h"
+#include "skinctl/zlabel.h"
 #include "skinctl/zlistbox.h"
 #include "skinctl/zlistview.h"
 #include "skinctl/zmemo.h"
+#include "skinctl/zpanel.h"
+#include "skinctl/zprogressbar.h"
 #include "skinctl/zspeedbutton.h"
 #include "skinctl/zspinedit.h"
 #include "skinctl/zsplitter.h"
@@ -46,6 +53,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 #include <ostream>
 #include <utility>
 #include <vector>
@@ -97,27 +105,31 @@ inline std::ostream& operator<<(std::ostream& S, const TSoakCounts& C)
 // ---------------------------------------------------------------------------------------
 // A foreign window on the form
 
-// A pane holding a system window that knows nothing of skins (a list box, a combo box, a
-// report list view), which its window adapter skins while a skin is applied: the pane answers
-// the skin commands as a skinned control would, and makes the adapter anew at each refresh.
+// A pane holding system windows that know nothing of skins (a list box, a combo box, a
+// report list view, or the small windows of a dialog: a static, buttons, a check box, radio
+// buttons, a group box, an up-down, a tool bar), which their window adapters skin while a
+// skin is applied: the pane answers the skin commands as a skinned control would, and makes
+// the adapters anew at each refresh.
 class TSoakForeignPane : public TCustomControl {
 public:
-    enum TKind { fkListBox, fkComboBox, fkListView };
+    enum TKind { fkListBox, fkComboBox, fkListView, fkSmall };
     TSoakForeignPane(TComponent* AOwner, TKind Kind) : TCustomControl(AOwner), FKind(Kind) {}
-    ~TSoakForeignPane() override { FAdapter.reset(); }
+    ~TSoakForeignPane() override { FAdapters.clear(); }
     HWND Foreign() const { return FForeign; }
 
 protected:
     void CreateWnd() override
     {
         TCustomControl::CreateWnd();
+        if (FKind == fkSmall) {
+            CreateSmall();
+            FollowSkin();
+            return;
+        }
         static const wchar_t* const classes[] = {L"LISTBOX", L"COMBOBOX", WC_LISTVIEWW};
         static const DWORD styles[] = {WS_BORDER | WS_VSCROLL | LBS_NOINTEGRALHEIGHT, CBS_DROPDOWNLIST | WS_VSCROLL,
                                        WS_BORDER | LVS_REPORT};
-        FForeign = CreateWindowExW(0, classes[FKind], nullptr, WS_CHILD | WS_VISIBLE | styles[FKind], 0, 0, Width(),
-                                   FKind == fkComboBox ? 200 : Height(), Handle(), nullptr, GetModuleHandleW(nullptr),
-                                   nullptr);
-        SendMessageW(FForeign, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), 0);
+        FForeign = Make(classes[FKind], styles[FKind], nullptr, TRect(0, 0, Width(), FKind == fkComboBox ? 200 : Height()));
         const wchar_t* const names[] = {L"Алёна", L"Ελένη", L"Дмитрий", L"Γιώργος", L"王小明", L"Ольга"};
         if (FKind == fkListView) {
             LVCOLUMNW col{};
@@ -147,29 +159,60 @@ protected:
     }
     void WndProc(TMessage& M) override
     {
-        if (FollowSkinCommands(M, [this] { FollowSkin(); }, [this] { FAdapter.reset(); }))
+        if (FollowSkinCommands(M, [this] { FollowSkin(); }, [this] { FAdapters.clear(); }))
             return;
         TCustomControl::WndProc(M);
     }
 
 private:
+    HWND Make(const wchar_t* Class, DWORD Style, const wchar_t* Text, const TRect& B)
+    {
+        HWND w = CreateWindowExW(0, Class, Text, WS_CHILD | WS_VISIBLE | Style, B.Left, B.Top, B.Width(), B.Height(),
+                                 Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+        SendMessageW(w, WM_SETFONT, WPARAM(GetStockObject(DEFAULT_GUI_FONT)), 0);
+        return w;
+    }
+    void CreateSmall()
+    {
+        FSmall = {Make(L"STATIC", SS_LEFT, L"Статика · Στατικό", TRect(2, 2, 146, 16)),
+                  Make(L"BUTTON", BS_PUSHBUTTON, L"Кнопка", TRect(2, 18, 70, 40)),
+                  Make(L"BUTTON", BS_AUTOCHECKBOX, L"Флажок", TRect(74, 18, 146, 30)),
+                  Make(L"BUTTON", BS_AUTORADIOBUTTON, L"Ναι", TRect(74, 30, 146, 42)),
+                  Make(L"BUTTON", BS_GROUPBOX, L"Группа", TRect(2, 42, 100, 68)),
+                  Make(UPDOWN_CLASSW, 0, nullptr, TRect(104, 44, 120, 68)),
+                  Make(TOOLBARCLASSNAMEW, TBSTYLE_FLAT | CCS_NORESIZE | CCS_NODIVIDER, nullptr, TRect(122, 44, 146, 68))};
+    }
+    template <class T> void Adapt(HWND Wnd, const char* Section)
+    {
+        FAdapters.push_back(CreateAdapter<T>(Wnd, nullptr, DefaultManager, Section, true));
+        FAdapters.back()->AfterCreation();
+    }
     void FollowSkin()
     {
-        FAdapter.reset();
+        FAdapters.clear();
         TzSkinManager* m = DefaultManager;
-        if (!FForeign || !m || !m->SkinData().Active)
+        if (!HandleAllocated() || !m || !m->SkinData().Active)
             return;
         switch (FKind) {
-        case fkListBox: FAdapter = CreateAdapter<TSkEditWnd>(FForeign, nullptr, m, "EDIT", true); break;
-        case fkComboBox: FAdapter = CreateAdapter<TSkComboBoxWnd>(FForeign, nullptr, m, "COMBOBOX", true); break;
-        case fkListView: FAdapter = CreateAdapter<TSkListViewWnd>(FForeign, nullptr, m, "EDIT", true); break;
+        case fkListBox: Adapt<TSkEditWnd>(FForeign, "EDIT"); break;
+        case fkComboBox: Adapt<TSkComboBoxWnd>(FForeign, "COMBOBOX"); break;
+        case fkListView: Adapt<TSkListViewWnd>(FForeign, "EDIT"); break;
+        case fkSmall:
+            Adapt<TSkStaticWnd>(FSmall[0], "CHECKBOX");
+            Adapt<TSkBtnWnd>(FSmall[1], "BUTTON");
+            Adapt<TSkCheckBoxWnd>(FSmall[2], "CHECKBOX");
+            Adapt<TSkCheckBoxWnd>(FSmall[3], "CHECKBOX");
+            Adapt<TSkGroupBoxWnd>(FSmall[4], "GROUPBOX");
+            Adapt<TSkSpinWnd>(FSmall[5], "SPEEDBUTTON_SMALL");
+            Adapt<TSkToolBarWnd>(FSmall[6], "BAR");
+            break;
         }
-        FAdapter->AfterCreation();
     }
 
     TKind FKind;
     HWND FForeign = nullptr;
-    std::unique_ptr<TSkEditWnd> FAdapter;
+    std::vector<HWND> FSmall;
+    std::vector<std::unique_ptr<TSkMainWnd>> FAdapters;
 };
 
 // ---------------------------------------------------------------------------------------
@@ -209,7 +252,7 @@ public:
             FManager = dynamic_cast<TzSkinManager*>(FForm->Components(i));
         if (!FManager)
             throw Exception("the form data holds no skin manager");
-        FForm->SetBounds(20, 20, 820, 720);
+        FForm->SetBounds(20, 4, 820, 752);
         FForm->HandleNeeded();
         Build();
         // The frame, title bar and menu line are the skin's too.
@@ -247,6 +290,9 @@ public:
             FManager->SetActive(true);
         }
         Settle();
+        FLongList->SetDroppedDown(true);
+        Application->ProcessMessages();
+        FLongList->SetDroppedDown(false);
     }
 
     // True when the look of switch N is what the manager has now.
@@ -300,6 +346,7 @@ private:
             p->SetText(text);
             p->SetWidth(width);
         }
+        BuildBottomPanel();
 
         // Left: the trees, a splitter, then the rest.
         auto* tree = Put<TzTreeView>(FForm, 0, 0, 160, 100);
@@ -432,6 +479,51 @@ private:
         Foreign(rest, TSoakForeignPane::fkListBox, 8, 420, 150, 150);
         Foreign(rest, TSoakForeignPane::fkComboBox, 168, 420, 150, 26);
         Foreign(rest, TSoakForeignPane::fkListView, 328, 350, 150, 220);
+        Foreign(rest, TSoakForeignPane::fkSmall, 168, 500, 150, 70);
+
+        // Check boxes and radio buttons.
+        auto* remember = Put<TzCheckBox>(rest, 168, 452, 150, 20);
+        remember->SetCaption(L"Запомнить · Θυμήσου");
+        remember->SetChecked(true);
+        auto* grey = Put<TzCheckBox>(rest, 168, 474, 70, 20);
+        grey->SetCaption(L"Серый");
+        grey->SetAllowGrayed(true);
+        grey->SetState(cbGrayed);
+        Put<TzRadioButton>(rest, 240, 474, 70, 20)->SetCaption(L"Да");
+    }
+
+    // Along the bottom, a skinned panel of labels, combo boxes and progress bars.
+    void BuildBottomPanel()
+    {
+        auto* panel = Put<TzPanel>(FForm, 0, 620, 820, 32);
+        panel->SetAlign(alBottom);
+        panel->SetCaption(L"Панель · Πίνακας");
+        panel->SetAlignment(taRightJustify);
+        Put<TzLabel>(panel, 8, 8, 80, 16)->SetCaption(L"Язык · Γλώσσα:");
+        auto* language = Put<TzComboBox>(panel, 96, 4, 140, 24);
+        language->SetStyle(csDropDownList);
+        auto* city = Put<TzComboBox>(panel, 244, 4, 140, 24);
+        city->BoundLabel()->SetCaption("City:");
+        for (int i = 0; i < 30; ++i) {
+            language->Items()->Add(i % 2 ? L"Русский " + std::to_wstring(i) : L"Ελληνικά " + std::to_wstring(i));
+            city->Items()->Add(L"Город " + std::to_wstring(i));
+        }
+        language->SetItemIndex(1);
+        FLongList = language;
+        city->SetText(L"Αθήνα");
+        auto* drawn = Put<TzComboBox>(panel, 392, 4, 90, 24);
+        drawn->SetStyle(csOwnerDrawFixed);
+        drawn->Items()->Add(L"Ω");
+        drawn->SetReadOnly(true);
+        Put<TzProgressBar>(panel, 490, 8, 110, 16)->SetPosition(40);
+        auto* smooth = Put<TzProgressBar>(panel, 608, 8, 90, 16);
+        smooth->SetSmooth(true);
+        smooth->SetMin(50);
+        smooth->SetPosition(75);
+        auto* own = Put<TzLabel>(panel, 706, 8, 60, 16);
+        own->SetCaption(L"Свой цвет");
+        own->SetUseSkinColor(false);
+        own->SetSkinSection("CHECKBOX");
     }
 
     // The queued messages run and the whole form, frames included, painted at once.
@@ -445,5 +537,8 @@ private:
 
     TSoakPlaces FPlaces;
     TUcForm* FForm = nullptr;
+    // A combo box whose list is opened and closed at each switch: under a skin it gets its
+    // adapter the first time, which the skin's removal frees.
+    TzComboBox* FLongList = nullptr;
     TzSkinManager* FManager = nullptr;
 };

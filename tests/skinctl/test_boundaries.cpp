@@ -7,6 +7,8 @@
 #include "classlib/extctrls.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
+#include "skinctl/zcheckbox.h"
+#include "skinctl/zcombobox.h"
 #include "skinctl/zedit.h"
 #include "skinctl/zlistview.h"
 #include "skinctl/zspeedbutton.h"
@@ -32,6 +34,7 @@ struct TThrower {
     }
     void Notify(TObject*) { Hit(); }
     void BmpPaint(TObject*, TBitmap*) { Hit(); }
+    void DrawItem(TWinControl*, int, TRect, TOwnerDrawState) { Hit(); }
     void Message(MSG& Msg, bool&)
     {
         if (Msg.message == WM_CHAR && Msg.wParam == 0x0416)
@@ -249,6 +252,22 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(ClientPixel(bar, 150, 12) == clRed);
          delete bar;
      }},
+    {"click handler of a check box",
+     [](TBoundaryRig& R) {
+         auto* box = R.F.Place<TzCheckBox>(R.F.Form, 10, 10, 120, 20);
+         box->SetCaption(L"Флажок");
+         box->OnClick = MakeMethod<&TThrower::Notify>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             SendMessageW(box->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+             SendMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+         }
+         // Each click changed the state; the press that threw is over.
+         CHECK(box->State() == cbUnchecked);
+         CHECK_FALSE(box->Pressed());
+         CHECK(GetCapture() != box->Handle());
+         delete box;
+     }},
     {"paint handler of a bit button",
      [](TBoundaryRig& R) {
          auto* button = R.F.Place<TzBitBtn>(R.F.Form, 10, 10, 90, 28);
@@ -277,6 +296,20 @@ const TBoundaryCase BoundaryCases[] = {
              CHECK_FALSE(GetUpdateRect(R.F.Form->Handle(), nullptr, FALSE));
          }
          delete button;
+     }},
+    {"draw-item handler of a combo box",
+     [](TBoundaryRig& R) {
+         auto* combo = R.F.Place<TzComboBox>(R.F.Form, 10, 10, 120, 24);
+         combo->SetStyle(csOwnerDrawFixed);
+         combo->Items()->Add(L"Один");
+         combo->SetItemIndex(0);
+         combo->OnDrawItem = MakeMethod<&TThrower::DrawItem>(&R.T);
+         R.T.Armed = true;
+         for (int i = 0; i < 2; ++i) {
+             TBoundaryRig::Repaint(combo->Handle());
+             CHECK_FALSE(GetUpdateRect(combo->Handle(), nullptr, FALSE));
+         }
+         delete combo;
      }},
     {"paint override",
      [](TBoundaryRig& R) {

@@ -13,6 +13,7 @@
 #include "skinctl/zbutton.h"
 #include "skinctl/zspeedbutton.h"
 #include "skinctl/zspinedit.h"
+#include "skin/zpaintwnd.h"
 
 namespace {
 
@@ -354,6 +355,29 @@ TEST_CASE("a bit button places its glyph by every layout and alignment, keeping 
     const TzGlyphPlaces down = b->Places();
     CHECK(down.Glyph.Left == p.Glyph.Left + 1);
     CHECK(down.Text.Top == p.Text.Top + 1);
+}
+
+TEST_CASE("the adapter of a class-library bit button places glyph and caption as the skinned bit button does")
+{
+    TButtonFixture<TzBitBtn> f;
+    auto* plain = f.Place<TBitBtn>(f.Backdrop, 20, 60, 90, 30);
+    plain->SetCaption(WideToAnsi(L"Войти"));
+    TzCommonData data(plain, true);
+    auto a = CreateAdapter<TSkBitBtnWnd>(plain->Handle(), &data, f.Manager.get(), "BUTTON", true);
+    for (TBitBtn* b : {static_cast<TBitBtn*>(f.Button), plain}) {
+        b->SetGlyph(SquareGlyph().get());
+        b->SetMargin(2);
+    }
+    for (TButtonLayout layout : {blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom}) {
+        CAPTURE(int(layout));
+        f.Button->SetLayout(layout);
+        plain->SetLayout(layout);
+        const TzGlyphPlaces want = f.Button->Places(), got = a->Places();
+        CHECK(got.Glyph == want.Glyph);
+        CHECK(got.Text == want.Text);
+        RedrawWindow(plain->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        CHECK(WindowPixel(plain->Handle(), got.Glyph.Left + 8, got.Glyph.Top + 8) == Rgb(200, 0, 0));
+    }
 }
 
 TEST_CASE("a bit button's glyph looks: blend clamped, grey at rest, the image list's strip without a skin")
