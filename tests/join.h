@@ -3,6 +3,7 @@
 
 #include "classlib/graphics.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 #include <string>
@@ -16,12 +17,8 @@ inline void AppendQuoted(std::string& S, unsigned C)
     char hex[8];
     if (C == '"' || C == '\\')
         (S += '\\') += char(C);
-    else if (C == '\r')
-        S += "\\r";
-    else if (C == '\n')
-        S += "\\n";
-    else if (C == '\t')
-        S += "\\t";
+    else if (C == '\r' || C == '\n' || C == '\t')
+        (S += '\\') += C == '\r' ? 'r' : C == '\n' ? 'n' : 't';
     else if (C < 0x20)
         S.append(hex, size_t(std::snprintf(hex, sizeof(hex), "\\x%02X", C)));
     else
@@ -44,14 +41,10 @@ inline std::string QuotedText(std::string_view V)
 inline std::string QuotedText(const WideString& V)
 {
     std::string s(V.size() * 2, '\0');
-    const int n = V.empty() ? 0
-                            : WideCharToMultiByte(CP_ACP, 0, V.data(), int(V.size()), s.data(), int(s.size()),
-                                                  nullptr, nullptr);
-    s.resize(size_t(n > 0 ? n : 0));
-    std::wstring back(s.size(), L'\0');
-    back.resize(size_t(s.empty() ? 0 : MultiByteToWideChar(CP_ACP, 0, s.data(), int(s.size()), back.data(),
-                                                              int(back.size()))));
-    if (back == V)
+    BOOL lost = FALSE;
+    s.resize(size_t(std::max(0, WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, V.data(), int(V.size()), s.data(),
+                                                     int(s.size()), nullptr, &lost))));
+    if (!lost)
         return QuotedText(std::string_view(s));
     std::string q = "\"";
     for (const wchar_t c : V) {

@@ -1,11 +1,11 @@
 #include "msgrecorder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 
 namespace {
 
-// ---------------------------------------------------------------------------------------
 // Windows: one subclass record per window, found by handle from the one procedure.
 
 struct TWindowHook {
@@ -15,15 +15,11 @@ struct TWindowHook {
     bool Unicode;
 };
 
-std::map<HWND, TWindowHook>& WindowHooks()
-{
-    static std::map<HWND, TWindowHook> hooks;
-    return hooks;
-}
+std::map<HWND, TWindowHook> WindowHooks;
 
 LRESULT CALLBACK RecordingProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam)
 {
-    auto& hooks = WindowHooks();
+    auto& hooks = WindowHooks;
     auto it = hooks.find(Wnd);
     if (it == hooks.end())
         return IsWindowUnicode(Wnd) ? DefWindowProcW(Wnd, Msg, WParam, LParam) : DefWindowProcA(Wnd, Msg, WParam, LParam);
@@ -48,11 +44,7 @@ LONG_PTR SetProc(HWND Wnd, bool Unicode, LONG_PTR Proc)
     return Unicode ? SetWindowLongPtrW(Wnd, GWLP_WNDPROC, Proc) : SetWindowLongPtrA(Wnd, GWLP_WNDPROC, Proc);
 }
 
-std::map<UINT, std::string>& LayerNames()
-{
-    static std::map<UINT, std::string> names;
-    return names;
-}
+std::map<UINT, std::string> LayerNames;   // the names of the messages of the layers above
 
 std::string Hex(uintptr_t V)
 {
@@ -63,7 +55,6 @@ std::string Hex(uintptr_t V)
 
 } // namespace
 
-// ---------------------------------------------------------------------------------------
 // Controls: the hook takes the control's WindowProc, and hears when the control goes.
 
 struct TMsgRecorder::TControlHook : public TComponent {
@@ -104,9 +95,6 @@ protected:
     }
 };
 
-// ---------------------------------------------------------------------------------------
-// TMsgEntry
-
 bool TMsgEntry::Matches(const TMsgEntry& Recorded) const
 {
     return Window == Recorded.Window && Msg == Recorded.Msg && (Param == AnyParam || Param == Recorded.Param) &&
@@ -123,25 +111,14 @@ std::string TMsgEntry::ToString() const
     return s;
 }
 
-// ---------------------------------------------------------------------------------------
-// TMsgRecorder
-
 TMsgRecorder::TMsgRecorder() = default;
-
-TMsgRecorder::TMsgRecorder(std::initializer_list<UINT> Messages)
-{
-    Only(Messages);
-}
-
-TMsgRecorder::~TMsgRecorder()
-{
-    DetachAll();
-}
+TMsgRecorder::TMsgRecorder(std::initializer_list<UINT> Messages) { Only(Messages); }
+TMsgRecorder::~TMsgRecorder() { DetachAll(); }
 
 void TMsgRecorder::Attach(HWND Wnd, const std::string& Tag)
 {
     REQUIRE(IsWindow(Wnd));
-    auto& hooks = WindowHooks();
+    auto& hooks = WindowHooks;
     auto it = hooks.find(Wnd);
     // One recorder a window: a second would not know which record the procedure is called for.
     REQUIRE_MESSAGE((it == hooks.end() || !it->second.Recorder), "window already recorded");
@@ -153,11 +130,9 @@ void TMsgRecorder::Attach(HWND Wnd, const std::string& Tag)
         it->second.Tag = Tag;
         return;
     }
-    bool unicode = IsWindowUnicode(Wnd);
     // The record is in place before the first message can reach the procedure.
-    TWindowHook& hook = hooks[Wnd];
-    hook = TWindowHook{this, Tag, nullptr, unicode};
-    hook.Old = reinterpret_cast<WNDPROC>(SetProc(Wnd, unicode, reinterpret_cast<LONG_PTR>(&RecordingProc)));
+    TWindowHook& hook = hooks[Wnd] = TWindowHook{this, Tag, nullptr, IsWindowUnicode(Wnd) != 0};
+    hook.Old = reinterpret_cast<WNDPROC>(SetProc(Wnd, hook.Unicode, reinterpret_cast<LONG_PTR>(&RecordingProc)));
 }
 
 void TMsgRecorder::Attach(TControl* Control, const std::string& Tag)
@@ -173,7 +148,7 @@ void TMsgRecorder::Detach(HWND Wnd)
     if (w == FWindows.end())
         return;
     FWindows.erase(w);
-    auto& hooks = WindowHooks();
+    auto& hooks = WindowHooks;
     auto it = hooks.find(Wnd);
     if (it == hooks.end() || it->second.Recorder != this)
         return;   // destroyed meanwhile
@@ -191,13 +166,12 @@ void TMsgRecorder::Detach(TControl* Control)
                            [Control](const std::unique_ptr<TControlHook>& h) { return h->Control == Control; });
     if (it == FControls.end())
         return;
-    // A hook that cannot leave the chain stays, passing on without recording.
-    if (Control->WindowProc() == MakeMethod<&TControlHook::Proc>(it->get())) {
-        FControls.erase(it);
-        return;
+    // A hook that cannot leave the chain stays, passing on without recording: still called by
+    // the hook above it, it lives as long as the program.
+    if (Control->WindowProc() != MakeMethod<&TControlHook::Proc>(it->get())) {
+        (*it)->Recorder = nullptr;
+        it->release();
     }
-    (*it)->Recorder = nullptr;
-    it->release();   // still called by the hook above it; lives as long as the program
     FControls.erase(it);
 }
 
@@ -206,8 +180,7 @@ void TMsgRecorder::DetachAll()
     while (!FWindows.empty())
         Detach(FWindows.back());
     while (!FControls.empty()) {
-        TControl* c = FControls.back()->Control;
-        if (c)
+        if (TControl* c = FControls.back()->Control)
             Detach(c);
         else
             FControls.pop_back();
@@ -243,17 +216,10 @@ void TMsgRecorder::Receive(const std::string& Tag, UINT Msg, WPARAM WParam, LPAR
         if (FFilter && !FFilter(Msg, WParam, LParam))
             return;
         TMsgEntry e(Tag, Msg, ParamOf(Msg, WParam, LParam));
-        switch (Msg) {
-        case WM_COMMAND:
-        case CN_COMMAND:
+        if (Msg == WM_COMMAND || Msg == CN_COMMAND)
             e.From = TagOf(reinterpret_cast<HWND>(LParam));
-            break;
-        case WM_NOTIFY:
-        case CN_NOTIFY:
-            if (LParam)
-                e.From = TagOf(reinterpret_cast<NMHDR*>(LParam)->hwndFrom);
-            break;
-        }
+        else if ((Msg == WM_NOTIFY || Msg == CN_NOTIFY) && LParam)
+            e.From = TagOf(reinterpret_cast<NMHDR*>(LParam)->hwndFrom);
         FEntries.push_back(std::move(e));
     } catch (...) {
         // Nothing may leave a window procedure; a message not recorded shows in the comparison.
@@ -281,59 +247,44 @@ intptr_t TMsgRecorder::ParamOf(UINT Msg, WPARAM WParam, LPARAM LParam)
 
 void TMsgRecorder::NameMessage(UINT Msg, const std::string& Name)
 {
-    LayerNames()[Msg] = Name;
+    LayerNames[Msg] = Name;
 }
 
 std::string TMsgRecorder::MessageName(UINT Msg)
 {
-    if (auto it = LayerNames().find(Msg); it != LayerNames().end())
+    if (auto it = LayerNames.find(Msg); it != LayerNames.end())
         return it->second;
-    struct Name {
-        UINT Msg;
-        const char* Text;
+#define N(m) {m, #m}
+    static const std::pair<UINT, const char*> names[] = {
+        N(WM_NULL), N(WM_CREATE), N(WM_DESTROY), N(WM_MOVE), N(WM_SIZE), N(WM_ACTIVATE), N(WM_SETFOCUS),
+        N(WM_KILLFOCUS), N(WM_ENABLE), N(WM_SETREDRAW), N(WM_SETTEXT), N(WM_GETTEXT), N(WM_GETTEXTLENGTH),
+        N(WM_PAINT), N(WM_CLOSE), N(WM_QUIT), N(WM_ERASEBKGND), N(WM_SYSCOLORCHANGE), N(WM_SHOWWINDOW),
+        N(WM_SETTINGCHANGE), N(WM_ACTIVATEAPP), N(WM_CANCELMODE), N(WM_SETCURSOR), N(WM_MOUSEACTIVATE),
+        N(WM_GETMINMAXINFO), N(WM_DRAWITEM), N(WM_MEASUREITEM), N(WM_DELETEITEM), N(WM_COMPAREITEM), N(WM_SETFONT),
+        N(WM_GETFONT), N(WM_WINDOWPOSCHANGING), N(WM_WINDOWPOSCHANGED), N(WM_NOTIFY), N(WM_CONTEXTMENU),
+        N(WM_GETICON), N(WM_SETICON), N(WM_NCCREATE), N(WM_NCDESTROY), N(WM_NCCALCSIZE), N(WM_NCHITTEST),
+        N(WM_NCPAINT), N(WM_NCACTIVATE), N(WM_GETDLGCODE), N(WM_NCMOUSEMOVE), N(WM_NCLBUTTONDOWN), N(WM_NCLBUTTONUP),
+        N(WM_KEYDOWN), N(WM_KEYUP), N(WM_CHAR), N(WM_SYSKEYDOWN), N(WM_SYSKEYUP), N(WM_SYSCHAR), N(WM_INITDIALOG),
+        N(WM_COMMAND), N(WM_SYSCOMMAND), N(WM_TIMER), N(WM_HSCROLL), N(WM_VSCROLL), N(WM_INITMENU),
+        N(WM_INITMENUPOPUP), N(WM_MENUSELECT), N(WM_MENUCHAR), N(WM_ENTERIDLE), N(WM_CTLCOLOREDIT),
+        N(WM_CTLCOLORLISTBOX), N(WM_CTLCOLORBTN), N(WM_CTLCOLORDLG), N(WM_CTLCOLORSCROLLBAR), N(WM_CTLCOLORSTATIC),
+        N(WM_MOUSEMOVE), N(WM_LBUTTONDOWN), N(WM_LBUTTONUP), N(WM_LBUTTONDBLCLK), N(WM_RBUTTONDOWN), N(WM_RBUTTONUP),
+        N(WM_RBUTTONDBLCLK), N(WM_MBUTTONDOWN), N(WM_MBUTTONUP), N(WM_MOUSEWHEEL), N(WM_PARENTNOTIFY),
+        N(WM_ENTERMENULOOP), N(WM_EXITMENULOOP), N(WM_CAPTURECHANGED), N(WM_MOUSELEAVE), N(WM_PRINT),
+        N(WM_PRINTCLIENT), N(WM_THEMECHANGED), N(WM_USER), N(BM_GETCHECK), N(BM_SETCHECK), N(BM_GETSTATE),
+        N(BM_SETSTATE), N(BM_SETSTYLE), N(BM_CLICK), N(CM_ACTIVATE), N(CM_DEACTIVATE), N(CM_DIALOGKEY),
+        N(CM_DIALOGCHAR), N(CM_FOCUSCHANGED), N(CM_PARENTFONTCHANGED), N(CM_PARENTCOLORCHANGED), N(CM_HITTEST),
+        N(CM_VISIBLECHANGED), N(CM_ENABLEDCHANGED), N(CM_COLORCHANGED), N(CM_FONTCHANGED), N(CM_CURSORCHANGED),
+        N(CM_TEXTCHANGED), N(CM_MOUSEENTER), N(CM_MOUSELEAVE), N(CM_MENUCHANGED), N(CM_BUTTONPRESSED),
+        N(CM_SHOWINGCHANGED), N(CM_ENTER), N(CM_EXIT), N(CM_WANTSPECIALKEY), N(CM_RELEASE), N(CM_SHOWHINTCHANGED),
+        N(CM_PARENTSHOWHINTCHANGED), N(CM_TABSTOPCHANGED), N(CM_CONTROLLISTCHANGE), N(CM_CHILDKEY), N(CM_HINTSHOW),
+        N(CM_RECREATEWND), N(CM_INVALIDATE), N(CM_CONTROLCHANGE), N(CM_CHANGED), N(CM_BIDIMODECHANGED),
+        N(CM_PARENTBIDIMODECHANGED), N(CM_ACTIONUPDATE), N(CM_ACTIONEXECUTE), N(CM_MOUSEWHEEL), N(CM_ISSHORTCUT),
     };
-#define Z_NAME(m) {m, #m}
-    static const Name names[] = {
-        Z_NAME(WM_NULL), Z_NAME(WM_CREATE), Z_NAME(WM_DESTROY), Z_NAME(WM_MOVE), Z_NAME(WM_SIZE),
-        Z_NAME(WM_ACTIVATE), Z_NAME(WM_SETFOCUS), Z_NAME(WM_KILLFOCUS), Z_NAME(WM_ENABLE),
-        Z_NAME(WM_SETREDRAW), Z_NAME(WM_SETTEXT), Z_NAME(WM_GETTEXT), Z_NAME(WM_GETTEXTLENGTH),
-        Z_NAME(WM_PAINT), Z_NAME(WM_CLOSE), Z_NAME(WM_QUIT), Z_NAME(WM_ERASEBKGND), Z_NAME(WM_SYSCOLORCHANGE),
-        Z_NAME(WM_SHOWWINDOW), Z_NAME(WM_SETTINGCHANGE), Z_NAME(WM_ACTIVATEAPP), Z_NAME(WM_CANCELMODE),
-        Z_NAME(WM_SETCURSOR), Z_NAME(WM_MOUSEACTIVATE), Z_NAME(WM_GETMINMAXINFO), Z_NAME(WM_DRAWITEM),
-        Z_NAME(WM_MEASUREITEM), Z_NAME(WM_DELETEITEM), Z_NAME(WM_COMPAREITEM), Z_NAME(WM_SETFONT),
-        Z_NAME(WM_GETFONT), Z_NAME(WM_WINDOWPOSCHANGING), Z_NAME(WM_WINDOWPOSCHANGED), Z_NAME(WM_NOTIFY),
-        Z_NAME(WM_CONTEXTMENU), Z_NAME(WM_GETICON), Z_NAME(WM_SETICON), Z_NAME(WM_NCCREATE),
-        Z_NAME(WM_NCDESTROY), Z_NAME(WM_NCCALCSIZE), Z_NAME(WM_NCHITTEST), Z_NAME(WM_NCPAINT),
-        Z_NAME(WM_NCACTIVATE), Z_NAME(WM_GETDLGCODE), Z_NAME(WM_NCMOUSEMOVE), Z_NAME(WM_NCLBUTTONDOWN),
-        Z_NAME(WM_NCLBUTTONUP), Z_NAME(WM_KEYDOWN), Z_NAME(WM_KEYUP), Z_NAME(WM_CHAR), Z_NAME(WM_SYSKEYDOWN),
-        Z_NAME(WM_SYSKEYUP), Z_NAME(WM_SYSCHAR), Z_NAME(WM_INITDIALOG), Z_NAME(WM_COMMAND),
-        Z_NAME(WM_SYSCOMMAND), Z_NAME(WM_TIMER), Z_NAME(WM_HSCROLL), Z_NAME(WM_VSCROLL),
-        Z_NAME(WM_INITMENU), Z_NAME(WM_INITMENUPOPUP), Z_NAME(WM_MENUSELECT), Z_NAME(WM_MENUCHAR),
-        Z_NAME(WM_ENTERIDLE), Z_NAME(WM_CTLCOLOREDIT), Z_NAME(WM_CTLCOLORLISTBOX), Z_NAME(WM_CTLCOLORBTN),
-        Z_NAME(WM_CTLCOLORDLG), Z_NAME(WM_CTLCOLORSCROLLBAR), Z_NAME(WM_CTLCOLORSTATIC),
-        Z_NAME(WM_MOUSEMOVE), Z_NAME(WM_LBUTTONDOWN), Z_NAME(WM_LBUTTONUP), Z_NAME(WM_LBUTTONDBLCLK),
-        Z_NAME(WM_RBUTTONDOWN), Z_NAME(WM_RBUTTONUP), Z_NAME(WM_RBUTTONDBLCLK), Z_NAME(WM_MBUTTONDOWN),
-        Z_NAME(WM_MBUTTONUP), Z_NAME(WM_MOUSEWHEEL), Z_NAME(WM_PARENTNOTIFY), Z_NAME(WM_ENTERMENULOOP),
-        Z_NAME(WM_EXITMENULOOP), Z_NAME(WM_CAPTURECHANGED), Z_NAME(WM_MOUSELEAVE), Z_NAME(WM_PRINT),
-        Z_NAME(WM_PRINTCLIENT), Z_NAME(WM_THEMECHANGED), Z_NAME(WM_USER),
-        Z_NAME(BM_GETCHECK), Z_NAME(BM_SETCHECK), Z_NAME(BM_GETSTATE), Z_NAME(BM_SETSTATE),
-        Z_NAME(BM_SETSTYLE), Z_NAME(BM_CLICK),
-        Z_NAME(CM_ACTIVATE), Z_NAME(CM_DEACTIVATE), Z_NAME(CM_DIALOGKEY), Z_NAME(CM_DIALOGCHAR),
-        Z_NAME(CM_FOCUSCHANGED), Z_NAME(CM_PARENTFONTCHANGED), Z_NAME(CM_PARENTCOLORCHANGED),
-        Z_NAME(CM_HITTEST), Z_NAME(CM_VISIBLECHANGED), Z_NAME(CM_ENABLEDCHANGED), Z_NAME(CM_COLORCHANGED),
-        Z_NAME(CM_FONTCHANGED), Z_NAME(CM_CURSORCHANGED), Z_NAME(CM_TEXTCHANGED), Z_NAME(CM_MOUSEENTER),
-        Z_NAME(CM_MOUSELEAVE), Z_NAME(CM_MENUCHANGED), Z_NAME(CM_BUTTONPRESSED), Z_NAME(CM_SHOWINGCHANGED),
-        Z_NAME(CM_ENTER), Z_NAME(CM_EXIT), Z_NAME(CM_WANTSPECIALKEY), Z_NAME(CM_RELEASE),
-        Z_NAME(CM_SHOWHINTCHANGED), Z_NAME(CM_PARENTSHOWHINTCHANGED), Z_NAME(CM_TABSTOPCHANGED),
-        Z_NAME(CM_CONTROLLISTCHANGE), Z_NAME(CM_CHILDKEY), Z_NAME(CM_HINTSHOW), Z_NAME(CM_RECREATEWND),
-        Z_NAME(CM_INVALIDATE), Z_NAME(CM_CONTROLCHANGE), Z_NAME(CM_CHANGED), Z_NAME(CM_BIDIMODECHANGED),
-        Z_NAME(CM_PARENTBIDIMODECHANGED), Z_NAME(CM_ACTIONUPDATE), Z_NAME(CM_ACTIONEXECUTE),
-        Z_NAME(CM_MOUSEWHEEL), Z_NAME(CM_ISSHORTCUT),
-    };
-#undef Z_NAME
-    for (const Name& n : names)
-        if (n.Msg == Msg)
-            return n.Text;
+#undef N
+    for (const auto& [msg, text] : names)
+        if (msg == Msg)
+            return text;
     if (Msg >= CN_BASE && Msg < CN_BASE + WM_USER) {
         std::string base = MessageName(Msg - CN_BASE);
         if (base.rfind("WM_", 0) == 0)
@@ -355,40 +306,32 @@ std::string TMsgRecorder::MessageName(UINT Msg)
 std::string TMsgRecorder::Compare(const std::vector<TMsgEntry>& Expected) const
 {
     const std::vector<TMsgEntry>& got = FEntries;
-    size_t n = Expected.size(), m = got.size();
-    bool same = n == m;
-    for (size_t i = 0; same && i < n; ++i)
-        same = Expected[i].Matches(got[i]);
-    if (same)
+    const auto match = [](const TMsgEntry& E, const TMsgEntry& G) { return E.Matches(G); };
+    if (std::equal(Expected.begin(), Expected.end(), got.begin(), got.end(), match))
         return {};
 
     // The longest common run of matching entries lines the two columns up; what is left over
     // on either side is a difference.
+    const size_t n = Expected.size(), m = got.size();
     std::vector<std::vector<int>> lcs(n + 1, std::vector<int>(m + 1, 0));
     for (size_t i = n; i-- > 0;)
         for (size_t j = m; j-- > 0;)
             lcs[i][j] = Expected[i].Matches(got[j]) ? lcs[i + 1][j + 1] + 1 : std::max(lcs[i + 1][j], lcs[i][j + 1]);
-    std::vector<std::pair<std::string, std::string>> rows;
-    std::vector<char> marks;
-    size_t i = 0, j = 0;
-    while (i < n || j < m) {
-        if (i < n && j < m && Expected[i].Matches(got[j])) {
-            rows.emplace_back(Expected[i++].ToString(), got[j++].ToString());
-            marks.push_back(' ');
-        } else if (j < m && (i == n || lcs[i][j + 1] >= lcs[i + 1][j])) {
-            rows.emplace_back("", got[j++].ToString());
-            marks.push_back('+');
-        } else {
-            rows.emplace_back(Expected[i++].ToString(), "");
-            marks.push_back('-');
-        }
+    std::vector<std::array<std::string, 3>> rows;   // the mark, the expected entry, the recorded one
+    for (size_t i = 0, j = 0; i < n || j < m;) {
+        if (i < n && j < m && Expected[i].Matches(got[j]))
+            rows.push_back({" ", Expected[i++].ToString(), got[j++].ToString()});
+        else if (j < m && (i == n || lcs[i][j + 1] >= lcs[i + 1][j]))
+            rows.push_back({"+", "", got[j++].ToString()});
+        else
+            rows.push_back({"-", Expected[i++].ToString(), ""});
     }
     size_t width = 8;
     for (const auto& r : rows)
-        width = std::max(width, r.first.size());
+        width = std::max(width, r[1].size());
     auto pad = [width](std::string s) { return s.append(width - s.size(), ' '); };
     std::string out = "  " + pad("expected") + " | recorded\n";
-    for (size_t k = 0; k < rows.size(); ++k)
-        out += std::string(1, marks[k]) + " " + pad(rows[k].first) + " | " + rows[k].second + "\n";
+    for (const auto& r : rows)
+        out += r[0] + " " + pad(r[1]) + " | " + r[2] + "\n";
     return out;
 }

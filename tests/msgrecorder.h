@@ -7,12 +7,10 @@
 //     SendMessageA(ok->Handle(), BM_CLICK, 0, 0);
 //     CHECK_MESSAGES(rec, {"form", WM_COMMAND, BN_CLICKED, "ok"});
 //
-// What a child sends its parent (WM_COMMAND, WM_NOTIFY) is seen by recording the parent.
-// A window is attached by subclassing it (with the wide calls for a Unicode window); a control
-// of the library by replacing its WindowProc, which also shows what is only performed on it
-// (component messages, reflected notifications). Either way the recorder chains to what was
-// there and, when detached, restores it only if it is still the one installed; otherwise it
-// stays in the chain passing everything on.
+// What a child sends its parent is seen by recording the parent. A window is attached by
+// subclassing it, a control of the library by replacing its WindowProc (which also shows what
+// is only performed on it). Detached, the recorder restores what was there only if it is still
+// the one installed; otherwise it stays in the chain passing everything on.
 #pragma once
 
 #include <doctest.h>
@@ -43,14 +41,10 @@ struct TMsgEntry {
     std::string From;
 
     TMsgEntry(std::string AWindow, UINT AMsg, intptr_t AParam = AnyParam, std::string AFrom = {})
-        : Window(std::move(AWindow)), Msg(AMsg), Param(AParam), From(std::move(AFrom))
-    {
-    }
+        : Window(std::move(AWindow)), Msg(AMsg), Param(AParam), From(std::move(AFrom)) {}
     // Notification codes are unsigned (NM_CLICK is 0xFFFFFFFE): kept with the same bits.
     TMsgEntry(std::string AWindow, UINT AMsg, UINT AParam, std::string AFrom = {})
-        : TMsgEntry(std::move(AWindow), AMsg, static_cast<intptr_t>(AParam), std::move(AFrom))
-    {
-    }
+        : TMsgEntry(std::move(AWindow), AMsg, static_cast<intptr_t>(AParam), std::move(AFrom)) {}
     // Whether a recorded entry matches this expected one.
     bool Matches(const TMsgEntry& Recorded) const;
     std::string ToString() const;

@@ -46,18 +46,14 @@ template <class Splitter> struct TSplitPanes {
         c->SetParent(Parent);
         return c;
     }
-    void Send(UINT Msg, WPARAM Keys, int X, int Y)
-    {
-        SendMessageA(Parent->Handle(), Msg, Keys, MAKELPARAM(X, Y));
-    }
     // Presses the splitter's middle, moves the mouse by DX (none for 0) and lets go there.
     void Drag(TSplitter* S, int DX)
     {
         const int x = S->Left() + S->Width() / 2, y = S->Top() + S->Height() / 2;
-        Send(WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+        SendMessageA(Parent->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
         if (DX)
-            Send(WM_MOUSEMOVE, MK_LBUTTON, x + DX, y);
-        Send(WM_LBUTTONUP, 0, x + DX, y);
+            SendMessageA(Parent->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x + DX, y));
+        SendMessageA(Parent->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(x + DX, y));
     }
     // The widths of P1, S1, P2 and S2. Where a pane of width 0 lies shows only when it opens:
     // the alignment may put it past a splitter at its place.

@@ -12,26 +12,16 @@
 #include <utility>
 #include <vector>
 
-inline std::vector<std::pair<HTREEITEM, int>> TreeWindowItems(HWND Tree)
+inline std::vector<std::pair<HTREEITEM, int>> TreeWindowItems(HWND Tree, HTREEITEM Parent = nullptr, int Level = 0)
 {
     const auto next = [Tree](HTREEITEM Item, UINT How) {
         return reinterpret_cast<HTREEITEM>(SendMessageW(Tree, TVM_GETNEXTITEM, How, reinterpret_cast<LPARAM>(Item)));
     };
     std::vector<std::pair<HTREEITEM, int>> items;
-    int level = 0;
-    for (HTREEITEM item = next(nullptr, TVGN_ROOT); item;) {
-        items.emplace_back(item, level);
-        if (HTREEITEM child = next(item, TVGN_CHILD)) {
-            ++level;
-            item = child;
-            continue;
-        }
-        while (item && !next(item, TVGN_NEXT)) {
-            item = next(item, TVGN_PARENT);
-            --level;
-        }
-        if (item)
-            item = next(item, TVGN_NEXT);
+    for (HTREEITEM item = next(Parent, Parent ? TVGN_CHILD : TVGN_ROOT); item; item = next(item, TVGN_NEXT)) {
+        items.emplace_back(item, Level);
+        const auto below = TreeWindowItems(Tree, item, Level + 1);
+        items.insert(items.end(), below.begin(), below.end());
     }
     return items;
 }

@@ -1,6 +1,6 @@
-// What the skinned-control tests share: a form that the manager's broadcast reaches (the
-// application owns it), a manager with one of our skins read from resources/skins, a
-// backdrop that shows its children a picture of one colour, and pixels read from the screen.
+// What the skinned-control tests share: a form of the application (the manager's broadcast
+// reaches it), a manager with one of our skins, a backdrop whose picture is one colour, and
+// pixels read from the screen.
 #pragma once
 
 #include "classlib/form_helpers.h"
@@ -17,6 +17,7 @@
 
 #include <doctest.h>
 
+#include <filesystem>
 #include <memory>
 
 // A windowed control whose picture, for children that ask (sub-command 5), is its colour all
@@ -63,6 +64,8 @@ struct TSkinFixture {
     std::unique_ptr<TzSkinManager> Manager = std::make_unique<TzSkinManager>(nullptr);
     TForm* Form = nullptr;
     TBackdrop* Backdrop = nullptr;
+    int Counted = 0;   // the calls of Count, a handler of any notifying event
+    void Count(TObject*) { ++Counted; }
 
     explicit TSkinFixture(const wchar_t* Skin = L"ZandrelDawn")
     {
@@ -72,7 +75,6 @@ struct TSkinFixture {
             ApplySkin(Skin);
         Form = new TForm(Application);
         Form->SetBounds(40, 40, 420, 340);
-        Form->SetColor(clBtnFace);
         Form->HandleNeeded();
         Form->SetClientSize(400, 300);
         Backdrop = Place<TBackdrop>(Form, 0, 200, 400, 100);
@@ -83,8 +85,6 @@ struct TSkinFixture {
         delete Form;
         Manager.reset();
     }
-    TSkinFixture(const TSkinFixture&) = delete;
-    TSkinFixture& operator=(const TSkinFixture&) = delete;
 
     void ApplySkin(const wchar_t* Name)
     {
@@ -98,7 +98,7 @@ struct TSkinFixture {
     // A control of class T made as the program makes one, on Parent.
     template <class T> T* Place(TWinControl* Parent, int X, int Y, int W, int H)
     {
-        T* c = MakeComponent<T>(Form ? static_cast<TComponent*>(Form) : Parent);
+        T* c = MakeComponent<T>(Form);
         c->SetBounds(X, Y, W, H);
         c->SetParent(Parent);
         return c;
@@ -108,42 +108,61 @@ struct TSkinFixture {
         ShowOnTop(Form);
         Redraw();
     }
+    // Shown with the focus on the form itself: no control starts focused or hot.
+    void ShowUnfocused()
+    {
+        Show();
+        ::SetFocus(Form->Handle());
+        Pump();
+    }
     void Redraw()
     {
         RedrawWindow(Form->Handle(), nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         Pump();
     }
-    // The section of the current skin.
     const TzGeneralData& Section(const char* Name) const
     {
         return Manager->Section(Manager->FindSectionIndex(Name));
     }
 };
 
-// A copy of one of our skins named Name, with Extra sections of its own (red, with a border of
-// their own) before ours: every section and image has another index than in the original. Answers the folder to give the manager as
-// its skin directory.
-inline WideString ShiftedSkin(const wchar_t* From, const wchar_t* Name, int Extra = 3)
+// A copy of one of our skins named Name, with three sections of its own (red, with a border of
+// their own) before ours: every section and image has another index than in the original.
+// Answers the folder to give the manager as its skin directory.
+inline WideString ShiftedSkin(const wchar_t* From, const wchar_t* Name)
 {
-    const WideString folder = FreshFolder("shifted");
-    const WideString source = TestDataPath("..\\..\\resources\\skins\\") + From + L"\\";
-    const WideString target = folder + Name + L"\\";
-    CreateDirectoryW(target.c_str(), nullptr);
-    WIN32_FIND_DATAW fd;
-    HANDLE find = FindFirstFileW((source + L"*").c_str(), &fd);
-    REQUIRE(find != INVALID_HANDLE_VALUE);
-    do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            CopyFileW((source + fd.cFileName).c_str(), (target + fd.cFileName).c_str(), FALSE);
-    } while (FindNextFileW(find, &fd));
-    FindClose(find);
+    const WideString folder = FreshFolder("shifted"), target = folder + Name + L"\\";
+    std::filesystem::copy(std::filesystem::path(TestDataPath("..\\..\\resources\\skins\\") + From),
+                          std::filesystem::path(target));
     std::string options;
-    for (int i = 0; i < Extra; ++i)
+    for (int i = 0; i < 3; ++i)
         options += "[SPARE" + std::to_string(i) + "]\r\nCOLOR=255\r\nBORDERSMASK=#(0,0,8,8)(2,2,2,2)\r\n";
     const Bytes original = ReadBytes(target + L"Options.dat");
     WriteText(target + L"Options.dat", options + std::string(original.begin(), original.end()));
     return folder;
+}
+
+// A control's cache painted again for its present state.
+template <class C> TBitmap& FreshCache(C* Control)
+{
+    Control->SkinData()->SetBGChanged(true);
+    if constexpr (requires { Control->PrepareEditCache(); })
+        Control->PrepareEditCache();
+    else if constexpr (requires { Control->PrepareCache(); })
+        Control->PrepareCache();
+    else
+        Control->Repaint();
+    return *Control->SkinData()->CacheBmp();
+}
+
+// The client area of a control as it is on the screen.
+inline std::unique_ptr<TBitmap> ClientShot(TWinControl* C)
+{
+    auto bmp = Filled24(C->ClientWidth(), C->ClientHeight(), SkinKeyColor);
+    TClientDC dc(C->Handle());
+    BitBlt(bmp->Canvas()->Handle(), 0, 0, C->ClientWidth(), C->ClientHeight(), dc.Handle(), 0, 0, SRCCOPY);
+    return bmp;
 }
 
 // A windowed control's client area as it prints itself (WM_PRINT).

@@ -1,23 +1,16 @@
 // The soak: a form holding every skinned control, the adapters of foreign windows and the
-// Unicode controls, whose skin is switched again and again among our folder skins, our packed
-// skins, the built-in skin and no skin, while the drawing objects, the windows and the
-// memory manager's blocks and bytes are counted. The soak test runs it briefly; the soak
-// benchmark (bench/soak) runs it long and prints the counts.
-//
-// The form is read from the gallery's form data, as the gallery's main window is: its skin
-// manager holds the built-in skin "Zandrel" and applies it at load.
+// Unicode controls, whose skin is switched among our folder and packed skins, the built-in skin
+// and no skin while the drawing objects, the windows and the memory manager's blocks and bytes
+// are counted (briefly by the soak test, long by bench/soak). The form is read from the
+// gallery's form data, whose skin manager holds the built-in skin and applies it at load.
 #pragma once
 
-#include "classlib/comctrls.h"
-#include "classlib/forms.h"
-#include "classlib/gdihandles.h"
 #include "gdicount.h"
 #include "classlib/imglist.h"
 #include "classlib/memmgr.h"
 #include "classlib/menus.h"
 #include "skin/zclientwnd.h"
 #include "skin/zpaintwnd.h"
-#include "skin/zcontrolutils.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
 #include "skin/zskinprovider.h"
@@ -47,19 +40,14 @@
 #include "unicode/ucextctrls.h"
 #include "unicode/ucforms.h"
 #include "unicode/ucmenus.h"
-#include "unicode/ucstdctrls.h"
 
 #include <commctrl.h>
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 #include <ostream>
 #include <utility>
 #include <vector>
-
-// ---------------------------------------------------------------------------------------
-// What is counted
 
 // The windows and menus of this process. Wine's USER handles, like its drawing objects, are
 // table indexes in the low word, and its GetGuiResources answers 0 for them too.
@@ -72,11 +60,8 @@ inline int SoakUserObjects()
     // Wine's first USER handle is 0x20, and they go in steps of two.
     for (UINT_PTR i = 0x20; i < 0x10000; i += 2) {
         DWORD pid = 0;
-        if (IsWindow(reinterpret_cast<HWND>(i)) && GetWindowThreadProcessId(reinterpret_cast<HWND>(i), &pid) &&
-            pid == self)
-            ++count;
-        else if (IsMenu(reinterpret_cast<HMENU>(i)))
-            ++count;
+        const HWND wnd = reinterpret_cast<HWND>(i);
+        count += IsWindow(wnd) ? (GetWindowThreadProcessId(wnd, &pid) && pid == self) : IsMenu(HMENU(wnd)) != 0;
     }
     return count;
 }
@@ -102,9 +87,6 @@ inline std::ostream& operator<<(std::ostream& S, const TSoakCounts& C)
              << C.HeapBlocks << ", heap bytes " << C.HeapBytes;
 }
 
-// ---------------------------------------------------------------------------------------
-// A foreign window on the form
-
 // A pane holding system windows that know nothing of skins (a list box, a combo box, a
 // report list view, or the small windows of a dialog: a static, buttons, a check box, radio
 // buttons, a group box, an up-down, a tool bar), which their window adapters skin while a
@@ -114,8 +96,6 @@ class TSoakForeignPane : public TCustomControl {
 public:
     enum TKind { fkListBox, fkComboBox, fkListView, fkSmall };
     TSoakForeignPane(TComponent* AOwner, TKind Kind) : TCustomControl(AOwner), FKind(Kind) {}
-    ~TSoakForeignPane() override { FAdapters.clear(); }
-    HWND Foreign() const { return FForeign; }
 
 protected:
     void CreateWnd() override
@@ -131,28 +111,17 @@ protected:
                                        WS_BORDER | LVS_REPORT};
         FForeign = Make(classes[FKind], styles[FKind], nullptr, TRect(0, 0, Width(), FKind == fkComboBox ? 200 : Height()));
         const wchar_t* const names[] = {L"Алёна", L"Ελένη", L"Дмитрий", L"Γιώργος", L"王小明", L"Ольга"};
-        if (FKind == fkListView) {
-            LVCOLUMNW col{};
-            col.mask = LVCF_TEXT | LVCF_WIDTH;
-            col.cx = 90;
-            col.pszText = const_cast<wchar_t*>(L"Имя");
-            SendMessageW(FForeign, LVM_INSERTCOLUMNW, 0, LPARAM(&col));
-            col.pszText = const_cast<wchar_t*>(L"Статус");
-            SendMessageW(FForeign, LVM_INSERTCOLUMNW, 1, LPARAM(&col));
+        for (const wchar_t* column : {L"Имя", L"Статус"}) {
+            LVCOLUMNW col{LVCF_TEXT | LVCF_WIDTH, 0, 90, const_cast<wchar_t*>(column)};
+            if (FKind == fkListView)   // after the columns there are
+                SendMessageW(FForeign, LVM_INSERTCOLUMNW, 0x7FFF, LPARAM(&col));
         }
         for (int i = 0; i < 30; ++i) {
-            const wchar_t* name = names[i % 6];
-            if (FKind == fkListBox) {
-                SendMessageW(FForeign, LB_ADDSTRING, 0, LPARAM(name));
-            } else if (FKind == fkComboBox) {
-                SendMessageW(FForeign, CB_ADDSTRING, 0, LPARAM(name));
-            } else {
-                LVITEMW item{};
-                item.mask = LVIF_TEXT;
-                item.iItem = i;
-                item.pszText = const_cast<wchar_t*>(name);
+            LVITEMW item{LVIF_TEXT, i, 0, 0, 0, const_cast<wchar_t*>(names[i % 6])};
+            if (FKind == fkListView)
                 SendMessageW(FForeign, LVM_INSERTITEMW, 0, LPARAM(&item));
-            }
+            else
+                SendMessageW(FForeign, FKind == fkListBox ? LB_ADDSTRING : CB_ADDSTRING, 0, LPARAM(item.pszText));
         }
         SendMessageW(FForeign, FKind == fkComboBox ? CB_SETCURSEL : LB_SETCURSEL, 2, 0);
         FollowSkin();
@@ -215,9 +184,6 @@ private:
     std::vector<std::unique_ptr<TSkMainWnd>> FAdapters;
 };
 
-// ---------------------------------------------------------------------------------------
-// The form and the switches
-
 // Where the skins are: the gallery's form data (with the built-in skin), the folder of our
 // skins as folders and the folder of our packed skins.
 struct TSoakPlaces {
@@ -269,9 +235,7 @@ public:
     TSoakRig(const TSoakRig&) = delete;
     TSoakRig& operator=(const TSoakRig&) = delete;
 
-    TUcForm* Form() const { return FForm; }
     TzSkinManager* Manager() const { return FManager; }
-
     void Show()
     {
         FForm->Show();
@@ -306,19 +270,17 @@ public:
     }
 
 private:
-    template <class T> T* Put(TWinControl* Parent, int X, int Y, int W, int H)
+    // A control made as the program makes one, on Parent, with its text or caption.
+    template <class T> T* Put(TWinControl* Parent, int X, int Y, int W, int H, const wchar_t* Text = nullptr)
     {
         T* c = MakeComponent<T>(FForm);
         c->SetBounds(X, Y, W, H);
         c->SetParent(Parent);
+        if constexpr (std::is_base_of_v<TCustomEdit, T>)
+            c->SetText(Text ? Text : L"");
+        else if constexpr (requires { c->SetCaption(WideString()); })
+            c->SetCaption(Text ? Text : L"");
         return c;
-    }
-    TSoakForeignPane* Foreign(TWinControl* Parent, TSoakForeignPane::TKind Kind, int X, int Y, int W, int H)
-    {
-        auto* pane = new TSoakForeignPane(FForm, Kind);
-        pane->SetBounds(X, Y, W, H);
-        pane->SetParent(Parent);
-        return pane;
     }
     static std::unique_ptr<TBitmap> Glyph(TColor Fill)
     {
@@ -332,13 +294,11 @@ private:
 
     void Build()
     {
-        auto* images = new TImageList(FForm);
-        images->SetWidth(16);
-        images->SetHeight(16);
-        images->AddMasked(Glyph(TColor(0x2090E0)).get(), clFuchsia);
-        images->AddMasked(Glyph(TColor(0x30B040)).get(), clFuchsia);
+        auto* images = new TImageList(FForm);   // 16 x 16
+        for (TColor c : {TColor(0x2090E0), TColor(0x30B040)})
+            images->AddMasked(Glyph(c).get(), clFuchsia);
 
-        // The status line below everything: panels in three scripts, one drawn by the program.
+        // The status line below everything: panels in three scripts.
         auto* status = Put<TzStatusBar>(FForm, 0, 0, 100, 24);
         status->SetAlign(alBottom);
         for (const auto& [text, width] : {std::pair{L"В сети", 90}, std::pair{L"Νέα: 3", 90}, std::pair{L"中文", 0}}) {
@@ -348,52 +308,37 @@ private:
         }
         BuildBottomPanel();
 
-        // Left: the trees, a splitter, then the rest.
+        // Left: the trees, a splitter after each, then the rest.
         auto* tree = Put<TzTreeView>(FForm, 0, 0, 160, 100);
-        tree->SetAlign(alLeft);
         for (const char* group : {"Family", "Friends", "Work"}) {
             TTreeNode* g = tree->Items()->Add(nullptr, group);
             for (int i = 0; i < 8; ++i)
                 tree->Items()->AddChild(g, AnsiString(group) + " " + std::to_string(i));
         }
-        tree->FullExpand();
-        Put<TzSplitter>(FForm, 160, 0, 6, 100)->SetAlign(alLeft);
         auto* ucTree = Put<TUcTreeView>(FForm, 166, 0, 160, 100);
-        ucTree->SetAlign(alLeft);
         for (const wchar_t* group : {L"Семья", L"Φίλοι", L"同事 \U00020BB7"}) {
             TUcTreeNode* g = ucTree->Items()->Add(nullptr, group);
             for (const wchar_t* name : {L"Алёна", L"Ελένη", L"王小明", L"Пётр \U0001F600"})
                 ucTree->Items()->AddChild(g, name);
         }
-        ucTree->FullExpand();
-        Put<TzSplitter>(FForm, 326, 0, 6, 100)->SetAlign(alLeft);
-
-        auto* rest = Put<TUcPanel>(FForm, 332, 0, 488, 100);
+        for (TCustomTreeView* t : std::initializer_list<TCustomTreeView*>{tree, ucTree}) {
+            t->FullExpand();
+            t->SetAlign(alLeft);
+            Put<TzSplitter>(FForm, t->Left() + t->Width(), 0, 6, 100)->SetAlign(alLeft);
+        }
+        auto* rest = Put<TUcPanel>(FForm, 332, 0, 488, 100, L"");
         rest->SetAlign(alClient);
-        rest->SetCaption(L"");
 
         // Edits, a memo, spin edits, an up-down.
-        auto* name = Put<TzEdit>(rest, 70, 8, 160, 24);
-        name->SetText(L"Алёна Петрова");
+        auto* name = Put<TzEdit>(rest, 70, 8, 160, 24, L"Алёна Петрова");
         name->BoundLabel()->SetCaption("Name:");
         name->BoundLabel()->SetActive(true);
-        auto* secret = Put<TzEdit>(rest, 70, 38, 160, 24);
-        secret->SetText(L"секрет");
-        secret->SetWidePasswordChar(0x25CF);
-        auto* count = Put<TzEdit>(rest, 250, 8, 60, 24);
-        count->SetText(L"5");
+        Put<TzEdit>(rest, 70, 38, 160, 24, L"секрет")->SetWidePasswordChar(0x25CF);
         auto* arrows = Put<TzUpDown>(rest, 310, 8, 17, 24);
-        arrows->SetMin(1);
-        arrows->SetMax(20);
         arrows->SetPosition(5);
-        arrows->SetAssociate(count);
-        auto* spin = Put<TzSpinEdit>(rest, 340, 8, 80, 24);
-        spin->SetMaxValue(100);
-        spin->SetValue(42);
-        auto* money = Put<TzDecimalSpinEdit>(rest, 340, 38, 80, 24);
-        money->SetMaxValue(1000);
-        money->SetIncrement(0.25);
-        money->SetValue(12.5);
+        arrows->SetAssociate(Put<TzEdit>(rest, 250, 8, 60, 24, L"5"));
+        Put<TzSpinEdit>(rest, 340, 8, 80, 24)->SetValue(42);
+        Put<TzDecimalSpinEdit>(rest, 340, 38, 80, 24)->SetValue(12.5);
         Put<TzSpinButton>(rest, 430, 8, 20, 40);
         auto* memo = Put<TzMemo>(rest, 8, 70, 220, 110);
         memo->SetScrollBars(ssBoth);
@@ -402,31 +347,20 @@ private:
             memo->Lines()->Add(L"Строка " + std::to_wstring(i) + L": Ελληνικά и русский — 中文");
 
         // Buttons of every kind.
-        auto* ok = Put<TzButton>(rest, 240, 70, 90, 28);
-        ok->SetCaption(L"ОК");
-        ok->SetDefault(true);
-        auto* off = Put<TzButton>(rest, 340, 70, 90, 28);
-        off->SetCaption(L"Недоступна");
-        off->SetEnabled(false);
-        auto* glyph = Put<TzBitBtn>(rest, 240, 104, 110, 32);
-        glyph->SetCaption(L"Слева");
-        glyph->SetGlyph(Glyph(TColor(0x3A8E2E)).get());
-        auto* listed = Put<TzBitBtn>(rest, 360, 104, 110, 32);
-        listed->SetCaption(L"Список");
+        Put<TzButton>(rest, 240, 70, 90, 28, L"ОК")->SetDefault(true);
+        Put<TzButton>(rest, 340, 70, 90, 28, L"Недоступна")->SetEnabled(false);
+        Put<TzBitBtn>(rest, 240, 104, 110, 32, L"Слева")->SetGlyph(Glyph(TColor(0x3A8E2E)).get());
+        auto* listed = Put<TzBitBtn>(rest, 360, 104, 110, 32, L"Список");
         listed->SetImages(images);
         listed->SetImageIndex(0);
         int x = 240;
         for (TToolButtonStyle style : {tbsButton, tbsCheck, tbsSeparator, tbsDivider, tbsDropDown}) {
             const bool thin = style == tbsSeparator || style == tbsDivider;
-            auto* b = Put<TzSpeedButton>(rest, x, 142, thin ? 8 : 60, 28);
+            auto* b = Put<TzSpeedButton>(rest, x, 142, thin ? 8 : 60, 28, thin ? nullptr : L"Кнопка");
             b->SetButtonStyle(style);
-            if (!thin) {
-                b->SetCaption(L"Кнопка");
-                b->SetImages(images);
-                b->SetImageIndex(1);
-            }
-            if (style == tbsCheck)
-                b->SetChecked(true);
+            b->SetImages(thin ? nullptr : images);
+            b->SetImageIndex(1);
+            b->SetChecked(style == tbsCheck);
             if (style == tbsDropDown) {
                 auto* menu = new TPopupMenu(FForm);
                 for (const wchar_t* s : {L"В сети", L"Отошёл"}) {
@@ -446,18 +380,15 @@ private:
             tabs->Tabs()->Add(caption);
         tabs->SetImages(images);
         tabs->SetTabIndex(3);
-        auto* talk = Put<TzMemo>(tabs, 0, 0, 10, 10);
+        auto* talk = Put<TzMemo>(tabs, 0, 0, 10, 10, L"Сергей: Привет! Ты сегодня в сети?");
         talk->SetAlign(alClient);
         talk->SetScrollBars(ssVertical);
-        talk->Lines()->Add(L"Сергей: Привет! Ты сегодня в сети?");
-        auto* box = Put<TzGroupBox>(rest, 318, 190, 160, 150);
-        box->SetCaption(L"Карточка · Επαφή");
-        Put<TzEdit>(box, 10, 24, 140, 24)->SetText(L"Ελένη");
-        Put<TUcButton>(box, 10, 56, 140, 26)->SetCaption(L"Написать ✉");
-        Put<TUcSpeedButton>(box, 10, 88, 140, 26)->SetCaption(L"Позвонить ☎");
-        Put<TUcBitBtn>(box, 10, 118, 140, 26)->SetCaption(L"Ελληνικά");
-        auto* plain = Put<TUcGroupBox>(rest, 8, 350, 300, 60);
-        plain->SetCaption(L"Группа · Ομάδα");
+        auto* box = Put<TzGroupBox>(rest, 318, 190, 160, 150, L"Карточка · Επαφή");
+        Put<TzEdit>(box, 10, 24, 140, 24, L"Ελένη");
+        Put<TUcButton>(box, 10, 56, 140, 26, L"Написать ✉");
+        Put<TUcSpeedButton>(box, 10, 88, 140, 26, L"Позвонить ☎");
+        Put<TUcBitBtn>(box, 10, 118, 140, 26, L"Ελληνικά");
+        Put<TUcGroupBox>(rest, 8, 350, 300, 60, L"Группа · Ομάδα");
 
         // The skinned lists: contacts in a report, chats in a list box.
         auto* contacts = Put<TzListView>(rest, 8, 580, 470, 100);
@@ -476,20 +407,20 @@ private:
         chats->SetItemIndex(2);
 
         // Foreign windows skinned through their adapters.
-        Foreign(rest, TSoakForeignPane::fkListBox, 8, 420, 150, 150);
-        Foreign(rest, TSoakForeignPane::fkComboBox, 168, 420, 150, 26);
-        Foreign(rest, TSoakForeignPane::fkListView, 328, 350, 150, 220);
-        Foreign(rest, TSoakForeignPane::fkSmall, 168, 500, 150, 70);
+        const TRect places[] = {TRect(8, 420, 158, 570), TRect(168, 420, 318, 446), TRect(328, 350, 478, 570),
+                                TRect(168, 500, 318, 570)};
+        for (int k = 0; k < 4; ++k) {
+            auto* pane = new TSoakForeignPane(FForm, TSoakForeignPane::TKind(k));
+            pane->SetBoundsRect(places[k]);
+            pane->SetParent(rest);
+        }
 
         // Check boxes and radio buttons.
-        auto* remember = Put<TzCheckBox>(rest, 168, 452, 150, 20);
-        remember->SetCaption(L"Запомнить · Θυμήσου");
-        remember->SetChecked(true);
-        auto* grey = Put<TzCheckBox>(rest, 168, 474, 70, 20);
-        grey->SetCaption(L"Серый");
+        Put<TzCheckBox>(rest, 168, 452, 150, 20, L"Запомнить · Θυμήσου")->SetChecked(true);
+        auto* grey = Put<TzCheckBox>(rest, 168, 474, 70, 20, L"Серый");
         grey->SetAllowGrayed(true);
         grey->SetState(cbGrayed);
-        Put<TzRadioButton>(rest, 240, 474, 70, 20)->SetCaption(L"Да");
+        Put<TzRadioButton>(rest, 240, 474, 70, 20, L"Да");
     }
 
     // Along the bottom, a skinned panel of labels, combo boxes and progress bars.

@@ -5,15 +5,10 @@
 #include "soakform.h"
 
 #include "classlib/extctrls.h"
-#include "skinctl/zbitbtn.h"
-#include "skinctl/zbutton.h"
 #include "skinctl/zcheckbox.h"
 #include "skinctl/zcombobox.h"
-#include "skinctl/zedit.h"
 #include "skinctl/zlistview.h"
-#include "skinctl/zspeedbutton.h"
 #include "skinctl/zstatusbar.h"
-#include "skinctl/ztreeview.h"
 #include "skin/zskinprovider.h"
 
 #include <functional>
@@ -89,9 +84,18 @@ protected:
 
 // The modal form that the click opens: it ends as soon as it is shown.
 struct TModalOpener {
-    TForm* Modal = nullptr;
+    std::unique_ptr<TForm> Modal = std::make_unique<TForm>(Application);
     bool FailFirstAllocation = false;
     int Result = -1;
+    TTimer Closer{nullptr};
+    TModalOpener()
+    {
+        Modal->SetBounds(100, 100, 200, 100);
+        Modal->OnShow = MakeMethod<&TModalOpener::Shown>(this);
+        Closer.SetEnabled(false);
+        Closer.SetInterval(1);
+        Closer.SetOnTimer(MakeMethod<&TModalOpener::Close>(this));
+    }
     void Click(TObject*)
     {
         if (std::exchange(FailFirstAllocation, false))
@@ -99,29 +103,46 @@ struct TModalOpener {
         Result = Modal->ShowModal();
     }
     // The modal loop has begun: it ends at once.
-    void Shown(TObject*) { Closer->SetEnabled(true); }
+    void Shown(TObject*) { Closer.SetEnabled(true); }
     void Close(TObject*)
     {
-        Closer->SetEnabled(false);
+        Closer.SetEnabled(false);
         Modal->SetModalResult(mrOk);
     }
-    std::unique_ptr<TTimer> Closer = [this] {
-        auto t = std::make_unique<TTimer>(nullptr);
-        t->SetEnabled(false);
-        t->SetInterval(1);
-        t->SetOnTimer(MakeMethod<&TModalOpener::Close>(this));
-        return t;
-    }();
 };
 
-struct TBoundaryRig {
-    TSkinFixture F;
+struct TBoundaryRig : TSkinFixture {
     TThrower T;
     TCatcher Caught;
-    TBoundaryRig() { F.Show(); }
-    // A window painted at once, through its parent when it has no window of its own.
-    static void Repaint(HWND Wnd) { RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
+    TBoundaryRig() { Show(); }
 };
+
+// C painted twice through the window Painted, its first paint throwing: each paint ends all
+// the same, leaving nothing to paint.
+void PaintTwice(TBoundaryRig& R, TControl* C, HWND Painted)
+{
+    R.T.Armed = true;
+    for (int i = 0; i < 2; ++i) {
+        C->Invalidate();
+        RedrawWindow(Painted, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        CHECK_FALSE(GetUpdateRect(Painted, nullptr, FALSE));
+    }
+}
+
+// The program's paint handler of a button throws. A control without a window (a speed button,
+// a splitter) is painted inside its parent's paint: one of them stands for all.
+template <class T> void PaintHandlerThrows(TBoundaryRig& R)
+{
+    auto* button = R.Place<T>(R.Form, 10, 10, 90, 28);
+    button->SetCaption(L"Кнопка");
+    HWND painted = R.Form->Handle();
+    if constexpr (std::is_base_of_v<TWinControl, T>)
+        painted = button->Handle();
+    UpdateWindow(painted);
+    button->OnPaint = MakeMethod<&TThrower::BmpPaint>(&R.T);
+    PaintTwice(R, button, painted);
+    delete button;
+}
 
 // Each case makes the program's handler throw at its callback's next call and then calls it
 // again; it checks what the callback's own work should still have done.
@@ -132,9 +153,8 @@ struct TBoundaryCase {
 };
 
 const TBoundaryCase BoundaryCases[] = {
-    {"window procedure",
-     [](TBoundaryRig& R) {
-         auto* edit = R.F.Place<TzEdit>(R.F.Form, 10, 10, 120, 24);
+    {"window procedure", [](TBoundaryRig& R) {
+         auto* edit = R.Place<TzEdit>(R.Form, 10, 10, 120, 24);
          edit->OnChange = MakeMethod<&TThrower::Notify>(&R.T);
          R.T.Armed = true;
          SendMessageW(edit->Handle(), WM_SETTEXT, 0, LPARAM(L"один"));
@@ -142,9 +162,8 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(edit->Text() == L"два");
          delete edit;
      }},
-    {"message hook",
-     [](TBoundaryRig& R) {
-         auto* edit = R.F.Place<TzEdit>(R.F.Form, 10, 10, 120, 24);
+    {"message hook", [](TBoundaryRig& R) {
+         auto* edit = R.Place<TzEdit>(R.Form, 10, 10, 120, 24);
          TRestore<TMessageEvent> saved(Application->OnMessage);
          Application->OnMessage = MakeMethod<&TThrower::Message>(&R.T);
          R.T.Armed = true;
@@ -156,23 +175,21 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(edit->Text() == L"\x0416");
          delete edit;
      }},
-    {"CBT hook",
-     [](TBoundaryRig& R) {
-         REQUIRE(R.F.Manager->SkinData().Active);   // the default manager's hook is in
+    {"CBT hook", [](TBoundaryRig& R) {
+         REQUIRE(R.Manager->SkinData().Active);   // the default manager's hook is in
          TRestore<decltype(SkinEngineHooks.CBTNotify)> saved(SkinEngineHooks.CBTNotify);
          SkinEngineHooks.CBTNotify = &ThrowingCBT;
          CurrentThrower = &R.T;
          R.T.Armed = true;
          for (int i = 0; i < 2; ++i) {
-             HWND w = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, R.F.Form->Handle(), nullptr,
+             HWND w = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 10, 10, R.Form->Handle(), nullptr,
                                       GetModuleHandleW(nullptr), nullptr);
              CHECK(w);   // made all the same
              DestroyWindow(w);
          }
          CurrentThrower = nullptr;
      }},
-    {"timer",
-     [](TBoundaryRig& R) {
+    {"timer", [](TBoundaryRig& R) {
          TTimer timer(nullptr);
          timer.SetInterval(10);
          timer.SetOnTimer(MakeMethod<&TThrower::Notify>(&R.T));
@@ -181,30 +198,22 @@ const TBoundaryCase BoundaryCases[] = {
              Pump();
          CHECK(timer.Enabled());
      }},
-    {"enumeration callback",
-     [](TBoundaryRig& R) {
+    {"enumeration callback", [](TBoundaryRig& R) {
          TModalOpener open;
-         auto modal = std::make_unique<TForm>(Application);
-         modal->SetBounds(100, 100, 200, 100);
-         modal->OnShow = MakeMethod<&TModalOpener::Shown>(&open);
-         open.Modal = modal.get();
-         auto* button = R.F.Place<TzButton>(R.F.Form, 10, 10, 90, 28);
+         auto* button = R.Place<TzButton>(R.Form, 10, 10, 90, 28);
          button->OnClick = MakeMethod<&TModalOpener::Click>(&open);
          // The list of windows to disable cannot grow: the modal state never begins.
          open.FailFirstAllocation = true;
          SendMessageW(button->Handle(), BM_CLICK, 0, 0);
-         CHECK(open.Result == -1);
-         CHECK(Join(IsWindowEnabled(R.F.Form->Handle()) != 0, modal->Visible()) == "1 0");
+         CHECK(Join(open.Result, IsWindowEnabled(R.Form->Handle()) != 0, open.Modal->Visible()) == Join(-1, true, false));
          SendMessageW(button->Handle(), BM_CLICK, 0, 0);
-         CHECK(open.Result == mrOk);
-         CHECK(IsWindowEnabled(R.F.Form->Handle()));
+         CHECK(Join(open.Result, IsWindowEnabled(R.Form->Handle()) != 0) == Join(int(mrOk), true));
          R.T.Calls = 2;   // the callback ran twice: no handler of the program to count
          delete button;
      },
      "std::bad_alloc"},
-    {"sort callback",
-     [](TBoundaryRig& R) {
-         auto* tree = R.F.Place<TzTreeView>(R.F.Form, 10, 10, 150, 150);
+    {"sort callback", [](TBoundaryRig& R) {
+         auto* tree = R.Place<TzTreeView>(R.Form, 10, 10, 150, 150);
          for (const char* s : {"f", "c", "a", "e", "b", "d"})
              tree->Items()->Add(nullptr, s);
          tree->OnCompare = MakeMethod<&TThrower::Compare>(&R.T);
@@ -221,9 +230,8 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(order == "abcdef");
          delete tree;
      }},
-    {"sort callback of a list view",
-     [](TBoundaryRig& R) {
-         auto* list = R.F.Place<TzListView>(R.F.Form, 10, 10, 150, 150);
+    {"sort callback of a list view", [](TBoundaryRig& R) {
+         auto* list = R.Place<TzListView>(R.Form, 10, 10, 150, 150);
          for (const wchar_t* s : {L"f", L"c", L"a", L"e", L"b", L"d"})
              list->AddItem(s, nullptr);
          list->OnCompare = MakeMethod<&TThrower::CompareItems>(&R.T);
@@ -238,23 +246,21 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(order == L"abcdef");
          delete list;
      }},
-    {"panel drawing of a status bar",
-     [](TBoundaryRig& R) {
-         auto* bar = R.F.Place<TzStatusBar>(R.F.Form, 0, 0, 300, 24);
+    {"panel drawing of a status bar", [](TBoundaryRig& R) {
+         auto* bar = R.Place<TzStatusBar>(R.Form, 0, 0, 300, 24);
          bar->Panels()->Add()->SetStyle(psOwnerDraw);
          bar->OnDrawPanel = MakeMethod<&TThrower::DrawPanel>(&R.T);
          R.T.Armed = true;
          for (int i = 0; i < 2; ++i) {
              bar->SkinData()->Invalidate();
-             TBoundaryRig::Repaint(bar->Handle());
+             RedrawWindow(bar->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
              CHECK_FALSE(GetUpdateRect(bar->Handle(), nullptr, FALSE));
          }
          CHECK(ClientPixel(bar, 150, 12) == clRed);
          delete bar;
      }},
-    {"click handler of a check box",
-     [](TBoundaryRig& R) {
-         auto* box = R.F.Place<TzCheckBox>(R.F.Form, 10, 10, 120, 20);
+    {"click handler of a check box", [](TBoundaryRig& R) {
+         auto* box = R.Place<TzCheckBox>(R.Form, 10, 10, 120, 20);
          box->SetCaption(L"Флажок");
          box->OnClick = MakeMethod<&TThrower::Notify>(&R.T);
          R.T.Armed = true;
@@ -263,69 +269,29 @@ const TBoundaryCase BoundaryCases[] = {
              SendMessageW(box->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
          }
          // Each click changed the state; the press that threw is over.
-         CHECK(box->State() == cbUnchecked);
-         CHECK_FALSE(box->Pressed());
-         CHECK(GetCapture() != box->Handle());
+         CHECK(Join(box->State(), box->Pressed(), GetCapture() != box->Handle()) == Join(cbUnchecked, false, true));
          delete box;
      }},
-    {"paint handler of a bit button",
-     [](TBoundaryRig& R) {
-         auto* button = R.F.Place<TzBitBtn>(R.F.Form, 10, 10, 90, 28);
-         button->SetCaption(L"Кнопка");
-         TBoundaryRig::Repaint(button->Handle());
-         button->OnPaint = MakeMethod<&TThrower::BmpPaint>(&R.T);
-         R.T.Armed = true;
-         for (int i = 0; i < 2; ++i) {
-             button->Invalidate();
-             TBoundaryRig::Repaint(button->Handle());
-             CHECK_FALSE(GetUpdateRect(button->Handle(), nullptr, FALSE));
-         }
-         delete button;
-     }},
-    // A control without a window (a speed button, a splitter) is painted inside its parent's
-    // paint: one of them stands for all.
-    {"paint handler of a speed button",
-     [](TBoundaryRig& R) {
-         auto* button = R.F.Place<TzSpeedButton>(R.F.Form, 10, 10, 90, 28);
-         button->SetCaption(L"Кнопка");
-         button->OnPaint = MakeMethod<&TThrower::BmpPaint>(&R.T);
-         R.T.Armed = true;
-         for (int i = 0; i < 2; ++i) {
-             button->Invalidate();
-             TBoundaryRig::Repaint(R.F.Form->Handle());
-             CHECK_FALSE(GetUpdateRect(R.F.Form->Handle(), nullptr, FALSE));
-         }
-         delete button;
-     }},
-    {"draw-item handler of a combo box",
-     [](TBoundaryRig& R) {
-         auto* combo = R.F.Place<TzComboBox>(R.F.Form, 10, 10, 120, 24);
+    {"paint handler of a bit button", &PaintHandlerThrows<TzBitBtn>},
+    {"paint handler of a speed button", &PaintHandlerThrows<TzSpeedButton>},
+    {"draw-item handler of a combo box", [](TBoundaryRig& R) {
+         auto* combo = R.Place<TzComboBox>(R.Form, 10, 10, 120, 24);
          combo->SetStyle(csOwnerDrawFixed);
          combo->Items()->Add(L"Один");
          combo->SetItemIndex(0);
          combo->OnDrawItem = MakeMethod<&TThrower::DrawItem>(&R.T);
-         R.T.Armed = true;
-         for (int i = 0; i < 2; ++i) {
-             TBoundaryRig::Repaint(combo->Handle());
-             CHECK_FALSE(GetUpdateRect(combo->Handle(), nullptr, FALSE));
-         }
+         PaintTwice(R, combo, combo->Handle());
          delete combo;
      }},
-    {"paint override",
-     [](TBoundaryRig& R) {
-         auto* control = R.F.Place<TThrowingPaint>(R.F.Form, 10, 10, 40, 40);
+    {"paint override", [](TBoundaryRig& R) {
+         auto* control = R.Place<TThrowingPaint>(R.Form, 10, 10, 40, 40);
          control->Thrower = &R.T;
-         R.T.Armed = true;
-         for (int i = 0; i < 2; ++i) {
-             TBoundaryRig::Repaint(control->Handle());
-             CHECK_FALSE(GetUpdateRect(control->Handle(), nullptr, FALSE));
-         }
+         PaintTwice(R, control, control->Handle());
          CHECK(ClientPixel(control, 20, 20) == clRed);
          delete control;
      }},
     // The form's skin provider paints the form's own drawing into its frame's picture.
-    {"skin provider's window procedure",
-     [](TBoundaryRig& R) {
+    {"skin provider's window procedure", [](TBoundaryRig& R) {
          auto* form = new TForm(Application);
          form->SetBounds(60, 60, 300, 200);
          MakeComponent<TzSkinProvider>(form);
@@ -340,8 +306,7 @@ const TBoundaryCase BoundaryCases[] = {
          CHECK(IsWindowVisible(form->Handle()));
          delete form;
      }},
-    {"idle handler",
-     [](TBoundaryRig& R) {
+    {"idle handler", [](TBoundaryRig& R) {
          TRestore<TIdleEvent> saved(Application->OnIdle);
          Application->OnIdle = MakeMethod<&TThrower::Idle>(&R.T);
          R.T.Armed = true;
@@ -365,8 +330,7 @@ TEST_CASE("an exception in each kind of callback reaches the application's handl
         if (round == 1)
             before = SoakCounts();
         for (const TBoundaryCase& c : BoundaryCases) {
-            const std::string kind = c.Kind;
-            CAPTURE(kind);
+            INFO(c.Kind);
             R.T = TThrower{};
             R.Caught.Messages.clear();
             R.Caught.Senders.clear();

@@ -1,6 +1,4 @@
-// The skinned edit: its cache in each state (border, corners over the parent's picture,
-// password characters, disabled looks), the frame it paints on the screen as wide as the
-// window's real border, printing, its wide text and its bound label.
+// The skinned edit: its cache in each state, its frame on the screen and in print.
 #include "skinctlfixture.h"
 
 #include "skinctl/zedit.h"
@@ -14,22 +12,8 @@ constexpr TColor BorderGrey = 0xD3CAC3; // ... and when not
 struct TEditFixture : TSkinFixture {
     // On the backdrop, whose picture the corners and the disabled look show.
     TzEdit* Edit = Place<TzEdit>(Backdrop, 10, 10, 120, 24);
-    TEditFixture()
-    {
-        Show();
-        // The form keeps the focus itself: the edit starts neither focused nor hot.
-        ::SetFocus(Form->Handle());
-        Pump();
-    }
-    // The cache painted again for the edit's present state.
-    TBitmap& Cache(TzEdit* E = nullptr)
-    {
-        E = E ? E : Edit;
-        E->SkinData()->SetBGChanged(true);
-        E->PrepareEditCache();
-        return *E->SkinData()->CacheBmp();
-    }
-    TColor Parent() const { return Backdrop->Color(); }
+    TEditFixture() { ShowUnfocused(); }
+    TBitmap& Cache() { return FreshCache(Edit); }
 };
 
 // The rightmost column of the cache's inside (within the frame) that differs from the
@@ -45,22 +29,19 @@ int InkRight(TBitmap& B, int Frame)
 
 } // namespace
 
-TEST_CASE("an edit's cache: the border of its state, the corners over the parent's picture")
+TEST_CASE("an edit's cache: the border of its state, the corners over the parent's picture, the disabled looks")
 {
     TEditFixture f;
     TzEdit* e = f.Edit;
-    CHECK(e->SkinData()->SkinSection() == "EDIT");
     TBitmap& c = f.Cache();
-    CHECK(Px(c, 60, 0) == BorderGrey);
-    CHECK(Px(c, 60, 12) == clWhite);
+    CHECK(Join(Px(c, 60, 0), Px(c, 60, 12)) == Join(BorderGrey, clWhite));
     // The corner's mask keeps 158/256 of what lies behind: here the backdrop.
-    CHECK(Near(Px(c, 0, 0), Mix(f.Parent(), BorderGrey, 158 / 256.0)));
+    CHECK(Near(Px(c, 0, 0), Mix(f.Backdrop->Color(), BorderGrey, 158 / 256.0)));
     CHECK(e->Color() == f.Section("EDIT").Color);
 
     // Focused: the active border, on the screen too; the mouse leaving keeps it.
     FocusOn(e);
-    CHECK(Px(f.Cache(), 60, 0) == Teal);
-    CHECK(WindowPixel(e->Handle(), 60, 0) == Teal);
+    CHECK(Join(Px(f.Cache(), 60, 0), WindowPixel(e->Handle(), 60, 0)) == Join(Teal, Teal));
     e->Perform(CM_MOUSELEAVE, 0, 0);
     CHECK(WindowPixel(e->Handle(), 60, 0) == Teal);
     // Hidden while focused, it loses the focus unseen and comes back without its look.
@@ -76,6 +57,16 @@ TEST_CASE("an edit's cache: the border of its state, the corners over the parent
     CHECK(WindowPixel(other->Handle(), 60, 0) == Teal);
     other->Perform(CM_MOUSELEAVE, 0, 0);
     CHECK(WindowPixel(other->Handle(), 60, 0) == BorderGrey);
+    // Disabled, its cache keeps its colours, blends into the parent's picture or turns grey.
+    other->SetEnabled(false);
+    other->SetDisabledKind(0);
+    CHECK(Px(FreshCache(other), 60, 12) == clWhite);
+    other->SetDisabledKind(dkBlended);
+    CHECK(Near(Px(FreshCache(other), 60, 12), Mix(clWhite, f.Backdrop->Color(), 0.4)));
+    other->SetDisabledKind(dkGrayed);
+    const TColor grey = Px(FreshCache(other), 60, 0);
+    CHECK(grey != BorderGrey);
+    CHECK(Join(Channel(grey, 1), Channel(grey, 2)) == Join(Channel(grey, 0), Channel(grey, 0)));
 
     // Without the skin the system's frame and colours come back.
     f.RemoveSkin();
@@ -84,26 +75,39 @@ TEST_CASE("an edit's cache: the border of its state, the corners over the parent
     CHECK(WindowPixel(other->Handle(), 60, 0) != BorderGrey);
 }
 
-TEST_CASE("an edit's frame on the screen is as wide as its real border, never over its text")
+TEST_CASE("an edit's frame, on the screen and in print, is as wide as its real border, never over its text")
 {
     TEditFixture f;
     TzEdit* e = f.Edit;
-    CHECK(e->FrameWidth() == 2);
-    CHECK(WindowPixel(e->Handle(), 60, 0) == BorderGrey);
-    CHECK(WindowPixel(e->Handle(), 60, 2) == clWhite);
+    e->SetColor(clYellow);
+    e->SkinData()->SetCustomColor(true);
+    e->SetText(L"Wide WWW");
+    f.Redraw();
+    // Printed, it is what the screen shows: the skinned frame around the system's own client
+    // area, the text in its place inside the frame.
+    const int h = e->Height();
+    auto bmp = Filled24(120, h, clBlack);
+    SendMessageW(e->Handle(), WM_PRINT, WPARAM(bmp->Canvas()->Handle()), PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
+    CHECK(Join(Px(*bmp, 60, 0), Px(*bmp, 100, 12)) == Join(BorderGrey, clYellow));
+    int differ = 0, ink = 0;
+    for (int x = 0; x < 120; ++x) {
+        differ += Px(*bmp, x, h / 2) != WindowPixel(e->Handle(), x, h / 2);
+        ink += Px(*bmp, x, h / 2) != clYellow;
+    }
+    CHECK(differ == 0);
+    CHECK(ink > 4);
+
+    const auto px = [e](int X, int Y) { return WindowPixel(e->Handle(), X, Y); };
+    CHECK(Join(e->FrameWidth(), px(60, 0), px(60, 2)) == Join(2, BorderGrey, clYellow));
     // A flat border is drawn by the system's edit inside its client area: the strip goes
     // over it after every paint of the client area.
     e->SetCtl3D(false);
     f.Redraw();
-    CHECK(e->FrameWidth() == 1);
-    CHECK(WindowPixel(e->Handle(), 60, 0) == BorderGrey);
-    CHECK(WindowPixel(e->Handle(), 0, 10) == BorderGrey);
-    CHECK(WindowPixel(e->Handle(), 60, 1) == clWhite);
+    CHECK(Join(e->FrameWidth(), px(60, 0), px(0, 10), px(60, 1)) == Join(1, BorderGrey, BorderGrey, clYellow));
     // No border and no bevel kind: no strips over the client area, whatever the bevels say.
     e->SetBorderStyle(bsNone);
     f.Redraw();
-    CHECK(e->FrameWidth() == 0);
-    CHECK(WindowPixel(e->Handle(), 60, 0) == clWhite);
+    CHECK(Join(e->FrameWidth(), px(60, 0)) == Join(0, clYellow));
     e->SetBevelKind(bkFlat);
     CHECK(e->FrameWidth() == 2);
 }
@@ -114,9 +118,7 @@ TEST_CASE("a password edit's cache shows the wide password character once per Wi
     TzEdit* e = f.Edit;
     const WideChar dot = 0x25CF;
     e->SetWidePasswordChar(dot);
-    CHECK(e->PasswordChar() == '*');
-    CHECK(e->WidePasswordChar() == dot);
-    CHECK(SendMessageW(e->Handle(), EM_GETPASSWORDCHAR, 0, 0) == dot);
+    CHECK(Join(e->PasswordChar(), SendMessageW(e->Handle(), EM_GETPASSWORDCHAR, 0, 0)) == Join('*', dot));
     e->SetText(WideString());
     CHECK(InkRight(f.Cache(), 2) == -1);
     e->SetText(Cyrillic.substr(0, 3));
@@ -129,64 +131,4 @@ TEST_CASE("a password edit's cache shows the wide password character once per Wi
     REQUIRE(w > 0);
     CHECK(three > 0);
     CHECK(six - three == 3 * w);
-}
-
-TEST_CASE("a disabled edit's cache keeps its colours, blends into the parent's picture or turns grey")
-{
-    TEditFixture f;
-    TzEdit* e = f.Edit;
-    const TColor inside = Px(f.Cache(), 60, 12), border = Px(f.Cache(), 60, 0);
-    e->SetEnabled(false);
-    e->SetDisabledKind(0);
-    CHECK(Px(f.Cache(), 60, 12) == inside);
-    e->SetDisabledKind(dkBlended);
-    CHECK(Near(Px(f.Cache(), 60, 12), Mix(inside, f.Parent(), 0.4)));
-    e->SetDisabledKind(dkGrayed);
-    const TColor grey = Px(f.Cache(), 60, 0);
-    CHECK(grey != border);
-    CHECK(Join(Channel(grey, 1), Channel(grey, 2)) == Join(Channel(grey, 0), Channel(grey, 0)));
-}
-
-TEST_CASE("an edit prints its skinned frame around the system's own client area")
-{
-    TEditFixture f;
-    TzEdit* e = f.Edit;
-    e->SetColor(clYellow);
-    e->SkinData()->SetCustomColor(true);
-    const int h = e->Height();
-    auto bmp = Filled24(120, h, clBlack);
-    SendMessageW(e->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(bmp->Canvas()->Handle()),
-                 PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
-    CHECK(Px(*bmp, 60, 0) == BorderGrey);
-    CHECK(Px(*bmp, 100, 12) == clYellow);
-    // The print is what the screen shows, the text in its place inside the frame.
-    e->SetText(L"Wide WWW");
-    f.Redraw();
-    SendMessageW(e->Handle(), WM_PRINT, reinterpret_cast<WPARAM>(bmp->Canvas()->Handle()),
-                 PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
-    int differ = 0, ink = 0;
-    for (int x = 0; x < 120; ++x) {
-        differ += Px(*bmp, x, h / 2) != WindowPixel(e->Handle(), x, h / 2);
-        ink += Px(*bmp, x, h / 2) != clYellow;
-    }
-    CHECK(differ == 0);
-    CHECK(ink > 4);
-}
-
-TEST_CASE("an edit's text and selection are UTF-16; its label follows it")
-{
-    TEditFixture f;
-    TzEdit* e = f.Edit;
-    e->SetText(Greek);
-    e->SetSelStart(1);
-    e->SetSelLength(3);
-    CHECK(e->SelText() == Greek.substr(1, 3));
-    TzBoundLabel* label = e->BoundLabel();
-    label->SetCaption("Name");
-    label->SetActive(true);
-    TCustomLabel* l = label->LabelControl();
-    REQUIRE(l);
-    CHECK(l->Left() + l->Width() + 4 == e->Left());
-    e->SetBounds(150, 40, 120, 24);
-    CHECK(l->Left() + l->Width() + 4 == 150);
 }

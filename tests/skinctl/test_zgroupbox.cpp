@@ -1,7 +1,5 @@
-// The skinned group box: its picture against a model (the parent's picture along the caption
-// strip and inside the frame, the frame from the section, the caption on its own section) in
-// both skins, the classic frame without a skin, the caption's options, its graphic children
-// painted over it, and the skin commands it passes on to its children.
+// The skinned group box: its picture against a model of the parent's picture and the section,
+// and the painting of its children.
 #include "skinctlfixture.h"
 
 #include "skin/zsectionpaint.h"
@@ -41,15 +39,6 @@ struct TBoxFixture : TSkinFixture {
     }
 };
 
-// The client area of a control as it is on the screen.
-std::unique_ptr<TBitmap> Capture(TWinControl* C)
-{
-    auto bmp = Filled24(C->Width(), C->Height(), SkinKeyColor);
-    TClientDC dc(C->Handle());
-    BitBlt(bmp->Canvas()->Handle(), 0, 0, C->Width(), C->Height(), dc.Handle(), 0, 0, SRCCOPY);
-    return bmp;
-}
-
 // What the box should show outside its caption: the parent's colour, and the section
 // "GROUPBOX" painted over it from BodyTop down.
 std::unique_ptr<TBitmap> BoxModel(TBoxFixture& F, int BodyTop)
@@ -63,21 +52,13 @@ std::unique_ptr<TBitmap> BoxModel(TBoxFixture& F, int BodyTop)
     return model;
 }
 
-// Pixels outside R that differ between A and B, and pixels of Color inside R of A.
+// Pixels outside R that differ between A and B.
 int DiffOutside(TBitmap& A, TBitmap& B, const TRect& R)
 {
     int n = 0;
     for (int y = 0; y < A.Height(); ++y)
         for (int x = 0; x < A.Width(); ++x)
             n += !R.Contains(TPoint(x, y)) && Px(A, x, y) != Px(B, x, y);
-    return n;
-}
-int CountInside(TBitmap& A, const TRect& R, TColor Color)
-{
-    int n = 0;
-    for (int y = std::max(R.Top, 0); y < R.Bottom; ++y)
-        for (int x = R.Left; x < R.Right; ++x)
-            n += Px(A, x, y) == ColorToRGB(Color);
     return n;
 }
 
@@ -89,47 +70,36 @@ int CaptionHeightOf(TzGroupBox* Box)
     return std::max(4, probe.Canvas()->TextHeight("W")) + 2;
 }
 
-bool NothingInvalid(TWinControl* C)
-{
-    return !GetUpdateRect(C->Handle(), nullptr, FALSE);
-}
-
 } // namespace
 
-TEST_CASE("a skinned group box shows the parent along its caption strip and inside its frame, in both skins; the classic frame without")
+TEST_CASE("a skinned group box shows the parent along its caption strip and inside its frame; the classic frame without")
 {
     TBoxFixture f;
     TzGroupBox* box = f.Box;
-    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
-        CAPTURE(WideToAnsi(skin));
-        f.ApplySkin(skin);
-        f.Redraw();
-        const TRect caption = box->CaptionRect();
-        CHECK(Join(caption.Left, caption.Top, caption.Bottom) == Join(6, 0, CaptionHeightOf(box)));
-        auto shot = Capture(box);
-        auto model = BoxModel(f, CaptionHeightOf(box) / 2);
-        CHECK(DiffOutside(*shot, *model, caption) == 0);
-        // The caption stands on the parent's picture ("CHECKBOX" is see-through), in the
-        // section's font colour.
-        CHECK(CountInside(*shot, caption, f.Section("GROUPBOX").FontColor) > 20);
-        CHECK(CountInside(*shot, caption, f.Pane->Color()) > caption.Width() * caption.Height() / 2);
-        // Printed, it is the same picture; painted, nothing is left to paint.
-        auto printed = Filled24(box->Width(), box->Height(), clBlack);
-        SendMessageW(box->Handle(), WM_PRINT, WPARAM(printed->Canvas()->Handle()), PRF_CLIENT);
-        CHECK(SamePixels(*printed, *shot));
-        CHECK(NothingInvalid(box));
-    }
+    const TRect caption = box->CaptionRect();
+    CHECK(Join(caption.Left, caption.Top, caption.Bottom) == Join(6, 0, CaptionHeightOf(box)));
+    auto shot = ClientShot(box);
+    CHECK(DiffOutside(*shot, *BoxModel(f, CaptionHeightOf(box) / 2), caption) == 0);
+    // The caption stands on the parent's picture ("CHECKBOX" is see-through), in the section's
+    // font colour.
+    CHECK(CountOf(*shot, caption, TColor(f.Section("GROUPBOX").FontColor)) > 20);
+    CHECK(CountOf(*shot, caption, f.Pane->Color()) > caption.Width() * caption.Height() / 2);
+    // Printed, it is the same picture; painted, nothing is left to paint.
+    auto printed = Filled24(box->Width(), box->Height(), clBlack);
+    SendMessageW(box->Handle(), WM_PRINT, WPARAM(printed->Canvas()->Handle()), PRF_CLIENT);
+    CHECK(SamePixels(*printed, *shot));
+    CHECK_FALSE(GetUpdateRect(box->Handle(), nullptr, FALSE));
     // Without the skin it paints as the Unicode group box does.
     f.RemoveSkin();
     auto* plain = f.Place<TUcGroupBox>(f.Pane, 20, 10, 220, 120);
     plain->SetCaption(box->Caption());
     box->SetVisible(false);
     f.Redraw();
-    auto expected = Capture(plain);
+    auto expected = ClientShot(plain);
     plain->SetVisible(false);
     box->SetVisible(true);
     f.Redraw();
-    CHECK(SamePixels(*Capture(box), *expected));
+    CHECK(SamePixels(*ClientShot(box), *expected));
 }
 
 TEST_CASE("a group box without a caption, with a lifted caption, on a section of its own, and by layout")
@@ -140,7 +110,7 @@ TEST_CASE("a group box without a caption, with a lifted caption, on a section of
     // No caption: no caption section, no text; the frame starts at half the strip.
     box->SetCaption(L"");
     f.Redraw();
-    CHECK(SamePixels(*Capture(box), *BoxModel(f, ch / 2)));
+    CHECK(SamePixels(*ClientShot(box), *BoxModel(f, ch / 2)));
 
     // Lifted: the strip goes up by the offset, the frame starts at the top, the children
     // move up with it.
@@ -155,15 +125,15 @@ TEST_CASE("a group box without a caption, with a lifted caption, on a section of
     f.Redraw();
     TRect caption = box->CaptionRect();
     CHECK(Join(caption.Top, caption.Bottom) == Join(-4, ch - 4));
-    CHECK(DiffOutside(*Capture(box), *BoxModel(f, 0), caption) == 0);
+    CHECK(DiffOutside(*ClientShot(box), *BoxModel(f, 0), caption) == 0);
     box->SetCaptionYOffset(0);
 
     // The caption on a section of the program's choice: "PANEL" is opaque.
     box->SetCaptionSkin("panel");
     f.Redraw();
     caption = box->CaptionRect();
-    auto shot = Capture(box);
-    CHECK(CountInside(*shot, caption, f.Section("PANEL").Color) > caption.Width() * caption.Height() / 2);
+    auto shot = ClientShot(box);
+    CHECK(CountOf(*shot, caption, TColor(f.Section("PANEL").Color)) > caption.Width() * caption.Height() / 2);
 
     // Layouts: the caption centred, 6 pixels from the right.
     box->SetCaptionSkin("");
@@ -173,51 +143,10 @@ TEST_CASE("a group box without a caption, with a lifted caption, on a section of
         f.Redraw();
         caption = box->CaptionRect();
         CHECK(caption.Left == (layout == TzGroupBox::clTopCenter ? (w - caption.Width() - 2) / 2 : w - 6 - caption.Width()));
-        shot = Capture(box);
-        CHECK(CountInside(*shot, caption, f.Section("GROUPBOX").FontColor) > 20);
+        shot = ClientShot(box);
+        CHECK(CountOf(*shot, caption, TColor(f.Section("GROUPBOX").FontColor)) > 20);
         CHECK(DiffOutside(*shot, *BoxModel(f, ch / 2), caption) == 0);
     }
-}
-
-TEST_CASE("every graphic child of a group box is painted, also after a Unicode speed button; the box paints once")
-{
-    for (const wchar_t* skin : {L"ZandrelDawn", static_cast<const wchar_t*>(nullptr)}) {
-        CAPTURE(skin != nullptr);
-        TBoxFixture f(skin);
-        TzGroupBox* box = f.Box;
-        auto* button = f.Place<TUcSpeedButton>(box, 10, 30, 60, 24);
-        button->SetCaption(L"\x041D\x043E\x0432\x044B\x0439");
-        TSwatch* later[2] = {f.Place<TSwatch>(box, 80, 30, 40, 24), f.Place<TSwatch>(box, 130, 30, 40, 24)};
-        later[0]->SetColor(TColor(0x0000C0));
-        later[1]->SetColor(TColor(0xC00000));
-        f.Redraw();
-        auto shot = Capture(box);
-        CHECK(Px(*shot, 100, 42) == 0x0000C0);
-        CHECK(Px(*shot, 150, 42) == 0xC00000);
-        // The button's face is there too.
-        CHECK(Px(*shot, 40, 42) != f.Pane->Color());
-        Pump();
-        CHECK(NothingInvalid(box));
-    }
-}
-
-TEST_CASE("a group box passes the skin commands on to its children, the children first for a new skin")
-{
-    TSkinFixture f(nullptr);
-    auto* box = f.Place<TzGroupBox>(f.Form, 10, 10, 250, 150);
-    auto* edit = f.Place<TzEdit>(box, 10, 30, 120, 24);
-    f.Show();
-    TMsgRecorder rec;
-    rec.Only([](UINT Msg, WPARAM W, LPARAM) { return Msg == SM_SKINCMD && HIWORD(W) >= 1 && HIWORD(W) <= 3; });
-    rec.Attach(box, "box");
-    rec.Attach(edit, "edit");
-    f.ApplySkin(L"ZandrelDusk");
-    CHECK_MESSAGES(rec, Cmd("box", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN), Cmd("box", SKCMD_REFRESH),
-                   Cmd("edit", SKCMD_REFRESH));
-    CHECK(edit->SkinData()->Skinned());
-    rec.Clear();
-    f.RemoveSkin();
-    CHECK_MESSAGES(rec, Cmd("box", SKCMD_SKINREMOVED), Cmd("edit", SKCMD_SKINREMOVED));
 }
 
 TEST_CASE("a group box without a window or a parent while the skin changes paints the new skin's sections when shown")
@@ -229,8 +158,9 @@ TEST_CASE("a group box without a window or a parent while the skin changes paint
     auto* box = f.Place<TzGroupBox>(hidden, 10, 10, 200, 80);
     auto* edit = f.Place<TzEdit>(box, 10, 30, 120, 24);
     // Neither do the other skinned controls without a window.
-    const TWinControl* others[] = {f.Place<TzButton>(hidden, 220, 10, 60, 24), f.Place<TzTabControl>(hidden, 220, 40, 150, 50),
-                                   f.Place<TzSpinEdit>(hidden, 290, 10, 60, 24), f.Place<TzMemo>(box, 140, 30, 50, 40)};
+    const TWinControl* windowless[] = {box, edit, f.Place<TzButton>(hidden, 220, 10, 60, 24),
+                                       f.Place<TzTabControl>(hidden, 220, 40, 150, 50),
+                                       f.Place<TzSpinEdit>(hidden, 290, 10, 60, 24), f.Place<TzMemo>(box, 140, 30, 50, 40)};
     REQUIRE_FALSE(box->HandleAllocated());
     TMsgRecorder rec;
     rec.Only([](UINT Msg, WPARAM W, LPARAM) { return Msg == SM_SKINCMD && HIWORD(W) == SKCMD_NEWSKIN; });
@@ -243,18 +173,34 @@ TEST_CASE("a group box without a window or a parent while the skin changes paint
     f.Manager->SetSkinName(L"Shifted");
     REQUIRE(f.Manager->FindSectionIndex("GROUPBOX") != before);
     CHECK_MESSAGES(rec, Cmd("box", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN));
-    CHECK_FALSE(box->HandleAllocated());
-    CHECK_FALSE(edit->HandleAllocated());
-    for (const TWinControl* c : others)
+    for (const TWinControl* c : windowless)
         CHECK_FALSE(c->HandleAllocated());
     // Its window made again, it resolves its sections in the skin there is now.
     f.Box->SetParent(f.Pane);
     f.Redraw();
-    CHECK(DiffOutside(*Capture(f.Box), *BoxModel(f, CaptionHeightOf(f.Box) / 2), f.Box->CaptionRect()) == 0);
+    CHECK(DiffOutside(*ClientShot(f.Box), *BoxModel(f, CaptionHeightOf(f.Box) / 2), f.Box->CaptionRect()) == 0);
 }
 
-TEST_CASE("a tree and a memo in a group box that paint while its picture is stale paint when it is done")
+TEST_CASE("a group box's children are painted: every graphic one, also after a Unicode speed button, and a tree and a memo that painted while its picture was stale")
 {
+    for (const wchar_t* skin : {L"ZandrelDawn", static_cast<const wchar_t*>(nullptr)}) {
+        CAPTURE(skin != nullptr);
+        TBoxFixture f(skin);
+        TzGroupBox* box = f.Box;
+        auto* button = f.Place<TUcSpeedButton>(box, 10, 30, 60, 24);
+        button->SetCaption(L"\x041D\x043E\x0432\x044B\x0439");
+        TSwatch* later[2] = {f.Place<TSwatch>(box, 80, 30, 40, 24), f.Place<TSwatch>(box, 130, 30, 40, 24)};
+        later[0]->SetColor(TColor(0x0000C0));
+        later[1]->SetColor(TColor(0xC00000));
+        f.Redraw();
+        auto shot = ClientShot(box);
+        CHECK(Join(Px(*shot, 100, 42), Px(*shot, 150, 42)) == Join(TColor(0x0000C0), TColor(0xC00000)));
+        // The button's face is there too.
+        CHECK(Px(*shot, 40, 42) != f.Pane->Color());
+        Pump();
+        CHECK_FALSE(GetUpdateRect(box->Handle(), nullptr, FALSE));
+    }
+    // A tree and a memo that paint while the box's picture is stale paint when it is done.
     TBoxFixture f(L"ZandrelDusk");
     auto* tree = f.Place<TUcTreeView>(f.Box, 10, 24, 95, 80);
     auto* memo = f.Place<TzMemo>(f.Box, 115, 24, 95, 80);
@@ -263,21 +209,11 @@ TEST_CASE("a tree and a memo in a group box that paint while its picture is stal
     f.Redraw();
     const TColor text = f.Section("EDIT").FontColor;
     // The text pixels of the first line.
-    const auto written = [&](TWinControl* C) {
-        int n = 0;
-        TClientDC dc(C->Handle());
-        for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 70; ++x)
-                n += TColor(GetPixel(dc.Handle(), x, y)) == text;
-        return n;
-    };
+    const auto written = [&](TWinControl* C) { return CountOf(*ClientShot(C), TRect(0, 0, 70, 16), text); };
     for (TWinControl* c : {static_cast<TWinControl*>(tree), static_cast<TWinControl*>(memo)}) {
         CHECK(written(c) > 10);
         f.Box->SkinData()->SetBGChanged(true);
-        {
-            TClientDC dc(c->Handle());
-            FillDC(dc.Handle(), TRect(0, 0, 80, 70), clBlack);
-        }
+        FillDC(TClientDC(c->Handle()).Handle(), TRect(0, 0, 80, 70), clBlack);
         InvalidateRect(c->Handle(), nullptr, FALSE);
         UpdateWindow(c->Handle());
         CHECK(written(c) == 0);   // it waits for the box

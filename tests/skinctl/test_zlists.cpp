@@ -77,8 +77,8 @@ TEST_CASE("the status bar painter: panel frames from the mask at each panel, tex
     const std::vector<TRect> panels = StatusPanelRects(look, 300, 22);
     REQUIRE(panels.size() == 3);
     // Panel i from the widths before it, each plus one, shrunk by one.
-    CHECK(Join(panels[0].Left, panels[0].Right, panels[1].Left, panels[1].Right) == "1 80 82 141");
-    CHECK(Join(panels[2].Left, panels[2].Right, panels[2].Top, panels[2].Bottom) == "143 299 1 21");
+    CHECK(Join(panels[0].Left, panels[0].Right, panels[1].Left, panels[1].Right) == Join(1, 80, 82, 141));
+    CHECK(Join(panels[2].Left, panels[2].Right, panels[2].Top, panels[2].Bottom) == Join(143, 299, 1, 21));
     for (const TRect& r : panels) {
         CHECK(Join(Px(*bmp, r.Left, r.Top), Px(*bmp, r.Left + 3, r.Top)) == Join(FrameCorner, FrameSide));
         CHECK(Px(*bmp, r.Left - 1, r.Top + 5) == BarColor);   // between the panels: the bar

@@ -1,5 +1,4 @@
-// The skinned memo: wide lines, text and selection, its two events, the skin's colours, and
-// the same window after the skin goes, as the user left it.
+// The skinned memo: its events, the skin's colours and bars, and the window it keeps.
 #include "skinctlfixture.h"
 
 #include "skin/zclientwnd.h"
@@ -27,39 +26,7 @@ struct TEvents {
 
 } // namespace
 
-TEST_CASE("a memo's lines and selection are UTF-16")
-{
-    TMemoFixture f;
-    TzMemo* m = f.Memo;
-    m->SetSelStart(int(m->Lines()->Strings(0).size()) + 2);
-    m->SetSelLength(int(Cyrillic.size()));
-    CHECK(m->SelText() == Cyrillic);
-    m->SetSelText(Greek);
-    CHECK(m->Lines()->Strings(1) == Greek + L" 1");
-}
-
-TEST_CASE("a memo tells of every caret placement and of vertical scrolling only")
-{
-    TMemoFixture f;
-    TEvents ev;
-    f.Memo->OnScrollCaret = MakeMethod<&TEvents::OnCaret>(&ev);
-    f.Memo->OnVScroll = MakeMethod<&TEvents::OnVScroll>(&ev);
-    // Skinned or not.
-    for (int pass = 0; pass < 2; ++pass) {
-        if (pass == 1) {
-            f.RemoveSkin();
-            ev.Caret = ev.VScroll = 0;
-        }
-        HWND wnd = f.Memo->Handle();
-        SendMessageW(wnd, EM_SETSEL, 3, 3);
-        SendMessageW(wnd, EM_SETSEL, 0, 5);
-        SendMessageW(wnd, WM_VSCROLL, SB_LINEDOWN, 0);
-        SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
-        CHECK(Join(ev.Caret, ev.VScroll) == Join(2, 1));
-    }
-}
-
-TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for every new skin")
+TEST_CASE("a skinned memo takes the section's colours and a scroll adapter for every new skin, also one that came while it was hidden; the bars follow its text")
 {
     TMemoFixture f;
     TzMemo* m = f.Memo;
@@ -68,40 +35,55 @@ TEST_CASE("a skinned memo takes the section's colours and a scroll adapter, for 
         f.Manager->SetSkinName(skin);
         f.Redraw();
         const TzGeneralData& edit = f.Section("EDIT");
-        CHECK(m->Color() == edit.Color);
-        CHECK(m->Font()->Color() == TColor(edit.FontColor));
+        CHECK(Join(m->Color(), m->Font()->Color()) == Join(edit.Color, TColor(edit.FontColor)));
         CHECK(dynamic_cast<TSkEditWnd*>(m->ScrollAdapter()));
-        CHECK_FALSE(m->SkinData()->Updating());
-        CHECK(ClientPixel(m, 150, 90) == edit.Color);
+        CHECK(Join(m->SkinData()->Updating(), ClientPixel(m, 150, 90)) == Join(false, edit.Color));
     }
+    // A typed line break changes the range without a message the adapter knows: its bars follow.
+    SendMessageW(m->Handle(), WM_CHAR, VK_RETURN, 0);
+    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
+    GetScrollInfo(m->Handle(), SB_VERT, &si);
+    auto* bars = dynamic_cast<TSkScrollWnd*>(m->ScrollAdapter());
+    REQUIRE(bars);
+    CHECK(bars->VertBar->ScrollInfo.nMax == si.nMax);
+    // Its window made again on a hidden pane while the skin goes and comes: it takes up the new one.
+    auto* pane = f.Place<TBackdrop>(f.Form, 220, 10, 170, 150);
+    m->SetParent(pane);
+    pane->SetVisible(false);
     f.RemoveSkin();
     CHECK(m->ScrollAdapter() == nullptr);
+    f.ApplySkin(L"ZandrelDawn");
+    pane->SetVisible(true);
+    f.Redraw();
+    CHECK(m->ScrollAdapter());
+    // The section's colour and border.
+    CHECK(Join(m->Color(), WindowPixel(m->Handle(), 60, 0)) == Join(f.Section("EDIT").Color, TColor(0xD3CAC3)));
 }
 
-TEST_CASE("a skinned memo's bars follow every change of its text; its letter case goes through form data")
-{
-    TMemoFixture f;
-    auto* bars = dynamic_cast<TSkScrollWnd*>(f.Memo->ScrollAdapter());
-    REQUIRE(bars);
-    // A typed line break changes the range without a message the adapter knows.
-    SendMessageW(f.Memo->Handle(), WM_CHAR, VK_RETURN, 0);
-    SCROLLINFO si{sizeof(si), SIF_ALL, 0, 0, 0, 0, 0};
-    GetScrollInfo(f.Memo->Handle(), SB_VERT, &si);
-    CHECK(bars->VertBar->ScrollInfo.nMax == si.nMax);
-
-    f.Memo->SetCharCase(ecUpperCase);
-    TzMemo* copy = f.Place<TzMemo>(f.Form, 220, 10, 100, 100);
-    CheckRoundTrip(f.Memo, copy, {"CharCase"});
-    CHECK(copy->CharCase() == ecUpperCase);
-}
-
-TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and focus")
+TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and focus; skinned or not it tells of caret placements and vertical scrolling")
 {
     TMemoFixture f;
     TzMemo* m = f.Memo;
     FocusOn(m);
     HWND wnd = m->Handle();
-    SendMessageW(wnd, EM_SETSEL, 50, 60);
+    // Skinned or not, it tells of every caret placement and of vertical scrolling only.
+    TEvents ev;
+    m->OnScrollCaret = MakeMethod<&TEvents::OnCaret>(&ev);
+    m->OnVScroll = MakeMethod<&TEvents::OnVScroll>(&ev);
+    const auto events = [&] {
+        ev = TEvents{};
+        SendMessageW(wnd, EM_SETSEL, 3, 3);
+        SendMessageW(wnd, EM_SETSEL, 0, 5);
+        SendMessageW(wnd, WM_VSCROLL, SB_LINEDOWN, 0);
+        SendMessageW(wnd, WM_HSCROLL, SB_LINERIGHT, 0);
+        return Join(ev.Caret, ev.VScroll);
+    };
+    CHECK(events() == Join(2, 1));
+    // Line 1's first word selected by UTF-16 positions.
+    const int start = int(m->Lines()->Strings(0).size()) + 2;
+    m->SetSelStart(start);
+    m->SetSelLength(int(Cyrillic.size()));
+    CHECK(m->SelText() == Cyrillic);
     SendMessageW(wnd, WM_VSCROLL, SB_TOP, 0);
     SendMessageW(wnd, EM_LINESCROLL, 0, 12);
     const int first = int(SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0));
@@ -110,29 +92,17 @@ TEST_CASE("without the skin a memo keeps its window, text, selection, scroll and
 
     f.RemoveSkin();
     Pump();
-    CHECK(m->Handle() == wnd);
-    CHECK(m->Color() == clWindow);
+    CHECK(Join(m->Handle() == wnd, m->Color(), m->Text()) == Join(true, clWindow, text));
     f.Redraw();
     CHECK(WindowPixel(wnd, 60, 0) != 0xD3CAC3);   // the system's frame, not the section's border
-    CHECK(m->Text() == text);
-    CHECK(Join(m->SelStart(), m->SelLength()) == Join(50, 10));
-    CHECK(SendMessageW(m->Handle(), EM_GETFIRSTVISIBLELINE, 0, 0) == first);
-    CHECK(GetFocus() == m->Handle());
-}
-
-TEST_CASE("a memo whose window was made again while hidden takes up the skin that came meanwhile")
-{
-    TMemoFixture f;
-    TzMemo* m = f.Memo;
-    auto* pane = f.Place<TBackdrop>(f.Form, 220, 10, 170, 150);
-    m->SetParent(pane);
-    m->SetBounds(5, 5, 150, 120);
-    pane->SetVisible(false);
-    f.RemoveSkin();
-    f.ApplySkin(L"ZandrelDawn");
-    pane->SetVisible(true);
-    f.Redraw();
-    CHECK(m->ScrollAdapter());
-    CHECK(m->Color() == f.Section("EDIT").Color);
-    CHECK(WindowPixel(m->Handle(), 60, 0) == 0xD3CAC3);   // the section's border
+    CHECK(Join(m->SelStart(), m->SelLength()) == Join(start, int(Cyrillic.size())));
+    CHECK(Join(SendMessageW(wnd, EM_GETFIRSTVISIBLELINE, 0, 0), GetFocus() == wnd) == Join(first, true));
+    m->SetSelText(Greek);
+    CHECK(m->Lines()->Strings(1) == Greek + L" 1");
+    CHECK(events() == Join(2, 1));
+    // Its letter case goes through form data.
+    m->SetCharCase(ecUpperCase);
+    TzMemo* copy = f.Place<TzMemo>(f.Form, 220, 10, 100, 100);
+    CheckRoundTrip(m, copy, {"CharCase"});
+    CHECK(copy->CharCase() == ecUpperCase);
 }

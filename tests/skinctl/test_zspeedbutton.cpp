@@ -1,6 +1,4 @@
-// The skinned speed button: its five styles painted over the parent's picture, the drop-down
-// part and its menu (one open at a time, an item that frees the button, hints given back),
-// animations stepped by hand, and a section that is the skin's first.
+// The skinned speed button: its styles, the drop-down part and its menu, its animation.
 #include "skinctlfixture.h"
 
 #include "classlib/menus.h"
@@ -27,25 +25,20 @@ public:
 
 struct TSpeedFixture : TSkinFixture {
     TzSpeedButton* Button = nullptr;
-    int Clicks = 0;
     explicit TSpeedFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
     {
         Button = Place<TzSpeedButton>(Backdrop, 40, 20, 60, 30);
         Button->SetCaption(L"Поиск");
         Show();
     }
-    void Clicked(TObject*) { ++Clicks; }
-    TBitmap& Face()
+    TBitmap& Face() { return FreshCache(Button); }
+    // A press of the backdrop's window at a point of the button, and its release with Click.
+    void Press(TControl* C, int X, int Y, bool Click = false)
     {
-        Button->SkinData()->SetBGChanged(true);
-        Button->PrepareCache();
-        return *Button->SkinData()->CacheBmp();
-    }
-    // A press and release of the backdrop's window at a point of the button.
-    void Press(TControl* C, int X, int Y, UINT Msg = WM_LBUTTONDOWN)
-    {
-        SendMessageW(Backdrop->Handle(), Msg, Msg == WM_LBUTTONUP ? 0 : MK_LBUTTON,
-                     MAKELPARAM(C->Left() + X, C->Top() + Y));
+        const LPARAM at = MAKELPARAM(C->Left() + X, C->Top() + Y);
+        SendMessageW(Backdrop->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+        if (Click)
+            SendMessageW(Backdrop->Handle(), WM_LBUTTONUP, 0, at);
     }
 };
 
@@ -53,45 +46,39 @@ struct TSpeedFixture : TSkinFixture {
 
 TEST_CASE("a speed button's styles: the face over the parent's picture, separator, divider, drop-down part")
 {
-    for (const wchar_t* skin : {L"ZandrelDawn", L"ZandrelDusk"}) {
-        CAPTURE(WideToAnsi(skin));
-        TSpeedFixture f(skin);
-        TzSpeedButton* b = f.Button;
-        const TColor back = f.Backdrop->Color();
-        CHECK(b->SkinData()->SkinSection() == "SPEEDBUTTON");
-        // The section lets the parent through: at rest the flat button is the backdrop, hot
-        // it has its border.
-        TBitmap& face = f.Face();
-        CHECK(Px(face, 3, 15) == back);
-        CHECK(Px(face, 30, 0) == back);
-        SkinFadingOn = false;
-        b->Perform(CM_MOUSEENTER, 0, 0);
-        TBitmap& hot = f.Face();
-        CHECK(Px(hot, 30, 0) != back);
-        // On the screen as in the cache.
-        f.Redraw();
-        CHECK(ClientPixel(f.Backdrop, b->Left() + 30, b->Top()) == Px(hot, 30, 0));
-        b->Perform(CM_MOUSELEAVE, 0, 0);
-        SkinFadingOn = true;
+    TSpeedFixture f;
+    TzSpeedButton* b = f.Button;
+    const TColor back = f.Backdrop->Color();
+    // The section lets the parent through: at rest the flat button is the backdrop, hot
+    // it has its border.
+    TBitmap& face = f.Face();
+    CHECK(Join(Px(face, 3, 15), Px(face, 30, 0)) == Join(back, back));
+    SkinFadingOn = false;
+    b->Perform(CM_MOUSEENTER, 0, 0);
+    TBitmap& hot = f.Face();
+    CHECK(Px(hot, 30, 0) != back);
+    // On the screen as in the cache.
+    f.Redraw();
+    CHECK(ClientPixel(f.Backdrop, b->Left() + 30, b->Top()) == Px(hot, 30, 0));
+    b->Perform(CM_MOUSELEAVE, 0, 0);
+    SkinFadingOn = true;
 
-        // A separator is only the parent's picture.
-        b->SetButtonStyle(tbsSeparator);
-        CHECK(CountNot(f.Face(), TRect(0, 0, 60, 30), back) == 0);
-        // A divider: the skin's line down the middle (its image is 3 pixels wide).
-        b->SetButtonStyle(tbsDivider);
-        TBitmap& div = f.Face();
-        CHECK(Px(div, 28, 15) == TColor(f.Section("DIVIDER").BorderColor1));
-        CHECK(Px(div, 29, 15) == back);
-        CHECK(Px(div, 5, 15) == back);
+    // A separator is only the parent's picture.
+    b->SetButtonStyle(tbsSeparator);
+    CHECK(CountNot(f.Face(), TRect(0, 0, 60, 30), back) == 0);
+    // A divider: the skin's line down the middle (its image is 3 pixels wide).
+    b->SetButtonStyle(tbsDivider);
+    TBitmap& div = f.Face();
+    CHECK(Join(Px(div, 28, 15), Px(div, 29, 15), Px(div, 5, 15)) ==
+          Join(TColor(f.Section("DIVIDER").BorderColor1), back, back));
 
-        // The drop-down part widens the button, and leaving the style narrows it again.
-        b->SetButtonStyle(tbsDropDown);
-        CHECK(b->Width() == 60 + DropDownArrowWidth);
-        // The arrow of "SCROLLBTNBOTTOM" in the part.
-        CHECK(CountNot(f.Face(), TRect(62, 8, 74, 22), back) > 4);
-        b->SetButtonStyle(tbsButton);
-        CHECK(b->Width() == 60);
-    }
+    // The drop-down part widens the button, and leaving the style narrows it again.
+    b->SetButtonStyle(tbsDropDown);
+    CHECK(b->Width() == 60 + DropDownArrowWidth);
+    // The arrow of "SCROLLBTNBOTTOM" in the part.
+    CHECK(CountNot(f.Face(), TRect(62, 8, 74, 22), back) > 4);
+    b->SetButtonStyle(tbsButton);
+    CHECK(b->Width() == 60);
 }
 
 TEST_CASE("a check speed button stays down until clicked again; a press whose mouse another window takes comes up unclicked")
@@ -100,15 +87,11 @@ TEST_CASE("a check speed button stays down until clicked again; a press whose mo
     TzSpeedButton* b = f.Button;
     b->SetButtonStyle(tbsCheck);
     const TColor rest = Px(f.Face(), 30, 0);
-    f.Press(b, 10, 10);
-    f.Press(b, 10, 10, WM_LBUTTONUP);
-    CHECK(b->Checked());
-    CHECK(b->CurrentState() == 2);
+    f.Press(b, 10, 10, true);
+    CHECK(Join(b->Checked(), b->CurrentState()) == Join(true, 2));
     CHECK(Px(f.Face(), 30, 0) != rest);
-    f.Press(b, 10, 10);
-    f.Press(b, 10, 10, WM_LBUTTONUP);
-    CHECK_FALSE(b->Checked());
-    CHECK(Px(f.Face(), 30, 0) == rest);
+    f.Press(b, 10, 10, true);
+    CHECK(Join(b->Checked(), Px(f.Face(), 30, 0)) == Join(false, rest));
 
     // A modal window, a menu or a task switch takes the mouse: the hints come back.
     Application->SetShowHint(true);
@@ -116,9 +99,7 @@ TEST_CASE("a check speed button stays down until clicked again; a press whose mo
     REQUIRE(b->State() == bsDown);
     SetCapture(f.Form->Handle());
     ReleaseCapture();
-    CHECK(b->State() == bsUp);
-    CHECK(Application->ShowHint());
-    CHECK_FALSE(b->Checked());
+    CHECK(Join(b->State(), Application->ShowHint(), b->Checked()) == Join(bsUp, true, false));
 }
 
 TEST_CASE("the drop-down part opens its menu below the button, one menu at a time; an item may free the button")
@@ -128,7 +109,7 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
     auto* menu = new TFakePopup(f.Form);
     b->SetButtonStyle(tbsDropDown);
     b->SetDropdownMenu(menu);
-    b->OnClick = MakeMethod<&TSpeedFixture::Clicked>(&f);
+    b->OnClick = MakeMethod<&TSkinFixture::Count>(&f);
     auto* other = f.Place<TzSpeedButton>(f.Backdrop, 150, 20, 60, 30);
     other->SetButtonStyle(tbsDropDown);
     auto* otherMenu = new TFakePopup(f.Form);
@@ -137,10 +118,8 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
     Application->SetShowHint(true);
 
     // The button part with a click of its own clicks; the arrow part opens the menu.
-    f.Press(b, 10, 10);
-    f.Press(b, 10, 10, WM_LBUTTONUP);
-    CHECK(f.Clicks == 1);
-    CHECK(menu->Shown == 0);
+    f.Press(b, 10, 10, true);
+    CHECK(Join(f.Counted, menu->Shown) == Join(1, 0));
     bool shownPressed = false, hintsOff = false;
     menu->Item = [&] {
         shownPressed = b->MenuShown() && b->ArrowState() == 2;
@@ -149,22 +128,17 @@ TEST_CASE("the drop-down part opens its menu below the button, one menu at a tim
         f.Press(other, 70, 10);
     };
     f.Press(b, 68, 10);
-    CHECK(menu->Shown == 1);
-    CHECK(menu->At == b->ClientToScreen(TPoint(0, b->Height() + 1)));
-    CHECK(menu->PopupComponent() == b);
-    CHECK(shownPressed);
-    CHECK(hintsOff);
-    CHECK(otherMenu->Shown == 0);
+    CHECK(Join(menu->Shown, menu->At, menu->PopupComponent() == b, otherMenu->Shown) ==
+          Join(1, b->ClientToScreen(TPoint(0, b->Height() + 1)), true, 0));
+    CHECK(Join(shownPressed, hintsOff) == Join(true, true));
     // The menu ate the release: the hints are back all the same, the part is up again.
-    CHECK(Application->ShowHint());
-    CHECK_FALSE(b->MenuShown());
+    CHECK(Join(Application->ShowHint(), b->MenuShown()) == Join(true, false));
     CHECK(b->ArrowState() != 2);
 
     // The item frees the button: nothing of it is used afterwards, and the next menu opens.
     menu->Item = [&] { delete b; };
     f.Press(b, 68, 10);
-    CHECK(GetCapture() == nullptr);
-    CHECK(Application->ShowHint());
+    CHECK(Join(GetCapture() == nullptr, Application->ShowHint()) == Join(true, true));
     f.Press(other, 70, 10);
     CHECK(otherMenu->Shown == 1);
 
@@ -187,9 +161,8 @@ TEST_CASE("a speed button's animation steps by hand; a change while it runs goes
     b->Perform(CM_MOUSEENTER, 0, 0);
     TzAnimTimer* t = b->AnimTimer();
     REQUIRE(t != nullptr);
-    CHECK(t->Iterations == steps);
     // The first frame is shown at once.
-    CHECK(t->Step == 2);
+    CHECK(Join(t->Iterations, t->Step) == Join(steps, 2));
     t->Timer();
     CHECK(t->Step == 3);
     // The frame on the screen is the work image.
@@ -213,18 +186,11 @@ TEST_CASE("a speed button whose section is the skin's first is skinned; unskinne
     b->SkinData()->SetSkinManager(manager.get());
     b->SkinData()->UpdateIndexes();
     f.Show();
-    CHECK(b->SkinData()->SkinIndex == 0);
-    CHECK(b->SkinData()->Skinned());
-    CHECK(ClientPixel(f.Form, 70, 35) == TColor(255));
+    CHECK(Join(b->SkinData()->SkinIndex, b->SkinData()->Skinned(), ClientPixel(f.Form, 70, 35)) == Join(0, true, TColor(255)));
 
-    int entered = 0;
-    struct TCounter {
-        int* N;
-        void Hit(TObject*) { ++*N; }
-    } counter{&entered};
-    b->OnMouseEnter = MakeMethod<&TCounter::Hit>(&counter);
+    b->OnMouseEnter = MakeMethod<&TSkinFixture::Count>(&f);
     b->SkinData()->SetSkinManager(nullptr);
     manager.reset();
     b->Perform(CM_MOUSEENTER, 0, 0);
-    CHECK(entered == 1);
+    CHECK(f.Counted == 1);
 }

@@ -1,10 +1,9 @@
-// The pattern every skinned control follows, seen on the splitter: the skin commands it
-// answers and how often a skin change reaches it, its states painted from the section, the
-// repaint a parent's update held back, and the hints around a drag. Two skinned splitters on
-// one parent, and the panes shut against a splitter gathered by its press.
+// The pattern every skinned control follows, seen on the splitter; two skinned splitters on
+// one parent.
 #include "skinctlfixture.h"
 
 #include "skinctl/zedit.h"
+#include "skinctl/zgroupbox.h"
 #include "skinctl/zmemo.h"
 #include "skinctl/zsplitter.h"
 #include "splitpanes.h"
@@ -15,65 +14,46 @@ namespace {
 struct TSplitterFixture : TSkinFixture {
     TWinControl* Pane = Place<TBackdrop>(Form, 0, 0, 100, 100);
     TzSplitter* Splitter = nullptr;
-    int Paints = 0;
     explicit TSplitterFixture(const wchar_t* Skin = L"ZandrelDawn") : TSkinFixture(Skin)
     {
         Pane->SetAlign(alLeft);
         Splitter = Place<TzSplitter>(Form, 100, 0, 6, 100);
         Splitter->SetResizeStyle(rsUpdate);
-        Splitter->OnPaint = MakeMethod<&TSplitterFixture::Painted>(this);
+        Splitter->OnPaint = MakeMethod<&TSkinFixture::Count>(this);
         Show();
     }
-    void Painted(TObject*) { ++Paints; }
     TColor Middle() { return ClientPixel(Form, Splitter->Left() + 3, 50); }
     void Send(UINT Msg, WPARAM Keys, int X) { SendMessageA(Form->Handle(), Msg, Keys, MAKELPARAM(X, 50)); }
 };
 
-bool SkinCommandOneTwoThree(UINT Msg, WPARAM WParam, LPARAM)
-{
-    return Msg == SM_SKINCMD && HIWORD(WParam) >= SKCMD_NEWSKIN && HIWORD(WParam) <= SKCMD_REFRESH;
-}
-
 } // namespace
 
-TEST_CASE("a splitter made at run time shows its section at once, and the platform's look without a skin")
-{
-    TSplitterFixture f;
-    CHECK(f.Splitter->Width() == 6);
-    CHECK(f.Splitter->SkinData()->SkinSection() == "SPLITTER");
-    CHECK(f.Middle() == f.Section("SPLITTER").Color);
-    // No cache is kept between paints.
-    CHECK(f.Splitter->SkinData()->CacheBmp() == nullptr);
-    // The mouse over it: the hot colour; a skin without the section or no skin: the form's.
-    f.Splitter->Perform(CM_MOUSEENTER, 0, 0);
-    CHECK(f.Middle() == f.Section("SPLITTER").HotColor);
-    f.Splitter->Perform(CM_MOUSELEAVE, 0, 0);
-    CHECK(f.Middle() == f.Section("SPLITTER").Color);
-    f.RemoveSkin();
-    f.Redraw();
-    CHECK(f.Middle() == ColorToRGB(clBtnFace));
-}
-
-TEST_CASE("a skin change reaches each skinned control once; every one says it is skinned, in LParam")
+TEST_CASE("a skin change reaches each skinned control once, in a group box too; every one says it is skinned; the end of a parent's update repaints what waited")
 {
     TSkinFixture f(nullptr);
     auto* splitter = f.Place<TzSplitter>(f.Form, 100, 0, 6, 100);
-    // Inside a control that skins nothing: the broadcast goes on to its children.
+    // Inside a control that skins nothing, and inside a group box: the broadcast goes on to
+    // their children.
     auto* edit = f.Place<TzEdit>(f.Backdrop, 10, 10, 120, 24);
-    auto* memo = f.Place<TzMemo>(f.Form, 150, 10, 120, 80);
+    auto* box = f.Place<TzGroupBox>(f.Form, 150, 10, 200, 150);
+    auto* memo = f.Place<TzMemo>(box, 10, 30, 120, 80);
     f.Show();
     TMsgRecorder rec;
-    rec.Only(&SkinCommandOneTwoThree);
-    rec.Attach(splitter, "splitter");
-    rec.Attach(edit, "edit");
-    rec.Attach(memo, "memo");
+    rec.Only([](UINT Msg, WPARAM W, LPARAM) {
+        return Msg == SM_SKINCMD && HIWORD(W) >= SKCMD_NEWSKIN && HIWORD(W) <= SKCMD_REFRESH;
+    });
+    for (auto [c, tag] :
+         {std::pair<TControl*, const char*>{splitter, "splitter"}, {edit, "edit"}, {box, "box"}, {memo, "memo"}})
+        rec.Attach(c, tag);
     f.ApplySkin(L"ZandrelDusk");
-    CHECK_MESSAGES(rec, Cmd("splitter", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN), Cmd("memo", SKCMD_NEWSKIN),
-                   Cmd("splitter", SKCMD_REFRESH), Cmd("edit", SKCMD_REFRESH), Cmd("memo", SKCMD_REFRESH));
+    CHECK_MESSAGES(rec, Cmd("splitter", SKCMD_NEWSKIN), Cmd("edit", SKCMD_NEWSKIN), Cmd("box", SKCMD_NEWSKIN),
+                   Cmd("memo", SKCMD_NEWSKIN), Cmd("splitter", SKCMD_REFRESH), Cmd("edit", SKCMD_REFRESH),
+                   Cmd("box", SKCMD_REFRESH), Cmd("memo", SKCMD_REFRESH));
+    CHECK(memo->SkinData()->Skinned());
     rec.Clear();
     f.RemoveSkin();
     CHECK_MESSAGES(rec, Cmd("splitter", SKCMD_SKINREMOVED), Cmd("edit", SKCMD_SKINREMOVED),
-                   Cmd("memo", SKCMD_SKINREMOVED));
+                   Cmd("box", SKCMD_SKINREMOVED), Cmd("memo", SKCMD_SKINREMOVED));
     rec.DetachAll();
 
     // Unskinned now, each still answers the question, in the record and as the result.
@@ -85,33 +65,52 @@ TEST_CASE("a skin change reaches each skinned control once; every one says it is
     f.ApplySkin(L"ZandrelDawn");
     splitter->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_SKINREMOVED), reinterpret_cast<LPARAM>(other.get()));
     CHECK(splitter->SkinData()->Skinned());
+
+    // The end of a parent's update repaints what waited for it: the control without a window
+    // through its parent, a window with nothing invalid its client area and its frame.
+    f.Redraw();
+    splitter->OnPaint = MakeMethod<&TSkinFixture::Count>(&f);
+    splitter->SkinData()->SetUpdating(true);
+    splitter->Repaint();
+    CHECK(f.Counted == 0);
+    splitter->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_ENDPARENTUPDATE), 0);
+    CHECK(Join(f.Counted, splitter->SkinData()->Updating()) == Join(1, false));
+    const TColor border = WindowPixel(edit->Handle(), 60, 0), inside = WindowPixel(edit->Handle(), 100, 12);
+    edit->SkinData()->SetUpdating(true);
+    FillDC(TWindowDC(edit->Handle()).Handle(), TRect(0, 0, 120, 24), clBlack);
+    ValidateRect(edit->Handle(), nullptr);
+    SendCommandToWindow(edit->Handle(), SKCMD_ENDPARENTUPDATE, 0);
+    CHECK(Join(WindowPixel(edit->Handle(), 60, 0), WindowPixel(edit->Handle(), 100, 12)) == Join(border, inside));
 }
 
-TEST_CASE("a drag with live resizing paints the splitter pressed and holds the hints back until the press ends")
+TEST_CASE("a splitter shows its section at once, hot under the mouse and pressed in a live drag that holds the hints back")
 {
     TSplitterFixture f;
+    const TzGeneralData& s = f.Section("SPLITTER");
+    CHECK(f.Middle() == s.Color);
+    // No cache is kept between paints.
+    CHECK(f.Splitter->SkinData()->CacheBmp() == nullptr);
+    f.Splitter->Perform(CM_MOUSEENTER, 0, 0);
+    CHECK(f.Middle() == s.HotColor);
+    f.Splitter->Perform(CM_MOUSELEAVE, 0, 0);
     Application->SetShowHint(true);
     const int x = f.Splitter->Left() + 3;
     f.Send(WM_LBUTTONDOWN, MK_LBUTTON, x);
     f.Send(WM_MOUSEMOVE, MK_LBUTTON, x + 20);
-    CHECK(f.Pane->Width() == 120);
-    CHECK(f.Splitter->Pressed());
-    CHECK_FALSE(Application->ShowHint());
+    CHECK(Join(f.Pane->Width(), f.Splitter->Pressed(), Application->ShowHint()) == Join(120, true, false));
     // Pressed is the third state: the section's hot values.
-    CHECK(f.Middle() == f.Section("SPLITTER").HotColor);
+    CHECK(f.Middle() == s.HotColor);
     f.Send(WM_LBUTTONUP, 0, x + 20);
-    CHECK_FALSE(f.Splitter->Pressed());
-    CHECK(Application->ShowHint());
+    CHECK(Join(f.Splitter->Pressed(), Application->ShowHint()) == Join(false, true));
     f.Splitter->Perform(CM_MOUSELEAVE, 0, 0);
-    CHECK(f.Middle() == f.Section("SPLITTER").Color);
+    CHECK(f.Middle() == s.Color);
 
     // A press lost to another window gives the hints back as well.
     f.Send(WM_LBUTTONDOWN, MK_LBUTTON, f.Splitter->Left() + 3);
     CHECK_FALSE(Application->ShowHint());
     TForm other(nullptr);
     SetCapture(other.Handle());
-    CHECK_FALSE(f.Splitter->Pressed());
-    CHECK(Application->ShowHint());
+    CHECK(Join(f.Splitter->Pressed(), Application->ShowHint()) == Join(false, true));
     ReleaseCapture();
     // A press while hints are off already leaves them off afterwards.
     Application->SetShowHint(false);
@@ -119,49 +118,19 @@ TEST_CASE("a drag with live resizing paints the splitter pressed and holds the h
     f.Send(WM_LBUTTONUP, 0, f.Splitter->Left() + 3);
     CHECK_FALSE(Application->ShowHint());
     Application->SetShowHint(true);
-}
-
-TEST_CASE("a control that waited for its parent's update repaints when the update ends")
-{
-    TSplitterFixture f;
-    TzSplitter* s = f.Splitter;
-    // While the skin data waits, nothing is painted from the skin.
-    s->SkinData()->SetUpdating(true);
-    const int before = f.Paints;
-    s->Repaint();
-    CHECK(f.Paints == before);
-    // The end of the parent's update paints the control without a window through its parent.
-    s->Perform(SM_SKINCMD, SkinCommandWParam(SKCMD_ENDPARENTUPDATE), 0);
-    CHECK(f.Paints == before + 1);
-    CHECK_FALSE(s->SkinData()->Updating());
-
-    // A window with nothing invalid paints its client area and its frame all the same.
-    auto* edit = f.Place<TzEdit>(f.Form, 150, 20, 120, 24);
+    // Without a skin: the form's look.
+    f.RemoveSkin();
     f.Redraw();
-    const TColor border = WindowPixel(edit->Handle(), 60, 0), inside = WindowPixel(edit->Handle(), 100, 12);
-    edit->SkinData()->SetUpdating(true);
-    {
-        TWindowDC dc(edit->Handle());
-        RECT all{0, 0, 120, 24};
-        FillRect(dc.Handle(), &all, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    }
-    ValidateRect(edit->Handle(), nullptr);
-    SendCommandToWindow(edit->Handle(), SKCMD_ENDPARENTUPDATE, 0);
-    CHECK(WindowPixel(edit->Handle(), 60, 0) == border);
-    CHECK(WindowPixel(edit->Handle(), 100, 12) == inside);
+    CHECK(f.Middle() == ColorToRGB(clBtnFace));
 }
 
-TEST_CASE("two skinned splitters on one parent keep three panes in order, with a skin and without")
+TEST_CASE("two skinned splitters on one parent keep three panes in order; a press gathers only the panes shut against its own")
 {
     for (const wchar_t* skin : {L"ZandrelDawn", static_cast<const wchar_t*>(nullptr)}) {
         TSkinFixture f(skin);
         f.Show();
         CheckSplitPaneSequences<TzSplitter>(f.Form);
     }
-}
-
-TEST_CASE("a press gathers only the panes shut against its own splitter, also ones laid out past it")
-{
     TSkinFixture f;
     f.Show();
     TSplitPanes<TzSplitter> p(f.Form);
@@ -171,7 +140,12 @@ TEST_CASE("a press gathers only the panes shut against its own splitter, also on
     p.Drag(p.S2, 60);
     CHECK(p.Widths() == Join(0, p.W, 160, p.W));
     REQUIRE(p.P1->Left() == p.S1->Left() + p.W);
-    // Its own splitter gathers it back and opens it on its side.
+    // Without AutoSnap a press gathers nothing; with it, its own splitter gathers it back and
+    // opens it on its side.
+    p.S1->SetAutoSnap(false);
+    p.Drag(p.S1, 0);
+    CHECK(p.P1->Left() == p.S1->Left() + p.W);
+    p.S1->SetAutoSnap(true);
     p.Drag(p.S1, 50);
     CHECK(p.Layout() == p.Expected(50, 160));
 }
