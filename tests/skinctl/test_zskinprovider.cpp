@@ -382,7 +382,7 @@ TEST_CASE("provider: every paint validates, also one that waits for an update to
 TEST_CASE("provider: the title masks are looked up again at every switch")
 {
     TFrameFixture f;
-    const WideString folder = ShiftedSkin(L"ZandrelDusk", L"Shifted", 5);
+    const WideString folder = ShiftedSkin(L"ZandrelDusk", L"Shifted");
     f.Manager->SetActive(false);
     f.Manager->SetSkinDirectory(folder);
     f.ApplySkin(L"Shifted");
