@@ -227,9 +227,85 @@ Z_CLASS_IMPL(TControl, TComponent,
              Z_PROP_BOOL(TControl, ParentColor, true), Z_PROP_BOOL(TControl, ParentFont, true),
              UnlessFromParent<&TControl::ParentFont>(Z_PROP_OBJ(TControl, Font)),
              Z_PROP_STR(TControl, Hint), Z_PROP_BOOL(TControl, ShowHint, false),
-             Z_PROP_BOOL(TControl, ParentShowHint, true))
+             Z_PROP_BOOL(TControl, ParentShowHint, true), Z_PROP_OBJ(TControl, Constraints))
 
-TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_unique<TFont>())
+Z_CLASS_IMPL(TSizeConstraints, TPersistent, Z_PROP_INT(TSizeConstraints, MaxHeight, 0),
+             Z_PROP_INT(TSizeConstraints, MaxWidth, 0), Z_PROP_INT(TSizeConstraints, MinHeight, 0),
+             Z_PROP_INT(TSizeConstraints, MinWidth, 0))
+
+void TSizeConstraints::Assign(TPersistent* Source)
+{
+    if (auto* s = dynamic_cast<TSizeConstraints*>(Source)) {
+        FMaxHeight = s->FMaxHeight;
+        FMaxWidth = s->FMaxWidth;
+        FMinHeight = s->FMinHeight;
+        FMinWidth = s->FMinWidth;
+        Changed();
+        return;
+    }
+    inherited::Assign(Source);
+}
+
+void TSizeConstraints::SetMaxHeight(int Value)
+{
+    if (!StoreChanged(FMaxHeight, std::max(0, Value)))
+        return;
+    if (FMaxHeight > 0 && FMaxHeight < FMinHeight)
+        FMinHeight = FMaxHeight;
+    Changed();
+}
+
+void TSizeConstraints::SetMaxWidth(int Value)
+{
+    if (!StoreChanged(FMaxWidth, std::max(0, Value)))
+        return;
+    if (FMaxWidth > 0 && FMaxWidth < FMinWidth)
+        FMinWidth = FMaxWidth;
+    Changed();
+}
+
+void TSizeConstraints::SetMinHeight(int Value)
+{
+    if (!StoreChanged(FMinHeight, std::max(0, Value)))
+        return;
+    if (FMaxHeight > 0 && FMinHeight > FMaxHeight)
+        FMaxHeight = FMinHeight;
+    Changed();
+}
+
+void TSizeConstraints::SetMinWidth(int Value)
+{
+    if (!StoreChanged(FMinWidth, std::max(0, Value)))
+        return;
+    if (FMaxWidth > 0 && FMinWidth > FMaxWidth)
+        FMaxWidth = FMinWidth;
+    Changed();
+}
+
+void TSizeConstraints::Apply(int& Width, int& Height) const
+{
+    if (FMaxWidth > 0 && Width > FMaxWidth)
+        Width = FMaxWidth;
+    if (FMinWidth > 0 && Width < FMinWidth)
+        Width = FMinWidth;
+    if (FMaxHeight > 0 && Height > FMaxHeight)
+        Height = FMaxHeight;
+    if (FMinHeight > 0 && Height < FMinHeight)
+        Height = FMinHeight;
+}
+
+void TSizeConstraints::Changed()
+{
+    if (!FControl || FControl->IsLoading())
+        return;
+    int w = FControl->Width(), h = FControl->Height();
+    Apply(w, h);
+    if (w != FControl->Width() || h != FControl->Height())
+        FControl->SetBounds(FControl->Left(), FControl->Top(), w, h);
+}
+
+TControl::TControl(TComponent* AOwner)
+    : TComponent(AOwner), FFont(std::make_unique<TFont>()), FConstraints(std::make_unique<TSizeConstraints>(this))
 {
     FWindowProc = MakeMethod<&TControl::WndProc>(this);
     FFont->OnChange = MakeMethod<&TControl::FontChanged>(this);
@@ -439,6 +515,7 @@ bool TControl::CanResize(int& NewWidth, int& NewHeight)
     bool resize = true;
     if (OnCanResize)
         OnCanResize(this, NewWidth, NewHeight, resize);
+    FConstraints->Apply(NewWidth, NewHeight);
     if (NewWidth < 0)
         NewWidth = 0;
     if (NewHeight < 0)

@@ -189,6 +189,37 @@ struct TControlActionLinkClass {
 };
 
 // ---------------------------------------------------------------------------------------
+// The smallest and largest size a control may take; 0 sets no limit. A minimum above the
+// maximum raises the maximum with it, a maximum below the minimum lowers the minimum.
+
+class TSizeConstraints : public TPersistent {
+    Z_CLASS(TSizeConstraints, TPersistent)
+public:
+    explicit TSizeConstraints(TControl* AControl) : FControl(AControl) {}
+    void Assign(TPersistent* Source) override;
+
+    int MaxHeight() const { return FMaxHeight; }
+    void SetMaxHeight(int Value);
+    int MaxWidth() const { return FMaxWidth; }
+    void SetMaxWidth(int Value);
+    int MinHeight() const { return FMinHeight; }
+    void SetMinHeight(int Value);
+    int MinWidth() const { return FMinWidth; }
+    void SetMinWidth(int Value);
+    // A size brought within the limits.
+    void Apply(int& Width, int& Height) const;
+
+private:
+    // The control takes its size within the new limits.
+    void Changed();
+    TControl* FControl;
+    int FMaxHeight = 0;
+    int FMaxWidth = 0;
+    int FMinHeight = 0;
+    int FMinWidth = 0;
+};
+
+// ---------------------------------------------------------------------------------------
 // TControl
 
 class TControl : public TComponent {
@@ -235,6 +266,9 @@ public:
     void SetAlign(TAlign Value);
     bool AutoSize() const { return FAutoSize; }
     virtual void SetAutoSize(bool Value);
+    // Every new size is kept within these.
+    TSizeConstraints* Constraints() const { return FConstraints.get(); }
+    void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
     virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
     virtual void AdjustSize();
     void BringToFront();
@@ -428,6 +462,7 @@ protected:
     AnsiString FHint;
     int FWheelAccumulator = 0;   // the part of a notch turned so far
     std::unique_ptr<TFont> FFont;
+    std::unique_ptr<TSizeConstraints> FConstraints;
     TWndMethod FWindowProc;
 
 private:

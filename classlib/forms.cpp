@@ -323,6 +323,14 @@ void TCustomForm::CreateWnd()
     ApplyLayeredAttributes();
 }
 
+void TCustomForm::AlignControls(TControl* AControl, TRect& Rect)
+{
+    TWinControl::AlignControls(AControl, Rect);
+    if (FClientHandle)
+        SetWindowPos(FClientHandle, nullptr, Rect.Left, Rect.Top, std::max(0, Rect.Width()),
+                     std::max(0, Rect.Height()), SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void TCustomForm::DestroyWindowHandle()
 {
     if (FMenu && FormHooks.MainMenuHandle) {
@@ -933,6 +941,24 @@ void TCustomForm::WMDestroy(TMessage& Message)
     TWinControl::WMDestroy(Message);
 }
 
+void TCustomForm::WMGetMinMaxInfo(TMessage& Message)
+{
+    DefaultHandler(Message);
+    auto* info = reinterpret_cast<MINMAXINFO*>(Message.LParam);
+    if (!info)
+        return;
+    // The user's sizing keeps within the constraints too.
+    const TSizeConstraints* c = Constraints();
+    if (c->MinWidth() > 0)
+        info->ptMinTrackSize.x = c->MinWidth();
+    if (c->MinHeight() > 0)
+        info->ptMinTrackSize.y = c->MinHeight();
+    if (c->MaxWidth() > 0)
+        info->ptMaxTrackSize.x = c->MaxWidth();
+    if (c->MaxHeight() > 0)
+        info->ptMaxTrackSize.y = c->MaxHeight();
+}
+
 void TCustomForm::WMShowWindow(TMessage& Message)
 {
     DefaultHandler(Message);
@@ -1007,6 +1033,14 @@ void TCustomForm::Dispatch(TMessage& Message)
         break;
     case CM_RELEASE:
         CMRelease(Message);
+        break;
+    case CM_MENUCHANGED:
+        // The menu's native bar is already up to date: only drawn again.
+        if (FHandle && GetMenu(FHandle))
+            DrawMenuBar(FHandle);
+        break;
+    case WM_GETMINMAXINFO:
+        WMGetMinMaxInfo(Message);
         break;
     case CM_ACTIONEXECUTE:
     case CM_ACTIONUPDATE:

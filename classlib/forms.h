@@ -146,6 +146,8 @@ protected:
     void ApplyLayeredAttributes();
 
     void CreateParams(TCreateParams& Params) override;
+    // An MDI frame's client window takes what its aligned controls leave.
+    void AlignControls(TControl* AControl, TRect& Rect) override;
     void CreateWnd() override;
     void CreateWindowHandle(const TCreateParams& Params) override;
     void DestroyWindowHandle() override;
@@ -162,6 +164,7 @@ protected:
     void WMSysCommand(TMessage& Message);
     void WMDestroy(TMessage& Message);
     void WMShowWindow(TMessage& Message);
+    void WMGetMinMaxInfo(TMessage& Message);
     void CMShowingChanged(TMessage& Message);
     void CMActivate(TMessage& Message);
     void CMDeactivate(TMessage& Message);

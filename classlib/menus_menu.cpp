@@ -318,9 +318,11 @@ HMENU TMainMenu::CreateMenuHandle()
 void TMainMenu::MenuChanged(TObject* Sender, TMenuItem* Source, bool Rebuild)
 {
     TMenu::MenuChanged(Sender, Source, Rebuild);
+    // The form that shows the menu draws its bar again (and whoever paints the bar for it
+    // hears of the change).
     if (FWindowHandle && IsWindow(FWindowHandle) && !IsDestroying() && !IsLoading() &&
         GetMenu(FWindowHandle) == (FItems->HandleAllocated() ? FItems->Handle() : nullptr))
-        DrawMenuBar(FWindowHandle);
+        SendMessageA(FWindowHandle, CM_MENUCHANGED, 0, 0);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 #include "skin/zcontrolutils.h"
 
 #include "skin/zcommondata.h"
+#include "skin/zskinprovider.h"
 #include "skin/zskinservices.h"
 
 #include "classlib/forms.h"
@@ -193,12 +194,8 @@ TComponent* FindFormSkinProvider(TCustomForm* Form)
         return nullptr;
     for (int i = 0; i < Form->ComponentCount(); ++i) {
         TComponent* c = Form->Components(i);
-        if (c->IsDestroying())
-            continue;
-        // The provider class is made above this unit: it is known by its class name.
-        for (const TClassInfo* ci = &c->ClassInfo(); ci; ci = ci->Parent)
-            if (std::strcmp(ci->Name, "TzSkinProvider") == 0)
-                return c;
+        if (!c->IsDestroying() && dynamic_cast<TzSkinProvider*>(c))
+            return c;
     }
     return nullptr;
 }

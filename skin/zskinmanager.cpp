@@ -696,7 +696,7 @@ void TzSkinManager::ApplySkin()
     if (repaint)
         StopRedrawOfForms();
     if (TzSkinMenuPainter* menus = SkinableMenus())
-        menus->ResetItemIndex();
+        menus->SkinSwitching();
     SkinData().Active = false;
     {
         TFlagScope applying(SkinIsApplying);
@@ -924,10 +924,10 @@ void TzSkinManager::SetSkinnedPopups(bool Value)
     if (Value == FSkinnedPopups)
         return;
     FSkinnedPopups = Value;
-    if (!Value || IsDesigning() || !IsDefault())
+    if (IsDesigning() || !IsDefault())
         return;
     if (TzSkinMenuPainter* menus = SkinableMenus())
-        menus->SetPopupSkinning(true);
+        menus->SetPopupSkinning(Value);
 }
 
 TzSkinMenuPainter* TzSkinManager::SkinableMenus()

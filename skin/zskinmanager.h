@@ -20,6 +20,8 @@
 class TCustomForm;
 class TWinControl;
 class TMenuItem;
+class TMainMenu;
+class TPopupMenu;
 class TzSkinManager;
 
 // ---------------------------------------------------------------------------------------
@@ -385,18 +387,31 @@ public:
 // What the manager asks of parts of the engine that build on it. Each is filled in by its
 // own unit when the program starts; left empty, the manager does without.
 
-// The skinned menus, owned by the manager.
+// The skinned menus, owned by the manager. The form providers hand their forms' menus to
+// them; until they are filled in, menus keep the platform's look.
 class TzSkinMenuPainter {
 public:
     virtual ~TzSkinMenuPainter() = default;
-    // Forget the cached index of the item being painted (a new skin is coming).
-    virtual void ResetItemIndex() = 0;
-    // Skin popup menus from now on.
+    // A skin is coming or going: what was worked out for the last one (the item being
+    // painted, the popup's picture, the frame width) is forgotten.
+    virtual void SkinSwitching() = 0;
+    // Skin popup menus from now on, or not.
     virtual void SetPopupSkinning(bool Value) = 0;
     // A popup-menu window appeared: take it over.
     virtual void HookPopupWindow(HWND Popup) = 0;
     // The popup window of a menu item (the one under the centre of the item's rectangle).
     virtual void HookItemPopup(LPARAM Item) = 0;
+    // The menus carry the engine's handlers (or are given back), every menu of the program.
+    virtual void SetMenusActive(bool) {}
+    // SetMenusActive with whether the manager's skin is applied.
+    virtual void UpdateMenus() {}
+    // A main menu, a popup menu or a loose item with its subtree handed over (Skinned), or
+    // given back to the platform.
+    virtual void HandMainMenu(TMainMenu*, bool /*Skinned*/) {}
+    virtual void HandPopupMenu(TPopupMenu*, bool /*Skinned*/) {}
+    virtual void HandMenuItem(TMenuItem*, bool /*Skinned*/) {}
+    // A system menu is about to show (or has closed).
+    virtual void SetSystemMenuShown(bool) {}
 };
 
 // The menu painter's private messages to the application window, which the default manager

@@ -2,6 +2,7 @@
 
 #include "skin/zcontrolutils.h"
 #include "skin/zoutputwindow.h"
+#include "skin/zskinprovider.h"
 
 #include "classlib/forms.h"
 #include "unicode/ucsysutils.h"
@@ -62,6 +63,7 @@ void InitSkinEngine()
     SkinnedForms.clear();
     InitControlUtils();
     InitOutputWindow();
+    InitSkinProvider();
 }
 
 void DoneSkinEngine()

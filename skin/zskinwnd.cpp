@@ -7,64 +7,19 @@
 #include "skin/zgraphics.h"
 #include "skin/zsectionpaint.h"
 #include "skin/zskinmanager.h"
+#include "skin/zskinprovider.h"
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 uint8_t AdapterKeepColorsHandOver = 0;
 
 // ---------------------------------------------------------------------------------------
-// The link an adapter puts into its window's chain. It outlives the adapter whenever it
-// cannot be taken out (another subclass lies over it): it then passes every message on
-// until its window (or its control) is gone, and takes itself out once it is on top again.
-
-class TSkWndLink : public std::enable_shared_from_this<TSkWndLink> {
-public:
-    TSkMainWnd* Adapter = nullptr;   // receives the messages; none once detached
-    TSkMainWnd* Owner = nullptr;     // the adapter object; none once freed
-    HWND Wnd = nullptr;
-    // A class-library object: its WindowProc was replaced.
-    TControl* Control = nullptr;
-    std::unique_ptr<TSkFreeWatch> Watch;
-    TWndMethod OldMethod;
-    // A foreign window: its procedure was replaced by Instance.
-    WNDPROC OldProc = nullptr;
-    WNDPROC Instance = nullptr;
-    bool Unicode = false;
-    bool Installed = false;
-    bool WindowGone = false;   // WM_NCDESTROY went through
-    int Depth = 0;
-
-    ~TSkWndLink()
-    {
-        // No message runs through the instance any more: whoever was in it held the link.
-        FreeObjectInstance(Instance);
-    }
-    TWndMethod Method() { return MakeMethod<&TSkWndLink::Message>(this); }
-    bool ControlAlive() const { return Control && Watch && !Watch->Freed(); }
-
-    void Install(TControl* Target);
-    // The replaced procedure back when the link is still the current one.
-    bool CutOut();
-    // Detached: cut out, or left in the chain passing everything on.
-    void Release();
-    void PassOn(TMessage& M);
-    void Message(TMessage& M);
-    // Nothing will call the link any more.
-    bool Finished() const
-    {
-        if (Depth > 0)
-            return false;
-        if (!Installed)
-            return true;
-        return Control ? !ControlAlive() : (WindowGone || !IsWindow(Wnd));
-    }
-};
+// The link in a window's chain
 
 namespace {
 
-// Links left in chains after their adapters went; freed once nothing can call them.
+// Links left in chains after their owners went; freed once nothing can call them.
 std::vector<std::shared_ptr<TSkWndLink>>& Orphans()
 {
     static std::vector<std::shared_ptr<TSkWndLink>> list;
@@ -91,14 +46,6 @@ void SetProc(HWND Wnd, bool Unicode, WNDPROC Proc)
         SetWindowLongPtrA(Wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(Proc));
 }
 
-bool IsSkinProvider(const TObject* Obj)
-{
-    for (const TClassInfo* c = Obj ? &Obj->ClassInfo() : nullptr; c; c = c->Parent)
-        if (std::strcmp(c->Name, "TzSkinProvider") == 0)
-            return true;
-    return false;
-}
-
 // The class-library object whose WindowProc an adapter of this skin data replaces: the
 // owner control, or the form of a provider; none for a foreign window, and none when that
 // object's window is not the one adapted (an inner window of a control).
@@ -107,82 +54,110 @@ TControl* HookTarget(const TzCommonData* SD, HWND Window)
     TControl* c = nullptr;
     if (SD && SD->OwnerControl())
         c = SD->OwnerControl();
-    else if (SD && IsSkinProvider(SD->OwnerObject()))
-        c = dynamic_cast<TCustomForm*>(static_cast<TComponent*>(SD->OwnerObject())->Owner());
+    else if (auto* provider = SD ? dynamic_cast<TzSkinProvider*>(SD->OwnerObject()) : nullptr)
+        c = provider->Form();
     auto* w = dynamic_cast<TWinControl*>(c);
     return w && w->WindowHandle() == Window ? c : nullptr;
 }
 
 } // namespace
 
-void TSkWndLink::Install(TControl* Target)
+TSkWndLink::~TSkWndLink()
+{
+    // No message runs through the instance any more: whoever was in it held the link.
+    FreeObjectInstance(FInstance);
+}
+
+std::shared_ptr<TSkWndLink> TSkWndLink::Install(HWND Wnd, TControl* Control, TWndMethod Receiver, const void* Owner)
+{
+    SweepOrphans();
+    auto link = std::make_shared<TSkWndLink>();
+    link->FReceiver = Receiver;
+    link->Owner = Owner;
+    link->FWnd = Wnd;
+    link->Hook(Control);
+    return link;
+}
+
+bool TSkWndLink::ControlAlive() const { return FControl && FWatch && !FWatch->Freed(); }
+
+bool TSkWndLink::Finished() const
+{
+    if (FDepth > 0)
+        return false;
+    if (!FInstalled)
+        return true;
+    return FControl ? !ControlAlive() : (FWindowGone || !IsWindow(FWnd));
+}
+
+void TSkWndLink::Hook(TControl* Target)
 {
     if (Target) {
-        Control = Target;
-        Watch = std::make_unique<TSkFreeWatch>(Target);
-        OldMethod = Target->WindowProc();
+        FControl = Target;
+        FWatch = std::make_unique<TSkFreeWatch>(Target);
+        FOldMethod = Target->WindowProc();
         Target->SetWindowProc(Method());
     } else {
-        Unicode = IsWindowUnicode(Wnd) != FALSE;
-        OldProc = CurrentProc(Wnd, Unicode);
-        Instance = MakeObjectInstance(Method());
-        SetProc(Wnd, Unicode, Instance);
+        FUnicode = IsWindowUnicode(FWnd) != FALSE;
+        FOldProc = CurrentProc(FWnd, FUnicode);
+        FInstance = MakeObjectInstance(Method());
+        SetProc(FWnd, FUnicode, FInstance);
     }
-    Installed = true;
+    FInstalled = true;
 }
 
 bool TSkWndLink::CutOut()
 {
-    if (!Installed)
+    if (!FInstalled)
         return true;
-    if (Control) {
-        if (!ControlAlive() || Control->WindowProc() != Method())
+    if (FControl) {
+        if (!ControlAlive() || FControl->WindowProc() != Method())
             return false;
-        Control->SetWindowProc(OldMethod);
+        FControl->SetWindowProc(FOldMethod);
     } else {
         // A window that is gone, or whose handle now names another window, is left alone.
-        if (WindowGone || !IsWindow(Wnd) || CurrentProc(Wnd, Unicode) != Instance)
+        if (FWindowGone || !IsWindow(FWnd) || CurrentProc(FWnd, FUnicode) != FInstance)
             return false;
-        SetProc(Wnd, Unicode, OldProc);
+        SetProc(FWnd, FUnicode, FOldProc);
     }
-    Installed = false;
+    FInstalled = false;
     return true;
 }
 
 void TSkWndLink::Release()
 {
-    Adapter = nullptr;
+    FReceiver = nullptr;
     if (!CutOut() && !Finished())
         Orphans().push_back(shared_from_this());
 }
 
 void TSkWndLink::PassOn(TMessage& M)
 {
-    if (Control) {
-        if (ControlAlive() && OldMethod)
-            OldMethod(M);
-    } else if (OldProc) {
-        M.Result = Unicode ? CallWindowProcW(OldProc, Wnd, M.Msg, M.WParam, M.LParam)
-                           : CallWindowProcA(OldProc, Wnd, M.Msg, M.WParam, M.LParam);
+    if (FControl) {
+        if (ControlAlive() && FOldMethod)
+            FOldMethod(M);
+    } else if (FOldProc) {
+        M.Result = FUnicode ? CallWindowProcW(FOldProc, FWnd, M.Msg, M.WParam, M.LParam)
+                            : CallWindowProcA(FOldProc, FWnd, M.Msg, M.WParam, M.LParam);
     }
 }
 
 void TSkWndLink::Message(TMessage& M)
 {
-    // The link stays while the message is in it, whatever frees its adapter meanwhile.
+    // The link stays while the message is in it, whatever frees its owner meanwhile.
     std::shared_ptr<TSkWndLink> keep = shared_from_this();
-    ++Depth;
-    TScopeExit leave([this] { --Depth; });
-    if (Adapter) {
-        Adapter->WndProc(M);
+    ++FDepth;
+    TScopeExit leave([this] { --FDepth; });
+    if (FReceiver) {
+        FReceiver(M);
     } else {
         // Left behind and on top again: out of the chain before passing on.
         if (CutOut())
             SweepOrphans();
         PassOn(M);
     }
-    if (M.Msg == WM_NCDESTROY && !Control)
-        WindowGone = true;
+    if (M.Msg == WM_NCDESTROY && !FControl)
+        FWindowGone = true;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -247,17 +222,13 @@ void HookWindow(TSkMainWnd* Adapter, HWND Window)
 {
     if (!Adapter || !Window || Adapter->Dead)
         return;
-    SweepOrphans();
-    if (Adapter->FLink && Adapter->FLink->Adapter)
+    if (Adapter->FLink && Adapter->FLink->Receiving())
         Adapter->FLink->Release();
     Adapter->Scrolling = 0;
     Adapter->Handle = Window;
     SetPropW(Window, AdapterPropName, reinterpret_cast<HANDLE>(Adapter));
-    auto link = std::make_shared<TSkWndLink>();
-    link->Adapter = link->Owner = Adapter;
-    link->Wnd = Window;
-    link->Install(HookTarget(Adapter->SkinData, Window));
-    Adapter->FLink = std::move(link);
+    Adapter->FLink = TSkWndLink::Install(Window, HookTarget(Adapter->SkinData, Window),
+                                         MakeMethod<&TSkMainWnd::WndProc>(Adapter), Adapter);
 }
 
 void TSkMainWnd::Detach(bool Repaint)
@@ -299,10 +270,10 @@ void UnhookWindow(TSkMainWnd* Adapter, bool Repaint)
         Adapter->Detach(Repaint);
 }
 
-bool TSkMainWnd::Hooked() const { return FLink && FLink->Adapter == this; }
-TWndMethod TSkMainWnd::OldWindowProc() const { return FLink ? FLink->OldMethod : TWndMethod(); }
-WNDPROC TSkMainWnd::OldWndProc() const { return FLink ? FLink->OldProc : nullptr; }
-WNDPROC TSkMainWnd::ObjectInstance() const { return FLink ? FLink->Instance : nullptr; }
+bool TSkMainWnd::Hooked() const { return FLink && FLink->Receiving(); }
+TWndMethod TSkMainWnd::OldWindowProc() const { return FLink ? FLink->OldMethod() : TWndMethod(); }
+WNDPROC TSkMainWnd::OldWndProc() const { return FLink ? FLink->OldProc() : nullptr; }
+WNDPROC TSkMainWnd::ObjectInstance() const { return FLink ? FLink->Instance() : nullptr; }
 
 TzSkinManager* TSkMainWnd::SkinManager() const
 {

@@ -25,7 +25,6 @@
 
 class TzCommonData;
 class TzSkinManager;
-class TSkWndLink;
 class TSkFreeWatch;
 
 // The KeepColors the next adapter made takes (a combo box hands it to its list): normally 0.
@@ -35,6 +34,58 @@ extern uint8_t AdapterKeepColorsHandOver;
 constexpr const wchar_t* AdapterPropName = L"SKSBSC";
 
 class TSkMainWnd;
+
+// The link a window adapter, or a form's skin provider, puts into its window's chain: every
+// message goes to its receiver, which passes on what it does not keep. Released, the link
+// leaves the chain when it is still the current procedure; another subclass lying over it is
+// never cut out: the link then stays, passing everything on, until its window (or its
+// control) is gone, and takes itself out once it is on top again.
+class TSkWndLink : public std::enable_shared_from_this<TSkWndLink> {
+public:
+    // A link into the chain of Control's WindowProc (a class-library object) or, without
+    // one, of Wnd's window procedure (through the wide calls for a Unicode window). Owner
+    // names who made it, for TSkAliveToken; it clears it when it goes.
+    static std::shared_ptr<TSkWndLink> Install(HWND Wnd, TControl* Control, TWndMethod Receiver, const void* Owner);
+    TSkWndLink() = default;
+    ~TSkWndLink();
+    TSkWndLink(const TSkWndLink&) = delete;
+    TSkWndLink& operator=(const TSkWndLink&) = delete;
+
+    // No receiver any more: out of the chain, or left in it passing everything on.
+    void Release();
+    // The message to the replaced procedure (the result in M.Result).
+    void PassOn(TMessage& M);
+    bool Receiving() const { return bool(FReceiver); }
+    // The replaced WindowProc of a control (empty for a foreign window), the replaced
+    // procedure of a foreign window and the callable instance standing in for it.
+    TWndMethod OldMethod() const { return FOldMethod; }
+    WNDPROC OldProc() const { return FOldProc; }
+    WNDPROC Instance() const { return FInstance; }
+    // Nothing will call the link any more.
+    bool Finished() const;
+
+    const void* Owner = nullptr;
+
+private:
+    void Hook(TControl* Target);
+    // The replaced procedure back when the link is still the current one.
+    bool CutOut();
+    void Message(TMessage& M);
+    TWndMethod Method() { return MakeMethod<&TSkWndLink::Message>(this); }
+    bool ControlAlive() const;
+
+    TWndMethod FReceiver;
+    HWND FWnd = nullptr;
+    TControl* FControl = nullptr;
+    std::unique_ptr<TSkFreeWatch> FWatch;
+    TWndMethod FOldMethod;
+    WNDPROC FOldProc = nullptr;
+    WNDPROC FInstance = nullptr;
+    bool FUnicode = false;
+    bool FInstalled = false;
+    bool FWindowGone = false;   // WM_NCDESTROY went through
+    int FDepth = 0;
+};
 
 // Tells whether an adapter still exists after a call that may have freed it.
 class TSkAliveToken {
@@ -130,7 +181,6 @@ protected:
     void Release();
 
 private:
-    friend class TSkWndLink;
     friend class TSkAliveToken;
     friend void HookWindow(TSkMainWnd* Adapter, HWND Window);
     friend LRESULT CallOldWndProc(TSkMainWnd* Adapter, HWND Window, UINT Msg, WPARAM WParam, LPARAM LParam);

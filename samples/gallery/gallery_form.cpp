@@ -1,5 +1,6 @@
 #include "gallery.h"
 #include "skin/zskinmanager.h"
+#include "skin/zskinprovider.h"
 #include "skinctl/zlabel.h"
 #include "skinctl/zpanel.h"
 #include "unicode/ucactnlist.h"
@@ -115,6 +116,8 @@ TGalleryForm::TGalleryForm(TComponent* AOwner) : TUcForm(AOwner, CreateNew)
         FPages.push_back(control);
     }
     BuildMenu();
+    // The frame, title bar and menu line are the skin's too.
+    MakeComponent<TzSkinProvider>(this);
     ShowPage(0);
     Application->OnHint = MakeMethod<&TGalleryForm::ApplicationHint>(this);
 }

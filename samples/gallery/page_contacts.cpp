@@ -4,6 +4,7 @@
 // Choosing a contact fills the card and the conversation. The page's own background takes the
 // skin's panel colour, so that the see-through parts of the group box stand on it.
 #include "gallery.h"
+#include "skinctl/zpanel.h"
 #include "skin/zcontrolutils.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
@@ -86,10 +87,11 @@ void TContactsPage::ContactChange(TObject*, TTreeNode* Node)
 
 void TContactsPage::Build(TGalleryForm* Form)
 {
-    auto* heading = Put<TUcPanel>(this, Form, 0, 0, 100, 34);
+    // On the skin's panel too, so that the dark skin shows no light strip.
+    auto* heading = Put<TzPanel>(this, Form, 0, 0, 100, 34);
     heading->SetAlign(alTop);
     heading->SetAlignment(taLeftJustify);
-    heading->SetParentColor(true);
+    heading->SetBevelOuter(bvNone);
     heading->SetCaption(L"  Контакты · Επαφές · 連絡先 · 𝔸𝔹ℂ");
 
     FCard = Put<TzGroupBox>(this, Form, 0, 0, 100, 112);

@@ -124,6 +124,16 @@ protected:
                 return;
             }
             break;
+        case WM_CTLCOLORSTATIC: {
+            // The texts stand on the page's colour (the skinned form's), in the skin's text
+            // colour while a skin is applied.
+            const TWMCtlColor color(Message);
+            const bool skinned = FManager && FManager->SkinData().Active;
+            SetTextColor(color.ChildDC, skinned ? FManager->GetGlobalFontColor() : GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(color.ChildDC, ColorToRGB(Color()));
+            Message.Result = reinterpret_cast<LRESULT>(Brush()->Handle());
+            return;
+        }
         default:
             if (Message.Msg == SM_SKINCMD)
                 SkinCommand(TWMSkinCommand(Message).Command);

@@ -364,4 +364,13 @@ TEST_CASE("border styles and icons become window styles")
     CHECK(IsZoomed(form->WindowHandle()));
     form->SetWindowState(wsNormal);
     CHECK_FALSE(IsZoomed(form->WindowHandle()));
+    // Sizes keep within the constraints, set in code and asked by the system's sizing.
+    form->Constraints()->SetMinWidth(250);
+    form->Constraints()->SetMaxHeight(150);
+    CHECK(Join(form->Width(), form->Height()) == Join(320, 150));
+    form->SetBounds(0, 0, 100, 400);
+    CHECK(Join(form->Width(), form->Height()) == Join(250, 150));
+    MINMAXINFO info{};
+    SendMessageA(form->Handle(), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
+    CHECK(Join(info.ptMinTrackSize.x, info.ptMaxTrackSize.y) == Join(250, 150));
 }

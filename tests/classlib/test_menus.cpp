@@ -4,6 +4,7 @@
 #include "graphics_helpers.h"
 #include "join.h"
 #include "menu_helpers.h"
+#include "msgrecorder.h"
 
 #include <algorithm>
 #include <memory>
@@ -225,7 +226,11 @@ TEST_CASE("a form shows its main menu; items that change, come and go reach the 
     f.Line->SetVisible(false);
     CHECK(Join(f.Exit->NativeIndex(), MenuText(file, 1)) == Join(1, "&Exit"));
     f.Line->SetVisible(true);
+    // Changes reach the native menu, and the form hears of each.
+    TMsgRecorder rec({CM_MENUCHANGED});
+    rec.Attach(f.Window(), "form");
     f.Exit->SetEnabled(false);
+    CHECK_MESSAGES(rec, {"form", CM_MENUCHANGED});
     f.Open->SetChecked(true);
     CHECK(HasState(file, 2, MF_GRAYED));
     CHECK(HasState(file, 0, MF_CHECKED));

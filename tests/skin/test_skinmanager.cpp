@@ -791,7 +791,7 @@ namespace {
 // The skinned menus as the manager sees them: what it was told.
 struct TFakeMenus : TzSkinMenuPainter {
     static inline std::vector<AnsiString> Log;
-    void ResetItemIndex() override { Log.push_back("reset"); }
+    void SkinSwitching() override { Log.push_back("reset"); }
     void SetPopupSkinning(bool Value) override { Log.push_back(Value ? "popups on" : "popups off"); }
     void HookPopupWindow(HWND Popup) override { Log.push_back("popup " + std::to_string(uintptr_t(Popup))); }
     void HookItemPopup(LPARAM Item) override { Log.push_back("item " + std::to_string(Item)); }
@@ -815,7 +815,7 @@ TEST_CASE("skin manager: the menu painter it keeps and the application window's 
         // The default manager hooks the application's window for the menus' messages.
         SendMessageW(Application->Handle(), SM_MENUPOPUPWINDOW, 0, 77);
         SendMessageW(Application->Handle(), SM_MENUITEMPOPUP, 0, 5);
-        CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups on", "popup 77", "item 5"});
+        CHECK(TFakeMenus::Log == std::vector<AnsiString>{"reset", "popups off", "popups on", "popup 77", "item 5"});
     }
     TFakeMenus::Log.clear();
     SendMessageW(Application->Handle(), SM_MENUPOPUPWINDOW, 0, 77);   // unhooked with the manager

@@ -13,6 +13,7 @@
 #include "skin/zpaintwnd.h"
 #include "skin/zgraphics.h"
 #include "skin/zskinmanager.h"
+#include "skin/zskinprovider.h"
 #include "skinctl/uctreeview.h"
 #include "skinctl/zbitbtn.h"
 #include "skinctl/zbutton.h"
@@ -220,6 +221,15 @@ public:
         FForm->SetBounds(20, 4, 820, 752);
         FForm->HandleNeeded();
         Build();
+        // The frame, title bar and menu line are the skin's too.
+        auto* menu = new TMainMenu(FForm);
+        for (const wchar_t* caption : {L"&Файл", L"&Правка", L"&Вид"}) {
+            auto* item = new TUcMenuItem(FForm);
+            item->SetCaption(caption);
+            menu->Items()->Add(item);
+        }
+        FForm->SetMenu(menu);
+        MakeComponent<TzSkinProvider>(FForm);
     }
     ~TSoakRig() { delete FForm; }
     TSoakRig(const TSoakRig&) = delete;

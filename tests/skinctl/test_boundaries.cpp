@@ -9,6 +9,7 @@
 #include "skinctl/zcombobox.h"
 #include "skinctl/zlistview.h"
 #include "skinctl/zstatusbar.h"
+#include "skin/zskinprovider.h"
 
 #include <functional>
 
@@ -288,6 +289,22 @@ const TBoundaryCase BoundaryCases[] = {
          PaintTwice(R, control, control->Handle());
          CHECK(ClientPixel(control, 20, 20) == clRed);
          delete control;
+     }},
+    // The form's skin provider paints the form's own drawing into its frame's picture.
+    {"skin provider's window procedure", [](TBoundaryRig& R) {
+         auto* form = new TForm(Application);
+         form->SetBounds(60, 60, 300, 200);
+         MakeComponent<TzSkinProvider>(form);
+         ShowOnTop(form);
+         form->OnPaint = MakeMethod<&TThrower::Notify>(&R.T);
+         R.T.Armed = true;
+         for (int i = 1; i <= 2; ++i) {
+             form->SetBounds(60, 60, 300 + i, 200);   // the whole frame painted again
+             RedrawWindow(form->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_UPDATENOW);
+             CHECK_FALSE(GetUpdateRect(form->Handle(), nullptr, FALSE));
+         }
+         CHECK(IsWindowVisible(form->Handle()));
+         delete form;
      }},
     {"idle handler", [](TBoundaryRig& R) {
          TRestore<TIdleEvent> saved(Application->OnIdle);
